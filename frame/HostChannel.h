@@ -1,0 +1,60 @@
+// The command channel to the host library: channel prefix, Traditional-Chinese
+// conversion, the "Error:%s" report, and the wrappers every dialog calls.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frame/ShellTypeDef.h"
+
+namespace frame {
+
+inline constexpr int kChannelMain = 3;  // "A01": MN_, MB_ and Sh_ commands
+inline constexpr int kChannelBank = 4;  // "A03": ST_GetBankSimple
+inline constexpr std::size_t kListBufferSize = 10240;
+inline constexpr char kFieldSep = '\x07';
+
+// Sends command and reads the answer into result, cut to bufferSize - 1 bytes and
+// to the host's terminating zero. On failure shows "Error:%s" and returns the host's
+// status; result then holds what the host left.
+int HostCommand(HWND_T window, int channel, std::string_view command, std::string& result,
+                std::size_t bufferSize);
+
+// Sends command; the host writes the answer into fileName. On failure shows
+// "Error:%s" and returns the host's status.
+int HostFileCommand(HWND_T window, int channel, std::string_view command,
+                    const std::string& fileName);
+
+// The first row of the answer, or def when the command fails.
+std::string HostCommandText(HWND_T window, int channel, std::string_view command,
+                            std::string_view def, std::size_t bufferSize);
+
+// The first row's part before the first field separator as a decimal integer, or def
+// when the command fails or that part is no integer.
+int HostCommandInt(HWND_T window, int channel, std::string_view command, int def);
+
+// Replaces list by the answer's rows (one item per row). On failure list stays as it was.
+void HostCommandList(HWND_T window, int channel, std::string_view command,
+                     std::vector<std::string>& list);
+
+// A full path for a new result file in the private temporary folder; no file or link
+// of that name exists when it is returned.
+std::string NewTempFileName();
+
+// On a Traditional-Chinese system: Big5 -> GBK Simplified, and GBK -> Big5 Traditional.
+std::string ToServerText(std::string_view text);
+std::string ToUserText(std::string_view text);
+
+// True when the system locale is Chinese (Taiwan); read once.
+bool TraditionalMode();
+
+// ToUserText in Traditional-Chinese mode, the text itself otherwise: for everything
+// shown to the operator.
+std::string ShownText(std::string_view text);
+
+// A command's text argument: in single quotes, inner single quotes doubled.
+std::string Quoted(std::string_view text);
+
+}  // namespace frame

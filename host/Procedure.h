@@ -1,0 +1,62 @@
+// The contract between the command interpreter and the bank server's procedures.
+//
+// The interpreter parses a command ("NAME args" or a batch of "exec NAME args"),
+// converts its text arguments from GBK to UTF-8, checks them against the procedure's
+// signature, runs the procedure inside the command's transaction and turns its answer
+// back into wire text (fields joined by 0x07, rows ended by CR LF, GBK). Procedures see
+// only UTF-8 and bound SQL parameters.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace host {
+
+// One argument of a command: a quoted text or a decimal integer.
+struct Value {
+  bool isText = true;
+  std::string text;       // UTF-8, when isText
+  std::int64_t number = 0;  // when !isText
+};
+using Args = std::vector<Value>;
+
+// A procedure's answer: rows of fields, UTF-8. A field's line breaks (CR LF) travel
+// as 0x0E on the wire; the interpreter encodes them.
+struct Answer {
+  std::vector<std::vector<std::string>> rows;
+};
+
+// Raised by a procedure to fail the command (and roll back its batch); the message
+// becomes the host's error text.
+class ProcedureError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A procedure runs inside a transaction that the interpreter opened on db.
+using ProcedureFn = Answer (*)(sqlite3* db, const Args& args);
+
+struct ProcedureSpec {
+  const char* name;       // exact command name, e.g. "MN_GetPropOfUser"
+  const char* signature;  // one letter per argument: 't' text, 'i' integer
+  ProcedureFn run;
+};
+
+// Every procedure of the server, looked up by exact name.
+const ProcedureSpec* FindProcedure(const std::string& name);
+
+// The plain select of the user report, recognised by its exact template: returns the
+// corporation id it names, or false when the text is not that select.
+bool MatchUserReportSelect(const std::string& utf8Sql, std::string& corpId);
+Answer RunUserReport(sqlite3* db, const std::string& corpId);
+
+// Schema and demonstration data of a new database.
+inline constexpr int kSchemaVersion = 1;
+void CreateSchema(sqlite3* db);
+void SeedDemoData(sqlite3* db);
+
+}  // namespace host

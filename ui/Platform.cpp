@@ -1,0 +1,47 @@
+#include "ui/Platform.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+#include "ui/PlatformFactory.h"
+
+namespace ui {
+namespace {
+
+// The platform of this module instance. Created when an entry point first needs one,
+// replaced only by tests.
+std::unique_ptr<Platform>& Slot() {
+  static std::unique_ptr<Platform> platform;
+  return platform;
+}
+
+}  // namespace
+
+Platform& CurrentPlatform() {
+  auto& slot = Slot();
+  if (!slot) {
+    const char* kind = std::getenv("TAVRO_UI");
+    slot = CreatePlatform(kind && *kind ? kind : "headless");
+    if (!slot) throw std::runtime_error(std::string("unknown user interface: ") + kind);
+  }
+  return *slot;
+}
+
+std::unique_ptr<Platform> InstallPlatform(std::unique_ptr<Platform> platform) {
+  auto previous = std::move(Slot());
+  Slot() = std::move(platform);
+  return previous;
+}
+
+void ShowMessage(const std::string& text) {
+  CurrentPlatform().MessageBox("ManageEdit", text, MsgButtons::Ok, MsgIcon::None);
+}
+
+OwnerWindowScope::OwnerWindowScope(HWND_T owner) : previous_(CurrentPlatform().OwnerWindow()) {
+  CurrentPlatform().SetOwnerWindow(owner);
+}
+
+OwnerWindowScope::~OwnerWindowScope() { CurrentPlatform().SetOwnerWindow(previous_); }
+
+}  // namespace ui

@@ -1,0 +1,104 @@
+// The one interface between the dialogs and the outside: modal forms, message boxes,
+// the input box, file and print dialogs, the printer canvas, the hourglass cursor and
+// the owner window of everything the module shows.
+//
+// All texts crossing this interface are GBK bytes, as everywhere inside the module.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "frame/ShellTypeDef.h"
+
+namespace ui {
+
+class TForm;
+
+// Modal results, with the values of the original platform.
+enum ModalResult : int {
+  mrNone = 0,
+  mrOk = 1,
+  mrCancel = 2,
+  mrAbort = 3,
+  mrRetry = 4,
+  mrIgnore = 5,
+  mrYes = 6,
+  mrNo = 7,
+};
+
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgIcon { None, Information, Warning, Question, Error };
+
+// The printer as the report sees it: a device with a resolution on which text and
+// lines are drawn at pixel coordinates, page by page.
+class PrinterCanvas {
+ public:
+  virtual ~PrinterCanvas() = default;
+  virtual int PixelsPerInchX() const = 0;
+  virtual int PixelsPerInchY() const = 0;
+  virtual void BeginDoc(const std::string& title) = 0;
+  virtual void NewPage() = 0;
+  virtual void EndDoc() = 0;
+  virtual void SetFont(const std::string& name, int pointSize) = 0;
+  virtual void TextOut(int x, int y, const std::string& text) = 0;
+  virtual void Line(int x1, int y1, int x2, int y2) = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Shows the form modally and returns its modal result.
+  virtual int ShowModal(TForm& form) = 0;
+
+  // A message box owned by the owner window. defaultButton is the 1-based button that
+  // Enter would press. Returns mrOk, mrCancel, mrYes or mrNo.
+  virtual int MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
+                         MsgIcon icon, int defaultButton = 1) = 0;
+
+  // Returns false when the operator cancels; value holds the default on entry.
+  virtual bool InputBox(const std::string& caption, const std::string& prompt,
+                        std::string& value) = 0;
+
+  // An open or save file dialog. Returns false when cancelled; path holds the initial
+  // name on entry and the chosen one on return.
+  virtual bool FileDialog(bool save, const std::string& filter, std::string& path) = 0;
+
+  // The print dialog; true when the operator prints.
+  virtual bool PrintDialog() = 0;
+  virtual PrinterCanvas& Printer() = 0;
+
+  virtual void SetHourglass(bool busy) = 0;
+
+  HWND_T OwnerWindow() const { return owner_; }
+  void SetOwnerWindow(HWND_T owner) { owner_ = owner; }
+
+ private:
+  HWND_T owner_ = 0;
+};
+
+// The platform of this module instance, chosen on first use from TAVRO_UI
+// ("headless" by default).
+Platform& CurrentPlatform();
+
+// Replaces the platform (tests install their own); returns the previous one.
+std::unique_ptr<Platform> InstallPlatform(std::unique_ptr<Platform> platform);
+
+// The platform's plain message box: OK only, no icon, the application's title as
+// caption.
+void ShowMessage(const std::string& text);
+
+// Makes the shell's window the owner of everything shown for the length of a scope
+// and gives the former owner back on every path out of it.
+class OwnerWindowScope {
+ public:
+  explicit OwnerWindowScope(HWND_T owner);
+  ~OwnerWindowScope();
+  OwnerWindowScope(const OwnerWindowScope&) = delete;
+  OwnerWindowScope& operator=(const OwnerWindowScope&) = delete;
+
+ private:
+  HWND_T previous_;
+};
+
+}  // namespace ui
