@@ -16,6 +16,8 @@ struct sqlite3;
 
 namespace host {
 
+class Db;
+
 // One argument of a command: a quoted text or a decimal integer.
 struct Value {
   bool isText = true;
@@ -38,7 +40,7 @@ class ProcedureError : public std::runtime_error {
 };
 
 // A procedure runs inside a transaction that the interpreter opened on db.
-using ProcedureFn = Answer (*)(sqlite3* db, const Args& args);
+using ProcedureFn = Answer (*)(Db& db, const Args& args);
 
 struct ProcedureSpec {
   const char* name;       // exact command name, e.g. "MN_GetPropOfUser"
@@ -52,9 +54,10 @@ const ProcedureSpec* FindProcedure(const std::string& name);
 // The plain select of the user report, recognised by its exact template: returns the
 // corporation id it names, or false when the text is not that select.
 bool MatchUserReportSelect(const std::string& utf8Sql, std::string& corpId);
-Answer RunUserReport(sqlite3* db, const std::string& corpId);
+Answer RunUserReport(Db& db, const std::string& corpId);
 
-// Schema and demonstration data of a new database.
+// Schema and demonstration data of a new database (run inside one transaction by the
+// code that creates the database).
 inline constexpr int kSchemaVersion = 1;
 void CreateSchema(sqlite3* db);
 void SeedDemoData(sqlite3* db);
