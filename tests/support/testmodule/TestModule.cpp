@@ -1,0 +1,47 @@
+// A module that serves function nodes in the tests: one entry point that edits a
+// record and reports what it received, one that raises.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+#include "frame/ShellTypeDef.h"
+
+namespace {
+
+// Texts arrive as zero-terminated buffers of at most 51 bytes; a null pointer reads
+// as empty so that a careless caller shows up in the log, not as a crash.
+void LogText(std::FILE* log, const char* text) {
+  if (text == nullptr) text = "";
+  std::fprintf(log, "%.51s\n", text);
+}
+
+}  // namespace
+
+// Sets Code 1 and Text "OK"; with TAVRO_TESTMODULE_LOG set, appends the key, the
+// function id and the extra it received to that file, one line each.
+TAVRO_EXPORT void TAVRO_STDCALL Tm_EditRecord(TShellResult* Result, HWND_T /*ShellWnd*/,
+                                              const char* /*CorpNo*/, const char* /*UserNo*/,
+                                              std::int32_t FunctionId, const char* Key,
+                                              const char* Extra) {
+  if (const char* name = std::getenv("TAVRO_TESTMODULE_LOG"); name != nullptr && *name != 0) {
+    if (std::FILE* log = std::fopen(name, "a"); log != nullptr) {
+      LogText(log, Key);
+      std::fprintf(log, "%d\n", static_cast<int>(FunctionId));
+      LogText(log, Extra);
+      std::fclose(log);
+    }
+  }
+  if (Result == nullptr) return;
+  Result->Code = 1;
+  std::memset(Result->Text, 0, sizeof Result->Text);
+  std::memcpy(Result->Text, "OK", 2);
+}
+
+// Fails the way a faulty foreign entry point does: by raising.
+TAVRO_EXPORT void TAVRO_STDCALL Tm_Raise(TShellResult* /*Result*/, HWND_T /*ShellWnd*/,
+                                         const char* /*CorpNo*/, const char* /*UserNo*/,
+                                         std::int32_t /*FunctionId*/, const char* /*Key*/,
+                                         const char* /*Extra*/) {
+  throw std::runtime_error("Tm_Raise failed on purpose");
+}
