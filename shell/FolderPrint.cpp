@@ -1,0 +1,119 @@
+#include "shell/FolderPrint.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <ostream>
+
+#include "shell/ShellText.h"
+
+namespace shell {
+namespace {
+
+// Blanks and control bytes at both ends go, as the list view trims its fields.
+std::string_view Trim(std::string_view text) {
+  size_t b = 0;
+  size_t e = text.size();
+  while (b < e && static_cast<unsigned char>(text[b]) <= 0x20) ++b;
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= 0x20) --e;
+  return text.substr(b, e - b);
+}
+
+std::string WidthText(std::string_view width) {
+  width = Trim(width);
+  int value = 0;
+  auto [ptr, ec] = std::from_chars(width.data(), width.data() + width.size(), value);
+  if (width.empty() || ec != std::errc() || ptr != width.data() + width.size()) return "-";
+  return std::to_string(value);
+}
+
+// Reads a regular file without following a link; false with a reason otherwise.
+bool ReadRowsFile(const char* name, std::string& content, std::string& error) {
+  int fd = open(name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    error = "not a regular file";
+    return false;
+  }
+  char buffer[65536];
+  while (true) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = std::strerror(errno);
+      close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    content.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> ColumnLines(std::string_view layout) {
+  std::vector<std::string> lines;
+  for (std::string_view line : SplitRows(layout)) {
+    std::string_view title = line;
+    std::string_view width;
+    if (size_t sep = line.find('\x07'); sep != std::string_view::npos) {
+      title = line.substr(0, sep);
+      width = line.substr(sep + 1);
+      // Only two fields are read; anything after a second separator is ignored.
+      width = width.substr(0, width.find('\x07'));
+    }
+    if (width.empty()) {
+      if (size_t caret = line.find('^'); caret != std::string_view::npos) {
+        title = line.substr(0, caret);
+        width = line.substr(caret + 1);
+        width = width.substr(0, width.find('^'));
+      }
+    }
+    lines.push_back("column " + QuotedGbk(Trim(title)) + " " + WidthText(width));
+  }
+  return lines;
+}
+
+std::vector<std::string> RowLines(std::string_view rows) {
+  std::vector<std::string> lines;
+  for (std::string_view row : SplitRows(rows)) {
+    std::string line = "row";
+    for (std::string_view field : SplitFields(row)) line += " " + QuotedGbk(field);
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+bool PrintFolderList(const TFolderList& list, std::ostream& out, std::ostream& err) {
+  // The module promises zero-terminated texts; a faulty one is still read in bounds.
+  std::string_view layout(list.ColumnLayout, strnlen(list.ColumnLayout, sizeof list.ColumnLayout));
+  std::string fileName(list.FileName, strnlen(list.FileName, sizeof list.FileName));
+  for (const std::string& line : ColumnLines(layout)) out << line << '\n';
+  if (fileName.empty()) {
+    out << "no rows\n";
+    return true;
+  }
+  std::string content;
+  std::string error;
+  if (!ReadRowsFile(fileName.c_str(), content, error)) {
+    err << "tavro-shell: cannot read the rows file " << QuotedGbk(fileName) << ": " << error
+        << '\n';
+    return false;
+  }
+  for (const std::string& line : RowLines(content)) out << line << '\n';
+  unlink(fileName.c_str());
+  return true;
+}
+
+}  // namespace shell

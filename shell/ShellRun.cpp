@@ -1,0 +1,224 @@
+#include "shell/ShellRun.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+
+#include "frame/ShellTypeDef.h"
+#include "shell/FolderPrint.h"
+#include "shell/ShellText.h"
+
+namespace shell {
+namespace {
+
+// The window handle the shell passes; the headless platform only records it.
+constexpr HWND_T kShellWindow = 1;
+
+std::string LoaderError() {
+  const char* e = dlerror();
+  return e != nullptr ? e : "unknown loader error";
+}
+
+// A substitute host library named by TAVRO_HOST_LIBRARY is loaded first and globally,
+// so the module's qelCommand and qelFileGet bind to it rather than to its own
+// dependency. Returns false with a message when it cannot be loaded.
+bool LoadHostLibrary(std::ostream& err) {
+  const char* host = std::getenv("TAVRO_HOST_LIBRARY");
+  if (host == nullptr || *host == 0) return true;
+  if (dlopen(host, RTLD_NOW | RTLD_GLOBAL) != nullptr) return true;
+  err << "tavro-shell: cannot load the host library named by TAVRO_HOST_LIBRARY: "
+      << Utf8ToShown(LoaderError()) << '\n';
+  return false;
+}
+
+void* LoadModule(const std::optional<std::string>& module, std::ostream& err) {
+  std::string path = module ? *module : DefaultModulePath();
+  // dlopen searches the library path for a bare name; a file name given on the
+  // command line means that file.
+  if (path.find('/') == std::string::npos) path = "./" + path;
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    err << "tavro-shell: cannot load the module " << Utf8ToShown(path) << ": "
+        << Utf8ToShown(LoaderError()) << '\n';
+  }
+  return handle;
+}
+
+// Where the transcript of this call goes, and what was in it before the call.
+struct Transcript {
+  std::string path;
+  bool isPrivate = false;
+  std::uintmax_t startOffset = 0;
+};
+
+std::uintmax_t FileSize(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return 0;
+  return static_cast<std::uintmax_t>(st.st_size);
+}
+
+// The transcript file: --transcript, else the one the environment names, else a
+// private temporary file whose lines go to standard error after the call.
+bool PrepareTranscript(const CallOptions& options, Transcript& transcript, std::ostream& err) {
+  const char* inherited = std::getenv("TAVRO_UI_TRANSCRIPT");
+  if (options.transcript) {
+    transcript.path = *options.transcript;
+  } else if (inherited != nullptr && *inherited != 0) {
+    transcript.path = inherited;
+  } else {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = (tmp != nullptr && *tmp != 0) ? tmp : "/tmp";
+    pattern += "/tavro-shell-transcript-XXXXXX";
+    int fd = mkstemp(pattern.data());
+    if (fd < 0) {
+      err << "tavro-shell: cannot create a transcript file: " << std::strerror(errno) << '\n';
+      return false;
+    }
+    close(fd);
+    transcript.path = pattern;
+    transcript.isPrivate = true;
+  }
+  if (!transcript.isPrivate) {
+    // The platform appends; make sure it can, so a bad name is a usage error now
+    // rather than a transcript silently missing later.
+    int fd = open(transcript.path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      err << "tavro-shell: cannot write the transcript " << Utf8ToShown(transcript.path) << ": "
+          << std::strerror(errno) << '\n';
+      return false;
+    }
+    close(fd);
+    transcript.startOffset = FileSize(transcript.path);
+  }
+  setenv("TAVRO_UI_TRANSCRIPT", transcript.path.c_str(), 1);
+  return true;
+}
+
+// The transcript lines this call added.
+std::string ReadNewTranscript(const Transcript& transcript) {
+  std::ifstream in(transcript.path, std::ios::binary);
+  if (!in) return {};
+  // A transcript someone truncated meanwhile is read whole.
+  if (FileSize(transcript.path) >= transcript.startOffset) {
+    in.seekg(static_cast<std::streamoff>(transcript.startOffset));
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool HasErrorLine(const std::string& text) {
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.rfind("error ", 0) == 0) return true;
+  }
+  return false;
+}
+
+// Calls the entry point; false with the message when it raised.
+bool CallEntry(void* symbol, const CallOptions& options, std::ostream& out, std::ostream& err,
+               bool& rowsRead) {
+  const std::string corp = options.corp.value_or("");
+  const std::string user = options.user.value_or("");
+  const std::string key = options.key.value_or("");
+  const std::string extra = options.extra.value_or("");
+  const std::int32_t function = options.function.value_or(0);
+  std::string message;
+  try {
+    if (IsListEntry(options.entry)) {
+      TFolderList list{};
+      auto entry = reinterpret_cast<TListEntry>(symbol);
+      entry(&list, kShellWindow, corp.c_str(), user.c_str(), function, key.c_str());
+      rowsRead = PrintFolderList(list, out, err);
+    } else {
+      TShellResult result{};
+      auto entry = reinterpret_cast<TShellEntry>(symbol);
+      entry(&result, kShellWindow, corp.c_str(), user.c_str(), function, key.c_str(),
+            extra.c_str());
+      std::string_view text(result.Text, strnlen(result.Text, sizeof result.Text));
+      out << "Code=" << result.Code << " Text=" << QuotedGbk(text) << '\n';
+    }
+    return true;
+  } catch (const std::exception& e) {
+    message = e.what();
+  } catch (...) {
+    message = "an exception that is not a std::exception";
+  }
+  err << "tavro-shell: " << options.entry << " raised: " << GbkToShown(message) << '\n';
+  return false;
+}
+
+}  // namespace
+
+std::string DefaultModulePath() {
+  char self[PATH_MAX];
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return "libManageEdit.so";
+  std::string path(self, static_cast<size_t>(n));
+  return path.substr(0, path.rfind('/') + 1) + "libManageEdit.so";
+}
+
+int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
+  if (!IsEntryName(options.entry)) {
+    err << "tavro-shell: \"" << Utf8ToShown(options.entry)
+        << "\" is not an entry point of the module\n";
+    return kExitUsage;
+  }
+  if (options.script) {
+    std::ifstream probe(*options.script);
+    struct stat st {};
+    if (!probe || stat(options.script->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+      err << "tavro-shell: cannot read the script " << Utf8ToShown(*options.script) << '\n';
+      return kExitUsage;
+    }
+    setenv("TAVRO_UI_SCRIPT", options.script->c_str(), 1);
+  }
+  if (!LoadHostLibrary(err)) return kExitUsage;
+  void* module = LoadModule(options.module, err);
+  if (module == nullptr) return kExitUsage;
+  void* symbol = dlsym(module, options.entry.c_str());
+  if (symbol == nullptr) {
+    err << "tavro-shell: the module does not export " << options.entry << '\n';
+    return kExitUsage;
+  }
+  Transcript transcript;
+  if (!PrepareTranscript(options, transcript, err)) return kExitUsage;
+
+  bool rowsRead = true;
+  bool returned = CallEntry(symbol, options, out, err, rowsRead);
+  out.flush();
+
+  std::string lines = ReadNewTranscript(transcript);
+  if (transcript.isPrivate) {
+    err << lines;
+    if (!lines.empty() && lines.back() != '\n') err << '\n';
+    unlink(transcript.path.c_str());
+  }
+  if (!returned) return kExitRaised;
+  if (HasErrorLine(lines)) return kExitScriptFailed;
+  if (!rowsRead) return kExitRowsUnreadable;
+  return kExitOk;
+}
+
+int ListEntries(const std::optional<std::string>& module, std::ostream& out, std::ostream& err) {
+  if (!LoadHostLibrary(err)) return kExitUsage;
+  void* handle = LoadModule(module, err);
+  if (handle == nullptr) return kExitUsage;
+  for (const char* name : kEntryNames) {
+    if (dlsym(handle, name) != nullptr) out << name << '\n';
+  }
+  return kExitOk;
+}
+
+}  // namespace shell

@@ -1,0 +1,68 @@
+// tavro-shell: loads the module and calls one of its entry points, as the banking
+// client's shell does, printing what the entry point hands back.
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "shell/ShellOptions.h"
+#include "shell/ShellRun.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  tavro-shell call ENTRY [--corp ID] [--user ID] [--function N] [--key TEXT]\n"
+    "                         [--extra TEXT] [--script FILE] [--transcript FILE] [--module PATH]\n"
+    "  tavro-shell run FILE [options]     make the call named by FILE's \"# call:\" line,\n"
+    "                                     with FILE as the operator script\n"
+    "  tavro-shell entries [--module PATH]\n"
+    "exit status: 0 done, 2 bad usage, 3 script error or failed expect, 4 the entry point\n"
+    "raised, 5 the rows file of a list could not be read\n";
+
+int Main(const std::vector<std::string>& args) {
+  shell::CommandLine line;
+  std::string error;
+  if (!shell::ParseCommandLine(args, line, error)) {
+    std::cerr << "tavro-shell: " << error << '\n';
+    std::cerr << (args.empty() ? kUsage : "(tavro-shell help shows the usage)\n");
+    return shell::kExitUsage;
+  }
+  switch (line.command) {
+    case shell::Command::Help:
+      std::cout << kUsage;
+      return shell::kExitOk;
+    case shell::Command::Entries:
+      return shell::ListEntries(line.options.module, std::cout, std::cerr);
+    case shell::Command::Call:
+      return shell::RunCall(line.options, std::cout, std::cerr);
+    case shell::Command::Run: {
+      shell::CallOptions options;
+      if (!shell::ReadCallLine(line.runFile, options, error)) {
+        std::cerr << "tavro-shell: " << error << '\n';
+        return shell::kExitUsage;
+      }
+      // The example is the script; options after FILE override those of its call line.
+      options.script = line.runFile;
+      shell::MergeOptions(options, line.options);
+      return shell::RunCall(options, std::cout, std::cerr);
+    }
+  }
+  return shell::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+    int status = Main(args);
+    std::cout.flush();
+    return status;
+  } catch (const std::exception& e) {
+    std::cerr << "tavro-shell: " << e.what() << '\n';
+  } catch (...) {
+    std::cerr << "tavro-shell: unexpected failure\n";
+  }
+  return shell::kExitUsage;
+}
