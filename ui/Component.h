@@ -1,0 +1,79 @@
+// The root of the control model: named components that own the components created
+// with them, as the original component library's TComponent does.
+//
+// Creating components: every component is constructed with its owner and its name and
+// is then owned by that owner, which destroys it (components are destroyed in reverse
+// creation order). Controls are normally made with ui::Create<T>(owner, parent, name),
+// declared in ui/Control.h, which also sets the parent:
+//
+//   UpdateBtn = ui::Create<ui::TButton>(this, ButtonPnl, "UpdateBtn");
+//
+// A form is the top of its tree: it has no owner and lives on the stack or in a
+// std::unique_ptr of the code that shows it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ui {
+
+// Lists of GBK texts: combo items, list items, memo lines.
+using TStrings = std::vector<std::string>;
+
+class TComponent {
+ public:
+  // Registers the component with owner (when not null), which then owns it.
+  TComponent(TComponent* owner, std::string name);
+  virtual ~TComponent();
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  // The exact class name of the original platform ("TButton", "TUserEditFrm", ...).
+  // Every class overrides it; localisation compares it exactly.
+  virtual const char* ClassName() const { return "TComponent"; }
+
+  std::string Name;
+  int Tag = 0;
+
+  TComponent* Owner() const { return owner_; }
+  // Owned components in creation order.
+  const std::vector<TComponent*>& Components() const { return components_; }
+  int ComponentCount() const { return static_cast<int>(components_.size()); }
+
+  // The owned component with this name, looked for among the owned components and
+  // then, depth first, among what they own (a panel owns its own parts). Names are
+  // compared exactly. Null when there is none.
+  TComponent* FindComponent(std::string_view name) const;
+
+  // Destroys every owned component, the last created first.
+  void DestroyComponents();
+
+ private:
+  TComponent* owner_;
+  std::vector<TComponent*> components_;
+};
+
+// The component of that name as a T; null when there is none or it is of another type.
+template <class T>
+T* FindAs(const TComponent& owner, std::string_view name) {
+  return dynamic_cast<T*>(owner.FindComponent(name));
+}
+
+// A colour as the original platform holds it: 0x00BBGGRR, or a system colour.
+using TColor = std::int32_t;
+constexpr TColor RGB(int r, int g, int b) {
+  return TColor(r | (g << 8) | (b << 16));
+}
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clBlue = 0xFF0000;
+constexpr TColor clWindow = TColor(0x80000005u);
+constexpr TColor clBtnFace = TColor(0x8000000Fu);
+constexpr TColor clWindowText = TColor(0x80000008u);
+
+}  // namespace ui

@@ -1,0 +1,223 @@
+// Controls and windowed controls: parent, state, geometry, font, the keyboard, mouse,
+// focus and drag events, and the shapes of every event handler.
+//
+// Event rules kept from the original platform:
+// - handlers are std::functions; an empty one is not called;
+// - code that changes a property fires only the events the original fires (see each
+//   setter); what the operator does is delivered through ui/Input.h;
+// - a control overrides the protected virtual methods (KeyDown, KeyPress, Change, ...)
+//   to see an event before its handlers do, as a derived component does.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "ui/Component.h"
+
+namespace ui {
+
+class TWinControl;
+class TForm;
+class TPopupMenu;
+
+// Shift state of a key or mouse event: a set of these flags.
+enum TShiftFlag : std::uint8_t {
+  ssShift = 1,
+  ssAlt = 2,
+  ssCtrl = 4,
+  ssLeft = 8,
+  ssRight = 16,
+  ssMiddle = 32,
+  ssDouble = 64,
+};
+using TShiftState = std::uint8_t;
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// Virtual key codes of the original platform.
+namespace vk {
+constexpr std::uint16_t Back = 8, Tab = 9, Return = 13, Shift = 16, Control = 17, Escape = 27,
+                        Space = 32, End = 35, Home = 36, Left = 37, Up = 38, Right = 39, Down = 40,
+                        Delete = 46, F1 = 112, F2 = 113, F12 = 123,
+                        // an input method delivers a double-byte character with this key
+    ProcessKey = 229;
+}  // namespace vk
+
+using TNotifyEvent = std::function<void(TComponent* sender)>;
+using TKeyEvent = std::function<void(TComponent* sender, std::uint16_t& key, TShiftState shift)>;
+using TKeyPressEvent = std::function<void(TComponent* sender, char& key)>;
+using TMouseEvent =
+    std::function<void(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TDragOverEvent = std::function<void(TComponent* sender, TComponent* source, int x, int y,
+                                          TDragState state, bool& accept)>;
+using TDragDropEvent = std::function<void(TComponent* sender, TComponent* source, int x, int y)>;
+using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;
+
+struct TFont {
+  std::string Name = "MS Sans Serif";
+  int Size = 8;
+  int Charset = 1;  // DEFAULT_CHARSET; 134 is GB2312
+  bool Bold = false;
+  bool operator==(const TFont&) const = default;
+};
+
+class TControl : public TComponent {
+ public:
+  TControl(TComponent* owner, std::string name);
+  ~TControl() override;
+  const char* ClassName() const override { return "TControl"; }
+
+  TWinControl* Parent() const { return parent_; }
+  // Moves the control into parent's child list (at the end of its tab order).
+  void SetParent(TWinControl* parent);
+  // The form the control sits on (itself for a form); null when it has none.
+  TForm* ParentForm() const;
+
+  bool Enabled = true;
+  bool Visible = true;
+  // Enabled and visible, and so are all its parents.
+  bool IsUsable() const;
+  bool IsShowing() const;
+
+  // Text of labels, buttons, check boxes, group boxes and forms. Edits and combo boxes
+  // hold their text behind Text() / SetText() because setting it has effects.
+  std::string Caption;
+  // The text the operator sees: Caption, or the edit text of an edit or combo box.
+  virtual std::string DisplayText() const { return Caption; }
+
+  // The font in effect: the control's own once set, else its parent's.
+  TFont Font() const;
+  void SetFont(const TFont& font);  // the control keeps its own font from now on
+  bool ParentFont() const { return parentFont_; }
+  void SetParentFont(bool parentFont) { parentFont_ = parentFont; }
+
+  TColor Color = clBtnFace;
+  TPopupMenu* PopupMenu = nullptr;
+  std::string Hint;
+
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // Fires Resize when the size changes.
+  void SetBounds(int left, int top, int width, int height);
+  void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+  void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+  void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+  void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+
+  // Drag and drop started by a handler of mouse down: immediate, or once the mouse has
+  // moved threshold pixels (the platform's drag threshold when negative).
+  void BeginDrag(bool immediate, int threshold = -1);
+  void EndDrag() { dragState_ = DragIdle; }
+  bool Dragging() const { return dragState_ == DragActive; }
+  bool DragPending() const { return dragState_ == DragPendingState; }
+  int DragThreshold() const { return dragThreshold_; }
+  static constexpr int kDefaultDragThreshold = 5;
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TNotifyEvent OnResize;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+
+  // What the operator's actions call; each fires the matching handler.
+  virtual void Click();
+  virtual void DblClick();
+  virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  virtual bool DragOver(TComponent* source, int x, int y, TDragState state);
+  virtual void DragDrop(TComponent* source, int x, int y);
+
+ protected:
+  virtual void Resize();
+  // Marks the start of a drag once the mouse has moved past the threshold.
+  friend void StartPendingDrag(TControl& control);
+
+ private:
+  enum DragStateValue { DragIdle, DragPendingState, DragActive };
+  TWinControl* parent_ = nullptr;
+  bool parentFont_ = true;
+  TFont font_;
+  int left_ = 0, top_ = 0, width_ = 75, height_ = 25;
+  DragStateValue dragState_ = DragIdle;
+  int dragThreshold_ = kDefaultDragThreshold;
+};
+
+// A control that can hold the focus and children.
+class TWinControl : public TControl {
+ public:
+  TWinControl(TComponent* owner, std::string name);
+  ~TWinControl() override;
+  const char* ClassName() const override { return "TWinControl"; }
+
+  // Children in tab order (order of TabOrder, then of joining).
+  std::vector<TControl*> Controls() const;
+  int ControlCount() const { return static_cast<int>(children_.size()); }
+
+  // Position among the windowed siblings; Tab follows it. Set at joining a parent.
+  int TabOrder = 0;
+  bool TabStop = true;
+
+  // Whether the control itself takes the focus (containers do not).
+  virtual bool AcceptsFocus() const { return true; }
+  // Usable, focusable, on a form.
+  bool CanFocus() const;
+  bool Focused() const;
+  // Moves the focus here: exit events of what loses it, enter events of what gains it.
+  void SetFocus();
+
+  // Whether the control takes this key itself rather than the form (Enter for a memo
+  // that wants returns, Tab for one that wants tabs).
+  virtual bool WantsKey(std::uint16_t key) const;
+
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+  TKeyEvent OnKeyDown;
+  TKeyPressEvent OnKeyPress;
+  TKeyEvent OnKeyUp;
+
+  // The keyboard as the operator drives it (ui/Input.h): each fires its handler, then
+  // the control's own reaction runs unless a handler cleared the key.
+  virtual void KeyDown(std::uint16_t& key, TShiftState shift);
+  virtual void KeyPress(char& key);
+  virtual void KeyUp(std::uint16_t& key, TShiftState shift);
+  // The control's own reaction to a key that key down let through (caret moves,
+  // Backspace, Delete, selection keys).
+  virtual void HandleKey(std::uint16_t key, TShiftState shift);
+  // The control's own reaction to a character that key press let through.
+  virtual void HandleChar(char key);
+  // A double-byte character from the input method: no key press, straight to the text.
+  virtual void HandleDoubleByte(const std::string& character);
+  // Ctrl+V: the control inserts text as one change.
+  virtual void HandlePaste(const std::string& text);
+
+  virtual void DoEnter();
+  virtual void DoExit();
+
+ private:
+  friend class TControl;
+  std::vector<TControl*> children_;
+};
+
+// Creates a T owned by owner (never null: the owner frees it) with the given name and,
+// for a control, puts it into parent when parent is not null. Extra arguments go to
+// T's constructor after owner and name.
+template <class T, class... Args>
+T* Create(TComponent* owner, TWinControl* parent, std::string name, Args&&... args) {
+  auto* component = new T(owner, std::move(name), std::forward<Args>(args)...);
+  if constexpr (std::is_base_of_v<TControl, T>) {
+    if (parent) component->SetParent(parent);
+  }
+  return component;
+}
+
+}  // namespace ui

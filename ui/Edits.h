@@ -1,0 +1,118 @@
+// Edit controls: the single-line edit, the memo and the file-name edit.
+//
+// Setting the text from code fires Change (and so OnChange); the operator's typing,
+// Backspace, Delete and paste fire it once per change through the keyboard methods of
+// TWinControl. A derived control overrides Change to validate a change before the
+// handlers see it, and may put the text back with SetText.
+#pragma once
+
+#include <string>
+
+#include "ui/Control.h"
+#include "ui/EditBuffer.h"
+
+namespace ui {
+
+class TCustomEdit : public TWinControl {
+ public:
+  TCustomEdit(TComponent* owner, std::string name, bool multiLine);
+  const char* ClassName() const override { return "TCustomEdit"; }
+
+  const std::string& Text() const { return buffer_.Text; }
+  // Replaces the whole text (cut to MaxLength), caret at its start; fires Change.
+  void SetText(std::string text);
+  std::string DisplayText() const override { return buffer_.Text; }
+
+  int SelStart() const { return buffer_.SelStart; }
+  int SelLength() const { return buffer_.SelLength; }
+  // Caret at pos (moved back to a character start, kept inside the text), no selection.
+  void SetSelStart(int pos) { Select(pos, 0); }
+  void SetSelLength(int length) { Select(buffer_.SelStart, length); }
+  void Select(int start, int length);
+  void SelectAll() { Select(0, static_cast<int>(buffer_.Text.size())); }
+  std::string SelText() const { return SelectedText(buffer_); }
+  // Replaces the selection as code would; fires Change when the text changed.
+  void SetSelText(const std::string& text);
+
+  // Maximum length in bytes; 0 for no limit. Applies to typing, paste and SetText.
+  int MaxLength() const { return buffer_.MaxLength; }
+  void SetMaxLength(int maxLength) { buffer_.MaxLength = maxLength < 0 ? 0 : maxLength; }
+  bool ReadOnly = false;
+
+  TNotifyEvent OnChange;
+
+  void HandleKey(std::uint16_t key, TShiftState shift) override;
+  void HandleChar(char key) override;
+  void HandleDoubleByte(const std::string& character) override;
+  void HandlePaste(const std::string& text) override;
+
+ protected:
+  // Runs after every change of the text, before OnChange; fires OnChange.
+  virtual void Change();
+  EditBuffer& Buffer() { return buffer_; }
+  const EditBuffer& Buffer() const { return buffer_; }
+  // Replaces the selection by text typed or pasted by the operator; fires Change when
+  // something changed.
+  void InsertTyped(std::string_view text);
+
+ private:
+  EditBuffer buffer_;
+};
+
+class TEdit : public TCustomEdit {
+ public:
+  TEdit(TComponent* owner, std::string name) : TCustomEdit(owner, std::move(name), false) {
+    Color = clWindow;
+  }
+  const char* ClassName() const override { return "TEdit"; }
+  char PasswordChar = 0;
+};
+
+class TMemo : public TCustomEdit {
+ public:
+  TMemo(TComponent* owner, std::string name) : TCustomEdit(owner, std::move(name), true) {
+    Color = clWindow;
+  }
+  const char* ClassName() const override { return "TMemo"; }
+
+  // Lines of the text (a last empty line is not counted, as the platform's memo counts).
+  TStrings Lines() const { return SplitLines(Text()); }
+  int LineCount() const { return static_cast<int>(Lines().size()); }
+  // Replaces all lines at once (joined with CR LF): one change, as an update bracket
+  // around the memo's line list gives.
+  void SetLines(const TStrings& lines);
+  void AddLine(const std::string& line);
+  void DeleteLine(int index);
+  void Clear() { SetText(std::string()); }
+  // Line holding the caret.
+  int CaretLine() const { return LineOfOffset(Text(), SelStart()); }
+
+  bool WantReturns = true;
+  bool WantTabs = false;
+  bool WordWrap = true;
+  enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+  TScrollStyle ScrollBars = ssNone;
+
+  bool WantsKey(std::uint16_t key) const override;
+  void HandleKey(std::uint16_t key, TShiftState shift) override;
+  void HandleChar(char key) override;
+};
+
+// An edit with a browse button that opens the platform's file dialog.
+class TFileNameEdit : public TCustomEdit {
+ public:
+  TFileNameEdit(TComponent* owner, std::string name) : TCustomEdit(owner, std::move(name), false) {
+    Color = clWindow;
+  }
+  // The original component library's class name.
+  const char* ClassName() const override { return "TFilenameEdit"; }
+
+  std::string Filter;  // "Text files (*.txt)|*.txt|All files (*.*)|*.*"
+  bool SaveDialog = false;
+  // The browse button: the file dialog with the current text as initial name; a chosen
+  // name becomes the text (firing Change). Returns false when cancelled.
+  bool ButtonClick();
+  TNotifyEvent OnButtonClick;
+};
+
+}  // namespace ui

@@ -1,0 +1,88 @@
+// The form: the window of a dialog, with its modal result, close query, default and
+// cancel buttons and the focus.
+//
+// A dialog derives from TForm, creates its controls in its constructor (owned by the
+// form) and overrides ClassName with its own class name:
+//
+//   class TUsageEdtFrm : public ui::TForm {
+//    public:
+//     TUsageEdtFrm() : TForm(nullptr, "UsageEdtFrm") {
+//       SaveBtn = ui::Create<ui::TButton>(this, this, "SaveBtn");
+//       SaveBtn->OnClick = [this](ui::TComponent*) { SaveBtnClick(); };
+//     }
+//     const char* ClassName() const override { return "TUsageEdtFrm"; }
+//   };
+//
+// Closing: setting ModalResult to anything but mrNone asks to close once the current
+// event has been handled; the close query may refuse, which sets it back to mrNone.
+#pragma once
+
+#include <string>
+
+#include "ui/Control.h"
+#include "ui/Platform.h"
+
+namespace ui {
+
+class TButton;
+
+enum TPosition { poDesigned, poScreenCenter, poOwnerFormCenter };
+
+class TForm : public TWinControl {
+ public:
+  TForm(TComponent* owner, std::string name);
+  ~TForm() override;
+  const char* ClassName() const override { return "TForm"; }
+  bool AcceptsFocus() const override { return false; }
+
+  int ModalResult = mrNone;
+  TPosition Position = poDesigned;
+  // Set while a platform shows the form modally.
+  bool Modal() const { return modal_; }
+
+  TCloseQueryEvent OnCloseQuery;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnClose;
+  // Asks the form before any control sees a key (the original's KeyPreview).
+  bool KeyPreview = false;
+
+  // Shows the form modally on the current platform; returns the modal result.
+  int ShowModal();
+  // Closes as the close box does: the cancel result, subject to the close query.
+  void Close() { ModalResult = mrCancel; }
+
+  // Runs the close query; a refusal sets ModalResult back to mrNone. Returns whether
+  // the form may close.
+  bool CloseQuery();
+
+  // The focused control (null when none); setting it moves the focus with its events.
+  TWinControl* ActiveControl() const { return focused_; }
+  void SetActiveControl(TWinControl* control);
+  // Moves the focus to control, running exit events from the control losing it up to
+  // the common container and enter events down to control. A handler that moves the
+  // focus again meanwhile wins.
+  void FocusControl(TWinControl* control);
+  // The next (or previous) focusable control in tab order after from, wrapping; from
+  // may be null for the first. Null when nothing can take the focus.
+  TWinControl* FindNextControl(TWinControl* from, bool forward) const;
+  // Moves the focus to the next control in tab order, as Tab does.
+  void SelectNext(TWinControl* from, bool forward);
+
+  // The enabled, visible button marked Default (or Cancel); null when there is none.
+  TButton* DefaultButton() const;
+  TButton* CancelButton() const;
+
+  // Used by the platform around a modal run: focus on the first control, OnShow.
+  void BeginModal();
+  void EndModal();
+
+  // A control that is being destroyed leaves the focus.
+  void ForgetControl(TControl* control);
+
+ private:
+  TWinControl* focused_ = nullptr;
+  unsigned focusSerial_ = 0;
+  bool modal_ = false;
+};
+
+}  // namespace ui

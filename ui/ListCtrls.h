@@ -1,0 +1,230 @@
+// Controls that show lists: combo box, list box, check list box, tree view and list
+// view.
+//
+// Setting an item index or a selection from code fires nothing; the operator's choice
+// (ui/Input.h SelectItem, the arrow keys, a mouse click) fires the control's event:
+// OnChange for a combo box, OnClick for the others.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ui/Control.h"
+#include "ui/EditBuffer.h"
+
+namespace ui {
+
+enum TComboBoxStyle { csDropDown, csDropDownList };
+
+class TComboBox : public TWinControl {
+ public:
+  TComboBox(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
+    Color = clWindow;
+  }
+  const char* ClassName() const override { return "TComboBox"; }
+
+  TComboBoxStyle Style = csDropDown;
+  TStrings Items;
+
+  int ItemIndex() const;
+  // Selects item index (-1 for none) and shows its text; fires nothing.
+  void SetItemIndex(int index);
+  // The edit text. For a drop-down list it is the selected item's text.
+  const std::string& Text() const { return edit_.Text; }
+  std::string DisplayText() const override { return edit_.Text; }
+  // Sets the edit text as code does (fires nothing). A drop-down list selects the item
+  // with that text, or none; a drop-down selects the item equal to it, if any.
+  void SetText(const std::string& text);
+  void Clear();
+
+  int SelStart() const { return edit_.SelStart; }
+  void SetSelStart(int pos) { SetSelection(edit_, pos, 0); }
+  int MaxLength() const { return edit_.MaxLength; }
+  void SetMaxLength(int maxLength) { edit_.MaxLength = maxLength < 0 ? 0 : maxLength; }
+  bool Sorted = false;
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelect;
+
+  // The operator picks item index: it is selected, then OnSelect and Change run.
+  void SelectByOperator(int index);
+
+  void HandleKey(std::uint16_t key, TShiftState shift) override;
+  void HandleChar(char key) override;
+  void HandleDoubleByte(const std::string& character) override;
+  void HandlePaste(const std::string& text) override;
+
+ protected:
+  virtual void Change();
+
+ private:
+  void TypeText(std::string_view text);
+  EditBuffer edit_;
+  int itemIndex_ = -1;
+};
+
+class TListBox : public TWinControl {
+ public:
+  TListBox(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
+    Color = clWindow;
+  }
+  const char* ClassName() const override { return "TListBox"; }
+
+  TStrings Items;
+  int ItemIndex() const;
+  // Selects index (-1 for none); fires nothing.
+  void SetItemIndex(int index);
+  void Clear();
+
+  int ItemHeight = 16;
+  int TopIndex = 0;
+  // Index of the item under the point (x, y) in the control's own pixels; -1 below the
+  // last item or outside, unless existing is false (then the count).
+  int ItemAtPos(int x, int y, bool existing = true) const;
+  // A point inside item index, for the operator's mouse.
+  int ItemCenterY(int index) const;
+
+  // The operator selects item index (a click on it): selection, then Click.
+  void SelectByOperator(int index);
+  void HandleKey(std::uint16_t key, TShiftState shift) override;
+
+ private:
+  int itemIndex_ = -1;
+};
+
+// A list box whose items have check boxes. Checking from code fires nothing; the
+// operator's check fires OnClickCheck.
+class TCheckListBox : public TListBox {
+ public:
+  TCheckListBox(TComponent* owner, std::string name) : TListBox(owner, std::move(name)) {}
+  const char* ClassName() const override { return "TCheckListBox"; }
+
+  bool Checked(int index) const;
+  void SetChecked(int index, bool checked);
+  // Items and check marks together: replacing the items clears every mark.
+  void SetItems(TStrings items);
+  void AddItem(std::string item);
+
+  TNotifyEvent OnClickCheck;
+  void CheckByOperator(int index, bool checked);
+  // Space toggles the selected item's mark.
+  void HandleKey(std::uint16_t key, TShiftState shift) override;
+
+ private:
+  std::vector<bool> checked_;
+};
+
+// The outline of a loaded tree is not what the tree expects: a line two or more levels
+// deeper than the one before it.
+class EOutlineError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TTreeNode {
+ public:
+  std::string Text;
+  int Level() const { return level_; }
+  TTreeNode* Parent() const { return parent_; }
+  const std::vector<std::unique_ptr<TTreeNode>>& Children() const { return children_; }
+  int Count() const { return static_cast<int>(children_.size()); }
+  bool HasChildren() const { return !children_.empty(); }
+  void* Data = nullptr;
+
+ private:
+  friend class TTreeView;
+  int level_ = 0;
+  TTreeNode* parent_ = nullptr;
+  std::vector<std::unique_ptr<TTreeNode>> children_;
+};
+
+class TTreeView : public TWinControl {
+ public:
+  TTreeView(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
+    Color = clWindow;
+  }
+  const char* ClassName() const override { return "TTreeView"; }
+
+  bool ReadOnly = false;
+
+  // All nodes in tree order (each node, then its children).
+  std::vector<TTreeNode*> Nodes() const;
+  int Count() const { return static_cast<int>(Nodes().size()); }
+  TTreeNode* Node(int index) const;  // in tree order; null out of range
+  const std::vector<std::unique_ptr<TTreeNode>>& TopNodes() const { return roots_; }
+
+  // Adds a top-level node, or a child of parent.
+  TTreeNode* AddChild(TTreeNode* parent, std::string text);
+  void Clear();
+
+  // Replaces the tree by an indented outline: one node per line; its level is the
+  // number of tab or blank characters that begin the line; a line one level deeper
+  // than the one before is its child, the same level its sibling, shallower climbs
+  // back. A line two or more levels deeper throws EOutlineError naming the level and
+  // the text, and leaves the tree as it was. Empty lines are skipped.
+  void LoadOutline(std::string_view outline);
+
+  TTreeNode* Selected() const { return selected_; }
+  // Selects node (null for none); fires nothing.
+  void SetSelected(TTreeNode* node) { selected_ = node; }
+  // The operator clicks node: it is selected, then Click.
+  void SelectByOperator(TTreeNode* node);
+
+ private:
+  std::vector<std::unique_ptr<TTreeNode>> roots_;
+  TTreeNode* selected_ = nullptr;
+};
+
+struct TListColumn {
+  std::string Caption;
+  int Width = 50;
+  TAlignment Alignment = taLeftJustify;
+};
+
+struct TListItem {
+  std::string Caption;
+  TStrings SubItems;
+  void* Data = nullptr;
+};
+
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+
+class TListView : public TWinControl {
+ public:
+  TListView(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
+    Color = clWindow;
+  }
+  const char* ClassName() const override { return "TListView"; }
+
+  TViewStyle ViewStyle = vsReport;
+  bool ReadOnly = false;
+  bool RowSelect = false;
+  std::vector<TListColumn> Columns;
+  std::vector<TListItem> Items;
+
+  // An update bracket: many rows added between the two count as one change of the list.
+  void BeginUpdate() { ++updateCount_; }
+  void EndUpdate() {
+    if (updateCount_ > 0) --updateCount_;
+  }
+  bool Updating() const { return updateCount_ > 0; }
+
+  TListItem& AddItem(std::string caption, TStrings subItems = {});
+  void Clear();
+
+  int ItemIndex() const;
+  // Selects row index (-1 for none); fires nothing.
+  void SetItemIndex(int index);
+  TListItem* Selected();
+  // The operator clicks row index: it is selected, then Click.
+  void SelectByOperator(int index);
+  void HandleKey(std::uint16_t key, TShiftState shift) override;
+
+ private:
+  int itemIndex_ = -1;
+  int updateCount_ = 0;
+};
+
+}  // namespace ui

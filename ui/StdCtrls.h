@@ -1,0 +1,132 @@
+// Labels, buttons, check boxes, radio buttons and the containers: group box, radio
+// group, panel, tab sheet and page control.
+#pragma once
+
+#include <string>
+
+#include "ui/Control.h"
+
+namespace ui {
+
+class TLabel : public TControl {
+ public:
+  TLabel(TComponent* owner, std::string name) : TControl(owner, std::move(name)) {}
+  const char* ClassName() const override { return "TLabel"; }
+  bool AutoSize = true;
+  bool WordWrap = false;
+  bool Transparent = false;
+  TAlignment Alignment = taLeftJustify;
+};
+
+// A push button. Clicking sets the form's modal result to ModalResult (when not
+// none), then runs OnClick. Default: Enter clicks it; Cancel: Escape clicks it.
+class TButton : public TWinControl {
+ public:
+  TButton(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {}
+  const char* ClassName() const override { return "TButton"; }
+  int ModalResult = 0;
+  bool Default = false;
+  bool Cancel = false;
+  void Click() override;
+  // Space clicks the focused button.
+  void HandleKey(std::uint16_t key, TShiftState shift) override;
+};
+
+enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore };
+
+class TBitBtn : public TButton {
+ public:
+  TBitBtn(TComponent* owner, std::string name) : TButton(owner, std::move(name)) {}
+  const char* ClassName() const override { return "TBitBtn"; }
+  TBitBtnKind Kind() const { return kind_; }
+  // A kind brings its modal result and, for OK and Cancel, the default or cancel role.
+  void SetKind(TBitBtnKind kind);
+
+ private:
+  TBitBtnKind kind_ = bkCustom;
+};
+
+// Setting Checked to a new value fires Click (and so OnClick), from code as from the
+// operator.
+class TCheckBox : public TWinControl {
+ public:
+  TCheckBox(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {}
+  const char* ClassName() const override { return "TCheckBox"; }
+  bool Checked() const { return checked_; }
+  void SetChecked(bool checked);
+  // The operator's click toggles the box.
+  void Click() override;
+  void HandleKey(std::uint16_t key, TShiftState shift) override;
+
+ private:
+  bool checked_ = false;
+};
+
+// Checking a radio button unchecks the other radio buttons of its parent and fires
+// its Click.
+class TRadioButton : public TWinControl {
+ public:
+  TRadioButton(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {}
+  const char* ClassName() const override { return "TRadioButton"; }
+  bool Checked() const { return checked_; }
+  void SetChecked(bool checked);
+  // The operator's click checks the button.
+  void Click() override;
+
+ private:
+  bool checked_ = false;
+};
+
+// Containers: hold children, do not take the focus themselves.
+class TGroupBox : public TWinControl {
+ public:
+  TGroupBox(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {}
+  const char* ClassName() const override { return "TGroupBox"; }
+  bool AcceptsFocus() const override { return false; }
+};
+
+// A frame of radio buttons: its own Items, or radio buttons placed in it as children.
+class TRadioGroup : public TGroupBox {
+ public:
+  TRadioGroup(TComponent* owner, std::string name) : TGroupBox(owner, std::move(name)) {}
+  const char* ClassName() const override { return "TRadioGroup"; }
+  TStrings Items;
+  // Setting from code does not fire OnClick; the operator's choice does.
+  int ItemIndex = -1;
+};
+
+class TPanel : public TWinControl {
+ public:
+  TPanel(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {}
+  const char* ClassName() const override { return "TPanel"; }
+  bool AcceptsFocus() const override { return false; }
+  TAlignment Alignment = taCenter;
+};
+
+class TPageControl;
+
+class TTabSheet : public TWinControl {
+ public:
+  TTabSheet(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {}
+  const char* ClassName() const override { return "TTabSheet"; }
+  bool AcceptsFocus() const override { return false; }
+  int PageIndex() const;
+};
+
+// Holds tab sheets (its children); the active one is the one shown.
+class TPageControl : public TWinControl {
+ public:
+  TPageControl(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {}
+  const char* ClassName() const override { return "TPageControl"; }
+  bool AcceptsFocus() const override { return false; }
+  std::vector<TTabSheet*> Pages() const;
+  TTabSheet* ActivePage() const { return active_; }
+  // Shows sheet and hides the others; does not fire OnChange (the operator's choice does).
+  void SetActivePage(TTabSheet* sheet);
+  TNotifyEvent OnChange;
+
+ private:
+  TTabSheet* active_ = nullptr;
+};
+
+}  // namespace ui

@@ -1,0 +1,80 @@
+// The platform without a display: forms are shown modally and driven by an operator
+// script (or an operator function in tests), and everything a person would have seen
+// is written to a transcript. The script and transcript forms are documented in
+// docs/operator-scripts.md.
+//
+// A test drives a dialog like an operator script:
+//
+//   auto* p = new ui::HeadlessPlatform();
+//   ui::InstallPlatform(std::unique_ptr<ui::Platform>(p));
+//   p->RunScript("type NameEdt \"abc\"\nclick UpdateBtn\nanswer yes\n");
+//   dialog.ShowModal();
+//   EXPECT_EQ(p->Transcript(), (std::vector<std::string>{ ... }));
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/Platform.h"
+#include "ui/headless/PrintRecord.h"
+
+namespace ui {
+
+class TForm;
+class ScriptRunner;
+
+class HeadlessPlatform : public Platform {
+ public:
+  HeadlessPlatform();
+  ~HeadlessPlatform() override;
+
+  // The platform the environment asks for: the script of TAVRO_UI_SCRIPT, the
+  // transcript file of TAVRO_UI_TRANSCRIPT, the printer resolution of
+  // TAVRO_UI_PRINTER_DPI. A script that cannot be read is the transcript's first error.
+  static std::unique_ptr<HeadlessPlatform> FromEnvironment();
+
+  // The operator script (UTF-8), replacing any earlier one; line numbers count from 1.
+  void RunScript(std::string_view script);
+  // Reads the script from a file; false (and an error line) when it cannot be read.
+  bool LoadScriptFile(const std::string& path);
+
+  // Called with each form as it is shown, before the script's lines act on it. It may
+  // act on the form through ui/Input.h or Perform; boxes it raises take script lines.
+  using OperatorFn = std::function<void(TForm& form)>;
+  void SetOperator(OperatorFn fn);
+
+  // Performs one script action (same grammar) on form, as if it were the next line.
+  // Returns false when it failed (the error is in the transcript).
+  bool Perform(TForm& form, std::string_view line);
+
+  // Transcript lines (UTF-8), and the file each line is appended to as well.
+  const std::vector<std::string>& Transcript() const;
+  void SetTranscriptFile(const std::string& path);
+  // A script error or failed expect happened.
+  bool Failed() const;
+
+  // The printer: recorded jobs, and an optional writer that stores a finished job and
+  // returns the file name it wrote (shown in the "printed" line).
+  const std::vector<PrintJob>& PrintJobs() const;
+  void SetPrintWriter(std::function<std::string(const PrintJob&)> writer);
+  void SetPrinterResolution(int pixelsPerInch);
+
+  int ShowModal(TForm& form) override;
+  int MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
+                 MsgIcon icon, int defaultButton = 1) override;
+  bool InputBox(const std::string& caption, const std::string& prompt, std::string& value) override;
+  bool FileDialog(bool save, const std::string& filter, std::string& path) override;
+  bool PrintDialog() override;
+  PrinterCanvas& Printer() override;
+  void SetHourglass(bool busy) override;
+  bool Hourglass() const { return hourglass_; }
+
+ private:
+  std::unique_ptr<ScriptRunner> runner_;
+  bool hourglass_ = false;
+};
+
+}  // namespace ui
