@@ -1,0 +1,211 @@
+// tavro-shell end to end: the real module, its language file and the second test
+// module, with the host answered from a table so every command can be checked byte
+// for byte.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/e2e/ShellSandbox.h"
+
+namespace {
+
+using e2e::Lines;
+using e2e::Sandbox;
+
+// The check-list columns of the shipped language file, section CN and section EN.
+const char* const kCnColumns =
+    "column \"业务编号\" 15\n"
+    "column \"业务类型\" 12\n"
+    "column \"付款账号\" 18\n"
+    "column \"币种\" 5\n"
+    "column \"金额\" 12\n"
+    "column \"收款人\" 20\n"
+    "column \"经办人\" 8\n"
+    "column \"提交时间\" 15\n";
+const char* const kEnColumns =
+    "column \"Business No.\" 15\n"
+    "column \"Type\" 12\n"
+    "column \"Debit Account\" 18\n"
+    "column \"Currency\" 8\n"
+    "column \"Amount\" 12\n"
+    "column \"Payee\" 20\n"
+    "column \"Operator\" 8\n"
+    "column \"Submitted\" 15\n";
+
+// The function table: function 12 is served by the test module's Tm_EditRecord.
+const char* const kFunctionTable =
+    "Sh_GetFunctionName  12,0\t0\tTestModule.dll\\x07Tm_EditRecord\\x07\\x07\n"
+    "Sh_GetFunctionName  13,0\t0\tTestModule.dll\\x07Tm_Raise\\x07\\x07\n"
+    "Sh_GetFunctionName  14,0\t0\tNowhere.dll\\x07Tm_EditRecord\\x07\\x07\n"
+    "Sh_GetFunctionName  15,0\t0\tTestModule.dll\\x07Tm_Nothing\\x07\\x07\n"
+    "Sh_GetFunctionName  16,0\t0\t  \\x07Tm_EditRecord\\x07\\x07\n"
+    "Sh_GetFunctionName  *\t5\tno such function\n";
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  // Files in the module's temporary folder, which every call must leave as it found it.
+  std::vector<std::string> TempFiles() const { return box_.List(box_.TempDir()); }
+  Sandbox box_;
+};
+
+TEST_F(EndToEnd, CheckListPrintsTheLanguageFileColumnsAndTheHostsRows) {
+  box_.SetLanguage("CN");
+  box_.UseTableHost(
+      "MN_GetCheckList 'CN','0012','000001'\t0\t"
+      "B0001\\x07汇款\\x07100.00\\r\\nB0002\\x07\\x07\\r\\n");
+  auto r = box_.Shell({"call", "Mn_GetCheckList", "--corp", "0012", "--user", "000001"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, std::string(kCnColumns) +
+                       "row \"B0001\" \"汇款\" \"100.00\"\n"
+                       "row \"B0002\" \"\" \"\"\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(box_.HostLog(),
+            std::vector<std::string>{"file \"A01\\x07MN_GetCheckList 'CN','0012','000001'\""});
+  // The rows file is gone and nothing else was left behind.
+  EXPECT_TRUE(TempFiles().empty());
+}
+
+TEST_F(EndToEnd, EveryListSendsItsOwnProcedureWithTheSameArguments) {
+  const char* const entries[] = {"GetCheckList", "GetAuthoriseList", "GetSendList",
+                                 "GetDeletedList", "GetRejectedList"};
+  std::string table;
+  for (const char* e : entries) {
+    table += "MN_" + std::string(e) + " 'EN','0012','000001'\t0\t" + e + "\\x07row\\r\\n";
+  }
+  box_.SetLanguage("EN");
+  box_.UseTableHost(table);
+  for (const char* e : entries) {
+    auto r = box_.Shell({"call", "Mn_" + std::string(e), "--corp", "0012", "--user", "000001",
+                         "--function", "77", "--key", "ignored"});
+    EXPECT_EQ(r.status, 0) << e << "\n" << r.err;
+    EXPECT_EQ(r.out, std::string(kEnColumns) + "row \"" + e + "\" \"row\"\n") << e;
+  }
+  std::vector<std::string> expected;
+  for (const char* e : entries) {
+    expected.push_back("file \"A01\\x07MN_" + std::string(e) + " 'EN','0012','000001'\"");
+  }
+  EXPECT_EQ(box_.HostLog(), expected);
+  EXPECT_TRUE(TempFiles().empty());
+}
+
+TEST_F(EndToEnd, AFailedListStillShowsItsColumnsAndNoRows) {
+  box_.SetLanguage("EN");
+  box_.UseTableHost("MN_GetSendList *\t5\ttimeout\n");
+  auto r = box_.Shell({"call", "Mn_GetSendList", "--corp", "0012", "--user", "000001"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, std::string(kEnColumns) + "no rows\n");
+  // The module reported the failure in a message box; the transcript shows it.
+  EXPECT_NE(r.err.find("Error:timeout"), std::string::npos) << r.err;
+  EXPECT_TRUE(TempFiles().empty());
+}
+
+TEST_F(EndToEnd, IdsAreQuotedAndCutToTheirFieldLengths) {
+  box_.SetLanguage("CN");
+  box_.UseTableHost("MN_GetCheckList *\t0\t\n");
+  auto r = box_.Shell({"call", "Mn_GetCheckList", "--corp", "O'Neil", "--user",
+                       "0000012345678901234567890", "--key", std::string(400, 'k')});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, kCnColumns);
+  EXPECT_EQ(box_.HostLog(),
+            std::vector<std::string>{"file \"A01\\x07MN_GetCheckList 'CN','O''Ne','000001'\""});
+}
+
+TEST_F(EndToEnd, CheckRecordCallsTheModuleTheFunctionTableNames) {
+  box_.UseTableHost(kFunctionTable);
+  box_.SetEnv("TAVRO_TESTMODULE_LOG", box_.Root() + "/testmodule.txt");
+  auto r = box_.Shell({"call", "Mn_CheckRecord", "--corp", "0012", "--user", "000001", "--function",
+                       "99", "--key", "12 payment:A0001", "--extra", "more"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Code=1 Text=\"12 payment:OK\"\n");
+  EXPECT_EQ(box_.HostLog(),
+            std::vector<std::string>{"command \"A01\\x07Sh_GetFunctionName  12,0\""});
+  // The called entry point got the record's own key, the function id from the key and
+  // the extra text unchanged.
+  EXPECT_EQ(box_.ReadFile(box_.Root() + "/testmodule.txt"), "A0001\n12\nmore\n");
+}
+
+TEST_F(EndToEnd, CheckRecordWithoutAServingModuleCallsNothing) {
+  box_.UseTableHost(kFunctionTable);
+  box_.SetEnv("TAVRO_TESTMODULE_LOG", box_.Root() + "/testmodule.txt");
+  // Function 16 names no library; "payment:A1" has no function id; function 40 fails.
+  for (const char* key : {"16 payment:A1", "payment:A1", "40 x:y"}) {
+    auto r = box_.Shell({"call", "Mn_CheckRecord", "--key", key});
+    EXPECT_EQ(r.status, 0) << key << "\n" << r.err;
+    EXPECT_EQ(r.out, "Code=0 Text=\"\"\n") << key;
+  }
+  EXPECT_FALSE(box_.Exists(box_.Root() + "/testmodule.txt"));
+}
+
+TEST_F(EndToEnd, CheckRecordFailuresRaiseToTheShell) {
+  box_.UseTableHost(kFunctionTable);
+  struct Case {
+    const char* key;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"13 payment:A1", "Tm_Raise failed on purpose"},
+      {"14 payment:A1", "LoadLibrary Nowhere.dll Fail"},
+      {"15 payment:A1", "GetProcAddress Tm_Nothing Fail"},
+  };
+  for (const Case& c : cases) {
+    auto r = box_.Shell({"call", "Mn_CheckRecord", "--key", c.key});
+    EXPECT_EQ(r.status, 4) << c.key << "\n" << r.err;
+    EXPECT_EQ(r.out, "") << c.key;
+    EXPECT_NE(r.err.find(std::string("Mn_CheckRecord raised: ") + c.message), std::string::npos)
+        << r.err;
+  }
+}
+
+TEST_F(EndToEnd, EntriesListsTheExportedEntryPoints) {
+  auto r = box_.Shell({"entries"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> names = Lines(r.out);
+  for (const char* name : {"Mn_GetCheckList", "Mn_GetAuthoriseList", "Mn_GetSendList",
+                           "Mn_GetDeletedList", "Mn_GetRejectedList", "Mn_CheckRecord"}) {
+    EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+  }
+  // A library that exports none of them lists nothing.
+  r = box_.Shell({"entries", "--module", e2e::BinDir() + "/libTestModule.so"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(EndToEnd, BadUsageNeverReachesTheModule) {
+  box_.UseTableHost("*\t0\t\n");
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"call"},
+      {"call", "Mn_Unknown"},
+      {"call", "Mn_GetCheckList", "--corp"},
+      {"call", "Mn_GetCheckList", "--bogus", "1"},
+      {"call", "Mn_GetCheckList", "--corp", "\xC3\x28"},
+      {"call", "Mn_CheckRecord", "--key", std::string("12 \xFF\xFE:A1")},
+      {"call", "Mn_CheckRecord", "--function", "1e3"},
+      {"call", "Mn_GetCheckList", "--module", box_.Root() + "/absent.so"},
+      {"call", "Mn_GetCheckList", "--module", e2e::BinDir() + "/libTestModule.so"},
+      {"run", box_.Root() + "/absent.txt"},
+      {"\xFF"},
+  };
+  for (const auto& args : cases) {
+    auto r = box_.Shell(args);
+    EXPECT_EQ(r.status, 2) << (args.empty() ? "(none)" : args.back()) << "\n" << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(r.err.empty());
+  }
+  EXPECT_TRUE(box_.HostLog().empty());
+}
+
+TEST_F(EndToEnd, ExamplesRunAsTheirCallLineSays) {
+  box_.SetLanguage("CN");
+  box_.UseTableHost(std::string(kFunctionTable) +
+                    "MN_GetCheckList 'CN','0012','000001'\t0\tB0001\\x07x\\r\\n\n");
+  auto r = box_.Shell({"run", TAVRO_SOURCE_DIR "/examples/check-list.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, std::string(kCnColumns) + "row \"B0001\" \"x\"\n");
+
+  r = box_.Shell({"run", TAVRO_SOURCE_DIR "/examples/check-record.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Code=1 Text=\"12 payment:OK\"\n");
+}
+
+}  // namespace

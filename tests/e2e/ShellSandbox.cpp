@@ -1,0 +1,181 @@
+#include "tests/e2e/ShellSandbox.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace e2e {
+namespace {
+
+// A hung shell fails its test instead of the whole run.
+constexpr auto kShellTimeout = std::chrono::seconds(120);
+
+// What the sandboxed shell inherits from the test's own environment: the search path
+// and the sanitizers' settings, nothing of TAVRO_*.
+constexpr const char* kInherited[] = {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS",
+                                      "LD_LIBRARY_PATH"};
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+std::string BinDir() {
+  return TAVRO_BIN_DIR;
+}
+
+Sandbox::Sandbox() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(base != nullptr && *base != 0 ? base : "/tmp") + "/tavro-e2e-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  root_ = pattern;
+  for (const char* sub : {"/work", "/tmp", "/home", "/home/.local", "/home/.local/share"}) {
+    std::filesystem::create_directory(root_ + sub);
+  }
+  // The module's private temporary folder must be the user's own, mode 0700.
+  chmod(TempDir().c_str(), 0700);
+  env_["TMPDIR"] = TempDir();
+  env_["HOME"] = root_ + "/home";
+  env_["XDG_DATA_HOME"] = root_ + "/home/.local/share";
+  env_["LANG"] = "C";
+  env_["LC_ALL"] = "C";
+  for (const char* name : kInherited) {
+    if (const char* value = std::getenv(name); value != nullptr) env_[name] = value;
+  }
+}
+
+Sandbox::~Sandbox() {
+  std::error_code ignored;
+  std::filesystem::remove_all(root_, ignored);
+}
+
+std::string Sandbox::Resolve(std::string_view name) const {
+  if (!name.empty() && name.front() == '/') return std::string(name);
+  return WorkDir() + "/" + std::string(name);
+}
+
+std::string Sandbox::WriteFile(std::string_view name, std::string_view content) const {
+  std::string path = Resolve(name);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+  return path;
+}
+
+std::string Sandbox::ReadFile(std::string_view name) const {
+  return Slurp(Resolve(name));
+}
+
+bool Sandbox::Exists(std::string_view name) const {
+  struct stat st {};
+  return lstat(Resolve(name).c_str(), &st) == 0;
+}
+
+std::vector<std::string> Sandbox::List(std::string_view folder) const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(Resolve(folder))) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+void Sandbox::SetLanguage(std::string_view langId) const {
+  WriteFile("Tavro2007.ini", "[Settings]\r\nLangId=" + std::string(langId) + "\r\n");
+}
+
+void Sandbox::UseTableHost(std::string_view table) {
+  env_["TAVRO_HOST_LIBRARY"] = BinDir() + "/libTavroTableHost.so";
+  env_["TAVRO_TABLE_HOST"] = WriteFile(root_ + "/host-table.txt", table);
+  env_["TAVRO_TABLE_HOST_LOG"] = root_ + "/host-log.txt";
+  env_.erase("TAVRO_BANK_DB");
+}
+
+void Sandbox::UseBankServer() {
+  env_.erase("TAVRO_HOST_LIBRARY");
+  env_.erase("TAVRO_TABLE_HOST");
+  env_.erase("TAVRO_TABLE_HOST_LOG");
+  env_["TAVRO_BANK_DB"] = root_ + "/bank.db";
+}
+
+std::vector<std::string> Sandbox::HostLog() const {
+  return Lines(Slurp(root_ + "/host-log.txt"));
+}
+
+ShellOutput Sandbox::Shell(const std::vector<std::string>& args) const {
+  std::string program = BinDir() + "/tavro-shell";
+  std::vector<char*> argv;
+  argv.push_back(program.data());
+  std::vector<std::string> argCopies(args);
+  for (std::string& a : argCopies) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  std::vector<std::string> envStrings;
+  for (const auto& [name, value] : env_) envStrings.push_back(name + "=" + value);
+  std::vector<char*> envp;
+  for (std::string& e : envStrings) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  std::string outPath = root_ + "/shell-stdout.txt";
+  std::string errPath = root_ + "/shell-stderr.txt";
+  std::string work = WorkDir();
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addchdir_np(&actions, work.c_str());
+  pid_t pid = 0;
+  int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) throw std::runtime_error("cannot start " + program);
+
+  ShellOutput result;
+  int wstatus = 0;
+  auto deadline = std::chrono::steady_clock::now() + kShellTimeout;
+  while (waitpid(pid, &wstatus, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &wstatus, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
+  result.out = Slurp(outPath);
+  result.err = Slurp(errPath);
+  return result;
+}
+
+std::vector<std::string> Lines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::istringstream in{std::string(text)};
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace e2e

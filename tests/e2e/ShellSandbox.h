@@ -1,0 +1,67 @@
+// Runs tavro-shell as a separate process in a fresh folder of its own, against either
+// the table host (answers from a table, every command logged) or the embedded bank
+// server (a fresh database inside the folder).
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace e2e {
+
+// The folder of the built programs and libraries (tavro-shell, the module, the hosts).
+std::string BinDir();
+
+struct ShellOutput {
+  int status = -1;  // exit status; -1 when the process did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// A temporary folder that is the shell's whole world: its current folder (work/), its
+// TMPDIR (tmp/), its HOME and XDG_DATA_HOME (home/). Removed with everything in it.
+class Sandbox {
+ public:
+  Sandbox();
+  ~Sandbox();
+  Sandbox(const Sandbox&) = delete;
+  Sandbox& operator=(const Sandbox&) = delete;
+
+  const std::string& Root() const { return root_; }
+  std::string WorkDir() const { return root_ + "/work"; }
+  std::string TempDir() const { return root_ + "/tmp"; }
+
+  // Writes a file (name relative to the work folder unless absolute).
+  std::string WriteFile(std::string_view name, std::string_view content) const;
+  std::string ReadFile(std::string_view name) const;
+  bool Exists(std::string_view name) const;
+  // Names in a folder, without "." and "..".
+  std::vector<std::string> List(std::string_view folder) const;
+
+  // Selects the language by the settings file in the current folder.
+  void SetLanguage(std::string_view langId) const;
+
+  // The table host answers: table is the UTF-8 table text (see HostTable.h).
+  void UseTableHost(std::string_view table);
+  // The embedded bank server answers, on a database in this folder.
+  void UseBankServer();
+  // Every command the table host received, one escaped line each.
+  std::vector<std::string> HostLog() const;
+
+  void SetEnv(const std::string& name, const std::string& value) { env_[name] = value; }
+
+  // Runs tavro-shell with these arguments; stdin is empty.
+  ShellOutput Shell(const std::vector<std::string>& args) const;
+
+ private:
+  std::string Resolve(std::string_view name) const;
+
+  std::string root_;
+  std::map<std::string, std::string> env_;
+};
+
+// Lines of a text, without their line ends.
+std::vector<std::string> Lines(std::string_view text);
+
+}  // namespace e2e

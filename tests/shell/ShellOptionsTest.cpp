@@ -1,0 +1,114 @@
+// The command line and the call line of example scripts.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "shell/ShellOptions.h"
+
+namespace {
+
+using shell::CommandLine;
+
+bool Parse(std::vector<std::string> args, CommandLine& line, std::string& error) {
+  return shell::ParseCommandLine(args, line, error);
+}
+
+TEST(ParseCommandLine, CallTakesTheSevenParametersInUtf8AndPassesGbk) {
+  CommandLine line;
+  std::string error;
+  ASSERT_TRUE(Parse({"call", "Mn_CustAcEdit", "--corp", "0012", "--user", "000001", "--function",
+                     "-7", "--key", "中", "--extra", "", "--module", "/m.so"},
+                    line, error))
+      << error;
+  EXPECT_EQ(line.command, shell::Command::Call);
+  EXPECT_EQ(line.options.entry, "Mn_CustAcEdit");
+  EXPECT_EQ(line.options.corp, "0012");
+  EXPECT_EQ(line.options.user, "000001");
+  EXPECT_EQ(line.options.function, -7);
+  EXPECT_EQ(line.options.key, "\xD6\xD0");
+  EXPECT_EQ(line.options.extra, "");
+  EXPECT_EQ(line.options.module, "/m.so");
+  EXPECT_FALSE(line.options.script);
+}
+
+TEST(ParseCommandLine, RejectsEveryMalformedCommand) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"frobnicate"},
+      {"call"},
+      {"call", "Mn_NoSuchEntry"},
+      {"call", "mn_getchecklist"},
+      {"call", "Mn_GetCheckList", "--corp"},
+      {"call", "Mn_GetCheckList", "--colour", "red"},
+      {"call", "Mn_GetCheckList", "stray"},
+      {"call", "Mn_GetCheckList", "--function", "12x"},
+      {"call", "Mn_GetCheckList", "--function", "2147483648"},
+      {"call", "Mn_GetCheckList", "--function", ""},
+      {"call", "Mn_GetCheckList", "--key", "\xFF"},
+      {"call", "Mn_GetCheckList", "--user", "\xF0\x9F\x98\x80"},
+      {"call", "Mn_GetCheckList", "--script", ""},
+      {"run"},
+      {"entries", "--corp", "1"},
+  };
+  for (const auto& args : bad) {
+    CommandLine line;
+    std::string error;
+    EXPECT_FALSE(Parse(args, line, error)) << (args.empty() ? "(none)" : args.back());
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(ParseCommandLine, ListEntriesAreTheFiveReviewLists) {
+  int lists = 0;
+  for (const char* name : shell::kEntryNames) lists += shell::IsListEntry(name) ? 1 : 0;
+  EXPECT_EQ(lists, 5);
+  EXPECT_TRUE(shell::IsListEntry("Mn_GetRejectedList"));
+  EXPECT_FALSE(shell::IsListEntry("Mn_CheckRecord"));
+}
+
+class CallLineTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& text) {
+    std::ofstream(path_, std::ios::binary) << text;
+    return path_;
+  }
+  void TearDown() override { std::remove(path_.c_str()); }
+  std::string path_ = ::testing::TempDir() + "/call-line-example.txt";
+};
+
+TEST_F(CallLineTest, FirstLineNamesTheCallAndLaterOptionsWin) {
+  shell::CallOptions options;
+  std::string error;
+  ASSERT_TRUE(shell::ReadCallLine(
+      Write("\xEF\xBB\xBF# call: Mn_CheckRecord --key \"12 payment:A0001\" --corp 0012\r\n"
+            "click OkBtn\n"),
+      options, error))
+      << error;
+  EXPECT_EQ(options.entry, "Mn_CheckRecord");
+  EXPECT_EQ(options.key, "12 payment:A0001");
+
+  shell::CallOptions over;
+  over.corp = "0099";
+  over.script = "other.txt";
+  shell::MergeOptions(options, over);
+  EXPECT_EQ(options.corp, "0099");
+  EXPECT_EQ(options.key, "12 payment:A0001");
+  EXPECT_EQ(options.script, "other.txt");
+}
+
+TEST_F(CallLineTest, AFileWithoutAUsableCallLineIsRefused) {
+  for (const char* text :
+       {"click OkBtn\n# call: Mn_UsageEdit\n", "# call:\n", "# call: Mn_Nothing\n",
+        "# call: Mn_UsageEdit --key \"open\n", "# call: Mn_UsageEdit --bogus 1\n", ""}) {
+    shell::CallOptions options;
+    std::string error;
+    EXPECT_FALSE(shell::ReadCallLine(Write(text), options, error)) << text;
+    EXPECT_FALSE(error.empty());
+  }
+  shell::CallOptions options;
+  std::string error;
+  EXPECT_FALSE(shell::ReadCallLine("/nonexistent/example.txt", options, error));
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+// tavro-shell as a process, against a stand-in module: what it prints, which exit
+// status it gives, and what it does with transcripts and rows files.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/ShellSandbox.h"
+
+namespace {
+
+using e2e::Lines;
+using e2e::Sandbox;
+
+class ShellProcess : public ::testing::Test {
+ protected:
+  e2e::ShellOutput Call(std::vector<std::string> args) {
+    args.insert(args.begin(), "call");
+    args.push_back("--module");
+    args.push_back(e2e::BinDir() + "/libShellFakeModule.so");
+    return box_.Shell(args);
+  }
+  Sandbox box_;
+};
+
+TEST_F(ShellProcess, PassesTheParametersAndPrintsTheResult) {
+  box_.SetEnv("FAKE_MODULE_LOG", box_.Root() + "/module-log.txt");
+  box_.WriteFile("op.txt", "# nothing to do\n");
+  auto r = Call({"Mn_UserEdit", "--corp", "0012", "--user", "000001", "--function", "42", "--key",
+                 "echo", "--extra", "中", "--script", "op.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Code=42 Text=\"echo\"\n");
+  EXPECT_EQ(box_.ReadFile(box_.Root() + "/module-log.txt"),
+            "window=1 corp=0012 user=000001 function=42 key=echo extra=\xD6\xD0 script=op.txt\n");
+}
+
+TEST_F(ShellProcess, ExitStatusFollowsTheOutcome) {
+  struct Case {
+    const char* key;
+    int status;
+    const char* out;
+    const char* errHolds;
+  };
+  const Case cases[] = {
+      {"plain", 0, "Code=0 Text=\"plain\"\n", ""},
+      {"script-error", 3, "Code=0 Text=\"script-error\"\n", "error 1 \"no such control\""},
+      {"raise", 4, "", "Mn_UserEdit raised: Fake\\x07 failure 中"},
+      {"raise-other", 4, "", "not a std::exception"},
+      // A Text without its zero byte is read to its 51 bytes and no further.
+      {"full", 0, "Code=0 Text=\"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\"\n", ""},
+  };
+  for (const Case& c : cases) {
+    auto r = Call({"Mn_UserEdit", "--key", c.key});
+    EXPECT_EQ(r.status, c.status) << c.key << "\n" << r.err;
+    EXPECT_EQ(r.out, c.out) << c.key;
+    EXPECT_NE(r.err.find(c.errHolds), std::string::npos) << c.key << "\n" << r.err;
+  }
+}
+
+TEST_F(ShellProcess, PrivateTranscriptGoesToStandardErrorAndIsRemoved) {
+  auto r = Call({"Mn_UserEdit", "--key", "message"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "message ok none \"\" \"hi\" -> ok\n");
+  EXPECT_TRUE(box_.List(box_.TempDir()).empty());
+}
+
+TEST_F(ShellProcess, OnlyThisCallsTranscriptLinesDecide) {
+  // An error left in the file by an earlier run does not fail this one; the file keeps
+  // both runs' lines, and nothing is echoed to standard error.
+  std::string transcript = box_.WriteFile("t.txt", "error 3 \"an earlier run\"\n");
+  auto r = Call({"Mn_UserEdit", "--key", "message", "--transcript", "t.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(Lines(box_.ReadFile(transcript)).size(), 2U);
+
+  r = Call({"Mn_UserEdit", "--key", "script-error", "--transcript", "t.txt"});
+  EXPECT_EQ(r.status, 3);
+
+  // The environment's transcript serves when no option names one.
+  box_.SetEnv("TAVRO_UI_TRANSCRIPT", transcript);
+  r = Call({"Mn_UserEdit", "--key", "script-error"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(Lines(box_.ReadFile(transcript)).size(), 4U);
+}
+
+TEST_F(ShellProcess, ListPrintsColumnsThenRowsAndDeletesTheRowsFile) {
+  auto r = Call({"Mn_GetCheckList", "--key", "rows"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "column \"业务\" 15\n"
+            "column \"Pay Amount\" 8\n"
+            "row \"A1\" \"中\" \"1.00\"\n"
+            "row\n"
+            "row \"A2\" \"\\\"q\\\"\" \"\"\n");
+  EXPECT_FALSE(box_.Exists(box_.TempDir() + "/fake-rows"));
+}
+
+TEST_F(ShellProcess, ListWithoutRowsOrWithBrokenTexts) {
+  auto r = Call({"Mn_GetCheckList", "--key", "none"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "column \"业务\" 15\ncolumn \"Pay Amount\" 8\nno rows\n");
+
+  r = Call({"Mn_GetCheckList", "--key", "missing"});
+  EXPECT_EQ(r.status, 5);
+  EXPECT_NE(r.err.find("cannot read the rows file"), std::string::npos);
+
+  // Both texts without a zero byte: read within their fields, never beyond.
+  r = Call({"Mn_GetCheckList", "--key", "unterminated"});
+  EXPECT_EQ(r.status, 5);
+  EXPECT_EQ(r.out, "column \"" + std::string(512, 'c') + "\" -\n");
+  EXPECT_NE(r.err.find(std::string(128, 'f') + "\""), std::string::npos);
+}
+
+TEST_F(ShellProcess, RunTakesTheCallFromTheExampleAndTheScriptIsTheExample) {
+  box_.SetEnv("FAKE_MODULE_LOG", box_.Root() + "/module-log.txt");
+  box_.WriteFile("ex.txt", "# call: Mn_UserEdit --key echo --corp 0012 --function 3\n");
+  auto r = box_.Shell(
+      {"run", "ex.txt", "--corp", "0099", "--module", e2e::BinDir() + "/libShellFakeModule.so"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Code=3 Text=\"echo\"\n");
+  EXPECT_EQ(box_.ReadFile(box_.Root() + "/module-log.txt"),
+            "window=1 corp=0099 user= function=3 key=echo extra= script=ex.txt\n");
+}
+
+TEST_F(ShellProcess, EntriesListsWhatTheModuleExports) {
+  auto r = box_.Shell({"entries", "--module", e2e::BinDir() + "/libShellFakeModule.so"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "Mn_UserEdit\nMn_GetCheckList\n");
+}
+
+TEST_F(ShellProcess, MissingPiecesAreUsageErrors) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* errHolds;
+  };
+  const std::string fake = e2e::BinDir() + "/libShellFakeModule.so";
+  const Case cases[] = {
+      {{"call", "Mn_UserEdit", "--module", "/nonexistent/libM.so"}, "cannot load the module"},
+      {{"call", "Mn_UsageEdit", "--module", fake}, "does not export Mn_UsageEdit"},
+      {{"call", "Mn_UserEdit", "--module", fake, "--script", "absent.txt"},
+       "cannot read the script"},
+      {{"call", "Mn_UserEdit", "--module", fake, "--transcript", "/nonexistent/t.txt"},
+       "cannot write the transcript"},
+      {{"entries", "--module", "/nonexistent/libM.so"}, "cannot load the module"},
+      {{"run", "absent.txt"}, "cannot read"},
+  };
+  for (const Case& c : cases) {
+    auto r = box_.Shell(c.args);
+    EXPECT_EQ(r.status, 2) << c.args[1];
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(c.errHolds), std::string::npos) << r.err;
+  }
+  box_.SetEnv("TAVRO_HOST_LIBRARY", "/nonexistent/libHost.so");
+  auto r = Call({"Mn_UserEdit"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("TAVRO_HOST_LIBRARY"), std::string::npos);
+}
+
+}  // namespace
