@@ -50,6 +50,21 @@ std::string ToUserText(std::string_view text);
 // True when the system locale is Chinese (Taiwan); read once.
 bool TraditionalMode();
 
+// The four bytes put in front of a command on a channel ("A01" 0x07 on channel 3,
+// "A03" 0x07 on channel 4), empty for any other channel.
+std::string_view ChannelPrefix(int channel);
+
+// Upper bound of a result file name, zero byte excluded (TFolderList::FileName).
+inline constexpr std::size_t kMaxFileNameLen = 127;
+
+namespace detail {
+// The mode a locale gives: primary language 4, sub-language 1.
+bool TraditionalModeOf(int primaryLanguage, int subLanguage);
+// Forgets the mode read once, so that the next TraditionalMode() reads the locale again
+// (tests that change LANG).
+void ForgetTraditionalMode();
+}  // namespace detail
+
 // ToUserText in Traditional-Chinese mode, the text itself otherwise: for everything
 // shown to the operator.
 std::string ShownText(std::string_view text);

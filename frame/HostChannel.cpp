@@ -1,0 +1,217 @@
+#include "frame/HostChannel.h"
+
+#include <array>
+#include <chrono>
+#include <climits>
+#include <optional>
+#include <random>
+#include <stdexcept>
+
+#include "frame/GbkText.h"
+#include "frame/ResultText.h"
+#include "host/TavroClient.h"
+#include "sys/CodePage.h"
+#include "sys/Files.h"
+#include "sys/Locale.h"
+#include "sys/TempFolder.h"
+#include "sys/TickCount.h"
+#include "ui/Platform.h"
+
+namespace frame {
+namespace {
+
+constexpr std::size_t kErrorBufferSize = 128;
+constexpr std::int32_t kHostMode = 2;
+
+// The mode, read from the locale on first use.
+std::optional<bool>& ModeSlot() {
+  static std::optional<bool> mode;
+  return mode;
+}
+
+// The command as the host receives it: converted in Traditional mode, prefix in front.
+std::string WireCommand(int channel, std::string_view command) {
+  std::string wire(ChannelPrefix(channel));
+  if (TraditionalMode()) {
+    wire += ToServerText(command);
+  } else {
+    wire += command;
+  }
+  return wire;
+}
+
+std::int32_t WireLength(const std::string& wire) {
+  if (wire.size() > static_cast<std::size_t>(INT32_MAX)) {
+    throw std::length_error("command too long for the host");
+  }
+  return static_cast<std::int32_t>(wire.size());
+}
+
+// Shows the host's error text, read only within its buffer.
+void ReportFailure(const std::array<char, kErrorBufferSize>& error) {
+  std::string_view text = GbkCut(FieldText(error.data(), error.size()), kErrorBufferSize - 1);
+  ui::ShowMessage("Error:" + std::string(text));
+}
+
+// Deletes a result file (and its conversion file) on every path out of a list read.
+struct ResultFileGuard {
+  const std::string& name;
+  ~ResultFileGuard() {
+    sys::DeleteFile(name);
+    sys::DeleteFile(name + ".tmp");
+  }
+};
+
+}  // namespace
+
+namespace detail {
+
+bool TraditionalModeOf(int primaryLanguage, int subLanguage) {
+  return primaryLanguage == sys::kLangChinese && subLanguage == sys::kSubLangChineseTraditional;
+}
+
+void ForgetTraditionalMode() {
+  ModeSlot().reset();
+}
+
+}  // namespace detail
+
+bool TraditionalMode() {
+  std::optional<bool>& mode = ModeSlot();
+  if (!mode) {
+    sys::LocaleInfo locale = sys::SystemLocale();
+    mode = detail::TraditionalModeOf(locale.primary, locale.sub);
+  }
+  return *mode;
+}
+
+std::string_view ChannelPrefix(int channel) {
+  switch (channel) {
+    case kChannelMain:
+      return {"A01\x07", 4};
+    case kChannelBank:
+      return {"A03\x07", 4};
+    default:
+      return {};
+  }
+}
+
+int HostCommand(HWND_T window, int channel, std::string_view command, std::string& result,
+                std::size_t bufferSize) {
+  std::string wire = WireCommand(channel, command);
+  // The host writes at most capacity bytes and a zero; the buffer is zeroed so that a
+  // host writing nothing leaves an empty answer.
+  if (bufferSize < 1) bufferSize = 1;
+  if (bufferSize > static_cast<std::size_t>(INT32_MAX)) bufferSize = INT32_MAX;
+  std::vector<char> buffer(bufferSize, '\0');
+  std::array<char, kErrorBufferSize> error{};
+  const std::size_t capacity = bufferSize - 1;
+  std::int32_t status = qelCommand(window, wire.c_str(), WireLength(wire), buffer.data(),
+                                   static_cast<std::int32_t>(capacity), error.data(), kHostMode);
+  // Only up to the first zero byte and never past the capacity, whatever the host did.
+  result.assign(GbkCut(FieldText(buffer.data(), buffer.size()), capacity));
+  if (status != 0) {
+    ReportFailure(error);
+    return status;
+  }
+  if (!result.empty() && TraditionalMode()) result.assign(GbkCut(ToUserText(result), capacity));
+  return status;
+}
+
+int HostFileCommand(HWND_T window, int channel, std::string_view command,
+                    const std::string& fileName) {
+  std::string wire = WireCommand(channel, command);
+  std::array<char, kErrorBufferSize> error{};
+  std::int32_t status =
+      qelFileGet(window, wire.c_str(), WireLength(wire), fileName.c_str(), error.data(), kHostMode);
+  if (status != 0) {
+    ReportFailure(error);
+    return status;
+  }
+  if (sys::FileExists(fileName) && TraditionalMode()) {
+    std::vector<std::string> lines = sys::ReadLines(fileName);
+    for (std::string& line : lines) line = ToUserText(line);
+    const std::string temp = fileName + ".tmp";
+    try {
+      sys::WriteLines(temp, lines);
+      sys::CopyFile(temp, fileName);
+    } catch (...) {
+      sys::DeleteFile(temp);
+      throw;
+    }
+    sys::DeleteFile(temp);
+  }
+  return status;
+}
+
+std::string HostCommandText(HWND_T window, int channel, std::string_view command,
+                            std::string_view def, std::size_t bufferSize) {
+  std::string result;
+  if (HostCommand(window, channel, command, result, bufferSize) != 0) return std::string(def);
+  return GetRow(result, 1);
+}
+
+int HostCommandInt(HWND_T window, int channel, std::string_view command, int def) {
+  std::string result;
+  if (HostCommand(window, channel, command, result, 48) != 0) return def;
+  return ParseDecimal(TextBefore(GetRow(result, 1), std::string_view("\x07", 1))).value_or(def);
+}
+
+void HostCommandList(HWND_T window, int channel, std::string_view command,
+                     std::vector<std::string>& list) {
+  const std::string name = NewTempFileName();
+  ResultFileGuard guard{name};
+  if (HostFileCommand(window, channel, command, name) != 0) return;
+  if (!sys::FileExists(name)) return;
+  try {
+    list = SplitRows(sys::ReadFileBytes(name));
+  } catch (const std::exception&) {
+    list.clear();
+  }
+}
+
+std::string NewTempFileName() {
+  const std::string folder = sys::TempFolder();
+  std::mt19937_64 random(
+      static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+  // Tries until a free name is found; a full range of taken names is not a real case,
+  // but the loop must end.
+  for (int attempt = 0; attempt < 100000; ++attempt) {
+    std::uint64_t ticks = sys::TickCount();
+    std::uniform_int_distribution<std::uint64_t> pick(0, ticks > 0 ? ticks - 1 : 0);
+    std::string name = folder + std::to_string(pick(random));
+    if (name.size() > kMaxFileNameLen) {
+      throw std::runtime_error("temporary folder path too long for a result file: " + folder);
+    }
+    if (!sys::PathExists(name)) return name;
+  }
+  throw std::runtime_error("no free result file name in " + folder);
+}
+
+std::string ToServerText(std::string_view text) {
+  if (text.empty()) return {};
+  return sys::GbkToSimplified(sys::ConvertText(text, sys::CodePage::Big5, sys::CodePage::Gbk));
+}
+
+std::string ToUserText(std::string_view text) {
+  if (text.empty()) return {};
+  return sys::ConvertText(sys::GbkToTraditional(text), sys::CodePage::Gbk, sys::CodePage::Big5);
+}
+
+std::string ShownText(std::string_view text) {
+  return TraditionalMode() ? ToUserText(text) : std::string(text);
+}
+
+std::string Quoted(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += '\'';
+  for (char c : text) {
+    if (c == '\'') out += '\'';
+    out += c;
+  }
+  out += '\'';
+  return out;
+}
+
+}  // namespace frame

@@ -1,0 +1,96 @@
+#include "frame/ListFillers.h"
+
+#include "frame/GbkText.h"
+#include "frame/HostChannel.h"
+#include "frame/ResultText.h"
+
+namespace frame {
+namespace {
+
+// "NAME 'a','b'": the command of a filler with two text arguments.
+std::string TwoTexts(std::string_view name, std::string_view first, std::string_view second) {
+  return std::string(name) + " " + Quoted(first) + "," + Quoted(second);
+}
+
+}  // namespace
+
+void FillAcNoList(HWND_T window, int kind, std::string_view currency, std::string_view corpNo,
+                  std::string_view userNo, std::vector<std::string>& items) {
+  std::string command = "MN_GetAcNoList " + std::to_string(kind) + "," + Quoted(currency) + "," +
+                        Quoted(corpNo) + "," + Quoted(userNo);
+  HostCommandList(window, kChannelMain, command, items);
+}
+
+void FillCurrencyList(HWND_T window, std::vector<std::string>& items) {
+  HostCommandList(window, kChannelMain, "MN_GetCurrencyCodeList", items);
+}
+
+void FillCustomerList(HWND_T window, std::string_view corpNo, std::string_view userNo,
+                      std::vector<std::string>& items) {
+  HostCommandList(window, kChannelMain, TwoTexts("MN_GetCustomerList", corpNo, userNo), items);
+}
+
+void FillUsageList(HWND_T window, std::string_view corpNo, std::string_view userNo,
+                   std::vector<std::string>& items) {
+  HostCommandList(window, kChannelMain, TwoTexts("MN_GetUsageList", corpNo, userNo), items);
+}
+
+void FillUserList(HWND_T window, std::string_view first, std::string_view second,
+                  std::vector<std::string>& items) {
+  HostCommandList(window, kChannelMain, TwoTexts("MN_GetUserList", first, second), items);
+}
+
+void FillCheckUserList(HWND_T window, std::string_view first, std::string_view second,
+                       std::vector<std::string>& items) {
+  HostCommandList(window, kChannelMain, TwoTexts("MN_GetCheckUserList", first, second), items);
+}
+
+void FillUserCheckAcList(HWND_T window, std::string_view first, std::string_view second,
+                         std::vector<std::string>& items) {
+  HostCommandList(window, kChannelMain, TwoTexts("MN_GetUserCheckAcList", first, second), items);
+}
+
+std::string GetCorpName(HWND_T window, std::string_view corpNo) {
+  return HostCommandText(window, kChannelMain, "MN_GetCorpName " + Quoted(corpNo), "", 256);
+}
+
+// Blanks around a typed code are dropped before its length is judged, so " PQRSTUVWX"
+// is the head office PQRSTUVW like "PQRSTUVWX".
+std::string NormalizeSwiftCode(std::string_view code) {
+  std::string_view given = TrimView(code);
+  std::string_view use = GbkCut(given, kSwiftCodeLen);
+  std::string out(use);
+  if (given.size() >= 11 && given.substr(given.size() - 3) == "XXX") out = given.substr(0, 8);
+  if (given.size() == 12) out = std::string(given.substr(0, 8)) + std::string(given.substr(9, 3));
+  if (given.size() == 9) out = given.substr(0, 8);
+  return Trim(out);
+}
+
+TBankAddress GetSwiftAddress(HWND_T window, std::string_view swiftCode) {
+  TBankAddress bank;
+  std::string answer;
+  std::string command = "MB_GetSwfAddress " + Quoted(NormalizeSwiftCode(swiftCode));
+  if (HostCommand(window, kChannelMain, command, answer, 1024) != 0) return bank;
+  // One row is the record; a further row must not run into the last address line.
+  std::string row = GetRow(answer, 1);
+  bank.Name = GbkCut(GetField(row, 0), kBankNameLen);
+  for (int i = 0; i < 4; ++i) bank.Addr[i] = GbkCut(GetField(row, i + 1), kBankAddrLen);
+  return bank;
+}
+
+TBankSimple GetBankSimple(HWND_T window, std::int32_t bankId) {
+  TBankSimple bank;
+  std::string answer;
+  std::string command = "ST_GetBankSimple " + std::to_string(bankId);
+  if (HostCommand(window, kChannelBank, command, answer, 1024) != 0) return bank;
+  const std::size_t addr = kBankAddrLen + 1;
+  std::vector<std::string> f = SplitFields(
+      GetRow(answer, 1), '\x07', {12, kBankNameLen + 1, addr, addr, addr, addr, kSwiftCodeLen + 1});
+  bank.Id = ParseDecimal(f[0]).value_or(0);
+  bank.Name = f[1];
+  for (int i = 0; i < 4; ++i) bank.Addr[i] = f[static_cast<std::size_t>(i) + 2];
+  bank.SwiftCode = f[6];
+  return bank;
+}
+
+}  // namespace frame

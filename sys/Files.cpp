@@ -1,0 +1,153 @@
+#include "sys/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+namespace sys {
+namespace {
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path) {
+  throw std::runtime_error(what + " " + path + ": " + std::strerror(errno));
+}
+
+// Closes a descriptor on every path out of a scope.
+struct Fd {
+  int fd = -1;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+void WriteAll(int fd, std::string_view bytes, const std::string& path) {
+  while (!bytes.empty()) {
+    ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail("cannot write", path);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+// Writes bytes to a new file beside path and renames it over path, so that a link
+// standing at path is replaced, never followed.
+void ReplaceFile(const std::string& path, std::string_view bytes) {
+  std::string temp = path + ".XXXXXX";
+  Fd out{::mkstemp(temp.data())};
+  if (out.fd < 0) Fail("cannot create", temp);
+  try {
+    WriteAll(out.fd, bytes, temp);
+    if (::close(out.fd) != 0) {
+      out.fd = -1;
+      Fail("cannot write", temp);
+    }
+    out.fd = -1;
+    if (::rename(temp.c_str(), path.c_str()) != 0) Fail("cannot replace", path);
+  } catch (...) {
+    ::unlink(temp.c_str());
+    throw;
+  }
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool DeleteFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0;
+}
+
+std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
+  Fd in{::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
+  if (in.fd < 0) Fail("cannot open", path);
+  struct stat st {};
+  if (::fstat(in.fd, &st) != 0) Fail("cannot read", path);
+  if (!S_ISREG(st.st_mode)) {
+    errno = EINVAL;
+    Fail("not a file:", path);
+  }
+  std::string bytes;
+  std::size_t want = std::min(static_cast<std::size_t>(st.st_size), maxBytes);
+  bytes.resize(want);
+  std::size_t got = 0;
+  // Reads until the end even when the file grew since fstat, within maxBytes.
+  for (;;) {
+    if (got == bytes.size()) {
+      if (got >= maxBytes) break;
+      bytes.resize(std::min(maxBytes, got + 65536));
+    }
+    ssize_t n = ::read(in.fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail("cannot read", path);
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  const char* p = text.data();
+  const char* end = p + text.size();
+  while (p < end) {
+    const char* q = p;
+    while (q < end && *q != '\r' && *q != '\n') ++q;
+    lines.emplace_back(p, static_cast<std::size_t>(q - p));
+    if (q < end) {
+      // CR LF and LF CR are one line end; CR CR or LF LF are two.
+      char first = *q++;
+      if (q < end && (*q == '\r' || *q == '\n') && *q != first) ++q;
+    }
+    p = q;
+  }
+  return lines;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  return SplitLines(ReadFileBytes(path));
+}
+
+void CopyFile(const std::string& from, const std::string& to) {
+  ReplaceFile(to, ReadFileBytes(from));
+}
+
+int CreateExclusive(const std::string& path) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) Fail("cannot create", path);
+  return fd;
+}
+
+void WriteFileBytes(const std::string& path, std::string_view bytes) {
+  ReplaceFile(path, bytes);
+}
+
+void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+  std::size_t total = 0;
+  for (const std::string& line : lines) total += line.size() + 2;
+  std::string bytes;
+  bytes.reserve(total);
+  for (const std::string& line : lines) {
+    bytes += line;
+    bytes += "\r\n";
+  }
+  ReplaceFile(path, bytes);
+}
+
+}  // namespace sys

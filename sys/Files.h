@@ -1,0 +1,44 @@
+// Files as the module uses them: exists, delete, copy, read as lines, create a new file
+// exclusively, write lines. Nothing here follows a link that stands where a file is
+// expected: existing files are opened with O_NOFOLLOW and replaced by renaming a new
+// file over them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sys {
+
+// True when a regular file (not a link, not a folder) of that name exists.
+bool FileExists(const std::string& path);
+// True when anything (file, folder, link, even a dangling one) has that name.
+bool PathExists(const std::string& path);
+// Removes the file (or the link itself); false when nothing was removed.
+bool DeleteFile(const std::string& path);
+
+// Copies from over to (replacing to when it exists). Throws std::runtime_error when
+// from cannot be read or to cannot be written.
+void CopyFile(const std::string& from, const std::string& to);
+
+// The file's bytes, at most maxBytes of them. Throws std::runtime_error when the file
+// cannot be opened or is not a regular file.
+inline constexpr std::size_t kDefaultReadLimit = std::size_t{1} << 31;
+std::string ReadFileBytes(const std::string& path, std::size_t maxBytes = kDefaultReadLimit);
+
+// Lines ended by CR, LF, CR LF or LF CR; a final line end starts no further line.
+std::vector<std::string> SplitLines(std::string_view text);
+std::vector<std::string> ReadLines(const std::string& path);
+
+// Creates a new file with mode 0600; fails when anything of that name exists (a link
+// included). Returns the open descriptor; throws std::runtime_error on failure.
+int CreateExclusive(const std::string& path);
+
+// Replaces the file's contents: a new file beside it is written and renamed over it.
+// Throws std::runtime_error on failure.
+void WriteFileBytes(const std::string& path, std::string_view bytes);
+// Each line followed by CR LF.
+void WriteLines(const std::string& path, const std::vector<std::string>& lines);
+
+}  // namespace sys

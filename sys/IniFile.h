@@ -1,0 +1,59 @@
+// Initialisation files ("[section]" lines, then "key=value" lines) read and written
+// with the platform's rules: section and key names compare without regard to ASCII case,
+// the first matching section and the first matching key in it win, names and values
+// are read with blanks trimmed, ";" starts a comment line, lines without "=" are
+// skipped, and a key written again keeps its place. Values are raw bytes (GBK), never
+// unquoted. A value is read up to kMaxIniValue bytes (cut on a GBK character boundary);
+// a file is read up to kMaxIniFileBytes, and a file cut there is never written back.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sys {
+
+inline constexpr std::size_t kMaxIniValue = 2047;
+inline constexpr std::size_t kMaxIniFileBytes = std::size_t{16} << 20;
+
+class IniFile {
+ public:
+  // Reads the file; a missing or unreadable file reads as an empty one.
+  explicit IniFile(std::string path);
+
+  bool Exists() const { return exists_; }
+  const std::string& Path() const { return path_; }
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view def) const;
+  bool SectionExists(std::string_view section) const;
+  bool KeyExists(std::string_view section, std::string_view key) const;
+  // The keys of the section in file order (each once, first spelling).
+  std::vector<std::string> ReadKeys(std::string_view section) const;
+
+  // Sets the key in memory: an existing key is rewritten where it stands, a new key is
+  // added at the end of its section, a new section at the end of the file. Throws
+  // std::invalid_argument for an empty name, a name with "=", "[", "]" or a line break,
+  // or a value with a line break.
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+
+  // Writes the file back (a new file renamed over the old one). Throws
+  // std::runtime_error when it cannot, or when the file was too long to be read whole.
+  void Save() const;
+
+ private:
+  std::string path_;
+  std::vector<std::string> lines_;
+  bool exists_ = false;
+  bool truncated_ = false;
+  bool crlf_ = true;
+};
+
+// One read or one write on a file, opening and closing it.
+std::string IniReadString(const std::string& path, std::string_view section, std::string_view key,
+                          std::string_view def);
+void IniWriteString(const std::string& path, std::string_view section, std::string_view key,
+                    std::string_view value);
+
+}  // namespace sys
