@@ -1,0 +1,106 @@
+#include "host/HostCall.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "host/Database.h"
+
+namespace host {
+namespace {
+
+// Writes all of data to fd, resuming after signals and short writes.
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t n = write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+Outcome Refused(std::string error) {
+  Outcome outcome;
+  outcome.status = Status::Refused;
+  outcome.error = std::move(error);
+  return outcome;
+}
+
+}  // namespace
+
+bool ReadCommandText(const char* command, std::int32_t length, std::string_view& text,
+                     std::string& error) {
+  if (!command || length < 0) {
+    error = "no command";
+    return false;
+  }
+  text = std::string_view(command, static_cast<std::size_t>(length));
+  while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
+  if (text.find('\0') != std::string_view::npos) {
+    error = "the command holds a zero byte";
+    return false;
+  }
+  return true;
+}
+
+Outcome CallIntoBuffer(Db& db, const Server& server, std::string_view raw, char* result,
+                       std::int32_t capacity) {
+  if (!result || capacity < 0) return Refused("no result buffer");
+  result[0] = '\0';
+  Channel channel{};
+  std::string_view command;
+  std::string error;
+  if (!SplitChannel(raw, channel, command, error)) return Refused(error);
+  std::size_t room = static_cast<std::size_t>(capacity);
+  return RunCommand(
+      db, server, channel, command, [&](std::string_view answer, std::string& refusal) {
+        if (answer.size() > room) {
+          refusal = "the answer (" + std::to_string(answer.size()) +
+                    " bytes) does not fit the buffer of " + std::to_string(room) + " bytes";
+          return Status::NoRoom;
+        }
+        std::memcpy(result, answer.data(), answer.size());
+        result[answer.size()] = '\0';
+        return Status::Ok;
+      });
+}
+
+Outcome CallIntoFile(Db& db, const Server& server, std::string_view raw, const char* file) {
+  if (!file || !*file) return Refused("no answer file named");
+  Channel channel{};
+  std::string_view command;
+  std::string error;
+  if (!SplitChannel(raw, channel, command, error)) return Refused(error);
+  // Exclusive creation: an existing file is never overwritten and a link at the name
+  // is never followed.
+  int fd = open(file, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    Outcome outcome;
+    outcome.status = Status::FileError;
+    outcome.error = errno == EEXIST
+                        ? std::string("the answer file exists already")
+                        : std::string("cannot create the answer file: ") + std::strerror(errno);
+    return outcome;
+  }
+  Outcome outcome =
+      RunCommand(db, server, channel, command, [&](std::string_view answer, std::string& refusal) {
+        if (!WriteAll(fd, answer)) {
+          refusal = std::string("cannot write the answer file: ") + std::strerror(errno);
+          return Status::FileError;
+        }
+        return Status::Ok;
+      });
+  if (close(fd) != 0 && outcome.ok()) {
+    outcome.status = Status::FileError;
+    outcome.error = std::string("cannot write the answer file: ") + std::strerror(errno);
+  }
+  if (!outcome.ok()) unlink(file);
+  return outcome;
+}
+
+}  // namespace host

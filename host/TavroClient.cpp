@@ -1,0 +1,94 @@
+// The host library's two entry points: each finds the process's connection to the
+// bank database and runs the command on it.
+#include "host/TavroClient.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "host/Database.h"
+#include "host/HostCall.h"
+
+namespace {
+
+// One connection per database path and process. SQLite connections are not to be
+// shared by two transactions at once, and the library may be called from several
+// threads of one program, so each connection has its own lock, held for a whole
+// command; the registry's lock guards only the map.
+struct Connection {
+  std::mutex lock;
+  std::unique_ptr<host::Db> db;
+};
+
+std::mutex registryLock;
+std::map<std::string, std::unique_ptr<Connection>>& Registry() {
+  static std::map<std::string, std::unique_ptr<Connection>> connections;
+  return connections;
+}
+
+Connection& ConnectionFor(const std::string& path) {
+  std::lock_guard<std::mutex> guard(registryLock);
+  auto& slot = Registry()[path];
+  if (!slot) slot = std::make_unique<Connection>();
+  return *slot;
+}
+
+// Runs call with the open database, opening it on first use; a database that cannot
+// be opened is tried again by the next command.
+template <typename Call>
+std::int32_t WithDatabase(char* error, Call call) {
+  if (error) error[0] = '\0';
+  host::Outcome outcome;
+  try {
+    Connection& connection = ConnectionFor(host::DefaultDatabasePath());
+    std::lock_guard<std::mutex> guard(connection.lock);
+    if (!connection.db) {
+      try {
+        connection.db = std::make_unique<host::Db>(host::DefaultDatabasePath());
+      } catch (const std::exception& e) {
+        outcome.status = host::Status::NoDatabase;
+        outcome.error = e.what();
+      }
+    }
+    if (connection.db) outcome = call(*connection.db);
+  } catch (const std::exception& e) {
+    outcome.status = host::Status::Failed;
+    outcome.error = e.what();
+  }
+  if (!outcome.ok()) host::WriteErrorText(outcome.error, error);
+  return static_cast<std::int32_t>(outcome.status);
+}
+
+}  // namespace
+
+extern "C" {
+
+std::int32_t TAVRO_STDCALL qelCommand(HWND_T /*window*/, const char* command, std::int32_t length,
+                                      char* result, std::int32_t capacity, char* error,
+                                      std::int32_t /*mode*/) {
+  if (result && capacity >= 0) result[0] = '\0';
+  std::string_view text;
+  std::string problem;
+  if (!host::ReadCommandText(command, length, text, problem)) {
+    host::WriteErrorText(problem, error);
+    return static_cast<std::int32_t>(host::Status::Refused);
+  }
+  return WithDatabase(error, [&](host::Db& db) {
+    return host::CallIntoBuffer(db, host::BankServer(), text, result, capacity);
+  });
+}
+
+std::int32_t TAVRO_STDCALL qelFileGet(HWND_T /*window*/, const char* command, std::int32_t length,
+                                      const char* file, char* error, std::int32_t /*mode*/) {
+  std::string_view text;
+  std::string problem;
+  if (!host::ReadCommandText(command, length, text, problem)) {
+    host::WriteErrorText(problem, error);
+    return static_cast<std::int32_t>(host::Status::Refused);
+  }
+  return WithDatabase(
+      error, [&](host::Db& db) { return host::CallIntoFile(db, host::BankServer(), text, file); });
+}
+
+}  // extern "C"

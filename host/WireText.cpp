@@ -1,0 +1,98 @@
+#include "host/WireText.h"
+
+#include <cstring>
+
+#include "sys/CodePage.h"
+
+namespace host {
+
+bool SplitChannel(std::string_view raw, Channel& channel, std::string_view& command,
+                  std::string& error) {
+  if (raw.size() < 4 || raw[3] != kFieldSep) {
+    error = "channel prefix missing (A01 or A03 and 0x07)";
+    return false;
+  }
+  std::string_view prefix = raw.substr(0, 3);
+  if (prefix == "A01") {
+    channel = Channel::Main;
+  } else if (prefix == "A03") {
+    channel = Channel::Bank;
+  } else {
+    error = "unknown channel prefix";
+    return false;
+  }
+  command = raw.substr(4);
+  return true;
+}
+
+bool ArgumentToUtf8(std::string_view gbk, std::string& utf8) {
+  utf8.clear();
+  if (gbk.empty()) return true;
+  bool plain = true;
+  for (char c : gbk) {
+    if (static_cast<unsigned char>(c) >= 0x80) plain = false;
+  }
+  // 0x0E is below every GBK trail byte, so each one is a mark of its own.
+  std::string text;
+  text.reserve(gbk.size() + 8);
+  for (char c : gbk) {
+    if (c == kLineBreakMark) {
+      text += "\r\n";
+    } else {
+      text.push_back(c);
+    }
+  }
+  if (plain) {
+    utf8 = std::move(text);
+    return true;
+  }
+  utf8 = sys::GbkToUtf8(text);
+  // Bytes that are no GBK become substitutes; they would not come back as sent.
+  return sys::Utf8ToGbk(utf8) == text;
+}
+
+std::string FrameAnswer(const Answer& answer) {
+  std::string text;
+  bool plain = true;
+  for (const auto& row : answer.rows) {
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      if (i > 0) text.push_back(kFieldSep);
+      const std::string& field = row[i];
+      for (std::size_t k = 0; k < field.size(); ++k) {
+        char c = field[k];
+        if (c == '\r') {
+          if (k + 1 < field.size() && field[k + 1] == '\n') ++k;
+          text.push_back(kLineBreakMark);
+        } else if (c == '\n') {
+          text.push_back(kLineBreakMark);
+        } else {
+          if (static_cast<unsigned char>(c) >= 0x80) plain = false;
+          text.push_back(c);
+        }
+      }
+    }
+    text += "\r\n";
+  }
+  return plain ? text : sys::Utf8ToGbk(text);
+}
+
+std::size_t GbkCutLength(std::string_view gbk, std::size_t max) {
+  std::size_t pos = 0;
+  while (pos < gbk.size()) {
+    unsigned char c = static_cast<unsigned char>(gbk[pos]);
+    std::size_t width = (c >= 0x81 && c <= 0xFE && pos + 1 < gbk.size()) ? 2 : 1;
+    if (pos + width > max) break;
+    pos += width;
+  }
+  return pos;
+}
+
+void WriteErrorText(std::string_view utf8, char* error) {
+  if (!error) return;
+  std::string gbk = sys::Utf8ToGbk(utf8);
+  std::size_t n = GbkCutLength(gbk, kErrorTextMax);
+  std::memcpy(error, gbk.data(), n);
+  error[n] = '\0';
+}
+
+}  // namespace host

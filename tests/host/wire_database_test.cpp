@@ -1,0 +1,160 @@
+// Opening the bank database: creation, pragmas, versions, files that are no
+// database, and the statement cache.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+#include "host/Database.h"
+#include "wire_TestServer.h"
+
+namespace {
+
+using wiretest::TempDir;
+
+int Pragma(host::Db& db, const char* sql) {
+  sqlite3_stmt* stmt = db.Prepare(sql);
+  int value = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : -1;
+  sqlite3_reset(stmt);
+  return value;
+}
+
+// Runs sql on a plain connection, outside the host.
+void RawExec(const std::string& path, const char* sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  sqlite3_close(db);
+}
+
+std::string OpenError(const std::string& path) {
+  try {
+    host::Db db(path, wiretest::ProbeSetup());
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(WireDatabase, CreatesFolderSchemaAndVersionWithDurablePragmas) {
+  TempDir dir;
+  std::string path = dir.File("a/b/bank.db");
+  {
+    host::Db db(path, wiretest::ProbeSetup());
+    EXPECT_TRUE(db.created());
+    EXPECT_EQ(Pragma(db, "PRAGMA user_version"), 1);
+    EXPECT_EQ(Pragma(db, "PRAGMA synchronous"), 2);  // FULL
+    EXPECT_EQ(Pragma(db, "PRAGMA foreign_keys"), 1);
+    ASSERT_TRUE(wiretest::RunProbe(db, "T_Put 'k','v'").ok());
+  }
+  host::Db again(path, wiretest::ProbeSetup());
+  EXPECT_FALSE(again.created());
+  EXPECT_EQ(wiretest::ProbeValue(again, "k"), "v");
+  sqlite3_stmt* stmt = again.Prepare("PRAGMA journal_mode");
+  ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "wal");
+  sqlite3_reset(stmt);
+}
+
+TEST(WireDatabase, RefusesWhatItCannotServe) {
+  TempDir dir;
+  // Another schema version.
+  std::string newer = dir.File("newer.db");
+  { host::Db db(newer, wiretest::ProbeSetup()); }
+  RawExec(newer, "PRAGMA user_version=7");
+  EXPECT_EQ(OpenError(newer), newer + " has schema version 7, this host knows version 1");
+
+  // Someone else's database: tables but no version.
+  std::string foreign = dir.File("foreign.db");
+  RawExec(foreign, "CREATE TABLE t(x)");
+  EXPECT_EQ(OpenError(foreign), foreign + " is not a bank database (no schema version)");
+
+  // A file that is no database at all is refused and left as it was.
+  std::string text = dir.File("notes.db");
+  {
+    std::ofstream(text) << "these are not the pages you are looking for, " << std::string(600, 'x');
+  }
+  EXPECT_EQ(OpenError(text), text + " is not a database");
+  std::ifstream in(text);
+  std::string first;
+  in >> first;
+  EXPECT_EQ(first, "these");
+
+  // A folder in the way of the file.
+  std::string folder = dir.File("folder.db");
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  EXPECT_FALSE(OpenError(folder).empty());
+}
+
+void FailingData(sqlite3* db) {
+  sqlite3_exec(db, "INSERT INTO probe VALUES('half','done')", nullptr, nullptr, nullptr);
+  throw std::runtime_error("seed failed");
+}
+
+TEST(WireDatabase, FailedCreationLeavesNothingHalfDone) {
+  TempDir dir;
+  std::string path = dir.File("bank.db");
+  host::DbSetup broken = wiretest::ProbeSetup();
+  broken.data = FailingData;
+  EXPECT_THROW(host::Db(path, broken), std::runtime_error);
+  // The next open finds an empty database and creates it properly.
+  host::Db db(path, wiretest::ProbeSetup());
+  EXPECT_TRUE(db.created());
+  EXPECT_EQ(wiretest::ProbeCount(db), 0);
+}
+
+TEST(WireDatabase, PreparedStatementsAreReusedResetAndUnbound) {
+  TempDir dir;
+  host::Db db(dir.File("bank.db"), wiretest::ProbeSetup());
+  const char* sql = "SELECT ?1";
+  sqlite3_stmt* first = db.Prepare(sql);
+  sqlite3_bind_int(first, 1, 42);
+  ASSERT_EQ(sqlite3_step(first), SQLITE_ROW);
+  EXPECT_EQ(sqlite3_column_int(first, 0), 42);
+  // Fetched again mid-step: the same statement, from the start, binding cleared.
+  std::string copy = sql;  // another pointer to the same text
+  sqlite3_stmt* second = db.Prepare(copy.c_str());
+  EXPECT_EQ(second, first);
+  ASSERT_EQ(sqlite3_step(second), SQLITE_ROW);
+  EXPECT_EQ(sqlite3_column_type(second, 0), SQLITE_NULL);
+  db.ResetStatements();
+  EXPECT_FALSE(sqlite3_stmt_busy(second));
+  EXPECT_THROW(db.Prepare("SELECT nothing FROM nowhere"), std::runtime_error);
+}
+
+TEST(WireDatabase, DefaultPathFollowsTheEnvironment) {
+  struct Saved {
+    const char* name;
+    std::string value;
+    bool set;
+  };
+  Saved saved[] = {{"TAVRO_BANK_DB", "", false}, {"XDG_DATA_HOME", "", false}, {"HOME", "", false}};
+  for (auto& s : saved) {
+    if (const char* v = std::getenv(s.name)) {
+      s.value = v;
+      s.set = true;
+    }
+  }
+  setenv("HOME", "/home/op", 1);
+  unsetenv("TAVRO_BANK_DB");
+  unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(host::DefaultDatabasePath(), "/home/op/.local/share/tavro/bank.db");
+  setenv("XDG_DATA_HOME", "relative", 1);  // ignored: not absolute
+  EXPECT_EQ(host::DefaultDatabasePath(), "/home/op/.local/share/tavro/bank.db");
+  setenv("XDG_DATA_HOME", "/data", 1);
+  EXPECT_EQ(host::DefaultDatabasePath(), "/data/tavro/bank.db");
+  setenv("TAVRO_BANK_DB", "/x/y.db", 1);
+  EXPECT_EQ(host::DefaultDatabasePath(), "/x/y.db");
+  for (auto& s : saved) {
+    if (s.set) {
+      setenv(s.name, s.value.c_str(), 1);
+    } else {
+      unsetenv(s.name);
+    }
+  }
+}
+
+}  // namespace

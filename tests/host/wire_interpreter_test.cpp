@@ -1,0 +1,301 @@
+// The interpreter on a probe database: answers, refusals, batches as one
+// transaction, injection, capacity and answer files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "host/HostCall.h"
+#include "sys/CodePage.h"
+#include "wire_TestServer.h"
+
+namespace {
+
+using host::Status;
+using wiretest::ProbeCount;
+using wiretest::ProbeValue;
+using wiretest::RunProbe;
+
+class WireInterpreter : public ::testing::Test {
+ protected:
+  wiretest::TempDir dir;
+  host::Db db{dir.File("bank.db"), wiretest::ProbeSetup()};
+
+  // Puts k = v through the wire and expects success.
+  void Put(const std::string& k, const std::string& v) {
+    ASSERT_TRUE(RunProbe(db, "T_Put '" + k + "','" + v + "'").ok());
+  }
+};
+
+TEST_F(WireInterpreter, CallAnswersTheProcedureRows) {
+  Put("a", "1");
+  Put("b", "2");
+  std::string answer;
+  ASSERT_TRUE(RunProbe(db, "T_All", &answer).ok());
+  EXPECT_EQ(answer,
+            "a\x07"
+            "1\r\nb\x07"
+            "2\r\n");
+  ASSERT_TRUE(RunProbe(db, "T_Put 'c','3'", &answer).ok());
+  EXPECT_EQ(answer,
+            "1\x07"
+            "c\r\n");
+  ASSERT_TRUE(RunProbe(db, "MN_GetProbe 'zz'", &answer).ok());
+  EXPECT_EQ(answer, "");
+}
+
+TEST_F(WireInterpreter, RefusalsNameTheProblemAndChangeNothing) {
+  Put("a", "1");
+  struct Case {
+    std::string command;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"T_Nope 'a'", "unknown command T_Nope"},
+      {"t_put 'a','b'", "unknown command t_put"},
+      {"T_Put 'a'", "T_Put: expects 2 arguments, got 1"},
+      {"T_Put 'a','b','c'", "T_Put: expects 2 arguments, got 3"},
+      {"T_All 'x'", "T_All: expects 0 arguments, got 1"},
+      {"T_Put 'a',5", "T_Put: argument 2 must be a quoted text"},
+      {"T_Num '5','x'", "T_Num: argument 1 must be a number"},
+      {"T_Put 'a','\x81 '", "T_Put: argument 2 is not valid GBK text"},
+      {"T_Put 'a','b", "T_Put: argument 2: quoted text is not closed"},
+      {"select * from probe", "only the user report select is accepted"},
+      {"select v from probe where k='a' or 1=1", "only the user report select is accepted"},
+      {"exec T_Put 'x','1'\r\nexec T_Bad", "statement 2: unknown command T_Bad"},
+      {"exec T_Put 'x','1'\r\nexec T_Put 'y'", "statement 2: T_Put: expects 2 arguments"},
+  };
+  for (const auto& c : cases) {
+    host::Outcome outcome = RunProbe(db, c.command);
+    EXPECT_EQ(outcome.status, Status::Refused) << c.command;
+    EXPECT_EQ(outcome.error.substr(0, c.error.size()), c.error) << c.command;
+  }
+  EXPECT_EQ(ProbeCount(db), 1);
+  EXPECT_EQ(ProbeValue(db, "a"), "1");
+}
+
+TEST_F(WireInterpreter, ProcedureFailureCarriesItsText) {
+  host::Outcome outcome = RunProbe(db, sys::Utf8ToGbk("T_Fail '客户不存在'"));
+  EXPECT_EQ(outcome.status, Status::Failed);
+  EXPECT_EQ(outcome.error, "客户不存在");
+}
+
+TEST_F(WireInterpreter, BatchIsAllOrNothing) {
+  Put("keep", "old");
+  host::Outcome outcome = RunProbe(db,
+                                   "exec T_Put 'one','1'\r\n"
+                                   "exec T_Put 'keep','new'\r\n"
+                                   "exec T_Fail 'third refuses'\r\n"
+                                   "exec T_Put 'four','4'\r\n");
+  EXPECT_EQ(outcome.status, Status::Failed);
+  EXPECT_EQ(outcome.error, "statement 3: third refuses");
+  EXPECT_EQ(ProbeValue(db, "one"), "<none>");
+  EXPECT_EQ(ProbeValue(db, "keep"), "old");
+  EXPECT_EQ(ProbeCount(db), 1);
+
+  // The same batch without the failing statement lands whole.
+  std::string answer;
+  ASSERT_TRUE(RunProbe(db, "exec T_Put 'one','1'\r\nexec T_Put 'keep','new'\r\n", &answer).ok());
+  EXPECT_EQ(answer, "2\r\n");
+  EXPECT_EQ(ProbeValue(db, "keep"), "new");
+  EXPECT_EQ(ProbeCount(db), 2);
+}
+
+TEST_F(WireInterpreter, BatchSeparatorsIncludingRecordSeparator) {
+  // The review-rights batch: first statement ended by 0x1E, the rest by CR LF; trailing
+  // blanks before the line end as the node-rights batch sends them.
+  std::string answer;
+  ASSERT_TRUE(RunProbe(db,
+                       "exec T_Put 'a','1'\x1e"
+                       "exec T_Put 'b','2'\r\n"
+                       "exec T_Put 'c','3'  \r\n"
+                       "exec T_Put 'd','4'\n",
+                       &answer)
+                  .ok());
+  EXPECT_EQ(answer, "4\r\n");
+  EXPECT_EQ(ProbeCount(db), 4);
+  // After "set nocount on" the batch answers nothing.
+  ASSERT_TRUE(RunProbe(db, "set nocount on\r\nexec T_Put 'e','5'\r\n", &answer).ok());
+  EXPECT_EQ(answer, "");
+  EXPECT_EQ(ProbeValue(db, "e"), "5");
+}
+
+TEST_F(WireInterpreter, HostileTextsAreStoredByteForByteAndTouchNoOtherRow) {
+  Put("other", "untouched");
+  const std::string texts[] = {
+      "it''s",                      // arrives as it's
+      "''); drop table probe; --",  // quotes doubled by the sender
+      "x'',''y",                    // looks like two arguments
+      "a\x07"
+      "b",                                  // field separator
+      "line1\r\nline2",                     // a raw line break
+      "one\x0etwo",                         // the wire's line break mark
+      "\x95\x5c",                           // trail byte is a backslash
+      "\x81\x60\x81\x7c",                   // trail bytes backquote and bar
+      "exec T_Put ''other'',''gone''\x1e",  // a statement inside a text
+  };
+  int i = 0;
+  for (const std::string& quoted : texts) {
+    // What the module meant to send: the quoting undone.
+    std::string meant;
+    for (std::size_t p = 0; p < quoted.size(); ++p) {
+      meant.push_back(quoted[p]);
+      if (quoted[p] == '\'') ++p;
+    }
+    std::string key = "k" + std::to_string(i++);
+    ASSERT_TRUE(RunProbe(db, "exec T_Put '" + key + "','" + quoted + "'\r\n").ok()) << quoted;
+
+    // The database holds the UTF-8 of exactly that text, 0x0E as a real line break.
+    std::string stored = sys::GbkToUtf8(meant);
+    for (std::size_t p = stored.find('\x0e'); p != std::string::npos; p = stored.find('\x0e')) {
+      stored.replace(p, 1, "\r\n");
+    }
+    EXPECT_EQ(ProbeValue(db, key), stored) << quoted;
+
+    // Read back over the wire: the same bytes, line breaks as 0x0E.
+    std::string answer;
+    ASSERT_TRUE(RunProbe(db, "MN_GetProbe '" + key + "'", &answer).ok());
+    std::string wire = meant;
+    for (std::size_t p = wire.find("\r\n"); p != std::string::npos; p = wire.find("\r\n")) {
+      wire.replace(p, 2, "\x0e");
+    }
+    EXPECT_EQ(answer, wire + "\r\n") << quoted;
+  }
+  EXPECT_EQ(ProbeValue(db, "other"), "untouched");
+  EXPECT_EQ(ProbeCount(db), 1 + i);
+}
+
+TEST_F(WireInterpreter, LoneLeadByteBeforeAQuoteIsRefusedNotMisread) {
+  // 0x81 0x27 is no GBK character: the quote still closes the text, and the text is
+  // refused rather than stored altered.
+  host::Outcome outcome = RunProbe(db, "T_Put 'a\x81','b'");
+  EXPECT_EQ(outcome.status, Status::Refused);
+  EXPECT_EQ(outcome.error, "T_Put: argument 1 is not valid GBK text");
+  EXPECT_EQ(ProbeCount(db), 0);
+}
+
+TEST_F(WireInterpreter, UserReportSelectIsTheOnlySelect) {
+  Put("0012", "report");
+  std::string answer;
+  ASSERT_TRUE(RunProbe(db, "select v from probe where k='0012'", &answer).ok());
+  EXPECT_EQ(answer, "report\r\n");
+}
+
+TEST_F(WireInterpreter, BankChannelServesOnlyTheBankMasterRecord) {
+  auto onBank = [&](const std::string& command, std::string* answer) {
+    return host::RunCommand(db, wiretest::ProbeServer(), host::Channel::Bank, command,
+                            [answer](std::string_view text, std::string&) {
+                              if (answer) answer->assign(text);
+                              return Status::Ok;
+                            });
+  };
+  std::string answer;
+  ASSERT_TRUE(onBank("ST_GetBankSimple 7", &answer).ok());
+  EXPECT_EQ(answer, "7\r\n");
+  EXPECT_EQ(onBank("T_Put 'a','b'", nullptr).error, "T_Put is not served on channel A03");
+  EXPECT_EQ(onBank("exec ST_GetBankSimple 7", nullptr).error,
+            "batches are not served on channel A03");
+  EXPECT_EQ(ProbeCount(db), 0);
+  // The main channel serves it as well.
+  ASSERT_TRUE(RunProbe(db, "ST_GetBankSimple 8", &answer).ok());
+  EXPECT_EQ(answer, "8\r\n");
+}
+
+TEST_F(WireInterpreter, AnswerFitsExactlyOrFailsWholeAndUndone) {
+  // T_Put answers "1" 0x07 key CR LF: 5 bytes for a one-letter key.
+  char result[16];
+  std::memset(result, 'X', sizeof result);
+  host::Outcome outcome =
+      host::CallIntoBuffer(db, wiretest::ProbeServer(), "A01\x07T_Put 'a','1'", result, 5);
+  ASSERT_TRUE(outcome.ok()) << outcome.error;
+  EXPECT_STREQ(result,
+               "1\x07"
+               "a\r\n");
+
+  std::memset(result, 'X', sizeof result);
+  outcome = host::CallIntoBuffer(db, wiretest::ProbeServer(), "A01\x07T_Put 'b','2'", result, 4);
+  EXPECT_EQ(outcome.status, Status::NoRoom);
+  EXPECT_EQ(outcome.error, "the answer (5 bytes) does not fit the buffer of 4 bytes");
+  EXPECT_STREQ(result, "");
+  EXPECT_EQ(result[5], 'X');  // nothing written past the buffer
+  // The change of a command whose answer could not be handed over is undone.
+  EXPECT_EQ(ProbeValue(db, "b"), "<none>");
+
+  outcome = host::CallIntoBuffer(db, wiretest::ProbeServer(), "A01\x07T_All", result, 0);
+  EXPECT_EQ(outcome.status, Status::NoRoom);
+  outcome = host::CallIntoBuffer(db, wiretest::ProbeServer(), "MN_GetProbe 'a'", result, 10);
+  EXPECT_EQ(outcome.status, Status::Refused);
+  EXPECT_EQ(outcome.error, "channel prefix missing (A01 or A03 and 0x07)");
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST_F(WireInterpreter, AnswerFileIsCreatedExclusivelyAndPrivately) {
+  Put("a", "1");
+  std::string file = dir.File("answer");
+  host::Outcome outcome =
+      host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_All", file.c_str());
+  ASSERT_TRUE(outcome.ok()) << outcome.error;
+  EXPECT_EQ(ReadFile(file),
+            "a\x07"
+            "1\r\n");
+  struct stat info {};
+  ASSERT_EQ(stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+  // An existing file is neither overwritten nor reused.
+  outcome = host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_Put 'b','2'", file.c_str());
+  EXPECT_EQ(outcome.status, Status::FileError);
+  EXPECT_EQ(outcome.error, "the answer file exists already");
+  EXPECT_EQ(ReadFile(file),
+            "a\x07"
+            "1\r\n");
+  EXPECT_EQ(ProbeValue(db, "b"), "<none>");
+
+  // A link at the name is never followed, dangling or not.
+  std::string target = dir.File("target");
+  std::string link = dir.File("link");
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  outcome = host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_All", link.c_str());
+  EXPECT_EQ(outcome.status, Status::FileError);
+  EXPECT_NE(access(target.c_str(), F_OK), 0);
+  { std::ofstream(target) << "precious"; }
+  outcome = host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_All", link.c_str());
+  EXPECT_EQ(outcome.status, Status::FileError);
+  EXPECT_EQ(ReadFile(target), "precious");
+}
+
+TEST_F(WireInterpreter, FailedFileCommandLeavesNoFile) {
+  std::string file = dir.File("answer");
+  host::Outcome outcome =
+      host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_Fail 'no'", file.c_str());
+  EXPECT_EQ(outcome.status, Status::Failed);
+  EXPECT_NE(access(file.c_str(), F_OK), 0);
+  outcome = host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_All", "");
+  EXPECT_EQ(outcome.status, Status::Refused);
+}
+
+TEST(WireCommandText, ReadByLengthZeroBytesRefusedInside) {
+  std::string_view text;
+  std::string error;
+  const char raw[] = "A01\x07T_All\0\0";
+  ASSERT_TRUE(host::ReadCommandText(raw, 11, text, error));
+  EXPECT_EQ(text, "A01\x07T_All");
+  ASSERT_TRUE(host::ReadCommandText(raw, 6, text, error));
+  EXPECT_EQ(text, "A01\x07T_");
+  const char inner[] = "A01\x07T_Put 'a\0b','c'";
+  EXPECT_FALSE(host::ReadCommandText(inner, sizeof inner - 1, text, error));
+  EXPECT_EQ(error, "the command holds a zero byte");
+  EXPECT_FALSE(host::ReadCommandText(nullptr, 3, text, error));
+  EXPECT_FALSE(host::ReadCommandText(raw, -1, text, error));
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+// The edge between the wire (GBK, 0x07 fields, CR LF rows, 0x0E line breaks) and
+// the database (UTF-8).
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "host/WireText.h"
+#include "sys/CodePage.h"
+
+namespace {
+
+using host::Answer;
+
+TEST(WireText, FramesRowsFieldsAndLineBreaks) {
+  Answer answer;
+  answer.rows = {{"a", "", "b"}, {}, {"l1\r\nl2\rl3\nl4"}};
+  EXPECT_EQ(host::FrameAnswer(answer),
+            "a\x07\x07"
+            "b\r\n\r\nl1\x0el2\x0el3\x0el4\r\n");
+  EXPECT_EQ(host::FrameAnswer(Answer{}), "");
+}
+
+TEST(WireText, FramesChineseAsGbk) {
+  Answer answer;
+  answer.rows = {{"中国银行", "上海\r\n浦东"}};
+  std::string expected = sys::Utf8ToGbk("中国银行") + "\x07" + sys::Utf8ToGbk("上海") + "\x0e" +
+                         sys::Utf8ToGbk("浦东") + "\r\n";
+  EXPECT_EQ(host::FrameAnswer(answer), expected);
+}
+
+TEST(WireText, ArgumentsBecomeUtf8WithRealLineBreaks) {
+  struct Case {
+    std::string gbk;
+    std::string utf8;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"plain", "plain"},
+      {"a\x0e"
+       "b",
+       "a\r\nb"},
+      {"a\r\nb", "a\r\nb"},
+      {"tab\x07"
+       "bel",
+       "tab\x07"
+       "bel"},
+      {sys::Utf8ToGbk("浦东\x0e"
+                      "发展"),
+       "浦东\r\n发展"},
+      // GBK characters whose second byte is a backslash, a backquote or a bar.
+      {"\x95\x5c", "昞"},
+      {"\x81\x60", sys::GbkToUtf8("\x81\x60")},
+      {"\x81\x7c", sys::GbkToUtf8("\x81\x7c")},
+  };
+  for (const auto& c : cases) {
+    std::string utf8;
+    ASSERT_TRUE(host::ArgumentToUtf8(c.gbk, utf8)) << c.gbk;
+    EXPECT_EQ(utf8, c.utf8);
+    // And back on the wire unchanged, 0x0E for the break.
+    std::string framed = host::FrameAnswer(Answer{{{utf8}}});
+    std::string sent = c.gbk;
+    for (std::size_t p = sent.find("\r\n"); p != std::string::npos; p = sent.find("\r\n", p)) {
+      sent.replace(p, 2, "\x0e");
+    }
+    EXPECT_EQ(framed, sent + "\r\n");
+  }
+}
+
+TEST(WireText, BytesThatAreNoGbkAreRefused) {
+  std::string utf8;
+  EXPECT_FALSE(host::ArgumentToUtf8("a\x81", utf8));         // lone lead byte at the end
+  EXPECT_FALSE(host::ArgumentToUtf8("\x81'x", utf8));        // lead byte before a quote
+  EXPECT_FALSE(host::ArgumentToUtf8("\x81 x", utf8));        // lead byte before a blank
+  EXPECT_FALSE(host::ArgumentToUtf8("\xe4\xb8\xad", utf8));  // UTF-8 sent by mistake
+}
+
+TEST(WireText, CutNeverSplitsADoubleByteCharacter) {
+  std::string gbk = "ab" + sys::Utf8ToGbk("中文");  // 2 + 4 bytes
+  EXPECT_EQ(host::GbkCutLength(gbk, 6), 6u);
+  EXPECT_EQ(host::GbkCutLength(gbk, 5), 4u);
+  EXPECT_EQ(host::GbkCutLength(gbk, 3), 2u);
+  EXPECT_EQ(host::GbkCutLength(gbk, 0), 0u);
+  EXPECT_EQ(host::GbkCutLength("a\x81", 2), 2u);  // a lone lead byte counts as one
+}
+
+TEST(WireText, ErrorTextFits127BytesAndEndsOnACharacter) {
+  char error[128];
+  std::memset(error, 'X', sizeof error);
+  host::WriteErrorText(std::string(200, 'e'), error);
+  EXPECT_EQ(std::strlen(error), 127u);
+
+  // 'e' then 63 two-byte characters make 127 bytes; one more 'e' in front pushes the
+  // last character past the limit, and it must go whole.
+  std::string chinese;
+  for (int i = 0; i < 64; ++i) chinese += "错";
+  std::memset(error, 'X', sizeof error);
+  host::WriteErrorText("ee" + chinese, error);
+  EXPECT_EQ(std::strlen(error), 126u);
+  EXPECT_EQ(sys::GbkToUtf8(error), "ee" + chinese.substr(0, 62 * 3));
+
+  host::WriteErrorText("short", error);
+  EXPECT_STREQ(error, "short");
+  host::WriteErrorText("no buffer", nullptr);
+}
+
+TEST(WireText, ChannelPrefixIsRequired) {
+  struct Case {
+    std::string raw;
+    bool ok;
+    host::Channel channel;
+    std::string command;
+  };
+  const Case cases[] = {
+      {"A01\x07MN_GetCurrencyCodeList", true, host::Channel::Main, "MN_GetCurrencyCodeList"},
+      {"A03\x07ST_GetBankSimple 7", true, host::Channel::Bank, "ST_GetBankSimple 7"},
+      {"A01\x07", true, host::Channel::Main, ""},
+      {"A02\x07X", false, {}, ""},
+      {"A01 X", false, {}, ""},
+      {"MN_GetCurrencyCodeList", false, {}, ""},
+      {"A01", false, {}, ""},
+  };
+  for (const auto& c : cases) {
+    host::Channel channel{};
+    std::string_view command;
+    std::string error;
+    EXPECT_EQ(host::SplitChannel(c.raw, channel, command, error), c.ok) << c.raw;
+    if (c.ok) {
+      EXPECT_EQ(channel, c.channel);
+      EXPECT_EQ(command, c.command);
+    } else {
+      EXPECT_FALSE(error.empty());
+    }
+  }
+}
+
+}  // namespace
