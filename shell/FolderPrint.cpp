@@ -18,8 +18,12 @@ namespace {
 std::string_view Trim(std::string_view text) {
   size_t b = 0;
   size_t e = text.size();
-  while (b < e && static_cast<unsigned char>(text[b]) <= 0x20) ++b;
-  while (e > b && static_cast<unsigned char>(text[e - 1]) <= 0x20) --e;
+  while (b < e && static_cast<unsigned char>(text[b]) <= 0x20) {
+    ++b;
+  }
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= 0x20) {
+    --e;
+  }
   return text.substr(b, e - b);
 }
 
@@ -27,7 +31,9 @@ std::string WidthText(std::string_view width) {
   width = Trim(width);
   int value = 0;
   auto [ptr, ec] = std::from_chars(width.data(), width.data() + width.size(), value);
-  if (width.empty() || ec != std::errc() || ptr != width.data() + width.size()) return "-";
+  if (width.empty() || ec != std::errc() || ptr != width.data() + width.size()) {
+    return "-";
+  }
   return std::to_string(value);
 }
 
@@ -47,13 +53,17 @@ bool ReadRowsFile(const char* name, std::string& content, std::string& error) {
   char buffer[65536];
   while (true) {
     ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
     if (n < 0) {
       error = std::strerror(errno);
       close(fd);
       return false;
     }
-    if (n == 0) break;
+    if (n == 0) {
+      break;
+    }
     content.append(buffer, static_cast<size_t>(n));
   }
   close(fd);
@@ -89,7 +99,9 @@ std::vector<std::string> RowLines(std::string_view rows) {
   std::vector<std::string> lines;
   for (std::string_view row : SplitRows(rows)) {
     std::string line = "row";
-    for (std::string_view field : SplitFields(row)) line += " " + QuotedGbk(field);
+    for (std::string_view field : SplitFields(row)) {
+      line += " " + QuotedGbk(field);
+    }
     lines.push_back(std::move(line));
   }
   return lines;
@@ -99,7 +111,9 @@ bool PrintFolderList(const TFolderList& list, std::ostream& out, std::ostream& e
   // The module promises zero-terminated texts; a faulty one is still read in bounds.
   std::string_view layout(list.ColumnLayout, strnlen(list.ColumnLayout, sizeof list.ColumnLayout));
   std::string fileName(list.FileName, strnlen(list.FileName, sizeof list.FileName));
-  for (const std::string& line : ColumnLines(layout)) out << line << '\n';
+  for (const std::string& line : ColumnLines(layout)) {
+    out << line << '\n';
+  }
   if (fileName.empty()) {
     out << "no rows\n";
     return true;
@@ -111,7 +125,9 @@ bool PrintFolderList(const TFolderList& list, std::ostream& out, std::ostream& e
         << '\n';
     return false;
   }
-  for (const std::string& line : RowLines(content)) out << line << '\n';
+  for (const std::string& line : RowLines(content)) {
+    out << line << '\n';
+  }
   unlink(fileName.c_str());
   return true;
 }

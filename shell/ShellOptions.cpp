@@ -14,7 +14,9 @@ constexpr std::string_view kListEntries[] = {"Mn_GetCheckList", "Mn_GetAuthorise
 
 // A decimal signed 32-bit number, nothing else.
 bool ParseInt32(std::string_view text, std::int32_t& value) {
-  if (text.empty()) return false;
+  if (text.empty()) {
+    return false;
+  }
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, value);
   return ec == std::errc() && ptr == end;
@@ -37,14 +39,18 @@ bool TextValue(std::string_view name, const std::string& value, std::optional<st
 
 bool IsEntryName(std::string_view name) {
   for (const char* entry : kEntryNames) {
-    if (name == entry) return true;
+    if (name == entry) {
+      return true;
+    }
   }
   return false;
 }
 
 bool IsListEntry(std::string_view name) {
   for (std::string_view entry : kListEntries) {
-    if (name == entry) return true;
+    if (name == entry) {
+      return true;
+    }
   }
   return false;
 }
@@ -63,13 +69,21 @@ bool ParseOptions(const std::vector<std::string>& args, std::size_t first, CallO
     }
     const std::string& value = args[i + 1];
     if (name == "--corp") {
-      if (!TextValue(name, value, options.corp, error)) return false;
+      if (!TextValue(name, value, options.corp, error)) {
+        return false;
+      }
     } else if (name == "--user") {
-      if (!TextValue(name, value, options.user, error)) return false;
+      if (!TextValue(name, value, options.user, error)) {
+        return false;
+      }
     } else if (name == "--key") {
-      if (!TextValue(name, value, options.key, error)) return false;
+      if (!TextValue(name, value, options.key, error)) {
+        return false;
+      }
     } else if (name == "--extra") {
-      if (!TextValue(name, value, options.extra, error)) return false;
+      if (!TextValue(name, value, options.extra, error)) {
+        return false;
+      }
     } else if (name == "--function") {
       std::int32_t number = 0;
       if (!ParseInt32(value, number)) {
@@ -109,7 +123,9 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
   }
   if (command == "entries") {
     line.command = Command::Entries;
-    if (!ParseOptions(args, 1, line.options, error)) return false;
+    if (!ParseOptions(args, 1, line.options, error)) {
+      return false;
+    }
     if (line.options.corp || line.options.user || line.options.function || line.options.key ||
         line.options.extra || line.options.script || line.options.transcript) {
       error = "entries takes only --module";
@@ -151,8 +167,12 @@ bool ReadCallLine(const std::string& file, CallOptions& options, std::string& er
   }
   std::string first;
   std::getline(in, first);
-  if (first.rfind("\xEF\xBB\xBF", 0) == 0) first.erase(0, 3);
-  if (!first.empty() && first.back() == '\r') first.pop_back();
+  if (first.rfind("\xEF\xBB\xBF", 0) == 0) {
+    first.erase(0, 3);
+  }
+  if (!first.empty() && first.back() == '\r') {
+    first.pop_back();
+  }
   constexpr std::string_view kMark = "# call:";
   if (first.rfind(kMark, 0) != 0) {
     error = Utf8ToShown(file) + ": the first line is not \"# call: ENTRY [options]\"";
@@ -178,15 +198,33 @@ bool ReadCallLine(const std::string& file, CallOptions& options, std::string& er
 }
 
 void MergeOptions(CallOptions& base, const CallOptions& over) {
-  if (!over.entry.empty()) base.entry = over.entry;
-  if (over.corp) base.corp = over.corp;
-  if (over.user) base.user = over.user;
-  if (over.function) base.function = over.function;
-  if (over.key) base.key = over.key;
-  if (over.extra) base.extra = over.extra;
-  if (over.script) base.script = over.script;
-  if (over.transcript) base.transcript = over.transcript;
-  if (over.module) base.module = over.module;
+  if (!over.entry.empty()) {
+    base.entry = over.entry;
+  }
+  if (over.corp) {
+    base.corp = over.corp;
+  }
+  if (over.user) {
+    base.user = over.user;
+  }
+  if (over.function) {
+    base.function = over.function;
+  }
+  if (over.key) {
+    base.key = over.key;
+  }
+  if (over.extra) {
+    base.extra = over.extra;
+  }
+  if (over.script) {
+    base.script = over.script;
+  }
+  if (over.transcript) {
+    base.transcript = over.transcript;
+  }
+  if (over.module) {
+    base.module = over.module;
+  }
 }
 
 }  // namespace shell

@@ -34,8 +34,12 @@ std::string LoaderError() {
 // dependency. Returns false with a message when it cannot be loaded.
 bool LoadHostLibrary(std::ostream& err) {
   const char* host = std::getenv("TAVRO_HOST_LIBRARY");
-  if (host == nullptr || *host == 0) return true;
-  if (dlopen(host, RTLD_NOW | RTLD_GLOBAL) != nullptr) return true;
+  if (host == nullptr || *host == 0) {
+    return true;
+  }
+  if (dlopen(host, RTLD_NOW | RTLD_GLOBAL) != nullptr) {
+    return true;
+  }
   err << "tavro-shell: cannot load the host library named by TAVRO_HOST_LIBRARY: "
       << Utf8ToShown(LoaderError()) << '\n';
   return false;
@@ -45,7 +49,9 @@ void* LoadModule(const std::optional<std::string>& module, std::ostream& err) {
   std::string path = module ? *module : DefaultModulePath();
   // dlopen searches the library path for a bare name; a file name given on the
   // command line means that file.
-  if (path.find('/') == std::string::npos) path = "./" + path;
+  if (path.find('/') == std::string::npos) {
+    path = "./" + path;
+  }
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
     err << "tavro-shell: cannot load the module " << Utf8ToShown(path) << ": "
@@ -63,7 +69,9 @@ struct Transcript {
 
 std::uintmax_t FileSize(const std::string& path) {
   struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return 0;
+  if (stat(path.c_str(), &st) != 0) {
+    return 0;
+  }
   return static_cast<std::uintmax_t>(st.st_size);
 }
 
@@ -107,7 +115,9 @@ bool PrepareTranscript(const CallOptions& options, Transcript& transcript, std::
 // The transcript lines this call added.
 std::string ReadNewTranscript(const Transcript& transcript) {
   std::ifstream in(transcript.path, std::ios::binary);
-  if (!in) return {};
+  if (!in) {
+    return {};
+  }
   // A transcript someone truncated meanwhile is read whole.
   if (FileSize(transcript.path) >= transcript.startOffset) {
     in.seekg(static_cast<std::streamoff>(transcript.startOffset));
@@ -121,7 +131,9 @@ bool HasErrorLine(const std::string& text) {
   std::istringstream lines(text);
   std::string line;
   while (std::getline(lines, line)) {
-    if (line.rfind("error ", 0) == 0) return true;
+    if (line.rfind("error ", 0) == 0) {
+      return true;
+    }
   }
   return false;
 }
@@ -164,7 +176,9 @@ bool CallEntry(void* symbol, const CallOptions& options, std::ostream& out, std:
 std::string DefaultModulePath() {
   char self[PATH_MAX];
   ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) return "libManageEdit.so";
+  if (n <= 0) {
+    return "libManageEdit.so";
+  }
   std::string path(self, static_cast<size_t>(n));
   return path.substr(0, path.rfind('/') + 1) + "libManageEdit.so";
 }
@@ -184,16 +198,22 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
     }
     setenv("TAVRO_UI_SCRIPT", options.script->c_str(), 1);
   }
-  if (!LoadHostLibrary(err)) return kExitUsage;
+  if (!LoadHostLibrary(err)) {
+    return kExitUsage;
+  }
   void* module = LoadModule(options.module, err);
-  if (module == nullptr) return kExitUsage;
+  if (module == nullptr) {
+    return kExitUsage;
+  }
   void* symbol = dlsym(module, options.entry.c_str());
   if (symbol == nullptr) {
     err << "tavro-shell: the module does not export " << options.entry << '\n';
     return kExitUsage;
   }
   Transcript transcript;
-  if (!PrepareTranscript(options, transcript, err)) return kExitUsage;
+  if (!PrepareTranscript(options, transcript, err)) {
+    return kExitUsage;
+  }
 
   bool rowsRead = true;
   bool returned = CallEntry(symbol, options, out, err, rowsRead);
@@ -202,21 +222,35 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
   std::string lines = ReadNewTranscript(transcript);
   if (transcript.isPrivate) {
     err << lines;
-    if (!lines.empty() && lines.back() != '\n') err << '\n';
+    if (!lines.empty() && lines.back() != '\n') {
+      err << '\n';
+    }
     unlink(transcript.path.c_str());
   }
-  if (!returned) return kExitRaised;
-  if (HasErrorLine(lines)) return kExitScriptFailed;
-  if (!rowsRead) return kExitRowsUnreadable;
+  if (!returned) {
+    return kExitRaised;
+  }
+  if (HasErrorLine(lines)) {
+    return kExitScriptFailed;
+  }
+  if (!rowsRead) {
+    return kExitRowsUnreadable;
+  }
   return kExitOk;
 }
 
 int ListEntries(const std::optional<std::string>& module, std::ostream& out, std::ostream& err) {
-  if (!LoadHostLibrary(err)) return kExitUsage;
+  if (!LoadHostLibrary(err)) {
+    return kExitUsage;
+  }
   void* handle = LoadModule(module, err);
-  if (handle == nullptr) return kExitUsage;
+  if (handle == nullptr) {
+    return kExitUsage;
+  }
   for (const char* name : kEntryNames) {
-    if (dlsym(handle, name) != nullptr) out << name << '\n';
+    if (dlsym(handle, name) != nullptr) {
+      out << name << '\n';
+    }
   }
   return kExitOk;
 }

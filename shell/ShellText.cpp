@@ -59,25 +59,35 @@ using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 Converter OpenStrictGbk() {
   UErrorCode status = U_ZERO_ERROR;
   Converter conv(ucnv_open("windows-936-2000", &status));
-  if (U_FAILURE(status)) return nullptr;
+  if (U_FAILURE(status)) {
+    return nullptr;
+  }
   ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-  if (U_FAILURE(status)) return nullptr;
+  if (U_FAILURE(status)) {
+    return nullptr;
+  }
   return conv;
 }
 
 // Appends the double-byte character as UTF-8; false when GBK does not map it.
 bool AppendGbkPair(UConverter* conv, const char* pair, std::string& out) {
-  if (conv == nullptr) return false;
+  if (conv == nullptr) {
+    return false;
+  }
   UChar wide[4];
   UErrorCode status = U_ZERO_ERROR;
   ucnv_reset(conv);
   int32_t n = ucnv_toUChars(conv, wide, 4, pair, 2, &status);
-  if (U_FAILURE(status) || n < 1) return false;
+  if (U_FAILURE(status) || n < 1) {
+    return false;
+  }
   char utf8[16];
   int32_t len = 0;
   status = U_ZERO_ERROR;
   u_strToUTF8(utf8, sizeof utf8, &len, wide, n, &status);
-  if (U_FAILURE(status) || len <= 0) return false;
+  if (U_FAILURE(status) || len <= 0) {
+    return false;
+  }
   out.append(utf8, static_cast<size_t>(len));
   return true;
 }
@@ -103,7 +113,9 @@ std::string GbkToShown(std::string_view gbk) {
     }
     if (IsLeadByte(byte) && i + 1 < gbk.size() &&
         IsTrailByte(static_cast<unsigned char>(gbk[i + 1]))) {
-      if (!conv) conv = OpenStrictGbk();
+      if (!conv) {
+        conv = OpenStrictGbk();
+      }
       if (AppendGbkPair(conv.get(), gbk.data() + i, out)) {
         ++i;
         continue;
@@ -131,7 +143,9 @@ std::string Utf8ToShown(std::string_view utf8) {
     UChar32 c = 0;
     U8_NEXT(s, i, length, c);
     if (c < 0) {
-      for (int32_t k = start; k < i; ++k) AppendHexEscape(out, s[k]);
+      for (int32_t k = start; k < i; ++k) {
+        AppendHexEscape(out, s[k]);
+      }
     } else if (c < 0x80) {
       AppendShownAscii(out, static_cast<unsigned char>(c));
     } else {
@@ -143,18 +157,24 @@ std::string Utf8ToShown(std::string_view utf8) {
 
 std::optional<std::string> Utf8ToGbkStrict(std::string_view utf8) {
   // Validate first: ICU's converter would quietly substitute bad sequences.
-  if (utf8.size() > 0x7FFFFFF) return std::nullopt;
+  if (utf8.size() > 0x7FFFFFF) {
+    return std::nullopt;
+  }
   int32_t i = 0;
   const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
   const auto length = static_cast<int32_t>(utf8.size());
   while (i < length) {
     UChar32 c = 0;
     U8_NEXT(s, i, length, c);
-    if (c < 0) return std::nullopt;
+    if (c < 0) {
+      return std::nullopt;
+    }
   }
   std::string gbk = sys::Utf8ToGbk(utf8);
   // A character without a GBK form comes back as a substitute: the round trip shows it.
-  if (sys::GbkToUtf8(gbk) != utf8) return std::nullopt;
+  if (sys::GbkToUtf8(gbk) != utf8) {
+    return std::nullopt;
+  }
   return gbk;
 }
 
@@ -189,9 +209,15 @@ bool Unescape(std::string_view text, std::string& out, std::string& error) {
         break;
       case 'x': {
         auto hexValue = [](char h) -> int {
-          if (h >= '0' && h <= '9') return h - '0';
-          if (h >= 'a' && h <= 'f') return h - 'a' + 10;
-          if (h >= 'A' && h <= 'F') return h - 'A' + 10;
+          if (h >= '0' && h <= '9') {
+            return h - '0';
+          }
+          if (h >= 'a' && h <= 'f') {
+            return h - 'a' + 10;
+          }
+          if (h >= 'A' && h <= 'F') {
+            return h - 'A' + 10;
+          }
           return -1;
         };
         int hi = i + 1 < text.size() ? hexValue(text[i + 1]) : -1;
@@ -226,10 +252,14 @@ bool UnescapeToGbk(std::string_view utf8, std::string& out, std::string& error) 
       return false;
     }
     out += *gbk;
-    if (slash == std::string_view::npos) return true;
+    if (slash == std::string_view::npos) {
+      return true;
+    }
     size_t length = slash + 1 < utf8.size() && utf8[slash + 1] == 'x' ? 4 : 2;
     std::string byte;
-    if (!Unescape(utf8.substr(slash, length), byte, error)) return false;
+    if (!Unescape(utf8.substr(slash, length), byte, error)) {
+      return false;
+    }
     out += byte;
     start = slash + length;
   }
@@ -241,23 +271,33 @@ bool SplitTokens(std::string_view line, std::vector<std::string>& tokens, std::s
   size_t i = 0;
   auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
   while (true) {
-    while (i < line.size() && isBlank(line[i])) ++i;
-    if (i >= line.size()) return true;
+    while (i < line.size() && isBlank(line[i])) {
+      ++i;
+    }
+    if (i >= line.size()) {
+      return true;
+    }
     if (line[i] != '"') {
       size_t start = i;
-      while (i < line.size() && !isBlank(line[i])) ++i;
+      while (i < line.size() && !isBlank(line[i])) {
+        ++i;
+      }
       tokens.emplace_back(line.substr(start, i - start));
       continue;
     }
     // Quoted: runs to the first double quote that is not escaped.
     size_t start = ++i;
-    while (i < line.size() && line[i] != '"') i += line[i] == '\\' ? 2 : 1;
+    while (i < line.size() && line[i] != '"') {
+      i += line[i] == '\\' ? 2 : 1;
+    }
     if (i >= line.size()) {
       error = "a quoted text is not closed";
       return false;
     }
     std::string token;
-    if (!Unescape(line.substr(start, i - start), token, error)) return false;
+    if (!Unescape(line.substr(start, i - start), token, error)) {
+      return false;
+    }
     tokens.push_back(std::move(token));
     ++i;
     if (i < line.size() && !isBlank(line[i])) {
@@ -284,13 +324,17 @@ std::vector<std::string_view> SplitRows(std::string_view text) {
     }
     start = ++i;
   }
-  if (start < text.size()) rows.push_back(text.substr(start));
+  if (start < text.size()) {
+    rows.push_back(text.substr(start));
+  }
   return rows;
 }
 
 std::vector<std::string_view> SplitFields(std::string_view row) {
   std::vector<std::string_view> fields;
-  if (row.empty()) return fields;
+  if (row.empty()) {
+    return fields;
+  }
   size_t start = 0;
   while (true) {
     size_t sep = row.find('\x07', start);

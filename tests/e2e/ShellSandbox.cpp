@@ -46,7 +46,9 @@ Sandbox::Sandbox() {
   const char* base = std::getenv("TMPDIR");
   std::string pattern =
       std::string(base != nullptr && *base != 0 ? base : "/tmp") + "/tavro-e2e-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  if (mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("mkdtemp failed");
+  }
   root_ = pattern;
   for (const char* sub : {"/work", "/tmp", "/home", "/home/.local", "/home/.local/share"}) {
     std::filesystem::create_directory(root_ + sub);
@@ -59,7 +61,9 @@ Sandbox::Sandbox() {
   env_["LANG"] = "C";
   env_["LC_ALL"] = "C";
   for (const char* name : kInherited) {
-    if (const char* value = std::getenv(name); value != nullptr) env_[name] = value;
+    if (const char* value = std::getenv(name); value != nullptr) {
+      env_[name] = value;
+    }
   }
 }
 
@@ -69,7 +73,9 @@ Sandbox::~Sandbox() {
 }
 
 std::string Sandbox::Resolve(std::string_view name) const {
-  if (!name.empty() && name.front() == '/') return std::string(name);
+  if (!name.empty() && name.front() == '/') {
+    return std::string(name);
+  }
   return WorkDir() + "/" + std::string(name);
 }
 
@@ -77,7 +83,9 @@ std::string Sandbox::WriteFile(std::string_view name, std::string_view content) 
   std::string path = Resolve(name);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(content.data(), static_cast<std::streamsize>(content.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
+  if (!out) {
+    throw std::runtime_error("cannot write " + path);
+  }
   return path;
 }
 
@@ -125,13 +133,22 @@ ShellOutput Sandbox::Shell(const std::vector<std::string>& args) const {
   std::vector<char*> argv;
   argv.push_back(program.data());
   std::vector<std::string> argCopies(args);
-  for (std::string& a : argCopies) argv.push_back(a.data());
+  for (std::string& a : argCopies) {
+    argv.push_back(a.data());
+  }
   argv.push_back(nullptr);
 
   std::vector<std::string> envStrings;
-  for (const auto& [name, value] : env_) envStrings.push_back(name + "=" + value);
+  envStrings.reserve(env_.size());
+  for (const auto& [name, value] : env_) {
+    envStrings.push_back(name);
+    envStrings.back().append("=").append(value);
+  }
   std::vector<char*> envp;
-  for (std::string& e : envStrings) envp.push_back(e.data());
+  envp.reserve(envStrings.size() + 1);
+  for (std::string& e : envStrings) {
+    envp.push_back(e.data());
+  }
   envp.push_back(nullptr);
 
   std::string outPath = root_ + "/shell-stdout.txt";
@@ -148,7 +165,9 @@ ShellOutput Sandbox::Shell(const std::vector<std::string>& args) const {
   pid_t pid = 0;
   int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) throw std::runtime_error("cannot start " + program);
+  if (rc != 0) {
+    throw std::runtime_error("cannot start " + program);
+  }
 
   ShellOutput result;
   int wstatus = 0;
@@ -161,7 +180,9 @@ ShellOutput Sandbox::Shell(const std::vector<std::string>& args) const {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  if (WIFEXITED(wstatus)) result.status = WEXITSTATUS(wstatus);
+  if (WIFEXITED(wstatus)) {
+    result.status = WEXITSTATUS(wstatus);
+  }
   result.out = Slurp(outPath);
   result.err = Slurp(errPath);
   return result;
@@ -172,7 +193,9 @@ std::vector<std::string> Lines(std::string_view text) {
   std::istringstream in{std::string(text)};
   std::string line;
   while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.back() == '\r') {
+      line.pop_back();
+    }
     lines.push_back(line);
   }
   return lines;

@@ -18,7 +18,9 @@ std::string Text(const char* text, std::size_t limit) {
 
 void AppendTo(const char* envName, const std::string& line) {
   const char* name = std::getenv(envName);
-  if (name == nullptr || *name == 0) return;
+  if (name == nullptr || *name == 0) {
+    return;
+  }
   if (std::FILE* f = std::fopen(name, "ab"); f != nullptr) {
     std::fputs(line.c_str(), f);
     std::fclose(f);
@@ -27,7 +29,7 @@ void AppendTo(const char* envName, const std::string& line) {
 
 void CopyText(char* target, std::size_t size, const std::string& text) {
   std::memset(target, 0, size);
-  std::memcpy(target, text.data(), std::min(text.size(), size - 1));
+  text.copy(target, std::min(text.size(), size - 1));
 }
 
 }  // namespace
@@ -41,10 +43,18 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_UserEdit(TShellResult* Result, HWND_T ShellWn
                                             std::int32_t FunctionId, const char* Key,
                                             const char* Extra) {
   std::string key = Text(Key, 51);
-  if (key == "raise") throw std::runtime_error("Fake\x07 failure \xD6\xD0");
-  if (key == "raise-other") throw 42;
-  if (key == "script-error") AppendTo("TAVRO_UI_TRANSCRIPT", "error 1 \"no such control\"\n");
-  if (key == "message") AppendTo("TAVRO_UI_TRANSCRIPT", "message ok none \"\" \"hi\" -> ok\n");
+  if (key == "raise") {
+    throw std::runtime_error("Fake\x07 failure \xD6\xD0");
+  }
+  if (key == "raise-other") {
+    throw 42;
+  }
+  if (key == "script-error") {
+    AppendTo("TAVRO_UI_TRANSCRIPT", "error 1 \"no such control\"\n");
+  }
+  if (key == "message") {
+    AppendTo("TAVRO_UI_TRANSCRIPT", "message ok none \"\" \"hi\" -> ok\n");
+  }
   if (key == "echo") {
     const char* script = std::getenv("TAVRO_UI_SCRIPT");
     AppendTo("FAKE_MODULE_LOG", "window=" + std::to_string(ShellWnd) + " corp=" + Text(CorpNo, 64) +
@@ -55,7 +65,9 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_UserEdit(TShellResult* Result, HWND_T ShellWn
   }
   Result->Code = FunctionId;
   CopyText(Result->Text, sizeof Result->Text, key);
-  if (key == "full") std::memset(Result->Text, 'x', sizeof Result->Text);
+  if (key == "full") {
+    std::memset(Result->Text, 'x', sizeof Result->Text);
+  }
 }
 
 // "rows": a layout and a rows file in TMPDIR. "none": no file. "missing": a file name

@@ -10,7 +10,7 @@ namespace {
 
 using shell::CommandLine;
 
-bool Parse(std::vector<std::string> args, CommandLine& line, std::string& error) {
+bool Parse(const std::vector<std::string>& args, CommandLine& line, std::string& error) {
   return shell::ParseCommandLine(args, line, error);
 }
 
@@ -61,7 +61,9 @@ TEST(ParseCommandLine, RejectsEveryMalformedCommand) {
 
 TEST(ParseCommandLine, ListEntriesAreTheFiveReviewLists) {
   int lists = 0;
-  for (const char* name : shell::kEntryNames) lists += shell::IsListEntry(name) ? 1 : 0;
+  for (const char* name : shell::kEntryNames) {
+    lists += shell::IsListEntry(name) ? 1 : 0;
+  }
   EXPECT_EQ(lists, 5);
   EXPECT_TRUE(shell::IsListEntry("Mn_GetRejectedList"));
   EXPECT_FALSE(shell::IsListEntry("Mn_CheckRecord"));

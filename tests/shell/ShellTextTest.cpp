@@ -28,7 +28,9 @@ TEST(GbkToShown, EscapesControlBytesAndKeepsEveryByteVisible) {
       // A GBK character whose trail byte is a backslash stays one character.
       {"\x95\x5C", "昞"},
   };
-  for (const Case& c : cases) EXPECT_EQ(GbkToShown(c.gbk), c.shown) << c.shown;
+  for (const Case& c : cases) {
+    EXPECT_EQ(GbkToShown(c.gbk), c.shown) << c.shown;
+  }
 }
 
 TEST(Utf8ToGbkStrict, ConvertsOnlyTextThatGbkCanHold) {

@@ -14,16 +14,22 @@ std::vector<std::string_view> SplitTabs(std::string_view line) {
   while (true) {
     size_t tab = line.find('\t', start);
     parts.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
-    if (tab == std::string_view::npos) return parts;
+    if (tab == std::string_view::npos) {
+      return parts;
+    }
     start = tab + 1;
   }
 }
 
 // True when the text ends with a "*" that no backslash escapes.
 bool EndsWithPattern(std::string_view text) {
-  if (text.empty() || text.back() != '*') return false;
+  if (text.empty() || text.back() != '*') {
+    return false;
+  }
   size_t slashes = 0;
-  for (size_t i = text.size() - 1; i > 0 && text[i - 1] == '\\'; --i) ++slashes;
+  for (size_t i = text.size() - 1; i > 0 && text[i - 1] == '\\'; --i) {
+    ++slashes;
+  }
   return slashes % 2 == 0;
 }
 
@@ -38,8 +44,12 @@ bool ParseTable(std::string_view text, std::vector<TableEntry>& entries, std::st
     std::string_view line = text.substr(start, end == std::string_view::npos ? end : end - start);
     start = end == std::string_view::npos ? text.size() : end + 1;
     ++number;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.empty() || line.front() == '#') continue;
+    if (!line.empty() && line.back() == '\r') {
+      line.remove_suffix(1);
+    }
+    if (line.empty() || line.front() == '#') {
+      continue;
+    }
     auto fail = [&](const std::string& what) {
       error = "line " + std::to_string(number) + ": " + what;
       return false;
@@ -51,9 +61,13 @@ bool ParseTable(std::string_view text, std::vector<TableEntry>& entries, std::st
     TableEntry entry;
     std::string_view command = parts[0];
     entry.prefix = EndsWithPattern(command);
-    if (entry.prefix) command.remove_suffix(1);
+    if (entry.prefix) {
+      command.remove_suffix(1);
+    }
     std::string why;
-    if (!shell::UnescapeToGbk(command, entry.command, why)) return fail("command: " + why);
+    if (!shell::UnescapeToGbk(command, entry.command, why)) {
+      return fail("command: " + why);
+    }
     std::string_view status = parts[1];
     auto [ptr, ec] = std::from_chars(status.data(), status.data() + status.size(), entry.status);
     if (status.empty() || ec != std::errc() || ptr != status.data() + status.size()) {

@@ -25,11 +25,15 @@ constexpr std::size_t kErrorCapacity = 127;
 
 // Writes at most 127 bytes and a zero, never cutting a double-byte character.
 void SetError(char* error, std::string_view text) {
-  if (error == nullptr) return;
+  if (error == nullptr) {
+    return;
+  }
   size_t n = 0;
   while (n < text.size()) {
     size_t step = static_cast<unsigned char>(text[n]) >= 0x81 && n + 1 < text.size() ? 2 : 1;
-    if (n + step > kErrorCapacity) break;
+    if (n + step > kErrorCapacity) {
+      break;
+    }
     n += step;
   }
   std::memcpy(error, text.data(), n);
@@ -38,14 +42,18 @@ void SetError(char* error, std::string_view text) {
 
 void Log(const char* kind, std::string_view command) {
   const char* name = std::getenv("TAVRO_TABLE_HOST_LOG");
-  if (name == nullptr || *name == 0) return;
+  if (name == nullptr || *name == 0) {
+    return;
+  }
   std::ofstream log(name, std::ios::app | std::ios::binary);
   log << kind << ' ' << shell::QuotedGbk(command) << '\n';
 }
 
 // The command as received: its length, but never past its zero byte.
 std::string_view CommandText(const char* command, std::int32_t length) {
-  if (command == nullptr) return {};
+  if (command == nullptr) {
+    return {};
+  }
   size_t limit = length < 0 ? SIZE_MAX : static_cast<size_t>(length);
   return {command, strnlen(command, limit)};
 }
@@ -129,7 +137,9 @@ qelFileGet(HWND_T /*window*/, const char* command, std::int32_t length, const ch
   size_t written = 0;
   while (written < answer.size()) {
     ssize_t n = write(fd, answer.data() + written, answer.size() - written);
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
     if (n <= 0) {
       close(fd);
       SetError(error, "table host: cannot write the result file");
