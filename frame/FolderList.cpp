@@ -1,0 +1,77 @@
+// Folder lists: a column layout from the language file and a file of rows.
+#include "frame/FolderList.h"
+
+#include <string>
+
+#include "frame/CommaList.h"
+#include "frame/GbkText.h"
+#include "frame/HostChannel.h"
+#include "frame/Localisation.h"
+#include "sys/CodePage.h"
+#include "sys/Files.h"
+
+namespace frame {
+namespace {
+
+// "MN_Get<Name>Folder %d,%s,%s,%s" for the three trails of a business record.
+std::string TrailCommand(std::string_view name, std::int32_t functionId, std::string_view corpNo,
+                         std::string_view userNo, std::string_view businessNo) {
+  return "MN_Get" + std::string(name) + "Folder " + std::to_string(functionId) + "," +
+         Quoted(corpNo) + "," + Quoted(userNo) + "," + Quoted(GbkCut(businessNo, kBusinessNoLen));
+}
+
+}  // namespace
+
+TFolderList FillFolderList(HWND_T window, std::string_view langId, std::string_view layoutKey,
+                           std::string_view layoutDefault, std::string_view command) {
+  TFolderList list{};
+  CopyToField(list.ColumnLayout,
+              BuildColumnLayout(GetLangText(langId, layoutKey, layoutDefault), kColumnLayoutMax));
+  RunFolderCommand(window, command, list);
+  return list;
+}
+
+void RunFolderCommand(HWND_T window, std::string_view command, TFolderList& list) {
+  const std::string fileName = NewTempFileName();
+  const bool ok = HostFileCommand(window, kChannelMain, command, fileName) == 0;
+  // A name that does not fit would send the shell to another file, and a failed
+  // command's partial file would be left behind: neither is handed on.
+  if (ok && fileName.size() < sizeof list.FileName) {
+    CopyToField(list.FileName, fileName);
+  } else {
+    CopyToField(list.FileName, "");
+    sys::DeleteFile(fileName);
+  }
+}
+
+TFolderList GetCustAcFolder(HWND_T window, std::string_view langId, std::string_view corpNo,
+                            std::string_view userNo, std::string_view custId) {
+  return FillFolderList(window, langId, "Mnu_CustAcList_FolderColumn_List", "",
+                        "MN_GetCustAcFolder " + Quoted(langId) + "," + Quoted(corpNo) + "," +
+                            Quoted(userNo) + "," + Quoted(GbkCut(custId, kFolderCustIdLen)));
+}
+
+TFolderList GetAuthoriseFolder(HWND_T window, std::string_view langId, std::int32_t functionId,
+                               std::string_view corpNo, std::string_view userNo,
+                               std::string_view businessNo) {
+  return FillFolderList(window, langId, "Mnu_AuthoriseFolder_FolderColumn_List", "",
+                        TrailCommand("Authorise", functionId, corpNo, userNo, businessNo));
+}
+
+TFolderList GetSignFolder(HWND_T window, std::string_view langId, std::int32_t functionId,
+                          std::string_view corpNo, std::string_view userNo,
+                          std::string_view businessNo) {
+  return FillFolderList(window, langId, "Mnu_SignFolder_FolderColumn_List", "",
+                        TrailCommand("Sign", functionId, corpNo, userNo, businessNo));
+}
+
+TFolderList GetAuditFolder(HWND_T window, std::string_view langId, std::int32_t functionId,
+                           std::string_view corpNo, std::string_view userNo,
+                           std::string_view businessNo) {
+  static const std::string kDefaultLayout =
+      sys::Utf8ToGbk("业务编号^15,操作用户^15,操作时间^15,操作类型^15,操作结果^15");
+  return FillFolderList(window, langId, "Mnu_AuditFolder_FolderColumn_List", kDefaultLayout,
+                        TrailCommand("Audit", functionId, corpNo, userNo, businessNo));
+}
+
+}  // namespace frame

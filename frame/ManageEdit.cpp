@@ -1,0 +1,93 @@
+// The module's exported entry points and the frame its dialog entry points share.
+#include "frame/ManageEdit.h"
+
+#include <cstring>
+
+#include "customer/Mn_CheckFunc.h"
+#include "frame/GbkText.h"
+
+namespace frame {
+
+std::string ReadTextParam(const char* text, std::size_t maxBytes) {
+  if (text == nullptr) return "";
+  const std::size_t length = ::strnlen(text, maxBytes);
+  std::string_view read(text, length);
+  // Stopped by the limit inside a double-byte character: its lead byte alone is no
+  // character, so it is left out.
+  if (length == maxBytes && length > 0) {
+    std::size_t pos = 0;
+    while (pos + 1 < length) pos += GbkCharLength(read, pos);
+    if (pos == length - 1 && IsGbkLeadByte(static_cast<unsigned char>(read[pos]))) {
+      read = read.substr(0, pos);
+    }
+  }
+  return std::string(read);
+}
+
+EntryArgs ReadEntryArgs(const DialogEntrySpec& spec, HWND_T shellWnd, const char* corpNo,
+                        const char* userNo, std::int32_t functionId, const char* key,
+                        const char* extra) {
+  EntryArgs args;
+  args.ShellWnd = shellWnd;
+  args.CorpNo = ReadTextParam(corpNo, kCorpNoLen);
+  args.UserNo = ReadTextParam(userNo, kUserNoLen);
+  args.FunctionId = functionId;
+  args.Key = std::string(GbkCut(ReadTextParam(key, kKeyParamBytes), spec.KeyLen));
+  args.Extra = std::string(GbkCut(ReadTextParam(extra, kKeyParamBytes), kKeyLen));
+  return args;
+}
+
+void DialogEntryCall::ClearResult() {
+  if (result_ != nullptr) *result_ = kZeroShellResult;
+}
+
+void DialogEntryCall::SetResult(const TShellResult& result) {
+  if (result_ == nullptr) return;
+  result_->Code = result.Code;
+  CopyToField(result_->Text, FieldText(result.Text));
+}
+
+}  // namespace frame
+
+// The five review lists: the folder's layout and a file of its rows for the shell.
+
+TAVRO_EXPORT void TAVRO_STDCALL Mn_GetCheckList(TFolderList* Result, HWND_T ShellWnd,
+                                                const char* CorpNo, const char* UserNo,
+                                                std::int32_t /*FunctionId*/, const char* /*Key*/) {
+  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetCheckList");
+}
+
+TAVRO_EXPORT void TAVRO_STDCALL Mn_GetAuthoriseList(TFolderList* Result, HWND_T ShellWnd,
+                                                    const char* CorpNo, const char* UserNo,
+                                                    std::int32_t /*FunctionId*/,
+                                                    const char* /*Key*/) {
+  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetAuthoriseList");
+}
+
+TAVRO_EXPORT void TAVRO_STDCALL Mn_GetSendList(TFolderList* Result, HWND_T ShellWnd,
+                                               const char* CorpNo, const char* UserNo,
+                                               std::int32_t /*FunctionId*/, const char* /*Key*/) {
+  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetSendList");
+}
+
+TAVRO_EXPORT void TAVRO_STDCALL Mn_GetDeletedList(TFolderList* Result, HWND_T ShellWnd,
+                                                  const char* CorpNo, const char* UserNo,
+                                                  std::int32_t /*FunctionId*/,
+                                                  const char* /*Key*/) {
+  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetDeletedList");
+}
+
+TAVRO_EXPORT void TAVRO_STDCALL Mn_GetRejectedList(TFolderList* Result, HWND_T ShellWnd,
+                                                   const char* CorpNo, const char* UserNo,
+                                                   std::int32_t /*FunctionId*/,
+                                                   const char* /*Key*/) {
+  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetRejectedList");
+}
+
+// Opens a record of a review list in the module that edits records of its kind.
+TAVRO_EXPORT void TAVRO_STDCALL Mn_CheckRecord(TShellResult* Result, HWND_T ShellWnd,
+                                               const char* CorpNo, const char* UserNo,
+                                               std::int32_t /*FunctionId*/, const char* Key,
+                                               const char* Extra) {
+  customer::CheckRecord(Result, ShellWnd, CorpNo, UserNo, Key, Extra);
+}
