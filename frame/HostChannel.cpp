@@ -170,22 +170,29 @@ void HostCommandList(HWND_T window, int channel, std::string_view command,
   }
 }
 
-std::string NewTempFileName() {
-  const std::string folder = sys::TempFolder();
-  std::mt19937_64 random(
-      static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
-  // Tries until a free name is found; a full range of taken names is not a real case,
-  // but the loop must end.
+namespace detail {
+
+std::string PickFreeName(const std::string& folder, const std::function<std::uint64_t()>& next) {
+  // A full range of taken names is not a real case, but the search must end.
   for (int attempt = 0; attempt < 100000; ++attempt) {
-    std::uint64_t ticks = sys::TickCount();
-    std::uniform_int_distribution<std::uint64_t> pick(0, ticks > 0 ? ticks - 1 : 0);
-    std::string name = folder + std::to_string(pick(random));
+    std::string name = folder + std::to_string(next());
     if (name.size() > kMaxFileNameLen) {
       throw std::runtime_error("temporary folder path too long for a result file: " + folder);
     }
     if (!sys::PathExists(name)) return name;
   }
   throw std::runtime_error("no free result file name in " + folder);
+}
+
+}  // namespace detail
+
+std::string NewTempFileName() {
+  std::mt19937_64 random(
+      static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+  return detail::PickFreeName(sys::TempFolder(), [&random] {
+    std::uint64_t ticks = sys::TickCount();
+    return std::uniform_int_distribution<std::uint64_t>(0, ticks > 0 ? ticks - 1 : 0)(random);
+  });
 }
 
 std::string ToServerText(std::string_view text) {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,6 +65,9 @@ bool TraditionalModeOf(int primaryLanguage, int subLanguage);
 // Forgets the mode read once, so that the next TraditionalMode() reads the locale again
 // (tests that change LANG).
 void ForgetTraditionalMode();
+// NewTempFileName's search: folder followed by the decimal of next(), drawn again while
+// that name exists.
+std::string PickFreeName(const std::string& folder, const std::function<std::uint64_t()>& next);
 }  // namespace detail
 
 // ToUserText in Traditional-Chinese mode, the text itself otherwise: for everything

@@ -1,0 +1,31 @@
+#include "sys/ProcessPaths.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace {
+
+TEST(ProcessPaths, ExecutableIsThisProgram) {
+  std::string exe = sys::ExecutablePath();
+  ASSERT_FALSE(exe.empty());
+  EXPECT_EQ(exe[0], '/');
+  EXPECT_EQ(std::filesystem::path(exe).filename(), "sys_tests");
+}
+
+TEST(ProcessPaths, CurrentFolderFollowsChdir) {
+  std::string before = sys::CurrentFolder();
+  ASSERT_EQ(::chdir("/"), 0);
+  EXPECT_EQ(sys::CurrentFolder(), "/");
+  ASSERT_EQ(::chdir(before.c_str()), 0);
+  EXPECT_EQ(sys::CurrentFolder(), std::filesystem::current_path().string());
+}
+
+TEST(ProcessPaths, FolderOf) {
+  EXPECT_EQ(sys::FolderOf("/opt/tavro/tavro-shell"), "/opt/tavro");
+  EXPECT_EQ(sys::FolderOf("/tavro-shell"), "/");
+  EXPECT_EQ(sys::FolderOf("tavro-shell"), "");
+}
+
+}  // namespace
