@@ -1,5 +1,6 @@
 // tavro-shell: loads the module and calls one of its entry points, as the banking
 // client's shell does, printing what the entry point hands back.
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -54,6 +55,8 @@ int Main(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that goes away (tavro-shell ... | head) ends the output, not the process.
+  std::signal(SIGPIPE, SIG_IGN);
   try {
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
     int status = Main(args);
