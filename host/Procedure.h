@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,7 +22,7 @@ class Db;
 // One argument of a command: a quoted text or a decimal integer.
 struct Value {
   bool isText = true;
-  std::string text;       // UTF-8, when isText
+  std::string text;         // UTF-8, when isText
   std::int64_t number = 0;  // when !isText
 };
 using Args = std::vector<Value>;
@@ -50,6 +51,9 @@ struct ProcedureSpec {
 
 // Every procedure of the server, looked up by exact name.
 const ProcedureSpec* FindProcedure(const std::string& name);
+
+// Every procedure, in name order.
+std::span<const ProcedureSpec> AllProcedures();
 
 // The plain select of the user report, recognised by its exact template: returns the
 // corporation id it names, or false when the text is not that select.

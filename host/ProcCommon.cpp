@@ -1,0 +1,165 @@
+#include "host/ProcCommon.h"
+
+#include <sqlite3.h>
+
+#include "host/Database.h"
+#include "host/SqlUtil.h"
+
+namespace host {
+
+std::string Trim(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+// Every character outside ASCII takes two bytes in GBK; UTF-8 continuation bytes
+// (10xxxxxx) do not start a character.
+std::size_t GbkLength(std::string_view utf8) {
+  std::size_t length = 0;
+  for (unsigned char c : utf8) {
+    if (c < 0x80) {
+      length += 1;
+    } else if ((c & 0xC0) != 0x80) {
+      length += 2;
+    }
+  }
+  return length;
+}
+
+std::string CheckText(const char* what, std::string_view text, std::size_t max) {
+  if (text.find('\x07') != std::string_view::npos) {
+    throw ProcedureError(std::string(what) + " holds the field separator 0x07");
+  }
+  if (GbkLength(text) > max) {
+    throw ProcedureError(std::string(what) + " is longer than " + std::to_string(max) + " bytes");
+  }
+  return std::string(text);
+}
+
+std::string CheckKey(const char* what, std::string_view text, std::size_t max) {
+  std::string key = CheckText(what, Trim(text), max);
+  if (key.empty()) throw ProcedureError(std::string(what) + " is empty");
+  return key;
+}
+
+std::string CorpArg(std::string_view text) {
+  return CheckKey("corporation id", text, 4);
+}
+
+std::string StoredLines(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\x0E' || c == '\n') {
+      out += "\r\n";
+    } else if (c == '\r') {
+      out += "\r\n";
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+void RequireCorp(Db& db, const std::string& corp) {
+  if (SelectInt(db, "SELECT 1 FROM corp WHERE corp_id = ?", 0, corp) == 0) {
+    throw ProcedureError("corporation " + corp + " does not exist");
+  }
+}
+
+void RequireMember(Db& db, const std::string& corp, const std::string& user) {
+  RequireCorp(db, corp);
+  if (SelectInt(db, "SELECT 1 FROM user_corp WHERE corp_id = ? AND user_id = ?", 0, corp, user) ==
+      0) {
+    throw ProcedureError("user " + user + " does not belong to corporation " + corp);
+  }
+}
+
+std::string NodeRights(Db& db, const std::string& corp, const std::string& user,
+                       std::int64_t node) {
+  Query q(db,
+          "SELECT r.rights FROM node_right r"
+          " JOIN user_corp m ON m.user_id = r.user_id AND m.corp_id = r.corp_id"
+          " JOIN bank_user u ON u.user_id = r.user_id"
+          " WHERE r.corp_id = ? AND r.user_id = ? AND r.node_id = ? AND u.status = 2");
+  q.Bind(corp).Bind(user).Bind(node);
+  return q.Next() ? q.Text(0) : std::string("00000000");
+}
+
+bool Grants(const std::string& mask, std::initializer_list<Right> any) {
+  for (Right r : any) {
+    std::size_t at = static_cast<std::size_t>(r) - 1;
+    if (at < mask.size() && mask[at] == '1') return true;
+  }
+  return false;
+}
+
+void RequireRight(Db& db, const std::string& corp, const std::string& user, std::int64_t node,
+                  std::initializer_list<Right> any, const char* action) {
+  if (!Grants(NodeRights(db, corp, user, node), any)) {
+    throw RightsError("user " + user + " has no right to " + action + " (function " +
+                      std::to_string(node) + ")");
+  }
+}
+
+namespace {
+
+void RunSql(Db& db, const char* sql) {
+  if (sqlite3_exec(db.handle(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    throw ProcedureError(sqlite3_errmsg(db.handle()));
+  }
+}
+
+}  // namespace
+
+Savepoint::Savepoint(Db& db) : db_(db) {
+  RunSql(db_, "SAVEPOINT proc_step");
+}
+
+Savepoint::~Savepoint() {
+  if (!open_) return;
+  // Undoing cannot fail for a savepoint that exists; nothing is left to report.
+  sqlite3_exec(db_.handle(), "ROLLBACK TO proc_step; RELEASE proc_step", nullptr, nullptr, nullptr);
+}
+
+void Savepoint::Release() {
+  RunSql(db_, "RELEASE proc_step");
+  open_ = false;
+}
+
+Answer UpdateOrRefuse(Db& db, Answer (*body)(Db&, const Args&), const Args& args) {
+  try {
+    Savepoint step(db);
+    Answer a = body(db, args);
+    step.Release();
+    return a;
+  } catch (const RightsError& e) {
+    return UpdateAnswer(-1, e.what());
+  } catch (const ProcedureError& e) {
+    return UpdateAnswer(0, e.what());
+  }
+}
+
+Answer UpdateAnswer(std::int64_t code, const std::string& message) {
+  return OneRow({std::to_string(code), message});
+}
+
+Answer OneRow(std::vector<std::string> fields) {
+  Answer a;
+  a.rows.push_back(std::move(fields));
+  return a;
+}
+
+Answer Lines(std::vector<std::string> lines) {
+  Answer a;
+  a.rows.reserve(lines.size());
+  for (auto& line : lines) a.rows.push_back({std::move(line)});
+  return a;
+}
+
+}  // namespace host
