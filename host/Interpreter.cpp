@@ -86,6 +86,21 @@ std::string FailureText(Db& db, const std::exception* e) {
   return std::string("server error: ") + e->what();
 }
 
+// The reason of an update answer that refuses (code 0 or less, 0x07, reason), or
+// empty. Inside a batch nobody reads the answer, so a refusal must fail the batch
+// rather than vanish while the other statements commit.
+std::string Refusal(const Answer& answer) {
+  if (answer.rows.empty() || answer.rows[0].size() < 2) return {};
+  const std::string& code = answer.rows[0][0];
+  std::size_t start = !code.empty() && code[0] == '-' ? 1 : 0;
+  if (start == code.size() || code.size() > 18) return {};
+  for (std::size_t i = start; i < code.size(); ++i) {
+    if (code[i] < '0' || code[i] > '9') return {};
+  }
+  if (std::stoll(code) > 0) return {};
+  return answer.rows[0][1].empty() ? "refused" : answer.rows[0][1];
+}
+
 // Records a failure in outcome and undoes the transaction.
 void Fail(Db& db, Outcome& outcome, const char* what, const std::exception* e) {
   bool busy = IsBusy(db.handle());
@@ -143,10 +158,14 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
       answer = FrameAnswer(calls[0].spec->run(db, calls[0].args));
     } else {
       for (std::size_t i = 0; i < calls.size(); ++i) {
+        std::string refusal;
         try {
-          calls[i].spec->run(db, calls[i].args);
+          refusal = Refusal(calls[i].spec->run(db, calls[i].args));
         } catch (const std::exception& e) {
-          throw ProcedureError("statement " + std::to_string(i + 1) + ": " + FailureText(db, &e));
+          refusal = FailureText(db, &e);
+        }
+        if (!refusal.empty()) {
+          throw ProcedureError("statement " + std::to_string(i + 1) + ": " + refusal);
         }
       }
       if (!parsed.noCount) answer = std::to_string(calls.size()) + "\r\n";

@@ -8,19 +8,25 @@
 //                                     for ST_GetBankSimple; print the answer in UTF-8,
 //                                     one row a line, fields separated by " | ", a
 //                                     line break inside a field shown as "\n"
+//   tavro-bank import-swift FILE.csv  load a SWIFT directory (code, name, four address
+//                                     lines, city) into the library's database, all
+//                                     of it or, on an error, none
 //
 // Errors go to standard error; the exit status is then non-zero (the host's status
 // for a failed command, 1 otherwise).
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "host/Database.h"
+#include "host/SwiftDirectory.h"
 #include "host/TavroClient.h"
 #include "sys/CodePage.h"
 
@@ -31,7 +37,8 @@ constexpr std::size_t kAnswerBuffer = 16u << 20;
 
 int Usage() {
   std::cerr << "usage: tavro-bank init [--demo] [PATH]\n"
-               "       tavro-bank exec \"COMMAND\"\n";
+               "       tavro-bank exec \"COMMAND\"\n"
+               "       tavro-bank import-swift FILE.csv\n";
   return 1;
 }
 
@@ -104,6 +111,31 @@ int Exec(const std::string& utf8Command) {
   return 0;
 }
 
+int ImportSwift(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return Fail("cannot read " + file);
+  try {
+    host::Db db(host::DefaultDatabasePath());
+    // One write transaction: other processes see the old directory or the new one.
+    db.Exec("BEGIN IMMEDIATE");
+    try {
+      std::size_t loaded = host::ImportSwiftCsv(db, in);
+      db.ResetStatements();
+      db.Exec("COMMIT");
+      std::cout << "loaded " << loaded << " SWIFT directory entries into " << db.path() << "\n";
+    } catch (...) {
+      db.ResetStatements();
+      if (!sqlite3_get_autocommit(db.handle())) {
+        sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+      }
+      throw;
+    }
+  } catch (const std::exception& e) {
+    return Fail(file + ": " + e.what());
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,5 +144,6 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 2, argv + argc);
   if (verb == "init") return Init(args);
   if (verb == "exec") return args.size() == 1 ? Exec(args[0]) : Usage();
+  if (verb == "import-swift") return args.size() == 1 ? ImportSwift(args[0]) : Usage();
   return Usage();
 }

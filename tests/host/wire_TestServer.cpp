@@ -77,6 +77,9 @@ Answer Num(Db&, const Args& args) {
 Answer Fail(Db&, const Args& args) {
   throw host::ProcedureError(args[0].text);
 }
+Answer Refuse(Db&, const Args& args) {
+  return Answer{{{std::to_string(args[0].number), "no way"}}};
+}
 Answer Kill(Db&, const Args&) {
   kill(getpid(), SIGKILL);
   return {};
@@ -86,10 +89,9 @@ Answer Bank(Db&, const Args& args) {
 }
 
 const host::ProcedureSpec kProcedures[] = {
-    {"T_Put", "tt", Put}, {"MN_GetProbe", "t", GetProbe},
-    {"T_All", "", All},   {"T_Echo", "t", Echo},
-    {"T_Num", "it", Num}, {"T_Fail", "t", Fail},
-    {"T_Kill", "", Kill}, {"ST_GetBankSimple", "i", Bank},
+    {"T_Put", "tt", Put},      {"MN_GetProbe", "t", GetProbe}, {"T_All", "", All},
+    {"T_Echo", "t", Echo},     {"T_Num", "it", Num},           {"T_Fail", "t", Fail},
+    {"T_Refuse", "i", Refuse}, {"T_Kill", "", Kill},           {"ST_GetBankSimple", "i", Bank},
 };
 
 const host::ProcedureSpec* Find(const std::string& name) {

@@ -19,6 +19,7 @@ host::DbSetup ProbeSetup();
 //   T_Echo 't'      answers t as one field
 //   T_Num n,'t'     answers n and t
 //   T_Fail 'why'    fails with the text why
+//   T_Refuse n      answers the update answer n 0x07 "no way"
 //   T_Kill          kills the process with SIGKILL
 //   ST_GetBankSimple n   answers n
 // Select: "select v from probe where k=" and one quoted key.

@@ -104,6 +104,23 @@ TEST_F(WireInterpreter, BatchIsAllOrNothing) {
   EXPECT_EQ(ProbeCount(db), 2);
 }
 
+TEST_F(WireInterpreter, UpdateRefusalInsideABatchFailsIt) {
+  // Alone, a refusal is an answer the caller reads.
+  std::string answer;
+  ASSERT_TRUE(RunProbe(db, "T_Refuse 0", &answer).ok());
+  EXPECT_EQ(answer, "0\x07no way\r\n");
+  // In a batch nobody reads it: the batch fails and is undone.
+  for (const char* code : {"0", "-1"}) {
+    host::Outcome outcome =
+        RunProbe(db, std::string("exec T_Put 'a','1'\r\nexec T_Refuse ") + code + "\r\n");
+    EXPECT_EQ(outcome.status, Status::Failed);
+    EXPECT_EQ(outcome.error, "statement 2: no way");
+    EXPECT_EQ(ProbeCount(db), 0);
+  }
+  ASSERT_TRUE(RunProbe(db, "exec T_Put 'a','1'\r\nexec T_Refuse 1\r\n").ok());
+  EXPECT_EQ(ProbeCount(db), 1);
+}
+
 TEST_F(WireInterpreter, BatchSeparatorsIncludingRecordSeparator) {
   // The review-rights batch: first statement ended by 0x1E, the rest by CR LF; trailing
   // blanks before the line end as the node-rights batch sends them.
