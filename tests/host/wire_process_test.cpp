@@ -158,3 +158,33 @@ TEST(WireProcess, TwoWritersAtOnceLoseNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WireProcess, HeldWriteLockAnswersBusyAndReadsGoOn) {
+  wiretest::TempDir dir;
+  std::string path = dir.File("bank.db");
+  host::Db db(path, wiretest::ProbeSetup());
+  ASSERT_TRUE(RunProbe(db, "T_Put 'a','1'").ok());
+  sqlite3_busy_timeout(db.handle(), 50);
+
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO probe VALUES('x','y')", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  host::Outcome outcome = RunProbe(db, "exec T_Put 'b','2'\r\nexec T_Put 'c','3'");
+  EXPECT_EQ(outcome.status, host::Status::Busy);
+  EXPECT_EQ(outcome.error, host::kBusyText);
+  // Readers see the last committed state while the writer works.
+  std::string answer;
+  ASSERT_TRUE(RunProbe(db, "MN_GetProbe 'a'", &answer).ok());
+  EXPECT_EQ(answer, "1\r\n");
+  ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(other);
+
+  ASSERT_TRUE(RunProbe(db, "exec T_Put 'b','2'\r\nexec T_Put 'c','3'").ok());
+  EXPECT_EQ(wiretest::ProbeCount(db), 4);
+}
+
+}  // namespace
