@@ -53,6 +53,16 @@ void ReportFailure(const std::array<char, kErrorBufferSize>& error) {
   ui::ShowMessage("Error:" + std::string(text));
 }
 
+// An answer that fills the buffer and ends in a lead byte had its last character cut
+// by the host: half a character is dropped rather than shown or converted.
+void DropSplitCharacter(std::string& answer, std::size_t capacity) {
+  if (answer.empty() || answer.size() != capacity) return;
+  if (IsGbkLeadByte(static_cast<unsigned char>(answer.back())) &&
+      GbkCutLength(answer, answer.size() - 1) == answer.size() - 1) {
+    answer.pop_back();
+  }
+}
+
 // Deletes a result file (and its conversion file) on every path out of a list read.
 struct ResultFileGuard {
   const std::string& name;
@@ -110,6 +120,7 @@ int HostCommand(HWND_T window, int channel, std::string_view command, std::strin
                                    static_cast<std::int32_t>(capacity), error.data(), kHostMode);
   // Only up to the first zero byte and never past the capacity, whatever the host did.
   result.assign(GbkCut(FieldText(buffer.data(), buffer.size()), capacity));
+  DropSplitCharacter(result, capacity);
   if (status != 0) {
     ReportFailure(error);
     return status;
