@@ -159,8 +159,8 @@ class TWinControl : public TControl {
   ~TWinControl() override;
   const char* ClassName() const override { return "TWinControl"; }
 
-  // Children in tab order (order of TabOrder, then of joining).
-  std::vector<TControl*> Controls() const;
+  // Children in the order they joined.
+  const std::vector<TControl*>& Controls() const { return children_; }
   int ControlCount() const { return static_cast<int>(children_.size()); }
 
   // Position among the windowed siblings; Tab follows it. Set at joining a parent.

@@ -19,7 +19,8 @@ class TCustomEdit : public TWinControl {
   const char* ClassName() const override { return "TCustomEdit"; }
 
   const std::string& Text() const { return buffer_.Text; }
-  // Replaces the whole text (cut to MaxLength), caret at its start; fires Change.
+  // Replaces the whole text, caret at its start; fires Change when the text differs.
+  // Like the platform's edit, the maximum length limits the operator, not the code.
   void SetText(std::string text);
   std::string DisplayText() const override { return buffer_.Text; }
 
@@ -34,7 +35,7 @@ class TCustomEdit : public TWinControl {
   // Replaces the selection as code would; fires Change when the text changed.
   void SetSelText(const std::string& text);
 
-  // Maximum length in bytes; 0 for no limit. Applies to typing, paste and SetText.
+  // Maximum length in bytes; 0 for no limit. Limits typing and paste.
   int MaxLength() const { return buffer_.MaxLength; }
   void SetMaxLength(int maxLength) { buffer_.MaxLength = maxLength < 0 ? 0 : maxLength; }
   bool ReadOnly = false;

@@ -60,7 +60,8 @@ class TForm : public TWinControl {
   void SetActiveControl(TWinControl* control);
   // Moves the focus to control, running exit events from the control losing it up to
   // the common container and enter events down to control. A handler that moves the
-  // focus again meanwhile wins.
+  // focus again meanwhile wins. Before the form is shown it only sets where the focus
+  // will start.
   void FocusControl(TWinControl* control);
   // The next (or previous) focusable control in tab order after from, wrapping; from
   // may be null for the first. Null when nothing can take the focus.

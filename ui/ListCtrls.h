@@ -76,7 +76,7 @@ class TListBox : public TWinControl {
   int ItemIndex() const;
   // Selects index (-1 for none); fires nothing.
   void SetItemIndex(int index);
-  void Clear();
+  virtual void Clear();
 
   int ItemHeight = 16;
   int TopIndex = 0;
@@ -106,6 +106,7 @@ class TCheckListBox : public TListBox {
   // Items and check marks together: replacing the items clears every mark.
   void SetItems(TStrings items);
   void AddItem(std::string item);
+  void Clear() override;
 
   TNotifyEvent OnClickCheck;
   void CheckByOperator(int index, bool checked);

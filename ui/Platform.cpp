@@ -42,6 +42,8 @@ OwnerWindowScope::OwnerWindowScope(HWND_T owner) : previous_(CurrentPlatform().O
   CurrentPlatform().SetOwnerWindow(owner);
 }
 
-OwnerWindowScope::~OwnerWindowScope() { CurrentPlatform().SetOwnerWindow(previous_); }
+OwnerWindowScope::~OwnerWindowScope() {
+  CurrentPlatform().SetOwnerWindow(previous_);
+}
 
 }  // namespace ui

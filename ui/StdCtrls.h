@@ -39,8 +39,10 @@ class TBitBtn : public TButton {
   TBitBtn(TComponent* owner, std::string name) : TButton(owner, std::move(name)) {}
   const char* ClassName() const override { return "TBitBtn"; }
   TBitBtnKind Kind() const { return kind_; }
-  // A kind brings its modal result and, for OK and Cancel, the default or cancel role.
+  // A kind brings its modal result and, for OK and Cancel, the default or cancel role;
+  // a Close button closes its form.
   void SetKind(TBitBtnKind kind);
+  void Click() override;
 
  private:
   TBitBtnKind kind_ = bkCustom;
@@ -54,24 +56,20 @@ class TCheckBox : public TWinControl {
   const char* ClassName() const override { return "TCheckBox"; }
   bool Checked() const { return checked_; }
   void SetChecked(bool checked);
-  // The operator's click toggles the box.
-  void Click() override;
   void HandleKey(std::uint16_t key, TShiftState shift) override;
 
  private:
   bool checked_ = false;
 };
 
-// Checking a radio button unchecks the other radio buttons of its parent and fires
-// its Click.
+// Checking a radio button unchecks the other radio buttons of its parent (without
+// their Click) and fires its own Click.
 class TRadioButton : public TWinControl {
  public:
   TRadioButton(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {}
   const char* ClassName() const override { return "TRadioButton"; }
   bool Checked() const { return checked_; }
   void SetChecked(bool checked);
-  // The operator's click checks the button.
-  void Click() override;
 
  private:
   bool checked_ = false;

@@ -1,0 +1,165 @@
+#include "ui/Edits.h"
+
+#include <algorithm>
+
+#include "ui/Platform.h"
+
+namespace ui {
+
+TCustomEdit::TCustomEdit(TComponent* owner, std::string name, bool multiLine)
+    : TWinControl(owner, std::move(name)) {
+  buffer_.MultiLine = multiLine;
+}
+
+void TCustomEdit::SetText(std::string text) {
+  if (text == buffer_.Text) return;
+  buffer_.Text = std::move(text);
+  buffer_.SelStart = 0;
+  buffer_.SelLength = 0;
+  Change();
+}
+
+void TCustomEdit::Select(int start, int length) {
+  SetSelection(buffer_, start, length);
+}
+
+// Code is not held to the operator's maximum length.
+void TCustomEdit::SetSelText(const std::string& text) {
+  int limit = buffer_.MaxLength;
+  buffer_.MaxLength = 0;
+  bool changed = ReplaceSelection(buffer_, text);
+  buffer_.MaxLength = limit;
+  if (changed) Change();
+}
+
+void TCustomEdit::Change() {
+  if (OnChange) OnChange(this);
+}
+
+void TCustomEdit::InsertTyped(std::string_view text) {
+  if (ReadOnly) return;
+  if (ReplaceSelection(buffer_, text)) Change();
+}
+
+// Caret keys move over whole characters; Backspace and Delete remove one (or the
+// selection) and never reach key press.
+void TCustomEdit::HandleKey(std::uint16_t key, TShiftState) {
+  int size = static_cast<int>(buffer_.Text.size());
+  switch (key) {
+    case vk::Back:
+      if (!ReadOnly && DeleteBackward(buffer_)) Change();
+      break;
+    case vk::Delete:
+      if (!ReadOnly && DeleteForward(buffer_)) Change();
+      break;
+    case vk::Left:
+      Select(buffer_.SelLength ? buffer_.SelStart : PrevCharBoundary(buffer_, buffer_.SelStart), 0);
+      break;
+    case vk::Right:
+      Select(buffer_.SelLength ? buffer_.SelStart + buffer_.SelLength
+                               : NextCharBoundary(buffer_, buffer_.SelStart),
+             0);
+      break;
+    case vk::Home:
+      Select(0, 0);
+      break;
+    case vk::End:
+      Select(size, 0);
+      break;
+    default:
+      break;
+  }
+}
+
+// Control characters (Enter, Escape, Ctrl+letters) insert nothing in a one-line edit.
+void TCustomEdit::HandleChar(char key) {
+  if (static_cast<unsigned char>(key) < 0x20) return;
+  InsertTyped(std::string_view(&key, 1));
+}
+
+void TCustomEdit::HandleDoubleByte(const std::string& character) {
+  InsertTyped(character);
+}
+
+void TCustomEdit::HandlePaste(const std::string& text) {
+  InsertTyped(NormalizeInsertion(buffer_, text));
+}
+
+void TMemo::SetLines(const TStrings& lines) {
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i) text += "\r\n";
+    text += lines[i];
+  }
+  SetText(std::move(text));
+}
+
+void TMemo::AddLine(const std::string& line) {
+  TStrings lines = Lines();
+  lines.push_back(line);
+  SetLines(lines);
+}
+
+void TMemo::DeleteLine(int index) {
+  TStrings lines = Lines();
+  if (index < 0 || index >= static_cast<int>(lines.size())) return;
+  lines.erase(lines.begin() + index);
+  SetLines(lines);
+}
+
+bool TMemo::WantsKey(std::uint16_t key) const {
+  return (key == vk::Return && WantReturns) || (key == vk::Tab && WantTabs);
+}
+
+// Up and Down keep the column as far as the other line allows; Home and End stay on
+// the caret's line.
+void TMemo::HandleKey(std::uint16_t key, TShiftState shift) {
+  const std::string& text = Text();
+  int line = CaretLine();
+  int start = LineStart(text, line);
+  TStrings lines = Lines();
+  auto lineLength = [&](int n) {
+    return n < static_cast<int>(lines.size()) ? static_cast<int>(lines[n].size()) : 0;
+  };
+  switch (key) {
+    case vk::Up:
+    case vk::Down: {
+      int target = key == vk::Up ? line - 1 : line + 1;
+      if (target < 0 || target > static_cast<int>(lines.size())) return;
+      if (target == static_cast<int>(lines.size()) && LineStart(text, target) == start) return;
+      int column = std::min(SelStart() - start, lineLength(target));
+      Select(LineStart(text, target) + column, 0);
+      return;
+    }
+    case vk::Home:
+      Select(start, 0);
+      return;
+    case vk::End:
+      Select(start + lineLength(line), 0);
+      return;
+    default:
+      TCustomEdit::HandleKey(key, shift);
+  }
+}
+
+void TMemo::HandleChar(char key) {
+  if (key == '\r') {
+    if (WantReturns) InsertTyped("\r\n");
+    return;
+  }
+  if (key == '\t') {
+    if (WantTabs) InsertTyped("\t");
+    return;
+  }
+  TCustomEdit::HandleChar(key);
+}
+
+bool TFileNameEdit::ButtonClick() {
+  if (OnButtonClick) OnButtonClick(this);
+  std::string path = Text();
+  if (!CurrentPlatform().FileDialog(SaveDialog, Filter, path)) return false;
+  SetText(path);
+  return true;
+}
+
+}  // namespace ui

@@ -1,0 +1,291 @@
+#include "ui/Input.h"
+
+#include <exception>
+
+#include "ui/Platform.h"
+
+namespace ui {
+namespace {
+
+void ShowError(const std::string& text) {
+  CurrentPlatform().MessageBox("ManageEdit", text, MsgButtons::Ok, MsgIcon::Error);
+}
+
+// Moves the focus to control as a mouse press or a keystroke would; false when a
+// handler kept it elsewhere (a validation that sends the focus back).
+bool TakeFocus(TWinControl& control) {
+  if (control.Focused()) return true;
+  TForm* form = control.ParentForm();
+  if (!form || !control.CanFocus()) return false;
+  form->FocusControl(&control);
+  return control.Focused();
+}
+
+bool IsLeadByte(unsigned char b) {
+  return b >= 0x81 && b <= 0xFE;
+}
+
+struct KeyStroke {
+  std::uint16_t Key;
+  TShiftState Shift;
+};
+
+// The key of a US keyboard that types c.
+KeyStroke KeyOfChar(unsigned char c) {
+  if (c >= 'a' && c <= 'z') return {static_cast<std::uint16_t>(c - 32), 0};
+  if (c >= 'A' && c <= 'Z') return {c, ssShift};
+  if (c >= '0' && c <= '9') return {c, 0};
+  if (c >= 1 && c <= 26) return {static_cast<std::uint16_t>('A' + c - 1), ssCtrl};
+  static constexpr struct {
+    char Plain, Shifted;
+    std::uint16_t Key;
+  } kOem[] = {{';', ':', 186},  {'=', '+', 187}, {',', '<', 188}, {'-', '_', 189},
+              {'.', '>', 190},  {'/', '?', 191}, {'`', '~', 192}, {'[', '{', 219},
+              {'\\', '|', 220}, {']', '}', 221}, {'\'', '"', 222}};
+  for (const auto& k : kOem) {
+    if (c == static_cast<unsigned char>(k.Plain)) return {k.Key, 0};
+    if (c == static_cast<unsigned char>(k.Shifted)) return {k.Key, ssShift};
+  }
+  static constexpr char kShiftedDigits[] = ")!@#$%^&*(";
+  for (int d = 0; d < 10; ++d)
+    if (c == static_cast<unsigned char>(kShiftedDigits[d]))
+      return {static_cast<std::uint16_t>('0' + d), ssShift};
+  if (c == ' ') return {vk::Space, 0};
+  return {0, 0};
+}
+
+// Key up goes to whichever control holds the focus by then.
+void ReleaseKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
+  TForm* form = control.ParentForm();
+  TWinControl* target = form && form->ActiveControl() ? form->ActiveControl() : &control;
+  if (form && form->KeyPreview) form->KeyUp(key, shift);
+  if (key) target->KeyUp(key, shift);
+}
+
+// Key down (form first when it previews keys); the control's own reaction only when no
+// handler consumed the key. Returns the key as the handlers left it.
+std::uint16_t PressDown(TWinControl& control, std::uint16_t key, TShiftState shift) {
+  TForm* form = control.ParentForm();
+  if (form && form->KeyPreview) form->KeyDown(key, shift);
+  if (key) control.KeyDown(key, shift);
+  if (key) control.HandleKey(key, shift);
+  return key;
+}
+
+void PressChar(TWinControl& control, char ch) {
+  TForm* form = control.ParentForm();
+  if (form && form->KeyPreview) form->KeyPress(ch);
+  if (ch) control.KeyPress(ch);
+  if (ch) control.HandleChar(ch);
+}
+
+// The character a key types, 0 for none. Backspace and Delete edit without one.
+char CharOfKey(std::uint16_t key) {
+  switch (key) {
+    case vk::Return:
+      return '\r';
+    case vk::Escape:
+      return '\x1b';
+    case vk::Tab:
+      return '\t';
+    case vk::Space:
+      return ' ';
+    default:
+      return 0;
+  }
+}
+
+// Enter, Escape and Tab belong to the form unless the control takes them itself.
+bool DialogKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
+  TForm* form = control.ParentForm();
+  if (!form || control.WantsKey(key)) return false;
+  if (key == vk::Return || key == vk::Escape) {
+    TButton* button = key == vk::Return ? form->DefaultButton() : form->CancelButton();
+    if (!button) return false;
+    button->Click();
+    return true;
+  }
+  if (key == vk::Tab) {
+    form->SelectNext(&control, (shift & ssShift) == 0);
+    return true;
+  }
+  return false;
+}
+
+void KeyStrokeOn(TWinControl& control, std::uint16_t key, TShiftState shift) {
+  if (!TakeFocus(control)) return;
+  if (DialogKey(control, key, shift)) return;
+  std::uint16_t left = PressDown(control, key, shift);
+  if (left) {
+    if (char ch = CharOfKey(left)) PressChar(control, ch);
+  }
+  ReleaseKey(control, key, shift);
+}
+
+}  // namespace
+
+bool Dispatch(const std::function<void()>& action) {
+  try {
+    action();
+    return true;
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+  } catch (...) {
+    ShowError("Unknown exception");
+  }
+  return false;
+}
+
+void FocusByOperator(TWinControl& control) {
+  Dispatch([&] { TakeFocus(control); });
+}
+
+void ClickControl(TControl& control) {
+  Dispatch([&] {
+    if (auto* w = dynamic_cast<TWinControl*>(&control); w && w->AcceptsFocus()) {
+      if (!TakeFocus(*w)) return;
+    }
+    if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
+      box->SetChecked(!box->Checked());
+    } else if (auto* radio = dynamic_cast<TRadioButton*>(&control)) {
+      radio->SetChecked(true);
+    } else if (auto* file = dynamic_cast<TFileNameEdit*>(&control)) {
+      file->ButtonClick();
+    } else {
+      control.Click();
+    }
+  });
+}
+
+void ClickMenuItem(TMenuItem& item) {
+  Dispatch([&] {
+    if (item.Menu() && item.Menu()->OnPopup) item.Menu()->OnPopup(item.Menu());
+    item.Click();
+  });
+}
+
+void DblClickControl(TControl& control) {
+  Dispatch([&] {
+    if (auto* w = dynamic_cast<TWinControl*>(&control); w && w->AcceptsFocus()) {
+      if (!TakeFocus(*w)) return;
+    }
+    control.DblClick();
+  });
+}
+
+void PressKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
+  Dispatch([&] { KeyStrokeOn(control, key, shift); });
+}
+
+void TypeText(TWinControl& control, const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    TForm* form = control.ParentForm();
+    if (form && form->ModalResult != mrNone) return;  // the form is closing
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\r' || c == '\n') {
+      PressKey(control, vk::Return);
+    } else if (c == '\t') {
+      PressKey(control, vk::Tab);
+    } else if (c == '\b') {
+      PressKey(control, vk::Back);
+    } else if (IsLeadByte(c) && i + 1 < text.size()) {
+      std::string character = text.substr(i, 2);
+      ++i;
+      Dispatch([&] {
+        if (!TakeFocus(control)) return;
+        if (PressDown(control, vk::ProcessKey, 0)) control.HandleDoubleByte(character);
+        ReleaseKey(control, vk::ProcessKey, 0);
+      });
+    } else {
+      KeyStroke stroke = KeyOfChar(c);
+      Dispatch([&] {
+        if (!TakeFocus(control)) return;
+        if (stroke.Key == 0 || PressDown(control, stroke.Key, stroke.Shift))
+          PressChar(control, static_cast<char>(c));
+        ReleaseKey(control, stroke.Key, stroke.Shift);
+      });
+    }
+  }
+}
+
+void PasteText(TWinControl& control, const std::string& text) {
+  Dispatch([&] {
+    if (!TakeFocus(control)) return;
+    if (PressDown(control, 'V', ssCtrl)) {
+      char ch = '\x16';
+      TForm* form = control.ParentForm();
+      if (form && form->KeyPreview) form->KeyPress(ch);
+      if (ch) control.KeyPress(ch);
+      if (ch) control.HandlePaste(text);
+    }
+    ReleaseKey(control, 'V', ssCtrl);
+  });
+}
+
+void SelectItem(TWinControl& control, int index) {
+  Dispatch([&] {
+    if (!TakeFocus(control)) return;
+    if (auto* combo = dynamic_cast<TComboBox*>(&control)) {
+      combo->SelectByOperator(index);
+    } else if (auto* list = dynamic_cast<TListBox*>(&control)) {
+      list->SelectByOperator(index);
+    } else if (auto* view = dynamic_cast<TListView*>(&control)) {
+      view->SelectByOperator(index);
+    } else if (auto* tree = dynamic_cast<TTreeView*>(&control)) {
+      if (TTreeNode* node = tree->Node(index)) tree->SelectByOperator(node);
+    } else if (auto* group = dynamic_cast<TRadioGroup*>(&control)) {
+      group->ItemIndex = index;
+      group->Click();
+    }
+  });
+}
+
+void CheckControl(TWinControl& control, bool checked) {
+  Dispatch([&] {
+    if (!TakeFocus(control)) return;
+    if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
+      box->SetChecked(checked);
+    } else if (auto* radio = dynamic_cast<TRadioButton*>(&control)) {
+      if (checked) radio->SetChecked(true);
+    }
+  });
+}
+
+void CheckItem(TCheckListBox& list, int index, bool checked) {
+  Dispatch([&] {
+    if (TakeFocus(list)) list.CheckByOperator(index, checked);
+  });
+}
+
+// The pointer goes down over item from, moves past the drag threshold, then to the
+// target item, and comes up there.
+void DragItem(TListBox& list, int from, int to, TMouseButton button) {
+  Dispatch([&] {
+    if (!TakeFocus(list)) return;
+    TShiftState shift = button == mbLeft ? ssLeft : button == mbRight ? ssRight : ssMiddle;
+    int x = list.Width() / 2;
+    int y0 = list.ItemCenterY(from);
+    int count = static_cast<int>(list.Items.size());
+    int y1 = to < 0 ? list.ItemCenterY(count) + list.ItemHeight : list.ItemCenterY(to);
+    if (button == mbLeft) list.SelectByOperator(from);
+    list.MouseDown(button, shift, x, y0);
+    if (list.DragPending()) {
+      StartPendingDrag(list);
+      list.DragOver(&list, x, y0 + list.DragThreshold() + 1, dsDragEnter);
+    }
+    if (!list.Dragging()) {
+      list.MouseUp(button, shift, x, y1);
+      return;
+    }
+    bool accepted = list.DragOver(&list, x, y1, dsDragMove);
+    list.EndDrag();
+    if (accepted) list.DragDrop(&list, x, y1);
+  });
+  list.EndDrag();  // also when a handler raised
+}
+
+void CloseByOperator(TForm& form) {
+  form.ModalResult = mrCancel;
+}
+
+}  // namespace ui

@@ -1,0 +1,348 @@
+#include "ui/ListCtrls.h"
+
+#include <algorithm>
+
+namespace ui {
+namespace {
+
+int Count(const TStrings& items) {
+  return static_cast<int>(items.size());
+}
+
+bool InRange(const TStrings& items, int index) {
+  return index >= 0 && index < Count(items);
+}
+
+char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
+// Item lookups of the platform's lists ignore the case of Latin letters.
+bool SameTextAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  return true;
+}
+
+int IndexOfText(const TStrings& items, std::string_view text) {
+  for (int i = 0; i < Count(items); ++i)
+    if (SameTextAscii(items[i], text)) return i;
+  return -1;
+}
+
+// The index the arrow keys lead to from current, or -1 for keys that do not move.
+int StepIndex(std::uint16_t key, int current, int count) {
+  if (count == 0) return -1;
+  switch (key) {
+    case vk::Up:
+      return current <= 0 ? 0 : current - 1;
+    case vk::Down:
+      return current < 0 ? 0 : std::min(current + 1, count - 1);
+    case vk::Home:
+      return 0;
+    case vk::End:
+      return count - 1;
+    default:
+      return -1;
+  }
+}
+
+}  // namespace
+
+int TComboBox::ItemIndex() const {
+  return InRange(Items, itemIndex_) ? itemIndex_ : -1;
+}
+
+void TComboBox::SetItemIndex(int index) {
+  if (!InRange(Items, index)) {
+    itemIndex_ = -1;
+    edit_.Text.clear();
+  } else {
+    itemIndex_ = index;
+    edit_.Text = Items[index];
+  }
+  SetSelection(edit_, 0, 0);
+}
+
+void TComboBox::SetText(const std::string& text) {
+  int index = IndexOfText(Items, text);
+  if (Style == csDropDownList) {
+    SetItemIndex(index);
+    return;
+  }
+  edit_.Text = text;
+  itemIndex_ = index;
+  SetSelection(edit_, 0, 0);
+}
+
+void TComboBox::Clear() {
+  Items.clear();
+  SetItemIndex(-1);
+}
+
+void TComboBox::SelectByOperator(int index) {
+  if (!InRange(Items, index)) return;
+  SetItemIndex(index);
+  if (OnSelect) OnSelect(this);
+  Change();
+}
+
+void TComboBox::Change() {
+  if (OnChange) OnChange(this);
+}
+
+// Typing into the edit part: the list keeps a selection only while the text equals
+// one of its items.
+void TComboBox::TypeText(std::string_view text) {
+  if (Style == csDropDownList) return;
+  if (!ReplaceSelection(edit_, text)) return;
+  itemIndex_ = IndexOfText(Items, edit_.Text);
+  Change();
+}
+
+void TComboBox::HandleKey(std::uint16_t key, TShiftState) {
+  int step = StepIndex(key, ItemIndex(), Count(Items));
+  if ((key == vk::Up || key == vk::Down) && step >= 0) {
+    if (step != ItemIndex()) SelectByOperator(step);
+    return;
+  }
+  if (Style == csDropDownList) {
+    if ((key == vk::Home || key == vk::End) && step >= 0 && step != ItemIndex())
+      SelectByOperator(step);
+    return;
+  }
+  bool changed = false;
+  switch (key) {
+    case vk::Back:
+      changed = DeleteBackward(edit_);
+      break;
+    case vk::Delete:
+      changed = DeleteForward(edit_);
+      break;
+    case vk::Left:
+      SetSelection(edit_, PrevCharBoundary(edit_, edit_.SelStart), 0);
+      break;
+    case vk::Right:
+      SetSelection(edit_, NextCharBoundary(edit_, edit_.SelStart), 0);
+      break;
+    case vk::Home:
+      SetSelection(edit_, 0, 0);
+      break;
+    case vk::End:
+      SetSelection(edit_, static_cast<int>(edit_.Text.size()), 0);
+      break;
+    default:
+      break;
+  }
+  if (changed) {
+    itemIndex_ = IndexOfText(Items, edit_.Text);
+    Change();
+  }
+}
+
+// A drop-down list jumps to the next item that begins with the typed letter.
+void TComboBox::HandleChar(char key) {
+  if (static_cast<unsigned char>(key) < 0x20) return;
+  if (Style == csDropDown) {
+    TypeText(std::string_view(&key, 1));
+    return;
+  }
+  int count = Count(Items);
+  for (int n = 1; n <= count; ++n) {
+    int i = (std::max(ItemIndex(), -1) + n) % count;
+    if (!Items[i].empty() && AsciiUpper(Items[i][0]) == AsciiUpper(key)) {
+      SelectByOperator(i);
+      return;
+    }
+  }
+}
+
+void TComboBox::HandleDoubleByte(const std::string& character) {
+  TypeText(character);
+}
+
+void TComboBox::HandlePaste(const std::string& text) {
+  TypeText(NormalizeInsertion(edit_, text));
+}
+
+int TListBox::ItemIndex() const {
+  return InRange(Items, itemIndex_) ? itemIndex_ : -1;
+}
+
+void TListBox::SetItemIndex(int index) {
+  itemIndex_ = InRange(Items, index) ? index : -1;
+}
+
+void TListBox::Clear() {
+  Items.clear();
+  itemIndex_ = -1;
+}
+
+int TListBox::ItemAtPos(int, int y, bool existing) const {
+  if (y < 0 || ItemHeight <= 0) return -1;
+  int index = TopIndex + y / ItemHeight;
+  if (index < Count(Items)) return index;
+  return existing ? -1 : Count(Items);
+}
+
+int TListBox::ItemCenterY(int index) const {
+  return (index - TopIndex) * ItemHeight + ItemHeight / 2;
+}
+
+void TListBox::SelectByOperator(int index) {
+  if (!InRange(Items, index)) return;
+  itemIndex_ = index;
+  Click();
+}
+
+void TListBox::HandleKey(std::uint16_t key, TShiftState) {
+  int step = StepIndex(key, ItemIndex(), Count(Items));
+  if (step >= 0 && step != ItemIndex()) SelectByOperator(step);
+}
+
+bool TCheckListBox::Checked(int index) const {
+  return InRange(Items, index) && index < static_cast<int>(checked_.size()) && checked_[index];
+}
+
+void TCheckListBox::SetChecked(int index, bool checked) {
+  if (!InRange(Items, index)) return;
+  if (checked_.size() < Items.size()) checked_.resize(Items.size(), false);
+  checked_[index] = checked;
+}
+
+void TCheckListBox::SetItems(TStrings items) {
+  Items = std::move(items);
+  checked_.assign(Items.size(), false);
+  SetItemIndex(-1);
+}
+
+void TCheckListBox::AddItem(std::string item) {
+  if (checked_.size() < Items.size()) checked_.resize(Items.size(), false);
+  Items.push_back(std::move(item));
+  checked_.push_back(false);
+}
+
+void TCheckListBox::Clear() {
+  TListBox::Clear();
+  checked_.clear();
+}
+
+// Clicking an item's box selects the item and turns its mark.
+void TCheckListBox::CheckByOperator(int index, bool checked) {
+  if (!InRange(Items, index)) return;
+  SetItemIndex(index);
+  if (Checked(index) == checked) return;
+  SetChecked(index, checked);
+  if (OnClickCheck) OnClickCheck(this);
+}
+
+void TCheckListBox::HandleKey(std::uint16_t key, TShiftState shift) {
+  if (key == vk::Space && ItemIndex() >= 0) {
+    CheckByOperator(ItemIndex(), !Checked(ItemIndex()));
+    return;
+  }
+  TListBox::HandleKey(key, shift);
+}
+
+namespace {
+
+void CollectNodes(const std::vector<std::unique_ptr<TTreeNode>>& nodes,
+                  std::vector<TTreeNode*>& out) {
+  for (const auto& node : nodes) {
+    out.push_back(node.get());
+    CollectNodes(node->Children(), out);
+  }
+}
+
+}  // namespace
+
+std::vector<TTreeNode*> TTreeView::Nodes() const {
+  std::vector<TTreeNode*> out;
+  CollectNodes(roots_, out);
+  return out;
+}
+
+TTreeNode* TTreeView::Node(int index) const {
+  auto nodes = Nodes();
+  return index >= 0 && index < static_cast<int>(nodes.size()) ? nodes[index] : nullptr;
+}
+
+TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string text) {
+  auto node = std::make_unique<TTreeNode>();
+  node->Text = std::move(text);
+  node->parent_ = parent;
+  node->level_ = parent ? parent->level_ + 1 : 0;
+  auto& list = parent ? parent->children_ : roots_;
+  list.push_back(std::move(node));
+  return list.back().get();
+}
+
+void TTreeView::Clear() {
+  selected_ = nullptr;
+  roots_.clear();
+}
+
+// Built aside and swapped in only when the whole outline is sound, so a bad line
+// never leaves half a tree.
+void TTreeView::LoadOutline(std::string_view outline) {
+  TTreeView staging(nullptr, std::string());
+  std::vector<std::pair<int, TTreeNode*>> path;  // indentation and node of each open level
+  int previous = 0;
+  for (const std::string& line : SplitLines(outline)) {
+    std::size_t indent = line.find_first_not_of("\t ");
+    if (indent == std::string::npos) continue;
+    int level = static_cast<int>(indent);
+    std::string text = line.substr(indent);
+    if (level > previous + 1)
+      throw EOutlineError("Invalid level (" + std::to_string(level) + ") for item \"" + text +
+                          "\"");
+    while (!path.empty() && path.back().first >= level) path.pop_back();
+    TTreeNode* parent = path.empty() ? nullptr : path.back().second;
+    path.emplace_back(level, staging.AddChild(parent, std::move(text)));
+    previous = level;
+  }
+  selected_ = nullptr;
+  roots_ = std::move(staging.roots_);
+}
+
+void TTreeView::SelectByOperator(TTreeNode* node) {
+  selected_ = node;
+  Click();
+}
+
+TListItem& TListView::AddItem(std::string caption, TStrings subItems) {
+  Items.push_back(TListItem{std::move(caption), std::move(subItems), nullptr});
+  return Items.back();
+}
+
+void TListView::Clear() {
+  Items.clear();
+  itemIndex_ = -1;
+}
+
+int TListView::ItemIndex() const {
+  return itemIndex_ >= 0 && itemIndex_ < static_cast<int>(Items.size()) ? itemIndex_ : -1;
+}
+
+void TListView::SetItemIndex(int index) {
+  itemIndex_ = index >= 0 && index < static_cast<int>(Items.size()) ? index : -1;
+}
+
+TListItem* TListView::Selected() {
+  int index = ItemIndex();
+  return index < 0 ? nullptr : &Items[index];
+}
+
+void TListView::SelectByOperator(int index) {
+  if (index < 0 || index >= static_cast<int>(Items.size())) return;
+  itemIndex_ = index;
+  Click();
+}
+
+void TListView::HandleKey(std::uint16_t key, TShiftState) {
+  int step = StepIndex(key, ItemIndex(), static_cast<int>(Items.size()));
+  if (step >= 0 && step != ItemIndex()) SelectByOperator(step);
+}
+
+}  // namespace ui

@@ -1,0 +1,105 @@
+#include "ui/StdCtrls.h"
+
+#include "ui/Forms.h"
+
+namespace ui {
+
+// The form takes the button's modal result before the handler runs, so a handler
+// may still take it back by setting the form's ModalResult to mrNone.
+void TButton::Click() {
+  if (ModalResult != mrNone) {
+    if (TForm* form = ParentForm()) form->ModalResult = ModalResult;
+  }
+  TControl::Click();
+}
+
+void TButton::HandleKey(std::uint16_t key, TShiftState) {
+  if (key == vk::Space) Click();
+}
+
+void TBitBtn::SetKind(TBitBtnKind kind) {
+  kind_ = kind;
+  switch (kind) {
+    case bkOK:
+      ModalResult = mrOk;
+      Default = true;
+      break;
+    case bkCancel:
+      ModalResult = mrCancel;
+      Cancel = true;
+      break;
+    case bkYes:
+      ModalResult = mrYes;
+      Default = true;
+      break;
+    case bkNo:
+      ModalResult = mrNo;
+      Cancel = true;
+      break;
+    case bkAbort:
+      ModalResult = mrAbort;
+      break;
+    case bkRetry:
+      ModalResult = mrRetry;
+      break;
+    case bkIgnore:
+      ModalResult = mrIgnore;
+      break;
+    case bkClose:
+    case bkCustom:
+      break;
+  }
+}
+
+void TBitBtn::Click() {
+  if (kind_ == bkClose) {
+    if (TForm* form = ParentForm()) form->Close();
+  }
+  TButton::Click();
+}
+
+void TCheckBox::SetChecked(bool checked) {
+  if (checked == checked_) return;
+  checked_ = checked;
+  Click();
+}
+
+void TCheckBox::HandleKey(std::uint16_t key, TShiftState) {
+  if (key == vk::Space) SetChecked(!checked_);
+}
+
+void TRadioButton::SetChecked(bool checked) {
+  if (checked == checked_) return;
+  checked_ = checked;
+  if (!checked) return;
+  if (Parent()) {
+    for (TControl* c : Parent()->Controls()) {
+      auto* other = dynamic_cast<TRadioButton*>(c);
+      if (other && other != this) other->checked_ = false;
+    }
+  }
+  Click();
+}
+
+int TTabSheet::PageIndex() const {
+  auto* pages = dynamic_cast<TPageControl*>(Parent());
+  if (!pages) return -1;
+  auto list = pages->Pages();
+  for (std::size_t i = 0; i < list.size(); ++i)
+    if (list[i] == this) return static_cast<int>(i);
+  return -1;
+}
+
+std::vector<TTabSheet*> TPageControl::Pages() const {
+  std::vector<TTabSheet*> pages;
+  for (TControl* c : Controls())
+    if (auto* sheet = dynamic_cast<TTabSheet*>(c)) pages.push_back(sheet);
+  return pages;
+}
+
+void TPageControl::SetActivePage(TTabSheet* sheet) {
+  active_ = sheet;
+  for (TTabSheet* page : Pages()) page->Visible = page == sheet;
+}
+
+}  // namespace ui

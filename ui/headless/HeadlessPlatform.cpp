@@ -1,0 +1,121 @@
+#include "ui/headless/HeadlessPlatform.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "ui/headless/ScriptRunner.h"
+
+namespace ui {
+
+HeadlessPlatform::HeadlessPlatform() : runner_(std::make_unique<ScriptRunner>()) {
+  SetPrintWriter(nullptr);
+}
+
+HeadlessPlatform::~HeadlessPlatform() = default;
+
+std::unique_ptr<HeadlessPlatform> HeadlessPlatform::FromEnvironment() {
+  auto platform = std::make_unique<HeadlessPlatform>();
+  if (const char* transcript = std::getenv("TAVRO_UI_TRANSCRIPT"); transcript && *transcript)
+    platform->SetTranscriptFile(transcript);
+  if (const char* dpi = std::getenv("TAVRO_UI_PRINTER_DPI"); dpi && *dpi) {
+    int value = 0;
+    std::string_view text(dpi);
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    // An unreadable or absurd resolution keeps the default rather than a broken page.
+    if (ec == std::errc() && end == text.data() + text.size() && value >= 72 && value <= 4800)
+      platform->SetPrinterResolution(value);
+  }
+  if (const char* script = std::getenv("TAVRO_UI_SCRIPT"); script && *script)
+    platform->LoadScriptFile(script);
+  return platform;
+}
+
+void HeadlessPlatform::RunScript(std::string_view script) {
+  runner_->SetScript(ParseScript(script));
+}
+
+bool HeadlessPlatform::LoadScriptFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  if (in) text << in.rdbuf();
+  if (!in) {
+    runner_->Fail(0, "cannot read the operator script " + path);
+    return false;
+  }
+  RunScript(text.str());
+  return true;
+}
+
+void HeadlessPlatform::SetOperator(OperatorFn fn) {
+  runner_->SetOperator(std::move(fn));
+}
+
+bool HeadlessPlatform::Perform(TForm& form, std::string_view line) {
+  ScriptLine parsed;
+  parsed.Source = std::string(line);
+  if (auto error = TokenizeLine(line, parsed.Tokens)) parsed.Error = *error;
+  return runner_->Perform(form, parsed);
+}
+
+const std::vector<std::string>& HeadlessPlatform::Transcript() const {
+  return runner_->Log().Lines();
+}
+
+void HeadlessPlatform::SetTranscriptFile(const std::string& path) {
+  runner_->Log().SetFile(path);
+}
+
+bool HeadlessPlatform::Failed() const {
+  return runner_->Failed();
+}
+
+const std::vector<PrintJob>& HeadlessPlatform::PrintJobs() const {
+  return runner_->Printer().Jobs();
+}
+
+// Each finished job is handed to the writer and reported with the file it became.
+void HeadlessPlatform::SetPrintWriter(std::function<std::string(const PrintJob&)> writer) {
+  ScriptRunner* runner = runner_.get();
+  runner_->Printer().SetOnEndDoc([runner, writer](const PrintJob& job) {
+    std::string path = writer ? writer(job) : std::string();
+    runner->Log().Add("printed " + std::to_string(job.Pages.size()) + " pages " + QuoteText(path));
+  });
+}
+
+void HeadlessPlatform::SetPrinterResolution(int pixelsPerInch) {
+  runner_->Printer().SetPixelsPerInch(pixelsPerInch);
+}
+
+int HeadlessPlatform::ShowModal(TForm& form) {
+  return runner_->ShowModal(form);
+}
+
+int HeadlessPlatform::MessageBox(const std::string& caption, const std::string& text,
+                                 MsgButtons buttons, MsgIcon icon, int) {
+  return runner_->MessageBox(caption, text, buttons, icon);
+}
+
+bool HeadlessPlatform::InputBox(const std::string& caption, const std::string& prompt,
+                                std::string& value) {
+  return runner_->InputBox(caption, prompt, value);
+}
+
+bool HeadlessPlatform::FileDialog(bool save, const std::string& filter, std::string& path) {
+  return runner_->FileDialog(save, filter, path);
+}
+
+bool HeadlessPlatform::PrintDialog() {
+  return runner_->PrintDialog();
+}
+
+PrinterCanvas& HeadlessPlatform::Printer() {
+  return runner_->Printer();
+}
+
+void HeadlessPlatform::SetHourglass(bool busy) {
+  hourglass_ = busy;
+}
+
+}  // namespace ui

@@ -1,0 +1,262 @@
+#include "ui/headless/ScriptRunner.h"
+
+#include "sys/CodePage.h"
+#include "ui/Forms.h"
+#include "ui/Input.h"
+#include "ui/headless/ScriptActions.h"
+
+namespace ui {
+namespace {
+
+std::string ResultWord(int result) {
+  switch (result) {
+    case mrOk:
+      return "ok";
+    case mrCancel:
+      return "cancel";
+    case mrYes:
+      return "yes";
+    case mrNo:
+      return "no";
+    default:
+      return std::to_string(result);
+  }
+}
+
+const char* ButtonsWord(MsgButtons buttons) {
+  switch (buttons) {
+    case MsgButtons::Ok:
+      return "ok";
+    case MsgButtons::OkCancel:
+      return "okcancel";
+    case MsgButtons::YesNo:
+      return "yesno";
+  }
+  return "ok";
+}
+
+const char* IconWord(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::None:
+      return "none";
+    case MsgIcon::Information:
+      return "information";
+    case MsgIcon::Warning:
+      return "warning";
+    case MsgIcon::Question:
+      return "question";
+    case MsgIcon::Error:
+      return "error";
+  }
+  return "none";
+}
+
+bool IsAnswerAction(const std::string& action) {
+  return action == "answer" || action == "input" || action == "file" || action == "print";
+}
+
+}  // namespace
+
+void ScriptRunner::SetScript(std::vector<ScriptLine> lines) {
+  lines_ = std::move(lines);
+  next_ = 0;
+}
+
+void ScriptRunner::Fail(int line, const std::string& what) {
+  transcript_.Add("error " + std::to_string(line) + " " + QuoteUtf8(what));
+  failed_ = true;
+}
+
+ScriptRunner::Frame* ScriptRunner::FrameOf(TForm& form) {
+  for (auto& frame : frames_)
+    if (frame.Form == &form) return &frame;
+  return nullptr;
+}
+
+// A form that asked to close asks its close query; a refusal (or a query that raised)
+// keeps it open with no result.
+void ScriptRunner::CheckClose(TForm& form) {
+  Frame* frame = FrameOf(form);
+  if (!frame || frame->Closed || form.ModalResult == mrNone) return;
+  bool canClose = false;
+  if (!Dispatch([&] { canClose = form.CloseQuery(); })) form.ModalResult = mrNone;
+  if (!canClose) return;
+  frame->Closed = true;
+  frame->Result = form.ModalResult;
+}
+
+// Closing without the close query: the script has ended or failed.
+void ScriptRunner::ForceClose(TForm& form) {
+  form.ModalResult = mrCancel;
+  if (Frame* frame = FrameOf(form)) {
+    frame->Closed = true;
+    frame->Result = mrCancel;
+  }
+}
+
+int ScriptRunner::ShowModal(TForm& form) {
+  const std::string name = form.ClassName();
+  transcript_.Add("open " + name + " " + QuoteText(form.Caption));
+  frames_.push_back(Frame{&form});
+  struct Pop {
+    std::vector<Frame>& frames;
+    ~Pop() { frames.pop_back(); }
+  } pop{frames_};
+
+  Dispatch([&] { form.BeginModal(); });
+  CheckClose(form);
+  if (!FrameOf(form)->Closed && !failed_ && operator_) {
+    operator_(form);
+    CheckClose(form);
+  }
+  while (!FrameOf(form)->Closed) {
+    if (failed_) {
+      ForceClose(form);
+    } else if (next_ >= lines_.size()) {
+      transcript_.Add("script-end " + name);
+      ForceClose(form);
+    } else {
+      RunLine(form, lines_[next_++]);
+      CheckClose(form);
+    }
+  }
+  int result = FrameOf(form)->Result;
+  Dispatch([&] { form.EndModal(); });
+  form.ModalResult = result;
+  transcript_.Add("close " + name + " " + ResultWord(result));
+  return result;
+}
+
+bool ScriptRunner::Perform(TForm& form, const ScriptLine& line) {
+  Frame* frame = FrameOf(form);
+  if (!frame || frame->Closed) {
+    Fail(line.Number, std::string("the form ") + form.ClassName() + " is not open");
+    return false;
+  }
+  bool failedBefore = failed_;
+  RunLine(form, line);
+  CheckClose(form);
+  return failedBefore || !failed_;
+}
+
+void ScriptRunner::RunLine(TForm& form, const ScriptLine& line) {
+  int outer = currentLine_;
+  currentLine_ = line.Number;
+  if (!line.Error.empty()) {
+    Fail(line.Number, line.Error);
+  } else if (line.Tokens.empty()) {
+    Fail(line.Number, "empty action");
+  } else if (IsAnswerAction(line.Tokens[0].Text)) {
+    Fail(line.Number, "no box is open to take: " + line.Source);
+  } else {
+    RunAction(*this, form, line);
+  }
+  currentLine_ = outer;
+}
+
+const ScriptLine* ScriptRunner::TakeAnswer(const char* action, const std::string& box,
+                                           std::string& problem, int& problemLine) {
+  if (failed_) return nullptr;  // closing down: boxes take their negative answer quietly
+  if (next_ >= lines_.size()) {
+    problem = "the script ended while " + box + " was open";
+    problemLine = currentLine_;
+    return nullptr;
+  }
+  const ScriptLine& line = lines_[next_++];
+  problemLine = line.Number;
+  if (!line.Error.empty()) {
+    problem = line.Error;
+  } else if (line.Tokens.empty() || line.Tokens[0].Text != action) {
+    problem = box + " is open and needs \"" + action + " ...\", not: " + line.Source;
+  } else if (line.Tokens.size() != 2) {
+    problem = std::string("\"") + action + "\" takes one value: " + line.Source;
+  } else {
+    return &line;
+  }
+  return nullptr;
+}
+
+// OK-only boxes are acknowledged without a script line; the others take the next line.
+int ScriptRunner::MessageBox(const std::string& caption, const std::string& text,
+                             MsgButtons buttons, MsgIcon icon) {
+  std::string head = std::string("message ") + ButtonsWord(buttons) + " " + IconWord(icon) + " " +
+                     QuoteText(caption) + " " + QuoteText(text) + " -> ";
+  if (buttons == MsgButtons::Ok) {
+    transcript_.Add(head + "ok");
+    return mrOk;
+  }
+  bool yesNo = buttons == MsgButtons::YesNo;
+  int result = yesNo ? mrNo : mrCancel;
+  std::string problem;
+  int problemLine = 0;
+  std::string box = std::string(yesNo ? "a Yes/No" : "an OK/Cancel") + " box " + QuoteText(text);
+  if (const ScriptLine* line = TakeAnswer("answer", box, problem, problemLine)) {
+    const std::string& value = line->Tokens[1].Text;
+    if (yesNo && (value == "yes" || value == "no")) {
+      result = value == "yes" ? mrYes : mrNo;
+    } else if (!yesNo && (value == "ok" || value == "cancel")) {
+      result = value == "ok" ? mrOk : mrCancel;
+    } else {
+      problem = box + " cannot be answered \"" + sys::GbkToUtf8(value) + "\"";
+    }
+  }
+  transcript_.Add(head + ResultWord(result));
+  if (!problem.empty()) Fail(problemLine, problem);
+  return result;
+}
+
+bool ScriptRunner::InputBox(const std::string& caption, const std::string& prompt,
+                            std::string& value) {
+  std::string head =
+      "input " + QuoteText(caption) + " " + QuoteText(prompt) + " " + QuoteText(value) + " -> ";
+  std::string problem;
+  int problemLine = 0;
+  bool ok = false;
+  if (const ScriptLine* line =
+          TakeAnswer("input", "an input box " + QuoteText(prompt), problem, problemLine)) {
+    const ScriptToken& answer = line->Tokens[1];
+    if (answer.Quoted || answer.Text != "cancel") {
+      value = answer.Text;
+      ok = true;
+    }
+  }
+  transcript_.Add(head + (ok ? QuoteText(value) : std::string("cancel")));
+  if (!problem.empty()) Fail(problemLine, problem);
+  return ok;
+}
+
+bool ScriptRunner::FileDialog(bool save, const std::string& filter, std::string& path) {
+  std::string head = std::string("file ") + (save ? "save " : "open ") + QuoteText(filter) + " -> ";
+  std::string problem;
+  int problemLine = 0;
+  bool ok = false;
+  if (const ScriptLine* line =
+          TakeAnswer("file", save ? "a save dialog" : "an open dialog", problem, problemLine)) {
+    const ScriptToken& answer = line->Tokens[1];
+    if (answer.Quoted || answer.Text != "cancel") {
+      path = answer.Text;
+      ok = true;
+    }
+  }
+  transcript_.Add(head + (ok ? QuoteText(path) : std::string("cancel")));
+  if (!problem.empty()) Fail(problemLine, problem);
+  return ok;
+}
+
+bool ScriptRunner::PrintDialog() {
+  std::string problem;
+  int problemLine = 0;
+  bool ok = false;
+  if (const ScriptLine* line = TakeAnswer("print", "the print dialog", problem, problemLine)) {
+    const std::string& value = line->Tokens[1].Text;
+    if (value == "yes" || value == "no")
+      ok = value == "yes";
+    else
+      problem = "the print dialog cannot be answered \"" + sys::GbkToUtf8(value) + "\"";
+  }
+  transcript_.Add(std::string("print -> ") + (ok ? "yes" : "no"));
+  if (!problem.empty()) Fail(problemLine, problem);
+  return ok;
+}
+
+}  // namespace ui

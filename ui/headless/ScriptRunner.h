@@ -1,0 +1,65 @@
+// The session of a headless run: the operator script with its position, the stack of
+// open forms, the answers to boxes, and the transcript of it all.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/Platform.h"
+#include "ui/headless/HeadlessPrinter.h"
+#include "ui/headless/ScriptText.h"
+#include "ui/headless/Transcript.h"
+
+namespace ui {
+
+class TForm;
+
+class ScriptRunner {
+ public:
+  using OperatorFn = std::function<void(TForm& form)>;
+
+  void SetScript(std::vector<ScriptLine> lines);
+  void SetOperator(OperatorFn fn) { operator_ = std::move(fn); }
+  Transcript& Log() { return transcript_; }
+  HeadlessPrinter& Printer() { return printer_; }
+
+  // Writes the error line (what is UTF-8) and fails the run; later forms close at once.
+  void Fail(int line, const std::string& what);
+  bool Failed() const { return failed_; }
+
+  int ShowModal(TForm& form);
+  int MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
+                 MsgIcon icon);
+  bool InputBox(const std::string& caption, const std::string& prompt, std::string& value);
+  bool FileDialog(bool save, const std::string& filter, std::string& path);
+  bool PrintDialog();
+
+  // Runs one line on form, then lets the form close if it asked to. False on failure.
+  bool Perform(TForm& form, const ScriptLine& line);
+
+ private:
+  struct Frame {
+    TForm* Form;
+    bool Closed = false;
+    int Result = 0;
+  };
+  Frame* FrameOf(TForm& form);
+  void CheckClose(TForm& form);
+  void ForceClose(TForm& form);
+  void RunLine(TForm& form, const ScriptLine& line);
+  // The next line when it is the answer action expected; otherwise problem says why.
+  const ScriptLine* TakeAnswer(const char* action, const std::string& box, std::string& problem,
+                               int& problemLine);
+
+  std::vector<ScriptLine> lines_;
+  std::size_t next_ = 0;
+  int currentLine_ = 0;  // line of the action running, 0 outside one
+  bool failed_ = false;
+  OperatorFn operator_;
+  std::vector<Frame> frames_;
+  Transcript transcript_;
+  HeadlessPrinter printer_;
+};
+
+}  // namespace ui
