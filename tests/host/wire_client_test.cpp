@@ -1,0 +1,200 @@
+// The two entry points and tavro-bank against the real bank server on a fresh
+// demonstration database.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/TavroClient.h"
+#include "sys/CodePage.h"
+#include "wire_TestServer.h"
+
+namespace {
+
+struct Reply {
+  int status = -1;
+  std::string answer;
+  std::string error;
+};
+
+Reply Command(const std::string& wire, std::size_t bufferSize = 65536) {
+  std::vector<char> result(bufferSize, 'X');
+  char error[128];
+  std::memset(error, 'X', sizeof error);
+  Reply reply;
+  reply.status = qelCommand(0, wire.data(), static_cast<std::int32_t>(wire.size()), result.data(),
+                            static_cast<std::int32_t>(bufferSize - 1), error, 2);
+  reply.answer = result.data();
+  if (reply.status != 0) {
+    EXPECT_NE(std::memchr(error, '\0', sizeof error), nullptr);
+    reply.error = error;
+  }
+  return reply;
+}
+
+std::string Main(const std::string& command) {
+  return "A01\x07" + sys::Utf8ToGbk(command);
+}
+
+class WireClient : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (const char* old = getenv("TAVRO_BANK_DB")) saved_ = old;
+    setenv("TAVRO_BANK_DB", dir.File("bank.db").c_str(), 1);
+  }
+  void TearDown() override {
+    if (saved_.empty()) {
+      unsetenv("TAVRO_BANK_DB");
+    } else {
+      setenv("TAVRO_BANK_DB", saved_.c_str(), 1);
+    }
+  }
+  wiretest::TempDir dir;
+  std::string saved_;
+};
+
+TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
+  Reply customers = Command(Main("MN_GetCustomerList '0012','000001'"));
+  ASSERT_EQ(customers.status, 0) << customers.error;
+  EXPECT_EQ(customers.answer.substr(0, 6), "C001\r\n");
+
+  Reply user = Command(Main("MN_GetPropOfUser '000001'"));
+  ASSERT_EQ(user.status, 0) << user.error;
+  EXPECT_EQ(sys::GbkToUtf8(user.answer).substr(0, 23),
+            "000001\x07"
+            "0012\x07"
+            "D\x07王建国");
+
+  Reply bank = Command("A03\x07ST_GetBankSimple 1");
+  ASSERT_EQ(bank.status, 0) << bank.error;
+  EXPECT_EQ(bank.answer.substr(0, 2), "1\x07");
+
+  Reply refused = Command("A03\x07MN_GetCorpName '0012'");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.error, "MN_GetCorpName is not served on channel A03");
+
+  // The same rows through a file.
+  std::string file = dir.File("rows");
+  std::string wire = Main("MN_GetCustomerList '0012','000001'");
+  char error[128] = {};
+  ASSERT_EQ(
+      qelFileGet(0, wire.data(), static_cast<std::int32_t>(wire.size()), file.c_str(), error, 2), 0)
+      << error;
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), customers.answer);
+  // A second call to the same name finds the file there and refuses.
+  EXPECT_NE(
+      qelFileGet(0, wire.data(), static_cast<std::int32_t>(wire.size()), file.c_str(), error, 2),
+      0);
+  EXPECT_STREQ(error, "the answer file exists already");
+}
+
+TEST_F(WireClient, AnswerExactlyFillingTheBufferArrivesOneByteMoreFails) {
+  std::string wire = Main("MN_GetCustomerList '0012','000001'");
+  Reply whole = Command(wire);
+  ASSERT_EQ(whole.status, 0);
+  std::size_t size = whole.answer.size();
+  ASSERT_GT(size, 10u);
+
+  Reply fits = Command(wire, size + 1);  // capacity = size
+  EXPECT_EQ(fits.status, 0);
+  EXPECT_EQ(fits.answer, whole.answer);
+
+  Reply over = Command(wire, size);  // capacity = size - 1
+  EXPECT_EQ(over.status, 5);
+  EXPECT_EQ(over.answer, "");
+  EXPECT_EQ(over.error, "the answer (" + std::to_string(size) +
+                            " bytes) does not fit the buffer of " + std::to_string(size - 1) +
+                            " bytes");
+}
+
+TEST_F(WireClient, ErrorsAreBoundedZeroTerminatedTexts) {
+  Reply noPrefix = Command(sys::Utf8ToGbk("MN_GetCurrencyCodeList"));
+  EXPECT_EQ(noPrefix.status, 1);
+  EXPECT_EQ(noPrefix.error, "channel prefix missing (A01 or A03 and 0x07)");
+
+  Reply longName = Command(Main("MN_" + std::string(300, 'x')));
+  EXPECT_EQ(longName.status, 1);
+  EXPECT_EQ(longName.error.size(), 127u);
+  EXPECT_EQ(longName.error.substr(0, 19), "unknown command MN_");
+
+  char error[128];
+  EXPECT_EQ(qelCommand(0, nullptr, 5, nullptr, 0, error, 2), 1);
+  EXPECT_STREQ(error, "no command");
+  std::string wire = Main("MN_GetCurrencyCodeList");
+  EXPECT_EQ(
+      qelCommand(0, wire.data(), static_cast<std::int32_t>(wire.size()), nullptr, 10, error, 2), 1);
+  EXPECT_STREQ(error, "no result buffer");
+}
+
+TEST_F(WireClient, UnusableDatabaseIsReportedAndRetried) {
+  std::string path = dir.File("bank.db");
+  { std::ofstream(path) << "plain text, " << std::string(1000, 'z'); }
+  Reply reply = Command(Main("MN_GetCurrencyCodeList"));
+  EXPECT_EQ(reply.status, 4);
+  EXPECT_EQ(reply.error, path + " is not a database");
+  // Once the file is gone the next command creates the database.
+  std::remove(path.c_str());
+  reply = Command(Main("MN_GetCurrencyCodeList"));
+  EXPECT_EQ(reply.status, 0) << reply.error;
+  EXPECT_FALSE(reply.answer.empty());
+}
+
+// Runs tavro-bank with the test's database; returns the exit status and the output.
+int Tool(const std::string& args, std::string& out) {
+  std::string command = std::string(TAVRO_BANK_TOOL) + " " + args + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  out.clear();
+  char buffer[4096];
+  std::size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(WireClient, ToolCreatesSendsAndImports) {
+  std::string out;
+  std::string path = dir.File("bank.db");
+  EXPECT_EQ(Tool("init --demo", out), 0) << out;
+  EXPECT_EQ(out, "created " + path + " with demonstration data\n");
+  EXPECT_EQ(Tool("init", out), 1);
+  EXPECT_EQ(out, "tavro-bank: " + path + " exists already\n");
+
+  EXPECT_EQ(Tool("exec \"MN_GetCustomerList '0012','000001'\"", out), 0) << out;
+  EXPECT_EQ(out.substr(0, 5), "C001\n");
+  EXPECT_EQ(Tool("exec \"MN_GetPropOfUser '000001'\"", out), 0) << out;
+  EXPECT_EQ(out.substr(0, 29), "000001 | 0012 | D | 王建国");
+  EXPECT_EQ(Tool("exec \"MN_GetCorpName '0012\"", out), 1);
+  EXPECT_EQ(out, "tavro-bank: MN_GetCorpName: argument 1: quoted text is not closed\n");
+  EXPECT_NE(Tool("frobnicate", out), 0);
+
+  std::string csv = dir.File("swift.csv");
+  {
+    std::ofstream(csv) << "code,name,addr1,addr2,addr3,addr4,city\n"
+                          "WIRETSTAXXX,\"Wire Test Bank, Main\",1 Quote Road,,,,TESTCITY\n";
+  }
+  EXPECT_EQ(Tool("import-swift " + csv, out), 0) << out;
+  EXPECT_EQ(Tool("exec \"MB_GetSwiftBankBySwfCode 'WIRETSTA'\"", out), 0) << out;
+  EXPECT_NE(out.find("Wire Test Bank, Main"), std::string::npos) << out;
+
+  // A file with a bad line loads nothing.
+  {
+    std::ofstream(csv) << "WIRETSTBXXX,Second,a,b,c,d,X\n"
+                          "\"unterminated,Bad,a,b,c,d,X\n";
+  }
+  EXPECT_NE(Tool("import-swift " + csv, out), 0);
+  EXPECT_EQ(Tool("exec \"MB_GetSwiftBankBySwfCode 'WIRETSTB'\"", out), 0) << out;
+  EXPECT_EQ(out.find("Second"), std::string::npos) << out;
+  EXPECT_NE(Tool("import-swift " + dir.File("missing.csv"), out), 0);
+}
+
+}  // namespace
