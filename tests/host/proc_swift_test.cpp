@@ -1,0 +1,128 @@
+// The SWIFT directory: code forms, the three searches with their narrowing, the
+// address lookup and the CSV import.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "host/SwiftDirectory.h"
+#include "proc_TestBank.h"
+
+namespace {
+
+using proctest::BankTest;
+using proctest::I;
+using proctest::T;
+using Lines = std::vector<std::string>;
+using Row = std::vector<std::string>;
+
+TEST(ProcSwiftCode, EveryFormComesToTheElevenCharacterCode) {
+  struct Case {
+    const char* text;
+    const char* code;
+  };
+  const Case cases[] = {
+      {"PQRSTUVW", "PQRSTUVWXXX"},
+      {"pqrstuvw", "PQRSTUVWXXX"},
+      {"PQRSTUVWX", "PQRSTUVWXXX"},
+      {"PQRSTUVWXXX", "PQRSTUVWXXX"},
+      {"PQRSTUVW1XYZ", "PQRSTUVWXYZ"},
+      {" PQRSTUVW123 ", "PQRSTUVW123"},
+      {"PQRSTUV", ""},
+      {"PQRSTUVWXY", ""},
+      {"PQRSTUVW-XY", ""},
+      {"", ""},
+      {"PQRSTUVWXXXXX", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(host::NormaliseSwiftCode(c.text), c.code) << c.text;
+  EXPECT_EQ(host::SwiftAddress12("PQRSTUVWXYZ"), "PQRSTUVWAXYZ");
+}
+
+using ProcSwift = BankTest;
+
+TEST_F(ProcSwift, DirectoryHoldsAFewHundredBanksInSeveralCities) {
+  EXPECT_GE(Count("SELECT count(*) FROM swift_bank"), 200);
+  EXPECT_GE(Count("SELECT count(DISTINCT city) FROM swift_bank"), 8);
+  EXPECT_EQ(
+      Count("SELECT count(*) FROM swift_bank WHERE length(bank_name) > 50 OR length(addr1) > 35"
+            " OR length(addr2) > 35 OR length(addr3) > 35 OR length(addr4) > 35"),
+      0);
+}
+
+TEST_F(ProcSwift, SearchesByNameBeginningAnywhereAndCodeWithCityNarrowing) {
+  Lines left = Column("MB_GetSwiftBankByLeft", {T("lotus"), T("lon")});
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0], "LOLCGB2LAXXX LOTUS SAVINGS BANK / LONDON");
+
+  Lines anyCity = Column("MB_GetSwiftBankByLeft", {T("lotus"), T("")});
+  EXPECT_GT(anyCity.size(), 10u);  // the bank in every city, and its branches
+  for (const std::string& row : anyCity) EXPECT_EQ(row.substr(13, 5), "LOTUS");
+
+  // "BANK" begins no name but stands in all of them.
+  EXPECT_TRUE(Column("MB_GetSwiftBankByLeft", {T("BANK"), T("")}).empty());
+  Lines any = Column("MB_GetSwiftBankByAny", {T("savings"), T("tokyo")});
+  ASSERT_FALSE(any.empty());
+  for (const std::string& row : any) {
+    EXPECT_NE(row.find("SAVINGS"), std::string::npos);
+    EXPECT_NE(row.find("/ TOKYO"), std::string::npos);
+  }
+  // Wildcards in a keyword are taken literally.
+  EXPECT_TRUE(Column("MB_GetSwiftBankByAny", {T("%"), T("")}).empty());
+  EXPECT_TRUE(Column("MB_GetSwiftBankByLeft", {T("L_TUS"), T("")}).empty());
+
+  Lines code = Column("MB_GetSwiftBankBySwfCode", {T("lolcgb")});
+  ASSERT_FALSE(code.empty());
+  for (const std::string& row : code) EXPECT_EQ(row.substr(0, 6), "LOLCGB");
+  EXPECT_EQ(Column("MB_GetSwiftBankBySwfCode", {T("LOLCGB2LAXXX")}), Lines{left[0]});
+
+  for (const char* name : {"MB_GetSwiftBankByLeft", "MB_GetSwiftBankByAny"}) {
+    EXPECT_NE(Fail(name, {T("  "), T("LONDON")}).find("empty"), std::string::npos) << name;
+  }
+  EXPECT_NE(Fail("MB_GetSwiftBankBySwfCode", {T("")}).find("empty"), std::string::npos);
+}
+
+TEST_F(ProcSwift, AddressLookupTakesTheFormsTheModuleSends) {
+  Row lotus = {"LOTUS SAVINGS BANK", "36 BRIDGE AVENUE", "CITY OF LONDON", "LONDON 13712",
+               "UNITED KINGDOM"};
+  // A search row's first 12 characters, as the module reduces them, and the short forms.
+  for (const char* code : {"LOLCGB2LXXX", "LOLCGB2L", "LOLCGB2LA", "lolcgb2lxxx"}) {
+    EXPECT_EQ(Call("MB_GetSwfAddress", {T(code)}).rows, (std::vector<Row>{lotus})) << code;
+  }
+  for (const char* code : {"ZZZZZZZZ", "LOLC", "", "LOLCGB2L'--"}) {
+    EXPECT_TRUE(Call("MB_GetSwfAddress", {T(code)}).rows.empty()) << code;
+  }
+}
+
+TEST_F(ProcSwift, CsvImportAddsOrReplacesAllOrNothing) {
+  std::istringstream good(
+      "code,name,address1,address2,address3,address4,city\r\n"
+      "TESTCNSHXXX,\"TEST BANK, SHANGHAI\",1 ROAD,,,CHINA,SHANGHAI\r\n"
+      "\r\n"
+      "lolcgb2l,LOTUS NEW NAME,\"2 \"\"QUOTED\"\" LANE\",,,,LONDON\n");
+  EXPECT_EQ(host::ImportSwiftCsv(*db_, good), 2u);
+  EXPECT_EQ(Call("MB_GetSwfAddress", {T("TESTCNSH")}).rows,
+            (std::vector<Row>{{"TEST BANK, SHANGHAI", "1 ROAD", "", "", "CHINA"}}));
+  EXPECT_EQ(Call("MB_GetSwfAddress", {T("LOLCGB2L")}).rows[0][1], "2 \"QUOTED\" LANE");
+
+  std::int64_t before = Count("SELECT count(*) FROM swift_bank");
+  const char* bad[] = {
+      "NEWBCNSHXXX,NEW BANK,,,,,SHANGHAI\nBADCODE,X,,,,,Y\n",
+      "NEWBCNSHXXX,NEW BANK,,,,,SHANGHAI\nNEWCCNSHXXX,\"OPEN,,,,,Y\n",
+      "NEWBCNSHXXX,NEW BANK,,,,\n",
+      "NEWBCNSHXXX,,,,,,SHANGHAI\n",
+      "NEWBCNSHXXX,NEW BANK,THIS ADDRESS LINE IS FAR TOO LONG FOR SWIFT,,,,X\n",
+  };
+  for (const char* text : bad) {
+    std::istringstream in(text);
+    EXPECT_THROW(host::ImportSwiftCsv(*db_, in), std::runtime_error) << text;
+  }
+  EXPECT_EQ(Count("SELECT count(*) FROM swift_bank"), before);
+  EXPECT_EQ(Count("SELECT count(*) FROM swift_bank WHERE swift_code = 'NEWBCNSHXXX'"), 0);
+  try {
+    std::istringstream in("NEWBCNSHXXX,NEW BANK,,,,,SHANGHAI\nBADCODE,X,,,,,Y\n");
+    host::ImportSwiftCsv(*db_, in);
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("line 2"), std::string::npos) << e.what();
+  }
+}
+
+}  // namespace
