@@ -18,7 +18,9 @@ std::string UserArg(const Args& args, std::size_t i) {
 std::string AccountOfItem(const std::string& item) {
   std::string text = item;
   std::size_t colon = text.find(':');
-  if (colon != std::string::npos) text.resize(colon);
+  if (colon != std::string::npos) {
+    text.resize(colon);
+  }
   return CheckKey("account number", text, 15);
 }
 
@@ -32,7 +34,9 @@ void RequireAccount(Db& db, const std::string& corp, const std::string& acNo) {
 // Rows "number:currency name" in the user's order, then by number.
 Answer AccountRows(Query& q) {
   Answer out;
-  while (q.Next()) out.rows.push_back({q.Text(0) + ":" + q.Text(1) + " " + q.Text(2)});
+  while (q.Next()) {
+    out.rows.push_back({q.Text(0) + ":" + q.Text(1) + " " + q.Text(2)});
+  }
   return out;
 }
 
@@ -144,8 +148,9 @@ Answer MN_UpdateAcOrder(Db& db, const Args& args) {
   std::int64_t position = IntArg(args, 3);
   RequireMember(db, corp, user);
   RequireAccount(db, corp, acNo);
-  if (position < 0)
+  if (position < 0) {
     throw ProcedureError("account position " + std::to_string(position) + " is negative");
+  }
   Execute(db,
           "INSERT INTO account_order(corp_id, user_id, ac_no, position) VALUES (?, ?, ?, ?)"
           " ON CONFLICT(corp_id, user_id, ac_no) DO UPDATE SET position = excluded.position",
@@ -157,7 +162,9 @@ Answer MN_UpdateAcOrder(Db& db, const Args& args) {
 Answer MN_GetCurrencyCodeList(Db& db, const Args&) {
   Query q(db, "SELECT code FROM currency ORDER BY code <> 'CNY', code");
   Answer out;
-  while (q.Next()) out.rows.push_back({q.Text(0)});
+  while (q.Next()) {
+    out.rows.push_back({q.Text(0)});
+  }
   return out;
 }
 
@@ -168,7 +175,9 @@ Answer MN_GetUsageList(Db& db, const Args& args) {
   Query q(db, "SELECT usage FROM usage_text WHERE corp_id = ? ORDER BY position");
   q.Bind(corp);
   Answer out;
-  while (q.Next()) out.rows.push_back({q.Text(0)});
+  while (q.Next()) {
+    out.rows.push_back({q.Text(0)});
+  }
   return out;
 }
 
@@ -188,9 +197,12 @@ Answer MN_UsageInsert(Db& db, const Args& args) {
   std::string text = CheckText("usage text", TextArg(args, 2), 100);
   std::int64_t position = IntArg(args, 3);
   RequireMember(db, corp, user);
-  if (Trim(text).empty()) throw ProcedureError("usage text is empty");
-  if (position < 0)
+  if (Trim(text).empty()) {
+    throw ProcedureError("usage text is empty");
+  }
+  if (position < 0) {
     throw ProcedureError("usage position " + std::to_string(position) + " is negative");
+  }
   if (SelectInt(db, "SELECT 1 FROM usage_text WHERE corp_id = ? AND position = ?", 0, corp,
                 position) != 0) {
     throw ProcedureError("usage position " + std::to_string(position) + " is taken");

@@ -10,8 +10,12 @@ namespace host {
 std::string Trim(std::string_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) {
+    ++begin;
+  }
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) {
+    --end;
+  }
   return std::string(text.substr(begin, end - begin));
 }
 
@@ -41,7 +45,9 @@ std::string CheckText(const char* what, std::string_view text, std::size_t max) 
 
 std::string CheckKey(const char* what, std::string_view text, std::size_t max) {
   std::string key = CheckText(what, Trim(text), max);
-  if (key.empty()) throw ProcedureError(std::string(what) + " is empty");
+  if (key.empty()) {
+    throw ProcedureError(std::string(what) + " is empty");
+  }
   return key;
 }
 
@@ -58,7 +64,9 @@ std::string StoredLines(std::string_view text) {
       out += "\r\n";
     } else if (c == '\r') {
       out += "\r\n";
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      if (i + 1 < text.size() && text[i + 1] == '\n') {
+        ++i;
+      }
     } else {
       out += c;
     }
@@ -94,7 +102,9 @@ std::string NodeRights(Db& db, const std::string& corp, const std::string& user,
 bool Grants(const std::string& mask, std::initializer_list<Right> any) {
   for (Right r : any) {
     std::size_t at = static_cast<std::size_t>(r) - 1;
-    if (at < mask.size() && mask[at] == '1') return true;
+    if (at < mask.size() && mask[at] == '1') {
+      return true;
+    }
   }
   return false;
 }
@@ -122,7 +132,9 @@ Savepoint::Savepoint(Db& db) : db_(db) {
 }
 
 Savepoint::~Savepoint() {
-  if (!open_) return;
+  if (!open_) {
+    return;
+  }
   // Undoing cannot fail for a savepoint that exists; nothing is left to report.
   sqlite3_exec(db_.handle(), "ROLLBACK TO proc_step; RELEASE proc_step", nullptr, nullptr, nullptr);
 }
@@ -158,7 +170,9 @@ Answer OneRow(std::vector<std::string> fields) {
 Answer Lines(std::vector<std::string> lines) {
   Answer a;
   a.rows.reserve(lines.size());
-  for (auto& line : lines) a.rows.push_back({std::move(line)});
+  for (auto& line : lines) {
+    a.rows.push_back({std::move(line)});
+  }
   return a;
 }
 

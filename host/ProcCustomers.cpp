@@ -107,12 +107,16 @@ Answer UpdateCustAc(Db& db, const Args& args) {
     throw ProcedureError("currency " + currency + " does not exist");
   }
   if (currency == "CNY") {
-    if (Trim(cnyBank).empty()) throw ProcedureError("a CNY account needs its bank name");
+    if (Trim(cnyBank).empty()) {
+      throw ProcedureError("a CNY account needs its bank name");
+    }
   } else {
     if (type != " " && type != "A" && type != "B" && type != "D") {
       throw ProcedureError("bank type '" + type + "' is not blank, A, B or D");
     }
-    if (Trim(bankNameAddr).empty()) throw ProcedureError("the bank's name and address are empty");
+    if (Trim(bankNameAddr).empty()) {
+      throw ProcedureError("the bank's name and address are empty");
+    }
     if (type == "A" && !FindSwiftBank(db, Trim(FirstLine(bankNameAddr))).has_value()) {
       throw ProcedureError("SWIFT code " + Trim(FirstLine(bankNameAddr)) +
                            " is not in the directory");
@@ -171,7 +175,9 @@ Answer MN_GetCustomerList(Db& db, const Args& args) {
   Query q(db, "SELECT cust_id FROM customer WHERE corp_id = ? AND status <> 0 ORDER BY cust_id");
   q.Bind(corp);
   Answer out;
-  while (q.Next()) out.rows.push_back({q.Text(0)});
+  while (q.Next()) {
+    out.rows.push_back({q.Text(0)});
+  }
   return out;
 }
 
@@ -229,9 +235,15 @@ Answer MN_CustomerUpdate(Db& db, const Args& args) {
   std::string to = CheckKey("new customer id", TextArg(args, 1), 24);
   std::string corp = CorpArg(TextArg(args, 2));
   Count count = CustomerCount(db, corp, from);
-  if (count == kNone) return Refused("customer " + from + " does not exist");
-  if (count == kInUse) return Refused("customer " + from + " is named by unfinished business");
-  if (CustomerCount(db, corp, to) != kNone) return Refused("customer " + to + " already exists");
+  if (count == kNone) {
+    return Refused("customer " + from + " does not exist");
+  }
+  if (count == kInUse) {
+    return Refused("customer " + from + " is named by unfinished business");
+  }
+  if (CustomerCount(db, corp, to) != kNone) {
+    return Refused("customer " + to + " already exists");
+  }
   Execute(db,
           "INSERT INTO customer(corp_id, cust_id, cust_name, name_addr, remark, email, operator,"
           " status) SELECT corp_id, ?, cust_name, name_addr, remark, email, operator, status"
@@ -263,12 +275,16 @@ Answer MN_CustSnapIn(Db& db, const Args& args) {
     Savepoint step(db);
     Count count = CustomerCount(db, corp, cust);
     if (count == kNone) {
-      if (name.empty()) throw ProcedureError("customer name is empty");
+      if (name.empty()) {
+        throw ProcedureError("customer name is empty");
+      }
       RequireRight(db, corp, op, function, {kAdd}, "add customers");
     } else {
       RequireRight(db, corp, op, function, {kAdd, kModify}, "add accounts");
     }
-    if (!acNo.empty() && bank.empty()) throw ProcedureError("bank name is empty");
+    if (!acNo.empty() && bank.empty()) {
+      throw ProcedureError("bank name is empty");
+    }
     if (count == kNone) {
       Execute(db,
               "INSERT INTO customer(corp_id, cust_id, cust_name, operator, status)"
@@ -312,7 +328,9 @@ Answer MN_CustExport(Db& db, const Args& args) {
             " JOIN cust_account a ON a.corp_id = c.corp_id AND a.cust_id = c.cust_id"
             " WHERE c.corp_id = ? AND a.currency = 'CNY' ORDER BY c.cust_id, a.ac_id");
     q.Bind(corp);
-    while (q.Next()) out.rows.push_back({q.Text(0), q.Text(1), q.Text(2), q.Text(3)});
+    while (q.Next()) {
+      out.rows.push_back({q.Text(0), q.Text(1), q.Text(2), q.Text(3)});
+    }
   } else if (type == 1) {
     Query q(db,
             "SELECT c.cust_id, c.name_addr, a.currency, a.ac_no, a.bank_type, a.bank_ac_no,"
@@ -340,8 +358,9 @@ Answer MN_GetPropOfCustAc(Db& db, const Args& args) {
           " JOIN customer c ON c.corp_id = a.corp_id AND c.cust_id = a.cust_id"
           " WHERE a.ac_id = ?");
   q.Bind(acId);
-  if (!q.Next())
+  if (!q.Next()) {
     throw ProcedureError("customer account " + std::to_string(acId) + " does not exist");
+  }
   return OneRow({std::to_string(q.Int(0)), q.Text(1), q.Text(2), q.Text(3), q.Text(4), q.Text(5),
                  q.Text(6), std::to_string(q.Int(7)), q.Text(8), q.Text(9), q.Text(10), q.Text(11),
                  std::to_string(q.Int(12))});
@@ -371,7 +390,9 @@ Answer MN_GetCustAcFolder(Db& db, const Args& args) {
             " CASE WHEN name_jp <> '' THEN name_jp ELSE name_en END ELSE name_cn END"
             " FROM view_node WHERE node_id = ?");
     n.Bind(lang).Bind(kCustAcFunction);
-    if (n.Next()) caption += n.Text(0);
+    if (n.Next()) {
+      caption += n.Text(0);
+    }
   }
   Query q(db,
           "SELECT ac_id, cust_id, currency, ac_no,"

@@ -20,7 +20,9 @@ Count PayeeCount(Db& db, const std::string& corp, const std::string& payee) {
           "SELECT max(folder IN ('check', 'authorise', 'send')) FROM business"
           " WHERE corp_id = ? AND payee_kind = 'P' AND payee_id = ?");
   q.Bind(corp).Bind(payee);
-  if (!q.Next() || q.IsNull(0)) return kExists;
+  if (!q.Next() || q.IsNull(0)) {
+    return kExists;
+  }
   return q.Int(0) != 0 ? kInUse : kInHistory;
 }
 
@@ -37,9 +39,15 @@ Answer UpdatePayee(Db& db, const Args& args) {
   std::string email = StoredLines(CheckText("e-mail", TextArg(args, 9), 100));
   std::string sms = CheckText("SMS number", TextArg(args, 10), 50);
   RequireCorp(db, corp);
-  if (Trim(acName).empty()) throw ProcedureError("account name is empty");
-  if (Trim(acNo).empty()) throw ProcedureError("account number is empty");
-  if (Trim(bank).empty()) throw ProcedureError("bank name is empty");
+  if (Trim(acName).empty()) {
+    throw ProcedureError("account name is empty");
+  }
+  if (Trim(acNo).empty()) {
+    throw ProcedureError("account number is empty");
+  }
+  if (Trim(bank).empty()) {
+    throw ProcedureError("bank name is empty");
+  }
   if (status != 0 && status != 1) {
     throw ProcedureError("status " + std::to_string(status) + " is not 0 (deleted) or 1 (in use)");
   }
@@ -118,9 +126,15 @@ Answer MN_CustCNYAcUpdate(Db& db, const Args& args) {
   std::string to = CheckKey("new payee id", TextArg(args, 1), 24);
   std::string corp = CorpArg(TextArg(args, 2));
   Count count = PayeeCount(db, corp, from);
-  if (count == kNone) return UpdateAnswer(0, "payee " + from + " does not exist");
-  if (count == kInUse) return UpdateAnswer(0, "payee " + from + " is named by unfinished business");
-  if (PayeeCount(db, corp, to) != kNone) return UpdateAnswer(0, "payee " + to + " already exists");
+  if (count == kNone) {
+    return UpdateAnswer(0, "payee " + from + " does not exist");
+  }
+  if (count == kInUse) {
+    return UpdateAnswer(0, "payee " + from + " is named by unfinished business");
+  }
+  if (PayeeCount(db, corp, to) != kNone) {
+    return UpdateAnswer(0, "payee " + to + " already exists");
+  }
   Execute(db, "UPDATE cny_payee SET payee_id = ? WHERE corp_id = ? AND payee_id = ?", to, corp,
           from);
   Execute(

@@ -17,9 +17,13 @@ std::string FormatAmount(std::int64_t minor, std::int64_t decimals) {
   std::uint64_t value =
       minor < 0 ? 0 - static_cast<std::uint64_t>(minor) : static_cast<std::uint64_t>(minor);
   std::string digits = std::to_string(value);
-  if (decimals <= 0) return sign + digits;
+  if (decimals <= 0) {
+    return sign + digits;
+  }
   auto d = static_cast<std::size_t>(decimals);
-  if (digits.size() <= d) digits.insert(0, d + 1 - digits.size(), '0');
+  if (digits.size() <= d) {
+    digits.insert(0, d + 1 - digits.size(), '0');
+  }
   return sign + digits.substr(0, digits.size() - d) + "." + digits.substr(digits.size() - d);
 }
 
@@ -81,7 +85,9 @@ Answer TrailRows(Db& db, const char* sql, const std::string& bizNo, int columns)
   Answer out;
   while (q.Next()) {
     std::vector<std::string> row;
-    for (int i = 0; i < columns; ++i) row.push_back(q.Text(i));
+    for (int i = 0; i < columns; ++i) {
+      row.push_back(q.Text(i));
+    }
     out.rows.push_back(std::move(row));
   }
   return out;

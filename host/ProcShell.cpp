@@ -41,7 +41,9 @@ void Outline(const std::multimap<std::int64_t, const Node*>& children, std::int6
   auto [from, to] = children.equal_range(parent);
   for (auto it = from; it != to; ++it) {
     const Node& n = *it->second;
-    if (keep != nullptr && keep->count(n.id) == 0) continue;
+    if (keep != nullptr && keep->count(n.id) == 0) {
+      continue;
+    }
     out.rows.push_back({std::string(depth, '\t') + std::to_string(n.id) + ":" + n.name});
     Outline(children, n.id, depth + 1, keep, out);
   }
@@ -74,10 +76,14 @@ Answer Sh_GetViewNodeList(Db& db, const Args& args) {
   std::vector<Node> nodes;
   {
     Query q(db, NodeListSql(lang));
-    while (q.Next()) nodes.push_back({q.Int(0), q.Int(1), q.Text(2)});
+    while (q.Next()) {
+      nodes.push_back({q.Int(0), q.Int(1), q.Text(2)});
+    }
   }
   std::multimap<std::int64_t, const Node*> children;
-  for (const Node& n : nodes) children.emplace(n.parent, &n);
+  for (const Node& n : nodes) {
+    children.emplace(n.parent, &n);
+  }
 
   Answer out;
   if (corp.empty() && user.empty()) {
@@ -87,10 +93,14 @@ Answer Sh_GetViewNodeList(Db& db, const Args& args) {
   corp = CorpArg(corp);
   RequireMember(db, corp, user);
   std::map<std::int64_t, std::int64_t> parentOf;
-  for (const Node& n : nodes) parentOf[n.id] = n.parent;
+  for (const Node& n : nodes) {
+    parentOf[n.id] = n.parent;
+  }
   std::set<std::int64_t> keep;
   for (const Node& n : nodes) {
-    if (!Grants(NodeRights(db, corp, user, n.id), {kQuery})) continue;
+    if (!Grants(NodeRights(db, corp, user, n.id), {kQuery})) {
+      continue;
+    }
     for (std::int64_t id = n.id; id != 0 && keep.insert(id).second; id = parentOf[id]) {
     }
   }
@@ -108,7 +118,9 @@ Answer Sh_GetFunctionName(Db& db, const Args& args) {
   }
   Query q(db, "SELECT library, entry, param, extra FROM view_node WHERE node_id = ?");
   q.Bind(node);
-  if (!q.Next()) throw ProcedureError("function " + std::to_string(node) + " does not exist");
+  if (!q.Next()) {
+    throw ProcedureError("function " + std::to_string(node) + " does not exist");
+  }
   return OneRow({q.Text(0), q.Text(1), q.Text(2), q.Text(3)});
 }
 
@@ -127,7 +139,9 @@ Answer MN_GetNodeRightList(Db& db, const Args& args) {
           "SELECT node_id, rights FROM node_right WHERE corp_id = ? AND user_id = ?"
           " ORDER BY node_id");
   q.Bind(corp).Bind(user);
-  while (q.Next()) out.rows.push_back({std::to_string(q.Int(0)) + "=" + q.Text(1)});
+  while (q.Next()) {
+    out.rows.push_back({std::to_string(q.Int(0)) + "=" + q.Text(1)});
+  }
   return out;
 }
 

@@ -12,7 +12,9 @@ namespace {
 std::string LikeLiteral(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == '%' || c == '_' || c == '\\') out += '\\';
+    if (c == '%' || c == '_' || c == '\\') {
+      out += '\\';
+    }
     out += c;
   }
   return out;
@@ -20,7 +22,9 @@ std::string LikeLiteral(const std::string& text) {
 
 std::string Keyword(const char* what, const std::string& text) {
   std::string kw = CheckText(what, Trim(text), 255);
-  if (kw.empty()) throw ProcedureError(std::string(what) + " is empty");
+  if (kw.empty()) {
+    throw ProcedureError(std::string(what) + " is empty");
+  }
   return kw;
 }
 
@@ -63,9 +67,13 @@ Answer MB_GetSwiftBankByAny(Db& db, const Args& args) {
 Answer MB_GetSwiftBankBySwfCode(Db& db, const Args& args) {
   std::string kw = Keyword("SWIFT code keyword", TextArg(args, 0));
   for (char& c : kw) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
   }
-  if (kw.size() == 12) kw = NormaliseSwiftCode(kw).empty() ? kw : NormaliseSwiftCode(kw);
+  if (kw.size() == 12) {
+    kw = NormaliseSwiftCode(kw).empty() ? kw : NormaliseSwiftCode(kw);
+  }
   Query q(db,
           "SELECT swift_code, bank_name, city FROM swift_bank WHERE swift_code LIKE ? ESCAPE '\\'"
           " ORDER BY swift_code");
@@ -77,7 +85,9 @@ Answer MB_GetSwiftBankBySwfCode(Db& db, const Args& args) {
 // directory does not know the code (the dialog then says so itself).
 Answer MB_GetSwfAddress(Db& db, const Args& args) {
   std::optional<SwiftBank> bank = FindSwiftBank(db, TextArg(args, 0));
-  if (!bank) return {};
+  if (!bank) {
+    return {};
+  }
   return OneRow(
       {bank->name, bank->address[0], bank->address[1], bank->address[2], bank->address[3]});
 }
@@ -88,8 +98,9 @@ Answer ST_GetBankSimple(Db& db, const Args& args) {
           "SELECT bank_id, bank_name, addr1, addr2, addr3, addr4, swift_code FROM bank"
           " WHERE bank_id = ?");
   q.Bind(IntArg(args, 0));
-  if (!q.Next())
+  if (!q.Next()) {
     throw ProcedureError("bank " + std::to_string(IntArg(args, 0)) + " does not exist");
+  }
   return OneRow(
       {std::to_string(q.Int(0)), q.Text(1), q.Text(2), q.Text(3), q.Text(4), q.Text(5), q.Text(6)});
 }

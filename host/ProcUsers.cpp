@@ -16,7 +16,9 @@ std::string UserArg(const Args& args, std::size_t i) {
 std::string ItemUserId(const std::string& text) {
   std::string id = Trim(text);
   std::size_t cut = id.find_first_of(": \t");
-  if (cut != std::string::npos) id.resize(cut);
+  if (cut != std::string::npos) {
+    id.resize(cut);
+  }
   return CheckKey("reviewed user id", id, 6);
 }
 
@@ -29,7 +31,9 @@ Answer MN_GetPropOfUser(Db& db, const Args& args) {
           "SELECT u.user_id, u.corp_id, u.level, u.user_name, c.corp_name, u.status"
           " FROM bank_user u JOIN corp c ON c.corp_id = u.corp_id WHERE u.user_id = ?");
   q.Bind(user);
-  if (!q.Next()) throw ProcedureError("user " + user + " does not exist");
+  if (!q.Next()) {
+    throw ProcedureError("user " + user + " does not exist");
+  }
   return OneRow({q.Text(0), q.Text(1), q.Text(2), q.Text(3), q.Text(4), std::to_string(q.Int(5))});
 }
 
@@ -38,7 +42,9 @@ Answer MN_GetCorpName(Db& db, const Args& args) {
   std::string corp = CorpArg(TextArg(args, 0));
   Query q(db, "SELECT corp_name FROM corp WHERE corp_id = ?");
   q.Bind(corp);
-  if (!q.Next()) throw ProcedureError("corporation " + corp + " does not exist");
+  if (!q.Next()) {
+    throw ProcedureError("corporation " + corp + " does not exist");
+  }
   return OneRow({q.Text(0)});
 }
 
@@ -76,7 +82,9 @@ Answer MN_GetUserList(Db& db, const Args& args) {
           " WHERE m.corp_id = ? AND u.user_id <> ? AND u.status <> 0 ORDER BY u.user_id");
   q.Bind(corp).Bind(user);
   Answer out;
-  while (q.Next()) out.rows.push_back({q.Text(0)});
+  while (q.Next()) {
+    out.rows.push_back({q.Text(0)});
+  }
   return out;
 }
 
@@ -90,7 +98,9 @@ Answer MN_GetCheckUserList(Db& db, const Args& args) {
           " ORDER BY maker_id");
   q.Bind(corp).Bind(user);
   Answer out;
-  while (q.Next()) out.rows.push_back({q.Text(0)});
+  while (q.Next()) {
+    out.rows.push_back({q.Text(0)});
+  }
   return out;
 }
 
@@ -111,7 +121,9 @@ Answer MN_InsertUserCheckList(Db& db, const Args& args) {
   std::string maker = ItemUserId(TextArg(args, 2));
   RequireMember(db, corp, user);
   RequireMember(db, corp, maker);
-  if (maker == user) throw ProcedureError("user " + user + " cannot review his own records");
+  if (maker == user) {
+    throw ProcedureError("user " + user + " cannot review his own records");
+  }
   Execute(db, "INSERT OR IGNORE INTO review_list(corp_id, checker_id, maker_id) VALUES (?, ?, ?)",
           corp, user, maker);
   return {};
@@ -132,13 +144,19 @@ constexpr std::string_view kReportHead =
 // quotes doubled) and nothing after it.
 bool MatchUserReportSelect(const std::string& utf8Sql, std::string& corpId) {
   std::string_view sql(utf8Sql);
-  if (sql.substr(0, kReportHead.size()) != kReportHead) return false;
+  if (sql.substr(0, kReportHead.size()) != kReportHead) {
+    return false;
+  }
   std::string_view rest = sql.substr(kReportHead.size());
-  if (rest.size() < 2 || rest.front() != '\'') return false;
+  if (rest.size() < 2 || rest.front() != '\'') {
+    return false;
+  }
   std::string id;
   std::size_t i = 1;
   for (;; ++i) {
-    if (i >= rest.size()) return false;
+    if (i >= rest.size()) {
+      return false;
+    }
     if (rest[i] == '\'') {
       if (i + 1 < rest.size() && rest[i + 1] == '\'') {
         id += '\'';
@@ -149,7 +167,9 @@ bool MatchUserReportSelect(const std::string& utf8Sql, std::string& corpId) {
     }
     id += rest[i];
   }
-  if (i + 1 != rest.size()) return false;
+  if (i + 1 != rest.size()) {
+    return false;
+  }
   corpId = id;
   return true;
 }

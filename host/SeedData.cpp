@@ -174,7 +174,9 @@ void Accounts(sqlite3* db) {
   const char* usage =
       "INSERT INTO usage_text(corp_id, position, usage, user_id) VALUES (?, ?, ?, ?)";
   const char* texts[] = {"货款", "运费", "服务费", "工资", "差旅费"};
-  for (std::int64_t i = 0; i < 5; ++i) Row(db, usage, {S("0012"), N(i), S(texts[i]), S("000001")});
+  for (std::int64_t i = 0; i < 5; ++i) {
+    Row(db, usage, {S("0012"), N(i), S(texts[i]), S("000001")});
+  }
   Row(db, usage, {S("0020"), N(0), S("设备款"), S("200001")});
   Row(db, usage, {S("0020"), N(1), S("货款"), S("200001")});
 }
@@ -215,7 +217,9 @@ void SwiftDirectory(sqlite3* db) {
   for (const char* prefix : kPrefixes) {
     std::string letters;
     for (const char* c = prefix; *c != '\0'; ++c) {
-      if (*c != ' ') letters += *c;
+      if (*c != ' ') {
+        letters += *c;
+      }
     }
     std::string bankCode = letters.substr(0, 2) + static_cast<char>('A' + p) +
                            static_cast<char>('A' + (p * 7 + 3) % 26);

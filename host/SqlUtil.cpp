@@ -33,8 +33,12 @@ Query& Query::BindNull() {
 // the operator learns which rule refused the change.
 bool Query::Next() {
   int rc = sqlite3_step(stmt_);
-  if (rc == SQLITE_ROW) return true;
-  if (rc == SQLITE_DONE) return false;
+  if (rc == SQLITE_ROW) {
+    return true;
+  }
+  if (rc == SQLITE_DONE) {
+    return false;
+  }
   std::string why = sqlite3_errmsg(db_.handle());
   sqlite3_reset(stmt_);
   throw ProcedureError(why);
@@ -47,7 +51,9 @@ void Query::Run() {
 
 std::string Query::Text(int column) const {
   const unsigned char* text = sqlite3_column_text(stmt_, column);
-  if (text == nullptr) return std::string();
+  if (text == nullptr) {
+    return std::string();
+  }
   return std::string(reinterpret_cast<const char*>(text),
                      static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }

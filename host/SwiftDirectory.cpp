@@ -10,9 +10,13 @@ namespace host {
 std::string NormaliseSwiftCode(const std::string& text) {
   std::string code = Trim(text);
   for (char& c : code) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    }
     bool ok = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    if (!ok) return std::string();
+    if (!ok) {
+      return std::string();
+    }
   }
   switch (code.size()) {
     case 8:
@@ -34,12 +38,16 @@ std::string SwiftAddress12(const std::string& code11) {
 
 std::optional<SwiftBank> FindSwiftBank(Db& db, const std::string& code) {
   std::string key = NormaliseSwiftCode(code);
-  if (key.empty()) return std::nullopt;
+  if (key.empty()) {
+    return std::nullopt;
+  }
   Query q(db,
           "SELECT swift_code, bank_name, addr1, addr2, addr3, addr4, city FROM swift_bank"
           " WHERE swift_code = ?");
   q.Bind(key);
-  if (!q.Next()) return std::nullopt;
+  if (!q.Next()) {
+    return std::nullopt;
+  }
   return SwiftBank{q.Text(0), q.Text(1), {q.Text(2), q.Text(3), q.Text(4), q.Text(5)}, q.Text(6)};
 }
 
@@ -82,14 +90,24 @@ std::size_t ImportSwiftCsv(Db& db, std::istream& in) {
   std::vector<std::string> f;
   while (std::getline(in, line)) {
     ++number;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (Trim(line).empty()) continue;
+    if (!line.empty() && line.back() == '\r') {
+      line.pop_back();
+    }
+    if (Trim(line).empty()) {
+      continue;
+    }
     std::string where = "line " + std::to_string(number) + ": ";
-    if (!SplitCsv(line, f)) throw std::runtime_error(where + "a quoted field is not closed");
+    if (!SplitCsv(line, f)) {
+      throw std::runtime_error(where + "a quoted field is not closed");
+    }
     if (number == 1 && Trim(f[0]).size() >= 4) {
       std::string head = Trim(f[0]).substr(0, 4);
-      for (char& c : head) c = static_cast<char>(c | 0x20);
-      if (head == "code") continue;
+      for (char& c : head) {
+        c = static_cast<char>(c | 0x20);
+      }
+      if (head == "code") {
+        continue;
+      }
     }
     if (f.size() != 7) {
       throw std::runtime_error(where +
@@ -97,7 +115,9 @@ std::size_t ImportSwiftCsv(Db& db, std::istream& in) {
                                std::to_string(f.size()));
     }
     std::string code = NormaliseSwiftCode(f[0]);
-    if (code.empty()) throw std::runtime_error(where + "'" + f[0] + "' is no SWIFT code");
+    if (code.empty()) {
+      throw std::runtime_error(where + "'" + f[0] + "' is no SWIFT code");
+    }
     try {
       std::string name = CheckKey("bank name", f[1], 50);
       Execute(db,
@@ -114,7 +134,9 @@ std::size_t ImportSwiftCsv(Db& db, std::istream& in) {
     }
     ++count;
   }
-  if (in.bad()) throw std::runtime_error("cannot read the SWIFT directory file");
+  if (in.bad()) {
+    throw std::runtime_error("cannot read the SWIFT directory file");
+  }
   all.Release();
   return count;
 }
