@@ -31,7 +31,9 @@ TCheckKey SplitCheckKey(std::string_view key) {
 
 void GetReviewList(TFolderList* list, HWND_T window, const char* corpNo, const char* userNo,
                    std::string_view procedure) {
-  if (list == nullptr) return;
+  if (list == nullptr) {
+    return;
+  }
   *list = TFolderList{};
   const std::string langId = frame::GetLangId();
   const std::string value = frame::GetLangText(langId, "Mnu_Common_CheckColumn_List", "");
@@ -56,7 +58,9 @@ void CheckRecord(TShellResult* result, HWND_T window, const char* corpNo, const 
   const TShellFunction function = frame::LookupFunction(window, parts.FunctionId, 0);
   const std::string library = frame::Trim(frame::FieldText(function.LibraryName));
   const std::string entryName = frame::Trim(frame::FieldText(function.EntryName));
-  if (library.empty() || entryName.empty()) return;
+  if (library.empty() || entryName.empty()) {
+    return;
+  }
 
   frame::LoadedLibrary module(library);
   const TShellEntry entry = module.Entry(entryName);

@@ -39,7 +39,9 @@ bool IsAmountColumn(std::string_view caption) {
 // The width in pixels of a width field given in tens of pixels.
 int ColumnWidth(std::string_view field) {
   const std::optional<int> tens = ParseDecimal(field);
-  if (!tens || *tens < 0 || *tens > kMaxColumnWidth) return kDefaultColumnWidth;
+  if (!tens || *tens < 0 || *tens > kMaxColumnWidth) {
+    return kDefaultColumnWidth;
+  }
   return *tens * 10;
 }
 
@@ -50,18 +52,24 @@ void SetupListViewColumns(ui::TListView& view, std::string_view layout) {
   const std::vector<std::size_t> sizes{kLayoutFieldSize, kLayoutFieldSize};
   for (const std::string& line : SplitRows(layout)) {
     std::vector<std::string> fields = SplitFields(line, kFieldSep, sizes);
-    if (fields[1].empty()) fields = SplitFields(line, '^', sizes);
+    if (fields[1].empty()) {
+      fields = SplitFields(line, '^', sizes);
+    }
     ui::TListColumn column;
     column.Caption = Trim(fields[0]);
     const std::string width = Trim(fields[1]);
     column.Width = width.empty() ? kDefaultColumnWidth : ColumnWidth(width);
-    if (IsAmountColumn(column.Caption)) column.Alignment = ui::taRightJustify;
+    if (IsAmountColumn(column.Caption)) {
+      column.Alignment = ui::taRightJustify;
+    }
     view.Columns.push_back(std::move(column));
   }
 }
 
 void LoadListViewRows(ui::TListView& view, const std::string& fileName) {
-  if (fileName.empty() || !sys::FileExists(fileName)) return;
+  if (fileName.empty() || !sys::FileExists(fileName)) {
+    return;
+  }
   {
     UpdateBracket bracket(view);
     try {

@@ -15,7 +15,9 @@ namespace {
 
 // path's folder followed by "/" and name, without doubling the separator of "/".
 std::string InFolder(const std::string& folder, const char* name) {
-  if (folder.empty() || folder.back() == '/') return folder + name;
+  if (folder.empty() || folder.back() == '/') {
+    return folder + name;
+  }
   return folder + "/" + name;
 }
 
@@ -32,19 +34,25 @@ bool ApplyComponentText(ui::TComponent& component, std::string_view body, std::s
   // Class names are compared exactly: a class derived from these is not touched.
   if (cls == "TLabel" && suffix == "Lbl") {
     const std::string text = read("Lbl_", "_Text");
-    if (text.empty()) return false;
+    if (text.empty()) {
+      return false;
+    }
     static_cast<ui::TControl&>(component).Caption = text;
     return true;
   }
   if ((cls == "TButton" || cls == "TBitBtn") && suffix == "Btn") {
     const std::string text = read("Btn_", "_Name");
-    if (text.empty()) return false;
+    if (text.empty()) {
+      return false;
+    }
     static_cast<ui::TControl&>(component).Caption = text;
     return true;
   }
   if (cls == "TComboBox" && suffix == "Cmb") {
     const std::string text = read("Mnu_", "_List");
-    if (text.empty()) return false;
+    if (text.empty()) {
+      return false;
+    }
     auto& combo = static_cast<ui::TComboBox&>(component);
     combo.Items = SplitCommaList(text);
     combo.SetItemIndex(-1);
@@ -52,7 +60,9 @@ bool ApplyComponentText(ui::TComponent& component, std::string_view body, std::s
   }
   if (cls == "TTabSheet" && suffix == "Tab") {
     const std::string text = read("Tab_", "_Text");
-    if (text.empty()) return false;
+    if (text.empty()) {
+      return false;
+    }
     static_cast<ui::TControl&>(component).Caption = text;
     return true;
   }
@@ -65,49 +75,65 @@ std::string LangIdFrom(std::string_view settingsValue, const sys::LocaleInfo& lo
   if (settingsValue == "CN" || settingsValue == "EN" || settingsValue == "JP") {
     return std::string(settingsValue);
   }
-  if (locale.primary == sys::kLangChinese) return "CN";
-  if (locale.primary == sys::kLangJapanese) return "JP";
+  if (locale.primary == sys::kLangChinese) {
+    return "CN";
+  }
+  if (locale.primary == sys::kLangJapanese) {
+    return "JP";
+  }
   return "EN";
 }
 
 std::string GetLangId() {
   const std::string settings = InFolder(sys::CurrentFolder(), kSettingsFileName);
   std::string value;
-  if (sys::FileExists(settings)) value = sys::IniReadString(settings, "Settings", "LangId", "");
+  if (sys::FileExists(settings)) {
+    value = sys::IniReadString(settings, "Settings", "LangId", "");
+  }
   return LangIdFrom(value, sys::SystemLocale());
 }
 
 std::string GetLangFilePath() {
   const std::string exe = sys::ExecutablePath();
-  if (exe.empty()) return "";
+  if (exe.empty()) {
+    return "";
+  }
   const std::string path = InFolder(sys::FolderOf(exe), kLangFileName);
   return sys::FileExists(path) ? path : "";
 }
 
 std::string GetLangText(std::string_view section, std::string_view key, std::string_view def) {
   const std::string path = GetLangFilePath();
-  if (path.empty()) return "";
+  if (path.empty()) {
+    return "";
+  }
   const sys::IniFile file(path);
   return GetLangTextOpen(file, section, key, def);
 }
 
 std::string GetLangTextOpen(const sys::IniFile& file, std::string_view section,
                             std::string_view key, std::string_view def) {
-  if (!file.Exists()) return "";
+  if (!file.Exists()) {
+    return "";
+  }
   return ShownText(file.ReadString(section, key, def));
 }
 
 void ApplyFormLanguage(ui::TForm& form, std::string_view part) {
   const std::string langId = GetLangId();
   const std::string path = GetLangFilePath();
-  if (path.empty()) return;
+  if (path.empty()) {
+    return;
+  }
   const sys::IniFile file(path);
   ApplyFormLanguage(form, part, file, langId);
 }
 
 void ApplyFormLanguage(ui::TForm& form, std::string_view part, const sys::IniFile& file,
                        std::string_view langId) {
-  if (!file.Exists()) return;
+  if (!file.Exists()) {
+    return;
+  }
   // The caption is set even when the key is missing: the dialog then has none.
   form.Caption = GetLangTextOpen(file, langId, "Frm_" + std::string(part) + "Edt_Name", "");
   for (ui::TComponent* component : form.Components()) {
@@ -122,7 +148,9 @@ void ApplyFormLanguage(ui::TForm& form, std::string_view part, const sys::IniFil
 }
 
 void ApplyFontRule(ui::TForm& form, std::string_view langId) {
-  if (langId != "EN") return;
+  if (langId != "EN") {
+    return;
+  }
   ui::TFont font = form.Font();
   font.Name = sys::Utf8ToGbk("宋体");
   font.Size = 10;

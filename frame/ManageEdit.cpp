@@ -9,14 +9,18 @@
 namespace frame {
 
 std::string ReadTextParam(const char* text, std::size_t maxBytes) {
-  if (text == nullptr) return "";
+  if (text == nullptr) {
+    return "";
+  }
   const std::size_t length = ::strnlen(text, maxBytes);
   std::string_view read(text, length);
   // Stopped by the limit inside a double-byte character: its lead byte alone is no
   // character, so it is left out.
   if (length == maxBytes && length > 0) {
     std::size_t pos = 0;
-    while (pos + 1 < length) pos += GbkCharLength(read, pos);
+    while (pos + 1 < length) {
+      pos += GbkCharLength(read, pos);
+    }
     if (pos == length - 1 && IsGbkLeadByte(static_cast<unsigned char>(read[pos]))) {
       read = read.substr(0, pos);
     }
@@ -38,11 +42,15 @@ EntryArgs ReadEntryArgs(const DialogEntrySpec& spec, HWND_T shellWnd, const char
 }
 
 void DialogEntryCall::ClearResult() {
-  if (result_ != nullptr) *result_ = kZeroShellResult;
+  if (result_ != nullptr) {
+    *result_ = kZeroShellResult;
+  }
 }
 
 void DialogEntryCall::SetResult(const TShellResult& result) {
-  if (result_ == nullptr) return;
+  if (result_ == nullptr) {
+    return;
+  }
   result_->Code = result.Code;
   CopyToField(result_->Text, FieldText(result.Text));
 }

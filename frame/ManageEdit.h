@@ -75,7 +75,9 @@ using DialogOutcome = std::optional<TShellResult>;
 
 // The dialog's result when modalResult is OK, else nothing.
 inline DialogOutcome OutcomeOf(int modalResult, const TShellResult& dialogResult) {
-  if (modalResult == ui::mrOk) return dialogResult;
+  if (modalResult == ui::mrOk) {
+    return dialogResult;
+  }
   return std::nullopt;
 }
 
@@ -94,12 +96,18 @@ void RunDialogEntry(const DialogEntrySpec& spec, TShellResult* result, HWND_T sh
                     const char* key, const char* extra, Steps&& steps) {
   ui::OwnerWindowScope owner(shellWnd);
   std::optional<FunctionCacheScope> cache;
-  if (spec.UseFunctionCache) cache.emplace();
+  if (spec.UseFunctionCache) {
+    cache.emplace();
+  }
   DialogEntryCall call(result,
                        ReadEntryArgs(spec, shellWnd, corpNo, userNo, functionId, key, extra));
-  if (spec.ClearResultFirst) call.ClearResult();
+  if (spec.ClearResultFirst) {
+    call.ClearResult();
+  }
   const DialogOutcome outcome = std::forward<Steps>(steps)(call);
-  if (outcome) call.SetResult(*outcome);
+  if (outcome) {
+    call.SetResult(*outcome);
+  }
 }
 
 }  // namespace frame

@@ -40,7 +40,9 @@ class FieldReader {
 // Sends a property command; the first row of the answer, or nothing on failure.
 bool ReadRecord(HWND_T window, const std::string& command, std::string& row) {
   std::string answer;
-  if (HostCommand(window, kChannelMain, command, answer, kReadBufferSize) != 0) return false;
+  if (HostCommand(window, kChannelMain, command, answer, kReadBufferSize) != 0) {
+    return false;
+  }
   row = GetRow(answer, 1);
   return true;
 }
@@ -69,7 +71,9 @@ std::string Num(std::int32_t n) {
 TUserRec GetUserRec(HWND_T window, std::string_view userId) {
   TUserRec rec;
   std::string row;
-  if (!ReadRecord(window, "MN_GetPropOfUser " + Quoted(userId), row)) return rec;
+  if (!ReadRecord(window, "MN_GetPropOfUser " + Quoted(userId), row)) {
+    return rec;
+  }
   FieldReader f(std::move(row));
   rec.UserId = f.Text(kUserIdLen);
   rec.CorpId = f.Text(kCorpIdLen);
@@ -120,7 +124,9 @@ TCustomerRec GetCustomerRec(HWND_T window, std::string_view corpId, std::string_
 TCustAcRec GetCustAcRec(HWND_T window, std::int32_t acId) {
   TCustAcRec rec;
   std::string row;
-  if (!ReadRecord(window, "MN_GetPropOfCustAc " + Num(acId), row)) return rec;
+  if (!ReadRecord(window, "MN_GetPropOfCustAc " + Num(acId), row)) {
+    return rec;
+  }
   FieldReader f(std::move(row));
   rec.AcId = f.Int();
   rec.CustId = f.Text(kCustIdLen);

@@ -41,7 +41,9 @@ bool IsCacheLine(std::string_view line) {
 
 // The cached answer of command, when the loaded cache holds it.
 std::optional<std::string> CachedAnswer(const std::string& command) {
-  if (!gFunctionCache) return std::nullopt;
+  if (!gFunctionCache) {
+    return std::nullopt;
+  }
   for (const std::string& line : *gFunctionCache) {
     if (line.size() > command.size() && line[command.size()] == '=' &&
         line.compare(0, command.size(), command) == 0) {
@@ -57,10 +59,14 @@ std::optional<std::string> CachedAnswer(const std::string& command) {
 class CacheHandOver {
  public:
   CacheHandOver() : loaded_(FunctionCacheLoaded()) {
-    if (loaded_) SaveFunctionCache();
+    if (loaded_) {
+      SaveFunctionCache();
+    }
   }
   ~CacheHandOver() {
-    if (loaded_) LoadFunctionCache();
+    if (loaded_) {
+      LoadFunctionCache();
+    }
   }
   CacheHandOver(const CacheHandOver&) = delete;
   CacheHandOver& operator=(const CacheHandOver&) = delete;
@@ -131,8 +137,12 @@ TShellFunction LookupFunction(HWND_T window, std::int32_t functionId, std::int32
   std::optional<std::string> answer = CachedAnswer(command);
   if (!answer) {
     std::string text;
-    if (HostCommand(window, kChannelMain, command, text, kFunctionBufferSize) != 0) return rec;
-    if (gFunctionCache) gFunctionCache->push_back(command + "=" + text);
+    if (HostCommand(window, kChannelMain, command, text, kFunctionBufferSize) != 0) {
+      return rec;
+    }
+    if (gFunctionCache) {
+      gFunctionCache->push_back(command + "=" + text);
+    }
     answer = std::move(text);
   }
   // One row of four fields; a row end after it is not part of the last field.
@@ -147,15 +157,23 @@ TShellFunction LookupFunction(HWND_T window, std::int32_t functionId, std::int32
 }
 
 void LoadFunctionCache() {
-  if (!gFunctionCache) gFunctionCache.emplace();
+  if (!gFunctionCache) {
+    gFunctionCache.emplace();
+  }
   std::vector<std::string> lines;
   try {
     const std::string path = CacheFilePath();
-    if (!sys::FileExists(path)) return;
+    if (!sys::FileExists(path)) {
+      return;
+    }
     const std::string bytes = sys::ReadFileBytes(path, kCacheFileLimit + 1);
-    if (bytes.size() > kCacheFileLimit) return;
+    if (bytes.size() > kCacheFileLimit) {
+      return;
+    }
     for (const std::string& line : sys::SplitLines(bytes)) {
-      if (IsCacheLine(line)) lines.push_back(DecodeNewlines(line));
+      if (IsCacheLine(line)) {
+        lines.push_back(DecodeNewlines(line));
+      }
     }
   } catch (const std::exception&) {
     // An unreadable cache is no cache: the lookups ask the host.
@@ -165,11 +183,15 @@ void LoadFunctionCache() {
 }
 
 void SaveFunctionCache() noexcept {
-  if (!gFunctionCache) return;
+  if (!gFunctionCache) {
+    return;
+  }
   std::vector<std::string> lines = std::move(*gFunctionCache);
   gFunctionCache.reset();
   try {
-    for (std::string& line : lines) line = EncodeNewlines(line);
+    for (std::string& line : lines) {
+      line = EncodeNewlines(line);
+    }
     sys::WriteLines(CacheFilePath(), lines);
   } catch (...) {
     // Losing the cache costs lookups, nothing else; the call that saves it goes on.
@@ -181,27 +203,37 @@ bool FunctionCacheLoaded() {
 }
 
 LoadedLibrary::LoadedLibrary(const std::string& name) : handle_(sys::LoadLibrary(name)) {
-  if (handle_ == nullptr) throw std::runtime_error("LoadLibrary " + name + " Fail");
+  if (handle_ == nullptr) {
+    throw std::runtime_error("LoadLibrary " + name + " Fail");
+  }
 }
 
 LoadedLibrary::~LoadedLibrary() {
-  if (handle_ != nullptr) sys::FreeLibrary(handle_);
+  if (handle_ != nullptr) {
+    sys::FreeLibrary(handle_);
+  }
 }
 
 TShellEntry LoadedLibrary::Entry(const std::string& name) const {
   void* proc = sys::GetProcAddress(handle_, name);
-  if (proc == nullptr) throw std::runtime_error("GetProcAddress " + name + " Fail");
+  if (proc == nullptr) {
+    throw std::runtime_error("GetProcAddress " + name + " Fail");
+  }
   return reinterpret_cast<TShellEntry>(proc);
 }
 
 void CallShellFunction(HWND_T window, std::int32_t functionId, std::string_view corpNo,
                        std::string_view userNo, std::string_view key, std::string_view extra,
                        TShellResult* result) {
-  if (result != nullptr) *result = kZeroShellResult;
+  if (result != nullptr) {
+    *result = kZeroShellResult;
+  }
   const TShellFunction function = LookupFunction(window, functionId, 0);
   const std::string library = Trim(FieldText(function.LibraryName));
   const std::string entryName = Trim(FieldText(function.EntryName));
-  if (library.empty() || entryName.empty()) return;
+  if (library.empty() || entryName.empty()) {
+    return;
+  }
 
   LoadedLibrary module(library);
   CacheHandOver handOver;
