@@ -1,0 +1,86 @@
+#include "SampleForm.h"
+
+#include "sys/CodePage.h"
+
+namespace ui_test {
+
+using namespace ui;
+
+std::string Gbk(const char* utf8) {
+  return sys::Utf8ToGbk(utf8);
+}
+
+TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
+  Caption = Gbk("样例");
+  NameEdt = Create<TEdit>(this, this, "NameEdt");
+  NoteMmo = Create<TMemo>(this, this, "NoteMmo");
+  InfoGrp = Create<TGroupBox>(this, this, "InfoGrp");
+  CityEdt = Create<TEdit>(this, InfoGrp, "CityEdt");
+  StatusCmb = Create<TComboBox>(this, InfoGrp, "StatusCmb");
+  StatusCmb->Style = csDropDownList;
+  StatusCmb->Items = {"0:deleted", "1:waiting", "2:in use"};
+  KindCmb = Create<TComboBox>(this, this, "KindCmb");
+  KindCmb->Items = {"A", "B", "D"};
+  ActiveCkb = Create<TCheckBox>(this, this, "ActiveCkb");
+  OrderLbx = Create<TListBox>(this, this, "OrderLbx");
+  OrderLbx->Items = {"K1", "K2", "K3", "K4", "K5"};
+  RightClb = Create<TCheckListBox>(this, this, "RightClb");
+  RightClb->SetItems({"query", "add", "modify"});
+  MainDirTrv = Create<TTreeView>(this, this, "MainDirTrv");
+  FolderLsv = Create<TListView>(this, this, "FolderLsv");
+  FilenameEdt = Create<TFileNameEdit>(this, this, "FilenameEdt");
+  FilenameEdt->Filter = "Text files (*.txt)|*.txt";
+  ListPmn = Create<TPopupMenu>(this, nullptr, "ListPmn");
+  NewMit = Create<TMenuItem>(this, nullptr, "NewMit", ListPmn);
+  NewMit->Caption = "New";
+  FolderLsv->PopupMenu = ListPmn;
+  UpdateBtn = Create<TButton>(this, this, "UpdateBtn");
+  UpdateBtn->Caption = Gbk("保存");
+  UpdateBtn->Default = true;
+  CancelBtn = Create<TButton>(this, this, "CancelBtn");
+  CancelBtn->Cancel = true;
+  CancelBtn->ModalResult = mrCancel;
+
+  auto notify = [this](const char* event) {
+    return [this, event](TComponent* sender) { Log.push_back(sender->Name + "." + event); };
+  };
+  for (TWinControl* c :
+       std::vector<TWinControl*>{NameEdt, NoteMmo, InfoGrp, CityEdt, StatusCmb, KindCmb, ActiveCkb,
+                                 OrderLbx, RightClb, MainDirTrv, FolderLsv, UpdateBtn, CancelBtn}) {
+    c->OnEnter = notify("enter");
+    c->OnExit = notify("exit");
+    c->OnClick = notify("click");
+    c->OnKeyDown = [this](TComponent* s, std::uint16_t& key, TShiftState) {
+      Log.push_back(s->Name + ".keydown " + std::to_string(key));
+    };
+    c->OnKeyPress = [this](TComponent* s, char& key) {
+      Log.push_back(s->Name + ".keypress " + std::to_string(static_cast<unsigned char>(key)));
+    };
+    c->OnKeyUp = [this](TComponent* s, std::uint16_t& key, TShiftState) {
+      Log.push_back(s->Name + ".keyup " + std::to_string(key));
+    };
+  }
+  NameEdt->OnChange = notify("change");
+  NoteMmo->OnChange = notify("change");
+  CityEdt->OnChange = notify("change");
+  StatusCmb->OnChange = notify("change");
+  KindCmb->OnChange = notify("change");
+  RightClb->OnClickCheck = notify("clickcheck");
+  NewMit->OnClick = notify("click");
+  OnCloseQuery = [this](TComponent*, bool& canClose) {
+    Log.push_back("closequery");
+    canClose = AllowClose;
+  };
+}
+
+void HeadlessTest::SetUp() {
+  auto platform = std::make_unique<HeadlessPlatform>();
+  platform_ = platform.get();
+  previous_ = InstallPlatform(std::move(platform));
+}
+
+void HeadlessTest::TearDown() {
+  InstallPlatform(std::move(previous_));
+}
+
+}  // namespace ui_test

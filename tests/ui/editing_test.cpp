@@ -1,0 +1,265 @@
+// Typing, caret and selection, Backspace and Delete, paste, maximum length and the
+// memo's lines, as an edit control does them.
+#include <gtest/gtest.h>
+
+#include "SampleForm.h"
+#include "ui/Input.h"
+
+namespace ui_test {
+namespace {
+
+using namespace ui;
+using Strings = std::vector<std::string>;
+
+class EditingTest : public HeadlessTest {
+ protected:
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    form.BeginModal();
+    form.Log.clear();
+  }
+  TSampleFrm form;
+};
+
+TEST_F(EditingTest, TypingIsKeyDownKeyPressChangeKeyUp) {
+  TypeText(*form.NameEdt, "aB");
+  EXPECT_EQ(form.NameEdt->Text(), "aB");
+  EXPECT_EQ(form.NameEdt->SelStart(), 2);
+  EXPECT_EQ(form.Log, (Strings{"NameEdt.keydown 65", "NameEdt.keypress 97", "NameEdt.change",
+                               "NameEdt.keyup 65", "NameEdt.keydown 66", "NameEdt.keypress 66",
+                               "NameEdt.change", "NameEdt.keyup 66"}));
+}
+
+TEST_F(EditingTest, DoubleByteCharacterComesFromTheInputMethodWhole) {
+  TypeText(*form.NameEdt, Gbk("中"));
+  EXPECT_EQ(form.NameEdt->Text(), Gbk("中"));
+  EXPECT_EQ(form.Log, (Strings{"NameEdt.keydown 229", "NameEdt.change", "NameEdt.keyup 229"}));
+}
+
+struct TypingCase {
+  const char* text;  // UTF-8
+  int selStart, selLength;
+  const char* typed;
+  const char* expected;
+  int caret;
+};
+
+TEST_F(EditingTest, TypingReplacesTheSelectionAndKeepsDoubleByteCharactersWhole) {
+  const TypingCase cases[] = {
+      {"abcd", 2, 0, "X", "abXcd", 3}, {"abcd", 1, 2, "X", "aXd", 2},
+      {"abcd", 9, 0, "X", "abcdX", 5},  // caret past the end stays at the end
+      {"中文", 3, 0, "a", "中a文", 3},  // inside a character: before it
+      {"中文", 1, 2, "x", "x文", 1},    // selection edges move to character starts
+      {"a中文", 1, 4, "汉", "a汉", 3},
+  };
+  for (const auto& c : cases) {
+    form.NameEdt->SetText(Gbk(c.text));
+    form.NameEdt->Select(c.selStart, c.selLength);
+    TypeText(*form.NameEdt, Gbk(c.typed));
+    EXPECT_EQ(form.NameEdt->Text(), Gbk(c.expected)) << c.text << " + " << c.typed;
+    EXPECT_EQ(form.NameEdt->SelStart(), c.caret) << c.text << " + " << c.typed;
+  }
+}
+
+struct DeleteCase {
+  bool memo;
+  const char* text;
+  int caret;
+  std::uint16_t key;
+  const char* expected;
+  int caretAfter;
+};
+
+TEST_F(EditingTest, BackspaceAndDeleteRemoveWholeCharactersAndLineBreaks) {
+  const DeleteCase cases[] = {
+      {false, "中文", 4, vk::Back, "中", 2},    {false, "中文", 0, vk::Delete, "文", 0},
+      {false, "a中b", 3, vk::Back, "ab", 1},    {false, "ab", 0, vk::Back, "ab", 0},
+      {false, "ab", 2, vk::Delete, "ab", 2},    {true, "a\r\nb", 3, vk::Back, "ab", 1},
+      {true, "a\r\nb", 1, vk::Delete, "ab", 1},
+  };
+  for (const auto& c : cases) {
+    TCustomEdit* edit = c.memo ? static_cast<TCustomEdit*>(form.NoteMmo) : form.NameEdt;
+    edit->SetText(Gbk(c.text));
+    edit->SetSelStart(c.caret);
+    FocusByOperator(*edit);
+    form.Log.clear();
+    PressKey(*edit, c.key);
+    EXPECT_EQ(edit->Text(), Gbk(c.expected)) << c.text << " key " << c.key;
+    EXPECT_EQ(edit->SelStart(), c.caretAfter) << c.text << " key " << c.key;
+    bool changed = std::string(c.text) != c.expected;
+    std::string name = edit->Name;
+    Strings expected{name + ".keydown " + std::to_string(c.key)};
+    if (changed) expected.push_back(name + ".change");  // no key press in between
+    expected.push_back(name + ".keyup " + std::to_string(c.key));
+    EXPECT_EQ(form.Log, expected) << c.text << " key " << c.key;
+  }
+}
+
+TEST_F(EditingTest, BackspaceRemovesTheSelection) {
+  form.NameEdt->SetText("abcdef");
+  form.NameEdt->Select(1, 3);
+  PressKey(*form.NameEdt, vk::Back);
+  EXPECT_EQ(form.NameEdt->Text(), "aef");
+  EXPECT_EQ(form.NameEdt->SelStart(), 1);
+}
+
+TEST_F(EditingTest, KeyPressMayChangeOrSwallowTheCharacter) {
+  form.NameEdt->OnKeyPress = [](TComponent*, char& key) {
+    if (key >= '0' && key <= '9') key = 0;
+    if (key >= 'a' && key <= 'z') key = static_cast<char>(key - 32);
+  };
+  int changes = 0;
+  form.NameEdt->OnChange = [&](TComponent*) { ++changes; };
+  TypeText(*form.NameEdt, "a1b");
+  EXPECT_EQ(form.NameEdt->Text(), "AB");
+  EXPECT_EQ(changes, 2);
+}
+
+TEST_F(EditingTest, KeyDownClearingTheKeyConsumesIt) {
+  form.NameEdt->OnKeyDown = [](TComponent*, std::uint16_t& key, TShiftState) {
+    if (key == vk::Back || key == 'A') key = 0;
+  };
+  form.NameEdt->SetText("xy");
+  form.NameEdt->SetSelStart(2);
+  form.Log.clear();
+  TypeText(*form.NameEdt, "ab");
+  PressKey(*form.NameEdt, vk::Back);
+  EXPECT_EQ(form.NameEdt->Text(), "xyb");
+}
+
+TEST_F(EditingTest, MaximumLengthStopsTypingAndCutsPastesBeforeACharacter) {
+  form.NameEdt->SetMaxLength(5);
+  TypeText(*form.NameEdt, Gbk("abc中文"));
+  EXPECT_EQ(form.NameEdt->Text(), Gbk("abc中"));
+  form.Log.clear();
+  TypeText(*form.NameEdt, "z");
+  EXPECT_EQ(form.NameEdt->Text(), Gbk("abc中"));
+  EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "NameEdt.change"), 0);
+
+  form.NameEdt->SetText("abc");
+  form.NameEdt->SetSelStart(3);
+  PasteText(*form.NameEdt, Gbk("d中e"));
+  EXPECT_EQ(form.NameEdt->Text(), "abcd");
+
+  // Code may still set a longer text, as the platform's edit allows.
+  form.NameEdt->SetText("0123456789");
+  EXPECT_EQ(form.NameEdt->Text(), "0123456789");
+}
+
+TEST_F(EditingTest, PasteIsOneKeyPressAndOneChange) {
+  form.NameEdt->SetText("ad");
+  form.NameEdt->SetSelStart(1);
+  form.Log.clear();
+  PasteText(*form.NameEdt, "bc");
+  EXPECT_EQ(form.NameEdt->Text(), "abcd");
+  EXPECT_EQ(form.NameEdt->SelStart(), 3);
+  EXPECT_EQ(form.Log, (Strings{"NameEdt.keydown 86", "NameEdt.keypress 22", "NameEdt.change",
+                               "NameEdt.keyup 86"}));
+}
+
+TEST_F(EditingTest, PastedLineBreaksFollowTheKindOfEdit) {
+  PasteText(*form.NameEdt, "one\r\ntwo");
+  EXPECT_EQ(form.NameEdt->Text(), "one");
+  PasteText(*form.NoteMmo, "one\ntwo\rthree");
+  EXPECT_EQ(form.NoteMmo->Text(), "one\r\ntwo\r\nthree");
+  EXPECT_EQ(form.NoteMmo->Lines(), (Strings{"one", "two", "three"}));
+}
+
+TEST_F(EditingTest, ReadOnlyEditSeesKeysButDoesNotChange) {
+  form.NameEdt->ReadOnly = true;
+  TypeText(*form.NameEdt, "a");
+  PasteText(*form.NameEdt, "b");
+  EXPECT_EQ(form.NameEdt->Text(), "");
+  EXPECT_EQ(form.Log, (Strings{"NameEdt.keydown 65", "NameEdt.keypress 97", "NameEdt.keyup 65",
+                               "NameEdt.keydown 86", "NameEdt.keypress 22", "NameEdt.keyup 86"}));
+}
+
+TEST_F(EditingTest, MemoLinesDoNotCountATrailingEmptyLine) {
+  struct {
+    const char* text;
+    Strings lines;
+  } cases[] = {
+      {"", {}}, {"a", {"a"}}, {"a\r\n", {"a"}}, {"a\r\n\r\n", {"a", ""}}, {"a\r\nb", {"a", "b"}}};
+  for (const auto& c : cases) {
+    form.NoteMmo->SetText(c.text);
+    EXPECT_EQ(form.NoteMmo->Lines(), c.lines) << c.text;
+  }
+  form.NoteMmo->SetLines({"x", "y", "z"});
+  form.NoteMmo->DeleteLine(1);
+  form.NoteMmo->AddLine("w");
+  EXPECT_EQ(form.NoteMmo->Text(), "x\r\nz\r\nw");
+}
+
+TEST_F(EditingTest, EnterInAMemoThatWantsReturnsBreaksTheLine) {
+  TypeText(*form.NoteMmo, "ab");
+  form.NoteMmo->SetSelStart(1);
+  PressKey(*form.NoteMmo, vk::Return);
+  EXPECT_EQ(form.NoteMmo->Text(), "a\r\nb");
+  EXPECT_EQ(form.NoteMmo->SelStart(), 3);
+  EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "UpdateBtn.click"), 0);
+
+  // Without WantReturns the default button takes Enter.
+  form.NoteMmo->WantReturns = false;
+  PressKey(*form.NoteMmo, vk::Return);
+  EXPECT_EQ(form.NoteMmo->Text(), "a\r\nb");
+  EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "UpdateBtn.click"), 1);
+}
+
+TEST_F(EditingTest, CaretKeysMoveOverWholeCharactersAndLines) {
+  form.NameEdt->SetText(Gbk("a中b"));
+  form.NameEdt->SetSelStart(1);
+  PressKey(*form.NameEdt, vk::Right);
+  EXPECT_EQ(form.NameEdt->SelStart(), 3);
+  PressKey(*form.NameEdt, vk::Left);
+  PressKey(*form.NameEdt, vk::Left);
+  EXPECT_EQ(form.NameEdt->SelStart(), 0);
+  PressKey(*form.NameEdt, vk::End);
+  EXPECT_EQ(form.NameEdt->SelStart(), 4);
+
+  form.NoteMmo->SetText("abcd\r\nxy\r\nlast");
+  form.NoteMmo->SetSelStart(3);
+  PressKey(*form.NoteMmo, vk::Down);  // column 3 is beyond "xy": end of that line
+  EXPECT_EQ(form.NoteMmo->SelStart(), 8);
+  PressKey(*form.NoteMmo, vk::Down);
+  EXPECT_EQ(form.NoteMmo->SelStart(), 12);
+  PressKey(*form.NoteMmo, vk::Home);
+  EXPECT_EQ(form.NoteMmo->SelStart(), 10);
+  PressKey(*form.NoteMmo, vk::Up);
+  EXPECT_EQ(form.NoteMmo->SelStart(), 6);
+}
+
+TEST_F(EditingTest, ChangeOverrideSeesEveryChangeBeforeHandlersAndMayUndoIt) {
+  // A derived edit that refuses digits by putting the old text back, as the restricted
+  // edits of the dialogs do.
+  class TNoDigitsEdit : public TEdit {
+   public:
+    using TEdit::TEdit;
+    std::string saved;
+    int savedCaret = 0;
+    void KeyDown(std::uint16_t& key, TShiftState shift) override {
+      saved = Text();
+      savedCaret = SelStart();
+      TEdit::KeyDown(key, shift);
+    }
+
+   protected:
+    void Change() override {
+      if (Text().find_first_of("0123456789") != std::string::npos) {
+        SetText(saved);
+        SetSelStart(savedCaret);
+        return;
+      }
+      TEdit::Change();
+    }
+  };
+  auto* edit = Create<TNoDigitsEdit>(&form, &form, "PlainEdt");
+  int changes = 0;
+  edit->OnChange = [&](TComponent*) { ++changes; };
+  TypeText(*edit, "ab1c");
+  EXPECT_EQ(edit->Text(), "abc");
+  EXPECT_EQ(edit->SelStart(), 3);
+  EXPECT_EQ(changes, 4);  // a, b, the restore, c
+}
+
+}  // namespace
+}  // namespace ui_test

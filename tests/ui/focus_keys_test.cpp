@@ -1,0 +1,155 @@
+// Focus moves with their exit and enter events, tab order, and the keys that the form
+// takes before the focused control: Enter, Escape and Tab.
+#include <gtest/gtest.h>
+
+#include "SampleForm.h"
+#include "ui/Input.h"
+
+namespace ui_test {
+namespace {
+
+using namespace ui;
+using Strings = std::vector<std::string>;
+
+class FocusKeysTest : public HeadlessTest {
+ protected:
+  TSampleFrm form;
+};
+
+TEST_F(FocusKeysTest, ShowingTheFormFocusesTheActiveControlOrTheFirstInTabOrder) {
+  form.BeginModal();
+  EXPECT_EQ(form.ActiveControl(), form.NameEdt);
+  EXPECT_EQ(form.Log, (Strings{"NameEdt.enter"}));
+
+  TSampleFrm second;
+  second.SetActiveControl(second.CityEdt);  // before showing: no events yet
+  EXPECT_TRUE(second.Log.empty());
+  second.BeginModal();
+  EXPECT_EQ(second.Log, (Strings{"InfoGrp.enter", "CityEdt.enter"}));
+}
+
+TEST_F(FocusKeysTest, ExitAndEnterRunThroughTheContainersTheFocusCrosses) {
+  form.BeginModal();
+  struct Step {
+    TWinControl* target;
+    Strings events;
+  } steps[] = {
+      {form.CityEdt, {"NameEdt.exit", "InfoGrp.enter", "CityEdt.enter"}},
+      {form.StatusCmb, {"CityEdt.exit", "StatusCmb.enter"}},
+      {form.KindCmb, {"StatusCmb.exit", "InfoGrp.exit", "KindCmb.enter"}},
+      {form.KindCmb, {}},
+  };
+  for (const auto& step : steps) {
+    form.Log.clear();
+    FocusByOperator(*step.target);
+    EXPECT_EQ(form.Log, step.events) << step.target->Name;
+    EXPECT_EQ(form.ActiveControl(), step.target);
+  }
+}
+
+TEST_F(FocusKeysTest, AnExitHandlerThatKeepsTheFocusWins) {
+  form.BeginModal();
+  form.NameEdt->OnExit = [&](TComponent*) {
+    form.Log.push_back("NameEdt.exit");
+    form.NameEdt->SetFocus();
+  };
+  form.Log.clear();
+  ClickControl(*form.UpdateBtn);  // the mouse would focus the button first
+  EXPECT_EQ(form.ActiveControl(), form.NameEdt);
+  EXPECT_EQ(form.Log, (Strings{"NameEdt.exit"}));  // no enter, and no click
+}
+
+TEST_F(FocusKeysTest, TabFollowsTabOrderSkippingWhatCannotTakeTheFocus) {
+  form.BeginModal();
+  form.NoteMmo->TabOrder = 20;  // now after everything else of the form
+  form.KindCmb->Enabled = false;
+  form.StatusCmb->Visible = false;
+  std::vector<std::string> visited;
+  for (int i = 0; i < 11; ++i) {
+    PressKey(*form.ActiveControl(), vk::Tab);
+    visited.push_back(form.ActiveControl()->Name);
+  }
+  EXPECT_EQ(visited,
+            (Strings{"CityEdt", "ActiveCkb", "OrderLbx", "RightClb", "MainDirTrv", "FolderLsv",
+                     "FilenameEdt", "UpdateBtn", "CancelBtn", "NoteMmo", "NameEdt"}));
+  PressKey(*form.NameEdt, vk::Tab, ssShift);
+  EXPECT_EQ(form.ActiveControl(), form.NoteMmo);
+}
+
+TEST_F(FocusKeysTest, ArrowKeyHandlerMovesTheFocusAndConsumesTheKey) {
+  form.BeginModal();
+  form.NameEdt->OnKeyDown = [&](TComponent*, std::uint16_t& key, TShiftState) {
+    if (key == vk::Down || key == vk::Return) {
+      form.SelectNext(form.NameEdt, true);
+      key = 0;
+    }
+  };
+  form.UpdateBtn->Enabled = false;  // no default button: Enter reaches the edit
+  form.Log.clear();
+  PressKey(*form.NameEdt, vk::Down);
+  EXPECT_EQ(form.ActiveControl(), form.NoteMmo);
+  PressKey(*form.NameEdt, vk::Return);
+  EXPECT_EQ(form.ActiveControl(), form.NoteMmo);
+  EXPECT_EQ(form.NoteMmo->Text(), "");
+  // The key is released over the control that has the focus by then.
+  EXPECT_EQ(form.Log,
+            (Strings{"NameEdt.exit", "NoteMmo.enter", "NoteMmo.keyup 40", "NoteMmo.exit",
+                     "NameEdt.enter", "NameEdt.exit", "NoteMmo.enter", "NoteMmo.keyup 13"}));
+}
+
+struct DialogKeyCase {
+  const char* name;
+  std::uint16_t key;
+  bool defaultEnabled, cancelEnabled;
+  Strings log;
+  int modalResult;
+};
+
+TEST_F(FocusKeysTest, EnterAndEscapeGoToTheDefaultAndCancelButtonsFirst) {
+  const DialogKeyCase cases[] = {
+      {"enter clicks default", vk::Return, true, true, {"UpdateBtn.click"}, mrNone},
+      {"escape clicks cancel", vk::Escape, true, true, {"CancelBtn.click"}, mrCancel},
+      {"enter without default",
+       vk::Return,
+       false,
+       true,
+       {"NameEdt.keydown 13", "NameEdt.keypress 13", "NameEdt.keyup 13"},
+       mrNone},
+      {"escape without cancel",
+       vk::Escape,
+       true,
+       false,
+       {"NameEdt.keydown 27", "NameEdt.keypress 27", "NameEdt.keyup 27"},
+       mrNone},
+  };
+  for (const auto& c : cases) {
+    TSampleFrm f;
+    f.BeginModal();
+    f.UpdateBtn->Enabled = c.defaultEnabled;
+    f.CancelBtn->Visible = c.cancelEnabled;
+    f.Log.clear();
+    PressKey(*f.NameEdt, c.key);
+    EXPECT_EQ(f.Log, c.log) << c.name;
+    EXPECT_EQ(f.ModalResult, c.modalResult) << c.name;
+    EXPECT_EQ(f.NameEdt->Text(), "") << c.name;
+  }
+}
+
+TEST_F(FocusKeysTest, KeyPreviewLetsTheFormSeeKeysFirst) {
+  form.BeginModal();
+  form.KeyPreview = true;
+  form.OnKeyDown = [&](TComponent*, std::uint16_t& key, TShiftState) {
+    if (key == vk::F2) {
+      form.Log.push_back("form.F2");
+      key = 0;
+    }
+  };
+  form.Log.clear();
+  PressKey(*form.NameEdt, vk::F2);
+  PressKey(*form.NameEdt, vk::F1);
+  EXPECT_EQ(form.Log,
+            (Strings{"form.F2", "NameEdt.keyup 113", "NameEdt.keydown 112", "NameEdt.keyup 112"}));
+}
+
+}  // namespace
+}  // namespace ui_test

@@ -1,0 +1,155 @@
+// Tree outlines, list-box drag and drop, and list views.
+#include <gtest/gtest.h>
+
+#include "SampleForm.h"
+#include "ui/Input.h"
+
+namespace ui_test {
+namespace {
+
+using namespace ui;
+using Strings = std::vector<std::string>;
+
+// Node texts with their levels in tree order, as "level:text".
+Strings Outline(const TTreeView& tree) {
+  Strings out;
+  for (TTreeNode* node : tree.Nodes())
+    out.push_back(std::to_string(node->Level()) + ":" + node->Text);
+  return out;
+}
+
+TEST(TreeOutline, IndentationDecidesTheLevel) {
+  struct {
+    const char* outline;
+    Strings nodes;
+  } cases[] = {
+      {"1:A\n\t11:B\n\t12:C\n2:D", {"0:1:A", "1:11:B", "1:12:C", "0:2:D"}},
+      {"a\r\n b\r\n  c\r\n d\r\ne\r\n", {"0:a", "1:b", "2:c", "1:d", "0:e"}},
+      {"a\n\tb\n\t\tc\nd", {"0:a", "1:b", "2:c", "0:d"}},  // climbing two levels at once
+      {"a\n\n\t\nb", {"0:a", "0:b"}},                      // empty lines are skipped
+      {"\ta\n\tb", {"0:a", "0:b"}},                        // a first line one level in
+      {"", {}},
+  };
+  for (const auto& c : cases) {
+    TTreeView tree(nullptr, "Trv");
+    tree.LoadOutline(c.outline);
+    EXPECT_EQ(Outline(tree), c.nodes) << c.outline;
+  }
+  TTreeView tree(nullptr, "Trv");
+  tree.LoadOutline("a\n\tb\n\tc");
+  EXPECT_EQ(tree.Node(2)->Parent(), tree.Node(0));
+  EXPECT_EQ(tree.TopNodes().size(), 1u);
+}
+
+TEST(TreeOutline, ALineTwoLevelsTooDeepStopsTheLoadAndKeepsTheTree) {
+  TTreeView tree(nullptr, "Trv");
+  tree.LoadOutline("old\n\tkept");
+  tree.SetSelected(tree.Node(1));
+  try {
+    tree.LoadOutline("a\n\tb\n\t\t\tdeep");
+    FAIL() << "no error";
+  } catch (const EOutlineError& e) {
+    EXPECT_STREQ(e.what(), "Invalid level (3) for item \"deep\"");
+  }
+  EXPECT_EQ(Outline(tree), (Strings{"0:old", "1:kept"}));
+  EXPECT_EQ(tree.Selected(), tree.Node(1));
+}
+
+// The account order dialog's rules: only the left button starts a drag, after the
+// threshold; a drop on an item swaps it with the selected one.
+class DragTest : public HeadlessTest {
+ protected:
+  void SetUp() override {
+    HeadlessTest::SetUp();
+    form.BeginModal();
+    auto* list = form.OrderLbx;
+    list->OnMouseDown = [this, list](TComponent*, TMouseButton button, TShiftState, int x, int y) {
+      if (button != mbLeft || list->ItemAtPos(x, y) < 0) return;
+      list->BeginDrag(false);
+      startedAtOnce = list->Dragging();
+    };
+    list->OnDragOver = [](TComponent*, TComponent*, int, int, TDragState, bool& accept) {
+      accept = true;
+    };
+    list->OnDragDrop = [this, list](TComponent*, TComponent* source, int x, int y) {
+      if (source != list) return;
+      int target = list->ItemAtPos(x, y);
+      int from = list->ItemIndex();
+      ++drops;
+      if (target < 0 || from < 0) return;
+      std::swap(list->Items[from], list->Items[target]);
+      list->SetItemIndex(target);
+    };
+  }
+  TSampleFrm form;
+  bool startedAtOnce = true;
+  int drops = 0;
+};
+
+TEST_F(DragTest, DropSwapsWithTheDraggedItem) {
+  struct {
+    int from, to;
+    TMouseButton button;
+    Strings order;
+    int selected;
+  } cases[] = {
+      {0, 3, mbLeft, {"K4", "K2", "K3", "K1", "K5"}, 3},
+      {0, 3, mbRight, {"K1", "K2", "K3", "K4", "K5"}, -1},
+      {1, -1, mbLeft, {"K1", "K2", "K3", "K4", "K5"}, 1},  // below the last item
+      {2, 2, mbLeft, {"K1", "K2", "K3", "K4", "K5"}, 2},
+  };
+  for (const auto& c : cases) {
+    form.OrderLbx->Items = {"K1", "K2", "K3", "K4", "K5"};
+    form.OrderLbx->SetItemIndex(-1);
+    DragItem(*form.OrderLbx, c.from, c.to, c.button);
+    EXPECT_EQ(form.OrderLbx->Items, c.order) << c.from << "->" << c.to;
+    EXPECT_EQ(form.OrderLbx->ItemIndex(), c.selected) << c.from << "->" << c.to;
+    EXPECT_FALSE(form.OrderLbx->Dragging());
+  }
+  EXPECT_FALSE(startedAtOnce);
+  EXPECT_EQ(drops, 3);  // the right button never dropped
+}
+
+TEST_F(DragTest, NoDragWithoutAHandlerThatStartsOne) {
+  form.OrderLbx->OnMouseDown = nullptr;
+  int mouseUps = 0;
+  form.OrderLbx->OnMouseUp = [&](TComponent*, TMouseButton, TShiftState, int, int) { ++mouseUps; };
+  DragItem(*form.OrderLbx, 0, 3);
+  EXPECT_EQ(drops, 0);
+  EXPECT_EQ(mouseUps, 1);
+  EXPECT_EQ(form.OrderLbx->Items[0], "K1");
+}
+
+TEST(ListBoxGeometry, ItemAtPosFindsItemsFromTheTopIndex) {
+  TListBox list(nullptr, "Lbx");
+  list.Items = {"a", "b", "c"};
+  list.ItemHeight = 16;
+  EXPECT_EQ(list.ItemAtPos(5, 0), 0);
+  EXPECT_EQ(list.ItemAtPos(5, 33), 2);
+  EXPECT_EQ(list.ItemAtPos(5, 48), -1);
+  EXPECT_EQ(list.ItemAtPos(5, 48, false), 3);
+  EXPECT_EQ(list.ItemAtPos(5, -1), -1);
+  list.TopIndex = 1;
+  EXPECT_EQ(list.ItemAtPos(5, 0), 1);
+  EXPECT_EQ(list.ItemAtPos(5, list.ItemCenterY(2)), 2);
+}
+
+TEST(ListView, SelectionSurvivesOnlyWhileTheRowExists) {
+  TListView view(nullptr, "Lsv");
+  view.Columns = {{"Id", 60, taLeftJustify}, {"Amount", 80, taRightJustify}};
+  view.BeginUpdate();
+  view.AddItem("1", {"10.00"});
+  view.AddItem("2", {"20.00"});
+  view.EndUpdate();
+  EXPECT_FALSE(view.Updating());
+  view.SetItemIndex(1);
+  ASSERT_NE(view.Selected(), nullptr);
+  EXPECT_EQ(view.Selected()->SubItems[0], "20.00");
+  view.Items.pop_back();
+  EXPECT_EQ(view.Selected(), nullptr);
+  view.SetItemIndex(5);
+  EXPECT_EQ(view.ItemIndex(), -1);
+}
+
+}  // namespace
+}  // namespace ui_test

@@ -1,0 +1,413 @@
+// The operator script and transcript of the headless platform: every action, every
+// kind of answer, script errors, the end of a script, nested forms, the environment.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "SampleForm.h"
+#include "ui/PlatformFactory.h"
+
+namespace ui_test {
+namespace {
+
+using namespace ui;
+using Strings = std::vector<std::string>;
+
+// The sample form with buttons that raise each kind of box, a nested form, printing,
+// an exception, and the account order dialog's drag rules on its list box.
+class TScriptFrm : public TSampleFrm {
+ public:
+  TScriptFrm() {
+    auto button = [this](const char* name, std::function<void()> onClick) {
+      auto* b = Create<TButton>(this, this, name);
+      b->OnClick = [onClick](TComponent*) { onClick(); };
+      return b;
+    };
+    button("AskBtn", [this] {
+      int r = CurrentPlatform().MessageBox(Gbk("提示"), Gbk("保存吗？"), MsgButtons::YesNo,
+                                           MsgIcon::Question);
+      Log.push_back(r == mrYes ? "yes" : "no");
+    });
+    button("OkCancelBtn", [] {
+      CurrentPlatform().MessageBox("Check", "Go on?", MsgButtons::OkCancel, MsgIcon::Warning);
+    });
+    button("InfoBtn", [] {
+      CurrentPlatform().MessageBox("Info", "Done", MsgButtons::Ok, MsgIcon::Information);
+    });
+    button("InputBtn", [this] {
+      std::string value = "def";
+      bool ok = CurrentPlatform().InputBox("Usage", "New text", value);
+      Log.push_back(ok ? "input " + value : "input cancel");
+    });
+    PrintDialog1 = Create<TPrintDialog>(this, nullptr, "PrintDialog1");
+    button("PrintBtn", [this] {
+      if (!PrintDialog1->Execute()) return;
+      PrinterCanvas& p = CurrentPlatform().Printer();
+      p.BeginDoc("Users");
+      p.SetFont("", 12);
+      p.TextOut(10, 20, Gbk("第1页"));
+      p.Line(65, 86, 715, 86);
+      p.NewPage();
+      p.TextOut(10, 20, Gbk("第2页"));
+      p.EndDoc();
+    });
+    button("NestBtn", [this] {
+      TSampleFrm inner;
+      int r = inner.ShowModal();
+      Log.push_back("inner " + std::to_string(r) + " " + inner.NameEdt->Text());
+    });
+    button("ThrowBtn", [] { throw std::runtime_error("broken"); });
+    button("LockedBtn", [] {})->Enabled = false;
+
+    MainDirTrv->LoadOutline("root\n\tchild");
+    FolderLsv->Columns = {{"Id", 60, taLeftJustify}, {"Amount", 80, taRightJustify}};
+    FolderLsv->AddItem("r0", {"a"});
+    FolderLsv->AddItem("r1", {"b"});
+    FolderLsv->OnDblClick = [this](TComponent*) { Log.push_back("FolderLsv.dblclick"); };
+
+    OrderLbx->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int x, int y) {
+      if (b == mbLeft && OrderLbx->ItemAtPos(x, y) >= 0) OrderLbx->BeginDrag(false);
+    };
+    OrderLbx->OnDragOver = [](TComponent*, TComponent*, int, int, TDragState, bool& accept) {
+      accept = true;
+    };
+    OrderLbx->OnDragDrop = [this](TComponent*, TComponent*, int x, int y) {
+      int to = OrderLbx->ItemAtPos(x, y), from = OrderLbx->ItemIndex();
+      if (to < 0 || from < 0) return;
+      std::swap(OrderLbx->Items[from], OrderLbx->Items[to]);
+      OrderLbx->SetItemIndex(to);
+    };
+  }
+  const char* ClassName() const override { return "TScriptFrm"; }
+  TPrintDialog* PrintDialog1;
+};
+
+class ScriptTest : public HeadlessTest {
+ protected:
+  // Runs script on a fresh form and returns its modal result.
+  int Run(const std::string& script) {
+    platform_->RunScript(script);
+    return form.ShowModal();
+  }
+  bool Logged(const std::string& entry) const {
+    return std::find(form.Log.begin(), form.Log.end(), entry) != form.Log.end();
+  }
+  bool HasErrorLine() const {
+    for (const auto& line : Transcript())
+      if (line.rfind("error ", 0) == 0) return true;
+    return false;
+  }
+  TScriptFrm form;
+};
+
+struct ActionCase {
+  const char* script;
+  std::function<void(TScriptFrm&)> check;
+};
+
+TEST(ScriptActions, EachActionWorksAsTheOperatorWould) {
+  const ActionCase cases[] = {
+      {"type NameEdt \"张三\"\nexpect NameEdt text 张三\nexpect NameEdt caret 4", nullptr},
+      {"set NameEdt abcd\ncaret NameEdt 2\nkey NameEdt Backspace\nexpect NameEdt text acd\n"
+       "caret NameEdt end\nkey NameEdt Left\nkey NameEdt Delete\nexpect NameEdt text ac",
+       nullptr},
+      {"paste NoteMmo \"a\\nb\"\nexpect NoteMmo count 2\nexpect NoteMmo item 1 b", nullptr},
+      {"type NoteMmo \"x\\ry\"\nexpect NoteMmo text \"x\\r\\ny\"", nullptr},
+      {"select StatusCmb 2\nexpect StatusCmb itemindex 2\nselect StatusCmb \"0:deleted\"\n"
+       "expect StatusCmb text 0:deleted",
+       [](TScriptFrm& f) {
+         EXPECT_EQ(std::count(f.Log.begin(), f.Log.end(), "StatusCmb.change"), 2);
+       }},
+      {"check ActiveCkb on\nexpect ActiveCkb checked true\ncheck ActiveCkb off\n"
+       "expect ActiveCkb checked false",
+       nullptr},
+      {"check RightClb add on\nexpect RightClb itemchecked 1 true\n"
+       "expect RightClb itemchecked 0 false\ncheck RightClb 0 on\nexpect RightClb itemchecked 0 "
+       "true",
+       nullptr},
+      {"drag OrderLbx K1 K4\nexpect OrderLbx item 0 K4\nexpect OrderLbx itemindex 3\n"
+       "drag OrderLbx 0 end\ndrag OrderLbx 1 2 right\nexpect OrderLbx item 1 K2",
+       nullptr},
+      {"select MainDirTrv \"child\"\nexpect MainDirTrv itemindex 1\nexpect MainDirTrv count 2\n"
+       "expect MainDirTrv item 1 child",
+       [](TScriptFrm& f) { EXPECT_EQ(f.MainDirTrv->Selected()->Text, "child"); }},
+      {"select FolderLsv r1\nexpect FolderLsv itemindex 1\nexpect FolderLsv item 1 \"r1\\tb\"\n"
+       "expect FolderLsv columns 2\nexpect FolderLsv column 1 Amount 80 right\ndblclick FolderLsv",
+       [](TScriptFrm& f) {
+         EXPECT_NE(std::find(f.Log.begin(), f.Log.end(), "FolderLsv.dblclick"), f.Log.end());
+       }},
+      {"click FilenameEdt\nfile \"/tmp/a b.txt\"\nexpect FilenameEdt text \"/tmp/a b.txt\"",
+       nullptr},
+      {"focus CityEdt", [](TScriptFrm& f) { EXPECT_EQ(f.ActiveControl(), f.CityEdt); }},
+      {"click NewMit",
+       [](TScriptFrm& f) {
+         EXPECT_NE(std::find(f.Log.begin(), f.Log.end(), "NewMit.click"), f.Log.end());
+       }},
+      {"resize InfoGrp 323 100", [](TScriptFrm& f) { EXPECT_EQ(f.InfoGrp->Width(), 323); }},
+      {"set UpdateBtn Save\nexpect UpdateBtn caption Save\nexpect form caption 样例\n"
+       "expect form font \"MS Sans Serif\" 8 1\nexpect LockedBtn enabled false\n"
+       "expect CancelBtn visible true\nexpect NameEdt readonly false\nexpect NewMit checked false",
+       nullptr},
+  };
+  for (const auto& c : cases) {
+    auto platform = std::make_unique<HeadlessPlatform>();
+    HeadlessPlatform* p = platform.get();
+    auto previous = InstallPlatform(std::move(platform));
+    TScriptFrm form;
+    p->RunScript(c.script);
+    EXPECT_EQ(form.ShowModal(), mrCancel);
+    EXPECT_FALSE(p->Failed()) << c.script;
+    for (const auto& line : p->Transcript())
+      EXPECT_NE(line.rfind("error", 0), 0u) << c.script << "\n" << line;
+    EXPECT_EQ(p->Transcript().back(), "close TScriptFrm cancel");
+    if (c.check) c.check(form);
+    InstallPlatform(std::move(previous));
+  }
+}
+
+TEST_F(ScriptTest, BoxesTakeTheirAnswersFromTheNextLine) {
+  int result =
+      Run("click AskBtn\nanswer yes\n"
+          "click InputBtn\ninput \"新值\"\nclick InputBtn\ninput cancel\nclick InputBtn\ninput "
+          "\"cancel\"\n"
+          "click FilenameEdt\nfile cancel\n"
+          "click PrintBtn\nprint yes\n"
+          "click InfoBtn\n"
+          "click OkCancelBtn\nanswer cancel\n"
+          "close\n");
+  EXPECT_EQ(result, mrCancel);
+  EXPECT_EQ(Transcript(), (Strings{
+                              R"(open TScriptFrm "样例")",
+                              R"(message yesno question "提示" "保存吗？" -> yes)",
+                              R"(input "Usage" "New text" "def" -> "新值")",
+                              R"(input "Usage" "New text" "def" -> cancel)",
+                              R"(input "Usage" "New text" "def" -> "cancel")",
+                              R"(file open "Text files (*.txt)|*.txt" -> cancel)",
+                              R"(print -> yes)",
+                              R"(printed 2 pages "")",
+                              R"(message ok information "Info" "Done" -> ok)",
+                              R"(message okcancel warning "Check" "Go on?" -> cancel)",
+                              R"(close TScriptFrm cancel)",
+                          }));
+  EXPECT_TRUE(Logged("yes"));
+  EXPECT_TRUE(Logged("input " + Gbk("新值")));
+  EXPECT_TRUE(Logged("input cancel"));
+  EXPECT_TRUE(Logged("closequery"));
+  ASSERT_EQ(platform_->PrintJobs().size(), 1u);
+  const PrintJob& job = platform_->PrintJobs()[0];
+  EXPECT_EQ(job.Title, "Users");
+  ASSERT_EQ(job.Pages.size(), 2u);
+  ASSERT_EQ(job.Pages[0].Ops.size(), 2u);
+  EXPECT_EQ(job.Pages[0].Ops[0].Text, Gbk("第1页"));
+  EXPECT_EQ(job.Pages[0].Ops[0].FontSize, 12);
+  EXPECT_EQ(job.Pages[0].Ops[1].Kind, PrintOpKind::Line);
+  EXPECT_EQ(job.Pages[0].Ops[1].X2, 715);
+  EXPECT_EQ(job.PixelsPerInchX, 600);
+}
+
+TEST_F(ScriptTest, PrintWriterNamesTheFileAndCancelledPrintDrawsNothing) {
+  platform_->SetPrintWriter([](const PrintJob& job) { return "/tmp/" + job.Title + ".pdf"; });
+  Run("click PrintBtn\nprint no\nclick PrintBtn\nprint yes");
+  EXPECT_EQ(Transcript()[1], "print -> no");
+  EXPECT_EQ(Transcript()[3], R"(printed 2 pages "/tmp/Users.pdf")");
+  EXPECT_EQ(platform_->PrintJobs().size(), 1u);
+}
+
+struct ErrorCase {
+  const char* script;
+  Strings tail;  // the transcript after the open line
+};
+
+TEST(ScriptErrors, AreWrittenAndCloseTheFormsWithoutTheirCloseQuery) {
+  const ErrorCase cases[] = {
+      {"click AskBtn\nclick InfoBtn",
+       {R"(message yesno question "提示" "保存吗？" -> no)",
+        R"x(error 2 "a Yes/No box \"保存吗？\" is open and needs \"answer ...\", not: click InfoBtn")x"}},
+      {"click AskBtn",
+       {R"(message yesno question "提示" "保存吗？" -> no)",
+        R"x(error 1 "the script ended while a Yes/No box \"保存吗？\" was open")x"}},
+      {"click AskBtn\nanswer ok",
+       {R"(message yesno question "提示" "保存吗？" -> no)",
+        R"x(error 2 "a Yes/No box \"保存吗？\" cannot be answered \"ok\"")x"}},
+      {"click InputBtn\nanswer yes",
+       {R"(input "Usage" "New text" "def" -> cancel)",
+        R"x(error 2 "an input box \"New text\" is open and needs \"input ...\", not: answer yes")x"}},
+      {"click Nope\nclick InfoBtn", {R"x(error 1 "unknown control Nope on TScriptFrm")x"}},
+      {"click LockedBtn", {R"x(error 1 "LockedBtn is disabled")x"}},
+      {"answer yes", {R"x(error 1 "no box is open to take: answer yes")x"}},
+      {"frobnicate NameEdt", {R"x(error 1 "unknown action frobnicate")x"}},
+      {"key NameEdt F13", {R"x(error 1 "unknown key F13")x"}},
+      {"type NameEdt", {R"x(error 1 "usage: type NAME TEXT")x"}},
+      {"select StatusCmb 7", {R"x(error 1 "item 7 is out of range (count 3)")x"}},
+      {"set NameEdt \"open", {R"x(error 1 "unterminated quoted text")x"}},
+      {"type NameEdt abc\nexpect NameEdt text \"x y\"",
+       {R"x(error 2 "expect NameEdt text: wanted \"x y\", found \"abc\"")x"}},
+      {"expect form font Arial 8 1",
+       {R"x(error 1 "expect form font: wanted \"Arial\" \"8\" \"1\", found \"MS Sans Serif\" \"8\" \"1\"")x"}},
+      {"expect NameEdt checked true", {R"x(error 1 "expect NameEdt: TEdit has no property checked")x"}},
+      {"expect NoteMmo item 3 x", {R"x(error 1 "expect NoteMmo: item 3 is out of range (count 0)")x"}},
+  };
+  for (const auto& c : cases) {
+    auto platform = std::make_unique<HeadlessPlatform>();
+    HeadlessPlatform* p = platform.get();
+    auto previous = InstallPlatform(std::move(platform));
+    TScriptFrm form;
+    p->RunScript(c.script);
+    EXPECT_EQ(form.ShowModal(), mrCancel) << c.script;
+    EXPECT_TRUE(p->Failed()) << c.script;
+    Strings expected{R"(open TScriptFrm "样例")"};
+    expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+    expected.push_back("close TScriptFrm cancel");
+    EXPECT_EQ(p->Transcript(), expected) << c.script;
+    EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "closequery"), 0) << c.script;
+    InstallPlatform(std::move(previous));
+  }
+}
+
+TEST_F(ScriptTest, ScriptEndingWithTheFormOpenClosesItWithoutTheCloseQuery) {
+  form.AllowClose = false;
+  EXPECT_EQ(Run("type NameEdt a\n# the end\n"), mrCancel);
+  EXPECT_EQ(Transcript(), (Strings{R"(open TScriptFrm "样例")", "script-end TScriptFrm",
+                                   "close TScriptFrm cancel"}));
+  EXPECT_FALSE(Logged("closequery"));
+  EXPECT_FALSE(platform_->Failed());
+}
+
+TEST_F(ScriptTest, RefusedCloseKeepsTheFormOpenForTheNextLines) {
+  form.AllowClose = false;
+  Run("click CancelBtn\nexpect NameEdt text \"\"\ntype NameEdt z\nclose\n");
+  EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "closequery"), 2);
+  EXPECT_EQ(form.NameEdt->Text(), "z");
+  EXPECT_EQ(Transcript()[1], "script-end TScriptFrm");
+}
+
+TEST_F(ScriptTest, ButtonWithModalResultClosesWithIt) {
+  form.UpdateBtn->ModalResult = mrOk;
+  EXPECT_EQ(Run("type NameEdt abc\nkey NameEdt Enter\nclick InfoBtn\n"), mrOk);
+  EXPECT_EQ(Transcript(), (Strings{R"(open TScriptFrm "样例")", "close TScriptFrm ok"}));
+  EXPECT_EQ(form.NameEdt->Text(), "abc");
+}
+
+TEST_F(ScriptTest, ExceptionInAHandlerIsShownAndTheFormStaysOpen) {
+  Run("click ThrowBtn\ntype NameEdt ok\nexpect NameEdt text ok\n");
+  EXPECT_EQ(Transcript(),
+            (Strings{R"(open TScriptFrm "样例")", R"(message ok error "ManageEdit" "broken" -> ok)",
+                     "script-end TScriptFrm", "close TScriptFrm cancel"}));
+  EXPECT_FALSE(platform_->Failed());
+}
+
+TEST_F(ScriptTest, NestedFormTakesTheFollowingLinesUntilItCloses) {
+  Run("click NestBtn\ntype NameEdt inner\nclose\nexpect NameEdt text \"\"\nclick NestBtn\n");
+  EXPECT_EQ(Transcript(), (Strings{R"(open TScriptFrm "样例")", R"(open TSampleFrm "样例")",
+                                   "close TSampleFrm cancel", R"(open TSampleFrm "样例")",
+                                   "script-end TSampleFrm", "close TSampleFrm cancel",
+                                   "script-end TScriptFrm", "close TScriptFrm cancel"}));
+  EXPECT_TRUE(Logged("inner 2 inner"));
+}
+
+TEST_F(ScriptTest, ErrorInANestedFormClosesEveryOpenForm) {
+  Run("click NestBtn\nclick Nope\nclick InfoBtn\n");
+  EXPECT_EQ(Transcript(), (Strings{R"(open TScriptFrm "样例")", R"(open TSampleFrm "样例")",
+                                   R"x(error 2 "unknown control Nope on TSampleFrm")x",
+                                   "close TSampleFrm cancel", "close TScriptFrm cancel"}));
+}
+
+TEST_F(ScriptTest, WithoutAScriptFormsCloseAtOnceAndQuestionsAreErrors) {
+  EXPECT_EQ(form.ShowModal(), mrCancel);
+  EXPECT_EQ(platform_->MessageBox("c", "Sure?", MsgButtons::YesNo, MsgIcon::Question), mrNo);
+  EXPECT_EQ(Transcript(),
+            (Strings{R"(open TScriptFrm "样例")", "script-end TScriptFrm",
+                     "close TScriptFrm cancel", R"(message yesno question "c" "Sure?" -> no)",
+                     R"x(error 0 "the script ended while a Yes/No box \"Sure?\" was open")x"}));
+}
+
+TEST_F(ScriptTest, OperatorFunctionActsOnEachFormAsItOpens) {
+  form.UpdateBtn->ModalResult = mrOk;
+  bool performed = false;
+  platform_->SetOperator([&](TForm& f) {
+    performed =
+        platform_->Perform(f, "type NameEdt \"a b\"") && platform_->Perform(f, "click UpdateBtn");
+  });
+  EXPECT_EQ(form.ShowModal(), mrOk);
+  EXPECT_TRUE(performed);
+  EXPECT_EQ(form.NameEdt->Text(), "a b");
+  EXPECT_FALSE(platform_->Perform(form, "click UpdateBtn"));  // closed by now
+  EXPECT_TRUE(platform_->Failed());
+}
+
+TEST_F(ScriptTest, DumpWritesTheStateOfAControlOrTheForm) {
+  Run("set NameEdt abc\ncheck RightClb 1 on\ndump NameEdt\ndump RightClb\ndump\n");
+  const Strings& t = Transcript();
+  ASSERT_GE(t.size(), 7u);
+  EXPECT_EQ(t[1], R"(dump NameEdt TEdit "abc" enabled=true visible=true readonly=false caret=0)");
+  EXPECT_EQ(t[2],
+            R"(dump RightClb TCheckListBox "" enabled=true visible=true itemindex=1 count=3)");
+  EXPECT_EQ(t[3], R"(dump RightClb item 0 "query" unchecked)");
+  EXPECT_EQ(t[4], R"(dump RightClb item 1 "add" checked)");
+  EXPECT_EQ(t[6], R"(dump SampleFrm TScriptFrm "样例" enabled=true visible=true)");
+  EXPECT_NE(std::find(t.begin(), t.end(),
+                      R"(dump NewMit TMenuItem "New" enabled=true visible=true checked=false)"),
+            t.end());
+}
+
+// The environment names the script, the transcript file and the printer resolution.
+class EnvironmentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("ui_env_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    for (const char* name : {"TAVRO_UI_SCRIPT", "TAVRO_UI_TRANSCRIPT", "TAVRO_UI_PRINTER_DPI"})
+      ::unsetenv(name);
+    std::filesystem::remove_all(dir_);
+  }
+  std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  std::filesystem::path dir_;
+};
+
+TEST_F(EnvironmentTest, PlatformFromTheEnvironmentRunsTheScriptFile) {
+  auto script = dir_ / "demo.txt";
+  auto transcript = dir_ / "transcript.txt";
+  std::ofstream(script) << "# call: Mn_UsageEdit\ntype NameEdt 张三\nclick InfoBtn\n";
+  ::setenv("TAVRO_UI_SCRIPT", script.c_str(), 1);
+  ::setenv("TAVRO_UI_TRANSCRIPT", transcript.c_str(), 1);
+  ::setenv("TAVRO_UI_PRINTER_DPI", "300", 1);
+  auto previous = InstallPlatform(CreatePlatform("headless"));
+  {
+    TScriptFrm form;
+    form.ShowModal();
+    EXPECT_EQ(form.NameEdt->Text(), Gbk("张三"));
+    EXPECT_EQ(CurrentPlatform().Printer().PixelsPerInchX(), 300);
+  }
+  InstallPlatform(std::move(previous));
+  EXPECT_EQ(ReadFile(transcript),
+            "open TScriptFrm \"样例\"\nmessage ok information \"Info\" \"Done\" -> ok\n"
+            "script-end TScriptFrm\nclose TScriptFrm cancel\n");
+  EXPECT_EQ(CreatePlatform("qt"), nullptr);
+}
+
+TEST_F(EnvironmentTest, UnreadableScriptIsTheFirstErrorAndABadResolutionIsIgnored) {
+  auto missing = dir_ / "missing.txt";
+  ::setenv("TAVRO_UI_SCRIPT", missing.c_str(), 1);
+  ::setenv("TAVRO_UI_PRINTER_DPI", "-5", 1);
+  auto platform = HeadlessPlatform::FromEnvironment();
+  EXPECT_TRUE(platform->Failed());
+  EXPECT_EQ(platform->Transcript(),
+            (Strings{"error 0 \"cannot read the operator script " + missing.string() + "\""}));
+  EXPECT_EQ(platform->Printer().PixelsPerInchX(), 600);
+}
+
+}  // namespace
+}  // namespace ui_test
