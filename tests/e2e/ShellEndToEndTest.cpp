@@ -70,7 +70,7 @@ TEST_F(EndToEnd, EveryListSendsItsOwnProcedureWithTheSameArguments) {
                                  "GetDeletedList", "GetRejectedList"};
   std::string table;
   for (const char* e : entries) {
-    table += "MN_" + std::string(e) + " 'EN','0012','000001'\t0\t" + e + "\\x07row\\r\\n";
+    table += "MN_" + std::string(e) + " 'EN','0012','000001'\t0\t" + e + "\\x07row\\r\\n\n";
   }
   box_.SetLanguage("EN");
   box_.UseTableHost(table);
@@ -79,6 +79,7 @@ TEST_F(EndToEnd, EveryListSendsItsOwnProcedureWithTheSameArguments) {
                          "--function", "77", "--key", "ignored"});
     EXPECT_EQ(r.status, 0) << e << "\n" << r.err;
     EXPECT_EQ(r.out, std::string(kEnColumns) + "row \"" + e + "\" \"row\"\n") << e;
+    EXPECT_EQ(r.err, "") << e;
   }
   std::vector<std::string> expected;
   for (const char* e : entries) {
