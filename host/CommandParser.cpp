@@ -30,20 +30,30 @@ struct Scanner {
   bool AtEnd() const { return pos >= text.size(); }
   char Peek() const { return AtEnd() ? '\0' : text[pos]; }
   void SkipBlanks() {
-    while (!AtEnd() && IsBlank(text[pos])) ++pos;
+    while (!AtEnd() && IsBlank(text[pos])) {
+      ++pos;
+    }
   }
   void SkipSpace() {
-    while (!AtEnd() && (IsBlank(text[pos]) || IsLineEnd(text[pos]))) ++pos;
+    while (!AtEnd() && (IsBlank(text[pos]) || IsLineEnd(text[pos]))) {
+      ++pos;
+    }
   }
   // True (and past it) when a keyword follows, in any letter case, ended by a blank,
   // a line end or the end of the text.
   bool TakeKeyword(std::string_view word) {
-    if (text.size() - pos < word.size()) return false;
+    if (text.size() - pos < word.size()) {
+      return false;
+    }
     for (std::size_t i = 0; i < word.size(); ++i) {
-      if (Lower(text[pos + i]) != word[i]) return false;
+      if (Lower(text[pos + i]) != word[i]) {
+        return false;
+      }
     }
     std::size_t after = pos + word.size();
-    if (after < text.size() && !IsBlank(text[after]) && !IsLineEnd(text[after])) return false;
+    if (after < text.size() && !IsBlank(text[after]) && !IsLineEnd(text[after])) {
+      return false;
+    }
     pos = after;
     return true;
   }
@@ -61,7 +71,9 @@ bool ParseText(Scanner& s, Value& value, std::string& error, const std::string& 
   while (!s.AtEnd()) {
     char c = s.text[s.pos++];
     if (c == '\'') {
-      if (s.Peek() != '\'') return true;
+      if (s.Peek() != '\'') {
+        return true;
+      }
       ++s.pos;
     }
     value.text.push_back(c);
@@ -110,19 +122,25 @@ bool ParseNumber(Scanner& s, Value& value, std::string& error, const std::string
 // before trailing blanks and the line end.
 bool ParseCall(Scanner& s, Call& call, std::string& error) {
   std::size_t start = s.pos;
-  while (!s.AtEnd() && IsNameChar(s.Peek())) ++s.pos;
+  while (!s.AtEnd() && IsNameChar(s.Peek())) {
+    ++s.pos;
+  }
   call.name.assign(s.text.substr(start, s.pos - start));
   if (call.name.empty()) {
     error = "command name expected";
     return false;
   }
-  if (s.AtEnd() || IsLineEnd(s.Peek())) return true;
+  if (s.AtEnd() || IsLineEnd(s.Peek())) {
+    return true;
+  }
   if (!IsBlank(s.Peek())) {
     error = call.name + ": a blank must follow the command name";
     return false;
   }
   s.SkipBlanks();
-  if (s.AtEnd() || IsLineEnd(s.Peek())) return true;
+  if (s.AtEnd() || IsLineEnd(s.Peek())) {
+    return true;
+  }
   while (true) {
     std::size_t index = call.args.size() + 1;
     if (index > kMaxArguments) {
@@ -132,7 +150,9 @@ bool ParseCall(Scanner& s, Call& call, std::string& error) {
     Value value;
     bool ok = s.Peek() == '\'' ? ParseText(s, value, error, call.name, index)
                                : ParseNumber(s, value, error, call.name, index);
-    if (!ok) return false;
+    if (!ok) {
+      return false;
+    }
     call.args.push_back(std::move(value));
     s.SkipBlanks();
     if (s.Peek() == ',') {
@@ -140,7 +160,9 @@ bool ParseCall(Scanner& s, Call& call, std::string& error) {
       s.SkipBlanks();
       continue;
     }
-    if (s.AtEnd() || IsLineEnd(s.Peek())) return true;
+    if (s.AtEnd() || IsLineEnd(s.Peek())) {
+      return true;
+    }
     error = ArgError(call.name, index, "a comma or the end of the command expected");
     return false;
   }
@@ -150,14 +172,18 @@ bool ParseBatch(Scanner& s, ParsedCommand& out, std::string& error) {
   out.kind = CommandKind::Batch;
   while (true) {
     s.SkipSpace();
-    if (s.AtEnd()) break;
+    if (s.AtEnd()) {
+      break;
+    }
     if (!s.TakeKeyword("exec")) {
       error = "statement " + std::to_string(out.calls.size() + 1) + " of the batch is no exec";
       return false;
     }
     s.SkipBlanks();
     Call call;
-    if (!ParseCall(s, call, error)) return false;
+    if (!ParseCall(s, call, error)) {
+      return false;
+    }
     out.calls.push_back(std::move(call));
     s.SkipBlanks();
     if (!s.AtEnd() && !IsLineEnd(s.Peek())) {
@@ -185,7 +211,9 @@ bool ParseCommand(std::string_view text, ParsedCommand& out, std::string& error)
   std::size_t start = s.pos;
   if (s.TakeKeyword("select")) {
     std::size_t end = text.size();
-    while (end > start && (IsBlank(text[end - 1]) || IsLineEnd(text[end - 1]))) --end;
+    while (end > start && (IsBlank(text[end - 1]) || IsLineEnd(text[end - 1]))) {
+      --end;
+    }
     out.kind = CommandKind::Select;
     out.select.assign(text.substr(start, end - start));
     return true;
@@ -204,10 +232,14 @@ bool ParseCommand(std::string_view text, ParsedCommand& out, std::string& error)
     out.noCount = true;
     return ParseBatch(s, out, error);
   }
-  if (Scanner probe = s; probe.TakeKeyword("exec")) return ParseBatch(s, out, error);
+  if (Scanner probe = s; probe.TakeKeyword("exec")) {
+    return ParseBatch(s, out, error);
+  }
 
   Call call;
-  if (!ParseCall(s, call, error)) return false;
+  if (!ParseCall(s, call, error)) {
+    return false;
+  }
   s.SkipSpace();
   if (!s.AtEnd()) {
     error = call.name + ": unexpected text after the arguments";

@@ -48,31 +48,43 @@ int QueryInt(sqlite3* db, const char* sql, int* rc) {
 }
 
 std::string OpenFailure(sqlite3* db, const std::string& path, int rc) {
-  if (rc == SQLITE_NOTADB) return path + " is not a database";
-  if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) return path + " is busy in another process";
+  if (rc == SQLITE_NOTADB) {
+    return path + " is not a database";
+  }
+  if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+    return path + " is busy in another process";
+  }
   return "cannot open " + path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
 }
 
 }  // namespace
 
 Db::Db(const std::string& path, const DbSetup& setup) : path_(path) {
-  if (path.empty()) throw std::runtime_error("no database path");
+  if (path.empty()) {
+    throw std::runtime_error("no database path");
+  }
   CreateParentFolders(path);
   int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   try {
-    if (rc != SQLITE_OK) throw std::runtime_error(OpenFailure(db_, path, rc));
+    if (rc != SQLITE_OK) {
+      throw std::runtime_error(OpenFailure(db_, path, rc));
+    }
     sqlite3_extended_result_codes(db_, 0);
     sqlite3_busy_timeout(db_, kBusyTimeoutMs);
     // Reading the version first tells a file that is no database from one that is.
     QueryInt(db_, "PRAGMA user_version", &rc);
-    if (rc != SQLITE_OK) throw std::runtime_error(OpenFailure(db_, path, rc));
+    if (rc != SQLITE_OK) {
+      throw std::runtime_error(OpenFailure(db_, path, rc));
+    }
 
     sqlite3_stmt* stmt = nullptr;
     rc = sqlite3_prepare_v2(db_, "PRAGMA journal_mode=WAL", -1, &stmt, nullptr);
     std::string mode;
     if (rc == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
       const unsigned char* text = sqlite3_column_text(stmt, 0);
-      if (text) mode = reinterpret_cast<const char*>(text);
+      if (text) {
+        mode = reinterpret_cast<const char*>(text);
+      }
     }
     rc = sqlite3_errcode(db_);
     sqlite3_finalize(stmt);
@@ -88,15 +100,25 @@ Db::Db(const std::string& path, const DbSetup& setup) : path_(path) {
     // Creating the schema and reading the version happen under one write lock, so
     // two processes opening a new database at once create it exactly once.
     rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) throw std::runtime_error(OpenFailure(db_, path, rc));
+    if (rc != SQLITE_OK) {
+      throw std::runtime_error(OpenFailure(db_, path, rc));
+    }
     try {
       int version = QueryInt(db_, "PRAGMA user_version", &rc);
-      if (rc != SQLITE_OK) throw std::runtime_error(OpenFailure(db_, path, rc));
+      if (rc != SQLITE_OK) {
+        throw std::runtime_error(OpenFailure(db_, path, rc));
+      }
       int tables = QueryInt(db_, "SELECT count(*) FROM sqlite_master", &rc);
-      if (rc != SQLITE_OK) throw std::runtime_error(OpenFailure(db_, path, rc));
+      if (rc != SQLITE_OK) {
+        throw std::runtime_error(OpenFailure(db_, path, rc));
+      }
       if (version == 0 && tables == 0) {
-        if (setup.schema) setup.schema(db_);
-        if (setup.data) setup.data(db_);
+        if (setup.schema) {
+          setup.schema(db_);
+        }
+        if (setup.data) {
+          setup.data(db_);
+        }
         Exec(("PRAGMA user_version=" + std::to_string(setup.version)).c_str());
         created_ = true;
       } else if (version == 0) {
@@ -118,7 +140,9 @@ Db::Db(const std::string& path, const DbSetup& setup) : path_(path) {
 }
 
 Db::~Db() {
-  for (auto& entry : statements_) sqlite3_finalize(entry.second);
+  for (auto& entry : statements_) {
+    sqlite3_finalize(entry.second);
+  }
   sqlite3_close_v2(db_);
 }
 
@@ -142,7 +166,9 @@ sqlite3_stmt* Db::Prepare(const char* sql) {
 void Db::ResetStatements() {
   for (sqlite3_stmt* stmt = sqlite3_next_stmt(db_, nullptr); stmt;
        stmt = sqlite3_next_stmt(db_, stmt)) {
-    if (sqlite3_stmt_busy(stmt)) sqlite3_reset(stmt);
+    if (sqlite3_stmt_busy(stmt)) {
+      sqlite3_reset(stmt);
+    }
   }
 }
 
@@ -158,10 +184,14 @@ void Db::Exec(const char* sql) {
 
 std::string DefaultDatabasePath() {
   const char* named = std::getenv("TAVRO_BANK_DB");
-  if (named && *named) return named;
+  if (named && *named) {
+    return named;
+  }
   const char* data = std::getenv("XDG_DATA_HOME");
   // The base folder specification says a relative XDG_DATA_HOME is to be ignored.
-  if (data && data[0] == '/') return std::string(data) + "/tavro/bank.db";
+  if (data && data[0] == '/') {
+    return std::string(data) + "/tavro/bank.db";
+  }
   std::string home;
   if (const char* env = std::getenv("HOME"); env && *env) {
     home = env;

@@ -16,7 +16,9 @@ bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
     ssize_t n = write(fd, data.data(), data.size());
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR) {
+        continue;
+      }
       return false;
     }
     data.remove_prefix(static_cast<std::size_t>(n));
@@ -40,7 +42,9 @@ bool ReadCommandText(const char* command, std::int32_t length, std::string_view&
     return false;
   }
   text = std::string_view(command, static_cast<std::size_t>(length));
-  while (!text.empty() && text.back() == '\0') text.remove_suffix(1);
+  while (!text.empty() && text.back() == '\0') {
+    text.remove_suffix(1);
+  }
   if (text.find('\0') != std::string_view::npos) {
     error = "the command holds a zero byte";
     return false;
@@ -50,12 +54,16 @@ bool ReadCommandText(const char* command, std::int32_t length, std::string_view&
 
 Outcome CallIntoBuffer(Db& db, const Server& server, std::string_view raw, char* result,
                        std::int32_t capacity) {
-  if (!result || capacity < 0) return Refused("no result buffer");
+  if (!result || capacity < 0) {
+    return Refused("no result buffer");
+  }
   result[0] = '\0';
   Channel channel{};
   std::string_view command;
   std::string error;
-  if (!SplitChannel(raw, channel, command, error)) return Refused(error);
+  if (!SplitChannel(raw, channel, command, error)) {
+    return Refused(error);
+  }
   std::size_t room = static_cast<std::size_t>(capacity);
   return RunCommand(
       db, server, channel, command, [&](std::string_view answer, std::string& refusal) {
@@ -71,11 +79,15 @@ Outcome CallIntoBuffer(Db& db, const Server& server, std::string_view raw, char*
 }
 
 Outcome CallIntoFile(Db& db, const Server& server, std::string_view raw, const char* file) {
-  if (!file || !*file) return Refused("no answer file named");
+  if (!file || !*file) {
+    return Refused("no answer file named");
+  }
   Channel channel{};
   std::string_view command;
   std::string error;
-  if (!SplitChannel(raw, channel, command, error)) return Refused(error);
+  if (!SplitChannel(raw, channel, command, error)) {
+    return Refused(error);
+  }
   // Exclusive creation: an existing file is never overwritten and a link at the name
   // is never followed.
   int fd = open(file, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -99,7 +111,9 @@ Outcome CallIntoFile(Db& db, const Server& server, std::string_view raw, const c
     outcome.status = Status::FileError;
     outcome.error = std::string("cannot write the answer file: ") + std::strerror(errno);
   }
-  if (!outcome.ok()) unlink(file);
+  if (!outcome.ok()) {
+    unlink(file);
+  }
   return outcome;
 }
 

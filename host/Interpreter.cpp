@@ -64,7 +64,9 @@ bool PrepareCall(const Server& server, Channel channel, Call& call, Prepared& ou
 // another.
 bool IsReading(std::string_view name) {
   for (std::string_view prefix : {"MN_Get", "MB_Get", "Sh_Get", "ST_Get"}) {
-    if (name.substr(0, prefix.size()) == prefix) return true;
+    if (name.substr(0, prefix.size()) == prefix) {
+      return true;
+    }
   }
   return name == "MN_CustExport" || (name.size() > 6 && name.substr(name.size() - 6) == "Exists");
 }
@@ -94,9 +96,15 @@ void RollBack(Db& db) {
 // The text of a failure inside the transaction: a lock held elsewhere always reads
 // as busy, whatever layer noticed it.
 std::string FailureText(Db& db, const std::exception* e) {
-  if (IsBusy(db.handle())) return kBusyText;
-  if (!e) return std::string("server error: ") + sqlite3_errmsg(db.handle());
-  if (dynamic_cast<const ProcedureError*>(e)) return e->what();
+  if (IsBusy(db.handle())) {
+    return kBusyText;
+  }
+  if (!e) {
+    return std::string("server error: ") + sqlite3_errmsg(db.handle());
+  }
+  if (dynamic_cast<const ProcedureError*>(e)) {
+    return e->what();
+  }
   return std::string("server error: ") + e->what();
 }
 
@@ -104,14 +112,22 @@ std::string FailureText(Db& db, const std::exception* e) {
 // empty. Inside a batch nobody reads the answer, so a refusal must fail the batch
 // rather than vanish while the other statements commit.
 std::string Refusal(const Answer& answer) {
-  if (answer.rows.empty() || answer.rows[0].size() < 2) return {};
+  if (answer.rows.empty() || answer.rows[0].size() < 2) {
+    return {};
+  }
   const std::string& code = answer.rows[0][0];
   std::size_t start = !code.empty() && code[0] == '-' ? 1 : 0;
-  if (start == code.size() || code.size() > 18) return {};
-  for (std::size_t i = start; i < code.size(); ++i) {
-    if (code[i] < '0' || code[i] > '9') return {};
+  if (start == code.size() || code.size() > 18) {
+    return {};
   }
-  if (std::stoll(code) > 0) return {};
+  for (std::size_t i = start; i < code.size(); ++i) {
+    if (code[i] < '0' || code[i] > '9') {
+      return {};
+    }
+  }
+  if (std::stoll(code) > 0) {
+    return {};
+  }
   return answer.rows[0][1].empty() ? "refused" : answer.rows[0][1];
 }
 
@@ -130,7 +146,9 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
   Outcome outcome;
   outcome.status = Status::Refused;
   ParsedCommand parsed;
-  if (!ParseCommand(command, parsed, outcome.error)) return outcome;
+  if (!ParseCommand(command, parsed, outcome.error)) {
+    return outcome;
+  }
 
   std::vector<Prepared> calls;
   std::string corpId;
@@ -181,7 +199,9 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
           throw ProcedureError("statement " + std::to_string(i + 1) + ": " + refusal);
         }
       }
-      if (!parsed.noCount) answer = std::to_string(calls.size()) + "\r\n";
+      if (!parsed.noCount) {
+        answer = std::to_string(calls.size()) + "\r\n";
+      }
     }
     if (deliver) {
       Status delivered = deliver(answer, outcome.error);

@@ -30,7 +30,9 @@ std::map<std::string, std::unique_ptr<Connection>>& Registry() {
 Connection& ConnectionFor(const std::string& path) {
   std::lock_guard<std::mutex> guard(registryLock);
   auto& slot = Registry()[path];
-  if (!slot) slot = std::make_unique<Connection>();
+  if (!slot) {
+    slot = std::make_unique<Connection>();
+  }
   return *slot;
 }
 
@@ -38,7 +40,9 @@ Connection& ConnectionFor(const std::string& path) {
 // be opened is tried again by the next command.
 template <typename Call>
 std::int32_t WithDatabase(char* error, Call call) {
-  if (error) error[0] = '\0';
+  if (error) {
+    error[0] = '\0';
+  }
   host::Outcome outcome;
   try {
     Connection& connection = ConnectionFor(host::DefaultDatabasePath());
@@ -51,12 +55,16 @@ std::int32_t WithDatabase(char* error, Call call) {
         outcome.error = e.what();
       }
     }
-    if (connection.db) outcome = call(*connection.db);
+    if (connection.db) {
+      outcome = call(*connection.db);
+    }
   } catch (const std::exception& e) {
     outcome.status = host::Status::Failed;
     outcome.error = e.what();
   }
-  if (!outcome.ok()) host::WriteErrorText(outcome.error, error);
+  if (!outcome.ok()) {
+    host::WriteErrorText(outcome.error, error);
+  }
   return static_cast<std::int32_t>(outcome.status);
 }
 
@@ -67,7 +75,9 @@ extern "C" {
 std::int32_t TAVRO_STDCALL qelCommand(HWND_T /*window*/, const char* command, std::int32_t length,
                                       char* result, std::int32_t capacity, char* error,
                                       std::int32_t /*mode*/) {
-  if (result && capacity >= 0) result[0] = '\0';
+  if (result && capacity >= 0) {
+    result[0] = '\0';
+  }
   std::string_view text;
   std::string problem;
   if (!host::ReadCommandText(command, length, text, problem)) {

@@ -27,10 +27,14 @@ bool SplitChannel(std::string_view raw, Channel& channel, std::string_view& comm
 
 bool ArgumentToUtf8(std::string_view gbk, std::string& utf8) {
   utf8.clear();
-  if (gbk.empty()) return true;
+  if (gbk.empty()) {
+    return true;
+  }
   bool plain = true;
   for (char c : gbk) {
-    if (static_cast<unsigned char>(c) >= 0x80) plain = false;
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      plain = false;
+    }
   }
   // 0x0E is below every GBK trail byte, so each one is a mark of its own.
   std::string text;
@@ -56,17 +60,23 @@ std::string FrameAnswer(const Answer& answer) {
   bool plain = true;
   for (const auto& row : answer.rows) {
     for (std::size_t i = 0; i < row.size(); ++i) {
-      if (i > 0) text.push_back(kFieldSep);
+      if (i > 0) {
+        text.push_back(kFieldSep);
+      }
       const std::string& field = row[i];
       for (std::size_t k = 0; k < field.size(); ++k) {
         char c = field[k];
         if (c == '\r') {
-          if (k + 1 < field.size() && field[k + 1] == '\n') ++k;
+          if (k + 1 < field.size() && field[k + 1] == '\n') {
+            ++k;
+          }
           text.push_back(kLineBreakMark);
         } else if (c == '\n') {
           text.push_back(kLineBreakMark);
         } else {
-          if (static_cast<unsigned char>(c) >= 0x80) plain = false;
+          if (static_cast<unsigned char>(c) >= 0x80) {
+            plain = false;
+          }
           text.push_back(c);
         }
       }
@@ -81,14 +91,18 @@ std::size_t GbkCutLength(std::string_view gbk, std::size_t max) {
   while (pos < gbk.size()) {
     unsigned char c = static_cast<unsigned char>(gbk[pos]);
     std::size_t width = (c >= 0x81 && c <= 0xFE && pos + 1 < gbk.size()) ? 2 : 1;
-    if (pos + width > max) break;
+    if (pos + width > max) {
+      break;
+    }
     pos += width;
   }
   return pos;
 }
 
 void WriteErrorText(std::string_view utf8, char* error) {
-  if (!error) return;
+  if (!error) {
+    return;
+  }
   std::string gbk = sys::Utf8ToGbk(utf8);
   std::size_t n = GbkCutLength(gbk, kErrorTextMax);
   std::memcpy(error, gbk.data(), n);

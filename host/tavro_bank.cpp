@@ -59,10 +59,14 @@ int Init(const std::vector<std::string>& args) {
       return Usage();
     }
   }
-  if (path.empty()) path = host::DefaultDatabasePath();
+  if (path.empty()) {
+    path = host::DefaultDatabasePath();
+  }
   // A new database only: init never touches one that holds data already.
   struct stat info {};
-  if (lstat(path.c_str(), &info) == 0) return Fail(path + " exists already");
+  if (lstat(path.c_str(), &info) == 0) {
+    return Fail(path + " exists already");
+  }
   try {
     host::Db db(path, host::BankSetup(demo));
   } catch (const std::exception& e) {
@@ -83,7 +87,9 @@ std::string Readable(const std::string& gbk) {
     } else if (c == '\x0e') {
       out += "\\n";
     } else if (c == '\r') {
-      if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+      if (i + 1 < utf8.size() && utf8[i + 1] == '\n') {
+        ++i;
+      }
       out += '\n';
     } else {
       out += c;
@@ -113,7 +119,9 @@ int Exec(const std::string& utf8Command) {
 
 int ImportSwift(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
-  if (!in) return Fail("cannot read " + file);
+  if (!in) {
+    return Fail("cannot read " + file);
+  }
   try {
     host::Db db(host::DefaultDatabasePath());
     // One write transaction: other processes see the old directory or the new one.
@@ -139,11 +147,19 @@ int ImportSwift(const std::string& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return Usage();
+  if (argc < 2) {
+    return Usage();
+  }
   std::string verb = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
-  if (verb == "init") return Init(args);
-  if (verb == "exec") return args.size() == 1 ? Exec(args[0]) : Usage();
-  if (verb == "import-swift") return args.size() == 1 ? ImportSwift(args[0]) : Usage();
+  if (verb == "init") {
+    return Init(args);
+  }
+  if (verb == "exec") {
+    return args.size() == 1 ? Exec(args[0]) : Usage();
+  }
+  if (verb == "import-swift") {
+    return args.size() == 1 ? ImportSwift(args[0]) : Usage();
+  }
   return Usage();
 }

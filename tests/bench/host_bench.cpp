@@ -43,10 +43,14 @@ void HostSnapIn(benchmark::State& state) {
   int n = 0;
   for (auto _ : state) {
     std::string id = "H" + Digits(n++);
-    Send("MN_CustSnapIn " + std::to_string(kCustomerFunction) + ",'" + kCorp + "','" + kUser +
-             "','" + id + "','6222" + id + "','Customer " + id + "','Bank of " + id + "'",
-         result);
-    if (result[0] != '1') state.SkipWithError(result.data());
+    std::string command = "MN_CustSnapIn " + std::to_string(kCustomerFunction);
+    command.append(",'").append(kCorp).append("','").append(kUser).append("','").append(id);
+    command.append("','6222").append(id).append("','Customer ").append(id);
+    command.append("','Bank of ").append(id).append("'");
+    Send(command, result);
+    if (result[0] != '1') {
+      state.SkipWithError(result.data());
+    }
   }
   state.SetItemsProcessed(state.iterations());
 }
@@ -66,7 +70,9 @@ class Direct {
  public:
   Direct() {
     const char* path = getenv("TAVRO_BANK_DB");
-    if (sqlite3_open(path, &db_) != SQLITE_OK) throw std::runtime_error("open failed");
+    if (sqlite3_open(path, &db_) != SQLITE_OK) {
+      throw std::runtime_error("open failed");
+    }
     sqlite3_busy_timeout(db_, 5000);
     Exec("PRAGMA journal_mode=WAL");
     Exec("PRAGMA synchronous=FULL");
@@ -105,7 +111,9 @@ class Direct {
     Bind(read_, {kCorp, id});
     std::size_t bytes = 0;
     if (sqlite3_step(read_) == SQLITE_ROW) {
-      for (int i = 0; i < 8; ++i) bytes += static_cast<std::size_t>(sqlite3_column_bytes(read_, i));
+      for (int i = 0; i < 8; ++i) {
+        bytes += static_cast<std::size_t>(sqlite3_column_bytes(read_, i));
+      }
     }
     sqlite3_reset(read_);
     Step(commit_);
@@ -130,7 +138,9 @@ class Direct {
   void Step(sqlite3_stmt* stmt) {
     int rc = sqlite3_step(stmt);
     sqlite3_reset(stmt);
-    if (rc != SQLITE_DONE && rc != SQLITE_ROW) throw std::runtime_error(sqlite3_errmsg(db_));
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+      throw std::runtime_error(sqlite3_errmsg(db_));
+    }
   }
 
   sqlite3* db_ = nullptr;
@@ -145,14 +155,18 @@ class Direct {
 void DirectInsert(benchmark::State& state) {
   Direct direct;
   int n = 0;
-  for (auto _ : state) direct.Insert("D" + Digits(n++));
+  for (auto _ : state) {
+    direct.Insert("D" + Digits(n++));
+  }
   state.SetItemsProcessed(state.iterations());
 }
 
 void DirectRead(benchmark::State& state) {
   Direct direct;
   int n = 0;
-  for (auto _ : state) benchmark::DoNotOptimize(direct.Read("D" + Digits(n++ % kCommands)));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(direct.Read("D" + Digits(n++ % kCommands)));
+  }
   state.SetItemsProcessed(state.iterations());
 }
 
@@ -163,7 +177,9 @@ class RateReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       auto found = run.counters.find("items_per_second");
-      if (found != run.counters.end()) rates[run.benchmark_name()] = found->second;
+      if (found != run.counters.end()) {
+        rates[run.benchmark_name()] = found->second;
+      }
     }
     ConsoleReporter::ReportRuns(runs);
   }
@@ -177,12 +193,14 @@ BENCHMARK(HostSnapIn)->Iterations(kCommands)->Unit(benchmark::kMicrosecond)->Use
 BENCHMARK(DirectRead)->Iterations(kCommands)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(HostPropRead)->Iterations(kCommands)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
   // A fresh demonstration database in a private folder, unless one is named.
   std::string folder;
   if (!getenv("TAVRO_BANK_DB")) {
     folder = std::filesystem::temp_directory_path().string() + "/host_bench_XXXXXX";
-    if (!mkdtemp(folder.data())) return 1;
+    if (!mkdtemp(folder.data())) {
+      return 1;
+    }
     setenv("TAVRO_BANK_DB", (folder + "/bank.db").c_str(), 1);
   }
   // Opens (and creates) the database before anything is timed.
@@ -195,7 +213,9 @@ int main(int argc, char** argv) {
   auto ratio = [&](const char* host, const char* direct) {
     auto h = reporter.rates.find(host);
     auto d = reporter.rates.find(direct);
-    if (h == reporter.rates.end() || d == reporter.rates.end() || h->second <= 0) return;
+    if (h == reporter.rates.end() || d == reporter.rates.end() || h->second <= 0) {
+      return;
+    }
     std::printf("%-28s %10.0f commands/s; direct SQLite %10.0f/s; host takes %.2fx the time\n",
                 host, h->second, d->second, d->second / h->second);
   };
@@ -203,6 +223,11 @@ int main(int argc, char** argv) {
   ratio("HostSnapIn/iterations:10000/real_time", "DirectInsert/iterations:10000/real_time");
   ratio("HostPropRead/iterations:10000/real_time", "DirectRead/iterations:10000/real_time");
   benchmark::Shutdown();
-  if (!folder.empty()) std::filesystem::remove_all(folder);
+  if (!folder.empty()) {
+    std::filesystem::remove_all(folder);
+  }
   return 0;
+} catch (const std::exception& e) {
+  std::fprintf(stderr, "host_bench: %s\n", e.what());
+  return 1;
 }

@@ -52,7 +52,9 @@ Answer Get(Db& db, const std::string& k) {
   sqlite3_stmt* stmt = db.Prepare("SELECT v FROM probe WHERE k = ?1");
   BindText(stmt, 1, k);
   Answer answer;
-  if (sqlite3_step(stmt) == SQLITE_ROW) answer.rows.push_back({Column(stmt, 0)});
+  if (sqlite3_step(stmt) == SQLITE_ROW) {
+    answer.rows.push_back({Column(stmt, 0)});
+  }
   return answer;
 }
 
@@ -63,8 +65,9 @@ Answer GetProbe(Db& db, const Args& args) {
 Answer All(Db& db, const Args&) {
   sqlite3_stmt* stmt = db.Prepare("SELECT k, v FROM probe ORDER BY k");
   Answer answer;
-  while (sqlite3_step(stmt) == SQLITE_ROW)
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
     answer.rows.push_back({Column(stmt, 0), Column(stmt, 1)});
+  }
   return answer;
 }
 
@@ -96,7 +99,9 @@ const host::ProcedureSpec kProcedures[] = {
 
 const host::ProcedureSpec* Find(const std::string& name) {
   for (const auto& spec : kProcedures) {
-    if (name == spec.name) return &spec;
+    if (name == spec.name) {
+      return &spec;
+    }
   }
   return nullptr;
 }
@@ -123,7 +128,9 @@ host::Server ProbeServer() {
 
 TempDir::TempDir() {
   std::string base = std::filesystem::temp_directory_path().string() + "/wire_XXXXXX";
-  if (!mkdtemp(base.data())) throw std::runtime_error("mkdtemp failed");
+  if (!mkdtemp(base.data())) {
+    throw std::runtime_error("mkdtemp failed");
+  }
   path_ = base;
 }
 
@@ -148,7 +155,9 @@ int ProbeCount(Db& db) {
 host::Outcome RunProbe(Db& db, std::string_view command, std::string* answer) {
   return host::RunCommand(db, ProbeServer(), host::Channel::Main, command,
                           [answer](std::string_view text, std::string&) {
-                            if (answer) answer->assign(text);
+                            if (answer) {
+                              answer->assign(text);
+                            }
                             return host::Status::Ok;
                           });
 }

@@ -45,7 +45,9 @@ std::string Main(const std::string& command) {
 class WireClient : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (const char* old = getenv("TAVRO_BANK_DB")) saved_ = old;
+    if (const char* old = getenv("TAVRO_BANK_DB")) {
+      saved_ = old;
+    }
     setenv("TAVRO_BANK_DB", dir.File("bank.db").c_str(), 1);
   }
   void TearDown() override {
@@ -152,11 +154,15 @@ TEST_F(WireClient, UnusableDatabaseIsReportedAndRetried) {
 int Tool(const std::string& args, std::string& out) {
   std::string command = std::string(TAVRO_BANK_TOOL) + " " + args + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return -1;
+  if (!pipe) {
+    return -1;
+  }
   out.clear();
   char buffer[4096];
   std::size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    out.append(buffer, n);
+  }
   int status = pclose(pipe);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

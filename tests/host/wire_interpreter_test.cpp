@@ -143,11 +143,10 @@ TEST_F(WireInterpreter, BatchSeparatorsIncludingRecordSeparator) {
 TEST_F(WireInterpreter, HostileTextsAreStoredByteForByteAndTouchNoOtherRow) {
   Put("other", "untouched");
   const std::string texts[] = {
-      "it''s",                      // arrives as it's
-      "''); drop table probe; --",  // quotes doubled by the sender
-      "x'',''y",                    // looks like two arguments
-      "a\x07"
-      "b",                                  // field separator
+      "it''s",                              // arrives as it's
+      "''); drop table probe; --",          // quotes doubled by the sender
+      "x'',''y",                            // looks like two arguments
+      "a\ab",                               // field separator 0x07
       "line1\r\nline2",                     // a raw line break
       "one\x0etwo",                         // the wire's line break mark
       "\x95\x5c",                           // trail byte is a backslash
@@ -160,7 +159,9 @@ TEST_F(WireInterpreter, HostileTextsAreStoredByteForByteAndTouchNoOtherRow) {
     std::string meant;
     for (std::size_t p = 0; p < quoted.size(); ++p) {
       meant.push_back(quoted[p]);
-      if (quoted[p] == '\'') ++p;
+      if (quoted[p] == '\'') {
+        ++p;
+      }
     }
     std::string key = "k" + std::to_string(i++);
     ASSERT_TRUE(RunProbe(db, "exec T_Put '" + key + "','" + quoted + "'\r\n").ok()) << quoted;
@@ -205,7 +206,9 @@ TEST_F(WireInterpreter, BankChannelServesOnlyTheBankMasterRecord) {
   auto onBank = [&](const std::string& command, std::string* answer) {
     return host::RunCommand(db, wiretest::ProbeServer(), host::Channel::Bank, command,
                             [answer](std::string_view text, std::string&) {
-                              if (answer) answer->assign(text);
+                              if (answer) {
+                                answer->assign(text);
+                              }
                               return Status::Ok;
                             });
   };

@@ -14,10 +14,14 @@ using host::ParsedCommand;
 std::string Render(const ParsedCommand& parsed) {
   std::string out;
   for (const auto& call : parsed.calls) {
-    if (!out.empty()) out += "|";
+    if (!out.empty()) {
+      out += "|";
+    }
     out += call.name + "(";
     for (std::size_t i = 0; i < call.args.size(); ++i) {
-      if (i) out += ",";
+      if (i) {
+        out += ",";
+      }
       const auto& v = call.args[i];
       out += v.isText ? "t:'" + v.text + "'" : "i:" + std::to_string(v.number);
     }
@@ -126,7 +130,9 @@ TEST(WireParser, RefusesMalformedCommandsNamingTheProblem) {
 
 TEST(WireParser, TooManyArgumentsAreRefused) {
   std::string text = "X 0";
-  for (std::size_t i = 1; i <= host::kMaxArguments; ++i) text += ",0";
+  for (std::size_t i = 1; i <= host::kMaxArguments; ++i) {
+    text += ",0";
+  }
   ParsedCommand parsed;
   std::string error;
   EXPECT_FALSE(ParseCommand(text, parsed, error));

@@ -33,7 +33,9 @@ void CreateDatabase(const std::string& path) {
 // Waits for pid; true when it was killed by SIGKILL.
 bool KilledBySigkill(pid_t pid) {
   int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return false;
+  if (waitpid(pid, &status, 0) != pid) {
+    return false;
+  }
   return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
@@ -76,8 +78,12 @@ TEST(WireProcess, BatchesKilledAtAnyMomentAreWholeOrAbsent) {
           batch += "exec T_Put 'b" + std::to_string(round) + "-" + std::to_string(n) + "_" +
                    std::to_string(m) + "','" + std::string(200, 'v') + "'\r\n";
         }
-        if (!RunProbe(db, batch).ok()) _exit(2);
-        if (n == 0 && write(ready[1], "r", 1) != 1) _exit(2);
+        if (!RunProbe(db, batch).ok()) {
+          _exit(2);
+        }
+        if (n == 0 && write(ready[1], "r", 1) != 1) {
+          _exit(2);
+        }
       }
     }
     close(ready[1]);
@@ -111,7 +117,9 @@ TEST(WireProcess, TwoWritersAtOnceLoseNothing) {
       close(report[child][0]);
       host::Db db(path, wiretest::ProbeSetup());
       char go = 0;
-      if (read(start[0], &go, 1) != 0) _exit(2);  // released when the parent closes
+      if (read(start[0], &go, 1) != 0) {
+        _exit(2);  // released when the parent closes
+      }
       int ok = 0, busy = 0, other = 0;
       for (int i = 0; i < kCommands; ++i) {
         std::string key = "c" + std::to_string(child) + "_" + std::to_string(i);
@@ -126,11 +134,15 @@ TEST(WireProcess, TwoWritersAtOnceLoseNothing) {
         } else {
           ++other;
         }
-        if (!RunProbe(db, "MN_GetProbe 'c0_0'").ok()) ++other;
+        if (!RunProbe(db, "MN_GetProbe 'c0_0'").ok()) {
+          ++other;
+        }
       }
       std::string line =
           std::to_string(ok) + " " + std::to_string(busy) + " " + std::to_string(other);
-      if (write(report[child][1], line.data(), line.size()) < 0) _exit(2);
+      if (write(report[child][1], line.data(), line.size()) < 0) {
+        _exit(2);
+      }
       _exit(0);
     }
     close(report[child][1]);

@@ -92,7 +92,9 @@ TEST(WireText, ErrorTextFits127BytesAndEndsOnACharacter) {
   // 'e' then 63 two-byte characters make 127 bytes; one more 'e' in front pushes the
   // last character past the limit, and it must go whole.
   std::string chinese;
-  for (int i = 0; i < 64; ++i) chinese += "错";
+  for (int i = 0; i < 64; ++i) {
+    chinese += "错";
+  }
   std::memset(error, 'X', sizeof error);
   host::WriteErrorText("ee" + chinese, error);
   EXPECT_EQ(std::strlen(error), 126u);
