@@ -99,25 +99,6 @@ TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
   EXPECT_STREQ(error, "the answer file exists already");
 }
 
-TEST_F(WireClient, AnswerExactlyFillingTheBufferArrivesOneByteMoreFails) {
-  std::string wire = Main("MN_GetCustomerList '0012','000001'");
-  Reply whole = Command(wire);
-  ASSERT_EQ(whole.status, 0);
-  std::size_t size = whole.answer.size();
-  ASSERT_GT(size, 10u);
-
-  Reply fits = Command(wire, size + 1);  // capacity = size
-  EXPECT_EQ(fits.status, 0);
-  EXPECT_EQ(fits.answer, whole.answer);
-
-  Reply over = Command(wire, size);  // capacity = size - 1
-  EXPECT_EQ(over.status, 5);
-  EXPECT_EQ(over.answer, "");
-  EXPECT_EQ(over.error, "the answer (" + std::to_string(size) +
-                            " bytes) does not fit the buffer of " + std::to_string(size - 1) +
-                            " bytes");
-}
-
 TEST_F(WireClient, ErrorsAreBoundedZeroTerminatedTexts) {
   Reply noPrefix = Command(sys::Utf8ToGbk("MN_GetCurrencyCodeList"));
   EXPECT_EQ(noPrefix.status, 1);
