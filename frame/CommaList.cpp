@@ -17,7 +17,9 @@ std::vector<std::string> SplitCommaList(std::string_view text) {
   std::vector<std::string> items;
   std::size_t pos = 0;
   const std::size_t n = text.size();
-  while (pos < n && IsBlank(text[pos])) ++pos;
+  while (pos < n && IsBlank(text[pos])) {
+    ++pos;
+  }
   while (pos < n) {
     std::string item;
     if (text[pos] == '"') {
@@ -36,15 +38,23 @@ std::vector<std::string> SplitCommaList(std::string_view text) {
       }
     } else {
       std::size_t start = pos;
-      while (pos < n && !IsBlank(text[pos]) && text[pos] != ',') ++pos;
+      while (pos < n && !IsBlank(text[pos]) && text[pos] != ',') {
+        ++pos;
+      }
       item.assign(text.substr(start, pos - start));
     }
     items.push_back(std::move(item));
-    while (pos < n && IsBlank(text[pos])) ++pos;
-    if (pos < n && text[pos] == ',') {
-      if (pos == n - 1) items.emplace_back();
+    while (pos < n && IsBlank(text[pos])) {
       ++pos;
-      while (pos < n && IsBlank(text[pos])) ++pos;
+    }
+    if (pos < n && text[pos] == ',') {
+      if (pos == n - 1) {
+        items.emplace_back();
+      }
+      ++pos;
+      while (pos < n && IsBlank(text[pos])) {
+        ++pos;
+      }
     }
   }
   return items;
@@ -56,7 +66,9 @@ std::string BuildColumnLayout(std::string_view value, std::size_t maxBytes) {
   std::string layout;
   for (const std::string& item : SplitCommaList(value)) {
     std::string line = GbkReplaceChar(item, '^', '\x07') + "\r\n";
-    if (layout.size() + line.size() > maxBytes) break;
+    if (layout.size() + line.size() > maxBytes) {
+      break;
+    }
     layout += line;
   }
   return layout;

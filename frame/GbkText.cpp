@@ -6,7 +6,9 @@
 namespace frame {
 
 std::size_t GbkCharLength(std::string_view text, std::size_t pos) {
-  if (pos >= text.size()) return 0;
+  if (pos >= text.size()) {
+    return 0;
+  }
   if (pos + 1 < text.size() && IsGbkLeadByte(static_cast<unsigned char>(text[pos])) &&
       IsGbkTrailByte(static_cast<unsigned char>(text[pos + 1]))) {
     return 2;
@@ -16,11 +18,15 @@ std::size_t GbkCharLength(std::string_view text, std::size_t pos) {
 
 // Walks characters from the start, since a byte's role depends on what precedes it.
 std::size_t GbkCutLength(std::string_view text, std::size_t maxBytes) {
-  if (text.size() <= maxBytes) return text.size();
+  if (text.size() <= maxBytes) {
+    return text.size();
+  }
   std::size_t pos = 0;
   while (pos < maxBytes) {
     std::size_t len = GbkCharLength(text, pos);
-    if (pos + len > maxBytes) break;
+    if (pos + len > maxBytes) {
+      break;
+    }
     pos += len;
   }
   return pos;
@@ -34,8 +40,12 @@ std::string_view GbkCut(std::string_view text, std::size_t maxBytes) {
 std::string_view TrimView(std::string_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) {
+    ++begin;
+  }
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) {
+    --end;
+  }
   return text.substr(begin, end - begin);
 }
 
@@ -44,14 +54,20 @@ std::string Trim(std::string_view text) {
 }
 
 void CopyToField(char* field, std::size_t fieldSize, std::string_view text) {
-  if (field == nullptr || fieldSize == 0) return;
+  if (field == nullptr || fieldSize == 0) {
+    return;
+  }
   std::size_t n = GbkCutLength(text, fieldSize - 1);
-  if (n > 0) std::memcpy(field, text.data(), n);
+  if (n > 0) {
+    std::memcpy(field, text.data(), n);
+  }
   std::memset(field + n, 0, fieldSize - n);
 }
 
 std::string_view FieldText(const char* field, std::size_t fieldSize) {
-  if (field == nullptr) return {};
+  if (field == nullptr) {
+    return {};
+  }
   const void* zero = std::memchr(field, 0, fieldSize);
   std::size_t n =
       zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - field) : fieldSize;
@@ -59,12 +75,18 @@ std::string_view FieldText(const char* field, std::size_t fieldSize) {
 }
 
 std::size_t GbkFind(std::string_view text, std::string_view mark, std::size_t from) {
-  if (mark.empty()) return from <= text.size() ? from : std::string_view::npos;
+  if (mark.empty()) {
+    return from <= text.size() ? from : std::string_view::npos;
+  }
   // A mark that starts with a byte below 0x40 can never be a trail byte: no walk needed.
-  if (static_cast<unsigned char>(mark[0]) < 0x40) return text.find(mark, from);
+  if (static_cast<unsigned char>(mark[0]) < 0x40) {
+    return text.find(mark, from);
+  }
   std::size_t pos = 0;
   while (pos < text.size()) {
-    if (pos >= from && text.compare(pos, mark.size(), mark) == 0) return pos;
+    if (pos >= from && text.compare(pos, mark.size(), mark) == 0) {
+      return pos;
+    }
     pos += GbkCharLength(text, pos);
   }
   return std::string_view::npos;
@@ -78,7 +100,9 @@ std::string GbkReplaceChar(std::string_view text, char from, char to) {
   }
   for (std::size_t pos = 0; pos < out.size();) {
     std::size_t len = GbkCharLength(out, pos);
-    if (len == 1 && out[pos] == from) out[pos] = to;
+    if (len == 1 && out[pos] == from) {
+      out[pos] = to;
+    }
     pos += len;
   }
   return out;
@@ -88,8 +112,9 @@ std::string GbkUpperAscii(std::string_view text) {
   std::string out(text);
   for (std::size_t pos = 0; pos < out.size();) {
     std::size_t len = GbkCharLength(out, pos);
-    if (len == 1 && out[pos] >= 'a' && out[pos] <= 'z')
+    if (len == 1 && out[pos] >= 'a' && out[pos] <= 'z') {
       out[pos] = static_cast<char>(out[pos] - 'a' + 'A');
+    }
     pos += len;
   }
   return out;

@@ -56,7 +56,9 @@ void ReportFailure(const std::array<char, kErrorBufferSize>& error) {
 // An answer that fills the buffer and ends in a lead byte had its last character cut
 // by the host: half a character is dropped rather than shown or converted.
 void DropSplitCharacter(std::string& answer, std::size_t capacity) {
-  if (answer.empty() || answer.size() != capacity) return;
+  if (answer.empty() || answer.size() != capacity) {
+    return;
+  }
   if (IsGbkLeadByte(static_cast<unsigned char>(answer.back())) &&
       GbkCutLength(answer, answer.size() - 1) == answer.size() - 1) {
     answer.pop_back();
@@ -111,8 +113,12 @@ int HostCommand(HWND_T window, int channel, std::string_view command, std::strin
   std::string wire = WireCommand(channel, command);
   // The host writes at most capacity bytes and a zero; the buffer is zeroed so that a
   // host writing nothing leaves an empty answer.
-  if (bufferSize < 1) bufferSize = 1;
-  if (bufferSize > static_cast<std::size_t>(INT32_MAX)) bufferSize = INT32_MAX;
+  if (bufferSize < 1) {
+    bufferSize = 1;
+  }
+  if (bufferSize > static_cast<std::size_t>(INT32_MAX)) {
+    bufferSize = INT32_MAX;
+  }
   std::vector<char> buffer(bufferSize, '\0');
   std::array<char, kErrorBufferSize> error{};
   const std::size_t capacity = bufferSize - 1;
@@ -125,7 +131,9 @@ int HostCommand(HWND_T window, int channel, std::string_view command, std::strin
     ReportFailure(error);
     return status;
   }
-  if (!result.empty() && TraditionalMode()) result.assign(GbkCut(ToUserText(result), capacity));
+  if (!result.empty() && TraditionalMode()) {
+    result.assign(GbkCut(ToUserText(result), capacity));
+  }
   return status;
 }
 
@@ -141,7 +149,9 @@ int HostFileCommand(HWND_T window, int channel, std::string_view command,
   }
   if (sys::FileExists(fileName) && TraditionalMode()) {
     std::vector<std::string> lines = sys::ReadLines(fileName);
-    for (std::string& line : lines) line = ToUserText(line);
+    for (std::string& line : lines) {
+      line = ToUserText(line);
+    }
     const std::string temp = fileName + ".tmp";
     try {
       sys::WriteLines(temp, lines);
@@ -158,13 +168,17 @@ int HostFileCommand(HWND_T window, int channel, std::string_view command,
 std::string HostCommandText(HWND_T window, int channel, std::string_view command,
                             std::string_view def, std::size_t bufferSize) {
   std::string result;
-  if (HostCommand(window, channel, command, result, bufferSize) != 0) return std::string(def);
+  if (HostCommand(window, channel, command, result, bufferSize) != 0) {
+    return std::string(def);
+  }
   return GetRow(result, 1);
 }
 
 int HostCommandInt(HWND_T window, int channel, std::string_view command, int def) {
   std::string result;
-  if (HostCommand(window, channel, command, result, 48) != 0) return def;
+  if (HostCommand(window, channel, command, result, 48) != 0) {
+    return def;
+  }
   return ParseDecimal(TextBefore(GetRow(result, 1), std::string_view("\x07", 1))).value_or(def);
 }
 
@@ -172,8 +186,12 @@ void HostCommandList(HWND_T window, int channel, std::string_view command,
                      std::vector<std::string>& list) {
   const std::string name = NewTempFileName();
   ResultFileGuard guard{name};
-  if (HostFileCommand(window, channel, command, name) != 0) return;
-  if (!sys::FileExists(name)) return;
+  if (HostFileCommand(window, channel, command, name) != 0) {
+    return;
+  }
+  if (!sys::FileExists(name)) {
+    return;
+  }
   try {
     list = SplitRows(sys::ReadFileBytes(name));
   } catch (const std::exception&) {
@@ -190,7 +208,9 @@ std::string PickFreeName(const std::string& folder, const std::function<std::uin
     if (name.size() > kMaxFileNameLen) {
       throw std::runtime_error("temporary folder path too long for a result file: " + folder);
     }
-    if (!sys::PathExists(name)) return name;
+    if (!sys::PathExists(name)) {
+      return name;
+    }
   }
   throw std::runtime_error("no free result file name in " + folder);
 }
@@ -207,12 +227,16 @@ std::string NewTempFileName() {
 }
 
 std::string ToServerText(std::string_view text) {
-  if (text.empty()) return {};
+  if (text.empty()) {
+    return {};
+  }
   return sys::GbkToSimplified(sys::ConvertText(text, sys::CodePage::Big5, sys::CodePage::Gbk));
 }
 
 std::string ToUserText(std::string_view text) {
-  if (text.empty()) return {};
+  if (text.empty()) {
+    return {};
+  }
   return sys::ConvertText(sys::GbkToTraditional(text), sys::CodePage::Gbk, sys::CodePage::Big5);
 }
 
@@ -225,7 +249,9 @@ std::string Quoted(std::string_view text) {
   out.reserve(text.size() + 2);
   out += '\'';
   for (char c : text) {
-    if (c == '\'') out += '\'';
+    if (c == '\'') {
+      out += '\'';
+    }
     out += c;
   }
   out += '\'';

@@ -60,9 +60,15 @@ std::string NormalizeSwiftCode(std::string_view code) {
   std::string_view given = TrimView(code);
   std::string_view use = GbkCut(given, kSwiftCodeLen);
   std::string out(use);
-  if (given.size() >= 11 && given.substr(given.size() - 3) == "XXX") out = given.substr(0, 8);
-  if (given.size() == 12) out = std::string(given.substr(0, 8)) + std::string(given.substr(9, 3));
-  if (given.size() == 9) out = given.substr(0, 8);
+  if (given.size() >= 11 && given.substr(given.size() - 3) == "XXX") {
+    out = given.substr(0, 8);
+  }
+  if (given.size() == 12) {
+    out = std::string(given.substr(0, 8)) + std::string(given.substr(9, 3));
+  }
+  if (given.size() == 9) {
+    out = given.substr(0, 8);
+  }
   return Trim(out);
 }
 
@@ -70,11 +76,15 @@ TBankAddress GetSwiftAddress(HWND_T window, std::string_view swiftCode) {
   TBankAddress bank;
   std::string answer;
   std::string command = "MB_GetSwfAddress " + Quoted(NormalizeSwiftCode(swiftCode));
-  if (HostCommand(window, kChannelMain, command, answer, 1024) != 0) return bank;
+  if (HostCommand(window, kChannelMain, command, answer, 1024) != 0) {
+    return bank;
+  }
   // One row is the record; a further row must not run into the last address line.
   std::string row = GetRow(answer, 1);
   bank.Name = GbkCut(GetField(row, 0), kBankNameLen);
-  for (int i = 0; i < 4; ++i) bank.Addr[i] = GbkCut(GetField(row, i + 1), kBankAddrLen);
+  for (int i = 0; i < 4; ++i) {
+    bank.Addr[i] = GbkCut(GetField(row, i + 1), kBankAddrLen);
+  }
   return bank;
 }
 
@@ -82,13 +92,17 @@ TBankSimple GetBankSimple(HWND_T window, std::int32_t bankId) {
   TBankSimple bank;
   std::string answer;
   std::string command = "ST_GetBankSimple " + std::to_string(bankId);
-  if (HostCommand(window, kChannelBank, command, answer, 1024) != 0) return bank;
+  if (HostCommand(window, kChannelBank, command, answer, 1024) != 0) {
+    return bank;
+  }
   const std::size_t addr = kBankAddrLen + 1;
   std::vector<std::string> f = SplitFields(
       GetRow(answer, 1), '\x07', {12, kBankNameLen + 1, addr, addr, addr, addr, kSwiftCodeLen + 1});
   bank.Id = ParseDecimal(f[0]).value_or(0);
   bank.Name = f[1];
-  for (int i = 0; i < 4; ++i) bank.Addr[i] = f[static_cast<std::size_t>(i) + 2];
+  for (int i = 0; i < 4; ++i) {
+    bank.Addr[i] = f[static_cast<std::size_t>(i) + 2];
+  }
   bank.SwiftCode = f[6];
   return bank;
 }

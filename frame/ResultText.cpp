@@ -12,7 +12,9 @@ namespace {
 // The row that starts at pos: its length and where the next row starts.
 std::size_t RowEnd(std::string_view text, std::size_t pos, std::size_t& next) {
   std::size_t end = pos;
-  while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+  while (end < text.size() && text[end] != '\r' && text[end] != '\n') {
+    ++end;
+  }
   next = end;
   if (next < text.size()) {
     char first = text[next++];
@@ -25,19 +27,25 @@ std::size_t RowEnd(std::string_view text, std::size_t pos, std::size_t& next) {
 
 // Separators below 0x40 are never trail bytes, so a plain byte search is exact for them.
 std::size_t FindSeparator(std::string_view text, char separator, std::size_t from) {
-  if (static_cast<unsigned char>(separator) < 0x40) return text.find(separator, from);
+  if (static_cast<unsigned char>(separator) < 0x40) {
+    return text.find(separator, from);
+  }
   return GbkFind(text, std::string_view(&separator, 1), from);
 }
 
 }  // namespace
 
 std::string GetRow(std::string_view text, int n) {
-  if (n < 1) return {};
+  if (n < 1) {
+    return {};
+  }
   std::size_t pos = 0;
   for (int row = 1; pos < text.size(); ++row) {
     std::size_t next = 0;
     std::size_t end = RowEnd(text, pos, next);
-    if (row == n) return std::string(text.substr(pos, end - pos));
+    if (row == n) {
+      return std::string(text.substr(pos, end - pos));
+    }
     pos = next;
   }
   return {};
@@ -51,7 +59,9 @@ std::string GetField(std::string_view text, int i) {
   std::size_t start = 0;
   for (int field = 0; field < i; ++field) {
     std::size_t sep = text.find('\x07', start);
-    if (sep == std::string_view::npos) break;  // beyond the last: the last field
+    if (sep == std::string_view::npos) {
+      break;  // beyond the last: the last field
+    }
     start = sep + 1;
   }
   std::size_t sep = text.find('\x07', start);
@@ -82,7 +92,9 @@ std::vector<std::string> SplitFields(std::string_view text, char separator,
     std::size_t end = sep == std::string_view::npos ? text.size() : sep;
     std::size_t room = bufferSizes[i] == 0 ? 0 : bufferSizes[i] - 1;
     out[i] = std::string(GbkCut(text.substr(start, end - start), room));
-    if (sep == std::string_view::npos) break;
+    if (sep == std::string_view::npos) {
+      break;
+    }
     start = sep + 1;
   }
   return out;
@@ -94,7 +106,9 @@ std::string DecodeNewlines(std::string_view text) {
   const char* p = text.data();
   const char* end = p + text.size();
   const void* mark = std::memchr(p, kLineBreakMark, text.size());
-  if (mark == nullptr) return std::string(text);
+  if (mark == nullptr) {
+    return std::string(text);
+  }
   std::string out;
   out.reserve(text.size() + text.size() / 16 + 16);
   while (mark != nullptr) {
@@ -127,12 +141,18 @@ std::optional<int> ParseDecimal(std::string_view text) {
   std::string_view t = TrimView(text);
   if (!t.empty() && t[0] == '+') {
     t.remove_prefix(1);
-    if (!t.empty() && t[0] == '-') return std::nullopt;
+    if (!t.empty() && t[0] == '-') {
+      return std::nullopt;
+    }
   }
-  if (t.empty()) return std::nullopt;
+  if (t.empty()) {
+    return std::nullopt;
+  }
   int value = 0;
   auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), value, 10);
-  if (ec != std::errc() || ptr != t.data() + t.size()) return std::nullopt;
+  if (ec != std::errc() || ptr != t.data() + t.size()) {
+    return std::nullopt;
+  }
   return value;
 }
 
@@ -149,7 +169,9 @@ TShellResult ParseShellResult(std::string_view text) {
 }
 
 std::string TextBefore(std::string_view text, std::string_view mark) {
-  if (mark.empty()) return std::string(text);
+  if (mark.empty()) {
+    return std::string(text);
+  }
   std::size_t pos = GbkFind(text, mark);
   return std::string(pos == std::string_view::npos ? text : text.substr(0, pos));
 }
@@ -158,7 +180,9 @@ namespace {
 
 std::optional<int> CodeOf(std::string_view text) {
   std::size_t colon = text.find(':');
-  if (colon == std::string_view::npos) return std::nullopt;
+  if (colon == std::string_view::npos) {
+    return std::nullopt;
+  }
   return ParseDecimal(text.substr(0, colon));
 }
 
@@ -171,7 +195,9 @@ int ItemCode(std::string_view text) {
 int FindItemByCode(const std::vector<std::string>& items, int code) {
   for (std::size_t i = 0; i < items.size(); ++i) {
     std::optional<int> c = CodeOf(items[i]);
-    if (c && *c == code) return static_cast<int>(i);
+    if (c && *c == code) {
+      return static_cast<int>(i);
+    }
   }
   return -1;
 }
@@ -185,7 +211,9 @@ TCodeNameDetail SplitCodeNameDetail(std::string_view text) {
     nameStart = colon + 1;
   }
   std::size_t nameEnd = text.find('(', nameStart);
-  if (nameEnd == std::string_view::npos) nameEnd = text.size();
+  if (nameEnd == std::string_view::npos) {
+    nameEnd = text.size();
+  }
   out.Name = std::string(GbkCut(text.substr(nameStart, nameEnd - nameStart), kCodeNameDetailLen));
   std::size_t open = text.find('(');
   std::size_t close = text.find(')');

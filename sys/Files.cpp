@@ -20,7 +20,9 @@ namespace {
 struct Fd {
   int fd = -1;
   ~Fd() {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) {
+      ::close(fd);
+    }
   }
 };
 
@@ -28,7 +30,9 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path) {
   while (!bytes.empty()) {
     ssize_t n = ::write(fd, bytes.data(), bytes.size());
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR) {
+        continue;
+      }
       Fail("cannot write", path);
     }
     bytes.remove_prefix(static_cast<std::size_t>(n));
@@ -40,7 +44,9 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path) {
 void ReplaceFile(const std::string& path, std::string_view bytes) {
   std::string temp = path + ".XXXXXX";
   Fd out{::mkstemp(temp.data())};
-  if (out.fd < 0) Fail("cannot create", temp);
+  if (out.fd < 0) {
+    Fail("cannot create", temp);
+  }
   try {
     WriteAll(out.fd, bytes, temp);
     if (::close(out.fd) != 0) {
@@ -48,7 +54,9 @@ void ReplaceFile(const std::string& path, std::string_view bytes) {
       Fail("cannot write", temp);
     }
     out.fd = -1;
-    if (::rename(temp.c_str(), path.c_str()) != 0) Fail("cannot replace", path);
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+      Fail("cannot replace", path);
+    }
   } catch (...) {
     ::unlink(temp.c_str());
     throw;
@@ -73,9 +81,13 @@ bool DeleteFile(const std::string& path) {
 
 std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
   Fd in{::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
-  if (in.fd < 0) Fail("cannot open", path);
+  if (in.fd < 0) {
+    Fail("cannot open", path);
+  }
   struct stat st {};
-  if (::fstat(in.fd, &st) != 0) Fail("cannot read", path);
+  if (::fstat(in.fd, &st) != 0) {
+    Fail("cannot read", path);
+  }
   if (!S_ISREG(st.st_mode)) {
     errno = EINVAL;
     Fail("not a file:", path);
@@ -87,15 +99,21 @@ std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
   // Reads until the end even when the file grew since fstat, within maxBytes.
   for (;;) {
     if (got == bytes.size()) {
-      if (got >= maxBytes) break;
+      if (got >= maxBytes) {
+        break;
+      }
       bytes.resize(std::min(maxBytes, got + 65536));
     }
     ssize_t n = ::read(in.fd, bytes.data() + got, bytes.size() - got);
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR) {
+        continue;
+      }
       Fail("cannot read", path);
     }
-    if (n == 0) break;
+    if (n == 0) {
+      break;
+    }
     got += static_cast<std::size_t>(n);
   }
   bytes.resize(got);
@@ -108,12 +126,16 @@ std::vector<std::string> SplitLines(std::string_view text) {
   const char* end = p + text.size();
   while (p < end) {
     const char* q = p;
-    while (q < end && *q != '\r' && *q != '\n') ++q;
+    while (q < end && *q != '\r' && *q != '\n') {
+      ++q;
+    }
     lines.emplace_back(p, static_cast<std::size_t>(q - p));
     if (q < end) {
       // CR LF and LF CR are one line end; CR CR or LF LF are two.
       char first = *q++;
-      if (q < end && (*q == '\r' || *q == '\n') && *q != first) ++q;
+      if (q < end && (*q == '\r' || *q == '\n') && *q != first) {
+        ++q;
+      }
     }
     p = q;
   }
@@ -130,7 +152,9 @@ void CopyFile(const std::string& from, const std::string& to) {
 
 int CreateExclusive(const std::string& path) {
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) Fail("cannot create", path);
+  if (fd < 0) {
+    Fail("cannot create", path);
+  }
   return fd;
 }
 
@@ -140,7 +164,9 @@ void WriteFileBytes(const std::string& path, std::string_view bytes) {
 
 void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
   std::size_t total = 0;
-  for (const std::string& line : lines) total += line.size() + 2;
+  for (const std::string& line : lines) {
+    total += line.size() + 2;
+  }
   std::string bytes;
   bytes.reserve(total);
   for (const std::string& line : lines) {

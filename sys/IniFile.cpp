@@ -10,8 +10,12 @@ namespace {
 std::string_view Blankless(std::string_view s) {
   std::size_t b = 0;
   std::size_t e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) --e;
+  while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) {
+    ++b;
+  }
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) {
+    --e;
+  }
   return s.substr(b, e - b);
 }
 
@@ -20,9 +24,13 @@ char Fold(char c) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
+  if (a.size() != b.size()) {
+    return false;
+  }
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
+    if (Fold(a[i]) != Fold(b[i])) {
+      return false;
+    }
   }
   return true;
 }
@@ -30,7 +38,9 @@ bool SameName(std::string_view a, std::string_view b) {
 // "[name]" gives name; a header without "]" takes the rest of the line.
 bool SectionName(std::string_view line, std::string_view& name) {
   std::string_view t = Blankless(line);
-  if (t.empty() || t[0] != '[') return false;
+  if (t.empty() || t[0] != '[') {
+    return false;
+  }
   std::size_t close = t.find(']');
   name =
       Blankless(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
@@ -40,9 +50,13 @@ bool SectionName(std::string_view line, std::string_view& name) {
 // "key=value" gives both, trimmed; comments and lines without "=" give nothing.
 bool KeyValue(std::string_view line, std::string_view& key, std::string_view& value) {
   std::string_view t = Blankless(line);
-  if (t.empty() || t[0] == ';') return false;
+  if (t.empty() || t[0] == ';') {
+    return false;
+  }
   std::size_t eq = t.find('=');
-  if (eq == std::string_view::npos) return false;
+  if (eq == std::string_view::npos) {
+    return false;
+  }
   key = Blankless(t.substr(0, eq));
   value = Blankless(t.substr(eq + 1));
   return !key.empty();
@@ -50,14 +64,18 @@ bool KeyValue(std::string_view line, std::string_view& key, std::string_view& va
 
 // The value cut to the bound without splitting a double-byte character.
 std::string Bounded(std::string_view value) {
-  if (value.size() <= kMaxIniValue) return std::string(value);
+  if (value.size() <= kMaxIniValue) {
+    return std::string(value);
+  }
   std::size_t pos = 0;
   while (pos < kMaxIniValue) {
     auto lead = static_cast<unsigned char>(value[pos]);
     auto next = static_cast<unsigned char>(value[pos + 1]);
     std::size_t len =
         (lead >= 0x81 && lead <= 0xFE && next >= 0x40 && next != 0x7F && next <= 0xFE) ? 2 : 1;
-    if (pos + len > kMaxIniValue) break;
+    if (pos + len > kMaxIniValue) {
+      break;
+    }
     pos += len;
   }
   return std::string(value.substr(0, pos));
@@ -73,7 +91,9 @@ void CheckName(std::string_view name, const char* what) {
 }  // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
-  if (!FileExists(path_)) return;
+  if (!FileExists(path_)) {
+    return;
+  }
   std::string bytes;
   try {
     bytes = ReadFileBytes(path_, kMaxIniFileBytes + 1);
@@ -98,14 +118,18 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
     std::string_view name;
     if (SectionName(line, name)) {
       // Only the first section of that name is searched.
-      if (seenSection) break;
+      if (seenSection) {
+        break;
+      }
       inSection = SameName(name, section);
       seenSection = inSection;
       continue;
     }
     std::string_view k;
     std::string_view v;
-    if (inSection && KeyValue(line, k, v) && SameName(k, key)) return Bounded(v);
+    if (inSection && KeyValue(line, k, v) && SameName(k, key)) {
+      return Bounded(v);
+    }
   }
   return std::string(def);
 }
@@ -113,14 +137,18 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
 bool IniFile::SectionExists(std::string_view section) const {
   for (const std::string& line : lines_) {
     std::string_view name;
-    if (SectionName(line, name) && SameName(name, section)) return true;
+    if (SectionName(line, name) && SameName(name, section)) {
+      return true;
+    }
   }
   return false;
 }
 
 bool IniFile::KeyExists(std::string_view section, std::string_view key) const {
   for (const std::string& k : ReadKeys(section)) {
-    if (SameName(k, key)) return true;
+    if (SameName(k, key)) {
+      return true;
+    }
   }
   return false;
 }
@@ -132,17 +160,25 @@ std::vector<std::string> IniFile::ReadKeys(std::string_view section) const {
   for (const std::string& line : lines_) {
     std::string_view name;
     if (SectionName(line, name)) {
-      if (seenSection) break;
+      if (seenSection) {
+        break;
+      }
       inSection = SameName(name, section);
       seenSection = inSection;
       continue;
     }
     std::string_view k;
     std::string_view v;
-    if (!inSection || !KeyValue(line, k, v)) continue;
+    if (!inSection || !KeyValue(line, k, v)) {
+      continue;
+    }
     bool known = false;
-    for (const std::string& have : keys) known = known || SameName(have, k);
-    if (!known) keys.emplace_back(k);
+    for (const std::string& have : keys) {
+      known = known || SameName(have, k);
+    }
+    if (!known) {
+      keys.emplace_back(k);
+    }
   }
   return keys;
 }
@@ -163,7 +199,9 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     }
   }
   if (sectionAt == lines_.size()) {
-    if (!lines_.empty() && !Blankless(lines_.back()).empty()) lines_.emplace_back();
+    if (!lines_.empty() && !Blankless(lines_.back()).empty()) {
+      lines_.emplace_back();
+    }
     lines_.push_back("[" + std::string(Blankless(section)) + "]");
     lines_.push_back(newLine);
     return;
@@ -171,14 +209,18 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
   std::size_t lastEntry = sectionAt;  // a new key goes after the section's last non-blank line
   for (std::size_t i = sectionAt + 1; i < lines_.size(); ++i) {
     std::string_view name;
-    if (SectionName(lines_[i], name)) break;
+    if (SectionName(lines_[i], name)) {
+      break;
+    }
     std::string_view k;
     std::string_view v;
     if (KeyValue(lines_[i], k, v) && SameName(k, Blankless(key))) {
       lines_[i] = newLine;
       return;
     }
-    if (!Blankless(lines_[i]).empty()) lastEntry = i;
+    if (!Blankless(lines_[i]).empty()) {
+      lastEntry = i;
+    }
   }
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastEntry + 1), newLine);
 }

@@ -11,12 +11,16 @@ namespace sys {
 namespace {
 
 void SetError(std::string* error, const char* why, const std::string& fallback) {
-  if (error != nullptr) *error = why != nullptr ? why : fallback;
+  if (error != nullptr) {
+    *error = why != nullptr ? why : fallback;
+  }
 }
 
 LibraryHandle Open(const std::string& name, std::string* error) {
   LibraryHandle handle = ::dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) SetError(error, ::dlerror(), "cannot load " + name);
+  if (handle == nullptr) {
+    SetError(error, ::dlerror(), "cannot load " + name);
+  }
   return handle;
 }
 
@@ -33,7 +37,9 @@ std::string ModuleFolder() {
   }
   std::string self = info.dli_fname;
   // The main program is reported by the name it was started with; ask the kernel.
-  if (self.find('/') == std::string::npos) return FolderOf(ExecutablePath());
+  if (self.find('/') == std::string::npos) {
+    return FolderOf(ExecutablePath());
+  }
   return FolderOf(self);
 }
 
@@ -42,15 +48,21 @@ LibraryHandle LoadLibrary(const std::string& name, std::string* error) {
     SetError(error, nullptr, "no library name");
     return nullptr;
   }
-  if (!EndsWithDll(name)) return Open(name, error);
-  if (LibraryHandle h = Open(name, error)) return h;
+  if (!EndsWithDll(name)) {
+    return Open(name, error);
+  }
+  if (LibraryHandle h = Open(name, error)) {
+    return h;
+  }
   std::string base = name.substr(0, name.size() - 4);
   std::size_t slash = base.rfind('/');
   std::string stem = slash == std::string::npos ? base : base.substr(slash + 1);
   std::string soName = "lib" + stem + ".so";
   std::string folder = ModuleFolder();
   if (!folder.empty()) {
-    if (LibraryHandle h = Open(folder + "/" + soName, error)) return h;
+    if (LibraryHandle h = Open(folder + "/" + soName, error)) {
+      return h;
+    }
   }
   return Open(soName, error);
 }
@@ -62,12 +74,16 @@ void* GetProcAddress(LibraryHandle library, const std::string& name, std::string
   }
   ::dlerror();
   void* symbol = ::dlsym(library, name.c_str());
-  if (symbol == nullptr) SetError(error, ::dlerror(), "no entry point " + name);
+  if (symbol == nullptr) {
+    SetError(error, ::dlerror(), "no entry point " + name);
+  }
   return symbol;
 }
 
 void FreeLibrary(LibraryHandle library) {
-  if (library != nullptr) ::dlclose(library);
+  if (library != nullptr) {
+    ::dlclose(library);
+  }
 }
 
 }  // namespace sys

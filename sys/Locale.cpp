@@ -34,7 +34,9 @@ LocaleInfo LocaleFromName(std::string_view name) {
 LocaleInfo SystemLocale() {
   for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* value = std::getenv(var);
-    if (value != nullptr && *value != '\0') return LocaleFromName(value);
+    if (value != nullptr && *value != '\0') {
+      return LocaleFromName(value);
+    }
   }
   return LocaleFromName("C");
 }

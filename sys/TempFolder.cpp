@@ -23,10 +23,18 @@ std::string PerUserFolder(const std::string& base, uid_t uid) {
     Refuse(folder, std::strerror(errno));
   }
   struct stat st {};
-  if (::lstat(folder.c_str(), &st) != 0) Refuse(folder, std::strerror(errno));
-  if (S_ISLNK(st.st_mode)) Refuse(folder, "it is a link");
-  if (!S_ISDIR(st.st_mode)) Refuse(folder, "it is not a directory");
-  if (st.st_uid != uid) Refuse(folder, "it belongs to another user");
+  if (::lstat(folder.c_str(), &st) != 0) {
+    Refuse(folder, std::strerror(errno));
+  }
+  if (S_ISLNK(st.st_mode)) {
+    Refuse(folder, "it is a link");
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    Refuse(folder, "it is not a directory");
+  }
+  if (st.st_uid != uid) {
+    Refuse(folder, "it belongs to another user");
+  }
   if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0) {
     Refuse(folder, std::strerror(errno));
   }
@@ -39,15 +47,25 @@ std::string TempFolder() {
   const char* env = std::getenv("TMPDIR");
   std::string base = (env != nullptr && *env != '\0') ? env : "/tmp";
   char resolved[PATH_MAX];
-  if (::realpath(base.c_str(), resolved) == nullptr) Refuse(base, std::strerror(errno));
+  if (::realpath(base.c_str(), resolved) == nullptr) {
+    Refuse(base, std::strerror(errno));
+  }
   std::string folder = resolved;
   struct stat st {};
-  if (::stat(folder.c_str(), &st) != 0) Refuse(folder, std::strerror(errno));
-  if (!S_ISDIR(st.st_mode)) Refuse(folder, "it is not a directory");
+  if (::stat(folder.c_str(), &st) != 0) {
+    Refuse(folder, std::strerror(errno));
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    Refuse(folder, "it is not a directory");
+  }
   const uid_t uid = ::geteuid();
-  if (st.st_uid != uid && st.st_uid != 0) Refuse(folder, "it belongs to another user");
+  if (st.st_uid != uid && st.st_uid != 0) {
+    Refuse(folder, "it belongs to another user");
+  }
   const bool othersWrite = (st.st_mode & (S_IWGRP | S_IWOTH)) != 0;
-  if (st.st_uid == uid && !othersWrite) return folder == "/" ? folder : folder + "/";
+  if (st.st_uid == uid && !othersWrite) {
+    return folder == "/" ? folder : folder + "/";
+  }
   if (othersWrite && (st.st_mode & S_ISVTX) == 0) {
     Refuse(folder, "others may write to it and it has no sticky bit");
   }

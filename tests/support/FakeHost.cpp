@@ -56,18 +56,26 @@ Call Record(bool file, HWND_T window, const char* command, std::int32_t length, 
 
 Answer Lookup(const Call& call) {
   Table& t = State();
-  if (t.handler) return t.handler(call);
+  if (t.handler) {
+    return t.handler(call);
+  }
   for (const auto& [command, answer] : t.exact) {
-    if (command == call.command) return answer;
+    if (command == call.command) {
+      return answer;
+    }
   }
   for (const auto& [prefix, answer] : t.prefixed) {
-    if (call.command.compare(0, prefix.size(), prefix) == 0) return answer;
+    if (call.command.compare(0, prefix.size(), prefix) == 0) {
+      return answer;
+    }
   }
   return t.fallback;
 }
 
 void WriteError(const Answer& answer, char* error) {
-  if (error == nullptr) return;
+  if (error == nullptr) {
+    return;
+  }
   if (answer.errorZeroTerminated) {
     std::size_t n = std::min(answer.error.size(), kErrorBufferSize - 1);
     std::memcpy(error, answer.error.data(), n);
@@ -75,14 +83,20 @@ void WriteError(const Answer& answer, char* error) {
   } else {
     std::size_t n = std::min(answer.error.size(), kErrorBufferSize);
     std::memcpy(error, answer.error.data(), n);
-    if (n < kErrorBufferSize) std::memset(error + n, 'E', kErrorBufferSize - n);
+    if (n < kErrorBufferSize) {
+      std::memset(error + n, 'E', kErrorBufferSize - n);
+    }
   }
 }
 
 void WriteFile(const Answer& answer, const char* file) {
-  if (!answer.writeFile || file == nullptr) return;
+  if (!answer.writeFile || file == nullptr) {
+    return;
+  }
   if (!answer.fromFile.empty()) {
-    if (::link(answer.fromFile.c_str(), file) == 0) return;
+    if (::link(answer.fromFile.c_str(), file) == 0) {
+      return;
+    }
     std::ifstream in(answer.fromFile, std::ios::binary);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << in.rdbuf();
@@ -150,7 +164,9 @@ extern "C" std::int32_t TAVRO_STDCALL qelCommand(HWND_T window, const char* comm
       // No terminator: the bytes as given, filling at most the whole buffer.
       std::size_t n = std::min(answer.text.size(), cap + 1);
       std::memcpy(result, answer.text.data(), n);
-      if (n < cap + 1) std::memset(result + n, 'Z', cap + 1 - n);
+      if (n < cap + 1) {
+        std::memset(result + n, 'Z', cap + 1 - n);
+      }
     }
   }
   fakehost::WriteError(answer, error);
@@ -161,10 +177,14 @@ extern "C" std::int32_t TAVRO_STDCALL qelFileGet(HWND_T window, const char* comm
                                                  std::int32_t length, const char* file, char* error,
                                                  std::int32_t mode) {
   Call call = fakehost::Record(true, window, command, length, mode);
-  if (file != nullptr) call.fileName = file;
+  if (file != nullptr) {
+    call.fileName = file;
+  }
   Answer answer = fakehost::Lookup(call);
   fakehost::State().calls.push_back(call);
-  if (answer.status == 0) fakehost::WriteFile(answer, file);
+  if (answer.status == 0) {
+    fakehost::WriteFile(answer, file);
+  }
   fakehost::WriteError(answer, error);
   return answer.status;
 }

@@ -63,7 +63,9 @@ bool RecordingPlatform::InputBox(const std::string& caption, const std::string& 
   }
   auto next = inputs_.front();
   inputs_.pop_front();
-  if (!next) return false;
+  if (!next) {
+    return false;
+  }
   value = *next;
   return true;
 }
@@ -76,7 +78,9 @@ bool RecordingPlatform::FileDialog(bool save, const std::string& filter, std::st
   }
   auto next = files_.front();
   files_.pop_front();
-  if (!next) return false;
+  if (!next) {
+    return false;
+  }
   path = *next;
   return true;
 }
@@ -94,7 +98,9 @@ bool RecordingPlatform::PrintDialog() {
 std::vector<std::string> RecordingPlatform::MessageTexts() const {
   std::vector<std::string> texts;
   texts.reserve(messages_.size());
-  for (const Message& m : messages_) texts.push_back(m.text);
+  for (const Message& m : messages_) {
+    texts.push_back(m.text);
+  }
   return texts;
 }
 

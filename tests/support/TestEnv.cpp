@@ -10,7 +10,9 @@
 namespace tavro_test {
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
-  if (const char* old = std::getenv(name)) old_ = old;
+  if (const char* old = std::getenv(name)) {
+    old_ = old;
+  }
   if (value != nullptr) {
     ::setenv(name, value, 1);
   } else {
