@@ -71,9 +71,7 @@ TEST_F(LangTest, TheLanguageFileIsBesideTheProgram) {
   EXPECT_EQ(frame::GetLangText("EN", "Lbl_Common_Status_Text", "x"), "Status");
   EXPECT_EQ(frame::GetLangText("JP", "Frm_StatusFolder_Name", "x"), Gbk("処理状況"));
   EXPECT_EQ(frame::GetLangText("CN", "No_Such_Key", "fallback"), "fallback");
-}
-
-TEST_F(LangTest, WithoutALanguageFileTextsAreEmptyNotTheDefault) {
+  // Without a language file a text is empty, not the default.
   const sys::IniFile missing(TempDir() + "TavroLang.ini");
   EXPECT_EQ(frame::GetLangTextOpen(missing, "CN", "Any_Key", "default"), "");
 }

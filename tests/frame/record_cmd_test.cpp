@@ -138,7 +138,7 @@ TEST_F(RecordCmdTest, ReadsFillFieldsCutDecodedAndRepeatTheLastField) {
   EXPECT_EQ(a.Status, 1);
 }
 
-TEST_F(RecordCmdTest, AUserStatusThatIsNoNumberIsUnknownNotDeleted) {
+TEST_F(RecordCmdTest, StatusesThatAreNoNumberAndFailedReads) {
   fakehost::On("MN_GetPropOfUser 'u1'", Answer::Ok("u1\x07"
                                                    "0012\x07"
                                                    "A\x07N\x07"
@@ -151,15 +151,13 @@ TEST_F(RecordCmdTest, AUserStatusThatIsNoNumberIsUnknownNotDeleted) {
   const frame::TAccountRec acc = frame::GetAccountRec(kWnd, "0012", "62");
   EXPECT_EQ(acc.AcType, 0);
   EXPECT_EQ(acc.Status, 0);
-}
 
-TEST_F(RecordCmdTest, AFailedReadLeavesTheRecordEmpty) {
+  // A failed read leaves the record empty: status 0, not unknown.
   fakehost::SetFallback(Answer::Fail(2, "gone"));
+  EXPECT_EQ(frame::GetUserRec(kWnd, "u").Status, 0);
   const frame::TCustCNYAcRec p = frame::GetCustCNYAcRec(kWnd, "0012", "P1");
   EXPECT_EQ(fakehost::LastCall().command, "MN_GetPropOfCustCNYAc '0012','P1'");
   EXPECT_EQ(p.PayeeId, "");
-  EXPECT_EQ(p.Status, 0);
-  EXPECT_EQ(frame::GetUserRec(kWnd, "u").Status, 0);
 }
 
 TEST_F(RecordCmdTest, FolderListsSendTheirCommandIntoANewFile) {
