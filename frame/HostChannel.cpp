@@ -10,7 +10,7 @@
 #include "frame/GbkText.h"
 #include "frame/ResultText.h"
 #include "host/TavroClient.h"
-#include "sys/CodePage.h"
+#include "sys/ChineseCharMap.h"
 #include "sys/Files.h"
 #include "sys/Locale.h"
 #include "sys/TempFolder.h"
@@ -226,18 +226,13 @@ std::string NewTempFileName() {
   });
 }
 
+// Character by character, as the platform's mapping does (sys/ChineseCharMap.h).
 std::string ToServerText(std::string_view text) {
-  if (text.empty()) {
-    return {};
-  }
-  return sys::GbkToSimplified(sys::ConvertText(text, sys::CodePage::Big5, sys::CodePage::Gbk));
+  return sys::Big5ToGbkSimplified(text);
 }
 
 std::string ToUserText(std::string_view text) {
-  if (text.empty()) {
-    return {};
-  }
-  return sys::ConvertText(sys::GbkToTraditional(text), sys::CodePage::Gbk, sys::CodePage::Big5);
+  return sys::GbkToBig5Traditional(text);
 }
 
 std::string ShownText(std::string_view text) {
