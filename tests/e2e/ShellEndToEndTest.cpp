@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "tests/e2e/CheckColumns.h"
 #include "tests/e2e/ShellSandbox.h"
 
 namespace {
@@ -12,25 +13,8 @@ namespace {
 using e2e::Lines;
 using e2e::Sandbox;
 
-// The check-list columns of the shipped language file, section CN and section EN.
-const char* const kCnColumns =
-    "column \"业务编号\" 15\n"
-    "column \"业务类型\" 12\n"
-    "column \"付款账号\" 18\n"
-    "column \"币种\" 5\n"
-    "column \"金额\" 12\n"
-    "column \"收款人\" 20\n"
-    "column \"经办人\" 8\n"
-    "column \"提交时间\" 15\n";
-const char* const kEnColumns =
-    "column \"Business No.\" 15\n"
-    "column \"Type\" 12\n"
-    "column \"Debit Account\" 18\n"
-    "column \"Currency\" 8\n"
-    "column \"Amount\" 12\n"
-    "column \"Payee\" 20\n"
-    "column \"Operator\" 8\n"
-    "column \"Submitted\" 15\n";
+using e2e::kCnColumns;
+using e2e::kEnColumns;
 
 // The function table: function 12 is served by the test module's Tm_EditRecord.
 const char* const kFunctionTable =

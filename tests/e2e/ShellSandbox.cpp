@@ -121,7 +121,7 @@ void Sandbox::UseBankServer() {
   env_.erase("TAVRO_HOST_LIBRARY");
   env_.erase("TAVRO_TABLE_HOST");
   env_.erase("TAVRO_TABLE_HOST_LOG");
-  env_["TAVRO_BANK_DB"] = root_ + "/bank.db";
+  env_["TAVRO_BANK_DB"] = BankDb();
 }
 
 std::vector<std::string> Sandbox::HostLog() const {
@@ -129,7 +129,11 @@ std::vector<std::string> Sandbox::HostLog() const {
 }
 
 ShellOutput Sandbox::Shell(const std::vector<std::string>& args) const {
-  std::string program = BinDir() + "/tavro-shell";
+  return Run("tavro-shell", args);
+}
+
+ShellOutput Sandbox::Run(const std::string& name, const std::vector<std::string>& args) const {
+  std::string program = BinDir() + "/" + name;
   std::vector<char*> argv;
   argv.push_back(program.data());
   std::vector<std::string> argCopies(args);

@@ -53,6 +53,11 @@ class Sandbox {
 
   // Runs tavro-shell with these arguments; stdin is empty.
   ShellOutput Shell(const std::vector<std::string>& args) const;
+  // Runs another program of the build (tavro-bank, ...) the same way.
+  ShellOutput Run(const std::string& program, const std::vector<std::string>& args) const;
+
+  // The bank server's database file of this sandbox.
+  std::string BankDb() const { return root_ + "/bank.db"; }
 
  private:
   std::string Resolve(std::string_view name) const;

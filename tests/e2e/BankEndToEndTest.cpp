@@ -1,0 +1,117 @@
+// tavro-shell end to end against the embedded bank server: a fresh demonstration
+// database in the sandbox, the real host library, the real module. What the shell
+// prints is checked against what the server answers to tavro-bank for the same command.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include "tests/e2e/CheckColumns.h"
+#include "tests/e2e/ShellSandbox.h"
+
+namespace {
+
+using e2e::Lines;
+using e2e::Sandbox;
+
+// tavro-bank prints fields separated by " | "; tavro-shell prints them quoted.
+std::string AsShellRows(const std::string& bankAnswer) {
+  std::string rows;
+  for (const std::string& line : Lines(bankAnswer)) {
+    rows += "row";
+    size_t start = 0;
+    while (true) {
+      size_t sep = line.find(" | ", start);
+      rows += " \"" + line.substr(start, sep == std::string::npos ? sep : sep - start) + "\"";
+      if (sep == std::string::npos) break;
+      start = sep + 3;
+    }
+    rows += "\n";
+  }
+  return rows;
+}
+
+class BankEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override { box_.UseBankServer(); }
+
+  // The server's own answer to a list command, as tavro-shell would print its rows.
+  std::string ServerRows(const std::string& command) {
+    auto r = box_.Run("tavro-bank", {"exec", command});
+    EXPECT_EQ(r.status, 0) << command << "\n" << r.err;
+    return AsShellRows(r.out);
+  }
+
+  Sandbox box_;
+};
+
+TEST_F(BankEndToEnd, CheckListPrintsTheLanguageFileColumnsAndTheServersRows) {
+  box_.SetLanguage("CN");
+  auto r = box_.Shell({"call", "Mn_GetCheckList", "--corp", "0012", "--user", "000001"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  std::string rows = ServerRows("MN_GetCheckList 'CN','0012','000001'");
+  ASSERT_FALSE(rows.empty()) << "the demonstration data has records to check";
+  EXPECT_EQ(r.out, e2e::kCnColumns + rows);
+  // The database is the sandbox's own, and the rows file is gone.
+  EXPECT_TRUE(box_.Exists(box_.BankDb()));
+  EXPECT_TRUE(box_.List(box_.TempDir()).empty());
+}
+
+TEST_F(BankEndToEnd, EveryListShowsWhatTheServerHasForThatFolder) {
+  box_.SetLanguage("EN");
+  const char* const lists[] = {"GetCheckList", "GetAuthoriseList", "GetSendList", "GetDeletedList",
+                               "GetRejectedList"};
+  size_t rowsSeen = 0;
+  for (const char* user : {"000001", "000003"}) {
+    for (const char* list : lists) {
+      auto r = box_.Shell({"call", std::string("Mn_") + list, "--corp", "0012", "--user", user});
+      EXPECT_EQ(r.status, 0) << list << "\n" << r.err;
+      std::string rows =
+          ServerRows("MN_" + std::string(list) + " 'EN','0012','" + std::string(user) + "'");
+      EXPECT_EQ(r.out, e2e::kEnColumns + rows) << list;
+      rowsSeen += rows.size();
+    }
+  }
+  EXPECT_GT(rowsSeen, 0U) << "the demonstration data fills some folders";
+  EXPECT_TRUE(box_.List(box_.TempDir()).empty());
+}
+
+TEST_F(BankEndToEnd, AnUnknownCorporationShowsTheServersErrorAndNoRows) {
+  box_.SetLanguage("EN");
+  auto r = box_.Shell({"call", "Mn_GetSendList", "--corp", "9999", "--user", "000001"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, std::string(e2e::kEnColumns) + "no rows\n");
+  // The module showed the server's refusal in a message box.
+  EXPECT_NE(r.err.find("\"Error:corporation 9999 does not exist\""), std::string::npos) << r.err;
+}
+
+TEST_F(BankEndToEnd, CheckRecordCallsTheModuleTheServersFunctionTableNames) {
+  // A function node served by the test module, added to a fresh demonstration bank.
+  auto init = box_.Run("tavro-bank", {"init", "--demo", box_.BankDb()});
+  ASSERT_EQ(init.status, 0) << init.err;
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(box_.BankDb().c_str(), &db), SQLITE_OK);
+  char* message = nullptr;
+  int rc = sqlite3_exec(db,
+                        "INSERT INTO view_node(node_id, parent_id, position, name_cn, name_en,"
+                        " library, entry) VALUES (90, 3, 9, '测试', 'Test', 'TestModule.dll',"
+                        " 'Tm_EditRecord')",
+                        nullptr, nullptr, &message);
+  EXPECT_EQ(rc, SQLITE_OK) << (message != nullptr ? message : "");
+  sqlite3_free(message);
+  sqlite3_close(db);
+
+  box_.SetEnv("TAVRO_TESTMODULE_LOG", box_.Root() + "/testmodule.txt");
+  auto r = box_.Shell({"call", "Mn_CheckRecord", "--corp", "0012", "--user", "000001", "--key",
+                       "90 payment:A0001", "--extra", "x"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Code=1 Text=\"90 payment:OK\"\n");
+  EXPECT_EQ(box_.ReadFile(box_.Root() + "/testmodule.txt"), "A0001\n90\nx\n");
+
+  // A function the server does not know: its error is shown, nothing is called.
+  r = box_.Shell({"call", "Mn_CheckRecord", "--key", "999 payment:A0001"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Code=0 Text=\"\"\n");
+  EXPECT_NE(r.err.find("Error:"), std::string::npos) << r.err;
+}
+
+}  // namespace
