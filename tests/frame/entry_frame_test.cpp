@@ -135,7 +135,9 @@ TEST_F(EntryFrameTest, EntryPointsMayClearLateOrWorkWithoutTheCache) {
   late.ClearResultFirst = false;
   frame::RunDialogEntry(late, &result, kShell, "0012", "000001", 7, "", "",
                         [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          if (call.Args().Key.empty()) return std::nullopt;
+                          if (call.Args().Key.empty()) {
+                            return std::nullopt;
+                          }
                           call.ClearResult();
                           return std::nullopt;
                         });

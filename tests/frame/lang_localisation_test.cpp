@@ -47,7 +47,9 @@ TEST_F(LangTest, SettingsValueMustBeExactElseTheLocaleDecides) {
       {"en", english, "EN"},   {"en", simplified, "CN"}, {"cn", japanese, "JP"},
       {"", traditional, "CN"}, {"", japanese, "JP"},     {"FR", english, "EN"},
   };
-  for (const Case& c : cases) EXPECT_EQ(frame::LangIdFrom(c.value, c.locale), c.id) << c.value;
+  for (const Case& c : cases) {
+    EXPECT_EQ(frame::LangIdFrom(c.value, c.locale), c.id) << c.value;
+  }
 }
 
 TEST_F(LangTest, LangIdIsReadFromTheSettingsFileInTheCurrentFolder) {

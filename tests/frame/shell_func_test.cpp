@@ -28,8 +28,9 @@ class ShellFuncTest : public tavro_test::ModuleTest {
   std::string CacheFile() const { return TempDir() + frame::kFunctionCacheFile; }
   int LookupCalls() const {
     int n = 0;
-    for (const auto& call : fakehost::Calls())
+    for (const auto& call : fakehost::Calls()) {
       n += call.command.rfind("Sh_GetFunctionName", 0) == 0;
+    }
     return n;
   }
 };

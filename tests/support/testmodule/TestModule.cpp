@@ -12,7 +12,9 @@ namespace {
 // Texts arrive as zero-terminated buffers of at most 51 bytes; a null pointer reads
 // as empty so that a careless caller shows up in the log, not as a crash.
 void LogText(std::FILE* log, const char* text) {
-  if (text == nullptr) text = "";
+  if (text == nullptr) {
+    text = "";
+  }
   std::fprintf(log, "%.51s\n", text);
 }
 
@@ -32,7 +34,9 @@ TAVRO_EXPORT void TAVRO_STDCALL Tm_EditRecord(TShellResult* Result, HWND_T /*She
       std::fclose(log);
     }
   }
-  if (Result == nullptr) return;
+  if (Result == nullptr) {
+    return;
+  }
   Result->Code = 1;
   std::memset(Result->Text, 0, sizeof Result->Text);
   std::memcpy(Result->Text, "OK", 2);
