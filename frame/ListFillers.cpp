@@ -16,8 +16,10 @@ std::string TwoTexts(std::string_view name, std::string_view first, std::string_
 
 void FillAcNoList(HWND_T window, int kind, std::string_view currency, std::string_view corpNo,
                   std::string_view userNo, std::vector<std::string>& items) {
-  std::string command = "MN_GetAcNoList " + std::to_string(kind) + "," + Quoted(currency) + "," +
-                        Quoted(corpNo) + "," + Quoted(userNo);
+  // The currency argument is a code of at most 3 characters.
+  std::string command = "MN_GetAcNoList " + std::to_string(kind) + "," +
+                        Quoted(GbkCut(currency, kCurrencyLen)) + "," + Quoted(corpNo) + "," +
+                        Quoted(userNo);
   HostCommandList(window, kChannelMain, command, items);
 }
 

@@ -14,7 +14,9 @@
 
 namespace frame {
 
-// "MN_GetAcNoList %d,%s,%s,%s": account numbers of a kind (99: all) and currency.
+// "MN_GetAcNoList %d,%s,%s,%s": account numbers of a kind (99: all) and currency (at
+// most kCurrencyLen bytes; longer is cut).
+inline constexpr std::size_t kCurrencyLen = 3;
 void FillAcNoList(HWND_T window, int kind, std::string_view currency, std::string_view corpNo,
                   std::string_view userNo, std::vector<std::string>& items);
 // "MN_GetCurrencyCodeList".

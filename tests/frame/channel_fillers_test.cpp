@@ -23,6 +23,8 @@ TEST_F(FillerTest, EachFillerSendsItsCommand) {
   const Case cases[] = {
       {[](Items& i) { frame::FillAcNoList(kWindow, 99, "", "0012", "000001", i); },
        "MN_GetAcNoList 99,'','0012','000001'"},
+      {[](Items& i) { frame::FillAcNoList(kWindow, 1, "USDX", "0012", "000001", i); },
+       "MN_GetAcNoList 1,'USD','0012','000001'"},
       {[](Items& i) { frame::FillCurrencyList(kWindow, i); }, "MN_GetCurrencyCodeList"},
       {[](Items& i) { frame::FillCustomerList(kWindow, "0012", "O'Neil", i); },
        "MN_GetCustomerList '0012','O''Neil'"},
