@@ -21,7 +21,9 @@ std::string AsShellRows(const std::string& bankAnswer) {
     while (true) {
       size_t sep = line.find(" | ", start);
       rows += " \"" + line.substr(start, sep == std::string::npos ? sep : sep - start) + "\"";
-      if (sep == std::string::npos) break;
+      if (sep == std::string::npos) {
+        break;
+      }
       start = sep + 3;
     }
     rows += "\n";

@@ -59,16 +59,6 @@ TEST(ParseCommandLine, RejectsEveryMalformedCommand) {
   }
 }
 
-TEST(ParseCommandLine, ListEntriesAreTheFiveReviewLists) {
-  int lists = 0;
-  for (const char* name : shell::kEntryNames) {
-    lists += shell::IsListEntry(name) ? 1 : 0;
-  }
-  EXPECT_EQ(lists, 5);
-  EXPECT_TRUE(shell::IsListEntry("Mn_GetRejectedList"));
-  EXPECT_FALSE(shell::IsListEntry("Mn_CheckRecord"));
-}
-
 class CallLineTest : public ::testing::Test {
  protected:
   std::string Write(const std::string& text) {
