@@ -1,8 +1,10 @@
 // The command line and the call line of example scripts.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
+#include <string>
 
 #include "shell/ShellOptions.h"
 
@@ -66,7 +68,10 @@ class CallLineTest : public ::testing::Test {
     return path_;
   }
   void TearDown() override { std::remove(path_.c_str()); }
-  std::string path_ = ::testing::TempDir() + "/call-line-example.txt";
+  // One file per test: ctest runs the tests of this suite side by side.
+  std::string path_ = ::testing::TempDir() + "/call-line-" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                      std::to_string(getpid()) + ".txt";
 };
 
 TEST_F(CallLineTest, FirstLineNamesTheCallAndLaterOptionsWin) {
