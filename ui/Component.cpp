@@ -5,7 +5,9 @@
 namespace ui {
 
 TComponent::TComponent(TComponent* owner, std::string name) : Name(std::move(name)), owner_(owner) {
-  if (owner_) owner_->components_.push_back(this);
+  if (owner_) {
+    owner_->components_.push_back(this);
+  }
 }
 
 // A component leaves its owner's list when it goes, so an owner never frees it twice.
@@ -28,11 +30,19 @@ void TComponent::DestroyComponents() {
 // Owned components first, then what they own, so a dialog's own names win over the
 // inner parts of a compound control.
 TComponent* TComponent::FindComponent(std::string_view name) const {
-  if (name.empty()) return nullptr;
-  for (TComponent* c : components_)
-    if (c->Name == name) return c;
-  for (TComponent* c : components_)
-    if (TComponent* found = c->FindComponent(name)) return found;
+  if (name.empty()) {
+    return nullptr;
+  }
+  for (TComponent* c : components_) {
+    if (c->Name == name) {
+      return c;
+    }
+  }
+  for (TComponent* c : components_) {
+    if (TComponent* found = c->FindComponent(name)) {
+      return found;
+    }
+  }
   return nullptr;
 }
 

@@ -15,17 +15,24 @@ TControl::~TControl() {
 
 // A windowed control joins at the end of its new siblings' tab order.
 void TControl::SetParent(TWinControl* parent) {
-  if (parent == parent_) return;
+  if (parent == parent_) {
+    return;
+  }
   if (parent_) {
     auto& list = parent_->children_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
   }
   parent_ = parent;
-  if (!parent_) return;
+  if (!parent_) {
+    return;
+  }
   if (auto* self = dynamic_cast<TWinControl*>(this)) {
     int windowed = 0;
-    for (TControl* c : parent_->children_)
-      if (dynamic_cast<TWinControl*>(c)) ++windowed;
+    for (TControl* c : parent_->children_) {
+      if (dynamic_cast<TWinControl*>(c)) {
+        ++windowed;
+      }
+    }
     self->TabOrder = windowed;
   }
   parent_->children_.push_back(this);
@@ -33,24 +40,34 @@ void TControl::SetParent(TWinControl* parent) {
 
 TForm* TControl::ParentForm() const {
   const TControl* top = this;
-  while (top->parent_) top = top->parent_;
+  while (top->parent_) {
+    top = top->parent_;
+  }
   return dynamic_cast<TForm*>(const_cast<TControl*>(top));
 }
 
 bool TControl::IsShowing() const {
-  for (const TControl* c = this; c; c = c->parent_)
-    if (!c->Visible) return false;
+  for (const TControl* c = this; c; c = c->parent_) {
+    if (!c->Visible) {
+      return false;
+    }
+  }
   return true;
 }
 
 bool TControl::IsUsable() const {
-  for (const TControl* c = this; c; c = c->parent_)
-    if (!c->Visible || !c->Enabled) return false;
+  for (const TControl* c = this; c; c = c->parent_) {
+    if (!c->Visible || !c->Enabled) {
+      return false;
+    }
+  }
   return true;
 }
 
 TFont TControl::Font() const {
-  if (parentFont_ && parent_) return parent_->Font();
+  if (parentFont_ && parent_) {
+    return parent_->Font();
+  }
   return font_;
 }
 
@@ -65,11 +82,15 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   top_ = top;
   width_ = width;
   height_ = height;
-  if (resized) Resize();
+  if (resized) {
+    Resize();
+  }
 }
 
 void TControl::Resize() {
-  if (OnResize) OnResize(this);
+  if (OnResize) {
+    OnResize(this);
+  }
 }
 
 void TControl::BeginDrag(bool immediate, int threshold) {
@@ -78,36 +99,50 @@ void TControl::BeginDrag(bool immediate, int threshold) {
 }
 
 void StartPendingDrag(TControl& control) {
-  if (control.dragState_ == TControl::DragPendingState) control.dragState_ = TControl::DragActive;
+  if (control.dragState_ == TControl::DragPendingState) {
+    control.dragState_ = TControl::DragActive;
+  }
 }
 
 void TControl::Click() {
-  if (OnClick) OnClick(this);
+  if (OnClick) {
+    OnClick(this);
+  }
 }
 
 void TControl::DblClick() {
-  if (OnDblClick) OnDblClick(this);
+  if (OnDblClick) {
+    OnDblClick(this);
+  }
 }
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+  if (OnMouseDown) {
+    OnMouseDown(this, button, shift, x, y);
+  }
 }
 
 void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+  if (OnMouseUp) {
+    OnMouseUp(this, button, shift, x, y);
+  }
 }
 
 // Without a drag-over handler a control accepts nothing; with one it accepts unless
 // the handler says otherwise.
 bool TControl::DragOver(TComponent* source, int x, int y, TDragState state) {
-  if (!OnDragOver) return false;
+  if (!OnDragOver) {
+    return false;
+  }
   bool accept = true;
   OnDragOver(this, source, x, y, state, accept);
   return accept;
 }
 
 void TControl::DragDrop(TComponent* source, int x, int y) {
-  if (OnDragDrop) OnDragDrop(this, source, x, y);
+  if (OnDragDrop) {
+    OnDragDrop(this, source, x, y);
+  }
 }
 
 TWinControl::TWinControl(TComponent* owner, std::string name) : TControl(owner, std::move(name)) {}
@@ -115,9 +150,13 @@ TWinControl::TWinControl(TComponent* owner, std::string name) : TControl(owner, 
 // The focus leaves first, then the owned parts go while this control is still whole,
 // and children owned by others are let go rather than left pointing here.
 TWinControl::~TWinControl() {
-  if (TForm* form = ParentForm()) form->ForgetControl(this);
+  if (TForm* form = ParentForm()) {
+    form->ForgetControl(this);
+  }
   DestroyComponents();
-  while (!children_.empty()) children_.back()->SetParent(nullptr);
+  while (!children_.empty()) {
+    children_.back()->SetParent(nullptr);
+  }
 }
 
 bool TWinControl::CanFocus() const {
@@ -130,7 +169,9 @@ bool TWinControl::Focused() const {
 }
 
 void TWinControl::SetFocus() {
-  if (!CanFocus()) throw std::runtime_error("Cannot focus a disabled or invisible window");
+  if (!CanFocus()) {
+    throw std::runtime_error("Cannot focus a disabled or invisible window");
+  }
   ParentForm()->FocusControl(this);
 }
 
@@ -139,15 +180,21 @@ bool TWinControl::WantsKey(std::uint16_t) const {
 }
 
 void TWinControl::KeyDown(std::uint16_t& key, TShiftState shift) {
-  if (OnKeyDown) OnKeyDown(this, key, shift);
+  if (OnKeyDown) {
+    OnKeyDown(this, key, shift);
+  }
 }
 
 void TWinControl::KeyPress(char& key) {
-  if (OnKeyPress) OnKeyPress(this, key);
+  if (OnKeyPress) {
+    OnKeyPress(this, key);
+  }
 }
 
 void TWinControl::KeyUp(std::uint16_t& key, TShiftState shift) {
-  if (OnKeyUp) OnKeyUp(this, key, shift);
+  if (OnKeyUp) {
+    OnKeyUp(this, key, shift);
+  }
 }
 
 void TWinControl::HandleKey(std::uint16_t, TShiftState) {}
@@ -156,11 +203,15 @@ void TWinControl::HandleDoubleByte(const std::string&) {}
 void TWinControl::HandlePaste(const std::string&) {}
 
 void TWinControl::DoEnter() {
-  if (OnEnter) OnEnter(this);
+  if (OnEnter) {
+    OnEnter(this);
+  }
 }
 
 void TWinControl::DoExit() {
-  if (OnExit) OnExit(this);
+  if (OnExit) {
+    OnExit(this);
+  }
 }
 
 }  // namespace ui

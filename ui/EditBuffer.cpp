@@ -14,9 +14,15 @@ bool IsLeadByte(unsigned char b) {
 int CharLength(const EditBuffer& buffer, int pos) {
   const std::string& t = buffer.Text;
   int size = static_cast<int>(t.size());
-  if (pos + 1 >= size) return 1;
-  if (buffer.MultiLine && t[pos] == '\r' && t[pos + 1] == '\n') return 2;
-  if (IsLeadByte(static_cast<unsigned char>(t[pos]))) return 2;
+  if (pos + 1 >= size) {
+    return 1;
+  }
+  if (buffer.MultiLine && t[pos] == '\r' && t[pos + 1] == '\n') {
+    return 2;
+  }
+  if (IsLeadByte(static_cast<unsigned char>(t[pos]))) {
+    return 2;
+  }
   return 1;
 }
 
@@ -26,10 +32,16 @@ std::size_t FitWhole(std::string_view text, std::size_t room, bool multiLine) {
   while (pos < text.size()) {
     std::size_t len = 1;
     if (pos + 1 < text.size()) {
-      if (multiLine && text[pos] == '\r' && text[pos + 1] == '\n') len = 2;
-      if (IsLeadByte(static_cast<unsigned char>(text[pos]))) len = 2;
+      if (multiLine && text[pos] == '\r' && text[pos + 1] == '\n') {
+        len = 2;
+      }
+      if (IsLeadByte(static_cast<unsigned char>(text[pos]))) {
+        len = 2;
+      }
     }
-    if (pos + len > room) break;
+    if (pos + len > room) {
+      break;
+    }
     pos += len;
   }
   return pos;
@@ -41,8 +53,12 @@ bool IsBreak(char c) {
 
 // Length of the line break starting at pos (CR LF, CR or LF), 0 when none.
 std::size_t BreakLength(std::string_view text, std::size_t pos) {
-  if (pos >= text.size() || !IsBreak(text[pos])) return 0;
-  if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') return 2;
+  if (pos >= text.size() || !IsBreak(text[pos])) {
+    return 0;
+  }
+  if (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') {
+    return 2;
+  }
   return 1;
 }
 
@@ -50,25 +66,35 @@ std::size_t BreakLength(std::string_view text, std::size_t pos) {
 
 int CharStart(const EditBuffer& buffer, int pos) {
   int size = static_cast<int>(buffer.Text.size());
-  if (pos <= 0) return 0;
-  if (pos >= size) return size;
+  if (pos <= 0) {
+    return 0;
+  }
+  if (pos >= size) {
+    return size;
+  }
   int start = 0;
   while (start < size) {
     int next = start + CharLength(buffer, start);
-    if (next > pos) return start;
+    if (next > pos) {
+      return start;
+    }
     start = next;
   }
   return size;
 }
 
 int PrevCharBoundary(const EditBuffer& buffer, int pos) {
-  if (pos <= 0) return 0;
+  if (pos <= 0) {
+    return 0;
+  }
   return CharStart(buffer, CharStart(buffer, pos) == pos ? pos - 1 : pos);
 }
 
 int NextCharBoundary(const EditBuffer& buffer, int pos) {
   int size = static_cast<int>(buffer.Text.size());
-  if (pos >= size) return size;
+  if (pos >= size) {
+    return size;
+  }
   int start = CharStart(buffer, pos);
   return start + CharLength(buffer, start);
 }
@@ -98,7 +124,9 @@ bool ReplaceSelection(EditBuffer& buffer, std::string_view text) {
         kept < static_cast<std::size_t>(buffer.MaxLength) ? buffer.MaxLength - kept : 0;
     fits = FitWhole(text, room, buffer.MultiLine);
     // Nothing of a non-empty insertion fits: the edit refuses the key as a whole.
-    if (fits == 0 && !text.empty()) return false;
+    if (fits == 0 && !text.empty()) {
+      return false;
+    }
   }
   std::string_view inserted = text.substr(0, fits);
   bool changed =
@@ -111,7 +139,9 @@ bool ReplaceSelection(EditBuffer& buffer, std::string_view text) {
 
 bool DeleteBackward(EditBuffer& buffer) {
   if (buffer.SelLength == 0) {
-    if (buffer.SelStart == 0) return false;
+    if (buffer.SelStart == 0) {
+      return false;
+    }
     int prev = PrevCharBoundary(buffer, buffer.SelStart);
     buffer.SelLength = buffer.SelStart - prev;
     buffer.SelStart = prev;
@@ -123,7 +153,9 @@ bool DeleteBackward(EditBuffer& buffer) {
 
 bool DeleteForward(EditBuffer& buffer) {
   if (buffer.SelLength == 0) {
-    if (buffer.SelStart >= static_cast<int>(buffer.Text.size())) return false;
+    if (buffer.SelStart >= static_cast<int>(buffer.Text.size())) {
+      return false;
+    }
     buffer.SelLength = NextCharBoundary(buffer, buffer.SelStart) - buffer.SelStart;
   }
   buffer.Text.erase(buffer.SelStart, buffer.SelLength);
@@ -161,15 +193,21 @@ std::vector<std::string> SplitLines(std::string_view text) {
       ++pos;
     }
   }
-  if (start < text.size()) lines.emplace_back(text.substr(start));
+  if (start < text.size()) {
+    lines.emplace_back(text.substr(start));
+  }
   return lines;
 }
 
 int LineStart(std::string_view text, int line) {
   std::size_t pos = 0;
   for (int n = 0; n < line; ++n) {
-    while (pos < text.size() && !IsBreak(text[pos])) ++pos;
-    if (pos >= text.size()) return static_cast<int>(text.size());
+    while (pos < text.size() && !IsBreak(text[pos])) {
+      ++pos;
+    }
+    if (pos >= text.size()) {
+      return static_cast<int>(text.size());
+    }
     pos += BreakLength(text, pos);
   }
   return static_cast<int>(pos);
@@ -180,7 +218,9 @@ int LineOfOffset(std::string_view text, int pos) {
   std::size_t end = std::min<std::size_t>(std::max(pos, 0), text.size());
   for (std::size_t i = 0; i < end;) {
     if (std::size_t br = BreakLength(text, i)) {
-      if (i + br > end) break;
+      if (i + br > end) {
+        break;
+      }
       ++line;
       i += br;
     } else {

@@ -12,7 +12,9 @@ TCustomEdit::TCustomEdit(TComponent* owner, std::string name, bool multiLine)
 }
 
 void TCustomEdit::SetText(std::string text) {
-  if (text == buffer_.Text) return;
+  if (text == buffer_.Text) {
+    return;
+  }
   buffer_.Text = std::move(text);
   buffer_.SelStart = 0;
   buffer_.SelLength = 0;
@@ -29,16 +31,24 @@ void TCustomEdit::SetSelText(const std::string& text) {
   buffer_.MaxLength = 0;
   bool changed = ReplaceSelection(buffer_, text);
   buffer_.MaxLength = limit;
-  if (changed) Change();
+  if (changed) {
+    Change();
+  }
 }
 
 void TCustomEdit::Change() {
-  if (OnChange) OnChange(this);
+  if (OnChange) {
+    OnChange(this);
+  }
 }
 
 void TCustomEdit::InsertTyped(std::string_view text) {
-  if (ReadOnly) return;
-  if (ReplaceSelection(buffer_, text)) Change();
+  if (ReadOnly) {
+    return;
+  }
+  if (ReplaceSelection(buffer_, text)) {
+    Change();
+  }
 }
 
 // Caret keys move over whole characters; Backspace and Delete remove one (or the
@@ -47,10 +57,14 @@ void TCustomEdit::HandleKey(std::uint16_t key, TShiftState) {
   int size = static_cast<int>(buffer_.Text.size());
   switch (key) {
     case vk::Back:
-      if (!ReadOnly && DeleteBackward(buffer_)) Change();
+      if (!ReadOnly && DeleteBackward(buffer_)) {
+        Change();
+      }
       break;
     case vk::Delete:
-      if (!ReadOnly && DeleteForward(buffer_)) Change();
+      if (!ReadOnly && DeleteForward(buffer_)) {
+        Change();
+      }
       break;
     case vk::Left:
       Select(buffer_.SelLength ? buffer_.SelStart : PrevCharBoundary(buffer_, buffer_.SelStart), 0);
@@ -73,7 +87,9 @@ void TCustomEdit::HandleKey(std::uint16_t key, TShiftState) {
 
 // Control characters (Enter, Escape, Ctrl+letters) insert nothing in a one-line edit.
 void TCustomEdit::HandleChar(char key) {
-  if (static_cast<unsigned char>(key) < 0x20) return;
+  if (static_cast<unsigned char>(key) < 0x20) {
+    return;
+  }
   InsertTyped(std::string_view(&key, 1));
 }
 
@@ -88,7 +104,9 @@ void TCustomEdit::HandlePaste(const std::string& text) {
 void TMemo::SetLines(const TStrings& lines) {
   std::string text;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i) text += "\r\n";
+    if (i) {
+      text += "\r\n";
+    }
     text += lines[i];
   }
   SetText(std::move(text));
@@ -102,7 +120,9 @@ void TMemo::AddLine(const std::string& line) {
 
 void TMemo::DeleteLine(int index) {
   TStrings lines = Lines();
-  if (index < 0 || index >= static_cast<int>(lines.size())) return;
+  if (index < 0 || index >= static_cast<int>(lines.size())) {
+    return;
+  }
   lines.erase(lines.begin() + index);
   SetLines(lines);
 }
@@ -125,8 +145,12 @@ void TMemo::HandleKey(std::uint16_t key, TShiftState shift) {
     case vk::Up:
     case vk::Down: {
       int target = key == vk::Up ? line - 1 : line + 1;
-      if (target < 0 || target > static_cast<int>(lines.size())) return;
-      if (target == static_cast<int>(lines.size()) && LineStart(text, target) == start) return;
+      if (target < 0 || target > static_cast<int>(lines.size())) {
+        return;
+      }
+      if (target == static_cast<int>(lines.size()) && LineStart(text, target) == start) {
+        return;
+      }
       int column = std::min(SelStart() - start, lineLength(target));
       Select(LineStart(text, target) + column, 0);
       return;
@@ -144,20 +168,28 @@ void TMemo::HandleKey(std::uint16_t key, TShiftState shift) {
 
 void TMemo::HandleChar(char key) {
   if (key == '\r') {
-    if (WantReturns) InsertTyped("\r\n");
+    if (WantReturns) {
+      InsertTyped("\r\n");
+    }
     return;
   }
   if (key == '\t') {
-    if (WantTabs) InsertTyped("\t");
+    if (WantTabs) {
+      InsertTyped("\t");
+    }
     return;
   }
   TCustomEdit::HandleChar(key);
 }
 
 bool TFileNameEdit::ButtonClick() {
-  if (OnButtonClick) OnButtonClick(this);
+  if (OnButtonClick) {
+    OnButtonClick(this);
+  }
   std::string path = Text();
-  if (!CurrentPlatform().FileDialog(SaveDialog, Filter, path)) return false;
+  if (!CurrentPlatform().FileDialog(SaveDialog, Filter, path)) {
+    return false;
+  }
   SetText(path);
   return true;
 }

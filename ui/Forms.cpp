@@ -21,8 +21,12 @@ int TForm::ShowModal() {
 
 bool TForm::CloseQuery() {
   bool canClose = true;
-  if (OnCloseQuery) OnCloseQuery(this, canClose);
-  if (!canClose) ModalResult = mrNone;
+  if (OnCloseQuery) {
+    OnCloseQuery(this, canClose);
+  }
+  if (!canClose) {
+    ModalResult = mrNone;
+  }
   return canClose;
 }
 
@@ -35,7 +39,9 @@ namespace {
 // The chain from control up to (not including) the form, innermost first.
 std::vector<TWinControl*> Chain(TWinControl* control) {
   std::vector<TWinControl*> chain;
-  for (TWinControl* c = control; c && c->Parent(); c = c->Parent()) chain.push_back(c);
+  for (TWinControl* c = control; c && c->Parent(); c = c->Parent()) {
+    chain.push_back(c);
+  }
   return chain;
 }
 
@@ -46,7 +52,9 @@ std::vector<TWinControl*> Chain(TWinControl* control) {
 // the focus itself; the serial tells this call that it has been overtaken.
 void TForm::FocusControl(TWinControl* control) {
   unsigned serial = ++focusSerial_;
-  if (control == focused_) return;
+  if (control == focused_) {
+    return;
+  }
   // A form not yet shown only remembers where the focus will start.
   if (!modal_) {
     focused_ = control;
@@ -58,19 +66,27 @@ void TForm::FocusControl(TWinControl* control) {
     return std::find(chain.begin(), chain.end(), c) != chain.end();
   };
   for (TWinControl* c : from) {
-    if (shared(to, c)) break;
+    if (shared(to, c)) {
+      break;
+    }
     c->DoExit();
-    if (serial != focusSerial_) return;
+    if (serial != focusSerial_) {
+      return;
+    }
   }
   focused_ = control;
   std::vector<TWinControl*> entering;
   for (TWinControl* c : to) {
-    if (shared(from, c)) break;
+    if (shared(from, c)) {
+      break;
+    }
     entering.push_back(c);
   }
   for (auto it = entering.rbegin(); it != entering.rend(); ++it) {
     (*it)->DoEnter();
-    if (serial != focusSerial_) return;
+    if (serial != focusSerial_) {
+      return;
+    }
   }
 }
 
@@ -80,13 +96,20 @@ namespace {
 // container's children where the container stands.
 void CollectTabOrder(const TWinControl& parent, std::vector<TWinControl*>& out) {
   std::vector<TWinControl*> windowed;
-  for (TControl* c : parent.Controls())
-    if (auto* w = dynamic_cast<TWinControl*>(c)) windowed.push_back(w);
+  for (TControl* c : parent.Controls()) {
+    if (auto* w = dynamic_cast<TWinControl*>(c)) {
+      windowed.push_back(w);
+    }
+  }
   std::stable_sort(windowed.begin(), windowed.end(),
                    [](TWinControl* a, TWinControl* b) { return a->TabOrder < b->TabOrder; });
   for (TWinControl* w : windowed) {
-    if (!w->Visible || !w->Enabled) continue;
-    if (w->AcceptsFocus() && w->TabStop) out.push_back(w);
+    if (!w->Visible || !w->Enabled) {
+      continue;
+    }
+    if (w->AcceptsFocus() && w->TabStop) {
+      out.push_back(w);
+    }
     CollectTabOrder(*w, out);
   }
 }
@@ -96,27 +119,39 @@ void CollectTabOrder(const TWinControl& parent, std::vector<TWinControl*>& out) 
 TWinControl* TForm::FindNextControl(TWinControl* from, bool forward) const {
   std::vector<TWinControl*> order;
   CollectTabOrder(*this, order);
-  if (order.empty()) return nullptr;
+  if (order.empty()) {
+    return nullptr;
+  }
   auto it = std::find(order.begin(), order.end(), from);
-  if (it == order.end()) return forward ? order.front() : order.back();
+  if (it == order.end()) {
+    return forward ? order.front() : order.back();
+  }
   std::size_t i = static_cast<std::size_t>(it - order.begin());
   std::size_t n = order.size();
   return order[forward ? (i + 1) % n : (i + n - 1) % n];
 }
 
 void TForm::SelectNext(TWinControl* from, bool forward) {
-  if (TWinControl* next = FindNextControl(from, forward)) FocusControl(next);
+  if (TWinControl* next = FindNextControl(from, forward)) {
+    FocusControl(next);
+  }
 }
 
 namespace {
 
 TButton* FindButton(const TWinControl& parent, bool wantDefault) {
   for (TControl* c : parent.Controls()) {
-    if (!c->Visible || !c->Enabled) continue;
+    if (!c->Visible || !c->Enabled) {
+      continue;
+    }
     if (auto* b = dynamic_cast<TButton*>(c)) {
-      if (wantDefault ? b->Default : b->Cancel) return b;
+      if (wantDefault ? b->Default : b->Cancel) {
+        return b;
+      }
     } else if (auto* w = dynamic_cast<TWinControl*>(c)) {
-      if (TButton* found = FindButton(*w, wantDefault)) return found;
+      if (TButton* found = FindButton(*w, wantDefault)) {
+        return found;
+      }
     }
   }
   return nullptr;
@@ -136,16 +171,24 @@ TButton* TForm::CancelButton() const {
 void TForm::BeginModal() {
   modal_ = true;
   ModalResult = mrNone;
-  if (OnShow) OnShow(this);
+  if (OnShow) {
+    OnShow(this);
+  }
   TWinControl* start = focused_ && focused_->CanFocus() ? focused_ : nullptr;
   focused_ = nullptr;
-  if (!start) start = FindNextControl(nullptr, true);
-  if (start) FocusControl(start);
+  if (!start) {
+    start = FindNextControl(nullptr, true);
+  }
+  if (start) {
+    FocusControl(start);
+  }
 }
 
 void TForm::EndModal() {
   modal_ = false;
-  if (OnClose) OnClose(this);
+  if (OnClose) {
+    OnClose(this);
+  }
 }
 
 void TForm::ForgetControl(TControl* control) {

@@ -14,9 +14,13 @@ void ShowError(const std::string& text) {
 // Moves the focus to control as a mouse press or a keystroke would; false when a
 // handler kept it elsewhere (a validation that sends the focus back).
 bool TakeFocus(TWinControl& control) {
-  if (control.Focused()) return true;
+  if (control.Focused()) {
+    return true;
+  }
   TForm* form = control.ParentForm();
-  if (!form || !control.CanFocus()) return false;
+  if (!form || !control.CanFocus()) {
+    return false;
+  }
   form->FocusControl(&control);
   return control.Focused();
 }
@@ -32,10 +36,18 @@ struct KeyStroke {
 
 // The key of a US keyboard that types c.
 KeyStroke KeyOfChar(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return {static_cast<std::uint16_t>(c - 32), 0};
-  if (c >= 'A' && c <= 'Z') return {c, ssShift};
-  if (c >= '0' && c <= '9') return {c, 0};
-  if (c >= 1 && c <= 26) return {static_cast<std::uint16_t>('A' + c - 1), ssCtrl};
+  if (c >= 'a' && c <= 'z') {
+    return {static_cast<std::uint16_t>(c - 32), 0};
+  }
+  if (c >= 'A' && c <= 'Z') {
+    return {c, ssShift};
+  }
+  if (c >= '0' && c <= '9') {
+    return {c, 0};
+  }
+  if (c >= 1 && c <= 26) {
+    return {static_cast<std::uint16_t>('A' + c - 1), ssCtrl};
+  }
   static constexpr struct {
     char Plain, Shifted;
     std::uint16_t Key;
@@ -43,14 +55,22 @@ KeyStroke KeyOfChar(unsigned char c) {
               {'.', '>', 190},  {'/', '?', 191}, {'`', '~', 192}, {'[', '{', 219},
               {'\\', '|', 220}, {']', '}', 221}, {'\'', '"', 222}};
   for (const auto& k : kOem) {
-    if (c == static_cast<unsigned char>(k.Plain)) return {k.Key, 0};
-    if (c == static_cast<unsigned char>(k.Shifted)) return {k.Key, ssShift};
+    if (c == static_cast<unsigned char>(k.Plain)) {
+      return {k.Key, 0};
+    }
+    if (c == static_cast<unsigned char>(k.Shifted)) {
+      return {k.Key, ssShift};
+    }
   }
   static constexpr char kShiftedDigits[] = ")!@#$%^&*(";
-  for (int d = 0; d < 10; ++d)
-    if (c == static_cast<unsigned char>(kShiftedDigits[d]))
+  for (int d = 0; d < 10; ++d) {
+    if (c == static_cast<unsigned char>(kShiftedDigits[d])) {
       return {static_cast<std::uint16_t>('0' + d), ssShift};
-  if (c == ' ') return {vk::Space, 0};
+    }
+  }
+  if (c == ' ') {
+    return {vk::Space, 0};
+  }
   return {0, 0};
 }
 
@@ -58,25 +78,41 @@ KeyStroke KeyOfChar(unsigned char c) {
 void ReleaseKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
   TForm* form = control.ParentForm();
   TWinControl* target = form && form->ActiveControl() ? form->ActiveControl() : &control;
-  if (form && form->KeyPreview) form->KeyUp(key, shift);
-  if (key) target->KeyUp(key, shift);
+  if (form && form->KeyPreview) {
+    form->KeyUp(key, shift);
+  }
+  if (key) {
+    target->KeyUp(key, shift);
+  }
 }
 
 // Key down (form first when it previews keys); the control's own reaction only when no
 // handler consumed the key. Returns the key as the handlers left it.
 std::uint16_t PressDown(TWinControl& control, std::uint16_t key, TShiftState shift) {
   TForm* form = control.ParentForm();
-  if (form && form->KeyPreview) form->KeyDown(key, shift);
-  if (key) control.KeyDown(key, shift);
-  if (key) control.HandleKey(key, shift);
+  if (form && form->KeyPreview) {
+    form->KeyDown(key, shift);
+  }
+  if (key) {
+    control.KeyDown(key, shift);
+  }
+  if (key) {
+    control.HandleKey(key, shift);
+  }
   return key;
 }
 
 void PressChar(TWinControl& control, char ch) {
   TForm* form = control.ParentForm();
-  if (form && form->KeyPreview) form->KeyPress(ch);
-  if (ch) control.KeyPress(ch);
-  if (ch) control.HandleChar(ch);
+  if (form && form->KeyPreview) {
+    form->KeyPress(ch);
+  }
+  if (ch) {
+    control.KeyPress(ch);
+  }
+  if (ch) {
+    control.HandleChar(ch);
+  }
 }
 
 // The character a key types, 0 for none. Backspace and Delete edit without one.
@@ -98,10 +134,14 @@ char CharOfKey(std::uint16_t key) {
 // Enter, Escape and Tab belong to the form unless the control takes them itself.
 bool DialogKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
   TForm* form = control.ParentForm();
-  if (!form || control.WantsKey(key)) return false;
+  if (!form || control.WantsKey(key)) {
+    return false;
+  }
   if (key == vk::Return || key == vk::Escape) {
     TButton* button = key == vk::Return ? form->DefaultButton() : form->CancelButton();
-    if (!button) return false;
+    if (!button) {
+      return false;
+    }
     button->Click();
     return true;
   }
@@ -113,11 +153,17 @@ bool DialogKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
 }
 
 void KeyStrokeOn(TWinControl& control, std::uint16_t key, TShiftState shift) {
-  if (!TakeFocus(control)) return;
-  if (DialogKey(control, key, shift)) return;
+  if (!TakeFocus(control)) {
+    return;
+  }
+  if (DialogKey(control, key, shift)) {
+    return;
+  }
   std::uint16_t left = PressDown(control, key, shift);
   if (left) {
-    if (char ch = CharOfKey(left)) PressChar(control, ch);
+    if (char ch = CharOfKey(left)) {
+      PressChar(control, ch);
+    }
   }
   ReleaseKey(control, key, shift);
 }
@@ -143,7 +189,9 @@ void FocusByOperator(TWinControl& control) {
 void ClickControl(TControl& control) {
   Dispatch([&] {
     if (auto* w = dynamic_cast<TWinControl*>(&control); w && w->AcceptsFocus()) {
-      if (!TakeFocus(*w)) return;
+      if (!TakeFocus(*w)) {
+        return;
+      }
     }
     if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
       box->SetChecked(!box->Checked());
@@ -159,7 +207,9 @@ void ClickControl(TControl& control) {
 
 void ClickMenuItem(TMenuItem& item) {
   Dispatch([&] {
-    if (item.Menu() && item.Menu()->OnPopup) item.Menu()->OnPopup(item.Menu());
+    if (item.Menu() && item.Menu()->OnPopup) {
+      item.Menu()->OnPopup(item.Menu());
+    }
     item.Click();
   });
 }
@@ -167,7 +217,9 @@ void ClickMenuItem(TMenuItem& item) {
 void DblClickControl(TControl& control) {
   Dispatch([&] {
     if (auto* w = dynamic_cast<TWinControl*>(&control); w && w->AcceptsFocus()) {
-      if (!TakeFocus(*w)) return;
+      if (!TakeFocus(*w)) {
+        return;
+      }
     }
     control.DblClick();
   });
@@ -180,7 +232,9 @@ void PressKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
 void TypeText(TWinControl& control, const std::string& text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     TForm* form = control.ParentForm();
-    if (form && form->ModalResult != mrNone) return;  // the form is closing
+    if (form && form->ModalResult != mrNone) {
+      return;  // the form is closing
+    }
     unsigned char c = static_cast<unsigned char>(text[i]);
     if (c == '\r' || c == '\n') {
       PressKey(control, vk::Return);
@@ -192,16 +246,23 @@ void TypeText(TWinControl& control, const std::string& text) {
       std::string character = text.substr(i, 2);
       ++i;
       Dispatch([&] {
-        if (!TakeFocus(control)) return;
-        if (PressDown(control, vk::ProcessKey, 0)) control.HandleDoubleByte(character);
+        if (!TakeFocus(control)) {
+          return;
+        }
+        if (PressDown(control, vk::ProcessKey, 0)) {
+          control.HandleDoubleByte(character);
+        }
         ReleaseKey(control, vk::ProcessKey, 0);
       });
     } else {
       KeyStroke stroke = KeyOfChar(c);
       Dispatch([&] {
-        if (!TakeFocus(control)) return;
-        if (stroke.Key == 0 || PressDown(control, stroke.Key, stroke.Shift))
+        if (!TakeFocus(control)) {
+          return;
+        }
+        if (stroke.Key == 0 || PressDown(control, stroke.Key, stroke.Shift)) {
           PressChar(control, static_cast<char>(c));
+        }
         ReleaseKey(control, stroke.Key, stroke.Shift);
       });
     }
@@ -210,13 +271,21 @@ void TypeText(TWinControl& control, const std::string& text) {
 
 void PasteText(TWinControl& control, const std::string& text) {
   Dispatch([&] {
-    if (!TakeFocus(control)) return;
+    if (!TakeFocus(control)) {
+      return;
+    }
     if (PressDown(control, 'V', ssCtrl)) {
       char ch = '\x16';
       TForm* form = control.ParentForm();
-      if (form && form->KeyPreview) form->KeyPress(ch);
-      if (ch) control.KeyPress(ch);
-      if (ch) control.HandlePaste(text);
+      if (form && form->KeyPreview) {
+        form->KeyPress(ch);
+      }
+      if (ch) {
+        control.KeyPress(ch);
+      }
+      if (ch) {
+        control.HandlePaste(text);
+      }
     }
     ReleaseKey(control, 'V', ssCtrl);
   });
@@ -224,7 +293,9 @@ void PasteText(TWinControl& control, const std::string& text) {
 
 void SelectItem(TWinControl& control, int index) {
   Dispatch([&] {
-    if (!TakeFocus(control)) return;
+    if (!TakeFocus(control)) {
+      return;
+    }
     if (auto* combo = dynamic_cast<TComboBox*>(&control)) {
       combo->SelectByOperator(index);
     } else if (auto* list = dynamic_cast<TListBox*>(&control)) {
@@ -232,7 +303,9 @@ void SelectItem(TWinControl& control, int index) {
     } else if (auto* view = dynamic_cast<TListView*>(&control)) {
       view->SelectByOperator(index);
     } else if (auto* tree = dynamic_cast<TTreeView*>(&control)) {
-      if (TTreeNode* node = tree->Node(index)) tree->SelectByOperator(node);
+      if (TTreeNode* node = tree->Node(index)) {
+        tree->SelectByOperator(node);
+      }
     } else if (auto* group = dynamic_cast<TRadioGroup*>(&control)) {
       group->ItemIndex = index;
       group->Click();
@@ -242,18 +315,24 @@ void SelectItem(TWinControl& control, int index) {
 
 void CheckControl(TWinControl& control, bool checked) {
   Dispatch([&] {
-    if (!TakeFocus(control)) return;
+    if (!TakeFocus(control)) {
+      return;
+    }
     if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
       box->SetChecked(checked);
     } else if (auto* radio = dynamic_cast<TRadioButton*>(&control)) {
-      if (checked) radio->SetChecked(true);
+      if (checked) {
+        radio->SetChecked(true);
+      }
     }
   });
 }
 
 void CheckItem(TCheckListBox& list, int index, bool checked) {
   Dispatch([&] {
-    if (TakeFocus(list)) list.CheckByOperator(index, checked);
+    if (TakeFocus(list)) {
+      list.CheckByOperator(index, checked);
+    }
   });
 }
 
@@ -261,13 +340,17 @@ void CheckItem(TCheckListBox& list, int index, bool checked) {
 // target item, and comes up there.
 void DragItem(TListBox& list, int from, int to, TMouseButton button) {
   Dispatch([&] {
-    if (!TakeFocus(list)) return;
+    if (!TakeFocus(list)) {
+      return;
+    }
     TShiftState shift = button == mbLeft ? ssLeft : button == mbRight ? ssRight : ssMiddle;
     int x = list.Width() / 2;
     int y0 = list.ItemCenterY(from);
     int count = static_cast<int>(list.Items.size());
     int y1 = to < 0 ? list.ItemCenterY(count) + list.ItemHeight : list.ItemCenterY(to);
-    if (button == mbLeft) list.SelectByOperator(from);
+    if (button == mbLeft) {
+      list.SelectByOperator(from);
+    }
     list.MouseDown(button, shift, x, y0);
     if (list.DragPending()) {
       StartPendingDrag(list);
@@ -279,7 +362,9 @@ void DragItem(TListBox& list, int from, int to, TMouseButton button) {
     }
     bool accepted = list.DragOver(&list, x, y1, dsDragMove);
     list.EndDrag();
-    if (accepted) list.DragDrop(&list, x, y1);
+    if (accepted) {
+      list.DragDrop(&list, x, y1);
+    }
   });
   list.EndDrag();  // also when a handler raised
 }

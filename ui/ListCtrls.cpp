@@ -19,21 +19,31 @@ char AsciiUpper(char c) {
 
 // Item lookups of the platform's lists ignore the case of Latin letters.
 bool SameTextAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) {
+      return false;
+    }
+  }
   return true;
 }
 
 int IndexOfText(const TStrings& items, std::string_view text) {
-  for (int i = 0; i < Count(items); ++i)
-    if (SameTextAscii(items[i], text)) return i;
+  for (int i = 0; i < Count(items); ++i) {
+    if (SameTextAscii(items[i], text)) {
+      return i;
+    }
+  }
   return -1;
 }
 
 // The index the arrow keys lead to from current, or -1 for keys that do not move.
 int StepIndex(std::uint16_t key, int current, int count) {
-  if (count == 0) return -1;
+  if (count == 0) {
+    return -1;
+  }
   switch (key) {
     case vk::Up:
       return current <= 0 ? 0 : current - 1;
@@ -82,21 +92,31 @@ void TComboBox::Clear() {
 }
 
 void TComboBox::SelectByOperator(int index) {
-  if (!InRange(Items, index)) return;
+  if (!InRange(Items, index)) {
+    return;
+  }
   SetItemIndex(index);
-  if (OnSelect) OnSelect(this);
+  if (OnSelect) {
+    OnSelect(this);
+  }
   Change();
 }
 
 void TComboBox::Change() {
-  if (OnChange) OnChange(this);
+  if (OnChange) {
+    OnChange(this);
+  }
 }
 
 // Typing into the edit part: the list keeps a selection only while the text equals
 // one of its items.
 void TComboBox::TypeText(std::string_view text) {
-  if (Style == csDropDownList) return;
-  if (!ReplaceSelection(edit_, text)) return;
+  if (Style == csDropDownList) {
+    return;
+  }
+  if (!ReplaceSelection(edit_, text)) {
+    return;
+  }
   itemIndex_ = IndexOfText(Items, edit_.Text);
   Change();
 }
@@ -104,12 +124,15 @@ void TComboBox::TypeText(std::string_view text) {
 void TComboBox::HandleKey(std::uint16_t key, TShiftState) {
   int step = StepIndex(key, ItemIndex(), Count(Items));
   if ((key == vk::Up || key == vk::Down) && step >= 0) {
-    if (step != ItemIndex()) SelectByOperator(step);
+    if (step != ItemIndex()) {
+      SelectByOperator(step);
+    }
     return;
   }
   if (Style == csDropDownList) {
-    if ((key == vk::Home || key == vk::End) && step >= 0 && step != ItemIndex())
+    if ((key == vk::Home || key == vk::End) && step >= 0 && step != ItemIndex()) {
       SelectByOperator(step);
+    }
     return;
   }
   bool changed = false;
@@ -143,7 +166,9 @@ void TComboBox::HandleKey(std::uint16_t key, TShiftState) {
 
 // A drop-down list jumps to the next item that begins with the typed letter.
 void TComboBox::HandleChar(char key) {
-  if (static_cast<unsigned char>(key) < 0x20) return;
+  if (static_cast<unsigned char>(key) < 0x20) {
+    return;
+  }
   if (Style == csDropDown) {
     TypeText(std::string_view(&key, 1));
     return;
@@ -180,9 +205,13 @@ void TListBox::Clear() {
 }
 
 int TListBox::ItemAtPos(int, int y, bool existing) const {
-  if (y < 0 || ItemHeight <= 0) return -1;
+  if (y < 0 || ItemHeight <= 0) {
+    return -1;
+  }
   int index = TopIndex + y / ItemHeight;
-  if (index < Count(Items)) return index;
+  if (index < Count(Items)) {
+    return index;
+  }
   return existing ? -1 : Count(Items);
 }
 
@@ -191,14 +220,18 @@ int TListBox::ItemCenterY(int index) const {
 }
 
 void TListBox::SelectByOperator(int index) {
-  if (!InRange(Items, index)) return;
+  if (!InRange(Items, index)) {
+    return;
+  }
   itemIndex_ = index;
   Click();
 }
 
 void TListBox::HandleKey(std::uint16_t key, TShiftState) {
   int step = StepIndex(key, ItemIndex(), Count(Items));
-  if (step >= 0 && step != ItemIndex()) SelectByOperator(step);
+  if (step >= 0 && step != ItemIndex()) {
+    SelectByOperator(step);
+  }
 }
 
 bool TCheckListBox::Checked(int index) const {
@@ -206,8 +239,12 @@ bool TCheckListBox::Checked(int index) const {
 }
 
 void TCheckListBox::SetChecked(int index, bool checked) {
-  if (!InRange(Items, index)) return;
-  if (checked_.size() < Items.size()) checked_.resize(Items.size(), false);
+  if (!InRange(Items, index)) {
+    return;
+  }
+  if (checked_.size() < Items.size()) {
+    checked_.resize(Items.size(), false);
+  }
   checked_[index] = checked;
 }
 
@@ -218,7 +255,9 @@ void TCheckListBox::SetItems(TStrings items) {
 }
 
 void TCheckListBox::AddItem(std::string item) {
-  if (checked_.size() < Items.size()) checked_.resize(Items.size(), false);
+  if (checked_.size() < Items.size()) {
+    checked_.resize(Items.size(), false);
+  }
   Items.push_back(std::move(item));
   checked_.push_back(false);
 }
@@ -230,11 +269,17 @@ void TCheckListBox::Clear() {
 
 // Clicking an item's box selects the item and turns its mark.
 void TCheckListBox::CheckByOperator(int index, bool checked) {
-  if (!InRange(Items, index)) return;
+  if (!InRange(Items, index)) {
+    return;
+  }
   SetItemIndex(index);
-  if (Checked(index) == checked) return;
+  if (Checked(index) == checked) {
+    return;
+  }
   SetChecked(index, checked);
-  if (OnClickCheck) OnClickCheck(this);
+  if (OnClickCheck) {
+    OnClickCheck(this);
+  }
 }
 
 void TCheckListBox::HandleKey(std::uint16_t key, TShiftState shift) {
@@ -291,13 +336,18 @@ void TTreeView::LoadOutline(std::string_view outline) {
   int previous = 0;
   for (const std::string& line : SplitLines(outline)) {
     std::size_t indent = line.find_first_not_of("\t ");
-    if (indent == std::string::npos) continue;
+    if (indent == std::string::npos) {
+      continue;
+    }
     int level = static_cast<int>(indent);
     std::string text = line.substr(indent);
-    if (level > previous + 1)
+    if (level > previous + 1) {
       throw EOutlineError("Invalid level (" + std::to_string(level) + ") for item \"" + text +
                           "\"");
-    while (!path.empty() && path.back().first >= level) path.pop_back();
+    }
+    while (!path.empty() && path.back().first >= level) {
+      path.pop_back();
+    }
     TTreeNode* parent = path.empty() ? nullptr : path.back().second;
     path.emplace_back(level, staging.AddChild(parent, std::move(text)));
     previous = level;
@@ -335,14 +385,18 @@ TListItem* TListView::Selected() {
 }
 
 void TListView::SelectByOperator(int index) {
-  if (index < 0 || index >= static_cast<int>(Items.size())) return;
+  if (index < 0 || index >= static_cast<int>(Items.size())) {
+    return;
+  }
   itemIndex_ = index;
   Click();
 }
 
 void TListView::HandleKey(std::uint16_t key, TShiftState) {
   int step = StepIndex(key, ItemIndex(), static_cast<int>(Items.size()));
-  if (step >= 0 && step != ItemIndex()) SelectByOperator(step);
+  if (step >= 0 && step != ItemIndex()) {
+    SelectByOperator(step);
+  }
 }
 
 }  // namespace ui

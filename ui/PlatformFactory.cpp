@@ -5,7 +5,9 @@
 namespace ui {
 
 std::unique_ptr<Platform> CreatePlatform(const std::string& kind) {
-  if (kind == "headless") return HeadlessPlatform::FromEnvironment();
+  if (kind == "headless") {
+    return HeadlessPlatform::FromEnvironment();
+  }
   return nullptr;
 }
 

@@ -8,13 +8,17 @@ namespace ui {
 // may still take it back by setting the form's ModalResult to mrNone.
 void TButton::Click() {
   if (ModalResult != mrNone) {
-    if (TForm* form = ParentForm()) form->ModalResult = ModalResult;
+    if (TForm* form = ParentForm()) {
+      form->ModalResult = ModalResult;
+    }
   }
   TControl::Click();
 }
 
 void TButton::HandleKey(std::uint16_t key, TShiftState) {
-  if (key == vk::Space) Click();
+  if (key == vk::Space) {
+    Click();
+  }
 }
 
 void TBitBtn::SetKind(TBitBtnKind kind) {
@@ -53,29 +57,41 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
 
 void TBitBtn::Click() {
   if (kind_ == bkClose) {
-    if (TForm* form = ParentForm()) form->Close();
+    if (TForm* form = ParentForm()) {
+      form->Close();
+    }
   }
   TButton::Click();
 }
 
 void TCheckBox::SetChecked(bool checked) {
-  if (checked == checked_) return;
+  if (checked == checked_) {
+    return;
+  }
   checked_ = checked;
   Click();
 }
 
 void TCheckBox::HandleKey(std::uint16_t key, TShiftState) {
-  if (key == vk::Space) SetChecked(!checked_);
+  if (key == vk::Space) {
+    SetChecked(!checked_);
+  }
 }
 
 void TRadioButton::SetChecked(bool checked) {
-  if (checked == checked_) return;
+  if (checked == checked_) {
+    return;
+  }
   checked_ = checked;
-  if (!checked) return;
+  if (!checked) {
+    return;
+  }
   if (Parent()) {
     for (TControl* c : Parent()->Controls()) {
       auto* other = dynamic_cast<TRadioButton*>(c);
-      if (other && other != this) other->checked_ = false;
+      if (other && other != this) {
+        other->checked_ = false;
+      }
     }
   }
   Click();
@@ -83,23 +99,33 @@ void TRadioButton::SetChecked(bool checked) {
 
 int TTabSheet::PageIndex() const {
   auto* pages = dynamic_cast<TPageControl*>(Parent());
-  if (!pages) return -1;
+  if (!pages) {
+    return -1;
+  }
   auto list = pages->Pages();
-  for (std::size_t i = 0; i < list.size(); ++i)
-    if (list[i] == this) return static_cast<int>(i);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (list[i] == this) {
+      return static_cast<int>(i);
+    }
+  }
   return -1;
 }
 
 std::vector<TTabSheet*> TPageControl::Pages() const {
   std::vector<TTabSheet*> pages;
-  for (TControl* c : Controls())
-    if (auto* sheet = dynamic_cast<TTabSheet*>(c)) pages.push_back(sheet);
+  for (TControl* c : Controls()) {
+    if (auto* sheet = dynamic_cast<TTabSheet*>(c)) {
+      pages.push_back(sheet);
+    }
+  }
   return pages;
 }
 
 void TPageControl::SetActivePage(TTabSheet* sheet) {
   active_ = sheet;
-  for (TTabSheet* page : Pages()) page->Visible = page == sheet;
+  for (TTabSheet* page : Pages()) {
+    page->Visible = page == sheet;
+  }
 }
 
 }  // namespace ui

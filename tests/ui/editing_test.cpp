@@ -89,7 +89,9 @@ TEST_F(EditingTest, BackspaceAndDeleteRemoveWholeCharactersAndLineBreaks) {
     bool changed = std::string(c.text) != c.expected;
     std::string name = edit->Name;
     Strings expected{name + ".keydown " + std::to_string(c.key)};
-    if (changed) expected.push_back(name + ".change");  // no key press in between
+    if (changed) {
+      expected.push_back(name + ".change");  // no key press in between
+    }
     expected.push_back(name + ".keyup " + std::to_string(c.key));
     EXPECT_EQ(form.Log, expected) << c.text << " key " << c.key;
   }
@@ -105,8 +107,12 @@ TEST_F(EditingTest, BackspaceRemovesTheSelection) {
 
 TEST_F(EditingTest, KeyPressMayChangeOrSwallowTheCharacter) {
   form.NameEdt->OnKeyPress = [](TComponent*, char& key) {
-    if (key >= '0' && key <= '9') key = 0;
-    if (key >= 'a' && key <= 'z') key = static_cast<char>(key - 32);
+    if (key >= '0' && key <= '9') {
+      key = 0;
+    }
+    if (key >= 'a' && key <= 'z') {
+      key = static_cast<char>(key - 32);
+    }
   };
   int changes = 0;
   form.NameEdt->OnChange = [&](TComponent*) { ++changes; };
@@ -117,7 +123,9 @@ TEST_F(EditingTest, KeyPressMayChangeOrSwallowTheCharacter) {
 
 TEST_F(EditingTest, KeyDownClearingTheKeyConsumesIt) {
   form.NameEdt->OnKeyDown = [](TComponent*, std::uint16_t& key, TShiftState) {
-    if (key == vk::Back || key == 'A') key = 0;
+    if (key == vk::Back || key == 'A') {
+      key = 0;
+    }
   };
   form.NameEdt->SetText("xy");
   form.NameEdt->SetSelStart(2);

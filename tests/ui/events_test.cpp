@@ -185,7 +185,9 @@ TEST_F(EventsTest, ClassNamesAreThePlatformsOwn) {
       {Create<TPrintDialog>(&owner, nullptr, "j"), "TPrintDialog"},
       {&owner, "TForm"},
   };
-  for (auto [component, name] : cases) EXPECT_STREQ(component->ClassName(), name);
+  for (auto [component, name] : cases) {
+    EXPECT_STREQ(component->ClassName(), name);
+  }
 }
 
 TEST_F(EventsTest, OwnerFreesItsComponentsAndFindsThemByName) {

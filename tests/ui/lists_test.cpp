@@ -13,8 +13,9 @@ using Strings = std::vector<std::string>;
 // Node texts with their levels in tree order, as "level:text".
 Strings Outline(const TTreeView& tree) {
   Strings out;
-  for (TTreeNode* node : tree.Nodes())
+  for (TTreeNode* node : tree.Nodes()) {
     out.push_back(std::to_string(node->Level()) + ":" + node->Text);
+  }
   return out;
 }
 
@@ -64,7 +65,9 @@ class DragTest : public HeadlessTest {
     form.BeginModal();
     auto* list = form.OrderLbx;
     list->OnMouseDown = [this, list](TComponent*, TMouseButton button, TShiftState, int x, int y) {
-      if (button != mbLeft || list->ItemAtPos(x, y) < 0) return;
+      if (button != mbLeft || list->ItemAtPos(x, y) < 0) {
+        return;
+      }
       list->BeginDrag(false);
       startedAtOnce = list->Dragging();
     };
@@ -72,11 +75,15 @@ class DragTest : public HeadlessTest {
       accept = true;
     };
     list->OnDragDrop = [this, list](TComponent*, TComponent* source, int x, int y) {
-      if (source != list) return;
+      if (source != list) {
+        return;
+      }
       int target = list->ItemAtPos(x, y);
       int from = list->ItemIndex();
       ++drops;
-      if (target < 0 || from < 0) return;
+      if (target < 0 || from < 0) {
+        return;
+      }
       std::swap(list->Items[from], list->Items[target]);
       list->SetItemIndex(target);
     };

@@ -22,7 +22,7 @@ using Strings = std::vector<std::string>;
 class TScriptFrm : public TSampleFrm {
  public:
   TScriptFrm() {
-    auto button = [this](const char* name, std::function<void()> onClick) {
+    auto button = [this](const char* name, const std::function<void()>& onClick) {
       auto* b = Create<TButton>(this, this, name);
       b->OnClick = [onClick](TComponent*) { onClick(); };
       return b;
@@ -45,7 +45,9 @@ class TScriptFrm : public TSampleFrm {
     });
     PrintDialog1 = Create<TPrintDialog>(this, nullptr, "PrintDialog1");
     button("PrintBtn", [this] {
-      if (!PrintDialog1->Execute()) return;
+      if (!PrintDialog1->Execute()) {
+        return;
+      }
       PrinterCanvas& p = CurrentPlatform().Printer();
       p.BeginDoc("Users");
       p.SetFont("", 12);
@@ -70,14 +72,18 @@ class TScriptFrm : public TSampleFrm {
     FolderLsv->OnDblClick = [this](TComponent*) { Log.push_back("FolderLsv.dblclick"); };
 
     OrderLbx->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int x, int y) {
-      if (b == mbLeft && OrderLbx->ItemAtPos(x, y) >= 0) OrderLbx->BeginDrag(false);
+      if (b == mbLeft && OrderLbx->ItemAtPos(x, y) >= 0) {
+        OrderLbx->BeginDrag(false);
+      }
     };
     OrderLbx->OnDragOver = [](TComponent*, TComponent*, int, int, TDragState, bool& accept) {
       accept = true;
     };
     OrderLbx->OnDragDrop = [this](TComponent*, TComponent*, int x, int y) {
       int to = OrderLbx->ItemAtPos(x, y), from = OrderLbx->ItemIndex();
-      if (to < 0 || from < 0) return;
+      if (to < 0 || from < 0) {
+        return;
+      }
       std::swap(OrderLbx->Items[from], OrderLbx->Items[to]);
       OrderLbx->SetItemIndex(to);
     };
@@ -97,8 +103,11 @@ class ScriptTest : public HeadlessTest {
     return std::find(form.Log.begin(), form.Log.end(), entry) != form.Log.end();
   }
   bool HasErrorLine() const {
-    for (const auto& line : Transcript())
-      if (line.rfind("error ", 0) == 0) return true;
+    for (const auto& line : Transcript()) {
+      if (line.rfind("error ", 0) == 0) {
+        return true;
+      }
+    }
     return false;
   }
   TScriptFrm form;
@@ -161,10 +170,13 @@ TEST(ScriptActions, EachActionWorksAsTheOperatorWould) {
     p->RunScript(c.script);
     EXPECT_EQ(form.ShowModal(), mrCancel);
     EXPECT_FALSE(p->Failed()) << c.script;
-    for (const auto& line : p->Transcript())
+    for (const auto& line : p->Transcript()) {
       EXPECT_NE(line.rfind("error", 0), 0u) << c.script << "\n" << line;
+    }
     EXPECT_EQ(p->Transcript().back(), "close TScriptFrm cancel");
-    if (c.check) c.check(form);
+    if (c.check) {
+      c.check(form);
+    }
     InstallPlatform(std::move(previous));
   }
 }
@@ -248,8 +260,10 @@ TEST(ScriptErrors, AreWrittenAndCloseTheFormsWithoutTheirCloseQuery) {
        {R"x(error 2 "expect NameEdt text: wanted \"x y\", found \"abc\"")x"}},
       {"expect form font Arial 8 1",
        {R"x(error 1 "expect form font: wanted \"Arial\" \"8\" \"1\", found \"MS Sans Serif\" \"8\" \"1\"")x"}},
-      {"expect NameEdt checked true", {R"x(error 1 "expect NameEdt: TEdit has no property checked")x"}},
-      {"expect NoteMmo item 3 x", {R"x(error 1 "expect NoteMmo: item 3 is out of range (count 0)")x"}},
+      {"expect NameEdt checked true",
+       {R"x(error 1 "expect NameEdt: TEdit has no property checked")x"}},
+      {"expect NoteMmo item 3 x",
+       {R"x(error 1 "expect NoteMmo: item 3 is out of range (count 0)")x"}},
   };
   for (const auto& c : cases) {
     auto platform = std::make_unique<HeadlessPlatform>();
@@ -364,8 +378,9 @@ class EnvironmentTest : public ::testing::Test {
     std::filesystem::create_directories(dir_);
   }
   void TearDown() override {
-    for (const char* name : {"TAVRO_UI_SCRIPT", "TAVRO_UI_TRANSCRIPT", "TAVRO_UI_PRINTER_DPI"})
+    for (const char* name : {"TAVRO_UI_SCRIPT", "TAVRO_UI_TRANSCRIPT", "TAVRO_UI_PRINTER_DPI"}) {
       ::unsetenv(name);
+    }
     std::filesystem::remove_all(dir_);
   }
   std::string ReadFile(const std::filesystem::path& path) {

@@ -26,7 +26,9 @@ TEST(ScriptText, TokensSplitAtBlanksAndQuotedTextsKeepThemWithEscapes) {
     std::vector<ScriptToken> tokens;
     EXPECT_FALSE(TokenizeLine(c.line, tokens)) << c.line;
     std::vector<std::pair<std::string, bool>> got;
-    for (const auto& t : tokens) got.emplace_back(t.Text, t.Quoted);
+    for (const auto& t : tokens) {
+      got.emplace_back(t.Text, t.Quoted);
+    }
     EXPECT_EQ(got, c.tokens) << c.line;
   }
 }

@@ -24,70 +24,117 @@ std::string AlignWord(TAlignment a) {
 
 std::string RowText(const TListItem& item) {
   std::string row = item.Caption;
-  for (const std::string& sub : item.SubItems) row += "\t" + sub;
+  for (const std::string& sub : item.SubItems) {
+    row += "\t" + sub;
+  }
   return row;
 }
 
 std::optional<std::string> TextOf(const TComponent& c) {
-  if (auto* item = dynamic_cast<const TMenuItem*>(&c)) return item->Caption;
-  if (auto* control = dynamic_cast<const TControl*>(&c)) return control->DisplayText();
+  if (auto* item = dynamic_cast<const TMenuItem*>(&c)) {
+    return item->Caption;
+  }
+  if (auto* control = dynamic_cast<const TControl*>(&c)) {
+    return control->DisplayText();
+  }
   return std::nullopt;
 }
 
 std::optional<int> ItemIndexOf(const TComponent& c) {
-  if (auto* combo = dynamic_cast<const TComboBox*>(&c)) return combo->ItemIndex();
-  if (auto* list = dynamic_cast<const TListBox*>(&c)) return list->ItemIndex();
-  if (auto* view = dynamic_cast<const TListView*>(&c)) return view->ItemIndex();
-  if (auto* group = dynamic_cast<const TRadioGroup*>(&c)) return group->ItemIndex;
+  if (auto* combo = dynamic_cast<const TComboBox*>(&c)) {
+    return combo->ItemIndex();
+  }
+  if (auto* list = dynamic_cast<const TListBox*>(&c)) {
+    return list->ItemIndex();
+  }
+  if (auto* view = dynamic_cast<const TListView*>(&c)) {
+    return view->ItemIndex();
+  }
+  if (auto* group = dynamic_cast<const TRadioGroup*>(&c)) {
+    return group->ItemIndex;
+  }
   if (auto* tree = dynamic_cast<const TTreeView*>(&c)) {
     auto nodes = tree->Nodes();
-    for (std::size_t i = 0; i < nodes.size(); ++i)
-      if (nodes[i] == tree->Selected()) return static_cast<int>(i);
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+      if (nodes[i] == tree->Selected()) {
+        return static_cast<int>(i);
+      }
+    }
     return -1;
   }
   return std::nullopt;
 }
 
 std::optional<bool> CheckedOf(const TComponent& c) {
-  if (auto* box = dynamic_cast<const TCheckBox*>(&c)) return box->Checked();
-  if (auto* radio = dynamic_cast<const TRadioButton*>(&c)) return radio->Checked();
-  if (auto* item = dynamic_cast<const TMenuItem*>(&c)) return item->Checked;
+  if (auto* box = dynamic_cast<const TCheckBox*>(&c)) {
+    return box->Checked();
+  }
+  if (auto* radio = dynamic_cast<const TRadioButton*>(&c)) {
+    return radio->Checked();
+  }
+  if (auto* item = dynamic_cast<const TMenuItem*>(&c)) {
+    return item->Checked;
+  }
   return std::nullopt;
 }
 
 std::optional<bool> ReadOnlyOf(const TComponent& c) {
-  if (auto* edit = dynamic_cast<const TCustomEdit*>(&c)) return edit->ReadOnly;
-  if (auto* tree = dynamic_cast<const TTreeView*>(&c)) return tree->ReadOnly;
-  if (auto* view = dynamic_cast<const TListView*>(&c)) return view->ReadOnly;
+  if (auto* edit = dynamic_cast<const TCustomEdit*>(&c)) {
+    return edit->ReadOnly;
+  }
+  if (auto* tree = dynamic_cast<const TTreeView*>(&c)) {
+    return tree->ReadOnly;
+  }
+  if (auto* view = dynamic_cast<const TListView*>(&c)) {
+    return view->ReadOnly;
+  }
   return std::nullopt;
 }
 
 std::optional<int> CaretOf(const TComponent& c) {
-  if (auto* edit = dynamic_cast<const TCustomEdit*>(&c)) return edit->SelStart();
-  if (auto* combo = dynamic_cast<const TComboBox*>(&c)) return combo->SelStart();
+  if (auto* edit = dynamic_cast<const TCustomEdit*>(&c)) {
+    return edit->SelStart();
+  }
+  if (auto* combo = dynamic_cast<const TComboBox*>(&c)) {
+    return combo->SelStart();
+  }
   return std::nullopt;
 }
 
 }  // namespace
 
 std::optional<TStrings> ItemTexts(const TComponent& c) {
-  if (auto* combo = dynamic_cast<const TComboBox*>(&c)) return combo->Items;
-  if (auto* list = dynamic_cast<const TListBox*>(&c)) return list->Items;
-  if (auto* memo = dynamic_cast<const TMemo*>(&c)) return memo->Lines();
-  if (auto* group = dynamic_cast<const TRadioGroup*>(&c)) return group->Items;
+  if (auto* combo = dynamic_cast<const TComboBox*>(&c)) {
+    return combo->Items;
+  }
+  if (auto* list = dynamic_cast<const TListBox*>(&c)) {
+    return list->Items;
+  }
+  if (auto* memo = dynamic_cast<const TMemo*>(&c)) {
+    return memo->Lines();
+  }
+  if (auto* group = dynamic_cast<const TRadioGroup*>(&c)) {
+    return group->Items;
+  }
   if (auto* tree = dynamic_cast<const TTreeView*>(&c)) {
     TStrings texts;
-    for (TTreeNode* node : tree->Nodes()) texts.push_back(node->Text);
+    for (TTreeNode* node : tree->Nodes()) {
+      texts.push_back(node->Text);
+    }
     return texts;
   }
   if (auto* view = dynamic_cast<const TListView*>(&c)) {
     TStrings rows;
-    for (const TListItem& item : view->Items) rows.push_back(RowText(item));
+    for (const TListItem& item : view->Items) {
+      rows.push_back(RowText(item));
+    }
     return rows;
   }
   if (auto* menu = dynamic_cast<const TPopupMenu*>(&c)) {
     TStrings captions;
-    for (TMenuItem* item : menu->Items()) captions.push_back(item->Caption);
+    for (TMenuItem* item : menu->Items()) {
+      captions.push_back(item->Caption);
+    }
     return captions;
   }
   return std::nullopt;
@@ -102,48 +149,76 @@ std::vector<std::string> PropertyValue(const TComponent& c, const std::string& p
     return {};
   };
   if (property == "text") {
-    if (auto text = TextOf(c)) return {*text};
+    if (auto text = TextOf(c)) {
+      return {*text};
+    }
   } else if (property == "caption") {
-    if (control) return {control->Caption};
-    if (item) return {item->Caption};
+    if (control) {
+      return {control->Caption};
+    }
+    if (item) {
+      return {item->Caption};
+    }
   } else if (property == "enabled") {
-    if (control) return {Bool(control->Enabled)};
-    if (item) return {Bool(item->Enabled)};
+    if (control) {
+      return {Bool(control->Enabled)};
+    }
+    if (item) {
+      return {Bool(item->Enabled)};
+    }
   } else if (property == "visible") {
-    if (control) return {Bool(control->Visible)};
-    if (item) return {Bool(item->Visible)};
+    if (control) {
+      return {Bool(control->Visible)};
+    }
+    if (item) {
+      return {Bool(item->Visible)};
+    }
   } else if (property == "readonly") {
-    if (auto value = ReadOnlyOf(c)) return {Bool(*value)};
+    if (auto value = ReadOnlyOf(c)) {
+      return {Bool(*value)};
+    }
   } else if (property == "checked") {
-    if (auto value = CheckedOf(c)) return {Bool(*value)};
+    if (auto value = CheckedOf(c)) {
+      return {Bool(*value)};
+    }
   } else if (property == "font") {
     if (control) {
       TFont font = control->Font();
       return {font.Name, std::to_string(font.Size), std::to_string(font.Charset)};
     }
   } else if (property == "caret") {
-    if (auto value = CaretOf(c)) return {std::to_string(*value)};
+    if (auto value = CaretOf(c)) {
+      return {std::to_string(*value)};
+    }
   } else if (property == "itemindex") {
-    if (auto value = ItemIndexOf(c)) return {std::to_string(*value)};
+    if (auto value = ItemIndexOf(c)) {
+      return {std::to_string(*value)};
+    }
   } else if (property == "count") {
-    if (auto items = ItemTexts(c)) return {std::to_string(items->size())};
+    if (auto items = ItemTexts(c)) {
+      return {std::to_string(items->size())};
+    }
   } else if (property == "item") {
     if (auto items = ItemTexts(c)) {
-      if (index >= 0 && index < static_cast<int>(items->size())) return {(*items)[index]};
+      if (index >= 0 && index < static_cast<int>(items->size())) {
+        return {(*items)[index]};
+      }
       error = "item " + std::to_string(index) + " is out of range (count " +
               std::to_string(items->size()) + ")";
       return {};
     }
   } else if (property == "itemchecked") {
     if (auto* list = dynamic_cast<const TCheckListBox*>(&c)) {
-      if (index >= 0 && index < static_cast<int>(list->Items.size()))
+      if (index >= 0 && index < static_cast<int>(list->Items.size())) {
         return {Bool(list->Checked(index))};
+      }
       error = "item " + std::to_string(index) + " is out of range";
       return {};
     }
   } else if (property == "columns") {
-    if (auto* view = dynamic_cast<const TListView*>(&c))
+    if (auto* view = dynamic_cast<const TListView*>(&c)) {
       return {std::to_string(view->Columns.size())};
+    }
   } else if (property == "column") {
     if (auto* view = dynamic_cast<const TListView*>(&c)) {
       if (index >= 0 && index < static_cast<int>(view->Columns.size())) {
@@ -164,20 +239,25 @@ namespace {
 
 void DumpOne(const TComponent& c, std::vector<std::string>& out) {
   std::string line = "dump " + (c.Name.empty() ? std::string("-") : c.Name) + " " + c.ClassName();
-  if (auto text = TextOf(c)) line += " " + QuoteText(*text);
+  if (auto text = TextOf(c)) {
+    line += " " + QuoteText(*text);
+  }
   std::string ignored;
   for (const char* property :
        {"enabled", "visible", "readonly", "checked", "caret", "itemindex", "count"}) {
     auto value = PropertyValue(c, property, 0, ignored);
-    if (!value.empty()) line += std::string(" ") + property + "=" + value[0];
+    if (!value.empty()) {
+      line += std::string(" ") + property + "=" + value[0];
+    }
   }
   out.push_back(line);
   if (auto items = ItemTexts(c)) {
     for (std::size_t i = 0; i < items->size(); ++i) {
       std::string entry =
           "dump " + c.Name + " item " + std::to_string(i) + " " + QuoteText((*items)[i]);
-      if (auto* list = dynamic_cast<const TCheckListBox*>(&c))
+      if (auto* list = dynamic_cast<const TCheckListBox*>(&c)) {
         entry += list->Checked(static_cast<int>(i)) ? " checked" : " unchecked";
+      }
       out.push_back(entry);
     }
   }
@@ -185,17 +265,20 @@ void DumpOne(const TComponent& c, std::vector<std::string>& out) {
 
 void DumpTree(const TComponent& c, std::vector<std::string>& out) {
   DumpOne(c, out);
-  for (TComponent* owned : c.Components()) DumpTree(*owned, out);
+  for (TComponent* owned : c.Components()) {
+    DumpTree(*owned, out);
+  }
 }
 
 }  // namespace
 
 std::vector<std::string> DumpLines(const TComponent& c) {
   std::vector<std::string> out;
-  if (dynamic_cast<const TForm*>(&c))
+  if (dynamic_cast<const TForm*>(&c)) {
     DumpTree(c, out);
-  else
+  } else {
     DumpOne(c, out);
+  }
   return out;
 }
 

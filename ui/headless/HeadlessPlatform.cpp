@@ -39,7 +39,9 @@ void HeadlessPlatform::RunScript(std::string_view script) {
 bool HeadlessPlatform::LoadScriptFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
-  if (in) text << in.rdbuf();
+  if (in) {
+    text << in.rdbuf();
+  }
   if (!in) {
     runner_->Fail(0, "cannot read the operator script " + path);
     return false;
@@ -55,7 +57,9 @@ void HeadlessPlatform::SetOperator(OperatorFn fn) {
 bool HeadlessPlatform::Perform(TForm& form, std::string_view line) {
   ScriptLine parsed;
   parsed.Source = std::string(line);
-  if (auto error = TokenizeLine(line, parsed.Tokens)) parsed.Error = *error;
+  if (auto error = TokenizeLine(line, parsed.Tokens)) {
+    parsed.Error = *error;
+  }
   return runner_->Perform(form, parsed);
 }
 
@@ -78,7 +82,7 @@ const std::vector<PrintJob>& HeadlessPlatform::PrintJobs() const {
 // Each finished job is handed to the writer and reported with the file it became.
 void HeadlessPlatform::SetPrintWriter(std::function<std::string(const PrintJob&)> writer) {
   ScriptRunner* runner = runner_.get();
-  runner_->Printer().SetOnEndDoc([runner, writer](const PrintJob& job) {
+  runner_->Printer().SetOnEndDoc([runner, writer = std::move(writer)](const PrintJob& job) {
     std::string path = writer ? writer(job) : std::string();
     runner->Log().Add("printed " + std::to_string(job.Pages.size()) + " pages " + QuoteText(path));
   });

@@ -14,25 +14,35 @@ void HeadlessPrinter::BeginDoc(const std::string& title) {
 }
 
 PrintedPage& HeadlessPrinter::Page() {
-  if (!printing_) BeginDoc(std::string());
+  if (!printing_) {
+    BeginDoc(std::string());
+  }
   return job_.Pages.back();
 }
 
 void HeadlessPrinter::NewPage() {
-  if (!printing_) BeginDoc(std::string());
+  if (!printing_) {
+    BeginDoc(std::string());
+  }
   job_.Pages.emplace_back();
 }
 
 void HeadlessPrinter::EndDoc() {
-  if (!printing_) return;
+  if (!printing_) {
+    return;
+  }
   printing_ = false;
   jobs_.push_back(std::move(job_));
   job_ = PrintJob{};
-  if (onEnd_) onEnd_(jobs_.back());
+  if (onEnd_) {
+    onEnd_(jobs_.back());
+  }
 }
 
 void HeadlessPrinter::SetFont(const std::string& name, int pointSize) {
-  if (!name.empty()) fontName_ = name;
+  if (!name.empty()) {
+    fontName_ = name;
+  }
   fontSize_ = pointSize;
 }
 

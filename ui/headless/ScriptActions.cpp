@@ -15,7 +15,9 @@ namespace {
 std::optional<int> ParseInt(const std::string& text) {
   int value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (ec != std::errc() || end != text.data() + text.size()) {
+    return std::nullopt;
+  }
   return value;
 }
 
@@ -39,15 +41,21 @@ std::optional<std::pair<std::uint16_t, TShiftState>> ParseKey(std::string name) 
       {"Enter", vk::Return},  {"Escape", vk::Escape}, {"Tab", vk::Tab},   {"Backspace", vk::Back},
       {"Delete", vk::Delete}, {"Up", vk::Up},         {"Down", vk::Down}, {"Left", vk::Left},
       {"Right", vk::Right},   {"Home", vk::Home},     {"End", vk::End},   {"Space", vk::Space}};
-  for (auto [keyName, key] : kNames)
-    if (name == keyName) return std::make_pair(key, shift);
+  for (auto [keyName, key] : kNames) {
+    if (name == keyName) {
+      return std::make_pair(key, shift);
+    }
+  }
   if (name.size() >= 2 && name[0] == 'F') {
     auto n = ParseInt(name.substr(1));
-    if (n && *n >= 1 && *n <= 12) return std::make_pair(std::uint16_t(vk::F1 + *n - 1), shift);
+    if (n && *n >= 1 && *n <= 12) {
+      return std::make_pair(std::uint16_t(vk::F1 + *n - 1), shift);
+    }
   }
   if (name.size() == 1 &&
-      ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9')))
+      ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9'))) {
     return std::make_pair(std::uint16_t(name[0]), shift);
+  }
   return std::nullopt;
 }
 
@@ -65,8 +73,9 @@ class Action {
     return false;
   }
   bool Args(std::size_t min, std::size_t max, const char* usage) {
-    if (args_.size() - 1 < min || args_.size() - 1 > max)
+    if (args_.size() - 1 < min || args_.size() - 1 > max) {
       return Fail(std::string("usage: ") + usage);
+    }
     return true;
   }
   const std::string& Arg(std::size_t i) const { return args_[i].Text; }
@@ -101,25 +110,37 @@ class Action {
 };
 
 TComponent* Action::Find(const std::string& name) {
-  if (name == "form") return &form_;
+  if (name == "form") {
+    return &form_;
+  }
   TComponent* c = form_.FindComponent(name);
-  if (!c) Fail("unknown control " + sys::GbkToUtf8(name) + " on " + form_.ClassName());
+  if (!c) {
+    Fail("unknown control " + sys::GbkToUtf8(name) + " on " + form_.ClassName());
+  }
   return c;
 }
 
 template <class T>
 T* Action::FindAs(const std::string& name, const char* what) {
   TComponent* c = Find(name);
-  if (!c) return nullptr;
+  if (!c) {
+    return nullptr;
+  }
   auto* t = dynamic_cast<T*>(c);
-  if (!t) Fail(sys::GbkToUtf8(name) + " (" + c->ClassName() + ") is not " + what);
+  if (!t) {
+    Fail(sys::GbkToUtf8(name) + " (" + c->ClassName() + ") is not " + what);
+  }
   return t;
 }
 
 bool Action::Usable(const TControl& control) {
   const std::string name = sys::GbkToUtf8(control.Name);
-  if (!control.IsShowing()) return Fail(name + " is not visible");
-  if (!control.IsUsable()) return Fail(name + " is disabled");
+  if (!control.IsShowing()) {
+    return Fail(name + " is not visible");
+  }
+  if (!control.IsUsable()) {
+    return Fail(name + " is disabled");
+  }
   return true;
 }
 
@@ -132,7 +153,9 @@ std::optional<int> Action::ItemOf(const TComponent& c, const ScriptToken& token)
   int count = static_cast<int>(items->size());
   if (!token.Quoted) {
     if (auto index = ParseInt(token.Text)) {
-      if (*index >= 0 && *index < count) return index;
+      if (*index >= 0 && *index < count) {
+        return index;
+      }
       Fail("item " + token.Text + " is out of range (count " + std::to_string(count) + ")");
       return std::nullopt;
     }
@@ -141,7 +164,9 @@ std::optional<int> Action::ItemOf(const TComponent& c, const ScriptToken& token)
   auto* view = dynamic_cast<const TListView*>(&c);
   for (int i = 0; i < count; ++i) {
     const std::string& text = view ? view->Items[i].Caption : (*items)[i];
-    if (text == token.Text) return i;
+    if (text == token.Text) {
+      return i;
+    }
   }
   Fail("no item " + QuoteText(token.Text) + " in " + sys::GbkToUtf8(c.Name));
   return std::nullopt;
@@ -149,195 +174,322 @@ std::optional<int> Action::ItemOf(const TComponent& c, const ScriptToken& token)
 
 void Action::Run() {
   const std::string& action = Arg(0);
-  if (action == "click") return Click(false);
-  if (action == "dblclick") return Click(true);
-  if (action == "focus") return Focus();
-  if (action == "type") return Type();
-  if (action == "key") return Key();
-  if (action == "paste") return Paste();
-  if (action == "set") return Set();
-  if (action == "caret") return Caret();
-  if (action == "select") return Select();
-  if (action == "check") return Check();
-  if (action == "drag") return Drag();
-  if (action == "resize") return Resize();
-  if (action == "expect") return Expect();
-  if (action == "dump") return Dump();
+  if (action == "click") {
+    return Click(false);
+  }
+  if (action == "dblclick") {
+    return Click(true);
+  }
+  if (action == "focus") {
+    return Focus();
+  }
+  if (action == "type") {
+    return Type();
+  }
+  if (action == "key") {
+    return Key();
+  }
+  if (action == "paste") {
+    return Paste();
+  }
+  if (action == "set") {
+    return Set();
+  }
+  if (action == "caret") {
+    return Caret();
+  }
+  if (action == "select") {
+    return Select();
+  }
+  if (action == "check") {
+    return Check();
+  }
+  if (action == "drag") {
+    return Drag();
+  }
+  if (action == "resize") {
+    return Resize();
+  }
+  if (action == "expect") {
+    return Expect();
+  }
+  if (action == "dump") {
+    return Dump();
+  }
   if (action == "close") {
-    if (Args(0, 0, "close")) CloseByOperator(form_);
+    if (Args(0, 0, "close")) {
+      CloseByOperator(form_);
+    }
     return;
   }
   Fail("unknown action " + Utf8(0));
 }
 
 void Action::Click(bool twice) {
-  if (!Args(1, 1, twice ? "dblclick NAME" : "click NAME")) return;
+  if (!Args(1, 1, twice ? "dblclick NAME" : "click NAME")) {
+    return;
+  }
   TComponent* c = Find(Arg(1));
-  if (!c) return;
+  if (!c) {
+    return;
+  }
   if (auto* item = dynamic_cast<TMenuItem*>(c)) {
-    if (!item->Visible) return void(Fail(Utf8(1) + " is not visible"));
-    if (!item->Enabled) return void(Fail(Utf8(1) + " is disabled"));
+    if (!item->Visible) {
+      return void(Fail(Utf8(1) + " is not visible"));
+    }
+    if (!item->Enabled) {
+      return void(Fail(Utf8(1) + " is disabled"));
+    }
     return ClickMenuItem(*item);
   }
   auto* control = dynamic_cast<TControl*>(c);
-  if (!control) return void(Fail(Utf8(1) + " (" + c->ClassName() + ") cannot be clicked"));
-  if (!Usable(*control)) return;
-  if (twice)
+  if (!control) {
+    return void(Fail(Utf8(1) + " (" + c->ClassName() + ") cannot be clicked"));
+  }
+  if (!Usable(*control)) {
+    return;
+  }
+  if (twice) {
     DblClickControl(*control);
-  else
+  } else {
     ClickControl(*control);
+  }
 }
 
 void Action::Focus() {
-  if (!Args(1, 1, "focus NAME")) return;
+  if (!Args(1, 1, "focus NAME")) {
+    return;
+  }
   auto* control = FindAs<TWinControl>(Arg(1), "a control that takes the focus");
-  if (!control || !Usable(*control)) return;
-  if (!control->AcceptsFocus()) return void(Fail(Utf8(1) + " cannot take the focus"));
+  if (!control || !Usable(*control)) {
+    return;
+  }
+  if (!control->AcceptsFocus()) {
+    return void(Fail(Utf8(1) + " cannot take the focus"));
+  }
   FocusByOperator(*control);
 }
 
 void Action::Type() {
-  if (!Args(2, 2, "type NAME TEXT")) return;
+  if (!Args(2, 2, "type NAME TEXT")) {
+    return;
+  }
   auto* control = FindAs<TWinControl>(Arg(1), "a control that takes typing");
-  if (!control || !Usable(*control)) return;
-  if (!control->AcceptsFocus()) return void(Fail(Utf8(1) + " cannot take the focus"));
+  if (!control || !Usable(*control)) {
+    return;
+  }
+  if (!control->AcceptsFocus()) {
+    return void(Fail(Utf8(1) + " cannot take the focus"));
+  }
   TypeText(*control, Arg(2));
 }
 
 void Action::Key() {
-  if (!Args(2, 2, "key NAME KEY")) return;
+  if (!Args(2, 2, "key NAME KEY")) {
+    return;
+  }
   auto key = ParseKey(Arg(2));
-  if (!key) return void(Fail("unknown key " + Utf8(2)));
+  if (!key) {
+    return void(Fail("unknown key " + Utf8(2)));
+  }
   auto* control = FindAs<TWinControl>(Arg(1), "a control that takes keys");
-  if (!control || !Usable(*control)) return;
-  if (!control->AcceptsFocus()) return void(Fail(Utf8(1) + " cannot take the focus"));
+  if (!control || !Usable(*control)) {
+    return;
+  }
+  if (!control->AcceptsFocus()) {
+    return void(Fail(Utf8(1) + " cannot take the focus"));
+  }
   PressKey(*control, key->first, key->second);
 }
 
 void Action::Paste() {
-  if (!Args(2, 2, "paste NAME TEXT")) return;
+  if (!Args(2, 2, "paste NAME TEXT")) {
+    return;
+  }
   auto* control = FindAs<TWinControl>(Arg(1), "a control that takes a paste");
-  if (!control || !Usable(*control)) return;
-  if (!control->AcceptsFocus()) return void(Fail(Utf8(1) + " cannot take the focus"));
+  if (!control || !Usable(*control)) {
+    return;
+  }
+  if (!control->AcceptsFocus()) {
+    return void(Fail(Utf8(1) + " cannot take the focus"));
+  }
   PasteText(*control, Arg(2));
 }
 
 // As code would: the change event of an edit runs, nothing checks the operator's access.
 void Action::Set() {
-  if (!Args(2, 2, "set NAME TEXT")) return;
+  if (!Args(2, 2, "set NAME TEXT")) {
+    return;
+  }
   TComponent* c = Find(Arg(1));
-  if (!c) return;
+  if (!c) {
+    return;
+  }
   const std::string& text = Arg(2);
   Dispatch([&] {
-    if (auto* edit = dynamic_cast<TCustomEdit*>(c))
+    if (auto* edit = dynamic_cast<TCustomEdit*>(c)) {
       edit->SetText(text);
-    else if (auto* combo = dynamic_cast<TComboBox*>(c))
+    } else if (auto* combo = dynamic_cast<TComboBox*>(c)) {
       combo->SetText(text);
-    else if (auto* control = dynamic_cast<TControl*>(c))
+    } else if (auto* control = dynamic_cast<TControl*>(c)) {
       control->Caption = text;
-    else if (auto* item = dynamic_cast<TMenuItem*>(c))
+    } else if (auto* item = dynamic_cast<TMenuItem*>(c)) {
       item->Caption = text;
+    }
   });
 }
 
 void Action::Caret() {
-  if (!Args(2, 2, "caret NAME POS|end")) return;
+  if (!Args(2, 2, "caret NAME POS|end")) {
+    return;
+  }
   TComponent* c = Find(Arg(1));
-  if (!c) return;
+  if (!c) {
+    return;
+  }
   std::optional<int> pos = Arg(2) == "end" ? std::optional<int>(1 << 30) : ParseInt(Arg(2));
-  if (!pos || *pos < 0) return void(Fail("caret position must be a byte offset or end"));
-  if (auto* edit = dynamic_cast<TCustomEdit*>(c))
+  if (!pos || *pos < 0) {
+    return void(Fail("caret position must be a byte offset or end"));
+  }
+  if (auto* edit = dynamic_cast<TCustomEdit*>(c)) {
     edit->SetSelStart(*pos);
-  else if (auto* combo = dynamic_cast<TComboBox*>(c))
+  } else if (auto* combo = dynamic_cast<TComboBox*>(c)) {
     combo->SetSelStart(*pos);
-  else
+  } else {
     Fail(Utf8(1) + " (" + c->ClassName() + ") has no caret");
+  }
 }
 
 void Action::Select() {
-  if (!Args(2, 2, "select NAME ITEM")) return;
+  if (!Args(2, 2, "select NAME ITEM")) {
+    return;
+  }
   auto* control = FindAs<TWinControl>(Arg(1), "a list");
-  if (!control || !Usable(*control)) return;
+  if (!control || !Usable(*control)) {
+    return;
+  }
   if (!dynamic_cast<TComboBox*>(control) && !dynamic_cast<TListBox*>(control) &&
       !dynamic_cast<TListView*>(control) && !dynamic_cast<TTreeView*>(control) &&
-      !dynamic_cast<TRadioGroup*>(control))
+      !dynamic_cast<TRadioGroup*>(control)) {
     return void(Fail(Utf8(1) + " (" + control->ClassName() + ") has no items to select"));
-  if (auto index = ItemOf(*control, args_[2])) SelectItem(*control, *index);
+  }
+  if (auto index = ItemOf(*control, args_[2])) {
+    SelectItem(*control, *index);
+  }
 }
 
 void Action::Check() {
-  if (!Args(2, 3, "check NAME [ITEM] on|off")) return;
-  const std::string& state = args_.back().Text;
-  if (state != "on" && state != "off") return void(Fail("check needs on or off"));
-  bool on = state == "on";
-  auto* control = FindAs<TWinControl>(Arg(1), "a check box or check list box");
-  if (!control || !Usable(*control)) return;
-  if (args_.size() == 4) {
-    auto* list = dynamic_cast<TCheckListBox*>(control);
-    if (!list) return void(Fail(Utf8(1) + " (" + control->ClassName() + ") has no check items"));
-    if (auto index = ItemOf(*list, args_[2])) CheckItem(*list, *index, on);
+  if (!Args(2, 3, "check NAME [ITEM] on|off")) {
     return;
   }
-  if (!dynamic_cast<TCheckBox*>(control) && !dynamic_cast<TRadioButton*>(control))
+  const std::string& state = args_.back().Text;
+  if (state != "on" && state != "off") {
+    return void(Fail("check needs on or off"));
+  }
+  bool on = state == "on";
+  auto* control = FindAs<TWinControl>(Arg(1), "a check box or check list box");
+  if (!control || !Usable(*control)) {
+    return;
+  }
+  if (args_.size() == 4) {
+    auto* list = dynamic_cast<TCheckListBox*>(control);
+    if (!list) {
+      return void(Fail(Utf8(1) + " (" + control->ClassName() + ") has no check items"));
+    }
+    if (auto index = ItemOf(*list, args_[2])) {
+      CheckItem(*list, *index, on);
+    }
+    return;
+  }
+  if (!dynamic_cast<TCheckBox*>(control) && !dynamic_cast<TRadioButton*>(control)) {
     return void(Fail(Utf8(1) + " (" + control->ClassName() + ") is not a check box"));
+  }
   CheckControl(*control, on);
 }
 
 void Action::Drag() {
-  if (!Args(3, 4, "drag NAME FROM TO [left|right]")) return;
+  if (!Args(3, 4, "drag NAME FROM TO [left|right]")) {
+    return;
+  }
   TMouseButton button = mbLeft;
   if (args_.size() == 5) {
-    if (Arg(4) == "right")
+    if (Arg(4) == "right") {
       button = mbRight;
-    else if (Arg(4) != "left")
+    } else if (Arg(4) != "left") {
       return void(Fail("drag takes the left or right button"));
+    }
   }
   auto* list = FindAs<TListBox>(Arg(1), "a list box");
-  if (!list || !Usable(*list)) return;
+  if (!list || !Usable(*list)) {
+    return;
+  }
   auto from = ItemOf(*list, args_[2]);
-  if (!from) return;
+  if (!from) {
+    return;
+  }
   int to = -1;
   if (args_[3].Quoted || Arg(3) != "end") {
     auto target = ItemOf(*list, args_[3]);
-    if (!target) return;
+    if (!target) {
+      return;
+    }
     to = *target;
   }
   DragItem(*list, *from, to, button);
 }
 
 void Action::Resize() {
-  if (!Args(3, 3, "resize NAME WIDTH HEIGHT")) return;
+  if (!Args(3, 3, "resize NAME WIDTH HEIGHT")) {
+    return;
+  }
   auto* control = FindAs<TControl>(Arg(1), "a control");
-  if (!control) return;
+  if (!control) {
+    return;
+  }
   auto width = ParseInt(Arg(2));
   auto height = ParseInt(Arg(3));
-  if (!width || !height || *width < 0 || *height < 0)
+  if (!width || !height || *width < 0 || *height < 0) {
     return void(Fail("resize needs a width and a height in pixels"));
+  }
   Dispatch([&] { control->SetBounds(control->Left(), control->Top(), *width, *height); });
 }
 
 void Action::Expect() {
-  if (args_.size() < 4) return void(Fail("usage: expect NAME PROPERTY VALUE..."));
+  if (args_.size() < 4) {
+    return void(Fail("usage: expect NAME PROPERTY VALUE..."));
+  }
   TComponent* c = Find(Arg(1));
-  if (!c) return;
+  if (!c) {
+    return;
+  }
   const std::string& property = Arg(2);
   std::size_t first = 3;
   int index = 0;
   if (property == "item" || property == "itemchecked" || property == "column") {
     auto n = ParseInt(Arg(3));
-    if (!n) return void(Fail(property + " needs an index"));
+    if (!n) {
+      return void(Fail(property + " needs an index"));
+    }
     index = *n;
     first = 4;
   }
   std::string error;
   std::vector<std::string> actual = PropertyValue(*c, property, index, error);
-  if (!error.empty()) return void(Fail("expect " + Utf8(1) + ": " + error));
+  if (!error.empty()) {
+    return void(Fail("expect " + Utf8(1) + ": " + error));
+  }
   std::vector<std::string> wanted;
-  for (std::size_t i = first; i < args_.size(); ++i) wanted.push_back(Arg(i));
-  if (wanted == actual) return;
+  for (std::size_t i = first; i < args_.size(); ++i) {
+    wanted.push_back(Arg(i));
+  }
+  if (wanted == actual) {
+    return;
+  }
   auto show = [](const std::vector<std::string>& values) {
     std::string out;
-    for (const std::string& v : values) out += (out.empty() ? "" : " ") + QuoteText(v);
+    for (const std::string& v : values) {
+      out += (out.empty() ? "" : " ") + QuoteText(v);
+    }
     return out.empty() ? std::string("nothing") : out;
   };
   std::string what = property == "item" || property == "itemchecked" || property == "column"
@@ -347,10 +499,16 @@ void Action::Expect() {
 }
 
 void Action::Dump() {
-  if (!Args(0, 1, "dump [NAME]")) return;
+  if (!Args(0, 1, "dump [NAME]")) {
+    return;
+  }
   TComponent* c = args_.size() == 2 ? Find(Arg(1)) : &form_;
-  if (!c) return;
-  for (std::string& line : DumpLines(*c)) runner_.Log().Add(std::move(line));
+  if (!c) {
+    return;
+  }
+  for (std::string& line : DumpLines(*c)) {
+    runner_.Log().Add(std::move(line));
+  }
 }
 
 }  // namespace

@@ -68,8 +68,11 @@ void ScriptRunner::Fail(int line, const std::string& what) {
 }
 
 ScriptRunner::Frame* ScriptRunner::FrameOf(TForm& form) {
-  for (auto& frame : frames_)
-    if (frame.Form == &form) return &frame;
+  for (auto& frame : frames_) {
+    if (frame.Form == &form) {
+      return &frame;
+    }
+  }
   return nullptr;
 }
 
@@ -77,10 +80,16 @@ ScriptRunner::Frame* ScriptRunner::FrameOf(TForm& form) {
 // keeps it open with no result.
 void ScriptRunner::CheckClose(TForm& form) {
   Frame* frame = FrameOf(form);
-  if (!frame || frame->Closed || form.ModalResult == mrNone) return;
+  if (!frame || frame->Closed || form.ModalResult == mrNone) {
+    return;
+  }
   bool canClose = false;
-  if (!Dispatch([&] { canClose = form.CloseQuery(); })) form.ModalResult = mrNone;
-  if (!canClose) return;
+  if (!Dispatch([&] { canClose = form.CloseQuery(); })) {
+    form.ModalResult = mrNone;
+  }
+  if (!canClose) {
+    return;
+  }
   frame->Closed = true;
   frame->Result = form.ModalResult;
 }
@@ -156,7 +165,9 @@ void ScriptRunner::RunLine(TForm& form, const ScriptLine& line) {
 
 const ScriptLine* ScriptRunner::TakeAnswer(const char* action, const std::string& box,
                                            std::string& problem, int& problemLine) {
-  if (failed_) return nullptr;  // closing down: boxes take their negative answer quietly
+  if (failed_) {
+    return nullptr;  // closing down: boxes take their negative answer quietly
+  }
   if (next_ >= lines_.size()) {
     problem = "the script ended while " + box + " was open";
     problemLine = currentLine_;
@@ -201,7 +212,9 @@ int ScriptRunner::MessageBox(const std::string& caption, const std::string& text
     }
   }
   transcript_.Add(head + ResultWord(result));
-  if (!problem.empty()) Fail(problemLine, problem);
+  if (!problem.empty()) {
+    Fail(problemLine, problem);
+  }
   return result;
 }
 
@@ -221,7 +234,9 @@ bool ScriptRunner::InputBox(const std::string& caption, const std::string& promp
     }
   }
   transcript_.Add(head + (ok ? QuoteText(value) : std::string("cancel")));
-  if (!problem.empty()) Fail(problemLine, problem);
+  if (!problem.empty()) {
+    Fail(problemLine, problem);
+  }
   return ok;
 }
 
@@ -239,7 +254,9 @@ bool ScriptRunner::FileDialog(bool save, const std::string& filter, std::string&
     }
   }
   transcript_.Add(head + (ok ? QuoteText(path) : std::string("cancel")));
-  if (!problem.empty()) Fail(problemLine, problem);
+  if (!problem.empty()) {
+    Fail(problemLine, problem);
+  }
   return ok;
 }
 
@@ -249,13 +266,16 @@ bool ScriptRunner::PrintDialog() {
   bool ok = false;
   if (const ScriptLine* line = TakeAnswer("print", "the print dialog", problem, problemLine)) {
     const std::string& value = line->Tokens[1].Text;
-    if (value == "yes" || value == "no")
+    if (value == "yes" || value == "no") {
       ok = value == "yes";
-    else
+    } else {
       problem = "the print dialog cannot be answered \"" + sys::GbkToUtf8(value) + "\"";
+    }
   }
   transcript_.Add(std::string("print -> ") + (ok ? "yes" : "no"));
-  if (!problem.empty()) Fail(problemLine, problem);
+  if (!problem.empty()) {
+    Fail(problemLine, problem);
+  }
   return ok;
 }
 

@@ -6,9 +6,15 @@ namespace ui {
 namespace {
 
 int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
   return -1;
 }
 
@@ -27,7 +33,9 @@ class TokenBuilder {
 
  private:
   void Flush() {
-    if (!run_.empty()) out_ += sys::Utf8ToGbk(run_);
+    if (!run_.empty()) {
+      out_ += sys::Utf8ToGbk(run_);
+    }
     run_.clear();
   }
   std::string run_;
@@ -44,11 +52,17 @@ std::optional<std::string> TokenizeLine(std::string_view line, std::vector<Scrip
   tokens.clear();
   std::size_t pos = 0;
   while (true) {
-    while (pos < line.size() && IsBlank(line[pos])) ++pos;
-    if (pos >= line.size()) return std::nullopt;
+    while (pos < line.size() && IsBlank(line[pos])) {
+      ++pos;
+    }
+    if (pos >= line.size()) {
+      return std::nullopt;
+    }
     TokenBuilder token;
     if (line[pos] != '"') {
-      while (pos < line.size() && !IsBlank(line[pos])) token.AddUtf8(line[pos++]);
+      while (pos < line.size() && !IsBlank(line[pos])) {
+        token.AddUtf8(line[pos++]);
+      }
       tokens.push_back({token.Take(), false});
       continue;
     }
@@ -64,7 +78,9 @@ std::optional<std::string> TokenizeLine(std::string_view line, std::vector<Scrip
         token.AddUtf8(c);
         continue;
       }
-      if (pos >= line.size()) return "unterminated escape at the end of the line";
+      if (pos >= line.size()) {
+        return "unterminated escape at the end of the line";
+      }
       char e = line[pos++];
       switch (e) {
         case '\\':
@@ -83,7 +99,9 @@ std::optional<std::string> TokenizeLine(std::string_view line, std::vector<Scrip
         case 'x': {
           int hi = pos < line.size() ? HexValue(line[pos]) : -1;
           int lo = pos + 1 < line.size() ? HexValue(line[pos + 1]) : -1;
-          if (hi < 0 || lo < 0) return "\\x needs two hexadecimal digits";
+          if (hi < 0 || lo < 0) {
+            return "\\x needs two hexadecimal digits";
+          }
           token.AddRaw(static_cast<char>(hi * 16 + lo));
           pos += 2;
           break;
@@ -92,8 +110,12 @@ std::optional<std::string> TokenizeLine(std::string_view line, std::vector<Scrip
           return std::string("unknown escape \\") + e;
       }
     }
-    if (!closed) return "unterminated quoted text";
-    if (pos < line.size() && !IsBlank(line[pos])) return "a quoted text must end its token";
+    if (!closed) {
+      return "unterminated quoted text";
+    }
+    if (pos < line.size() && !IsBlank(line[pos])) {
+      return "a quoted text must end its token";
+    }
     tokens.push_back({token.Take(), true});
   }
 }
@@ -104,14 +126,20 @@ std::vector<ScriptLine> ParseScript(std::string_view utf8) {
   std::size_t start = 0;
   while (start <= utf8.size()) {
     std::size_t end = utf8.find('\n', start);
-    if (end == std::string_view::npos) end = utf8.size();
+    if (end == std::string_view::npos) {
+      end = utf8.size();
+    }
     std::string_view line = utf8.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r') {
+      line.remove_suffix(1);
+    }
     ++number;
     start = end + 1;
     std::size_t first = line.find_first_not_of(" \t");
     if (first == std::string_view::npos || line[first] == '#') {
-      if (end == utf8.size()) break;
+      if (end == utf8.size()) {
+        break;
+      }
       continue;
     }
     ScriptLine parsed;
@@ -122,7 +150,9 @@ std::vector<ScriptLine> ParseScript(std::string_view utf8) {
       parsed.Tokens.clear();
     }
     script.push_back(std::move(parsed));
-    if (end == utf8.size()) break;
+    if (end == utf8.size()) {
+      break;
+    }
   }
   return script;
 }
