@@ -22,7 +22,9 @@ void BankTest::TearDown() {
 
 host::Answer BankTest::Call(const std::string& name, const host::Args& args) {
   const host::ProcedureSpec* spec = host::FindProcedure(name);
-  if (spec == nullptr) throw std::logic_error("no procedure " + name);
+  if (spec == nullptr) {
+    throw std::logic_error("no procedure " + name);
+  }
   EXPECT_EQ(std::string(spec->signature).size(), args.size()) << name;
   db_->Exec("BEGIN IMMEDIATE");
   try {

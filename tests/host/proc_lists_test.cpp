@@ -26,7 +26,9 @@ TEST_F(ProcLists, ViewNodeOutlineIsIndentedByTabsInTheChosenLanguage) {
   EXPECT_EQ(all[6], "2:客户管理");
   EXPECT_EQ(all[9], "\t930:客户开户行帐号");
   // Each line is at most one level deeper than the one before, as the tree view loads it.
-  for (std::size_t i = 1; i < all.size(); ++i) EXPECT_LE(Depth(all[i]), Depth(all[i - 1]) + 1);
+  for (std::size_t i = 1; i < all.size(); ++i) {
+    EXPECT_LE(Depth(all[i]), Depth(all[i - 1]) + 1);
+  }
   EXPECT_EQ(Column("Sh_GetViewNodeList", {T("EN"), T(""), T("")})[9],
             "\t930:Customer bank account");
   EXPECT_EQ(Column("Sh_GetViewNodeList", {T("JP"), T(""), T("")})[0], "1:システム管理");
@@ -36,8 +38,9 @@ TEST_F(ProcLists, ViewNodeOutlineIsIndentedByTabsInTheChosenLanguage) {
   // With a corporation and a user: the nodes the user may query and their parents.
   Lines mine = Column("Sh_GetViewNodeList", {T("CN"), T("0012"), T("000002")});
   Lines ids;
-  for (const std::string& line : mine)
+  for (const std::string& line : mine) {
     ids.push_back(line.substr(Depth(line), line.find(':') - Depth(line)));
+  }
   EXPECT_EQ(ids, (Lines{"1", "104", "2", "201", "202", "930", "203", "3", "12", "13", "4", "403",
                         "407"}));
   EXPECT_NE(Fail("Sh_GetViewNodeList", {T("CN"), T("0020"), T("000002")}).find("does not belong"),

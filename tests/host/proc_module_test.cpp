@@ -18,7 +18,9 @@ class ProcModule : public BankTest {
     std::string gbk = sys::Utf8ToGbk(utf8);
     return host::RunCommand(*db_, host::BankServer(), channel, gbk,
                             [answer](std::string_view text, std::string&) {
-                              if (answer != nullptr) *answer = sys::GbkToUtf8(text);
+                              if (answer != nullptr) {
+                                *answer = sys::GbkToUtf8(text);
+                              }
                               return host::Status::Ok;
                             });
   }

@@ -298,7 +298,9 @@ TEST_F(ProcRecords, ChangeOfIdIsCarriedIntoEveryDependentRow) {
       {T("C100"), T("C003"), T("0012")},  // new id taken
       {T("C999"), T("C998"), T("0012")},  // no such customer
   };
-  for (const host::Args& args : refused) EXPECT_EQ(First("MN_CustomerUpdate", args), "0");
+  for (const host::Args& args : refused) {
+    EXPECT_EQ(First("MN_CustomerUpdate", args), "0");
+  }
   EXPECT_EQ(First("MN_CustCNYAcUpdate", {T("P003"), T("P300"), T("0012")}), "0");
   EXPECT_EQ(First("MN_CustCNYAcUpdate", {T("P001"), T("P003"), T("0012")}), "0");
   EXPECT_NE(Fail("MN_CustomerUpdate", {T("C100"), T(std::string(25, 'n')), T("0012")})
@@ -338,6 +340,17 @@ TEST_F(ProcRecords, SnapInImportsCustomersWithTheirCnyAccountAndRefusesWithoutCh
     EXPECT_EQ(answer.substr(0, 2), "0 ") << answer;
   }
   EXPECT_EQ(Count("SELECT count(*) FROM customer WHERE cust_id = 'N002'"), 0);
+}
+
+TEST_F(ProcRecords, AnImportRefusedPartWayLeavesNoCustomerBehind) {
+  // The account insert fails after the customer row was written.
+  db_->Exec(
+      "CREATE TEMP TRIGGER refuse_boom BEFORE INSERT ON cust_account WHEN NEW.ac_no = 'BOOM'"
+      " BEGIN SELECT RAISE(ABORT, 'no account BOOM'); END");
+  std::string answer = First("MN_CustSnapIn", SnapIn("000001", "N003", "BOOM", "名称", "某银行"));
+  EXPECT_EQ(answer, "0 no account BOOM");
+  EXPECT_EQ(Count("SELECT count(*) FROM customer WHERE cust_id = 'N003'"), 0);
+  EXPECT_EQ(First("MN_CustSnapIn", SnapIn("000001", "N003", "6222", "名称", "某银行"))[0], '1');
 }
 
 TEST_F(ProcRecords, ExportGivesCnyOrForeignCurrencyRows) {

@@ -33,7 +33,9 @@ TEST(ProcSwiftCode, EveryFormComesToTheElevenCharacterCode) {
       {"", ""},
       {"PQRSTUVWXXXXX", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(host::NormaliseSwiftCode(c.text), c.code) << c.text;
+  for (const Case& c : cases) {
+    EXPECT_EQ(host::NormaliseSwiftCode(c.text), c.code) << c.text;
+  }
   EXPECT_EQ(host::SwiftAddress12("PQRSTUVWXYZ"), "PQRSTUVWAXYZ");
 }
 
@@ -55,7 +57,9 @@ TEST_F(ProcSwift, SearchesByNameBeginningAnywhereAndCodeWithCityNarrowing) {
 
   Lines anyCity = Column("MB_GetSwiftBankByLeft", {T("lotus"), T("")});
   EXPECT_GT(anyCity.size(), 10u);  // the bank in every city, and its branches
-  for (const std::string& row : anyCity) EXPECT_EQ(row.substr(13, 5), "LOTUS");
+  for (const std::string& row : anyCity) {
+    EXPECT_EQ(row.substr(13, 5), "LOTUS");
+  }
 
   // "BANK" begins no name but stands in all of them.
   EXPECT_TRUE(Column("MB_GetSwiftBankByLeft", {T("BANK"), T("")}).empty());
@@ -71,7 +75,9 @@ TEST_F(ProcSwift, SearchesByNameBeginningAnywhereAndCodeWithCityNarrowing) {
 
   Lines code = Column("MB_GetSwiftBankBySwfCode", {T("lolcgb")});
   ASSERT_FALSE(code.empty());
-  for (const std::string& row : code) EXPECT_EQ(row.substr(0, 6), "LOLCGB");
+  for (const std::string& row : code) {
+    EXPECT_EQ(row.substr(0, 6), "LOLCGB");
+  }
   EXPECT_EQ(Column("MB_GetSwiftBankBySwfCode", {T("LOLCGB2LAXXX")}), Lines{left[0]});
 
   for (const char* name : {"MB_GetSwiftBankByLeft", "MB_GetSwiftBankByAny"}) {
