@@ -64,6 +64,7 @@ struct TFont {
   int Size = 8;
   int Charset = 1;  // DEFAULT_CHARSET; 134 is GB2312
   bool Bold = false;
+  TColor Color = clWindowText;
   bool operator==(const TFont&) const = default;
 };
 

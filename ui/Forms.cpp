@@ -166,19 +166,20 @@ TButton* TForm::CancelButton() const {
   return FindButton(*this, false);
 }
 
-// The focus starts on the active control chosen by the dialog, or the first in tab
-// order, as the form shows.
+// The focus starts where OnShow put it, else on the active control chosen by the
+// dialog, else on the first control in tab order.
 void TForm::BeginModal() {
   modal_ = true;
   ModalResult = mrNone;
+  TWinControl* preset = focused_;
+  focused_ = nullptr;
   if (OnShow) {
     OnShow(this);
   }
-  TWinControl* start = focused_ && focused_->CanFocus() ? focused_ : nullptr;
-  focused_ = nullptr;
-  if (!start) {
-    start = FindNextControl(nullptr, true);
+  if (focused_) {
+    return;
   }
+  TWinControl* start = preset && preset->CanFocus() ? preset : FindNextControl(nullptr, true);
   if (start) {
     FocusControl(start);
   }

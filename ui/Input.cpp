@@ -138,7 +138,10 @@ bool DialogKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
     return false;
   }
   if (key == vk::Return || key == vk::Escape) {
-    TButton* button = key == vk::Return ? form->DefaultButton() : form->CancelButton();
+    // A focused push button takes Enter itself, as it stands in for the default one.
+    auto* focusedButton = dynamic_cast<TButton*>(&control);
+    TButton* button = key == vk::Return ? (focusedButton ? focusedButton : form->DefaultButton())
+                                        : form->CancelButton();
     if (!button) {
       return false;
     }

@@ -234,37 +234,48 @@ void TListBox::HandleKey(std::uint16_t key, TShiftState) {
   }
 }
 
+void TCheckListBox::SyncMarks() const {
+  if (marked_ == Items) {
+    return;
+  }
+  std::vector<bool> kept(Items.size(), false);
+  for (std::size_t i = 0; i < Items.size() && i < marked_.size() && i < checked_.size(); ++i) {
+    kept[i] = checked_[i] && marked_[i] == Items[i];
+  }
+  checked_ = std::move(kept);
+  marked_ = Items;
+}
+
 bool TCheckListBox::Checked(int index) const {
-  return InRange(Items, index) && index < static_cast<int>(checked_.size()) && checked_[index];
+  SyncMarks();
+  return InRange(Items, index) && checked_[index];
 }
 
 void TCheckListBox::SetChecked(int index, bool checked) {
-  if (!InRange(Items, index)) {
-    return;
+  SyncMarks();
+  if (InRange(Items, index)) {
+    checked_[index] = checked;
   }
-  if (checked_.size() < Items.size()) {
-    checked_.resize(Items.size(), false);
-  }
-  checked_[index] = checked;
 }
 
 void TCheckListBox::SetItems(TStrings items) {
   Items = std::move(items);
   checked_.assign(Items.size(), false);
+  marked_ = Items;
   SetItemIndex(-1);
 }
 
 void TCheckListBox::AddItem(std::string item) {
-  if (checked_.size() < Items.size()) {
-    checked_.resize(Items.size(), false);
-  }
-  Items.push_back(std::move(item));
+  SyncMarks();
+  Items.push_back(item);
+  marked_.push_back(std::move(item));
   checked_.push_back(false);
 }
 
 void TCheckListBox::Clear() {
   TListBox::Clear();
   checked_.clear();
+  marked_.clear();
 }
 
 // Clicking an item's box selects the item and turns its mark.

@@ -95,7 +95,9 @@ class TListBox : public TWinControl {
 };
 
 // A list box whose items have check boxes. Checking from code fires nothing; the
-// operator's check fires OnClickCheck.
+// operator's check fires OnClickCheck. Replace the items with SetItems (all marks
+// cleared), AddItem and Clear; when Items is changed directly, an item keeps its mark
+// only while the text at its position is unchanged.
 class TCheckListBox : public TListBox {
  public:
   TCheckListBox(TComponent* owner, std::string name) : TListBox(owner, std::move(name)) {}
@@ -114,7 +116,10 @@ class TCheckListBox : public TListBox {
   void HandleKey(std::uint16_t key, TShiftState shift) override;
 
  private:
-  std::vector<bool> checked_;
+  // Drops the marks of positions whose text changed behind the list's back.
+  void SyncMarks() const;
+  mutable std::vector<bool> checked_;
+  mutable TStrings marked_;  // Items as they were when the marks were last in step
 };
 
 // The outline of a loaded tree is not what the tree expects: a line two or more levels

@@ -118,6 +118,16 @@ TEST_F(EventsTest, CheckListMarksFromCodeAreSilentAndTheOperatorsFireClickCheck)
   form.RightClb->SetItems({"a", "b"});
   EXPECT_FALSE(form.RightClb->Checked(0));
   EXPECT_FALSE(form.RightClb->Checked(7));
+
+  // Items changed directly: a mark stays only with an unchanged text at its position.
+  form.RightClb->SetChecked(0, true);
+  form.RightClb->SetChecked(1, true);
+  form.RightClb->Items.push_back("c");
+  EXPECT_TRUE(form.RightClb->Checked(0));
+  EXPECT_FALSE(form.RightClb->Checked(2));
+  form.RightClb->Items = {"a", "x", "c"};
+  EXPECT_TRUE(form.RightClb->Checked(0));
+  EXPECT_FALSE(form.RightClb->Checked(1));
 }
 
 TEST_F(EventsTest, CheckingARadioButtonUnchecksItsSiblings) {

@@ -28,6 +28,14 @@ TEST_F(FocusKeysTest, ShowingTheFormFocusesTheActiveControlOrTheFirstInTabOrder)
   EXPECT_EQ(second.Log, (Strings{"InfoGrp.enter", "CityEdt.enter"}));
 }
 
+TEST_F(FocusKeysTest, FocusPlacedByOnShowIsEnteredOnce) {
+  form.SetActiveControl(form.NoteMmo);
+  form.OnShow = [&](TComponent*) { form.CityEdt->SetFocus(); };
+  form.BeginModal();
+  EXPECT_EQ(form.ActiveControl(), form.CityEdt);
+  EXPECT_EQ(form.Log, (Strings{"InfoGrp.enter", "CityEdt.enter"}));
+}
+
 TEST_F(FocusKeysTest, ExitAndEnterRunThroughTheContainersTheFocusCrosses) {
   form.BeginModal();
   struct Step {
@@ -133,6 +141,15 @@ TEST_F(FocusKeysTest, EnterAndEscapeGoToTheDefaultAndCancelButtonsFirst) {
     EXPECT_EQ(f.ModalResult, c.modalResult) << c.name;
     EXPECT_EQ(f.NameEdt->Text(), "") << c.name;
   }
+}
+
+TEST_F(FocusKeysTest, EnterOnAFocusedButtonClicksThatButton) {
+  form.BeginModal();
+  FocusByOperator(*form.CancelBtn);
+  form.Log.clear();
+  PressKey(*form.CancelBtn, vk::Return);
+  EXPECT_EQ(form.Log, (Strings{"CancelBtn.click"}));
+  EXPECT_EQ(form.ModalResult, mrCancel);
 }
 
 TEST_F(FocusKeysTest, KeyPreviewLetsTheFormSeeKeysFirst) {
