@@ -128,17 +128,25 @@ std::string EncodeNewlines(std::string_view text) {
   // The next CR and the next LF, each searched again only once passed.
   const char* cr = static_cast<const char*>(std::memchr(p, '\r', text.size()));
   const char* lf = static_cast<const char*>(std::memchr(p, '\n', text.size()));
-  if (cr == nullptr && lf == nullptr) return std::string(text);
+  if (cr == nullptr && lf == nullptr) {
+    return std::string(text);
+  }
   std::string out;
   out.reserve(text.size());
   while (cr != nullptr || lf != nullptr) {
     const char* q = (lf == nullptr || (cr != nullptr && cr < lf)) ? cr : lf;
     out.append(p, q);
-    if (*q == '\r') out += kLineBreakMark;
+    if (*q == '\r') {
+      out += kLineBreakMark;
+    }
     p = q + 1;
     const auto rest = static_cast<std::size_t>(end - p);
-    if (q == cr) cr = static_cast<const char*>(std::memchr(p, '\r', rest));
-    if (q == lf) lf = static_cast<const char*>(std::memchr(p, '\n', rest));
+    if (q == cr) {
+      cr = static_cast<const char*>(std::memchr(p, '\r', rest));
+    }
+    if (q == lf) {
+      lf = static_cast<const char*>(std::memchr(p, '\n', rest));
+    }
   }
   out.append(p, end);
   return out;

@@ -27,13 +27,15 @@ using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 Converter Open(const char* name) {
   UErrorCode status = U_ZERO_ERROR;
   Converter conv(ucnv_open(name, &status));
-  if (U_FAILURE(status) || !conv) throw std::runtime_error("code page not available");
+  if (U_FAILURE(status) || !conv) {
+    throw std::runtime_error("code page not available");
+  }
   return conv;
 }
 
 // What every byte pair (lead, trail) and every lone high byte of the source becomes.
 struct CharTable {
-  std::vector<std::string> pairs = std::vector<std::string>(128 * 256);
+  std::vector<std::string> pairs = std::vector<std::string>(std::size_t{128} * 256);
   std::array<std::string, 128> single;
 
   const std::string& Pair(unsigned char lead, unsigned char trail) const {
@@ -62,7 +64,9 @@ class CharMapper {
     status = U_ZERO_ERROR;
     char out[32];
     int32_t n = text.extract(out, sizeof out, to_.get(), status);
-    if (U_FAILURE(status) || n < 0 || n > static_cast<int32_t>(sizeof out)) return "?";
+    if (U_FAILURE(status) || n < 0 || n > static_cast<int32_t>(sizeof out)) {
+      return "?";
+    }
     return std::string(out, static_cast<std::size_t>(n));
   }
 
@@ -77,7 +81,9 @@ CharTable BuildTable(const char* from, const char* to, const char* rule) {
   CharTable table;
   for (int lead = 0x81; lead <= 0xFE; ++lead) {
     for (int trail = 0x40; trail <= 0xFE; ++trail) {
-      if (trail == 0x7F) continue;
+      if (trail == 0x7F) {
+        continue;
+      }
       const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
       table.pairs[static_cast<std::size_t>(lead - 0x80) * 256 + trail] = mapper.Map(bytes, 2);
     }
@@ -97,7 +103,9 @@ std::string MapText(std::string_view text, const CharTable& table) {
   while (p < end) {
     if (*p < 0x80) {
       const auto* q = p;
-      while (q < end && *q < 0x80) ++q;
+      while (q < end && *q < 0x80) {
+        ++q;
+      }
       out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p));
       p = q;
     } else if (p + 1 < end && IsLead(*p) && IsTrail(p[1])) {

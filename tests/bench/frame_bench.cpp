@@ -42,18 +42,24 @@ struct Fixture {
 
   Fixture() {
     folder = (std::filesystem::temp_directory_path() / "tavro-bench-XXXXXX").string();
-    if (::mkdtemp(folder.data()) == nullptr) std::abort();
+    if (::mkdtemp(folder.data()) == nullptr) {
+      std::abort();
+    }
     ::setenv("TMPDIR", folder.c_str(), 1);
     ::setenv("LC_ALL", "zh_CN.UTF-8", 1);
     frame::detail::ForgetTraditionalMode();
-    rowsText.reserve(80u * kRows);
-    for (int i = 0; i < kRows; ++i) rowsText += Row(i);
+    rowsText.reserve(std::size_t{80} * kRows);
+    for (int i = 0; i < kRows; ++i) {
+      rowsText += Row(i);
+    }
     rowsBytes = rowsText.size();
     rowsFile = folder + "/rows.txt";
     sys::WriteFileBytes(rowsFile, rowsText);
     const std::string line =
         sys::Utf8ToGbk("收款人名称：上海浦东发展银行 Pay Amount 1234.56 备注：货款\r\n");
-    while (gbkText.size() < kTextBytes) gbkText += line;
+    while (gbkText.size() < kTextBytes) {
+      gbkText += line;
+    }
     encoded = frame::EncodeNewlines(gbkText);
     fakehost::Reset();
     fakehost::Answer answer;
@@ -82,7 +88,9 @@ void BM_HostCommandList(benchmark::State& state) {
   for (auto _ : state) {
     std::vector<std::string> list;
     frame::HostCommandList(1, frame::kChannelMain, "MN_GetCheckList '0012','000001'", list);
-    if (list.size() != kRows) state.SkipWithError("wrong row count");
+    if (list.size() != kRows) {
+      state.SkipWithError("wrong row count");
+    }
     benchmark::DoNotOptimize(list.data());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.rowsBytes));
@@ -106,7 +114,9 @@ void BM_LoadListViewRows(benchmark::State& state) {
     ui::TListView view(nullptr, "Lv");
     state.ResumeTiming();
     frame::LoadListViewRows(view, file);
-    if (view.Items.size() != kRows) state.SkipWithError("wrong row count");
+    if (view.Items.size() != kRows) {
+      state.SkipWithError("wrong row count");
+    }
     benchmark::DoNotOptimize(view.Items.data());
     state.PauseTiming();
     view.Items.clear();

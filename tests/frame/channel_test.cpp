@@ -171,7 +171,9 @@ TEST_F(ChannelTest, ListReadsTheRowsAndDeletesTheFile) {
 
 TEST_F(ChannelTest, ListSurvivesHostileAnswers) {
   std::string junk;
-  for (int i = 0; i < 2000; ++i) junk += (i % 3 == 0) ? "\x07" : (i % 3 == 1) ? "\x0E" : "\xB0";
+  for (int i = 0; i < 2000; ++i) {
+    junk += (i % 3 == 0) ? "\x07" : (i % 3 == 1) ? "\x0E" : "\xB0";
+  }
   junk += "\r\n\xB0\r\n\xFF";
   fakehost::On("MN_Junk", Answer::Ok(junk));
   std::vector<std::string> list;

@@ -27,7 +27,9 @@ TEST(CommaList, Splitting) {
       {"\"a\"b", {"a", "b"}},
       {"  0:x , 1:y\t,2:z  ", {"0:x", "1:y", "2:z"}},
   };
-  for (const Case& c : cases) EXPECT_EQ(frame::SplitCommaList(c.text), c.items) << c.text;
+  for (const Case& c : cases) {
+    EXPECT_EQ(frame::SplitCommaList(c.text), c.items) << c.text;
+  }
 
   // Double-byte items pass whole.
   std::string gbk = tavro_test::Gbk("0:已删除,1:待复核");
@@ -51,7 +53,9 @@ TEST(CommaList, ColumnLayout) {
             "5\r\n");
   // Bounded by whole lines: 100 items of 10 bytes each give at most 511 bytes.
   std::string many;
-  for (int i = 0; i < 100; ++i) many += "Title^" + std::to_string(100 + i) + ",";
+  for (int i = 0; i < 100; ++i) {
+    many += "Title^" + std::to_string(100 + i) + ",";
+  }
   std::string layout = frame::BuildColumnLayout(many, frame::kColumnLayoutMax);
   EXPECT_LE(layout.size(), frame::kColumnLayoutMax);
   EXPECT_EQ(layout.size() % 11, 0u);

@@ -34,11 +34,13 @@ TEST(GbkText, CutsNeverSplitACharacter) {
       {"\x81\x7F", 1, 1},
       {"\x81\x40", 1, 0},
   };
-  for (const Case& c : cases) EXPECT_EQ(frame::GbkCutLength(c.text, c.max), c.len) << c.text;
+  for (const Case& c : cases) {
+    EXPECT_EQ(frame::GbkCutLength(c.text, c.max), c.len) << c.text;
+  }
 }
 
 TEST(GbkText, TrimAndFixedFields) {
-  EXPECT_EQ(frame::Trim(std::string("\x01 \t a b \r\n\x00", 12)), "a b");
+  EXPECT_EQ(frame::Trim(std::string("\x01 \t a b \r\n\x00", 11)), "a b");
   EXPECT_EQ(frame::Trim(" \xB0\xA1 "), "\xB0\xA1");
   EXPECT_EQ(frame::Trim("   "), "");
 
@@ -77,7 +79,9 @@ TEST(ResultText, RowsEndWithAnyLineEndForm) {
       {"a\r\n\r\nb", 2, ""}, {"a\r\n\r\nb", 3, "b"}, {"a\r\rb", 3, "b"},  {"", 1, ""},
       {"ab", 0, ""},         {"ab", -1, ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(GetRow(c.text, c.n), c.row) << c.text << " " << c.n;
+  for (const Case& c : cases) {
+    EXPECT_EQ(GetRow(c.text, c.n), c.row) << c.text << " " << c.n;
+  }
   EXPECT_EQ(frame::SplitRows("a\r\nb\n\rc\rd\n"), (std::vector<std::string>{"a", "b", "c", "d"}));
 }
 
@@ -180,7 +184,9 @@ TEST(ResultText, CodeAndNameItems) {
   const Case cases[] = {{"12:Name", 12}, {" 7 :x", 7},         {"-3:x", -3}, {"", -1},
                         {"12", -1},      {"x:12", -1},         {":x", -1},   {"1 2:x", -1},
                         {"+4:x", 4},     {"99999999999:x", -1}};
-  for (const Case& c : cases) EXPECT_EQ(frame::ItemCode(c.text), c.code) << c.text;
+  for (const Case& c : cases) {
+    EXPECT_EQ(frame::ItemCode(c.text), c.code) << c.text;
+  }
 
   const std::vector<std::string> items = {"a:skipped", "2:two", "-1:minus one", "2:again"};
   EXPECT_EQ(frame::FindItemByCode(items, 2), 1);

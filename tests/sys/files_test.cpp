@@ -34,7 +34,9 @@ TEST(SplitLines, EveryLineEndForm) {
       {"a\r\n\rb", {"a", "", "b"}},
       {std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
   };
-  for (const Case& c : cases) EXPECT_EQ(sys::SplitLines(c.text), c.lines) << c.text;
+  for (const Case& c : cases) {
+    EXPECT_EQ(sys::SplitLines(c.text), c.lines) << c.text;
+  }
 }
 
 TEST_F(FilesTest, ExistsDeleteAndKinds) {

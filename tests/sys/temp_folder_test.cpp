@@ -71,7 +71,9 @@ TEST_F(TempFolderTest, PlantedPerUserFolderIsRefused) {
 }
 
 TEST_F(TempFolderTest, PerUserFolderOfAnotherUserIsRefused) {
-  if (::geteuid() != 0) GTEST_SKIP() << "changing a folder's owner needs root";
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "changing a folder's owner needs root";
+  }
   std::string shared = SharedFolder();
   ASSERT_EQ(::mkdir(PerUser(shared).c_str(), 0700), 0);
   ASSERT_EQ(::chown(PerUser(shared).c_str(), 4321, 4321), 0);
@@ -80,7 +82,9 @@ TEST_F(TempFolderTest, PerUserFolderOfAnotherUserIsRefused) {
 }
 
 TEST_F(TempFolderTest, TmpdirOfAnotherUserIsRefused) {
-  if (::geteuid() != 0) GTEST_SKIP() << "changing a folder's owner needs root";
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "changing a folder's owner needs root";
+  }
   std::string other = TempDir() + "other";
   ASSERT_EQ(::mkdir(other.c_str(), 0700), 0);
   ASSERT_EQ(::chown(other.c_str(), 4321, 4321), 0);
