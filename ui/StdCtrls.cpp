@@ -111,6 +111,17 @@ int TTabSheet::PageIndex() const {
   return -1;
 }
 
+void TTabSheet::Click() {
+  auto* pages = dynamic_cast<TPageControl*>(Parent());
+  if (pages && pages->ActivePage() != this) {
+    pages->SetActivePage(this);
+    if (pages->OnChange) {
+      pages->OnChange(pages);
+    }
+  }
+  TWinControl::Click();
+}
+
 std::vector<TTabSheet*> TPageControl::Pages() const {
   std::vector<TTabSheet*> pages;
   for (TControl* c : Controls()) {

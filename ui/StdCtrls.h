@@ -109,6 +109,9 @@ class TTabSheet : public TWinControl {
   const char* ClassName() const override { return "TTabSheet"; }
   bool AcceptsFocus() const override { return false; }
   int PageIndex() const;
+  // The operator's click on the tab makes the sheet the active page (OnChange of the
+  // page control), then runs OnClick.
+  void Click() override;
 };
 
 // Holds tab sheets (its children); the active one is the one shown.

@@ -238,6 +238,22 @@ TEST_F(EventsTest, ResizeFiresWhenTheSizeChanges) {
   EXPECT_EQ(form.InfoGrp->Left(), 20);
 }
 
+TEST_F(EventsTest, ClickingATabShowsItsSheet) {
+  auto* pages = Create<TPageControl>(&form, &form, "PagesPgc");
+  auto* first = Create<TTabSheet>(&form, pages, "FirstTab");
+  auto* second = Create<TTabSheet>(&form, pages, "SecondTab");
+  int changes = 0;
+  pages->OnChange = [&](TComponent*) { ++changes; };
+  pages->SetActivePage(first);
+  EXPECT_FALSE(second->Visible);
+  ClickControl(*second);
+  ClickControl(*second);
+  EXPECT_EQ(pages->ActivePage(), second);
+  EXPECT_FALSE(first->Visible);
+  EXPECT_EQ(second->PageIndex(), 1);
+  EXPECT_EQ(changes, 1);
+}
+
 TEST_F(EventsTest, MenuItemsBelongToTheirMenu) {
   auto* edit = Create<TMenuItem>(&form, nullptr, "EditMit", form.ListPmn);
   ASSERT_EQ(form.ListPmn->Items().size(), 2u);

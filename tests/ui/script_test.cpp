@@ -64,6 +64,9 @@ class TScriptFrm : public TSampleFrm {
     });
     button("ThrowBtn", [] { throw std::runtime_error("broken"); });
     button("LockedBtn", [] {})->Enabled = false;
+    auto* pages = Create<TPageControl>(this, this, "PagesPgc");
+    Create<TTabSheet>(this, pages, "SecondTab");
+    pages->SetActivePage(Create<TTabSheet>(this, pages, "FirstTab"));
 
     MainDirTrv->LoadOutline("root\n\tchild");
     FolderLsv->Columns = {{"Id", 60, taLeftJustify}, {"Amount", 80, taRightJustify}};
@@ -157,6 +160,7 @@ TEST(ScriptActions, EachActionWorksAsTheOperatorWould) {
          EXPECT_NE(std::find(f.Log.begin(), f.Log.end(), "NewMit.click"), f.Log.end());
        }},
       {"resize InfoGrp 323 100", [](TScriptFrm& f) { EXPECT_EQ(f.InfoGrp->Width(), 323); }},
+      {"click SecondTab\nexpect SecondTab visible true\nexpect FirstTab visible false", nullptr},
       {"set UpdateBtn Save\nexpect UpdateBtn caption Save\nexpect form caption 样例\n"
        "expect form font \"MS Sans Serif\" 8 1\nexpect LockedBtn enabled false\n"
        "expect CancelBtn visible true\nexpect NameEdt readonly false\nexpect NewMit checked false",

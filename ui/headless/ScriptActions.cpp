@@ -246,7 +246,9 @@ void Action::Click(bool twice) {
   if (!control) {
     return void(Fail(Utf8(1) + " (" + c->ClassName() + ") cannot be clicked"));
   }
-  if (!Usable(*control)) {
+  // A tab is clicked on its page control, whether or not its sheet is showing.
+  auto* sheet = dynamic_cast<TTabSheet*>(control);
+  if (!Usable(sheet && sheet->Parent() ? *sheet->Parent() : *control)) {
     return;
   }
   if (twice) {

@@ -11,6 +11,10 @@ void Transcript::Add(std::string line) {
       std::fwrite(line.data(), 1, line.size(), f);
       std::fputc('\n', f);
       std::fclose(f);
+    } else if (!warned_) {
+      // Whoever reads the file would take a missing error line for success: say so.
+      std::fprintf(stderr, "cannot write the transcript %s\n", path_.c_str());
+      warned_ = true;
     }
   }
   lines_.push_back(std::move(line));

@@ -15,6 +15,7 @@ class Transcript {
 
  private:
   std::string path_;
+  bool warned_ = false;
   std::vector<std::string> lines_;
 };
 
