@@ -148,7 +148,9 @@ void TMemo::HandleKey(std::uint16_t key, TShiftState shift) {
       if (target < 0 || target > static_cast<int>(lines.size())) {
         return;
       }
-      if (target == static_cast<int>(lines.size()) && LineStart(text, target) == start) {
+      // Below the last line there is only the empty line after a final line break.
+      bool trailingBreak = !text.empty() && (text.back() == '\n' || text.back() == '\r');
+      if (target == static_cast<int>(lines.size()) && !trailingBreak) {
         return;
       }
       int column = std::min(SelStart() - start, lineLength(target));

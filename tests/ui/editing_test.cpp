@@ -230,6 +230,8 @@ TEST_F(EditingTest, CaretKeysMoveOverWholeCharactersAndLines) {
   EXPECT_EQ(form.NoteMmo->SelStart(), 8);
   PressKey(*form.NoteMmo, vk::Down);
   EXPECT_EQ(form.NoteMmo->SelStart(), 12);
+  PressKey(*form.NoteMmo, vk::Down);  // already on the last line
+  EXPECT_EQ(form.NoteMmo->SelStart(), 12);
   PressKey(*form.NoteMmo, vk::Home);
   EXPECT_EQ(form.NoteMmo->SelStart(), 10);
   PressKey(*form.NoteMmo, vk::Up);
