@@ -26,6 +26,7 @@ TEST(ScriptText, TokensSplitAtBlanksAndQuotedTextsKeepThemWithEscapes) {
     std::vector<ScriptToken> tokens;
     EXPECT_FALSE(TokenizeLine(c.line, tokens)) << c.line;
     std::vector<std::pair<std::string, bool>> got;
+    got.reserve(tokens.size());
     for (const auto& t : tokens) {
       got.emplace_back(t.Text, t.Quoted);
     }

@@ -17,18 +17,21 @@ HeadlessPlatform::~HeadlessPlatform() = default;
 
 std::unique_ptr<HeadlessPlatform> HeadlessPlatform::FromEnvironment() {
   auto platform = std::make_unique<HeadlessPlatform>();
-  if (const char* transcript = std::getenv("TAVRO_UI_TRANSCRIPT"); transcript && *transcript)
+  if (const char* transcript = std::getenv("TAVRO_UI_TRANSCRIPT"); transcript && *transcript) {
     platform->SetTranscriptFile(transcript);
+  }
   if (const char* dpi = std::getenv("TAVRO_UI_PRINTER_DPI"); dpi && *dpi) {
     int value = 0;
     std::string_view text(dpi);
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     // An unreadable or absurd resolution keeps the default rather than a broken page.
-    if (ec == std::errc() && end == text.data() + text.size() && value >= 72 && value <= 4800)
+    if (ec == std::errc() && end == text.data() + text.size() && value >= 72 && value <= 4800) {
       platform->SetPrinterResolution(value);
+    }
   }
-  if (const char* script = std::getenv("TAVRO_UI_SCRIPT"); script && *script)
+  if (const char* script = std::getenv("TAVRO_UI_SCRIPT"); script && *script) {
     platform->LoadScriptFile(script);
+  }
   return platform;
 }
 
