@@ -39,6 +39,8 @@ using TShiftState = std::uint8_t;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+// Where a control sits in its parent; layout only, the headless platform keeps it.
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 // Virtual key codes of the original platform.
 namespace vk {
@@ -99,6 +101,7 @@ class TControl : public TComponent {
   void SetParentFont(bool parentFont) { parentFont_ = parentFont; }
 
   TColor Color = clBtnFace;
+  TAlign Align = alNone;
   TPopupMenu* PopupMenu = nullptr;
   std::string Hint;
 

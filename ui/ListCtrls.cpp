@@ -17,26 +17,24 @@ char AsciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
 }
 
-// Item lookups of the platform's lists ignore the case of Latin letters.
+// Item lookups of the platform's lists ignore the case of Latin letters; the trail
+// byte of a double-byte character is compared as it is, never folded.
 bool SameTextAscii(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) {
     return false;
   }
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) {
+    auto lead = static_cast<unsigned char>(a[i]);
+    if (lead >= 0x81 && lead <= 0xFE && i + 1 < a.size()) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) {
+        return false;
+      }
+      ++i;
+    } else if (AsciiUpper(a[i]) != AsciiUpper(b[i])) {
       return false;
     }
   }
   return true;
-}
-
-int IndexOfText(const TStrings& items, std::string_view text) {
-  for (int i = 0; i < Count(items); ++i) {
-    if (SameTextAscii(items[i], text)) {
-      return i;
-    }
-  }
-  return -1;
 }
 
 // The index the arrow keys lead to from current, or -1 for keys that do not move.
@@ -60,6 +58,15 @@ int StepIndex(std::uint16_t key, int current, int count) {
 
 }  // namespace
 
+int IndexOfItem(const TStrings& items, std::string_view text) {
+  for (int i = 0; i < Count(items); ++i) {
+    if (SameTextAscii(items[i], text)) {
+      return i;
+    }
+  }
+  return -1;
+}
+
 int TComboBox::ItemIndex() const {
   return InRange(Items, itemIndex_) ? itemIndex_ : -1;
 }
@@ -76,7 +83,7 @@ void TComboBox::SetItemIndex(int index) {
 }
 
 void TComboBox::SetText(const std::string& text) {
-  int index = IndexOfText(Items, text);
+  int index = IndexOfItem(Items, text);
   if (Style == csDropDownList) {
     SetItemIndex(index);
     return;
@@ -117,7 +124,7 @@ void TComboBox::TypeText(std::string_view text) {
   if (!ReplaceSelection(edit_, text)) {
     return;
   }
-  itemIndex_ = IndexOfText(Items, edit_.Text);
+  itemIndex_ = IndexOfItem(Items, edit_.Text);
   Change();
 }
 
@@ -159,7 +166,7 @@ void TComboBox::HandleKey(std::uint16_t key, TShiftState) {
       break;
   }
   if (changed) {
-    itemIndex_ = IndexOfText(Items, edit_.Text);
+    itemIndex_ = IndexOfItem(Items, edit_.Text);
     Change();
   }
 }

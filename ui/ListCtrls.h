@@ -16,6 +16,10 @@
 
 namespace ui {
 
+// Index of the first item equal to text, Latin letters compared without regard to
+// case, as the platform's lists look items up; -1 when there is none.
+int IndexOfItem(const TStrings& items, std::string_view text);
+
 enum TComboBoxStyle { csDropDown, csDropDownList };
 
 class TComboBox : public TWinControl {

@@ -78,6 +78,10 @@ TEST_F(EventsTest, ComboBoxTextFollowsItsItems) {
   EXPECT_EQ(form.StatusCmb->Text(), "");
   form.StatusCmb->SetText("1:WAITING");  // the list ignores the case of Latin letters
   EXPECT_EQ(form.StatusCmb->ItemIndex(), 1);
+  EXPECT_EQ(IndexOfItem({"O", "B", "D"}, "d"), 2);
+  EXPECT_EQ(IndexOfItem({Gbk("甲"), Gbk("乙")}, Gbk("乙")), 1);
+  EXPECT_EQ(IndexOfItem({"O"}, "Q"), -1);
+  EXPECT_EQ(IndexOfItem({"\x81\x41"}, "\x81\x61"), -1);  // two characters, not two cases
 
   form.KindCmb->SetText("x");
   EXPECT_EQ(form.KindCmb->Text(), "x");
