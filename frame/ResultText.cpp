@@ -9,22 +9,6 @@
 namespace frame {
 namespace {
 
-// The row that starts at pos: its length and where the next row starts.
-std::size_t RowEnd(std::string_view text, std::size_t pos, std::size_t& next) {
-  std::size_t end = pos;
-  while (end < text.size() && text[end] != '\r' && text[end] != '\n') {
-    ++end;
-  }
-  next = end;
-  if (next < text.size()) {
-    char first = text[next++];
-    if (next < text.size() && (text[next] == '\r' || text[next] == '\n') && text[next] != first) {
-      ++next;
-    }
-  }
-  return end;
-}
-
 // Separators below 0x40 are never trail bytes, so a plain byte search is exact for them.
 std::size_t FindSeparator(std::string_view text, char separator, std::size_t from) {
   if (static_cast<unsigned char>(separator) < 0x40) {
@@ -36,17 +20,12 @@ std::size_t FindSeparator(std::string_view text, char separator, std::size_t fro
 }  // namespace
 
 std::string GetRow(std::string_view text, int n) {
-  if (n < 1) {
-    return {};
-  }
   std::size_t pos = 0;
-  for (int row = 1; pos < text.size(); ++row) {
-    std::size_t next = 0;
-    std::size_t end = RowEnd(text, pos, next);
-    if (row == n) {
-      return std::string(text.substr(pos, end - pos));
+  std::string_view row;
+  for (int i = 1; i <= n && sys::NextLine(text, pos, row); ++i) {
+    if (i == n) {
+      return std::string(row);
     }
-    pos = next;
   }
   return {};
 }

@@ -120,24 +120,33 @@ std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
   return bytes;
 }
 
+bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line) {
+  if (pos >= text.size()) {
+    return false;
+  }
+  // A plain scan: find_first_of would search the two-byte set once per text byte.
+  std::size_t end = pos;
+  while (end < text.size() && text[end] != '\r' && text[end] != '\n') {
+    ++end;
+  }
+  line = text.substr(pos, end - pos);
+  pos = end;
+  if (pos < text.size()) {
+    // CR LF and LF CR are one line end; CR CR or LF LF are two.
+    const char first = text[pos++];
+    if (pos < text.size() && (text[pos] == '\r' || text[pos] == '\n') && text[pos] != first) {
+      ++pos;
+    }
+  }
+  return true;
+}
+
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
-  const char* p = text.data();
-  const char* end = p + text.size();
-  while (p < end) {
-    const char* q = p;
-    while (q < end && *q != '\r' && *q != '\n') {
-      ++q;
-    }
-    lines.emplace_back(p, static_cast<std::size_t>(q - p));
-    if (q < end) {
-      // CR LF and LF CR are one line end; CR CR or LF LF are two.
-      char first = *q++;
-      if (q < end && (*q == '\r' || *q == '\n') && *q != first) {
-        ++q;
-      }
-    }
-    p = q;
+  std::size_t pos = 0;
+  std::string_view line;
+  while (NextLine(text, pos, line)) {
+    lines.emplace_back(line);
   }
   return lines;
 }

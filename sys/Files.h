@@ -29,6 +29,10 @@ std::string ReadFileBytes(const std::string& path, std::size_t maxBytes = kDefau
 
 // Lines ended by CR, LF, CR LF or LF CR; a final line end starts no further line.
 std::vector<std::string> SplitLines(std::string_view text);
+
+// Steps through text line by line without copying: sets line to the line that starts at
+// pos and moves pos past its line end. False when pos is at the end of text.
+bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line);
 std::vector<std::string> ReadLines(const std::string& path);
 
 // Creates a new file with mode 0600; fails when anything of that name exists (a link
