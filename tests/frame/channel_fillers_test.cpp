@@ -47,7 +47,7 @@ TEST_F(FillerTest, EachFillerSendsItsCommand) {
     EXPECT_TRUE(fakehost::LastCall().file);
     EXPECT_EQ(fakehost::LastCall().window, kWindow);
   }
-  EXPECT_TRUE(Platform().Messages().empty());
+  EXPECT_TRUE(MessageLines().empty());
   EXPECT_TRUE(FilesInTempDir().empty());
 }
 
@@ -57,7 +57,7 @@ TEST_F(FillerTest, CorpName) {
   EXPECT_EQ(fakehost::LastCall().capacity, 255);
   fakehost::SetFallback(Answer::Fail(2, "down"));
   EXPECT_EQ(frame::GetCorpName(kWindow, "9999"), "");
-  EXPECT_EQ(Platform().MessageTexts(), Items{"Error:down"});
+  EXPECT_EQ(MessageLines(), Items{R"(message ok none "ManageEdit" "Error:down" -> ok)"});
 }
 
 TEST_F(FillerTest, SwiftCodesAreNormalised) {
@@ -132,7 +132,7 @@ TEST_F(FillerTest, BankSimple) {
   bank = frame::GetBankSimple(kWindow, 9);
   EXPECT_EQ(bank.Id, 0);
   EXPECT_EQ(bank.Name, "");
-  EXPECT_EQ(Platform().MessageTexts(), Items{"Error:gone"});
+  EXPECT_EQ(MessageLines(), Items{R"(message ok none "ManageEdit" "Error:gone" -> ok)"});
 }
 
 }  // namespace

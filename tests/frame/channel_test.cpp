@@ -59,7 +59,7 @@ TEST_F(ChannelTest, PrefixesTheChannelAndPassesTheCallShape) {
   EXPECT_EQ(fakehost::LastCall().sent, std::string("A01\x07MN_X"));
   EXPECT_EQ(fakehost::LastCall().fileName, TempDir() + "f");
   EXPECT_EQ(fakehost::LastCall().mode, 2);
-  EXPECT_TRUE(Platform().Messages().empty());
+  EXPECT_TRUE(MessageLines().empty());
 }
 
 TEST_F(ChannelTest, FailureIsReportedOnceAndCallersGetTheirDefaults) {
@@ -72,9 +72,9 @@ TEST_F(ChannelTest, FailureIsReportedOnceAndCallersGetTheirDefaults) {
   frame::HostCommandList(kWindow, 3, "MN_D", list);
   EXPECT_EQ(list, std::vector<std::string>{"kept"});
   EXPECT_EQ(frame::HostFileCommand(kWindow, 3, "MN_E", TempDir() + "x"), 5);
-  EXPECT_EQ(Platform().MessageTexts(), std::vector<std::string>(5, "Error:timeout"));
-  EXPECT_EQ(Platform().Messages()[0].buttons, ui::MsgButtons::Ok);
-  EXPECT_EQ(Platform().Messages()[0].icon, ui::MsgIcon::None);
+  // Plain OK boxes without an icon, one per failed call.
+  EXPECT_EQ(MessageLines(),
+            std::vector<std::string>(5, R"(message ok none "ManageEdit" "Error:timeout" -> ok)"));
 }
 
 TEST_F(ChannelTest, IntAndTextAnswers) {
@@ -105,7 +105,7 @@ TEST_F(ChannelTest, IntAndTextAnswers) {
   EXPECT_EQ(frame::HostCommandText(kWindow, 3, "MN_Text", "d", 256),
             "first\x07"
             "f2");
-  EXPECT_TRUE(Platform().Messages().empty());
+  EXPECT_TRUE(MessageLines().empty());
 }
 
 TEST_F(ChannelTest, AnswersAreReadOnlyWithinTheirBuffer) {
@@ -142,8 +142,8 @@ TEST_F(ChannelTest, AnswersAreReadOnlyWithinTheirBuffer) {
   bad.errorZeroTerminated = false;
   fakehost::On("MN_Err", bad);
   frame::HostCommand(kWindow, 3, "MN_Err", result, 64);
-  ASSERT_EQ(Platform().Messages().size(), 1u);
-  EXPECT_EQ(Platform().Messages()[0].text, "Error:" + std::string(127, 'e'));
+  EXPECT_EQ(MessageLines(), std::vector<std::string>{R"(message ok none "ManageEdit" "Error:)" +
+                                                     std::string(127, 'e') + R"(" -> ok)"});
 }
 
 TEST_F(ChannelTest, ListReadsTheRowsAndDeletesTheFile) {

@@ -43,7 +43,7 @@ class EntryFrameTest : public tavro_test::ModuleTest {
                                                        "E"));
     frame::LookupFunction(kShell, 7, 0);
     ownerDuringCall = Platform().OwnerWindow();
-    Platform().OnShowModal([modalResult](ui::TForm&) { return modalResult; });
+    Platform().SetOperator([modalResult](ui::TForm& f) { f.ModalResult = modalResult; });
     ui::TForm form(nullptr, "TestFrm");
     TShellResult dialogResult{3, {}};
     std::memset(dialogResult.Text, 'k', sizeof dialogResult.Text);  // no zero byte

@@ -87,7 +87,8 @@ TEST_F(ReviewEntryTest, AFailedListKeepsItsLayoutAndHasNoFile) {
   EXPECT_STREQ(list.FileName, "");
   EXPECT_NE(std::strlen(list.ColumnLayout), 0u);
   EXPECT_LE(std::strlen(list.ColumnLayout), customer::kCheckLayoutMax);
-  EXPECT_EQ(Platform().MessageTexts(), std::vector<std::string>{"Error:timeout"});
+  EXPECT_EQ(MessageLines(),
+            std::vector<std::string>{R"(message ok none "ManageEdit" "Error:timeout" -> ok)"});
 }
 
 TEST_F(ReviewEntryTest, BadParametersAreReadSafely) {
@@ -169,7 +170,7 @@ TEST_F(ReviewEntryTest, CheckRecordWithoutModuleOrWithBadNamesLeavesTheResultCle
       EXPECT_STREQ(e.what(), c.error);
     }
     EXPECT_EQ(r.Code, 0);
-    EXPECT_TRUE(Platform().Messages().empty()) << "not caught and shown here";
+    EXPECT_TRUE(MessageLines().empty()) << "not caught and shown here";
   }
 }
 

@@ -87,7 +87,8 @@ TEST_F(RecordCmdTest, UpdateAnswerBecomesTheResultOrItStaysClear) {
   r = frame::UpdateAccountRec(kWnd, 1, {});
   EXPECT_EQ(r.Code, 0);
   EXPECT_STREQ(r.Text, "");
-  EXPECT_EQ(Platform().MessageTexts(), std::vector<std::string>{"Error:denied"});
+  EXPECT_EQ(MessageLines(),
+            std::vector<std::string>{R"(message ok none "ManageEdit" "Error:denied" -> ok)"});
 }
 
 TEST_F(RecordCmdTest, ReadsFillFieldsCutDecodedAndRepeatTheLastField) {

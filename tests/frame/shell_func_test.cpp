@@ -73,7 +73,8 @@ TEST_F(ShellFuncTest, NodeRightsAreCutToEightAndDeniedWhenTheLookupFails) {
 
   fakehost::On("Sh_GetNodeRight '0012','000001',303", Answer::Fail(5, "timeout"));
   EXPECT_EQ(frame::LookupNodeRights(kWnd, "0012", "000001", 303), "00000000");
-  EXPECT_EQ(Platform().MessageTexts(), std::vector<std::string>{"Error:timeout"});
+  EXPECT_EQ(MessageLines(),
+            std::vector<std::string>{R"(message ok none "ManageEdit" "Error:timeout" -> ok)"});
 }
 
 TEST_F(ShellFuncTest, LookupSplitsTheFirstRowIntoTheFourFields) {
@@ -217,7 +218,7 @@ TEST_F(DynamicCallTest, CallsTheServingEntryWithTheCallersOrItsOwnKey) {
     EXPECT_STREQ(result.Text, "OK");
     EXPECT_EQ(Log(), c.log) << c.answer;
   }
-  EXPECT_TRUE(Platform().Messages().empty());
+  EXPECT_TRUE(MessageLines().empty());
 }
 
 TEST_F(DynamicCallTest, MissingLibraryOrEntryRaisesTheFixedTexts) {
@@ -253,7 +254,9 @@ TEST_F(DynamicCallTest, AnErrorInsideTheEntryIsReportedAndTheCallGoesOn) {
   frame::LoadFunctionCache();
   TShellResult result{5, "x"};
   EXPECT_NO_THROW(frame::CallShellFunction(kWnd, 12, "0012", "000001", "K", "", &result));
-  EXPECT_EQ(Platform().MessageTexts(), std::vector<std::string>{"Error in function Tm_Raise"});
+  EXPECT_EQ(MessageLines(),
+            std::vector<std::string>{
+                R"(message ok none "ManageEdit" "Error in function Tm_Raise" -> ok)"});
   EXPECT_EQ(result.Code, 0);
   EXPECT_TRUE(frame::FunctionCacheLoaded());
   // The cache was handed to its file before the foreign call.
@@ -269,7 +272,7 @@ TEST_F(DynamicCallTest, AFunctionWithoutModuleOrEntryCallsNothing) {
     EXPECT_EQ(result.Code, 0);
     EXPECT_FALSE(std::filesystem::exists(log_));
   }
-  EXPECT_TRUE(Platform().Messages().empty());
+  EXPECT_TRUE(MessageLines().empty());
   EXPECT_FALSE(frame::FunctionCacheLoaded());  // not loaded by a call that had none
 }
 

@@ -1,21 +1,26 @@
-// The fixture of every test that runs module code: a fresh fake host, a fresh recording
-// platform and $TMPDIR pointed at a new private folder, all undone afterwards.
+// The fixture of every test that runs module code: a fresh fake host, a fresh headless
+// platform and $TMPDIR pointed at a new private folder, all undone afterwards. A box
+// the test gave no script line for fails the run, and so the test.
 //
 // API (namespace tavro_test):
 //   class MyTest : public tavro_test::ModuleTest {};
 //   TEST_F(MyTest, ...) {
 //     fakehost::On("MN_GetCorpName '0012'", fakehost::Answer::Ok("Acme"));
-//     ... Platform().Messages() ...
-//     TempDir()                       the test's $TMPDIR, ending in '/'
+//     Platform().RunScript("answer yes\n");       answers for the boxes to come
+//     Platform().SetOperator([](ui::TForm& f) { f.ModalResult = ui::mrOk; });
+//     ... MessageLines() ...                      the transcript's "message ..." lines
+//     TempDir()                                   the test's $TMPDIR, ending in '/'
 //   }
 // and everything of TestEnv.h (ScopedEnv, WriteFile, ReadFile, Gbk, FilesInTempDir).
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "tests/support/FakeHost.h"
-#include "tests/support/RecordingPlatform.h"
 #include "tests/support/TestEnv.h"
+#include "ui/headless/HeadlessPlatform.h"
 
 namespace tavro_test {
 
@@ -24,10 +29,13 @@ class ModuleTest : public TempDirTest {
   void SetUp() override;
   void TearDown() override;
 
-  RecordingPlatform& Platform() { return *platform_; }
+  ui::HeadlessPlatform& Platform() { return *platform_; }
+  // The message boxes shown so far, in the transcript's line form, e.g.
+  //   message ok none "ManageEdit" "Error:timeout" -> ok
+  std::vector<std::string> MessageLines() const;
 
  private:
-  RecordingPlatform* platform_ = nullptr;
+  ui::HeadlessPlatform* platform_ = nullptr;
   std::unique_ptr<ui::Platform> previous_;
 };
 
