@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "shell/ShellText.h"
+#include "ui/headless/ScriptText.h"
 
 namespace shell {
 namespace {
@@ -90,7 +91,7 @@ std::vector<std::string> ColumnLines(std::string_view layout) {
         width = width.substr(0, width.find('^'));
       }
     }
-    lines.push_back("column " + QuotedGbk(Trim(title)) + " " + WidthText(width));
+    lines.push_back("column " + ui::QuoteText(Trim(title)) + " " + WidthText(width));
   }
   return lines;
 }
@@ -100,7 +101,7 @@ std::vector<std::string> RowLines(std::string_view rows) {
   for (std::string_view row : SplitRows(rows)) {
     std::string line = "row";
     for (std::string_view field : SplitFields(row)) {
-      line += " " + QuotedGbk(field);
+      line += " " + ui::QuoteText(field);
     }
     lines.push_back(std::move(line));
   }
@@ -121,7 +122,7 @@ bool PrintFolderList(const TFolderList& list, std::ostream& out, std::ostream& e
   std::string content;
   std::string error;
   if (!ReadRowsFile(fileName.c_str(), content, error)) {
-    err << "tavro-shell: cannot read the rows file " << QuotedGbk(fileName) << ": " << error
+    err << "tavro-shell: cannot read the rows file " << ui::QuoteText(fileName) << ": " << error
         << '\n';
     return false;
   }

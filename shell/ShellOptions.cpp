@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "shell/ShellText.h"
+#include "ui/headless/ScriptText.h"
 
 namespace shell {
 namespace {
@@ -25,7 +26,7 @@ bool ParseInt32(std::string_view text, std::int32_t& value) {
 // A text option: valid UTF-8 that GBK can write.
 bool TextValue(std::string_view name, const std::string& value, std::optional<std::string>& out,
                std::string& error) {
-  std::optional<std::string> gbk = Utf8ToGbkStrict(value);
+  std::optional<std::string> gbk = ui::Utf8ToGbkStrict(value);
   if (!gbk) {
     error = "the value of " + std::string(name) +
             " is not UTF-8 text that the module's code page (GBK) can hold";
@@ -60,11 +61,11 @@ bool ParseOptions(const std::vector<std::string>& args, std::size_t first, CallO
   for (std::size_t i = first; i < args.size(); i += 2) {
     const std::string& name = args[i];
     if (name.rfind("--", 0) != 0) {
-      error = "unexpected argument \"" + Utf8ToShown(name) + "\"";
+      error = "unexpected argument \"" + ShownInMessage(name) + "\"";
       return false;
     }
     if (i + 1 >= args.size()) {
-      error = "option " + Utf8ToShown(name) + " needs a value";
+      error = "option " + ShownInMessage(name) + " needs a value";
       return false;
     }
     const std::string& value = args[i + 1];
@@ -87,8 +88,8 @@ bool ParseOptions(const std::vector<std::string>& args, std::size_t first, CallO
     } else if (name == "--function") {
       std::int32_t number = 0;
       if (!ParseInt32(value, number)) {
-        error = "--function needs a decimal number that fits 32 bits, not \"" + Utf8ToShown(value) +
-                "\"";
+        error = "--function needs a decimal number that fits 32 bits, not \"" +
+                ShownInMessage(value) + "\"";
         return false;
       }
       options.function = number;
@@ -99,7 +100,7 @@ bool ParseOptions(const std::vector<std::string>& args, std::size_t first, CallO
     } else if (name == "--module") {
       options.module = value;
     } else {
-      error = "unknown option " + Utf8ToShown(name);
+      error = "unknown option " + ShownInMessage(name);
       return false;
     }
     if ((name == "--script" || name == "--transcript" || name == "--module") && value.empty()) {
@@ -140,7 +141,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
       return false;
     }
     if (!IsEntryName(args[1])) {
-      error = "\"" + Utf8ToShown(args[1]) + "\" is not an entry point of the module";
+      error = "\"" + ShownInMessage(args[1]) + "\" is not an entry point of the module";
       return false;
     }
     line.options.entry = args[1];
@@ -155,14 +156,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
     line.runFile = args[1];
     return ParseOptions(args, 2, line.options, error);
   }
-  error = "unknown command \"" + Utf8ToShown(command) + "\"";
+  error = "unknown command \"" + ShownInMessage(command) + "\"";
   return false;
 }
 
 bool ReadCallLine(const std::string& file, CallOptions& options, std::string& error) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {
-    error = "cannot read " + Utf8ToShown(file);
+    error = "cannot read " + ShownInMessage(file);
     return false;
   }
   std::string first;
@@ -175,23 +176,23 @@ bool ReadCallLine(const std::string& file, CallOptions& options, std::string& er
   }
   constexpr std::string_view kMark = "# call:";
   if (first.rfind(kMark, 0) != 0) {
-    error = Utf8ToShown(file) + ": the first line is not \"# call: ENTRY [options]\"";
+    error = ShownInMessage(file) + ": the first line is not \"# call: ENTRY [options]\"";
     return false;
   }
   std::vector<std::string> tokens;
   std::string why;
-  if (!SplitTokens(std::string_view(first).substr(kMark.size()), tokens, why)) {
-    error = Utf8ToShown(file) + ": call line: " + why;
+  if (!ui::SplitTokens(std::string_view(first).substr(kMark.size()), tokens, why)) {
+    error = ShownInMessage(file) + ": call line: " + why;
     return false;
   }
   if (tokens.empty() || !IsEntryName(tokens[0])) {
-    error = Utf8ToShown(file) + ": the call line does not name an entry point of the module";
+    error = ShownInMessage(file) + ": the call line does not name an entry point of the module";
     return false;
   }
   options = CallOptions{};
   options.entry = tokens[0];
   if (!ParseOptions(tokens, 1, options, why)) {
-    error = Utf8ToShown(file) + ": call line: " + why;
+    error = ShownInMessage(file) + ": call line: " + why;
     return false;
   }
   return true;

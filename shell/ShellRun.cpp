@@ -17,6 +17,7 @@
 #include "frame/ShellTypeDef.h"
 #include "shell/FolderPrint.h"
 #include "shell/ShellText.h"
+#include "ui/headless/ScriptText.h"
 
 namespace shell {
 namespace {
@@ -41,7 +42,7 @@ bool LoadHostLibrary(std::ostream& err) {
     return true;
   }
   err << "tavro-shell: cannot load the host library named by TAVRO_HOST_LIBRARY: "
-      << Utf8ToShown(LoaderError()) << '\n';
+      << ShownInMessage(LoaderError()) << '\n';
   return false;
 }
 
@@ -54,8 +55,8 @@ void* LoadModule(const std::optional<std::string>& module, std::ostream& err) {
   }
   void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle == nullptr) {
-    err << "tavro-shell: cannot load the module " << Utf8ToShown(path) << ": "
-        << Utf8ToShown(LoaderError()) << '\n';
+    err << "tavro-shell: cannot load the module " << ShownInMessage(path) << ": "
+        << ShownInMessage(LoaderError()) << '\n';
   }
   return handle;
 }
@@ -101,7 +102,7 @@ bool PrepareTranscript(const CallOptions& options, Transcript& transcript, std::
     // rather than a transcript silently missing later.
     int fd = open(transcript.path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
-      err << "tavro-shell: cannot write the transcript " << Utf8ToShown(transcript.path) << ": "
+      err << "tavro-shell: cannot write the transcript " << ShownInMessage(transcript.path) << ": "
           << std::strerror(errno) << '\n';
       return false;
     }
@@ -159,7 +160,7 @@ bool CallEntry(void* symbol, const CallOptions& options, std::ostream& out, std:
       entry(&result, kShellWindow, corp.c_str(), user.c_str(), function, key.c_str(),
             extra.c_str());
       std::string_view text(result.Text, strnlen(result.Text, sizeof result.Text));
-      out << "Code=" << result.Code << " Text=" << QuotedGbk(text) << '\n';
+      out << "Code=" << result.Code << " Text=" << ui::QuoteText(text) << '\n';
     }
     return true;
   } catch (const std::exception& e) {
@@ -167,7 +168,7 @@ bool CallEntry(void* symbol, const CallOptions& options, std::ostream& out, std:
   } catch (...) {
     message = "an exception that is not a std::exception";
   }
-  err << "tavro-shell: " << options.entry << " raised: " << GbkToShown(message) << '\n';
+  err << "tavro-shell: " << options.entry << " raised: " << ui::GbkToShown(message) << '\n';
   return false;
 }
 
@@ -185,7 +186,7 @@ std::string DefaultModulePath() {
 
 int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
   if (!IsEntryName(options.entry)) {
-    err << "tavro-shell: \"" << Utf8ToShown(options.entry)
+    err << "tavro-shell: \"" << ShownInMessage(options.entry)
         << "\" is not an entry point of the module\n";
     return kExitUsage;
   }
@@ -193,7 +194,7 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
     std::ifstream probe(*options.script);
     struct stat st {};
     if (!probe || stat(options.script->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-      err << "tavro-shell: cannot read the script " << Utf8ToShown(*options.script) << '\n';
+      err << "tavro-shell: cannot read the script " << ShownInMessage(*options.script) << '\n';
       return kExitUsage;
     }
     setenv("TAVRO_UI_SCRIPT", options.script->c_str(), 1);

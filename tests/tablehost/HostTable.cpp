@@ -3,7 +3,7 @@
 #include <cctype>
 #include <charconv>
 
-#include "shell/ShellText.h"
+#include "ui/headless/ScriptText.h"
 
 namespace tablehost {
 namespace {
@@ -65,7 +65,7 @@ bool ParseTable(std::string_view text, std::vector<TableEntry>& entries, std::st
       command.remove_suffix(1);
     }
     std::string why;
-    if (!shell::UnescapeToGbk(command, entry.command, why)) {
+    if (!ui::UnescapeToGbk(command, entry.command, why)) {
       return fail("command: " + why);
     }
     std::string_view status = parts[1];
@@ -73,7 +73,7 @@ bool ParseTable(std::string_view text, std::vector<TableEntry>& entries, std::st
     if (status.empty() || ec != std::errc() || ptr != status.data() + status.size()) {
       return fail("the status is not a decimal number");
     }
-    if (parts.size() == 3 && !shell::UnescapeToGbk(parts[2], entry.answer, why)) {
+    if (parts.size() == 3 && !ui::UnescapeToGbk(parts[2], entry.answer, why)) {
       return fail("answer: " + why);
     }
     entries.push_back(std::move(entry));

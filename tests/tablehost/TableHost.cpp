@@ -13,8 +13,8 @@
 #include <string>
 
 #include "host/TavroClient.h"
-#include "shell/ShellText.h"
 #include "tests/tablehost/HostTable.h"
+#include "ui/headless/ScriptText.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ void Log(const char* kind, std::string_view command) {
     return;
   }
   std::ofstream log(name, std::ios::app | std::ios::binary);
-  log << kind << ' ' << shell::QuotedGbk(command) << '\n';
+  log << kind << ' ' << ui::QuoteText(command) << '\n';
 }
 
 // The command as received: its length, but never past its zero byte.

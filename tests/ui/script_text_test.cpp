@@ -1,4 +1,5 @@
-// Tokens of script lines and the quoting of transcript texts.
+// The text forms of scripts and transcripts, which tavro-shell shares: tokens of a line,
+// escapes, strict UTF-8 to GBK, and texts shown with every byte visible.
 #include <gtest/gtest.h>
 
 #include "SampleForm.h"
@@ -34,13 +35,65 @@ TEST(ScriptText, TokensSplitAtBlanksAndQuotedTextsKeepThemWithEscapes) {
   }
 }
 
-TEST(ScriptText, MalformedQuotedTextsAreErrors) {
-  const char* bad[] = {"set M \"open",    R"(set M "\q")", R"(set M "\x4")",
-                       R"(set M "\xZZ")", "set M \"a\"b",  R"(set M "tail\)"};
+TEST(ScriptText, MalformedQuotedTextsAreErrorsForBothTokenForms) {
+  const char* bad[] = {"set M \"open",    R"(set M "\q")",    R"(set M "\x4")",
+                       R"(set M "\xZZ")", "set M \"a\"b",     R"(set M "tail\)",
+                       R"("a"b)",         R"("ends with \")", R"(x "\q)"};
   for (const char* line : bad) {
     std::vector<ScriptToken> tokens;
     EXPECT_TRUE(TokenizeLine(line, tokens)) << line;
+    std::vector<std::string> utf8;
+    std::string error;
+    EXPECT_FALSE(SplitTokens(line, utf8, error)) << line;
+    EXPECT_FALSE(error.empty()) << line;
   }
+  // An open quote reports the bad escape before it rather than the missing quote.
+  std::vector<ScriptToken> tokens;
+  EXPECT_EQ(TokenizeLine(R"(set M "a\q)", tokens), "unknown escape \\q");
+}
+
+TEST(ScriptText, TextsThatGbkCannotHoldAreErrorsButRawBytesPass) {
+  std::vector<ScriptToken> tokens;
+  for (const char* line : {"type N smile\xF0\x9F\x98\x80", "type N \"a \xF0\x9F\x98\x80\"",
+                           "type N \xFF", "type N \"\xC3\x28\""}) {
+    EXPECT_TRUE(TokenizeLine(line, tokens)) << line;
+    EXPECT_TRUE(tokens.empty()) << line;
+  }
+  ASSERT_FALSE(TokenizeLine(R"(type N "\xD6\xFF")", tokens));
+  ASSERT_EQ(tokens.size(), 3u);
+  EXPECT_EQ(tokens[2].Text, "\xD6\xFF");
+}
+
+TEST(SplitTokens, QuotedTokensHoldBlanksAndEscapesAndStayUtf8) {
+  std::vector<std::string> tokens;
+  std::string error;
+  ASSERT_TRUE(SplitTokens(R"(  Mn_CheckRecord --key "12 payment:A\"1\x07" x )", tokens, error));
+  EXPECT_EQ(tokens,
+            (std::vector<std::string>{"Mn_CheckRecord", "--key", "12 payment:A\"1\x07", "x"}));
+  ASSERT_TRUE(SplitTokens(R"("")", tokens, error));
+  EXPECT_EQ(tokens, (std::vector<std::string>{""}));
+  ASSERT_TRUE(SplitTokens("--user \"张 三\"", tokens, error));
+  EXPECT_EQ(tokens, (std::vector<std::string>{"--user", "张 三"}));
+}
+
+TEST(UnescapeToGbk, ConvertsLiteralTextAndKeepsRawBytes) {
+  std::string out;
+  std::string error;
+  ASSERT_TRUE(UnescapeToGbk("中\\x07\\xD6\\\\n\\t", out, error)) << error;
+  EXPECT_EQ(out, "\xD6\xD0\x07\xD6\\n\t");
+  for (const char* bad : {"a\\", "\\x4", "\\xZZ", "\\q", "\xFF"}) {
+    EXPECT_FALSE(UnescapeToGbk(bad, out, error)) << bad;
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(Utf8ToGbkStrict, ConvertsOnlyTextThatGbkCanHold) {
+  EXPECT_EQ(Utf8ToGbkStrict("中文 ok"), std::optional<std::string>("\xD6\xD0\xCE\xC4 ok"));
+  EXPECT_EQ(Utf8ToGbkStrict(""), std::optional<std::string>(""));
+  EXPECT_FALSE(Utf8ToGbkStrict("\xFF\xFE"));
+  EXPECT_FALSE(Utf8ToGbkStrict("ab\xE4\xB8"));              // cut inside a character
+  EXPECT_FALSE(Utf8ToGbkStrict("\xC0\xAF"));                // overlong slash
+  EXPECT_FALSE(Utf8ToGbkStrict("smile \xF0\x9F\x98\x80"));  // no GBK form
 }
 
 TEST(ScriptText, ScriptSkipsBlankAndCommentLinesAndKeepsLineNumbers) {
@@ -59,6 +112,33 @@ TEST(ScriptText, TranscriptTextsAreUtf8WithEscapes) {
   EXPECT_EQ(QuoteText(Gbk("保存")), "\"保存\"");
   EXPECT_EQ(QuoteText("a\"b\\c\r\n\t\x07\x7F"), R"("a\"b\\c\r\n\t\x07\x7F")");
   EXPECT_EQ(QuoteText(""), "\"\"");
+  // Bytes that are no character are shown, not replaced.
+  EXPECT_EQ(QuoteText("ok\xD6"), R"("ok\xD6")");
+  EXPECT_EQ(QuoteUtf8("中\x07\xE4\xB8"), R"("中\x07\xE4\xB8")");
+}
+
+TEST(GbkToShown, EscapesControlBytesAndKeepsEveryByteVisible) {
+  struct Case {
+    std::string gbk;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"plain", "plain"},
+      {"a\\b\"c", "a\\\\b\\\"c"},
+      {"\r\n\t", "\\r\\n\\t"},
+      {std::string("\x00\x07\x0E\x7F", 4), "\\x00\\x07\\x0E\\x7F"},
+      {"\xD6\xD0\xCE\xC4", "中文"},
+      // A lone lead byte at the end, and one before an ASCII control byte.
+      {"ab\xD6", "ab\\xD6"},
+      {"\xD6\x07x", "\\xD6\\x07x"},
+      // Bytes that start no GBK character.
+      {"\x80\xFF", "\\x80\\xFF"},
+      // A GBK character whose trail byte is a backslash stays one character.
+      {"\x95\x5C", "昞"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(GbkToShown(c.gbk), c.shown) << c.shown;
+  }
 }
 
 }  // namespace

@@ -1,9 +1,23 @@
 #include "ui/headless/ScriptText.h"
 
+#include <unicode/ucnv.h>
+#include <unicode/ucnv_err.h>
+#include <unicode/ustring.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <memory>
+
 #include "sys/CodePage.h"
 
 namespace ui {
 namespace {
+
+using Error = std::optional<std::string>;
+
+constexpr char kHex[] = "0123456789ABCDEF";
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') {
@@ -18,38 +32,66 @@ int HexValue(char c) {
   return -1;
 }
 
-// UTF-8 runs are converted to GBK as a whole; raw bytes join the result unconverted.
-class TokenBuilder {
- public:
-  void AddUtf8(char c) { run_ += c; }
-  void AddRaw(char c) {
-    Flush();
-    out_ += c;
-  }
-  std::string Take() {
-    Flush();
-    return std::move(out_);
-  }
-
- private:
-  void Flush() {
-    if (!run_.empty()) {
-      out_ += sys::Utf8ToGbk(run_);
-    }
-    run_.clear();
-  }
-  std::string run_;
-  std::string out_;
-};
-
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-}  // namespace
+// Walks the escapes of text: each run of literal text goes to literal, the byte each
+// escape names to byte. A backslash never occurs inside a UTF-8 character, so the
+// literal runs are whole UTF-8 texts.
+template <class Literal, class Byte>
+Error WalkEscapes(std::string_view text, Literal literal, Byte byte) {
+  std::size_t start = 0;
+  while (true) {
+    std::size_t slash = text.find('\\', start);
+    std::string_view run = text.substr(
+        start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
+    if (Error error = literal(run)) {
+      return error;
+    }
+    if (slash == std::string_view::npos) {
+      return std::nullopt;
+    }
+    if (slash + 1 >= text.size()) {
+      return "a backslash ends the text";
+    }
+    char e = text[slash + 1];
+    start = slash + 2;
+    switch (e) {
+      case '\\':
+      case '"':
+        byte(e);
+        break;
+      case 'n':
+        byte('\n');
+        break;
+      case 'r':
+        byte('\r');
+        break;
+      case 't':
+        byte('\t');
+        break;
+      case 'x': {
+        int hi = start < text.size() ? HexValue(text[start]) : -1;
+        int lo = start + 1 < text.size() ? HexValue(text[start + 1]) : -1;
+        if (hi < 0 || lo < 0) {
+          return "\\x needs two hexadecimal digits";
+        }
+        byte(static_cast<char>(hi * 16 + lo));
+        start += 2;
+        break;
+      }
+      default:
+        return std::string("unknown escape \\") + e;
+    }
+  }
+}
 
-std::optional<std::string> TokenizeLine(std::string_view line, std::vector<ScriptToken>& tokens) {
-  tokens.clear();
+// Splits line at blanks and hands each token to take as written: a quoted token
+// without its quotes and with its escapes in place. The first error, in line order,
+// ends the split.
+template <class Take>
+Error ForEachToken(std::string_view line, Take take) {
   std::size_t pos = 0;
   while (true) {
     while (pos < line.size() && IsBlank(line[pos])) {
@@ -58,66 +100,177 @@ std::optional<std::string> TokenizeLine(std::string_view line, std::vector<Scrip
     if (pos >= line.size()) {
       return std::nullopt;
     }
-    TokenBuilder token;
+    std::size_t start = pos;
     if (line[pos] != '"') {
       while (pos < line.size() && !IsBlank(line[pos])) {
-        token.AddUtf8(line[pos++]);
+        ++pos;
       }
-      tokens.push_back({token.Take(), false});
+      if (Error error = take(line.substr(start, pos - start), false)) {
+        return error;
+      }
       continue;
     }
-    ++pos;
-    bool closed = false;
-    while (pos < line.size()) {
-      char c = line[pos++];
-      if (c == '"') {
-        closed = true;
-        break;
-      }
-      if (c != '\\') {
-        token.AddUtf8(c);
-        continue;
-      }
-      if (pos >= line.size()) {
-        return "unterminated escape at the end of the line";
-      }
-      char e = line[pos++];
-      switch (e) {
-        case '\\':
-        case '"':
-          token.AddUtf8(e);
-          break;
-        case 'n':
-          token.AddUtf8('\n');
-          break;
-        case 'r':
-          token.AddUtf8('\r');
-          break;
-        case 't':
-          token.AddUtf8('\t');
-          break;
-        case 'x': {
-          int hi = pos < line.size() ? HexValue(line[pos]) : -1;
-          int lo = pos + 1 < line.size() ? HexValue(line[pos + 1]) : -1;
-          if (hi < 0 || lo < 0) {
-            return "\\x needs two hexadecimal digits";
-          }
-          token.AddRaw(static_cast<char>(hi * 16 + lo));
-          pos += 2;
-          break;
-        }
-        default:
-          return std::string("unknown escape \\") + e;
-      }
+    start = ++pos;
+    while (pos < line.size() && line[pos] != '"') {
+      pos += line[pos] == '\\' ? 2 : 1;
     }
-    if (!closed) {
+    if (pos >= line.size()) {
+      // A bad escape before the end is the nearer fault.
+      std::string_view rest = line.substr(start);
+      if (Error error = WalkEscapes(
+              rest, [](std::string_view) { return Error(); }, [](char) {})) {
+        return error;
+      }
       return "unterminated quoted text";
     }
+    if (Error error = take(line.substr(start, pos - start), true)) {
+      return error;
+    }
+    ++pos;
     if (pos < line.size() && !IsBlank(line[pos])) {
       return "a quoted text must end its token";
     }
-    tokens.push_back({token.Take(), true});
   }
+}
+
+constexpr const char* kNotGbk = "text that is not UTF-8 or has no GBK form";
+
+// One ASCII byte as it is shown.
+void AppendShownAscii(std::string& out, unsigned char byte) {
+  switch (byte) {
+    case '\\':
+      out += "\\\\";
+      return;
+    case '"':
+      out += "\\\"";
+      return;
+    case '\n':
+      out += "\\n";
+      return;
+    case '\r':
+      out += "\\r";
+      return;
+    case '\t':
+      out += "\\t";
+      return;
+    default:
+      break;
+  }
+  if (byte < 0x20 || byte == 0x7F) {
+    out += "\\x";
+    out += kHex[byte >> 4];
+    out += kHex[byte & 0x0F];
+  } else {
+    out += static_cast<char>(byte);
+  }
+}
+
+void AppendHexEscape(std::string& out, unsigned char byte) {
+  out += "\\x";
+  out += kHex[byte >> 4];
+  out += kHex[byte & 0x0F];
+}
+
+struct ConverterCloser {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+
+// A GBK decoder that reports unmapped or illegal bytes instead of substituting them,
+// so the caller can show those bytes escaped.
+Converter OpenStrictGbk() {
+  UErrorCode status = U_ZERO_ERROR;
+  Converter conv(ucnv_open("windows-936-2000", &status));
+  if (U_FAILURE(status)) {
+    return nullptr;
+  }
+  ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+  if (U_FAILURE(status)) {
+    return nullptr;
+  }
+  return conv;
+}
+
+// Appends the double-byte character as UTF-8; false when GBK does not map it.
+bool AppendGbkPair(UConverter* conv, const char* pair, std::string& out) {
+  if (conv == nullptr) {
+    return false;
+  }
+  UChar wide[4];
+  UErrorCode status = U_ZERO_ERROR;
+  ucnv_reset(conv);
+  int32_t n = ucnv_toUChars(conv, wide, 4, pair, 2, &status);
+  if (U_FAILURE(status) || n < 1) {
+    return false;
+  }
+  char utf8[16];
+  int32_t len = 0;
+  status = U_ZERO_ERROR;
+  u_strToUTF8(utf8, sizeof utf8, &len, wide, n, &status);
+  if (U_FAILURE(status) || len <= 0) {
+    return false;
+  }
+  out.append(utf8, static_cast<std::size_t>(len));
+  return true;
+}
+
+bool IsLeadByte(unsigned char b) {
+  return b >= 0x81 && b <= 0xFE;
+}
+bool IsTrailByte(unsigned char b) {
+  return b >= 0x40 && b <= 0xFE && b != 0x7F;
+}
+
+// ICU's UTF-8 stepping counts in 32 bits.
+int32_t Utf8Length(std::string_view utf8) {
+  return static_cast<int32_t>(
+      std::min<std::size_t>(utf8.size(), std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
+std::optional<std::string> TokenizeLine(std::string_view line, std::vector<ScriptToken>& tokens) {
+  tokens.clear();
+  Error error = ForEachToken(line, [&](std::string_view text, bool quoted) -> Error {
+    ScriptToken token;
+    token.Quoted = quoted;
+    std::string why;
+    if (quoted) {
+      if (!UnescapeToGbk(text, token.Text, why)) {
+        return why;
+      }
+    } else if (std::optional<std::string> gbk = Utf8ToGbkStrict(text)) {
+      token.Text = std::move(*gbk);
+    } else {
+      return kNotGbk;
+    }
+    tokens.push_back(std::move(token));
+    return std::nullopt;
+  });
+  if (error) {
+    tokens.clear();
+  }
+  return error;
+}
+
+bool SplitTokens(std::string_view line, std::vector<std::string>& tokens, std::string& error) {
+  tokens.clear();
+  Error failed = ForEachToken(line, [&](std::string_view text, bool quoted) -> Error {
+    std::string token;
+    std::string why;
+    if (!quoted) {
+      token = text;
+    } else if (!Unescape(text, token, why)) {
+      return why;
+    }
+    tokens.push_back(std::move(token));
+    return std::nullopt;
+  });
+  if (failed) {
+    error = std::move(*failed);
+    return false;
+  }
+  return true;
 }
 
 std::vector<ScriptLine> ParseScript(std::string_view utf8) {
@@ -147,7 +300,6 @@ std::vector<ScriptLine> ParseScript(std::string_view utf8) {
     parsed.Source = std::string(line.substr(first));
     if (auto error = TokenizeLine(line, parsed.Tokens)) {
       parsed.Error = *error;
-      parsed.Tokens.clear();
     }
     script.push_back(std::move(parsed));
     if (end == utf8.size()) {
@@ -157,43 +309,121 @@ std::vector<ScriptLine> ParseScript(std::string_view utf8) {
   return script;
 }
 
-std::string QuoteUtf8(std::string_view utf8) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out = "\"";
-  for (char c : utf8) {
-    unsigned char b = static_cast<unsigned char>(c);
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '"':
-        out += "\\\"";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (b < 0x20 || b == 0x7F) {
-          out += "\\x";
-          out += kHex[b >> 4];
-          out += kHex[b & 15];
-        } else {
-          out += c;
+bool Unescape(std::string_view text, std::string& out, std::string& error) {
+  out.clear();
+  Error failed = WalkEscapes(
+      text,
+      [&](std::string_view run) {
+        out += run;
+        return Error();
+      },
+      [&](char byte) { out += byte; });
+  if (failed) {
+    error = std::move(*failed);
+    return false;
+  }
+  return true;
+}
+
+bool UnescapeToGbk(std::string_view utf8, std::string& out, std::string& error) {
+  out.clear();
+  Error failed = WalkEscapes(
+      utf8,
+      [&](std::string_view run) -> Error {
+        std::optional<std::string> gbk = Utf8ToGbkStrict(run);
+        if (!gbk) {
+          return kNotGbk;
         }
+        out += *gbk;
+        return std::nullopt;
+      },
+      [&](char byte) { out += byte; });
+  if (failed) {
+    error = std::move(*failed);
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::string> Utf8ToGbkStrict(std::string_view utf8) {
+  // Validate first: ICU's converter would quietly substitute bad sequences.
+  if (utf8.size() > 0x7FFFFFF) {
+    return std::nullopt;
+  }
+  int32_t i = 0;
+  const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+  const auto length = static_cast<int32_t>(utf8.size());
+  while (i < length) {
+    UChar32 c = 0;
+    U8_NEXT(s, i, length, c);
+    if (c < 0) {
+      return std::nullopt;
     }
   }
-  out += '"';
+  std::string gbk = sys::Utf8ToGbk(utf8);
+  // A character without a GBK form comes back as a substitute: the round trip shows it.
+  if (sys::GbkToUtf8(gbk) != utf8) {
+    return std::nullopt;
+  }
+  return gbk;
+}
+
+std::string GbkToShown(std::string_view gbk) {
+  std::string out;
+  out.reserve(gbk.size() + gbk.size() / 2);
+  Converter conv;
+  for (std::size_t i = 0; i < gbk.size(); ++i) {
+    auto byte = static_cast<unsigned char>(gbk[i]);
+    if (byte < 0x80) {
+      AppendShownAscii(out, byte);
+      continue;
+    }
+    if (IsLeadByte(byte) && i + 1 < gbk.size() &&
+        IsTrailByte(static_cast<unsigned char>(gbk[i + 1]))) {
+      if (!conv) {
+        conv = OpenStrictGbk();
+      }
+      if (AppendGbkPair(conv.get(), gbk.data() + i, out)) {
+        ++i;
+        continue;
+      }
+    }
+    // Not a character: show the byte itself. The next byte starts afresh, so a
+    // bad lead byte never swallows an ASCII byte after it.
+    AppendHexEscape(out, byte);
+  }
+  return out;
+}
+
+std::string Utf8ToShown(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+  const int32_t length = Utf8Length(utf8);
+  int32_t i = 0;
+  while (i < length) {
+    int32_t start = i;
+    UChar32 c = 0;
+    U8_NEXT(s, i, length, c);
+    if (c < 0) {
+      for (int32_t k = start; k < i; ++k) {
+        AppendHexEscape(out, s[k]);
+      }
+    } else if (c < 0x80) {
+      AppendShownAscii(out, static_cast<unsigned char>(c));
+    } else {
+      out.append(utf8.data() + start, static_cast<std::size_t>(i - start));
+    }
+  }
   return out;
 }
 
 std::string QuoteText(std::string_view gbk) {
-  return QuoteUtf8(sys::GbkToUtf8(gbk));
+  return "\"" + GbkToShown(gbk) + "\"";
+}
+
+std::string QuoteUtf8(std::string_view utf8) {
+  return "\"" + Utf8ToShown(utf8) + "\"";
 }
 
 }  // namespace ui
