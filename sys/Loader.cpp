@@ -36,9 +36,14 @@ std::string ModuleFolder() {
     return FolderOf(ExecutablePath());
   }
   std::string self = info.dli_fname;
-  // The main program is reported by the name it was started with; ask the kernel.
-  if (self.find('/') == std::string::npos) {
-    return FolderOf(ExecutablePath());
+  // The main program is reported by the name it was started with, which may be relative
+  // to a folder the process has left since; the kernel knows its real path.
+  if (self.empty() || self.front() != '/') {
+    const std::string exe = ExecutablePath();
+    if (self.find('/') == std::string::npos ||
+        self.substr(self.rfind('/') + 1) == exe.substr(exe.rfind('/') + 1)) {
+      return FolderOf(exe);
+    }
   }
   return FolderOf(self);
 }
