@@ -2,6 +2,7 @@
 #include "customer/Mn_CheckFunc.h"
 
 #include "frame/CommaList.h"
+#include "frame/CommandText.h"
 #include "frame/FolderList.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
@@ -40,9 +41,10 @@ void GetReviewList(TFolderList* list, HWND_T window, const char* corpNo, const c
   frame::CopyToField(
       list->ColumnLayout,
       frame::BuildColumnLayout(frame::GbkCut(value, kCheckLayoutMax), kCheckLayoutMax));
-  const std::string command = std::string(procedure) + " " + frame::Quoted(langId) + "," +
-                              frame::Quoted(frame::ReadTextParam(corpNo, kCorpNoLen)) + "," +
-                              frame::Quoted(frame::ReadTextParam(userNo, kUserNoLen));
+  // "MN_GetCheckList %s,%s,%s" and its four siblings differ only in the procedure.
+  const std::string command = frame::FormatCommand(
+      std::string(procedure) + " %s,%s,%s",
+      {langId, frame::ReadTextParam(corpNo, kCorpNoLen), frame::ReadTextParam(userNo, kUserNoLen)});
   frame::RunFolderCommand(window, command, *list);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "frame/CommaList.h"
+#include "frame/CommandText.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "frame/Localisation.h"
@@ -11,16 +12,6 @@
 #include "sys/Files.h"
 
 namespace frame {
-namespace {
-
-// "MN_Get<Name>Folder %d,%s,%s,%s" for the three trails of a business record.
-std::string TrailCommand(std::string_view name, std::int32_t functionId, std::string_view corpNo,
-                         std::string_view userNo, std::string_view businessNo) {
-  return "MN_Get" + std::string(name) + "Folder " + std::to_string(functionId) + "," +
-         Quoted(corpNo) + "," + Quoted(userNo) + "," + Quoted(GbkCut(businessNo, kBusinessNoLen));
-}
-
-}  // namespace
 
 TFolderList FillFolderList(HWND_T window, std::string_view langId, std::string_view layoutKey,
                            std::string_view layoutDefault, std::string_view command) {
@@ -47,22 +38,26 @@ void RunFolderCommand(HWND_T window, std::string_view command, TFolderList& list
 TFolderList GetCustAcFolder(HWND_T window, std::string_view langId, std::string_view corpNo,
                             std::string_view userNo, std::string_view custId) {
   return FillFolderList(window, langId, "Mnu_CustAcList_FolderColumn_List", "",
-                        "MN_GetCustAcFolder " + Quoted(langId) + "," + Quoted(corpNo) + "," +
-                            Quoted(userNo) + "," + Quoted(GbkCut(custId, kFolderCustIdLen)));
+                        FormatCommand("MN_GetCustAcFolder %s,%s,%s,%s",
+                                      {langId, corpNo, userNo, GbkCut(custId, kFolderCustIdLen)}));
 }
 
 TFolderList GetAuthoriseFolder(HWND_T window, std::string_view langId, std::int32_t functionId,
                                std::string_view corpNo, std::string_view userNo,
                                std::string_view businessNo) {
-  return FillFolderList(window, langId, "Mnu_AuthoriseFolder_FolderColumn_List", "",
-                        TrailCommand("Authorise", functionId, corpNo, userNo, businessNo));
+  return FillFolderList(
+      window, langId, "Mnu_AuthoriseFolder_FolderColumn_List", "",
+      FormatCommand("MN_GetAuthoriseFolder %d,%s,%s,%s",
+                    {functionId, corpNo, userNo, GbkCut(businessNo, kBusinessNoLen)}));
 }
 
 TFolderList GetSignFolder(HWND_T window, std::string_view langId, std::int32_t functionId,
                           std::string_view corpNo, std::string_view userNo,
                           std::string_view businessNo) {
-  return FillFolderList(window, langId, "Mnu_SignFolder_FolderColumn_List", "",
-                        TrailCommand("Sign", functionId, corpNo, userNo, businessNo));
+  return FillFolderList(
+      window, langId, "Mnu_SignFolder_FolderColumn_List", "",
+      FormatCommand("MN_GetSignFolder %d,%s,%s,%s",
+                    {functionId, corpNo, userNo, GbkCut(businessNo, kBusinessNoLen)}));
 }
 
 TFolderList GetAuditFolder(HWND_T window, std::string_view langId, std::int32_t functionId,
@@ -70,8 +65,10 @@ TFolderList GetAuditFolder(HWND_T window, std::string_view langId, std::int32_t 
                            std::string_view businessNo) {
   static const std::string kDefaultLayout =
       sys::Utf8ToGbk("业务编号^15,操作用户^15,操作时间^15,操作类型^15,操作结果^15");
-  return FillFolderList(window, langId, "Mnu_AuditFolder_FolderColumn_List", kDefaultLayout,
-                        TrailCommand("Audit", functionId, corpNo, userNo, businessNo));
+  return FillFolderList(
+      window, langId, "Mnu_AuditFolder_FolderColumn_List", kDefaultLayout,
+      FormatCommand("MN_GetAuditFolder %d,%s,%s,%s",
+                    {functionId, corpNo, userNo, GbkCut(businessNo, kBusinessNoLen)}));
 }
 
 }  // namespace frame

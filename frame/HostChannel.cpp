@@ -239,18 +239,4 @@ std::string ShownText(std::string_view text) {
   return TraditionalMode() ? ToUserText(text) : std::string(text);
 }
 
-std::string Quoted(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  out += '\'';
-  for (char c : text) {
-    if (c == '\'') {
-      out += '\'';
-    }
-    out += c;
-  }
-  out += '\'';
-  return out;
-}
-
 }  // namespace frame

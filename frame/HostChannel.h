@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+// The commands sent here are built with FormatCommand and Quoted.
+#include "frame/CommandText.h"
 #include "frame/ShellTypeDef.h"
 
 namespace frame {
@@ -73,8 +75,5 @@ std::string PickFreeName(const std::string& folder, const std::function<std::uin
 // ToUserText in Traditional-Chinese mode, the text itself otherwise: for everything
 // shown to the operator.
 std::string ShownText(std::string_view text);
-
-// A command's text argument: in single quotes, inner single quotes doubled.
-std::string Quoted(std::string_view text);
 
 }  // namespace frame

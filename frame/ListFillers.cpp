@@ -1,25 +1,17 @@
 #include "frame/ListFillers.h"
 
+#include "frame/CommandText.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "frame/ResultText.h"
 
 namespace frame {
-namespace {
-
-// "NAME 'a','b'": the command of a filler with two text arguments.
-std::string TwoTexts(std::string_view name, std::string_view first, std::string_view second) {
-  return std::string(name) + " " + Quoted(first) + "," + Quoted(second);
-}
-
-}  // namespace
 
 void FillAcNoList(HWND_T window, int kind, std::string_view currency, std::string_view corpNo,
                   std::string_view userNo, std::vector<std::string>& items) {
   // The currency argument is a code of at most 3 characters.
-  std::string command = "MN_GetAcNoList " + std::to_string(kind) + "," +
-                        Quoted(GbkCut(currency, kCurrencyLen)) + "," + Quoted(corpNo) + "," +
-                        Quoted(userNo);
+  const std::string command = FormatCommand("MN_GetAcNoList %d,%s,%s,%s",
+                                            {kind, GbkCut(currency, kCurrencyLen), corpNo, userNo});
   HostCommandList(window, kChannelMain, command, items);
 }
 
@@ -29,31 +21,37 @@ void FillCurrencyList(HWND_T window, std::vector<std::string>& items) {
 
 void FillCustomerList(HWND_T window, std::string_view corpNo, std::string_view userNo,
                       std::vector<std::string>& items) {
-  HostCommandList(window, kChannelMain, TwoTexts("MN_GetCustomerList", corpNo, userNo), items);
+  HostCommandList(window, kChannelMain, FormatCommand("MN_GetCustomerList %s,%s", {corpNo, userNo}),
+                  items);
 }
 
 void FillUsageList(HWND_T window, std::string_view corpNo, std::string_view userNo,
                    std::vector<std::string>& items) {
-  HostCommandList(window, kChannelMain, TwoTexts("MN_GetUsageList", corpNo, userNo), items);
+  HostCommandList(window, kChannelMain, FormatCommand("MN_GetUsageList %s,%s", {corpNo, userNo}),
+                  items);
 }
 
 void FillUserList(HWND_T window, std::string_view first, std::string_view second,
                   std::vector<std::string>& items) {
-  HostCommandList(window, kChannelMain, TwoTexts("MN_GetUserList", first, second), items);
+  HostCommandList(window, kChannelMain, FormatCommand("MN_GetUserList %s,%s", {first, second}),
+                  items);
 }
 
 void FillCheckUserList(HWND_T window, std::string_view first, std::string_view second,
                        std::vector<std::string>& items) {
-  HostCommandList(window, kChannelMain, TwoTexts("MN_GetCheckUserList", first, second), items);
+  HostCommandList(window, kChannelMain, FormatCommand("MN_GetCheckUserList %s,%s", {first, second}),
+                  items);
 }
 
 void FillUserCheckAcList(HWND_T window, std::string_view first, std::string_view second,
                          std::vector<std::string>& items) {
-  HostCommandList(window, kChannelMain, TwoTexts("MN_GetUserCheckAcList", first, second), items);
+  HostCommandList(window, kChannelMain,
+                  FormatCommand("MN_GetUserCheckAcList %s,%s", {first, second}), items);
 }
 
 std::string GetCorpName(HWND_T window, std::string_view corpNo) {
-  return HostCommandText(window, kChannelMain, "MN_GetCorpName " + Quoted(corpNo), "", 256);
+  return HostCommandText(window, kChannelMain, FormatCommand("MN_GetCorpName %s", {corpNo}), "",
+                         256);
 }
 
 // Blanks around a typed code are dropped before its length is judged, so " PQRSTUVWX"
@@ -77,7 +75,7 @@ std::string NormalizeSwiftCode(std::string_view code) {
 TBankAddress GetSwiftAddress(HWND_T window, std::string_view swiftCode) {
   TBankAddress bank;
   std::string answer;
-  std::string command = "MB_GetSwfAddress " + Quoted(NormalizeSwiftCode(swiftCode));
+  const std::string command = FormatCommand("MB_GetSwfAddress %S", {NormalizeSwiftCode(swiftCode)});
   if (HostCommand(window, kChannelMain, command, answer, 1024) != 0) {
     return bank;
   }
@@ -93,7 +91,7 @@ TBankAddress GetSwiftAddress(HWND_T window, std::string_view swiftCode) {
 TBankSimple GetBankSimple(HWND_T window, std::int32_t bankId) {
   TBankSimple bank;
   std::string answer;
-  std::string command = "ST_GetBankSimple " + std::to_string(bankId);
+  const std::string command = FormatCommand("ST_GetBankSimple %d", {bankId});
   if (HostCommand(window, kChannelBank, command, answer, 1024) != 0) {
     return bank;
   }

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "frame/CommandText.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "frame/ResultText.h"
@@ -57,21 +58,12 @@ TShellResult SendUpdate(HWND_T window, const std::string& command) {
   return result;
 }
 
-// A text argument: cut to its field length, then quoted.
-std::string Arg(std::string_view text, std::size_t len) {
-  return Quoted(GbkCut(text, len));
-}
-
-std::string Num(std::int32_t n) {
-  return std::to_string(n);
-}
-
 }  // namespace
 
 TUserRec GetUserRec(HWND_T window, std::string_view userId) {
   TUserRec rec;
   std::string row;
-  if (!ReadRecord(window, "MN_GetPropOfUser " + Quoted(userId), row)) {
+  if (!ReadRecord(window, FormatCommand("MN_GetPropOfUser %s", {userId}), row)) {
     return rec;
   }
   FieldReader f(std::move(row));
@@ -89,7 +81,7 @@ TUserRec GetUserRec(HWND_T window, std::string_view userId) {
 TAccountRec GetAccountRec(HWND_T window, std::string_view corpId, std::string_view accountNo) {
   TAccountRec rec;
   std::string row;
-  if (!ReadRecord(window, "MN_GetPropOfAccount " + Quoted(corpId) + "," + Quoted(accountNo), row)) {
+  if (!ReadRecord(window, FormatCommand("MN_GetPropOfAccount %s,%s", {corpId, accountNo}), row)) {
     return rec;
   }
   FieldReader f(std::move(row));
@@ -106,7 +98,7 @@ TAccountRec GetAccountRec(HWND_T window, std::string_view corpId, std::string_vi
 TCustomerRec GetCustomerRec(HWND_T window, std::string_view corpId, std::string_view custId) {
   TCustomerRec rec;
   std::string row;
-  if (!ReadRecord(window, "MN_GetPropOfCustomer " + Quoted(corpId) + "," + Quoted(custId), row)) {
+  if (!ReadRecord(window, FormatCommand("MN_GetPropOfCustomer %s,%s", {corpId, custId}), row)) {
     return rec;
   }
   FieldReader f(std::move(row));
@@ -124,7 +116,7 @@ TCustomerRec GetCustomerRec(HWND_T window, std::string_view corpId, std::string_
 TCustAcRec GetCustAcRec(HWND_T window, std::int32_t acId) {
   TCustAcRec rec;
   std::string row;
-  if (!ReadRecord(window, "MN_GetPropOfCustAc " + Num(acId), row)) {
+  if (!ReadRecord(window, FormatCommand("MN_GetPropOfCustAc %d", {acId}), row)) {
     return rec;
   }
   FieldReader f(std::move(row));
@@ -147,7 +139,7 @@ TCustAcRec GetCustAcRec(HWND_T window, std::int32_t acId) {
 TCustCNYAcRec GetCustCNYAcRec(HWND_T window, std::string_view corpId, std::string_view payeeId) {
   TCustCNYAcRec rec;
   std::string row;
-  if (!ReadRecord(window, "MN_GetPropOfCustCNYAc " + Quoted(corpId) + "," + Quoted(payeeId), row)) {
+  if (!ReadRecord(window, FormatCommand("MN_GetPropOfCustCNYAc %s,%s", {corpId, payeeId}), row)) {
     return rec;
   }
   FieldReader f(std::move(row));
@@ -164,42 +156,48 @@ TCustCNYAcRec GetCustCNYAcRec(HWND_T window, std::string_view corpId, std::strin
   return rec;
 }
 
+// Every text field goes out cut to its field length.
+
 TShellResult UpdateAccountRec(HWND_T window, std::int32_t functionId, const TAccountRec& rec) {
-  return SendUpdate(window, "MN_UpdateAccountRec " + Num(functionId) + "," +
-                                Arg(rec.AccountNo, kAccountNoLen) + "," +
-                                Arg(rec.CorpId, kCorpIdLen) + "," +
-                                Arg(rec.AccountName, kAccountNameLen) + "," + Num(rec.Status));
+  return SendUpdate(window, FormatCommand("MN_UpdateAccountRec %d,%s,%s,%s,%d",
+                                          {functionId, GbkCut(rec.AccountNo, kAccountNoLen),
+                                           GbkCut(rec.CorpId, kCorpIdLen),
+                                           GbkCut(rec.AccountName, kAccountNameLen), rec.Status}));
 }
 
 TShellResult UpdateCustomerRec(HWND_T window, std::int32_t functionId, const TCustomerRec& rec) {
-  return SendUpdate(window, "MN_UpdateCustomerRec " + Num(functionId) + "," +
-                                Arg(rec.CustId, kCustIdLen) + "," + Arg(rec.CorpId, kCorpIdLen) +
-                                "," + Arg(rec.CustName, kCustNameLen) + "," +
-                                Arg(rec.NameAddress, kNameAddressLen) + "," +
-                                Arg(rec.Remark, kRemarkLen) + "," + Arg(rec.EMail, kEMailLen) +
-                                "," + Arg(rec.Operator, kOperatorLen) + "," + Num(rec.Status));
+  return SendUpdate(
+      window,
+      FormatCommand("MN_UpdateCustomerRec %d,%s,%s,%s,%s,%s,%s,%s,%d",
+                    {functionId, GbkCut(rec.CustId, kCustIdLen), GbkCut(rec.CorpId, kCorpIdLen),
+                     GbkCut(rec.CustName, kCustNameLen), GbkCut(rec.NameAddress, kNameAddressLen),
+                     GbkCut(rec.Remark, kRemarkLen), GbkCut(rec.EMail, kEMailLen),
+                     GbkCut(rec.Operator, kOperatorLen), rec.Status}));
 }
 
 TShellResult UpdateCustAcRec(HWND_T window, std::int32_t functionId, const TCustAcRec& rec) {
   // Field 5 of the record is not sent.
   return SendUpdate(
-      window, "MN_UpdateCustAcRec " + Num(functionId) + "," + Num(rec.AcId) + "," +
-                  Arg(rec.CustId, kCustIdLen) + "," + Arg(rec.CorpId, kCorpIdLen) + "," +
-                  Arg(rec.Currency, kCurrencyLen) + "," + Arg(rec.AcNo, kCustAcNoLen) + "," +
-                  Arg(rec.CnyBankName, kCnyBankNameLen) + "," + Num(rec.IntBankId) + "," +
-                  Arg(rec.BankType, kBankTypeLen) + "," + Arg(rec.BankAccount, kBankAccountLen) +
-                  "," + Arg(rec.BankNameAddress, kBankNameAddressLen) + "," +
-                  Arg(rec.Operator, kOperatorLen) + "," + Num(rec.Status));
+      window,
+      FormatCommand(
+          "MN_UpdateCustAcRec %d,%d,%s,%s,%s,%s,%s,%d,%s,%s,%s,%s,%d",
+          {functionId, rec.AcId, GbkCut(rec.CustId, kCustIdLen), GbkCut(rec.CorpId, kCorpIdLen),
+           GbkCut(rec.Currency, kCurrencyLen), GbkCut(rec.AcNo, kCustAcNoLen),
+           GbkCut(rec.CnyBankName, kCnyBankNameLen), rec.IntBankId,
+           GbkCut(rec.BankType, kBankTypeLen), GbkCut(rec.BankAccount, kBankAccountLen),
+           GbkCut(rec.BankNameAddress, kBankNameAddressLen), GbkCut(rec.Operator, kOperatorLen),
+           rec.Status}));
 }
 
 TShellResult UpdateCustCNYAcRec(HWND_T window, std::int32_t functionId, const TCustCNYAcRec& rec) {
   return SendUpdate(
-      window, "MN_UpdateCustCNYAcRec " + Num(functionId) + "," + Arg(rec.PayeeId, kCustIdLen) +
-                  "," + Arg(rec.CorpId, kCorpIdLen) + "," + Arg(rec.AcName, kCustNameLen) + "," +
-                  Arg(rec.AcNo, kCustAcNoLen) + "," + Arg(rec.BankName, kCnyBankNameLen) + "," +
-                  Arg(rec.Operator, kOperatorLen) + "," + Num(rec.Status) + "," +
-                  Arg(rec.Remark, kRemarkLen) + "," + Arg(rec.EMail, kEMailLen) + "," +
-                  Arg(rec.Sms, kSmsLen));
+      window,
+      FormatCommand("MN_UpdateCustCNYAcRec %d,%s,%s,%s,%s,%s,%s,%d,%s,%s,%s",
+                    {functionId, GbkCut(rec.PayeeId, kCustIdLen), GbkCut(rec.CorpId, kCorpIdLen),
+                     GbkCut(rec.AcName, kCustNameLen), GbkCut(rec.AcNo, kCustAcNoLen),
+                     GbkCut(rec.BankName, kCnyBankNameLen), GbkCut(rec.Operator, kOperatorLen),
+                     rec.Status, GbkCut(rec.Remark, kRemarkLen), GbkCut(rec.EMail, kEMailLen),
+                     GbkCut(rec.Sms, kSmsLen)}));
 }
 
 }  // namespace frame

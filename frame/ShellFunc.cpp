@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "frame/CommandText.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "frame/ResultText.h"
@@ -110,16 +111,16 @@ void CallReporting(TShellEntry entry, const std::string& entryName, TShellResult
 int LookupViewNodes(HWND_T window, std::string_view langId, std::string_view corpNo,
                     std::string& buffer, std::size_t bufferSize, std::string_view filter) {
   const bool all = filter == "ALL";
-  const std::string command = "Sh_GetViewNodeList " + Quoted(langId) + "," +
-                              Quoted(all ? std::string_view() : corpNo) + "," +
-                              Quoted(all ? std::string_view() : filter);
+  const std::string command =
+      FormatCommand("Sh_GetViewNodeList %s,%s,%s",
+                    {langId, all ? std::string_view() : corpNo, all ? std::string_view() : filter});
   return HostCommand(window, kChannelMain, command, buffer, bufferSize);
 }
 
 std::string LookupNodeRights(HWND_T window, std::string_view corpNo, std::string_view userNo,
                              std::int32_t functionId) {
   const std::string command =
-      "Sh_GetNodeRight " + Quoted(corpNo) + "," + Quoted(userNo) + "," + std::to_string(functionId);
+      FormatCommand("Sh_GetNodeRight %s,%s,%d", {corpNo, userNo, functionId});
   const std::string rights =
       HostCommandText(window, kChannelMain, command, kNoRights, kRightsBufferSize);
   return std::string(GbkCut(rights, kRightsLen));
@@ -132,8 +133,7 @@ bool RightGranted(std::string_view rights, int position) {
 
 TShellFunction LookupFunction(HWND_T window, std::int32_t functionId, std::int32_t subId) {
   TShellFunction rec{};
-  const std::string command =
-      "Sh_GetFunctionName  " + std::to_string(functionId) + "," + std::to_string(subId);
+  const std::string command = FormatCommand("Sh_GetFunctionName  %d,%d", {functionId, subId});
   std::optional<std::string> answer = CachedAnswer(command);
   if (!answer) {
     std::string text;
