@@ -60,17 +60,6 @@ bool PrepareCall(const Server& server, Channel channel, Call& call, Prepared& ou
   return true;
 }
 
-// Names that only read: they need no write lock, so readers never queue behind one
-// another.
-bool IsReading(std::string_view name) {
-  for (std::string_view prefix : {"MN_Get", "MB_Get", "Sh_Get", "ST_Get"}) {
-    if (name.substr(0, prefix.size()) == prefix) {
-      return true;
-    }
-  }
-  return name == "MN_CustExport" || (name.size() > 6 && name.substr(name.size() - 6) == "Exists");
-}
-
 // Runs a transaction statement, kept prepared: a command is short enough that
 // parsing BEGIN and COMMIT anew would show in its cost.
 int Control(Db& db, const char* sql) {
@@ -152,6 +141,7 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
 
   std::vector<Prepared> calls;
   std::string corpId;
+  // Only a command whose every call reads may start without the write lock.
   bool reading = true;
   if (parsed.kind == CommandKind::Select) {
     if (channel != Channel::Main || !server.matchSelect || !server.runSelect ||
@@ -172,7 +162,7 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
         }
         return outcome;
       }
-      reading = reading && IsReading(calls[i].spec->name);
+      reading = reading && calls[i].spec->access == Access::Reads;
     }
   }
 

@@ -43,10 +43,16 @@ class ProcedureError : public std::runtime_error {
 // A procedure runs inside a transaction that the interpreter opened on db.
 using ProcedureFn = Answer (*)(Db& db, const Args& args);
 
+// Whether a procedure may change the database. A reader runs in a plain read
+// transaction, so readers never queue behind one another; a writer takes the write
+// lock before it starts, so it never fails half-way while upgrading a read lock.
+enum class Access { Writes, Reads };
+
 struct ProcedureSpec {
   const char* name;       // exact command name, e.g. "MN_GetPropOfUser"
   const char* signature;  // one letter per argument: 't' text, 'i' integer
   ProcedureFn run;
+  Access access;  // a reader must leave the database as it found it
 };
 
 // Every procedure of the server, looked up by exact name.

@@ -91,10 +91,19 @@ Answer Bank(Db&, const Args& args) {
   return Answer{{{std::to_string(args[0].number)}}};
 }
 
+constexpr host::Access kReads = host::Access::Reads;
+constexpr host::Access kWrites = host::Access::Writes;
+
 const host::ProcedureSpec kProcedures[] = {
-    {"T_Put", "tt", Put},      {"MN_GetProbe", "t", GetProbe}, {"T_All", "", All},
-    {"T_Echo", "t", Echo},     {"T_Num", "it", Num},           {"T_Fail", "t", Fail},
-    {"T_Refuse", "i", Refuse}, {"T_Kill", "", Kill},           {"ST_GetBankSimple", "i", Bank},
+    {"T_Put", "tt", Put, kWrites},
+    {"MN_GetProbe", "t", GetProbe, kReads},
+    {"T_All", "", All, kWrites},
+    {"T_Echo", "t", Echo, kWrites},
+    {"T_Num", "it", Num, kWrites},
+    {"T_Fail", "t", Fail, kWrites},
+    {"T_Refuse", "i", Refuse, kWrites},
+    {"T_Kill", "", Kill, kWrites},
+    {"ST_GetBankSimple", "i", Bank, kReads},
 };
 
 const host::ProcedureSpec* Find(const std::string& name) {

@@ -22,6 +22,7 @@ host::DbSetup ProbeSetup();
 //   T_Refuse n      answers the update answer n 0x07 "no way"
 //   T_Kill          kills the process with SIGKILL
 //   ST_GetBankSimple n   answers n
+// MN_GetProbe and ST_GetBankSimple are readers, the others writers.
 // Select: "select v from probe where k=" and one quoted key.
 host::Server ProbeServer();
 
