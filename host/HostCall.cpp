@@ -99,17 +99,21 @@ Outcome CallIntoFile(Db& db, const Server& server, std::string_view raw, const c
                         : std::string("cannot create the answer file: ") + std::strerror(errno);
     return outcome;
   }
+  // The file is written and closed before the transaction commits, so an answer that
+  // cannot be delivered undoes the change instead of reporting a failure that stuck.
   Outcome outcome =
       RunCommand(db, server, channel, command, [&](std::string_view answer, std::string& refusal) {
-        if (!WriteAll(fd, answer)) {
+        const bool written = WriteAll(fd, answer);
+        const int closed = close(fd);
+        fd = -1;
+        if (!written || closed != 0) {
           refusal = std::string("cannot write the answer file: ") + std::strerror(errno);
           return Status::FileError;
         }
         return Status::Ok;
       });
-  if (close(fd) != 0 && outcome.ok()) {
-    outcome.status = Status::FileError;
-    outcome.error = std::string("cannot write the answer file: ") + std::strerror(errno);
+  if (fd >= 0) {
+    close(fd);
   }
   if (!outcome.ok()) {
     unlink(file);
