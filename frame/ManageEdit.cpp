@@ -28,7 +28,7 @@ std::string ReadTextParam(const char* text, std::size_t maxBytes) {
   return std::string(read);
 }
 
-EntryArgs ReadEntryArgs(const DialogEntrySpec& spec, HWND_T shellWnd, const char* corpNo,
+EntryArgs ReadEntryArgs(const DialogEntrySpec& shape, HWND_T shellWnd, const char* corpNo,
                         const char* userNo, std::int32_t functionId, const char* key,
                         const char* extra) {
   EntryArgs args;
@@ -36,7 +36,7 @@ EntryArgs ReadEntryArgs(const DialogEntrySpec& spec, HWND_T shellWnd, const char
   args.CorpNo = ReadTextParam(corpNo, kCorpNoLen);
   args.UserNo = ReadTextParam(userNo, kUserNoLen);
   args.FunctionId = functionId;
-  args.Key = std::string(GbkCut(ReadTextParam(key, kKeyParamBytes), spec.KeyLen));
+  args.Key = std::string(GbkCut(ReadTextParam(key, kKeyParamBytes), shape.KeyLen));
   args.Extra = std::string(GbkCut(ReadTextParam(extra, kKeyParamBytes), kKeyLen));
   return args;
 }

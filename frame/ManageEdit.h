@@ -83,7 +83,7 @@ inline DialogOutcome OutcomeOf(int modalResult, const TShellResult& dialogResult
 
 // Reads the parameters: the ids up to 4 and 6 bytes, the key and extra up to 51 bytes,
 // then cut to the entry point's key length and to 50 bytes.
-EntryArgs ReadEntryArgs(const DialogEntrySpec& spec, HWND_T shellWnd, const char* corpNo,
+EntryArgs ReadEntryArgs(const DialogEntrySpec& shape, HWND_T shellWnd, const char* corpNo,
                         const char* userNo, std::int32_t functionId, const char* key,
                         const char* extra);
 
@@ -91,17 +91,17 @@ EntryArgs ReadEntryArgs(const DialogEntrySpec& spec, HWND_T shellWnd, const char
 // cache is loaded for the call; both are given back on every path out, an exception
 // included. steps(DialogEntryCall&) -> DialogOutcome is the entry point's own work.
 template <class Steps>
-void RunDialogEntry(const DialogEntrySpec& spec, TShellResult* result, HWND_T shellWnd,
+void RunDialogEntry(const DialogEntrySpec& shape, TShellResult* result, HWND_T shellWnd,
                     const char* corpNo, const char* userNo, std::int32_t functionId,
                     const char* key, const char* extra, Steps&& steps) {
   ui::OwnerWindowScope owner(shellWnd);
   std::optional<FunctionCacheScope> cache;
-  if (spec.UseFunctionCache) {
+  if (shape.UseFunctionCache) {
     cache.emplace();
   }
   DialogEntryCall call(result,
-                       ReadEntryArgs(spec, shellWnd, corpNo, userNo, functionId, key, extra));
-  if (spec.ClearResultFirst) {
+                       ReadEntryArgs(shape, shellWnd, corpNo, userNo, functionId, key, extra));
+  if (shape.ClearResultFirst) {
     call.ClearResult();
   }
   const DialogOutcome outcome = std::forward<Steps>(steps)(call);

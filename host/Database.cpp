@@ -188,7 +188,7 @@ std::string DefaultDatabasePath() {
     return named;
   }
   const char* data = std::getenv("XDG_DATA_HOME");
-  // The base folder specification says a relative XDG_DATA_HOME is to be ignored.
+  // The XDG base-directory rules say a relative XDG_DATA_HOME is to be ignored.
   if (data && data[0] == '/') {
     return std::string(data) + "/tavro/bank.db";
   }

@@ -15,7 +15,7 @@ namespace {
 constexpr std::string_view kBankMasterCommand = "ST_GetBankSimple";
 
 struct Prepared {
-  const ProcedureSpec* spec = nullptr;
+  const ProcedureSpec* proc = nullptr;
   Args args;  // UTF-8
 };
 
@@ -23,8 +23,8 @@ struct Prepared {
 // signature's count and kinds, texts valid GBK.
 bool PrepareCall(const Server& server, Channel channel, Call& call, Prepared& out,
                  std::string& error) {
-  const ProcedureSpec* spec = server.find ? server.find(call.name) : nullptr;
-  if (!spec) {
+  const ProcedureSpec* proc = server.find ? server.find(call.name) : nullptr;
+  if (!proc) {
     error = "unknown command " + call.name;
     return false;
   }
@@ -32,7 +32,7 @@ bool PrepareCall(const Server& server, Channel channel, Call& call, Prepared& ou
     error = call.name + " is not served on channel A03";
     return false;
   }
-  std::string_view signature = spec->signature ? spec->signature : "";
+  std::string_view signature = proc->signature ? proc->signature : "";
   if (call.args.size() != signature.size()) {
     error = call.name + ": expects " + std::to_string(signature.size()) + " argument" +
             (signature.size() == 1 ? "" : "s") + ", got " + std::to_string(call.args.size());
@@ -55,7 +55,7 @@ bool PrepareCall(const Server& server, Channel channel, Call& call, Prepared& ou
       value.text = std::move(utf8);
     }
   }
-  out.spec = spec;
+  out.proc = proc;
   out.args = std::move(call.args);
   return true;
 }
@@ -162,7 +162,7 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
         }
         return outcome;
       }
-      reading = reading && calls[i].spec->access == Access::Reads;
+      reading = reading && calls[i].proc->access == Access::Reads;
     }
   }
 
@@ -176,12 +176,12 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
     if (parsed.kind == CommandKind::Select) {
       answer = FrameAnswer(server.runSelect(db, corpId));
     } else if (parsed.kind == CommandKind::Call) {
-      answer = FrameAnswer(calls[0].spec->run(db, calls[0].args));
+      answer = FrameAnswer(calls[0].proc->run(db, calls[0].args));
     } else {
       for (std::size_t i = 0; i < calls.size(); ++i) {
         std::string refusal;
         try {
-          refusal = Refusal(calls[i].spec->run(db, calls[i].args));
+          refusal = Refusal(calls[i].proc->run(db, calls[i].args));
         } catch (const std::exception& e) {
           refusal = FailureText(db, &e);
         }

@@ -73,8 +73,8 @@ constexpr ProcedureSpec kProcedures[] = {
 }  // namespace
 
 const ProcedureSpec* FindProcedure(const std::string& name) {
-  auto less = [](const ProcedureSpec& spec, const std::string& key) {
-    return std::strcmp(spec.name, key.c_str()) < 0;
+  auto less = [](const ProcedureSpec& proc, const std::string& key) {
+    return std::strcmp(proc.name, key.c_str()) < 0;
   };
   const ProcedureSpec* end = std::end(kProcedures);
   const ProcedureSpec* it = std::lower_bound(std::begin(kProcedures), end, name, less);

@@ -21,14 +21,14 @@ void BankTest::TearDown() {
 }
 
 host::Answer BankTest::Call(const std::string& name, const host::Args& args) {
-  const host::ProcedureSpec* spec = host::FindProcedure(name);
-  if (spec == nullptr) {
+  const host::ProcedureSpec* proc = host::FindProcedure(name);
+  if (proc == nullptr) {
     throw std::logic_error("no procedure " + name);
   }
-  EXPECT_EQ(std::string(spec->signature).size(), args.size()) << name;
+  EXPECT_EQ(std::string(proc->signature).size(), args.size()) << name;
   db_->Exec("BEGIN IMMEDIATE");
   try {
-    host::Answer a = spec->run(*db_, args);
+    host::Answer a = proc->run(*db_, args);
     db_->Exec("COMMIT");
     return a;
   } catch (...) {

@@ -66,11 +66,11 @@ class ProcAccess : public BankTest {
  protected:
   // Runs a procedure in a read transaction on a connection that refuses writes; a
   // write raises instead of landing.
-  host::Answer ReadOnly(const host::ProcedureSpec& spec, const host::Args& args) {
+  host::Answer ReadOnly(const host::ProcedureSpec& proc, const host::Args& args) {
     db_->Exec("PRAGMA query_only = ON");
     db_->Exec("BEGIN");
     try {
-      host::Answer answer = spec.run(*db_, args);
+      host::Answer answer = proc.run(*db_, args);
       db_->ResetStatements();
       db_->Exec("COMMIT");
       db_->Exec("PRAGMA query_only = OFF");
@@ -87,21 +87,21 @@ class ProcAccess : public BankTest {
 TEST_F(ProcAccess, EveryReaderAnswersWithoutWritingAndEveryWriterIsRefused) {
   std::set<std::string> sampled;
   for (const Sample& sample : kReaderCalls) {
-    const host::ProcedureSpec* spec = host::FindProcedure(sample.name);
-    ASSERT_NE(spec, nullptr) << sample.name;
-    EXPECT_EQ(spec->access, host::Access::Reads) << sample.name << " reads but takes the lock";
+    const host::ProcedureSpec* proc = host::FindProcedure(sample.name);
+    ASSERT_NE(proc, nullptr) << sample.name;
+    EXPECT_EQ(proc->access, host::Access::Reads) << sample.name << " reads but takes the lock";
     sampled.insert(sample.name);
     int before = sqlite3_total_changes(db_->handle());
     try {
-      EXPECT_FALSE(ReadOnly(*spec, sample.args).rows.empty()) << sample.name;
+      EXPECT_FALSE(ReadOnly(*proc, sample.args).rows.empty()) << sample.name;
     } catch (const std::exception& e) {
       ADD_FAILURE() << sample.name << ": " << e.what();
     }
     EXPECT_EQ(sqlite3_total_changes(db_->handle()), before) << sample.name;
   }
-  for (const host::ProcedureSpec& spec : host::AllProcedures()) {
-    if (spec.access == host::Access::Reads) {
-      EXPECT_EQ(sampled.count(spec.name), 1u) << spec.name << " is marked as a reader";
+  for (const host::ProcedureSpec& proc : host::AllProcedures()) {
+    if (proc.access == host::Access::Reads) {
+      EXPECT_EQ(sampled.count(proc.name), 1u) << proc.name << " is marked as a reader";
     }
   }
 

@@ -79,14 +79,14 @@ const Command kCatalogue[] = {
 TEST(ProcRegistry, EveryCatalogueCommandHasItsSignatureAndNothingElseIsListed) {
   std::set<std::string> names;
   for (const Command& c : kCatalogue) {
-    const host::ProcedureSpec* spec = host::FindProcedure(c.name);
-    ASSERT_NE(spec, nullptr) << c.name;
-    EXPECT_STREQ(spec->signature, c.signature) << c.name;
+    const host::ProcedureSpec* proc = host::FindProcedure(c.name);
+    ASSERT_NE(proc, nullptr) << c.name;
+    EXPECT_STREQ(proc->signature, c.signature) << c.name;
     names.insert(c.name);
   }
   EXPECT_EQ(host::AllProcedures().size(), names.size());
-  for (const host::ProcedureSpec& spec : host::AllProcedures()) {
-    EXPECT_EQ(names.count(spec.name), 1u) << spec.name;
+  for (const host::ProcedureSpec& proc : host::AllProcedures()) {
+    EXPECT_EQ(names.count(proc.name), 1u) << proc.name;
   }
 }
 

@@ -107,9 +107,9 @@ const host::ProcedureSpec kProcedures[] = {
 };
 
 const host::ProcedureSpec* Find(const std::string& name) {
-  for (const auto& spec : kProcedures) {
-    if (name == spec.name) {
-      return &spec;
+  for (const auto& proc : kProcedures) {
+    if (name == proc.name) {
+      return &proc;
     }
   }
   return nullptr;
