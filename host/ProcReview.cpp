@@ -85,6 +85,7 @@ Answer TrailRows(Db& db, const char* sql, const std::string& bizNo, int columns)
   Answer out;
   while (q.Next()) {
     std::vector<std::string> row;
+    row.reserve(static_cast<std::size_t>(columns));
     for (int i = 0; i < columns; ++i) {
       row.push_back(q.Text(i));
     }

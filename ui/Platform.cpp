@@ -21,9 +21,12 @@ std::unique_ptr<Platform>& Slot() {
 Platform& CurrentPlatform() {
   auto& slot = Slot();
   if (!slot) {
-    const char* kind = std::getenv("TAVRO_UI");
-    slot = CreatePlatform(kind && *kind ? kind : "headless");
-    if (!slot) throw std::runtime_error(std::string("unknown user interface: ") + kind);
+    const char* env = std::getenv("TAVRO_UI");
+    const std::string kind = env && *env ? env : "headless";
+    slot = CreatePlatform(kind);
+    if (!slot) {
+      throw std::runtime_error("unknown user interface: " + kind);
+    }
   }
   return *slot;
 }
