@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "SampleForm.h"
+#include "tests/support/RandomText.h"
 #include "ui/headless/ScriptText.h"
 
 namespace ui_test {
@@ -138,6 +139,17 @@ TEST(GbkToShown, EscapesControlBytesAndKeepsEveryByteVisible) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(GbkToShown(c.gbk), c.shown) << c.shown;
+  }
+}
+
+// Any bytes at all: every line of the script is either actions or a reported error.
+TEST(ScriptRobustness, EveryLineOfAnyScriptIsTokenizedOrExplained) {
+  std::mt19937 random(65001);
+  for (int i = 0; i < 5000; ++i) {
+    const std::string script = tavro_test::RandomText(random, 400);
+    for (const ui::ScriptLine& line : ui::ParseScript(script)) {
+      EXPECT_TRUE(!line.Tokens.empty() || !line.Error.empty()) << line.Source;
+    }
   }
 }
 
