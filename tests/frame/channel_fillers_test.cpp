@@ -85,12 +85,8 @@ TEST_F(FillerTest, SwiftCodesAreNormalised) {
 
 TEST_F(FillerTest, SwiftAddressFieldsAreBounded) {
   std::string longName(60, 'N');
-  fakehost::On("MB_GetSwfAddress 'PQRSTUVW'", Answer::Ok(" " + longName +
-                                                         " \x07"
-                                                         "L1\x07" +
-                                                         std::string(40, 'b') +
-                                                         "\x07\x07"
-                                                         "L4\r\nnext"));
+  fakehost::On("MB_GetSwfAddress 'PQRSTUVW'",
+               Answer::Ok(" " + longName + " \aL1\a" + std::string(40, 'b') + "\a\aL4\r\nnext"));
   frame::TBankAddress bank = frame::GetSwiftAddress(kWindow, "PQRSTUVWXXX");
   EXPECT_EQ(bank.Name, std::string(50, 'N'));
   EXPECT_EQ(bank.Addr[0], "L1");
@@ -105,14 +101,8 @@ TEST_F(FillerTest, SwiftAddressFieldsAreBounded) {
 }
 
 TEST_F(FillerTest, BankSimple) {
-  fakehost::On("ST_GetBankSimple 7", Answer::Ok("7\x07" + std::string(70, 'n') +
-                                                "\x07"
-                                                "a1\x07"
-                                                "a2\x07"
-                                                "a3\x07" +
-                                                std::string(50, 'z') +
-                                                "\x07"
-                                                "ABCDEFGHXXXXYY\r\n"));
+  fakehost::On("ST_GetBankSimple 7", Answer::Ok("7\a" + std::string(70, 'n') + "\aa1\aa2\aa3\a" +
+                                                std::string(50, 'z') + "\aABCDEFGHXXXXYY\r\n"));
   frame::TBankSimple bank = frame::GetBankSimple(kWindow, 7);
   EXPECT_EQ(fakehost::LastCall().prefix, "A03");
   EXPECT_EQ(bank.Id, 7);
@@ -122,7 +112,7 @@ TEST_F(FillerTest, BankSimple) {
   EXPECT_EQ(bank.Addr[3], std::string(35, 'z'));
   EXPECT_EQ(bank.SwiftCode, "ABCDEFGHXXXX");
 
-  fakehost::On("ST_GetBankSimple 8", Answer::Ok("x8\x07Short"));
+  fakehost::On("ST_GetBankSimple 8", Answer::Ok("x8\aShort"));
   bank = frame::GetBankSimple(kWindow, 8);
   EXPECT_EQ(bank.Id, 0);
   EXPECT_EQ(bank.Name, "Short");

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "sys/CodePage.h"
@@ -25,6 +26,7 @@ class ChannelTest : public tavro_test::ModuleTest {
   }
   // Fixes the mode as a system with this locale would read it.
   void UseLocale(const char* name) {
+    env_.reset();  // the old setting is restored before the new one is made, not after
     env_ = std::make_unique<tavro_test::ScopedEnv>("LC_ALL", name);
     frame::detail::ForgetTraditionalMode();
   }
@@ -43,7 +45,7 @@ TEST_F(ChannelTest, PrefixesTheChannelAndPassesTheCallShape) {
   EXPECT_EQ(
       frame::HostCommand(kWindow, frame::kChannelMain, "MN_GetCurrencyCodeList", result, 1024), 0);
   const fakehost::Call& c = fakehost::LastCall();
-  EXPECT_EQ(c.sent, std::string("A01\x07MN_GetCurrencyCodeList"));
+  EXPECT_EQ(c.sent, std::string("A01\aMN_GetCurrencyCodeList"));
   EXPECT_EQ(c.length, 26);
   EXPECT_TRUE(c.lengthMatches);
   EXPECT_EQ(c.window, kWindow);
@@ -51,12 +53,12 @@ TEST_F(ChannelTest, PrefixesTheChannelAndPassesTheCallShape) {
   EXPECT_EQ(c.mode, 2);
 
   frame::HostCommand(kWindow, frame::kChannelBank, "ST_GetBankSimple 7", result, 1024);
-  EXPECT_EQ(fakehost::LastCall().sent, std::string("A03\x07ST_GetBankSimple 7"));
+  EXPECT_EQ(fakehost::LastCall().sent, std::string("A03\aST_GetBankSimple 7"));
   frame::HostCommand(kWindow, 9, "X", result, 1024);
   EXPECT_EQ(fakehost::LastCall().sent, "X");
 
   frame::HostFileCommand(kWindow, frame::kChannelMain, "MN_X", TempDir() + "f");
-  EXPECT_EQ(fakehost::LastCall().sent, std::string("A01\x07MN_X"));
+  EXPECT_EQ(fakehost::LastCall().sent, std::string("A01\aMN_X"));
   EXPECT_EQ(fakehost::LastCall().fileName, TempDir() + "f");
   EXPECT_EQ(fakehost::LastCall().mode, 2);
   EXPECT_TRUE(MessageLines().empty());
@@ -82,61 +84,46 @@ TEST_F(ChannelTest, IntAndTextAnswers) {
     std::string answer;
     int value;
   };
-  const Case cases[] = {{"3\x07x", 3},
-                        {"42", 42},
-                        {" 12 \r\nrow2", 12},
-                        {"x\x07"
-                         "3",
-                         -1},
-                        {"", -1},
-                        {"\x07"
-                         "5",
-                         -1},
-                        {"-8\x07", -8},
-                        {"4294967296", -1}};
+  const Case cases[] = {{"3\ax", 3}, {"42", 42},  {" 12 \r\nrow2", 12}, {"x\a3", -1},
+                        {"", -1},    {"\a5", -1}, {"-8\a", -8},         {"4294967296", -1}};
   for (const Case& c : cases) {
     fakehost::Reset();
     fakehost::On("MN_Int", Answer::Ok(c.answer));
     EXPECT_EQ(frame::HostCommandInt(kWindow, 3, "MN_Int", -1), c.value) << c.answer;
     EXPECT_EQ(fakehost::LastCall().capacity, 47);
   }
-  fakehost::On("MN_Text", Answer::Ok("first\x07"
-                                     "f2\r\nsecond\r\n"));
-  EXPECT_EQ(frame::HostCommandText(kWindow, 3, "MN_Text", "d", 256),
-            "first\x07"
-            "f2");
+  fakehost::On("MN_Text", Answer::Ok("first\af2\r\nsecond\r\n"));
+  EXPECT_EQ(frame::HostCommandText(kWindow, 3, "MN_Text", "d", 256), "first\af2");
   EXPECT_TRUE(MessageLines().empty());
 }
 
 TEST_F(ChannelTest, AnswersAreReadOnlyWithinTheirBuffer) {
+  struct Case {
+    const char* what;
+    Answer answer;
+    int capacity;
+    std::string result;
+  };
+  const Case cases[] = {
+      {"cut at the capacity", Answer::Ok(std::string(100, 'a')), 10, std::string(9, 'a')},
+      {"no zero byte: never read past the capacity", Answer::Unterminated(std::string(100, 'b')),
+       10, std::string(9, 'b')},
+      {"nor split a character at the cut", Answer::Unterminated("abcdefgh\xB0\xA1zz"), 10,
+       "abcdefgh"},
+      {"a character the host cut in half is dropped", Answer::Ok("abcdefgh\xB0\xA1"), 10,
+       "abcdefgh"},
+      {"a whole last character stays", Answer::Ok("abcdefg\xB0\xA1"), 10, "abcdefg\xB0\xA1"},
+      {"a zero byte ends the answer", Answer::Ok(std::string("ab\0cd", 5)), 64, "ab"},
+      {"no buffer", Answer::Ok(std::string(100, 'a')), 0, ""},
+  };
   std::string result;
-  // The host cuts a long answer at the capacity.
-  fakehost::On("MN_Long", Answer::Ok(std::string(100, 'a')));
-  frame::HostCommand(kWindow, 3, "MN_Long", result, 10);
-  EXPECT_EQ(result, std::string(9, 'a'));
-  // A host that forgets the zero byte: never read past the capacity.
-  fakehost::On("MN_Raw", Answer::Unterminated(std::string(100, 'b')));
-  frame::HostCommand(kWindow, 3, "MN_Raw", result, 10);
-  EXPECT_EQ(result, std::string(9, 'b'));
-  // ... nor split a double-byte character at the cut.
-  fakehost::On("MN_Gbk", Answer::Unterminated("abcdefgh\xB0\xA1zz"));
-  frame::HostCommand(kWindow, 3, "MN_Gbk", result, 10);
-  EXPECT_EQ(result, "abcdefgh");
-  // A host that cut the last character in half: the half is dropped.
-  fakehost::On("MN_Half", Answer::Ok("abcdefgh\xB0\xA1"));
-  frame::HostCommand(kWindow, 3, "MN_Half", result, 10);
-  EXPECT_EQ(result, "abcdefgh");
-  fakehost::On("MN_Whole", Answer::Ok("abcdefg\xB0\xA1"));
-  frame::HostCommand(kWindow, 3, "MN_Whole", result, 10);
-  EXPECT_EQ(result, "abcdefg\xB0\xA1");
-  // A zero byte inside the answer ends it.
-  fakehost::On("MN_Zero", Answer::Ok(std::string("ab\0cd", 5)));
-  frame::HostCommand(kWindow, 3, "MN_Zero", result, 64);
-  EXPECT_EQ(result, "ab");
-  // Degenerate buffer sizes.
-  frame::HostCommand(kWindow, 3, "MN_Long", result, 0);
-  EXPECT_EQ(result, "");
-  EXPECT_EQ(fakehost::LastCall().capacity, 0);
+  for (const Case& c : cases) {
+    fakehost::Reset();
+    fakehost::On("MN_Answer", c.answer);
+    frame::HostCommand(kWindow, 3, "MN_Answer", result, c.capacity);
+    EXPECT_EQ(result, c.result) << c.what;
+    EXPECT_EQ(fakehost::LastCall().capacity, std::max(c.capacity - 1, 0)) << c.what;
+  }
   // An error text without a zero byte is shown up to 127 bytes.
   Answer bad = Answer::Fail(1, std::string(300, 'e'));
   bad.errorZeroTerminated = false;
@@ -148,10 +135,10 @@ TEST_F(ChannelTest, AnswersAreReadOnlyWithinTheirBuffer) {
 
 TEST_F(ChannelTest, ListReadsTheRowsAndDeletesTheFile) {
   fakehost::On("MN_GetCustomerList '0012','000001'",
-               Answer::Ok("C1:One\r\nC2:Two\nC3\x07Three\r\n\r\nC5\r"));
+               Answer::Ok("C1:One\r\nC2:Two\nC3\aThree\r\n\r\nC5\r"));
   std::vector<std::string> list = {"old"};
   frame::HostCommandList(kWindow, 3, "MN_GetCustomerList '0012','000001'", list);
-  EXPECT_EQ(list, (std::vector<std::string>{"C1:One", "C2:Two", "C3\x07Three", "", "C5"}));
+  EXPECT_EQ(list, (std::vector<std::string>{"C1:One", "C2:Two", "C3\aThree", "", "C5"}));
   const std::string file = fakehost::LastCall().fileName;
   EXPECT_EQ(file.rfind(TempDir(), 0), 0u);
   EXPECT_TRUE(FilesInTempDir().empty());
@@ -172,7 +159,7 @@ TEST_F(ChannelTest, ListReadsTheRowsAndDeletesTheFile) {
 TEST_F(ChannelTest, ListSurvivesHostileAnswers) {
   std::string junk;
   for (int i = 0; i < 2000; ++i) {
-    junk += (i % 3 == 0) ? "\x07" : (i % 3 == 1) ? "\x0E" : "\xB0";
+    junk += (i % 3 == 0) ? "\a" : (i % 3 == 1) ? "\016" : "\xB0";
   }
   junk += "\r\n\xB0\r\n\xFF";
   fakehost::On("MN_Junk", Answer::Ok(junk));
@@ -232,20 +219,20 @@ TEST_F(ChannelTest, TraditionalModeConvertsBothWays) {
   UseLocale("zh_TW.UTF-8");
   ASSERT_TRUE(frame::TraditionalMode());
   // The operator's Big5 Traditional text reaches the server as GBK Simplified.
-  fakehost::On("MN_Find " + Gbk("'发票'"), Answer::Ok(Gbk("发票") + "\x07" + Gbk("银行")));
+  fakehost::On("MN_Find " + Gbk("'发票'"), Answer::Ok(Gbk("发票") + "\a" + Gbk("银行")));
   std::string result;
   EXPECT_EQ(frame::HostCommand(kWindow, 3, "MN_Find '" + Big5("發票") + "'", result, 64), 0);
   EXPECT_EQ(fakehost::LastCall().command, "MN_Find " + Gbk("'发票'"));
-  EXPECT_EQ(result, Big5("發票") + "\x07" + Big5("銀行"));
+  EXPECT_EQ(result, Big5("發票") + "\a" + Big5("銀行"));
   // Converted answers are cut to the capacity too.
   frame::HostCommand(kWindow, 3, "MN_Find '" + Big5("發票") + "'", result, 4);
   EXPECT_EQ(result, Big5("發"));
 
   // Result files are converted line by line, without leftovers.
-  fakehost::On("MN_List", Answer::Ok(Gbk("银行") + "\r\n" + Gbk("发票") + "\x07x\r\n"));
+  fakehost::On("MN_List", Answer::Ok(Gbk("银行") + "\r\n" + Gbk("发票") + "\ax\r\n"));
   std::vector<std::string> list;
   frame::HostCommandList(kWindow, 3, "MN_List", list);
-  EXPECT_EQ(list, (std::vector<std::string>{Big5("銀行"), Big5("發票") + "\x07x"}));
+  EXPECT_EQ(list, (std::vector<std::string>{Big5("銀行"), Big5("發票") + "\ax"}));
   EXPECT_TRUE(FilesInTempDir().empty());
 
   EXPECT_EQ(frame::ShownText(Gbk("银行")), Big5("銀行"));
@@ -253,7 +240,7 @@ TEST_F(ChannelTest, TraditionalModeConvertsBothWays) {
   EXPECT_EQ(frame::ToUserText(""), "");
 }
 
-TEST_F(ChannelTest, SimplifiedSystemsConvertNothing) {
+TEST_F(ChannelTest, SimplifiedSystemsConvertNothingAndTheModeIsReadOnce) {
   for (const char* locale : {"zh_CN.UTF-8", "en_US.UTF-8", "ja_JP.UTF-8"}) {
     UseLocale(locale);
     EXPECT_FALSE(frame::TraditionalMode()) << locale;
@@ -263,9 +250,6 @@ TEST_F(ChannelTest, SimplifiedSystemsConvertNothing) {
     EXPECT_EQ(result, Gbk("银行")) << locale;
     EXPECT_EQ(frame::ShownText(Gbk("银行")), Gbk("银行"));
   }
-}
-
-TEST_F(ChannelTest, ModeIsReadOnce) {
   UseLocale("zh_TW.UTF-8");
   EXPECT_TRUE(frame::TraditionalMode());
   tavro_test::ScopedEnv later("LC_ALL", "en_US.UTF-8");
@@ -273,12 +257,6 @@ TEST_F(ChannelTest, ModeIsReadOnce) {
   EXPECT_TRUE(frame::detail::TraditionalModeOf(4, 1));
   EXPECT_FALSE(frame::detail::TraditionalModeOf(4, 2));
   EXPECT_FALSE(frame::detail::TraditionalModeOf(9, 1));
-}
-
-TEST(Quoted, DoublesInnerQuotes) {
-  EXPECT_EQ(frame::Quoted("O'Brien"), "'O''Brien'");
-  EXPECT_EQ(frame::Quoted(""), "''");
-  EXPECT_EQ(frame::Quoted("''"), "''''''");
 }
 
 }  // namespace

@@ -56,8 +56,8 @@ TEST(FormatCommand, FillsTemplatesWithQuotedTextsAndDecimalNumbers) {
       {"mixed record update",
        FormatCommand(
            "MN_UpdateCustAcRec %d,%d,%s,%s,%s,%s,%s,%d,%s,%s,%s,%s,%d",
-           {12, 345, "C1", "0001", "USD", "AC'9", "", 77, "A", "BA", "L1\x0EL2", "OP", 2}),
-       "MN_UpdateCustAcRec 12,345,'C1','0001','USD','AC''9','',77,'A','BA','L1\x0EL2','OP',2"},
+           {12, 345, "C1", "0001", "USD", "AC'9", "", 77, "A", "BA", "L1\016L2", "OP", 2}),
+       "MN_UpdateCustAcRec 12,345,'C1','0001','USD','AC''9','',77,'A','BA','L1\016L2','OP',2"},
   };
   for (const Filled& c : cases) {
     EXPECT_EQ(c.got, c.want) << c.what;

@@ -55,9 +55,7 @@ TEST_F(ReviewEntryTest, AllFiveListsSendTheSameArgumentsAndShareTheLayout) {
   };
   for (const Case& c : cases) {
     fakehost::Reset();
-    fakehost::SetFallback(
-        Answer::Ok("B1\x07"
-                   "1.00\r\n"));
+    fakehost::SetFallback(Answer::Ok("B1\a1.00\r\n"));
     TFolderList list;
     std::memset(&list, 'x', sizeof list);
     c.entry(&list, kShell, "0012", "O'1", 99, "ignored");
@@ -67,31 +65,13 @@ TEST_F(ReviewEntryTest, AllFiveListsSendTheSameArgumentsAndShareTheLayout) {
     EXPECT_EQ(call.prefix, "A01");
     EXPECT_EQ(call.command, std::string(c.procedure) + " 'EN','0012','O''1'");
     EXPECT_STREQ(list.FileName, call.fileName.c_str());
-    EXPECT_EQ(ReadFile(list.FileName),
-              "B1\x07"
-              "1.00\r\n");
+    EXPECT_EQ(ReadFile(list.FileName), "B1\a1.00\r\n");
     // The shipped English layout, quoted titles with blanks kept whole.
-    EXPECT_EQ(std::string(list.ColumnLayout)
-                  .rfind("Business No.\x07"
-                         "15\r\nType\x07"
-                         "12\r\n",
-                         0),
-              0u);
+    EXPECT_EQ(std::string(list.ColumnLayout).rfind("Business No.\a15\r\nType\a12\r\n", 0), 0u);
   }
 }
 
-TEST_F(ReviewEntryTest, AFailedListKeepsItsLayoutAndHasNoFile) {
-  fakehost::SetFallback(Answer::Fail(5, "timeout"));
-  TFolderList list;
-  Mn_GetSendList(&list, kShell, "0012", "000001", 0, nullptr);
-  EXPECT_STREQ(list.FileName, "");
-  EXPECT_NE(std::strlen(list.ColumnLayout), 0u);
-  EXPECT_LE(std::strlen(list.ColumnLayout), customer::kCheckLayoutMax);
-  EXPECT_EQ(MessageLines(),
-            std::vector<std::string>{R"(message ok none "ManageEdit" "Error:timeout" -> ok)"});
-}
-
-TEST_F(ReviewEntryTest, BadParametersAreReadSafely) {
+TEST_F(ReviewEntryTest, BadParametersAreReadSafelyAndAFailedListKeepsItsLayout) {
   const char corp[] = {'0', '0', '1', '2', '3', '4'};  // unterminated
   TFolderList list;
   Mn_GetCheckList(&list, kShell, corp, nullptr, 0, nullptr);
@@ -101,6 +81,14 @@ TEST_F(ReviewEntryTest, BadParametersAreReadSafely) {
   const std::size_t before = fakehost::Calls().size();
   Mn_GetCheckList(nullptr, kShell, "0012", "000001", 0, nullptr);
   EXPECT_EQ(fakehost::Calls().size(), before);  // nothing to hand a file to
+
+  fakehost::SetFallback(Answer::Fail(5, "timeout"));
+  Mn_GetSendList(&list, kShell, "0012", "000001", 0, nullptr);
+  EXPECT_STREQ(list.FileName, "");
+  EXPECT_NE(std::strlen(list.ColumnLayout), 0u);
+  EXPECT_LE(std::strlen(list.ColumnLayout), customer::kCheckLayoutMax);
+  EXPECT_EQ(MessageLines(),
+            std::vector<std::string>{R"(message ok none "ManageEdit" "Error:timeout" -> ok)"});
 }
 
 TEST_F(ReviewEntryTest, RecordKeysSplitIntoPrefixFunctionAndKey) {
@@ -126,7 +114,7 @@ TEST_F(ReviewEntryTest, RecordKeysSplitIntoPrefixFunctionAndKey) {
 }
 
 TEST_F(ReviewEntryTest, CheckRecordCallsTheRegisteredEntryWithTheKeyPart) {
-  fakehost::On("Sh_GetFunctionName  12,0", Answer::Ok("TestModule.dll\x07Tm_EditRecord\x07P\x07X"));
+  fakehost::On("Sh_GetFunctionName  12,0", Answer::Ok("TestModule.dll\aTm_EditRecord\aP\aX"));
   TShellResult result{5, "stale"};
   Mn_CheckRecord(&result, kShell, "0012", "000001", 99, "12 payment:A0001", "extra");
   EXPECT_EQ(result.Code, 1);
@@ -140,6 +128,11 @@ TEST_F(ReviewEntryTest, CheckRecordCallsTheRegisteredEntryWithTheKeyPart) {
   const std::string longKey = "12 " + std::string(46, 'p') + ":K";
   Mn_CheckRecord(&result, kShell, "0012", "000001", 0, longKey.c_str(), nullptr);
   EXPECT_EQ(std::string(result.Text), "12 " + std::string(46, 'p') + ":");
+
+  // A null result: the entry still gets a record of its own.
+  std::filesystem::remove(log_);
+  Mn_CheckRecord(nullptr, kShell, nullptr, nullptr, 0, "12 p:K", nullptr);
+  EXPECT_EQ(ReadFile(log_), "K\n12\n\n");
 }
 
 TEST_F(ReviewEntryTest, CheckRecordWithoutModuleOrWithBadNamesLeavesTheResultClear) {
@@ -155,9 +148,9 @@ TEST_F(ReviewEntryTest, CheckRecordWithoutModuleOrWithBadNamesLeavesTheResultCle
     const char* answer;
     const char* error;
   } cases[] = {
-      {"Missing.dll\x07Tm_EditRecord", "LoadLibrary Missing.dll Fail"},
-      {"TestModule.dll\x07Tm_Nothing", "GetProcAddress Tm_Nothing Fail"},
-      {"TestModule.dll\x07Tm_Raise", "Tm_Raise failed on purpose"},
+      {"Missing.dll\aTm_EditRecord", "LoadLibrary Missing.dll Fail"},
+      {"TestModule.dll\aTm_Nothing", "GetProcAddress Tm_Nothing Fail"},
+      {"TestModule.dll\aTm_Raise", "Tm_Raise failed on purpose"},
   };
   for (const Case& c : cases) {
     fakehost::Reset();
@@ -172,12 +165,6 @@ TEST_F(ReviewEntryTest, CheckRecordWithoutModuleOrWithBadNamesLeavesTheResultCle
     EXPECT_EQ(r.Code, 0);
     EXPECT_TRUE(MessageLines().empty()) << "not caught and shown here";
   }
-}
-
-TEST_F(ReviewEntryTest, CheckRecordWithANullResultStillGivesTheEntryARecord) {
-  fakehost::On("Sh_GetFunctionName  12,0", Answer::Ok("TestModule.dll\x07Tm_EditRecord"));
-  Mn_CheckRecord(nullptr, kShell, nullptr, nullptr, 0, "12 p:K", nullptr);
-  EXPECT_EQ(ReadFile(log_), "K\n12\n\n");
 }
 
 }  // namespace

@@ -85,17 +85,7 @@ class WalkerTest : public LangTest {
    public:
     TTestFrm() : TForm(nullptr, "TestFrm") {
       Caption = "Designed";
-      CustIdLbl = Make<ui::TLabel>("CustIdLbl", "Id");
-      StatusCmb = Make<ui::TComboBox>("StatusCmb", "");
       StatusCmb->Items = {"designed"};
-      SaveBtn = Make<ui::TButton>("SaveBtn", "Save");
-      DelBtn = Make<ui::TBitBtn>("DelBtn", "Del");
-      MainTab = Make<ui::TTabSheet>("MainTab", "Main");
-      TipLbl = Make<ui::TLabel>("TipLbl", "Tip");
-      Ok = Make<ui::TButton>("OK", "OK");
-      WrongKind = Make<ui::TButton>("NameLbl", "kept");
-      Panel = Make<ui::TPanel>("InfoLbl", "kept");
-      Derived = Make<TMyLabel>("NoteLbl", "kept");
     }
     const char* ClassName() const override { return "TTestFrm"; }
 
@@ -112,16 +102,17 @@ class WalkerTest : public LangTest {
       return c;
     }
 
-    ui::TLabel* CustIdLbl;
-    ui::TComboBox* StatusCmb;
-    ui::TButton* SaveBtn;
-    ui::TBitBtn* DelBtn;
-    ui::TTabSheet* MainTab;
-    ui::TLabel* TipLbl;
-    ui::TButton* Ok;
-    ui::TButton* WrongKind;
-    ui::TPanel* Panel;
-    TMyLabel* Derived;
+    // Created in this order, after the form itself.
+    ui::TLabel* CustIdLbl = Make<ui::TLabel>("CustIdLbl", "Id");
+    ui::TComboBox* StatusCmb = Make<ui::TComboBox>("StatusCmb", "");
+    ui::TButton* SaveBtn = Make<ui::TButton>("SaveBtn", "Save");
+    ui::TBitBtn* DelBtn = Make<ui::TBitBtn>("DelBtn", "Del");
+    ui::TTabSheet* MainTab = Make<ui::TTabSheet>("MainTab", "Main");
+    ui::TLabel* TipLbl = Make<ui::TLabel>("TipLbl", "Tip");
+    ui::TButton* Ok = Make<ui::TButton>("OK", "OK");
+    ui::TButton* WrongKind = Make<ui::TButton>("NameLbl", "kept");
+    ui::TPanel* Panel = Make<ui::TPanel>("InfoLbl", "kept");
+    TMyLabel* Derived = Make<TMyLabel>("NoteLbl", "kept");
   };
 
   sys::IniFile LangFile(const std::string& text) {

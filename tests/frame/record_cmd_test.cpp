@@ -26,21 +26,9 @@ TEST_F(RecordCmdTest, UpdatesSendEveryArgumentInOrderQuotedAndCut) {
   account.CorpId = "001";
   account.AccountName = "O'Neil Ltd";
   account.Status = 1;
-  frame::TCustomerRec customer{"C1", "0012", "Name", "L1\x0EL2", "R", "a@b", "000001", 1};
-  frame::TCustAcRec custAc{7,
-                           "C1",
-                           "0012",
-                           "USD",
-                           "AC",
-                           "unused",
-                           "Bank",
-                           9,
-                           "S",
-                           "BA",
-                           "N\x0E"
-                           "A",
-                           "000001",
-                           1};
+  frame::TCustomerRec customer{"C1", "0012", "Name", "L1\016L2", "R", "a@b", "000001", 1};
+  frame::TCustAcRec custAc{7, "C1", "0012", "USD",    "AC",     "unused", "Bank",
+                           9, "S",  "BA",   "N\016A", "000001", 1};
   frame::TCustCNYAcRec payee{"P1", "0012", "Acct", "62", "Bank", "000001", 1, "R", "e@f", "138"};
   struct Case {
     std::function<TShellResult()> send;
@@ -49,16 +37,15 @@ TEST_F(RecordCmdTest, UpdatesSendEveryArgumentInOrderQuotedAndCut) {
       {[&] { return frame::UpdateAccountRec(kWnd, 301, account); },
        "MN_UpdateAccountRec 301,'6222 01','001','O''Neil Ltd',1"},
       {[&] { return frame::UpdateCustomerRec(kWnd, 5, customer); },
-       "MN_UpdateCustomerRec 5,'C1','0012','Name','L1\x0EL2','R','a@b','000001',1"},
+       "MN_UpdateCustomerRec 5,'C1','0012','Name','L1\016L2','R','a@b','000001',1"},
       {[&] { return frame::UpdateCustAcRec(kWnd, 5, custAc); },
-       "MN_UpdateCustAcRec 5,7,'C1','0012','USD','AC','Bank',9,'S','BA','N\x0E"
-       "A','000001',1"},
+       "MN_UpdateCustAcRec 5,7,'C1','0012','USD','AC','Bank',9,'S','BA','N\016A','000001',1"},
       {[&] { return frame::UpdateCustCNYAcRec(kWnd, 5, payee); },
        "MN_UpdateCustCNYAcRec 5,'P1','0012','Acct','62','Bank','000001',1,'R','e@f','138'"},
   };
   for (const Case& c : cases) {
     fakehost::Reset();
-    fakehost::SetFallback(Answer::Ok("0\x07OK"));
+    fakehost::SetFallback(Answer::Ok("0\aOK"));
     const TShellResult result = c.send();
     EXPECT_EQ(fakehost::LastCall().command, c.command);
     EXPECT_EQ(fakehost::LastCall().prefix, "A01");
@@ -69,16 +56,14 @@ TEST_F(RecordCmdTest, UpdatesSendEveryArgumentInOrderQuotedAndCut) {
 
   // A text longer than its field is cut without splitting a double-byte character.
   account.AccountName = std::string(49, 'a') + Gbk("中");
-  fakehost::SetFallback(Answer::Ok("0\x07OK"));
+  fakehost::SetFallback(Answer::Ok("0\aOK"));
   frame::UpdateAccountRec(kWnd, 1, account);
   EXPECT_EQ(fakehost::LastCall().command,
             "MN_UpdateAccountRec 1,'6222 01','001','" + std::string(49, 'a') + "',1");
 }
 
 TEST_F(RecordCmdTest, UpdateAnswerBecomesTheResultOrItStaysClear) {
-  fakehost::SetFallback(
-      Answer::Ok("-1\x07"
-                 "Account 6222 locked\r\n"));
+  fakehost::SetFallback(Answer::Ok("-1\aAccount 6222 locked\r\n"));
   TShellResult r = frame::UpdateAccountRec(kWnd, 1, {});
   EXPECT_EQ(r.Code, -1);
   EXPECT_STREQ(r.Text, "Account 6222 locked");
@@ -93,45 +78,26 @@ TEST_F(RecordCmdTest, UpdateAnswerBecomesTheResultOrItStaysClear) {
 
 TEST_F(RecordCmdTest, ReadsFillFieldsCutDecodedAndRepeatTheLastField) {
   fakehost::On("MN_GetPropOfCustomer '0012','C''1'",
-               Answer::Ok("C1\x07"
-                          "0012\x07Name\x07L1\x0EL2\x0EL3\x07Rem\x07"
-                          "a@b\x0E"
-                          "c@d"));
+               Answer::Ok("C1\a0012\aName\aL1\016L2\016L3\aRem\aa@b\016c@d"));
   const frame::TCustomerRec c = frame::GetCustomerRec(kWnd, "0012", "C'1");
   EXPECT_EQ(fakehost::LastCall().capacity, 1023);
   EXPECT_EQ(c.CustId, "C1");
   EXPECT_EQ(c.NameAddress, "L1\r\nL2\r\nL3");
   EXPECT_EQ(c.EMail, "a@b\r\nc@d");
   // Fewer fields than the record: the last one fills the rest.
-  EXPECT_EQ(c.Operator,
-            "a@b\x0E"
-            "c@");
+  EXPECT_EQ(c.Operator, "a@b\016c@");
   EXPECT_EQ(c.Status, 0);
 
   // A user name of 16 bytes ending inside a double-byte character loses that character.
-  fakehost::On("MN_GetPropOfUser '000001'", Answer::Ok("000001\x07"
-                                                       "0012\x07"
-                                                       "A\x07" +
-                                                       std::string(15, 'n') + Gbk("中") +
-                                                       "\x07"
-                                                       "Corp\x07"
-                                                       "2"));
+  fakehost::On("MN_GetPropOfUser '000001'",
+               Answer::Ok("000001\a0012\aA\a" + std::string(15, 'n') + Gbk("中") + "\aCorp\a2"));
   const frame::TUserRec u = frame::GetUserRec(kWnd, "000001");
   EXPECT_EQ(u.UserName, std::string(15, 'n'));
   EXPECT_EQ(u.UserLevel, "A");
   EXPECT_EQ(u.Status, 2);
 
-  fakehost::On("MN_GetPropOfCustAc 17", Answer::Ok("17\x07"
-                                                   "C1\x07"
-                                                   "0012\x07USD\x07"
-                                                   "AC\x07"
-                                                   "u\x07"
-                                                   "B\x07x9\x07S\x07"
-                                                   "BA\x07"
-                                                   "N\x0E"
-                                                   "A\x07"
-                                                   "000001\x07"
-                                                   "1"));
+  fakehost::On("MN_GetPropOfCustAc 17",
+               Answer::Ok("17\aC1\a0012\aUSD\aAC\au\aB\ax9\aS\aBA\aN\016A\a000001\a1"));
   const frame::TCustAcRec a = frame::GetCustAcRec(kWnd, 17);
   EXPECT_EQ(a.AcId, 17);
   EXPECT_EQ(a.IntBankId, 0);  // not a number
@@ -140,15 +106,9 @@ TEST_F(RecordCmdTest, ReadsFillFieldsCutDecodedAndRepeatTheLastField) {
 }
 
 TEST_F(RecordCmdTest, StatusesThatAreNoNumberAndFailedReads) {
-  fakehost::On("MN_GetPropOfUser 'u1'", Answer::Ok("u1\x07"
-                                                   "0012\x07"
-                                                   "A\x07N\x07"
-                                                   "C\x07"
-                                                   "2x"));
+  fakehost::On("MN_GetPropOfUser 'u1'", Answer::Ok("u1\a0012\aA\aN\aC\a2x"));
   EXPECT_EQ(frame::GetUserRec(kWnd, "u1").Status, frame::kUnknownUserStatus);
-  fakehost::On("MN_GetPropOfAccount '0012','62'", Answer::Ok("62\x07"
-                                                             "0012\x07"
-                                                             "C\x07USD\x07t\x07N\x07s"));
+  fakehost::On("MN_GetPropOfAccount '0012','62'", Answer::Ok("62\a0012\aC\aUSD\at\aN\as"));
   const frame::TAccountRec acc = frame::GetAccountRec(kWnd, "0012", "62");
   EXPECT_EQ(acc.AcType, 0);
   EXPECT_EQ(acc.Status, 0);
@@ -161,8 +121,8 @@ TEST_F(RecordCmdTest, StatusesThatAreNoNumberAndFailedReads) {
   EXPECT_EQ(p.PayeeId, "");
 }
 
-TEST_F(RecordCmdTest, FolderListsSendTheirCommandIntoANewFile) {
-  fakehost::SetFallback(Answer::Ok("B1\x07u\r\n"));
+TEST_F(RecordCmdTest, FolderListsSendTheirCommandIntoANewFileOrLeaveNone) {
+  fakehost::SetFallback(Answer::Ok("B1\au\r\n"));
   const TFolderList audit = frame::GetAuditFolder(kWnd, "XX", 301, "0012", "000001", "B0001");
   EXPECT_TRUE(fakehost::LastCall().file);
   EXPECT_EQ(fakehost::LastCall().command, "MN_GetAuditFolder 301,'0012','000001','B0001'");
@@ -170,12 +130,9 @@ TEST_F(RecordCmdTest, FolderListsSendTheirCommandIntoANewFile) {
   EXPECT_EQ(std::string(audit.FileName).rfind(TempDir(), 0), 0u);
   // The shipped language file has no section "XX": the key is missing, the default
   // layout of five columns is used.
-  EXPECT_EQ(std::string(audit.ColumnLayout), Gbk("业务编号\x07"
-                                                 "15\r\n操作用户\x07"
-                                                 "15\r\n操作时间\x07"
-                                                 "15\r\n操作类型\x07"
-                                                 "15\r\n操作结果\x07"
-                                                 "15\r\n"));
+  EXPECT_EQ(
+      std::string(audit.ColumnLayout),
+      Gbk("业务编号\a15\r\n操作用户\a15\r\n操作时间\a15\r\n操作类型\a15\r\n操作结果\a15\r\n"));
 
   frame::GetCustAcFolder(kWnd, "EN", "0012", "000001", std::string(30, 'c'));
   EXPECT_EQ(fakehost::LastCall().command,
@@ -184,14 +141,13 @@ TEST_F(RecordCmdTest, FolderListsSendTheirCommandIntoANewFile) {
   EXPECT_EQ(fakehost::LastCall().command, "MN_GetAuthoriseFolder 7,'0012','000001','B1'");
   frame::GetSignFolder(kWnd, "EN", 7, "0012", "000001", "B1");
   EXPECT_EQ(fakehost::LastCall().command, "MN_GetSignFolder 7,'0012','000001','B1'");
-}
 
-TEST_F(RecordCmdTest, AFailedFolderCommandLeavesNoFileAndNoName) {
+  // A failed command leaves no file and no name, but the layout.
   fakehost::SetFallback(Answer::Fail(4, "no rows"));
-  const TFolderList list = frame::GetSignFolder(kWnd, "EN", 1, "0012", "000001", "B1");
-  EXPECT_STREQ(list.FileName, "");
+  const TFolderList failed = frame::GetSignFolder(kWnd, "EN", 1, "0012", "000001", "B1");
+  EXPECT_STREQ(failed.FileName, "");
   EXPECT_FALSE(std::filesystem::exists(fakehost::LastCall().fileName));
-  EXPECT_NE(std::string(list.ColumnLayout), "");
+  EXPECT_NE(std::string(failed.ColumnLayout), "");
 }
 
 class ListViewFillTest : public tavro_test::ModuleTest {
@@ -201,10 +157,8 @@ class ListViewFillTest : public tavro_test::ModuleTest {
 
 TEST_F(ListViewFillTest, ColumnsTakeTitleWidthAndAmountAlignment) {
   view.Columns.push_back({"Kept", 30, ui::taCenter});
-  frame::SetupListViewColumns(view, Gbk("金额") +
-                                        "^20\r\nPay Amount\x07"
-                                        "8\r\nTitle\r\nWide\x07x\r\nAMOUNTS due\x07"
-                                        "5");
+  frame::SetupListViewColumns(
+      view, Gbk("金额") + "^20\r\nPay Amount\a8\r\nTitle\r\nWide\ax\r\nAMOUNTS due\a5");
   struct Expected {
     std::string caption;
     int width;
@@ -228,10 +182,7 @@ TEST_F(ListViewFillTest, ColumnsTakeTitleWidthAndAmountAlignment) {
 
 TEST_F(ListViewFillTest, RowsKeepEmptyFieldsAndTheFileIsDeleted) {
   const std::string file = TempDir() + "rows";
-  WriteFile(file,
-            "a\x07"
-            "b\x07"
-            "c\r\n\r\nd\x07\r\n e \x07 f ");
+  WriteFile(file, "a\ab\ac\r\n\r\nd\a\r\n e \a f ");
   frame::LoadListViewRows(view, file);
   ASSERT_EQ(view.Items.size(), 4u);
   EXPECT_EQ(view.Items[0].Caption, "a");
@@ -245,9 +196,7 @@ TEST_F(ListViewFillTest, RowsKeepEmptyFieldsAndTheFileIsDeleted) {
 
 TEST_F(ListViewFillTest, AFolderWithoutFileOrLayoutShowsNoRows) {
   TFolderList list{};
-  std::snprintf(list.ColumnLayout, sizeof list.ColumnLayout,
-                "A\x07"
-                "10\r\n");
+  std::snprintf(list.ColumnLayout, sizeof list.ColumnLayout, "A\a10\r\n");
   frame::FillFolderListView(view, list);
   EXPECT_EQ(view.Columns.size(), 1u);
   EXPECT_TRUE(view.Items.empty());

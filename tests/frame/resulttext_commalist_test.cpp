@@ -40,17 +40,10 @@ TEST(CommaList, Splitting) {
 TEST(CommaList, ColumnLayout) {
   std::string value = tavro_test::Gbk("业务编号^15,操作用户^15,\"Pay Amount^8\"");
   EXPECT_EQ(frame::BuildColumnLayout(value, frame::kColumnLayoutMax),
-            tavro_test::Gbk("业务编号") +
-                "\x07"
-                "15\r\n" +
-                tavro_test::Gbk("操作用户") +
-                "\x07"
-                "15\r\nPay Amount\x07"
-                "8\r\n");
+            tavro_test::Gbk("业务编号") + "\a15\r\n" + tavro_test::Gbk("操作用户") +
+                "\a15\r\nPay Amount\a8\r\n");
   // A '^' that is the trail byte of a character stays.
-  EXPECT_EQ(frame::BuildColumnLayout("\x81\x5E^5", 511),
-            "\x81\x5E\x07"
-            "5\r\n");
+  EXPECT_EQ(frame::BuildColumnLayout("\x81\x5E^5", 511), "\x81\x5E\a5\r\n");
   // Bounded by whole lines: 100 items of 10 bytes each give at most 511 bytes.
   std::string many;
   for (int i = 0; i < 100; ++i) {

@@ -49,7 +49,7 @@ TEST(ResultTextRobustness, LineBreakMarksNeverSurviveTheirConversion) {
     const std::string encoded = frame::EncodeNewlines(text);
     EXPECT_EQ(encoded.find_first_of("\r\n"), std::string::npos) << text;
     const std::string decoded = frame::DecodeNewlines(text);
-    EXPECT_EQ(decoded.find('\x0E'), std::string::npos) << text;
+    EXPECT_EQ(decoded.find('\016'), std::string::npos) << text;
   }
 }
 

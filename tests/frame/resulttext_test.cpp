@@ -58,8 +58,8 @@ TEST(GbkText, SearchesSkipTrailBytes) {
       "\x81\x5E^x\x81\x61"
       "a";
   EXPECT_EQ(frame::GbkFind(text, "^"), 2u);
-  EXPECT_EQ(frame::GbkReplaceChar(text, '^', '\x07'),
-            "\x81\x5E\x07x\x81\x61"
+  EXPECT_EQ(frame::GbkReplaceChar(text, '^', '\a'),
+            "\x81\x5E\ax\x81\x61"
             "a");
   EXPECT_EQ(frame::GbkUpperAscii(text),
             "\x81\x5E^X\x81\x61"
@@ -86,35 +86,23 @@ TEST(ResultText, RowsEndWithAnyLineEndForm) {
 }
 
 TEST(ResultText, FieldsAreTrimmedAndTheLastRepeats) {
-  EXPECT_EQ(GetField("a\x07"
-                     "b",
-                     0),
-            "a");
-  EXPECT_EQ(GetField("a\x07"
-                     "b",
-                     1),
-            "b");
-  EXPECT_EQ(GetField("a\x07"
-                     "b",
-                     2),
-            "b");
-  EXPECT_EQ(GetField("a\x07", 1), "");
-  EXPECT_EQ(GetField("a\x07", 5), "");
-  EXPECT_EQ(GetField(" x \x07\t y \r\n", 1), "y");
+  EXPECT_EQ(GetField("a\ab", 0), "a");
+  EXPECT_EQ(GetField("a\ab", 1), "b");
+  EXPECT_EQ(GetField("a\ab", 2), "b");
+  EXPECT_EQ(GetField("a\a", 1), "");
+  EXPECT_EQ(GetField("a\a", 5), "");
+  EXPECT_EQ(GetField(" x \a\t y \r\n", 1), "y");
   EXPECT_EQ(GetField("", 3), "");
-  EXPECT_EQ(GetField("a\x07"
-                     "b",
-                     -1),
-            "a");
+  EXPECT_EQ(GetField("a\ab", -1), "a");
   // An answer made only of separators.
-  EXPECT_EQ(GetField("\x07\x07\x07\x07", 2), "");
+  EXPECT_EQ(GetField("\a\a\a\a", 2), "");
 }
 
 TEST(ResultText, SplitFieldsBoundsEachBuffer) {
   // Buffers of 3, 4 and 2 bytes hold 2, 3 and 1 bytes.
-  auto f = frame::SplitFields("abcdef\x07\xB0\xA1\xB0\xA1\x07xyz\x07more", '\x07', {3, 4, 2});
+  auto f = frame::SplitFields("abcdef\a\xB0\xA1\xB0\xA1\axyz\amore", '\a', {3, 4, 2});
   EXPECT_EQ(f, (std::vector<std::string>{"ab", "\xB0\xA1", "x"}));
-  f = frame::SplitFields(" a \x07", '\x07', {10, 10, 10, 0});
+  f = frame::SplitFields(" a \a", '\a', {10, 10, 10, 0});
   EXPECT_EQ(f, (std::vector<std::string>{" a ", "", "", ""}));
   // A '^' inside a double-byte character is no separator.
   EXPECT_EQ(frame::SplitFields("\x81\x5E"
@@ -123,22 +111,19 @@ TEST(ResultText, SplitFieldsBoundsEachBuffer) {
             (std::vector<std::string>{"\x81\x5E"
                                       "a",
                                       "20"}));
-  EXPECT_EQ(frame::SplitAll("a\x07\x07"
-                            "b\x07",
-                            '\x07'),
-            (std::vector<std::string>{"a", "", "b", ""}));
+  EXPECT_EQ(frame::SplitAll("a\a\ab\a", '\a'), (std::vector<std::string>{"a", "", "b", ""}));
 }
 
 TEST(ResultText, NewlineEncoding) {
-  EXPECT_EQ(frame::EncodeNewlines("l1\r\nl2\r\nl3"), "l1\x0El2\x0El3");
-  EXPECT_EQ(frame::DecodeNewlines("l1\x0El2\x0E"), "l1\r\nl2\r\n");
+  EXPECT_EQ(frame::EncodeNewlines("l1\r\nl2\r\nl3"), "l1\016l2\016l3");
+  EXPECT_EQ(frame::DecodeNewlines("l1\016l2\016"), "l1\r\nl2\r\n");
   EXPECT_EQ(frame::EncodeNewlines("plain \xB0\xA1"), "plain \xB0\xA1");
   EXPECT_EQ(frame::DecodeNewlines("plain \xB0\xA1"), "plain \xB0\xA1");
   // Round trip: lone LF removed, lone CR becomes CR LF.
   EXPECT_EQ(frame::DecodeNewlines(frame::EncodeNewlines("a\nb\rc\r\nd")), "ab\r\nc\r\nd");
   // Double-byte characters are copied whole; a lone lead byte does not swallow a CR.
-  EXPECT_EQ(frame::EncodeNewlines("\xB0\xA1\r\n\xB0\r\n"), "\xB0\xA1\x0E\xB0\x0E");
-  EXPECT_EQ(frame::DecodeNewlines("\xB0\x0E\x0E"), "\xB0\r\n\r\n");
+  EXPECT_EQ(frame::EncodeNewlines("\xB0\xA1\r\n\xB0\r\n"), "\xB0\xA1\016\xB0\016");
+  EXPECT_EQ(frame::DecodeNewlines("\xB0\016\016"), "\xB0\r\n\r\n");
 }
 
 TEST(ResultText, UpdateAnswerBecomesAResultRecord) {
@@ -148,19 +133,10 @@ TEST(ResultText, UpdateAnswerBecomesAResultRecord) {
     std::string text;
   };
   const Case cases[] = {
-      {"0\x07OK", 0, "OK"},
-      {"no separator", 0, "no separator"},
-      {"-1\x07x", -1, "x"},
-      {" 17 \x07 kept as is \r\n", 17, " kept as is \r\n"},
-      {"x\x07msg", 0, "msg"},
-      {"99999999999\x07overflow", 0, "overflow"},
-      {"\x07", 0, ""},
-      {"5\x07"
-       "a\x07"
-       "b",
-       5,
-       "a\x07"
-       "b"},
+      {"0\aOK", 0, "OK"},   {"no separator", 0, "no separator"},
+      {"-1\ax", -1, "x"},   {" 17 \a kept as is \r\n", 17, " kept as is \r\n"},
+      {"x\amsg", 0, "msg"}, {"99999999999\aoverflow", 0, "overflow"},
+      {"\a", 0, ""},        {"5\aa\ab", 5, "a\ab"},
   };
   for (const Case& c : cases) {
     TShellResult r = frame::ParseShellResult(c.answer);
@@ -168,11 +144,11 @@ TEST(ResultText, UpdateAnswerBecomesAResultRecord) {
     EXPECT_EQ(frame::FieldText(r.Text), c.text) << c.answer;
   }
   // A long message is bounded to 50 bytes without splitting a character.
-  std::string longText = "1\x07" + std::string(49, 'm') + "\xB0\xA1" + std::string(20, 'n');
+  std::string longText = "1\a" + std::string(49, 'm') + "\xB0\xA1" + std::string(20, 'n');
   TShellResult r = frame::ParseShellResult(longText);
   EXPECT_EQ(std::strlen(r.Text), 49u);
   EXPECT_EQ(r.Text[50], '\0');
-  std::string fits = "1\x07" + std::string(48, 'm') + "\xB0\xA1";
+  std::string fits = "1\a" + std::string(48, 'm') + "\xB0\xA1";
   EXPECT_EQ(std::strlen(frame::ParseShellResult(fits).Text), 50u);
 }
 

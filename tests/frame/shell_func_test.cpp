@@ -78,7 +78,7 @@ TEST_F(ShellFuncTest, NodeRightsAreCutToEightAndDeniedWhenTheLookupFails) {
 }
 
 TEST_F(ShellFuncTest, LookupSplitsTheFirstRowIntoTheFourFields) {
-  fakehost::On(kLookup12, Answer::Ok("TestModule.dll\x07Tm_EditRecord\x07ID\x07X 1\r\nmore"));
+  fakehost::On(kLookup12, Answer::Ok("TestModule.dll\aTm_EditRecord\aID\aX 1\r\nmore"));
   const TShellFunction f = frame::LookupFunction(kWnd, 12, 0);
   EXPECT_STREQ(f.LibraryName, "TestModule.dll");
   EXPECT_STREQ(f.EntryName, "Tm_EditRecord");
@@ -93,8 +93,7 @@ TEST_F(ShellFuncTest, LookupSplitsTheFirstRowIntoTheFourFields) {
 }
 
 TEST_F(ShellFuncTest, OnlyALoadedCacheAnswersAndOnlySuccessesAreCached) {
-  fakehost::On(kLookup12, Answer::Ok("A.dll\x07"
-                                     "E"));
+  fakehost::On(kLookup12, Answer::Ok("A.dll\aE"));
   frame::LookupFunction(kWnd, 12, 0);
   frame::LookupFunction(kWnd, 12, 0);
   EXPECT_EQ(LookupCalls(), 2);  // no cache loaded
@@ -108,9 +107,7 @@ TEST_F(ShellFuncTest, OnlyALoadedCacheAnswersAndOnlySuccessesAreCached) {
   EXPECT_EQ(LookupCalls(), 5);
   frame::SaveFunctionCache();
   EXPECT_FALSE(frame::FunctionCacheLoaded());
-  EXPECT_EQ(ReadFile(CacheFile()), kLookup12 +
-                                       "=A.dll\x07"
-                                       "E\r\n");
+  EXPECT_EQ(ReadFile(CacheFile()), kLookup12 + "=A.dll\aE\r\n");
 
   // A later entry-point call finds the answer in the file.
   fakehost::Reset();
@@ -121,13 +118,10 @@ TEST_F(ShellFuncTest, OnlyALoadedCacheAnswersAndOnlySuccessesAreCached) {
 
 TEST_F(ShellFuncTest, LineBreaksOfAnAnswerSurviveTheFile) {
   frame::LoadFunctionCache();
-  fakehost::On(kLookup12, Answer::Ok("A.dll\x07"
-                                     "E\x07\x07x\r\ny"));
+  fakehost::On(kLookup12, Answer::Ok("A.dll\aE\a\ax\r\ny"));
   frame::LookupFunction(kWnd, 12, 0);
   frame::SaveFunctionCache();
-  const std::string stored = kLookup12 +
-                             "=A.dll\x07"
-                             "E\x07\x07x\x0Ey\r\n";
+  const std::string stored = kLookup12 + "=A.dll\aE\a\ax\016y\r\n";
   EXPECT_EQ(ReadFile(CacheFile()), stored);
   // Loaded and saved again, the line comes back byte for byte.
   frame::LoadFunctionCache();
@@ -140,15 +134,12 @@ TEST_F(ShellFuncTest, ADamagedCacheFileIsIgnoredLineByLine) {
   damaged += std::string("Sh_GetFunctionName  1,0=zero\0byte\r\n", 35);
   damaged += "Sh_GetFunctionName  2,0=" + std::string(10000, 'x') + "\r\n";
   damaged += "\xFF\xFE\x81\r\n";
-  damaged += kLookup12 +
-             "=Good.dll\x07"
-             "E\r\n";
+  damaged += kLookup12 + "=Good.dll\aE\r\n";
   WriteFile(CacheFile(), damaged);
   frame::LoadFunctionCache();
   EXPECT_STREQ(frame::LookupFunction(kWnd, 12, 0).LibraryName, "Good.dll");
   EXPECT_EQ(LookupCalls(), 0);
-  fakehost::On("Sh_GetFunctionName  2,0", Answer::Ok("Two.dll\x07"
-                                                     "E"));
+  fakehost::On("Sh_GetFunctionName  2,0", Answer::Ok("Two.dll\aE"));
   EXPECT_STREQ(frame::LookupFunction(kWnd, 2, 0).LibraryName, "Two.dll");
   EXPECT_EQ(LookupCalls(), 1);
 }
@@ -156,8 +147,7 @@ TEST_F(ShellFuncTest, ADamagedCacheFileIsIgnoredLineByLine) {
 TEST_F(ShellFuncTest, ACacheThatIsNoFileOrTooLargeIsNoCache) {
   // A folder where the file should be: lookups go to the host, the save fails quietly.
   std::filesystem::create_directory(CacheFile());
-  fakehost::On(kLookup12, Answer::Ok("A.dll\x07"
-                                     "E"));
+  fakehost::On(kLookup12, Answer::Ok("A.dll\aE"));
   frame::LoadFunctionCache();
   frame::LookupFunction(kWnd, 12, 0);
   EXPECT_EQ(LookupCalls(), 1);
@@ -165,10 +155,7 @@ TEST_F(ShellFuncTest, ACacheThatIsNoFileOrTooLargeIsNoCache) {
   EXPECT_FALSE(frame::FunctionCacheLoaded());
   std::filesystem::remove(CacheFile());
 
-  WriteFile(CacheFile(), kLookup12 +
-                             "=Big.dll\x07"
-                             "E\r\n" +
-                             std::string(5 << 20, 'z'));
+  WriteFile(CacheFile(), kLookup12 + "=Big.dll\aE\r\n" + std::string(5 << 20, 'z'));
   frame::LoadFunctionCache();
   frame::LookupFunction(kWnd, 12, 0);
   EXPECT_EQ(LookupCalls(), 2);
@@ -198,15 +185,9 @@ TEST_F(DynamicCallTest, CallsTheServingEntryWithTheCallersOrItsOwnKey) {
     const char* extra;
     const char* log;
   } cases[] = {
-      {"TestModule.dll\x07Tm_EditRecord\x07ID\x07"
-       "FX",
-       "K1", "", "K1\n12\nFX\n"},
-      {"TestModule.dll\x07Tm_EditRecord\x07 \x07"
-       "FX",
-       "K2", "CX", "K2\n12\nCX\n"},
-      {"TestModule.dll\x07Tm_EditRecord\x07"
-       "3\x07",
-       "K3", "", "3\n12\n\n"},
+      {"TestModule.dll\aTm_EditRecord\aID\aFX", "K1", "", "K1\n12\nFX\n"},
+      {"TestModule.dll\aTm_EditRecord\a \aFX", "K2", "CX", "K2\n12\nCX\n"},
+      {"TestModule.dll\aTm_EditRecord\a3\a", "K3", "", "3\n12\n\n"},
   };
   for (const Case& c : cases) {
     fakehost::Reset();
@@ -226,8 +207,8 @@ TEST_F(DynamicCallTest, MissingLibraryOrEntryRaisesTheFixedTexts) {
     const char* answer;
     const char* error;
   } cases[] = {
-      {"NoSuchModule.dll\x07Tm_EditRecord", "LoadLibrary NoSuchModule.dll Fail"},
-      {"TestModule.dll\x07Tm_Missing", "GetProcAddress Tm_Missing Fail"},
+      {"NoSuchModule.dll\aTm_EditRecord", "LoadLibrary NoSuchModule.dll Fail"},
+      {"TestModule.dll\aTm_Missing", "GetProcAddress Tm_Missing Fail"},
   };
   for (const Case& c : cases) {
     fakehost::Reset();
@@ -250,7 +231,7 @@ TEST_F(DynamicCallTest, MissingLibraryOrEntryRaisesTheFixedTexts) {
 }
 
 TEST_F(DynamicCallTest, AnErrorInsideTheEntryIsReportedAndTheCallGoesOn) {
-  fakehost::On(kLookup12, Answer::Ok("TestModule.dll\x07Tm_Raise"));
+  fakehost::On(kLookup12, Answer::Ok("TestModule.dll\aTm_Raise"));
   frame::LoadFunctionCache();
   TShellResult result{5, "x"};
   EXPECT_NO_THROW(frame::CallShellFunction(kWnd, 12, "0012", "000001", "K", "", &result));
@@ -264,7 +245,7 @@ TEST_F(DynamicCallTest, AnErrorInsideTheEntryIsReportedAndTheCallGoesOn) {
 }
 
 TEST_F(DynamicCallTest, AFunctionWithoutModuleOrEntryCallsNothing) {
-  for (const char* answer : {"", " \x07Tm_EditRecord", "TestModule.dll\x07  "}) {
+  for (const char* answer : {"", " \aTm_EditRecord", "TestModule.dll\a  "}) {
     fakehost::Reset();
     fakehost::On(kLookup12, Answer::Ok(answer));
     TShellResult result{5, "x"};

@@ -44,13 +44,11 @@ TEST_F(IniFileTest, ReadsWithThePlatformRules) {
   EXPECT_TRUE(ini.SectionExists("En"));
   EXPECT_TRUE(ini.KeyExists("CN", "empty"));
   EXPECT_FALSE(ini.KeyExists("EN", "empty"));
-}
 
-TEST_F(IniFileTest, MissingFileReadsEmpty) {
-  sys::IniFile ini(TempDir() + "none.ini");
-  EXPECT_FALSE(ini.Exists());
-  EXPECT_EQ(ini.ReadString("A", "B", "def"), "def");
-  EXPECT_TRUE(ini.ReadKeys("A").empty());
+  sys::IniFile missing(TempDir() + "none.ini");
+  EXPECT_FALSE(missing.Exists());
+  EXPECT_EQ(missing.ReadString("A", "B", "def"), "def");
+  EXPECT_TRUE(missing.ReadKeys("A").empty());
 }
 
 TEST_F(IniFileTest, WritesKeepKeysInPlace) {
@@ -65,9 +63,8 @@ TEST_F(IniFileTest, WritesKeepKeysInPlace) {
 
   sys::IniWriteString(TempDir() + "fresh.ini", "S", "K", "V");
   EXPECT_EQ(ReadFile(TempDir() + "fresh.ini"), "[S]\r\nK=V\r\n");
-}
 
-TEST_F(IniFileTest, UnixLineEndsStayUnix) {
+  // Unix line ends stay Unix.
   WriteFile(Path(), "[S]\na=1\n");
   sys::IniWriteString(Path(), "S", "b", "2");
   EXPECT_EQ(ReadFile(Path()), "[S]\na=1\nb=2\n");

@@ -18,7 +18,7 @@ TEST(Loader, DllNameFindsTheLibraryBesideTheModule) {
   sys::FreeLibrary(lib);
 }
 
-TEST(Loader, FullPathAndPlainNames) {
+TEST(Loader, FullPathPlainAndMissingNames) {
   std::string path = sys::ModuleFolder() + "/libsys_loader_probe.so";
   sys::LibraryHandle lib = sys::LoadLibrary(path);
   ASSERT_NE(lib, nullptr);
@@ -27,10 +27,8 @@ TEST(Loader, FullPathAndPlainNames) {
   std::string error;
   EXPECT_EQ(sys::LoadLibrary("sys_loader_probe", &error), nullptr);
   EXPECT_FALSE(error.empty());
-}
 
-TEST(Loader, MissingLibraryAndEmptyNameFailCleanly) {
-  std::string error;
+  // Missing libraries and empty names fail cleanly.
   EXPECT_EQ(sys::LoadLibrary("NoSuchModule.dll", &error), nullptr);
   EXPECT_NE(error.find("NoSuchModule"), std::string::npos) << error;
   EXPECT_EQ(sys::LoadLibrary("", &error), nullptr);

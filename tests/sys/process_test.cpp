@@ -7,11 +7,15 @@
 
 namespace {
 
-TEST(ProcessPaths, ExecutableIsThisProgram) {
+TEST(ProcessPaths, ExecutableIsThisProgramInItsFolder) {
   std::string exe = sys::ExecutablePath();
   ASSERT_FALSE(exe.empty());
   EXPECT_EQ(exe[0], '/');
   EXPECT_EQ(std::filesystem::path(exe).filename(), "sys_tests");
+  EXPECT_EQ(sys::FolderOf(exe) + "/sys_tests", exe);
+  EXPECT_EQ(sys::FolderOf("/opt/tavro/tavro-shell"), "/opt/tavro");
+  EXPECT_EQ(sys::FolderOf("/tavro-shell"), "/");
+  EXPECT_EQ(sys::FolderOf("tavro-shell"), "");
 }
 
 TEST(ProcessPaths, CurrentFolderFollowsChdir) {
@@ -20,12 +24,6 @@ TEST(ProcessPaths, CurrentFolderFollowsChdir) {
   EXPECT_EQ(sys::CurrentFolder(), "/");
   ASSERT_EQ(::chdir(before.c_str()), 0);
   EXPECT_EQ(sys::CurrentFolder(), std::filesystem::current_path().string());
-}
-
-TEST(ProcessPaths, FolderOf) {
-  EXPECT_EQ(sys::FolderOf("/opt/tavro/tavro-shell"), "/opt/tavro");
-  EXPECT_EQ(sys::FolderOf("/tavro-shell"), "/");
-  EXPECT_EQ(sys::FolderOf("tavro-shell"), "");
 }
 
 }  // namespace

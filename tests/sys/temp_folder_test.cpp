@@ -32,24 +32,14 @@ class TempFolderTest : public tavro_test::TempDirTest {
   }
 };
 
-TEST_F(TempFolderTest, PrivateTmpdirIsUsedAsItIs) {
-  EXPECT_EQ(sys::TempFolder(), TempDir());
-}
-
 TEST_F(TempFolderTest, SharedFolderGetsAPrivatePerUserFolder) {
   std::string shared = SharedFolder();
   tavro_test::ScopedEnv env("TMPDIR", shared.c_str());
   EXPECT_EQ(sys::TempFolder(), PerUser(shared) + "/");
   EXPECT_EQ(ModeOf(PerUser(shared)), 0700u);
-  // A second call finds it and keeps it.
+  // A second call finds it and keeps it; one opened to others is narrowed again.
   EXPECT_EQ(sys::TempFolder(), PerUser(shared) + "/");
-}
-
-TEST_F(TempFolderTest, WidePerUserFolderIsNarrowed) {
-  std::string shared = SharedFolder();
-  ASSERT_EQ(::mkdir(PerUser(shared).c_str(), 0777), 0);
   ASSERT_EQ(::chmod(PerUser(shared).c_str(), 0777), 0);
-  tavro_test::ScopedEnv env("TMPDIR", shared.c_str());
   EXPECT_EQ(sys::TempFolder(), PerUser(shared) + "/");
   EXPECT_EQ(ModeOf(PerUser(shared)), 0700u);
 }
@@ -70,26 +60,20 @@ TEST_F(TempFolderTest, PlantedPerUserFolderIsRefused) {
   EXPECT_THROW(sys::TempFolder(), std::runtime_error);
 }
 
-TEST_F(TempFolderTest, PerUserFolderOfAnotherUserIsRefused) {
+TEST_F(TempFolderTest, FoldersOfAnotherUserAreRefused) {
   if (::geteuid() != 0) {
     GTEST_SKIP() << "changing a folder's owner needs root";
   }
   std::string shared = SharedFolder();
   ASSERT_EQ(::mkdir(PerUser(shared).c_str(), 0700), 0);
   ASSERT_EQ(::chown(PerUser(shared).c_str(), 4321, 4321), 0);
-  tavro_test::ScopedEnv env("TMPDIR", shared.c_str());
-  EXPECT_THROW(sys::TempFolder(), std::runtime_error);
-}
-
-TEST_F(TempFolderTest, TmpdirOfAnotherUserIsRefused) {
-  if (::geteuid() != 0) {
-    GTEST_SKIP() << "changing a folder's owner needs root";
-  }
   std::string other = TempDir() + "other";
   ASSERT_EQ(::mkdir(other.c_str(), 0700), 0);
   ASSERT_EQ(::chown(other.c_str(), 4321, 4321), 0);
-  tavro_test::ScopedEnv env("TMPDIR", other.c_str());
-  EXPECT_THROW(sys::TempFolder(), std::runtime_error);
+  for (const std::string& tmpdir : {shared, other}) {  // the per-user folder, $TMPDIR itself
+    tavro_test::ScopedEnv env("TMPDIR", tmpdir.c_str());
+    EXPECT_THROW(sys::TempFolder(), std::runtime_error) << tmpdir;
+  }
 }
 
 TEST_F(TempFolderTest, UnusableTmpdirIsRefused) {
@@ -104,18 +88,18 @@ TEST_F(TempFolderTest, UnusableTmpdirIsRefused) {
   }
 }
 
-// $TMPDIR is the user's own choice: a link in it is followed, and the folder it names
-// is judged by the same rules.
-TEST_F(TempFolderTest, TmpdirLinkIsFollowed) {
+// A private $TMPDIR is used as it is; a link in it is the user's own choice and is
+// followed, the folder it names judged by the same rules; without one, /tmp.
+TEST_F(TempFolderTest, PrivateTmpdirIsUsedFollowedOrDefaulted) {
+  EXPECT_EQ(sys::TempFolder(), TempDir());
   std::string target = TempDir() + "target";
   ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
   std::string link = TempDir() + "link";
   ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
-  tavro_test::ScopedEnv env("TMPDIR", link.c_str());
-  EXPECT_EQ(sys::TempFolder(), fs::canonical(target).string() + "/");
-}
-
-TEST_F(TempFolderTest, UnsetTmpdirUsesTmp) {
+  {
+    tavro_test::ScopedEnv env("TMPDIR", link.c_str());
+    EXPECT_EQ(sys::TempFolder(), fs::canonical(target).string() + "/");
+  }
   tavro_test::ScopedEnv env("TMPDIR", nullptr);
   EXPECT_EQ(sys::TempFolder(), "/tmp/tavro-" + std::to_string(::geteuid()) + "/");
 }
