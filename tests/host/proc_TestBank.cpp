@@ -4,8 +4,33 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <utility>
+
+#include "host/CommandParser.h"
+#include "host/WireText.h"
+#include "sys/CodePage.h"
 
 namespace proctest {
+namespace {
+
+std::pair<std::string, host::Args> Split(const std::string& command) {
+  host::ParsedCommand parsed;
+  std::string error;
+  if (!host::ParseCommand(sys::Utf8ToGbk(command), parsed, error) || parsed.calls.size() != 1) {
+    throw std::logic_error(command + ": " + error);
+  }
+  host::Call& call = parsed.calls[0];
+  for (host::Value& value : call.args) {
+    std::string utf8;
+    if (value.isText && !host::ArgumentToUtf8(value.text, utf8)) {
+      throw std::logic_error(command + ": no GBK text");
+    }
+    value.text = utf8;
+  }
+  return {call.name, call.args};
+}
+
+}  // namespace
 
 void BankTest::SetUp() {
   std::string base = std::filesystem::temp_directory_path().string() + "/proc_XXXXXX";
@@ -64,6 +89,26 @@ std::vector<std::string> BankTest::Column(const std::string& name, const host::A
     out.push_back(row.empty() ? "" : row[0]);
   }
   return out;
+}
+
+host::Answer BankTest::Call(const std::string& command) {
+  auto [name, args] = Split(command);
+  return Call(name, args);
+}
+
+std::string BankTest::Fail(const std::string& command) {
+  auto [name, args] = Split(command);
+  return Fail(name, args);
+}
+
+std::string BankTest::First(const std::string& command) {
+  auto [name, args] = Split(command);
+  return First(name, args);
+}
+
+std::vector<std::string> BankTest::Column(const std::string& command) {
+  auto [name, args] = Split(command);
+  return Column(name, args);
 }
 
 std::string BankTest::Scalar(const char* sql, const std::vector<std::string>& binds) {

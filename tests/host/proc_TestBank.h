@@ -36,6 +36,13 @@ class BankTest : public ::testing::Test {
   // The rows of a call that answers one field per row.
   std::vector<std::string> Column(const std::string& name, const host::Args& args);
 
+  // The same, the call written as the module writes it: NAME 'text',12 (UTF-8, quotes
+  // doubled); texts reach the procedure as the interpreter hands them over.
+  host::Answer Call(const std::string& command);
+  std::string Fail(const std::string& command);
+  std::string First(const std::string& command);
+  std::vector<std::string> Column(const std::string& command);
+
   // The first column of the first row of a select on the database (bound texts).
   std::string Scalar(const char* sql, const std::vector<std::string>& binds = {});
   std::int64_t Count(const char* sql, const std::vector<std::string>& binds = {});

@@ -7,60 +7,40 @@
 #include <set>
 #include <string>
 
+#include "host/CommandParser.h"
 #include "host/Procedure.h"
 #include "proc_TestBank.h"
 
 namespace {
 
 using proctest::BankTest;
-using proctest::I;
 using proctest::T;
 
-struct Sample {
-  const char* name;
-  host::Args args;
-};
-
 // A call of every reader that finds its records in the demonstration data, so the
-// whole of the procedure runs rather than an early refusal.
-const Sample kReaderCalls[] = {
-    {"MB_GetSwfAddress", {T("LOLCGB2L")}},
-    {"MB_GetSwiftBankByAny", {T("savings"), T("tokyo")}},
-    {"MB_GetSwiftBankByLeft", {T("lotus"), T("")}},
-    {"MB_GetSwiftBankBySwfCode", {T("LOLCGB2LAXXX")}},
-    {"MN_CustCNYAcExists", {T("P003"), T("0012")}},
-    {"MN_CustExport", {T("0012"), I(0)}},
-    {"MN_CustExport", {T("0012"), I(1)}},
-    {"MN_CustomerExists", {T("C004"), T("0012")}},
-    {"MN_GetAcNoList", {I(99), T(""), T("0012"), T("000002")}},
-    {"MN_GetAuditFolder", {I(12), T("0012"), T("000001"), T("B20261130001")}},
-    {"MN_GetAuthoriseFolder", {I(12), T("0012"), T("000001"), T("B20261130001")}},
-    {"MN_GetAuthoriseList", {T("CN"), T("0012"), T("000003")}},
-    {"MN_GetCheckList", {T("CN"), T("0012"), T("000001")}},
-    {"MN_GetCheckUserList", {T("0012"), T("000001")}},
-    {"MN_GetCorpName", {T("0020")}},
-    {"MN_GetCurrencyCodeList", {}},
-    {"MN_GetCustAcFolder", {T("CN"), T("0012"), T("000002"), T("C001")}},
-    {"MN_GetCustomerList", {T("0012"), T("000002")}},
-    {"MN_GetDeletedList", {T("CN"), T("0012"), T("000002")}},
-    {"MN_GetNodeRightList", {T("0012"), T("000002")}},
-    {"MN_GetPropOfAccount", {T("0012"), T("310012000400001")}},
-    {"MN_GetPropOfCustAc", {I(1)}},
-    {"MN_GetPropOfCustCNYAc", {T("0012"), T("P001")}},
-    {"MN_GetPropOfCustomer", {T("0012"), T("C002")}},
-    {"MN_GetPropOfUser", {T("000001")}},
-    {"MN_GetRejectedList", {T("CN"), T("0012"), T("000002")}},
-    {"MN_GetSendList", {T("CN"), T("0012"), T("000002")}},
-    {"MN_GetSignFolder", {I(12), T("0012"), T("000001"), T("B20261130001")}},
-    {"MN_GetUsageList", {T("0012"), T("000001")}},
-    {"MN_GetUserCheckAcList", {T("0012"), T("000002")}},
-    {"MN_GetUserCorpList", {T("CN"), T("000001")}},
-    {"MN_GetUserList", {T("0012"), T("000001")}},
-    {"ST_GetBankSimple", {I(3)}},
-    {"Sh_GetFunctionName", {I(12), I(0)}},
-    {"Sh_GetNodeRight", {T("0012"), T("000003"), I(101)}},
-    {"Sh_GetViewNodeList", {T("CN"), T("0012"), T("000002")}},
-};
+// whole of the procedure runs rather than an early refusal; written as a batch.
+const char kReaderCalls[] =
+    "exec MB_GetSwfAddress 'LOLCGB2L'\nexec MB_GetSwiftBankByAny 'savings','tokyo'\n"
+    "exec MB_GetSwiftBankByLeft 'lotus',''\nexec MB_GetSwiftBankBySwfCode 'LOLCGB2LAXXX'\n"
+    "exec MN_CustCNYAcExists 'P003','0012'\nexec MN_CustExport '0012',0\n"
+    "exec MN_CustExport '0012',1\nexec MN_CustomerExists 'C004','0012'\n"
+    "exec MN_GetAcNoList 99,'','0012','000002'\n"
+    "exec MN_GetAuditFolder 12,'0012','000001','B20261130001'\n"
+    "exec MN_GetAuthoriseFolder 12,'0012','000001','B20261130001'\n"
+    "exec MN_GetAuthoriseList 'CN','0012','000003'\nexec MN_GetCheckList 'CN','0012','000001'\n"
+    "exec MN_GetCheckUserList '0012','000001'\nexec MN_GetCorpName '0020'\n"
+    "exec MN_GetCurrencyCodeList\nexec MN_GetCustAcFolder 'CN','0012','000002','C001'\n"
+    "exec MN_GetCustomerList '0012','000002'\nexec MN_GetDeletedList 'CN','0012','000002'\n"
+    "exec MN_GetNodeRightList '0012','000002'\n"
+    "exec MN_GetPropOfAccount '0012','310012000400001'\nexec MN_GetPropOfCustAc 1\n"
+    "exec MN_GetPropOfCustCNYAc '0012','P001'\nexec MN_GetPropOfCustomer '0012','C002'\n"
+    "exec MN_GetPropOfUser '000001'\nexec MN_GetRejectedList 'CN','0012','000002'\n"
+    "exec MN_GetSendList 'CN','0012','000002'\n"
+    "exec MN_GetSignFolder 12,'0012','000001','B20261130001'\n"
+    "exec MN_GetUsageList '0012','000001'\nexec MN_GetUserCheckAcList '0012','000002'\n"
+    "exec MN_GetUserCorpList 'CN','000001'\nexec MN_GetUserList '0012','000001'\n"
+    "exec ST_GetBankSimple 3\nexec Sh_GetFunctionName 12,0\n"
+    "exec Sh_GetNodeRight '0012','000003',101\n"
+    "exec Sh_GetViewNodeList 'CN','0012','000002'\n";
 
 class ProcAccess : public BankTest {
  protected:
@@ -86,7 +66,10 @@ class ProcAccess : public BankTest {
 
 TEST_F(ProcAccess, EveryReaderAnswersWithoutWritingAndEveryWriterIsRefused) {
   std::set<std::string> sampled;
-  for (const Sample& sample : kReaderCalls) {
+  host::ParsedCommand calls;
+  std::string error;
+  ASSERT_TRUE(host::ParseCommand(kReaderCalls, calls, error)) << error;
+  for (const host::Call& sample : calls.calls) {
     const host::ProcedureSpec* proc = host::FindProcedure(sample.name);
     ASSERT_NE(proc, nullptr) << sample.name;
     EXPECT_EQ(proc->access, host::Access::Reads) << sample.name << " reads but takes the lock";

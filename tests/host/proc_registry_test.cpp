@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "host/Procedure.h"
@@ -12,77 +13,35 @@
 namespace {
 
 using proctest::BankTest;
-using proctest::T;
 
-struct Command {
-  const char* name;
-  const char* signature;
-};
-
-// Every command of the catalogue with the argument kinds of its template.
-const Command kCatalogue[] = {
-    {"MN_GetAcNoList", "ittt"},
-    {"MN_GetCurrencyCodeList", ""},
-    {"MN_GetCustomerList", "tt"},
-    {"MN_GetUsageList", "tt"},
-    {"MN_GetUserList", "tt"},
-    {"MN_GetCheckUserList", "tt"},
-    {"MN_GetUserCheckAcList", "tt"},
-    {"MN_GetCorpName", "t"},
-    {"MB_GetSwfAddress", "t"},
-    {"ST_GetBankSimple", "i"},
-    {"Sh_GetViewNodeList", "ttt"},
-    {"Sh_GetFunctionName", "ii"},
-    {"Sh_GetNodeRight", "tti"},
-    {"MN_GetPropOfUser", "t"},
-    {"MN_GetPropOfAccount", "tt"},
-    {"MN_GetPropOfCustomer", "tt"},
-    {"MN_GetPropOfCustAc", "i"},
-    {"MN_GetPropOfCustCNYAc", "tt"},
-    {"MN_UpdateAccountRec", "ittti"},
-    {"MN_UpdateCustomerRec", "ittttttti"},
-    {"MN_UpdateCustAcRec", "iitttttitttti"},
-    {"MN_UpdateCustCNYAcRec", "ittttttittt"},
-    {"MN_GetCustAcFolder", "tttt"},
-    {"MN_GetAuthoriseFolder", "ittt"},
-    {"MN_GetSignFolder", "ittt"},
-    {"MN_GetAuditFolder", "ittt"},
-    {"MN_GetUserCorpList", "tt"},
-    {"MN_GetNodeRightList", "tt"},
-    {"MN_DeleteUserCheckList", "tt"},
-    {"MN_InsertUserCheckList", "ttt"},
-    {"MN_DeleteUserAcList", "tt"},
-    {"MN_InsertAcRightList", "ttt"},
-    {"MN_DeleteUserRightList", "tti"},
-    {"MN_UpdateRightItem", "ttit"},
-    {"MN_UsageDelete", "t"},
-    {"MN_UsageInsert", "ttti"},
-    {"MB_GetSwiftBankByLeft", "tt"},
-    {"MB_GetSwiftBankByAny", "tt"},
-    {"MB_GetSwiftBankBySwfCode", "t"},
-    {"MN_CustCNYAcExists", "tt"},
-    {"MN_CustCNYAcDelete", "tt"},
-    {"MN_CustCNYAcUpdate", "ttt"},
-    {"MN_CustomerExists", "tt"},
-    {"MN_CustomerDelete", "tt"},
-    {"MN_CustomerUpdate", "ttt"},
-    {"MN_CustSnapIn", "itttttt"},
-    {"MN_CustExport", "ti"},
-    {"MN_UpdateAcOrder", "ttti"},
-    {"MN_GetCheckList", "ttt"},
-    {"MN_GetAuthoriseList", "ttt"},
-    {"MN_GetSendList", "ttt"},
-    {"MN_GetDeletedList", "ttt"},
-    {"MN_GetRejectedList", "ttt"},
-};
+// Every command of the catalogue as name:argument kinds of its template.
+const char kCatalogue[] =
+    "MN_GetAcNoList:ittt MN_GetCurrencyCodeList: MN_GetCustomerList:tt MN_GetUsageList:tt "
+    "MN_GetUserList:tt MN_GetCheckUserList:tt MN_GetUserCheckAcList:tt MN_GetCorpName:t "
+    "MB_GetSwfAddress:t ST_GetBankSimple:i Sh_GetViewNodeList:ttt Sh_GetFunctionName:ii "
+    "Sh_GetNodeRight:tti MN_GetPropOfUser:t MN_GetPropOfAccount:tt MN_GetPropOfCustomer:tt "
+    "MN_GetPropOfCustAc:i MN_GetPropOfCustCNYAc:tt MN_UpdateAccountRec:ittti "
+    "MN_UpdateCustomerRec:ittttttti MN_UpdateCustAcRec:iitttttitttti "
+    "MN_UpdateCustCNYAcRec:ittttttittt MN_GetCustAcFolder:tttt MN_GetAuthoriseFolder:ittt "
+    "MN_GetSignFolder:ittt MN_GetAuditFolder:ittt MN_GetUserCorpList:tt "
+    "MN_GetNodeRightList:tt MN_DeleteUserCheckList:tt MN_InsertUserCheckList:ttt "
+    "MN_DeleteUserAcList:tt MN_InsertAcRightList:ttt MN_DeleteUserRightList:tti "
+    "MN_UpdateRightItem:ttit MN_UsageDelete:t MN_UsageInsert:ttti MB_GetSwiftBankByLeft:tt "
+    "MB_GetSwiftBankByAny:tt MB_GetSwiftBankBySwfCode:t MN_CustCNYAcExists:tt "
+    "MN_CustCNYAcDelete:tt MN_CustCNYAcUpdate:ttt MN_CustomerExists:tt MN_CustomerDelete:tt "
+    "MN_CustomerUpdate:ttt MN_CustSnapIn:itttttt MN_CustExport:ti MN_UpdateAcOrder:ttti "
+    "MN_GetCheckList:ttt MN_GetAuthoriseList:ttt MN_GetSendList:ttt MN_GetDeletedList:ttt "
+    "MN_GetRejectedList:ttt";
 
 TEST(ProcRegistry, EveryCatalogueCommandHasItsSignatureAndNothingElseIsListed) {
   std::set<std::string> names;
-  for (const Command& c : kCatalogue) {
-    const host::ProcedureSpec* proc = host::FindProcedure(c.name);
-    ASSERT_NE(proc, nullptr) << c.name;
-    EXPECT_STREQ(proc->signature, c.signature) << c.name;
-    names.insert(c.name);
+  std::istringstream catalogue(kCatalogue);
+  for (std::string entry; catalogue >> entry;) {
+    const std::string name = entry.substr(0, entry.find(':'));
+    const host::ProcedureSpec* proc = host::FindProcedure(name);
+    ASSERT_NE(proc, nullptr) << name;
+    EXPECT_EQ(proc->signature, entry.substr(name.size() + 1)) << name;
+    names.insert(name);
   }
   EXPECT_EQ(host::AllProcedures().size(), names.size());
   for (const host::ProcedureSpec& proc : host::AllProcedures()) {

@@ -10,7 +10,6 @@
 namespace {
 
 using proctest::BankTest;
-using proctest::I;
 using proctest::T;
 using Lines = std::vector<std::string>;
 using Row = std::vector<std::string>;
@@ -51,39 +50,39 @@ TEST_F(ProcSwift, DirectoryHoldsAFewHundredBanksInSeveralCities) {
 }
 
 TEST_F(ProcSwift, SearchesByNameBeginningAnywhereAndCodeWithCityNarrowing) {
-  Lines left = Column("MB_GetSwiftBankByLeft", {T("lotus"), T("lon")});
+  Lines left = Column("MB_GetSwiftBankByLeft 'lotus','lon'");
   ASSERT_EQ(left.size(), 1u);
   EXPECT_EQ(left[0], "LOLCGB2LAXXX LOTUS SAVINGS BANK / LONDON");
 
-  Lines anyCity = Column("MB_GetSwiftBankByLeft", {T("lotus"), T("")});
+  Lines anyCity = Column("MB_GetSwiftBankByLeft 'lotus',''");
   EXPECT_GT(anyCity.size(), 10u);  // the bank in every city, and its branches
   for (const std::string& row : anyCity) {
     EXPECT_EQ(row.substr(13, 5), "LOTUS");
   }
 
   // "BANK" begins no name but stands in all of them.
-  EXPECT_TRUE(Column("MB_GetSwiftBankByLeft", {T("BANK"), T("")}).empty());
-  Lines any = Column("MB_GetSwiftBankByAny", {T("savings"), T("tokyo")});
+  EXPECT_TRUE(Column("MB_GetSwiftBankByLeft 'BANK',''").empty());
+  Lines any = Column("MB_GetSwiftBankByAny 'savings','tokyo'");
   ASSERT_FALSE(any.empty());
   for (const std::string& row : any) {
     EXPECT_NE(row.find("SAVINGS"), std::string::npos);
     EXPECT_NE(row.find("/ TOKYO"), std::string::npos);
   }
   // Wildcards in a keyword are taken literally.
-  EXPECT_TRUE(Column("MB_GetSwiftBankByAny", {T("%"), T("")}).empty());
-  EXPECT_TRUE(Column("MB_GetSwiftBankByLeft", {T("L_TUS"), T("")}).empty());
+  EXPECT_TRUE(Column("MB_GetSwiftBankByAny '%',''").empty());
+  EXPECT_TRUE(Column("MB_GetSwiftBankByLeft 'L_TUS',''").empty());
 
-  Lines code = Column("MB_GetSwiftBankBySwfCode", {T("lolcgb")});
+  Lines code = Column("MB_GetSwiftBankBySwfCode 'lolcgb'");
   ASSERT_FALSE(code.empty());
   for (const std::string& row : code) {
     EXPECT_EQ(row.substr(0, 6), "LOLCGB");
   }
-  EXPECT_EQ(Column("MB_GetSwiftBankBySwfCode", {T("LOLCGB2LAXXX")}), Lines{left[0]});
+  EXPECT_EQ(Column("MB_GetSwiftBankBySwfCode 'LOLCGB2LAXXX'"), Lines{left[0]});
 
   for (const char* name : {"MB_GetSwiftBankByLeft", "MB_GetSwiftBankByAny"}) {
     EXPECT_NE(Fail(name, {T("  "), T("LONDON")}).find("empty"), std::string::npos) << name;
   }
-  EXPECT_NE(Fail("MB_GetSwiftBankBySwfCode", {T("")}).find("empty"), std::string::npos);
+  EXPECT_NE(Fail("MB_GetSwiftBankBySwfCode ''").find("empty"), std::string::npos);
 }
 
 TEST_F(ProcSwift, AddressLookupTakesTheFormsTheModuleSends) {
@@ -105,9 +104,9 @@ TEST_F(ProcSwift, CsvImportAddsOrReplacesAllOrNothing) {
       "\r\n"
       "lolcgb2l,LOTUS NEW NAME,\"2 \"\"QUOTED\"\" LANE\",,,,LONDON\n");
   EXPECT_EQ(host::ImportSwiftCsv(*db_, good), 2u);
-  EXPECT_EQ(Call("MB_GetSwfAddress", {T("TESTCNSH")}).rows,
+  EXPECT_EQ(Call("MB_GetSwfAddress 'TESTCNSH'").rows,
             (std::vector<Row>{{"TEST BANK, SHANGHAI", "1 ROAD", "", "", "CHINA"}}));
-  EXPECT_EQ(Call("MB_GetSwfAddress", {T("LOLCGB2L")}).rows[0][1], "2 \"QUOTED\" LANE");
+  EXPECT_EQ(Call("MB_GetSwfAddress 'LOLCGB2L'").rows[0][1], "2 \"QUOTED\" LANE");
 
   std::int64_t before = Count("SELECT count(*) FROM swift_bank");
   const char* bad[] = {

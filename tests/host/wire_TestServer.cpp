@@ -7,6 +7,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string_view>
 
@@ -71,9 +73,6 @@ Answer All(Db& db, const Args&) {
   return answer;
 }
 
-Answer Echo(Db&, const Args& args) {
-  return Answer{{{args[0].text}}};
-}
 Answer Num(Db&, const Args& args) {
   return Answer{{{std::to_string(args[0].number), args[1].text}}};
 }
@@ -95,15 +94,10 @@ constexpr host::Access kReads = host::Access::Reads;
 constexpr host::Access kWrites = host::Access::Writes;
 
 const host::ProcedureSpec kProcedures[] = {
-    {"T_Put", "tt", Put, kWrites},
-    {"MN_GetProbe", "t", GetProbe, kReads},
-    {"T_All", "", All, kWrites},
-    {"T_Echo", "t", Echo, kWrites},
-    {"T_Num", "it", Num, kWrites},
-    {"T_Fail", "t", Fail, kWrites},
-    {"T_Refuse", "i", Refuse, kWrites},
-    {"T_Kill", "", Kill, kWrites},
-    {"ST_GetBankSimple", "i", Bank, kReads},
+    {"T_Put", "tt", Put, kWrites},  {"MN_GetProbe", "t", GetProbe, kReads},
+    {"T_All", "", All, kWrites},    {"T_Num", "it", Num, kWrites},
+    {"T_Fail", "t", Fail, kWrites}, {"T_Refuse", "i", Refuse, kWrites},
+    {"T_Kill", "", Kill, kWrites},  {"ST_GetBankSimple", "i", Bank, kReads},
 };
 
 const host::ProcedureSpec* Find(const std::string& name) {
@@ -148,6 +142,32 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
+  if (const char* old = std::getenv(name)) {
+    saved_ = old;
+  }
+  if (value) {
+    setenv(name, value, 1);
+  } else {
+    unsetenv(name);
+  }
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (saved_) {
+    setenv(name_.c_str(), saved_->c_str(), 1);
+  } else {
+    unsetenv(name_.c_str());
+  }
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
 std::string ProbeValue(Db& db, const std::string& k) {
   Answer answer = Get(db, k);
   db.ResetStatements();
@@ -161,8 +181,9 @@ int ProbeCount(Db& db) {
   return n;
 }
 
-host::Outcome RunProbe(Db& db, std::string_view command, std::string* answer) {
-  return host::RunCommand(db, ProbeServer(), host::Channel::Main, command,
+host::Outcome RunProbe(Db& db, std::string_view command, std::string* answer,
+                       host::Channel channel) {
+  return host::RunCommand(db, ProbeServer(), channel, command,
                           [answer](std::string_view text, std::string&) {
                             if (answer) {
                               answer->assign(text);

@@ -1,13 +1,11 @@
 // The two entry points and tavro-bank against the real bank server on a fresh
 // demonstration database.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,21 +42,8 @@ std::string Main(const std::string& command) {
 
 class WireClient : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* old = getenv("TAVRO_BANK_DB")) {
-      saved_ = old;
-    }
-    setenv("TAVRO_BANK_DB", dir.File("bank.db").c_str(), 1);
-  }
-  void TearDown() override {
-    if (saved_.empty()) {
-      unsetenv("TAVRO_BANK_DB");
-    } else {
-      setenv("TAVRO_BANK_DB", saved_.c_str(), 1);
-    }
-  }
   wiretest::TempDir dir;
-  std::string saved_;
+  wiretest::ScopedEnv bank{"TAVRO_BANK_DB", dir.File("bank.db").c_str()};
 };
 
 TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
@@ -88,10 +73,7 @@ TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
   ASSERT_EQ(
       qelFileGet(0, wire.data(), static_cast<std::int32_t>(wire.size()), file.c_str(), error, 2), 0)
       << error;
-  std::ifstream in(file, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_EQ(text.str(), customers.answer);
+  EXPECT_EQ(wiretest::ReadFile(file), customers.answer);
   // A second call to the same name finds the file there and refuses.
   EXPECT_NE(
       qelFileGet(0, wire.data(), static_cast<std::int32_t>(wire.size()), file.c_str(), error, 2),

@@ -4,7 +4,6 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
@@ -126,21 +125,9 @@ TEST(WireDatabase, PreparedStatementsAreReusedResetAndUnbound) {
 }
 
 TEST(WireDatabase, DefaultPathFollowsTheEnvironment) {
-  struct Saved {
-    const char* name;
-    std::string value;
-    bool set;
-  };
-  Saved saved[] = {{"TAVRO_BANK_DB", "", false}, {"XDG_DATA_HOME", "", false}, {"HOME", "", false}};
-  for (auto& s : saved) {
-    if (const char* v = std::getenv(s.name)) {
-      s.value = v;
-      s.set = true;
-    }
-  }
-  setenv("HOME", "/home/op", 1);
-  unsetenv("TAVRO_BANK_DB");
-  unsetenv("XDG_DATA_HOME");
+  wiretest::ScopedEnv home("HOME", "/home/op");
+  wiretest::ScopedEnv bank("TAVRO_BANK_DB", nullptr);
+  wiretest::ScopedEnv data("XDG_DATA_HOME", nullptr);
   EXPECT_EQ(host::DefaultDatabasePath(), "/home/op/.local/share/tavro/bank.db");
   setenv("XDG_DATA_HOME", "relative", 1);  // ignored: not absolute
   EXPECT_EQ(host::DefaultDatabasePath(), "/home/op/.local/share/tavro/bank.db");
@@ -148,13 +135,6 @@ TEST(WireDatabase, DefaultPathFollowsTheEnvironment) {
   EXPECT_EQ(host::DefaultDatabasePath(), "/data/tavro/bank.db");
   setenv("TAVRO_BANK_DB", "/x/y.db", 1);
   EXPECT_EQ(host::DefaultDatabasePath(), "/x/y.db");
-  for (auto& s : saved) {
-    if (s.set) {
-      setenv(s.name, s.value.c_str(), 1);
-    } else {
-      unsetenv(s.name);
-    }
-  }
 }
 
 }  // namespace

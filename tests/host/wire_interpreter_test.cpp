@@ -6,7 +6,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "host/HostCall.h"
 #include "sys/CodePage.h"
@@ -17,6 +16,7 @@ namespace {
 using host::Status;
 using wiretest::ProbeCount;
 using wiretest::ProbeValue;
+using wiretest::ReadFile;
 using wiretest::RunProbe;
 
 class WireInterpreter : public ::testing::Test {
@@ -45,6 +45,13 @@ TEST_F(WireInterpreter, CallAnswersTheProcedureRows) {
             "c\r\n");
   ASSERT_TRUE(RunProbe(db, "MN_GetProbe 'zz'", &answer).ok());
   EXPECT_EQ(answer, "");
+  // The user report select is the one select served.
+  ASSERT_TRUE(RunProbe(db, "select v from probe where k='c'", &answer).ok());
+  EXPECT_EQ(answer, "3\r\n");
+
+  host::Outcome outcome = RunProbe(db, sys::Utf8ToGbk("T_Fail '客户不存在'"));
+  EXPECT_EQ(outcome.status, Status::Failed);
+  EXPECT_EQ(outcome.error, "客户不存在");
 }
 
 TEST_F(WireInterpreter, RefusalsNameTheProblemAndChangeNothing) {
@@ -73,14 +80,13 @@ TEST_F(WireInterpreter, RefusalsNameTheProblemAndChangeNothing) {
     EXPECT_EQ(outcome.status, Status::Refused) << c.command;
     EXPECT_EQ(outcome.error.substr(0, c.error.size()), c.error) << c.command;
   }
+  // 0x81 0x27 is no GBK character: the quote still closes the text, which is refused
+  // rather than stored altered.
+  host::Outcome lone = RunProbe(db, "T_Put 'a\x81','b'");
+  EXPECT_EQ(lone.status, Status::Refused);
+  EXPECT_EQ(lone.error, "T_Put: argument 1 is not valid GBK text");
   EXPECT_EQ(ProbeCount(db), 1);
   EXPECT_EQ(ProbeValue(db, "a"), "1");
-}
-
-TEST_F(WireInterpreter, ProcedureFailureCarriesItsText) {
-  host::Outcome outcome = RunProbe(db, sys::Utf8ToGbk("T_Fail '客户不存在'"));
-  EXPECT_EQ(outcome.status, Status::Failed);
-  EXPECT_EQ(outcome.error, "客户不存在");
 }
 
 TEST_F(WireInterpreter, BatchIsAllOrNothing) {
@@ -186,31 +192,9 @@ TEST_F(WireInterpreter, HostileTextsAreStoredByteForByteAndTouchNoOtherRow) {
   EXPECT_EQ(ProbeCount(db), 1 + i);
 }
 
-TEST_F(WireInterpreter, LoneLeadByteBeforeAQuoteIsRefusedNotMisread) {
-  // 0x81 0x27 is no GBK character: the quote still closes the text, and the text is
-  // refused rather than stored altered.
-  host::Outcome outcome = RunProbe(db, "T_Put 'a\x81','b'");
-  EXPECT_EQ(outcome.status, Status::Refused);
-  EXPECT_EQ(outcome.error, "T_Put: argument 1 is not valid GBK text");
-  EXPECT_EQ(ProbeCount(db), 0);
-}
-
-TEST_F(WireInterpreter, UserReportSelectIsTheOnlySelect) {
-  Put("0012", "report");
-  std::string answer;
-  ASSERT_TRUE(RunProbe(db, "select v from probe where k='0012'", &answer).ok());
-  EXPECT_EQ(answer, "report\r\n");
-}
-
 TEST_F(WireInterpreter, BankChannelServesOnlyTheBankMasterRecord) {
   auto onBank = [&](const std::string& command, std::string* answer) {
-    return host::RunCommand(db, wiretest::ProbeServer(), host::Channel::Bank, command,
-                            [answer](std::string_view text, std::string&) {
-                              if (answer) {
-                                answer->assign(text);
-                              }
-                              return Status::Ok;
-                            });
+    return RunProbe(db, command, answer, host::Channel::Bank);
   };
   std::string answer;
   ASSERT_TRUE(onBank("ST_GetBankSimple 7", &answer).ok());
@@ -251,13 +235,6 @@ TEST_F(WireInterpreter, AnswerFitsExactlyOrFailsWholeAndUndone) {
   EXPECT_EQ(outcome.error, "channel prefix missing (A01 or A03 and 0x07)");
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 TEST_F(WireInterpreter, AnswerFileIsCreatedExclusivelyAndPrivately) {
   Put("a", "1");
   std::string file = dir.File("answer");
@@ -291,14 +268,12 @@ TEST_F(WireInterpreter, AnswerFileIsCreatedExclusivelyAndPrivately) {
   outcome = host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_All", link.c_str());
   EXPECT_EQ(outcome.status, Status::FileError);
   EXPECT_EQ(ReadFile(target), "precious");
-}
 
-TEST_F(WireInterpreter, FailedFileCommandLeavesNoFile) {
-  std::string file = dir.File("answer");
-  host::Outcome outcome =
-      host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_Fail 'no'", file.c_str());
+  // A failed command leaves no file; no name is refused.
+  std::string unused = dir.File("unused");
+  outcome = host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_Fail 'no'", unused.c_str());
   EXPECT_EQ(outcome.status, Status::Failed);
-  EXPECT_NE(access(file.c_str(), F_OK), 0);
+  EXPECT_NE(access(unused.c_str(), F_OK), 0);
   outcome = host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_All", "");
   EXPECT_EQ(outcome.status, Status::Refused);
 }

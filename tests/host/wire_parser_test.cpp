@@ -70,18 +70,13 @@ TEST(WireParser, AcceptsTheFormsTheModuleSends) {
   }
 }
 
-TEST(WireParser, NoCountOnlyWhenAsked) {
+TEST(WireParser, NoCountOnlyWhenAskedAndSelectKeepsItsTextWhole) {
   ParsedCommand parsed;
   std::string error;
   ASSERT_TRUE(ParseCommand("set nocount on\r\nexec A", parsed, error));
   EXPECT_TRUE(parsed.noCount);
   ASSERT_TRUE(ParseCommand("exec A", parsed, error));
   EXPECT_FALSE(parsed.noCount);
-}
-
-TEST(WireParser, SelectKeepsItsTextWhole) {
-  ParsedCommand parsed;
-  std::string error;
   ASSERT_TRUE(ParseCommand(" select a,'x' from t where c='1'\r\n", parsed, error));
   EXPECT_EQ(parsed.kind, CommandKind::Select);
   EXPECT_EQ(parsed.select, "select a,'x' from t where c='1'");
@@ -128,7 +123,7 @@ TEST(WireParser, RefusesMalformedCommandsNamingTheProblem) {
   }
 }
 
-TEST(WireParser, TooManyArgumentsAreRefused) {
+TEST(WireParser, TooManyArgumentsAndBytesPastTheLengthAreRefused) {
   std::string text = "X 0";
   for (std::size_t i = 1; i <= host::kMaxArguments; ++i) {
     text += ",0";
@@ -137,13 +132,9 @@ TEST(WireParser, TooManyArgumentsAreRefused) {
   std::string error;
   EXPECT_FALSE(ParseCommand(text, parsed, error));
   EXPECT_EQ(error, "X: too many arguments");
-}
 
-TEST(WireParser, ReadsOnlyTheGivenLength) {
   // The bytes after the view's end close the quote; the parser must not see them.
   const char buffer[] = "X 'abc'";
-  ParsedCommand parsed;
-  std::string error;
   EXPECT_FALSE(ParseCommand(std::string_view(buffer, 6), parsed, error));
   EXPECT_NE(error.find("not closed"), std::string::npos);
 }

@@ -26,10 +26,6 @@ int BrokenGroups(host::Db& db, int batchSize) {
   return broken;
 }
 
-void CreateDatabase(const std::string& path) {
-  host::Db db(path, wiretest::ProbeSetup());
-}
-
 // Waits for pid; true when it was killed by SIGKILL.
 bool KilledBySigkill(pid_t pid) {
   int status = 0;
@@ -39,18 +35,32 @@ bool KilledBySigkill(pid_t pid) {
   return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
-TEST(WireProcess, ProcessKilledInsideABatchLeavesNoneOfIt) {
+class WireProcess : public ::testing::Test {
+ protected:
+  WireProcess() { host::Db create(path, wiretest::ProbeSetup()); }
+
+  // Runs body on its own connection in a child process, which ends with body's code.
+  template <typename Body>
+  pid_t Child(Body body) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      host::Db db(path, wiretest::ProbeSetup());
+      _exit(body(db));
+    }
+    return pid;
+  }
+
   wiretest::TempDir dir;
   std::string path = dir.File("bank.db");
-  CreateDatabase(path);
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    host::Db db(path, wiretest::ProbeSetup());
+};
+
+TEST_F(WireProcess, ProcessKilledInsideABatchLeavesNoneOfIt) {
+  pid_t pid = Child([](host::Db& db) {
     RunProbe(db,
              "exec T_Put 'one','1'\r\nexec T_Put 'two','2'\r\nexec T_Kill\r\nexec T_Put 'x','3'");
-    _exit(3);  // not reached: T_Kill ends the process
-  }
+    return 3;  // not reached: T_Kill ends the process
+  });
+  ASSERT_GE(pid, 0);
   ASSERT_TRUE(KilledBySigkill(pid));
   host::Db db(path, wiretest::ProbeSetup());
   EXPECT_EQ(wiretest::ProbeCount(db), 0);
@@ -59,33 +69,25 @@ TEST(WireProcess, ProcessKilledInsideABatchLeavesNoneOfIt) {
   EXPECT_EQ(wiretest::ProbeCount(db), 1);
 }
 
-TEST(WireProcess, BatchesKilledAtAnyMomentAreWholeOrAbsent) {
+TEST_F(WireProcess, BatchesKilledAtAnyMomentAreWholeOrAbsent) {
   constexpr int kBatchSize = 6;
-  wiretest::TempDir dir;
-  std::string path = dir.File("bank.db");
-  CreateDatabase(path);
   for (int round = 0; round < 3; ++round) {
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
+    pid_t pid = Child([&](host::Db& db) {
       close(ready[0]);
-      host::Db db(path, wiretest::ProbeSetup());
       for (int n = 0;; ++n) {
         std::string batch;
         for (int m = 0; m < kBatchSize; ++m) {
           batch += "exec T_Put 'b" + std::to_string(round) + "-" + std::to_string(n) + "_" +
                    std::to_string(m) + "','" + std::string(200, 'v') + "'\r\n";
         }
-        if (!RunProbe(db, batch).ok()) {
-          _exit(2);
-        }
-        if (n == 0 && write(ready[1], "r", 1) != 1) {
-          _exit(2);
+        if (!RunProbe(db, batch).ok() || (n == 0 && write(ready[1], "r", 1) != 1)) {
+          return 2;
         }
       }
-    }
+    });
+    ASSERT_GE(pid, 0);
     close(ready[1]);
     char byte = 0;
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
@@ -99,26 +101,20 @@ TEST(WireProcess, BatchesKilledAtAnyMomentAreWholeOrAbsent) {
   EXPECT_EQ(BrokenGroups(db, kBatchSize), 0);
 }
 
-TEST(WireProcess, TwoWritersAtOnceLoseNothing) {
+TEST_F(WireProcess, TwoWritersAtOnceLoseNothing) {
   constexpr int kCommands = 150;
-  wiretest::TempDir dir;
-  std::string path = dir.File("bank.db");
-  CreateDatabase(path);
   int start[2];
   ASSERT_EQ(pipe(start), 0);
   int report[2][2];
   pid_t pids[2];
   for (int child = 0; child < 2; ++child) {
     ASSERT_EQ(pipe(report[child]), 0);
-    pids[child] = fork();
-    ASSERT_GE(pids[child], 0);
-    if (pids[child] == 0) {
+    pids[child] = Child([&](host::Db& db) {
       close(start[1]);
       close(report[child][0]);
-      host::Db db(path, wiretest::ProbeSetup());
       char go = 0;
       if (read(start[0], &go, 1) != 0) {
-        _exit(2);  // released when the parent closes
+        return 2;  // released when the parent closes
       }
       int ok = 0, busy = 0, other = 0;
       for (int i = 0; i < kCommands; ++i) {
@@ -140,11 +136,9 @@ TEST(WireProcess, TwoWritersAtOnceLoseNothing) {
       }
       std::string line =
           std::to_string(ok) + " " + std::to_string(busy) + " " + std::to_string(other);
-      if (write(report[child][1], line.data(), line.size()) < 0) {
-        _exit(2);
-      }
-      _exit(0);
-    }
+      return write(report[child][1], line.data(), line.size()) < 0 ? 2 : 0;
+    });
+    ASSERT_GE(pids[child], 0);
     close(report[child][1]);
   }
   close(start[0]);
@@ -169,13 +163,7 @@ TEST(WireProcess, TwoWritersAtOnceLoseNothing) {
   EXPECT_GT(okTotal, 0);
 }
 
-}  // namespace
-
-namespace {
-
-TEST(WireProcess, HeldWriteLockAnswersBusyAndReadsGoOn) {
-  wiretest::TempDir dir;
-  std::string path = dir.File("bank.db");
+TEST_F(WireProcess, HeldWriteLockAnswersBusyAndReadsGoOn) {
   host::Db db(path, wiretest::ProbeSetup());
   ASSERT_TRUE(RunProbe(db, "T_Put 'a','1'").ok());
   sqlite3_busy_timeout(db.handle(), 50);

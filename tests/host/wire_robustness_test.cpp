@@ -3,7 +3,6 @@
 // host answers a known status, keeps its answer inside the buffer, and writes a
 // zero-terminated error text that fits its 128 bytes.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstring>
 #include <random>
@@ -96,7 +95,7 @@ TEST(WireRobustness, TheParserDecidesEveryDamagedCommand) {
 
 TEST(WireRobustness, TheHostAnswersEveryDamagedCommandWithinItsBuffers) {
   wiretest::TempDir dir;
-  setenv("TAVRO_BANK_DB", dir.File("bank.db").c_str(), 1);
+  wiretest::ScopedEnv bank("TAVRO_BANK_DB", dir.File("bank.db").c_str());
   std::mt19937 random(61202026);
   const std::vector<std::string> seeds = Seeds();
   constexpr std::size_t kCapacity = 512;
@@ -131,7 +130,6 @@ TEST(WireRobustness, TheHostAnswersEveryDamagedCommandWithinItsBuffers) {
                        static_cast<std::int32_t>(kCapacity), error, 2),
             0)
       << error;
-  unsetenv("TAVRO_BANK_DB");
 }
 
 }  // namespace

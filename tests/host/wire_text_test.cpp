@@ -11,17 +11,14 @@ namespace {
 
 using host::Answer;
 
-TEST(WireText, FramesRowsFieldsAndLineBreaks) {
+TEST(WireText, FramesRowsFieldsLineBreaksAndChineseAsGbk) {
   Answer answer;
   answer.rows = {{"a", "", "b"}, {}, {"l1\r\nl2\rl3\nl4"}};
   EXPECT_EQ(host::FrameAnswer(answer),
             "a\x07\x07"
             "b\r\n\r\nl1\x0el2\x0el3\x0el4\r\n");
   EXPECT_EQ(host::FrameAnswer(Answer{}), "");
-}
-
-TEST(WireText, FramesChineseAsGbk) {
-  Answer answer;
+  // Chinese leaves as GBK.
   answer.rows = {{"中国银行", "上海\r\n浦东"}};
   std::string expected = sys::Utf8ToGbk("中国银行") + "\x07" + sys::Utf8ToGbk("上海") + "\x0e" +
                          sys::Utf8ToGbk("浦东") + "\r\n";
