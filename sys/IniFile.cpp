@@ -88,6 +88,28 @@ void CheckName(std::string_view name, const char* what) {
   }
 }
 
+// Calls visit(key, value) for each entry of the first section named section, in file
+// order, until visit returns false. Later sections of the same name are not read.
+template <class Visit>
+void ForEachEntry(const std::vector<std::string>& lines, std::string_view section, Visit visit) {
+  bool inSection = false;
+  for (const std::string& line : lines) {
+    std::string_view name;
+    if (SectionName(line, name)) {
+      if (inSection) {
+        return;
+      }
+      inSection = SameName(name, section);
+      continue;
+    }
+    std::string_view k;
+    std::string_view v;
+    if (inSection && KeyValue(line, k, v) && !visit(k, v)) {
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
@@ -112,26 +134,15 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view def) const {
-  bool inSection = false;
-  bool seenSection = false;
-  for (const std::string& line : lines_) {
-    std::string_view name;
-    if (SectionName(line, name)) {
-      // Only the first section of that name is searched.
-      if (seenSection) {
-        break;
-      }
-      inSection = SameName(name, section);
-      seenSection = inSection;
-      continue;
+  std::string value(def);
+  ForEachEntry(lines_, section, [&](std::string_view k, std::string_view v) {
+    if (!SameName(k, key)) {
+      return true;
     }
-    std::string_view k;
-    std::string_view v;
-    if (inSection && KeyValue(line, k, v) && SameName(k, key)) {
-      return Bounded(v);
-    }
-  }
-  return std::string(def);
+    value = Bounded(v);
+    return false;
+  });
+  return value;
 }
 
 bool IniFile::SectionExists(std::string_view section) const {
@@ -155,23 +166,7 @@ bool IniFile::KeyExists(std::string_view section, std::string_view key) const {
 
 std::vector<std::string> IniFile::ReadKeys(std::string_view section) const {
   std::vector<std::string> keys;
-  bool inSection = false;
-  bool seenSection = false;
-  for (const std::string& line : lines_) {
-    std::string_view name;
-    if (SectionName(line, name)) {
-      if (seenSection) {
-        break;
-      }
-      inSection = SameName(name, section);
-      seenSection = inSection;
-      continue;
-    }
-    std::string_view k;
-    std::string_view v;
-    if (!inSection || !KeyValue(line, k, v)) {
-      continue;
-    }
+  ForEachEntry(lines_, section, [&](std::string_view k, std::string_view) {
     bool known = false;
     for (const std::string& have : keys) {
       known = known || SameName(have, k);
@@ -179,7 +174,8 @@ std::vector<std::string> IniFile::ReadKeys(std::string_view section) const {
     if (!known) {
       keys.emplace_back(k);
     }
-  }
+    return true;
+  });
   return keys;
 }
 
