@@ -161,11 +161,7 @@ Answer MN_UpdateAcOrder(Db& db, const Args& args) {
 // MN_GetCurrencyCodeList: the currency codes, CNY first.
 Answer MN_GetCurrencyCodeList(Db& db, const Args&) {
   Query q(db, "SELECT code FROM currency ORDER BY code <> 'CNY', code");
-  Answer out;
-  while (q.Next()) {
-    out.rows.push_back({q.Text(0)});
-  }
-  return out;
+  return TextRows(q, 1);
 }
 
 // MN_GetUsageList corp, user: the usage texts, the default (position 0) first.
@@ -174,11 +170,7 @@ Answer MN_GetUsageList(Db& db, const Args& args) {
   RequireMember(db, corp, UserArg(args, 1));
   Query q(db, "SELECT usage FROM usage_text WHERE corp_id = ? ORDER BY position");
   q.Bind(corp);
-  Answer out;
-  while (q.Next()) {
-    out.rows.push_back({q.Text(0)});
-  }
-  return out;
+  return TextRows(q, 1);
 }
 
 // MN_UsageDelete corp: empties the corporation's usage list (its batch then inserts

@@ -174,11 +174,7 @@ Answer MN_GetCustomerList(Db& db, const Args& args) {
   RequireMember(db, corp, CheckKey("user id", TextArg(args, 1), 6));
   Query q(db, "SELECT cust_id FROM customer WHERE corp_id = ? AND status <> 0 ORDER BY cust_id");
   q.Bind(corp);
-  Answer out;
-  while (q.Next()) {
-    out.rows.push_back({q.Text(0)});
-  }
-  return out;
+  return TextRows(q, 1);
 }
 
 // MN_GetPropOfCustomer corp, customer: id, corporation, name, name and address,

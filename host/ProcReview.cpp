@@ -82,16 +82,7 @@ std::string TrailRecord(Db& db, const Args& args) {
 Answer TrailRows(Db& db, const char* sql, const std::string& bizNo, int columns) {
   Query q(db, sql);
   q.Bind(bizNo);
-  Answer out;
-  while (q.Next()) {
-    std::vector<std::string> row;
-    row.reserve(static_cast<std::size_t>(columns));
-    for (int i = 0; i < columns; ++i) {
-      row.push_back(q.Text(i));
-    }
-    out.rows.push_back(std::move(row));
-  }
-  return out;
+  return TextRows(q, columns);
 }
 
 }  // namespace

@@ -81,11 +81,7 @@ Answer MN_GetUserList(Db& db, const Args& args) {
           "SELECT u.user_id FROM user_corp m JOIN bank_user u ON u.user_id = m.user_id"
           " WHERE m.corp_id = ? AND u.user_id <> ? AND u.status <> 0 ORDER BY u.user_id");
   q.Bind(corp).Bind(user);
-  Answer out;
-  while (q.Next()) {
-    out.rows.push_back({q.Text(0)});
-  }
-  return out;
+  return TextRows(q, 1);
 }
 
 // MN_GetCheckUserList corp, user: the users whose records the user checks.
@@ -97,11 +93,7 @@ Answer MN_GetCheckUserList(Db& db, const Args& args) {
           "SELECT maker_id FROM review_list WHERE corp_id = ? AND checker_id = ?"
           " ORDER BY maker_id");
   q.Bind(corp).Bind(user);
-  Answer out;
-  while (q.Next()) {
-    out.rows.push_back({q.Text(0)});
-  }
-  return out;
+  return TextRows(q, 1);
 }
 
 // MN_DeleteUserCheckList corp, user: empties the user's review list.

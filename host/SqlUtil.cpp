@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <vector>
+
 #include "host/Database.h"
 #include "host/Procedure.h"
 
@@ -72,6 +74,19 @@ int ChangedRows(Db& db) {
 
 std::int64_t LastInsertId(Db& db) {
   return sqlite3_last_insert_rowid(db.handle());
+}
+
+Answer TextRows(Query& q, int columns) {
+  Answer out;
+  while (q.Next()) {
+    std::vector<std::string> row;
+    row.reserve(static_cast<std::size_t>(columns));
+    for (int i = 0; i < columns; ++i) {
+      row.push_back(q.Text(i));
+    }
+    out.rows.push_back(std::move(row));
+  }
+  return out;
 }
 
 }  // namespace host

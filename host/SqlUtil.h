@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/Procedure.h"
+
 struct sqlite3_stmt;
 
 namespace host {
@@ -42,6 +44,9 @@ class Query {
   sqlite3_stmt* stmt_;
   int next_ = 1;
 };
+
+// The remaining rows of q as an answer: the first columns columns of each, as texts.
+Answer TextRows(Query& q, int columns);
 
 // The number of rows changed by the last statement on db.
 int ChangedRows(Db& db);
