@@ -132,3 +132,27 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_CheckRecord(TShellResult* Result, HWND_T Shel
                                                const char* CorpNo, const char* UserNo,
                                                std::int32_t FunctionId, const char* Key,
                                                const char* Extra);
+// The dialog entry points; each is defined beside its dialog.
+TAVRO_EXPORT void TAVRO_STDCALL Mn_UserEdit(TShellResult* Result, HWND_T ShellWnd,
+                                            const char* CorpNo, const char* UserNo,
+                                            std::int32_t FunctionId, const char* Key,
+                                            const char* Extra);
+TAVRO_EXPORT void TAVRO_STDCALL Mn_AcEdit(TShellResult* Result, HWND_T ShellWnd, const char* CorpNo,
+                                          const char* UserNo, std::int32_t FunctionId,
+                                          const char* Key, const char* Extra);
+TAVRO_EXPORT void TAVRO_STDCALL Mn_UsageEdit(TShellResult* Result, HWND_T ShellWnd,
+                                             const char* CorpNo, const char* UserNo,
+                                             std::int32_t FunctionId, const char* Key,
+                                             const char* Extra);
+TAVRO_EXPORT void TAVRO_STDCALL Mn_UserListPrint(TShellResult* Result, HWND_T ShellWnd,
+                                                 const char* CorpNo, const char* UserNo,
+                                                 std::int32_t FunctionId, const char* Key,
+                                                 const char* Extra);
+TAVRO_EXPORT void TAVRO_STDCALL Mn_CustAcEdit(TShellResult* Result, HWND_T ShellWnd,
+                                              const char* CorpNo, const char* UserNo,
+                                              std::int32_t FunctionId, const char* Key,
+                                              const char* Extra);
+TAVRO_EXPORT void TAVRO_STDCALL Mn_CustCNYAcEdit(TShellResult* Result, HWND_T ShellWnd,
+                                                 const char* CorpNo, const char* UserNo,
+                                                 std::int32_t FunctionId, const char* Key,
+                                                 const char* Extra);
