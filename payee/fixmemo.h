@@ -1,0 +1,44 @@
+// TFixedMemo: a fixed-pitch memo restricted to SWIFT text, with a limit on the number
+// of lines (Maxline) and on the bytes of one line (CharPerLine). A refused change is
+// undone silently and the caret goes back to where it was when the key was pressed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ui/Edits.h"
+
+namespace payee {
+
+class TFixedMemo : public ui::TMemo {
+ public:
+  TFixedMemo(ui::TComponent* owner, std::string name);
+  const char* ClassName() const override { return "TFixedMemo"; }
+
+  // Allowed characters and allowed first characters; the SWIFT sets at creation.
+  std::string Mapstr;
+  std::string HeadMapstr;
+  // Maximum length of one line in bytes; 0 or less: no limit.
+  int CharPerLine = 0;
+
+  // Maximum number of lines; 0 or less: no limit.
+  int Maxline() const { return maxline_; }
+  // Deletes the lines past the new limit, then stores it.
+  void SetMaxline(int maxline);
+
+  void KeyDown(std::uint16_t& key, ui::TShiftState shift) override;
+
+ protected:
+  void Change() override;
+
+ private:
+  bool Acceptable() const;
+  void Undo();
+
+  int maxline_ = 0;
+  bool armed_ = false;     // a key press's effect is still to be validated
+  std::string savedText_;  // all lines at that key press, line breaks as they were
+  int savedCaret_ = 0;     // selection start at that key press
+};
+
+}  // namespace payee
