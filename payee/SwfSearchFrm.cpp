@@ -1,8 +1,183 @@
+// The SWIFT bank search dialog and the call that shows it.
 #include "payee/SwfSearchFrm.h"
+
+#include <string_view>
+
+#include "frame/CommandText.h"
+#include "frame/GbkText.h"
+#include "frame/HostChannel.h"
+#include "payee/FocusKeys.h"
 
 namespace payee {
 
-// Placeholder until the dialog lands: nothing chosen.
-std::string ShowSwiftSearch(HWND_T /*owner*/, const std::string& /*initialCode*/) { return {}; }
+namespace {
+
+constexpr int kMargin = 8;
+constexpr int kFieldWidth = 300;
+
+// A search field's text as the server receives it: as typed, bounded.
+std::string Keyword(const ui::TEdit& edit) {
+  return std::string(frame::GbkCut(edit.Text(), kSwfKeywordLen));
+}
+
+// Labels of this dialog are drawn in Arial over the form's layout font.
+ui::TLabel* MakeLabel(ui::TForm* form, ui::TWinControl* parent, const char* name,
+                      const char* caption, int left, int top) {
+  auto* label = ui::Create<ui::TLabel>(form, parent, name);
+  label->Caption = caption;
+  ui::TFont font = label->Font();
+  font.Name = "Arial";
+  label->SetFont(font);
+  label->SetBounds(left, top, kFieldWidth, 16);
+  return label;
+}
+
+// One search field under its label; Enter goes to the default button first, the
+// arrow keys walk the tab order.
+ui::TEdit* MakeSearchEdit(ui::TForm* form, const char* name, int top, int tabOrder) {
+  auto* edit = ui::Create<ui::TEdit>(form, form, name);
+  edit->SetBounds(kMargin, top, kFieldWidth, 21);
+  edit->TabOrder = tabOrder;
+  edit->OnKeyDown = MoveFocusByKey;
+  return edit;
+}
+
+}  // namespace
+
+TSwfSearchFrm::TSwfSearchFrm(HWND_T shellWnd)
+    : TForm(nullptr, "SwfSearchFrm"), shellWnd_(shellWnd) {
+  Caption = "Bank Swift Search";
+  Position = ui::poScreenCenter;
+  ui::TFont font = Font();
+  font.Name = "MS Sans Serif";
+  SetFont(font);
+  SetBounds(0, 0, 640, 420);
+
+  BankLeftLbl = MakeLabel(this, this, "BankLeftLbl",
+                          "Input keyword (from left) in bank name to find", kMargin, 8);
+  BankNameLeftEdt = MakeSearchEdit(this, "BankNameLeftEdt", 26, 0);
+  BankAnyLbl = MakeLabel(this, this, "BankAnyLbl", "Input keyword (any position) in bank name ",
+                         kMargin, 52);
+  BankNameAnyEdt = MakeSearchEdit(this, "BankNameAnyEdt", 70, 1);
+  CityLbl =
+      MakeLabel(this, this, "CityLbl", "Input keyword (any position) in bank City ", kMargin, 96);
+  CityEdt = MakeSearchEdit(this, "CityEdt", 114, 2);
+  BankSwiftLbl = MakeLabel(this, this, "BankSwiftLbl", "Bank Swift Code", kMargin, 140);
+  BankSwiftEdt = MakeSearchEdit(this, "BankSwiftEdt", 158, 3);
+
+  BankDetailsPnl = ui::Create<ui::TPanel>(this, this, "BankDetailsPnl");
+  BankDetailsPnl->SetBounds(0, 190, 640, 200);
+  BankDetailsPnl->TabOrder = 4;
+  BankDetailsPnl->Visible = false;
+  BankDetailsPnl->OnExit = [this](ui::TComponent*) { BankDetailsPnlExit(); };
+
+  DetailsLbl =
+      MakeLabel(this, BankDetailsPnl, "DetailsLbl",
+                "        BankName list                                Details", kMargin, 4);
+  DetailsLbl->SetWidth(600);
+  BankNameLbx = ui::Create<ui::TListBox>(this, BankDetailsPnl, "BankNameLbx");
+  BankNameLbx->SetBounds(kMargin, 22, 330, 170);
+  BankNameLbx->TabOrder = 0;
+  BankNameLbx->OnClick = [this](ui::TComponent*) { BankNameLbxClick(); };
+  // The details column: name, four address lines and the SWIFT address.
+  ui::TLabel** details[] = {&NameLbl, &Addr1Lbl, &Addr2Lbl, &Addr3Lbl, &Addr4Lbl, &SwiftLbl};
+  const char* names[] = {"NameLbl", "Addr1Lbl", "Addr2Lbl", "Addr3Lbl", "Addr4Lbl", "SwiftLbl"};
+  for (int i = 0; i < 6; ++i) {
+    *details[i] = MakeLabel(this, BankDetailsPnl, names[i], "", 350, 22 + 20 * i);
+    (*details[i])->SetWidth(280);
+  }
+  YesBtn = ui::Create<ui::TButton>(this, BankDetailsPnl, "YesBtn");
+  YesBtn->Caption = "Ok";
+  YesBtn->ModalResult = ui::mrOk;
+  YesBtn->SetBounds(380, 160, 75, 25);
+  NoBtn = ui::Create<ui::TButton>(this, BankDetailsPnl, "NoBtn");
+  NoBtn->Caption = "Cancel";
+  NoBtn->ModalResult = ui::mrCancel;
+  NoBtn->SetBounds(470, 160, 75, 25);
+
+  FindBtn = ui::Create<ui::TButton>(this, this, "FindBtn");
+  FindBtn->Caption = "Find";
+  FindBtn->Default = true;
+  FindBtn->TabOrder = 5;
+  FindBtn->SetBounds(330, 156, 75, 25);
+  FindBtn->OnClick = [this](ui::TComponent*) { FindBtnClick(); };
+
+  OnShow = [this](ui::TComponent*) { FormShow(); };
+}
+
+// A code handed in by the caller is searched for at once.
+void TSwfSearchFrm::FormShow() {
+  if (!frame::TrimView(BankSwiftEdt->Text()).empty()) {
+    FindBtnClick();
+  }
+}
+
+// One search, chosen by the first keyword field that holds more than blanks: name from
+// the left, name anywhere, then SWIFT code. The city narrows only the name searches.
+void TSwfSearchFrm::FindBtnClick() {
+  const bool byLeft = !frame::TrimView(BankNameLeftEdt->Text()).empty();
+  const bool byAny = !frame::TrimView(BankNameAnyEdt->Text()).empty();
+  const bool byCode = !frame::TrimView(BankSwiftEdt->Text()).empty();
+  if (!byLeft && !byAny && !byCode) {
+    ui::ShowMessage("Search string is empty");
+  } else {
+    std::string command;
+    if (byLeft) {
+      command = frame::FormatCommand("MB_GetSwiftBankByLeft %s,%s",
+                                     {Keyword(*BankNameLeftEdt), Keyword(*CityEdt)});
+    } else if (byAny) {
+      command = frame::FormatCommand("MB_GetSwiftBankByAny %s,%s",
+                                     {Keyword(*BankNameAnyEdt), Keyword(*CityEdt)});
+    } else {
+      command = frame::FormatCommand("MB_GetSwiftBankBySwfCode %s", {Keyword(*BankSwiftEdt)});
+    }
+    // A failed search keeps the lines; either way no line stays highlighted, so the
+    // highlight never points at a bank other than the one the details show.
+    frame::HostCommandList(shellWnd_, frame::kChannelMain, command, BankNameLbx->Items);
+    BankNameLbx->SetItemIndex(-1);
+    BankNameLbx->TopIndex = 0;
+  }
+  BankDetailsPnl->Visible = true;
+  FocusControl(BankNameLbx);
+}
+
+// A line begins with the bank's 12-character SWIFT address; the directory gives the
+// rest of the details.
+void TSwfSearchFrm::BankNameLbxClick() {
+  const int index = BankNameLbx->ItemIndex();
+  if (index < 0) {
+    return;
+  }
+  swfAddress_ =
+      frame::GbkCut(BankNameLbx->Items[static_cast<std::size_t>(index)], frame::kSwiftCodeLen);
+  bank_ = frame::GetSwiftAddress(shellWnd_, swfAddress_);
+  ShowDetails();
+}
+
+// Back in the search fields the result panel gives way until the next search.
+void TSwfSearchFrm::BankDetailsPnlExit() {
+  BankDetailsPnl->Visible = false;
+}
+
+void TSwfSearchFrm::ShowDetails() {
+  NameLbl->Caption = bank_.Name;
+  Addr1Lbl->Caption = bank_.Addr[0];
+  Addr2Lbl->Caption = bank_.Addr[1];
+  Addr3Lbl->Caption = bank_.Addr[2];
+  Addr4Lbl->Caption = bank_.Addr[3];
+  SwiftLbl->Caption = swfAddress_;
+}
+
+// The owner swap is undone and the dialog destroyed on every way out.
+std::string ShowSwiftSearch(HWND_T owner, const std::string& initialCode) {
+  ui::OwnerWindowScope ownerScope(owner);
+  std::string result;
+  TSwfSearchFrm form(owner);
+  form.BankSwiftEdt->SetText(initialCode);
+  if (form.ShowModal() == ui::mrOk) {
+    result = frame::GbkCut(form.SelectedSwift(), frame::kSwiftCodeLen);
+  }
+  return result;
+}
 
 }  // namespace payee
