@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ui/headless/PdfPrintWriter.h"
 #include "ui/headless/ScriptRunner.h"
 
 namespace ui {
@@ -17,6 +18,9 @@ HeadlessPlatform::~HeadlessPlatform() = default;
 
 std::unique_ptr<HeadlessPlatform> HeadlessPlatform::FromEnvironment() {
   auto platform = std::make_unique<HeadlessPlatform>();
+  // A run from the environment (tavro-shell, the module) puts what it prints on paper:
+  // a PDF in TAVRO_UI_PRINT_DIR. A platform made directly (a test) records jobs only.
+  platform->SetPrintWriter(PdfPrintWriter(PrintFolderFromEnvironment()));
   if (const char* transcript = std::getenv("TAVRO_UI_TRANSCRIPT"); transcript && *transcript) {
     platform->SetTranscriptFile(transcript);
   }

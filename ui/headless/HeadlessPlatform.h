@@ -33,7 +33,9 @@ class HeadlessPlatform : public Platform {
 
   // The platform the environment asks for: the script of TAVRO_UI_SCRIPT, the
   // transcript file of TAVRO_UI_TRANSCRIPT, the printer resolution of
-  // TAVRO_UI_PRINTER_DPI. A script that cannot be read is the transcript's first error.
+  // TAVRO_UI_PRINTER_DPI, finished print jobs written as PDF files into the folder of
+  // TAVRO_UI_PRINT_DIR (default: the current folder). A script that cannot be read is
+  // the transcript's first error.
   static std::unique_ptr<HeadlessPlatform> FromEnvironment();
 
   // The operator script (UTF-8), replacing any earlier one; line numbers count from 1.

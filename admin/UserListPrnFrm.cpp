@@ -1,0 +1,197 @@
+// The user report dialog and its entry point Mn_UserListPrint.
+#include "admin/UserListPrnFrm.h"
+
+#include <exception>
+#include <vector>
+
+#include "admin/UserListCsv.h"
+#include "frame/GbkText.h"
+#include "frame/HostChannel.h"
+#include "frame/ListFillers.h"
+#include "frame/ResultText.h"
+#include "sys/CodePage.h"
+#include "sys/Files.h"
+
+namespace admin {
+namespace {
+
+// The columns of the list: caption and width.
+struct ColumnDef {
+  const char* Caption;  // UTF-8
+  int Width;
+};
+constexpr ColumnDef kColumns[kReportColumns] = {
+    {"用户号", 80},    {"姓名", 100},     {"级别", 60},      {"状态", 60},
+    {"启用日期", 100}, {"有效期至", 100}, {"开卡日期", 100},
+};
+
+// A label and a read-only edit beside it.
+ui::TEdit* ReadOnlyField(ui::TForm* form, const char* name, ui::TLabel*& label,
+                         const char* labelName, const char* caption, int top) {
+  label = ui::Create<ui::TLabel>(form, form, labelName);
+  label->Caption = sys::Utf8ToGbk(caption);
+  label->SetBounds(16, top + 4, 60, 13);
+  auto* edit = ui::Create<ui::TEdit>(form, form, name);
+  edit->ReadOnly = true;
+  edit->SetBounds(80, top, 240, 21);
+  return edit;
+}
+
+}  // namespace
+
+std::string UserReportSelect(const std::string& corpNo) {
+  // Both dates of the card come from CardDate, as the bank's report has always read them.
+  static const std::string templ = sys::Utf8ToGbk(
+      "select UserId,UserName,UserRight,(case status when 2 then '启用' when 9 then '待激活' "
+      "else '停用' end) Status,convert(char(10),CardDate,120) FromDate,"
+      "convert(char(10),ExpiryDate,120) ExpiryDate,convert(char(10),CardDate,120) CardDate "
+      "from tb_mn_login where CorpId=%s");
+  return frame::FormatCommand(templ, {corpNo});
+}
+
+TUserListPrnFrm::TUserListPrnFrm() : TForm(nullptr, "UserListPrnFrm") {
+  Caption = sys::Utf8ToGbk("用户档案报告");
+  Position = ui::poScreenCenter;
+  ui::TFont font;
+  font.Name = sys::Utf8ToGbk("宋体");
+  font.Size = 9;
+  font.Charset = 134;
+  SetFont(font);
+  SetBounds(0, 0, 720, 480);
+
+  CorpIdEdt = ReadOnlyField(this, "CorpIdEdt", CorpIdLbl, "CorpIdLbl", "客户代码", 12);
+  CorpNameEdt = ReadOnlyField(this, "CorpNameEdt", CorpNameLbl, "CorpNameLbl", "客户名称", 40);
+
+  PrnBtn = ui::Create<ui::TButton>(this, this, "PrnBtn");
+  PrnBtn->Caption = sys::Utf8ToGbk("打印");
+  PrnBtn->SetBounds(520, 12, 75, 25);
+  PrnBtn->OnClick = [this](ui::TComponent*) { PrnBtnClick(); };
+
+  CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
+  CancelBtn->Caption = sys::Utf8ToGbk("取消");
+  CancelBtn->SetBounds(610, 12, 75, 25);
+  CancelBtn->ModalResult = ui::mrCancel;
+  CancelBtn->Cancel = true;
+
+  PrintDialog1 = ui::Create<ui::TPrintDialog>(this, nullptr, "PrintDialog1");
+
+  PopupMenu1 = ui::Create<ui::TPopupMenu>(this, nullptr, "PopupMenu1");
+  PrintListMit = new ui::TMenuItem(this, "PrintListMit", PopupMenu1);
+  PrintListMit->Caption = sys::Utf8ToGbk("打印清单");
+  PrintListMit->OnClick = [this](ui::TComponent*) { PrintListMitClick(); };
+  ExportExcelMit = new ui::TMenuItem(this, "ExportExcelMit", PopupMenu1);
+  ExportExcelMit->Caption = sys::Utf8ToGbk("导出到EXCEL");
+  ExportExcelMit->OnClick = [this](ui::TComponent*) { ExportExcelMitClick(); };
+
+  UserLv = ui::Create<ui::TListView>(this, this, "UserLv");
+  UserLv->ViewStyle = ui::vsReport;
+  UserLv->ReadOnly = true;
+  UserLv->RowSelect = true;
+  UserLv->Align = ui::alBottom;
+  UserLv->SetBounds(0, 72, 720, 408);
+  UserLv->PopupMenu = PopupMenu1;
+  for (const ColumnDef& c : kColumns) {
+    UserLv->Columns.push_back(ui::TListColumn{sys::Utf8ToGbk(c.Caption), c.Width});
+  }
+}
+
+void TUserListPrnFrm::Open(const frame::EntryArgs& args) {
+  window_ = args.ShellWnd;
+  UserNo = args.UserNo;
+  CorpNo = args.CorpNo;
+  FunctionId = args.FunctionId;
+  CorpIdEdt->SetText(CorpNo);
+  CorpNameEdt->SetText(frame::GetCorpName(window_, CorpNo));
+  FillUserList();
+}
+
+// One row per user in the server's order: the id as caption, the other six fields as
+// sub-items.
+void TUserListPrnFrm::FillUserList() {
+  std::vector<std::string> rows;
+  frame::HostCommandList(window_, frame::kChannelMain, UserReportSelect(CorpNo), rows);
+  UserLv->BeginUpdate();
+  for (const std::string& row : rows) {
+    ui::TStrings subItems;
+    for (int field = 1; field < static_cast<int>(kReportColumns); ++field) {
+      subItems.push_back(frame::GetField(row, field));
+    }
+    UserLv->AddItem(frame::GetField(row, 0), std::move(subItems));
+  }
+  UserLv->EndUpdate();
+}
+
+TUserReport TUserListPrnFrm::Report() const {
+  TUserReport report;
+  report.CorpName = CorpNameEdt->Text();
+  report.DateText = ReportDateText(std::time(nullptr));
+  report.Rows.reserve(UserLv->Items.size());
+  for (const ui::TListItem& item : UserLv->Items) {
+    TUserReportRow row;
+    row[0] = item.Caption;
+    for (std::size_t c = 1; c < kReportColumns && c - 1 < item.SubItems.size(); ++c) {
+      row[c] = item.SubItems[c - 1];
+    }
+    report.Rows.push_back(std::move(row));
+  }
+  return report;
+}
+
+// The report goes to the printer the operator picks; the dialog stays open.
+void TUserListPrnFrm::PrnBtnClick() {
+  const TUserReport report = Report();
+  if (!PrintDialog1->Execute()) {
+    return;
+  }
+  DrawUserReport(ui::CurrentPlatform().Printer(), report);
+}
+
+void TUserListPrnFrm::PrintListMitClick() {
+  PrnBtnClick();
+}
+
+// The list as the operator sees it, columns and rows, into a CSV file of his choice.
+// A failed write leaves any earlier file of that name as it was and says why.
+void TUserListPrnFrm::ExportExcelMitClick() {
+  std::string path = "UserList-" + CorpNo + ".csv";
+  if (!ui::CurrentPlatform().FileDialog(true, sys::Utf8ToGbk("CSV 文件 (*.csv)|*.csv"), path)) {
+    return;
+  }
+  std::vector<std::string> header;
+  for (const ui::TListColumn& column : UserLv->Columns) {
+    header.push_back(column.Caption);
+  }
+  std::vector<std::vector<std::string>> rows;
+  rows.reserve(UserLv->Items.size());
+  for (const ui::TListItem& item : UserLv->Items) {
+    std::vector<std::string> row{item.Caption};
+    row.insert(row.end(), item.SubItems.begin(), item.SubItems.end());
+    rows.push_back(std::move(row));
+  }
+  try {
+    // The dialog's name is GBK like every text here; the file system's names are UTF-8.
+    sys::WriteFileBytes(sys::GbkToUtf8(path), UserListCsv(header, rows));
+  } catch (const std::exception& e) {
+    ui::CurrentPlatform().MessageBox("ManageEdit",
+                                     sys::Utf8ToGbk("导出失败：") + sys::Utf8ToGbk(e.what()),
+                                     ui::MsgButtons::Ok, ui::MsgIcon::Error);
+  }
+}
+
+}  // namespace admin
+
+TAVRO_EXPORT void TAVRO_STDCALL Mn_UserListPrint(TShellResult* Result, HWND_T ShellWnd,
+                                                 const char* CorpNo, const char* UserNo,
+                                                 std::int32_t FunctionId, const char* Key,
+                                                 const char* Extra) {
+  frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
+                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
+                          // Without a corporation there is nobody to list.
+                          if (frame::TrimView(call.Args().CorpNo).empty()) {
+                            return std::nullopt;
+                          }
+                          admin::TUserListPrnFrm form;
+                          form.Open(call.Args());
+                          return frame::OutcomeOf(form.ShowModal(), form.Result);
+                        });
+}
