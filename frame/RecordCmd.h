@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "frame/ListFillers.h"  // kCurrencyLen, shared with the account-number filler
 #include "frame/ShellTypeDef.h"
 
 namespace frame {
@@ -22,7 +23,6 @@ inline constexpr std::size_t kUserLevelLen = 1;
 inline constexpr std::size_t kUserNameLen = 16;
 inline constexpr std::size_t kCorpNameLen = 50;
 inline constexpr std::size_t kAccountNoLen = 15;
-inline constexpr std::size_t kCurrencyLen = 3;
 inline constexpr std::size_t kAccountNameLen = 50;
 inline constexpr std::size_t kCustIdLen = 24;
 inline constexpr std::size_t kCustNameLen = 80;
