@@ -26,9 +26,15 @@ void TRuleEdit::KeyDown(std::uint16_t& key, ui::TShiftState shift) {
 
 // Listeners hear only accepted changes and the restoring of a refused one.
 void TRuleEdit::Change() {
-  if (armed_ && !IsSwiftLine(Text(), 0, SwiftCodePage())) {
-    Undo();
-    return;
+  if (armed_) {
+    if (!IsSwiftLine(Text(), 0, SwiftCodePage())) {
+      Undo();
+      return;
+    }
+    // What was accepted is what a later refusal returns to, so a change refused
+    // after an accepted one never takes the accepted one with it.
+    savedText_ = Text();
+    savedCaret_ = SelStart();
   }
   ui::TEdit::Change();
 }

@@ -28,8 +28,8 @@ class TRuleEdit : public ui::TEdit {
   void Undo();
 
   bool armed_ = false;     // a key press's effect is still to be validated
-  std::string savedText_;  // the text at that key press
-  int savedCaret_ = 0;     // selection start at that key press
+  std::string savedText_;  // the text at that key press, or as last accepted since
+  int savedCaret_ = 0;     // selection start then
 };
 
 }  // namespace payee

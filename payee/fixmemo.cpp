@@ -54,9 +54,15 @@ bool TFixedMemo::Acceptable() const {
 }
 
 void TFixedMemo::Change() {
-  if (armed_ && !Acceptable()) {
-    Undo();
-    return;
+  if (armed_) {
+    if (!Acceptable()) {
+      Undo();
+      return;
+    }
+    // What was accepted is what a later refusal returns to, so a change refused
+    // after an accepted one never takes the accepted one with it.
+    savedText_ = Text();
+    savedCaret_ = SelStart();
   }
   ui::TMemo::Change();
 }

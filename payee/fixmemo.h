@@ -37,8 +37,9 @@ class TFixedMemo : public ui::TMemo {
 
   int maxline_ = 0;
   bool armed_ = false;     // a key press's effect is still to be validated
-  std::string savedText_;  // all lines at that key press, line breaks as they were
-  int savedCaret_ = 0;     // selection start at that key press
+  std::string savedText_;  // all lines at that key press (or as last accepted since),
+                           // line breaks as they were
+  int savedCaret_ = 0;     // selection start then
 };
 
 }  // namespace payee
