@@ -1,6 +1,7 @@
 #include "sys/IniFile.h"
 
 #include <stdexcept>
+#include <unordered_set>
 
 #include "sys/Files.h"
 
@@ -177,6 +178,23 @@ std::vector<std::string> IniFile::ReadKeys(std::string_view section) const {
     return true;
   });
   return keys;
+}
+
+std::vector<std::pair<std::string, std::string>> IniFile::ReadSection(
+    std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> entries;
+  std::unordered_set<std::string> seen;  // folded names of the keys already taken
+  ForEachEntry(lines_, section, [&](std::string_view k, std::string_view v) {
+    std::string folded(k);
+    for (char& c : folded) {
+      c = Fold(c);
+    }
+    if (seen.insert(std::move(folded)).second) {
+      entries.emplace_back(std::string(k), Bounded(v));
+    }
+    return true;
+  });
+  return entries;
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace sys {
@@ -31,6 +32,9 @@ class IniFile {
   bool KeyExists(std::string_view section, std::string_view key) const;
   // The keys of the section in file order (each once, first spelling).
   std::vector<std::string> ReadKeys(std::string_view section) const;
+  // The section's entries in file order: each key once, with its first spelling and the
+  // value ReadString gives for it. One pass, for sections of many keys.
+  std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) const;
 
   // Sets the key in memory: an existing key is rewritten where it stands, a new key is
   // added at the end of its section, a new section at the end of the file. Throws

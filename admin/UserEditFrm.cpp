@@ -1,0 +1,549 @@
+#include "admin/UserEditFrm.h"
+
+#include <functional>
+
+#include "frame/CommaList.h"
+#include "frame/GbkText.h"
+#include "frame/HostChannel.h"
+#include "frame/ListFillers.h"
+#include "frame/Localisation.h"
+#include "frame/ResultText.h"
+#include "frame/ShellFunc.h"
+#include "sys/CodePage.h"
+#include "sys/Files.h"
+#include "sys/IniFile.h"
+
+namespace admin {
+namespace {
+
+// The right names RightClb shows when the language file has none: it always needs five.
+constexpr const char* kDefaultRightNames[kShownRights] = {"查询", "新增", "修改", "删除", "授权"};
+constexpr char kDefaultStatusList[] = "0:已删除,1:待复核,2:允许使用,9:待激活";
+constexpr char kSelectCorpFirst[] = "请先选择所属企业！/Select Belong Corp Please";
+constexpr char kDefaultRightsQuestion[] =
+    "默认权限是用户所有功能只能查询，将清除原先设置的权限，是否继续？";
+constexpr char kNodeRightsSaving[] = "正在更新用户节点权限记录";
+constexpr char kNoNewUser[] = "经办人员只能由银行新增/Only Bank Can Add New User.";
+
+// Result buffers of the rights commands.
+constexpr std::size_t kBatchBufferSize = 1024;
+constexpr std::size_t kNodeBatchBufferSize = 48;
+
+// A fixed text as the operator sees it.
+std::string Shown(const char* utf8) {
+  return frame::ShownText(sys::Utf8ToGbk(utf8));
+}
+
+// The five item texts of RightClb from a comma list: missing names take their default,
+// names beyond the fifth are dropped.
+ui::TStrings RightNames(std::string_view list) {
+  ui::TStrings names = frame::SplitCommaList(list);
+  names.resize(kShownRights);
+  for (std::size_t k = 0; k < kShownRights; ++k) {
+    if (names[k].empty()) {
+      names[k] = sys::Utf8ToGbk(kDefaultRightNames[k]);
+    }
+  }
+  return names;
+}
+
+// The rows a list filler reads, or nothing when its command failed (the channel has
+// shown the error). A filler leaves its list untouched on failure, and no row can hold
+// a line break, so a list that still holds this marker was not filled.
+std::optional<std::vector<std::string>> FilledRows(
+    const std::function<void(std::vector<std::string>&)>& fill) {
+  const std::string marker = "\n";
+  std::vector<std::string> rows{marker};
+  fill(rows);
+  if (rows.size() == 1 && rows[0] == marker) {
+    return std::nullopt;
+  }
+  return rows;
+}
+
+// Checks each item equal to one of rows, Latin letters compared without regard to case.
+void CheckMatchingItems(ui::TCheckListBox& list, const std::vector<std::string>& rows) {
+  for (const std::string& row : rows) {
+    const std::string wanted = frame::GbkUpperAscii(row);
+    for (std::size_t i = 0; i < list.Items.size(); ++i) {
+      if (frame::GbkUpperAscii(list.Items[i]) == wanted) {
+        list.SetChecked(static_cast<int>(i), true);
+      }
+    }
+  }
+}
+
+std::vector<std::string> CheckedItems(const ui::TCheckListBox& list) {
+  std::vector<std::string> items;
+  for (std::size_t i = 0; i < list.Items.size(); ++i) {
+    if (list.Checked(static_cast<int>(i))) {
+      items.push_back(list.Items[i]);
+    }
+  }
+  return items;
+}
+
+// The hourglass over the dialog for a scope, given back on every path out.
+class HourglassScope {
+ public:
+  HourglassScope() { ui::CurrentPlatform().SetHourglass(true); }
+  ~HourglassScope() { ui::CurrentPlatform().SetHourglass(false); }
+  HourglassScope(const HourglassScope&) = delete;
+  HourglassScope& operator=(const HourglassScope&) = delete;
+};
+
+// The rights file belongs to one call of the entry point: removed on every path out.
+class RightsFileScope {
+ public:
+  RightsFileScope() = default;
+  ~RightsFileScope() {
+    try {
+      sys::DeleteFile(RightsFilePath());
+    } catch (const std::exception&) {
+      // No usable temporary folder: there is no file to remove either.
+    }
+  }
+  RightsFileScope(const RightsFileScope&) = delete;
+  RightsFileScope& operator=(const RightsFileScope&) = delete;
+};
+
+}  // namespace
+
+TUserEditFrm::TUserEditFrm(const frame::EntryArgs& args)
+    : TForm(nullptr, "UserEditFrm"), shellWnd_(args.ShellWnd) {
+  LangId = frame::GetLangId();
+  CreateControls();
+  ApplyLanguage();
+  CorpNo = args.CorpNo;
+  FunctionId = args.FunctionId;
+}
+
+void TUserEditFrm::CreateControls() {
+  Caption = sys::Utf8ToGbk("用户设置");
+  Position = ui::poScreenCenter;
+  ui::TFont font = Font();
+  font.Bold = true;
+  SetFont(font);
+  SetBounds(0, 0, 560, 520);
+
+  UserInfoGrp = ui::Create<ui::TGroupBox>(this, this, "UserInfoGrp");
+  UserInfoGrp->Caption = sys::Utf8ToGbk("用户信息");
+  UserInfoGrp->Enabled = false;
+  UserInfoGrp->SetBounds(8, 8, 536, 96);
+  CorpNameLbl = ui::Create<ui::TLabel>(this, UserInfoGrp, "CorpNameLbl");
+  CorpNameLbl->Caption = sys::Utf8ToGbk("企业名称");
+  CorpNameEdt = ui::Create<ui::TEdit>(this, UserInfoGrp, "CorpNameEdt");
+  IdLbl = ui::Create<ui::TLabel>(this, UserInfoGrp, "IdLbl");
+  IdLbl->Caption = sys::Utf8ToGbk("用户代码");
+  IdEdt = ui::Create<ui::TEdit>(this, UserInfoGrp, "IdEdt");
+  UserNameLbl = ui::Create<ui::TLabel>(this, UserInfoGrp, "UserNameLbl");
+  UserNameLbl->Caption = sys::Utf8ToGbk("用户姓名");
+  NameEdt = ui::Create<ui::TEdit>(this, UserInfoGrp, "NameEdt");
+  UserRightLbl = ui::Create<ui::TLabel>(this, UserInfoGrp, "UserRightLbl");
+  UserRightLbl->Caption = sys::Utf8ToGbk("用户级别");
+  RightCmb = ui::Create<ui::TComboBox>(this, UserInfoGrp, "RightCmb");
+  RightCmb->Style = ui::csDropDownList;
+  RightCmb->Items = {"O", "B", "A", "D", "S"};
+  StatusLbl = ui::Create<ui::TLabel>(this, UserInfoGrp, "StatusLbl");
+  StatusLbl->Caption = sys::Utf8ToGbk("状态");
+  StatusCmb = ui::Create<ui::TComboBox>(this, UserInfoGrp, "StatusCmb");
+  StatusCmb->Style = ui::csDropDownList;
+  StatusCmb->Items = frame::SplitCommaList(sys::Utf8ToGbk(kDefaultStatusList));
+
+  UserRightGrp = ui::Create<ui::TGroupBox>(this, this, "UserRightGrp");
+  UserRightGrp->Caption = sys::Utf8ToGbk("权限设置");
+  UserRightGrp->SetBounds(8, 112, 536, 336);
+  BelongCorpLbl = ui::Create<ui::TLabel>(this, UserRightGrp, "BelongCorpLbl");
+  BelongCorpLbl->Caption = sys::Utf8ToGbk("所属企业");
+  BelongCorpCmb = ui::Create<ui::TComboBox>(this, UserRightGrp, "BelongCorpCmb");
+  BelongCorpCmb->Style = ui::csDropDownList;
+  BelongCorpCmb->OnEnter = [this](ui::TComponent*) { BelongCorpCmbEnter(); };
+  BelongCorpCmb->OnChange = [this](ui::TComponent*) { BelongCorpCmbChange(); };
+  CheckRightCkb = ui::Create<ui::TCheckBox>(this, UserRightGrp, "CheckRightCkb");
+  CheckRightCkb->Caption = sys::Utf8ToGbk("复核权限设置");
+  CheckRightCkb->OnClick = [this](ui::TComponent*) { CheckRightCkbClick(); };
+  CheckRightClb = ui::Create<ui::TCheckListBox>(this, UserRightGrp, "CheckRightClb");
+  UserViewNodeCkb = ui::Create<ui::TCheckBox>(this, UserRightGrp, "UserViewNodeCkb");
+  UserViewNodeCkb->Caption = sys::Utf8ToGbk("业务权限设置");
+  UserViewNodeCkb->OnClick = [this](ui::TComponent*) { UserViewNodeCkbClick(); };
+  MainDirTrv = ui::Create<ui::TTreeView>(this, UserRightGrp, "MainDirTrv");
+  MainDirTrv->ReadOnly = true;
+  MainDirTrv->OnClick = [this](ui::TComponent*) { MainDirTrvClick(); };
+  RightClb = ui::Create<ui::TCheckListBox>(this, UserRightGrp, "RightClb");
+  RightClb->SetItems(RightNames(""));
+  RightClb->OnExit = [this](ui::TComponent*) { RightClbExit(); };
+  DefRightBtn = ui::Create<ui::TButton>(this, UserRightGrp, "DefRightBtn");
+  DefRightBtn->Caption = sys::Utf8ToGbk("默认权限-查询");
+  DefRightBtn->Enabled = false;
+  DefRightBtn->OnClick = [this](ui::TComponent*) { DefRightBtnClick(); };
+  AcRightCkb = ui::Create<ui::TCheckBox>(this, UserRightGrp, "AcRightCkb");
+  AcRightCkb->Caption = sys::Utf8ToGbk("账号权限设置");
+  AcRightCkb->OnClick = [this](ui::TComponent*) { AcRightCkbClick(); };
+  AcNoClb = ui::Create<ui::TCheckListBox>(this, UserRightGrp, "AcNoClb");
+
+  UpdateBtn = ui::Create<ui::TButton>(this, this, "UpdateBtn");
+  UpdateBtn->Caption = sys::Utf8ToGbk("保存");
+  UpdateBtn->Enabled = false;
+  UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
+  CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
+  CancelBtn->Caption = sys::Utf8ToGbk("放弃");
+  CancelBtn->ModalResult = ui::mrCancel;
+  CancelBtn->Cancel = true;
+  StatusShowLbl = ui::Create<ui::TLabel>(this, this, "StatusShowLbl");
+  StatusShowLbl->Align = ui::alBottom;
+
+  OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
+}
+
+void TUserEditFrm::ApplyLanguage() {
+  const std::string path = frame::GetLangFilePath();
+  if (!path.empty()) {
+    const sys::IniFile file(path);
+    auto text = [&](const char* key, std::string_view def = "") {
+      return frame::GetLangTextOpen(file, LangId, key, def);
+    };
+    Caption = text("Frm_UserEdt_Name");
+    UpdateBtn->Caption = text("Btn_Common_Update_Name");
+    CancelBtn->Caption = text("Btn_Common_Cancel_Name");
+    UserInfoGrp->Caption = text("Grp_UserEdt_UserInfo_Text");
+    CorpNameLbl->Caption = text("Lbl_UserEdt_CorpName_Text");
+    IdLbl->Caption = text("Lbl_Common_UserId_Text");
+    UserNameLbl->Caption = text("Lbl_Common_UserName_Text");
+    UserRightLbl->Caption = text("Lbl_UserEdt_UserRight_Text");
+    UserRightGrp->Caption = text("Grp_UserEdt_UserRight_Text");
+    CheckRightCkb->Caption = text("Ckb_UserEdt_CheckRight_Text");
+    UserViewNodeCkb->Caption = text("Ckb_UserEdt_UserViewNode_Text");
+    AcRightCkb->Caption = text("Ckb_UserEdt_AcRight_Text");
+    DefRightBtn->Caption = text("Btn_UserEdt_DefRight_Text");
+    RightClb->SetItems(RightNames(text("Mnu_UserEdt_Right_List")));
+    StatusLbl->Caption = text("Lbl_Common_Status_Text", sys::Utf8ToGbk("状态"));
+    StatusCmb->Items =
+        frame::SplitCommaList(text("Mnu_UserEdt_Status_List", sys::Utf8ToGbk(kDefaultStatusList)));
+    BelongCorpLbl->Caption = text("Lbl_UserEdt_BelongCorp_Text", sys::Utf8ToGbk("归属企业"));
+  }
+  frame::ApplyFontRule(*this, LangId);
+}
+
+void TUserEditFrm::LoadOperator(const std::string& userNo) {
+  OperatorRec = frame::GetUserRec(shellWnd_, userNo);
+}
+
+void TUserEditFrm::LoadUser() {
+  const frame::TUserRec user = frame::GetUserRec(shellWnd_, IdEdt->Text());
+  CorpNameEdt->SetText(user.CorpName);
+  NameEdt->SetText(user.UserName);
+  const std::string status = std::to_string(user.Status);
+  for (std::size_t i = 0; i < StatusCmb->Items.size(); ++i) {
+    if (frame::TextBefore(StatusCmb->Items[i], ":") == status) {
+      StatusCmb->SetItemIndex(static_cast<int>(i));
+      break;
+    }
+  }
+  RightCmb->SetItemIndex(ui::IndexOfItem(RightCmb->Items, user.UserLevel));
+
+  sys::DeleteFile(RightsFilePath());
+  RightsFile.reset();
+
+  std::vector<std::string> corps = BelongCorpCmb->Items;
+  frame::HostCommandList(shellWnd_, frame::kChannelMain,
+                         frame::FormatCommand("MN_GetUserCorpList %s,%s", {"CN", IdEdt->Text()}),
+                         corps);
+  if (corps != BelongCorpCmb->Items) {
+    BelongCorpCmb->Items = std::move(corps);
+    BelongCorpCmb->SetItemIndex(-1);
+  }
+  if (BelongCorpCmb->Items.size() == 1) {
+    BelongCorpCmb->SetItemIndex(0);
+  }
+  EnableSave();
+}
+
+void TUserEditFrm::EnableSave() {
+  Rights = std::string(
+      frame::GbkCut(frame::LookupNodeRights(shellWnd_, CorpNo, OperatorRec.UserId, FunctionId),
+                    frame::kRightsLen));
+  UpdateBtn->Enabled =
+      frame::RightGranted(Rights, frame::kRightModify) && OperatorRec.UserLevel == "D";
+}
+
+std::string TUserEditFrm::BelongCorpNo() const {
+  return std::string(frame::GbkCut(BelongCorpCmb->Text(), frame::kCorpIdLen));
+}
+
+std::string TUserEditFrm::LangText(const char* key) const {
+  return frame::GetLangText(LangId, key, "");
+}
+
+bool TUserEditFrm::Confirm(const std::string& text) const {
+  return ui::CurrentPlatform().MessageBox("ManageEdit", text, ui::MsgButtons::YesNo,
+                                          ui::MsgIcon::None) == ui::mrYes;
+}
+
+void TUserEditFrm::BelongCorpCmbEnter() {
+  PrevCorpText = BelongCorpCmb->Text();
+}
+
+// Rights fetched for one corporation must never be saved for another.
+void TUserEditFrm::BelongCorpCmbChange() {
+  if (BelongCorpCmb->Text() == PrevCorpText) {
+    return;
+  }
+  CheckRightCkb->SetChecked(false);
+  UserViewNodeCkb->SetChecked(false);
+  AcRightCkb->SetChecked(false);
+}
+
+bool TUserEditFrm::CorpSelected(ui::TCheckBox& areaCkb) {
+  if (BelongCorpCmb->ItemIndex() >= 0) {
+    return true;
+  }
+  ui::ShowMessage(Shown(kSelectCorpFirst));
+  areaCkb.SetChecked(false);
+  BelongCorpCmb->SetFocus();
+  return false;
+}
+
+void TUserEditFrm::CheckRightCkbClick() {
+  if (!CheckRightCkb->Checked()) {
+    ReviewRightsOff();
+  } else if (CorpSelected(*CheckRightCkb)) {
+    ReviewRightsOn();
+  }
+}
+
+void TUserEditFrm::UserViewNodeCkbClick() {
+  if (!UserViewNodeCkb->Checked()) {
+    NodeRightsOff();
+  } else if (CorpSelected(*UserViewNodeCkb)) {
+    NodeRightsOn();
+  }
+}
+
+void TUserEditFrm::AcRightCkbClick() {
+  if (!AcRightCkb->Checked()) {
+    AccountRightsOff();
+  } else if (CorpSelected(*AcRightCkb)) {
+    AccountRightsOn();
+  }
+}
+
+void TUserEditFrm::ReviewRightsOn() {
+  const std::string corp = BelongCorpNo();
+  const std::string user = IdEdt->Text();
+  CheckRightClb->Enabled = true;
+  if (auto rows =
+          FilledRows([&](auto& list) { frame::FillUserList(shellWnd_, corp, user, list); })) {
+    CheckRightClb->SetItems(std::move(*rows));
+  }
+  if (auto rows =
+          FilledRows([&](auto& list) { frame::FillCheckUserList(shellWnd_, corp, user, list); })) {
+    CheckMatchingItems(*CheckRightClb, *rows);
+  }
+}
+
+void TUserEditFrm::ReviewRightsOff() {
+  CheckRightClb->Clear();
+  CheckRightClb->Enabled = false;
+}
+
+void TUserEditFrm::NodeRightsOn() {
+  const std::string corp = BelongCorpNo();
+  DefRightBtn->Enabled = true;
+  MainDirTrv->Enabled = true;
+  RightClb->Enabled = OperatorRec.UserLevel == "D";
+
+  std::string outline;
+  if (frame::LookupViewNodes(shellWnd_, LangId, corp, outline, frame::kListBufferSize, "ALL") !=
+      0) {
+    ui::ShowMessage(LangText("Msg_Shell_Error_MenuGet"));
+  } else if (outline.size() >= 6) {
+    try {
+      MainDirTrv->LoadOutline(outline);
+    } catch (const ui::EOutlineError& e) {
+      // The tree stays as it was; the rights below are still read afresh, so that
+      // nothing kept from an earlier corporation can reach the save.
+      ui::ShowMessage(e.what());
+    }
+  } else {
+    MainDirTrv->Clear();
+  }
+
+  const std::string path = RightsFilePath();
+  RightsFile.reset();
+  sys::DeleteFile(path);
+  if (frame::HostFileCommand(
+          shellWnd_, frame::kChannelMain,
+          frame::FormatCommand("MN_GetNodeRightList %s,%s", {corp, IdEdt->Text()}), path) != 0) {
+    sys::DeleteFile(path);  // whatever a failed command left is no rights file
+  }
+  RightsFile = LoadRightsFile(path);
+}
+
+// The shown rights belong to the tree that is removed: nothing is stored for its node
+// until a node of the next tree is clicked.
+void TUserEditFrm::NodeRightsOff() {
+  DefRightBtn->Enabled = false;
+  RightClb->Enabled = false;
+  MainDirTrv->Clear();
+  MainDirTrv->Enabled = false;
+  CurNodeId.clear();
+  for (std::size_t k = 0; k < RightClb->Items.size(); ++k) {
+    RightClb->SetChecked(static_cast<int>(k), false);
+  }
+  if (RightsFile) {
+    SaveRightsFile(*RightsFile);
+    RightsFile.reset();
+  }
+}
+
+void TUserEditFrm::AccountRightsOn() {
+  const std::string corp = BelongCorpNo();
+  const std::string user = IdEdt->Text();
+  AcNoClb->Enabled = true;
+  if (auto rows = FilledRows(
+          [&](auto& list) { frame::FillAcNoList(shellWnd_, 99, "", corp, user, list); })) {
+    AcNoClb->SetItems(std::move(*rows));
+  }
+  if (auto rows = FilledRows(
+          [&](auto& list) { frame::FillUserCheckAcList(shellWnd_, corp, user, list); })) {
+    CheckMatchingItems(*AcNoClb, *rows);
+  }
+}
+
+void TUserEditFrm::AccountRightsOff() {
+  AcNoClb->Enabled = false;
+}
+
+void TUserEditFrm::MainDirTrvClick() {
+  const ui::TTreeNode* node = MainDirTrv->Selected();
+  if (node == nullptr) {
+    RightClb->Visible = false;
+    return;
+  }
+  RightClb->Visible = true;
+  CurNodeId = std::string(frame::GbkCut(NodeIdOf(node->Text), kNodeIdLen));
+  const std::string mask =
+      RightsFile ? ReadRightsEntry(*RightsFile, kRightSection, CurNodeId, kNoRightsMask)
+                 : std::string(kNoRightsMask);
+  const TShownRights shown = ShownRightsOf(frame::GbkCut(mask, kMaskLen));
+  for (std::size_t k = 0; k < kShownRights; ++k) {
+    RightClb->SetChecked(static_cast<int>(k), shown[k]);
+  }
+}
+
+void TUserEditFrm::RightClbExit() {
+  if (!RightsFile) {
+    return;
+  }
+  TShownRights checked{};
+  for (std::size_t k = 0; k < kShownRights; ++k) {
+    checked[k] = RightClb->Checked(static_cast<int>(k));
+  }
+  if (StoreNodeRights(*RightsFile, CurNodeId, MaskOf(checked))) {
+    SaveRightsFile(*RightsFile);
+  }
+}
+
+void TUserEditFrm::DefRightBtnClick() {
+  if (!Confirm(Shown(kDefaultRightsQuestion))) {
+    return;
+  }
+  if (!RightsFile) {
+    RightsFile = LoadRightsFile(RightsFilePath());
+  }
+  std::vector<std::string> ids;
+  for (const ui::TTreeNode* node : MainDirTrv->Nodes()) {
+    ids.push_back(NodeIdOf(node->Text));
+  }
+  ApplyDefaultRights(*RightsFile, ids);
+  SaveRightsFile(*RightsFile);
+}
+
+void TUserEditFrm::UpdateBtnClick() {
+  if (frame::GbkUpperAscii(frame::Trim(RightCmb->Text())) == "D" &&
+      !Confirm(LangText("Msg_UserEdt_ErrorAdminSetup_Warnning"))) {
+    return;
+  }
+  {
+    HourglassScope hourglass;
+    const std::string userId = IdEdt->Text();
+    StatusShowLbl->Caption = LangText("Msg_UserEdt_UpdateStep1_Hint");
+    if (CheckRightCkb->Checked()) {
+      const std::vector<std::string> items = CheckedItems(*CheckRightClb);
+      StatusShowLbl->Caption = LangText("Msg_UserEdt_UpdateStep2_Hint");
+      SaveReviewRights(userId, items);
+    }
+    if (AcRightCkb->Checked()) {
+      std::vector<std::string> accounts;
+      for (const std::string& item : CheckedItems(*AcNoClb)) {
+        accounts.push_back(frame::TextBefore(item, ":"));
+      }
+      StatusShowLbl->Caption = LangText("Msg_UserEdt_UpdateStep3_Hint");
+      SaveAccountRights(userId, accounts);
+    }
+    if (UserViewNodeCkb->Checked()) {
+      SaveNodeRights(BelongCorpNo(), userId);
+    }
+  }
+  ModalResult = ui::mrOk;
+}
+
+void TUserEditFrm::SaveReviewRights(const std::string& userId,
+                                    const std::vector<std::string>& items) {
+  std::string answer;
+  frame::HostCommand(shellWnd_, frame::kChannelMain,
+                     ReviewRightsBatch(BelongCorpNo(), userId, items), answer, kBatchBufferSize);
+}
+
+void TUserEditFrm::SaveAccountRights(const std::string& userId,
+                                     const std::vector<std::string>& accounts) {
+  std::string answer;
+  frame::HostCommand(shellWnd_, frame::kChannelMain,
+                     AccountRightsBatch(BelongCorpNo(), userId, accounts), answer,
+                     kBatchBufferSize);
+}
+
+void TUserEditFrm::SaveNodeRights(const std::string& corpNo, const std::string& userId) {
+  StatusShowLbl->Caption = Shown(kNodeRightsSaving);
+  std::optional<TRightsFile> read;
+  if (!RightsFile) {
+    read = LoadRightsFile(RightsFilePath());
+  }
+  TRightsFile& file = RightsFile ? *RightsFile : *read;
+  SaveRightsFile(file);
+  std::string answer;
+  frame::HostCommand(shellWnd_, frame::kChannelMain, NodeRightsBatch(corpNo, userId, file), answer,
+                     kNodeBatchBufferSize);
+  StatusShowLbl->Caption = LangText("Msg_UserEdt_UpdateStep5_Hint");
+}
+
+void TUserEditFrm::FormCloseQuery(bool& canClose) {
+  if (ModalResult == ui::mrCancel) {
+    canClose = Confirm(LangText("Msg_Common_ExitWithoutSave"));
+  }
+}
+
+}  // namespace admin
+
+// The user dialog for the user named by the key; an empty key opens nothing, as only
+// the bank adds users.
+TAVRO_EXPORT void TAVRO_STDCALL Mn_UserEdit(TShellResult* Result, HWND_T ShellWnd,
+                                            const char* CorpNo, const char* UserNo,
+                                            std::int32_t FunctionId, const char* Key,
+                                            const char* Extra) {
+  frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
+                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
+                          const frame::EntryArgs& args = call.Args();
+                          if (frame::TrimView(args.Key).empty()) {
+                            ui::ShowMessage(admin::Shown(admin::kNoNewUser));
+                            return std::nullopt;
+                          }
+                          admin::RightsFileScope rightsFile;
+                          admin::TUserEditFrm form(args);
+                          form.LoadOperator(args.UserNo);
+                          form.IdEdt->SetText(args.Key);
+                          form.LoadUser();
+                          form.EnableSave();
+                          return frame::OutcomeOf(form.ShowModal(), form.Result);
+                        });
+}

@@ -1,0 +1,350 @@
+#include "payee/CustAcEdtFrm.h"
+
+#include "frame/CommaList.h"
+#include "frame/HostChannel.h"
+#include "frame/ListFillers.h"
+#include "frame/Localisation.h"
+#include "frame/RecordCmd.h"
+#include "frame/ShellFunc.h"
+#include "payee/CustAcRules.h"
+#include "payee/SwfSearchFrm.h"
+#include "sys/CodePage.h"
+#include "sys/IniFile.h"
+
+namespace payee {
+
+TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& args)
+    : ui::TForm(nullptr, "CustAcEdtFrm"),
+      CorpNo(args.CorpNo),
+      UserNo(args.UserNo),
+      FunctionId(args.FunctionId),
+      shellWnd_(args.ShellWnd) {
+  CreateControls();
+  ApplyLanguage();
+}
+
+// The designed dialog: texts as designed, limits of the account record's fields.
+void TCustAcEdtFrm::CreateControls() {
+  auto gbk = [](const char* utf8) { return sys::Utf8ToGbk(utf8); };
+  Caption = gbk("客户开户行帐号设置");
+  Position = ui::poScreenCenter;
+  SetBounds(0, 0, 560, 520);
+  ui::TFont font = Font();
+  font.Name = "MS Sans Serif";
+  font.Bold = true;
+  SetFont(font);
+  OnCloseQuery = [this](ui::TComponent* s, bool& canClose) { FormCloseQuery(s, canClose); };
+
+  auto label = [this](ui::TWinControl* parent, const char* name, const std::string& text, int left,
+                      int top) {
+    auto* l = ui::Create<ui::TLabel>(this, parent, name);
+    l->Caption = text;
+    l->SetBounds(left, top, 80, 16);
+    return l;
+  };
+
+  CodeLbl = label(this, "CodeLbl", gbk("客户代码"), 16, 16);
+  CustIdCmb = ui::Create<ui::TComboBox>(this, this, "CustIdCmb");
+  CustIdCmb->SetBounds(100, 12, 180, 21);
+  CurrencyLbl = label(this, "CurrencyLbl", gbk("币种"), 300, 16);
+  CurrencyCmb = ui::Create<ui::TComboBox>(this, this, "CurrencyCmb");
+  CurrencyCmb->SetBounds(360, 12, 80, 21);
+  CurrencyCmb->OnChange = [this](ui::TComponent* s) { CurrencyCmbChange(s); };
+  AcNoLbl = label(this, "AcNoLbl", gbk("帐号"), 16, 44);
+  AcNoEdt = ui::Create<ui::TEdit>(this, this, "AcNoEdt");
+  AcNoEdt->SetBounds(100, 40, 340, 21);
+  AcNoEdt->SetMaxLength(static_cast<int>(frame::kCustAcNoLen));
+
+  GroupBox1 = ui::Create<ui::TGroupBox>(this, this, "GroupBox1");
+  GroupBox1->Caption = gbk("人民币汇款用");
+  GroupBox1->SetBounds(8, 70, 540, 50);
+  AcBankCNameLbl = label(GroupBox1, "AcBankCNameLbl", gbk("开户行名称"), 8, 22);
+  CBankEdt = ui::Create<ui::TEdit>(this, GroupBox1, "CBankEdt");
+  CBankEdt->SetBounds(92, 18, 340, 21);
+  CBankEdt->SetMaxLength(50);
+
+  GroupBox2 = ui::Create<ui::TGroupBox>(this, this, "GroupBox2");
+  GroupBox2->Caption = gbk("外汇汇款用");
+  GroupBox2->SetBounds(8, 126, 540, 300);
+  SelectIdCmb = ui::Create<ui::TComboBox>(this, GroupBox2, "SelectIdCmb");
+  SelectIdCmb->Style = ui::csDropDownList;
+  SelectIdCmb->Items.assign(std::begin(kBankTypes), std::end(kBankTypes));
+  SelectIdCmb->SetBounds(8, 18, 40, 21);
+  SelectIdCmb->OnChange = [this](ui::TComponent* s) { SelectIdCmbChange(s); };
+  SlashLbl = label(GroupBox2, "SlashLbl", "/", 54, 22);
+  BankAcNoEdt = ui::Create<TRuleEdit>(this, GroupBox2, "BankAcNoEdt");
+  BankAcNoEdt->SetBounds(64, 18, 300, 21);
+  BankAcNoEdt->SetMaxLength(35);
+  AcBankENameLbl = label(GroupBox2, "AcBankENameLbl", gbk("开户行名称"), 8, 46);
+  BankNameMmo = ui::Create<TFixedMemo>(this, GroupBox2, "BankNameMmo");
+  BankNameMmo->SetBounds(92, 44, 420, 100);
+  BankNameMmo->SetMaxLength(140);
+  BankNameMmo->WordWrap = false;
+  BankNameMmo->SetMaxline(4);
+  BankNameMmo->CharPerLine = 0;
+  BankNameMmo->OnKeyDown = [this](ui::TComponent* s, std::uint16_t& key, ui::TShiftState shift) {
+    BankNameMmoKeyDown(s, key, shift);
+  };
+  BankNameMmo->OnKeyPress = [this](ui::TComponent* s, char& key) { BankNameMmoKeyPress(s, key); };
+  BankNameMmo->OnKeyUp = [this](ui::TComponent* s, std::uint16_t& key, ui::TShiftState shift) {
+    BankNameMmoKeyUp(s, key, shift);
+  };
+  BankNameMmo->OnExit = [this](ui::TComponent* s) { BankNameMmoExit(s); };
+  F2HintLbl = label(GroupBox2, "F2HintLbl", "Press F2 for swift search", 92, 148);
+  IntBankLbl = label(GroupBox2, "IntBankLbl", gbk("中转行"), 8, 172);
+  IntBankPnl = ui::Create<TAddrPnl>(this, GroupBox2, "IntBankPnl");
+  IntBankPnl->SetBounds(92, 170, 420, 125);
+
+  StatusLbl = label(this, "StatusLbl", gbk("状态"), 16, 436);
+  StatusCmb = ui::Create<ui::TComboBox>(this, this, "StatusCmb");
+  StatusCmb->Items = {gbk("已删除"), gbk("使用")};
+  StatusCmb->SetBounds(100, 432, 100, 21);
+  OperatorLbl = label(this, "OperatorLbl", gbk("操作员"), 220, 436);
+  OperatorShowLbl = label(this, "OperatorShowLbl", "", 290, 436);
+
+  UpdateBtn = ui::Create<ui::TButton>(this, this, "UpdateBtn");
+  UpdateBtn->Caption = gbk("保存");
+  UpdateBtn->SetBounds(360, 466, 80, 25);
+  UpdateBtn->OnClick = [this](ui::TComponent* s) { UpdateBtnClick(s); };
+  CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
+  CancelBtn->Caption = gbk("放弃");
+  CancelBtn->SetBounds(450, 466, 80, 25);
+  CancelBtn->ModalResult = ui::mrCancel;
+  CancelBtn->Cancel = true;
+}
+
+// The dialog's fixed keys; a missing key leaves its control without text. Group box
+// captions and the F2 hint keep their designed texts.
+void TCustAcEdtFrm::ApplyLanguage() {
+  LangId = frame::GetLangId();
+  const std::string path = frame::GetLangFilePath();
+  if (!path.empty()) {
+    const sys::IniFile file(path);
+    auto text = [&](std::string_view key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
+    Caption = text("Frm_CustAcEdt_Name");
+    UpdateBtn->Caption = text("Btn_Common_Update_Name");
+    CancelBtn->Caption = text("Btn_Common_Cancel_Name");
+    CodeLbl->Caption = text("Lbl_Common_CustId_Text");
+    CurrencyLbl->Caption = text("Lbl_Common_Currency_Text");
+    AcNoLbl->Caption = text("Lbl_Common_AcNo_Text");
+    AcBankCNameLbl->Caption = text("Lbl_CustAcEdt_AcBankName_Text");
+    AcBankENameLbl->Caption = AcBankCNameLbl->Caption;
+    IntBankLbl->Caption = text("Lbl_CustAcEdt_IntBank_Text");
+    StatusLbl->Caption = text("Lbl_Common_Status_Text");
+    OperatorLbl->Caption = text("Lbl_Common_Operator_Text");
+    StatusCmb->Items = frame::SplitCommaList(text("Mnu_CustAcEdt_Status_List"));
+  }
+  frame::ApplyFontRule(*this, LangId);
+}
+
+void TCustAcEdtFrm::Open(std::string_view key, std::string_view extra) {
+  AcId = CustAcIdOfKey(key);
+  frame::FillCustomerList(shellWnd_, CorpNo, UserNo, CustIdCmb->Items);
+  frame::FillCurrencyList(shellWnd_, CurrencyCmb->Items);
+  if (AcId > 0) {
+    LoadAccount();
+    CustIdCmb->Enabled = false;
+  } else {
+    // A customer named by the caller is fixed, found or not.
+    if (!extra.empty()) {
+      CustIdCmb->SetItemIndex(ui::IndexOfItem(CustIdCmb->Items, extra));
+      CustIdCmb->Enabled = false;
+    }
+    OperatorShowLbl->Caption = UserNo;
+    StatusCmb->SetItemIndex(1);
+  }
+  UpdateBtn->Enabled =
+      CustAcSaveAllowed(frame::LookupNodeRights(shellWnd_, CorpNo, UserNo, FunctionId), AcId);
+}
+
+// Selecting the loaded type does not apply the type rule: the memo keeps the limits it
+// opened with until the operator chooses a type.
+void TCustAcEdtFrm::LoadAccount() {
+  const frame::TCustAcRec rec = frame::GetCustAcRec(shellWnd_, AcId);
+  CustIdCmb->SetItemIndex(ui::IndexOfItem(CustIdCmb->Items, rec.CustId));
+  CurrencyCmb->SetItemIndex(ui::IndexOfItem(CurrencyCmb->Items, rec.Currency));
+  AcNoEdt->SetText(rec.AcNo);
+  CBankEdt->SetText(rec.CnyBankName);
+  IntBankPnl->SetId(rec.IntBankId);
+  SelectIdCmb->SetItemIndex(ui::IndexOfItem(SelectIdCmb->Items, LoadedBankType(rec)));
+  BankAcNoEdt->SetText(rec.BankAccount);
+  BankNameMmo->SetText(rec.BankNameAddress);  // the reader has decoded its line breaks
+  ExpandSwift();
+  OperatorShowLbl->Caption = rec.Operator;
+  StatusCmb->SetItemIndex(rec.Status);
+  ApplyCurrencyRule();
+}
+
+// CNY names its bank in CBankEdt and drops the foreign-currency bank; any other text
+// the reverse. The intermediary bank stays either way.
+void TCustAcEdtFrm::ApplyCurrencyRule() {
+  if (IsCnyCurrency(CurrencyCmb->Text())) {
+    GroupBox1->Enabled = true;
+    CBankEdt->Enabled = true;
+    GroupBox2->Enabled = false;
+    BankAcNoEdt->SetText("");
+    SelectIdCmb->SetItemIndex(-1);
+    BankNameMmo->Clear();
+  } else {
+    GroupBox1->Enabled = false;
+    CBankEdt->SetText("");
+    GroupBox2->Enabled = true;
+  }
+}
+
+// The line limit goes first, while the old width still holds for the lines it keeps.
+void TCustAcEdtFrm::ApplyTypeRule() {
+  BankNameMmo->Enabled = true;
+  BankAcNoEdt->Enabled = true;
+  const TBankMemoLimits limits = BankMemoLimits(SelectIdCmb->Text());
+  BankNameMmo->SetMaxline(limits.Maxline);
+  BankNameMmo->CharPerLine = limits.CharPerLine;
+}
+
+// For type "A": the code on the memo's first line becomes the six lines the
+// directory holds for it. False when the directory does not know the code.
+bool TCustAcEdtFrm::ExpandSwift() {
+  if (SelectIdCmb->Text() != kSwiftBankType) {
+    return true;
+  }
+  const std::string code = SwiftCodeOfLines(BankNameMmo->Lines());
+  if (code.empty()) {
+    return true;
+  }
+  const frame::TBankAddress bank = frame::GetSwiftAddress(Handle(), code);
+  if (bank.Name.empty()) {
+    ui::ShowMessage("Invalid Swift Bank Code");
+    return false;
+  }
+  BankNameMmo->SetLines(SwiftBankLines(code, bank));
+  return true;
+}
+
+// With type "A" the lines after the code come from the directory, not the keyboard.
+bool TCustAcEdtFrm::OnlyCodeLineTypable() const {
+  return SelectIdCmb->Text() == kSwiftBankType && BankNameMmo->CaretLine() != 0;
+}
+
+void TCustAcEdtFrm::CurrencyCmbChange(ui::TComponent*) {
+  ApplyCurrencyRule();
+}
+
+void TCustAcEdtFrm::SelectIdCmbChange(ui::TComponent*) {
+  ApplyTypeRule();
+}
+
+// Backspace and a character from the input method edit without a key press, so they
+// are stopped here.
+void TCustAcEdtFrm::BankNameMmoKeyDown(ui::TComponent*, std::uint16_t& key, ui::TShiftState) {
+  if ((key == ui::vk::Back || key == ui::vk::ProcessKey) && OnlyCodeLineTypable()) {
+    key = 0;
+  }
+}
+
+void TCustAcEdtFrm::BankNameMmoKeyPress(ui::TComponent*, char& key) {
+  if (OnlyCodeLineTypable()) {
+    key = 0;
+  }
+}
+
+// F2 searches the directory; the chosen code replaces the memo and is expanded.
+void TCustAcEdtFrm::BankNameMmoKeyUp(ui::TComponent*, std::uint16_t& key, ui::TShiftState) {
+  if (key != ui::vk::F2) {
+    return;
+  }
+  if (SelectIdCmb->Text() != kSwiftBankType) {
+    ui::ShowMessage("To use swift code,Must select A");
+    return;
+  }
+  const std::string code = ShowSwiftSearch(shellWnd_, "");
+  if (code.empty()) {
+    return;
+  }
+  BankNameMmo->SetLines({code});
+  ExpandSwift();
+}
+
+// A code the directory does not know keeps the operator in the memo.
+void TCustAcEdtFrm::BankNameMmoExit(ui::TComponent*) {
+  if (SelectIdCmb->Text() != kSwiftBankType || SwiftCodeOfLines(BankNameMmo->Lines()).empty()) {
+    return;
+  }
+  if (!ExpandSwift() && BankNameMmo->CanFocus()) {
+    BankNameMmo->SetFocus();
+  }
+}
+
+// A refused save closes with the cancel result, which asks whether to leave.
+void TCustAcEdtFrm::UpdateBtnClick(ui::TComponent*) {
+  const TCustAcEntry entry{CustIdCmb->Text(), CurrencyCmb->Text(), AcNoEdt->Text(),
+                           CBankEdt->Text(),  SelectIdCmb->Text(), BankNameMmo->Text()};
+  const TCustAcMissing missing = FirstMissing(entry);
+  if (missing != TCustAcMissing::None) {
+    ui::ShowMessage(frame::ShownText(MissingMessage(missing)));
+    ui::TWinControl* focus = nullptr;
+    switch (missing) {
+      case TCustAcMissing::Currency:
+        focus = CurrencyCmb;
+        break;
+      case TCustAcMissing::AcNo:
+        focus = AcNoEdt;
+        break;
+      case TCustAcMissing::CnyBank:
+        focus = CBankEdt;
+        break;
+      case TCustAcMissing::BankType:
+        focus = SelectIdCmb;
+        break;
+      case TCustAcMissing::BankName:
+        focus = BankNameMmo;
+        break;
+      default:
+        break;
+    }
+    if (focus && focus->CanFocus()) {
+      focus->SetFocus();
+    }
+    return;
+  }
+  frame::TCustAcRec rec;
+  rec.AcId = AcId;
+  rec.CustId = CustIdCmb->Text();
+  rec.CorpId = CorpNo;
+  rec.Currency = CurrencyCmb->Text();
+  rec.AcNo = AcNoEdt->Text();
+  rec.CnyBankName = CBankEdt->Text();
+  rec.IntBankId = IntBankPnl->Id();
+  rec.BankType = SelectIdCmb->Text();
+  rec.BankAccount = BankAcNoEdt->Text();
+  rec.BankNameAddress = StoredBankNameAddress(BankNameMmo->Text());
+  rec.Operator = UserNo;
+  rec.Status = StatusCmb->ItemIndex();
+  Result = frame::UpdateCustAcRec(shellWnd_, FunctionId, rec);
+  ModalResult = Result.Code > 0 ? ui::mrOk : ui::mrCancel;
+}
+
+// Leaving with the cancel result asks first; No keeps the dialog and its input.
+void TCustAcEdtFrm::FormCloseQuery(ui::TComponent*, bool& canClose) {
+  if (ModalResult != ui::mrCancel) {
+    return;
+  }
+  const std::string question = frame::GetLangText(LangId, "Msg_Common_ExitWithoutSave", "");
+  canClose = ui::CurrentPlatform().MessageBox("", question, ui::MsgButtons::YesNo,
+                                              ui::MsgIcon::None) == ui::mrYes;
+}
+
+}  // namespace payee
+
+// Key: the account id (below 1 or no number: a new account); Extra: the customer of a
+// new account.
+TAVRO_EXPORT void TAVRO_STDCALL Mn_CustAcEdit(TShellResult* Result, HWND_T ShellWnd,
+                                              const char* CorpNo, const char* UserNo,
+                                              std::int32_t FunctionId, const char* Key,
+                                              const char* Extra) {
+  frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
+                        [](frame::DialogEntryCall& call) {
+                          payee::TCustAcEdtFrm form(call.Args());
+                          form.Open(call.Args().Key, call.Args().Extra);
+                          return frame::OutcomeOf(form.ShowModal(), form.Result);
+                        });
+}

@@ -1,0 +1,139 @@
+// Business rights of the user dialog on a function tree of 20,000 nodes: loading the
+// tree's outline, default rights for every node and the node-rights save batch, next to
+// the baseline of writing the resulting UsrRight.ini once. The dialog's work should stay
+// within a few times the baseline: the rights file is kept in memory and written once
+// per operator action, never once per node.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "admin/UserRights.h"
+#include "sys/Files.h"
+#include "sys/TempFolder.h"
+#include "ui/ListCtrls.h"
+
+namespace {
+
+constexpr int kTopNodes = 200;
+constexpr int kChildren = 99;  // 200 * (1 + 99) = 20,000 nodes
+
+// The view-node tree as the server sends it: top nodes with one level of children.
+const std::string& Outline() {
+  static const std::string text = [] {
+    std::string out;
+    for (int top = 1; top <= kTopNodes; ++top) {
+      out += std::to_string(top) + ":Function group " + std::to_string(top) + "\r\n";
+      for (int child = 1; child <= kChildren; ++child) {
+        out += "\t" + std::to_string(top * 1000 + child) + ":Function " + std::to_string(child) +
+               "\r\n";
+      }
+    }
+    return out;
+  }();
+  return text;
+}
+
+// The server's rights file: every other node has rights already.
+std::string ServerRightsFile() {
+  const std::string path = sys::TempFolder() + "bench-server-" + admin::kRightsFileName;
+  std::string text = "[Right]\r\n";
+  ui::TTreeView tree(nullptr, "MainDirTrv");
+  tree.LoadOutline(Outline());
+  bool every = false;
+  for (const ui::TTreeNode* node : tree.Nodes()) {
+    if ((every = !every)) {
+      text += admin::NodeIdOf(node->Text) + "=11110000\r\n";
+    }
+  }
+  sys::WriteFileBytes(path, text);
+  return path;
+}
+
+const std::string& ServerFile() {
+  static const std::string path = ServerRightsFile();
+  return path;
+}
+
+std::vector<std::string> NodeIds(const ui::TTreeView& tree) {
+  std::vector<std::string> ids;
+  for (const ui::TTreeNode* node : tree.Nodes()) {
+    ids.push_back(admin::NodeIdOf(node->Text));
+  }
+  return ids;
+}
+
+// The rights file after default rights, as the dialog then holds it.
+admin::TRightsFile FinalRightsFile() {
+  ui::TTreeView tree(nullptr, "MainDirTrv");
+  tree.LoadOutline(Outline());
+  admin::TRightsFile file = admin::LoadRightsFile(ServerFile());
+  admin::ApplyDefaultRights(file, NodeIds(tree));
+  file.Path = sys::TempFolder() + admin::kRightsFileName;
+  return file;
+}
+
+// Baseline: the final UsrRight.ini written once.
+void BM_WriteFinalRightsFileOnce(benchmark::State& state) {
+  admin::TRightsFile file = FinalRightsFile();
+  for (auto _ : state) {
+    file.Dirty = true;
+    admin::SaveRightsFile(file);
+  }
+  state.counters["bytes"] = static_cast<double>(sys::ReadFileBytes(file.Path).size());
+}
+BENCHMARK(BM_WriteFinalRightsFileOnce)->Unit(benchmark::kMillisecond);
+
+void BM_LoadOutline(benchmark::State& state) {
+  ui::TTreeView tree(nullptr, "MainDirTrv");
+  for (auto _ : state) {
+    tree.LoadOutline(Outline());
+  }
+  state.counters["nodes"] = tree.Count();
+}
+BENCHMARK(BM_LoadOutline)->Unit(benchmark::kMillisecond);
+
+// Switching business rights on reads the server's file; default rights store
+// "10000000" for every node in tree order and write the file once.
+void BM_DefaultRightsForEveryNode(benchmark::State& state) {
+  ui::TTreeView tree(nullptr, "MainDirTrv");
+  tree.LoadOutline(Outline());
+  for (auto _ : state) {
+    admin::TRightsFile file = admin::LoadRightsFile(ServerFile());
+    file.Path = sys::TempFolder() + admin::kRightsFileName;
+    admin::ApplyDefaultRights(file, NodeIds(tree));
+    admin::SaveRightsFile(file);
+  }
+}
+BENCHMARK(BM_DefaultRightsForEveryNode)->Unit(benchmark::kMillisecond);
+
+void BM_NodeRightsBatch(benchmark::State& state) {
+  const admin::TRightsFile file = FinalRightsFile();
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    std::string batch = admin::NodeRightsBatch("0012", "000002", file);
+    bytes = batch.size();
+    benchmark::DoNotOptimize(batch);
+  }
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_NodeRightsBatch)->Unit(benchmark::kMillisecond);
+
+// The three together, as the operator meets them: switch on, default rights, save.
+void BM_BusinessRightsWhole(benchmark::State& state) {
+  for (auto _ : state) {
+    ui::TTreeView tree(nullptr, "MainDirTrv");
+    tree.LoadOutline(Outline());
+    admin::TRightsFile file = admin::LoadRightsFile(ServerFile());
+    file.Path = sys::TempFolder() + admin::kRightsFileName;
+    admin::ApplyDefaultRights(file, NodeIds(tree));
+    admin::SaveRightsFile(file);
+    std::string batch = admin::NodeRightsBatch("0012", "000002", file);
+    benchmark::DoNotOptimize(batch);
+  }
+}
+BENCHMARK(BM_BusinessRightsWhole)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
