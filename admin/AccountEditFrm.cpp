@@ -1,0 +1,176 @@
+// The corporate account dialog and its entry point Mn_AcEdit.
+#include "admin/AccountEditFrm.h"
+
+#include <optional>
+
+#include "frame/CommaList.h"
+#include "frame/GbkText.h"
+#include "frame/Localisation.h"
+#include "frame/ManageEdit.h"
+#include "frame/RecordCmd.h"
+#include "frame/ResultText.h"
+#include "frame/ShellFunc.h"
+#include "sys/CodePage.h"
+#include "sys/IniFile.h"
+
+namespace admin {
+namespace {
+
+// A question "without a caption of its own" carries the application's title, as the
+// module's plain message boxes do.
+constexpr char kAppTitle[] = "ManageEdit";
+
+// A labelled read-only or editable line at row (0-based) of the dialog.
+constexpr int kLabelLeft = 16;
+constexpr int kFieldLeft = 112;
+constexpr int kRowHeight = 32;
+int RowTop(int row) {
+  return 16 + row * kRowHeight;
+}
+
+}  // namespace
+
+TAccountEditFrm::TAccountEditFrm(HWND_T shellWnd)
+    : TForm(nullptr, "AccountEditFrm"), shellWnd_(shellWnd) {
+  Caption = sys::Utf8ToGbk("帐号设置");
+  Position = ui::poScreenCenter;
+  SetBounds(0, 0, 420, 300);
+
+  // Each row: its label, then its field; only the account name is the operator's.
+  auto label = [this](const char* name, const char* text, int row) {
+    auto* l = ui::Create<ui::TLabel>(this, this, name);
+    l->Caption = sys::Utf8ToGbk(text);
+    l->SetBounds(kLabelLeft, RowTop(row) + 4, 90, 16);
+    return l;
+  };
+  auto edit = [this](const char* name, int row, bool enabled) {
+    auto* e = ui::Create<ui::TEdit>(this, this, name);
+    e->SetBounds(kFieldLeft, RowTop(row), 280, 24);
+    e->Enabled = enabled;
+    return e;
+  };
+  auto combo = [this](const char* name, int row) {
+    auto* c = ui::Create<ui::TComboBox>(this, this, name);
+    c->Style = ui::csDropDownList;
+    c->SetBounds(kFieldLeft, RowTop(row), 280, 24);
+    c->Enabled = false;
+    return c;
+  };
+
+  CorpNameLbl = label("CorpNameLbl", "企业名称", 0);
+  CorpNameEdt = edit("CorpNameEdt", 0, false);
+  AcNoLbl = label("AcNoLbl", "帐号", 1);
+  AcNoEdt = edit("AcNoEdt", 1, false);
+  AcNameLbl = label("AcNameLbl", "帐户说明", 2);
+  AcNameEdt = edit("AcNameEdt", 2, true);
+  AcNameEdt->SetMaxLength(static_cast<int>(frame::kAccountNameLen));
+  CurrencyLbl = label("CurrencyLbl", "币种", 3);
+  CurrencyEdt = edit("CurrencyEdt", 3, false);
+  AcTypeLbl = label("AcTypeLbl", "帐户类型", 4);
+  AcTypeCmb = combo("AcTypeCmb", 4);
+  StatusLbl = label("StatusLbl", "状态", 5);
+  StatusCmb = combo("StatusCmb", 5);
+
+  UpdateBtn = ui::Create<ui::TButton>(this, this, "UpdateBtn");
+  UpdateBtn->Caption = sys::Utf8ToGbk("保存");
+  UpdateBtn->Default = true;
+  UpdateBtn->Enabled = false;
+  UpdateBtn->SetBounds(200, RowTop(6) + 8, 90, 28);
+  UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
+
+  CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
+  CancelBtn->Caption = sys::Utf8ToGbk("放弃");
+  CancelBtn->ModalResult = ui::mrCancel;
+  CancelBtn->Cancel = true;
+  CancelBtn->SetBounds(302, RowTop(6) + 8, 90, 28);
+
+  OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
+  FocusControl(AcNameEdt);
+
+  LangId = frame::GetLangId();
+  ApplyLanguage();
+  frame::ApplyFontRule(*this, LangId);
+}
+
+// The dialog's fixed keys, read once from an opened language file. A key the file lacks
+// leaves its control empty, as every key here has an empty default.
+void TAccountEditFrm::ApplyLanguage() {
+  const std::string path = frame::GetLangFilePath();
+  if (path.empty()) {
+    return;
+  }
+  const sys::IniFile file(path);
+  auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
+  Caption = text("Frm_AcEdt_Name");
+  UpdateBtn->Caption = text("Btn_Common_Update_Name");
+  CancelBtn->Caption = text("Btn_Common_Cancel_Name");
+  CorpNameLbl->Caption = text("Lbl_AcEdt_CorpName_Text");
+  AcNoLbl->Caption = text("Lbl_AcEdt_AcNo_Text");
+  AcNameLbl->Caption = text("LBL_AcEdt_AcName_Text");
+  CurrencyLbl->Caption = text("Lbl_AcEdt_Currency_Text");
+  AcTypeLbl->Caption = text("Lbl_AcEdt_AcType_Text");
+  StatusLbl->Caption = text("Lbl_Common_Status_Text");
+  AcTypeCmb->Items = frame::SplitCommaList(text("Mnu_AcEdt_AcType_List"));
+  AcTypeCmb->SetItemIndex(-1);
+  StatusCmb->Items = frame::SplitCommaList(text("Mnu_AcEdt_Status_List"));
+  StatusCmb->SetItemIndex(-1);
+}
+
+// A failed read gives the empty record: empty texts, type and status 0.
+void TAccountEditFrm::LoadAccount(std::string_view accountNo) {
+  const frame::TAccountRec rec = frame::GetAccountRec(shellWnd_, CorpNo, accountNo);
+  AcNoEdt->SetText(rec.AccountNo);
+  CorpNameEdt->SetText(rec.CorpName);
+  CurrencyEdt->SetText(rec.Currency);
+  AcTypeCmb->SetItemIndex(frame::FindItemByCode(AcTypeCmb->Items, rec.AcType));
+  AcNameEdt->SetText(rec.AccountName);
+  StatusCmb->SetItemIndex(frame::FindItemByCode(StatusCmb->Items, rec.Status));
+
+  const std::string rights = frame::LookupNodeRights(shellWnd_, CorpNo, UserNo, FunctionId);
+  UpdateBtn->Enabled = frame::RightGranted(rights, frame::kRightModify);
+}
+
+// Sends the description and the status as shown; a reply below 1 is no save, so the
+// dialog asks whether to leave without one.
+void TAccountEditFrm::UpdateBtnClick() {
+  frame::TAccountRec rec;
+  rec.AccountNo = std::string(frame::GbkCut(AcNoEdt->Text(), frame::kAccountNoLen));
+  rec.CorpId = CorpNo;
+  rec.AccountName = std::string(frame::GbkCut(AcNameEdt->Text(), frame::kAccountNameLen));
+  rec.Status = frame::ItemCode(StatusCmb->Text());
+  Result = frame::UpdateAccountRec(shellWnd_, FunctionId, rec);
+  ModalResult = Result.Code < 1 ? ui::mrCancel : ui::mrOk;
+}
+
+// Every way out but a successful save asks first; No keeps the dialog open.
+void TAccountEditFrm::FormCloseQuery(bool& canClose) {
+  if (ModalResult != ui::mrCancel) {
+    return;
+  }
+  const std::string question = frame::GetLangText(LangId, "Msg_Common_ExitWithoutSave", "");
+  canClose = ui::CurrentPlatform().MessageBox(kAppTitle, question, ui::MsgButtons::YesNo,
+                                              ui::MsgIcon::None) == ui::mrYes;
+}
+
+}  // namespace admin
+
+// Opens the account named by Key; a blank key opens nothing and leaves the caller's
+// record as it was.
+TAVRO_EXPORT void TAVRO_STDCALL Mn_AcEdit(TShellResult* Result, HWND_T ShellWnd, const char* CorpNo,
+                                          const char* UserNo, std::int32_t FunctionId,
+                                          const char* Key, const char* Extra) {
+  frame::RunDialogEntry({.ClearResultFirst = false}, Result, ShellWnd, CorpNo, UserNo, FunctionId,
+                        Key, Extra, [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
+                          const frame::EntryArgs& args = call.Args();
+                          if (frame::TrimView(args.Key).empty()) {
+                            return std::nullopt;
+                          }
+                          admin::TAccountEditFrm form(args.ShellWnd);
+                          call.ClearResult();
+                          form.FunctionId = args.FunctionId;
+                          form.UserNo = args.UserNo;
+                          form.CorpNo = args.CorpNo;
+                          form.LoadAccount(args.Key);
+                          return frame::OutcomeOf(form.ShowModal(), form.Result);
+                        });
+}

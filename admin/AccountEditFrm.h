@@ -1,0 +1,56 @@
+// The corporate account dialog: one account of the operator's corporation, of which only
+// the description can change, and the exported entry point Mn_AcEdit that opens it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "frame/ShellTypeDef.h"
+#include "ui/Controls.h"
+
+namespace admin {
+
+class TAccountEditFrm : public ui::TForm {
+ public:
+  // Creates the controls, localises them from the language file (when there is one) and
+  // applies the font rule. Host commands name shellWnd as their window.
+  explicit TAccountEditFrm(HWND_T shellWnd);
+  const char* ClassName() const override { return "TAccountEditFrm"; }
+
+  ui::TLabel* CorpNameLbl;
+  ui::TEdit* CorpNameEdt;
+  ui::TLabel* AcNoLbl;
+  ui::TEdit* AcNoEdt;
+  ui::TLabel* AcNameLbl;
+  ui::TEdit* AcNameEdt;
+  ui::TLabel* CurrencyLbl;
+  ui::TEdit* CurrencyEdt;
+  ui::TLabel* AcTypeLbl;
+  ui::TComboBox* AcTypeCmb;
+  ui::TLabel* StatusLbl;
+  ui::TComboBox* StatusCmb;
+  ui::TButton* UpdateBtn;
+  ui::TButton* CancelBtn;
+
+  // The server's reply to the last save; all zero until a save.
+  TShellResult Result = kZeroShellResult;
+  std::string UserNo;  // the operator, at most 6 bytes
+  std::int32_t FunctionId = 0;
+  std::string CorpNo;  // at most 4 bytes
+  std::string LangId;
+
+  // Fills the controls from the account record and enables the save when the operator
+  // may modify on this dialog's function.
+  void LoadAccount(std::string_view accountNo);
+
+  void UpdateBtnClick();
+  void FormCloseQuery(bool& canClose);
+
+ private:
+  void ApplyLanguage();
+
+  HWND_T shellWnd_;
+};
+
+}  // namespace admin
