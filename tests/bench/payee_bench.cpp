@@ -89,6 +89,7 @@ void FillDirectory(const char* path) {
 void HostCommands(benchmark::State& state) {
   const std::string search = std::string("A01\x07MB_GetSwiftBankBySwfCode '") + kSearchCode + "'";
   std::vector<std::string> lookups;
+  lookups.reserve(kSelections);
   for (int i = 0; i < kSelections; ++i) {
     // The dialog's lookup of line i * kStride: the directory's code in its 11 characters.
     lookups.push_back("A01\x07MB_GetSwfAddress '" + BankCode(i * kStride) + "'");
