@@ -368,6 +368,21 @@ TEST_F(CustAcDialogTest, MemoLinesFollowTheBankType) {
   EXPECT_EQ(MessageLines(), std::vector<std::string>{Box("To use swift code,Must select A")});
 }
 
+// The memo opens without a width limit: a type chosen later cuts its lines, not the
+// width of the line it keeps.
+TEST_F(CustAcDialogTest, TypeChosenAfterTypingKeepsTheFirstLineWhateverItsWidth) {
+  const std::string wide(40, 'W');
+  Platform().RunScript(
+      "select CurrencyCmb USD\n"
+      "type BankNameMmo \"" +
+      wide +
+      "\\rL2\\rL3\"\n"
+      "select SelectIdCmb B\n"
+      "expect BankNameMmo text " +
+      wide + "\n");
+  Call("");
+}
+
 TEST_F(CustAcDialogTest, UnknownSwiftCodeKeepsTheOperatorInTheMemo) {
   std::string focus;
   const TShellResult result = CallWith("", [&](TCustAcEdtFrm& f) {
