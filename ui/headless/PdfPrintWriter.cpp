@@ -67,7 +67,12 @@ cairo_status_t WriteToSink(void* closure, const unsigned char* data, unsigned in
   return CAIRO_STATUS_SUCCESS;
 }
 
-void CheckCairo(cairo_status_t status, const char* what) {
+// A failed write names the system's reason (a full disk, say) rather than cairo's
+// "error while writing".
+void CheckCairo(cairo_status_t status, const Sink& sink, const char* what) {
+  if (sink.error != 0) {
+    throw std::runtime_error(std::string("cannot write the PDF: ") + std::strerror(sink.error));
+  }
   if (status != CAIRO_STATUS_SUCCESS) {
     throw std::runtime_error(std::string("cannot ") + what + ": " + cairo_status_to_string(status));
   }
@@ -118,7 +123,7 @@ void WritePdf(const PrintJob& job, int fd) {
   Sink sink{fd, 0};
   std::unique_ptr<cairo_surface_t, SurfaceFree> surface(
       cairo_pdf_surface_create_for_stream(WriteToSink, &sink, kPageWidth, kPageHeight));
-  CheckCairo(cairo_surface_status(surface.get()), "start the PDF");
+  CheckCairo(cairo_surface_status(surface.get()), sink, "start the PDF");
   const std::string title = sys::GbkToUtf8(job.Title);
   if (!title.empty()) {
     cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, title.c_str());
@@ -139,13 +144,10 @@ void WritePdf(const PrintJob& job, int fd) {
       }
       cairo_show_page(cr.get());
     }
-    CheckCairo(cairo_status(cr.get()), "draw the PDF");
+    CheckCairo(cairo_status(cr.get()), sink, "draw the PDF");
   }
   cairo_surface_finish(surface.get());
-  if (sink.error != 0) {
-    throw std::runtime_error(std::string("cannot write the PDF: ") + std::strerror(sink.error));
-  }
-  CheckCairo(cairo_surface_status(surface.get()), "write the PDF");
+  CheckCairo(cairo_surface_status(surface.get()), sink, "write the PDF");
 }
 
 std::string WritePdfToFolder(const PrintJob& job, const std::string& folder) {

@@ -1,0 +1,88 @@
+// Reading a written PDF back as a person's viewer would: its page count (pdfinfo) and
+// its text (pdftotext), both from poppler-utils. And a disk that fills up, for the
+// writers' failures.
+#pragma once
+
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <string>
+
+namespace pdf_tools {
+
+// The standard output of a shell command; empty when it cannot be run.
+inline std::string CommandOutput(const std::string& command) {
+  std::string out;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    return out;
+  }
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    out.append(buffer, n);
+  }
+  ::pclose(pipe);
+  return out;
+}
+
+// A path as one shell word.
+inline std::string ShellWord(const std::string& path) {
+  std::string word = "'";
+  for (char c : path) {
+    word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  }
+  return word + "'";
+}
+
+// The "Pages:" line of pdfinfo; -1 when the file is no PDF poppler can read.
+inline int PageCount(const std::string& path) {
+  const std::string info = CommandOutput("pdfinfo " + ShellWord(path) + " 2>/dev/null");
+  const std::size_t at = info.find("\nPages:");
+  if (at == std::string::npos) {
+    return -1;
+  }
+  return std::stoi(info.substr(at + 7));
+}
+
+// The text of every page (UTF-8), pages separated by form feeds.
+inline std::string Text(const std::string& path) {
+  return CommandOutput("pdftotext -layout " + ShellWord(path) + " - 2>/dev/null");
+}
+
+// The document's title from pdfinfo, empty when it has none.
+inline std::string Title(const std::string& path) {
+  const std::string info = CommandOutput("pdfinfo " + ShellWord(path) + " 2>/dev/null");
+  const std::size_t at = info.rfind("Title:", 0) == 0 ? 0 : info.find("\nTitle:");
+  if (at == std::string::npos) {
+    return std::string();
+  }
+  const std::size_t start = info.find_first_not_of(' ', info.find(':', at) + 1);
+  return info.substr(start, info.find('\n', start) - start);
+}
+
+// Writes beyond limit bytes fail with EFBIG for a scope, as on a full disk (rather than
+// the signal ending the test).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t limit) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    oldSignal_ = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit lower = old_;
+    lower.rlim_cur = limit;
+    ::setrlimit(RLIMIT_FSIZE, &lower);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    ::signal(SIGXFSZ, oldSignal_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  sighandler_t oldSignal_;
+};
+
+}  // namespace pdf_tools

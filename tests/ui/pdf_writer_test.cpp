@@ -1,0 +1,189 @@
+// Print jobs written as PDF files: one page per recorded page, Chinese text a viewer can
+// read, fresh names that never replace anything, failures that leave nothing behind and
+// are not reported as printed, and the platform of the environment writing into
+// TAVRO_UI_PRINT_DIR.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "tests/support/TestEnv.h"
+#include "tests/ui/pdf_tools.h"
+#include "ui/Controls.h"
+#include "ui/headless/HeadlessPlatform.h"
+#include "ui/headless/PdfPrintWriter.h"
+
+namespace {
+
+using pdf_tools::FileSizeLimit;
+using tavro_test::Gbk;
+using tavro_test::ReadFile;
+using tavro_test::ScopedEnv;
+using tavro_test::WriteFile;
+using ui::PrintJob;
+using ui::PrintOp;
+using ui::PrintOpKind;
+
+PrintOp TextOp(int x, int y, int size, const std::string& text) {
+  PrintOp op;
+  op.Kind = PrintOpKind::Text;
+  op.X1 = x;
+  op.Y1 = y;
+  op.FontName = "Arial";
+  op.FontSize = size;
+  op.Text = text;
+  return op;
+}
+
+PrintOp LineOp(int x1, int y, int x2) {
+  PrintOp op;
+  op.Kind = PrintOpKind::Line;
+  op.X1 = x1;
+  op.Y1 = y;
+  op.X2 = x2;
+  op.Y2 = y;
+  return op;
+}
+
+// Three pages at 600 pixels per inch; the second is blank, as a printer's empty page is.
+PrintJob ThreePageJob() {
+  PrintJob job;
+  job.Title = Gbk("用户档案及权限报告");
+  job.Pages.resize(3);
+  job.Pages[0].Ops = {TextOp(2031, 375, 14, Gbk("用户档案及权限报告")), LineOp(406, 912, 4469),
+                      TextOp(406, 963, 12, Gbk("客户名称：演示"))};
+  job.Pages[2].Ops = {TextOp(3531, 963, 12, Gbk("第3页/共3页"))};
+  return job;
+}
+
+std::vector<std::string> SplitPages(const std::string& text) {
+  std::vector<std::string> pages(1);
+  for (char c : text) {
+    if (c == '\f') {
+      pages.emplace_back();
+    } else {
+      pages.back() += c;
+    }
+  }
+  return pages;
+}
+
+class PdfWriterTest : public tavro_test::TempDirTest {
+ protected:
+  std::string Dir() const { return TempDir() + "out"; }
+  void SetUp() override {
+    TempDirTest::SetUp();
+    std::filesystem::create_directory(Dir());
+  }
+};
+
+TEST_F(PdfWriterTest, EveryRecordedPageBecomesAPageAViewerReads) {
+  const std::string path = ui::WritePdfToFolder(ThreePageJob(), Dir());
+  EXPECT_EQ(path, Dir() + "/tavro-print-1.pdf");
+  EXPECT_EQ(pdf_tools::PageCount(path), 3);
+  EXPECT_EQ(pdf_tools::Title(path), "用户档案及权限报告");
+  const std::vector<std::string> pages = SplitPages(pdf_tools::Text(path));
+  ASSERT_GE(pages.size(), 3u);
+  EXPECT_NE(pages[0].find("用户档案及权限报告"), std::string::npos) << pages[0];
+  EXPECT_NE(pages[0].find("客户名称：演示"), std::string::npos) << pages[0];
+  EXPECT_EQ(pages[1].find_first_not_of(" \n"), std::string::npos) << pages[1];
+  EXPECT_NE(pages[2].find("第3页/共3页"), std::string::npos) << pages[2];
+  EXPECT_EQ(pages[0].find("第3页"), std::string::npos);
+}
+
+TEST_F(PdfWriterTest, AFreshNameNeverReplacesAFileOrFollowsALink) {
+  WriteFile(Dir() + "/tavro-print-1.pdf", "old report");
+  std::filesystem::create_symlink(Dir() + "/elsewhere.pdf", Dir() + "/tavro-print-2.pdf");
+
+  // A folder given with its trailing slash names the same files.
+  const std::string path = ui::WritePdfToFolder(ThreePageJob(), Dir() + "/");
+  EXPECT_EQ(path, Dir() + "/tavro-print-3.pdf");
+  EXPECT_EQ(pdf_tools::PageCount(path), 3);
+  EXPECT_EQ(ReadFile(Dir() + "/tavro-print-1.pdf"), "old report");
+  EXPECT_FALSE(std::filesystem::exists(Dir() + "/elsewhere.pdf"));
+
+  // No folder: the current one, and the name alone.
+  const std::string cwd = std::filesystem::current_path();
+  std::filesystem::current_path(Dir());
+  const std::string here = ui::WritePdfToFolder(ThreePageJob(), "");
+  std::filesystem::current_path(cwd);
+  EXPECT_EQ(here, "tavro-print-4.pdf");
+  EXPECT_EQ(pdf_tools::PageCount(Dir() + "/tavro-print-4.pdf"), 3);
+}
+
+TEST_F(PdfWriterTest, AFailedWriteLeavesNoFileAndSaysWhy) {
+  try {
+    ui::WritePdfToFolder(ThreePageJob(), Dir() + "/missing");
+    ADD_FAILURE() << "a missing folder was written to";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find(Dir() + "/missing/tavro-print-1.pdf"), std::string::npos)
+        << e.what();
+  }
+  {
+    FileSizeLimit limit(64);
+    EXPECT_THROW(ui::WritePdfToFolder(ThreePageJob(), Dir()), std::runtime_error);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(Dir()));
+}
+
+// A form that prints two pages, as a report does.
+class TPrintFrm : public ui::TForm {
+ public:
+  TPrintFrm() : TForm(nullptr, "PrintFrm") {
+    Dialog = ui::Create<ui::TPrintDialog>(this, nullptr, "PrintDialog1");
+    auto* button = ui::Create<ui::TButton>(this, this, "PrintBtn");
+    button->OnClick = [this](ui::TComponent*) {
+      if (!Dialog->Execute()) {
+        return;
+      }
+      ui::PrinterCanvas& p = ui::CurrentPlatform().Printer();
+      p.BeginDoc(Gbk("报告"));
+      p.SetFont("", 12);
+      p.TextOut(406, 375, Gbk("第1页"));
+      p.NewPage();
+      p.TextOut(406, 375, Gbk("第2页"));
+      p.EndDoc();
+    };
+  }
+  const char* ClassName() const override { return "TPrintFrm"; }
+  ui::TPrintDialog* Dialog;
+};
+
+TEST_F(PdfWriterTest, ThePlatformOfTheEnvironmentPrintsIntoThePrintFolder) {
+  ScopedEnv dir("TAVRO_UI_PRINT_DIR", Dir().c_str());
+  ScopedEnv script("TAVRO_UI_SCRIPT", nullptr);
+  ScopedEnv transcript("TAVRO_UI_TRANSCRIPT", nullptr);
+  auto owned = ui::HeadlessPlatform::FromEnvironment();
+  ui::HeadlessPlatform* platform = owned.get();
+  auto previous = ui::InstallPlatform(std::move(owned));
+  platform->RunScript("click PrintBtn\nprint yes\nclick PrintBtn\nprint yes\n");
+  {
+    TPrintFrm form;
+    form.ShowModal();
+  }
+  // A writer that fails: the operator is told, and no "printed" line claims a file.
+  platform->RunScript("click PrintBtn\nprint yes\n");
+  {
+    FileSizeLimit limit(64);
+    TPrintFrm form;
+    form.ShowModal();
+  }
+  const std::vector<std::string> lines = platform->Transcript();
+  ui::InstallPlatform(std::move(previous));
+
+  ASSERT_EQ(lines.size(), 12u);
+  EXPECT_EQ(lines[2], "printed 2 pages \"" + Dir() + "/tavro-print-1.pdf\"");
+  EXPECT_EQ(lines[4], "printed 2 pages \"" + Dir() + "/tavro-print-2.pdf\"");
+  EXPECT_EQ(lines[8], "print -> yes");
+  EXPECT_EQ(lines[9].rfind("message ok error \"ManageEdit\" \"cannot write the PDF: ", 0), 0u)
+      << lines[9];
+  EXPECT_EQ(lines[10], "script-end TPrintFrm");
+  EXPECT_EQ(pdf_tools::PageCount(Dir() + "/tavro-print-2.pdf"), 2);
+  EXPECT_NE(pdf_tools::Text(Dir() + "/tavro-print-2.pdf").find("第2页"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(Dir() + "/tavro-print-3.pdf"));
+}
+
+}  // namespace
