@@ -1,0 +1,362 @@
+// The CNY payee dialog and its entry point Mn_CustCNYAcEdit.
+#include "payee/CustCNYAcEditFrm.h"
+
+#include <memory>
+
+#include "frame/GbkText.h"
+#include "frame/HostChannel.h"
+#include "frame/Localisation.h"
+#include "frame/ManageEdit.h"
+#include "frame/ResultText.h"
+#include "frame/ShellFunc.h"
+#include "payee/FocusKeys.h"
+#include "sys/CodePage.h"
+#include "ui/Platform.h"
+
+namespace payee {
+
+TCustCNYAcEditFrm* CustCNYAcEditFrm = nullptr;
+
+namespace {
+
+// Field lengths of the edits, as the operator may type them.
+constexpr int kIdEditLen = 24;
+constexpr int kNameEditLen = 50;
+constexpr int kAcNoEditLen = 36;
+constexpr int kBankEditLen = 80;
+constexpr int kRefEditLen = 50;
+constexpr int kSmsEditLen = 50;
+
+std::string Gbk(const char* utf8) {
+  return sys::Utf8ToGbk(utf8);
+}
+
+// A label with its designed caption at a row of the form.
+ui::TLabel* MakeLabel(ui::TForm* form, const char* name, const char* caption, int top) {
+  auto* label = ui::Create<ui::TLabel>(form, form, name);
+  label->Caption = Gbk(caption);
+  label->SetBounds(16, top + 4, 110, 13);
+  return label;
+}
+
+// A one-line entry field of the form, limited to maxLength bytes of typing.
+ui::TEdit* MakeEdit(ui::TForm* form, const char* name, int maxLength, int top) {
+  auto* edit = ui::Create<ui::TEdit>(form, form, name);
+  edit->SetMaxLength(maxLength);
+  edit->SetBounds(130, top, 260, 21);
+  return edit;
+}
+
+ui::TButton* MakeButton(ui::TForm* form, const char* name, const char* caption, int left, int top) {
+  auto* button = ui::Create<ui::TButton>(form, form, name);
+  button->Caption = Gbk(caption);
+  button->SetBounds(left, top, 90, 25);
+  return button;
+}
+
+}  // namespace
+
+TCustCNYAcEditFrm::TCustCNYAcEditFrm() : TForm(nullptr, "CustCNYAcEditFrm") {
+  Caption = Gbk("人民币收款人设置");
+  Position = ui::poScreenCenter;
+  ui::TFont font = Font();
+  font.Name = "MS Sans Serif";
+  font.Bold = true;
+  SetFont(font);
+  SetBounds(0, 0, 520, 400);
+
+  // Entry fields first, in the order Enter walks them; the buttons after them, so that
+  // Enter in the id never lands on the change-of-id button.
+  CustIdLbl = MakeLabel(this, "CustIdLbl", "收款人代码", 16);
+  CustIdEdt = MakeEdit(this, "CustIdEdt", kIdEditLen, 16);
+  CustNameLbl = MakeLabel(this, "CustNameLbl", "收款人账户名", 44);
+  CustNameEdt = MakeEdit(this, "CustNameEdt", kNameEditLen, 44);
+  CustAcNoLbl = MakeLabel(this, "CustAcNoLbl", "收款人账号", 72);
+  CustAcNoEdt = MakeEdit(this, "CustAcNoEdt", kAcNoEditLen, 72);
+  CustBankNameLbl = MakeLabel(this, "CustBankNameLbl", "收款人开户行", 100);
+  CustBankNameEdt = MakeEdit(this, "CustBankNameEdt", kBankEditLen, 100);
+  RefLbl = MakeLabel(this, "RefLbl", "附加说明", 128);
+  RefEdt = MakeEdit(this, "RefEdt", kRefEditLen, 128);
+  EMailLbl = MakeLabel(this, "EMailLbl", "EMail地址", 156);
+  EMailMmo = ui::Create<ui::TMemo>(this, this, "EMailMmo");
+  EMailMmo->SetBounds(130, 156, 260, 50);
+  CustSmsLbl = MakeLabel(this, "CustSmsLbl", "收款人短信号码", 214);
+  SmsEdt = MakeEdit(this, "SmsEdt", kSmsEditLen, 214);
+  StatusLbl = MakeLabel(this, "StatusLbl", "状态", 242);
+  StatusCmb = ui::Create<ui::TComboBox>(this, this, "StatusCmb");
+  StatusCmb->Style = ui::csDropDownList;
+  StatusCmb->Items = {Gbk("已删除"), Gbk("使用")};
+  StatusCmb->Enabled = false;
+  StatusCmb->Color = kReadOnlyColor;
+  StatusCmb->SetBounds(130, 242, 120, 21);
+  OperatorLbl = MakeLabel(this, "OperatorLbl", "操作员", 270);
+  OperatorShowLbl = ui::Create<ui::TLabel>(this, this, "OperatorShowLbl");
+  OperatorShowLbl->SetBounds(130, 274, 120, 13);
+
+  UpdateBtn = MakeButton(this, "UpdateBtn", "保存", 16, 320);
+  UpdateBtn->Enabled = false;
+  CancelBtn = MakeButton(this, "CancelBtn", "放弃", 116, 320);
+  CancelBtn->ModalResult = ui::mrCancel;
+  DeleteBtn = MakeButton(this, "DeleteBtn", "删除", 216, 320);
+  DeleteBtn->Enabled = false;
+  ChangeCustBtn = MakeButton(this, "ChangeCustBtn", "修改收款人代码", 400, 14);
+  ChangeCustBtn->SetWidth(110);
+  // Kept for the layout the operators know; it does nothing.
+  ImportBtn = MakeButton(this, "ImportBtn", "导入", 316, 320);
+
+  for (ui::TWinControl* field :
+       {static_cast<ui::TWinControl*>(CustIdEdt), static_cast<ui::TWinControl*>(CustNameEdt),
+        static_cast<ui::TWinControl*>(CustAcNoEdt), static_cast<ui::TWinControl*>(CustBankNameEdt),
+        static_cast<ui::TWinControl*>(RefEdt), static_cast<ui::TWinControl*>(SmsEdt),
+        static_cast<ui::TWinControl*>(StatusCmb)}) {
+    field->OnKeyDown = MoveFocusByKey;
+  }
+  EMailMmo->OnExit = [this](ui::TComponent*) { EMailMmoExit(); };
+  UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
+  DeleteBtn->OnClick = [this](ui::TComponent*) { DeleteBtnClick(); };
+  ChangeCustBtn->OnClick = [this](ui::TComponent*) { ChangeCustBtnClick(); };
+  OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
+
+  LangId = frame::GetLangId();
+  frame::ApplyFormLanguage(*this, "CustCNYAc");
+  frame::ApplyFontRule(*this, LangId);
+}
+
+// A failed read gives the empty record, so the fields come out blank and status 0.
+void TCustCNYAcEditFrm::LoadPayee(std::string_view payeeId) {
+  const frame::TCustCNYAcRec rec = frame::GetCustCNYAcRec(ShellWnd, CorpNo, payeeId);
+  CustIdEdt->SetText(rec.PayeeId);
+  CustNameEdt->SetText(rec.AcName);
+  CustAcNoEdt->SetText(rec.AcNo);
+  CustBankNameEdt->SetText(rec.BankName);
+  OperatorShowLbl->Caption = rec.Operator;
+  StatusCmb->SetItemIndex(rec.Status);
+  RefEdt->SetText(rec.Remark);
+  EMailMmo->SetText(rec.EMail);  // the record holds the decoded lines
+  SmsEdt->SetText(rec.Sms);
+  CustIdEdt->ReadOnly = true;
+  CustIdEdt->Color = kReadOnlyColor;
+}
+
+void TCustCNYAcEditFrm::PrepareNewPayee() {
+  OperatorShowLbl->Caption = UserNo;
+  StatusCmb->SetItemIndex(kStatusInUse);
+}
+
+// Saving needs the right to modify, for a new payee too; the right to add is not read.
+void TCustCNYAcEditFrm::ApplyRights() {
+  const std::string rights = frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId);
+  UpdateBtn->Enabled = frame::RightGranted(rights, frame::kRightModify);
+  DeleteBtn->Enabled =
+      !CustIdEdt->Text().empty() && frame::RightGranted(rights, frame::kRightDelete);
+}
+
+frame::TCustCNYAcRec TCustCNYAcEditFrm::PayeeRecord() const {
+  frame::TCustCNYAcRec rec;
+  rec.PayeeId = frame::GbkCut(CustIdEdt->Text(), frame::kCustIdLen);
+  rec.CorpId = frame::GbkCut(CorpNo, frame::kCorpIdLen);
+  rec.AcName = frame::GbkCut(CustNameEdt->Text(), frame::kCustNameLen);
+  rec.AcNo = frame::GbkCut(CustAcNoEdt->Text(), frame::kCustAcNoLen);
+  rec.BankName = frame::GbkCut(CustBankNameEdt->Text(), frame::kCnyBankNameLen);
+  rec.Operator = frame::GbkCut(UserNo, frame::kOperatorLen);
+  rec.Status = StatusCmb->ItemIndex();
+  rec.Remark = frame::GbkCut(RefEdt->Text(), frame::kRemarkLen);
+  rec.EMail = frame::GbkCut(frame::EncodeNewlines(EMailMmo->Text()), frame::kEMailLen);
+  rec.Sms = frame::GbkCut(SmsEdt->Text(), frame::kSmsLen);
+  return rec;
+}
+
+// An existing payee is confirmed before the fields are checked, so the question comes
+// first even when a field is missing.
+void TCustCNYAcEditFrm::UpdateBtnClick() {
+  if (PayeeCount(CustIdEdt->Text()) >= kPayeeExists &&
+      !AskLangQuestion("Msg_Common_UpdateOldRecord_Hint")) {
+    return;
+  }
+  const struct {
+    ui::TEdit* edit;
+    const char* message;
+  } required[] = {
+      {CustIdEdt, "请输入收款人代码"},
+      {CustNameEdt, "请输入收款人名称（户名）"},
+      {CustAcNoEdt, "请输入收款人账号"},
+      {CustBankNameEdt, "请输入收款人银行"},
+  };
+  for (const auto& field : required) {
+    if (field.edit->Text().empty()) {
+      ShowFixedMessage(field.message, field.edit);
+      return;
+    }
+  }
+  const TShellResult answer = frame::UpdateCustCNYAcRec(ShellWnd, FunctionId, PayeeRecord());
+  if (answer.Code > 0) {
+    Result = answer;
+    ModalResult = ui::mrOk;
+    return;
+  }
+  // A refused save changed nothing: a later close with OK (a failed delete or change of
+  // id) must not hand the shell this refusal as its result.
+  Result = kZeroShellResult;
+  ModalResult = ui::mrCancel;
+}
+
+void TCustCNYAcEditFrm::DeleteBtnClick() {
+  if (!AskLangQuestion("Msg_Common_DeleteRecord_Hint")) {
+    return;
+  }
+  const std::string payeeId = CustIdEdt->Text();
+  const int count = PayeeCount(payeeId);
+  if (count < kPayeeExists) {
+    ShowLangMessage("Msg_Common_NoRecord_Hint");
+    ModalResult = ui::mrOk;
+    return;
+  }
+  if (count == kPayeeExists && !AskLangQuestion("Msg_Common_DeleteRecord_Hint")) {
+    return;
+  }
+  if (count == kPayeeWithData && !AskLangQuestion("Msg_CustEdt_DeleteCustAc_Hint")) {
+    return;
+  }
+  if (count > kPayeeWithData) {
+    ShowLangMessage("Msg_CustEdt_DeleteCust_Error");
+    return;
+  }
+  const int deleted =
+      frame::HostCommandInt(ShellWnd, frame::kChannelMain,
+                            frame::FormatCommand("MN_CustCNYAcDelete %s,%s", {payeeId, CorpNo}), 0);
+  if (deleted < 1) {
+    ShowLangMessage("Msg_CustEdt_CustDelete_Error");
+  } else {
+    ShowLangMessage("Msg_Common_RecordDeleted_Hint");
+    SetKeyResult(kCodeDeleted, payeeId);
+  }
+  ModalResult = ui::mrOk;
+}
+
+// The id field keeps the old id: the dialog closes and the shell refreshes by the old
+// id it is handed.
+void TCustCNYAcEditFrm::ChangeCustBtnClick() {
+  const std::string oldId = CustIdEdt->Text();
+  if (oldId.empty()) {
+    return;
+  }
+  const int count = PayeeCount(oldId);
+  if (count < kPayeeExists) {
+    ShowLangMessage("Msg_Common_NoRecord_Hint");
+    ModalResult = ui::mrOk;
+    return;
+  }
+  std::string newId;
+  if (!ui::CurrentPlatform().InputBox(frame::GetLangText(LangId, "Msg_CustEdt_Update_Hint1", ""),
+                                      frame::GetLangText(LangId, "Msg_CustEdt_Update_Hint2", ""),
+                                      newId)) {
+    return;
+  }
+  newId = frame::GbkCut(newId, frame::kCustIdLen);
+  if (newId.empty()) {
+    return;
+  }
+  if (PayeeCount(newId) >= kPayeeExists) {
+    ShowLangMessage("Msg_CustEdt_NewCustId_Error");
+    return;
+  }
+  if (count == kPayeeExists && !AskLangQuestion("Msg_Common_UpdateOldRecord_Hint")) {
+    return;
+  }
+  if (count == kPayeeWithData && !AskLangQuestion("Msg_CustEdt_UpdateCustAc_Hint")) {
+    return;
+  }
+  if (count > kPayeeWithData) {
+    ShowLangMessage("Msg_CustEdt_DeleteCust_Error");
+    return;
+  }
+  const int changed = frame::HostCommandInt(
+      ShellWnd, frame::kChannelMain,
+      frame::FormatCommand("MN_CustCNYAcUpdate %s,%s,%s", {oldId, newId, CorpNo}), 0);
+  if (changed < 1) {
+    ShowLangMessage("Msg_CustEdt_CustUpdated_Error");
+  } else {
+    ShowLangMessage("Msg_CustEdt_CustUpdated_Hint");
+    SetKeyResult(kCodeIdChanged, oldId);
+  }
+  ModalResult = ui::mrOk;
+}
+
+// Only the presence of "@" is checked; blanks alone count as no address.
+void TCustCNYAcEditFrm::EMailMmoExit() {
+  const std::string text = EMailMmo->Text();
+  if (frame::TrimView(text).empty() || frame::GbkContains(text, "@")) {
+    return;
+  }
+  ShowLangMessage("Msg_CustEdt_Email_Error");
+  EMailMmo->SetFocus();
+}
+
+// Leaving with the cancel result (Cancel, the close box, a refused save) is confirmed.
+void TCustCNYAcEditFrm::FormCloseQuery(bool& canClose) {
+  if (ModalResult != ui::mrCancel) {
+    return;
+  }
+  const std::string text =
+      frame::GetLangText(LangId, "Msg_Common_ExitWithoutSave", Gbk("是否放弃当前修改?"));
+  canClose = ui::CurrentPlatform().MessageBox("Warning", text, ui::MsgButtons::YesNo,
+                                              ui::MsgIcon::Warning) == ui::mrYes;
+}
+
+int TCustCNYAcEditFrm::PayeeCount(std::string_view payeeId) const {
+  return frame::HostCommandInt(ShellWnd, frame::kChannelMain,
+                               frame::FormatCommand("MN_CustCNYAcExists %s,%s", {payeeId, CorpNo}),
+                               0);
+}
+
+void TCustCNYAcEditFrm::ShowLangMessage(std::string_view key) const {
+  ui::CurrentPlatform().MessageBox("", frame::GetLangText(LangId, key, ""), ui::MsgButtons::Ok,
+                                   ui::MsgIcon::None);
+}
+
+bool TCustCNYAcEditFrm::AskLangQuestion(std::string_view key) const {
+  return ui::CurrentPlatform().MessageBox("", frame::GetLangText(LangId, key, ""),
+                                          ui::MsgButtons::YesNo, ui::MsgIcon::None) == ui::mrYes;
+}
+
+void TCustCNYAcEditFrm::ShowFixedMessage(const char* utf8, ui::TWinControl* focus) {
+  ui::ShowMessage(frame::ShownText(Gbk(utf8)));
+  focus->SetFocus();
+}
+
+void TCustCNYAcEditFrm::SetKeyResult(std::int32_t code, std::string_view payeeId) {
+  Result.Code = code;
+  frame::CopyToField(Result.Text, std::string(payeeId) + ":" + CorpNo);
+}
+
+}  // namespace payee
+
+// The shell's CNY payee function: no function cache; the dialog lives in the module's
+// one dialog variable for the length of the call.
+TAVRO_EXPORT void TAVRO_STDCALL Mn_CustCNYAcEdit(TShellResult* Result, HWND_T ShellWnd,
+                                                 const char* CorpNo, const char* UserNo,
+                                                 std::int32_t FunctionId, const char* Key,
+                                                 const char* Extra) {
+  frame::DialogEntrySpec shape;
+  shape.UseFunctionCache = false;
+  frame::RunDialogEntry(shape, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
+                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
+                          const frame::EntryArgs& args = call.Args();
+                          auto form = std::make_unique<payee::TCustCNYAcEditFrm>();
+                          struct Held {
+                            ~Held() { payee::CustCNYAcEditFrm = nullptr; }
+                          } held;
+                          payee::CustCNYAcEditFrm = form.get();
+                          form->ShellWnd = args.ShellWnd;
+                          form->FunctionId = args.FunctionId;
+                          form->UserNo = args.UserNo;
+                          form->CorpNo = args.CorpNo;
+                          if (!frame::TrimView(args.Key).empty()) {
+                            form->LoadPayee(args.Key);
+                          } else {
+                            form->PrepareNewPayee();
+                          }
+                          form->ApplyRights();
+                          return frame::OutcomeOf(form->ShowModal(), form->Result);
+                        });
+}

@@ -1,0 +1,100 @@
+// The CNY payee dialog: one payee of the operator's corporation (id, account name,
+// account number, bank, remark, e-mail addresses, SMS number), created, saved over,
+// deleted or given a new id. The shell opens it through Mn_CustCNYAcEdit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "frame/RecordCmd.h"
+#include "frame/ShellTypeDef.h"
+#include "ui/Controls.h"
+
+namespace payee {
+
+// Existence counts of "MN_CustCNYAcExists": below 1 no such payee; 1 the payee alone;
+// 2 the payee together with further data (a second confirmation); above 2 refused.
+inline constexpr int kPayeeExists = 1;
+inline constexpr int kPayeeWithData = 2;
+
+// Result codes the dialog hands the shell itself (a save hands on the server's code).
+inline constexpr std::int32_t kCodeIdChanged = 1;
+inline constexpr std::int32_t kCodeDeleted = 3;
+
+// Status items: index 0 deleted, index 1 in use.
+inline constexpr int kStatusInUse = 1;
+
+// The colour of the fields the operator cannot change.
+inline constexpr ui::TColor kReadOnlyColor = ui::RGB(192, 220, 192);
+
+class TCustCNYAcEditFrm : public ui::TForm {
+ public:
+  // Creates the controls, then localises them ("CustCNYAc") and applies the font rule.
+  TCustCNYAcEditFrm();
+  const char* ClassName() const override { return "TCustCNYAcEditFrm"; }
+
+  ui::TLabel* CustIdLbl;
+  ui::TEdit* CustIdEdt;
+  ui::TLabel* CustNameLbl;
+  ui::TEdit* CustNameEdt;
+  ui::TLabel* CustAcNoLbl;
+  ui::TEdit* CustAcNoEdt;
+  ui::TLabel* CustBankNameLbl;
+  ui::TEdit* CustBankNameEdt;
+  ui::TLabel* RefLbl;
+  ui::TEdit* RefEdt;
+  ui::TLabel* EMailLbl;
+  ui::TMemo* EMailMmo;
+  ui::TLabel* CustSmsLbl;
+  ui::TEdit* SmsEdt;
+  ui::TLabel* StatusLbl;
+  ui::TComboBox* StatusCmb;
+  ui::TLabel* OperatorLbl;
+  ui::TLabel* OperatorShowLbl;
+  ui::TButton* UpdateBtn;
+  ui::TButton* CancelBtn;
+  ui::TButton* DeleteBtn;
+  ui::TButton* ChangeCustBtn;
+  ui::TButton* ImportBtn;
+
+  // The ids of the call, set by the entry point before anything is loaded.
+  HWND_T ShellWnd = 0;
+  std::string CorpNo;  // at most 4 bytes
+  std::string UserNo;  // at most 6 bytes
+  std::int32_t FunctionId = 0;
+  std::string LangId;
+
+  // What the shell gets when the dialog closes with OK.
+  TShellResult Result{};
+
+  // Fills the fields from the server's record of payeeId; the id field is then read-only.
+  void LoadPayee(std::string_view payeeId);
+  // A new payee: the current operator and the status "in use".
+  void PrepareNewPayee();
+  // Enables save and delete by the operator's rights on the function node.
+  void ApplyRights();
+
+  // The record a save sends, built from the fields.
+  frame::TCustCNYAcRec PayeeRecord() const;
+
+  void UpdateBtnClick();
+  void DeleteBtnClick();
+  void ChangeCustBtnClick();
+  void EMailMmoExit();
+  void FormCloseQuery(bool& canClose);
+
+ private:
+  int PayeeCount(std::string_view payeeId) const;
+  // A language-file message: OK only, or Yes and No (true for Yes).
+  void ShowLangMessage(std::string_view key) const;
+  bool AskLangQuestion(std::string_view key) const;
+  void ShowFixedMessage(const char* utf8, ui::TWinControl* focus);
+  // Sets the result the shell gets: code, then the payee id, ':' and the corporation.
+  void SetKeyResult(std::int32_t code, std::string_view payeeId);
+};
+
+// The dialog of the running Mn_CustCNYAcEdit call; null outside one.
+extern TCustCNYAcEditFrm* CustCNYAcEditFrm;
+
+}  // namespace payee
