@@ -188,16 +188,15 @@ void TCustCNYAcEditFrm::UpdateBtnClick() {
       return;
     }
   }
+  // Only a saved payee becomes the result: a refused save changed nothing, and a later
+  // close with OK (a failed delete or change of id) must not hand the shell the refusal.
   const TShellResult answer = frame::UpdateCustCNYAcRec(ShellWnd, FunctionId, PayeeRecord());
   if (answer.Code > 0) {
     Result = answer;
     ModalResult = ui::mrOk;
-    return;
+  } else {
+    ModalResult = ui::mrCancel;
   }
-  // A refused save changed nothing: a later close with OK (a failed delete or change of
-  // id) must not hand the shell this refusal as its result.
-  Result = kZeroShellResult;
-  ModalResult = ui::mrCancel;
 }
 
 void TCustCNYAcEditFrm::DeleteBtnClick() {
