@@ -46,7 +46,8 @@ class TAddrPnl : public ui::TPanel {
   HWND_T Handle() const { return reinterpret_cast<HWND_T>(this); }
 
   // Owned parts: the name edit and the Find button on the top row, then the labels of
-  // the name, the four address lines and the SWIFT address, top to bottom.
+  // the name, the four address lines and the SWIFT address, top to bottom. The panel
+  // uses the name edit's OnKeyPress and OnExit and the button's OnClick itself.
   ui::TEdit* NameEdt = nullptr;
   ui::TButton* FindBtn = nullptr;
   ui::TLabel* NameLbl = nullptr;

@@ -14,30 +14,6 @@
 
 namespace restricted_test {
 
-// text as one quoted token of an operator script.
-inline std::string ScriptText(const std::string& text) {
-  std::string quoted = "\"";
-  for (char c : text) {
-    switch (c) {
-      case '\r':
-        quoted += "\\r";
-        break;
-      case '\n':
-        quoted += "\\n";
-        break;
-      case '"':
-        quoted += "\\\"";
-        break;
-      case '\\':
-        quoted += "\\\\";
-        break;
-      default:
-        quoted += c;
-    }
-  }
-  return quoted + "\"";
-}
-
 // Runs body while form is shown modally, so that script actions can act on it.
 inline void WhileShown(ui::HeadlessPlatform& platform, ui::TForm& form,
                        const std::function<void()>& body) {
@@ -60,7 +36,6 @@ class RestrictedTest : public tavro_test::ModuleTest {
     ModuleTest::SetUp();
     Edit = ui::Create<payee::TRuleEdit>(&Form, &Form, "RuleEdt");
     Memo = ui::Create<payee::TFixedMemo>(&Form, &Form, "FixMmo");
-    Other = ui::Create<ui::TEdit>(&Form, &Form, "OtherEdt");
     for (ui::TCustomEdit* control : Controls()) {
       control->OnChange = [this](ui::TComponent* sender) {
         Heard.push_back(static_cast<ui::TCustomEdit*>(sender)->Text());
@@ -91,7 +66,6 @@ class RestrictedTest : public tavro_test::ModuleTest {
   ui::TForm Form{nullptr, "TestFrm"};
   payee::TRuleEdit* Edit = nullptr;
   payee::TFixedMemo* Memo = nullptr;
-  ui::TEdit* Other = nullptr;
   std::vector<std::string> Heard;  // texts the change listeners saw, in order
 };
 
