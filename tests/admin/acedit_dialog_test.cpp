@@ -168,7 +168,7 @@ TEST_F(AccountEditTest, TheNameKeepsFiftyBytesWithoutSplittingACharacter) {
   }
   // 'a' and 24 double-byte characters fill 49 bytes; the 25th would not fit.
   Run("set AcNameEdt \"\"\ntype AcNameEdt \"a" + wide + "\"\nclick UpdateBtn\n");
-  EXPECT_EQ(fakehost::LastCall().command, Update("a" + wide.substr(0, 24 * 3)));
+  EXPECT_EQ(fakehost::LastCall().command, Update("a" + wide.substr(0, std::size_t{24} * 3)));
   Run("set AcNameEdt \"\"\ntype AcNameEdt \"" + std::string(60, 'n') + "\"\nclick UpdateBtn\n");
   EXPECT_EQ(fakehost::LastCall().command, Update(std::string(50, 'n')));
 }
