@@ -24,7 +24,7 @@ void AppendRow(std::string& out, const std::vector<std::string>& fields, std::si
 }  // namespace
 
 std::string CsvField(std::string_view gbk) {
-  const std::string utf8 = sys::GbkToUtf8(gbk);
+  std::string utf8 = sys::GbkToUtf8(gbk);
   if (utf8.find_first_of(",\"\r\n") == std::string::npos) {
     return utf8;
   }

@@ -54,6 +54,12 @@ class ReportPen {
   int ppiY_;
 };
 
+// "第1页/共2页": the numbers run together with the words, no blanks.
+std::string PageText(int page, int pages) {
+  const ReportTexts& t = Texts();
+  return t.PageOf + std::to_string(page) + t.PageMid + std::to_string(pages) + t.PageEnd;
+}
+
 // One page: headings, the column titles, the page's rows and the footer.
 void DrawPage(ReportPen& pen, const TUserReport& report, int page, int pages) {
   const ReportTexts& t = Texts();
@@ -67,7 +73,7 @@ void DrawPage(ReportPen& pen, const TUserReport& report, int page, int pages) {
   pen.Rule(top + 88);
   pen.Size(12);
   pen.Text(kReportLeft, top + 94, t.CorpName + report.CorpName);
-  pen.Text(565, top + 94, ReportPageText(page, pages));
+  pen.Text(565, top + 94, PageText(page, pages));
   pen.Rule(top + 115);
   pen.Rule(top + 117);
   pen.Size(11);
@@ -119,11 +125,6 @@ std::string ReportDateText(std::time_t when) {
   char text[32];
   const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
   return std::string(text, n);
-}
-
-std::string ReportPageText(int page, int pages) {
-  const ReportTexts& t = Texts();
-  return t.PageOf + std::to_string(page) + t.PageMid + std::to_string(pages) + t.PageEnd;
 }
 
 void DrawUserReport(ui::PrinterCanvas& canvas, const TUserReport& report) {

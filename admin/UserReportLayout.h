@@ -50,9 +50,6 @@ int ToDevicePixels(int units, int pixelsPerInch);
 // time, the same year-month-day form as the dates in the list.
 std::string ReportDateText(std::time_t when);
 
-// The GBK page number text, "第1页/共2页".
-std::string ReportPageText(int page, int pages);
-
 // Draws the whole report as one print job: begin the document, every page, end it.
 void DrawUserReport(ui::PrinterCanvas& canvas, const TUserReport& report);
 

@@ -79,10 +79,14 @@ TEST_F(UserListEndToEnd, TheExamplePrintsTheServersUsersIntoAPdf) {
   ASSERT_EQ(name.status, 0) << name.err;
   EXPECT_NE(text.find("客户名称：" + Lines(name.out).at(0)), std::string::npos) << text;
 
-  // A second print never replaces the first.
-  ASSERT_EQ(RunExample().status, 0);
-  EXPECT_EQ(pdf_tools::PageCount(box_.WorkDir() + "/tavro-print-2.pdf"), 1);
-  EXPECT_EQ(pdf_tools::PageCount(pdf), 1);
+  // A print folder that does not exist: the operator is told, and no file is claimed.
+  box_.SetEnv("TAVRO_UI_PRINT_DIR", "missing");
+  const e2e::ShellOutput failed = RunExample();
+  EXPECT_EQ(failed.err.find("printed"), std::string::npos) << failed.err;
+  EXPECT_TRUE(Contains(Lines(failed.err),
+                       "message ok error \"ManageEdit\" \"cannot create "
+                       "missing/tavro-print-1.pdf: No such file or directory\" -> ok"))
+      << failed.err;
 }
 
 TEST_F(UserListEndToEnd, ThirtyOneUsersPrintTwoPagesIntoThePrintFolder) {

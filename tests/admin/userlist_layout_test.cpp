@@ -2,7 +2,6 @@
 // holds and where, and the scaling to the printer's pixels.
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -14,7 +13,6 @@ namespace {
 
 using admin::TUserReport;
 using tavro_test::Gbk;
-using tavro_test::ScopedEnv;
 using ui::PrintOp;
 using ui::PrintOpKind;
 
@@ -139,15 +137,10 @@ TEST(UserReportLayout, APageHoldsHeadingsColumnTitlesRowsAndFooterInPlace) {
     }
   }
 
-  // The first of the two pages: its number, its last row one line above the footer.
+  // The first of the two pages: its number, and the footer where the second has it.
   const std::vector<PrintOp>& first = job.Pages[0].Ops;
   EXPECT_EQ(first[6].Text, Gbk("第1页/共2页"));
-  const PrintOp& lastRow = first[17 + 29 * 7];
-  EXPECT_EQ(lastRow.Text, "100029");
-  EXPECT_EQ(lastRow.Y1, 29 * 20 + 60 + 137);
-  const PrintOp& footerRule = first[first.size() - 2];
-  EXPECT_EQ(footerRule.Kind, PrintOpKind::Line);
-  EXPECT_EQ(footerRule.Y1, 797);
+  EXPECT_EQ(first[first.size() - 2].Y1, 797);
   EXPECT_EQ(first.back().Y1, 799);
 }
 
@@ -181,19 +174,6 @@ TEST(UserReportLayout, PositionsScaleToThePrinterWithTiesToEven) {
   EXPECT_EQ(ops[3].Y1, 912);
   EXPECT_EQ(ops.back().X1, 406);
   EXPECT_EQ(ops.back().Y1, 4994);  // 799 -> 4993.75
-}
-
-TEST(UserReportLayout, TheReportDateIsLocalYearMonthDayAndTime) {
-  {
-    ScopedEnv tz("TZ", "UTC");
-    ::tzset();
-    EXPECT_EQ(admin::ReportDateText(0), "1970-01-01 00:00:00");
-    EXPECT_EQ(admin::ReportDateText(1796551200), "2026-12-06 10:00:00");
-    ScopedEnv shanghai("TZ", "Asia/Shanghai");
-    ::tzset();
-    EXPECT_EQ(admin::ReportDateText(1796551200), "2026-12-06 18:00:00");
-  }
-  ::tzset();  // the process's own zone again
 }
 
 }  // namespace

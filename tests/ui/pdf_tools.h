@@ -51,17 +51,6 @@ inline std::string Text(const std::string& path) {
   return CommandOutput("pdftotext -layout " + ShellWord(path) + " - 2>/dev/null");
 }
 
-// The document's title from pdfinfo, empty when it has none.
-inline std::string Title(const std::string& path) {
-  const std::string info = CommandOutput("pdfinfo " + ShellWord(path) + " 2>/dev/null");
-  const std::size_t at = info.rfind("Title:", 0) == 0 ? 0 : info.find("\nTitle:");
-  if (at == std::string::npos) {
-    return std::string();
-  }
-  const std::size_t start = info.find_first_not_of(' ', info.find(':', at) + 1);
-  return info.substr(start, info.find('\n', start) - start);
-}
-
 // Writes beyond limit bytes fail with EFBIG for a scope, as on a full disk (rather than
 // the signal ending the test).
 class FileSizeLimit {

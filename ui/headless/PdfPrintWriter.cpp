@@ -152,7 +152,7 @@ void WritePdf(const PrintJob& job, int fd) {
 
 std::string WritePdfToFolder(const PrintJob& job, const std::string& folder) {
   for (int n = 1; n <= kMaxPrintFiles; ++n) {
-    const std::string path = JoinPath(folder, kFilePrefix + std::to_string(n) + ".pdf");
+    std::string path = JoinPath(folder, kFilePrefix + std::to_string(n) + ".pdf");
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
       if (errno == EEXIST) {
