@@ -79,6 +79,14 @@ TEST_F(UserListEndToEnd, TheExamplePrintsTheServersUsersIntoAPdf) {
   ASSERT_EQ(name.status, 0) << name.err;
   EXPECT_NE(text.find("客户名称：" + Lines(name.out).at(0)), std::string::npos) << text;
 
+  // The same list exported for a spreadsheet, beside the PDF.
+  const std::string csv = box_.ReadFile("users.csv");
+  EXPECT_EQ(csv.rfind("\xEF\xBB\xBF用户号,姓名,级别,状态,启用日期,有效期至,开卡日期\r\n", 0), 0u);
+  EXPECT_NE(csv.find("\r\n000005,赵敏,S,待激活,2026-11-20,2028-11-20,2026-11-20\r\n"),
+            std::string::npos)
+      << csv;
+  EXPECT_EQ(Lines(csv).size(), rows.size() + 1);
+
   // A print folder that does not exist: the operator is told, and no file is claimed.
   box_.SetEnv("TAVRO_UI_PRINT_DIR", "missing");
   const e2e::ShellOutput failed = RunExample();
