@@ -1,5 +1,6 @@
 #include "admin/UserRights.h"
 
+#include <cstdint>
 #include <stdexcept>
 
 #include "frame/CommandText.h"
@@ -12,9 +13,100 @@
 namespace admin {
 namespace {
 
-// Names compare as the initialisation files compare them: Latin letters folded only.
-std::string Folded(std::string_view name) {
-  return frame::GbkUpperAscii(frame::TrimView(name));
+// Names compare as the initialisation files compare them: blanks around them ignored,
+// Latin letters a-z folded byte by byte.
+char Fold(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool SameFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Fold(a[i]) != Fold(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  return SameFolded(frame::TrimView(a), frame::TrimView(b));
+}
+
+// FNV-1a over the folded bytes, so that names that compare equal hash alike.
+std::size_t NameHash(std::string_view name) {
+  std::uint64_t hash = 14695981039346656037ULL;
+  for (char c : name) {
+    hash ^= static_cast<unsigned char>(Fold(c));
+    hash *= 1099511628211ULL;
+  }
+  return static_cast<std::size_t>(hash);
+}
+
+constexpr std::size_t kNoEntry = static_cast<std::size_t>(-1);
+constexpr std::size_t kMinSlots = 16;
+
+// Puts every entry into a fresh table of size slots (a power of two).
+void Rehash(TRightsSection& section, std::size_t size) {
+  section.Slots.assign(size, 0);
+  for (std::size_t pos = 0; pos < section.Entries.size(); ++pos) {
+    std::size_t i = NameHash(section.Entries[pos].first) & (size - 1);
+    while (section.Slots[i] != 0) {
+      i = (i + 1) & (size - 1);
+    }
+    section.Slots[i] = static_cast<std::uint32_t>(pos + 1);
+  }
+}
+
+// Keeps the table at most half full with count entries.
+void ReserveSlots(TRightsSection& section, std::size_t count) {
+  std::size_t size = section.Slots.empty() ? kMinSlots : section.Slots.size();
+  while (size < 2 * count) {
+    size *= 2;
+  }
+  if (size != section.Slots.size()) {
+    Rehash(section, size);
+  }
+}
+
+// The slot that holds key (trimmed), or the empty slot where it would go.
+std::size_t SlotOf(const TRightsSection& section, std::string_view key) {
+  const std::size_t mask = section.Slots.size() - 1;
+  std::size_t i = NameHash(key) & mask;
+  while (section.Slots[i] != 0 && !SameFolded(section.Entries[section.Slots[i] - 1].first, key)) {
+    i = (i + 1) & mask;
+  }
+  return i;
+}
+
+// Where key stands in section, or kNoEntry.
+std::size_t EntryAt(const TRightsSection& section, std::string_view key) {
+  if (section.Slots.empty()) {
+    return kNoEntry;
+  }
+  const std::uint32_t slot = section.Slots[SlotOf(section, frame::TrimView(key))];
+  return slot == 0 ? kNoEntry : slot - 1;
+}
+
+// Sets key to value: where the key stands, or as a new entry at the end.
+void PutEntry(TRightsSection& section, std::string_view key, std::string_view value) {
+  key = frame::TrimView(key);
+  ReserveSlots(section, section.Entries.size() + 1);
+  const std::size_t i = SlotOf(section, key);
+  if (section.Slots[i] != 0) {
+    section.Entries[section.Slots[i] - 1].second.assign(value);
+    return;
+  }
+  section.Entries.emplace_back(key, value);
+  section.Slots[i] = static_cast<std::uint32_t>(section.Entries.size());
+}
+
+void CheckValue(std::string_view value) {
+  if (value.find_first_of("\r\n") != std::string_view::npos) {
+    throw std::invalid_argument("a value cannot hold a line break");
+  }
 }
 
 void CheckName(std::string_view name, const char* what) {
@@ -25,31 +117,24 @@ void CheckName(std::string_view name, const char* what) {
 }
 
 const TRightsSection* FindSection(const TRightsFile& file, std::string_view name) {
-  const std::string folded = Folded(name);
   for (const TRightsSection& section : file.Sections) {
-    if (Folded(section.Name) == folded) {
+    if (SameName(section.Name, name)) {
       return &section;
     }
   }
   return nullptr;
 }
 
+// The section of that name, added at the end of the file when there is none. Sections
+// live in a deque, so a reference to one outlives the adding of another.
 TRightsSection& SectionFor(TRightsFile& file, std::string_view name) {
-  if (const TRightsSection* found = FindSection(file, name)) {
-    return const_cast<TRightsSection&>(*found);
+  for (TRightsSection& section : file.Sections) {
+    if (SameName(section.Name, name)) {
+      return section;
+    }
   }
   file.Sections.push_back(TRightsSection{std::string(frame::TrimView(name)), {}, {}});
   return file.Sections.back();
-}
-
-void AddEntry(TRightsSection& section, std::string key, std::string value) {
-  section.Index.emplace(Folded(key), section.Entries.size());
-  section.Entries.emplace_back(std::move(key), std::move(value));
-}
-
-// The first eight characters of a stored mask.
-std::string StoredMask(const TRightsFile& file, std::string_view key, std::string_view def) {
-  return std::string(frame::GbkCut(ReadRightsEntry(file, kRightSection, key, def), kMaskLen));
 }
 
 }  // namespace
@@ -68,8 +153,11 @@ TRightsFile LoadRightsFile(const std::string& path) {
       continue;
     }
     TRightsSection& section = SectionFor(file, name);
-    for (auto& [key, value] : ini.ReadSection(name)) {
-      AddEntry(section, std::move(key), std::move(value));
+    auto entries = ini.ReadSection(name);
+    ReserveSlots(section, entries.size());
+    section.Entries.reserve(entries.size());
+    for (const auto& [key, value] : entries) {
+      PutEntry(section, key, value);
     }
   }
   return file;
@@ -94,6 +182,9 @@ std::string RightsFileText(const TRightsFile& file) {
   std::string text;
   text.reserve(size);
   for (const TRightsSection& section : file.Sections) {
+    if (section.Entries.empty()) {
+      continue;  // a section without keys says nothing
+    }
     if (!text.empty()) {
       text += "\r\n";
     }
@@ -113,27 +204,16 @@ std::string RightsFileText(const TRightsFile& file) {
 std::string ReadRightsEntry(const TRightsFile& file, std::string_view section, std::string_view key,
                             std::string_view def) {
   const TRightsSection* found = FindSection(file, section);
-  if (found == nullptr) {
-    return std::string(def);
-  }
-  auto at = found->Index.find(Folded(key));
-  return at == found->Index.end() ? std::string(def) : found->Entries[at->second].second;
+  const std::size_t at = found == nullptr ? kNoEntry : EntryAt(*found, key);
+  return at == kNoEntry ? std::string(def) : found->Entries[at].second;
 }
 
 void WriteRightsEntry(TRightsFile& file, std::string_view section, std::string_view key,
                       std::string_view value) {
   CheckName(section, "section");
   CheckName(key, "key");
-  if (value.find_first_of("\r\n") != std::string_view::npos) {
-    throw std::invalid_argument("a value cannot hold a line break");
-  }
-  TRightsSection& target = SectionFor(file, section);
-  auto at = target.Index.find(Folded(key));
-  if (at != target.Index.end()) {
-    target.Entries[at->second].second = std::string(value);
-  } else {
-    AddEntry(target, std::string(frame::TrimView(key)), std::string(value));
-  }
+  CheckValue(value);
+  PutEntry(SectionFor(file, section), key, value);
   file.Dirty = true;
 }
 
@@ -181,25 +261,41 @@ TShownRights ShownRightsOf(std::string_view mask) {
 
 // A cleared node is deleted rather than updated, so that the server keeps no empty
 // rights; a node the server has never seen is always updated, whatever its mask.
+// The key is looked up once for all three sections: default rights run this for
+// every node of the tree.
 bool StoreNodeRights(TRightsFile& file, std::string_view key, std::string_view mask) {
   if (frame::TrimView(key).empty()) {
     return false;
   }
-  const std::string old = StoredMask(file, key, "");
-  if (old.empty()) {
-    WriteRightsEntry(file, kUpdateSection, key, mask);
-  } else if (mask == kNoRightsMask) {
-    WriteRightsEntry(file, kDeleteSection, key, "");
-  } else if (mask != old) {
-    WriteRightsEntry(file, kUpdateSection, key, mask);
+  CheckName(key, "key");
+  CheckValue(mask);
+  TRightsSection& right = SectionFor(file, kRightSection);
+  const std::size_t known = EntryAt(right, key);
+  const std::string_view old =
+      known == kNoEntry ? std::string_view() : frame::GbkCut(right.Entries[known].second, kMaskLen);
+  if (!old.empty() && mask == kNoRightsMask) {
+    PutEntry(SectionFor(file, kDeleteSection), key, "");
+  } else if (old.empty() || mask != old) {
+    PutEntry(SectionFor(file, kUpdateSection), key, mask);
   } else {
     return false;
   }
-  WriteRightsEntry(file, kRightSection, key, mask);
+  if (known == kNoEntry) {
+    PutEntry(right, key, mask);
+  } else {
+    right.Entries[known].second.assign(mask);
+  }
+  file.Dirty = true;
   return true;
 }
 
 void ApplyDefaultRights(TRightsFile& file, const std::vector<std::string>& nodeIds) {
+  // Room for every node at once: a tree of thousands of nodes grows each section once.
+  for (const char* name : {kRightSection, kUpdateSection}) {
+    TRightsSection& section = SectionFor(file, name);
+    section.Entries.reserve(section.Entries.size() + nodeIds.size());
+    ReserveSlots(section, section.Entries.size() + nodeIds.size());
+  }
   for (const std::string& id : nodeIds) {
     StoreNodeRights(file, id, kQueryOnlyMask);
   }

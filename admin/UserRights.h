@@ -11,9 +11,10 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -35,18 +36,20 @@ using TShownRights = std::array<bool, kShownRights>;
 // The current node id of the dialog is at most this long.
 inline constexpr std::size_t kNodeIdLen = 35;
 
-// One section of the rights file: its entries in file order and an index by folded key.
+// One section of the rights file: its entries in file order (keys trimmed) and an
+// index over them by folded key: open addressing, each slot the entry's position + 1
+// (0 for an empty slot), so a new key costs no allocation of its own.
 struct TRightsSection {
   std::string Name;
   std::vector<std::pair<std::string, std::string>> Entries;
-  std::unordered_map<std::string, std::size_t> Index;
+  std::vector<std::uint32_t> Slots;
 };
 
 // The rights file as the dialog keeps it while business rights are on.
 struct TRightsFile {
   std::string Path;
-  std::vector<TRightsSection> Sections;  // in file order
-  bool Dirty = false;                    // changed since it was read or written
+  std::deque<TRightsSection> Sections;  // in file order
+  bool Dirty = false;                   // changed since it was read or written
 };
 
 // UsrRight.ini in the private temporary folder.

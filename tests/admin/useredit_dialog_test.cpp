@@ -161,19 +161,23 @@ TEST_F(UserEditTest, SavingAllThreeAreasSendsTheirBatchesInOrderAndReturnsZero) 
   const TShellResult result = Call();
   ExpectZero(result);
 
+  const std::string reviewBatch =
+      "exec MN_DeleteUserCheckList '0012','000002'\x1E"
+      "exec MN_InsertUserCheckList '0012','000002','000003'\r\n"
+      "exec MN_InsertUserCheckList '0012','000002','000004'\r\n";
+  const std::string accountBatch =
+      "exec MN_DeleteUserAcList '0012','000002'\r\n"
+      "exec MN_InsertAcRightList '0012','000002','A1'\r\n"
+      "exec MN_InsertAcRightList '0012','000002','A2'\r\n";
+  const std::string nodeBatch =
+      "exec MN_DeleteUserRightList '0012','000002',104  \r\n"
+      "exec MN_UpdateRightItem '0012','000002',2,'01000000'  \r\n";
   std::vector<std::string> expected = kLoadCommands;
   expected.insert(expected.end(),
                   {"MN_GetUserList '0012','000002'", "MN_GetCheckUserList '0012','000002'",
                    "MN_GetAcNoList 99,'','0012','000002'", "MN_GetUserCheckAcList '0012','000002'",
                    "Sh_GetViewNodeList 'EN','',''", "MN_GetNodeRightList '0012','000002'",
-                   "exec MN_DeleteUserCheckList '0012','000002'\x1E"
-                   "exec MN_InsertUserCheckList '0012','000002','000003'\r\n"
-                   "exec MN_InsertUserCheckList '0012','000002','000004'\r\n",
-                   "exec MN_DeleteUserAcList '0012','000002'\r\n"
-                   "exec MN_InsertAcRightList '0012','000002','A1'\r\n"
-                   "exec MN_InsertAcRightList '0012','000002','A2'\r\n",
-                   "exec MN_DeleteUserRightList '0012','000002',104  \r\n"
-                   "exec MN_UpdateRightItem '0012','000002',2,'01000000'  \r\n"});
+                   reviewBatch, accountBatch, nodeBatch});
   EXPECT_EQ(Commands(), expected);
   const auto& calls = fakehost::Calls();
   ASSERT_EQ(calls.size(), expected.size());

@@ -109,6 +109,22 @@ TEST_F(UserRightsTest, FileKeepsTheInitialisationRulesAndIsWrittenOnlyWhenChange
   EXPECT_EQ(ini.ReadKeys("Right"), (std::vector<std::string>{"12", "3", "5"}));
   EXPECT_EQ(admin::LoadRightsFile(file.Path).Sections.size(), 3U);
 
+  // Keys fold Latin letters only; thousands of keys keep their order and are all found.
+  admin::WriteRightsEntry(file, "Update", "ab", "1");
+  admin::WriteRightsEntry(file, "update", " AB ", "2");
+  EXPECT_EQ(admin::ReadRightsEntry(file, "Update", "aB", ""), "2");
+  for (int i = 0; i < 3000; ++i) {
+    admin::StoreNodeRights(file, std::to_string(1000 + i), "10000000");
+  }
+  const auto& right = admin::RightsEntries(file, "Right");
+  ASSERT_EQ(right.size(), 3003U);
+  EXPECT_EQ(right[3].first, "1000");
+  EXPECT_EQ(right.back().first, "3999");
+  for (int i = 0; i < 3000; i += 7) {
+    EXPECT_EQ(admin::ReadRightsEntry(file, "Right", std::to_string(1000 + i), ""), "10000000");
+  }
+  EXPECT_EQ(admin::ReadRightsEntry(file, "Right", "4000", "none"), "none");
+
   EXPECT_THROW(admin::WriteRightsEntry(file, "Right", "a=b", "1"), std::invalid_argument);
   EXPECT_THROW(admin::WriteRightsEntry(file, "Right", "9", "1\r\n[x]"), std::invalid_argument);
   EXPECT_EQ(admin::LoadRightsFile(TempDir() + "missing.ini").Sections.size(), 0U);
