@@ -1,77 +1,65 @@
 // The CNY payee dialog called as the shell calls it: the commands it sends, the boxes
 // the operator sees in order, and the result record handed back.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "frame/ManageEdit.h"
 #include "payee/CustCNYAcEditFrm.h"
-#include "sys/ProcessPaths.h"
-#include "tests/support/ModuleTest.h"
-#include "ui/Input.h"
+#include "payee_test_support.h"
 
 namespace {
 
 using fakehost::Answer;
+using payee_test::Box;
+using payee_test::Commands;
+using payee_test::Lines;
 using tavro_test::Gbk;
-using Lines = std::vector<std::string>;
 
 constexpr HWND_T kShell = 0x55;
 constexpr HWND_T kBefore = 0x99;
 constexpr char kRights[] = "Sh_GetNodeRight '0012','000001',203";
-constexpr char kProp[] = "MN_GetPropOfCustCNYAc '0012','P001'";
 constexpr char kExists[] = "MN_CustCNYAcExists 'P001','0012'";
+constexpr char kDeleteCmd[] = "MN_CustCNYAcDelete 'P001','0012'";
 
-// The boxes as the transcript shows them.
+// The language file's boxes as the transcript shows them.
 std::string Ask(const std::string& text, const char* answer) {
   return "message yesno none \"\" \"" + text + "\" -> " + answer;
 }
 std::string Info(const std::string& text) {
   return "message ok none \"\" \"" + text + "\" -> ok";
 }
-std::string Fixed(const std::string& text) {
-  return "message ok none \"ManageEdit\" \"" + text + "\" -> ok";
-}
 std::string Leave(const char* answer) {
   return std::string("message yesno warning \"Warning\" ") +
          "\"The changes are not saved. Leave anyway?\" -> " + answer;
 }
-std::string Script(const Lines& lines) {
-  std::string script;
-  for (const std::string& line : lines) {
-    script += line + "\n";
-  }
-  return script;
-}
 const std::string kOverwrite = "The record exists already. Overwrite it?";
 const std::string kDelete = "Delete this record?";
+const std::string kNoRecord = Info("The record does not exist.");
+const std::string kInconsistent =
+    Info("The payee records are inconsistent; the payee cannot be deleted or renamed.");
+const std::string kDeleted = Info("The record has been deleted.");
+const std::string kNotDeleted = Info("The payee could not be deleted.");
+const std::string kRenamed = Info("The payee id has been changed.");
 
-class CustCnyTest : public tavro_test::ModuleTest {
+class CustCnyTest : public payee_test::DialogTest {
  protected:
   void SetUp() override {
-    ModuleTest::SetUp();
-    oldCwd_ = sys::CurrentFolder();
-    ASSERT_EQ(::chdir(TempDir().c_str()), 0);
-    tavro_test::WriteFile(TempDir() + "Tavro2007.ini", "[Settings]\r\nLangId=EN\r\n");
+    DialogTest::SetUp();
     Platform().SetOwnerWindow(kBefore);
     Serve(Answer::Ok("11110000"));
-  }
-  void TearDown() override {
-    EXPECT_EQ(::chdir(oldCwd_.c_str()), 0);
-    ModuleTest::TearDown();
   }
 
   // A fresh host that knows the operator's rights and payee P001.
   static void Serve(const Answer& rights) {
     fakehost::Reset();
     fakehost::On(kRights, rights);
-    fakehost::On(kProp, Answer::Ok("P001\a0012\aMingda\a1202\aICBC\a000002\a1\aregular\a"
-                                   "pay@x.cn\x0E"
-                                   "bill@x.cn\a138"));
+    fakehost::On("MN_GetPropOfCustCNYAc '0012','P001'",
+                 Answer::Ok("P001\a0012\aMingda\a1202\aICBC\a000002\a1\aregular\a"
+                            "pay@x.cn\x0E"
+                            "bill@x.cn\a138"));
   }
   // Calls the entry point with key and the operator script; the record starts dirty.
   TShellResult Call(const char* key, const std::string& script) {
@@ -79,17 +67,12 @@ class CustCnyTest : public tavro_test::ModuleTest {
     TShellResult result;
     std::memset(&result, 'x', sizeof result);
     Mn_CustCNYAcEdit(&result, kShell, "0012", "000001", 203, key, "unused");
+    for (const fakehost::Call& call : fakehost::Calls()) {
+      EXPECT_EQ(call.window, kShell) << call.command;
+    }
     return result;
   }
-  static Lines Commands() {
-    Lines sent;
-    for (const auto& call : fakehost::Calls()) {
-      EXPECT_EQ(call.window, kShell);
-      sent.push_back(call.command);
-    }
-    return sent;
-  }
-  // A dialog for the calls that inspect it, with the ids of an entry-point call.
+  // A dialog to inspect, given the ids of an entry-point call and loaded as it would be.
   static void Prepare(payee::TCustCNYAcEditFrm& form, const char* key) {
     form.ShellWnd = kShell;
     form.CorpNo = "0012";
@@ -98,32 +81,26 @@ class CustCnyTest : public tavro_test::ModuleTest {
     *key != '\0' ? form.LoadPayee(key) : form.PrepareNewPayee();
     form.ApplyRights();
   }
-  std::string LastLine() { return Platform().Transcript().back(); }
-  Lines MessagesSince(std::size_t before) const {
-    const Lines all = MessageLines();
-    return Lines(all.begin() + static_cast<std::ptrdiff_t>(before), all.end());
-  }
-
- private:
-  std::string oldCwd_;
 };
 
+// The name and the e-mail run past their record lengths in the middle of a character
+// and are cut before it; the server's answer goes back to the shell.
 TEST_F(CustCnyTest, ANewPayeeIsSavedAsTypedAndTheServersAnswerIsHandedBack) {
-  const std::string update = "MN_UpdateCustCNYAcRec 203,'P009','0012','" + std::string(79, 'n') +
-                             "','6222','ICBC','000001',1,'" + "O''Neil','a@x.cn\x0E" + "b@x.cn" +
-                             std::string(86, 'c') + "','139'";
+  const std::string name(79, 'n');
+  const std::string mail = "a@x.cn\x0E" + std::string("b@x.cn") + std::string(86, 'c');
+  const std::string update = "MN_UpdateCustCNYAcRec 203,'P009','0012','" + name +
+                             "','6222','ICBC','000001',1,'O''Neil','" + mail + "','139'";
   fakehost::On("MN_CustCNYAcExists 'P009','0012'", Answer::Ok("0"));
   fakehost::On(update, Answer::Ok("1\aP009"));
-  // The name and the e-mail run past their record lengths in the middle of a character.
-  const std::string longName = std::string(79, 'n') + "汉";
-  const std::string longMail = "a@x.cn\\rb@x.cn" + std::string(86, 'c') + "汉";
-  const TShellResult r = Call(
-      "", Script({"expect OperatorShowLbl caption 000001", "expect StatusCmb text Active",
-                  "type CustIdEdt P009", "expect DeleteBtn enabled false",
-                  "set CustNameEdt \"" + longName + "\"", "type CustAcNoEdt 6222",
-                  "type CustBankNameEdt ICBC", "type RefEdt \"O'Neil\"",
-                  "type EMailMmo \"" + longMail + "\"", "type SmsEdt 139", "click UpdateBtn"}));
-  // Both are cut before the character that does not fit.
+  const std::string typedMail = "a@x.cn\\rb@x.cn" + std::string(86, 'c') + "汉";
+  const TShellResult r = Call("",
+                              "expect OperatorShowLbl caption 000001\n"
+                              "expect StatusCmb text Active\ntype CustIdEdt P009\n"
+                              "expect DeleteBtn enabled false\nset CustNameEdt " +
+                                  name +
+                                  "汉\ntype CustAcNoEdt 6222\ntype CustBankNameEdt ICBC\n"
+                                  "type RefEdt \"O'Neil\"\ntype EMailMmo \"" +
+                                  typedMail + "\"\ntype SmsEdt 139\nclick UpdateBtn\n");
   EXPECT_EQ(Commands(), (Lines{kRights, "MN_CustCNYAcExists 'P009','0012'", update}));
   EXPECT_TRUE(MessageLines().empty());
   EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm ok");
@@ -131,23 +108,20 @@ TEST_F(CustCnyTest, ANewPayeeIsSavedAsTypedAndTheServersAnswerIsHandedBack) {
   EXPECT_STREQ(r.Text, "P009");
 }
 
+// The overwrite question comes before the field checks; No keeps the input.
 TEST_F(CustCnyTest, SavingAnExistingPayeeAsksFirstAndKeepsTheInputOnNo) {
   fakehost::On(kExists, Answer::Ok("1"));
   fakehost::OnPrefix("MN_UpdateCustCNYAcRec", Answer::Ok("1\aP001"));
-  const TShellResult r = Call("P001",
-                              "expect CustIdEdt readonly true\n"
-                              "expect OperatorShowLbl caption 000002\n"
-                              "expect EMailMmo item 1 bill@x.cn\n"
-                              "set CustNameEdt \"\"\n"
-                              "click UpdateBtn\nanswer no\n"
-                              "click UpdateBtn\nanswer yes\n"
-                              "expect RefEdt text regular\n"
-                              "set CustNameEdt Renamed\n"
-                              "click UpdateBtn\nanswer yes\n");
+  const TShellResult r =
+      Call("P001",
+           "expect CustIdEdt readonly true\nexpect OperatorShowLbl caption 000002\n"
+           "set CustNameEdt \"\"\nclick UpdateBtn\nanswer no\n"
+           "click UpdateBtn\nanswer yes\nexpect RefEdt text regular\n"
+           "set CustNameEdt Renamed\nclick UpdateBtn\nanswer yes\n");
   EXPECT_EQ(MessageLines(), (Lines{Ask(kOverwrite, "no"), Ask(kOverwrite, "yes"),
-                                   Fixed("请输入收款人名称（户名）"), Ask(kOverwrite, "yes")}));
+                                   Box("请输入收款人名称（户名）"), Ask(kOverwrite, "yes")}));
   // The current operator saves; the e-mail lines travel encoded.
-  EXPECT_EQ(fakehost::LastCall().command,
+  EXPECT_EQ(Commands().back(),
             "MN_UpdateCustCNYAcRec 203,'P001','0012','Renamed','1202','ICBC','000001',1,"
             "'regular','pay@x.cn\x0E"
             "bill@x.cn','138'");
@@ -173,14 +147,15 @@ TEST_F(CustCnyTest, EmptyFieldsStopTheSaveInOrderWithTheFocusOnTheField) {
     Prepare(form, "");
     Platform().RunScript(std::string(c.typed) + "click UpdateBtn\n");
     form.ShowModal();
-    EXPECT_EQ(MessageLines().back(), Fixed(c.message));
+    EXPECT_EQ(MessageLines().back(), Box(c.message));
     EXPECT_EQ(form.ActiveControl()->Name, c.field);
     // The existence question comes first, with the id as typed, even an empty one.
-    EXPECT_EQ(Commands().back().rfind("MN_CustCNYAcExists '", 0), 0u) << c.field;
+    const std::string id = *c.typed != '\0' ? "P9" : "";
+    EXPECT_EQ(Commands().back(), "MN_CustCNYAcExists '" + id + "','0012'");
   }
-  EXPECT_EQ(fakehost::Calls()[1].command, "MN_CustCNYAcExists 'P9','0012'");
 }
 
+// Saving needs the modify right, for a new payee too; deleting the delete right and an id.
 TEST_F(CustCnyTest, SaveNeedsTheModifyRightAndDeleteTheDeleteRightAndAnId) {
   const struct {
     const char* key;
@@ -197,151 +172,102 @@ TEST_F(CustCnyTest, SaveNeedsTheModifyRightAndDeleteTheDeleteRightAndAnId) {
     Prepare(form, c.key);
     EXPECT_EQ(form.UpdateBtn->Enabled, c.update) << c.key << c.rights.text;
     EXPECT_EQ(form.DeleteBtn->Enabled, c.del) << c.key << c.rights.text;
-    EXPECT_EQ(form.CustIdEdt->Color == payee::kReadOnlyColor, *c.key != '\0');
   }
-  EXPECT_EQ(MessageLines().back(), R"(message ok none "ManageEdit" "Error:down" -> ok)");
+  EXPECT_EQ(MessageLines().back(), Box("Error:down"));
 }
 
+// The delete boxes follow the server's existence count; a deleted payee hands back
+// code 3 with the payee and corporation.
 TEST_F(CustCnyTest, DeleteConfirmsByTheCountAndHandsBackCode3) {
-  const std::string deleteCmd = "MN_CustCNYAcDelete 'P001','0012'";
-  const std::string hasAccounts = "The payee has accounts. Delete them as well?";
+  const std::string accounts = "The payee has accounts. Delete them as well?";
+  const std::string del = Ask(kDelete, "yes");
   const struct {
     const char* count;
-    const char* deleted;
+    const char* deleted;  // the server's answer; empty when no delete may go out
     const char* answers;
     Lines boxes;
-    bool sent;
     std::int32_t code;
-    const char* closed;  // ok, or cancel when the script ends with it open
+    const char* closed;  // ok, or cancel when the script ends with the dialog open
   } cases[] = {
-      {"1",
-       "1\aP001",
-       "yes\nanswer yes",
-       {Ask(kDelete, "yes"), Ask(kDelete, "yes"), Info("The record has been deleted.")},
-       true,
-       3,
-       "ok"},
-      {"2",
-       "1\aP001",
-       "yes\nanswer yes",
-       {Ask(kDelete, "yes"), Ask(hasAccounts, "yes"), Info("The record has been deleted.")},
-       true,
-       3,
-       "ok"},
-      {"2",
-       "",
-       "yes\nanswer no",
-       {Ask(kDelete, "yes"), Ask(hasAccounts, "no")},
-       false,
-       0,
-       "cancel"},
-      {"3",
-       "",
-       "yes",
-       {Ask(kDelete, "yes"), Info("The payee records are inconsistent; the "
-                                  "payee cannot be deleted or renamed.")},
-       false,
-       0,
-       "cancel"},
-      {"0", "", "yes", {Ask(kDelete, "yes"), Info("The record does not exist.")}, false, 0, "ok"},
-      {"1",
-       "0\abusy",
-       "yes\nanswer yes",
-       {Ask(kDelete, "yes"), Ask(kDelete, "yes"), Info("The payee could not be deleted.")},
-       true,
-       0,
-       "ok"},
+      {"1", "1\aP001", "yes\nanswer yes", {del, del, kDeleted}, 3, "ok"},
+      {"2", "1\aP001", "yes\nanswer yes", {del, Ask(accounts, "yes"), kDeleted}, 3, "ok"},
+      {"2", "", "yes\nanswer no", {del, Ask(accounts, "no")}, 0, "cancel"},
+      {"3", "", "yes", {del, kInconsistent}, 0, "cancel"},
+      {"0", "", "yes", {del, kNoRecord}, 0, "ok"},
+      {"1", "0\abusy", "yes\nanswer yes", {del, del, kNotDeleted}, 0, "ok"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.count + std::string(" ") + c.answers);
+    Serve(Answer::Ok("11110000"));
     fakehost::On(kExists, Answer::Ok(c.count));
-    fakehost::On(deleteCmd, Answer::Ok(c.deleted));
+    fakehost::On(kDeleteCmd, Answer::Ok(c.deleted));
     const std::size_t before = MessageLines().size();
     const TShellResult r = Call("P001", std::string("click DeleteBtn\nanswer ") + c.answers);
     EXPECT_EQ(MessagesSince(before), c.boxes);
-    EXPECT_EQ(fakehost::LastCall().command == deleteCmd, c.sent);
+    EXPECT_EQ(Commands("MN_CustCNYAcDelete").size(), *c.deleted != '\0' ? 1u : 0u);
     EXPECT_EQ(r.Code, c.code);
     EXPECT_STREQ(r.Text, c.code == 3 ? "P001:0012" : "");
     EXPECT_EQ(LastLine(), std::string("close TCustCNYAcEditFrm ") + c.closed);
-    Serve(Answer::Ok("11110000"));
   }
 }
 
+// The new id is cut to 24 bytes and must be free; a renamed payee hands back code 1
+// with the old id, by which the shell refreshes.
 TEST_F(CustCnyTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
   const std::string longId(24, 'L');
   const std::string renameCmd = "MN_CustCNYAcUpdate 'P001','" + longId + "','0012'";
-  const std::string input = R"(input "Change Payee Id" "New payee id:" "" -> )";
-  const std::string inconsistent =
-      "The payee records are inconsistent; the payee cannot be deleted or renamed.";
+  const std::string accounts = "The payee has accounts. Change their payee id as well?";
   const struct {
     const char* count;
     const char* taken;
-    const char* renamed;
-    const char* answers;
+    const char* renamed;  // the server's answer; empty when no rename may go out
     Lines boxes;
     std::int32_t code;
   } cases[] = {
-      {"1",
-       "0",
-       "1\aL",
-       "answer yes\n",
-       {Ask(kOverwrite, "yes"), Info("The payee id has been changed.")},
-       1},
-      {"2",
-       "0",
-       "1\aL",
-       "answer yes\n",
-       {Ask("The payee has accounts. Change their payee id "
-            "as well?",
-            "yes"),
-        Info("The payee id has been changed.")},
-       1},
-      {"1",
-       "0",
-       "0\ax",
-       "answer yes\n",
-       {Ask(kOverwrite, "yes"), Info("The payee id could not be changed.")},
-       0},
-      {"1", "1", "", "", {Info("The new payee id is already in use.")}, 0},
-      {"3", "0", "", "", {Info(inconsistent)}, 0},
+      {"1", "0", "1\aL", {Ask(kOverwrite, "yes"), kRenamed}, 1},
+      {"2", "0", "1\aL", {Ask(accounts, "yes"), kRenamed}, 1},
+      {"1", "0", "0\ax", {Ask(kOverwrite, "yes"), Info("The payee id could not be changed.")}, 0},
+      {"1", "1", "", {Info("The new payee id is already in use.")}, 0},
+      {"3", "0", "", {kInconsistent}, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.count + std::string(c.taken) + c.renamed);
+    Serve(Answer::Ok("11110000"));
     fakehost::On(kExists, Answer::Ok(c.count));
     fakehost::On("MN_CustCNYAcExists '" + longId + "','0012'", Answer::Ok(c.taken));
     fakehost::On(renameCmd, Answer::Ok(c.renamed));
     const std::size_t before = MessageLines().size();
-    // The new id is cut to the id's 24 bytes.
-    const TShellResult r =
-        Call("P001", "click ChangeCustBtn\ninput " + longId + "XYZ\n" + c.answers);
+    const TShellResult r = Call("P001", "click ChangeCustBtn\ninput " + longId + "XYZ\n" +
+                                            (*c.renamed != '\0' ? "answer yes\n" : ""));
     EXPECT_EQ(MessagesSince(before), c.boxes);
-    EXPECT_EQ(fakehost::LastCall().command == renameCmd, *c.renamed != '\0');
+    EXPECT_EQ(Commands("MN_CustCNYAcUpdate"), *c.renamed != '\0' ? Lines{renameCmd} : Lines{});
     EXPECT_EQ(r.Code, c.code);
     EXPECT_STREQ(r.Text, c.code == 1 ? "P001:0012" : "");
-    Serve(Answer::Ok("11110000"));
   }
-  EXPECT_NE(std::find(Platform().Transcript().begin(), Platform().Transcript().end(),
-                      input + "\"" + longId + "XYZ\""),
-            Platform().Transcript().end());
+  const Lines& transcript = Platform().Transcript();
+  EXPECT_NE(std::find(transcript.begin(), transcript.end(),
+                      R"(input "Change Payee Id" "New payee id:" "" -> ")" + longId + "XYZ\""),
+            transcript.end());
 
   // No such payee: closes at once; a cancelled input box or no id: nothing happens.
-  fakehost::On(kExists, Answer::Ok("0"));
-  TShellResult r = Call("P001", "click ChangeCustBtn\n");
-  EXPECT_EQ(MessageLines().back(), Info("The record does not exist."));
-  EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm ok");
   Serve(Answer::Ok("11110000"));
+  fakehost::On(kExists, Answer::Ok("0"));
+  Call("P001", "click ChangeCustBtn\n");
+  EXPECT_EQ(MessageLines().back(), kNoRecord);
+  EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm ok");
   fakehost::On(kExists, Answer::Ok("1"));
-  r = Call("P001", "click ChangeCustBtn\ninput cancel\n");
-  EXPECT_EQ(fakehost::LastCall().command, kExists);
-  r = Call("", "click ChangeCustBtn\n");
-  EXPECT_EQ(fakehost::LastCall().command, kRights);
-  EXPECT_EQ(r.Code, 0);
+  Call("P001", "click ChangeCustBtn\ninput cancel\n");
+  EXPECT_EQ(Commands().back(), kExists);
+  EXPECT_EQ(Call("", "click ChangeCustBtn\n").Code, 0);
+  EXPECT_EQ(Commands().back(), kRights);
 }
 
+// Only an address without "@" holds the focus; Enter and the arrows walk the fields
+// and never save.
 TEST_F(CustCnyTest, AnEMailWithoutAtKeepsTheFocusAndEnterWalksTheFieldsWithoutSaving) {
   payee::TCustCNYAcEditFrm form;
   Prepare(form, "");
-  Platform().SetOperator([&](ui::TForm&) {
+  payee_test::WhileShown(Platform(), form, [&] {
     for (const char* text : {"   ", "x@y", "abc"}) {
       form.EMailMmo->SetText(text);
       ui::FocusByOperator(*form.EMailMmo);
@@ -349,13 +275,11 @@ TEST_F(CustCnyTest, AnEMailWithoutAtKeepsTheFocusAndEnterWalksTheFieldsWithoutSa
     }
     EXPECT_EQ(form.ActiveControl(), form.EMailMmo);
     form.EMailMmo->SetText("");
-
     const struct {
       ui::TWinControl* from;
       std::uint16_t key;
       ui::TWinControl* to;
     } moves[] = {{form.CustIdEdt, ui::vk::Return, form.CustNameEdt},
-                 {form.CustNameEdt, ui::vk::Return, form.CustAcNoEdt},
                  {form.CustAcNoEdt, ui::vk::Up, form.CustNameEdt},
                  {form.RefEdt, ui::vk::Down, form.EMailMmo},
                  {form.SmsEdt, ui::vk::Return, form.UpdateBtn}};
@@ -364,11 +288,12 @@ TEST_F(CustCnyTest, AnEMailWithoutAtKeepsTheFocusAndEnterWalksTheFieldsWithoutSa
       EXPECT_EQ(form.ActiveControl(), m.to) << m.from->Name;
     }
   });
-  form.ShowModal();
   EXPECT_EQ(MessageLines(), Lines{Info("The e-mail address is not valid.")});
   EXPECT_EQ(Commands(), Lines{kRights});
 }
 
+// Leaving with the cancel result asks; a save the server refused leaves no result
+// behind for a later close with OK (here a failed delete).
 TEST_F(CustCnyTest, LeavingAsksTheWarningQuestionAndARefusedSaveLeavesNoResult) {
   TShellResult r = Call("", "click CancelBtn\nanswer no\nclose\nanswer yes\n");
   EXPECT_EQ(MessageLines(), (Lines{Leave("no"), Leave("yes")}));
@@ -376,30 +301,26 @@ TEST_F(CustCnyTest, LeavingAsksTheWarningQuestionAndARefusedSaveLeavesNoResult) 
   EXPECT_EQ(r.Code, 0);
   EXPECT_STREQ(r.Text, "");
 
-  // Refused by the server: only the exit question; a later failed delete closes with OK
-  // and must not hand on the refusal.
   fakehost::On(kExists, Answer::Ok("1"));
   fakehost::OnPrefix("MN_UpdateCustCNYAcRec", Answer::Ok("-1\ano right to change"));
-  fakehost::On("MN_CustCNYAcDelete 'P001','0012'", Answer::Ok("0\abusy"));
+  fakehost::On(kDeleteCmd, Answer::Ok("0\abusy"));
   const std::size_t before = MessageLines().size();
   r = Call("P001",
-           "click UpdateBtn\nanswer yes\nanswer no\n"
-           "click DeleteBtn\nanswer yes\nanswer yes\n");
-  EXPECT_EQ(MessagesSince(before),
-            (Lines{Ask(kOverwrite, "yes"), Leave("no"), Ask(kDelete, "yes"), Ask(kDelete, "yes"),
-                   Info("The payee could not be deleted.")}));
+           "click UpdateBtn\nanswer yes\nanswer no\nclick DeleteBtn\nanswer yes\nanswer yes\n");
+  EXPECT_EQ(MessagesSince(before), (Lines{Ask(kOverwrite, "yes"), Leave("no"), Ask(kDelete, "yes"),
+                                          Ask(kDelete, "yes"), kNotDeleted}));
   EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm ok");
   EXPECT_EQ(r.Code, 0);
   EXPECT_STREQ(r.Text, "");
 }
 
+// The dialog variable and the owner window live for the call only; the key is loaded
+// untrimmed, a blank one opens a new payee; the texts come from the language file.
 TEST_F(CustCnyTest, TheCallKeepsNoCacheGivesTheOwnerBackAndLoadsTheUntrimmedKey) {
   Platform().SetOperator([](ui::TForm& form) {
     EXPECT_EQ(payee::CustCNYAcEditFrm, &form);
     EXPECT_EQ(ui::CurrentPlatform().OwnerWindow(), kShell);
-    // Localised from the language file's English section, with its font.
     EXPECT_EQ(form.Caption, "CNY Payee");
-    EXPECT_EQ(ui::FindAs<ui::TLabel>(form, "CustIdLbl")->Caption, "Payee Id");
     EXPECT_EQ(ui::FindAs<ui::TComboBox>(form, "StatusCmb")->Items, (Lines{"Deleted", "Active"}));
     EXPECT_EQ(form.Font().Name, Gbk("宋体"));
   });
@@ -408,7 +329,7 @@ TEST_F(CustCnyTest, TheCallKeepsNoCacheGivesTheOwnerBackAndLoadsTheUntrimmedKey)
   EXPECT_EQ(Commands(), (Lines{"MN_GetPropOfCustCNYAc '0012',' P001 '", kRights, kRights}));
   EXPECT_EQ(payee::CustCNYAcEditFrm, nullptr);
   EXPECT_EQ(Platform().OwnerWindow(), kBefore);
-  EXPECT_TRUE(FilesInTempDir() == Lines{"Tavro2007.ini"});
+  EXPECT_EQ(FilesInTempDir(), Lines{"Tavro2007.ini"});
 }
 
 }  // namespace

@@ -1,0 +1,330 @@
+// The customer bank account rules, and the dialog through its entry point as the shell
+// calls it against the recording host: command texts, boxes in order, the result.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "frame/ManageEdit.h"
+#include "payee/CustAcEdtFrm.h"
+#include "payee/CustAcRules.h"
+#include "payee_test_support.h"
+
+namespace {
+
+using fakehost::Answer;
+using payee::TCustAcEdtFrm;
+using payee::TCustAcMissing;
+using payee_test::Box;
+using payee_test::Commands;
+using payee_test::Lines;
+using tavro_test::Gbk;
+
+TEST(CustAcRules, KeyAndRightsDecideWhoMaySave) {
+  const struct {
+    const char* key;
+    std::int32_t id;
+    const char* rights;
+    bool allowed;
+  } cases[] = {
+      {"0", 0, "01000000", true},      {"x9", 0, "01000000", true},     // no number: a new one
+      {"17abc", 0, "01000000", true},  {"99999999999", 0, "01", true},  // beyond 32 bits
+      {"-5", -5, "01000000", false},   {"-5", -5, "00100000", true},    // add: account 0 only
+      {" 17 ", 17, "01000000", false}, {"17", 17, "0110", true},        // a short text counts
+      {"17", 17, "1", false},          {"0", 0, "", false},
+  };
+  for (const auto& c : cases) {
+    const std::int32_t id = payee::CustAcIdOfKey(c.key);
+    EXPECT_EQ(id, c.id) << c.key;
+    EXPECT_EQ(payee::CustAcSaveAllowed(c.rights, id), c.allowed) << c.key << " " << c.rights;
+  }
+}
+
+// Cut to 150 before encoding and after: five breaks in the raw text's first 150 bytes
+// become one byte each; a double-byte character across the cut goes whole.
+TEST(CustAcRules, StoredBankAddressEncodesLineBreaksWithinTheField) {
+  EXPECT_EQ(payee::StoredBankNameAddress("A\r\nB\r\n\r\nC"),
+            "A\x0E"
+            "B\x0E\x0E"
+            "C");
+  std::string lines;
+  for (int i = 0; i < 6; ++i) {
+    lines += std::string(33, static_cast<char>('A' + i)) + "\r\n";
+  }
+  const std::string stored = payee::StoredBankNameAddress(lines);
+  EXPECT_EQ(stored.size(), 146u);
+  EXPECT_EQ(stored.substr(0, 34), std::string(33, 'A') + "\x0E");
+  EXPECT_EQ(payee::StoredBankNameAddress(std::string(149, 'X') + Gbk("银行")),
+            std::string(149, 'X'));
+}
+
+TEST(CustAcRules, SwiftCodeAndSaveCheckReadings) {
+  EXPECT_EQ(payee::SwiftCodeOfLines({"  AUADHKHHXXX  ", "AURORA"}), "AUADHKHHXXX");
+  EXPECT_EQ(payee::SwiftCodeOfLines({"AUADHKHH1XYZW9"}), "AUADHKHH1XYZ");
+  EXPECT_EQ(payee::SwiftCodeOfLines({"   ", "AUADHKHH"}), "");
+  EXPECT_EQ(payee::SwiftCodeOfLines({}), "");
+  // CNY is compared exactly and the texts are read untrimmed.
+  EXPECT_EQ(payee::FirstMissing({"C1", "cny", "1", "B", "", ""}), TCustAcMissing::BankType);
+  EXPECT_EQ(payee::FirstMissing({"C1", "CNY", "1", "B", "", ""}), TCustAcMissing::None);
+  EXPECT_EQ(payee::FirstMissing({" ", " ", " ", "", " ", " "}), TCustAcMissing::None);
+}
+
+constexpr HWND_T kShell = 0x77;
+constexpr char kUpdate[] = "MN_UpdateCustAcRec";
+
+// Lines joined by the 0x0E mark a multi-line field travels with.
+std::string Marked(const Lines& lines) {
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    text += (i ? "\x0E" : "") + lines[i];
+  }
+  return text;
+}
+
+const Lines kAurora = {"AURORA BANK", "10 KING'S ROAD", "CENTRAL", "HONG KONG 10000",
+                       "HONG KONG SAR CHINA"};
+const std::string kAuroraSent =
+    Marked({"AUADHKHHXXX", "AURORA BANK", "10 KING''S ROAD", "CENTRAL", "HONG KONG 10000"});
+const Lines kLists = {"MN_GetCustomerList '0012','000001'", "MN_GetCurrencyCodeList"};
+const std::string kRights = "Sh_GetNodeRight '0012','000001',930";
+
+std::string Leave(const char* answer) {
+  return std::string("message yesno none \"\" \"The changes are not saved. Leave anyway?\" -> ") +
+         answer;
+}
+
+class CustAcDialogTest : public payee_test::DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    Serve("11111000");
+  }
+
+  // The server of these tests, granting rights on node 930; account 17 is USD at an
+  // "A" bank with intermediary bank 2, last saved by 000002.
+  static void Serve(const std::string& rights) {
+    fakehost::Reset();
+    fakehost::On(kLists[0], Answer::Ok("C001\r\nC002\r\nC003\r\n"));
+    fakehost::On(kLists[1], Answer::Ok("CNY\r\nUSD\r\nHKD\r\n"));
+    fakehost::On(kRights, Answer::Ok(rights));
+    fakehost::On("MB_GetSwfAddress 'AUADHKHH'",
+                 Answer::Ok("AURORA BANK\a10 KING'S ROAD\aCENTRAL\aHONG KONG 10000\a"
+                            "HONG KONG SAR CHINA"));
+    fakehost::On("MN_GetPropOfCustAc 17",
+                 Answer::Ok("17\aC001\a0012\aUSD\a88001234567\aYUANHANG\a\a2\aA\a400123\a" +
+                            Marked({"AUADHKHHXXX", "OLD NAME", "OLD STREET"}) + "\a000002\a1"));
+    fakehost::On("ST_GetBankSimple 2", Answer::Ok("2\aHARBOUR BANK\aA1\aA2\aA3\aA4\aHAHAUS33XXX"));
+    fakehost::OnPrefix(kUpdate, Answer::Ok("1\a42"));
+  }
+
+  // Calls the entry point; fn, when given, plays the operator before the script.
+  TShellResult Call(const char* key, const std::function<void(TCustAcEdtFrm&)>& fn = nullptr,
+                    const char* extra = "") {
+    if (fn) {
+      Platform().SetOperator([&](ui::TForm& form) { fn(dynamic_cast<TCustAcEdtFrm&>(form)); });
+    }
+    TShellResult result{7, "stale"};
+    Mn_CustAcEdit(&result, kShell, "0012", "000001", 930, key, extra);
+    Platform().SetOperator(nullptr);
+    return result;
+  }
+  // Performs the lines on the shown form and clicks Save; the name of the control
+  // that then has the focus.
+  std::string SaveAfter(TCustAcEdtFrm& f, const Lines& lines) {
+    for (const std::string& line : lines) {
+      EXPECT_TRUE(Platform().Perform(f, line)) << line;
+    }
+    EXPECT_TRUE(Platform().Perform(f, "click UpdateBtn"));
+    return f.ActiveControl() ? f.ActiveControl()->Name : "";
+  }
+};
+
+TEST_F(CustAcDialogTest, NewForeignAccountTakesItsBankFromTheSwiftDirectory) {
+  Platform().RunScript(
+      "select CustIdCmb C002\nselect CurrencyCmb USD\nexpect GroupBox1 enabled false\n"
+      "type AcNoEdt 88001234\nselect SelectIdCmb A\ntype BankAcNoEdt 400123\n"
+      "type BankNameMmo AUADHKHHXXX\nfocus StatusCmb\nexpect BankNameMmo count 6\n"
+      "expect OperatorShowLbl caption 000001\nclick UpdateBtn\n");
+  const TShellResult result = Call("0");
+  EXPECT_EQ(result.Code, 1);
+  EXPECT_STREQ(result.Text, "42");
+  EXPECT_EQ(LastLine(), "close TCustAcEdtFrm ok");
+  EXPECT_TRUE(MessageLines().empty());
+  EXPECT_EQ(Commands(), (Lines{kLists[0], kLists[1], kRights, "MB_GetSwfAddress 'AUADHKHH'",
+                               "MN_UpdateCustAcRec 930,0,'C002','0012','USD','88001234','',0,'A',"
+                               "'400123','" +
+                                   kAuroraSent + "\x0EHONG KONG SAR CHINA','000001',1"}));
+  // The directory is asked with the dialog's own window, everything else with the shell's.
+  for (const fakehost::Call& call : fakehost::Calls()) {
+    EXPECT_EQ(call.prefix, "A01") << call.command;
+    EXPECT_EQ(call.window == kShell, call.command.rfind("MB_", 0) != 0) << call.command;
+    EXPECT_NE(call.window, 0u);
+  }
+}
+
+// Six lines under the opening limit of four: any typed change goes back, until a type
+// chosen cuts the lines. Saved by the current operator with the loaded intermediary.
+TEST_F(CustAcDialogTest, LoadedSwiftAccountKeepsItsLimitsUntilATypeIsChosen) {
+  Platform().RunScript(
+      "type BankNameMmo X\nexpect BankNameMmo count 6\nexpect BankNameMmo item 0 AUADHKHHXXX\n"
+      "select SelectIdCmb D\nexpect BankNameMmo count 4\nclick UpdateBtn\n");
+  const TShellResult result = Call("17", [&](TCustAcEdtFrm& f) {
+    EXPECT_EQ(
+        (Lines{f.CustIdCmb->Text(), f.CurrencyCmb->Text(), f.AcNoEdt->Text(), f.SelectIdCmb->Text(),
+               f.BankAcNoEdt->Text(), f.IntBankPnl->NameEdt->Text(), f.OperatorShowLbl->Caption}),
+        (Lines{"C001", "USD", "88001234567", "A", "400123", "HARBOUR BANK", "000002"}));
+    Lines memo = kAurora;
+    memo.insert(memo.begin(), "AUADHKHHXXX");
+    EXPECT_EQ(f.BankNameMmo->Lines(), memo);
+    EXPECT_EQ(f.StatusCmb->ItemIndex(), 1);
+    EXPECT_FALSE(f.CustIdCmb->Enabled);
+    EXPECT_FALSE(f.GroupBox1->Enabled);
+    EXPECT_TRUE(f.GroupBox2->Enabled);
+    EXPECT_TRUE(f.UpdateBtn->Enabled);
+  });
+  EXPECT_EQ(result.Code, 1);
+  EXPECT_EQ(Commands(),
+            (Lines{kLists[0], kLists[1], "MN_GetPropOfCustAc 17", "ST_GetBankSimple 2",
+                   "MB_GetSwfAddress 'AUADHKHH'", kRights,
+                   "MB_GetSwfAddress 'AUADHKHH'",  // leaving the memo expands again
+                   "MN_UpdateCustAcRec 930,17,'C001','0012','USD','88001234567','',2,"
+                   "'D','400123','" +
+                       kAuroraSent.substr(0, kAuroraSent.rfind('\x0E')) + "','000001',1"}));
+  EXPECT_EQ(fakehost::Calls()[3].prefix, "A03");
+}
+
+TEST_F(CustAcDialogTest, SaveChecksStopAtTheFirstGapAndFocusIt) {
+  const Lines usd = {"select CustIdCmb C001", "select CurrencyCmb USD", "type AcNoEdt 1"};
+  const struct {
+    Lines lines;
+    const char* message;
+    const char* focus;
+  } cases[] = {
+      {{}, "请选择客户代码/Please select cust ID", "UpdateBtn"},
+      {{usd[0]}, "请选择币种/Please select currency", "CurrencyCmb"},
+      {{usd[0], usd[1]}, "请输入账号/Please input AcNo", "AcNoEdt"},
+      {{usd[0], "select CurrencyCmb CNY", usd[2]},
+       "请输入开户行名称/Please input bank name",
+       "CBankEdt"},
+      {usd, "请选择开户行类型/Please select bank type", "SelectIdCmb"},
+      {{usd[0], usd[1], usd[2], "select SelectIdCmb D"},
+       "请选择或输入开户行名称/Please input bank name",
+       "BankNameMmo"},
+  };
+  for (const auto& c : cases) {
+    std::string focus;
+    const std::size_t before = MessageLines().size();
+    const TShellResult result = Call("", [&](TCustAcEdtFrm& f) { focus = SaveAfter(f, c.lines); });
+    EXPECT_EQ(MessagesSince(before), Lines{Box(c.message)});
+    EXPECT_EQ(focus, c.focus) << c.message;
+    EXPECT_EQ(result.Code, 0);
+    EXPECT_STREQ(result.Text, "");
+  }
+  EXPECT_TRUE(Commands(kUpdate).empty());
+}
+
+TEST_F(CustAcDialogTest, RefusedSaveAsksBeforeLeavingAndNoKeepsTheInput) {
+  fakehost::On("MN_UpdateCustAcRec 930,0,'C009','0012','CNY','6222','ICBC',0,'','','','000001',1",
+               Answer::Ok("0\acustomer C009 does not exist"));
+  Platform().RunScript(
+      "type CustIdCmb C009\nselect CurrencyCmb CNY\ntype AcNoEdt 6222\ntype CBankEdt ICBC\n"
+      "click UpdateBtn\nanswer no\nexpect AcNoEdt text 6222\nexpect CBankEdt text ICBC\n"
+      "click CancelBtn\nanswer yes\n");
+  const TShellResult result = Call("");
+  EXPECT_EQ(MessageLines(), (Lines{Leave("no"), Leave("yes")}));
+  EXPECT_EQ(Commands(kUpdate).size(), 1u);
+  EXPECT_EQ(result.Code, 0);
+  EXPECT_STREQ(result.Text, "");
+  EXPECT_EQ(LastLine(), "close TCustAcEdtFrm cancel");
+}
+
+// The caller's customer is fixed, found or not; a negative key is a new account too,
+// but the add right saves only account 0.
+TEST_F(CustAcDialogTest, ExtraFixesTheCustomerOfANewAccount) {
+  Serve("01000000");
+  Call(
+      "-5",
+      [&](TCustAcEdtFrm& f) {
+        EXPECT_EQ(f.CustIdCmb->Text(), "C002");
+        EXPECT_FALSE(f.CustIdCmb->Enabled);
+        EXPECT_EQ(f.StatusCmb->ItemIndex(), 1);
+        EXPECT_EQ(f.OperatorShowLbl->Caption, "000001");
+        EXPECT_FALSE(f.UpdateBtn->Enabled);
+      },
+      "c002");
+  EXPECT_EQ(Commands(), (Lines{kLists[0], kLists[1], kRights}));
+
+  Serve("11111000");
+  std::string focus;
+  Call(
+      "",
+      [&](TCustAcEdtFrm& f) {
+        EXPECT_FALSE(f.CustIdCmb->Enabled);
+        focus = SaveAfter(f, {"select CurrencyCmb CNY", "type AcNoEdt 1", "type CBankEdt B"});
+      },
+      "C404");
+  EXPECT_EQ(MessageLines(), Lines{Box("请选择客户代码/Please select cust ID")});
+  EXPECT_TRUE(Commands(kUpdate).empty());
+}
+
+TEST_F(CustAcDialogTest, SwitchingToCnyDropsTheForeignBankButKeepsTheIntermediary) {
+  Platform().RunScript(
+      "select CurrencyCmb CNY\nexpect GroupBox1 enabled true\nexpect GroupBox2 enabled false\n"
+      "expect BankAcNoEdt text \"\"\nexpect SelectIdCmb itemindex -1\nexpect BankNameMmo count 0\n"
+      "type CBankEdt ICBC\nselect CurrencyCmb HKD\nexpect CBankEdt text \"\"\n"
+      "select CurrencyCmb CNY\ntype CBankEdt 中国银行\nclick UpdateBtn\n");
+  EXPECT_EQ(Call("17").Code, 1);
+  EXPECT_EQ(Commands(kUpdate),
+            Lines{"MN_UpdateCustAcRec 930,17,'C001','0012','CNY','88001234567','" +
+                  Gbk("中国银行") + "',2,'','','','000001',1"});
+}
+
+// The memo opens without a width limit; each type sets its lines (a type chosen later
+// cuts the lines, not the width of those it keeps); with type A only the code line
+// takes keys, and F2 searches.
+TEST_F(CustAcDialogTest, MemoLinesFollowTheBankType) {
+  fakehost::On("MB_GetSwiftBankBySwfCode 'AUADHKHH'",
+               Answer::Ok("AUADHKHHXXX AURORA BANK HONG KONG\r\n"));
+  const std::string wide(40, 'W');
+  Platform().RunScript(
+      "select CurrencyCmb USD\ntype BankNameMmo \"" + wide +
+      "\\rL2\\rL3\"\n"
+      "select SelectIdCmb B\nexpect BankNameMmo text " +
+      wide +
+      "\n"
+      "set BankNameMmo \"\"\nselect SelectIdCmb D\ntype BankNameMmo \"L1\\rL2\\rL3\\rL4\"\n"
+      "expect BankNameMmo count 4\nselect SelectIdCmb B\nexpect BankNameMmo text L1\n"
+      "key BankNameMmo F2\n"
+      "select SelectIdCmb A\ncaret BankNameMmo end\ntype BankNameMmo \"\\rX\"\n"
+      "key BankNameMmo Backspace\nexpect BankNameMmo text \"L1\\r\\n\"\n"
+      "key BankNameMmo F2\ntype BankSwiftEdt AUADHKHH\nclick FindBtn\nselect BankNameLbx 0\n"
+      "click YesBtn\nexpect BankNameMmo count 6\nexpect BankNameMmo item 0 AUADHKHHXXX\n"
+      "expect BankNameMmo item 1 \"AURORA BANK\"\n");
+  Call("");
+  EXPECT_EQ(MessageLines(), Lines{Box("To use swift code,Must select A")});
+}
+
+TEST_F(CustAcDialogTest, UnknownSwiftCodeKeepsTheOperatorInTheMemo) {
+  std::string focus;
+  const TShellResult result = Call("", [&](TCustAcEdtFrm& f) {
+    focus = SaveAfter(f, {"select CustIdCmb C001", "select CurrencyCmb USD", "type AcNoEdt 1",
+                          "select SelectIdCmb A", "type BankNameMmo ZZZZZZZZ"});
+    EXPECT_EQ(f.BankNameMmo->Text(), "ZZZZZZZZ");
+  });
+  EXPECT_EQ(focus, "BankNameMmo");
+  EXPECT_EQ(MessageLines(), Lines{Box("Invalid Swift Bank Code")});
+  EXPECT_TRUE(Commands(kUpdate).empty());  // the save button never got the click
+  EXPECT_EQ(Commands().back(), "MB_GetSwfAddress 'ZZZZZZZZ'");
+  EXPECT_EQ(result.Code, 0);
+}
+
+TEST_F(CustAcDialogTest, BlankBankTypeSurvivesAReload) {
+  fakehost::On("MN_GetPropOfCustAc 18",
+               Answer::Ok("18\aC003\a0012\aHKD\a555\a\a\a0\a \a\aHANG SENG\a000001\a1"));
+  Platform().RunScript("expect SelectIdCmb itemindex 0\nclick UpdateBtn\n");
+  EXPECT_EQ(Call("18").Code, 1);
+  EXPECT_EQ(Commands(kUpdate), Lines{"MN_UpdateCustAcRec 930,18,'C003','0012','HKD','555','',0,"
+                                     "' ','','HANG SENG','000001',1"});
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+// The payee examples run through tavro-shell against the embedded bank server; the
+// bank's database is read afterwards to see what the server then holds.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/ShellSandbox.h"
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+class PayeeEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    box_.UseBankServer();
+    const auto init = box_.Run("tavro-bank", {"init", "--demo", box_.BankDb()});
+    ASSERT_EQ(init.status, 0) << init.err;
+  }
+
+  // Runs an example of the source tree with the language langId.
+  e2e::ShellOutput RunExample(const std::string& name, const char* langId) {
+    box_.SetLanguage(langId);
+    return box_.Shell({"run", std::string(TAVRO_SOURCE_DIR) + "/examples/" + name});
+  }
+
+  // The rows of a query on the sandbox's bank, fields joined by '|'.
+  Rows Query(const std::string& sql) {
+    Rows rows;
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(box_.BankDb().c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt* stmt = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
+    while (stmt != nullptr && sqlite3_step(stmt) == SQLITE_ROW) {
+      std::string row;
+      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+        const auto* text = sqlite3_column_text(stmt, i);
+        row += (i ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "");
+      }
+      rows.push_back(row);
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+  }
+
+  // The stored fields of a CNY payee of corporation 0012; no row when there is none.
+  Rows Payee(const std::string& id) {
+    return Query(
+        "SELECT ac_name, ac_no, bank_name, operator, status, remark, email, sms FROM cny_payee"
+        " WHERE corp_id = '0012' AND payee_id = '" +
+        id + "'");
+  }
+
+  e2e::Sandbox box_;
+};
+
+// The account is stored with the memo's six lines: the code as typed, then the
+// directory's name and address.
+TEST_F(PayeeEndToEnd, NewSwiftAccountIsStoredWithTheDirectorysAddress) {
+  const auto r = RunExample("cust-account-new.txt", "EN");
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  const Rows stored = Query(
+      "SELECT ac_id, currency, ac_no, cny_bank, coalesce(int_bank_id, 0), bank_type, bank_ac_no,"
+      " operator, status, bank_name_addr = (SELECT swift_code || char(13, 10) || bank_name ||"
+      " char(13, 10) || addr1 || char(13, 10) || addr2 || char(13, 10) || addr3 ||"
+      " char(13, 10) || addr4 FROM swift_bank WHERE swift_code = 'LOLCGB2LXXX')"
+      " FROM cust_account WHERE corp_id = '0012' AND cust_id = 'C003'");
+  ASSERT_EQ(stored.size(), 1u);
+  const std::string id = stored[0].substr(0, stored[0].find('|'));
+  EXPECT_EQ(r.out, "Code=1 Text=\"" + id + "\"\n");
+  EXPECT_EQ(stored[0], id + "|USD|70012345678||0|A|9988776655|000001|1|1");
+}
+
+TEST_F(PayeeEndToEnd, NewPayeeExampleStoresThePayeeForTheOperator) {
+  const auto r = RunExample("cny-payee-new.txt", "CN");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Code=1 Text=\"P100\"\n");
+  EXPECT_EQ(Payee("P100"),
+            Rows{"上海申联贸易有限公司|31001520000100|中国工商银行上海分行|000001|1|办公用品供应商|"
+                 "finance@shenlian.example\r\npay@shenlian.example|13900000100"});
+}
+
+TEST_F(PayeeEndToEnd, RenameExampleMovesThePayeeToItsNewId) {
+  const Rows before = Payee("P001");
+  ASSERT_EQ(before.size(), 1u) << "the demonstration bank has payee P001";
+  const auto r = RunExample("cny-payee-rename.txt", "CN");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Code=1 Text=\"P001:0012\"\n");
+  EXPECT_EQ(Payee("P001"), Rows{});
+  EXPECT_EQ(Payee("P101"), before);
+}
+
+TEST_F(PayeeEndToEnd, DeleteExampleRemovesThePayeeButKeepsPaymentHistory) {
+  const auto r = RunExample("cny-payee-delete.txt", "CN");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Code=3 Text=\"P002:0012\"\n");
+  EXPECT_EQ(Payee("P002"), Rows{});
+  EXPECT_EQ(Query("SELECT DISTINCT payee_name FROM business WHERE payee_id = 'P002'"),
+            Rows{"南京华盛建材有限公司"});
+}
+
+}  // namespace

@@ -1,0 +1,359 @@
+// The SWIFT-restricted edit and memo (what typing, pastes and code may put in, the
+// memo's limits, the caret after a refusal) and the bank address panel.
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <string>
+
+#include "payee/AddrPnl.h"
+#include "payee/RuleEdit.h"
+#include "payee/SwiftText.h"
+#include "payee/fixmemo.h"
+#include "payee_test_support.h"
+
+namespace {
+
+using fakehost::Answer;
+using payee_test::Lines;
+using payee_test::WhileShown;
+using tavro_test::Gbk;
+using tavro_test::ScopedEnv;
+
+constexpr const char* kDoubleByteLocale = "zh_CN.GBK";
+constexpr const char* kSingleByteLocale = "en_US.UTF-8";
+
+// A form holding one restricted edit and one restricted memo; their listeners record
+// every change they hear.
+class RestrictedTest : public tavro_test::ModuleTest {
+ protected:
+  void SetUp() override {
+    ModuleTest::SetUp();
+    Edit = ui::Create<payee::TRuleEdit>(&Form, &Form, "RuleEdt");
+    Memo = ui::Create<payee::TFixedMemo>(&Form, &Form, "FixMmo");
+    for (ui::TCustomEdit* control : Controls()) {
+      control->OnChange = [this](ui::TComponent* sender) {
+        Heard.push_back(static_cast<ui::TCustomEdit*>(sender)->Text());
+      };
+    }
+  }
+
+  std::vector<ui::TCustomEdit*> Controls() { return {Edit, Memo}; }
+
+  // Puts text into control from code while it is disarmed (Delete at the end of its
+  // text disarms and changes nothing), caret at caret, and forgets what was heard.
+  void Prepare(ui::TCustomEdit& control, const std::string& text, int caret) {
+    control.SetSelStart(static_cast<int>(control.Text().size()));
+    ui::PressKey(control, ui::vk::Delete);
+    control.SetText(text);
+    control.SetSelStart(caret);
+    Heard.clear();
+  }
+
+  // The text after typing typed into control holding before, caret at caret.
+  std::string TypeInto(ui::TCustomEdit& control, const std::string& before, int caret,
+                       const std::string& typed) {
+    Prepare(control, before, caret);
+    ui::TypeText(control, typed);
+    return control.Text();
+  }
+
+  ui::TForm Form{nullptr, "TestFrm"};
+  payee::TRuleEdit* Edit = nullptr;
+  payee::TFixedMemo* Memo = nullptr;
+  Lines Heard;
+};
+
+class RestrictedLocaleTest : public RestrictedTest,
+                             public ::testing::WithParamInterface<const char*> {};
+
+// Each character typed into an empty line and into "AB": kept when its set allows it
+// there, else text and caret stay and the listeners hear only the restored text.
+// Chinese passes where the code page makes it double-byte text; only the first
+// non-blank character of a line is held to the head set.
+TEST_P(RestrictedLocaleTest, TypingFollowsTheSwiftSetsAndTheCodePage) {
+  ScopedEnv locale("LC_ALL", GetParam());
+  const bool dbcs = std::string(GetParam()) == kDoubleByteLocale;
+  const std::string head = "ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz0123456789.()/,+'";
+  const std::string all = head + "-:" + "?&_@\"!#$%*;=<>[]{}|\\~`";
+  const std::string bank = Gbk("中国银行 A-1");
+  for (ui::TCustomEdit* control : Controls()) {
+    for (char c : all) {
+      const std::string typed(1, c);
+      const bool atHead = head.find(c) != std::string::npos;
+      const bool inside = atHead || c == '-' || c == ':';
+      SCOPED_TRACE(control->Name + " '" + typed + "'");
+      EXPECT_EQ(TypeInto(*control, "", 0, typed), atHead ? typed : "");
+      EXPECT_EQ(control->SelStart(), atHead ? 1 : 0);
+      EXPECT_EQ(Heard, Lines{atHead ? typed : ""});
+      const std::string within = inside ? "A" + typed + "B" : "AB";
+      EXPECT_EQ(TypeInto(*control, "AB", 1, typed), within);
+      EXPECT_EQ(control->SelStart(), inside ? 2 : 1);
+      EXPECT_EQ(Heard, Lines{within});
+    }
+    SCOPED_TRACE(control->Name);
+    EXPECT_EQ(TypeInto(*control, "AB", 1, Gbk("中")), dbcs ? "A" + Gbk("中") + "B" : "AB");
+    EXPECT_EQ(TypeInto(*control, "", 0, bank), dbcs ? bank : " A-1");
+    EXPECT_EQ(TypeInto(*control, "", 0, "  -:XYZ"), "  XYZ");
+    EXPECT_EQ(TypeInto(*control, "", 0, "     "), "     ");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, RestrictedLocaleTest,
+                         ::testing::Values(kDoubleByteLocale, kSingleByteLocale));
+
+// Bytes typing cannot produce: broken double-byte characters and control bytes fail;
+// the head test skips a leading Chinese character.
+TEST(SwiftLineTest, BrokenAndControlBytes) {
+  const std::string lead = Gbk("中").substr(0, 1);
+  for (const std::string& line :
+       {lead, lead + " A", "\x80" + std::string("A"), std::string("\t A"), std::string("A\0", 2)}) {
+    EXPECT_FALSE(payee::IsSwiftLine(line, 0, 936)) << line;
+  }
+  EXPECT_TRUE(payee::IsSwiftLine(Gbk("中文") + "-" + Gbk("银行"), 0, 936));
+}
+
+class RestrictedGuardTest : public RestrictedTest {
+ protected:
+  ScopedEnv locale_{"LC_ALL", kDoubleByteLocale};
+};
+
+// Backspace and Delete disarm without validating, so they may leave a forbidden first
+// character, and what code sets next passes unchecked; so does code on a new control.
+TEST_F(RestrictedGuardTest, DeletionsAndUnarmedChangesAreNeverValidated) {
+  WhileShown(Platform(), Form, [&] {
+    for (ui::TCustomEdit* control : Controls()) {
+      SCOPED_TRACE(control->Name);
+      control->SetText("?&");
+      EXPECT_EQ(control->Text(), "?&");
+      Prepare(*control, "A-B", 1);
+      ui::TypeText(*control, "X");
+      ui::PressKey(*control, ui::vk::Back);
+      ui::PressKey(*control, ui::vk::Back);
+      EXPECT_EQ(Heard, (Lines{"AX-B", "A-B", "-B"}));
+      control->SetText("?");
+      EXPECT_EQ(control->Text(), "?");
+      Prepare(*control, "A:B", 0);
+      ASSERT_TRUE(Platform().Perform(Form, "key " + control->Name + " Delete"));
+      EXPECT_EQ(Heard, Lines{":B"});
+    }
+  });
+}
+
+// A paste is one change checked as a whole; a one-line edit keeps only the first line.
+TEST_F(RestrictedGuardTest, PasteIsCheckedAsAWhole) {
+  const struct {
+    std::string before;
+    int caret;
+    std::string pasted, edit, memo;  // results in the edit and in the memo
+  } cases[] = {
+      {"", 0, "AB-CD", "AB-CD", "AB-CD"},
+      {"", 0, "AB?CD", "", ""},
+      {"XY", 0, "-A", "XY", "XY"},
+      {"XY", 1, "-A", "X-AY", "X-AY"},
+      {"", 0, "AB\r\nCD", "AB", "AB\r\nCD"},
+      {"", 0, "AB\n-CD", "AB", ""},  // the memo's second line starts with '-'
+  };
+  for (const auto& c : cases) {
+    for (ui::TCustomEdit* control : Controls()) {
+      SCOPED_TRACE(control->Name + " " + c.pasted);
+      Prepare(*control, c.before, c.caret);
+      ui::PasteText(*control, c.pasted);
+      const std::string& after = control == Edit ? c.edit : c.memo;
+      EXPECT_EQ(Heard, Lines{after});
+      EXPECT_EQ(control->SelStart(), c.caret + static_cast<int>(after.size() - c.before.size()));
+    }
+  }
+}
+
+// Code is checked while the operator's last key still arms the control. A refusal goes
+// back to the last accepted text, caret at the start of what was selected, and the
+// undo itself disarms.
+TEST_F(RestrictedGuardTest, ARefusalReturnsToTheLastAcceptedTextAndCaret) {
+  WhileShown(Platform(), Form, [&] {
+    for (ui::TCustomEdit* control : Controls()) {
+      SCOPED_TRACE(control->Name);
+      Prepare(*control, "", 0);
+      ui::TypeText(*control, "AB");
+      ASSERT_TRUE(Platform().Perform(Form, "set " + control->Name + " \"A?\""));
+      EXPECT_EQ(Heard, (Lines{"A", "AB", "AB"}));  // the accepted "B" stays
+      EXPECT_EQ(control->SelStart(), 2);
+      control->SetText("A?");
+      EXPECT_EQ(control->Text(), "A?");
+
+      // Any key arms, also one that types nothing; an accepted change keeps it armed.
+      Prepare(*control, "XY", 1);
+      ui::PressKey(*control, ui::vk::Left);
+      control->SetText("Z");
+      control->SetText("-Z");
+      EXPECT_EQ(Heard, (Lines{"Z", "Z"}));
+      Prepare(*control, "ABCD", 0);
+      control->Select(1, 2);
+      ui::PasteText(*control, "long text with an @ inside");
+      EXPECT_EQ(control->Text(), "ABCD");
+      EXPECT_EQ(control->SelStart(), 1);
+      EXPECT_EQ(control->SelLength(), 0);
+    }
+  });
+}
+
+const std::string kFour = "L1\r\nL2\r\nL3\r\nL4";
+
+// With four lines allowed, Enter inside a line would make a fifth and is refused; Enter
+// at the very end adds only the uncounted empty last line, and the first character
+// typed there is refused, leaving the line break. A paste past the limit goes whole.
+TEST_F(RestrictedGuardTest, MemoLineLimit) {
+  Memo->SetMaxline(4);
+  EXPECT_EQ(TypeInto(*Memo, kFour, 5, "\r"), kFour);
+  EXPECT_EQ(Memo->SelStart(), 5);
+  EXPECT_EQ(Heard, Lines{kFour});
+  EXPECT_EQ(TypeInto(*Memo, kFour, 14, "\r"), kFour + "\r\n");
+  ui::TypeText(*Memo, "X");
+  EXPECT_EQ(Memo->Text(), kFour + "\r\n");
+  EXPECT_EQ(Memo->SelStart(), 16);
+
+  EXPECT_EQ(TypeInto(*Memo, "L1\r\nL2", 2, "\rX"), "L1\r\nX\r\nL2");
+  Prepare(*Memo, "L1\r\nL2", 6);
+  ui::PasteText(*Memo, "\r\nA\r\nB\r\nC");
+  EXPECT_EQ(Memo->Text(), "L1\r\nL2");
+  ui::PasteText(*Memo, "\r\nA\r\nB");
+  EXPECT_EQ(Memo->LineCount(), 4);
+
+  // Lowering the limit deletes the lines past it, as ordinary changes while armed;
+  // raising it brings none back; 0 and below delete nothing.
+  Prepare(*Memo, "L1\r\nL2\r\nL3", 0);
+  Memo->SetMaxline(1);
+  Memo->SetMaxline(4);
+  EXPECT_EQ(Memo->Lines(), ui::TStrings{"L1"});
+  Prepare(*Memo, "L1\r\nL2\r\nL3", 0);
+  Memo->SetMaxline(0);
+  Memo->SetMaxline(-2);
+  EXPECT_EQ(Memo->LineCount(), 3);
+
+  ui::TypeText(*Memo, "X");
+  Memo->SetMaxline(2);
+  EXPECT_EQ(Memo->Lines(), (ui::TStrings{"XL1", "L2"}));
+  ui::TypeText(*Memo, "\r");
+  EXPECT_EQ(Memo->Lines(), (ui::TStrings{"XL1", "L2"}));  // a third line is refused now
+}
+
+// Lines are measured in bytes, a Chinese character counting two, and every line is
+// held to the width and to the head set, not only the one typed into.
+TEST_F(RestrictedGuardTest, MemoLinesEachCheckedOnTheirOwn) {
+  Memo->CharPerLine = 35;
+  const std::string a34(34, 'A');
+  const std::string zhong = Gbk("中");
+  const struct {
+    std::string before;
+    int caret;
+    std::string typed;
+    bool accepted;
+  } cases[] = {
+      {a34, 34, "B", true},
+      {a34 + "B", 35, "C", false},
+      {a34 + "B", 0, "C", false},
+      {a34, 34, zhong, false},
+      {a34.substr(1), 33, zhong, true},
+      {"X\r\n" + a34 + "BC", 1, "Y", false},  // another line is too long already
+      {"X\r\n" + a34, 1, "Y", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.before + " + " + c.typed);
+    std::string after = c.before;
+    after.insert(static_cast<std::size_t>(c.caret), c.typed);
+    EXPECT_EQ(TypeInto(*Memo, c.before, c.caret, c.typed), c.accepted ? after : c.before);
+  }
+  Memo->CharPerLine = 0;
+  EXPECT_EQ(TypeInto(*Memo, "", 0, std::string(100, 'A')), std::string(100, 'A'));
+  EXPECT_EQ(TypeInto(*Memo, "", 0, "A-B\r-C\r  :D\rE:F"), "A-B\r\nC\r\n  D\r\nE:F");
+}
+
+class AddrPnlTest : public tavro_test::ModuleTest {
+ protected:
+  void SetUp() override {
+    ModuleTest::SetUp();
+    Panel = ui::Create<payee::TAddrPnl>(&Form, &Form, "BankPnl");
+    Other = ui::Create<ui::TEdit>(&Form, &Form, "OtherEdt");
+    fakehost::On("ST_GetBankSimple 5",
+                 Answer::Ok("5\aBank Five\aStreet 1\aStreet 2\aCity\aCountry\aBKFVCNSHXXX\r\n"));
+  }
+
+  // The six texts as the labels show them, top to bottom.
+  Lines Shown() const {
+    return {Panel->NameLbl->Caption,    Panel->AddrLbl[0]->Caption, Panel->AddrLbl[1]->Caption,
+            Panel->AddrLbl[2]->Caption, Panel->AddrLbl[3]->Caption, Panel->SwfCodeLbl->Caption};
+  }
+
+  ui::TForm Form{nullptr, "TestFrm"};
+  payee::TAddrPnl* Panel = nullptr;
+  ui::TEdit* Other = nullptr;
+  const Lines kBankFive = {"Bank Five", "Street 1", "Street 2", "City", "Country", "BKFVCNSHXXX"};
+};
+
+// A text shows only when it differs from the stored one, cut to its capacity without
+// splitting a Chinese character.
+TEST_F(AddrPnlTest, TextsAreCutToTheirCapacityAndShown) {
+  Panel->SetBankName("Name");
+  Panel->SetBankAddress3("Address3");
+  EXPECT_EQ(Shown(), Lines(6));
+
+  const std::string addr = std::string(18, 'A') + Gbk("中国银行上海分行");  // 34 bytes
+  Panel->SetBankName(std::string(60, 'N'));
+  Panel->SetBankAddress1(addr + Gbk("行"));
+  Panel->SetBankAddress4(std::string(40, 'D'));
+  Panel->SetBankSwfCode("BKCHCNBJ300XYZ");
+  const Lines cut = {std::string(50, 'N'), addr, "", "", std::string(35, 'D'), "BKCHCNBJ300X"};
+  EXPECT_EQ(Shown(), cut);
+  EXPECT_EQ(Panel->BankAddress3(), "Address3");
+}
+
+// Setting Id looks the bank up on the bank channel with the panel's own window; Find,
+// Enter and leaving the name edit empty only clear the reference.
+TEST_F(AddrPnlTest, IdLooksUpAndTheOperatorClearsIt) {
+  WhileShown(Platform(), Form, [&] {
+    Panel->SetId(5);
+    EXPECT_EQ(fakehost::LastCall().prefix, "A03");
+    EXPECT_EQ(fakehost::LastCall().window, Panel->Handle());
+    EXPECT_EQ(Panel->NameEdt->Text(), "Bank Five");
+    EXPECT_EQ(Shown(), kBankFive);
+
+    ASSERT_TRUE(Platform().Perform(Form, "click FindButton"));
+    EXPECT_EQ(Panel->Id(), 0);
+    EXPECT_EQ(Shown(), kBankFive);
+    Panel->SetId(5);
+    ui::PressKey(*Panel->NameEdt, ui::vk::Return);
+    EXPECT_EQ(Panel->Id(), 0);
+
+    Panel->SetId(5);
+    ASSERT_TRUE(Platform().Perform(Form, "type NameEdit \"!\""));
+    ASSERT_TRUE(Platform().Perform(Form, "focus OtherEdt"));
+    EXPECT_EQ(Panel->Id(), 5);
+    ui::FocusByOperator(*Panel->NameEdt);
+    Panel->NameEdt->SelectAll();
+    ui::PressKey(*Panel->NameEdt, ui::vk::Back);
+    ui::FocusByOperator(*Other);
+    EXPECT_EQ(Panel->Id(), 0);
+    EXPECT_EQ(Shown(), kBankFive);
+    EXPECT_EQ(payee_test::Commands(), Lines(3, "ST_GetBankSimple 5"));
+  });
+
+  // A failed lookup is reported once by the channel; the panel goes blank, Id stays.
+  fakehost::On("ST_GetBankSimple 9", Answer::Fail(3, "no such bank"));
+  Panel->SetId(9);
+  EXPECT_EQ(Panel->Id(), 9);
+  EXPECT_EQ(Panel->NameEdt->Text(), "");
+  EXPECT_EQ(Shown(), Lines(6));
+  EXPECT_EQ(MessageLines(), Lines{payee_test::Box("Error:no such bank")});
+}
+
+TEST_F(AddrPnlTest, PartsFollowThePanelWidth) {
+  WhileShown(Platform(), Form, [&] {
+    ASSERT_TRUE(Platform().Perform(Form, "resize BankPnl 323 120"));
+    EXPECT_EQ(Panel->NameEdt->Width(), 273);
+    EXPECT_EQ(Panel->FindBtn->Left(), 278);
+    for (const ui::TLabel* label : {Panel->NameLbl, Panel->AddrLbl[3], Panel->SwfCodeLbl}) {
+      EXPECT_EQ(label->Width(), 318);
+    }
+  });
+}
+
+}  // namespace
