@@ -1,0 +1,129 @@
+// Each admin example end to end: tavro-shell runs it against the embedded bank server,
+// and the server is asked afterwards what it holds.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/ShellSandbox.h"
+#include "tests/ui/pdf_tools.h"
+
+namespace {
+
+using e2e::Lines;
+using Texts = std::vector<std::string>;
+
+class AdminEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override { box_.UseBankServer(); }
+
+  // Runs an example; the shell must end well and print the result record.
+  void RunExample(const char* name, const std::string& result) {
+    const e2e::ShellOutput r =
+        box_.Shell({"run", std::string(TAVRO_SOURCE_DIR "/examples/") + name});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, result);
+    err_ = r.err;
+  }
+  // The rows of the server's answer, each split at tavro-bank's " | ".
+  std::vector<Texts> Server(const std::string& command) const {
+    const e2e::ShellOutput r = box_.Run("tavro-bank", {"exec", command});
+    EXPECT_EQ(r.status, 0) << command << "\n" << r.err;
+    std::vector<Texts> rows;
+    for (const std::string& line : Lines(r.out)) {
+      Texts fields;
+      std::size_t start = 0;
+      for (std::size_t sep; (sep = line.find(" | ", start)) != std::string::npos; start = sep + 3) {
+        fields.push_back(line.substr(start, sep - start));
+      }
+      fields.push_back(line.substr(start));
+      rows.push_back(fields);
+    }
+    return rows;
+  }
+  // The first field of every row.
+  Texts Column(const std::string& command) const {
+    Texts column;
+    for (const Texts& row : Server(command)) column.push_back(row.at(0));
+    return column;
+  }
+
+  e2e::Sandbox box_;
+  std::string err_;  // the transcript of the last run
+};
+
+TEST_F(AdminEndToEnd, UserEditStoresReviewAccountAndNodeRights) {
+  box_.SetLanguage("EN");
+  RunExample("user-edit.txt", "Code=0 Text=\"\"\n");
+  EXPECT_NE(err_.find("close TUserEditFrm ok"), std::string::npos) << err_;
+  EXPECT_EQ(err_.find("message"), std::string::npos) << err_;  // no error shown
+  EXPECT_EQ(Column("MN_GetCheckUserList '0012','000002'"), (Texts{"000003", "000004"}));
+  const Texts accounts = Column("MN_GetUserCheckAcList '0012','000002'");
+  const auto has = [&](const char* ac) {
+    for (const std::string& a : accounts) {
+      if (a.rfind(ac, 0) == 0) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(has("310012000100001") && has("310012000100002") && !has("310012000200001"));
+  // 104 cleared (deleted, not stored as zeros), 105 given query and add, 201 untouched.
+  EXPECT_EQ(Column("Sh_GetNodeRight '0012','000002',104"), Texts{"00000000"});
+  EXPECT_EQ(Column("Sh_GetNodeRight '0012','000002',105"), Texts{"11000000"});
+  EXPECT_EQ(Column("Sh_GetNodeRight '0012','000002',201"), Texts{"11110000"});
+  for (const std::string& line : Column("MN_GetNodeRightList '0012','000002'")) {
+    EXPECT_NE(line.rfind("104=", 0), 0u);
+  }
+  for (const std::string& name : box_.List(box_.TempDir())) {
+    EXPECT_NE(name, "UsrRight.ini");  // the rights file lived only for the call
+  }
+}
+
+TEST_F(AdminEndToEnd, AccountEditStoresTheNewDescriptionAndHandsBackTheReply) {
+  box_.SetLanguage("CN");
+  RunExample("account-edit.txt", "Code=1 Text=\"310012000100001\"\n");
+  const std::vector<Texts> account = Server("MN_GetPropOfAccount '0012','310012000100001'");
+  ASSERT_EQ(account.size(), 1u);
+  ASSERT_EQ(account[0].size(), 7u);
+  EXPECT_EQ(account[0][5], "人民币基本户（工资）");
+  EXPECT_EQ(account[0][6], "1");  // the status went back as it came
+}
+
+TEST_F(AdminEndToEnd, UsageEditStoresTheEditedListInItsOrder) {
+  box_.SetLanguage("CN");
+  RunExample("usage-edit.txt", "Code=0 Text=\"\"\n");
+  EXPECT_EQ(Column("MN_GetUsageList '0012','000001'"),
+            (Texts{"差旅费", "货款", "运输费", "服务费", "办公用品"}));
+  // The batch replaced only this corporation's list.
+  EXPECT_EQ(Column("MN_GetUsageList '0020','200001'"), (Texts{"设备款", "货款"}));
+}
+
+TEST_F(AdminEndToEnd, UserListPrintsAndExportsTheServersUsers) {
+  RunExample("user-list-print.txt", "Code=0 Text=\"\"\n");
+  EXPECT_NE(err_.find("printed 1 pages \"tavro-print-1.pdf\""), std::string::npos) << err_;
+  const std::string pdf = box_.WorkDir() + "/tavro-print-1.pdf";
+  EXPECT_EQ(pdf_tools::PageCount(pdf), 1);
+  const std::string text = pdf_tools::Text(pdf);
+  EXPECT_NE(text.find("第1页/共1页"), std::string::npos) << text;
+  EXPECT_NE(text.find("客户名称：" + Column("MN_GetCorpName '0012'").at(0)), std::string::npos);
+
+  // Every user the server has for the corporation is on the page and in the CSV file.
+  const std::vector<Texts> users = Server(
+      "select UserId,UserName,UserRight,(case status when 2 then '启用' when 9 then '待激活' "
+      "else '停用' end) Status,convert(char(10),CardDate,120) FromDate,"
+      "convert(char(10),ExpiryDate,120) ExpiryDate,convert(char(10),CardDate,120) CardDate "
+      "from tb_mn_login where CorpId='0012'");
+  ASSERT_EQ(users.size(), 7u);
+  const std::string csv = box_.ReadFile("users.csv");
+  EXPECT_EQ(csv.rfind("\xEF\xBB\xBF用户号,姓名,级别,状态,启用日期,有效期至,开卡日期\r\n", 0), 0u);
+  EXPECT_EQ(Lines(csv).size(), users.size() + 1);
+  for (const Texts& user : users) {
+    ASSERT_EQ(user.size(), 7u);
+    EXPECT_NE(text.find(user[0]), std::string::npos) << user[0];
+    EXPECT_NE(text.find(user[1]), std::string::npos) << user[1];
+    std::string line = "\r\n" + user[0];
+    for (std::size_t i = 1; i < user.size(); ++i) line += "," + user[i];
+    EXPECT_NE(csv.find(line + "\r\n"), std::string::npos) << line;
+  }
+}
+
+}  // namespace
