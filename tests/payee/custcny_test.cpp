@@ -16,6 +16,7 @@ using fakehost::Answer;
 using payee_test::Box;
 using payee_test::Commands;
 using payee_test::Lines;
+using payee_test::Outcome;
 using tavro_test::Gbk;
 
 constexpr HWND_T kShell = 0x55;
@@ -104,8 +105,7 @@ TEST_F(CustCnyTest, ANewPayeeIsSavedAsTypedAndTheServersAnswerIsHandedBack) {
   EXPECT_EQ(Commands(), (Lines{kRights, "MN_CustCNYAcExists 'P009','0012'", update}));
   EXPECT_TRUE(MessageLines().empty());
   EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm ok");
-  EXPECT_EQ(r.Code, 1);
-  EXPECT_STREQ(r.Text, "P009");
+  EXPECT_EQ(Outcome(r), "1 P009");
 }
 
 // The overwrite question comes before the field checks; No keeps the input.
@@ -125,8 +125,7 @@ TEST_F(CustCnyTest, SavingAnExistingPayeeAsksFirstAndKeepsTheInputOnNo) {
             "MN_UpdateCustCNYAcRec 203,'P001','0012','Renamed','1202','ICBC','000001',1,"
             "'regular','pay@x.cn\x0E"
             "bill@x.cn','138'");
-  EXPECT_EQ(r.Code, 1);
-  EXPECT_STREQ(r.Text, "P001");
+  EXPECT_EQ(Outcome(r), "1 P001");
 }
 
 TEST_F(CustCnyTest, EmptyFieldsStopTheSaveInOrderWithTheFocusOnTheField) {
@@ -205,8 +204,7 @@ TEST_F(CustCnyTest, DeleteConfirmsByTheCountAndHandsBackCode3) {
     const TShellResult r = Call("P001", std::string("click DeleteBtn\nanswer ") + c.answers);
     EXPECT_EQ(MessagesSince(before), c.boxes);
     EXPECT_EQ(Commands("MN_CustCNYAcDelete").size(), *c.deleted != '\0' ? 1u : 0u);
-    EXPECT_EQ(r.Code, c.code);
-    EXPECT_STREQ(r.Text, c.code == 3 ? "P001:0012" : "");
+    EXPECT_EQ(Outcome(r), c.code == 3 ? "3 P001:0012" : "0 ");
     EXPECT_EQ(LastLine(), std::string("close TCustCNYAcEditFrm ") + c.closed);
   }
 }
@@ -241,8 +239,7 @@ TEST_F(CustCnyTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
                                             (*c.renamed != '\0' ? "answer yes\n" : ""));
     EXPECT_EQ(MessagesSince(before), c.boxes);
     EXPECT_EQ(Commands("MN_CustCNYAcUpdate"), *c.renamed != '\0' ? Lines{renameCmd} : Lines{});
-    EXPECT_EQ(r.Code, c.code);
-    EXPECT_STREQ(r.Text, c.code == 1 ? "P001:0012" : "");
+    EXPECT_EQ(Outcome(r), c.code == 1 ? "1 P001:0012" : "0 ");
   }
   const Lines& transcript = Platform().Transcript();
   EXPECT_NE(std::find(transcript.begin(), transcript.end(),
@@ -258,7 +255,7 @@ TEST_F(CustCnyTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
   fakehost::On(kExists, Answer::Ok("1"));
   Call("P001", "click ChangeCustBtn\ninput cancel\n");
   EXPECT_EQ(Commands().back(), kExists);
-  EXPECT_EQ(Call("", "click ChangeCustBtn\n").Code, 0);
+  EXPECT_EQ(Outcome(Call("", "click ChangeCustBtn\n")), "0 ");
   EXPECT_EQ(Commands().back(), kRights);
 }
 
@@ -298,8 +295,7 @@ TEST_F(CustCnyTest, LeavingAsksTheWarningQuestionAndARefusedSaveLeavesNoResult) 
   TShellResult r = Call("", "click CancelBtn\nanswer no\nclose\nanswer yes\n");
   EXPECT_EQ(MessageLines(), (Lines{Leave("no"), Leave("yes")}));
   EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm cancel");
-  EXPECT_EQ(r.Code, 0);
-  EXPECT_STREQ(r.Text, "");
+  EXPECT_EQ(Outcome(r), "0 ");
 
   fakehost::On(kExists, Answer::Ok("1"));
   fakehost::OnPrefix("MN_UpdateCustCNYAcRec", Answer::Ok("-1\ano right to change"));
@@ -310,8 +306,7 @@ TEST_F(CustCnyTest, LeavingAsksTheWarningQuestionAndARefusedSaveLeavesNoResult) 
   EXPECT_EQ(MessagesSince(before), (Lines{Ask(kOverwrite, "yes"), Leave("no"), Ask(kDelete, "yes"),
                                           Ask(kDelete, "yes"), kNotDeleted}));
   EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm ok");
-  EXPECT_EQ(r.Code, 0);
-  EXPECT_STREQ(r.Text, "");
+  EXPECT_EQ(Outcome(r), "0 ");
 }
 
 // The dialog variable and the owner window live for the call only; the key is loaded

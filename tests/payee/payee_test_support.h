@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frame/ShellTypeDef.h"
 #include "sys/ProcessPaths.h"
 #include "tests/support/ModuleTest.h"
 #include "ui/Controls.h"
@@ -41,6 +42,11 @@ inline Lines Commands(std::string_view prefix = "") {
     }
   }
   return commands;
+}
+
+// What the shell is handed: the code, a blank, the text.
+inline std::string Outcome(const TShellResult& result) {
+  return std::to_string(result.Code) + " " + result.Text;
 }
 
 // A box of the module's ShowMessage, as the transcript shows it.

@@ -139,32 +139,6 @@ TEST_F(RestrictedGuardTest, DeletionsAndUnarmedChangesAreNeverValidated) {
   });
 }
 
-// A paste is one change checked as a whole; a one-line edit keeps only the first line.
-TEST_F(RestrictedGuardTest, PasteIsCheckedAsAWhole) {
-  const struct {
-    std::string before;
-    int caret;
-    std::string pasted, edit, memo;  // results in the edit and in the memo
-  } cases[] = {
-      {"", 0, "AB-CD", "AB-CD", "AB-CD"},
-      {"", 0, "AB?CD", "", ""},
-      {"XY", 0, "-A", "XY", "XY"},
-      {"XY", 1, "-A", "X-AY", "X-AY"},
-      {"", 0, "AB\r\nCD", "AB", "AB\r\nCD"},
-      {"", 0, "AB\n-CD", "AB", ""},  // the memo's second line starts with '-'
-  };
-  for (const auto& c : cases) {
-    for (ui::TCustomEdit* control : Controls()) {
-      SCOPED_TRACE(control->Name + " " + c.pasted);
-      Prepare(*control, c.before, c.caret);
-      ui::PasteText(*control, c.pasted);
-      const std::string& after = control == Edit ? c.edit : c.memo;
-      EXPECT_EQ(Heard, Lines{after});
-      EXPECT_EQ(control->SelStart(), c.caret + static_cast<int>(after.size() - c.before.size()));
-    }
-  }
-}
-
 // Code is checked while the operator's last key still arms the control. A refusal goes
 // back to the last accepted text, caret at the start of what was selected, and the
 // undo itself disarms.
