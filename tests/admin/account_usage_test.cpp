@@ -144,7 +144,9 @@ TEST_F(AccountEditTest, UnmatchedCodesSaveStatusMinusOneAndAFailedLoadShowsCodeZ
 TEST_F(AccountEditTest, TheNameKeepsFiftyBytesWithoutSplittingACharacter) {
   fakehost::SetFallback(Answer::Ok("1\aok"));
   std::string wide;
-  for (int i = 0; i < 26; ++i) wide += "汉";
+  for (int i = 0; i < 26; ++i) {
+    wide += "汉";
+  }
   // 'a' and 24 double-byte characters fill 49 bytes; the 25th would not fit.
   const std::pair<std::string, std::string> cases[] = {
       {"a" + wide, "a" + wide.substr(0, std::size_t{24} * 3)},
@@ -180,7 +182,9 @@ class UsageEditTest : public admin_test::AdminTest {
   // host keeps the first answer it was given for a command, so a test serves one list.
   TShellResult Run(const Texts& stored, const std::string& script) {
     std::string rows;
-    for (const std::string& row : stored) rows += Gbk(row) + "\r\n";
+    for (const std::string& row : stored) {
+      rows += Gbk(row) + "\r\n";
+    }
     fakehost::On(kList, Answer::Ok(rows));
     Platform().RunScript(script);
     TShellResult result{5, "stale"};
@@ -191,7 +195,9 @@ class UsageEditTest : public admin_test::AdminTest {
   static Texts Saves() {
     Texts saves;
     for (const std::string& command : Commands(kUsageShell)) {
-      if (command != kList) saves.push_back(command);
+      if (command != kList) {
+        saves.push_back(command);
+      }
     }
     return saves;
   }

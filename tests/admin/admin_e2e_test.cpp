@@ -44,7 +44,9 @@ class AdminEndToEnd : public ::testing::Test {
   // The first field of every row.
   Texts Column(const std::string& command) const {
     Texts column;
-    for (const Texts& row : Server(command)) column.push_back(row.at(0));
+    for (const Texts& row : Server(command)) {
+      column.push_back(row.at(0));
+    }
     return column;
   }
 
@@ -118,7 +120,9 @@ TEST_F(AdminEndToEnd, UserListPrintsAndExportsTheServersUsers) {
     EXPECT_NE(text.find(user[0]), std::string::npos) << user[0];
     EXPECT_NE(text.find(user[1]), std::string::npos) << user[1];
     std::string line = "\r\n" + user[0];
-    for (std::size_t i = 1; i < user.size(); ++i) line += "," + user[i];
+    for (std::size_t i = 1; i < user.size(); ++i) {
+      line += "," + user[i];
+    }
     EXPECT_NE(csv.find(line + "\r\n"), std::string::npos) << line;
   }
 }

@@ -114,18 +114,22 @@ TEST_F(UserEditTest, SavingAllThreeAreasSendsTheirBatchesInOrder) {
     Do(f, "click UpdateBtn\n");
   });
   Call();
+  const std::string review =
+      "exec MN_DeleteUserCheckList '0012','000002'\x1E"
+      "exec MN_InsertUserCheckList '0012','000002','000003'\r\n"
+      "exec MN_InsertUserCheckList '0012','000002','000004'\r\n";
+  const std::string accounts =
+      "exec MN_DeleteUserAcList '0012','000002'\r\n"
+      "exec MN_InsertAcRightList '0012','000002','A1'\r\n"
+      "exec MN_InsertAcRightList '0012','000002','A2'\r\n";
+  const std::string nodes =
+      "exec MN_DeleteUserRightList '0012','000002',104  \r\n"
+      "exec MN_UpdateRightItem '0012','000002',2,'01000000'  \r\n";
   EXPECT_EQ(AfterLoad(),
             (Texts{"MN_GetUserList '0012','000002'", "MN_GetCheckUserList '0012','000002'",
                    "MN_GetAcNoList 99,'','0012','000002'", "MN_GetUserCheckAcList '0012','000002'",
-                   "Sh_GetViewNodeList 'EN','',''", "MN_GetNodeRightList '0012','000002'",
-                   "exec MN_DeleteUserCheckList '0012','000002'\x1E"
-                   "exec MN_InsertUserCheckList '0012','000002','000003'\r\n"
-                   "exec MN_InsertUserCheckList '0012','000002','000004'\r\n",
-                   "exec MN_DeleteUserAcList '0012','000002'\r\n"
-                   "exec MN_InsertAcRightList '0012','000002','A1'\r\n"
-                   "exec MN_InsertAcRightList '0012','000002','A2'\r\n",
-                   "exec MN_DeleteUserRightList '0012','000002',104  \r\n"
-                   "exec MN_UpdateRightItem '0012','000002',2,'01000000'  \r\n"}));
+                   "Sh_GetViewNodeList 'EN','',''", "MN_GetNodeRightList '0012','000002'", review,
+                   accounts, nodes}));
   const auto& calls = fakehost::Calls();
   ASSERT_EQ(calls.size(), 14u);
   EXPECT_EQ(calls[0].command, "MN_GetPropOfUser '000001'");  // the operator first
@@ -325,7 +329,9 @@ TEST_F(UserRightsTest, TheStoreRuleDecidesBetweenUpdateDeleteAndNothing) {
   };
   for (const auto& c : cases) {
     TRightsFile file = FileWith(c.right ? std::string("[Right]\r\n") + c.right + "\r\n" : "");
-    for (const char* mask : c.masks) admin::StoreNodeRights(file, "7", mask);
+    for (const char* mask : c.masks) {
+      admin::StoreNodeRights(file, "7", mask);
+    }
     const std::string name = c.right ? c.right : "none";
     EXPECT_EQ(admin::RightsEntries(file, "Update"), c.update) << name;
     EXPECT_EQ(admin::RightsEntries(file, "Delete"), c.del) << name;
@@ -360,7 +366,9 @@ TEST_F(UserRightsTest, FileKeepsTheInitialisationRulesAndIsWrittenOnlyWhenChange
   admin::WriteRightsEntry(file, "Update", "ab", "1");
   admin::WriteRightsEntry(file, "update", " AB ", "2");
   EXPECT_EQ(admin::ReadRightsEntry(file, "Update", "aB", ""), "2");
-  for (int i = 1000; i < 4000; ++i) admin::StoreNodeRights(file, std::to_string(i), "10000000");
+  for (int i = 1000; i < 4000; ++i) {
+    admin::StoreNodeRights(file, std::to_string(i), "10000000");
+  }
   const auto& right = admin::RightsEntries(file, "Right");
   ASSERT_EQ(right.size(), 3003U);
   EXPECT_EQ(right[3].first, "1000");

@@ -46,7 +46,9 @@ std::string Show(const PrintOp& op) {
 }
 Texts Shown(const ui::PrintedPage& page) {
   Texts ops;
-  for (const PrintOp& op : page.Ops) ops.push_back(Show(op));
+  for (const PrintOp& op : page.Ops) {
+    ops.push_back(Show(op));
+  }
   return ops;
 }
 
@@ -57,7 +59,9 @@ ui::PrintJob Print(const std::vector<Row>& rows, int ppi = 96) {
   report.DateText = "2026-12-06 10:00:00";
   for (const Row& row : rows) {
     admin::TUserReportRow printed;
-    for (std::size_t c = 0; c < printed.size(); ++c) printed[c] = Gbk(row[c]);
+    for (std::size_t c = 0; c < printed.size(); ++c) {
+      printed[c] = Gbk(row[c]);
+    }
     report.Rows.push_back(printed);
   }
   ui::HeadlessPrinter printer;
@@ -70,7 +74,9 @@ ui::PrintJob Print(const std::vector<Row>& rows, int ppi = 96) {
 
 TEST(UserReportLayout, ThirtyRowsAPageAndOnePageForNone) {
   const std::pair<std::size_t, int> counts[] = {{0, 1}, {1, 1}, {30, 1}, {31, 2}, {60, 2}, {61, 3}};
-  for (const auto& [rows, pages] : counts) EXPECT_EQ(admin::ReportPageCount(rows), pages) << rows;
+  for (const auto& [rows, pages] : counts) {
+    EXPECT_EQ(admin::ReportPageCount(rows), pages) << rows;
+  }
   for (const auto& [rows, pages] : {std::pair{0, 1}, std::pair{30, 1}, std::pair{31, 2}}) {
     const ui::PrintJob job = Print(Users(rows));
     EXPECT_EQ(job.Title, Gbk("用户档案及权限报告"));
@@ -135,7 +141,9 @@ std::string SelectFor(const std::string& quotedCorp) {
 Answer RowsAnswer(const std::vector<Row>& rows) {
   std::string text;
   for (const Row& row : rows) {
-    for (std::size_t i = 0; i < row.size(); ++i) text += (i > 0 ? "\a" : "") + Gbk(row[i]);
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      text += (i > 0 ? "\a" : "") + Gbk(row[i]);
+    }
     text += "\r\n";
   }
   return Answer::Ok(text);
@@ -175,7 +183,9 @@ TEST_F(UserListPrintTest, QuotesAreDoubledAndABlankCorporationOpensNothing) {
   EXPECT_EQ(Commands(kShell), (Texts{"MN_GetCorpName '0''1'", SelectFor("'0''1'")}));
   fakehost::Reset();
   const std::size_t lines = Platform().Transcript().size();
-  for (const char* corp : {"", "   ", static_cast<const char*>(nullptr)}) Call(corp);
+  for (const char* corp : {"", "   ", static_cast<const char*>(nullptr)}) {
+    Call(corp);
+  }
   EXPECT_TRUE(fakehost::Calls().empty());
   EXPECT_EQ(Platform().Transcript().size(), lines) << "no dialog was shown";
 }
