@@ -266,9 +266,9 @@ TEST_F(UsageEditTest, MovesAtTheEndsChangeNothingAndThePopupMenuOffersEveryOpera
   // the Common ones (Delete).
   SetLanguage("EN");
   Run({"a", "b", "c"},
-      "expect form caption Usage\nexpect AddNewBtn caption New\nexpect DeleteBtn caption Delete\n"
-      "expect form font \"宋体\" 10 134\nclick UpBtn\nclick DownBtn\nclick SetDefaultBtn\nselect "
-      "UsageList 0\nclick UpBtn\n"
+      "expect form caption Usage\nexpect AddNewBtn caption New\nexpect TipLbl caption Default\n"
+      "expect DeleteBtn caption Delete\nexpect form font \"宋体\" 10 134\n"
+      "click UpBtn\nclick DownBtn\nclick SetDefaultBtn\nselect UsageList 0\nclick UpBtn\n"
       "click SetDefaultBtn\nselect UsageList 2\nclick DownBtn\nclick CancelBtn\n");
   EXPECT_TRUE(MessageLines().empty());
 

@@ -95,16 +95,17 @@ TEST_F(UserEditTest, ABlankKeyOpensNothingAndSaysOnlyTheBankAddsUsers) {
 TEST_F(UserEditTest, SavingAllThreeAreasSendsTheirBatchesInOrder) {
   Operate([&](admin::TUserEditFrm& f) {
     Do(f,
-       "expect CorpNameEdt text 演示\nexpect NameEdt text 李明\nexpect StatusCmb text \"2:In "
-       "use\"\n"
+       "expect form caption User\nexpect BelongCorpLbl caption Corporation\n"
        "expect RightClb item 4 Authorise\nexpect form font \"宋体\" 10 134\n"
+       "expect CorpNameEdt text 演示\nexpect NameEdt text 李明\n"
+       "expect StatusCmb text \"2:In use\"\n"
        "expect BelongCorpCmb itemindex 0\n"                              // the only corporation
        "click CheckRightCkb\nexpect CheckRightClb itemchecked 2 true\n"  // 000003 from the server
        "check CheckRightClb \"000004\" on\ncheck CheckRightClb \"000002\" on\n"  // himself
        "click AcRightCkb\nexpect AcNoClb itemchecked 0 true\n"  // "a1:CNY x": case ignored
        "check AcNoClb 1 on\n"
-       "click UserViewNodeCkb\nselect MainDirTrv \"104:Usage\"\nexpect RightClb itemchecked 3 "
-       "true\n"
+       "click UserViewNodeCkb\nselect MainDirTrv \"104:Usage\"\n"
+       "expect RightClb itemchecked 3 true\n"
        "check RightClb 0 off\ncheck RightClb 1 off\ncheck RightClb 2 off\ncheck RightClb 3 off\n"
        "select MainDirTrv \"2:Customers\"\ncheck RightClb 1 on\nfocus DefRightBtn\n");
     // 104 cleared: a delete; 2 is new: an update.
@@ -141,6 +142,7 @@ TEST_F(UserEditTest, SavingAllThreeAreasSendsTheirBatchesInOrder) {
   EXPECT_TRUE(MessageLines().empty());
 }
 
+// Only a level D operator may change node rights, and save with the right to modify.
 TEST_F(UserEditTest, OnlyALevelDOperatorWithTheModifyRightMaySave) {
   const struct {
     const char* level;
@@ -154,7 +156,9 @@ TEST_F(UserEditTest, OnlyALevelDOperatorWithTheModifyRightMaySave) {
   for (const auto& c : cases) {
     On("MN_GetPropOfUser '000001'", std::string("000001\a0012\a") + c.level + "\aW\aC\a2");
     On("Sh_GetNodeRight '0012','000001',101", c.rights);
-    Platform().RunScript(std::string("expect UpdateBtn enabled ") + c.enabled + "\n");
+    Platform().RunScript(std::string("expect UpdateBtn enabled ") + c.enabled +
+                         "\nclick UserViewNodeCkb\nexpect RightClb enabled " +
+                         (c.level[0] == 'D' ? "true" : "false") + "\n");
     Call();
   }
 }
