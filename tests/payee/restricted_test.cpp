@@ -119,7 +119,10 @@ class RestrictedGuardTest : public RestrictedTest {
 
 // Backspace and Delete disarm without validating, so they may leave a forbidden first
 // character, and what code sets next passes unchecked; so does code on a new control.
-TEST_F(RestrictedGuardTest, DeletionsAndUnarmedChangesAreNeverValidated) {
+// Any other key arms, also one that types nothing: code is then checked, and a refusal
+// goes back to the last accepted text, caret at the start of what was selected, the
+// undo itself disarming.
+TEST_F(RestrictedGuardTest, ArmingAndRefusal) {
   WhileShown(Platform(), Form, [&] {
     for (ui::TCustomEdit* control : Controls()) {
       SCOPED_TRACE(control->Name);
@@ -135,17 +138,7 @@ TEST_F(RestrictedGuardTest, DeletionsAndUnarmedChangesAreNeverValidated) {
       Prepare(*control, "A:B", 0);
       ASSERT_TRUE(Platform().Perform(Form, "key " + control->Name + " Delete"));
       EXPECT_EQ(Heard, Lines{":B"});
-    }
-  });
-}
 
-// Code is checked while the operator's last key still arms the control. A refusal goes
-// back to the last accepted text, caret at the start of what was selected, and the
-// undo itself disarms.
-TEST_F(RestrictedGuardTest, ARefusalReturnsToTheLastAcceptedTextAndCaret) {
-  WhileShown(Platform(), Form, [&] {
-    for (ui::TCustomEdit* control : Controls()) {
-      SCOPED_TRACE(control->Name);
       Prepare(*control, "", 0);
       ui::TypeText(*control, "AB");
       ASSERT_TRUE(Platform().Perform(Form, "set " + control->Name + " \"A?\""));
@@ -154,7 +147,6 @@ TEST_F(RestrictedGuardTest, ARefusalReturnsToTheLastAcceptedTextAndCaret) {
       control->SetText("A?");
       EXPECT_EQ(control->Text(), "A?");
 
-      // Any key arms, also one that types nothing; an accepted change keeps it armed.
       Prepare(*control, "XY", 1);
       ui::PressKey(*control, ui::vk::Left);
       control->SetText("Z");
@@ -282,7 +274,7 @@ TEST_F(AddrPnlTest, TextsAreCutToTheirCapacityAndShown) {
 
 // Setting Id looks the bank up on the bank channel with the panel's own window; Find,
 // Enter and leaving the name edit empty only clear the reference.
-TEST_F(AddrPnlTest, IdLooksUpAndTheOperatorClearsIt) {
+TEST_F(AddrPnlTest, IdLooksUpTheOperatorClearsItAndThePartsFollowTheWidth) {
   WhileShown(Platform(), Form, [&] {
     Panel->SetId(5);
     EXPECT_EQ(fakehost::LastCall().prefix, "A03");
@@ -308,6 +300,14 @@ TEST_F(AddrPnlTest, IdLooksUpAndTheOperatorClearsIt) {
     EXPECT_EQ(Panel->Id(), 0);
     EXPECT_EQ(Shown(), kBankFive);
     EXPECT_EQ(payee_test::Commands(), Lines(3, "ST_GetBankSimple 5"));
+
+    // The name edit and the labels follow the panel's width, Find beside the edit.
+    ASSERT_TRUE(Platform().Perform(Form, "resize BankPnl 323 120"));
+    EXPECT_EQ(Panel->NameEdt->Width(), 273);
+    EXPECT_EQ(Panel->FindBtn->Left(), 278);
+    for (const ui::TLabel* label : {Panel->NameLbl, Panel->AddrLbl[3], Panel->SwfCodeLbl}) {
+      EXPECT_EQ(label->Width(), 318);
+    }
   });
 
   // A failed lookup is reported once by the channel; the panel goes blank, Id stays.
@@ -317,17 +317,6 @@ TEST_F(AddrPnlTest, IdLooksUpAndTheOperatorClearsIt) {
   EXPECT_EQ(Panel->NameEdt->Text(), "");
   EXPECT_EQ(Shown(), Lines(6));
   EXPECT_EQ(MessageLines(), Lines{payee_test::Box("Error:no such bank")});
-}
-
-TEST_F(AddrPnlTest, PartsFollowThePanelWidth) {
-  WhileShown(Platform(), Form, [&] {
-    ASSERT_TRUE(Platform().Perform(Form, "resize BankPnl 323 120"));
-    EXPECT_EQ(Panel->NameEdt->Width(), 273);
-    EXPECT_EQ(Panel->FindBtn->Left(), 278);
-    for (const ui::TLabel* label : {Panel->NameLbl, Panel->AddrLbl[3], Panel->SwfCodeLbl}) {
-      EXPECT_EQ(label->Width(), 318);
-    }
-  });
 }
 
 }  // namespace
