@@ -1,6 +1,8 @@
 #include "admin/UserRights.h"
 
+#include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 #include "frame/CommandText.h"
@@ -9,40 +11,34 @@
 #include "sys/Files.h"
 #include "sys/IniFile.h"
 #include "sys/TempFolder.h"
+#include "ui/ListCtrls.h"
 
 namespace admin {
 namespace {
 
-// Names compare as the initialisation files compare them: blanks around them ignored,
-// Latin letters a-z folded byte by byte.
-char Fold(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameFolded(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
+// Section names compare as the initialisation files compare them, blanks around them
+// ignored.
 bool SameName(std::string_view a, std::string_view b) {
-  return SameFolded(frame::TrimView(a), frame::TrimView(b));
+  return sys::SameIniName(frame::TrimView(a), frame::TrimView(b));
 }
 
-// FNV-1a over the folded bytes, so that names that compare equal hash alike.
-std::size_t NameHash(std::string_view name) {
-  std::uint64_t hash = 14695981039346656037ULL;
-  for (char c : name) {
-    hash ^= static_cast<unsigned char>(Fold(c));
-    hash *= 1099511628211ULL;
-  }
-  return static_cast<std::size_t>(hash);
+// Keys are short decimal ids, so they are hashed eight bytes at a time. Clearing bit
+// 0x20 of every byte maps a-z onto A-Z, so names that compare equal hash alike; the
+// other bytes it pairs up only cost a comparison.
+std::uint64_t NameHash(std::string_view name) {
+  constexpr std::uint64_t kCaseBits = 0x2020202020202020ULL;
+  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
+  std::uint64_t hash = name.size();
+  do {
+    std::uint64_t word = 0;
+    const std::size_t n = name.size() < 8 ? name.size() : 8;
+    std::memcpy(&word, name.data(), n);
+    const unsigned __int128 product =
+        static_cast<unsigned __int128>(hash ^ (word & ~kCaseBits)) * kMultiplier;
+    hash = static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+    name.remove_prefix(n);
+  } while (!name.empty());
+  return hash;
 }
 
 constexpr std::size_t kNoEntry = static_cast<std::size_t>(-1);
@@ -71,36 +67,58 @@ void ReserveSlots(TRightsSection& section, std::size_t count) {
   }
 }
 
-// The slot that holds key (trimmed), or the empty slot where it would go.
-std::size_t SlotOf(const TRightsSection& section, std::string_view key) {
+// The slot that holds key (trimmed, hashed), or the empty slot where it would go.
+std::size_t SlotOf(const TRightsSection& section, std::string_view key, std::uint64_t hash) {
   const std::size_t mask = section.Slots.size() - 1;
-  std::size_t i = NameHash(key) & mask;
-  while (section.Slots[i] != 0 && !SameFolded(section.Entries[section.Slots[i] - 1].first, key)) {
+  std::size_t i = hash & mask;
+  while (section.Slots[i] != 0 &&
+         !sys::SameIniName(section.Entries[section.Slots[i] - 1].first, key)) {
     i = (i + 1) & mask;
   }
   return i;
 }
 
-// Where key stands in section, or kNoEntry.
-std::size_t EntryAt(const TRightsSection& section, std::string_view key) {
+// Where key (trimmed, hashed) stands in section, or kNoEntry.
+std::size_t EntryAt(const TRightsSection& section, std::string_view key, std::uint64_t hash) {
   if (section.Slots.empty()) {
     return kNoEntry;
   }
-  const std::uint32_t slot = section.Slots[SlotOf(section, frame::TrimView(key))];
+  const std::uint32_t slot = section.Slots[SlotOf(section, key, hash)];
   return slot == 0 ? kNoEntry : slot - 1;
 }
 
-// Sets key to value: where the key stands, or as a new entry at the end.
-void PutEntry(TRightsSection& section, std::string_view key, std::string_view value) {
-  key = frame::TrimView(key);
+// The slot of key (trimmed, hashed) with room made for one more entry first, so that
+// an empty slot found can take the key without a second search.
+std::size_t SlotForPut(TRightsSection& section, std::string_view key, std::uint64_t hash) {
   ReserveSlots(section, section.Entries.size() + 1);
-  const std::size_t i = SlotOf(section, key);
-  if (section.Slots[i] != 0) {
-    section.Entries[section.Slots[i] - 1].second.assign(value);
+  return SlotOf(section, key, hash);
+}
+
+// Sets the entry of slot (from SlotForPut) to value, or adds key with value at the end
+// when the slot is empty.
+void PutAt(TRightsSection& section, std::size_t slot, std::string_view key,
+           std::string_view value) {
+  if (section.Slots[slot] != 0) {
+    section.Entries[section.Slots[slot] - 1].second.assign(value);
     return;
   }
   section.Entries.emplace_back(key, value);
-  section.Slots[i] = static_cast<std::uint32_t>(section.Entries.size());
+  section.Slots[slot] = static_cast<std::uint32_t>(section.Entries.size());
+}
+
+// Sets key (trimmed, hashed) to value: where the key stands, or as a new entry at the
+// end. With keepOld an existing key keeps its value, as the first key read wins.
+void PutEntry(TRightsSection& section, std::string_view key, std::uint64_t hash,
+              std::string_view value, bool keepOld = false) {
+  const std::size_t slot = SlotForPut(section, key, hash);
+  if (!keepOld || section.Slots[slot] == 0) {
+    PutAt(section, slot, key, value);
+  }
+}
+
+void PutEntry(TRightsSection& section, std::string_view key, std::string_view value) {
+  key = frame::TrimView(key);
+  PutEntry(section, key, NameHash(key), value);
 }
 
 void CheckValue(std::string_view value) {
@@ -144,20 +162,22 @@ std::string RightsFilePath() {
 }
 
 // Only the three sections the dialog works with are kept; the server writes no others.
+// The file is read in one pass, and each entry copied once, into its section.
 TRightsFile LoadRightsFile(const std::string& path) {
+  static constexpr std::string_view kNames[] = {kRightSection, kUpdateSection, kDeleteSection};
   TRightsFile file;
   file.Path = path;
   const sys::IniFile ini(path);
-  for (const char* name : {kRightSection, kUpdateSection, kDeleteSection}) {
-    if (!ini.SectionExists(name)) {
+  const std::vector<sys::IniSectionView> read = ini.ReadSectionViews(kNames);
+  for (std::size_t n = 0; n < read.size(); ++n) {
+    if (!read[n].Found) {
       continue;
     }
-    TRightsSection& section = SectionFor(file, name);
-    auto entries = ini.ReadSection(name);
-    ReserveSlots(section, entries.size());
-    section.Entries.reserve(entries.size());
-    for (const auto& [key, value] : entries) {
-      PutEntry(section, key, value);
+    TRightsSection& section = SectionFor(file, kNames[n]);
+    ReserveSlots(section, read[n].Entries.size());
+    section.Entries.reserve(read[n].Entries.size());
+    for (const sys::IniEntryView& entry : read[n].Entries) {
+      PutEntry(section, entry.Key, NameHash(entry.Key), entry.Value, true);
     }
   }
   return file;
@@ -204,7 +224,8 @@ std::string RightsFileText(const TRightsFile& file) {
 std::string ReadRightsEntry(const TRightsFile& file, std::string_view section, std::string_view key,
                             std::string_view def) {
   const TRightsSection* found = FindSection(file, section);
-  const std::size_t at = found == nullptr ? kNoEntry : EntryAt(*found, key);
+  key = frame::TrimView(key);
+  const std::size_t at = found == nullptr ? kNoEntry : EntryAt(*found, key, NameHash(key));
   return at == kNoEntry ? std::string(def) : found->Entries[at].second;
 }
 
@@ -229,16 +250,19 @@ std::string NodeIdOf(std::string_view nodeText) {
 }
 
 bool IsNodeIdKey(std::string_view key) {
-  std::string_view digits = key.substr(!key.empty() && key[0] == '-' ? 1 : 0);
+  const bool negative = !key.empty() && key[0] == '-';
+  const std::string_view digits = key.substr(negative ? 1 : 0);
   if (digits.empty() || digits.size() > 10) {
     return false;
   }
+  std::int64_t value = 0;  // ten digits always fit
   for (char c : digits) {
     if (c < '0' || c > '9') {
       return false;
     }
+    value = value * 10 + (c - '0');
   }
-  return frame::ParseDecimal(key).has_value();
+  return value <= (negative ? std::int64_t{2147483648} : std::int64_t{2147483647});
 }
 
 std::string MaskOf(const TShownRights& checked) {
@@ -259,45 +283,88 @@ TShownRights ShownRightsOf(std::string_view mask) {
   return shown;
 }
 
-// A cleared node is deleted rather than updated, so that the server keeps no empty
-// rights; a node the server has never seen is always updated, whatever its mask.
-// The key is looked up once for all three sections: default rights run this for
-// every node of the tree.
-bool StoreNodeRights(TRightsFile& file, std::string_view key, std::string_view mask) {
-  if (frame::TrimView(key).empty()) {
-    return false;
-  }
-  CheckName(key, "key");
-  CheckValue(mask);
-  TRightsSection& right = SectionFor(file, kRightSection);
-  const std::size_t known = EntryAt(right, key);
+namespace {
+
+// The store rule on a key already trimmed, checked and hashed, with the Right section
+// found and the Update section once it is needed; Delete is found only when a node is
+// cleared, so sections appear in the file in the order they were first written.
+bool StoreMask(TRightsFile& file, TRightsSection& right, TRightsSection*& update,
+               std::string_view key, std::uint64_t hash, std::string_view mask) {
+  const std::size_t slot = SlotForPut(right, key, hash);  // Right alone grows Right
+  const std::uint32_t known = right.Slots[slot];
   const std::string_view old =
-      known == kNoEntry ? std::string_view() : frame::GbkCut(right.Entries[known].second, kMaskLen);
+      known == 0 ? std::string_view() : frame::GbkCut(right.Entries[known - 1].second, kMaskLen);
   if (!old.empty() && mask == kNoRightsMask) {
-    PutEntry(SectionFor(file, kDeleteSection), key, "");
+    PutEntry(SectionFor(file, kDeleteSection), key, hash, "");
   } else if (old.empty() || mask != old) {
-    PutEntry(SectionFor(file, kUpdateSection), key, mask);
+    if (update == nullptr) {
+      update = &SectionFor(file, kUpdateSection);
+    }
+    PutEntry(*update, key, hash, mask);
   } else {
     return false;
   }
-  if (known == kNoEntry) {
-    PutEntry(right, key, mask);
-  } else {
-    right.Entries[known].second.assign(mask);
-  }
+  PutAt(right, slot, key, mask);
   file.Dirty = true;
   return true;
 }
 
-void ApplyDefaultRights(TRightsFile& file, const std::vector<std::string>& nodeIds) {
-  // Room for every node at once: a tree of thousands of nodes grows each section once.
-  for (const char* name : {kRightSection, kUpdateSection}) {
-    TRightsSection& section = SectionFor(file, name);
-    section.Entries.reserve(section.Entries.size() + nodeIds.size());
-    ReserveSlots(section, section.Entries.size() + nodeIds.size());
+}  // namespace
+
+// A cleared node is deleted rather than updated, so that the server keeps no empty
+// rights; a node the server has never seen is always updated, whatever its mask.
+bool StoreNodeRights(TRightsFile& file, std::string_view key, std::string_view mask) {
+  const std::string_view trimmed = frame::TrimView(key);
+  if (trimmed.empty()) {
+    return false;
   }
+  CheckName(key, "key");
+  CheckValue(mask);
+  TRightsSection* update = nullptr;
+  return StoreMask(file, SectionFor(file, kRightSection), update, trimmed, NameHash(trimmed), mask);
+}
+
+namespace {
+
+// Room in Right and Update for count more nodes: a tree of thousands of nodes grows
+// each section once.
+void ReserveForNodes(TRightsSection& right, TRightsSection& update, std::size_t count) {
+  for (TRightsSection* section : {&right, &update}) {
+    section->Entries.reserve(section->Entries.size() + count);
+    ReserveSlots(*section, section->Entries.size() + count);
+  }
+}
+
+}  // namespace
+
+// Default rights run the store rule for every node of the tree: the sections are found
+// once and each key hashed once.
+void ApplyDefaultRights(TRightsFile& file, const std::vector<std::string>& nodeIds) {
+  TRightsSection& right = SectionFor(file, kRightSection);
+  TRightsSection* update = &SectionFor(file, kUpdateSection);
+  ReserveForNodes(right, *update, nodeIds.size());
   for (const std::string& id : nodeIds) {
-    StoreNodeRights(file, id, kQueryOnlyMask);
+    const std::string_view key = frame::TrimView(id);
+    if (key.empty()) {
+      continue;
+    }
+    CheckName(id, "key");
+    StoreMask(file, right, update, key, NameHash(key), kQueryOnlyMask);
+  }
+}
+
+// A node id is a decimal int, so it is written into a buffer on the stack and needs
+// no check: it is never empty and holds no character a name cannot hold.
+void ApplyDefaultRights(TRightsFile& file, std::span<ui::TTreeNode* const> nodes) {
+  TRightsSection& right = SectionFor(file, kRightSection);
+  TRightsSection* update = &SectionFor(file, kUpdateSection);
+  ReserveForNodes(right, *update, nodes.size());
+  char buffer[16];
+  for (const ui::TTreeNode* node : nodes) {
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, frame::ItemCode(node->Text)).ptr;
+    const std::string_view key(buffer, static_cast<std::size_t>(written - buffer));
+    StoreMask(file, right, update, key, NameHash(key), kQueryOnlyMask);
   }
 }
 
@@ -347,7 +414,13 @@ std::string NodeRightsBatch(std::string_view corpNo, std::string_view userId,
       batch += head;
       batch += key;
       batch += ',';
-      batch += frame::Quoted(value);
+      if (value.find('\'') == std::string::npos) {
+        batch += '\'';  // a mask needs no doubled quote, so no quoted copy either
+        batch += value;
+        batch += '\'';
+      } else {
+        batch += frame::Quoted(value);
+      }
       batch += "  \r\n";
     }
   }

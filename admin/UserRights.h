@@ -13,10 +13,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+namespace ui {
+class TTreeNode;
+}
 
 namespace admin {
 
@@ -99,6 +104,9 @@ bool StoreNodeRights(TRightsFile& file, std::string_view key, std::string_view m
 
 // The store rule with "10000000" for every node id, in order.
 void ApplyDefaultRights(TRightsFile& file, const std::vector<std::string>& nodeIds);
+// The same for the tree's nodes in the order given (TTreeView::Nodes()), each node's id
+// taken from its text as NodeIdOf takes it, without a list of ids built first.
+void ApplyDefaultRights(TRightsFile& file, std::span<ui::TTreeNode* const> nodes);
 
 // The review-rights batch: the list emptied (its line ended by the byte 30), then one
 // insert per item, the edited user himself left out.

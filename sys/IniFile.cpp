@@ -20,22 +20,6 @@ std::string_view Blankless(std::string_view s) {
   return s.substr(b, e - b);
 }
 
-char Fold(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // "[name]" gives name; a header without "]" takes the rest of the line.
 bool SectionName(std::string_view line, std::string_view& name) {
   std::string_view t = Blankless(line);
@@ -64,9 +48,9 @@ bool KeyValue(std::string_view line, std::string_view& key, std::string_view& va
 }
 
 // The value cut to the bound without splitting a double-byte character.
-std::string Bounded(std::string_view value) {
+std::string_view Bounded(std::string_view value) {
   if (value.size() <= kMaxIniValue) {
-    return std::string(value);
+    return value;
   }
   std::size_t pos = 0;
   while (pos < kMaxIniValue) {
@@ -79,7 +63,7 @@ std::string Bounded(std::string_view value) {
     }
     pos += len;
   }
-  return std::string(value.substr(0, pos));
+  return value.substr(0, pos);
 }
 
 void CheckName(std::string_view name, const char* what) {
@@ -91,27 +75,65 @@ void CheckName(std::string_view name, const char* what) {
 
 // Calls visit(key, value) for each entry of the first section named section, in file
 // order, until visit returns false. Later sections of the same name are not read.
-template <class Visit>
-void ForEachEntry(const std::vector<std::string>& lines, std::string_view section, Visit visit) {
+template <class Lines, class Visit>
+void ForEachEntry(const Lines& lines, std::string_view section, Visit visit) {
   bool inSection = false;
-  for (const std::string& line : lines) {
+  lines([&](std::string_view line) {
     std::string_view name;
     if (SectionName(line, name)) {
       if (inSection) {
-        return;
+        return false;
       }
-      inSection = SameName(name, section);
-      continue;
+      inSection = SameIniName(name, section);
+      return true;
     }
     std::string_view k;
     std::string_view v;
-    if (inSection && KeyValue(line, k, v) && !visit(k, v)) {
+    return !(inSection && KeyValue(line, k, v) && !visit(k, v));
+  });
+}
+
+}  // namespace
+
+bool SameIniName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldIniChar(a[i]) != FoldIniChar(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Reads walk the text as it was read; only a write splits it into lines it can edit.
+template <class Visit>
+void IniFile::ForEachLine(Visit visit) const {
+  if (split_) {
+    for (const std::string& line : lines_) {
+      if (!visit(std::string_view(line))) {
+        return;
+      }
+    }
+    return;
+  }
+  std::size_t pos = 0;
+  std::string_view line;
+  while (NextLine(text_, pos, line)) {
+    if (!visit(line)) {
       return;
     }
   }
 }
 
-}  // namespace
+void IniFile::SplitForWriting() {
+  if (!split_) {
+    lines_ = SplitLines(text_);
+    text_ = std::string();
+    split_ = true;
+  }
+}
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
   if (!FileExists(path_)) {
@@ -130,35 +152,36 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
   }
   std::size_t firstEnd = bytes.find_first_of("\r\n");
   crlf_ = firstEnd == std::string::npos || bytes[firstEnd] == '\r';
-  lines_ = SplitLines(bytes);
+  text_ = std::move(bytes);
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view def) const {
-  std::string value(def);
-  ForEachEntry(lines_, section, [&](std::string_view k, std::string_view v) {
-    if (!SameName(k, key)) {
+  std::string_view value = def;
+  const auto lines = [this](auto visit) { ForEachLine(visit); };
+  ForEachEntry(lines, section, [&](std::string_view k, std::string_view v) {
+    if (!SameIniName(k, key)) {
       return true;
     }
     value = Bounded(v);
     return false;
   });
-  return value;
+  return std::string(value);
 }
 
 bool IniFile::SectionExists(std::string_view section) const {
-  for (const std::string& line : lines_) {
+  bool found = false;
+  ForEachLine([&](std::string_view line) {
     std::string_view name;
-    if (SectionName(line, name) && SameName(name, section)) {
-      return true;
-    }
-  }
-  return false;
+    found = SectionName(line, name) && SameIniName(name, section);
+    return !found;
+  });
+  return found;
 }
 
 bool IniFile::KeyExists(std::string_view section, std::string_view key) const {
   for (const std::string& k : ReadKeys(section)) {
-    if (SameName(k, key)) {
+    if (SameIniName(k, key)) {
       return true;
     }
   }
@@ -167,10 +190,11 @@ bool IniFile::KeyExists(std::string_view section, std::string_view key) const {
 
 std::vector<std::string> IniFile::ReadKeys(std::string_view section) const {
   std::vector<std::string> keys;
-  ForEachEntry(lines_, section, [&](std::string_view k, std::string_view) {
+  const auto lines = [this](auto visit) { ForEachLine(visit); };
+  ForEachEntry(lines, section, [&](std::string_view k, std::string_view) {
     bool known = false;
     for (const std::string& have : keys) {
-      known = known || SameName(have, k);
+      known = known || SameIniName(have, k);
     }
     if (!known) {
       keys.emplace_back(k);
@@ -184,17 +208,53 @@ std::vector<std::pair<std::string, std::string>> IniFile::ReadSection(
     std::string_view section) const {
   std::vector<std::pair<std::string, std::string>> entries;
   std::unordered_set<std::string> seen;  // folded names of the keys already taken
-  ForEachEntry(lines_, section, [&](std::string_view k, std::string_view v) {
+  const auto lines = [this](auto visit) { ForEachLine(visit); };
+  ForEachEntry(lines, section, [&](std::string_view k, std::string_view v) {
     std::string folded(k);
     for (char& c : folded) {
-      c = Fold(c);
+      c = FoldIniChar(c);
     }
     if (seen.insert(std::move(folded)).second) {
-      entries.emplace_back(std::string(k), Bounded(v));
+      entries.emplace_back(std::string(k), std::string(Bounded(v)));
     }
     return true;
   });
   return entries;
+}
+
+// One pass for several sections: a file of thousands of entries is walked once.
+std::vector<IniSectionView> IniFile::ReadSectionViews(
+    std::span<const std::string_view> names) const {
+  std::vector<IniSectionView> sections(names.size());
+  std::size_t left = names.size();  // sections not yet found
+  IniSectionView* current = nullptr;
+  ForEachLine([&](std::string_view line) {
+    std::string_view name;
+    if (SectionName(line, name)) {
+      if (left == 0) {
+        return false;  // every wanted section has been read
+      }
+      current = nullptr;
+      for (std::size_t i = 0; i < names.size(); ++i) {
+        if (SameIniName(name, names[i])) {
+          if (!sections[i].Found) {
+            sections[i].Found = true;
+            current = &sections[i];
+            --left;
+          }
+          break;
+        }
+      }
+      return true;
+    }
+    std::string_view k;
+    std::string_view v;
+    if (current != nullptr && KeyValue(line, k, v)) {
+      current->Entries.push_back(IniEntryView{k, Bounded(v)});
+    }
+    return true;
+  });
+  return sections;
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
@@ -203,11 +263,12 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
   if (value.find_first_of("\r\n") != std::string_view::npos) {
     throw std::invalid_argument("a value cannot hold a line break");
   }
+  SplitForWriting();
   std::string newLine = std::string(Blankless(key)) + "=" + std::string(value);
   std::size_t sectionAt = lines_.size();
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     std::string_view name;
-    if (SectionName(lines_[i], name) && SameName(name, Blankless(section))) {
+    if (SectionName(lines_[i], name) && SameIniName(name, Blankless(section))) {
       sectionAt = i;
       break;
     }
@@ -216,7 +277,10 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     if (!lines_.empty() && !Blankless(lines_.back()).empty()) {
       lines_.emplace_back();
     }
-    lines_.push_back("[" + std::string(Blankless(section)) + "]");
+    std::string header = "[";
+    header += Blankless(section);
+    header += ']';
+    lines_.push_back(std::move(header));
     lines_.push_back(newLine);
     return;
   }
@@ -228,7 +292,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     }
     std::string_view k;
     std::string_view v;
-    if (KeyValue(lines_[i], k, v) && SameName(k, Blankless(key))) {
+    if (KeyValue(lines_[i], k, v) && SameIniName(k, Blankless(key))) {
       lines_[i] = newLine;
       return;
     }
@@ -245,10 +309,11 @@ void IniFile::Save() const {
   }
   const char* end = crlf_ ? "\r\n" : "\n";
   std::string bytes;
-  for (const std::string& line : lines_) {
+  ForEachLine([&](std::string_view line) {
     bytes += line;
     bytes += end;
-  }
+    return true;
+  });
   WriteFileBytes(path_, bytes);
 }
 

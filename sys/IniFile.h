@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -17,6 +18,28 @@ namespace sys {
 
 inline constexpr std::size_t kMaxIniValue = 2047;
 inline constexpr std::size_t kMaxIniFileBytes = std::size_t{16} << 20;
+
+// A byte of a section or key name as names compare: the Latin letters a-z as A-Z, every
+// other byte (a GBK byte included) as it is.
+constexpr char FoldIniChar(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Whether two names are the same name to an initialisation file. Blanks around them
+// count: callers compare names already trimmed.
+bool SameIniName(std::string_view a, std::string_view b);
+
+// An entry as the file holds it: key and value trimmed, the value cut to kMaxIniValue.
+struct IniEntryView {
+  std::string_view Key;
+  std::string_view Value;
+};
+
+// A section read without copying: whether the file has it, and its entries in file order.
+struct IniSectionView {
+  bool Found = false;
+  std::vector<IniEntryView> Entries;
+};
 
 class IniFile {
  public:
@@ -35,6 +58,11 @@ class IniFile {
   // The section's entries in file order: each key once, with its first spelling and the
   // value ReadString gives for it. One pass, for sections of many keys.
   std::vector<std::pair<std::string, std::string>> ReadSection(std::string_view section) const;
+  // The first section of each of names (a name given twice is read under its first
+  // place), in one pass over the file and without copying. Every entry is given, a key
+  // given again too: a caller that indexes them keeps the first, as ReadString does.
+  // The views point into the file held here and last until the next WriteString.
+  std::vector<IniSectionView> ReadSectionViews(std::span<const std::string_view> names) const;
 
   // Sets the key in memory: an existing key is rewritten where it stands, a new key is
   // added at the end of its section, a new section at the end of the file. Throws
@@ -47,8 +75,16 @@ class IniFile {
   void Save() const;
 
  private:
+  // Calls visit(line) for each line of the file until it returns false.
+  template <class Visit>
+  void ForEachLine(Visit visit) const;
+  // The text as lines, for editing; done at the first write only.
+  void SplitForWriting();
+
   std::string path_;
-  std::vector<std::string> lines_;
+  std::string text_;                // the file as read, until the first write
+  std::vector<std::string> lines_;  // the lines from the first write on
+  bool split_ = false;
   bool exists_ = false;
   bool truncated_ = false;
   bool crlf_ = true;

@@ -347,31 +347,49 @@ void TTreeView::Clear() {
 }
 
 // Built aside and swapped in only when the whole outline is sound, so a bad line
-// never leaves half a tree.
+// never leaves half a tree. One pass over the text: each node's text is copied once,
+// straight from the outline into the node.
 void TTreeView::LoadOutline(std::string_view outline) {
-  TTreeView staging(nullptr, std::string());
-  std::vector<std::pair<int, TTreeNode*>> path;  // indentation and node of each open level
-  int previous = 0;
-  for (const std::string& line : SplitLines(outline)) {
-    std::size_t indent = line.find_first_not_of("\t ");
-    if (indent == std::string::npos) {
+  std::vector<std::unique_ptr<TTreeNode>> roots;
+  std::vector<std::pair<std::size_t, TTreeNode*>> path;  // indentation and node of each level
+  std::size_t previous = 0;
+  std::size_t pos = 0;
+  while (pos < outline.size()) {
+    // A line runs to the next CR or LF. A run of line ends holds only empty lines, which
+    // are skipped, so it is stepped over whole.
+    std::size_t end = pos;
+    while (end < outline.size() && outline[end] != '\r' && outline[end] != '\n') {
+      ++end;
+    }
+    const std::string_view line = outline.substr(pos, end - pos);
+    pos = end;
+    while (pos < outline.size() && (outline[pos] == '\r' || outline[pos] == '\n')) {
+      ++pos;
+    }
+    const std::size_t indent = line.find_first_not_of("\t ");
+    if (indent == std::string_view::npos) {
       continue;
     }
-    int level = static_cast<int>(indent);
-    std::string text = line.substr(indent);
-    if (level > previous + 1) {
-      throw EOutlineError("Invalid level (" + std::to_string(level) + ") for item \"" + text +
-                          "\"");
+    const std::string_view text = line.substr(indent);
+    if (indent > previous + 1) {
+      throw EOutlineError("Invalid level (" + std::to_string(indent) + ") for item \"" +
+                          std::string(text) + "\"");
     }
-    while (!path.empty() && path.back().first >= level) {
+    while (!path.empty() && path.back().first >= indent) {
       path.pop_back();
     }
+    auto node = std::make_unique<TTreeNode>();
+    node->Text.assign(text);
     TTreeNode* parent = path.empty() ? nullptr : path.back().second;
-    path.emplace_back(level, staging.AddChild(parent, std::move(text)));
-    previous = level;
+    node->parent_ = parent;
+    node->level_ = parent ? parent->level_ + 1 : 0;
+    auto& siblings = parent ? parent->children_ : roots;
+    siblings.push_back(std::move(node));
+    path.emplace_back(indent, siblings.back().get());
+    previous = indent;
   }
   selected_ = nullptr;
-  roots_ = std::move(staging.roots_);
+  roots_ = std::move(roots);
 }
 
 void TTreeView::SelectByOperator(TTreeNode* node) {

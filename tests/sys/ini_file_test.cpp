@@ -90,6 +90,102 @@ TEST_F(IniFileTest, BadInputNeverCrashesOrCorrupts) {
   EXPECT_THROW(w.WriteString("S]", "k", "v"), std::invalid_argument);
 }
 
+// Names fold the Latin letters a-z only: GBK bytes and the other ASCII signs that
+// differ from a letter by bit 0x20 stay apart.
+TEST(IniNames, OnlyLatinLettersFold) {
+  const struct {
+    const char* a;
+    const char* b;
+    bool same;
+  } cases[] = {
+      {"Right", "rIGHT", true},
+      {"Lbl_A1", "LBL_a1", true},
+      {"a", "a ", false},
+      {"@", "`", false},
+      {"[", "{", false},
+      {"1", "\x11", false},
+      {"\xB0\xE1", "\xB0\xC1", false},
+      {"\xC4\xFA", "\xC4\xFA", true},
+      {"", "", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(sys::SameIniName(c.a, c.b), c.same) << c.a << " / " << c.b;
+    EXPECT_EQ(sys::SameIniName(c.b, c.a), c.same) << c.b << " / " << c.a;
+  }
+}
+
+// Several sections in one pass give what ReadString gives for each of their keys.
+TEST_F(IniFileTest, SectionViewsFollowTheReadRules) {
+  std::string big(3000, 'v');
+  big[2046] = '\xB0';  // a double-byte character across the value bound
+  big[2047] = '\xA1';
+  WriteFile(Path(),
+            "; [Update] in a comment opens nothing\r\n"
+            "[right]\r\n"
+            " 12 = 11110000 \r\n"
+            "3=10000000\r\n"
+            "; 4=commented\r\n"
+            "12=00000000\r\n"  // given again: the caller keeps the first
+            "no entry\r\n"
+            "[Other]\r\n"
+            "9=1\r\n"
+            "\r\n"
+            "  [ UPDATE ]  \r\n"
+            "big=" +
+                big +
+                "\r\n"
+                "[Right]\r\n"
+                "77=never read\r\n");
+  const sys::IniFile ini(Path());
+  const std::string_view names[] = {"Right", "Update", "Delete", "RIGHT"};
+  const std::vector<sys::IniSectionView> read = ini.ReadSectionViews(names);
+  ASSERT_EQ(read.size(), 4u);
+  EXPECT_TRUE(read[0].Found);
+  EXPECT_TRUE(read[1].Found);
+  EXPECT_FALSE(read[2].Found);
+  EXPECT_FALSE(read[3].Found);  // a name given twice is read under its first place
+  EXPECT_TRUE(read[2].Entries.empty());
+  EXPECT_TRUE(read[3].Entries.empty());
+
+  std::vector<std::pair<std::string_view, std::string_view>> right;
+  for (const sys::IniEntryView& e : read[0].Entries) {
+    right.emplace_back(e.Key, e.Value);
+  }
+  EXPECT_EQ(right, (std::vector<std::pair<std::string_view, std::string_view>>{
+                       {"12", "11110000"}, {"3", "10000000"}, {"12", "00000000"}}));
+  ASSERT_EQ(read[1].Entries.size(), 1u);
+  EXPECT_EQ(read[1].Entries[0].Value.size(), 2046u);  // bounded, the character not split
+  EXPECT_EQ(read[1].Entries[0].Value, ini.ReadString("Update", "big", ""));
+  EXPECT_EQ(ini.ReadString("Right", "12", ""), "11110000");
+  EXPECT_EQ(ini.ReadString("Right", "77", "none"), "none");
+}
+
+// Reading walks the text as read until the first write; from then on every read and
+// the save see the edited lines.
+TEST_F(IniFileTest, ReadsAndSavesSeeEveryWrite) {
+  WriteFile(Path(), "[S]\na=1\n\n[T]\nb=2");  // no line end after the last line
+  sys::IniFile ini(Path());
+  EXPECT_EQ(ini.ReadString("T", "b", ""), "2");
+  ini.Save();  // nothing written yet: the same lines, each ended
+  EXPECT_EQ(ReadFile(Path()), "[S]\na=1\n\n[T]\nb=2\n");
+
+  ini.WriteString("s", "c", "3");
+  ini.WriteString("T", "b", "4");
+  ini.WriteString("U", "d", "5");
+  EXPECT_EQ(ini.ReadString("S", "c", ""), "3");
+  EXPECT_EQ(ini.ReadString("T", "b", ""), "4");
+  EXPECT_EQ(ini.ReadKeys("S"), (std::vector<std::string>{"a", "c"}));
+  EXPECT_TRUE(ini.SectionExists("u"));
+  const std::string_view names[] = {"U", "S"};
+  const auto read = ini.ReadSectionViews(names);
+  ASSERT_EQ(read[1].Entries.size(), 2u);
+  EXPECT_EQ(read[1].Entries[1].Key, "c");
+  ASSERT_EQ(read[0].Entries.size(), 1u);
+  EXPECT_EQ(read[0].Entries[0].Value, "5");
+  ini.Save();
+  EXPECT_EQ(ReadFile(Path()), "[S]\na=1\nc=3\n\n[T]\nb=4\n\n[U]\nd=5\n");
+}
+
 TEST_F(IniFileTest, SavingReplacesAPlantedLink) {
   std::string victim = TempDir() + "victim";
   WriteFile(victim, "[S]\r\nk=precious\r\n");
