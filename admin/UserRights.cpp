@@ -22,6 +22,21 @@ bool SameName(std::string_view a, std::string_view b) {
   return sys::SameIniName(frame::TrimView(a), frame::TrimView(b));
 }
 
+// Up to eight bytes of a name as one word, read with fixed-size loads (a copy of a
+// varying length would stall the load that follows it). Equal bytes give equal words.
+std::uint64_t NameWord(const char* p, std::size_t n) {
+  std::uint32_t lo = 0;
+  std::uint32_t hi = 0;
+  if (n >= 4) {
+    std::memcpy(&lo, p, 4);
+    std::memcpy(&hi, p + n - 4, 4);
+  } else if (n > 0) {
+    lo = static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) << 8 |
+         static_cast<unsigned char>(p[n - 1]) << 16;
+  }
+  return lo | std::uint64_t{hi} << 32;
+}
+
 // Keys are short decimal ids, so they are hashed eight bytes at a time. Clearing bit
 // 0x20 of every byte maps a-z onto A-Z, so names that compare equal hash alike; the
 // other bytes it pairs up only cost a comparison.
@@ -30,11 +45,10 @@ std::uint64_t NameHash(std::string_view name) {
   constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
   std::uint64_t hash = name.size();
   do {
-    std::uint64_t word = 0;
     const std::size_t n = name.size() < 8 ? name.size() : 8;
-    std::memcpy(&word, name.data(), n);
     const unsigned __int128 product =
-        static_cast<unsigned __int128>(hash ^ (word & ~kCaseBits)) * kMultiplier;
+        static_cast<unsigned __int128>(hash ^ (NameWord(name.data(), n) & ~kCaseBits)) *
+        kMultiplier;
     hash = static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
     name.remove_prefix(n);
   } while (!name.empty());
@@ -121,6 +135,26 @@ void PutEntry(TRightsSection& section, std::string_view key, std::string_view va
   PutEntry(section, key, NameHash(key), value);
 }
 
+// The node id of a node's text as NodeIdOf gives it, without a string: a code of plain
+// digits (no sign, no blank, no leading zero, at most nine digits, so no overflow) is its
+// own decimal form and is taken from the text itself; any other is parsed and written
+// into buffer.
+std::string_view NodeKeyOf(std::string_view text, char (&buffer)[16]) {
+  const std::size_t colon = text.find(':');
+  if (colon != std::string_view::npos && colon >= 1 && colon <= 9 &&
+      (text[0] != '0' || colon == 1)) {
+    std::size_t i = 0;
+    while (i < colon && text[i] >= '0' && text[i] <= '9') {
+      ++i;
+    }
+    if (i == colon) {
+      return text.substr(0, colon);
+    }
+  }
+  const char* end = std::to_chars(buffer, buffer + sizeof buffer, frame::ItemCode(text)).ptr;
+  return std::string_view(buffer, static_cast<std::size_t>(end - buffer));
+}
+
 void CheckValue(std::string_view value) {
   if (value.find_first_of("\r\n") != std::string_view::npos) {
     throw std::invalid_argument("a value cannot hold a line break");
@@ -153,6 +187,39 @@ TRightsSection& SectionFor(TRightsFile& file, std::string_view name) {
   }
   file.Sections.push_back(TRightsSection{std::string(frame::TrimView(name)), {}, {}});
   return file.Sections.back();
+}
+
+// The store rule on a key already trimmed, checked and hashed, with the Right section
+// found and the Update section once it is needed; Delete is found only when a node is
+// cleared, so sections appear in the file in the order they were first written.
+bool StoreMask(TRightsFile& file, TRightsSection& right, TRightsSection*& update,
+               std::string_view key, std::uint64_t hash, std::string_view mask) {
+  const std::size_t slot = SlotForPut(right, key, hash);  // Right alone grows Right
+  const std::uint32_t known = right.Slots[slot];
+  const std::string_view old =
+      known == 0 ? std::string_view() : frame::GbkCut(right.Entries[known - 1].second, kMaskLen);
+  if (!old.empty() && mask == kNoRightsMask) {
+    PutEntry(SectionFor(file, kDeleteSection), key, hash, "");
+  } else if (old.empty() || mask != old) {
+    if (update == nullptr) {
+      update = &SectionFor(file, kUpdateSection);
+    }
+    PutEntry(*update, key, hash, mask);
+  } else {
+    return false;
+  }
+  PutAt(right, slot, key, mask);
+  file.Dirty = true;
+  return true;
+}
+
+// Room in Right and Update for count more nodes: a tree of thousands of nodes grows
+// each section once.
+void ReserveForNodes(TRightsSection& right, TRightsSection& update, std::size_t count) {
+  for (TRightsSection* section : {&right, &update}) {
+    section->Entries.reserve(section->Entries.size() + count);
+    ReserveSlots(*section, section->Entries.size() + count);
+  }
 }
 
 }  // namespace
@@ -246,7 +313,8 @@ const std::vector<std::pair<std::string, std::string>>& RightsEntries(const TRig
 }
 
 std::string NodeIdOf(std::string_view nodeText) {
-  return std::to_string(frame::ItemCode(nodeText));
+  char buffer[16];
+  return std::string(NodeKeyOf(nodeText, buffer));
 }
 
 bool IsNodeIdKey(std::string_view key) {
@@ -283,34 +351,6 @@ TShownRights ShownRightsOf(std::string_view mask) {
   return shown;
 }
 
-namespace {
-
-// The store rule on a key already trimmed, checked and hashed, with the Right section
-// found and the Update section once it is needed; Delete is found only when a node is
-// cleared, so sections appear in the file in the order they were first written.
-bool StoreMask(TRightsFile& file, TRightsSection& right, TRightsSection*& update,
-               std::string_view key, std::uint64_t hash, std::string_view mask) {
-  const std::size_t slot = SlotForPut(right, key, hash);  // Right alone grows Right
-  const std::uint32_t known = right.Slots[slot];
-  const std::string_view old =
-      known == 0 ? std::string_view() : frame::GbkCut(right.Entries[known - 1].second, kMaskLen);
-  if (!old.empty() && mask == kNoRightsMask) {
-    PutEntry(SectionFor(file, kDeleteSection), key, hash, "");
-  } else if (old.empty() || mask != old) {
-    if (update == nullptr) {
-      update = &SectionFor(file, kUpdateSection);
-    }
-    PutEntry(*update, key, hash, mask);
-  } else {
-    return false;
-  }
-  PutAt(right, slot, key, mask);
-  file.Dirty = true;
-  return true;
-}
-
-}  // namespace
-
 // A cleared node is deleted rather than updated, so that the server keeps no empty
 // rights; a node the server has never seen is always updated, whatever its mask.
 bool StoreNodeRights(TRightsFile& file, std::string_view key, std::string_view mask) {
@@ -323,19 +363,6 @@ bool StoreNodeRights(TRightsFile& file, std::string_view key, std::string_view m
   TRightsSection* update = nullptr;
   return StoreMask(file, SectionFor(file, kRightSection), update, trimmed, NameHash(trimmed), mask);
 }
-
-namespace {
-
-// Room in Right and Update for count more nodes: a tree of thousands of nodes grows
-// each section once.
-void ReserveForNodes(TRightsSection& right, TRightsSection& update, std::size_t count) {
-  for (TRightsSection* section : {&right, &update}) {
-    section->Entries.reserve(section->Entries.size() + count);
-    ReserveSlots(*section, section->Entries.size() + count);
-  }
-}
-
-}  // namespace
 
 // Default rights run the store rule for every node of the tree: the sections are found
 // once and each key hashed once.
@@ -353,17 +380,15 @@ void ApplyDefaultRights(TRightsFile& file, const std::vector<std::string>& nodeI
   }
 }
 
-// A node id is a decimal int, so it is written into a buffer on the stack and needs
-// no check: it is never empty and holds no character a name cannot hold.
+// A node id is a decimal int: never empty, with no character a name cannot hold, so
+// it needs no check.
 void ApplyDefaultRights(TRightsFile& file, std::span<ui::TTreeNode* const> nodes) {
   TRightsSection& right = SectionFor(file, kRightSection);
   TRightsSection* update = &SectionFor(file, kUpdateSection);
   ReserveForNodes(right, *update, nodes.size());
   char buffer[16];
   for (const ui::TTreeNode* node : nodes) {
-    const auto written =
-        std::to_chars(buffer, buffer + sizeof buffer, frame::ItemCode(node->Text)).ptr;
-    const std::string_view key(buffer, static_cast<std::size_t>(written - buffer));
+    const std::string_view key = NodeKeyOf(node->Text, buffer);
     StoreMask(file, right, update, key, NameHash(key), kQueryOnlyMask);
   }
 }

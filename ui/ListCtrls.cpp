@@ -366,8 +366,11 @@ void TTreeView::LoadOutline(std::string_view outline) {
     while (pos < outline.size() && (outline[pos] == '\r' || outline[pos] == '\n')) {
       ++pos;
     }
-    const std::size_t indent = line.find_first_not_of("\t ");
-    if (indent == std::string_view::npos) {
+    std::size_t indent = 0;  // a plain scan: find_first_not_of searches its set per byte
+    while (indent < line.size() && (line[indent] == '\t' || line[indent] == ' ')) {
+      ++indent;
+    }
+    if (indent == line.size()) {
       continue;
     }
     const std::string_view text = line.substr(indent);
