@@ -2,6 +2,7 @@
 // and the server is asked afterwards what it holds.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,23 @@ TEST_F(AdminEndToEnd, UserListPrintsAndExportsTheServersUsers) {
     }
     EXPECT_NE(csv.find(line + "\r\n"), std::string::npos) << line;
   }
+}
+
+// The print folder comes from the environment; one that is missing costs the report,
+// never a file elsewhere or a "printed" line.
+TEST_F(AdminEndToEnd, PrintingFollowsThePrintFolderAndReportsAMissingOne) {
+  std::filesystem::create_directory(box_.WorkDir() + "/prints");
+  box_.SetEnv("TAVRO_UI_PRINT_DIR", "prints");
+  RunExample("user-list-print.txt", "Code=0 Text=\"\"\n");
+  EXPECT_NE(err_.find("printed 1 pages \"prints/tavro-print-1.pdf\""), std::string::npos) << err_;
+  EXPECT_EQ(pdf_tools::PageCount(box_.WorkDir() + "/prints/tavro-print-1.pdf"), 1);
+
+  box_.SetEnv("TAVRO_UI_PRINT_DIR", "gone");
+  RunExample("user-list-print.txt", "Code=0 Text=\"\"\n");
+  EXPECT_EQ(err_.find("printed"), std::string::npos) << err_;
+  EXPECT_NE(err_.find("gone/tavro-print-1.pdf: No such file or directory"), std::string::npos)
+      << err_;
+  EXPECT_FALSE(box_.Exists("gone"));
 }
 
 }  // namespace

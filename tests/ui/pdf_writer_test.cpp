@@ -1,7 +1,7 @@
 // Print jobs written as PDF files: one page per recorded page, Chinese text a viewer can
 // read, fresh names that never replace anything, failures that leave nothing behind.
-// (tavro-shell printing into TAVRO_UI_PRINT_DIR is run end to end in the user report's
-// tests.)
+// (tavro-shell printing into TAVRO_UI_PRINT_DIR is run end to end with the user report's
+// example in tests/admin.)
 #include <gtest/gtest.h>
 #include <unistd.h>
 
