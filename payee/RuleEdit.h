@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "payee/ChangeGuard.h"
 #include "ui/Edits.h"
 
 namespace payee {
@@ -25,11 +26,7 @@ class TRuleEdit : public ui::TEdit {
   void Change() override;
 
  private:
-  void Undo();
-
-  bool armed_ = false;     // a key press's effect is still to be validated
-  std::string savedText_;  // the text at that key press, or as last accepted since
-  int savedCaret_ = 0;     // selection start then
+  TChangeGuard guard_;
 };
 
 }  // namespace payee

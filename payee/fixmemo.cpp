@@ -24,16 +24,9 @@ void TFixedMemo::SetMaxline(int maxline) {
   maxline_ = maxline;
 }
 
-// Backspace and Delete are never validated; any other key keeps the text and caret
-// so that what it does can be taken back.
+// Backspace and Delete are never validated; any other key arms the guard.
 void TFixedMemo::KeyDown(std::uint16_t& key, ui::TShiftState shift) {
-  if (key == ui::vk::Back || key == ui::vk::Delete) {
-    armed_ = false;
-  } else {
-    savedText_ = Text();
-    savedCaret_ = SelStart();
-    armed_ = true;
-  }
+  GuardKeyDown(guard_, *this, key);
   ui::TMemo::KeyDown(key, shift);
 }
 
@@ -53,26 +46,11 @@ bool TFixedMemo::Acceptable() const {
   return true;
 }
 
+// Listeners hear only accepted changes and the restoring of a refused one.
 void TFixedMemo::Change() {
-  if (armed_) {
-    if (!Acceptable()) {
-      Undo();
-      return;
-    }
-    // What was accepted is what a later refusal returns to, so a change refused
-    // after an accepted one never takes the accepted one with it.
-    savedText_ = Text();
-    savedCaret_ = SelStart();
+  if (GuardChange(guard_, *this, [this] { return Acceptable(); })) {
+    ui::TMemo::Change();
   }
-  ui::TMemo::Change();
-}
-
-// The whole text goes back in one change, line breaks as they were (a final one
-// included), so a refused key leaves exactly what was there before it.
-void TFixedMemo::Undo() {
-  armed_ = false;
-  SetText(savedText_);
-  SetSelStart(savedCaret_);
 }
 
 }  // namespace payee

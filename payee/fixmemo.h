@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "payee/ChangeGuard.h"
 #include "ui/Edits.h"
 
 namespace payee {
@@ -33,13 +34,9 @@ class TFixedMemo : public ui::TMemo {
 
  private:
   bool Acceptable() const;
-  void Undo();
 
   int maxline_ = 0;
-  bool armed_ = false;     // a key press's effect is still to be validated
-  std::string savedText_;  // all lines at that key press (or as last accepted since),
-                           // line breaks as they were
-  int savedCaret_ = 0;     // selection start then
+  TChangeGuard guard_;
 };
 
 }  // namespace payee
