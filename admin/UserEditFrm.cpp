@@ -451,11 +451,7 @@ void TUserEditFrm::DefRightBtnClick() {
   if (!RightsFile) {
     RightsFile = LoadRightsFile(RightsFilePath());
   }
-  std::vector<std::string> ids;
-  for (const ui::TTreeNode* node : MainDirTrv->Nodes()) {
-    ids.push_back(NodeIdOf(node->Text));
-  }
-  ApplyDefaultRights(*RightsFile, ids);
+  ApplyDefaultRights(*RightsFile, MainDirTrv->Nodes());
   SaveRightsFile(*RightsFile);
 }
 

@@ -366,20 +366,6 @@ bool StoreNodeRights(TRightsFile& file, std::string_view key, std::string_view m
 
 // Default rights run the store rule for every node of the tree: the sections are found
 // once and each key hashed once.
-void ApplyDefaultRights(TRightsFile& file, const std::vector<std::string>& nodeIds) {
-  TRightsSection& right = SectionFor(file, kRightSection);
-  TRightsSection* update = &SectionFor(file, kUpdateSection);
-  ReserveForNodes(right, *update, nodeIds.size());
-  for (const std::string& id : nodeIds) {
-    const std::string_view key = frame::TrimView(id);
-    if (key.empty()) {
-      continue;
-    }
-    CheckName(id, "key");
-    StoreMask(file, right, update, key, NameHash(key), kQueryOnlyMask);
-  }
-}
-
 // A node id is a decimal int: never empty, with no character a name cannot hold, so
 // it needs no check.
 void ApplyDefaultRights(TRightsFile& file, std::span<ui::TTreeNode* const> nodes) {

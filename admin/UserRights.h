@@ -102,10 +102,9 @@ TShownRights ShownRightsOf(std::string_view mask);
 // whether anything was written.
 bool StoreNodeRights(TRightsFile& file, std::string_view key, std::string_view mask);
 
-// The store rule with "10000000" for every node id, in order.
-void ApplyDefaultRights(TRightsFile& file, const std::vector<std::string>& nodeIds);
-// The same for the tree's nodes in the order given (TTreeView::Nodes()), each node's id
-// taken from its text as NodeIdOf takes it, without a list of ids built first.
+// The store rule with "10000000" for every node in the order given (TTreeView::Nodes():
+// parents before their children), each node's id taken from its text as NodeIdOf takes
+// it, without a list of ids built first.
 void ApplyDefaultRights(TRightsFile& file, std::span<ui::TTreeNode* const> nodes);
 
 // The review-rights batch: the list emptied (its line ended by the byte 30), then one

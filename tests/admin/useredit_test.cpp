@@ -9,6 +9,7 @@
 
 #include "admin/UserEditFrm.h"
 #include "admin/UserRights.h"
+#include "frame/ResultText.h"
 #include "tests/admin/AdminTest.h"
 
 namespace {
@@ -404,6 +405,16 @@ TEST_F(UserRightsTest, NodeRightsBatchSendsDeletesFirstAndOnlyDecimalKeys) {
             "exec MN_UpdateRightItem '0012','O''1',5,'11000000'  \r\n"
             "exec MN_UpdateRightItem '0012','O''1',7,'1''0'  \r\n");
   EXPECT_EQ(admin::NodeRightsBatch("0012", "000002", FileWith("")), "");
+}
+
+// A node's id is ItemCode of its text in decimal; plain digits are taken from the text
+// itself, so the shortcut must agree with the rule on every other form.
+TEST_F(UserRightsTest, NodeIdsFollowItemCodeWhateverTheDigitsLookLike) {
+  for (const char* text : {"7:Query", "0:Root", "007:Lead zeros", "+4:Sign", " 12 :Blanks",
+                           "-3:Negative", "123456789:Nine", "1234567890:Ten", "99999999999:Big",
+                           "12a:Letters", ":No code", "No colon", "", "4:Two:Colons"}) {
+    EXPECT_EQ(admin::NodeIdOf(text), std::to_string(frame::ItemCode(text))) << text;
+  }
 }
 
 }  // namespace

@@ -112,25 +112,6 @@ void BM_DefaultRightsForEveryNode(benchmark::State& state) {
 }
 BENCHMARK(BM_DefaultRightsForEveryNode)->Unit(benchmark::kMillisecond);
 
-// The same through a list of node ids built first.
-void BM_DefaultRightsFromIdList(benchmark::State& state) {
-  ui::TTreeView tree(nullptr, "MainDirTrv");
-  tree.LoadOutline(Outline());
-  for (auto _ : state) {
-    state.PauseTiming();
-    admin::TRightsFile file = admin::LoadRightsFile(ServerFile());
-    file.Path = sys::TempFolder() + admin::kRightsFileName;
-    state.ResumeTiming();
-    std::vector<std::string> ids;
-    for (const ui::TTreeNode* node : tree.Nodes()) {
-      ids.push_back(admin::NodeIdOf(node->Text));
-    }
-    admin::ApplyDefaultRights(file, ids);
-    admin::SaveRightsFile(file);
-  }
-}
-BENCHMARK(BM_DefaultRightsFromIdList)->Unit(benchmark::kMillisecond);
-
 void BM_NodeRightsBatch(benchmark::State& state) {
   const admin::TRightsFile file = FinalRightsFile();
   std::size_t bytes = 0;
@@ -144,36 +125,19 @@ void BM_NodeRightsBatch(benchmark::State& state) {
 BENCHMARK(BM_NodeRightsBatch)->Unit(benchmark::kMillisecond);
 
 // The three together, as the operator meets them: switch on, default rights, save.
-void WholePath(benchmark::State& state, bool throughIdList) {
+void BM_BusinessRightsWhole(benchmark::State& state) {
   for (auto _ : state) {
     ui::TTreeView tree(nullptr, "MainDirTrv");
     tree.LoadOutline(Outline());
     admin::TRightsFile file = admin::LoadRightsFile(ServerFile());
     file.Path = sys::TempFolder() + admin::kRightsFileName;
-    if (throughIdList) {
-      std::vector<std::string> ids;
-      for (const ui::TTreeNode* node : tree.Nodes()) {
-        ids.push_back(admin::NodeIdOf(node->Text));
-      }
-      admin::ApplyDefaultRights(file, ids);
-    } else {
-      admin::ApplyDefaultRights(file, tree.Nodes());
-    }
+    admin::ApplyDefaultRights(file, tree.Nodes());
     admin::SaveRightsFile(file);
     std::string batch = admin::NodeRightsBatch("0012", "000002", file);
     benchmark::DoNotOptimize(batch);
   }
 }
-
-void BM_BusinessRightsWhole(benchmark::State& state) {
-  WholePath(state, false);
-}
 BENCHMARK(BM_BusinessRightsWhole)->Unit(benchmark::kMillisecond);
-
-void BM_BusinessRightsWholeFromIdList(benchmark::State& state) {
-  WholePath(state, true);
-}
-BENCHMARK(BM_BusinessRightsWholeFromIdList)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
