@@ -1,7 +1,5 @@
 #include "admin/UserEditFrm.h"
 
-#include <functional>
-
 #include "frame/CommaList.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
@@ -45,20 +43,6 @@ ui::TStrings RightNames(std::string_view list) {
     }
   }
   return names;
-}
-
-// The rows a list filler reads, or nothing when its command failed (the channel has
-// shown the error). A filler leaves its list untouched on failure, and no row can hold
-// a line break, so a list that still holds this marker was not filled.
-std::optional<std::vector<std::string>> FilledRows(
-    const std::function<void(std::vector<std::string>&)>& fill) {
-  const std::string marker = "\n";
-  std::vector<std::string> rows{marker};
-  fill(rows);
-  if (rows.size() == 1 && rows[0] == marker) {
-    return std::nullopt;
-  }
-  return rows;
 }
 
 // Checks each item equal to one of rows, Latin letters compared without regard to case.
@@ -244,11 +228,10 @@ void TUserEditFrm::LoadUser() {
   sys::DeleteFile(RightsFilePath());
   RightsFile.reset();
 
-  std::vector<std::string> corps = BelongCorpCmb->Items;
-  frame::HostCommandList(shellWnd_, frame::kChannelMain,
-                         frame::FormatCommand("MN_GetUserCorpList %s,%s", {"CN", IdEdt->Text()}),
-                         corps);
-  if (corps != BelongCorpCmb->Items) {
+  std::vector<std::string> corps;
+  if (frame::HostCommandList(
+          shellWnd_, frame::kChannelMain,
+          frame::FormatCommand("MN_GetUserCorpList %s,%s", {"CN", IdEdt->Text()}), corps)) {
     BelongCorpCmb->Items = std::move(corps);
     BelongCorpCmb->SetItemIndex(-1);
   }
@@ -331,13 +314,12 @@ void TUserEditFrm::ReviewRightsOn() {
   const std::string corp = BelongCorpNo();
   const std::string user = IdEdt->Text();
   CheckRightClb->Enabled = true;
-  if (auto rows =
-          FilledRows([&](auto& list) { frame::FillUserList(shellWnd_, corp, user, list); })) {
-    CheckRightClb->SetItems(std::move(*rows));
+  std::vector<std::string> rows;
+  if (frame::FillUserList(shellWnd_, corp, user, rows)) {
+    CheckRightClb->SetItems(std::move(rows));
   }
-  if (auto rows =
-          FilledRows([&](auto& list) { frame::FillCheckUserList(shellWnd_, corp, user, list); })) {
-    CheckMatchingItems(*CheckRightClb, *rows);
+  if (frame::FillCheckUserList(shellWnd_, corp, user, rows)) {
+    CheckMatchingItems(*CheckRightClb, rows);
   }
 }
 
@@ -400,13 +382,12 @@ void TUserEditFrm::AccountRightsOn() {
   const std::string corp = BelongCorpNo();
   const std::string user = IdEdt->Text();
   AcNoClb->Enabled = true;
-  if (auto rows = FilledRows(
-          [&](auto& list) { frame::FillAcNoList(shellWnd_, 99, "", corp, user, list); })) {
-    AcNoClb->SetItems(std::move(*rows));
+  std::vector<std::string> rows;
+  if (frame::FillAcNoList(shellWnd_, 99, "", corp, user, rows)) {
+    AcNoClb->SetItems(std::move(rows));
   }
-  if (auto rows = FilledRows(
-          [&](auto& list) { frame::FillUserCheckAcList(shellWnd_, corp, user, list); })) {
-    CheckMatchingItems(*AcNoClb, *rows);
+  if (frame::FillUserCheckAcList(shellWnd_, corp, user, rows)) {
+    CheckMatchingItems(*AcNoClb, rows);
   }
 }
 

@@ -182,21 +182,22 @@ int HostCommandInt(HWND_T window, int channel, std::string_view command, int def
   return ParseDecimal(TextBefore(GetRow(result, 1), std::string_view("\x07", 1))).value_or(def);
 }
 
-void HostCommandList(HWND_T window, int channel, std::string_view command,
+bool HostCommandList(HWND_T window, int channel, std::string_view command,
                      std::vector<std::string>& list) {
   const std::string name = NewTempFileName();
   ResultFileGuard guard{name};
   if (HostFileCommand(window, channel, command, name) != 0) {
-    return;
+    return false;
   }
   if (!sys::FileExists(name)) {
-    return;
+    return false;
   }
   try {
     list = SplitRows(sys::ReadFileBytes(name));
   } catch (const std::exception&) {
     list.clear();
   }
+  return true;
 }
 
 namespace detail {

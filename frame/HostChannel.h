@@ -39,8 +39,9 @@ std::string HostCommandText(HWND_T window, int channel, std::string_view command
 // when the command fails or that part is no integer.
 int HostCommandInt(HWND_T window, int channel, std::string_view command, int def);
 
-// Replaces list by the answer's rows (one item per row). On failure list stays as it was.
-void HostCommandList(HWND_T window, int channel, std::string_view command,
+// Replaces list by the answer's rows (one item per row) and returns true. On failure
+// list stays as it was and the result is false.
+bool HostCommandList(HWND_T window, int channel, std::string_view command,
                      std::vector<std::string>& list);
 
 // A full path for a new result file in the private temporary folder; no file or link

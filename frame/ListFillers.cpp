@@ -7,46 +7,46 @@
 
 namespace frame {
 
-void FillAcNoList(HWND_T window, int kind, std::string_view currency, std::string_view corpNo,
+bool FillAcNoList(HWND_T window, int kind, std::string_view currency, std::string_view corpNo,
                   std::string_view userNo, std::vector<std::string>& items) {
   // The currency argument is a code of at most 3 characters.
   const std::string command = FormatCommand("MN_GetAcNoList %d,%s,%s,%s",
                                             {kind, GbkCut(currency, kCurrencyLen), corpNo, userNo});
-  HostCommandList(window, kChannelMain, command, items);
+  return HostCommandList(window, kChannelMain, command, items);
 }
 
-void FillCurrencyList(HWND_T window, std::vector<std::string>& items) {
-  HostCommandList(window, kChannelMain, "MN_GetCurrencyCodeList", items);
+bool FillCurrencyList(HWND_T window, std::vector<std::string>& items) {
+  return HostCommandList(window, kChannelMain, "MN_GetCurrencyCodeList", items);
 }
 
-void FillCustomerList(HWND_T window, std::string_view corpNo, std::string_view userNo,
+bool FillCustomerList(HWND_T window, std::string_view corpNo, std::string_view userNo,
                       std::vector<std::string>& items) {
-  HostCommandList(window, kChannelMain, FormatCommand("MN_GetCustomerList %s,%s", {corpNo, userNo}),
-                  items);
+  return HostCommandList(window, kChannelMain,
+                         FormatCommand("MN_GetCustomerList %s,%s", {corpNo, userNo}), items);
 }
 
-void FillUsageList(HWND_T window, std::string_view corpNo, std::string_view userNo,
+bool FillUsageList(HWND_T window, std::string_view corpNo, std::string_view userNo,
                    std::vector<std::string>& items) {
-  HostCommandList(window, kChannelMain, FormatCommand("MN_GetUsageList %s,%s", {corpNo, userNo}),
-                  items);
+  return HostCommandList(window, kChannelMain,
+                         FormatCommand("MN_GetUsageList %s,%s", {corpNo, userNo}), items);
 }
 
-void FillUserList(HWND_T window, std::string_view first, std::string_view second,
+bool FillUserList(HWND_T window, std::string_view first, std::string_view second,
                   std::vector<std::string>& items) {
-  HostCommandList(window, kChannelMain, FormatCommand("MN_GetUserList %s,%s", {first, second}),
-                  items);
+  return HostCommandList(window, kChannelMain,
+                         FormatCommand("MN_GetUserList %s,%s", {first, second}), items);
 }
 
-void FillCheckUserList(HWND_T window, std::string_view first, std::string_view second,
+bool FillCheckUserList(HWND_T window, std::string_view first, std::string_view second,
                        std::vector<std::string>& items) {
-  HostCommandList(window, kChannelMain, FormatCommand("MN_GetCheckUserList %s,%s", {first, second}),
-                  items);
+  return HostCommandList(window, kChannelMain,
+                         FormatCommand("MN_GetCheckUserList %s,%s", {first, second}), items);
 }
 
-void FillUserCheckAcList(HWND_T window, std::string_view first, std::string_view second,
+bool FillUserCheckAcList(HWND_T window, std::string_view first, std::string_view second,
                          std::vector<std::string>& items) {
-  HostCommandList(window, kChannelMain,
-                  FormatCommand("MN_GetUserCheckAcList %s,%s", {first, second}), items);
+  return HostCommandList(window, kChannelMain,
+                         FormatCommand("MN_GetUserCheckAcList %s,%s", {first, second}), items);
 }
 
 std::string GetCorpName(HWND_T window, std::string_view corpNo) {

@@ -1,7 +1,8 @@
 // The shared fillers: commands whose answer rows become the items of a list, and the
 // single answers read into small records (corporation name, SWIFT bank address, bank
 // master data). Every filler sends on the main channel through HostCommandList, so a
-// failed command leaves the list as it was (the channel has shown the error).
+// failed command leaves the list as it was (the channel has shown the error) and the
+// filler returns false; true when the list was replaced.
 #pragma once
 
 #include <cstddef>
@@ -17,24 +18,24 @@ namespace frame {
 // "MN_GetAcNoList %d,%s,%s,%s": account numbers of a kind (99: all) and currency (at
 // most kCurrencyLen bytes; longer is cut).
 inline constexpr std::size_t kCurrencyLen = 3;
-void FillAcNoList(HWND_T window, int kind, std::string_view currency, std::string_view corpNo,
+bool FillAcNoList(HWND_T window, int kind, std::string_view currency, std::string_view corpNo,
                   std::string_view userNo, std::vector<std::string>& items);
 // "MN_GetCurrencyCodeList".
-void FillCurrencyList(HWND_T window, std::vector<std::string>& items);
+bool FillCurrencyList(HWND_T window, std::vector<std::string>& items);
 // "MN_GetCustomerList %s,%s".
-void FillCustomerList(HWND_T window, std::string_view corpNo, std::string_view userNo,
+bool FillCustomerList(HWND_T window, std::string_view corpNo, std::string_view userNo,
                       std::vector<std::string>& items);
 // "MN_GetUsageList %s,%s".
-void FillUsageList(HWND_T window, std::string_view corpNo, std::string_view userNo,
+bool FillUsageList(HWND_T window, std::string_view corpNo, std::string_view userNo,
                    std::vector<std::string>& items);
 // "MN_GetUserList %s,%s" with the two texts the caller chooses.
-void FillUserList(HWND_T window, std::string_view first, std::string_view second,
+bool FillUserList(HWND_T window, std::string_view first, std::string_view second,
                   std::vector<std::string>& items);
 // "MN_GetCheckUserList %s,%s".
-void FillCheckUserList(HWND_T window, std::string_view first, std::string_view second,
+bool FillCheckUserList(HWND_T window, std::string_view first, std::string_view second,
                        std::vector<std::string>& items);
 // "MN_GetUserCheckAcList %s,%s".
-void FillUserCheckAcList(HWND_T window, std::string_view first, std::string_view second,
+bool FillUserCheckAcList(HWND_T window, std::string_view first, std::string_view second,
                          std::vector<std::string>& items);
 
 // "MN_GetCorpName %s": the first row of the answer, empty when the command fails.

@@ -71,7 +71,7 @@ TEST_F(ChannelTest, FailureIsReportedOnceAndCallersGetTheirDefaults) {
   EXPECT_EQ(frame::HostCommandText(kWindow, 3, "MN_B", "def", 256), "def");
   EXPECT_EQ(frame::HostCommandInt(kWindow, 3, "MN_C", -7), -7);
   std::vector<std::string> list = {"kept"};
-  frame::HostCommandList(kWindow, 3, "MN_D", list);
+  EXPECT_FALSE(frame::HostCommandList(kWindow, 3, "MN_D", list));
   EXPECT_EQ(list, std::vector<std::string>{"kept"});
   EXPECT_EQ(frame::HostFileCommand(kWindow, 3, "MN_E", TempDir() + "x"), 5);
   // Plain OK boxes without an icon, one per failed call.
@@ -137,7 +137,7 @@ TEST_F(ChannelTest, ListReadsTheRowsAndDeletesTheFile) {
   fakehost::On("MN_GetCustomerList '0012','000001'",
                Answer::Ok("C1:One\r\nC2:Two\nC3\aThree\r\n\r\nC5\r"));
   std::vector<std::string> list = {"old"};
-  frame::HostCommandList(kWindow, 3, "MN_GetCustomerList '0012','000001'", list);
+  EXPECT_TRUE(frame::HostCommandList(kWindow, 3, "MN_GetCustomerList '0012','000001'", list));
   EXPECT_EQ(list, (std::vector<std::string>{"C1:One", "C2:Two", "C3\aThree", "", "C5"}));
   const std::string file = fakehost::LastCall().fileName;
   EXPECT_EQ(file.rfind(TempDir(), 0), 0u);
@@ -147,11 +147,11 @@ TEST_F(ChannelTest, ListReadsTheRowsAndDeletesTheFile) {
   Answer none = Answer::Ok("");
   none.writeFile = false;
   fakehost::On("MN_None", none);
-  frame::HostCommandList(kWindow, 3, "MN_None", list);
+  EXPECT_FALSE(frame::HostCommandList(kWindow, 3, "MN_None", list));
   EXPECT_EQ(list.size(), 5u);
   // An empty file: no rows.
   fakehost::On("MN_Empty", Answer::Ok(""));
-  frame::HostCommandList(kWindow, 3, "MN_Empty", list);
+  EXPECT_TRUE(frame::HostCommandList(kWindow, 3, "MN_Empty", list));
   EXPECT_TRUE(list.empty());
   EXPECT_TRUE(FilesInTempDir().empty());
 }
@@ -174,7 +174,7 @@ TEST_F(ChannelTest, ListSurvivesHostileAnswers) {
     tavro_test::WriteFile(call.fileName, "half");
     return Answer::Fail(3, "no");
   });
-  frame::HostCommandList(kWindow, 3, "MN_Fail", list);
+  EXPECT_FALSE(frame::HostCommandList(kWindow, 3, "MN_Fail", list));
   EXPECT_EQ(list.size(), 3u);
   EXPECT_TRUE(FilesInTempDir().empty());
 }
