@@ -425,8 +425,10 @@ void TUserEditFrm::RightClbExit() {
   }
 }
 
+// Unlike the dialog's other questions, this one has an empty caption.
 void TUserEditFrm::DefRightBtnClick() {
-  if (!Confirm(Shown(kDefaultRightsQuestion))) {
+  if (ui::CurrentPlatform().MessageBox("", Shown(kDefaultRightsQuestion), ui::MsgButtons::YesNo,
+                                       ui::MsgIcon::None) != ui::mrYes) {
     return;
   }
   if (!RightsFile) {

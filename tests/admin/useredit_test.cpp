@@ -35,6 +35,9 @@ class UserEditTest : public admin_test::AdminTest {
     AdminTest::SetUp();
     SetLanguage("EN");
     fakehost::OnAny([this](const fakehost::Call& call) {
+      if (onCall_) {
+        onCall_(call);
+      }
       auto found = answers_.find(call.command);
       return found == answers_.end() ? Answer::Ok("") : found->second;
     });
@@ -81,6 +84,9 @@ class UserEditTest : public admin_test::AdminTest {
   }
   std::string RightsPath() const { return TempDir() + "UsrRight.ini"; }
 
+  // Runs before the host answers a call (a host that leaves a file behind and fails).
+  std::function<void(const fakehost::Call&)> onCall_;
+
  private:
   std::map<std::string, Answer> answers_;
 };
@@ -93,7 +99,13 @@ TEST_F(UserEditTest, ABlankKeyOpensNothingAndSaysOnlyTheBankAddsUsers) {
   EXPECT_EQ(Platform().Transcript(), (Texts{line, line}));  // and no dialog opened
 }
 
+// A batch the server refuses is reported and the next one is still sent.
 TEST_F(UserEditTest, SavingAllThreeAreasSendsTheirBatchesInOrder) {
+  const std::string review =
+      "exec MN_DeleteUserCheckList '0012','000002'\x1E"
+      "exec MN_InsertUserCheckList '0012','000002','000003'\r\n"
+      "exec MN_InsertUserCheckList '0012','000002','000004'\r\n";
+  On(review, Answer::Fail(7, "locked"));
   Operate([&](admin::TUserEditFrm& f) {
     Do(f,
        "expect form caption User\nexpect BelongCorpLbl caption Corporation\n"
@@ -114,12 +126,9 @@ TEST_F(UserEditTest, SavingAllThreeAreasSendsTheirBatchesInOrder) {
               "[Right]\r\n1=10000000\r\n104=00000000\r\n2=01000000\r\n"
               "\r\n[Delete]\r\n104=\r\n\r\n[Update]\r\n2=01000000\r\n");
     Do(f, "click UpdateBtn\n");
+    EXPECT_EQ(f.StatusShowLbl->Caption, "The user record has been saved");
   });
   Call();
-  const std::string review =
-      "exec MN_DeleteUserCheckList '0012','000002'\x1E"
-      "exec MN_InsertUserCheckList '0012','000002','000003'\r\n"
-      "exec MN_InsertUserCheckList '0012','000002','000004'\r\n";
   const std::string accounts =
       "exec MN_DeleteUserAcList '0012','000002'\r\n"
       "exec MN_InsertAcRightList '0012','000002','A1'\r\n"
@@ -140,7 +149,7 @@ TEST_F(UserEditTest, SavingAllThreeAreasSendsTheirBatchesInOrder) {
   EXPECT_EQ(calls[13].capacity, 47);
   EXPECT_EQ(LastLine(), "close TUserEditFrm ok");
   EXPECT_FALSE(std::filesystem::exists(RightsPath()));
-  EXPECT_TRUE(MessageLines().empty());
+  EXPECT_EQ(MessageLines(), Texts{Msg("Error:locked")});
 }
 
 // Only a level D operator may change node rights, and save with the right to modify.
@@ -246,8 +255,14 @@ TEST_F(UserEditTest, AccountAreaSwitchedOnAgainReloadsUnlessTheListFails) {
   EXPECT_EQ(MessageLines(), Texts{Msg("Error:timeout")});
 }
 
+// A failed fetch counts as no rights at all, even when the host left a file behind.
 TEST_F(UserEditTest, NodesWithoutServerRightsCountAsNewAndNoShownNodeStoresNothing) {
   On("MN_GetNodeRightList '0012','000002'", Answer::Fail(6, "busy"));
+  onCall_ = [](const fakehost::Call& call) {
+    if (call.command.starts_with("MN_GetNodeRightList")) {
+      tavro_test::WriteFile(call.fileName, "[Right]\r\n101=11110000\r\n");
+    }
+  };
   Platform().RunScript(
       "click UserViewNodeCkb\ncheck RightClb 0 on\nfocus DefRightBtn\n"  // no node yet
       "select MainDirTrv \"101:Users\"\nexpect RightClb itemchecked 0 false\nfocus RightClb\n"
@@ -269,7 +284,10 @@ TEST_F(UserEditTest, DefaultRightsGiveEveryNodeQueryOnlyAfterAYes) {
             "exec MN_UpdateRightItem '0012','000002',101,'10000000'  \r\n"
             "exec MN_UpdateRightItem '0012','000002',104,'10000000'  \r\n"
             "exec MN_UpdateRightItem '0012','000002',2,'10000000'  \r\n");
-  EXPECT_EQ(MessageLines(), (Texts{Ask(question, "no"), Ask(question, "yes")}));
+  auto asked = [&](const char* answer) {  // a question with an empty caption
+    return R"(message yesno none "" ")" + question + "\" -> " + answer;
+  };
+  EXPECT_EQ(MessageLines(), (Texts{asked("no"), asked("yes")}));
 }
 
 TEST_F(UserEditTest, ABadTreeLeavesNoStaleRightsForTheSave) {
