@@ -13,12 +13,18 @@ TFixedMemo::TFixedMemo(ui::TComponent* owner, std::string name)
   SetFont(font);
 }
 
-// Lines past the new limit go, one deletion at a time, each an ordinary change. The
-// count is bounded so that a deletion that changes nothing cannot loop.
+// Lines past the new limit go, one deletion at a time, each an ordinary change. While
+// armed, a deletion can be refused (another line breaks the rules); the refusal
+// disarms, so the next deletion passes. A second deletion in a row that removes
+// nothing ends the loop rather than spinning.
 void TFixedMemo::SetMaxline(int maxline) {
   if (maxline > 0) {
-    for (int excess = LineCount() - maxline; excess > 0 && LineCount() > maxline; --excess) {
+    int stalls = 0;
+    for (int count = LineCount(); count > maxline && stalls < 2;) {
       DeleteLine(maxline);
+      const int after = LineCount();
+      stalls = after < count ? 0 : stalls + 1;
+      count = after;
     }
   }
   maxline_ = maxline;

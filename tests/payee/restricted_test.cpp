@@ -158,6 +158,11 @@ TEST_F(RestrictedGuardTest, ArmingAndRefusal) {
       EXPECT_EQ(control->Text(), "ABCD");
       EXPECT_EQ(control->SelStart(), 1);
       EXPECT_EQ(control->SelLength(), 0);
+
+      // The caret goes back past 65535 bytes, where a 16-bit position would wrap.
+      const std::string longText(70000, 'A');
+      EXPECT_EQ(TypeInto(*control, longText, 70000, "?"), longText);
+      EXPECT_EQ(control->SelStart(), 70000);
     }
   });
 }
@@ -200,6 +205,14 @@ TEST_F(RestrictedGuardTest, MemoLineLimit) {
   EXPECT_EQ(Memo->Lines(), (ui::TStrings{"XL1", "L2"}));
   ui::TypeText(*Memo, "\r");
   EXPECT_EQ(Memo->Lines(), (ui::TStrings{"XL1", "L2"}));  // a third line is refused now
+
+  // A deletion refused because a line set by code breaks the rules disarms the memo;
+  // the lines past the limit still all go.
+  Prepare(*Memo, "?\r\nL2\r\nL3\r\nL4", 0);
+  ui::PressKey(*Memo, ui::vk::Right);
+  Memo->SetMaxline(1);
+  EXPECT_EQ(Memo->Lines(), ui::TStrings{"?"});
+  EXPECT_EQ(Memo->Maxline(), 1);
 }
 
 // Lines are measured in bytes, a Chinese character counting two, and every line is
