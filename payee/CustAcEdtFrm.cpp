@@ -336,12 +336,15 @@ void TCustAcEdtFrm::FormCloseQuery(ui::TComponent*, bool& canClose) {
 }  // namespace payee
 
 // Key: the account id (below 1 or no number: a new account); Extra: the customer of a
-// new account.
+// new account. The key is converted as read, all 51 bytes: a cut would change the
+// number it names.
 TAVRO_EXPORT void TAVRO_STDCALL Mn_CustAcEdit(TShellResult* Result, HWND_T ShellWnd,
                                               const char* CorpNo, const char* UserNo,
                                               std::int32_t FunctionId, const char* Key,
                                               const char* Extra) {
-  frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
+  frame::DialogEntrySpec shape;
+  shape.KeyLen = frame::kKeyParamBytes;
+  frame::RunDialogEntry(shape, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
                         [](frame::DialogEntryCall& call) {
                           payee::TCustAcEdtFrm form(call.Args());
                           form.Open(call.Args().Key, call.Args().Extra);

@@ -248,6 +248,13 @@ TEST_F(CustAcDialogTest, ExtraFixesTheCustomerOfANewAccount) {
   EXPECT_TRUE(Commands(kUpdate).empty());
 }
 
+// The key is read to its 51st byte: cut at 50 it would name account 1, not 17.
+TEST_F(CustAcDialogTest, AKeyOfFiftyOneBytesNamesItsWholeAccountId) {
+  const std::string key = std::string(49, '0') + "17";
+  Call(key.c_str(), "", [&](TCustAcEdtFrm& f) { EXPECT_EQ(f.AcId, 17); });
+  EXPECT_EQ(Commands("MN_GetPropOfCustAc"), Lines{"MN_GetPropOfCustAc 17"});
+}
+
 TEST_F(CustAcDialogTest, SwitchingToCnyDropsTheForeignBankButKeepsTheIntermediary) {
   Platform().RunScript(
       "select CurrencyCmb CNY\nexpect GroupBox1 enabled true\nexpect GroupBox2 enabled false\n"
