@@ -137,13 +137,14 @@ TUserReport TUserListPrnFrm::Report() const {
   return report;
 }
 
-// The report goes to the printer the operator picks; the dialog stays open.
+// The report goes to the printer the operator picks; the dialog stays open. The report
+// is taken once the printer is chosen, so its date is the time of printing however long
+// the operator spent in the print dialog.
 void TUserListPrnFrm::PrnBtnClick() {
-  const TUserReport report = Report();
   if (!PrintDialog1->Execute()) {
     return;
   }
-  DrawUserReport(ui::CurrentPlatform().Printer(), report);
+  DrawUserReport(ui::CurrentPlatform().Printer(), Report());
 }
 
 void TUserListPrnFrm::PrintListMitClick() {

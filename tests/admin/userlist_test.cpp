@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <memory>
+#include <thread>
 
 #include "admin/UserReportLayout.h"
 #include "frame/ManageEdit.h"
@@ -207,6 +211,39 @@ TEST_F(UserListPrintTest, PrintingFollowsThePrintDialogAndTheDialogStaysOpen) {
     // The 31st user in the first row's place of page 2 (197 at 600 dpi).
     EXPECT_EQ(Show(job.Pages[1].Ops.at(17)), "T 406,1231 11 100030");
   }
+}
+
+// A print dialog the operator keeps open into the next second of the clock.
+class LingeringPrintDialog : public ui::HeadlessPlatform {
+ public:
+  bool PrintDialog() override {
+    opened = std::time(nullptr);
+    while (std::time(nullptr) == opened) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return HeadlessPlatform::PrintDialog();
+  }
+  std::time_t opened = 0;
+};
+
+// The report date is when the pages are drawn, not when the print dialog opened.
+TEST_F(UserListPrintTest, TheReportDateIsTakenAfterThePrinterIsChosen) {
+  auto* lingering = new LingeringPrintDialog();
+  auto previous = ui::InstallPlatform(std::unique_ptr<ui::Platform>(lingering));
+  fakehost::On(SelectFor("'0012'"), RowsAnswer(Users(1)));
+  lingering->RunScript("click PrnBtn\nprint yes\nclick CancelBtn\n");
+  Call("0012");
+  const std::time_t done = std::time(nullptr);
+  const auto installed = ui::InstallPlatform(std::move(previous));
+  EXPECT_FALSE(lingering->Failed());
+  ASSERT_EQ(lingering->PrintJobs().size(), 1u);
+  const std::string footer = lingering->PrintJobs()[0].Pages.at(0).Ops.back().Text;
+  Texts possible;
+  for (std::time_t t = lingering->opened + 1; t <= done; ++t) {
+    possible.push_back(Gbk("报告日期：") + admin::ReportDateText(t));
+  }
+  EXPECT_TRUE(std::find(possible.begin(), possible.end(), footer) != possible.end())
+      << sys::GbkToUtf8(footer);
 }
 
 TEST_F(UserListPrintTest, ExportWritesTheListAsCsvThroughTheSaveDialog) {
