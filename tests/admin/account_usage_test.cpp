@@ -236,9 +236,11 @@ TEST_F(UsageEditTest, EditReplacesTheSelectedTextAndACancelledPromptStillCounts)
   Run({"a", "b"},
       "click EditBtn\n"  // nothing selected
       "select UsageList 0\nclick EditBtn\ninput \"\"\n"
-      "click EditBtn\ninput b\n"  // a duplicate is allowed here
+      "click EditBtn\ninput \"  \"\n"  // blanks only are no text either
+      "click EditBtn\ninput b\n"       // a duplicate is allowed here
       "click SaveBtn\n");
-  EXPECT_EQ(MessageLines(), (Texts{Msg("请先选择要修改的用途"), Msg("没有输入内容，未修改")}));
+  EXPECT_EQ(MessageLines(), (Texts{Msg("请先选择要修改的用途"), Msg("没有输入内容，未修改"),
+                                   Msg("没有输入内容，未修改")}));
   EXPECT_EQ(Saves(), Texts{Batch({"b", "b"})});
 
   Run({"a", "b"}, "select UsageList 1\nclick EditBtn\ninput cancel\nclick CancelBtn\nanswer yes\n");
