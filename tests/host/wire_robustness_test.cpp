@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "host/CommandParser.h"
 #include "host/TavroClient.h"
 #include "sys/CodePage.h"
 #include "wire_TestServer.h"
@@ -71,26 +70,6 @@ std::string Damage(std::string text, std::mt19937& random) {
     }
   }
   return text;
-}
-
-TEST(WireRobustness, TheParserDecidesEveryDamagedCommand) {
-  std::mt19937 random(20261206);
-  const std::vector<std::string> seeds = Seeds();
-  for (int i = 0; i < 50000; ++i) {
-    // The parser sees the command after its four-byte channel prefix.
-    const std::string text = Damage(seeds[random() % seeds.size()].substr(4), random);
-    host::ParsedCommand parsed;
-    std::string error;
-    if (host::ParseCommand(text, parsed, error)) {
-      EXPECT_FALSE(parsed.kind != host::CommandKind::Select && parsed.calls.empty()) << text;
-      for (const host::Call& call : parsed.calls) {
-        EXPECT_FALSE(call.name.empty()) << text;
-        EXPECT_LE(call.args.size(), host::kMaxArguments) << text;
-      }
-    } else {
-      EXPECT_FALSE(error.empty()) << text;
-    }
-  }
 }
 
 TEST(WireRobustness, TheHostAnswersEveryDamagedCommandWithinItsBuffers) {
