@@ -51,13 +51,6 @@ TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
   ASSERT_EQ(customers.status, 0) << customers.error;
   EXPECT_EQ(customers.answer.substr(0, 6), "C001\r\n");
 
-  Reply user = Command(Main("MN_GetPropOfUser '000001'"));
-  ASSERT_EQ(user.status, 0) << user.error;
-  EXPECT_EQ(sys::GbkToUtf8(user.answer).substr(0, 23),
-            "000001\x07"
-            "0012\x07"
-            "D\x07王建国");
-
   Reply bank = Command("A03\x07ST_GetBankSimple 1");
   ASSERT_EQ(bank.status, 0) << bank.error;
   EXPECT_EQ(bank.answer.substr(0, 2), "1\x07");
