@@ -7,14 +7,14 @@
 #include <set>
 #include <string>
 
+#include "HostTestSupport.h"
 #include "host/CommandParser.h"
 #include "host/Procedure.h"
-#include "proc_TestBank.h"
 
 namespace {
 
-using proctest::BankTest;
-using proctest::T;
+using hosttest::BankTest;
+using hosttest::T;
 
 // A call of every reader that finds its records in the demonstration data, so the
 // whole of the procedure runs rather than an early refusal; written as a batch.

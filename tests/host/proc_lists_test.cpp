@@ -2,13 +2,13 @@
 // texts, review folders and trails.
 #include <gtest/gtest.h>
 
-#include "proc_TestBank.h"
+#include "HostTestSupport.h"
 
 namespace {
 
-using proctest::BankTest;
-using proctest::I;
-using proctest::T;
+using hosttest::BankTest;
+using hosttest::I;
+using hosttest::T;
 using Lines = std::vector<std::string>;
 using Row = std::vector<std::string>;
 

@@ -2,13 +2,13 @@
 // behind), existence counts, deletes and changes of id, import and export.
 #include <gtest/gtest.h>
 
-#include "proc_TestBank.h"
+#include "HostTestSupport.h"
 
 namespace {
 
-using proctest::BankTest;
-using proctest::I;
-using proctest::T;
+using hosttest::BankTest;
+using hosttest::I;
+using hosttest::T;
 using Row = std::vector<std::string>;
 
 using ProcRecords = BankTest;

@@ -7,12 +7,12 @@
 #include <sstream>
 #include <string>
 
+#include "HostTestSupport.h"
 #include "host/Procedure.h"
-#include "proc_TestBank.h"
 
 namespace {
 
-using proctest::BankTest;
+using hosttest::BankTest;
 
 // Every command of the catalogue as name:argument kinds of its template.
 const char kCatalogue[] =

@@ -4,13 +4,13 @@
 
 #include <sstream>
 
+#include "HostTestSupport.h"
 #include "host/SwiftDirectory.h"
-#include "proc_TestBank.h"
 
 namespace {
 
-using proctest::BankTest;
-using proctest::T;
+using hosttest::BankTest;
+using hosttest::T;
 using Lines = std::vector<std::string>;
 using Row = std::vector<std::string>;
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "HostTestSupport.h"
 #include "host/TavroClient.h"
 #include "sys/CodePage.h"
-#include "wire_TestServer.h"
 
 namespace {
 
@@ -42,8 +42,8 @@ std::string Main(const std::string& command) {
 
 class WireClient : public ::testing::Test {
  protected:
-  wiretest::TempDir dir;
-  wiretest::ScopedEnv bank{"TAVRO_BANK_DB", dir.File("bank.db").c_str()};
+  hosttest::TempDir dir;
+  hosttest::ScopedEnv bank{"TAVRO_BANK_DB", dir.File("bank.db").c_str()};
 };
 
 TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
@@ -79,7 +79,7 @@ TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
   ASSERT_EQ(
       qelFileGet(0, wire.data(), static_cast<std::int32_t>(wire.size()), file.c_str(), error, 2), 0)
       << error;
-  EXPECT_EQ(wiretest::ReadFile(file), customers.answer);
+  EXPECT_EQ(hosttest::ReadFile(file), customers.answer);
   // A second call to the same name finds the file there and refuses.
   EXPECT_NE(
       qelFileGet(0, wire.data(), static_cast<std::int32_t>(wire.size()), file.c_str(), error, 2),

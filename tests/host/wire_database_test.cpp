@@ -7,19 +7,12 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "HostTestSupport.h"
 #include "host/Database.h"
-#include "wire_TestServer.h"
 
 namespace {
 
-using wiretest::TempDir;
-
-int Pragma(host::Db& db, const char* sql) {
-  sqlite3_stmt* stmt = db.Prepare(sql);
-  int value = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : -1;
-  sqlite3_reset(stmt);
-  return value;
-}
+using hosttest::TempDir;
 
 // Runs sql on a plain connection, outside the host.
 void RawExec(const std::string& path, const char* sql) {
@@ -31,7 +24,7 @@ void RawExec(const std::string& path, const char* sql) {
 
 std::string OpenError(const std::string& path) {
   try {
-    host::Db db(path, wiretest::ProbeSetup());
+    host::Db db(path, hosttest::ProbeSetup());
   } catch (const std::runtime_error& e) {
     return e.what();
   }
@@ -42,27 +35,24 @@ TEST(WireDatabase, CreatesFolderSchemaAndVersionWithDurablePragmas) {
   TempDir dir;
   std::string path = dir.File("a/b/bank.db");
   {
-    host::Db db(path, wiretest::ProbeSetup());
+    host::Db db(path, hosttest::ProbeSetup());
     EXPECT_TRUE(db.created());
-    EXPECT_EQ(Pragma(db, "PRAGMA user_version"), 1);
-    EXPECT_EQ(Pragma(db, "PRAGMA synchronous"), 2);  // FULL
-    EXPECT_EQ(Pragma(db, "PRAGMA foreign_keys"), 1);
-    ASSERT_TRUE(wiretest::RunProbe(db, "T_Put 'k','v'").ok());
+    EXPECT_EQ(hosttest::Scalar(db, "PRAGMA user_version"), "1");
+    EXPECT_EQ(hosttest::Scalar(db, "PRAGMA synchronous"), "2");  // FULL
+    EXPECT_EQ(hosttest::Scalar(db, "PRAGMA foreign_keys"), "1");
+    ASSERT_TRUE(hosttest::RunProbe(db, "T_Put 'k','v'").ok());
   }
-  host::Db again(path, wiretest::ProbeSetup());
+  host::Db again(path, hosttest::ProbeSetup());
   EXPECT_FALSE(again.created());
-  EXPECT_EQ(wiretest::ProbeValue(again, "k"), "v");
-  sqlite3_stmt* stmt = again.Prepare("PRAGMA journal_mode");
-  ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
-  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "wal");
-  sqlite3_reset(stmt);
+  EXPECT_EQ(hosttest::ProbeValue(again, "k"), "v");
+  EXPECT_EQ(hosttest::Scalar(again, "PRAGMA journal_mode"), "wal");
 }
 
 TEST(WireDatabase, RefusesWhatItCannotServe) {
   TempDir dir;
   // Another schema version.
   std::string newer = dir.File("newer.db");
-  { host::Db db(newer, wiretest::ProbeSetup()); }
+  { host::Db db(newer, hosttest::ProbeSetup()); }
   RawExec(newer, "PRAGMA user_version=7");
   EXPECT_EQ(OpenError(newer), newer + " has schema version 7, this host knows version 1");
 
@@ -96,18 +86,18 @@ void FailingData(sqlite3* db) {
 TEST(WireDatabase, FailedCreationLeavesNothingHalfDone) {
   TempDir dir;
   std::string path = dir.File("bank.db");
-  host::DbSetup broken = wiretest::ProbeSetup();
+  host::DbSetup broken = hosttest::ProbeSetup();
   broken.data = FailingData;
   EXPECT_THROW(host::Db(path, broken), std::runtime_error);
   // The next open finds an empty database and creates it properly.
-  host::Db db(path, wiretest::ProbeSetup());
+  host::Db db(path, hosttest::ProbeSetup());
   EXPECT_TRUE(db.created());
-  EXPECT_EQ(wiretest::ProbeCount(db), 0);
+  EXPECT_EQ(hosttest::ProbeCount(db), 0);
 }
 
 TEST(WireDatabase, PreparedStatementsAreReusedResetAndUnbound) {
   TempDir dir;
-  host::Db db(dir.File("bank.db"), wiretest::ProbeSetup());
+  host::Db db(dir.File("bank.db"), hosttest::ProbeSetup());
   const char* sql = "SELECT ?1";
   sqlite3_stmt* first = db.Prepare(sql);
   sqlite3_bind_int(first, 1, 42);
@@ -125,9 +115,9 @@ TEST(WireDatabase, PreparedStatementsAreReusedResetAndUnbound) {
 }
 
 TEST(WireDatabase, DefaultPathFollowsTheEnvironment) {
-  wiretest::ScopedEnv home("HOME", "/home/op");
-  wiretest::ScopedEnv bank("TAVRO_BANK_DB", nullptr);
-  wiretest::ScopedEnv data("XDG_DATA_HOME", nullptr);
+  hosttest::ScopedEnv home("HOME", "/home/op");
+  hosttest::ScopedEnv bank("TAVRO_BANK_DB", nullptr);
+  hosttest::ScopedEnv data("XDG_DATA_HOME", nullptr);
   EXPECT_EQ(host::DefaultDatabasePath(), "/home/op/.local/share/tavro/bank.db");
   setenv("XDG_DATA_HOME", "relative", 1);  // ignored: not absolute
   EXPECT_EQ(host::DefaultDatabasePath(), "/home/op/.local/share/tavro/bank.db");

@@ -7,22 +7,22 @@
 #include <cstring>
 #include <fstream>
 
+#include "HostTestSupport.h"
 #include "host/HostCall.h"
 #include "sys/CodePage.h"
-#include "wire_TestServer.h"
 
 namespace {
 
 using host::Status;
-using wiretest::ProbeCount;
-using wiretest::ProbeValue;
-using wiretest::ReadFile;
-using wiretest::RunProbe;
+using hosttest::ProbeCount;
+using hosttest::ProbeValue;
+using hosttest::ReadFile;
+using hosttest::RunProbe;
 
 class WireInterpreter : public ::testing::Test {
  protected:
-  wiretest::TempDir dir;
-  host::Db db{dir.File("bank.db"), wiretest::ProbeSetup()};
+  hosttest::TempDir dir;
+  host::Db db{dir.File("bank.db"), hosttest::ProbeSetup()};
 
   // Puts k = v through the wire and expects success.
   void Put(const std::string& k, const std::string& v) {
@@ -189,14 +189,14 @@ TEST_F(WireInterpreter, AnswerFitsExactlyOrFailsWholeAndUndone) {
   char result[16];
   std::memset(result, 'X', sizeof result);
   host::Outcome outcome =
-      host::CallIntoBuffer(db, wiretest::ProbeServer(), "A01\x07T_Put 'a','1'", result, 5);
+      host::CallIntoBuffer(db, hosttest::ProbeServer(), "A01\x07T_Put 'a','1'", result, 5);
   ASSERT_TRUE(outcome.ok()) << outcome.error;
   EXPECT_STREQ(result,
                "1\x07"
                "a\r\n");
 
   std::memset(result, 'X', sizeof result);
-  outcome = host::CallIntoBuffer(db, wiretest::ProbeServer(), "A01\x07T_Put 'b','2'", result, 4);
+  outcome = host::CallIntoBuffer(db, hosttest::ProbeServer(), "A01\x07T_Put 'b','2'", result, 4);
   EXPECT_EQ(outcome.status, Status::NoRoom);
   EXPECT_EQ(outcome.error, "the answer (5 bytes) does not fit the buffer of 4 bytes");
   EXPECT_STREQ(result, "");
@@ -204,9 +204,9 @@ TEST_F(WireInterpreter, AnswerFitsExactlyOrFailsWholeAndUndone) {
   // The change of a command whose answer could not be handed over is undone.
   EXPECT_EQ(ProbeValue(db, "b"), "<none>");
 
-  outcome = host::CallIntoBuffer(db, wiretest::ProbeServer(), "A01\x07T_All", result, 0);
+  outcome = host::CallIntoBuffer(db, hosttest::ProbeServer(), "A01\x07T_All", result, 0);
   EXPECT_EQ(outcome.status, Status::NoRoom);
-  outcome = host::CallIntoBuffer(db, wiretest::ProbeServer(), "MN_GetProbe 'a'", result, 10);
+  outcome = host::CallIntoBuffer(db, hosttest::ProbeServer(), "MN_GetProbe 'a'", result, 10);
   EXPECT_EQ(outcome.status, Status::Refused);
   EXPECT_EQ(outcome.error, "channel prefix missing (A01 or A03 and 0x07)");
 }
@@ -215,7 +215,7 @@ TEST_F(WireInterpreter, AnswerFileIsCreatedExclusivelyAndPrivately) {
   Put("a", "1");
   std::string file = dir.File("answer");
   host::Outcome outcome =
-      host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_All", file.c_str());
+      host::CallIntoFile(db, hosttest::ProbeServer(), "A01\x07T_All", file.c_str());
   ASSERT_TRUE(outcome.ok()) << outcome.error;
   EXPECT_EQ(ReadFile(file),
             "a\x07"
@@ -225,7 +225,7 @@ TEST_F(WireInterpreter, AnswerFileIsCreatedExclusivelyAndPrivately) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 
   // An existing file is neither overwritten nor reused.
-  outcome = host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_Put 'b','2'", file.c_str());
+  outcome = host::CallIntoFile(db, hosttest::ProbeServer(), "A01\x07T_Put 'b','2'", file.c_str());
   EXPECT_EQ(outcome.status, Status::FileError);
   EXPECT_EQ(outcome.error, "the answer file exists already");
   EXPECT_EQ(ReadFile(file),
@@ -237,20 +237,20 @@ TEST_F(WireInterpreter, AnswerFileIsCreatedExclusivelyAndPrivately) {
   std::string target = dir.File("target");
   std::string link = dir.File("link");
   ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
-  outcome = host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_All", link.c_str());
+  outcome = host::CallIntoFile(db, hosttest::ProbeServer(), "A01\x07T_All", link.c_str());
   EXPECT_EQ(outcome.status, Status::FileError);
   EXPECT_NE(access(target.c_str(), F_OK), 0);
   { std::ofstream(target) << "precious"; }
-  outcome = host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_All", link.c_str());
+  outcome = host::CallIntoFile(db, hosttest::ProbeServer(), "A01\x07T_All", link.c_str());
   EXPECT_EQ(outcome.status, Status::FileError);
   EXPECT_EQ(ReadFile(target), "precious");
 
   // A failed command leaves no file; no name is refused.
   std::string unused = dir.File("unused");
-  outcome = host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_Fail 'no'", unused.c_str());
+  outcome = host::CallIntoFile(db, hosttest::ProbeServer(), "A01\x07T_Fail 'no'", unused.c_str());
   EXPECT_EQ(outcome.status, Status::Failed);
   EXPECT_NE(access(unused.c_str(), F_OK), 0);
-  outcome = host::CallIntoFile(db, wiretest::ProbeServer(), "A01\x07T_All", "");
+  outcome = host::CallIntoFile(db, hosttest::ProbeServer(), "A01\x07T_All", "");
   EXPECT_EQ(outcome.status, Status::Refused);
 }
 

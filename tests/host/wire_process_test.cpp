@@ -8,11 +8,11 @@
 
 #include <string>
 
-#include "wire_TestServer.h"
+#include "HostTestSupport.h"
 
 namespace {
 
-using wiretest::RunProbe;
+using hosttest::RunProbe;
 
 // Waits for pid; true when it was killed by SIGKILL.
 bool KilledBySigkill(pid_t pid) {
@@ -25,20 +25,20 @@ bool KilledBySigkill(pid_t pid) {
 
 class WireProcess : public ::testing::Test {
  protected:
-  WireProcess() { host::Db create(path, wiretest::ProbeSetup()); }
+  WireProcess() { host::Db create(path, hosttest::ProbeSetup()); }
 
   // Runs body on its own connection in a child process, which ends with body's code.
   template <typename Body>
   pid_t Child(Body body) {
     pid_t pid = fork();
     if (pid == 0) {
-      host::Db db(path, wiretest::ProbeSetup());
+      host::Db db(path, hosttest::ProbeSetup());
       _exit(body(db));
     }
     return pid;
   }
 
-  wiretest::TempDir dir;
+  hosttest::TempDir dir;
   std::string path = dir.File("bank.db");
 };
 
@@ -50,11 +50,11 @@ TEST_F(WireProcess, ProcessKilledInsideABatchLeavesNoneOfIt) {
   });
   ASSERT_GE(pid, 0);
   ASSERT_TRUE(KilledBySigkill(pid));
-  host::Db db(path, wiretest::ProbeSetup());
-  EXPECT_EQ(wiretest::ProbeCount(db), 0);
+  host::Db db(path, hosttest::ProbeSetup());
+  EXPECT_EQ(hosttest::ProbeCount(db), 0);
   // The database still takes changes after the crash.
   ASSERT_TRUE(RunProbe(db, "T_Put 'after','1'").ok());
-  EXPECT_EQ(wiretest::ProbeCount(db), 1);
+  EXPECT_EQ(hosttest::ProbeCount(db), 1);
 }
 
 TEST_F(WireProcess, TwoWritersAtOnceLoseNothing) {
@@ -102,13 +102,13 @@ TEST_F(WireProcess, TwoWritersAtOnceLoseNothing) {
     ASSERT_LE(WEXITSTATUS(status), kCommands);
     okTotal += WEXITSTATUS(status);
   }
-  host::Db db(path, wiretest::ProbeSetup());
-  EXPECT_EQ(wiretest::ProbeCount(db), okTotal);
+  host::Db db(path, hosttest::ProbeSetup());
+  EXPECT_EQ(hosttest::ProbeCount(db), okTotal);
   EXPECT_GT(okTotal, 0);
 }
 
 TEST_F(WireProcess, HeldWriteLockAnswersBusyAndReadsGoOn) {
-  host::Db db(path, wiretest::ProbeSetup());
+  host::Db db(path, hosttest::ProbeSetup());
   ASSERT_TRUE(RunProbe(db, "T_Put 'a','1'").ok());
   sqlite3_busy_timeout(db.handle(), 50);
 
@@ -128,7 +128,7 @@ TEST_F(WireProcess, HeldWriteLockAnswersBusyAndReadsGoOn) {
   sqlite3_close(other);
 
   ASSERT_TRUE(RunProbe(db, "exec T_Put 'b','2'\r\nexec T_Put 'c','3'").ok());
-  EXPECT_EQ(wiretest::ProbeCount(db), 4);
+  EXPECT_EQ(hosttest::ProbeCount(db), 4);
 }
 
 }  // namespace

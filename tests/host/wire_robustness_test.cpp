@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "HostTestSupport.h"
 #include "host/TavroClient.h"
 #include "sys/CodePage.h"
-#include "wire_TestServer.h"
 
 namespace {
 
@@ -73,8 +73,8 @@ std::string Damage(std::string text, std::mt19937& random) {
 }
 
 TEST(WireRobustness, TheHostAnswersEveryDamagedCommandWithinItsBuffers) {
-  wiretest::TempDir dir;
-  wiretest::ScopedEnv bank("TAVRO_BANK_DB", dir.File("bank.db").c_str());
+  hosttest::TempDir dir;
+  hosttest::ScopedEnv bank("TAVRO_BANK_DB", dir.File("bank.db").c_str());
   std::mt19937 random(61202026);
   const std::vector<std::string> seeds = Seeds();
   constexpr std::size_t kCapacity = 512;

@@ -1,0 +1,113 @@
+// Shared by the host tests: private folders and environment, reads of the database,
+// the probe server that tests the interpreter on its own, and a fresh demonstration
+// bank whose procedures are called the way the interpreter calls them.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/Database.h"
+#include "host/Interpreter.h"
+#include "host/Procedure.h"
+
+namespace hosttest {
+
+// A private folder removed with everything in it when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Sets an environment variable, or removes it given nullptr, for the object's life.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> saved_;
+};
+
+// The whole content of a file, "" when it cannot be read.
+std::string ReadFile(const std::string& path);
+
+// The first column of the first row of a select (texts bound in order), "<none>"
+// when there is no row or it is NULL.
+std::string Scalar(host::Db& db, const char* sql, const std::vector<std::string>& binds = {});
+
+// The probe server: a table probe(k TEXT PRIMARY KEY, v TEXT), schema version 1.
+//   T_Put 'k','v'   stores v under k; answers "1" 0x07 k
+//   MN_GetProbe 'k' answers v (no row when k is absent)
+//   T_All           answers every k, v ordered by k
+//   T_Num n,'t'     answers n and t
+//   T_Fail 'why'    fails with the text why
+//   T_Refuse n      answers the update answer n 0x07 "no way"
+//   T_Kill          kills the process with SIGKILL
+//   ST_GetBankSimple n   answers n
+// MN_GetProbe and ST_GetBankSimple are readers, the others writers. The one select
+// served is "select v from probe where k=" and one quoted key.
+host::DbSetup ProbeSetup();
+host::Server ProbeServer();
+
+// The stored value of k, or "<none>"; the number of rows.
+std::string ProbeValue(host::Db& db, const std::string& k);
+int ProbeCount(host::Db& db);
+
+// Runs a command (GBK, no prefix) on the probe server; the answer lands in answer.
+host::Outcome RunProbe(host::Db& db, std::string_view command, std::string* answer = nullptr,
+                       host::Channel channel = host::Channel::Main);
+
+inline host::Value T(std::string text) {
+  return host::Value{true, std::move(text), 0};
+}
+inline host::Value I(std::int64_t n) {
+  return host::Value{false, std::string(), n};
+}
+
+// A fresh demonstration bank for each test.
+class BankTest : public ::testing::Test {
+ protected:
+  // Runs a procedure in its own transaction, committed when it returns and rolled
+  // back when it raises (the exception is passed on).
+  host::Answer Call(const std::string& name, const host::Args& args);
+  // The message of a call that must raise ProcedureError; fails the test otherwise.
+  std::string Fail(const std::string& name, const host::Args& args);
+  // The first field of the first row of a call (an update code, a count).
+  std::string First(const std::string& name, const host::Args& args);
+  // The rows of a call that answers one field per row.
+  std::vector<std::string> Column(const std::string& name, const host::Args& args);
+
+  // The same, the call written as the module writes it: NAME 'text',12 (UTF-8, quotes
+  // doubled); texts reach the procedure as the interpreter hands them over.
+  host::Answer Call(const std::string& command);
+  std::string Fail(const std::string& command);
+  std::string First(const std::string& command);
+  std::vector<std::string> Column(const std::string& command);
+
+  std::string Scalar(const char* sql, const std::vector<std::string>& binds = {}) {
+    return hosttest::Scalar(*db_, sql, binds);
+  }
+  std::int64_t Count(const char* sql, const std::vector<std::string>& binds = {}) {
+    return std::stoll(Scalar(sql, binds));
+  }
+
+  TempDir dir_;
+  std::unique_ptr<host::Db> db_ = std::make_unique<host::Db>(dir_.File("bank.db"));
+};
+
+}  // namespace hosttest
