@@ -87,32 +87,7 @@ TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
   EXPECT_STREQ(error, "the answer file exists already");
 }
 
-TEST_F(WireClient, ModuleBatchesRunWholeOrNotAtAll) {
-  // The review-rights batch as the user dialog sends it: its first statement ended by
-  // 0x1E, the others by CR LF.
-  Reply batch = Command(Main("exec MN_DeleteUserCheckList '0012','000001'\x1e"
-                             "exec MN_InsertUserCheckList '0012','000001','000003'\r\n"
-                             "exec MN_InsertUserCheckList '0012','000001','000004'\r\n"),
-                        48);
-  ASSERT_EQ(batch.status, 0) << batch.error;
-  EXPECT_EQ(batch.answer, "3\r\n");
-  EXPECT_EQ(Command(Main("MN_GetCheckUserList '0012','000001'")).answer, "000003\r\n000004\r\n");
-
-  // A refused third statement leaves the first two undone: the list keeps its users.
-  batch =
-      Command(Main("exec MN_DeleteUserCheckList '0012','000001'\x1e"
-                   "exec MN_InsertUserCheckList '0012','000001','000002'\r\n"
-                   "exec MN_InsertUserCheckList '0012','000001','000001'\r\n"));
-  EXPECT_EQ(batch.status, 2);
-  EXPECT_EQ(batch.error.substr(0, 13), "statement 3: ");
-  EXPECT_EQ(Command(Main("MN_GetCheckUserList '0012','000001'")).answer, "000003\r\n000004\r\n");
-}
-
 TEST_F(WireClient, ErrorsAreBoundedZeroTerminatedTexts) {
-  Reply noPrefix = Command(sys::Utf8ToGbk("MN_GetCurrencyCodeList"));
-  EXPECT_EQ(noPrefix.status, 1);
-  EXPECT_EQ(noPrefix.error, "channel prefix missing (A01 or A03 and 0x07)");
-
   Reply longName = Command(Main("MN_" + std::string(300, 'x')));
   EXPECT_EQ(longName.status, 1);
   EXPECT_EQ(longName.error.size(), 127u);

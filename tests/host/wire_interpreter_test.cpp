@@ -133,6 +133,7 @@ TEST_F(WireInterpreter, HostileTextsAreStoredByteForByteAndTouchNoOtherRow) {
       "line1\r\nline2",                     // a raw line break
       "one\x0etwo",                         // the wire's line break mark
       "\x95\x5c\x81\x60\x81\x7c",           // trail bytes backslash, backquote, bar
+      sys::Utf8ToGbk("浦东\x0e发展"),       // Chinese across a line break
       "exec T_Put ''other'',''gone''\x1e",  // a statement inside a text
   };
   int i = 0;

@@ -1,5 +1,5 @@
 // The edge between the wire (GBK, 0x07 fields, CR LF rows, 0x0E line breaks) and
-// the database (UTF-8).
+// the database (UTF-8); texts that cross it both ways are in the interpreter tests.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -23,44 +23,6 @@ TEST(WireText, FramesRowsFieldsLineBreaksAndChineseAsGbk) {
   std::string expected = sys::Utf8ToGbk("中国银行") + "\x07" + sys::Utf8ToGbk("上海") + "\x0e" +
                          sys::Utf8ToGbk("浦东") + "\r\n";
   EXPECT_EQ(host::FrameAnswer(answer), expected);
-}
-
-TEST(WireText, ArgumentsBecomeUtf8WithRealLineBreaks) {
-  struct Case {
-    std::string gbk;
-    std::string utf8;
-  };
-  const Case cases[] = {
-      {"", ""},
-      {"plain", "plain"},
-      {"a\x0e"
-       "b",
-       "a\r\nb"},
-      {"a\r\nb", "a\r\nb"},
-      {"tab\x07"
-       "bel",
-       "tab\x07"
-       "bel"},
-      {sys::Utf8ToGbk("浦东\x0e"
-                      "发展"),
-       "浦东\r\n发展"},
-      // GBK characters whose second byte is a backslash, a backquote or a bar.
-      {"\x95\x5c", "昞"},
-      {"\x81\x60", sys::GbkToUtf8("\x81\x60")},
-      {"\x81\x7c", sys::GbkToUtf8("\x81\x7c")},
-  };
-  for (const auto& c : cases) {
-    std::string utf8;
-    ASSERT_TRUE(host::ArgumentToUtf8(c.gbk, utf8)) << c.gbk;
-    EXPECT_EQ(utf8, c.utf8);
-    // And back on the wire unchanged, 0x0E for the break.
-    std::string framed = host::FrameAnswer(Answer{{{utf8}}});
-    std::string sent = c.gbk;
-    for (std::size_t p = sent.find("\r\n"); p != std::string::npos; p = sent.find("\r\n", p)) {
-      sent.replace(p, 2, "\x0e");
-    }
-    EXPECT_EQ(framed, sent + "\r\n");
-  }
 }
 
 TEST(WireText, BytesThatAreNoGbkAreRefused) {
