@@ -68,10 +68,6 @@ TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
             "2028-09-01\x07"
             "2025-09-01");
 
-  Reply refused = Command("A03\x07MN_GetCorpName '0012'");
-  EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.error, "MN_GetCorpName is not served on channel A03");
-
   // The same rows through a file.
   std::string file = dir.File("rows");
   std::string wire = Main("MN_GetCustomerList '0012','000001'");

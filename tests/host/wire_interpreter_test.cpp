@@ -62,7 +62,6 @@ TEST_F(WireInterpreter, RefusalsNameTheProblemAndChangeNothing) {
   };
   const Case cases[] = {
       {"T_Nope 'a'", "unknown command T_Nope"},
-      {"t_put 'a','b'", "unknown command t_put"},
       {"T_Put 'a'", "T_Put: expects 2 arguments, got 1"},
       {"T_All 'x'", "T_All: expects 0 arguments, got 1"},
       {"T_Put 'a',5", "T_Put: argument 2 must be a quoted text"},
