@@ -1,0 +1,85 @@
+// The fixture the frame tests share: the module test fixture with the module-wide state
+// (function cache, Traditional mode) given back after each test, the error box the
+// channel shows, and the test module's call log.
+#pragma once
+
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frame/HostChannel.h"
+#include "frame/ShellFunc.h"
+#include "sys/ProcessPaths.h"
+#include "tests/support/ModuleTest.h"
+
+namespace frame_test {
+
+using fakehost::Answer;
+using Lines = std::vector<std::string>;
+using tavro_test::Gbk;
+using tavro_test::ReadFile;
+using tavro_test::ScopedEnv;
+using tavro_test::WriteFile;
+
+constexpr HWND_T kWnd = 0x4711;
+
+// The box the channel shows for a failed command.
+inline std::string ErrorBox(const std::string& text) {
+  return R"(message ok none "ManageEdit" ")" + text + R"(" -> ok)";
+}
+
+// Runs a scope in another working folder.
+class ScopedCwd {
+ public:
+  explicit ScopedCwd(const std::string& folder) : old_(sys::CurrentFolder()) {
+    EXPECT_EQ(::chdir(folder.c_str()), 0);
+  }
+  ~ScopedCwd() { EXPECT_EQ(::chdir(old_.c_str()), 0); }
+  ScopedCwd(const ScopedCwd&) = delete;
+  ScopedCwd& operator=(const ScopedCwd&) = delete;
+
+ private:
+  std::string old_;
+};
+
+class FrameTest : public tavro_test::ModuleTest {
+ protected:
+  void TearDown() override {
+    frame::SaveFunctionCache();  // never leave the module-wide list to the next test
+    while (!env_.empty()) {
+      env_.pop_back();  // the latest first, so each restores what it found
+    }
+    frame::detail::ForgetTraditionalMode();
+    ModuleTest::TearDown();
+  }
+  // Sets a variable until the end of the test.
+  void SetEnv(const char* name, const char* value) {
+    env_.push_back(std::make_unique<ScopedEnv>(name, value));
+  }
+  // Fixes the mode as a system with this locale would read it.
+  void UseLocale(const char* name) {
+    SetEnv("LC_ALL", name);
+    frame::detail::ForgetTraditionalMode();
+  }
+  std::string CacheFile() const { return TempDir() + frame::kFunctionCacheFile; }
+  // The test module logs key, function id and extra of each call here.
+  std::string UseModuleLog() {
+    const std::string log = TempDir() + "testmodule.log";
+    SetEnv("TAVRO_TESTMODULE_LOG", log.c_str());
+    return log;
+  }
+  static int LookupCalls() {
+    int n = 0;
+    for (const auto& call : fakehost::Calls()) {
+      n += call.command.rfind("Sh_GetFunctionName", 0) == 0;
+    }
+    return n;
+  }
+
+ private:
+  std::vector<std::unique_ptr<ScopedEnv>> env_;
+};
+
+}  // namespace frame_test

@@ -1,0 +1,305 @@
+// Record reads and updates, folder lists and the list views they fill, and the
+// localisation of dialogs from the language file.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "frame/FolderList.h"
+#include "frame/ListViewFill.h"
+#include "frame/Localisation.h"
+#include "frame/RecordCmd.h"
+#include "sys/Files.h"
+#include "tests/frame/FrameTest.h"
+#include "ui/Controls.h"
+
+namespace {
+
+using namespace frame_test;
+namespace fs = std::filesystem;
+
+class RecordCmdTest : public FrameTest {};
+
+TEST_F(RecordCmdTest, UpdatesSendEveryArgumentInOrderQuotedAndCut) {
+  frame::TAccountRec account{"6222 01", "001", "", "", 0, "O'Neil Ltd", 1};
+  const frame::TCustomerRec customer{"C1", "0012", "Name", "L1\016L2", "R", "a@b", "000001", 1};
+  const frame::TCustAcRec custAc{7, "C1", "0012", "USD",    "AC",     "unused", "Bank",
+                                 9, "S",  "BA",   "N\016A", "000001", 1};
+  const frame::TCustCNYAcRec payee{"P1",     "0012", "Acct", "62",  "Bank",
+                                   "000001", 1,      "R",    "e@f", "138"};
+  const std::pair<std::function<TShellResult()>, std::string> cases[] = {
+      {[&] { return frame::UpdateAccountRec(kWnd, 301, account); },
+       "MN_UpdateAccountRec 301,'6222 01','001','O''Neil Ltd',1"},
+      {[&] { return frame::UpdateCustomerRec(kWnd, 5, customer); },
+       "MN_UpdateCustomerRec 5,'C1','0012','Name','L1\016L2','R','a@b','000001',1"},
+      {[&] { return frame::UpdateCustAcRec(kWnd, 5, custAc); },
+       "MN_UpdateCustAcRec 5,7,'C1','0012','USD','AC','Bank',9,'S','BA','N\016A','000001',1"},
+      {[&] { return frame::UpdateCustCNYAcRec(kWnd, 5, payee); },
+       "MN_UpdateCustCNYAcRec 5,'P1','0012','Acct','62','Bank','000001',1,'R','e@f','138'"},
+  };
+  fakehost::SetFallback(Answer::Ok("-1\aAccount 6222 locked\r\n"));
+  for (const auto& [send, command] : cases) {
+    const TShellResult result = send();
+    EXPECT_EQ(fakehost::LastCall().command, command);
+    EXPECT_EQ(fakehost::LastCall().prefix, "A01");
+    EXPECT_EQ(fakehost::LastCall().capacity, 127);
+    EXPECT_EQ(result.Code, -1);
+    EXPECT_STREQ(result.Text, "Account 6222 locked");
+  }
+  // A text longer than its field is cut without splitting a double-byte character.
+  account.AccountName = std::string(49, 'a') + Gbk("中");
+  frame::UpdateAccountRec(kWnd, 1, account);
+  EXPECT_EQ(fakehost::LastCall().command,
+            "MN_UpdateAccountRec 1,'6222 01','001','" + std::string(49, 'a') + "',1");
+
+  fakehost::SetFallback(Answer::Fail(9, "denied"));
+  const TShellResult failed = frame::UpdateAccountRec(kWnd, 1, account);
+  EXPECT_EQ(failed.Code, 0);
+  EXPECT_STREQ(failed.Text, "");
+  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:denied")});
+}
+
+TEST_F(RecordCmdTest, ReadsFillFieldsCutDecodedAndRepeatTheLastField) {
+  fakehost::On("MN_GetPropOfCustomer '0012','C''1'",
+               Answer::Ok("C1\a0012\aName\aL1\016L2\016L3\aRem\aa@b\016c@d"));
+  const frame::TCustomerRec c = frame::GetCustomerRec(kWnd, "0012", "C'1");
+  EXPECT_EQ(fakehost::LastCall().capacity, 1023);
+  EXPECT_EQ(c.CustId, "C1");
+  EXPECT_EQ(c.NameAddress, "L1\r\nL2\r\nL3");
+  EXPECT_EQ(c.EMail, "a@b\r\nc@d");
+  EXPECT_EQ(c.Operator, "a@b\016c@");  // fewer fields: the last one fills the rest
+  EXPECT_EQ(c.Status, 0);
+
+  // A user name of 16 bytes ending inside a double-byte character loses that character.
+  fakehost::On("MN_GetPropOfUser '000001'",
+               Answer::Ok("000001\a0012\aA\a" + std::string(15, 'n') + Gbk("中") + "\aCorp\a2"));
+  const frame::TUserRec u = frame::GetUserRec(kWnd, "000001");
+  EXPECT_EQ(u.UserName, std::string(15, 'n'));
+  EXPECT_EQ(u.UserLevel, "A");
+  EXPECT_EQ(u.Status, 2);
+
+  fakehost::On("MN_GetPropOfCustAc 17",
+               Answer::Ok("17\aC1\a0012\aUSD\aAC\au\aB\ax9\aS\aBA\aN\016A\a000001\a1"));
+  const frame::TCustAcRec a = frame::GetCustAcRec(kWnd, 17);
+  EXPECT_EQ(a.AcId, 17);
+  EXPECT_EQ(a.IntBankId, 0);  // not a number
+  EXPECT_EQ(a.BankNameAddress, "N\r\nA");
+  EXPECT_EQ(a.Status, 1);
+
+  // A user status that is no number matches no status; others read as 0.
+  fakehost::On("MN_GetPropOfUser 'u1'", Answer::Ok("u1\a0012\aA\aN\aC\a2x"));
+  EXPECT_EQ(frame::GetUserRec(kWnd, "u1").Status, frame::kUnknownUserStatus);
+  fakehost::On("MN_GetPropOfAccount '0012','62'", Answer::Ok("62\a0012\aC\aUSD\at\aN\as"));
+  const frame::TAccountRec acc = frame::GetAccountRec(kWnd, "0012", "62");
+  EXPECT_EQ(acc.AcType, 0);
+  EXPECT_EQ(acc.Status, 0);
+  // A failed read leaves the record empty: status 0, not unknown.
+  fakehost::SetFallback(Answer::Fail(2, "gone"));
+  EXPECT_EQ(frame::GetUserRec(kWnd, "u").Status, 0);
+  EXPECT_EQ(frame::GetCustCNYAcRec(kWnd, "0012", "P1").PayeeId, "");
+  EXPECT_EQ(fakehost::LastCall().command, "MN_GetPropOfCustCNYAc '0012','P1'");
+}
+
+TEST_F(RecordCmdTest, FolderListsSendTheirCommandIntoANewFileOrLeaveNone) {
+  fakehost::SetFallback(Answer::Ok("B1\au\r\n"));
+  const TFolderList audit = frame::GetAuditFolder(kWnd, "XX", 301, "0012", "000001", "B0001");
+  EXPECT_TRUE(fakehost::LastCall().file);
+  EXPECT_EQ(fakehost::LastCall().command, "MN_GetAuditFolder 301,'0012','000001','B0001'");
+  EXPECT_STREQ(audit.FileName, fakehost::LastCall().fileName.c_str());
+  EXPECT_EQ(std::string(audit.FileName).rfind(TempDir(), 0), 0u);
+  // No section "XX" in the shipped language file: the default five columns.
+  EXPECT_EQ(
+      std::string(audit.ColumnLayout),
+      Gbk("业务编号\a15\r\n操作用户\a15\r\n操作时间\a15\r\n操作类型\a15\r\n操作结果\a15\r\n"));
+
+  frame::GetCustAcFolder(kWnd, "EN", "0012", "000001", std::string(30, 'c'));
+  EXPECT_EQ(fakehost::LastCall().command,
+            "MN_GetCustAcFolder 'EN','0012','000001','" + std::string(24, 'c') + "'");
+  frame::GetAuthoriseFolder(kWnd, "EN", 7, "0012", "000001", "B1");
+  EXPECT_EQ(fakehost::LastCall().command, "MN_GetAuthoriseFolder 7,'0012','000001','B1'");
+  frame::GetSignFolder(kWnd, "EN", 7, "0012", "000001", "B1");
+  EXPECT_EQ(fakehost::LastCall().command, "MN_GetSignFolder 7,'0012','000001','B1'");
+
+  // A failed command that still wrote part of its file: no name, no file, the layout.
+  fakehost::OnAny([](const fakehost::Call& call) {
+    WriteFile(call.fileName, "half");
+    return Answer::Fail(4, "no rows");
+  });
+  const TFolderList failed = frame::GetSignFolder(kWnd, "EN", 1, "0012", "000001", "B1");
+  EXPECT_STREQ(failed.FileName, "");
+  EXPECT_FALSE(fs::exists(fakehost::LastCall().fileName));
+  EXPECT_NE(std::string(failed.ColumnLayout), "");
+}
+
+TEST_F(RecordCmdTest, ListViewColumnsAndRows) {
+  ui::TListView view{nullptr, "FolderLsv"};
+  view.Columns.push_back({"Kept", 30, ui::taCenter});
+  frame::SetupListViewColumns(
+      view, Gbk("金额") + "^20\r\nPay Amount\a8\r\nTitle\r\nWide\ax\r\nAMOUNTS due\a5");
+  const std::tuple<std::string, int, ui::TAlignment> expected[] = {
+      {"Kept", 30, ui::taCenter},
+      {Gbk("金额"), 200, ui::taRightJustify},
+      {"Pay Amount", 80, ui::taRightJustify},
+      {"Title", 100, ui::taLeftJustify},
+      {"Wide", 100, ui::taLeftJustify},
+      {"AMOUNTS due", 50, ui::taRightJustify},
+  };
+  ASSERT_EQ(view.Columns.size(), std::size(expected));
+  for (std::size_t i = 0; i < view.Columns.size(); ++i) {
+    EXPECT_EQ(view.Columns[i].Caption, std::get<0>(expected[i])) << i;
+    EXPECT_EQ(view.Columns[i].Width, std::get<1>(expected[i])) << i;
+    EXPECT_EQ(view.Columns[i].Alignment, std::get<2>(expected[i])) << i;
+  }
+  EXPECT_FALSE(view.Updating());
+
+  const std::string file = TempDir() + "rows";
+  WriteFile(file, "a\ab\ac\r\n\r\nd\a\r\n e \a f ");
+  frame::LoadListViewRows(view, file);
+  ASSERT_EQ(view.Items.size(), 4u);
+  EXPECT_EQ(view.Items[0].Caption, "a");
+  EXPECT_EQ(view.Items[0].SubItems, (ui::TStrings{"b", "c"}));
+  EXPECT_EQ(view.Items[1].Caption, "");
+  EXPECT_TRUE(view.Items[1].SubItems.empty());
+  EXPECT_EQ(view.Items[2].SubItems, (ui::TStrings{""}));
+  EXPECT_EQ(view.Items[3].Caption, " e ");  // untrimmed
+  EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(RecordCmdTest, AFolderWithoutFileOrLayoutShowsNoRows) {
+  ui::TListView view{nullptr, "FolderLsv"};
+  TFolderList list{};
+  std::snprintf(list.ColumnLayout, sizeof list.ColumnLayout, "A\a10\r\n");
+  frame::FillFolderListView(view, list);
+  EXPECT_EQ(view.Columns.size(), 1u);
+  EXPECT_TRUE(view.Items.empty());
+  // Rows without a layout are not shown, and their file is not left behind.
+  const std::string file = TempDir() + "orphan";
+  WriteFile(file, "x\r\n");
+  TFolderList noLayout{};
+  std::snprintf(noLayout.FileName, sizeof noLayout.FileName, "%s", file.c_str());
+  frame::FillFolderListView(view, noLayout);
+  EXPECT_TRUE(view.Items.empty());
+  EXPECT_FALSE(fs::exists(file));
+}
+
+class LangTest : public FrameTest {
+ protected:
+  // A dialog of the kinds of control the walker looks at, and some it must not touch.
+  class TTestFrm : public ui::TForm {
+   public:
+    TTestFrm() : TForm(nullptr, "TestFrm") {
+      Caption = "Designed";
+      StatusCmb->Items = {"designed"};
+    }
+    const char* ClassName() const override { return "TTestFrm"; }
+    class TMyLabel : public ui::TLabel {
+     public:
+      using TLabel::TLabel;
+      const char* ClassName() const override { return "TMyLabel"; }
+    };
+    template <class T>
+    T* Make(const char* name, const char* caption) {
+      T* c = ui::Create<T>(this, this, name);
+      c->Caption = caption;
+      return c;
+    }
+    ui::TLabel* CustIdLbl = Make<ui::TLabel>("CustIdLbl", "Id");
+    ui::TComboBox* StatusCmb = Make<ui::TComboBox>("StatusCmb", "");
+    ui::TButton* SaveBtn = Make<ui::TButton>("SaveBtn", "Save");
+    ui::TBitBtn* DelBtn = Make<ui::TBitBtn>("DelBtn", "Del");
+    ui::TTabSheet* MainTab = Make<ui::TTabSheet>("MainTab", "Main");
+    ui::TLabel* TipLbl = Make<ui::TLabel>("TipLbl", "Tip");
+    ui::TButton* Ok = Make<ui::TButton>("OK", "OK");
+    ui::TButton* WrongKind = Make<ui::TButton>("NameLbl", "kept");
+    ui::TPanel* Panel = Make<ui::TPanel>("InfoLbl", "kept");
+    TMyLabel* Derived = Make<TMyLabel>("NoteLbl", "kept");
+  };
+  sys::IniFile LangFile(const std::string& text) {
+    WriteFile(TempDir() + "TavroLang.ini", text);
+    return sys::IniFile(TempDir() + "TavroLang.ini");
+  }
+};
+
+TEST_F(LangTest, TheLanguageIdAndTheFileBesideTheProgram) {
+  const sys::LocaleInfo en = sys::LocaleFromName("en_US.UTF-8");
+  const sys::LocaleInfo cn = sys::LocaleFromName("zh_CN.UTF-8");
+  const sys::LocaleInfo tw = sys::LocaleFromName("zh_TW.UTF-8");
+  const sys::LocaleInfo jp = sys::LocaleFromName("ja_JP.UTF-8");
+  const std::tuple<const char*, sys::LocaleInfo, const char*> cases[] = {
+      {"CN", en, "CN"}, {"JP", cn, "JP"}, {"EN", jp, "EN"}, {"en", en, "EN"},
+      {"en", cn, "CN"}, {"cn", jp, "JP"}, {"", tw, "CN"},   {"FR", en, "EN"},
+  };
+  for (const auto& [value, locale, id] : cases) {
+    EXPECT_EQ(frame::LangIdFrom(value, locale), id) << value;
+  }
+  ScopedCwd cwd(TempDir());
+  SetEnv("LC_ALL", nullptr);
+  SetEnv("LC_MESSAGES", nullptr);
+  SetEnv("LANG", "ja_JP.UTF-8");
+  EXPECT_EQ(frame::GetLangId(), "JP");  // no settings file
+  WriteFile(TempDir() + "Tavro2007.ini", "[Settings]\r\nLangId=EN\r\n");
+  EXPECT_EQ(frame::GetLangId(), "EN");
+  WriteFile(TempDir() + "Tavro2007.ini", "[settings]\nlangid=en\n");
+  EXPECT_EQ(frame::GetLangId(), "JP");
+
+  const std::string expected = sys::FolderOf(sys::ExecutablePath()) + "/TavroLang.ini";
+  ASSERT_TRUE(sys::FileExists(expected)) << "the build writes it beside the programs";
+  EXPECT_EQ(frame::GetLangFilePath(), expected);
+  EXPECT_EQ(frame::GetLangText("CN", "Btn_Common_Cancel_Name", "x"), Gbk("放弃"));
+  EXPECT_EQ(frame::GetLangText("CN", "No_Such_Key", "fallback"), "fallback");
+  // Without a language file a text is empty, not the default.
+  const sys::IniFile missing(TempDir() + "TavroLang.ini");
+  EXPECT_EQ(frame::GetLangTextOpen(missing, "CN", "Any_Key", "default"), "");
+}
+
+TEST_F(LangTest, OwnKeysFirstThenCommonOnesAndOnlyMatchingClasses) {
+  const sys::IniFile file = LangFile(
+      "[EN]\r\nFrm_UsageEdt_Name=Usage\r\n"
+      "Lbl_Usage_CustId_Text=Payee Id\r\nLbl_Common_CustId_Text=not used\r\n"
+      "Mnu_Common_Status_List=0:Deleted,\"1:In use\"\r\n"
+      "Btn_Usage_Save_Name=Store\r\nBtn_Common_Del_Name=Remove\r\n"
+      "Tab_Usage_Main_Text=General\r\n"
+      "Lbl_Usage_Tip_Text=\r\nLbl_Common_Tip_Text=Hint\r\n"
+      "Btn_Usage__Name=nobody\r\nLbl_Usage_Name_Text=wrong kind\r\n"
+      "Lbl_Usage_Info_Text=wrong kind\r\nLbl_Usage_Note_Text=derived\r\n");
+  TTestFrm form;
+  frame::ApplyFormLanguage(form, "Usage", file, "EN");
+  EXPECT_EQ(form.Caption, "Usage");
+  EXPECT_EQ(form.CustIdLbl->Caption, "Payee Id");
+  EXPECT_EQ(form.StatusCmb->Items, (ui::TStrings{"0:Deleted", "1:In use"}));
+  EXPECT_EQ(form.SaveBtn->Caption, "Store");
+  EXPECT_EQ(form.DelBtn->Caption, "Remove");
+  EXPECT_EQ(form.MainTab->Caption, "General");
+  EXPECT_EQ(form.TipLbl->Caption, "Hint");  // an empty own value falls to Common
+  EXPECT_EQ(form.Ok->Caption, "OK");
+  EXPECT_EQ(form.WrongKind->Caption, "kept");
+  EXPECT_EQ(form.Panel->Caption, "kept");
+  EXPECT_EQ(form.Derived->Caption, "kept");
+
+  // A missing section blanks the caption and keeps the controls.
+  TTestFrm other;
+  frame::ApplyFormLanguage(other, "Usage", LangFile("[CN]\r\nFrm_UsageEdt_Name=x\r\n"), "EN");
+  EXPECT_EQ(other.Caption, "");
+  EXPECT_EQ(other.CustIdLbl->Caption, "Id");
+  EXPECT_EQ(other.StatusCmb->Items, ui::TStrings{"designed"});
+  // No language file at all: nothing is touched, not even the caption.
+  TTestFrm untouched;
+  frame::ApplyFormLanguage(untouched, "Usage", sys::IniFile(TempDir() + "none.ini"), "EN");
+  EXPECT_EQ(untouched.Caption, "Designed");
+}
+
+TEST_F(LangTest, EnglishTakesTheChineseSystemFontOthersKeepTheDesignedOne) {
+  TTestFrm form;
+  const ui::TFont designed = form.Font();
+  frame::ApplyFontRule(form, "CN");
+  frame::ApplyFontRule(form, "JP");
+  EXPECT_EQ(form.Font(), designed);
+  frame::ApplyFontRule(form, "EN");
+  EXPECT_EQ(form.Font().Name, Gbk("宋体"));
+  EXPECT_EQ(form.Font().Size, 10);
+  EXPECT_EQ(form.Font().Charset, 134);
+}
+
+}  // namespace

@@ -1,0 +1,418 @@
+// Shell lookups, the function cache and its file, the dynamic calls into the test
+// module, and the entry-point frame with the review lists and the record check.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "customer/Mn_CheckFunc.h"
+#include "frame/ManageEdit.h"
+#include "frame/ShellFunc.h"
+#include "tests/frame/FrameTest.h"
+#include "ui/Forms.h"
+
+namespace {
+
+using namespace frame_test;
+namespace fs = std::filesystem;
+
+const std::string kLookup12 = "Sh_GetFunctionName  12,0";
+
+class ShellFuncTest : public FrameTest {
+ protected:
+  // Calls function 12 served by answer; the error text it raised, if any.
+  std::string Call12(const std::string& answer, TShellResult& result, const char* key = "K",
+                     const char* extra = "") {
+    fakehost::Reset();
+    fakehost::On(kLookup12, Answer::Ok(answer));
+    try {
+      frame::CallShellFunction(kWnd, 12, "0012", "000001", key, extra, &result);
+    } catch (const std::runtime_error& e) {
+      return e.what();
+    }
+    return "";
+  }
+};
+
+TEST_F(ShellFuncTest, ViewNodesAndRights) {
+  fakehost::SetFallback(Answer::Ok("tree"));
+  std::string buffer;
+  EXPECT_EQ(frame::LookupViewNodes(kWnd, "CN", "0012", buffer, 10240, "ALL"), 0);
+  EXPECT_EQ(fakehost::LastCall().command, "Sh_GetViewNodeList 'CN','',''");
+  EXPECT_EQ(fakehost::LastCall().capacity, 10239);
+  EXPECT_EQ(buffer, "tree");
+  frame::LookupViewNodes(kWnd, "CN", "0012", buffer, 10240, "X'1");
+  EXPECT_EQ(fakehost::LastCall().command, "Sh_GetViewNodeList 'CN','0012','X''1'");
+
+  fakehost::On("Sh_GetNodeRight '0012','000001',301", Answer::Ok("0110"));
+  const std::string rights = frame::LookupNodeRights(kWnd, "0012", "000001", 301);
+  EXPECT_EQ(rights, "0110");
+  EXPECT_EQ(fakehost::LastCall().capacity, 63);
+  EXPECT_FALSE(frame::RightGranted(rights, frame::kRightQuery));
+  EXPECT_TRUE(frame::RightGranted(rights, frame::kRightAdd));
+  EXPECT_TRUE(frame::RightGranted(rights, frame::kRightModify));
+  EXPECT_FALSE(frame::RightGranted(rights, frame::kRightDelete));
+  EXPECT_FALSE(frame::RightGranted(rights, 5));  // past the end of a short text
+  fakehost::On("Sh_GetNodeRight '0012','000001',302", Answer::Ok("1111111111\r\n"));
+  EXPECT_EQ(frame::LookupNodeRights(kWnd, "0012", "000001", 302), "11111111");
+  fakehost::On("Sh_GetNodeRight '0012','000001',303", Answer::Fail(5, "timeout"));
+  EXPECT_EQ(frame::LookupNodeRights(kWnd, "0012", "000001", 303), "00000000");
+  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:timeout")});
+}
+
+TEST_F(ShellFuncTest, LookupSplitsTheFirstRowAndOnlyALoadedCacheKeepsSuccesses) {
+  fakehost::On(kLookup12, Answer::Ok("TestModule.dll\aTm_EditRecord\aID\aX 1\r\nmore"));
+  const TShellFunction f = frame::LookupFunction(kWnd, 12, 0);
+  EXPECT_STREQ(f.LibraryName, "TestModule.dll");
+  EXPECT_STREQ(f.EntryName, "Tm_EditRecord");
+  EXPECT_STREQ(f.Param, "ID");
+  EXPECT_STREQ(f.Extra, "X 1");
+  EXPECT_EQ(fakehost::LastCall().capacity, 1023);
+  frame::LookupFunction(kWnd, 12, 0);
+  EXPECT_EQ(LookupCalls(), 2);  // no cache loaded
+
+  fakehost::Reset();
+  fakehost::On(kLookup12, Answer::Ok("A.dll\aE\a\ax\r\ny"));
+  fakehost::On("Sh_GetFunctionName  13,0", Answer::Fail(3, "busy"));
+  frame::LoadFunctionCache();
+  EXPECT_STREQ(frame::LookupFunction(kWnd, 13, 0).LibraryName, "");
+  frame::LookupFunction(kWnd, 13, 0);
+  frame::LookupFunction(kWnd, 12, 0);
+  frame::LookupFunction(kWnd, 12, 0);
+  EXPECT_EQ(LookupCalls(), 3);
+  frame::SaveFunctionCache();
+  EXPECT_FALSE(frame::FunctionCacheLoaded());
+  // The row end inside the answer is stored as a mark and comes back byte for byte.
+  const std::string stored = kLookup12 + "=A.dll\aE\a\ax\016y\r\n";
+  EXPECT_EQ(ReadFile(CacheFile()), stored);
+
+  fakehost::Reset();  // a later entry-point call finds the answer in the file
+  frame::LoadFunctionCache();
+  EXPECT_STREQ(frame::LookupFunction(kWnd, 12, 0).EntryName, "E");
+  EXPECT_EQ(LookupCalls(), 0);
+  frame::SaveFunctionCache();
+  EXPECT_EQ(ReadFile(CacheFile()), stored);
+}
+
+TEST_F(ShellFuncTest, DamagedCacheFilesAreIgnored) {
+  std::string damaged = "no equals sign here\r\n=no name\r\n";
+  damaged += std::string("Sh_GetFunctionName  1,0=zero\0byte\r\n", 35);
+  damaged += "Sh_GetFunctionName  2,0=" + std::string(10000, 'x') + "\r\n";
+  damaged += "\xFF\xFE\x81\r\n" + kLookup12 + "=Good.dll\aE\r\n";
+  WriteFile(CacheFile(), damaged);
+  frame::LoadFunctionCache();
+  EXPECT_STREQ(frame::LookupFunction(kWnd, 12, 0).LibraryName, "Good.dll");
+  EXPECT_EQ(LookupCalls(), 0);
+  fakehost::On("Sh_GetFunctionName  2,0", Answer::Ok("Two.dll\aE"));
+  EXPECT_STREQ(frame::LookupFunction(kWnd, 2, 0).LibraryName, "Two.dll");
+  EXPECT_EQ(LookupCalls(), 1);
+  frame::SaveFunctionCache();
+
+  // A folder where the file should be: lookups go to the host, the save fails quietly.
+  fs::remove(CacheFile());
+  fs::create_directory(CacheFile());
+  fakehost::On(kLookup12, Answer::Ok("A.dll\aE"));
+  frame::LoadFunctionCache();
+  frame::LookupFunction(kWnd, 12, 0);
+  EXPECT_EQ(LookupCalls(), 2);
+  frame::SaveFunctionCache();
+  EXPECT_FALSE(frame::FunctionCacheLoaded());
+  fs::remove(CacheFile());
+  // A file too large to be a cache is none.
+  WriteFile(CacheFile(), kLookup12 + "=Big.dll\aE\r\n" + std::string(5 << 20, 'z'));
+  frame::LoadFunctionCache();
+  frame::LookupFunction(kWnd, 12, 0);
+  EXPECT_EQ(LookupCalls(), 3);
+}
+
+TEST_F(ShellFuncTest, CallsTheServingEntryWithTheCallersOrItsOwnKey) {
+  const std::string log = UseModuleLog();
+  const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+      {"TestModule.dll\aTm_EditRecord\aID\aFX", "K1", "", "K1\n12\nFX\n"},
+      {"TestModule.dll\aTm_EditRecord\a \aFX", "K2", "CX", "K2\n12\nCX\n"},
+      {"TestModule.dll\aTm_EditRecord\a3\a", "K3", "", "3\n12\n\n"},
+  };
+  for (const auto& [answer, key, extra, expected] : cases) {
+    fs::remove(log);
+    TShellResult result{77, "stale"};
+    EXPECT_EQ(Call12(answer, result, key, extra), "");
+    EXPECT_EQ(result.Code, 1);
+    EXPECT_STREQ(result.Text, "OK");
+    EXPECT_EQ(ReadFile(log), expected) << answer;
+  }
+  // Without a module or entry nothing is called and the result stays clear.
+  fs::remove(log);
+  for (const char* answer : {"", " \aTm_EditRecord", "TestModule.dll\a  "}) {
+    TShellResult result{5, "x"};
+    EXPECT_EQ(Call12(answer, result), "");
+    EXPECT_EQ(result.Code, 0);
+  }
+  EXPECT_FALSE(fs::exists(log));
+  EXPECT_FALSE(frame::FunctionCacheLoaded());  // not loaded by a call that had none
+  EXPECT_TRUE(MessageLines().empty());
+}
+
+TEST_F(ShellFuncTest, FailedCallsRaiseOrReportAndKeepTheCallersCache) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"NoSuchModule.dll\aTm_EditRecord", "LoadLibrary NoSuchModule.dll Fail"},
+      {"TestModule.dll\aTm_Missing", "GetProcAddress Tm_Missing Fail"},
+      {"TestModule.dll\aTm_Raise", ""},  // reported, the call goes on
+  };
+  for (const auto& [answer, error] : cases) {
+    frame::SaveFunctionCache();
+    fs::remove(CacheFile());
+    frame::LoadFunctionCache();
+    TShellResult result{5, "x"};
+    EXPECT_EQ(Call12(answer, result), error);
+    EXPECT_EQ(result.Code, 0);
+    EXPECT_STREQ(result.Text, "");
+    EXPECT_TRUE(frame::FunctionCacheLoaded());
+  }
+  EXPECT_EQ(MessageLines(),
+            Lines{R"(message ok none "ManageEdit" "Error in function Tm_Raise" -> ok)"});
+  // The last call's cache, still loaded, was handed to its file before the foreign call.
+  EXPECT_NE(ReadFile(CacheFile()).find(kLookup12 + "=TestModule.dll"), std::string::npos);
+}
+
+class EntryFrameTest : public FrameTest {
+ protected:
+  static constexpr HWND_T kBefore = 0x1234;
+  void SetUp() override {
+    FrameTest::SetUp();
+    Platform().SetOwnerWindow(kBefore);
+  }
+  static bool AllZero(const TShellResult& r) {
+    static const TShellResult zero{};
+    return std::memcmp(&r, &zero, sizeof r) == 0;
+  }
+  // A dialog entry point's steps: a lookup (so the cache has something to save), a form
+  // closed with modalResult, and what a save would report.
+  frame::DialogOutcome ShowForm(int modalResult) {
+    fakehost::On("Sh_GetFunctionName  7,0", Answer::Ok("A.dll\aE"));
+    frame::LookupFunction(kWnd, 7, 0);
+    ownerDuringCall = Platform().OwnerWindow();
+    Platform().SetOperator([modalResult](ui::TForm& f) { f.ModalResult = modalResult; });
+    ui::TForm form(nullptr, "TestFrm");
+    TShellResult dialogResult{3, {}};
+    std::memset(dialogResult.Text, 'k', sizeof dialogResult.Text);  // no zero byte
+    return frame::OutcomeOf(form.ShowModal(), dialogResult);
+  }
+  void Run(const frame::DialogEntrySpec& shape, TShellResult* result, int modalResult) {
+    frame::RunDialogEntry(shape, result, kWnd, "0012", "000001", 7, "K", "",
+                          [&](frame::DialogEntryCall& call) {
+                            EXPECT_EQ(call.Args().Key, "K");
+                            EXPECT_EQ(frame::FunctionCacheLoaded(), shape.UseFunctionCache);
+                            return ShowForm(modalResult);
+                          });
+  }
+  HWND_T ownerDuringCall = 0;
+};
+
+TEST_F(EntryFrameTest, ParametersAreReadWithinTheirBytes) {
+  const char corp[] = {'0', '0', '1', '2', 'X', 'Y'};  // no zero in the first 4 bytes
+  const char user[] = {'0', '0', '0', '0', '0', '1', '9'};
+  const std::string gbkKey = std::string(49, 'k') + Gbk("中") + "zz";  // a character at 49-50
+  const frame::EntryArgs args =
+      frame::ReadEntryArgs({}, kWnd, corp, user, 42, gbkKey.c_str(), nullptr);
+  EXPECT_EQ(args.CorpNo, "0012");
+  EXPECT_EQ(args.UserNo, "000001");
+  EXPECT_EQ(args.FunctionId, 42);
+  EXPECT_EQ(args.Key, std::string(49, 'k'));
+  EXPECT_EQ(args.Extra, "");
+  frame::DialogEntrySpec shortKey;
+  shortKey.KeyLen = 24;
+  const std::string longKey(40, 'c');
+  EXPECT_EQ(frame::ReadEntryArgs(shortKey, 0, nullptr, nullptr, 0, longKey.c_str(), "e").Key,
+            std::string(24, 'c'));
+  const std::tuple<const char*, std::size_t, std::string> cases[] = {
+      {nullptr, 6, ""},
+      {"abcdefgh", 6, "abcdef"},
+      {"abc\xD6\xD0", 4, "abc"},  // the lead byte of a cut character is dropped
+      {"ab\xD6\xD0", 4, "ab\xD6\xD0"},
+  };
+  for (const auto& [text, max, expected] : cases) {
+    EXPECT_EQ(frame::ReadTextParam(text, max), expected) << (text ? text : "null");
+  }
+}
+
+TEST_F(EntryFrameTest, OkCopiesTheResultCancelClearsItAndEverythingIsGivenBack) {
+  TShellResult result{99, "old"};
+  frame::RunDialogEntry({}, &result, kWnd, "0012", "000001", 7, "K", "",
+                        [&](frame::DialogEntryCall&) {
+                          EXPECT_TRUE(AllZero(result)) << "cleared before the dialog";
+                          return ShowForm(ui::mrOk);
+                        });
+  EXPECT_EQ(ownerDuringCall, kWnd);
+  EXPECT_EQ(Platform().OwnerWindow(), kBefore);
+  EXPECT_EQ(result.Code, 3);
+  EXPECT_EQ(std::string(result.Text), std::string(50, 'k'));  // bounded and terminated
+  EXPECT_FALSE(frame::FunctionCacheLoaded());
+  EXPECT_EQ(ReadFile(CacheFile()), "Sh_GetFunctionName  7,0=A.dll\aE\r\n");
+
+  Run({}, &result, ui::mrCancel);
+  EXPECT_TRUE(AllZero(result));
+  Run({}, nullptr, ui::mrOk);  // a null result is never written
+  EXPECT_EQ(Platform().OwnerWindow(), kBefore);
+
+  // An entry without the cache neither loads nor writes the file.
+  fs::remove(CacheFile());
+  frame::DialogEntrySpec noCache;
+  noCache.UseFunctionCache = false;
+  Run(noCache, &result, ui::mrOk);
+  EXPECT_FALSE(fs::exists(CacheFile()));
+  EXPECT_EQ(result.Code, 3);
+}
+
+TEST_F(EntryFrameTest, AnErrorInsideOrALateClearKeepTheFrameSound) {
+  TShellResult result{99, "old"};
+  EXPECT_THROW(frame::RunDialogEntry({}, &result, kWnd, "0012", "000001", 7, "K", "",
+                                     [&](frame::DialogEntryCall&) -> frame::DialogOutcome {
+                                       ShowForm(ui::mrOk);
+                                       throw std::runtime_error("dialog failed");
+                                     }),
+               std::runtime_error);
+  EXPECT_EQ(Platform().OwnerWindow(), kBefore);
+  EXPECT_FALSE(frame::FunctionCacheLoaded());
+  EXPECT_TRUE(fs::exists(CacheFile()));
+  EXPECT_TRUE(AllZero(result));
+
+  // A key check that refuses before clearing leaves the caller's record untouched.
+  result = TShellResult{99, "old"};
+  frame::DialogEntrySpec late;
+  late.ClearResultFirst = false;
+  frame::RunDialogEntry(late, &result, kWnd, "0012", "000001", 7, "", "",
+                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
+                          if (!call.Args().Key.empty()) {
+                            call.ClearResult();
+                          }
+                          return std::nullopt;
+                        });
+  EXPECT_EQ(result.Code, 99);
+  EXPECT_STREQ(result.Text, "old");
+}
+
+class ReviewEntryTest : public FrameTest {
+ protected:
+  void SetUp() override {
+    FrameTest::SetUp();
+    cwd_ = std::make_unique<ScopedCwd>(TempDir());
+    WriteFile(TempDir() + "Tavro2007.ini", "[Settings]\r\nLangId=EN\r\n");
+    log_ = UseModuleLog();
+  }
+  void TearDown() override {
+    cwd_.reset();
+    FrameTest::TearDown();
+  }
+  std::string log_;
+
+ private:
+  std::unique_ptr<ScopedCwd> cwd_;
+};
+
+TEST_F(ReviewEntryTest, AllFiveListsSendTheSameArgumentsAndShareTheLayout) {
+  const std::pair<TListEntry, const char*> cases[] = {
+      {Mn_GetCheckList, "MN_GetCheckList"},       {Mn_GetAuthoriseList, "MN_GetAuthoriseList"},
+      {Mn_GetSendList, "MN_GetSendList"},         {Mn_GetDeletedList, "MN_GetDeletedList"},
+      {Mn_GetRejectedList, "MN_GetRejectedList"},
+  };
+  for (const auto& [entry, procedure] : cases) {
+    fakehost::Reset();
+    fakehost::SetFallback(Answer::Ok("B1\a1.00\r\n"));
+    TFolderList list;
+    std::memset(&list, 'x', sizeof list);
+    entry(&list, kWnd, "0012", "O'1", 99, "ignored");
+    const auto& call = fakehost::LastCall();
+    EXPECT_TRUE(call.file);
+    EXPECT_EQ(call.prefix, "A01");
+    EXPECT_EQ(call.command, std::string(procedure) + " 'EN','0012','O''1'");
+    EXPECT_STREQ(list.FileName, call.fileName.c_str());
+    EXPECT_EQ(ReadFile(list.FileName), "B1\a1.00\r\n");
+    // The shipped English layout, quoted titles with blanks kept whole.
+    EXPECT_EQ(std::string(list.ColumnLayout).rfind("Business No.\a15\r\nType\a12\r\n", 0), 0u);
+  }
+}
+
+TEST_F(ReviewEntryTest, BadParametersAreReadSafelyAndAFailedListKeepsItsLayout) {
+  const char corp[] = {'0', '0', '1', '2', '3', '4'};  // unterminated
+  TFolderList list;
+  Mn_GetCheckList(&list, kWnd, corp, nullptr, 0, nullptr);
+  EXPECT_EQ(fakehost::LastCall().command, "MN_GetCheckList 'EN','0012',''");
+  fs::remove(list.FileName);
+  const std::size_t before = fakehost::Calls().size();
+  Mn_GetCheckList(nullptr, kWnd, "0012", "000001", 0, nullptr);
+  EXPECT_EQ(fakehost::Calls().size(), before);  // nothing to hand a file to
+
+  fakehost::SetFallback(Answer::Fail(5, "timeout"));
+  Mn_GetSendList(&list, kWnd, "0012", "000001", 0, nullptr);
+  EXPECT_STREQ(list.FileName, "");
+  EXPECT_NE(std::strlen(list.ColumnLayout), 0u);
+  EXPECT_LE(std::strlen(list.ColumnLayout), customer::kCheckLayoutMax);
+  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:timeout")});
+}
+
+TEST_F(ReviewEntryTest, CheckRecordCallsTheRegisteredEntryWithTheKeyPart) {
+  const std::tuple<const char*, const char*, const char*, int> keys[] = {
+      {"12 payment:A0001", "12 payment", "A0001", 12},
+      {"12 pay:A:B", "12 pay", "A:B", 12},
+      {"A0001", "", "A0001", 0},
+      {"x9 y:K", "x9 y", "K", 0},
+      {"12:K", "12", "K", 0},  // no blank, no function
+  };
+  for (const auto& [key, prefix, recordKey, functionId] : keys) {
+    const customer::TCheckKey parts = customer::SplitCheckKey(key);
+    EXPECT_EQ(parts.Prefix, prefix) << key;
+    EXPECT_EQ(parts.RecordKey, recordKey) << key;
+    EXPECT_EQ(parts.FunctionId, functionId) << key;
+  }
+
+  fakehost::On("Sh_GetFunctionName  12,0", Answer::Ok("TestModule.dll\aTm_EditRecord\aP\aX"));
+  TShellResult result{5, "stale"};
+  Mn_CheckRecord(&result, kWnd, "0012", "000001", 99, "12 payment:A0001", "extra");
+  EXPECT_EQ(result.Code, 1);
+  EXPECT_STREQ(result.Text, "12 payment:OK");
+  // The key part, the function id from the key, the extra received: not the function's.
+  EXPECT_EQ(ReadFile(log_), "A0001\n12\nextra\n");
+  EXPECT_FALSE(frame::FunctionCacheLoaded());
+  EXPECT_FALSE(fs::exists(CacheFile()));
+  // The prefixed text is bounded to the record's 50 bytes.
+  const std::string longKey = "12 " + std::string(46, 'p') + ":K";
+  Mn_CheckRecord(&result, kWnd, "0012", "000001", 0, longKey.c_str(), nullptr);
+  EXPECT_EQ(std::string(result.Text), "12 " + std::string(46, 'p') + ":");
+  // A null result: the entry still gets a record of its own.
+  fs::remove(log_);
+  Mn_CheckRecord(nullptr, kWnd, nullptr, nullptr, 0, "12 p:K", nullptr);
+  EXPECT_EQ(ReadFile(log_), "K\n12\n\n");
+}
+
+TEST_F(ReviewEntryTest, CheckRecordWithoutModuleOrWithBadNamesLeavesTheResultClear) {
+  fakehost::On("Sh_GetFunctionName  0,0", Answer::Ok(""));
+  TShellResult result{5, "stale"};
+  Mn_CheckRecord(&result, kWnd, "0012", "000001", 0, "A0001", nullptr);
+  EXPECT_EQ(fakehost::LastCall().command, "Sh_GetFunctionName  0,0");
+  EXPECT_EQ(result.Code, 0);
+  EXPECT_STREQ(result.Text, "");
+  EXPECT_FALSE(fs::exists(log_));
+
+  const std::pair<const char*, const char*> cases[] = {
+      {"Missing.dll\aTm_EditRecord", "LoadLibrary Missing.dll Fail"},
+      {"TestModule.dll\aTm_Nothing", "GetProcAddress Tm_Nothing Fail"},
+      {"TestModule.dll\aTm_Raise", "Tm_Raise failed on purpose"},
+  };
+  for (const auto& [answer, error] : cases) {
+    fakehost::Reset();
+    fakehost::On("Sh_GetFunctionName  3,0", Answer::Ok(answer));
+    TShellResult r{5, "stale"};
+    try {
+      Mn_CheckRecord(&r, kWnd, "0012", "000001", 0, "3 x:K", nullptr);
+      ADD_FAILURE() << "no error for " << answer;
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), error);
+    }
+    EXPECT_EQ(r.Code, 0);
+  }
+  EXPECT_TRUE(MessageLines().empty()) << "not caught and shown here";
+}
+
+}  // namespace
