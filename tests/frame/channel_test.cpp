@@ -35,8 +35,6 @@ TEST_F(ChannelTest, PrefixesTheChannelAndPassesTheCallShape) {
   EXPECT_EQ(c.window, kWnd);
   EXPECT_EQ(c.capacity, 1023);
   EXPECT_EQ(c.mode, 2);
-  frame::HostCommand(kWnd, frame::kChannelBank, "ST_GetBankSimple 7", result, 1024);
-  EXPECT_EQ(fakehost::LastCall().sent, "A03\aST_GetBankSimple 7");
   frame::HostCommand(kWnd, 9, "X", result, 1024);
   EXPECT_EQ(fakehost::LastCall().sent, "X");
   frame::HostFileCommand(kWnd, frame::kChannelMain, "MN_X", TempDir() + "f");
@@ -61,8 +59,7 @@ TEST_F(ChannelTest, FailureIsReportedOnceAndCallersGetTheirDefaults) {
 
 TEST_F(ChannelTest, IntAndTextAnswers) {
   const std::pair<std::string, int> cases[] = {
-      {"3\ax", 3}, {" 12 \r\nrow2", 12}, {"x\a3", -1}, {"", -1}, {"\a5", -1}, {"4294967296", -1},
-  };
+      {"3\ax", 3}, {" 12 \r\nrow2", 12}, {"x\a3", -1}, {"", -1}, {"\a5", -1}, {"4294967296", -1}};
   for (const auto& [answer, value] : cases) {
     fakehost::Reset();
     fakehost::On("MN_Int", Answer::Ok(answer));
@@ -180,9 +177,6 @@ TEST_F(ChannelTest, OtherSystemsConvertNothing) {
     EXPECT_EQ(result, Gbk("银行")) << locale;
     EXPECT_EQ(frame::ShownText(Gbk("银行")), Gbk("银行")) << locale;
   }
-  EXPECT_TRUE(frame::detail::TraditionalModeOf(4, 1));
-  EXPECT_FALSE(frame::detail::TraditionalModeOf(4, 2));
-  EXPECT_FALSE(frame::detail::TraditionalModeOf(9, 1));
 }
 
 TEST_F(ChannelTest, EachFillerSendsItsCommand) {
@@ -220,17 +214,15 @@ TEST_F(ChannelTest, CorpNameAndSwiftAddress) {
   EXPECT_EQ(frame::GetCorpName(kWnd, "0012"), "Acme Trading");
   EXPECT_EQ(fakehost::LastCall().capacity, 255);
 
-  const std::pair<std::string, std::string> codes[] = {
-      {"PQRSTUVW", "PQRSTUVW"},
-      {"PQRSTUVWXXX", "PQRSTUVW"},
-      {"PQRSTUVWX", "PQRSTUVW"},
-      {"PQRSTUVW1XYZ", "PQRSTUVWXYZ"},
-      {"PQRSTUVWABC", "PQRSTUVWABC"},
-      {"PQRSTUVWAXXX", "PQRSTUVWXXX"},
-      {"PQRSTUVW1XYZ99", "PQRSTUVW1XYZ"},
-      {" PQRSTUVWX ", "PQRSTUVW"},
-      {"O'K", "O''K"},
-  };
+  const std::pair<std::string, std::string> codes[] = {{"PQRSTUVW", "PQRSTUVW"},
+                                                       {"PQRSTUVWXXX", "PQRSTUVW"},
+                                                       {"PQRSTUVWX", "PQRSTUVW"},
+                                                       {"PQRSTUVW1XYZ", "PQRSTUVWXYZ"},
+                                                       {"PQRSTUVWABC", "PQRSTUVWABC"},
+                                                       {"PQRSTUVWAXXX", "PQRSTUVWXXX"},
+                                                       {"PQRSTUVW1XYZ99", "PQRSTUVW1XYZ"},
+                                                       {" PQRSTUVWX ", "PQRSTUVW"},
+                                                       {"O'K", "O''K"}};
   for (const auto& [given, sent] : codes) {
     frame::GetSwiftAddress(kWnd, given);
     EXPECT_EQ(fakehost::LastCall().command, "MB_GetSwfAddress '" + sent + "'") << given;

@@ -144,8 +144,7 @@ TEST_F(RecordCmdTest, ListViewColumnsAndRows) {
       {"Pay Amount", 80, ui::taRightJustify},
       {"Title", 100, ui::taLeftJustify},
       {"Wide", 100, ui::taLeftJustify},
-      {"AMOUNTS due", 50, ui::taRightJustify},
-  };
+      {"AMOUNTS due", 50, ui::taRightJustify}};
   ASSERT_EQ(view.Columns.size(), std::size(expected));
   for (std::size_t i = 0; i < view.Columns.size(); ++i) {
     EXPECT_EQ(view.Columns[i].Caption, std::get<0>(expected[i])) << i;
@@ -229,8 +228,7 @@ TEST_F(LangTest, TheLanguageIdAndTheFileBesideTheProgram) {
   const sys::LocaleInfo jp = sys::LocaleFromName("ja_JP.UTF-8");
   const std::tuple<const char*, sys::LocaleInfo, const char*> cases[] = {
       {"CN", en, "CN"}, {"JP", cn, "JP"}, {"EN", jp, "EN"}, {"en", en, "EN"},
-      {"en", cn, "CN"}, {"cn", jp, "JP"}, {"", tw, "CN"},   {"FR", en, "EN"},
-  };
+      {"en", cn, "CN"}, {"cn", jp, "JP"}, {"", tw, "CN"},   {"FR", en, "EN"}};
   for (const auto& [value, locale, id] : cases) {
     EXPECT_EQ(frame::LangIdFrom(value, locale), id) << value;
   }
