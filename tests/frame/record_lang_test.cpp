@@ -133,7 +133,7 @@ TEST_F(RecordCmdTest, FolderListsSendTheirCommandIntoANewFileOrLeaveNone) {
   EXPECT_NE(std::string(failed.ColumnLayout), "");
 }
 
-TEST_F(RecordCmdTest, ListViewColumnsAndRows) {
+TEST_F(RecordCmdTest, ListViewsTakeColumnsAndRowsAndNeverKeepTheFile) {
   ui::TListView view{nullptr, "FolderLsv"};
   view.Columns.push_back({"Kept", 30, ui::taCenter});
   frame::SetupListViewColumns(
@@ -164,22 +164,20 @@ TEST_F(RecordCmdTest, ListViewColumnsAndRows) {
   EXPECT_EQ(view.Items[2].SubItems, (ui::TStrings{""}));
   EXPECT_EQ(view.Items[3].Caption, " e ");  // untrimmed
   EXPECT_FALSE(fs::exists(file));
-}
 
-TEST_F(RecordCmdTest, AFolderWithoutFileOrLayoutShowsNoRows) {
-  ui::TListView view{nullptr, "FolderLsv"};
+  // A folder without a file shows its columns and no rows.
+  ui::TListView folder{nullptr, "FolderLsv"};
   TFolderList list{};
   std::snprintf(list.ColumnLayout, sizeof list.ColumnLayout, "A\a10\r\n");
-  frame::FillFolderListView(view, list);
-  EXPECT_EQ(view.Columns.size(), 1u);
-  EXPECT_TRUE(view.Items.empty());
+  frame::FillFolderListView(folder, list);
+  EXPECT_EQ(folder.Columns.size(), 1u);
+  EXPECT_TRUE(folder.Items.empty());
   // Rows without a layout are not shown, and their file is not left behind.
-  const std::string file = TempDir() + "orphan";
   WriteFile(file, "x\r\n");
   TFolderList noLayout{};
   std::snprintf(noLayout.FileName, sizeof noLayout.FileName, "%s", file.c_str());
-  frame::FillFolderListView(view, noLayout);
-  EXPECT_TRUE(view.Items.empty());
+  frame::FillFolderListView(folder, noLayout);
+  EXPECT_TRUE(folder.Items.empty());
   EXPECT_FALSE(fs::exists(file));
 }
 
@@ -192,7 +190,6 @@ class LangTest : public FrameTest {
       Caption = "Designed";
       StatusCmb->Items = {"designed"};
     }
-    const char* ClassName() const override { return "TTestFrm"; }
     class TMyLabel : public ui::TLabel {
      public:
       using TLabel::TLabel;
