@@ -222,6 +222,7 @@ TEST_F(ProcLists, RefusedCallsNameTheirProblem) {
       {"MN_UpdateRightItem '0012','000002',-1,'1'", "node -1"},
       {"MN_DeleteUserRightList '0012','200001',12", "does not belong"},
       {"MN_GetNodeRightList '0031','000001'", "does not belong"},
+      {"MN_GetUserCorpList 'XX','000001'", "language"},
       {"MN_GetUserCorpList 'CN','999999'", "999999"},
       {"MN_InsertUserCheckList '0012','000001','000001'", "own"},
       {"MN_InsertUserCheckList '0012','000001','200002'", "does not belong"},

@@ -72,6 +72,7 @@ TEST(ProcRegistry, UserReportSelectMatchesOnlyItsExactTemplate) {
       {kHead + "'0012' or 1=1", false, ""},
       {kHead + "'0012';drop table corp", false, ""},
       {kHead + "0012", false, ""},
+      {kHead + "'a'b'", false, ""},
       {"SELECT" + kHead.substr(6) + "'0012'", false, ""},
       {kHead.substr(0, kHead.size() - 1) + " ='0012'", false, ""},
   };

@@ -90,6 +90,7 @@ struct Bad {
 TEST(WireParser, RefusesMalformedCommandsNamingTheProblem) {
   const Bad cases[] = {
       {"", "empty command"},
+      {" \r\n", "empty command"},
       {"MN_GetCorpName '001", "MN_GetCorpName: argument 1: quoted text is not closed"},
       {"X 'a''", "X: argument 1: quoted text is not closed"},
       {"X 'a'b", "X: argument 1: a comma or the end"},
@@ -98,6 +99,7 @@ TEST(WireParser, RefusesMalformedCommandsNamingTheProblem) {
       {"X \"a\"", "X: argument 1: a quoted text or a number expected"},
       {"X 12a", "X: argument 1: a comma or the end"},
       {"X 9223372036854775808", "X: argument 1: number out of range"},
+      {"X -9223372036854775809", "X: argument 1: number out of range"},
       {"X;drop table probe", "X: a blank must follow"},
       {"'a'", "command name expected"},
       {"X 'a'\r\nY 'b'", "X: unexpected text after the arguments"},
@@ -105,6 +107,7 @@ TEST(WireParser, RefusesMalformedCommandsNamingTheProblem) {
       {"exec A\r\nexec", "command name expected"},
       {"set nocount on", "the batch holds no statement"},
       {"set nocount off\r\nexec A", "only \"set nocount on\""},
+      {"set x", "only \"set nocount on\""},
   };
   for (const auto& c : cases) {
     ParsedCommand parsed;
