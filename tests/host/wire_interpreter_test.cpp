@@ -1,6 +1,8 @@
 // The interpreter on a probe database: answers, refusals, batches as one
-// transaction, injection, capacity and answer files.
+// transaction, injection, capacity, answer files and a commit the disk refuses.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -252,6 +254,51 @@ TEST_F(WireInterpreter, AnswerFileIsCreatedExclusivelyAndPrivately) {
   EXPECT_NE(access(unused.c_str(), F_OK), 0);
   outcome = host::CallIntoFile(db, hosttest::ProbeServer(), "A01\x07T_All", "");
   EXPECT_EQ(outcome.status, Status::Refused);
+}
+
+// Lowers the size any file of this process may grow to, for the object's life; a
+// write past it fails with EFBIG instead of raising SIGXFSZ.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t limit) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    oldSignal_ = signal(SIGXFSZ, SIG_IGN);
+    rlimit lower = old_;
+    lower.rlim_cur = limit;
+    setrlimit(RLIMIT_FSIZE, &lower);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    signal(SIGXFSZ, oldSignal_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  sighandler_t oldSignal_;
+};
+
+TEST_F(WireInterpreter, CommitTheDiskRefusesFailsTheCommandAndStoresNothing) {
+  Put("a", "1");
+  // The change stays in the page cache until the commit writes it to the log, so the
+  // commit is what meets the limit; the small answer file fits under it.
+  std::string file = dir.File("answer");
+  host::Outcome outcome;
+  {
+    FileSizeLimit limit(rlim_t{64} * 1024);
+    std::string big = "T_Put 'big','" + std::string(std::size_t{256} * 1024, 'v') + "'";
+    outcome = host::CallIntoFile(db, hosttest::ProbeServer(), "A01\x07" + big, file.c_str());
+  }
+  EXPECT_EQ(outcome.status, Status::Failed);
+  EXPECT_NE(outcome.error.find("commit failed"), std::string::npos) << outcome.error;
+  EXPECT_NE(access(file.c_str(), F_OK), 0) << "answer of a command that did not stick";
+  EXPECT_EQ(ProbeValue(db, "big"), "<none>");
+  // The connection is out of the failed transaction and takes the next change.
+  Put("b", "2");
+  host::Db fresh(dir.File("bank.db"), hosttest::ProbeSetup());
+  EXPECT_EQ(ProbeValue(fresh, "big"), "<none>");
+  EXPECT_EQ(ProbeCount(fresh), 2);
 }
 
 TEST(WireCommandText, ReadByLengthZeroBytesRefusedInside) {

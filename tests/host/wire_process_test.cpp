@@ -1,5 +1,6 @@
 // Several processes on one database: a process killed in the middle of a batch, two
-// processes writing at once, and a write lock held by another connection.
+// processes writing at once, a write lock held by another connection, and a command
+// that reads before it writes waiting for that lock.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -117,6 +118,38 @@ TEST_F(WireProcess, HeldWriteLockAnswersBusyAndReadsGoOn) {
 
   ASSERT_TRUE(RunProbe(db, "exec T_Put 'b','2'\r\nexec T_Put 'c','3'").ok());
   EXPECT_EQ(hosttest::ProbeCount(db), 4);
+}
+
+// Commits the other connection's open transaction from inside the busy wait, so the
+// writer is released exactly when a command has started waiting for it.
+int ReleaseWriterWhenWaited(void* other, int tries) {
+  if (tries > 0) {
+    return 0;  // still locked after the release: give up rather than spin
+  }
+  return sqlite3_exec(static_cast<sqlite3*>(other), "COMMIT", nullptr, nullptr, nullptr) ==
+         SQLITE_OK;
+}
+
+TEST_F(WireProcess, CommandThatReadsFirstWaitsForTheWriterInsteadOfFailing) {
+  host::Db db(path, hosttest::ProbeSetup());
+  ASSERT_TRUE(RunProbe(db, "T_Put 'a','1'").ok());
+
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO probe VALUES('x','y')", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  // A transaction that read before it asks for the write lock cannot wait for it; only
+  // one that takes the lock before its first read gets its turn once the writer is done.
+  sqlite3_busy_handler(db.handle(), ReleaseWriterWhenWaited, other);
+  host::Outcome outcome = RunProbe(db, "exec MN_GetProbe 'a'\r\nexec T_Put 'b','2'");
+  EXPECT_TRUE(outcome.ok()) << outcome.error;
+  EXPECT_TRUE(sqlite3_get_autocommit(other)) << "the command never waited for the writer";
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);  // only when left open
+  sqlite3_close(other);
+
+  EXPECT_EQ(hosttest::ProbeValue(db, "b"), "2");
+  EXPECT_EQ(hosttest::ProbeValue(db, "x"), "y");
 }
 
 }  // namespace
