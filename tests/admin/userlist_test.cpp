@@ -13,6 +13,7 @@
 #include "frame/ManageEdit.h"
 #include "sys/CodePage.h"
 #include "tests/admin/AdminTest.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/ui/pdf_tools.h"
 #include "ui/headless/HeadlessPrinter.h"
 
@@ -269,7 +270,7 @@ TEST_F(UserListPrintTest, AFailedExportKeepsTheOldFileAndSaysSo) {
   tavro_test::WriteFile(path, "old export");
   Platform().RunScript("click ExportExcelMit\nfile \"" + path + "\"\n");
   {
-    pdf_tools::FileSizeLimit full(32);
+    tavro_test::FileSizeLimit full(32);
     Call("0012");
   }
   EXPECT_EQ(ReadFile(path), "old export");

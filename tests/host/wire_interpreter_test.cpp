@@ -1,8 +1,6 @@
 // The interpreter on a probe database: answers, refusals, batches as one
 // transaction, injection, capacity, answer files and a commit the disk refuses.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +10,7 @@
 #include "HostTestSupport.h"
 #include "host/HostCall.h"
 #include "sys/CodePage.h"
+#include "tests/support/FileSizeLimit.h"
 
 namespace {
 
@@ -256,29 +255,6 @@ TEST_F(WireInterpreter, AnswerFileIsCreatedExclusivelyAndPrivately) {
   EXPECT_EQ(outcome.status, Status::Refused);
 }
 
-// Lowers the size any file of this process may grow to, for the object's life; a
-// write past it fails with EFBIG instead of raising SIGXFSZ.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t limit) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    oldSignal_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit lower = old_;
-    lower.rlim_cur = limit;
-    setrlimit(RLIMIT_FSIZE, &lower);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    signal(SIGXFSZ, oldSignal_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit old_{};
-  sighandler_t oldSignal_;
-};
-
 TEST_F(WireInterpreter, CommitTheDiskRefusesFailsTheCommandAndStoresNothing) {
   Put("a", "1");
   // The change stays in the page cache until the commit writes it to the log, so the
@@ -286,7 +262,7 @@ TEST_F(WireInterpreter, CommitTheDiskRefusesFailsTheCommandAndStoresNothing) {
   std::string file = dir.File("answer");
   host::Outcome outcome;
   {
-    FileSizeLimit limit(rlim_t{64} * 1024);
+    tavro_test::FileSizeLimit limit(rlim_t{64} * 1024);
     std::string big = "T_Put 'big','" + std::string(std::size_t{256} * 1024, 'v') + "'";
     outcome = host::CallIntoFile(db, hosttest::ProbeServer(), "A01\x07" + big, file.c_str());
   }

@@ -1,10 +1,6 @@
 // Reading a written PDF back as a person's viewer would: its page count (pdfinfo) and
-// its text (pdftotext), both from poppler-utils. And a disk that fills up, for the
-// writers' failures.
+// its text (pdftotext), both from poppler-utils.
 #pragma once
-
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <cstdio>
 #include <string>
@@ -50,28 +46,5 @@ inline int PageCount(const std::string& path) {
 inline std::string Text(const std::string& path) {
   return CommandOutput("pdftotext -layout " + ShellWord(path) + " - 2>/dev/null");
 }
-
-// Writes beyond limit bytes fail with EFBIG for a scope, as on a full disk (rather than
-// the signal ending the test).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t limit) {
-    ::getrlimit(RLIMIT_FSIZE, &old_);
-    oldSignal_ = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit lower = old_;
-    lower.rlim_cur = limit;
-    ::setrlimit(RLIMIT_FSIZE, &lower);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &old_);
-    ::signal(SIGXFSZ, oldSignal_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit old_{};
-  sighandler_t oldSignal_;
-};
 
 }  // namespace pdf_tools

@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestEnv.h"
 #include "tests/ui/pdf_tools.h"
 #include "ui/headless/PdfPrintWriter.h"
 
 namespace {
 
-using pdf_tools::FileSizeLimit;
+using tavro_test::FileSizeLimit;
 using tavro_test::Gbk;
 using tavro_test::ReadFile;
 using tavro_test::WriteFile;

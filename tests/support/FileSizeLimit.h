@@ -1,0 +1,33 @@
+// A disk that fills up, for the writers' failure paths: for the object's life, writes
+// beyond a file size fail with EFBIG (the SIGXFSZ that would end the test is ignored).
+// Header only, so that test programs that do not link the shared support (the host's
+// own tests) can use it too.
+#pragma once
+
+#include <signal.h>
+#include <sys/resource.h>
+
+namespace tavro_test {
+
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t limit) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    oldSignal_ = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit lower = old_;
+    lower.rlim_cur = limit;
+    ::setrlimit(RLIMIT_FSIZE, &lower);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    ::signal(SIGXFSZ, oldSignal_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  sighandler_t oldSignal_;
+};
+
+}  // namespace tavro_test
