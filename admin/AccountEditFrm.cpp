@@ -16,10 +16,6 @@
 namespace admin {
 namespace {
 
-// A question "without a caption of its own" carries the application's title, as the
-// module's plain message boxes do.
-constexpr char kAppTitle[] = "ManageEdit";
-
 // A labelled read-only or editable line at row (0-based) of the dialog.
 constexpr int kLabelLeft = 16;
 constexpr int kFieldLeft = 112;
@@ -148,8 +144,9 @@ void TAccountEditFrm::FormCloseQuery(bool& canClose) {
     return;
   }
   const std::string question = frame::GetLangText(LangId, "Msg_Common_ExitWithoutSave", "");
-  canClose = ui::CurrentPlatform().MessageBox(kAppTitle, question, ui::MsgButtons::YesNo,
-                                              ui::MsgIcon::None) == ui::mrYes;
+  // A question "without a caption of its own" carries the application's title, as the
+  // module's plain message boxes do.
+  canClose = ui::AskYesNo(ui::kAppTitle, question);
 }
 
 }  // namespace admin

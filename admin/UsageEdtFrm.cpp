@@ -30,8 +30,7 @@ void Tell(const char* utf8) {
 
 // A Yes/No question whose default button is No, so that Enter never confirms it.
 bool AskNoByDefault(const std::string& caption, const char* utf8) {
-  return ui::CurrentPlatform().MessageBox(caption, Shown(utf8), ui::MsgButtons::YesNo,
-                                          ui::MsgIcon::None, 2) == ui::mrYes;
+  return ui::AskYesNo(caption, Shown(utf8), ui::MsgIcon::None, 2);
 }
 
 // An answer of blanks only holds no usage: stored, it would be an empty purpose line.

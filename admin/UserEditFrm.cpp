@@ -258,8 +258,7 @@ std::string TUserEditFrm::LangText(const char* key) const {
 }
 
 bool TUserEditFrm::Confirm(const std::string& text) const {
-  return ui::CurrentPlatform().MessageBox("ManageEdit", text, ui::MsgButtons::YesNo,
-                                          ui::MsgIcon::None) == ui::mrYes;
+  return ui::AskYesNo(ui::kAppTitle, text);
 }
 
 void TUserEditFrm::BelongCorpCmbEnter() {
@@ -427,8 +426,7 @@ void TUserEditFrm::RightClbExit() {
 
 // Unlike the dialog's other questions, this one has an empty caption.
 void TUserEditFrm::DefRightBtnClick() {
-  if (ui::CurrentPlatform().MessageBox("", Shown(kDefaultRightsQuestion), ui::MsgButtons::YesNo,
-                                       ui::MsgIcon::None) != ui::mrYes) {
+  if (!ui::AskYesNo("", Shown(kDefaultRightsQuestion))) {
     return;
   }
   if (!RightsFile) {

@@ -173,7 +173,7 @@ void TUserListPrnFrm::ExportExcelMitClick() {
     // The dialog's name is GBK like every text here; the file system's names are UTF-8.
     sys::WriteFileBytes(sys::GbkToUtf8(path), UserListCsv(header, rows));
   } catch (const std::exception& e) {
-    ui::CurrentPlatform().MessageBox("ManageEdit",
+    ui::CurrentPlatform().MessageBox(ui::kAppTitle,
                                      sys::Utf8ToGbk("导出失败：") + sys::Utf8ToGbk(e.what()),
                                      ui::MsgButtons::Ok, ui::MsgIcon::Error);
   }

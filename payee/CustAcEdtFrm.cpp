@@ -329,8 +329,7 @@ void TCustAcEdtFrm::FormCloseQuery(ui::TComponent*, bool& canClose) {
     return;
   }
   const std::string question = frame::GetLangText(LangId, "Msg_Common_ExitWithoutSave", "");
-  canClose = ui::CurrentPlatform().MessageBox("", question, ui::MsgButtons::YesNo,
-                                              ui::MsgIcon::None) == ui::mrYes;
+  canClose = ui::AskYesNo("", question);
 }
 
 }  // namespace payee

@@ -298,8 +298,7 @@ void TCustCNYAcEditFrm::FormCloseQuery(bool& canClose) {
   }
   const std::string text =
       frame::GetLangText(LangId, "Msg_Common_ExitWithoutSave", Gbk("是否放弃当前修改?"));
-  canClose = ui::CurrentPlatform().MessageBox("Warning", text, ui::MsgButtons::YesNo,
-                                              ui::MsgIcon::Warning) == ui::mrYes;
+  canClose = ui::AskYesNo("Warning", text, ui::MsgIcon::Warning);
 }
 
 int TCustCNYAcEditFrm::PayeeCount(std::string_view payeeId) const {
@@ -314,8 +313,7 @@ void TCustCNYAcEditFrm::ShowLangMessage(std::string_view key) const {
 }
 
 bool TCustCNYAcEditFrm::AskLangQuestion(std::string_view key) const {
-  return ui::CurrentPlatform().MessageBox("", frame::GetLangText(LangId, key, ""),
-                                          ui::MsgButtons::YesNo, ui::MsgIcon::None) == ui::mrYes;
+  return ui::AskYesNo("", frame::GetLangText(LangId, key, ""));
 }
 
 void TCustCNYAcEditFrm::ShowFixedMessage(const char* utf8, ui::TWinControl* focus) {

@@ -8,7 +8,7 @@ namespace ui {
 namespace {
 
 void ShowError(const std::string& text) {
-  CurrentPlatform().MessageBox("ManageEdit", text, MsgButtons::Ok, MsgIcon::Error);
+  CurrentPlatform().MessageBox(kAppTitle, text, MsgButtons::Ok, MsgIcon::Error);
 }
 
 // Moves the focus to control as a mouse press or a keystroke would; false when a

@@ -38,7 +38,13 @@ std::unique_ptr<Platform> InstallPlatform(std::unique_ptr<Platform> platform) {
 }
 
 void ShowMessage(const std::string& text) {
-  CurrentPlatform().MessageBox("ManageEdit", text, MsgButtons::Ok, MsgIcon::None);
+  CurrentPlatform().MessageBox(kAppTitle, text, MsgButtons::Ok, MsgIcon::None);
+}
+
+bool AskYesNo(const std::string& caption, const std::string& text, MsgIcon icon,
+              int defaultButton) {
+  return CurrentPlatform().MessageBox(caption, text, MsgButtons::YesNo, icon, defaultButton) ==
+         mrYes;
 }
 
 OwnerWindowScope::OwnerWindowScope(HWND_T owner) : previous_(CurrentPlatform().OwnerWindow()) {

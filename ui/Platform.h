@@ -84,9 +84,17 @@ Platform& CurrentPlatform();
 // Replaces the platform (tests install their own); returns the previous one.
 std::unique_ptr<Platform> InstallPlatform(std::unique_ptr<Platform> platform);
 
+// The caption of the module's own boxes: the application's title.
+inline constexpr char kAppTitle[] = "ManageEdit";
+
 // The platform's plain message box: OK only, no icon, the application's title as
 // caption.
 void ShowMessage(const std::string& text);
+
+// A Yes/No question owned by the owner window; true when the operator answers Yes.
+// defaultButton 2 makes No what Enter answers.
+bool AskYesNo(const std::string& caption, const std::string& text, MsgIcon icon = MsgIcon::None,
+              int defaultButton = 1);
 
 // Makes the shell's window the owner of everything shown for the length of a scope
 // and gives the former owner back on every path out of it.
