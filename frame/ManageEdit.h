@@ -156,3 +156,19 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_CustCNYAcEdit(TShellResult* Result, HWND_T Sh
                                                  const char* CorpNo, const char* UserNo,
                                                  std::int32_t FunctionId, const char* Key,
                                                  const char* Extra);
+TAVRO_EXPORT void TAVRO_STDCALL Mn_CustomerEdit(TShellResult* Result, HWND_T ShellWnd,
+                                                const char* CorpNo, const char* UserNo,
+                                                std::int32_t FunctionId, const char* Key,
+                                                const char* Extra);
+TAVRO_EXPORT void TAVRO_STDCALL Mn_CustAcNoList(TShellResult* Result, HWND_T ShellWnd,
+                                                const char* CorpNo, const char* UserNo,
+                                                std::int32_t FunctionId, const char* Key,
+                                                const char* Extra);
+TAVRO_EXPORT void TAVRO_STDCALL Mn_AcOrderEdit(TShellResult* Result, HWND_T ShellWnd,
+                                               const char* CorpNo, const char* UserNo,
+                                               std::int32_t FunctionId, const char* Key,
+                                               const char* Extra);
+TAVRO_EXPORT void TAVRO_STDCALL Mn_StatusFolderList(TShellResult* Result, HWND_T ShellWnd,
+                                                    const char* CorpNo, const char* UserNo,
+                                                    std::int32_t FunctionId, const char* Key,
+                                                    const char* Extra);

@@ -1,11 +1,11 @@
 // The payee examples run through tavro-shell against the embedded bank server; the
 // bank's database is read afterwards to see what the server then holds.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <string>
 #include <vector>
 
+#include "tests/e2e/BankQuery.h"
 #include "tests/e2e/ShellSandbox.h"
 
 namespace {
@@ -27,26 +27,7 @@ class PayeeEndToEnd : public ::testing::Test {
   }
 
   // The rows of a query on the sandbox's bank, fields joined by '|'.
-  Rows Query(const std::string& sql) {
-    Rows rows;
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open_v2(box_.BankDb().c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
-              SQLITE_OK);
-    sqlite3_stmt* stmt = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(db);
-    while (stmt != nullptr && sqlite3_step(stmt) == SQLITE_ROW) {
-      std::string row;
-      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-        const auto* text = sqlite3_column_text(stmt, i);
-        row += (i ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "");
-      }
-      rows.push_back(row);
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return rows;
-  }
+  Rows Query(const std::string& sql) { return e2e::QueryBank(box_.BankDb(), sql); }
 
   // The stored fields of a CNY payee of corporation 0012; no row when there is none.
   Rows Payee(const std::string& id) {

@@ -1,0 +1,37 @@
+// The fixture of the customer examples: tavro-shell in a sandbox against the embedded
+// bank server on a fresh demonstration database, and direct reads of that database.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/BankQuery.h"
+#include "tests/e2e/ShellSandbox.h"
+
+namespace customer_e2e {
+
+using Rows = std::vector<std::string>;
+
+class CustomerEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    box_.UseBankServer();
+    const auto init = box_.Run("tavro-bank", {"init", "--demo", box_.BankDb()});
+    ASSERT_EQ(init.status, 0) << init.err;
+  }
+
+  // Runs an example of the source tree with the language langId.
+  e2e::ShellOutput RunExample(const std::string& name, const char* langId = "CN") {
+    box_.SetLanguage(langId);
+    return box_.Shell({"run", std::string(TAVRO_SOURCE_DIR) + "/examples/" + name});
+  }
+
+  // The rows of a query on the sandbox's bank, fields joined by '|'.
+  Rows Query(const std::string& sql) { return e2e::QueryBank(box_.BankDb(), sql); }
+
+  e2e::Sandbox box_;
+};
+
+}  // namespace customer_e2e
