@@ -1,0 +1,213 @@
+#include "customer/CustExportFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace customer {
+namespace {
+
+constexpr std::size_t kChunkSize = 64 * 1024;
+// Enough of the target's name to recognise the new file beside it, short enough that
+// the name with its suffix always fits the folder's limit.
+constexpr std::size_t kTempBaseLen = 64;
+constexpr char kFieldSep = '\x07';
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
+  throw std::runtime_error(what + " " + path + ": " + std::strerror(error));
+}
+
+// Closes a descriptor on every path out of a scope.
+struct Fd {
+  int fd = -1;
+  ~Fd() {
+    if (fd >= 0) {
+      ::close(fd);
+    }
+  }
+};
+
+// Removes the new file unless it has become the target.
+struct TempFile {
+  std::string path;
+  bool kept = false;
+  ~TempFile() {
+    if (!kept) {
+      ::unlink(path.c_str());
+    }
+  }
+};
+
+void WriteAll(int fd, std::string_view bytes, const std::string& path) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      Fail("cannot write", path, errno);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+// The text of a row with each field separator replaced.
+void AppendFields(std::string& out, std::string_view text, std::string_view separator) {
+  std::size_t start = 0;
+  for (std::size_t sep = text.find(kFieldSep); sep != std::string_view::npos;
+       sep = text.find(kFieldSep, start)) {
+    out.append(text.substr(start, sep - start));
+    out.append(separator);
+    start = sep + 1;
+  }
+  out.append(text.substr(start));
+}
+
+// Turns the result's lines into export lines, one piece of the file at a time. A line
+// end split between two pieces (CR at the end of one, LF at the start of the next)
+// still counts once.
+class LineCopier {
+ public:
+  explicit LineCopier(std::string_view separator) : separator_(separator) {}
+
+  void Feed(std::string_view piece, std::string& out) {
+    std::size_t pos = 0;
+    if (skip_ != 0 && !piece.empty()) {
+      if (piece.front() == skip_) {
+        pos = 1;
+      }
+      skip_ = 0;
+    }
+    while (pos < piece.size()) {
+      // A plain scan, as the result text's own reader does: two end bytes to look for.
+      std::size_t end = pos;
+      while (end < piece.size() && piece[end] != '\r' && piece[end] != '\n') {
+        ++end;
+      }
+      AppendFields(out, piece.substr(pos, end - pos), separator_);
+      if (end == piece.size()) {
+        open_ = true;
+        return;
+      }
+      EndLine(out);
+      // CR LF and LF CR are one line end; CR CR and LF LF are two.
+      const char first = piece[end++];
+      const char partner = first == '\r' ? '\n' : '\r';
+      if (end == piece.size()) {
+        skip_ = partner;
+      } else if (piece[end] == partner) {
+        ++end;
+      }
+      pos = end;
+    }
+  }
+
+  // A last line without a line end still becomes a line of its own.
+  void Finish(std::string& out) {
+    if (open_) {
+      EndLine(out);
+    }
+  }
+
+  std::size_t Lines() const { return lines_; }
+
+ private:
+  void EndLine(std::string& out) {
+    out.append("\r\n");
+    open_ = false;
+    ++lines_;
+  }
+
+  std::string_view separator_;
+  char skip_ = 0;
+  bool open_ = false;
+  std::size_t lines_ = 0;
+};
+
+// The mode of the new file: an existing regular target's own, else what creating the
+// file afresh would give.
+mode_t TargetMode(const std::string& target) {
+  struct stat st {};
+  if (::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    return st.st_mode & 07777;
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+std::string TempNameBeside(const std::string& target) {
+  const std::size_t slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  return folder + "." + base.substr(0, kTempBaseLen) + ".XXXXXX";
+}
+
+}  // namespace
+
+std::size_t WriteExportFile(const std::string& resultFile, const std::string& target,
+                            std::string_view separator) {
+  Fd in{::open(resultFile.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
+  if (in.fd < 0) {
+    Fail("cannot open", resultFile, errno);
+  }
+  struct stat st {};
+  if (::fstat(in.fd, &st) != 0) {
+    Fail("cannot read", resultFile, errno);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    Fail("cannot read", resultFile, EINVAL);
+  }
+
+  const mode_t mode = TargetMode(target);
+  TempFile temp{TempNameBeside(target)};
+  Fd out{::mkstemp(temp.path.data())};
+  if (out.fd < 0) {
+    temp.kept = true;  // nothing was created
+    Fail("cannot create a file beside", target, errno);
+  }
+
+  LineCopier copier(separator);
+  std::array<char, kChunkSize> piece{};
+  std::string lines;
+  lines.reserve(kChunkSize * 2);
+  for (;;) {
+    const ssize_t n = ::read(in.fd, piece.data(), piece.size());
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      Fail("cannot read", resultFile, errno);
+    }
+    if (n == 0) {
+      break;
+    }
+    copier.Feed(std::string_view(piece.data(), static_cast<std::size_t>(n)), lines);
+    WriteAll(out.fd, lines, temp.path);
+    lines.clear();
+  }
+  copier.Finish(lines);
+  WriteAll(out.fd, lines, temp.path);
+
+  // Only a file that has reached the disk complete replaces the old one.
+  if (::fchmod(out.fd, mode) != 0 || ::fsync(out.fd) != 0) {
+    Fail("cannot write", temp.path, errno);
+  }
+  const int closed = ::close(out.fd);
+  out.fd = -1;
+  if (closed != 0) {
+    Fail("cannot write", temp.path, errno);
+  }
+  if (::rename(temp.path.c_str(), target.c_str()) != 0) {
+    Fail("cannot replace", target, errno);
+  }
+  temp.kept = true;
+  return copier.Lines();
+}
+
+}  // namespace customer

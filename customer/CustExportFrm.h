@@ -1,0 +1,46 @@
+// The customer export dialog: the corporation's customers, their CNY or their foreign-
+// currency data, written to a delimited text file the operator names. Opened from the
+// customer dialog, which sets the ids, shows it modally and destroys it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "frame/ShellTypeDef.h"
+#include "ui/Controls.h"
+
+namespace customer {
+
+// The export types of "MN_CustExport".
+inline constexpr std::int32_t kExportCny = 0;
+inline constexpr std::int32_t kExportForeign = 1;
+
+class TCustExportFrm : public ui::TForm {
+ public:
+  // Creates the controls with their fixed Chinese texts; the dialog has no language-file
+  // texts.
+  TCustExportFrm();
+  const char* ClassName() const override { return "TCustExportFrm"; }
+
+  ui::TRadioGroup* RadioGroup1;
+  ui::TRadioButton* RMBrbtn;
+  ui::TRadioButton* Otherrbtn;
+  ui::TLabel* Label2;
+  ui::TEdit* separatorEdt;
+  ui::TLabel* Label1;
+  ui::TFileNameEdit* FilenameEdit1;
+  ui::TBitBtn* BitBtn1;
+  ui::TBitBtn* BitBtn2;
+
+  // Set by the opener before the dialog is shown.
+  HWND_T ShellWnd = 0;
+  std::string CorpNo;  // at most 4 bytes
+
+  // The export type the radio buttons choose.
+  std::int32_t ExportType() const;
+
+  // Runs one export; the dialog stays open.
+  void BitBtn1Click();
+};
+
+}  // namespace customer
