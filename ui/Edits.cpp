@@ -118,6 +118,21 @@ void TMemo::AddLine(const std::string& line) {
   SetLines(lines);
 }
 
+void TMemo::AppendLine(std::string_view line) {
+  std::string& text = Buffer().Text;
+  const std::size_t before = text.size();
+  if (!text.empty() && text.back() != '\n' && text.back() != '\r') {
+    text += "\r\n";
+  }
+  text.append(line);
+  if (text.size() == before) {
+    return;
+  }
+  Buffer().SelStart = 0;
+  Buffer().SelLength = 0;
+  Change();
+}
+
 void TMemo::DeleteLine(int index) {
   TStrings lines = Lines();
   if (index < 0 || index >= static_cast<int>(lines.size())) {

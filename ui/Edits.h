@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "ui/Control.h"
 #include "ui/EditBuffer.h"
@@ -83,6 +84,10 @@ class TMemo : public TCustomEdit {
   // around the memo's line list gives.
   void SetLines(const TStrings& lines);
   void AddLine(const std::string& line);
+  // AddLine's result at the cost of the new line alone: the text is extended in place,
+  // not split and joined again, so a log written line by line stays linear. The lines
+  // before keep their line breaks as they are.
+  void AppendLine(std::string_view line);
   void DeleteLine(int index);
   void Clear() { SetText(std::string()); }
   // Line holding the caret.

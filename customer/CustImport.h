@@ -1,0 +1,116 @@
+// The customer import file, kept apart from its dialog: reading the file line by line
+// without holding it whole, splitting one line into its four "@" fields, the
+// "MN_CustSnapIn" command of a line and the texts of the import log.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace customer {
+
+// The fields of an import line, in file order, and their byte limits.
+enum ImportField { kImportCustId, kImportCustName, kImportAcNo, kImportBankName, kImportFields };
+inline constexpr std::array<std::size_t, kImportFields> kImportFieldLen = {24, 50, 36, 50};
+
+// The fixed texts of the import log in GBK, converted once per dialog rather than
+// once per line.
+struct TImportTexts {
+  std::array<std::string, kImportFields> FieldNames;  // "客户代码", "客户名称", ...
+  std::string Progress;                               // "正在导入第"
+  std::string ProgressEnd;                            // "行"
+  std::string OverlongMid;                            // "超过"
+  std::string OverlongKeep;                           // "位，将只保留前"
+  std::string OverlongEnd;                            // "位"
+  std::string ImportedHead;                           // "第"
+  std::string ImportedMid;                            // "行已经导入，客户代码："
+  std::string Refused;                                // "本行导入失败:"
+  std::string EmptyIdHead;                            // "客户代码为空，第"
+  std::string EmptyIdEnd;                             // "导入失败"
+  std::string SummaryHead;                            // "共导入"
+  std::string SummaryMid;                             // "笔，失败"
+  std::string SummaryEnd;                             // "笔"
+};
+TImportTexts MakeImportTexts();
+
+// One line of the file split into its fields, and the log lines of the fields that ran
+// past their limits, in field order.
+struct TImportLine {
+  std::array<std::string, kImportFields> Fields;
+  std::vector<std::string> Notes;
+
+  const std::string& CustId() const { return Fields[kImportCustId]; }
+};
+
+// Splits line at "@": each field before an "@" is trimmed and, when longer than its
+// limit, noted and cut (never inside a double-byte character) and trimmed again; the
+// rest of the line after the last "@" read is the next field, untouched. Text after a
+// fourth "@" is dropped. An "@" byte inside a double-byte character separates nothing.
+TImportLine SplitImportLine(std::string_view line, const TImportTexts& texts);
+
+// "MN_CustSnapIn %d,%s,%s,%s,%s,%s,%s": function, corporation, user, customer id,
+// account number, name, bank (the account before the name, unlike the file).
+std::string SnapInCommand(std::int32_t functionId, std::string_view corpNo,
+                          std::string_view userNo, const TImportLine& line);
+
+// The log lines; line numbers count from 1.
+std::string ProgressLogLine(const TImportTexts& texts, std::int64_t lineNo);
+std::string OverlongLogLine(const TImportTexts& texts, ImportField field, std::string_view text);
+std::string ImportedLogLine(const TImportTexts& texts, std::int64_t lineNo,
+                            std::string_view custId);
+std::string RefusedLogLine(const TImportTexts& texts, std::string_view answer);
+std::string EmptyIdLogLine(const TImportTexts& texts, std::int64_t lineNo);
+std::string SummaryLogLine(const TImportTexts& texts, std::int64_t lines, std::int64_t failures);
+
+// The server accepted the line when its answer begins with "1".
+inline bool SnapInAccepted(std::string_view answer) {
+  return !answer.empty() && answer.front() == '1';
+}
+
+// The import file opened for reading; closed when the object goes. Throws
+// std::runtime_error naming the file when it cannot be opened or read.
+class TImportFile {
+ public:
+  explicit TImportFile(const std::string& path);
+  ~TImportFile();
+  TImportFile(const TImportFile&) = delete;
+  TImportFile& operator=(const TImportFile&) = delete;
+
+  // Reads up to size bytes into buffer; 0 at the end of the file.
+  std::size_t Read(char* buffer, std::size_t size);
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
+// Where the line reader takes its bytes: fills up to size bytes, returns the count,
+// 0 at the end; a failure is thrown and passes through the reader.
+using ImportByteSource = std::function<std::size_t(char* buffer, std::size_t size)>;
+
+// Lines ended by CR LF, LF or CR; a last line without an end is a line too. Only one
+// chunk of the file and the current line are held at any time.
+class TImportLineReader {
+ public:
+  static constexpr std::size_t kDefaultChunk = 64 * 1024;
+  explicit TImportLineReader(ImportByteSource source, std::size_t chunk = kDefaultChunk);
+
+  // The next line without its end into line; false when the file has no more lines.
+  bool NextLine(std::string& line);
+
+ private:
+  bool Fill();
+
+  ImportByteSource source_;
+  std::vector<char> buffer_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  bool eof_ = false;
+  bool afterCr_ = false;  // the last line ended with CR: an LF right after it belongs to it
+};
+
+}  // namespace customer

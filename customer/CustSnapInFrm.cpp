@@ -1,0 +1,126 @@
+// The customer import dialog.
+#include "customer/CustSnapInFrm.h"
+
+#include "frame/HostChannel.h"
+#include "sys/CodePage.h"
+#include "sys/Files.h"
+#include "ui/Platform.h"
+
+namespace customer {
+
+namespace {
+
+// The answer of one import command fits this buffer; a longer one is cut.
+constexpr std::size_t kSnapInAnswerSize = 1024;
+
+std::string Gbk(const char* utf8) {
+  return sys::Utf8ToGbk(utf8);
+}
+
+}  // namespace
+
+TCustSnapInFrm::TCustSnapInFrm() : TForm(nullptr, "CustSnapInFrm"), texts_(MakeImportTexts()) {
+  Caption = Gbk("客户信息导入");
+  Position = ui::poScreenCenter;
+  ui::TFont font = Font();
+  font.Name = Gbk("宋体");
+  font.Charset = 134;  // GB2312
+  SetFont(font);
+  SetBounds(0, 0, 560, 430);
+
+  Label1 = ui::Create<ui::TLabel>(this, this, "Label1");
+  Label1->Caption = Gbk("文件名：");
+  Label1->SetBounds(16, 20, 60, 13);
+  FilenameEdt = ui::Create<ui::TFileNameEdit>(this, this, "FilenameEdt");
+  FilenameEdt->Filter = "All files (*.*)|*.*|Text Files(*.txt)|*.txt";
+  FilenameEdt->SetBounds(80, 16, 300, 21);
+  ConvertChkbox = ui::Create<ui::TCheckBox>(this, this, "ConvertChkbox");
+  ConvertChkbox->Caption = Gbk("繁体转简体");
+  ConvertChkbox->SetBounds(390, 18, 100, 17);
+  SaveBtn = ui::Create<ui::TButton>(this, this, "SaveBtn");
+  SaveBtn->Caption = Gbk("导入");
+  SaveBtn->SetBounds(360, 50, 75, 25);
+  BitBtn2 = ui::Create<ui::TBitBtn>(this, this, "BitBtn2");
+  BitBtn2->SetKind(ui::bkCancel);  // Escape presses it; it closes with the cancel result
+  BitBtn2->Caption = Gbk("放弃");
+  BitBtn2->SetBounds(450, 50, 75, 25);
+  logMmo = ui::Create<ui::TMemo>(this, this, "logMmo");
+  logMmo->ScrollBars = ui::TMemo::ssVertical;
+  logMmo->SetText("\r\n");  // one empty line
+  logMmo->SetBounds(16, 86, 510, 200);
+  Label2 = ui::Create<ui::TLabel>(this, this, "Label2");
+  Label2->Caption = Gbk(
+      "说明：\r\n"
+      "    本客户信息导入目前只导入客户人民币信息，导入文件的为如下格式的文本文件(*.txt)：\r\n"
+      "    客户代码@客户中文名称@客户账号@客户开户银行\r\n"
+      "    。。。");
+  Label2->Color = kSnapInNoteColor;
+  Label2->Transparent = false;
+  Label2->WordWrap = true;
+  Label2->AutoSize = false;
+  Label2->SetBounds(16, 296, 510, 80);
+
+  SaveBtn->OnClick = [this](ui::TComponent*) { SaveBtnClick(); };
+  SetActiveControl(FilenameEdt);
+}
+
+void TCustSnapInFrm::SaveBtnClick() {
+  const std::string fileName = FilenameEdt->Text();
+  if (fileName.empty()) {
+    FileProblem("请选择要导入的文件名称！");
+    return;
+  }
+  if (!sys::FileExists(fileName)) {
+    FileProblem("所选择文件不存在，请重新选择！");
+    return;
+  }
+  // The file is read a chunk at a time, so its size does not matter; an error opening
+  // or reading it leaves through the exception, which closes the file.
+  TImportFile file(fileName);
+  TImportLineReader reader([&file](char* buffer, std::size_t size) {
+    return file.Read(buffer, size);
+  });
+  std::int64_t lines = 0;
+  std::int64_t failures = 0;
+  std::string line;
+  while (reader.NextLine(line)) {
+    ++lines;
+    Log(ProgressLogLine(texts_, lines));
+    if (!ImportLine(lines, line)) {
+      ++failures;
+    }
+  }
+  Log(SummaryLogLine(texts_, lines, failures));
+}
+
+bool TCustSnapInFrm::ImportLine(std::int64_t lineNo, std::string& line) {
+  if (ConvertChkbox->Checked()) {
+    line = frame::ToServerText(line);
+  }
+  const TImportLine fields = SplitImportLine(line, texts_);
+  for (const std::string& note : fields.Notes) {
+    Log(note);
+  }
+  if (fields.CustId().empty()) {
+    Log(EmptyIdLogLine(texts_, lineNo));
+    return false;
+  }
+  // A failed command has been reported by the channel and answers empty: a refusal.
+  const std::string answer =
+      frame::HostCommandText(ShellWnd, frame::kChannelMain,
+                             SnapInCommand(FunctionId, CorpNo, UserNo, fields), "",
+                             kSnapInAnswerSize);
+  if (SnapInAccepted(answer)) {
+    Log(ImportedLogLine(texts_, lineNo, fields.CustId()));
+    return true;
+  }
+  Log(RefusedLogLine(texts_, answer));
+  return false;
+}
+
+void TCustSnapInFrm::FileProblem(const char* utf8) {
+  ui::ShowMessage(frame::ShownText(Gbk(utf8)));
+  FilenameEdt->SetFocus();
+}
+
+}  // namespace customer
