@@ -1,0 +1,362 @@
+// The customer export: the copy of the host's rows into the target file, and the dialog
+// that asks for the type, separator and file, sends the command and writes the file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "customer/CustExportFile.h"
+#include "customer/CustExportFrm.h"
+#include "tests/payee/payee_test_support.h"
+#include "tests/support/FileSizeLimit.h"
+
+namespace {
+
+using fakehost::Answer;
+using payee_test::Box;
+using payee_test::Commands;
+using payee_test::Lines;
+using tavro_test::Gbk;
+using tavro_test::ReadFile;
+using tavro_test::WriteFile;
+
+constexpr HWND_T kShell = 0x55;
+constexpr HWND_T kBefore = 0x99;
+constexpr char kCnyCommand[] = "MN_CustExport '0012',0 ";
+constexpr char kForeignCommand[] = "MN_CustExport '0012',1 ";
+
+std::string Utf8Box(const char* utf8) {
+  return Box(utf8);
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 07777;
+}
+
+// ---------------------------------------------------------------------------------------
+// The copy on its own.
+
+class ExportFileTest : public tavro_test::TempDirTest {
+ protected:
+  std::string Path(const std::string& name) const { return TempDir() + name; }
+  // Exports rows (written as the result file) with separator; returns the target's bytes.
+  std::string Export(const std::string& rows, const std::string& separator,
+                     std::size_t* lines = nullptr) {
+    WriteFile(Path("result"), rows);
+    const std::size_t written =
+        customer::WriteExportFile(Path("result"), Path("out.txt"), separator);
+    if (lines != nullptr) {
+      *lines = written;
+    }
+    return ReadFile(Path("out.txt"));
+  }
+  // Names in the folder other than the result file.
+  std::vector<std::string> Left() const {
+    std::vector<std::string> names = FilesInTempDir();
+    std::erase(names, "result");
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+TEST_F(ExportFileTest, FieldSeparatorsAndLineEnds) {
+  const struct {
+    const char* what;
+    std::string rows;
+    std::string separator;
+    std::string expected;
+    std::size_t lines;
+  } cases[] = {
+      {"three fields, default bar", "C001\aMingda\a1202\r\n", "|", "C001|Mingda|1202\r\n", 1},
+      {"a blank", "C001\aMingda\a1202\r\n", " ", "C001 Mingda 1202\r\n", 1},
+      {"at sign", "C001\aMingda\r\nC002\aLihua\r\n", "@", "C001@Mingda\r\nC002@Lihua\r\n", 2},
+      {"empty fields kept", "\a\aX\a\r\n", "|", "||X|\r\n", 1},
+      {"LF, CR and LF CR ends", "a\ab\nc\rd\n\re\r\n", "|", "a|b\r\nc\r\nd\r\ne\r\n", 4},
+      {"CR CR is an empty line", "a\r\rb\r\n", "|", "a\r\n\r\nb\r\n", 3},
+      {"last line without end", "a\ab\r\nc\ad", "@", "a@b\r\nc@d\r\n", 2},
+      {"no rows", "", "|", "", 0},
+      {"GBK text untouched", Gbk("C001\a北京银行\r\n"), "|", Gbk("C001|北京银行\r\n"), 1},
+      {"separator of two bytes", "a\ab\r\n", Gbk("中"), Gbk("a中b\r\n"), 1},
+  };
+  for (const auto& c : cases) {
+    std::size_t lines = 99;
+    EXPECT_EQ(Export(c.rows, c.separator, &lines), c.expected) << c.what;
+    EXPECT_EQ(lines, c.lines) << c.what;
+  }
+  EXPECT_EQ(Left(), (std::vector<std::string>{"out.txt"}));
+}
+
+// The result is read in pieces: a line end or a row cut by a piece's edge is still one.
+TEST_F(ExportFileTest, RowsAcrossReadPieces) {
+  constexpr std::size_t kPiece = 64 * 1024;
+  for (const char* end : {"\r\n", "\n\r", "\r\r"}) {
+    std::string rows(kPiece - 1, 'x');
+    rows += end;  // the pair straddles the edge
+    rows += "y\az";
+    std::string expected(kPiece - 1, 'x');
+    expected += std::string(end) == "\r\r" ? "\r\n\r\ny|z\r\n" : "\r\ny|z\r\n";
+    EXPECT_EQ(Export(rows, "|"), expected);
+  }
+  // Many rows, some of them longer than a piece.
+  std::string rows;
+  std::string expected;
+  for (int i = 0; i < 3000; ++i) {
+    const std::string field(static_cast<std::size_t>(i % 7 == 0 ? 70000 : 40), 'a' + i % 26);
+    rows += "C" + std::to_string(i) + "\a" + field + "\r\n";
+    expected += "C" + std::to_string(i) + "@" + field + "\r\n";
+  }
+  std::size_t lines = 0;
+  EXPECT_EQ(Export(rows, "@", &lines), expected);
+  EXPECT_EQ(lines, 3000U);
+}
+
+TEST_F(ExportFileTest, ModeOfTheNewFile) {
+  WriteFile(Path("out.txt"), "old\r\n");
+  ASSERT_EQ(::chmod(Path("out.txt").c_str(), 0640), 0);
+  Export("a\ab\r\n", "|");
+  EXPECT_EQ(ModeOf(Path("out.txt")), 0640U);
+
+  const mode_t old = ::umask(027);
+  ::unlink(Path("out.txt").c_str());
+  Export("a\ab\r\n", "|");
+  ::umask(old);
+  EXPECT_EQ(ModeOf(Path("out.txt")), 0640U);
+}
+
+// A link at the target is replaced by the file; what it pointed to is not written.
+TEST_F(ExportFileTest, LinkAtTargetIsReplaced) {
+  WriteFile(Path("elsewhere"), "keep");
+  ASSERT_EQ(::symlink(Path("elsewhere").c_str(), Path("out.txt").c_str()), 0);
+  EXPECT_EQ(Export("a\ab\r\n", "|"), "a|b\r\n");
+  struct stat st {};
+  ASSERT_EQ(::lstat(Path("out.txt").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(ReadFile(Path("elsewhere")), "keep");
+}
+
+// Every failure leaves the old target as it was and no new file beside it.
+TEST_F(ExportFileTest, FailuresKeepTheOldTarget) {
+  const std::string rows = std::string(300000, 'r') + "\a1\r\n";
+  WriteFile(Path("out.txt"), "old\r\n");
+  WriteFile(Path("result"), rows);
+  ASSERT_EQ(::mkdir(Path("folder").c_str(), 0700), 0);
+  {
+    SCOPED_TRACE("disk full");
+    tavro_test::FileSizeLimit full(100000);
+    EXPECT_THROW(customer::WriteExportFile(Path("result"), Path("out.txt"), "|"),
+                 std::runtime_error);
+  }
+  EXPECT_THROW(customer::WriteExportFile(Path("missing"), Path("out.txt"), "|"),
+               std::runtime_error);
+  EXPECT_THROW(customer::WriteExportFile(Path("folder"), Path("out.txt"), "|"), std::runtime_error);
+  EXPECT_THROW(customer::WriteExportFile(Path("result"), Path("gone/out.txt"), "|"),
+               std::runtime_error);
+  // A folder standing at the target cannot be replaced by a file.
+  EXPECT_THROW(customer::WriteExportFile(Path("result"), Path("folder"), "|"), std::runtime_error);
+  EXPECT_EQ(ReadFile(Path("out.txt")), "old\r\n");
+  EXPECT_EQ(Left(), (std::vector<std::string>{"folder", "out.txt"}));
+  EXPECT_TRUE(std::filesystem::is_empty(Path("folder")));
+
+  try {
+    tavro_test::FileSizeLimit full(100000);
+    customer::WriteExportFile(Path("result"), Path("out.txt"), "|");
+    ADD_FAILURE() << "no error raised";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("cannot write"), std::string::npos) << e.what();
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// The dialog.
+
+class ExportDialogTest : public payee_test::DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    Platform().SetOwnerWindow(kBefore);
+    form_.ShellWnd = kShell;
+    form_.CorpNo = "0012";
+  }
+
+  // Runs the operator script on the dialog until the script ends.
+  void Run(const std::string& script) {
+    Platform().RunScript(script);
+    form_.ShowModal();
+    for (const fakehost::Call& call : fakehost::Calls()) {
+      EXPECT_EQ(call.window, kShell) << call.command;
+    }
+  }
+  static std::string ExportTo(const std::string& file, const char* separator = nullptr) {
+    std::string script = "set FilenameEdit1 \"" + file + "\"\n";
+    if (separator != nullptr) {
+      script += std::string("set separatorEdt \"") + separator + "\"\n";
+    }
+    return script + "click BitBtn1\n";
+  }
+  // Files in the folder besides the settings file: no result file may be left.
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names = FilesInTempDir();
+    std::erase(names, "Tavro2007.ini");
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  customer::TCustExportFrm form_;
+};
+
+TEST_F(ExportDialogTest, ExportsWithTheChosenTypeAndSeparator) {
+  fakehost::On(kCnyCommand, Answer::Ok("C001\aMingda\a1202\aICBC\r\nC002\aLihua\a1203\aBOC\r\n"));
+  fakehost::On(kForeignCommand, Answer::Ok("C001\aMingda Road 1\aUSD\a7001\r\n"));
+  Run(ExportTo("cny.txt") + ExportTo("cny-at.txt", "@") + "click Otherrbtn\n" +
+      ExportTo("fx.txt", " ") + "expect form visible true\n");
+
+  EXPECT_EQ(ReadFile("cny.txt"), "C001|Mingda|1202|ICBC\r\nC002|Lihua|1203|BOC\r\n");
+  EXPECT_EQ(ReadFile("cny-at.txt"), "C001@Mingda@1202@ICBC\r\nC002@Lihua@1203@BOC\r\n");
+  EXPECT_EQ(ReadFile("fx.txt"), "C001 Mingda Road 1 USD 7001\r\n");
+  EXPECT_EQ(Commands(), (Lines{kCnyCommand, kCnyCommand, kForeignCommand}));
+  for (const fakehost::Call& call : fakehost::Calls()) {
+    EXPECT_TRUE(call.file);
+    EXPECT_EQ(call.prefix, "A01");
+  }
+  EXPECT_EQ(MessageLines(), Lines(3, Utf8Box("导出成功")));
+  EXPECT_EQ(Files(), (std::vector<std::string>{"cny-at.txt", "cny.txt", "fx.txt"}));
+  // Still open after three exports: the script's end closes it.
+  const Lines& transcript = Platform().Transcript();
+  EXPECT_EQ(transcript[transcript.size() - 2], "script-end TCustExportFrm");
+}
+
+TEST_F(ExportDialogTest, CorporationIdIsQuoted) {
+  form_.CorpNo = "0'1";
+  Run(ExportTo("out.txt"));
+  EXPECT_EQ(Commands(), Lines{"MN_CustExport '0''1',0 "});
+}
+
+TEST_F(ExportDialogTest, EmptyResultWritesAnEmptyFile) {
+  fakehost::On(kCnyCommand, Answer::Ok(""));
+  Run(ExportTo("out.txt"));
+  EXPECT_EQ(ReadFile("out.txt"), "");
+  EXPECT_EQ(MessageLines(), Lines{Utf8Box("导出成功")});
+  EXPECT_EQ(Files(), std::vector<std::string>{"out.txt"});
+}
+
+TEST_F(ExportDialogTest, MissingInputIsRefusedWithItsFieldFocused) {
+  const struct {
+    const char* separator;
+    const char* file;
+    const char* message;
+    const char* focused;
+  } cases[] = {
+      {"", "out.txt", "请输入字段分隔符！", "separatorEdt"},
+      {"|", "  ", "请输入导出文件名！", "FilenameEdit1"},
+      {"|", "", "请输入导出文件名！", "FilenameEdit1"},
+  };
+  for (const auto& c : cases) {
+    const std::size_t before = MessageLines().size();
+    std::string focused;
+    payee_test::WhileShown(Platform(), form_, [&] {
+      form_.separatorEdt->SetText(c.separator);
+      form_.FilenameEdit1->SetText(c.file);
+      ui::ClickControl(*form_.BitBtn1);
+      focused = form_.ActiveControl() != nullptr ? form_.ActiveControl()->Name : "";
+    });
+    EXPECT_EQ(MessagesSince(before), Lines{Utf8Box(c.message)}) << c.message;
+    EXPECT_EQ(focused, c.focused);
+  }
+  // Without a corporation nothing happens at all.
+  form_.CorpNo.clear();
+  Run(ExportTo("out.txt"));
+  EXPECT_TRUE(fakehost::Calls().empty());
+  EXPECT_EQ(MessageLines().size(), 3U);
+  EXPECT_EQ(Files(), std::vector<std::string>{});
+}
+
+// The question box is recorded with the owner window it was shown over.
+class OwnerRecordingPlatform : public ui::HeadlessPlatform {
+ public:
+  int MessageBox(const std::string& caption, const std::string& text, ui::MsgButtons buttons,
+                 ui::MsgIcon icon, int defaultButton) override {
+    owners.push_back(OwnerWindow());
+    return HeadlessPlatform::MessageBox(caption, text, buttons, icon, defaultButton);
+  }
+  std::vector<HWND_T> owners;
+};
+
+TEST_F(ExportDialogTest, ExistingTargetIsOverwrittenOnlyOnYes) {
+  fakehost::On(kCnyCommand, Answer::Ok("C001\aMingda\r\n"));
+  WriteFile("out.txt", "old");
+  auto* recording = new OwnerRecordingPlatform();
+  recording->SetOwnerWindow(kBefore);
+  auto previous = ui::InstallPlatform(std::unique_ptr<ui::Platform>(recording));
+  recording->RunScript(ExportTo("out.txt") + "answer no\n");
+  form_.ShowModal();
+  const std::string question =
+      "message yesno none \"覆盖确认\" \"导出文件已经存在，将覆盖原文件，是否继续？\" -> ";
+  EXPECT_EQ(recording->Transcript()[1], question + "no");
+  EXPECT_EQ(ReadFile("out.txt"), "old");
+  EXPECT_TRUE(fakehost::Calls().empty());
+
+  recording->RunScript(ExportTo("out.txt") + "answer yes\n");
+  form_.ShowModal();
+  EXPECT_FALSE(recording->Failed());
+  EXPECT_EQ(ReadFile("out.txt"), "C001|Mingda\r\n");
+  EXPECT_EQ(recording->owners, (std::vector<HWND_T>{kShell, kShell, kBefore}));
+  EXPECT_EQ(recording->OwnerWindow(), kBefore);
+  ui::InstallPlatform(std::move(previous));
+  EXPECT_EQ(Commands(), Lines{kCnyCommand});
+}
+
+TEST_F(ExportDialogTest, FailedCommandWritesNothing) {
+  fakehost::On(kCnyCommand, Answer::Fail(-1, "no such corporation"));
+  WriteFile("kept.txt", "old");
+  Run(ExportTo("out.txt") + ExportTo("kept.txt") + "answer yes\n");
+  EXPECT_EQ(MessageLines()[0], Box("Error:no such corporation"));
+  EXPECT_EQ(MessageLines().size(), 3U);  // the error twice, the question between
+  EXPECT_EQ(ReadFile("kept.txt"), "old");
+  EXPECT_EQ(Files(), std::vector<std::string>{"kept.txt"});
+
+  // A host that reports success but leaves no file: nothing written, nothing shown.
+  fakehost::Reset();
+  Answer noFile = Answer::Ok("");
+  noFile.writeFile = false;
+  fakehost::On(kCnyCommand, noFile);
+  const std::size_t before = MessageLines().size();
+  Run(ExportTo("out.txt"));
+  EXPECT_EQ(MessagesSince(before), Lines{});
+  EXPECT_EQ(Files(), std::vector<std::string>{"kept.txt"});
+}
+
+// A full disk or a vanished folder: the error is shown, the old file stays, and neither
+// the host's result file nor the half-written file is left behind.
+TEST_F(ExportDialogTest, WriteFailureKeepsTheOldFile) {
+  std::string rows;
+  for (int i = 0; i < 20000; ++i) {
+    rows += "C" + std::to_string(i) + "\aName " + std::to_string(i) + "\a6222\aICBC\n";
+  }
+  fakehost::On(kCnyCommand, Answer::Ok(rows));
+  WriteFile("out.txt", "old");
+  {
+    tavro_test::FileSizeLimit full(static_cast<rlim_t>(rows.size()));
+    // The host's file fits exactly; the export's lines, ended by CR LF, are longer.
+    Run(ExportTo("out.txt") + "answer yes\n");
+  }
+  ASSERT_EQ(MessageLines().size(), 2U);
+  EXPECT_EQ(MessageLines()[1].rfind("message ok error \"ManageEdit\" \"cannot write ", 0), 0U)
+      << MessageLines()[1];
+  EXPECT_EQ(ReadFile("out.txt"), "old");
+  EXPECT_EQ(Files(), std::vector<std::string>{"out.txt"});
+
+  Run(ExportTo("gone/out.txt"));
+  ASSERT_EQ(MessageLines().size(), 3U);
+  EXPECT_EQ(MessageLines()[2].rfind("message ok error \"ManageEdit\" \"cannot create ", 0), 0U)
+      << MessageLines()[2];
+  EXPECT_EQ(Files(), std::vector<std::string>{"out.txt"});
+  EXPECT_EQ(Commands(), Lines(2, kCnyCommand));
+}
+
+}  // namespace
