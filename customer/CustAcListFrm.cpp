@@ -1,0 +1,136 @@
+// The customer account list and its entry point Mn_CustAcNoList.
+#include "customer/CustAcListFrm.h"
+
+#include "frame/FolderList.h"
+#include "frame/GbkText.h"
+#include "frame/ListViewFill.h"
+#include "frame/Localisation.h"
+#include "frame/ManageEdit.h"
+#include "frame/ResultText.h"
+#include "frame/ShellFunc.h"
+#include "sys/CodePage.h"
+
+namespace customer {
+
+std::int32_t RowFunctionId(std::string_view caption) {
+  return frame::ParseDecimal(frame::TextBefore(caption, ":")).value_or(0);
+}
+
+TCustAcListFrm::TCustAcListFrm() : TForm(nullptr, "CustAcListFrm") {
+  Caption = sys::Utf8ToGbk("客户帐号");
+  Position = ui::poScreenCenter;
+  SetBounds(0, 0, 560, 320);
+
+  AcNoListPmn = ui::Create<ui::TPopupMenu>(this, nullptr, "AcNoListPmn");
+  NewMit = ui::Create<ui::TMenuItem>(this, nullptr, "NewMit", AcNoListPmn);
+  NewMit->Caption = "New";
+  EditMit = ui::Create<ui::TMenuItem>(this, nullptr, "EditMit", AcNoListPmn);
+  EditMit->Caption = "Edit";
+
+  // The list brings no columns of its own: the folder's layout makes them.
+  FolderLsv = ui::Create<ui::TListView>(this, this, "FolderLsv");
+  FolderLsv->Align = ui::alClient;
+  FolderLsv->SetBounds(0, 0, 552, 293);
+  FolderLsv->ViewStyle = ui::vsReport;
+  FolderLsv->ReadOnly = true;
+  FolderLsv->RowSelect = true;
+  FolderLsv->PopupMenu = AcNoListPmn;
+
+  FolderLsv->OnDblClick = [this](ui::TComponent*) { FolderLsvDblClick(); };
+  NewMit->OnClick = [this](ui::TComponent*) { NewMitClick(); };
+  EditMit->OnClick = [this](ui::TComponent*) { EditMitClick(); };
+
+  LangId = frame::GetLangId();
+  ApplyLanguage(sys::IniFile(frame::GetLangFilePath()));
+  frame::ApplyFontRule(*this, LangId);
+}
+
+void TCustAcListFrm::ApplyLanguage(const sys::IniFile& file) {
+  if (!file.Exists()) {
+    return;
+  }
+  auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
+  Caption = text("Frm_CustAcList_Name");
+  NewMit->Caption = text("Mnu_CustAcList_NewMit_Name");
+  EditMit->Caption = text("Mnu_CustAcList_EditMit_Name");
+}
+
+void TCustAcListFrm::LoadList() {
+  const TFolderList list = frame::GetCustAcFolder(ShellWnd, LangId, CorpNo, UserNo, CustId);
+  frame::FillFolderListView(*FolderLsv, list);
+}
+
+// Both go: the folder appends its columns, so columns kept from the last load would be
+// doubled.
+void TCustAcListFrm::ReloadList() {
+  FolderLsv->Columns.clear();
+  FolderLsv->Clear();
+  LoadList();
+}
+
+void TCustAcListFrm::FolderLsvDblClick() {
+  if (FolderLsv->Selected() == nullptr) {
+    return;
+  }
+  OpenAccount(SelectedColumn(1), "");
+}
+
+void TCustAcListFrm::EditMitClick() {
+  if (FolderLsv->Selected() == nullptr) {
+    return;
+  }
+  OpenAccount(SelectedColumn(1), "");
+}
+
+// A row names the kind of account to add and the customer it is added for; without a
+// row it is an account of this list's customer.
+void TCustAcListFrm::NewMitClick() {
+  if (FolderLsv->Selected() == nullptr) {
+    OpenAccount("", CustId);
+    return;
+  }
+  OpenAccount("", SelectedColumn(2));
+}
+
+// A missing module or entry point raises here and is shown by the event loop; the list
+// stays open as it was.
+void TCustAcListFrm::OpenAccount(std::string_view key, std::string_view extra) {
+  const ui::TListItem* row = FolderLsv->Selected();
+  const std::int32_t functionId = row != nullptr ? RowFunctionId(row->Caption) : kNewCustAcFunction;
+  TShellResult result{};
+  frame::CallShellFunction(ShellWnd, functionId, CorpNo, UserNo, key, extra, &result);
+  if (result.Code > 0) {
+    ReloadList();
+  }
+}
+
+std::string TCustAcListFrm::SelectedColumn(std::size_t column) {
+  const ui::TListItem* row = FolderLsv->Selected();
+  if (row == nullptr || column == 0 || column > row->SubItems.size()) {
+    return "";
+  }
+  return row->SubItems[column - 1];
+}
+
+}  // namespace customer
+
+// The list's own result is never handed on: the shell refreshes nothing after it.
+TAVRO_EXPORT void TAVRO_STDCALL Mn_CustAcNoList(TShellResult* Result, HWND_T ShellWnd,
+                                                const char* CorpNo, const char* UserNo,
+                                                std::int32_t FunctionId, const char* Key,
+                                                const char* Extra) {
+  frame::DialogEntrySpec shape;
+  shape.KeyLen = frame::kFolderCustIdLen;
+  frame::RunDialogEntry(shape, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
+                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
+                          const frame::EntryArgs& args = call.Args();
+                          customer::TCustAcListFrm form;
+                          form.ShellWnd = args.ShellWnd;
+                          form.UserNo = args.UserNo;
+                          form.CorpNo = args.CorpNo;
+                          form.CustId = args.Key;
+                          form.LoadList();
+                          form.ShowModal();
+                          return std::nullopt;
+                        });
+}

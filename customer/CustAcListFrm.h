@@ -1,0 +1,63 @@
+// The customer account list: the bank accounts of one customer in a list view, and the
+// account dialogs opened from it for a new or an existing account. The shell (and the
+// customer dialog, through the library loader) opens it through Mn_CustAcNoList.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "frame/ShellTypeDef.h"
+#include "sys/IniFile.h"
+#include "ui/Controls.h"
+
+namespace customer {
+
+// The function of a new account when no row names one.
+inline constexpr std::int32_t kNewCustAcFunction = 930;
+
+// The function id named by a row's caption "930:name": the text before the first ':'
+// (the whole caption when it has none), trimmed, as a decimal; 0 when it is no number.
+std::int32_t RowFunctionId(std::string_view caption);
+
+class TCustAcListFrm : public ui::TForm {
+ public:
+  // Creates the controls, then localises them from the language file (when there is
+  // one) and applies the font rule.
+  TCustAcListFrm();
+  const char* ClassName() const override { return "TCustAcListFrm"; }
+
+  ui::TListView* FolderLsv;
+  ui::TPopupMenu* AcNoListPmn;
+  ui::TMenuItem* NewMit;
+  ui::TMenuItem* EditMit;
+
+  // The ids of the call, set by the entry point before the list is loaded.
+  HWND_T ShellWnd = 0;
+  std::string CorpNo;  // at most 4 bytes
+  std::string UserNo;  // at most 6 bytes
+  std::string CustId;  // at most 24 bytes
+  std::string LangId;
+
+  // The captions from an opened language file; a file that does not exist changes
+  // nothing, a missing key leaves its text empty.
+  void ApplyLanguage(const sys::IniFile& file);
+
+  // Fills the list from the server's account folder of the customer.
+  void LoadList();
+  // Drops every column and row and loads the list again.
+  void ReloadList();
+
+  void FolderLsvDblClick();
+  void NewMitClick();
+  void EditMitClick();
+
+ private:
+  // Opens the account dialog of the selected row's function (or the new-account
+  // function without a row) with key and extra; reloads the list after a save.
+  void OpenAccount(std::string_view key, std::string_view extra);
+  // Column column (1 is the first sub-item) of the selected row; empty when it has none.
+  std::string SelectedColumn(std::size_t column);
+};
+
+}  // namespace customer

@@ -1,0 +1,107 @@
+// The processing status dialog and its entry point Mn_StatusFolderList.
+#include "customer/StatusFolderFrm.h"
+
+#include "frame/FolderList.h"
+#include "frame/ListViewFill.h"
+#include "frame/Localisation.h"
+#include "frame/ManageEdit.h"
+#include "sys/CodePage.h"
+
+namespace customer {
+namespace {
+
+// The designed texts, which are also what a language file without the key gives.
+constexpr char kFormCaption[] = "处理状态";
+constexpr char kGroup1Caption[] = "授权情况";
+constexpr char kGroup2Caption[] = "签名情况";
+constexpr char kGroup3Caption[] = "操作情况";
+
+constexpr int kFormWidth = 600;
+constexpr int kTrailHeight = 130;
+
+// A group box docked at align, holding one list view that fills it.
+ui::TListView* MakeFolder(ui::TForm* form, ui::TGroupBox*& group, const char* groupName,
+                          const char* caption, ui::TAlign align, int top, int height,
+                          const char* listName) {
+  group = ui::Create<ui::TGroupBox>(form, form, groupName);
+  group->Caption = sys::Utf8ToGbk(caption);
+  group->Align = align;
+  group->SetBounds(0, top, kFormWidth - 8, height);
+  auto* list = ui::Create<ui::TListView>(form, group, listName);
+  list->Align = ui::alClient;
+  list->SetBounds(2, 15, kFormWidth - 12, height - 17);
+  list->ViewStyle = ui::vsReport;
+  return list;
+}
+
+}  // namespace
+
+TStatusFolderFrm::TStatusFolderFrm() : TForm(nullptr, "StatusFolderFrm") {
+  Caption = sys::Utf8ToGbk(kFormCaption);
+  Position = ui::poScreenCenter;
+  SetBounds(0, 0, kFormWidth, 460);
+
+  AuthoriseFolderLsv = MakeFolder(this, GroupBox1, "GroupBox1", kGroup1Caption, ui::alTop, 0,
+                                  kTrailHeight, "AuthoriseFolderLsv");
+  SignFolderLsv = MakeFolder(this, GroupBox2, "GroupBox2", kGroup2Caption, ui::alTop, kTrailHeight,
+                             kTrailHeight, "SignFolderLsv");
+  AuditFolderLsv = MakeFolder(this, GroupBox3, "GroupBox3", kGroup3Caption, ui::alClient,
+                              2 * kTrailHeight, 460 - 2 * kTrailHeight - 27, "AuditFolderLsv");
+  // The two trails are lists to read; the operation log is left as designed.
+  for (ui::TListView* trail : {AuthoriseFolderLsv, SignFolderLsv}) {
+    trail->ReadOnly = true;
+    trail->RowSelect = true;
+  }
+
+  LangId = frame::GetLangId();
+  ApplyLanguage(sys::IniFile(frame::GetLangFilePath()));
+  frame::ApplyFontRule(*this, LangId);
+}
+
+// Unlike the other dialogs', these keys fall back on the designed texts.
+void TStatusFolderFrm::ApplyLanguage(const sys::IniFile& file) {
+  if (!file.Exists()) {
+    return;
+  }
+  auto text = [&](const char* key, const char* def) {
+    return frame::GetLangTextOpen(file, LangId, key, sys::Utf8ToGbk(def));
+  };
+  Caption = text("Frm_StatusFolder_Name", kFormCaption);
+  GroupBox1->Caption = text("Grp_StatusFolder_Grp1_Name", kGroup1Caption);
+  GroupBox2->Caption = text("Grp_StatusFolder_Grp2_Name", kGroup2Caption);
+  GroupBox3->Caption = text("Grp_StatusFolder_Grp3_Name", kGroup3Caption);
+}
+
+void TStatusFolderFrm::LoadFolders() {
+  TFolderList list =
+      frame::GetAuthoriseFolder(ShellWnd, LangId, FunctionId, CorpNo, UserNo, BusinessNo);
+  frame::FillFolderListView(*AuthoriseFolderLsv, list);
+  list = frame::GetSignFolder(ShellWnd, LangId, FunctionId, CorpNo, UserNo, BusinessNo);
+  frame::FillFolderListView(*SignFolderLsv, list);
+  list = frame::GetAuditFolder(ShellWnd, LangId, FunctionId, CorpNo, UserNo, BusinessNo);
+  frame::FillFolderListView(*AuditFolderLsv, list);
+}
+
+}  // namespace customer
+
+// Key: the record's business number. Nothing is handed back: the result stays clear.
+TAVRO_EXPORT void TAVRO_STDCALL Mn_StatusFolderList(TShellResult* Result, HWND_T ShellWnd,
+                                                    const char* CorpNo, const char* UserNo,
+                                                    std::int32_t FunctionId, const char* Key,
+                                                    const char* Extra) {
+  frame::DialogEntrySpec shape;
+  shape.KeyLen = frame::kBusinessNoLen;
+  frame::RunDialogEntry(shape, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
+                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
+                          const frame::EntryArgs& args = call.Args();
+                          customer::TStatusFolderFrm form;
+                          form.ShellWnd = args.ShellWnd;
+                          form.FunctionId = args.FunctionId;
+                          form.UserNo = args.UserNo;
+                          form.CorpNo = args.CorpNo;
+                          form.BusinessNo = args.Key;
+                          form.LoadFolders();
+                          form.ShowModal();
+                          return std::nullopt;
+                        });
+}
