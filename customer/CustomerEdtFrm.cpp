@@ -1,0 +1,368 @@
+// The customer dialog and its entry point Mn_CustomerEdit.
+#include "customer/CustomerEdtFrm.h"
+
+#include "frame/CommaList.h"
+#include "frame/CommandText.h"
+#include "frame/GbkText.h"
+#include "frame/HostChannel.h"
+#include "frame/Localisation.h"
+#include "frame/ManageEdit.h"
+#include "frame/ResultText.h"
+#include "frame/ShellFunc.h"
+#include "payee/SwiftText.h"
+#include "sys/CodePage.h"
+#include "sys/IniFile.h"
+#include "ui/Platform.h"
+
+namespace customer {
+namespace {
+
+// Lengths the operator may type into the one-line fields.
+constexpr int kIdEditLen = 24;
+constexpr int kNameEditLen = 50;
+constexpr int kRefEditLen = 50;
+
+constexpr int kLabelLeft = 16;
+constexpr int kFieldLeft = 150;
+
+std::string Gbk(const char* utf8) {
+  return sys::Utf8ToGbk(utf8);
+}
+
+ui::TLabel* MakeLabel(ui::TForm* form, const char* name, const char* caption, int top) {
+  auto* label = ui::Create<ui::TLabel>(form, form, name);
+  label->Caption = Gbk(caption);
+  label->SetBounds(kLabelLeft, top, 130, 13);
+  return label;
+}
+
+ui::TEdit* MakeEdit(ui::TForm* form, const char* name, int maxLength, int top) {
+  auto* edit = ui::Create<ui::TEdit>(form, form, name);
+  edit->SetMaxLength(maxLength);
+  edit->SetBounds(kFieldLeft, top, 270, 21);
+  return edit;
+}
+
+ui::TButton* MakeButton(ui::TForm* form, const char* name, const char* caption, int left, int top) {
+  auto* button = ui::Create<ui::TButton>(form, form, name);
+  button->Caption = Gbk(caption);
+  button->SetBounds(left, top, 80, 25);
+  return button;
+}
+
+}  // namespace
+
+TCustomerEdtFrm::TCustomerEdtFrm() : TForm(nullptr, "CustomerEdtFrm") {
+  Caption = Gbk("客户设置");
+  Position = ui::poScreenCenter;
+  ui::TFont font = Font();
+  font.Name = "MS Sans Serif";
+  font.Bold = true;
+  SetFont(font);
+  SetBounds(0, 0, 560, 430);
+
+  CustIdLbl = MakeLabel(this, "CustIdLbl", "客户代码", 20);
+  IdEdt = MakeEdit(this, "IdEdt", kIdEditLen, 16);
+  ChangeCustBtn = MakeButton(this, "ChangeCustBtn", "修改客户代码", 430, 14);
+  ChangeCustBtn->SetWidth(110);
+
+  CNameLbl = MakeLabel(this, "CNameLbl", "客户名称", 48);
+  CName1Lbl = MakeLabel(this, "CName1Lbl", "（人民币支付用）", 62);
+  CNameEdt = MakeEdit(this, "CNameEdt", kNameEditLen, 48);
+
+  ENameLbl = MakeLabel(this, "ENameLbl", "客户名称、地址", 88);
+  EName1Lbl = MakeLabel(this, "EName1Lbl", "（外汇汇款用）", 102);
+  // SWIFT text: the memo refuses, silently, any change that breaks the character sets
+  // or the four lines of 35 bytes a remittance message holds.
+  ENameMmo = ui::Create<payee::TFixedMemo>(this, this, "ENameMmo");
+  ENameMmo->SetBounds(kFieldLeft, 84, 300, 70);
+  ENameMmo->WordWrap = false;
+  ENameMmo->Mapstr = std::string(payee::kSwiftBodySet);
+  ENameMmo->HeadMapstr = std::string(payee::kSwiftHeadSet);
+  ENameMmo->SetMaxline(kNameAddressLines);
+  ENameMmo->CharPerLine = kNameAddressLineBytes;
+
+  RefLbl = MakeLabel(this, "RefLbl", "附加说明", 168);
+  RefEdt = MakeEdit(this, "RefEdt", kRefEditLen, 164);
+  EMailLbl = MakeLabel(this, "EMailLbl", "EMail地址", 196);
+  EMailMmo = ui::Create<ui::TMemo>(this, this, "EMailMmo");
+  EMailMmo->SetBounds(kFieldLeft, 192, 270, 50);
+
+  StatusLbl = MakeLabel(this, "StatusLbl", "状态", 256);
+  StatusCmb = ui::Create<ui::TComboBox>(this, this, "StatusCmb");
+  StatusCmb->Style = ui::csDropDownList;
+  StatusCmb->Items = {Gbk("已删除"), Gbk("使用")};
+  StatusCmb->Enabled = false;
+  StatusCmb->SetBounds(kFieldLeft, 252, 120, 21);
+  OperatorLbl = MakeLabel(this, "OperatorLbl", "操作员", 284);
+  OperatorShowLbl = ui::Create<ui::TLabel>(this, this, "OperatorShowLbl");
+  OperatorShowLbl->SetBounds(kFieldLeft, 284, 120, 13);
+
+  UpdateBtn = MakeButton(this, "UpdateBtn", "保存", 16, 340);
+  UpdateBtn->Enabled = false;
+  CancelBtn = MakeButton(this, "CancelBtn", "放弃", 104, 340);
+  CancelBtn->ModalResult = ui::mrCancel;
+  DeleteBtn = MakeButton(this, "DeleteBtn", "删除", 192, 340);
+  DeleteBtn->Enabled = false;
+  ImportBtn = MakeButton(this, "ImportBtn", "导入", 280, 340);
+  ExportBtn = MakeButton(this, "ExportBtn", "导出", 368, 340);
+  AcNoBtn = MakeButton(this, "AcNoBtn", "帐号", 456, 340);
+  AcNoBtn->Enabled = false;
+
+  UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
+  DeleteBtn->OnClick = [this](ui::TComponent*) { DeleteBtnClick(); };
+  ChangeCustBtn->OnClick = [this](ui::TComponent*) { ChangeCustBtnClick(); };
+  AcNoBtn->OnClick = [this](ui::TComponent*) { AcNoBtnClick(); };
+  OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
+
+  LangId = frame::GetLangId();
+  ApplyLanguage();
+  frame::ApplyFontRule(*this, LangId);
+}
+
+// The dialog's fixed keys, read once from the opened language file; a key the file
+// lacks leaves its control without text. Only the status items keep their designed
+// texts when the file names none: without items a new customer would be saved with no
+// status at all.
+void TCustomerEdtFrm::ApplyLanguage() {
+  const std::string path = frame::GetLangFilePath();
+  if (path.empty()) {
+    return;
+  }
+  const sys::IniFile file(path);
+  auto text = [&](std::string_view key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
+  Caption = text("Frm_CustEdt_Name");
+  UpdateBtn->Caption = text("Btn_Common_Update_Name");
+  DeleteBtn->Caption = text("Btn_Common_Delete_Name");
+  CancelBtn->Caption = text("Btn_Common_Cancel_Name");
+  ImportBtn->Caption = text("Btn_CustEdt_Import_Text");
+  ExportBtn->Caption = text("Btn_CustEdt_Export_Text");
+  AcNoBtn->Caption = text("Btn_CustEdt_AcNo_Text");
+  ChangeCustBtn->Caption = text("Btn_CustEdt_ChangeCust_Text");
+  CustIdLbl->Caption = text("Lbl_Common_CustId_Text");
+  CNameLbl->Caption = text("Lbl_CustEdt_CName_Text");
+  CName1Lbl->Caption = text("Lbl_CustEdt_CName1_Text");
+  ENameLbl->Caption = text("Lbl_CustEdt_EName_Text");
+  EName1Lbl->Caption = text("Lbl_CustEdt_EName1_Text");
+  RefLbl->Caption = text("Lbl_CustEdt_Ref_Text");
+  EMailLbl->Caption = text("Lbl_CustEdt_EMail_Text");
+  StatusLbl->Caption = text("Lbl_Common_Status_Text");
+  OperatorLbl->Caption = text("Lbl_Common_Operator_Text");
+  ui::TStrings status = frame::SplitCommaList(text("Mnu_CustEdt_Status_List"));
+  if (!status.empty()) {
+    StatusCmb->Items = std::move(status);
+    StatusCmb->SetItemIndex(-1);
+  }
+}
+
+void TCustomerEdtFrm::LoadCustomer(std::string_view custId) {
+  const frame::TCustomerRec rec = frame::GetCustomerRec(ShellWnd, CorpNo, custId);
+  IdEdt->SetText(rec.CustId);
+  CNameEdt->SetText(rec.CustName);
+  ENameMmo->SetText(rec.NameAddress);  // the record holds the decoded lines
+  EMailMmo->SetText(rec.EMail);
+  RefEdt->SetText(rec.Remark);
+  OperatorShowLbl->Caption = rec.Operator;
+  StatusCmb->SetItemIndex(rec.Status);
+  AcNoBtn->Enabled = true;
+}
+
+void TCustomerEdtFrm::PrepareNewCustomer() {
+  OperatorShowLbl->Caption = UserNo;
+  StatusCmb->SetItemIndex(kStatusInUse);
+}
+
+// Either the right to add or the right to modify opens the save button; which of the
+// two a save needs is known only when the server says whether the customer exists.
+void TCustomerEdtFrm::ApplyRights() {
+  rights_ = frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId);
+  UpdateBtn->Enabled = frame::RightGranted(rights_, frame::kRightModify) ||
+                       frame::RightGranted(rights_, frame::kRightAdd);
+  DeleteBtn->Enabled = !IdEdt->Text().empty() && frame::RightGranted(rights_, frame::kRightDelete);
+}
+
+frame::TCustomerRec TCustomerEdtFrm::CustomerRecord() const {
+  frame::TCustomerRec rec;
+  rec.CustId = frame::GbkCut(IdEdt->Text(), frame::kCustIdLen);
+  rec.CorpId = frame::GbkCut(CorpNo, frame::kCorpIdLen);
+  rec.CustName = frame::GbkCut(CNameEdt->Text(), frame::kCustNameLen);
+  rec.NameAddress = frame::GbkCut(frame::EncodeNewlines(ENameMmo->Text()), frame::kNameAddressLen);
+  rec.Remark = frame::GbkCut(RefEdt->Text(), frame::kRemarkLen);
+  rec.EMail = frame::GbkCut(frame::EncodeNewlines(EMailMmo->Text()), frame::kEMailLen);
+  rec.Operator = frame::GbkCut(UserNo, frame::kOperatorLen);
+  rec.Status = StatusCmb->ItemIndex();
+  return rec;
+}
+
+// A new customer needs no question; saving over an existing one needs the right to
+// modify and a Yes.
+void TCustomerEdtFrm::UpdateBtnClick() {
+  const int count = CustomerCount(IdEdt->Text());
+  if (count >= kCustomerExists) {
+    if (!frame::RightGranted(rights_, frame::kRightModify)) {
+      ui::ShowMessage(frame::ShownText(Gbk("你无权修改原有客户信息！")));
+      return;
+    }
+    if (!AskLangQuestion("Msg_Common_UpdateOldRecord_Hint")) {
+      return;
+    }
+  }
+  // Only a saved customer becomes the result: a refused save changed nothing, and a
+  // later close with OK (a failed delete or change of id) must not hand the shell the
+  // refusal.
+  const TShellResult answer = frame::UpdateCustomerRec(ShellWnd, FunctionId, CustomerRecord());
+  if (answer.Code > 0) {
+    Result = answer;
+    ModalResult = ui::mrOk;
+  } else {
+    ModalResult = ui::mrCancel;
+  }
+}
+
+void TCustomerEdtFrm::DeleteBtnClick() {
+  if (!AskLangQuestion("Msg_Common_DeleteRecord_Hint")) {
+    return;
+  }
+  const std::string custId = IdEdt->Text();
+  const int count = CustomerCount(custId);
+  if (count < kCustomerExists) {
+    ShowLangMessage("Msg_Common_NoRecord_Hint");
+    ModalResult = ui::mrOk;
+    return;
+  }
+  if (count == kCustomerExists && !AskLangQuestion("Msg_Common_DeleteRecord_Hint")) {
+    return;
+  }
+  if (count == kCustomerWithAccounts && !AskLangQuestion("Msg_CustEdt_DeleteCustAc_Hint")) {
+    return;
+  }
+  if (count > kCustomerWithAccounts) {
+    ShowLangMessage("Msg_CustEdt_DeleteCust_Error");
+    return;
+  }
+  const int deleted =
+      frame::HostCommandInt(ShellWnd, frame::kChannelMain,
+                            frame::FormatCommand("MN_CustomerDelete %s,%s", {custId, CorpNo}), 0);
+  if (deleted < 1) {
+    ShowLangMessage("Msg_CustEdt_CustDelete_Error");
+  } else {
+    ShowLangMessage("Msg_Common_RecordDeleted_Hint");
+    SetKeyResult(kCodeDeleted, custId);
+  }
+  ModalResult = ui::mrOk;
+}
+
+// Not bound to a right. The id field keeps the old id: the dialog closes and the shell
+// refreshes by the old id it is handed.
+void TCustomerEdtFrm::ChangeCustBtnClick() {
+  const std::string oldId = IdEdt->Text();
+  if (oldId.empty()) {
+    return;
+  }
+  const int count = CustomerCount(oldId);
+  if (count < kCustomerExists) {
+    ShowLangMessage("Msg_Common_NoRecord_Hint");
+    ModalResult = ui::mrOk;
+    return;
+  }
+  std::string newId;
+  if (!ui::CurrentPlatform().InputBox(frame::GetLangText(LangId, "Msg_CustEdt_Update_Hint1", ""),
+                                      frame::GetLangText(LangId, "Msg_CustEdt_Update_Hint2", ""),
+                                      newId)) {
+    return;
+  }
+  newId = frame::GbkCut(newId, frame::kCustIdLen);
+  if (newId.empty()) {
+    return;
+  }
+  if (CustomerCount(newId) >= kCustomerExists) {
+    ShowLangMessage("Msg_CustEdt_NewCustId_Error");
+    return;
+  }
+  if (count == kCustomerExists && !AskLangQuestion("Msg_Common_UpdateOldRecord_Hint")) {
+    return;
+  }
+  if (count == kCustomerWithAccounts && !AskLangQuestion("Msg_CustEdt_UpdateCustAc_Hint")) {
+    return;
+  }
+  if (count > kCustomerWithAccounts) {
+    ShowLangMessage("Msg_CustEdt_DeleteCust_Error");
+    return;
+  }
+  const int changed = frame::HostCommandInt(
+      ShellWnd, frame::kChannelMain,
+      frame::FormatCommand("MN_CustomerUpdate %s,%s,%s", {oldId, newId, CorpNo}), 0);
+  if (changed < 1) {
+    ShowLangMessage("Msg_CustEdt_CustUpdated_Error");
+  } else {
+    ShowLangMessage("Msg_CustEdt_CustUpdated_Hint");
+    SetKeyResult(kCodeIdChanged, oldId);
+  }
+  ModalResult = ui::mrOk;
+}
+
+// The list runs under the window that owns the module's windows now, through the
+// library loader as any other module's entry point would. Its result is of no use
+// here, and a loader failure is left to the event loop, which shows it.
+void TCustomerEdtFrm::AcNoBtnClick() {
+  const std::string custId = IdEdt->Text();
+  if (custId.empty()) {
+    return;
+  }
+  TShellResult listResult{};
+  frame::CallCustAcNoList(ui::CurrentPlatform().OwnerWindow(), CorpNo, UserNo, &listResult, custId);
+}
+
+// Leaving with the cancel result (Cancel, the close box, a refused save) is confirmed.
+void TCustomerEdtFrm::FormCloseQuery(bool& canClose) {
+  if (ModalResult != ui::mrCancel) {
+    return;
+  }
+  canClose = AskLangQuestion("Msg_Common_ExitWithoutSave");
+}
+
+int TCustomerEdtFrm::CustomerCount(std::string_view custId) const {
+  return frame::HostCommandInt(ShellWnd, frame::kChannelMain,
+                               frame::FormatCommand("MN_CustomerExists %s,%s", {custId, CorpNo}),
+                               0);
+}
+
+void TCustomerEdtFrm::ShowLangMessage(std::string_view key) const {
+  ui::CurrentPlatform().MessageBox("", frame::GetLangText(LangId, key, ""), ui::MsgButtons::Ok,
+                                   ui::MsgIcon::None);
+}
+
+bool TCustomerEdtFrm::AskLangQuestion(std::string_view key) const {
+  return ui::AskYesNo("", frame::GetLangText(LangId, key, ""));
+}
+
+void TCustomerEdtFrm::SetKeyResult(std::int32_t code, std::string_view custId) {
+  Result.Code = code;
+  frame::CopyToField(Result.Text, std::string(custId) + ":" + CorpNo);
+}
+
+}  // namespace customer
+
+// The shell's customer function: a blank key opens a new customer; an existing one is
+// loaded by the key as received.
+TAVRO_EXPORT void TAVRO_STDCALL Mn_CustomerEdit(TShellResult* Result, HWND_T ShellWnd,
+                                                const char* CorpNo, const char* UserNo,
+                                                std::int32_t FunctionId, const char* Key,
+                                                const char* Extra) {
+  frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
+                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
+                          const frame::EntryArgs& args = call.Args();
+                          customer::TCustomerEdtFrm form;
+                          form.ShellWnd = args.ShellWnd;
+                          form.FunctionId = args.FunctionId;
+                          form.UserNo = args.UserNo;
+                          form.CorpNo = args.CorpNo;
+                          if (!frame::TrimView(args.Key).empty()) {
+                            form.LoadCustomer(args.Key);
+                          } else {
+                            form.PrepareNewCustomer();
+                          }
+                          form.ApplyRights();
+                          return frame::OutcomeOf(form.ShowModal(), form.Result);
+                        });
+}

@@ -1,0 +1,105 @@
+// The customer dialog: one customer (payee) of the operator's corporation, with its CNY
+// name, its name and address for foreign-currency remittances in SWIFT text, a remark
+// and e-mail addresses; created, saved over, deleted or given a new id. It also opens
+// the customer's account list and the customer import and export. The shell opens it
+// through Mn_CustomerEdit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "frame/RecordCmd.h"
+#include "frame/ShellTypeDef.h"
+#include "payee/fixmemo.h"
+#include "ui/Controls.h"
+
+namespace customer {
+
+// Existence counts of "MN_CustomerExists": below 1 no such customer; 1 the customer
+// alone; 2 the customer with bank accounts (the questions name the accounts); above 2
+// refused for delete and change of id.
+inline constexpr int kCustomerExists = 1;
+inline constexpr int kCustomerWithAccounts = 2;
+
+// Result codes the dialog hands the shell itself (a save hands on the server's code).
+inline constexpr std::int32_t kCodeIdChanged = 1;
+inline constexpr std::int32_t kCodeDeleted = 3;
+
+// Status items: index 0 deleted, index 1 in use.
+inline constexpr int kStatusInUse = 1;
+
+// The name and address as a SWIFT message carries it: four lines of 35 bytes.
+inline constexpr int kNameAddressLines = 4;
+inline constexpr int kNameAddressLineBytes = 35;
+
+class TCustomerEdtFrm : public ui::TForm {
+ public:
+  // Creates the controls, then localises them and applies the font rule.
+  TCustomerEdtFrm();
+  const char* ClassName() const override { return "TCustomerEdtFrm"; }
+
+  ui::TLabel* CustIdLbl;
+  ui::TEdit* IdEdt;
+  ui::TButton* ChangeCustBtn;
+  ui::TLabel* CNameLbl;
+  ui::TLabel* CName1Lbl;
+  ui::TEdit* CNameEdt;
+  ui::TLabel* ENameLbl;
+  ui::TLabel* EName1Lbl;
+  payee::TFixedMemo* ENameMmo;
+  ui::TLabel* RefLbl;
+  ui::TEdit* RefEdt;
+  ui::TLabel* EMailLbl;
+  ui::TMemo* EMailMmo;
+  ui::TLabel* StatusLbl;
+  ui::TComboBox* StatusCmb;
+  ui::TLabel* OperatorLbl;
+  ui::TLabel* OperatorShowLbl;
+  ui::TButton* UpdateBtn;
+  ui::TButton* CancelBtn;
+  ui::TButton* DeleteBtn;
+  ui::TButton* ImportBtn;
+  ui::TButton* ExportBtn;
+  ui::TButton* AcNoBtn;
+
+  // The ids of the call, set by the entry point before anything is loaded.
+  HWND_T ShellWnd = 0;
+  std::string CorpNo;  // at most 4 bytes
+  std::string UserNo;  // at most 6 bytes
+  std::int32_t FunctionId = 0;
+  std::string LangId;
+
+  // What the shell gets when the dialog closes with OK.
+  TShellResult Result{};
+
+  // Fills the fields from the server's record of custId and opens the account list
+  // button. A failed read shows an empty customer with status 0.
+  void LoadCustomer(std::string_view custId);
+  // A new customer: the current operator and the status "in use".
+  void PrepareNewCustomer();
+  // Reads the operator's rights on the function node once and enables save and delete.
+  void ApplyRights();
+
+  // The record a save sends, built from the fields.
+  frame::TCustomerRec CustomerRecord() const;
+
+  void UpdateBtnClick();
+  void DeleteBtnClick();
+  void ChangeCustBtnClick();
+  void AcNoBtnClick();
+  void FormCloseQuery(bool& canClose);
+
+ private:
+  void ApplyLanguage();
+  int CustomerCount(std::string_view custId) const;
+  // A language-file message: OK only, or Yes and No (true for Yes).
+  void ShowLangMessage(std::string_view key) const;
+  bool AskLangQuestion(std::string_view key) const;
+  // Sets the result the shell gets: code, then the customer id, ':' and the corporation.
+  void SetKeyResult(std::int32_t code, std::string_view custId);
+
+  std::string rights_ = "00000000";
+};
+
+}  // namespace customer
