@@ -56,12 +56,12 @@ TImportLine SplitImportLine(std::string_view line, const TImportTexts& texts) {
   return out;
 }
 
-std::string SnapInCommand(std::int32_t functionId, std::string_view corpNo,
-                          std::string_view userNo, const TImportLine& line) {
-  return frame::FormatCommand("MN_CustSnapIn %d,%s,%s,%s,%s,%s,%s",
-                              {functionId, corpNo, userNo, line.Fields[kImportCustId],
-                               line.Fields[kImportAcNo], line.Fields[kImportCustName],
-                               line.Fields[kImportBankName]});
+std::string SnapInCommand(std::int32_t functionId, std::string_view corpNo, std::string_view userNo,
+                          const TImportLine& line) {
+  return frame::FormatCommand(
+      "MN_CustSnapIn %d,%s,%s,%s,%s,%s,%s",
+      {functionId, corpNo, userNo, line.Fields[kImportCustId], line.Fields[kImportAcNo],
+       line.Fields[kImportCustName], line.Fields[kImportBankName]});
 }
 
 std::string ProgressLogLine(const TImportTexts& texts, std::int64_t lineNo) {

@@ -54,8 +54,8 @@ TImportLine SplitImportLine(std::string_view line, const TImportTexts& texts);
 
 // "MN_CustSnapIn %d,%s,%s,%s,%s,%s,%s": function, corporation, user, customer id,
 // account number, name, bank (the account before the name, unlike the file).
-std::string SnapInCommand(std::int32_t functionId, std::string_view corpNo,
-                          std::string_view userNo, const TImportLine& line);
+std::string SnapInCommand(std::int32_t functionId, std::string_view corpNo, std::string_view userNo,
+                          const TImportLine& line);
 
 // The log lines; line numbers count from 1.
 std::string ProgressLogLine(const TImportTexts& texts, std::int64_t lineNo);

@@ -49,11 +49,11 @@ TCustSnapInFrm::TCustSnapInFrm() : TForm(nullptr, "CustSnapInFrm"), texts_(MakeI
   logMmo->SetText("\r\n");  // one empty line
   logMmo->SetBounds(16, 86, 510, 200);
   Label2 = ui::Create<ui::TLabel>(this, this, "Label2");
-  Label2->Caption = Gbk(
-      "说明：\r\n"
-      "    本客户信息导入目前只导入客户人民币信息，导入文件的为如下格式的文本文件(*.txt)：\r\n"
-      "    客户代码@客户中文名称@客户账号@客户开户银行\r\n"
-      "    。。。");
+  Label2->Caption =
+      Gbk("说明：\r\n"
+          "    本客户信息导入目前只导入客户人民币信息，导入文件的为如下格式的文本文件(*.txt)：\r\n"
+          "    客户代码@客户中文名称@客户账号@客户开户银行\r\n"
+          "    。。。");
   Label2->Color = kSnapInNoteColor;
   Label2->Transparent = false;
   Label2->WordWrap = true;
@@ -77,9 +77,8 @@ void TCustSnapInFrm::SaveBtnClick() {
   // The file is read a chunk at a time, so its size does not matter; an error opening
   // or reading it leaves through the exception, which closes the file.
   TImportFile file(fileName);
-  TImportLineReader reader([&file](char* buffer, std::size_t size) {
-    return file.Read(buffer, size);
-  });
+  TImportLineReader reader(
+      [&file](char* buffer, std::size_t size) { return file.Read(buffer, size); });
   std::int64_t lines = 0;
   std::int64_t failures = 0;
   std::string line;
@@ -106,10 +105,9 @@ bool TCustSnapInFrm::ImportLine(std::int64_t lineNo, std::string& line) {
     return false;
   }
   // A failed command has been reported by the channel and answers empty: a refusal.
-  const std::string answer =
-      frame::HostCommandText(ShellWnd, frame::kChannelMain,
-                             SnapInCommand(FunctionId, CorpNo, UserNo, fields), "",
-                             kSnapInAnswerSize);
+  const std::string answer = frame::HostCommandText(
+      ShellWnd, frame::kChannelMain, SnapInCommand(FunctionId, CorpNo, UserNo, fields), "",
+      kSnapInAnswerSize);
   if (SnapInAccepted(answer)) {
     Log(ImportedLogLine(texts_, lineNo, fields.CustId()));
     return true;

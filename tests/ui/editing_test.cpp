@@ -198,6 +198,35 @@ TEST_F(EditingTest, MemoLinesDoNotCountATrailingEmptyLine) {
   EXPECT_EQ(form.NoteMmo->Text(), "x\r\nz\r\nw");
 }
 
+// The in-place append gives what rebuilding the lines gives, with one change event per
+// change and none when the text stays the same.
+TEST_F(EditingTest, AppendingALineMatchesAddLineWithoutRebuildingTheText) {
+  const char* starts[] = {"", "a", "a\r\n", "\r\n", "a\r\n\r\n", "a\r\nb"};
+  const char* added[] = {"x", ""};
+  for (const char* start : starts) {
+    for (const char* line : added) {
+      form.NoteMmo->SetText(start);
+      form.NoteMmo->AddLine(line);
+      const Strings rebuilt = form.NoteMmo->Lines();
+      const std::string rebuiltText = form.NoteMmo->Text();
+      form.NoteMmo->SetText(start);
+      const int end = static_cast<int>(std::string(start).size());
+      form.NoteMmo->SetSelStart(end);
+      form.Log.clear();
+      form.NoteMmo->AppendLine(line);
+      EXPECT_EQ(form.NoteMmo->Lines(), rebuilt) << start << "+" << line;
+      EXPECT_EQ(form.NoteMmo->Text(), rebuiltText) << start << "+" << line;
+      const bool changed = rebuiltText != start;
+      EXPECT_EQ(form.Log, changed ? Strings{"NoteMmo.change"} : Strings{}) << start << "+" << line;
+      EXPECT_EQ(form.NoteMmo->SelStart(), changed ? 0 : end) << start << "+" << line;
+    }
+  }
+  // Bare CR and LF are kept as written rather than rewritten to CR LF.
+  form.NoteMmo->SetText("a\nb\r");
+  form.NoteMmo->AppendLine("c");
+  EXPECT_EQ(form.NoteMmo->Text(), "a\nb\rc");
+}
+
 TEST_F(EditingTest, EnterInAMemoThatWantsReturnsBreaksTheLine) {
   TypeText(*form.NoteMmo, "ab");
   form.NoteMmo->SetSelStart(1);
