@@ -122,7 +122,11 @@ void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   }
 }
 
+// A release before the pointer reached the threshold ends the drag that waited for it.
 void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  if (dragState_ == DragPendingState) {
+    dragState_ = DragIdle;
+  }
   if (OnMouseUp) {
     OnMouseUp(this, button, shift, x, y);
   }

@@ -117,7 +117,8 @@ class TControl : public TComponent {
   void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
 
   // Drag and drop started by a handler of mouse down: immediate, or once the mouse has
-  // moved threshold pixels (the platform's drag threshold when negative).
+  // moved threshold pixels (the platform's drag threshold when negative); a release
+  // before that (MouseUp) ends it without a drag.
   void BeginDrag(bool immediate, int threshold = -1);
   void EndDrag() { dragState_ = DragIdle; }
   bool Dragging() const { return dragState_ == DragActive; }

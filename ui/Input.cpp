@@ -339,6 +339,38 @@ void CheckItem(TCheckListBox& list, int index, bool checked) {
   });
 }
 
+namespace {
+
+TShiftState ButtonShift(TMouseButton button) {
+  return button == mbLeft ? ssLeft : button == mbRight ? ssRight : ssMiddle;
+}
+
+// The end of a gesture over list that began with a press at (x, y0): a drag the press
+// started comes to (x, y1) and drops there if the list accepts it; without a drag the
+// button comes up at (x, y1).
+void FinishGesture(TListBox& list, TMouseButton button, int x, int y1) {
+  if (!list.Dragging()) {
+    list.MouseUp(button, ButtonShift(button), x, y1);
+    return;
+  }
+  bool accepted = list.DragOver(&list, x, y1, dsDragMove);
+  list.EndDrag();
+  if (accepted) {
+    list.DragDrop(&list, x, y1);
+  }
+}
+
+// The press over item from; the left button selects the item first, as on the
+// platform.
+void PressOver(TListBox& list, int from, TMouseButton button, int x, int y0) {
+  if (button == mbLeft) {
+    list.SelectByOperator(from);
+  }
+  list.MouseDown(button, ButtonShift(button), x, y0);
+}
+
+}  // namespace
+
 // The pointer goes down over item from, moves past the drag threshold, then to the
 // target item, and comes up there.
 void DragItem(TListBox& list, int from, int to, TMouseButton button) {
@@ -346,30 +378,38 @@ void DragItem(TListBox& list, int from, int to, TMouseButton button) {
     if (!TakeFocus(list)) {
       return;
     }
-    TShiftState shift = button == mbLeft ? ssLeft : button == mbRight ? ssRight : ssMiddle;
     int x = list.Width() / 2;
     int y0 = list.ItemCenterY(from);
     int count = static_cast<int>(list.Items.size());
     int y1 = to < 0 ? list.ItemCenterY(count) + list.ItemHeight : list.ItemCenterY(to);
-    if (button == mbLeft) {
-      list.SelectByOperator(from);
-    }
-    list.MouseDown(button, shift, x, y0);
+    PressOver(list, from, button, x, y0);
     if (list.DragPending()) {
       StartPendingDrag(list);
       list.DragOver(&list, x, y0 + list.DragThreshold() + 1, dsDragEnter);
     }
-    if (!list.Dragging()) {
-      list.MouseUp(button, shift, x, y1);
-      return;
-    }
-    bool accepted = list.DragOver(&list, x, y1, dsDragMove);
-    list.EndDrag();
-    if (accepted) {
-      list.DragDrop(&list, x, y1);
-    }
+    FinishGesture(list, button, x, y1);
   });
   list.EndDrag();  // also when a handler raised
+}
+
+// The pointer goes down over item from and comes up dy pixels lower. A drag waiting
+// for the threshold begins only when the way reaches it.
+void PressAndMove(TListBox& list, int from, int dy, TMouseButton button) {
+  Dispatch([&] {
+    if (!TakeFocus(list)) {
+      return;
+    }
+    int x = list.Width() / 2;
+    int y0 = list.ItemCenterY(from);
+    int y1 = y0 + dy;
+    PressOver(list, from, button, x, y0);
+    if (list.DragPending() && (dy >= list.DragThreshold() || -dy >= list.DragThreshold())) {
+      StartPendingDrag(list);
+      list.DragOver(&list, x, y1, dsDragEnter);
+    }
+    FinishGesture(list, button, x, y1);
+  });
+  list.EndDrag();  // the release ends a drag that never began
 }
 
 void CloseByOperator(TForm& form) {

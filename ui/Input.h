@@ -57,6 +57,11 @@ void CheckItem(TCheckListBox& list, int index, bool checked);
 // releases over item to (-1: below the last item). Delivers mouse down, then drag
 // over and drag drop when a handler started a drag, else mouse up.
 void DragItem(TListBox& list, int from, int to, TMouseButton button = mbLeft);
+// Presses the mouse button over item from of list and releases it dy pixels lower
+// (higher when negative), moving straight there. A drag a handler started to wait for
+// the threshold begins only when the move reaches the threshold: then drag over and
+// drag drop at the release point; otherwise mouse up there, and the drag never begins.
+void PressAndMove(TListBox& list, int from, int dy, TMouseButton button = mbLeft);
 
 // The form's close box: the cancel result, then the close query.
 void CloseByOperator(TForm& form);

@@ -127,6 +127,39 @@ TEST_F(DragTest, NoDragWithoutAHandlerThatStartsOne) {
   EXPECT_EQ(form.OrderLbx->Items[0], "K1");
 }
 
+// Items 4 pixels high, so that a move short of the threshold (5) still reaches the next
+// item: only the distance decides whether the drag begins.
+TEST_F(DragTest, ADragBeginsOnlyWhenTheMoveReachesTheThreshold) {
+  TListBox& list = *form.OrderLbx;
+  list.ItemHeight = 4;
+  int mouseUps = 0;
+  list.OnMouseUp = [&](TComponent*, TMouseButton, TShiftState, int, int) { ++mouseUps; };
+  const struct {
+    int from, dy;
+    Strings order;
+    int ups;
+  } cases[] = {
+      {0, 0, {"K1", "K2", "K3", "K4", "K5"}, 1},   // a click
+      {0, 4, {"K1", "K2", "K3", "K4", "K5"}, 1},   // released over K2 before the threshold
+      {2, -4, {"K1", "K2", "K3", "K4", "K5"}, 1},  // the same upwards
+      {0, 5, {"K2", "K1", "K3", "K4", "K5"}, 0},   // the threshold reached: a drop on K2
+      {2, -5, {"K1", "K3", "K2", "K4", "K5"}, 0},
+  };
+  for (const auto& c : cases) {
+    list.Items = {"K1", "K2", "K3", "K4", "K5"};
+    mouseUps = 0;
+    PressAndMove(list, c.from, c.dy);
+    EXPECT_EQ(list.Items, c.order) << c.from << " by " << c.dy;
+    EXPECT_EQ(mouseUps, c.ups) << c.from << " by " << c.dy;
+    EXPECT_FALSE(list.DragPending() || list.Dragging());
+  }
+  // The control itself: a release ends the drag that waited, so no later move starts it.
+  list.MouseDown(mbLeft, ssLeft, 2, 2);
+  EXPECT_TRUE(list.DragPending());
+  list.MouseUp(mbLeft, ssLeft, 2, 2);
+  EXPECT_FALSE(list.DragPending() || list.Dragging());
+}
+
 TEST(ListBoxGeometry, ItemAtPosFindsItemsFromTheTopIndex) {
   TListBox list(nullptr, "Lbx");
   list.Items = {"a", "b", "c"};
