@@ -1,0 +1,184 @@
+// The account order dialog and its entry point Mn_AcOrderEdit.
+#include "customer/AcOrderEditFrm.h"
+
+#include <utility>
+
+#include "frame/CommandText.h"
+#include "frame/HostChannel.h"
+#include "frame/ListFillers.h"
+#include "frame/Localisation.h"
+#include "frame/ManageEdit.h"
+#include "frame/ShellFunc.h"
+#include "sys/CodePage.h"
+#include "sys/IniFile.h"
+#include "ui/Platform.h"
+
+namespace customer {
+namespace {
+
+// The account-number filler's kind for every account type.
+constexpr int kAllAccountKinds = 99;
+
+// A batch answers nothing worth reading; only its status counts.
+constexpr std::size_t kSaveAnswerSize = 48;
+
+}  // namespace
+
+std::string BuildAcOrderBatch(std::string_view corpNo, std::string_view userNo,
+                              const std::vector<std::string>& accounts) {
+  std::string batch;
+  for (std::size_t i = 0; i < accounts.size(); ++i) {
+    batch += frame::FormatCommand("exec MN_UpdateAcOrder %s,%s,%s,%d\r\n",
+                                  {accounts[i], corpNo, userNo, static_cast<std::int32_t>(i)});
+  }
+  return batch;
+}
+
+TAcOrderEditFrm::TAcOrderEditFrm() : TForm(nullptr, "AcOrderEditFrm") {
+  Caption = sys::Utf8ToGbk("帐号顺序设置");
+  Position = ui::poScreenCenter;
+  SetBounds(0, 0, 400, 420);
+
+  AcOrderLbl = ui::Create<ui::TLabel>(this, this, "AcOrderLbl");
+  AcOrderLbl->Caption = sys::Utf8ToGbk("帐户顺序");
+  AcOrderLbl->SetBounds(16, 12, 120, 16);
+
+  AcListLbx = ui::Create<ui::TListBox>(this, this, "AcListLbx");
+  AcListLbx->SetBounds(16, 32, 360, 280);
+  AcListLbx->OnMouseDown = [this](ui::TComponent*, ui::TMouseButton button, ui::TShiftState, int x,
+                                  int y) { AcListLbxMouseDown(button, x, y); };
+  AcListLbx->OnDragOver = [this](ui::TComponent*, ui::TComponent*, int, int, ui::TDragState,
+                                 bool& accept) { AcListLbxDragOver(accept); };
+  AcListLbx->OnDragDrop = [this](ui::TComponent*, ui::TComponent* source, int x, int y) {
+    AcListLbxDragDrop(source, x, y);
+  };
+
+  PromptLbl = ui::Create<ui::TLabel>(this, this, "PromptLbl");
+  PromptLbl->Caption = sys::Utf8ToGbk("用鼠标托放进行帐户顺序调整");
+  PromptLbl->SetBounds(16, 320, 360, 16);
+
+  UpdateBtn = ui::Create<ui::TButton>(this, this, "UpdateBtn");
+  UpdateBtn->Caption = sys::Utf8ToGbk("保存");
+  UpdateBtn->Default = true;
+  UpdateBtn->Enabled = false;
+  UpdateBtn->SetBounds(186, 348, 90, 28);
+  UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
+
+  CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
+  CancelBtn->Caption = sys::Utf8ToGbk("放弃");
+  CancelBtn->ModalResult = ui::mrCancel;
+  CancelBtn->SetBounds(286, 348, 90, 28);
+
+  OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
+
+  LangId = frame::GetLangId();
+  ApplyLanguage();
+  frame::ApplyFontRule(*this, LangId);
+}
+
+// The dialog's fixed keys, read from the language file opened once. Every key has an
+// empty default, so a key the file lacks leaves its control without a caption.
+void TAcOrderEditFrm::ApplyLanguage() {
+  const std::string path = frame::GetLangFilePath();
+  if (path.empty()) {
+    return;
+  }
+  const sys::IniFile file(path);
+  auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
+  Caption = text("Frm_AcOrderEdt_Name");
+  UpdateBtn->Caption = text("Btn_Common_Update_Name");
+  CancelBtn->Caption = text("Btn_Common_Cancel_Name");
+  AcOrderLbl->Caption = text("Lbl_AcOrderEdt_AcOrderLbl_Name");
+  PromptLbl->Caption = text("Lbl_AcOrderEdt_PromptLbl_Name");
+}
+
+// Each row of the answer is one line, kept whole: the line goes back to the server as
+// the account's name when the order is saved.
+void TAcOrderEditFrm::LoadAccounts() {
+  std::vector<std::string> accounts;
+  frame::FillAcNoList(ShellWnd, kAllAccountKinds, "", CorpNo, UserNo, accounts);
+  AcListLbx->Items = std::move(accounts);
+  AcListLbx->SetItemIndex(-1);
+}
+
+// Without the right the operator may still arrange the list, but not save it.
+void TAcOrderEditFrm::ApplyRights() {
+  const std::string rights = frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId);
+  UpdateBtn->Enabled = frame::RightGranted(rights, frame::kRightModify);
+}
+
+// The drag waits for the drag threshold, so a plain click on an account only selects it.
+void TAcOrderEditFrm::AcListLbxMouseDown(ui::TMouseButton button, int x, int y) {
+  if (button != ui::mbLeft || AcListLbx->ItemAtPos(x, y) < 0) {
+    return;
+  }
+  AcListLbx->BeginDrag(false);
+}
+
+void TAcOrderEditFrm::AcListLbxDragOver(bool& accept) {
+  accept = true;
+}
+
+// The dragged account is the selected one (the press selected it); it and the account
+// under the drop point change places, and the selection goes with the dragged account.
+void TAcOrderEditFrm::AcListLbxDragDrop(ui::TComponent* source, int x, int y) {
+  if (dynamic_cast<ui::TListBox*>(source) == nullptr) {
+    return;
+  }
+  const int target = AcListLbx->ItemAtPos(x, y);
+  const int dragged = AcListLbx->ItemIndex();
+  if (target < 0 || dragged < 0) {
+    return;
+  }
+  std::swap(AcListLbx->Items[static_cast<std::size_t>(dragged)],
+            AcListLbx->Items[static_cast<std::size_t>(target)]);
+  AcListLbx->SetItemIndex(target);
+}
+
+// One batch gives every account its position. A refused batch leaves the dialog open
+// with the order as arranged (the channel has said why), so the operator may try again.
+void TAcOrderEditFrm::UpdateBtnClick() {
+  const std::string batch = BuildAcOrderBatch(CorpNo, UserNo, AcListLbx->Items);
+  std::string answer;
+  if (frame::HostCommand(ShellWnd, frame::kChannelMain, batch, answer, kSaveAnswerSize) != 0) {
+    return;
+  }
+  // A box without a caption of its own carries the application's title.
+  ui::CurrentPlatform().MessageBox(ui::kAppTitle, LangText("Msg_Common_UpdateRecord_Success"),
+                                   ui::MsgButtons::Ok, ui::MsgIcon::None);
+  ModalResult = ui::mrOk;
+}
+
+// Leaving with the cancel result (Cancel or the close box) is confirmed; No stays.
+void TAcOrderEditFrm::FormCloseQuery(bool& canClose) {
+  if (ModalResult != ui::mrCancel) {
+    return;
+  }
+  canClose = ui::AskYesNo(ui::kAppTitle, LangText("Msg_Common_ExitWithoutSave"));
+}
+
+std::string TAcOrderEditFrm::LangText(const char* key) const {
+  return frame::GetLangText(LangId, key, "");
+}
+
+}  // namespace customer
+
+// The shell's account order function. The dialog never sets its result, so the caller's
+// record ends all zero however the dialog closes.
+TAVRO_EXPORT void TAVRO_STDCALL Mn_AcOrderEdit(TShellResult* Result, HWND_T ShellWnd,
+                                               const char* CorpNo, const char* UserNo,
+                                               std::int32_t FunctionId, const char* Key,
+                                               const char* Extra) {
+  frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
+                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
+                          const frame::EntryArgs& args = call.Args();
+                          customer::TAcOrderEditFrm form;
+                          form.ShellWnd = args.ShellWnd;
+                          form.FunctionId = args.FunctionId;
+                          form.UserNo = args.UserNo;
+                          form.CorpNo = args.CorpNo;
+                          form.LoadAccounts();
+                          form.ApplyRights();
+                          return frame::OutcomeOf(form.ShowModal(), form.Result);
+                        });
+}

@@ -1,0 +1,60 @@
+// The account order dialog: the corporation's accounts in the order they are listed for
+// the operator. The operator drags one account onto another to make the two change
+// places, and saves the whole order at once. The shell opens it through Mn_AcOrderEdit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frame/ShellTypeDef.h"
+#include "ui/Controls.h"
+
+namespace customer {
+
+// The statements that give every account its position in the operator's list, first
+// line position 0, each ended by CR LF; empty for no accounts.
+std::string BuildAcOrderBatch(std::string_view corpNo, std::string_view userNo,
+                              const std::vector<std::string>& accounts);
+
+class TAcOrderEditFrm : public ui::TForm {
+ public:
+  // Creates the controls, then takes the texts of the language file and the font rule.
+  TAcOrderEditFrm();
+  const char* ClassName() const override { return "TAcOrderEditFrm"; }
+
+  ui::TLabel* AcOrderLbl;
+  ui::TListBox* AcListLbx;
+  ui::TLabel* PromptLbl;
+  ui::TButton* UpdateBtn;
+  ui::TButton* CancelBtn;
+
+  // The ids of the call, set by the entry point before anything is loaded.
+  HWND_T ShellWnd = 0;
+  std::string CorpNo;  // at most 4 bytes
+  std::string UserNo;  // at most 6 bytes
+  std::int32_t FunctionId = 0;
+  std::string LangId;
+
+  // What the shell gets when the dialog closes with OK: never set, so all zero.
+  TShellResult Result{};
+
+  // Fills the list with the accounts in the operator's current order; a failed read
+  // leaves it empty.
+  void LoadAccounts();
+  // Saving needs the right to modify on the function node.
+  void ApplyRights();
+
+  void AcListLbxMouseDown(ui::TMouseButton button, int x, int y);
+  void AcListLbxDragOver(bool& accept);
+  void AcListLbxDragDrop(ui::TComponent* source, int x, int y);
+  void UpdateBtnClick();
+  void FormCloseQuery(bool& canClose);
+
+ private:
+  void ApplyLanguage();
+  std::string LangText(const char* key) const;
+};
+
+}  // namespace customer

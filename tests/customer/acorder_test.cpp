@@ -1,0 +1,268 @@
+// The account order dialog called as the shell calls it: the list it shows, how a drag
+// rearranges it, the batch a save sends, and the boxes and result of each way out.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "customer/AcOrderEditFrm.h"
+#include "frame/ManageEdit.h"
+#include "tests/payee/payee_test_support.h"
+
+namespace {
+
+using fakehost::Answer;
+using payee_test::Box;
+using payee_test::Commands;
+using payee_test::Lines;
+using payee_test::WhileShown;
+using tavro_test::Gbk;
+
+constexpr HWND_T kShell = 0x66;
+constexpr HWND_T kBefore = 0x77;
+constexpr char kList[] = "MN_GetAcNoList 99,'','0012','000001'";
+constexpr char kRights[] = "Sh_GetNodeRight '0012','000001',103";
+const Lines kAccounts = {"K1", "K2", "K3", "K4", "K5"};
+
+const std::string kSaved = Box("Saved.");
+std::string Leave(const char* answer) {
+  return std::string("message yesno none \"ManageEdit\" ") +
+         "\"The changes are not saved. Leave anyway?\" -> " + answer;
+}
+
+// The batch that stores order for corporation 0012 and operator 000001.
+std::string Batch(const Lines& order) {
+  std::string batch;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    batch +=
+        "exec MN_UpdateAcOrder '" + order[i] + "','0012','000001'," + std::to_string(i) + "\r\n";
+  }
+  return batch;
+}
+
+class AcOrderTest : public payee_test::DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    Platform().SetOwnerWindow(kBefore);
+    Serve(Answer::Ok("11100000"));
+  }
+
+  // A fresh host with the five accounts K1 to K5 and the operator's rights; every
+  // batch is stored.
+  static void Serve(const Answer& rights) {
+    fakehost::Reset();
+    fakehost::On(kList, Answer::Ok("K1\r\nK2\r\nK3\r\nK4\r\nK5\r\n"));
+    fakehost::On(kRights, rights);
+    fakehost::OnPrefix("exec MN_UpdateAcOrder", Answer::Ok(""));
+  }
+
+  // Calls the entry point with the operator script; the caller's record starts dirty
+  // and must come back all zero, whatever the way out.
+  void Call(const std::string& script, const char* corp = "0012", const char* user = "000001") {
+    Platform().RunScript(script);
+    TShellResult result;
+    std::memset(&result, 'x', sizeof result);
+    Mn_AcOrderEdit(&result, kShell, corp, user, 103, "unused", "unused");
+    const TShellResult zero{};
+    EXPECT_EQ(std::memcmp(&result, &zero, sizeof result), 0) << payee_test::Outcome(result);
+    EXPECT_EQ(Platform().OwnerWindow(), kBefore);
+    for (const fakehost::Call& call : fakehost::Calls()) {
+      EXPECT_EQ(call.window, kShell) << call.command;
+      EXPECT_EQ(call.prefix, "A01") << call.command;
+    }
+  }
+
+  // A dialog loaded as the entry point loads it.
+  static void Prepare(customer::TAcOrderEditFrm& form) {
+    form.ShellWnd = kShell;
+    form.CorpNo = "0012";
+    form.UserNo = "000001";
+    form.FunctionId = 103;
+    form.LoadAccounts();
+    form.ApplyRights();
+  }
+};
+
+// The ids are cut to 4 and 6 bytes before they are sent; the texts come from the
+// language file with the English font; the save goes out as one batch in a 48-byte
+// answer buffer.
+TEST_F(AcOrderTest, ShowsTheAccountsAndSavesTheArrangedOrderInOneBatch) {
+  Call(
+      "expect form caption \"Account Order\"\nexpect AcOrderLbl caption \"Account Order\"\n"
+      "expect PromptLbl caption \"Drag an account with the mouse to move it\"\n"
+      "expect UpdateBtn caption Save\nexpect CancelBtn caption Cancel\n"
+      "expect form font \"宋体\" 10 134\n"
+      "expect AcListLbx count 5\nexpect AcListLbx itemindex -1\n"
+      "drag AcListLbx K1 K4\nexpect AcListLbx itemindex 3\nclick UpdateBtn\n",
+      "00129", "0000019");
+  EXPECT_EQ(Commands(), (Lines{kList, kRights, Batch({"K4", "K2", "K3", "K1", "K5"})}));
+  EXPECT_EQ(fakehost::LastCall().capacity, 47);
+  EXPECT_EQ(MessageLines(), Lines{kSaved});
+  EXPECT_EQ(LastLine(), "close TAcOrderEditFrm ok");
+}
+
+// Rows come into the list unchanged (field separators, line-break marks, quotes) and go
+// back in the batch with every quote doubled, in the corporation and user ids too.
+// Enter presses Save, the default button.
+TEST_F(AcOrderTest, AccountLinesGoBackUnchangedWithQuotesDoubled) {
+  fakehost::Reset();
+  const std::string rowWithFields = "310012000100001\a" + Gbk("人民币") + "\x0E" + "x";
+  const std::string rowWithQuote = "O'Brien's:CNY  ";
+  fakehost::On("MN_GetAcNoList 99,'','0''12','a''b'",
+               Answer::Ok(rowWithFields + "\r\n" + rowWithQuote + "\r\n"));
+  fakehost::On("Sh_GetNodeRight '0''12','a''b',103", Answer::Ok("11100000"));
+  Call("expect AcListLbx count 2\nkey AcListLbx Enter\n", "0'12", "a'b");
+  EXPECT_EQ(Commands().back(),
+            "exec MN_UpdateAcOrder '" + rowWithFields +
+                "','0''12','a''b',0\r\n"
+                "exec MN_UpdateAcOrder 'O''Brien''s:CNY  ','0''12','a''b',1\r\n");
+  EXPECT_EQ(LastLine(), "close TAcOrderEditFrm ok");
+}
+
+// The dragged account and the one under the drop point change places; everything else
+// stays, and the selection follows the dragged account.
+TEST_F(AcOrderTest, ADropSwapsTheDraggedAccountWithTheOneUnderThePointer) {
+  const struct {
+    int from, to;
+    ui::TMouseButton button;
+    Lines order;
+    int selected;
+  } cases[] = {
+      {0, 3, ui::mbLeft, {"K4", "K2", "K3", "K1", "K5"}, 3},
+      {4, 0, ui::mbLeft, {"K5", "K2", "K3", "K4", "K1"}, 0},
+      {2, 2, ui::mbLeft, kAccounts, 2},   // onto itself
+      {1, -1, ui::mbLeft, kAccounts, 1},  // below the last account
+      {0, 3, ui::mbRight, kAccounts, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.from) + "->" + std::to_string(c.to));
+    customer::TAcOrderEditFrm form;
+    Prepare(form);
+    WhileShown(Platform(), form, [&] { ui::DragItem(*form.AcListLbx, c.from, c.to, c.button); });
+    EXPECT_EQ(form.AcListLbx->Items, c.order);
+    EXPECT_EQ(form.AcListLbx->ItemIndex(), c.selected);
+  }
+}
+
+// A drop swaps only when a list box was dragged and an account of it is selected: the
+// drop handler never indexes the list with "no selection".
+TEST_F(AcOrderTest, ADropWithoutAListBoxSourceOrADraggedAccountChangesNothing) {
+  customer::TAcOrderEditFrm form;
+  Prepare(form);
+  ui::TListBox& list = *form.AcListLbx;
+  const int y = list.ItemCenterY(1);
+  form.AcListLbxDragDrop(form.UpdateBtn, 0, y);
+  form.AcListLbxDragDrop(&list, 0, y);  // nothing selected
+  EXPECT_EQ(list.Items, kAccounts);
+  list.SetItemIndex(3);
+  form.AcListLbxDragDrop(form.UpdateBtn, 0, y);
+  EXPECT_EQ(list.Items, kAccounts);
+  form.AcListLbxDragDrop(&list, 0, y);
+  EXPECT_EQ(list.Items, (Lines{"K1", "K4", "K3", "K2", "K5"}));
+}
+
+// Items 4 pixels high put the next account within the threshold (5 pixels): a press
+// released over it is a click, and only a move that reaches the threshold drags.
+TEST_F(AcOrderTest, TheDragBeginsOnlyAfterTheThresholdAndOnlyForTheLeftButtonOnAnAccount) {
+  customer::TAcOrderEditFrm form;
+  Prepare(form);
+  ui::TListBox& list = *form.AcListLbx;
+  list.ItemHeight = 4;
+  WhileShown(Platform(), form, [&] {
+    const int threshold = ui::TControl::kDefaultDragThreshold;
+    ui::PressAndMove(list, 0, threshold - 1);
+    EXPECT_EQ(list.Items, kAccounts);
+    EXPECT_EQ(list.ItemIndex(), 0);
+    ui::PressAndMove(list, 0, threshold);
+    EXPECT_EQ(list.Items, (Lines{"K2", "K1", "K3", "K4", "K5"}));
+    EXPECT_EQ(list.ItemIndex(), 1);
+
+    // The press alone: a drag waiting for the threshold, and only for the left button
+    // over an account.
+    const struct {
+      ui::TMouseButton button;
+      int y;
+      bool waits;
+    } presses[] = {
+        {ui::mbLeft, list.ItemCenterY(2), true},
+        {ui::mbRight, list.ItemCenterY(2), false},
+        {ui::mbLeft, list.ItemCenterY(5), false},  // below the last account
+    };
+    for (const auto& p : presses) {
+      form.AcListLbxMouseDown(p.button, 1, p.y);
+      EXPECT_EQ(list.DragPending(), p.waits) << p.button << " at " << p.y;
+      EXPECT_FALSE(list.Dragging());
+      list.MouseUp(p.button, 0, 1, p.y);
+      EXPECT_FALSE(list.DragPending());
+    }
+  });
+}
+
+// Save needs '1' at rights position 3; a failed lookup leaves it disabled. Without it
+// the operator may still rearrange, and Enter saves nothing.
+TEST_F(AcOrderTest, SavingNeedsTheModifyRight) {
+  const struct {
+    Answer rights;
+    bool update;
+  } cases[] = {
+      {Answer::Ok("11100000"), true},       {Answer::Ok("001"), true},
+      {Answer::Ok("11011111"), false},      {Answer::Ok(""), false},
+      {Answer::Fail(4, "no route"), false},
+  };
+  for (const auto& c : cases) {
+    Serve(c.rights);
+    customer::TAcOrderEditFrm form;
+    Prepare(form);
+    EXPECT_EQ(form.UpdateBtn->Enabled, c.update) << c.rights.text << c.rights.error;
+  }
+  EXPECT_EQ(MessageLines(), Lines{Box("Error:no route")});
+
+  Serve(Answer::Ok("11000000"));
+  Call(
+      "expect UpdateBtn enabled false\ndrag AcListLbx 0 1\nkey AcListLbx Enter\n"
+      "expect AcListLbx item 0 K2\n");
+  EXPECT_EQ(Commands(), (Lines{kList, kRights}));
+  EXPECT_EQ(LastLine(), "close TAcOrderEditFrm cancel");
+}
+
+// A refused batch keeps the dialog open with the order as arranged; the same order goes
+// out again on the next try.
+TEST_F(AcOrderTest, AFailedSaveKeepsTheArrangedOrderForAnotherTry) {
+  int batches = 0;
+  fakehost::OnAny([&](const fakehost::Call& call) {
+    if (call.command.rfind("exec ", 0) != 0) {
+      return call.command == kList ? Answer::Ok("K1\r\nK2\r\nK3\r\nK4\r\nK5\r\n")
+                                   : Answer::Ok("11100000");
+    }
+    return ++batches == 1 ? Answer::Fail(7, "deadlock") : Answer::Ok("");
+  });
+  Call(
+      "drag AcListLbx 4 0\nclick UpdateBtn\nexpect AcListLbx item 0 K5\n"
+      "expect AcListLbx item 4 K1\nexpect AcListLbx itemindex 0\nclick UpdateBtn\n");
+  const std::string batch = Batch({"K5", "K2", "K3", "K4", "K1"});
+  EXPECT_EQ(Commands(), (Lines{kList, kRights, batch, batch}));
+  EXPECT_EQ(MessageLines(), (Lines{Box("Error:deadlock"), kSaved}));
+  EXPECT_EQ(LastLine(), "close TAcOrderEditFrm ok");
+}
+
+// Cancel and the close box ask before leaving; No stays. A failed account list leaves
+// the list empty, and its save is an empty command.
+TEST_F(AcOrderTest, LeavingWithoutSavingAsksFirst) {
+  Call("click CancelBtn\nanswer no\nclose\nanswer no\nclick CancelBtn\nanswer yes\n");
+  EXPECT_EQ(MessageLines(), (Lines{Leave("no"), Leave("no"), Leave("yes")}));
+  EXPECT_EQ(Commands(), (Lines{kList, kRights}));
+  EXPECT_EQ(LastLine(), "close TAcOrderEditFrm cancel");
+
+  fakehost::Reset();
+  fakehost::On(kList, Answer::Fail(2, "gone"));
+  fakehost::On(kRights, Answer::Ok("11100000"));
+  fakehost::On("", Answer::Fail(3, "empty command"));
+  const std::size_t before = MessageLines().size();
+  Call("expect AcListLbx count 0\nclick UpdateBtn\nclose\nanswer yes\n");
+  EXPECT_EQ(Commands(), (Lines{kList, kRights, ""}));
+  EXPECT_EQ(MessagesSince(before),
+            (Lines{Box("Error:gone"), Box("Error:empty command"), Leave("yes")}));
+}
+
+}  // namespace
