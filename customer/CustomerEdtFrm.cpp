@@ -1,6 +1,8 @@
 // The customer dialog and its entry point Mn_CustomerEdit.
 #include "customer/CustomerEdtFrm.h"
 
+#include "customer/CustExportFrm.h"
+#include "customer/CustSnapInFrm.h"
 #include "frame/CommaList.h"
 #include "frame/CommandText.h"
 #include "frame/GbkText.h"
@@ -113,6 +115,8 @@ TCustomerEdtFrm::TCustomerEdtFrm() : TForm(nullptr, "CustomerEdtFrm") {
   DeleteBtn->OnClick = [this](ui::TComponent*) { DeleteBtnClick(); };
   ChangeCustBtn->OnClick = [this](ui::TComponent*) { ChangeCustBtnClick(); };
   AcNoBtn->OnClick = [this](ui::TComponent*) { AcNoBtnClick(); };
+  ImportBtn->OnClick = [this](ui::TComponent*) { ImportBtnClick(); };
+  ExportBtn->OnClick = [this](ui::TComponent*) { ExportBtnClick(); };
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
   LangId = frame::GetLangId();
@@ -311,6 +315,24 @@ void TCustomerEdtFrm::AcNoBtnClick() {
   }
   TShellResult listResult{};
   frame::CallCustAcNoList(ui::CurrentPlatform().OwnerWindow(), CorpNo, UserNo, &listResult, custId);
+}
+
+// Neither the import nor the export refreshes this dialog: the shell refreshes its
+// customer folder itself.
+void TCustomerEdtFrm::ImportBtnClick() {
+  TCustSnapInFrm form;
+  form.ShellWnd = ShellWnd;
+  form.FunctionId = FunctionId;
+  form.UserNo = UserNo;
+  form.CorpNo = CorpNo;
+  form.ShowModal();
+}
+
+void TCustomerEdtFrm::ExportBtnClick() {
+  TCustExportFrm form;
+  form.ShellWnd = ShellWnd;
+  form.CorpNo = CorpNo;
+  form.ShowModal();
 }
 
 // Leaving with the cancel result (Cancel, the close box, a refused save) is confirmed.

@@ -88,6 +88,8 @@ class TCustomerEdtFrm : public ui::TForm {
   void DeleteBtnClick();
   void ChangeCustBtnClick();
   void AcNoBtnClick();
+  void ImportBtnClick();
+  void ExportBtnClick();
   void FormCloseQuery(bool& canClose);
 
  private:

@@ -75,6 +75,17 @@ TEST_F(CustEditEndToEnd, DeleteExampleRemovesTheCustomerWithItsAccounts) {
   EXPECT_EQ(Accounts("C005"), Rows{});
 }
 
+// The account button calls the module's own account list through the library loader;
+// the list opens over the dialog with the customer's two accounts, and closing it goes
+// back to the dialog, which hands nothing back for it.
+TEST_F(CustEditEndToEnd, TheAccountButtonOpensTheCustomersAccountListOverTheDialog) {
+  const auto r = RunScript("C001",
+                           "click AcNoBtn\nexpect FolderLsv count 2\nclose\n"
+                           "expect IdEdt text C001\nclick CancelBtn\nanswer yes\n");
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.out, "Code=0 Text=\"\"\n");
+}
+
 // A customer named by unfinished business counts 3: the dialog refuses the delete
 // itself, sends none, and stays open.
 TEST_F(CustEditEndToEnd, ACustomerInUseIsNotDeletedAndTheDialogStaysOpen) {

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "customer/CustExportFrm.h"
+#include "customer/CustSnapInFrm.h"
 #include "customer/CustomerEdtFrm.h"
 #include "frame/ManageEdit.h"
 #include "sys/ProcessPaths.h"
@@ -145,6 +147,7 @@ TEST_F(CustEditTest, RightsDecideTheButtonsAndTheSaveOverAnExistingCustomer) {
       {"", Answer::Ok("00100000"), true, false, "0", {}, true},
       {"C001", Answer::Ok("00010000"), false, true, "", {}, false},
       {"", Answer::Ok("00010000"), false, false, "", {}, false},
+      {"C001", Answer::Ok("00000000"), false, false, "", {}, false},
       {"C001", Answer::Fail(5, "down"), false, false, "", {Box("Error:down")}, false},
   };
   for (const auto& c : cases) {
@@ -376,6 +379,27 @@ TEST_F(CustEditTest, TheCallLoadsTheUntrimmedKeyAndABlankKeyOpensANewCustomer) {
        "expect DeleteBtn enabled false\nexpect OperatorShowLbl caption \"\"\n"
        "close\nanswer yes\n");
   EXPECT_EQ(MessagesSince(before), (Lines{Box("Error:gone"), Leave("yes")}));
+}
+
+// Import and export run as dialogs of their own with the ids of the call, also without
+// any right; neither reloads the customer.
+TEST_F(CustEditTest, ImportAndExportOpenTheirDialogsWithTheIdsOfTheCall) {
+  Serve(Answer::Ok("00000000"));
+  Lines seen;
+  Platform().SetOperator([&](ui::TForm& form) {
+    if (auto* in = dynamic_cast<customer::TCustSnapInFrm*>(&form)) {
+      seen.push_back("import " + std::to_string(in->ShellWnd) + " " +
+                     std::to_string(in->FunctionId) + " " + in->UserNo + " " + in->CorpNo);
+    } else if (auto* out = dynamic_cast<customer::TCustExportFrm*>(&form)) {
+      seen.push_back("export " + std::to_string(out->ShellWnd) + " " + out->CorpNo);
+    }
+  });
+  Call("C001",
+       "click ImportBtn\nclose\nclick ExportBtn\nclose\nexpect IdEdt text C001\n"
+       "close\nanswer yes\n");
+  EXPECT_EQ(seen, (Lines{"import 85 201 000001 0012", "export 85 0012"}));
+  EXPECT_EQ(Commands(), (Lines{kLoad, kRights}));
+  EXPECT_EQ(LastLine(), "close TCustomerEdtFrm cancel");
 }
 
 // The account list goes through the library loader. Its failures are not the
