@@ -2,7 +2,6 @@
 #include "customer/CustAcListFrm.h"
 
 #include "frame/FolderList.h"
-#include "frame/GbkText.h"
 #include "frame/ListViewFill.h"
 #include "frame/Localisation.h"
 #include "frame/ManageEdit.h"
@@ -13,7 +12,11 @@
 namespace customer {
 
 std::int32_t RowFunctionId(std::string_view caption) {
-  return frame::ParseDecimal(frame::TextBefore(caption, ":")).value_or(0);
+  const std::size_t colon = caption.find(':');
+  if (colon == std::string_view::npos) {
+    return 0;
+  }
+  return frame::ParseDecimal(caption.substr(0, colon)).value_or(0);
 }
 
 TCustAcListFrm::TCustAcListFrm() : TForm(nullptr, "CustAcListFrm") {

@@ -16,8 +16,9 @@ namespace customer {
 // The function of a new account when no row names one.
 inline constexpr std::int32_t kNewCustAcFunction = 930;
 
-// The function id named by a row's caption "930:name": the text before the first ':'
-// (the whole caption when it has none), trimmed, as a decimal; 0 when it is no number.
+// The function id named by a row's caption "930:name": the text before the first ':',
+// trimmed, as a decimal; 0 when it is no number or the caption has no ':' (then it is
+// no code-and-name item and names no function).
 std::int32_t RowFunctionId(std::string_view caption);
 
 class TCustAcListFrm : public ui::TForm {

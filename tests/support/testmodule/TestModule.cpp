@@ -18,6 +18,19 @@ void LogText(std::FILE* log, const char* text) {
   std::fprintf(log, "%.51s\n", text);
 }
 
+// With TAVRO_TESTMODULE_LOG set, appends the key, the function id and the extra of a
+// call to that file, one line each.
+void LogCall(std::int32_t functionId, const char* key, const char* extra) {
+  if (const char* name = std::getenv("TAVRO_TESTMODULE_LOG"); name != nullptr && *name != 0) {
+    if (std::FILE* log = std::fopen(name, "a"); log != nullptr) {
+      LogText(log, key);
+      std::fprintf(log, "%d\n", static_cast<int>(functionId));
+      LogText(log, extra);
+      std::fclose(log);
+    }
+  }
+}
+
 }  // namespace
 
 // Sets Code 1 and Text "OK"; with TAVRO_TESTMODULE_LOG set, appends the key, the
@@ -26,14 +39,7 @@ TAVRO_EXPORT void TAVRO_STDCALL Tm_EditRecord(TShellResult* Result, HWND_T /*She
                                               const char* /*CorpNo*/, const char* /*UserNo*/,
                                               std::int32_t FunctionId, const char* Key,
                                               const char* Extra) {
-  if (const char* name = std::getenv("TAVRO_TESTMODULE_LOG"); name != nullptr && *name != 0) {
-    if (std::FILE* log = std::fopen(name, "a"); log != nullptr) {
-      LogText(log, Key);
-      std::fprintf(log, "%d\n", static_cast<int>(FunctionId));
-      LogText(log, Extra);
-      std::fclose(log);
-    }
-  }
+  LogCall(FunctionId, Key, Extra);
   if (Result == nullptr) {
     return;
   }
@@ -48,4 +54,13 @@ TAVRO_EXPORT void TAVRO_STDCALL Tm_Raise(TShellResult* /*Result*/, HWND_T /*Shel
                                          std::int32_t /*FunctionId*/, const char* /*Key*/,
                                          const char* /*Extra*/) {
   throw std::runtime_error("Tm_Raise failed on purpose");
+}
+
+// An editor the operator left without saving: logs the call like Tm_EditRecord and
+// leaves the result as it was handed over.
+TAVRO_EXPORT void TAVRO_STDCALL Tm_Cancel(TShellResult* /*Result*/, HWND_T /*ShellWnd*/,
+                                          const char* /*CorpNo*/, const char* /*UserNo*/,
+                                          std::int32_t FunctionId, const char* Key,
+                                          const char* Extra) {
+  LogCall(FunctionId, Key, Extra);
 }
