@@ -12,7 +12,7 @@
 namespace customer {
 namespace {
 
-constexpr std::size_t kChunkSize = 64 * 1024;
+constexpr std::size_t kChunkSize = std::size_t{64} * 1024;
 // Enough of the target's name to recognise the new file beside it, short enough that
 // the name with its suffix always fits the folder's limit.
 constexpr std::size_t kTempBaseLen = 64;

@@ -262,6 +262,7 @@ long PeakOf(const std::string& kind, const std::string& arg, const std::string& 
   setenv("TAVRO_BANK_DB", db.c_str(), 1);
   std::vector<std::string> args = {"custexport_bench", "--peak", kind, arg};
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& a : args) {
     argv.push_back(a.data());
   }

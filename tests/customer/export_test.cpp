@@ -94,7 +94,7 @@ TEST_F(ExportFileTest, FieldSeparatorsAndLineEnds) {
 
 // The result is read in pieces: a line end or a row cut by a piece's edge is still one.
 TEST_F(ExportFileTest, RowsAcrossReadPieces) {
-  constexpr std::size_t kPiece = 64 * 1024;
+  constexpr std::size_t kPiece = std::size_t{64} * 1024;
   for (const char* end : {"\r\n", "\n\r", "\r\r"}) {
     std::string rows(kPiece - 1, 'x');
     rows += end;  // the pair straddles the edge
