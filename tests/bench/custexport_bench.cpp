@@ -204,12 +204,20 @@ void DialogExportRun(benchmark::State& state) {
 class RateReporter : public benchmark::ConsoleReporter {
  public:
   RateReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
-  // Seconds per run, wall clock and processor.
-  std::map<std::string, std::pair<double, double>> times;
+  struct Times {
+    double real = 0;  // milliseconds per run, summed over the repetitions
+    double cpu = 0;
+    int runs = 0;
+  };
+  // Per benchmark, over its repetitions (the aggregates are left out).
+  std::map<std::string, Times> times;
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (!run.error_occurred) {
-        times[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+      if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
+        Times& t = times[run.run_name.function_name];
+        t.real += run.GetAdjustedRealTime();
+        t.cpu += run.GetAdjustedCPUTime();
+        ++t.runs;
       }
     }
     ConsoleReporter::ReportRuns(runs);
@@ -337,15 +345,18 @@ int main(int argc, char** argv) try {
   benchmark::RunSpecifiedBenchmarks(&reporter);
   auto host = reporter.times.find("HostExport");
   auto dialog = reporter.times.find("DialogExportRun");
-  if (host != reporter.times.end() && dialog != reporter.times.end() && host->second.first > 0) {
+  if (host != reporter.times.end() && dialog != reporter.times.end() && host->second.real > 0) {
     const double rows = kCustomers + kDemoRows;
-    const auto [hostMs, hostCpu] = host->second;
-    const auto [dialogMs, dialogCpu] = dialog->second;
+    const double hostMs = host->second.real / host->second.runs;
+    const double hostCpu = host->second.cpu / host->second.runs;
+    const double dialogMs = dialog->second.real / dialog->second.runs;
+    const double dialogCpu = dialog->second.cpu / dialog->second.runs;
     std::printf(
-        "\nExport of %d customers: dialog %.1f ms (%.0f lines/s, processor %.1f ms), host "
-        "library %.1f ms (%.0f lines/s, processor %.1f ms): the dialog takes %.2fx the time\n",
-        kCustomers, dialogMs, rows / dialogMs * 1000.0, dialogCpu, hostMs, rows / hostMs * 1000.0,
-        hostCpu, dialogMs / hostMs);
+        "\nExport of %d customers (mean of %d repetitions): dialog %.1f ms (%.0f lines/s, "
+        "processor %.1f ms), host library %.1f ms (%.0f lines/s, processor %.1f ms): the dialog "
+        "takes %.2fx the time, %.2fx the processor time\n",
+        kCustomers, dialog->second.runs, dialogMs, rows / dialogMs * 1000.0, dialogCpu, hostMs,
+        rows / hostMs * 1000.0, hostCpu, dialogMs / hostMs, dialogCpu / hostCpu);
   }
   ReportPeaks(banks);
   benchmark::Shutdown();
