@@ -29,10 +29,6 @@ constexpr HWND_T kBefore = 0x99;
 constexpr char kCnyCommand[] = "MN_CustExport '0012',0 ";
 constexpr char kForeignCommand[] = "MN_CustExport '0012',1 ";
 
-std::string Utf8Box(const char* utf8) {
-  return Box(utf8);
-}
-
 mode_t ModeOf(const std::string& path) {
   struct stat st {};
   EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
@@ -224,24 +220,18 @@ TEST_F(ExportDialogTest, ExportsWithTheChosenTypeAndSeparator) {
     EXPECT_TRUE(call.file);
     EXPECT_EQ(call.prefix, "A01");
   }
-  EXPECT_EQ(MessageLines(), Lines(3, Utf8Box("导出成功")));
+  EXPECT_EQ(MessageLines(), Lines(3, Box("导出成功")));
   EXPECT_EQ(Files(), (std::vector<std::string>{"cny-at.txt", "cny.txt", "fx.txt"}));
   // Still open after three exports: the script's end closes it.
   const Lines& transcript = Platform().Transcript();
   EXPECT_EQ(transcript[transcript.size() - 2], "script-end TCustExportFrm");
 }
 
-TEST_F(ExportDialogTest, CorporationIdIsQuoted) {
-  form_.CorpNo = "0'1";
-  Run(ExportTo("out.txt"));
-  EXPECT_EQ(Commands(), Lines{"MN_CustExport '0''1',0 "});
-}
-
 TEST_F(ExportDialogTest, EmptyResultWritesAnEmptyFile) {
   fakehost::On(kCnyCommand, Answer::Ok(""));
   Run(ExportTo("out.txt"));
   EXPECT_EQ(ReadFile("out.txt"), "");
-  EXPECT_EQ(MessageLines(), Lines{Utf8Box("导出成功")});
+  EXPECT_EQ(MessageLines(), Lines{Box("导出成功")});
   EXPECT_EQ(Files(), std::vector<std::string>{"out.txt"});
 }
 
@@ -265,7 +255,7 @@ TEST_F(ExportDialogTest, MissingInputIsRefusedWithItsFieldFocused) {
       ui::ClickControl(*form_.BitBtn1);
       focused = form_.ActiveControl() != nullptr ? form_.ActiveControl()->Name : "";
     });
-    EXPECT_EQ(MessagesSince(before), Lines{Utf8Box(c.message)}) << c.message;
+    EXPECT_EQ(MessagesSince(before), Lines{Box(c.message)}) << c.message;
     EXPECT_EQ(focused, c.focused);
   }
   // Without a corporation nothing happens at all.
