@@ -86,17 +86,4 @@ TEST_F(CustEditEndToEnd, TheAccountButtonOpensTheCustomersAccountListOverTheDial
   EXPECT_EQ(r.out, "Code=0 Text=\"\"\n");
 }
 
-// A customer named by unfinished business counts 3: the dialog refuses the delete
-// itself, sends none, and stays open.
-TEST_F(CustEditEndToEnd, ACustomerInUseIsNotDeletedAndTheDialogStaysOpen) {
-  const Rows before = Customer("C004");
-  ASSERT_EQ(before.size(), 1u);
-  const auto r = RunScript("C004",
-                           "click DeleteBtn\nanswer yes\nexpect IdEdt text C004\n"
-                           "click CancelBtn\nanswer yes\n");
-  EXPECT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(r.out, "Code=0 Text=\"\"\n");
-  EXPECT_EQ(Customer("C004"), before);
-}
-
 }  // namespace

@@ -155,16 +155,13 @@ TEST_F(CustEditTest, RightsDecideTheButtonsAndTheSaveOverAnExistingCustomer) {
     Serve(c.rights);
     fakehost::OnPrefix("MN_CustomerExists", Answer::Ok(c.count));
     fakehost::OnPrefix("MN_UpdateCustomerRec", Answer::Ok("1\asaved"));
-    customer::TCustomerEdtFrm* shown = nullptr;
     Platform().SetOperator([&](ui::TForm& form) {
-      shown = static_cast<customer::TCustomerEdtFrm*>(&form);
-      EXPECT_EQ(shown->UpdateBtn->Enabled, c.update);
-      EXPECT_EQ(shown->DeleteBtn->Enabled, c.del);
-      // Never bound to a right.
-      EXPECT_TRUE(shown->ChangeCustBtn->Enabled);
-      EXPECT_TRUE(shown->ImportBtn->Enabled);
-      EXPECT_TRUE(shown->ExportBtn->Enabled);
-      EXPECT_EQ(shown->AcNoBtn->Enabled, *c.key != '\0');
+      const auto& shown = static_cast<customer::TCustomerEdtFrm&>(form);
+      EXPECT_EQ(shown.UpdateBtn->Enabled, c.update);
+      EXPECT_EQ(shown.DeleteBtn->Enabled, c.del);
+      // Never bound to a right (import and export: their own test clicks them).
+      EXPECT_TRUE(shown.ChangeCustBtn->Enabled);
+      EXPECT_EQ(shown.AcNoBtn->Enabled, *c.key != '\0');
     });
     const std::size_t before = MessageLines().size();
     // Only the overwrite question wants an answer; the refusal is a plain box.
@@ -323,19 +320,12 @@ TEST_F(CustEditTest, LeavingAsksAndARefusedSaveLeavesNoResult) {
   fakehost::On(kExists, Answer::Ok("1"));
   fakehost::OnPrefix("MN_UpdateCustomerRec", Answer::Ok("-1\ano right to change"));
   fakehost::On(kDeleteCmd, Answer::Ok("0\abusy"));
-  std::size_t before = MessageLines().size();
+  const std::size_t before = MessageLines().size();
   r = Call("C001",
            "click UpdateBtn\nanswer yes\nanswer no\nclick DeleteBtn\nanswer yes\nanswer yes\n");
   EXPECT_EQ(MessagesSince(before), (Lines{Ask(kOverwrite, "yes"), Leave("no"), Ask(kDelete, "yes"),
                                           Ask(kDelete, "yes"), kNotDeleted}));
   EXPECT_EQ(LastLine(), "close TCustomerEdtFrm ok");
-  EXPECT_EQ(Outcome(r), "0 ");
-
-  // A refused save whose exit is confirmed hands nothing back either.
-  before = MessageLines().size();
-  r = Call("C001", "click UpdateBtn\nanswer yes\nanswer yes\n");
-  EXPECT_EQ(MessagesSince(before), (Lines{Ask(kOverwrite, "yes"), Leave("yes")}));
-  EXPECT_EQ(LastLine(), "close TCustomerEdtFrm cancel");
   EXPECT_EQ(Outcome(r), "0 ");
 }
 
@@ -349,15 +339,10 @@ TEST_F(CustEditTest, TheCallLoadsTheUntrimmedKeyAndABlankKeyOpensANewCustomer) {
     EXPECT_EQ(form.Caption, "Payee");
     auto& f = static_cast<customer::TCustomerEdtFrm&>(form);
     EXPECT_EQ(f.StatusCmb->Items, (Lines{"Deleted", "Active"}));
-    EXPECT_EQ(f.ChangeCustBtn->Caption, "Change Payee Id");
     EXPECT_EQ(f.AcNoBtn->Caption, "Accounts...");
     EXPECT_EQ(f.CName1Lbl->Caption, "Chinese Name");
-    EXPECT_EQ(f.CustIdLbl->Caption, "Payee Id");
-    EXPECT_EQ(f.UpdateBtn->Caption, "Save");
     EXPECT_EQ(form.Font().Name, Gbk("宋体"));
     EXPECT_EQ(f.ENameMmo->Font().Name, "Courier New");
-    EXPECT_EQ(f.ENameMmo->Maxline(), customer::kNameAddressLines);
-    EXPECT_EQ(f.ENameMmo->CharPerLine, customer::kNameAddressLineBytes);
   });
   fakehost::On("MN_GetPropOfCustomer '0012',' C001 '", Answer::Ok(kC001));
   Call(" C001 ", "expect IdEdt text C001\nexpect AcNoBtn enabled true\nclose\nanswer yes\n");
