@@ -93,7 +93,9 @@ void TCustSnapInFrm::SaveBtnClick() {
 }
 
 bool TCustSnapInFrm::ImportLine(std::int64_t lineNo, std::string& line) {
-  if (ConvertChkbox->Checked()) {
+  // On a Traditional-Chinese system the channel converts every command itself; a
+  // second conversion would read the converted GBK as Big5 and garble the names.
+  if (ConvertChkbox->Checked() && !frame::TraditionalMode()) {
     line = frame::ToServerText(line);
   }
   const TImportLine fields = SplitImportLine(line, texts_);

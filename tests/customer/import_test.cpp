@@ -10,6 +10,7 @@
 
 #include "customer/CustImport.h"
 #include "customer/CustSnapInFrm.h"
+#include "frame/HostChannel.h"
 #include "sys/CodePage.h"
 #include "tests/payee/payee_test_support.h"
 
@@ -262,6 +263,17 @@ TEST_F(CustSnapInTest, TheConversionTurnsABig5LineIntoSimplifiedGbkBeforeTheSpli
   Import("big5.txt", Big5("T01@臺灣一號貿易@700@華南銀行\r\n"), "check ConvertChkbox on\n");
   EXPECT_EQ(Commands(), Lines{SnapIn("'T01','700','台湾一号贸易','华南银行'")});
   EXPECT_EQ(Log().back(), "共导入1笔，失败0笔");
+}
+
+// On a Traditional-Chinese system the channel converts the command; the ticked box must
+// not convert the line a second time, or the server gets garbled names.
+TEST_F(CustSnapInTest, OnATraditionalSystemTheLineIsConvertedOnceByTheChannel) {
+  tavro_test::ScopedEnv locale("LC_ALL", "zh_TW.UTF-8");
+  frame::detail::ForgetTraditionalMode();
+  fakehost::SetFallback(Answer::Ok("1"));
+  Import("big5.txt", Big5("T01@臺灣一號貿易@700@華南銀行\r\n"), "check ConvertChkbox on\n");
+  frame::detail::ForgetTraditionalMode();
+  EXPECT_EQ(Commands(), Lines{SnapIn("'T01','700','台湾一号贸易','华南银行'")});
 }
 
 TEST_F(CustSnapInTest, AFileNameThatNamesNoFileIsRefusedWithTheFocusBackOnTheField) {
