@@ -34,7 +34,9 @@ std::string BuildAcOrderBatch(std::string_view corpNo, std::string_view userNo,
   return batch;
 }
 
-TAcOrderEditFrm::TAcOrderEditFrm() : TForm(nullptr, "AcOrderEditFrm") {
+TAcOrderEditFrm::TAcOrderEditFrm() : TAcOrderEditFrm(sys::IniFile(frame::GetLangFilePath())) {}
+
+TAcOrderEditFrm::TAcOrderEditFrm(const sys::IniFile& langFile) : TForm(nullptr, "AcOrderEditFrm") {
   Caption = sys::Utf8ToGbk("帐号顺序设置");
   Position = ui::poScreenCenter;
   SetBounds(0, 0, 400, 420);
@@ -72,18 +74,16 @@ TAcOrderEditFrm::TAcOrderEditFrm() : TForm(nullptr, "AcOrderEditFrm") {
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
   LangId = frame::GetLangId();
-  ApplyLanguage();
+  ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
 }
 
-// The dialog's fixed keys, read from the language file opened once. Every key has an
-// empty default, so a key the file lacks leaves its control without a caption.
-void TAcOrderEditFrm::ApplyLanguage() {
-  const std::string path = frame::GetLangFilePath();
-  if (path.empty()) {
+// Every key has an empty default, so a key the file lacks leaves its control without a
+// caption.
+void TAcOrderEditFrm::ApplyLanguage(const sys::IniFile& file) {
+  if (!file.Exists()) {
     return;
   }
-  const sys::IniFile file(path);
   auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
   Caption = text("Frm_AcOrderEdt_Name");
   UpdateBtn->Caption = text("Btn_Common_Update_Name");

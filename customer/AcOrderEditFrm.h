@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame/ShellTypeDef.h"
+#include "sys/IniFile.h"
 #include "ui/Controls.h"
 
 namespace customer {
@@ -20,8 +21,12 @@ std::string BuildAcOrderBatch(std::string_view corpNo, std::string_view userNo,
 
 class TAcOrderEditFrm : public ui::TForm {
  public:
-  // Creates the controls, then takes the texts of the language file and the font rule.
+  // Creates the controls, then takes the captions of the module's language file and the
+  // font rule.
   TAcOrderEditFrm();
+  // The same with the captions of langFile: one that does not exist keeps the designed
+  // texts, a key it lacks leaves its text empty. The boxes still read the module's file.
+  explicit TAcOrderEditFrm(const sys::IniFile& langFile);
   const char* ClassName() const override { return "TAcOrderEditFrm"; }
 
   ui::TLabel* AcOrderLbl;
@@ -53,7 +58,7 @@ class TAcOrderEditFrm : public ui::TForm {
   void FormCloseQuery(bool& canClose);
 
  private:
-  void ApplyLanguage();
+  void ApplyLanguage(const sys::IniFile& file);
   std::string LangText(const char* key) const;
 };
 

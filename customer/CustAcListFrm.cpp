@@ -19,7 +19,9 @@ std::int32_t RowFunctionId(std::string_view caption) {
   return frame::ParseDecimal(caption.substr(0, colon)).value_or(0);
 }
 
-TCustAcListFrm::TCustAcListFrm() : TForm(nullptr, "CustAcListFrm") {
+TCustAcListFrm::TCustAcListFrm() : TCustAcListFrm(sys::IniFile(frame::GetLangFilePath())) {}
+
+TCustAcListFrm::TCustAcListFrm(const sys::IniFile& langFile) : TForm(nullptr, "CustAcListFrm") {
   Caption = sys::Utf8ToGbk("客户帐号");
   Position = ui::poScreenCenter;
   SetBounds(0, 0, 560, 320);
@@ -44,7 +46,7 @@ TCustAcListFrm::TCustAcListFrm() : TForm(nullptr, "CustAcListFrm") {
   EditMit->OnClick = [this](ui::TComponent*) { EditMitClick(); };
 
   LangId = frame::GetLangId();
-  ApplyLanguage(sys::IniFile(frame::GetLangFilePath()));
+  ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
 }
 

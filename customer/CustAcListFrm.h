@@ -23,9 +23,12 @@ std::int32_t RowFunctionId(std::string_view caption);
 
 class TCustAcListFrm : public ui::TForm {
  public:
-  // Creates the controls, then localises them from the language file (when there is
-  // one) and applies the font rule.
+  // Creates the controls, then takes the captions of the module's language file and the
+  // font rule.
   TCustAcListFrm();
+  // The same with the captions of langFile: one that does not exist keeps the designed
+  // texts, a key it lacks leaves its text empty.
+  explicit TCustAcListFrm(const sys::IniFile& langFile);
   const char* ClassName() const override { return "TCustAcListFrm"; }
 
   ui::TListView* FolderLsv;
@@ -40,10 +43,6 @@ class TCustAcListFrm : public ui::TForm {
   std::string CustId;  // at most 24 bytes
   std::string LangId;
 
-  // The captions from an opened language file; a file that does not exist changes
-  // nothing, a missing key leaves its text empty.
-  void ApplyLanguage(const sys::IniFile& file);
-
   // Fills the list from the server's account folder of the customer.
   void LoadList();
   // Drops every column and row and loads the list again.
@@ -54,6 +53,7 @@ class TCustAcListFrm : public ui::TForm {
   void EditMitClick();
 
  private:
+  void ApplyLanguage(const sys::IniFile& file);
   // Opens the account dialog of the selected row's function (or the new-account
   // function without a row) with key and extra; reloads the list after a save.
   void OpenAccount(std::string_view key, std::string_view extra);

@@ -36,7 +36,10 @@ ui::TListView* MakeFolder(ui::TForm* form, ui::TGroupBox*& group, const char* gr
 
 }  // namespace
 
-TStatusFolderFrm::TStatusFolderFrm() : TForm(nullptr, "StatusFolderFrm") {
+TStatusFolderFrm::TStatusFolderFrm() : TStatusFolderFrm(sys::IniFile(frame::GetLangFilePath())) {}
+
+TStatusFolderFrm::TStatusFolderFrm(const sys::IniFile& langFile)
+    : TForm(nullptr, "StatusFolderFrm") {
   Caption = sys::Utf8ToGbk(kFormCaption);
   Position = ui::poScreenCenter;
   SetBounds(0, 0, kFormWidth, 460);
@@ -54,7 +57,7 @@ TStatusFolderFrm::TStatusFolderFrm() : TForm(nullptr, "StatusFolderFrm") {
   }
 
   LangId = frame::GetLangId();
-  ApplyLanguage(sys::IniFile(frame::GetLangFilePath()));
+  ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
 }
 

@@ -14,9 +14,12 @@ namespace customer {
 
 class TStatusFolderFrm : public ui::TForm {
  public:
-  // Creates the controls, then localises them from the language file (when there is
-  // one) and applies the font rule.
+  // Creates the controls, then takes the captions of the module's language file and the
+  // font rule.
   TStatusFolderFrm();
+  // The same with the captions of langFile: one that does not exist keeps the designed
+  // texts, and so does a key it lacks.
+  explicit TStatusFolderFrm(const sys::IniFile& langFile);
   const char* ClassName() const override { return "TStatusFolderFrm"; }
 
   ui::TGroupBox* GroupBox1;
@@ -34,13 +37,12 @@ class TStatusFolderFrm : public ui::TForm {
   std::string LangId;
   std::int32_t FunctionId = 0;
 
-  // The captions from an opened language file; a file that does not exist changes
-  // nothing, and a key the file lacks gives the designed text.
-  void ApplyLanguage(const sys::IniFile& file);
-
   // Fills the three lists from their folder commands, in order; a failed one leaves
   // its list without rows and the others are still loaded.
   void LoadFolders();
+
+ private:
+  void ApplyLanguage(const sys::IniFile& file);
 };
 
 }  // namespace customer

@@ -2,12 +2,6 @@
 // account dialogs its three commands open in the test module, and what is reloaded.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -15,55 +9,8 @@
 #include <tuple>
 
 #include "customer/CustAcListFrm.h"
-#include "frame/Localisation.h"
 #include "frame/ManageEdit.h"
-#include "frame/ShellFunc.h"
-#include "sys/ProcessPaths.h"
 #include "tests/payee/payee_test_support.h"
-
-namespace customer_test {
-
-// True in a test program with the shipped language file beside it: the calling test has
-// then been run again by a copy of the program in a folder without one, and whether it
-// passed there has been checked. False in that copy, where the test does its work.
-bool RerunWithoutLanguageFile() {
-  namespace fs = std::filesystem;
-  if (frame::GetLangFilePath().empty()) {
-    return false;
-  }
-  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  const std::string filter =
-      std::string("--gtest_filter=") + info->test_suite_name() + "." + info->name();
-  const fs::path folder = fs::temp_directory_path() / "no-language-file";
-  fs::create_directories(folder);
-  const fs::path program = folder / fs::path(sys::ExecutablePath()).filename();
-  // A hard link is the program under another name; a copy where the folders differ.
-  std::error_code linkError;
-  fs::create_hard_link(sys::ExecutablePath(), program, linkError);
-  if (linkError) {
-    fs::copy_file(sys::ExecutablePath(), program, fs::copy_options::overwrite_existing);
-  }
-  const std::string output = (folder / "output.txt").string();
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int fd = ::creat(output.c_str(), 0600);
-    if (fd >= 0) {
-      ::dup2(fd, 1);
-      ::dup2(fd, 2);
-    }
-    const std::string path = program.string();
-    ::execl(path.c_str(), path.c_str(), filter.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  int status = -1;
-  EXPECT_EQ(::waitpid(child, &status, 0), child);
-  const std::string text = tavro_test::ReadFile(output);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
-  EXPECT_NE(text.find("[  PASSED  ] 1 test."), std::string::npos) << text;
-  return true;
-}
-
-}  // namespace customer_test
 
 namespace {
 
@@ -72,23 +19,16 @@ using fakehost::Answer;
 using payee_test::Commands;
 using payee_test::Lines;
 using tavro_test::Gbk;
-using tavro_test::ReadFile;
 
 constexpr HWND_T kShell = 0x55;
 constexpr HWND_T kBefore = 0x99;
 constexpr char kFolder[] = "MN_GetCustAcFolder 'EN','0012','000001','C001'";
-// A saved account (930), one left without saving (931) and a row naming no function.
+// A saved account (930), one left without saving (931, no columns past the customer)
+// and a row naming no function.
 const std::string kRows =
     "930:Customer bank account\a1\aC001\aCNY\a6222\aICBC\aActive\r\n"
-    "931:Other kind\a2\aC009\aUSD\a88\aAURORA\aActive\r\n"
+    "931:Other kind\a2\aC009\r\n"
     "Payroll:x\a3\r\n";
-// Row 0 as a script's expect line names it.
-const std::string kRow0 = R"(930:Customer bank account\t1\tC001\tCNY\t6222\tICBC\tActive)";
-
-bool AllZero(const TShellResult& r) {
-  static const TShellResult zero{};
-  return std::memcmp(&r, &zero, sizeof r) == 0;
-}
 
 class CustAcListTest : public payee_test::DialogTest {
  protected:
@@ -100,19 +40,12 @@ class CustAcListTest : public payee_test::DialogTest {
     Serve();
   }
   // A fresh host that knows the folder's rows and the two account functions.
-  static void Serve(const char* serves930 = "TestModule.dll\aTm_EditRecord\aID\a",
-                    const char* serves931 = "TestModule.dll\aTm_Cancel\aID\a") {
+  static void Serve(const char* serves930 = "TestModule.dll\aTm_EditRecord\aID\a") {
     fakehost::Reset();
     fakehost::OnPrefix("MN_GetCustAcFolder", Answer::Ok(kRows));
     fakehost::On("Sh_GetFunctionName  930,0", Answer::Ok(serves930));
-    fakehost::On("Sh_GetFunctionName  931,0", Answer::Ok(serves931));
+    fakehost::On("Sh_GetFunctionName  931,0", Answer::Ok("TestModule.dll\aTm_Cancel\aID\a"));
   }
-  void TearDown() override {
-    frame::SaveFunctionCache();
-    logEnv_.reset();
-    DialogTest::TearDown();
-  }
-
   // Calls the entry point for key with the operator script; the record starts dirty
   // and must come back clear whatever the list did.
   void Call(const std::string& script, const char* key = "C001") {
@@ -120,19 +53,13 @@ class CustAcListTest : public payee_test::DialogTest {
     TShellResult result;
     std::memset(&result, 'x', sizeof result);
     Mn_CustAcNoList(&result, kShell, "0012", "000001", 202, key, "unused");
-    EXPECT_TRUE(AllZero(result));
+    const TShellResult zero{};
+    EXPECT_EQ(std::memcmp(&result, &zero, sizeof result), 0);
     EXPECT_FALSE(Platform().Failed()) << ::testing::PrintToString(Platform().Transcript());
     EXPECT_EQ(Platform().OwnerWindow(), kBefore);
-    EXPECT_FALSE(frame::FunctionCacheLoaded());
   }
   // What the test module's entries received: key, function id, extra per call.
-  std::string ModuleLog() const { return fs::exists(log_) ? ReadFile(log_) : ""; }
-  // No result file (numeric name) is left in the temporary folder.
-  void ExpectNoResultFileLeft() const {
-    for (const std::string& name : FilesInTempDir()) {
-      EXPECT_FALSE(std::all_of(name.begin(), name.end(), ::isdigit)) << name << " left behind";
-    }
-  }
+  std::string ModuleLog() const { return fs::exists(log_) ? tavro_test::ReadFile(log_) : ""; }
 
   std::string log_;
 
@@ -145,37 +72,31 @@ TEST(CustAcListRow, FunctionIdIsTheNumberBeforeTheFirstColon) {
                                                {" 12 :a:b", 12},
                                                {"45", 0},
                                                {"Payroll:930", 0},
-                                               {":1", 0},
-                                               {"", 0},
                                                {"99999999999:big", 0}};
   for (const auto& [caption, id] : cases) {
     EXPECT_EQ(customer::RowFunctionId(caption), id) << caption;
   }
 }
 
-TEST_F(CustAcListTest, OpensTheCustomersFolderInTheLanguageOfTheSettings) {
+// The customer id is cut to 24 bytes for the folder command. Without a row only New
+// does something: function 930 for the list's customer.
+TEST_F(CustAcListTest, OpensTheCustomersFolderAndWithoutARowOnlyNewOpensTheDefault) {
   Call(
-      "expect FolderLsv columns 7\n"
-      "expect FolderLsv column 0 Kind 140 left\n"
-      "expect FolderLsv column 2 \"Payee Id\" 120 left\n"
-      "expect FolderLsv column 6 Status 60 left\n"
+      "expect FolderLsv columns 7\nexpect FolderLsv column 0 Kind 140 left\n"
       "expect FolderLsv count 3\n"
-      "expect FolderLsv item 0 \"" +
-      kRow0 +
-      "\"\n"
-      "expect FolderLsv item 2 \"Payroll:x\\t3\"\n"
-      "expect FolderLsv itemindex -1\n"
-      "expect FolderLsv readonly true\n"
-      "expect NewMit caption \"New Account\"\n"
-      "expect EditMit caption \"Edit Account\"\n"
-      "expect form font \"宋体\" 10 134\n");
+      "expect FolderLsv item 0 \"930:Customer bank "
+      "account\\t1\\tC001\\tCNY\\t6222\\tICBC\\tActive\"\n"
+      "expect FolderLsv itemindex -1\nexpect FolderLsv readonly true\n"
+      "expect NewMit caption \"New Account\"\nexpect EditMit caption \"Edit Account\"\n"
+      "expect form font \"宋体\" 10 134\n"
+      "dblclick FolderLsv\nclick EditMit\nclick NewMit\nexpect FolderLsv columns 7\n",
+      std::string(30, 'c').c_str());
   EXPECT_EQ(Platform().Transcript().front(), "open TCustAcListFrm \"Payee Accounts\"");
-  EXPECT_EQ(Commands(), Lines{kFolder});
-  for (const fakehost::Call& call : fakehost::Calls()) {
-    EXPECT_EQ(call.window, kShell);
-    EXPECT_TRUE(call.file);
-  }
-  EXPECT_TRUE(MessageLines().empty());
+  const std::string custId(24, 'c');
+  EXPECT_EQ(ModuleLog(), "\n930\n" + custId + "\n");
+  const std::string folder = "MN_GetCustAcFolder 'EN','0012','000001','" + custId + "'";
+  EXPECT_EQ(Commands(), (Lines{folder, "Sh_GetFunctionName  930,0", folder}));
+  EXPECT_EQ(fakehost::LastCall().window, kShell);
 }
 
 // Each command on a row: what the account dialog receives, and whether the list is
@@ -193,7 +114,6 @@ TEST_F(CustAcListTest, CommandsOnARowOpenTheRowsFunctionAndReloadOnlyAfterASave)
   for (const auto& [row, action, received, reloaded] : cases) {
     SCOPED_TRACE(std::string(action) + " on row " + std::to_string(row));
     fs::remove(log_);
-    fs::remove(TempDir() + frame::kFunctionCacheFile);
     Serve();
     const std::string selected = reloaded ? "-1" : std::to_string(row);
     Call("select FolderLsv " + std::to_string(row) + "\n" + action +
@@ -202,101 +122,33 @@ TEST_F(CustAcListTest, CommandsOnARowOpenTheRowsFunctionAndReloadOnlyAfterASave)
          selected + "\n");
     EXPECT_EQ(ModuleLog(), received);
     EXPECT_EQ(Commands("MN_GetCustAcFolder"), Lines(reloaded ? 2 : 1, kFolder));
-    const int function[] = {930, 931, 0};
-    EXPECT_EQ(Commands("Sh_GetFunctionName"),
-              Lines{"Sh_GetFunctionName  " + std::to_string(function[row]) + ",0"});
   }
-  EXPECT_TRUE(MessageLines().empty());
 }
 
-// Without a row only New does something: function 930 for the list's customer, whose
-// id was cut to 24 bytes like the folder command's.
-TEST_F(CustAcListTest, WithoutARowOnlyNewOpensTheDefaultFunctionForTheListsCustomer) {
-  const std::string key(30, 'c');
-  const std::string custId(24, 'c');
-  Call("dblclick FolderLsv\nclick EditMit\nclick NewMit\nexpect FolderLsv columns 7\n",
-       key.c_str());
-  EXPECT_EQ(ModuleLog(), "\n930\n" + custId + "\n");
-  const std::string folder = "MN_GetCustAcFolder 'EN','0012','000001','" + custId + "'";
-  EXPECT_EQ(Commands(), (Lines{folder, "Sh_GetFunctionName  930,0", folder}));
+// The loader's error reaches the event loop, which shows it; the list stays open, and
+// the second try is answered from the function cache.
+TEST_F(CustAcListTest, AMissingModuleIsShownAndTheListStaysOpen) {
+  Serve("NoSuchModule.dll\aMn_Edit");
+  Call("click NewMit\nclick NewMit\nexpect FolderLsv count 3\n");
+  EXPECT_EQ(
+      MessageLines(),
+      Lines(2, "message ok error \"ManageEdit\" \"LoadLibrary NoSuchModule.dll Fail\" -> ok"));
+  EXPECT_EQ(Commands(), (Lines{kFolder, "Sh_GetFunctionName  930,0"}));
 }
 
-// The loader's errors reach the event loop, which shows them; the list stays open and
-// keeps working, and the lookups it made are still saved with the cache.
-TEST_F(CustAcListTest, AMissingModuleOrEntryIsShownAndTheListStaysOpen) {
-  Serve("NoSuchModule.dll\aMn_Edit", "TestModule.dll\aTm_Missing");
-  Call(
-      "click NewMit\nselect FolderLsv 1\nclick EditMit\nexpect FolderLsv itemindex 1\n"
-      "select FolderLsv 0\ndblclick FolderLsv\nexpect FolderLsv count 3\n");
-  const auto error = [](const std::string& text) {
-    return "message ok error \"ManageEdit\" \"" + text + "\" -> ok";
-  };
-  EXPECT_EQ(MessageLines(), (Lines{error("LoadLibrary NoSuchModule.dll Fail"),
-                                   error("GetProcAddress Tm_Missing Fail"),
-                                   error("LoadLibrary NoSuchModule.dll Fail")}));
-  EXPECT_EQ(Platform().Transcript().back(), "close TCustAcListFrm cancel");
-  EXPECT_EQ(ModuleLog(), "");
-  EXPECT_EQ(Commands("MN_GetCustAcFolder").size(), 1u);
-  // 930 was asked once: the second time the loaded cache answered.
-  EXPECT_EQ(Commands("Sh_GetFunctionName"),
-            (Lines{"Sh_GetFunctionName  930,0", "Sh_GetFunctionName  931,0"}));
-  const std::string cache = ReadFile(TempDir() + frame::kFunctionCacheFile);
-  EXPECT_NE(cache.find("Sh_GetFunctionName  930,0=NoSuchModule.dll"), std::string::npos);
-  EXPECT_NE(cache.find("Sh_GetFunctionName  931,0=TestModule.dll"), std::string::npos);
-}
-
-TEST_F(CustAcListTest, AFailedFolderShowsTheColumnsWithoutRows) {
-  fakehost::On(kFolder, Answer::Fail(5, "timeout"));
-  Call(
-      "expect FolderLsv columns 7\nexpect FolderLsv count 0\nclick NewMit\n"
-      "expect FolderLsv columns 7\nexpect FolderLsv count 0\n");
-  // Loaded again after the save, and failed again.
-  EXPECT_EQ(MessageLines(), Lines(2, payee_test::Box("Error:timeout")));
-  EXPECT_EQ(Commands("MN_GetCustAcFolder"), Lines(2, kFolder));
-  ExpectNoResultFileLeft();
-}
-
-// The customer dialog calls the list with its own cache handed over to the file; the
-// list answers from the file, adds what it learned and hands the file back.
-TEST_F(CustAcListTest, CalledInsideAnotherEntryTheListSharesTheFunctionCacheFile) {
-  fakehost::On("Sh_GetFunctionName  201,0", Answer::Ok("ManageEdit.dll\aMn_CustomerEdit"));
-  frame::LoadFunctionCache();
-  frame::LookupFunction(kShell, 201, 0);
-  frame::SaveFunctionCache();
-  Call("click NewMit\n");
-  frame::LoadFunctionCache();
-  EXPECT_STREQ(frame::LookupFunction(kShell, 201, 0).EntryName, "Mn_CustomerEdit");
-  EXPECT_STREQ(frame::LookupFunction(kShell, 930, 0).EntryName, "Tm_EditRecord");
-  EXPECT_EQ(Commands("Sh_GetFunctionName"),
-            (Lines{"Sh_GetFunctionName  201,0", "Sh_GetFunctionName  930,0"}));
-  EXPECT_EQ(ModuleLog(), "\n930\nC001\n");
-}
-
-// Keys a language file lacks leave the captions empty; without a file they keep the
-// designed texts.
-TEST_F(CustAcListTest, LanguageKeysHaveNoDefaults) {
-  customer::TCustAcListFrm form;
-  form.ApplyLanguage(sys::IniFile(TempDir() + "none.ini"));
-  EXPECT_EQ(form.Caption, "Payee Accounts");
+// A file that does not exist keeps the designed texts; a key the file lacks empties
+// its text.
+TEST_F(CustAcListTest, CaptionsComeFromTheLanguageFileWithoutDefaults) {
+  const customer::TCustAcListFrm designed(sys::IniFile(TempDir() + "none.ini"));
+  EXPECT_EQ(designed.Caption, Gbk("客户帐号"));
+  EXPECT_EQ(designed.NewMit->Caption, "New");
+  EXPECT_EQ(designed.EditMit->Caption, "Edit");
+  EXPECT_TRUE(designed.FolderLsv->RowSelect);
   tavro_test::WriteFile(TempDir() + "lang.ini", "[EN]\r\nMnu_CustAcList_NewMit_Name=Add\r\n");
-  form.ApplyLanguage(sys::IniFile(TempDir() + "lang.ini"));
-  EXPECT_EQ(form.Caption, "");
-  EXPECT_EQ(form.NewMit->Caption, "Add");
-  EXPECT_EQ(form.EditMit->Caption, "");
-}
-
-// Without a language file there is no layout: no columns, and the rows are not shown
-// (their file is removed all the same). The designed texts stay.
-TEST_F(CustAcListTest, WithoutALanguageFileTheListHasNoColumnsAndNoRows) {
-  if (customer_test::RerunWithoutLanguageFile()) {
-    return;
-  }
-  Call(
-      "expect FolderLsv columns 0\nexpect FolderLsv count 0\nexpect NewMit caption New\n"
-      "expect EditMit caption Edit\n");
-  EXPECT_EQ(Platform().Transcript().front(), "open TCustAcListFrm \"客户帐号\"");
-  EXPECT_EQ(Commands(), Lines{kFolder});
-  ExpectNoResultFileLeft();
+  const customer::TCustAcListFrm partial(sys::IniFile(TempDir() + "lang.ini"));
+  EXPECT_EQ(partial.Caption, "");
+  EXPECT_EQ(partial.NewMit->Caption, "Add");
+  EXPECT_EQ(partial.EditMit->Caption, "");
 }
 
 }  // namespace
