@@ -120,20 +120,17 @@ TCustomerEdtFrm::TCustomerEdtFrm() : TForm(nullptr, "CustomerEdtFrm") {
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
   LangId = frame::GetLangId();
-  ApplyLanguage();
+  const std::string langFile = frame::GetLangFilePath();
+  if (!langFile.empty()) {
+    ApplyLanguage(sys::IniFile(langFile));
+  }
   frame::ApplyFontRule(*this, LangId);
 }
 
-// The dialog's fixed keys, read once from the opened language file; a key the file
-// lacks leaves its control without text. Only the status items keep their designed
-// texts when the file names none: without items a new customer would be saved with no
-// status at all.
-void TCustomerEdtFrm::ApplyLanguage() {
-  const std::string path = frame::GetLangFilePath();
-  if (path.empty()) {
-    return;
-  }
-  const sys::IniFile file(path);
+// The dialog's fixed keys; a key the file lacks leaves its control without text. Only
+// the status items keep their designed texts when the file names none: without items a
+// new customer would be saved with no status at all.
+void TCustomerEdtFrm::ApplyLanguage(const sys::IniFile& file) {
   auto text = [&](std::string_view key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
   Caption = text("Frm_CustEdt_Name");
   UpdateBtn->Caption = text("Btn_Common_Update_Name");

@@ -14,6 +14,10 @@
 #include "payee/fixmemo.h"
 #include "ui/Controls.h"
 
+namespace sys {
+class IniFile;
+}
+
 namespace customer {
 
 // Existence counts of "MN_CustomerExists": below 1 no such customer; 1 the customer
@@ -80,6 +84,9 @@ class TCustomerEdtFrm : public ui::TForm {
   void PrepareNewCustomer();
   // Reads the operator's rights on the function node once and enables save and delete.
   void ApplyRights();
+  // The dialog's texts from an opened language file (the constructor applies the one
+  // beside the program, when there is one).
+  void ApplyLanguage(const sys::IniFile& file);
 
   // The record a save sends, built from the fields.
   frame::TCustomerRec CustomerRecord() const;
@@ -93,7 +100,6 @@ class TCustomerEdtFrm : public ui::TForm {
   void FormCloseQuery(bool& canClose);
 
  private:
-  void ApplyLanguage();
   int CustomerCount(std::string_view custId) const;
   // A language-file message: OK only, or Yes and No (true for Yes).
   void ShowLangMessage(std::string_view key) const;
