@@ -23,67 +23,58 @@ class CustEditEndToEnd : public customer_e2e::CustomerEndToEnd {
     return Query("SELECT currency, ac_no FROM cust_account WHERE corp_id = '0012' AND cust_id = '" +
                  id + "' ORDER BY ac_no");
   }
-  // Opens a customer with an operator script of its own, written into the sandbox.
-  e2e::ShellOutput RunScript(const std::string& key, const std::string& actions) {
+  // Opens a customer under an operator script of the test's own; English texts.
+  void ExpectScriptRuns(const std::string& key, const std::string& actions) {
     const std::string path = box_.WriteFile(
         "script.txt", "# call: Mn_CustomerEdit --corp 0012 --user 000001 --function 201 --key " +
-                          key + "\n" + actions);
+                          key + "\n" + actions + "click CancelBtn\nanswer yes\n");
     box_.SetLanguage("EN");
-    return box_.Shell({"run", path});
+    const auto r = box_.Shell({"run", path});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, "Code=0 Text=\"\"\n");
   }
 };
 
-// The name and address is stored on its four lines, and comes back on four lines.
-TEST_F(CustEditEndToEnd, NewExampleStoresTheCustomerAndItsFourLinesComeBack) {
-  const auto r = RunExample("customer-new.txt");
-  ASSERT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(r.out, "Code=1 Text=\"C100\"\n");
+// Each example works on a customer of its own of the same demonstration bank.
+TEST_F(CustEditEndToEnd, TheExamplesCreateRenameAndDeleteCustomers) {
+  const Rows c001 = Customer("C001");
+  const Rows c001Accounts = Accounts("C001");
+  ASSERT_EQ(c001Accounts.size(), 2U) << "the demonstration bank's C001 has two accounts";
+  ASSERT_EQ(Accounts("C005").size(), 1U) << "and its C005 one";
+  const struct {
+    const char* example;
+    const char* out;
+  } runs[] = {
+      {"customer-new.txt", "Code=1 Text=\"C100\"\n"},
+      {"customer-rename.txt", "Code=1 Text=\"C001:0012\"\n"},
+      {"customer-delete.txt", "Code=3 Text=\"C005:0012\"\n"},
+  };
+  for (const auto& run : runs) {
+    const auto r = RunExample(run.example);
+    EXPECT_EQ(r.status, 0) << run.example << ": " << r.err;
+    EXPECT_EQ(r.out, run.out) << run.example;
+  }
   EXPECT_EQ(Customer("C100"),
             Rows{"上海东方进出口有限公司|ORIENT IMPORT  EXPORT CO LTD\r\n1 ZHONGSHAN ROAD "
                  "(E-1)\r\nSHANGHAI 200002\r\nCHINA|新客户|trade@orient.example\r\n"
                  "pay@orient.example|000001|1"});
-
-  const auto reopened = RunScript("C100",
-                                  "expect ENameMmo count 4\n"
-                                  "expect ENameMmo item 3 CHINA\n"
-                                  "expect EMailMmo item 1 pay@orient.example\n"
-                                  "click CancelBtn\nanswer yes\n");
-  EXPECT_EQ(reopened.status, 0) << reopened.out << reopened.err;
-  EXPECT_EQ(reopened.out, "Code=0 Text=\"\"\n");
+  EXPECT_EQ(Customer("C101"), c001);
+  EXPECT_EQ(Accounts("C101"), c001Accounts);
+  for (const char* gone : {"C001", "C005"}) {
+    EXPECT_EQ(Customer(gone), Rows{}) << gone;
+    EXPECT_EQ(Accounts(gone), Rows{}) << gone;
+  }
 }
 
-TEST_F(CustEditEndToEnd, RenameExampleMovesTheCustomerAndItsAccountsToTheNewId) {
-  const Rows before = Customer("C001");
-  const Rows accounts = Accounts("C001");
-  ASSERT_EQ(before.size(), 1u) << "the demonstration bank has customer C001";
-  ASSERT_EQ(accounts.size(), 2u) << "with two bank accounts";
-  const auto r = RunExample("customer-rename.txt");
-  EXPECT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(r.out, "Code=1 Text=\"C001:0012\"\n");
-  EXPECT_EQ(Customer("C001"), Rows{});
-  EXPECT_EQ(Customer("C101"), before);
-  EXPECT_EQ(Accounts("C001"), Rows{});
-  EXPECT_EQ(Accounts("C101"), accounts);
-}
-
-TEST_F(CustEditEndToEnd, DeleteExampleRemovesTheCustomerWithItsAccounts) {
-  ASSERT_EQ(Accounts("C005").size(), 1u) << "the demonstration bank's C005 has an account";
-  const auto r = RunExample("customer-delete.txt");
-  EXPECT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(r.out, "Code=3 Text=\"C005:0012\"\n");
-  EXPECT_EQ(Customer("C005"), Rows{});
-  EXPECT_EQ(Accounts("C005"), Rows{});
-}
-
-// The account button calls the module's own account list through the library loader;
-// the list opens over the dialog with the customer's two accounts, and closing it goes
-// back to the dialog, which hands nothing back for it.
-TEST_F(CustEditEndToEnd, TheAccountButtonOpensTheCustomersAccountListOverTheDialog) {
-  const auto r = RunScript("C001",
-                           "click AcNoBtn\nexpect FolderLsv count 2\nclose\n"
-                           "expect IdEdt text C001\nclick CancelBtn\nanswer yes\n");
-  EXPECT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(r.out, "Code=0 Text=\"\"\n");
+// The new customer's lines come back on their lines; the account button opens the
+// customer's account list over the dialog through the library loader.
+TEST_F(CustEditEndToEnd, StoredLinesComeBackAndTheAccountListOpensOverTheDialog) {
+  ASSERT_EQ(RunExample("customer-new.txt").status, 0);
+  ExpectScriptRuns("C100",
+                   "expect ENameMmo count 4\nexpect ENameMmo item 3 CHINA\n"
+                   "expect EMailMmo item 1 pay@orient.example\n");
+  ExpectScriptRuns("C001",
+                   "click AcNoBtn\nexpect FolderLsv count 2\nclose\nexpect IdEdt text C001\n");
 }
 
 }  // namespace
