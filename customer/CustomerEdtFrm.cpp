@@ -198,13 +198,12 @@ frame::TCustomerRec TCustomerEdtFrm::CustomerRecord() const {
 // A new customer needs no question; saving over an existing one needs the right to
 // modify and a Yes.
 void TCustomerEdtFrm::UpdateBtnClick() {
-  const int count = CustomerCount(IdEdt->Text());
-  if (count >= kCustomerExists) {
+  if (frame::KeyedRecordCount(KeyedCall(), IdEdt->Text()) >= frame::kRecordExists) {
     if (!frame::RightGranted(rights_, frame::kRightModify)) {
       ui::ShowMessage(frame::ShownText(Gbk("你无权修改原有客户信息！")));
       return;
     }
-    if (!AskLangQuestion("Msg_Common_UpdateOldRecord_Hint")) {
+    if (!frame::AskLangQuestion(LangId, "Msg_Common_UpdateOldRecord_Hint")) {
       return;
     }
   }
@@ -221,85 +220,14 @@ void TCustomerEdtFrm::UpdateBtnClick() {
 }
 
 void TCustomerEdtFrm::DeleteBtnClick() {
-  if (!AskLangQuestion("Msg_Common_DeleteRecord_Hint")) {
-    return;
-  }
   const std::string custId = IdEdt->Text();
-  const int count = CustomerCount(custId);
-  if (count < kCustomerExists) {
-    ShowLangMessage("Msg_Common_NoRecord_Hint");
-    ModalResult = ui::mrOk;
-    return;
-  }
-  if (count == kCustomerExists && !AskLangQuestion("Msg_Common_DeleteRecord_Hint")) {
-    return;
-  }
-  if (count == kCustomerWithAccounts && !AskLangQuestion("Msg_CustEdt_DeleteCustAc_Hint")) {
-    return;
-  }
-  if (count > kCustomerWithAccounts) {
-    ShowLangMessage("Msg_CustEdt_DeleteCust_Error");
-    return;
-  }
-  const int deleted =
-      frame::HostCommandInt(ShellWnd, frame::kChannelMain,
-                            frame::FormatCommand("MN_CustomerDelete %s,%s", {custId, CorpNo}), 0);
-  if (deleted < 1) {
-    ShowLangMessage("Msg_CustEdt_CustDelete_Error");
-  } else {
-    ShowLangMessage("Msg_Common_RecordDeleted_Hint");
-    SetKeyResult(kCodeDeleted, custId);
-  }
-  ModalResult = ui::mrOk;
+  TakeOutcome(frame::DeleteKeyedRecord(KeyedCall(), custId), custId);
 }
 
-// Not bound to a right. The id field keeps the old id: the dialog closes and the shell
-// refreshes by the old id it is handed.
+// Not bound to a right.
 void TCustomerEdtFrm::ChangeCustBtnClick() {
   const std::string oldId = IdEdt->Text();
-  if (oldId.empty()) {
-    return;
-  }
-  const int count = CustomerCount(oldId);
-  if (count < kCustomerExists) {
-    ShowLangMessage("Msg_Common_NoRecord_Hint");
-    ModalResult = ui::mrOk;
-    return;
-  }
-  std::string newId;
-  if (!ui::CurrentPlatform().InputBox(frame::GetLangText(LangId, "Msg_CustEdt_Update_Hint1", ""),
-                                      frame::GetLangText(LangId, "Msg_CustEdt_Update_Hint2", ""),
-                                      newId)) {
-    return;
-  }
-  newId = frame::GbkCut(newId, frame::kCustIdLen);
-  if (newId.empty()) {
-    return;
-  }
-  if (CustomerCount(newId) >= kCustomerExists) {
-    ShowLangMessage("Msg_CustEdt_NewCustId_Error");
-    return;
-  }
-  if (count == kCustomerExists && !AskLangQuestion("Msg_Common_UpdateOldRecord_Hint")) {
-    return;
-  }
-  if (count == kCustomerWithAccounts && !AskLangQuestion("Msg_CustEdt_UpdateCustAc_Hint")) {
-    return;
-  }
-  if (count > kCustomerWithAccounts) {
-    ShowLangMessage("Msg_CustEdt_DeleteCust_Error");
-    return;
-  }
-  const int changed = frame::HostCommandInt(
-      ShellWnd, frame::kChannelMain,
-      frame::FormatCommand("MN_CustomerUpdate %s,%s,%s", {oldId, newId, CorpNo}), 0);
-  if (changed < 1) {
-    ShowLangMessage("Msg_CustEdt_CustUpdated_Error");
-  } else {
-    ShowLangMessage("Msg_CustEdt_CustUpdated_Hint");
-    SetKeyResult(kCodeIdChanged, oldId);
-  }
-  ModalResult = ui::mrOk;
+  TakeOutcome(frame::ChangeRecordId(KeyedCall(), oldId, frame::kCustIdLen), oldId);
 }
 
 // The list runs under the window that owns the module's windows now, through the
@@ -337,27 +265,25 @@ void TCustomerEdtFrm::FormCloseQuery(bool& canClose) {
   if (ModalResult != ui::mrCancel) {
     return;
   }
-  canClose = AskLangQuestion("Msg_Common_ExitWithoutSave");
+  canClose = frame::AskLangQuestion(LangId, "Msg_Common_ExitWithoutSave");
 }
 
-int TCustomerEdtFrm::CustomerCount(std::string_view custId) const {
-  return frame::HostCommandInt(ShellWnd, frame::kChannelMain,
-                               frame::FormatCommand("MN_CustomerExists %s,%s", {custId, CorpNo}),
-                               0);
+frame::TKeyedRecordCall TCustomerEdtFrm::KeyedCall() const {
+  static constexpr frame::TKeyedCommands kCommands = {
+      "MN_CustomerExists %s,%s", "MN_CustomerDelete %s,%s", "MN_CustomerUpdate %s,%s,%s"};
+  return {ShellWnd, LangId, CorpNo, kCommands};
 }
 
-void TCustomerEdtFrm::ShowLangMessage(std::string_view key) const {
-  ui::CurrentPlatform().MessageBox("", frame::GetLangText(LangId, key, ""), ui::MsgButtons::Ok,
-                                   ui::MsgIcon::None);
-}
-
-bool TCustomerEdtFrm::AskLangQuestion(std::string_view key) const {
-  return ui::AskYesNo("", frame::GetLangText(LangId, key, ""));
-}
-
-void TCustomerEdtFrm::SetKeyResult(std::int32_t code, std::string_view custId) {
-  Result.Code = code;
-  frame::CopyToField(Result.Text, std::string(custId) + ":" + CorpNo);
+// A delete or change of id hands the shell its code with the id it started from and
+// the corporation.
+void TCustomerEdtFrm::TakeOutcome(const frame::TKeyedOutcome& outcome, std::string_view custId) {
+  if (outcome.Code > 0) {
+    Result.Code = outcome.Code;
+    frame::CopyToField(Result.Text, std::string(custId) + ":" + CorpNo);
+  }
+  if (outcome.Close) {
+    ModalResult = ui::mrOk;
+  }
 }
 
 }  // namespace customer

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "frame/KeyedRecord.h"
 #include "frame/RecordCmd.h"
 #include "frame/ShellTypeDef.h"
 #include "payee/fixmemo.h"
@@ -19,16 +20,6 @@ class IniFile;
 }
 
 namespace customer {
-
-// Existence counts of "MN_CustomerExists": below 1 no such customer; 1 the customer
-// alone; 2 the customer with bank accounts (the questions name the accounts); above 2
-// refused for delete and change of id.
-inline constexpr int kCustomerExists = 1;
-inline constexpr int kCustomerWithAccounts = 2;
-
-// Result codes the dialog hands the shell itself (a save hands on the server's code).
-inline constexpr std::int32_t kCodeIdChanged = 1;
-inline constexpr std::int32_t kCodeDeleted = 3;
 
 // Status items: index 0 deleted, index 1 in use.
 inline constexpr int kStatusInUse = 1;
@@ -100,12 +91,9 @@ class TCustomerEdtFrm : public ui::TForm {
   void FormCloseQuery(bool& canClose);
 
  private:
-  int CustomerCount(std::string_view custId) const;
-  // A language-file message: OK only, or Yes and No (true for Yes).
-  void ShowLangMessage(std::string_view key) const;
-  bool AskLangQuestion(std::string_view key) const;
-  // Sets the result the shell gets: code, then the customer id, ':' and the corporation.
-  void SetKeyResult(std::int32_t code, std::string_view custId);
+  // The customer's commands for the shared delete and change of id.
+  frame::TKeyedRecordCall KeyedCall() const;
+  void TakeOutcome(const frame::TKeyedOutcome& outcome, std::string_view custId);
 
   std::string rights_ = "00000000";
 };

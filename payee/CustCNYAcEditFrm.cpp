@@ -169,8 +169,8 @@ frame::TCustCNYAcRec TCustCNYAcEditFrm::PayeeRecord() const {
 // An existing payee is confirmed before the fields are checked, so the question comes
 // first even when a field is missing.
 void TCustCNYAcEditFrm::UpdateBtnClick() {
-  if (PayeeCount(CustIdEdt->Text()) >= kPayeeExists &&
-      !AskLangQuestion("Msg_Common_UpdateOldRecord_Hint")) {
+  if (frame::KeyedRecordCount(KeyedCall(), CustIdEdt->Text()) >= frame::kRecordExists &&
+      !frame::AskLangQuestion(LangId, "Msg_Common_UpdateOldRecord_Hint")) {
     return;
   }
   const struct {
@@ -200,85 +200,13 @@ void TCustCNYAcEditFrm::UpdateBtnClick() {
 }
 
 void TCustCNYAcEditFrm::DeleteBtnClick() {
-  if (!AskLangQuestion("Msg_Common_DeleteRecord_Hint")) {
-    return;
-  }
   const std::string payeeId = CustIdEdt->Text();
-  const int count = PayeeCount(payeeId);
-  if (count < kPayeeExists) {
-    ShowLangMessage("Msg_Common_NoRecord_Hint");
-    ModalResult = ui::mrOk;
-    return;
-  }
-  if (count == kPayeeExists && !AskLangQuestion("Msg_Common_DeleteRecord_Hint")) {
-    return;
-  }
-  if (count == kPayeeWithData && !AskLangQuestion("Msg_CustEdt_DeleteCustAc_Hint")) {
-    return;
-  }
-  if (count > kPayeeWithData) {
-    ShowLangMessage("Msg_CustEdt_DeleteCust_Error");
-    return;
-  }
-  const int deleted =
-      frame::HostCommandInt(ShellWnd, frame::kChannelMain,
-                            frame::FormatCommand("MN_CustCNYAcDelete %s,%s", {payeeId, CorpNo}), 0);
-  if (deleted < 1) {
-    ShowLangMessage("Msg_CustEdt_CustDelete_Error");
-  } else {
-    ShowLangMessage("Msg_Common_RecordDeleted_Hint");
-    SetKeyResult(kCodeDeleted, payeeId);
-  }
-  ModalResult = ui::mrOk;
+  TakeOutcome(frame::DeleteKeyedRecord(KeyedCall(), payeeId), payeeId);
 }
 
-// The id field keeps the old id: the dialog closes and the shell refreshes by the old
-// id it is handed.
 void TCustCNYAcEditFrm::ChangeCustBtnClick() {
   const std::string oldId = CustIdEdt->Text();
-  if (oldId.empty()) {
-    return;
-  }
-  const int count = PayeeCount(oldId);
-  if (count < kPayeeExists) {
-    ShowLangMessage("Msg_Common_NoRecord_Hint");
-    ModalResult = ui::mrOk;
-    return;
-  }
-  std::string newId;
-  if (!ui::CurrentPlatform().InputBox(frame::GetLangText(LangId, "Msg_CustEdt_Update_Hint1", ""),
-                                      frame::GetLangText(LangId, "Msg_CustEdt_Update_Hint2", ""),
-                                      newId)) {
-    return;
-  }
-  newId = frame::GbkCut(newId, frame::kCustIdLen);
-  if (newId.empty()) {
-    return;
-  }
-  if (PayeeCount(newId) >= kPayeeExists) {
-    ShowLangMessage("Msg_CustEdt_NewCustId_Error");
-    return;
-  }
-  if (count == kPayeeExists && !AskLangQuestion("Msg_Common_UpdateOldRecord_Hint")) {
-    return;
-  }
-  if (count == kPayeeWithData && !AskLangQuestion("Msg_CustEdt_UpdateCustAc_Hint")) {
-    return;
-  }
-  if (count > kPayeeWithData) {
-    ShowLangMessage("Msg_CustEdt_DeleteCust_Error");
-    return;
-  }
-  const int changed = frame::HostCommandInt(
-      ShellWnd, frame::kChannelMain,
-      frame::FormatCommand("MN_CustCNYAcUpdate %s,%s,%s", {oldId, newId, CorpNo}), 0);
-  if (changed < 1) {
-    ShowLangMessage("Msg_CustEdt_CustUpdated_Error");
-  } else {
-    ShowLangMessage("Msg_CustEdt_CustUpdated_Hint");
-    SetKeyResult(kCodeIdChanged, oldId);
-  }
-  ModalResult = ui::mrOk;
+  TakeOutcome(frame::ChangeRecordId(KeyedCall(), oldId, frame::kCustIdLen), oldId);
 }
 
 // Only the presence of "@" is checked; blanks alone count as no address.
@@ -287,7 +215,7 @@ void TCustCNYAcEditFrm::EMailMmoExit() {
   if (frame::TrimView(text).empty() || frame::GbkContains(text, "@")) {
     return;
   }
-  ShowLangMessage("Msg_CustEdt_Email_Error");
+  frame::ShowLangMessage(LangId, "Msg_CustEdt_Email_Error");
   EMailMmo->SetFocus();
 }
 
@@ -301,19 +229,10 @@ void TCustCNYAcEditFrm::FormCloseQuery(bool& canClose) {
   canClose = ui::AskYesNo("Warning", text, ui::MsgIcon::Warning);
 }
 
-int TCustCNYAcEditFrm::PayeeCount(std::string_view payeeId) const {
-  return frame::HostCommandInt(ShellWnd, frame::kChannelMain,
-                               frame::FormatCommand("MN_CustCNYAcExists %s,%s", {payeeId, CorpNo}),
-                               0);
-}
-
-void TCustCNYAcEditFrm::ShowLangMessage(std::string_view key) const {
-  ui::CurrentPlatform().MessageBox("", frame::GetLangText(LangId, key, ""), ui::MsgButtons::Ok,
-                                   ui::MsgIcon::None);
-}
-
-bool TCustCNYAcEditFrm::AskLangQuestion(std::string_view key) const {
-  return ui::AskYesNo("", frame::GetLangText(LangId, key, ""));
+frame::TKeyedRecordCall TCustCNYAcEditFrm::KeyedCall() const {
+  static constexpr frame::TKeyedCommands kCommands = {
+      "MN_CustCNYAcExists %s,%s", "MN_CustCNYAcDelete %s,%s", "MN_CustCNYAcUpdate %s,%s,%s"};
+  return {ShellWnd, LangId, CorpNo, kCommands};
 }
 
 void TCustCNYAcEditFrm::ShowFixedMessage(const char* utf8, ui::TWinControl* focus) {
@@ -321,9 +240,16 @@ void TCustCNYAcEditFrm::ShowFixedMessage(const char* utf8, ui::TWinControl* focu
   focus->SetFocus();
 }
 
-void TCustCNYAcEditFrm::SetKeyResult(std::int32_t code, std::string_view payeeId) {
-  Result.Code = code;
-  frame::CopyToField(Result.Text, std::string(payeeId) + ":" + CorpNo);
+// A delete or change of id hands the shell its code with the id it started from and
+// the corporation.
+void TCustCNYAcEditFrm::TakeOutcome(const frame::TKeyedOutcome& outcome, std::string_view payeeId) {
+  if (outcome.Code > 0) {
+    Result.Code = outcome.Code;
+    frame::CopyToField(Result.Text, std::string(payeeId) + ":" + CorpNo);
+  }
+  if (outcome.Close) {
+    ModalResult = ui::mrOk;
+  }
 }
 
 }  // namespace payee

@@ -7,20 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "frame/KeyedRecord.h"
 #include "frame/RecordCmd.h"
 #include "frame/ShellTypeDef.h"
 #include "ui/Controls.h"
 
 namespace payee {
-
-// Existence counts of "MN_CustCNYAcExists": below 1 no such payee; 1 the payee alone;
-// 2 the payee together with further data (a second confirmation); above 2 refused.
-inline constexpr int kPayeeExists = 1;
-inline constexpr int kPayeeWithData = 2;
-
-// Result codes the dialog hands the shell itself (a save hands on the server's code).
-inline constexpr std::int32_t kCodeIdChanged = 1;
-inline constexpr std::int32_t kCodeDeleted = 3;
 
 // Status items: index 0 deleted, index 1 in use.
 inline constexpr int kStatusInUse = 1;
@@ -85,13 +77,10 @@ class TCustCNYAcEditFrm : public ui::TForm {
   void FormCloseQuery(bool& canClose);
 
  private:
-  int PayeeCount(std::string_view payeeId) const;
-  // A language-file message: OK only, or Yes and No (true for Yes).
-  void ShowLangMessage(std::string_view key) const;
-  bool AskLangQuestion(std::string_view key) const;
+  // The payee's commands for the shared delete and change of id.
+  frame::TKeyedRecordCall KeyedCall() const;
   void ShowFixedMessage(const char* utf8, ui::TWinControl* focus);
-  // Sets the result the shell gets: code, then the payee id, ':' and the corporation.
-  void SetKeyResult(std::int32_t code, std::string_view payeeId);
+  void TakeOutcome(const frame::TKeyedOutcome& outcome, std::string_view payeeId);
 };
 
 // The dialog of the running Mn_CustCNYAcEdit call; null outside one.
