@@ -9,13 +9,12 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "sys/Files.h"
+
 namespace customer {
 namespace {
 
 constexpr std::size_t kChunkSize = std::size_t{64} * 1024;
-// Enough of the target's name to recognise the new file beside it, short enough that
-// the name with its suffix always fits the folder's limit.
-constexpr std::size_t kTempBaseLen = 64;
 constexpr char kFieldSep = '\x07';
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
@@ -31,30 +30,6 @@ struct Fd {
     }
   }
 };
-
-// Removes the new file unless it has become the target.
-struct TempFile {
-  std::string path;
-  bool kept = false;
-  ~TempFile() {
-    if (!kept) {
-      ::unlink(path.c_str());
-    }
-  }
-};
-
-void WriteAll(int fd, std::string_view bytes, const std::string& path) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      Fail("cannot write", path, errno);
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-}
 
 // The text of a row with each field separator replaced.
 void AppendFields(std::string& out, std::string_view text, std::string_view separator) {
@@ -141,13 +116,6 @@ mode_t TargetMode(const std::string& target) {
   return 0666 & ~mask;
 }
 
-std::string TempNameBeside(const std::string& target) {
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  return folder + "." + base.substr(0, kTempBaseLen) + ".XXXXXX";
-}
-
 }  // namespace
 
 std::size_t WriteExportFile(const std::string& resultFile, const std::string& target,
@@ -165,13 +133,7 @@ std::size_t WriteExportFile(const std::string& resultFile, const std::string& ta
   }
 
   const mode_t mode = TargetMode(target);
-  TempFile temp{TempNameBeside(target)};
-  Fd out{::mkstemp(temp.path.data())};
-  if (out.fd < 0) {
-    temp.kept = true;  // nothing was created
-    Fail("cannot create a file beside", target, errno);
-  }
-
+  sys::ReplacementFile out(target);
   LineCopier copier(separator);
   std::array<char, kChunkSize> piece{};
   std::string lines;
@@ -188,25 +150,13 @@ std::size_t WriteExportFile(const std::string& resultFile, const std::string& ta
       break;
     }
     copier.Feed(std::string_view(piece.data(), static_cast<std::size_t>(n)), lines);
-    WriteAll(out.fd, lines, temp.path);
+    out.Write(lines);
     lines.clear();
   }
   copier.Finish(lines);
-  WriteAll(out.fd, lines, temp.path);
-
+  out.Write(lines);
   // Only a file that has reached the disk complete replaces the old one.
-  if (::fchmod(out.fd, mode) != 0 || ::fsync(out.fd) != 0) {
-    Fail("cannot write", temp.path, errno);
-  }
-  const int closed = ::close(out.fd);
-  out.fd = -1;
-  if (closed != 0) {
-    Fail("cannot write", temp.path, errno);
-  }
-  if (::rename(temp.path.c_str(), target.c_str()) != 0) {
-    Fail("cannot replace", target, errno);
-  }
-  temp.kept = true;
+  out.Commit(mode, true);
   return copier.Lines();
 }
 

@@ -39,16 +39,6 @@ void ShowFixedMessage(const char* utf8) {
   ui::ShowMessage(frame::ShownText(Gbk(utf8)));
 }
 
-// Deletes the host's result file (and the channel's conversion file beside it) on every
-// path out of an export.
-struct ResultFileGuard {
-  const std::string& name;
-  ~ResultFileGuard() {
-    sys::DeleteFile(name);
-    sys::DeleteFile(name + ".tmp");
-  }
-};
-
 }  // namespace
 
 TCustExportFrm::TCustExportFrm() : TForm(nullptr, "CustExportFrm") {
@@ -126,7 +116,7 @@ void TCustExportFrm::BitBtn1Click() {
   const std::string command = frame::FormatCommand("MN_CustExport %s,%d ", {CorpNo, ExportType()});
   const std::string resultFile = frame::NewTempFileName();
   {
-    ResultFileGuard guard{resultFile};
+    frame::ResultFileGuard guard{resultFile};
     if (frame::HostFileCommand(ShellWnd, frame::kChannelMain, command, resultFile) != 0 ||
         !sys::FileExists(resultFile)) {
       return;

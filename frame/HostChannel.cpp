@@ -65,14 +65,10 @@ void DropSplitCharacter(std::string& answer, std::size_t capacity) {
   }
 }
 
-// Deletes a result file (and its conversion file) on every path out of a list read.
-struct ResultFileGuard {
-  const std::string& name;
-  ~ResultFileGuard() {
-    sys::DeleteFile(name);
-    sys::DeleteFile(name + ".tmp");
-  }
-};
+// Where a result file's converted text is written before it replaces the file.
+std::string ConversionFileName(const std::string& fileName) {
+  return fileName + ".tmp";
+}
 
 }  // namespace
 
@@ -152,7 +148,7 @@ int HostFileCommand(HWND_T window, int channel, std::string_view command,
     for (std::string& line : lines) {
       line = ToUserText(line);
     }
-    const std::string temp = fileName + ".tmp";
+    const std::string temp = ConversionFileName(fileName);
     try {
       sys::WriteLines(temp, lines);
       sys::CopyFile(temp, fileName);
@@ -238,6 +234,11 @@ std::string ToUserText(std::string_view text) {
 
 std::string ShownText(std::string_view text) {
   return TraditionalMode() ? ToUserText(text) : std::string(text);
+}
+
+ResultFileGuard::~ResultFileGuard() {
+  sys::DeleteFile(name);
+  sys::DeleteFile(ConversionFileName(name));
 }
 
 }  // namespace frame

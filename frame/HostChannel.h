@@ -31,6 +31,13 @@ int HostCommand(HWND_T window, int channel, std::string_view command, std::strin
 int HostFileCommand(HWND_T window, int channel, std::string_view command,
                     const std::string& fileName);
 
+// Deletes a result file of HostFileCommand, with the conversion file the channel may
+// leave beside it, on every path out of its reader's scope.
+struct ResultFileGuard {
+  const std::string& name;
+  ~ResultFileGuard();
+};
+
 // The first row of the answer, or def when the command fails.
 std::string HostCommandText(HWND_T window, int channel, std::string_view command,
                             std::string_view def, std::size_t bufferSize);

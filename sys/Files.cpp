@@ -39,28 +39,61 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path) {
   }
 }
 
-// Writes bytes to a new file beside path and renames it over path, so that a link
-// standing at path is replaced, never followed.
+// The new file's name: hidden beside path, with as much of path's name as leaves room
+// for the suffix within any folder's name limit.
+constexpr std::size_t kTempBaseLen = 64;
+std::string TempNameBeside(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  return folder + "." + base.substr(0, kTempBaseLen) + ".XXXXXX";
+}
+
+}  // namespace
+
+ReplacementFile::ReplacementFile(const std::string& path)
+    : path_(path), temp_(TempNameBeside(path)) {
+  fd_ = ::mkstemp(temp_.data());
+  if (fd_ < 0) {
+    Fail("cannot create a file beside", path_);
+  }
+}
+
+ReplacementFile::~ReplacementFile() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+  }
+  if (!committed_) {
+    ::unlink(temp_.c_str());
+  }
+}
+
+void ReplacementFile::Write(std::string_view bytes) {
+  WriteAll(fd_, bytes, temp_);
+}
+
+void ReplacementFile::Commit(unsigned mode, bool sync) {
+  if ((mode != kNewFileMode && ::fchmod(fd_, static_cast<mode_t>(mode)) != 0) ||
+      (sync && ::fsync(fd_) != 0)) {
+    Fail("cannot write", temp_);
+  }
+  const int closed = ::close(fd_);
+  fd_ = -1;
+  if (closed != 0) {
+    Fail("cannot write", temp_);
+  }
+  if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+    Fail("cannot replace", path_);
+  }
+  committed_ = true;
+}
+
+namespace {
+
 void ReplaceFile(const std::string& path, std::string_view bytes) {
-  std::string temp = path + ".XXXXXX";
-  Fd out{::mkstemp(temp.data())};
-  if (out.fd < 0) {
-    Fail("cannot create", temp);
-  }
-  try {
-    WriteAll(out.fd, bytes, temp);
-    if (::close(out.fd) != 0) {
-      out.fd = -1;
-      Fail("cannot write", temp);
-    }
-    out.fd = -1;
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-      Fail("cannot replace", path);
-    }
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
-  }
+  ReplacementFile file(path);
+  file.Write(bytes);
+  file.Commit();
 }
 
 }  // namespace

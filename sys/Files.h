@@ -39,6 +39,30 @@ std::vector<std::string> ReadLines(const std::string& path);
 // included). Returns the open descriptor; throws std::runtime_error on failure.
 int CreateExclusive(const std::string& path);
 
+// A file that replaces path once it is complete: written as a new file in path's folder
+// and renamed over path by Commit(). Until then path is untouched; a file never
+// committed is removed when the object goes. A link standing at path is replaced, never
+// followed. Failures throw std::runtime_error naming the file and the reason.
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(const std::string& path);
+  ~ReplacementFile();
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  void Write(std::string_view bytes);
+  // Gives the new file mode (unless it is kNewFileMode, 0600), flushes it to the disk
+  // when sync is set, closes it and renames it over path.
+  static constexpr unsigned kNewFileMode = 0600;
+  void Commit(unsigned mode = kNewFileMode, bool sync = false);
+
+ private:
+  std::string path_;
+  std::string temp_;
+  int fd_ = -1;
+  bool committed_ = false;
+};
+
 // Replaces the file's contents: a new file beside it is written and renamed over it.
 // Throws std::runtime_error on failure.
 void WriteFileBytes(const std::string& path, std::string_view bytes);
