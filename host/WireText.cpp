@@ -1,3 +1,5 @@
+// The host's edge between the wire (GBK, 0x07 fields, CR LF rows, 0x0E line breaks) and
+// the database's UTF-8; see WireText.h.
 #include "host/WireText.h"
 
 #include <cstring>
@@ -83,7 +85,7 @@ std::string FrameAnswer(const Answer& answer) {
     }
     text += "\r\n";
   }
-  return plain ? text : sys::Utf8ToGbk(text);
+  return plain ? text : sys::Utf8ToGbkMarkingInvisible(text);
 }
 
 std::size_t GbkCutLength(std::string_view gbk, std::size_t max) {
@@ -103,7 +105,7 @@ void WriteErrorText(std::string_view utf8, char* error) {
   if (!error) {
     return;
   }
-  std::string gbk = sys::Utf8ToGbk(utf8);
+  std::string gbk = sys::Utf8ToGbkMarkingInvisible(utf8);
   std::size_t n = GbkCutLength(gbk, kErrorTextMax);
   std::memcpy(error, gbk.data(), n);
   error[n] = '\0';

@@ -28,15 +28,18 @@ bool SplitChannel(std::string_view raw, Channel& channel, std::string_view& comm
 bool ArgumentToUtf8(std::string_view gbk, std::string& utf8);
 
 // The wire form of an answer: fields joined by 0x07, each row ended by CR LF, every
-// line break inside a field (CR LF, lone CR or lone LF) sent as one 0x0E, in GBK.
+// line break inside a field (CR LF, lone CR or lone LF) sent as one 0x0E, in GBK. A
+// character GBK lacks is sent as GBK's substitution character "?", an invisible one
+// (U+200B, U+FEFF, U+00AD ...) too, so that nothing stored vanishes unseen.
 std::string FrameAnswer(const Answer& answer);
 
 // The length of the longest head of gbk of at most max bytes that does not end in the
 // middle of a double-byte character.
 std::size_t GbkCutLength(std::string_view gbk, std::size_t max);
 
-// Writes a UTF-8 error text into the host's 128-byte error buffer as GBK, cut to 127
-// bytes on a character boundary and zero-terminated. A null buffer is left alone.
+// Writes a UTF-8 error text into the host's 128-byte error buffer as GBK (characters
+// GBK lacks as in FrameAnswer), cut to 127 bytes on a character boundary and
+// zero-terminated. A null buffer is left alone.
 void WriteErrorText(std::string_view utf8, char* error);
 
 }  // namespace host

@@ -1,8 +1,9 @@
+// Code-page conversions through ICU converters, opened per call (a converter is not
+// shareable between threads).
 #include "sys/CodePage.h"
 
-#include <unicode/translit.h>
 #include <unicode/ucnv.h>
-#include <unicode/unistr.h>
+#include <unicode/ucnv_cb.h>
 
 #include <memory>
 #include <stdexcept>
@@ -41,44 +42,18 @@ Converter OpenConverter(CodePage cp) {
   return conv;
 }
 
-// Decodes into UTF-16 through ICU; used where the Simplified/Traditional mapping
-// needs whole characters.
-icu::UnicodeString Decode(std::string_view text, CodePage cp) {
-  Converter conv = OpenConverter(cp);
-  UErrorCode status = U_ZERO_ERROR;
-  return icu::UnicodeString(text.data(), static_cast<int32_t>(text.size()), conv.get(), status);
+// A from-Unicode callback that substitutes every character the target lacks, unlike
+// ICU's own, which skips default-ignorable ones.
+void SubstituteEvenInvisible(const void* /*context*/, UConverterFromUnicodeArgs* args,
+                             const UChar* /*units*/, int32_t /*length*/, UChar32 /*codePoint*/,
+                             UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason == UCNV_UNASSIGNED || reason == UCNV_ILLEGAL || reason == UCNV_IRREGULAR) {
+    *status = U_ZERO_ERROR;
+    ucnv_cbFromUWriteSub(args, 0, status);
+  }
 }
 
-std::string Encode(const icu::UnicodeString& text, CodePage cp) {
-  Converter conv = OpenConverter(cp);
-  UErrorCode status = U_ZERO_ERROR;
-  int32_t need = text.extract(nullptr, 0, conv.get(), status);
-  status = U_ZERO_ERROR;
-  std::string out(static_cast<size_t>(need), '\0');
-  if (need > 0) {
-    text.extract(out.data(), need, conv.get(), status);
-  }
-  return out;
-}
-
-std::string MapChinese(std::string_view gbk, const char* rule) {
-  if (gbk.empty()) {
-    return {};
-  }
-  UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<icu::Transliterator> tr(
-      icu::Transliterator::createInstance(rule, UTRANS_FORWARD, status));
-  if (U_FAILURE(status) || !tr) {
-    throw std::runtime_error("Chinese character mapping not available");
-  }
-  icu::UnicodeString text = Decode(gbk, CodePage::Gbk);
-  tr->transliterate(text);
-  return Encode(text, CodePage::Gbk);
-}
-
-}  // namespace
-
-std::string ConvertText(std::string_view text, CodePage from, CodePage to) {
+std::string Convert(std::string_view text, CodePage from, CodePage to, bool markInvisible) {
   if (text.empty()) {
     return {};
   }
@@ -87,6 +62,10 @@ std::string ConvertText(std::string_view text, CodePage from, CodePage to) {
   }
   Converter src = OpenConverter(from);
   Converter dst = OpenConverter(to);
+  UErrorCode status = U_ZERO_ERROR;
+  if (markInvisible) {
+    ucnv_setFromUCallBack(dst.get(), SubstituteEvenInvisible, nullptr, nullptr, nullptr, &status);
+  }
   // Worst case: every source byte becomes a four-byte target character.
   std::string out(text.size() * 4 + 16, '\0');
   char* target = out.data();
@@ -94,7 +73,6 @@ std::string ConvertText(std::string_view text, CodePage from, CodePage to) {
   std::vector<UChar> pivot(1024);
   UChar* pivotSource = pivot.data();
   UChar* pivotTarget = pivot.data();
-  UErrorCode status = U_ZERO_ERROR;
   ucnv_convertEx(dst.get(), src.get(), &target, out.data() + out.size(), &source,
                  text.data() + text.size(), pivot.data(), &pivotSource, &pivotTarget,
                  pivot.data() + pivot.size(), true, true, &status);
@@ -105,12 +83,14 @@ std::string ConvertText(std::string_view text, CodePage from, CodePage to) {
   return out;
 }
 
-std::string GbkToTraditional(std::string_view gbk) {
-  return MapChinese(gbk, "Hans-Hant");
+}  // namespace
+
+std::string ConvertText(std::string_view text, CodePage from, CodePage to) {
+  return Convert(text, from, to, false);
 }
 
-std::string GbkToSimplified(std::string_view gbk) {
-  return MapChinese(gbk, "Hant-Hans");
+std::string Utf8ToGbkMarkingInvisible(std::string_view text) {
+  return Convert(text, CodePage::Utf8, CodePage::Gbk, true);
 }
 
 }  // namespace sys

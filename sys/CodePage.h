@@ -1,5 +1,5 @@
-// Code-page conversions between the module's GBK text, Big5, UTF-8 and the
-// Simplified/Traditional character mapping, done by ICU.
+// Code-page conversions between the module's GBK text, Big5 and UTF-8, done by ICU.
+// (The Simplified/Traditional character mapping is sys/ChineseCharMap.h.)
 #pragma once
 
 #include <string>
@@ -22,9 +22,10 @@ inline std::string GbkToUtf8(std::string_view text) {
   return ConvertText(text, CodePage::Gbk, CodePage::Utf8);
 }
 
-// Maps Chinese characters between Simplified and Traditional forms, keeping the code
-// page: GBK text in, GBK text out. Characters with no other form stay as they are.
-std::string GbkToTraditional(std::string_view gbk);
-std::string GbkToSimplified(std::string_view gbk);
+// UTF-8 to GBK where every character GBK lacks becomes the substitution character,
+// invisible ones too: ICU's substitution drops default-ignorable characters (zero-width
+// space U+200B, byte-order mark U+FEFF, soft hyphen U+00AD ...) without a trace, and a
+// text sent on must show that something was there.
+std::string Utf8ToGbkMarkingInvisible(std::string_view text);
 
 }  // namespace sys

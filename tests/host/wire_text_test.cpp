@@ -25,6 +25,20 @@ TEST(WireText, FramesRowsFieldsLineBreaksAndChineseAsGbk) {
   EXPECT_EQ(host::FrameAnswer(answer), expected);
 }
 
+// A stored character GBK lacks goes out as GBK's "?", an invisible one too: a zero-width
+// space, byte-order mark or soft hyphen pasted into a name must not vanish unseen (the
+// text sent back would silently differ from the stored one).
+TEST(WireText, CharactersGbkLacksGoOutAsSubstitutesInvisibleOnesToo) {
+  Answer answer;
+  answer.rows = {{"a\u200Bb", "\uFEFF中", "co\u00ADop", "x\U0001F600y", "\u20AC"}};
+  EXPECT_EQ(host::FrameAnswer(answer), "a?b\x07?" + sys::Utf8ToGbk("中") +
+                                           "\x07"
+                                           "co?op\x07x?y\x07\x80\r\n");
+  char error[128];
+  host::WriteErrorText("bad\u200Bname", error);
+  EXPECT_STREQ(error, "bad?name");
+}
+
 TEST(WireText, BytesThatAreNoGbkAreRefused) {
   std::string utf8;
   EXPECT_FALSE(host::ArgumentToUtf8("a\x81", utf8));         // lone lead byte at the end
@@ -57,7 +71,7 @@ TEST(WireText, ErrorTextFits127BytesAndEndsOnACharacter) {
   std::memset(error, 'X', sizeof error);
   host::WriteErrorText("ee" + chinese, error);
   EXPECT_EQ(std::strlen(error), 126u);
-  EXPECT_EQ(sys::GbkToUtf8(error), "ee" + chinese.substr(0, 62 * 3));
+  EXPECT_EQ(sys::GbkToUtf8(error), "ee" + chinese.substr(0, std::size_t{62} * 3));
 
   host::WriteErrorText("short", error);
   EXPECT_STREQ(error, "short");

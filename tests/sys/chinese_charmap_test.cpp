@@ -1,16 +1,116 @@
+// The Simplified/Traditional mapping between GBK and Big5, checked over every character
+// of both code pages: what Traditional-Chinese mode shows and saves back must be what was
+// stored, and no character may become "?" while the target code page holds a form of it.
 #include "sys/ChineseCharMap.h"
 
 #include <gtest/gtest.h>
+#include <unicode/translit.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/uscript.h>
+#include <MarisaDict.hpp>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <stdexcept>
 
 #include "sys/CodePage.h"
+#include "tests/support/TestEnv.h"
 
 namespace {
+
+using sys::CodePage;
 
 std::string Gbk(const std::string& utf8) {
   return sys::Utf8ToGbk(utf8);
 }
 std::string Big5(const std::string& utf8) {
-  return sys::ConvertText(utf8, sys::CodePage::Utf8, sys::CodePage::Big5);
+  return sys::ConvertText(utf8, CodePage::Utf8, CodePage::Big5);
+}
+
+// True when the code page has a character of its own for utf8 (a best-fit stand-in
+// or the substitution character do not count).
+bool Holds(CodePage cp, const std::string& utf8) {
+  return sys::ConvertText(sys::ConvertText(utf8, CodePage::Utf8, cp), cp, CodePage::Utf8) == utf8;
+}
+
+bool IsHan(const std::string& utf8) {
+  icu::UnicodeString s = icu::UnicodeString::fromUTF8(utf8);
+  return s.countChar32() == 1 && u_getIntPropertyValue(s.char32At(0), UCHAR_SCRIPT) == USCRIPT_HAN;
+}
+
+struct CodeChar {
+  std::string bytes;
+  std::string utf8;
+};
+
+// Every double-byte character of the code page (one that decodes to a single character
+// and encodes back to the same bytes), user-defined ones left out.
+std::vector<CodeChar> DoubleByteChars(CodePage cp) {
+  std::vector<CodeChar> chars;
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
+      const std::string utf8 = sys::ConvertText(bytes, cp, CodePage::Utf8);
+      icu::UnicodeString s = icu::UnicodeString::fromUTF8(utf8);
+      if (s.countChar32() != 1 || u_charType(s.char32At(0)) == U_PRIVATE_USE_CHAR ||
+          sys::ConvertText(utf8, CodePage::Utf8, cp) != bytes) {
+        continue;
+      }
+      chars.push_back({bytes, utf8});
+    }
+  }
+  return chars;
+}
+
+// One of OpenCC's character tables, read here to tell which characters it counts as
+// Traditional only and which forms it knows.
+class OpenccTable {
+ public:
+  explicit OpenccTable(const std::string& name)
+      : dict_(opencc::SerializableDict::NewFromFile<opencc::MarisaDict>(
+            std::string(sys::ChineseTableFolder()) + "/" + name + ".ocd2")) {}
+
+  std::vector<std::string> Values(const std::string& key) const {
+    opencc::Optional<const opencc::DictEntry*> entry = dict_->Match(key.data(), key.size());
+    return entry.IsNull() ? std::vector<std::string>{} : entry.Get()->Values();
+  }
+
+ private:
+  opencc::MarisaDictPtr dict_;
+};
+
+// Traditional only: OpenCC's Traditional-to-Simplified table makes it another character.
+bool IsTraditionalOnly(const OpenccTable& toSimplified, const std::string& utf8) {
+  std::vector<std::string> values = toSimplified.Values(utf8);
+  return !values.empty() && values.front() != utf8;
+}
+
+// The names of the outside review: opened (shown in Big5) and saved (back to GBK) in
+// Traditional-Chinese mode, they come back as they were stored.
+TEST(ChineseCharMap, StoredNamesSurviveAnOpenAndASave) {
+  struct Case {
+    const char* stored;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"启明贸易有限公司", "啟明貿易有限公司"},
+      {"沉香俱乐部", "沉香俱樂部"},
+      {"著名", "著名"},
+      {"姊妹", "姊妹"},
+      {"摔跤", "摔跤"},
+      {"大阪银行", "大阪銀行"},
+      {"钩子竖起钵酝绦", "鉤子豎起缽醞絛"},
+  };
+  for (const Case& c : cases) {
+    const std::string shown = sys::GbkToBig5Traditional(Gbk(c.stored));
+    EXPECT_EQ(shown, Big5(c.shown)) << c.stored;
+    EXPECT_EQ(sys::Big5ToGbkSimplified(shown), Gbk(c.stored)) << c.stored;
+  }
+  // Typed in Traditional.
+  EXPECT_EQ(sys::Big5ToGbkSimplified(Big5("俱樂部")), Gbk("俱乐部"));
+  EXPECT_EQ(sys::Big5ToGbkSimplified(Big5("啟明沈先生")), Gbk("启明沈先生"));
 }
 
 TEST(ChineseCharMap, WordsBothWays) {
@@ -21,11 +121,204 @@ TEST(ChineseCharMap, WordsBothWays) {
   const Case cases[] = {
       {"发票", "發票"},         {"银行", "銀行"},         {"收款人", "收款人"},
       {"账户金额", "賬戶金額"}, {"国际汇款", "國際匯款"}, {"审核通过", "審核通過"},
+      {"关于", "關於"},         {"台湾", "臺灣"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(sys::GbkToBig5Traditional(Gbk(c.simplified)), Big5(c.traditional)) << c.simplified;
     EXPECT_EQ(sys::Big5ToGbkSimplified(Big5(c.traditional)), Gbk(c.simplified)) << c.traditional;
   }
+}
+
+// The 25 GBK characters that cannot come back from Big5 as themselves, and why. Each is
+// checked to take exactly this way, so the list cannot grow or go stale unseen.
+struct OneWay {
+  const char* stored;
+  const char* shown;
+  const char* saved;
+};
+const OneWay kCannotComeBack[] = {
+    // Big5 lacks the character; its only form there is a character that is standard
+    // Simplified text of its own and so is kept on the way back (著名, 大阪 ...).
+    {"着", "著", "著"},
+    {"幺", "么", "么"},
+    {"擡", "抬", "抬"},
+    {"潨", "潀", "潀"},
+    {"坂", "阪", "阪"},
+    // Two Simplified characters, a variant and the standard one, share one Traditional
+    // form, which comes back as the standard one.
+    {"侭", "儘", "尽"},
+    {"渖", "瀋", "沈"},
+    {"稆", "穭", "穞"},
+    {"缐", "線", "线"},
+    {"讬", "託", "托"},
+    {"谘", "諮", "咨"},
+    {"钜", "鉅", "巨"},
+    {"锺", "鍾", "钟"},
+    {"镟", "鏇", "旋"},
+    {"馀", "餘", "余"},
+    {"鲇", "鯰", "鲶"},
+    {"麹", "麴", "曲"},
+    {"麺", "麵", "面"},
+    // The Traditional form is known one way only (OpenCC's Simplified-to-Traditional
+    // table, or Unicode's data where OpenCC knows no form at all); GBK holds it, so it
+    // is kept on the way back.
+    {"縆", "緪", "緪"},
+    {"吣", "唚", "唚"},
+    {"埯", "垵", "垵"},
+    {"岙", "嶴", "嶴"},
+    {"漤", "灠", "灠"},
+    {"礴", "礡", "礡"},
+    {"鼗", "鞀", "鞀"},
+};
+
+// Every GBK Han character that has a Big5 form comes back from it as itself, except the
+// ones listed above and the Traditional-only characters GBK also holds (發, 後 ...),
+// which the way back makes Simplified on purpose.
+TEST(ChineseCharMap, EveryGbkCharacterWithABig5FormComesBack) {
+  const OpenccTable toSimplified("TSCharacters");
+  std::map<std::string, const OneWay*> oneWay;
+  for (const OneWay& w : kCannotComeBack) {
+    oneWay[Gbk(w.stored)] = &w;
+  }
+  std::set<std::string> seen;
+  int han = 0;
+  int madeSimplified = 0;
+  for (const CodeChar& c : DoubleByteChars(CodePage::Gbk)) {
+    if (!IsHan(c.utf8)) {
+      continue;
+    }
+    ++han;
+    const std::string shown = sys::GbkToBig5Traditional(c.bytes);
+    if (shown == "?") {
+      continue;  // no Big5 form: the next test
+    }
+    const std::string saved = sys::Big5ToGbkSimplified(shown);
+    if (auto w = oneWay.find(c.bytes); w != oneWay.end()) {
+      seen.insert(c.bytes);
+      EXPECT_EQ(shown, Big5(w->second->shown)) << c.utf8;
+      EXPECT_EQ(saved, Gbk(w->second->saved)) << c.utf8;
+    } else if (saved != c.bytes) {
+      // Only a Traditional-only character may change, into a Simplified one that
+      // stays as it is from then on.
+      ++madeSimplified;
+      EXPECT_TRUE(IsTraditionalOnly(toSimplified, c.utf8))
+          << c.utf8 << " saved as " << sys::GbkToUtf8(saved);
+      EXPECT_NE(saved, "?") << c.utf8;
+      EXPECT_EQ(sys::Big5ToGbkSimplified(sys::GbkToBig5Traditional(saved)), saved) << c.utf8;
+    }
+  }
+  EXPECT_EQ(seen.size(), std::size(kCannotComeBack));
+  EXPECT_GT(han, 20000);
+  EXPECT_GT(madeSimplified, 2000);
+}
+
+// A GBK character becomes "?" only when Big5 holds no form of it: not itself, not the
+// Traditional forms OpenCC or Unicode's data give, not their Taiwan variants.
+TEST(ChineseCharMap, NoGbkCharacterBecomesAQuestionMarkWhileBig5HoldsAForm) {
+  const OpenccTable toTraditional("STCharacters");
+  const OpenccTable taiwan("TWVariants");
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::Transliterator> unicodeForm(
+      icu::Transliterator::createInstance("Hans-Hant", UTRANS_FORWARD, status));
+  ASSERT_TRUE(U_SUCCESS(status));
+
+  std::set<std::string> commonWithoutForm;
+  for (const CodeChar& c : DoubleByteChars(CodePage::Gbk)) {
+    if (!IsHan(c.utf8) || sys::GbkToBig5Traditional(c.bytes) != "?") {
+      continue;
+    }
+    std::vector<std::string> forms = toTraditional.Values(c.utf8);
+    forms.push_back(c.utf8);
+    icu::UnicodeString u = icu::UnicodeString::fromUTF8(c.utf8);
+    unicodeForm->transliterate(u);
+    u.toUTF8String(forms.emplace_back());
+    for (std::size_t i = 0, n = forms.size(); i < n; ++i) {
+      for (const std::string& v : taiwan.Values(forms[i])) {
+        forms.push_back(v);
+      }
+    }
+    for (const std::string& form : forms) {
+      EXPECT_FALSE(Holds(CodePage::Big5, form)) << c.utf8 << " has the Big5 form " << form;
+    }
+    // The 3,755 commonest characters are GB2312's first level, 0xB0A1 to 0xD7F9.
+    const auto lead = static_cast<unsigned char>(c.bytes[0]);
+    if (lead >= 0xB0 && lead <= 0xD7 && static_cast<unsigned char>(c.bytes[1]) >= 0xA1) {
+      commonWithoutForm.insert(c.utf8);
+    }
+  }
+  // Chemistry and dialect characters Taiwan writes otherwise, and 叁 (Big5 has only 參).
+  EXPECT_EQ(commonWithoutForm,
+            (std::set<std::string>{"傈", "叁", "墒", "硷", "酞", "酶", "钎", "锨"}));
+}
+
+// The way to Simplified changes only characters that are not standard Simplified text
+// themselves, and never makes "?" of a Big5 character GBK holds (襬, 訢 ...).
+TEST(ChineseCharMap, Big5CharactersGbkHoldsAreKeptOrMadeSimplified) {
+  const OpenccTable toSimplified("TSCharacters");
+  int kept = 0;
+  for (const CodeChar& c : DoubleByteChars(CodePage::Big5)) {
+    const std::string saved = sys::Big5ToGbkSimplified(c.bytes);
+    const bool han = IsHan(c.utf8);
+    if (han || Holds(CodePage::Gbk, c.utf8)) {
+      EXPECT_NE(saved, "?") << c.utf8;
+    }
+    if (!han || !Holds(CodePage::Gbk, c.utf8)) {
+      continue;
+    }
+    if (!IsTraditionalOnly(toSimplified, c.utf8)) {
+      ++kept;
+      EXPECT_EQ(saved, Gbk(c.utf8)) << c.utf8;
+    } else if (Holds(CodePage::Gbk, toSimplified.Values(c.utf8).front())) {
+      EXPECT_NE(saved, Gbk(c.utf8)) << c.utf8;
+    }
+  }
+  EXPECT_GT(kept, 8000);
+  EXPECT_EQ(sys::Big5ToGbkSimplified(Big5("襬訢")), Gbk("摆訢"));
+}
+
+// Symbols one code page lacks become the close character Windows' best fit gives, as
+// the platform's conversion does, instead of "?"; with no close character, "?" stays.
+TEST(ChineseCharMap, SymbolsTheTargetLacksTakeTheirBestFit) {
+  struct Case {
+    const char* gbk;
+    const char* big5;
+  };
+  const Case cases[] = {
+      {"é", "e"},   {"ü", "u"},   {"à", "a"},   {"［", "〔"}, {"］", "〕"},
+      {"＾", "︿"}, {"㈠", "一"}, {"㈩", "十"}, {"Ж", "?"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(sys::GbkToBig5Traditional(Gbk(c.gbk)), Big5(c.big5)) << c.gbk;
+  }
+  EXPECT_EQ(sys::Big5ToGbkSimplified(Big5("¯")), Gbk("ˉ"));
+}
+
+class ChineseCharTableTest : public tavro_test::TempDirTest {};
+
+// Without its tables the mapping fails loudly, naming the file, rather than let text
+// through unconverted.
+TEST_F(ChineseCharTableTest, AMissingOrBrokenTableFailsNamingTheFile) {
+  auto failure = [](const std::string& folder) -> std::string {
+    try {
+      sys::BuildChineseCharTable(sys::ChineseConversion::GbkToBig5Traditional, folder);
+    } catch (const std::runtime_error& e) {
+      return e.what();
+    }
+    return "no error";
+  };
+  EXPECT_NE(failure(TempDir() + "none").find(TempDir() + "none/STCharacters.ocd2"),
+            std::string::npos);
+  for (const char* name : {"STCharacters", "TSCharacters", "TWVariants", "TWVariantsRev"}) {
+    tavro_test::WriteFile(
+        TempDir() + name + ".ocd2",
+        tavro_test::ReadFile(std::string(sys::ChineseTableFolder()) + "/" + name + ".ocd2"));
+  }
+  EXPECT_NO_THROW(
+      sys::BuildChineseCharTable(sys::ChineseConversion::Big5ToGbkSimplified, TempDir()));
+  tavro_test::WriteFile(TempDir() + "TWVariants.ocd2", "");
+  EXPECT_NE(failure(TempDir()).find("TWVariants.ocd2 cannot be read"), std::string::npos);
+  tavro_test::WriteFile(TempDir() + "TWVariants.ocd2", std::string(4096, 'x'));
+  EXPECT_NE(failure(TempDir()).find("TWVariants.ocd2 cannot be read"), std::string::npos);
 }
 
 TEST(ChineseCharMap, ControlBytesAndAsciiStayInPlace) {
