@@ -9,6 +9,9 @@
 #include <MarisaDict.hpp>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <unordered_map>
@@ -94,6 +97,10 @@ class CodePageChars {
   Converter bestFit_;
 };
 
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
 // One of OpenCC's character tables: a character (UTF-8) to its candidates, the
 // preferred first.
 class CharDict {
@@ -101,8 +108,18 @@ class CharDict {
   CharDict(const std::string& folder, const char* name) {
     const std::string path = folder + "/" + name + ".ocd2";
     const std::string problem = "Chinese character table " + path + " cannot be read: ";
+    // Opened here rather than by OpenCC, which leaves the file open when it refuses it.
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+      throw std::runtime_error(problem + std::strerror(errno));
+    }
+    // OpenCC refuses an empty file too, but loses the buffer it read the header into.
+    if (std::fgetc(file.get()) == EOF) {
+      throw std::runtime_error(problem + "empty");
+    }
+    std::rewind(file.get());
     try {
-      dict_ = opencc::SerializableDict::NewFromFile<opencc::MarisaDict>(path);
+      dict_ = opencc::MarisaDict::NewFromFile(file.get());
     } catch (const opencc::Exception& e) {
       throw std::runtime_error(problem + e.what());
     } catch (const std::exception& e) {
