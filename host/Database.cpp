@@ -1,5 +1,9 @@
+// Opening the bank database: its folders and private file, the pragmas, the schema
+// version, creation of a new database under the write lock, and the reset for
+// tavro-bank.
 #include "host/Database.h"
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -26,6 +30,30 @@ void CreateParentFolders(const std::string& path) {
       throw std::runtime_error("cannot create folder " + folder + ": " + std::strerror(errno));
     }
     slash = path.find('/', slash + 1);
+  }
+}
+
+// Creates the database file, private to the user, when there is none. SQLite would
+// create it with 0644 less the umask, readable by every local user; it gives the
+// -wal and -shm files the mode of the database file (and sets that mode whatever
+// the umask), so a file made 0600 here keeps all three private. An existing file, or
+// anything else at the name, is left for the open to judge.
+void CreatePrivateFile(const std::string& path) {
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    if (errno == EEXIST) {
+      return;
+    }
+    throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
+  }
+  // A umask can only take bits away; a stricter one than 077 would leave the owner
+  // unable to use the file.
+  const bool changed = fchmod(fd, 0600) == 0;
+  const int err = errno;
+  close(fd);
+  if (!changed) {
+    unlink(path.c_str());
+    throw std::runtime_error("cannot make " + path + " private: " + std::strerror(err));
   }
 }
 
@@ -64,6 +92,7 @@ Db::Db(const std::string& path, const DbSetup& setup) : path_(path) {
     throw std::runtime_error("no database path");
   }
   CreateParentFolders(path);
+  CreatePrivateFile(path);
   int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   try {
     if (rc != SQLITE_OK) {
@@ -97,46 +126,65 @@ Db::Db(const std::string& path, const DbSetup& setup) : path_(path) {
     Exec("PRAGMA synchronous=FULL");
     Exec("PRAGMA foreign_keys=ON");
 
-    // Creating the schema and reading the version happen under one write lock, so
-    // two processes opening a new database at once create it exactly once.
-    rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-      throw std::runtime_error(OpenFailure(db_, path, rc));
-    }
-    try {
-      int version = QueryInt(db_, "PRAGMA user_version", &rc);
+    // A current database is opened with a plain read, so that a process's first
+    // command never queues behind another process's write. Only a new (empty) file
+    // takes the write lock, and reads the version again under it, so that two
+    // processes opening a new database at once create it exactly once.
+    if (!CheckVersion(setup, false)) {
+      rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
       if (rc != SQLITE_OK) {
         throw std::runtime_error(OpenFailure(db_, path, rc));
       }
-      int tables = QueryInt(db_, "SELECT count(*) FROM sqlite_master", &rc);
-      if (rc != SQLITE_OK) {
-        throw std::runtime_error(OpenFailure(db_, path, rc));
-      }
-      if (version == 0 && tables == 0) {
-        if (setup.schema) {
-          setup.schema(db_);
+      try {
+        if (!CheckVersion(setup, true)) {
+          if (setup.schema) {
+            setup.schema(db_);
+          }
+          if (setup.data) {
+            setup.data(db_);
+          }
+          Exec(("PRAGMA user_version=" + std::to_string(setup.version)).c_str());
+          created_ = true;
         }
-        if (setup.data) {
-          setup.data(db_);
-        }
-        Exec(("PRAGMA user_version=" + std::to_string(setup.version)).c_str());
-        created_ = true;
-      } else if (version == 0) {
-        throw std::runtime_error(path + " is not a bank database (no schema version)");
-      } else if (version != setup.version) {
-        throw std::runtime_error(path + " has schema version " + std::to_string(version) +
-                                 ", this host knows version " + std::to_string(setup.version));
+        Exec("COMMIT");
+      } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
       }
-      Exec("COMMIT");
-    } catch (...) {
-      sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-      throw;
     }
   } catch (...) {
     sqlite3_close_v2(db_);
     db_ = nullptr;
     throw;
   }
+}
+
+bool Db::CheckVersion(const DbSetup& setup, bool locked) {
+  // Outside the write lock the two reads share one read transaction, so they see the
+  // same state of the file.
+  if (!locked) {
+    Exec("BEGIN");
+  }
+  int rc = SQLITE_OK;
+  int version = QueryInt(db_, "PRAGMA user_version", &rc);
+  int tables = rc == SQLITE_OK ? QueryInt(db_, "SELECT count(*) FROM sqlite_master", &rc) : 0;
+  if (!locked) {
+    sqlite3_exec(db_, rc == SQLITE_OK ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  if (rc != SQLITE_OK) {
+    throw std::runtime_error(OpenFailure(db_, path_, rc));
+  }
+  if (version == 0 && tables == 0) {
+    return false;
+  }
+  if (version == 0) {
+    throw std::runtime_error(path_ + " is not a bank database (no schema version)");
+  }
+  if (version != setup.version) {
+    throw std::runtime_error(path_ + " has schema version " + std::to_string(version) +
+                             ", this host knows version " + std::to_string(setup.version));
+  }
+  return true;
 }
 
 Db::~Db() {
@@ -199,6 +247,34 @@ std::string DefaultDatabasePath() {
     home = user->pw_dir;
   }
   return home + "/.local/share/tavro/bank.db";
+}
+
+void EmptyDatabase(const std::string& path) {
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  try {
+    if (rc != SQLITE_OK) {
+      throw std::runtime_error(OpenFailure(db, path, rc));
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // Anything that is no database (a file typed by mistake) is left alone.
+    QueryInt(db, "PRAGMA user_version", &rc);
+    if (rc != SQLITE_OK) {
+      throw std::runtime_error(OpenFailure(db, path, rc) + "; it was left alone");
+    }
+    // SQLite's own reset: one write transaction, so other connections see the old
+    // database or an empty one, and the write-ahead log stays consistent with it.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_RESET_DATABASE, 1, nullptr);
+    rc = sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_RESET_DATABASE, 0, nullptr);
+    if (rc != SQLITE_OK) {
+      throw std::runtime_error(OpenFailure(db, path, rc));
+    }
+  } catch (...) {
+    sqlite3_close_v2(db);
+    throw;
+  }
+  sqlite3_close_v2(db);
 }
 
 bool IsBusy(sqlite3* db) {

@@ -56,6 +56,10 @@ class Db {
   void Exec(const char* sql);
 
  private:
+  // True when the file holds a database of setup's version, false when it is empty;
+  // throws for anything else. locked: the caller holds the write lock.
+  bool CheckVersion(const DbSetup& setup, bool locked);
+
   sqlite3* db_ = nullptr;
   std::string path_;
   bool created_ = false;
@@ -65,6 +69,11 @@ class Db {
 // The database named by TAVRO_BANK_DB, else $XDG_DATA_HOME/tavro/bank.db (or
 // ~/.local/share/tavro/bank.db).
 std::string DefaultDatabasePath();
+
+// Empties the database at path in place, under its write lock, so that the next
+// open creates it afresh. Throws std::runtime_error, changing nothing, when path
+// cannot be opened or is no database.
+void EmptyDatabase(const std::string& path);
 
 // True when the last error on db was a lock held by another connection.
 bool IsBusy(sqlite3* db);

@@ -1,3 +1,5 @@
+// The entry points' work on an open connection: the command text by length, the
+// answer into the caller's buffer or into a new file created exclusively.
 #include "host/HostCall.h"
 
 #include <fcntl.h>
@@ -65,8 +67,8 @@ Outcome CallIntoBuffer(Db& db, const Server& server, std::string_view raw, char*
     return Refused(error);
   }
   std::size_t room = static_cast<std::size_t>(capacity);
-  return RunCommand(
-      db, server, channel, command, [&](std::string_view answer, std::string& refusal) {
+  Outcome outcome =
+      RunCommand(db, server, channel, command, [&](std::string_view answer, std::string& refusal) {
         if (answer.size() > room) {
           refusal = "the answer (" + std::to_string(answer.size()) +
                     " bytes) does not fit the buffer of " + std::to_string(room) + " bytes";
@@ -76,6 +78,12 @@ Outcome CallIntoBuffer(Db& db, const Server& server, std::string_view raw, char*
         result[answer.size()] = '\0';
         return Status::Ok;
       });
+  // The answer is handed over before the commit; a commit that fails must not leave
+  // it behind to be read as the result of a change that did not happen.
+  if (!outcome.ok()) {
+    result[0] = '\0';
+  }
+  return outcome;
 }
 
 Outcome CallIntoFile(Db& db, const Server& server, std::string_view raw, const char* file) {

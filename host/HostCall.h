@@ -18,7 +18,8 @@ class Db;
 bool ReadCommandText(const char* command, std::int32_t length, std::string_view& text,
                      std::string& error);
 
-// qelCommand on db: the answer into result (at most capacity bytes and a zero).
+// qelCommand on db: the answer into result (at most capacity bytes and a zero);
+// result is empty after any failure.
 Outcome CallIntoBuffer(Db& db, const Server& server, std::string_view raw, char* result,
                        std::int32_t capacity);
 

@@ -1,3 +1,5 @@
+// Parses a command, checks each call against its procedure, runs the whole command in
+// one transaction and hands over the framed answer before the commit.
 #include "host/Interpreter.h"
 
 #include <sqlite3.h>
@@ -160,6 +162,13 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
         if (parsed.kind == CommandKind::Batch) {
           outcome.error = "statement " + std::to_string(i + 1) + ": " + outcome.error;
         }
+        return outcome;
+      }
+      // A batch answers only how many statements it ran, so a read inside one would
+      // do all its work for nothing while it holds the write lock.
+      if (parsed.kind == CommandKind::Batch && calls[i].proc->access == Access::Reads) {
+        outcome.error = "statement " + std::to_string(i + 1) + ": " + calls[i].proc->name +
+                        " only reads, and a batch answers nothing of it; send it alone";
         return outcome;
       }
       reading = reading && calls[i].proc->access == Access::Reads;

@@ -56,7 +56,8 @@ inline constexpr const char* kBusyText = "the bank database is busy, try again";
 // Answers: a call answers its procedure's rows; a select answers the user report; a
 // batch answers one row holding the number of statements it ran, or nothing after
 // "set nocount on". A batch fails, undone, when a statement raises or answers an
-// update refusal (code 0 or less, 0x07, reason).
+// update refusal (code 0 or less, 0x07, reason); a batch that holds a reader is
+// refused before anything runs.
 Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_view command,
                    const Deliver& deliver);
 

@@ -1,5 +1,6 @@
 // Corporate accounts: properties, rights of users on them and each user's order;
 // the currency list and the corporation's payment usage texts.
+#include "host/OperatorRights.h"
 #include "host/ProcCommon.h"
 #include "host/ProcList.h"
 #include "host/SqlUtil.h"
@@ -41,6 +42,9 @@ Answer AccountRows(Query& q) {
 }
 
 Answer UpdateAccount(Db& db, const Args& args) {
+  // The command names no operator; its function must still be one that edits
+  // corporate accounts.
+  RequireEditingFunction(db, IntArg(args, 0), RecordKind::kCorpAccounts);
   std::string acNo = CheckKey("account number", TextArg(args, 1), 15);
   std::string corp = CorpArg(TextArg(args, 2));
   std::string name = CheckText("account name", TextArg(args, 3), 50);
@@ -146,7 +150,7 @@ Answer MN_UpdateAcOrder(Db& db, const Args& args) {
   std::string corp = CorpArg(TextArg(args, 1));
   std::string user = UserArg(args, 2);
   std::int64_t position = IntArg(args, 3);
-  RequireMember(db, corp, user);
+  RequireEditRight(db, corp, user, RecordKind::kAccountOrder, {kModify}, "save the account order");
   RequireAccount(db, corp, acNo);
   if (position < 0) {
     throw ProcedureError("account position " + std::to_string(position) + " is negative");
@@ -167,7 +171,7 @@ Answer MN_GetCurrencyCodeList(Db& db, const Args&) {
 // MN_GetUsageList corp, user: the usage texts, the default (position 0) first.
 Answer MN_GetUsageList(Db& db, const Args& args) {
   std::string corp = CorpArg(TextArg(args, 0));
-  RequireMember(db, corp, UserArg(args, 1));
+  RequireReadRight(db, corp, UserArg(args, 1), RecordKind::kUsageTexts);
   Query q(db, "SELECT usage FROM usage_text WHERE corp_id = ? ORDER BY position");
   q.Bind(corp);
   return TextRows(q, 1);
@@ -188,7 +192,7 @@ Answer MN_UsageInsert(Db& db, const Args& args) {
   std::string user = UserArg(args, 1);
   std::string text = CheckText("usage text", TextArg(args, 2), 100);
   std::int64_t position = IntArg(args, 3);
-  RequireMember(db, corp, user);
+  RequireEditRight(db, corp, user, RecordKind::kUsageTexts, {kModify}, "change the usage texts");
   if (Trim(text).empty()) {
     throw ProcedureError("usage text is empty");
   }

@@ -1,8 +1,11 @@
+// Shared checks of the procedures: texts, keys, lengths, line breaks, membership,
+// and the savepoint that makes an update all or nothing.
 #include "host/ProcCommon.h"
 
 #include <sqlite3.h>
 
 #include "host/Database.h"
+#include "host/OperatorRights.h"
 #include "host/SqlUtil.h"
 
 namespace host {
@@ -85,35 +88,6 @@ void RequireMember(Db& db, const std::string& corp, const std::string& user) {
   if (SelectInt(db, "SELECT 1 FROM user_corp WHERE corp_id = ? AND user_id = ?", 0, corp, user) ==
       0) {
     throw ProcedureError("user " + user + " does not belong to corporation " + corp);
-  }
-}
-
-std::string NodeRights(Db& db, const std::string& corp, const std::string& user,
-                       std::int64_t node) {
-  Query q(db,
-          "SELECT r.rights FROM node_right r"
-          " JOIN user_corp m ON m.user_id = r.user_id AND m.corp_id = r.corp_id"
-          " JOIN bank_user u ON u.user_id = r.user_id"
-          " WHERE r.corp_id = ? AND r.user_id = ? AND r.node_id = ? AND u.status = 2");
-  q.Bind(corp).Bind(user).Bind(node);
-  return q.Next() ? q.Text(0) : std::string("00000000");
-}
-
-bool Grants(const std::string& mask, std::initializer_list<Right> any) {
-  for (Right r : any) {
-    std::size_t at = static_cast<std::size_t>(r) - 1;
-    if (at < mask.size() && mask[at] == '1') {
-      return true;
-    }
-  }
-  return false;
-}
-
-void RequireRight(Db& db, const std::string& corp, const std::string& user, std::int64_t node,
-                  std::initializer_list<Right> any, const char* action) {
-  if (!Grants(NodeRights(db, corp, user, node), any)) {
-    throw RightsError("user " + user + " has no right to " + action + " (function " +
-                      std::to_string(node) + ")");
   }
 }
 

@@ -1,5 +1,6 @@
 // Checks and conversions that many procedures share: argument texts, lengths in the
-// module's GBK bytes, multi-line texts, membership of a corporation and rights.
+// module's GBK bytes, multi-line texts, membership of a corporation, and the
+// savepoint and answer of an update (rights: OperatorRights).
 #pragma once
 
 #include <cstdint>
@@ -38,27 +39,6 @@ void RequireCorp(Db& db, const std::string& corp);
 
 // Raises ProcedureError unless the user belongs to the corporation.
 void RequireMember(Db& db, const std::string& corp, const std::string& user);
-
-// The user's rights mask on a function node, "00000000" when the user is not an
-// active member of the corporation or has no rights there.
-std::string NodeRights(Db& db, const std::string& corp, const std::string& user, std::int64_t node);
-
-// Right positions, counted from 1 as in the rights mask.
-enum Right { kQuery = 1, kAdd = 2, kModify = 3, kDelete = 4 };
-
-// True when the mask grants any of the given positions.
-bool Grants(const std::string& mask, std::initializer_list<Right> any);
-
-// A refusal for want of rights; an update answers it with code -1.
-class RightsError : public ProcedureError {
- public:
-  using ProcedureError::ProcedureError;
-};
-
-// Raises RightsError unless the user, an active member of the corporation, holds
-// one of the rights on the function node; action names what was refused.
-void RequireRight(Db& db, const std::string& corp, const std::string& user, std::int64_t node,
-                  std::initializer_list<Right> any, const char* action);
 
 // A savepoint inside the command's transaction: undone when it goes out of scope
 // unreleased (as when a refusal is raised), so a refused step leaves nothing behind.

@@ -1,6 +1,7 @@
 // Customers (payees of foreign-currency and CNY remittances) and their bank
 // accounts: properties, updates, existence counts, delete, change of id, import and
 // export, and the customer's account folder.
+#include "host/OperatorRights.h"
 #include "host/ProcCommon.h"
 #include "host/ProcList.h"
 #include "host/SqlUtil.h"
@@ -41,14 +42,15 @@ void CheckStatus(std::int64_t status) {
   }
 }
 
-// The operator saving a record: an active member with the right to change an
-// existing record, or to add (or change) when the record is new.
+// The operator saving a record through a function that edits its kind: an active
+// member with the right to change an existing record, or to add (or change) when the
+// record is new.
 void RequireSaveRight(Db& db, const std::string& corp, const std::string& op, std::int64_t function,
-                      bool exists) {
+                      RecordKind kind, bool exists) {
   if (exists) {
-    RequireRight(db, corp, op, function, {kModify}, "change the record");
+    RequireFunctionRight(db, corp, op, function, kind, {kModify}, "change the record");
   } else {
-    RequireRight(db, corp, op, function, {kAdd, kModify}, "add the record");
+    RequireFunctionRight(db, corp, op, function, kind, {kAdd, kModify}, "add the record");
   }
 }
 
@@ -67,7 +69,8 @@ Answer UpdateCustomer(Db& db, const Args& args) {
   if (Trim(name).empty() && Trim(nameAddr).empty()) {
     throw ProcedureError("customer " + cust + " has neither a name nor a name and address");
   }
-  RequireSaveRight(db, corp, op, function, CustomerCount(db, corp, cust) != kNone);
+  RequireSaveRight(db, corp, op, function, RecordKind::kCustomers,
+                   CustomerCount(db, corp, cust) != kNone);
   Execute(db,
           "INSERT INTO customer(corp_id, cust_id, cust_name, name_addr, remark, email, operator,"
           " status) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"
@@ -138,7 +141,7 @@ Answer UpdateCustAc(Db& db, const Args& args) {
       throw ProcedureError("account " + std::to_string(acId) + " belongs to customer " + q.Text(0));
     }
   }
-  RequireSaveRight(db, corp, op, function, exists);
+  RequireSaveRight(db, corp, op, function, RecordKind::kCustomerAccounts, exists);
   Query w(db, exists ? "UPDATE cust_account SET currency = ?, ac_no = ?, cny_bank = ?,"
                        " int_bank_id = ?, bank_type = ?, bank_ac_no = ?, bank_name_addr = ?,"
                        " operator = ?, status = ? WHERE ac_id = ?"
@@ -171,7 +174,7 @@ Answer Refused(const std::string& why) {
 // MN_GetCustomerList corp, user: ids of the customers in use.
 Answer MN_GetCustomerList(Db& db, const Args& args) {
   std::string corp = CorpArg(TextArg(args, 0));
-  RequireMember(db, corp, CheckKey("user id", TextArg(args, 1), 6));
+  RequireReadRight(db, corp, CheckKey("user id", TextArg(args, 1), 6), RecordKind::kCustomers);
   Query q(db, "SELECT cust_id FROM customer WHERE corp_id = ? AND status <> 0 ORDER BY cust_id");
   q.Bind(corp);
   return TextRows(q, 1);
@@ -274,9 +277,10 @@ Answer MN_CustSnapIn(Db& db, const Args& args) {
       if (name.empty()) {
         throw ProcedureError("customer name is empty");
       }
-      RequireRight(db, corp, op, function, {kAdd}, "add customers");
+      RequireFunctionRight(db, corp, op, function, RecordKind::kCustomers, {kAdd}, "add customers");
     } else {
-      RequireRight(db, corp, op, function, {kAdd, kModify}, "add accounts");
+      RequireFunctionRight(db, corp, op, function, RecordKind::kCustomers, {kAdd, kModify},
+                           "add accounts");
     }
     if (!acNo.empty() && bank.empty()) {
       throw ProcedureError("bank name is empty");
@@ -375,7 +379,7 @@ Answer MN_GetCustAcFolder(Db& db, const Args& args) {
   std::string corp = CorpArg(TextArg(args, 1));
   std::string user = CheckKey("user id", TextArg(args, 2), 6);
   std::string cust = CheckKey("customer id", TextArg(args, 3), 24);
-  RequireMember(db, corp, user);
+  RequireReadRight(db, corp, user, RecordKind::kCustomerAccounts);
   if (CustomerCount(db, corp, cust) == kNone) {
     throw ProcedureError("customer " + cust + " of corporation " + corp + " does not exist");
   }

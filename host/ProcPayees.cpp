@@ -1,4 +1,5 @@
 // CNY payees: properties, update, existence count, delete and change of id.
+#include "host/OperatorRights.h"
 #include "host/ProcCommon.h"
 #include "host/ProcList.h"
 #include "host/SqlUtil.h"
@@ -56,9 +57,11 @@ Answer UpdatePayee(Db& db, const Args& args) {
   }
   bool exists = PayeeCount(db, corp, payee) != kNone;
   if (exists) {
-    RequireRight(db, corp, op, function, {kModify}, "change the payee");
+    RequireFunctionRight(db, corp, op, function, RecordKind::kCnyPayees, {kModify},
+                         "change the payee");
   } else {
-    RequireRight(db, corp, op, function, {kAdd, kModify}, "add the payee");
+    RequireFunctionRight(db, corp, op, function, RecordKind::kCnyPayees, {kAdd, kModify},
+                         "add the payee");
   }
   Execute(db,
           "INSERT INTO cny_payee(corp_id, payee_id, ac_name, ac_no, bank_name, operator, status,"

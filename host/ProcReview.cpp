@@ -1,5 +1,6 @@
 // The five review folders of business records and the authorisation, signature and
 // audit trails of one record.
+#include "host/OperatorRights.h"
 #include "host/ProcCommon.h"
 #include "host/ProcList.h"
 #include "host/SqlUtil.h"
@@ -30,14 +31,14 @@ std::string FormatAmount(std::int64_t minor, std::int64_t decimals) {
 // Rows of a folder: the record key (function id, a blank, the function's name, ':',
 // the business number), the function's name, debit account, currency, amount,
 // payee, maker and time of submission.
-Answer Folder(Db& db, const Args& args, const char* folder, Scope scope) {
+Answer Folder(Db& db, const Args& args, const char* folder, RecordKind kind, Scope scope) {
   std::string lang = Trim(TextArg(args, 0));
   if (lang != "CN" && lang != "EN" && lang != "JP") {
     throw ProcedureError("unknown language id '" + lang + "' (CN, EN or JP)");
   }
   std::string corp = CorpArg(TextArg(args, 1));
   std::string user = CheckKey("user id", TextArg(args, 2), 6);
-  RequireMember(db, corp, user);
+  RequireReadRight(db, corp, user, kind);
   if (scope == Scope::kAuthorisers &&
       SelectInt(db, "SELECT 1 FROM bank_user WHERE user_id = ? AND level IN ('A', 'D', 'S')", 0,
                 user) == 0) {
@@ -71,7 +72,8 @@ std::string TrailRecord(Db& db, const Args& args) {
   std::string corp = CorpArg(TextArg(args, 1));
   std::string user = CheckKey("user id", TextArg(args, 2), 6);
   std::string bizNo = CheckKey("business number", TextArg(args, 3), 15);
-  RequireMember(db, corp, user);
+  // The function id of the command is not used: the rights are those of the trails.
+  RequireReadRight(db, corp, user, RecordKind::kBusinessTrails);
   if (SelectInt(db, "SELECT 1 FROM business WHERE biz_no = ? AND corp_id = ?", 0, bizNo, corp) ==
       0) {
     throw ProcedureError("business " + bizNo + " of corporation " + corp + " does not exist");
@@ -90,25 +92,25 @@ Answer TrailRows(Db& db, const char* sql, const std::string& bizNo, int columns)
 // MN_GetCheckList lang, corp, user: records to check made by users on the user's
 // review list.
 Answer MN_GetCheckList(Db& db, const Args& args) {
-  return Folder(db, args, "check", Scope::kReviewList);
+  return Folder(db, args, "check", RecordKind::kCheckList, Scope::kReviewList);
 }
 
 // MN_GetAuthoriseList lang, corp, user: records to authorise, for users of level A,
 // D or S (others see none).
 Answer MN_GetAuthoriseList(Db& db, const Args& args) {
-  return Folder(db, args, "authorise", Scope::kAuthorisers);
+  return Folder(db, args, "authorise", RecordKind::kAuthoriseList, Scope::kAuthorisers);
 }
 
 // MN_GetSendList, MN_GetDeletedList, MN_GetRejectedList lang, corp, user: the
 // corporation's records in that folder.
 Answer MN_GetSendList(Db& db, const Args& args) {
-  return Folder(db, args, "send", Scope::kCorporation);
+  return Folder(db, args, "send", RecordKind::kSendList, Scope::kCorporation);
 }
 Answer MN_GetDeletedList(Db& db, const Args& args) {
-  return Folder(db, args, "deleted", Scope::kCorporation);
+  return Folder(db, args, "deleted", RecordKind::kDeletedList, Scope::kCorporation);
 }
 Answer MN_GetRejectedList(Db& db, const Args& args) {
-  return Folder(db, args, "rejected", Scope::kCorporation);
+  return Folder(db, args, "rejected", RecordKind::kRejectedList, Scope::kCorporation);
 }
 
 // MN_GetAuthoriseFolder function, corp, user, business: number, authoriser, time,

@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include "host/OperatorRights.h"
 #include "host/ProcCommon.h"
 #include "host/ProcList.h"
 #include "host/SqlUtil.h"

@@ -1,5 +1,9 @@
+// SWIFT codes in their several forms, the directory lookup and the CSV import.
 #include "host/SwiftDirectory.h"
 
+#include <unicode/utf8.h>
+
+#include <cstdint>
 #include <vector>
 
 #include "host/ProcCommon.h"
@@ -53,6 +57,20 @@ std::optional<SwiftBank> FindSwiftBank(Db& db, const std::string& code) {
 
 namespace {
 
+// True when text is well-formed UTF-8 (no stray, overlong or surrogate sequences).
+bool IsUtf8(const std::string& text) {
+  const auto length = static_cast<std::int32_t>(text.size());
+  std::int32_t i = 0;
+  while (i < length) {
+    UChar32 c = 0;
+    U8_NEXT(text.data(), i, length, c);
+    if (c < 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // Splits one CSV record; a quoted field may hold commas and doubled quotes. Returns
 // false for an unterminated quote.
 bool SplitCsv(const std::string& line, std::vector<std::string>& fields) {
@@ -93,10 +111,18 @@ std::size_t ImportSwiftCsv(Db& db, std::istream& in) {
     if (!line.empty() && line.back() == '\r') {
       line.pop_back();
     }
+    std::string where = "line " + std::to_string(number) + ": ";
+    // Stored, such bytes would reach the wire as substitution characters or cut a
+    // text short at the zero.
+    if (line.find('\0') != std::string::npos) {
+      throw std::runtime_error(where + "holds a zero byte");
+    }
+    if (!IsUtf8(line)) {
+      throw std::runtime_error(where + "is not UTF-8 text");
+    }
     if (Trim(line).empty()) {
       continue;
     }
-    std::string where = "line " + std::to_string(number) + ": ";
     if (!SplitCsv(line, f)) {
       throw std::runtime_error(where + "a quoted field is not closed");
     }

@@ -34,7 +34,8 @@ std::optional<SwiftBank> FindSwiftBank(Db& db, const std::string& code);
 
 // Loads a directory from CSV (UTF-8): code, name, address lines 1 to 4, city; fields
 // may be quoted with inner quotes doubled; an optional first line of headings
-// starting with "code"; blank lines skipped. Entries with a known code are replaced.
+// starting with "code"; blank lines skipped; a line that is not UTF-8 or holds a zero
+// byte is refused. Entries with a known code are replaced.
 // All or nothing: throws std::runtime_error naming the line at fault, with nothing
 // stored. Returns the number of entries loaded.
 std::size_t ImportSwiftCsv(Db& db, std::istream& in);

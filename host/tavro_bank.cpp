@@ -1,22 +1,11 @@
 // tavro-bank: creates a bank database and sends commands through the host library
-// exactly as the module does, for operators and for scripts.
-//
-//   tavro-bank init [--demo] [PATH]   create a database (schema; --demo adds the
-//                                     demonstration data); PATH defaults to the
-//                                     database the library uses
-//   tavro-bank exec "COMMAND"         send one command (UTF-8) on channel A01, or A03
-//                                     for ST_GetBankSimple; print the answer in UTF-8,
-//                                     one row a line, fields separated by " | ", a
-//                                     line break inside a field shown as "\n"
-//   tavro-bank import-swift FILE.csv  load a SWIFT directory (code, name, four address
-//                                     lines, city) into the library's database, all
-//                                     of it or, on an error, none
-//
-// Errors go to standard error; the exit status is then non-zero (the host's status
-// for a failed command, 1 otherwise).
+// exactly as the module does, for operators and for scripts. `tavro-bank --help`
+// and docs/tavro-bank.md describe its commands; errors go to standard error and the
+// exit status is then non-zero (the host's status for a failed command, 1 otherwise).
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -35,44 +24,52 @@ namespace {
 // The largest answer printed; the same limit a caller of qelCommand chooses.
 constexpr std::size_t kAnswerBuffer = 16u << 20;
 
-int Usage() {
-  std::cerr << "usage: tavro-bank init [--demo] [PATH]\n"
-               "       tavro-bank exec \"COMMAND\"\n"
-               "       tavro-bank import-swift FILE.csv\n";
-  return 1;
-}
+constexpr const char* kDatabaseHelp =
+    "The database is the one libTavroClient.so uses: the file named by TAVRO_BANK_DB when\n"
+    "that is set and not empty, else $XDG_DATA_HOME/tavro/bank.db when XDG_DATA_HOME is\n"
+    "an absolute path, else ~/.local/share/tavro/bank.db. A missing database is created\n"
+    "with the demonstration data by the first command. See docs/tavro-bank.md.\n"
+    "Exit status: 0 done; the host's status (2 to 6) for a command it did not serve;\n"
+    "1 for anything else.";
 
 int Fail(const std::string& text) {
   std::cerr << "tavro-bank: " << text << "\n";
   return 1;
 }
 
-int Init(const std::vector<std::string>& args) {
+struct InitOptions {
   bool demo = false;
+  bool force = false;
   std::string path;
-  for (const std::string& arg : args) {
-    if (arg == "--demo") {
-      demo = true;
-    } else if (path.empty() && !arg.empty() && arg[0] != '-') {
-      path = arg;
-    } else {
-      return Usage();
-    }
-  }
-  if (path.empty()) {
-    path = host::DefaultDatabasePath();
-  }
-  // A new database only: init never touches one that holds data already.
+};
+
+int Init(const InitOptions& options) {
+  const std::string path = options.path.empty() ? host::DefaultDatabasePath() : options.path;
+  // Without --force, init never touches a file that is there already.
   struct stat info {};
   if (lstat(path.c_str(), &info) == 0) {
-    return Fail(path + " exists already");
+    if (!options.force) {
+      return Fail(path + " exists already; `tavro-bank init" +
+                  std::string(options.demo ? " --demo" : "") + " --force" +
+                  (options.path.empty() ? "" : " " + options.path) +
+                  "` replaces it, and everything in it is lost");
+    }
+    try {
+      host::EmptyDatabase(path);
+    } catch (const std::exception& e) {
+      return Fail(e.what());
+    }
   }
   try {
-    host::Db db(path, host::BankSetup(demo));
+    host::Db db(path, host::BankSetup(options.demo));
+    if (!db.created()) {
+      return Fail(path + " was set up by another program meanwhile; it was left as it is");
+    }
   } catch (const std::exception& e) {
     return Fail(e.what());
   }
-  std::cout << "created " << path << (demo ? " with demonstration data" : "") << "\n";
+  std::cout << (options.force ? "replaced " : "created ") << path
+            << (options.demo ? " with demonstration data" : "") << "\n";
   return 0;
 }
 
@@ -144,22 +141,67 @@ int ImportSwift(const std::string& file) {
   return 0;
 }
 
+// The command line, parsed by CLI11; the verbs above do the work.
+int Run(int argc, char** argv) {
+  CLI::App app("tavro-bank: the bank database behind libTavroClient.so", "tavro-bank");
+  app.footer(kDatabaseHelp);
+  app.require_subcommand(1);
+
+  InitOptions init;
+  CLI::App* initCmd = app.add_subcommand("init", "create a bank database");
+  initCmd->footer(std::string("Creates the schema, and with --demo the demonstration data, in a "
+                              "new file (0600).\n") +
+                  "An existing file is refused unless --force is given: it is then emptied "
+                  "and set up anew.\n\n" +
+                  kDatabaseHelp);
+  initCmd->add_flag("--demo", init.demo, "add the demonstration data");
+  initCmd->add_flag("--force", init.force,
+                    "replace a database that is there already (everything in it is lost)");
+  initCmd->add_option("PATH", init.path, "the file to create (default: the database, below)");
+
+  std::string command;
+  CLI::App* execCmd = app.add_subcommand("exec", "send one command and print its answer");
+  execCmd->footer(std::string("Sends the command (UTF-8) as the module does, on channel A01 (A03 "
+                              "for ST_GetBankSimple),\n"
+                              "and prints the answer in UTF-8: one row a line, fields separated "
+                              "by \" | \", a line\n"
+                              "break inside a field shown as \\n. An answer without rows prints "
+                              "nothing.\n\n") +
+                  kDatabaseHelp);
+  execCmd->add_option("COMMAND", command, "the command, e.g. \"MN_GetCorpName '0012'\"")
+      ->required();
+
+  std::string csv;
+  CLI::App* swiftCmd = app.add_subcommand("import-swift", "load a SWIFT directory from a CSV file");
+  swiftCmd->footer(std::string("The file is CSV in UTF-8: code, name, four address lines, city. "
+                               "Either all of it\n"
+                               "is loaded or, on an error (named with its line), none.\n\n") +
+                   kDatabaseHelp);
+  swiftCmd->add_option("FILE", csv, "the CSV file")->required();
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // Help asked for is a success; any other mistake on the command line is status 1.
+    return app.exit(e) == 0 ? 0 : 1;
+  }
+  if (initCmd->parsed()) {
+    return Init(init);
+  }
+  if (execCmd->parsed()) {
+    return Exec(command);
+  }
+  return ImportSwift(csv);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    return Usage();
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    return Fail(e.what());
+  } catch (...) {
+    return 1;
   }
-  std::string verb = argv[1];
-  std::vector<std::string> args(argv + 2, argv + argc);
-  if (verb == "init") {
-    return Init(args);
-  }
-  if (verb == "exec") {
-    return args.size() == 1 ? Exec(args[0]) : Usage();
-  }
-  if (verb == "import-swift") {
-    return args.size() == 1 ? ImportSwift(args[0]) : Usage();
-  }
-  return Usage();
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "tests/e2e/BankQuery.h"
 #include "tests/e2e/CheckColumns.h"
 #include "tests/e2e/ShellSandbox.h"
 
@@ -114,6 +115,32 @@ TEST_F(BankEndToEnd, CheckRecordCallsTheModuleTheServersFunctionTableNames) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "Code=0 Text=\"\"\n");
   EXPECT_NE(r.err.find("Error:"), std::string::npos) << r.err;
+}
+
+// An operator who may only query customers opens the customer dialog through a
+// function he holds every right on (the remittance function 12): the dialog lets him
+// save, but the server takes rights from a function that edits customers only.
+TEST_F(BankEndToEnd, ACustomerIsNotSavedThroughAFunctionThatDoesNotEditCustomers) {
+  box_.SetLanguage("EN");
+  const std::string script =
+      box_.WriteFile("save.txt",
+                     "# call: Mn_CustomerEdit --corp 0012 --user 000003 --function 12\n"
+                     "type IdEdt \"C300\"\ntype CNameEdt \"越权客户\"\nclick UpdateBtn\n"
+                     // The refused save closes the dialog as cancelled, which asks before leaving.
+                     "answer yes\n");
+  auto r = box_.Shell({"run", script});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Code=0 Text=\"\"\n");
+  EXPECT_TRUE(
+      e2e::QueryBank(box_.BankDb(), "SELECT cust_id FROM customer WHERE cust_id = 'C300'").empty());
+
+  // An operator with the add right on the customer function saves the same record.
+  r = box_.Shell({"run", box_.WriteFile("own.txt",
+                                        "# call: Mn_CustomerEdit --corp 0012 --user 000001 "
+                                        "--function 201\n"
+                                        "type IdEdt \"C300\"\ntype CNameEdt \"客户\"\n"
+                                        "click UpdateBtn\n")});
+  EXPECT_EQ(r.out, "Code=1 Text=\"C300\"\n") << r.err;
 }
 
 }  // namespace

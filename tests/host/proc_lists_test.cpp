@@ -155,13 +155,13 @@ TEST_F(ProcLists, ReviewFoldersShowWhatEachUserMayHandle) {
                  "广州利源食品有限公司", "000002", "2026-12-01 09:15:00"}));
   EXPECT_EQ(check.rows[1][0], "13 外汇汇款:B20261201002");
   EXPECT_EQ(check.rows[1][4], "8800.50");
-  // 000003 reviews only 000002; 000002 reviews nobody.
+  // 000003 reviews only 000002; 000004 reviews nobody.
   EXPECT_EQ(Call("MN_GetCheckList 'EN','0012','000003'").rows.size(), 1u);
   EXPECT_EQ(Call("MN_GetCheckList 'EN','0012','000003'").rows[0][0], "12 Remittance:B20261201001");
-  EXPECT_TRUE(Call("MN_GetCheckList 'CN','0012','000002'").rows.empty());
+  EXPECT_TRUE(Call("MN_GetCheckList 'CN','0012','000004'").rows.empty());
   // Authorisation is for levels A, D and S.
   EXPECT_EQ(Call("MN_GetAuthoriseList 'CN','0012','000003'").rows.size(), 1u);
-  EXPECT_TRUE(Call("MN_GetAuthoriseList 'CN','0012','000002'").rows.empty());
+  EXPECT_TRUE(Call("MN_GetAuthoriseList 'CN','0012','000004'").rows.empty());
 
   struct Case {
     const char* name;
@@ -171,7 +171,7 @@ TEST_F(ProcLists, ReviewFoldersShowWhatEachUserMayHandle) {
                           {"MN_GetDeletedList", "B20261129001"},
                           {"MN_GetRejectedList", "B20261128001"}};
   for (const Case& c : folders) {
-    host::Answer a = Call(c.name, {T("CN"), T("0012"), T("000002")});
+    host::Answer a = Call(c.name, {T("CN"), T("0012"), T("000004")});
     ASSERT_EQ(a.rows.size(), 1u) << c.name;
     EXPECT_EQ(a.rows[0][0].substr(a.rows[0][0].find(':') + 1), c.biz);
     EXPECT_TRUE(Call(c.name, {T("CN"), T("0020"), T("200001")}).rows.empty());

@@ -125,4 +125,38 @@ TEST_F(ProcSwift, CsvImportAddsOrReplacesAllOrNothing) {
   }
 }
 
+// A directory file in another encoding, or holding zero bytes, would be stored as
+// texts the wire cannot carry; the line at fault is named and nothing is stored.
+TEST_F(ProcSwift, CsvImportRefusesBytesThatAreNoUtf8AndZeroBytesNamingTheLine) {
+  const std::string head = "code,name,address1,address2,address3,address4,city\n";
+  const std::string good = "GOODCNSHXXX,GOOD BANK,,,,,SHANGHAI\n";
+  struct Case {
+    std::string text;
+    const char* error;
+  };
+  const Case cases[] = {
+      {head + good + "BADECNSHXXX,\xD2\xF8\xD0\xD0,,,,,SHANGHAI\n", "line 3: is not UTF-8 text"},
+      {good + "BADECNSHXXX,BAD BANK,,,,,\x80\n", "line 2: is not UTF-8 text"},
+      {good + "BADECNSHXXX,BAD \xC0\xAF BANK,,,,,X\n", "line 2: is not UTF-8 text"},  // overlong
+      {good + "BADECNSHXXX,BAD \xED\xA0\x80,,,,,X\n", "line 2: is not UTF-8 text"},   // surrogate
+      {good + "BADECNSHXXX,BAD \xE4\xB8,,,,,X\n", "line 2: is not UTF-8 text"},       // cut short
+      {good + good + std::string("BADECNSHXXX,BAD\0BANK,,,,,X\n", 27), "line 3: holds a zero byte"},
+      {good + std::string("\0\n", 2), "line 2: holds a zero byte"},
+  };
+  std::int64_t before = Count("SELECT count(*) FROM swift_bank");
+  for (const Case& c : cases) {
+    std::istringstream in(c.text);
+    try {
+      host::ImportSwiftCsv(*db_, in);
+      ADD_FAILURE() << "imported: " << c.text;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()), c.error) << c.text;
+    }
+  }
+  EXPECT_EQ(Count("SELECT count(*) FROM swift_bank"), before);
+  // Chinese names in UTF-8 are welcome.
+  std::istringstream chinese("CHINCNSHXXX,中国演示银行,浦东大道1号,,,,上海\n");
+  EXPECT_EQ(host::ImportSwiftCsv(*db_, chinese), 1u);
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 // The two entry points and tavro-bank against the real bank server on a fresh
 // demonstration database.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -134,7 +135,9 @@ TEST_F(WireClient, ToolCreatesSendsAndImports) {
   EXPECT_EQ(Tool("init --demo", out), 0) << out;
   EXPECT_EQ(out, "created " + path + " with demonstration data\n");
   EXPECT_EQ(Tool("init", out), 1);
-  EXPECT_EQ(out, "tavro-bank: " + path + " exists already\n");
+  EXPECT_EQ(out, "tavro-bank: " + path +
+                     " exists already; `tavro-bank init --force` replaces it, and everything in "
+                     "it is lost\n");
 
   EXPECT_EQ(Tool("exec \"MN_GetCustomerList '0012','000001'\"", out), 0) << out;
   EXPECT_EQ(out.substr(0, 5), "C001\n");
@@ -154,6 +157,48 @@ TEST_F(WireClient, ToolCreatesSendsAndImports) {
   EXPECT_NE(out.find("Wire Test Bank, Main"), std::string::npos) << out;
 
   EXPECT_NE(Tool("import-swift " + dir.File("missing.csv"), out), 0);
+  { std::ofstream(csv) << "WIRETSTAXXX,Wire Test Bank,,,,,TESTCITY\nWIRETSTBXXX,\xD2\xF8,,,,,X\n"; }
+  EXPECT_EQ(Tool("import-swift " + csv, out), 1);
+  EXPECT_EQ(out, "tavro-bank: " + csv + ": line 2: is not UTF-8 text\n");
+}
+
+TEST_F(WireClient, ToolHelpsAndReplacesADatabaseOnlyWhenForced) {
+  std::string out;
+  EXPECT_EQ(Tool("--help", out), 0) << out;
+  EXPECT_NE(out.find("TAVRO_BANK_DB"), std::string::npos) << out;
+  for (const char* verb : {"init", "exec", "import-swift"}) {
+    EXPECT_EQ(Tool(std::string(verb) + " --help", out), 0) << verb;
+    EXPECT_NE(out.find(std::string("tavro-bank ") + verb), std::string::npos) << out;
+  }
+  EXPECT_EQ(Tool("", out), 1);
+  EXPECT_EQ(Tool("exec", out), 1);
+  EXPECT_EQ(Tool("init --frobnicate", out), 1);
+
+  // An existing file is refused, and the message says how to replace it.
+  std::string path = dir.File("other.db");
+  ASSERT_EQ(Tool("init --demo " + path, out), 0) << out;
+  EXPECT_EQ(Tool("init --demo " + path, out), 1);
+  EXPECT_EQ(out, "tavro-bank: " + path + " exists already; `tavro-bank init --demo --force " +
+                     path + "` replaces it, and everything in it is lost\n");
+
+  // The library's database, changed, is set up anew with --force.
+  ASSERT_EQ(Tool("exec \"MN_CustomerDelete 'C003','0012'\"", out), 0) << out;
+  EXPECT_EQ(Tool("exec \"MN_CustomerExists 'C003','0012'\"", out), 0);
+  EXPECT_EQ(out, "0\n");
+  EXPECT_EQ(Tool("init --demo --force", out), 0) << out;
+  EXPECT_EQ(out, "replaced " + dir.File("bank.db") + " with demonstration data\n");
+  EXPECT_EQ(Tool("exec \"MN_CustomerExists 'C003','0012'\"", out), 0);
+  EXPECT_EQ(out, "1\n");
+  struct stat info {};
+  ASSERT_EQ(stat(dir.File("bank.db").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+  // A file that is no database is never replaced.
+  std::string notes = dir.File("notes.txt");
+  { std::ofstream(notes) << "my notes"; }
+  EXPECT_EQ(Tool("init --force " + notes, out), 1);
+  EXPECT_EQ(out, "tavro-bank: " + notes + " is not a database; it was left alone\n");
+  EXPECT_EQ(hosttest::ReadFile(notes), "my notes");
 }
 
 }  // namespace

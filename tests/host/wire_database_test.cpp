@@ -1,9 +1,10 @@
-// Opening the bank database: creation, pragmas, versions, files that are no
-// database, and the statement cache.
+// Opening the bank database: creation, private files, pragmas, versions, files that
+// are no database, opening beside a writer, and the statement cache.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <fstream>
 #include <stdexcept>
 
@@ -46,6 +47,50 @@ TEST(WireDatabase, CreatesFolderSchemaAndVersionWithDurablePragmas) {
   EXPECT_FALSE(again.created());
   EXPECT_EQ(hosttest::ProbeValue(again, "k"), "v");
   EXPECT_EQ(hosttest::Scalar(again, "PRAGMA journal_mode"), "wal");
+}
+
+// The database and its -wal and -shm files hold the bank's data: they are the
+// user's alone, whatever umask the program runs under.
+TEST(WireDatabase, FilesAreCreatedPrivateWhateverTheUmask) {
+  for (mode_t mask : {mode_t{0}, mode_t{022}, mode_t{0277}}) {
+    TempDir dir;
+    std::string path = dir.File("bank.db");
+    mode_t saved = umask(mask);
+    {
+      host::Db db(path, hosttest::ProbeSetup());
+      ASSERT_TRUE(hosttest::RunProbe(db, "T_Put 'k','v'").ok());
+      for (const std::string& file : {path, path + "-wal", path + "-shm"}) {
+        struct stat info {};
+        ASSERT_EQ(stat(file.c_str(), &info), 0) << file;
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << file << " under umask " << std::oct << mask;
+      }
+    }
+    umask(saved);
+  }
+}
+
+// Another process writing does not hold up a process that opens the database: only a
+// new database needs the write lock to be created.
+TEST(WireDatabase, OpeningACurrentDatabaseDoesNotWaitForAWriter) {
+  TempDir dir;
+  std::string path = dir.File("bank.db");
+  { host::Db db(path, hosttest::ProbeSetup()); }
+  sqlite3* writer = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &writer), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE; INSERT INTO probe VALUES('w','1')", nullptr,
+                         nullptr, nullptr),
+            SQLITE_OK);
+  auto start = std::chrono::steady_clock::now();
+  try {
+    host::Db reader(path, hosttest::ProbeSetup());
+    EXPECT_FALSE(reader.created());
+    EXPECT_EQ(hosttest::ProbeValue(reader, "w"), "<none>");
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << e.what();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(writer);
 }
 
 TEST(WireDatabase, RefusesWhatItCannotServe) {

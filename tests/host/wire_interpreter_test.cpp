@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <vector>
 
 #include "HostTestSupport.h"
 #include "host/HostCall.h"
@@ -70,6 +71,10 @@ TEST_F(WireInterpreter, RefusalsNameTheProblemAndChangeNothing) {
       {"T_Put 'a','\x81 '", "T_Put: argument 2 is not valid GBK text"},
       {"select v from probe where k='a' or 1=1", "only the user report select is accepted"},
       {"exec T_Put 'x','1'\r\nexec T_Bad", "statement 2: unknown command T_Bad"},
+      // A batch answers only its count: a read in it would run for nothing.
+      {"exec T_Put 'x','1'\r\nexec MN_GetProbe 'a'",
+       "statement 2: MN_GetProbe only reads, and a batch answers nothing of it; send it alone"},
+      {"set nocount on\r\nexec MN_GetProbe 'a'", "statement 1: MN_GetProbe only reads"},
   };
   for (const auto& c : cases) {
     host::Outcome outcome = RunProbe(db, c.command);
@@ -147,7 +152,10 @@ TEST_F(WireInterpreter, HostileTextsAreStoredByteForByteAndTouchNoOtherRow) {
       }
     }
     std::string key = "k" + std::to_string(i++);
-    ASSERT_TRUE(RunProbe(db, "exec T_Put '" + key + "','" + quoted + "'\r\n").ok()) << quoted;
+    std::string put = "exec T_Put '" + key + "','";
+    put += quoted;
+    put += "'\r\n";
+    ASSERT_TRUE(RunProbe(db, put).ok()) << quoted;
 
     // The database holds the UTF-8 of exactly that text, 0x0E as a real line break.
     std::string stored = sys::GbkToUtf8(meant);
@@ -269,6 +277,20 @@ TEST_F(WireInterpreter, CommitTheDiskRefusesFailsTheCommandAndStoresNothing) {
   EXPECT_EQ(outcome.status, Status::Failed);
   EXPECT_NE(outcome.error.find("commit failed"), std::string::npos) << outcome.error;
   EXPECT_NE(access(file.c_str(), F_OK), 0) << "answer of a command that did not stick";
+  EXPECT_EQ(ProbeValue(db, "big"), "<none>");
+
+  // Into a buffer: the answer was handed over before the commit failed, and must not
+  // stay there to be read as the result of a change that did not happen.
+  std::vector<char> result(64, 'X');
+  {
+    tavro_test::FileSizeLimit limit(rlim_t{64} * 1024);
+    std::string big = "T_Put 'big','" + std::string(std::size_t{256} * 1024, 'v') + "'";
+    outcome = host::CallIntoBuffer(db, hosttest::ProbeServer(), "A01\x07" + big, result.data(),
+                                   static_cast<std::int32_t>(result.size() - 1));
+  }
+  EXPECT_EQ(outcome.status, Status::Failed);
+  EXPECT_NE(outcome.error.find("commit failed"), std::string::npos) << outcome.error;
+  EXPECT_STREQ(result.data(), "");
   EXPECT_EQ(ProbeValue(db, "big"), "<none>");
   // The connection is out of the failed transaction and takes the next change.
   Put("b", "2");

@@ -142,7 +142,8 @@ TEST_F(WireProcess, CommandThatReadsFirstWaitsForTheWriterInsteadOfFailing) {
   // A transaction that read before it asks for the write lock cannot wait for it; only
   // one that takes the lock before its first read gets its turn once the writer is done.
   sqlite3_busy_handler(db.handle(), ReleaseWriterWhenWaited, other);
-  host::Outcome outcome = RunProbe(db, "exec MN_GetProbe 'a'\r\nexec T_Put 'b','2'");
+  // T_All reads, but as a writer: its batch takes the lock before the read.
+  host::Outcome outcome = RunProbe(db, "exec T_All\r\nexec T_Put 'b','2'");
   EXPECT_TRUE(outcome.ok()) << outcome.error;
   EXPECT_TRUE(sqlite3_get_autocommit(other)) << "the command never waited for the writer";
   sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);  // only when left open
