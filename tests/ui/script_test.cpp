@@ -597,6 +597,27 @@ TEST_F(EnvironmentTest, OpenDialogAnswersAreTakenFromTheScriptsFolder) {
     EXPECT_FALSE(p->Failed()) << c.answer;
     InstallPlatform(std::move(previous));
   }
+
+  // A folder whose name GBK cannot write cannot name the file: the line fails rather
+  // than the dialog receiving a mangled path.
+  const auto odd = dir_ / "\xF0\x9F\x98\x80";
+  std::filesystem::create_directories(odd);
+  std::ofstream(odd / "pick.txt") << "click FilenameEdt\nfile in.txt\n";
+  auto platform = std::make_unique<HeadlessPlatform>();
+  HeadlessPlatform* p = platform.get();
+  auto previous = InstallPlatform(std::move(platform));
+  ASSERT_TRUE(p->LoadScriptFile((odd / "pick.txt").string()));
+  {
+    TScriptFrm form;
+    form.ShowModal();
+    EXPECT_EQ(form.FilenameEdt->Text(), "");
+  }
+  EXPECT_TRUE(p->Failed());
+  EXPECT_EQ(p->Transcript()[1], R"(file open "Text files (*.txt)|*.txt" -> cancel)");
+  EXPECT_EQ(p->Transcript()[2], "error 2 \"the script's folder " + odd.string() +
+                                    " cannot be written in GBK, so a file cannot be named from "
+                                    "it: in.txt\"");
+  InstallPlatform(std::move(previous));
 }
 
 }  // namespace
