@@ -57,12 +57,14 @@ void DialogEntryCall::SetResult(const TShellResult& result) {
 
 }  // namespace frame
 
-// The five review lists: the folder's layout and a file of its rows for the shell.
+// The five review lists: the folder's layout and a file of its rows for the shell. Each
+// entry point ends its call on the platform as the dialog entry points do.
 
 TAVRO_EXPORT void TAVRO_STDCALL Mn_GetCheckList(TFolderList* Result, HWND_T ShellWnd,
                                                 const char* CorpNo, const char* UserNo,
                                                 std::int32_t /*FunctionId*/, const char* /*Key*/) {
   customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetCheckList");
+  ui::EndEntryCall();
 }
 
 TAVRO_EXPORT void TAVRO_STDCALL Mn_GetAuthoriseList(TFolderList* Result, HWND_T ShellWnd,
@@ -70,12 +72,14 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_GetAuthoriseList(TFolderList* Result, HWND_T 
                                                     std::int32_t /*FunctionId*/,
                                                     const char* /*Key*/) {
   customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetAuthoriseList");
+  ui::EndEntryCall();
 }
 
 TAVRO_EXPORT void TAVRO_STDCALL Mn_GetSendList(TFolderList* Result, HWND_T ShellWnd,
                                                const char* CorpNo, const char* UserNo,
                                                std::int32_t /*FunctionId*/, const char* /*Key*/) {
   customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetSendList");
+  ui::EndEntryCall();
 }
 
 TAVRO_EXPORT void TAVRO_STDCALL Mn_GetDeletedList(TFolderList* Result, HWND_T ShellWnd,
@@ -83,6 +87,7 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_GetDeletedList(TFolderList* Result, HWND_T Sh
                                                   std::int32_t /*FunctionId*/,
                                                   const char* /*Key*/) {
   customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetDeletedList");
+  ui::EndEntryCall();
 }
 
 TAVRO_EXPORT void TAVRO_STDCALL Mn_GetRejectedList(TFolderList* Result, HWND_T ShellWnd,
@@ -90,6 +95,7 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_GetRejectedList(TFolderList* Result, HWND_T S
                                                    std::int32_t /*FunctionId*/,
                                                    const char* /*Key*/) {
   customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetRejectedList");
+  ui::EndEntryCall();
 }
 
 // Opens a record of a review list in the module that edits records of its kind.
@@ -98,4 +104,5 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_CheckRecord(TShellResult* Result, HWND_T Shel
                                                std::int32_t /*FunctionId*/, const char* Key,
                                                const char* Extra) {
   customer::CheckRecord(Result, ShellWnd, CorpNo, UserNo, Key, Extra);
+  ui::EndEntryCall();
 }

@@ -90,6 +90,7 @@ EntryArgs ReadEntryArgs(const DialogEntrySpec& shape, HWND_T shellWnd, const cha
 // Runs a dialog entry point: the shell's window owns everything shown and the function
 // cache is loaded for the call; both are given back on every path out, an exception
 // included. steps(DialogEntryCall&) -> DialogOutcome is the entry point's own work.
+// A normal return ends the call on the platform (an operator script must be played out).
 template <class Steps>
 void RunDialogEntry(const DialogEntrySpec& shape, TShellResult* result, HWND_T shellWnd,
                     const char* corpNo, const char* userNo, std::int32_t functionId,
@@ -108,6 +109,7 @@ void RunDialogEntry(const DialogEntrySpec& shape, TShellResult* result, HWND_T s
   if (outcome) {
     call.SetResult(*outcome);
   }
+  ui::EndEntryCall();
 }
 
 }  // namespace frame

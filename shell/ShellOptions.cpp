@@ -1,4 +1,10 @@
+// The shell's command line and the `# call:` line of examples, parsed with CLI11: the
+// options are declared once and serve the command line and the call line alike; the
+// values are then checked and converted to what the module takes (GBK texts, a 32-bit
+// function id).
 #include "shell/ShellOptions.h"
+
+#include <CLI/CLI.hpp>
 
 #include <charconv>
 #include <fstream>
@@ -12,6 +18,59 @@ namespace {
 constexpr std::string_view kListEntries[] = {"Mn_GetCheckList", "Mn_GetAuthoriseList",
                                              "Mn_GetSendList", "Mn_GetDeletedList",
                                              "Mn_GetRejectedList"};
+
+constexpr const char* kDescription =
+    "Calls an entry point of the module (libManageEdit.so) as the banking client's shell\n"
+    "does; its dialogs run without a display, driven by an operator script.\n"
+    "  tavro-shell call ENTRY [options]   call an entry point with these parameters\n"
+    "  tavro-shell run FILE [options]     FILE's first line is \"# call: ENTRY [options]\";\n"
+    "                                     options given here override the call line's\n"
+    "  tavro-shell entries [--module PATH]\n"
+    "  tavro-shell COMMAND --help         the options of a command";
+
+constexpr const char* kFooter =
+    "Exit status: 0 done; 2 bad usage, or the module, an entry point or a file cannot be\n"
+    "used; 3 the transcript of the call holds an error (a script error, a failed expect, a\n"
+    "script line that was not played); 4 the entry point raised; 5 the rows file of a list\n"
+    "could not be read; 6 (with --strict) an error box or a failed print was shown.\n"
+    "See docs/tavro-shell.md and docs/operator-scripts.md.\n";
+
+// The options as CLI11 collects them: UTF-8, unchecked, and whether each was given.
+struct RawOptions {
+  std::string corp, user, function, key, extra, script, transcript, module;
+  CLI::Option* given[8] = {};
+  bool strict = false;
+};
+
+enum RawIndex { kCorp, kUser, kFunction, kKey, kExtra, kScript, kTranscript, kModule };
+
+CLI::Option* AddValue(CLI::App& app, const char* name, std::string& target, const char* type,
+                      const char* help) {
+  // A later value wins, as it does for the options after an example's file.
+  return app.add_option(name, target, help)
+      ->type_name(type)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+}
+
+void AddCallOptions(CLI::App& app, RawOptions& raw) {
+  raw.given[kCorp] = AddValue(app, "--corp", raw.corp, "ID", "corporation id (CorpNo)");
+  raw.given[kUser] = AddValue(app, "--user", raw.user, "ID", "user id (UserNo)");
+  raw.given[kFunction] = AddValue(app, "--function", raw.function, "N",
+                                  "function id, a decimal 32-bit number (default 0)");
+  raw.given[kKey] = AddValue(app, "--key", raw.key, "TEXT", "record key (Key)");
+  raw.given[kExtra] = AddValue(app, "--extra", raw.extra, "TEXT",
+                               "second key (Extra); not passed to the list entry points");
+  raw.given[kScript] = AddValue(app, "--script", raw.script, "FILE",
+                                "operator script; - reads it from standard input");
+  raw.given[kTranscript] = AddValue(app, "--transcript", raw.transcript, "FILE",
+                                    "transcript file, appended to (default: printed to "
+                                    "standard error)");
+  raw.given[kModule] = AddValue(app, "--module", raw.module, "PATH",
+                                "the module to load (default: libManageEdit.so beside "
+                                "tavro-shell)");
+  app.add_flag("--strict", raw.strict,
+               "exit with status 6 when the call showed an error box or a failed print");
+}
 
 // A decimal signed 32-bit number, nothing else.
 bool ParseInt32(std::string_view text, std::int32_t& value) {
@@ -36,6 +95,55 @@ bool TextValue(std::string_view name, const std::string& value, std::optional<st
   return true;
 }
 
+bool FileValue(std::string_view name, const std::string& value, std::optional<std::string>& out,
+               std::string& error) {
+  if (value.empty()) {
+    error = "option " + std::string(name) + " needs a file name";
+    return false;
+  }
+  out = value;
+  return true;
+}
+
+// The collected values, checked, into options (which keeps what was not given).
+bool Convert(const RawOptions& raw, CallOptions& options, std::string& error) {
+  auto given = [&](RawIndex i) { return raw.given[i] != nullptr && raw.given[i]->count() > 0; };
+  if ((given(kCorp) && !TextValue("--corp", raw.corp, options.corp, error)) ||
+      (given(kUser) && !TextValue("--user", raw.user, options.user, error)) ||
+      (given(kKey) && !TextValue("--key", raw.key, options.key, error)) ||
+      (given(kExtra) && !TextValue("--extra", raw.extra, options.extra, error)) ||
+      (given(kScript) && !FileValue("--script", raw.script, options.script, error)) ||
+      (given(kTranscript) &&
+       !FileValue("--transcript", raw.transcript, options.transcript, error)) ||
+      (given(kModule) && !FileValue("--module", raw.module, options.module, error))) {
+    return false;
+  }
+  if (given(kFunction)) {
+    std::int32_t number = 0;
+    if (!ParseInt32(raw.function, number)) {
+      error = "--function needs a decimal number that fits 32 bits, not \"" +
+              ShownInMessage(raw.function) + "\"";
+      return false;
+    }
+    options.function = number;
+  }
+  options.strict = options.strict || raw.strict;
+  return true;
+}
+
+// CLI11 takes the arguments last first.
+std::vector<std::string> Reversed(const std::vector<std::string>& args, std::size_t first) {
+  return {args.rbegin(), args.rend() - static_cast<std::ptrdiff_t>(first)};
+}
+
+bool CheckEntry(const std::string& entry, std::string& error) {
+  if (!IsEntryName(entry)) {
+    error = "\"" + ShownInMessage(entry) + "\" is not an entry point of the module";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool IsEntryName(std::string_view name) {
@@ -56,108 +164,81 @@ bool IsListEntry(std::string_view name) {
   return false;
 }
 
-bool ParseOptions(const std::vector<std::string>& args, std::size_t first, CallOptions& options,
-                  std::string& error) {
-  for (std::size_t i = first; i < args.size(); i += 2) {
-    const std::string& name = args[i];
-    if (name.rfind("--", 0) != 0) {
-      error = "unexpected argument \"" + ShownInMessage(name) + "\"";
-      return false;
-    }
-    if (i + 1 >= args.size()) {
-      error = "option " + ShownInMessage(name) + " needs a value";
-      return false;
-    }
-    const std::string& value = args[i + 1];
-    if (name == "--corp") {
-      if (!TextValue(name, value, options.corp, error)) {
-        return false;
-      }
-    } else if (name == "--user") {
-      if (!TextValue(name, value, options.user, error)) {
-        return false;
-      }
-    } else if (name == "--key") {
-      if (!TextValue(name, value, options.key, error)) {
-        return false;
-      }
-    } else if (name == "--extra") {
-      if (!TextValue(name, value, options.extra, error)) {
-        return false;
-      }
-    } else if (name == "--function") {
-      std::int32_t number = 0;
-      if (!ParseInt32(value, number)) {
-        error = "--function needs a decimal number that fits 32 bits, not \"" +
-                ShownInMessage(value) + "\"";
-        return false;
-      }
-      options.function = number;
-    } else if (name == "--script") {
-      options.script = value;
-    } else if (name == "--transcript") {
-      options.transcript = value;
-    } else if (name == "--module") {
-      options.module = value;
-    } else {
-      error = "unknown option " + ShownInMessage(name);
-      return false;
-    }
-    if ((name == "--script" || name == "--transcript" || name == "--module") && value.empty()) {
-      error = "option " + name + " needs a file name";
-      return false;
-    }
-  }
-  return true;
-}
-
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error) {
   line = CommandLine{};
   if (args.empty()) {
     error = "no command given";
     return false;
   }
-  const std::string& command = args[0];
-  if (command == "help" || command == "--help" || command == "-h") {
+  if (args[0].empty() || (args[0][0] != '-' && args[0] != "call" && args[0] != "run" &&
+                          args[0] != "entries" && args[0] != "help")) {
+    error = "unknown command \"" + ShownInMessage(args[0]) + "\"";
+    return false;
+  }
+  CLI::App app(kDescription, "tavro-shell");
+  app.footer(kFooter);
+  app.require_subcommand(1);
+
+  RawOptions callRaw;
+  std::string entry;
+  CLI::App* call = app.add_subcommand("call", "call an entry point of the module");
+  call->add_option("ENTRY", entry, "one of the sixteen entry points (tavro-shell entries)")
+      ->required();
+  AddCallOptions(*call, callRaw);
+
+  RawOptions runRaw;
+  std::string runFile;
+  CLI::App* run = app.add_subcommand(
+      "run", "run an example: the call its first line names, the file as operator script");
+  run->add_option("FILE", runFile, "the example script")->required();
+  AddCallOptions(*run, runRaw);
+
+  RawOptions entriesRaw;
+  CLI::App* entries =
+      app.add_subcommand("entries", "print the entry points the module exports, one a line");
+  entriesRaw.given[kModule] = AddValue(*entries, "--module", entriesRaw.module, "PATH",
+                                       "the module to load (default: libManageEdit.so beside "
+                                       "tavro-shell)");
+
+  CLI::App* help = app.add_subcommand("help", "print this help");
+
+  try {
+    app.parse(Reversed(args, 0));
+  } catch (const CLI::CallForHelp&) {
     line.command = Command::Help;
+    line.help = app.help();
+    return true;
+  } catch (const CLI::CallForAllHelp&) {
+    line.command = Command::Help;
+    line.help = app.help("", CLI::AppFormatMode::All);
+    return true;
+  } catch (const CLI::ParseError& e) {
+    error = ShownInMessage(e.what());
+    return false;
+  }
+
+  if (help->parsed()) {
+    // The program's own page: App::help would describe the help command.
+    line.command = Command::Help;
+    line.help = app.get_formatter()->make_help(&app, "tavro-shell", CLI::AppFormatMode::Normal);
     return true;
   }
-  if (command == "entries") {
+  if (entries->parsed()) {
     line.command = Command::Entries;
-    if (!ParseOptions(args, 1, line.options, error)) {
-      return false;
-    }
-    if (line.options.corp || line.options.user || line.options.function || line.options.key ||
-        line.options.extra || line.options.script || line.options.transcript) {
-      error = "entries takes only --module";
-      return false;
-    }
-    return true;
+    return Convert(entriesRaw, line.options, error);
   }
-  if (command == "call") {
+  if (call->parsed()) {
     line.command = Command::Call;
-    if (args.size() < 2) {
-      error = "call needs an entry point name";
-      return false;
-    }
-    if (!IsEntryName(args[1])) {
-      error = "\"" + ShownInMessage(args[1]) + "\" is not an entry point of the module";
-      return false;
-    }
-    line.options.entry = args[1];
-    return ParseOptions(args, 2, line.options, error);
+    line.options.entry = entry;
+    return CheckEntry(entry, error) && Convert(callRaw, line.options, error);
   }
-  if (command == "run") {
-    line.command = Command::Run;
-    if (args.size() < 2 || args[1].empty()) {
-      error = "run needs an example script";
-      return false;
-    }
-    line.runFile = args[1];
-    return ParseOptions(args, 2, line.options, error);
+  line.command = Command::Run;
+  if (runFile.empty()) {
+    error = "run needs an example script";
+    return false;
   }
-  error = "unknown command \"" + ShownInMessage(command) + "\"";
-  return false;
+  line.runFile = runFile;
+  return Convert(runRaw, line.options, error);
 }
 
 bool ReadCallLine(const std::string& file, CallOptions& options, std::string& error) {
@@ -189,9 +270,19 @@ bool ReadCallLine(const std::string& file, CallOptions& options, std::string& er
     error = ShownInMessage(file) + ": the call line does not name an entry point of the module";
     return false;
   }
+  CLI::App app("call line");
+  app.set_help_flag();
+  RawOptions raw;
+  AddCallOptions(app, raw);
   options = CallOptions{};
   options.entry = tokens[0];
-  if (!ParseOptions(tokens, 1, options, why)) {
+  try {
+    app.parse(Reversed(tokens, 1));
+  } catch (const CLI::ParseError& e) {
+    error = ShownInMessage(file) + ": call line: " + ShownInMessage(e.what());
+    return false;
+  }
+  if (!Convert(raw, options, why)) {
     error = ShownInMessage(file) + ": call line: " + why;
     return false;
   }
@@ -202,30 +293,17 @@ void MergeOptions(CallOptions& base, const CallOptions& over) {
   if (!over.entry.empty()) {
     base.entry = over.entry;
   }
-  if (over.corp) {
-    base.corp = over.corp;
-  }
-  if (over.user) {
-    base.user = over.user;
+  for (auto member :
+       {&CallOptions::corp, &CallOptions::user, &CallOptions::key, &CallOptions::extra,
+        &CallOptions::script, &CallOptions::transcript, &CallOptions::module}) {
+    if (over.*member) {
+      base.*member = over.*member;
+    }
   }
   if (over.function) {
     base.function = over.function;
   }
-  if (over.key) {
-    base.key = over.key;
-  }
-  if (over.extra) {
-    base.extra = over.extra;
-  }
-  if (over.script) {
-    base.script = over.script;
-  }
-  if (over.transcript) {
-    base.transcript = over.transcript;
-  }
-  if (over.module) {
-    base.module = over.module;
-  }
+  base.strict = base.strict || over.strict;
 }
 
 }  // namespace shell

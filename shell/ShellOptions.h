@@ -34,6 +34,7 @@ struct CallOptions {
   std::optional<std::string> script;
   std::optional<std::string> transcript;
   std::optional<std::string> module;
+  bool strict = false;  // an error box or a failed print fails the call (exit status 6)
 };
 
 enum class Command { Call, Run, Entries, Help };
@@ -42,21 +43,19 @@ struct CommandLine {
   Command command = Command::Help;
   std::string runFile;  // run: the example script
   CallOptions options;  // call: everything; run: the options after FILE; entries: --module
+  std::string help;     // help: the page asked for (the program's or a command's)
 };
 
-// Parses the arguments after the program name. Returns false with a message for
-// anything that is not a well-formed command (the shell's exit status 2).
+// Parses the arguments after the program name. Text values are UTF-8 and must be
+// writable in GBK. Returns false with a message for anything that is not a well-formed
+// command (the shell's exit status 2). "help", --help or -h (also after a command)
+// give the command Help with its page.
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error);
-
-// Parses `--name value` pairs from args[first...] into options. Text values are
-// UTF-8 and must be writable in GBK.
-bool ParseOptions(const std::vector<std::string>& args, std::size_t first, CallOptions& options,
-                  std::string& error);
 
 // Reads the call named by the first line of an example script, `# call: ENTRY [options]`.
 bool ReadCallLine(const std::string& file, CallOptions& options, std::string& error);
 
-// Fills every option of base that over gives; over wins.
+// Fills every option of base that over gives; over wins. --strict given by either holds.
 void MergeOptions(CallOptions& base, const CallOptions& over);
 
 }  // namespace shell

@@ -139,6 +139,32 @@ bool HasErrorLine(const std::string& text) {
   return false;
 }
 
+// A message box line, `message BUTTONS ICON "caption" "text" -> ANSWER`, that reports a
+// failure: the error icon (what a dialog raised, a print that could not be stored) or
+// a text starting with "Error:" (a host command that failed).
+bool IsErrorBox(const std::string& line) {
+  if (line.rfind("message ", 0) != 0) {
+    return false;
+  }
+  std::vector<std::string> tokens;
+  std::string ignored;
+  if (!ui::SplitTokens(line, tokens, ignored) || tokens.size() < 5) {
+    return false;
+  }
+  return tokens[2] == "error" || tokens[4].rfind("Error:", 0) == 0;
+}
+
+bool ShowsAnErrorBox(const std::string& text) {
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (IsErrorBox(line)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Calls the entry point; false with the message when it raised.
 bool CallEntry(void* symbol, const CallOptions& options, std::ostream& out, std::ostream& err,
                bool& rowsRead) {
@@ -190,7 +216,10 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
         << "\" is not an entry point of the module\n";
     return kExitUsage;
   }
-  if (options.script) {
+  if (options.script && *options.script == "-") {
+    // The platform reads standard input itself when it first needs the script.
+    setenv("TAVRO_UI_SCRIPT", "-", 1);
+  } else if (options.script) {
     std::ifstream probe(*options.script);
     struct stat st {};
     if (!probe || stat(options.script->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -236,6 +265,9 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
   }
   if (!rowsRead) {
     return kExitRowsUnreadable;
+  }
+  if (options.strict && ShowsAnErrorBox(lines)) {
+    return kExitErrorShown;
   }
   return kExitOk;
 }

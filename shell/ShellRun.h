@@ -13,16 +13,18 @@ namespace shell {
 // Exit statuses of tavro-shell.
 enum ExitStatus : int {
   kExitOk = 0,
-  kExitUsage = 2,          // bad usage, or the module or entry point cannot be found
-  kExitScriptFailed = 3,   // the transcript of the call records an error
-  kExitRaised = 4,         // the entry point raised
-  kExitRowsUnreadable = 5  // a list entry point named a rows file that cannot be read
+  kExitUsage = 2,           // bad usage, or the module or entry point cannot be found
+  kExitScriptFailed = 3,    // the transcript of the call records an error
+  kExitRaised = 4,          // the entry point raised
+  kExitRowsUnreadable = 5,  // a list entry point named a rows file that cannot be read
+  kExitErrorShown = 6       // --strict: the call showed an error box or a failed print
 };
 
 // libManageEdit.so beside the running program.
 std::string DefaultModulePath();
 
-// The call of `tavro-shell call` (and of `run`, once its options are merged).
+// The call of `tavro-shell call` (and of `run`, once its options are merged). A script
+// of "-" is read from standard input.
 int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err);
 
 // Prints those of the sixteen entry points that the module exports, one a line.

@@ -11,27 +11,17 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage:\n"
-    "  tavro-shell call ENTRY [--corp ID] [--user ID] [--function N] [--key TEXT]\n"
-    "                         [--extra TEXT] [--script FILE] [--transcript FILE] [--module PATH]\n"
-    "  tavro-shell run FILE [options]     make the call named by FILE's \"# call:\" line,\n"
-    "                                     with FILE as the operator script\n"
-    "  tavro-shell entries [--module PATH]\n"
-    "exit status: 0 done, 2 bad usage, 3 script error or failed expect, 4 the entry point\n"
-    "raised, 5 the rows file of a list could not be read\n";
-
 int Main(const std::vector<std::string>& args) {
   shell::CommandLine line;
   std::string error;
   if (!shell::ParseCommandLine(args, line, error)) {
-    std::cerr << "tavro-shell: " << error << '\n';
-    std::cerr << (args.empty() ? kUsage : "(tavro-shell help shows the usage)\n");
+    std::cerr << "tavro-shell: " << error << '\n'
+              << "(tavro-shell --help shows the usage; tavro-shell COMMAND --help a command's)\n";
     return shell::kExitUsage;
   }
   switch (line.command) {
     case shell::Command::Help:
-      std::cout << kUsage;
+      std::cout << line.help;
       return shell::kExitOk;
     case shell::Command::Entries:
       return shell::ListEntries(line.options.module, std::cout, std::cerr);

@@ -37,6 +37,14 @@ std::unique_ptr<Platform> InstallPlatform(std::unique_ptr<Platform> platform) {
   return previous;
 }
 
+void EndEntryCall() {
+  const char* script = std::getenv("TAVRO_UI_SCRIPT");
+  if (!Slot() && (script == nullptr || *script == 0)) {
+    return;
+  }
+  CurrentPlatform().EntryCallEnded();
+}
+
 void ShowMessage(const std::string& text) {
   CurrentPlatform().MessageBox(kAppTitle, text, MsgButtons::Ok, MsgIcon::None);
 }

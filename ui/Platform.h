@@ -70,6 +70,10 @@ class Platform {
 
   virtual void SetHourglass(bool busy) = 0;
 
+  // An entry point of the module is returning to its caller. A platform that plays an
+  // operator script checks here that no line of it was left unplayed.
+  virtual void EntryCallEnded() {}
+
   HWND_T OwnerWindow() const { return owner_; }
   void SetOwnerWindow(HWND_T owner) { owner_ = owner; }
 
@@ -83,6 +87,12 @@ Platform& CurrentPlatform();
 
 // Replaces the platform (tests install their own); returns the previous one.
 std::unique_ptr<Platform> InstallPlatform(std::unique_ptr<Platform> platform);
+
+// Called as an entry point returns normally: tells the platform (EntryCallEnded). When
+// no platform was needed during the call but the environment names an operator script,
+// the platform is made now, so that a script for an entry point that showed nothing is
+// checked as well.
+void EndEntryCall();
 
 // The caption of the module's own boxes: the application's title.
 inline constexpr char kAppTitle[] = "ManageEdit";

@@ -5,6 +5,9 @@
 #include <sqlite3.h>
 
 #include "tests/e2e/BankQuery.h"
+#include <fstream>
+#include <sstream>
+
 #include "tests/e2e/CheckColumns.h"
 #include "tests/e2e/ShellSandbox.h"
 
@@ -141,6 +144,52 @@ TEST_F(BankEndToEnd, ACustomerIsNotSavedThroughAFunctionThatDoesNotEditCustomers
                                         "type IdEdt \"C300\"\ntype CNameEdt \"客户\"\n"
                                         "click UpdateBtn\n")});
   EXPECT_EQ(r.out, "Code=1 Text=\"C300\"\n") << r.err;
+}
+
+// A script goes on after its dialog has closed: the line is never played, and the run
+// fails naming it instead of passing unnoticed.
+TEST_F(BankEndToEnd, ALineAfterTheLastFormHasClosedFailsTheRun) {
+  std::ifstream in(TAVRO_SOURCE_DIR "/examples/usage-edit.txt", std::ios::binary);
+  std::ostringstream example;
+  example << in.rdbuf();
+  const std::size_t lines = Lines(example.str()).size();
+  ASSERT_GT(lines, 10u);
+  box_.SetLanguage("CN");
+  const std::string script =
+      box_.WriteFile("usage.txt", example.str() + "expect UsageList count 99\n");
+  auto r = box_.Shell({"run", script});
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_EQ(r.out, "Code=0 Text=\"\"\n");
+  const std::vector<std::string> transcript = Lines(r.err);
+  ASSERT_GE(transcript.size(), 2u);
+  EXPECT_EQ(transcript[transcript.size() - 2], "close TUsageEdtFrm ok");
+  EXPECT_EQ(transcript.back(), "error " + std::to_string(lines + 1) +
+                                   " \"no form is open any more (the last one has closed), so "
+                                   "this line is not played: expect UsageList count 99\"");
+}
+
+// The script may come from standard input; dump names the dialog's controls.
+TEST_F(BankEndToEnd, AScriptFromStandardInputDrivesTheDialog) {
+  box_.SetLanguage("EN");
+  box_.SetInput("dump AuditFolderLsv\nexpect AuditFolderLsv count 2\nclose\n");
+  auto r = box_.Shell({"call", "Mn_StatusFolderList", "--corp", "0012", "--user", "000001",
+                       "--function", "12", "--key", "B20261201003", "--script", "-"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> transcript = Lines(r.err);
+  ASSERT_EQ(transcript.size(), 5u) << r.err;
+  EXPECT_EQ(transcript[1].rfind("dump AuditFolderLsv TListView \"\" enabled=true visible=true", 0),
+            0u)
+      << transcript[1];
+  EXPECT_EQ(transcript.back(), "close TStatusFolderFrm cancel");
+
+  box_.SetInput("expect AuditFolderLsv count 9\n");
+  r = box_.Shell({"call", "Mn_StatusFolderList", "--corp", "0012", "--user", "000001", "--function",
+                  "12", "--key", "B20261201003", "--script", "-"});
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_NE(r.err.find("error 1 \"expect AuditFolderLsv count: wanted \\\"9\\\", found "
+                       "\\\"2\\\"\""),
+            std::string::npos)
+      << r.err;
 }
 
 }  // namespace

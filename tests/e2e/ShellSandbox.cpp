@@ -128,6 +128,10 @@ std::vector<std::string> Sandbox::HostLog() const {
   return Lines(Slurp(root_ + "/host-log.txt"));
 }
 
+void Sandbox::SetInput(std::string_view text) {
+  input_ = WriteFile(root_ + "/shell-stdin.txt", text);
+}
+
 ShellOutput Sandbox::Shell(const std::vector<std::string>& args) const {
   return Run("tavro-shell", args);
 }
@@ -160,7 +164,7 @@ ShellOutput Sandbox::Run(const std::string& name, const std::vector<std::string>
   std::string work = WorkDir();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 0, input_.c_str(), O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,

@@ -51,7 +51,10 @@ class Sandbox {
 
   void SetEnv(const std::string& name, const std::string& value) { env_[name] = value; }
 
-  // Runs tavro-shell with these arguments; stdin is empty.
+  // What the next programs read from standard input (empty unless set).
+  void SetInput(std::string_view text);
+
+  // Runs tavro-shell with these arguments.
   ShellOutput Shell(const std::vector<std::string>& args) const;
   // Runs another program of the build (tavro-bank, ...) the same way.
   ShellOutput Run(const std::string& program, const std::vector<std::string>& args) const;
@@ -63,6 +66,7 @@ class Sandbox {
   std::string Resolve(std::string_view name) const;
 
   std::string root_;
+  std::string input_ = "/dev/null";
   std::map<std::string, std::string> env_;
 };
 

@@ -252,9 +252,11 @@ TEST_F(CustCnyTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
   Call("P001", "click ChangeCustBtn\n");
   EXPECT_EQ(MessageLines().back(), kNoRecord);
   EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm ok");
+  Serve(Answer::Ok("11110000"));
   fakehost::On(kExists, Answer::Ok("1"));
   Call("P001", "click ChangeCustBtn\ninput cancel\n");
   EXPECT_EQ(Commands().back(), kExists);
+  EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm cancel");
   EXPECT_EQ(Outcome(Call("", "click ChangeCustBtn\n")), "0 ");
   EXPECT_EQ(Commands().back(), kRights);
 }

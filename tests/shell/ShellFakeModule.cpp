@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -34,10 +35,19 @@ void CopyText(char* target, std::size_t size, const std::string& text) {
 
 }  // namespace
 
+// Message boxes the "box-N" keys record in the transcript.
+constexpr const char* kBoxes[] = {
+    "message ok error \"ManageEdit\" \"cannot create p/tavro-print-1.pdf: No such file\" -> ok\n",
+    "message ok none \"ManageEdit\" \"Error:timeout\" -> ok\n",
+    "message ok none \"Error:\" \"saved, no Error:\" -> ok\n",
+    "message yesno warning \"ManageEdit\" \"Overwrite?\" -> yes\n",
+};
+
 // "echo": logs what it received (and the script it would run) to FAKE_MODULE_LOG and
 // answers Code = FunctionId, Text = Key. "raise", "raise-other": raises.
 // "script-error": records a script error in the transcript. "full": a Text without a
-// zero byte. "message": records an informational box in the transcript.
+// zero byte. "message": records an informational box in the transcript, "box-N" box N
+// of kBoxes.
 TAVRO_EXPORT void TAVRO_STDCALL Mn_UserEdit(TShellResult* Result, HWND_T ShellWnd,
                                             const char* CorpNo, const char* UserNo,
                                             std::int32_t FunctionId, const char* Key,
@@ -54,6 +64,12 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_UserEdit(TShellResult* Result, HWND_T ShellWn
   }
   if (key == "message") {
     AppendTo("TAVRO_UI_TRANSCRIPT", "message ok none \"\" \"hi\" -> ok\n");
+  }
+  if (key.rfind("box-", 0) == 0) {
+    const std::size_t n = std::strtoul(key.c_str() + 4, nullptr, 10);
+    if (n < std::size(kBoxes)) {
+      AppendTo("TAVRO_UI_TRANSCRIPT", kBoxes[n]);
+    }
   }
   if (key == "echo") {
     const char* script = std::getenv("TAVRO_UI_SCRIPT");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -61,6 +62,42 @@ TEST(ParseCommandLine, RejectsEveryMalformedCommand) {
   }
 }
 
+TEST(ParseCommandLine, ALaterValueWinsAndStrictIsAFlag) {
+  CommandLine line;
+  std::string error;
+  ASSERT_TRUE(Parse({"run", "ex.txt", "--corp", "0012", "--strict", "--corp=0099", "--function",
+                     "5", "--function", "-2147483648", "--script", "-"},
+                    line, error))
+      << error;
+  EXPECT_EQ(line.command, shell::Command::Run);
+  EXPECT_EQ(line.runFile, "ex.txt");
+  EXPECT_EQ(line.options.corp, "0099");
+  EXPECT_EQ(line.options.function, INT32_MIN);
+  EXPECT_EQ(line.options.script, "-");
+  EXPECT_TRUE(line.options.strict);
+  EXPECT_FALSE(line.options.user);
+}
+
+TEST(ParseCommandLine, HelpIsACommandOfItsOwnWithThePageAskedFor) {
+  const struct {
+    std::vector<std::string> args;
+    const char* holds;
+  } cases[] = {
+      {{"help"}, "Subcommands:"},
+      {{"-h"}, "Subcommands:"},
+      {{"run", "--help"}, "tavro-shell run [OPTIONS] FILE"},
+      {{"entries", "-h"}, "tavro-shell entries [OPTIONS]"},
+      {{"call", "Mn_UserEdit", "--corp", "1", "--help"}, "tavro-shell call [OPTIONS] ENTRY"},
+  };
+  for (const auto& c : cases) {
+    CommandLine line;
+    std::string error;
+    ASSERT_TRUE(Parse(c.args, line, error)) << error;
+    EXPECT_EQ(line.command, shell::Command::Help);
+    EXPECT_NE(line.help.find(c.holds), std::string::npos) << line.help;
+  }
+}
+
 class CallLineTest : public ::testing::Test {
  protected:
   std::string Write(const std::string& text) {
@@ -85,19 +122,30 @@ TEST_F(CallLineTest, FirstLineNamesTheCallAndLaterOptionsWin) {
   EXPECT_EQ(options.entry, "Mn_CheckRecord");
   EXPECT_EQ(options.key, "12 payment:A0001");
 
+  EXPECT_FALSE(options.strict);
+
   shell::CallOptions over;
   over.corp = "0099";
   over.script = "other.txt";
+  over.strict = true;
   shell::MergeOptions(options, over);
   EXPECT_EQ(options.corp, "0099");
   EXPECT_EQ(options.key, "12 payment:A0001");
   EXPECT_EQ(options.script, "other.txt");
+  EXPECT_TRUE(options.strict);
+
+  ASSERT_TRUE(shell::ReadCallLine(Write("# call: Mn_UsageEdit --strict --corp 1 --corp 2\n"),
+                                  options, error))
+      << error;
+  EXPECT_TRUE(options.strict);
+  EXPECT_EQ(options.corp, "2");
 }
 
 TEST_F(CallLineTest, AFileWithoutAUsableCallLineIsRefused) {
   for (const char* text :
        {"click OkBtn\n# call: Mn_UsageEdit\n", "# call:\n", "# call: Mn_Nothing\n",
-        "# call: Mn_UsageEdit --key \"open\n", "# call: Mn_UsageEdit --bogus 1\n", ""}) {
+        "# call: Mn_UsageEdit --key \"open\n", "# call: Mn_UsageEdit --bogus 1\n",
+        "# call: Mn_UsageEdit --help\n", "# call: Mn_UsageEdit stray\n", ""}) {
     shell::CallOptions options;
     std::string error;
     EXPECT_FALSE(shell::ReadCallLine(Write(text), options, error)) << text;

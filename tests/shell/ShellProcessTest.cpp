@@ -54,6 +54,62 @@ TEST_F(ShellProcess, ExitStatusFollowsTheOutcome) {
   }
 }
 
+// For automation: --strict fails a call that showed an error (the error icon, or a host
+// failure reported as "Error:..."), and only such a call.
+TEST_F(ShellProcess, StrictFailsACallThatShowedAnError) {
+  const struct {
+    const char* key;
+    int strict;
+  } cases[] = {{"box-0", 6},   {"box-1", 6}, {"box-2", 0},       {"box-3", 0},
+               {"message", 0}, {"plain", 0}, {"script-error", 3}};
+  for (const auto& c : cases) {
+    auto r = Call({"Mn_UserEdit", "--key", c.key});
+    EXPECT_EQ(r.status, c.key == std::string("script-error") ? 3 : 0) << c.key << "\n" << r.err;
+    r = Call({"Mn_UserEdit", "--key", c.key, "--strict"});
+    EXPECT_EQ(r.status, c.strict) << c.key << "\n" << r.err;
+    EXPECT_EQ(r.out, std::string("Code=0 Text=\"") + c.key + "\"\n") << c.key;
+  }
+  // Given on an example's call line, or after its file.
+  const std::string fake = e2e::BinDir() + "/libShellFakeModule.so";
+  box_.WriteFile("ex.txt", "# call: Mn_UserEdit --key box-1 --strict\n");
+  EXPECT_EQ(box_.Shell({"run", "ex.txt", "--module", fake}).status, 6);
+  box_.WriteFile("ex.txt", "# call: Mn_UserEdit --key box-1\n");
+  EXPECT_EQ(box_.Shell({"run", "ex.txt", "--module", fake}).status, 0);
+  EXPECT_EQ(box_.Shell({"run", "ex.txt", "--module", fake, "--strict"}).status, 6);
+}
+
+// Every command has a help page on standard output, and asking for it is no error.
+TEST_F(ShellProcess, HelpIsPrintedForTheProgramAndEachCommand) {
+  const struct {
+    std::vector<std::string> args;
+    const char* holds;
+  } cases[] = {
+      {{"help"}, "tavro-shell run FILE [options]"},
+      {{"--help"}, "tavro-shell run FILE [options]"},
+      {{"run", "--help"}, "Usage: tavro-shell run [OPTIONS] FILE"},
+      {{"run", "example.txt", "-h"}, "--strict"},
+      {{"entries", "--help"}, "Usage: tavro-shell entries [OPTIONS]"},
+      {{"call", "--help"}, "--script FILE"},
+  };
+  for (const auto& c : cases) {
+    auto r = box_.Shell(c.args);
+    EXPECT_EQ(r.status, 0) << c.args[0] << "\n" << r.err;
+    EXPECT_NE(r.out.find(c.holds), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Exit status:"), std::string::npos) << r.out;
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+// "--script -" hands the module standard input as the script; the shell leaves reading
+// it to the module's platform.
+TEST_F(ShellProcess, ScriptDashIsStandardInput) {
+  box_.SetEnv("FAKE_MODULE_LOG", box_.Root() + "/module-log.txt");
+  auto r = Call({"Mn_UserEdit", "--key", "echo", "--script", "-"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(box_.ReadFile(box_.Root() + "/module-log.txt"),
+            "window=1 corp= user= function=0 key=echo extra= script=-\n");
+}
+
 TEST_F(ShellProcess, PrivateTranscriptGoesToStandardErrorAndIsRemoved) {
   auto r = Call({"Mn_UserEdit", "--key", "message"});
   EXPECT_EQ(r.status, 0);

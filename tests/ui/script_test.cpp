@@ -358,18 +358,129 @@ TEST_F(ScriptTest, OperatorFunctionActsOnEachFormAsItOpens) {
 }
 
 TEST_F(ScriptTest, DumpWritesTheStateOfAControlOrTheForm) {
+  form.NameEdt->SetBounds(8, 12, 121, 21);
+  form.RightClb->SetBounds(8, 40, 121, 60);
   Run("set NameEdt abc\ncheck RightClb 1 on\ndump NameEdt\ndump RightClb\ndump\n");
   const Strings& t = Transcript();
   ASSERT_GE(t.size(), 7u);
-  EXPECT_EQ(t[1], R"(dump NameEdt TEdit "abc" enabled=true visible=true readonly=false caret=0)");
-  EXPECT_EQ(t[2],
-            R"(dump RightClb TCheckListBox "" enabled=true visible=true itemindex=1 count=3)");
+  EXPECT_EQ(t[1], R"(dump NameEdt TEdit "abc" enabled=true visible=true readonly=false caret=0 )"
+                  R"(parent=SampleFrm left=8 top=12 width=121 height=21)");
+  EXPECT_EQ(t[2], R"(dump RightClb TCheckListBox "" enabled=true visible=true itemindex=1 count=3 )"
+                  R"(parent=SampleFrm left=8 top=40 width=121 height=60)");
   EXPECT_EQ(t[3], R"(dump RightClb item 0 "query" unchecked)");
   EXPECT_EQ(t[4], R"(dump RightClb item 1 "add" checked)");
-  EXPECT_EQ(t[6], R"(dump SampleFrm TScriptFrm "样例" enabled=true visible=true)");
+  EXPECT_EQ(t[6].rfind(R"(dump SampleFrm TScriptFrm "样例" enabled=true visible=true left=)", 0),
+            0u)
+      << t[6];
   EXPECT_NE(std::find(t.begin(), t.end(),
                       R"(dump NewMit TMenuItem "New" enabled=true visible=true checked=false)"),
             t.end());
+}
+
+// A dump shows what the operator finds: a control inside a disabled group is disabled,
+// inside a hidden one hidden, whatever its own flags say (which "expect" still reads),
+// and the script's actions follow the same state.
+TEST(ScriptDump, ShowsTheStateAControlHasThroughItsParents) {
+  struct Case {
+    bool groupEnabled;
+    bool groupVisible;
+    bool ownEnabled;
+    const char* state;
+    const char* click;  // the error of "click CityEdt", empty when it is clicked
+  };
+  const Case cases[] = {
+      {true, true, true, "enabled=true visible=true", ""},
+      {false, true, true, "enabled=false visible=true", "CityEdt is disabled"},
+      {true, false, true, "enabled=true visible=false", "CityEdt is not visible"},
+      {false, false, true, "enabled=false visible=false", "CityEdt is not visible"},
+      {true, true, false, "enabled=false visible=true", "CityEdt is disabled"},
+  };
+  for (const Case& c : cases) {
+    auto platform = std::make_unique<HeadlessPlatform>();
+    HeadlessPlatform* p = platform.get();
+    auto previous = InstallPlatform(std::move(platform));
+    TScriptFrm form;
+    form.InfoGrp->SetBounds(10, 200, 300, 80);
+    form.CityEdt->SetBounds(8, 16, 121, 21);
+    form.InfoGrp->Enabled = c.groupEnabled;
+    form.InfoGrp->Visible = c.groupVisible;
+    form.CityEdt->Enabled = c.ownEnabled;
+    p->RunScript("dump CityEdt\nexpect CityEdt enabled " +
+                 std::string(c.ownEnabled ? "true" : "false") + "\nclick CityEdt\n");
+    form.ShowModal();
+    const Strings& t = p->Transcript();
+    ASSERT_GE(t.size(), 3u);
+    EXPECT_EQ(t[1], std::string(R"(dump CityEdt TEdit "" )") + c.state +
+                        " readonly=false caret=0 parent=InfoGrp left=8 top=16 width=121 height=21");
+    EXPECT_EQ(t[2], *c.click ? std::string("error 3 \"") + c.click + "\"" : "script-end TScriptFrm")
+        << c.state;
+    InstallPlatform(std::move(previous));
+  }
+}
+
+// The shell makes one call per script. A line still waiting when the entry point
+// returns with no form open was never played (a form closed early, a typing error in
+// an action, an expect that never ran): the run fails naming it.
+TEST(ScriptEnd, ALineLeftWhenTheCallEndsIsAnError) {
+  struct Case {
+    const char* script;
+    Strings tail;  // the transcript after the form's close line
+  };
+  const char* const gone =
+      "no form is open any more (the last one has closed), so this line is "
+      "not played: ";
+  const Case cases[] = {
+      {"click UpdateBtn\nexpect NameEdt text x\n",
+       {std::string("error 2 \"") + gone + "expect NameEdt text x\""}},
+      {"click UpdateBtn\n# then\n\nfrobnicate\nclose\n",
+       {std::string("error 4 \"") + gone + "frobnicate\""}},
+      {"click UpdateBtn\nanswer yes\nanswer no\n",
+       {R"(message yesno none "c" "More?" -> yes)",
+        std::string("error 3 \"") + gone + "answer no\""}},
+      // Everything played: comments and blank lines after the last action are no lines.
+      {"click UpdateBtn\nanswer no\n# done\n\n", {R"(message yesno none "c" "More?" -> no)"}},
+  };
+  for (const Case& c : cases) {
+    auto platform = std::make_unique<HeadlessPlatform>();
+    HeadlessPlatform* p = platform.get();
+    auto previous = InstallPlatform(std::move(platform));
+    {
+      TScriptFrm form;
+      form.UpdateBtn->ModalResult = mrOk;
+      p->RunScript(c.script);
+      EXPECT_EQ(form.ShowModal(), mrOk) << c.script;
+      // An entry point may still ask something after its dialog has closed.
+      if (std::string(c.script).find("answer") != std::string::npos) {
+        CurrentPlatform().MessageBox("c", "More?", MsgButtons::YesNo, MsgIcon::None);
+      }
+      p->EntryCallEnded();
+    }
+    Strings expected{R"(open TScriptFrm "样例")", "close TScriptFrm ok"};
+    expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+    EXPECT_EQ(p->Transcript(), expected) << c.script;
+    EXPECT_EQ(p->Failed(), c.tail.size() > 0 && c.tail.back().rfind("error", 0) == 0) << c.script;
+    InstallPlatform(std::move(previous));
+  }
+}
+
+TEST_F(ScriptTest, AScriptForACallThatOpensNoFormFailsOnItsFirstAction) {
+  platform_->RunScript("# call: Mn_GetCheckList\n\nclick AddNewBtn\nexpect x count 3\n");
+  platform_->EntryCallEnded();
+  EXPECT_EQ(Transcript(), (Strings{"error 3 \"the entry point opened no form, so this line is not "
+                                   "played: click AddNewBtn\""}));
+  EXPECT_TRUE(platform_->Failed());
+}
+
+// A nested entry point (the account list calls the account dialog's) returns into a
+// form that is still open: the lines after it belong to that form.
+TEST_F(ScriptTest, ANestedCallReturningIntoAnOpenFormLeavesTheLinesToIt) {
+  auto* nested = Create<TButton>(&form, &form, "NestedCallBtn");
+  nested->OnClick = [](TComponent*) { CurrentPlatform().EntryCallEnded(); };
+  Run("click NestedCallBtn\ntype NameEdt abc\nclose\n");
+  platform_->EntryCallEnded();
+  EXPECT_EQ(Transcript(), (Strings{R"(open TScriptFrm "样例")", "close TScriptFrm cancel"}));
+  EXPECT_EQ(form.NameEdt->Text(), "abc");
+  EXPECT_FALSE(platform_->Failed());
 }
 
 // The environment names the script, the transcript file and the printer resolution.
@@ -426,6 +537,87 @@ TEST_F(EnvironmentTest, UnreadableScriptIsTheFirstErrorAndABadResolutionIsIgnore
   EXPECT_EQ(platform->Transcript(),
             (Strings{"error 0 \"cannot read the operator script " + missing.string() + "\""}));
   EXPECT_EQ(platform->Printer().PixelsPerInchX(), 600);
+}
+
+// An entry point that needed no platform still has its script checked when it returns;
+// without a script nothing is made.
+TEST_F(EnvironmentTest, EndOfACallChecksTheScriptEvenWhenNothingWasShown) {
+  auto previous = InstallPlatform(nullptr);
+  EndEntryCall();
+  EXPECT_EQ(InstallPlatform(nullptr), nullptr);
+
+  auto script = dir_ / "list.txt";
+  auto transcript = dir_ / "transcript.txt";
+  std::ofstream(script) << "# call: Mn_GetCheckList\nexpect FolderLsv count 3\n";
+  ::setenv("TAVRO_UI_SCRIPT", script.c_str(), 1);
+  ::setenv("TAVRO_UI_TRANSCRIPT", transcript.c_str(), 1);
+  EndEntryCall();
+  InstallPlatform(std::move(previous));
+  EXPECT_EQ(ReadFile(transcript),
+            "error 2 \"the entry point opened no form, so this line is not played: expect "
+            "FolderLsv count 3\"\n");
+}
+
+// A file the script names for an open dialog comes with the script: a relative name is
+// taken from the script's folder, so the script runs from any current folder. What a
+// save dialog is given is made by the run and stays in the current folder.
+TEST_F(EnvironmentTest, OpenDialogAnswersAreTakenFromTheScriptsFolder) {
+  std::filesystem::create_directories(dir_ / "scripts");
+  const std::string folder = (dir_ / "scripts").string();
+  struct Case {
+    bool fromFile;
+    bool save;
+    const char* answer;
+    std::string chosen;
+  };
+  const Case cases[] = {
+      {true, false, "in.txt", folder + "/in.txt"},
+      {true, false, "data/in.txt", folder + "/data/in.txt"},
+      {true, false, "/abs/in.txt", "/abs/in.txt"},
+      {true, true, "out.txt", "out.txt"},
+      {false, false, "in.txt", "in.txt"},
+  };
+  for (const Case& c : cases) {
+    auto platform = std::make_unique<HeadlessPlatform>();
+    HeadlessPlatform* p = platform.get();
+    auto previous = InstallPlatform(std::move(platform));
+    const std::string text = std::string("click FilenameEdt\nfile \"") + c.answer + "\"\n";
+    if (c.fromFile) {
+      std::ofstream(dir_ / "scripts" / "pick.txt") << text;
+      ASSERT_TRUE(p->LoadScriptFile((dir_ / "scripts" / "pick.txt").string()));
+    } else {
+      p->RunScript(text);
+    }
+    {
+      TScriptFrm form;
+      form.FilenameEdt->SaveDialog = c.save;
+      form.ShowModal();
+      EXPECT_EQ(form.FilenameEdt->Text(), c.chosen) << c.answer;
+    }
+    EXPECT_FALSE(p->Failed()) << c.answer;
+    InstallPlatform(std::move(previous));
+  }
+
+  // A folder whose name GBK cannot write cannot name the file: the line fails rather
+  // than the dialog receiving a mangled path.
+  const auto odd = dir_ / "\xF0\x9F\x98\x80";
+  std::filesystem::create_directories(odd);
+  std::ofstream(odd / "pick.txt") << "click FilenameEdt\nfile in.txt\n";
+  auto platform = std::make_unique<HeadlessPlatform>();
+  HeadlessPlatform* p = platform.get();
+  auto previous = InstallPlatform(std::move(platform));
+  ASSERT_TRUE(p->LoadScriptFile((odd / "pick.txt").string()));
+  {
+    TScriptFrm form;
+    form.ShowModal();
+    EXPECT_EQ(form.FilenameEdt->Text(), "");
+  }
+  EXPECT_TRUE(p->Failed());
+  EXPECT_EQ(p->Transcript()[1], R"(file open "Text files (*.txt)|*.txt" -> cancel)");
+  EXPECT_EQ(p->Transcript()[2], "error 2 \"the script's folder " + odd.string() +
+                                    " cannot be written in GBK, so a file cannot be named from "
+                                    "it: in.txt\"");
+  InstallPlatform(std::move(previous));
 }
 
 }  // namespace

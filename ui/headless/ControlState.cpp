@@ -237,18 +237,49 @@ std::vector<std::string> PropertyValue(const TComponent& c, const std::string& p
 
 namespace {
 
+// Enabled as the operator finds it: a control inside a disabled parent is disabled.
+bool EnabledWithParents(const TControl& control) {
+  for (const TControl* c = &control; c != nullptr; c = c->Parent()) {
+    if (!c->Enabled) {
+      return false;
+    }
+  }
+  return true;
+}
+
 void DumpOne(const TComponent& c, std::vector<std::string>& out) {
   std::string line = "dump " + (c.Name.empty() ? std::string("-") : c.Name) + " " + c.ClassName();
   if (auto text = TextOf(c)) {
     line += " " + QuoteText(*text);
   }
+  auto* control = dynamic_cast<const TControl*>(&c);
   std::string ignored;
-  for (const char* property :
-       {"enabled", "visible", "readonly", "checked", "caret", "itemindex", "count"}) {
+  auto add = [&](const char* property) {
     auto value = PropertyValue(c, property, 0, ignored);
     if (!value.empty()) {
       line += std::string(" ") + property + "=" + value[0];
     }
+  };
+  // A control's state is the effective one, which decides whether a script may act on
+  // it; "expect" reads the control's own property.
+  if (control != nullptr) {
+    line +=
+        " enabled=" + Bool(EnabledWithParents(*control)) + " visible=" + Bool(control->IsShowing());
+  } else {
+    add("enabled");
+    add("visible");
+  }
+  for (const char* property : {"readonly", "checked", "caret", "itemindex", "count"}) {
+    add(property);
+  }
+  // Where it is: its parent, and its bounds in the parent's pixels.
+  if (control != nullptr) {
+    if (const TWinControl* parent = control->Parent()) {
+      line += " parent=" + (parent->Name.empty() ? std::string("-") : parent->Name);
+    }
+    line += " left=" + std::to_string(control->Left()) + " top=" + std::to_string(control->Top()) +
+            " width=" + std::to_string(control->Width()) +
+            " height=" + std::to_string(control->Height());
   }
   out.push_back(line);
   if (auto items = ItemTexts(c)) {

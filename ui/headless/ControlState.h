@@ -21,7 +21,9 @@ std::optional<TStrings> ItemTexts(const TComponent& component);
 std::vector<std::string> PropertyValue(const TComponent& component, const std::string& property,
                                        int index, std::string& error);
 
-// Transcript lines describing component (and, for a form, every component it owns).
+// Transcript lines describing component (and, for a form, every component it owns): its
+// text, its effective state (a control inside a disabled or hidden parent is disabled or
+// hidden), its parent and its bounds.
 std::vector<std::string> DumpLines(const TComponent& component);
 
 }  // namespace ui

@@ -2,7 +2,9 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "ui/headless/PdfPrintWriter.h"
@@ -41,19 +43,34 @@ std::unique_ptr<HeadlessPlatform> HeadlessPlatform::FromEnvironment() {
 
 void HeadlessPlatform::RunScript(std::string_view script) {
   runner_->SetScript(ParseScript(script));
+  runner_->SetScriptFolder({});
 }
 
 bool HeadlessPlatform::LoadScriptFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
-  if (in) {
-    text << in.rdbuf();
+  bool read = false;
+  if (path == "-") {
+    text << std::cin.rdbuf();
+    read = !std::cin.bad();
+  } else {
+    std::ifstream in(path, std::ios::binary);
+    if (in) {
+      text << in.rdbuf();
+    }
+    read = static_cast<bool>(in);
   }
-  if (!in) {
+  if (!read) {
     runner_->Fail(0, "cannot read the operator script " + path);
     return false;
   }
   RunScript(text.str());
+  if (path != "-") {
+    // Made absolute now, so that a later change of the current folder cannot move it.
+    std::error_code ignored;
+    std::filesystem::path folder =
+        std::filesystem::absolute(std::filesystem::path(path), ignored).parent_path();
+    runner_->SetScriptFolder(folder.string());
+  }
   return true;
 }
 
@@ -127,6 +144,10 @@ PrinterCanvas& HeadlessPlatform::Printer() {
 
 void HeadlessPlatform::SetHourglass(bool busy) {
   hourglass_ = busy;
+}
+
+void HeadlessPlatform::EntryCallEnded() {
+  runner_->EntryCallEnded();
 }
 
 }  // namespace ui

@@ -31,16 +31,19 @@ class HeadlessPlatform : public Platform {
   HeadlessPlatform();
   ~HeadlessPlatform() override;
 
-  // The platform the environment asks for: the script of TAVRO_UI_SCRIPT, the
-  // transcript file of TAVRO_UI_TRANSCRIPT, the printer resolution of
-  // TAVRO_UI_PRINTER_DPI, finished print jobs written as PDF files into the folder of
+  // The platform the environment asks for: the script of TAVRO_UI_SCRIPT ("-" for
+  // standard input), the transcript file of TAVRO_UI_TRANSCRIPT, the printer resolution
+  // of TAVRO_UI_PRINTER_DPI, finished print jobs written as PDF files into the folder of
   // TAVRO_UI_PRINT_DIR (default: the current folder). A script that cannot be read is
   // the transcript's first error.
   static std::unique_ptr<HeadlessPlatform> FromEnvironment();
 
   // The operator script (UTF-8), replacing any earlier one; line numbers count from 1.
+  // Relative answers to an open dialog stay relative to the current folder.
   void RunScript(std::string_view script);
-  // Reads the script from a file; false (and an error line) when it cannot be read.
+  // Reads the script from a file, or from standard input for "-"; false (and an error
+  // line) when it cannot be read. Relative answers to an open dialog are then taken
+  // from the file's folder (the current folder for standard input).
   bool LoadScriptFile(const std::string& path);
 
   // Called with each form as it is shown, before the script's lines act on it. It may
@@ -72,6 +75,9 @@ class HeadlessPlatform : public Platform {
   bool PrintDialog() override;
   PrinterCanvas& Printer() override;
   void SetHourglass(bool busy) override;
+  // A line the script still holds when an entry point returns with no form open is an
+  // error naming that line: nothing is left to play it.
+  void EntryCallEnded() override;
   bool Hourglass() const { return hourglass_; }
 
  private:

@@ -1,5 +1,7 @@
 #include "ui/headless/ScriptRunner.h"
 
+#include <optional>
+
 #include "sys/CodePage.h"
 #include "ui/Forms.h"
 #include "ui/Input.h"
@@ -105,6 +107,7 @@ void ScriptRunner::ForceClose(TForm& form) {
 
 int ScriptRunner::ShowModal(TForm& form) {
   const std::string name = form.ClassName();
+  ++formsShown_;
   transcript_.Add("open " + name + " " + QuoteText(form.Caption));
   frames_.push_back(Frame{&form});
   struct Pop {
@@ -161,6 +164,23 @@ void ScriptRunner::RunLine(TForm& form, const ScriptLine& line) {
     RunAction(*this, form, line);
   }
   currentLine_ = outer;
+}
+
+// Lines cannot wait for a later call: the shell makes one call per script, and a line
+// that no form took would otherwise pass unnoticed (an expect that never ran).
+void ScriptRunner::EntryCallEnded() {
+  if (!frames_.empty()) {
+    return;  // a nested entry point returns into a form that is still open
+  }
+  const bool shownNone = formsShown_ == 0;
+  formsShown_ = 0;
+  if (failed_ || next_ >= lines_.size()) {
+    return;
+  }
+  const ScriptLine& line = lines_[next_];
+  Fail(line.Number, std::string(shownNone ? "the entry point opened no form"
+                                          : "no form is open any more (the last one has closed)") +
+                        ", so this line is not played: " + line.Source);
 }
 
 const ScriptLine* ScriptRunner::TakeAnswer(const char* action, const std::string& box,
@@ -240,6 +260,27 @@ bool ScriptRunner::InputBox(const std::string& caption, const std::string& promp
   return ok;
 }
 
+bool ScriptRunner::AnswerPath(const std::string& answer, std::string& path,
+                              std::string& problem) const {
+  path = answer;
+  if (scriptFolder_.empty() || answer.empty() || answer.front() == '/') {
+    return true;
+  }
+  // Paths inside the module are GBK like every other text.
+  std::optional<std::string> folder = Utf8ToGbkStrict(scriptFolder_);
+  if (!folder) {
+    problem =
+        "the script's folder " + scriptFolder_ +
+        " cannot be written in GBK, so a file cannot be named from it: " + sys::GbkToUtf8(answer);
+    return false;
+  }
+  path = *folder + (folder->back() == '/' ? "" : "/") + answer;
+  return true;
+}
+
+// An open dialog's answer names a file that comes with the script, so a relative name
+// is taken from the script's folder; a save dialog's answer is a file the run makes, in
+// the current folder like the printed files.
 bool ScriptRunner::FileDialog(bool save, const std::string& filter, std::string& path) {
   std::string head = std::string("file ") + (save ? "save " : "open ") + QuoteText(filter) + " -> ";
   std::string problem;
@@ -249,8 +290,16 @@ bool ScriptRunner::FileDialog(bool save, const std::string& filter, std::string&
           TakeAnswer("file", save ? "a save dialog" : "an open dialog", problem, problemLine)) {
     const ScriptToken& answer = line->Tokens[1];
     if (answer.Quoted || answer.Text != "cancel") {
-      path = answer.Text;
-      ok = true;
+      std::string chosen;
+      if (save) {
+        chosen = answer.Text;
+        ok = true;
+      } else {
+        ok = AnswerPath(answer.Text, chosen, problem);
+      }
+      if (ok) {
+        path = chosen;
+      }
     }
   }
   transcript_.Add(head + (ok ? QuoteText(path) : std::string("cancel")));

@@ -20,6 +20,9 @@ class ScriptRunner {
   using OperatorFn = std::function<void(TForm& form)>;
 
   void SetScript(std::vector<ScriptLine> lines);
+  // The folder (UTF-8) that relative answers to an open dialog are taken from: the
+  // script file's. Empty: they stay relative to the current folder.
+  void SetScriptFolder(std::string folder) { scriptFolder_ = std::move(folder); }
   void SetOperator(OperatorFn fn) { operator_ = std::move(fn); }
   Transcript& Log() { return transcript_; }
   HeadlessPrinter& Printer() { return printer_; }
@@ -34,6 +37,8 @@ class ScriptRunner {
   bool InputBox(const std::string& caption, const std::string& prompt, std::string& value);
   bool FileDialog(bool save, const std::string& filter, std::string& path);
   bool PrintDialog();
+  // An entry point returns: a line left unplayed while no form is open fails the run.
+  void EntryCallEnded();
 
   // Runs one line on form, then lets the form close if it asked to. False on failure.
   bool Perform(TForm& form, const ScriptLine& line);
@@ -52,8 +57,13 @@ class ScriptRunner {
   const ScriptLine* TakeAnswer(const char* action, const std::string& box, std::string& problem,
                                int& problemLine);
 
+  // The path of an open dialog's answer: relative names from the script's folder.
+  bool AnswerPath(const std::string& answer, std::string& path, std::string& problem) const;
+
   std::vector<ScriptLine> lines_;
   std::size_t next_ = 0;
+  std::string scriptFolder_;
+  int formsShown_ = 0;   // forms shown since an entry point last returned
   int currentLine_ = 0;  // line of the action running, 0 outside one
   bool failed_ = false;
   OperatorFn operator_;

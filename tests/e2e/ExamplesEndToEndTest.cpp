@@ -1,0 +1,120 @@
+// Every example of examples/, and the example of docs/operator-scripts.md, runs green on
+// a fresh demonstration bank of its own (so the order of the runs cannot matter), from a
+// folder that is not the repository root, and hands back the result its comment shows.
+// --strict makes an error box fail the run as well.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/ShellSandbox.h"
+
+namespace {
+
+std::string ReadSource(const std::string& relative) {
+  std::ifstream in(std::string(TAVRO_SOURCE_DIR) + "/" + relative, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The example scripts: the files of examples/ whose first line is a call line.
+std::vector<std::string> ExampleNames() {
+  std::vector<std::string> names;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(TAVRO_SOURCE_DIR) + "/examples")) {
+    const std::string name = entry.path().filename().string();
+    if (ReadSource("examples/" + name).rfind("# call:", 0) == 0) {
+      names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The result record the example's comment shows ("#   Code=1 Text=..."), if any.
+std::string DocumentedResult(const std::string& script) {
+  for (const std::string& line : e2e::Lines(script)) {
+    if (line.rfind("#   Code=", 0) == 0) {
+      return line.substr(4) + "\n";
+    }
+  }
+  return {};
+}
+
+// A fresh demonstration bank in a sandbox whose current folder is its own.
+class FreshBank : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    box_.UseBankServer();
+    const auto init = box_.Run("tavro-bank", {"init", "--demo", box_.BankDb()});
+    ASSERT_EQ(init.status, 0) << init.err;
+    box_.SetLanguage("CN");
+  }
+  e2e::Sandbox box_;
+};
+
+class ExampleOnAFreshBank : public FreshBank, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(ExampleOnAFreshBank, RunsGreenAndHandsBackWhatItsCommentSays) {
+  const std::string name = GetParam();
+  const auto r =
+      box_.Shell({"run", std::string(TAVRO_SOURCE_DIR) + "/examples/" + name, "--strict"});
+  ASSERT_EQ(r.status, 0) << name << "\n" << r.out << r.err;
+  const std::string result = DocumentedResult(ReadSource("examples/" + name));
+  if (!result.empty()) {
+    EXPECT_EQ(r.out, result) << name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleOnAFreshBank, ::testing::ValuesIn(ExampleNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           std::string id = info.param.substr(0, info.param.rfind('.'));
+                           std::replace(id.begin(), id.end(), '-', '_');
+                           return id;
+                         });
+
+// The code blocks of a Markdown section, in order.
+std::vector<std::string> CodeBlocks(const std::string& markdown, const std::string& heading) {
+  std::vector<std::string> blocks;
+  const std::size_t start = markdown.find("\n" + heading + "\n");
+  if (start == std::string::npos) {
+    return blocks;
+  }
+  const std::size_t end = markdown.find("\n## ", start + heading.size() + 2);
+  std::istringstream in(markdown.substr(start, end - start));
+  std::string line;
+  std::string block;
+  bool inside = false;
+  while (std::getline(in, line)) {
+    if (line.rfind("```", 0) == 0) {
+      if (inside) {
+        blocks.push_back(block);
+        block.clear();
+      }
+      inside = !inside;
+    } else if (inside) {
+      block += line + "\n";
+    }
+  }
+  return blocks;
+}
+
+// The documentation's example is a script that runs as it is shown, with the
+// transcript shown after it.
+TEST_F(FreshBank, TheDocumentationsExampleRunsAsShown) {
+  const std::vector<std::string> blocks =
+      CodeBlocks(ReadSource("docs/operator-scripts.md"), "## Example");
+  ASSERT_EQ(blocks.size(), 2u) << "the script and its transcript";
+  const std::string script = box_.WriteFile("usage.txt", blocks[0]);
+  const auto r = box_.Shell({"run", script, "--strict"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "Code=0 Text=\"\"\n");
+  EXPECT_EQ(r.err, blocks[1]);
+}
+
+}  // namespace
