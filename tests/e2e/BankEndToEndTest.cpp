@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "tests/e2e/BankQuery.h"
 #include <fstream>
 #include <sstream>
 
+#include "tests/e2e/BankQuery.h"
 #include "tests/e2e/CheckColumns.h"
 #include "tests/e2e/ShellSandbox.h"
 
