@@ -96,7 +96,7 @@ ImportLineFault TImportText::CommandText(std::string_view line, std::string& tex
   }
   if (!big5_ && !big5Channel_) {
     return gbk_.Encode(*chars, text, missing) ? ImportLineFault::None
-                                               : ImportLineFault::MissingChar;
+                                              : ImportLineFault::MissingChar;
   }
   const auto length = static_cast<std::int32_t>(chars->size());
   for (std::int32_t i = 0; i < length;) {

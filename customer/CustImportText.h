@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -56,8 +57,7 @@ class TImportText {
 
  private:
   // Appends one character (its UTF-16 units and code point) for the box or the channel.
-  bool AppendConverted(std::u16string_view unit, char32_t c, std::string& text,
-                       char32_t& missing);
+  bool AppendConverted(std::u16string_view unit, char32_t c, std::string& text, char32_t& missing);
 
   bool big5_;
   bool big5Channel_;

@@ -112,7 +112,9 @@ bool Decode(std::string_view bytes, CodePage cp, bool flush, std::u16string* out
 }  // namespace
 
 TByteOrderMark FindByteOrderMark(std::string_view start) {
-  const auto starts = [start](std::string_view mark) { return start.substr(0, mark.size()) == mark; };
+  const auto starts = [start](std::string_view mark) {
+    return start.substr(0, mark.size()) == mark;
+  };
   using namespace std::string_view_literals;
   if (starts("\xEF\xBB\xBF"sv)) {
     return {ByteOrderMark::Utf8, 3};
@@ -165,9 +167,8 @@ std::optional<CodePage> DetectCodePage(std::string_view block,
     UErrorCode matchStatus = U_ZERO_ERROR;
     const char* name = ucsdet_getName(matches[i], &matchStatus);
     const int32_t score = ucsdet_getConfidence(matches[i], &matchStatus);
-    const std::optional<CodePage> cp = U_SUCCESS(matchStatus) && name != nullptr
-                                           ? DetectorCodePage(name)
-                                           : std::nullopt;
+    const std::optional<CodePage> cp =
+        U_SUCCESS(matchStatus) && name != nullptr ? DetectorCodePage(name) : std::nullopt;
     const auto at = cp ? std::find(valid.begin(), valid.end(), *cp) : valid.end();
     if (at != valid.end()) {
       auto& best = confidence[static_cast<std::size_t>(at - valid.begin())];

@@ -42,7 +42,8 @@ bool IsCleanText(std::string_view bytes, CodePage cp, bool cutEnd = false);
 // (a character cut off at its end passes); of several, the one ICU's charset detector
 // rates highest, the earlier in candidates on a tie. nullopt when the block is clean text
 // in none of them.
-std::optional<CodePage> DetectCodePage(std::string_view block, std::span<const CodePage> candidates);
+std::optional<CodePage> DetectCodePage(std::string_view block,
+                                       std::span<const CodePage> candidates);
 
 // Encodes UTF-16 text into one character set, keeping its converter between calls.
 class StrictEncoder {

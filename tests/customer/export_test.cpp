@@ -255,11 +255,10 @@ TEST_F(ExportDialogTest, TheTargetIsNamedInTheFileSystemsCharacterSet) {
   }
   EXPECT_EQ(ReadFile("导出.txt"), "C001|Mingda\r\n");
   EXPECT_EQ(Files(), std::vector<std::string>{"导出.txt"});
-  EXPECT_EQ(MessageLines(),
-            (Lines{Box("导出成功"),
-                   "message yesno none \"覆盖确认\" "
-                   "\"导出文件已经存在，将覆盖原文件，是否继续？\" -> yes",
-                   Box("导出成功")}));
+  EXPECT_EQ(MessageLines(), (Lines{Box("导出成功"),
+                                   "message yesno none \"覆盖确认\" "
+                                   "\"导出文件已经存在，将覆盖原文件，是否继续？\" -> yes",
+                                   Box("导出成功")}));
 
   const std::size_t before = MessageLines().size();
   std::string focused;

@@ -300,10 +300,11 @@ TEST_F(CustSnapInTest, AFileInNoAcceptedCharacterSetIsRefusedBeforeAnythingIsSen
     const char* log;
   } cases[] = {
       {"UTF-16", utf16, false, "导入文件不是GBK或UTF-8编码的文本，导入中止"},
-      {"binary", std::string("PK\x03\x04\x14\x00\x00\x00"
-                               "C1@n@1@b",
-                               16), false,
-       "导入文件不是GBK或UTF-8编码的文本，导入中止"},
+      {"binary",
+       std::string("PK\x03\x04\x14\x00\x00\x00"
+                   "C1@n@1@b",
+                   16),
+       false, "导入文件不是GBK或UTF-8编码的文本，导入中止"},
       {"Big5 without the box",
        sys::ConvertText("T01@臺灣一號貿易@700@華南銀行", sys::CodePage::Utf8, sys::CodePage::Big5),
        false, "导入文件不是GBK或UTF-8编码的文本，导入中止"},

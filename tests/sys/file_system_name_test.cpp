@@ -84,9 +84,8 @@ TEST_F(FileReachableTest, ARegularFileDirectlyOrThroughLinks) {
   const struct {
     const char* name;
     bool reachable;
-  } cases[] = {{"file", true},       {"link", true},      {"chain", true},
-               {"dangling", false},  {"folder", false},   {"to-folder", false},
-               {"fifo", false},      {"missing", false}};
+  } cases[] = {{"file", true},    {"link", true},       {"chain", true}, {"dangling", false},
+               {"folder", false}, {"to-folder", false}, {"fifo", false}, {"missing", false}};
   for (const auto& c : cases) {
     EXPECT_EQ(sys::FileReachable(dir + c.name), c.reachable) << c.name;
   }
