@@ -346,7 +346,7 @@ TEST_F(CustSnapInTest, ALineTheCommandsCannotCarryIsRefusedOnItsOwn) {
   fakehost::Reset();
   fakehost::SetFallback(Answer::Ok("1"));
   form_.logMmo->SetText("\r\n");
-  Import("late.txt", "A@n@1@b\r\n" + padding + std::string("B@\0\x01@1@b\r\n", 11));
+  Import("late.txt", "A@n@1@b\r\n" + padding + std::string("B@\0\x01@1@b\r\n", 10));
   EXPECT_EQ(Commands(), Lines{SnapIn("'A','1','n','b'")});
   EXPECT_EQ(Log(), (Lines{"正在导入第1行", "第1行已经导入，客户代码：A",
                           "导入文件不是GBK或UTF-8编码的文本，导入中止", "共导入1笔，失败0笔"}));

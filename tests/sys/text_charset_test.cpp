@@ -30,7 +30,7 @@ TEST(TextCharset, ByteOrderMarks) {
        "C1",
        ByteOrderMark::Utf8, 3},
       {"\xFF\xFE"
-       "C\0",
+       "C",
        ByteOrderMark::Utf16, 2},
       {"\xFE\xFF", ByteOrderMark::Utf16, 2},
       {std::string("\xFF\xFE\0\0", 4), ByteOrderMark::Utf32, 4},
