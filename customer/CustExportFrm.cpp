@@ -8,6 +8,7 @@
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "sys/CodePage.h"
+#include "sys/FileSystemName.h"
 #include "sys/Files.h"
 #include "ui/Platform.h"
 
@@ -96,12 +97,20 @@ void TCustExportFrm::BitBtn1Click() {
     separatorEdt->SetFocus();
     return;
   }
-  const std::string target = FilenameEdit1->Text();
-  if (frame::TrimView(target).empty()) {
+  const std::string typed = FilenameEdit1->Text();
+  if (frame::TrimView(typed).empty()) {
     ShowFixedMessage("请输入导出文件名！");
     FilenameEdit1->SetFocus();
     return;
   }
+  // The name is typed in GBK; the file system holds it in its own character set.
+  const std::optional<std::string> fsName = sys::FileSystemName(typed);
+  if (!fsName) {
+    ShowFixedMessage("导出文件名中有文件系统不支持的字符，请重新输入！");
+    FilenameEdit1->SetFocus();
+    return;
+  }
+  const std::string& target = *fsName;
   // Anything standing under that name (a link too) is replaced, so it is asked about.
   if (sys::PathExists(target)) {
     std::optional<ui::OwnerWindowScope> owner;

@@ -39,7 +39,8 @@ class TCustExportFrm : public ui::TForm {
   // The export type the radio buttons choose.
   std::int32_t ExportType() const;
 
-  // Runs one export; the dialog stays open.
+  // Runs one export; the dialog stays open. The file name typed is converted to the
+  // file system's character set; a name it cannot hold is refused with a box.
   void BitBtn1Click();
 };
 

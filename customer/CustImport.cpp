@@ -1,10 +1,13 @@
 #include "customer/CustImport.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -31,6 +34,13 @@ TImportTexts MakeImportTexts() {
   t.SummaryHead = gbk("共导入");
   t.SummaryMid = gbk("笔，失败");
   t.SummaryEnd = gbk("笔");
+  t.NotTextMid = gbk("行不是");
+  t.NotTextEnd = gbk("编码的文本，导入失败");
+  t.MissingCharMid = gbk("行含有GBK无法表示的字符");
+  t.MissingCharEnd = gbk("，导入失败");
+  t.FileNotTextHead = gbk("导入文件不是");
+  t.CharsetOr = gbk("或");
+  t.FileNotTextEnd = gbk("编码的文本，导入中止");
   return t;
 }
 
@@ -98,10 +108,49 @@ std::string SummaryLogLine(const TImportTexts& texts, std::int64_t lines, std::i
          texts.SummaryEnd;
 }
 
-TImportFile::TImportFile(const std::string& path) : path_(path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+std::string NotTextLogLine(const TImportTexts& texts, std::int64_t lineNo,
+                           std::string_view charset) {
+  std::string out = texts.ImportedHead + std::to_string(lineNo) + texts.NotTextMid;
+  out.append(charset);
+  return out + texts.NotTextEnd;
+}
+
+std::string MissingCharLogLine(const TImportTexts& texts, std::int64_t lineNo, char32_t c) {
+  std::array<char, 16> code{};
+  std::snprintf(code.data(), code.size(), "U+%04X", static_cast<unsigned>(c));
+  return texts.ImportedHead + std::to_string(lineNo) + texts.MissingCharMid + code.data() +
+         texts.MissingCharEnd;
+}
+
+std::string FileNotTextLogLine(const TImportTexts& texts,
+                               const std::vector<std::string_view>& charsets) {
+  std::string out = texts.FileNotTextHead;
+  for (std::size_t i = 0; i < charsets.size(); ++i) {
+    if (i > 0) {
+      out += texts.CharsetOr;
+    }
+    out.append(charsets[i]);
+  }
+  return out + texts.FileNotTextEnd;
+}
+
+TImportFile::TImportFile(const std::string& path, const std::string& shownName)
+    : shownName_(shownName.empty() ? path : shownName) {
+  // Not blocking on open: a pipe put in the file's place must not hang the dialog.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd_ < 0) {
-    throw std::runtime_error("Cannot open file \"" + path + "\": " + std::strerror(errno));
+    throw std::runtime_error("Cannot open file \"" + shownName_ + "\": " + std::strerror(errno));
+  }
+  struct stat st {};
+  int error = 0;
+  if (::fstat(fd_, &st) != 0) {
+    error = errno;
+  } else if (!S_ISREG(st.st_mode)) {
+    error = EINVAL;
+  }
+  if (error != 0) {
+    ::close(fd_);
+    throw std::runtime_error("Cannot open file \"" + shownName_ + "\": " + std::strerror(error));
   }
 }
 
@@ -116,7 +165,7 @@ std::size_t TImportFile::Read(char* buffer, std::size_t size) {
       return static_cast<std::size_t>(n);
     }
     if (errno != EINTR) {
-      throw std::runtime_error("Cannot read file \"" + path_ + "\": " + std::strerror(errno));
+      throw std::runtime_error("Cannot read file \"" + shownName_ + "\": " + std::strerror(errno));
     }
   }
 }

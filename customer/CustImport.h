@@ -34,6 +34,13 @@ struct TImportTexts {
   std::string SummaryHead;                            // "共导入"
   std::string SummaryMid;                             // "笔，失败"
   std::string SummaryEnd;                             // "笔"
+  std::string NotTextMid;                             // "行不是"
+  std::string NotTextEnd;                             // "编码的文本，导入失败"
+  std::string MissingCharMid;                         // "行含有GBK无法表示的字符"
+  std::string MissingCharEnd;                         // "，导入失败"
+  std::string FileNotTextHead;                        // "导入文件不是"
+  std::string CharsetOr;                              // "或"
+  std::string FileNotTextEnd;                         // "编码的文本，导入中止"
 };
 TImportTexts MakeImportTexts();
 
@@ -65,17 +72,28 @@ std::string ImportedLogLine(const TImportTexts& texts, std::int64_t lineNo,
 std::string RefusedLogLine(const TImportTexts& texts, std::string_view answer);
 std::string EmptyIdLogLine(const TImportTexts& texts, std::int64_t lineNo);
 std::string SummaryLogLine(const TImportTexts& texts, std::int64_t lines, std::int64_t failures);
+// A line that is not text in the file's character set, named as the log names it.
+std::string NotTextLogLine(const TImportTexts& texts, std::int64_t lineNo,
+                           std::string_view charset);
+// A line holding a character the commands cannot carry, shown by its code point (U+XXXX),
+// as the log cannot show the character itself.
+std::string MissingCharLogLine(const TImportTexts& texts, std::int64_t lineNo, char32_t c);
+// A file in none of the character sets named, which ends the import.
+std::string FileNotTextLogLine(const TImportTexts& texts,
+                               const std::vector<std::string_view>& charsets);
 
 // The server accepted the line when its answer begins with "1".
 inline bool SnapInAccepted(std::string_view answer) {
   return !answer.empty() && answer.front() == '1';
 }
 
-// The import file opened for reading; closed when the object goes. Throws
-// std::runtime_error naming the file when it cannot be opened or read.
+// The import file opened for reading, through links (the operator's file may be a link
+// of theirs); closed when the object goes. Throws std::runtime_error naming the file as
+// shownName (the path itself when empty) when it cannot be opened or read, or is no
+// regular file: a pipe or device would block or never end.
 class TImportFile {
  public:
-  explicit TImportFile(const std::string& path);
+  explicit TImportFile(const std::string& path, const std::string& shownName = {});
   ~TImportFile();
   TImportFile(const TImportFile&) = delete;
   TImportFile& operator=(const TImportFile&) = delete;
@@ -84,7 +102,7 @@ class TImportFile {
   std::size_t Read(char* buffer, std::size_t size);
 
  private:
-  std::string path_;
+  std::string shownName_;
   int fd_ = -1;
 };
 

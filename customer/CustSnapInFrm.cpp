@@ -1,8 +1,13 @@
 // The customer import dialog.
 #include "customer/CustSnapInFrm.h"
 
+#include <optional>
+#include <vector>
+
+#include "customer/CustImportText.h"
 #include "frame/HostChannel.h"
 #include "sys/CodePage.h"
+#include "sys/FileSystemName.h"
 #include "sys/Files.h"
 #include "ui/Platform.h"
 
@@ -26,7 +31,7 @@ TCustSnapInFrm::TCustSnapInFrm() : TForm(nullptr, "CustSnapInFrm"), texts_(MakeI
   font.Name = Gbk("宋体");
   font.Charset = 134;  // GB2312
   SetFont(font);
-  SetBounds(0, 0, 560, 430);
+  SetBounds(0, 0, 560, 450);
 
   Label1 = ui::Create<ui::TLabel>(this, this, "Label1");
   Label1->Caption = Gbk("文件名：");
@@ -53,12 +58,13 @@ TCustSnapInFrm::TCustSnapInFrm() : TForm(nullptr, "CustSnapInFrm"), texts_(MakeI
       Gbk("说明：\r\n"
           "    本客户信息导入目前只导入客户人民币信息，导入文件的为如下格式的文本文件(*.txt)：\r\n"
           "    客户代码@客户中文名称@客户账号@客户开户银行\r\n"
-          "    。。。");
+          "    。。。\r\n"
+          "    文件为GBK或UTF-8编码；勾选“繁体转简体”时文件应为Big5（繁体）或UTF-8编码。");
   Label2->Color = kSnapInNoteColor;
   Label2->Transparent = false;
   Label2->WordWrap = true;
   Label2->AutoSize = false;
-  Label2->SetBounds(16, 296, 510, 80);
+  Label2->SetBounds(16, 296, 510, 100);
 
   SaveBtn->OnClick = [this](ui::TComponent*) { SaveBtnClick(); };
   SetActiveControl(FilenameEdt);
@@ -70,35 +76,62 @@ void TCustSnapInFrm::SaveBtnClick() {
     FileProblem("请选择要导入的文件名称！");
     return;
   }
-  if (!sys::FileExists(fileName)) {
+  // The name is typed in GBK; the file system holds it in its own character set. A name
+  // that cannot be written there names no file.
+  const std::optional<std::string> path = sys::FileSystemName(fileName);
+  if (!path || !sys::FileReachable(*path)) {
     FileProblem("所选择文件不存在，请重新选择！");
     return;
   }
   // The file is read a chunk at a time, so its size does not matter; an error opening
-  // or reading it leaves through the exception, which closes the file.
-  TImportFile file(fileName);
-  TImportLineReader reader(
-      [&file](char* buffer, std::size_t size) { return file.Read(buffer, size); });
+  // or reading it leaves through the exception, which closes the file. Its character
+  // set is decided once, from the first chunk that is not plain ASCII.
+  const bool big5 = ConvertChkbox->Checked();
+  TImportFile file(*path, fileName);
+  TImportText text(big5, frame::TraditionalMode());
+  TImportLineReader reader(InspectedSource(
+      [&file](char* buffer, std::size_t size) { return file.Read(buffer, size); }, text));
   std::int64_t lines = 0;
   std::int64_t failures = 0;
   std::string line;
-  while (reader.NextLine(line)) {
+  while (reader.NextLine(line) && !text.Refused()) {
     ++lines;
     Log(ProgressLogLine(texts_, lines));
-    if (!ImportLine(lines, line)) {
+    if (!ImportLine(lines, line, text)) {
       ++failures;
+    }
+  }
+  if (text.Refused()) {
+    std::vector<std::string_view> names;
+    for (sys::CodePage cp : ImportCharsets(big5)) {
+      names.push_back(ImportCharsetName(cp));
+    }
+    Log(FileNotTextLogLine(texts_, names));
+    // Lines read before the refused chunk have been sent: their count follows.
+    if (lines == 0) {
+      return;
     }
   }
   Log(SummaryLogLine(texts_, lines, failures));
 }
 
-bool TCustSnapInFrm::ImportLine(std::int64_t lineNo, std::string& line) {
-  // On a Traditional-Chinese system the channel converts every command itself; a
-  // second conversion would read the converted GBK as Big5 and garble the names.
-  if (ConvertChkbox->Checked() && !frame::TraditionalMode()) {
-    line = frame::ToServerText(line);
+bool TCustSnapInFrm::ImportLine(std::int64_t lineNo, const std::string& line, TImportText& text) {
+  // The line as the commands carry it: converted from the file's character set, and from
+  // Big5 Traditional when the box is ticked (on a Traditional-Chinese system the channel
+  // converts every command itself).
+  std::string command;
+  char32_t missing = 0;
+  switch (text.CommandText(line, command, missing)) {
+    case ImportLineFault::NotText:
+      Log(NotTextLogLine(texts_, lineNo, ImportCharsetName(text.Charset().value())));
+      return false;
+    case ImportLineFault::MissingChar:
+      Log(MissingCharLogLine(texts_, lineNo, missing));
+      return false;
+    case ImportLineFault::None:
+      break;
   }
-  const TImportLine fields = SplitImportLine(line, texts_);
+  const TImportLine fields = SplitImportLine(command, texts_);
   for (const std::string& note : fields.Notes) {
     Log(note);
   }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "customer/CustImport.h"
+#include "customer/CustImportText.h"
 #include "frame/ShellTypeDef.h"
 #include "ui/Controls.h"
 
@@ -37,12 +38,14 @@ class TCustSnapInFrm : public ui::TForm {
   std::string CorpNo;  // at most 4 bytes
 
   // Imports the named file; the log grows, the dialog stays open. A file that cannot
-  // be opened or read ends the import with the exception, without the summary line.
+  // be opened or read ends the import with the exception, without the summary line. A
+  // file in none of the accepted character sets (GBK or UTF-8; Big5 or UTF-8 with the
+  // conversion box ticked) ends it with a log line, before anything of it is sent.
   void SaveBtnClick();
 
  private:
   // Imports one line of the file; false when it counts as a failure.
-  bool ImportLine(std::int64_t lineNo, std::string& line);
+  bool ImportLine(std::int64_t lineNo, const std::string& line, TImportText& text);
   void Log(std::string_view text) { logMmo->AppendLine(text); }
   void FileProblem(const char* utf8);
 

@@ -1,7 +1,8 @@
 // Files as the module uses them: exists, delete, copy, read as lines, create a new file
 // exclusively, write lines. Nothing here follows a link that stands where a file is
 // expected: existing files are opened with O_NOFOLLOW and replaced by renaming a new
-// file over them.
+// file over them. Only a file the operator names is looked for through links
+// (FileReachable).
 #pragma once
 
 #include <cstddef>
@@ -13,6 +14,9 @@ namespace sys {
 
 // True when a regular file (not a link, not a folder) of that name exists.
 bool FileExists(const std::string& path);
+// True when a regular file has that name or is reached through links from it: the files
+// an operator chooses, which may well be links of his own.
+bool FileReachable(const std::string& path);
 // True when anything (file, folder, link, even a dangling one) has that name.
 bool PathExists(const std::string& path);
 // Removes the file (or the link itself); false when nothing was removed.

@@ -243,6 +243,38 @@ TEST_F(ExportDialogTest, ExistingTargetIsOverwrittenOnlyOnYes) {
   EXPECT_EQ(Commands(), Lines{kCnyCommand});
 }
 
+// The target's name, typed in GBK, is the name the file system holds in its own
+// character set (UTF-8 here): the file is written under it and found again by the
+// overwrite question. A name that character set cannot hold is refused with the focus on
+// the field, before anything is sent.
+TEST_F(ExportDialogTest, TheTargetIsNamedInTheFileSystemsCharacterSet) {
+  fakehost::On(kCnyCommand, Answer::Ok("C001\aMingda\r\n"));
+  {
+    tavro_test::ScopedEnv locale("LC_ALL", "zh_CN.UTF-8");
+    Run(ExportTo("导出.txt") + ExportTo("导出.txt") + "answer yes\n");
+  }
+  EXPECT_EQ(ReadFile("导出.txt"), "C001|Mingda\r\n");
+  EXPECT_EQ(Files(), std::vector<std::string>{"导出.txt"});
+  EXPECT_EQ(MessageLines(), (Lines{Box("导出成功"),
+                                   "message yesno none \"覆盖确认\" "
+                                   "\"导出文件已经存在，将覆盖原文件，是否继续？\" -> yes",
+                                   Box("导出成功")}));
+
+  const std::size_t before = MessageLines().size();
+  std::string focused;
+  {
+    tavro_test::ScopedEnv locale("LC_ALL", "en_US.ISO-8859-1");
+    payee_test::WhileShown(Platform(), form_, [&] {
+      form_.FilenameEdit1->SetText(Gbk("客户.txt"));
+      ui::ClickControl(*form_.BitBtn1);
+      focused = form_.ActiveControl() != nullptr ? form_.ActiveControl()->Name : "";
+    });
+  }
+  EXPECT_EQ(MessagesSince(before), Lines{Box("导出文件名中有文件系统不支持的字符，请重新输入！")});
+  EXPECT_EQ(focused, "FilenameEdit1");
+  EXPECT_EQ(Commands(), Lines(2, kCnyCommand));
+}
+
 // A failed command writes nothing and shows only the channel's error; so does a host
 // that reports success but leaves no file. An empty result writes an empty file.
 TEST_F(ExportDialogTest, WhatTheHostGivesBackDecidesTheFile) {

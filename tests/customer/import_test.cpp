@@ -2,6 +2,9 @@
 // against the recording fake host (commands, log, boxes, files it cannot use).
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <iterator>
 #include <string>
@@ -11,6 +14,7 @@
 #include "customer/CustSnapInFrm.h"
 #include "frame/HostChannel.h"
 #include "sys/CodePage.h"
+#include "sys/TextCharset.h"
 #include "tests/payee/payee_test_support.h"
 
 namespace {
@@ -218,6 +222,161 @@ TEST_F(CustSnapInTest, TheTickedConversionTurnsBig5IntoSimplifiedGbkExactlyOnce)
     frame::detail::ForgetTraditionalMode();
   }
   EXPECT_EQ(Commands(), Lines(2, SnapIn("'T01','700','台湾一号贸易','华南银行'")));
+}
+
+// On a Traditional-Chinese system the channel reads every command as Big5: a GBK or UTF-8
+// file reaches the server with its own Simplified characters all the same.
+TEST_F(CustSnapInTest, OnATraditionalSystemGbkAndUtf8FilesArriveUnchanged) {
+  fakehost::SetFallback(Answer::Ok("1"));
+  const std::string line = "C001@上海远航贸易@622202001@工商银行\r\n";
+  tavro_test::WriteFile("gbk.txt", Gbk(line));
+  tavro_test::WriteFile("utf8.txt", line);
+  {
+    tavro_test::ScopedEnv locale("LC_ALL", "zh_TW.UTF-8");
+    frame::detail::ForgetTraditionalMode();
+    Run("set FilenameEdt gbk.txt\nclick SaveBtn\nset FilenameEdt utf8.txt\nclick SaveBtn\n");
+    frame::detail::ForgetTraditionalMode();
+  }
+  EXPECT_EQ(Commands(), Lines(2, SnapIn("'C001','622202001','上海远航贸易','工商银行'")));
+}
+
+// A UTF-8 file, with a byte-order mark or without, imports as the same customers as the
+// GBK file. Short names are often valid in both: strict UTF-8 tells "联通" in GBK (which
+// looks like an overlong UTF-8 form) from UTF-8, and the detector decides "张三" in UTF-8
+// (whose bytes are also GBK pairs). With the box ticked a Big5 or UTF-8 file arrives
+// Simplified, and a Simplified character that Big5 lacks ("们") stays as it is.
+TEST_F(CustSnapInTest, AFileInUtf8OrTheExpectedCodePageArrivesAsItsCharacters) {
+  fakehost::SetFallback(Answer::Ok("1"));
+  const std::string lines = "C001@上海远航贸易@622202001@工商银行\r\nC002@张三@6222@银行";
+  const Lines both = {SnapIn("'C001','622202001','上海远航贸易','工商银行'"),
+                      SnapIn("'C002','6222','张三','银行'")};
+  const std::string traditional = "T01@臺灣一號貿易@700@華南銀行\r\n";
+  const std::string simplified = SnapIn("'T01','700','台湾一号贸易','华南银行'");
+  const struct {
+    const char* what;
+    std::string bytes;
+    bool ticked;
+    Lines commands;
+  } cases[] = {
+      {"UTF-8", lines, false, both},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF" + lines, false, both},
+      {"GBK", Gbk(lines), false, both},
+      {"UTF-8 that is also GBK", "C1@张三@1@b", false, {SnapIn("'C1','1','张三','b'")}},
+      {"GBK that looks like UTF-8", Gbk("C2@联通@1@b"), false, {SnapIn("'C2','1','联通','b'")}},
+      {"Big5",
+       sys::ConvertText(traditional, sys::CodePage::Utf8, sys::CodePage::Big5),
+       true,
+       {simplified}},
+      {"UTF-8 with the box",
+       traditional + "T02@我们@1@b",
+       true,
+       {simplified, SnapIn("'T02','1','我们','b'")}},
+  };
+  for (const auto& c : cases) {
+    const std::size_t before = Commands().size();
+    Import("in.txt", c.bytes, c.ticked ? "check ConvertChkbox on\n" : "check ConvertChkbox off\n");
+    const Lines all = Commands();
+    EXPECT_EQ(Lines(all.begin() + static_cast<std::ptrdiff_t>(before), all.end()), c.commands)
+        << c.what;
+    EXPECT_EQ(Log().back(), "共导入" + std::to_string(c.commands.size()) + "笔，失败0笔") << c.what;
+  }
+}
+
+// UTF-16 text, a binary file, Big5 without the box and GBK with it: one clear line, and
+// nothing is sent.
+TEST_F(CustSnapInTest, AFileInNoAcceptedCharacterSetIsRefusedBeforeAnythingIsSent) {
+  fakehost::SetFallback(Answer::Ok("1"));
+  std::string utf16 = "\xFF\xFE";
+  for (char c : std::string("C1@n@1@b\r\n")) {
+    utf16 += c;
+    utf16 += '\0';
+  }
+  const std::string gbkNames = Gbk("C101@杭州新光电器有限公司@1@中国银行");
+  ASSERT_FALSE(sys::IsCleanText(gbkNames, sys::CodePage::Big5)) << "GBK that Big5 cannot read";
+  const struct {
+    const char* what;
+    std::string bytes;
+    bool ticked;
+    const char* log;
+  } cases[] = {
+      {"UTF-16", utf16, false, "导入文件不是GBK或UTF-8编码的文本，导入中止"},
+      {"binary",
+       std::string("PK\x03\x04\x14\x00\x00\x00"
+                   "C1@n@1@b",
+                   16),
+       false, "导入文件不是GBK或UTF-8编码的文本，导入中止"},
+      {"Big5 without the box",
+       sys::ConvertText("T01@臺灣一號貿易@700@華南銀行", sys::CodePage::Utf8, sys::CodePage::Big5),
+       false, "导入文件不是GBK或UTF-8编码的文本，导入中止"},
+      {"GBK with the box", gbkNames, true, "导入文件不是Big5或UTF-8编码的文本，导入中止"},
+  };
+  for (const auto& c : cases) {
+    form_.logMmo->SetText("\r\n");
+    Import("in.txt", c.bytes, c.ticked ? "check ConvertChkbox on\n" : "check ConvertChkbox off\n");
+    EXPECT_EQ(Log(), Lines{c.log}) << c.what;
+  }
+  EXPECT_TRUE(Commands().empty());
+}
+
+// Past the first piece of 64 KiB that decided the character set, a line that is not
+// clean text in it, or that holds a character GBK lacks, is refused on its own; the
+// lines around it are imported. A refused piece ends the import after the lines before
+// it, with the summary.
+TEST_F(CustSnapInTest, ALineTheCommandsCannotCarryIsRefusedOnItsOwn) {
+  fakehost::SetFallback(Answer::Ok("1"));
+  // An ASCII line longer than a piece; its text after the fourth "@" is not imported.
+  const std::string padding = "P@n@1@b@" + std::string(std::size_t{70} * 1024, 'x') + "\r\n";
+  Import("utf8.txt", "C1@张三@1@b\r\nC2@笑😀@1@b\r\n" + padding + "C4@\xC3@1@b\r\nC5@李四@1@b");
+  EXPECT_EQ(Commands(), (Lines{SnapIn("'C1','1','张三','b'"), SnapIn("'P','1','n','b'"),
+                               SnapIn("'C5','1','李四','b'")}));
+  const Lines utf8Log = Log();
+  EXPECT_EQ(Lines(utf8Log.begin() + 2, utf8Log.begin() + 4),
+            (Lines{"正在导入第2行", "第2行含有GBK无法表示的字符U+1F600，导入失败"}));
+  EXPECT_EQ(Lines(utf8Log.begin() + 6, utf8Log.end()),
+            (Lines{"正在导入第4行", "第4行不是UTF-8编码的文本，导入失败", "正在导入第5行",
+                   "第5行已经导入，客户代码：C5", "共导入5笔，失败2笔"}));
+
+  fakehost::Reset();
+  fakehost::SetFallback(Answer::Ok("1"));
+  form_.logMmo->SetText("\r\n");
+  Import("gbk.txt", Gbk("C1@张三@1@b\r\n") + padding + "C3@\xFF@1@b\r\n");
+  EXPECT_EQ(Commands().size(), 2U);
+  EXPECT_EQ(Log().rbegin()[1], "第3行不是GBK编码的文本，导入失败");
+
+  fakehost::Reset();
+  fakehost::SetFallback(Answer::Ok("1"));
+  form_.logMmo->SetText("\r\n");
+  Import("late.txt", "A@n@1@b\r\n" + padding + std::string("B@\0\x01@1@b\r\n", 10));
+  EXPECT_EQ(Commands(), Lines{SnapIn("'A','1','n','b'")});
+  EXPECT_EQ(Log(), (Lines{"正在导入第1行", "第1行已经导入，客户代码：A",
+                          "导入文件不是GBK或UTF-8编码的文本，导入中止", "共导入1笔，失败0笔"}));
+}
+
+// The file is looked for through the operator's links, and by the name typed in GBK as
+// the file system holds it (UTF-8 here, GBK where the locale says so). A name that leads
+// to no regular file is missing.
+TEST_F(CustSnapInTest, TheFileIsFoundThroughLinksAndByItsChineseName) {
+  fakehost::SetFallback(Answer::Ok("1"));
+  tavro_test::ScopedEnv locale("LC_ALL", "zh_CN.UTF-8");
+  tavro_test::WriteFile("客户.txt", "C1@n@1@b\r\n");
+  ASSERT_EQ(::symlink("客户.txt", "link.txt"), 0);
+  ASSERT_EQ(::symlink("link.txt", "链接.txt"), 0);
+  ASSERT_EQ(::symlink("gone.txt", "dangling.txt"), 0);
+  ASSERT_EQ(::mkdir("folder", 0700), 0);
+  ASSERT_EQ(::symlink("folder", "folder.txt"), 0);
+  ASSERT_EQ(::mkfifo("fifo.txt", 0600), 0);
+  Run("set FilenameEdt 客户.txt\nclick SaveBtn\nset FilenameEdt link.txt\nclick SaveBtn\n"
+      "set FilenameEdt 链接.txt\nclick SaveBtn\n");
+  EXPECT_EQ(Commands(), Lines(3, SnapIn("'C1','1','n','b'")));
+  for (const char* name : {"dangling.txt", "folder.txt", "fifo.txt", "客户.csv"}) {
+    const std::size_t before = MessageLines().size();
+    Run(std::string("set FilenameEdt ") + name + "\nclick SaveBtn\n");
+    EXPECT_EQ(MessagesSince(before), Lines{Box("所选择文件不存在，请重新选择！")}) << name;
+  }
+  tavro_test::ScopedEnv gbkLocale("LC_ALL", "zh_CN.GBK");
+  tavro_test::WriteFile(Gbk("账户.txt"), "C2@n@1@b\r\n");
+  Run("set FilenameEdt 账户.txt\nclick SaveBtn\n");
+  EXPECT_EQ(Commands().back(), SnapIn("'C2','1','n','b'"));
 }
 
 TEST_F(CustSnapInTest, AFileNameThatNamesNoFileIsRefusedWithTheFocusBackOnTheField) {
