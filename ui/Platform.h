@@ -9,6 +9,7 @@
 #include <string>
 
 #include "frame/ShellTypeDef.h"
+#include "ui/ScreenFont.h"
 
 namespace ui {
 
@@ -69,6 +70,10 @@ class Platform {
   virtual PrinterCanvas& Printer() = 0;
 
   virtual void SetHourglass(bool busy) = 0;
+
+  // The size text (GBK) takes on this platform's screen in font (ui/ScreenFont.h):
+  // the real font's extents, so that designed forms can be checked against them.
+  virtual TextSize TextExtent(const TFont& font, const std::string& text) = 0;
 
   // An entry point of the module is returning to its caller. A platform that plays an
   // operator script checks here that no line of it was left unplayed.

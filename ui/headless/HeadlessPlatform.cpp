@@ -9,6 +9,7 @@
 
 #include "ui/headless/PdfPrintWriter.h"
 #include "ui/headless/ScriptRunner.h"
+#include "ui/headless/TextMeasure.h"
 
 namespace ui {
 
@@ -140,6 +141,13 @@ bool HeadlessPlatform::PrintDialog() {
 
 PrinterCanvas& HeadlessPlatform::Printer() {
   return runner_->Printer();
+}
+
+TextSize HeadlessPlatform::TextExtent(const TFont& font, const std::string& text) {
+  if (!measure_) {
+    measure_ = std::make_unique<TextMeasure>();
+  }
+  return measure_->Extent(font, text);
 }
 
 void HeadlessPlatform::SetHourglass(bool busy) {

@@ -25,6 +25,7 @@ namespace ui {
 
 class TForm;
 class ScriptRunner;
+class TextMeasure;
 
 class HeadlessPlatform : public Platform {
  public:
@@ -75,6 +76,8 @@ class HeadlessPlatform : public Platform {
   bool PrintDialog() override;
   PrinterCanvas& Printer() override;
   void SetHourglass(bool busy) override;
+  // Measured with pango on fontconfig's fonts, as the desktop draws them.
+  TextSize TextExtent(const TFont& font, const std::string& text) override;
   // A line the script still holds when an entry point returns with no form open is an
   // error naming that line: nothing is left to play it.
   void EntryCallEnded() override;
@@ -82,6 +85,7 @@ class HeadlessPlatform : public Platform {
 
  private:
   std::unique_ptr<ScriptRunner> runner_;
+  std::unique_ptr<TextMeasure> measure_;  // made on first use: fonts cost time to load
   bool hourglass_ = false;
 };
 

@@ -1,0 +1,65 @@
+// The headless platform measures text with the fonts a desktop draws with, so that a
+// designed form's captions are checked against real glyphs.
+#include <gtest/gtest.h>
+
+#include "sys/CodePage.h"
+#include "ui/ScreenFont.h"
+#include "ui/headless/HeadlessPlatform.h"
+
+namespace {
+
+ui::TFont Font(const char* utf8Name, int size, bool bold = false) {
+  ui::TFont font;
+  font.Name = sys::Utf8ToGbk(utf8Name);
+  font.Size = size;
+  font.Bold = bold;
+  return font;
+}
+
+TEST(ScreenFont, SongFacesTakeTheSerifFamilyAndPointsBecomePixelsAt96PerInch) {
+  struct Case {
+    const char* name;
+    int size;
+    const char* family;
+    int pixels;
+  };
+  const Case cases[] = {
+      {"宋体", 10, "Noto Serif CJK SC", 13},
+      {"SimSun", 9, "Noto Serif CJK SC", 12},
+      {"MS Sans Serif", 8, "Noto Sans CJK SC", 11},
+      {"Tahoma", 12, "Noto Sans CJK SC", 16},
+      {"", 0, "Noto Sans CJK SC", 1},
+  };
+  for (const Case& c : cases) {
+    const ui::ScreenFont screen = ui::ScreenFontOf(Font(c.name, c.size));
+    EXPECT_EQ(screen.Family.rfind(c.family, 0), 0u) << c.name;
+    EXPECT_EQ(screen.PixelSize, c.pixels) << c.name;
+  }
+}
+
+TEST(TextMeasure, ExtentsComeFromTheRealFont) {
+  ui::HeadlessPlatform platform;
+  const ui::TFont font = Font("MS Sans Serif", 9);
+  const ui::TextSize wide = platform.TextExtent(font, "WWWWWWWWWW");
+  const ui::TextSize narrow = platform.TextExtent(font, "iiiiiiiiii");
+  // A proportional face: no fixed cell per character.
+  EXPECT_GT(wide.Width, narrow.Width * 2);
+  // Chinese glyphs are square, about one pixel size wide each.
+  const int pixels = ui::ScreenFontOf(font).PixelSize;
+  const ui::TextSize chinese = platform.TextExtent(font, sys::Utf8ToGbk("企业名称"));
+  EXPECT_GE(chinese.Width, 4 * pixels - 2);
+  EXPECT_LE(chinese.Width, 4 * pixels + 4);
+  EXPECT_GE(chinese.Height, pixels);
+
+  const ui::TextSize twoLines = platform.TextExtent(font, sys::Utf8ToGbk("企业\r\n名称"));
+  EXPECT_GE(twoLines.Height, 2 * chinese.Height - 2);
+  EXPECT_LT(twoLines.Width, chinese.Width);
+
+  EXPECT_EQ(platform.TextExtent(font, "").Width, 0);
+  EXPECT_GT(platform.TextExtent(Font("宋体", 10), "Save").Width,
+            platform.TextExtent(Font("宋体", 8), "Save").Width);
+  EXPECT_GE(platform.TextExtent(Font("Tahoma", 9, true), "Customer name").Width,
+            platform.TextExtent(Font("Tahoma", 9), "Customer name").Width);
+}
+
+}  // namespace
