@@ -16,6 +16,8 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "sys/IcuConverter.h"
+
 namespace sys {
 namespace {
 
@@ -32,28 +34,13 @@ std::string Utf8(const icu::UnicodeString& text) {
   return out;
 }
 
-struct ConverterCloser {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
-
-Converter Open(const char* name) {
-  UErrorCode status = U_ZERO_ERROR;
-  Converter conv(ucnv_open(name, &status));
-  if (U_FAILURE(status) || !conv) {
-    throw std::runtime_error(std::string("code page not available: ") + name);
-  }
-  return conv;
-}
-
 // A code page seen one character at a time.
 class CodePageChars {
  public:
-  explicit CodePageChars(const char* name)
-      : decoder_(Open(name)), strict_(Open(name)), bestFit_(Open(name)) {
-    UErrorCode status = U_ZERO_ERROR;
-    ucnv_setFromUCallBack(strict_.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                          &status);
+  explicit CodePageChars(CodePage cp)
+      : decoder_(OpenIcuConverter(cp)),
+        strict_(OpenIcuConverter(cp, Strictness::StopEncoding)),
+        bestFit_(OpenIcuConverter(cp)) {
     // Windows converts a character the code page lacks to a close one where it has
     // one (best fit); ICU keeps those as fallback mappings.
     ucnv_setFallback(bestFit_.get(), true);
@@ -92,9 +79,9 @@ class CodePageChars {
   }
 
  private:
-  Converter decoder_;
-  Converter strict_;
-  Converter bestFit_;
+  IcuConverter decoder_;
+  IcuConverter strict_;
+  IcuConverter bestFit_;
 };
 
 struct FileCloser {
@@ -159,8 +146,8 @@ class FormChooser {
         toSimplified_(folder, "TSCharacters"),
         toTaiwan_(folder, "TWVariants"),
         fromTaiwan_(folder, "TWVariantsRev"),
-        gbk_("windows-936-2000"),
-        big5_("windows-950-2000") {
+        gbk_(CodePage::Gbk),
+        big5_(CodePage::Big5) {
     // The Traditional characters OpenCC gives each Simplified one as a form.
     for (const auto& entry : *toSimplified_.Dict().GetLexicon()) {
       for (const std::string& simplified : entry->Values()) {

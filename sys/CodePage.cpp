@@ -9,38 +9,10 @@
 #include <stdexcept>
 #include <vector>
 
+#include "sys/IcuConverter.h"
+
 namespace sys {
 namespace {
-
-const char* IcuName(CodePage cp) {
-  switch (cp) {
-    case CodePage::Gbk:
-      return "windows-936-2000";
-    case CodePage::Big5:
-      return "windows-950-2000";
-    case CodePage::ShiftJis:
-      return "ibm-943_P15A-2003";
-    case CodePage::Korean:
-      return "windows-949-2000";
-    case CodePage::Utf8:
-      return "UTF-8";
-  }
-  return "UTF-8";
-}
-
-struct ConverterCloser {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
-
-Converter OpenConverter(CodePage cp) {
-  UErrorCode status = U_ZERO_ERROR;
-  Converter conv(ucnv_open(IcuName(cp), &status));
-  if (U_FAILURE(status) || !conv) {
-    throw std::runtime_error("code page not available");
-  }
-  return conv;
-}
 
 // A from-Unicode callback that substitutes every character the target lacks, unlike
 // ICU's own, which skips default-ignorable ones.
@@ -60,8 +32,8 @@ std::string Convert(std::string_view text, CodePage from, CodePage to, bool mark
   if (from == to) {
     return std::string(text);
   }
-  Converter src = OpenConverter(from);
-  Converter dst = OpenConverter(to);
+  IcuConverter src = OpenIcuConverter(from);
+  IcuConverter dst = OpenIcuConverter(to);
   UErrorCode status = U_ZERO_ERROR;
   if (markInvisible) {
     ucnv_setFromUCallBack(dst.get(), SubstituteEvenInvisible, nullptr, nullptr, nullptr, &status);

@@ -14,23 +14,6 @@
 namespace sys {
 namespace {
 
-// The same ICU converters as the module's code-page conversions (sys/CodePage.cpp).
-const char* IcuName(CodePage cp) {
-  switch (cp) {
-    case CodePage::Gbk:
-      return "windows-936-2000";
-    case CodePage::Big5:
-      return "windows-950-2000";
-    case CodePage::ShiftJis:
-      return "ibm-943_P15A-2003";
-    case CodePage::Korean:
-      return "windows-949-2000";
-    case CodePage::Utf8:
-      return "UTF-8";
-  }
-  return "UTF-8";
-}
-
 // The detector's names for the code pages it can tell apart.
 std::optional<CodePage> DetectorCodePage(std::string_view name) {
   if (name == "UTF-8") {
@@ -51,31 +34,12 @@ std::optional<CodePage> DetectorCodePage(std::string_view name) {
   return std::nullopt;
 }
 
-struct ConverterCloser {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
-
 struct DetectorCloser {
   void operator()(UCharsetDetector* d) const { ucsdet_close(d); }
 };
 
-Converter OpenStrict(const char* name, bool decode) {
-  UErrorCode status = U_ZERO_ERROR;
-  Converter conv(ucnv_open(name, &status));
-  if (U_FAILURE(status) || !conv) {
-    throw std::runtime_error(std::string("character set not available: ") + name);
-  }
-  if (decode) {
-    ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-  } else {
-    ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                          &status);
-  }
-  if (U_FAILURE(status)) {
-    throw std::runtime_error(std::string("character set not available: ") + name);
-  }
-  return conv;
+IcuConverter OpenStrict(const char* name, bool decode) {
+  return OpenIcuConverter(name, decode ? Strictness::StopDecoding : Strictness::StopEncoding);
 }
 
 // NUL, the C1 controls and private use (the BMP's area and the lead surrogates of planes
@@ -88,7 +52,7 @@ bool CleanUnit(UChar u) {
 // Decodes bytes a bounded piece at a time; false at the first fault. out, when given,
 // receives the characters.
 bool Decode(std::string_view bytes, CodePage cp, bool flush, std::u16string* out) {
-  Converter conv = OpenStrict(IcuName(cp), true);
+  IcuConverter conv = OpenStrict(IcuConverterName(cp), true);
   std::array<UChar, 1024> piece{};
   const char* source = bytes.data();
   const char* end = bytes.data() + bytes.size();
@@ -180,9 +144,9 @@ std::optional<CodePage> DetectCodePage(std::string_view block,
                                         confidence.begin())];
 }
 
-StrictEncoder::StrictEncoder(CodePage cp) : StrictEncoder(IcuName(cp)) {}
+StrictEncoder::StrictEncoder(CodePage cp) : StrictEncoder(IcuConverterName(cp)) {}
 
-StrictEncoder::StrictEncoder(const char* charset) : conv_(OpenStrict(charset, false).release()) {}
+StrictEncoder::StrictEncoder(const char* charset) : conv_(OpenStrict(charset, false)) {}
 
 bool StrictEncoder::Encode(std::u16string_view text, std::string& out, char32_t& missing) {
   std::string encoded(text.size() * 4 + 16, '\0');

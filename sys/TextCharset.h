@@ -6,8 +6,6 @@
 // refuses a character its code page lacks instead of substituting one.
 #pragma once
 
-#include <unicode/ucnv.h>
-
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -16,6 +14,7 @@
 #include <string_view>
 
 #include "sys/CodePage.h"
+#include "sys/IcuConverter.h"
 
 namespace sys {
 
@@ -59,10 +58,7 @@ class StrictEncoder {
   bool Encode(std::u16string_view text, std::string& out, char32_t& missing);
 
  private:
-  struct Closer {
-    void operator()(UConverter* c) const { ucnv_close(c); }
-  };
-  std::unique_ptr<UConverter, Closer> conv_;
+  IcuConverter conv_;
 };
 
 }  // namespace sys

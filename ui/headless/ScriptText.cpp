@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "sys/CodePage.h"
+#include "sys/IcuConverter.h"
 
 namespace ui {
 namespace {
@@ -171,24 +172,10 @@ void AppendHexEscape(std::string& out, unsigned char byte) {
   out += kHex[byte & 0x0F];
 }
 
-struct ConverterCloser {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
-
 // A GBK decoder that reports unmapped or illegal bytes instead of substituting them,
 // so the caller can show those bytes escaped.
-Converter OpenStrictGbk() {
-  UErrorCode status = U_ZERO_ERROR;
-  Converter conv(ucnv_open("windows-936-2000", &status));
-  if (U_FAILURE(status)) {
-    return nullptr;
-  }
-  ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-  if (U_FAILURE(status)) {
-    return nullptr;
-  }
-  return conv;
+sys::IcuConverter OpenStrictGbk() {
+  return sys::OpenIcuConverter(sys::CodePage::Gbk, sys::Strictness::StopDecoding);
 }
 
 // Appends the double-byte character as UTF-8; false when GBK does not map it.
@@ -371,7 +358,7 @@ std::optional<std::string> Utf8ToGbkStrict(std::string_view utf8) {
 std::string GbkToShown(std::string_view gbk) {
   std::string out;
   out.reserve(gbk.size() + gbk.size() / 2);
-  Converter conv;
+  sys::IcuConverter conv;
   for (std::size_t i = 0; i < gbk.size(); ++i) {
     auto byte = static_cast<unsigned char>(gbk[i]);
     if (byte < 0x80) {
