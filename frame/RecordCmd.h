@@ -114,9 +114,13 @@ TCustCNYAcRec GetCustCNYAcRec(HWND_T window, std::string_view corpId, std::strin
 
 // Texts that hold line breaks are sent as the record holds them: the dialog encodes
 // them (EncodeNewlines) before it calls the update.
-TShellResult UpdateAccountRec(HWND_T window, std::int32_t functionId, const TAccountRec& rec);
-TShellResult UpdateCustomerRec(HWND_T window, std::int32_t functionId, const TCustomerRec& rec);
-TShellResult UpdateCustAcRec(HWND_T window, std::int32_t functionId, const TCustAcRec& rec);
-TShellResult UpdateCustCNYAcRec(HWND_T window, std::int32_t functionId, const TCustCNYAcRec& rec);
+[[nodiscard]] TShellResult UpdateAccountRec(HWND_T window, std::int32_t functionId,
+                                            const TAccountRec& rec);
+[[nodiscard]] TShellResult UpdateCustomerRec(HWND_T window, std::int32_t functionId,
+                                             const TCustomerRec& rec);
+[[nodiscard]] TShellResult UpdateCustAcRec(HWND_T window, std::int32_t functionId,
+                                           const TCustAcRec& rec);
+[[nodiscard]] TShellResult UpdateCustCNYAcRec(HWND_T window, std::int32_t functionId,
+                                              const TCustCNYAcRec& rec);
 
 }  // namespace frame

@@ -301,6 +301,25 @@ TEST_F(ExportDialogTest, WhatTheHostGivesBackDecidesTheFile) {
   EXPECT_EQ(MessageLines().back(), Box("导出成功"));
 }
 
+// A temporary folder that is refused is reported as a failed command: nothing is sent,
+// the old target stays, and no success is shown.
+TEST_F(ExportDialogTest, ARefusedTemporaryFolderSendsNothing) {
+  fakehost::On(kCnyCommand, Answer::Ok("C001\aMingda\r\n"));
+  WriteFile("out.txt", "old");
+  const std::string notAFolder = TempDir() + "plain";
+  WriteFile(notAFolder, "");
+  {
+    tavro_test::ScopedEnv tmpdir("TMPDIR", notAFolder.c_str());
+    Run(ExportTo("out.txt") + "answer yes\n");
+  }
+  ASSERT_EQ(MessageLines().size(), 2U);
+  EXPECT_EQ(MessageLines()[1],
+            Box("Error:temporary folder " + notAFolder + " refused: it is not a directory"));
+  EXPECT_TRUE(fakehost::Calls().empty());
+  EXPECT_EQ(ReadFile("out.txt"), "old");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"out.txt", "plain"}));
+}
+
 // A full disk: the error is shown, the old file stays, and neither the host's result
 // file nor the half-written file is left behind.
 TEST_F(ExportDialogTest, WriteFailureKeepsTheOldFile) {

@@ -50,7 +50,7 @@ TEST_F(RecordCmdTest, UpdatesSendEveryArgumentInOrderQuotedAndCut) {
   }
   // A text longer than its field is cut without splitting a double-byte character.
   account.AccountName = std::string(49, 'a') + Gbk("中");
-  frame::UpdateAccountRec(kWnd, 1, account);
+  EXPECT_EQ(frame::UpdateAccountRec(kWnd, 1, account).Code, -1);
   EXPECT_EQ(fakehost::LastCall().command,
             "MN_UpdateAccountRec 1,'6222 01','001','" + std::string(49, 'a') + "',1");
 

@@ -43,7 +43,7 @@ TEST_F(ShellFuncTest, ViewNodesAndRights) {
   EXPECT_EQ(fakehost::LastCall().command, "Sh_GetViewNodeList 'CN','',''");
   EXPECT_EQ(fakehost::LastCall().capacity, 10239);
   EXPECT_EQ(buffer, "tree");
-  frame::LookupViewNodes(kWnd, "CN", "0012", buffer, 10240, "X'1");
+  EXPECT_EQ(frame::LookupViewNodes(kWnd, "CN", "0012", buffer, 10240, "X'1"), 0);
   EXPECT_EQ(fakehost::LastCall().command, "Sh_GetViewNodeList 'CN','0012','X''1'");
 
   fakehost::On("Sh_GetNodeRight '0012','000001',301", Answer::Ok("0110"));
