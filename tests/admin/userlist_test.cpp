@@ -14,7 +14,7 @@
 #include "sys/CodePage.h"
 #include "tests/admin/AdminTest.h"
 #include "tests/support/FileSizeLimit.h"
-#include "tests/ui/pdf_tools.h"
+#include "tests/support/PdfTools.h"
 #include "ui/headless/HeadlessPrinter.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // server, then the bank's stored positions are read.
 #include <string>
 
-#include "tests/customer/CustomerE2E.h"
+#include "tests/support/FreshBankTest.h"
 
 namespace {
 

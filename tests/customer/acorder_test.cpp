@@ -7,7 +7,7 @@
 
 #include "customer/AcOrderEditFrm.h"
 #include "frame/ManageEdit.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 

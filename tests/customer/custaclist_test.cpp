@@ -10,7 +10,7 @@
 
 #include "customer/CustAcListFrm.h"
 #include "frame/ManageEdit.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 

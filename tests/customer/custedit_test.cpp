@@ -13,7 +13,7 @@
 #include "frame/ManageEdit.h"
 #include "sys/IniFile.h"
 #include "sys/ProcessPaths.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/customer/CustomerE2E.h"
+#include "tests/support/FreshBankTest.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "customer/CustExportFile.h"
 #include "customer/CustExportFrm.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 #include "tests/support/FileSizeLimit.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/customer/CustomerE2E.h"
+#include "tests/support/FreshBankTest.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "frame/HostChannel.h"
 #include "sys/CodePage.h"
 #include "sys/TextCharset.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "frame/Localisation.h"
 #include "frame/ManageEdit.h"
 #include "sys/ProcessPaths.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "frame/ManageEdit.h"
 #include "payee/CustAcEdtFrm.h"
 #include "payee/CustAcRules.h"
-#include "payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 

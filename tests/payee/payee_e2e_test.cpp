@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/BankQuery.h"
-#include "tests/e2e/ShellSandbox.h"
+#include "tests/support/BankQuery.h"
+#include "tests/support/ShellSandbox.h"
 
 namespace {
 

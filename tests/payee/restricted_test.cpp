@@ -9,7 +9,7 @@
 #include "payee/RuleEdit.h"
 #include "payee/SwiftText.h"
 #include "payee/fixmemo.h"
-#include "payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 

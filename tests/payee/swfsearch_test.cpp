@@ -6,7 +6,7 @@
 #include <string>
 
 #include "payee/SwfSearchFrm.h"
-#include "payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/ShellSandbox.h"
+#include "tests/support/ShellSandbox.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/e2e/BankQuery.h"
 #include "tests/e2e/CheckColumns.h"
-#include "tests/e2e/ShellSandbox.h"
+#include "tests/support/BankQuery.h"
+#include "tests/support/ShellSandbox.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/e2e/ShellSandbox.h"
+#include "tests/support/ShellSandbox.h"
 
 #include <dirent.h>
 #include <fcntl.h>
