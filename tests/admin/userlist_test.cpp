@@ -19,9 +19,9 @@
 
 namespace {
 
-using admin_test::Msg;
 using admin_test::Texts;
 using fakehost::Answer;
+using tavro_test::Box;
 using tavro_test::Gbk;
 using tavro_test::ReadFile;
 using ui::PrintOp;

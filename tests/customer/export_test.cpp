@@ -17,10 +17,10 @@
 namespace {
 
 using fakehost::Answer;
-using payee_test::Box;
-using payee_test::Commands;
-using payee_test::Lines;
+using tavro_test::Box;
+using tavro_test::Commands;
 using tavro_test::Gbk;
+using tavro_test::Lines;
 using tavro_test::ReadFile;
 using tavro_test::WriteFile;
 
@@ -125,7 +125,7 @@ TEST_F(ExportFileTest, FailuresKeepTheOldTarget) {
 }
 
 // The dialog.
-class ExportDialogTest : public payee_test::DialogTest {
+class ExportDialogTest : public tavro_test::DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
@@ -190,7 +190,7 @@ TEST_F(ExportDialogTest, MissingInputIsRefusedWithItsFieldFocused) {
   for (const auto& c : cases) {
     const std::size_t before = MessageLines().size();
     std::string focused;
-    payee_test::WhileShown(Platform(), form_, [&] {
+    tavro_test::WhileShown(Platform(), form_, [&] {
       form_.separatorEdt->SetText(c.separator);
       form_.FilenameEdit1->SetText(c.file);
       ui::ClickControl(*form_.BitBtn1);
@@ -264,7 +264,7 @@ TEST_F(ExportDialogTest, TheTargetIsNamedInTheFileSystemsCharacterSet) {
   std::string focused;
   {
     tavro_test::ScopedEnv locale("LC_ALL", "en_US.ISO-8859-1");
-    payee_test::WhileShown(Platform(), form_, [&] {
+    tavro_test::WhileShown(Platform(), form_, [&] {
       form_.FilenameEdit1->SetText(Gbk("客户.txt"));
       ui::ClickControl(*form_.BitBtn1);
       focused = form_.ActiveControl() != nullptr ? form_.ActiveControl()->Name : "";

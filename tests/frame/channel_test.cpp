@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -57,7 +58,7 @@ TEST_F(ChannelTest, FailureIsReportedOnceAndCallersGetTheirDefaults) {
   EXPECT_FALSE(frame::HostCommandList(kWnd, 3, "MN_D", list));
   EXPECT_EQ(list, Lines{"kept"});
   EXPECT_EQ(frame::HostFileCommand(kWnd, 3, "MN_E", TempDir() + "x"), 5);
-  EXPECT_EQ(MessageLines(), Lines(5, ErrorBox("Error:timeout")));
+  EXPECT_EQ(MessageLines(), Lines(5, Box("Error:timeout")));
 }
 
 TEST_F(ChannelTest, IntAndTextAnswers) {
@@ -96,7 +97,7 @@ TEST_F(ChannelTest, AnswersAreReadOnlyWithinTheirBuffer) {
   bad.errorZeroTerminated = false;
   fakehost::On("MN_Err", bad);
   EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_Err", result, 64), 1);
-  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:" + std::string(127, 'e'))});
+  EXPECT_EQ(MessageLines(), Lines{Box("Error:" + std::string(127, 'e'))});
 }
 
 TEST_F(ChannelTest, ListsReadTheRowsAndNeverLeaveTheFile) {
@@ -174,7 +175,7 @@ TEST_F(ChannelTest, ARefusedTemporaryFolderFailsLikeACommand) {
     EXPECT_FALSE(frame::ResultFileName().has_value());
     const Lines shown = MessageLines();
     EXPECT_EQ(Lines(shown.begin() + static_cast<std::ptrdiff_t>(before), shown.end()),
-              Lines(4, ErrorBox(box)));
+              Lines(4, Box(box)));
   }
   EXPECT_TRUE(fakehost::Calls().empty());
 }
@@ -293,7 +294,7 @@ TEST_F(ChannelTest, CorpNameAndSwiftAddress) {
   fakehost::SetFallback(Answer::Fail(2, "down"));
   EXPECT_EQ(frame::GetCorpName(kWnd, "9999"), "");
   EXPECT_EQ(frame::GetSwiftAddress(kWnd, "ZZZZZZZZ").Name, "");
-  EXPECT_EQ(MessageLines(), Lines(2, ErrorBox("Error:down")));
+  EXPECT_EQ(MessageLines(), Lines(2, Box("Error:down")));
 }
 
 TEST_F(ChannelTest, BankSimple) {
@@ -316,7 +317,7 @@ TEST_F(ChannelTest, BankSimple) {
 
   fakehost::SetFallback(Answer::Fail(4, "gone"));
   EXPECT_EQ(frame::GetBankSimple(kWnd, 9).Name, "");
-  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:gone")});
+  EXPECT_EQ(MessageLines(), Lines{Box("Error:gone")});
 }
 
 }  // namespace

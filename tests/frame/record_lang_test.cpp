@@ -12,6 +12,7 @@
 #include "frame/Localisation.h"
 #include "frame/RecordCmd.h"
 #include "sys/Files.h"
+#include "sys/ProcessPaths.h"
 #include "tests/frame/FrameTest.h"
 #include "ui/Controls.h"
 
@@ -58,7 +59,7 @@ TEST_F(RecordCmdTest, UpdatesSendEveryArgumentInOrderQuotedAndCut) {
   const TShellResult failed = frame::UpdateAccountRec(kWnd, 1, account);
   EXPECT_EQ(failed.Code, 0);
   EXPECT_STREQ(failed.Text, "");
-  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:denied")});
+  EXPECT_EQ(MessageLines(), Lines{Box("Error:denied")});
 }
 
 TEST_F(RecordCmdTest, ReadsFillFieldsCutDecodedAndRepeatTheLastField) {

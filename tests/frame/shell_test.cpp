@@ -59,7 +59,7 @@ TEST_F(ShellFuncTest, ViewNodesAndRights) {
   EXPECT_EQ(frame::LookupNodeRights(kWnd, "0012", "000001", 302), "11111111");
   fakehost::On("Sh_GetNodeRight '0012','000001',303", Answer::Fail(5, "timeout"));
   EXPECT_EQ(frame::LookupNodeRights(kWnd, "0012", "000001", 303), "00000000");
-  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:timeout")});
+  EXPECT_EQ(MessageLines(), Lines{Box("Error:timeout")});
 }
 
 TEST_F(ShellFuncTest, LookupSplitsTheFirstRowAndOnlyALoadedCacheKeepsSuccesses) {
@@ -348,7 +348,7 @@ TEST_F(ReviewEntryTest, BadParametersAreReadSafelyAndAFailedListKeepsItsLayout) 
   EXPECT_STREQ(list.FileName, "");
   EXPECT_NE(std::strlen(list.ColumnLayout), 0u);
   EXPECT_LE(std::strlen(list.ColumnLayout), customer::kCheckLayoutMax);
-  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:timeout")});
+  EXPECT_EQ(MessageLines(), Lines{Box("Error:timeout")});
 }
 
 TEST_F(ReviewEntryTest, CheckRecordCallsTheRegisteredEntryWithTheKeyPart) {

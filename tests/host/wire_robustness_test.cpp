@@ -74,7 +74,7 @@ std::string Damage(std::string text, std::mt19937& random) {
 
 TEST(WireRobustness, TheHostAnswersEveryDamagedCommandWithinItsBuffers) {
   hosttest::TempDir dir;
-  hosttest::ScopedEnv bank("TAVRO_BANK_DB", dir.File("bank.db").c_str());
+  tavro_test::ScopedEnv bank("TAVRO_BANK_DB", dir.File("bank.db").c_str());
   std::mt19937 random(61202026);
   const std::vector<std::string> seeds = Seeds();
   constexpr std::size_t kCapacity = 512;

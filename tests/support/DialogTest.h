@@ -1,24 +1,22 @@
-// What the payee tests share: running a form modally while a test acts on it, the
-// commands the fake host received, the transcript's box lines, and the fixture of the
-// dialogs, which read their settings file from the current folder.
+// What the dialog tests share: the fixture of a dialog that reads its settings file from
+// the current folder (a folder of its own per test, English texts unless a test selects
+// another language), running a form modally while a test acts on it, the commands the
+// fake host received, what the shell is handed, and the English texts of the questions
+// and messages of the dialogs that delete a record or change its id.
 #pragma once
 
-#include <unistd.h>
-
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "frame/ShellTypeDef.h"
-#include "sys/ProcessPaths.h"
 #include "tests/support/ModuleTest.h"
 #include "ui/Controls.h"
 #include "ui/Input.h"
 
-namespace payee_test {
-
-using Lines = std::vector<std::string>;
+namespace tavro_test {
 
 // Runs body while form is shown modally, so that script actions can act on it.
 inline void WhileShown(ui::HeadlessPlatform& platform, ui::TForm& form,
@@ -49,23 +47,38 @@ inline std::string Outcome(const TShellResult& result) {
   return std::to_string(result.Code) + " " + result.Text;
 }
 
-// A box of the module's ShowMessage, as the transcript shows it.
-inline std::string Box(const std::string& text) {
-  return "message ok none \"ManageEdit\" \"" + text + "\" -> ok";
+// The language file's boxes of the record dialogs (empty caption).
+inline std::string LangBox(const std::string& text) {
+  return Box(text, "");
+}
+inline std::string LangQuestion(const std::string& text, const char* answer) {
+  return Question(text, answer, "");
 }
 
-// A dialog test in a folder of its own whose settings file selects English texts.
-class DialogTest : public tavro_test::ModuleTest {
+// The English language file's texts of a save over an existing record, its delete and
+// its change of id (the customer and CNY payee dialogs).
+inline const std::string kOverwriteQuestion = "The record exists already. Overwrite it?";
+inline const std::string kDeleteQuestion = "Delete this record?";
+inline const std::string kNoRecordBox = LangBox("The record does not exist.");
+inline const std::string kInconsistentBox =
+    LangBox("The payee records are inconsistent; the payee cannot be deleted or renamed.");
+inline const std::string kNotDeletedBox = LangBox("The payee could not be deleted.");
+
+// A dialog test in a folder of its own, where the dialog finds its settings file.
+class DialogTest : public ModuleTest {
  protected:
   void SetUp() override {
     ModuleTest::SetUp();
-    oldCwd_ = sys::CurrentFolder();
-    ASSERT_EQ(::chdir(TempDir().c_str()), 0);
-    tavro_test::WriteFile(TempDir() + "Tavro2007.ini", "[Settings]\r\nLangId=EN\r\n");
+    cwd_.emplace(TempDir());
+    SetLanguage("EN");
   }
   void TearDown() override {
-    EXPECT_EQ(::chdir(oldCwd_.c_str()), 0);
+    cwd_.reset();
     ModuleTest::TearDown();
+  }
+  // Selects the language of the dialogs opened from now on.
+  void SetLanguage(const char* id) {
+    WriteFile(TempDir() + "Tavro2007.ini", std::string("[Settings]\r\nLangId=") + id + "\r\n");
   }
 
   // The boxes shown since the count before was taken.
@@ -76,7 +89,7 @@ class DialogTest : public tavro_test::ModuleTest {
   std::string LastLine() { return Platform().Transcript().back(); }
 
  private:
-  std::string oldCwd_;
+  std::optional<ScopedCwd> cwd_;
 };
 
-}  // namespace payee_test
+}  // namespace tavro_test
