@@ -1,5 +1,6 @@
 // The folder lists that fill a list view from a server list through a file: customer
 // accounts and the authorisation, signature and audit trails of one business record.
+// What the channel throws (frame/HostChannel.h) passes through.
 #pragma once
 
 #include <cstdint>

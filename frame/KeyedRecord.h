@@ -57,6 +57,6 @@ struct TKeyedOutcome {
 // A language-file message in a box with an empty title: OK only, or Yes and No (true
 // for Yes).
 void ShowLangMessage(std::string_view langId, std::string_view key);
-bool AskLangQuestion(std::string_view langId, std::string_view key);
+[[nodiscard]] bool AskLangQuestion(std::string_view langId, std::string_view key);
 
 }  // namespace frame

@@ -3,6 +3,7 @@
 // master data). Every filler sends on the main channel through HostCommandList, so a
 // failed command (or a refused temporary folder) leaves the list as it was (the channel
 // has shown the error) and the filler returns false; true when the list was replaced.
+// What the channel throws (frame/HostChannel.h) passes through.
 #pragma once
 
 #include <cstddef>

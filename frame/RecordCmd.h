@@ -3,7 +3,8 @@
 //
 // Every text field holds at most the stated number of bytes of GBK text; longer values
 // are cut on a character boundary. A failed read leaves the record empty; a failed
-// update leaves the result cleared (the channel has reported the failure).
+// update leaves the result cleared (the channel has reported the failure). What the
+// channel throws (frame/HostChannel.h) passes through.
 #pragma once
 
 #include <cstddef>

@@ -13,18 +13,8 @@
 namespace {
 
 using fakehost::Answer;
-using tavro_test::Box;
-using tavro_test::Commands;
-using tavro_test::Gbk;
-using tavro_test::kDeleteQuestion;
-using tavro_test::kInconsistentBox;
-using tavro_test::kNoRecordBox;
-using tavro_test::kNotDeletedBox;
-using tavro_test::kOverwriteQuestion;
-using tavro_test::LangBox;
-using tavro_test::LangQuestion;
-using tavro_test::Lines;
-using tavro_test::Outcome;
+// The dialog fixture, its boxes and the record dialogs' English texts.
+using namespace tavro_test;
 
 constexpr HWND_T kShell = 0x55;
 constexpr HWND_T kBefore = 0x99;
