@@ -112,7 +112,8 @@ TUsageEdtFrm::TUsageEdtFrm(HWND_T shellWnd) : TForm(nullptr, "UsageEdtFrm"), she
 
 void TUsageEdtFrm::LoadUsages() {
   std::vector<std::string> usages;
-  frame::FillUsageList(shellWnd_, CorpNo, UserNo, usages);
+  // A failed read (reported by the channel) shows an empty list.
+  (void)frame::FillUsageList(shellWnd_, CorpNo, UserNo, usages);
   UsageList->Items = std::move(usages);
   UsageList->SetItemIndex(-1);
 }

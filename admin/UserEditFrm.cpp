@@ -468,16 +468,20 @@ void TUserEditFrm::UpdateBtnClick() {
 void TUserEditFrm::SaveReviewRights(const std::string& userId,
                                     const std::vector<std::string>& items) {
   std::string answer;
-  frame::HostCommand(shellWnd_, frame::kChannelMain,
-                     ReviewRightsBatch(BelongCorpNo(), userId, items), answer, kBatchBufferSize);
+  // Each of the three saves stands alone: a failure, reported by the channel, does not
+  // stop the next one (UpdateBtnClick), so its status is not needed.
+  (void)frame::HostCommand(shellWnd_, frame::kChannelMain,
+                           ReviewRightsBatch(BelongCorpNo(), userId, items), answer,
+                           kBatchBufferSize);
 }
 
 void TUserEditFrm::SaveAccountRights(const std::string& userId,
                                      const std::vector<std::string>& accounts) {
   std::string answer;
-  frame::HostCommand(shellWnd_, frame::kChannelMain,
-                     AccountRightsBatch(BelongCorpNo(), userId, accounts), answer,
-                     kBatchBufferSize);
+  // Stands alone, as the review-rights save does.
+  (void)frame::HostCommand(shellWnd_, frame::kChannelMain,
+                           AccountRightsBatch(BelongCorpNo(), userId, accounts), answer,
+                           kBatchBufferSize);
 }
 
 void TUserEditFrm::SaveNodeRights(const std::string& corpNo, const std::string& userId) {
@@ -489,8 +493,9 @@ void TUserEditFrm::SaveNodeRights(const std::string& corpNo, const std::string& 
   TRightsFile& file = RightsFile ? *RightsFile : *read;
   SaveRightsFile(file);
   std::string answer;
-  frame::HostCommand(shellWnd_, frame::kChannelMain, NodeRightsBatch(corpNo, userId, file), answer,
-                     kNodeBatchBufferSize);
+  // Stands alone, as the review-rights save does.
+  (void)frame::HostCommand(shellWnd_, frame::kChannelMain, NodeRightsBatch(corpNo, userId, file),
+                           answer, kNodeBatchBufferSize);
   StatusShowLbl->Caption = LangText("Msg_UserEdt_UpdateStep5_Hint");
 }
 

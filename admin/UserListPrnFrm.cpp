@@ -109,7 +109,8 @@ void TUserListPrnFrm::Open(const frame::EntryArgs& args) {
 // sub-items.
 void TUserListPrnFrm::FillUserList() {
   std::vector<std::string> rows;
-  frame::HostCommandList(window_, frame::kChannelMain, UserReportSelect(CorpNo), rows);
+  // A failed read (reported by the channel) shows an empty list.
+  (void)frame::HostCommandList(window_, frame::kChannelMain, UserReportSelect(CorpNo), rows);
   UserLv->BeginUpdate();
   for (const std::string& row : rows) {
     ui::TStrings subItems;

@@ -96,7 +96,8 @@ void TAcOrderEditFrm::ApplyLanguage(const sys::IniFile& file) {
 // the account's name when the order is saved.
 void TAcOrderEditFrm::LoadAccounts() {
   std::vector<std::string> accounts;
-  frame::FillAcNoList(ShellWnd, kAllAccountKinds, "", CorpNo, UserNo, accounts);
+  // A failed read (reported by the channel) shows an empty list.
+  (void)frame::FillAcNoList(ShellWnd, kAllAccountKinds, "", CorpNo, UserNo, accounts);
   AcListLbx->Items = std::move(accounts);
   AcListLbx->SetItemIndex(-1);
 }

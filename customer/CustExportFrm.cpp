@@ -123,14 +123,17 @@ void TCustExportFrm::BitBtn1Click() {
     }
   }
   const std::string command = frame::FormatCommand("MN_CustExport %s,%d ", {CorpNo, ExportType()});
-  const std::string resultFile = frame::NewTempFileName();
+  const std::optional<std::string> resultFile = frame::ResultFileName();
+  if (!resultFile) {
+    return;  // reported as a failed command; nothing was sent
+  }
   {
-    frame::ResultFileGuard guard{resultFile};
-    if (frame::HostFileCommand(ShellWnd, frame::kChannelMain, command, resultFile) != 0 ||
-        !sys::FileExists(resultFile)) {
+    frame::ResultFileGuard guard{*resultFile};
+    if (frame::HostFileCommand(ShellWnd, frame::kChannelMain, command, *resultFile) != 0 ||
+        !sys::FileExists(*resultFile)) {
       return;
     }
-    WriteExportFile(resultFile, target, separator);
+    WriteExportFile(*resultFile, target, separator);
   }
   ShowFixedMessage("导出成功");
 }

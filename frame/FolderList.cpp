@@ -1,6 +1,7 @@
 // Folder lists: a column layout from the language file and a file of rows.
 #include "frame/FolderList.h"
 
+#include <optional>
 #include <string>
 
 #include "frame/CommaList.h"
@@ -23,15 +24,18 @@ TFolderList FillFolderList(HWND_T window, std::string_view langId, std::string_v
 }
 
 void RunFolderCommand(HWND_T window, std::string_view command, TFolderList& list) {
-  const std::string fileName = NewTempFileName();
-  const bool ok = HostFileCommand(window, kChannelMain, command, fileName) == 0;
+  CopyToField(list.FileName, "");
+  const std::optional<std::string> fileName = ResultFileName();
+  if (!fileName) {
+    return;  // reported as a failed command; nothing was sent
+  }
+  const bool ok = HostFileCommand(window, kChannelMain, command, *fileName) == 0;
   // A name that does not fit would send the shell to another file, and a failed
   // command's partial file would be left behind: neither is handed on.
-  if (ok && fileName.size() < sizeof list.FileName) {
-    CopyToField(list.FileName, fileName);
+  if (ok && fileName->size() < sizeof list.FileName) {
+    CopyToField(list.FileName, *fileName);
   } else {
-    CopyToField(list.FileName, "");
-    sys::DeleteFile(fileName);
+    sys::DeleteFile(*fileName);
   }
 }
 

@@ -1,5 +1,6 @@
 // The folder lists that fill a list view from a server list through a file: customer
 // accounts and the authorisation, signature and audit trails of one business record.
+// What the channel throws (frame/HostChannel.h) passes through.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +34,8 @@ TFolderList FillFolderList(HWND_T window, std::string_view langId, std::string_v
                            std::string_view layoutDefault, std::string_view command);
 
 // Runs a folder command into a new result file and records the file in list: its name
-// on success; empty on failure, when the file is removed again.
+// on success; empty on failure, when the file is removed again. A refused temporary
+// folder is a failure reported like a failed command (ResultFileName), and sends nothing.
 void RunFolderCommand(HWND_T window, std::string_view command, TFolderList& list);
 
 }  // namespace frame

@@ -1,3 +1,6 @@
+// The command channel: the wire form of a command, the host's two calls, the one
+// "Error:%s" box of a failure, result files and their names, and the Traditional-Chinese
+// conversion of what goes out and comes back.
 #include "frame/HostChannel.h"
 
 #include <array>
@@ -47,10 +50,14 @@ std::int32_t WireLength(const std::string& wire) {
   return static_cast<std::int32_t>(wire.size());
 }
 
+// The one box of a failed command, whatever failed.
+void ShowFailure(std::string_view reason) {
+  ui::ShowMessage("Error:" + std::string(reason));
+}
+
 // Shows the host's error text, read only within its buffer.
 void ReportFailure(const std::array<char, kErrorBufferSize>& error) {
-  std::string_view text = GbkCut(FieldText(error.data(), error.size()), kErrorBufferSize - 1);
-  ui::ShowMessage("Error:" + std::string(text));
+  ShowFailure(GbkCut(FieldText(error.data(), error.size()), kErrorBufferSize - 1));
 }
 
 // An answer that fills the buffer and ends in a lead byte had its last character cut
@@ -144,7 +151,13 @@ int HostFileCommand(HWND_T window, int channel, std::string_view command,
     return status;
   }
   if (sys::FileExists(fileName) && TraditionalMode()) {
-    std::vector<std::string> lines = sys::ReadLines(fileName);
+    std::vector<std::string> lines;
+    try {
+      lines = sys::ReadLines(fileName);
+    } catch (...) {
+      sys::DeleteFile(fileName);
+      throw;
+    }
     for (std::string& line : lines) {
       line = ToUserText(line);
     }
@@ -153,7 +166,9 @@ int HostFileCommand(HWND_T window, int channel, std::string_view command,
       sys::WriteLines(temp, lines);
       sys::CopyFile(temp, fileName);
     } catch (...) {
+      // Neither the unconverted nor a half-copied answer may reach a reader.
       sys::DeleteFile(temp);
+      sys::DeleteFile(fileName);
       throw;
     }
     sys::DeleteFile(temp);
@@ -180,7 +195,11 @@ int HostCommandInt(HWND_T window, int channel, std::string_view command, int def
 
 bool HostCommandList(HWND_T window, int channel, std::string_view command,
                      std::vector<std::string>& list) {
-  const std::string name = NewTempFileName();
+  const std::optional<std::string> fileName = ResultFileName();
+  if (!fileName) {
+    return false;
+  }
+  const std::string& name = *fileName;
   ResultFileGuard guard{name};
   if (HostFileCommand(window, channel, command, name) != 0) {
     return false;
@@ -221,6 +240,15 @@ std::string NewTempFileName() {
     std::uint64_t ticks = sys::TickCount();
     return std::uniform_int_distribution<std::uint64_t>(0, ticks > 0 ? ticks - 1 : 0)(random);
   });
+}
+
+std::optional<std::string> ResultFileName() {
+  try {
+    return NewTempFileName();
+  } catch (const std::runtime_error& e) {
+    ShowFailure(e.what());
+    return std::nullopt;
+  }
 }
 
 // Character by character, as the platform's mapping does (sys/ChineseCharMap.h).

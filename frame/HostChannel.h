@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,16 +21,29 @@ inline constexpr int kChannelBank = 4;  // "A03": ST_GetBankSimple
 inline constexpr std::size_t kListBufferSize = 10240;
 inline constexpr char kFieldSep = '\x07';
 
+// What may throw. The wrappers below report a failed command ("Error:%s") and return
+// its status or the caller's default, and a temporary folder that is refused is reported
+// and returned the same way (ResultFileName). What they still throw:
+// - std::runtime_error naming the table, in Traditional-Chinese mode, when OpenCC's
+//   character tables cannot be read (ToServerText, ToUserText);
+// - std::runtime_error, in Traditional-Chinese mode, when a result file cannot be read
+//   or its converted text not written back (HostFileCommand; the result file is then
+//   removed, never left half converted);
+// - std::length_error for a command longer than the host's 32-bit length;
+// - std::bad_alloc.
+// Callers leave these to the dialog dispatch or the entry point, which show them.
+
 // Sends command and reads the answer into result, cut to bufferSize - 1 bytes and
 // to the host's terminating zero. On failure shows "Error:%s" and returns the host's
 // status; result then holds what the host left.
-int HostCommand(HWND_T window, int channel, std::string_view command, std::string& result,
-                std::size_t bufferSize);
+[[nodiscard]] int HostCommand(HWND_T window, int channel, std::string_view command,
+                              std::string& result, std::size_t bufferSize);
 
 // Sends command; the host writes the answer into fileName. On failure shows
-// "Error:%s" and returns the host's status.
-int HostFileCommand(HWND_T window, int channel, std::string_view command,
-                    const std::string& fileName);
+// "Error:%s" and returns the host's status. In Traditional-Chinese mode the file is
+// converted in place; when that fails the file is removed and the error thrown.
+[[nodiscard]] int HostFileCommand(HWND_T window, int channel, std::string_view command,
+                                  const std::string& fileName);
 
 // Deletes a result file of HostFileCommand, with the conversion file the channel may
 // leave beside it, on every path out of its reader's scope.
@@ -39,23 +53,34 @@ struct ResultFileGuard {
 };
 
 // The first row of the answer, or def when the command fails.
-std::string HostCommandText(HWND_T window, int channel, std::string_view command,
-                            std::string_view def, std::size_t bufferSize);
+[[nodiscard]] std::string HostCommandText(HWND_T window, int channel, std::string_view command,
+                                          std::string_view def, std::size_t bufferSize);
 
 // The first row's part before the first field separator as a decimal integer, or def
 // when the command fails or that part is no integer.
-int HostCommandInt(HWND_T window, int channel, std::string_view command, int def);
+[[nodiscard]] int HostCommandInt(HWND_T window, int channel, std::string_view command, int def);
 
-// Replaces list by the answer's rows (one item per row) and returns true. On failure
-// list stays as it was and the result is false.
-bool HostCommandList(HWND_T window, int channel, std::string_view command,
-                     std::vector<std::string>& list);
+// Replaces list by the answer's rows (one item per row) and returns true; a result file
+// that cannot be read empties the list. On failure list stays as it was and the result
+// is false: a failed command, or no result file name to be had (ResultFileName; then
+// nothing is sent).
+[[nodiscard]] bool HostCommandList(HWND_T window, int channel, std::string_view command,
+                                   std::vector<std::string>& list);
 
 // A full path for a new result file in the private temporary folder; no file or link
-// of that name exists when it is returned.
-std::string NewTempFileName();
+// of that name exists when it is returned. Throws std::runtime_error with the reason
+// when there is none: the folder is refused (sys::TempFolder), its path leaves no room
+// for a name within kMaxFileNameLen, or no free name is found.
+[[nodiscard]] std::string NewTempFileName();
+
+// NewTempFileName for a command about to be sent: a refusal is reported as a failed
+// command is ("Error:" and the reason) and gives nothing, so that the caller sends
+// nothing and goes on as after a failed command. The list, folder and export commands
+// take their names here.
+[[nodiscard]] std::optional<std::string> ResultFileName();
 
 // On a Traditional-Chinese system: Big5 -> GBK Simplified, and GBK -> Big5 Traditional.
+// Both throw std::runtime_error naming the table when OpenCC's tables cannot be read.
 std::string ToServerText(std::string_view text);
 std::string ToUserText(std::string_view text);
 
@@ -80,8 +105,8 @@ void ForgetTraditionalMode();
 std::string PickFreeName(const std::string& folder, const std::function<std::uint64_t()>& next);
 }  // namespace detail
 
-// ToUserText in Traditional-Chinese mode, the text itself otherwise: for everything
-// shown to the operator.
+// ToUserText in Traditional-Chinese mode (and its error), the text itself otherwise: for
+// everything shown to the operator.
 std::string ShownText(std::string_view text);
 
 }  // namespace frame

@@ -44,19 +44,19 @@ struct TKeyedOutcome {
 };
 
 // The server's existence count of id; 0 when the command fails.
-int KeyedRecordCount(const TKeyedRecordCall& call, std::string_view id);
+[[nodiscard]] int KeyedRecordCount(const TKeyedRecordCall& call, std::string_view id);
 
 // Deletes id after one or two questions.
-TKeyedOutcome DeleteKeyedRecord(const TKeyedRecordCall& call, std::string_view id);
+[[nodiscard]] TKeyedOutcome DeleteKeyedRecord(const TKeyedRecordCall& call, std::string_view id);
 
 // Gives oldId a new id asked for in an input box (cut to newIdLen bytes). The id field
 // of the dialog keeps the old id: the shell refreshes by the old id it is handed.
-TKeyedOutcome ChangeRecordId(const TKeyedRecordCall& call, std::string_view oldId,
-                             std::size_t newIdLen);
+[[nodiscard]] TKeyedOutcome ChangeRecordId(const TKeyedRecordCall& call, std::string_view oldId,
+                                           std::size_t newIdLen);
 
 // A language-file message in a box with an empty title: OK only, or Yes and No (true
 // for Yes).
 void ShowLangMessage(std::string_view langId, std::string_view key);
-bool AskLangQuestion(std::string_view langId, std::string_view key);
+[[nodiscard]] bool AskLangQuestion(std::string_view langId, std::string_view key);
 
 }  // namespace frame

@@ -1,8 +1,9 @@
 // The shared fillers: commands whose answer rows become the items of a list, and the
 // single answers read into small records (corporation name, SWIFT bank address, bank
 // master data). Every filler sends on the main channel through HostCommandList, so a
-// failed command leaves the list as it was (the channel has shown the error) and the
-// filler returns false; true when the list was replaced.
+// failed command (or a refused temporary folder) leaves the list as it was (the channel
+// has shown the error) and the filler returns false; true when the list was replaced.
+// What the channel throws (frame/HostChannel.h) passes through.
 #pragma once
 
 #include <cstddef>
@@ -18,25 +19,26 @@ namespace frame {
 // "MN_GetAcNoList %d,%s,%s,%s": account numbers of a kind (99: all) and currency (at
 // most kCurrencyLen bytes; longer is cut).
 inline constexpr std::size_t kCurrencyLen = 3;
-bool FillAcNoList(HWND_T window, int kind, std::string_view currency, std::string_view corpNo,
-                  std::string_view userNo, std::vector<std::string>& items);
+[[nodiscard]] bool FillAcNoList(HWND_T window, int kind, std::string_view currency,
+                                std::string_view corpNo, std::string_view userNo,
+                                std::vector<std::string>& items);
 // "MN_GetCurrencyCodeList".
-bool FillCurrencyList(HWND_T window, std::vector<std::string>& items);
+[[nodiscard]] bool FillCurrencyList(HWND_T window, std::vector<std::string>& items);
 // "MN_GetCustomerList %s,%s".
-bool FillCustomerList(HWND_T window, std::string_view corpNo, std::string_view userNo,
-                      std::vector<std::string>& items);
+[[nodiscard]] bool FillCustomerList(HWND_T window, std::string_view corpNo, std::string_view userNo,
+                                    std::vector<std::string>& items);
 // "MN_GetUsageList %s,%s".
-bool FillUsageList(HWND_T window, std::string_view corpNo, std::string_view userNo,
-                   std::vector<std::string>& items);
+[[nodiscard]] bool FillUsageList(HWND_T window, std::string_view corpNo, std::string_view userNo,
+                                 std::vector<std::string>& items);
 // "MN_GetUserList %s,%s" with the two texts the caller chooses.
-bool FillUserList(HWND_T window, std::string_view first, std::string_view second,
-                  std::vector<std::string>& items);
+[[nodiscard]] bool FillUserList(HWND_T window, std::string_view first, std::string_view second,
+                                std::vector<std::string>& items);
 // "MN_GetCheckUserList %s,%s".
-bool FillCheckUserList(HWND_T window, std::string_view first, std::string_view second,
-                       std::vector<std::string>& items);
+[[nodiscard]] bool FillCheckUserList(HWND_T window, std::string_view first, std::string_view second,
+                                     std::vector<std::string>& items);
 // "MN_GetUserCheckAcList %s,%s".
-bool FillUserCheckAcList(HWND_T window, std::string_view first, std::string_view second,
-                         std::vector<std::string>& items);
+[[nodiscard]] bool FillUserCheckAcList(HWND_T window, std::string_view first,
+                                       std::string_view second, std::vector<std::string>& items);
 
 // "MN_GetCorpName %s": the first row of the answer, empty when the command fails.
 std::string GetCorpName(HWND_T window, std::string_view corpNo);

@@ -2,15 +2,25 @@
 // the owner-window swap, the function cache around the call, clearing the caller's
 // result and copying the dialog's result when it closed with OK.
 //
-// A dialog entry point is then only its own steps:
+// A dialog entry point is then only its own steps (Mn_CustomerEdit, customer/):
 //
 //   TAVRO_EXPORT void TAVRO_STDCALL Mn_CustomerEdit(TShellResult* Result, HWND_T ShellWnd,
 //       const char* CorpNo, const char* UserNo, std::int32_t FunctionId, const char* Key,
 //       const char* Extra) {
 //     frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
-//                           [](frame::DialogEntryCall& call) {
-//       TCustomerEdtFrm form(call.Args());
-//       form.LoadRecord(call.Args().Key);
+//                           [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
+//       const frame::EntryArgs& args = call.Args();
+//       customer::TCustomerEdtFrm form;
+//       form.ShellWnd = args.ShellWnd;
+//       form.FunctionId = args.FunctionId;
+//       form.UserNo = args.UserNo;
+//       form.CorpNo = args.CorpNo;
+//       if (frame::TrimView(args.Key).empty()) {
+//         form.PrepareNewCustomer();
+//       } else {
+//         form.LoadCustomer(args.Key);
+//       }
+//       form.ApplyRights();
 //       return frame::OutcomeOf(form.ShowModal(), form.Result);
 //     });
 //   }

@@ -3,7 +3,8 @@
 //
 // Every text field holds at most the stated number of bytes of GBK text; longer values
 // are cut on a character boundary. A failed read leaves the record empty; a failed
-// update leaves the result cleared (the channel has reported the failure).
+// update leaves the result cleared (the channel has reported the failure). What the
+// channel throws (frame/HostChannel.h) passes through.
 #pragma once
 
 #include <cstddef>
@@ -114,9 +115,13 @@ TCustCNYAcRec GetCustCNYAcRec(HWND_T window, std::string_view corpId, std::strin
 
 // Texts that hold line breaks are sent as the record holds them: the dialog encodes
 // them (EncodeNewlines) before it calls the update.
-TShellResult UpdateAccountRec(HWND_T window, std::int32_t functionId, const TAccountRec& rec);
-TShellResult UpdateCustomerRec(HWND_T window, std::int32_t functionId, const TCustomerRec& rec);
-TShellResult UpdateCustAcRec(HWND_T window, std::int32_t functionId, const TCustAcRec& rec);
-TShellResult UpdateCustCNYAcRec(HWND_T window, std::int32_t functionId, const TCustCNYAcRec& rec);
+[[nodiscard]] TShellResult UpdateAccountRec(HWND_T window, std::int32_t functionId,
+                                            const TAccountRec& rec);
+[[nodiscard]] TShellResult UpdateCustomerRec(HWND_T window, std::int32_t functionId,
+                                             const TCustomerRec& rec);
+[[nodiscard]] TShellResult UpdateCustAcRec(HWND_T window, std::int32_t functionId,
+                                           const TCustAcRec& rec);
+[[nodiscard]] TShellResult UpdateCustCNYAcRec(HWND_T window, std::int32_t functionId,
+                                              const TCustCNYAcRec& rec);
 
 }  // namespace frame

@@ -26,8 +26,9 @@ inline constexpr char kFunctionCacheFile[] = "TR2007CachList.ini";
 
 // "Sh_GetViewNodeList %s,%s,%s" into buffer (cut to bufferSize - 1 bytes). With the
 // filter "ALL" the corporation is not sent. Returns the host's status.
-int LookupViewNodes(HWND_T window, std::string_view langId, std::string_view corpNo,
-                    std::string& buffer, std::size_t bufferSize, std::string_view filter);
+[[nodiscard]] int LookupViewNodes(HWND_T window, std::string_view langId, std::string_view corpNo,
+                                  std::string& buffer, std::size_t bufferSize,
+                                  std::string_view filter);
 
 // "Sh_GetNodeRight %s,%s,%d": the rights text, "00000000" when the lookup fails.
 std::string LookupNodeRights(HWND_T window, std::string_view corpNo, std::string_view userNo,

@@ -139,8 +139,9 @@ void TCustAcEdtFrm::ApplyLanguage() {
 
 void TCustAcEdtFrm::Open(std::string_view key, std::string_view extra) {
   AcId = CustAcIdOfKey(key);
-  frame::FillCustomerList(shellWnd_, CorpNo, UserNo, CustIdCmb->Items);
-  frame::FillCurrencyList(shellWnd_, CurrencyCmb->Items);
+  // A failed read (reported by the channel) leaves that list empty.
+  (void)frame::FillCustomerList(shellWnd_, CorpNo, UserNo, CustIdCmb->Items);
+  (void)frame::FillCurrencyList(shellWnd_, CurrencyCmb->Items);
   if (AcId > 0) {
     LoadAccount();
     CustIdCmb->Enabled = false;

@@ -133,7 +133,7 @@ void TSwfSearchFrm::FindBtnClick() {
     }
     // A failed search keeps the lines; either way no line stays highlighted, so the
     // highlight never points at a bank other than the one the details show.
-    frame::HostCommandList(shellWnd_, frame::kChannelMain, command, BankNameLbx->Items);
+    (void)frame::HostCommandList(shellWnd_, frame::kChannelMain, command, BankNameLbx->Items);
     BankNameLbx->SetItemIndex(-1);
     BankNameLbx->TopIndex = 0;
   }

@@ -19,7 +19,8 @@ bool FileExists(const std::string& path);
 bool FileReachable(const std::string& path);
 // True when anything (file, folder, link, even a dangling one) has that name.
 bool PathExists(const std::string& path);
-// Removes the file (or the link itself); false when nothing was removed.
+// Removes the file (or the link itself); false when nothing was removed. Mostly called
+// to clean up, where nothing to remove is no failure, so the result may go unread.
 bool DeleteFile(const std::string& path);
 
 // Copies from over to (replacing to when it exists). Throws std::runtime_error when
@@ -41,7 +42,7 @@ std::vector<std::string> ReadLines(const std::string& path);
 
 // Creates a new file with mode 0600; fails when anything of that name exists (a link
 // included). Returns the open descriptor; throws std::runtime_error on failure.
-int CreateExclusive(const std::string& path);
+[[nodiscard]] int CreateExclusive(const std::string& path);
 
 // A file that replaces path once it is complete: written as a new file in path's folder
 // and renamed over path by Commit(). Until then path is untouched; a file never

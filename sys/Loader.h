@@ -13,9 +13,10 @@ using LibraryHandle = void*;
 
 // Null when the library cannot be loaded; error (when given) then holds the loader's
 // message for the last place tried.
-LibraryHandle LoadLibrary(const std::string& name, std::string* error = nullptr);
+[[nodiscard]] LibraryHandle LoadLibrary(const std::string& name, std::string* error = nullptr);
 // Null when the library has no such entry point.
-void* GetProcAddress(LibraryHandle library, const std::string& name, std::string* error = nullptr);
+[[nodiscard]] void* GetProcAddress(LibraryHandle library, const std::string& name,
+                                   std::string* error = nullptr);
 void FreeLibrary(LibraryHandle library);
 
 // The folder of the shared object (or program) that holds this code, without a

@@ -11,18 +11,18 @@
 
 namespace {
 
-using admin_test::Ask;
-using admin_test::Msg;
 using admin_test::Texts;
 using fakehost::Answer;
+using tavro_test::Box;
 using tavro_test::Gbk;
+using tavro_test::Question;
 
 // The account dialog.
 
 constexpr HWND_T kAcShell = 0x5A;
 constexpr char kProp[] = "MN_GetPropOfAccount '0012','310012000100001'";
 constexpr char kRights[] = "Sh_GetNodeRight '0012','000001',102";
-const std::string kAskExit = Ask("数据尚未保存，确实要退出吗？", "");
+const std::string kAskExit = Question("数据尚未保存，确实要退出吗？", "");
 
 std::string Update(const std::string& nameUtf8, int status = 2) {
   return "MN_UpdateAccountRec 102,'310012000100001','0012','" + Gbk(nameUtf8) + "'," +
@@ -112,7 +112,7 @@ TEST_F(AccountEditTest, AnUnsuccessfulSaveAsksWhetherToLeave) {
     EXPECT_STREQ(result.Text, "");
     EXPECT_EQ(LastLine(), "close TAccountEditFrm cancel");
   }
-  EXPECT_EQ(MessageLines(), (Texts{kAskExit + "no", kAskExit + "yes", Msg("Error:database down"),
+  EXPECT_EQ(MessageLines(), (Texts{kAskExit + "no", kAskExit + "yes", Box("Error:database down"),
                                    kAskExit + "yes"}));
 }
 
@@ -123,7 +123,8 @@ TEST_F(AccountEditTest, CancelTheCloseBoxAndEscapeAskInTheOperatorsLanguage) {
       "type AcNameEdt \"new \"\nclick CancelBtn\nanswer no\nclose\nanswer no\n"
       "expect AcNameEdt text \"new 人民币基本户\"\nkey AcNameEdt Escape\nanswer yes\n");
   const std::string leave = "The changes are not saved. Leave anyway?";
-  EXPECT_EQ(MessageLines(), (Texts{Ask(leave, "no"), Ask(leave, "no"), Ask(leave, "yes")}));
+  EXPECT_EQ(MessageLines(),
+            (Texts{Question(leave, "no"), Question(leave, "no"), Question(leave, "yes")}));
   EXPECT_EQ(fakehost::Calls().size(), 2u);  // no update
 }
 
@@ -138,7 +139,7 @@ TEST_F(AccountEditTest, UnmatchedCodesSaveStatusMinusOneAndAFailedLoadShowsCodeZ
   fakehost::On(kProp, Answer::Fail(2, "no such account"));
   Run("expect AcNoEdt text \"\"\nexpect AcNameEdt text \"\"\nexpect AcTypeCmb text \"0:活期\"\n"
       "expect StatusCmb text \"0:已删除\"\nclose\nanswer yes\n");
-  EXPECT_EQ(MessageLines().front(), Msg("Error:no such account"));
+  EXPECT_EQ(MessageLines().front(), Box("Error:no such account"));
 }
 
 TEST_F(AccountEditTest, TheNameKeepsFiftyBytesWithoutSplittingACharacter) {
@@ -227,7 +228,7 @@ TEST_F(UsageEditTest, AddRefusesEmptyAndExactDuplicatesOnly) {
     const Texts lines(Platform().Transcript().begin() + before, Platform().Transcript().end());
     ASSERT_GE(lines.size(), 3u) << input;
     EXPECT_EQ(lines[1].rfind(R"(input "新增用途" "请输入用途:      " "" -> )", 0), 0u) << lines[1];
-    EXPECT_EQ(lines[2], message != nullptr ? Msg(message) : kAskDiscard + "yes") << input;
+    EXPECT_EQ(lines[2], message != nullptr ? Box(message) : kAskDiscard + "yes") << input;
   }
   EXPECT_TRUE(Saves().empty());
 }
@@ -239,8 +240,8 @@ TEST_F(UsageEditTest, EditReplacesTheSelectedTextAndACancelledPromptStillCounts)
       "click EditBtn\ninput \"  \"\n"  // blanks only are no text either
       "click EditBtn\ninput b\n"       // a duplicate is allowed here
       "click SaveBtn\n");
-  EXPECT_EQ(MessageLines(), (Texts{Msg("请先选择要修改的用途"), Msg("没有输入内容，未修改"),
-                                   Msg("没有输入内容，未修改")}));
+  EXPECT_EQ(MessageLines(), (Texts{Box("请先选择要修改的用途"), Box("没有输入内容，未修改"),
+                                   Box("没有输入内容，未修改")}));
   EXPECT_EQ(Saves(), Texts{Batch({"b", "b"})});
 
   Run({"a", "b"}, "select UsageList 1\nclick EditBtn\ninput cancel\nclick CancelBtn\nanswer yes\n");
@@ -287,7 +288,7 @@ TEST_F(UsageEditTest, AFailedLoadLeavesAnEmptyListThatCanBeBuiltAndSaved) {
   fakehost::On(kList, Answer::Fail(2, "not a member"));
   Platform().RunScript("click AddNewBtn\ninput \"运费\"\nclick SaveBtn\n");
   Mn_UsageEdit(nullptr, kUsageShell, "0012", "000001", 0, nullptr, nullptr);
-  EXPECT_EQ(MessageLines(), Texts{Msg("Error:not a member")});
+  EXPECT_EQ(MessageLines(), Texts{Box("Error:not a member")});
   EXPECT_EQ(Saves(), Texts{Batch({"运费"})});
 }
 
@@ -299,7 +300,7 @@ TEST_F(UsageEditTest, ARefusedSaveKeepsTheEditedListAndLeavingAsks) {
       "click AddNewBtn\ninput b\nclick SaveBtn\nexpect UsageList count 2\n"
       "close\nanswer no\nclick CancelBtn\nanswer yes\n");
   EXPECT_EQ(MessageLines(),
-            (Texts{Msg("Error:statement 3: too long"), kAskDiscard + "no", kAskDiscard + "yes"}));
+            (Texts{Box("Error:statement 3: too long"), kAskDiscard + "no", kAskDiscard + "yes"}));
   EXPECT_EQ(LastLine(), "close TUsageEdtFrm cancel");
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/ShellSandbox.h"
-#include "tests/ui/pdf_tools.h"
+#include "tests/support/PdfTools.h"
+#include "tests/support/ShellSandbox.h"
 
 namespace {
 

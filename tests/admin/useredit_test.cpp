@@ -15,11 +15,11 @@
 namespace {
 
 using admin::TRightsFile;
-using admin_test::Ask;
-using admin_test::Msg;
 using admin_test::Texts;
 using fakehost::Answer;
+using tavro_test::Box;
 using tavro_test::Gbk;
+using tavro_test::Question;
 using tavro_test::ReadFile;
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
@@ -95,7 +95,7 @@ TEST_F(UserEditTest, ABlankKeyOpensNothingAndSaysOnlyTheBankAddsUsers) {
   Call("");
   Call("   ");
   EXPECT_TRUE(fakehost::Calls().empty());
-  const std::string line = Msg("经办人员只能由银行新增/Only Bank Can Add New User.");
+  const std::string line = Box("经办人员只能由银行新增/Only Bank Can Add New User.");
   EXPECT_EQ(Platform().Transcript(), (Texts{line, line}));  // and no dialog opened
 }
 
@@ -149,7 +149,7 @@ TEST_F(UserEditTest, SavingAllThreeAreasSendsTheirBatchesInOrder) {
   EXPECT_EQ(calls[13].capacity, 47);
   EXPECT_EQ(LastLine(), "close TUserEditFrm ok");
   EXPECT_FALSE(std::filesystem::exists(RightsPath()));
-  EXPECT_EQ(MessageLines(), Texts{Msg("Error:locked")});
+  EXPECT_EQ(MessageLines(), Texts{Box("Error:locked")});
 }
 
 // Only a level D operator may change node rights, and save with the right to modify.
@@ -184,7 +184,7 @@ TEST_F(UserEditTest, TheUserIsShownAsTheServerHasHim) {
   On("MN_GetPropOfUser '000002'", Answer::Fail(4, "no such user"));
   Platform().RunScript("expect NameEdt text \"\"\nexpect StatusCmb text \"0:Deleted\"\n");
   Call();
-  EXPECT_EQ(MessageLines(), Texts{Msg("Error:no such user")});
+  EXPECT_EQ(MessageLines(), Texts{Box("Error:no such user")});
 }
 
 // Rights fetched for one corporation must never be saved for another.
@@ -205,7 +205,7 @@ TEST_F(UserEditTest, AnAreaNeedsACorporationAndAnotherCorporationSwitchesAllOff)
                  f.DefRightBtn->Enabled || f.AcNoClb->Enabled);
   });
   Call();
-  EXPECT_EQ(MessageLines(), Texts{Msg("请先选择所属企业！/Select Belong Corp Please")});
+  EXPECT_EQ(MessageLines(), Texts{Box("请先选择所属企业！/Select Belong Corp Please")});
   EXPECT_EQ(AfterLoad().front(), "MN_GetUserList '0012','000002'");  // the refusal sent nothing
 }
 
@@ -233,8 +233,8 @@ TEST_F(UserEditTest, SavingALevelDUserAsksAndCancelAsksToo) {
             (Texts{"Sh_GetViewNodeList 'EN','',''", "MN_GetNodeRightList '0012','000002'", ""}));
   EXPECT_EQ(fakehost::LastCall().capacity, 47);
   EXPECT_EQ(LastLine(), "close TUserEditFrm ok");
-  EXPECT_EQ(MessageLines(),
-            (Texts{Ask(admin, "no"), Ask(leave, "no"), Ask(leave, "yes"), Ask(admin, "yes")}));
+  EXPECT_EQ(MessageLines(), (Texts{Question(admin, "no"), Question(leave, "no"),
+                                   Question(leave, "yes"), Question(admin, "yes")}));
 }
 
 TEST_F(UserEditTest, AccountAreaSwitchedOnAgainReloadsUnlessTheListFails) {
@@ -252,7 +252,7 @@ TEST_F(UserEditTest, AccountAreaSwitchedOnAgainReloadsUnlessTheListFails) {
        "expect AcNoClb itemchecked 0 true\nexpect AcNoClb itemchecked 1 true\n");
   });
   Call();
-  EXPECT_EQ(MessageLines(), Texts{Msg("Error:timeout")});
+  EXPECT_EQ(MessageLines(), Texts{Box("Error:timeout")});
 }
 
 // A failed fetch counts as no rights at all, even when the host left a file behind.
@@ -284,10 +284,7 @@ TEST_F(UserEditTest, DefaultRightsGiveEveryNodeQueryOnlyAfterAYes) {
             "exec MN_UpdateRightItem '0012','000002',101,'10000000'  \r\n"
             "exec MN_UpdateRightItem '0012','000002',104,'10000000'  \r\n"
             "exec MN_UpdateRightItem '0012','000002',2,'10000000'  \r\n");
-  auto asked = [&](const char* answer) {  // a question with an empty caption
-    return R"(message yesno none "" ")" + question + "\" -> " + answer;
-  };
-  EXPECT_EQ(MessageLines(), (Texts{asked("no"), asked("yes")}));
+  EXPECT_EQ(MessageLines(), (Texts{Question(question, "no", ""), Question(question, "yes", "")}));
 }
 
 TEST_F(UserEditTest, ABadTreeLeavesNoStaleRightsForTheSave) {
@@ -310,7 +307,7 @@ TEST_F(UserEditTest, ABadTreeLeavesNoStaleRightsForTheSave) {
 
 TEST_F(UserEditTest, AFailedOrShortTreeLeavesItEmpty) {
   const std::pair<Answer, Texts> cases[] = {
-      {Answer::Fail(2, "down"), {Msg("Error:down"), Msg("The function tree could not be read.")}},
+      {Answer::Fail(2, "down"), {Box("Error:down"), Box("The function tree could not be read.")}},
       {Answer::Ok("1:ab\r"), {}},
   };
   for (const auto& [answer, messages] : cases) {

@@ -14,14 +14,14 @@
 #include "sys/CodePage.h"
 #include "tests/admin/AdminTest.h"
 #include "tests/support/FileSizeLimit.h"
-#include "tests/ui/pdf_tools.h"
+#include "tests/support/PdfTools.h"
 #include "ui/headless/HeadlessPrinter.h"
 
 namespace {
 
-using admin_test::Msg;
 using admin_test::Texts;
 using fakehost::Answer;
+using tavro_test::Box;
 using tavro_test::Gbk;
 using tavro_test::ReadFile;
 using ui::PrintOp;

@@ -2,13 +2,13 @@
 // server, then the bank's stored positions are read.
 #include <string>
 
-#include "tests/customer/CustomerE2E.h"
+#include "tests/support/FreshBankTest.h"
 
 namespace {
 
-using customer_e2e::Rows;
+using tavro_test::Rows;
 
-class AcOrderEndToEnd : public customer_e2e::CustomerEndToEnd {
+class AcOrderEndToEnd : public tavro_test::FreshBankTest {
  protected:
   // The operator's stored positions of corporation 0012, first to last.
   Rows StoredOrder(const char* user) {

@@ -7,16 +7,16 @@
 
 #include "customer/AcOrderEditFrm.h"
 #include "frame/ManageEdit.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 
 using fakehost::Answer;
-using payee_test::Box;
-using payee_test::Commands;
-using payee_test::Lines;
-using payee_test::WhileShown;
+using tavro_test::Box;
+using tavro_test::Commands;
 using tavro_test::Gbk;
+using tavro_test::Lines;
+using tavro_test::WhileShown;
 
 constexpr HWND_T kShell = 0x66;
 constexpr HWND_T kBefore = 0x77;
@@ -39,7 +39,7 @@ std::string Batch(const Lines& order) {
   return batch;
 }
 
-class AcOrderTest : public payee_test::DialogTest {
+class AcOrderTest : public tavro_test::DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
@@ -64,7 +64,7 @@ class AcOrderTest : public payee_test::DialogTest {
     std::memset(&result, 'x', sizeof result);
     Mn_AcOrderEdit(&result, kShell, corp, user, 103, "unused", "unused");
     const TShellResult zero{};
-    EXPECT_EQ(std::memcmp(&result, &zero, sizeof result), 0) << payee_test::Outcome(result);
+    EXPECT_EQ(std::memcmp(&result, &zero, sizeof result), 0) << tavro_test::Outcome(result);
     EXPECT_EQ(Platform().OwnerWindow(), kBefore);
     EXPECT_EQ(fakehost::LastCall().window, kShell);
   }

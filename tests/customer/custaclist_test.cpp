@@ -10,15 +10,15 @@
 
 #include "customer/CustAcListFrm.h"
 #include "frame/ManageEdit.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using fakehost::Answer;
-using payee_test::Commands;
-using payee_test::Lines;
+using tavro_test::Commands;
 using tavro_test::Gbk;
+using tavro_test::Lines;
 
 constexpr HWND_T kShell = 0x55;
 constexpr HWND_T kBefore = 0x99;
@@ -30,7 +30,7 @@ const std::string kRows =
     "931:Other kind\a2\aC009\r\n"
     "Payroll:x\a3\r\n";
 
-class CustAcListTest : public payee_test::DialogTest {
+class CustAcListTest : public tavro_test::DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();

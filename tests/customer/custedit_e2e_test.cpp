@@ -4,13 +4,13 @@
 
 #include <string>
 
-#include "tests/customer/CustomerE2E.h"
+#include "tests/support/FreshBankTest.h"
 
 namespace {
 
-using customer_e2e::Rows;
+using tavro_test::Rows;
 
-class CustEditEndToEnd : public customer_e2e::CustomerEndToEnd {
+class CustEditEndToEnd : public tavro_test::FreshBankTest {
  protected:
   // The stored fields of a customer of corporation 0012; no row when there is none.
   Rows Customer(const std::string& id) {

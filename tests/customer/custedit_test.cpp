@@ -13,16 +13,13 @@
 #include "frame/ManageEdit.h"
 #include "sys/IniFile.h"
 #include "sys/ProcessPaths.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 
 using fakehost::Answer;
-using payee_test::Box;
-using payee_test::Commands;
-using payee_test::Lines;
-using payee_test::Outcome;
-using tavro_test::Gbk;
+// The dialog fixture, its boxes and the record dialogs' English texts.
+using namespace tavro_test;
 
 constexpr HWND_T kShell = 0x55;
 constexpr char kRights[] = "Sh_GetNodeRight '0012','000001',201";
@@ -37,21 +34,9 @@ const std::string kSaveC001 =
     "88 CENTURY AVENUE','regular','fin@x.cn\x0Eops@x.cn','000001',1";
 
 // The English language file's boxes as the transcript shows them.
-std::string Ask(const std::string& text, const char* answer) {
-  return "message yesno none \"\" \"" + text + "\" -> " + answer;
-}
-std::string Info(const std::string& text) {
-  return "message ok none \"\" \"" + text + "\" -> ok";
-}
 std::string Leave(const char* answer) {
-  return Ask("The changes are not saved. Leave anyway?", answer);
+  return LangQuestion("The changes are not saved. Leave anyway?", answer);
 }
-const std::string kOverwrite = "The record exists already. Overwrite it?";
-const std::string kDelete = "Delete this record?";
-const std::string kNoRecord = Info("The record does not exist.");
-const std::string kInconsistent =
-    Info("The payee records are inconsistent; the payee cannot be deleted or renamed.");
-const std::string kNotDeleted = Info("The payee could not be deleted.");
 const std::string kNoRight = Box("你无权修改原有客户信息！");
 
 // boxes, then Yes to the exit question when the dialog stayed open until closed.
@@ -62,7 +47,7 @@ Lines ThenLeave(Lines boxes, bool stayed) {
   return boxes;
 }
 
-class CustEditTest : public payee_test::DialogTest {
+class CustEditTest : public tavro_test::DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
@@ -121,7 +106,8 @@ TEST_F(CustEditTest, SavingAnExistingCustomerAsksOnceAndNoSendsNothing) {
                               "expect EMailMmo item 1 ops@x.cn\nexpect RefEdt text regular\n"
                               "expect OperatorShowLbl caption 000002\n"
                               "click UpdateBtn\nanswer no\nclick UpdateBtn\nanswer yes\n");
-  EXPECT_EQ(MessageLines(), (Lines{Ask(kOverwrite, "no"), Ask(kOverwrite, "yes")}));
+  EXPECT_EQ(MessageLines(), (Lines{LangQuestion(kOverwriteQuestion, "no"),
+                                   LangQuestion(kOverwriteQuestion, "yes")}));
   EXPECT_EQ(Commands(), (Lines{kLoad, kRights, kExists, kExists, kSaveC001}));
   EXPECT_EQ(Outcome(r), "1 C001 saved");
 }
@@ -139,7 +125,7 @@ TEST_F(CustEditTest, RightsDecideTheButtonsAndASaveOverAnExistingCustomer) {
   } cases[] = {
       {"C001", "01000000", true, false, "1", {kNoRight}},
       {"", "01000000", true, false, "0", {}},
-      {"C001", "00100000", true, false, "1", {Ask(kOverwrite, "yes")}},
+      {"C001", "00100000", true, false, "1", {LangQuestion(kOverwriteQuestion, "yes")}},
       {"C001", "00010000", false, true, "", {}},
       {"", "00010000", false, false, "", {}},
       {"C001", "00000000", false, false, "", {}},
@@ -172,8 +158,8 @@ TEST_F(CustEditTest, RightsDecideTheButtonsAndASaveOverAnExistingCustomer) {
 // code 3 with the customer and corporation.
 TEST_F(CustEditTest, DeleteConfirmsByTheCountAndHandsBackCode3) {
   const std::string accounts = "The payee has accounts. Delete them as well?";
-  const std::string yes = Ask(kDelete, "yes");
-  const std::string deleted = Info("The record has been deleted.");
+  const std::string yes = LangQuestion(kDeleteQuestion, "yes");
+  const std::string deleted = LangBox("The record has been deleted.");
   const struct {
     const char* count;    // empty when the first question is declined
     const char* deleted;  // the server's answer; empty when no delete may go out
@@ -182,13 +168,13 @@ TEST_F(CustEditTest, DeleteConfirmsByTheCountAndHandsBackCode3) {
     bool stays;  // open until closed with the exit question
   } cases[] = {
       {"1", "1\aC001", "yes\nanswer yes\n", {yes, yes, deleted}, false},
-      {"2", "1\aC001", "yes\nanswer yes\n", {yes, Ask(accounts, "yes"), deleted}, false},
-      {"1", "", "yes\nanswer no\n", {yes, Ask(kDelete, "no")}, true},
-      {"2", "", "yes\nanswer no\n", {yes, Ask(accounts, "no")}, true},
-      {"3", "", "yes\n", {yes, kInconsistent}, true},
-      {"0", "", "yes\n", {yes, kNoRecord}, false},
-      {"1", "0\abusy", "yes\nanswer yes\n", {yes, yes, kNotDeleted}, false},
-      {"", "", "no\n", {Ask(kDelete, "no")}, true},
+      {"2", "1\aC001", "yes\nanswer yes\n", {yes, LangQuestion(accounts, "yes"), deleted}, false},
+      {"1", "", "yes\nanswer no\n", {yes, LangQuestion(kDeleteQuestion, "no")}, true},
+      {"2", "", "yes\nanswer no\n", {yes, LangQuestion(accounts, "no")}, true},
+      {"3", "", "yes\n", {yes, kInconsistentBox}, true},
+      {"0", "", "yes\n", {yes, kNoRecordBox}, false},
+      {"1", "0\abusy", "yes\nanswer yes\n", {yes, yes, kNotDeletedBox}, false},
+      {"", "", "no\n", {LangQuestion(kDeleteQuestion, "no")}, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.count + std::string(" ") + c.answers);
@@ -220,7 +206,7 @@ TEST_F(CustEditTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
   const std::string renameCmd = "MN_CustomerUpdate 'C001','" + longId + "','0012'";
   const std::string newExists = "MN_CustomerExists '" + longId + "','0012'";
   const std::string accounts = "The payee has accounts. Change their payee id as well?";
-  const std::string changed = Info("The payee id has been changed.");
+  const std::string changed = LangBox("The payee id has been changed.");
   const struct {
     const char* count;
     std::string input;    // the answer to the input box
@@ -229,18 +215,18 @@ TEST_F(CustEditTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
     const char* renamed;  // the server's answer; empty when no rename may go out
     Lines boxes;
   } cases[] = {
-      {"1", typed, "0", "yes", "1\aL", {Ask(kOverwrite, "yes"), changed}},
-      {"2", typed, "0", "yes", "1\aL", {Ask(accounts, "yes"), changed}},
-      {"2", typed, "0", "no", "", {Ask(accounts, "no")}},
+      {"1", typed, "0", "yes", "1\aL", {LangQuestion(kOverwriteQuestion, "yes"), changed}},
+      {"2", typed, "0", "yes", "1\aL", {LangQuestion(accounts, "yes"), changed}},
+      {"2", typed, "0", "no", "", {LangQuestion(accounts, "no")}},
       {"1",
        typed,
        "0",
        "yes",
        "0\ax",
-       {Ask(kOverwrite, "yes"), Info("The payee id could not be changed.")}},
-      {"1", typed, "1", "", "", {Info("The new payee id is already in use.")}},
-      {"3", typed, "0", "", "", {kInconsistent}},
-      {"0", "", "", "", "", {kNoRecord}},
+       {LangQuestion(kOverwriteQuestion, "yes"), LangBox("The payee id could not be changed.")}},
+      {"1", typed, "1", "", "", {LangBox("The new payee id is already in use.")}},
+      {"3", typed, "0", "", "", {kInconsistentBox}},
+      {"0", "", "", "", "", {kNoRecordBox}},
       {"1", "cancel", "", "", "", {}},
       {"1", "\"\"", "", "", "", {}},
   };
@@ -289,8 +275,9 @@ TEST_F(CustEditTest, ARefusedSaveAsksToLeaveAndLeavesNoResult) {
                               "type RefEdt typed\nclick UpdateBtn\nanswer yes\nanswer no\n"
                               "click CancelBtn\nanswer no\nexpect RefEdt text typedregular\n"
                               "click DeleteBtn\nanswer yes\nanswer yes\n");
-  EXPECT_EQ(MessageLines(), (Lines{Ask(kOverwrite, "yes"), Leave("no"), Leave("no"),
-                                   Ask(kDelete, "yes"), Ask(kDelete, "yes"), kNotDeleted}));
+  EXPECT_EQ(MessageLines(), (Lines{LangQuestion(kOverwriteQuestion, "yes"), Leave("no"),
+                                   Leave("no"), LangQuestion(kDeleteQuestion, "yes"),
+                                   LangQuestion(kDeleteQuestion, "yes"), kNotDeletedBox}));
   EXPECT_EQ(LastLine(), "close TCustomerEdtFrm ok");
   EXPECT_EQ(Outcome(r), "0 ");
 }

@@ -1,30 +1,19 @@
 // The customer export example: tavro-shell opens the customer dialog and exports the CNY
 // rows through the export dialog against the bank server into a file of its folder.
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "tests/customer/CustomerE2E.h"
+#include "sys/CodePage.h"
+#include "tests/support/FreshBankTest.h"
 
 namespace {
 
-std::string GbkToUtf8(const std::string& gbk) {
-  iconv_t cd = iconv_open("UTF-8", "GBK");  // a failed open fails the conversion too
-  std::string out(gbk.size() * 2 + 4, '\0');
-  char* in = const_cast<char*>(gbk.data());
-  std::size_t inLeft = gbk.size();
-  char* to = out.data();
-  std::size_t outLeft = out.size();
-  EXPECT_NE(iconv(cd, &in, &inLeft, &to, &outLeft), static_cast<std::size_t>(-1)) << gbk;
-  iconv_close(cd);
-  out.resize(out.size() - outLeft);
-  return out;
-}
+using sys::GbkToUtf8;
 
-class CustomerExportEndToEnd : public customer_e2e::CustomerEndToEnd {};
+class CustomerExportEndToEnd : public tavro_test::FreshBankTest {};
 
 // The file is renamed into place whole, and no result file is left in the temporary
 // folder (the function cache only).

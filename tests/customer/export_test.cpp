@@ -11,16 +11,16 @@
 
 #include "customer/CustExportFile.h"
 #include "customer/CustExportFrm.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 #include "tests/support/FileSizeLimit.h"
 
 namespace {
 
 using fakehost::Answer;
-using payee_test::Box;
-using payee_test::Commands;
-using payee_test::Lines;
+using tavro_test::Box;
+using tavro_test::Commands;
 using tavro_test::Gbk;
+using tavro_test::Lines;
 using tavro_test::ReadFile;
 using tavro_test::WriteFile;
 
@@ -125,7 +125,7 @@ TEST_F(ExportFileTest, FailuresKeepTheOldTarget) {
 }
 
 // The dialog.
-class ExportDialogTest : public payee_test::DialogTest {
+class ExportDialogTest : public tavro_test::DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
@@ -190,7 +190,7 @@ TEST_F(ExportDialogTest, MissingInputIsRefusedWithItsFieldFocused) {
   for (const auto& c : cases) {
     const std::size_t before = MessageLines().size();
     std::string focused;
-    payee_test::WhileShown(Platform(), form_, [&] {
+    tavro_test::WhileShown(Platform(), form_, [&] {
       form_.separatorEdt->SetText(c.separator);
       form_.FilenameEdit1->SetText(c.file);
       ui::ClickControl(*form_.BitBtn1);
@@ -264,7 +264,7 @@ TEST_F(ExportDialogTest, TheTargetIsNamedInTheFileSystemsCharacterSet) {
   std::string focused;
   {
     tavro_test::ScopedEnv locale("LC_ALL", "en_US.ISO-8859-1");
-    payee_test::WhileShown(Platform(), form_, [&] {
+    tavro_test::WhileShown(Platform(), form_, [&] {
       form_.FilenameEdit1->SetText(Gbk("客户.txt"));
       ui::ClickControl(*form_.BitBtn1);
       focused = form_.ActiveControl() != nullptr ? form_.ActiveControl()->Name : "";
@@ -299,6 +299,25 @@ TEST_F(ExportDialogTest, WhatTheHostGivesBackDecidesTheFile) {
   Run(ExportTo("out.txt"));
   EXPECT_EQ(ReadFile("out.txt"), "");
   EXPECT_EQ(MessageLines().back(), Box("导出成功"));
+}
+
+// A temporary folder that is refused is reported as a failed command: nothing is sent,
+// the old target stays, and no success is shown.
+TEST_F(ExportDialogTest, ARefusedTemporaryFolderSendsNothing) {
+  fakehost::On(kCnyCommand, Answer::Ok("C001\aMingda\r\n"));
+  WriteFile("out.txt", "old");
+  const std::string notAFolder = TempDir() + "plain";
+  WriteFile(notAFolder, "");
+  {
+    tavro_test::ScopedEnv tmpdir("TMPDIR", notAFolder.c_str());
+    Run(ExportTo("out.txt") + "answer yes\n");
+  }
+  ASSERT_EQ(MessageLines().size(), 2U);
+  EXPECT_EQ(MessageLines()[1],
+            Box("Error:temporary folder " + notAFolder + " refused: it is not a directory"));
+  EXPECT_TRUE(fakehost::Calls().empty());
+  EXPECT_EQ(ReadFile("out.txt"), "old");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"out.txt", "plain"}));
 }
 
 // A full disk: the error is shown, the old file stays, and neither the host's result

@@ -5,13 +5,13 @@
 
 #include <string>
 
-#include "tests/customer/CustomerE2E.h"
+#include "tests/support/FreshBankTest.h"
 
 namespace {
 
-using customer_e2e::Rows;
+using tavro_test::Rows;
 
-class FoldersEndToEnd : public customer_e2e::CustomerEndToEnd {};
+class FoldersEndToEnd : public tavro_test::FreshBankTest {};
 
 // The account is saved by the nested dialog; the list hands back a clear result and
 // shows the saved bank after loading again.

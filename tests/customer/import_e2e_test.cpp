@@ -4,18 +4,18 @@
 
 #include <string>
 
-#include "tests/customer/CustomerE2E.h"
+#include "tests/support/FreshBankTest.h"
 
 namespace {
 
-using customer_e2e::Rows;
+using tavro_test::Rows;
 
 // A customer of the operator with its CNY account, as the query below joins them.
 std::string Row(const char* id, const char* name, const char* acNo, const char* bank) {
   return std::string(id) + "|" + name + "|000001|1|" + acNo + "|" + bank + "|000001";
 }
 
-class CustomerImportEndToEnd : public customer_e2e::CustomerEndToEnd {};
+class CustomerImportEndToEnd : public tavro_test::FreshBankTest {};
 
 // The sample file is found beside the example, whatever the current folder (here the
 // sandbox's, which holds no copy of it).

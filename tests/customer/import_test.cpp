@@ -15,16 +15,16 @@
 #include "frame/HostChannel.h"
 #include "sys/CodePage.h"
 #include "sys/TextCharset.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 
 using customer::SplitImportLine;
 using fakehost::Answer;
-using payee_test::Box;
-using payee_test::Commands;
-using payee_test::Lines;
+using tavro_test::Box;
+using tavro_test::Commands;
 using tavro_test::Gbk;
+using tavro_test::Lines;
 
 const customer::TImportTexts kTexts = customer::MakeImportTexts();
 
@@ -109,7 +109,7 @@ TEST(ImportFileReader, LinesEndAtCrLfLfOrCrAndALastLineNeedsNoEnd) {
 }
 
 // The dialog. Each test writes its import file into the test's own folder.
-class CustSnapInTest : public payee_test::DialogTest {
+class CustSnapInTest : public tavro_test::DialogTest {
  protected:
   static constexpr HWND_T kShell = 0x31;
 
@@ -389,7 +389,7 @@ TEST_F(CustSnapInTest, AFileNameThatNamesNoFileIsRefusedWithTheFocusBackOnTheFie
   };
   for (const auto& c : cases) {
     const std::size_t before = MessageLines().size();
-    payee_test::WhileShown(Platform(), form_, [&] {
+    tavro_test::WhileShown(Platform(), form_, [&] {
       ASSERT_TRUE(Platform().Perform(form_, std::string("set FilenameEdt \"") + c.name + "\""));
       ASSERT_TRUE(Platform().Perform(form_, "click SaveBtn"));
       EXPECT_EQ(form_.ActiveControl(), form_.FilenameEdt) << c.name;

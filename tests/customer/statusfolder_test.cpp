@@ -11,15 +11,15 @@
 #include "frame/Localisation.h"
 #include "frame/ManageEdit.h"
 #include "sys/ProcessPaths.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using fakehost::Answer;
-using payee_test::Commands;
-using payee_test::Lines;
+using tavro_test::Commands;
 using tavro_test::Gbk;
+using tavro_test::Lines;
 
 constexpr HWND_T kShell = 0x66;
 constexpr HWND_T kBefore = 0x99;
@@ -29,7 +29,7 @@ const std::string kAuthorise = std::string("MN_GetAuthoriseFolder") + kArgs;
 const std::string kSign = std::string("MN_GetSignFolder") + kArgs;
 const std::string kAudit = std::string("MN_GetAuditFolder") + kArgs;
 
-class StatusFolderTest : public payee_test::DialogTest {
+class StatusFolderTest : public tavro_test::DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
@@ -66,7 +66,7 @@ TEST_F(StatusFolderTest, TheThreeFoldersAreAskedInOrderEachOnItsOwn) {
       "expect AuditFolderLsv item 1 \"B1\t000001\t2026-12-01 10:12\tCheck\tOK\"\n"
       "expect AuthoriseFolderLsv readonly true\nexpect SignFolderLsv readonly true\n"
       "expect AuditFolderLsv readonly false\n");
-  EXPECT_EQ(MessageLines(), Lines{payee_test::Box("Error:busy")});
+  EXPECT_EQ(MessageLines(), Lines{tavro_test::Box("Error:busy")});
   EXPECT_EQ(fakehost::LastCall().window, kShell);
 }
 

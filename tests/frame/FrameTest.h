@@ -1,9 +1,7 @@
 // The fixture the frame tests share: the module test fixture with the module-wide state
-// (function cache, Traditional mode) given back after each test, the error box the
-// channel shows, and the test module's call log.
+// (function cache, Traditional mode) given back after each test, and the test module's
+// call log.
 #pragma once
-
-#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -11,38 +9,20 @@
 
 #include "frame/HostChannel.h"
 #include "frame/ShellFunc.h"
-#include "sys/ProcessPaths.h"
 #include "tests/support/ModuleTest.h"
 
 namespace frame_test {
 
 using fakehost::Answer;
-using Lines = std::vector<std::string>;
+using tavro_test::Box;
 using tavro_test::Gbk;
+using tavro_test::Lines;
 using tavro_test::ReadFile;
+using tavro_test::ScopedCwd;
 using tavro_test::ScopedEnv;
 using tavro_test::WriteFile;
 
 constexpr HWND_T kWnd = 0x4711;
-
-// The box the channel shows for a failed command.
-inline std::string ErrorBox(const std::string& text) {
-  return R"(message ok none "ManageEdit" ")" + text + R"(" -> ok)";
-}
-
-// Runs a scope in another working folder.
-class ScopedCwd {
- public:
-  explicit ScopedCwd(const std::string& folder) : old_(sys::CurrentFolder()) {
-    EXPECT_EQ(::chdir(folder.c_str()), 0);
-  }
-  ~ScopedCwd() { EXPECT_EQ(::chdir(old_.c_str()), 0); }
-  ScopedCwd(const ScopedCwd&) = delete;
-  ScopedCwd& operator=(const ScopedCwd&) = delete;
-
- private:
-  std::string old_;
-};
 
 class FrameTest : public tavro_test::ModuleTest {
  protected:

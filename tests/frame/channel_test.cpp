@@ -4,15 +4,19 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 
+#include "frame/FolderList.h"
 #include "frame/ListFillers.h"
 #include "sys/CodePage.h"
 #include "sys/Files.h"
 #include "tests/frame/FrameTest.h"
+#include "tests/support/FileSizeLimit.h"
 
 namespace {
 
@@ -35,9 +39,9 @@ TEST_F(ChannelTest, PrefixesTheChannelAndPassesTheCallShape) {
   EXPECT_EQ(c.window, kWnd);
   EXPECT_EQ(c.capacity, 1023);
   EXPECT_EQ(c.mode, 2);
-  frame::HostCommand(kWnd, 9, "X", result, 1024);
+  EXPECT_EQ(frame::HostCommand(kWnd, 9, "X", result, 1024), 0);
   EXPECT_EQ(fakehost::LastCall().sent, "X");
-  frame::HostFileCommand(kWnd, frame::kChannelMain, "MN_X", TempDir() + "f");
+  EXPECT_EQ(frame::HostFileCommand(kWnd, frame::kChannelMain, "MN_X", TempDir() + "f"), 0);
   EXPECT_EQ(fakehost::LastCall().sent, "A01\aMN_X");
   EXPECT_EQ(fakehost::LastCall().fileName, TempDir() + "f");
   EXPECT_EQ(fakehost::LastCall().mode, 2);
@@ -54,7 +58,7 @@ TEST_F(ChannelTest, FailureIsReportedOnceAndCallersGetTheirDefaults) {
   EXPECT_FALSE(frame::HostCommandList(kWnd, 3, "MN_D", list));
   EXPECT_EQ(list, Lines{"kept"});
   EXPECT_EQ(frame::HostFileCommand(kWnd, 3, "MN_E", TempDir() + "x"), 5);
-  EXPECT_EQ(MessageLines(), Lines(5, ErrorBox("Error:timeout")));
+  EXPECT_EQ(MessageLines(), Lines(5, Box("Error:timeout")));
 }
 
 TEST_F(ChannelTest, IntAndTextAnswers) {
@@ -84,7 +88,7 @@ TEST_F(ChannelTest, AnswersAreReadOnlyWithinTheirBuffer) {
   for (const auto& [what, answer, capacity, expected] : cases) {
     fakehost::Reset();
     fakehost::On("MN_Answer", answer);
-    frame::HostCommand(kWnd, 3, "MN_Answer", result, capacity);
+    EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_Answer", result, capacity), 0) << what;
     EXPECT_EQ(result, expected) << what;
     EXPECT_EQ(fakehost::LastCall().capacity, std::max(capacity - 1, 0)) << what;
   }
@@ -92,8 +96,8 @@ TEST_F(ChannelTest, AnswersAreReadOnlyWithinTheirBuffer) {
   Answer bad = Answer::Fail(1, std::string(300, 'e'));
   bad.errorZeroTerminated = false;
   fakehost::On("MN_Err", bad);
-  frame::HostCommand(kWnd, 3, "MN_Err", result, 64);
-  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:" + std::string(127, 'e'))});
+  EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_Err", result, 64), 1);
+  EXPECT_EQ(MessageLines(), Lines{Box("Error:" + std::string(127, 'e'))});
 }
 
 TEST_F(ChannelTest, ListsReadTheRowsAndNeverLeaveTheFile) {
@@ -136,14 +140,63 @@ TEST_F(ChannelTest, ResultFileNamesAreNewAndBounded) {
   std::uint64_t next = 5;
   EXPECT_EQ(frame::detail::PickFreeName(TempDir(), [&next] { return next++; }), TempDir() + "8");
 
-  // A name that would not fit 127 bytes: no command is sent, the list stays.
+  // A name that would not fit 127 bytes is no name.
   const std::string deep = TempDir() + std::string(120, 'd');
   ASSERT_EQ(::mkdir(deep.c_str(), 0700), 0);
   SetEnv("TMPDIR", deep.c_str());
-  Lines list = {"kept"};
-  EXPECT_THROW(frame::HostCommandList(kWnd, 3, "MN_X", list), std::runtime_error);
+  EXPECT_THROW((void)frame::NewTempFileName(), std::runtime_error);
+}
+
+// No result file name to be had (the temporary folder refused, or too deep for a name):
+// each list, folder or export command is reported once as a failed command is, sends
+// nothing, and leaves its caller with the failure's defaults.
+TEST_F(ChannelTest, ARefusedTemporaryFolderFailsLikeACommand) {
+  const std::string notAFolder = TempDir() + "plain";
+  WriteFile(notAFolder, "");
+  const std::string deep = TempDir() + std::string(120, 'd');
+  ASSERT_EQ(::mkdir(deep.c_str(), 0700), 0);
+  const std::pair<std::string, std::string> cases[] = {
+      {notAFolder, "Error:temporary folder " + notAFolder + " refused: it is not a directory"},
+      {deep, "Error:temporary folder path too long for a result file: " + deep + "/"},
+  };
+  fakehost::SetFallback(Answer::Ok("row\r\n"));
+  for (const auto& [tmpdir, box] : cases) {
+    SetEnv("TMPDIR", tmpdir.c_str());
+    const std::size_t before = MessageLines().size();
+    Lines list = {"kept"};
+    EXPECT_FALSE(frame::HostCommandList(kWnd, 3, "MN_X", list));
+    EXPECT_EQ(list, Lines{"kept"});
+    EXPECT_FALSE(frame::FillCurrencyList(kWnd, list));
+    EXPECT_EQ(list, Lines{"kept"});
+    TFolderList folder{};
+    std::fill(std::begin(folder.FileName), std::end(folder.FileName), 'x');
+    frame::RunFolderCommand(kWnd, "MN_GetSignFolder 1", folder);
+    EXPECT_STREQ(folder.FileName, "");
+    EXPECT_FALSE(frame::ResultFileName().has_value());
+    const Lines shown = MessageLines();
+    EXPECT_EQ(Lines(shown.begin() + static_cast<std::ptrdiff_t>(before), shown.end()),
+              Lines(4, Box(box)));
+  }
   EXPECT_TRUE(fakehost::Calls().empty());
-  EXPECT_EQ(list, Lines{"kept"});
+}
+
+// A result file that cannot be converted for a Traditional-Chinese system is removed
+// with the error: no reader finds it unconverted or half copied.
+TEST_F(ChannelTest, AResultFileThatCannotBeConvertedIsNotLeft) {
+  UseLocale("zh_TW.UTF-8");
+  const std::string rows = TempDir() + "rows";
+  WriteFile(rows, std::string(4000, 'r') + "\r\n");
+  Answer answer = Answer::Ok("");
+  answer.fromFile = rows;  // linked, not written: only the conversion meets the limit
+  fakehost::On("MN_Rows", answer);
+  const std::string name = TempDir() + "result";
+  {
+    tavro_test::FileSizeLimit full(1000);
+    EXPECT_THROW((void)frame::HostFileCommand(kWnd, 3, "MN_Rows", name), std::runtime_error);
+  }
+  EXPECT_FALSE(sys::PathExists(name));
+  EXPECT_FALSE(sys::PathExists(name + ".tmp"));
+  EXPECT_TRUE(MessageLines().empty());
 }
 
 TEST_F(ChannelTest, TraditionalModeConvertsBothWays) {
@@ -154,12 +207,12 @@ TEST_F(ChannelTest, TraditionalModeConvertsBothWays) {
   std::string result;
   EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_Find '" + Big5("發票") + "'", result, 64), 0);
   EXPECT_EQ(result, Big5("發票") + "\a" + Big5("銀行"));
-  frame::HostCommand(kWnd, 3, "MN_Find '" + Big5("發票") + "'", result, 4);
+  EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_Find '" + Big5("發票") + "'", result, 4), 0);
   EXPECT_EQ(result, Big5("發"));  // converted answers are cut to the capacity too
   // Result files are converted line by line, without leftovers.
   fakehost::On("MN_List", Answer::Ok(Gbk("银行") + "\r\n" + Gbk("发票") + "\ax\r\n"));
   Lines list;
-  frame::HostCommandList(kWnd, 3, "MN_List", list);
+  EXPECT_TRUE(frame::HostCommandList(kWnd, 3, "MN_List", list));
   EXPECT_EQ(list, (Lines{Big5("銀行"), Big5("發票") + "\ax"}));
   EXPECT_TRUE(FilesInTempDir().empty());
   EXPECT_EQ(frame::ShownText(Gbk("银行")), Big5("銀行"));
@@ -173,34 +226,35 @@ TEST_F(ChannelTest, OtherSystemsConvertNothing) {
     UseLocale(locale);
     fakehost::On("MN_Find " + Gbk("'发票'"), Answer::Ok(Gbk("银行")));
     std::string result;
-    frame::HostCommand(kWnd, 3, "MN_Find " + Gbk("'发票'"), result, 64);
+    EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_Find " + Gbk("'发票'"), result, 64), 0);
     EXPECT_EQ(result, Gbk("银行")) << locale;
     EXPECT_EQ(frame::ShownText(Gbk("银行")), Gbk("银行")) << locale;
   }
 }
 
 TEST_F(ChannelTest, EachFillerSendsItsCommand) {
-  const std::pair<std::function<void(Lines&)>, std::string> cases[] = {
-      {[](Lines& i) { frame::FillAcNoList(kWnd, 99, "", "0012", "000001", i); },
+  const std::pair<std::function<bool(Lines&)>, std::string> cases[] = {
+      {[](Lines& i) { return frame::FillAcNoList(kWnd, 99, "", "0012", "000001", i); },
        "MN_GetAcNoList 99,'','0012','000001'"},
-      {[](Lines& i) { frame::FillAcNoList(kWnd, 1, "USDX", "0012", "000001", i); },
+      {[](Lines& i) { return frame::FillAcNoList(kWnd, 1, "USDX", "0012", "000001", i); },
        "MN_GetAcNoList 1,'USD','0012','000001'"},
-      {[](Lines& i) { frame::FillCurrencyList(kWnd, i); }, "MN_GetCurrencyCodeList"},
-      {[](Lines& i) { frame::FillCustomerList(kWnd, "0012", "O'Neil", i); },
+      {[](Lines& i) { return frame::FillCurrencyList(kWnd, i); }, "MN_GetCurrencyCodeList"},
+      {[](Lines& i) { return frame::FillCustomerList(kWnd, "0012", "O'Neil", i); },
        "MN_GetCustomerList '0012','O''Neil'"},
-      {[](Lines& i) { frame::FillUsageList(kWnd, "0012", "000001", i); },
+      {[](Lines& i) { return frame::FillUsageList(kWnd, "0012", "000001", i); },
        "MN_GetUsageList '0012','000001'"},
-      {[](Lines& i) { frame::FillUserList(kWnd, "0012", "", i); }, "MN_GetUserList '0012',''"},
-      {[](Lines& i) { frame::FillCheckUserList(kWnd, "a", "b", i); },
+      {[](Lines& i) { return frame::FillUserList(kWnd, "0012", "", i); },
+       "MN_GetUserList '0012',''"},
+      {[](Lines& i) { return frame::FillCheckUserList(kWnd, "a", "b", i); },
        "MN_GetCheckUserList 'a','b'"},
-      {[](Lines& i) { frame::FillUserCheckAcList(kWnd, "a", "b", i); },
+      {[](Lines& i) { return frame::FillUserCheckAcList(kWnd, "a", "b", i); },
        "MN_GetUserCheckAcList 'a','b'"},
   };
   for (const auto& [fill, command] : cases) {
     fakehost::Reset();
     fakehost::On(command, Answer::Ok(" row 1 \r\nrow2\r\n"));
     Lines items = {"old"};
-    fill(items);
+    EXPECT_TRUE(fill(items)) << command;
     EXPECT_EQ(items, (Lines{" row 1 ", "row2"})) << command;  // rows unchanged
     ASSERT_EQ(fakehost::Calls().size(), 1u) << command;
     EXPECT_EQ(fakehost::LastCall().prefix, "A01");
@@ -240,7 +294,7 @@ TEST_F(ChannelTest, CorpNameAndSwiftAddress) {
   fakehost::SetFallback(Answer::Fail(2, "down"));
   EXPECT_EQ(frame::GetCorpName(kWnd, "9999"), "");
   EXPECT_EQ(frame::GetSwiftAddress(kWnd, "ZZZZZZZZ").Name, "");
-  EXPECT_EQ(MessageLines(), Lines(2, ErrorBox("Error:down")));
+  EXPECT_EQ(MessageLines(), Lines(2, Box("Error:down")));
 }
 
 TEST_F(ChannelTest, BankSimple) {
@@ -263,7 +317,7 @@ TEST_F(ChannelTest, BankSimple) {
 
   fakehost::SetFallback(Answer::Fail(4, "gone"));
   EXPECT_EQ(frame::GetBankSimple(kWnd, 9).Name, "");
-  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:gone")});
+  EXPECT_EQ(MessageLines(), Lines{Box("Error:gone")});
 }
 
 }  // namespace

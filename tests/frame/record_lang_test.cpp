@@ -12,6 +12,7 @@
 #include "frame/Localisation.h"
 #include "frame/RecordCmd.h"
 #include "sys/Files.h"
+#include "sys/ProcessPaths.h"
 #include "tests/frame/FrameTest.h"
 #include "ui/Controls.h"
 
@@ -50,7 +51,7 @@ TEST_F(RecordCmdTest, UpdatesSendEveryArgumentInOrderQuotedAndCut) {
   }
   // A text longer than its field is cut without splitting a double-byte character.
   account.AccountName = std::string(49, 'a') + Gbk("中");
-  frame::UpdateAccountRec(kWnd, 1, account);
+  EXPECT_EQ(frame::UpdateAccountRec(kWnd, 1, account).Code, -1);
   EXPECT_EQ(fakehost::LastCall().command,
             "MN_UpdateAccountRec 1,'6222 01','001','" + std::string(49, 'a') + "',1");
 
@@ -58,7 +59,7 @@ TEST_F(RecordCmdTest, UpdatesSendEveryArgumentInOrderQuotedAndCut) {
   const TShellResult failed = frame::UpdateAccountRec(kWnd, 1, account);
   EXPECT_EQ(failed.Code, 0);
   EXPECT_STREQ(failed.Text, "");
-  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:denied")});
+  EXPECT_EQ(MessageLines(), Lines{Box("Error:denied")});
 }
 
 TEST_F(RecordCmdTest, ReadsFillFieldsCutDecodedAndRepeatTheLastField) {

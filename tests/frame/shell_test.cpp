@@ -43,7 +43,7 @@ TEST_F(ShellFuncTest, ViewNodesAndRights) {
   EXPECT_EQ(fakehost::LastCall().command, "Sh_GetViewNodeList 'CN','',''");
   EXPECT_EQ(fakehost::LastCall().capacity, 10239);
   EXPECT_EQ(buffer, "tree");
-  frame::LookupViewNodes(kWnd, "CN", "0012", buffer, 10240, "X'1");
+  EXPECT_EQ(frame::LookupViewNodes(kWnd, "CN", "0012", buffer, 10240, "X'1"), 0);
   EXPECT_EQ(fakehost::LastCall().command, "Sh_GetViewNodeList 'CN','0012','X''1'");
 
   fakehost::On("Sh_GetNodeRight '0012','000001',301", Answer::Ok("0110"));
@@ -59,7 +59,7 @@ TEST_F(ShellFuncTest, ViewNodesAndRights) {
   EXPECT_EQ(frame::LookupNodeRights(kWnd, "0012", "000001", 302), "11111111");
   fakehost::On("Sh_GetNodeRight '0012','000001',303", Answer::Fail(5, "timeout"));
   EXPECT_EQ(frame::LookupNodeRights(kWnd, "0012", "000001", 303), "00000000");
-  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:timeout")});
+  EXPECT_EQ(MessageLines(), Lines{Box("Error:timeout")});
 }
 
 TEST_F(ShellFuncTest, LookupSplitsTheFirstRowAndOnlyALoadedCacheKeepsSuccesses) {
@@ -348,7 +348,7 @@ TEST_F(ReviewEntryTest, BadParametersAreReadSafelyAndAFailedListKeepsItsLayout) 
   EXPECT_STREQ(list.FileName, "");
   EXPECT_NE(std::strlen(list.ColumnLayout), 0u);
   EXPECT_LE(std::strlen(list.ColumnLayout), customer::kCheckLayoutMax);
-  EXPECT_EQ(MessageLines(), Lines{ErrorBox("Error:timeout")});
+  EXPECT_EQ(MessageLines(), Lines{Box("Error:timeout")});
 }
 
 TEST_F(ReviewEntryTest, CheckRecordCallsTheRegisteredEntryWithTheKeyPart) {

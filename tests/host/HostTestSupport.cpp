@@ -1,3 +1,5 @@
+// What the host tests share (HostTestSupport.h): the probe server, reads of the
+// database and the demonstration bank's fixture.
 #include "HostTestSupport.h"
 
 #include <signal.h>
@@ -5,9 +7,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -142,45 +141,6 @@ std::pair<std::string, Args> Split(const std::string& command) {
 }
 
 }  // namespace
-
-TempDir::TempDir() {
-  std::string base = std::filesystem::temp_directory_path().string() + "/host_XXXXXX";
-  if (!mkdtemp(base.data())) {
-    throw std::runtime_error("mkdtemp failed");
-  }
-  path_ = base;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
-  if (const char* old = std::getenv(name)) {
-    saved_ = old;
-  }
-  if (value) {
-    setenv(name, value, 1);
-  } else {
-    unsetenv(name);
-  }
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (saved_) {
-    setenv(name_.c_str(), saved_->c_str(), 1);
-  } else {
-    unsetenv(name_.c_str());
-  }
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 std::string Scalar(Db& db, const char* sql, const std::vector<std::string>& binds) {
   sqlite3_stmt* stmt = nullptr;

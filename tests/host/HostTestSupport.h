@@ -1,4 +1,4 @@
-// Shared by the host tests: private folders and environment, reads of the database,
+// Shared by the host tests: private folders, reads of the database,
 // the probe server that tests the interpreter on its own, and a fresh demonstration
 // bank whose procedures are called the way the interpreter calls them.
 #pragma once
@@ -7,44 +7,18 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/Database.h"
 #include "host/Interpreter.h"
 #include "host/Procedure.h"
+#include "tests/support/TestEnv.h"
 
 namespace hosttest {
 
 // A private folder removed with everything in it when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-// Sets an environment variable, or removes it given nullptr, for the object's life.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> saved_;
-};
-
-// The whole content of a file, "" when it cannot be read.
-std::string ReadFile(const std::string& path);
+using TempDir = tavro_test::ScopedTempDir;
 
 // The first column of the first row of a select (texts bound in order), "<none>"
 // when there is no row or it is NULL.

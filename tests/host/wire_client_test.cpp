@@ -44,7 +44,7 @@ std::string Main(const std::string& command) {
 class WireClient : public ::testing::Test {
  protected:
   hosttest::TempDir dir;
-  hosttest::ScopedEnv bank{"TAVRO_BANK_DB", dir.File("bank.db").c_str()};
+  tavro_test::ScopedEnv bank{"TAVRO_BANK_DB", dir.File("bank.db").c_str()};
 };
 
 TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
@@ -76,7 +76,7 @@ TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
   ASSERT_EQ(
       qelFileGet(0, wire.data(), static_cast<std::int32_t>(wire.size()), file.c_str(), error, 2), 0)
       << error;
-  EXPECT_EQ(hosttest::ReadFile(file), customers.answer);
+  EXPECT_EQ(tavro_test::ReadFile(file), customers.answer);
   // A second call to the same name finds the file there and refuses.
   EXPECT_NE(
       qelFileGet(0, wire.data(), static_cast<std::int32_t>(wire.size()), file.c_str(), error, 2),
@@ -198,7 +198,7 @@ TEST_F(WireClient, ToolHelpsAndReplacesADatabaseOnlyWhenForced) {
   { std::ofstream(notes) << "my notes"; }
   EXPECT_EQ(Tool("init --force " + notes, out), 1);
   EXPECT_EQ(out, "tavro-bank: " + notes + " is not a database; it was left alone\n");
-  EXPECT_EQ(hosttest::ReadFile(notes), "my notes");
+  EXPECT_EQ(tavro_test::ReadFile(notes), "my notes");
 }
 
 }  // namespace

@@ -160,9 +160,9 @@ TEST(WireDatabase, PreparedStatementsAreReusedResetAndUnbound) {
 }
 
 TEST(WireDatabase, DefaultPathFollowsTheEnvironment) {
-  hosttest::ScopedEnv home("HOME", "/home/op");
-  hosttest::ScopedEnv bank("TAVRO_BANK_DB", nullptr);
-  hosttest::ScopedEnv data("XDG_DATA_HOME", nullptr);
+  tavro_test::ScopedEnv home("HOME", "/home/op");
+  tavro_test::ScopedEnv bank("TAVRO_BANK_DB", nullptr);
+  tavro_test::ScopedEnv data("XDG_DATA_HOME", nullptr);
   EXPECT_EQ(host::DefaultDatabasePath(), "/home/op/.local/share/tavro/bank.db");
   setenv("XDG_DATA_HOME", "relative", 1);  // ignored: not absolute
   EXPECT_EQ(host::DefaultDatabasePath(), "/home/op/.local/share/tavro/bank.db");

@@ -18,8 +18,8 @@ namespace {
 using host::Status;
 using hosttest::ProbeCount;
 using hosttest::ProbeValue;
-using hosttest::ReadFile;
 using hosttest::RunProbe;
+using tavro_test::ReadFile;
 
 class WireInterpreter : public ::testing::Test {
  protected:

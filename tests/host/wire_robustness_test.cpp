@@ -50,10 +50,14 @@ std::string Damage(std::string text, std::mt19937& random) {
     const char special = kSpecial[random() % sizeof kSpecial];
     switch (kind(random)) {
       case 0:
-        if (!text.empty()) text[at] = static_cast<char>(random());
+        if (!text.empty()) {
+          text[at] = static_cast<char>(random());
+        }
         break;
       case 1:
-        if (!text.empty()) text[at] = special;
+        if (!text.empty()) {
+          text[at] = special;
+        }
         break;
       case 2:
         text.insert(at, 1, special);
@@ -62,7 +66,9 @@ std::string Damage(std::string text, std::mt19937& random) {
         text.resize(at);
         break;
       case 4:
-        if (!text.empty()) text.erase(at, 1 + random() % 8);
+        if (!text.empty()) {
+          text.erase(at, 1 + random() % 8);
+        }
         break;
       default:
         text.insert(at, text.substr(at, random() % 16));
@@ -74,7 +80,7 @@ std::string Damage(std::string text, std::mt19937& random) {
 
 TEST(WireRobustness, TheHostAnswersEveryDamagedCommandWithinItsBuffers) {
   hosttest::TempDir dir;
-  hosttest::ScopedEnv bank("TAVRO_BANK_DB", dir.File("bank.db").c_str());
+  tavro_test::ScopedEnv bank("TAVRO_BANK_DB", dir.File("bank.db").c_str());
   std::mt19937 random(61202026);
   const std::vector<std::string> seeds = Seeds();
   constexpr std::size_t kCapacity = 512;

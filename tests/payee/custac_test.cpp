@@ -8,18 +8,18 @@
 #include "frame/ManageEdit.h"
 #include "payee/CustAcEdtFrm.h"
 #include "payee/CustAcRules.h"
-#include "payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 
 using fakehost::Answer;
 using payee::TCustAcEdtFrm;
 using payee::TCustAcMissing;
-using payee_test::Box;
-using payee_test::Commands;
-using payee_test::Lines;
-using payee_test::Outcome;
+using tavro_test::Box;
+using tavro_test::Commands;
 using tavro_test::Gbk;
+using tavro_test::Lines;
+using tavro_test::Outcome;
 
 TEST(CustAcRules, KeyAndRightsDecideWhoMaySave) {
   const struct {
@@ -92,7 +92,7 @@ std::string Leave(const char* answer) {
          answer;
 }
 
-class CustAcDialogTest : public payee_test::DialogTest {
+class CustAcDialogTest : public tavro_test::DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();

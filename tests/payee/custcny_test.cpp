@@ -8,16 +8,13 @@
 
 #include "frame/ManageEdit.h"
 #include "payee/CustCNYAcEditFrm.h"
-#include "payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 
 using fakehost::Answer;
-using payee_test::Box;
-using payee_test::Commands;
-using payee_test::Lines;
-using payee_test::Outcome;
-using tavro_test::Gbk;
+// The dialog fixture, its boxes and the record dialogs' English texts.
+using namespace tavro_test;
 
 constexpr HWND_T kShell = 0x55;
 constexpr HWND_T kBefore = 0x99;
@@ -26,26 +23,14 @@ constexpr char kExists[] = "MN_CustCNYAcExists 'P001','0012'";
 constexpr char kDeleteCmd[] = "MN_CustCNYAcDelete 'P001','0012'";
 
 // The language file's boxes as the transcript shows them.
-std::string Ask(const std::string& text, const char* answer) {
-  return "message yesno none \"\" \"" + text + "\" -> " + answer;
-}
-std::string Info(const std::string& text) {
-  return "message ok none \"\" \"" + text + "\" -> ok";
-}
 std::string Leave(const char* answer) {
   return std::string("message yesno warning \"Warning\" ") +
          "\"The changes are not saved. Leave anyway?\" -> " + answer;
 }
-const std::string kOverwrite = "The record exists already. Overwrite it?";
-const std::string kDelete = "Delete this record?";
-const std::string kNoRecord = Info("The record does not exist.");
-const std::string kInconsistent =
-    Info("The payee records are inconsistent; the payee cannot be deleted or renamed.");
-const std::string kDeleted = Info("The record has been deleted.");
-const std::string kNotDeleted = Info("The payee could not be deleted.");
-const std::string kRenamed = Info("The payee id has been changed.");
+const std::string kDeleted = LangBox("The record has been deleted.");
+const std::string kRenamed = LangBox("The payee id has been changed.");
 
-class CustCnyTest : public payee_test::DialogTest {
+class CustCnyTest : public tavro_test::DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
@@ -118,8 +103,9 @@ TEST_F(CustCnyTest, SavingAnExistingPayeeAsksFirstAndKeepsTheInputOnNo) {
            "set CustNameEdt \"\"\nclick UpdateBtn\nanswer no\n"
            "click UpdateBtn\nanswer yes\nexpect RefEdt text regular\n"
            "set CustNameEdt Renamed\nclick UpdateBtn\nanswer yes\n");
-  EXPECT_EQ(MessageLines(), (Lines{Ask(kOverwrite, "no"), Ask(kOverwrite, "yes"),
-                                   Box("请输入收款人名称（户名）"), Ask(kOverwrite, "yes")}));
+  EXPECT_EQ(MessageLines(),
+            (Lines{LangQuestion(kOverwriteQuestion, "no"), LangQuestion(kOverwriteQuestion, "yes"),
+                   Box("请输入收款人名称（户名）"), LangQuestion(kOverwriteQuestion, "yes")}));
   // The current operator saves; the e-mail lines travel encoded.
   EXPECT_EQ(Commands().back(),
             "MN_UpdateCustCNYAcRec 203,'P001','0012','Renamed','1202','ICBC','000001',1,"
@@ -179,7 +165,7 @@ TEST_F(CustCnyTest, SaveNeedsTheModifyRightAndDeleteTheDeleteRightAndAnId) {
 // code 3 with the payee and corporation.
 TEST_F(CustCnyTest, DeleteConfirmsByTheCountAndHandsBackCode3) {
   const std::string accounts = "The payee has accounts. Delete them as well?";
-  const std::string del = Ask(kDelete, "yes");
+  const std::string del = LangQuestion(kDeleteQuestion, "yes");
   const struct {
     const char* count;
     const char* deleted;  // the server's answer; empty when no delete may go out
@@ -189,11 +175,11 @@ TEST_F(CustCnyTest, DeleteConfirmsByTheCountAndHandsBackCode3) {
     const char* closed;  // ok, or cancel when the script ends with the dialog open
   } cases[] = {
       {"1", "1\aP001", "yes\nanswer yes", {del, del, kDeleted}, 3, "ok"},
-      {"2", "1\aP001", "yes\nanswer yes", {del, Ask(accounts, "yes"), kDeleted}, 3, "ok"},
-      {"2", "", "yes\nanswer no", {del, Ask(accounts, "no")}, 0, "cancel"},
-      {"3", "", "yes", {del, kInconsistent}, 0, "cancel"},
-      {"0", "", "yes", {del, kNoRecord}, 0, "ok"},
-      {"1", "0\abusy", "yes\nanswer yes", {del, del, kNotDeleted}, 0, "ok"},
+      {"2", "1\aP001", "yes\nanswer yes", {del, LangQuestion(accounts, "yes"), kDeleted}, 3, "ok"},
+      {"2", "", "yes\nanswer no", {del, LangQuestion(accounts, "no")}, 0, "cancel"},
+      {"3", "", "yes", {del, kInconsistentBox}, 0, "cancel"},
+      {"0", "", "yes", {del, kNoRecordBox}, 0, "ok"},
+      {"1", "0\abusy", "yes\nanswer yes", {del, del, kNotDeletedBox}, 0, "ok"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.count + std::string(" ") + c.answers);
@@ -222,11 +208,15 @@ TEST_F(CustCnyTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
     Lines boxes;
     std::int32_t code;
   } cases[] = {
-      {"1", "0", "1\aL", {Ask(kOverwrite, "yes"), kRenamed}, 1},
-      {"2", "0", "1\aL", {Ask(accounts, "yes"), kRenamed}, 1},
-      {"1", "0", "0\ax", {Ask(kOverwrite, "yes"), Info("The payee id could not be changed.")}, 0},
-      {"1", "1", "", {Info("The new payee id is already in use.")}, 0},
-      {"3", "0", "", {kInconsistent}, 0},
+      {"1", "0", "1\aL", {LangQuestion(kOverwriteQuestion, "yes"), kRenamed}, 1},
+      {"2", "0", "1\aL", {LangQuestion(accounts, "yes"), kRenamed}, 1},
+      {"1",
+       "0",
+       "0\ax",
+       {LangQuestion(kOverwriteQuestion, "yes"), LangBox("The payee id could not be changed.")},
+       0},
+      {"1", "1", "", {LangBox("The new payee id is already in use.")}, 0},
+      {"3", "0", "", {kInconsistentBox}, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.count + std::string(c.taken) + c.renamed);
@@ -250,7 +240,7 @@ TEST_F(CustCnyTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
   Serve(Answer::Ok("11110000"));
   fakehost::On(kExists, Answer::Ok("0"));
   Call("P001", "click ChangeCustBtn\n");
-  EXPECT_EQ(MessageLines().back(), kNoRecord);
+  EXPECT_EQ(MessageLines().back(), kNoRecordBox);
   EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm ok");
   Serve(Answer::Ok("11110000"));
   fakehost::On(kExists, Answer::Ok("1"));
@@ -266,7 +256,7 @@ TEST_F(CustCnyTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
 TEST_F(CustCnyTest, AnEMailWithoutAtKeepsTheFocusAndEnterWalksTheFieldsWithoutSaving) {
   payee::TCustCNYAcEditFrm form;
   Prepare(form, "");
-  payee_test::WhileShown(Platform(), form, [&] {
+  tavro_test::WhileShown(Platform(), form, [&] {
     for (const char* text : {"   ", "x@y", "abc"}) {
       form.EMailMmo->SetText(text);
       ui::FocusByOperator(*form.EMailMmo);
@@ -287,7 +277,7 @@ TEST_F(CustCnyTest, AnEMailWithoutAtKeepsTheFocusAndEnterWalksTheFieldsWithoutSa
       EXPECT_EQ(form.ActiveControl(), m.to) << m.from->Name;
     }
   });
-  EXPECT_EQ(MessageLines(), Lines{Info("The e-mail address is not valid.")});
+  EXPECT_EQ(MessageLines(), Lines{LangBox("The e-mail address is not valid.")});
   EXPECT_EQ(Commands(), Lines{kRights});
 }
 
@@ -305,8 +295,9 @@ TEST_F(CustCnyTest, LeavingAsksTheWarningQuestionAndARefusedSaveLeavesNoResult) 
   const std::size_t before = MessageLines().size();
   r = Call("P001",
            "click UpdateBtn\nanswer yes\nanswer no\nclick DeleteBtn\nanswer yes\nanswer yes\n");
-  EXPECT_EQ(MessagesSince(before), (Lines{Ask(kOverwrite, "yes"), Leave("no"), Ask(kDelete, "yes"),
-                                          Ask(kDelete, "yes"), kNotDeleted}));
+  EXPECT_EQ(MessagesSince(before), (Lines{LangQuestion(kOverwriteQuestion, "yes"), Leave("no"),
+                                          LangQuestion(kDeleteQuestion, "yes"),
+                                          LangQuestion(kDeleteQuestion, "yes"), kNotDeletedBox}));
   EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm ok");
   EXPECT_EQ(Outcome(r), "0 ");
 }

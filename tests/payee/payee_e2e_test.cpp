@@ -5,30 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/BankQuery.h"
-#include "tests/e2e/ShellSandbox.h"
+#include "tests/support/FreshBankTest.h"
 
 namespace {
 
-using Rows = std::vector<std::string>;
+using tavro_test::Rows;
 
-class PayeeEndToEnd : public ::testing::Test {
+class PayeeEndToEnd : public tavro_test::FreshBankTest {
  protected:
-  void SetUp() override {
-    box_.UseBankServer();
-    const auto init = box_.Run("tavro-bank", {"init", "--demo", box_.BankDb()});
-    ASSERT_EQ(init.status, 0) << init.err;
-  }
-
-  // Runs an example of the source tree with the language langId.
-  e2e::ShellOutput RunExample(const std::string& name, const char* langId) {
-    box_.SetLanguage(langId);
-    return box_.Shell({"run", std::string(TAVRO_SOURCE_DIR) + "/examples/" + name});
-  }
-
-  // The rows of a query on the sandbox's bank, fields joined by '|'.
-  Rows Query(const std::string& sql) { return e2e::QueryBank(box_.BankDb(), sql); }
-
   // The stored fields of a CNY payee of corporation 0012; no row when there is none.
   Rows Payee(const std::string& id) {
     return Query(
@@ -36,8 +20,6 @@ class PayeeEndToEnd : public ::testing::Test {
         " WHERE corp_id = '0012' AND payee_id = '" +
         id + "'");
   }
-
-  e2e::Sandbox box_;
 };
 
 // The account is stored with the memo's six lines: the code as typed, then the

@@ -9,15 +9,15 @@
 #include "payee/RuleEdit.h"
 #include "payee/SwiftText.h"
 #include "payee/fixmemo.h"
-#include "payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 
 using fakehost::Answer;
-using payee_test::Lines;
-using payee_test::WhileShown;
 using tavro_test::Gbk;
+using tavro_test::Lines;
 using tavro_test::ScopedEnv;
+using tavro_test::WhileShown;
 
 constexpr const char* kDoubleByteLocale = "zh_CN.GBK";
 constexpr const char* kSingleByteLocale = "en_US.UTF-8";
@@ -312,7 +312,7 @@ TEST_F(AddrPnlTest, IdLooksUpTheOperatorClearsItAndThePartsFollowTheWidth) {
     ui::FocusByOperator(*Other);
     EXPECT_EQ(Panel->Id(), 0);
     EXPECT_EQ(Shown(), kBankFive);
-    EXPECT_EQ(payee_test::Commands(), Lines(3, "ST_GetBankSimple 5"));
+    EXPECT_EQ(tavro_test::Commands(), Lines(3, "ST_GetBankSimple 5"));
 
     // The name edit and the labels follow the panel's width, Find beside the edit.
     ASSERT_TRUE(Platform().Perform(Form, "resize BankPnl 323 120"));
@@ -329,7 +329,7 @@ TEST_F(AddrPnlTest, IdLooksUpTheOperatorClearsItAndThePartsFollowTheWidth) {
   EXPECT_EQ(Panel->Id(), 9);
   EXPECT_EQ(Panel->NameEdt->Text(), "");
   EXPECT_EQ(Shown(), Lines(6));
-  EXPECT_EQ(MessageLines(), Lines{payee_test::Box("Error:no such bank")});
+  EXPECT_EQ(MessageLines(), Lines{tavro_test::Box("Error:no such bank")});
 }
 
 }  // namespace

@@ -6,16 +6,16 @@
 #include <string>
 
 #include "payee/SwfSearchFrm.h"
-#include "payee_test_support.h"
+#include "tests/support/DialogTest.h"
 
 namespace {
 
 using fakehost::Answer;
 using payee::TSwfSearchFrm;
-using payee_test::Box;
-using payee_test::Commands;
-using payee_test::Lines;
+using tavro_test::Box;
+using tavro_test::Commands;
 using tavro_test::Gbk;
+using tavro_test::Lines;
 
 constexpr HWND_T kShell = 0x5A;
 const std::string kEmpty = Box("Search string is empty");

@@ -11,6 +11,7 @@
 //     ... MessageLines() ...                      the transcript's "message ..." lines
 //     TempDir()                                   the test's $TMPDIR, ending in '/'
 //   }
+//   Box("Error:timeout"), Question(text, "yes")  a box's line in the transcript
 // and everything of TestEnv.h (ScopedEnv, WriteFile, ReadFile, Gbk, FilesInTempDir).
 #pragma once
 
@@ -23,6 +24,19 @@
 #include "ui/headless/HeadlessPlatform.h"
 
 namespace tavro_test {
+
+using Lines = std::vector<std::string>;
+
+// A box as the transcript shows it: OK only, or Yes and No answered with answer. The
+// module's own boxes (ShowMessage, the channel's "Error:%s") carry the caption
+// "ManageEdit"; the language file's messages have an empty one.
+inline std::string Box(const std::string& text, const std::string& caption = "ManageEdit") {
+  return "message ok none \"" + caption + "\" \"" + text + "\" -> ok";
+}
+inline std::string Question(const std::string& text, const std::string& answer,
+                            const std::string& caption = "ManageEdit") {
+  return "message yesno none \"" + caption + "\" \"" + text + "\" -> " + answer;
+}
 
 class ModuleTest : public TempDirTest {
  protected:

@@ -1,13 +1,32 @@
+// Private folders, scoped environment and working folders, and whole-file reads and
+// writes for the tests (TestEnv.h).
 #include "tests/support/TestEnv.h"
+
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "sys/CodePage.h"
+#include "sys/ProcessPaths.h"
 
 namespace tavro_test {
+
+ScopedTempDir::ScopedTempDir(const std::string& prefix) {
+  std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("cannot create a test folder " + pattern);
+  }
+  path_ = pattern;
+}
+
+ScopedTempDir::~ScopedTempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
   if (const char* old = std::getenv(name)) {
@@ -28,19 +47,23 @@ ScopedEnv::~ScopedEnv() {
   }
 }
 
+ScopedCwd::ScopedCwd(const std::string& folder) : old_(sys::CurrentFolder()) {
+  EXPECT_EQ(::chdir(folder.c_str()), 0) << folder;
+}
+
+ScopedCwd::~ScopedCwd() {
+  EXPECT_EQ(::chdir(old_.c_str()), 0) << old_;
+}
+
 void TempDirTest::SetUp() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tavro-test-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(pattern.data()), nullptr) << "cannot create a test folder";
-  tempDir_ = pattern + "/";
-  tmpdirEnv_ = std::make_unique<ScopedEnv>("TMPDIR", tempDir_.c_str());
+  dir_.emplace();
+  tempDir_ = dir_->Path() + "/";
+  tmpdirEnv_.emplace("TMPDIR", tempDir_.c_str());
 }
 
 void TempDirTest::TearDown() {
   tmpdirEnv_.reset();
-  if (!tempDir_.empty()) {
-    std::error_code ec;
-    std::filesystem::remove_all(tempDir_, ec);
-  }
+  dir_.reset();
 }
 
 std::vector<std::string> TempDirTest::FilesInTempDir() const {

@@ -64,13 +64,13 @@ TEST_F(FilesTest, CreateExclusiveNeverReusesAName) {
   struct stat st {};
   ASSERT_EQ(::stat(file.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  EXPECT_THROW(sys::CreateExclusive(file), std::runtime_error);
+  EXPECT_THROW((void)sys::CreateExclusive(file), std::runtime_error);
 
   // A planted dangling link: the file it points to must not be created.
   std::string target = TempDir() + "target";
   std::string link = TempDir() + "planted";
   ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
-  EXPECT_THROW(sys::CreateExclusive(link), std::runtime_error);
+  EXPECT_THROW((void)sys::CreateExclusive(link), std::runtime_error);
   EXPECT_FALSE(sys::PathExists(target));
 }
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/PdfTools.h"
 #include "tests/support/TestEnv.h"
-#include "tests/ui/pdf_tools.h"
 #include "ui/headless/PdfPrintWriter.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "SampleForm.h"
+#include "tests/support/TestEnv.h"
 #include "ui/PlatformFactory.h"
 
 namespace ui_test {
@@ -16,6 +16,7 @@ namespace {
 
 using namespace ui;
 using Strings = std::vector<std::string>;
+using tavro_test::ReadFile;
 
 // The sample form with buttons that raise each kind of box, a nested form, printing,
 // an exception, and the account order dialog's drag rules on its list box.
@@ -484,27 +485,14 @@ TEST_F(ScriptTest, ANestedCallReturningIntoAnOpenFormLeavesTheLinesToIt) {
 }
 
 // The environment names the script, the transcript file and the printer resolution.
+// The three variables are unset for each test and given back afterwards.
 class EnvironmentTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("ui_env_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    for (const char* name : {"TAVRO_UI_SCRIPT", "TAVRO_UI_TRANSCRIPT", "TAVRO_UI_PRINTER_DPI"}) {
-      ::unsetenv(name);
-    }
-    std::filesystem::remove_all(dir_);
-  }
-  std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  std::filesystem::path dir_;
+  tavro_test::ScopedTempDir folder_{"ui_env"};
+  std::filesystem::path dir_ = folder_.Path();
+  tavro_test::ScopedEnv scriptEnv_{"TAVRO_UI_SCRIPT", nullptr};
+  tavro_test::ScopedEnv transcriptEnv_{"TAVRO_UI_TRANSCRIPT", nullptr};
+  tavro_test::ScopedEnv dpiEnv_{"TAVRO_UI_PRINTER_DPI", nullptr};
 };
 
 TEST_F(EnvironmentTest, PlatformFromTheEnvironmentRunsTheScriptFile) {

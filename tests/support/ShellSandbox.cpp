@@ -1,4 +1,6 @@
-#include "tests/e2e/ShellSandbox.h"
+// The sandbox that runs tavro-shell and the other programs of the build as separate
+// processes (ShellSandbox.h).
+#include "tests/support/ShellSandbox.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -29,27 +31,13 @@ constexpr auto kShellTimeout = std::chrono::seconds(120);
 constexpr const char* kInherited[] = {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS",
                                       "LD_LIBRARY_PATH"};
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 }  // namespace
 
 std::string BinDir() {
   return TAVRO_BIN_DIR;
 }
 
-Sandbox::Sandbox() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern =
-      std::string(base != nullptr && *base != 0 ? base : "/tmp") + "/tavro-e2e-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("mkdtemp failed");
-  }
-  root_ = pattern;
+Sandbox::Sandbox() : root_(dir_.Path()) {
   for (const char* sub : {"/work", "/tmp", "/home", "/home/.local", "/home/.local/share"}) {
     std::filesystem::create_directory(root_ + sub);
   }
@@ -67,10 +55,7 @@ Sandbox::Sandbox() {
   }
 }
 
-Sandbox::~Sandbox() {
-  std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
-}
+Sandbox::~Sandbox() = default;
 
 std::string Sandbox::Resolve(std::string_view name) const {
   if (!name.empty() && name.front() == '/') {
@@ -90,7 +75,7 @@ std::string Sandbox::WriteFile(std::string_view name, std::string_view content) 
 }
 
 std::string Sandbox::ReadFile(std::string_view name) const {
-  return Slurp(Resolve(name));
+  return tavro_test::ReadFile(Resolve(name));
 }
 
 bool Sandbox::Exists(std::string_view name) const {
@@ -125,7 +110,7 @@ void Sandbox::UseBankServer() {
 }
 
 std::vector<std::string> Sandbox::HostLog() const {
-  return Lines(Slurp(root_ + "/host-log.txt"));
+  return Lines(tavro_test::ReadFile(root_ + "/host-log.txt"));
 }
 
 void Sandbox::SetInput(std::string_view text) {
@@ -191,8 +176,8 @@ ShellOutput Sandbox::Run(const std::string& name, const std::vector<std::string>
   if (WIFEXITED(wstatus)) {
     result.status = WEXITSTATUS(wstatus);
   }
-  result.out = Slurp(outPath);
-  result.err = Slurp(errPath);
+  result.out = tavro_test::ReadFile(outPath);
+  result.err = tavro_test::ReadFile(errPath);
   return result;
 }
 

@@ -4,12 +4,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <fstream>
-#include <sstream>
-
-#include "tests/e2e/BankQuery.h"
 #include "tests/e2e/CheckColumns.h"
-#include "tests/e2e/ShellSandbox.h"
+#include "tests/support/BankQuery.h"
+#include "tests/support/ShellSandbox.h"
 
 namespace {
 
@@ -149,14 +146,11 @@ TEST_F(BankEndToEnd, ACustomerIsNotSavedThroughAFunctionThatDoesNotEditCustomers
 // A script goes on after its dialog has closed: the line is never played, and the run
 // fails naming it instead of passing unnoticed.
 TEST_F(BankEndToEnd, ALineAfterTheLastFormHasClosedFailsTheRun) {
-  std::ifstream in(TAVRO_SOURCE_DIR "/examples/usage-edit.txt", std::ios::binary);
-  std::ostringstream example;
-  example << in.rdbuf();
-  const std::size_t lines = Lines(example.str()).size();
+  const std::string example = tavro_test::ReadFile(TAVRO_SOURCE_DIR "/examples/usage-edit.txt");
+  const std::size_t lines = Lines(example).size();
   ASSERT_GT(lines, 10u);
   box_.SetLanguage("CN");
-  const std::string script =
-      box_.WriteFile("usage.txt", example.str() + "expect UsageList count 99\n");
+  const std::string script = box_.WriteFile("usage.txt", example + "expect UsageList count 99\n");
   auto r = box_.Shell({"run", script});
   EXPECT_EQ(r.status, 3) << r.err;
   EXPECT_EQ(r.out, "Code=0 Text=\"\"\n");

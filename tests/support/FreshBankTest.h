@@ -1,5 +1,6 @@
-// The fixture of the customer examples: tavro-shell in a sandbox against the embedded
-// bank server on a fresh demonstration database, and direct reads of that database.
+// The fixture of the examples' end-to-end tests: tavro-shell in a sandbox against the
+// embedded bank server on a fresh demonstration database (Chinese texts unless a run
+// selects another language), and direct reads of that database.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,19 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/BankQuery.h"
-#include "tests/e2e/ShellSandbox.h"
+#include "tests/support/BankQuery.h"
+#include "tests/support/ShellSandbox.h"
 
-namespace customer_e2e {
+namespace tavro_test {
 
 using Rows = std::vector<std::string>;
 
-class CustomerEndToEnd : public ::testing::Test {
+class FreshBankTest : public ::testing::Test {
  protected:
   void SetUp() override {
     box_.UseBankServer();
     const auto init = box_.Run("tavro-bank", {"init", "--demo", box_.BankDb()});
     ASSERT_EQ(init.status, 0) << init.err;
+    box_.SetLanguage("CN");
   }
 
   // Runs an example of the source tree with the language langId.
@@ -34,4 +36,4 @@ class CustomerEndToEnd : public ::testing::Test {
   e2e::Sandbox box_;
 };
 
-}  // namespace customer_e2e
+}  // namespace tavro_test

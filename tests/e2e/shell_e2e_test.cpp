@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "tests/e2e/CheckColumns.h"
-#include "tests/e2e/ShellSandbox.h"
+#include "tests/support/ShellSandbox.h"
 
 namespace {
 

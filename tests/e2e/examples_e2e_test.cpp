@@ -6,20 +6,16 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/e2e/ShellSandbox.h"
+#include "tests/support/FreshBankTest.h"
+#include "tests/support/ShellSandbox.h"
 
 namespace {
 
 std::string ReadSource(const std::string& relative) {
-  std::ifstream in(std::string(TAVRO_SOURCE_DIR) + "/" + relative, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return tavro_test::ReadFile(std::string(TAVRO_SOURCE_DIR) + "/" + relative);
 }
 
 // The example scripts: the files of examples/ whose first line is a call line.
@@ -47,16 +43,7 @@ std::string DocumentedResult(const std::string& script) {
 }
 
 // A fresh demonstration bank in a sandbox whose current folder is its own.
-class FreshBank : public ::testing::Test {
- protected:
-  void SetUp() override {
-    box_.UseBankServer();
-    const auto init = box_.Run("tavro-bank", {"init", "--demo", box_.BankDb()});
-    ASSERT_EQ(init.status, 0) << init.err;
-    box_.SetLanguage("CN");
-  }
-  e2e::Sandbox box_;
-};
+class FreshBank : public tavro_test::FreshBankTest {};
 
 class ExampleOnAFreshBank : public FreshBank, public ::testing::WithParamInterface<std::string> {};
 

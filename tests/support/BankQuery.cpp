@@ -1,4 +1,4 @@
-#include "tests/e2e/BankQuery.h"
+#include "tests/support/BankQuery.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

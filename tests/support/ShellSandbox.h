@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/TestEnv.h"
+
 namespace e2e {
 
 // The folder of the built programs and libraries (tavro-shell, the module, the hosts).
@@ -65,6 +67,7 @@ class Sandbox {
  private:
   std::string Resolve(std::string_view name) const;
 
+  tavro_test::ScopedTempDir dir_{"tavro-e2e"};
   std::string root_;
   std::string input_ = "/dev/null";
   std::map<std::string, std::string> env_;

@@ -6,11 +6,10 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "host/TavroClient.h"
+#include "tests/support/TestEnv.h"
 #include "tests/tablehost/HostTable.h"
 
 namespace {
@@ -64,21 +63,15 @@ TEST(HostTable, FirstMatchWinsAfterTheChannelPrefix) {
 class TableHostCalls : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = ::testing::TempDir() + "/tablehost-XXXXXX";
-    ASSERT_NE(mkdtemp(dir_.data()), nullptr);
     std::ofstream(dir_ + "/table.txt") << "LONG\t0\t0123456789\n"
                                        << "FAIL\t7\t" << std::string(200, 'e') << "\n"
                                        << "FAILGBK\t7\t" << std::string(126, 'e') << "中\n";
-    setenv("TAVRO_TABLE_HOST", (dir_ + "/table.txt").c_str(), 1);
-    setenv("TAVRO_TABLE_HOST_LOG", (dir_ + "/log.txt").c_str(), 1);
   }
-  void TearDown() override {
-    unsetenv("TAVRO_TABLE_HOST");
-    unsetenv("TAVRO_TABLE_HOST_LOG");
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-  std::string dir_;
+
+  tavro_test::ScopedTempDir folder_{"tablehost"};
+  const std::string dir_ = folder_.Path();
+  tavro_test::ScopedEnv table_{"TAVRO_TABLE_HOST", (dir_ + "/table.txt").c_str()};
+  tavro_test::ScopedEnv log_{"TAVRO_TABLE_HOST_LOG", (dir_ + "/log.txt").c_str()};
 };
 
 TEST_F(TableHostCalls, AnswersAreCutToTheCapacityAndErrorsTo127Bytes) {
@@ -109,10 +102,8 @@ TEST_F(TableHostCalls, AnswersAreCutToTheCapacityAndErrorsTo127Bytes) {
   EXPECT_NE(qelCommand(0, nullptr, 0, result, 5, error, 2), 0);
   EXPECT_NE(qelCommand(0, "LONG", 4, nullptr, 5, error, 2), 0);
 
-  std::ifstream log(dir_ + "/log.txt");
-  std::stringstream text;
-  text << log.rdbuf();
-  EXPECT_EQ(text.str().substr(0, 26), "command \"A01\\x07LONG\"\ncomm");
+  EXPECT_EQ(tavro_test::ReadFile(dir_ + "/log.txt").substr(0, 26),
+            "command \"A01\\x07LONG\"\ncomm");
 }
 
 TEST_F(TableHostCalls, ResultFilesAreCreatedNewAndNeverThroughALink) {

@@ -2,7 +2,7 @@
 // status it gives, and what it does with transcripts and rows files.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/ShellSandbox.h"
+#include "tests/support/ShellSandbox.h"
 
 namespace {
 
