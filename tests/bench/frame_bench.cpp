@@ -87,8 +87,9 @@ void BM_HostCommandList(benchmark::State& state) {
   Fixture& f = Data();
   for (auto _ : state) {
     std::vector<std::string> list;
-    frame::HostCommandList(1, frame::kChannelMain, "MN_GetCheckList '0012','000001'", list);
-    if (list.size() != kRows) {
+    const bool read =
+        frame::HostCommandList(1, frame::kChannelMain, "MN_GetCheckList '0012','000001'", list);
+    if (!read || list.size() != kRows) {
       state.SkipWithError("wrong row count");
     }
     benchmark::DoNotOptimize(list.data());
