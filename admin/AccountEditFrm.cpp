@@ -41,6 +41,7 @@ TAccountEditFrm::TAccountEditFrm(HWND_T shellWnd)
   auto label = [this](const char* name, const char* text) {
     auto* l = ui::Create<ui::TLabel>(this, this, name);
     l->Caption = sys::Utf8ToGbk(text);
+    l->Alignment = ui::taRightJustify;  // the caption ends at its field
     return l;
   };
   auto edit = [this](const char* name, bool enabled) {

@@ -24,9 +24,9 @@ namespace {
 
 // The designed geometry: the list fills the form, which the operator may resize.
 constexpr ui::TPlacement kPlaces[] = {
-    {"FolderLsv", 0, 0, 720, 360, ui::akLeftTop, ui::alClient},
+    {"FolderLsv", 0, 0, 800, 360, ui::akLeftTop, ui::alClient},
 };
-constexpr ui::TFormDesign kDesign{720, 360, ui::bsSizeable, kPlaces};
+constexpr ui::TFormDesign kDesign{800, 360, ui::bsSizeable, kPlaces};
 
 }  // namespace
 

@@ -29,9 +29,11 @@ std::string Gbk(const char* utf8) {
   return sys::Utf8ToGbk(utf8);
 }
 
+// A label whose caption ends at its field.
 ui::TLabel* MakeLabel(ui::TForm* form, const char* name, const char* caption) {
   auto* label = ui::Create<ui::TLabel>(form, form, name);
   label->Caption = Gbk(caption);
+  label->Alignment = ui::taRightJustify;
   return label;
 }
 

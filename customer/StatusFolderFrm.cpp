@@ -18,16 +18,17 @@ constexpr char kGroup2Caption[] = "签名情况";
 constexpr char kGroup3Caption[] = "操作情况";
 
 // The designed geometry: the two trails of fixed height at the top, the operation log
-// taking the rest; each list fills its group. The operator may resize the form.
+// taking the rest; each list fills its group, the form as wide as the log's five
+// columns. The operator may resize the form.
 constexpr ui::TPlacement kPlaces[] = {
-    {"GroupBox1", 0, 0, 640, 130, ui::akLeftTop, ui::alTop},
+    {"GroupBox1", 0, 0, 780, 130, ui::akLeftTop, ui::alTop},
     {"AuthoriseFolderLsv", 0, 0, 0, 0, ui::akLeftTop, ui::alClient},
-    {"GroupBox2", 0, 130, 640, 130, ui::akLeftTop, ui::alTop},
+    {"GroupBox2", 0, 130, 780, 130, ui::akLeftTop, ui::alTop},
     {"SignFolderLsv", 0, 0, 0, 0, ui::akLeftTop, ui::alClient},
-    {"GroupBox3", 0, 260, 640, 200, ui::akLeftTop, ui::alClient},
+    {"GroupBox3", 0, 260, 780, 200, ui::akLeftTop, ui::alClient},
     {"AuditFolderLsv", 0, 0, 0, 0, ui::akLeftTop, ui::alClient},
 };
-constexpr ui::TFormDesign kDesign{640, 460, ui::bsSizeable, kPlaces};
+constexpr ui::TFormDesign kDesign{780, 460, ui::bsSizeable, kPlaces};
 
 // A group box holding one list view in report style.
 ui::TListView* MakeFolder(ui::TForm* form, ui::TGroupBox*& group, const char* groupName,

@@ -20,26 +20,26 @@ namespace {
 // across the form, the intermediary bank's panel with its parts (their widths as the
 // panel's own resize rule gives them; its labels hold a bank name of 50 capitals), the
 // buttons in the bottom right corner. The label column holds the longest caption of
-// every language.
+// every language; the bank memo the six lines of a bank found by its SWIFT code.
 constexpr ui::TPlacement kPlaces[] = {
     {"CodeLbl", 12, 15, 164, 19},       {"CustIdCmb", 184, 12, 220, 24},
     {"CurrencyLbl", 424, 15, 80, 19},   {"CurrencyCmb", 512, 12, 156, 24},
     {"AcNoLbl", 12, 47, 164, 19},       {"AcNoEdt", 184, 44, 484, 24},
     {"GroupBox1", 12, 78, 656, 60},     {"AcBankCNameLbl", 10, 27, 160, 19},
-    {"CBankEdt", 172, 24, 474, 24},     {"GroupBox2", 12, 146, 656, 330},
+    {"CBankEdt", 172, 24, 474, 24},     {"GroupBox2", 12, 146, 656, 356},
     {"SelectIdCmb", 172, 26, 48, 24},   {"SlashLbl", 226, 29, 10, 19},
     {"BankAcNoEdt", 242, 26, 404, 24},  {"AcBankENameLbl", 10, 61, 160, 19},
-    {"BankNameMmo", 172, 58, 474, 84},  {"F2HintLbl", 172, 146, 474, 19},
-    {"IntBankLbl", 10, 175, 160, 19},   {"IntBankPnl", 172, 172, 474, 148},
+    {"BankNameMmo", 172, 58, 474, 110}, {"F2HintLbl", 172, 172, 474, 19},
+    {"IntBankLbl", 10, 201, 160, 19},   {"IntBankPnl", 172, 198, 474, 148},
     {"NameEdit", 3, 0, 424, 24},        {"FindButton", 429, 0, 40, 24},
     {"NameLabel", 3, 28, 469, 19},      {"Address1Label", 3, 48, 469, 19},
     {"Address2Label", 3, 68, 469, 19},  {"Address3Label", 3, 88, 469, 19},
     {"Address4Label", 3, 108, 469, 19}, {"SwfCodeLabel", 3, 128, 469, 19},
-    {"StatusLbl", 12, 491, 164, 19},    {"StatusCmb", 184, 488, 160, 24},
-    {"OperatorLbl", 360, 491, 80, 19},  {"OperatorShowLbl", 448, 491, 100, 19},
-    {"UpdateBtn", 500, 528, 80, 28},    {"CancelBtn", 588, 528, 80, 28},
+    {"StatusLbl", 12, 517, 164, 19},    {"StatusCmb", 184, 514, 160, 24},
+    {"OperatorLbl", 360, 517, 80, 19},  {"OperatorShowLbl", 448, 517, 100, 19},
+    {"UpdateBtn", 500, 554, 80, 28},    {"CancelBtn", 588, 554, 80, 28},
 };
-constexpr ui::TFormDesign kDesign{680, 568, ui::bsDialog, kPlaces};
+constexpr ui::TFormDesign kDesign{680, 594, ui::bsDialog, kPlaces};
 
 }  // namespace
 
@@ -68,6 +68,7 @@ void TCustAcEdtFrm::CreateControls() {
   auto label = [this](ui::TWinControl* parent, const char* name, const std::string& text) {
     auto* l = ui::Create<ui::TLabel>(this, parent, name);
     l->Caption = text;
+    l->Alignment = ui::taRightJustify;  // the caption ends at its field
     return l;
   };
 
@@ -110,6 +111,7 @@ void TCustAcEdtFrm::CreateControls() {
   };
   BankNameMmo->OnExit = [this](ui::TComponent* s) { BankNameMmoExit(s); };
   F2HintLbl = label(GroupBox2, "F2HintLbl", "Press F2 for swift search");
+  F2HintLbl->Alignment = ui::taLeftJustify;  // a hint under the memo, not a caption
   IntBankLbl = label(GroupBox2, "IntBankLbl", gbk("中转行"));
   IntBankPnl = ui::Create<TAddrPnl>(this, GroupBox2, "IntBankPnl");
 
@@ -118,6 +120,7 @@ void TCustAcEdtFrm::CreateControls() {
   StatusCmb->Items = {gbk("已删除"), gbk("使用")};
   OperatorLbl = label(this, "OperatorLbl", gbk("操作员"));
   OperatorShowLbl = label(this, "OperatorShowLbl", "");
+  OperatorShowLbl->Alignment = ui::taLeftJustify;  // a value, not a caption
 
   UpdateBtn = ui::Create<ui::TButton>(this, this, "UpdateBtn");
   UpdateBtn->Caption = gbk("保存");

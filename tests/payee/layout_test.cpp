@@ -86,6 +86,11 @@ TEST_P(PayeeLayoutTest, BankAccountDialogAndTheSwiftSearchItOpens) {
     }
     auto& f = dynamic_cast<payee::TCustAcEdtFrm&>(form);
     EXPECT_EQ(f.IntBankPnl->BankName(), kBankName);
+    // A bank found by its SWIFT code fills six lines of the memo: all of them show.
+    ASSERT_EQ(f.BankNameMmo->LineCount(), 6);
+    const std::string lines = f.BankNameMmo->Text();
+    EXPECT_LE(Platform().TextExtent(f.BankNameMmo->Font(), lines).Height + 4,
+              f.BankNameMmo->Height());
     EXPECT_TRUE(Platform().Perform(form, "key BankNameMmo F2"));
   });
   Mn_CustAcEdit(&result_, kShell, "0012", "000001", 930, "17", "");
