@@ -94,8 +94,12 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 void TControl::PlaceAt(int left, int top, int width, int height) {
   width = std::max(width, Constraints.MinWidth);
   height = std::max(height, Constraints.MinHeight);
-  if (Constraints.MaxWidth > 0) width = std::min(width, Constraints.MaxWidth);
-  if (Constraints.MaxHeight > 0) height = std::min(height, Constraints.MaxHeight);
+  if (Constraints.MaxWidth > 0) {
+    width = std::min(width, Constraints.MaxWidth);
+  }
+  if (Constraints.MaxHeight > 0) {
+    height = std::min(height, Constraints.MaxHeight);
+  }
   width = std::max(width, 0);
   height = std::max(height, 0);
   const bool resized = width != width_ || height != height_;
@@ -228,7 +232,9 @@ void TWinControl::Realign() {
   auto docked = [this](TAlign align) {
     std::vector<TControl*> list;
     for (TControl* c : children_) {
-      if (c->Align == align && c->Visible) list.push_back(c);
+      if (c->Align == align && c->Visible) {
+        list.push_back(c);
+      }
     }
     std::stable_sort(list.begin(), list.end(), [align](TControl* a, TControl* b) {
       switch (align) {

@@ -1,6 +1,8 @@
 // The layout probe: the layout check run on each form a test's dialog shows.
 #include "tests/support/LayoutProbe.h"
 
+#include <utility>
+
 #include "ui/LayoutCheck.h"
 
 namespace tavro_test {
@@ -17,7 +19,10 @@ void LayoutProbe::Install(std::function<void(ui::TForm&)> next) {
 
 void LayoutProbe::Check(const ui::TForm& form, const std::string& when) {
   for (const std::string& problem : ui::CheckLayout(form, platform_)) {
-    problems_.push_back(std::string(form.ClassName()) + " " + when + ": " + problem);
+    std::string line = form.ClassName();
+    line += " " + when + ": ";
+    line += problem;
+    problems_.push_back(std::move(line));
   }
 }
 

@@ -354,4 +354,36 @@ TEST_F(LayoutCheckTest, ListColumnTitlesAndHiddenControls) {
   EXPECT_EQ(problems[0].rfind("FolderLsv: column title \"Business No.\" needs", 0), 0u);
 }
 
+// The transcript's dump shows how a control follows its parent's size, and the script's
+// resize of the form is the operator dragging its frame.
+TEST(LayoutDump, ShowsDockingAndAnchorsAndResizeMovesThem) {
+  auto* platform = new ui::HeadlessPlatform();
+  auto previous = ui::InstallPlatform(std::unique_ptr<ui::Platform>(platform));
+  TDesignFrm form;
+  ui::ApplyDesign(form, {320, 268, ui::bsSizeable, kPlaces});
+  form.ItemsLbx->SetAnchors(ui::akLeftTop);
+  form.ItemsLbx->Align = ui::alBottom;
+  platform->RunScript(
+      "resize form 420 300\ndump form\ndump NameLbl\ndump NameEdt\n"
+      "dump ItemsLbx\ndump CancelBtn\nclose\n");
+  form.ShowModal();
+  const std::vector<std::string> lines = platform->Transcript();
+  ui::InstallPlatform(std::move(previous));
+  auto ends = [&](const std::string& start, const std::string& end) {
+    for (const std::string& line : lines) {
+      if (line.rfind(start, 0) == 0) {
+        return line.size() >= end.size() &&
+               line.compare(line.size() - end.size(), end.size(), end) == 0;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(ends("dump DesignFrm", " left=0 top=0 width=420 height=300"))
+      << testing::PrintToString(lines);
+  EXPECT_TRUE(ends("dump NameLbl", " parent=DesignFrm left=12 top=15 width=60 height=19"));
+  EXPECT_TRUE(ends("dump NameEdt", " width=328 height=24 anchors=left,top,right"));
+  EXPECT_TRUE(ends("dump ItemsLbx", " left=0 top=220 width=420 height=80 align=bottom"));
+  EXPECT_TRUE(ends("dump CancelBtn", " left=328 top=260 width=80 height=28 anchors=right,bottom"));
+}
+
 }  // namespace
