@@ -12,17 +12,23 @@
 #include "frame/ShellFunc.h"
 #include "sys/CodePage.h"
 #include "sys/IniFile.h"
+#include "ui/FormDesign.h"
 
 namespace admin {
 namespace {
 
-// A labelled read-only or editable line at row (0-based) of the dialog.
-constexpr int kLabelLeft = 16;
-constexpr int kFieldLeft = 112;
-constexpr int kRowHeight = 32;
-int RowTop(int row) {
-  return 16 + row * kRowHeight;
-}
+// The designed geometry: a column of labels, a column of fields, the buttons in the
+// bottom right corner. The label column holds the longest caption of every language.
+constexpr ui::TPlacement kPlaces[] = {
+    {"CorpNameLbl", 12, 15, 104, 19},  {"CorpNameEdt", 124, 12, 284, 24},
+    {"AcNoLbl", 12, 47, 104, 19},      {"AcNoEdt", 124, 44, 284, 24},
+    {"AcNameLbl", 12, 79, 104, 19},    {"AcNameEdt", 124, 76, 284, 24},
+    {"CurrencyLbl", 12, 111, 104, 19}, {"CurrencyEdt", 124, 108, 284, 24},
+    {"AcTypeLbl", 12, 143, 104, 19},   {"AcTypeCmb", 124, 140, 284, 24},
+    {"StatusLbl", 12, 175, 104, 19},   {"StatusCmb", 124, 172, 284, 24},
+    {"UpdateBtn", 240, 216, 80, 28},   {"CancelBtn", 328, 216, 80, 28},
+};
+constexpr ui::TFormDesign kDesign{420, 256, ui::bsDialog, kPlaces};
 
 }  // namespace
 
@@ -30,55 +36,50 @@ TAccountEditFrm::TAccountEditFrm(HWND_T shellWnd)
     : TForm(nullptr, "AccountEditFrm"), shellWnd_(shellWnd) {
   Caption = sys::Utf8ToGbk("帐号设置");
   Position = ui::poScreenCenter;
-  SetBounds(0, 0, 420, 300);
 
   // Each row: its label, then its field; only the account name is the operator's.
-  auto label = [this](const char* name, const char* text, int row) {
+  auto label = [this](const char* name, const char* text) {
     auto* l = ui::Create<ui::TLabel>(this, this, name);
     l->Caption = sys::Utf8ToGbk(text);
-    l->SetBounds(kLabelLeft, RowTop(row) + 4, 90, 16);
+    l->Alignment = ui::taRightJustify;  // the caption ends at its field
     return l;
   };
-  auto edit = [this](const char* name, int row, bool enabled) {
+  auto edit = [this](const char* name, bool enabled) {
     auto* e = ui::Create<ui::TEdit>(this, this, name);
-    e->SetBounds(kFieldLeft, RowTop(row), 280, 24);
     e->Enabled = enabled;
     return e;
   };
-  auto combo = [this](const char* name, int row) {
+  auto combo = [this](const char* name) {
     auto* c = ui::Create<ui::TComboBox>(this, this, name);
     c->Style = ui::csDropDownList;
-    c->SetBounds(kFieldLeft, RowTop(row), 280, 24);
     c->Enabled = false;
     return c;
   };
 
-  CorpNameLbl = label("CorpNameLbl", "企业名称", 0);
-  CorpNameEdt = edit("CorpNameEdt", 0, false);
-  AcNoLbl = label("AcNoLbl", "帐号", 1);
-  AcNoEdt = edit("AcNoEdt", 1, false);
-  AcNameLbl = label("AcNameLbl", "帐户说明", 2);
-  AcNameEdt = edit("AcNameEdt", 2, true);
+  CorpNameLbl = label("CorpNameLbl", "企业名称");
+  CorpNameEdt = edit("CorpNameEdt", false);
+  AcNoLbl = label("AcNoLbl", "帐号");
+  AcNoEdt = edit("AcNoEdt", false);
+  AcNameLbl = label("AcNameLbl", "帐户说明");
+  AcNameEdt = edit("AcNameEdt", true);
   AcNameEdt->SetMaxLength(static_cast<int>(frame::kAccountNameLen));
-  CurrencyLbl = label("CurrencyLbl", "币种", 3);
-  CurrencyEdt = edit("CurrencyEdt", 3, false);
-  AcTypeLbl = label("AcTypeLbl", "帐户类型", 4);
-  AcTypeCmb = combo("AcTypeCmb", 4);
-  StatusLbl = label("StatusLbl", "状态", 5);
-  StatusCmb = combo("StatusCmb", 5);
+  CurrencyLbl = label("CurrencyLbl", "币种");
+  CurrencyEdt = edit("CurrencyEdt", false);
+  AcTypeLbl = label("AcTypeLbl", "帐户类型");
+  AcTypeCmb = combo("AcTypeCmb");
+  StatusLbl = label("StatusLbl", "状态");
+  StatusCmb = combo("StatusCmb");
 
   UpdateBtn = ui::Create<ui::TButton>(this, this, "UpdateBtn");
   UpdateBtn->Caption = sys::Utf8ToGbk("保存");
   UpdateBtn->Default = true;
   UpdateBtn->Enabled = false;
-  UpdateBtn->SetBounds(200, RowTop(6) + 8, 90, 28);
   UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
 
   CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
   CancelBtn->Caption = sys::Utf8ToGbk("放弃");
   CancelBtn->ModalResult = ui::mrCancel;
   CancelBtn->Cancel = true;
-  CancelBtn->SetBounds(302, RowTop(6) + 8, 90, 28);
 
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
   FocusControl(AcNameEdt);
@@ -86,6 +87,7 @@ TAccountEditFrm::TAccountEditFrm(HWND_T shellWnd)
   LangId = frame::GetLangId();
   ApplyLanguage();
   frame::ApplyFontRule(*this, LangId);
+  ui::ApplyDesign(*this, kDesign);
 }
 
 // The dialog's fixed keys, read once from an opened language file. A key the file lacks

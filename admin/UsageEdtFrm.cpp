@@ -12,6 +12,7 @@
 #include "frame/Localisation.h"
 #include "frame/ManageEdit.h"
 #include "sys/CodePage.h"
+#include "ui/FormDesign.h"
 
 namespace admin {
 namespace {
@@ -38,6 +39,17 @@ bool HoldsNoText(std::string_view answer) {
   return frame::TrimView(answer).empty();
 }
 
+// The designed geometry: the list with its default mark to the left of the first row,
+// the editing buttons in a column beside it, save and cancel in the bottom right corner.
+constexpr ui::TPlacement kPlaces[] = {
+    {"TipLbl", 12, 14, 56, 19},     {"UsageList", 72, 12, 280, 260},
+    {"AddNewBtn", 364, 12, 88, 28}, {"EditBtn", 364, 48, 88, 28},
+    {"DeleteBtn", 364, 84, 88, 28}, {"UpBtn", 364, 120, 88, 28},
+    {"DownBtn", 364, 156, 88, 28},  {"SetDefaultBtn", 364, 192, 88, 28},
+    {"SaveBtn", 268, 284, 88, 28},  {"CancelBtn", 364, 284, 88, 28},
+};
+constexpr ui::TFormDesign kDesign{464, 324, ui::bsDialog, kPlaces};
+
 }  // namespace
 
 std::string BuildUsageSaveBatch(std::string_view corpNo, std::string_view userNo,
@@ -54,7 +66,6 @@ std::string BuildUsageSaveBatch(std::string_view corpNo, std::string_view userNo
 TUsageEdtFrm::TUsageEdtFrm(HWND_T shellWnd) : TForm(nullptr, "UsageEdtFrm"), shellWnd_(shellWnd) {
   Caption = sys::Utf8ToGbk("用途");
   Position = ui::poScreenCenter;
-  SetBounds(0, 0, 460, 340);
 
   UsagePop = new ui::TPopupMenu(this, "UsagePop");
   auto item = [this](const char* name, const char* caption, void (TUsageEdtFrm::*handler)()) {
@@ -75,21 +86,16 @@ TUsageEdtFrm::TUsageEdtFrm(HWND_T shellWnd) : TForm(nullptr, "UsageEdtFrm"), she
 
   TipLbl = ui::Create<ui::TLabel>(this, this, "TipLbl");
   TipLbl->Caption = sys::Utf8ToGbk("默认");
-  TipLbl->SetBounds(12, 18, 36, 16);
   ui::TFont blue = TipLbl->Font();
   blue.Color = ui::clBlue;
   TipLbl->SetFont(blue);
 
   UsageList = ui::Create<ui::TListBox>(this, this, "UsageList");
-  UsageList->SetBounds(52, 16, 280, 300);
   UsageList->PopupMenu = UsagePop;
 
-  int row = 0;
-  auto button = [this, &row](const char* name, const char* caption,
-                             void (TUsageEdtFrm::*handler)()) {
+  auto button = [this](const char* name, const char* caption, void (TUsageEdtFrm::*handler)()) {
     auto* btn = ui::Create<ui::TButton>(this, this, name);
     btn->Caption = sys::Utf8ToGbk(caption);
-    btn->SetBounds(348, 16 + row++ * 36, 90, 28);
     btn->OnClick = [this, handler](ui::TComponent*) { (this->*handler)(); };
     return btn;
   };
@@ -108,6 +114,7 @@ TUsageEdtFrm::TUsageEdtFrm(HWND_T shellWnd) : TForm(nullptr, "UsageEdtFrm"), she
   LangId = frame::GetLangId();
   frame::ApplyFormLanguage(*this, "Usage");
   frame::ApplyFontRule(*this, LangId);
+  ui::ApplyDesign(*this, kDesign);
 }
 
 void TUsageEdtFrm::LoadUsages() {

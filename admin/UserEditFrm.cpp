@@ -10,6 +10,7 @@
 #include "sys/CodePage.h"
 #include "sys/Files.h"
 #include "sys/IniFile.h"
+#include "ui/FormDesign.h"
 
 namespace admin {
 namespace {
@@ -22,6 +23,27 @@ constexpr char kDefaultRightsQuestion[] =
     "默认权限是用户所有功能只能查询，将清除原先设置的权限，是否继续？";
 constexpr char kNodeRightsSaving[] = "正在更新用户节点权限记录";
 constexpr char kNoNewUser[] = "经办人员只能由银行新增/Only Bank Can Add New User.";
+
+// The designed geometry. The user's details in two columns; below them the three
+// rights areas one above the other, each with its switch on the left; the buttons in
+// the bottom right corner, the save's hints in the status line beside them. Labels and
+// switches hold the longest caption of every language.
+constexpr ui::TPlacement kPlaces[] = {
+    {"UserInfoGrp", 12, 8, 616, 122},      {"CorpNameLbl", 10, 29, 128, 19},
+    {"CorpNameEdt", 144, 26, 462, 24},     {"IdLbl", 10, 61, 128, 19},
+    {"IdEdt", 144, 58, 150, 24},           {"UserNameLbl", 310, 61, 80, 19},
+    {"NameEdt", 396, 58, 210, 24},         {"UserRightLbl", 10, 93, 128, 19},
+    {"RightCmb", 144, 90, 150, 24},        {"StatusLbl", 310, 93, 80, 19},
+    {"StatusCmb", 396, 90, 210, 24},       {"UserRightGrp", 12, 138, 616, 402},
+    {"BelongCorpLbl", 10, 29, 128, 19},    {"BelongCorpCmb", 144, 26, 462, 24},
+    {"CheckRightCkb", 10, 62, 128, 20},    {"CheckRightClb", 144, 62, 462, 80},
+    {"UserViewNodeCkb", 10, 152, 128, 20}, {"MainDirTrv", 144, 152, 300, 150},
+    {"RightClb", 452, 152, 154, 112},      {"DefRightBtn", 452, 272, 154, 28},
+    {"AcRightCkb", 10, 312, 128, 20},      {"AcNoClb", 144, 312, 462, 80},
+    {"UpdateBtn", 460, 552, 80, 28},       {"CancelBtn", 548, 552, 80, 28},
+    {"StatusShowLbl", 12, 556, 436, 19},
+};
+constexpr ui::TFormDesign kDesign{640, 592, ui::bsDialog, kPlaces};
 
 // Result buffers of the rights commands.
 constexpr std::size_t kBatchBufferSize = 1024;
@@ -98,6 +120,7 @@ TUserEditFrm::TUserEditFrm(const frame::EntryArgs& args)
   LangId = frame::GetLangId();
   CreateControls();
   ApplyLanguage();
+  ui::ApplyDesign(*this, kDesign);
   CorpNo = args.CorpNo;
   FunctionId = args.FunctionId;
 }
@@ -108,12 +131,10 @@ void TUserEditFrm::CreateControls() {
   ui::TFont font = Font();
   font.Bold = true;
   SetFont(font);
-  SetBounds(0, 0, 560, 520);
 
   UserInfoGrp = ui::Create<ui::TGroupBox>(this, this, "UserInfoGrp");
   UserInfoGrp->Caption = sys::Utf8ToGbk("用户信息");
   UserInfoGrp->Enabled = false;
-  UserInfoGrp->SetBounds(8, 8, 536, 96);
   CorpNameLbl = ui::Create<ui::TLabel>(this, UserInfoGrp, "CorpNameLbl");
   CorpNameLbl->Caption = sys::Utf8ToGbk("企业名称");
   CorpNameEdt = ui::Create<ui::TEdit>(this, UserInfoGrp, "CorpNameEdt");
@@ -136,7 +157,6 @@ void TUserEditFrm::CreateControls() {
 
   UserRightGrp = ui::Create<ui::TGroupBox>(this, this, "UserRightGrp");
   UserRightGrp->Caption = sys::Utf8ToGbk("权限设置");
-  UserRightGrp->SetBounds(8, 112, 536, 336);
   BelongCorpLbl = ui::Create<ui::TLabel>(this, UserRightGrp, "BelongCorpLbl");
   BelongCorpLbl->Caption = sys::Utf8ToGbk("所属企业");
   BelongCorpCmb = ui::Create<ui::TComboBox>(this, UserRightGrp, "BelongCorpCmb");
@@ -174,7 +194,11 @@ void TUserEditFrm::CreateControls() {
   CancelBtn->ModalResult = ui::mrCancel;
   CancelBtn->Cancel = true;
   StatusShowLbl = ui::Create<ui::TLabel>(this, this, "StatusShowLbl");
-  StatusShowLbl->Align = ui::alBottom;
+  // Each caption ends at its field.
+  for (ui::TLabel* label :
+       {CorpNameLbl, IdLbl, UserNameLbl, UserRightLbl, StatusLbl, BelongCorpLbl}) {
+    label->Alignment = ui::taRightJustify;
+  }
 
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 }

@@ -11,6 +11,7 @@
 #include "frame/ResultText.h"
 #include "sys/CodePage.h"
 #include "sys/Files.h"
+#include "ui/FormDesign.h"
 
 namespace admin {
 namespace {
@@ -27,15 +28,28 @@ constexpr ColumnDef kColumns[kReportColumns] = {
 
 // A label and a read-only edit beside it.
 ui::TEdit* ReadOnlyField(ui::TForm* form, const char* name, ui::TLabel*& label,
-                         const char* labelName, const char* caption, int top) {
+                         const char* labelName, const char* caption) {
   label = ui::Create<ui::TLabel>(form, form, labelName);
   label->Caption = sys::Utf8ToGbk(caption);
-  label->SetBounds(16, top + 4, 60, 13);
   auto* edit = ui::Create<ui::TEdit>(form, form, name);
   edit->ReadOnly = true;
-  edit->SetBounds(80, top, 240, 21);
   return edit;
 }
+
+// The designed geometry: the corporation on one line, the list below taking what the
+// operator gives the form, the buttons in the bottom right corner.
+constexpr ui::TAnchors kStretch = ui::akLeft | ui::akTop | ui::akRight;
+constexpr ui::TAnchors kCorner = ui::akRight | ui::akBottom;
+constexpr ui::TPlacement kPlaces[] = {
+    {"CorpIdLbl", 12, 15, 56, 19},
+    {"CorpIdEdt", 72, 12, 100, 24},
+    {"CorpNameLbl", 188, 15, 56, 19},
+    {"CorpNameEdt", 248, 12, 396, 24, kStretch},
+    {"UserLv", 12, 48, 632, 312, ui::akAll},
+    {"PrnBtn", 476, 372, 80, 28, kCorner},
+    {"CancelBtn", 564, 372, 80, 28, kCorner},
+};
+constexpr ui::TFormDesign kDesign{656, 412, ui::bsSizeable, kPlaces};
 
 }  // namespace
 
@@ -57,19 +71,16 @@ TUserListPrnFrm::TUserListPrnFrm() : TForm(nullptr, "UserListPrnFrm") {
   font.Size = 9;
   font.Charset = 134;
   SetFont(font);
-  SetBounds(0, 0, 720, 480);
 
-  CorpIdEdt = ReadOnlyField(this, "CorpIdEdt", CorpIdLbl, "CorpIdLbl", "客户代码", 12);
-  CorpNameEdt = ReadOnlyField(this, "CorpNameEdt", CorpNameLbl, "CorpNameLbl", "客户名称", 40);
+  CorpIdEdt = ReadOnlyField(this, "CorpIdEdt", CorpIdLbl, "CorpIdLbl", "客户代码");
+  CorpNameEdt = ReadOnlyField(this, "CorpNameEdt", CorpNameLbl, "CorpNameLbl", "客户名称");
 
   PrnBtn = ui::Create<ui::TButton>(this, this, "PrnBtn");
   PrnBtn->Caption = sys::Utf8ToGbk("打印");
-  PrnBtn->SetBounds(520, 12, 75, 25);
   PrnBtn->OnClick = [this](ui::TComponent*) { PrnBtnClick(); };
 
   CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
   CancelBtn->Caption = sys::Utf8ToGbk("取消");
-  CancelBtn->SetBounds(610, 12, 75, 25);
   CancelBtn->ModalResult = ui::mrCancel;
   CancelBtn->Cancel = true;
 
@@ -87,12 +98,11 @@ TUserListPrnFrm::TUserListPrnFrm() : TForm(nullptr, "UserListPrnFrm") {
   UserLv->ViewStyle = ui::vsReport;
   UserLv->ReadOnly = true;
   UserLv->RowSelect = true;
-  UserLv->Align = ui::alBottom;
-  UserLv->SetBounds(0, 72, 720, 408);
   UserLv->PopupMenu = PopupMenu1;
   for (const ColumnDef& c : kColumns) {
     UserLv->Columns.push_back(ui::TListColumn{sys::Utf8ToGbk(c.Caption), c.Width});
   }
+  ui::ApplyDesign(*this, kDesign);
 }
 
 void TUserListPrnFrm::Open(const frame::EntryArgs& args) {

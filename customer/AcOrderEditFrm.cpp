@@ -11,6 +11,7 @@
 #include "frame/ShellFunc.h"
 #include "sys/CodePage.h"
 #include "sys/IniFile.h"
+#include "ui/FormDesign.h"
 #include "ui/Platform.h"
 
 namespace customer {
@@ -21,6 +22,15 @@ constexpr int kAllAccountKinds = 99;
 
 // A batch answers nothing worth reading; only its status counts.
 constexpr std::size_t kSaveAnswerSize = 48;
+
+// The designed geometry: the list under its title, the hint under the list, the
+// buttons in the bottom right corner.
+constexpr ui::TPlacement kPlaces[] = {
+    {"AcOrderLbl", 12, 10, 376, 19}, {"AcListLbx", 12, 32, 376, 280},
+    {"PromptLbl", 12, 320, 376, 19}, {"UpdateBtn", 220, 350, 80, 28},
+    {"CancelBtn", 308, 350, 80, 28},
+};
+constexpr ui::TFormDesign kDesign{400, 390, ui::bsDialog, kPlaces};
 
 }  // namespace
 
@@ -39,14 +49,11 @@ TAcOrderEditFrm::TAcOrderEditFrm() : TAcOrderEditFrm(sys::IniFile(frame::GetLang
 TAcOrderEditFrm::TAcOrderEditFrm(const sys::IniFile& langFile) : TForm(nullptr, "AcOrderEditFrm") {
   Caption = sys::Utf8ToGbk("帐号顺序设置");
   Position = ui::poScreenCenter;
-  SetBounds(0, 0, 400, 420);
 
   AcOrderLbl = ui::Create<ui::TLabel>(this, this, "AcOrderLbl");
   AcOrderLbl->Caption = sys::Utf8ToGbk("帐户顺序");
-  AcOrderLbl->SetBounds(16, 12, 120, 16);
 
   AcListLbx = ui::Create<ui::TListBox>(this, this, "AcListLbx");
-  AcListLbx->SetBounds(16, 32, 360, 280);
   AcListLbx->OnMouseDown = [this](ui::TComponent*, ui::TMouseButton button, ui::TShiftState, int x,
                                   int y) { AcListLbxMouseDown(button, x, y); };
   AcListLbx->OnDragOver = [this](ui::TComponent*, ui::TComponent*, int, int, ui::TDragState,
@@ -57,25 +64,23 @@ TAcOrderEditFrm::TAcOrderEditFrm(const sys::IniFile& langFile) : TForm(nullptr, 
 
   PromptLbl = ui::Create<ui::TLabel>(this, this, "PromptLbl");
   PromptLbl->Caption = sys::Utf8ToGbk("用鼠标托放进行帐户顺序调整");
-  PromptLbl->SetBounds(16, 320, 360, 16);
 
   UpdateBtn = ui::Create<ui::TButton>(this, this, "UpdateBtn");
   UpdateBtn->Caption = sys::Utf8ToGbk("保存");
   UpdateBtn->Default = true;
   UpdateBtn->Enabled = false;
-  UpdateBtn->SetBounds(186, 348, 90, 28);
   UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
 
   CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
   CancelBtn->Caption = sys::Utf8ToGbk("放弃");
   CancelBtn->ModalResult = ui::mrCancel;
-  CancelBtn->SetBounds(286, 348, 90, 28);
 
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
   LangId = frame::GetLangId();
   ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
+  ui::ApplyDesign(*this, kDesign);
 }
 
 // Every key has an empty default, so a key the file lacks leaves its control without a

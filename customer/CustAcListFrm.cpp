@@ -8,6 +8,7 @@
 #include "frame/ResultText.h"
 #include "frame/ShellFunc.h"
 #include "sys/CodePage.h"
+#include "ui/FormDesign.h"
 
 namespace customer {
 
@@ -19,12 +20,21 @@ std::int32_t RowFunctionId(std::string_view caption) {
   return frame::ParseDecimal(caption.substr(0, colon)).value_or(0);
 }
 
+namespace {
+
+// The designed geometry: the list fills the form, which the operator may resize.
+constexpr ui::TPlacement kPlaces[] = {
+    {"FolderLsv", 0, 0, 800, 360, ui::akLeftTop, ui::alClient},
+};
+constexpr ui::TFormDesign kDesign{800, 360, ui::bsSizeable, kPlaces};
+
+}  // namespace
+
 TCustAcListFrm::TCustAcListFrm() : TCustAcListFrm(sys::IniFile(frame::GetLangFilePath())) {}
 
 TCustAcListFrm::TCustAcListFrm(const sys::IniFile& langFile) : TForm(nullptr, "CustAcListFrm") {
   Caption = sys::Utf8ToGbk("客户帐号");
   Position = ui::poScreenCenter;
-  SetBounds(0, 0, 560, 320);
 
   AcNoListPmn = ui::Create<ui::TPopupMenu>(this, nullptr, "AcNoListPmn");
   NewMit = ui::Create<ui::TMenuItem>(this, nullptr, "NewMit", AcNoListPmn);
@@ -34,8 +44,6 @@ TCustAcListFrm::TCustAcListFrm(const sys::IniFile& langFile) : TForm(nullptr, "C
 
   // The list brings no columns of its own: the folder's layout makes them.
   FolderLsv = ui::Create<ui::TListView>(this, this, "FolderLsv");
-  FolderLsv->Align = ui::alClient;
-  FolderLsv->SetBounds(0, 0, 552, 293);
   FolderLsv->ViewStyle = ui::vsReport;
   FolderLsv->ReadOnly = true;
   FolderLsv->RowSelect = true;
@@ -48,6 +56,7 @@ TCustAcListFrm::TCustAcListFrm(const sys::IniFile& langFile) : TForm(nullptr, "C
   LangId = frame::GetLangId();
   ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
+  ui::ApplyDesign(*this, kDesign);
 }
 
 void TCustAcListFrm::ApplyLanguage(const sys::IniFile& file) {

@@ -10,6 +10,7 @@
 #include "sys/CodePage.h"
 #include "sys/FileSystemName.h"
 #include "sys/Files.h"
+#include "ui/FormDesign.h"
 #include "ui/Platform.h"
 
 namespace customer {
@@ -22,19 +23,28 @@ std::string Gbk(const char* utf8) {
   return sys::Utf8ToGbk(utf8);
 }
 
-ui::TLabel* MakeLabel(ui::TForm* form, const char* name, const char* caption, int top) {
+ui::TLabel* MakeLabel(ui::TForm* form, const char* name, const char* caption) {
   auto* label = ui::Create<ui::TLabel>(form, form, name);
   label->Caption = Gbk(caption);
-  label->SetBounds(24, top + 4, 80, 13);
   return label;
 }
 
-ui::TBitBtn* MakeButton(ui::TForm* form, const char* name, const char* caption, int left) {
+ui::TBitBtn* MakeButton(ui::TForm* form, const char* name, const char* caption) {
   auto* button = ui::Create<ui::TBitBtn>(form, form, name);
   button->Caption = Gbk(caption);
-  button->SetBounds(left, 176, 90, 25);
   return button;
 }
+
+// The designed geometry: the type's frame across the top, the separator and the file
+// each beside its label, the buttons in the bottom right corner.
+constexpr ui::TPlacement kPlaces[] = {
+    {"RadioGroup1", 12, 8, 396, 52},     {"RMBrbtn", 12, 24, 120, 20},
+    {"Otherrbtn", 148, 24, 120, 20},     {"Label2", 12, 75, 72, 17},
+    {"separatorEdt", 92, 72, 40, 24},    {"Label1", 12, 107, 72, 17},
+    {"FilenameEdit1", 92, 104, 316, 24}, {"BitBtn1", 240, 144, 80, 28},
+    {"BitBtn2", 328, 144, 80, 28},
+};
+constexpr ui::TFormDesign kDesign{420, 184, ui::bsDialog, kPlaces};
 
 void ShowFixedMessage(const char* utf8) {
   ui::ShowMessage(frame::ShownText(Gbk(utf8)));
@@ -49,36 +59,31 @@ TCustExportFrm::TCustExportFrm() : TForm(nullptr, "CustExportFrm") {
   font.Name = Gbk("宋体");
   font.Charset = kGb2312Charset;
   SetFont(font);
-  SetBounds(0, 0, 400, 240);
 
   RadioGroup1 = ui::Create<ui::TRadioGroup>(this, this, "RadioGroup1");
   RadioGroup1->Caption = Gbk("类型");
-  RadioGroup1->SetBounds(24, 12, 340, 48);
   RMBrbtn = ui::Create<ui::TRadioButton>(this, RadioGroup1, "RMBrbtn");
   RMBrbtn->Caption = Gbk("人民币");
-  RMBrbtn->SetBounds(24, 20, 100, 17);
   Otherrbtn = ui::Create<ui::TRadioButton>(this, RadioGroup1, "Otherrbtn");
   Otherrbtn->Caption = Gbk("外汇");
-  Otherrbtn->SetBounds(180, 20, 100, 17);
   RMBrbtn->SetChecked(true);
 
-  Label2 = MakeLabel(this, "Label2", "字段分隔符", 76);
+  Label2 = MakeLabel(this, "Label2", "字段分隔符");
   separatorEdt = ui::Create<ui::TEdit>(this, this, "separatorEdt");
   separatorEdt->SetMaxLength(kSeparatorLen);
-  separatorEdt->SetBounds(112, 76, 40, 21);
   separatorEdt->SetText("|");
 
-  Label1 = MakeLabel(this, "Label1", "导出文件名", 116);
+  Label1 = MakeLabel(this, "Label1", "导出文件名");
   FilenameEdit1 = ui::Create<ui::TFileNameEdit>(this, this, "FilenameEdit1");
   FilenameEdit1->SaveDialog = true;
-  FilenameEdit1->SetBounds(112, 116, 252, 21);
 
-  BitBtn1 = MakeButton(this, "BitBtn1", "导出", 96);
+  BitBtn1 = MakeButton(this, "BitBtn1", "导出");
   BitBtn1->Default = true;
-  BitBtn2 = MakeButton(this, "BitBtn2", "退出", 216);
+  BitBtn2 = MakeButton(this, "BitBtn2", "退出");
   BitBtn2->SetKind(ui::bkCancel);
 
   BitBtn1->OnClick = [this](ui::TComponent*) { BitBtn1Click(); };
+  ui::ApplyDesign(*this, kDesign);
 }
 
 std::int32_t TCustExportFrm::ExportType() const {

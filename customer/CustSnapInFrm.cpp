@@ -9,6 +9,7 @@
 #include "sys/CodePage.h"
 #include "sys/FileSystemName.h"
 #include "sys/Files.h"
+#include "ui/FormDesign.h"
 #include "ui/Platform.h"
 
 namespace customer {
@@ -22,6 +23,16 @@ std::string Gbk(const char* utf8) {
   return sys::Utf8ToGbk(utf8);
 }
 
+// The designed geometry: the file and its option on one line, the log below, the note
+// on the file's form under it, the buttons in the bottom right corner.
+constexpr ui::TPlacement kPlaces[] = {
+    {"Label1", 12, 15, 60, 17},          {"FilenameEdt", 76, 12, 390, 24},
+    {"ConvertChkbox", 478, 14, 110, 20}, {"logMmo", 12, 46, 576, 220},
+    {"Label2", 12, 276, 576, 96},        {"SaveBtn", 420, 384, 80, 28},
+    {"BitBtn2", 508, 384, 80, 28},
+};
+constexpr ui::TFormDesign kDesign{600, 424, ui::bsDialog, kPlaces};
+
 }  // namespace
 
 TCustSnapInFrm::TCustSnapInFrm() : TForm(nullptr, "CustSnapInFrm"), texts_(MakeImportTexts()) {
@@ -31,28 +42,21 @@ TCustSnapInFrm::TCustSnapInFrm() : TForm(nullptr, "CustSnapInFrm"), texts_(MakeI
   font.Name = Gbk("宋体");
   font.Charset = 134;  // GB2312
   SetFont(font);
-  SetBounds(0, 0, 560, 450);
 
   Label1 = ui::Create<ui::TLabel>(this, this, "Label1");
   Label1->Caption = Gbk("文件名：");
-  Label1->SetBounds(16, 20, 60, 13);
   FilenameEdt = ui::Create<ui::TFileNameEdit>(this, this, "FilenameEdt");
   FilenameEdt->Filter = "All files (*.*)|*.*|Text Files(*.txt)|*.txt";
-  FilenameEdt->SetBounds(80, 16, 300, 21);
   ConvertChkbox = ui::Create<ui::TCheckBox>(this, this, "ConvertChkbox");
   ConvertChkbox->Caption = Gbk("繁体转简体");
-  ConvertChkbox->SetBounds(390, 18, 100, 17);
   SaveBtn = ui::Create<ui::TButton>(this, this, "SaveBtn");
   SaveBtn->Caption = Gbk("导入");
-  SaveBtn->SetBounds(360, 50, 75, 25);
   BitBtn2 = ui::Create<ui::TBitBtn>(this, this, "BitBtn2");
   BitBtn2->SetKind(ui::bkCancel);  // Escape presses it; it closes with the cancel result
   BitBtn2->Caption = Gbk("放弃");
-  BitBtn2->SetBounds(450, 50, 75, 25);
   logMmo = ui::Create<ui::TMemo>(this, this, "logMmo");
   logMmo->ScrollBars = ui::TMemo::ssVertical;
   logMmo->SetText("\r\n");  // one empty line
-  logMmo->SetBounds(16, 86, 510, 200);
   Label2 = ui::Create<ui::TLabel>(this, this, "Label2");
   Label2->Caption =
       Gbk("说明：\r\n"
@@ -64,10 +68,10 @@ TCustSnapInFrm::TCustSnapInFrm() : TForm(nullptr, "CustSnapInFrm"), texts_(MakeI
   Label2->Transparent = false;
   Label2->WordWrap = true;
   Label2->AutoSize = false;
-  Label2->SetBounds(16, 296, 510, 100);
 
   SaveBtn->OnClick = [this](ui::TComponent*) { SaveBtnClick(); };
   SetActiveControl(FilenameEdt);
+  ui::ApplyDesign(*this, kDesign);
 }
 
 void TCustSnapInFrm::SaveBtnClick() {

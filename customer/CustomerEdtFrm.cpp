@@ -14,6 +14,7 @@
 #include "payee/SwiftText.h"
 #include "sys/CodePage.h"
 #include "sys/IniFile.h"
+#include "ui/FormDesign.h"
 #include "ui/Platform.h"
 
 namespace customer {
@@ -24,33 +25,49 @@ constexpr int kIdEditLen = 24;
 constexpr int kNameEditLen = 50;
 constexpr int kRefEditLen = 50;
 
-constexpr int kLabelLeft = 16;
-constexpr int kFieldLeft = 150;
-
 std::string Gbk(const char* utf8) {
   return sys::Utf8ToGbk(utf8);
 }
 
-ui::TLabel* MakeLabel(ui::TForm* form, const char* name, const char* caption, int top) {
+// A label whose caption ends at its field.
+ui::TLabel* MakeLabel(ui::TForm* form, const char* name, const char* caption) {
   auto* label = ui::Create<ui::TLabel>(form, form, name);
   label->Caption = Gbk(caption);
-  label->SetBounds(kLabelLeft, top, 130, 13);
+  label->Alignment = ui::taRightJustify;
   return label;
 }
 
-ui::TEdit* MakeEdit(ui::TForm* form, const char* name, int maxLength, int top) {
+ui::TEdit* MakeEdit(ui::TForm* form, const char* name, int maxLength) {
   auto* edit = ui::Create<ui::TEdit>(form, form, name);
   edit->SetMaxLength(maxLength);
-  edit->SetBounds(kFieldLeft, top, 270, 21);
   return edit;
 }
 
-ui::TButton* MakeButton(ui::TForm* form, const char* name, const char* caption, int left, int top) {
+ui::TButton* MakeButton(ui::TForm* form, const char* name, const char* caption) {
   auto* button = ui::Create<ui::TButton>(form, form, name);
   button->Caption = Gbk(caption);
-  button->SetBounds(left, top, 80, 25);
   return button;
 }
+
+// The designed geometry: a column of labels (two lines for the names: what they are and
+// what they are for) and a column of fields, the change of id beside the id, the
+// buttons in one row at the bottom right with save first and cancel last. The label
+// column holds the longest caption of every language; the name memo four lines of 35.
+constexpr ui::TPlacement kPlaces[] = {
+    {"CustIdLbl", 12, 15, 180, 19},         {"IdEdt", 200, 12, 240, 24},
+    {"ChangeCustBtn", 448, 10, 128, 28},    {"CNameLbl", 12, 51, 180, 19},
+    {"CName1Lbl", 12, 70, 180, 19},         {"CNameEdt", 200, 48, 376, 24},
+    {"ENameLbl", 12, 99, 180, 19},          {"EName1Lbl", 12, 118, 180, 19},
+    {"ENameMmo", 200, 96, 280, 76},         {"RefLbl", 12, 187, 180, 19},
+    {"RefEdt", 200, 184, 376, 24},          {"EMailLbl", 12, 219, 180, 19},
+    {"EMailMmo", 200, 216, 376, 52},        {"StatusLbl", 12, 283, 180, 19},
+    {"StatusCmb", 200, 280, 140, 24},       {"OperatorLbl", 356, 283, 80, 19},
+    {"OperatorShowLbl", 444, 283, 132, 19}, {"UpdateBtn", 48, 320, 80, 28},
+    {"DeleteBtn", 136, 320, 80, 28},        {"ImportBtn", 224, 320, 80, 28},
+    {"ExportBtn", 312, 320, 80, 28},        {"AcNoBtn", 400, 320, 88, 28},
+    {"CancelBtn", 496, 320, 80, 28},
+};
+constexpr ui::TFormDesign kDesign{588, 360, ui::bsDialog, kPlaces};
 
 }  // namespace
 
@@ -61,54 +78,48 @@ TCustomerEdtFrm::TCustomerEdtFrm() : TForm(nullptr, "CustomerEdtFrm") {
   font.Name = "MS Sans Serif";
   font.Bold = true;
   SetFont(font);
-  SetBounds(0, 0, 560, 430);
 
-  CustIdLbl = MakeLabel(this, "CustIdLbl", "客户代码", 20);
-  IdEdt = MakeEdit(this, "IdEdt", kIdEditLen, 16);
-  ChangeCustBtn = MakeButton(this, "ChangeCustBtn", "修改客户代码", 430, 14);
-  ChangeCustBtn->SetWidth(110);
+  CustIdLbl = MakeLabel(this, "CustIdLbl", "客户代码");
+  IdEdt = MakeEdit(this, "IdEdt", kIdEditLen);
+  ChangeCustBtn = MakeButton(this, "ChangeCustBtn", "修改客户代码");
 
-  CNameLbl = MakeLabel(this, "CNameLbl", "客户名称", 48);
-  CName1Lbl = MakeLabel(this, "CName1Lbl", "（人民币支付用）", 62);
-  CNameEdt = MakeEdit(this, "CNameEdt", kNameEditLen, 48);
+  CNameLbl = MakeLabel(this, "CNameLbl", "客户名称");
+  CName1Lbl = MakeLabel(this, "CName1Lbl", "（人民币支付用）");
+  CNameEdt = MakeEdit(this, "CNameEdt", kNameEditLen);
 
-  ENameLbl = MakeLabel(this, "ENameLbl", "客户名称、地址", 88);
-  EName1Lbl = MakeLabel(this, "EName1Lbl", "（外汇汇款用）", 102);
+  ENameLbl = MakeLabel(this, "ENameLbl", "客户名称、地址");
+  EName1Lbl = MakeLabel(this, "EName1Lbl", "（外汇汇款用）");
   // SWIFT text: the memo refuses, silently, any change that breaks the character sets
   // or the four lines of 35 bytes a remittance message holds.
   ENameMmo = ui::Create<payee::TFixedMemo>(this, this, "ENameMmo");
-  ENameMmo->SetBounds(kFieldLeft, 84, 300, 70);
   ENameMmo->WordWrap = false;
   ENameMmo->Mapstr = std::string(payee::kSwiftBodySet);
   ENameMmo->HeadMapstr = std::string(payee::kSwiftHeadSet);
   ENameMmo->SetMaxline(kNameAddressLines);
   ENameMmo->CharPerLine = kNameAddressLineBytes;
 
-  RefLbl = MakeLabel(this, "RefLbl", "附加说明", 168);
-  RefEdt = MakeEdit(this, "RefEdt", kRefEditLen, 164);
-  EMailLbl = MakeLabel(this, "EMailLbl", "EMail地址", 196);
+  RefLbl = MakeLabel(this, "RefLbl", "附加说明");
+  RefEdt = MakeEdit(this, "RefEdt", kRefEditLen);
+  EMailLbl = MakeLabel(this, "EMailLbl", "EMail地址");
   EMailMmo = ui::Create<ui::TMemo>(this, this, "EMailMmo");
-  EMailMmo->SetBounds(kFieldLeft, 192, 270, 50);
 
-  StatusLbl = MakeLabel(this, "StatusLbl", "状态", 256);
+  StatusLbl = MakeLabel(this, "StatusLbl", "状态");
   StatusCmb = ui::Create<ui::TComboBox>(this, this, "StatusCmb");
   StatusCmb->Style = ui::csDropDownList;
   StatusCmb->Items = {Gbk("已删除"), Gbk("使用")};
   StatusCmb->Enabled = false;
-  StatusCmb->SetBounds(kFieldLeft, 252, 120, 21);
-  OperatorLbl = MakeLabel(this, "OperatorLbl", "操作员", 284);
+  OperatorLbl = MakeLabel(this, "OperatorLbl", "操作员");
   OperatorShowLbl = ui::Create<ui::TLabel>(this, this, "OperatorShowLbl");
-  OperatorShowLbl->SetBounds(kFieldLeft, 284, 120, 13);
 
-  UpdateBtn = MakeButton(this, "UpdateBtn", "保存", 16, 340);
+  UpdateBtn = MakeButton(this, "UpdateBtn", "保存");
   UpdateBtn->Enabled = false;
-  CancelBtn = MakeButton(this, "CancelBtn", "放弃", 104, 340);
+  CancelBtn = MakeButton(this, "CancelBtn", "放弃");
   CancelBtn->ModalResult = ui::mrCancel;
-  DeleteBtn = MakeButton(this, "DeleteBtn", "删除", 192, 340);
+  DeleteBtn = MakeButton(this, "DeleteBtn", "删除");
   DeleteBtn->Enabled = false;
-  ImportBtn = MakeButton(this, "ImportBtn", "导入", 280, 340);
-  ExportBtn = MakeButton(this, "ExportBtn", "导出", 368, 340);
-  AcNoBtn = MakeButton(this, "AcNoBtn", "帐号", 456, 340);
+  ImportBtn = MakeButton(this, "ImportBtn", "导入");
+  ExportBtn = MakeButton(this, "ExportBtn", "导出");
+  AcNoBtn = MakeButton(this, "AcNoBtn", "帐号");
   AcNoBtn->Enabled = false;
 
   UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
@@ -125,6 +136,7 @@ TCustomerEdtFrm::TCustomerEdtFrm() : TForm(nullptr, "CustomerEdtFrm") {
     ApplyLanguage(sys::IniFile(langFile));
   }
   frame::ApplyFontRule(*this, LangId);
+  ui::ApplyDesign(*this, kDesign);
 }
 
 // The dialog's fixed keys; a key the file lacks leaves its control without text. Only

@@ -6,6 +6,7 @@
 #include "frame/Localisation.h"
 #include "frame/ManageEdit.h"
 #include "sys/CodePage.h"
+#include "ui/FormDesign.h"
 
 namespace customer {
 namespace {
@@ -16,20 +17,25 @@ constexpr char kGroup1Caption[] = "授权情况";
 constexpr char kGroup2Caption[] = "签名情况";
 constexpr char kGroup3Caption[] = "操作情况";
 
-constexpr int kFormWidth = 600;
-constexpr int kTrailHeight = 130;
+// The designed geometry: the two trails of fixed height at the top, the operation log
+// taking the rest; each list fills its group, the form as wide as the log's five
+// columns. The operator may resize the form.
+constexpr ui::TPlacement kPlaces[] = {
+    {"GroupBox1", 0, 0, 780, 130, ui::akLeftTop, ui::alTop},
+    {"AuthoriseFolderLsv", 0, 0, 0, 0, ui::akLeftTop, ui::alClient},
+    {"GroupBox2", 0, 130, 780, 130, ui::akLeftTop, ui::alTop},
+    {"SignFolderLsv", 0, 0, 0, 0, ui::akLeftTop, ui::alClient},
+    {"GroupBox3", 0, 260, 780, 200, ui::akLeftTop, ui::alClient},
+    {"AuditFolderLsv", 0, 0, 0, 0, ui::akLeftTop, ui::alClient},
+};
+constexpr ui::TFormDesign kDesign{780, 460, ui::bsSizeable, kPlaces};
 
-// A group box docked at align, holding one list view that fills it.
+// A group box holding one list view in report style.
 ui::TListView* MakeFolder(ui::TForm* form, ui::TGroupBox*& group, const char* groupName,
-                          const char* caption, ui::TAlign align, int top, int height,
-                          const char* listName) {
+                          const char* caption, const char* listName) {
   group = ui::Create<ui::TGroupBox>(form, form, groupName);
   group->Caption = sys::Utf8ToGbk(caption);
-  group->Align = align;
-  group->SetBounds(0, top, kFormWidth - 8, height);
   auto* list = ui::Create<ui::TListView>(form, group, listName);
-  list->Align = ui::alClient;
-  list->SetBounds(2, 15, kFormWidth - 12, height - 17);
   list->ViewStyle = ui::vsReport;
   return list;
 }
@@ -42,14 +48,11 @@ TStatusFolderFrm::TStatusFolderFrm(const sys::IniFile& langFile)
     : TForm(nullptr, "StatusFolderFrm") {
   Caption = sys::Utf8ToGbk(kFormCaption);
   Position = ui::poScreenCenter;
-  SetBounds(0, 0, kFormWidth, 460);
 
-  AuthoriseFolderLsv = MakeFolder(this, GroupBox1, "GroupBox1", kGroup1Caption, ui::alTop, 0,
-                                  kTrailHeight, "AuthoriseFolderLsv");
-  SignFolderLsv = MakeFolder(this, GroupBox2, "GroupBox2", kGroup2Caption, ui::alTop, kTrailHeight,
-                             kTrailHeight, "SignFolderLsv");
-  AuditFolderLsv = MakeFolder(this, GroupBox3, "GroupBox3", kGroup3Caption, ui::alClient,
-                              2 * kTrailHeight, 460 - 2 * kTrailHeight - 27, "AuditFolderLsv");
+  AuthoriseFolderLsv =
+      MakeFolder(this, GroupBox1, "GroupBox1", kGroup1Caption, "AuthoriseFolderLsv");
+  SignFolderLsv = MakeFolder(this, GroupBox2, "GroupBox2", kGroup2Caption, "SignFolderLsv");
+  AuditFolderLsv = MakeFolder(this, GroupBox3, "GroupBox3", kGroup3Caption, "AuditFolderLsv");
   // The two trails are lists to read; the operation log is left as designed.
   for (ui::TListView* trail : {AuthoriseFolderLsv, SignFolderLsv}) {
     trail->ReadOnly = true;
@@ -59,6 +62,7 @@ TStatusFolderFrm::TStatusFolderFrm(const sys::IniFile& langFile)
   LangId = frame::GetLangId();
   ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
+  ui::ApplyDesign(*this, kDesign);
 }
 
 // Unlike the other dialogs', these keys fall back on the designed texts.

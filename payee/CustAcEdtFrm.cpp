@@ -10,8 +10,38 @@
 #include "payee/SwfSearchFrm.h"
 #include "sys/CodePage.h"
 #include "sys/IniFile.h"
+#include "ui/FormDesign.h"
 
 namespace payee {
+
+namespace {
+
+// The designed geometry: a column of labels and a column of fields, the two bank groups
+// across the form, the intermediary bank's panel with its parts (their widths as the
+// panel's own resize rule gives them; its labels hold a bank name of 50 capitals), the
+// buttons in the bottom right corner. The label column holds the longest caption of
+// every language; the bank memo the six lines of a bank found by its SWIFT code.
+constexpr ui::TPlacement kPlaces[] = {
+    {"CodeLbl", 12, 15, 164, 19},       {"CustIdCmb", 184, 12, 220, 24},
+    {"CurrencyLbl", 424, 15, 80, 19},   {"CurrencyCmb", 512, 12, 156, 24},
+    {"AcNoLbl", 12, 47, 164, 19},       {"AcNoEdt", 184, 44, 484, 24},
+    {"GroupBox1", 12, 78, 656, 60},     {"AcBankCNameLbl", 10, 27, 160, 19},
+    {"CBankEdt", 172, 24, 474, 24},     {"GroupBox2", 12, 146, 656, 356},
+    {"SelectIdCmb", 172, 26, 48, 24},   {"SlashLbl", 226, 29, 10, 19},
+    {"BankAcNoEdt", 242, 26, 404, 24},  {"AcBankENameLbl", 10, 61, 160, 19},
+    {"BankNameMmo", 172, 58, 474, 110}, {"F2HintLbl", 172, 172, 474, 19},
+    {"IntBankLbl", 10, 201, 160, 19},   {"IntBankPnl", 172, 198, 474, 148},
+    {"NameEdit", 3, 0, 424, 24},        {"FindButton", 429, 0, 40, 24},
+    {"NameLabel", 3, 28, 469, 19},      {"Address1Label", 3, 48, 469, 19},
+    {"Address2Label", 3, 68, 469, 19},  {"Address3Label", 3, 88, 469, 19},
+    {"Address4Label", 3, 108, 469, 19}, {"SwfCodeLabel", 3, 128, 469, 19},
+    {"StatusLbl", 12, 517, 164, 19},    {"StatusCmb", 184, 514, 160, 24},
+    {"OperatorLbl", 360, 517, 80, 19},  {"OperatorShowLbl", 448, 517, 100, 19},
+    {"UpdateBtn", 500, 554, 80, 28},    {"CancelBtn", 588, 554, 80, 28},
+};
+constexpr ui::TFormDesign kDesign{680, 594, ui::bsDialog, kPlaces};
+
+}  // namespace
 
 TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& args)
     : ui::TForm(nullptr, "CustAcEdtFrm"),
@@ -21,6 +51,7 @@ TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& args)
       shellWnd_(args.ShellWnd) {
   CreateControls();
   ApplyLanguage();
+  ui::ApplyDesign(*this, kDesign);
 }
 
 // The designed dialog: texts as designed, limits of the account record's fields.
@@ -28,56 +59,45 @@ void TCustAcEdtFrm::CreateControls() {
   auto gbk = [](const char* utf8) { return sys::Utf8ToGbk(utf8); };
   Caption = gbk("客户开户行帐号设置");
   Position = ui::poScreenCenter;
-  SetBounds(0, 0, 560, 520);
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   font.Bold = true;
   SetFont(font);
   OnCloseQuery = [this](ui::TComponent* s, bool& canClose) { FormCloseQuery(s, canClose); };
 
-  auto label = [this](ui::TWinControl* parent, const char* name, const std::string& text, int left,
-                      int top) {
+  auto label = [this](ui::TWinControl* parent, const char* name, const std::string& text) {
     auto* l = ui::Create<ui::TLabel>(this, parent, name);
     l->Caption = text;
-    l->SetBounds(left, top, 80, 16);
+    l->Alignment = ui::taRightJustify;  // the caption ends at its field
     return l;
   };
 
-  CodeLbl = label(this, "CodeLbl", gbk("客户代码"), 16, 16);
+  CodeLbl = label(this, "CodeLbl", gbk("客户代码"));
   CustIdCmb = ui::Create<ui::TComboBox>(this, this, "CustIdCmb");
-  CustIdCmb->SetBounds(100, 12, 180, 21);
-  CurrencyLbl = label(this, "CurrencyLbl", gbk("币种"), 300, 16);
+  CurrencyLbl = label(this, "CurrencyLbl", gbk("币种"));
   CurrencyCmb = ui::Create<ui::TComboBox>(this, this, "CurrencyCmb");
-  CurrencyCmb->SetBounds(360, 12, 80, 21);
   CurrencyCmb->OnChange = [this](ui::TComponent* s) { CurrencyCmbChange(s); };
-  AcNoLbl = label(this, "AcNoLbl", gbk("帐号"), 16, 44);
+  AcNoLbl = label(this, "AcNoLbl", gbk("帐号"));
   AcNoEdt = ui::Create<ui::TEdit>(this, this, "AcNoEdt");
-  AcNoEdt->SetBounds(100, 40, 340, 21);
   AcNoEdt->SetMaxLength(static_cast<int>(frame::kCustAcNoLen));
 
   GroupBox1 = ui::Create<ui::TGroupBox>(this, this, "GroupBox1");
   GroupBox1->Caption = gbk("人民币汇款用");
-  GroupBox1->SetBounds(8, 70, 540, 50);
-  AcBankCNameLbl = label(GroupBox1, "AcBankCNameLbl", gbk("开户行名称"), 8, 22);
+  AcBankCNameLbl = label(GroupBox1, "AcBankCNameLbl", gbk("开户行名称"));
   CBankEdt = ui::Create<ui::TEdit>(this, GroupBox1, "CBankEdt");
-  CBankEdt->SetBounds(92, 18, 340, 21);
   CBankEdt->SetMaxLength(50);
 
   GroupBox2 = ui::Create<ui::TGroupBox>(this, this, "GroupBox2");
   GroupBox2->Caption = gbk("外汇汇款用");
-  GroupBox2->SetBounds(8, 126, 540, 300);
   SelectIdCmb = ui::Create<ui::TComboBox>(this, GroupBox2, "SelectIdCmb");
   SelectIdCmb->Style = ui::csDropDownList;
   SelectIdCmb->Items.assign(std::begin(kBankTypes), std::end(kBankTypes));
-  SelectIdCmb->SetBounds(8, 18, 40, 21);
   SelectIdCmb->OnChange = [this](ui::TComponent* s) { SelectIdCmbChange(s); };
-  SlashLbl = label(GroupBox2, "SlashLbl", "/", 54, 22);
+  SlashLbl = label(GroupBox2, "SlashLbl", "/");
   BankAcNoEdt = ui::Create<TRuleEdit>(this, GroupBox2, "BankAcNoEdt");
-  BankAcNoEdt->SetBounds(64, 18, 300, 21);
   BankAcNoEdt->SetMaxLength(35);
-  AcBankENameLbl = label(GroupBox2, "AcBankENameLbl", gbk("开户行名称"), 8, 46);
+  AcBankENameLbl = label(GroupBox2, "AcBankENameLbl", gbk("开户行名称"));
   BankNameMmo = ui::Create<TFixedMemo>(this, GroupBox2, "BankNameMmo");
-  BankNameMmo->SetBounds(92, 44, 420, 100);
   BankNameMmo->SetMaxLength(140);
   BankNameMmo->WordWrap = false;
   BankNameMmo->SetMaxline(4);
@@ -90,25 +110,23 @@ void TCustAcEdtFrm::CreateControls() {
     BankNameMmoKeyUp(s, key, shift);
   };
   BankNameMmo->OnExit = [this](ui::TComponent* s) { BankNameMmoExit(s); };
-  F2HintLbl = label(GroupBox2, "F2HintLbl", "Press F2 for swift search", 92, 148);
-  IntBankLbl = label(GroupBox2, "IntBankLbl", gbk("中转行"), 8, 172);
+  F2HintLbl = label(GroupBox2, "F2HintLbl", "Press F2 for swift search");
+  F2HintLbl->Alignment = ui::taLeftJustify;  // a hint under the memo, not a caption
+  IntBankLbl = label(GroupBox2, "IntBankLbl", gbk("中转行"));
   IntBankPnl = ui::Create<TAddrPnl>(this, GroupBox2, "IntBankPnl");
-  IntBankPnl->SetBounds(92, 170, 420, 125);
 
-  StatusLbl = label(this, "StatusLbl", gbk("状态"), 16, 436);
+  StatusLbl = label(this, "StatusLbl", gbk("状态"));
   StatusCmb = ui::Create<ui::TComboBox>(this, this, "StatusCmb");
   StatusCmb->Items = {gbk("已删除"), gbk("使用")};
-  StatusCmb->SetBounds(100, 432, 100, 21);
-  OperatorLbl = label(this, "OperatorLbl", gbk("操作员"), 220, 436);
-  OperatorShowLbl = label(this, "OperatorShowLbl", "", 290, 436);
+  OperatorLbl = label(this, "OperatorLbl", gbk("操作员"));
+  OperatorShowLbl = label(this, "OperatorShowLbl", "");
+  OperatorShowLbl->Alignment = ui::taLeftJustify;  // a value, not a caption
 
   UpdateBtn = ui::Create<ui::TButton>(this, this, "UpdateBtn");
   UpdateBtn->Caption = gbk("保存");
-  UpdateBtn->SetBounds(360, 466, 80, 25);
   UpdateBtn->OnClick = [this](ui::TComponent* s) { UpdateBtnClick(s); };
   CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
   CancelBtn->Caption = gbk("放弃");
-  CancelBtn->SetBounds(450, 466, 80, 25);
   CancelBtn->ModalResult = ui::mrCancel;
   CancelBtn->Cancel = true;
 }

@@ -11,6 +11,7 @@
 #include "frame/ShellFunc.h"
 #include "payee/FocusKeys.h"
 #include "sys/CodePage.h"
+#include "ui/FormDesign.h"
 #include "ui/Platform.h"
 
 namespace payee {
@@ -31,28 +32,46 @@ std::string Gbk(const char* utf8) {
   return sys::Utf8ToGbk(utf8);
 }
 
-// A label with its designed caption at a row of the form.
-ui::TLabel* MakeLabel(ui::TForm* form, const char* name, const char* caption, int top) {
+// A label with its designed caption, which ends at its field.
+ui::TLabel* MakeLabel(ui::TForm* form, const char* name, const char* caption) {
   auto* label = ui::Create<ui::TLabel>(form, form, name);
   label->Caption = Gbk(caption);
-  label->SetBounds(16, top + 4, 110, 13);
+  label->Alignment = ui::taRightJustify;
   return label;
 }
 
 // A one-line entry field of the form, limited to maxLength bytes of typing.
-ui::TEdit* MakeEdit(ui::TForm* form, const char* name, int maxLength, int top) {
+ui::TEdit* MakeEdit(ui::TForm* form, const char* name, int maxLength) {
   auto* edit = ui::Create<ui::TEdit>(form, form, name);
   edit->SetMaxLength(maxLength);
-  edit->SetBounds(130, top, 260, 21);
   return edit;
 }
 
-ui::TButton* MakeButton(ui::TForm* form, const char* name, const char* caption, int left, int top) {
+ui::TButton* MakeButton(ui::TForm* form, const char* name, const char* caption) {
   auto* button = ui::Create<ui::TButton>(form, form, name);
   button->Caption = Gbk(caption);
-  button->SetBounds(left, top, 90, 25);
   return button;
 }
+
+// The designed geometry: a column of labels and a column of fields in the order Enter
+// walks them, then the buttons in one row at the bottom right, save first, so that
+// Enter from the last field lands on it and never on the change of id. The label column
+// holds the longest caption of every language.
+constexpr ui::TPlacement kPlaces[] = {
+    {"CustIdLbl", 12, 15, 112, 19},        {"CustIdEdt", 132, 12, 200, 24},
+    {"CustNameLbl", 12, 47, 112, 19},      {"CustNameEdt", 132, 44, 396, 24},
+    {"CustAcNoLbl", 12, 79, 112, 19},      {"CustAcNoEdt", 132, 76, 396, 24},
+    {"CustBankNameLbl", 12, 111, 112, 19}, {"CustBankNameEdt", 132, 108, 396, 24},
+    {"RefLbl", 12, 143, 112, 19},          {"RefEdt", 132, 140, 396, 24},
+    {"EMailLbl", 12, 175, 112, 19},        {"EMailMmo", 132, 172, 396, 52},
+    {"CustSmsLbl", 12, 235, 112, 19},      {"SmsEdt", 132, 232, 396, 24},
+    {"StatusLbl", 12, 267, 112, 19},       {"StatusCmb", 132, 264, 160, 24},
+    {"OperatorLbl", 308, 267, 80, 19},     {"OperatorShowLbl", 396, 267, 132, 19},
+    {"UpdateBtn", 48, 304, 80, 28},        {"DeleteBtn", 136, 304, 80, 28},
+    {"ChangeCustBtn", 224, 304, 128, 28},  {"ImportBtn", 360, 304, 80, 28},
+    {"CancelBtn", 448, 304, 80, 28},
+};
+constexpr ui::TFormDesign kDesign{540, 344, ui::bsDialog, kPlaces};
 
 }  // namespace
 
@@ -63,46 +82,40 @@ TCustCNYAcEditFrm::TCustCNYAcEditFrm() : TForm(nullptr, "CustCNYAcEditFrm") {
   font.Name = "MS Sans Serif";
   font.Bold = true;
   SetFont(font);
-  SetBounds(0, 0, 520, 400);
 
-  // Entry fields first, in the order Enter walks them; the buttons after them, so that
-  // Enter in the id never lands on the change-of-id button.
-  CustIdLbl = MakeLabel(this, "CustIdLbl", "收款人代码", 16);
-  CustIdEdt = MakeEdit(this, "CustIdEdt", kIdEditLen, 16);
-  CustNameLbl = MakeLabel(this, "CustNameLbl", "收款人账户名", 44);
-  CustNameEdt = MakeEdit(this, "CustNameEdt", kNameEditLen, 44);
-  CustAcNoLbl = MakeLabel(this, "CustAcNoLbl", "收款人账号", 72);
-  CustAcNoEdt = MakeEdit(this, "CustAcNoEdt", kAcNoEditLen, 72);
-  CustBankNameLbl = MakeLabel(this, "CustBankNameLbl", "收款人开户行", 100);
-  CustBankNameEdt = MakeEdit(this, "CustBankNameEdt", kBankEditLen, 100);
-  RefLbl = MakeLabel(this, "RefLbl", "附加说明", 128);
-  RefEdt = MakeEdit(this, "RefEdt", kRefEditLen, 128);
-  EMailLbl = MakeLabel(this, "EMailLbl", "EMail地址", 156);
+  // The entry fields, then the buttons; kPlaces gives their places and tab order.
+  CustIdLbl = MakeLabel(this, "CustIdLbl", "收款人代码");
+  CustIdEdt = MakeEdit(this, "CustIdEdt", kIdEditLen);
+  CustNameLbl = MakeLabel(this, "CustNameLbl", "收款人账户名");
+  CustNameEdt = MakeEdit(this, "CustNameEdt", kNameEditLen);
+  CustAcNoLbl = MakeLabel(this, "CustAcNoLbl", "收款人账号");
+  CustAcNoEdt = MakeEdit(this, "CustAcNoEdt", kAcNoEditLen);
+  CustBankNameLbl = MakeLabel(this, "CustBankNameLbl", "收款人开户行");
+  CustBankNameEdt = MakeEdit(this, "CustBankNameEdt", kBankEditLen);
+  RefLbl = MakeLabel(this, "RefLbl", "附加说明");
+  RefEdt = MakeEdit(this, "RefEdt", kRefEditLen);
+  EMailLbl = MakeLabel(this, "EMailLbl", "EMail地址");
   EMailMmo = ui::Create<ui::TMemo>(this, this, "EMailMmo");
-  EMailMmo->SetBounds(130, 156, 260, 50);
-  CustSmsLbl = MakeLabel(this, "CustSmsLbl", "收款人短信号码", 214);
-  SmsEdt = MakeEdit(this, "SmsEdt", kSmsEditLen, 214);
-  StatusLbl = MakeLabel(this, "StatusLbl", "状态", 242);
+  CustSmsLbl = MakeLabel(this, "CustSmsLbl", "收款人短信号码");
+  SmsEdt = MakeEdit(this, "SmsEdt", kSmsEditLen);
+  StatusLbl = MakeLabel(this, "StatusLbl", "状态");
   StatusCmb = ui::Create<ui::TComboBox>(this, this, "StatusCmb");
   StatusCmb->Style = ui::csDropDownList;
   StatusCmb->Items = {Gbk("已删除"), Gbk("使用")};
   StatusCmb->Enabled = false;
   StatusCmb->Color = kReadOnlyColor;
-  StatusCmb->SetBounds(130, 242, 120, 21);
-  OperatorLbl = MakeLabel(this, "OperatorLbl", "操作员", 270);
+  OperatorLbl = MakeLabel(this, "OperatorLbl", "操作员");
   OperatorShowLbl = ui::Create<ui::TLabel>(this, this, "OperatorShowLbl");
-  OperatorShowLbl->SetBounds(130, 274, 120, 13);
 
-  UpdateBtn = MakeButton(this, "UpdateBtn", "保存", 16, 320);
+  UpdateBtn = MakeButton(this, "UpdateBtn", "保存");
   UpdateBtn->Enabled = false;
-  CancelBtn = MakeButton(this, "CancelBtn", "放弃", 116, 320);
+  CancelBtn = MakeButton(this, "CancelBtn", "放弃");
   CancelBtn->ModalResult = ui::mrCancel;
-  DeleteBtn = MakeButton(this, "DeleteBtn", "删除", 216, 320);
+  DeleteBtn = MakeButton(this, "DeleteBtn", "删除");
   DeleteBtn->Enabled = false;
-  ChangeCustBtn = MakeButton(this, "ChangeCustBtn", "修改收款人代码", 400, 14);
-  ChangeCustBtn->SetWidth(110);
+  ChangeCustBtn = MakeButton(this, "ChangeCustBtn", "修改收款人代码");
   // Kept for the layout the operators know; it does nothing.
-  ImportBtn = MakeButton(this, "ImportBtn", "导入", 316, 320);
+  ImportBtn = MakeButton(this, "ImportBtn", "导入");
 
   for (ui::TWinControl* field :
        {static_cast<ui::TWinControl*>(CustIdEdt), static_cast<ui::TWinControl*>(CustNameEdt),
@@ -120,6 +133,7 @@ TCustCNYAcEditFrm::TCustCNYAcEditFrm() : TForm(nullptr, "CustCNYAcEditFrm") {
   LangId = frame::GetLangId();
   frame::ApplyFormLanguage(*this, "CustCNYAc");
   frame::ApplyFontRule(*this, LangId);
+  ui::ApplyDesign(*this, kDesign);
 }
 
 // A failed read gives the empty record, so the fields come out blank and status 0.

@@ -7,13 +7,30 @@
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "payee/FocusKeys.h"
+#include "ui/FormDesign.h"
 
 namespace payee {
 
 namespace {
 
-constexpr int kMargin = 8;
-constexpr int kFieldWidth = 300;
+// The designed geometry, rows of one parent in tab order: the four search fields in two
+// columns; below them the result panel (the list, the details beside it under the
+// heading's "Details", the closing buttons), and Find to its right in the row of those
+// buttons, after the panel in the tab order. Detail labels hold a bank name of 50
+// capitals.
+constexpr ui::TPlacement kPlaces[] = {
+    {"BankLeftLbl", 12, 10, 370, 17},      {"BankNameLeftEdt", 12, 28, 370, 24},
+    {"BankAnyLbl", 398, 10, 370, 17},      {"BankNameAnyEdt", 398, 28, 370, 24},
+    {"CityLbl", 12, 60, 370, 17},          {"CityEdt", 12, 78, 370, 24},
+    {"BankSwiftLbl", 398, 60, 370, 17},    {"BankSwiftEdt", 398, 78, 160, 24},
+    {"BankDetailsPnl", 12, 114, 656, 242}, {"DetailsLbl", 167, 4, 196, 17},
+    {"BankNameLbx", 8, 24, 300, 210},      {"NameLbl", 320, 24, 328, 17},
+    {"Addr1Lbl", 320, 44, 328, 17},        {"Addr2Lbl", 320, 64, 328, 17},
+    {"Addr3Lbl", 320, 84, 328, 17},        {"Addr4Lbl", 320, 104, 328, 17},
+    {"SwiftLbl", 320, 124, 328, 17},       {"YesBtn", 480, 206, 80, 28},
+    {"NoBtn", 568, 206, 80, 28},           {"FindBtn", 688, 320, 80, 28},
+};
+constexpr ui::TFormDesign kDesign{780, 368, ui::bsDialog, kPlaces};
 
 // A search field's text as the server receives it: as typed, bounded.
 std::string Keyword(const ui::TEdit& edit) {
@@ -22,22 +39,19 @@ std::string Keyword(const ui::TEdit& edit) {
 
 // Labels of this dialog are drawn in Arial over the form's layout font.
 ui::TLabel* MakeLabel(ui::TForm* form, ui::TWinControl* parent, const char* name,
-                      const char* caption, int left, int top) {
+                      const char* caption) {
   auto* label = ui::Create<ui::TLabel>(form, parent, name);
   label->Caption = caption;
   ui::TFont font = label->Font();
   font.Name = "Arial";
   label->SetFont(font);
-  label->SetBounds(left, top, kFieldWidth, 16);
   return label;
 }
 
 // One search field under its label; Enter goes to the default button first, the
 // arrow keys walk the tab order.
-ui::TEdit* MakeSearchEdit(ui::TForm* form, const char* name, int top, int tabOrder) {
+ui::TEdit* MakeSearchEdit(ui::TForm* form, const char* name) {
   auto* edit = ui::Create<ui::TEdit>(form, form, name);
-  edit->SetBounds(kMargin, top, kFieldWidth, 21);
-  edit->TabOrder = tabOrder;
   edit->OnKeyDown = MoveFocusByKey;
   return edit;
 }
@@ -51,58 +65,45 @@ TSwfSearchFrm::TSwfSearchFrm(HWND_T shellWnd)
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   SetFont(font);
-  SetBounds(0, 0, 640, 420);
 
-  BankLeftLbl = MakeLabel(this, this, "BankLeftLbl",
-                          "Input keyword (from left) in bank name to find", kMargin, 8);
-  BankNameLeftEdt = MakeSearchEdit(this, "BankNameLeftEdt", 26, 0);
-  BankAnyLbl = MakeLabel(this, this, "BankAnyLbl", "Input keyword (any position) in bank name ",
-                         kMargin, 52);
-  BankNameAnyEdt = MakeSearchEdit(this, "BankNameAnyEdt", 70, 1);
-  CityLbl =
-      MakeLabel(this, this, "CityLbl", "Input keyword (any position) in bank City ", kMargin, 96);
-  CityEdt = MakeSearchEdit(this, "CityEdt", 114, 2);
-  BankSwiftLbl = MakeLabel(this, this, "BankSwiftLbl", "Bank Swift Code", kMargin, 140);
-  BankSwiftEdt = MakeSearchEdit(this, "BankSwiftEdt", 158, 3);
+  BankLeftLbl =
+      MakeLabel(this, this, "BankLeftLbl", "Input keyword (from left) in bank name to find");
+  BankNameLeftEdt = MakeSearchEdit(this, "BankNameLeftEdt");
+  BankAnyLbl = MakeLabel(this, this, "BankAnyLbl", "Input keyword (any position) in bank name ");
+  BankNameAnyEdt = MakeSearchEdit(this, "BankNameAnyEdt");
+  CityLbl = MakeLabel(this, this, "CityLbl", "Input keyword (any position) in bank City ");
+  CityEdt = MakeSearchEdit(this, "CityEdt");
+  BankSwiftLbl = MakeLabel(this, this, "BankSwiftLbl", "Bank Swift Code");
+  BankSwiftEdt = MakeSearchEdit(this, "BankSwiftEdt");
 
   BankDetailsPnl = ui::Create<ui::TPanel>(this, this, "BankDetailsPnl");
-  BankDetailsPnl->SetBounds(0, 190, 640, 200);
-  BankDetailsPnl->TabOrder = 4;
   BankDetailsPnl->Visible = false;
   BankDetailsPnl->OnExit = [this](ui::TComponent*) { BankDetailsPnlExit(); };
 
-  DetailsLbl =
-      MakeLabel(this, BankDetailsPnl, "DetailsLbl",
-                "        BankName list                                Details", kMargin, 4);
-  DetailsLbl->SetWidth(600);
+  DetailsLbl = MakeLabel(this, BankDetailsPnl, "DetailsLbl",
+                         "        BankName list                                Details");
   BankNameLbx = ui::Create<ui::TListBox>(this, BankDetailsPnl, "BankNameLbx");
-  BankNameLbx->SetBounds(kMargin, 22, 330, 170);
-  BankNameLbx->TabOrder = 0;
   BankNameLbx->OnClick = [this](ui::TComponent*) { BankNameLbxClick(); };
   // The details column: name, four address lines and the SWIFT address.
   ui::TLabel** details[] = {&NameLbl, &Addr1Lbl, &Addr2Lbl, &Addr3Lbl, &Addr4Lbl, &SwiftLbl};
   const char* names[] = {"NameLbl", "Addr1Lbl", "Addr2Lbl", "Addr3Lbl", "Addr4Lbl", "SwiftLbl"};
   for (int i = 0; i < 6; ++i) {
-    *details[i] = MakeLabel(this, BankDetailsPnl, names[i], "", 350, 22 + 20 * i);
-    (*details[i])->SetWidth(280);
+    *details[i] = MakeLabel(this, BankDetailsPnl, names[i], "");
   }
   YesBtn = ui::Create<ui::TButton>(this, BankDetailsPnl, "YesBtn");
   YesBtn->Caption = "Ok";
   YesBtn->ModalResult = ui::mrOk;
-  YesBtn->SetBounds(380, 160, 75, 25);
   NoBtn = ui::Create<ui::TButton>(this, BankDetailsPnl, "NoBtn");
   NoBtn->Caption = "Cancel";
   NoBtn->ModalResult = ui::mrCancel;
-  NoBtn->SetBounds(470, 160, 75, 25);
 
   FindBtn = ui::Create<ui::TButton>(this, this, "FindBtn");
   FindBtn->Caption = "Find";
   FindBtn->Default = true;
-  FindBtn->TabOrder = 5;
-  FindBtn->SetBounds(330, 156, 75, 25);
   FindBtn->OnClick = [this](ui::TComponent*) { FindBtnClick(); };
 
   OnShow = [this](ui::TComponent*) { FormShow(); };
+  ui::ApplyDesign(*this, kDesign);
 }
 
 // A code handed in by the caller is searched for at once.

@@ -1,3 +1,4 @@
+// Controls and windowed controls; the layout of docked and anchored children.
 #include "ui/Control.h"
 
 #include <algorithm>
@@ -36,6 +37,7 @@ void TControl::SetParent(TWinControl* parent) {
     self->TabOrder = windowed;
   }
   parent_->children_.push_back(this);
+  RecordAnchorOrigin();
 }
 
 TForm* TControl::ParentForm() const {
@@ -76,15 +78,48 @@ void TControl::SetFont(const TFont& font) {
   parentFont_ = false;
 }
 
+void TControl::SetAnchors(TAnchors anchors) {
+  anchors_ = anchors;
+  RecordAnchorOrigin();
+}
+
 void TControl::SetBounds(int left, int top, int width, int height) {
-  bool resized = width != width_ || height != height_;
+  PlaceAt(left, top, width, height);
+  RecordAnchorOrigin();
+  if (Align != alNone && parent_ != nullptr) {
+    parent_->Realign();
+  }
+}
+
+void TControl::PlaceAt(int left, int top, int width, int height) {
+  width = std::max(width, Constraints.MinWidth);
+  height = std::max(height, Constraints.MinHeight);
+  if (Constraints.MaxWidth > 0) {
+    width = std::min(width, Constraints.MaxWidth);
+  }
+  if (Constraints.MaxHeight > 0) {
+    height = std::min(height, Constraints.MaxHeight);
+  }
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  const bool resized = width != width_ || height != height_;
   left_ = left;
   top_ = top;
   width_ = width;
   height_ = height;
   if (resized) {
+    SizeChanged();
     Resize();
   }
+}
+
+void TControl::RecordAnchorOrigin() {
+  origin_ = {left_,
+             top_,
+             width_,
+             height_,
+             parent_ != nullptr ? parent_->Width() : 0,
+             parent_ != nullptr ? parent_->Height() : 0};
 }
 
 void TControl::Resize() {
@@ -161,6 +196,94 @@ TWinControl::~TWinControl() {
   while (!children_.empty()) {
     children_.back()->SetParent(nullptr);
   }
+}
+
+namespace {
+
+// One axis of an anchored control for its parent's new extent: both edges stretch it,
+// the far edge moves it, no edge keeps its centre in proportion, the near edge keeps it.
+void AnchorAxis(bool nearEdge, bool farEdge, int origin, int originSize, int originParent,
+                int parent, int& position, int& size) {
+  const int grown = parent - originParent;
+  position = origin;
+  size = originSize;
+  if (nearEdge && farEdge) {
+    size = originSize + grown;
+  } else if (farEdge) {
+    position = origin + grown;
+  } else if (!nearEdge && originParent > 0) {
+    const long long centre = (2LL * origin + originSize) * parent / originParent;
+    position = static_cast<int>((centre - originSize) / 2);
+  }
+}
+
+}  // namespace
+
+// Docked children first, as the original platform docks them: the top edge (in the
+// order of their tops), the bottom edge (lowest first), left, right, then the fill.
+// Hidden children take no room. Then the anchored children for the present size.
+void TWinControl::Realign() {
+  if (aligning_) {
+    return;
+  }
+  aligning_ = true;
+  PlaceOwnChildren();
+  TRect room = ClientRect();
+  auto docked = [this](TAlign align) {
+    std::vector<TControl*> list;
+    for (TControl* c : children_) {
+      if (c->Align == align && c->Visible) {
+        list.push_back(c);
+      }
+    }
+    std::stable_sort(list.begin(), list.end(), [align](TControl* a, TControl* b) {
+      switch (align) {
+        case alTop:
+          return a->Top() < b->Top();
+        case alBottom:
+          return a->Top() + a->Height() > b->Top() + b->Height();
+        case alLeft:
+          return a->Left() < b->Left();
+        case alRight:
+          return a->Left() + a->Width() > b->Left() + b->Width();
+        default:
+          return false;
+      }
+    });
+    return list;
+  };
+  for (TControl* c : docked(alTop)) {
+    c->PlaceAt(room.Left, room.Top, room.Width(), c->Height());
+    room.Top += c->Height();
+  }
+  for (TControl* c : docked(alBottom)) {
+    c->PlaceAt(room.Left, room.Bottom - c->Height(), room.Width(), c->Height());
+    room.Bottom -= c->Height();
+  }
+  for (TControl* c : docked(alLeft)) {
+    c->PlaceAt(room.Left, room.Top, c->Width(), room.Height());
+    room.Left += c->Width();
+  }
+  for (TControl* c : docked(alRight)) {
+    c->PlaceAt(room.Right - c->Width(), room.Top, c->Width(), room.Height());
+    room.Right -= c->Width();
+  }
+  for (TControl* c : docked(alClient)) {
+    c->PlaceAt(room.Left, room.Top, std::max(room.Width(), 0), std::max(room.Height(), 0));
+  }
+  for (TControl* c : children_) {
+    if (c->Align != alNone || c->anchors_ == akLeftTop) {
+      continue;
+    }
+    const AnchorOrigin& o = c->origin_;
+    int left = 0, width = 0, top = 0, height = 0;
+    AnchorAxis((c->anchors_ & akLeft) != 0, (c->anchors_ & akRight) != 0, o.Left, o.Width,
+               o.ParentWidth, Width(), left, width);
+    AnchorAxis((c->anchors_ & akTop) != 0, (c->anchors_ & akBottom) != 0, o.Top, o.Height,
+               o.ParentHeight, Height(), top, height);
+    c->PlaceAt(left, top, width, height);
+  }
+  aligning_ = false;
 }
 
 bool TWinControl::CanFocus() const {

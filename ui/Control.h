@@ -24,6 +24,33 @@ class TWinControl;
 class TForm;
 class TPopupMenu;
 
+// A rectangle in a control's own pixels: left and top inside, right and bottom just past.
+struct TRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+  int Width() const { return Right - Left; }
+  int Height() const { return Bottom - Top; }
+  bool operator==(const TRect&) const = default;
+};
+
+// The edges of its parent that a control keeps its distance to when the parent is
+// resized: a set of these flags. Anchored left and right, it stretches; right only, it
+// moves; neither, it keeps its centre where it was in proportion.
+enum TAnchorKind : std::uint8_t { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = std::uint8_t;
+inline constexpr TAnchors akLeftTop = akLeft | akTop;
+inline constexpr TAnchors akAll = akLeft | akTop | akRight | akBottom;
+
+// Bounds on a control's size, in pixels; 0 bounds nothing.
+struct TSizeConstraints {
+  int MinWidth = 0;
+  int MinHeight = 0;
+  int MaxWidth = 0;
+  int MaxHeight = 0;
+};
+
 // Shift state of a key or mouse event: a set of these flags.
 enum TShiftFlag : std::uint8_t {
   ssShift = 1,
@@ -39,7 +66,8 @@ using TShiftState = std::uint8_t;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-// Where a control sits in its parent; layout only, the headless platform keeps it.
+// Where a control docks in its parent's client area: along an edge (keeping its height
+// or width, taking the whole other side) or filling what the docked siblings leave.
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
 // Virtual key codes of the original platform.
@@ -101,15 +129,27 @@ class TControl : public TComponent {
   void SetParentFont(bool parentFont) { parentFont_ = parentFont; }
 
   TColor Color = clBtnFace;
-  TAlign Align = alNone;
   TPopupMenu* PopupMenu = nullptr;
   std::string Hint;
+
+  // Geometry, in the parent's pixels (a form's are its client area: the platform adds
+  // its frame). The parent lays out its docked and anchored children again whenever its
+  // size changes, and when a docked child's bounds are set (TWinControl::Realign).
+  TAlign Align = alNone;
+  TSizeConstraints Constraints;
+  TAnchors Anchors() const { return anchors_; }
+  // Anchors count from the control's place and its parent's size at this moment.
+  void SetAnchors(TAnchors anchors);
 
   int Left() const { return left_; }
   int Top() const { return top_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  // Fires Resize when the size changes.
+  TRect BoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
+  // Sets the bounds as designed (the size kept within Constraints); anchors then count
+  // from here. A docked control takes only its height (top, bottom) or width (left,
+  // right) from it: its parent docks it again. Fires Resize when the size changes, after
+  // the control's own children have been laid out for it.
   void SetBounds(int left, int top, int width, int height);
   void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
   void SetTop(int v) { SetBounds(left_, v, width_, height_); }
@@ -144,15 +184,28 @@ class TControl : public TComponent {
 
  protected:
   virtual void Resize();
+  // The size changed: a container lays out its children again (before Resize runs).
+  virtual void SizeChanged() {}
   // Marks the start of a drag once the mouse has moved past the threshold.
   friend void StartPendingDrag(TControl& control);
 
  private:
+  friend class TWinControl;
+  // Where the control was put, and its parent's size then: anchors count from it.
+  struct AnchorOrigin {
+    int Left = 0, Top = 0, Width = 0, Height = 0, ParentWidth = 0, ParentHeight = 0;
+  };
+  // Sets the bounds without touching the anchor origin: what a parent's layout does.
+  void PlaceAt(int left, int top, int width, int height);
+  void RecordAnchorOrigin();
+
   enum DragStateValue { DragIdle, DragPendingState, DragActive };
   TWinControl* parent_ = nullptr;
   bool parentFont_ = true;
   TFont font_;
   int left_ = 0, top_ = 0, width_ = 75, height_ = 25;
+  TAnchors anchors_ = akLeftTop;
+  AnchorOrigin origin_;
   DragStateValue dragState_ = DragIdle;
   int dragThreshold_ = kDefaultDragThreshold;
 };
@@ -208,9 +261,29 @@ class TWinControl : public TControl {
   virtual void DoEnter();
   virtual void DoExit();
 
+  // The area children are laid out in, in the control's own pixels: the whole control,
+  // less what its frame and caption take.
+  virtual TRect ClientRect() const { return {0, 0, Width(), Height()}; }
+  // Lays the docked children out again in the client area (edges first, in the order
+  // top, bottom, left, right; then the one that fills the rest), and puts the anchored
+  // ones where their anchors say for the present size. Runs by itself when the size
+  // changes; call it after docking or showing a child by hand.
+  void Realign();
+
+ protected:
+  void SizeChanged() override { Realign(); }
+  // Lays out children that the container places itself (tab sheets of a page control)
+  // in the client area, before the docked and anchored ones.
+  virtual void PlaceOwnChildren() {}
+  // Sets a child's bounds as the container's layout does (anchors keep their origin).
+  static void PlaceChild(TControl& child, int left, int top, int width, int height) {
+    child.PlaceAt(left, top, width, height);
+  }
+
  private:
   friend class TControl;
   std::vector<TControl*> children_;
+  bool aligning_ = false;
 };
 
 // Creates a T owned by owner (never null: the owner frees it) with the given name and,

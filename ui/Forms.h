@@ -27,6 +27,9 @@ namespace ui {
 class TButton;
 
 enum TPosition { poDesigned, poScreenCenter, poOwnerFormCenter };
+// A dialog keeps its designed size; a sizeable form may be resized by the operator
+// within its Constraints, its children following their anchors and docking.
+enum TFormBorderStyle { bsDialog, bsSizeable };
 
 class TForm : public TWinControl {
  public:
@@ -37,6 +40,7 @@ class TForm : public TWinControl {
 
   int ModalResult = mrNone;
   TPosition Position = poDesigned;
+  TFormBorderStyle BorderStyle = bsDialog;
   // Set while a platform shows the form modally.
   bool Modal() const { return modal_; }
 

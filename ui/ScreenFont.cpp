@@ -27,4 +27,9 @@ ScreenFont ScreenFontOf(const TFont& font) {
   return screen;
 }
 
+int LineHeightOf(const TFont& font) {
+  const int pixels = ScreenFontOf(font).PixelSize;
+  return (3 * pixels + 1) / 2 + 1;
+}
+
 }  // namespace ui

@@ -25,6 +25,13 @@ struct ScreenFont {
 // CJK, every other name Noto Sans CJK; the point size (at least 1) at 96 pixels per inch.
 ScreenFont ScreenFontOf(const TFont& font);
 
+// The height of one line of text in font, in pixels: one and a half times the stand-in
+// face's pixel size and a pixel more, which holds the CJK faces' ascent and descent as
+// fontconfig renders them (a 11-pixel face takes 17). The model lays out with it where
+// it needs a line without measuring (a group box's caption, a list's rows); the layout
+// check compares it with the platform's measure.
+int LineHeightOf(const TFont& font);
+
 // The size a text takes on the screen, in pixels: the widest line and the height of all
 // lines ("\r\n" or "\n" between lines).
 struct TextSize {

@@ -1,6 +1,11 @@
+// Buttons, check boxes, radio buttons and the containers; the client areas of the
+// group box and the page control.
 #include "ui/StdCtrls.h"
 
+#include <algorithm>
+
 #include "ui/Forms.h"
+#include "ui/ScreenFont.h"
 
 namespace ui {
 
@@ -136,6 +141,29 @@ void TPageControl::SetActivePage(TTabSheet* sheet) {
   active_ = sheet;
   for (TTabSheet* page : Pages()) {
     page->Visible = page == sheet;
+  }
+}
+
+// The frame is a pixel or two; the caption sits on its top edge and takes one line.
+TRect TGroupBox::ClientRect() const {
+  constexpr int kFrame = 2;
+  return {kFrame, std::max(LineHeightOf(Font()), kFrame), std::max(Width() - kFrame, kFrame),
+          std::max(Height() - kFrame, kFrame)};
+}
+
+// A tab is a line of text with a few pixels above and below; the frame takes four.
+TRect TPageControl::ClientRect() const {
+  constexpr int kFrame = 4;
+  constexpr int kTabPadding = 6;
+  const int tabs = LineHeightOf(Font()) + kTabPadding;
+  return {kFrame, tabs + kFrame, std::max(Width() - kFrame, kFrame),
+          std::max(Height() - kFrame, tabs + kFrame)};
+}
+
+void TPageControl::PlaceOwnChildren() {
+  const TRect room = ClientRect();
+  for (TTabSheet* sheet : Pages()) {
+    PlaceChild(*sheet, room.Left, room.Top, room.Width(), room.Height());
   }
 }
 

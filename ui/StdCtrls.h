@@ -81,6 +81,8 @@ class TGroupBox : public TWinControl {
   TGroupBox(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {}
   const char* ClassName() const override { return "TGroupBox"; }
   bool AcceptsFocus() const override { return false; }
+  // Inside the frame, below the caption's line (ui::LineHeightOf the box's font).
+  TRect ClientRect() const override;
 };
 
 // A frame of radio buttons: its own Items, or radio buttons placed in it as children.
@@ -125,6 +127,12 @@ class TPageControl : public TWinControl {
   // Shows sheet and hides the others; does not fire OnChange (the operator's choice does).
   void SetActivePage(TTabSheet* sheet);
   TNotifyEvent OnChange;
+
+  // Below the row of tabs, inside the frame: every sheet fills it.
+  TRect ClientRect() const override;
+
+ protected:
+  void PlaceOwnChildren() override;
 
  private:
   TTabSheet* active_ = nullptr;

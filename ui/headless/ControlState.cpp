@@ -247,6 +247,26 @@ bool EnabledWithParents(const TControl& control) {
   return true;
 }
 
+// How the control follows its parent's size, when it does: " align=top" for a docked
+// control, " anchors=left,top,right" for anchors other than the usual left and top.
+std::string LayoutRules(const TControl& control) {
+  static constexpr const char* kAligns[] = {"none", "top", "bottom", "left", "right", "client"};
+  if (control.Align != alNone) {
+    return std::string(" align=") + kAligns[control.Align];
+  }
+  if (control.Anchors() == akLeftTop) {
+    return {};
+  }
+  std::string edges;
+  for (auto [flag, name] : {std::pair{akLeft, "left"}, std::pair{akTop, "top"},
+                            std::pair{akRight, "right"}, std::pair{akBottom, "bottom"}}) {
+    if ((control.Anchors() & flag) != 0) {
+      edges += (edges.empty() ? "" : ",") + std::string(name);
+    }
+  }
+  return " anchors=" + (edges.empty() ? std::string("none") : edges);
+}
+
 void DumpOne(const TComponent& c, std::vector<std::string>& out) {
   std::string line = "dump " + (c.Name.empty() ? std::string("-") : c.Name) + " " + c.ClassName();
   if (auto text = TextOf(c)) {
@@ -280,6 +300,7 @@ void DumpOne(const TComponent& c, std::vector<std::string>& out) {
     line += " left=" + std::to_string(control->Left()) + " top=" + std::to_string(control->Top()) +
             " width=" + std::to_string(control->Width()) +
             " height=" + std::to_string(control->Height());
+    line += LayoutRules(*control);
   }
   out.push_back(line);
   if (auto items = ItemTexts(c)) {

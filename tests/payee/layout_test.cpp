@@ -1,0 +1,110 @@
+// The designed layouts of the payee dialogs, checked as the shell opens them in CN, EN
+// and JP with the shipped language file, the real fonts and data of full length: the
+// customer bank account dialog with its intermediary bank and the SWIFT search it opens
+// (before and after a search), and the CNY payee dialog.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "frame/ManageEdit.h"
+#include "payee/CustAcEdtFrm.h"
+#include "payee/SwfSearchFrm.h"
+#include "payee_test_support.h"
+#include "tests/support/LayoutProbe.h"
+
+namespace {
+
+using fakehost::Answer;
+using tavro_test::Gbk;
+using Texts = std::vector<std::string>;
+
+constexpr HWND_T kShell = 0x62;
+// A bank name of 50 capitals and address lines of 35, as long as the records hold.
+constexpr char kBankName[] = "THE HONGKONG AND SHANGHAI BANKING CORPORATION LIMI";
+constexpr char kAddress[] = "1 QUEEN S ROAD CENTRAL HONG KONG SA";
+
+const std::vector<std::pair<std::string, std::string>>& Answers() {
+  static const std::string address4 =
+      std::string(kAddress) + "\a" + kAddress + "\a" + kAddress + "\a" + kAddress;
+  static const std::vector<std::pair<std::string, std::string>> answers = {
+      {"MN_GetCustomerList", "C001\r\nC0012345678901234567890X\r\n"},
+      {"MN_GetCurrencyCodeList", "CNY\r\nUSD\r\nHKD\r\n"},
+      {"Sh_GetNodeRight", "11111000"},
+      {"MN_GetPropOfCustAc 17", "17\aC0012345678901234567890X\a0012\aUSD\a" + std::string(36, '8') +
+                                    "\a\a\a2\aA\a" + std::string(34, '4') + "\aHSBCHKHHXXX\x0E" +
+                                    kBankName + "\x0E" + kAddress + "\a000002\a1"},
+      {"ST_GetBankSimple 2", "2\a" + std::string(kBankName) + "\a" + address4 + "\aHSBCHKHHXXX"},
+      {"MB_GetSwiftBankBySwfCode",
+       "HSBCHKHHHKH HONGKONG AND SHANGHAI BANKING CORPORATION / HONG KONG\r\n"
+       "HSBCHKHHXXX HONGKONG AND SHANGHAI BANKING CORPORATION\r\n"},
+      {"MB_GetSwfAddress", std::string(kBankName) + "\a" + address4},
+      {"MN_GetPropOfCustCNYAc",
+       "P0012345678901234567890X\a0012\a" + Gbk("上海浦东新区演示国际贸易集团股份有限公司") + "\a" +
+           std::string(36, '6') + "\a" + Gbk("上海浦东发展银行股份有限公司外滩支行营业部") +
+           "\a000002\a1\a" + Gbk("货款及其他") + "\apay@example.cn\x0E" + "bill@example.cn\a" +
+           "13800138000"},
+  };
+  return answers;
+}
+
+class PayeeLayoutTest : public payee_test::DialogTest,
+                        public ::testing::WithParamInterface<const char*> {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    tavro_test::WriteFile(TempDir() + "Tavro2007.ini",
+                          std::string("[Settings]\r\nLangId=") + GetParam() + "\r\n");
+    probe_.emplace(Platform());
+    fakehost::OnAny([](const fakehost::Call& call) {
+      for (const auto& [start, text] : Answers()) {
+        if (call.command.rfind(start, 0) == 0) {
+          return Answer::Ok(text);
+        }
+      }
+      return Answer::Ok("");
+    });
+  }
+  std::optional<tavro_test::LayoutProbe> probe_;
+  TShellResult result_{};
+};
+
+TEST_P(PayeeLayoutTest, BankAccountDialogAndTheSwiftSearchItOpens) {
+  probe_->Install([this](ui::TForm& form) {
+    if (auto* search = dynamic_cast<payee::TSwfSearchFrm*>(&form)) {
+      for (const char* line :
+           {"type BankSwiftEdt HSBCHKHH", "click FindBtn", "select BankNameLbx 0"}) {
+        EXPECT_TRUE(Platform().Perform(form, line)) << line;
+      }
+      EXPECT_TRUE(search->BankDetailsPnl->Visible);
+      EXPECT_EQ(search->NameLbl->Caption, kBankName);
+      probe_->Check(form, "with a bank found");
+      EXPECT_TRUE(Platform().Perform(form, "click NoBtn"));
+      return;
+    }
+    auto& f = dynamic_cast<payee::TCustAcEdtFrm&>(form);
+    EXPECT_EQ(f.IntBankPnl->BankName(), kBankName);
+    // A bank found by its SWIFT code fills six lines of the memo: all of them show.
+    ASSERT_EQ(f.BankNameMmo->LineCount(), 6);
+    const std::string lines = f.BankNameMmo->Text();
+    EXPECT_LE(Platform().TextExtent(f.BankNameMmo->Font(), lines).Height + 4,
+              f.BankNameMmo->Height());
+    EXPECT_TRUE(Platform().Perform(form, "key BankNameMmo F2"));
+  });
+  Mn_CustAcEdit(&result_, kShell, "0012", "000001", 930, "17", "");
+  EXPECT_EQ(probe_->FormsSeen(), (Texts{"TCustAcEdtFrm", "TSwfSearchFrm"}));
+  EXPECT_EQ(probe_->Problems(), Texts{});
+}
+
+TEST_P(PayeeLayoutTest, CnyPayeeDialog) {
+  probe_->Install();
+  Mn_CustCNYAcEdit(&result_, kShell, "0012", "000001", 203, "P001", "");
+  EXPECT_EQ(probe_->FormsSeen(), Texts{"TCustCNYAcEditFrm"});
+  EXPECT_EQ(probe_->Problems(), Texts{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, PayeeLayoutTest, ::testing::Values("CN", "EN", "JP"));
+
+}  // namespace

@@ -1,0 +1,29 @@
+// The layout probe: the layout check run on each form a test's dialog shows.
+#include "tests/support/LayoutProbe.h"
+
+#include <utility>
+
+#include "ui/LayoutCheck.h"
+
+namespace tavro_test {
+
+void LayoutProbe::Install(std::function<void(ui::TForm&)> next) {
+  platform_.SetOperator([this, next = std::move(next)](ui::TForm& form) {
+    seen_.push_back(form.ClassName());
+    Check(form);
+    if (next) {
+      next(form);
+    }
+  });
+}
+
+void LayoutProbe::Check(const ui::TForm& form, const std::string& when) {
+  for (const std::string& problem : ui::CheckLayout(form, platform_)) {
+    std::string line = form.ClassName();
+    line += " " + when + ": ";
+    line += problem;
+    problems_.push_back(std::move(line));
+  }
+}
+
+}  // namespace tavro_test

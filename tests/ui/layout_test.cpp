@@ -1,0 +1,389 @@
+// The layout model: anchors and docking when a parent is resized, size constraints, a
+// form's design table, and the layout check against the real fonts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "sys/CodePage.h"
+#include "ui/Controls.h"
+#include "ui/FormDesign.h"
+#include "ui/LayoutCheck.h"
+#include "ui/ScreenFont.h"
+#include "ui/headless/HeadlessPlatform.h"
+
+namespace {
+
+using ui::TRect;
+
+TRect Bounds(const ui::TControl& c) {
+  return c.BoundsRect();
+}
+
+// A control at (10, 10) 50 x 20 in a 200 x 100 parent that grows to 300 x 150 (and
+// shrinks back), for each way of anchoring it.
+TEST(Anchors, EachEdgeKeepsItsDistanceAndBothEdgesStretch) {
+  struct Case {
+    ui::TAnchors anchors;
+    TRect grown;
+  };
+  const Case cases[] = {
+      {ui::akLeftTop, {10, 10, 60, 30}},
+      {ui::akTop | ui::akRight, {110, 10, 160, 30}},
+      {ui::akLeft | ui::akTop | ui::akRight, {10, 10, 160, 30}},
+      {ui::akLeft | ui::akBottom, {10, 60, 60, 80}},
+      {ui::akAll, {10, 10, 160, 80}},
+      {ui::akRight | ui::akBottom, {110, 60, 160, 80}},
+      // No edge: the centre stays where it was in proportion (35 of 200 -> 52 of 300).
+      {0, {27, 20, 77, 40}},
+  };
+  for (const Case& c : cases) {
+    ui::TForm form(nullptr, "Frm");
+    form.SetBounds(0, 0, 200, 100);
+    auto* panel = ui::Create<ui::TPanel>(&form, &form, "Pnl");
+    panel->SetBounds(10, 10, 50, 20);
+    panel->SetAnchors(c.anchors);
+    form.SetBounds(0, 0, 300, 150);
+    EXPECT_EQ(Bounds(*panel), c.grown) << int(c.anchors);
+    // Shrinking below the start and growing back leaves no drift.
+    form.SetBounds(0, 0, 20, 10);
+    form.SetBounds(0, 0, 200, 100);
+    EXPECT_EQ(Bounds(*panel), (TRect{10, 10, 60, 30})) << int(c.anchors);
+  }
+}
+
+// Anchors count from where the control was last put, not from where it was created.
+TEST(Anchors, CountFromTheLastPlaceSetAndNestedContainersFollow) {
+  ui::TForm form(nullptr, "Frm");
+  form.SetBounds(0, 0, 200, 100);
+  auto* group = ui::Create<ui::TGroupBox>(&form, &form, "Grp");
+  group->SetBounds(10, 10, 180, 80);
+  group->SetAnchors(ui::akAll);
+  auto* edit = ui::Create<ui::TEdit>(&form, group, "Edt");
+  edit->SetBounds(8, 30, 100, 24);
+  edit->SetAnchors(ui::akLeft | ui::akTop | ui::akRight);
+  auto* button = ui::Create<ui::TButton>(&form, group, "Btn");
+  button->SetBounds(100, 40, 70, 28);
+  button->SetAnchors(ui::akRight | ui::akBottom);
+  form.SetBounds(0, 0, 260, 140);
+  EXPECT_EQ(Bounds(*group), (TRect{10, 10, 250, 130}));
+  EXPECT_EQ(Bounds(*edit), (TRect{8, 30, 168, 54}));
+  EXPECT_EQ(Bounds(*button), (TRect{160, 80, 230, 108}));
+  // Moved by code: the anchors now count from here.
+  button->SetBounds(20, 20, 70, 28);
+  form.SetBounds(0, 0, 200, 100);
+  EXPECT_EQ(Bounds(*button), (TRect{-40, -20, 30, 8}));
+}
+
+TEST(Constraints, KeepASizeableFormAtLeastItsDesignedSize) {
+  ui::TForm form(nullptr, "Frm");
+  form.Constraints.MinWidth = 200;
+  form.Constraints.MinHeight = 120;
+  form.Constraints.MaxWidth = 400;
+  form.SetBounds(0, 0, 100, 50);
+  EXPECT_EQ(form.Width(), 200);
+  EXPECT_EQ(form.Height(), 120);
+  form.SetBounds(0, 0, 900, 900);
+  EXPECT_EQ(form.Width(), 400);
+  EXPECT_EQ(form.Height(), 900);
+}
+
+// Edges in the order top, bottom, left, right, then the fill; hidden controls take no
+// room; a docked control's own bounds give only its height or width.
+TEST(Docking, EdgesFirstThenTheFillAndAGroupBoxDocksBelowItsCaption) {
+  ui::TForm form(nullptr, "Frm");
+  form.SetBounds(0, 0, 300, 200);
+  auto* top = ui::Create<ui::TPanel>(&form, &form, "TopPnl");
+  top->Align = ui::alTop;
+  top->SetBounds(50, 50, 10, 40);
+  auto* status = ui::Create<ui::TLabel>(&form, &form, "StatusLbl");
+  status->Align = ui::alBottom;
+  status->SetBounds(0, 0, 10, 19);
+  auto* side = ui::Create<ui::TPanel>(&form, &form, "SidePnl");
+  side->Align = ui::alRight;
+  side->SetBounds(0, 0, 60, 10);
+  auto* hidden = ui::Create<ui::TPanel>(&form, &form, "HiddenPnl");
+  hidden->Visible = false;
+  hidden->Align = ui::alLeft;
+  hidden->SetBounds(0, 0, 30, 10);
+  auto* group = ui::Create<ui::TGroupBox>(&form, &form, "Grp");
+  group->Align = ui::alClient;
+  auto* list = ui::Create<ui::TListView>(&form, group, "Lsv");
+  list->Align = ui::alClient;
+  form.Realign();
+
+  EXPECT_EQ(Bounds(*top), (TRect{0, 0, 300, 40}));
+  EXPECT_EQ(Bounds(*status), (TRect{0, 181, 300, 200}));
+  EXPECT_EQ(Bounds(*side), (TRect{240, 40, 300, 181}));
+  EXPECT_EQ(Bounds(*group), (TRect{0, 40, 240, 181}));
+  const TRect room = group->ClientRect();
+  EXPECT_EQ(room.Top, ui::LineHeightOf(group->Font()));
+  EXPECT_EQ(Bounds(*list), (TRect{2, room.Top, 238, 139}));
+
+  // The form grows: every docked control follows; a docked height set by code sticks.
+  form.SetBounds(0, 0, 400, 300);
+  EXPECT_EQ(Bounds(*group), (TRect{0, 40, 340, 281}));
+  top->SetBounds(0, 0, 0, 60);
+  EXPECT_EQ(Bounds(*top), (TRect{0, 0, 400, 60}));
+  EXPECT_EQ(Bounds(*group), (TRect{0, 60, 340, 281}));
+  hidden->Visible = true;
+  form.Realign();
+  EXPECT_EQ(Bounds(*hidden), (TRect{0, 60, 30, 281}));
+  EXPECT_EQ(Bounds(*group), (TRect{30, 60, 340, 281}));
+}
+
+TEST(Docking, TabSheetsFillTheirPageControlBelowTheTabs) {
+  ui::TForm form(nullptr, "Frm");
+  auto* pages = ui::Create<ui::TPageControl>(&form, &form, "Pgc");
+  auto* one = ui::Create<ui::TTabSheet>(&form, pages, "OneTab");
+  auto* two = ui::Create<ui::TTabSheet>(&form, pages, "TwoTab");
+  pages->SetBounds(8, 8, 300, 200);
+  const TRect room = pages->ClientRect();
+  EXPECT_GT(room.Top, ui::LineHeightOf(pages->Font()));
+  EXPECT_EQ(Bounds(*one), (TRect{room.Left, room.Top, room.Right, room.Bottom}));
+  EXPECT_EQ(Bounds(*two), Bounds(*one));
+}
+
+// A small dialog: a label and an edit, a group with a check box, two buttons.
+class TDesignFrm : public ui::TForm {
+ public:
+  TDesignFrm() : TForm(nullptr, "DesignFrm") {
+    NameLbl = ui::Create<ui::TLabel>(this, this, "NameLbl");
+    NameLbl->Caption = "Name";
+    NameEdt = ui::Create<ui::TEdit>(this, this, "NameEdt");
+    KindCmb = ui::Create<ui::TComboBox>(this, this, "KindCmb");
+    KindCmb->Items = {"0:Current", "1:Deposit"};
+    OptionsGrp = ui::Create<ui::TGroupBox>(this, this, "OptionsGrp");
+    OptionsGrp->Caption = "Options";
+    ActiveCkb = ui::Create<ui::TCheckBox>(this, OptionsGrp, "ActiveCkb");
+    ActiveCkb->Caption = "Active";
+    ItemsLbx = ui::Create<ui::TListBox>(this, this, "ItemsLbx");
+    OkBtn = ui::Create<ui::TButton>(this, this, "OkBtn");
+    OkBtn->Caption = "Save";
+    CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
+    CancelBtn->Caption = "Cancel";
+    Caption = "Design";
+  }
+  ui::TLabel* NameLbl;
+  ui::TEdit* NameEdt;
+  ui::TComboBox* KindCmb;
+  ui::TGroupBox* OptionsGrp;
+  ui::TCheckBox* ActiveCkb;
+  ui::TListBox* ItemsLbx;
+  ui::TButton* OkBtn;
+  ui::TButton* CancelBtn;
+};
+
+constexpr ui::TAnchors kStretch = ui::akLeft | ui::akTop | ui::akRight;
+constexpr ui::TAnchors kCorner = ui::akRight | ui::akBottom;
+// Rows in tab order; the buttons first in creation, last in the design.
+const ui::TPlacement kPlaces[] = {
+    {"NameLbl", 12, 15, 60, 19},
+    {"NameEdt", 80, 12, 228, 24, kStretch},
+    {"KindCmb", 80, 44, 228, 24, kStretch},
+    {"OptionsGrp", 12, 76, 296, 52, kStretch},
+    {"ActiveCkb", 10, 24, 120, 20},
+    {"ItemsLbx", 12, 136, 296, 80, ui::akAll},
+    {"OkBtn", 140, 228, 80, 28, kCorner},
+    {"CancelBtn", 228, 228, 80, 28, kCorner},
+};
+
+TEST(FormDesign, PlacesEveryControlInTabOrderAndASizeableFormKeepsItsSize) {
+  TDesignFrm form;
+  ui::ApplyDesign(form, {320, 268, ui::bsSizeable, kPlaces});
+  EXPECT_EQ(form.BorderStyle, ui::bsSizeable);
+  EXPECT_EQ(Bounds(form), (TRect{0, 0, 320, 268}));
+  EXPECT_EQ(Bounds(*form.CancelBtn), (TRect{228, 228, 308, 256}));
+  EXPECT_EQ(form.CancelBtn->Anchors(), kCorner);
+  EXPECT_FALSE(form.NameLbl->AutoSize);
+  EXPECT_EQ(form.ItemsLbx->ItemHeight, ui::LineHeightOf(form.ItemsLbx->Font()));
+  const std::vector<ui::TWinControl*> order = {form.NameEdt,  form.KindCmb, form.ActiveCkb,
+                                               form.ItemsLbx, form.OkBtn,   form.CancelBtn};
+  ui::TWinControl* at = nullptr;
+  for (ui::TWinControl* expected : order) {
+    at = form.FindNextControl(at, true);
+    EXPECT_EQ(at, expected) << expected->Name;
+  }
+
+  // The operator widens and heightens it: the list grows, the buttons stay in the corner,
+  // and never below the designed size.
+  form.SetBounds(0, 0, 420, 368);
+  EXPECT_EQ(Bounds(*form.ItemsLbx), (TRect{12, 136, 408, 316}));
+  EXPECT_EQ(Bounds(*form.NameEdt), (TRect{80, 12, 408, 36}));
+  EXPECT_EQ(Bounds(*form.CancelBtn), (TRect{328, 328, 408, 356}));
+  form.SetBounds(0, 0, 100, 100);
+  EXPECT_EQ(Bounds(*form.CancelBtn), (TRect{228, 228, 308, 256}));
+}
+
+TEST(FormDesign, ATableThatDisagreesWithTheFormIsRefused) {
+  struct Case {
+    std::vector<ui::TPlacement> places;
+    const char* why;
+  };
+  std::vector<ui::TPlacement> all(std::begin(kPlaces), std::end(kPlaces));
+  auto without = [&](std::string_view name) {
+    auto rows = all;
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [&](const ui::TPlacement& p) { return p.Name == name; }),
+               rows.end());
+    return rows;
+  };
+  auto with = [&](ui::TPlacement extra) {
+    auto rows = all;
+    rows.push_back(extra);
+    return rows;
+  };
+  auto childFirst = all;
+  std::swap(childFirst[3], childFirst[4]);
+  const Case cases[] = {
+      {without("CancelBtn"), "no place for CancelBtn"},
+      {with({"OkBtm", 0, 0, 80, 28}), "no control named OkBtm"},
+      {with({"OkBtn", 0, 0, 80, 28}), "OkBtn placed twice"},
+      {childFirst, "ActiveCkb placed before its parent OptionsGrp"},
+  };
+  for (const Case& c : cases) {
+    TDesignFrm form;
+    try {
+      ui::ApplyDesign(form, {320, 268, ui::bsDialog, c.places});
+      ADD_FAILURE() << "accepted: " << c.why;
+    } catch (const std::logic_error& e) {
+      EXPECT_NE(std::string(e.what()).find(c.why), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(ReadingOrder, AboveFirstThenLeftToRightAmongControlsSideBySide) {
+  const TRect edit{80, 12, 300, 36};
+  EXPECT_TRUE(ui::ReadsBefore(edit, {12, 40, 100, 64}));  // the next row
+  EXPECT_FALSE(ui::ReadsBefore({12, 40, 100, 64}, edit));
+  EXPECT_TRUE(ui::ReadsBefore({12, 12, 70, 30}, edit));     // beside, to the left
+  EXPECT_FALSE(ui::ReadsBefore({310, 20, 380, 48}, edit));  // beside, to the right
+  // A tall list on the left reads before the buttons stacked beside it.
+  const TRect list{12, 12, 200, 300};
+  EXPECT_TRUE(ui::ReadsBefore(list, {210, 200, 290, 228}));
+  EXPECT_FALSE(ui::ReadsBefore({210, 200, 290, 228}, list));
+}
+
+class LayoutCheckTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> Check(const ui::TForm& form) { return ui::CheckLayout(form, platform_); }
+  ui::HeadlessPlatform platform_;
+};
+
+TEST_F(LayoutCheckTest, ATidyFormPassesAndAFormWithoutDesignFails) {
+  TDesignFrm designed;
+  ui::ApplyDesign(designed, {320, 268, ui::bsSizeable, kPlaces});
+  EXPECT_EQ(Check(designed), std::vector<std::string>{});
+  designed.SetBounds(0, 0, 640, 480);
+  EXPECT_EQ(Check(designed), std::vector<std::string>{});
+
+  TDesignFrm bare;
+  const std::vector<std::string> problems = Check(bare);
+  ASSERT_FALSE(problems.empty());
+  EXPECT_EQ(problems[0], "DesignFrm: the form keeps the default size: it has no designed geometry");
+  EXPECT_NE(std::find(problems.begin(), problems.end(),
+                      "NameEdt: keeps the default bounds: it has no designed place"),
+            problems.end());
+}
+
+// Each fault a designer can make, on an otherwise tidy form: what the check says.
+TEST_F(LayoutCheckTest, EachFaultIsNamed) {
+  struct Case {
+    const char* what;
+    void (*spoil)(TDesignFrm&);
+    const char* problem;
+  };
+  const Case cases[] = {
+      {"overlap", [](TDesignFrm& f) { f.KindCmb->SetTop(30); }, "NameEdt: overlaps KindCmb"},
+      {"outside", [](TDesignFrm& f) { f.CancelBtn->SetLeft(260); },
+       "CancelBtn: lies at (260,228)-(340,256), outside the client area (0,0)-(320,268) of "
+       "DesignFrm"},
+      {"on the caption line", [](TDesignFrm& f) { f.ActiveCkb->SetTop(2); },
+       "ActiveCkb: lies at (10,2)"},
+      {"button text", [](TDesignFrm& f) { f.OkBtn->Caption = "Save the record now"; },
+       "OkBtn: caption \"Save the record now\" needs"},
+      {"label text", [](TDesignFrm& f) { f.NameLbl->Caption = sys::Utf8ToGbk("收款人短信号码"); },
+       "NameLbl: caption \"收款人短信号码\" needs"},
+      {"check box mark", [](TDesignFrm& f) { f.ActiveCkb->SetWidth(40); },
+       "ActiveCkb: caption \"Active\" needs"},
+      {"group caption", [](TDesignFrm& f) { f.OptionsGrp->Caption = std::string(60, 'W'); },
+       "OptionsGrp: caption \"WWWW"},
+      {"combo item",
+       [](TDesignFrm& f) {
+         f.KindCmb->Items.push_back("9:Awaiting activation by the second operator");
+       },
+       "KindCmb: item \"9:Awaiting activation by the second operator\" needs"},
+      {"short edit", [](TDesignFrm& f) { f.NameEdt->SetHeight(14); },
+       "NameEdt: the height of 10 pixels holds no line of its font"},
+      {"short rows", [](TDesignFrm& f) { f.ItemsLbx->ItemHeight = 8; },
+       "ItemsLbx: a row of 8 pixels holds no line of its font"},
+      {"tab order", [](TDesignFrm& f) { f.OkBtn->TabOrder = -1; },
+       "NameEdt: comes after OkBtn in the tab order but before it in reading order"},
+      {"default place", [](TDesignFrm& f) { f.ItemsLbx->SetBounds(0, 0, 75, 25); },
+       "ItemsLbx: keeps the default bounds"},
+      {"title", [](TDesignFrm& f) { f.Caption = std::string(50, 'W'); }, "DesignFrm: title \"WWWW"},
+  };
+  for (const Case& c : cases) {
+    TDesignFrm form;
+    ui::ApplyDesign(form, {320, 268, ui::bsDialog, kPlaces});
+    c.spoil(form);
+    const std::vector<std::string> problems = Check(form);
+    const bool named = std::any_of(problems.begin(), problems.end(), [&](const std::string& p) {
+      return p.rfind(c.problem, 0) == 0;
+    });
+    EXPECT_TRUE(named) << c.what << ": " << testing::PrintToString(problems);
+  }
+}
+
+TEST_F(LayoutCheckTest, ListColumnTitlesAndHiddenControls) {
+  TDesignFrm form;
+  auto* lsv = ui::Create<ui::TListView>(&form, &form, "FolderLsv");
+  lsv->Columns = {{"Id", 40}, {"Business No.", 50}};
+  std::vector<ui::TPlacement> places(std::begin(kPlaces), std::end(kPlaces));
+  places.insert(places.begin() + 6, {"FolderLsv", 12, 136, 296, 80});
+  ui::ApplyDesign(form, {320, 268, ui::bsDialog, places});
+  // The list covers the list box: both faults show while both are visible.
+  std::vector<std::string> problems = Check(form);
+  EXPECT_EQ(problems.size(), 2u) << testing::PrintToString(problems);
+  form.ItemsLbx->Visible = false;
+  problems = Check(form);
+  ASSERT_EQ(problems.size(), 1u) << testing::PrintToString(problems);
+  EXPECT_EQ(problems[0].rfind("FolderLsv: column title \"Business No.\" needs", 0), 0u);
+}
+
+// The transcript's dump shows how a control follows its parent's size, and the script's
+// resize of the form is the operator dragging its frame.
+TEST(LayoutDump, ShowsDockingAndAnchorsAndResizeMovesThem) {
+  auto* platform = new ui::HeadlessPlatform();
+  auto previous = ui::InstallPlatform(std::unique_ptr<ui::Platform>(platform));
+  TDesignFrm form;
+  ui::ApplyDesign(form, {320, 268, ui::bsSizeable, kPlaces});
+  form.ItemsLbx->SetAnchors(ui::akLeftTop);
+  form.ItemsLbx->Align = ui::alBottom;
+  platform->RunScript(
+      "resize form 420 300\ndump form\ndump NameLbl\ndump NameEdt\n"
+      "dump ItemsLbx\ndump CancelBtn\nclose\n");
+  form.ShowModal();
+  const std::vector<std::string> lines = platform->Transcript();
+  ui::InstallPlatform(std::move(previous));
+  auto ends = [&](const std::string& start, const std::string& end) {
+    for (const std::string& line : lines) {
+      if (line.rfind(start, 0) == 0) {
+        return line.size() >= end.size() &&
+               line.compare(line.size() - end.size(), end.size(), end) == 0;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(ends("dump DesignFrm", " left=0 top=0 width=420 height=300"))
+      << testing::PrintToString(lines);
+  EXPECT_TRUE(ends("dump NameLbl", " parent=DesignFrm left=12 top=15 width=60 height=19"));
+  EXPECT_TRUE(ends("dump NameEdt", " width=328 height=24 anchors=left,top,right"));
+  EXPECT_TRUE(ends("dump ItemsLbx", " left=0 top=220 width=420 height=80 align=bottom"));
+  EXPECT_TRUE(ends("dump CancelBtn", " left=328 top=260 width=80 height=28 anchors=right,bottom"));
+}
+
+}  // namespace

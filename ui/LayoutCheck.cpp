@@ -1,0 +1,241 @@
+// The layout check: places, overlaps, texts against the platform's measure, tab order.
+#include "ui/LayoutCheck.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "sys/CodePage.h"
+#include "ui/Edits.h"
+#include "ui/ListCtrls.h"
+#include "ui/ScreenFont.h"
+#include "ui/StdCtrls.h"
+
+namespace ui {
+namespace {
+
+// Room a control needs around its text, in pixels (both sides together).
+constexpr int kButtonMargin = 8;    // a push button's edges
+constexpr int kButtonLines = 4;     // its edges above and below the text
+constexpr int kGlyph = 20;          // a bit button's glyph and the gap after it
+constexpr int kCheckMark = 22;      // a check box's or radio button's mark and gap
+constexpr int kCaptionIndent = 16;  // a group box's caption from both ends of its frame
+constexpr int kDropButton = 24;     // a combo box's arrow and its inner margins
+constexpr int kFieldLines = 4;      // an edit's frame above and below its line
+constexpr int kColumnMargin = 12;   // a list view's column title within its column
+constexpr int kTabMargin = 12;      // a tab around its text
+constexpr int kTitleBar = 60;       // the title bar's icon and close box
+constexpr int kPanelMargin = 8;     // a panel's caption from its bevel
+constexpr int kDefaultWidth = 75;   // the model's bounds before any design
+constexpr int kDefaultHeight = 25;
+
+std::string NameOf(const TControl& control) {
+  return control.Name.empty() ? std::string(control.ClassName()) : control.Name;
+}
+
+std::string Quoted(const std::string& gbk) {
+  return "\"" + sys::GbkToUtf8(gbk) + "\"";
+}
+
+std::string Rect(const TRect& r) {
+  return "(" + std::to_string(r.Left) + "," + std::to_string(r.Top) + ")-(" +
+         std::to_string(r.Right) + "," + std::to_string(r.Bottom) + ")";
+}
+
+bool Overlap(const TRect& a, const TRect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+bool Inside(const TRect& r, const TRect& room) {
+  return r.Left >= room.Left && r.Top >= room.Top && r.Right <= room.Right &&
+         r.Bottom <= room.Bottom;
+}
+
+// Takes the focus itself, or holds something that does: a stop of the tab order.
+bool InTabOrder(const TControl& control) {
+  const auto* w = dynamic_cast<const TWinControl*>(&control);
+  if (w == nullptr || !w->Visible) {
+    return false;
+  }
+  if (w->AcceptsFocus()) {
+    return w->TabStop;
+  }
+  return std::any_of(w->Controls().begin(), w->Controls().end(),
+                     [](const TControl* c) { return InTabOrder(*c); });
+}
+
+class Checker {
+ public:
+  explicit Checker(Platform& platform) : platform_(platform) {}
+
+  std::vector<std::string> Check(const TForm& form) {
+    if (form.Width() == kDefaultWidth && form.Height() == kDefaultHeight) {
+      Add(form, "the form keeps the default size: it has no designed geometry");
+    }
+    const TextSize title = Measure(form, form.Caption);
+    if (title.Width + kTitleBar > form.Width()) {
+      Add(form, "title " + Quoted(form.Caption) + " needs " +
+                    std::to_string(title.Width + kTitleBar) + " pixels, the form is " +
+                    std::to_string(form.Width()));
+    }
+    Container(form);
+    return std::move(problems_);
+  }
+
+ private:
+  void Add(const TControl& control, const std::string& what) {
+    problems_.push_back(NameOf(control) + ": " + what);
+  }
+
+  TextSize Measure(const TControl& control, const std::string& text) {
+    return platform_.TextExtent(control.Font(), text);
+  }
+
+  int LineOf(const TControl& control) { return Measure(control, std::string()).Height; }
+
+  void Container(const TWinControl& parent) {
+    std::vector<const TControl*> shown;
+    for (const TControl* c : parent.Controls()) {
+      if (c->Visible) {
+        shown.push_back(c);
+      }
+    }
+    const TRect room = parent.ClientRect();
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      const TControl& c = *shown[i];
+      const TRect r = c.BoundsRect();
+      if (c.Align == alNone && c.Left() == 0 && c.Top() == 0 && c.Width() == kDefaultWidth &&
+          c.Height() == kDefaultHeight) {
+        Add(c, "keeps the default bounds: it has no designed place");
+      }
+      if (!Inside(r, room)) {
+        Add(c, "lies at " + Rect(r) + ", outside the client area " + Rect(room) + " of " +
+                   NameOf(parent));
+      }
+      for (std::size_t j = i + 1; j < shown.size(); ++j) {
+        const TControl& d = *shown[j];
+        const bool sheets = dynamic_cast<const TTabSheet*>(&c) != nullptr &&
+                            dynamic_cast<const TTabSheet*>(&d) != nullptr;
+        if (!sheets && Overlap(r, d.BoundsRect())) {
+          Add(c, "overlaps " + NameOf(d));
+        }
+      }
+      Texts(c);
+      if (const auto* w = dynamic_cast<const TWinControl*>(&c)) {
+        Container(*w);
+      }
+    }
+    TabOrder(parent);
+  }
+
+  void TabOrder(const TWinControl& parent) {
+    std::vector<const TWinControl*> stops;
+    for (const TControl* c : parent.Controls()) {
+      if (InTabOrder(*c)) {
+        stops.push_back(static_cast<const TWinControl*>(c));
+      }
+    }
+    std::stable_sort(stops.begin(), stops.end(), [](const TWinControl* a, const TWinControl* b) {
+      return a->TabOrder < b->TabOrder;
+    });
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+      for (std::size_t j = i + 1; j < stops.size(); ++j) {
+        if (ReadsBefore(stops[j]->BoundsRect(), stops[i]->BoundsRect())) {
+          Add(*stops[j], "comes after " + NameOf(*stops[i]) +
+                             " in the tab order but before it in reading order");
+        }
+      }
+    }
+  }
+
+  // A text in a box of the given room (the margin already taken off).
+  void Fits(const TControl& c, const char* what, const std::string& text, int width, int height) {
+    if (text.empty()) {
+      return;
+    }
+    const TextSize size = Measure(c, text);
+    if (size.Width > width || size.Height > height) {
+      Add(c, std::string(what) + " " + Quoted(text) + " needs " + std::to_string(size.Width) + "x" +
+                 std::to_string(size.Height) + " pixels, it has " +
+                 std::to_string(std::max(width, 0)) + "x" + std::to_string(std::max(height, 0)));
+    }
+  }
+
+  void LineFits(const TControl& c, const char* what, int room) {
+    const int line = LineOf(c);
+    if (line > room) {
+      Add(c, std::string(what) + " of " + std::to_string(std::max(room, 0)) +
+                 " pixels holds no line of its font (" + std::to_string(line) + ")");
+    }
+  }
+
+  void Texts(const TControl& c) {
+    if (const auto* b = dynamic_cast<const TBitBtn*>(&c)) {
+      const int glyph = b->Kind() == bkCustom ? 0 : kGlyph;
+      Fits(c, "caption", c.Caption, c.Width() - kButtonMargin - glyph, c.Height() - kButtonLines);
+    } else if (dynamic_cast<const TButton*>(&c) != nullptr) {
+      Fits(c, "caption", c.Caption, c.Width() - kButtonMargin, c.Height() - kButtonLines);
+    } else if (dynamic_cast<const TCheckBox*>(&c) != nullptr ||
+               dynamic_cast<const TRadioButton*>(&c) != nullptr) {
+      Fits(c, "caption", c.Caption, c.Width() - kCheckMark, c.Height());
+    } else if (const auto* g = dynamic_cast<const TGroupBox*>(&c)) {
+      Fits(c, "caption", c.Caption, c.Width() - kCaptionIndent, g->ClientRect().Top);
+      if (const auto* radios = dynamic_cast<const TRadioGroup*>(&c)) {
+        for (const std::string& item : radios->Items) {
+          Fits(c, "item", item, c.Width() - kCaptionIndent - kCheckMark, c.Height());
+        }
+      }
+    } else if (dynamic_cast<const TTabSheet*>(&c) != nullptr) {
+      // The tabs are checked with their page control.
+    } else if (const auto* pages = dynamic_cast<const TPageControl*>(&c)) {
+      int tabs = 0;
+      for (const TTabSheet* sheet : pages->Pages()) {
+        tabs += Measure(*sheet, sheet->Caption).Width + kTabMargin;
+      }
+      if (tabs > c.Width()) {
+        Add(c, "its tabs need " + std::to_string(tabs) + " pixels, it has " +
+                   std::to_string(c.Width()));
+      }
+      LineFits(c, "the tab row", pages->ClientRect().Top);
+    } else if (dynamic_cast<const TPanel*>(&c) != nullptr) {
+      Fits(c, "caption", c.Caption, c.Width() - kPanelMargin, c.Height());
+    } else if (dynamic_cast<const TLabel*>(&c) != nullptr) {
+      Fits(c, "caption", c.Caption, c.Width(), c.Height());
+    } else if (const auto* combo = dynamic_cast<const TComboBox*>(&c)) {
+      LineFits(c, "the height", c.Height() - kFieldLines);
+      for (const std::string& item : combo->Items) {
+        Fits(c, "item", item, c.Width() - kDropButton, c.Height() - kFieldLines);
+      }
+      Fits(c, "text", combo->Text(), c.Width() - kDropButton, c.Height() - kFieldLines);
+    } else if (dynamic_cast<const TCustomEdit*>(&c) != nullptr) {
+      LineFits(c, "the height", c.Height() - kFieldLines);
+    } else if (const auto* list = dynamic_cast<const TListBox*>(&c)) {
+      LineFits(c, "a row", list->ItemHeight);
+      LineFits(c, "the height", c.Height() - kFieldLines);
+    } else if (const auto* view = dynamic_cast<const TListView*>(&c)) {
+      if (view->ViewStyle == vsReport) {
+        for (const TListColumn& column : view->Columns) {
+          Fits(c, "column title", column.Caption, column.Width - kColumnMargin, c.Height());
+        }
+      }
+    }
+  }
+
+  Platform& platform_;
+  std::vector<std::string> problems_;
+};
+
+}  // namespace
+
+bool ReadsBefore(const TRect& a, const TRect& b) {
+  if (a.Bottom <= b.Top) {
+    return true;
+  }
+  const bool sideBySide = a.Top < b.Bottom && b.Top < a.Bottom;
+  return sideBySide && a.Right <= b.Left;
+}
+
+std::vector<std::string> CheckLayout(const TForm& form, Platform& platform) {
+  return Checker(platform).Check(form);
+}
+
+}  // namespace ui
