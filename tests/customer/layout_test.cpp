@@ -11,7 +11,7 @@
 
 #include "customer/StatusFolderFrm.h"
 #include "frame/ManageEdit.h"
-#include "tests/payee/payee_test_support.h"
+#include "tests/support/DialogTest.h"
 #include "tests/support/LayoutProbe.h"
 
 namespace {
@@ -41,7 +41,7 @@ const std::vector<std::pair<std::string, std::string>>& Answers() {
   return answers;
 }
 
-class CustomerLayoutTest : public payee_test::DialogTest,
+class CustomerLayoutTest : public tavro_test::DialogTest,
                            public ::testing::WithParamInterface<const char*> {
  protected:
   void SetUp() override {
@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Languages, CustomerLayoutTest, ::testing::Values("CN", 
 
 // The status dialog is the operator's to resize: the trails keep their height, the
 // operation log takes what the form gains, every list fills its group.
-class StatusResizeTest : public payee_test::DialogTest {};
+class StatusResizeTest : public tavro_test::DialogTest {};
 
 TEST_F(StatusResizeTest, TheOperationLogTakesWhatTheFormGains) {
   tavro_test::LayoutProbe probe(Platform());

@@ -12,7 +12,7 @@
 #include "frame/ManageEdit.h"
 #include "payee/CustAcEdtFrm.h"
 #include "payee/SwfSearchFrm.h"
-#include "payee_test_support.h"
+#include "tests/support/DialogTest.h"
 #include "tests/support/LayoutProbe.h"
 
 namespace {
@@ -50,7 +50,7 @@ const std::vector<std::pair<std::string, std::string>>& Answers() {
   return answers;
 }
 
-class PayeeLayoutTest : public payee_test::DialogTest,
+class PayeeLayoutTest : public tavro_test::DialogTest,
                         public ::testing::WithParamInterface<const char*> {
  protected:
   void SetUp() override {
