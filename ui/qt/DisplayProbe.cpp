@@ -35,20 +35,24 @@ std::vector<std::string> PluginNames(const std::string& list) {
   return names;
 }
 
-bool XDisplayAccepts(const std::string& display, std::string& why) {
+bool XDisplayAccepts(const std::string& display, std::string& why, std::shared_ptr<void>& held) {
   if (display.empty()) {
     why = "DISPLAY is not set";
     return false;
   }
-  xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
-  const bool ok = connection != nullptr && xcb_connection_has_error(connection) == 0;
-  if (connection != nullptr) {
-    xcb_disconnect(connection);
-  }
+  std::shared_ptr<xcb_connection_t> connection(xcb_connect(display.c_str(), nullptr),
+                                               [](xcb_connection_t* c) {
+                                                 if (c != nullptr) {
+                                                   xcb_disconnect(c);
+                                                 }
+                                               });
+  const bool ok = connection != nullptr && xcb_connection_has_error(connection.get()) == 0;
   if (!ok) {
     why = "the X display " + display + " does not accept a connection";
+    return false;
   }
-  return ok;
+  held = std::move(connection);
+  return true;
 }
 
 bool WaylandAccepts(const DisplaySettings& settings, std::string& why) {
@@ -105,7 +109,7 @@ DisplayAnswer ProbeDisplay(const DisplaySettings& settings) {
     for (const std::string& plugin : named) {
       std::string why;
       bool ok = !IsDisplayServerPlugin(plugin) ||
-                (plugin == "xcb" ? XDisplayAccepts(settings.Display, why)
+                (plugin == "xcb" ? XDisplayAccepts(settings.Display, why, answer.Connection)
                                  : WaylandAccepts(settings, why));
       if (ok) {
         answer.Reachable = true;
@@ -118,7 +122,7 @@ DisplayAnswer ProbeDisplay(const DisplaySettings& settings) {
   }
   std::string xWhy;
   std::string waylandWhy;
-  if (XDisplayAccepts(settings.Display, xWhy)) {
+  if (XDisplayAccepts(settings.Display, xWhy, answer.Connection)) {
     answer.Reachable = true;
     answer.Platform = "xcb";
   } else if (WaylandAccepts(settings, waylandWhy)) {

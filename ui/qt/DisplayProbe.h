@@ -3,6 +3,7 @@
 // headless (or reports why) instead.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace ui {
@@ -21,6 +22,10 @@ struct DisplayAnswer {
   // The platform plugin to start Qt with when QT_QPA_PLATFORM does not name one.
   std::string Platform;
   std::string Why;  // what is missing when not reachable
+  // The probe's X connection, kept open while it is held: an X server with no client
+  // left resets itself (Xvfb does), and Qt connecting during that reset would end the
+  // process. Hold it until Qt has its own connection.
+  std::shared_ptr<void> Connection;
 };
 
 // A QT_QPA_PLATFORM naming a plugin that needs no display server (offscreen, minimal,

@@ -1,9 +1,11 @@
 // The boxes: Qt's own dialogs, set up as the original platform's behave.
 #include "ui/qt/QtBoxes.h"
 
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QValidator>
@@ -29,6 +31,29 @@ QMessageBox::Icon IconOf(MsgIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+// A Yes/No box of the original platform has no Escape answer and no close box that
+// works: only its buttons answer it. Qt would take No for both.
+class YesNoBox : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->matches(QKeySequence::Cancel)) {
+      event->accept();
+      return;
+    }
+    QMessageBox::keyPressEvent(event);
+  }
+  void closeEvent(QCloseEvent* event) override {
+    if (clickedButton() == nullptr) {
+      event->ignore();
+      return;
+    }
+    QMessageBox::closeEvent(event);
+  }
+};
+
 // Refuses a text holding a character GBK cannot write, with the beep.
 class GbkValidator : public QValidator {
  public:
@@ -53,8 +78,12 @@ class GbkValidator : public QValidator {
 std::unique_ptr<QMessageBox> MakeMessageBox(const std::string& caption, const std::string& text,
                                             MsgButtons buttons, MsgIcon icon, int defaultButton,
                                             QWidget* parent) {
-  auto box = std::make_unique<QMessageBox>(IconOf(icon), ToQt(caption), ToQt(text),
-                                           QMessageBox::NoButton, parent);
+  std::unique_ptr<QMessageBox> box =
+      buttons == MsgButtons::YesNo
+          ? std::make_unique<YesNoBox>(IconOf(icon), ToQt(caption), ToQt(text),
+                                       QMessageBox::NoButton, parent)
+          : std::make_unique<QMessageBox>(IconOf(icon), ToQt(caption), ToQt(text),
+                                          QMessageBox::NoButton, parent);
   std::vector<QPushButton*> order;
   switch (buttons) {
     case MsgButtons::Ok:

@@ -105,8 +105,12 @@ void QtDesktop::Place(QWidget& top) {
     area = screen->availableGeometry();
   }
   if (area.isValid()) {
-    const QSize size = top.size().expandedTo(top.sizeHint());
-    top.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    // A box takes its size as it is first shown; a form has the model's.
+    if (!top.testAttribute(Qt::WA_Resized)) {
+      top.ensurePolished();
+      top.adjustSize();
+    }
+    top.move(area.center() - QPoint(top.width() / 2, top.height() / 2));
   }
 }
 

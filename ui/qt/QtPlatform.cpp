@@ -54,9 +54,22 @@ class OwnApplication {
   std::unique_ptr<QApplication> app_;
 };
 
+// The X connection of the last probe, held until the module's QApplication has its own
+// connection, so that the X server never sees its last client leave in between (see
+// DisplayAnswer::Connection). One per process, as the application is.
+std::shared_ptr<void>& HeldDisplay() {
+  static std::shared_ptr<void> held;
+  return held;
+}
+
+// Probes the display; the new connection is held before the previous one is let go.
 DisplayAnswer Probe() {
-  return ProbeDisplay(
+  DisplayAnswer answer = ProbeDisplay(
       DisplaySettingsFromEnvironment(QLibraryInfo::path(QLibraryInfo::PluginsPath).toStdString()));
+  if (answer.Connection) {
+    HeldDisplay() = answer.Connection;
+  }
+  return answer;
 }
 
 bool HostHasApplication(std::string& why) {
