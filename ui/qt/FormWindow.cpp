@@ -43,7 +43,6 @@ bool TextKind(const TControl& control) {
 FormWindow::FormWindow(TForm& form, WindowHost& host, QWidget* parent, bool interactive)
     : QDialog(parent), form_(form), host_(host), interactive_(interactive), router_(*this) {
   setFocusPolicy(Qt::NoFocus);
-  setSizeGripEnabled(true);
   installEventFilter(this);
 }
 

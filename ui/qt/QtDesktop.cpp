@@ -14,6 +14,7 @@
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QScreen>
+#include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
 #include <cstdlib>
@@ -290,9 +291,15 @@ TextSize QtDesktop::TextExtent(const TFont& font, const std::string& text) {
   return QtTextExtent(font, text);
 }
 
+// An entry point returns to a caller that is no Qt program: the threads Qt started
+// meanwhile (its pool draws and converts images) end now, so none is left running when
+// the caller goes on or exits. A Qt program's own pool is its business.
 void QtDesktop::EntryCallEnded() {
   if (script_) {
     script_->EntryCallEnded();
+  }
+  if (application_) {
+    QThreadPool::globalInstance()->waitForDone();
   }
 }
 

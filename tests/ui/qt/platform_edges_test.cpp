@@ -3,6 +3,7 @@
 // the file dialog's filter) and where aligned controls sit.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QString>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "ui/PlatformFactory.h"
 #include "ui/qt/AlignLayout.h"
 #include "ui/qt/DisplayProbe.h"
+#include "ui/qt/QtDesktop.h"
+#include "ui/qt/QtPlatform.h"
 #include "ui/qt/QtText.h"
 
 namespace {
@@ -118,6 +121,22 @@ TEST(DisplayProbe, NeedsADisplayServerOnlyForTheDesktopPlugins) {
   answer = ui::ProbeDisplay(wayland);
   EXPECT_FALSE(answer.Reachable);
   EXPECT_NE(answer.Why.find("Wayland plugin is not installed"), std::string::npos) << answer.Why;
+}
+
+// A calling program that is a Qt program (these tests are one) keeps its application: the
+// platform is made on it, and no second one is made.
+TEST(QtPlatformMaking, UsesTheCallingProgramsApplication) {
+  tavro_test::ScopedEnv noScript("TAVRO_UI_SCRIPT", nullptr);
+  QCoreApplication* host = QCoreApplication::instance();
+  ASSERT_NE(host, nullptr);
+  std::string why = "stale";
+  EXPECT_TRUE(ui::QtDisplayReachable(why));
+  EXPECT_EQ(why, "");
+  std::unique_ptr<ui::Platform> platform = ui::CreateQtPlatform();
+  EXPECT_NE(dynamic_cast<ui::QtDesktop*>(platform.get()), nullptr);
+  EXPECT_EQ(QCoreApplication::instance(), host);
+  platform.reset();
+  EXPECT_EQ(QCoreApplication::instance(), host);
 }
 
 // Every byte offset of a model text has its place on screen and comes back, however
