@@ -39,13 +39,11 @@ PlatformChoice ChoosePlatform(const char* ui, const char* script, bool desktopBu
   std::string why;
   if (Set(ui)) {
     const std::string kind = ui;
-    if (kind == "headless") {
-      choice.Kind = kind;
-    } else if (kind != "qt") {
+    if (kind != "qt" && kind != "headless") {
       choice.Error = "unknown user interface: " + kind + " (TAVRO_UI takes qt or headless)";
-    } else if (!desktopBuilt) {
+    } else if (kind == "qt" && !desktopBuilt) {
       choice.Error = "TAVRO_UI=qt, but this module was built without the Qt platform";
-    } else if (display != nullptr && !display(why)) {
+    } else if (kind == "qt" && display != nullptr && !display(why)) {
       choice.Error = "TAVRO_UI=qt, but no display can be reached: " + why;
     } else {
       choice.Kind = kind;

@@ -115,7 +115,8 @@ DisplayAnswer ProbeDisplay(const DisplaySettings& settings) {
         answer.Reachable = true;
         return answer;  // Qt reads QT_QPA_PLATFORM itself
       }
-      reasons += (reasons.empty() ? "" : "; ") + ("QT_QPA_PLATFORM " + plugin + ": " + why);
+      reasons.append(reasons.empty() ? "" : "; ").append("QT_QPA_PLATFORM ").append(plugin);
+      reasons.append(": ").append(why);
     }
     answer.Why = reasons;
     return answer;
