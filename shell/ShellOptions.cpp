@@ -21,7 +21,8 @@ constexpr std::string_view kListEntries[] = {"Mn_GetCheckList", "Mn_GetAuthorise
 
 constexpr const char* kDescription =
     "Calls an entry point of the module (libManageEdit.so) as the banking client's shell\n"
-    "does; its dialogs run without a display, driven by an operator script.\n"
+    "does; its dialogs open on the desktop (--ui qt), or run without a display driven by\n"
+    "an operator script (--ui headless).\n"
     "  tavro-shell call ENTRY [options]   call an entry point with these parameters\n"
     "  tavro-shell run FILE [options]     FILE's first line is \"# call: ENTRY [options]\";\n"
     "                                     options given here override the call line's\n"
@@ -37,12 +38,12 @@ constexpr const char* kFooter =
 
 // The options as CLI11 collects them: UTF-8, unchecked, and whether each was given.
 struct RawOptions {
-  std::string corp, user, function, key, extra, script, transcript, module;
-  CLI::Option* given[8] = {};
+  std::string corp, user, function, key, extra, script, transcript, module, ui;
+  CLI::Option* given[9] = {};
   bool strict = false;
 };
 
-enum RawIndex { kCorp, kUser, kFunction, kKey, kExtra, kScript, kTranscript, kModule };
+enum RawIndex { kCorp, kUser, kFunction, kKey, kExtra, kScript, kTranscript, kModule, kUi };
 
 CLI::Option* AddValue(CLI::App& app, const char* name, std::string& target, const char* type,
                       const char* help) {
@@ -68,6 +69,10 @@ void AddCallOptions(CLI::App& app, RawOptions& raw) {
   raw.given[kModule] = AddValue(app, "--module", raw.module, "PATH",
                                 "the module to load (default: libManageEdit.so beside "
                                 "tavro-shell)");
+  raw.given[kUi] = AddValue(app, "--ui", raw.ui, "qt|headless",
+                            "where the dialogs run: qt (windows on the desktop) or headless "
+                            "(default: the module's choice, see docs/qt-platform.md)")
+                       ->check(CLI::IsMember({"qt", "headless"}));
   app.add_flag("--strict", raw.strict,
                "exit with status 6 when the call showed an error box or a failed print");
 }
@@ -126,6 +131,9 @@ bool Convert(const RawOptions& raw, CallOptions& options, std::string& error) {
       return false;
     }
     options.function = number;
+  }
+  if (given(kUi)) {
+    options.ui = raw.ui;
   }
   options.strict = options.strict || raw.strict;
   return true;
@@ -295,7 +303,7 @@ void MergeOptions(CallOptions& base, const CallOptions& over) {
   }
   for (auto member :
        {&CallOptions::corp, &CallOptions::user, &CallOptions::key, &CallOptions::extra,
-        &CallOptions::script, &CallOptions::transcript, &CallOptions::module}) {
+        &CallOptions::script, &CallOptions::transcript, &CallOptions::module, &CallOptions::ui}) {
     if (over.*member) {
       base.*member = over.*member;
     }

@@ -34,7 +34,8 @@ struct CallOptions {
   std::optional<std::string> script;
   std::optional<std::string> transcript;
   std::optional<std::string> module;
-  bool strict = false;  // an error box or a failed print fails the call (exit status 6)
+  std::optional<std::string> ui;  // "qt" or "headless": the module's platform (TAVRO_UI)
+  bool strict = false;            // an error box or a failed print fails the call (exit status 6)
 };
 
 enum class Command { Call, Run, Entries, Help };

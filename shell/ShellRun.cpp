@@ -22,7 +22,9 @@
 namespace shell {
 namespace {
 
-// The window handle the shell passes; the headless platform only records it.
+// The window handle the shell passes. The shell has no window of its own: the headless
+// platform only records the handle, and the Qt platform, finding no window of that
+// handle, centres the dialogs on the screen.
 constexpr HWND_T kShellWindow = 1;
 
 std::string LoaderError() {
@@ -215,6 +217,10 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
     err << "tavro-shell: \"" << ShownInMessage(options.entry)
         << "\" is not an entry point of the module\n";
     return kExitUsage;
+  }
+  if (options.ui) {
+    // The module reads its platform from the environment when it first needs one.
+    setenv("TAVRO_UI", options.ui->c_str(), 1);
   }
   if (options.script && *options.script == "-") {
     // The platform reads standard input itself when it first needs the script.

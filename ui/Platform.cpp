@@ -1,5 +1,8 @@
+// The platform of this module instance: chosen on first use (ui/PlatformFactory.h),
+// replaced only by tests; and the module's own boxes on it.
 #include "ui/Platform.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
@@ -10,10 +13,12 @@ namespace ui {
 namespace {
 
 // The platform of this module instance. Created when an entry point first needs one,
-// replaced only by tests.
+// replaced only by tests. It is never destroyed at exit: the Qt platform's objects must
+// go before Qt's own process-wide ones, which exit handlers destroy first (a Qt program
+// destroys its application before main returns; the module has no such point).
 std::unique_ptr<Platform>& Slot() {
-  static std::unique_ptr<Platform> platform;
-  return platform;
+  static auto* platform = new std::unique_ptr<Platform>();
+  return *platform;
 }
 
 }  // namespace
@@ -21,11 +26,16 @@ std::unique_ptr<Platform>& Slot() {
 Platform& CurrentPlatform() {
   auto& slot = Slot();
   if (!slot) {
-    const char* env = std::getenv("TAVRO_UI");
-    const std::string kind = env && *env ? env : "headless";
-    slot = CreatePlatform(kind);
+    const PlatformChoice choice = ChoosePlatformFromEnvironment();
+    if (!choice.Error.empty()) {
+      throw std::runtime_error(choice.Error);
+    }
+    if (!choice.Notice.empty()) {
+      std::fprintf(stderr, "%s\n", choice.Notice.c_str());
+    }
+    slot = CreatePlatform(choice.Kind);
     if (!slot) {
-      throw std::runtime_error("unknown user interface: " + kind);
+      throw std::runtime_error("unknown user interface: " + choice.Kind);
     }
   }
   return *slot;

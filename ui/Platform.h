@@ -86,8 +86,9 @@ class Platform {
   HWND_T owner_ = 0;
 };
 
-// The platform of this module instance, chosen on first use from TAVRO_UI
-// ("headless" by default).
+// The platform of this module instance, chosen on first use from TAVRO_UI and the
+// display (ui/PlatformFactory.h). Throws std::runtime_error when TAVRO_UI asks for a
+// platform that cannot run.
 Platform& CurrentPlatform();
 
 // Replaces the platform (tests install their own); returns the previous one.

@@ -79,6 +79,10 @@ void HeadlessPlatform::SetOperator(OperatorFn fn) {
   runner_->SetOperator(std::move(fn));
 }
 
+void HeadlessPlatform::SetScreen(ScriptScreen* screen) {
+  runner_->SetScreen(screen);
+}
+
 bool HeadlessPlatform::Perform(TForm& form, std::string_view line) {
   ScriptLine parsed;
   parsed.Source = std::string(line);

@@ -25,6 +25,7 @@ namespace ui {
 
 class TForm;
 class ScriptRunner;
+class ScriptScreen;
 class TextMeasure;
 
 class HeadlessPlatform : public Platform {
@@ -51,6 +52,10 @@ class HeadlessPlatform : public Platform {
   // act on the form through ui/Input.h or Perform; boxes it raises take script lines.
   using OperatorFn = std::function<void(TForm& form)>;
   void SetOperator(OperatorFn fn);
+
+  // A platform with a screen that shows the forms as the script plays them and takes
+  // the pictures of `shot` (ui/qt); null for none.
+  void SetScreen(ScriptScreen* screen);
 
   // Performs one script action (same grammar) on form, as if it were the next line.
   // Returns false when it failed (the error is in the transcript).

@@ -222,6 +222,9 @@ void Action::Run() {
     }
     return;
   }
+  if (action == "shot") {
+    return RunShot(runner_, line_);
+  }
   Fail("unknown action " + Utf8(0));
 }
 
@@ -517,6 +520,25 @@ void Action::Dump() {
 
 void RunAction(ScriptRunner& runner, TForm& form, const ScriptLine& line) {
   Action(runner, form, line).Run();
+}
+
+bool IsShotLine(const ScriptLine& line) {
+  return line.Error.empty() && !line.Tokens.empty() && line.Tokens[0].Text == "shot";
+}
+
+void RunShot(ScriptRunner& runner, const ScriptLine& line) {
+  if (line.Tokens.size() != 2 || line.Tokens[1].Text.empty()) {
+    return runner.Fail(line.Number, "usage: shot FILE");
+  }
+  ScriptScreen* screen = runner.Screen();
+  if (screen == nullptr) {
+    return runner.Fail(line.Number,
+                       "shot needs a screen: run the script on the Qt platform (TAVRO_UI=qt)");
+  }
+  std::string why;
+  if (!screen->SaveShot(line.Tokens[1].Text, why)) {
+    runner.Fail(line.Number, "shot " + sys::GbkToUtf8(line.Tokens[1].Text) + ": " + why);
+  }
 }
 
 }  // namespace ui

@@ -13,4 +13,9 @@ class TForm;
 // reported through runner.Fail.
 void RunAction(ScriptRunner& runner, TForm& form, const ScriptLine& line);
 
+// `shot FILE`: a PNG of the topmost form or open box, taken by the runner's screen; on a
+// platform without a screen the line is an error. It may stand before a box's answer.
+bool IsShotLine(const ScriptLine& line);
+void RunShot(ScriptRunner& runner, const ScriptLine& line);
+
 }  // namespace ui

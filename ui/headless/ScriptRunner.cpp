@@ -116,6 +116,9 @@ int ScriptRunner::ShowModal(TForm& form) {
   } pop{frames_};
 
   Dispatch([&] { form.BeginModal(); });
+  if (screen_) {
+    screen_->FormShown(form);
+  }
   CheckClose(form);
   if (!FrameOf(form)->Closed && !failed_ && operator_) {
     operator_(form);
@@ -130,7 +133,13 @@ int ScriptRunner::ShowModal(TForm& form) {
     } else {
       RunLine(form, lines_[next_++]);
       CheckClose(form);
+      if (screen_) {
+        screen_->FormChanged(form);
+      }
     }
+  }
+  if (screen_) {
+    screen_->FormClosed(form);
   }
   int result = FrameOf(form)->Result;
   Dispatch([&] { form.EndModal(); });
@@ -187,6 +196,16 @@ const ScriptLine* ScriptRunner::TakeAnswer(const char* action, const std::string
                                            std::string& problem, int& problemLine) {
   if (failed_) {
     return nullptr;  // closing down: boxes take their negative answer quietly
+  }
+  while (next_ < lines_.size() && IsShotLine(lines_[next_])) {
+    const ScriptLine& shot = lines_[next_++];
+    int outer = currentLine_;
+    currentLine_ = shot.Number;
+    RunShot(*this, shot);
+    currentLine_ = outer;
+    if (failed_) {
+      return nullptr;
+    }
   }
   if (next_ >= lines_.size()) {
     problem = "the script ended while " + box + " was open";

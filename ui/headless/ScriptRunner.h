@@ -15,6 +15,19 @@ namespace ui {
 
 class TForm;
 
+// A platform with a screen (ui/qt) plays a script with the forms and boxes on it: it is
+// told when a form opens, after each line played on it and when it closes, and it takes
+// the pictures of the `shot` action. Without one, `shot` is an error.
+class ScriptScreen {
+ public:
+  virtual ~ScriptScreen() = default;
+  virtual void FormShown(TForm& form) = 0;
+  virtual void FormChanged(TForm& form) = 0;
+  virtual void FormClosed(TForm& form) = 0;
+  // Saves a PNG of the topmost form or open box at path (GBK); false with why (UTF-8).
+  virtual bool SaveShot(const std::string& path, std::string& why) = 0;
+};
+
 class ScriptRunner {
  public:
   using OperatorFn = std::function<void(TForm& form)>;
@@ -24,6 +37,8 @@ class ScriptRunner {
   // script file's. Empty: they stay relative to the current folder.
   void SetScriptFolder(std::string folder) { scriptFolder_ = std::move(folder); }
   void SetOperator(OperatorFn fn) { operator_ = std::move(fn); }
+  void SetScreen(ScriptScreen* screen) { screen_ = screen; }
+  ScriptScreen* Screen() const { return screen_; }
   Transcript& Log() { return transcript_; }
   HeadlessPrinter& Printer() { return printer_; }
 
@@ -54,6 +69,7 @@ class ScriptRunner {
   void ForceClose(TForm& form);
   void RunLine(TForm& form, const ScriptLine& line);
   // The next line when it is the answer action expected; otherwise problem says why.
+  // `shot` lines before it are played with the box open.
   const ScriptLine* TakeAnswer(const char* action, const std::string& box, std::string& problem,
                                int& problemLine);
 
@@ -67,6 +83,7 @@ class ScriptRunner {
   int currentLine_ = 0;  // line of the action running, 0 outside one
   bool failed_ = false;
   OperatorFn operator_;
+  ScriptScreen* screen_ = nullptr;
   std::vector<Frame> frames_;
   Transcript transcript_;
   HeadlessPrinter printer_;

@@ -1,0 +1,60 @@
+#include "QtFormTest.h"
+
+#include <QAbstractScrollArea>
+
+namespace qt_test {
+
+void QtPlatformTest::SetUp() {
+  auto desktop = std::make_unique<ui::QtDesktop>(nullptr);
+  desktop_ = desktop.get();
+  previous_ = ui::InstallPlatform(std::move(desktop));
+}
+
+void QtPlatformTest::TearDown() {
+  ui::InstallPlatform(std::move(previous_));
+}
+
+int QtPlatformTest::Drive(ui::TForm& form, const std::function<void(ui::FormWindow&)>& act) {
+  desktop_->SetOnShown([&](ui::FormWindow& window) {
+    if (&window.Form() != &form) {
+      return;
+    }
+    act(window);
+    if (!window.Closed()) {
+      form.OnCloseQuery = nullptr;
+      form.ModalResult = ui::mrCancel;
+      window.CheckClose();
+    }
+  });
+  const int result = form.ShowModal();
+  desktop_->SetOnShown(nullptr);
+  return result;
+}
+
+std::vector<std::string> QtPlatformTest::PlayHeadless(ui::TForm& form, const std::string& script) {
+  auto headless = std::make_unique<ui::HeadlessPlatform>();
+  ui::HeadlessPlatform* played = headless.get();
+  auto qt = ui::InstallPlatform(std::move(headless));
+  played->RunScript(script);
+  form.ShowModal();
+  played->EntryCallEnded();
+  std::vector<std::string> transcript = played->Transcript();
+  ui::InstallPlatform(std::move(qt));
+  return transcript;
+}
+
+QWidget& WidgetOf(ui::FormWindow& window, const ui::TControl& control) {
+  QWidget* widget = window.WidgetOf(control);
+  if (widget == nullptr) {
+    ADD_FAILURE() << "no widget for " << control.Name;
+    return window;
+  }
+  return *widget;
+}
+
+QWidget& Focused(ui::FormWindow& window) {
+  QWidget* widget = window.focusWidget();
+  return widget != nullptr ? *widget : window;
+}
+
+}  // namespace qt_test

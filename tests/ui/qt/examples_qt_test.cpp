@@ -1,0 +1,212 @@
+// tavro-shell with --ui qt: every example plays on the Qt platform (the offscreen plugin
+// as its screen) with the transcript, result and files the headless platform gives it;
+// `shot` saves pictures of forms and boxes there and is an error headless. Under
+// xvfb-run, the same on a real X display.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "tests/e2e/ShellSandbox.h"
+
+namespace {
+
+std::string ReadSource(const std::string& relative) {
+  std::ifstream in(std::string(TAVRO_SOURCE_DIR) + "/" + relative, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> ExampleNames() {
+  std::vector<std::string> names;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(TAVRO_SOURCE_DIR) + "/examples")) {
+    const std::string name = entry.path().filename().string();
+    if (ReadSource("examples/" + name).rfind("# call:", 0) == 0) {
+      names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A sandbox with a fresh demonstration bank, Chinese texts, and a screen for Qt.
+class Bank {
+ public:
+  Bank() {
+    box_.UseBankServer();
+    const auto init = box_.Run("tavro-bank", {"init", "--demo", box_.BankDb()});
+    EXPECT_EQ(init.status, 0) << init.err;
+    box_.SetLanguage("CN");
+    box_.SetEnv("QT_QPA_PLATFORM", "offscreen");
+  }
+  e2e::Sandbox& Box() { return box_; }
+
+ private:
+  e2e::Sandbox box_;
+};
+
+// What a run leaves: the result, the transcript, and the files it wrote.
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string transcript;
+  std::set<std::string> files;
+};
+
+Outcome RunExample(const std::string& name, const std::string& ui) {
+  Bank bank;
+  e2e::Sandbox& box = bank.Box();
+  const auto r = box.Shell({"run", std::string(TAVRO_SOURCE_DIR) + "/examples/" + name, "--ui", ui,
+                            "--transcript", box.Root() + "/transcript.txt"});
+  Outcome outcome{r.status, r.out, box.ReadFile(box.Root() + "/transcript.txt"), {}};
+  for (const std::string& file : box.List(box.WorkDir())) {
+    outcome.files.insert(file + " " + std::to_string(box.ReadFile(file).size()));
+  }
+  EXPECT_EQ(r.err.find("ManageEdit (Qt)"), std::string::npos) << r.err;
+  EXPECT_EQ(r.status, 0) << ui << "\n" << r.err;
+  return outcome;
+}
+
+class ExampleOnQt : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ExampleOnQt, WritesTheHeadlessTranscript) {
+  const Outcome headless = RunExample(GetParam(), "headless");
+  const Outcome qt = RunExample(GetParam(), "qt");
+  EXPECT_EQ(headless.status, 0) << headless.transcript;
+  EXPECT_FALSE(headless.transcript.empty() && headless.out.empty()) << "a run that shows nothing";
+  EXPECT_EQ(qt.status, headless.status);
+  EXPECT_EQ(qt.out, headless.out);
+  EXPECT_EQ(qt.transcript, headless.transcript);
+  EXPECT_EQ(qt.files, headless.files);
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleOnQt, ::testing::ValuesIn(ExampleNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                           std::string id = info.param.substr(0, info.param.rfind('.'));
+                           std::replace(id.begin(), id.end(), '-', '_');
+                           return id;
+                         });
+
+// The usage list with a picture of its form and one of its question box.
+constexpr char kShotScript[] =
+    "# call: Mn_UsageEdit --corp 0012 --user 000001 --function 104\n"
+    "dump form\n"
+    "shot usage.png\n"
+    "select UsageList \"工资\"\n"
+    "click DeleteBtn\n"
+    "shot \"问题.png\"\n"
+    "answer no\n"
+    "click CancelBtn\n";
+
+// The colours of an image: one colour only is a blank picture.
+std::size_t Colours(const QImage& image) {
+  std::set<QRgb> seen;
+  for (int y = 0; y < image.height(); y += 2) {
+    for (int x = 0; x < image.width(); x += 2) {
+      seen.insert(image.pixel(x, y));
+    }
+  }
+  return seen.size();
+}
+
+void CheckShots(e2e::Sandbox& box, const e2e::ShellOutput& r) {
+  ASSERT_EQ(r.status, 0) << r.err;
+  const QImage form(QString::fromStdString(box.WorkDir() + "/usage.png"));
+  const QImage question(QString::fromStdString(box.WorkDir() + "/问题.png"));
+  ASSERT_FALSE(form.isNull());
+  ASSERT_FALSE(question.isNull());
+  EXPECT_GT(Colours(form), 4u);
+  EXPECT_GT(Colours(question), 4u);
+  EXPECT_LT(question.width(), form.width()) << "the box, not the form behind it";
+}
+
+TEST(Shot, SavesTheFormAndTheOpenBoxOnQtAndIsAnErrorHeadless) {
+  Bank bank;
+  e2e::Sandbox& box = bank.Box();
+  const std::string script = box.WriteFile("shots.txt", kShotScript);
+  const auto shown = box.Shell({"run", script, "--ui", "qt"});
+  CheckShots(box, shown);
+  // The form's picture has the form's size, as its dump gives it.
+  const std::size_t at = shown.err.find(" width=");
+  ASSERT_NE(at, std::string::npos) << shown.err;
+  int width = 0;
+  int height = 0;
+  ASSERT_EQ(std::sscanf(shown.err.c_str() + at, " width=%d height=%d", &width, &height), 2);
+  EXPECT_EQ(QImage(QString::fromStdString(box.WorkDir() + "/usage.png")).size(),
+            QSize(width, height));
+
+  Bank headless;
+  const std::string again = headless.Box().WriteFile("shots.txt", kShotScript);
+  const auto r = headless.Box().Shell({"run", again, "--ui", "headless"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.err.find("error 3 \"shot needs a screen: run the script on the Qt platform "
+                       "(TAVRO_UI=qt)\""),
+            std::string::npos)
+      << r.err;
+}
+
+// Without a display and without TAVRO_UI, a call runs headless and says why in one line;
+// asking for Qt then is an error of the call, not a fallback.
+TEST(Choice, WithoutADisplayTheShellRunsHeadlessOrSaysWhyQtCannotRun) {
+  Bank bank;
+  e2e::Sandbox& box = bank.Box();
+  box.SetEnv("QT_QPA_PLATFORM", "");
+  const std::vector<std::string> call = {"call",   "Mn_UsageEdit", "--corp",     "0012",
+                                         "--user", "000001",       "--function", "104"};
+  auto r = box.Shell(call);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> lines = e2e::Lines(r.err);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0],
+            "ManageEdit: the dialogs run headless, since no display can be reached (DISPLAY is "
+            "not set, and WAYLAND_DISPLAY is not set); TAVRO_UI=headless chooses this without "
+            "the notice");
+  EXPECT_EQ(lines[1], "open TUsageEdtFrm \"用途\"");
+  std::vector<std::string> qt = call;
+  qt.insert(qt.end(), {"--ui", "qt"});
+  r = box.Shell(qt);
+  EXPECT_EQ(r.status, 4);
+  EXPECT_NE(r.err.find("raised: TAVRO_UI=qt, but no display can be reached: DISPLAY is not set"),
+            std::string::npos)
+      << r.err;
+  qt.back() = "headless";
+  r = box.Shell(qt);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err.find("ManageEdit:"), std::string::npos) << r.err;
+}
+
+// Under xvfb-run (see CMakeLists.txt): a real window on an X display, photographed.
+TEST(XvfbSmoke, ARealWindowOnAnXDisplay) {
+  const char* display = std::getenv("DISPLAY");
+  if (std::getenv("TAVRO_XVFB_SMOKE") == nullptr || display == nullptr) {
+    GTEST_SKIP() << "runs under xvfb-run only";
+  }
+  Bank bank;
+  e2e::Sandbox& box = bank.Box();
+  box.SetEnv("QT_QPA_PLATFORM", "xcb");
+  box.SetEnv("DISPLAY", display);
+  if (const char* auth = std::getenv("XAUTHORITY")) {
+    box.SetEnv("XAUTHORITY", auth);
+  }
+  const std::string script = box.WriteFile("shots.txt", kShotScript);
+  CheckShots(box, box.Shell({"run", script, "--ui", "qt"}));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  // Pictures are read back with QImage, which needs no screen.
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QGuiApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,484 @@
+// Real Qt events on a form of every control kind: each ends in the state, and with the
+// events, that the equivalent script line reaches on the headless platform, which the
+// test plays on a twin of the form.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include "QtFormTest.h"
+#include "tests/ui/SampleForm.h"
+#include "ui/Input.h"
+#include "ui/qt/QtText.h"
+
+namespace {
+
+using qt_test::Focused;
+using qt_test::WidgetOf;
+using ui_test::Gbk;
+using ui_test::TSampleFrm;
+
+// The sample form with room for each control, and a list box that reorders by drag and
+// drop as the account order does.
+class Sample : public TSampleFrm {
+ public:
+  Sample() {
+    SetBounds(0, 0, 640, 480);
+    NameEdt->SetBounds(8, 8, 200, 24);
+    NoteMmo->SetBounds(8, 40, 200, 80);
+    InfoGrp->SetBounds(220, 8, 200, 90);
+    CityEdt->SetBounds(10, 24, 180, 24);
+    StatusCmb->SetBounds(10, 56, 180, 24);
+    KindCmb->SetBounds(8, 130, 200, 24);
+    ActiveCkb->SetBounds(8, 160, 200, 24);
+    ActiveCkb->Caption = "Active";
+    OrderLbx->SetBounds(220, 110, 200, 120);
+    RightClb->SetBounds(430, 8, 200, 90);
+    MainDirTrv->SetBounds(430, 110, 200, 120);
+    FolderLsv->SetBounds(8, 240, 412, 150);
+    FilenameEdt->SetBounds(430, 240, 200, 24);
+    UpdateBtn->SetBounds(450, 440, 80, 28);
+    CancelBtn->SetBounds(540, 440, 80, 28);
+    FolderLsv->Columns = {{"Key", 100, ui::taLeftJustify}, {"Amount", 80, ui::taRightJustify}};
+    FolderLsv->RowSelect = true;
+    for (const char* key : {"K1", "K2", "K3"}) {
+      FolderLsv->AddItem(key, {"10.00"});
+    }
+    FolderLsv->OnDblClick = [this](ui::TComponent* s) { Log.push_back(s->Name + ".dblclick"); };
+    MainDirTrv->LoadOutline("1:System\n\t101:Users\n\t104:Usage\n2:Customers\n");
+    OrderLbx->OnMouseDown = [this](ui::TComponent*, ui::TMouseButton button, ui::TShiftState, int x,
+                                   int y) {
+      Log.push_back("OrderLbx.mousedown");
+      if (button == ui::mbLeft && OrderLbx->ItemAtPos(x, y) >= 0) {
+        OrderLbx->BeginDrag(false);
+      }
+    };
+    OrderLbx->OnMouseUp = [this](ui::TComponent*, ui::TMouseButton, ui::TShiftState, int, int) {
+      Log.push_back("OrderLbx.mouseup");
+    };
+    OrderLbx->OnDragOver = [](ui::TComponent*, ui::TComponent*, int, int, ui::TDragState,
+                              bool& accept) { accept = true; };
+    OrderLbx->OnDragDrop = [this](ui::TComponent*, ui::TComponent*, int x, int y) {
+      const int target = OrderLbx->ItemAtPos(x, y);
+      const int dragged = OrderLbx->ItemIndex();
+      Log.push_back("OrderLbx.drop " + std::to_string(dragged) + " " + std::to_string(target));
+      if (target >= 0 && dragged >= 0) {
+        std::swap(OrderLbx->Items[static_cast<std::size_t>(dragged)],
+                  OrderLbx->Items[static_cast<std::size_t>(target)]);
+        OrderLbx->SetItemIndex(target);
+      }
+    };
+  }
+};
+
+class FormInputTest : public qt_test::QtPlatformTest {
+ protected:
+  // The log and the result of the twin played headless by script.
+  static std::vector<std::string> TwinLog(const std::string& script, int* result = nullptr) {
+    Sample twin;
+    PlayHeadless(twin, script);
+    if (result != nullptr) {
+      *result = twin.ModalResult;
+    }
+    return twin.Log;
+  }
+};
+
+QPoint RowCenter(QWidget& view, int row, int column = 0) {
+  auto& items = static_cast<QAbstractItemView&>(view);
+  return items.visualRect(items.model()->index(row, column)).center();
+}
+
+QWidget* Viewport(QWidget& view) {
+  return static_cast<QAbstractItemView&>(view).viewport();
+}
+
+// The mouse moved with the left button held, as the window system reports it.
+void DragTo(QWidget* widget, const QPoint& pos) {
+  QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &move);
+}
+
+TEST_F(FormInputTest, TypingAndTabFollowTheModelsKeysAndTabOrder) {
+  Sample form;
+  Drive(form, [&](ui::FormWindow& w) {
+    EXPECT_EQ(&Focused(w), &WidgetOf(w, *form.NameEdt)) << "the focus starts where the form has it";
+    QTest::keyClicks(&Focused(w), "Ab 1");
+    QTest::keyClick(&Focused(w), Qt::Key_Backspace);
+    QTest::keyClick(&Focused(w), Qt::Key_Tab);
+    EXPECT_EQ(form.ActiveControl(), form.NoteMmo);
+    EXPECT_EQ(&Focused(w), &WidgetOf(w, *form.NoteMmo)) << "the screen follows the model";
+    QTest::keyClick(&Focused(w), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(form.ActiveControl(), form.NameEdt);
+    EXPECT_EQ(static_cast<QLineEdit&>(WidgetOf(w, *form.NameEdt)).text(), "Ab ");
+  });
+  EXPECT_EQ(form.NameEdt->Text(), "Ab ");
+  EXPECT_EQ(form.Log, TwinLog("type NameEdt \"Ab 1\"\nkey NameEdt Backspace\nkey NameEdt Tab\n"
+                              "key NoteMmo Shift+Tab\n"));
+}
+
+// Dialog keys come first: Enter clicks the default button from an edit, but a memo
+// that wants returns takes it; Escape clicks the cancel button, which closes the form.
+TEST_F(FormInputTest, EnterClicksTheDefaultButtonAndEscapeTheCancelButton) {
+  Sample form;
+  const int result = Drive(form, [&](ui::FormWindow& w) {
+    QTest::keyClick(&Focused(w), Qt::Key_Return);
+    EXPECT_FALSE(w.Closed()) << "the default button has no modal result";
+    ui::FocusByOperator(*form.NoteMmo);
+    QTest::keyClick(&Focused(w), Qt::Key_Return);
+    EXPECT_EQ(form.NoteMmo->Text(), "\r\n");
+    QTest::keyClick(&Focused(w), Qt::Key_Escape);
+    EXPECT_TRUE(w.Closed());
+  });
+  EXPECT_EQ(result, ui::mrCancel);
+  int twinResult = 0;
+  EXPECT_EQ(form.Log,
+            TwinLog("key NameEdt Enter\nkey NoteMmo Enter\nkey NoteMmo Escape\n", &twinResult));
+  EXPECT_EQ(twinResult, ui::mrCancel);
+}
+
+// A committed input method text arrives as the double-byte characters typing handles
+// (key down 229, no key press); the composition still under way changes nothing.
+TEST_F(FormInputTest, AnInputMethodsCommitIsTypedAsDoubleByteCharacters) {
+  Sample form;
+  Drive(form, [&](ui::FormWindow& w) {
+    QInputMethodEvent composing(QString::fromUtf8("zhong"), {});
+    QCoreApplication::sendEvent(&Focused(w), &composing);
+    EXPECT_EQ(form.NameEdt->Text(), "");
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("中文"));
+    QCoreApplication::sendEvent(&Focused(w), &commit);
+    EXPECT_EQ(static_cast<QLineEdit&>(WidgetOf(w, *form.NameEdt)).text(),
+              QString::fromUtf8("中文"));
+  });
+  EXPECT_EQ(form.NameEdt->Text(), Gbk("中文"));
+  EXPECT_EQ(form.Log, TwinLog("type NameEdt \"中文\"\n"));
+}
+
+// A character GBK cannot write is not inserted, whether typed, committed or pasted, and
+// the platform beeps; the control hears nothing of it.
+TEST_F(FormInputTest, ACharacterGbkLacksIsRefusedWithABeep) {
+  Sample form;
+  Drive(form, [&](ui::FormWindow& w) {
+    QTest::keyClicks(&Focused(w), "ab");
+    form.Log.clear();
+    QApplication::clipboard()->setText(QString::fromUtf8("x\xF0\x9F\x98\x80y"));
+    QTest::keyClick(&Focused(w), Qt::Key_V, Qt::ControlModifier);
+    QKeyEvent armenian(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                       QString::fromUtf8("\xD5\xA1"));
+    QCoreApplication::sendEvent(&Focused(w), &armenian);
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf8("中\xE2\x80\x8B"));
+    QCoreApplication::sendEvent(&Focused(w), &commit);
+    EXPECT_EQ(Desktop().Refusals(), 3);
+    EXPECT_TRUE(form.Log.empty()) << form.Log.front();
+    // A text GBK holds is pasted as one change.
+    QApplication::clipboard()->setText(QString::fromUtf8("中c"));
+    QTest::keyClick(&Focused(w), Qt::Key_V, Qt::ControlModifier);
+  });
+  EXPECT_EQ(form.NameEdt->Text(), "ab" + Gbk("中") + "c");
+  EXPECT_EQ(form.Log, std::vector<std::string>({"NameEdt.keydown 86", "NameEdt.keypress 22",
+                                                "NameEdt.change", "NameEdt.keyup 86"}));
+}
+
+TEST_F(FormInputTest, ADoubleClickOnAListViewRowSelectsItThenDoubleClicks) {
+  Sample form;
+  Drive(form, [&](ui::FormWindow& w) {
+    // A double click is a press and a release, then the double click and a release.
+    QWidget& view = WidgetOf(w, *form.FolderLsv);
+    QTest::mouseClick(Viewport(view), Qt::LeftButton, {}, RowCenter(view, 1, 1));
+    QTest::mouseDClick(Viewport(view), Qt::LeftButton, {}, RowCenter(view, 1, 1));
+  });
+  EXPECT_EQ(form.FolderLsv->ItemIndex(), 1);
+  EXPECT_EQ(form.Log, TwinLog("select FolderLsv 1\ndblclick FolderLsv\n"));
+}
+
+// A right click opens the control's pop-up menu with its items; choosing one clicks it.
+// The context-menu key opens it too.
+TEST_F(FormInputTest, TheContextMenuClicksTheChosenItem) {
+  Sample form;
+  int shown = 0;
+  auto choose = [&](bool first) {
+    QTimer::singleShot(0, [&, first] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      ASSERT_NE(menu, nullptr);
+      ++shown;
+      EXPECT_EQ(menu->actions().size(), 1);
+      EXPECT_EQ(menu->actions().front()->text(), "New");
+      if (first) {
+        QTest::keyClick(menu, Qt::Key_Escape);  // closed without a choice
+      } else {
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+      }
+    });
+  };
+  Drive(form, [&](ui::FormWindow& w) {
+    QWidget& view = WidgetOf(w, *form.FolderLsv);
+    choose(true);
+    QContextMenuEvent right(QContextMenuEvent::Mouse, RowCenter(view, 0),
+                            Viewport(view)->mapToGlobal(RowCenter(view, 0)));
+    QCoreApplication::sendEvent(Viewport(view), &right);
+    ui::FocusByOperator(*form.FolderLsv);
+    form.Log.clear();
+    choose(false);
+    QTest::keyClick(&Focused(w), Qt::Key_Menu);
+  });
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(form.Log, std::vector<std::string>{"NewMit.click"});
+}
+
+// The press waits for the drag threshold: a short move is a click (mouse down, mouse
+// up), a longer one drags, and the drop lands on the item under the release.
+TEST_F(FormInputTest, DragAndDropInAListBoxBeginsPastTheThreshold) {
+  Sample form;
+  Drive(form, [&](ui::FormWindow& w) {
+    QWidget& list = WidgetOf(w, *form.OrderLbx);
+    QWidget* port = Viewport(list);
+    const QPoint from = RowCenter(list, 0);
+    QTest::mousePress(port, Qt::LeftButton, {}, from);
+    DragTo(port, from + QPoint(0, 2));
+    QTest::mouseRelease(port, Qt::LeftButton, {}, from + QPoint(0, 2));
+    EXPECT_EQ(form.OrderLbx->Items[0], "K1");
+    QTest::mousePress(port, Qt::LeftButton, {}, from);
+    DragTo(port, from + QPoint(0, 6));
+    DragTo(port, RowCenter(list, 3));
+    QTest::mouseRelease(port, Qt::LeftButton, {}, RowCenter(list, 3));
+  });
+  EXPECT_EQ(form.OrderLbx->Items, (ui::TStrings{"K4", "K2", "K3", "K1", "K5"}));
+  EXPECT_EQ(form.OrderLbx->ItemIndex(), 3);
+  Sample twin;
+  PlayHeadless(twin, "click OrderLbx\ndrag OrderLbx 0 3\n");
+  EXPECT_EQ(twin.OrderLbx->Items, form.OrderLbx->Items);
+  // Mouse down and up for the click, then mouse down and the drop.
+  EXPECT_EQ(form.Log, (std::vector<std::string>{"NameEdt.enter", "NameEdt.exit", "OrderLbx.enter",
+                                                "OrderLbx.click", "OrderLbx.mousedown",
+                                                "OrderLbx.mouseup", "OrderLbx.click",
+                                                "OrderLbx.mousedown", "OrderLbx.drop 0 3"}));
+}
+
+TEST_F(FormInputTest, CheckBoxesOfAListAndOfTheirOwnTurnOnAClick) {
+  Sample form;
+  Drive(form, [&](ui::FormWindow& w) {
+    auto& list = static_cast<QAbstractItemView&>(WidgetOf(w, *form.RightClb));
+    const QModelIndex item = list.model()->index(1, 0);
+    const QRect row = list.visualRect(item);
+    // The box at the row's left end checks; the text selects.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      QPoint(row.left() + 8, row.center().y()));
+    EXPECT_TRUE(form.RightClb->Checked(1));
+    EXPECT_EQ(list.model()->data(item, Qt::CheckStateRole).toInt(), Qt::Checked);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      QPoint(row.right() - 8, row.center().y()));
+    EXPECT_TRUE(form.RightClb->Checked(1));
+    QTest::keyClick(&Focused(w), Qt::Key_Space);
+    EXPECT_FALSE(form.RightClb->Checked(1));
+    auto& box = static_cast<QCheckBox&>(WidgetOf(w, *form.ActiveCkb));
+    QTest::mouseClick(&box, Qt::LeftButton);
+    EXPECT_TRUE(form.ActiveCkb->Checked());
+    EXPECT_TRUE(box.isChecked());
+  });
+  Sample twin;
+  PlayHeadless(twin,
+               "check RightClb 1 on\nselect RightClb 1\nkey RightClb Space\nclick ActiveCkb\n");
+  EXPECT_EQ(form.Log, twin.Log);
+  EXPECT_EQ(twin.RightClb->Checked(1), false);
+}
+
+// Nodes are chosen by a click; the expand button opens a node on screen only.
+TEST_F(FormInputTest, ATreeNodeIsChosenByAClickAndOpenedByItsButton) {
+  Sample form;
+  Drive(form, [&](ui::FormWindow& w) {
+    auto& tree = static_cast<QTreeView&>(WidgetOf(w, *form.MainDirTrv));
+    const QModelIndex system = tree.model()->index(0, 0);
+    EXPECT_FALSE(tree.isExpanded(system));
+    const QRect row = tree.visualRect(system);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
+                      QPoint(row.left() - tree.indentation() / 2, row.center().y()));
+    EXPECT_TRUE(tree.isExpanded(system));
+    EXPECT_EQ(form.MainDirTrv->Selected(), nullptr) << "opening chose nothing";
+    const QModelIndex usage = tree.model()->index(1, 0, system);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(usage).center());
+    ASSERT_NE(form.MainDirTrv->Selected(), nullptr);
+    EXPECT_EQ(form.MainDirTrv->Selected()->Text, "104:Usage");
+    EXPECT_EQ(tree.currentIndex(), usage);
+  });
+  EXPECT_EQ(form.Log, TwinLog("select MainDirTrv \"104:Usage\"\n"));
+}
+
+TEST_F(FormInputTest, AComboBoxsListOpensOnAClickAndItsChoiceSelects) {
+  Sample form;
+  Drive(form, [&](ui::FormWindow& w) {
+    auto& combo = static_cast<QComboBox&>(WidgetOf(w, *form.StatusCmb));
+    QTest::mouseClick(&combo, Qt::LeftButton);
+    EXPECT_EQ(form.ActiveControl(), form.StatusCmb);
+    EXPECT_EQ(form.StatusCmb->ItemIndex(), -1) << "opening chose nothing";
+    QAbstractItemView* list = combo.view();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(2, 0)).center());
+    EXPECT_EQ(combo.currentIndex(), 2);
+  });
+  EXPECT_EQ(form.StatusCmb->Text(), "2:in use");
+  EXPECT_EQ(form.Log, TwinLog("select StatusCmb 2\n"));
+}
+
+// The model is on screen before a box a handler raises is shown.
+TEST_F(FormInputTest, TheWindowShowsTheModelBeforeABoxIsShown) {
+  Sample form;
+  form.NameEdt->OnChange = [&](ui::TComponent*) {
+    form.CityEdt->SetText("Shanghai");
+    form.UpdateBtn->Enabled = false;
+    ui::ShowMessage("changed");
+  };
+  QString cityOnScreen;
+  bool buttonOnScreen = true;
+  QString boxText;
+  Desktop().SetOnBox([&](QDialog& box) {
+    ui::FormWindow& w = *Desktop().TopWindow();
+    cityOnScreen = static_cast<QLineEdit&>(WidgetOf(w, *form.CityEdt)).text();
+    buttonOnScreen = WidgetOf(w, *form.UpdateBtn).isEnabled();
+    boxText = static_cast<QMessageBox&>(box).text();
+    QTest::keyClick(&box, Qt::Key_Return);
+  });
+  Drive(form, [&](ui::FormWindow& w) { QTest::keyClick(&Focused(w), Qt::Key_A); });
+  EXPECT_EQ(cityOnScreen, "Shanghai");
+  EXPECT_FALSE(buttonOnScreen);
+  EXPECT_EQ(boxText, "changed");
+}
+
+// The close box asks the close query; a refusal keeps the form open.
+TEST_F(FormInputTest, TheCloseBoxAsksTheCloseQuery) {
+  Sample form;
+  form.AllowClose = false;
+  const int result = Drive(form, [&](ui::FormWindow& w) {
+    w.close();
+    EXPECT_FALSE(w.Closed());
+    EXPECT_EQ(form.ModalResult, ui::mrNone);
+    form.AllowClose = true;
+    w.close();
+    EXPECT_TRUE(w.Closed());
+  });
+  EXPECT_EQ(result, ui::mrCancel);
+  EXPECT_EQ(form.Log, (std::vector<std::string>{"NameEdt.enter", "closequery", "closequery"}));
+}
+
+// The operator's new size goes into the model first; a client-aligned control fills it.
+TEST_F(FormInputTest, ResizingTheWindowResizesTheFormAndItsAlignedControls) {
+  Sample form;
+  form.NoteMmo->Align = ui::alClient;
+  int resized = 0;
+  form.OnResize = [&](ui::TComponent*) { ++resized; };
+  Drive(form, [&](ui::FormWindow& w) {
+    w.resize(700, 520);
+    EXPECT_EQ(form.Width(), 700);
+    EXPECT_EQ(form.Height(), 520);
+    EXPECT_EQ(WidgetOf(w, *form.NoteMmo).geometry(), QRect(0, 0, 700, 520));
+  });
+  EXPECT_EQ(resized, 1);
+}
+
+// A list of 100,000 rows is read through the item model: no widget per row, and rows
+// added by a handler show after the input that added them.
+TEST_F(FormInputTest, AHundredThousandRowsGoThroughTheItemModel) {
+  Sample form;
+  form.FolderLsv->Clear();
+  form.FolderLsv->BeginUpdate();
+  for (int i = 0; i < 100000; ++i) {
+    form.FolderLsv->AddItem("R" + std::to_string(i), {std::to_string(i)});
+  }
+  form.FolderLsv->EndUpdate();
+  form.UpdateBtn->OnClick = [&](ui::TComponent*) { form.FolderLsv->AddItem("New", {}); };
+  Drive(form, [&](ui::FormWindow& w) {
+    auto& view = static_cast<QAbstractItemView&>(WidgetOf(w, *form.FolderLsv));
+    EXPECT_EQ(view.model()->rowCount(), 100000);
+    EXPECT_LT(view.viewport()->findChildren<QWidget*>().size(), 10);
+    ui::FocusByOperator(*form.FolderLsv);
+    QTest::keyClick(&Focused(w), Qt::Key_End);
+    EXPECT_EQ(form.FolderLsv->ItemIndex(), 99999);
+    EXPECT_EQ(view.currentIndex().row(), 99999);
+    EXPECT_EQ(view.model()->data(view.model()->index(99999, 1)).toString(), "99999");
+    QTest::mouseClick(&WidgetOf(w, *form.UpdateBtn), Qt::LeftButton);
+    EXPECT_EQ(view.model()->rowCount(), 100001);
+    EXPECT_EQ(view.model()->data(view.model()->index(100000, 0)).toString(), "New");
+  });
+}
+
+// The columns show the model's titles, widths and alignment; a width the operator drags
+// becomes the column's.
+TEST_F(FormInputTest, ListViewColumnsFollowTheModel) {
+  Sample form;
+  Drive(form, [&](ui::FormWindow& w) {
+    auto& view = static_cast<QTreeView&>(WidgetOf(w, *form.FolderLsv));
+    QAbstractItemModel& model = *view.model();
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Amount");
+    EXPECT_EQ(view.columnWidth(0), 100);
+    EXPECT_EQ(model.data(model.index(0, 1), Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
+              Qt::AlignRight);
+    EXPECT_EQ(view.selectionBehavior(), QAbstractItemView::SelectRows);
+    view.setColumnWidth(0, 130);
+    EXPECT_EQ(form.FolderLsv->Columns[0].Width, 130);
+  });
+}
+
+// Clicks reach only what the model lets the operator use; a click in an edit puts the
+// caret under the mouse.
+TEST_F(FormInputTest, ClicksPlaceTheCaretAndSkipDisabledControls) {
+  Sample form;
+  form.NameEdt->SetText("abcdef");
+  form.CancelBtn->Enabled = false;
+  form.Log.clear();
+  Drive(form, [&](ui::FormWindow& w) {
+    auto& edit = static_cast<QLineEdit&>(WidgetOf(w, *form.NameEdt));
+    QPoint third(0, edit.height() / 2);
+    while (third.x() < edit.width() && edit.cursorPositionAt(third) < 3) {
+      third.rx() += 1;
+    }
+    QTest::mouseClick(&edit, Qt::LeftButton, {}, third + QPoint(1, 0));
+    EXPECT_EQ(form.NameEdt->SelStart(), 3);
+    EXPECT_EQ(edit.cursorPosition(), 3);
+    QTest::mouseClick(&WidgetOf(w, *form.CancelBtn), Qt::LeftButton);
+    EXPECT_FALSE(w.Closed());
+  });
+  EXPECT_EQ(form.Log, std::vector<std::string>({"NameEdt.enter", "NameEdt.click"}));
+}
+
+// A form a handler opens is a window of its own over the first; the first takes input
+// again once it closes.
+TEST_F(FormInputTest, NestedFormsAreModalOverTheirOpener) {
+  Sample outer;
+  Sample inner;
+  inner.Caption = "Inner";
+  outer.UpdateBtn->OnClick = [&](ui::TComponent*) {
+    outer.Log.push_back("inner " + std::to_string(inner.ShowModal()));
+  };
+  ui::FormWindow* outerWindow = nullptr;
+  Desktop().SetOnShown([&](ui::FormWindow& w) {
+    if (&w.Form() == &inner) {
+      EXPECT_EQ(w.parentWidget(), outerWindow) << "owned by the outer window";
+      EXPECT_EQ(w.windowModality(), Qt::ApplicationModal);
+      QTest::keyClick(&Focused(w), Qt::Key_Escape);
+      return;
+    }
+    outerWindow = &w;
+    QTest::mouseClick(&WidgetOf(w, *outer.UpdateBtn), Qt::LeftButton);
+    QTest::keyClick(&Focused(w), Qt::Key_Escape);
+  });
+  EXPECT_EQ(outer.ShowModal(), ui::mrCancel);
+  Desktop().SetOnShown(nullptr);
+  EXPECT_NE(std::find(outer.Log.begin(), outer.Log.end(), "inner 2"), outer.Log.end());
+}
+
+}  // namespace

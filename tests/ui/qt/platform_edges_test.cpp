@@ -1,0 +1,238 @@
+// The Qt platform's edges without a window: which platform the environment chooses,
+// whether a display can be reached, GBK against Qt's Unicode (texts, caret offsets,
+// the file dialog's filter) and where aligned controls sit.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "tests/support/TestEnv.h"
+#include "ui/PlatformFactory.h"
+#include "ui/qt/AlignLayout.h"
+#include "ui/qt/DisplayProbe.h"
+#include "ui/qt/QtDesktop.h"
+#include "ui/qt/QtPlatform.h"
+#include "ui/qt/QtText.h"
+
+namespace {
+
+using tavro_test::Gbk;
+
+bool Reachable(std::string& why) {
+  why.clear();
+  return true;
+}
+bool Unreachable(std::string& why) {
+  why = "DISPLAY is not set";
+  return false;
+}
+
+TEST(PlatformChoice, FollowsTavroUiThenTheScriptThenTheDisplay) {
+  struct Case {
+    const char* ui;
+    const char* script;
+    bool built;
+    ui::DisplayProbe display;
+    const char* kind;
+    const char* errorPart;   // in Error when the choice fails
+    const char* noticePart;  // in Notice when it fell back by itself
+  };
+  const Case cases[] = {
+      {"qt", nullptr, true, Reachable, "qt", "", ""},
+      {"qt", "s.txt", true, Reachable, "qt", "", ""},  // a script on the desktop, asked for
+      {"qt", nullptr, true, Unreachable, "", "no display can be reached: DISPLAY is not set", ""},
+      {"qt", nullptr, false, Reachable, "", "built without the Qt platform", ""},
+      {"headless", nullptr, true, Reachable, "headless", "", ""},
+      {"gtk", nullptr, true, Reachable, "", "unknown user interface: gtk", ""},
+      {nullptr, "s.txt", true, Reachable, "headless", "", ""},
+      {"", "s.txt", true, Reachable, "headless", "", ""},
+      {nullptr, nullptr, true, Reachable, "qt", "", ""},
+      {nullptr, "", true, Reachable, "qt", "", ""},
+      {nullptr, nullptr, true, Unreachable, "headless", "", "no display can be reached (DISPLAY"},
+      {nullptr, nullptr, false, Reachable, "headless", "", "built without the Qt platform"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("TAVRO_UI=") + (c.ui ? c.ui : "(unset)") + " script=" +
+                 (c.script ? c.script : "(unset)") + " built=" + std::to_string(c.built));
+    const ui::PlatformChoice choice = ui::ChoosePlatform(c.ui, c.script, c.built, c.display);
+    EXPECT_EQ(choice.Kind, c.kind);
+    if (*c.errorPart == 0) {
+      EXPECT_EQ(choice.Error, "");
+    } else {
+      EXPECT_NE(choice.Error.find(c.errorPart), std::string::npos) << choice.Error;
+    }
+    if (*c.noticePart == 0) {
+      EXPECT_EQ(choice.Notice, "");
+    } else {
+      EXPECT_NE(choice.Notice.find(c.noticePart), std::string::npos) << choice.Notice;
+      EXPECT_EQ(choice.Notice.find('\n'), std::string::npos) << "one line";
+    }
+  }
+}
+
+// The display is asked only when the answer depends on it: a script or an explicit
+// headless never starts Qt's display probe.
+TEST(PlatformChoice, AsksTheDisplayOnlyWhenItMatters) {
+  static int asked = 0;
+  asked = 0;
+  auto counting = [](std::string&) {
+    ++asked;
+    return true;
+  };
+  ui::ChoosePlatform("headless", nullptr, true, counting);
+  ui::ChoosePlatform(nullptr, "s.txt", true, counting);
+  EXPECT_EQ(asked, 0);
+  ui::ChoosePlatform(nullptr, nullptr, true, counting);
+  EXPECT_EQ(asked, 1);
+}
+
+TEST(DisplayProbe, NeedsADisplayServerOnlyForTheDesktopPlugins) {
+  ui::DisplaySettings none;
+  ui::DisplayAnswer answer = ui::ProbeDisplay(none);
+  EXPECT_FALSE(answer.Reachable);
+  EXPECT_NE(answer.Why.find("DISPLAY is not set"), std::string::npos) << answer.Why;
+  EXPECT_NE(answer.Why.find("WAYLAND_DISPLAY is not set"), std::string::npos) << answer.Why;
+
+  ui::DisplaySettings offscreen;
+  offscreen.QpaPlatform = "offscreen";
+  EXPECT_TRUE(ui::ProbeDisplay(offscreen).Reachable);
+  EXPECT_EQ(ui::ProbeDisplay(offscreen).Platform, "") << "Qt reads QT_QPA_PLATFORM itself";
+
+  // A display nobody serves is refused before Qt would end the process over it.
+  ui::DisplaySettings deadX;
+  deadX.QpaPlatform = "xcb";
+  deadX.Display = ":93";
+  answer = ui::ProbeDisplay(deadX);
+  EXPECT_FALSE(answer.Reachable);
+  EXPECT_NE(answer.Why.find("the X display :93 does not accept a connection"), std::string::npos)
+      << answer.Why;
+
+  // Qt takes the first plugin of a list that starts.
+  deadX.QpaPlatform = "xcb;offscreen";
+  EXPECT_TRUE(ui::ProbeDisplay(deadX).Reachable);
+
+  ui::DisplaySettings wayland;
+  wayland.QpaPlatform = "wayland:option";
+  wayland.WaylandDisplay = "wayland-93";
+  wayland.RuntimeDir = "/nonexistent";
+  wayland.PluginDir = "/nonexistent";
+  answer = ui::ProbeDisplay(wayland);
+  EXPECT_FALSE(answer.Reachable);
+  EXPECT_NE(answer.Why.find("Wayland plugin is not installed"), std::string::npos) << answer.Why;
+}
+
+// A calling program that is a Qt program (these tests are one) keeps its application: the
+// platform is made on it, and no second one is made.
+TEST(QtPlatformMaking, UsesTheCallingProgramsApplication) {
+  tavro_test::ScopedEnv noScript("TAVRO_UI_SCRIPT", nullptr);
+  QCoreApplication* host = QCoreApplication::instance();
+  ASSERT_NE(host, nullptr);
+  std::string why = "stale";
+  EXPECT_TRUE(ui::QtDisplayReachable(why));
+  EXPECT_EQ(why, "");
+  std::unique_ptr<ui::Platform> platform = ui::CreateQtPlatform();
+  EXPECT_NE(dynamic_cast<ui::QtDesktop*>(platform.get()), nullptr);
+  EXPECT_EQ(QCoreApplication::instance(), host);
+  platform.reset();
+  EXPECT_EQ(QCoreApplication::instance(), host);
+}
+
+// Every byte offset of a model text has its place on screen and comes back, however
+// broken the bytes; a memo's line breaks are one character each.
+TEST(QtText, CaretOffsetsMapBothWays) {
+  struct Case {
+    std::string gbk;
+    bool multiLine;
+    QString shown;
+    std::vector<int> positions;  // shown position of each byte offset 0..size
+  };
+  const std::string zhong = Gbk("中");
+  const Case cases[] = {
+      {"ab", false, "ab", {0, 1, 2}},
+      {"a" + zhong + "b", false, QString::fromUtf8("a中b"), {0, 1, 1, 2, 3}},
+      // A lone lead byte before a control byte is one character of its own.
+      {"\x81\x07x", false, QString::fromUtf8("\xEF\xBF\xBD\x07x"), {0, 1, 2, 3}},
+      {"a\r\nb", true, "a\nb", {0, 1, 1, 2, 3}},
+      {"a\r\nb", false, "a\r\nb", {0, 1, 2, 3, 4}},
+      {"a\rb\n", true, "a\nb\n", {0, 1, 2, 3, 4}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown.toStdString());
+    EXPECT_EQ(ui::ShownText(c.gbk, c.multiLine), c.shown);
+    for (int byte = 0; byte <= static_cast<int>(c.gbk.size()); ++byte) {
+      EXPECT_EQ(ui::ShownPosOfByte(c.gbk, byte, c.multiLine),
+                c.positions[static_cast<std::size_t>(byte)])
+          << "byte " << byte;
+    }
+    for (int pos = 0; pos <= c.shown.size(); ++pos) {
+      const int byte = ui::ByteOfShownPos(c.gbk, pos, c.multiLine);
+      EXPECT_EQ(ui::ShownPosOfByte(c.gbk, byte, c.multiLine), pos) << "position " << pos;
+    }
+  }
+}
+
+// Towards GBK nothing is substituted: a character GBK lacks (an emoji, a zero-width
+// space ICU would drop) refuses the whole text.
+TEST(QtText, ATextGbkCannotHoldIsRefusedWhole) {
+  EXPECT_EQ(ui::FromQt(QString::fromUtf8("中文 A1")), Gbk("中文 A1"));
+  EXPECT_EQ(ui::FromQt(QString::fromUtf8("中\xF0\x9F\x98\x80")), std::nullopt);
+  EXPECT_EQ(ui::FromQt(QString::fromUtf8("a\xE2\x80\x8B"
+                                         "b")),
+            std::nullopt);
+  EXPECT_EQ(ui::FromQt(QString::fromUtf8("\xD5\xA1")), std::nullopt);  // Armenian
+  EXPECT_EQ(ui::FromQt(QString()), std::string());
+}
+
+TEST(QtText, FileFiltersBecomeQtsNameFilters) {
+  struct Case {
+    std::string filter;
+    QStringList filters;
+  };
+  const Case cases[] = {
+      {"Text files (*.txt)|*.txt|All files (*.*)|*.*", {"Text files (*.txt)", "All files (*)"}},
+      {Gbk("文本文件|*.txt;*.csv"), {QString::fromUtf8("文本文件 (*.txt *.csv)")}},
+      {"CSV|*.csv|Orphan description", {"CSV (*.csv)"}},
+      {"Empty pattern||Text|*.txt", {"Text (*.txt)"}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ui::NameFilters(c.filter), c.filters) << c.filter;
+  }
+}
+
+// Aligned children take their strips in the original platform's order; hidden ones take
+// nothing; the others keep their own bounds.
+TEST(AlignLayout, StripsThenTheClientArea) {
+  ui::TWinControl parent(nullptr, "Parent");
+  auto make = [&](const char* name, ui::TAlign align, int left, int top, int width, int height) {
+    auto* c = ui::Create<ui::TWinControl>(&parent, &parent, name);
+    c->Align = align;
+    c->SetBounds(left, top, width, height);
+    return c;
+  };
+  make("Bottom", ui::alBottom, 0, 0, 10, 30);
+  make("Top2", ui::alTop, 0, 50, 10, 20);
+  make("Top1", ui::alTop, 0, 0, 10, 10);
+  make("Client", ui::alClient, 0, 0, 1, 1);
+  make("Left", ui::alLeft, 0, 0, 40, 5);
+  make("Right", ui::alRight, 0, 0, 25, 5);
+  make("Free", ui::alNone, 7, 8, 9, 10);
+  make("Hidden", ui::alTop, 0, 0, 10, 99)->Visible = false;
+  const std::vector<ui::Bounds> bounds =
+      ui::AlignChildren(parent.Controls(), ui::Bounds{2, 3, 300, 200});
+  const std::vector<ui::Bounds> expected = {
+      {2, 173, 300, 30},   // bottom
+      {2, 13, 300, 20},    // the second top strip, below the first
+      {2, 3, 300, 10},     // the first top strip (smaller Top)
+      {42, 33, 235, 140},  // client: what is left
+      {2, 33, 40, 140},    // left
+      {277, 33, 25, 140},  // right
+      {7, 8, 9, 10},       // not aligned
+      {0, 0, 10, 99},      // hidden: as it is
+  };
+  EXPECT_EQ(bounds, expected);
+}
+
+}  // namespace

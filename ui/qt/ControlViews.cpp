@@ -1,0 +1,862 @@
+// The views of the control kinds. Each keeps what it last showed where comparing the
+// control with the widget would cost more than the change itself (item lists, memo
+// texts), so a resync after every input stays cheap.
+#include "ui/qt/ControlViews.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTabBar>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QTreeView>
+#include <string>
+
+#include "ui/qt/ItemModels.h"
+#include "ui/qt/QtText.h"
+
+namespace ui {
+namespace {
+
+Qt::Alignment HorizontalAlignment(TAlignment alignment) {
+  switch (alignment) {
+    case taRightJustify:
+      return Qt::AlignRight;
+    case taCenter:
+      return Qt::AlignHCenter;
+    case taLeftJustify:
+      break;
+  }
+  return Qt::AlignLeft;
+}
+
+// Widgets never take the focus or a drop by themselves: the model decides.
+void Quiet(QWidget* widget) {
+  widget->setFocusPolicy(Qt::NoFocus);
+  widget->setAcceptDrops(false);
+}
+
+class PlainView : public ControlView {
+ public:
+  explicit PlainView(QWidget* parent) : ControlView(new QWidget(parent)) {}
+  void Sync(TControl&) override {}
+};
+
+class LabelView : public ControlView {
+ public:
+  explicit LabelView(QWidget* parent) : ControlView(new QLabel(parent)) {}
+  void Sync(TControl& control) override {
+    auto& label = static_cast<TLabel&>(control);
+    auto* widget = static_cast<QLabel*>(widget_);
+    const QString text = PlainCaption(label.Caption);
+    if (widget->text() != text) {
+      widget->setText(text);
+    }
+    widget->setTextFormat(Qt::PlainText);
+    widget->setWordWrap(label.WordWrap);
+    widget->setAlignment(HorizontalAlignment(label.Alignment) | Qt::AlignTop);
+  }
+  // An auto-sized label is as large as its text, as the original platform sizes it.
+  std::optional<QSize> NaturalSize(const TControl& control) const override {
+    const auto& label = static_cast<const TLabel&>(control);
+    if (!label.AutoSize || label.WordWrap) {
+      return std::nullopt;
+    }
+    return widget_->sizeHint();
+  }
+};
+
+class ButtonView : public ControlView {
+ public:
+  explicit ButtonView(QWidget* parent) : ControlView(new QPushButton(parent)) {
+    static_cast<QPushButton*>(widget_)->setAutoDefault(false);
+  }
+  void Sync(TControl& control) override {
+    auto& button = static_cast<TButton&>(control);
+    auto* widget = static_cast<QPushButton*>(widget_);
+    const QString text = PlainCaption(button.Caption);
+    if (widget->text() != text) {
+      widget->setText(text);
+    }
+    widget->setDefault(button.Default);
+    if (auto* bitBtn = dynamic_cast<TBitBtn*>(&button)) {
+      if (!glyphSet_ || bitBtn->Kind() != glyph_) {
+        glyph_ = bitBtn->Kind();
+        glyphSet_ = true;
+        widget->setIcon(Glyph(glyph_));
+      }
+    }
+  }
+
+ private:
+  QIcon Glyph(TBitBtnKind kind) const {
+    QStyle::StandardPixmap pixmap;
+    switch (kind) {
+      case bkOK:
+        pixmap = QStyle::SP_DialogOkButton;
+        break;
+      case bkCancel:
+        pixmap = QStyle::SP_DialogCancelButton;
+        break;
+      case bkYes:
+        pixmap = QStyle::SP_DialogYesButton;
+        break;
+      case bkNo:
+        pixmap = QStyle::SP_DialogNoButton;
+        break;
+      case bkClose:
+        pixmap = QStyle::SP_DialogCloseButton;
+        break;
+      case bkAbort:
+        pixmap = QStyle::SP_DialogAbortButton;
+        break;
+      case bkRetry:
+        pixmap = QStyle::SP_DialogRetryButton;
+        break;
+      case bkIgnore:
+        pixmap = QStyle::SP_DialogIgnoreButton;
+        break;
+      case bkCustom:
+      default:
+        return {};
+    }
+    return widget_->style()->standardIcon(pixmap, nullptr, widget_);
+  }
+  TBitBtnKind glyph_ = bkCustom;
+  bool glyphSet_ = false;
+};
+
+class CheckBoxView : public ControlView {
+ public:
+  explicit CheckBoxView(QWidget* parent) : ControlView(new QCheckBox(parent)) {}
+  void Sync(TControl& control) override {
+    auto& box = static_cast<TCheckBox&>(control);
+    auto* widget = static_cast<QCheckBox*>(widget_);
+    widget->setText(PlainCaption(box.Caption));
+    widget->setChecked(box.Checked());
+  }
+};
+
+class RadioButtonView : public ControlView {
+ public:
+  explicit RadioButtonView(QWidget* parent) : ControlView(new QRadioButton(parent)) {
+    static_cast<QRadioButton*>(widget_)->setAutoExclusive(false);
+  }
+  void Sync(TControl& control) override {
+    auto& radio = static_cast<TRadioButton&>(control);
+    auto* widget = static_cast<QRadioButton*>(widget_);
+    widget->setText(PlainCaption(radio.Caption));
+    widget->setChecked(radio.Checked());
+  }
+};
+
+// A group box's children sit in its own pixels; aligned ones share the area below the
+// caption.
+class GroupBoxView : public ControlView {
+ public:
+  explicit GroupBoxView(QWidget* parent) : ControlView(new QGroupBox(parent)) {}
+  void Sync(TControl& control) override {
+    static_cast<QGroupBox*>(widget_)->setTitle(PlainCaption(control.Caption));
+  }
+  QRect AlignRect(const QSize& size) const override {
+    const int top = widget_->fontMetrics().height() + 2;
+    return {2, top, std::max(0, size.width() - 4), std::max(0, size.height() - top - 2)};
+  }
+};
+
+// The items of a radio group are buttons of the view, one below the other in the area
+// below the caption, as the original platform spaces them.
+class RadioGroupView : public GroupBoxView {
+ public:
+  using GroupBoxView::GroupBoxView;
+  void Sync(TControl& control) override {
+    GroupBoxView::Sync(control);
+    auto& group = static_cast<TRadioGroup&>(control);
+    while (buttons_.size() > group.Items.size()) {
+      delete buttons_.back();
+      buttons_.pop_back();
+    }
+    while (buttons_.size() < group.Items.size()) {
+      auto* button = new QRadioButton(widget_);
+      button->setAutoExclusive(false);
+      Quiet(button);
+      button->show();
+      buttons_.push_back(button);
+    }
+    const QRect area = AlignRect(widget_->size());
+    const int count = static_cast<int>(buttons_.size());
+    for (int i = 0; i < count; ++i) {
+      QRadioButton* button = buttons_[static_cast<std::size_t>(i)];
+      button->setText(PlainCaption(group.Items[static_cast<std::size_t>(i)]));
+      button->setChecked(i == group.ItemIndex);
+      const int top = area.top() + area.height() * i / count;
+      const int bottom = area.top() + area.height() * (i + 1) / count;
+      button->setGeometry(area.left() + 6, top, std::max(0, area.width() - 8), bottom - top);
+    }
+  }
+  std::vector<QObject*> Sources() const override {
+    std::vector<QObject*> sources{widget_};
+    sources.insert(sources.end(), buttons_.begin(), buttons_.end());
+    return sources;
+  }
+  int ItemAt(QObject* source, QPoint) const override {
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+      if (buttons_[i] == source) {
+        return static_cast<int>(i);
+      }
+    }
+    return -1;
+  }
+
+ private:
+  std::vector<QRadioButton*> buttons_;
+};
+
+// A panel draws its raised bevel and its caption.
+class PanelWidget : public QFrame {
+ public:
+  explicit PanelWidget(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLineWidth(1);
+  }
+  void SetCaption(const QString& caption, Qt::Alignment alignment) {
+    if (caption != caption_ || alignment != alignment_) {
+      caption_ = caption;
+      alignment_ = alignment;
+      update();
+    }
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QFrame::paintEvent(event);
+    if (!caption_.isEmpty()) {
+      QPainter painter(this);
+      painter.drawText(contentsRect(), static_cast<int>(alignment_ | Qt::AlignVCenter), caption_);
+    }
+  }
+
+ private:
+  QString caption_;
+  Qt::Alignment alignment_ = Qt::AlignHCenter;
+};
+
+class PanelView : public ControlView {
+ public:
+  explicit PanelView(QWidget* parent) : ControlView(new PanelWidget(parent)) {}
+  void Sync(TControl& control) override {
+    auto& panel = static_cast<TPanel&>(control);
+    static_cast<PanelWidget*>(widget_)->SetCaption(PlainCaption(panel.Caption),
+                                                   HorizontalAlignment(panel.Alignment));
+  }
+  QRect AlignRect(const QSize& size) const override {
+    return {1, 1, std::max(0, size.width() - 2), std::max(0, size.height() - 2)};
+  }
+};
+
+// Tabs along the top and a frame below them; the sheets are the page control's children
+// laid over the frame.
+class PageControlView : public ControlView {
+ public:
+  explicit PageControlView(QWidget* parent)
+      : ControlView(new QWidget(parent)), tabs_(new QTabBar(widget_)), frame_(new QFrame(widget_)) {
+    tabs_->setDrawBase(false);
+    tabs_->setExpanding(false);
+    Quiet(tabs_);
+    frame_->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+  }
+  void Sync(TControl& control) override {
+    auto& pages = static_cast<TPageControl&>(control);
+    const std::vector<TTabSheet*> sheets = pages.Pages();
+    while (tabs_->count() > static_cast<int>(sheets.size())) {
+      tabs_->removeTab(tabs_->count() - 1);
+    }
+    while (tabs_->count() < static_cast<int>(sheets.size())) {
+      tabs_->addTab(QString());
+    }
+    int active = -1;
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+      tabs_->setTabText(static_cast<int>(i), PlainCaption(sheets[i]->Caption));
+      if (sheets[i] == pages.ActivePage()) {
+        active = static_cast<int>(i);
+      }
+    }
+    if (active >= 0) {
+      tabs_->setCurrentIndex(active);
+    }
+    const int tabHeight = tabs_->sizeHint().height();
+    tabs_->setGeometry(0, 0, widget_->width(), tabHeight);
+    frame_->setGeometry(0, tabHeight, widget_->width(), std::max(0, widget_->height() - tabHeight));
+    frame_->lower();
+  }
+  std::vector<QObject*> Sources() const override { return {widget_, tabs_}; }
+  int ItemAt(QObject* source, QPoint pos) const override {
+    return source == tabs_ ? tabs_->tabAt(pos) : -1;
+  }
+  QRect Sheets(const QSize& size) const {
+    const int top = tabs_->sizeHint().height() + 2;
+    return {2, top, std::max(0, size.width() - 4), std::max(0, size.height() - top - 2)};
+  }
+
+ private:
+  QTabBar* tabs_;
+  QFrame* frame_;
+};
+
+class EditView : public ControlView {
+ public:
+  explicit EditView(QWidget* parent) : EditView(new QLineEdit(parent), nullptr) {}
+  EditView(QWidget* widget, QLineEdit* line) : ControlView(widget), line_(line) {
+    if (line_ == nullptr) {
+      line_ = static_cast<QLineEdit*>(widget_);
+    }
+    line_->setContextMenuPolicy(Qt::NoContextMenu);
+    line_->setDragEnabled(false);
+    Quiet(line_);
+  }
+  void Sync(TControl& control) override {
+    auto& edit = static_cast<TCustomEdit&>(control);
+    ShowText(*line_, edit.Text(), edit.SelStart(), edit.SelLength());
+    line_->setReadOnly(edit.ReadOnly);
+    if (auto* plain = dynamic_cast<TEdit*>(&edit)) {
+      line_->setEchoMode(plain->PasswordChar != 0 ? QLineEdit::Password : QLineEdit::Normal);
+    }
+  }
+  QWidget* FocusWidget() const override { return line_; }
+  std::vector<QObject*> Sources() const override {
+    if (line_ == widget_) {
+      return {widget_};
+    }
+    return {widget_, line_};
+  }
+  int ByteAt(const TControl& control, QObject* source, QPoint pos) const override {
+    if (source != line_) {
+      return -1;
+    }
+    const std::string& text = static_cast<const TCustomEdit&>(control).Text();
+    return ByteOfShownPos(text, line_->cursorPositionAt(pos), false);
+  }
+
+  static void ShowText(QLineEdit& line, const std::string& text, int selStart, int selLength) {
+    const QString shown = ShownText(text, false);
+    if (line.text() != shown) {
+      line.setText(shown);
+    }
+    const int start = ShownPosOfByte(text, selStart, false);
+    const int end = ShownPosOfByte(text, selStart + selLength, false);
+    if (end > start) {
+      line.setSelection(start, end - start);
+    } else {
+      line.deselect();
+      line.setCursorPosition(start);
+    }
+  }
+
+ protected:
+  QLineEdit* line_;
+};
+
+// A file-name edit: its edit, and the browse button at its right end.
+class FileNameEditView : public EditView {
+ public:
+  explicit FileNameEditView(QWidget* parent) : FileNameEditView(new QWidget(parent), true) {}
+  void Sync(TControl& control) override {
+    EditView::Sync(control);
+    const int side = widget_->height();
+    line_->setGeometry(0, 0, std::max(0, widget_->width() - side), side);
+    button_->setGeometry(std::max(0, widget_->width() - side), 0, side, side);
+  }
+  std::vector<QObject*> Sources() const override { return {widget_, line_, button_}; }
+  bool IsButton(QObject* source) const override { return source == button_; }
+
+ private:
+  // box: the widget holding the edit and the button.
+  FileNameEditView(QWidget* box, bool)
+      : EditView(box, new QLineEdit(box)), button_(new QToolButton(box)) {
+    button_->setText(QStringLiteral("..."));
+    Quiet(button_);
+  }
+  QToolButton* button_;
+};
+
+class MemoView : public ControlView {
+ public:
+  explicit MemoView(QWidget* parent) : ControlView(new QPlainTextEdit(parent)) {
+    auto* widget = static_cast<QPlainTextEdit*>(widget_);
+    widget->setUndoRedoEnabled(false);
+    widget->setContextMenuPolicy(Qt::NoContextMenu);
+    widget->viewport()->setAcceptDrops(false);
+    Quiet(widget);
+  }
+  void Sync(TControl& control) override {
+    auto& memo = static_cast<TMemo&>(control);
+    auto* widget = static_cast<QPlainTextEdit*>(widget_);
+    const bool textChanged = !shownOnce_ || memo.Text() != shown_;
+    if (textChanged) {
+      shown_ = memo.Text();
+      shownOnce_ = true;
+      widget->setPlainText(ShownText(shown_, true));
+    }
+    if (textChanged || memo.SelStart() != selStart_ || memo.SelLength() != selLength_) {
+      selStart_ = memo.SelStart();
+      selLength_ = memo.SelLength();
+      QTextCursor cursor = widget->textCursor();
+      cursor.setPosition(ShownPosOfByte(shown_, selStart_, true));
+      cursor.setPosition(ShownPosOfByte(shown_, selStart_ + selLength_, true),
+                         QTextCursor::KeepAnchor);
+      widget->setTextCursor(cursor);
+    }
+    widget->setReadOnly(memo.ReadOnly);
+    widget->setLineWrapMode(memo.WordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    const bool vertical = memo.ScrollBars == TMemo::ssVertical || memo.ScrollBars == TMemo::ssBoth;
+    const bool horizontal =
+        memo.ScrollBars == TMemo::ssHorizontal || memo.ScrollBars == TMemo::ssBoth;
+    widget->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+    widget->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn
+                                                    : Qt::ScrollBarAsNeeded);
+  }
+  std::vector<QObject*> Sources() const override {
+    return {widget_, static_cast<QPlainTextEdit*>(widget_)->viewport()};
+  }
+  int ByteAt(const TControl& control, QObject* source, QPoint pos) const override {
+    auto* widget = static_cast<QPlainTextEdit*>(widget_);
+    if (source != widget->viewport()) {
+      return -1;
+    }
+    const std::string& text = static_cast<const TMemo&>(control).Text();
+    return ByteOfShownPos(text, widget->cursorForPosition(pos).position(), true);
+  }
+
+ private:
+  std::string shown_;
+  bool shownOnce_ = false;
+  int selStart_ = -1;
+  int selLength_ = -1;
+};
+
+class ComboView : public ControlView {
+ public:
+  explicit ComboView(QWidget* parent) : ControlView(new QComboBox(parent)) {
+    auto* combo = static_cast<QComboBox*>(widget_);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setMaxVisibleItems(12);
+    combo->setContextMenuPolicy(Qt::NoContextMenu);
+    // The drop-down's own filter is installed now, so the window's, installed later,
+    // sees its events first.
+    combo->view();
+  }
+  void Sync(TControl& control) override {
+    auto& box = static_cast<TComboBox&>(control);
+    auto* combo = static_cast<QComboBox*>(widget_);
+    const bool editable = box.Style == csDropDown;
+    if (combo->isEditable() != editable) {
+      combo->setEditable(editable);
+      if (editable) {
+        combo->setCompleter(nullptr);
+        combo->lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
+        combo->lineEdit()->setDragEnabled(false);
+        Quiet(combo->lineEdit());
+      }
+    }
+    if (box.Items != items_) {
+      items_ = box.Items;
+      combo->clear();
+      for (const std::string& item : items_) {
+        combo->addItem(ToQt(item));
+      }
+    }
+    if (combo->currentIndex() != box.ItemIndex()) {
+      combo->setCurrentIndex(box.ItemIndex());
+    }
+    if (editable) {
+      EditView::ShowText(*combo->lineEdit(), box.Text(), box.SelStart(), 0);
+    }
+  }
+  QWidget* FocusWidget() const override {
+    auto* combo = static_cast<QComboBox*>(widget_);
+    return combo->isEditable() ? static_cast<QWidget*>(combo->lineEdit()) : combo;
+  }
+  std::vector<QObject*> Sources() const override {
+    auto* combo = static_cast<QComboBox*>(widget_);
+    std::vector<QObject*> sources{widget_, combo->view(), combo->view()->viewport()};
+    if (combo->isEditable()) {
+      sources.push_back(combo->lineEdit());
+    }
+    return sources;
+  }
+  int ByteAt(const TControl& control, QObject* source, QPoint pos) const override {
+    auto* combo = static_cast<QComboBox*>(widget_);
+    if (!combo->isEditable() || source != combo->lineEdit()) {
+      return -1;
+    }
+    const std::string& text = static_cast<const TComboBox&>(control).Text();
+    return ByteOfShownPos(text, combo->lineEdit()->cursorPositionAt(pos), false);
+  }
+  bool IsPopupList(QObject* source) const override {
+    auto* combo = static_cast<QComboBox*>(widget_);
+    return source == combo->view() || source == combo->view()->viewport();
+  }
+  int ItemAt(QObject* source, QPoint pos) const override {
+    auto* combo = static_cast<QComboBox*>(widget_);
+    return source == combo->view()->viewport() ? combo->view()->indexAt(pos).row() : -1;
+  }
+  void ShowPopupList() override { static_cast<QComboBox*>(widget_)->showPopup(); }
+  void HidePopupList() override { static_cast<QComboBox*>(widget_)->hidePopup(); }
+  int PopupRow() const override {
+    return static_cast<QComboBox*>(widget_)->view()->currentIndex().row();
+  }
+
+ private:
+  TStrings items_;
+};
+
+// The item views: selection shown from the control, the viewport repainted after each
+// input so that texts changed in place show.
+template <class View>
+void ShowRow(View& view, const QModelIndex& index, QItemSelectionModel::SelectionFlags how) {
+  QItemSelectionModel* selection = view.selectionModel();
+  if (!index.isValid()) {
+    if (selection->hasSelection() || selection->currentIndex().isValid()) {
+      selection->clear();
+    }
+    return;
+  }
+  if (selection->currentIndex() != index || !selection->isSelected(index)) {
+    selection->setCurrentIndex(index, how);
+    view.scrollTo(index);
+  }
+}
+
+class ListWidget : public QListView {
+ public:
+  using QListView::QListView;
+  // The rectangle of an item's check box.
+  QRect CheckRect(const QModelIndex& index) {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    return style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
+  }
+};
+
+class ListBoxView : public ControlView {
+ public:
+  ListBoxView(TListBox& list, QWidget* parent) : ControlView(new ListWidget(parent)) {
+    auto* view = static_cast<ListWidget*>(widget_);
+    model_ = new ListBoxModel(list, view);
+    view->setModel(model_);
+    view->setUniformItemSizes(true);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setDragEnabled(false);
+    view->viewport()->setAcceptDrops(false);
+    Quiet(view);
+  }
+  void Sync(TControl& control) override {
+    auto& list = static_cast<TListBox&>(control);
+    auto* view = static_cast<ListWidget*>(widget_);
+    model_->Sync();
+    ShowRow(*view, model_->index(list.ItemIndex(), 0), QItemSelectionModel::ClearAndSelect);
+    view->viewport()->update();
+  }
+  std::vector<QObject*> Sources() const override {
+    return {widget_, static_cast<ListWidget*>(widget_)->viewport()};
+  }
+  int ItemAt(QObject* source, QPoint pos) const override {
+    auto* view = static_cast<ListWidget*>(widget_);
+    return source == view->viewport() ? view->indexAt(pos).row() : -1;
+  }
+  bool OnCheckBox(QObject* source, QPoint pos, int item) const override {
+    auto* view = static_cast<ListWidget*>(widget_);
+    if (source != view->viewport() || item < 0 ||
+        !(model_->flags(model_->index(item, 0)) & Qt::ItemIsUserCheckable)) {
+      return false;
+    }
+    return view->CheckRect(model_->index(item, 0)).contains(pos);
+  }
+  QPoint MenuPoint() const override {
+    auto* view = static_cast<ListWidget*>(widget_);
+    const QRect rect = view->visualRect(view->currentIndex());
+    return rect.isValid() ? view->viewport()->mapToGlobal(rect.center()) : ControlView::MenuPoint();
+  }
+
+ private:
+  ListBoxModel* model_;
+};
+
+class TreeViewView : public ControlView {
+ public:
+  TreeViewView(TTreeView& tree, QWidget* parent) : ControlView(new QTreeView(parent)) {
+    auto* view = static_cast<QTreeView*>(widget_);
+    model_ = new TreeModel(tree, view);
+    view->setModel(model_);
+    view->setHeaderHidden(true);
+    view->setUniformRowHeights(true);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setExpandsOnDoubleClick(false);
+    view->setDragEnabled(false);
+    view->viewport()->setAcceptDrops(false);
+    Quiet(view);
+  }
+  void Sync(TControl& control) override {
+    auto& tree = static_cast<TTreeView&>(control);
+    auto* view = static_cast<QTreeView*>(widget_);
+    model_->Sync();
+    int selected = -1;
+    if (tree.Selected() != nullptr) {
+      const std::vector<TTreeNode*> nodes = tree.Nodes();
+      for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (nodes[i] == tree.Selected()) {
+          selected = static_cast<int>(i);
+          break;
+        }
+      }
+    }
+    ShowRow(*view, model_->IndexOfOrder(selected), QItemSelectionModel::ClearAndSelect);
+    view->viewport()->update();
+  }
+  std::vector<QObject*> Sources() const override {
+    return {widget_, static_cast<QTreeView*>(widget_)->viewport()};
+  }
+  int ItemAt(QObject* source, QPoint pos) const override {
+    auto* view = static_cast<QTreeView*>(widget_);
+    if (source != view->viewport()) {
+      return -1;
+    }
+    const QModelIndex index = view->indexAt(pos);
+    // The row's empty space left of the node (its indentation) is not the node.
+    if (!index.isValid() || pos.x() < view->visualRect(index).left()) {
+      return -1;
+    }
+    return TreeModel::OrderOf(index);
+  }
+  // The expand button sits in the indentation just left of the node.
+  bool ToggleExpander(QObject* source, QPoint pos) override {
+    auto* view = static_cast<QTreeView*>(widget_);
+    if (source != view->viewport()) {
+      return false;
+    }
+    const QModelIndex index = view->indexAt(pos);
+    if (!index.isValid() || model_->rowCount(index) == 0) {
+      return false;
+    }
+    const int left = view->visualRect(index).left();
+    if (pos.x() >= left || pos.x() < left - view->indentation()) {
+      return false;
+    }
+    view->setExpanded(index, !view->isExpanded(index));
+    return true;
+  }
+  // A double click opens or closes a node, as on the original platform.
+  void Toggle(int order) {
+    auto* view = static_cast<QTreeView*>(widget_);
+    const QModelIndex index = model_->IndexOfOrder(order);
+    if (index.isValid() && model_->rowCount(index) > 0) {
+      view->setExpanded(index, !view->isExpanded(index));
+    }
+  }
+  // The arrow keys that open and close nodes on the original platform.
+  void Expand(int order, bool open) {
+    const QModelIndex index = model_->IndexOfOrder(order);
+    if (index.isValid()) {
+      static_cast<QTreeView*>(widget_)->setExpanded(index, open);
+    }
+  }
+  QPoint MenuPoint() const override {
+    auto* view = static_cast<QTreeView*>(widget_);
+    const QRect rect = view->visualRect(view->currentIndex());
+    return rect.isValid() ? view->viewport()->mapToGlobal(rect.center()) : ControlView::MenuPoint();
+  }
+
+ private:
+  TreeModel* model_;
+};
+
+class ListViewView : public ControlView {
+ public:
+  ListViewView(TListView& list, QWidget* parent) : ControlView(new QTreeView(parent)), list_(list) {
+    auto* view = static_cast<QTreeView*>(widget_);
+    model_ = new ListViewModel(list, view);
+    view->setModel(model_);
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setDragEnabled(false);
+    view->viewport()->setAcceptDrops(false);
+    view->header()->setStretchLastSection(false);
+    view->header()->setSectionsMovable(false);
+    view->header()->setSectionsClickable(false);
+    Quiet(view);
+    // Widths the operator drags become the columns' widths, as on the original platform.
+    QObject::connect(view->header(), &QHeaderView::sectionResized,
+                     [this](int section, int, int size) {
+                       if (!syncing_ && section < static_cast<int>(list_.Columns.size())) {
+                         list_.Columns[static_cast<std::size_t>(section)].Width = size;
+                       }
+                     });
+  }
+  void Sync(TControl& control) override {
+    auto& list = static_cast<TListView&>(control);
+    auto* view = static_cast<QTreeView*>(widget_);
+    syncing_ = true;
+    model_->Sync();
+    view->setHeaderHidden(list.ViewStyle != vsReport);
+    for (std::size_t i = 0; i < list.Columns.size(); ++i) {
+      const int section = static_cast<int>(i);
+      if (view->header()->sectionSize(section) != list.Columns[i].Width) {
+        view->header()->resizeSection(section, list.Columns[i].Width);
+      }
+    }
+    syncing_ = false;
+    view->setSelectionBehavior(list.RowSelect ? QAbstractItemView::SelectRows
+                                              : QAbstractItemView::SelectItems);
+    view->setAllColumnsShowFocus(list.RowSelect);
+    ShowRow(*view, model_->index(list.ItemIndex(), 0),
+            list.RowSelect ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                           : QItemSelectionModel::ClearAndSelect);
+    view->viewport()->update();
+  }
+  std::vector<QObject*> Sources() const override {
+    return {widget_, static_cast<QTreeView*>(widget_)->viewport()};
+  }
+  int ItemAt(QObject* source, QPoint pos) const override {
+    auto* view = static_cast<QTreeView*>(widget_);
+    return source == view->viewport() ? view->indexAt(pos).row() : -1;
+  }
+  QPoint MenuPoint() const override {
+    auto* view = static_cast<QTreeView*>(widget_);
+    const QRect rect = view->visualRect(view->currentIndex());
+    return rect.isValid() ? view->viewport()->mapToGlobal(rect.center()) : ControlView::MenuPoint();
+  }
+
+ private:
+  TListView& list_;
+  ListViewModel* model_;
+  bool syncing_ = false;
+};
+
+}  // namespace
+
+ControlView::ControlView(QWidget* widget) : widget_(widget) {
+  Quiet(widget_);
+}
+
+ControlView::~ControlView() {
+  widget_->hide();
+  widget_->deleteLater();
+}
+
+QRect ControlView::AlignRect(const QSize& size) const {
+  return {QPoint(0, 0), size};
+}
+
+std::vector<QObject*> ControlView::Sources() const {
+  return {widget_};
+}
+
+QPoint ControlView::MenuPoint() const {
+  return widget_->mapToGlobal(QPoint(widget_->width() / 2, widget_->height() / 2));
+}
+
+std::unique_ptr<ControlView> MakeView(TControl& control, QWidget* parent) {
+  // The most derived kinds first: a radio group is a group box, a check list box a
+  // list box, a bit button a button.
+  if (dynamic_cast<TLabel*>(&control)) {
+    return std::make_unique<LabelView>(parent);
+  }
+  if (dynamic_cast<TButton*>(&control)) {
+    return std::make_unique<ButtonView>(parent);
+  }
+  if (dynamic_cast<TCheckBox*>(&control)) {
+    return std::make_unique<CheckBoxView>(parent);
+  }
+  if (dynamic_cast<TRadioButton*>(&control)) {
+    return std::make_unique<RadioButtonView>(parent);
+  }
+  if (dynamic_cast<TRadioGroup*>(&control)) {
+    return std::make_unique<RadioGroupView>(parent);
+  }
+  if (dynamic_cast<TGroupBox*>(&control)) {
+    return std::make_unique<GroupBoxView>(parent);
+  }
+  if (dynamic_cast<TPanel*>(&control)) {
+    return std::make_unique<PanelView>(parent);
+  }
+  if (dynamic_cast<TPageControl*>(&control)) {
+    return std::make_unique<PageControlView>(parent);
+  }
+  if (dynamic_cast<TMemo*>(&control)) {
+    return std::make_unique<MemoView>(parent);
+  }
+  if (dynamic_cast<TFileNameEdit*>(&control)) {
+    return std::make_unique<FileNameEditView>(parent);
+  }
+  if (dynamic_cast<TCustomEdit*>(&control)) {
+    return std::make_unique<EditView>(parent);
+  }
+  if (dynamic_cast<TComboBox*>(&control)) {
+    return std::make_unique<ComboView>(parent);
+  }
+  if (auto* list = dynamic_cast<TListBox*>(&control)) {
+    return std::make_unique<ListBoxView>(*list, parent);
+  }
+  if (auto* tree = dynamic_cast<TTreeView*>(&control)) {
+    return std::make_unique<TreeViewView>(*tree, parent);
+  }
+  if (auto* list = dynamic_cast<TListView*>(&control)) {
+    return std::make_unique<ListViewView>(*list, parent);
+  }
+  return std::make_unique<PlainView>(parent);  // a tab sheet, a plain windowed control
+}
+
+QRect SheetRect(const ControlView& pageControl, const QSize& size) {
+  if (const auto* pages = dynamic_cast<const PageControlView*>(&pageControl)) {
+    return pages->Sheets(size);
+  }
+  return {QPoint(0, 0), size};
+}
+
+void ToggleTreeNode(ControlView& view, int order) {
+  if (auto* tree = dynamic_cast<TreeViewView*>(&view)) {
+    tree->Toggle(order);
+  }
+}
+
+void ExpandTreeNode(ControlView& view, int order, bool open) {
+  if (auto* tree = dynamic_cast<TreeViewView*>(&view)) {
+    tree->Expand(order, open);
+  }
+}
+
+QString PlainCaption(const std::string& gbk) {
+  const QString text = ToQt(gbk);
+  QString plain;
+  plain.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == QChar('&') && i + 1 < text.size()) {
+      ++i;  // "&&" shows one "&"; "&X" shows "X"
+    }
+    plain.append(text[i]);
+  }
+  return plain;
+}
+
+}  // namespace ui

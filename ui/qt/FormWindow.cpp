@@ -1,0 +1,266 @@
+// The form window: the walk that brings every control's widget in step with the model,
+// and the event filter that hands the widgets' input to the model.
+#include "ui/qt/FormWindow.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QResizeEvent>
+#include <typeinfo>
+
+#include "ui/Input.h"
+#include "ui/qt/AlignLayout.h"
+#include "ui/qt/ControlViews.h"
+#include "ui/qt/QtFont.h"
+#include "ui/qt/QtText.h"
+
+namespace ui {
+namespace {
+
+// A colour of the model's own (not one of the system's) for the widget's background.
+void ApplyColor(QWidget& widget, TColor color, bool text) {
+  if (color < 0) {
+    return;  // a system colour: the style's
+  }
+  const QColor rgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+  QPalette palette = widget.palette();
+  const QPalette::ColorRole role = text ? QPalette::Base : QPalette::Window;
+  if (palette.color(role) != rgb) {
+    palette.setColor(role, rgb);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(!text);
+  }
+}
+
+bool TextKind(const TControl& control) {
+  return dynamic_cast<const TCustomEdit*>(&control) || dynamic_cast<const TComboBox*>(&control) ||
+         dynamic_cast<const TListBox*>(&control) || dynamic_cast<const TTreeView*>(&control) ||
+         dynamic_cast<const TListView*>(&control);
+}
+
+}  // namespace
+
+FormWindow::FormWindow(TForm& form, WindowHost& host, QWidget* parent, bool interactive)
+    : QDialog(parent), form_(form), host_(host), interactive_(interactive), router_(*this) {
+  setFocusPolicy(Qt::NoFocus);
+  installEventFilter(this);
+}
+
+FormWindow::~FormWindow() {
+  // The views go before the dialog's own children are deleted with it.
+  views_.clear();
+}
+
+QWidget* FormWindow::WidgetOf(const TControl& control) const {
+  ControlView* view = ViewOf(control);
+  return view != nullptr ? view->Widget() : nullptr;
+}
+
+ControlView* FormWindow::ViewOf(const TControl& control) const {
+  auto found = views_.find(&control);
+  return found == views_.end() ? nullptr : found->second.View.get();
+}
+
+// A control found at an address where a control of another kind used to be (the old
+// one destroyed, a new one made in its place) gets a new view.
+FormWindow::Entry& FormWindow::EntryFor(TControl& control, QWidget* client) {
+  Entry& entry = views_[&control];
+  if (!entry.View || entry.Kind != &typeid(control)) {
+    entry.View = MakeView(control, client);
+    entry.Kind = &typeid(control);
+  }
+  return entry;
+}
+
+void FormWindow::Sync() {
+  syncing_ = true;
+  const QString caption = ToQt(form_.Caption);
+  if (windowTitle() != caption) {
+    setWindowTitle(caption);
+  }
+  const QFont font = QtFontOf(form_.Font());
+  if (this->font() != font) {
+    setFont(font);
+  }
+  ApplyColor(*this, form_.Color, false);
+  const QSize size(std::max(form_.Width(), 1), std::max(form_.Height(), 1));
+  if (this->size() != size) {
+    resize(size);
+  }
+  for (auto& [control, entry] : views_) {
+    entry.Live = false;
+  }
+  sources_.clear();
+  sources_[this] = Source{&form_, nullptr};
+  SyncChildren(form_, nullptr, this, QRect(QPoint(0, 0), size));
+  // Views of controls that are gone: the pointers are only compared, never followed.
+  for (auto it = views_.begin(); it != views_.end();) {
+    it = it->second.Live ? std::next(it) : views_.erase(it);
+  }
+  SyncFocus();
+  syncing_ = false;
+}
+
+void FormWindow::SyncChildren(TWinControl& parent, ControlView* parentView, QWidget* client,
+                              const QRect& alignArea) {
+  const std::vector<TControl*>& children = parent.Controls();
+  const std::vector<Bounds> bounds = AlignChildren(
+      children, Bounds{alignArea.x(), alignArea.y(), alignArea.width(), alignArea.height()});
+  const bool pages = dynamic_cast<TPageControl*>(&parent) != nullptr && parentView != nullptr;
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    TControl& child = *children[i];
+    Entry& entry = EntryFor(child, client);
+    entry.Live = true;
+    ControlView& view = *entry.View;
+    QWidget* widget = view.Widget();
+    if (widget->parentWidget() != client) {
+      widget->setParent(client);
+    }
+    const QFont font = QtFontOf(child.Font());
+    if (widget->font() != font) {
+      widget->setFont(font);
+    }
+    QRect rect(bounds[i].Left, bounds[i].Top, bounds[i].Width, bounds[i].Height);
+    if (pages && dynamic_cast<TTabSheet*>(&child) != nullptr) {
+      rect = SheetRect(*parentView, client->size());
+    }
+    if (widget->geometry() != rect) {
+      widget->setGeometry(rect);
+    }
+    view.Sync(child);
+    if (std::optional<QSize> natural = view.NaturalSize(child)) {
+      // An auto-sized control grows to its text; the text is never cut.
+      const QRect grown(rect.topLeft(), rect.size().expandedTo(*natural));
+      if (widget->geometry() != grown) {
+        widget->setGeometry(grown);
+      }
+    }
+    ApplyColor(*widget, child.Color, TextKind(child));
+    widget->setEnabled(child.Enabled);
+    widget->setVisible(child.Visible);
+    const QString hint = ToQt(child.Hint);
+    if (widget->toolTip() != hint) {
+      widget->setToolTip(hint);
+    }
+    for (QObject* source : view.Sources()) {
+      if (sources_.emplace(source, Source{&child, &view}).second) {
+        source->installEventFilter(this);
+      }
+    }
+    if (auto* windowed = dynamic_cast<TWinControl*>(&child)) {
+      SyncChildren(*windowed, &view, view.Client(), view.AlignRect(widget->size()));
+    }
+  }
+}
+
+// The keyboard focus is where the form has it; with no focused control it rests on the
+// window, so that keys still reach the filter (and go nowhere).
+void FormWindow::SyncFocus() {
+  TWinControl* active = form_.ActiveControl();
+  ControlView* view = active != nullptr ? ViewOf(*active) : nullptr;
+  QWidget* target = view != nullptr ? view->FocusWidget() : this;
+  if (focusWidget() != target) {
+    target->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+void FormWindow::CheckClose() {
+  if (closed_ || form_.ModalResult == mrNone) {
+    return;
+  }
+  bool canClose = false;
+  if (!Dispatch([&] { canClose = form_.CloseQuery(); })) {
+    form_.ModalResult = mrNone;
+  }
+  if (!canClose) {
+    return;
+  }
+  closed_ = true;
+  result_ = form_.ModalResult;
+  if (loop_ != nullptr) {
+    loop_->quit();
+  }
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+  auto found = sources_.find(watched);
+  if (found == sources_.end()) {
+    return QDialog::eventFilter(watched, event);
+  }
+  if (!interactive_ || closed_) {
+    // Shown while a script plays the form: the operator's input does not reach it.
+    switch (event->type()) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::InputMethod:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+      case QEvent::Wheel:
+      case QEvent::ContextMenu:
+      case QEvent::Shortcut:
+        return true;
+      default:
+        return false;
+    }
+  }
+  const Source source = found->second;
+  if (source.View == nullptr) {
+    // The window itself, outside every control: keys still go to the focused control;
+    // its own mouse input changes nothing.
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod) {
+      TWinControl* active = form_.ActiveControl();
+      ControlView* view = active != nullptr ? ViewOf(*active) : nullptr;
+      if (view != nullptr) {
+        return router_.Route(*active, *view, view->FocusWidget(), event);
+      }
+      return event->type() == QEvent::KeyPress;
+    }
+    switch (event->type()) {
+      case QEvent::KeyRelease:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::ContextMenu:
+      case QEvent::Shortcut:
+        return true;
+      default:
+        return false;
+    }
+  }
+  return router_.Route(*source.Control, *source.View, watched, event);
+}
+
+// The close box asks the form as the operator's close does: the cancel result, then the
+// close query; the window closes only when the form does.
+void FormWindow::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  if (!interactive_ || closed_) {
+    return;
+  }
+  CloseByOperator(form_);
+  host_.AfterInput();
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  if (syncing_ || !interactive_ || closed_) {
+    return;
+  }
+  const QSize size = event->size();
+  if (size.width() == form_.Width() && size.height() == form_.Height()) {
+    return;
+  }
+  Dispatch([&] { form_.SetBounds(form_.Left(), form_.Top(), size.width(), size.height()); });
+  host_.AfterInput();
+}
+
+// The dialog's own keys (Enter on a default button, Escape) are the model's to handle.
+void FormWindow::keyPressEvent(QKeyEvent* event) {
+  event->accept();
+}
+
+void FormWindow::reject() {}
+
+}  // namespace ui

@@ -1,0 +1,99 @@
+// The window of one form: a dialog holding a view per control of the form, brought in
+// step with the model by Sync (after every input and before any box or nested form is
+// shown), and the filter through which every input event of its widgets reaches the
+// model instead of the widgets (ui/qt/InputRouter.h).
+//
+// Geometry comes from the model as it is: the form's Width and Height are its client
+// area; a control's Left, Top, Width and Height are in its parent's pixels; Align
+// (alTop, alBottom, alLeft, alRight, alClient) places a control in what its aligned
+// siblings leave, in the order the original platform aligns them. When the operator
+// resizes the window, the new size goes into the model first (the form's Resize
+// handlers run) and the window then follows the model.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "ui/Controls.h"
+#include "ui/qt/InputRouter.h"
+
+class QEventLoop;
+
+namespace ui {
+
+class ControlView;
+
+// What a window asks of its platform.
+class WindowHost {
+ public:
+  virtual ~WindowHost() = default;
+  // After each input handed to the model (see InputHost::AfterInput).
+  virtual void AfterInput() = 0;
+  virtual void Refused() = 0;
+};
+
+class FormWindow : public QDialog, private InputHost {
+ public:
+  // interactive: the operator's input reaches the form; otherwise (a script plays it)
+  // the window only shows it.
+  FormWindow(TForm& form, WindowHost& host, QWidget* parent, bool interactive);
+  ~FormWindow() override;
+
+  TForm& Form() const { return form_; }
+  // Shows the model: every control's widget made, placed and filled, the focus where
+  // the form has it.
+  void Sync();
+  // Closes the form if it asked to (a modal result) and its close query agrees.
+  void CheckClose();
+  bool Closed() const { return closed_; }
+  int Result() const { return result_; }
+  // The loop that runs while the form is shown modally; quit when it closes.
+  void SetLoop(QEventLoop* loop) { loop_ = loop; }
+
+  // The widget of a control (tests act on it); null when it has none yet.
+  QWidget* WidgetOf(const TControl& control) const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void reject() override;
+
+ private:
+  // InputHost
+  TForm& HostForm() override { return form_; }
+  ControlView* ViewOf(const TControl& control) const override;
+  void AfterInput() override { host_.AfterInput(); }
+  void Refused() override { host_.Refused(); }
+
+  struct Entry {
+    std::unique_ptr<ControlView> View;
+    const std::type_info* Kind = nullptr;  // the control's type when the view was made
+    bool Live = false;
+  };
+  struct Source {
+    TControl* Control;
+    ControlView* View;
+  };
+  void SyncChildren(TWinControl& parent, ControlView* parentView, QWidget* client,
+                    const QRect& alignArea);
+  void SyncFocus();
+  Entry& EntryFor(TControl& control, QWidget* client);
+
+  TForm& form_;
+  WindowHost& host_;
+  bool interactive_;
+  InputRouter router_;
+  std::unordered_map<const TControl*, Entry> views_;
+  std::unordered_map<QObject*, Source> sources_;
+  QEventLoop* loop_ = nullptr;
+  bool syncing_ = false;
+  bool closed_ = false;
+  int result_ = 0;
+};
+
+}  // namespace ui

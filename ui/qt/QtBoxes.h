@@ -1,0 +1,39 @@
+// The platform's boxes on Qt: message boxes, the input box, open and save file dialogs
+// and the print dialog, made ready to show (modally for the operator, or shown while a
+// script answers them) and read afterwards in the model's terms.
+#pragma once
+
+#include <QMessageBox>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ui/Platform.h"
+
+class QFileDialog;
+class QInputDialog;
+
+namespace ui {
+
+// A message box with the original platform's buttons (OK; OK and Cancel; Yes and No),
+// icon, caption and default button (1-based). Escape answers Cancel in an OK/Cancel box
+// and OK in an OK box; a Yes/No box has no Escape answer (nor a close box that works).
+std::unique_ptr<QMessageBox> MakeMessageBox(const std::string& caption, const std::string& text,
+                                            MsgButtons buttons, MsgIcon icon, int defaultButton,
+                                            QWidget* parent);
+// The modal result of the button the operator pressed.
+int MessageResult(const QMessageBox& box);
+
+// The input box with its prompt and default text. Its edit takes only texts that GBK can
+// write; a character it refuses calls refused.
+std::unique_ptr<QInputDialog> MakeInputBox(const std::string& caption, const std::string& prompt,
+                                           const std::string& value, QWidget* parent,
+                                           std::function<void()> refused);
+
+// An open or save dialog with the filter "description|pattern|..." in Qt's form and the
+// initial name (a folder opens in it). A save dialog does not ask before replacing a
+// file: whether it may is the dialog code's to decide, as on the original platform.
+std::unique_ptr<QFileDialog> MakeFileDialog(bool save, const std::string& filter,
+                                            const std::string& path, QWidget* parent);
+
+}  // namespace ui

@@ -1,0 +1,355 @@
+// The Qt platform: modal forms in event loops of their own, boxes, printing, the owner
+// window, and the screen of a scripted run.
+#include "ui/qt/QtDesktop.h"
+
+#include <xcb/xcb.h>
+
+#include <QtGui/qguiapplication_platform.h>
+#include <QApplication>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QImage>
+#include <QInputDialog>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QScreen>
+#include <QThreadPool>
+#include <QTimer>
+#include <algorithm>
+#include <cstdlib>
+
+#include "sys/CodePage.h"
+#include "ui/Input.h"
+#include "ui/qt/QtBoxes.h"
+#include "ui/qt/QtFont.h"
+#include "ui/qt/QtPrinter.h"
+#include "ui/qt/QtText.h"
+
+namespace ui {
+namespace {
+
+// Whether window names a window of the X display the application is connected to.
+bool XWindowExists(xcb_window_t window) {
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr || x11->connection() == nullptr) {
+    return false;
+  }
+  xcb_connection_t* connection = x11->connection();
+  xcb_generic_error_t* error = nullptr;
+  xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
+      connection, xcb_get_window_attributes(connection, window), &error);
+  const bool exists = reply != nullptr && error == nullptr;
+  std::free(reply);
+  std::free(error);
+  return exists;
+}
+
+}  // namespace
+
+QtDesktop::QtDesktop(std::unique_ptr<HeadlessPlatform> script, std::shared_ptr<void> application)
+    : application_(std::move(application)),
+      script_(std::move(script)),
+      printer_(std::make_unique<QtPrinter>()) {
+  if (script_) {
+    script_->SetScreen(this);
+  }
+}
+
+QtDesktop::~QtDesktop() {
+  if (script_) {
+    script_->SetScreen(nullptr);
+  }
+  played_.clear();
+  if (hourglass_) {
+    QGuiApplication::restoreOverrideCursor();
+  }
+}
+
+QWidget* QtDesktop::Parent() const {
+  return windows_.empty() ? nullptr : windows_.back();
+}
+
+QWindow* QtDesktop::OwnerQWindow() {
+  const HWND_T handle = OwnerWindow();
+  if (handle == 0) {
+    return nullptr;
+  }
+  for (QWindow* window : QGuiApplication::allWindows()) {
+    if (window->handle() != nullptr && static_cast<HWND_T>(window->winId()) == handle) {
+      return window;
+    }
+  }
+  if (QGuiApplication::platformName() == QStringLiteral("xcb") &&
+      XWindowExists(static_cast<xcb_window_t>(handle))) {
+    if (!foreignOwner_ || static_cast<HWND_T>(foreignOwner_->winId()) != handle) {
+      foreignOwner_.reset(QWindow::fromWinId(static_cast<WId>(handle)));
+    }
+    return foreignOwner_.get();
+  }
+  return nullptr;
+}
+
+// A window with a parent is centred on it by Qt; a top-level one is made transient for
+// the owner window and centred on it, or else centred on the screen.
+void QtDesktop::Place(QWidget& top) {
+  if (top.parentWidget() != nullptr) {
+    return;
+  }
+  QWindow* owner = OwnerQWindow();
+  QRect area;
+  if (owner != nullptr) {
+    top.winId();
+    top.windowHandle()->setTransientParent(owner);
+    area = owner->geometry();
+  } else if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    area = screen->availableGeometry();
+  }
+  if (area.isValid()) {
+    // A box takes its size as it is first shown; a form has the model's.
+    if (!top.testAttribute(Qt::WA_Resized)) {
+      top.ensurePolished();
+      top.adjustSize();
+    }
+    top.move(area.center() - QPoint(top.width() / 2, top.height() / 2));
+  }
+}
+
+void QtDesktop::Paint() {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtDesktop::SyncAll() {
+  for (FormWindow* window : windows_) {
+    if (!window->Closed()) {
+      window->Sync();
+    }
+  }
+}
+
+// Only the innermost form takes input; a form further out that a handler asked to close
+// is asked when the input that opened the inner one has been handled.
+void QtDesktop::AfterInput() {
+  if (!windows_.empty()) {
+    windows_.back()->CheckClose();
+  }
+  SyncAll();
+}
+
+void QtDesktop::Refused() {
+  ++refusals_;
+  QApplication::beep();
+}
+
+int QtDesktop::ShowModal(TForm& form) {
+  if (script_) {
+    return script_->ShowModal(form);
+  }
+  SyncAll();
+  FormWindow window(form, *this, Parent(), true);
+  windows_.push_back(&window);
+  struct Pop {
+    std::vector<FormWindow*>& windows;
+    ~Pop() { windows.pop_back(); }
+  } pop{windows_};
+
+  Dispatch([&] { form.BeginModal(); });
+  window.Sync();
+  window.CheckClose();
+  if (!window.Closed()) {
+    window.setWindowModality(Qt::ApplicationModal);
+    Place(window);
+    window.show();
+    window.Sync();
+    QEventLoop loop;
+    window.SetLoop(&loop);
+    if (onShown_) {
+      QTimer::singleShot(0, &window, [this, &window] { onShown_(window); });
+    }
+    loop.exec();
+    window.SetLoop(nullptr);
+  }
+  window.hide();
+  // A loop ended from outside (the application quitting) closes the form as cancelled.
+  const int result = window.Closed() ? window.Result() : static_cast<int>(mrCancel);
+  Dispatch([&] { form.EndModal(); });
+  form.ModalResult = result;
+  return result;
+}
+
+int QtDesktop::Run(QDialog& box) {
+  Place(box);
+  if (onBox_) {
+    QTimer::singleShot(0, &box, [this, &box] { onBox_(box); });
+  }
+  return box.exec();
+}
+
+template <class Answer>
+auto QtDesktop::WhileShown(QWidget& box, Answer&& answer) -> decltype(answer()) {
+  Place(box);
+  box.show();
+  Paint();
+  openBox_ = &box;
+  struct Close {
+    QWidget*& open;
+    ~Close() { open = nullptr; }
+  } close{openBox_};
+  return answer();
+}
+
+int QtDesktop::MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,
+                          MsgIcon icon, int defaultButton) {
+  SyncAll();
+  auto box = MakeMessageBox(caption, text, buttons, icon, defaultButton, Parent());
+  if (FormWindow* top = TopWindow()) {
+    box->setFont(top->font());  // the dialog's language, in its face
+  }
+  if (script_) {
+    return WhileShown(
+        *box, [&] { return script_->MessageBox(caption, text, buttons, icon, defaultButton); });
+  }
+  Run(*box);
+  return MessageResult(*box);
+}
+
+bool QtDesktop::InputBox(const std::string& caption, const std::string& prompt,
+                         std::string& value) {
+  SyncAll();
+  auto box = MakeInputBox(caption, prompt, value, Parent(), [this] { Refused(); });
+  if (FormWindow* top = TopWindow()) {
+    box->setFont(top->font());
+  }
+  if (script_) {
+    return WhileShown(*box, [&] { return script_->InputBox(caption, prompt, value); });
+  }
+  if (Run(*box) != QDialog::Accepted) {
+    return false;
+  }
+  // The box's edit took only what GBK can write.
+  value = FromQt(box->textValue()).value_or(value);
+  return true;
+}
+
+bool QtDesktop::FileDialog(bool save, const std::string& filter, std::string& path) {
+  SyncAll();
+  auto dialog = MakeFileDialog(save, filter, path, Parent());
+  if (script_) {
+    return WhileShown(*dialog, [&] { return script_->FileDialog(save, filter, path); });
+  }
+  while (Run(*dialog) == QDialog::Accepted) {
+    const QStringList files = dialog->selectedFiles();
+    if (files.isEmpty()) {
+      continue;
+    }
+    if (std::optional<std::string> chosen = FromQt(files.front())) {
+      path = *chosen;
+      return true;
+    }
+    // The module's texts are GBK: a name it cannot write would name another file.
+    Refused();
+    MessageBox(kAppTitle,
+               sys::Utf8ToGbk("The file name cannot be written in the module's code page "
+                              "(GBK); choose another name."),
+               MsgButtons::Ok, MsgIcon::Warning);
+  }
+  return false;
+}
+
+bool QtDesktop::PrintDialog() {
+  SyncAll();
+  QPrintDialog dialog(&printer_->Device(), Parent());
+  if (script_) {
+    return WhileShown(dialog, [&] { return script_->PrintDialog(); });
+  }
+  return Run(dialog) == QDialog::Accepted;
+}
+
+PrinterCanvas& QtDesktop::Printer() {
+  if (script_) {
+    return script_->Printer();
+  }
+  return *printer_;
+}
+
+void QtDesktop::SetHourglass(bool busy) {
+  if (script_) {
+    script_->SetHourglass(busy);
+  }
+  if (busy == hourglass_) {
+    return;
+  }
+  hourglass_ = busy;
+  if (busy) {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QGuiApplication::restoreOverrideCursor();
+  }
+}
+
+TextSize QtDesktop::TextExtent(const TFont& font, const std::string& text) {
+  return QtTextExtent(font, text);
+}
+
+// An entry point returns to a caller that is no Qt program: the threads Qt started
+// meanwhile (its pool draws and converts images) end now, so none is left running when
+// the caller goes on or exits. A Qt program's own pool is its business.
+void QtDesktop::EntryCallEnded() {
+  if (script_) {
+    script_->EntryCallEnded();
+  }
+  if (application_) {
+    QThreadPool::globalInstance()->waitForDone();
+  }
+}
+
+void QtDesktop::FormShown(TForm& form) {
+  SyncAll();
+  WindowHost& host = *this;
+  auto window = std::make_unique<FormWindow>(form, host, Parent(), false);
+  window->Sync();
+  Place(*window);
+  window->show();
+  window->Sync();
+  windows_.push_back(window.get());
+  played_.push_back(std::move(window));
+  Paint();
+}
+
+void QtDesktop::FormChanged(TForm&) {
+  SyncAll();
+  Paint();
+}
+
+void QtDesktop::FormClosed(TForm& form) {
+  for (auto it = played_.begin(); it != played_.end(); ++it) {
+    if (&(*it)->Form() == &form) {
+      windows_.erase(std::remove(windows_.begin(), windows_.end(), it->get()), windows_.end());
+      played_.erase(it);
+      break;
+    }
+  }
+  Paint();
+}
+
+bool QtDesktop::SaveShot(const std::string& path, std::string& why) {
+  SyncAll();
+  Paint();
+  QWidget* shown = openBox_ != nullptr ? openBox_ : Parent();
+  if (shown == nullptr) {
+    why = "no form or box is open";
+    return false;
+  }
+  const QImage image = shown->grab().toImage();
+  if (image.isNull()) {
+    why = "the window could not be drawn";
+    return false;
+  }
+  if (!image.save(ToQt(path), "PNG")) {
+    why = "cannot write " + sys::GbkToUtf8(path);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace ui
