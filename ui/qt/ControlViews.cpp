@@ -164,17 +164,19 @@ class RadioButtonView : public ControlView {
   }
 };
 
-// A group box's children sit in its own pixels; aligned ones share the area below the
-// caption.
+// A group box's children sit in its own pixels, where the model put them.
 class GroupBoxView : public ControlView {
  public:
   explicit GroupBoxView(QWidget* parent) : ControlView(new QGroupBox(parent)) {}
   void Sync(TControl& control) override {
     static_cast<QGroupBox*>(widget_)->setTitle(PlainCaption(control.Caption));
   }
-  QRect AlignRect(const QSize& size) const override {
-    const int top = widget_->fontMetrics().height() + 2;
-    return {2, top, std::max(0, size.width() - 4), std::max(0, size.height() - top - 2)};
+
+ protected:
+  // The area below the caption, in the model's terms.
+  static QRect CaptionlessArea(const TControl& control) {
+    const TRect area = static_cast<const TWinControl&>(control).ClientRect();
+    return {area.Left, area.Top, area.Width(), area.Height()};
   }
 };
 
@@ -197,7 +199,7 @@ class RadioGroupView : public GroupBoxView {
       button->show();
       buttons_.push_back(button);
     }
-    const QRect area = AlignRect(widget_->size());
+    const QRect area = CaptionlessArea(control);
     const int count = static_cast<int>(buttons_.size());
     for (int i = 0; i < count; ++i) {
       QRadioButton* button = buttons_[static_cast<std::size_t>(i)];
@@ -263,9 +265,6 @@ class PanelView : public ControlView {
     static_cast<PanelWidget*>(widget_)->SetCaption(PlainCaption(panel.Caption),
                                                    HorizontalAlignment(panel.Alignment));
   }
-  QRect AlignRect(const QSize& size) const override {
-    return {1, 1, std::max(0, size.width() - 2), std::max(0, size.height() - 2)};
-  }
 };
 
 // Tabs along the top and a frame below them; the sheets are the page control's children
@@ -298,18 +297,15 @@ class PageControlView : public ControlView {
     if (active >= 0) {
       tabs_->setCurrentIndex(active);
     }
-    const int tabHeight = tabs_->sizeHint().height();
-    tabs_->setGeometry(0, 0, widget_->width(), tabHeight);
-    frame_->setGeometry(0, tabHeight, widget_->width(), std::max(0, widget_->height() - tabHeight));
+    // The model lays the sheets out below its tabs; the frame stands just around them.
+    const int frameTop = std::max(0, pages.ClientRect().Top - 2);
+    tabs_->setGeometry(0, 0, widget_->width(), frameTop);
+    frame_->setGeometry(0, frameTop, widget_->width(), std::max(0, widget_->height() - frameTop));
     frame_->lower();
   }
   std::vector<QObject*> Sources() const override { return {widget_, tabs_}; }
   int ItemAt(QObject* source, QPoint pos) const override {
     return source == tabs_ ? tabs_->tabAt(pos) : -1;
-  }
-  QRect Sheets(const QSize& size) const {
-    const int top = tabs_->sizeHint().height() + 2;
-    return {2, top, std::max(0, size.width() - 4), std::max(0, size.height() - top - 2)};
   }
 
  private:
@@ -764,10 +760,6 @@ ControlView::~ControlView() {
   widget_->deleteLater();
 }
 
-QRect ControlView::AlignRect(const QSize& size) const {
-  return {QPoint(0, 0), size};
-}
-
 std::vector<QObject*> ControlView::Sources() const {
   return {widget_};
 }
@@ -825,13 +817,6 @@ std::unique_ptr<ControlView> MakeView(TControl& control, QWidget* parent) {
     return std::make_unique<ListViewView>(*list, parent);
   }
   return std::make_unique<PlainView>(parent);  // a tab sheet, a plain windowed control
-}
-
-QRect SheetRect(const ControlView& pageControl, const QSize& size) {
-  if (const auto* pages = dynamic_cast<const PageControlView*>(&pageControl)) {
-    return pages->Sheets(size);
-  }
-  return {QPoint(0, 0), size};
 }
 
 void ToggleTreeNode(ControlView& view, int order) {

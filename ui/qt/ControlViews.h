@@ -34,9 +34,6 @@ class ControlView {
   QWidget* Widget() const { return widget_; }
   // Where the widgets of child controls live.
   virtual QWidget* Client() const { return widget_; }
-  // The rectangle that aligned children share, in Client()'s pixels, for a widget of
-  // this size.
-  virtual QRect AlignRect(const QSize& size) const;
   // The widget that holds the keyboard focus while the control has it.
   virtual QWidget* FocusWidget() const { return widget_; }
   // Every object whose events belong to the control.
@@ -76,9 +73,6 @@ class ControlView {
 
 // The view of control, its widget made inside parent.
 std::unique_ptr<ControlView> MakeView(TControl& control, QWidget* parent);
-
-// The view's geometry for a page control's tab sheets: the area below the tabs.
-QRect SheetRect(const ControlView& pageControl, const QSize& size);
 
 // A tree view's node (tree order) opened or closed on screen, as a double click or the
 // Left and Right keys do; the tree of the model keeps no such state.

@@ -9,7 +9,6 @@
 #include <typeinfo>
 
 #include "ui/Input.h"
-#include "ui/qt/AlignLayout.h"
 #include "ui/qt/ControlViews.h"
 #include "ui/qt/QtFont.h"
 #include "ui/qt/QtText.h"
@@ -84,7 +83,9 @@ void FormWindow::Sync() {
   }
   ApplyColor(*this, form_.Color, false);
   const QSize size(std::max(form_.Width(), 1), std::max(form_.Height(), 1));
-  if (this->size() != size) {
+  // A window never sized by code is fitted to its children when shown; the model's size
+  // is the designed one, so it is always set.
+  if (this->size() != size || !testAttribute(Qt::WA_Resized)) {
     resize(size);
   }
   for (auto& [control, entry] : views_) {
@@ -92,7 +93,7 @@ void FormWindow::Sync() {
   }
   sources_.clear();
   sources_[this] = Source{&form_, nullptr};
-  SyncChildren(form_, nullptr, this, QRect(QPoint(0, 0), size));
+  SyncChildren(form_, this);
   // Views of controls that are gone: the pointers are only compared, never followed.
   for (auto it = views_.begin(); it != views_.end();) {
     it = it->second.Live ? std::next(it) : views_.erase(it);
@@ -101,12 +102,10 @@ void FormWindow::Sync() {
   syncing_ = false;
 }
 
-void FormWindow::SyncChildren(TWinControl& parent, ControlView* parentView, QWidget* client,
-                              const QRect& alignArea) {
+// The model has laid every child out (docking, anchors, tab sheets in their page
+// control): its bounds, in the parent's own pixels, are where the widgets go.
+void FormWindow::SyncChildren(TWinControl& parent, QWidget* client) {
   const std::vector<TControl*>& children = parent.Controls();
-  const std::vector<Bounds> bounds = AlignChildren(
-      children, Bounds{alignArea.x(), alignArea.y(), alignArea.width(), alignArea.height()});
-  const bool pages = dynamic_cast<TPageControl*>(&parent) != nullptr && parentView != nullptr;
   for (std::size_t i = 0; i < children.size(); ++i) {
     TControl& child = *children[i];
     Entry& entry = EntryFor(child, client);
@@ -120,10 +119,7 @@ void FormWindow::SyncChildren(TWinControl& parent, ControlView* parentView, QWid
     if (widget->font() != font) {
       widget->setFont(font);
     }
-    QRect rect(bounds[i].Left, bounds[i].Top, bounds[i].Width, bounds[i].Height);
-    if (pages && dynamic_cast<TTabSheet*>(&child) != nullptr) {
-      rect = SheetRect(*parentView, client->size());
-    }
+    const QRect rect(child.Left(), child.Top(), child.Width(), child.Height());
     if (widget->geometry() != rect) {
       widget->setGeometry(rect);
     }
@@ -148,7 +144,7 @@ void FormWindow::SyncChildren(TWinControl& parent, ControlView* parentView, QWid
       }
     }
     if (auto* windowed = dynamic_cast<TWinControl*>(&child)) {
-      SyncChildren(*windowed, &view, view.Client(), view.AlignRect(widget->size()));
+      SyncChildren(*windowed, view.Client());
     }
   }
 }

@@ -79,8 +79,7 @@ class FormWindow : public QDialog, private InputHost {
     TControl* Control;
     ControlView* View;
   };
-  void SyncChildren(TWinControl& parent, ControlView* parentView, QWidget* client,
-                    const QRect& alignArea);
+  void SyncChildren(TWinControl& parent, QWidget* client);
   void SyncFocus();
   Entry& EntryFor(TControl& control, QWidget* client);
 

@@ -18,8 +18,8 @@
 
 #include "QtFormTest.h"
 #include "sys/CodePage.h"
+#include "tests/support/PdfTools.h"
 #include "tests/support/TestEnv.h"
-#include "tests/ui/pdf_tools.h"
 #include "ui/headless/TextMeasure.h"
 #include "ui/qt/QtPrinter.h"
 

@@ -26,7 +26,7 @@
 #include "payee/RuleEdit.h"
 #include "sys/CodePage.h"
 #include "tests/admin/AdminTest.h"
-#include "tests/ui/pdf_tools.h"
+#include "tests/support/PdfTools.h"
 #include "ui/Input.h"
 #include "ui/qt/QtDesktop.h"
 #include "ui/qt/QtPrinter.h"

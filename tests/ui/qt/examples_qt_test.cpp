@@ -14,7 +14,7 @@
 #include <set>
 #include <sstream>
 
-#include "tests/e2e/ShellSandbox.h"
+#include "tests/support/ShellSandbox.h"
 
 namespace {
 

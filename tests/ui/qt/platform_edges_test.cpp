@@ -10,7 +10,6 @@
 
 #include "tests/support/TestEnv.h"
 #include "ui/PlatformFactory.h"
-#include "ui/qt/AlignLayout.h"
 #include "ui/qt/DisplayProbe.h"
 #include "ui/qt/QtDesktop.h"
 #include "ui/qt/QtPlatform.h"
@@ -200,39 +199,6 @@ TEST(QtText, FileFiltersBecomeQtsNameFilters) {
   for (const Case& c : cases) {
     EXPECT_EQ(ui::NameFilters(c.filter), c.filters) << c.filter;
   }
-}
-
-// Aligned children take their strips in the original platform's order; hidden ones take
-// nothing; the others keep their own bounds.
-TEST(AlignLayout, StripsThenTheClientArea) {
-  ui::TWinControl parent(nullptr, "Parent");
-  auto make = [&](const char* name, ui::TAlign align, int left, int top, int width, int height) {
-    auto* c = ui::Create<ui::TWinControl>(&parent, &parent, name);
-    c->Align = align;
-    c->SetBounds(left, top, width, height);
-    return c;
-  };
-  make("Bottom", ui::alBottom, 0, 0, 10, 30);
-  make("Top2", ui::alTop, 0, 50, 10, 20);
-  make("Top1", ui::alTop, 0, 0, 10, 10);
-  make("Client", ui::alClient, 0, 0, 1, 1);
-  make("Left", ui::alLeft, 0, 0, 40, 5);
-  make("Right", ui::alRight, 0, 0, 25, 5);
-  make("Free", ui::alNone, 7, 8, 9, 10);
-  make("Hidden", ui::alTop, 0, 0, 10, 99)->Visible = false;
-  const std::vector<ui::Bounds> bounds =
-      ui::AlignChildren(parent.Controls(), ui::Bounds{2, 3, 300, 200});
-  const std::vector<ui::Bounds> expected = {
-      {2, 173, 300, 30},   // bottom
-      {2, 13, 300, 20},    // the second top strip, below the first
-      {2, 3, 300, 10},     // the first top strip (smaller Top)
-      {42, 33, 235, 140},  // client: what is left
-      {2, 33, 40, 140},    // left
-      {277, 33, 25, 140},  // right
-      {7, 8, 9, 10},       // not aligned
-      {0, 0, 10, 99},      // hidden: as it is
-  };
-  EXPECT_EQ(bounds, expected);
 }
 
 }  // namespace
