@@ -123,7 +123,7 @@ bool ShowsKind(RecordKind kind, const std::string& entry) {
 void RequireActiveMember(Db& db, const std::string& corp, const std::string& user) {
   RequireCorp(db, corp);
   Query q(db,
-          "SELECT u.status, m.user_id IS NOT NULL FROM bank_user u"
+          "SELECT u.status, CASE WHEN m.user_id IS NULL THEN 0 ELSE 1 END FROM bank_user u"
           " LEFT JOIN user_corp m ON m.user_id = u.user_id AND m.corp_id = ?"
           " WHERE u.user_id = ?");
   q.Bind(corp).Bind(user);

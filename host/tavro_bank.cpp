@@ -2,7 +2,6 @@
 // exactly as the module does, for operators and for scripts. `tavro-bank --help`
 // and docs/tavro-bank.md describe its commands; errors go to standard error and the
 // exit status is then non-zero (the host's status for a failed command, 1 otherwise).
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "host/Database.h"
+#include "host/SqliteDb.h"
 #include "host/SwiftDirectory.h"
 #include "host/TavroClient.h"
 #include "sys/CodePage.h"
@@ -61,7 +61,7 @@ int Init(const InitOptions& options) {
     }
   }
   try {
-    host::Db db(path, host::BankSetup(options.demo));
+    host::SqliteDb db(path, host::BankSetup(options.demo));
     if (!db.created()) {
       return Fail(path + " was set up by another program meanwhile; it was left as it is");
     }
@@ -120,19 +120,15 @@ int ImportSwift(const std::string& file) {
     return Fail("cannot read " + file);
   }
   try {
-    host::Db db(host::DefaultDatabasePath());
+    std::unique_ptr<host::Db> db = host::OpenBank(host::DefaultBankLocation());
     // One write transaction: other processes see the old directory or the new one.
-    db.Exec("BEGIN IMMEDIATE");
+    db->Begin(host::Access::Writes);
     try {
-      std::size_t loaded = host::ImportSwiftCsv(db, in);
-      db.ResetStatements();
-      db.Exec("COMMIT");
-      std::cout << "loaded " << loaded << " SWIFT directory entries into " << db.path() << "\n";
+      std::size_t loaded = host::ImportSwiftCsv(*db, in);
+      db->Commit();
+      std::cout << "loaded " << loaded << " SWIFT directory entries into " << db->name() << "\n";
     } catch (...) {
-      db.ResetStatements();
-      if (!sqlite3_get_autocommit(db.handle())) {
-        sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-      }
+      db->Rollback();
       throw;
     }
   } catch (const std::exception& e) {

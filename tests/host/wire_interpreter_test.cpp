@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "HostTestSupport.h"
+#include "host/SqliteDb.h"
 #include "host/HostCall.h"
 #include "sys/CodePage.h"
 #include "tests/support/FileSizeLimit.h"
@@ -24,7 +25,7 @@ using hosttest::RunProbe;
 class WireInterpreter : public ::testing::Test {
  protected:
   hosttest::TempDir dir;
-  host::Db db{dir.File("bank.db"), hosttest::ProbeSetup()};
+  host::SqliteDb db{dir.File("bank.db"), hosttest::ProbeSetup()};
 
   // Puts k = v through the wire and expects success.
   void Put(const std::string& k, const std::string& v) {
@@ -294,7 +295,7 @@ TEST_F(WireInterpreter, CommitTheDiskRefusesFailsTheCommandAndStoresNothing) {
   EXPECT_EQ(ProbeValue(db, "big"), "<none>");
   // The connection is out of the failed transaction and takes the next change.
   Put("b", "2");
-  host::Db fresh(dir.File("bank.db"), hosttest::ProbeSetup());
+  host::SqliteDb fresh(dir.File("bank.db"), hosttest::ProbeSetup());
   EXPECT_EQ(ProbeValue(fresh, "big"), "<none>");
   EXPECT_EQ(ProbeCount(fresh), 2);
 }
