@@ -50,6 +50,7 @@ class Statement {
   // failure of the engine EngineError.
   virtual bool Step() = 0;
   virtual int Columns() const = 0;
+  virtual std::string ColumnName(int column) const = 0;
   virtual std::string Text(int column) const = 0;
   virtual std::int64_t Int(int column) const = 0;
   virtual bool IsNull(int column) const = 0;

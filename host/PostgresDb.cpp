@@ -56,6 +56,10 @@ std::string ErrorField(const PGresult* result, int field) {
   return text != nullptr ? text : "";
 }
 
+// The server's notices (a role that is a member already, objects dropped with a
+// schema) are no concern of the operator's.
+void IgnoreNotice(void* /*unused*/, const char* /*message*/) {}
+
 // libpq's messages end with a line break.
 std::string Chomp(std::string text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
@@ -94,6 +98,10 @@ class PostgresStatement : public Statement {
     return ++row_ < PQntuples(result_);
   }
   int Columns() const override { return result_ != nullptr ? PQnfields(result_) : 0; }
+  std::string ColumnName(int column) const override {
+    const char* name = result_ != nullptr ? PQfname(result_, column) : nullptr;
+    return name != nullptr ? name : "";
+  }
   std::string Text(int column) const override {
     if (!Valid(column)) {
       return std::string();
@@ -209,6 +217,7 @@ PostgresDb::PostgresDb(const std::string& conninfo, const DbSetup& setup)
     throw EngineError(EngineError::Kind::kLost, "cannot reach the bank server (" + name_ +
                                                     "): " + why);
   }
+  PQsetNoticeProcessor(conn_, IgnoreNotice, nullptr);
   try {
     if (PQsetClientEncoding(conn_, "UTF8") != 0) {
       throw std::runtime_error("the bank server cannot speak UTF-8");

@@ -246,6 +246,7 @@ BEGIN
 END
 $$;
 
+GRANT USAGE ON SCHEMA public TO tavro_operator;
 GRANT SELECT ON ALL TABLES IN SCHEMA public TO tavro_operator;
 GRANT INSERT, UPDATE, DELETE ON review_list, account_order, account_right, node_right, customer,
   cust_account, cny_payee, usage_text TO tavro_operator;

@@ -122,6 +122,10 @@ class SqliteStatement : public Statement {
     throw ProcedureError(why);
   }
   int Columns() const override { return sqlite3_column_count(stmt_); }
+  std::string ColumnName(int column) const override {
+    const char* name = sqlite3_column_name(stmt_, column);
+    return name != nullptr ? name : "";
+  }
   std::string Text(int column) const override {
     const unsigned char* text = sqlite3_column_text(stmt_, column);
     if (text == nullptr) {
