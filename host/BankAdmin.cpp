@@ -18,10 +18,10 @@ namespace {
 // The bank's tables in an order in which every row's references are copied before
 // it (view_node's parents are set in a second pass).
 constexpr const char* kTables[] = {
-    "corp",         "bank_user",  "user_corp",   "review_list",  "currency",
-    "corp_account", "account_order", "account_right", "view_node", "node_right",
-    "customer",     "bank",       "cust_account", "cny_payee",   "usage_text",
-    "swift_bank",   "business",   "biz_authorise", "biz_sign",    "biz_audit",
+    "corp",         "bank_user",     "user_corp",     "review_list", "currency",
+    "corp_account", "account_order", "account_right", "view_node",   "node_right",
+    "customer",     "bank",          "cust_account",  "cny_payee",   "usage_text",
+    "swift_bank",   "business",      "biz_authorise", "biz_sign",    "biz_audit",
 };
 
 bool FileHasContent(const std::string& path) {
@@ -85,8 +85,8 @@ void CreateDatabaseIfMissing(const std::string& url) {
                                PQerrorMessage(conn));
     }
     const char* params[] = {database.c_str()};
-    PGresult* found = PQexecParams(conn, "SELECT 1 FROM pg_database WHERE datname = $1", 1,
-                                   nullptr, params, nullptr, nullptr, 0);
+    PGresult* found = PQexecParams(conn, "SELECT 1 FROM pg_database WHERE datname = $1", 1, nullptr,
+                                   params, nullptr, nullptr, 0);
     const bool exists = PQresultStatus(found) == PGRES_TUPLES_OK && PQntuples(found) > 0;
     PQclear(found);
     if (!exists) {
@@ -133,7 +133,8 @@ std::string InitBank(const BankLocation& location, bool demo, bool force) {
     }
     SqliteDb db(path, BankSetup(demo));
     if (!db.created()) {
-      throw std::runtime_error(path + " was set up by another program meanwhile; it was left as it is");
+      throw std::runtime_error(path +
+                               " was set up by another program meanwhile; it was left as it is");
     }
     return std::string(there ? "replaced " : "created ") + path + what;
   }
@@ -187,8 +188,9 @@ void AddLogin(const std::string& url, const LoginGrant& grant,
   if (grant.login.empty() || grant.login.size() > 63 ||
       grant.login.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") != std::string::npos ||
       (grant.login[0] >= '0' && grant.login[0] <= '9')) {
-    throw std::runtime_error("login '" + grant.login +
-                             "' is not 1 to 63 lower-case letters, digits and _ (not first a digit)");
+    throw std::runtime_error(
+        "login '" + grant.login +
+        "' is not 1 to 63 lower-case letters, digits and _ (not first a digit)");
   }
   if (grant.operators.empty()) {
     throw std::runtime_error("a login needs at least one operator to act as");
@@ -197,14 +199,16 @@ void AddLogin(const std::string& url, const LoginGrant& grant,
   PGconn* conn = db->handle();
   db->Begin(Access::Writes);
   try {
-    const bool exists = SelectInt(*db, "SELECT 1 FROM pg_roles WHERE rolname = ?", 0, grant.login) != 0;
+    const bool exists =
+        SelectInt(*db, "SELECT 1 FROM pg_roles WHERE rolname = ?", 0, grant.login) != 0;
     const std::string role = QuoteIdentifier(conn, grant.login);
     std::string hashed;
     if (password) {
       if (password->empty()) {
         throw std::runtime_error("the password is empty");
       }
-      char* made = PQencryptPasswordConn(conn, password->c_str(), grant.login.c_str(), "scram-sha-256");
+      char* made =
+          PQencryptPasswordConn(conn, password->c_str(), grant.login.c_str(), "scram-sha-256");
       if (made == nullptr) {
         throw std::runtime_error(std::string("cannot hash the password: ") + PQerrorMessage(conn));
       }
@@ -221,7 +225,8 @@ void AddLogin(const std::string& url, const LoginGrant& grant,
         throw std::runtime_error("login " + grant.login +
                                  " is new and needs a password (on standard input)");
       }
-      db->Exec(("CREATE ROLE " + role + " LOGIN PASSWORD " + hashed + " IN ROLE tavro_operator").c_str());
+      db->Exec(("CREATE ROLE " + role + " LOGIN PASSWORD " + hashed + " IN ROLE tavro_operator")
+                   .c_str());
     } else {
       db->Exec(("GRANT tavro_operator TO " + role).c_str());
       if (password) {
@@ -329,7 +334,8 @@ std::string CopyBank(const BankLocation& from, const BankLocation& to) {
         Statement& put = target->Prepare(insert.c_str());
         for (int c = 0; c < columns; ++c) {
           // A parent node may come after its child; parents are set below.
-          const bool parent = std::strcmp(table, "view_node") == 0 && rows.ColumnName(c) == "parent_id";
+          const bool parent =
+              std::strcmp(table, "view_node") == 0 && rows.ColumnName(c) == "parent_id";
           if (rows.IsNull(c) || parent) {
             put.BindNull(c + 1);
           } else {

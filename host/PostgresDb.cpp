@@ -214,8 +214,8 @@ PostgresDb::PostgresDb(const std::string& conninfo, const DbSetup& setup)
     std::string why = conn_ != nullptr ? Chomp(PQerrorMessage(conn_)) : "out of memory";
     PQfinish(conn_);
     conn_ = nullptr;
-    throw EngineError(EngineError::Kind::kLost, "cannot reach the bank server (" + name_ +
-                                                    "): " + why);
+    throw EngineError(EngineError::Kind::kLost,
+                      "cannot reach the bank server (" + name_ + "): " + why);
   }
   PQsetNoticeProcessor(conn_, IgnoreNotice, nullptr);
   try {

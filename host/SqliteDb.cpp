@@ -413,5 +413,4 @@ void EmptyDatabase(const std::string& path) {
   sqlite3_close_v2(db);
 }
 
-
 }  // namespace host

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <exception>
 #include <fstream>
-#include <optional>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,9 +50,8 @@ struct InitOptions {
 };
 
 int Init(const InitOptions& options) {
-  const host::BankLocation location = options.path.empty()
-                                          ? host::DefaultBankLocation()
-                                          : host::ParseBankLocation(options.path);
+  const host::BankLocation location =
+      options.path.empty() ? host::DefaultBankLocation() : host::ParseBankLocation(options.path);
   if (location.engine == host::Engine::kPostgres) {
     try {
       std::cout << host::InitBank(location, options.demo, options.force) << "\n";
@@ -161,7 +160,8 @@ std::string SharedBank(const std::string& url) {
   }
   const host::BankLocation location = host::DefaultBankLocation();
   if (location.engine != host::Engine::kPostgres) {
-    throw std::runtime_error("logins belong to a bank on a PostgreSQL server: give --url or set TAVRO_BANK_URL");
+    throw std::runtime_error(
+        "logins belong to a bank on a PostgreSQL server: give --url or set TAVRO_BANK_URL");
   }
   return location.where;
 }
@@ -190,7 +190,8 @@ int LoginAdd(const LoginOptions& options) {
   if (options.passwordFromInput) {
     password = PasswordFromInput();
   }
-  host::AddLogin(SharedBank(options.url), {options.name, options.corp, options.operators}, password);
+  host::AddLogin(SharedBank(options.url), {options.name, options.corp, options.operators},
+                 password);
   std::cout << "login " << options.name << " acts for corporation " << options.corp << " as";
   for (const std::string& user : options.operators) {
     std::cout << " " << user;
@@ -258,7 +259,8 @@ int Run(int argc, char** argv) {
       "refuses every command naming others, and row-level security keeps the login to\n"
       "its corporations in psql as well. The administrator's URL: --url, else\n"
       "TAVRO_BANK_URL.");
-  CLI::App* loginAdd = loginCmd->add_subcommand("add", "let a login act for a corporation as operators");
+  CLI::App* loginAdd =
+      loginCmd->add_subcommand("add", "let a login act for a corporation as operators");
   loginAdd->add_option("NAME", login.name, "the login (lower-case letters, digits, _)")->required();
   loginAdd->add_option("--corp", login.corp, "the corporation")->required();
   loginAdd->add_option("--operator", login.operators, "a user id it may act as (repeatable)")
@@ -267,7 +269,8 @@ int Run(int argc, char** argv) {
                      "read the login's password from the first line of standard input (needed "
                      "for a new login)");
   loginAdd->add_option("--url", login.url, "the bank (default: TAVRO_BANK_URL)");
-  CLI::App* loginRemove = loginCmd->add_subcommand("remove", "take a login out of the bank and drop it");
+  CLI::App* loginRemove =
+      loginCmd->add_subcommand("remove", "take a login out of the bank and drop it");
   loginRemove->add_option("NAME", login.name, "the login")->required();
   loginRemove->add_option("--url", login.url, "the bank (default: TAVRO_BANK_URL)");
   CLI::App* loginList = loginCmd->add_subcommand("list", "print login | corporation | operators");
@@ -308,7 +311,8 @@ int Run(int argc, char** argv) {
       return LoginList(login.url);
     }
     if (copyCmd->parsed()) {
-      std::cout << host::CopyBank(host::ParseBankLocation(copyFrom), host::ParseBankLocation(copyTo));
+      std::cout << host::CopyBank(host::ParseBankLocation(copyFrom),
+                                  host::ParseBankLocation(copyTo));
       return 0;
     }
   } catch (const std::exception& e) {

@@ -27,8 +27,8 @@ constexpr auto kShellTimeout = std::chrono::seconds(120);
 // What the sandboxed shell inherits from the test's own environment: the search path,
 // the sanitizers' settings, and a shared bank the whole run is pointed at (its URL and
 // password file); nothing else of TAVRO_*.
-constexpr const char* kInherited[] = {"PATH",           "ASAN_OPTIONS",   "UBSAN_OPTIONS",
-                                      "LSAN_OPTIONS",   "LD_LIBRARY_PATH", "TAVRO_BANK_URL",
+constexpr const char* kInherited[] = {"PATH",         "ASAN_OPTIONS",    "UBSAN_OPTIONS",
+                                      "LSAN_OPTIONS", "LD_LIBRARY_PATH", "TAVRO_BANK_URL",
                                       "PGPASSFILE"};
 
 std::string Slurp(const std::string& path) {

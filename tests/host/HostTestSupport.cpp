@@ -250,7 +250,8 @@ PgDatabase::PgDatabase(bool demo) {
   static int counter = 0;
   name_ = "tavro_t" + std::to_string(getpid()) + "_" + std::to_string(++counter);
   AdminCommand("CREATE DATABASE " + name_ + (demo ? " TEMPLATE tavro_template" : "") +
-               " ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'" + (demo ? "" : " TEMPLATE template0"));
+               " ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'" +
+               (demo ? "" : " TEMPLATE template0"));
 }
 
 PgDatabase::~PgDatabase() {

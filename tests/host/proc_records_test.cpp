@@ -154,7 +154,8 @@ TEST_F(ProcRecords, CustomerAccountUpdateAddsChangesAndRefusesInconsistentBanks)
   host::Answer added = Call("MN_UpdateCustAcRec", CustAc(0, "CNY", "", ""));
   ASSERT_EQ(added.rows[0][0], "1");
   std::int64_t id = std::stoll(added.rows[0][1]);
-  EXPECT_EQ(Scalar("SELECT cust_id || currency || coalesce(CAST(int_bank_id AS TEXT), 'none') FROM cust_account "
+  EXPECT_EQ(Scalar("SELECT cust_id || currency || coalesce(CAST(int_bank_id AS TEXT), 'none') FROM "
+                   "cust_account "
                    "WHERE ac_id = ?",
                    {std::to_string(id)}),
             "C003CNYnone");

@@ -53,9 +53,10 @@ class ProcSwift : public BankTest {
 
 TEST_F(ProcSwift, DirectoryFitsTheSwiftFieldLimits) {
   EXPECT_GE(Count("SELECT count(*) FROM swift_bank"), 200);
-  EXPECT_EQ(Count("SELECT count(*) FROM swift_bank WHERE length(bank_name) > 50 OR "
-                  "length(addr1) > 35 OR length(addr2) > 35 OR length(addr3) > 35 OR length(addr4) > 35"),
-            0);
+  EXPECT_EQ(
+      Count("SELECT count(*) FROM swift_bank WHERE length(bank_name) > 50 OR "
+            "length(addr1) > 35 OR length(addr2) > 35 OR length(addr3) > 35 OR length(addr4) > 35"),
+      0);
 }
 
 TEST_F(ProcSwift, SearchesByNameBeginningAnywhereAndCodeWithCityNarrowing) {

@@ -9,8 +9,8 @@
 #include <stdexcept>
 
 #include "HostTestSupport.h"
-#include "host/SqliteDb.h"
 #include "host/Database.h"
+#include "host/SqliteDb.h"
 
 namespace {
 
@@ -157,7 +157,8 @@ TEST(WireDatabase, PreparedStatementsAreReusedResetAndUnbound) {
   EXPECT_TRUE(second.IsNull(0));
   db.ResetStatements();
   int busy = 0;
-  for (sqlite3_stmt* s = sqlite3_next_stmt(db.handle(), nullptr); s; s = sqlite3_next_stmt(db.handle(), s)) {
+  for (sqlite3_stmt* s = sqlite3_next_stmt(db.handle(), nullptr); s;
+       s = sqlite3_next_stmt(db.handle(), s)) {
     busy += sqlite3_stmt_busy(s);
   }
   EXPECT_EQ(busy, 0);

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "HostTestSupport.h"
-#include "host/SqliteDb.h"
 #include "host/HostCall.h"
+#include "host/SqliteDb.h"
 #include "sys/CodePage.h"
 #include "tests/support/FileSizeLimit.h"
 
