@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "host/Procedure.h"
 
@@ -95,8 +96,11 @@ class Db {
   virtual std::int64_t LastInsertId() = 0;
 
   // A transaction: a reader sees one consistent state and never waits for a writer;
-  // a writer is serialized with every other writer of the bank.
-  virtual void Begin(Access access) = 0;
+  // a writer is serialized with every other writer of the bank. A writer that names
+  // the corporations it works on queues behind the other writers of those
+  // corporations before its transaction starts (the embedded engine queues every
+  // writer anyway), so that writers of one corporation do not conflict and fail.
+  virtual void Begin(Access access, const std::vector<std::string>& corporations = {}) = 0;
   virtual void Commit() = 0;
   // Ends an open transaction, if any, undoing it; never throws.
   virtual void Rollback() noexcept = 0;

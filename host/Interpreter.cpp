@@ -234,9 +234,19 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
     return outcome;
   }
 
+  // The corporations a writer works on: it queues behind their other writers.
+  std::vector<std::string> corporations;
+  for (const Prepared& call : calls) {
+    for (std::size_t i = 0; call.proc->ids != nullptr && call.proc->ids[i] != '\0'; ++i) {
+      if (call.proc->ids[i] == 'c' && i < call.args.size() && !Key(call.args[i].text).empty()) {
+        corporations.push_back(Key(call.args[i].text));
+      }
+    }
+  }
+
   for (int run = 1;; ++run) {
     try {
-      db.Begin(reading ? Access::Reads : Access::Writes);
+      db.Begin(reading ? Access::Reads : Access::Writes, corporations);
       std::string answer;
       if (parsed.kind == CommandKind::Select) {
         answer = FrameAnswer(server.runSelect(db, corpId));

@@ -39,7 +39,7 @@ class PostgresDb : public Db {
   Statement& Prepare(const char* sql) override;
   int ChangedRows() override { return changed_; }
   std::int64_t LastInsertId() override;
-  void Begin(Access access) override;
+  void Begin(Access access, const std::vector<std::string>& corporations = {}) override;
   void Commit() override;
   void Rollback() noexcept override;
   bool InTransaction() const override { return inTransaction_; }
@@ -57,6 +57,8 @@ class PostgresDb : public Db {
   int NextStatementNumber() { return ++statementCount_; }
 
  private:
+  // Leaves the writers' queues this connection holds.
+  void LeaveQueues() noexcept;
   // Runs a command without parameters and returns its command tag.
   std::string Command(const char* sql);
 
@@ -66,6 +68,7 @@ class PostgresDb : public Db {
   bool created_ = false;
   bool lost_ = false;
   bool inTransaction_ = false;
+  bool queued_ = false;  // holds the writers' queue of some corporations
   int changed_ = 0;
   int statementCount_ = 0;
   std::optional<LoginScope> scope_;
