@@ -95,12 +95,12 @@ class Db {
   virtual int ChangedRows() = 0;
   virtual std::int64_t LastInsertId() = 0;
 
-  // A transaction: a reader sees one consistent state and never waits for a writer;
-  // a writer is serialized with every other writer of the bank. A writer that names
-  // the corporations it works on queues behind the other writers of those
-  // corporations before its transaction starts (the embedded engine queues every
-  // writer anyway), so that writers of one corporation do not conflict and fail.
-  virtual void Begin(Access access, const std::vector<std::string>& corporations = {}) = 0;
+  // A transaction: a reader sees one consistent state and never waits for a writer.
+  // A writer names the records it checks and then changes, and queues behind every
+  // other writer of any of them before its transaction (and its view of the bank)
+  // starts, so that no two workstations can both pass a check; the embedded engine
+  // queues every writer behind every other anyway.
+  virtual void Begin(Access access, const std::vector<std::string>& records = {}) = 0;
   virtual void Commit() = 0;
   // Ends an open transaction, if any, undoing it; never throws.
   virtual void Rollback() noexcept = 0;

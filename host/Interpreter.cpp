@@ -234,19 +234,32 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
     return outcome;
   }
 
-  // The corporations a writer works on: it queues behind their other writers.
-  std::vector<std::string> corporations;
+  // What a writer checks and then changes: it queues behind the other writers of
+  // the same records (customers and payees by id, anything else by corporation).
+  std::vector<std::string> records;
   for (const Prepared& call : calls) {
-    for (std::size_t i = 0; call.proc->ids != nullptr && call.proc->ids[i] != '\0'; ++i) {
-      if (call.proc->ids[i] == 'c' && i < call.args.size() && !Key(call.args[i].text).empty()) {
-        corporations.push_back(Key(call.args[i].text));
+    const char* ids = call.proc->ids != nullptr ? call.proc->ids : "";
+    std::string corp;
+    for (std::size_t i = 0; ids[i] != '\0' && i < call.args.size(); ++i) {
+      if (ids[i] == 'c') {
+        corp = Key(call.args[i].text);
       }
+    }
+    bool keyed = false;
+    for (std::size_t i = 0; ids[i] != '\0' && i < call.args.size(); ++i) {
+      if (ids[i] == 'k' || ids[i] == 'p') {
+        records.push_back(corp + "/" + ids[i] + "/" + Key(call.args[i].text));
+        keyed = true;
+      }
+    }
+    if (!keyed && !corp.empty()) {
+      records.push_back(corp + "/*");
     }
   }
 
   for (int run = 1;; ++run) {
     try {
-      db.Begin(reading ? Access::Reads : Access::Writes, corporations);
+      db.Begin(reading ? Access::Reads : Access::Writes, records);
       std::string answer;
       if (parsed.kind == CommandKind::Select) {
         answer = FrameAnswer(server.runSelect(db, corpId));

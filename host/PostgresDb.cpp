@@ -372,21 +372,25 @@ std::int64_t PostgresDb::LastInsertId() {
 }
 
 // A reader works on one snapshot (repeatable read, read only: it never waits and is
-// never refused for a conflict); a writer is serializable, so a check and the write
-// that follows it can never interleave with another workstation's. Before its
-// transaction (and so before its snapshot) a writer queues behind the other writers of
-// its corporations: on the bank's small tables serializable writers of one corporation
-// would otherwise mostly fail each other and run again.
-void PostgresDb::Begin(Access access, const std::vector<std::string>& corporations) {
-  if (access == Access::Writes && !corporations.empty()) {
-    std::vector<std::string> keys(corporations);
-    std::sort(keys.begin(), keys.end());  // always in one order: no deadlock
+// never refused for a conflict). A writer first queues behind the other writers of
+// the records it checks and then changes (a session lock per record, taken in one
+// order by every writer, so no two wait for each other), and only then starts its
+// transaction, on a snapshot (repeatable read) that shows everything its predecessors
+// committed: two workstations can never both pass a check. Serializable transactions
+// would do the same without the queue, but on the bank's small tables their
+// page-wide read locks make writers of different records fail each other most of
+// the time; a conflict the queue does not cover is still refused by repeatable read
+// and run again.
+void PostgresDb::Begin(Access access, const std::vector<std::string>& records) {
+  if (access == Access::Writes && !records.empty()) {
+    std::vector<std::string> keys(records);
+    std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     queued_ = true;
     try {
-      for (const std::string& corp : keys) {
+      for (const std::string& key : keys) {
         Statement& queue = Prepare("SELECT pg_advisory_lock(7262, hashtext(?))");
-        queue.Bind(1, corp);
+        queue.Bind(1, key);
         queue.Step();
         queue.Reset();
       }
@@ -397,7 +401,7 @@ void PostgresDb::Begin(Access access, const std::vector<std::string>& corporatio
   }
   try {
     Command(access == Access::Reads ? "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY"
-                                    : "BEGIN ISOLATION LEVEL SERIALIZABLE");
+                                    : "BEGIN ISOLATION LEVEL REPEATABLE READ");
   } catch (...) {
     LeaveQueues();
     throw;
@@ -413,20 +417,28 @@ void PostgresDb::LeaveQueues() noexcept {
 }
 
 void PostgresDb::Commit() {
-  std::string tag;
-  try {
-    tag = Command("COMMIT");
-  } catch (const ProcedureError& e) {
-    inTransaction_ = false;
-    LeaveQueues();
-    throw ProcedureError(std::string("commit failed: ") + e.what());
-  } catch (...) {
-    inTransaction_ = false;
-    LeaveQueues();
-    throw;
+  if (lost_) {
+    throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost");
   }
+  // A writer leaves its queues in the same round trip; an error stops the second
+  // statement, and the queues are then left below.
+  const char* sql = queued_ ? "COMMIT; SELECT pg_advisory_unlock_all()" : "COMMIT";
   inTransaction_ = false;
-  LeaveQueues();
+  if (PQsendQuery(conn_, sql) == 0) {
+    LeaveQueues();
+    RaiseFailure(nullptr, "commit failed");
+  }
+  PGresult* commit = PQgetResult(conn_);
+  for (PGresult* rest = PQgetResult(conn_); rest != nullptr; rest = PQgetResult(conn_)) {
+    PQclear(rest);
+  }
+  if (PQresultStatus(commit) != PGRES_COMMAND_OK) {
+    LeaveQueues();
+    RaiseFailure(commit, "commit failed");
+  }
+  queued_ = false;
+  const std::string tag = PQcmdStatus(commit);
+  PQclear(commit);
   // A transaction that met an error commits as a rollback; that must not pass for
   // a success.
   if (tag != "COMMIT") {

@@ -39,7 +39,7 @@ class PostgresDb : public Db {
   Statement& Prepare(const char* sql) override;
   int ChangedRows() override { return changed_; }
   std::int64_t LastInsertId() override;
-  void Begin(Access access, const std::vector<std::string>& corporations = {}) override;
+  void Begin(Access access, const std::vector<std::string>& records = {}) override;
   void Commit() override;
   void Rollback() noexcept override;
   bool InTransaction() const override { return inTransaction_; }
@@ -68,7 +68,7 @@ class PostgresDb : public Db {
   bool created_ = false;
   bool lost_ = false;
   bool inTransaction_ = false;
-  bool queued_ = false;  // holds the writers' queue of some corporations
+  bool queued_ = false;  // holds the writers' queue of some records
   int changed_ = 0;
   int statementCount_ = 0;
   std::optional<LoginScope> scope_;

@@ -14,20 +14,21 @@ constexpr Access kWrites = Access::Writes;
 
 // Sorted by name (byte order) for the binary search; signatures give each argument's
 // kind in the order the module sends them, and the last field the corporation ('c')
-// and operator ('o') ids a signed-in login must hold.
+// and operator ('o') ids a signed-in login must hold and the customer ('k') and payee
+// ('p') ids whose record a writer checks and then changes.
 constexpr ProcedureSpec kProcedures[] = {
     {"MB_GetSwfAddress", "t", MB_GetSwfAddress, kReads, "."},
     {"MB_GetSwiftBankByAny", "tt", MB_GetSwiftBankByAny, kReads, ".."},
     {"MB_GetSwiftBankByLeft", "tt", MB_GetSwiftBankByLeft, kReads, ".."},
     {"MB_GetSwiftBankBySwfCode", "t", MB_GetSwiftBankBySwfCode, kReads, "."},
-    {"MN_CustCNYAcDelete", "tt", MN_CustCNYAcDelete, kWrites, ".c"},
+    {"MN_CustCNYAcDelete", "tt", MN_CustCNYAcDelete, kWrites, "pc"},
     {"MN_CustCNYAcExists", "tt", MN_CustCNYAcExists, kReads, ".c"},
-    {"MN_CustCNYAcUpdate", "ttt", MN_CustCNYAcUpdate, kWrites, "..c"},
+    {"MN_CustCNYAcUpdate", "ttt", MN_CustCNYAcUpdate, kWrites, "ppc"},
     {"MN_CustExport", "ti", MN_CustExport, kReads, "c."},
-    {"MN_CustSnapIn", "itttttt", MN_CustSnapIn, kWrites, ".co...."},
-    {"MN_CustomerDelete", "tt", MN_CustomerDelete, kWrites, ".c"},
+    {"MN_CustSnapIn", "itttttt", MN_CustSnapIn, kWrites, ".cok..."},
+    {"MN_CustomerDelete", "tt", MN_CustomerDelete, kWrites, "kc"},
     {"MN_CustomerExists", "tt", MN_CustomerExists, kReads, ".c"},
-    {"MN_CustomerUpdate", "ttt", MN_CustomerUpdate, kWrites, "..c"},
+    {"MN_CustomerUpdate", "ttt", MN_CustomerUpdate, kWrites, "kkc"},
     {"MN_DeleteUserAcList", "tt", MN_DeleteUserAcList, kWrites, "c."},
     {"MN_DeleteUserCheckList", "tt", MN_DeleteUserCheckList, kWrites, "c."},
     {"MN_DeleteUserRightList", "tti", MN_DeleteUserRightList, kWrites, "c.."},
@@ -59,9 +60,9 @@ constexpr ProcedureSpec kProcedures[] = {
     {"MN_InsertUserCheckList", "ttt", MN_InsertUserCheckList, kWrites, "c.."},
     {"MN_UpdateAcOrder", "ttti", MN_UpdateAcOrder, kWrites, ".co."},
     {"MN_UpdateAccountRec", "ittti", MN_UpdateAccountRec, kWrites, "..c.."},
-    {"MN_UpdateCustAcRec", "iitttttitttti", MN_UpdateCustAcRec, kWrites, "...c.......o."},
-    {"MN_UpdateCustCNYAcRec", "ittttttittt", MN_UpdateCustCNYAcRec, kWrites, "..c...o...."},
-    {"MN_UpdateCustomerRec", "ittttttti", MN_UpdateCustomerRec, kWrites, "..c....o."},
+    {"MN_UpdateCustAcRec", "iitttttitttti", MN_UpdateCustAcRec, kWrites, "..kc.......o."},
+    {"MN_UpdateCustCNYAcRec", "ittttttittt", MN_UpdateCustCNYAcRec, kWrites, ".pc...o...."},
+    {"MN_UpdateCustomerRec", "ittttttti", MN_UpdateCustomerRec, kWrites, ".kc....o."},
     {"MN_UpdateRightItem", "ttit", MN_UpdateRightItem, kWrites, "c..."},
     {"MN_UsageDelete", "t", MN_UsageDelete, kWrites, "c"},
     {"MN_UsageInsert", "ttti", MN_UsageInsert, kWrites, "co.."},

@@ -52,8 +52,11 @@ struct ProcedureSpec {
   ProcedureFn run;
   Access access;  // a reader must leave the database as it found it
   // One letter per argument naming the ids a signed-in login must hold: 'c' the
-  // corporation the command works on, 'o' the operator acting in it, '.' anything
-  // else (a user who is only the subject of the command is no operator).
+  // corporation the command works on, 'o' the operator acting in it; and the record
+  // a writer checks and then changes: 'k' a customer id, 'p' a payee id (writers of
+  // one record queue behind each other, a writer without one behind the other writers
+  // of its corporation's such commands); '.' anything else (a user who is only the
+  // subject of the command is no operator).
   const char* ids = nullptr;
 };
 

@@ -288,7 +288,7 @@ void SqliteDb::Control(const char* sql) {
 // A reader runs with writes switched off, so a procedure marked as a reader can
 // never change the bank; a writer takes the write lock before it starts, so it never
 // fails half-way while upgrading a read lock.
-void SqliteDb::Begin(Access access, const std::vector<std::string>& /*corporations*/) {
+void SqliteDb::Begin(Access access, const std::vector<std::string>& /*records*/) {
   if (access == Access::Reads) {
     Control("PRAGMA query_only = 1");
     readOnly_ = true;

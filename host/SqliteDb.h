@@ -36,7 +36,7 @@ class SqliteDb : public Db {
   Statement& Prepare(const char* sql) override;
   int ChangedRows() override;
   std::int64_t LastInsertId() override;
-  void Begin(Access access, const std::vector<std::string>& corporations = {}) override;
+  void Begin(Access access, const std::vector<std::string>& records = {}) override;
   void Commit() override;
   void Rollback() noexcept override;
   bool InTransaction() const override;
