@@ -259,7 +259,12 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
 
   for (int run = 1;; ++run) {
     try {
-      db.Begin(reading ? Access::Reads : Access::Writes, records);
+      try {
+        db.Begin(reading ? Access::Reads : Access::Writes, records);
+      } catch (const EngineError& e) {
+        outcome.reconnect = run == 1 && e.kind() == EngineError::Kind::kLost;
+        throw;
+      }
       std::string answer;
       if (parsed.kind == CommandKind::Select) {
         answer = FrameAnswer(server.runSelect(db, corpId));

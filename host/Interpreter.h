@@ -45,6 +45,9 @@ using Deliver = std::function<Status(std::string_view answer, std::string& error
 struct Outcome {
   Status status = Status::Ok;
   std::string error;  // UTF-8, when status is not Ok
+  // The connection was found lost when the command's transaction was to start:
+  // nothing of the command reached the bank, and it may run again on a new one.
+  bool reconnect = false;
   bool ok() const { return status == Status::Ok; }
 };
 

@@ -52,21 +52,28 @@ std::int32_t WithDatabase(char* error, Call call) {
     const host::BankLocation location = host::DefaultBankLocation();
     Connection& connection = ConnectionFor(location);
     std::lock_guard<std::mutex> guard(connection.lock);
-    if (connection.db && !connection.db->usable()) {
-      connection.db.reset();
-    }
-    if (!connection.db) {
-      try {
-        connection.db = host::OpenBank(location);
-      } catch (const std::exception& e) {
-        outcome.status = host::Status::NoDatabase;
-        outcome.error = e.what();
+    // A connection the server dropped while it lay idle is noticed only when the
+    // command starts; nothing has reached the bank then, so the command runs once
+    // more on a new connection.
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+      if (connection.db && !connection.db->usable()) {
+        connection.db.reset();
       }
-    }
-    if (connection.db) {
+      if (!connection.db) {
+        try {
+          connection.db = host::OpenBank(location);
+        } catch (const std::exception& e) {
+          outcome.status = host::Status::NoDatabase;
+          outcome.error = e.what();
+          break;
+        }
+      }
       outcome = call(*connection.db);
       if (!connection.db->usable()) {
         connection.db.reset();
+      }
+      if (!outcome.reconnect) {
+        break;
       }
     }
   } catch (const std::exception& e) {
