@@ -27,7 +27,7 @@ case "$action" in start | stop | status) ;; *)
   ;;
 esac
 mkdir -p "$folder"
-folder="$(cd "$folder" && pwd)"
+folder="$(cd "$folder" && pwd -P)"
 data="$folder/data"
 tool="${TAVRO_BANK_TOOL:-$root/build/default/bin/tavro-bank}"
 
@@ -93,8 +93,16 @@ if [ ! -f "$data/PG_VERSION" ]; then
     owner="${TAVRO_PG_USER:-postgres}"
     chown "$owner" "$folder"
     if ! runuser -u "$owner" -- test -w "$folder"; then
-      echo "bank-postgres: user $owner cannot reach $folder (a folder on the way is closed to it)" >&2
-      exit 1
+      # A folder on the way is closed to the server's user (a build tree under
+      # /root): the cluster lives in a private folder under /tmp, and the build
+      # tree's folder becomes a link to it.
+      real="$(mktemp -d /tmp/tavro-pg-XXXXXX)"
+      chmod 0711 "$real"
+      rmdir "$folder"
+      ln -s "$real" "$folder"
+      folder="$real"
+      data="$folder/data"
+      chown "$owner" "$folder"
     fi
   fi
   chmod 0700 "$folder"

@@ -12,8 +12,10 @@ presets=("$@")
 [ ${#presets[@]} -eq 0 ] && presets=(default asan)
 cluster="$PWD/build/postgres-test"
 stop_cluster() {
-  scripts/bank-postgres.sh stop "$cluster" || true
-  rm -rf "$cluster"
+  if [ -e "$cluster" ]; then
+    scripts/bank-postgres.sh stop "$cluster" || true
+    rm -rf "$(readlink -f "$cluster")" "$cluster"
+  fi
 }
 started=0
 for preset in "${presets[@]}"; do
