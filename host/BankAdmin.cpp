@@ -329,7 +329,8 @@ std::string CopyBank(const BankLocation& from, const BankLocation& to) {
             names += (c ? ", " : "") + rows.ColumnName(c);
             marks += c ? ", ?" : "?";
           }
-          insert = std::string("INSERT INTO ") + table + "(" + names + ") VALUES (" + marks + ")";
+          insert = std::string("INSERT INTO ") + table;
+          insert.append("(").append(names).append(") VALUES (").append(marks).append(")");
         }
         Statement& put = target->Prepare(insert.c_str());
         for (int c = 0; c < columns; ++c) {

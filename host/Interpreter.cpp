@@ -173,8 +173,11 @@ bool LoginMayRun(const Db& db, const ParsedCommand& parsed, const std::vector<Pr
     for (std::size_t i = 0; ids[i] != '\0' && i < args.size(); ++i) {
       const std::string user = ids[i] == 'o' ? Key(args[i].text) : std::string();
       if (!user.empty() && !corp.empty() && !scope->HoldsOperator(corp, user)) {
-        refusal =
-            "login " + scope->login + " may not act as user " + user + " of corporation " + corp;
+        refusal = "login " + scope->login;
+        refusal.append(" may not act as user ")
+            .append(user)
+            .append(" of corporation ")
+            .append(corp);
         return false;
       }
     }

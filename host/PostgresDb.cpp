@@ -150,6 +150,7 @@ class PostgresStatement : public Statement {
   }
 
   void Run() {
+    db_.Drain();
     PGconn* conn = db_.handle();
     const int count = static_cast<int>(values_.size());
     if (!prepared_) {
@@ -334,7 +335,21 @@ void PostgresDb::RaiseFailure(const void* resultPtr, const std::string& what) {
   throw ProcedureError(what.empty() ? message : what + ": " + message);
 }
 
+void PostgresDb::Drain() noexcept {
+  if (!commitPending_) {
+    return;
+  }
+  commitPending_ = false;
+  for (PGresult* result = PQgetResult(conn_); result != nullptr; result = PQgetResult(conn_)) {
+    PQclear(result);
+  }
+  if (PQstatus(conn_) != CONNECTION_OK) {
+    lost_ = true;
+  }
+}
+
 std::string PostgresDb::Command(const char* sql) {
+  Drain();
   if (lost_) {
     throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost");
   }
@@ -382,6 +397,11 @@ std::int64_t PostgresDb::LastInsertId() {
 // the time; a conflict the queue does not cover is still refused by repeatable read
 // and run again.
 void PostgresDb::Begin(Access access, const std::vector<std::string>& records) {
+  Drain();
+  if (lost_) {
+    throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost");
+  }
+  readOnly_ = access == Access::Reads;
   if (access == Access::Writes && !records.empty()) {
     std::vector<std::string> keys(records);
     std::sort(keys.begin(), keys.end());
@@ -410,6 +430,7 @@ void PostgresDb::Begin(Access access, const std::vector<std::string>& records) {
 }
 
 void PostgresDb::LeaveQueues() noexcept {
+  Drain();
   if (queued_ && !lost_) {
     PQclear(PQexec(conn_, "SELECT pg_advisory_unlock_all()"));
   }
@@ -417,8 +438,22 @@ void PostgresDb::LeaveQueues() noexcept {
 }
 
 void PostgresDb::Commit() {
+  Drain();
   if (lost_) {
     throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost");
+  }
+  // A reader has changed nothing and its answer is delivered: its commit only ends
+  // the snapshot, so it is sent without waiting, and its answer is read before the
+  // next command (a round trip less for every read).
+  if (readOnly_ && !queued_) {
+    inTransaction_ = false;
+    readOnly_ = false;
+    if (PQsendQuery(conn_, "COMMIT") == 0) {
+      lost_ = PQstatus(conn_) != CONNECTION_OK;
+      return;
+    }
+    commitPending_ = true;
+    return;
   }
   // A writer leaves its queues in the same round trip; an error stops the second
   // statement, and the queues are then left below.
@@ -447,6 +482,8 @@ void PostgresDb::Commit() {
 }
 
 void PostgresDb::Rollback() noexcept {
+  Drain();
+  readOnly_ = false;
   for (auto& entry : statements_) {
     entry.second->Reset();
   }
@@ -466,6 +503,7 @@ void PostgresDb::Release(const char* name) {
 }
 
 void PostgresDb::RollbackTo(const char* name) noexcept {
+  Drain();
   if (lost_) {
     return;
   }

@@ -54,6 +54,10 @@ class PostgresDb : public Db {
   // otherwise), and marks the connection lost when it is.
   [[noreturn]] void RaiseFailure(const void* result, const std::string& what);
   void NoteChanged(int rows) { changed_ = rows; }
+  // Reads the answer of a reader's commit that was sent without waiting; a lost
+  // connection found there marks the connection lost. Called before anything else
+  // is sent.
+  void Drain() noexcept;
   int NextStatementNumber() { return ++statementCount_; }
 
  private:
@@ -68,7 +72,9 @@ class PostgresDb : public Db {
   bool created_ = false;
   bool lost_ = false;
   bool inTransaction_ = false;
-  bool queued_ = false;  // holds the writers' queue of some records
+  bool readOnly_ = false;       // the open transaction is a reader's
+  bool commitPending_ = false;  // a reader's commit is on its way
+  bool queued_ = false;         // holds the writers' queue of some records
   int changed_ = 0;
   int statementCount_ = 0;
   std::optional<LoginScope> scope_;

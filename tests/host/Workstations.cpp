@@ -83,8 +83,10 @@ void Workstation(const Target& target, const Workload& workload, int w, const st
       command =
           "MN_UpdateCustomerRec 201,'" + a + "','0012','" + sent.marker + "','','','','000003',1";
     } else if (pick < 40) {
-      sent = Sent{'r', a + ">" + b, -1, {}};
-      command = "MN_CustomerUpdate '" + a + "','" + b + "','0012'";
+      sent = Sent{'r', a + ">", -1, {}};
+      sent.marker += b;
+      command = "MN_CustomerUpdate '" + a;
+      command.append("','").append(b).append("','0012'");
     } else if (pick < 55) {
       sent = Sent{'d', a, -1, {}};
       command = "MN_CustomerDelete '" + a + "','0012'";
@@ -314,7 +316,8 @@ void KillMidBatch(host::Db& admin, const Target& target, int rounds) {
         std::string batch;
         for (const std::string& node : nodes) {
           batch += "exec MN_DeleteUserRightList '0012','000002'," + node + "\r\n";
-          batch += "exec MN_UpdateRightItem '0012','000002'," + node + ",'" + mask + "'\r\n";
+          batch.append("exec MN_UpdateRightItem '0012','000002',").append(node);
+          batch.append(",'").append(mask).append("'\r\n");
         }
         std::string first;
         Send(batch, first);
