@@ -81,6 +81,23 @@ Answer Kill(Db&, const Args&) {
   kill(getpid(), SIGKILL);
   return {};
 }
+// Fails with the engine's failure of the kind its argument names ('conflict', 'lost',
+// 'busy') while the probe's count of such failures lasts, after storing a row that
+// the failure must take back with it.
+int engineFailuresLeft = 0;
+Answer EngineFailure(Db& db, const Args& args) {
+  Put(db, {T("engine"), T(args[0].text)});
+  if (engineFailuresLeft > 0) {
+    --engineFailuresLeft;
+    const std::string& kind = args[0].text;
+    throw host::EngineError(kind == "lost"       ? host::EngineError::Kind::kLost
+                            : kind == "conflict" ? host::EngineError::Kind::kConflict
+                                                 : host::EngineError::Kind::kBusy,
+                            "probe " + kind);
+  }
+  return Answer{{{"1", "done"}}};
+}
+
 Answer Bank(Db&, const Args& args) {
   return Answer{{{std::to_string(args[0].number)}}};
 }
@@ -89,10 +106,15 @@ constexpr host::Access kReads = host::Access::Reads;
 constexpr host::Access kWrites = host::Access::Writes;
 
 const host::ProcedureSpec kProcedures[] = {
-    {"T_Put", "tt", Put, kWrites},  {"MN_GetProbe", "t", GetProbe, kReads},
-    {"T_All", "", All, kWrites},    {"T_Num", "it", Num, kWrites},
-    {"T_Fail", "t", Fail, kWrites}, {"T_Refuse", "i", Refuse, kWrites},
-    {"T_Kill", "", Kill, kWrites},  {"ST_GetBankSimple", "i", Bank, kReads},
+    {"T_Put", "tt", Put, kWrites},
+    {"MN_GetProbe", "t", GetProbe, kReads},
+    {"T_All", "", All, kWrites},
+    {"T_Num", "it", Num, kWrites},
+    {"T_Fail", "t", Fail, kWrites},
+    {"T_Refuse", "i", Refuse, kWrites},
+    {"T_Kill", "", Kill, kWrites},
+    {"ST_GetBankSimple", "i", Bank, kReads},
+    {"T_Engine", "t", EngineFailure, kWrites},
 };
 
 const host::ProcedureSpec* Find(const std::string& name) {
@@ -268,6 +290,10 @@ std::unique_ptr<host::Db> OpenTestBank(const TempDir& dir, std::unique_ptr<PgDat
     return std::make_unique<host::PostgresDb>(pg->Url(), host::BankSetup());
   }
   return std::make_unique<host::SqliteDb>(dir.File("bank.db"));
+}
+
+void SetEngineFailures(int count) {
+  engineFailuresLeft = count;
 }
 
 host::DbSetup ProbeSetup() {

@@ -58,11 +58,15 @@ std::string Scalar(host::Db& db, const char* sql, const std::vector<std::string>
 //   T_Fail 'why'    fails with the text why
 //   T_Refuse n      answers the update answer n 0x07 "no way"
 //   T_Kill          kills the process with SIGKILL
+//   T_Engine 'kind' stores engine = kind, then fails with the engine's failure of
+//                   that kind ('conflict', 'lost', 'busy') as often as
+//                   SetEngineFailures said; answers "1" 0x07 "done" after that
 //   ST_GetBankSimple n   answers n
 // MN_GetProbe and ST_GetBankSimple are readers, the others writers. The one select
 // served is "select v from probe where k=" and one quoted key.
 host::DbSetup ProbeSetup();
 host::Server ProbeServer();
+void SetEngineFailures(int count);
 
 // The stored value of k, or "<none>"; the number of rows.
 std::string ProbeValue(host::Db& db, const std::string& k);
