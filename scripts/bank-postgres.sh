@@ -130,10 +130,21 @@ if [ ! -f "$folder/port" ]; then
   done
   echo "$port" >"$folder/port"
 fi
-port="$(cat "$folder/port")"
-as_owner "$bindir/pg_ctl" -D "$data" -l "$folder/server.log" -w -t 60 \
-  -o "-c listen_addresses=127.0.0.1 -c port=$port -c unix_socket_directories='$folder' -c max_connections=100" \
-  start >/dev/null
+# Another cluster starting at the same moment may take the same port: then the next
+# one is tried.
+for attempt in 1 2 3 4 5 6 7 8 9 10; do
+  port="$(cat "$folder/port")"
+  if as_owner "$bindir/pg_ctl" -D "$data" -l "$folder/server.log" -w -t 60 \
+    -o "-c listen_addresses=127.0.0.1 -c port=$port -c unix_socket_directories='$folder' -c max_connections=100" \
+    start >/dev/null; then
+    break
+  fi
+  if [ "$attempt" -eq 10 ] || ! tail -n 20 "$folder/server.log" | grep -q "already in use"; then
+    echo "bank-postgres: the server did not start; see $folder/server.log" >&2
+    exit 1
+  fi
+  echo $((port + 1 + RANDOM % 50)) >"$folder/port"
+done
 
 export PGPASSFILE="$folder/pgpass"
 if [ "$fresh" -eq 1 ]; then
