@@ -31,11 +31,16 @@ class EngineError : public std::runtime_error {
     kConflict,  // the transaction could not be serialized with another; run it again
     kLost,      // the connection to the server is gone; nothing of the command stays
   };
-  EngineError(Kind kind, const std::string& text) : std::runtime_error(text), kind_(kind) {}
+  EngineError(Kind kind, const std::string& text, bool untouched = false)
+      : std::runtime_error(text), kind_(kind), untouched_(untouched) {}
   Kind kind() const { return kind_; }
+  // A connection found lost before the transaction's first statement had an
+  // answer: nothing of the command did anything at the server.
+  bool untouched() const { return untouched_; }
 
  private:
   Kind kind_;
+  bool untouched_;
 };
 
 // One prepared statement of a connection. Parameters are numbered from 1; a run

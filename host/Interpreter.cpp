@@ -262,12 +262,7 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
 
   for (int run = 1;; ++run) {
     try {
-      try {
-        db.Begin(reading ? Access::Reads : Access::Writes, records);
-      } catch (const EngineError& e) {
-        outcome.reconnect = run == 1 && e.kind() == EngineError::Kind::kLost;
-        throw;
-      }
+      db.Begin(reading ? Access::Reads : Access::Writes, records);
       std::string answer;
       if (parsed.kind == CommandKind::Select) {
         answer = FrameAnswer(server.runSelect(db, corpId));
@@ -303,6 +298,9 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
       break;
     } catch (const EngineError& e) {
       db.Rollback();
+      // A connection found lost before anything of the command reached the bank may
+      // carry it again on a new connection.
+      outcome.reconnect = run == 1 && e.kind() == EngineError::Kind::kLost && e.untouched();
       if (e.kind() == EngineError::Kind::kConflict && run < kConflictRuns) {
         WaitBeforeRetry(run);
         continue;

@@ -151,30 +151,17 @@ class PostgresStatement : public Statement {
 
   void Run() {
     db_.Drain();
-    PGconn* conn = db_.handle();
     const int count = static_cast<int>(values_.size());
-    if (!prepared_) {
-      PGresult* made = PQprepare(conn, name_.c_str(), sql_.c_str(), count, types_.data());
-      if (PQresultStatus(made) != PGRES_COMMAND_OK) {
-        db_.RaiseFailure(made, "SQL error");
-      }
-      PQclear(made);
-      prepared_ = true;
-    }
     std::vector<const char*> values;
     values.reserve(values_.size());
     for (const auto& value : values_) {
       values.push_back(value ? value->c_str() : nullptr);
     }
     PGresult* result =
-        PQexecPrepared(conn, name_.c_str(), count, values.data(), nullptr, nullptr, 0);
-    ExecStatusType status = PQresultStatus(result);
-    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
-      db_.RaiseFailure(result, "");
-    }
+        db_.ExecPrepared(name_, sql_, prepared_, count, types_.data(), values.data());
     result_ = result;
     row_ = -1;
-    if (status == PGRES_COMMAND_OK) {
+    if (PQresultStatus(result) == PGRES_COMMAND_OK) {
       db_.NoteChanged(std::atoi(PQcmdTuples(result)));
     }
   }
@@ -324,7 +311,8 @@ void PostgresDb::RaiseFailure(const void* resultPtr, const std::string& what) {
     throw EngineError(EngineError::Kind::kLost,
                       "the connection to the bank server was lost (" + message +
                           "); nothing of the command was stored, the next command connects "
-                          "again");
+                          "again",
+                      untouched_);
   }
   if (state == "40001" || state == "40P01") {
     throw EngineError(EngineError::Kind::kConflict, message);
@@ -348,16 +336,120 @@ void PostgresDb::Drain() noexcept {
   }
 }
 
+PGresult* PostgresDb::ExecPrepared(const std::string& name, const std::string& sql, bool& prepared,
+                                   int count, const unsigned int* types,
+                                   const char* const* values) {
+  if (lost_) {
+    throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost",
+                      untouched_);
+  }
+  if (beginPending_.empty()) {
+    if (!prepared) {
+      PGresult* made = PQprepare(conn_, name.c_str(), sql.c_str(), count, types);
+      if (PQresultStatus(made) != PGRES_COMMAND_OK) {
+        RaiseFailure(made, "SQL error");
+      }
+      PQclear(made);
+      prepared = true;
+    }
+    PGresult* result = PQexecPrepared(conn_, name.c_str(), count, values, nullptr, nullptr, 0);
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+      RaiseFailure(result, "");
+    }
+    untouched_ = false;
+    return result;
+  }
+  // The transaction's BEGIN, the statement's preparation and the statement go out
+  // together: one round trip instead of two or three.
+  const std::string begin = std::move(beginPending_);
+  beginPending_.clear();
+  bool sent = PQenterPipelineMode(conn_) == 1;
+  const bool inPipeline = sent;
+  sent = sent &&
+         PQsendQueryParams(conn_, begin.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+  if (sent && !prepared) {
+    sent = PQsendPrepare(conn_, name.c_str(), sql.c_str(), count, types) == 1;
+  }
+  sent = sent && PQsendQueryPrepared(conn_, name.c_str(), count, values, nullptr, nullptr, 0) == 1;
+  sent = sent && PQpipelineSync(conn_) == 1;
+  PGresult* answer = nullptr;
+  PGresult* failure = nullptr;
+  bool beginFailed = false;
+  bool prepareFailed = false;
+  const int steps = prepared ? 2 : 3;
+  for (int step = 0; sent && step < steps; ++step) {
+    PGresult* result = PQgetResult(conn_);
+    if (result == nullptr) {
+      sent = false;
+      break;
+    }
+    const ExecStatusType status = PQresultStatus(result);
+    const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+    if (!ok && failure == nullptr && status != PGRES_PIPELINE_ABORTED) {
+      failure = result;
+      beginFailed = step == 0;
+      prepareFailed = step == 1 && !prepared;
+    } else if (ok && step == steps - 1) {
+      answer = result;
+    } else {
+      PQclear(result);
+    }
+    PGresult* end = PQgetResult(conn_);  // the end of this step's results
+    PQclear(end);
+  }
+  if (sent) {
+    PQclear(PQgetResult(conn_));  // the pipeline's synchronisation point
+  }
+  if (inPipeline && PQexitPipelineMode(conn_) != 1) {
+    sent = false;
+  }
+  if (!sent || (answer == nullptr && failure == nullptr)) {
+    PQclear(answer);
+    PQclear(failure);
+    if (PQstatus(conn_) == CONNECTION_OK) {
+      // A pipeline left half read cannot carry the next command.
+      lost_ = true;
+      inTransaction_ = false;
+      throw EngineError(EngineError::Kind::kLost,
+                        "the connection to the bank server failed; the next command connects "
+                        "again",
+                        untouched_);
+    }
+    RaiseFailure(nullptr, "");
+  }
+  untouched_ = false;
+  if (failure != nullptr) {
+    PQclear(answer);
+    if (beginFailed) {
+      inTransaction_ = false;
+    }
+    RaiseFailure(failure, prepareFailed ? "SQL error" : "");
+  }
+  if (!prepared) {
+    prepared = true;
+  }
+  return answer;
+}
+
 std::string PostgresDb::Command(const char* sql) {
   Drain();
+  if (!beginPending_.empty()) {
+    // The transaction's BEGIN goes out with its first command.
+    const std::string both = beginPending_ + "; " + sql;
+    beginPending_.clear();
+    return Command(both.c_str());
+  }
   if (lost_) {
-    throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost");
+    throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost",
+                      untouched_);
   }
   PGresult* result = PQexec(conn_, sql);
   ExecStatusType status = PQresultStatus(result);
   if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
     RaiseFailure(result, "");
   }
+  untouched_ = false;
   std::string tag = PQcmdStatus(result);
   PQclear(result);
   return tag;
@@ -365,7 +457,8 @@ std::string PostgresDb::Command(const char* sql) {
 
 Statement& PostgresDb::Prepare(const char* sql) {
   if (lost_) {
-    throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost");
+    throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost",
+                      untouched_);
   }
   auto found = statements_.find(std::string_view(sql));
   if (found != statements_.end()) {
@@ -398,8 +491,9 @@ std::int64_t PostgresDb::LastInsertId() {
 // and run again.
 void PostgresDb::Begin(Access access, const std::vector<std::string>& records) {
   Drain();
+  untouched_ = true;
   if (lost_) {
-    throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost");
+    throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost", true);
   }
   readOnly_ = access == Access::Reads;
   if (access == Access::Writes && !records.empty()) {
@@ -419,13 +513,11 @@ void PostgresDb::Begin(Access access, const std::vector<std::string>& records) {
       throw;
     }
   }
-  try {
-    Command(access == Access::Reads ? "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY"
-                                    : "BEGIN ISOLATION LEVEL REPEATABLE READ");
-  } catch (...) {
-    LeaveQueues();
-    throw;
-  }
+  // Sent with the transaction's first statement; until its answer, a connection
+  // found lost leaves the command untouched.
+  untouched_ = true;
+  beginPending_ = access == Access::Reads ? "BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY"
+                                          : "BEGIN ISOLATION LEVEL REPEATABLE READ";
   inTransaction_ = true;
 }
 
@@ -439,6 +531,14 @@ void PostgresDb::LeaveQueues() noexcept {
 
 void PostgresDb::Commit() {
   Drain();
+  if (!beginPending_.empty()) {
+    // Nothing ran: there is no transaction at the server to end.
+    beginPending_.clear();
+    inTransaction_ = false;
+    readOnly_ = false;
+    LeaveQueues();
+    return;
+  }
   if (lost_) {
     throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost");
   }
@@ -483,6 +583,10 @@ void PostgresDb::Commit() {
 
 void PostgresDb::Rollback() noexcept {
   Drain();
+  if (!beginPending_.empty()) {
+    beginPending_.clear();
+    inTransaction_ = false;
+  }
   readOnly_ = false;
   for (auto& entry : statements_) {
     entry.second->Reset();

@@ -11,6 +11,7 @@
 #include "host/Database.h"
 
 struct pg_conn;
+struct pg_result;
 
 namespace host {
 
@@ -54,6 +55,11 @@ class PostgresDb : public Db {
   // otherwise), and marks the connection lost when it is.
   [[noreturn]] void RaiseFailure(const void* result, const std::string& what);
   void NoteChanged(int rows) { changed_ = rows; }
+  // Runs a prepared statement (preparing it first unless prepared), sending a
+  // transaction's BEGIN that is still on hold in the same round trip; returns the
+  // statement's result or raises its failure.
+  pg_result* ExecPrepared(const std::string& name, const std::string& sql, bool& prepared,
+                          int count, const unsigned int* types, const char* const* values);
   // Reads the answer of a reader's commit that was sent without waiting; a lost
   // connection found there marks the connection lost. Called before anything else
   // is sent.
@@ -74,6 +80,8 @@ class PostgresDb : public Db {
   bool inTransaction_ = false;
   bool readOnly_ = false;       // the open transaction is a reader's
   bool commitPending_ = false;  // a reader's commit is on its way
+  std::string beginPending_;    // a BEGIN sent with the transaction's first statement
+  bool untouched_ = false;      // the transaction's first round trip has not come back
   bool queued_ = false;         // holds the writers' queue of some records
   int changed_ = 0;
   int statementCount_ = 0;
