@@ -1,285 +1,38 @@
-// Opening the bank database: its folders and private file, the pragmas, the schema
-// version, creation of a new database under the write lock, and the reset for
-// tavro-bank.
+// Where the bank lives and which driver opens it.
 #include "host/Database.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <stdexcept>
-#include <string_view>
+
+#include "host/PostgresDb.h"
+#include "host/SqliteDb.h"
 
 namespace host {
-namespace {
 
-// How long a command waits for another process's write before it answers busy.
-constexpr int kBusyTimeoutMs = 5000;
-
-// Creates every missing folder on the way to path's parent, private to the user.
-void CreateParentFolders(const std::string& path) {
-  std::string::size_type slash = path.find('/', 1);
-  while (slash != std::string::npos) {
-    std::string folder = path.substr(0, slash);
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-      throw std::runtime_error("cannot create folder " + folder + ": " + std::strerror(errno));
-    }
-    slash = path.find('/', slash + 1);
+BankLocation DefaultBankLocation() {
+  const char* url = std::getenv("TAVRO_BANK_URL");
+  if (url != nullptr && *url != '\0') {
+    return BankLocation{Engine::kPostgres, url};
   }
+  return BankLocation{Engine::kSqlite, DefaultDatabasePath()};
 }
 
-// Creates the database file, private to the user, when there is none. SQLite would
-// create it with 0644 less the umask, readable by every local user; it gives the
-// -wal and -shm files the mode of the database file (and sets that mode whatever
-// the umask), so a file made 0600 here keeps all three private. An existing file, or
-// anything else at the name, is left for the open to judge.
-void CreatePrivateFile(const std::string& path) {
-  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) {
-    if (errno == EEXIST) {
-      return;
-    }
-    throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
+BankLocation ParseBankLocation(const std::string& text) {
+  if (text.rfind("postgresql://", 0) == 0 || text.rfind("postgres://", 0) == 0) {
+    return BankLocation{Engine::kPostgres, text};
   }
-  // A umask can only take bits away; a stricter one than 077 would leave the owner
-  // unable to use the file.
-  const bool changed = fchmod(fd, 0600) == 0;
-  const int err = errno;
-  close(fd);
-  if (!changed) {
-    unlink(path.c_str());
-    throw std::runtime_error("cannot make " + path + " private: " + std::strerror(err));
-  }
+  return BankLocation{Engine::kSqlite, text};
 }
 
-// One integer read by a pragma or query.
-int QueryInt(sqlite3* db, const char* sql, int* rc) {
-  sqlite3_stmt* stmt = nullptr;
-  int value = 0;
-  *rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
-  if (*rc == SQLITE_OK) {
-    *rc = sqlite3_step(stmt);
-    if (*rc == SQLITE_ROW) {
-      value = sqlite3_column_int(stmt, 0);
-      *rc = SQLITE_OK;
-    } else if (*rc == SQLITE_DONE) {
-      *rc = SQLITE_OK;
-    }
+std::unique_ptr<Db> OpenBank(const BankLocation& location, const DbSetup& setup) {
+  if (location.engine == Engine::kPostgres) {
+    // A shared bank is created by its administrator (tavro-bank init), never by
+    // the first workstation that happens to connect.
+    DbSetup existing = setup;
+    existing.schema = nullptr;
+    existing.data = nullptr;
+    return std::make_unique<PostgresDb>(location.where, existing);
   }
-  sqlite3_finalize(stmt);
-  return value;
-}
-
-std::string OpenFailure(sqlite3* db, const std::string& path, int rc) {
-  if (rc == SQLITE_NOTADB) {
-    return path + " is not a database";
-  }
-  if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
-    return path + " is busy in another process";
-  }
-  return "cannot open " + path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-}
-
-}  // namespace
-
-Db::Db(const std::string& path, const DbSetup& setup) : path_(path) {
-  if (path.empty()) {
-    throw std::runtime_error("no database path");
-  }
-  CreateParentFolders(path);
-  CreatePrivateFile(path);
-  int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-  try {
-    if (rc != SQLITE_OK) {
-      throw std::runtime_error(OpenFailure(db_, path, rc));
-    }
-    sqlite3_extended_result_codes(db_, 0);
-    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-    // Reading the version first tells a file that is no database from one that is.
-    QueryInt(db_, "PRAGMA user_version", &rc);
-    if (rc != SQLITE_OK) {
-      throw std::runtime_error(OpenFailure(db_, path, rc));
-    }
-
-    sqlite3_stmt* stmt = nullptr;
-    rc = sqlite3_prepare_v2(db_, "PRAGMA journal_mode=WAL", -1, &stmt, nullptr);
-    std::string mode;
-    if (rc == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
-      const unsigned char* text = sqlite3_column_text(stmt, 0);
-      if (text) {
-        mode = reinterpret_cast<const char*>(text);
-      }
-    }
-    rc = sqlite3_errcode(db_);
-    sqlite3_finalize(stmt);
-    if (mode != "wal") {
-      if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        throw std::runtime_error(OpenFailure(db_, path, rc));
-      }
-      throw std::runtime_error(path + ": write-ahead logging is not available");
-    }
-    Exec("PRAGMA synchronous=FULL");
-    Exec("PRAGMA foreign_keys=ON");
-
-    // A current database is opened with a plain read, so that a process's first
-    // command never queues behind another process's write. Only a new (empty) file
-    // takes the write lock, and reads the version again under it, so that two
-    // processes opening a new database at once create it exactly once.
-    if (!CheckVersion(setup, false)) {
-      rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-      if (rc != SQLITE_OK) {
-        throw std::runtime_error(OpenFailure(db_, path, rc));
-      }
-      try {
-        if (!CheckVersion(setup, true)) {
-          if (setup.schema) {
-            setup.schema(db_);
-          }
-          if (setup.data) {
-            setup.data(db_);
-          }
-          Exec(("PRAGMA user_version=" + std::to_string(setup.version)).c_str());
-          created_ = true;
-        }
-        Exec("COMMIT");
-      } catch (...) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-      }
-    }
-  } catch (...) {
-    sqlite3_close_v2(db_);
-    db_ = nullptr;
-    throw;
-  }
-}
-
-bool Db::CheckVersion(const DbSetup& setup, bool locked) {
-  // Outside the write lock the two reads share one read transaction, so they see the
-  // same state of the file.
-  if (!locked) {
-    Exec("BEGIN");
-  }
-  int rc = SQLITE_OK;
-  int version = QueryInt(db_, "PRAGMA user_version", &rc);
-  int tables = rc == SQLITE_OK ? QueryInt(db_, "SELECT count(*) FROM sqlite_master", &rc) : 0;
-  if (!locked) {
-    sqlite3_exec(db_, rc == SQLITE_OK ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
-  }
-  if (rc != SQLITE_OK) {
-    throw std::runtime_error(OpenFailure(db_, path_, rc));
-  }
-  if (version == 0 && tables == 0) {
-    return false;
-  }
-  if (version == 0) {
-    throw std::runtime_error(path_ + " is not a bank database (no schema version)");
-  }
-  if (version != setup.version) {
-    throw std::runtime_error(path_ + " has schema version " + std::to_string(version) +
-                             ", this host knows version " + std::to_string(setup.version));
-  }
-  return true;
-}
-
-Db::~Db() {
-  for (auto& entry : statements_) {
-    sqlite3_finalize(entry.second);
-  }
-  sqlite3_close_v2(db_);
-}
-
-sqlite3_stmt* Db::Prepare(const char* sql) {
-  auto found = statements_.find(std::string_view(sql));
-  if (found != statements_.end()) {
-    sqlite3_reset(found->second);
-    sqlite3_clear_bindings(found->second);
-    return found->second;
-  }
-  sqlite3_stmt* stmt = nullptr;
-  int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
-  if (rc != SQLITE_OK) {
-    sqlite3_finalize(stmt);
-    throw std::runtime_error(std::string("SQL error: ") + sqlite3_errmsg(db_));
-  }
-  statements_.emplace(sql, stmt);
-  return stmt;
-}
-
-void Db::ResetStatements() {
-  for (sqlite3_stmt* stmt = sqlite3_next_stmt(db_, nullptr); stmt;
-       stmt = sqlite3_next_stmt(db_, stmt)) {
-    if (sqlite3_stmt_busy(stmt)) {
-      sqlite3_reset(stmt);
-    }
-  }
-}
-
-void Db::Exec(const char* sql) {
-  char* message = nullptr;
-  int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
-  if (rc != SQLITE_OK) {
-    std::string text = message ? message : sqlite3_errstr(rc);
-    sqlite3_free(message);
-    throw std::runtime_error(std::string("SQL error: ") + text);
-  }
-}
-
-std::string DefaultDatabasePath() {
-  const char* named = std::getenv("TAVRO_BANK_DB");
-  if (named && *named) {
-    return named;
-  }
-  const char* data = std::getenv("XDG_DATA_HOME");
-  // The XDG base-directory rules say a relative XDG_DATA_HOME is to be ignored.
-  if (data && data[0] == '/') {
-    return std::string(data) + "/tavro/bank.db";
-  }
-  std::string home;
-  if (const char* env = std::getenv("HOME"); env && *env) {
-    home = env;
-  } else if (const passwd* user = getpwuid(getuid()); user && user->pw_dir) {
-    home = user->pw_dir;
-  }
-  return home + "/.local/share/tavro/bank.db";
-}
-
-void EmptyDatabase(const std::string& path) {
-  sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-  try {
-    if (rc != SQLITE_OK) {
-      throw std::runtime_error(OpenFailure(db, path, rc));
-    }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    // Anything that is no database (a file typed by mistake) is left alone.
-    QueryInt(db, "PRAGMA user_version", &rc);
-    if (rc != SQLITE_OK) {
-      throw std::runtime_error(OpenFailure(db, path, rc) + "; it was left alone");
-    }
-    // SQLite's own reset: one write transaction, so other connections see the old
-    // database or an empty one, and the write-ahead log stays consistent with it.
-    sqlite3_db_config(db, SQLITE_DBCONFIG_RESET_DATABASE, 1, nullptr);
-    rc = sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_RESET_DATABASE, 0, nullptr);
-    if (rc != SQLITE_OK) {
-      throw std::runtime_error(OpenFailure(db, path, rc));
-    }
-  } catch (...) {
-    sqlite3_close_v2(db);
-    throw;
-  }
-  sqlite3_close_v2(db);
-}
-
-bool IsBusy(sqlite3* db) {
-  int rc = sqlite3_errcode(db);
-  return rc == SQLITE_BUSY || rc == SQLITE_LOCKED;
+  return std::make_unique<SqliteDb>(location.where, setup);
 }
 
 }  // namespace host

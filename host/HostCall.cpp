@@ -108,11 +108,15 @@ Outcome CallIntoFile(Db& db, const Server& server, std::string_view raw, const c
     return outcome;
   }
   // The file is written and closed before the transaction commits, so an answer that
-  // cannot be delivered undoes the change instead of reporting a failure that stuck.
+  // cannot be delivered undoes the change instead of reporting a failure that stuck. A
+  // writer run again after a conflict with another workstation writes it afresh.
   Outcome outcome =
       RunCommand(db, server, channel, command, [&](std::string_view answer, std::string& refusal) {
-        const bool written = WriteAll(fd, answer);
-        const int closed = close(fd);
+        if (fd < 0) {
+          fd = open(file, O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+        }
+        const bool written = fd >= 0 && WriteAll(fd, answer);
+        const int closed = fd >= 0 ? close(fd) : -1;
         fd = -1;
         if (!written || closed != 0) {
           refusal = std::string("cannot write the answer file: ") + std::strerror(errno);

@@ -2,9 +2,11 @@
 // one transaction and hands over the framed answer before the commit.
 #include "host/Interpreter.h"
 
-#include <sqlite3.h>
-
+#include <algorithm>
+#include <chrono>
 #include <exception>
+#include <random>
+#include <thread>
 
 #include "host/CommandParser.h"
 #include "host/Database.h"
@@ -62,41 +64,41 @@ bool PrepareCall(const Server& server, Channel channel, Call& call, Prepared& ou
   return true;
 }
 
-// Runs a transaction statement, kept prepared: a command is short enough that
-// parsing BEGIN and COMMIT anew would show in its cost.
-int Control(Db& db, const char* sql) {
-  sqlite3_stmt* stmt = nullptr;
-  try {
-    stmt = db.Prepare(sql);
-  } catch (const std::exception&) {
-    return sqlite3_errcode(db.handle());
+// How often a writer that met a serialization conflict with another workstation is
+// run again before the command answers busy. Each run starts afresh, so the caller
+// never sees a conflict that a second run resolves.
+constexpr int kConflictRuns = 12;
+
+// The text of a failure inside the transaction.
+std::string FailureText(const std::exception& e) {
+  if (dynamic_cast<const ProcedureError*>(&e)) {
+    return e.what();
   }
-  int rc = sqlite3_step(stmt);
-  sqlite3_reset(stmt);
-  return rc == SQLITE_DONE ? SQLITE_OK : rc;
+  return std::string("server error: ") + e.what();
 }
 
-// Ends the open transaction, if any, after a failure.
-void RollBack(Db& db) {
-  db.ResetStatements();
-  if (!sqlite3_get_autocommit(db.handle())) {
-    Control(db, "ROLLBACK");
-  }
+// A short random wait before a conflicting writer runs again, growing with each run,
+// so that two workstations that collided do not collide again in step.
+void WaitBeforeRetry(int run) {
+  thread_local std::minstd_rand random(std::random_device{}());
+  const int limitMs = std::min(2 << run, 100);
+  std::this_thread::sleep_for(std::chrono::microseconds(
+      500 + static_cast<int>(random() % static_cast<unsigned>(limitMs * 1000))));
 }
 
-// The text of a failure inside the transaction: a lock held elsewhere always reads
-// as busy, whatever layer noticed it.
-std::string FailureText(Db& db, const std::exception* e) {
-  if (IsBusy(db.handle())) {
-    return kBusyText;
+// The status and text of a failure of the engine.
+void EngineFailure(const EngineError& e, Outcome& outcome) {
+  switch (e.kind()) {
+    case EngineError::Kind::kBusy:
+    case EngineError::Kind::kConflict:
+      outcome.status = Status::Busy;
+      outcome.error = kBusyText;
+      break;
+    case EngineError::Kind::kLost:
+      outcome.status = Status::NoDatabase;
+      outcome.error = e.what();
+      break;
   }
-  if (!e) {
-    return std::string("server error: ") + sqlite3_errmsg(db.handle());
-  }
-  if (dynamic_cast<const ProcedureError*>(e)) {
-    return e->what();
-  }
-  return std::string("server error: ") + e->what();
 }
 
 // The reason of an update answer that refuses (code 0 or less, 0x07, reason), or
@@ -122,12 +124,65 @@ std::string Refusal(const Answer& answer) {
   return answer.rows[0][1].empty() ? "refused" : answer.rows[0][1];
 }
 
-// Records a failure in outcome and undoes the transaction.
-void Fail(Db& db, Outcome& outcome, const char* what, const std::exception* e) {
-  bool busy = IsBusy(db.handle());
-  outcome.status = busy ? Status::Busy : Status::Failed;
-  outcome.error = busy || e ? FailureText(db, e) : what + std::string(sqlite3_errmsg(db.handle()));
-  RollBack(db);
+// Blanks and control characters trimmed, as the procedures trim their keys.
+std::string Key(const std::string& text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) {
+    ++begin;
+  }
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) {
+    --end;
+  }
+  return text.substr(begin, end - begin);
+}
+
+// On a shared bank a login acts only for the corporations and operators the bank
+// maps it to: every corporation id and operator id a command carries must be held,
+// for reads and writes alike, before anything runs. Empty ids are left to the
+// procedures, which refuse them where one is needed.
+bool LoginMayRun(const Db& db, const ParsedCommand& parsed, const std::vector<Prepared>& calls,
+                 const std::string& selectCorp, std::string& refusal) {
+  const LoginScope* scope = db.scope();
+  if (scope == nullptr) {
+    return true;
+  }
+  auto corpRefused = [&](const std::string& corp) {
+    refusal = "login " + scope->login + " may not act for corporation " + corp;
+    return false;
+  };
+  if (parsed.kind == CommandKind::Select) {
+    const std::string corp = Key(selectCorp);
+    return corp.empty() || scope->HoldsCorp(corp) || corpRefused(corp);
+  }
+  for (std::size_t c = 0; c < calls.size(); ++c) {
+    const char* ids = calls[c].proc->ids;
+    if (ids == nullptr) {
+      continue;
+    }
+    const Args& args = calls[c].args;
+    std::string corp;
+    for (std::size_t i = 0; ids[i] != '\0' && i < args.size(); ++i) {
+      if (ids[i] == 'c') {
+        corp = Key(args[i].text);
+        if (!corp.empty() && !scope->HoldsCorp(corp)) {
+          return corpRefused(corp);
+        }
+      }
+    }
+    for (std::size_t i = 0; ids[i] != '\0' && i < args.size(); ++i) {
+      const std::string user = ids[i] == 'o' ? Key(args[i].text) : std::string();
+      if (!user.empty() && !corp.empty() && !scope->HoldsOperator(corp, user)) {
+        refusal = "login " + scope->login;
+        refusal.append(" may not act as user ")
+            .append(user)
+            .append(" of corporation ")
+            .append(corp);
+        return false;
+      }
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -175,52 +230,94 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
     }
   }
 
-  int rc = Control(db, reading ? "BEGIN" : "BEGIN IMMEDIATE");
-  if (rc != SQLITE_OK) {
-    Fail(db, outcome, "server error: ", nullptr);
+  std::string refusal;
+  if (!LoginMayRun(db, parsed, calls, corpId, refusal)) {
+    outcome.status = Status::Failed;
+    outcome.error = refusal;
     return outcome;
   }
-  try {
-    std::string answer;
-    if (parsed.kind == CommandKind::Select) {
-      answer = FrameAnswer(server.runSelect(db, corpId));
-    } else if (parsed.kind == CommandKind::Call) {
-      answer = FrameAnswer(calls[0].proc->run(db, calls[0].args));
-    } else {
-      for (std::size_t i = 0; i < calls.size(); ++i) {
-        std::string refusal;
-        try {
-          refusal = Refusal(calls[i].proc->run(db, calls[i].args));
-        } catch (const std::exception& e) {
-          refusal = FailureText(db, &e);
-        }
-        if (!refusal.empty()) {
-          throw ProcedureError("statement " + std::to_string(i + 1) + ": " + refusal);
-        }
-      }
-      if (!parsed.noCount) {
-        answer = std::to_string(calls.size()) + "\r\n";
+
+  // What a writer checks and then changes: it queues behind the other writers of
+  // the same records (customers and payees by id, anything else by corporation).
+  std::vector<std::string> records;
+  for (const Prepared& call : calls) {
+    const char* ids = call.proc->ids != nullptr ? call.proc->ids : "";
+    std::string corp;
+    for (std::size_t i = 0; ids[i] != '\0' && i < call.args.size(); ++i) {
+      if (ids[i] == 'c') {
+        corp = Key(call.args[i].text);
       }
     }
-    if (deliver) {
-      Status delivered = deliver(answer, outcome.error);
-      if (delivered != Status::Ok) {
-        RollBack(db);
-        outcome.status = delivered;
-        return outcome;
+    bool keyed = false;
+    for (std::size_t i = 0; ids[i] != '\0' && i < call.args.size(); ++i) {
+      if (ids[i] == 'k' || ids[i] == 'p') {
+        records.push_back(corp + "/" + ids[i] + "/" + Key(call.args[i].text));
+        keyed = true;
       }
     }
-    db.ResetStatements();
-    if (Control(db, "COMMIT") != SQLITE_OK) {
-      Fail(db, outcome, "commit failed: ", nullptr);
+    if (!keyed && !corp.empty()) {
+      records.push_back(corp + "/*");
+    }
+  }
+
+  for (int run = 1;; ++run) {
+    try {
+      db.Begin(reading ? Access::Reads : Access::Writes, records);
+      std::string answer;
+      if (parsed.kind == CommandKind::Select) {
+        answer = FrameAnswer(server.runSelect(db, corpId));
+      } else if (parsed.kind == CommandKind::Call) {
+        answer = FrameAnswer(calls[0].proc->run(db, calls[0].args));
+      } else {
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+          std::string why;
+          try {
+            why = Refusal(calls[i].proc->run(db, calls[i].args));
+          } catch (const EngineError&) {
+            throw;
+          } catch (const std::exception& e) {
+            why = FailureText(e);
+          }
+          if (!why.empty()) {
+            throw ProcedureError("statement " + std::to_string(i + 1) + ": " + why);
+          }
+        }
+        if (!parsed.noCount) {
+          answer = std::to_string(calls.size()) + "\r\n";
+        }
+      }
+      if (deliver) {
+        Status delivered = deliver(answer, outcome.error);
+        if (delivered != Status::Ok) {
+          db.Rollback();
+          outcome.status = delivered;
+          return outcome;
+        }
+      }
+      db.Commit();
+      break;
+    } catch (const EngineError& e) {
+      db.Rollback();
+      // A connection found lost before anything of the command reached the bank may
+      // carry it again on a new connection.
+      outcome.reconnect = run == 1 && e.kind() == EngineError::Kind::kLost && e.untouched();
+      if (e.kind() == EngineError::Kind::kConflict && run < kConflictRuns) {
+        WaitBeforeRetry(run);
+        continue;
+      }
+      EngineFailure(e, outcome);
+      return outcome;
+    } catch (const std::exception& e) {
+      db.Rollback();
+      outcome.status = Status::Failed;
+      outcome.error = FailureText(e);
+      return outcome;
+    } catch (...) {
+      db.Rollback();
+      outcome.status = Status::Failed;
+      outcome.error = "server error";
       return outcome;
     }
-  } catch (const std::exception& e) {
-    Fail(db, outcome, "", &e);
-    return outcome;
-  } catch (...) {
-    Fail(db, outcome, "", nullptr);
-    return outcome;
   }
   outcome.status = Status::Ok;
   outcome.error.clear();

@@ -45,6 +45,10 @@ using Deliver = std::function<Status(std::string_view answer, std::string& error
 struct Outcome {
   Status status = Status::Ok;
   std::string error;  // UTF-8, when status is not Ok
+  // The connection was found lost before the command's first statement had an
+  // answer: nothing of the command did anything at the bank, and it may run again on
+  // a new connection.
+  bool reconnect = false;
   bool ok() const { return status == Status::Ok; }
 };
 

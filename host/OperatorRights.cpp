@@ -121,19 +121,29 @@ bool ShowsKind(RecordKind kind, const std::string& entry) {
 }
 
 void RequireActiveMember(Db& db, const std::string& corp, const std::string& user) {
-  RequireCorp(db, corp);
+  // One query for the corporation, the user and the membership: every read that
+  // carries the operator starts here, and on a shared bank each query is a round
+  // trip to the server.
   Query q(db,
-          "SELECT u.status, m.user_id IS NOT NULL FROM bank_user u"
-          " LEFT JOIN user_corp m ON m.user_id = u.user_id AND m.corp_id = ?"
-          " WHERE u.user_id = ?");
+          "SELECT CASE WHEN c.corp_id IS NULL THEN 0 ELSE 1 END,"
+          " CASE WHEN u.user_id IS NULL THEN 0 ELSE 1 END,"
+          " CASE WHEN m.user_id IS NULL THEN 0 ELSE 1 END, u.status"
+          " FROM (SELECT 1 AS one) x"
+          " LEFT JOIN corp c ON c.corp_id = ?"
+          " LEFT JOIN bank_user u ON u.user_id = ?"
+          " LEFT JOIN user_corp m ON m.user_id = u.user_id AND m.corp_id = c.corp_id");
   q.Bind(corp).Bind(user);
-  if (!q.Next()) {
-    throw RightsError("user " + user + " does not exist");
+  q.Next();
+  if (q.Int(0) == 0) {
+    throw ProcedureError("corporation " + corp + " does not exist");
   }
   if (q.Int(1) == 0) {
+    throw RightsError("user " + user + " does not exist");
+  }
+  if (q.Int(2) == 0) {
     throw RightsError("user " + user + " does not belong to corporation " + corp);
   }
-  switch (q.Int(0)) {
+  switch (q.Int(3)) {
     case 2:
       return;
     case 0:
@@ -143,7 +153,7 @@ void RequireActiveMember(Db& db, const std::string& corp, const std::string& use
     case 9:
       throw RightsError("user " + user + " awaits activation and may not work yet");
     default:
-      throw RightsError("user " + user + " is not in use (status " + std::to_string(q.Int(0)) +
+      throw RightsError("user " + user + " is not in use (status " + std::to_string(q.Int(3)) +
                         ")");
   }
 }

@@ -116,8 +116,10 @@ Answer MN_InsertAcRightList(Db& db, const Args& args) {
   std::string acNo = AccountOfItem(TextArg(args, 2));
   RequireMember(db, corp, user);
   RequireAccount(db, corp, acNo);
-  Execute(db, "INSERT OR IGNORE INTO account_right(corp_id, user_id, ac_no) VALUES (?, ?, ?)", corp,
-          user, acNo);
+  Execute(db,
+          "INSERT INTO account_right(corp_id, user_id, ac_no) VALUES (?, ?, ?)"
+          " ON CONFLICT DO NOTHING",
+          corp, user, acNo);
   return {};
 }
 

@@ -2,8 +2,6 @@
 // and the savepoint that makes an update all or nothing.
 #include "host/ProcCommon.h"
 
-#include <sqlite3.h>
-
 #include "host/Database.h"
 #include "host/OperatorRights.h"
 #include "host/SqlUtil.h"
@@ -91,30 +89,18 @@ void RequireMember(Db& db, const std::string& corp, const std::string& user) {
   }
 }
 
-namespace {
-
-void RunSql(Db& db, const char* sql) {
-  if (sqlite3_exec(db.handle(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
-    throw ProcedureError(sqlite3_errmsg(db.handle()));
-  }
-}
-
-}  // namespace
-
 Savepoint::Savepoint(Db& db) : db_(db) {
-  RunSql(db_, "SAVEPOINT proc_step");
+  db_.Savepoint("proc_step");
 }
 
 Savepoint::~Savepoint() {
-  if (!open_) {
-    return;
+  if (open_) {
+    db_.RollbackTo("proc_step");
   }
-  // Undoing cannot fail for a savepoint that exists; nothing is left to report.
-  sqlite3_exec(db_.handle(), "ROLLBACK TO proc_step; RELEASE proc_step", nullptr, nullptr, nullptr);
 }
 
 void Savepoint::Release() {
-  RunSql(db_, "RELEASE proc_step");
+  db_.Release("proc_step");
   open_ = false;
 }
 

@@ -243,18 +243,13 @@ Answer MN_CustomerUpdate(Db& db, const Args& args) {
   if (CustomerCount(db, corp, to) != kNone) {
     return Refused("customer " + to + " already exists");
   }
-  Execute(db,
-          "INSERT INTO customer(corp_id, cust_id, cust_name, name_addr, remark, email, operator,"
-          " status) SELECT corp_id, ?, cust_name, name_addr, remark, email, operator, status"
-          " FROM customer WHERE corp_id = ? AND cust_id = ?",
-          to, corp, from);
-  Execute(db, "UPDATE cust_account SET cust_id = ? WHERE corp_id = ? AND cust_id = ?", to, corp,
-          from);
+  // The accounts follow the customer through their foreign key (ON UPDATE CASCADE);
+  // the record keeps its operator, since a change of id is nobody's new entry.
+  Execute(db, "UPDATE customer SET cust_id = ? WHERE corp_id = ? AND cust_id = ?", to, corp, from);
   Execute(
       db,
       "UPDATE business SET payee_id = ? WHERE corp_id = ? AND payee_kind = 'C' AND payee_id = ?",
       to, corp, from);
-  Execute(db, "DELETE FROM customer WHERE corp_id = ? AND cust_id = ?", corp, from);
   return UpdateAnswer(1, to);
 }
 

@@ -18,7 +18,8 @@ Count PayeeCount(Db& db, const std::string& corp, const std::string& payee) {
     return kNone;
   }
   Query q(db,
-          "SELECT max(folder IN ('check', 'authorise', 'send')) FROM business"
+          "SELECT max(CASE WHEN folder IN ('check', 'authorise', 'send') THEN 1 ELSE 0 END)"
+          " FROM business"
           " WHERE corp_id = ? AND payee_kind = 'P' AND payee_id = ?");
   q.Bind(corp).Bind(payee);
   if (!q.Next() || q.IsNull(0)) {

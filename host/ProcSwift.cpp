@@ -38,11 +38,14 @@ Answer SearchRows(Query& q) {
 }
 
 // Banks whose name matches pattern, narrowed by a city keyword when one is given.
+// Letter case is ignored the same way on both engines: both sides in lower case (SQLite's
+// LIKE ignores ASCII case by itself, PostgreSQL's does not).
 Answer SearchByName(Db& db, const std::string& pattern, const std::string& cityText) {
   std::string city = CheckText("city keyword", Trim(cityText), 255);
   Query q(db,
           "SELECT swift_code, bank_name, city FROM swift_bank"
-          " WHERE bank_name LIKE ? ESCAPE '\\' AND (? = '' OR city LIKE ? ESCAPE '\\')"
+          " WHERE lower(bank_name) LIKE lower(?) ESCAPE '\\'"
+          " AND (? = '' OR lower(city) LIKE lower(?) ESCAPE '\\')"
           " ORDER BY bank_name, swift_code");
   q.Bind(pattern).Bind(city).Bind("%" + LikeLiteral(city) + "%");
   return SearchRows(q);

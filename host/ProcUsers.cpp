@@ -116,7 +116,9 @@ Answer MN_InsertUserCheckList(Db& db, const Args& args) {
   if (maker == user) {
     throw ProcedureError("user " + user + " cannot review his own records");
   }
-  Execute(db, "INSERT OR IGNORE INTO review_list(corp_id, checker_id, maker_id) VALUES (?, ?, ?)",
+  Execute(db,
+          "INSERT INTO review_list(corp_id, checker_id, maker_id) VALUES (?, ?, ?)"
+          " ON CONFLICT DO NOTHING",
           corp, user, maker);
   return {};
 }

@@ -13,8 +13,6 @@
 #include <string>
 #include <vector>
 
-struct sqlite3;
-
 namespace host {
 
 class Db;
@@ -53,6 +51,13 @@ struct ProcedureSpec {
   const char* signature;  // one letter per argument: 't' text, 'i' integer
   ProcedureFn run;
   Access access;  // a reader must leave the database as it found it
+  // One letter per argument naming the ids a signed-in login must hold: 'c' the
+  // corporation the command works on, 'o' the operator acting in it; and the record
+  // a writer checks and then changes: 'k' a customer id, 'p' a payee id (writers of
+  // one record queue behind each other, a writer without one behind the other writers
+  // of its corporation's such commands); '.' anything else (a user who is only the
+  // subject of the command is no operator).
+  const char* ids = nullptr;
 };
 
 // Every procedure of the server, looked up by exact name.
@@ -69,7 +74,8 @@ Answer RunUserReport(Db& db, const std::string& corpId);
 // Schema and demonstration data of a new database (run inside one transaction by the
 // code that creates the database).
 inline constexpr int kSchemaVersion = 1;
-void CreateSchema(sqlite3* db);
-void SeedDemoData(sqlite3* db);
+// The schema is the engine's own (one per engine, one version for both).
+void CreateSchema(Db& db);
+void SeedDemoData(Db& db);
 
 }  // namespace host

@@ -1,14 +1,13 @@
 // Demonstration data of a new database. Everything here is invented: corporations,
 // people, accounts, customers and the banks of the SWIFT directory (generated from
 // name parts, so the same every time).
-#include <sqlite3.h>
-
 #include <cstdint>
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <variant>
 
+#include "host/Database.h"
 #include "host/Procedure.h"
 
 namespace host {
@@ -18,28 +17,26 @@ namespace {
 using Cell = std::variant<std::nullptr_t, std::int64_t, std::string>;
 
 // Inserts one row with bound values.
-void Row(sqlite3* db, const char* sql, std::initializer_list<Cell> cells) {
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) {
-    throw std::runtime_error(std::string("demonstration data: ") + sqlite3_errmsg(db));
-  }
+void Row(Db& db, const char* sql, std::initializer_list<Cell> cells) {
+  Statement& stmt = db.Prepare(sql);
   int i = 1;
   for (const Cell& c : cells) {
     if (const auto* n = std::get_if<std::int64_t>(&c)) {
-      sqlite3_bind_int64(stmt, i, *n);
+      stmt.Bind(i, *n);
     } else if (const auto* s = std::get_if<std::string>(&c)) {
-      sqlite3_bind_text(stmt, i, s->c_str(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
+      stmt.Bind(i, *s);
     } else {
-      sqlite3_bind_null(stmt, i);
+      stmt.BindNull(i);
     }
     ++i;
   }
-  int rc = sqlite3_step(stmt);
-  sqlite3_finalize(stmt);
-  if (rc != SQLITE_DONE) {
-    throw std::runtime_error(std::string("demonstration data: ") + sqlite3_errmsg(db) + " in " +
-                             sql);
+  try {
+    stmt.Step();
+  } catch (const std::exception& e) {
+    stmt.Reset();
+    throw std::runtime_error(std::string("demonstration data: ") + e.what() + " in " + sql);
   }
+  stmt.Reset();
 }
 
 Cell S(const char* text) {
@@ -49,7 +46,7 @@ Cell N(std::int64_t n) {
   return n;
 }
 
-void Corporations(sqlite3* db) {
+void Corporations(Db& db) {
   const char* sql = "INSERT INTO corp(corp_id, corp_name) VALUES (?, ?)";
   Row(db, sql, {S("0012"), S("演示贸易有限公司")});
   Row(db, sql, {S("0020"), S("华东机电进出口公司")});
@@ -64,7 +61,7 @@ void Corporations(sqlite3* db) {
   Row(db, cur, {S("JPY"), S("日元"), N(0)});
 }
 
-void Users(sqlite3* db) {
+void Users(Db& db) {
   const char* sql =
       "INSERT INTO bank_user(user_id, corp_id, user_name, level, status, card_date, expiry_date)"
       " VALUES (?, ?, ?, ?, ?, ?, ?)";
@@ -90,7 +87,7 @@ void Users(sqlite3* db) {
   Row(db, review, {S("0020"), S("200001"), S("200002")});
 }
 
-void FunctionTree(sqlite3* db) {
+void FunctionTree(Db& db) {
   const char* sql =
       "INSERT INTO view_node(node_id, parent_id, position, name_cn, name_en, name_jp, library,"
       " entry, param) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)";
@@ -128,24 +125,25 @@ void FunctionTree(sqlite3* db) {
   auto rights = [&](const char* corp, const char* user, const char* mask, const char* where) {
     std::string sql2 = std::string(
                            "INSERT INTO node_right(corp_id, user_id, node_id, rights)"
-                           " SELECT ?, ?, node_id, ? FROM view_node WHERE ") +
+                           " SELECT CAST(? AS TEXT), CAST(? AS TEXT), node_id, CAST(? AS TEXT)"
+                           " FROM view_node WHERE ") +
                        where;
     Row(db, sql2.c_str(), {S(corp), S(user), S(mask)});
   };
-  rights("0012", "000001", "11111000", "1");
-  rights("0020", "000001", "10000000", "1");
+  rights("0012", "000001", "11111000", "1 = 1");
+  rights("0020", "000001", "10000000", "1 = 1");
   rights("0012", "000002", "11110000", "node_id IN (201, 202, 930, 203, 12, 13, 104)");
   rights("0012", "000002", "10000000", "node_id IN (1, 2, 3, 4, 403, 407)");
   rights("0012", "000003", "10000000", "node_id < 400 AND node_id NOT IN (12, 13)");
   rights("0012", "000003", "11111000", "node_id >= 400 OR node_id IN (12, 13)");
-  rights("0012", "000004", "10000000", "1");
+  rights("0012", "000004", "10000000", "1 = 1");
   rights("0012", "000007", "11100000", "node_id IN (2, 201, 202, 930, 203, 3, 12, 13)");
-  rights("0020", "200001", "11111000", "1");
+  rights("0020", "200001", "11111000", "1 = 1");
   rights("0020", "200002", "11100000", "node_id IN (2, 201, 202, 930, 203, 3, 12, 13)");
-  rights("0031", "310001", "11111000", "1");
+  rights("0031", "310001", "11111000", "1 = 1");
 }
 
-void Accounts(sqlite3* db) {
+void Accounts(Db& db) {
   const char* sql =
       "INSERT INTO corp_account(corp_id, ac_no, currency, ac_type, ac_name, status)"
       " VALUES (?, ?, ?, ?, ?, ?)";
@@ -183,7 +181,7 @@ void Accounts(sqlite3* db) {
 
 // The SWIFT directory: each invented bank name in each city has a head office, some
 // have one or two branches. Returns nothing; codes are reproducible from the loops.
-void SwiftDirectory(sqlite3* db) {
+void SwiftDirectory(Db& db) {
   static const char* const kPrefixes[] = {
       "AURORA",      "BLUE RIVER",    "CEDAR HILL",  "DRAGON GATE",   "EASTERN STAR",
       "FORTUNE BAY", "GOLDEN BRIDGE", "HARBOUR",     "IMPERIAL JADE", "JADE MOUNTAIN",
@@ -246,7 +244,7 @@ void SwiftDirectory(sqlite3* db) {
   }
 }
 
-void Banks(sqlite3* db) {
+void Banks(Db& db) {
   const char* sql =
       "INSERT INTO bank(bank_id, bank_name, addr1, addr2, addr3, addr4, swift_code)"
       " VALUES (?, ?, ?, ?, ?, ?, ?)";
@@ -264,7 +262,7 @@ void Banks(sqlite3* db) {
        S("")});
 }
 
-void Customers(sqlite3* db) {
+void Customers(Db& db) {
   const char* cust =
       "INSERT INTO customer(corp_id, cust_id, cust_name, name_addr, remark, email, operator,"
       " status) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
@@ -328,7 +326,7 @@ void Customers(sqlite3* db) {
        S("中国银行广州分行"), S("000002"), N(1), S("有未完成付款"), S(""), S("")});
 }
 
-void Business(sqlite3* db) {
+void Business(Db& db) {
   const char* biz =
       "INSERT INTO business(biz_no, corp_id, function_id, folder, payee_kind, payee_id,"
       " payee_name, payee_ac_no, debit_ac_no, currency, amount, maker_id, created_at)"
@@ -418,7 +416,7 @@ void Business(sqlite3* db) {
 }  // namespace
 
 // Fills a new database; the caller holds the transaction.
-void SeedDemoData(sqlite3* db) {
+void SeedDemoData(Db& db) {
   Corporations(db);
   Users(db);
   FunctionTree(db);

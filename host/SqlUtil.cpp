@@ -1,6 +1,6 @@
+// The procedures' statements: bind in order, step, read, and reset at the end of
+// scope, on whichever engine the bank runs.
 #include "host/SqlUtil.h"
-
-#include <sqlite3.h>
 
 #include <vector>
 
@@ -9,41 +9,29 @@
 
 namespace host {
 
-Query::Query(Db& db, const char* sql) : db_(db), stmt_(db.Prepare(sql)) {}
+Query::Query(Db& db, const char* sql) : stmt_(db.Prepare(sql)) {}
 
 Query::~Query() {
-  sqlite3_reset(stmt_);
-  sqlite3_clear_bindings(stmt_);
+  stmt_.Reset();
 }
 
 Query& Query::Bind(std::string_view text) {
-  sqlite3_bind_text(stmt_, next_++, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  stmt_.Bind(next_++, text);
   return *this;
 }
 
 Query& Query::Bind(std::int64_t number) {
-  sqlite3_bind_int64(stmt_, next_++, number);
+  stmt_.Bind(next_++, number);
   return *this;
 }
 
 Query& Query::BindNull() {
-  sqlite3_bind_null(stmt_, next_++);
+  stmt_.BindNull(next_++);
   return *this;
 }
 
-// A failed step names SQLite's reason; constraint names come from the schema, so
-// the operator learns which rule refused the change.
 bool Query::Next() {
-  int rc = sqlite3_step(stmt_);
-  if (rc == SQLITE_ROW) {
-    return true;
-  }
-  if (rc == SQLITE_DONE) {
-    return false;
-  }
-  std::string why = sqlite3_errmsg(db_.handle());
-  sqlite3_reset(stmt_);
-  throw ProcedureError(why);
+  return stmt_.Step();
 }
 
 void Query::Run() {
@@ -52,28 +40,23 @@ void Query::Run() {
 }
 
 std::string Query::Text(int column) const {
-  const unsigned char* text = sqlite3_column_text(stmt_, column);
-  if (text == nullptr) {
-    return std::string();
-  }
-  return std::string(reinterpret_cast<const char*>(text),
-                     static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+  return stmt_.Text(column);
 }
 
 std::int64_t Query::Int(int column) const {
-  return sqlite3_column_int64(stmt_, column);
+  return stmt_.Int(column);
 }
 
 bool Query::IsNull(int column) const {
-  return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+  return stmt_.IsNull(column);
 }
 
 int ChangedRows(Db& db) {
-  return sqlite3_changes(db.handle());
+  return db.ChangedRows();
 }
 
 std::int64_t LastInsertId(Db& db) {
-  return sqlite3_last_insert_rowid(db.handle());
+  return db.LastInsertId();
 }
 
 Answer TextRows(Query& q, int columns) {

@@ -9,11 +9,10 @@
 
 #include "host/Procedure.h"
 
-struct sqlite3_stmt;
-
 namespace host {
 
 class Db;
+class Statement;
 
 // One run of a prepared statement of the connection. Binds parameters in order and
 // resets the statement when it goes out of scope, so no read outlives its procedure.
@@ -30,7 +29,8 @@ class Query {
   Query& BindNull();
 
   // Steps to the next row; false when there is none. Throws ProcedureError on an
-  // SQL error, naming the constraint or the reason.
+  // SQL error, naming the constraint or the reason, and EngineError when the engine
+  // fails (a lock held elsewhere, a conflict, a lost connection).
   bool Next();
   // Steps to the end, ignoring rows.
   void Run();
@@ -40,8 +40,7 @@ class Query {
   bool IsNull(int column) const;
 
  private:
-  Db& db_;
-  sqlite3_stmt* stmt_;
+  Statement& stmt_;
   int next_ = 1;
 };
 
@@ -51,7 +50,7 @@ Answer TextRows(Query& q, int columns);
 // The number of rows changed by the last statement on db.
 int ChangedRows(Db& db);
 
-// The rowid given to the last inserted row on db.
+// The id given to the last inserted row on db.
 std::int64_t LastInsertId(Db& db);
 
 // Binds each argument in order, runs the statement to its end and returns the

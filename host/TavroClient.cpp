@@ -1,5 +1,6 @@
 // The host library's two entry points: each finds the process's connection to the
-// bank database and runs the command on it.
+// bank (the embedded file, or the PostgreSQL server named by TAVRO_BANK_URL) and runs
+// the command on it.
 #include "host/TavroClient.h"
 
 #include <map>
@@ -12,10 +13,10 @@
 
 namespace {
 
-// One connection per database path and process. SQLite connections are not to be
-// shared by two transactions at once, and the library may be called from several
-// threads of one program, so each connection has its own lock, held for a whole
-// command; the registry's lock guards only the map.
+// One connection per bank and process. A connection is not to be shared by two
+// transactions at once, and the library may be called from several threads of one
+// program, so each connection has its own lock, held for a whole command; the
+// registry's lock guards only the map.
 struct Connection {
   std::mutex lock;
   std::unique_ptr<host::Db> db;
@@ -27,17 +28,20 @@ std::map<std::string, std::unique_ptr<Connection>>& Registry() {
   return connections;
 }
 
-Connection& ConnectionFor(const std::string& path) {
+Connection& ConnectionFor(const host::BankLocation& location) {
   std::lock_guard<std::mutex> guard(registryLock);
-  auto& slot = Registry()[path];
+  const std::string key =
+      (location.engine == host::Engine::kPostgres ? "pg:" : "file:") + location.where;
+  auto& slot = Registry()[key];
   if (!slot) {
     slot = std::make_unique<Connection>();
   }
   return *slot;
 }
 
-// Runs call with the open database, opening it on first use; a database that cannot
-// be opened is tried again by the next command.
+// Runs call with the open bank, opening it on first use; a bank that cannot be
+// opened is tried again by the next command, and so is a server whose connection was
+// lost (the command that noticed it has failed with nothing stored).
 template <typename Call>
 std::int32_t WithDatabase(char* error, Call call) {
   if (error) {
@@ -45,18 +49,32 @@ std::int32_t WithDatabase(char* error, Call call) {
   }
   host::Outcome outcome;
   try {
-    Connection& connection = ConnectionFor(host::DefaultDatabasePath());
+    const host::BankLocation location = host::DefaultBankLocation();
+    Connection& connection = ConnectionFor(location);
     std::lock_guard<std::mutex> guard(connection.lock);
-    if (!connection.db) {
-      try {
-        connection.db = std::make_unique<host::Db>(host::DefaultDatabasePath());
-      } catch (const std::exception& e) {
-        outcome.status = host::Status::NoDatabase;
-        outcome.error = e.what();
+    // A connection the server dropped while it lay idle is noticed only when the
+    // command starts; nothing has reached the bank then, so the command runs once
+    // more on a new connection.
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+      if (connection.db && !connection.db->usable()) {
+        connection.db.reset();
       }
-    }
-    if (connection.db) {
+      if (!connection.db) {
+        try {
+          connection.db = host::OpenBank(location);
+        } catch (const std::exception& e) {
+          outcome.status = host::Status::NoDatabase;
+          outcome.error = e.what();
+          break;
+        }
+      }
       outcome = call(*connection.db);
+      if (!connection.db->usable()) {
+        connection.db.reset();
+      }
+      if (!outcome.reconnect) {
+        break;
+      }
     }
   } catch (const std::exception& e) {
     outcome.status = host::Status::Failed;

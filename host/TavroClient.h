@@ -16,6 +16,6 @@ qelCommand(HWND_T window, const char* command, std::int32_t length, char* result
 
 // Runs a command and writes its answer into the named file, which it creates.
 __attribute__((visibility("default"))) std::int32_t TAVRO_STDCALL
-qelFileGet(HWND_T window, const char* command, std::int32_t length, const char* file,
-           char* error, std::int32_t mode);
+qelFileGet(HWND_T window, const char* command, std::int32_t length, const char* file, char* error,
+           std::int32_t mode);
 }

@@ -1,8 +1,8 @@
-// tavro-bank: creates a bank database and sends commands through the host library
-// exactly as the module does, for operators and for scripts. `tavro-bank --help`
+// tavro-bank: creates a bank (a file, or a database on a PostgreSQL server), maps the
+// logins of a shared bank, copies a bank between engines, and sends commands through
+// the host library exactly as the module does, for operators and for scripts. `tavro-bank --help`
 // and docs/tavro-bank.md describe its commands; errors go to standard error and the
 // exit status is then non-zero (the host's status for a failed command, 1 otherwise).
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
@@ -11,10 +11,13 @@
 #include <exception>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "host/BankAdmin.h"
 #include "host/Database.h"
+#include "host/SqliteDb.h"
 #include "host/SwiftDirectory.h"
 #include "host/TavroClient.h"
 #include "sys/CodePage.h"
@@ -25,10 +28,13 @@ namespace {
 constexpr std::size_t kAnswerBuffer = 16u << 20;
 
 constexpr const char* kDatabaseHelp =
-    "The database is the one libTavroClient.so uses: the file named by TAVRO_BANK_DB when\n"
-    "that is set and not empty, else $XDG_DATA_HOME/tavro/bank.db when XDG_DATA_HOME is\n"
-    "an absolute path, else ~/.local/share/tavro/bank.db. A missing database is created\n"
-    "with the demonstration data by the first command. See docs/tavro-bank.md.\n"
+    "The bank is the one libTavroClient.so uses: the PostgreSQL bank named by\n"
+    "TAVRO_BANK_URL (a libpq connection URI) when that is set and not empty; else the\n"
+    "file named by TAVRO_BANK_DB when that is set and not empty, else\n"
+    "$XDG_DATA_HOME/tavro/bank.db when XDG_DATA_HOME is an absolute path, else\n"
+    "~/.local/share/tavro/bank.db. A missing file is created with the demonstration data\n"
+    "by the first command. Passwords come from the URI or PGPASSFILE, never from the\n"
+    "command line. See docs/tavro-bank.md.\n"
     "Exit status: 0 done; the host's status (2 to 6) for a command it did not serve;\n"
     "1 for anything else.";
 
@@ -44,7 +50,17 @@ struct InitOptions {
 };
 
 int Init(const InitOptions& options) {
-  const std::string path = options.path.empty() ? host::DefaultDatabasePath() : options.path;
+  const host::BankLocation location =
+      options.path.empty() ? host::DefaultBankLocation() : host::ParseBankLocation(options.path);
+  if (location.engine == host::Engine::kPostgres) {
+    try {
+      std::cout << host::InitBank(location, options.demo, options.force) << "\n";
+    } catch (const std::exception& e) {
+      return Fail(e.what());
+    }
+    return 0;
+  }
+  const std::string& path = location.where;
   // Without --force, init never touches a file that is there already.
   struct stat info {};
   if (lstat(path.c_str(), &info) == 0) {
@@ -61,7 +77,7 @@ int Init(const InitOptions& options) {
     }
   }
   try {
-    host::Db db(path, host::BankSetup(options.demo));
+    host::SqliteDb db(path, host::BankSetup(options.demo));
     if (!db.created()) {
       return Fail(path + " was set up by another program meanwhile; it was left as it is");
     }
@@ -120,23 +136,77 @@ int ImportSwift(const std::string& file) {
     return Fail("cannot read " + file);
   }
   try {
-    host::Db db(host::DefaultDatabasePath());
+    std::unique_ptr<host::Db> db = host::OpenBank(host::DefaultBankLocation());
     // One write transaction: other processes see the old directory or the new one.
-    db.Exec("BEGIN IMMEDIATE");
+    db->Begin(host::Access::Writes);
     try {
-      std::size_t loaded = host::ImportSwiftCsv(db, in);
-      db.ResetStatements();
-      db.Exec("COMMIT");
-      std::cout << "loaded " << loaded << " SWIFT directory entries into " << db.path() << "\n";
+      std::size_t loaded = host::ImportSwiftCsv(*db, in);
+      db->Commit();
+      std::cout << "loaded " << loaded << " SWIFT directory entries into " << db->name() << "\n";
     } catch (...) {
-      db.ResetStatements();
-      if (!sqlite3_get_autocommit(db.handle())) {
-        sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-      }
+      db->Rollback();
       throw;
     }
   } catch (const std::exception& e) {
     return Fail(file + ": " + e.what());
+  }
+  return 0;
+}
+
+// The shared bank an administrator's command works on: --url, else TAVRO_BANK_URL.
+std::string SharedBank(const std::string& url) {
+  if (!url.empty()) {
+    return url;
+  }
+  const host::BankLocation location = host::DefaultBankLocation();
+  if (location.engine != host::Engine::kPostgres) {
+    throw std::runtime_error(
+        "logins belong to a bank on a PostgreSQL server: give --url or set TAVRO_BANK_URL");
+  }
+  return location.where;
+}
+
+// The first line of standard input, for a password that must not appear on the
+// command line.
+std::string PasswordFromInput() {
+  std::string password;
+  std::getline(std::cin, password);
+  if (!password.empty() && password.back() == '\r') {
+    password.pop_back();
+  }
+  return password;
+}
+
+struct LoginOptions {
+  std::string url;
+  std::string name;
+  std::string corp;
+  std::vector<std::string> operators;
+  bool passwordFromInput = false;
+};
+
+int LoginAdd(const LoginOptions& options) {
+  std::optional<std::string> password;
+  if (options.passwordFromInput) {
+    password = PasswordFromInput();
+  }
+  host::AddLogin(SharedBank(options.url), {options.name, options.corp, options.operators},
+                 password);
+  std::cout << "login " << options.name << " acts for corporation " << options.corp << " as";
+  for (const std::string& user : options.operators) {
+    std::cout << " " << user;
+  }
+  std::cout << "\n";
+  return 0;
+}
+
+int LoginList(const std::string& url) {
+  for (const host::LoginGrant& grant : host::ListLogins(SharedBank(url))) {
+    std::cout << grant.login << " | " << grant.corp << " |";
+    for (const std::string& user : grant.operators) {
+      std::cout << " " << user;
+    }
+    std::cout << "\n";
   }
   return 0;
 }
@@ -157,7 +227,9 @@ int Run(int argc, char** argv) {
   initCmd->add_flag("--demo", init.demo, "add the demonstration data");
   initCmd->add_flag("--force", init.force,
                     "replace a database that is there already (everything in it is lost)");
-  initCmd->add_option("PATH", init.path, "the file to create (default: the database, below)");
+  initCmd->add_option("TARGET", init.path,
+                      "the file, or a postgresql:// URL, to create the bank in (default: the "
+                      "bank, below)");
 
   std::string command;
   CLI::App* execCmd = app.add_subcommand("exec", "send one command and print its answer");
@@ -179,6 +251,41 @@ int Run(int argc, char** argv) {
                    kDatabaseHelp);
   swiftCmd->add_option("FILE", csv, "the CSV file")->required();
 
+  LoginOptions login;
+  CLI::App* loginCmd = app.add_subcommand("login", "the logins of a bank on a PostgreSQL server");
+  loginCmd->require_subcommand(1);
+  loginCmd->footer(
+      "A login acts for the corporations and operators the bank maps it to; the server\n"
+      "refuses every command naming others, and row-level security keeps the login to\n"
+      "its corporations in psql as well. The administrator's URL: --url, else\n"
+      "TAVRO_BANK_URL.");
+  CLI::App* loginAdd =
+      loginCmd->add_subcommand("add", "let a login act for a corporation as operators");
+  loginAdd->add_option("NAME", login.name, "the login (lower-case letters, digits, _)")->required();
+  loginAdd->add_option("--corp", login.corp, "the corporation")->required();
+  loginAdd->add_option("--operator", login.operators, "a user id it may act as (repeatable)")
+      ->required();
+  loginAdd->add_flag("--password-stdin", login.passwordFromInput,
+                     "read the login's password from the first line of standard input (needed "
+                     "for a new login)");
+  loginAdd->add_option("--url", login.url, "the bank (default: TAVRO_BANK_URL)");
+  CLI::App* loginRemove =
+      loginCmd->add_subcommand("remove", "take a login out of the bank and drop it");
+  loginRemove->add_option("NAME", login.name, "the login")->required();
+  loginRemove->add_option("--url", login.url, "the bank (default: TAVRO_BANK_URL)");
+  CLI::App* loginList = loginCmd->add_subcommand("list", "print login | corporation | operators");
+  loginList->add_option("--url", login.url, "the bank (default: TAVRO_BANK_URL)");
+
+  std::string copyFrom;
+  std::string copyTo;
+  CLI::App* copyCmd = app.add_subcommand("copy", "copy a whole bank into a new one (any engines)");
+  copyCmd->footer(
+      "FROM and TO are files or postgresql:// URLs. TO must be new or empty: a bank that\n"
+      "holds data is refused. Everything is copied in one transaction and every table's\n"
+      "row count is checked. Logins are not copied: map them anew on the target.");
+  copyCmd->add_option("FROM", copyFrom, "the bank to copy")->required();
+  copyCmd->add_option("TO", copyTo, "the new bank")->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -190,6 +297,26 @@ int Run(int argc, char** argv) {
   }
   if (execCmd->parsed()) {
     return Exec(command);
+  }
+  try {
+    if (loginAdd->parsed()) {
+      return LoginAdd(login);
+    }
+    if (loginRemove->parsed()) {
+      host::RemoveLogin(SharedBank(login.url), login.name);
+      std::cout << "login " << login.name << " removed\n";
+      return 0;
+    }
+    if (loginList->parsed()) {
+      return LoginList(login.url);
+    }
+    if (copyCmd->parsed()) {
+      std::cout << host::CopyBank(host::ParseBankLocation(copyFrom),
+                                  host::ParseBankLocation(copyTo));
+      return 0;
+    }
+  } catch (const std::exception& e) {
+    return Fail(e.what());
   }
   return ImportSwift(csv);
 }

@@ -1,14 +1,35 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: a normal build and
-# a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# a build with AddressSanitizer and UndefinedBehaviorSanitizer. A throwaway PostgreSQL
+# cluster (scripts/bank-postgres.sh, in build/postgres-test) runs meanwhile, so that
+# the host procedure suite and the module's end-to-end examples run against both the
+# embedded bank and a shared one; it is stopped and removed at the end.
 # Usage: scripts/test.sh [default|asan]   (no argument: both)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 presets=("$@")
 [ ${#presets[@]} -eq 0 ] && presets=(default asan)
+cluster="$PWD/build/postgres-test"
+stop_cluster() {
+  if [ -e "$cluster" ]; then
+    scripts/bank-postgres.sh stop "$cluster" || true
+    rm -rf "$(readlink -f "$cluster")" "$cluster"
+  fi
+}
+started=0
 for preset in "${presets[@]}"; do
   echo "=== build and test: $preset ==="
   scripts/build.sh "$preset"
+  if [ "$started" -eq 0 ]; then
+    stop_cluster
+    trap stop_cluster EXIT
+    # The tests pick their banks themselves: only the cluster's address and password
+    # file are exported, never a TAVRO_BANK_URL that would move every test's bank.
+    settings="$(TAVRO_BANK_TOOL="$PWD/build/$preset/bin/tavro-bank" scripts/bank-postgres.sh start "$cluster")"
+    eval "$(grep -v TAVRO_BANK_URL <<<"$settings")"
+    export TAVRO_TEST_REQUIRE_PG=1
+    started=1
+  fi
   ctest --preset "$preset" -j2
 done

@@ -2,8 +2,8 @@
 // database and the demonstration bank's fixture.
 #include "HostTestSupport.h"
 
+#include <libpq-fe.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -12,6 +12,8 @@
 #include <utility>
 
 #include "host/CommandParser.h"
+#include "host/PostgresDb.h"
+#include "host/SqliteDb.h"
 #include "host/WireText.h"
 #include "sys/CodePage.h"
 
@@ -22,43 +24,32 @@ using host::Answer;
 using host::Args;
 using host::Db;
 
-void ProbeSchema(sqlite3* db) {
-  if (sqlite3_exec(db, "CREATE TABLE probe(k TEXT PRIMARY KEY, v TEXT NOT NULL)", nullptr, nullptr,
-                   nullptr) != SQLITE_OK) {
-    throw std::runtime_error(sqlite3_errmsg(db));
-  }
+void ProbeSchema(Db& db) {
+  db.Exec("CREATE TABLE probe(k TEXT PRIMARY KEY, v TEXT NOT NULL)");
 }
 
-std::string Text(sqlite3_stmt* stmt, int i) {
-  const unsigned char* text = sqlite3_column_text(stmt, i);
-  return text ? std::string(reinterpret_cast<const char*>(text),
-                            static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)))
-              : std::string();
-}
-
-void Bind(sqlite3_stmt* stmt, const std::vector<std::string>& binds) {
+void Bind(host::Statement& stmt, const std::vector<std::string>& binds) {
   for (std::size_t i = 0; i < binds.size(); ++i) {
-    sqlite3_bind_text(stmt, static_cast<int>(i + 1), binds[i].data(),
-                      static_cast<int>(binds[i].size()), SQLITE_TRANSIENT);
+    stmt.Bind(static_cast<int>(i + 1), binds[i]);
   }
 }
 
 Answer Put(Db& db, const Args& args) {
-  sqlite3_stmt* stmt = db.Prepare("INSERT OR REPLACE INTO probe(k, v) VALUES(?1, ?2)");
+  host::Statement& stmt = db.Prepare("INSERT OR REPLACE INTO probe(k, v) VALUES(?, ?)");
   Bind(stmt, {args[0].text, args[1].text});
-  if (sqlite3_step(stmt) != SQLITE_DONE) {
-    throw std::runtime_error(sqlite3_errmsg(db.handle()));
-  }
+  stmt.Step();
+  stmt.Reset();
   return Answer{{{"1", args[0].text}}};
 }
 
 Answer Get(Db& db, const std::string& k) {
-  sqlite3_stmt* stmt = db.Prepare("SELECT v FROM probe WHERE k = ?1");
+  host::Statement& stmt = db.Prepare("SELECT v FROM probe WHERE k = ?");
   Bind(stmt, {k});
   Answer answer;
-  if (sqlite3_step(stmt) == SQLITE_ROW) {
-    answer.rows.push_back({Text(stmt, 0)});
+  if (stmt.Step()) {
+    answer.rows.push_back({stmt.Text(0)});
   }
+  stmt.Reset();
   return answer;
 }
 
@@ -67,11 +58,12 @@ Answer GetProbe(Db& db, const Args& args) {
 }
 
 Answer All(Db& db, const Args&) {
-  sqlite3_stmt* stmt = db.Prepare("SELECT k, v FROM probe ORDER BY k");
+  host::Statement& stmt = db.Prepare("SELECT k, v FROM probe ORDER BY k");
   Answer answer;
-  while (sqlite3_step(stmt) == SQLITE_ROW) {
-    answer.rows.push_back({Text(stmt, 0), Text(stmt, 1)});
+  while (stmt.Step()) {
+    answer.rows.push_back({stmt.Text(0), stmt.Text(1)});
   }
+  stmt.Reset();
   return answer;
 }
 
@@ -88,6 +80,23 @@ Answer Kill(Db&, const Args&) {
   kill(getpid(), SIGKILL);
   return {};
 }
+// Fails with the engine's failure of the kind its argument names ('conflict', 'lost',
+// 'busy') while the probe's count of such failures lasts, after storing a row that
+// the failure must take back with it.
+int engineFailuresLeft = 0;
+Answer EngineFailure(Db& db, const Args& args) {
+  Put(db, {T("engine"), T(args[0].text)});
+  if (engineFailuresLeft > 0) {
+    --engineFailuresLeft;
+    const std::string& kind = args[0].text;
+    throw host::EngineError(kind == "lost"       ? host::EngineError::Kind::kLost
+                            : kind == "conflict" ? host::EngineError::Kind::kConflict
+                                                 : host::EngineError::Kind::kBusy,
+                            "probe " + kind);
+  }
+  return Answer{{{"1", "done"}}};
+}
+
 Answer Bank(Db&, const Args& args) {
   return Answer{{{std::to_string(args[0].number)}}};
 }
@@ -96,10 +105,15 @@ constexpr host::Access kReads = host::Access::Reads;
 constexpr host::Access kWrites = host::Access::Writes;
 
 const host::ProcedureSpec kProcedures[] = {
-    {"T_Put", "tt", Put, kWrites},  {"MN_GetProbe", "t", GetProbe, kReads},
-    {"T_All", "", All, kWrites},    {"T_Num", "it", Num, kWrites},
-    {"T_Fail", "t", Fail, kWrites}, {"T_Refuse", "i", Refuse, kWrites},
-    {"T_Kill", "", Kill, kWrites},  {"ST_GetBankSimple", "i", Bank, kReads},
+    {"T_Put", "tt", Put, kWrites},
+    {"MN_GetProbe", "t", GetProbe, kReads},
+    {"T_All", "", All, kWrites},
+    {"T_Num", "it", Num, kWrites},
+    {"T_Fail", "t", Fail, kWrites},
+    {"T_Refuse", "i", Refuse, kWrites},
+    {"T_Kill", "", Kill, kWrites},
+    {"ST_GetBankSimple", "i", Bank, kReads},
+    {"T_Engine", "t", EngineFailure, kWrites},
 };
 
 const host::ProcedureSpec* Find(const std::string& name) {
@@ -143,18 +157,103 @@ std::pair<std::string, Args> Split(const std::string& command) {
 }  // namespace
 
 std::string Scalar(Db& db, const char* sql, const std::vector<std::string>& binds) {
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db.handle(), sql, -1, &stmt, nullptr) != SQLITE_OK) {
-    ADD_FAILURE() << sqlite3_errmsg(db.handle());
+  try {
+    host::Statement& stmt = db.Prepare(sql);
+    Bind(stmt, binds);
+    std::string value = "<none>";
+    if (stmt.Step() && !stmt.IsNull(0)) {
+      value = stmt.Text(0);
+    }
+    stmt.Reset();
+    return value;
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << sql << ": " << e.what();
     return "";
   }
-  Bind(stmt, binds);
-  std::string value = "<none>";
-  if (sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_type(stmt, 0) != SQLITE_NULL) {
-    value = Text(stmt, 0);
+}
+
+bool PostgresWanted() {
+  const char* engine = std::getenv("TAVRO_TEST_ENGINE");
+  return engine != nullptr && std::string_view(engine) == "postgres";
+}
+
+bool PostgresAvailable() {
+  const char* host = std::getenv("TAVRO_TEST_PG_HOST");
+  return host != nullptr && *host != '\0';
+}
+
+std::string PgUrl(const std::string& database, const std::string& user) {
+  const char* host = std::getenv("TAVRO_TEST_PG_HOST");
+  const char* port = std::getenv("TAVRO_TEST_PG_PORT");
+  return "postgresql://" + user + "@/" + database + "?host=" + (host ? host : "") +
+         "&port=" + (port ? port : "5432");
+}
+
+namespace {
+
+// Runs one command as the administrator on the cluster's maintenance database.
+void AdminCommand(const std::string& sql) {
+  PGconn* conn = PQconnectdb(PgUrl("postgres").c_str());
+  std::string error;
+  if (PQstatus(conn) != CONNECTION_OK) {
+    error = PQerrorMessage(conn);
+  } else {
+    PGresult* result = PQexec(conn, sql.c_str());
+    if (PQresultStatus(result) != PGRES_COMMAND_OK) {
+      error = PQresultErrorMessage(result);
+    }
+    PQclear(result);
   }
-  sqlite3_finalize(stmt);
-  return value;
+  PQfinish(conn);
+  if (!error.empty()) {
+    throw std::runtime_error(sql + ": " + error);
+  }
+}
+
+// Skips every test of a run against PostgreSQL when no cluster was started for it.
+class PostgresEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (PostgresWanted() && !PostgresAvailable()) {
+      if (std::getenv("TAVRO_TEST_REQUIRE_PG") != nullptr) {
+        FAIL() << "TAVRO_TEST_ENGINE=postgres but TAVRO_TEST_PG_HOST names no cluster";
+      }
+      GTEST_SKIP() << "no PostgreSQL cluster (scripts/bank-postgres.sh start)";
+    }
+  }
+};
+
+const ::testing::Environment* const kPostgresEnvironment =
+    ::testing::AddGlobalTestEnvironment(new PostgresEnvironment);
+
+}  // namespace
+
+PgDatabase::PgDatabase(bool demo) {
+  static int counter = 0;
+  name_ = "tavro_t" + std::to_string(getpid()) + "_" + std::to_string(++counter);
+  AdminCommand("CREATE DATABASE " + name_ + (demo ? " TEMPLATE tavro_template" : "") +
+               " ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'" +
+               (demo ? "" : " TEMPLATE template0"));
+}
+
+PgDatabase::~PgDatabase() {
+  try {
+    AdminCommand("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << e.what();
+  }
+}
+
+std::unique_ptr<host::Db> OpenTestBank(const TempDir& dir, std::unique_ptr<PgDatabase>& pg) {
+  if (PostgresWanted() && PostgresAvailable()) {
+    pg = std::make_unique<PgDatabase>();
+    return std::make_unique<host::PostgresDb>(pg->Url(), host::BankSetup());
+  }
+  return std::make_unique<host::SqliteDb>(dir.File("bank.db"));
+}
+
+void SetEngineFailures(int count) {
+  engineFailuresLeft = count;
 }
 
 host::DbSetup ProbeSetup() {
@@ -166,7 +265,7 @@ host::Server ProbeServer() {
 }
 
 std::string ProbeValue(Db& db, const std::string& k) {
-  return Scalar(db, "SELECT v FROM probe WHERE k = ?1", {k});
+  return Scalar(db, "SELECT v FROM probe WHERE k = ?", {k});
 }
 
 int ProbeCount(Db& db) {
@@ -190,14 +289,13 @@ host::Answer BankTest::Call(const std::string& name, const host::Args& args) {
     throw std::logic_error("no procedure " + name);
   }
   EXPECT_EQ(std::string(proc->signature).size(), args.size()) << name;
-  db_->Exec("BEGIN IMMEDIATE");
+  db_->Begin(host::Access::Writes);
   try {
     host::Answer a = proc->run(*db_, args);
-    db_->Exec("COMMIT");
+    db_->Commit();
     return a;
   } catch (...) {
-    db_->ResetStatements();
-    db_->Exec("ROLLBACK");
+    db_->Rollback();
     throw;
   }
 }

@@ -32,11 +32,15 @@ std::string Scalar(host::Db& db, const char* sql, const std::vector<std::string>
 //   T_Fail 'why'    fails with the text why
 //   T_Refuse n      answers the update answer n 0x07 "no way"
 //   T_Kill          kills the process with SIGKILL
+//   T_Engine 'kind' stores engine = kind, then fails with the engine's failure of
+//                   that kind ('conflict', 'lost', 'busy') as often as
+//                   SetEngineFailures said; answers "1" 0x07 "done" after that
 //   ST_GetBankSimple n   answers n
 // MN_GetProbe and ST_GetBankSimple are readers, the others writers. The one select
 // served is "select v from probe where k=" and one quoted key.
 host::DbSetup ProbeSetup();
 host::Server ProbeServer();
+void SetEngineFailures(int count);
 
 // The stored value of k, or "<none>"; the number of rows.
 std::string ProbeValue(host::Db& db, const std::string& k);
@@ -53,7 +57,35 @@ inline host::Value I(std::int64_t n) {
   return host::Value{false, std::string(), n};
 }
 
-// A fresh demonstration bank for each test.
+// The PostgreSQL cluster the tests use when TAVRO_TEST_ENGINE is "postgres": its
+// socket folder TAVRO_TEST_PG_HOST and port TAVRO_TEST_PG_PORT, the administrator
+// tavro_admin and the demonstration logins tavro_0012 and tavro_0020, passwords from
+// PGPASSFILE (scripts/bank-postgres.sh writes them). Without a cluster those tests
+// are skipped, unless TAVRO_TEST_REQUIRE_PG is set: then they fail.
+bool PostgresWanted();
+bool PostgresAvailable();
+std::string PgUrl(const std::string& database, const std::string& user = "tavro_admin");
+
+// A fresh database on the test cluster for one test, dropped with the object: a
+// copy of the demonstration bank with the map of its two logins, or an empty one.
+class PgDatabase {
+ public:
+  explicit PgDatabase(bool demo = true);
+  ~PgDatabase();
+  PgDatabase(const PgDatabase&) = delete;
+  PgDatabase& operator=(const PgDatabase&) = delete;
+  const std::string& name() const { return name_; }
+  std::string Url(const std::string& user = "tavro_admin") const { return PgUrl(name_, user); }
+
+ private:
+  std::string name_;
+};
+
+// The bank a procedure test runs on: the embedded file in dir, or a fresh database
+// of the test cluster when the tests run against PostgreSQL.
+std::unique_ptr<host::Db> OpenTestBank(const TempDir& dir, std::unique_ptr<PgDatabase>& pg);
+
+// A fresh demonstration bank for each test, on the engine the run asks for.
 class BankTest : public ::testing::Test {
  protected:
   // Runs a procedure in its own transaction, committed when it returns and rolled
@@ -80,8 +112,11 @@ class BankTest : public ::testing::Test {
     return std::stoll(Scalar(sql, binds));
   }
 
+  bool OnPostgres() const { return db_->engine() == host::Engine::kPostgres; }
+
   TempDir dir_;
-  std::unique_ptr<host::Db> db_ = std::make_unique<host::Db>(dir_.File("bank.db"));
+  std::unique_ptr<PgDatabase> pg_;
+  std::unique_ptr<host::Db> db_ = OpenTestBank(dir_, pg_);
 };
 
 }  // namespace hosttest

@@ -80,10 +80,11 @@ TEST_F(ProcLists, NodeRightsFileAndItsBatchProcedures) {
   Call("MN_UpdateRightItem '0012','000002',101,'1'");
   Call("MN_UpdateRightItem '0012','000002',201,'00110000'");
   Call("MN_DeleteUserRightList '0012','000002',12");
-  EXPECT_EQ(
-      Scalar("SELECT group_concat(node_id || '=' || rights, ' ') FROM (SELECT * FROM node_right "
-             "WHERE user_id = '000002' AND node_id IN (12, 101, 201) ORDER BY node_id)"),
-      "101=10000000 201=00110000");
+  EXPECT_EQ(Scalar("SELECT rights FROM node_right WHERE user_id = '000002' AND node_id = 101"),
+            "10000000");
+  EXPECT_EQ(Scalar("SELECT rights FROM node_right WHERE user_id = '000002' AND node_id = 201"),
+            "00110000");
+  EXPECT_EQ(Count("SELECT count(*) FROM node_right WHERE user_id = '000002' AND node_id = 12"), 0);
 }
 
 TEST_F(ProcLists, UsersCorporationsAndReviewLists) {

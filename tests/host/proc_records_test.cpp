@@ -154,7 +154,8 @@ TEST_F(ProcRecords, CustomerAccountUpdateAddsChangesAndRefusesInconsistentBanks)
   host::Answer added = Call("MN_UpdateCustAcRec", CustAc(0, "CNY", "", ""));
   ASSERT_EQ(added.rows[0][0], "1");
   std::int64_t id = std::stoll(added.rows[0][1]);
-  EXPECT_EQ(Scalar("SELECT cust_id || currency || coalesce(int_bank_id, 'none') FROM cust_account "
+  EXPECT_EQ(Scalar("SELECT cust_id || currency || coalesce(CAST(int_bank_id AS TEXT), 'none') FROM "
+                   "cust_account "
                    "WHERE ac_id = ?",
                    {std::to_string(id)}),
             "C003CNYnone");
@@ -308,11 +309,17 @@ TEST_F(ProcRecords, SnapInImportsCustomersWithTheirCnyAccountAndRefusesWithoutCh
 
 TEST_F(ProcRecords, AnImportRefusedPartWayLeavesNoCustomerBehind) {
   // The account insert fails after the customer row was written.
-  db_->Exec(
-      "CREATE TEMP TRIGGER refuse_boom BEFORE INSERT ON cust_account WHEN NEW.ac_no = 'BOOM'"
-      " BEGIN SELECT RAISE(ABORT, 'no account BOOM'); END");
+  if (OnPostgres()) {
+    db_->Exec("ALTER TABLE cust_account ADD CONSTRAINT no_account_boom CHECK (ac_no <> 'BOOM')");
+  } else {
+    db_->Exec(
+        "CREATE TEMP TRIGGER refuse_boom BEFORE INSERT ON cust_account WHEN NEW.ac_no = 'BOOM'"
+        " BEGIN SELECT RAISE(ABORT, 'no account BOOM'); END");
+  }
   std::string answer = First("MN_CustSnapIn", SnapIn("000001", "N003", "BOOM", "名称", "某银行"));
-  EXPECT_EQ(answer, "0 no account BOOM");
+  EXPECT_EQ(answer.substr(0, 2), "0 ") << answer;
+  EXPECT_NE(answer.find(OnPostgres() ? "no_account_boom" : "no account BOOM"), std::string::npos)
+      << answer;
   EXPECT_EQ(Count("SELECT count(*) FROM customer WHERE cust_id = 'N003'"), 0);
   EXPECT_EQ(First("MN_CustSnapIn", SnapIn("000001", "N003", "6222", "名称", "某银行"))[0], '1');
 }

@@ -17,9 +17,10 @@ class ProcRights : public BankTest {
   void SetUp() override {
     // Operators who may not work hold every right, so that only their state refuses them.
     db_->Exec(
-        "INSERT OR REPLACE INTO node_right(corp_id, user_id, node_id, rights)"
+        "INSERT INTO node_right(corp_id, user_id, node_id, rights)"
         " SELECT '0012', u.user_id, n.node_id, '11111000' FROM view_node n,"
-        " (SELECT '000005' AS user_id UNION SELECT '000006') u");
+        " (SELECT '000005' AS user_id UNION SELECT '000006') u WHERE 1 = 1"
+        " ON CONFLICT (corp_id, user_id, node_id) DO UPDATE SET rights = excluded.rights");
   }
 
   struct Outcome {

@@ -35,13 +35,28 @@ TEST(ProcSwiftCode, EveryFormComesToTheElevenCharacterCode) {
   EXPECT_EQ(host::SwiftAddress12("PQRSTUVWXYZ"), "PQRSTUVWAXYZ");
 }
 
-using ProcSwift = BankTest;
+class ProcSwift : public BankTest {
+ protected:
+  // The import in its own write transaction, as tavro-bank runs it.
+  std::size_t Import(std::istream& in) {
+    db_->Begin(host::Access::Writes);
+    try {
+      std::size_t loaded = host::ImportSwiftCsv(*db_, in);
+      db_->Commit();
+      return loaded;
+    } catch (...) {
+      db_->Rollback();
+      throw;
+    }
+  }
+};
 
 TEST_F(ProcSwift, DirectoryFitsTheSwiftFieldLimits) {
   EXPECT_GE(Count("SELECT count(*) FROM swift_bank"), 200);
-  EXPECT_EQ(Count("SELECT count(*) FROM swift_bank WHERE length(bank_name) > 50 OR "
-                  "max(length(addr1), length(addr2), length(addr3), length(addr4)) > 35"),
-            0);
+  EXPECT_EQ(
+      Count("SELECT count(*) FROM swift_bank WHERE length(bank_name) > 50 OR "
+            "length(addr1) > 35 OR length(addr2) > 35 OR length(addr3) > 35 OR length(addr4) > 35"),
+      0);
 }
 
 TEST_F(ProcSwift, SearchesByNameBeginningAnywhereAndCodeWithCityNarrowing) {
@@ -98,7 +113,7 @@ TEST_F(ProcSwift, CsvImportAddsOrReplacesAllOrNothing) {
       "TESTCNSHXXX,\"TEST BANK, SHANGHAI\",1 ROAD,,,CHINA,SHANGHAI\r\n"
       "\r\n"
       "lolcgb2l,LOTUS NEW NAME,\"2 \"\"QUOTED\"\" LANE\",,,,LONDON\n");
-  EXPECT_EQ(host::ImportSwiftCsv(*db_, good), 2u);
+  EXPECT_EQ(Import(good), 2u);
   EXPECT_EQ(Call("MB_GetSwfAddress 'TESTCNSH'").rows,
             (std::vector<Row>{{"TEST BANK, SHANGHAI", "1 ROAD", "", "", "CHINA"}}));
   EXPECT_EQ(Call("MB_GetSwfAddress 'LOLCGB2L'").rows[0][1], "2 \"QUOTED\" LANE");
@@ -113,13 +128,13 @@ TEST_F(ProcSwift, CsvImportAddsOrReplacesAllOrNothing) {
   };
   for (const char* text : bad) {
     std::istringstream in(text);
-    EXPECT_THROW(host::ImportSwiftCsv(*db_, in), std::runtime_error) << text;
+    EXPECT_THROW(Import(in), std::runtime_error) << text;
   }
   EXPECT_EQ(Count("SELECT count(*) FROM swift_bank"), before);
   EXPECT_EQ(Count("SELECT count(*) FROM swift_bank WHERE swift_code = 'NEWBCNSHXXX'"), 0);
   try {
     std::istringstream in("NEWBCNSHXXX,NEW BANK,,,,,SHANGHAI\nBADCODE,X,,,,,Y\n");
-    host::ImportSwiftCsv(*db_, in);
+    Import(in);
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find("line 2"), std::string::npos) << e.what();
   }
@@ -147,7 +162,7 @@ TEST_F(ProcSwift, CsvImportRefusesBytesThatAreNoUtf8AndZeroBytesNamingTheLine) {
   for (const Case& c : cases) {
     std::istringstream in(c.text);
     try {
-      host::ImportSwiftCsv(*db_, in);
+      Import(in);
       ADD_FAILURE() << "imported: " << c.text;
     } catch (const std::runtime_error& e) {
       EXPECT_EQ(std::string(e.what()), c.error) << c.text;
@@ -156,7 +171,7 @@ TEST_F(ProcSwift, CsvImportRefusesBytesThatAreNoUtf8AndZeroBytesNamingTheLine) {
   EXPECT_EQ(Count("SELECT count(*) FROM swift_bank"), before);
   // Chinese names in UTF-8 are welcome.
   std::istringstream chinese("CHINCNSHXXX,中国演示银行,浦东大道1号,,,,上海\n");
-  EXPECT_EQ(host::ImportSwiftCsv(*db_, chinese), 1u);
+  EXPECT_EQ(Import(chinese), 1u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "HostTestSupport.h"
 #include "host/Database.h"
+#include "host/SqliteDb.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ void RawExec(const std::string& path, const char* sql) {
 
 std::string OpenError(const std::string& path) {
   try {
-    host::Db db(path, hosttest::ProbeSetup());
+    host::SqliteDb db(path, hosttest::ProbeSetup());
   } catch (const std::runtime_error& e) {
     return e.what();
   }
@@ -36,14 +37,14 @@ TEST(WireDatabase, CreatesFolderSchemaAndVersionWithDurablePragmas) {
   TempDir dir;
   std::string path = dir.File("a/b/bank.db");
   {
-    host::Db db(path, hosttest::ProbeSetup());
+    host::SqliteDb db(path, hosttest::ProbeSetup());
     EXPECT_TRUE(db.created());
     EXPECT_EQ(hosttest::Scalar(db, "PRAGMA user_version"), "1");
     EXPECT_EQ(hosttest::Scalar(db, "PRAGMA synchronous"), "2");  // FULL
     EXPECT_EQ(hosttest::Scalar(db, "PRAGMA foreign_keys"), "1");
     ASSERT_TRUE(hosttest::RunProbe(db, "T_Put 'k','v'").ok());
   }
-  host::Db again(path, hosttest::ProbeSetup());
+  host::SqliteDb again(path, hosttest::ProbeSetup());
   EXPECT_FALSE(again.created());
   EXPECT_EQ(hosttest::ProbeValue(again, "k"), "v");
   EXPECT_EQ(hosttest::Scalar(again, "PRAGMA journal_mode"), "wal");
@@ -57,7 +58,7 @@ TEST(WireDatabase, FilesAreCreatedPrivateWhateverTheUmask) {
     std::string path = dir.File("bank.db");
     mode_t saved = umask(mask);
     {
-      host::Db db(path, hosttest::ProbeSetup());
+      host::SqliteDb db(path, hosttest::ProbeSetup());
       ASSERT_TRUE(hosttest::RunProbe(db, "T_Put 'k','v'").ok());
       for (const std::string& file : {path, path + "-wal", path + "-shm"}) {
         struct stat info {};
@@ -74,7 +75,7 @@ TEST(WireDatabase, FilesAreCreatedPrivateWhateverTheUmask) {
 TEST(WireDatabase, OpeningACurrentDatabaseDoesNotWaitForAWriter) {
   TempDir dir;
   std::string path = dir.File("bank.db");
-  { host::Db db(path, hosttest::ProbeSetup()); }
+  { host::SqliteDb db(path, hosttest::ProbeSetup()); }
   sqlite3* writer = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &writer), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE; INSERT INTO probe VALUES('w','1')", nullptr,
@@ -82,7 +83,7 @@ TEST(WireDatabase, OpeningACurrentDatabaseDoesNotWaitForAWriter) {
             SQLITE_OK);
   auto start = std::chrono::steady_clock::now();
   try {
-    host::Db reader(path, hosttest::ProbeSetup());
+    host::SqliteDb reader(path, hosttest::ProbeSetup());
     EXPECT_FALSE(reader.created());
     EXPECT_EQ(hosttest::ProbeValue(reader, "w"), "<none>");
   } catch (const std::exception& e) {
@@ -97,7 +98,7 @@ TEST(WireDatabase, RefusesWhatItCannotServe) {
   TempDir dir;
   // Another schema version.
   std::string newer = dir.File("newer.db");
-  { host::Db db(newer, hosttest::ProbeSetup()); }
+  { host::SqliteDb db(newer, hosttest::ProbeSetup()); }
   RawExec(newer, "PRAGMA user_version=7");
   EXPECT_EQ(OpenError(newer), newer + " has schema version 7, this host knows version 1");
 
@@ -123,8 +124,8 @@ TEST(WireDatabase, RefusesWhatItCannotServe) {
   EXPECT_FALSE(OpenError(folder).empty());
 }
 
-void FailingData(sqlite3* db) {
-  sqlite3_exec(db, "INSERT INTO probe VALUES('half','done')", nullptr, nullptr, nullptr);
+void FailingData(host::Db& db) {
+  db.Exec("INSERT INTO probe VALUES('half','done')");
   throw std::runtime_error("seed failed");
 }
 
@@ -133,29 +134,34 @@ TEST(WireDatabase, FailedCreationLeavesNothingHalfDone) {
   std::string path = dir.File("bank.db");
   host::DbSetup broken = hosttest::ProbeSetup();
   broken.data = FailingData;
-  EXPECT_THROW(host::Db(path, broken), std::runtime_error);
+  EXPECT_THROW(host::SqliteDb(path, broken), std::runtime_error);
   // The next open finds an empty database and creates it properly.
-  host::Db db(path, hosttest::ProbeSetup());
+  host::SqliteDb db(path, hosttest::ProbeSetup());
   EXPECT_TRUE(db.created());
   EXPECT_EQ(hosttest::ProbeCount(db), 0);
 }
 
 TEST(WireDatabase, PreparedStatementsAreReusedResetAndUnbound) {
   TempDir dir;
-  host::Db db(dir.File("bank.db"), hosttest::ProbeSetup());
-  const char* sql = "SELECT ?1";
-  sqlite3_stmt* first = db.Prepare(sql);
-  sqlite3_bind_int(first, 1, 42);
-  ASSERT_EQ(sqlite3_step(first), SQLITE_ROW);
-  EXPECT_EQ(sqlite3_column_int(first, 0), 42);
+  host::SqliteDb db(dir.File("bank.db"), hosttest::ProbeSetup());
+  const char* sql = "SELECT ?";
+  host::Statement& first = db.Prepare(sql);
+  first.Bind(1, std::int64_t{42});
+  ASSERT_TRUE(first.Step());
+  EXPECT_EQ(first.Int(0), 42);
   // Fetched again mid-step: the same statement, from the start, binding cleared.
   std::string copy = sql;  // another pointer to the same text
-  sqlite3_stmt* second = db.Prepare(copy.c_str());
-  EXPECT_EQ(second, first);
-  ASSERT_EQ(sqlite3_step(second), SQLITE_ROW);
-  EXPECT_EQ(sqlite3_column_type(second, 0), SQLITE_NULL);
+  host::Statement& second = db.Prepare(copy.c_str());
+  EXPECT_EQ(&second, &first);
+  ASSERT_TRUE(second.Step());
+  EXPECT_TRUE(second.IsNull(0));
   db.ResetStatements();
-  EXPECT_FALSE(sqlite3_stmt_busy(second));
+  int busy = 0;
+  for (sqlite3_stmt* s = sqlite3_next_stmt(db.handle(), nullptr); s;
+       s = sqlite3_next_stmt(db.handle(), s)) {
+    busy += sqlite3_stmt_busy(s);
+  }
+  EXPECT_EQ(busy, 0);
   EXPECT_THROW(db.Prepare("SELECT nothing FROM nowhere"), std::runtime_error);
 }
 

@@ -10,6 +10,7 @@
 
 #include "HostTestSupport.h"
 #include "host/HostCall.h"
+#include "host/SqliteDb.h"
 #include "sys/CodePage.h"
 #include "tests/support/FileSizeLimit.h"
 
@@ -24,13 +25,47 @@ using tavro_test::ReadFile;
 class WireInterpreter : public ::testing::Test {
  protected:
   hosttest::TempDir dir;
-  host::Db db{dir.File("bank.db"), hosttest::ProbeSetup()};
+  host::SqliteDb db{dir.File("bank.db"), hosttest::ProbeSetup()};
 
   // Puts k = v through the wire and expects success.
   void Put(const std::string& k, const std::string& v) {
     ASSERT_TRUE(RunProbe(db, "T_Put '" + k + "','" + v + "'").ok());
   }
 };
+
+// A conflict with another workstation is run again from the start, unseen by the
+// caller, a bounded number of times; a lost connection is the status of a bank out
+// of reach; each failed run takes its changes back with it.
+TEST_F(WireInterpreter, EngineFailuresAreRunAgainOrAnsweredWithTheirStatus) {
+  std::string answer;
+  hosttest::SetEngineFailures(3);
+  host::Outcome outcome = RunProbe(db, "T_Engine 'conflict'", &answer);
+  EXPECT_TRUE(outcome.ok()) << outcome.error;
+  EXPECT_EQ(answer,
+            "1\x07"
+            "done\r\n");
+  EXPECT_EQ(ProbeValue(db, "engine"), "conflict");
+
+  Put("engine", "before");
+  hosttest::SetEngineFailures(1000);
+  outcome = RunProbe(db, "T_Engine 'conflict'");
+  EXPECT_EQ(outcome.status, Status::Busy);
+  EXPECT_EQ(outcome.error, host::kBusyText);
+  EXPECT_EQ(ProbeValue(db, "engine"), "before");
+
+  hosttest::SetEngineFailures(1);
+  outcome = RunProbe(db, "T_Engine 'lost'");
+  EXPECT_EQ(outcome.status, Status::NoDatabase);
+  EXPECT_NE(outcome.error.find("probe lost"), std::string::npos) << outcome.error;
+  EXPECT_FALSE(outcome.reconnect) << "the command had started: it is not run again";
+  EXPECT_EQ(ProbeValue(db, "engine"), "before");
+
+  hosttest::SetEngineFailures(1);
+  outcome = RunProbe(db, "exec T_Put 'x','1'\nexec T_Engine 'busy'");
+  EXPECT_EQ(outcome.status, Status::Busy);
+  EXPECT_EQ(ProbeValue(db, "x"), "<none>");
+  hosttest::SetEngineFailures(0);
+}
 
 TEST_F(WireInterpreter, CallAnswersTheProcedureRows) {
   Put("a", "1");
@@ -294,7 +329,7 @@ TEST_F(WireInterpreter, CommitTheDiskRefusesFailsTheCommandAndStoresNothing) {
   EXPECT_EQ(ProbeValue(db, "big"), "<none>");
   // The connection is out of the failed transaction and takes the next change.
   Put("b", "2");
-  host::Db fresh(dir.File("bank.db"), hosttest::ProbeSetup());
+  host::SqliteDb fresh(dir.File("bank.db"), hosttest::ProbeSetup());
   EXPECT_EQ(ProbeValue(fresh, "big"), "<none>");
   EXPECT_EQ(ProbeCount(fresh), 2);
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "HostTestSupport.h"
+#include "host/SqliteDb.h"
 
 namespace {
 
@@ -26,14 +27,14 @@ bool KilledBySigkill(pid_t pid) {
 
 class WireProcess : public ::testing::Test {
  protected:
-  WireProcess() { host::Db create(path, hosttest::ProbeSetup()); }
+  WireProcess() { host::SqliteDb create(path, hosttest::ProbeSetup()); }
 
   // Runs body on its own connection in a child process, which ends with body's code.
   template <typename Body>
   pid_t Child(Body body) {
     pid_t pid = fork();
     if (pid == 0) {
-      host::Db db(path, hosttest::ProbeSetup());
+      host::SqliteDb db(path, hosttest::ProbeSetup());
       _exit(body(db));
     }
     return pid;
@@ -51,7 +52,7 @@ TEST_F(WireProcess, ProcessKilledInsideABatchLeavesNoneOfIt) {
   });
   ASSERT_GE(pid, 0);
   ASSERT_TRUE(KilledBySigkill(pid));
-  host::Db db(path, hosttest::ProbeSetup());
+  host::SqliteDb db(path, hosttest::ProbeSetup());
   EXPECT_EQ(hosttest::ProbeCount(db), 0);
   // The database still takes changes after the crash.
   ASSERT_TRUE(RunProbe(db, "T_Put 'after','1'").ok());
@@ -92,12 +93,12 @@ TEST_F(WireProcess, TwoWritersAtOnceWaitForEachOtherAndLoseNothing) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
-  host::Db db(path, hosttest::ProbeSetup());
+  host::SqliteDb db(path, hosttest::ProbeSetup());
   EXPECT_EQ(hosttest::ProbeCount(db), 2 * kCommands);
 }
 
 TEST_F(WireProcess, HeldWriteLockAnswersBusyAndReadsGoOn) {
-  host::Db db(path, hosttest::ProbeSetup());
+  host::SqliteDb db(path, hosttest::ProbeSetup());
   ASSERT_TRUE(RunProbe(db, "T_Put 'a','1'").ok());
   sqlite3_busy_timeout(db.handle(), 50);
 
@@ -131,7 +132,7 @@ int ReleaseWriterWhenWaited(void* other, int tries) {
 }
 
 TEST_F(WireProcess, CommandThatReadsFirstWaitsForTheWriterInsteadOfFailing) {
-  host::Db db(path, hosttest::ProbeSetup());
+  host::SqliteDb db(path, hosttest::ProbeSetup());
   ASSERT_TRUE(RunProbe(db, "T_Put 'a','1'").ok());
 
   sqlite3* other = nullptr;

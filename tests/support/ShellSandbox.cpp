@@ -26,10 +26,12 @@ namespace {
 // A hung shell fails its test instead of the whole run.
 constexpr auto kShellTimeout = std::chrono::seconds(120);
 
-// What the sandboxed shell inherits from the test's own environment: the search path
-// and the sanitizers' settings, nothing of TAVRO_*.
-constexpr const char* kInherited[] = {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS",
-                                      "LD_LIBRARY_PATH"};
+// What the sandboxed shell inherits from the test's own environment: the search path,
+// the sanitizers' settings, and a shared bank the whole run is pointed at (its URL and
+// password file); nothing else of TAVRO_*.
+constexpr const char* kInherited[] = {"PATH",         "ASAN_OPTIONS",    "UBSAN_OPTIONS",
+                                      "LSAN_OPTIONS", "LD_LIBRARY_PATH", "TAVRO_BANK_URL",
+                                      "PGPASSFILE"};
 
 }  // namespace
 

@@ -1,0 +1,47 @@
+// What an administrator does to a bank with tavro-bank: create it (a file or a
+// database on a PostgreSQL server), map the logins of a shared bank to the
+// corporation and operators they act for, and copy a whole bank between engines.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/Database.h"
+
+namespace host {
+
+// Creates a bank at location with the schema and, with demo, the demonstration data.
+// A location that holds a bank already is refused unless force is given; it is then
+// emptied and set up anew. On PostgreSQL a database that does not exist is created
+// (UTF-8); the connection must be the administrator's. Returns what was done, for
+// the operator; throws std::runtime_error with a clear text.
+std::string InitBank(const BankLocation& location, bool demo, bool force);
+
+// A login of a shared bank and what it may act for.
+struct LoginGrant {
+  std::string login;
+  std::string corp;
+  std::vector<std::string> operators;
+};
+
+// Lets grant.login act for grant.corp as each of grant.operators (users of that
+// corporation). A login that does not exist yet is created with password (never
+// echoed, sent to the server only as its SCRAM hash) and made a member of the
+// operators' role; an existing one keeps its password unless one is given.
+void AddLogin(const std::string& url, const LoginGrant& grant,
+              const std::optional<std::string>& password);
+
+// Takes the login out of the bank (every corporation) and drops it from the server.
+// Throws when the bank does not know the login.
+void RemoveLogin(const std::string& url, const std::string& login);
+
+// Every login of the bank, one grant per login and corporation.
+std::vector<LoginGrant> ListLogins(const std::string& url);
+
+// Copies every row of the bank at from into a new bank at to, in one transaction,
+// and checks each table's row count; a target that holds data is refused. Returns
+// one line per table ("customer: 6 rows").
+std::string CopyBank(const BankLocation& from, const BankLocation& to);
+
+}  // namespace host

@@ -1,0 +1,416 @@
+// The embedded engine: opening the bank file (its folders and private file, the
+// pragmas, the schema version, creation of a new database under the write lock), its
+// statements and transactions, and the reset for tavro-bank.
+#include "host/SqliteDb.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <string_view>
+
+#include "host/Database.h"
+
+namespace host {
+namespace {
+
+// How long a command waits for another process's write before it answers busy.
+constexpr int kBusyTimeoutMs = 5000;
+
+// Creates every missing folder on the way to path's parent, private to the user.
+void CreateParentFolders(const std::string& path) {
+  std::string::size_type slash = path.find('/', 1);
+  while (slash != std::string::npos) {
+    std::string folder = path.substr(0, slash);
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+      throw std::runtime_error("cannot create folder " + folder + ": " + std::strerror(errno));
+    }
+    slash = path.find('/', slash + 1);
+  }
+}
+
+// Creates the database file, private to the user, when there is none. SQLite would
+// create it with 0644 less the umask, readable by every local user; it gives the
+// -wal and -shm files the mode of the database file (and sets that mode whatever
+// the umask), so a file made 0600 here keeps all three private. An existing file, or
+// anything else at the name, is left for the open to judge.
+void CreatePrivateFile(const std::string& path) {
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    if (errno == EEXIST) {
+      return;
+    }
+    throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
+  }
+  // A umask can only take bits away; a stricter one than 077 would leave the owner
+  // unable to use the file.
+  const bool changed = fchmod(fd, 0600) == 0;
+  const int err = errno;
+  close(fd);
+  if (!changed) {
+    unlink(path.c_str());
+    throw std::runtime_error("cannot make " + path + " private: " + std::strerror(err));
+  }
+}
+
+// One integer read by a pragma or query.
+int QueryInt(sqlite3* db, const char* sql, int* rc) {
+  sqlite3_stmt* stmt = nullptr;
+  int value = 0;
+  *rc = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
+  if (*rc == SQLITE_OK) {
+    *rc = sqlite3_step(stmt);
+    if (*rc == SQLITE_ROW) {
+      value = sqlite3_column_int(stmt, 0);
+      *rc = SQLITE_OK;
+    } else if (*rc == SQLITE_DONE) {
+      *rc = SQLITE_OK;
+    }
+  }
+  sqlite3_finalize(stmt);
+  return value;
+}
+
+std::string OpenFailure(sqlite3* db, const std::string& path, int rc) {
+  if (rc == SQLITE_NOTADB) {
+    return path + " is not a database";
+  }
+  if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+    return path + " is busy in another process";
+  }
+  return "cannot open " + path + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+}
+
+}  // namespace
+
+// A prepared statement of the embedded engine.
+class SqliteStatement : public Statement {
+ public:
+  SqliteStatement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
+  ~SqliteStatement() override { sqlite3_finalize(stmt_); }
+  SqliteStatement(const SqliteStatement&) = delete;
+  SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+  void Bind(int index, std::string_view text) override {
+    sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  }
+  void Bind(int index, std::int64_t number) override { sqlite3_bind_int64(stmt_, index, number); }
+  void BindNull(int index) override { sqlite3_bind_null(stmt_, index); }
+
+  // A failed step names SQLite's reason; constraint names come from the schema, so
+  // the operator learns which rule refused the change. A lock held elsewhere is the
+  // engine's failure, not the statement's.
+  bool Step() override {
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) {
+      return true;
+    }
+    if (rc == SQLITE_DONE) {
+      return false;
+    }
+    std::string why = sqlite3_errmsg(db_);
+    sqlite3_reset(stmt_);
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+      throw EngineError(EngineError::Kind::kBusy, why);
+    }
+    throw ProcedureError(why);
+  }
+  int Columns() const override { return sqlite3_column_count(stmt_); }
+  std::string ColumnName(int column) const override {
+    const char* name = sqlite3_column_name(stmt_, column);
+    return name != nullptr ? name : "";
+  }
+  std::string Text(int column) const override {
+    const unsigned char* text = sqlite3_column_text(stmt_, column);
+    if (text == nullptr) {
+      return std::string();
+    }
+    return std::string(reinterpret_cast<const char*>(text),
+                       static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+  }
+  std::int64_t Int(int column) const override { return sqlite3_column_int64(stmt_, column); }
+  bool IsNull(int column) const override {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+  }
+  void Reset() override {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+  }
+
+ private:
+  sqlite3* db_;
+  sqlite3_stmt* stmt_;
+};
+
+SqliteDb::SqliteDb(const std::string& path, const DbSetup& setup) : path_(path) {
+  if (path.empty()) {
+    throw std::runtime_error("no database path");
+  }
+  CreateParentFolders(path);
+  CreatePrivateFile(path);
+  int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  try {
+    if (rc != SQLITE_OK) {
+      throw std::runtime_error(OpenFailure(db_, path, rc));
+    }
+    sqlite3_extended_result_codes(db_, 0);
+    sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+    // Reading the version first tells a file that is no database from one that is.
+    QueryInt(db_, "PRAGMA user_version", &rc);
+    if (rc != SQLITE_OK) {
+      throw std::runtime_error(OpenFailure(db_, path, rc));
+    }
+
+    sqlite3_stmt* stmt = nullptr;
+    rc = sqlite3_prepare_v2(db_, "PRAGMA journal_mode=WAL", -1, &stmt, nullptr);
+    std::string mode;
+    if (rc == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW) {
+      const unsigned char* text = sqlite3_column_text(stmt, 0);
+      if (text) {
+        mode = reinterpret_cast<const char*>(text);
+      }
+    }
+    rc = sqlite3_errcode(db_);
+    sqlite3_finalize(stmt);
+    if (mode != "wal") {
+      if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        throw std::runtime_error(OpenFailure(db_, path, rc));
+      }
+      throw std::runtime_error(path + ": write-ahead logging is not available");
+    }
+    Exec("PRAGMA synchronous=FULL");
+    Exec("PRAGMA foreign_keys=ON");
+
+    // A current database is opened with a plain read, so that a process's first
+    // command never queues behind another process's write. Only a new (empty) file
+    // takes the write lock, and reads the version again under it, so that two
+    // processes opening a new database at once create it exactly once.
+    if (!CheckVersion(setup, false)) {
+      rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+      if (rc != SQLITE_OK) {
+        throw std::runtime_error(OpenFailure(db_, path, rc));
+      }
+      try {
+        if (!CheckVersion(setup, true)) {
+          if (setup.schema) {
+            setup.schema(*this);
+          }
+          if (setup.data) {
+            setup.data(*this);
+          }
+          Exec(("PRAGMA user_version=" + std::to_string(setup.version)).c_str());
+          created_ = true;
+        }
+        Exec("COMMIT");
+      } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+      }
+    }
+  } catch (...) {
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    throw;
+  }
+}
+
+bool SqliteDb::CheckVersion(const DbSetup& setup, bool locked) {
+  // Outside the write lock the two reads share one read transaction, so they see the
+  // same state of the file.
+  if (!locked) {
+    Exec("BEGIN");
+  }
+  int rc = SQLITE_OK;
+  int version = QueryInt(db_, "PRAGMA user_version", &rc);
+  int tables = rc == SQLITE_OK ? QueryInt(db_, "SELECT count(*) FROM sqlite_master", &rc) : 0;
+  if (!locked) {
+    sqlite3_exec(db_, rc == SQLITE_OK ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  if (rc != SQLITE_OK) {
+    throw std::runtime_error(OpenFailure(db_, path_, rc));
+  }
+  if (version == 0 && tables == 0) {
+    return false;
+  }
+  if (version == 0) {
+    throw std::runtime_error(path_ + " is not a bank database (no schema version)");
+  }
+  if (version != setup.version) {
+    throw std::runtime_error(path_ + " has schema version " + std::to_string(version) +
+                             ", this host knows version " + std::to_string(setup.version));
+  }
+  return true;
+}
+
+SqliteDb::~SqliteDb() {
+  statements_.clear();
+  sqlite3_close_v2(db_);
+}
+
+Statement& SqliteDb::Prepare(const char* sql) {
+  auto found = statements_.find(std::string_view(sql));
+  if (found != statements_.end()) {
+    found->second->Reset();
+    return *found->second;
+  }
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_finalize(stmt);
+    throw ProcedureError(std::string("SQL error: ") + sqlite3_errmsg(db_));
+  }
+  auto made = std::make_unique<SqliteStatement>(db_, stmt);
+  SqliteStatement& out = *made;
+  statements_.emplace(sql, std::move(made));
+  return out;
+}
+
+int SqliteDb::ChangedRows() {
+  return sqlite3_changes(db_);
+}
+
+std::int64_t SqliteDb::LastInsertId() {
+  return sqlite3_last_insert_rowid(db_);
+}
+
+void SqliteDb::Control(const char* sql) {
+  Statement& stmt = Prepare(sql);
+  stmt.Step();
+  stmt.Reset();
+}
+
+// A reader runs with writes switched off, so a procedure marked as a reader can
+// never change the bank; a writer takes the write lock before it starts, so it never
+// fails half-way while upgrading a read lock.
+void SqliteDb::Begin(Access access, const std::vector<std::string>& /*records*/) {
+  if (access == Access::Reads) {
+    Control("PRAGMA query_only = 1");
+    readOnly_ = true;
+    try {
+      Control("BEGIN");
+    } catch (...) {
+      Rollback();
+      throw;
+    }
+  } else {
+    Control("BEGIN IMMEDIATE");
+  }
+}
+
+void SqliteDb::Commit() {
+  ResetStatements();
+  try {
+    Control("COMMIT");
+  } catch (const ProcedureError& e) {
+    throw ProcedureError(std::string("commit failed: ") + e.what());
+  }
+  if (readOnly_) {
+    readOnly_ = false;
+    Control("PRAGMA query_only = 0");
+  }
+}
+
+void SqliteDb::Rollback() noexcept {
+  ResetStatements();
+  if (!sqlite3_get_autocommit(db_)) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  if (readOnly_) {
+    readOnly_ = false;
+    sqlite3_exec(db_, "PRAGMA query_only = 0", nullptr, nullptr, nullptr);
+  }
+}
+
+bool SqliteDb::InTransaction() const {
+  return !sqlite3_get_autocommit(db_);
+}
+
+void SqliteDb::Savepoint(const char* name) {
+  Exec((std::string("SAVEPOINT ") + name).c_str());
+}
+
+void SqliteDb::Release(const char* name) {
+  Exec((std::string("RELEASE ") + name).c_str());
+}
+
+void SqliteDb::RollbackTo(const char* name) noexcept {
+  const std::string sql = std::string("ROLLBACK TO ") + name + "; RELEASE " + name;
+  sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+}
+
+void SqliteDb::ResetStatements() {
+  for (sqlite3_stmt* stmt = sqlite3_next_stmt(db_, nullptr); stmt;
+       stmt = sqlite3_next_stmt(db_, stmt)) {
+    if (sqlite3_stmt_busy(stmt)) {
+      sqlite3_reset(stmt);
+    }
+  }
+}
+
+void SqliteDb::Exec(const char* sql) {
+  char* message = nullptr;
+  int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
+  if (rc != SQLITE_OK) {
+    std::string text = message ? message : sqlite3_errstr(rc);
+    sqlite3_free(message);
+    if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
+      throw EngineError(EngineError::Kind::kBusy, text);
+    }
+    throw ProcedureError(std::string("SQL error: ") + text);
+  }
+}
+
+std::string DefaultDatabasePath() {
+  const char* named = std::getenv("TAVRO_BANK_DB");
+  if (named && *named) {
+    return named;
+  }
+  const char* data = std::getenv("XDG_DATA_HOME");
+  // The XDG base-directory rules say a relative XDG_DATA_HOME is to be ignored.
+  if (data && data[0] == '/') {
+    return std::string(data) + "/tavro/bank.db";
+  }
+  std::string home;
+  if (const char* env = std::getenv("HOME"); env && *env) {
+    home = env;
+  } else if (const passwd* user = getpwuid(getuid()); user && user->pw_dir) {
+    home = user->pw_dir;
+  }
+  return home + "/.local/share/tavro/bank.db";
+}
+
+void EmptyDatabase(const std::string& path) {
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  try {
+    if (rc != SQLITE_OK) {
+      throw std::runtime_error(OpenFailure(db, path, rc));
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // Anything that is no database (a file typed by mistake) is left alone.
+    QueryInt(db, "PRAGMA user_version", &rc);
+    if (rc != SQLITE_OK) {
+      throw std::runtime_error(OpenFailure(db, path, rc) + "; it was left alone");
+    }
+    // SQLite's own reset: one write transaction, so other connections see the old
+    // database or an empty one, and the write-ahead log stays consistent with it.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_RESET_DATABASE, 1, nullptr);
+    rc = sqlite3_exec(db, "VACUUM", nullptr, nullptr, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_RESET_DATABASE, 0, nullptr);
+    if (rc != SQLITE_OK) {
+      throw std::runtime_error(OpenFailure(db, path, rc));
+    }
+  } catch (...) {
+    sqlite3_close_v2(db);
+    throw;
+  }
+  sqlite3_close_v2(db);
+}
+
+}  // namespace host

@@ -1,0 +1,69 @@
+// The embedded engine: the bank as an SQLite file private to one workstation user.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "host/Database.h"
+
+struct sqlite3;
+
+namespace host {
+
+class SqliteStatement;
+
+class SqliteDb : public Db {
+ public:
+  // Opens (and on first use creates with the schema and demonstration data) the
+  // database at path; throws std::runtime_error with a clear text on failure, on a
+  // database of an unknown schema version, or on a file that is no database.
+  explicit SqliteDb(const std::string& path) : SqliteDb(path, BankSetup()) {}
+  // The same with the given setup for a database that does not exist yet; the
+  // version of an existing database must equal setup.version.
+  SqliteDb(const std::string& path, const DbSetup& setup);
+  ~SqliteDb() override;
+  SqliteDb(const SqliteDb&) = delete;
+  SqliteDb& operator=(const SqliteDb&) = delete;
+
+  sqlite3* handle() const { return db_; }
+  const std::string& path() const { return path_; }
+
+  Engine engine() const override { return Engine::kSqlite; }
+  const std::string& name() const override { return path_; }
+  bool created() const override { return created_; }
+  Statement& Prepare(const char* sql) override;
+  int ChangedRows() override;
+  std::int64_t LastInsertId() override;
+  void Begin(Access access, const std::vector<std::string>& records = {}) override;
+  void Commit() override;
+  void Rollback() noexcept override;
+  bool InTransaction() const override;
+  void Savepoint(const char* name) override;
+  void Release(const char* name) override;
+  void RollbackTo(const char* name) noexcept override;
+  void Exec(const char* sql) override;
+  void ResetStatements() override;
+
+ private:
+  // True when the file holds a database of setup's version, false when it is empty;
+  // throws for anything else. locked: the caller holds the write lock.
+  bool CheckVersion(const DbSetup& setup, bool locked);
+  // Runs a kept transaction statement; raises EngineError for a lock held
+  // elsewhere and ProcedureError otherwise.
+  void Control(const char* sql);
+
+  sqlite3* db_ = nullptr;
+  std::string path_;
+  bool created_ = false;
+  bool readOnly_ = false;
+  std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> statements_;
+};
+
+// Empties the database at path in place, under its write lock, so that the next
+// open creates it afresh. Throws std::runtime_error, changing nothing, when path
+// cannot be opened or is no database.
+void EmptyDatabase(const std::string& path);
+
+}  // namespace host

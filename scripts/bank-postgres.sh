@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# A throwaway PostgreSQL cluster for a bank shared by many workstations.
+#
+#   scripts/bank-postgres.sh start [FOLDER]   make (first time) and start the cluster,
+#                                             print the settings to use
+#   scripts/bank-postgres.sh status [FOLDER]  say whether it runs, print the settings
+#   scripts/bank-postgres.sh stop [FOLDER]    stop it (the folder stays; rm -rf to forget)
+#
+# FOLDER defaults to build/postgres in the repository. The cluster listens on a Unix
+# socket in FOLDER and on 127.0.0.1 only, with password (SCRAM) sign-in everywhere. The
+# first start creates the demonstration bank "tavro" with two logins, tavro_0012
+# (corporation 0012 as operator 000001) and tavro_0020 (corporation 0020 as 200001
+# and 200002), and the copy "tavro_template" the tests start their banks from. The
+# passwords are random and kept in FOLDER/pgpass (0600), which libpq reads through
+# PGPASSFILE. PostgreSQL refuses to run as root: started by root, the server runs as
+# the unprivileged user "postgres" (or TAVRO_PG_USER).
+#
+# The printed lines are shell exports: eval "$(scripts/bank-postgres.sh start)".
+# tavro-bank is taken from TAVRO_BANK_TOOL, else build/default/bin/tavro-bank.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+action="${1:-}"
+folder="${2:-$root/build/postgres}"
+case "$action" in start | stop | status) ;; *)
+  echo "usage: $0 start|stop|status [FOLDER]" >&2
+  exit 2
+  ;;
+esac
+mkdir -p "$folder"
+folder="$(cd "$folder" && pwd -P)"
+data="$folder/data"
+tool="${TAVRO_BANK_TOOL:-$root/build/default/bin/tavro-bank}"
+
+bindir="$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1 || true)"
+if [ -z "$bindir" ] || [ ! -x "$bindir/pg_ctl" ]; then
+  echo "bank-postgres: PostgreSQL is not installed (scripts/install-deps.sh installs it)" >&2
+  exit 1
+fi
+
+# Runs a PostgreSQL program as the user who owns the cluster.
+as_owner() {
+  if [ "$(id -u)" -eq 0 ]; then
+    runuser -u "${TAVRO_PG_USER:-postgres}" -- "$@"
+  else
+    "$@"
+  fi
+}
+
+settings() {
+  local port
+  port="$(cat "$folder/port")"
+  echo "export PGPASSFILE='$folder/pgpass'"
+  echo "export TAVRO_BANK_URL='postgresql://tavro_0012@/tavro?host=$folder&port=$port'"
+  echo "export TAVRO_TEST_PG_HOST='$folder'"
+  echo "export TAVRO_TEST_PG_PORT='$port'"
+}
+
+running() {
+  [ -f "$data/PG_VERSION" ] && as_owner "$bindir/pg_ctl" -D "$data" status >/dev/null 2>&1
+}
+
+case "$action" in
+  status)
+    if running; then
+      echo "# the bank's cluster runs in $folder" >&2
+      settings
+      exit 0
+    fi
+    echo "bank-postgres: no cluster runs in $folder" >&2
+    exit 3
+    ;;
+  stop)
+    if running; then
+      as_owner "$bindir/pg_ctl" -D "$data" -m fast -w stop >/dev/null
+      echo "bank-postgres: stopped the cluster in $folder" >&2
+    else
+      echo "bank-postgres: no cluster runs in $folder" >&2
+    fi
+    exit 0
+    ;;
+esac
+
+if running; then
+  echo "# the bank's cluster runs already in $folder" >&2
+  settings
+  exit 0
+fi
+
+fresh=0
+if [ ! -f "$data/PG_VERSION" ]; then
+  fresh=1
+  if [ "$(id -u)" -eq 0 ]; then
+    owner="${TAVRO_PG_USER:-postgres}"
+    chown "$owner" "$folder"
+    if ! runuser -u "$owner" -- test -w "$folder"; then
+      # A folder on the way is closed to the server's user (a build tree under
+      # /root): the cluster lives in a private folder under /tmp, and the build
+      # tree's folder becomes a link to it.
+      real="$(mktemp -d /tmp/tavro-pg-XXXXXX)"
+      chmod 0711 "$real"
+      rmdir "$folder"
+      ln -s "$real" "$folder"
+      folder="$real"
+      data="$folder/data"
+      chown "$owner" "$folder"
+    fi
+  fi
+  chmod 0700 "$folder"
+  umask 077
+  password() { head -c 18 /dev/urandom | base64 | tr -d '/+=' ; }
+  admin_pw="$(password)"
+  printf '%s\n' "$admin_pw" >"$folder/admin-password"
+  [ "$(id -u)" -eq 0 ] && chown "$owner" "$folder/admin-password"
+  as_owner "$bindir/initdb" -D "$data" -U tavro_admin -E UTF8 --locale=C \
+    --auth=scram-sha-256 --pwfile="$folder/admin-password" >"$folder/initdb.log"
+  rm -f "$folder/admin-password"
+  {
+    echo "*:*:*:tavro_admin:$admin_pw"
+    echo "*:*:*:tavro_0012:$(password)"
+    echo "*:*:*:tavro_0020:$(password)"
+  } >"$folder/pgpass"
+  chmod 0600 "$folder/pgpass"
+fi
+
+# A port nobody listens on, kept for the cluster's life.
+if [ ! -f "$folder/port" ]; then
+  port=55432
+  while (echo >"/dev/tcp/127.0.0.1/$port") 2>/dev/null; do
+    port=$((port + 1))
+  done
+  echo "$port" >"$folder/port"
+fi
+# Another cluster starting at the same moment may take the same port: then the next
+# one is tried.
+for attempt in 1 2 3 4 5 6 7 8 9 10; do
+  port="$(cat "$folder/port")"
+  if as_owner "$bindir/pg_ctl" -D "$data" -l "$folder/server.log" -w -t 60 \
+    -o "-c listen_addresses=127.0.0.1 -c port=$port -c unix_socket_directories='$folder' -c max_connections=100" \
+    start >/dev/null; then
+    break
+  fi
+  if [ "$attempt" -eq 10 ] || ! tail -n 20 "$folder/server.log" | grep -q "already in use"; then
+    echo "bank-postgres: the server did not start; see $folder/server.log" >&2
+    exit 1
+  fi
+  echo $((port + 1 + RANDOM % 50)) >"$folder/port"
+done
+
+export PGPASSFILE="$folder/pgpass"
+if [ "$fresh" -eq 1 ]; then
+  if [ ! -x "$tool" ]; then
+    echo "bank-postgres: $tool is missing: build first (scripts/build.sh)" >&2
+    exit 1
+  fi
+  login_password() { grep "^\*:\*:\*:$1:" "$folder/pgpass" | cut -d: -f5; }
+  for bank in tavro tavro_template; do
+    url="postgresql://tavro_admin@/$bank?host=$folder&port=$port"
+    "$tool" init --demo "$url" >/dev/null
+    login_password tavro_0012 |
+      "$tool" login add tavro_0012 --corp 0012 --operator 000001 --password-stdin --url "$url" >/dev/null
+    login_password tavro_0020 |
+      "$tool" login add tavro_0020 --corp 0020 --operator 200001 --operator 200002 \
+        --password-stdin --url "$url" >/dev/null
+  done
+  echo "# created the demonstration bank 'tavro' with logins tavro_0012 and tavro_0020" >&2
+fi
+echo "# the bank's cluster runs in $folder (Unix socket there, 127.0.0.1:$port)" >&2
+settings

@@ -1,0 +1,301 @@
+// Signing in to a shared bank: a login acts only for the corporation and operators
+// the bank maps it to, through every command that carries ids, and row-level security
+// holds it to the same in psql; and what tavro-bank offers the administrator for it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HostTestSupport.h"
+#include "host/Interpreter.h"
+#include "host/PostgresDb.h"
+#include "host/SqlUtil.h"
+#include "sys/CodePage.h"
+
+namespace {
+
+using hosttest::PgDatabase;
+
+// Output and exit status of a shell command.
+struct Ran {
+  int status = -1;
+  std::string out;
+};
+
+Ran Shell(const std::string& command) {
+  Ran ran;
+  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) {
+    return ran;
+  }
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    ran.out.append(buffer, n);
+  }
+  const int status = pclose(pipe);
+  ran.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return ran;
+}
+
+// One psql statement as the login, quietly, its rows unaligned.
+Ran Psql(const std::string& url, const std::string& sql) {
+  return Shell("psql -qAtX '" + url + "' -c \"" + sql + "\"");
+}
+
+// The rows of every table the logins' corporations own, as the administrator sees
+// them: a refused command must leave all of it as it was.
+std::string Fingerprint(host::Db& admin) {
+  std::string out;
+  for (const char* table :
+       {"customer", "cust_account", "cny_payee", "usage_text", "node_right", "account_order",
+        "account_right", "review_list", "corp_account", "business"}) {
+    const std::string sql = std::string(
+                                "SELECT md5(coalesce(string_agg(t::text, ',' ORDER BY "
+                                "t::text), '')) FROM ") +
+                            table + " t";
+    host::Query q(admin, sql.c_str());
+    q.Next();
+    out += std::string(table) + "=" + q.Text(0) + " ";
+  }
+  return out;
+}
+
+class PgLogin : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!hosttest::PostgresAvailable()) {
+      GTEST_SKIP() << "no PostgreSQL test cluster";
+    }
+    bank_ = std::make_unique<PgDatabase>();
+    admin_ = std::make_unique<host::PostgresDb>(bank_->Url(), host::BankSetup());
+    login_ = std::make_unique<host::PostgresDb>(bank_->Url("tavro_0012"), host::BankSetup());
+    // Rows of corporation 0020 in the tables where the demonstration data has none,
+    // so that every table shows whether another corporation's rows are hidden.
+    admin_->Exec(
+        "INSERT INTO cny_payee(corp_id, payee_id, ac_name, ac_no, bank_name, operator)"
+        " VALUES ('0020', 'Q001', 'x', '1', 'b', '200001');"
+        "INSERT INTO account_right VALUES ('0020', '200002', '320020000100001');"
+        "INSERT INTO account_order VALUES ('0020', '200001', '320020000100001', 0);"
+        "INSERT INTO business(biz_no, corp_id, function_id, folder, debit_ac_no, currency,"
+        " amount, maker_id, created_at) VALUES ('B20261201099', '0020', 12, 'check',"
+        " '320020000100001', 'CNY', 100, '200002', '2026-12-01 09:00:00');"
+        "INSERT INTO biz_audit VALUES ('B20261201099', 1, '200002', '2026-12-01 09:00:00',"
+        " '录入', '成功')");
+  }
+
+  // Runs a command (UTF-8) as the module sends it, through the login's connection.
+  host::Outcome Run(host::Db& db, const std::string& command) {
+    return host::RunCommand(db, host::BankServer(), host::Channel::Main, sys::Utf8ToGbk(command),
+                            nullptr);
+  }
+
+  std::unique_ptr<PgDatabase> bank_;
+  std::unique_ptr<host::PostgresDb> admin_;
+  std::unique_ptr<host::PostgresDb> login_;
+};
+
+// The command of proc with every corporation id set to corp, every operator to op,
+// and harmless values elsewhere.
+std::string Sample(const host::ProcedureSpec& proc, const std::string& corp,
+                   const std::string& op) {
+  std::string command = proc.name;
+  const std::string signature = proc.signature;
+  for (std::size_t i = 0; i < signature.size(); ++i) {
+    command += i == 0 ? " " : ",";
+    if (signature[i] == 'i') {
+      command += "201";
+    } else if (proc.ids[i] == 'c') {
+      command += "'" + corp + "'";
+    } else if (proc.ids[i] == 'o') {
+      command += "'" + op + "'";
+    } else {
+      command += "'C001'";
+    }
+  }
+  return command;
+}
+
+TEST_F(PgLogin, TheLoginMapsToItsCorporationAndOperators) {
+  const host::LoginScope* scope = login_->scope();
+  ASSERT_NE(scope, nullptr);
+  EXPECT_EQ(scope->login, "tavro_0012");
+  EXPECT_TRUE(scope->HoldsCorp("0012"));
+  EXPECT_FALSE(scope->HoldsCorp("0020"));
+  EXPECT_TRUE(scope->HoldsOperator("0012", "000001"));
+  EXPECT_FALSE(scope->HoldsOperator("0012", "000002"));
+  EXPECT_EQ(admin_->scope(), nullptr) << "the bank's owner acts for everybody";
+}
+
+// Every command that carries a corporation id is refused for another corporation,
+// reads and writes alike, and every command that carries an operator is refused for
+// an operator the login does not hold; nothing of a refused command stays. The same
+// commands for what the login holds are not refused for the login's sake.
+TEST_F(PgLogin, EveryCommandWithIdsIsRefusedForWhatTheLoginDoesNotHold) {
+  const std::string before = Fingerprint(*admin_);
+  int withCorp = 0;
+  int withOperator = 0;
+  std::vector<std::string> held;
+  for (const host::ProcedureSpec& proc : host::AllProcedures()) {
+    const std::string ids = proc.ids;
+    const bool carriesCorp = ids.find('c') != std::string::npos;
+    const bool carriesOperator = ids.find('o') != std::string::npos;
+    if (carriesCorp) {
+      ++withCorp;
+      for (const char* corp : {"0020", " 0020 ", "0031"}) {
+        const std::string command = Sample(proc, corp, "200001");
+        const host::Outcome outcome = Run(*login_, command);
+        EXPECT_EQ(outcome.status, host::Status::Failed) << command;
+        EXPECT_NE(outcome.error.find("may not act for corporation"), std::string::npos)
+            << command << ": " << outcome.error;
+      }
+      held.push_back(Sample(proc, "0012", "000001"));
+    }
+    if (carriesOperator) {
+      ++withOperator;
+      const std::string command = Sample(proc, "0012", "000002");
+      const host::Outcome outcome = Run(*login_, command);
+      EXPECT_EQ(outcome.status, host::Status::Failed) << command;
+      EXPECT_NE(outcome.error.find("may not act as user 000002"), std::string::npos)
+          << command << ": " << outcome.error;
+    }
+  }
+  EXPECT_GE(withCorp, 40);
+  EXPECT_GE(withOperator, 15);
+  // The report select carries the corporation too; batches are checked per statement.
+  EXPECT_EQ(Run(*login_, "exec MN_UsageDelete '0012'\nexec MN_UsageDelete '0020'").status,
+            host::Status::Failed);
+  EXPECT_EQ(Fingerprint(*admin_), before);
+  for (const std::string& command : held) {
+    const host::Outcome outcome = Run(*login_, command);
+    EXPECT_EQ(outcome.error.find("may not act"), std::string::npos)
+        << command << ": " << outcome.error;
+  }
+}
+
+// Reads by a key that names no corporation find only the login's own rows.
+TEST_F(PgLogin, ReadsByKeyAloneSeeOnlyTheLoginsCorporations) {
+  host::Outcome other = Run(*login_, "MN_GetPropOfCustAc 6");
+  EXPECT_EQ(other.status, host::Status::Failed);
+  EXPECT_NE(other.error.find("does not exist"), std::string::npos) << other.error;
+  EXPECT_TRUE(Run(*login_, "MN_GetPropOfCustAc 1").ok());
+  EXPECT_EQ(Run(*login_, "MN_GetPropOfUser '200001'").status, host::Status::Failed);
+  EXPECT_TRUE(Run(*login_, "MN_GetPropOfUser '000002'").ok());
+  EXPECT_TRUE(Run(*admin_, "MN_GetPropOfCustAc 6").ok());
+}
+
+// The same login in psql: no other corporation's row is read, changed, deleted or
+// added, and no record is stamped with an operator the login does not hold.
+TEST_F(PgLogin, RowSecurityHoldsTheLoginToItsCorporationInPsql) {
+  const std::string url = bank_->Url("tavro_0012");
+  const std::string adminUrl = bank_->Url();
+  for (const char* table : {"corp", "user_corp", "review_list", "corp_account", "account_order",
+                            "account_right", "node_right", "customer", "cust_account", "cny_payee",
+                            "usage_text", "business", "bank_login"}) {
+    const std::string others =
+        std::string("SELECT count(*) FROM ") + table + " WHERE corp_id <> '0012'";
+    EXPECT_EQ(Psql(url, others).out, "0\n") << table;
+    EXPECT_NE(Psql(adminUrl, others).out, "0\n") << table << ": the test would prove nothing";
+  }
+  EXPECT_EQ(Psql(url, "SELECT count(*) FROM bank_user WHERE corp_id = '0020'").out, "0\n");
+  EXPECT_EQ(Psql(url, "SELECT count(*) FROM biz_audit").out,
+            Psql(adminUrl,
+                 "SELECT count(*) FROM biz_audit a JOIN business b USING (biz_no)"
+                 " WHERE b.corp_id = '0012'")
+                .out);
+
+  const std::string before = Fingerprint(*admin_);
+  EXPECT_EQ(Psql(url, "UPDATE customer SET cust_name = 'x' WHERE corp_id = '0020'").status, 0);
+  EXPECT_EQ(Psql(url, "DELETE FROM cust_account WHERE corp_id = '0020'").status, 0);
+  EXPECT_NE(Psql(url,
+                 "INSERT INTO customer(corp_id, cust_id, operator) VALUES ('0020', 'Z1',"
+                 " '200001')")
+                .status,
+            0);
+  EXPECT_NE(Psql(url, "UPDATE customer SET corp_id = '0020' WHERE cust_id = 'C003'").status, 0);
+  EXPECT_NE(Psql(url,
+                 "INSERT INTO customer(corp_id, cust_id, operator) VALUES ('0012', 'Z2',"
+                 " '000002')")
+                .status,
+            0)
+      << "a record stamped with an operator the login does not hold";
+  EXPECT_NE(Psql(url, "INSERT INTO bank_login VALUES ('tavro_0012', '0020', '200001')").status, 0);
+  EXPECT_NE(Psql(url, "UPDATE view_node SET name_en = 'x'").status, 0);
+  EXPECT_EQ(Fingerprint(*admin_), before);
+  // Its own corporation, as its own operator, it may change.
+  EXPECT_EQ(Psql(url, "UPDATE customer SET remark = 'psql' WHERE cust_id = 'C003'").status, 0);
+  EXPECT_NE(Fingerprint(*admin_), before);
+}
+
+// tavro-bank: logins added and removed, a bank created and refused a second time,
+// and copies between the engines with their row counts.
+TEST_F(PgLogin, TheAdministratorsToolMapsLoginsCreatesAndCopiesBanks) {
+  const std::string tool = TAVRO_BANK_TOOL;
+  const std::string url = bank_->Url();
+  Ran added = Shell("echo 'secret one' | " + tool + " login add tavro_t_clerk --corp 0012" +
+                    " --operator 000002 --operator 000003 --password-stdin --url '" + url + "'");
+  ASSERT_EQ(added.status, 0) << added.out;
+  EXPECT_NE(Shell(tool + " login list --url '" + url + "'")
+                .out.find("tavro_t_clerk | 0012 | 000002 000003"),
+            std::string::npos);
+  const std::string clerk = "postgresql://tavro_t_clerk:secret%20one@/" + bank_->name() +
+                            "?host=" + std::getenv("TAVRO_TEST_PG_HOST") +
+                            "&port=" + std::getenv("TAVRO_TEST_PG_PORT");
+  {
+    host::PostgresDb db(clerk, host::BankSetup());
+    ASSERT_NE(db.scope(), nullptr);
+    EXPECT_TRUE(db.scope()->HoldsOperator("0012", "000003"));
+    EXPECT_FALSE(db.scope()->HoldsOperator("0012", "000001"));
+  }
+  EXPECT_NE(Shell(tool +
+                  " login add tavro_t_other --corp 0012 --operator 200001 --password-stdin"
+                  " --url '" +
+                  url + "' < /dev/null")
+                .status,
+            0)
+      << "user 200001 does not work for 0012 (and no password was given)";
+  EXPECT_NE(Shell(tool + " login add tavro_t_x --corp 0012 --operator 000001 --url '" +
+                  bank_->Url("tavro_0012") + "'")
+                .status,
+            0)
+      << "a login is no administrator";
+  ASSERT_EQ(Shell(tool + " login remove tavro_t_clerk --url '" + url + "'").status, 0);
+  EXPECT_THROW(host::PostgresDb(clerk, host::BankSetup()), std::runtime_error);
+
+  // A second init is refused; --force replaces.
+  Ran again = Shell(tool + " init --demo '" + url + "'");
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.out.find("holds a bank already"), std::string::npos) << again.out;
+
+  // Copies: PostgreSQL to a new file, the file to an empty database, and a refused
+  // copy onto a bank that holds data.
+  hosttest::TempDir dir;
+  const std::string file = dir.File("copy.db");
+  Ran out = Shell(tool + " copy '" + url + "' " + file);
+  ASSERT_EQ(out.status, 0) << out.out;
+  EXPECT_NE(out.out.find("customer: 6 rows"), std::string::npos) << out.out;
+  EXPECT_NE(out.out.find("swift_bank: "), std::string::npos) << out.out;
+  PgDatabase empty(false);
+  Ran in = Shell(tool + " copy " + file + " '" + empty.Url() + "'");
+  ASSERT_EQ(in.status, 0) << in.out;
+  EXPECT_EQ(in.out, out.out);
+  {
+    host::PostgresDb copy(empty.Url(), host::BankSetup());
+    EXPECT_EQ(Fingerprint(copy), Fingerprint(*admin_));
+    // New customer accounts continue after the copied ids.
+    host::Outcome added2 = Run(copy,
+                               "MN_UpdateCustAcRec 930,0,'C003','0012','CNY','1','某银行',0,'','',"
+                               "'','000001',1");
+    EXPECT_TRUE(added2.ok()) << added2.error;
+  }
+  Ran refused = Shell(tool + " copy " + file + " '" + url + "'");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.out.find("holds data"), std::string::npos) << refused.out;
+  Ran refusedFile = Shell(tool + " copy '" + url + "' " + file);
+  EXPECT_EQ(refusedFile.status, 1);
+  EXPECT_NE(refusedFile.out.find("exists already"), std::string::npos) << refusedFile.out;
+}
+
+}  // namespace
