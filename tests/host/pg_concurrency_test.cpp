@@ -91,7 +91,7 @@ TEST(SharedBankFaults, TheServerStoppedAndStartedInTheMiddleLosesNothingReported
   std::getline(portFile, port);
   const std::string url = "postgresql://tavro_admin@/tavro?host=" + folder + "&port=" + port;
   // The private cluster's own passwords.
-  hosttest::ScopedEnv passwords("PGPASSFILE", (folder + "/pgpass").c_str());
+  tavro_test::ScopedEnv passwords("PGPASSFILE", (folder + "/pgpass").c_str());
   {
     host::PostgresDb admin(url, host::BankSetup());
     hosttest::PrepareWorkload(admin);

@@ -50,7 +50,7 @@ TEST(SharedBankConnection, AServerThatDoesNotAnswerIsGivenUpWithinTheConnectTime
   ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
   const std::string url =
       "postgresql://nobody@127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/tavro";
-  hosttest::ScopedEnv bank("TAVRO_BANK_URL", url.c_str());
+  tavro_test::ScopedEnv bank("TAVRO_BANK_URL", url.c_str());
   const auto start = std::chrono::steady_clock::now();
   const Told told = Send("MN_GetCorpName '0012'");
   const auto took = std::chrono::steady_clock::now() - start;
@@ -78,9 +78,9 @@ TEST(SharedBankConnection, AfterTheServerWentAwayTheNextCommandConnectsAgain) {
   std::ifstream portFile(folder + "/port");
   std::string port;
   std::getline(portFile, port);
-  hosttest::ScopedEnv passwords("PGPASSFILE", (folder + "/pgpass").c_str());
+  tavro_test::ScopedEnv passwords("PGPASSFILE", (folder + "/pgpass").c_str());
   const std::string url = "postgresql://tavro_0012@/tavro?host=" + folder + "&port=" + port;
-  hosttest::ScopedEnv bank("TAVRO_BANK_URL", url.c_str());
+  tavro_test::ScopedEnv bank("TAVRO_BANK_URL", url.c_str());
 
   EXPECT_EQ(Send("MN_GetCorpName '0012'").text, "演示贸易有限公司\r\n");
   // Restarted while this workstation's connection lay idle: the next command is
