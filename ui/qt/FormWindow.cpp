@@ -88,6 +88,22 @@ void FormWindow::Sync() {
   if (this->size() != size || !testAttribute(Qt::WA_Resized)) {
     resize(size);
   }
+  // A dialog keeps its designed size; a sizeable form may grow, never below its
+  // constraints (the designed size).
+  if (form_.BorderStyle == bsSizeable) {
+    const TSizeConstraints& limits = form_.Constraints;
+    const QSize least(std::max(limits.MinWidth, 1), std::max(limits.MinHeight, 1));
+    const QSize most(limits.MaxWidth > 0 ? limits.MaxWidth : QWIDGETSIZE_MAX,
+                     limits.MaxHeight > 0 ? limits.MaxHeight : QWIDGETSIZE_MAX);
+    if (minimumSize() != least || maximumSize() != most) {
+      setMinimumSize(least);
+      setMaximumSize(most);
+      setSizeGripEnabled(true);
+    }
+  } else if (minimumSize() != size || maximumSize() != size) {
+    setFixedSize(size);
+    setSizeGripEnabled(false);
+  }
   for (auto& [control, entry] : views_) {
     entry.Live = false;
   }

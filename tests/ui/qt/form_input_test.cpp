@@ -378,6 +378,7 @@ TEST_F(FormInputTest, TheCloseBoxAsksTheCloseQuery) {
 // The operator's new size goes into the model first; a client-aligned control fills it.
 TEST_F(FormInputTest, ResizingTheWindowResizesTheFormAndItsAlignedControls) {
   Sample form;
+  form.BorderStyle = ui::bsSizeable;
   form.NoteMmo->Align = ui::alClient;
   int resized = 0;
   form.OnResize = [&](ui::TComponent*) { ++resized; };
@@ -388,6 +389,30 @@ TEST_F(FormInputTest, ResizingTheWindowResizesTheFormAndItsAlignedControls) {
     EXPECT_EQ(WidgetOf(w, *form.NoteMmo).geometry(), QRect(0, 0, 700, 520));
   });
   EXPECT_EQ(resized, 1);
+}
+
+// A dialog keeps its designed size; a sizeable form grows but never below its
+// constraints.
+TEST_F(FormInputTest, OnlyASizeableFormTakesAnotherSize) {
+  Sample dialog;
+  const QSize designed(dialog.Width(), dialog.Height());
+  Drive(dialog, [&](ui::FormWindow& w) {
+    w.resize(designed.width() + 80, designed.height() + 60);
+    EXPECT_EQ(w.size(), designed);
+    EXPECT_EQ(dialog.Width(), designed.width());
+  });
+
+  Sample sizeable;
+  sizeable.BorderStyle = ui::bsSizeable;
+  sizeable.Constraints.MinWidth = sizeable.Width();
+  sizeable.Constraints.MinHeight = sizeable.Height();
+  Drive(sizeable, [&](ui::FormWindow& w) {
+    w.resize(designed.width() + 80, designed.height() + 60);
+    EXPECT_EQ(sizeable.Width(), designed.width() + 80);
+    w.resize(designed.width() / 2, designed.height() / 2);
+    EXPECT_EQ(w.size(), designed);
+    EXPECT_EQ(sizeable.Height(), designed.height());
+  });
 }
 
 // A list of 100,000 rows is read through the item model: no widget per row, and rows
