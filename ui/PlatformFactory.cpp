@@ -1,5 +1,5 @@
-// The platform choice of the module and the registry of its platforms: registered in
-// process, or loaded as plugins from beside the control model's library.
+// The platform choice of the module and the platforms it has loaded as plugins from
+// beside the control model's library.
 #include "ui/PlatformFactory.h"
 
 #include <unistd.h>
@@ -16,6 +16,7 @@
 namespace ui {
 namespace {
 
+// A platform kind's plugin, as far as it was found.
 struct Registered {
   PlatformMaker Make = nullptr;
   DisplayProbe Probe = nullptr;
@@ -62,7 +63,7 @@ Registered Lookup(const std::string& kind) {
   Registry& registry = TheRegistry();
   std::lock_guard<std::mutex> lock(registry.Lock);
   Registered& entry = registry.Kinds[kind];
-  if (entry.Make == nullptr && !entry.Looked) {
+  if (!entry.Looked) {
     LoadPlugin(kind, entry);
   }
   return entry;
@@ -95,18 +96,6 @@ std::string PlatformPluginFile(const std::string& kind) {
     name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
   }
   return "libTavroUi" + name + ".so";
-}
-
-void RegisterPlatform(const std::string& kind, PlatformMaker make, DisplayProbe probe) {
-  Registry& registry = TheRegistry();
-  std::lock_guard<std::mutex> lock(registry.Lock);
-  Registered& entry = registry.Kinds[kind];
-  entry.Make = make;
-  entry.Probe = probe;
-}
-
-bool DesktopPlatformBuilt() {
-  return Lookup("qt").Make != nullptr;
 }
 
 PlatformChoice ChoosePlatform(const char* ui, const char* script, bool desktopBuilt,

@@ -3,9 +3,8 @@
 // The control model never links a platform. Each platform is a plugin beside the module
 // (ui/PlatformPlugin.h): libTavroUiHeadless.so, always built, and libTavroUiQt.so, built
 // when Qt is. A plugin is loaded by name from the folder of the control model's library,
-// which sits beside the module, when a platform of its kind is first needed; a program
-// that links a platform itself (a test) may register it instead, which the plugin then
-// never replaces.
+// which sits beside the module, when a platform of its kind is first needed, and stays
+// loaded.
 //
 // The choice (ChoosePlatform) is made once, when an entry point first needs a platform:
 //   TAVRO_UI=qt        the desktop platform (an error when its plugin cannot be loaded or
@@ -26,13 +25,6 @@ namespace ui {
 using PlatformMaker = std::unique_ptr<Platform> (*)();
 // True when the desktop can open windows now; otherwise why says what is missing.
 using DisplayProbe = bool (*)(std::string& why);
-
-// Makes a platform of this kind ("headless", "qt") available without its plugin. A later
-// call replaces it.
-void RegisterPlatform(const std::string& kind, PlatformMaker make, DisplayProbe probe);
-
-// Whether the desktop platform is registered or its plugin loads.
-bool DesktopPlatformBuilt();
 
 // The outcome of the choice: the platform's name ("qt" or "headless"), or an error
 // for a choice that cannot be met; Notice is the line for standard error when the
