@@ -1,4 +1,4 @@
-// Review lists and the record check.
+// Review lists and the record check, with their entry points (Mn_Get*List, Mn_CheckRecord).
 #include "customer/Mn_CheckFunc.h"
 
 #include "frame/CommaList.h"
