@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "ui/Controls.h"
 
 namespace admin {

@@ -12,7 +12,7 @@
 #include "admin/UserRights.h"
 #include "frame/ManageEdit.h"
 #include "frame/RecordCmd.h"
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "ui/Controls.h"
 
 namespace admin {

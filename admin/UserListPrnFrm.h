@@ -8,7 +8,7 @@
 
 #include "admin/UserReportLayout.h"
 #include "frame/ManageEdit.h"
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "ui/Controls.h"
 
 namespace admin {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "sys/IniFile.h"
 #include "ui/Controls.h"
 

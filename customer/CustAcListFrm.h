@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "sys/IniFile.h"
 #include "ui/Controls.h"
 

@@ -8,7 +8,7 @@
 
 #include "customer/CustImport.h"
 #include "customer/CustImportText.h"
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "ui/Controls.h"
 
 namespace customer {

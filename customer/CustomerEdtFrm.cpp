@@ -11,7 +11,7 @@
 #include "frame/ManageEdit.h"
 #include "frame/ResultText.h"
 #include "frame/ShellFunc.h"
-#include "payee/SwiftText.h"
+#include "payee/swift/SwiftText.h"
 #include "sys/CodePage.h"
 #include "sys/IniFile.h"
 #include "ui/FormDesign.h"

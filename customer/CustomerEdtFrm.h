@@ -11,8 +11,8 @@
 
 #include "frame/KeyedRecord.h"
 #include "frame/RecordCmd.h"
-#include "frame/ShellTypeDef.h"
-#include "payee/fixmemo.h"
+#include "payee/swift/fixmemo.h"
+#include "sys/Abi.h"
 #include "ui/Controls.h"
 
 namespace sys {

@@ -1,4 +1,4 @@
-// Review lists and the record check.
+// Review lists and the record check, with their entry points (Mn_Get*List, Mn_CheckRecord).
 #include "customer/Mn_CheckFunc.h"
 
 #include "frame/CommaList.h"
@@ -82,3 +82,53 @@ void CheckRecord(TShellResult* result, HWND_T window, const char* corpNo, const 
 }
 
 }  // namespace customer
+
+// The five review lists: the folder's layout and a file of its rows for the shell. Each
+// entry point ends its call on the platform as the dialog entry points do.
+
+TAVRO_EXPORT void TAVRO_STDCALL Mn_GetCheckList(TFolderList* Result, HWND_T ShellWnd,
+                                                const char* CorpNo, const char* UserNo,
+                                                std::int32_t /*FunctionId*/, const char* /*Key*/) {
+  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetCheckList");
+  ui::EndEntryCall();
+}
+
+TAVRO_EXPORT void TAVRO_STDCALL Mn_GetAuthoriseList(TFolderList* Result, HWND_T ShellWnd,
+                                                    const char* CorpNo, const char* UserNo,
+                                                    std::int32_t /*FunctionId*/,
+                                                    const char* /*Key*/) {
+  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetAuthoriseList");
+  ui::EndEntryCall();
+}
+
+TAVRO_EXPORT void TAVRO_STDCALL Mn_GetSendList(TFolderList* Result, HWND_T ShellWnd,
+                                               const char* CorpNo, const char* UserNo,
+                                               std::int32_t /*FunctionId*/, const char* /*Key*/) {
+  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetSendList");
+  ui::EndEntryCall();
+}
+
+TAVRO_EXPORT void TAVRO_STDCALL Mn_GetDeletedList(TFolderList* Result, HWND_T ShellWnd,
+                                                  const char* CorpNo, const char* UserNo,
+                                                  std::int32_t /*FunctionId*/,
+                                                  const char* /*Key*/) {
+  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetDeletedList");
+  ui::EndEntryCall();
+}
+
+TAVRO_EXPORT void TAVRO_STDCALL Mn_GetRejectedList(TFolderList* Result, HWND_T ShellWnd,
+                                                   const char* CorpNo, const char* UserNo,
+                                                   std::int32_t /*FunctionId*/,
+                                                   const char* /*Key*/) {
+  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetRejectedList");
+  ui::EndEntryCall();
+}
+
+// Opens a record of a review list in the module that edits records of its kind.
+TAVRO_EXPORT void TAVRO_STDCALL Mn_CheckRecord(TShellResult* Result, HWND_T ShellWnd,
+                                               const char* CorpNo, const char* UserNo,
+                                               std::int32_t /*FunctionId*/, const char* Key,
+                                               const char* Extra) {
+  customer::CheckRecord(Result, ShellWnd, CorpNo, UserNo, Key, Extra);
+  ui::EndEntryCall();
+}

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 
 namespace frame {
 

@@ -5,17 +5,6 @@
 
 namespace frame {
 
-std::size_t GbkCharLength(std::string_view text, std::size_t pos) {
-  if (pos >= text.size()) {
-    return 0;
-  }
-  if (pos + 1 < text.size() && IsGbkLeadByte(static_cast<unsigned char>(text[pos])) &&
-      IsGbkTrailByte(static_cast<unsigned char>(text[pos + 1]))) {
-    return 2;
-  }
-  return 1;
-}
-
 // Walks characters from the start, since a byte's role depends on what precedes it.
 std::size_t GbkCutLength(std::string_view text, std::size_t maxBytes) {
   if (text.size() <= maxBytes) {

@@ -2,27 +2,22 @@
 // count without splitting a double-byte character, the blank trim, fixed-field copies
 // and searches that never match inside a double-byte character.
 //
-// A double-byte character is a lead byte (0x81-0xFE) followed by a trail byte (0x40-0xFE
-// except 0x7F); the same ranges hold for Big5. A lead byte followed by anything else is a
-// broken single byte and is stepped over alone, so control bytes (0x00-0x3F: row ends,
-// 0x07, 0x0E, blanks, ',', ':', quotes) always stand for themselves.
+// Where a character begins and ends is the one rule of sys/GbkChar.h: a lead byte
+// without a valid trail byte is a broken single byte, so control bytes (0x00-0x3F: row
+// ends, 0x07, 0x0E, blanks, ',', ':', quotes) always stand for themselves.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "sys/GbkChar.h"
+
 namespace frame {
 
-inline bool IsGbkLeadByte(unsigned char b) {
-  return b >= 0x81 && b <= 0xFE;
-}
-inline bool IsGbkTrailByte(unsigned char b) {
-  return b >= 0x40 && b <= 0xFE && b != 0x7F;
-}
-
-// 2 when a double-byte character starts at pos, else 1 (0 at or past the end).
-std::size_t GbkCharLength(std::string_view text, std::size_t pos);
+using sys::GbkCharLength;
+using sys::IsGbkLeadByte;
+using sys::IsGbkTrailByte;
 
 // The largest byte count <= maxBytes at which text can be cut without splitting a
 // double-byte character.

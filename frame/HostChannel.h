@@ -12,7 +12,7 @@
 
 // The commands sent here are built with FormatCommand and Quoted.
 #include "frame/CommandText.h"
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 
 namespace frame {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 
 namespace ui {
 class TListView;

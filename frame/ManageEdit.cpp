@@ -1,9 +1,8 @@
-// The module's exported entry points and the frame its dialog entry points share.
+// The frame that the module's dialog entry points share.
 #include "frame/ManageEdit.h"
 
 #include <cstring>
 
-#include "customer/Mn_CheckFunc.h"
 #include "frame/GbkText.h"
 
 namespace frame {
@@ -56,53 +55,3 @@ void DialogEntryCall::SetResult(const TShellResult& result) {
 }
 
 }  // namespace frame
-
-// The five review lists: the folder's layout and a file of its rows for the shell. Each
-// entry point ends its call on the platform as the dialog entry points do.
-
-TAVRO_EXPORT void TAVRO_STDCALL Mn_GetCheckList(TFolderList* Result, HWND_T ShellWnd,
-                                                const char* CorpNo, const char* UserNo,
-                                                std::int32_t /*FunctionId*/, const char* /*Key*/) {
-  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetCheckList");
-  ui::EndEntryCall();
-}
-
-TAVRO_EXPORT void TAVRO_STDCALL Mn_GetAuthoriseList(TFolderList* Result, HWND_T ShellWnd,
-                                                    const char* CorpNo, const char* UserNo,
-                                                    std::int32_t /*FunctionId*/,
-                                                    const char* /*Key*/) {
-  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetAuthoriseList");
-  ui::EndEntryCall();
-}
-
-TAVRO_EXPORT void TAVRO_STDCALL Mn_GetSendList(TFolderList* Result, HWND_T ShellWnd,
-                                               const char* CorpNo, const char* UserNo,
-                                               std::int32_t /*FunctionId*/, const char* /*Key*/) {
-  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetSendList");
-  ui::EndEntryCall();
-}
-
-TAVRO_EXPORT void TAVRO_STDCALL Mn_GetDeletedList(TFolderList* Result, HWND_T ShellWnd,
-                                                  const char* CorpNo, const char* UserNo,
-                                                  std::int32_t /*FunctionId*/,
-                                                  const char* /*Key*/) {
-  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetDeletedList");
-  ui::EndEntryCall();
-}
-
-TAVRO_EXPORT void TAVRO_STDCALL Mn_GetRejectedList(TFolderList* Result, HWND_T ShellWnd,
-                                                   const char* CorpNo, const char* UserNo,
-                                                   std::int32_t /*FunctionId*/,
-                                                   const char* /*Key*/) {
-  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetRejectedList");
-  ui::EndEntryCall();
-}
-
-// Opens a record of a review list in the module that edits records of its kind.
-TAVRO_EXPORT void TAVRO_STDCALL Mn_CheckRecord(TShellResult* Result, HWND_T ShellWnd,
-                                               const char* CorpNo, const char* UserNo,
-                                               std::int32_t /*FunctionId*/, const char* Key,
-                                               const char* Extra) {
-  customer::CheckRecord(Result, ShellWnd, CorpNo, UserNo, Key, Extra);
-  ui::EndEntryCall();
-}

@@ -33,7 +33,7 @@
 #include <utility>
 
 #include "frame/ShellFunc.h"
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "ui/Platform.h"
 
 namespace frame {

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "frame/ListFillers.h"  // kCurrencyLen, shared with the account-number filler
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 
 namespace frame {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 
 namespace frame {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 
 namespace frame {
 

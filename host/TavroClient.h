@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 
 extern "C" {
 

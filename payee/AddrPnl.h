@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "ui/Controls.h"
 
 namespace payee {

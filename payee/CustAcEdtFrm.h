@@ -10,10 +10,10 @@
 #include <string_view>
 
 #include "frame/ManageEdit.h"
-#include "frame/ShellTypeDef.h"
 #include "payee/AddrPnl.h"
 #include "payee/RuleEdit.h"
-#include "payee/fixmemo.h"
+#include "payee/swift/fixmemo.h"
+#include "sys/Abi.h"
 #include "ui/Controls.h"
 
 namespace payee {

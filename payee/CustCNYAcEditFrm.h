@@ -9,7 +9,7 @@
 
 #include "frame/KeyedRecord.h"
 #include "frame/RecordCmd.h"
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "ui/Controls.h"
 
 namespace payee {

@@ -1,6 +1,6 @@
 #include "payee/RuleEdit.h"
 
-#include "payee/SwiftText.h"
+#include "payee/swift/SwiftText.h"
 
 namespace payee {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "frame/ListFillers.h"
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "ui/Controls.h"
 
 namespace payee {

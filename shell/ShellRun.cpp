@@ -14,9 +14,9 @@
 #include <ostream>
 #include <sstream>
 
-#include "frame/ShellTypeDef.h"
 #include "shell/FolderPrint.h"
 #include "shell/ShellText.h"
+#include "sys/Abi.h"
 #include "ui/headless/ScriptText.h"
 
 namespace shell {

@@ -2,43 +2,30 @@
 
 #include <algorithm>
 
+#include "sys/GbkChar.h"
+
 namespace ui {
 namespace {
 
-bool IsLeadByte(unsigned char b) {
-  return b >= 0x81 && b <= 0xFE;
+// Bytes of the character at pos in text: CR LF in a multi-line buffer is two, a
+// double-byte character is two (sys/GbkChar.h: a lead byte without its trail byte is one
+// broken byte, so a field separator after it is never taken with it), everything else one.
+std::size_t CharBytes(std::string_view text, std::size_t pos, bool multiLine) {
+  if (multiLine && pos + 1 < text.size() && text[pos] == '\r' && text[pos + 1] == '\n') {
+    return 2;
+  }
+  return std::max<std::size_t>(sys::GbkCharLength(text, pos), 1);
 }
 
-// Bytes of the character at pos: a lead byte with a byte after it is two, CR LF in a
-// multi-line buffer is two, everything else one.
 int CharLength(const EditBuffer& buffer, int pos) {
-  const std::string& t = buffer.Text;
-  int size = static_cast<int>(t.size());
-  if (pos + 1 >= size) {
-    return 1;
-  }
-  if (buffer.MultiLine && t[pos] == '\r' && t[pos + 1] == '\n') {
-    return 2;
-  }
-  if (IsLeadByte(static_cast<unsigned char>(t[pos]))) {
-    return 2;
-  }
-  return 1;
+  return static_cast<int>(CharBytes(buffer.Text, static_cast<std::size_t>(pos), buffer.MultiLine));
 }
 
 // Length of the longest prefix of text that is whole characters and at most room bytes.
 std::size_t FitWhole(std::string_view text, std::size_t room, bool multiLine) {
   std::size_t pos = 0;
   while (pos < text.size()) {
-    std::size_t len = 1;
-    if (pos + 1 < text.size()) {
-      if (multiLine && text[pos] == '\r' && text[pos + 1] == '\n') {
-        len = 2;
-      }
-      if (IsLeadByte(static_cast<unsigned char>(text[pos]))) {
-        len = 2;
-      }
-    }
+    const std::size_t len = CharBytes(text, pos, multiLine);
     if (pos + len > room) {
       break;
     }

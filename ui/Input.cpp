@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "sys/GbkChar.h"
 #include "ui/Platform.h"
 
 namespace ui {
@@ -23,10 +24,6 @@ bool TakeFocus(TWinControl& control) {
   }
   form->FocusControl(&control);
   return control.Focused();
-}
-
-bool IsLeadByte(unsigned char b) {
-  return b >= 0x81 && b <= 0xFE;
 }
 
 struct KeyStroke {
@@ -245,7 +242,7 @@ void TypeText(TWinControl& control, const std::string& text) {
       PressKey(control, vk::Tab);
     } else if (c == '\b') {
       PressKey(control, vk::Back);
-    } else if (IsLeadByte(c) && i + 1 < text.size()) {
+    } else if (sys::GbkCharLength(text, i) == 2) {
       std::string character = text.substr(i, 2);
       ++i;
       Dispatch([&] {

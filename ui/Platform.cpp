@@ -35,7 +35,8 @@ Platform& CurrentPlatform() {
     }
     slot = CreatePlatform(choice.Kind);
     if (!slot) {
-      throw std::runtime_error("unknown user interface: " + choice.Kind);
+      // CreatePlatform has said why on standard error.
+      throw std::runtime_error("user interface not available: " + choice.Kind);
     }
   }
   return *slot;

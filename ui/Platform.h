@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "ui/ScreenFont.h"
 
 namespace ui {

@@ -1,17 +1,18 @@
 // Which platform the module runs its dialogs on, and making it.
 //
-// The headless platform is always there. A desktop platform (ui/qt) is built only when
-// Qt is, and then registers itself here when the module is loaded, so this file and the
-// rest of the control model never depend on Qt:
-//
-//   ui::RegisterDesktopPlatform(&ui::CreateQtPlatform, &ui::QtDisplayReachable);
+// The control model never links a platform. Each platform is a plugin beside the module
+// (ui/PlatformPlugin.h): libTavroUiHeadless.so, always built, and libTavroUiQt.so, built
+// when Qt is. A plugin is loaded by name from the folder of the control model's library,
+// which sits beside the module, when a platform of its kind is first needed, and stays
+// loaded.
 //
 // The choice (ChoosePlatform) is made once, when an entry point first needs a platform:
-//   TAVRO_UI=qt        the desktop platform (an error when it is not built or has no display)
+//   TAVRO_UI=qt        the desktop platform (an error when its plugin cannot be loaded or
+//                      there is no display)
 //   TAVRO_UI=headless  the headless platform
 //   TAVRO_UI unset     headless when TAVRO_UI_SCRIPT names a script; otherwise the desktop
-//                      when it is built and a display is reachable; otherwise headless,
-//                      with one line on standard error saying why.
+//                      when its plugin loads and a display is reachable; otherwise
+//                      headless, with one line on standard error saying why.
 #pragma once
 
 #include <memory>
@@ -24,10 +25,6 @@ namespace ui {
 using PlatformMaker = std::unique_ptr<Platform> (*)();
 // True when the desktop can open windows now; otherwise why says what is missing.
 using DisplayProbe = bool (*)(std::string& why);
-
-// Makes the desktop platform available under the name "qt". A later call replaces it.
-void RegisterDesktopPlatform(PlatformMaker make, DisplayProbe probe);
-bool DesktopPlatformBuilt();
 
 // The outcome of the choice: the platform's name ("qt" or "headless"), or an error
 // for a choice that cannot be met; Notice is the line for standard error when the
@@ -43,11 +40,12 @@ struct PlatformChoice {
 PlatformChoice ChoosePlatform(const char* ui, const char* script, bool desktopBuilt,
                               DisplayProbe display);
 
-// The choice for this process's environment (TAVRO_UI, TAVRO_UI_SCRIPT) and build.
+// The choice for this process's environment (TAVRO_UI, TAVRO_UI_SCRIPT) and plugins.
 PlatformChoice ChoosePlatformFromEnvironment();
 
 // Creates a platform by its name ("headless", "qt") as the environment configures it.
-// Null for an unknown name or a platform that is not built.
+// Null for an unknown name or a platform whose plugin cannot be loaded; a plugin that
+// cannot be loaded is reported in one line on standard error.
 std::unique_ptr<Platform> CreatePlatform(const std::string& kind);
 
 }  // namespace ui

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "tests/support/DialogTest.h"
 
 namespace admin_test {

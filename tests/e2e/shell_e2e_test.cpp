@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "tests/e2e/CheckColumns.h"
 #include "tests/support/ShellSandbox.h"
@@ -196,6 +197,28 @@ TEST_F(EndToEnd, ExamplesRunAsTheirCallLineSays) {
   EXPECT_EQ(r.err,
             "error 25 \"the entry point opened no form, so this line is not played: expect "
             "AuditFolderLsv count 1\"\n");
+}
+
+// The platforms are plugins beside the module. A module copied without them says once
+// on standard error which plugin it could not load, and the entry point fails.
+TEST_F(EndToEnd, AModuleWithoutItsPlatformPluginSaysWhichOneAndFails) {
+  box_.UseTableHost("*\t0\t\n");
+  const std::string lonely = box_.Root() + "/lonely";
+  std::filesystem::create_directory(lonely);
+  for (const char* file : {"libManageEdit.so", "libTavroUi.so", "libTavroClient.so"}) {
+    std::filesystem::copy_file(e2e::BinDir() + "/" + file, lonely + "/" + file);
+  }
+  box_.SetEnv("TAVRO_UI", "headless");
+  auto r = box_.Shell({"call", "Mn_UsageEdit", "--module", lonely + "/libManageEdit.so"});
+  EXPECT_NE(r.status, 0);
+  const std::string line = "ManageEdit: the headless platform cannot be loaded: " + lonely +
+                           "/libTavroUiHeadless.so: cannot open shared object file";
+  const std::size_t at = r.err.find(line);
+  EXPECT_NE(at, std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("ManageEdit: the headless", at + 1), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Mn_UsageEdit raised: user interface not available: headless"),
+            std::string::npos)
+      << r.err;
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 
 #include "payee/AddrPnl.h"
 #include "payee/RuleEdit.h"
-#include "payee/SwiftText.h"
-#include "payee/fixmemo.h"
+#include "payee/swift/SwiftText.h"
+#include "payee/swift/fixmemo.h"
 #include "tests/support/DialogTest.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 #include "tests/support/ModuleTest.h"
 #include "ui/Controls.h"
 #include "ui/Input.h"

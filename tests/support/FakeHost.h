@@ -28,7 +28,7 @@
 #include <string_view>
 #include <vector>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 
 namespace fakehost {
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "sys/CodePage.h"
+#include "sys/GbkChar.h"
 #include "sys/IcuConverter.h"
 
 namespace ui {
@@ -201,13 +202,6 @@ bool AppendGbkPair(UConverter* conv, const char* pair, std::string& out) {
   return true;
 }
 
-bool IsLeadByte(unsigned char b) {
-  return b >= 0x81 && b <= 0xFE;
-}
-bool IsTrailByte(unsigned char b) {
-  return b >= 0x40 && b <= 0xFE && b != 0x7F;
-}
-
 // ICU's UTF-8 stepping counts in 32 bits.
 int32_t Utf8Length(std::string_view utf8) {
   return static_cast<int32_t>(
@@ -365,8 +359,7 @@ std::string GbkToShown(std::string_view gbk) {
       AppendShownAscii(out, byte);
       continue;
     }
-    if (IsLeadByte(byte) && i + 1 < gbk.size() &&
-        IsTrailByte(static_cast<unsigned char>(gbk[i + 1]))) {
+    if (sys::GbkCharLength(gbk, i) == 2) {
       if (!conv) {
         conv = OpenStrictGbk();
       }

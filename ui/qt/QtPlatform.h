@@ -1,7 +1,7 @@
 // The Qt 6 desktop platform: every dialog of the module in a window a person uses with
 // keyboard and mouse. This is its one public header, free of Qt, so that the control
-// model and the module never see Qt; the module's link registers it with
-// ui/PlatformFactory.h (ui/qt/QtRegistration.cpp).
+// model and the module never see Qt; the plugin libTavroUiQt.so hands it to
+// ui/PlatformFactory.h (ui/qt/QtPlugin.cpp).
 //
 // The platform takes its settings from the environment as the headless one does: with
 // TAVRO_UI_SCRIPT it plays that operator script through the model with the windows on

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "frame/ShellTypeDef.h"
+#include "sys/Abi.h"
 
 namespace {
 

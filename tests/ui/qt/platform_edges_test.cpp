@@ -42,7 +42,7 @@ TEST(PlatformChoice, FollowsTavroUiThenTheScriptThenTheDisplay) {
       {"qt", nullptr, true, Reachable, "qt", "", ""},
       {"qt", "s.txt", true, Reachable, "qt", "", ""},  // a script on the desktop, asked for
       {"qt", nullptr, true, Unreachable, "", "no display can be reached: DISPLAY is not set", ""},
-      {"qt", nullptr, false, Reachable, "", "built without the Qt platform", ""},
+      {"qt", nullptr, false, Reachable, "", "libTavroUiQt.so) cannot be loaded", ""},
       {"headless", nullptr, true, Reachable, "headless", "", ""},
       {"gtk", nullptr, true, Reachable, "", "unknown user interface: gtk", ""},
       {nullptr, "s.txt", true, Reachable, "headless", "", ""},
@@ -50,7 +50,7 @@ TEST(PlatformChoice, FollowsTavroUiThenTheScriptThenTheDisplay) {
       {nullptr, nullptr, true, Reachable, "qt", "", ""},
       {nullptr, "", true, Reachable, "qt", "", ""},
       {nullptr, nullptr, true, Unreachable, "headless", "", "no display can be reached (DISPLAY"},
-      {nullptr, nullptr, false, Reachable, "headless", "", "built without the Qt platform"},
+      {nullptr, nullptr, false, Reachable, "headless", "", "libTavroUiQt.so) cannot be loaded"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string("TAVRO_UI=") + (c.ui ? c.ui : "(unset)") + " script=" +

@@ -1,5 +1,8 @@
-// Records exchanged with the shell: the result record, the folder-list descriptor,
-// the function record, and the shape of every exported entry point.
+// The binary interface between the shell, the module and the host library: the window
+// handle, the calling-convention and export macros, the records exchanged with the
+// shell (result, folder-list descriptor, function record) with their sizes, and the
+// shape of every exported entry point. A leaf: it includes nothing of the project, so
+// every layer may use it.
 #pragma once
 
 #include <cstddef>

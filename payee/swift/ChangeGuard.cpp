@@ -1,5 +1,5 @@
 // The change guard shared by the SWIFT-restricted edit and memo.
-#include "payee/ChangeGuard.h"
+#include "payee/swift/ChangeGuard.h"
 
 namespace payee {
 

@@ -1,6 +1,6 @@
-#include "payee/fixmemo.h"
+#include "payee/swift/fixmemo.h"
 
-#include "payee/SwiftText.h"
+#include "payee/swift/SwiftText.h"
 
 namespace payee {
 

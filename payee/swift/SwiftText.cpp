@@ -1,4 +1,4 @@
-#include "payee/SwiftText.h"
+#include "payee/swift/SwiftText.h"
 
 #include "sys/Locale.h"
 

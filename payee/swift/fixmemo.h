@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "payee/ChangeGuard.h"
+#include "payee/swift/ChangeGuard.h"
 #include "ui/Edits.h"
 
 namespace payee {
