@@ -13,11 +13,12 @@
 # windows the example showed, WHAT is the form's class (with "-end" for the form as the
 # example leaves it) or the box (message, input, file, print). A picture equal to one
 # kept before in the same language is left out (the customer dialog opens the same way
-# in three examples; a form that an example closes unchanged looks as it opened).
+# in three examples).
 #
 # The same pictures every time: each example runs on a fresh demonstration bank in the
-# same folder, with Qt's Fusion style, scale 1, the C locale (as the tests) and a fixed time zone;
-# the dialogs draw with Noto Sans CJK from fontconfig, as they always do.
+# same folder (file dates fixed, for the file dialog), with Qt's Fusion style, scale 1,
+# the C locale (as the tests) and a fixed time zone; the dialogs draw with the faces
+# fontconfig gives for their fonts (Noto CJK), as they always do.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
