@@ -52,7 +52,7 @@ struct Played {
   std::vector<std::string> shots;  // paths, in the order shown
 };
 
-Played Play(e2e::Sandbox& box, const std::string& name) {
+Played Play(e2e::Sandbox& box, const std::string& name, const std::string& ui = "qt") {
   box.UseBankServer();
   const auto init = box.Run("tavro-bank", {"init", "--demo", box.BankDb()});
   EXPECT_EQ(init.status, 0) << init.err;
@@ -82,7 +82,7 @@ Played Play(e2e::Sandbox& box, const std::string& name) {
     dumped += line + "\n";
   }
   box.WriteFile(folder + "/" + name + ".txt", dumped);
-  const auto r = box.Shell({"run", folder + "/" + name + ".txt", "--ui", "qt", "--transcript",
+  const auto r = box.Shell({"run", folder + "/" + name + ".txt", "--ui", ui, "--transcript",
                             box.Root() + "/transcript.txt"});
   Played played{r.status, r.err, box.ReadFile(box.Root() + "/transcript.txt"), {}};
   for (const std::string& file : box.List(shots)) {
@@ -113,6 +113,14 @@ std::string Base(const std::string& path) {
   return std::filesystem::path(path).stem().string();
 }
 
+// The text with every mention of a sandbox's folder made "ROOT".
+std::string WithoutFolder(std::string text, const std::string& root) {
+  for (std::size_t at = text.find(root); at != std::string::npos; at = text.find(root, at)) {
+    text.replace(at, root.size(), "ROOT");
+  }
+  return text;
+}
+
 class ExamplePictures : public ::testing::TestWithParam<std::string> {};
 
 // Each form's picture has the size of its client area and shows something; a form looks
@@ -128,6 +136,13 @@ TEST_P(ExamplePictures, HaveTheFormsSizeAndAreNotBlank) {
     return;
   }
   ASSERT_FALSE(played.shots.empty());
+  // Taking the pictures changes nothing of the run.
+  e2e::Sandbox again;
+  const Played headless = Play(again, GetParam(), "headless");
+  EXPECT_EQ(headless.status, 0) << headless.err;
+  EXPECT_EQ(WithoutFolder(played.transcript, box.Root()),
+            WithoutFolder(headless.transcript, again.Root()));
+  EXPECT_TRUE(headless.shots.empty());
   std::smatch form;
   static const std::regex kFormLine(
       "open (T\\w+) .*\\ndump \\w+ \\1 .* width=([0-9]+) height=([0-9]+)");
@@ -149,6 +164,28 @@ TEST_P(ExamplePictures, HaveTheFormsSizeAndAreNotBlank) {
       opened[what] = image.size();
     }
   }
+}
+
+// A folder that cannot take the pictures is said once per picture on standard error;
+// the run goes on and ends as it would.
+TEST(ShotFolder, ThatCannotBeWrittenIsSaidAndTheRunGoesOn) {
+  e2e::Sandbox box;
+  box.SetEnv("TAVRO_UI_SHOT_DIR", box.Root() + "/missing");
+  const std::string script = box.WriteFile(
+      "usage.txt",
+      "# call: Mn_UsageEdit --corp 0012 --user 000001 --function 104\nclick CancelBtn\n");
+  box.UseBankServer();
+  ASSERT_EQ(box.Run("tavro-bank", {"init", "--demo", box.BankDb()}).status, 0);
+  box.SetLanguage("CN");
+  box.SetEnv("QT_QPA_PLATFORM", "offscreen");
+  const auto r = box.Shell({"run", script, "--ui", "qt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("ManageEdit (Qt): cannot save the picture " + box.Root() +
+                       "/missing/01-TUsageEdtFrm.png"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("/missing/02-TUsageEdtFrm-end.png"), std::string::npos) << r.err;
+  EXPECT_FALSE(box.Exists(box.Root() + "/missing"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExamplePictures, ::testing::ValuesIn(ExampleNames()),
