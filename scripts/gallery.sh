@@ -109,11 +109,12 @@ done
 {
   echo "# Gallery of the dialogs"
   echo
-  echo "Made by \`scripts/gallery.sh\`: every example of [examples/](../../examples) played on"
-  echo "the Qt platform (offscreen, Fusion style, Noto Sans CJK, scale 1) against a fresh"
-  echo "demonstration bank, in Chinese ([cn/](cn)) and English ([en/](en)). NN counts the"
-  echo "windows an example showed; \`-end\` is a form as the example leaves it. A picture"
-  echo "equal to one shown before (the same dialog opened the same way) is listed once."
+  echo "Made by \`scripts/gallery.sh\`: every example of [examples/](../../examples) played"
+  echo "on the Qt platform (offscreen, Fusion style, scale 1, the dialogs' fonts through"
+  echo "fontconfig) against a fresh demonstration bank, in Chinese ([cn/](cn)) and English"
+  echo "([en/](en)). NN counts the windows an example showed; \`-end\` is a form as the"
+  echo "example leaves it. A picture equal to one shown before (the same dialog opened the"
+  echo "same way) is listed once."
   for name in "${examples[@]}"; do
     shots=$(cd "$out" && ls cn en | grep "^$name-[0-9][0-9]-.*\.png$" | sort -u || true)
     [ -n "$shots" ] || continue
