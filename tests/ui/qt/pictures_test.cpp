@@ -86,7 +86,7 @@ Played Play(e2e::Sandbox& box, const std::string& name, const std::string& ui = 
                             box.Root() + "/transcript.txt"});
   Played played{r.status, r.err, box.ReadFile(box.Root() + "/transcript.txt"), {}};
   for (const std::string& file : box.List(shots)) {
-    played.shots.push_back(shots + "/" + file);
+    played.shots.push_back((std::filesystem::path(shots) / file).string());
   }
   std::sort(played.shots.begin(), played.shots.end());
   return played;
