@@ -64,4 +64,5 @@ echo "--- the server after the tour ---"
 "$bin/tavro-bank" exec "MN_GetAcNoList 99,'','0012','000001'" || status=$?
 cp customer-export.txt "$out/" || status=$?
 echo "Printed reports and the exported customers (customer-export.txt, GBK) are in $out"
+echo "To see the dialogs: README.md, \"See the dialogs\" (with a desktop: $bin/tavro-shell run $repo/examples/usage-edit.txt --ui qt; without one: scripts/gallery.sh, pictures in docs/screenshots/)"
 exit "$status"

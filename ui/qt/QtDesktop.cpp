@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QImage>
 #include <QInputDialog>
@@ -17,6 +18,7 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "sys/CodePage.h"
@@ -43,6 +45,29 @@ bool XWindowExists(xcb_window_t window) {
   std::free(reply);
   std::free(error);
   return exists;
+}
+
+// A file dialog lists its folder on a thread of Qt's: its picture waits until the
+// listing is in (for at most two seconds), so that it shows the files.
+void AwaitListing(QWidget& box) {
+  auto* dialog = qobject_cast<QFileDialog*>(&box);
+  auto* model = dialog != nullptr ? dialog->findChild<QFileSystemModel*>() : nullptr;
+  if (model == nullptr) {
+    return;
+  }
+  const QString folder = dialog->directory().absolutePath();
+  if (model->rowCount(model->index(folder)) == 0) {
+    QEventLoop loop;
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, &loop,
+                     [&loop, folder](const QString& loaded) {
+                       if (loaded == folder) {
+                         loop.quit();
+                       }
+                     });
+    QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  }
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace
@@ -186,10 +211,11 @@ int QtDesktop::Run(QDialog& box) {
 }
 
 template <class Answer>
-auto QtDesktop::WhileShown(QWidget& box, Answer&& answer) -> decltype(answer()) {
+auto QtDesktop::WhileShown(QWidget& box, const char* what, Answer&& answer) -> decltype(answer()) {
   Place(box);
   box.show();
   Paint();
+  AutoShot(box, what);
   openBox_ = &box;
   struct Close {
     QWidget*& open;
@@ -206,8 +232,9 @@ int QtDesktop::MessageBox(const std::string& caption, const std::string& text, M
     box->setFont(top->font());  // the dialog's language, in its face
   }
   if (script_) {
-    return WhileShown(
-        *box, [&] { return script_->MessageBox(caption, text, buttons, icon, defaultButton); });
+    return WhileShown(*box, "message", [&] {
+      return script_->MessageBox(caption, text, buttons, icon, defaultButton);
+    });
   }
   Run(*box);
   return MessageResult(*box);
@@ -221,7 +248,7 @@ bool QtDesktop::InputBox(const std::string& caption, const std::string& prompt,
     box->setFont(top->font());
   }
   if (script_) {
-    return WhileShown(*box, [&] { return script_->InputBox(caption, prompt, value); });
+    return WhileShown(*box, "input", [&] { return script_->InputBox(caption, prompt, value); });
   }
   if (Run(*box) != QDialog::Accepted) {
     return false;
@@ -235,7 +262,7 @@ bool QtDesktop::FileDialog(bool save, const std::string& filter, std::string& pa
   SyncAll();
   auto dialog = MakeFileDialog(save, filter, path, Parent());
   if (script_) {
-    return WhileShown(*dialog, [&] { return script_->FileDialog(save, filter, path); });
+    return WhileShown(*dialog, "file", [&] { return script_->FileDialog(save, filter, path); });
   }
   while (Run(*dialog) == QDialog::Accepted) {
     const QStringList files = dialog->selectedFiles();
@@ -260,7 +287,7 @@ bool QtDesktop::PrintDialog() {
   SyncAll();
   QPrintDialog dialog(&printer_->Device(), Parent());
   if (script_) {
-    return WhileShown(dialog, [&] { return script_->PrintDialog(); });
+    return WhileShown(dialog, "print", [&] { return script_->PrintDialog(); });
   }
   return Run(dialog) == QDialog::Accepted;
 }
@@ -314,6 +341,7 @@ void QtDesktop::FormShown(TForm& form) {
   windows_.push_back(window.get());
   played_.push_back(std::move(window));
   Paint();
+  AutoShot(*windows_.back(), form.ClassName());
 }
 
 void QtDesktop::FormChanged(TForm&) {
@@ -324,6 +352,8 @@ void QtDesktop::FormChanged(TForm&) {
 void QtDesktop::FormClosed(TForm& form) {
   for (auto it = played_.begin(); it != played_.end(); ++it) {
     if (&(*it)->Form() == &form) {
+      // As the operator left it: the window still shows the model's last state.
+      AutoShot(**it, std::string(form.ClassName()) + "-end");
       windows_.erase(std::remove(windows_.begin(), windows_.end(), it->get()), windows_.end());
       played_.erase(it);
       break;
@@ -350,6 +380,22 @@ bool QtDesktop::SaveShot(const std::string& path, std::string& why) {
     return false;
   }
   return true;
+}
+
+void QtDesktop::AutoShot(QWidget& shown, const std::string& what) {
+  if (shotFolder_.empty()) {
+    return;
+  }
+  AwaitListing(shown);
+  ++shots_;
+  char number[16];
+  std::snprintf(number, sizeof number, "%02d-", shots_);
+  const QString path = QString::fromStdString(shotFolder_ + "/" + number + what + ".png");
+  const QImage image = shown.grab().toImage();
+  if (image.isNull() || !image.save(path, "PNG")) {
+    std::fprintf(stderr, "ManageEdit (Qt): cannot save the picture %s\n",
+                 path.toLocal8Bit().constData());
+  }
 }
 
 }  // namespace ui

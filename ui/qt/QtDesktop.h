@@ -62,6 +62,9 @@ class QtDesktop : public Platform, private WindowHost, private ScriptScreen {
   // The window an owner handle names (one of this process's Qt windows, or on X11 any
   // window of the display); null for none, and so the boxes are centred on the screen.
   QWindow* OwnerQWindow();
+  // While a script plays: a PNG of every form as it opens and as it closes, and of every
+  // box, into folder (UTF-8), named NN-WHAT.png in the order shown. Empty: none.
+  void SetShotFolder(std::string folder) { shotFolder_ = std::move(folder); }
 
  private:
   // WindowHost
@@ -84,7 +87,10 @@ class QtDesktop : public Platform, private WindowHost, private ScriptScreen {
   int Run(QDialog& box);
   // Shows a box while the script's answer is taken.
   template <class Answer>
-  auto WhileShown(QWidget& box, Answer&& answer) -> decltype(answer());
+  auto WhileShown(QWidget& box, const char* what, Answer&& answer) -> decltype(answer());
+  // The picture of the shot folder (SetShotFolder); a failure is said on standard error
+  // and leaves the run as it is.
+  void AutoShot(QWidget& shown, const std::string& what);
 
   std::shared_ptr<void> application_;  // first: it goes last
   std::unique_ptr<HeadlessPlatform> script_;
@@ -95,6 +101,8 @@ class QtDesktop : public Platform, private WindowHost, private ScriptScreen {
   std::unique_ptr<QWindow> foreignOwner_;
   std::function<void(FormWindow&)> onShown_;
   std::function<void(QDialog&)> onBox_;
+  std::string shotFolder_;
+  int shots_ = 0;
   bool hourglass_ = false;
   int refusals_ = 0;
 };

@@ -114,7 +114,13 @@ std::unique_ptr<Platform> CreateQtPlatform() {
   if (const char* file = std::getenv("TAVRO_UI_SCRIPT"); file != nullptr && *file != 0) {
     script = HeadlessPlatform::FromEnvironment();
   }
-  return std::make_unique<QtDesktop>(std::move(script), std::move(application));
+  const bool scripted = script != nullptr;
+  auto desktop = std::make_unique<QtDesktop>(std::move(script), std::move(application));
+  if (const char* folder = std::getenv("TAVRO_UI_SHOT_DIR");
+      scripted && folder != nullptr && *folder != 0) {
+    desktop->SetShotFolder(folder);
+  }
+  return desktop;
 }
 
 }  // namespace ui

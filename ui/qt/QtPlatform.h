@@ -6,8 +6,9 @@
 // The platform takes its settings from the environment as the headless one does: with
 // TAVRO_UI_SCRIPT it plays that operator script through the model with the windows on
 // screen and writes the same transcript (plus the `shot FILE` action); without one, the
-// operator drives the windows. It uses the calling program's QApplication when there is
-// one and makes its own otherwise.
+// operator drives the windows. With a script and TAVRO_UI_SHOT_DIR naming a folder, a
+// PNG of every form (as it opens and as it closes) and of every box goes there. It uses the calling
+// program's QApplication when there is one and makes its own otherwise.
 #pragma once
 
 #include <memory>

@@ -1,0 +1,295 @@
+// The Qt platform next to the headless one in the same run (Qt's offscreen plugin as the
+// screen): the user dialog opened with its business rights on over a function tree of
+// 2,500 nodes (argument 50) and of 50 nodes (argument 1, which shows what a window costs
+// whatever the tree), up to the window's paint with the tree, and a list view filled
+// with 100,000 rows and painted. Both platforms do the same model work; what Qt adds is
+// the widgets, the item models and the paint: a fixed cost per window, and per node or
+// row no more than a small multiple of the model's own, as rows are read by the item
+// models when painted, never copied into a widget per row. The heap in use per row
+// while the list is filled is a counter of each fill.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "frame/ListViewFill.h"
+#include "frame/ManageEdit.h"
+#include "sys/CodePage.h"
+#include "sys/Files.h"
+#include "tests/support/FakeHost.h"
+#include "ui/Controls.h"
+#include "ui/Input.h"
+#include "ui/headless/HeadlessPlatform.h"
+#include "ui/qt/FormWindow.h"
+#include "ui/qt/QtDesktop.h"
+
+namespace {
+
+constexpr int kTopNodes = 50;
+constexpr int kChildren = 49;  // 50 * (1 + 49) = 2,500 nodes
+constexpr int kRows = 100000;
+constexpr HWND_T kShell = 0x51;
+
+// The function tree as the server sends it: top nodes with one level of children.
+std::string MakeOutline(int topNodes) {
+  std::string out;
+  for (int top = 1; top <= topNodes; ++top) {
+    out += std::to_string(top) + ":" + sys::Utf8ToGbk("功能组") + "\r\n";
+    for (int child = 1; child <= kChildren; ++child) {
+      out += "\t" + std::to_string(top * 1000 + child) + ":" + sys::Utf8ToGbk("业务功能") + "\r\n";
+    }
+  }
+  return out;
+}
+
+// A review-list row as the server writes it: number, name, amount, time, state.
+std::string Row(int i) {
+  static const std::string name = sys::Utf8ToGbk("上海浦东发展银行股份有限公司");
+  return "B" + std::to_string(20260000000 + i) + "\x07" + name + "\x07" +
+         std::to_string(i % 100000) + ".25\x07" + "2026-12-06 10:00:00\x07" + (i % 2 ? "1" : "0") +
+         "\r\n";
+}
+
+// A private folder as the current folder and TMPDIR, with Chinese texts, the rows file,
+// and the fake host answering the user dialog's commands.
+struct Fixture {
+  std::string folder;
+  std::string rowsFile;
+  std::string rowsText;
+
+  Fixture() {
+    folder = (std::filesystem::temp_directory_path() / "tavro-qt-bench-XXXXXX").string();
+    if (::mkdtemp(folder.data()) == nullptr || ::chdir(folder.c_str()) != 0) {
+      std::abort();
+    }
+    ::setenv("TMPDIR", folder.c_str(), 1);
+    sys::WriteFileBytes(folder + "/Tavro2007.ini", "[Settings]\r\nLangId=CN\r\n");
+    for (int i = 0; i < kRows; ++i) {
+      rowsText += Row(i);
+    }
+    rowsFile = folder + "/rows.txt";
+    sys::WriteFileBytes(rowsFile, rowsText);
+
+    static const std::map<std::string, std::string> answers = {
+        {"MN_GetPropOfUser '000001'",
+         sys::Utf8ToGbk("000001\a0012\aD\a王建国\a演示贸易有限公司\a2")},
+        {"MN_GetPropOfUser '000002'", sys::Utf8ToGbk("000002\a0012\aO\a李明\a演示\a2")},
+        {"MN_GetUserCorpList 'CN','000002'", "0012 Demo\r\n"},
+        {"Sh_GetNodeRight '0012','000001',101", "11111000"},
+        {"MN_GetNodeRightList '0012','000002'", "[Right]\r\n1=10000000\r\n1001=11110000\r\n"},
+    };
+    fakehost::Reset();
+    fakehost::OnAny([](const fakehost::Call& call) {
+      if (call.command.rfind("Sh_GetViewNodeList", 0) == 0) {
+        return fakehost::Answer::Ok(sys::Utf8ToGbk("1:功能组\r\n\t1001:业务功能\r\n"));
+      }
+      auto found = answers.find(call.command);
+      return fakehost::Answer::Ok(found == answers.end() ? std::string() : found->second);
+    });
+  }
+  ~Fixture() { std::filesystem::remove_all(folder); }
+};
+
+Fixture& Data() {
+  static Fixture fixture;
+  return fixture;
+}
+
+// The platform installed for one benchmark, the previous one put back afterwards.
+class Installed {
+ public:
+  explicit Installed(std::unique_ptr<ui::Platform> platform)
+      : previous_(ui::InstallPlatform(std::move(platform))) {}
+  ~Installed() { ui::InstallPlatform(std::move(previous_)); }
+
+ private:
+  std::unique_ptr<ui::Platform> previous_;
+};
+
+// Runs act on each form as it opens, then closes the form without its close query.
+void OnHeadless(ui::HeadlessPlatform& platform, const std::function<void(ui::TForm&)>& act) {
+  platform.SetOperator([act](ui::TForm& form) {
+    act(form);
+    form.OnCloseQuery = nullptr;
+    form.ModalResult = ui::mrCancel;
+  });
+}
+
+// The same on the Qt platform; the window is painted once the form has acted.
+void OnQt(ui::QtDesktop& desktop, const std::function<void(ui::TForm&)>& act) {
+  desktop.SetOnShown([act](ui::FormWindow& window) {
+    act(window.Form());
+    window.Sync();
+    window.repaint();
+    window.Form().OnCloseQuery = nullptr;
+    window.Form().ModalResult = ui::mrCancel;
+    window.CheckClose();
+  });
+}
+
+// The user dialog of user 000002 through its entry point.
+void OpenUserDialog() {
+  TShellResult result{};
+  Mn_UserEdit(&result, kShell, "0012", "000001", 101, "000002", "");
+  benchmark::DoNotOptimize(result);
+}
+
+// The operator switches business rights on. The host's answer for the tree is read
+// into a buffer of kListBufferSize bytes, which holds a few hundred nodes, so the whole
+// tree of 2,500 nodes is then loaded as a larger buffer would have given it.
+void RightsOn(ui::TForm& form, const std::string& outline, std::size_t& nodes) {
+  auto* box = ui::FindAs<ui::TCheckBox>(form, "UserViewNodeCkb");
+  auto* tree = ui::FindAs<ui::TTreeView>(form, "MainDirTrv");
+  if (box == nullptr || tree == nullptr) {
+    std::abort();
+  }
+  ui::ClickControl(*box);
+  tree->LoadOutline(outline);
+  nodes = tree->Nodes().size();
+}
+
+void BM_UserDialogWithTreeHeadless(benchmark::State& state) {
+  Data();
+  auto headless = std::make_unique<ui::HeadlessPlatform>();
+  ui::HeadlessPlatform& platform = *headless;
+  Installed installed(std::move(headless));
+  std::size_t nodes = 0;
+  const std::string outline = MakeOutline(static_cast<int>(state.range(0)));
+  OnHeadless(platform, [&](ui::TForm& form) { RightsOn(form, outline, nodes); });
+  for (auto _ : state) {
+    OpenUserDialog();
+  }
+  if (nodes != static_cast<std::size_t>(state.range(0) * (1 + kChildren))) {
+    state.SkipWithError("the tree was not loaded");
+  }
+  state.counters["nodes"] = static_cast<double>(nodes);
+}
+BENCHMARK(BM_UserDialogWithTreeHeadless)->Arg(1)->Arg(kTopNodes)->Unit(benchmark::kMillisecond);
+
+void BM_UserDialogWithTreeQt(benchmark::State& state) {
+  Data();
+  auto qt = std::make_unique<ui::QtDesktop>(nullptr);
+  ui::QtDesktop& desktop = *qt;
+  Installed installed(std::move(qt));
+  std::size_t nodes = 0;
+  const std::string outline = MakeOutline(static_cast<int>(state.range(0)));
+  OnQt(desktop, [&](ui::TForm& form) { RightsOn(form, outline, nodes); });
+  for (auto _ : state) {
+    OpenUserDialog();
+  }
+  if (nodes != static_cast<std::size_t>(state.range(0) * (1 + kChildren))) {
+    state.SkipWithError("the tree was not loaded");
+  }
+  state.counters["nodes"] = static_cast<double>(nodes);
+}
+BENCHMARK(BM_UserDialogWithTreeQt)->Arg(1)->Arg(kTopNodes)->Unit(benchmark::kMillisecond);
+
+// A form with one list view in report style over its whole client area.
+class TFolderFrm : public ui::TForm {
+ public:
+  TFolderFrm() : TForm(nullptr, "FolderFrm") {
+    Caption = "Folder";
+    SetBounds(0, 0, 640, 480);
+    FolderLsv = ui::Create<ui::TListView>(this, this, "FolderLsv");
+    FolderLsv->Align = ui::alClient;
+    FolderLsv->RowSelect = true;
+    for (const char* title : {"Number", "Name", "Amount", "Time", "State"}) {
+      FolderLsv->Columns.push_back({title, 120, ui::taLeftJustify});
+    }
+  }
+  const char* ClassName() const override { return "TFolderFrm"; }
+  ui::TListView* FolderLsv;
+};
+
+std::size_t HeapInUse() {
+  return mallinfo2().uordblks;
+}
+
+// Fills the form's list from a link to the rows file (the fill deletes the file it read).
+void Fill(ui::TForm& form) {
+  Fixture& f = Data();
+  auto& list = *static_cast<TFolderFrm&>(form).FolderLsv;
+  const std::string file = f.folder + "/view.txt";
+  if (::link(f.rowsFile.c_str(), file.c_str()) != 0) {
+    std::abort();
+  }
+  frame::LoadListViewRows(list, file);
+  if (list.Items.size() != kRows) {
+    std::abort();
+  }
+}
+
+// open shows the form, fills it and returns the heap the filled list held (with the
+// window, on Qt) before the form closed.
+template <class Open>
+void FillBenchmark(benchmark::State& state, Open open) {
+  std::size_t grown = 0;
+  for (auto _ : state) {
+    grown = std::max(grown, open());
+  }
+  state.counters["heap_bytes_per_row"] = static_cast<double>(grown) / kRows;
+  state.counters["rows"] = kRows;
+}
+
+void BM_FillListViewHeadless(benchmark::State& state) {
+  Data();
+  auto headless = std::make_unique<ui::HeadlessPlatform>();
+  ui::HeadlessPlatform& platform = *headless;
+  Installed installed(std::move(headless));
+  std::size_t before = 0;
+  std::size_t grown = 0;
+  OnHeadless(platform, [&](ui::TForm& form) {
+    Fill(form);
+    grown = HeapInUse() - before;
+  });
+  FillBenchmark(state, [&] {
+    TFolderFrm form;
+    before = HeapInUse();
+    form.ShowModal();
+    return grown;
+  });
+}
+BENCHMARK(BM_FillListViewHeadless)->Unit(benchmark::kMillisecond);
+
+void BM_FillListViewQt(benchmark::State& state) {
+  Data();
+  auto qt = std::make_unique<ui::QtDesktop>(nullptr);
+  ui::QtDesktop& desktop = *qt;
+  Installed installed(std::move(qt));
+  std::size_t before = 0;
+  std::size_t grown = 0;
+  desktop.SetOnShown([&](ui::FormWindow& window) {
+    Fill(window.Form());
+    window.Sync();
+    window.repaint();
+    grown = HeapInUse() - before;
+    window.Form().ModalResult = ui::mrCancel;
+    window.CheckClose();
+  });
+  FillBenchmark(state, [&] {
+    TFolderFrm form;
+    before = HeapInUse();
+    form.ShowModal();
+    return grown;
+  });
+}
+BENCHMARK(BM_FillListViewQt)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
