@@ -30,7 +30,7 @@ constexpr ui::TPlacement kPlaces[] = {
     {"SelectIdCmb", 172, 26, 48, 24},   {"SlashLbl", 226, 29, 10, 19},
     {"BankAcNoEdt", 242, 26, 404, 24},  {"AcBankENameLbl", 4, 61, 162, 19},
     {"BankNameMmo", 172, 58, 474, 110}, {"F2HintLbl", 172, 172, 474, 19},
-    {"IntBankLbl", 4, 201, 162, 19},   {"IntBankPnl", 172, 198, 474, 148},
+    {"IntBankLbl", 4, 201, 162, 19},    {"IntBankPnl", 172, 198, 474, 148},
     {"NameEdit", 3, 0, 424, 24},        {"FindButton", 429, 0, 40, 24},
     {"NameLabel", 3, 28, 469, 19},      {"Address1Label", 3, 48, 469, 19},
     {"Address2Label", 3, 68, 469, 19},  {"Address3Label", 3, 88, 469, 19},
