@@ -23,7 +23,7 @@ constexpr ui::TPlacement kPlaces[] = {
     {"BankAnyLbl", 398, 10, 370, 17},      {"BankNameAnyEdt", 398, 28, 370, 24},
     {"CityLbl", 12, 60, 370, 17},          {"CityEdt", 12, 78, 370, 24},
     {"BankSwiftLbl", 398, 60, 370, 17},    {"BankSwiftEdt", 398, 78, 160, 24},
-    {"BankDetailsPnl", 12, 114, 656, 242}, {"DetailsLbl", 167, 4, 196, 17},
+    {"BankDetailsPnl", 12, 114, 656, 242}, {"DetailsLbl", 167, 4, 220, 17},
     {"BankNameLbx", 8, 24, 300, 210},      {"NameLbl", 320, 24, 328, 17},
     {"Addr1Lbl", 320, 44, 328, 17},        {"Addr2Lbl", 320, 64, 328, 17},
     {"Addr3Lbl", 320, 84, 328, 17},        {"Addr4Lbl", 320, 104, 328, 17},
