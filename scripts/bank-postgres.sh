@@ -122,9 +122,11 @@ if [ ! -f "$data/PG_VERSION" ]; then
   chmod 0600 "$folder/pgpass"
 fi
 
-# A port nobody listens on, kept for the cluster's life.
+# A port nobody listens on, kept for the cluster's life. A cluster stopped for a
+# moment keeps its port only while no new cluster takes it, so new ones start their
+# search at a random place of the range rather than at its first free port.
 if [ ! -f "$folder/port" ]; then
-  port=55432
+  port=$((55432 + RANDOM % 2000))
   while (echo >"/dev/tcp/127.0.0.1/$port") 2>/dev/null; do
     port=$((port + 1))
   done

@@ -62,8 +62,11 @@ run_example() {
   touch -d '2026-12-01 09:00:00' "$work/scripts"/* "$work/scripts" "$work/run"
   printf '[Settings]\r\nLangId=%s\r\n' "$lang" >"$work/run/Tavro2007.ini"
   touch -d '2026-12-01 09:00:00' "$work/run/Tavro2007.ini" "$work/run"
+  # The desktop speaks the module's language, so Qt's own buttons and dialogs do too.
+  local desktop=en_US
+  [ "$lang" = CN ] && desktop=zh_CN
   local status=0
-  (cd "$work/run" && "$bin/tavro-shell" run "$work/scripts/$name.txt" --ui qt \
+  (cd "$work/run" && LANGUAGE=$desktop "$bin/tavro-shell" run "$work/scripts/$name.txt" --ui qt \
     --transcript "$work/transcript.txt" >"$work/out.txt" 2>"$work/err.txt") || status=$?
   if [ "$status" -ne 0 ]; then
     echo "gallery: examples/$name.txt ($lang) ended with status $status:" >&2

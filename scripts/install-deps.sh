@@ -9,7 +9,7 @@ packages=(
   libicu-dev libopencc-dev libsqlite3-dev sqlite3 libcli11-dev postgresql libpq-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libpango1.0-dev fonts-noto-cjk poppler-utils
-  qt6-base-dev qt6-qpa-plugins libxcb1-dev xvfb xauth
+  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libxcb1-dev xvfb xauth
 )
 
 missing=()

@@ -6,8 +6,10 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTranslator>
 #include <QValidator>
 
 #include "ui/qt/QtText.h"
@@ -156,6 +158,16 @@ std::unique_ptr<QFileDialog> MakeFileDialog(bool save, const std::string& filter
     }
   }
   return dialog;
+}
+
+bool InstallQtTranslation(QCoreApplication& app, const QLocale& language) {
+  auto* translation = new QTranslator(&app);
+  if (!translation->load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translation;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translation);
 }
 
 }  // namespace ui

@@ -3,6 +3,8 @@
 // script answers them) and read afterwards in the model's terms.
 #pragma once
 
+#include <QCoreApplication>
+#include <QLocale>
 #include <QMessageBox>
 #include <functional>
 #include <memory>
@@ -35,5 +37,12 @@ std::unique_ptr<QInputDialog> MakeInputBox(const std::string& caption, const std
 // file: whether it may is the dialog code's to decide, as on the original platform.
 std::unique_ptr<QFileDialog> MakeFileDialog(bool save, const std::string& filter,
                                             const std::string& path, QWidget* parent);
+
+// Installs Qt's own translation of the texts it puts in boxes and dialogs (the buttons
+// of a message box, the file and print dialogs) for a language: by default the
+// desktop's (LANGUAGE, LC_ALL, LC_MESSAGES, LANG), as every program on that desktop
+// shows them. The translation lives as long as the application. False when Qt has none
+// for the language.
+bool InstallQtTranslation(QCoreApplication& app, const QLocale& language = QLocale());
 
 }  // namespace ui

@@ -11,6 +11,7 @@
 
 #include "ui/headless/HeadlessPlatform.h"
 #include "ui/qt/DisplayProbe.h"
+#include "ui/qt/QtBoxes.h"
 #include "ui/qt/QtDesktop.h"
 
 namespace ui {
@@ -45,6 +46,7 @@ class OwnApplication {
     argv_.push_back(nullptr);
     argc_ = static_cast<int>(args_.size());
     app_ = std::make_unique<QApplication>(argc_, argv_.data());
+    (void)InstallQtTranslation(*app_);  // without one Qt's texts stay English
   }
 
  private:

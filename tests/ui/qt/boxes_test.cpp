@@ -14,6 +14,7 @@
 #include <QPrintDialog>
 #include <QScreen>
 #include <QTest>
+#include <QTranslator>
 #include <filesystem>
 
 #include "QtFormTest.h"
@@ -21,6 +22,7 @@
 #include "tests/support/PdfTools.h"
 #include "tests/support/TestEnv.h"
 #include "ui/headless/TextMeasure.h"
+#include "ui/qt/QtBoxes.h"
 #include "ui/qt/QtPrinter.h"
 
 namespace {
@@ -75,6 +77,17 @@ TEST_F(BoxesTest, MessageBoxesHaveThePlatformsButtonsAndKeys) {
 
 // A handle naming a window of the calling program makes the boxes its own; any other
 // handle (zero, or one that names no window, as the shell's) centres them on the screen.
+// Qt's own texts in boxes follow the desktop's language when Qt has a translation.
+TEST_F(BoxesTest, QtsOwnButtonsSpeakTheDesktopsLanguage) {
+  const auto yes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
+  EXPECT_FALSE(ui::InstallQtTranslation(*qApp, QLocale(QLocale::Zulu)));  // Qt has none
+  EXPECT_EQ(yes(), QStringLiteral("&Yes"));
+  ASSERT_TRUE(ui::InstallQtTranslation(*qApp, QLocale(QLocale::Chinese, QLocale::China)));
+  EXPECT_EQ(yes(), QString::fromUtf8("是(&Y)"));
+  qDeleteAll(qApp->findChildren<QTranslator*>(QString(), Qt::FindDirectChildrenOnly));
+  EXPECT_EQ(yes(), QStringLiteral("&Yes"));
+}
+
 TEST_F(BoxesTest, TheOwnerWindowOwnsTheBoxesOrTheScreenCentresThem) {
   QWidget host;
   host.setWindowTitle("host");

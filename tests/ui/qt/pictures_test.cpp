@@ -57,6 +57,8 @@ Played Play(e2e::Sandbox& box, const std::string& name, const std::string& ui = 
   const auto init = box.Run("tavro-bank", {"init", "--demo", box.BankDb()});
   EXPECT_EQ(init.status, 0) << init.err;
   box.SetLanguage("CN");
+  // A Chinese desktop, as the gallery's Chinese pictures show it: Qt's own buttons too.
+  box.SetEnv("LANGUAGE", "zh_CN");
   box.SetEnv("QT_QPA_PLATFORM", "offscreen");
   box.SetEnv("QT_STYLE_OVERRIDE", "Fusion");
   box.SetEnv("QT_SCALE_FACTOR", "1");
