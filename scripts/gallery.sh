@@ -50,7 +50,7 @@ export TAVRO_BANK_DB=$work/bank.db TAVRO_UI_PRINT_DIR=$work/run TAVRO_UI_SHOT_DI
 run_example() {
   local name=$1 lang=$2 dir
   dir=$out/$(echo "$lang" | tr '[:upper:]' '[:lower:]')
-  rm -rf "$work/run" "$work/shots" "$work/scripts" "$work/home" "$work/tmp" "$TAVRO_BANK_DB"
+  rm -rf "${work:?}"/{run,shots,scripts,home,tmp} "$TAVRO_BANK_DB"
   mkdir -p "$work/run" "$work/shots" "$work/scripts" "$work/home" "$work/tmp"
   chmod 700 "$work/tmp"
   "$bin/tavro-bank" init --demo "$TAVRO_BANK_DB" >/dev/null
@@ -119,7 +119,7 @@ done
   echo "example leaves it. A picture equal to one shown before (the same dialog opened the"
   echo "same way) is listed once."
   for name in "${examples[@]}"; do
-    shots=$(cd "$out" && ls cn en | grep "^$name-[0-9][0-9]-.*\.png$" | sort -u || true)
+    shots=$(cd "$out" && find cn en -name "$name-[0-9][0-9]-*.png" -printf "%f\n" | sort -u)
     [ -n "$shots" ] || continue
     echo
     echo "## $name"
