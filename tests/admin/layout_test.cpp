@@ -60,14 +60,9 @@ class AdminLayoutTest : public admin_test::AdminTest,
     AdminTest::SetUp();
     SetLanguage(GetParam());
     probe_.emplace(Platform());
-    fakehost::OnAny([](const fakehost::Call& call) {
-      for (const auto& [start, text] : Answers()) {
-        if (call.command.rfind(start, 0) == 0) {
-          return Answer::Ok(text);
-        }
-      }
-      return Answer::Ok("");
-    });
+    for (const auto& [start, text] : Answers()) {
+      fakehost::OnPrefix(start, Answer::Ok(text));
+    }
   }
   void ExpectTidy(const Texts& forms) {
     EXPECT_EQ(probe_->FormsSeen(), forms);

@@ -14,24 +14,6 @@
 
 namespace {
 
-std::string ReadSource(const std::string& relative) {
-  return tavro_test::ReadFile(std::string(TAVRO_SOURCE_DIR) + "/" + relative);
-}
-
-// The example scripts: the files of examples/ whose first line is a call line.
-std::vector<std::string> ExampleNames() {
-  std::vector<std::string> names;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(std::string(TAVRO_SOURCE_DIR) + "/examples")) {
-    const std::string name = entry.path().filename().string();
-    if (ReadSource("examples/" + name).rfind("# call:", 0) == 0) {
-      names.push_back(name);
-    }
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // The result record the example's comment shows ("#   Code=1 Text=..."), if any.
 std::string DocumentedResult(const std::string& script) {
   for (const std::string& line : e2e::Lines(script)) {
@@ -52,13 +34,13 @@ TEST_P(ExampleOnAFreshBank, RunsGreenAndHandsBackWhatItsCommentSays) {
   const auto r =
       box_.Shell({"run", std::string(TAVRO_SOURCE_DIR) + "/examples/" + name, "--strict"});
   ASSERT_EQ(r.status, 0) << name << "\n" << r.out << r.err;
-  const std::string result = DocumentedResult(ReadSource("examples/" + name));
+  const std::string result = DocumentedResult(e2e::ReadSource("examples/" + name));
   if (!result.empty()) {
     EXPECT_EQ(r.out, result) << name;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, ExampleOnAFreshBank, ::testing::ValuesIn(ExampleNames()),
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleOnAFreshBank, ::testing::ValuesIn(e2e::ExampleScripts()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                            std::string id = info.param.substr(0, info.param.rfind('.'));
                            std::replace(id.begin(), id.end(), '-', '_');
@@ -95,7 +77,7 @@ std::vector<std::string> CodeBlocks(const std::string& markdown, const std::stri
 // transcript shown after it.
 TEST_F(FreshBank, TheDocumentationsExampleRunsAsShown) {
   const std::vector<std::string> blocks =
-      CodeBlocks(ReadSource("docs/operator-scripts.md"), "## Example");
+      CodeBlocks(e2e::ReadSource("docs/operator-scripts.md"), "## Example");
   ASSERT_EQ(blocks.size(), 2u) << "the script and its transcript";
   const std::string script = box_.WriteFile("usage.txt", blocks[0]);
   const auto r = box_.Shell({"run", script, "--strict"});

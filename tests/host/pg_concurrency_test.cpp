@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "HostTestSupport.h"
+#include "PrivateCluster.h"
 #include "Workstations.h"
 #include "host/PostgresDb.h"
 #include "host/SqliteDb.h"
@@ -75,23 +76,9 @@ TEST(SharedBankFaults, TheServerStoppedAndStartedInTheMiddleLosesNothingReported
   if (!hosttest::PostgresAvailable()) {
     GTEST_SKIP() << "no PostgreSQL test cluster";
   }
-  hosttest::TempDir dir;
-  // The server runs as an unprivileged user when the tests run as root: it must
-  // reach its folder.
-  chmod(dir.File("").c_str(), 0711);
-  const std::string script = std::string(TAVRO_SOURCE_DIR) + "/scripts/bank-postgres.sh";
-  const std::string tool = std::string("TAVRO_BANK_TOOL='") + TAVRO_BANK_TOOL + "' ";
-  const std::string folder = dir.File("cluster");
-  const auto run = [&](const std::string& action) {
-    return std::system((tool + script + " " + action + " " + folder + " >/dev/null 2>&1").c_str());
-  };
-  ASSERT_EQ(run("start"), 0);
-  std::ifstream portFile(folder + "/port");
-  std::string port;
-  std::getline(portFile, port);
-  const std::string url = "postgresql://tavro_admin@/tavro?host=" + folder + "&port=" + port;
-  // The private cluster's own passwords.
-  tavro_test::ScopedEnv passwords("PGPASSFILE", (folder + "/pgpass").c_str());
+  hosttest::PrivateCluster cluster;
+  ASSERT_TRUE(cluster.Start());
+  const std::string url = cluster.Url("tavro_admin");
   {
     host::PostgresDb admin(url, host::BankSetup());
     hosttest::PrepareWorkload(admin);
@@ -101,9 +88,9 @@ TEST(SharedBankFaults, TheServerStoppedAndStartedInTheMiddleLosesNothingReported
   // the workstations are still sending.
   const std::vector<Sent> sent = hosttest::RunWorkstations({url, ""}, {8, Commands(2000), 13}, [&] {
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_EQ(run("stop"), 0);
+    EXPECT_TRUE(cluster.Stop());
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    EXPECT_EQ(run("start"), 0);
+    EXPECT_TRUE(cluster.Start());
   });
   int refused = 0;
   int done = 0;
@@ -117,7 +104,6 @@ TEST(SharedBankFaults, TheServerStoppedAndStartedInTheMiddleLosesNothingReported
     host::PostgresDb admin(url, host::BankSetup());
     hosttest::CheckBank(admin, sent, true, true);
   }
-  run("stop");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "HostTestSupport.h"
+#include "PrivateCluster.h"
 #include "host/TavroClient.h"
 #include "sys/CodePage.h"
 
@@ -65,44 +66,30 @@ TEST(SharedBankConnection, AfterTheServerWentAwayTheNextCommandConnectsAgain) {
   if (!hosttest::PostgresAvailable()) {
     GTEST_SKIP() << "no PostgreSQL test cluster";
   }
-  hosttest::TempDir dir;
-  chmod(dir.File("").c_str(), 0711);  // the server's user must reach its folder
-  const std::string script = std::string(TAVRO_SOURCE_DIR) + "/scripts/bank-postgres.sh";
-  const std::string folder = dir.File("cluster");
-  const auto run = [&](const std::string& action) {
-    return std::system((std::string("TAVRO_BANK_TOOL='") + TAVRO_BANK_TOOL + "' " + script + " " +
-                        action + " " + folder + " >/dev/null 2>&1")
-                           .c_str());
-  };
-  ASSERT_EQ(run("start"), 0);
-  std::ifstream portFile(folder + "/port");
-  std::string port;
-  std::getline(portFile, port);
-  tavro_test::ScopedEnv passwords("PGPASSFILE", (folder + "/pgpass").c_str());
-  const std::string url = "postgresql://tavro_0012@/tavro?host=" + folder + "&port=" + port;
-  tavro_test::ScopedEnv bank("TAVRO_BANK_URL", url.c_str());
+  hosttest::PrivateCluster cluster;
+  ASSERT_TRUE(cluster.Start());
+  tavro_test::ScopedEnv bank("TAVRO_BANK_URL", cluster.Url("tavro_0012").c_str());
 
   EXPECT_EQ(Send("MN_GetCorpName '0012'").text, "演示贸易有限公司\r\n");
   // Restarted while this workstation's connection lay idle: the next command is
   // served on a new connection, the caller sees nothing of it.
-  ASSERT_EQ(run("stop"), 0);
-  ASSERT_EQ(run("start"), 0);
+  ASSERT_TRUE(cluster.Stop());
+  ASSERT_TRUE(cluster.Start());
   Told told = Send("MN_GetCorpName '0012'");
   EXPECT_EQ(told.status, 0) << told.text;
 
   // Down: the command fails with the status of a bank out of reach and says so;
   // nothing of a write is stored.
-  ASSERT_EQ(run("stop"), 0);
+  ASSERT_TRUE(cluster.Stop());
   told = Send("MN_UpdateCustomerRec 201,'K1','0012','甲','','','','000001',1");
   EXPECT_EQ(told.status, 4);
   EXPECT_NE(told.text.find("bank server"), std::string::npos) << told.text;
-  ASSERT_EQ(run("start"), 0);
+  ASSERT_TRUE(cluster.Start());
   told = Send("MN_CustomerExists 'K1','0012'");
   EXPECT_EQ(told.status, 0) << told.text;
   EXPECT_EQ(told.text, "0\r\n");
   told = Send("MN_UpdateCustomerRec 201,'K1','0012','甲','','','','000001',1");
   EXPECT_EQ(told.status, 0) << told.text;
-  run("stop");
 }
 
 }  // namespace

@@ -55,17 +55,11 @@ class PayeeLayoutTest : public tavro_test::DialogTest,
  protected:
   void SetUp() override {
     DialogTest::SetUp();
-    tavro_test::WriteFile(TempDir() + "Tavro2007.ini",
-                          std::string("[Settings]\r\nLangId=") + GetParam() + "\r\n");
+    SetLanguage(GetParam());
     probe_.emplace(Platform());
-    fakehost::OnAny([](const fakehost::Call& call) {
-      for (const auto& [start, text] : Answers()) {
-        if (call.command.rfind(start, 0) == 0) {
-          return Answer::Ok(text);
-        }
-      }
-      return Answer::Ok("");
-    });
+    for (const auto& [start, text] : Answers()) {
+      fakehost::OnPrefix(start, Answer::Ok(text));
+    }
   }
   std::optional<tavro_test::LayoutProbe> probe_;
   TShellResult result_{};

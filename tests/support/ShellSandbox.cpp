@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -194,6 +195,23 @@ std::vector<std::string> Lines(std::string_view text) {
     lines.push_back(line);
   }
   return lines;
+}
+
+std::string ReadSource(const std::string& relative) {
+  return tavro_test::ReadFile(std::string(TAVRO_SOURCE_DIR) + "/" + relative);
+}
+
+std::vector<std::string> ExampleScripts() {
+  std::vector<std::string> names;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(TAVRO_SOURCE_DIR) + "/examples")) {
+    const std::string name = entry.path().filename().string();
+    if (ReadSource("examples/" + name).rfind("# call:", 0) == 0) {
+      names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace e2e

@@ -76,4 +76,9 @@ class Sandbox {
 // Lines of a text, without their line ends.
 std::vector<std::string> Lines(std::string_view text);
 
+// A file of the source tree, named relative to its root.
+std::string ReadSource(const std::string& relative);
+// The example scripts: the files of examples/ whose first line is a call line, sorted.
+std::vector<std::string> ExampleScripts();
+
 }  // namespace e2e

@@ -20,26 +20,6 @@
 
 namespace {
 
-std::string ReadSource(const std::string& relative) {
-  std::ifstream in(std::string(TAVRO_SOURCE_DIR) + "/" + relative, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::vector<std::string> ExampleNames() {
-  std::vector<std::string> names;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(std::string(TAVRO_SOURCE_DIR) + "/examples")) {
-    const std::string name = entry.path().filename().string();
-    if (ReadSource("examples/" + name).rfind("# call:", 0) == 0) {
-      names.push_back(name);
-    }
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // A sandbox with a fresh demonstration bank, Chinese texts, and a screen for Qt.
 class Bank {
  public:
@@ -100,7 +80,7 @@ TEST_P(ExampleOnQt, WritesTheHeadlessTranscript) {
   EXPECT_EQ(qt.files, headless.files);
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, ExampleOnQt, ::testing::ValuesIn(ExampleNames()),
+INSTANTIATE_TEST_SUITE_P(Examples, ExampleOnQt, ::testing::ValuesIn(e2e::ExampleScripts()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                            std::string id = info.param.substr(0, info.param.rfind('.'));
                            std::replace(id.begin(), id.end(), '-', '_');

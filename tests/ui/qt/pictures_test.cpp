@@ -23,23 +23,12 @@
 
 namespace {
 
-std::string ReadSource(const std::string& relative) {
-  std::ifstream in(std::string(TAVRO_SOURCE_DIR) + "/" + relative, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
+// The examples by their names, without ".txt".
 std::vector<std::string> ExampleNames() {
   std::vector<std::string> names;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(std::string(TAVRO_SOURCE_DIR) + "/examples")) {
-    const std::string name = entry.path().filename().string();
-    if (ReadSource("examples/" + name).rfind("# call:", 0) == 0) {
-      names.push_back(name.substr(0, name.size() - 4));
-    }
+  for (const std::string& script : e2e::ExampleScripts()) {
+    names.push_back(script.substr(0, script.size() - 4));
   }
-  std::sort(names.begin(), names.end());
   return names;
 }
 
@@ -72,7 +61,7 @@ Played Play(e2e::Sandbox& box, const std::string& name, const std::string& ui = 
        std::filesystem::directory_iterator(std::string(TAVRO_SOURCE_DIR) + "/examples")) {
     std::filesystem::copy_file(entry.path(), folder + "/" + entry.path().filename().string());
   }
-  const std::string script = ReadSource("examples/" + name + ".txt");
+  const std::string script = e2e::ReadSource("examples/" + name + ".txt");
   std::string dumped;
   std::istringstream lines(script);
   bool inserted = false;
