@@ -16,17 +16,11 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "sys/GbkChar.h"
 #include "sys/IcuConverter.h"
 
 namespace sys {
 namespace {
-
-bool IsLead(unsigned char b) {
-  return b >= 0x81 && b <= 0xFE;
-}
-bool IsTrail(unsigned char b) {
-  return b >= 0x40 && b <= 0xFE && b != 0x7F;
-}
 
 std::string Utf8(const icu::UnicodeString& text) {
   std::string out;
@@ -294,7 +288,7 @@ std::string MapChineseChars(std::string_view text, const ChineseCharTable& table
       }
       out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p));
       p = q;
-    } else if (p + 1 < end && IsLead(*p) && IsTrail(p[1])) {
+    } else if (p + 1 < end && IsGbkLeadByte(*p) && IsGbkTrailByte(p[1])) {
       out += table.pairs[static_cast<std::size_t>(p[0] - 0x80) * 256 + p[1]];
       p += 2;
     } else {

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "sys/Files.h"
+#include "sys/GbkChar.h"
 
 namespace sys {
 namespace {
@@ -54,10 +55,7 @@ std::string_view Bounded(std::string_view value) {
   }
   std::size_t pos = 0;
   while (pos < kMaxIniValue) {
-    auto lead = static_cast<unsigned char>(value[pos]);
-    auto next = static_cast<unsigned char>(value[pos + 1]);
-    std::size_t len =
-        (lead >= 0x81 && lead <= 0xFE && next >= 0x40 && next != 0x7F && next <= 0xFE) ? 2 : 1;
+    const std::size_t len = GbkCharLength(value, pos);
     if (pos + len > kMaxIniValue) {
       break;
     }

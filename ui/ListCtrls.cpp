@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sys/GbkChar.h"
+
 namespace ui {
 namespace {
 
@@ -24,8 +26,7 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
     return false;
   }
   for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lead = static_cast<unsigned char>(a[i]);
-    if (lead >= 0x81 && lead <= 0xFE && i + 1 < a.size()) {
+    if (sys::IsGbkLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) {
         return false;
       }

@@ -1,5 +1,6 @@
 #include "payee/swift/SwiftText.h"
 
+#include "sys/GbkChar.h"
 #include "sys/Locale.h"
 
 namespace payee {
@@ -17,7 +18,7 @@ static std::size_t CharLength(std::string_view line, std::size_t pos, int codePa
     return 1;
   }
   auto trail = static_cast<unsigned char>(line[pos + 1]);
-  return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
+  return sys::IsGbkTrailByte(trail) ? 2 : 1;
 }
 
 bool IsSwiftLine(std::string_view line, int charPerLine, int codePage) {

@@ -4,17 +4,11 @@
 #include "ui/qt/QtText.h"
 
 #include "sys/CodePage.h"
+#include "sys/GbkChar.h"
 #include "ui/headless/ScriptText.h"
 
 namespace ui {
 namespace {
-
-bool IsLead(unsigned char b) {
-  return b >= 0x81 && b <= 0xFE;
-}
-bool IsTrail(unsigned char b) {
-  return b >= 0x40 && b <= 0xFE && b != 0x7F;
-}
 
 // A character's length on screen: one UTF-16 unit (every GBK character lies in the
 // Basic Multilingual Plane).
@@ -35,7 +29,7 @@ int CharAt(std::string_view gbk, std::size_t pos, bool multiLine, QString* shown
     }
     return 1;
   }
-  if (IsLead(b) && pos + 1 < gbk.size() && IsTrail(static_cast<unsigned char>(gbk[pos + 1]))) {
+  if (sys::GbkCharLength(gbk, pos) == 2) {
     if (shown) {
       const QString character = QString::fromStdString(sys::GbkToUtf8(gbk.substr(pos, 2)));
       shown->append(character.size() == kShownLength ? character : QString(QChar(0xFFFD)));
