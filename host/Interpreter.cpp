@@ -10,6 +10,7 @@
 
 #include "host/CommandParser.h"
 #include "host/Database.h"
+#include "host/ProcCommon.h"
 #include "sys/CodePage.h"
 
 namespace host {
@@ -124,19 +125,6 @@ std::string Refusal(const Answer& answer) {
   return answer.rows[0][1].empty() ? "refused" : answer.rows[0][1];
 }
 
-// Blanks and control characters trimmed, as the procedures trim their keys.
-std::string Key(const std::string& text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) {
-    ++begin;
-  }
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) {
-    --end;
-  }
-  return text.substr(begin, end - begin);
-}
-
 // On a shared bank a login acts only for the corporations and operators the bank
 // maps it to: every corporation id and operator id a command carries must be held,
 // for reads and writes alike, before anything runs. Empty ids are left to the
@@ -152,7 +140,7 @@ bool LoginMayRun(const Db& db, const ParsedCommand& parsed, const std::vector<Pr
     return false;
   };
   if (parsed.kind == CommandKind::Select) {
-    const std::string corp = Key(selectCorp);
+    const std::string corp = Trim(selectCorp);
     return corp.empty() || scope->HoldsCorp(corp) || corpRefused(corp);
   }
   for (std::size_t c = 0; c < calls.size(); ++c) {
@@ -164,14 +152,14 @@ bool LoginMayRun(const Db& db, const ParsedCommand& parsed, const std::vector<Pr
     std::string corp;
     for (std::size_t i = 0; ids[i] != '\0' && i < args.size(); ++i) {
       if (ids[i] == 'c') {
-        corp = Key(args[i].text);
+        corp = Trim(args[i].text);
         if (!corp.empty() && !scope->HoldsCorp(corp)) {
           return corpRefused(corp);
         }
       }
     }
     for (std::size_t i = 0; ids[i] != '\0' && i < args.size(); ++i) {
-      const std::string user = ids[i] == 'o' ? Key(args[i].text) : std::string();
+      const std::string user = ids[i] == 'o' ? Trim(args[i].text) : std::string();
       if (!user.empty() && !corp.empty() && !scope->HoldsOperator(corp, user)) {
         refusal = "login " + scope->login;
         refusal.append(" may not act as user ")
@@ -245,13 +233,13 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
     std::string corp;
     for (std::size_t i = 0; ids[i] != '\0' && i < call.args.size(); ++i) {
       if (ids[i] == 'c') {
-        corp = Key(call.args[i].text);
+        corp = Trim(call.args[i].text);
       }
     }
     bool keyed = false;
     for (std::size_t i = 0; ids[i] != '\0' && i < call.args.size(); ++i) {
       if (ids[i] == 'k' || ids[i] == 'p') {
-        records.push_back(corp + "/" + ids[i] + "/" + Key(call.args[i].text));
+        records.push_back(corp + "/" + ids[i] + "/" + Trim(call.args[i].text));
         keyed = true;
       }
     }
