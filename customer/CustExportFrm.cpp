@@ -46,10 +46,6 @@ constexpr ui::TPlacement kPlaces[] = {
 };
 constexpr ui::TFormDesign kDesign{420, 184, ui::bsDialog, kPlaces};
 
-void ShowFixedMessage(const char* utf8) {
-  ui::ShowMessage(frame::ShownText(Gbk(utf8)));
-}
-
 }  // namespace
 
 TCustExportFrm::TCustExportFrm() : TForm(nullptr, "CustExportFrm") {
@@ -98,20 +94,20 @@ void TCustExportFrm::BitBtn1Click() {
   }
   const std::string separator = separatorEdt->Text();
   if (separator.empty()) {
-    ShowFixedMessage("请输入字段分隔符！");
+    frame::ShowFixedText("请输入字段分隔符！");
     separatorEdt->SetFocus();
     return;
   }
   const std::string typed = FilenameEdit1->Text();
   if (frame::TrimView(typed).empty()) {
-    ShowFixedMessage("请输入导出文件名！");
+    frame::ShowFixedText("请输入导出文件名！");
     FilenameEdit1->SetFocus();
     return;
   }
   // The name is typed in GBK; the file system holds it in its own character set.
   const std::optional<std::string> fsName = sys::FileSystemName(typed);
   if (!fsName) {
-    ShowFixedMessage("导出文件名中有文件系统不支持的字符，请重新输入！");
+    frame::ShowFixedText("导出文件名中有文件系统不支持的字符，请重新输入！");
     FilenameEdit1->SetFocus();
     return;
   }
@@ -140,7 +136,7 @@ void TCustExportFrm::BitBtn1Click() {
     }
     WriteExportFile(*resultFile, target, separator);
   }
-  ShowFixedMessage("导出成功");
+  frame::ShowFixedText("导出成功");
 }
 
 }  // namespace customer

@@ -156,7 +156,7 @@ bool TCustSnapInFrm::ImportLine(std::int64_t lineNo, const std::string& line, TI
 }
 
 void TCustSnapInFrm::FileProblem(const char* utf8) {
-  ui::ShowMessage(frame::ShownText(Gbk(utf8)));
+  frame::ShowFixedText(utf8);
   FilenameEdt->SetFocus();
 }
 

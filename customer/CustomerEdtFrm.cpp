@@ -212,7 +212,7 @@ frame::TCustomerRec TCustomerEdtFrm::CustomerRecord() const {
 void TCustomerEdtFrm::UpdateBtnClick() {
   if (frame::KeyedRecordCount(KeyedCall(), IdEdt->Text()) >= frame::kRecordExists) {
     if (!frame::RightGranted(rights_, frame::kRightModify)) {
-      ui::ShowMessage(frame::ShownText(Gbk("你无权修改原有客户信息！")));
+      frame::ShowFixedText("你无权修改原有客户信息！");
       return;
     }
     if (!frame::AskLangQuestion(LangId, "Msg_Common_UpdateOldRecord_Hint")) {

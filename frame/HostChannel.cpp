@@ -14,6 +14,7 @@
 #include "frame/ResultText.h"
 #include "host/TavroClient.h"
 #include "sys/ChineseCharMap.h"
+#include "sys/CodePage.h"
 #include "sys/Files.h"
 #include "sys/Locale.h"
 #include "sys/TempFolder.h"
@@ -262,6 +263,10 @@ std::string ToUserText(std::string_view text) {
 
 std::string ShownText(std::string_view text) {
   return TraditionalMode() ? ToUserText(text) : std::string(text);
+}
+
+void ShowFixedText(std::string_view utf8) {
+  ui::ShowMessage(ShownText(sys::Utf8ToGbk(utf8)));
 }
 
 ResultFileGuard::~ResultFileGuard() {

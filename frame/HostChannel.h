@@ -108,5 +108,8 @@ std::string PickFreeName(const std::string& folder, const std::function<std::uin
 // ToUserText in Traditional-Chinese mode (and its error), the text itself otherwise: for
 // everything shown to the operator.
 std::string ShownText(std::string_view text);
+// A fixed text of the module (UTF-8 in the sources) in a plain message box, converted as
+// everything shown.
+void ShowFixedText(std::string_view utf8);
 
 }  // namespace frame

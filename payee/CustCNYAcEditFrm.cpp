@@ -250,7 +250,7 @@ frame::TKeyedRecordCall TCustCNYAcEditFrm::KeyedCall() const {
 }
 
 void TCustCNYAcEditFrm::ShowFixedMessage(const char* utf8, ui::TWinControl* focus) {
-  ui::ShowMessage(frame::ShownText(Gbk(utf8)));
+  frame::ShowFixedText(utf8);
   focus->SetFocus();
 }
 
