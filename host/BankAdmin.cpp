@@ -81,8 +81,7 @@ void CreateDatabaseIfMissing(const std::string& url) {
   PGconn* conn = PQconnectdbParams(keys, values, 1);
   try {
     if (PQstatus(conn) != CONNECTION_OK) {
-      throw std::runtime_error(std::string("cannot reach the bank server: ") +
-                               PQerrorMessage(conn));
+      throw std::runtime_error(ConnectFailureText(conn));
     }
     const char* params[] = {database.c_str()};
     PGresult* found = PQexecParams(conn, "SELECT 1 FROM pg_database WHERE datname = $1", 1, nullptr,
@@ -121,8 +120,8 @@ std::string InitBank(const BankLocation& location, bool demo, bool force) {
   const char* what = demo ? " with demonstration data" : "";
   if (location.engine == Engine::kSqlite) {
     const std::string& path = location.where;
-    struct stat info {};
-    const bool there = lstat(path.c_str(), &info) == 0;
+    // An empty file holds nothing to lose: the host refuses it as no bank.
+    const bool there = FileHasContent(path);
     if (there) {
       if (!force) {
         throw std::runtime_error(path + " exists already; `tavro-bank init" +
@@ -164,8 +163,7 @@ std::string InitBank(const BankLocation& location, bool demo, bool force) {
     PGconn* conn = PQconnectdb(location.where.c_str());
     try {
       if (PQstatus(conn) != CONNECTION_OK) {
-        throw std::runtime_error(std::string("cannot reach the bank server: ") +
-                                 PQerrorMessage(conn));
+        throw std::runtime_error(ConnectFailureText(conn));
       }
       PgCommand(conn,
                 "BEGIN; DROP SCHEMA public CASCADE; CREATE SCHEMA public;"

@@ -23,16 +23,14 @@ BankLocation ParseBankLocation(const std::string& text) {
   return BankLocation{Engine::kSqlite, text};
 }
 
-std::unique_ptr<Db> OpenBank(const BankLocation& location, const DbSetup& setup) {
+std::unique_ptr<Db> OpenBank(const BankLocation& location) {
+  // Created by its administrator (tavro-bank init), never by the first program that
+  // happens to open it: on a server, nor from a mistyped file name.
+  const DbSetup existing{nullptr, nullptr, kSchemaVersion};
   if (location.engine == Engine::kPostgres) {
-    // A shared bank is created by its administrator (tavro-bank init), never by
-    // the first workstation that happens to connect.
-    DbSetup existing = setup;
-    existing.schema = nullptr;
-    existing.data = nullptr;
     return std::make_unique<PostgresDb>(location.where, existing);
   }
-  return std::make_unique<SqliteDb>(location.where, setup);
+  return std::make_unique<SqliteDb>(location.where, existing);
 }
 
 }  // namespace host

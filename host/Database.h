@@ -150,9 +150,9 @@ BankLocation DefaultBankLocation();
 // postgres:// names a PostgreSQL bank, anything else a file.
 BankLocation ParseBankLocation(const std::string& text);
 
-// Opens the bank; an embedded bank is created on first use with setup. Throws
-// std::runtime_error with a clear text when it cannot be opened.
-std::unique_ptr<Db> OpenBank(const BankLocation& location, const DbSetup& setup = BankSetup());
+// Opens the bank, which must exist: banks are created by tavro-bank init (InitBank)
+// only. Throws std::runtime_error with a clear text when it cannot be opened.
+std::unique_ptr<Db> OpenBank(const BankLocation& location);
 
 // The embedded bank named by TAVRO_BANK_DB, else $XDG_DATA_HOME/tavro/bank.db (or
 // ~/.local/share/tavro/bank.db).

@@ -69,7 +69,89 @@ std::string Chomp(std::string text) {
   return text;
 }
 
+// The server a connection attempt went to, as libpq names it.
+std::string ServerOf(const PGconn* conn) {
+  const char* host = PQhost(conn);
+  const char* port = PQport(conn);
+  const std::string h = host != nullptr ? host : "";
+  const std::string p = port != nullptr && *port != '\0' ? port : "5432";
+  if (h.empty() || h[0] == '/' || h[0] == '@') {
+    return "socket " + (h.empty() ? std::string("/var/run/postgresql") : h) + "/.s.PGSQL." + p;
+  }
+  return h + ":" + p;
+}
+
+// The seconds a connection attempt waits, as the connection string leaves them.
+std::string ConnectTimeout(PGconn* conn) {
+  std::string seconds;
+  PQconninfoOption* options = PQconninfo(conn);
+  for (PQconninfoOption* o = options; o != nullptr && o->keyword != nullptr; ++o) {
+    if (std::strcmp(o->keyword, "connect_timeout") == 0 && o->val != nullptr) {
+      seconds = o->val;
+    }
+  }
+  PQconninfoFree(options);
+  return seconds;
+}
+
 }  // namespace
+
+std::string ConnectFailureText(pg_conn* conn) {
+  if (conn == nullptr) {
+    return "cannot reach the bank server: out of memory";
+  }
+  // libpq writes one line per attempt, "connection to server at ... failed: REASON",
+  // followed by hint lines that start with a tab; a server's refusal carries its
+  // severity. The server's word (a login or database refused) says more than a
+  // socket's, and of the sockets' the last attempt's.
+  const std::string message = PQerrorMessage(conn);
+  std::string reason;
+  bool fromServer = false;
+  std::string::size_type start = 0;
+  while (start < message.size()) {
+    std::string::size_type end = message.find('\n', start);
+    if (end == std::string::npos) {
+      end = message.size();
+    }
+    std::string line = message.substr(start, end - start);
+    start = end + 1;
+    if (line.empty() || line[0] == '\t' || line[0] == ' ') {
+      continue;
+    }
+    if (const auto lead = line.find(" failed: ");
+        line.rfind("connection to server", 0) == 0 && lead != std::string::npos) {
+      line.erase(0, lead + 9);
+    }
+    bool severe = false;
+    for (const char* severity : {"FATAL:", "ERROR:"}) {
+      if (line.rfind(severity, 0) == 0) {
+        line.erase(0, std::strlen(severity));
+        line.erase(0, line.find_first_not_of(' '));
+        severe = true;
+      }
+    }
+    if (!fromServer) {
+      reason = Chomp(line);
+      fromServer = severe;
+    }
+  }
+  const std::string server = " (server " + ServerOf(conn) + ")";
+  if (fromServer) {
+    return reason + server;
+  }
+  if (reason == "fe_sendauth: no password supplied") {
+    const char* user = PQuser(conn);
+    return std::string("no password for login ") + (user != nullptr ? user : "") +
+           ": neither PGPASSFILE nor the URL gives one" + server;
+  }
+  if (reason == "timeout expired") {
+    const std::string seconds = ConnectTimeout(conn);
+    reason = "no answer within " + (seconds.empty() ? std::string("the timeout") : seconds + " s");
+  } else if (reason == "No such file or directory" && ServerOf(conn).rfind("socket ", 0) == 0) {
+    reason = "no server listens on that socket";
+  }
+  return "cannot reach the bank server: " + reason + server;
+}
 
 // A prepared statement of a PostgreSQL connection. The parameter types are fixed by
 // the first run (integers as bigint, texts and nulls left to the server to infer).
@@ -200,11 +282,10 @@ PostgresDb::PostgresDb(const std::string& conninfo, const DbSetup& setup)
   const char* values[] = {kConnectTimeoutSeconds, "tavro", conninfo.c_str(), nullptr};
   conn_ = PQconnectdbParams(keys, values, 1);
   if (conn_ == nullptr || PQstatus(conn_) != CONNECTION_OK) {
-    std::string why = conn_ != nullptr ? Chomp(PQerrorMessage(conn_)) : "out of memory";
+    std::string why = ConnectFailureText(conn_);
     PQfinish(conn_);
     conn_ = nullptr;
-    throw EngineError(EngineError::Kind::kLost,
-                      "cannot reach the bank server (" + name_ + "): " + why);
+    throw EngineError(EngineError::Kind::kLost, why);
   }
   PQsetNoticeProcessor(conn_, IgnoreNotice, nullptr);
   try {
@@ -220,9 +301,10 @@ PostgresDb::PostgresDb(const std::string& conninfo, const DbSetup& setup)
       who.Reset();
       if (!hasSchema) {
         if (setup.schema == nullptr) {
-          throw std::runtime_error(name_ +
-                                   " holds no bank; an administrator creates one with "
-                                   "`tavro-bank init URL`");
+          throw std::runtime_error(
+              "no bank in this database; an administrator creates one with `tavro-bank init "
+              "URL` (" +
+              name_ + ")");
         }
         // The first of two programs creating the same bank waits for the other.
         Begin(Access::Writes);
@@ -256,8 +338,9 @@ PostgresDb::PostgresDb(const std::string& conninfo, const DbSetup& setup)
       const std::int64_t found = version.Int(0);
       version.Reset();
       if (found != setup.version) {
-        throw std::runtime_error(name_ + " has schema version " + std::to_string(found) +
-                                 ", this host knows version " + std::to_string(setup.version));
+        throw std::runtime_error("the bank has schema version " + std::to_string(found) +
+                                 ", this host knows version " + std::to_string(setup.version) +
+                                 " (" + name_ + ")");
       }
     }
     // The bank's owner (and a role that bypasses row security) acts for everybody;

@@ -22,7 +22,8 @@ class PostgresDb : public Db {
   // Connects (within the connect timeout, 5 seconds unless the connection string
   // says otherwise) and checks the bank's schema version; a bank without a schema is
   // created with setup when setup.schema is given. Throws std::runtime_error with a
-  // clear text (EngineError of kind kLost when the server cannot be reached).
+  // clear text (EngineError of kind kLost, with ConnectFailureText, when no
+  // connection could be made).
   PostgresDb(const std::string& conninfo, const DbSetup& setup);
   ~PostgresDb() override;
   PostgresDb(const PostgresDb&) = delete;
@@ -91,5 +92,11 @@ class PostgresDb : public Db {
 
 // The connection string without a password, for messages.
 std::string RedactConnectionString(const std::string& conninfo);
+
+// Why a connection could not be made, the reason first and the server after it:
+// `password authentication failed for user "x" (server 127.0.0.1:5432)` for a login
+// or database the server refused, `cannot reach the bank server: REASON (server ...)`
+// when no server answered. Never holds a password.
+std::string ConnectFailureText(pg_conn* conn);
 
 }  // namespace host

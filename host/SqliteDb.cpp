@@ -1,6 +1,6 @@
-// The embedded engine: opening the bank file (its folders and private file, the
-// pragmas, the schema version, creation of a new database under the write lock), its
-// statements and transactions, and the reset for tavro-bank.
+// The embedded engine: opening the bank file (the pragmas, the schema version; for
+// tavro-bank init its folders, its private file and the new database, created under
+// the write lock), its statements and transactions, and the reset for tavro-bank.
 #include "host/SqliteDb.h"
 
 #include <fcntl.h>
@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "host/Database.h"
+#include "host/WireText.h"
 
 namespace host {
 namespace {
@@ -152,9 +153,17 @@ SqliteDb::SqliteDb(const std::string& path, const DbSetup& setup) : path_(path) 
   if (path.empty()) {
     throw std::runtime_error("no database path");
   }
-  CreateParentFolders(path);
-  CreatePrivateFile(path);
-  int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  // Only the bank's creation makes a file: a mistyped path must not quietly become a
+  // new bank that the operator then works in.
+  const bool creates = setup.schema != nullptr;
+  if (creates) {
+    CreateParentFolders(path);
+    CreatePrivateFile(path);
+  } else if (struct stat info{}; stat(path.c_str(), &info) != 0 && errno == ENOENT) {
+    throw std::runtime_error(NoBankText(path));
+  }
+  int rc = sqlite3_open_v2(path.c_str(), &db_,
+                           SQLITE_OPEN_READWRITE | (creates ? SQLITE_OPEN_CREATE : 0), nullptr);
   try {
     if (rc != SQLITE_OK) {
       throw std::runtime_error(OpenFailure(db_, path, rc));
@@ -165,6 +174,10 @@ SqliteDb::SqliteDb(const std::string& path, const DbSetup& setup) : path_(path) 
     QueryInt(db_, "PRAGMA user_version", &rc);
     if (rc != SQLITE_OK) {
       throw std::runtime_error(OpenFailure(db_, path, rc));
+    }
+    // An empty file is refused before the journal mode is set, which would write to it.
+    if (!creates && !CheckVersion(setup, false)) {
+      throw std::runtime_error(NoBankText(path));
     }
 
     sqlite3_stmt* stmt = nullptr;
@@ -191,16 +204,14 @@ SqliteDb::SqliteDb(const std::string& path, const DbSetup& setup) : path_(path) 
     // command never queues behind another process's write. Only a new (empty) file
     // takes the write lock, and reads the version again under it, so that two
     // processes opening a new database at once create it exactly once.
-    if (!CheckVersion(setup, false)) {
+    if (creates && !CheckVersion(setup, false)) {
       rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
       if (rc != SQLITE_OK) {
         throw std::runtime_error(OpenFailure(db_, path, rc));
       }
       try {
         if (!CheckVersion(setup, true)) {
-          if (setup.schema) {
-            setup.schema(*this);
-          }
+          setup.schema(*this);
           if (setup.data) {
             setup.data(*this);
           }
@@ -383,6 +394,25 @@ std::string DefaultDatabasePath() {
     home = user->pw_dir;
   }
   return home + "/.local/share/tavro/bank.db";
+}
+
+std::string NoBankText(const std::string& path) {
+  // A path the shell would split is quoted for it, so that the command can be pasted.
+  std::string shown = path;
+  if (path.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
+                             "/._-+,:@%=") != std::string::npos) {
+    shown = "'";
+    for (const char c : path) {
+      shown += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    shown += "'";
+  }
+  const std::string text = "no bank at " + path + "; create one with tavro-bank init --demo";
+  // GBK takes no more bytes than UTF-8 for any character, so this bound holds on the wire.
+  if (text.size() + 1 + shown.size() <= kErrorTextMax) {
+    return text + " " + shown;
+  }
+  return text;
 }
 
 void EmptyDatabase(const std::string& path) {

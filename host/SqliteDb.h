@@ -16,12 +16,11 @@ class SqliteStatement;
 
 class SqliteDb : public Db {
  public:
-  // Opens (and on first use creates with the schema and demonstration data) the
-  // database at path; throws std::runtime_error with a clear text on failure, on a
-  // database of an unknown schema version, or on a file that is no database.
-  explicit SqliteDb(const std::string& path) : SqliteDb(path, BankSetup()) {}
-  // The same with the given setup for a database that does not exist yet; the
-  // version of an existing database must equal setup.version.
+  // Opens the database at path, whose version must equal setup.version. A setup
+  // with a schema creates a database that is missing or empty with it (the way
+  // tavro-bank init makes a bank); without one, a missing or empty database is
+  // refused (NoBankText). Throws std::runtime_error with a clear text on failure, on
+  // a database of another schema version, or on a file that is no database.
   SqliteDb(const std::string& path, const DbSetup& setup);
   ~SqliteDb() override;
   SqliteDb(const SqliteDb&) = delete;
@@ -60,6 +59,11 @@ class SqliteDb : public Db {
   bool readOnly_ = false;
   std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> statements_;
 };
+
+// The refusal of a missing or empty bank: the path and the command that creates one,
+// the path left out of the command when the whole would not fit the host's error text
+// (tavro-bank init without a path makes the same file).
+std::string NoBankText(const std::string& path);
 
 // Empties the database at path in place, under its write lock, so that the next
 // open creates it afresh. Throws std::runtime_error, changing nothing, when path

@@ -32,8 +32,8 @@ constexpr const char* kDatabaseHelp =
     "TAVRO_BANK_URL (a libpq connection URI) when that is set and not empty; else the\n"
     "file named by TAVRO_BANK_DB when that is set and not empty, else\n"
     "$XDG_DATA_HOME/tavro/bank.db when XDG_DATA_HOME is an absolute path, else\n"
-    "~/.local/share/tavro/bank.db. A missing file is created with the demonstration data\n"
-    "by the first command. Passwords come from the URI or PGPASSFILE, never from the\n"
+    "~/.local/share/tavro/bank.db. Only init creates a bank: every other command refuses\n"
+    "a missing or empty file. Passwords come from the URI or PGPASSFILE, never from the\n"
     "command line. See docs/tavro-bank.md.\n"
     "Exit status: 0 done; the host's status (2 to 6) for a command it did not serve;\n"
     "1 for anything else.";
@@ -61,9 +61,12 @@ int Init(const InitOptions& options) {
     return 0;
   }
   const std::string& path = location.where;
-  // Without --force, init never touches a file that is there already.
+  // Without --force, init never touches a file that is there already; an empty file
+  // holds nothing to lose (the host refuses it as no bank, naming this command).
   struct stat info {};
-  if (lstat(path.c_str(), &info) == 0) {
+  const bool there =
+      lstat(path.c_str(), &info) == 0 && !(S_ISREG(info.st_mode) && info.st_size == 0);
+  if (there) {
     if (!options.force) {
       return Fail(path + " exists already; `tavro-bank init" +
                   std::string(options.demo ? " --demo" : "") + " --force" +
@@ -84,7 +87,7 @@ int Init(const InitOptions& options) {
   } catch (const std::exception& e) {
     return Fail(e.what());
   }
-  std::cout << (options.force ? "replaced " : "created ") << path
+  std::cout << (there ? "replaced " : "created ") << path
             << (options.demo ? " with demonstration data" : "") << "\n";
   return 0;
 }
@@ -135,8 +138,13 @@ int ImportSwift(const std::string& file) {
   if (!in) {
     return Fail("cannot read " + file);
   }
+  std::unique_ptr<host::Db> db;
   try {
-    std::unique_ptr<host::Db> db = host::OpenBank(host::DefaultBankLocation());
+    db = host::OpenBank(host::DefaultBankLocation());
+  } catch (const std::exception& e) {
+    return Fail(e.what());
+  }
+  try {
     // One write transaction: other processes see the old directory or the new one.
     db->Begin(host::Access::Writes);
     try {
@@ -211,11 +219,50 @@ int LoginList(const std::string& url) {
   return 0;
 }
 
+// The commands of app, for a message.
+std::string CommandNames(const CLI::App& app) {
+  std::string names;
+  for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; })) {
+    names += (names.empty() ? "" : ", ") + sub->get_name();
+  }
+  return names;
+}
+
+// A mistake on the command line, said with the command it concerns and where its
+// usage is shown. CLI11's own texts name neither, and it checks what is required
+// before what is unknown, so an unknown command or option would read as "A
+// subcommand is required" or "COMMAND is required".
+int CommandLineMistake(const CLI::App& app, const CLI::ParseError& e) {
+  const CLI::App* where = &app;
+  std::string name = "tavro-bank";
+  std::vector<std::string> unknown = app.remaining();
+  while (unknown.empty() && !where->get_subcommands().empty()) {
+    where = where->get_subcommands().front();
+    name += " " + where->get_name();
+    unknown = where->remaining();
+  }
+  const bool hasCommands = !CommandNames(*where).empty();
+  std::string what = e.what();
+  if (!unknown.empty() && unknown.front().rfind('-', 0) == 0) {
+    what = "unknown option " + unknown.front();
+  } else if (!unknown.empty() && hasCommands) {
+    what = "unknown command \"" + unknown.front() + "\"; the commands are " + CommandNames(*where);
+  } else if (!unknown.empty()) {
+    what = "unexpected argument \"" + unknown.front() + "\"";
+  } else if (hasCommands && where->get_subcommands().empty()) {
+    what = "a command is required: " + CommandNames(*where);
+  }
+  std::cerr << name << ": " << what << "\n(" << name << " --help shows the usage)\n";
+  return 1;
+}
+
 // The command line, parsed by CLI11; the verbs above do the work.
 int Run(int argc, char** argv) {
   CLI::App app("tavro-bank: the bank database behind libTavroClient.so", "tavro-bank");
   app.footer(kDatabaseHelp);
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("tavro-bank ") + TAVRO_VERSION,
+                       "print the version and exit");
 
   InitOptions init;
   CLI::App* initCmd = app.add_subcommand("init", "create a bank database");
@@ -286,11 +333,34 @@ int Run(int argc, char** argv) {
   copyCmd->add_option("FROM", copyFrom, "the bank to copy")->required();
   copyCmd->add_option("TO", copyTo, "the new bank")->required();
 
+  std::vector<std::string> helpFor;
+  CLI::App* helpCmd = app.add_subcommand("help", "print this help, or with COMMAND a command's");
+  helpCmd->add_option("COMMAND", helpFor, "a command, e.g. init or login add");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    // Help asked for is a success; any other mistake on the command line is status 1.
-    return app.exit(e) == 0 ? 0 : 1;
+    // Help and the version asked for are a success; a mistake on the command line is 1.
+    return e.get_exit_code() == 0 ? app.exit(e) : CommandLineMistake(app, e);
+  }
+  if (helpCmd->parsed()) {
+    const CLI::App* page = &app;
+    std::string prev = "tavro-bank";
+    for (const std::string& word : helpFor) {
+      const auto found = page->get_subcommands(
+          [&word](const CLI::App* sub) { return sub->get_name() == word && word != "help"; });
+      if (found.empty()) {
+        return Fail("help: unknown command \"" + word + "\"; the commands are " +
+                    CommandNames(*page));
+      }
+      page = found.front();
+      prev += " " + word;
+    }
+    // A command's page, as COMMAND --help shows it; App::help of the program itself
+    // would describe the help command that was parsed.
+    std::cout << page->get_formatter()->make_help(page, page == &app ? "tavro-bank" : prev,
+                                                  CLI::AppFormatMode::Normal);
+    return 0;
   }
   if (initCmd->parsed()) {
     return Init(init);

@@ -9,7 +9,8 @@
 # Usage: scripts/demo.sh [default|asan]   (the build preset; default: "default")
 #
 # Host: the embedded bank server of libTavroClient.so, on a fresh demonstration
-# database created in a temporary folder (TAVRO_BANK_DB), which is removed afterwards.
+# database that tavro-bank init creates in a temporary folder (TAVRO_BANK_DB), which is
+# removed afterwards.
 # The examples run from that folder: each finds the files it reads beside itself and
 # writes its files into the current folder. The printed report and the exported
 # customers are kept in build/PRESET/demo/. (To run an example against the table host of
@@ -41,7 +42,8 @@ export TMPDIR="$demo/tmp"
 export TAVRO_BANK_DB="$demo/bank.db"
 export TAVRO_UI_PRINT_DIR="$out"
 export LSAN_OPTIONS="suppressions=$repo/scripts/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-unset TAVRO_HOST_LIBRARY TAVRO_UI_TRANSCRIPT TAVRO_UI_SCRIPT
+unset TAVRO_HOST_LIBRARY TAVRO_UI_TRANSCRIPT TAVRO_UI_SCRIPT TAVRO_BANK_URL
+"$bin/tavro-bank" init --demo "$TAVRO_BANK_DB" >/dev/null
 # Texts in Chinese: the settings file in the current folder picks the language.
 printf '[Settings]\r\nLangId=CN\r\n' > "$demo/Tavro2007.ini"
 cd "$demo"

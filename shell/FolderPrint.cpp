@@ -108,7 +108,7 @@ std::vector<std::string> RowLines(std::string_view rows) {
   return lines;
 }
 
-bool PrintFolderList(const TFolderList& list, std::ostream& out, std::ostream& err) {
+ListRows PrintFolderList(const TFolderList& list, std::ostream& out, std::ostream& err) {
   // The module promises zero-terminated texts; a faulty one is still read in bounds.
   std::string_view layout(list.ColumnLayout, strnlen(list.ColumnLayout, sizeof list.ColumnLayout));
   std::string fileName(list.FileName, strnlen(list.FileName, sizeof list.FileName));
@@ -116,21 +116,20 @@ bool PrintFolderList(const TFolderList& list, std::ostream& out, std::ostream& e
     out << line << '\n';
   }
   if (fileName.empty()) {
-    out << "no rows\n";
-    return true;
+    return ListRows::kNoFile;
   }
   std::string content;
   std::string error;
   if (!ReadRowsFile(fileName.c_str(), content, error)) {
     err << "tavro-shell: cannot read the rows file " << ui::QuoteText(fileName) << ": " << error
         << '\n';
-    return false;
+    return ListRows::kUnreadable;
   }
   for (const std::string& line : RowLines(content)) {
     out << line << '\n';
   }
   unlink(fileName.c_str());
-  return true;
+  return ListRows::kPrinted;
 }
 
 }  // namespace shell

@@ -19,9 +19,15 @@ std::vector<std::string> ColumnLines(std::string_view layout);
 // `row "f0" "f1" ...` for each row of a rows file; fields split at 0x07, untrimmed.
 std::vector<std::string> RowLines(std::string_view rows);
 
+// What became of a folder list's rows.
+enum class ListRows {
+  kPrinted,     // the rows file was read (it may hold no rows)
+  kNoFile,      // the list names no file: the module's host command failed
+  kUnreadable,  // the file it names cannot be read (reported on err)
+};
+
 // Prints the folder list: its columns, then the rows of its file, which is deleted
-// afterwards as the shell does; `no rows` when the list names no file. A file that
-// cannot be read is reported on err. Returns false when the file could not be read.
-bool PrintFolderList(const TFolderList& list, std::ostream& out, std::ostream& err);
+// afterwards as the shell does.
+ListRows PrintFolderList(const TFolderList& list, std::ostream& out, std::ostream& err);
 
 }  // namespace shell

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "shell/ShellText.h"
+#include "sys/Abi.h"
 #include "ui/headless/ScriptText.h"
 
 namespace shell {
@@ -100,6 +101,27 @@ bool TextValue(std::string_view name, const std::string& value, std::optional<st
   return true;
 }
 
+// An id option: a text that fits the module's field whole, without blanks at its ends.
+// The module cuts a longer id to its field and trims blanks, which can make another,
+// valid id of it: --user 0000017 would act as user 000001.
+bool IdValue(std::string_view name, const std::string& value, std::size_t field,
+             std::optional<std::string>& out, std::string& error) {
+  if (!TextValue(name, value, out, error)) {
+    return false;
+  }
+  const std::string shown = std::string(name) + " \"" + ShownInMessage(value) + "\"";
+  if (!out->empty() &&
+      (out->front() == ' ' || out->front() == '\t' || out->back() == ' ' || out->back() == '\t')) {
+    error = shown + " has blanks at its ends";
+    return false;
+  }
+  if (out->size() > field) {
+    error = shown + " is longer than its field of " + std::to_string(field) + " bytes";
+    return false;
+  }
+  return true;
+}
+
 bool FileValue(std::string_view name, const std::string& value, std::optional<std::string>& out,
                std::string& error) {
   if (value.empty()) {
@@ -113,8 +135,8 @@ bool FileValue(std::string_view name, const std::string& value, std::optional<st
 // The collected values, checked, into options (which keeps what was not given).
 bool Convert(const RawOptions& raw, CallOptions& options, std::string& error) {
   auto given = [&](RawIndex i) { return raw.given[i] != nullptr && raw.given[i]->count() > 0; };
-  if ((given(kCorp) && !TextValue("--corp", raw.corp, options.corp, error)) ||
-      (given(kUser) && !TextValue("--user", raw.user, options.user, error)) ||
+  if ((given(kCorp) && !IdValue("--corp", raw.corp, kCorpNoLen, options.corp, error)) ||
+      (given(kUser) && !IdValue("--user", raw.user, kUserNoLen, options.user, error)) ||
       (given(kKey) && !TextValue("--key", raw.key, options.key, error)) ||
       (given(kExtra) && !TextValue("--extra", raw.extra, options.extra, error)) ||
       (given(kScript) && !FileValue("--script", raw.script, options.script, error)) ||
@@ -186,6 +208,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
   CLI::App app(kDescription, "tavro-shell");
   app.footer(kFooter);
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("tavro-shell ") + TAVRO_VERSION,
+                       "print the version and exit");
 
   RawOptions callRaw;
   std::string entry;
@@ -219,6 +243,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
   } catch (const CLI::CallForAllHelp&) {
     line.command = Command::Help;
     line.help = app.help("", CLI::AppFormatMode::All);
+    return true;
+  } catch (const CLI::CallForVersion& e) {
+    line.command = Command::Help;
+    line.help = std::string(e.what()) + "\n";
     return true;
   } catch (const CLI::ParseError& e) {
     error = ShownInMessage(e.what());

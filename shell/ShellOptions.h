@@ -44,13 +44,14 @@ struct CommandLine {
   Command command = Command::Help;
   std::string runFile;  // run: the example script
   CallOptions options;  // call: everything; run: the options after FILE; entries: --module
-  std::string help;     // help: the page asked for (the program's or a command's)
+  std::string help;     // help: the page asked for (the program's or a command's), or the version
 };
 
 // Parses the arguments after the program name. Text values are UTF-8 and must be
 // writable in GBK. Returns false with a message for anything that is not a well-formed
 // command (the shell's exit status 2). "help", --help or -h (also after a command)
-// give the command Help with its page.
+// give the command Help with its page, --version with the version line. An id (--corp,
+// --user) must fit its field of the module whole and have no blanks at its ends.
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& error);
 
 // Reads the call named by the first line of an example script, `# call: ENTRY [options]`.

@@ -1,12 +1,17 @@
+// tavro-shell's call: the substitute host library and the module loaded, the
+// transcript prepared (a private one removed even when the call is interrupted), the
+// entry point called, and the outcome turned into the shell's exit status.
 #include "shell/ShellRun.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -16,6 +21,7 @@
 
 #include "shell/FolderPrint.h"
 #include "shell/ShellText.h"
+#include "shell/SignalCleanup.h"
 #include "sys/Abi.h"
 #include "ui/headless/ScriptText.h"
 
@@ -68,6 +74,7 @@ struct Transcript {
   std::string path;
   bool isPrivate = false;
   std::uintmax_t startOffset = 0;
+  std::optional<RemovedOnSignal> removed;  // a private one, while it exists
 };
 
 std::uintmax_t FileSize(const std::string& path) {
@@ -90,12 +97,25 @@ bool PrepareTranscript(const CallOptions& options, Transcript& transcript, std::
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = (tmp != nullptr && *tmp != 0) ? tmp : "/tmp";
     pattern += "/tavro-shell-transcript-XXXXXX";
+    // No interrupt between the file's creation and the handler knowing it.
+    sigset_t interrupts;
+    sigset_t before;
+    sigemptyset(&interrupts);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+      sigaddset(&interrupts, signal);
+    }
+    pthread_sigmask(SIG_BLOCK, &interrupts, &before);
     int fd = mkstemp(pattern.data());
+    const int made = errno;
+    if (fd >= 0) {
+      close(fd);
+      transcript.removed.emplace(pattern);
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
     if (fd < 0) {
-      err << "tavro-shell: cannot create a transcript file: " << std::strerror(errno) << '\n';
+      err << "tavro-shell: cannot create a transcript file: " << std::strerror(made) << '\n';
       return false;
     }
-    close(fd);
     transcript.path = pattern;
     transcript.isPrivate = true;
   }
@@ -156,6 +176,23 @@ bool IsErrorBox(const std::string& line) {
   return tokens[2] == "error" || tokens[4].rfind("Error:", 0) == 0;
 }
 
+// Why the host command of a list failed, as the module showed it: the text of the
+// call's last "Error:..." box.
+std::string ListFailure(const std::string& text) {
+  std::string reason = "the module named no rows file (its host command failed)";
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::vector<std::string> tokens;
+    std::string ignored;
+    if (line.rfind("message ", 0) == 0 && ui::SplitTokens(line, tokens, ignored) &&
+        tokens.size() >= 5 && tokens[4].rfind("Error:", 0) == 0) {
+      reason = ShownInMessage(tokens[4].substr(6));
+    }
+  }
+  return reason;
+}
+
 bool ShowsAnErrorBox(const std::string& text) {
   std::istringstream lines(text);
   std::string line;
@@ -169,7 +206,7 @@ bool ShowsAnErrorBox(const std::string& text) {
 
 // Calls the entry point; false with the message when it raised.
 bool CallEntry(void* symbol, const CallOptions& options, std::ostream& out, std::ostream& err,
-               bool& rowsRead) {
+               ListRows& rows) {
   const std::string corp = options.corp.value_or("");
   const std::string user = options.user.value_or("");
   const std::string key = options.key.value_or("");
@@ -181,7 +218,7 @@ bool CallEntry(void* symbol, const CallOptions& options, std::ostream& out, std:
       TFolderList list{};
       auto entry = reinterpret_cast<TListEntry>(symbol);
       entry(&list, kShellWindow, corp.c_str(), user.c_str(), function, key.c_str());
-      rowsRead = PrintFolderList(list, out, err);
+      rows = PrintFolderList(list, out, err);
     } else {
       TShellResult result{};
       auto entry = reinterpret_cast<TShellEntry>(symbol);
@@ -251,8 +288,8 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
     return kExitUsage;
   }
 
-  bool rowsRead = true;
-  bool returned = CallEntry(symbol, options, out, err, rowsRead);
+  ListRows rows = ListRows::kPrinted;
+  bool returned = CallEntry(symbol, options, out, err, rows);
   out.flush();
 
   std::string lines = ReadNewTranscript(transcript);
@@ -262,6 +299,12 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
       err << '\n';
     }
     unlink(transcript.path.c_str());
+    transcript.removed.reset();
+  }
+  // A list whose read failed must not pass for an empty one.
+  if (rows == ListRows::kNoFile) {
+    err << "tavro-shell: " << options.entry
+        << ": the list could not be read: " << ListFailure(lines) << '\n';
   }
   if (!returned) {
     return kExitRaised;
@@ -269,7 +312,7 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
   if (HasErrorLine(lines)) {
     return kExitScriptFailed;
   }
-  if (!rowsRead) {
+  if (rows != ListRows::kPrinted) {
     return kExitRowsUnreadable;
   }
   if (options.strict && ShowsAnErrorBox(lines)) {

@@ -16,7 +16,8 @@ enum ExitStatus : int {
   kExitUsage = 2,           // bad usage, or the module or entry point cannot be found
   kExitScriptFailed = 3,    // the transcript of the call records an error
   kExitRaised = 4,          // the entry point raised
-  kExitRowsUnreadable = 5,  // a list entry point named a rows file that cannot be read
+  kExitRowsUnreadable = 5,  // a list read no rows: its host command failed, or its rows
+                            // file cannot be read
   kExitErrorShown = 6       // --strict: the call showed an error box or a failed print
 };
 

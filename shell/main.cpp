@@ -8,6 +8,7 @@
 
 #include "shell/ShellOptions.h"
 #include "shell/ShellRun.h"
+#include "shell/SignalCleanup.h"
 
 namespace {
 
@@ -47,6 +48,8 @@ int Main(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
   // A reader that goes away (tavro-shell ... | head) ends the output, not the process.
   std::signal(SIGPIPE, SIG_IGN);
+  // Ctrl-C (or a stop) during a call removes the call's private transcript.
+  shell::InstallSignalCleanup();
   try {
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
     int status = Main(args);

@@ -31,6 +31,7 @@
 #include "customer/CustExportFrm.h"
 #include "frame/HostChannel.h"
 #include "host/TavroClient.h"
+#include "tests/bench/BenchBank.h"
 #include "ui/Input.h"
 #include "ui/headless/HeadlessPlatform.h"
 
@@ -71,9 +72,10 @@ sqlite3_stmt* Prepare(sqlite3* db, const char* sql) {
   return stmt;
 }
 
-// Makes the demonstration bank at path (through the host, which creates it on first
-// use) and adds count customers of corporation 0012, each with one CNY account.
+// Makes the demonstration bank at path and adds count customers of corporation 0012,
+// each with one CNY account.
 void MakeBank(const std::string& path, int count) {
+  bench::InitDemoBank(path);
   setenv("TAVRO_BANK_DB", path.c_str(), 1);
   std::vector<char> result(1024);
   char error[128] = {};

@@ -28,6 +28,7 @@
 #include "host/TavroClient.h"
 #include "sys/CodePage.h"
 #include "sys/TempFolder.h"
+#include "tests/bench/BenchBank.h"
 #include "ui/Input.h"
 #include "ui/headless/HeadlessPlatform.h"
 
@@ -82,6 +83,7 @@ std::string NextTag(char kind) {
 // and none pays for the creation.
 void UseFreshDatabase(const std::string& tag) {
   const std::string path = sys::TempFolder() + "bank-" + tag + ".db";
+  bench::InitDemoBank(path);
   setenv("TAVRO_BANK_DB", path.c_str(), 1);
   const std::string open =
       std::string(frame::ChannelPrefix(frame::kChannelMain)) + "MN_GetCurrencyCodeList";

@@ -21,6 +21,7 @@
 #include "host/TavroClient.h"
 #include "payee/SwfSearchFrm.h"
 #include "sys/TempFolder.h"
+#include "tests/bench/BenchBank.h"
 #include "ui/Input.h"
 #include "ui/headless/HeadlessPlatform.h"
 
@@ -183,7 +184,8 @@ int main(int argc, char** argv) try {
   setenv("TMPDIR", folder.c_str(), 1);
   setenv("LC_ALL", "zh_CN.UTF-8", 1);
   frame::detail::ForgetTraditionalMode();
-  // Opens (and creates) the database before the directory is filled.
+  // Creates and opens the database before the directory is filled.
+  bench::InitDemoBank(folder + "/bank.db");
   std::vector<char> result(1024);
   char error[128] = {};
   const std::string open = "A01\x07MN_GetCurrencyCodeList";

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "host/TavroClient.h"
+#include "tests/bench/BenchBank.h"
 
 namespace {
 
@@ -155,7 +156,8 @@ int main(int argc, char** argv) {
     const std::string file = folder + "/bank" + std::to_string(processes) + ".db";
     unsetenv("TAVRO_BANK_URL");
     setenv("TAVRO_BANK_DB", file.c_str(), 1);
-    Send("MN_GetCorpName '0012'");  // creates the bank before the clock runs
+    bench::InitDemoBank(file);
+    Send("MN_GetCorpName '0012'");  // opens the bank before the clock runs
     Run("sqlite", processes, seconds, folder);
     if (postgres) {
       const std::string bank =

@@ -78,19 +78,42 @@ TEST_F(BankEndToEnd, EveryListShowsWhatTheServerHasForThatFolder) {
   EXPECT_TRUE(box_.List(box_.TempDir()).empty());
 }
 
-TEST_F(BankEndToEnd, AnUnknownCorporationShowsTheServersErrorAndNoRows) {
+// A list whose read failed must not pass for an empty one: the server's refusal, a
+// bank that was never made (a mistyped TAVRO_BANK_DB) and a shared bank whose server
+// is gone each show the columns, the module's error box and the reason, and fail.
+TEST_F(BankEndToEnd, AListWhoseReadFailedSaysWhyAndFails) {
   box_.SetLanguage("EN");
-  auto r = box_.Shell({"call", "Mn_GetSendList", "--corp", "9999", "--user", "000001"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, std::string(e2e::kEnColumns) + "no rows\n");
-  // The module showed the server's refusal in a message box.
-  EXPECT_NE(r.err.find("\"Error:corporation 9999 does not exist\""), std::string::npos) << r.err;
+  const std::string typo = box_.Root() + "/bnak.db";
+  const struct {
+    const char* variable;  // set before the call, kept for the following cases
+    std::string value;
+    const char* corp;
+    std::string reason;
+  } cases[] = {
+      {nullptr, "", "9999", "corporation 9999 does not exist"},
+      {"TAVRO_BANK_DB", typo, "0012",
+       "no bank at " + typo + "; create one with tavro-bank init --demo " + typo},
+      {"TAVRO_BANK_URL", "postgresql://tavro_0012@/tavro?host=" + box_.Root() + "&port=9", "0012",
+       "cannot reach the bank server: no server listens on that socket"},
+  };
+  for (const auto& c : cases) {
+    if (c.variable != nullptr) {
+      box_.SetEnv(c.variable, c.value);
+    }
+    const std::string example = std::string(TAVRO_SOURCE_DIR) + "/examples/check-list.txt";
+    auto r = box_.Shell({"run", example, "--corp", c.corp});
+    EXPECT_EQ(r.status, 5) << r.err;
+    EXPECT_EQ(r.out, e2e::kEnColumns);
+    EXPECT_NE(r.err.find("\"Error:" + c.reason), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("tavro-shell: Mn_GetCheckList: the list could not be read: " + c.reason),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(box_.Exists(typo)) << "no bank was made by the call";
+  }
 }
 
 TEST_F(BankEndToEnd, CheckRecordCallsTheModuleTheServersFunctionTableNames) {
-  // A function node served by the test module, added to a fresh demonstration bank.
-  auto init = box_.Run("tavro-bank", {"init", "--demo", box_.BankDb()});
-  ASSERT_EQ(init.status, 0) << init.err;
+  // A function node served by the test module, added to the fresh demonstration bank.
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(box_.BankDb().c_str(), &db), SQLITE_OK);
   char* message = nullptr;

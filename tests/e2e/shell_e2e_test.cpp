@@ -74,26 +74,42 @@ TEST_F(EndToEnd, EveryListSendsItsOwnProcedureWithTheSameArguments) {
   EXPECT_TRUE(TempFiles().empty());
 }
 
-TEST_F(EndToEnd, AFailedListStillShowsItsColumnsAndNoRows) {
+// A failed list is no empty one: its columns are shown, and the reason the module
+// showed in its box is repeated with a failing status.
+TEST_F(EndToEnd, AFailedListShowsItsColumnsAndFailsWithTheReason) {
   box_.SetLanguage("EN");
   box_.UseTableHost("MN_GetSendList *\t5\ttimeout\n");
   auto r = box_.Shell({"call", "Mn_GetSendList", "--corp", "0012", "--user", "000001"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, std::string(kEnColumns) + "no rows\n");
-  // The module reported the failure in a message box; the transcript shows it.
-  EXPECT_NE(r.err.find("Error:timeout"), std::string::npos) << r.err;
+  EXPECT_EQ(r.status, 5) << r.err;
+  EXPECT_EQ(r.out, kEnColumns);
+  EXPECT_NE(r.err.find("\"Error:timeout\" -> ok\n"
+                       "tavro-shell: Mn_GetSendList: the list could not be read: timeout\n"),
+            std::string::npos)
+      << r.err;
   EXPECT_TRUE(TempFiles().empty());
 }
 
-TEST_F(EndToEnd, IdsAreQuotedAndCutToTheirFieldLengths) {
+// Ids that fit their fields are passed whole and quoted; the key is cut to its field.
+// An id that does not fit, or has blanks at its ends, is refused before anything is
+// sent: the module would make another, valid id of it.
+TEST_F(EndToEnd, IdsAreQuotedAndThoseThatDoNotFitAreRefused) {
   box_.SetLanguage("CN");
   box_.UseTableHost("MN_GetCheckList *\t0\t\n");
-  auto r = box_.Shell({"call", "Mn_GetCheckList", "--corp", "O'Neil", "--user",
-                       "0000012345678901234567890", "--key", std::string(400, 'k')});
+  auto r = box_.Shell({"call", "Mn_GetCheckList", "--corp", "O'Ne", "--user", "000001", "--key",
+                       std::string(400, 'k')});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, kCnColumns);
   EXPECT_EQ(box_.HostLog(),
             std::vector<std::string>{"file \"A01\\x07MN_GetCheckList 'CN','O''Ne','000001'\""});
+  for (const std::vector<std::string>& ids :
+       std::vector<std::vector<std::string>>{{"--corp", "00129", "--user", "000001"},
+                                             {"--corp", "0012", "--user", "0000017"},
+                                             {"--corp", " 0012", "--user", "000001"}}) {
+    r = box_.Shell({"call", "Mn_GetCheckList", ids[0], ids[1], ids[2], ids[3]});
+    EXPECT_EQ(r.status, 2) << ids[1] << ids[3];
+    EXPECT_EQ(r.err.rfind("tavro-shell: --", 0), 0u) << r.err;
+    EXPECT_EQ(box_.HostLog().size(), 1u) << "nothing more was sent";
+  }
 }
 
 TEST_F(EndToEnd, CheckRecordCallsTheModuleTheFunctionTableNames) {

@@ -249,7 +249,7 @@ std::unique_ptr<host::Db> OpenTestBank(const TempDir& dir, std::unique_ptr<PgDat
     pg = std::make_unique<PgDatabase>();
     return std::make_unique<host::PostgresDb>(pg->Url(), host::BankSetup());
   }
-  return std::make_unique<host::SqliteDb>(dir.File("bank.db"));
+  return std::make_unique<host::SqliteDb>(dir.File("bank.db"), host::BankSetup());
 }
 
 void SetEngineFailures(int count) {

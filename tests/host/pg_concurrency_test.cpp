@@ -61,11 +61,11 @@ TEST(EmbeddedBank, EightWorkstationsAndAKilledOneOnOneFile) {
   hosttest::TempDir dir;
   const std::string file = dir.File("bank.db");
   {
-    host::SqliteDb admin(file);
+    host::SqliteDb admin(file, host::BankSetup());
     hosttest::PrepareWorkload(admin);
   }
   const std::vector<Sent> sent = hosttest::RunWorkstations({"", file}, {8, Commands(300), 12});
-  host::SqliteDb admin(file);
+  host::SqliteDb admin(file, host::BankSetup());
   hosttest::CheckBank(admin, sent, false, true);
   hosttest::KillMidBatch(admin, {"", file}, 4);
 }

@@ -1,5 +1,5 @@
 // The two entry points and tavro-bank against the real bank server on a fresh
-// demonstration database.
+// demonstration database, and against banks that are missing or unusable.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "HostTestSupport.h"
+#include "host/BankAdmin.h"
 #include "host/TavroClient.h"
 #include "sys/CodePage.h"
 
@@ -43,11 +44,15 @@ std::string Main(const std::string& command) {
 
 class WireClient : public ::testing::Test {
  protected:
+  // The demonstration bank at the library's path, made as tavro-bank init makes it.
+  void MakeBank() { host::InitBank({host::Engine::kSqlite, dir.File("bank.db")}, true, false); }
+
   hosttest::TempDir dir;
   tavro_test::ScopedEnv bank{"TAVRO_BANK_DB", dir.File("bank.db").c_str()};
 };
 
 TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
+  MakeBank();
   Reply customers = Command(Main("MN_GetCustomerList '0012','000001'"));
   ASSERT_EQ(customers.status, 0) << customers.error;
   EXPECT_EQ(customers.answer.substr(0, 6), "C001\r\n");
@@ -85,6 +90,7 @@ TEST_F(WireClient, AnswersFromTheDemonstrationDatabase) {
 }
 
 TEST_F(WireClient, ErrorsAreBoundedZeroTerminatedTexts) {
+  MakeBank();
   Reply longName = Command(Main("MN_" + std::string(300, 'x')));
   EXPECT_EQ(longName.status, 1);
   EXPECT_EQ(longName.error.size(), 127u);
@@ -99,15 +105,49 @@ TEST_F(WireClient, ErrorsAreBoundedZeroTerminatedTexts) {
   EXPECT_STREQ(error, "no result buffer");
 }
 
-TEST_F(WireClient, UnusableDatabaseIsReportedAndRetried) {
-  std::string path = dir.File("bank.db");
-  { std::ofstream(path) << "plain text, " << std::string(1000, 'z'); }
-  Reply reply = Command(Main("MN_GetCurrencyCodeList"));
-  EXPECT_EQ(reply.status, 4);
-  EXPECT_EQ(reply.error, path + " is not a database");
-  // Once the file is gone the next command creates the database.
+// Only tavro-bank init makes a bank: a mistyped path must not become a new, empty
+// bank. A missing or empty one is refused with the command that makes it, and
+// nothing is created; each command tries again, so the bank serves once it is made.
+TEST_F(WireClient, ABankThatIsMissingEmptyOrNoDatabaseIsRefusedUntilMade) {
+  const std::string path = dir.File("bank.db");
+  const std::string noBank = "no bank at " + path + "; create one with tavro-bank init --demo";
+  // A path of 70 bytes: too long for the command to repeat it within the 127 bytes of
+  // the error text, short enough for the text without it.
+  ASSERT_LT(dir.File("").size(), 60u);
+  const std::string folder = dir.File(std::string(62 - dir.File("").size(), 'x'));
+  const std::string longPath = folder + "/bank.db";
+  ASSERT_EQ(longPath.size(), 70u);
+  struct Case {
+    std::string bank;
+    std::string content;  // "-" for no file
+    std::string error;
+  } cases[] = {
+      {path, "-", noBank + " " + path},
+      {path, "", noBank + " " + path},
+      {longPath, "-", "no bank at " + longPath + "; create one with tavro-bank init --demo"},
+      {path, "plain text, " + std::string(1000, 'z'), path + " is not a database"},
+  };
+  for (const Case& c : cases) {
+    std::remove(path.c_str());
+    if (c.content != "-") {
+      std::ofstream(c.bank) << c.content;
+    }
+    tavro_test::ScopedEnv bank("TAVRO_BANK_DB", c.bank.c_str());
+    const Reply reply = Command(Main("MN_GetCurrencyCodeList"));
+    EXPECT_EQ(reply.status, 4) << c.bank;
+    EXPECT_EQ(reply.error, c.error);
+    struct stat info {};
+    const bool there = stat(c.bank.c_str(), &info) == 0;
+    EXPECT_EQ(there, c.content != "-") << "the refusal made no file: " << c.bank;
+    if (there) {
+      EXPECT_EQ(info.st_size, static_cast<off_t>(c.content.size())) << "left as it was";
+    }
+  }
+  struct stat info {};
+  EXPECT_NE(stat(folder.c_str(), &info), 0) << "no folder was made on the way";
   std::remove(path.c_str());
-  reply = Command(Main("MN_GetCurrencyCodeList"));
+  MakeBank();
+  const Reply reply = Command(Main("MN_GetCurrencyCodeList"));
   EXPECT_EQ(reply.status, 0) << reply.error;
   EXPECT_FALSE(reply.answer.empty());
 }
@@ -145,7 +185,6 @@ TEST_F(WireClient, ToolCreatesSendsAndImports) {
   EXPECT_EQ(out.substr(0, 29), "000001 | 0012 | D | 王建国");
   EXPECT_EQ(Tool("exec \"MN_GetCorpName '0012\"", out), 1);
   EXPECT_EQ(out, "tavro-bank: MN_GetCorpName: argument 1: quoted text is not closed\n");
-  EXPECT_NE(Tool("frobnicate", out), 0);
 
   std::string csv = dir.File("swift.csv");
   {
@@ -166,13 +205,39 @@ TEST_F(WireClient, ToolHelpsAndReplacesADatabaseOnlyWhenForced) {
   std::string out;
   EXPECT_EQ(Tool("--help", out), 0) << out;
   EXPECT_NE(out.find("TAVRO_BANK_DB"), std::string::npos) << out;
+  std::string page;
+  EXPECT_EQ(Tool("help", page), 0) << page;
+  EXPECT_EQ(page, out);
   for (const char* verb : {"init", "exec", "import-swift"}) {
     EXPECT_EQ(Tool(std::string(verb) + " --help", out), 0) << verb;
     EXPECT_NE(out.find(std::string("tavro-bank ") + verb), std::string::npos) << out;
+    EXPECT_EQ(Tool(std::string("help ") + verb, page), 0) << verb;
+    EXPECT_EQ(page, out);
   }
-  EXPECT_EQ(Tool("", out), 1);
-  EXPECT_EQ(Tool("exec", out), 1);
-  EXPECT_EQ(Tool("init --frobnicate", out), 1);
+  EXPECT_EQ(Tool("--version", out), 0);
+  EXPECT_EQ(out, "tavro-bank " TAVRO_VERSION "\n");
+
+  // A mistake names the program and the command, says what was wrong and where the
+  // usage is.
+  const struct {
+    const char* args;
+    const char* said;
+  } mistakes[] = {
+      {"frobnicate",
+       "tavro-bank: unknown command \"frobnicate\"; the commands are init, exec, import-swift, "
+       "login, copy, help\n(tavro-bank --help shows the usage)\n"},
+      {"", "tavro-bank: a command is required: init, exec, import-swift, login, copy, help\n"},
+      {"exec", "tavro-bank exec: COMMAND is required\n"},
+      {"exec --bogus", "tavro-bank exec: unknown option --bogus\n"},
+      {"init --frobnicate x.db", "tavro-bank init: unknown option --frobnicate\n"},
+      {"login frob",
+       "tavro-bank login: unknown command \"frob\"; the commands are add, remove, list\n"},
+      {"help frob", "tavro-bank: help: unknown command \"frob\"; the commands are init, exec"},
+  };
+  for (const auto& m : mistakes) {
+    EXPECT_EQ(Tool(m.args, out), 1) << m.args;
+    EXPECT_EQ(out.rfind(m.said, 0), 0u) << m.args << "\n" << out;
+  }
 
   // An existing file is refused, and the message says how to replace it.
   std::string path = dir.File("other.db");
@@ -182,6 +247,7 @@ TEST_F(WireClient, ToolHelpsAndReplacesADatabaseOnlyWhenForced) {
                      path + "` replaces it, and everything in it is lost\n");
 
   // The library's database, changed, is set up anew with --force.
+  ASSERT_EQ(Tool("init --demo", out), 0) << out;
   ASSERT_EQ(Tool("exec \"MN_CustomerDelete 'C003','0012'\"", out), 0) << out;
   EXPECT_EQ(Tool("exec \"MN_CustomerExists 'C003','0012'\"", out), 0);
   EXPECT_EQ(out, "0\n");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "HostTestSupport.h"
+#include "host/BankAdmin.h"
 #include "host/TavroClient.h"
 #include "sys/CodePage.h"
 
@@ -81,6 +82,7 @@ std::string Damage(std::string text, std::mt19937& random) {
 TEST(WireRobustness, TheHostAnswersEveryDamagedCommandWithinItsBuffers) {
   hosttest::TempDir dir;
   tavro_test::ScopedEnv bank("TAVRO_BANK_DB", dir.File("bank.db").c_str());
+  host::InitBank({host::Engine::kSqlite, dir.File("bank.db")}, true, false);
   std::mt19937 random(61202026);
   const std::vector<std::string> seeds = Seeds();
   constexpr std::size_t kCapacity = 512;

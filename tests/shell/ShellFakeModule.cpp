@@ -2,6 +2,7 @@
 // Key selects, so the shell's printing, transcript handling and exit statuses can be
 // checked without the real module.
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,7 +45,8 @@ constexpr const char* kBoxes[] = {
 };
 
 // "echo": logs what it received (and the script it would run) to FAKE_MODULE_LOG and
-// answers Code = FunctionId, Text = Key. "raise", "raise-other": raises.
+// answers Code = FunctionId, Text = Key. "raise", "raise-other": raises. "signal-N":
+// the process gets signal N in the middle of the call, as from Ctrl-C or kill.
 // "script-error": records a script error in the transcript. "full": a Text without a
 // zero byte. "message": records an informational box in the transcript, "box-N" box N
 // of kBoxes.
@@ -58,6 +60,10 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_UserEdit(TShellResult* Result, HWND_T ShellWn
   }
   if (key == "raise-other") {
     throw 42;
+  }
+  if (key.rfind("signal-", 0) == 0) {
+    AppendTo("TAVRO_UI_TRANSCRIPT", "message ok none \"\" \"interrupted\" -> ok\n");
+    std::raise(std::atoi(key.c_str() + 7));
   }
   if (key == "script-error") {
     AppendTo("TAVRO_UI_TRANSCRIPT", "error 1 \"no such control\"\n");

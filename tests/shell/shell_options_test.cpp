@@ -62,6 +62,39 @@ TEST(ParseCommandLine, RejectsEveryMalformedCommand) {
   }
 }
 
+// The module cuts an id to its field and trims it, which can turn it into another,
+// valid id: the shell refuses it instead, naming the option.
+TEST(ParseCommandLine, AnIdMustFitItsFieldWholeWithoutBlanksAtItsEnds) {
+  const struct {
+    const char* option;
+    const char* value;
+    const char* error;  // empty: accepted
+  } cases[] = {
+      {"--corp", "00129", "--corp \"00129\" is longer than its field of 4 bytes"},
+      {"--user", "0000017", "--user \"0000017\" is longer than its field of 6 bytes"},
+      {"--corp", "中中中", "--corp \"中中中\" is longer than its field of 4 bytes"},
+      {"--corp", " 0012", "--corp \" 0012\" has blanks at its ends"},
+      {"--user", "000001\t", "--user \"000001\\t\" has blanks at its ends"},
+      {"--corp", "中中", ""},
+      {"--user", "00 001", ""},
+      {"--user", "", ""},
+  };
+  for (const auto& c : cases) {
+    CommandLine line;
+    std::string error;
+    EXPECT_EQ(Parse({"call", "Mn_GetCheckList", c.option, c.value}, line, error), !*c.error)
+        << c.value;
+    EXPECT_EQ(error, c.error);
+  }
+  shell::CallOptions options;
+  std::string error;
+  const std::string file = ::testing::TempDir() + "/id-" + std::to_string(getpid()) + ".txt";
+  std::ofstream(file) << "# call: Mn_UsageEdit --user 0000017\n";
+  EXPECT_FALSE(shell::ReadCallLine(file, options, error));
+  EXPECT_NE(error.find("--user \"0000017\" is longer"), std::string::npos) << error;
+  std::remove(file.c_str());
+}
+
 TEST(ParseCommandLine, ALaterValueWinsAndStrictIsAFlag) {
   CommandLine line;
   std::string error;
@@ -88,6 +121,7 @@ TEST(ParseCommandLine, HelpIsACommandOfItsOwnWithThePageAskedFor) {
       {{"run", "--help"}, "tavro-shell run [OPTIONS] FILE"},
       {{"entries", "-h"}, "tavro-shell entries [OPTIONS]"},
       {{"call", "Mn_UserEdit", "--corp", "1", "--help"}, "tavro-shell call [OPTIONS] ENTRY"},
+      {{"--version"}, "tavro-shell " TAVRO_VERSION "\n"},
   };
   for (const auto& c : cases) {
     CommandLine line;

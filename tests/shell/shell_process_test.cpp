@@ -2,6 +2,8 @@
 // status it gives, and what it does with transcripts and rows files.
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "tests/support/ShellSandbox.h"
 
 namespace {
@@ -115,6 +117,18 @@ TEST_F(ShellProcess, PrivateTranscriptGoesToStandardErrorAndIsRemoved) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "message ok none \"\" \"hi\" -> ok\n");
   EXPECT_TRUE(box_.List(box_.TempDir()).empty());
+
+  // Also when the call is interrupted (Ctrl-C, kill): the process still ends by that
+  // signal, so its parent sees the usual status. A transcript named by the operator
+  // is the operator's, and stays.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    r = Call({"Mn_UserEdit", "--key", "signal-" + std::to_string(signal)});
+    EXPECT_EQ(r.signal, signal) << r.err;
+    EXPECT_TRUE(box_.List(box_.TempDir()).empty()) << signal;
+  }
+  r = Call({"Mn_UserEdit", "--key", "signal-2", "--transcript", "t.txt"});
+  EXPECT_EQ(r.signal, SIGINT);
+  EXPECT_EQ(box_.ReadFile("t.txt"), "message ok none \"\" \"interrupted\" -> ok\n");
 }
 
 TEST_F(ShellProcess, OnlyThisCallsTranscriptLinesDecide) {
@@ -149,9 +163,13 @@ TEST_F(ShellProcess, ListPrintsColumnsThenRowsAndDeletesTheRowsFile) {
 }
 
 TEST_F(ShellProcess, ListWithoutRowsOrWithBrokenTexts) {
+  // No rows file: the module's read failed, which an empty list must not hide.
   auto r = Call({"Mn_GetCheckList", "--key", "none"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "column \"业务\" 15\ncolumn \"Pay Amount\" 8\nno rows\n");
+  EXPECT_EQ(r.status, 5);
+  EXPECT_EQ(r.out, "column \"业务\" 15\ncolumn \"Pay Amount\" 8\n");
+  EXPECT_EQ(r.err,
+            "tavro-shell: Mn_GetCheckList: the list could not be read: the module named no rows "
+            "file (its host command failed)\n");
 
   r = Call({"Mn_GetCheckList", "--key", "missing"});
   EXPECT_EQ(r.status, 5);

@@ -19,8 +19,6 @@ class FreshBankTest : public ::testing::Test {
  protected:
   void SetUp() override {
     box_.UseBankServer();
-    const auto init = box_.Run("tavro-bank", {"init", "--demo", box_.BankDb()});
-    ASSERT_EQ(init.status, 0) << init.err;
     box_.SetLanguage("CN");
   }
 

@@ -110,6 +110,11 @@ void Sandbox::UseBankServer() {
   env_.erase("TAVRO_TABLE_HOST");
   env_.erase("TAVRO_TABLE_HOST_LOG");
   env_["TAVRO_BANK_DB"] = BankDb();
+  // Only tavro-bank init makes a bank; the host refuses a missing one.
+  const ShellOutput init = Run("tavro-bank", {"init", "--demo", BankDb()});
+  if (init.status != 0) {
+    throw std::runtime_error("tavro-bank init failed: " + init.err);
+  }
 }
 
 std::vector<std::string> Sandbox::HostLog() const {
@@ -178,6 +183,8 @@ ShellOutput Sandbox::Run(const std::string& name, const std::vector<std::string>
   }
   if (WIFEXITED(wstatus)) {
     result.status = WEXITSTATUS(wstatus);
+  } else if (WIFSIGNALED(wstatus)) {
+    result.signal = WTERMSIG(wstatus);
   }
   result.out = tavro_test::ReadFile(outPath);
   result.err = tavro_test::ReadFile(errPath);

@@ -17,6 +17,7 @@ std::string BinDir();
 
 struct ShellOutput {
   int status = -1;  // exit status; -1 when the process did not exit normally
+  int signal = 0;   // the signal that ended the process, 0 when it exited
   std::string out;
   std::string err;
 };
@@ -46,7 +47,8 @@ class Sandbox {
 
   // The table host answers: table is the UTF-8 table text (see HostTable.h).
   void UseTableHost(std::string_view table);
-  // The embedded bank server answers, on a database in this folder.
+  // The embedded bank server answers, on a fresh demonstration database in this
+  // folder that tavro-bank init makes (throws when it cannot).
   void UseBankServer();
   // Every command the table host received, one escaped line each.
   std::vector<std::string> HostLog() const;

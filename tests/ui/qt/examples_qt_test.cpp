@@ -25,8 +25,6 @@ class Bank {
  public:
   Bank() {
     box_.UseBankServer();
-    const auto init = box_.Run("tavro-bank", {"init", "--demo", box_.BankDb()});
-    EXPECT_EQ(init.status, 0) << init.err;
     box_.SetLanguage("CN");
     box_.SetEnv("QT_QPA_PLATFORM", "offscreen");
   }

@@ -43,8 +43,6 @@ struct Played {
 
 Played Play(e2e::Sandbox& box, const std::string& name, const std::string& ui = "qt") {
   box.UseBankServer();
-  const auto init = box.Run("tavro-bank", {"init", "--demo", box.BankDb()});
-  EXPECT_EQ(init.status, 0) << init.err;
   box.SetLanguage("CN");
   // A Chinese desktop, as the gallery's Chinese pictures show it: Qt's own buttons too.
   box.SetEnv("LANGUAGE", "zh_CN");
@@ -166,7 +164,6 @@ TEST(ShotFolder, ThatCannotBeWrittenIsSaidAndTheRunGoesOn) {
       "usage.txt",
       "# call: Mn_UsageEdit --corp 0012 --user 000001 --function 104\nclick CancelBtn\n");
   box.UseBankServer();
-  ASSERT_EQ(box.Run("tavro-bank", {"init", "--demo", box.BankDb()}).status, 0);
   box.SetLanguage("CN");
   box.SetEnv("QT_QPA_PLATFORM", "offscreen");
   const auto r = box.Shell({"run", script, "--ui", "qt"});
