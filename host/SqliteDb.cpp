@@ -407,7 +407,7 @@ std::string NoBankText(const std::string& path) {
     }
     shown += "'";
   }
-  const std::string text = "no bank at " + path + "; create one with tavro-bank init --demo";
+  std::string text = "no bank at " + path + "; create one with tavro-bank init --demo";
   // GBK takes no more bytes than UTF-8 for any character, so this bound holds on the wire.
   if (text.size() + 1 + shown.size() <= kErrorTextMax) {
     return text + " " + shown;

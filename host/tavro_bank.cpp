@@ -358,8 +358,7 @@ int Run(int argc, char** argv) {
     }
     // A command's page, as COMMAND --help shows it; App::help of the program itself
     // would describe the help command that was parsed.
-    std::cout << page->get_formatter()->make_help(page, page == &app ? "tavro-bank" : prev,
-                                                  CLI::AppFormatMode::Normal);
+    std::cout << page->get_formatter()->make_help(page, prev, CLI::AppFormatMode::Normal);
     return 0;
   }
   if (initCmd->parsed()) {

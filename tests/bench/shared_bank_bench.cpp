@@ -156,7 +156,12 @@ int main(int argc, char** argv) {
     const std::string file = folder + "/bank" + std::to_string(processes) + ".db";
     unsetenv("TAVRO_BANK_URL");
     setenv("TAVRO_BANK_DB", file.c_str(), 1);
-    bench::InitDemoBank(file);
+    try {
+      bench::InitDemoBank(file);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "shared_bank_bench: %s\n", e.what());
+      return 1;
+    }
     Send("MN_GetCorpName '0012'");  // opens the bank before the clock runs
     Run("sqlite", processes, seconds, folder);
     if (postgres) {
