@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "host/Database.h"
+#include "host/SqliteFileLocks.h"
 
 namespace host {
 namespace {
@@ -154,6 +155,7 @@ SqliteDb::SqliteDb(const std::string& path, const DbSetup& setup) : path_(path) 
   }
   CreateParentFolders(path);
   CreatePrivateFile(path);
+  UseDescriptionLocks();
   int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   try {
     if (rc != SQLITE_OK) {
@@ -386,6 +388,7 @@ std::string DefaultDatabasePath() {
 }
 
 void EmptyDatabase(const std::string& path) {
+  UseDescriptionLocks();
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
   try {
