@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "host/Database.h"
+#include "host/SqliteFileLocks.h"
 #include "host/WireText.h"
 
 namespace host {
@@ -162,6 +163,7 @@ SqliteDb::SqliteDb(const std::string& path, const DbSetup& setup) : path_(path) 
   } else if (struct stat info{}; stat(path.c_str(), &info) != 0 && errno == ENOENT) {
     throw std::runtime_error(NoBankText(path));
   }
+  UseDescriptionLocks();
   int rc = sqlite3_open_v2(path.c_str(), &db_,
                            SQLITE_OPEN_READWRITE | (creates ? SQLITE_OPEN_CREATE : 0), nullptr);
   try {
@@ -416,6 +418,7 @@ std::string NoBankText(const std::string& path) {
 }
 
 void EmptyDatabase(const std::string& path) {
+  UseDescriptionLocks();
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
   try {
