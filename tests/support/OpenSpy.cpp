@@ -18,7 +18,10 @@
 
 namespace {
 
-// The bank's files by their canonical paths, worked out once.
+// The bank's files by their canonical paths, worked out once and never destroyed:
+// files are opened after the static destructors have run too (the sanitizer build's
+// leak report reads the program's files at exit), and a destroyed list would be read
+// after it was freed.
 struct Watched {
   std::string files[4];
   int count = 0;
@@ -26,7 +29,7 @@ struct Watched {
 };
 
 const Watched& TheWatched() {
-  static const Watched watched = [] {
+  static const Watched& watched = *new Watched([] {
     Watched w;
     const char* bank = getenv("TAVRO_OPEN_SPY_FILES");
     const char* log = getenv("TAVRO_OPEN_SPY_LOG");
@@ -45,7 +48,7 @@ const Watched& TheWatched() {
       w.files[w.count++] = path + suffix;
     }
     return w;
-  }();
+  }());
   return watched;
 }
 
