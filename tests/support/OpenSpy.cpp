@@ -25,13 +25,15 @@ struct Watched {
   std::string log;
 };
 
+// Never destroyed: the program opens files until its very end, static destructors too.
 const Watched& TheWatched() {
-  static const Watched watched = [] {
-    Watched w;
+  static const Watched& watched = *[] {
+    auto* made = new Watched;
+    Watched& w = *made;
     const char* bank = getenv("TAVRO_OPEN_SPY_FILES");
     const char* log = getenv("TAVRO_OPEN_SPY_LOG");
     if (bank == nullptr || log == nullptr) {
-      return w;
+      return made;
     }
     w.log = log;
     // The folder is canonical; the files may not exist yet.
@@ -44,7 +46,7 @@ const Watched& TheWatched() {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
       w.files[w.count++] = path + suffix;
     }
-    return w;
+    return made;
   }();
   return watched;
 }
