@@ -1,7 +1,8 @@
 // A library a test preloads into a program to see who opens the embedded bank's files
 // while the bank is in use. TAVRO_OPEN_SPY_FILES names the bank's database; every open
 // that succeeds on it, its write-ahead log, its shared memory or its journal, made by
-// code outside SQLite's own library, is appended to the file TAVRO_OPEN_SPY_LOG as one
+// code outside the bank's own (SQLite's library, and the host library that opens the
+// bank and its lock descriptors), is appended to the file TAVRO_OPEN_SPY_LOG as one
 // line: the file and the library or program that opened it. An open that fails makes no
 // descriptor and so cannot disturb the bank's locks; it is not logged.
 #include <dlfcn.h>
@@ -78,7 +79,7 @@ void Log(int fd, const void* caller) {
   }
   Dl_info info{};
   const char* object = dladdr(caller, &info) != 0 && info.dli_fname ? info.dli_fname : "?";
-  if (strstr(object, "libsqlite3") != nullptr) {
+  if (strstr(object, "libsqlite3") != nullptr || strstr(object, "libTavroClient") != nullptr) {
     return;
   }
   static auto realOpen = Next<int (*)(const char*, int, ...)>("open");
