@@ -102,15 +102,23 @@ class SqliteStatement : public Statement {
   SqliteStatement& operator=(const SqliteStatement&) = delete;
 
   void Bind(int index, std::string_view text) override {
+    used_ = true;
     sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
   }
-  void Bind(int index, std::int64_t number) override { sqlite3_bind_int64(stmt_, index, number); }
-  void BindNull(int index) override { sqlite3_bind_null(stmt_, index); }
+  void Bind(int index, std::int64_t number) override {
+    used_ = true;
+    sqlite3_bind_int64(stmt_, index, number);
+  }
+  void BindNull(int index) override {
+    used_ = true;
+    sqlite3_bind_null(stmt_, index);
+  }
 
   // A failed step names SQLite's reason; constraint names come from the schema, so
   // the operator learns which rule refused the change. A lock held elsewhere is the
   // engine's failure, not the statement's.
   bool Step() override {
+    used_ = true;
     if (!listed_) {
       stepped_.push_back(this);
       listed_ = true;
@@ -146,9 +154,14 @@ class SqliteStatement : public Statement {
   bool IsNull(int column) const override {
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
   }
+  // A statement is handed out reset and reset again after its run; one neither bound
+  // nor stepped since has nothing to undo.
   void Reset() override {
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
+    if (used_) {
+      sqlite3_reset(stmt_);
+      sqlite3_clear_bindings(stmt_);
+      used_ = false;
+    }
   }
   // Ends a run left open; called for the statements noted since the last time.
   void EndRun() {
@@ -163,6 +176,7 @@ class SqliteStatement : public Statement {
   sqlite3_stmt* stmt_;
   std::vector<SqliteStatement*>& stepped_;
   bool listed_ = false;
+  bool used_ = false;
 };
 
 SqliteDb::SqliteDb(const std::string& path, const DbSetup& setup) : path_(path) {
@@ -302,7 +316,10 @@ std::int64_t SqliteDb::LastInsertId() {
 }
 
 void SqliteDb::OpenReader() {
-  int rc = sqlite3_open_v2(path_.c_str(), &reader_, SQLITE_OPEN_READWRITE, nullptr);
+  // The connection's own mutex is left out: like the writers' connection it is used
+  // by one command at a time, under the lock the host library holds for the command.
+  int rc = sqlite3_open_v2(path_.c_str(), &reader_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                           nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_extended_result_codes(reader_, 0);
     sqlite3_busy_timeout(reader_, kBusyTimeoutMs);
