@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "host/CommandParser.h"
-#include "host/ProcCommon.h"
 #include "host/PostgresDb.h"
+#include "host/ProcCommon.h"
 #include "host/SqliteDb.h"
 #include "host/WireText.h"
 #include "sys/CodePage.h"

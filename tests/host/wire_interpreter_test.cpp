@@ -324,8 +324,8 @@ TEST_F(WireInterpreter, AnswerFileTakesALongAnswerInPartsAllOrNothing) {
     Put("many", "before");
     hosttest::SetEngineFailures(run.conflicts);
     const std::string file = dir.File("many");
-    outcome = host::CallIntoFile(db, hosttest::ProbeServer(), command + "," + run.how,
-                                 file.c_str());
+    outcome =
+        host::CallIntoFile(db, hosttest::ProbeServer(), command + "," + run.how, file.c_str());
     EXPECT_EQ(outcome.status, run.status) << outcome.error;
     if (run.status == Status::Ok) {
       EXPECT_EQ(ReadFile(file), expected);
