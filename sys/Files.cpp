@@ -249,7 +249,13 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
-void ForEachLine(const std::string& path, const std::function<void(std::string_view)>& take) {
+namespace {
+
+// Reads a regular file (never through a link) in pieces of kLinePieceBytes, each
+// appended to pending and handed to use with complete set after the last; use takes
+// what it can from the front of pending and leaves the rest for the next piece.
+void ReadInPieces(const std::string& path,
+                  const std::function<void(std::string& pending, bool complete)>& use) {
   Fd in{::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
   if (in.fd < 0) {
     Fail("cannot open", path);
@@ -262,21 +268,43 @@ void ForEachLine(const std::string& path, const std::function<void(std::string_v
     errno = EINVAL;
     Fail("not a file:", path);
   }
-  // The bytes read and not yet taken: a line's head until its end arrives.
   std::string pending;
   for (bool complete = false; !complete;) {
     const std::size_t kept = pending.size();
     pending.resize(kept + kLinePieceBytes);
     ssize_t n = ::read(in.fd, pending.data() + kept, kLinePieceBytes);
     if (n < 0) {
+      pending.resize(kept);
       if (errno == EINTR) {
-        pending.resize(kept);
         continue;
       }
       Fail("cannot read", path);
     }
     pending.resize(kept + static_cast<std::size_t>(n));
     complete = n == 0;
+    use(pending, complete);
+  }
+}
+
+}  // namespace
+
+std::size_t CountLineFeeds(const std::string& path) {
+  std::size_t count = 0;
+  ReadInPieces(path, [&count](std::string& pending, bool) {
+    const char* end = pending.data() + pending.size();
+    for (const char* at = pending.data();
+         (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))));
+         ++at) {
+      ++count;
+    }
+    pending.clear();
+  });
+  return count;
+}
+
+void ForEachLine(const std::string& path, const std::function<void(std::string_view)>& take) {
+  // A line's head stays in pending until its end arrives.
+  ReadInPieces(path, [&take](std::string& pending, bool complete) {
     LineCutter cutter(pending);
     std::size_t pos = 0;
     std::string_view line;
@@ -284,7 +312,7 @@ void ForEachLine(const std::string& path, const std::function<void(std::string_v
       take(line);
     }
     pending.erase(0, pos);
-  }
+  });
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {

@@ -46,6 +46,8 @@ std::vector<std::string> ReadLines(const std::string& path);
 // regular file, or a read fails (after the lines read before).
 inline constexpr std::size_t kLinePieceBytes = std::size_t{1} << 20;
 void ForEachLine(const std::string& path, const std::function<void(std::string_view)>& take);
+// The number of LF bytes in the file, read the same way: room to reserve for its lines.
+std::size_t CountLineFeeds(const std::string& path);
 
 // Creates a new file with mode 0600; fails when anything of that name exists (a link
 // included). Returns the open descriptor; throws std::runtime_error on failure.
