@@ -184,7 +184,7 @@ struct AnswerNotTaken {
 // How much framed text a streamed answer collects before it is handed over: large
 // enough that the conversion to GBK and the write cost little per row, small enough
 // that an answer of any length takes the same memory.
-constexpr std::size_t kAnswerPartBytes = 64 * 1024;
+constexpr std::size_t kAnswerPartBytes = std::size_t{64} * 1024;
 
 // Frames a procedure's rows as it reads them and hands them to the sink in parts.
 class WireRows : public RowSink {

@@ -90,7 +90,10 @@ bool AppendFramedRow(const std::vector<std::string>& row, std::string& text) {
 }
 
 std::string FramedToWire(std::string framed, bool plain) {
-  return plain ? framed : sys::Utf8ToGbkMarkingInvisible(framed);
+  if (plain) {
+    return framed;
+  }
+  return sys::Utf8ToGbkMarkingInvisible(framed);
 }
 
 std::string FrameAnswer(const Answer& answer) {
