@@ -39,6 +39,25 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path) {
   }
 }
 
+// Opens a regular file for reading, never through a link, and fills st; throws
+// std::runtime_error naming the file otherwise.
+int OpenRegularFile(const std::string& path, struct stat& st) {
+  Fd in{::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
+  if (in.fd < 0) {
+    Fail("cannot open", path);
+  }
+  if (::fstat(in.fd, &st) != 0) {
+    Fail("cannot read", path);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    errno = EINVAL;
+    Fail("not a file:", path);
+  }
+  const int fd = in.fd;
+  in.fd = -1;
+  return fd;
+}
+
 // The new file's name: hidden beside path, with as much of path's name as leaves room
 // for the suffix within any folder's name limit.
 constexpr std::size_t kTempBaseLen = 64;
@@ -177,18 +196,8 @@ bool DeleteFile(const std::string& path) {
 }
 
 std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
-  Fd in{::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
-  if (in.fd < 0) {
-    Fail("cannot open", path);
-  }
   struct stat st {};
-  if (::fstat(in.fd, &st) != 0) {
-    Fail("cannot read", path);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    errno = EINVAL;
-    Fail("not a file:", path);
-  }
+  Fd in{OpenRegularFile(path, st)};
   std::string bytes;
   std::size_t want = std::min(static_cast<std::size_t>(st.st_size), maxBytes);
   bytes.resize(want);
@@ -256,18 +265,8 @@ namespace {
 // what it can from the front of pending and leaves the rest for the next piece.
 void ReadInPieces(const std::string& path,
                   const std::function<void(std::string& pending, bool complete)>& use) {
-  Fd in{::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
-  if (in.fd < 0) {
-    Fail("cannot open", path);
-  }
   struct stat st {};
-  if (::fstat(in.fd, &st) != 0) {
-    Fail("cannot read", path);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    errno = EINVAL;
-    Fail("not a file:", path);
-  }
+  Fd in{OpenRegularFile(path, st)};
   std::string pending;
   for (bool complete = false; !complete;) {
     const std::size_t kept = pending.size();
