@@ -97,7 +97,16 @@ std::string FramedToWire(std::string framed, bool plain) {
 }
 
 std::string FrameAnswer(const Answer& answer) {
+  // Room for every field, its separator or row end, at once.
+  std::size_t size = 0;
+  for (const auto& row : answer.rows) {
+    for (const std::string& field : row) {
+      size += field.size() + 1;
+    }
+    size += 2;
+  }
   std::string text;
+  text.reserve(size);
   bool plain = true;
   for (const auto& row : answer.rows) {
     plain = AppendFramedRow(row, text) && plain;
