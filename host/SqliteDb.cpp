@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "host/Database.h"
+#include "host/SqliteFileLocks.h"
 
 namespace host {
 namespace {
@@ -185,6 +186,7 @@ SqliteDb::SqliteDb(const std::string& path, const DbSetup& setup) : path_(path) 
   }
   CreateParentFolders(path);
   CreatePrivateFile(path);
+  UseDescriptionLocks();
   int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   try {
     if (rc != SQLITE_OK) {
@@ -437,6 +439,7 @@ std::string DefaultDatabasePath() {
 }
 
 void EmptyDatabase(const std::string& path) {
+  UseDescriptionLocks();
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
   try {

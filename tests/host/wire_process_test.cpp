@@ -1,9 +1,12 @@
 // Several processes on one database: a process killed in the middle of a batch, two
-// processes writing at once, a write lock held by another connection, and a command
-// that reads before it writes waiting for that lock.
+// processes writing at once, a write lock held by another connection, a command
+// that reads before it writes waiting for that lock, and the bank's locks kept while
+// other code of the process opens and closes its files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -152,6 +155,52 @@ TEST_F(WireProcess, CommandThatReadsFirstWaitsForTheWriterInsteadOfFailing) {
 
   EXPECT_EQ(hosttest::ProbeValue(db, "b"), "2");
   EXPECT_EQ(hosttest::ProbeValue(db, "x"), "y");
+}
+
+// Size of a file, -1 when there is none.
+off_t SizeOf(const std::string& file) {
+  struct stat info {};
+  return stat(file.c_str(), &info) == 0 ? info.st_size : -1;
+}
+
+// Other code of a process that has the bank open (a file dialog telling the type of
+// the files in the bank's folder) opens and closes the bank's files. The bank's locks
+// must outlast that: without them another program believes itself alone, truncates the
+// shared memory this process has mapped and removes the write-ahead log.
+TEST_F(WireProcess, OtherCodeClosingTheBanksFilesLeavesItsLocks) {
+  host::SqliteDb db(path, hosttest::ProbeSetup());
+  ASSERT_TRUE(RunProbe(db, "T_Put 'a','1'").ok());
+  const std::string wal = path + "-wal";
+  const std::string shm = path + "-shm";
+  const off_t shmSize = SizeOf(shm);
+  ASSERT_GT(shmSize, 3);
+  for (const std::string& file : {path, wal, shm}) {
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0) << file;
+    close(fd);
+  }
+
+  // Another program reads; alone with the bank, it would reset the shared memory as it
+  // opens and checkpoint and remove the log as it closes.
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    execlp("sqlite3", "sqlite3", path.c_str(), "SELECT count(*) FROM probe", nullptr);
+    _exit(127);
+  }
+  ASSERT_GT(pid, 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "sqlite3 failed: " << status;
+  ASSERT_EQ(SizeOf(shm), shmSize) << "the other program reset the shared memory";
+  ASSERT_GE(SizeOf(wal), 0) << "the other program removed the write-ahead log";
+
+  std::string answer;
+  ASSERT_TRUE(RunProbe(db, "T_Put 'b','2'").ok());
+  ASSERT_TRUE(RunProbe(db, "MN_GetProbe 'a'", &answer).ok());
+  EXPECT_EQ(answer, "1\r\n");
+  EXPECT_EQ(hosttest::ProbeCount(db), 2);
 }
 
 }  // namespace

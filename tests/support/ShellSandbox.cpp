@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -147,8 +148,10 @@ ShellOutput Sandbox::Run(const std::string& name, const std::vector<std::string>
   }
   envp.push_back(nullptr);
 
-  std::string outPath = root_ + "/shell-stdout.txt";
-  std::string errPath = root_ + "/shell-stderr.txt";
+  // Programs may run at once from several threads: each run has its own output files.
+  const std::string run = std::to_string(runs_++);
+  std::string outPath = root_ + "/shell-stdout-" + run + ".txt";
+  std::string errPath = root_ + "/shell-stderr-" + run + ".txt";
   std::string work = WorkDir();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -181,6 +184,8 @@ ShellOutput Sandbox::Run(const std::string& name, const std::vector<std::string>
   }
   result.out = tavro_test::ReadFile(outPath);
   result.err = tavro_test::ReadFile(errPath);
+  std::remove(outPath.c_str());
+  std::remove(errPath.c_str());
   return result;
 }
 

@@ -3,6 +3,7 @@
 // server (a fresh database inside the folder).
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <string>
 #include <string_view>
@@ -71,6 +72,7 @@ class Sandbox {
   std::string root_;
   std::string input_ = "/dev/null";
   std::map<std::string, std::string> env_;
+  mutable std::atomic<unsigned> runs_{0};
 };
 
 // Lines of a text, without their line ends.

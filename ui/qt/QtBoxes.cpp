@@ -135,9 +135,23 @@ std::unique_ptr<QInputDialog> MakeInputBox(const std::string& caption, const std
   return box;
 }
 
+QIcon NameOnlyIconProvider::icon(const QFileInfo& info) const {
+  return icon(info.isDir() ? QAbstractFileIconProvider::Folder : QAbstractFileIconProvider::File);
+}
+
+QString NameOnlyIconProvider::type(const QFileInfo& info) const {
+  if (!info.isFile()) {
+    return QFileIconProvider::type(info);
+  }
+  const QMimeType mime = names_.mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+  return mime.comment().isEmpty() ? mime.name() : mime.comment();
+}
+
 std::unique_ptr<QFileDialog> MakeFileDialog(bool save, const std::string& filter,
-                                            const std::string& path, QWidget* parent) {
+                                            const std::string& path, NameOnlyIconProvider& names,
+                                            QWidget* parent) {
   auto dialog = std::make_unique<QFileDialog>(parent);
+  dialog->setIconProvider(&names);
   // Qt's own dialog on every desktop, so it behaves the same everywhere and in tests.
   dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setOption(QFileDialog::DontConfirmOverwrite);

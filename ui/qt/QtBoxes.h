@@ -4,8 +4,10 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QFileIconProvider>
 #include <QLocale>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,11 +34,27 @@ std::unique_ptr<QInputDialog> MakeInputBox(const std::string& caption, const std
                                            const std::string& value, QWidget* parent,
                                            std::function<void()> refused);
 
+// Shows a file's icon and type from its name alone. Qt's own provider reads the first
+// bytes of every file in the folder shown to tell its type, and a file dialog showing
+// the folder of the embedded bank would then open and close the bank's files, its
+// write-ahead log and its shared memory in the very process that has the bank open.
+class NameOnlyIconProvider : public QFileIconProvider {
+ public:
+  using QFileIconProvider::icon;
+  QIcon icon(const QFileInfo& info) const override;
+  QString type(const QFileInfo& info) const override;
+
+ private:
+  QMimeDatabase names_;
+};
+
 // An open or save dialog with the filter "description|pattern|..." in Qt's form and the
 // initial name (a folder opens in it). A save dialog does not ask before replacing a
-// file: whether it may is the dialog code's to decide, as on the original platform.
+// file: whether it may is the dialog code's to decide, as on the original platform. The
+// dialog shows files through names, which must outlive it.
 std::unique_ptr<QFileDialog> MakeFileDialog(bool save, const std::string& filter,
-                                            const std::string& path, QWidget* parent);
+                                            const std::string& path, NameOnlyIconProvider& names,
+                                            QWidget* parent);
 
 // Installs Qt's own translation of the texts it puts in boxes and dialogs (the buttons
 // of a message box, the file and print dialogs) for a language: by default the

@@ -260,7 +260,8 @@ bool QtDesktop::InputBox(const std::string& caption, const std::string& prompt,
 
 bool QtDesktop::FileDialog(bool save, const std::string& filter, std::string& path) {
   SyncAll();
-  auto dialog = MakeFileDialog(save, filter, path, Parent());
+  NameOnlyIconProvider names;  // outlives the dialog
+  auto dialog = MakeFileDialog(save, filter, path, names, Parent());
   if (script_) {
     return WhileShown(*dialog, "file", [&] { return script_->FileDialog(save, filter, path); });
   }

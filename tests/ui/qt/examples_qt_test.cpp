@@ -1,12 +1,14 @@
 // tavro-shell with --ui qt: every example plays on the Qt platform (the offscreen plugin
 // as its screen) with the transcript, result and files the headless platform gives it;
-// `shot` saves pictures of forms and boxes there and is an error headless. Under
+// `shot` saves pictures of forms and boxes there and is an error headless; an import
+// picked beside the bank by the file dialog while another program uses the bank. Under
 // xvfb-run, the same on a real X display.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
 #include <QImage>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,9 +16,12 @@
 #include <regex>
 #include <set>
 #include <sstream>
+#include <thread>
 
+#include "tests/support/BankQuery.h"
 #include "tests/support/PdfTools.h"
 #include "tests/support/ShellSandbox.h"
+#include "tests/support/TestEnv.h"
 
 namespace {
 
@@ -173,6 +178,79 @@ TEST(Choice, WithoutADisplayTheShellRunsHeadlessOrSaysWhyQtCannotRun) {
   r = box.Shell(qt);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err.find("ManageEdit:"), std::string::npos) << r.err;
+}
+
+// The bank in the folder the file dialog shows, used by another program all the while a
+// customer import from that folder runs. Qt's dialog tells the files' types by their
+// names, so nothing but SQLite opens the bank's files in the importing process (a
+// preloaded library logs any other open); the bank's locks hold against the other
+// program; the import finishes whole and the bank stays sound.
+TEST(BankFolder, ImportBesideTheBankWhileAnotherProgramUsesIt) {
+  Bank bank;
+  e2e::Sandbox& box = bank.Box();
+  // The file dialog opens in the working folder: the bank stands there.
+  const std::string bankDb = box.WorkDir() + "/bank.db";
+  box.SetEnv("TAVRO_BANK_DB", bankDb);
+  ASSERT_EQ(box.Run("tavro-bank", {"init", "--demo", bankDb}).status, 0);
+  constexpr int kCustomers = 2000;
+  std::string lines;
+  for (int i = 0; i < kCustomers; ++i) {
+    const std::string n = std::to_string(100000 + i);
+    lines += "K" + n + "@导入客户" + n + "@62220202" + n + "@中国银行杭州分行\r\n";
+  }
+  box.WriteFile("import.txt", tavro_test::Gbk(lines));
+  const std::string script =
+      box.WriteFile("import-beside-bank.txt",
+                    "# call: Mn_CustomerEdit --corp 0012 --user 000001 --function 201\n"
+                    "click ImportBtn\n"
+                    "click FilenameEdt\n"
+                    "file \"import.txt\"\n"
+                    "click SaveBtn\n"
+                    "click BitBtn2\n"
+                    "click CancelBtn\n"
+                    "answer yes\n");
+  const std::string opens = box.Root() + "/opens.log";
+  box.SetEnv("LD_PRELOAD", TAVRO_OPEN_SPY);
+  box.SetEnv("TAVRO_OPEN_SPY_FILES", bankDb);
+  box.SetEnv("TAVRO_OPEN_SPY_LOG", opens);
+  // The sanitizer build's runtime need not come first when a library is preloaded.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  box.SetEnv("ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0");
+
+  std::atomic<bool> importing{true};
+  int reads = 0;
+  int writes = 0;
+  std::string otherFailure;
+  std::thread other([&] {
+    while (importing) {
+      const auto read = box.Run("tavro-bank", {"exec", "MN_GetCorpName '0012'"});
+      const auto write =
+          box.Run("tavro-bank", {"exec", "MN_UpdateAccountRec 102,'310012000200001','0012','USD " +
+                                             std::to_string(writes) + "',-1"});
+      reads += read.status == 0;
+      writes += write.status == 0;
+      // Busy is an answer a program must expect; anything else is a fault.
+      for (const auto* r : {&read, &write}) {
+        if (r->status != 0 && r->status != 3 && otherFailure.empty()) {
+          otherFailure = "status " + std::to_string(r->status) + ": " + r->err;
+        }
+      }
+    }
+  });
+  const auto r = box.Shell({"run", script, "--ui", "qt"});
+  importing = false;
+  other.join();
+
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(otherFailure, "");
+  EXPECT_GT(reads, 0);
+  EXPECT_GT(writes, 0);
+  EXPECT_EQ(e2e::QueryBank(bankDb,
+                           "SELECT count(*) FROM customer WHERE corp_id = '0012' AND cust_id "
+                           "LIKE 'K%'"),
+            std::vector<std::string>{std::to_string(kCustomers)});
+  EXPECT_EQ(e2e::QueryBank(bankDb, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+  EXPECT_FALSE(box.Exists(opens)) << box.ReadFile(opens);
 }
 
 // Under xvfb-run (see CMakeLists.txt): a real window on an X display, photographed.
