@@ -85,7 +85,7 @@ for t in "${targets[@]}"; do
   fi
   failed=$((failed + 1))
   echo "fuzz: $t FAILED (exit status $status); its log:"
-  grep -v -E '^#[0-9]+' "$log" | tail -n 60
+  grep -v -E '^#[0-9]+|NEW_FUNC|^INFO:' "$log" | tail -n 40
   kept=0
   for input in "$out/$t"/*; do
     [ -f "$input" ] || continue
