@@ -209,7 +209,11 @@ bool HostCommandList(HWND_T window, int channel, std::string_view command,
     return false;
   }
   try {
-    list = SplitRows(sys::ReadFileBytes(name));
+    // Read in pieces straight into the rows: a list of a million rows is never held a
+    // second time as one text.
+    std::vector<std::string> rows;
+    sys::ForEachLine(name, [&rows](std::string_view row) { rows.emplace_back(row); });
+    list = std::move(rows);
   } catch (const std::exception&) {
     list.clear();
   }

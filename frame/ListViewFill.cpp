@@ -74,29 +74,26 @@ void LoadListViewRows(ui::TListView& view, const std::string& fileName) {
   {
     UpdateBracket bracket(view);
     try {
-      const std::string rows = sys::ReadFileBytes(fileName);
-      // Folder lists run to a million rows: the items are made in place from views of
-      // the file's bytes, with room reserved once.
-      view.Items.reserve(view.Items.size() +
-                         static_cast<std::size_t>(std::count(rows.begin(), rows.end(), '\n')) + 1);
-      std::size_t pos = 0;
-      std::string_view row;
-      while (sys::NextLine(rows, pos, row)) {
-        std::size_t sep = row.find(kFieldSep);
-        ui::TListItem& item = view.AddItem(std::string(row.substr(0, sep)));
-        if (sep == std::string_view::npos) {
-          continue;
+      // Folder lists run to a million rows: the file is read in pieces and each item
+      // made from views of its bytes, the fields found once per row.
+      view.Items.reserve(view.Items.size() + sys::CountLineFeeds(fileName) + 1);
+      std::vector<std::string_view> fields;
+      sys::ForEachLine(fileName, [&view, &fields](std::string_view row) {
+        fields.clear();
+        for (std::size_t start = 0;;) {
+          const std::size_t sep = row.find(kFieldSep, start);
+          fields.push_back(row.substr(start, sep == std::string_view::npos ? sep : sep - start));
+          if (sep == std::string_view::npos) {
+            break;
+          }
+          start = sep + 1;
         }
-        item.SubItems.reserve(
-            static_cast<std::size_t>(std::count(row.begin(), row.end(), kFieldSep)));
+        ui::TListItem& item = view.AddItem(std::string(fields[0]));
         // Each separator starts one more sub-item, so a row ending in 0x07 gets an empty one.
-        while (sep != std::string_view::npos) {
-          const std::size_t start = sep + 1;
-          sep = row.find(kFieldSep, start);
-          item.SubItems.emplace_back(
-              row.substr(start, sep == std::string_view::npos ? sep : sep - start));
+        if (fields.size() > 1) {
+          item.SubItems.assign(fields.begin() + 1, fields.end());
         }
-      }
+      });
     } catch (const std::exception&) {
       // A rows file that cannot be read shows the rows read so far; it is still removed.
     }

@@ -141,6 +141,8 @@ bool ParseCall(Scanner& s, Call& call, std::string& error) {
   if (s.AtEnd() || IsLineEnd(s.Peek())) {
     return true;
   }
+  // Room for the arguments of most calls at once rather than growing one by one.
+  call.args.reserve(16);
   while (true) {
     std::size_t index = call.args.size() + 1;
     if (index > kMaxArguments) {

@@ -28,6 +28,53 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+// The answer file of qelFileGet, written as the answer comes (a long answer in
+// parts) and closed when it is over, all before the transaction commits, so an answer
+// that cannot be delivered undoes the change instead of reporting a failure that
+// stuck. A writer run again after a conflict with another workstation writes it
+// afresh.
+class FileAnswer : public AnswerSink {
+ public:
+  FileAnswer(int fd, const char* file) : fd_(fd), file_(file) {}
+  ~FileAnswer() override {
+    if (fd_ >= 0) {
+      close(fd_);
+    }
+  }
+  FileAnswer(const FileAnswer&) = delete;
+  FileAnswer& operator=(const FileAnswer&) = delete;
+
+  bool TakesParts() const override { return true; }
+  Status Start(std::string& error) override {
+    if (fd_ < 0) {
+      fd_ = open(file_, O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    } else if (written_ && (ftruncate(fd_, 0) != 0 || lseek(fd_, 0, SEEK_SET) != 0)) {
+      return Failure(error);
+    }
+    written_ = false;
+    return fd_ >= 0 ? Status::Ok : Failure(error);
+  }
+  Status Take(std::string_view part, std::string& error) override {
+    written_ = true;
+    return WriteAll(fd_, part) ? Status::Ok : Failure(error);
+  }
+  Status Finish(std::string& error) override {
+    const int closed = close(fd_);
+    fd_ = -1;
+    return closed == 0 ? Status::Ok : Failure(error);
+  }
+
+ private:
+  static Status Failure(std::string& error) {
+    error = std::string("cannot write the answer file: ") + std::strerror(errno);
+    return Status::FileError;
+  }
+
+  int fd_;
+  const char* file_;
+  bool written_ = false;
+};
+
 Outcome Refused(std::string error) {
   Outcome outcome;
   outcome.status = Status::Refused;
@@ -107,26 +154,8 @@ Outcome CallIntoFile(Db& db, const Server& server, std::string_view raw, const c
                         : std::string("cannot create the answer file: ") + std::strerror(errno);
     return outcome;
   }
-  // The file is written and closed before the transaction commits, so an answer that
-  // cannot be delivered undoes the change instead of reporting a failure that stuck. A
-  // writer run again after a conflict with another workstation writes it afresh.
-  Outcome outcome =
-      RunCommand(db, server, channel, command, [&](std::string_view answer, std::string& refusal) {
-        if (fd < 0) {
-          fd = open(file, O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
-        }
-        const bool written = fd >= 0 && WriteAll(fd, answer);
-        const int closed = fd >= 0 ? close(fd) : -1;
-        fd = -1;
-        if (!written || closed != 0) {
-          refusal = std::string("cannot write the answer file: ") + std::strerror(errno);
-          return Status::FileError;
-        }
-        return Status::Ok;
-      });
-  if (fd >= 0) {
-    close(fd);
-  }
+  FileAnswer answer(fd, file);
+  Outcome outcome = RunCommand(db, server, channel, command, answer);
   if (!outcome.ok()) {
     unlink(file);
   }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <exception>
 #include <random>
+#include <span>
 #include <thread>
 
 #include "host/CommandParser.h"
@@ -173,10 +174,110 @@ bool LoginMayRun(const Db& db, const ParsedCommand& parsed, const std::vector<Pr
   return true;
 }
 
+// Raised through a streaming procedure when the caller cannot take a part of the
+// answer. No std::exception, so that no procedure's own handler takes it for a
+// refusal of its own.
+struct AnswerNotTaken {
+  Status status;
+};
+
+// How much framed text a streamed answer collects before it is handed over: large
+// enough that the conversion to GBK and the write cost little per row, small enough
+// that an answer of any length takes the same memory.
+constexpr std::size_t kAnswerPartBytes = std::size_t{64} * 1024;
+
+// Frames a procedure's rows as it reads them and hands them to the sink in parts.
+class WireRows : public RowSink {
+ public:
+  WireRows(AnswerSink& sink, std::string& error) : sink_(sink), error_(error) {}
+  void Row(const std::vector<std::string>& fields) override {
+    plain_ = AppendFramedRow(fields, framed_) && plain_;
+    if (framed_.size() >= kAnswerPartBytes) {
+      Flush();
+    }
+  }
+  void Flush() {
+    if (framed_.empty()) {
+      return;
+    }
+    const std::string part = FramedToWire(std::move(framed_), plain_);
+    framed_.clear();
+    plain_ = true;
+    const Status taken = sink_.Take(part, error_);
+    if (taken != Status::Ok) {
+      throw AnswerNotTaken{taken};
+    }
+  }
+
+ private:
+  AnswerSink& sink_;
+  std::string& error_;
+  std::string framed_;
+  bool plain_ = true;
+};
+
+// Collects a whole answer for a caller of RunCommand with a Deliver.
+class WholeAnswer : public AnswerSink {
+ public:
+  explicit WholeAnswer(const Deliver& deliver) : deliver_(deliver) {}
+  Status Take(std::string_view answer, std::string& error) override {
+    return deliver_ ? deliver_(answer, error) : Status::Ok;
+  }
+
+ private:
+  const Deliver& deliver_;
+};
+
+// The answer of one run, handed to the sink: a streaming procedure's rows in parts as
+// it reads them, any other answer whole.
+void AnswerRun(Db& db, const Server& server, const ParsedCommand& parsed,
+               const std::vector<Prepared>& calls, const std::string& corpId, AnswerSink& sink,
+               std::string& error) {
+  auto take = [&](std::string_view answer) {
+    const Status taken = sink.Take(answer, error);
+    if (taken != Status::Ok) {
+      throw AnswerNotTaken{taken};
+    }
+  };
+  if (parsed.kind == CommandKind::Select) {
+    take(FrameAnswer(server.runSelect(db, corpId)));
+  } else if (parsed.kind == CommandKind::Call) {
+    const Prepared& call = calls[0];
+    if (call.proc->stream != nullptr && sink.TakesParts()) {
+      WireRows rows(sink, error);
+      call.proc->stream(db, call.args, rows);
+      rows.Flush();
+    } else {
+      take(FrameAnswer(call.proc->run(db, call.args)));
+    }
+  } else {
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+      std::string why;
+      try {
+        why = Refusal(calls[i].proc->run(db, calls[i].args));
+      } catch (const EngineError&) {
+        throw;
+      } catch (const std::exception& e) {
+        why = FailureText(e);
+      }
+      if (!why.empty()) {
+        throw ProcedureError("statement " + std::to_string(i + 1) + ": " + why);
+      }
+    }
+    take(parsed.noCount ? std::string() : std::to_string(calls.size()) + "\r\n");
+  }
+}
+
 }  // namespace
 
 Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_view command,
                    const Deliver& deliver) {
+  WholeAnswer sink(deliver);
+  return RunCommand(db, server, channel, command, sink);
+}
+
+Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_view command,
+                   AnswerSink& sink) {
   Outcome outcome;
   outcome.status = Status::Refused;
   ParsedCommand parsed;
@@ -227,8 +328,9 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
 
   // What a writer checks and then changes: it queues behind the other writers of
   // the same records (customers and payees by id, anything else by corporation).
+  // Readers queue for nothing.
   std::vector<std::string> records;
-  for (const Prepared& call : calls) {
+  for (const Prepared& call : reading ? std::span<const Prepared>() : calls) {
     const char* ids = call.proc->ids != nullptr ? call.proc->ids : "";
     std::string corp;
     for (std::size_t i = 0; ids[i] != '\0' && i < call.args.size(); ++i) {
@@ -251,39 +353,20 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
   for (int run = 1;; ++run) {
     try {
       db.Begin(reading ? Access::Reads : Access::Writes, records);
-      std::string answer;
-      if (parsed.kind == CommandKind::Select) {
-        answer = FrameAnswer(server.runSelect(db, corpId));
-      } else if (parsed.kind == CommandKind::Call) {
-        answer = FrameAnswer(calls[0].proc->run(db, calls[0].args));
-      } else {
-        for (std::size_t i = 0; i < calls.size(); ++i) {
-          std::string why;
-          try {
-            why = Refusal(calls[i].proc->run(db, calls[i].args));
-          } catch (const EngineError&) {
-            throw;
-          } catch (const std::exception& e) {
-            why = FailureText(e);
-          }
-          if (!why.empty()) {
-            throw ProcedureError("statement " + std::to_string(i + 1) + ": " + why);
-          }
-        }
-        if (!parsed.noCount) {
-          answer = std::to_string(calls.size()) + "\r\n";
-        }
+      Status taken = sink.Start(outcome.error);
+      if (taken == Status::Ok) {
+        AnswerRun(db, server, parsed, calls, corpId, sink, outcome.error);
+        taken = sink.Finish(outcome.error);
       }
-      if (deliver) {
-        Status delivered = deliver(answer, outcome.error);
-        if (delivered != Status::Ok) {
-          db.Rollback();
-          outcome.status = delivered;
-          return outcome;
-        }
+      if (taken != Status::Ok) {
+        throw AnswerNotTaken{taken};
       }
       db.Commit();
       break;
+    } catch (const AnswerNotTaken& notTaken) {
+      db.Rollback();
+      outcome.status = notTaken.status;
+      return outcome;
     } catch (const EngineError& e) {
       db.Rollback();
       // A connection found lost before anything of the command reached the bank may

@@ -42,6 +42,22 @@ enum class Status : int {
 // answer never leaves a change behind.
 using Deliver = std::function<Status(std::string_view answer, std::string& error)>;
 
+// The same for a caller that may take a long answer in parts, as its rows are read,
+// and is told when a run of the command starts and when the whole answer is over.
+class AnswerSink {
+ public:
+  virtual ~AnswerSink() = default;
+  // True when the answer may come in several parts; else Take is called once.
+  virtual bool TakesParts() const { return false; }
+  // A run starts: a writer run again after a conflict with another workstation starts
+  // afresh, and what an earlier run handed over is to be dropped.
+  virtual Status Start(std::string& /*error*/) { return Status::Ok; }
+  // The answer, or its next part (whole rows).
+  virtual Status Take(std::string_view part, std::string& error) = 0;
+  // All of the answer was handed over; called before the commit.
+  virtual Status Finish(std::string& /*error*/) { return Status::Ok; }
+};
+
 struct Outcome {
   Status status = Status::Ok;
   std::string error;  // UTF-8, when status is not Ok
@@ -64,5 +80,9 @@ inline constexpr const char* kBusyText = "the bank database is busy, try again";
 // refused before anything runs.
 Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_view command,
                    const Deliver& deliver);
+// The same with the answer handed to sink; a call of a procedure that streams its
+// rows reaches a sink that takes parts in parts of bounded size.
+Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_view command,
+                   AnswerSink& sink);
 
 }  // namespace host

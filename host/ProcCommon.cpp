@@ -136,4 +136,13 @@ Answer Lines(std::vector<std::string> lines) {
   return a;
 }
 
+Answer CollectRows(Db& db, const Args& args, StreamFn stream) {
+  struct Collector : RowSink {
+    Answer answer;
+    void Row(const std::vector<std::string>& fields) override { answer.rows.push_back(fields); }
+  } collector;
+  stream(db, args, collector);
+  return std::move(collector.answer);
+}
+
 }  // namespace host

@@ -69,4 +69,7 @@ Answer OneRow(std::vector<std::string> fields);
 // Rows of one field each.
 Answer Lines(std::vector<std::string> lines);
 
+// The whole answer of a procedure that hands its rows over one at a time.
+Answer CollectRows(Db& db, const Args& args, StreamFn stream);
+
 }  // namespace host

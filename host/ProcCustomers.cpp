@@ -311,12 +311,13 @@ Answer MN_CustSnapIn(Db& db, const Args& args) {
 // MN_CustExport corp, type: type 0 one row per CNY account (customer id, name,
 // account number, bank, as the import reads them); type 1 one row per foreign-
 // currency account (customer id, name and address, currency, account number, bank
-// type, account at the bank, bank name and address, intermediary bank id).
-Answer MN_CustExport(Db& db, const Args& args) {
+// type, account at the bank, bank name and address, intermediary bank id). The rows
+// go to the caller as they are read: a corporation's customers run to any number.
+void MN_CustExportRows(Db& db, const Args& args, RowSink& rows) {
   std::string corp = CorpArg(TextArg(args, 0));
   std::int64_t type = IntArg(args, 1);
   RequireCorp(db, corp);
-  Answer out;
+  std::vector<std::string> row;
   if (type == 0) {
     Query q(db,
             "SELECT c.cust_id, c.cust_name, a.ac_no, a.cny_bank FROM customer c"
@@ -324,7 +325,8 @@ Answer MN_CustExport(Db& db, const Args& args) {
             " WHERE c.corp_id = ? AND a.currency = 'CNY' ORDER BY c.cust_id, a.ac_id");
     q.Bind(corp);
     while (q.Next()) {
-      out.rows.push_back({q.Text(0), q.Text(1), q.Text(2), q.Text(3)});
+      row.assign({q.Text(0), q.Text(1), q.Text(2), q.Text(3)});
+      rows.Row(row);
     }
   } else if (type == 1) {
     Query q(db,
@@ -334,13 +336,17 @@ Answer MN_CustExport(Db& db, const Args& args) {
             " WHERE c.corp_id = ? AND a.currency <> 'CNY' ORDER BY c.cust_id, a.ac_id");
     q.Bind(corp);
     while (q.Next()) {
-      out.rows.push_back({q.Text(0), q.Text(1), q.Text(2), q.Text(3), q.Text(4), q.Text(5),
-                          q.Text(6), std::to_string(q.Int(7))});
+      row.assign({q.Text(0), q.Text(1), q.Text(2), q.Text(3), q.Text(4), q.Text(5), q.Text(6),
+                  std::to_string(q.Int(7))});
+      rows.Row(row);
     }
   } else {
     throw ProcedureError("export type " + std::to_string(type) + " is not 0 (CNY) or 1 (foreign)");
   }
-  return out;
+}
+
+Answer MN_CustExport(Db& db, const Args& args) {
+  return CollectRows(db, args, MN_CustExportRows);
 }
 
 // MN_GetPropOfCustAc id: the customer account record (field 5: the customer name).

@@ -46,6 +46,7 @@ TAVRO_PROC(MN_CustomerDelete);
 TAVRO_PROC(MN_CustomerUpdate);
 TAVRO_PROC(MN_CustSnapIn);
 TAVRO_PROC(MN_CustExport);
+void MN_CustExportRows(Db& db, const Args& args, RowSink& rows);
 TAVRO_PROC(MN_GetPropOfCustAc);
 TAVRO_PROC(MN_UpdateCustAcRec);
 TAVRO_PROC(MN_GetCustAcFolder);

@@ -24,7 +24,7 @@ constexpr ProcedureSpec kProcedures[] = {
     {"MN_CustCNYAcDelete", "tt", MN_CustCNYAcDelete, kWrites, "pc"},
     {"MN_CustCNYAcExists", "tt", MN_CustCNYAcExists, kReads, ".c"},
     {"MN_CustCNYAcUpdate", "ttt", MN_CustCNYAcUpdate, kWrites, "ppc"},
-    {"MN_CustExport", "ti", MN_CustExport, kReads, "c."},
+    {"MN_CustExport", "ti", MN_CustExport, kReads, "c.", MN_CustExportRows},
     {"MN_CustSnapIn", "itttttt", MN_CustSnapIn, kWrites, ".cok..."},
     {"MN_CustomerDelete", "tt", MN_CustomerDelete, kWrites, "kc"},
     {"MN_CustomerExists", "tt", MN_CustomerExists, kReads, ".c"},

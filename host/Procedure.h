@@ -41,6 +41,18 @@ class ProcedureError : public std::runtime_error {
 // A procedure runs inside a transaction that the interpreter opened on db.
 using ProcedureFn = Answer (*)(Db& db, const Args& args);
 
+// Takes a procedure's rows one at a time as it reads them, so that a long answer is
+// never held whole. Row may raise to stop the procedure (the answer cannot be taken).
+class RowSink {
+ public:
+  virtual ~RowSink() = default;
+  virtual void Row(const std::vector<std::string>& fields) = 0;
+};
+
+// A procedure whose answer can be handed over row by row; its ProcedureFn answers
+// the same rows at once.
+using StreamFn = void (*)(Db& db, const Args& args, RowSink& rows);
+
 // Whether a procedure may change the database. A reader runs in a plain read
 // transaction, so readers never queue behind one another; a writer takes the write
 // lock before it starts, so it never fails half-way while upgrading a read lock.
@@ -58,6 +70,9 @@ struct ProcedureSpec {
   // of its corporation's such commands); '.' anything else (a user who is only the
   // subject of the command is no operator).
   const char* ids = nullptr;
+  // Set for a procedure that may answer more rows than are to be held at once: a
+  // caller that takes the answer in parts (an answer file) gets it row by row.
+  StreamFn stream = nullptr;
 };
 
 // Every procedure of the server, looked up by exact name.

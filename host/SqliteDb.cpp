@@ -14,6 +14,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 #include "host/Database.h"
 #include "host/SqliteFileLocks.h"
@@ -94,21 +95,36 @@ std::string OpenFailure(sqlite3* db, const std::string& path, int rc) {
 // A prepared statement of the embedded engine.
 class SqliteStatement : public Statement {
  public:
-  SqliteStatement(sqlite3* db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
+  // stepped: where the statement notes itself when a run starts, so that
+  // ResetStatements finds every run still open without going through them all.
+  SqliteStatement(sqlite3* db, sqlite3_stmt* stmt, std::vector<SqliteStatement*>& stepped)
+      : db_(db), stmt_(stmt), stepped_(stepped) {}
   ~SqliteStatement() override { sqlite3_finalize(stmt_); }
   SqliteStatement(const SqliteStatement&) = delete;
   SqliteStatement& operator=(const SqliteStatement&) = delete;
 
   void Bind(int index, std::string_view text) override {
+    used_ = true;
     sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
   }
-  void Bind(int index, std::int64_t number) override { sqlite3_bind_int64(stmt_, index, number); }
-  void BindNull(int index) override { sqlite3_bind_null(stmt_, index); }
+  void Bind(int index, std::int64_t number) override {
+    used_ = true;
+    sqlite3_bind_int64(stmt_, index, number);
+  }
+  void BindNull(int index) override {
+    used_ = true;
+    sqlite3_bind_null(stmt_, index);
+  }
 
   // A failed step names SQLite's reason; constraint names come from the schema, so
   // the operator learns which rule refused the change. A lock held elsewhere is the
   // engine's failure, not the statement's.
   bool Step() override {
+    used_ = true;
+    if (!listed_) {
+      stepped_.push_back(this);
+      listed_ = true;
+    }
     int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) {
       return true;
@@ -140,14 +156,29 @@ class SqliteStatement : public Statement {
   bool IsNull(int column) const override {
     return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
   }
+  // A statement is handed out reset and reset again after its run; one neither bound
+  // nor stepped since has nothing to undo.
   void Reset() override {
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
+    if (used_) {
+      sqlite3_reset(stmt_);
+      sqlite3_clear_bindings(stmt_);
+      used_ = false;
+    }
+  }
+  // Ends a run left open; called for the statements noted since the last time.
+  void EndRun() {
+    if (sqlite3_stmt_busy(stmt_)) {
+      sqlite3_reset(stmt_);
+    }
+    listed_ = false;
   }
 
  private:
   sqlite3* db_;
   sqlite3_stmt* stmt_;
+  std::vector<SqliteStatement*>& stepped_;
+  bool listed_ = false;
+  bool used_ = false;
 };
 
 SqliteDb::SqliteDb(const std::string& path, const DbSetup& setup) : path_(path) {
@@ -262,34 +293,59 @@ bool SqliteDb::CheckVersion(const DbSetup& setup, bool locked) {
 }
 
 SqliteDb::~SqliteDb() {
+  stepped_.clear();
+  readerStatements_.clear();
   statements_.clear();
+  sqlite3_close_v2(reader_);
   sqlite3_close_v2(db_);
 }
 
 Statement& SqliteDb::Prepare(const char* sql) {
-  auto found = statements_.find(std::string_view(sql));
-  if (found != statements_.end()) {
+  StatementMap& statements = reading_ ? readerStatements_ : statements_;
+  auto found = statements.find(std::string_view(sql));
+  if (found != statements.end()) {
     found->second->Reset();
     return *found->second;
   }
+  sqlite3* db = Current();
   sqlite3_stmt* stmt = nullptr;
-  int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+  int rc = sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_finalize(stmt);
-    throw ProcedureError(std::string("SQL error: ") + sqlite3_errmsg(db_));
+    throw ProcedureError(std::string("SQL error: ") + sqlite3_errmsg(db));
   }
-  auto made = std::make_unique<SqliteStatement>(db_, stmt);
+  auto made = std::make_unique<SqliteStatement>(db, stmt, stepped_);
   SqliteStatement& out = *made;
-  statements_.emplace(sql, std::move(made));
+  statements.emplace(sql, std::move(made));
   return out;
 }
 
 int SqliteDb::ChangedRows() {
-  return sqlite3_changes(db_);
+  return sqlite3_changes(Current());
 }
 
 std::int64_t SqliteDb::LastInsertId() {
-  return sqlite3_last_insert_rowid(db_);
+  return sqlite3_last_insert_rowid(Current());
+}
+
+void SqliteDb::OpenReader() {
+  // The connection's own mutex is left out: like the writers' connection it is used
+  // by one command at a time, under the lock the host library holds for the command.
+  int rc = sqlite3_open_v2(path_.c_str(), &reader_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                           nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_extended_result_codes(reader_, 0);
+    sqlite3_busy_timeout(reader_, kBusyTimeoutMs);
+    rc = sqlite3_exec(reader_, "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
+  }
+  if (rc != SQLITE_OK) {
+    const std::string why = OpenFailure(reader_, path_, rc);
+    sqlite3_close_v2(reader_);
+    reader_ = nullptr;
+    throw EngineError(rc == SQLITE_BUSY || rc == SQLITE_LOCKED ? EngineError::Kind::kBusy
+                                                               : EngineError::Kind::kLost,
+                      why, true);
+  }
 }
 
 void SqliteDb::Control(const char* sql) {
@@ -298,13 +354,15 @@ void SqliteDb::Control(const char* sql) {
   stmt.Reset();
 }
 
-// A reader runs with writes switched off, so a procedure marked as a reader can
-// never change the bank; a writer takes the write lock before it starts, so it never
-// fails half-way while upgrading a read lock.
+// A reader runs on the readers' connection, whose writes are switched off, so a
+// procedure marked as a reader can never change the bank; a writer takes the write
+// lock before it starts, so it never fails half-way while upgrading a read lock.
 void SqliteDb::Begin(Access access, const std::vector<std::string>& /*records*/) {
   if (access == Access::Reads) {
-    Control("PRAGMA query_only = 1");
-    readOnly_ = true;
+    if (reader_ == nullptr) {
+      OpenReader();
+    }
+    reading_ = true;
     try {
       Control("BEGIN");
     } catch (...) {
@@ -323,25 +381,20 @@ void SqliteDb::Commit() {
   } catch (const ProcedureError& e) {
     throw ProcedureError(std::string("commit failed: ") + e.what());
   }
-  if (readOnly_) {
-    readOnly_ = false;
-    Control("PRAGMA query_only = 0");
-  }
+  reading_ = false;
 }
 
 void SqliteDb::Rollback() noexcept {
   ResetStatements();
-  if (!sqlite3_get_autocommit(db_)) {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3* db = Current();
+  if (db != nullptr && !sqlite3_get_autocommit(db)) {
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
   }
-  if (readOnly_) {
-    readOnly_ = false;
-    sqlite3_exec(db_, "PRAGMA query_only = 0", nullptr, nullptr, nullptr);
-  }
+  reading_ = false;
 }
 
 bool SqliteDb::InTransaction() const {
-  return !sqlite3_get_autocommit(db_);
+  return !sqlite3_get_autocommit(Current());
 }
 
 void SqliteDb::Savepoint(const char* name) {
@@ -354,21 +407,19 @@ void SqliteDb::Release(const char* name) {
 
 void SqliteDb::RollbackTo(const char* name) noexcept {
   const std::string sql = std::string("ROLLBACK TO ") + name + "; RELEASE " + name;
-  sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+  sqlite3_exec(Current(), sql.c_str(), nullptr, nullptr, nullptr);
 }
 
 void SqliteDb::ResetStatements() {
-  for (sqlite3_stmt* stmt = sqlite3_next_stmt(db_, nullptr); stmt;
-       stmt = sqlite3_next_stmt(db_, stmt)) {
-    if (sqlite3_stmt_busy(stmt)) {
-      sqlite3_reset(stmt);
-    }
+  for (SqliteStatement* stmt : stepped_) {
+    stmt->EndRun();
   }
+  stepped_.clear();
 }
 
 void SqliteDb::Exec(const char* sql) {
   char* message = nullptr;
-  int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
+  int rc = sqlite3_exec(Current(), sql, nullptr, nullptr, &message);
   if (rc != SQLITE_OK) {
     std::string text = message ? message : sqlite3_errstr(rc);
     sqlite3_free(message);

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/Database.h"
 
@@ -26,6 +27,7 @@ class SqliteDb : public Db {
   SqliteDb(const SqliteDb&) = delete;
   SqliteDb& operator=(const SqliteDb&) = delete;
 
+  // The writers' connection (readers have one of their own, see Begin).
   sqlite3* handle() const { return db_; }
   const std::string& path() const { return path_; }
 
@@ -52,12 +54,25 @@ class SqliteDb : public Db {
   // Runs a kept transaction statement; raises EngineError for a lock held
   // elsewhere and ProcedureError otherwise.
   void Control(const char* sql);
+  // Opens the readers' connection, writes switched off for its whole life.
+  void OpenReader();
+  // The connection of the open transaction: the readers' during a read.
+  sqlite3* Current() const { return reading_ ? reader_ : db_; }
+
+  using StatementMap = std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>>;
 
   sqlite3* db_ = nullptr;
   std::string path_;
   bool created_ = false;
-  bool readOnly_ = false;
-  std::map<std::string, std::unique_ptr<SqliteStatement>, std::less<>> statements_;
+  StatementMap statements_;
+  // Readers run on a second connection to the same file whose query_only is set once:
+  // switching it on and off for every read would expire every prepared statement of
+  // the connection, and each command would compile its statements again.
+  sqlite3* reader_ = nullptr;
+  StatementMap readerStatements_;
+  bool reading_ = false;
+  // Statements stepped since the last ResetStatements, of either connection.
+  std::vector<SqliteStatement*> stepped_;
 };
 
 // The refusal of a missing or empty bank: the path and the command that creates one,

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdarg>
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -53,8 +54,28 @@ LockTable& Table() {
   return table;
 }
 
+// A description of its own for the file fd names, opened again through /proc with fd's
+// access. Never a duplicate of fd: a process made by fork without exec shares the
+// descriptions of the descriptors it inherited, SQLite's too, so locks on a duplicate
+// would be the same locks in parent and child, never locks against each other. SQLite
+// keeps descriptors 0 to 2 free of database files, and so does this.
+int OpenLockDescriptor(LockTable& table, int fd) {
+  const int flags = table.fcntl(fd, F_GETFL, 0);
+  if (flags < 0) {
+    return -1;
+  }
+  char path[32];
+  std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
+  const int opened = open(path, (flags & O_ACCMODE) | O_CLOEXEC | O_NOCTTY);
+  if (opened < 0 || opened > 2) {
+    return opened;
+  }
+  const int moved = table.fcntl(opened, F_DUPFD_CLOEXEC, 3);
+  table.close(opened);
+  return moved;
+}
+
 // The lock descriptor of fd's file, made on the first lock SQLite asks for on the file.
-// SQLite keeps descriptors 0 to 2 free of database files, and so does this.
 int LockDescriptorOf(LockTable& table, int fd) {
   std::lock_guard<std::mutex> hold(table.mutex);
   if (auto known = table.byDescriptor.find(fd); known != table.byDescriptor.end()) {
@@ -67,7 +88,7 @@ int LockDescriptorOf(LockTable& table, int fd) {
   const FileId id{info.st_dev, info.st_ino};
   auto file = table.files.find(id);
   if (file == table.files.end()) {
-    const int lockFd = table.fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    const int lockFd = OpenLockDescriptor(table, fd);
     if (lockFd < 0) {
       return -1;
     }

@@ -11,8 +11,9 @@
 // of a command, and what it was storing is lost.
 //
 // UseDescriptionLocks routes SQLite's lock calls through its system-call table to one
-// lock descriptor per file, a duplicate of SQLite's first descriptor of it (so nothing
-// opens the file again), and takes open-file-description locks there (F_OFD_SETLK).
+// lock descriptor per file, the file opened once more through /proc/self/fd from
+// SQLite's first descriptor of it, and takes open-file-description locks there
+// (F_OFD_SETLK).
 // Those belong to that description and end only when its last descriptor is closed,
 // which only this unit does, once SQLite has closed every descriptor of the file it
 // locked through. All of SQLite's connections in the process share the one description

@@ -22,21 +22,24 @@ struct Connection {
   std::unique_ptr<host::Db> db;
 };
 
+// The connections of each engine by path or connection string, looked up without a
+// copy of the key on every command.
+using Connections = std::map<std::string, std::unique_ptr<Connection>, std::less<>>;
 std::mutex registryLock;
-std::map<std::string, std::unique_ptr<Connection>>& Registry() {
-  static std::map<std::string, std::unique_ptr<Connection>> connections;
-  return connections;
+Connections& Registry(host::Engine engine) {
+  static Connections files;
+  static Connections servers;
+  return engine == host::Engine::kPostgres ? servers : files;
 }
 
 Connection& ConnectionFor(const host::BankLocation& location) {
   std::lock_guard<std::mutex> guard(registryLock);
-  const std::string key =
-      (location.engine == host::Engine::kPostgres ? "pg:" : "file:") + location.where;
-  auto& slot = Registry()[key];
-  if (!slot) {
-    slot = std::make_unique<Connection>();
+  Connections& connections = Registry(location.engine);
+  auto found = connections.find(location.where);
+  if (found == connections.end()) {
+    found = connections.emplace(location.where, std::make_unique<Connection>()).first;
   }
-  return *slot;
+  return *found->second;
 }
 
 // Runs call with the open bank, opening it on first use; a bank that cannot be

@@ -33,10 +33,14 @@ bool ArgumentToUtf8(std::string_view gbk, std::string& utf8) {
     return true;
   }
   bool plain = true;
+  bool marks = false;
   for (char c : gbk) {
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      plain = false;
-    }
+    plain = plain && static_cast<unsigned char>(c) < 0x80;
+    marks = marks || c == kLineBreakMark;
+  }
+  if (plain && !marks) {
+    utf8.assign(gbk);
+    return true;
   }
   // 0x0E is below every GBK trail byte, so each one is a mark of its own.
   std::string text;
@@ -57,35 +61,57 @@ bool ArgumentToUtf8(std::string_view gbk, std::string& utf8) {
   return sys::Utf8ToGbk(utf8) == text;
 }
 
-std::string FrameAnswer(const Answer& answer) {
-  std::string text;
+bool AppendFramedRow(const std::vector<std::string>& row, std::string& text) {
   bool plain = true;
-  for (const auto& row : answer.rows) {
-    for (std::size_t i = 0; i < row.size(); ++i) {
-      if (i > 0) {
-        text.push_back(kFieldSep);
-      }
-      const std::string& field = row[i];
-      for (std::size_t k = 0; k < field.size(); ++k) {
-        char c = field[k];
-        if (c == '\r') {
-          if (k + 1 < field.size() && field[k + 1] == '\n') {
-            ++k;
-          }
-          text.push_back(kLineBreakMark);
-        } else if (c == '\n') {
-          text.push_back(kLineBreakMark);
-        } else {
-          if (static_cast<unsigned char>(c) >= 0x80) {
-            plain = false;
-          }
-          text.push_back(c);
+  for (std::size_t i = 0; i < row.size(); ++i) {
+    if (i > 0) {
+      text.push_back(kFieldSep);
+    }
+    // Copied in runs between line breaks; the scan notes any byte outside ASCII.
+    const std::string& field = row[i];
+    std::size_t start = 0;
+    for (std::size_t k = 0; k < field.size(); ++k) {
+      const char c = field[k];
+      if (static_cast<unsigned char>(c) >= 0x80) {
+        plain = false;
+      } else if (c == '\r' || c == '\n') {
+        text.append(field, start, k - start);
+        if (c == '\r' && k + 1 < field.size() && field[k + 1] == '\n') {
+          ++k;
         }
+        text.push_back(kLineBreakMark);
+        start = k + 1;
       }
     }
-    text += "\r\n";
+    text.append(field, start, std::string::npos);
   }
-  return plain ? text : sys::Utf8ToGbkMarkingInvisible(text);
+  text += "\r\n";
+  return plain;
+}
+
+std::string FramedToWire(std::string framed, bool plain) {
+  if (plain) {
+    return framed;
+  }
+  return sys::Utf8ToGbkMarkingInvisible(framed);
+}
+
+std::string FrameAnswer(const Answer& answer) {
+  // Room for every field, its separator or row end, at once.
+  std::size_t size = 0;
+  for (const auto& row : answer.rows) {
+    for (const std::string& field : row) {
+      size += field.size() + 1;
+    }
+    size += 2;
+  }
+  std::string text;
+  text.reserve(size);
+  bool plain = true;
+  for (const auto& row : answer.rows) {
+    plain = AppendFramedRow(row, text) && plain;
+  }
+  return FramedToWire(std::move(text), plain);
 }
 
 std::size_t GbkCutLength(std::string_view gbk, std::size_t max) {

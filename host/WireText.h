@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/Procedure.h"
 
@@ -32,6 +33,12 @@ bool ArgumentToUtf8(std::string_view gbk, std::string& utf8);
 // character GBK lacks is sent as GBK's substitution character "?", an invisible one
 // (U+200B, U+FEFF, U+00AD ...) too, so that nothing stored vanishes unseen.
 std::string FrameAnswer(const Answer& answer);
+
+// FrameAnswer in steps, for an answer handed over in parts: a row appended to text in
+// the wire's framing but still UTF-8, true when it is plain ASCII; then framed text
+// of whole rows into GBK (plain: every row was ASCII, nothing to convert).
+bool AppendFramedRow(const std::vector<std::string>& row, std::string& text);
+std::string FramedToWire(std::string framed, bool plain);
 
 // The length of the longest head of gbk of at most max bytes that does not end in the
 // middle of a double-byte character.

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libpango1.0-dev fonts-noto-cjk poppler-utils
   qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libxcb1-dev xvfb xauth
+  clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()

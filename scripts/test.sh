@@ -3,13 +3,15 @@
 # a build with AddressSanitizer and UndefinedBehaviorSanitizer. A throwaway PostgreSQL
 # cluster (scripts/bank-postgres.sh, in build/postgres-test) runs meanwhile, so that
 # the host procedure suite and the module's end-to-end examples run against both the
-# embedded bank and a shared one; it is stopped and removed at the end.
-# Usage: scripts/test.sh [default|asan]   (no argument: both)
+# embedded bank and a shared one; it is stopped and removed at the end. Last, every fuzz
+# target runs for a bounded time (scripts/fuzz.sh; TAVRO_FUZZ_SECONDS each, 20 by
+# default, two at a time), and any crash or sanitizer report fails the run.
+# Usage: scripts/test.sh [default|asan|fuzz ...]   (no argument: all three)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(default asan)
+[ ${#presets[@]} -eq 0 ] && presets=(default asan fuzz)
 cluster="$PWD/build/postgres-test"
 stop_cluster() {
   if [ -e "$cluster" ]; then
@@ -19,6 +21,11 @@ stop_cluster() {
 }
 started=0
 for preset in "${presets[@]}"; do
+  if [ "$preset" = fuzz ]; then
+    echo "=== fuzz ==="
+    scripts/fuzz.sh all "${TAVRO_FUZZ_SECONDS:-20}"
+    continue
+  fi
   echo "=== build and test: $preset ==="
   scripts/build.sh "$preset"
   if [ "$started" -eq 0 ]; then

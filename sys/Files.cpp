@@ -39,6 +39,25 @@ void WriteAll(int fd, std::string_view bytes, const std::string& path) {
   }
 }
 
+// Opens a regular file for reading, never through a link, and fills st; throws
+// std::runtime_error naming the file otherwise.
+int OpenRegularFile(const std::string& path, struct stat& st) {
+  Fd in{::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
+  if (in.fd < 0) {
+    Fail("cannot open", path);
+  }
+  if (::fstat(in.fd, &st) != 0) {
+    Fail("cannot read", path);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    errno = EINVAL;
+    Fail("not a file:", path);
+  }
+  const int fd = in.fd;
+  in.fd = -1;
+  return fd;
+}
+
 // The new file's name: hidden beside path, with as much of path's name as leaves room
 // for the suffix within any folder's name limit.
 constexpr std::size_t kTempBaseLen = 64;
@@ -48,6 +67,65 @@ std::string TempNameBeside(const std::string& path) {
   const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
   return folder + "." + base.substr(0, kTempBaseLen) + ".XXXXXX";
 }
+
+// Cuts a text into lines as NextLine does, searching with memchr: lists run to a
+// million rows, and a byte-by-byte scan for two characters costs more than reading
+// the file. The next LF is remembered, so a text without LF is not searched to its end
+// once per line.
+class LineCutter {
+ public:
+  explicit LineCutter(std::string_view text) : text_(text) {}
+
+  // The line that starts at pos, and pos past its line end. complete: nothing follows
+  // the text; else a line whose end is not certain yet (no line end, or CR or LF as
+  // the last byte, whose partner may follow) is left for more text. False when no
+  // (certain) line starts at pos.
+  bool Next(std::size_t& pos, std::string_view& line, bool complete) {
+    if (pos >= text_.size()) {
+      return false;
+    }
+    const std::size_t end = EndOf(pos);
+    if (end == std::string_view::npos) {
+      if (!complete) {
+        return false;
+      }
+      line = text_.substr(pos);
+      pos = text_.size();
+      return true;
+    }
+    if (!complete && end + 1 == text_.size()) {
+      return false;
+    }
+    line = text_.substr(pos, end - pos);
+    const char first = text_[end];
+    pos = end + 1;
+    // CR LF and LF CR are one line end; CR CR or LF LF are two.
+    if (pos < text_.size() && (text_[pos] == '\r' || text_[pos] == '\n') && text_[pos] != first) {
+      ++pos;
+    }
+    return true;
+  }
+
+ private:
+  // The first CR or LF at or after pos, or npos.
+  std::size_t EndOf(std::size_t pos) {
+    if (!lfKnown_ || (lf_ != std::string_view::npos && lf_ < pos)) {
+      lf_ = Find('\n', pos, text_.size());
+      lfKnown_ = true;
+    }
+    const std::size_t cr = Find('\r', pos, lf_ == std::string_view::npos ? text_.size() : lf_);
+    return cr != std::string_view::npos ? cr : lf_;
+  }
+  std::size_t Find(char c, std::size_t from, std::size_t to) const {
+    const void* at = std::memchr(text_.data() + from, c, to - from);
+    return at == nullptr ? std::string_view::npos
+                         : static_cast<std::size_t>(static_cast<const char*>(at) - text_.data());
+  }
+
+  std::string_view text_;
+  std::size_t lf_ = std::string_view::npos;
+  bool lfKnown_ = false;
+};
 
 }  // namespace
 
@@ -118,18 +196,8 @@ bool DeleteFile(const std::string& path) {
 }
 
 std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
-  Fd in{::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
-  if (in.fd < 0) {
-    Fail("cannot open", path);
-  }
   struct stat st {};
-  if (::fstat(in.fd, &st) != 0) {
-    Fail("cannot read", path);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    errno = EINVAL;
-    Fail("not a file:", path);
-  }
+  Fd in{OpenRegularFile(path, st)};
   std::string bytes;
   std::size_t want = std::min(static_cast<std::size_t>(st.st_size), maxBytes);
   bytes.resize(want);
@@ -181,12 +249,69 @@ bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line) {
 
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
+  LineCutter cutter(text);
   std::size_t pos = 0;
   std::string_view line;
-  while (NextLine(text, pos, line)) {
+  while (cutter.Next(pos, line, true)) {
     lines.emplace_back(line);
   }
   return lines;
+}
+
+namespace {
+
+// Reads a regular file (never through a link) in pieces of kLinePieceBytes, each
+// appended to pending and handed to use with complete set after the last; use takes
+// what it can from the front of pending and leaves the rest for the next piece.
+void ReadInPieces(const std::string& path,
+                  const std::function<void(std::string& pending, bool complete)>& use) {
+  struct stat st {};
+  Fd in{OpenRegularFile(path, st)};
+  std::string pending;
+  for (bool complete = false; !complete;) {
+    const std::size_t kept = pending.size();
+    pending.resize(kept + kLinePieceBytes);
+    ssize_t n = ::read(in.fd, pending.data() + kept, kLinePieceBytes);
+    if (n < 0) {
+      pending.resize(kept);
+      if (errno == EINTR) {
+        continue;
+      }
+      Fail("cannot read", path);
+    }
+    pending.resize(kept + static_cast<std::size_t>(n));
+    complete = n == 0;
+    use(pending, complete);
+  }
+}
+
+}  // namespace
+
+std::size_t CountLineFeeds(const std::string& path) {
+  std::size_t count = 0;
+  ReadInPieces(path, [&count](std::string& pending, bool) {
+    const char* end = pending.data() + pending.size();
+    for (const char* at = pending.data();
+         (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))));
+         ++at) {
+      ++count;
+    }
+    pending.clear();
+  });
+  return count;
+}
+
+void ForEachLine(const std::string& path, const std::function<void(std::string_view)>& take) {
+  // A line's head stays in pending until its end arrives.
+  ReadInPieces(path, [&take](std::string& pending, bool complete) {
+    LineCutter cutter(pending);
+    std::size_t pos = 0;
+    std::string_view line;
+    while (cutter.Next(pos, line, complete)) {
+      take(line);
+    }
+    pending.erase(0, pos);
+  });
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,14 @@ std::vector<std::string> SplitLines(std::string_view text);
 // pos and moves pos past its line end. False when pos is at the end of text.
 bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line);
 std::vector<std::string> ReadLines(const std::string& path);
+// Hands each line of the file (line ends as SplitLines) to take, reading the file in
+// pieces of kLinePieceBytes, so that a long file is never held whole beside what take
+// keeps of it. Throws std::runtime_error when the file cannot be opened, is not a
+// regular file, or a read fails (after the lines read before).
+inline constexpr std::size_t kLinePieceBytes = std::size_t{1} << 20;
+void ForEachLine(const std::string& path, const std::function<void(std::string_view)>& take);
+// The number of LF bytes in the file, read the same way: room to reserve for its lines.
+std::size_t CountLineFeeds(const std::string& path);
 
 // Creates a new file with mode 0600; fails when anything of that name exists (a link
 // included). Returns the open descriptor; throws std::runtime_error on failure.

@@ -258,6 +258,10 @@ std::vector<IniSectionView> IniFile::ReadSectionViews(
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   CheckName(section, "section");
   CheckName(key, "key");
+  // Written as it is, the line would read as a comment and the value be lost.
+  if (Blankless(key).front() == ';') {
+    throw std::invalid_argument("a key name cannot begin with \";\": " + std::string(key));
+  }
   if (value.find_first_of("\r\n") != std::string_view::npos) {
     throw std::invalid_argument("a value cannot hold a line break");
   }

@@ -67,7 +67,7 @@ class IniFile {
   // Sets the key in memory: an existing key is rewritten where it stands, a new key is
   // added at the end of its section, a new section at the end of the file. Throws
   // std::invalid_argument for an empty name, a name with "=", "[", "]" or a line break,
-  // or a value with a line break.
+  // a key beginning with ";" (it would read as a comment), or a value with a line break.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
 
   // Writes the file back (a new file renamed over the old one). Throws

@@ -13,6 +13,7 @@
 
 #include "host/CommandParser.h"
 #include "host/PostgresDb.h"
+#include "host/ProcCommon.h"
 #include "host/SqliteDb.h"
 #include "host/WireText.h"
 #include "sys/CodePage.h"
@@ -97,6 +98,28 @@ Answer EngineFailure(Db& db, const Args& args) {
   return Answer{{{"1", "done"}}};
 }
 
+// Stores many = n, then hands over n rows "i" 0x07 "中", one at a time; with 'fail'
+// fails after the rows, with 'conflict' meets a conflict after them while the
+// probe's count of engine failures lasts.
+void ManyRows(Db& db, const Args& args, host::RowSink& rows) {
+  Put(db, {T("many"), T(std::to_string(args[0].number))});
+  std::vector<std::string> row(2, "\xE4\xB8\xAD");
+  for (std::int64_t i = 0; i < args[0].number; ++i) {
+    row[0] = std::to_string(i);
+    rows.Row(row);
+  }
+  if (args[1].text == "fail") {
+    throw host::ProcedureError("failed after the rows");
+  }
+  if (args[1].text == "conflict" && engineFailuresLeft > 0) {
+    --engineFailuresLeft;
+    throw host::EngineError(host::EngineError::Kind::kConflict, "probe conflict");
+  }
+}
+Answer Many(Db& db, const Args& args) {
+  return host::CollectRows(db, args, ManyRows);
+}
+
 Answer Bank(Db&, const Args& args) {
   return Answer{{{std::to_string(args[0].number)}}};
 }
@@ -114,6 +137,7 @@ const host::ProcedureSpec kProcedures[] = {
     {"T_Kill", "", Kill, kWrites},
     {"ST_GetBankSimple", "i", Bank, kReads},
     {"T_Engine", "t", EngineFailure, kWrites},
+    {"T_Many", "it", Many, kWrites, nullptr, ManyRows},
 };
 
 const host::ProcedureSpec* Find(const std::string& name) {

@@ -35,6 +35,9 @@ std::string Scalar(host::Db& db, const char* sql, const std::vector<std::string>
 //   T_Engine 'kind' stores engine = kind, then fails with the engine's failure of
 //                   that kind ('conflict', 'lost', 'busy') as often as
 //                   SetEngineFailures said; answers "1" 0x07 "done" after that
+//   T_Many n,'how' stores many = n and answers n rows i 0x07 "中" (i from 0), row by
+//                   row to an answer file; how 'fail' fails after the rows, 'conflict'
+//                   meets a conflict after them as often as SetEngineFailures said
 //   ST_GetBankSimple n   answers n
 // MN_GetProbe and ST_GetBankSimple are readers, the others writers. The one select
 // served is "select v from probe where k=" and one quoted key.

@@ -298,6 +298,47 @@ TEST_F(WireInterpreter, AnswerFileIsCreatedExclusivelyAndPrivately) {
   EXPECT_EQ(outcome.status, Status::Refused);
 }
 
+// A long answer reaches its file in parts as its rows are read: the same bytes as
+// the whole answer in a buffer; a run that fails after writing parts leaves no file
+// and no change, and a run again after a conflict writes the file afresh.
+TEST_F(WireInterpreter, AnswerFileTakesALongAnswerInPartsAllOrNothing) {
+  constexpr int kRows = 30000;  // several parts of the streamed answer
+  const std::string command = "A01\x07T_Many " + std::to_string(kRows);
+  std::vector<char> whole(std::size_t{1} << 20);
+  host::Outcome outcome =
+      host::CallIntoBuffer(db, hosttest::ProbeServer(), command + ",''", whole.data(),
+                           static_cast<std::int32_t>(whole.size() - 1));
+  ASSERT_TRUE(outcome.ok()) << outcome.error;
+  const std::string expected = whole.data();
+  ASSERT_GT(expected.size(), std::size_t{256} * 1024);
+  EXPECT_EQ(expected.substr(0, 6), "0\x07" + sys::Utf8ToGbk("中") + "\r\n");
+
+  struct Run {
+    const char* how;
+    int conflicts;
+    Status status;
+  };
+  for (const Run& run : {Run{"''", 0, Status::Ok}, Run{"'conflict'", 2, Status::Ok},
+                         Run{"'fail'", 0, Status::Failed}}) {
+    SCOPED_TRACE(run.how);
+    Put("many", "before");
+    hosttest::SetEngineFailures(run.conflicts);
+    const std::string file = dir.File("many");
+    outcome =
+        host::CallIntoFile(db, hosttest::ProbeServer(), command + "," + run.how, file.c_str());
+    EXPECT_EQ(outcome.status, run.status) << outcome.error;
+    if (run.status == Status::Ok) {
+      EXPECT_EQ(ReadFile(file), expected);
+      EXPECT_EQ(ProbeValue(db, "many"), std::to_string(kRows));
+    } else {
+      EXPECT_EQ(outcome.error, "failed after the rows");
+      EXPECT_NE(access(file.c_str(), F_OK), 0) << "half an answer left behind";
+      EXPECT_EQ(ProbeValue(db, "many"), "before");
+    }
+    unlink(file.c_str());
+  }
+}
+
 TEST_F(WireInterpreter, CommitTheDiskRefusesFailsTheCommandAndStoresNothing) {
   Put("a", "1");
   // The change stays in the page cache until the commit writes it to the log, so the

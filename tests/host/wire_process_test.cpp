@@ -1,7 +1,7 @@
 // Several processes on one database: a process killed in the middle of a batch, two
 // processes writing at once, a write lock held by another connection, a command
 // that reads before it writes waiting for that lock, and the bank's locks kept while
-// other code of the process opens and closes its files.
+// other code of the process opens and closes its files and against a forked child.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -201,6 +201,36 @@ TEST_F(WireProcess, OtherCodeClosingTheBanksFilesLeavesItsLocks) {
   ASSERT_TRUE(RunProbe(db, "MN_GetProbe 'a'", &answer).ok());
   EXPECT_EQ(answer, "1\r\n");
   EXPECT_EQ(hosttest::ProbeCount(db), 2);
+}
+
+// A process made by fork while the bank is open in its parent (the workstations of the
+// concurrency tests are made so) opens the bank itself: the parent's write lock, taken
+// after the fork, must hold against it, although the two processes share the
+// descriptions they inherited.
+TEST_F(WireProcess, AForkedChildIsLockedOutByItsParentsWrite) {
+  host::SqliteDb db(path, hosttest::ProbeSetup());
+  ASSERT_TRUE(RunProbe(db, "T_Put 'a','1'").ok());
+  int locked[2];
+  ASSERT_EQ(pipe(locked), 0);
+  const pid_t pid = Child([&](host::Db& child) {
+    close(locked[1]);
+    char go = 0;
+    if (read(locked[0], &go, 1) != 1) {
+      return 2;
+    }
+    sqlite3_busy_timeout(static_cast<host::SqliteDb&>(child).handle(), 50);
+    return RunProbe(child, "T_Put 'b','2'").status == host::Status::Busy ? 0 : 1;
+  });
+  ASSERT_GT(pid, 0);
+  close(locked[0]);
+  ASSERT_EQ(sqlite3_exec(db.handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_EQ(write(locked[1], "x", 1), 1);
+  close(locked[1]);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child wrote past the lock";
+  ASSERT_EQ(sqlite3_exec(db.handle(), "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_EQ(hosttest::ProbeCount(db), 1);
 }
 
 }  // namespace

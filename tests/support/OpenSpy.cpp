@@ -1,7 +1,8 @@
 // A library a test preloads into a program to see who opens the embedded bank's files
 // while the bank is in use. TAVRO_OPEN_SPY_FILES names the bank's database; every open
 // that succeeds on it, its write-ahead log, its shared memory or its journal, made by
-// code outside SQLite's own library, is appended to the file TAVRO_OPEN_SPY_LOG as one
+// code outside the bank's own (SQLite's library, and the host library that opens the
+// bank and its lock descriptors), is appended to the file TAVRO_OPEN_SPY_LOG as one
 // line: the file and the library or program that opened it. An open that fails makes no
 // descriptor and so cannot disturb the bank's locks; it is not logged.
 #include <dlfcn.h>
@@ -18,23 +19,22 @@
 
 namespace {
 
-// The bank's files by their canonical paths, worked out once and never destroyed:
-// files are opened after the static destructors have run too (the sanitizer build's
-// leak report reads the program's files at exit), and a destroyed list would be read
-// after it was freed.
+// The bank's files by their canonical paths, worked out once.
 struct Watched {
   std::string files[4];
   int count = 0;
   std::string log;
 };
 
+// Never destroyed: the program opens files until its very end, static destructors too.
 const Watched& TheWatched() {
-  static const Watched& watched = *new Watched([] {
-    Watched w;
+  static const Watched& watched = *[] {
+    auto* made = new Watched;
+    Watched& w = *made;
     const char* bank = getenv("TAVRO_OPEN_SPY_FILES");
     const char* log = getenv("TAVRO_OPEN_SPY_LOG");
     if (bank == nullptr || log == nullptr) {
-      return w;
+      return made;
     }
     w.log = log;
     // The folder is canonical; the files may not exist yet.
@@ -47,8 +47,8 @@ const Watched& TheWatched() {
     for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
       w.files[w.count++] = path + suffix;
     }
-    return w;
-  }());
+    return made;
+  }();
   return watched;
 }
 
@@ -79,7 +79,7 @@ void Log(int fd, const void* caller) {
   }
   Dl_info info{};
   const char* object = dladdr(caller, &info) != 0 && info.dli_fname ? info.dli_fname : "?";
-  if (strstr(object, "libsqlite3") != nullptr) {
+  if (strstr(object, "libsqlite3") != nullptr || strstr(object, "libTavroClient") != nullptr) {
     return;
   }
   static auto realOpen = Next<int (*)(const char*, int, ...)>("open");

@@ -15,7 +15,10 @@ using tavro_test::WriteFile;
 
 class FilesTest : public tavro_test::TempDirTest {};
 
-TEST(SplitLines, EveryLineEndForm) {
+// The same lines from a text and from a file read in pieces, also when a line end
+// falls on the border of two pieces (its CR the last byte of one, its LF the first of
+// the next).
+TEST_F(FilesTest, LinesOfEveryLineEndFormAlsoAcrossPieces) {
   struct Case {
     std::string text;
     std::vector<std::string> lines;
@@ -34,8 +37,21 @@ TEST(SplitLines, EveryLineEndForm) {
       {"a\r\n\rb", {"a", "", "b"}},
       {std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
   };
+  const std::string file = TempDir() + "lines";
   for (const Case& c : cases) {
-    EXPECT_EQ(sys::SplitLines(c.text), c.lines) << c.text;
+    for (std::size_t lead : {std::size_t{0}, sys::kLinePieceBytes - 2, sys::kLinePieceBytes - 1}) {
+      // lead bytes in front make the first line longer and move the rest to the border.
+      const std::string head(lead, 'x');
+      std::vector<std::string> lines = c.lines;
+      if (lead > 0) {
+        lines.empty() ? lines.push_back(head) : void(lines[0].insert(0, head));
+      }
+      EXPECT_EQ(sys::SplitLines(head + c.text), lines) << c.text;
+      WriteFile(file, head + c.text);
+      std::vector<std::string> read;
+      sys::ForEachLine(file, [&read](std::string_view line) { read.emplace_back(line); });
+      EXPECT_EQ(read, lines) << c.text << " after " << lead;
+    }
   }
 }
 

@@ -88,6 +88,11 @@ TEST_F(IniFileTest, BadInputNeverCrashesOrCorrupts) {
   EXPECT_THROW(w.WriteString("S", "a=b", "v"), std::invalid_argument);
   EXPECT_THROW(w.WriteString("", "k", "v"), std::invalid_argument);
   EXPECT_THROW(w.WriteString("S]", "k", "v"), std::invalid_argument);
+  // A key line beginning with ";" would read as a comment: the value would be lost.
+  EXPECT_THROW(w.WriteString("S", " ;k", "v"), std::invalid_argument);
+  w.WriteString(";S", "k;", "v");  // a section may: "[;S]" is no comment
+  w.Save();
+  EXPECT_EQ(sys::IniFile(Path()).ReadString(";S", "k;", "d"), "v");
 }
 
 // Names fold the Latin letters a-z only: GBK bytes and the other ASCII signs that
