@@ -39,6 +39,7 @@ import argparse
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -124,7 +125,10 @@ class Runner:
             subprocess.run(["bash", os.path.join(self.source, "scripts", "bank-postgres.sh"),
                             "stop", cluster], stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, check=False)
-            shutil.rmtree(os.path.realpath(cluster), ignore_errors=True)
+            # Started by root, the script keeps the cluster in /tmp/tavro-pg-* and links it.
+            real = os.path.realpath(cluster)
+            if os.path.basename(real).startswith("tavro-pg-"):
+                shutil.rmtree(real, ignore_errors=True)
         shutil.rmtree(root, ignore_errors=True)
 
     def environment(self, root):
@@ -180,17 +184,12 @@ class Runner:
                 f.write(TMP_IN_BLOCK.sub(os.path.join(root, "tmp") + "/", block.text))
             command = self.command_prefix(block, env, root) + [
                 "bash", "-e", "-o", "pipefail", script]
-            try:
-                done = subprocess.run(command, cwd=root, env=env, stdin=subprocess.DEVNULL,
-                                      stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                                      timeout=BLOCK_TIMEOUT, check=False)
-            except subprocess.TimeoutExpired as e:
-                self.fail(block, f"sh block did not end within {BLOCK_TIMEOUT} s",
-                          (e.output or b"").decode("utf-8", "replace"))
-                return
-            if done.returncode != 0:
-                self.fail(block, f"sh block failed (exit status {done.returncode})",
-                          self.shown(done.stdout.decode("utf-8", "replace"), root))
+            status, output = run_bounded(command, root, env, BLOCK_TIMEOUT)
+            output = self.shown(output.decode("utf-8", "replace"), root)
+            if status is None:
+                self.fail(block, f"sh block did not end within {BLOCK_TIMEOUT} s", output)
+            elif status != 0:
+                self.fail(block, f"sh block failed (exit status {status})", output)
             else:
                 self.passed += 1
         finally:
@@ -200,7 +199,11 @@ class Runner:
         """The console blocks of one document, as one shell session."""
         commands = []  # (block, line, command text, expected lines)
         for block in blocks:
-            why = self.runnable(block)
+            try:
+                why = self.runnable(block)
+            except RuntimeError as e:
+                self.fail(block, str(e))
+                continue
             if why:
                 self.skipped.append((block, why))
                 continue
@@ -231,12 +234,7 @@ class Runner:
             path = os.path.join(root, "session.sh")
             with open(path, "w", encoding="utf-8") as f:
                 f.write("\n".join(script) + "\n")
-            try:
-                subprocess.run(["bash", path], cwd=root, env=env, stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                               timeout=SESSION_TIMEOUT, check=False)
-            except subprocess.TimeoutExpired:
-                pass
+            run_bounded(["bash", path], root, env, SESSION_TIMEOUT)
             for i, (block, at, command, expected) in enumerate(commands):
                 self.check_command(block, at, command, expected, out, i, root,
                                    i + 1 < len(commands) and commands[i + 1][2] == "echo $?")
@@ -288,10 +286,22 @@ class Runner:
                 self.skipped.append((block, why))
             else:
                 self.run_sh(block)
+        self.run_session(sessions)
+
+
+def run_bounded(command, cwd, env, timeout):
+    """(exit status, output) of a command in a process group of its own; the status is
+    None when it ran out of time, and then the whole group is ended."""
+    with subprocess.Popen(command, cwd=cwd, env=env, stdin=subprocess.DEVNULL,
+                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                          start_new_session=True) as process:
         try:
-            self.run_session(sessions)
-        except RuntimeError as e:
-            self.fail(sessions[0], str(e))
+            output, _ = process.communicate(timeout=timeout)
+            return process.returncode, output
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            output, _ = process.communicate()
+            return None, output
 
 
 def lines_match(expected, actual):

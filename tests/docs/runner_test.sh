@@ -35,8 +35,8 @@ expect_fault status-differs.md 4 5
 expect_fault unknown-mark.md 4
 
 # Twelve commands pass (one script, eleven session commands); the marked block is skipped.
-output="$(python3 "$runner" --source "$source" --build "$build" "$faults/all-forms.md")"
-if [ $? -eq 0 ] && grep -q "^12 passed, 0 failed, 1 skipped$" <<<"$output"; then
+if output="$(python3 "$runner" --source "$source" --build "$build" "$faults/all-forms.md")" &&
+  grep -q "^12 passed, 0 failed, 1 skipped$" <<<"$output"; then
   passed=$((passed + 1))
 else
   echo "FAILED: all-forms.md did not pass whole:"

@@ -48,6 +48,7 @@ paths=()
 for f in "$prefix"/lib/tavro/*; do
   if head -c 4 "$f" | grep -q ELF; then
     runpath="$(readelf -d "$f" | sed -n 's/.*(R\(UN\)\?PATH).*\[\(.*\)\]/\2/p')"
+    # shellcheck disable=SC2016 # the run path names $ORIGIN itself, not a variable
     [ -z "$runpath" ] || [ "$runpath" = '$ORIGIN' ] || paths+=("${f##*/}: $runpath")
   fi
 done
@@ -84,7 +85,7 @@ check "the usage texts were saved in the installed bank" grep -qx '办公用品'
 
 # The Debian package: the same files under /usr, and dependencies found for them.
 if cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1; then
-  deb="$(ls "$work"/package/manageedit_*.deb 2>/dev/null | head -n 1)"
+  deb="$(find "$work/package" -maxdepth 1 -name 'manageedit_*.deb' | head -n 1)"
   listed="$(dpkg-deb -c "$deb" | awk '{print $6}')"
   absent=()
   for f in "${files[@]}"; do
