@@ -158,6 +158,18 @@ class Runner:
                 raise RuntimeError(f"unknown mark {mark!r}")
         return None
 
+    def should_run(self, block):
+        """Whether the block runs here; a skip is noted, a mark that cannot be honoured
+        fails the block."""
+        try:
+            why = self.runnable(block)
+        except RuntimeError as e:
+            self.fail(block, str(e))
+            return False
+        if why:
+            self.skipped.append((block, why))
+        return not why
+
     def command_prefix(self, block, env, root):
         if "display" not in block.marks:
             return []
@@ -199,13 +211,7 @@ class Runner:
         """The console blocks of one document, as one shell session."""
         commands = []  # (block, line, command text, expected lines)
         for block in blocks:
-            try:
-                why = self.runnable(block)
-            except RuntimeError as e:
-                self.fail(block, str(e))
-                continue
-            if why:
-                self.skipped.append((block, why))
+            if not self.should_run(block):
                 continue
             lines = block.text.rstrip("\n").split("\n")
             for n, line in enumerate(lines):
@@ -276,15 +282,7 @@ class Runner:
         for block in blocks:
             if block.kind == "console":
                 sessions.append(block)
-                continue
-            try:
-                why = self.runnable(block)
-            except RuntimeError as e:
-                self.fail(block, str(e))
-                continue
-            if why:
-                self.skipped.append((block, why))
-            else:
+            elif self.should_run(block):
                 self.run_sh(block)
         self.run_session(sessions)
 
