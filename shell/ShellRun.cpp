@@ -156,6 +156,18 @@ bool IsErrorBox(const std::string& line) {
   return tokens[2] == "error" || tokens[4].rfind("Error:", 0) == 0;
 }
 
+// The closing lines of long work the call ran (an import's summary), as the transcript
+// recorded them: `summary "TEXT"`, printed as they are after the result.
+void PrintSummaries(const std::string& text, std::ostream& out) {
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.rfind("summary ", 0) == 0) {
+      out << line << '\n';
+    }
+  }
+}
+
 bool ShowsAnErrorBox(const std::string& text) {
   std::istringstream lines(text);
   std::string line;
@@ -253,9 +265,10 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
 
   bool rowsRead = true;
   bool returned = CallEntry(symbol, options, out, err, rowsRead);
-  out.flush();
 
   std::string lines = ReadNewTranscript(transcript);
+  PrintSummaries(lines, out);
+  out.flush();
   if (transcript.isPrivate) {
     err << lines;
     if (!lines.empty() && lines.back() != '\n') {
