@@ -421,8 +421,8 @@ TEST_F(CustSnapInTest, ALongImportCountsItsProgressAndGivesTheWindowTurnsAtABoun
   EXPECT_FALSE(counter.Failed());
   const Lines log = Log();
   ASSERT_EQ(log.size(), 2U * kLines + 3);
-  const std::string firstCount = log[2 * 10000];
-  const std::string secondCount = log[2 * 20000 + 1];
+  const std::string& firstCount = log[std::size_t{2} * 10000];
+  const std::string& secondCount = log[std::size_t{2} * 20000 + 1];
   const std::string head = "已处理10000行，成功9999笔，失败1笔，已读取文件的";
   const std::string secondHead = "已处理20000行，成功19999笔，失败1笔，已读取文件的";
   ASSERT_EQ(firstCount.rfind(head, 0), 0U) << firstCount;
