@@ -312,7 +312,8 @@ const std::string& ImportFile() {
     std::string text;
     for (int n = 0; n < kImportLines; ++n) {
       const std::string digits = std::to_string(100000 + n);
-      text += "Q" + digits + "@" + name + digits + "@6222" + digits + "@" + bank + "\r\n";
+      text.append("Q").append(digits).append("@").append(name).append(digits);
+      text.append("@6222").append(digits).append("@").append(bank).append("\r\n");
     }
     std::string file = Data().folder + "/import.txt";
     sys::WriteFileBytes(file, text);
