@@ -169,6 +169,21 @@ int OpenPrivateFile(const std::string& path) {
   return fd;
 }
 
+bool PreparePrivateFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK,
+                        static_cast<mode_t>(kPrivateFileMode));
+  if (fd < 0) {
+    return false;
+  }
+  struct stat info {};
+  const bool done = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                    ::fchmod(fd, static_cast<mode_t>(kPrivateFileMode)) == 0;
+  const int error = done ? 0 : (errno != 0 ? errno : EINVAL);
+  ::close(fd);
+  errno = error;
+  return done;
+}
+
 ReplacementFile::ReplacementFile(const std::string& path) : path_(path) {
   fd_ = OpenTempBeside(path_, temp_);
   if (fd_ < 0) {

@@ -59,6 +59,12 @@ inline constexpr unsigned kPrivateFileMode = 0600;
 // descriptor, or -1 with errno set (EEXIST when the name is taken).
 [[nodiscard]] int OpenPrivateFile(const std::string& path);
 
+// Makes path a private file before another library writes it (one that creates its
+// files with the umask's mode, such as a toolkit printing to a file): a missing file is
+// created private, an existing regular file narrowed to the owner. A link at path is not
+// followed. False, with errno set, when neither could be done.
+[[nodiscard]] bool PreparePrivateFile(const std::string& path);
+
 // OpenPrivateFile, throwing std::runtime_error on failure.
 [[nodiscard]] int CreateExclusive(const std::string& path);
 
