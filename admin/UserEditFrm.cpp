@@ -89,15 +89,6 @@ std::vector<std::string> CheckedItems(const ui::TCheckListBox& list) {
   return items;
 }
 
-// The hourglass over the dialog for a scope, given back on every path out.
-class HourglassScope {
- public:
-  HourglassScope() { ui::CurrentPlatform().SetHourglass(true); }
-  ~HourglassScope() { ui::CurrentPlatform().SetHourglass(false); }
-  HourglassScope(const HourglassScope&) = delete;
-  HourglassScope& operator=(const HourglassScope&) = delete;
-};
-
 // The rights file belongs to one call of the entry point: removed on every path out.
 class RightsFileScope {
  public:
@@ -466,7 +457,7 @@ void TUserEditFrm::UpdateBtnClick() {
     return;
   }
   {
-    HourglassScope hourglass;
+    ui::HourglassScope hourglass;
     const std::string userId = IdEdt->Text();
     StatusShowLbl->Caption = LangText("Msg_UserEdt_UpdateStep1_Hint");
     if (CheckRightCkb->Checked()) {

@@ -2,9 +2,11 @@
 #include "admin/UserListPrnFrm.h"
 
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include "admin/UserListCsv.h"
+#include "frame/ExportTarget.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "frame/ListFillers.h"
@@ -162,11 +164,18 @@ void TUserListPrnFrm::PrintListMitClick() {
   PrnBtnClick();
 }
 
-// The list as the operator sees it, columns and rows, into a CSV file of his choice.
-// A failed write leaves any earlier file of that name as it was and says why.
+// The list as the operator sees it, columns and rows, into a CSV file of his choice,
+// asked about first when something has that name, as the customer export asks. A failed
+// write leaves any earlier file of that name as it was and says why.
 void TUserListPrnFrm::ExportExcelMitClick() {
   std::string path = "UserList-" + CorpNo + ".csv";
   if (!ui::CurrentPlatform().FileDialog(true, sys::Utf8ToGbk("CSV 文件 (*.csv)|*.csv"), path)) {
+    return;
+  }
+  // The dialog's name is GBK like every text here; the file system holds it in its own
+  // character set.
+  const std::optional<std::string> target = frame::ExportFileSystemName(path);
+  if (!target || !frame::MayReplaceExportFile(window_, *target)) {
     return;
   }
   std::vector<std::string> header;
@@ -181,8 +190,7 @@ void TUserListPrnFrm::ExportExcelMitClick() {
     rows.push_back(std::move(row));
   }
   try {
-    // The dialog's name is GBK like every text here; the file system's names are UTF-8.
-    sys::WriteFileBytes(sys::GbkToUtf8(path), UserListCsv(header, rows));
+    sys::WriteFileBytes(*target, UserListCsv(header, rows));
   } catch (const std::exception& e) {
     ui::CurrentPlatform().MessageBox(ui::kAppTitle,
                                      sys::Utf8ToGbk("导出失败：") + sys::Utf8ToGbk(e.what()),

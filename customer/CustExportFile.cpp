@@ -104,18 +104,6 @@ class LineCopier {
   std::size_t lines_ = 0;
 };
 
-// The mode of the new file: an existing regular target's own, else what creating the
-// file afresh would give.
-mode_t TargetMode(const std::string& target) {
-  struct stat st {};
-  if (::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-    return st.st_mode & 07777;
-  }
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
 }  // namespace
 
 std::size_t WriteExportFile(const std::string& resultFile, const std::string& target,
@@ -132,7 +120,6 @@ std::size_t WriteExportFile(const std::string& resultFile, const std::string& ta
     Fail("cannot read", resultFile, EINVAL);
   }
 
-  const mode_t mode = TargetMode(target);
   sys::ReplacementFile out(target);
   LineCopier copier(separator);
   std::array<char, kChunkSize> piece{};
@@ -156,7 +143,7 @@ std::size_t WriteExportFile(const std::string& resultFile, const std::string& ta
   copier.Finish(lines);
   out.Write(lines);
   // Only a file that has reached the disk complete replaces the old one.
-  out.Commit(mode, true);
+  out.Commit(true);
   return copier.Lines();
 }
 

@@ -14,9 +14,9 @@ namespace customer {
 //
 // The target is written as a new file in its own folder and renamed over the target only
 // once it is complete, flushed and closed: on any failure the old target is left as it
-// was and the new file is removed. The new file keeps the mode of an existing regular
-// target; otherwise it gets the mode a newly created file gets (0666 less the umask).
-// A link standing at target is replaced, never followed.
+// was and the new file is removed. The new file is private to its user (mode 0600,
+// whatever the umask or the old target's mode): it lists the corporation's customers
+// and their accounts. A link standing at target is replaced, never followed.
 //
 // Returns the number of lines written. Throws std::runtime_error naming the file and the
 // reason when the result cannot be read or the target cannot be written.

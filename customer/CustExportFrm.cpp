@@ -5,10 +5,10 @@
 
 #include "customer/CustExportFile.h"
 #include "frame/CommandText.h"
+#include "frame/ExportTarget.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "sys/CodePage.h"
-#include "sys/FileSystemName.h"
 #include "sys/Files.h"
 #include "ui/FormDesign.h"
 #include "ui/Platform.h"
@@ -105,23 +105,13 @@ void TCustExportFrm::BitBtn1Click() {
     return;
   }
   // The name is typed in GBK; the file system holds it in its own character set.
-  const std::optional<std::string> fsName = sys::FileSystemName(typed);
-  if (!fsName) {
-    frame::ShowFixedText("导出文件名中有文件系统不支持的字符，请重新输入！");
+  const std::optional<std::string> target = frame::ExportFileSystemName(typed);
+  if (!target) {
     FilenameEdit1->SetFocus();
     return;
   }
-  const std::string& target = *fsName;
-  // Anything standing under that name (a link too) is replaced, so it is asked about.
-  if (sys::PathExists(target)) {
-    std::optional<ui::OwnerWindowScope> owner;
-    if (ShellWnd != 0) {
-      owner.emplace(ShellWnd);
-    }
-    if (!ui::AskYesNo(frame::ShownText(Gbk("覆盖确认")),
-                      frame::ShownText(Gbk("导出文件已经存在，将覆盖原文件，是否继续？")))) {
-      return;
-    }
+  if (!frame::MayReplaceExportFile(ShellWnd, *target)) {
+    return;
   }
   const std::string command = frame::FormatCommand("MN_CustExport %s,%d ", {CorpNo, ExportType()});
   const std::optional<std::string> resultFile = frame::ResultFileName();
@@ -134,7 +124,7 @@ void TCustExportFrm::BitBtn1Click() {
         !sys::FileExists(*resultFile)) {
       return;
     }
-    WriteExportFile(*resultFile, target, separator);
+    WriteExportFile(*resultFile, *target, separator);
   }
   frame::ShowFixedText("导出成功");
 }

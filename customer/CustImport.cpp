@@ -41,6 +41,11 @@ TImportTexts MakeImportTexts() {
   t.FileNotTextHead = gbk("导入文件不是");
   t.CharsetOr = gbk("或");
   t.FileNotTextEnd = gbk("编码的文本，导入中止");
+  t.CountHead = gbk("已处理");
+  t.CountLines = gbk("行，成功");
+  t.ReadHead = gbk("，已读取文件的");
+  t.StoppedHead = gbk("导入在第");
+  t.StoppedMid = gbk("行中止：");
   return t;
 }
 
@@ -134,6 +139,27 @@ std::string FileNotTextLogLine(const TImportTexts& texts,
   return out + texts.FileNotTextEnd;
 }
 
+namespace {
+
+// "已处理N行，成功X笔，失败Y笔"
+std::string CountText(const TImportTexts& texts, const TImportCount& count) {
+  return texts.CountHead + std::to_string(count.Done()) + texts.CountLines +
+         std::to_string(count.Imported) + texts.SummaryMid + std::to_string(count.Failed) +
+         texts.SummaryEnd;
+}
+
+}  // namespace
+
+std::string ProgressCountLogLine(const TImportTexts& texts, const TImportCount& count,
+                                 int percentRead) {
+  return CountText(texts, count) + texts.ReadHead + std::to_string(percentRead) + "%";
+}
+
+std::string StoppedLogLine(const TImportTexts& texts, const TImportCount& count) {
+  return texts.StoppedHead + std::to_string(count.Done() + 1) + texts.StoppedMid +
+         CountText(texts, count);
+}
+
 TImportFile::TImportFile(const std::string& path, const std::string& shownName)
     : shownName_(shownName.empty() ? path : shownName) {
   // Not blocking on open: a pipe put in the file's place must not hang the dialog.
@@ -152,6 +178,14 @@ TImportFile::TImportFile(const std::string& path, const std::string& shownName)
     ::close(fd_);
     throw std::runtime_error("Cannot open file \"" + shownName_ + "\": " + std::strerror(error));
   }
+  size_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+int TImportFile::PercentRead() const {
+  if (read_ >= size_) {
+    return 100;
+  }
+  return static_cast<int>(read_ * 100 / size_);
 }
 
 TImportFile::~TImportFile() {
@@ -162,6 +196,7 @@ std::size_t TImportFile::Read(char* buffer, std::size_t size) {
   for (;;) {
     const ssize_t n = ::read(fd_, buffer, size);
     if (n >= 0) {
+      read_ += static_cast<std::uint64_t>(n);
       return static_cast<std::size_t>(n);
     }
     if (errno != EINTR) {

@@ -41,8 +41,23 @@ struct TImportTexts {
   std::string FileNotTextHead;                        // "导入文件不是"
   std::string CharsetOr;                              // "或"
   std::string FileNotTextEnd;                         // "编码的文本，导入中止"
+  std::string CountHead;                              // "已处理"
+  std::string CountLines;                             // "行，成功"
+  std::string ReadHead;                               // "，已读取文件的"
+  std::string StoppedHead;                            // "导入在第"
+  std::string StoppedMid;                             // "行中止："
 };
 TImportTexts MakeImportTexts();
+
+// How far an import has come: the lines done, each either imported or failed.
+struct TImportCount {
+  std::int64_t Imported = 0;
+  std::int64_t Failed = 0;
+  std::int64_t Done() const { return Imported + Failed; }
+};
+
+// A progress line of the log is written after every this many lines.
+inline constexpr std::int64_t kImportProgressLines = 10000;
 
 // One line of the file split into its fields, and the log lines of the fields that ran
 // past their limits, in field order.
@@ -81,6 +96,12 @@ std::string MissingCharLogLine(const TImportTexts& texts, std::int64_t lineNo, c
 // A file in none of the character sets named, which ends the import.
 std::string FileNotTextLogLine(const TImportTexts& texts,
                                const std::vector<std::string_view>& charsets);
+// Progress: "已处理N行，成功X笔，失败Y笔，已读取文件的P%".
+std::string ProgressCountLogLine(const TImportTexts& texts, const TImportCount& count,
+                                 int percentRead);
+// An import that ended before the end of its file, at the first line it did not finish:
+// "导入在第N行中止：已处理N-1行，成功X笔，失败Y笔". Nothing from that line on was sent.
+std::string StoppedLogLine(const TImportTexts& texts, const TImportCount& count);
 
 // The server accepted the line when its answer begins with "1".
 inline bool SnapInAccepted(std::string_view answer) {
@@ -100,10 +121,15 @@ class TImportFile {
 
   // Reads up to size bytes into buffer; 0 at the end of the file.
   std::size_t Read(char* buffer, std::size_t size);
+  // How much of the file has been read, in percent of its size when opened (100 for an
+  // empty file, and at most 100 for one that grew).
+  int PercentRead() const;
 
  private:
   std::string shownName_;
   int fd_ = -1;
+  std::uint64_t size_ = 0;
+  std::uint64_t read_ = 0;
 };
 
 // Where the line reader takes its bytes: fills up to size bytes, returns the count,

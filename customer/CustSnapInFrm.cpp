@@ -2,6 +2,7 @@
 #include "customer/CustSnapInFrm.h"
 
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "customer/CustImportText.h"
@@ -10,6 +11,7 @@
 #include "sys/FileSystemName.h"
 #include "sys/Files.h"
 #include "ui/FormDesign.h"
+#include "ui/LongWork.h"
 #include "ui/Platform.h"
 
 namespace customer {
@@ -95,28 +97,53 @@ void TCustSnapInFrm::SaveBtnClick() {
   TImportText text(big5, frame::TraditionalMode());
   TImportLineReader reader(InspectedSource(
       [&file](char* buffer, std::size_t size) { return file.Read(buffer, size); }, text));
-  std::int64_t lines = 0;
-  std::int64_t failures = 0;
+  // A long file must not freeze the window: the log shows the lines as they go.
+  ui::LongWork work;
+  TImportCount count;
   std::string line;
-  while (reader.NextLine(line) && !text.Refused()) {
-    ++lines;
-    Log(ProgressLogLine(texts_, lines));
-    if (!ImportLine(lines, line, text)) {
-      ++failures;
+  try {
+    while (reader.NextLine(line) && !text.Refused()) {
+      const std::int64_t lineNo = count.Done() + 1;
+      Log(ProgressLogLine(texts_, lineNo));
+      if (ImportLine(lineNo, line, text)) {
+        ++count.Imported;
+      } else {
+        ++count.Failed;
+      }
+      if (count.Done() % kImportProgressLines == 0) {
+        Log(ProgressCountLogLine(texts_, count, file.PercentRead()));
+      }
+      if (work.Due()) {
+        ShowLogEnd();
+        work.GiveTurn();
+      }
     }
+    if (text.Refused()) {
+      // Not the operator's text: shown as a file that cannot be read is, in an error box.
+      std::vector<std::string_view> names;
+      for (sys::CodePage cp : ImportCharsets(big5)) {
+        names.push_back(ImportCharsetName(cp));
+      }
+      const std::string refusal = FileNotTextLogLine(texts_, names);
+      Log(refusal);
+      throw std::runtime_error(refusal);
+    }
+  } catch (...) {
+    // Whatever ended it, the log says where, and what was sent before.
+    Finish(work, StoppedLogLine(texts_, count));
+    throw;
   }
-  if (text.Refused()) {
-    std::vector<std::string_view> names;
-    for (sys::CodePage cp : ImportCharsets(big5)) {
-      names.push_back(ImportCharsetName(cp));
-    }
-    Log(FileNotTextLogLine(texts_, names));
-    // Lines read before the refused chunk have been sent: their count follows.
-    if (lines == 0) {
-      return;
-    }
-  }
-  Log(SummaryLogLine(texts_, lines, failures));
+  Finish(work, SummaryLogLine(texts_, count.Done(), count.Failed));
+}
+
+void TCustSnapInFrm::ShowLogEnd() {
+  logMmo->SetSelStart(static_cast<int>(logMmo->Text().size()));
+}
+
+void TCustSnapInFrm::Finish(ui::LongWork& work, const std::string& summary) {
+  Log(summary);
+  ShowLogEnd();
+  work.Finish(summary);
 }
 
 bool TCustSnapInFrm::ImportLine(std::int64_t lineNo, const std::string& line, TImportText& text) {

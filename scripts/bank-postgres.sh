@@ -2,8 +2,9 @@
 # A throwaway PostgreSQL cluster for a bank shared by many workstations.
 #
 #   scripts/bank-postgres.sh start [FOLDER]   make (first time) and start the cluster,
-#                                             print the settings to use
-#   scripts/bank-postgres.sh status [FOLDER]  say whether it runs, print the settings
+#                                             print a workstation's settings
+#   scripts/bank-postgres.sh status [FOLDER]  say whether it runs, print them again
+#   scripts/bank-postgres.sh admin [FOLDER]   print the administrator's settings
 #   scripts/bank-postgres.sh stop [FOLDER]    stop it (the folder stays; rm -rf to forget)
 #
 # FOLDER defaults to build/postgres in the repository. The cluster listens on a Unix
@@ -11,18 +12,25 @@
 # first start creates the demonstration bank "tavro" with two logins, tavro_0012
 # (corporation 0012 as operator 000001) and tavro_0020 (corporation 0020 as 200001
 # and 200002), and the copy "tavro_template" the tests start their banks from. The
-# passwords are random and kept in FOLDER/pgpass (0600), which libpq reads through
-# PGPASSFILE. PostgreSQL refuses to run as root: started by root, the server runs as
-# the unprivileged user "postgres" (or TAVRO_PG_USER).
+# passwords are random. Each login's is kept alone in FOLDER/LOGIN.pgpass (0600), the
+# password file a workstation signed in as that login is given (PGPASSFILE); the
+# administrator's FOLDER/pgpass holds the superuser's password and every login's, so
+# a workstation's settings never carry the superuser's password. PostgreSQL refuses to
+# run as root: started by root, the server runs as the unprivileged user "postgres" (or
+# TAVRO_PG_USER).
 #
-# The printed lines are shell exports: eval "$(scripts/bank-postgres.sh start)".
+# The printed lines are shell exports: eval "$(scripts/bank-postgres.sh start)" signs a
+# workstation in as tavro_0012; eval "$(scripts/bank-postgres.sh admin)" gives the
+# administrator's password file, the cluster's address (PGHOST, PGPORT, so that a URL
+# such as postgresql://tavro_admin@/tavro2 needs no host) and the bank's URL as its
+# owner, for tavro-bank init, login and copy (scripts/test.sh hands the tests the same).
 # tavro-bank is taken from TAVRO_BANK_TOOL, else build/default/bin/tavro-bank.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 action="${1:-}"
 folder="${2:-$root/build/postgres}"
-case "$action" in start | stop | status) ;; *)
-  echo "usage: $0 start|stop|status [FOLDER]" >&2
+case "$action" in start | stop | status | admin) ;; *)
+  echo "usage: $0 start|stop|status|admin [FOLDER]" >&2
   exit 2
   ;;
 esac
@@ -46,13 +54,34 @@ as_owner() {
   fi
 }
 
+# Each login's own password file, cut from the administrator's (a cluster made before
+# the files were split gets them on its next start or status).
+login_files() {
+  local login
+  for login in tavro_0012 tavro_0020; do
+    if [ ! -f "$folder/$login.pgpass" ]; then
+      (umask 077 && grep "^\*:\*:\*:$login:" "$folder/pgpass" >"$folder/$login.pgpass")
+    fi
+  done
+}
+
+# A workstation signed in as tavro_0012: its own password file, never the superuser's.
 settings() {
   local port
   port="$(cat "$folder/port")"
-  echo "export PGPASSFILE='$folder/pgpass'"
+  login_files
+  echo "export PGPASSFILE='$folder/tavro_0012.pgpass'"
   echo "export TAVRO_BANK_URL='postgresql://tavro_0012@/tavro?host=$folder&port=$port'"
-  echo "export TAVRO_TEST_PG_HOST='$folder'"
-  echo "export TAVRO_TEST_PG_PORT='$port'"
+}
+
+# The administrator: every password, the cluster's address, the bank as its owner.
+admin_settings() {
+  local port
+  port="$(cat "$folder/port")"
+  echo "export PGPASSFILE='$folder/pgpass'"
+  echo "export PGHOST='$folder'"
+  echo "export PGPORT='$port'"
+  echo "export TAVRO_BANK_URL='postgresql://tavro_admin@/tavro?host=$folder&port=$port'"
 }
 
 running() {
@@ -62,8 +91,16 @@ running() {
 case "$action" in
   status)
     if running; then
-      echo "# the bank's cluster runs in $folder" >&2
+      echo "# the bank's cluster runs in $folder; the administrator's settings: $0 admin" >&2
       settings
+      exit 0
+    fi
+    echo "bank-postgres: no cluster runs in $folder" >&2
+    exit 3
+    ;;
+  admin)
+    if running; then
+      admin_settings
       exit 0
     fi
     echo "bank-postgres: no cluster runs in $folder" >&2
@@ -81,7 +118,7 @@ case "$action" in
 esac
 
 if running; then
-  echo "# the bank's cluster runs already in $folder" >&2
+  echo "# the bank's cluster runs already in $folder; the administrator's settings: $0 admin" >&2
   settings
   exit 0
 fi
@@ -166,5 +203,6 @@ if [ "$fresh" -eq 1 ]; then
   done
   echo "# created the demonstration bank 'tavro' with logins tavro_0012 and tavro_0020" >&2
 fi
-echo "# the bank's cluster runs in $folder (Unix socket there, 127.0.0.1:$port)" >&2
+echo "# the bank's cluster runs in $folder (Unix socket there, 127.0.0.1:$port);" \
+  "the administrator's settings: $0 admin" >&2
 settings

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config help2man man-db python3
   libicu-dev libopencc-dev libsqlite3-dev sqlite3 libcli11-dev postgresql libpq-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libpango1.0-dev fonts-noto-cjk poppler-utils

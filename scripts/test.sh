@@ -31,10 +31,13 @@ for preset in "${presets[@]}"; do
   if [ "$started" -eq 0 ]; then
     stop_cluster
     trap stop_cluster EXIT
-    # The tests pick their banks themselves: only the cluster's address and password
-    # file are exported, never a TAVRO_BANK_URL that would move every test's bank.
-    settings="$(TAVRO_BANK_TOOL="$PWD/build/$preset/bin/tavro-bank" scripts/bank-postgres.sh start "$cluster")"
-    eval "$(grep -v TAVRO_BANK_URL <<<"$settings")"
+    # The tests pick their banks themselves, as the administrator: only the cluster's
+    # address and the administrator's password file are exported, never a
+    # TAVRO_BANK_URL that would move every test's bank, nor libpq's PGHOST and PGPORT.
+    TAVRO_BANK_TOOL="$PWD/build/$preset/bin/tavro-bank" scripts/bank-postgres.sh start "$cluster" >/dev/null
+    eval "$(scripts/bank-postgres.sh admin "$cluster")"
+    export TAVRO_TEST_PG_HOST="$PGHOST" TAVRO_TEST_PG_PORT="$PGPORT"
+    unset TAVRO_BANK_URL PGHOST PGPORT
     export TAVRO_TEST_REQUIRE_PG=1
     started=1
   fi

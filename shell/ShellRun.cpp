@@ -193,6 +193,18 @@ std::string ListFailure(const std::string& text) {
   return reason;
 }
 
+// The closing lines of long work the call ran (an import's summary), as the transcript
+// recorded them: `summary "TEXT"`, printed as they are after the result.
+void PrintSummaries(const std::string& text, std::ostream& out) {
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.rfind("summary ", 0) == 0) {
+      out << line << '\n';
+    }
+  }
+}
+
 bool ShowsAnErrorBox(const std::string& text) {
   std::istringstream lines(text);
   std::string line;
@@ -290,9 +302,10 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
 
   ListRows rows = ListRows::kPrinted;
   bool returned = CallEntry(symbol, options, out, err, rows);
-  out.flush();
 
   std::string lines = ReadNewTranscript(transcript);
+  PrintSummaries(lines, out);
+  out.flush();
   if (transcript.isPrivate) {
     err << lines;
     if (!lines.empty() && lines.back() != '\n') {

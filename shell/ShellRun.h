@@ -25,7 +25,8 @@ enum ExitStatus : int {
 std::string DefaultModulePath();
 
 // The call of `tavro-shell call` (and of `run`, once its options are merged). A script
-// of "-" is read from standard input.
+// of "-" is read from standard input. Prints the result (or the folder list), then the
+// summary line of each piece of long work the call ran, from its transcript.
 int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err);
 
 // Prints those of the sixteen entry points that the module exports, one a line.

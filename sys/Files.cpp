@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <stdexcept>
 
 namespace sys {
@@ -59,13 +60,35 @@ int OpenRegularFile(const std::string& path, struct stat& st) {
 }
 
 // The new file's name: hidden beside path, with as much of path's name as leaves room
-// for the suffix within any folder's name limit.
+// for the suffix within any folder's name limit, then a dot and kTempSuffixLen random
+// letters and digits (as mkstemp names it; mkstemp itself cannot be told the mode).
 constexpr std::size_t kTempBaseLen = 64;
+constexpr std::size_t kTempSuffixLen = 6;
+constexpr int kTempAttempts = 100;
 std::string TempNameBeside(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  return folder + "." + base.substr(0, kTempBaseLen) + ".XXXXXX";
+  return folder + "." + base.substr(0, kTempBaseLen) + ".";
+}
+
+// Creates the new private file beside path under a free name, into temp.
+int OpenTempBeside(const std::string& path, std::string& temp) {
+  static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
+  const std::string stem = TempNameBeside(path);
+  for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
+    temp = stem;
+    for (std::size_t i = 0; i < kTempSuffixLen; ++i) {
+      temp += kChars[pick(random)];
+    }
+    const int fd = OpenPrivateFile(temp);
+    if (fd >= 0 || errno != EEXIST) {
+      return fd;
+    }
+  }
+  return -1;
 }
 
 // Cuts a text into lines as NextLine does, searching with memchr: lists run to a
@@ -129,9 +152,40 @@ class LineCutter {
 
 }  // namespace
 
-ReplacementFile::ReplacementFile(const std::string& path)
-    : path_(path), temp_(TempNameBeside(path)) {
-  fd_ = ::mkstemp(temp_.data());
+int OpenPrivateFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        static_cast<mode_t>(kPrivateFileMode));
+  if (fd < 0) {
+    return -1;
+  }
+  // The umask may have taken some of the mode's bits; the file is ours, so it gets them.
+  if (::fchmod(fd, static_cast<mode_t>(kPrivateFileMode)) != 0) {
+    const int error = errno;
+    ::close(fd);
+    ::unlink(path.c_str());
+    errno = error;
+    return -1;
+  }
+  return fd;
+}
+
+bool PreparePrivateFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK,
+                        static_cast<mode_t>(kPrivateFileMode));
+  if (fd < 0) {
+    return false;
+  }
+  struct stat info {};
+  const bool done = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                    ::fchmod(fd, static_cast<mode_t>(kPrivateFileMode)) == 0;
+  const int error = done ? 0 : (errno != 0 ? errno : EINVAL);
+  ::close(fd);
+  errno = error;
+  return done;
+}
+
+ReplacementFile::ReplacementFile(const std::string& path) : path_(path) {
+  fd_ = OpenTempBeside(path_, temp_);
   if (fd_ < 0) {
     Fail("cannot create a file beside", path_);
   }
@@ -150,9 +204,8 @@ void ReplacementFile::Write(std::string_view bytes) {
   WriteAll(fd_, bytes, temp_);
 }
 
-void ReplacementFile::Commit(unsigned mode, bool sync) {
-  if ((mode != kNewFileMode && ::fchmod(fd_, static_cast<mode_t>(mode)) != 0) ||
-      (sync && ::fsync(fd_) != 0)) {
+void ReplacementFile::Commit(bool sync) {
+  if (sync && ::fsync(fd_) != 0) {
     Fail("cannot write", temp_);
   }
   const int closed = ::close(fd_);
@@ -323,7 +376,7 @@ void CopyFile(const std::string& from, const std::string& to) {
 }
 
 int CreateExclusive(const std::string& path) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  const int fd = OpenPrivateFile(path);
   if (fd < 0) {
     Fail("cannot create", path);
   }

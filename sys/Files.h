@@ -2,7 +2,8 @@
 // exclusively, write lines. Nothing here follows a link that stands where a file is
 // expected: existing files are opened with O_NOFOLLOW and replaced by renaming a new
 // file over them. Only a file the operator names is looked for through links
-// (FileReachable).
+// (FileReachable). Every file made here is private to its user (OpenPrivateFile): they
+// hold the bank's customers and users.
 #pragma once
 
 #include <cstddef>
@@ -49,14 +50,29 @@ void ForEachLine(const std::string& path, const std::function<void(std::string_v
 // The number of LF bytes in the file, read the same way: room to reserve for its lines.
 std::size_t CountLineFeeds(const std::string& path);
 
-// Creates a new file with mode 0600; fails when anything of that name exists (a link
-// included). Returns the open descriptor; throws std::runtime_error on failure.
+// The mode of every file made here, whatever the umask.
+inline constexpr unsigned kPrivateFileMode = 0600;
+
+// Creates a new file for writing with kPrivateFileMode whatever the umask: the one way
+// the files holding customer or user data (exports, printed reports, result files) come
+// into being. Fails when anything of that name exists, a link included. Returns the open
+// descriptor, or -1 with errno set (EEXIST when the name is taken).
+[[nodiscard]] int OpenPrivateFile(const std::string& path);
+
+// Makes path a private file before another library writes it (one that creates its
+// files with the umask's mode, such as a toolkit printing to a file): a missing file is
+// created private, an existing regular file narrowed to the owner. A link at path is not
+// followed. False, with errno set, when neither could be done.
+[[nodiscard]] bool PreparePrivateFile(const std::string& path);
+
+// OpenPrivateFile, throwing std::runtime_error on failure.
 [[nodiscard]] int CreateExclusive(const std::string& path);
 
-// A file that replaces path once it is complete: written as a new file in path's folder
-// and renamed over path by Commit(). Until then path is untouched; a file never
-// committed is removed when the object goes. A link standing at path is replaced, never
-// followed. Failures throw std::runtime_error naming the file and the reason.
+// A file that replaces path once it is complete: written as a new private file in
+// path's folder and renamed over path by Commit(), so the file at path ends up private
+// whatever was there before. Until then path is untouched; a file never committed is
+// removed when the object goes. A link standing at path is replaced, never followed.
+// Failures throw std::runtime_error naming the file and the reason.
 class ReplacementFile {
  public:
   explicit ReplacementFile(const std::string& path);
@@ -65,10 +81,9 @@ class ReplacementFile {
   ReplacementFile& operator=(const ReplacementFile&) = delete;
 
   void Write(std::string_view bytes);
-  // Gives the new file mode (unless it is kNewFileMode, 0600), flushes it to the disk
-  // when sync is set, closes it and renames it over path.
-  static constexpr unsigned kNewFileMode = 0600;
-  void Commit(unsigned mode = kNewFileMode, bool sync = false);
+  // Flushes the new file to the disk when sync is set, closes it and renames it over
+  // path.
+  void Commit(bool sync = false);
 
  private:
   std::string path_;

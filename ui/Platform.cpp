@@ -66,6 +66,14 @@ bool AskYesNo(const std::string& caption, const std::string& text, MsgIcon icon,
          mrYes;
 }
 
+HourglassScope::HourglassScope() {
+  CurrentPlatform().SetHourglass(true);
+}
+
+HourglassScope::~HourglassScope() {
+  CurrentPlatform().SetHourglass(false);
+}
+
 OwnerWindowScope::OwnerWindowScope(HWND_T owner) : previous_(CurrentPlatform().OwnerWindow()) {
   CurrentPlatform().SetOwnerWindow(owner);
 }

@@ -71,6 +71,18 @@ class Platform {
 
   virtual void SetHourglass(bool busy) = 0;
 
+  // Long work inside an event handler (ui/LongWork.h) calls this at a bounded rate and
+  // once as it ends. A platform with windows shows the model as it is now and handles
+  // what its window system has queued (painting, moves, the window manager's pings), so
+  // that the window never freezes. No input reaches a form meanwhile: what the operator
+  // types or clicks then is dropped, so the handler at work is never entered again and
+  // nothing is played after the work as if it had been meant for its end.
+  virtual void ProcessPendingEvents() {}
+
+  // The line that closes long work, as its dialog shows it (GBK): a platform that keeps
+  // a transcript records it, so that whoever ran the dialog learns how the work ended.
+  virtual void WorkSummary(const std::string& /*text*/) {}
+
   // The size text (GBK) takes on this platform's screen in font (ui/ScreenFont.h):
   // the real font's extents, so that designed forms can be checked against them.
   virtual TextSize TextExtent(const TFont& font, const std::string& text) = 0;
@@ -111,6 +123,16 @@ void ShowMessage(const std::string& text);
 // defaultButton 2 makes No what Enter answers.
 bool AskYesNo(const std::string& caption, const std::string& text, MsgIcon icon = MsgIcon::None,
               int defaultButton = 1);
+
+// The hourglass over the dialogs for the length of a scope, taken away on every path
+// out of it.
+class HourglassScope {
+ public:
+  HourglassScope();
+  ~HourglassScope();
+  HourglassScope(const HourglassScope&) = delete;
+  HourglassScope& operator=(const HourglassScope&) = delete;
+};
 
 // Makes the shell's window the owner of everything shown for the length of a scope
 // and gives the former owner back on every path out of it.

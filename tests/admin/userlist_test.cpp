@@ -247,37 +247,45 @@ TEST_F(UserListPrintTest, TheReportDateIsTakenAfterThePrinterIsChosen) {
       << sys::GbkToUtf8(footer);
 }
 
+// An existing file is replaced only when the operator agrees, as the customer export
+// asks; the file, which lists the users, is the user's alone under the common umask.
 TEST_F(UserListPrintTest, ExportWritesTheListAsCsvThroughTheSaveDialog) {
   fakehost::On(
       SelectFor("'0012'"),
       RowsAnswer({{"000001", "李,明", "D", "启用", "2025-03-01", "", "2025-03-01"},
                   {"000002", "王\"二\"", "O", "停用", "2024-01-10", "2025-01-10", "2024-01-10"}}));
+  const tavro_test::ScopedUmask umask(022);
   const std::string path = TempDir() + "users.csv";
-  Platform().RunScript("click ExportExcelMit\nfile cancel\nclick ExportExcelMit\nfile \"" + path +
-                       "\"\nclick CancelBtn\n");
+  tavro_test::WriteFile(path, "old export");
+  const std::string save = "click ExportExcelMit\nfile \"" + path + "\"\n";
+  Platform().RunScript("click ExportExcelMit\nfile cancel\n" + save + "answer no\n" + save +
+                       "answer yes\nclick CancelBtn\n");
   Call("0012");
   EXPECT_EQ(Platform().Transcript()[1], "file save \"CSV 文件 (*.csv)|*.csv\" -> cancel");
+  const std::string question = "导出文件已经存在，将覆盖原文件，是否继续？";
+  EXPECT_EQ(MessageLines(), (Texts{tavro_test::Question(question, "no", "覆盖确认"),
+                                   tavro_test::Question(question, "yes", "覆盖确认")}));
   EXPECT_EQ(ReadFile(path),
             "\xEF\xBB\xBF用户号,姓名,级别,状态,启用日期,有效期至,开卡日期\r\n"
             "000001,\"李,明\",D,启用,2025-03-01,,2025-03-01\r\n"
             "000002,\"王\"\"二\"\"\",O,停用,2024-01-10,2025-01-10,2024-01-10\r\n");
-  EXPECT_TRUE(MessageLines().empty());
+  EXPECT_EQ(tavro_test::FileMode(path), 0600u);
 }
 
 TEST_F(UserListPrintTest, AFailedExportKeepsTheOldFileAndSaysSo) {
   fakehost::On(SelectFor("'0012'"), RowsAnswer(Users(5)));
   const std::string path = TempDir() + "users.csv";
   tavro_test::WriteFile(path, "old export");
-  Platform().RunScript("click ExportExcelMit\nfile \"" + path + "\"\n");
+  Platform().RunScript("click ExportExcelMit\nfile \"" + path + "\"\nanswer yes\n");
   {
     tavro_test::FileSizeLimit full(32);
     Call("0012");
   }
   EXPECT_EQ(ReadFile(path), "old export");
-  ASSERT_EQ(MessageLines().size(), 1u);
-  EXPECT_EQ(MessageLines()[0].rfind("message ok error \"ManageEdit\" \"导出失败：cannot write ", 0),
+  ASSERT_EQ(MessageLines().size(), 2u);
+  EXPECT_EQ(MessageLines()[1].rfind("message ok error \"ManageEdit\" \"导出失败：cannot write ", 0),
             0u)
-      << MessageLines()[0];
+      << MessageLines()[1];
 }
 
 }  // namespace

@@ -5,12 +5,17 @@
 // peak memory of imports of 10,000 and 100,000 lines, each in a process of its own,
 // with the log's own size beside it. The memo's line append is measured against
 // AddLine, which rebuilds the whole text for every line.
+//
+//   custimport_bench [--lines=N] [benchmark options]
+//
+// --lines sets the length of the file of the two timed imports (default 100,000).
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -36,7 +41,7 @@ extern char** environ;
 
 namespace {
 
-constexpr int kLines = 100000;
+constexpr int kDefaultLines = 100000;
 constexpr HWND_T kShell = 0x42;
 constexpr std::int32_t kFunction = 201;  // the customer function, with every right for 000001
 constexpr const char* kCorp = "0012";
@@ -276,8 +281,6 @@ int SpawnMemoryRun(int lines) {
 
 }  // namespace
 
-BENCHMARK(HostCommands)->Arg(kLines)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
-BENCHMARK(DialogImport)->Arg(kLines)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 BENCHMARK(MemoAppendLine)->Arg(2500)->Arg(5000)->Arg(200000)->Unit(benchmark::kMillisecond);
 BENCHMARK(MemoAddLine)->Arg(2500)->Arg(5000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -307,6 +310,23 @@ int main(int argc, char** argv) try {
     return MemoryRun(std::atoi(argv[2]));
   }
 
+  int lines = kDefaultLines;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--lines=", 8) == 0) {
+      lines = std::atoi(argv[i] + 8);
+      std::copy(argv + i + 1, argv + argc + 1, argv + i);
+      --argc;
+      break;
+    }
+  }
+  if (lines <= 0) {
+    std::fprintf(stderr, "custimport_bench: --lines takes a positive number\n");
+    return 2;
+  }
+  for (auto* run : {benchmark::RegisterBenchmark("HostCommands", HostCommands),
+                    benchmark::RegisterBenchmark("DialogImport", DialogImport)}) {
+    run->Arg(lines)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+  }
   benchmark::Initialize(&argc, argv);
   RateReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -320,15 +340,15 @@ int main(int argc, char** argv) try {
         "\nImport of %d lines: dialog %.0f lines/s (%.1f s, processor %.1f s), straight "
         "commands %.0f lines/s (%.1f s, processor %.1f s): the dialog takes %.2fx the time "
         "and %.2fx the processor time\n\n",
-        kLines, kLines / dialogReal, dialogReal, dialogCpu, kLines / hostReal, hostReal, hostCpu,
+        lines, lines / dialogReal, dialogReal, dialogCpu, lines / hostReal, hostReal, hostCpu,
         dialogReal / hostReal, dialogCpu / hostCpu);
   }
   int status = 0;
   // The memory runs belong to a whole run, not to one picked by a filter.
   const std::string filter = benchmark::GetBenchmarkFilter();
   if (filter.empty() || filter == "." || filter == "all") {
-    for (int lines : {10000, kLines}) {
-      status |= SpawnMemoryRun(lines);
+    for (int count : {10000, kDefaultLines}) {
+      status |= SpawnMemoryRun(count);
     }
   }
   benchmark::Shutdown();

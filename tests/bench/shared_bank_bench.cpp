@@ -4,9 +4,11 @@
 // processes, the commands per second (all, and writes alone) and the 50th and 99th
 // percentile of a command's time, for reads and for writes.
 //
-// PostgreSQL is the test cluster of scripts/bank-postgres.sh (TAVRO_TEST_PG_HOST,
-// TAVRO_TEST_PG_PORT, PGPASSFILE); each run gets a fresh copy of the demonstration
-// bank and the workstations sign in as tavro_0012. Without a cluster only SQLite runs.
+// PostgreSQL is a cluster of scripts/bank-postgres.sh, named as scripts/test.sh names
+// it (TAVRO_TEST_PG_HOST, TAVRO_TEST_PG_PORT, PGPASSFILE: the PGHOST, PGPORT and
+// PGPASSFILE of `scripts/bank-postgres.sh admin`); each run gets a fresh copy of the
+// demonstration bank and the workstations sign in as tavro_0012. Without a cluster only
+// SQLite runs.
 // Usage: shared_bank_bench [SECONDS per run, default 5]
 #include <libpq-fe.h>
 #include <sys/wait.h>

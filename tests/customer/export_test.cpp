@@ -76,21 +76,16 @@ TEST_F(ExportFileTest, RowsAcrossReadPieces) {
   EXPECT_EQ(Export(x + "\a" + x + "\r\n", "@"), x + "@" + x + "\r\n");
 }
 
-// The new file keeps the mode of the old one, else gets the umask's; a link standing at
-// the target is replaced, and what it pointed to is not written.
-TEST_F(ExportFileTest, TheNewFileTakesTheOldModeAndReplacesALink) {
-  const auto mode = [this] {
-    return std::filesystem::status(Path("out.txt")).permissions() & std::filesystem::perms::mask;
-  };
-  WriteFile(Path("out.txt"), "old\r\n");
-  std::filesystem::permissions(Path("out.txt"), std::filesystem::perms(0640));
+// The file lists the customers: it is the user's alone, new or written over a file
+// others could read, under the common umask; a link standing at the target is replaced,
+// and what it pointed to is not written.
+TEST_F(ExportFileTest, TheNewFileIsPrivateAndReplacesALink) {
+  const tavro_test::ScopedUmask umask(022);
   Export("a\ab\r\n", "|");
-  EXPECT_EQ(mode(), std::filesystem::perms(0640));
-  ::unlink(Path("out.txt").c_str());
-  const mode_t old = ::umask(027);
+  EXPECT_EQ(tavro_test::FileMode(Path("out.txt")), 0600u);
+  ASSERT_EQ(::chmod(Path("out.txt").c_str(), 0644), 0);
   Export("a\ab\r\n", "|");
-  ::umask(old);
-  EXPECT_EQ(mode(), std::filesystem::perms(0640));
+  EXPECT_EQ(tavro_test::FileMode(Path("out.txt")), 0600u);
 
   WriteFile(Path("elsewhere"), "keep");
   ::unlink(Path("out.txt").c_str());

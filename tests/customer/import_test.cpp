@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@
 #include "frame/HostChannel.h"
 #include "sys/CodePage.h"
 #include "sys/TextCharset.h"
+#include "sys/TickCount.h"
 #include "tests/support/DialogTest.h"
+#include "ui/LongWork.h"
 
 namespace {
 
@@ -144,6 +147,17 @@ class CustSnapInTest : public tavro_test::DialogTest {
     return {log.begin() + (log.empty() ? 0 : 1), log.end()};
   }
 
+  // The transcript's summary lines, which tell tavro-shell how each import ended.
+  Lines Summaries() {
+    Lines lines;
+    for (const std::string& line : Platform().Transcript()) {
+      if (line.rfind("summary ", 0) == 0) {
+        lines.push_back(line);
+      }
+    }
+    return lines;
+  }
+
   customer::TCustSnapInFrm form_;
 };
 
@@ -175,12 +189,13 @@ TEST_F(CustSnapInTest, EveryLineIsSentAndLoggedInOrderAndTheSummaryCountsTheFail
                           "第4行已经导入，客户代码：" + id30.substr(0, 24), "正在导入第5行",
                           "第5行已经导入，客户代码：C003", "共导入5笔，失败2笔"}));
   EXPECT_TRUE(MessageLines().empty());
+  EXPECT_EQ(Summaries(), Lines{"summary \"共导入5笔，失败2笔\""});
 }
 
-// A file that cannot be read ends its import with the error box of the dispatch and no
-// summary; the dialog stays open. A file chosen by browsing (two filters offered), then
-// one that adds to the log: its failed command is reported once by the channel, counts
-// as a refusal with nothing after the colon, and the import goes on. Escape closes.
+// A file that cannot be read ends its import with the line saying where it stopped and
+// the error box of the dispatch; the dialog stays open. A file chosen by browsing (two filters
+// offered), then one that adds to the log: its failed command is reported once by the channel,
+// counts as a refusal with nothing after the colon, and the import goes on. Escape closes.
 TEST_F(CustSnapInTest, ImportsFollowOneAnotherInTheLogAndAFailureEndsOnlyItsLine) {
   int sent = 0;
   fakehost::OnAny([&sent](const fakehost::Call&) {
@@ -202,9 +217,10 @@ TEST_F(CustSnapInTest, ImportsFollowOneAnotherInTheLogAndAFailureEndsOnlyItsLine
       0U)
       << boxes[0];
   EXPECT_EQ(boxes[1], Box("Error:link down"));
-  EXPECT_EQ(Log(), (Lines{"正在导入第1行", "第1行已经导入，客户代码：A", "共导入1笔，失败0笔",
-                          "正在导入第1行", "本行导入失败:", "正在导入第2行",
-                          "第2行已经导入，客户代码：C", "共导入2笔，失败1笔"}));
+  EXPECT_EQ(Log(), (Lines{"导入在第1行中止：已处理0行，成功0笔，失败0笔", "正在导入第1行",
+                          "第1行已经导入，客户代码：A", "共导入1笔，失败0笔", "正在导入第1行",
+                          "本行导入失败:", "正在导入第2行", "第2行已经导入，客户代码：C",
+                          "共导入2笔，失败1笔"}));
 }
 
 // Big5 with traditional characters arrives as simplified GBK, converted before the split
@@ -282,8 +298,10 @@ TEST_F(CustSnapInTest, AFileInUtf8OrTheExpectedCodePageArrivesAsItsCharacters) {
   }
 }
 
-// UTF-16 text, a binary file, Big5 without the box and GBK with it: one clear line, and
-// nothing is sent.
+// UTF-16 text, a binary file, Big5 without the box and GBK with it: one clear line in the
+// log and in an error box, as a file that cannot be read gets, so that an operator
+// script run with --strict fails; the summary says nothing was imported, and nothing is
+// sent.
 TEST_F(CustSnapInTest, AFileInNoAcceptedCharacterSetIsRefusedBeforeAnythingIsSent) {
   fakehost::SetFallback(Answer::Ok("1"));
   std::string utf16 = "\xFF\xFE";
@@ -310,10 +328,16 @@ TEST_F(CustSnapInTest, AFileInNoAcceptedCharacterSetIsRefusedBeforeAnythingIsSen
        false, "导入文件不是GBK或UTF-8编码的文本，导入中止"},
       {"GBK with the box", gbkNames, true, "导入文件不是Big5或UTF-8编码的文本，导入中止"},
   };
+  const std::string stopped = "导入在第1行中止：已处理0行，成功0笔，失败0笔";
   for (const auto& c : cases) {
     form_.logMmo->SetText("\r\n");
+    const std::size_t before = MessageLines().size();
     Import("in.txt", c.bytes, c.ticked ? "check ConvertChkbox on\n" : "check ConvertChkbox off\n");
-    EXPECT_EQ(Log(), Lines{c.log}) << c.what;
+    EXPECT_EQ(Log(), (Lines{c.log, stopped})) << c.what;
+    EXPECT_EQ(MessagesSince(before),
+              Lines{"message ok error \"ManageEdit\" \"" + std::string(c.log) + "\" -> ok"})
+        << c.what;
+    EXPECT_EQ(Summaries().back(), "summary \"" + stopped + "\"") << c.what;
   }
   EXPECT_TRUE(Commands().empty());
 }
@@ -321,7 +345,7 @@ TEST_F(CustSnapInTest, AFileInNoAcceptedCharacterSetIsRefusedBeforeAnythingIsSen
 // Past the first piece of 64 KiB that decided the character set, a line that is not
 // clean text in it, or that holds a character GBK lacks, is refused on its own; the
 // lines around it are imported. A refused piece ends the import after the lines before
-// it, with the summary.
+// it, with the line saying where it stopped.
 TEST_F(CustSnapInTest, ALineTheCommandsCannotCarryIsRefusedOnItsOwn) {
   fakehost::SetFallback(Answer::Ok("1"));
   // An ASCII line longer than a piece; its text after the fourth "@" is not imported.
@@ -349,7 +373,71 @@ TEST_F(CustSnapInTest, ALineTheCommandsCannotCarryIsRefusedOnItsOwn) {
   Import("late.txt", "A@n@1@b\r\n" + padding + std::string("B@\0\x01@1@b\r\n", 10));
   EXPECT_EQ(Commands(), Lines{SnapIn("'A','1','n','b'")});
   EXPECT_EQ(Log(), (Lines{"正在导入第1行", "第1行已经导入，客户代码：A",
-                          "导入文件不是GBK或UTF-8编码的文本，导入中止", "共导入1笔，失败0笔"}));
+                          "导入文件不是GBK或UTF-8编码的文本，导入中止",
+                          "导入在第2行中止：已处理1行，成功1笔，失败0笔"}));
+}
+
+// The platform of a long import: counts the turns the import gives it and checks that
+// the log shows its last line at each.
+class TurnCounter : public ui::HeadlessPlatform {
+ public:
+  explicit TurnCounter(const ui::TMemo& log) : log_(log) {}
+  void ProcessPendingEvents() override {
+    ++turns;
+    const std::size_t end = log_.Text().size();
+    caretAtEnd = caretAtEnd && log_.SelStart() == static_cast<int>(end);
+  }
+  int turns = 0;
+  bool caretAtEnd = true;
+
+ private:
+  const ui::TMemo& log_;
+};
+
+// A long file counts its progress in the log every 10,000 lines, with the share of the
+// file read; the window gets its turns at a bounded rate (not one a line), the log
+// showing its end; the summary goes to the log and to the transcript.
+TEST_F(CustSnapInTest, ALongImportCountsItsProgressAndGivesTheWindowTurnsAtABoundedRate) {
+  constexpr int kLines = 25000;
+  std::string bytes;
+  std::size_t upToFirstCount = 0;
+  for (int n = 1; n <= kLines; ++n) {
+    bytes += "C" + std::to_string(n) + "@n@1@b\r\n";
+    upToFirstCount = n == 10000 ? bytes.size() : upToFirstCount;
+  }
+  tavro_test::WriteFile("big.txt", bytes);
+  fakehost::OnAny([](const fakehost::Call& call) {
+    return Answer::Ok(call.command.find("'C7'") != std::string::npos ? "0 refused" : "1");
+  });
+  auto owned = std::make_unique<TurnCounter>(*form_.logMmo);
+  TurnCounter& counter = *owned;
+  std::unique_ptr<ui::Platform> fixture = ui::InstallPlatform(std::move(owned));
+  counter.RunScript("set FilenameEdt big.txt\nclick SaveBtn\nclick BitBtn2\n");
+  const std::uint64_t start = sys::TickCount();
+  form_.ShowModal();
+  const std::uint64_t elapsed = sys::TickCount() - start;
+  const std::unique_ptr<ui::Platform> done = ui::InstallPlatform(std::move(fixture));
+
+  EXPECT_FALSE(counter.Failed());
+  const Lines log = Log();
+  ASSERT_EQ(log.size(), 2U * kLines + 3);
+  const std::string& firstCount = log[std::size_t{2} * 10000];
+  const std::string& secondCount = log[std::size_t{2} * 20000 + 1];
+  const std::string head = "已处理10000行，成功9999笔，失败1笔，已读取文件的";
+  const std::string secondHead = "已处理20000行，成功19999笔，失败1笔，已读取文件的";
+  ASSERT_EQ(firstCount.rfind(head, 0), 0U) << firstCount;
+  ASSERT_EQ(secondCount.rfind(secondHead, 0), 0U) << secondCount;
+  // Read by the piece: at least the lines done, at most a piece of 64 KiB more.
+  const int firstShare = std::stoi(firstCount.substr(head.size()));
+  EXPECT_GE(firstShare, static_cast<int>(upToFirstCount * 100 / bytes.size()));
+  EXPECT_LE(firstShare, static_cast<int>((upToFirstCount + 65536) * 100 / bytes.size()));
+  EXPECT_LT(firstShare, std::stoi(secondCount.substr(secondHead.size())));
+  EXPECT_EQ(log.back(), "共导入25000笔，失败1笔");
+  EXPECT_EQ(counter.Transcript().rbegin()[1], "summary \"共导入25000笔，失败1笔\"");
+  EXPECT_TRUE(counter.caretAtEnd);
+  EXPECT_GE(counter.turns, 1);
+  EXPECT_LE(static_cast<std::uint64_t>(counter.turns), elapsed / ui::kLongWorkTurnMs + 3)
+      << elapsed << " ms";
 }
 
 // The file is looked for through the operator's links, and by the name typed in GBK as

@@ -14,14 +14,19 @@
 
 namespace {
 
-// The result record the example's comment shows ("#   Code=1 Text=..."), if any.
+// The result record the example's comment shows ("#   Code=1 Text=..."), with the
+// summary lines shown right under it, if any.
 std::string DocumentedResult(const std::string& script) {
+  std::string result;
   for (const std::string& line : e2e::Lines(script)) {
-    if (line.rfind("#   Code=", 0) == 0) {
-      return line.substr(4) + "\n";
+    const bool summary = !result.empty() && line.rfind("#   summary ", 0) == 0;
+    if (line.rfind("#   Code=", 0) == 0 || summary) {
+      result += line.substr(4) + "\n";
+    } else if (!result.empty()) {
+      break;
     }
   }
-  return {};
+  return result;
 }
 
 // A fresh demonstration bank in a sandbox whose current folder is its own.

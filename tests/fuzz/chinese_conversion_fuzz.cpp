@@ -21,11 +21,13 @@
 namespace {
 
 // Every byte from 0x80 up starts or ends a double-byte character (GBK and Big5 share
-// the byte ranges), but for 0x80 itself, the euro sign of code page 936.
+// the byte ranges), but for the two single bytes of code page 936 above ASCII: 0x80, the
+// euro sign, and 0xFF, which Windows maps to the private-use character U+F8F5.
 bool WholeDoubleByteChars(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t len = sys::GbkCharLength(text, pos);
-    if (len == 1 && static_cast<unsigned char>(text[pos]) > 0x80) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (len == 1 && byte > 0x80 && byte != 0xFF) {
       return false;
     }
     pos += len;

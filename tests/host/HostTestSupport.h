@@ -63,8 +63,8 @@ inline host::Value I(std::int64_t n) {
 // The PostgreSQL cluster the tests use when TAVRO_TEST_ENGINE is "postgres": its
 // socket folder TAVRO_TEST_PG_HOST and port TAVRO_TEST_PG_PORT, the administrator
 // tavro_admin and the demonstration logins tavro_0012 and tavro_0020, passwords from
-// PGPASSFILE (scripts/bank-postgres.sh writes them). Without a cluster those tests
-// are skipped, unless TAVRO_TEST_REQUIRE_PG is set: then they fail.
+// PGPASSFILE (scripts/test.sh sets them from `scripts/bank-postgres.sh admin`). Without
+// a cluster those tests are skipped, unless TAVRO_TEST_REQUIRE_PG is set: then they fail.
 bool PostgresWanted();
 bool PostgresAvailable();
 std::string PgUrl(const std::string& database, const std::string& user = "tavro_admin");

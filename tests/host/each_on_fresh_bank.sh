@@ -4,9 +4,9 @@
 # end-to-end examples run against a shared bank exactly as they run against the
 # embedded one.
 #   each_on_fresh_bank.sh PROGRAM FILTER
-# Needs TAVRO_TEST_PG_HOST, TAVRO_TEST_PG_PORT and PGPASSFILE (scripts/bank-postgres.sh
-# prints them); without them it exits 77 (skipped), or fails when TAVRO_TEST_REQUIRE_PG
-# is set.
+# Needs TAVRO_TEST_PG_HOST, TAVRO_TEST_PG_PORT and PGPASSFILE (scripts/test.sh sets them
+# from `scripts/bank-postgres.sh admin`); without them it exits 77 (skipped), or fails
+# when TAVRO_TEST_REQUIRE_PG is set.
 set -euo pipefail
 program="$1"
 filter="$2"

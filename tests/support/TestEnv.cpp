@@ -2,6 +2,7 @@
 // writes for the tests (TestEnv.h).
 #include "tests/support/TestEnv.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -45,6 +46,20 @@ ScopedEnv::~ScopedEnv() {
   } else {
     ::unsetenv(name_.c_str());
   }
+}
+
+ScopedUmask::ScopedUmask(unsigned mask) : old_(::umask(static_cast<mode_t>(mask))) {}
+
+ScopedUmask::~ScopedUmask() {
+  ::umask(static_cast<mode_t>(old_));
+}
+
+unsigned FileMode(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) {
+    return ~0u;
+  }
+  return st.st_mode & 07777;
 }
 
 ScopedCwd::ScopedCwd(const std::string& folder) : old_(sys::CurrentFolder()) {

@@ -11,6 +11,8 @@
 //   ScopedEnv env("LANG", "zh_TW.UTF-8");   sets (or with nullptr unsets) a variable
 //                                           for a scope and restores it afterwards
 //   ScopedCwd cwd(folder);                  works in folder for a scope
+//   ScopedUmask mask(022);                  the process's umask for a scope
+//   FileMode(path)                          the permission bits of path (no link followed)
 //   WriteFile(path, bytes), ReadFile(path)  ReadFile gives "" for a file it cannot read
 //   Gbk("中文")                             UTF-8 source text as GBK bytes
 #pragma once
@@ -63,6 +65,20 @@ class ScopedCwd {
  private:
   std::string old_;
 };
+
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(unsigned mask);
+  ~ScopedUmask();
+  ScopedUmask(const ScopedUmask&) = delete;
+  ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+ private:
+  unsigned old_;
+};
+
+// The permission bits (07777) of whatever has that name; ~0u when nothing has it.
+unsigned FileMode(const std::string& path);
 
 class TempDirTest : public ::testing::Test {
  protected:

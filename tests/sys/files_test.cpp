@@ -72,14 +72,31 @@ TEST_F(FilesTest, ExistsDeleteAndKinds) {
   EXPECT_TRUE(sys::PathExists(link));  // a dangling link still takes the name
 }
 
+// A new file, and one written over a file that others could read, are the user's alone
+// whatever the umask: the umask of most systems (022) would leave them readable to all,
+// and one that takes the owner's bits would leave the file unwritable.
+TEST_F(FilesTest, EveryFileMadeIsPrivateWhateverTheUmask) {
+  for (const unsigned mask : {022u, 0277u, 0u}) {
+    tavro_test::ScopedUmask umask(mask);
+    const std::string fresh = TempDir() + "new" + std::to_string(mask);
+    const int fd = sys::OpenPrivateFile(fresh);
+    ASSERT_GE(fd, 0) << mask;
+    ::close(fd);
+    const std::string replaced = TempDir() + "old" + std::to_string(mask);
+    WriteFile(replaced, "old");
+    ASSERT_EQ(::chmod(replaced.c_str(), 0644), 0);
+    sys::WriteFileBytes(replaced, "new");
+    EXPECT_EQ(tavro_test::FileMode(fresh), 0600u) << mask;
+    EXPECT_EQ(tavro_test::FileMode(replaced), 0600u) << mask;
+    EXPECT_EQ(ReadFile(replaced), "new") << mask;
+  }
+}
+
 TEST_F(FilesTest, CreateExclusiveNeverReusesAName) {
   std::string file = TempDir() + "new";
   int fd = sys::CreateExclusive(file);
   ASSERT_GE(fd, 0);
   ::close(fd);
-  struct stat st {};
-  ASSERT_EQ(::stat(file.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_THROW((void)sys::CreateExclusive(file), std::runtime_error);
 
   // A planted dangling link: the file it points to must not be created.

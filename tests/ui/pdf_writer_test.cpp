@@ -78,9 +78,12 @@ class PdfWriterTest : public tavro_test::TempDirTest {
   }
 };
 
+// The report lists the bank's users: the file is the user's alone under the common umask.
 TEST_F(PdfWriterTest, EveryRecordedPageBecomesAPageAViewerReads) {
+  const tavro_test::ScopedUmask umask(022);
   const std::string path = ui::WritePdfToFolder(ThreePageJob(), Dir());
   EXPECT_EQ(path, Dir() + "/tavro-print-1.pdf");
+  EXPECT_EQ(tavro_test::FileMode(path), 0600u);
   EXPECT_EQ(pdf_tools::PageCount(path), 3);
   const std::vector<std::string> pages = SplitPages(pdf_tools::Text(path));
   ASSERT_GE(pages.size(), 3u);

@@ -158,6 +158,10 @@ void HeadlessPlatform::SetHourglass(bool busy) {
   hourglass_ = busy;
 }
 
+void HeadlessPlatform::WorkSummary(const std::string& text) {
+  runner_->Log().Add("summary " + QuoteText(text));
+}
+
 void HeadlessPlatform::EntryCallEnded() {
   runner_->EntryCallEnded();
 }

@@ -81,6 +81,10 @@ class HeadlessPlatform : public Platform {
   bool PrintDialog() override;
   PrinterCanvas& Printer() override;
   void SetHourglass(bool busy) override;
+  // Long work's turns change nothing here: the script's next line waits for the work to
+  // end, as the operator's input does on a screen. Its closing line is recorded as
+  // `summary "TEXT"`.
+  void WorkSummary(const std::string& text) override;
   // Measured with pango on fontconfig's fonts, as the desktop draws them.
   TextSize TextExtent(const TFont& font, const std::string& text) override;
   // A line the script still holds when an entry point returns with no form open is an

@@ -3,7 +3,6 @@
 
 #include <cairo-pdf.h>
 #include <cairo.h>
-#include <fcntl.h>
 #include <pango/pangocairo.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include <stdexcept>
 
 #include "sys/CodePage.h"
+#include "sys/Files.h"
 
 namespace ui {
 namespace {
@@ -153,7 +153,7 @@ void WritePdf(const PrintJob& job, int fd) {
 std::string WritePdfToFolder(const PrintJob& job, const std::string& folder) {
   for (int n = 1; n <= kMaxPrintFiles; ++n) {
     std::string path = JoinPath(folder, kFilePrefix + std::to_string(n) + ".pdf");
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = sys::OpenPrivateFile(path);
     if (fd < 0) {
       if (errno == EEXIST) {
         continue;

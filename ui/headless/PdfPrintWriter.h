@@ -21,8 +21,9 @@ void WritePdf(const PrintJob& job, int fd);
 
 // Writes job into a new file "tavro-print-N.pdf" of folder (empty: the current folder)
 // with the smallest N whose name is free, created exclusively so no file and no link is
-// ever replaced. Returns the path (folder joined with the name). On failure nothing is
-// left behind and std::runtime_error says why.
+// ever replaced, and private to its user (sys::OpenPrivateFile: it lists the bank's
+// users). Returns the path (folder joined with the name). On failure nothing is left
+// behind and std::runtime_error says why.
 std::string WritePdfToFolder(const PrintJob& job, const std::string& folder);
 
 // The folder of TAVRO_UI_PRINT_DIR, empty (the current folder) when it is not set.

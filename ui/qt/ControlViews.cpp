@@ -432,9 +432,17 @@ class MemoView : public ControlView {
   void Sync(TControl& control) override {
     auto& memo = static_cast<TMemo&>(control);
     auto* widget = static_cast<QPlainTextEdit*>(widget_);
-    const bool textChanged = !shownOnce_ || memo.Text() != shown_;
-    if (textChanged) {
-      shown_ = memo.Text();
+    const std::string& text = memo.Text();
+    const bool textChanged = !shownOnce_ || text != shown_;
+    if (textChanged && shownOnce_ && Extends(text)) {
+      // A log that grew: only its new lines are added, so a long import's log costs
+      // each turn its new part, not the whole text again.
+      QTextCursor end(widget->document());
+      end.movePosition(QTextCursor::End);
+      end.insertText(ShownText(std::string_view(text).substr(shown_.size()), true));
+      shown_ = text;
+    } else if (textChanged) {
+      shown_ = text;
       shownOnce_ = true;
       widget->setPlainText(ShownText(shown_, true));
     }
@@ -442,9 +450,13 @@ class MemoView : public ControlView {
       selStart_ = memo.SelStart();
       selLength_ = memo.SelLength();
       QTextCursor cursor = widget->textCursor();
-      cursor.setPosition(ShownPosOfByte(shown_, selStart_, true));
-      cursor.setPosition(ShownPosOfByte(shown_, selStart_ + selLength_, true),
-                         QTextCursor::KeepAnchor);
+      if (selLength_ == 0 && selStart_ == static_cast<int>(shown_.size())) {
+        cursor.movePosition(QTextCursor::End);  // a log's caret, kept at its end
+      } else {
+        cursor.setPosition(ShownPosOfByte(shown_, selStart_, true));
+        cursor.setPosition(ShownPosOfByte(shown_, selStart_ + selLength_, true),
+                           QTextCursor::KeepAnchor);
+      }
       widget->setTextCursor(cursor);
     }
     widget->setReadOnly(memo.ReadOnly);
@@ -469,6 +481,17 @@ class MemoView : public ControlView {
   }
 
  private:
+  // text is the shown text with more after it, and the shown text ends at a whole
+  // character that no added byte can join: ASCII, and not a CR that an LF might follow.
+  bool Extends(const std::string& text) const {
+    if (shown_.empty() || text.size() <= shown_.size() ||
+        text.compare(0, shown_.size(), shown_) != 0) {
+      return false;
+    }
+    const auto last = static_cast<unsigned char>(shown_.back());
+    return last < 0x80 && last != '\r';
+  }
+
   std::string shown_;
   bool shownOnce_ = false;
   int selStart_ = -1;

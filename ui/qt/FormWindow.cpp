@@ -199,8 +199,9 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
   if (found == sources_.end()) {
     return QDialog::eventFilter(watched, event);
   }
-  if (!interactive_ || closed_) {
-    // Shown while a script plays the form: the operator's input does not reach it.
+  if (!interactive_ || closed_ || !host_.TakesInput()) {
+    // Shown while a script plays the form, or while long work runs: the operator's
+    // input does not reach it.
     switch (event->type()) {
       case QEvent::KeyPress:
       case QEvent::KeyRelease:
@@ -248,7 +249,7 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
 // close query; the window closes only when the form does.
 void FormWindow::closeEvent(QCloseEvent* event) {
   event->ignore();
-  if (!interactive_ || closed_) {
+  if (!interactive_ || closed_ || !host_.TakesInput()) {
     return;
   }
   CloseByOperator(form_);
@@ -257,8 +258,8 @@ void FormWindow::closeEvent(QCloseEvent* event) {
 
 void FormWindow::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
-  if (syncing_ || !interactive_ || closed_) {
-    return;
+  if (syncing_ || !interactive_ || closed_ || !host_.TakesInput()) {
+    return;  // a window resized while long work runs takes the model's size back
   }
   const QSize size = event->size();
   if (size.width() == form_.Width() && size.height() == form_.Height()) {

@@ -33,6 +33,8 @@ class WindowHost {
   // After each input handed to the model (see InputHost::AfterInput).
   virtual void AfterInput() = 0;
   virtual void Refused() = 0;
+  // False while long work gives the platform its turn: the window's input is dropped.
+  virtual bool TakesInput() const = 0;
 };
 
 class FormWindow : public QDialog, private InputHost {

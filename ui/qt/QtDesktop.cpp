@@ -315,6 +315,24 @@ void QtDesktop::SetHourglass(bool busy) {
   }
 }
 
+// Everything queued is handled, so input too is taken off the queue: the forms drop it
+// (TakesInput), and none is left to reach the dialog once the work is over.
+void QtDesktop::ProcessPendingEvents() {
+  SyncAll();
+  working_ = true;
+  struct Done {
+    bool& working;
+    ~Done() { working = false; }
+  } done{working_};
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtDesktop::WorkSummary(const std::string& text) {
+  if (script_) {
+    script_->WorkSummary(text);
+  }
+}
+
 TextSize QtDesktop::TextExtent(const TFont& font, const std::string& text) {
   return QtTextExtent(font, text);
 }

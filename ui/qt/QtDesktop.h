@@ -9,7 +9,8 @@
 //   each form and box on screen while it is played and takes the `shot` pictures.
 //
 // The model is shown again after every input, before any box or nested form is shown,
-// and after every script line: no timer polls it.
+// after every script line and at each turn long work gives the platform: no timer polls
+// it.
 #pragma once
 
 #include <QWindow>
@@ -48,6 +49,10 @@ class QtDesktop : public Platform, private WindowHost, private ScriptScreen {
   bool PrintDialog() override;
   PrinterCanvas& Printer() override;
   void SetHourglass(bool busy) override;
+  // The windows show the model as it is and Qt handles what has queued; the forms take
+  // no input meanwhile (it is dropped). A script's run records the work's summary.
+  void ProcessPendingEvents() override;
+  void WorkSummary(const std::string& text) override;
   TextSize TextExtent(const TFont& font, const std::string& text) override;
   void EntryCallEnded() override;
 
@@ -70,6 +75,7 @@ class QtDesktop : public Platform, private WindowHost, private ScriptScreen {
   // WindowHost
   void AfterInput() override;
   void Refused() override;
+  bool TakesInput() const override { return !working_; }
   // ScriptScreen
   void FormShown(TForm& form) override;
   void FormChanged(TForm& form) override;
@@ -104,6 +110,7 @@ class QtDesktop : public Platform, private WindowHost, private ScriptScreen {
   std::string shotFolder_;
   int shots_ = 0;
   bool hourglass_ = false;
+  bool working_ = false;  // long work has given the platform its turn
   int refusals_ = 0;
 };
 

@@ -2,11 +2,13 @@
 // them; the face asked for comes first, a CJK face behind it for Chinese characters.
 #include "ui/qt/QtPrinter.h"
 
+#include <QFile>
 #include <QFontMetrics>
 #include <QPainter>
 #include <stdexcept>
 
 #include "sys/CodePage.h"
+#include "sys/Files.h"
 #include "ui/qt/QtText.h"
 
 namespace ui {
@@ -35,6 +37,12 @@ void QtPrinter::BeginDoc(const std::string& title) {
     painter_.reset();
   }
   printer_.setDocName(ToQt(title));
+  // A printed report holds the bank's users: a file printed to is private, as every
+  // file the module writes is, before Qt writes it with the umask's mode.
+  const QString file = printer_.outputFileName();
+  if (!file.isEmpty() && !sys::PreparePrivateFile(QFile::encodeName(file).toStdString())) {
+    throw std::runtime_error(sys::Utf8ToGbk("cannot print to " + file.toStdString()));
+  }
   auto painter = std::make_unique<QPainter>();
   if (!painter->begin(&printer_)) {
     const std::string where = printer_.outputFileName().isEmpty()

@@ -2,6 +2,7 @@
 // owner), the input box, the file dialogs, the print dialog and the printer canvas on a
 // PDF, the hourglass, and the text measure.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -165,10 +166,11 @@ TEST_F(BoxesTest, FileDialogsShowTheFilterAndReturnTheChosenPath) {
 }
 
 // The report draws in the printer's own pixels; a PDF chosen as the printer reads back
-// with its pages and Chinese texts.
+// with its pages and Chinese texts, and is private to its user whatever the umask.
 TEST_F(BoxesTest, ThePrinterCanvasPrintsPagesAtThePrintersResolution) {
   const std::string pdf = testing::TempDir() + "qt-canvas.pdf";
   std::filesystem::remove(pdf);
+  const mode_t umaskWas = umask(022);
   auto& printer = dynamic_cast<ui::QtPrinter&>(ui::CurrentPlatform().Printer());
   printer.Device().setOutputFileName(QString::fromStdString(pdf));
   Desktop().SetOnBox([](QDialog& dialog) {
@@ -187,6 +189,10 @@ TEST_F(BoxesTest, ThePrinterCanvasPrintsPagesAtThePrintersResolution) {
   printer.NewPage();
   printer.TextOut(ppi, ppi, "second page");
   printer.EndDoc();
+  umask(umaskWas);
+  struct stat info {};
+  ASSERT_EQ(stat(pdf.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_EQ(pdf_tools::PageCount(pdf), 2);
   const std::string text = pdf_tools::Text(pdf);
   // (Qt's PDF maps a few CJK glyphs back to their radical forms for copying, so the

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
@@ -21,6 +22,7 @@
 #include "QtFormTest.h"
 #include "tests/ui/SampleForm.h"
 #include "ui/Input.h"
+#include "ui/LongWork.h"
 #include "ui/qt/QtText.h"
 
 namespace {
@@ -357,6 +359,66 @@ TEST_F(FormInputTest, TheWindowShowsTheModelBeforeABoxIsShown) {
   EXPECT_EQ(cityOnScreen, "Shanghai");
   EXPECT_FALSE(buttonOnScreen);
   EXPECT_EQ(boxText, "changed");
+}
+
+// Long work that a handler runs gives the platform turns: the window shows the memo's new
+// lines meanwhile, its last line in view. What the operator does meanwhile (a click on
+// the button that started the work, a key, the close box) reaches no handler, neither
+// during the work nor once it has ended; afterwards the form takes input again.
+TEST_F(FormInputTest, LongWorkShowsItsProgressAndDropsTheInputGivenMeanwhile) {
+  Sample form;
+  std::vector<std::string> shown;
+  bool lastLineInView = true;
+  int works = 0;
+  form.UpdateBtn->OnClick = [&](ui::TComponent*) {
+    ++works;
+    ui::FormWindow& w = *Desktop().TopWindow();
+    QWidget* button = &WidgetOf(w, *form.UpdateBtn);
+    auto& memo = static_cast<QPlainTextEdit&>(WidgetOf(w, *form.NoteMmo));
+    // Queued as the window system queues the operator's input.
+    const auto operatorActs = [&] {
+      const QPoint at = button->rect().center();
+      for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QCoreApplication::postEvent(
+            button, new QMouseEvent(type, at, button->mapToGlobal(at), Qt::LeftButton,
+                                    Qt::LeftButton, Qt::NoModifier));
+      }
+      QCoreApplication::postEvent(&Focused(w),
+                                  new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+      QCoreApplication::postEvent(&w, new QCloseEvent());
+    };
+    ui::LongWork work(0);
+    for (int n = 1; n <= 3; ++n) {
+      form.NoteMmo->AppendLine("line " + std::to_string(n));
+      form.NoteMmo->SetSelStart(static_cast<int>(form.NoteMmo->Text().size()));
+      operatorActs();
+      ASSERT_TRUE(work.Due());
+      work.GiveTurn();
+      shown.push_back(memo.toPlainText().toStdString());
+      lastLineInView = lastLineInView && memo.textCursor().atEnd();
+    }
+    operatorActs();  // after the last turn: dropped as the work ends
+  };
+  const int result = Drive(form, [&](ui::FormWindow& w) {
+    QTest::mouseClick(&WidgetOf(w, *form.UpdateBtn), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.Closed());
+    QTest::keyClick(&Focused(w), Qt::Key_B);
+  });
+  EXPECT_EQ(result, ui::mrCancel);
+  EXPECT_EQ(works, 1);
+  EXPECT_EQ(shown,
+            (std::vector<std::string>{"line 1", "line 1\nline 2", "line 1\nline 2\nline 3"}));
+  EXPECT_TRUE(lastLineInView);
+  const auto heard = [&form](const std::string& event) {
+    return std::count_if(form.Log.begin(), form.Log.end(), [&event](const std::string& line) {
+      return line.size() >= event.size() &&
+             line.compare(line.size() - event.size(), event.size(), event) == 0;
+    });
+  };
+  EXPECT_EQ(heard("keydown 65"), 0) << "A, pressed during the work";
+  EXPECT_EQ(heard("keydown 66"), 1) << "B, pressed after it";
+  EXPECT_EQ(heard("closequery"), 0);
 }
 
 // The close box asks the close query; a refusal keeps the form open.
