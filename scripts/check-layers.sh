@@ -17,15 +17,16 @@ cd "$root"
 declare -A allowed=(
   [sys]=""
   [ui]="sys"
-  [ui/headless]="sys ui"
-  [ui/qt]="sys ui ui/headless"
+  [ui/script]="sys ui"
+  [ui/headless]="sys ui ui/script"
+  [ui/qt]="sys ui ui/script"
   [frame]="sys ui host/TavroClient.h"
   [payee/swift]="sys ui frame"
   [admin]="sys ui frame payee/swift"
   [payee]="sys ui frame payee/swift"
   [customer]="sys ui frame payee/swift"
   [host]="sys"
-  [shell]="sys ui ui/headless/ScriptText.h ui/headless/ScriptRunner.h"
+  [shell]="sys ui/script/ScriptText.h"
 )
 
 failed=0

@@ -17,7 +17,7 @@
 #include "shell/FolderPrint.h"
 #include "shell/ShellText.h"
 #include "sys/Abi.h"
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 namespace shell {
 namespace {

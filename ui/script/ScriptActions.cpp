@@ -1,4 +1,4 @@
-#include "ui/headless/ScriptActions.h"
+#include "ui/script/ScriptActions.h"
 
 #include <charconv>
 #include <optional>
@@ -6,8 +6,8 @@
 #include "sys/CodePage.h"
 #include "ui/Controls.h"
 #include "ui/Input.h"
-#include "ui/headless/ControlState.h"
-#include "ui/headless/ScriptRunner.h"
+#include "ui/script/ControlState.h"
+#include "ui/script/ScriptRunner.h"
 
 namespace ui {
 namespace {

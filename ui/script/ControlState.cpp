@@ -1,7 +1,7 @@
-#include "ui/headless/ControlState.h"
+#include "ui/script/ControlState.h"
 
 #include "ui/Controls.h"
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 namespace ui {
 namespace {
