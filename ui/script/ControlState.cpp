@@ -1,6 +1,8 @@
+// What a script reads from a component, kind by kind: its text, items, index, marks,
+// caret and read-only state, and the dump lines made of them.
 #include "ui/script/ControlState.h"
 
-#include "ui/Controls.h"
+#include "ui/VisitKind.h"
 #include "ui/script/ScriptText.h"
 
 namespace ui {
@@ -31,119 +33,164 @@ std::string RowText(const TListItem& item) {
 }
 
 std::optional<std::string> TextOf(const TComponent& c) {
-  if (auto* item = dynamic_cast<const TMenuItem*>(&c)) {
-    return item->Caption;
-  }
-  if (auto* control = dynamic_cast<const TControl*>(&c)) {
-    return control->DisplayText();
-  }
-  return std::nullopt;
+  return VisitKind(
+      c, [](const TMenuItem& item) -> std::optional<std::string> { return item.Caption; },
+      [](const TControl& control) -> std::optional<std::string> { return control.DisplayText(); },
+      [](const TComponent&) -> std::optional<std::string> { return std::nullopt; });
 }
 
 std::optional<int> ItemIndexOf(const TComponent& c) {
-  if (auto* combo = dynamic_cast<const TComboBox*>(&c)) {
-    return combo->ItemIndex();
-  }
-  if (auto* list = dynamic_cast<const TListBox*>(&c)) {
-    return list->ItemIndex();
-  }
-  if (auto* view = dynamic_cast<const TListView*>(&c)) {
-    return view->ItemIndex();
-  }
-  if (auto* group = dynamic_cast<const TRadioGroup*>(&c)) {
-    return group->ItemIndex;
-  }
-  if (auto* tree = dynamic_cast<const TTreeView*>(&c)) {
-    auto nodes = tree->Nodes();
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
-      if (nodes[i] == tree->Selected()) {
-        return static_cast<int>(i);
-      }
-    }
-    return -1;
-  }
-  return std::nullopt;
+  using Index = std::optional<int>;
+  return VisitKind(
+      c, [](const TComboBox& combo) -> Index { return combo.ItemIndex(); },
+      [](const TListBox& list) -> Index { return list.ItemIndex(); },
+      [](const TListView& view) -> Index { return view.ItemIndex(); },
+      [](const TRadioGroup& group) -> Index { return group.ItemIndex; },
+      [](const TTreeView& tree) -> Index {
+        auto nodes = tree.Nodes();
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+          if (nodes[i] == tree.Selected()) {
+            return static_cast<int>(i);
+          }
+        }
+        return -1;
+      },
+      [](const TComponent&) -> Index { return std::nullopt; });
 }
 
 std::optional<bool> CheckedOf(const TComponent& c) {
-  if (auto* box = dynamic_cast<const TCheckBox*>(&c)) {
-    return box->Checked();
-  }
-  if (auto* radio = dynamic_cast<const TRadioButton*>(&c)) {
-    return radio->Checked();
-  }
-  if (auto* item = dynamic_cast<const TMenuItem*>(&c)) {
-    return item->Checked;
-  }
-  return std::nullopt;
+  using Flag = std::optional<bool>;
+  return VisitKind(
+      c, [](const TCheckBox& box) -> Flag { return box.Checked(); },
+      [](const TRadioButton& radio) -> Flag { return radio.Checked(); },
+      [](const TMenuItem& item) -> Flag { return item.Checked; },
+      [](const TComponent&) -> Flag { return std::nullopt; });
 }
 
 std::optional<bool> ReadOnlyOf(const TComponent& c) {
-  if (auto* edit = dynamic_cast<const TCustomEdit*>(&c)) {
-    return edit->ReadOnly;
-  }
-  if (auto* tree = dynamic_cast<const TTreeView*>(&c)) {
-    return tree->ReadOnly;
-  }
-  if (auto* view = dynamic_cast<const TListView*>(&c)) {
-    return view->ReadOnly;
-  }
-  return std::nullopt;
+  using Flag = std::optional<bool>;
+  return VisitKind(
+      c, [](const TCustomEdit& edit) -> Flag { return edit.ReadOnly; },
+      [](const TTreeView& tree) -> Flag { return tree.ReadOnly; },
+      [](const TListView& view) -> Flag { return view.ReadOnly; },
+      [](const TComponent&) -> Flag { return std::nullopt; });
 }
 
 std::optional<int> CaretOf(const TComponent& c) {
-  if (auto* edit = dynamic_cast<const TCustomEdit*>(&c)) {
-    return edit->SelStart();
-  }
-  if (auto* combo = dynamic_cast<const TComboBox*>(&c)) {
-    return combo->SelStart();
-  }
-  return std::nullopt;
+  using Caret = std::optional<int>;
+  return VisitKind(
+      c, [](const TCustomEdit& edit) -> Caret { return edit.SelStart(); },
+      [](const TComboBox& combo) -> Caret { return combo.SelStart(); },
+      [](const TComponent&) -> Caret { return std::nullopt; });
+}
+
+// The caption and own flags of a control or a menu item, which are no kin.
+struct OwnState {
+  std::string Caption;
+  bool Enabled = true;
+  bool Visible = true;
+};
+
+std::optional<OwnState> OwnStateOf(const TComponent& c) {
+  using State = std::optional<OwnState>;
+  return VisitKind(
+      c,
+      [](const TControl& control) -> State {
+        return OwnState{control.Caption, control.Enabled, control.Visible};
+      },
+      [](const TMenuItem& item) -> State {
+        return OwnState{item.Caption, item.Enabled, item.Visible};
+      },
+      [](const TComponent&) -> State { return std::nullopt; });
+}
+
+using Values = std::optional<std::vector<std::string>>;
+
+Values FontOf(const TComponent& c) {
+  return VisitKind(
+      c,
+      [](const TControl& control) -> Values {
+        TFont font = control.Font();
+        return std::vector<std::string>{font.Name, std::to_string(font.Size),
+                                        std::to_string(font.Charset)};
+      },
+      [](const TComponent&) -> Values { return std::nullopt; });
+}
+
+Values ItemCheckedOf(const TComponent& c, int index, std::string& error) {
+  return VisitKind(
+      c,
+      [&](const TCheckListBox& list) -> Values {
+        if (index >= 0 && index < static_cast<int>(list.Items.size())) {
+          return std::vector<std::string>{Bool(list.Checked(index))};
+        }
+        error = "item " + std::to_string(index) + " is out of range";
+        return std::vector<std::string>{};
+      },
+      [](const TComponent&) -> Values { return std::nullopt; });
+}
+
+Values ColumnsOf(const TComponent& c) {
+  return VisitKind(
+      c,
+      [](const TListView& view) -> Values {
+        return std::vector<std::string>{std::to_string(view.Columns.size())};
+      },
+      [](const TComponent&) -> Values { return std::nullopt; });
+}
+
+Values ColumnOf(const TComponent& c, int index, std::string& error) {
+  return VisitKind(
+      c,
+      [&](const TListView& view) -> Values {
+        if (index >= 0 && index < static_cast<int>(view.Columns.size())) {
+          const TListColumn& col = view.Columns[index];
+          return std::vector<std::string>{col.Caption, std::to_string(col.Width),
+                                          AlignWord(col.Alignment)};
+        }
+        error = "column " + std::to_string(index) + " is out of range";
+        return std::vector<std::string>{};
+      },
+      [](const TComponent&) -> Values { return std::nullopt; });
 }
 
 }  // namespace
 
 std::optional<TStrings> ItemTexts(const TComponent& c) {
-  if (auto* combo = dynamic_cast<const TComboBox*>(&c)) {
-    return combo->Items;
-  }
-  if (auto* list = dynamic_cast<const TListBox*>(&c)) {
-    return list->Items;
-  }
-  if (auto* memo = dynamic_cast<const TMemo*>(&c)) {
-    return memo->Lines();
-  }
-  if (auto* group = dynamic_cast<const TRadioGroup*>(&c)) {
-    return group->Items;
-  }
-  if (auto* tree = dynamic_cast<const TTreeView*>(&c)) {
-    TStrings texts;
-    for (TTreeNode* node : tree->Nodes()) {
-      texts.push_back(node->Text);
-    }
-    return texts;
-  }
-  if (auto* view = dynamic_cast<const TListView*>(&c)) {
-    TStrings rows;
-    for (const TListItem& item : view->Items) {
-      rows.push_back(RowText(item));
-    }
-    return rows;
-  }
-  if (auto* menu = dynamic_cast<const TPopupMenu*>(&c)) {
-    TStrings captions;
-    for (TMenuItem* item : menu->Items()) {
-      captions.push_back(item->Caption);
-    }
-    return captions;
-  }
-  return std::nullopt;
+  using Texts = std::optional<TStrings>;
+  return VisitKind(
+      c, [](const TComboBox& combo) -> Texts { return combo.Items; },
+      [](const TListBox& list) -> Texts { return list.Items; },
+      [](const TMemo& memo) -> Texts { return memo.Lines(); },
+      [](const TRadioGroup& group) -> Texts { return group.Items; },
+      [](const TTreeView& tree) -> Texts {
+        TStrings texts;
+        for (TTreeNode* node : tree.Nodes()) {
+          texts.push_back(node->Text);
+        }
+        return texts;
+      },
+      [](const TListView& view) -> Texts {
+        TStrings rows;
+        for (const TListItem& item : view.Items) {
+          rows.push_back(RowText(item));
+        }
+        return rows;
+      },
+      [](const TPopupMenu& menu) -> Texts {
+        TStrings captions;
+        for (TMenuItem* item : menu.Items()) {
+          captions.push_back(item->Caption);
+        }
+        return captions;
+      },
+      [](const TComponent&) -> Texts { return std::nullopt; });
 }
 
 std::vector<std::string> PropertyValue(const TComponent& c, const std::string& property, int index,
                                        std::string& error) {
-  auto* control = dynamic_cast<const TControl*>(&c);
-  auto* item = dynamic_cast<const TMenuItem*>(&c);
+  const std::optional<OwnState> own = OwnStateOf(c);
+  Values values;
   auto missing = [&]() -> std::vector<std::string> {
     error = std::string(c.ClassName()) + " has no property " + property;
     return {};
@@ -153,25 +200,16 @@ std::vector<std::string> PropertyValue(const TComponent& c, const std::string& p
       return {*text};
     }
   } else if (property == "caption") {
-    if (control) {
-      return {control->Caption};
-    }
-    if (item) {
-      return {item->Caption};
+    if (own) {
+      return {own->Caption};
     }
   } else if (property == "enabled") {
-    if (control) {
-      return {Bool(control->Enabled)};
-    }
-    if (item) {
-      return {Bool(item->Enabled)};
+    if (own) {
+      return {Bool(own->Enabled)};
     }
   } else if (property == "visible") {
-    if (control) {
-      return {Bool(control->Visible)};
-    }
-    if (item) {
-      return {Bool(item->Visible)};
+    if (own) {
+      return {Bool(own->Visible)};
     }
   } else if (property == "readonly") {
     if (auto value = ReadOnlyOf(c)) {
@@ -182,10 +220,7 @@ std::vector<std::string> PropertyValue(const TComponent& c, const std::string& p
       return {Bool(*value)};
     }
   } else if (property == "font") {
-    if (control) {
-      TFont font = control->Font();
-      return {font.Name, std::to_string(font.Size), std::to_string(font.Charset)};
-    }
+    values = FontOf(c);
   } else if (property == "caret") {
     if (auto value = CaretOf(c)) {
       return {std::to_string(*value)};
@@ -208,31 +243,16 @@ std::vector<std::string> PropertyValue(const TComponent& c, const std::string& p
       return {};
     }
   } else if (property == "itemchecked") {
-    if (auto* list = dynamic_cast<const TCheckListBox*>(&c)) {
-      if (index >= 0 && index < static_cast<int>(list->Items.size())) {
-        return {Bool(list->Checked(index))};
-      }
-      error = "item " + std::to_string(index) + " is out of range";
-      return {};
-    }
+    values = ItemCheckedOf(c, index, error);
   } else if (property == "columns") {
-    if (auto* view = dynamic_cast<const TListView*>(&c)) {
-      return {std::to_string(view->Columns.size())};
-    }
+    values = ColumnsOf(c);
   } else if (property == "column") {
-    if (auto* view = dynamic_cast<const TListView*>(&c)) {
-      if (index >= 0 && index < static_cast<int>(view->Columns.size())) {
-        const TListColumn& col = view->Columns[index];
-        return {col.Caption, std::to_string(col.Width), AlignWord(col.Alignment)};
-      }
-      error = "column " + std::to_string(index) + " is out of range";
-      return {};
-    }
+    values = ColumnOf(c, index, error);
   } else {
     error = "unknown property " + property;
     return {};
   }
-  return missing();
+  return values ? *values : missing();
 }
 
 namespace {
@@ -267,12 +287,49 @@ std::string LayoutRules(const TControl& control) {
   return " anchors=" + (edges.empty() ? std::string("none") : edges);
 }
 
+// A control's state as the operator finds it, which decides whether a script may act on
+// it (" enabled=... visible=..."), and where it is: its parent, and its bounds in the
+// parent's pixels. Nothing for other components.
+struct Placed {
+  std::string State;
+  std::string Place;
+};
+
+std::optional<Placed> PlacedOf(const TComponent& c) {
+  return VisitKind(
+      c,
+      [](const TControl& control) -> std::optional<Placed> {
+        Placed placed;
+        placed.State = " enabled=" + Bool(EnabledWithParents(control)) +
+                       " visible=" + Bool(control.IsShowing());
+        if (const TWinControl* parent = control.Parent()) {
+          placed.Place = " parent=" + (parent->Name.empty() ? std::string("-") : parent->Name);
+        }
+        placed.Place += " left=" + std::to_string(control.Left()) +
+                        " top=" + std::to_string(control.Top()) +
+                        " width=" + std::to_string(control.Width()) +
+                        " height=" + std::to_string(control.Height()) + LayoutRules(control);
+        return placed;
+      },
+      [](const TComponent&) -> std::optional<Placed> { return std::nullopt; });
+}
+
+// " checked" or " unchecked" after an item of a check list box; nothing for other items.
+std::string MarkOf(const TComponent& c, int index) {
+  return VisitKind(
+      c,
+      [index](const TCheckListBox& list) {
+        return std::string(list.Checked(index) ? " checked" : " unchecked");
+      },
+      [](const TComponent&) { return std::string(); });
+}
+
 void DumpOne(const TComponent& c, std::vector<std::string>& out) {
   std::string line = "dump " + (c.Name.empty() ? std::string("-") : c.Name) + " " + c.ClassName();
   if (auto text = TextOf(c)) {
     line += " " + QuoteText(*text);
   }
-  auto* control = dynamic_cast<const TControl*>(&c);
+  const std::optional<Placed> placed = PlacedOf(c);
   std::string ignored;
   auto add = [&](const char* property) {
     auto value = PropertyValue(c, property, 0, ignored);
@@ -280,11 +337,9 @@ void DumpOne(const TComponent& c, std::vector<std::string>& out) {
       line += std::string(" ") + property + "=" + value[0];
     }
   };
-  // A control's state is the effective one, which decides whether a script may act on
-  // it; "expect" reads the control's own property.
-  if (control != nullptr) {
-    line +=
-        " enabled=" + Bool(EnabledWithParents(*control)) + " visible=" + Bool(control->IsShowing());
+  // A control's state is the effective one; "expect" reads the control's own property.
+  if (placed) {
+    line += placed->State;
   } else {
     add("enabled");
     add("visible");
@@ -292,25 +347,14 @@ void DumpOne(const TComponent& c, std::vector<std::string>& out) {
   for (const char* property : {"readonly", "checked", "caret", "itemindex", "count"}) {
     add(property);
   }
-  // Where it is: its parent, and its bounds in the parent's pixels.
-  if (control != nullptr) {
-    if (const TWinControl* parent = control->Parent()) {
-      line += " parent=" + (parent->Name.empty() ? std::string("-") : parent->Name);
-    }
-    line += " left=" + std::to_string(control->Left()) + " top=" + std::to_string(control->Top()) +
-            " width=" + std::to_string(control->Width()) +
-            " height=" + std::to_string(control->Height());
-    line += LayoutRules(*control);
+  if (placed) {
+    line += placed->Place;
   }
   out.push_back(line);
   if (auto items = ItemTexts(c)) {
     for (std::size_t i = 0; i < items->size(); ++i) {
-      std::string entry =
-          "dump " + c.Name + " item " + std::to_string(i) + " " + QuoteText((*items)[i]);
-      if (auto* list = dynamic_cast<const TCheckListBox*>(&c)) {
-        entry += list->Checked(static_cast<int>(i)) ? " checked" : " unchecked";
-      }
-      out.push_back(entry);
+      out.push_back("dump " + c.Name + " item " + std::to_string(i) + " " + QuoteText((*items)[i]) +
+                    MarkOf(c, static_cast<int>(i)));
     }
   }
 }
@@ -326,11 +370,10 @@ void DumpTree(const TComponent& c, std::vector<std::string>& out) {
 
 std::vector<std::string> DumpLines(const TComponent& c) {
   std::vector<std::string> out;
-  if (dynamic_cast<const TForm*>(&c)) {
-    DumpTree(c, out);
-  } else {
-    DumpOne(c, out);
-  }
+  // A form is dumped with everything it owns.
+  VisitKind(
+      c, [&out](const TForm& form) { DumpTree(form, out); },
+      [&out](const TComponent& other) { DumpOne(other, out); });
   return out;
 }
 
