@@ -14,10 +14,13 @@ class ConstVisit final : public ControlVisitor {
  public:
   explicit ConstVisit(ConstControlVisitor& visitor) : visitor_(visitor) {}
   void Visit(TComponent& component) override { visitor_.Visit(std::as_const(component)); }
+  // Kind names a type, which cannot stand in parentheses.
+  // NOLINTBEGIN(bugprone-macro-parentheses)
 #define TAVRO_UI_PASS_CONST(Kind, Base)       \
   void Visit(Kind& component) override {      \
     visitor_.Visit(std::as_const(component)); \
   }
+  // NOLINTEND(bugprone-macro-parentheses)
   TAVRO_UI_CONTROL_KINDS(TAVRO_UI_PASS_CONST)
 #undef TAVRO_UI_PASS_CONST
 
