@@ -54,7 +54,7 @@ void HeadlessPlatform::SetHourglass(bool busy) {
 }
 
 void HeadlessPlatform::WorkSummary(const std::string& text) {
-  runner_->Log().Add("summary " + QuoteText(text));
+  runner_->WorkSummary(text);
 }
 
 void HeadlessPlatform::EntryCallEnded() {

@@ -406,6 +406,10 @@ bool ScriptRunner::FileDialog(bool save, const std::string& filter, std::string&
   return ok;
 }
 
+void ScriptRunner::WorkSummary(const std::string& text) {
+  transcript_.Add("summary " + QuoteText(text));
+}
+
 bool ScriptRunner::PrintDialog() {
   std::string problem;
   int problemLine = 0;

@@ -80,6 +80,8 @@ class ScriptRunner {
   bool InputBox(const std::string& caption, const std::string& prompt, std::string& value);
   bool FileDialog(bool save, const std::string& filter, std::string& path);
   bool PrintDialog();
+  // The closing line of long work (GBK), recorded as `summary "TEXT"`.
+  void WorkSummary(const std::string& text);
   // An entry point returns: a line left unplayed while no form is open fails the run.
   void EntryCallEnded();
 
