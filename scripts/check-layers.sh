@@ -1,39 +1,34 @@
 #!/usr/bin/env bash
-# Checks that every source folder includes only from the layers below it, by the
-# table below, and prints each wrong-way include as file:line. Exits 1 when there is
-# one (or a source folder the table does not name), 0 otherwise.
+# Checks that every source folder includes only from the layers below it, by the layer
+# table cmake/layers.txt (the one the build makes its include folders from), and prints
+# each wrong-way include as file:line. Exits 1 when there is one (or a source folder the
+# table does not name), 0 otherwise.
 #
 #   scripts/check-layers.sh [ROOT]     ROOT: the tree to check (default: this checkout)
 #
-# Only #include "..." lines count (system headers use <...>); tests/, examples/ and
-# build folders are not source folders. A folder always includes its own headers.
+# The table is always this checkout's. Only #include "..." lines count (system headers
+# use <...>); tests/, examples/ and build folders are not source folders. A folder
+# always includes its own headers.
 set -euo pipefail
 
+table="$(cd "$(dirname "$0")/.." && pwd)/cmake/layers.txt"
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
 
 # What each folder may include besides itself: a folder (its headers, not those of its
 # subfolders) or one header by its path.
-declare -A allowed=(
-  [sys]=""
-  [ui]="sys"
-  [ui/headless]="sys ui"
-  [ui/qt]="sys ui ui/headless"
-  [frame]="sys ui host/TavroClient.h"
-  [payee/swift]="sys ui frame"
-  [admin]="sys ui frame payee/swift"
-  [payee]="sys ui frame payee/swift"
-  [customer]="sys ui frame payee/swift"
-  [host]="sys"
-  [shell]="sys ui ui/headless/ScriptText.h ui/headless/ScriptRunner.h"
-)
+declare -A allowed=()
+while read -r folder uses; do
+  [[ -z "$folder" || "$folder" == \#* ]] && continue
+  allowed[$folder]=${uses%%#*}
+done <"$table"
 
 failed=0
 while IFS= read -r -d '' file; do
   folder=$(dirname "$file")
   folder=${folder#./}
   if [[ ! -v allowed[$folder] ]]; then
-    echo "$file: the folder $folder has no place in the layer table (scripts/check-layers.sh)"
+    echo "$file: the folder $folder has no place in the layer table (cmake/layers.txt)"
     failed=1
     continue
   fi

@@ -10,7 +10,7 @@
 #include <ostream>
 
 #include "shell/ShellText.h"
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 namespace shell {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "shell/ShellText.h"
 #include "sys/Abi.h"
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 namespace shell {
 namespace {

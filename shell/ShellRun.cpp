@@ -23,7 +23,7 @@
 #include "shell/ShellText.h"
 #include "shell/SignalCleanup.h"
 #include "sys/Abi.h"
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 namespace shell {
 namespace {

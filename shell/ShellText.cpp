@@ -1,7 +1,7 @@
 #include "shell/ShellText.h"
 
 #include "sys/Files.h"
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 namespace shell {
 

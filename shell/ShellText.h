@@ -1,6 +1,6 @@
 // Text at the shell's edges that is the shell's own: the rows and fields of a result
 // text, and arguments shown in messages. The quoted and escaped forms it prints and
-// reads are the transcript's (ui/headless/ScriptText.h).
+// reads are the transcript's (ui/script/ScriptText.h).
 #pragma once
 
 #include <string>

@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/ControlVisitor.h"
+
 namespace ui {
 
 // Lists of GBK texts: combo items, list items, memo lines.
@@ -36,6 +38,10 @@ class TComponent {
   // Every class overrides it; localisation compares it exactly.
   virtual const char* ClassName() const { return "TComponent"; }
 
+  // Calls the visitor's Visit for the component's own kind (ui/ControlVisitor.h).
+  void Accept(ControlVisitor& visitor) { AcceptKind(visitor); }
+  void Accept(ConstControlVisitor& visitor) const;
+
   std::string Name;
   int Tag = 0;
 
@@ -51,6 +57,11 @@ class TComponent {
 
   // Destroys every owned component, the last created first.
   void DestroyComponents();
+
+ protected:
+  // Each kind of the model overrides it with the same line, so that the Visit of its own
+  // class is the one called.
+  virtual void AcceptKind(ControlVisitor& visitor) { visitor.Visit(*this); }
 
  private:
   TComponent* owner_;

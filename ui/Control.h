@@ -183,6 +183,7 @@ class TControl : public TComponent {
   virtual void DragDrop(TComponent* source, int x, int y);
 
  protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
   virtual void Resize();
   // The size changed: a container lays out its children again (before Resize runs).
   virtual void SizeChanged() {}
@@ -271,6 +272,7 @@ class TWinControl : public TControl {
   void Realign();
 
  protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
   void SizeChanged() override { Realign(); }
   // Lays out children that the container places itself (tab sheets of a page control)
   // in the client area, before the docked and anchored ones.

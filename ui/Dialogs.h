@@ -13,6 +13,9 @@ class TPrintDialog : public TComponent {
   const char* ClassName() const override { return "TPrintDialog"; }
   // Shows the platform's print dialog; true when the operator chose to print.
   bool Execute();
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 }  // namespace ui

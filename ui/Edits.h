@@ -49,6 +49,7 @@ class TCustomEdit : public TWinControl {
   void HandlePaste(const std::string& text) override;
 
  protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
   // Runs after every change of the text, before OnChange; fires OnChange.
   virtual void Change();
   EditBuffer& Buffer() { return buffer_; }
@@ -68,6 +69,9 @@ class TEdit : public TCustomEdit {
   }
   const char* ClassName() const override { return "TEdit"; }
   char PasswordChar = 0;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 class TMemo : public TCustomEdit {
@@ -102,6 +106,9 @@ class TMemo : public TCustomEdit {
   bool WantsKey(std::uint16_t key) const override;
   void HandleKey(std::uint16_t key, TShiftState shift) override;
   void HandleChar(char key) override;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 // An edit with a browse button that opens the platform's file dialog.
@@ -119,6 +126,9 @@ class TFileNameEdit : public TCustomEdit {
   // name becomes the text (firing Change). Returns false when cancelled.
   bool ButtonClick();
   TNotifyEvent OnButtonClick;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 }  // namespace ui

@@ -6,9 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "ui/ListCtrls.h"
 #include "ui/ScreenFont.h"
-#include "ui/StdCtrls.h"
+#include "ui/VisitKind.h"
 
 namespace ui {
 namespace {
@@ -56,12 +55,9 @@ void ApplyDesign(TForm& form, const TFormDesign& design) {
     control->Align = place.Align;
     control->SetBounds(place.Left, place.Top, place.Width, place.Height);
     control->SetAnchors(place.Anchors);
-    if (auto* label = dynamic_cast<TLabel*>(control)) {
-      label->AutoSize = false;
-    }
-    if (auto* list = dynamic_cast<TListBox*>(control)) {
-      list->ItemHeight = LineHeightOf(list->Font());
-    }
+    VisitKind(
+        *control, [](TLabel& label) { label.AutoSize = false; },
+        [](TListBox& list) { list.ItemHeight = LineHeightOf(list.Font()); }, [](TComponent&) {});
     if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed && parent) {
       windowed->TabOrder = nextTab[parent]++;
     }

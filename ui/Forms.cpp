@@ -1,8 +1,10 @@
+// The form: closing, the focus and its moves, the tab order, the default and cancel
+// buttons.
 #include "ui/Forms.h"
 
 #include <algorithm>
 
-#include "ui/StdCtrls.h"
+#include "ui/VisitKind.h"
 
 namespace ui {
 
@@ -139,19 +141,19 @@ void TForm::SelectNext(TWinControl* from, bool forward) {
 
 namespace {
 
+// A button's children are not looked into; any other container's are.
 TButton* FindButton(const TWinControl& parent, bool wantDefault) {
   for (TControl* c : parent.Controls()) {
     if (!c->Visible || !c->Enabled) {
       continue;
     }
-    if (auto* b = dynamic_cast<TButton*>(c)) {
-      if (wantDefault ? b->Default : b->Cancel) {
-        return b;
-      }
-    } else if (auto* w = dynamic_cast<TWinControl*>(c)) {
-      if (TButton* found = FindButton(*w, wantDefault)) {
-        return found;
-      }
+    TButton* found = VisitKind(
+        *c,
+        [&](TButton& b) -> TButton* { return (wantDefault ? b.Default : b.Cancel) ? &b : nullptr; },
+        [&](TWinControl& w) { return FindButton(w, wantDefault); },
+        [](TComponent&) -> TButton* { return nullptr; });
+    if (found != nullptr) {
+      return found;
     }
   }
   return nullptr;

@@ -84,6 +84,9 @@ class TForm : public TWinControl {
   // A control that is being destroyed leaves the focus.
   void ForgetControl(TControl* control);
 
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
  private:
   TWinControl* focused_ = nullptr;
   unsigned focusSerial_ = 0;

@@ -1,9 +1,11 @@
+// The operator's mouse and keyboard, delivered as the original platform delivers them.
 #include "ui/Input.h"
 
 #include <exception>
 
 #include "sys/GbkChar.h"
 #include "ui/Platform.h"
+#include "ui/VisitKind.h"
 
 namespace ui {
 namespace {
@@ -136,7 +138,8 @@ bool DialogKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
   }
   if (key == vk::Return || key == vk::Escape) {
     // A focused push button takes Enter itself, as it stands in for the default one.
-    auto* focusedButton = dynamic_cast<TButton*>(&control);
+    TButton* focusedButton = VisitKind(
+        control, [](TButton& b) { return &b; }, [](TComponent&) -> TButton* { return nullptr; });
     TButton* button = key == vk::Return ? (focusedButton ? focusedButton : form->DefaultButton())
                                         : form->CancelButton();
     if (!button) {
@@ -193,15 +196,11 @@ void ClickControl(TControl& control) {
         return;
       }
     }
-    if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
-      box->SetChecked(!box->Checked());
-    } else if (auto* radio = dynamic_cast<TRadioButton*>(&control)) {
-      radio->SetChecked(true);
-    } else if (auto* file = dynamic_cast<TFileNameEdit*>(&control)) {
-      file->ButtonClick();
-    } else {
-      control.Click();
-    }
+    VisitKind(
+        control, [](TCheckBox& box) { box.SetChecked(!box.Checked()); },
+        [](TRadioButton& radio) { radio.SetChecked(true); },
+        [](TFileNameEdit& file) { file.ButtonClick(); }, [](TControl& other) { other.Click(); },
+        [](TComponent&) {});
   });
 }
 
@@ -296,20 +295,20 @@ void SelectItem(TWinControl& control, int index) {
     if (!TakeFocus(control)) {
       return;
     }
-    if (auto* combo = dynamic_cast<TComboBox*>(&control)) {
-      combo->SelectByOperator(index);
-    } else if (auto* list = dynamic_cast<TListBox*>(&control)) {
-      list->SelectByOperator(index);
-    } else if (auto* view = dynamic_cast<TListView*>(&control)) {
-      view->SelectByOperator(index);
-    } else if (auto* tree = dynamic_cast<TTreeView*>(&control)) {
-      if (TTreeNode* node = tree->Node(index)) {
-        tree->SelectByOperator(node);
-      }
-    } else if (auto* group = dynamic_cast<TRadioGroup*>(&control)) {
-      group->ItemIndex = index;
-      group->Click();
-    }
+    VisitKind(
+        control, [index](TComboBox& combo) { combo.SelectByOperator(index); },
+        [index](TListBox& list) { list.SelectByOperator(index); },
+        [index](TListView& view) { view.SelectByOperator(index); },
+        [index](TTreeView& tree) {
+          if (TTreeNode* node = tree.Node(index)) {
+            tree.SelectByOperator(node);
+          }
+        },
+        [index](TRadioGroup& group) {
+          group.ItemIndex = index;
+          group.Click();
+        },
+        [](TComponent&) {});
   });
 }
 
@@ -318,13 +317,14 @@ void CheckControl(TWinControl& control, bool checked) {
     if (!TakeFocus(control)) {
       return;
     }
-    if (auto* box = dynamic_cast<TCheckBox*>(&control)) {
-      box->SetChecked(checked);
-    } else if (auto* radio = dynamic_cast<TRadioButton*>(&control)) {
-      if (checked) {
-        radio->SetChecked(true);
-      }
-    }
+    VisitKind(
+        control, [checked](TCheckBox& box) { box.SetChecked(checked); },
+        [checked](TRadioButton& radio) {
+          if (checked) {
+            radio.SetChecked(true);
+          }
+        },
+        [](TComponent&) {});
   });
 }
 

@@ -5,10 +5,8 @@
 #include <cstddef>
 
 #include "sys/CodePage.h"
-#include "ui/Edits.h"
-#include "ui/ListCtrls.h"
 #include "ui/ScreenFont.h"
-#include "ui/StdCtrls.h"
+#include "ui/VisitKind.h"
 
 namespace ui {
 namespace {
@@ -50,6 +48,11 @@ bool Inside(const TRect& r, const TRect& room) {
          r.Bottom <= room.Bottom;
 }
 
+bool IsTabSheet(const TControl& control) {
+  return VisitKind(
+      control, [](const TTabSheet&) { return true; }, [](const TComponent&) { return false; });
+}
+
 // Takes the focus itself, or holds something that does: a stop of the tab order.
 bool InTabOrder(const TControl& control) {
   const auto* w = dynamic_cast<const TWinControl*>(&control);
@@ -63,7 +66,8 @@ bool InTabOrder(const TControl& control) {
                      [](const TControl* c) { return InTabOrder(*c); });
 }
 
-class Checker {
+// The texts of each kind against the room its control gives them (the Visits).
+class Checker : private ConstControlVisitor {
  public:
   explicit Checker(Platform& platform) : platform_(platform) {}
 
@@ -113,13 +117,12 @@ class Checker {
       }
       for (std::size_t j = i + 1; j < shown.size(); ++j) {
         const TControl& d = *shown[j];
-        const bool sheets = dynamic_cast<const TTabSheet*>(&c) != nullptr &&
-                            dynamic_cast<const TTabSheet*>(&d) != nullptr;
+        const bool sheets = IsTabSheet(c) && IsTabSheet(d);
         if (!sheets && Overlap(r, d.BoundsRect())) {
           Add(c, "overlaps " + NameOf(d));
         }
       }
-      Texts(c);
+      c.Accept(*this);
       if (const auto* w = dynamic_cast<const TWinControl*>(&c)) {
         Container(*w);
       }
@@ -168,56 +171,64 @@ class Checker {
     }
   }
 
-  void Texts(const TControl& c) {
-    if (const auto* b = dynamic_cast<const TBitBtn*>(&c)) {
-      const int glyph = b->Kind() == bkCustom ? 0 : kGlyph;
-      Fits(c, "caption", c.Caption, c.Width() - kButtonMargin - glyph, c.Height() - kButtonLines);
-    } else if (dynamic_cast<const TButton*>(&c) != nullptr) {
-      Fits(c, "caption", c.Caption, c.Width() - kButtonMargin, c.Height() - kButtonLines);
-    } else if (dynamic_cast<const TCheckBox*>(&c) != nullptr ||
-               dynamic_cast<const TRadioButton*>(&c) != nullptr) {
-      Fits(c, "caption", c.Caption, c.Width() - kCheckMark, c.Height());
-    } else if (const auto* g = dynamic_cast<const TGroupBox*>(&c)) {
-      Fits(c, "caption", c.Caption, c.Width() - kCaptionIndent, g->ClientRect().Top);
-      if (const auto* radios = dynamic_cast<const TRadioGroup*>(&c)) {
-        for (const std::string& item : radios->Items) {
-          Fits(c, "item", item, c.Width() - kCaptionIndent - kCheckMark, c.Height());
-        }
-      }
-    } else if (dynamic_cast<const TTabSheet*>(&c) != nullptr) {
-      // The tabs are checked with their page control.
-    } else if (const auto* pages = dynamic_cast<const TPageControl*>(&c)) {
-      int tabs = 0;
-      for (const TTabSheet* sheet : pages->Pages()) {
-        tabs += Measure(*sheet, sheet->Caption).Width + kTabMargin;
-      }
-      if (tabs > c.Width()) {
-        Add(c, "its tabs need " + std::to_string(tabs) + " pixels, it has " +
-                   std::to_string(c.Width()));
-      }
-      LineFits(c, "the tab row", pages->ClientRect().Top);
-    } else if (dynamic_cast<const TPanel*>(&c) != nullptr) {
-      Fits(c, "caption", c.Caption, c.Width() - kPanelMargin, c.Height());
-    } else if (dynamic_cast<const TLabel*>(&c) != nullptr) {
-      Fits(c, "caption", c.Caption, c.Width(), c.Height());
-    } else if (const auto* combo = dynamic_cast<const TComboBox*>(&c)) {
-      LineFits(c, "the height", c.Height() - kFieldLines);
-      for (const std::string& item : combo->Items) {
-        Fits(c, "item", item, c.Width() - kDropButton, c.Height() - kFieldLines);
-      }
-      Fits(c, "text", combo->Text(), c.Width() - kDropButton, c.Height() - kFieldLines);
-    } else if (dynamic_cast<const TCustomEdit*>(&c) != nullptr) {
-      LineFits(c, "the height", c.Height() - kFieldLines);
-    } else if (const auto* list = dynamic_cast<const TListBox*>(&c)) {
-      LineFits(c, "a row", list->ItemHeight);
-      LineFits(c, "the height", c.Height() - kFieldLines);
-    } else if (const auto* view = dynamic_cast<const TListView*>(&c)) {
-      if (view->ViewStyle == vsReport) {
-        for (const TListColumn& column : view->Columns) {
-          Fits(c, "column title", column.Caption, column.Width - kColumnMargin, c.Height());
-        }
+  void Visit(const TBitBtn& c) override {
+    const int glyph = c.Kind() == bkCustom ? 0 : kGlyph;
+    Fits(c, "caption", c.Caption, c.Width() - kButtonMargin - glyph, c.Height() - kButtonLines);
+  }
+  void Visit(const TButton& c) override {
+    Fits(c, "caption", c.Caption, c.Width() - kButtonMargin, c.Height() - kButtonLines);
+  }
+  void Visit(const TCheckBox& c) override { MarkedCaption(c); }
+  void Visit(const TRadioButton& c) override { MarkedCaption(c); }
+  void Visit(const TGroupBox& c) override {
+    Fits(c, "caption", c.Caption, c.Width() - kCaptionIndent, c.ClientRect().Top);
+  }
+  void Visit(const TRadioGroup& c) override {
+    Visit(static_cast<const TGroupBox&>(c));
+    for (const std::string& item : c.Items) {
+      Fits(c, "item", item, c.Width() - kCaptionIndent - kCheckMark, c.Height());
+    }
+  }
+  // A tab sheet's caption is a tab: checked with its page control.
+  void Visit(const TTabSheet&) override {}
+  void Visit(const TPageControl& c) override {
+    int tabs = 0;
+    for (const TTabSheet* sheet : c.Pages()) {
+      tabs += Measure(*sheet, sheet->Caption).Width + kTabMargin;
+    }
+    if (tabs > c.Width()) {
+      Add(c,
+          "its tabs need " + std::to_string(tabs) + " pixels, it has " + std::to_string(c.Width()));
+    }
+    LineFits(c, "the tab row", c.ClientRect().Top);
+  }
+  void Visit(const TPanel& c) override {
+    Fits(c, "caption", c.Caption, c.Width() - kPanelMargin, c.Height());
+  }
+  void Visit(const TLabel& c) override { Fits(c, "caption", c.Caption, c.Width(), c.Height()); }
+  void Visit(const TComboBox& c) override {
+    LineFits(c, "the height", c.Height() - kFieldLines);
+    for (const std::string& item : c.Items) {
+      Fits(c, "item", item, c.Width() - kDropButton, c.Height() - kFieldLines);
+    }
+    Fits(c, "text", c.Text(), c.Width() - kDropButton, c.Height() - kFieldLines);
+  }
+  void Visit(const TCustomEdit& c) override { LineFits(c, "the height", c.Height() - kFieldLines); }
+  void Visit(const TListBox& c) override {
+    LineFits(c, "a row", c.ItemHeight);
+    LineFits(c, "the height", c.Height() - kFieldLines);
+  }
+  void Visit(const TListView& c) override {
+    if (c.ViewStyle == vsReport) {
+      for (const TListColumn& column : c.Columns) {
+        Fits(c, "column title", column.Caption, column.Width - kColumnMargin, c.Height());
       }
     }
+  }
+
+  // A check box's or radio button's caption beside its mark.
+  void MarkedCaption(const TControl& c) {
+    Fits(c, "caption", c.Caption, c.Width() - kCheckMark, c.Height());
   }
 
   Platform& platform_;

@@ -61,6 +61,7 @@ class TComboBox : public TWinControl {
   void HandlePaste(const std::string& text) override;
 
  protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
   virtual void Change();
 
  private:
@@ -94,6 +95,9 @@ class TListBox : public TWinControl {
   void SelectByOperator(int index);
   void HandleKey(std::uint16_t key, TShiftState shift) override;
 
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
  private:
   int itemIndex_ = -1;
 };
@@ -118,6 +122,9 @@ class TCheckListBox : public TListBox {
   void CheckByOperator(int index, bool checked);
   // Space toggles the selected item's mark.
   void HandleKey(std::uint16_t key, TShiftState shift) override;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
  private:
   // Drops the marks of positions whose text changed behind the list's back.
@@ -182,6 +189,9 @@ class TTreeView : public TWinControl {
   // The operator clicks node: it is selected, then Click.
   void SelectByOperator(TTreeNode* node);
 
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
  private:
   std::vector<std::unique_ptr<TTreeNode>> roots_;
   TTreeNode* selected_ = nullptr;
@@ -231,6 +241,9 @@ class TListView : public TWinControl {
   // The operator clicks row index: it is selected, then Click.
   void SelectByOperator(int index);
   void HandleKey(std::uint16_t key, TShiftState shift) override;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
  private:
   int itemIndex_ = -1;

@@ -25,6 +25,9 @@ class TMenuItem : public TComponent {
   TPopupMenu* Menu() const { return menu_; }
   virtual void Click();
 
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
  private:
   friend class TPopupMenu;
   TPopupMenu* menu_ = nullptr;
@@ -40,6 +43,9 @@ class TPopupMenu : public TComponent {
   void Add(TMenuItem* item);
   void Remove(TMenuItem* item);
   TNotifyEvent OnPopup;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
  private:
   std::vector<TMenuItem*> items_;

@@ -6,6 +6,7 @@
 
 #include "ui/Forms.h"
 #include "ui/ScreenFont.h"
+#include "ui/VisitKind.h"
 
 namespace ui {
 
@@ -93,10 +94,14 @@ void TRadioButton::SetChecked(bool checked) {
   }
   if (Parent()) {
     for (TControl* c : Parent()->Controls()) {
-      auto* other = dynamic_cast<TRadioButton*>(c);
-      if (other && other != this) {
-        other->checked_ = false;
-      }
+      VisitKind(
+          *c,
+          [this](TRadioButton& other) {
+            if (&other != this) {
+              other.checked_ = false;
+            }
+          },
+          [](TComponent&) {});
     }
   }
   Click();
@@ -130,9 +135,8 @@ void TTabSheet::Click() {
 std::vector<TTabSheet*> TPageControl::Pages() const {
   std::vector<TTabSheet*> pages;
   for (TControl* c : Controls()) {
-    if (auto* sheet = dynamic_cast<TTabSheet*>(c)) {
-      pages.push_back(sheet);
-    }
+    VisitKind(
+        *c, [&pages](TTabSheet& sheet) { pages.push_back(&sheet); }, [](TComponent&) {});
   }
   return pages;
 }

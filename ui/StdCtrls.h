@@ -16,6 +16,9 @@ class TLabel : public TControl {
   bool WordWrap = false;
   bool Transparent = false;
   TAlignment Alignment = taLeftJustify;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 // A push button. Clicking sets the form's modal result to ModalResult (when not
@@ -30,6 +33,9 @@ class TButton : public TWinControl {
   void Click() override;
   // Space clicks the focused button.
   void HandleKey(std::uint16_t key, TShiftState shift) override;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore };
@@ -43,6 +49,9 @@ class TBitBtn : public TButton {
   // a Close button closes its form.
   void SetKind(TBitBtnKind kind);
   void Click() override;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
  private:
   TBitBtnKind kind_ = bkCustom;
@@ -58,6 +67,9 @@ class TCheckBox : public TWinControl {
   void SetChecked(bool checked);
   void HandleKey(std::uint16_t key, TShiftState shift) override;
 
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
  private:
   bool checked_ = false;
 };
@@ -71,6 +83,9 @@ class TRadioButton : public TWinControl {
   bool Checked() const { return checked_; }
   void SetChecked(bool checked);
 
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
  private:
   bool checked_ = false;
 };
@@ -83,6 +98,9 @@ class TGroupBox : public TWinControl {
   bool AcceptsFocus() const override { return false; }
   // Inside the frame, below the caption's line (ui::LineHeightOf the box's font).
   TRect ClientRect() const override;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 // A frame of radio buttons: its own Items, or radio buttons placed in it as children.
@@ -93,6 +111,9 @@ class TRadioGroup : public TGroupBox {
   TStrings Items;
   // Setting from code does not fire OnClick; the operator's choice does.
   int ItemIndex = -1;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 class TPanel : public TWinControl {
@@ -101,6 +122,9 @@ class TPanel : public TWinControl {
   const char* ClassName() const override { return "TPanel"; }
   bool AcceptsFocus() const override { return false; }
   TAlignment Alignment = taCenter;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 class TPageControl;
@@ -114,6 +138,9 @@ class TTabSheet : public TWinControl {
   // The operator's click on the tab makes the sheet the active page (OnChange of the
   // page control), then runs OnClick.
   void Click() override;
+
+ protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 };
 
 // Holds tab sheets (its children); the active one is the one shown.
@@ -132,6 +159,7 @@ class TPageControl : public TWinControl {
   TRect ClientRect() const override;
 
  protected:
+  void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
   void PlaceOwnChildren() override;
 
  private:

@@ -15,7 +15,7 @@
 #include "tests/admin/AdminTest.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/PdfTools.h"
-#include "ui/headless/HeadlessPrinter.h"
+#include "ui/script/RecordingPrinter.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ ui::PrintJob Print(const std::vector<Row>& rows, int ppi = 96) {
     }
     report.Rows.push_back(printed);
   }
-  ui::HeadlessPrinter printer;
+  ui::RecordingPrinter printer;
   printer.SetPixelsPerInch(ppi);
   admin::DrawUserReport(printer, report);
   EXPECT_FALSE(printer.Printing());

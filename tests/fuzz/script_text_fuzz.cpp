@@ -1,4 +1,4 @@
-// Fuzz target: the operator-script reader (ui/headless/ScriptText): a script split into
+// Fuzz target: the operator-script reader (ui/script/ScriptText): a script split into
 // action lines and tokens, and the shown form of texts that the transcript and the shell
 // print. Checked: the lines come in order and tokenize as the reader said they would,
 // the plain split agrees with the GBK one, and any text shown in quotes reads back as
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/fuzz/FuzzSupport.h"
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 namespace {
 

@@ -49,13 +49,14 @@ expect() {
 good=$work/good
 put "$good/sys/Abi.h" '#pragma once' '#include <cstdint>'
 put "$good/ui/Control.h" '#include "sys/Abi.h"' '#include "ui/Other.h"'
-put "$good/ui/headless/Script.cpp" '#  include "ui/Control.h"'
-put "$good/ui/qt/Desk.cpp" '#include "ui/headless/Script.h"'
+put "$good/ui/script/Runner.cpp" '#  include "ui/Control.h"'
+put "$good/ui/headless/Headless.cpp" '#include "ui/script/Runner.h"' '#include "ui/Control.h"'
+put "$good/ui/qt/Desk.cpp" '#include "ui/script/Runner.h"'
 put "$good/frame/Chan.cpp" '#include "host/TavroClient.h"' '#include "ui/Control.h"'
 put "$good/payee/swift/Swift.cpp" '#include "frame/Chan.h"'
 put "$good/customer/Cust.cpp" '#include "payee/swift/Swift.h"'
 put "$good/payee/Payee.cpp" '#include "payee/swift/Swift.h"' '#include "payee/Other.h"'
-put "$good/shell/Run.cpp" '#include "ui/headless/ScriptText.h"' '#include "sys/Abi.h"'
+put "$good/shell/Run.cpp" '#include "ui/script/ScriptText.h"' '#include "sys/Abi.h"'
 put "$good/host/Client.cpp" '#include "sys/Abi.h"'
 put "$good/tests/frame/any_test.cpp" '#include "customer/Cust.h"'
 expect good 0 "every include goes down the layers"
@@ -72,9 +73,15 @@ expect sideways 1 'customer/Cust.h:1: customer may not include "payee/fixmemo.h"
 put "$work/hostup/host/Client.h" '#include "frame/ShellTypeDef.h"'
 expect hostup 1 'host/Client.h:1: host may not include "frame/ShellTypeDef.h"'
 
-put "$work/private/shell/Run.cpp" '#include "ui/headless/ScriptText.h"' \
-  '#include "ui/headless/Transcript.h"'
-expect private 1 'shell/Run.cpp:2: shell may not include "ui/headless/Transcript.h"'
+put "$work/private/shell/Run.cpp" '#include "ui/script/ScriptText.h"' \
+  '#include "ui/script/Transcript.h"'
+expect private 1 'shell/Run.cpp:2: shell may not include "ui/script/Transcript.h"'
+
+# No platform includes another, and the script engine stands below them all.
+put "$work/platforms/ui/qt/Desk.cpp" '#include "ui/headless/HeadlessPlatform.h"'
+put "$work/platforms/ui/script/Runner.cpp" '#include "ui/qt/QtPlatform.h"'
+expect platforms 1 'ui/qt/Desk.cpp:1: ui/qt may not include "ui/headless/HeadlessPlatform.h"' \
+  'ui/script/Runner.cpp:1: ui/script may not include "ui/qt/QtPlatform.h"'
 
 put "$work/unknown/gadgets/Gadget.cpp" '#include "sys/Abi.h"'
 expect unknown 1 "gadgets/Gadget.cpp: the folder gadgets has no place in the layer table"

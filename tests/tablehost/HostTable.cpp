@@ -3,7 +3,7 @@
 #include <cctype>
 #include <charconv>
 
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 namespace tablehost {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "host/TavroClient.h"
 #include "tests/tablehost/HostTable.h"
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 namespace {
 

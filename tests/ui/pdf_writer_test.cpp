@@ -13,7 +13,7 @@
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/PdfTools.h"
 #include "tests/support/TestEnv.h"
-#include "ui/headless/PdfPrintWriter.h"
+#include "ui/script/PdfPrintWriter.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "SampleForm.h"
 #include "tests/support/RandomText.h"
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 namespace ui_test {
 namespace {

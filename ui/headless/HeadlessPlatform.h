@@ -1,7 +1,9 @@
 // The platform without a display: forms are shown modally and driven by an operator
 // script (or an operator function in tests), and everything a person would have seen
-// is written to a transcript. The script and transcript forms are documented in
-// docs/operator-scripts.md.
+// is written to a transcript. The run itself is the script engine's (ui/script/
+// ScriptRunner.h); what is headless here is that nothing else shows the forms, and
+// that texts are measured with pango on fontconfig's fonts. The script and transcript
+// forms are documented in docs/operator-scripts.md.
 //
 // A test drives a dialog like an operator script:
 //
@@ -19,59 +21,42 @@
 #include <vector>
 
 #include "ui/Platform.h"
-#include "ui/headless/PrintRecord.h"
+#include "ui/script/ScriptRunner.h"
 
 namespace ui {
 
 class TForm;
-class ScriptRunner;
-class ScriptScreen;
 class TextMeasure;
 
 class HeadlessPlatform : public Platform {
  public:
+  // A run that records print jobs only.
   HeadlessPlatform();
+  explicit HeadlessPlatform(std::unique_ptr<ScriptRunner> runner);
   ~HeadlessPlatform() override;
 
-  // The platform the environment asks for: the script of TAVRO_UI_SCRIPT ("-" for
-  // standard input), the transcript file of TAVRO_UI_TRANSCRIPT, the printer resolution
-  // of TAVRO_UI_PRINTER_DPI, finished print jobs written as PDF files into the folder of
-  // TAVRO_UI_PRINT_DIR (default: the current folder). A script that cannot be read is
-  // the transcript's first error.
+  // The platform the environment asks for (ScriptRunner::FromEnvironment).
   static std::unique_ptr<HeadlessPlatform> FromEnvironment();
 
-  // The operator script (UTF-8), replacing any earlier one; line numbers count from 1.
-  // Relative answers to an open dialog stay relative to the current folder.
-  void RunScript(std::string_view script);
-  // Reads the script from a file, or from standard input for "-"; false (and an error
-  // line) when it cannot be read. Relative answers to an open dialog are then taken
-  // from the file's folder (the current folder for standard input).
-  bool LoadScriptFile(const std::string& path);
-
-  // Called with each form as it is shown, before the script's lines act on it. It may
-  // act on the form through ui/Input.h or Perform; boxes it raises take script lines.
-  using OperatorFn = std::function<void(TForm& form)>;
-  void SetOperator(OperatorFn fn);
-
-  // A platform with a screen that shows the forms as the script plays them and takes
-  // the pictures of `shot` (ui/qt); null for none.
-  void SetScreen(ScriptScreen* screen);
-
-  // Performs one script action (same grammar) on form, as if it were the next line.
-  // Returns false when it failed (the error is in the transcript).
-  bool Perform(TForm& form, std::string_view line);
-
+  // The script, the operator function, single actions, the transcript and the printer:
+  // ScriptRunner's, which says what each does.
+  void RunScript(std::string_view script) { runner_->RunScript(script); }
+  bool LoadScriptFile(const std::string& path) { return runner_->LoadScriptFile(path); }
+  using OperatorFn = ScriptRunner::OperatorFn;
+  void SetOperator(OperatorFn fn) { runner_->SetOperator(std::move(fn)); }
+  bool Perform(TForm& form, std::string_view line) { return runner_->Perform(form, line); }
   // Transcript lines (UTF-8), and the file each line is appended to as well.
-  const std::vector<std::string>& Transcript() const;
-  void SetTranscriptFile(const std::string& path);
+  const std::vector<std::string>& Transcript() const { return runner_->Log().Lines(); }
+  void SetTranscriptFile(const std::string& path) { runner_->Log().SetFile(path); }
   // A script error or failed expect happened.
-  bool Failed() const;
-
-  // The printer: recorded jobs, and an optional writer that stores a finished job and
-  // returns the file name it wrote (shown in the "printed" line).
-  const std::vector<PrintJob>& PrintJobs() const;
-  void SetPrintWriter(std::function<std::string(const PrintJob&)> writer);
-  void SetPrinterResolution(int pixelsPerInch);
+  bool Failed() const { return runner_->Failed(); }
+  const std::vector<PrintJob>& PrintJobs() const { return runner_->Printer().Jobs(); }
+  void SetPrintWriter(std::function<std::string(const PrintJob&)> writer) {
+    runner_->SetPrintWriter(std::move(writer));
+  }
+  void SetPrinterResolution(int pixelsPerInch) {
+    runner_->Printer().SetPixelsPerInch(pixelsPerInch);
+  }
 
   int ShowModal(TForm& form) override;
   int MessageBox(const std::string& caption, const std::string& text, MsgButtons buttons,

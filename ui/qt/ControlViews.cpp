@@ -95,12 +95,20 @@ class ButtonView : public ControlView {
       widget->setText(text);
     }
     widget->setDefault(button.Default);
-    if (auto* bitBtn = dynamic_cast<TBitBtn*>(&button)) {
-      if (!glyphSet_ || bitBtn->Kind() != glyph_) {
-        glyph_ = bitBtn->Kind();
-        glyphSet_ = true;
-        widget->setIcon(Glyph(glyph_));
-      }
+  }
+};
+
+// A bit button shows the glyph of its kind beside its caption.
+class BitBtnView : public ButtonView {
+ public:
+  using ButtonView::ButtonView;
+  void Sync(TControl& control) override {
+    ButtonView::Sync(control);
+    const TBitBtnKind kind = static_cast<TBitBtn&>(control).Kind();
+    if (!glyphSet_ || kind != glyph_) {
+      glyph_ = kind;
+      glyphSet_ = true;
+      static_cast<QPushButton*>(widget_)->setIcon(Glyph(glyph_));
     }
   }
 
@@ -346,7 +354,10 @@ class PageControlView : public ControlView {
 
 class EditView : public ControlView {
  public:
-  explicit EditView(QWidget* parent) : EditView(new QLineEdit(parent), nullptr) {}
+  // password: the edit is a TEdit, which may hide its text behind a password character.
+  EditView(QWidget* parent, bool password) : EditView(new QLineEdit(parent), nullptr) {
+    password_ = password;
+  }
   EditView(QWidget* widget, QLineEdit* line) : ControlView(widget), line_(line) {
     if (line_ == nullptr) {
       line_ = static_cast<QLineEdit*>(widget_);
@@ -359,8 +370,9 @@ class EditView : public ControlView {
     auto& edit = static_cast<TCustomEdit&>(control);
     ShowText(*line_, edit.Text(), edit.SelStart(), edit.SelLength());
     line_->setReadOnly(edit.ReadOnly);
-    if (auto* plain = dynamic_cast<TEdit*>(&edit)) {
-      line_->setEchoMode(plain->PasswordChar != 0 ? QLineEdit::Password : QLineEdit::Normal);
+    if (password_) {
+      line_->setEchoMode(static_cast<TEdit&>(edit).PasswordChar != 0 ? QLineEdit::Password
+                                                                     : QLineEdit::Normal);
     }
   }
   QWidget* FocusWidget() const override { return line_; }
@@ -395,6 +407,9 @@ class EditView : public ControlView {
 
  protected:
   QLineEdit* line_;
+
+ private:
+  bool password_ = false;
 };
 
 // A file-name edit: its edit, and the browse button at its right end.
@@ -606,9 +621,11 @@ class ListWidget : public QListView {
 
 class ListBoxView : public ControlView {
  public:
-  ListBoxView(TListBox& list, QWidget* parent) : ControlView(new ListWidget(parent)) {
+  // checks: the same list when it is a check list box, else null.
+  ListBoxView(TListBox& list, TCheckListBox* checks, QWidget* parent)
+      : ControlView(new ListWidget(parent)) {
     auto* view = static_cast<ListWidget*>(widget_);
-    model_ = new ListBoxModel(list, view);
+    model_ = new ListBoxModel(list, checks, view);
     view->setModel(model_);
     view->setUniformItemSizes(true);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -714,7 +731,7 @@ class TreeViewView : public ControlView {
     return true;
   }
   // A double click opens or closes a node, as on the original platform.
-  void Toggle(int order) {
+  void ToggleNode(int order) override {
     auto* view = static_cast<QTreeView*>(widget_);
     const QModelIndex index = model_->IndexOfOrder(order);
     if (index.isValid() && model_->rowCount(index) > 0) {
@@ -722,7 +739,7 @@ class TreeViewView : public ControlView {
     }
   }
   // The arrow keys that open and close nodes on the original platform.
-  void Expand(int order, bool open) {
+  void ExpandNode(int order, bool open) override {
     const QModelIndex index = model_->IndexOfOrder(order);
     if (index.isValid()) {
       static_cast<QTreeView*>(widget_)->setExpanded(index, open);
@@ -822,67 +839,50 @@ QPoint ControlView::MenuPoint() const {
   return widget_->mapToGlobal(QPoint(widget_->width() / 2, widget_->height() / 2));
 }
 
+namespace {
+
+// The view of each kind; a kind without one of its own (a tab sheet, a plain windowed
+// control) gets a plain widget that only holds its children.
+class ViewMaker final : public ControlVisitor {
+ public:
+  explicit ViewMaker(QWidget* parent) : parent_(parent) {}
+  std::unique_ptr<ControlView> Take() { return std::move(view_); }
+
+  void Visit(TComponent&) override { view_ = std::make_unique<PlainView>(parent_); }
+  void Visit(TLabel&) override { view_ = std::make_unique<LabelView>(parent_); }
+  void Visit(TButton&) override { view_ = std::make_unique<ButtonView>(parent_); }
+  void Visit(TBitBtn&) override { view_ = std::make_unique<BitBtnView>(parent_); }
+  void Visit(TCheckBox&) override { view_ = std::make_unique<CheckBoxView>(parent_); }
+  void Visit(TRadioButton&) override { view_ = std::make_unique<RadioButtonView>(parent_); }
+  void Visit(TGroupBox&) override { view_ = std::make_unique<GroupBoxView>(parent_); }
+  void Visit(TRadioGroup&) override { view_ = std::make_unique<RadioGroupView>(parent_); }
+  void Visit(TPanel&) override { view_ = std::make_unique<PanelView>(parent_); }
+  void Visit(TPageControl&) override { view_ = std::make_unique<PageControlView>(parent_); }
+  void Visit(TCustomEdit&) override { view_ = std::make_unique<EditView>(parent_, false); }
+  void Visit(TEdit&) override { view_ = std::make_unique<EditView>(parent_, true); }
+  void Visit(TMemo&) override { view_ = std::make_unique<MemoView>(parent_); }
+  void Visit(TFileNameEdit&) override { view_ = std::make_unique<FileNameEditView>(parent_); }
+  void Visit(TComboBox&) override { view_ = std::make_unique<ComboView>(parent_); }
+  void Visit(TListBox& list) override {
+    view_ = std::make_unique<ListBoxView>(list, nullptr, parent_);
+  }
+  void Visit(TCheckListBox& list) override {
+    view_ = std::make_unique<ListBoxView>(list, &list, parent_);
+  }
+  void Visit(TTreeView& tree) override { view_ = std::make_unique<TreeViewView>(tree, parent_); }
+  void Visit(TListView& list) override { view_ = std::make_unique<ListViewView>(list, parent_); }
+
+ private:
+  QWidget* parent_;
+  std::unique_ptr<ControlView> view_;
+};
+
+}  // namespace
+
 std::unique_ptr<ControlView> MakeView(TControl& control, QWidget* parent) {
-  // The most derived kinds first: a radio group is a group box, a check list box a
-  // list box, a bit button a button.
-  if (dynamic_cast<TLabel*>(&control)) {
-    return std::make_unique<LabelView>(parent);
-  }
-  if (dynamic_cast<TButton*>(&control)) {
-    return std::make_unique<ButtonView>(parent);
-  }
-  if (dynamic_cast<TCheckBox*>(&control)) {
-    return std::make_unique<CheckBoxView>(parent);
-  }
-  if (dynamic_cast<TRadioButton*>(&control)) {
-    return std::make_unique<RadioButtonView>(parent);
-  }
-  if (dynamic_cast<TRadioGroup*>(&control)) {
-    return std::make_unique<RadioGroupView>(parent);
-  }
-  if (dynamic_cast<TGroupBox*>(&control)) {
-    return std::make_unique<GroupBoxView>(parent);
-  }
-  if (dynamic_cast<TPanel*>(&control)) {
-    return std::make_unique<PanelView>(parent);
-  }
-  if (dynamic_cast<TPageControl*>(&control)) {
-    return std::make_unique<PageControlView>(parent);
-  }
-  if (dynamic_cast<TMemo*>(&control)) {
-    return std::make_unique<MemoView>(parent);
-  }
-  if (dynamic_cast<TFileNameEdit*>(&control)) {
-    return std::make_unique<FileNameEditView>(parent);
-  }
-  if (dynamic_cast<TCustomEdit*>(&control)) {
-    return std::make_unique<EditView>(parent);
-  }
-  if (dynamic_cast<TComboBox*>(&control)) {
-    return std::make_unique<ComboView>(parent);
-  }
-  if (auto* list = dynamic_cast<TListBox*>(&control)) {
-    return std::make_unique<ListBoxView>(*list, parent);
-  }
-  if (auto* tree = dynamic_cast<TTreeView*>(&control)) {
-    return std::make_unique<TreeViewView>(*tree, parent);
-  }
-  if (auto* list = dynamic_cast<TListView*>(&control)) {
-    return std::make_unique<ListViewView>(*list, parent);
-  }
-  return std::make_unique<PlainView>(parent);  // a tab sheet, a plain windowed control
-}
-
-void ToggleTreeNode(ControlView& view, int order) {
-  if (auto* tree = dynamic_cast<TreeViewView*>(&view)) {
-    tree->Toggle(order);
-  }
-}
-
-void ExpandTreeNode(ControlView& view, int order, bool open) {
-  if (auto* tree = dynamic_cast<TreeViewView*>(&view)) {
-    tree->Expand(order, open);
-  }
+  ViewMaker maker(parent);
+  control.Accept(maker);
+  return maker.Take();
 }
 
 QString PlainCaption(const std::string& gbk) {

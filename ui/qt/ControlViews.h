@@ -66,18 +66,18 @@ class ControlView {
   virtual int PopupRow() const { return -1; }
   // Where a context menu opened from the keyboard appears, in global pixels.
   virtual QPoint MenuPoint() const;
+  // A tree view's node (tree order) opened or closed on screen, as a double click or the
+  // Left and Right keys do; the tree of the model keeps no such state. Other views have
+  // no nodes.
+  virtual void ToggleNode(int) {}
+  virtual void ExpandNode(int, bool) {}
 
  protected:
   QWidget* widget_;
 };
 
-// The view of control, its widget made inside parent.
+// The view of control's kind, its widget made inside parent.
 std::unique_ptr<ControlView> MakeView(TControl& control, QWidget* parent);
-
-// A tree view's node (tree order) opened or closed on screen, as a double click or the
-// Left and Right keys do; the tree of the model keeps no such state.
-void ToggleTreeNode(ControlView& view, int order);
-void ExpandTreeNode(ControlView& view, int order, bool open);
 
 // A caption with the original platform's accelerator marks taken out ("&Save" shows
 // "Save", "&&" shows "&"): Qt would turn them into shortcuts that act on the widget

@@ -9,6 +9,7 @@
 #include <typeinfo>
 
 #include "ui/Input.h"
+#include "ui/VisitKind.h"
 #include "ui/qt/ControlViews.h"
 #include "ui/qt/QtFont.h"
 #include "ui/qt/QtText.h"
@@ -31,10 +32,12 @@ void ApplyColor(QWidget& widget, TColor color, bool text) {
   }
 }
 
+// The kinds that show text on the base colour of an edit rather than on the window's.
 bool TextKind(const TControl& control) {
-  return dynamic_cast<const TCustomEdit*>(&control) || dynamic_cast<const TComboBox*>(&control) ||
-         dynamic_cast<const TListBox*>(&control) || dynamic_cast<const TTreeView*>(&control) ||
-         dynamic_cast<const TListView*>(&control);
+  return VisitKind(
+      control, [](const TCustomEdit&) { return true; }, [](const TComboBox&) { return true; },
+      [](const TListBox&) { return true; }, [](const TTreeView&) { return true; },
+      [](const TListView&) { return true; }, [](const TComponent&) { return false; });
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "ui/Input.h"
+#include "ui/VisitKind.h"
 #include "ui/qt/ControlViews.h"
 #include "ui/qt/QtFont.h"
 #include "ui/qt/QtText.h"
@@ -77,6 +78,11 @@ TPopupMenu* PopupOf(TControl& control) {
 
 QWidget* WidgetOf(QObject* source) {
   return qobject_cast<QWidget*>(source);
+}
+
+bool IsComboBox(const TControl& control) {
+  return VisitKind(
+      control, [](const TComboBox&) { return true; }, [](const TComponent&) { return false; });
 }
 
 }  // namespace
@@ -154,7 +160,7 @@ bool InputRouter::Route(TControl& control, ControlView& view, QObject* source, Q
       return ContextMenu(control, source, static_cast<QContextMenuEvent*>(event)->globalPos());
     case QEvent::Wheel:
       // The wheel scrolls a list on screen, but would pick another item of a combo box.
-      return dynamic_cast<TComboBox*>(&control) != nullptr && !view.IsPopupList(source);
+      return IsComboBox(control) && !view.IsPopupList(source);
     case QEvent::Shortcut:
     case QEvent::Drop:
       return true;
@@ -186,20 +192,24 @@ bool InputRouter::Key(QKeyEvent& event) {
   } else if (TypesText(event)) {
     Type(*target, event.text());
   } else if (std::uint16_t code = VirtualKey(key)) {
-    auto* combo = dynamic_cast<TComboBox*>(target);
-    if (combo != nullptr && targetView != nullptr &&
+    if (IsComboBox(*target) && targetView != nullptr &&
         (key == Qt::Key_F4 ||
          ((modifiers & Qt::AltModifier) && (key == Qt::Key_Down || key == Qt::Key_Up)))) {
       targetView->ShowPopupList();  // the list only opens; choosing in it selects
       return true;
     }
     PressKey(*target, code, shift);
-    auto* tree = dynamic_cast<TTreeView*>(target);
-    if (tree != nullptr && targetView != nullptr && tree->Selected() != nullptr &&
-        (code == vk::Left || code == vk::Right)) {
-      const auto nodes = tree->Nodes();
-      const auto at = std::find(nodes.begin(), nodes.end(), tree->Selected());
-      ExpandTreeNode(*targetView, static_cast<int>(at - nodes.begin()), code == vk::Right);
+    if (targetView != nullptr && (code == vk::Left || code == vk::Right)) {
+      VisitKind(
+          *target,
+          [&](TTreeView& tree) {
+            if (tree.Selected() != nullptr) {
+              const auto nodes = tree.Nodes();
+              const auto at = std::find(nodes.begin(), nodes.end(), tree.Selected());
+              targetView->ExpandNode(static_cast<int>(at - nodes.begin()), code == vk::Right);
+            }
+          },
+          [](TComponent&) {});
     }
   } else {
     return true;  // a key the model has no code for (a lone Shift, a media key)
@@ -215,9 +225,7 @@ bool InputRouter::PopupKey(TControl& control, ControlView& view, QKeyEvent& even
   if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     const int row = view.PopupRow();
     view.HidePopupList();
-    if (auto* combo = dynamic_cast<TComboBox*>(&control); combo != nullptr && row >= 0) {
-      SelectItem(*combo, row);
-    }
+    SelectFromPopup(control, row);
     host_.AfterInput();
     return true;
   }
@@ -227,6 +235,15 @@ bool InputRouter::PopupKey(TControl& control, ControlView& view, QKeyEvent& even
     return true;
   }
   return false;
+}
+
+// Only a combo box has a drop-down list to choose from.
+void InputRouter::SelectFromPopup(TControl& control, int row) {
+  if (row < 0) {
+    return;
+  }
+  VisitKind(
+      control, [row](TComboBox& combo) { SelectItem(combo, row); }, [](TComponent&) {});
 }
 
 void InputRouter::Type(TWinControl& target, const QString& text) {
@@ -254,15 +271,20 @@ void InputRouter::Paste(TWinControl& target) {
 
 // A password is never copied, as on the original platform.
 void InputRouter::Copy(TWinControl& target) {
-  auto* edit = dynamic_cast<TCustomEdit*>(&target);
-  if (edit == nullptr || edit->SelLength() == 0) {
-    return;
-  }
-  if (auto* plain = dynamic_cast<TEdit*>(edit); plain != nullptr && plain->PasswordChar != 0) {
-    return;
-  }
-  QGuiApplication::clipboard()->setText(
-      ShownText(edit->SelText(), dynamic_cast<TMemo*>(edit) != nullptr));
+  auto copy = [](const TCustomEdit& edit, bool memo) {
+    if (edit.SelLength() != 0) {
+      QGuiApplication::clipboard()->setText(ShownText(edit.SelText(), memo));
+    }
+  };
+  VisitKind(
+      target,
+      [&](const TEdit& edit) {
+        if (edit.PasswordChar == 0) {
+          copy(edit, false);
+        }
+      },
+      [&](const TMemo& memo) { copy(memo, true); },
+      [&](const TCustomEdit& edit) { copy(edit, false); }, [](const TComponent&) {});
 }
 
 // A committed text is typed as the input method delivers it (each double-byte character
@@ -296,89 +318,100 @@ bool InputRouter::Press(TControl& control, ControlView& view, QObject* source, Q
   if (button == mbMiddle || !control.IsUsable()) {
     return true;  // no paste of the X selection: the platform's edits have none
   }
-  if (auto* list = dynamic_cast<TListBox*>(&control)) {
-    const int item = view.ItemAt(source, pos);
-    if (button == mbLeft && view.OnCheckBox(source, pos, item)) {
-      auto& checks = static_cast<TCheckListBox&>(*list);
-      CheckItem(checks, item, !checks.Checked(item));
-      host_.AfterInput();
-      return true;
-    }
-    FocusByOperator(*list);
-    if (list->Focused()) {
-      gesture_ = Gesture{list, source, button, pos, true};
+  // A press over a list box: mouse down with the left button's selection, and the
+  // gesture that may become a drag.
+  auto pressList = [&](TListBox& list, int item) {
+    FocusByOperator(list);
+    if (list.Focused()) {
+      gesture_ = Gesture{&list, source, button, pos, true};
       Dispatch([&] {
         if (button == mbLeft && item >= 0) {
-          list->SelectByOperator(item);
+          list.SelectByOperator(item);
         }
-        list->MouseDown(button, ButtonShift(button), pos.x(), ListY(*list, item, pos));
+        list.MouseDown(button, ButtonShift(button), pos.x(), ListY(list, item, pos));
       });
     }
-    host_.AfterInput();
-    return true;
-  }
-  if (auto* tree = dynamic_cast<TTreeView*>(&control)) {
-    if (button == mbLeft && view.ToggleExpander(source, pos)) {
-      return true;
+  };
+  // Buttons, check boxes, labels, tabs, radio items, a browse button: the click comes
+  // when the button comes up over the same place.
+  auto awaitRelease = [&] {
+    if (button == mbLeft) {
+      gesture_ = Gesture{&control, source, button, pos};
+      gesture_.Item = view.ItemAt(source, pos);
     }
-    const int order = view.ItemAt(source, pos);
-    if (button == mbLeft && order >= 0) {
-      SelectItem(*tree, order);
+    return false;
+  };
+  // A tree's node or a list view's row under the left button is selected; elsewhere the
+  // press only focuses.
+  auto selectOrFocus = [&](TWinControl& list) {
+    const int item = view.ItemAt(source, pos);
+    if (button == mbLeft && item >= 0) {
+      SelectItem(list, item);
     } else {
-      FocusByOperator(*tree);
+      FocusByOperator(list);
     }
-    host_.AfterInput();
     return true;
-  }
-  if (auto* list = dynamic_cast<TListView*>(&control)) {
-    const int row = view.ItemAt(source, pos);
-    if (button == mbLeft && row >= 0) {
-      SelectItem(*list, row);
-    } else {
-      FocusByOperator(*list);
-    }
+  };
+  // Lists and edits take the press at once (true: the model took an input).
+  const bool taken = VisitKind(
+      control,
+      [&](TCheckListBox& list) {
+        const int item = view.ItemAt(source, pos);
+        if (button == mbLeft && view.OnCheckBox(source, pos, item)) {
+          CheckItem(list, item, !list.Checked(item));
+        } else {
+          pressList(list, item);
+        }
+        return true;
+      },
+      [&](TListBox& list) {
+        pressList(list, view.ItemAt(source, pos));
+        return true;
+      },
+      [&](TTreeView& tree) {
+        if (button == mbLeft && view.ToggleExpander(source, pos)) {
+          return false;
+        }
+        return selectOrFocus(tree);
+      },
+      [&](TListView& list) { return selectOrFocus(list); },
+      [&](TComboBox& combo) {
+        if (button != mbLeft) {
+          return false;
+        }
+        FocusByOperator(combo);
+        if (combo.Focused()) {
+          const int byte = view.ByteAt(control, source, pos);
+          if (byte >= 0) {
+            Dispatch([&] { combo.SetSelStart(byte); });
+          } else {
+            view.ShowPopupList();
+          }
+        }
+        return true;
+      },
+      [&](TCustomEdit& edit) {
+        if (view.IsButton(source)) {
+          return awaitRelease();
+        }
+        if (button != mbLeft) {
+          return false;
+        }
+        // A click in the text: the focus (if it gets there), the click, the caret.
+        FocusByOperator(edit);
+        if (edit.Focused()) {
+          Dispatch([&] { edit.Click(); });
+          const int byte = view.ByteAt(control, source, pos);
+          if (byte >= 0 && edit.Focused()) {
+            Dispatch([&] { edit.SetSelStart(byte); });
+            gesture_ = Gesture{&edit, source, button, pos, false, true, edit.SelStart()};
+          }
+        }
+        return true;
+      },
+      [&](TComponent&) { return awaitRelease(); });
+  if (taken) {
     host_.AfterInput();
-    return true;
-  }
-  if (auto* combo = dynamic_cast<TComboBox*>(&control)) {
-    if (button != mbLeft) {
-      return true;
-    }
-    FocusByOperator(*combo);
-    if (combo->Focused()) {
-      const int byte = view.ByteAt(control, source, pos);
-      if (byte >= 0) {
-        Dispatch([&] { combo->SetSelStart(byte); });
-      } else {
-        view.ShowPopupList();
-      }
-    }
-    host_.AfterInput();
-    return true;
-  }
-  if (auto* edit = dynamic_cast<TCustomEdit*>(&control);
-      edit != nullptr && !view.IsButton(source)) {
-    if (button != mbLeft) {
-      return true;
-    }
-    // A click in the text: the focus (if it gets there), the click, the caret.
-    FocusByOperator(*edit);
-    if (edit->Focused()) {
-      Dispatch([&] { edit->Click(); });
-      const int byte = view.ByteAt(control, source, pos);
-      if (byte >= 0 && edit->Focused()) {
-        Dispatch([&] { edit->SetSelStart(byte); });
-        gesture_ = Gesture{edit, source, button, pos, false, true, edit->SelStart()};
-      }
-    }
-    host_.AfterInput();
-    return true;
-  }
-  if (button == mbLeft) {
-    // Buttons, check boxes, labels, tabs, radio items, a browse button: the click comes
-    // when the button comes up over the same place.
-    gesture_ = Gesture{&control, source, button, pos};
-    gesture_.Item = view.ItemAt(source, pos);
   }
   return true;
 }
@@ -453,9 +486,7 @@ bool InputRouter::Release(TControl& control, ControlView& view, QObject* source,
       return false;
     }
     view.HidePopupList();
-    if (auto* combo = dynamic_cast<TComboBox*>(&control)) {
-      SelectItem(*combo, row);
-    }
+    SelectFromPopup(control, row);
     host_.AfterInput();
     return true;
   }
@@ -471,18 +502,24 @@ bool InputRouter::Release(TControl& control, ControlView& view, QObject* source,
       ButtonOf(event.button()) != mbLeft || !control.IsUsable()) {
     return true;
   }
-  if (auto* pages = dynamic_cast<TPageControl*>(&control)) {
-    const std::vector<TTabSheet*> sheets = pages->Pages();
-    const int tab = view.ItemAt(source, pos);
-    if (tab >= 0 && tab == pressed.Item && tab < static_cast<int>(sheets.size())) {
-      ClickControl(*sheets[static_cast<std::size_t>(tab)]);
-    }
-  } else if (auto* group = dynamic_cast<TRadioGroup*>(&control);
-             group != nullptr && pressed.Item >= 0) {
-    SelectItem(*group, pressed.Item);
-  } else {
-    ClickControl(control);  // a file name edit's browse button opens its dialog
-  }
+  VisitKind(
+      control,
+      [&](TPageControl& pages) {
+        const std::vector<TTabSheet*> sheets = pages.Pages();
+        const int tab = view.ItemAt(source, pos);
+        if (tab >= 0 && tab == pressed.Item && tab < static_cast<int>(sheets.size())) {
+          ClickControl(*sheets[static_cast<std::size_t>(tab)]);
+        }
+      },
+      [&](TRadioGroup& group) {
+        if (pressed.Item >= 0) {
+          SelectItem(group, pressed.Item);
+        } else {
+          ClickControl(group);
+        }
+      },
+      // A file name edit's browse button opens its dialog.
+      [](TControl& other) { ClickControl(other); }, [](TComponent&) {});
   host_.AfterInput();
   return true;
 }
@@ -497,29 +534,34 @@ bool InputRouter::DoubleClick(TControl& control, ControlView& view, QObject* sou
     return true;
   }
   // A quick second press on a button, a check box or a tab is another press.
-  if (dynamic_cast<TButton*>(&control) || dynamic_cast<TCheckBox*>(&control) ||
-      dynamic_cast<TRadioButton*>(&control) || dynamic_cast<TPageControl*>(&control) ||
-      dynamic_cast<TRadioGroup*>(&control) || view.IsButton(source)) {
+  const bool pressAgain =
+      view.IsButton(source) ||
+      VisitKind(
+          control, [](TButton&) { return true; }, [](TCheckBox&) { return true; },
+          [](TRadioButton&) { return true; }, [](TPageControl&) { return true; },
+          [](TRadioGroup&) { return true; }, [](TComponent&) { return false; });
+  if (pressAgain) {
     return Press(control, view, source, event);
   }
-  if (dynamic_cast<TComboBox*>(&control)) {
-    return true;
-  }
-  if (auto* tree = dynamic_cast<TTreeView*>(&control)) {
-    if (view.ToggleExpander(source, pos)) {
-      return true;
-    }
-    const int order = view.ItemAt(source, pos);
-    DblClickControl(*tree);
-    if (order >= 0) {
-      ToggleTreeNode(view, order);
-    }
-    host_.AfterInput();
-    return true;
-  }
-  gesture_ = Gesture{};
-  DblClickControl(control);
-  host_.AfterInput();
+  VisitKind(
+      control, [](TComboBox&) {},
+      [&](TTreeView& tree) {
+        if (view.ToggleExpander(source, pos)) {
+          return;
+        }
+        const int order = view.ItemAt(source, pos);
+        DblClickControl(tree);
+        if (order >= 0) {
+          view.ToggleNode(order);
+        }
+        host_.AfterInput();
+      },
+      [&](TControl& other) {
+        gesture_ = Gesture{};
+        DblClickControl(other);
+        host_.AfterInput();
+      },
+      [](TComponent&) {});
   return true;
 }
 

@@ -61,6 +61,8 @@ class InputRouter {
   bool DoubleClick(TControl& control, ControlView& view, QObject* source, QMouseEvent& event);
   bool ContextMenu(TControl& control, QObject* source, const QPoint& global);
   void ShowMenu(TPopupMenu& menu, const QPoint& global, QWidget* parent);
+  // Row row of an open drop-down list chosen (-1: none).
+  static void SelectFromPopup(TControl& control, int row);
   // The end of a press over a list (a drop, or the button coming up).
   void FinishListGesture(ControlView& view, QObject* source, const QPoint& pos);
   void Type(TWinControl& target, const QString& text);

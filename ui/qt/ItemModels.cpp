@@ -26,8 +26,8 @@ int Size(std::size_t size) {
 
 }  // namespace
 
-ListBoxModel::ListBoxModel(TListBox& list, QObject* parent)
-    : QAbstractListModel(parent), list_(list), checks_(dynamic_cast<TCheckListBox*>(&list)) {}
+ListBoxModel::ListBoxModel(TListBox& list, TCheckListBox* checks, QObject* parent)
+    : QAbstractListModel(parent), list_(list), checks_(checks) {}
 
 int ListBoxModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : rows_;

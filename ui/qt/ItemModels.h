@@ -20,7 +20,8 @@ namespace ui {
 
 class ListBoxModel : public QAbstractListModel {
  public:
-  explicit ListBoxModel(TListBox& list, QObject* parent);
+  // checks: the same list when it is a check list box, else null.
+  ListBoxModel(TListBox& list, TCheckListBox* checks, QObject* parent);
   int rowCount(const QModelIndex& parent) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;

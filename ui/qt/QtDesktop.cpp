@@ -72,7 +72,7 @@ void AwaitListing(QWidget& box) {
 
 }  // namespace
 
-QtDesktop::QtDesktop(std::unique_ptr<HeadlessPlatform> script, std::shared_ptr<void> application)
+QtDesktop::QtDesktop(std::unique_ptr<ScriptRunner> script, std::shared_ptr<void> application)
     : application_(std::move(application)),
       script_(std::move(script)),
       printer_(std::make_unique<QtPrinter>()) {
@@ -232,9 +232,8 @@ int QtDesktop::MessageBox(const std::string& caption, const std::string& text, M
     box->setFont(top->font());  // the dialog's language, in its face
   }
   if (script_) {
-    return WhileShown(*box, "message", [&] {
-      return script_->MessageBox(caption, text, buttons, icon, defaultButton);
-    });
+    return WhileShown(*box, "message",
+                      [&] { return script_->MessageBox(caption, text, buttons, icon); });
   }
   Run(*box);
   return MessageResult(*box);
@@ -301,9 +300,6 @@ PrinterCanvas& QtDesktop::Printer() {
 }
 
 void QtDesktop::SetHourglass(bool busy) {
-  if (script_) {
-    script_->SetHourglass(busy);
-  }
   if (busy == hourglass_) {
     return;
   }

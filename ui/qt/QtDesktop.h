@@ -4,9 +4,10 @@
 // - the operator drives: each form is a window shown modally in a loop of its own until
 //   the form closes; every input goes to the model (ui/qt/FormWindow.h); boxes are Qt's
 //   modal dialogs; printing goes to a QPrinter.
-// - a script plays: the headless platform made from the same environment plays it,
-//   writing the same transcript and printing to the same PDF files; this platform shows
-//   each form and box on screen while it is played and takes the `shot` pictures.
+// - a script plays: the script engine's runner made from the same environment plays it
+//   (ui/script/ScriptRunner.h), writing the transcript and printing to the PDF files of
+//   the headless platform; this platform shows each form and box on screen while it is
+//   played and takes the `shot` pictures.
 //
 // The model is shown again after every input, before any box or nested form is shown,
 // after every script line and at each turn long work gives the platform: no timer polls
@@ -20,9 +21,8 @@
 #include <vector>
 
 #include "ui/Platform.h"
-#include "ui/headless/HeadlessPlatform.h"
-#include "ui/headless/ScriptRunner.h"
 #include "ui/qt/FormWindow.h"
+#include "ui/script/ScriptRunner.h"
 
 class QApplication;
 class QDialog;
@@ -34,10 +34,10 @@ class QtPrinter;
 
 class QtDesktop : public Platform, private WindowHost, private ScriptScreen {
  public:
-  // script: the headless platform that plays the environment's script, or null when the
-  // operator drives. The platform uses the QApplication there is (tests, a Qt host);
-  // application keeps one made for it alive as long as the platform.
-  explicit QtDesktop(std::unique_ptr<HeadlessPlatform> script,
+  // script: the run of the environment's script, or null when the operator drives. The
+  // platform uses the QApplication there is (tests, a Qt host); application keeps one
+  // made for it alive as long as the platform.
+  explicit QtDesktop(std::unique_ptr<ScriptRunner> script,
                      std::shared_ptr<void> application = nullptr);
   ~QtDesktop() override;
 
@@ -99,7 +99,7 @@ class QtDesktop : public Platform, private WindowHost, private ScriptScreen {
   void AutoShot(QWidget& shown, const std::string& what);
 
   std::shared_ptr<void> application_;  // first: it goes last
-  std::unique_ptr<HeadlessPlatform> script_;
+  std::unique_ptr<ScriptRunner> script_;
   std::vector<FormWindow*> windows_;                 // open forms, innermost last
   std::vector<std::unique_ptr<FormWindow>> played_;  // windows of forms a script plays
   QWidget* openBox_ = nullptr;

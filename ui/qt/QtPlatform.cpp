@@ -9,10 +9,10 @@
 #include <stdexcept>
 #include <vector>
 
-#include "ui/headless/HeadlessPlatform.h"
 #include "ui/qt/DisplayProbe.h"
 #include "ui/qt/QtBoxes.h"
 #include "ui/qt/QtDesktop.h"
+#include "ui/script/ScriptRunner.h"
 
 namespace ui {
 namespace {
@@ -112,9 +112,9 @@ std::unique_ptr<Platform> CreateQtPlatform() {
     application = std::make_shared<OwnApplication>(
         named != nullptr && *named != 0 ? std::string() : answer.Platform);
   }
-  std::unique_ptr<HeadlessPlatform> script;
+  std::unique_ptr<ScriptRunner> script;
   if (const char* file = std::getenv("TAVRO_UI_SCRIPT"); file != nullptr && *file != 0) {
-    script = HeadlessPlatform::FromEnvironment();
+    script = ScriptRunner::FromEnvironment();
   }
   const bool scripted = script != nullptr;
   auto desktop = std::make_unique<QtDesktop>(std::move(script), std::move(application));

@@ -54,7 +54,7 @@ void QtPrinter::BeginDoc(const std::string& title) {
   painter_->setFont(font_);
 }
 
-// Drawing outside a job opens one, as the headless printer does.
+// Drawing outside a job opens one, as the recording printer does.
 QPainter& QtPrinter::Painter() {
   if (!painter_) {
     BeginDoc(std::string());

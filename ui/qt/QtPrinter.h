@@ -1,6 +1,6 @@
 // The printer canvas on a real printer: QPainter over a QPrinter at the printer's own
 // resolution, so the report draws its pages in the printer's pixels as it does on the
-// headless printer. The print dialog chooses the printer, or a PDF file.
+// recording printer of a script. The print dialog chooses the printer, or a PDF file.
 #pragma once
 
 #include <QFont>

@@ -5,7 +5,7 @@
 
 #include "sys/CodePage.h"
 #include "sys/GbkChar.h"
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 namespace ui {
 namespace {

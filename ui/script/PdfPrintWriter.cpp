@@ -1,5 +1,5 @@
 // Print jobs as PDF files, through cairo's PDF surface and pango's text layout.
-#include "ui/headless/PdfPrintWriter.h"
+#include "ui/script/PdfPrintWriter.h"
 
 #include <cairo-pdf.h>
 #include <cairo.h>

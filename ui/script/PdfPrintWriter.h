@@ -1,4 +1,4 @@
-// The headless printer's paper: a recorded print job written out as a PDF that a person
+// The paper of a script's printer: a recorded print job written out as a PDF that a person
 // can open and read, Chinese texts included (drawn with cairo and pango, the texts
 // converted from GBK to UTF-8, CJK faces from fontconfig).
 //
@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-#include "ui/headless/PrintRecord.h"
+#include "ui/script/PrintRecord.h"
 
 namespace ui {
 
@@ -29,7 +29,7 @@ std::string WritePdfToFolder(const PrintJob& job, const std::string& folder);
 // The folder of TAVRO_UI_PRINT_DIR, empty (the current folder) when it is not set.
 std::string PrintFolderFromEnvironment();
 
-// A writer for HeadlessPlatform::SetPrintWriter that stores each job with
+// A writer for ScriptRunner::SetPrintWriter that stores each job with
 // WritePdfToFolder in folder and names the file in GBK, as the transcript shows texts.
 std::function<std::string(const PrintJob&)> PdfPrintWriter(std::string folder);
 

@@ -1,7 +1,7 @@
 // The actions of an operator script, applied to the topmost open form.
 #pragma once
 
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 namespace ui {
 

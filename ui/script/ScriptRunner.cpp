@@ -1,11 +1,20 @@
-#include "ui/headless/ScriptRunner.h"
+// The script's run: the lines played on the topmost form, the boxes answered, the run
+// set up from the environment.
+#include "ui/script/ScriptRunner.h"
 
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <optional>
+#include <sstream>
 
 #include "sys/CodePage.h"
 #include "ui/Forms.h"
 #include "ui/Input.h"
-#include "ui/headless/ScriptActions.h"
+#include "ui/script/PdfPrintWriter.h"
+#include "ui/script/ScriptActions.h"
 
 namespace ui {
 namespace {
@@ -59,9 +68,73 @@ bool IsAnswerAction(const std::string& action) {
 
 }  // namespace
 
-void ScriptRunner::SetScript(std::vector<ScriptLine> lines) {
-  lines_ = std::move(lines);
+ScriptRunner::ScriptRunner() {
+  SetPrintWriter(nullptr);
+}
+
+std::unique_ptr<ScriptRunner> ScriptRunner::FromEnvironment() {
+  auto runner = std::make_unique<ScriptRunner>();
+  // A run from the environment (tavro-shell, the module) puts what it prints on paper:
+  // a PDF in TAVRO_UI_PRINT_DIR. A runner made directly (a test) records jobs only.
+  runner->SetPrintWriter(PdfPrintWriter(PrintFolderFromEnvironment()));
+  if (const char* transcript = std::getenv("TAVRO_UI_TRANSCRIPT"); transcript && *transcript) {
+    runner->Log().SetFile(transcript);
+  }
+  if (const char* dpi = std::getenv("TAVRO_UI_PRINTER_DPI"); dpi && *dpi) {
+    int value = 0;
+    std::string_view text(dpi);
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    // An unreadable or absurd resolution keeps the default rather than a broken page.
+    if (ec == std::errc() && end == text.data() + text.size() && value >= 72 && value <= 4800) {
+      runner->Printer().SetPixelsPerInch(value);
+    }
+  }
+  if (const char* script = std::getenv("TAVRO_UI_SCRIPT"); script && *script) {
+    runner->LoadScriptFile(script);
+  }
+  return runner;
+}
+
+void ScriptRunner::RunScript(std::string_view script) {
+  lines_ = ParseScript(script);
   next_ = 0;
+  scriptFolder_.clear();
+}
+
+bool ScriptRunner::LoadScriptFile(const std::string& path) {
+  std::ostringstream text;
+  bool read = false;
+  if (path == "-") {
+    text << std::cin.rdbuf();
+    read = !std::cin.bad();
+  } else {
+    std::ifstream in(path, std::ios::binary);
+    if (in) {
+      text << in.rdbuf();
+    }
+    read = static_cast<bool>(in);
+  }
+  if (!read) {
+    Fail(0, "cannot read the operator script " + path);
+    return false;
+  }
+  RunScript(text.str());
+  if (path != "-") {
+    // Made absolute now, so that a later change of the current folder cannot move it.
+    std::error_code ignored;
+    std::filesystem::path folder =
+        std::filesystem::absolute(std::filesystem::path(path), ignored).parent_path();
+    scriptFolder_ = folder.string();
+  }
+  return true;
+}
+
+// Each finished job is handed to the writer and reported with the file it became.
+void ScriptRunner::SetPrintWriter(std::function<std::string(const PrintJob&)> writer) {
+  printer_.SetOnEndDoc([this, writer = std::move(writer)](const PrintJob& job) {
+    std::string path = writer ? writer(job) : std::string();
+    transcript_.Add("printed " + std::to_string(job.Pages.size()) + " pages " + QuoteText(path));
+  });
 }
 
 void ScriptRunner::Fail(int line, const std::string& what) {
@@ -148,7 +221,12 @@ int ScriptRunner::ShowModal(TForm& form) {
   return result;
 }
 
-bool ScriptRunner::Perform(TForm& form, const ScriptLine& line) {
+bool ScriptRunner::Perform(TForm& form, std::string_view text) {
+  ScriptLine line;
+  line.Source = std::string(text);
+  if (auto error = TokenizeLine(text, line.Tokens)) {
+    line.Error = *error;
+  }
   Frame* frame = FrameOf(form);
   if (!frame || frame->Closed) {
     Fail(line.Number, std::string("the form ") + form.ClassName() + " is not open");
@@ -326,6 +404,10 @@ bool ScriptRunner::FileDialog(bool save, const std::string& filter, std::string&
     Fail(problemLine, problem);
   }
   return ok;
+}
+
+void ScriptRunner::WorkSummary(const std::string& text) {
+  transcript_.Add("summary " + QuoteText(text));
 }
 
 bool ScriptRunner::PrintDialog() {

@@ -1,4 +1,4 @@
-// A print job as the headless printer recorded it: pages of drawing operations in
+// A print job as the recording printer recorded it: pages of drawing operations in
 // device pixels, in the order they were drawn. A writer (a PDF, a test) walks it.
 #pragma once
 

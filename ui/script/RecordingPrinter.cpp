@@ -1,10 +1,11 @@
-#include "ui/headless/HeadlessPrinter.h"
+// The recording printer: pages of drawing operations in the order they were drawn.
+#include "ui/script/RecordingPrinter.h"
 
 namespace ui {
 
 // A job starts with its first page; drawing outside a job opens one, as a printer
 // canvas used without BeginDoc would otherwise lose the output.
-void HeadlessPrinter::BeginDoc(const std::string& title) {
+void RecordingPrinter::BeginDoc(const std::string& title) {
   job_ = PrintJob{};
   job_.Title = title;
   job_.PixelsPerInchX = ppi_;
@@ -13,21 +14,21 @@ void HeadlessPrinter::BeginDoc(const std::string& title) {
   printing_ = true;
 }
 
-PrintedPage& HeadlessPrinter::Page() {
+PrintedPage& RecordingPrinter::Page() {
   if (!printing_) {
     BeginDoc(std::string());
   }
   return job_.Pages.back();
 }
 
-void HeadlessPrinter::NewPage() {
+void RecordingPrinter::NewPage() {
   if (!printing_) {
     BeginDoc(std::string());
   }
   job_.Pages.emplace_back();
 }
 
-void HeadlessPrinter::EndDoc() {
+void RecordingPrinter::EndDoc() {
   if (!printing_) {
     return;
   }
@@ -39,14 +40,14 @@ void HeadlessPrinter::EndDoc() {
   }
 }
 
-void HeadlessPrinter::SetFont(const std::string& name, int pointSize) {
+void RecordingPrinter::SetFont(const std::string& name, int pointSize) {
   if (!name.empty()) {
     fontName_ = name;
   }
   fontSize_ = pointSize;
 }
 
-void HeadlessPrinter::TextOut(int x, int y, const std::string& text) {
+void RecordingPrinter::TextOut(int x, int y, const std::string& text) {
   PrintOp op;
   op.Kind = PrintOpKind::Text;
   op.X1 = x;
@@ -57,7 +58,7 @@ void HeadlessPrinter::TextOut(int x, int y, const std::string& text) {
   Page().Ops.push_back(std::move(op));
 }
 
-void HeadlessPrinter::Line(int x1, int y1, int x2, int y2) {
+void RecordingPrinter::Line(int x1, int y1, int x2, int y2) {
   PrintOp op;
   op.Kind = PrintOpKind::Line;
   op.X1 = x1;

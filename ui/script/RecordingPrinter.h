@@ -1,16 +1,16 @@
-// The headless printer: a canvas that records each job's drawing operations page by
-// page instead of printing them.
+// The printer of a script's run: a canvas that records each job's drawing operations
+// page by page instead of printing them, on any platform that plays the script.
 #pragma once
 
 #include <functional>
 #include <vector>
 
 #include "ui/Platform.h"
-#include "ui/headless/PrintRecord.h"
+#include "ui/script/PrintRecord.h"
 
 namespace ui {
 
-class HeadlessPrinter : public PrinterCanvas {
+class RecordingPrinter : public PrinterCanvas {
  public:
   static constexpr int kDefaultPixelsPerInch = 600;
 

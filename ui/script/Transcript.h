@@ -1,4 +1,4 @@
-// The transcript of a headless run: UTF-8 lines kept in memory and appended to a file
+// The transcript of a script's run: UTF-8 lines kept in memory and appended to a file
 // as they happen, so a run that dies still leaves what it saw.
 #pragma once
 

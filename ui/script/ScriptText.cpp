@@ -1,4 +1,4 @@
-#include "ui/headless/ScriptText.h"
+#include "ui/script/ScriptText.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_err.h>

@@ -1,13 +1,15 @@
-#include "ui/headless/ScriptActions.h"
+// The actions of an operator script: each finds its control by name and acts as the
+// operator would, through ui/Input.h.
+#include "ui/script/ScriptActions.h"
 
 #include <charconv>
 #include <optional>
 
 #include "sys/CodePage.h"
-#include "ui/Controls.h"
 #include "ui/Input.h"
-#include "ui/headless/ControlState.h"
-#include "ui/headless/ScriptRunner.h"
+#include "ui/VisitKind.h"
+#include "ui/script/ControlState.h"
+#include "ui/script/ScriptRunner.h"
 
 namespace ui {
 namespace {
@@ -161,10 +163,18 @@ std::optional<int> Action::ItemOf(const TComponent& c, const ScriptToken& token)
     }
   }
   // A list-view row is found by its caption, any other item by its whole text.
-  auto* view = dynamic_cast<const TListView*>(&c);
+  const TStrings keys = VisitKind(
+      c,
+      [](const TListView& view) {
+        TStrings captions;
+        for (const TListItem& row : view.Items) {
+          captions.push_back(row.Caption);
+        }
+        return captions;
+      },
+      [&items](const TComponent&) { return std::move(*items); });
   for (int i = 0; i < count; ++i) {
-    const std::string& text = view ? view->Items[i].Caption : (*items)[i];
-    if (text == token.Text) {
+    if (keys[static_cast<std::size_t>(i)] == token.Text) {
       return i;
     }
   }
@@ -236,29 +246,33 @@ void Action::Click(bool twice) {
   if (!c) {
     return;
   }
-  if (auto* item = dynamic_cast<TMenuItem*>(c)) {
-    if (!item->Visible) {
-      return void(Fail(Utf8(1) + " is not visible"));
+  auto clickOn = [&](TControl& control, const TControl& usable) {
+    if (!Usable(usable)) {
+      return;
     }
-    if (!item->Enabled) {
-      return void(Fail(Utf8(1) + " is disabled"));
+    if (twice) {
+      DblClickControl(control);
+    } else {
+      ClickControl(control);
     }
-    return ClickMenuItem(*item);
-  }
-  auto* control = dynamic_cast<TControl*>(c);
-  if (!control) {
-    return void(Fail(Utf8(1) + " (" + c->ClassName() + ") cannot be clicked"));
-  }
-  // A tab is clicked on its page control, whether or not its sheet is showing.
-  auto* sheet = dynamic_cast<TTabSheet*>(control);
-  if (!Usable(sheet && sheet->Parent() ? *sheet->Parent() : *control)) {
-    return;
-  }
-  if (twice) {
-    DblClickControl(*control);
-  } else {
-    ClickControl(*control);
-  }
+  };
+  VisitKind(
+      *c,
+      [&](TMenuItem& item) {
+        if (!item.Visible) {
+          return void(Fail(Utf8(1) + " is not visible"));
+        }
+        if (!item.Enabled) {
+          return void(Fail(Utf8(1) + " is disabled"));
+        }
+        ClickMenuItem(item);
+      },
+      // A tab is clicked on its page control, whether or not its sheet is showing.
+      [&](TTabSheet& sheet) {
+        clickOn(sheet, sheet.Parent() != nullptr ? *sheet.Parent() : sheet);
+      },
+      [&](TControl& control) { clickOn(control, control); },
+      [&](TComponent& other) { Fail(Utf8(1) + " (" + other.ClassName() + ") cannot be clicked"); });
 }
 
 void Action::Focus() {
@@ -332,15 +346,11 @@ void Action::Set() {
   }
   const std::string& text = Arg(2);
   Dispatch([&] {
-    if (auto* edit = dynamic_cast<TCustomEdit*>(c)) {
-      edit->SetText(text);
-    } else if (auto* combo = dynamic_cast<TComboBox*>(c)) {
-      combo->SetText(text);
-    } else if (auto* control = dynamic_cast<TControl*>(c)) {
-      control->Caption = text;
-    } else if (auto* item = dynamic_cast<TMenuItem*>(c)) {
-      item->Caption = text;
-    }
+    VisitKind(
+        *c, [&text](TCustomEdit& edit) { edit.SetText(text); },
+        [&text](TComboBox& combo) { combo.SetText(text); },
+        [&text](TControl& control) { control.Caption = text; },
+        [&text](TMenuItem& item) { item.Caption = text; }, [](TComponent&) {});
   });
 }
 
@@ -356,13 +366,10 @@ void Action::Caret() {
   if (!pos || *pos < 0) {
     return void(Fail("caret position must be a byte offset or end"));
   }
-  if (auto* edit = dynamic_cast<TCustomEdit*>(c)) {
-    edit->SetSelStart(*pos);
-  } else if (auto* combo = dynamic_cast<TComboBox*>(c)) {
-    combo->SetSelStart(*pos);
-  } else {
-    Fail(Utf8(1) + " (" + c->ClassName() + ") has no caret");
-  }
+  VisitKind(
+      *c, [&pos](TCustomEdit& edit) { edit.SetSelStart(*pos); },
+      [&pos](TComboBox& combo) { combo.SetSelStart(*pos); },
+      [&](TComponent& other) { Fail(Utf8(1) + " (" + other.ClassName() + ") has no caret"); });
 }
 
 void Action::Select() {
@@ -373,9 +380,11 @@ void Action::Select() {
   if (!control || !Usable(*control)) {
     return;
   }
-  if (!dynamic_cast<TComboBox*>(control) && !dynamic_cast<TListBox*>(control) &&
-      !dynamic_cast<TListView*>(control) && !dynamic_cast<TTreeView*>(control) &&
-      !dynamic_cast<TRadioGroup*>(control)) {
+  const bool selectable = VisitKind(
+      *control, [](TComboBox&) { return true; }, [](TListBox&) { return true; },
+      [](TListView&) { return true; }, [](TTreeView&) { return true; },
+      [](TRadioGroup&) { return true; }, [](TComponent&) { return false; });
+  if (!selectable) {
     return void(Fail(Utf8(1) + " (" + control->ClassName() + ") has no items to select"));
   }
   if (auto index = ItemOf(*control, args_[2])) {
@@ -397,19 +406,23 @@ void Action::Check() {
     return;
   }
   if (args_.size() == 4) {
-    auto* list = dynamic_cast<TCheckListBox*>(control);
-    if (!list) {
-      return void(Fail(Utf8(1) + " (" + control->ClassName() + ") has no check items"));
-    }
-    if (auto index = ItemOf(*list, args_[2])) {
-      CheckItem(*list, *index, on);
-    }
-    return;
+    return VisitKind(
+        *control,
+        [&](TCheckListBox& list) {
+          if (auto index = ItemOf(list, args_[2])) {
+            CheckItem(list, *index, on);
+          }
+        },
+        [&](TComponent& other) {
+          Fail(Utf8(1) + " (" + other.ClassName() + ") has no check items");
+        });
   }
-  if (!dynamic_cast<TCheckBox*>(control) && !dynamic_cast<TRadioButton*>(control)) {
-    return void(Fail(Utf8(1) + " (" + control->ClassName() + ") is not a check box"));
-  }
-  CheckControl(*control, on);
+  VisitKind(
+      *control, [on](TCheckBox& box) { CheckControl(box, on); },
+      [on](TRadioButton& radio) { CheckControl(radio, on); },
+      [&](TComponent& other) {
+        Fail(Utf8(1) + " (" + other.ClassName() + ") is not a check box");
+      });
 }
 
 void Action::Drag() {

@@ -1,4 +1,4 @@
-#include "ui/headless/Transcript.h"
+#include "ui/script/Transcript.h"
 
 #include <cstdio>
 
