@@ -149,18 +149,17 @@ TAVRO_SPY_FOPEN(fopen)
 TAVRO_SPY_FOPEN(fopen64)
 
 // The fortified forms a program built with _FORTIFY_SOURCE calls instead.
-extern "C" int __open_2(const char* path, int flags) {  // NOLINT(bugprone-reserved-identifier)
-  static auto real = Next<int (*)(const char*, int)>("__open_2");
-  const int fd = real(path, flags);
-  Check(fd, __builtin_return_address(0));
-  return fd;
-}
-extern "C" int __open64_2(const char* path, int flags) {  // NOLINT(bugprone-reserved-identifier)
-  static auto real = Next<int (*)(const char*, int)>("__open64_2");
-  const int fd = real(path, flags);
-  Check(fd, __builtin_return_address(0));
-  return fd;
-}
+#define TAVRO_SPY_OPEN_2(name)                                 \
+  extern "C" int name(const char* path, int flags) {           \
+    static auto real = Next<int (*)(const char*, int)>(#name); \
+    const int fd = real(path, flags);                          \
+    Check(fd, __builtin_return_address(0));                    \
+    return fd;                                                 \
+  }
+
+TAVRO_SPY_OPEN_2(__open_2)    // NOLINT(bugprone-reserved-identifier)
+TAVRO_SPY_OPEN_2(__open64_2)  // NOLINT(bugprone-reserved-identifier)
+
 // NOLINTNEXTLINE(bugprone-reserved-identifier)
 extern "C" int __openat_2(int dir, const char* path, int flags) {
   static auto real = Next<int (*)(int, const char*, int)>("__openat_2");
