@@ -1,9 +1,11 @@
 // The corporate account dialog and its entry point Mn_AcEdit.
 #include "admin/AccountEditFrm.h"
 
+#include <initializer_list>
 #include <optional>
 
 #include "frame/CommaList.h"
+#include "frame/FormBuilder.h"
 #include "frame/GbkText.h"
 #include "frame/Localisation.h"
 #include "frame/ManageEdit.h"
@@ -32,59 +34,35 @@ constexpr ui::TFormDesign kDesign{420, 256, ui::bsDialog, kPlaces};
 
 }  // namespace
 
-TAccountEditFrm::TAccountEditFrm(HWND_T shellWnd)
-    : TForm(nullptr, "AccountEditFrm"), shellWnd_(shellWnd) {
+TAccountEditFrm::TAccountEditFrm(const frame::EntryArgs& call)
+    : TDialogFrm("AccountEditFrm", call) {
   Caption = sys::Utf8ToGbk("帐号设置");
   Position = ui::poScreenCenter;
 
   // Each row: its label, then its field; only the account name is the operator's.
-  auto label = [this](const char* name, const char* text) {
-    auto* l = ui::Create<ui::TLabel>(this, this, name);
-    l->Caption = sys::Utf8ToGbk(text);
-    l->Alignment = ui::taRightJustify;  // the caption ends at its field
-    return l;
-  };
-  auto edit = [this](const char* name, bool enabled) {
-    auto* e = ui::Create<ui::TEdit>(this, this, name);
-    e->Enabled = enabled;
-    return e;
-  };
-  auto combo = [this](const char* name) {
-    auto* c = ui::Create<ui::TComboBox>(this, this, name);
-    c->Style = ui::csDropDownList;
-    c->Enabled = false;
-    return c;
-  };
+  const frame::TFormBuilder build(*this);
+  CorpNameLbl = build.FieldLabel("CorpNameLbl", "企业名称");
+  CorpNameEdt = build.Edit("CorpNameEdt");
+  AcNoLbl = build.FieldLabel("AcNoLbl", "帐号");
+  AcNoEdt = build.Edit("AcNoEdt");
+  AcNameLbl = build.FieldLabel("AcNameLbl", "帐户说明");
+  AcNameEdt = build.Edit("AcNameEdt", static_cast<int>(frame::kAccountNameLen));
+  CurrencyLbl = build.FieldLabel("CurrencyLbl", "币种");
+  CurrencyEdt = build.Edit("CurrencyEdt");
+  AcTypeLbl = build.FieldLabel("AcTypeLbl", "帐户类型");
+  AcTypeCmb = build.PickList("AcTypeCmb");
+  StatusLbl = build.FieldLabel("StatusLbl", "状态");
+  StatusCmb = build.PickList("StatusCmb");
+  for (ui::TControl* shown : std::initializer_list<ui::TControl*>{CorpNameEdt, AcNoEdt, CurrencyEdt,
+                                                                  AcTypeCmb, StatusCmb}) {
+    shown->Enabled = false;
+  }
 
-  CorpNameLbl = label("CorpNameLbl", "企业名称");
-  CorpNameEdt = edit("CorpNameEdt", false);
-  AcNoLbl = label("AcNoLbl", "帐号");
-  AcNoEdt = edit("AcNoEdt", false);
-  AcNameLbl = label("AcNameLbl", "帐户说明");
-  AcNameEdt = edit("AcNameEdt", true);
-  AcNameEdt->SetMaxLength(static_cast<int>(frame::kAccountNameLen));
-  CurrencyLbl = label("CurrencyLbl", "币种");
-  CurrencyEdt = edit("CurrencyEdt", false);
-  AcTypeLbl = label("AcTypeLbl", "帐户类型");
-  AcTypeCmb = combo("AcTypeCmb");
-  StatusLbl = label("StatusLbl", "状态");
-  StatusCmb = combo("StatusCmb");
-
-  UpdateBtn = ui::Create<ui::TButton>(this, this, "UpdateBtn");
-  UpdateBtn->Caption = sys::Utf8ToGbk("保存");
-  UpdateBtn->Default = true;
-  UpdateBtn->Enabled = false;
-  UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
-
-  CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
-  CancelBtn->Caption = sys::Utf8ToGbk("放弃");
-  CancelBtn->ModalResult = ui::mrCancel;
-  CancelBtn->Cancel = true;
-
+  UpdateBtn = build.SaveButton("UpdateBtn", [this] { UpdateBtnClick(); });
+  CancelBtn = build.CloseButton("CancelBtn", "放弃");
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
   FocusControl(AcNameEdt);
 
-  LangId = frame::GetLangId();
   ApplyLanguage();
   frame::ApplyFontRule(*this, LangId);
   ui::ApplyDesign(*this, kDesign);
@@ -116,7 +94,7 @@ void TAccountEditFrm::ApplyLanguage() {
 
 // A failed read gives the empty record: empty texts, type and status 0.
 void TAccountEditFrm::LoadAccount(std::string_view accountNo) {
-  const frame::TAccountRec rec = frame::GetAccountRec(shellWnd_, CorpNo, accountNo);
+  const frame::TAccountRec rec = frame::GetAccountRec(ShellWnd, CorpNo, accountNo);
   AcNoEdt->SetText(rec.AccountNo);
   CorpNameEdt->SetText(rec.CorpName);
   CurrencyEdt->SetText(rec.Currency);
@@ -124,7 +102,7 @@ void TAccountEditFrm::LoadAccount(std::string_view accountNo) {
   AcNameEdt->SetText(rec.AccountName);
   StatusCmb->SetItemIndex(frame::FindItemByCode(StatusCmb->Items, rec.Status));
 
-  const std::string rights = frame::LookupNodeRights(shellWnd_, CorpNo, UserNo, FunctionId);
+  const std::string rights = frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId);
   UpdateBtn->Enabled = frame::RightGranted(rights, frame::kRightModify);
 }
 
@@ -136,7 +114,7 @@ void TAccountEditFrm::UpdateBtnClick() {
   rec.CorpId = CorpNo;
   rec.AccountName = std::string(frame::GbkCut(AcNameEdt->Text(), frame::kAccountNameLen));
   rec.Status = frame::ItemCode(StatusCmb->Text());
-  Result = frame::UpdateAccountRec(shellWnd_, FunctionId, rec);
+  Result = frame::UpdateAccountRec(ShellWnd, FunctionId, rec);
   ModalResult = Result.Code < 1 ? ui::mrCancel : ui::mrOk;
 }
 
@@ -164,12 +142,9 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_AcEdit(TShellResult* Result, HWND_T ShellWnd,
                           if (frame::TrimView(args.Key).empty()) {
                             return std::nullopt;
                           }
-                          admin::TAccountEditFrm form(args.ShellWnd);
+                          admin::TAccountEditFrm form(args);
                           call.ClearResult();
-                          form.FunctionId = args.FunctionId;
-                          form.UserNo = args.UserNo;
-                          form.CorpNo = args.CorpNo;
                           form.LoadAccount(args.Key);
-                          return frame::OutcomeOf(form.ShowModal(), form.Result);
+                          return form.RunModal();
                         });
 }

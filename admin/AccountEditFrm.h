@@ -6,16 +6,17 @@
 #include <string>
 #include <string_view>
 
+#include "frame/DialogFrm.h"
 #include "sys/Abi.h"
 #include "ui/Controls.h"
 
 namespace admin {
 
-class TAccountEditFrm : public ui::TForm {
+class TAccountEditFrm : public frame::TDialogFrm {
  public:
   // Creates the controls, localises them from the language file (when there is one) and
-  // applies the font rule. Host commands name shellWnd as their window.
-  explicit TAccountEditFrm(HWND_T shellWnd);
+  // applies the font rule.
+  explicit TAccountEditFrm(const frame::EntryArgs& call);
   const char* ClassName() const override { return "TAccountEditFrm"; }
 
   ui::TLabel* CorpNameLbl;
@@ -33,12 +34,7 @@ class TAccountEditFrm : public ui::TForm {
   ui::TButton* UpdateBtn;
   ui::TButton* CancelBtn;
 
-  // The server's reply to the last save; all zero until a save.
-  TShellResult Result = kZeroShellResult;
-  std::string UserNo;  // the operator, at most 6 bytes
-  std::int32_t FunctionId = 0;
-  std::string CorpNo;  // at most 4 bytes
-  std::string LangId;
+  // Result is the server's reply to the last save; all zero until a save.
 
   // Fills the controls from the account record and enables the save when the operator
   // may modify on this dialog's function.
@@ -49,8 +45,6 @@ class TAccountEditFrm : public ui::TForm {
 
  private:
   void ApplyLanguage();
-
-  HWND_T shellWnd_;
 };
 
 }  // namespace admin

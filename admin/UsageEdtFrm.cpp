@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "frame/CommandText.h"
+#include "frame/FormBuilder.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "frame/ListFillers.h"
@@ -63,7 +64,7 @@ std::string BuildUsageSaveBatch(std::string_view corpNo, std::string_view userNo
   return batch;
 }
 
-TUsageEdtFrm::TUsageEdtFrm(HWND_T shellWnd) : TForm(nullptr, "UsageEdtFrm"), shellWnd_(shellWnd) {
+TUsageEdtFrm::TUsageEdtFrm(const frame::EntryArgs& call) : TDialogFrm("UsageEdtFrm", call) {
   Caption = sys::Utf8ToGbk("用途");
   Position = ui::poScreenCenter;
 
@@ -84,20 +85,18 @@ TUsageEdtFrm::TUsageEdtFrm(HWND_T shellWnd) : TForm(nullptr, "UsageEdtFrm"), she
   DownMit = item("DownMit", "下移", &TUsageEdtFrm::DownBtnClick);
   SetDefaultMit = item("SetDefaultMit", "设为默认", &TUsageEdtFrm::SetDefaultBtnClick);
 
-  TipLbl = ui::Create<ui::TLabel>(this, this, "TipLbl");
-  TipLbl->Caption = sys::Utf8ToGbk("默认");
+  const frame::TFormBuilder build(*this);
+  TipLbl = build.Label("TipLbl", "默认");
   ui::TFont blue = TipLbl->Font();
   blue.Color = ui::clBlue;
   TipLbl->SetFont(blue);
 
-  UsageList = ui::Create<ui::TListBox>(this, this, "UsageList");
+  UsageList = build.Add<ui::TListBox>("UsageList");
   UsageList->PopupMenu = UsagePop;
 
-  auto button = [this](const char* name, const char* caption, void (TUsageEdtFrm::*handler)()) {
-    auto* btn = ui::Create<ui::TButton>(this, this, name);
-    btn->Caption = sys::Utf8ToGbk(caption);
-    btn->OnClick = [this, handler](ui::TComponent*) { (this->*handler)(); };
-    return btn;
+  auto button = [this, &build](const char* name, const char* caption,
+                               void (TUsageEdtFrm::*handler)()) {
+    return build.Button(name, caption, [this, handler] { (this->*handler)(); });
   };
   AddNewBtn = button("AddNewBtn", "新增", &TUsageEdtFrm::AddNewBtnClick);
   EditBtn = button("EditBtn", "修改", &TUsageEdtFrm::EditBtnClick);
@@ -111,7 +110,6 @@ TUsageEdtFrm::TUsageEdtFrm(HWND_T shellWnd) : TForm(nullptr, "UsageEdtFrm"), she
 
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
-  LangId = frame::GetLangId();
   frame::ApplyFormLanguage(*this, "Usage");
   frame::ApplyFontRule(*this, LangId);
   ui::ApplyDesign(*this, kDesign);
@@ -120,7 +118,7 @@ TUsageEdtFrm::TUsageEdtFrm(HWND_T shellWnd) : TForm(nullptr, "UsageEdtFrm"), she
 void TUsageEdtFrm::LoadUsages() {
   std::vector<std::string> usages;
   // A failed read (reported by the channel) shows an empty list.
-  (void)frame::FillUsageList(shellWnd_, CorpNo, UserNo, usages);
+  (void)frame::FillUsageList(ShellWnd, CorpNo, UserNo, usages);
   UsageList->Items = std::move(usages);
   UsageList->SetItemIndex(-1);
 }
@@ -236,7 +234,7 @@ void TUsageEdtFrm::SaveBtnClick() {
   }
   const std::string batch = BuildUsageSaveBatch(CorpNo, UserNo, UsageList->Items);
   std::string answer;
-  if (frame::HostCommand(shellWnd_, frame::kChannelMain, batch, answer, kSaveAnswerSize) != 0) {
+  if (frame::HostCommand(ShellWnd, frame::kChannelMain, batch, answer, kSaveAnswerSize) != 0) {
     return;
   }
   ModalResult = ui::mrOk;
@@ -264,10 +262,7 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_UsageEdit(TShellResult* Result, HWND_T ShellW
                                              const char* Extra) {
   frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
                         [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          const frame::EntryArgs& args = call.Args();
-                          admin::TUsageEdtFrm form(args.ShellWnd);
-                          form.UserNo = args.UserNo;
-                          form.CorpNo = args.CorpNo;
+                          admin::TUsageEdtFrm form(call.Args());
                           form.LoadUsages();
                           form.ShowModal();
                           return std::nullopt;

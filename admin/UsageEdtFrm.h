@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frame/DialogFrm.h"
 #include "sys/Abi.h"
 #include "ui/Controls.h"
 
@@ -17,11 +18,10 @@ namespace admin {
 std::string BuildUsageSaveBatch(std::string_view corpNo, std::string_view userNo,
                                 const std::vector<std::string>& usages);
 
-class TUsageEdtFrm : public ui::TForm {
+class TUsageEdtFrm : public frame::TDialogFrm {
  public:
-  // Creates the controls, localises them ("Usage") and applies the font rule. Host
-  // commands name shellWnd as their window.
-  explicit TUsageEdtFrm(HWND_T shellWnd);
+  // Creates the controls, localises them ("Usage") and applies the font rule.
+  explicit TUsageEdtFrm(const frame::EntryArgs& call);
   const char* ClassName() const override { return "TUsageEdtFrm"; }
 
   ui::TListBox* UsageList;
@@ -43,10 +43,7 @@ class TUsageEdtFrm : public ui::TForm {
   ui::TMenuItem* DownMit;
   ui::TMenuItem* SetDefaultMit;
 
-  std::string LangId;
   bool Modified = false;
-  std::string CorpNo;  // at most 4 bytes
-  std::string UserNo;  // the operator, at most 6 bytes
 
   // Replaces the items with the stored list; a failed read leaves the list empty.
   void LoadUsages();
@@ -65,8 +62,6 @@ class TUsageEdtFrm : public ui::TForm {
   // The input box's answer; a cancelled box answers its default.
   std::string AskUsage(const char* captionUtf8, const std::string& def);
   void SwapItems(int a, int b);
-
-  HWND_T shellWnd_;
 };
 
 }  // namespace admin

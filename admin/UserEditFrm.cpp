@@ -1,6 +1,7 @@
 #include "admin/UserEditFrm.h"
 
 #include "frame/CommaList.h"
+#include "frame/FormBuilder.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "frame/ListFillers.h"
@@ -106,14 +107,10 @@ class RightsFileScope {
 
 }  // namespace
 
-TUserEditFrm::TUserEditFrm(const frame::EntryArgs& args)
-    : TForm(nullptr, "UserEditFrm"), shellWnd_(args.ShellWnd) {
-  LangId = frame::GetLangId();
+TUserEditFrm::TUserEditFrm(const frame::EntryArgs& call) : TDialogFrm("UserEditFrm", call) {
   CreateControls();
   ApplyLanguage();
   ui::ApplyDesign(*this, kDesign);
-  CorpNo = args.CorpNo;
-  FunctionId = args.FunctionId;
 }
 
 void TUserEditFrm::CreateControls() {
@@ -123,73 +120,50 @@ void TUserEditFrm::CreateControls() {
   font.Bold = true;
   SetFont(font);
 
-  UserInfoGrp = ui::Create<ui::TGroupBox>(this, this, "UserInfoGrp");
-  UserInfoGrp->Caption = sys::Utf8ToGbk("用户信息");
+  const frame::TFormBuilder build(*this);
+  UserInfoGrp = build.Add<ui::TGroupBox>("UserInfoGrp", "用户信息");
   UserInfoGrp->Enabled = false;
-  CorpNameLbl = ui::Create<ui::TLabel>(this, UserInfoGrp, "CorpNameLbl");
-  CorpNameLbl->Caption = sys::Utf8ToGbk("企业名称");
-  CorpNameEdt = ui::Create<ui::TEdit>(this, UserInfoGrp, "CorpNameEdt");
-  IdLbl = ui::Create<ui::TLabel>(this, UserInfoGrp, "IdLbl");
-  IdLbl->Caption = sys::Utf8ToGbk("用户代码");
-  IdEdt = ui::Create<ui::TEdit>(this, UserInfoGrp, "IdEdt");
-  UserNameLbl = ui::Create<ui::TLabel>(this, UserInfoGrp, "UserNameLbl");
-  UserNameLbl->Caption = sys::Utf8ToGbk("用户姓名");
-  NameEdt = ui::Create<ui::TEdit>(this, UserInfoGrp, "NameEdt");
-  UserRightLbl = ui::Create<ui::TLabel>(this, UserInfoGrp, "UserRightLbl");
-  UserRightLbl->Caption = sys::Utf8ToGbk("用户级别");
-  RightCmb = ui::Create<ui::TComboBox>(this, UserInfoGrp, "RightCmb");
-  RightCmb->Style = ui::csDropDownList;
+  const frame::TFormBuilder info = build.In(*UserInfoGrp);
+  CorpNameLbl = info.FieldLabel("CorpNameLbl", "企业名称");
+  CorpNameEdt = info.Edit("CorpNameEdt");
+  IdLbl = info.FieldLabel("IdLbl", "用户代码");
+  IdEdt = info.Edit("IdEdt");
+  UserNameLbl = info.FieldLabel("UserNameLbl", "用户姓名");
+  NameEdt = info.Edit("NameEdt");
+  UserRightLbl = info.FieldLabel("UserRightLbl", "用户级别");
+  RightCmb = info.PickList("RightCmb");
   RightCmb->Items = {"O", "B", "A", "D", "S"};
-  StatusLbl = ui::Create<ui::TLabel>(this, UserInfoGrp, "StatusLbl");
-  StatusLbl->Caption = sys::Utf8ToGbk("状态");
-  StatusCmb = ui::Create<ui::TComboBox>(this, UserInfoGrp, "StatusCmb");
-  StatusCmb->Style = ui::csDropDownList;
+  StatusLbl = info.FieldLabel("StatusLbl", "状态");
+  StatusCmb = info.PickList("StatusCmb");
   StatusCmb->Items = frame::SplitCommaList(sys::Utf8ToGbk(kDefaultStatusList));
 
-  UserRightGrp = ui::Create<ui::TGroupBox>(this, this, "UserRightGrp");
-  UserRightGrp->Caption = sys::Utf8ToGbk("权限设置");
-  BelongCorpLbl = ui::Create<ui::TLabel>(this, UserRightGrp, "BelongCorpLbl");
-  BelongCorpLbl->Caption = sys::Utf8ToGbk("所属企业");
-  BelongCorpCmb = ui::Create<ui::TComboBox>(this, UserRightGrp, "BelongCorpCmb");
-  BelongCorpCmb->Style = ui::csDropDownList;
+  UserRightGrp = build.Add<ui::TGroupBox>("UserRightGrp", "权限设置");
+  const frame::TFormBuilder rights = build.In(*UserRightGrp);
+  BelongCorpLbl = rights.FieldLabel("BelongCorpLbl", "所属企业");
+  BelongCorpCmb = rights.PickList("BelongCorpCmb");
   BelongCorpCmb->OnEnter = [this](ui::TComponent*) { BelongCorpCmbEnter(); };
   BelongCorpCmb->OnChange = [this](ui::TComponent*) { BelongCorpCmbChange(); };
-  CheckRightCkb = ui::Create<ui::TCheckBox>(this, UserRightGrp, "CheckRightCkb");
-  CheckRightCkb->Caption = sys::Utf8ToGbk("复核权限设置");
+  CheckRightCkb = rights.CheckBox("CheckRightCkb", "复核权限设置");
   CheckRightCkb->OnClick = [this](ui::TComponent*) { CheckRightCkbClick(); };
-  CheckRightClb = ui::Create<ui::TCheckListBox>(this, UserRightGrp, "CheckRightClb");
-  UserViewNodeCkb = ui::Create<ui::TCheckBox>(this, UserRightGrp, "UserViewNodeCkb");
-  UserViewNodeCkb->Caption = sys::Utf8ToGbk("业务权限设置");
+  CheckRightClb = rights.Add<ui::TCheckListBox>("CheckRightClb");
+  UserViewNodeCkb = rights.CheckBox("UserViewNodeCkb", "业务权限设置");
   UserViewNodeCkb->OnClick = [this](ui::TComponent*) { UserViewNodeCkbClick(); };
-  MainDirTrv = ui::Create<ui::TTreeView>(this, UserRightGrp, "MainDirTrv");
+  MainDirTrv = rights.Add<ui::TTreeView>("MainDirTrv");
   MainDirTrv->ReadOnly = true;
   MainDirTrv->OnClick = [this](ui::TComponent*) { MainDirTrvClick(); };
-  RightClb = ui::Create<ui::TCheckListBox>(this, UserRightGrp, "RightClb");
+  RightClb = rights.Add<ui::TCheckListBox>("RightClb");
   RightClb->SetItems(RightNames(""));
   RightClb->OnExit = [this](ui::TComponent*) { RightClbExit(); };
-  DefRightBtn = ui::Create<ui::TButton>(this, UserRightGrp, "DefRightBtn");
-  DefRightBtn->Caption = sys::Utf8ToGbk("默认权限-查询");
+  DefRightBtn = rights.Button("DefRightBtn", "默认权限-查询", [this] { DefRightBtnClick(); });
   DefRightBtn->Enabled = false;
-  DefRightBtn->OnClick = [this](ui::TComponent*) { DefRightBtnClick(); };
-  AcRightCkb = ui::Create<ui::TCheckBox>(this, UserRightGrp, "AcRightCkb");
-  AcRightCkb->Caption = sys::Utf8ToGbk("账号权限设置");
+  AcRightCkb = rights.CheckBox("AcRightCkb", "账号权限设置");
   AcRightCkb->OnClick = [this](ui::TComponent*) { AcRightCkbClick(); };
-  AcNoClb = ui::Create<ui::TCheckListBox>(this, UserRightGrp, "AcNoClb");
+  AcNoClb = rights.Add<ui::TCheckListBox>("AcNoClb");
 
-  UpdateBtn = ui::Create<ui::TButton>(this, this, "UpdateBtn");
-  UpdateBtn->Caption = sys::Utf8ToGbk("保存");
-  UpdateBtn->Enabled = false;
-  UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
-  CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
-  CancelBtn->Caption = sys::Utf8ToGbk("放弃");
-  CancelBtn->ModalResult = ui::mrCancel;
-  CancelBtn->Cancel = true;
-  StatusShowLbl = ui::Create<ui::TLabel>(this, this, "StatusShowLbl");
-  // Each caption ends at its field.
-  for (ui::TLabel* label :
-       {CorpNameLbl, IdLbl, UserNameLbl, UserRightLbl, StatusLbl, BelongCorpLbl}) {
-    label->Alignment = ui::taRightJustify;
-  }
+  UpdateBtn = build.SaveButton(
+      "UpdateBtn", [this] { UpdateBtnClick(); }, false);
+  CancelBtn = build.CloseButton("CancelBtn", "放弃");
+  StatusShowLbl = build.Add<ui::TLabel>("StatusShowLbl");
 
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 }
@@ -224,11 +198,11 @@ void TUserEditFrm::ApplyLanguage() {
 }
 
 void TUserEditFrm::LoadOperator(const std::string& userNo) {
-  OperatorRec = frame::GetUserRec(shellWnd_, userNo);
+  OperatorRec = frame::GetUserRec(ShellWnd, userNo);
 }
 
 void TUserEditFrm::LoadUser() {
-  const frame::TUserRec user = frame::GetUserRec(shellWnd_, IdEdt->Text());
+  const frame::TUserRec user = frame::GetUserRec(ShellWnd, IdEdt->Text());
   CorpNameEdt->SetText(user.CorpName);
   NameEdt->SetText(user.UserName);
   const std::string status = std::to_string(user.Status);
@@ -245,7 +219,7 @@ void TUserEditFrm::LoadUser() {
 
   std::vector<std::string> corps;
   if (frame::HostCommandList(
-          shellWnd_, frame::kChannelMain,
+          ShellWnd, frame::kChannelMain,
           frame::FormatCommand("MN_GetUserCorpList %s,%s", {"CN", IdEdt->Text()}), corps)) {
     BelongCorpCmb->Items = std::move(corps);
     BelongCorpCmb->SetItemIndex(-1);
@@ -258,7 +232,7 @@ void TUserEditFrm::LoadUser() {
 
 void TUserEditFrm::EnableSave() {
   Rights = std::string(
-      frame::GbkCut(frame::LookupNodeRights(shellWnd_, CorpNo, OperatorRec.UserId, FunctionId),
+      frame::GbkCut(frame::LookupNodeRights(ShellWnd, CorpNo, OperatorRec.UserId, FunctionId),
                     frame::kRightsLen));
   UpdateBtn->Enabled =
       frame::RightGranted(Rights, frame::kRightModify) && OperatorRec.UserLevel == "D";
@@ -329,10 +303,10 @@ void TUserEditFrm::ReviewRightsOn() {
   const std::string user = IdEdt->Text();
   CheckRightClb->Enabled = true;
   std::vector<std::string> rows;
-  if (frame::FillUserList(shellWnd_, corp, user, rows)) {
+  if (frame::FillUserList(ShellWnd, corp, user, rows)) {
     CheckRightClb->SetItems(std::move(rows));
   }
-  if (frame::FillCheckUserList(shellWnd_, corp, user, rows)) {
+  if (frame::FillCheckUserList(ShellWnd, corp, user, rows)) {
     CheckMatchingItems(*CheckRightClb, rows);
   }
 }
@@ -349,8 +323,7 @@ void TUserEditFrm::NodeRightsOn() {
   RightClb->Enabled = OperatorRec.UserLevel == "D";
 
   std::string outline;
-  if (frame::LookupViewNodes(shellWnd_, LangId, corp, outline, frame::kListBufferSize, "ALL") !=
-      0) {
+  if (frame::LookupViewNodes(ShellWnd, LangId, corp, outline, frame::kListBufferSize, "ALL") != 0) {
     ui::ShowMessage(LangText("Msg_Shell_Error_MenuGet"));
   } else if (outline.size() >= 6) {
     try {
@@ -368,7 +341,7 @@ void TUserEditFrm::NodeRightsOn() {
   RightsFile.reset();
   sys::DeleteFile(path);
   if (frame::HostFileCommand(
-          shellWnd_, frame::kChannelMain,
+          ShellWnd, frame::kChannelMain,
           frame::FormatCommand("MN_GetNodeRightList %s,%s", {corp, IdEdt->Text()}), path) != 0) {
     sys::DeleteFile(path);  // whatever a failed command left is no rights file
   }
@@ -397,10 +370,10 @@ void TUserEditFrm::AccountRightsOn() {
   const std::string user = IdEdt->Text();
   AcNoClb->Enabled = true;
   std::vector<std::string> rows;
-  if (frame::FillAcNoList(shellWnd_, 99, "", corp, user, rows)) {
+  if (frame::FillAcNoList(ShellWnd, 99, "", corp, user, rows)) {
     AcNoClb->SetItems(std::move(rows));
   }
-  if (frame::FillUserCheckAcList(shellWnd_, corp, user, rows)) {
+  if (frame::FillUserCheckAcList(ShellWnd, corp, user, rows)) {
     CheckMatchingItems(*AcNoClb, rows);
   }
 }
@@ -485,7 +458,7 @@ void TUserEditFrm::SaveReviewRights(const std::string& userId,
   std::string answer;
   // Each of the three saves stands alone: a failure, reported by the channel, does not
   // stop the next one (UpdateBtnClick), so its status is not needed.
-  (void)frame::HostCommand(shellWnd_, frame::kChannelMain,
+  (void)frame::HostCommand(ShellWnd, frame::kChannelMain,
                            ReviewRightsBatch(BelongCorpNo(), userId, items), answer,
                            kBatchBufferSize);
 }
@@ -494,7 +467,7 @@ void TUserEditFrm::SaveAccountRights(const std::string& userId,
                                      const std::vector<std::string>& accounts) {
   std::string answer;
   // Stands alone, as the review-rights save does.
-  (void)frame::HostCommand(shellWnd_, frame::kChannelMain,
+  (void)frame::HostCommand(ShellWnd, frame::kChannelMain,
                            AccountRightsBatch(BelongCorpNo(), userId, accounts), answer,
                            kBatchBufferSize);
 }
@@ -509,7 +482,7 @@ void TUserEditFrm::SaveNodeRights(const std::string& corpNo, const std::string& 
   SaveRightsFile(file);
   std::string answer;
   // Stands alone, as the review-rights save does.
-  (void)frame::HostCommand(shellWnd_, frame::kChannelMain, NodeRightsBatch(corpNo, userId, file),
+  (void)frame::HostCommand(ShellWnd, frame::kChannelMain, NodeRightsBatch(corpNo, userId, file),
                            answer, kNodeBatchBufferSize);
   StatusShowLbl->Caption = LangText("Msg_UserEdt_UpdateStep5_Hint");
 }
@@ -541,6 +514,6 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_UserEdit(TShellResult* Result, HWND_T ShellWn
                           form.IdEdt->SetText(args.Key);
                           form.LoadUser();
                           form.EnableSave();
-                          return frame::OutcomeOf(form.ShowModal(), form.Result);
+                          return form.RunModal();
                         });
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "admin/UserRights.h"
+#include "frame/DialogFrm.h"
 #include "frame/ManageEdit.h"
 #include "frame/RecordCmd.h"
 #include "sys/Abi.h"
@@ -17,9 +18,9 @@
 
 namespace admin {
 
-class TUserEditFrm : public ui::TForm {
+class TUserEditFrm : public frame::TDialogFrm {
  public:
-  explicit TUserEditFrm(const frame::EntryArgs& args);
+  explicit TUserEditFrm(const frame::EntryArgs& call);
   const char* ClassName() const override { return "TUserEditFrm"; }
 
   // Reads the operator's own record (his level decides what he may change).
@@ -56,15 +57,12 @@ class TUserEditFrm : public ui::TForm {
   ui::TButton* CancelBtn;
   ui::TLabel* StatusShowLbl;
 
-  // State, in the order the dialog holds it.
-  TShellResult Result = kZeroShellResult;  // never filled: the caller's record stays zero
+  // State, in the order the dialog holds it (Result is never filled: the caller's record
+  // stays zero).
   frame::TUserRec OperatorRec;
-  std::string CorpNo;
   std::string PrevCorpText;  // BelongCorpCmb's text when it last took the focus
   std::string Rights;        // the operator's rights on the dialog's function
   std::string CurNodeId;     // the node whose rights RightClb shows
-  std::int32_t FunctionId = 0;
-  std::string LangId;
 
   // The rights file while business rights are on.
   std::optional<TRightsFile> RightsFile;
@@ -103,8 +101,6 @@ class TUserEditFrm : public ui::TForm {
   // Asks a Yes/No question owned by the shell's window; true on Yes.
   bool Confirm(const std::string& text) const;
   std::string LangText(const char* key) const;
-
-  HWND_T shellWnd_;
 };
 
 }  // namespace admin

@@ -7,6 +7,7 @@
 
 #include "admin/UserListCsv.h"
 #include "frame/ExportTarget.h"
+#include "frame/FormBuilder.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "frame/ListFillers.h"
@@ -29,11 +30,10 @@ constexpr ColumnDef kColumns[kReportColumns] = {
 };
 
 // A label and a read-only edit beside it.
-ui::TEdit* ReadOnlyField(ui::TForm* form, const char* name, ui::TLabel*& label,
+ui::TEdit* ReadOnlyField(const frame::TFormBuilder& build, const char* name, ui::TLabel*& label,
                          const char* labelName, const char* caption) {
-  label = ui::Create<ui::TLabel>(form, form, labelName);
-  label->Caption = sys::Utf8ToGbk(caption);
-  auto* edit = ui::Create<ui::TEdit>(form, form, name);
+  label = build.Label(labelName, caption);
+  ui::TEdit* edit = build.Edit(name);
   edit->ReadOnly = true;
   return edit;
 }
@@ -65,7 +65,8 @@ std::string UserReportSelect(const std::string& corpNo) {
   return frame::FormatCommand(templ, {corpNo});
 }
 
-TUserListPrnFrm::TUserListPrnFrm() : TForm(nullptr, "UserListPrnFrm") {
+TUserListPrnFrm::TUserListPrnFrm(const frame::EntryArgs& call)
+    : TDialogFrm("UserListPrnFrm", call) {
   Caption = sys::Utf8ToGbk("用户档案报告");
   Position = ui::poScreenCenter;
   ui::TFont font;
@@ -74,17 +75,11 @@ TUserListPrnFrm::TUserListPrnFrm() : TForm(nullptr, "UserListPrnFrm") {
   font.Charset = 134;
   SetFont(font);
 
-  CorpIdEdt = ReadOnlyField(this, "CorpIdEdt", CorpIdLbl, "CorpIdLbl", "客户代码");
-  CorpNameEdt = ReadOnlyField(this, "CorpNameEdt", CorpNameLbl, "CorpNameLbl", "客户名称");
-
-  PrnBtn = ui::Create<ui::TButton>(this, this, "PrnBtn");
-  PrnBtn->Caption = sys::Utf8ToGbk("打印");
-  PrnBtn->OnClick = [this](ui::TComponent*) { PrnBtnClick(); };
-
-  CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
-  CancelBtn->Caption = sys::Utf8ToGbk("取消");
-  CancelBtn->ModalResult = ui::mrCancel;
-  CancelBtn->Cancel = true;
+  const frame::TFormBuilder build(*this);
+  CorpIdEdt = ReadOnlyField(build, "CorpIdEdt", CorpIdLbl, "CorpIdLbl", "客户代码");
+  CorpNameEdt = ReadOnlyField(build, "CorpNameEdt", CorpNameLbl, "CorpNameLbl", "客户名称");
+  PrnBtn = build.Button("PrnBtn", "打印", [this] { PrnBtnClick(); });
+  CancelBtn = build.CloseButton("CancelBtn", "取消");
 
   PrintDialog1 = ui::Create<ui::TPrintDialog>(this, nullptr, "PrintDialog1");
 
@@ -96,7 +91,7 @@ TUserListPrnFrm::TUserListPrnFrm() : TForm(nullptr, "UserListPrnFrm") {
   ExportExcelMit->Caption = sys::Utf8ToGbk("导出到EXCEL");
   ExportExcelMit->OnClick = [this](ui::TComponent*) { ExportExcelMitClick(); };
 
-  UserLv = ui::Create<ui::TListView>(this, this, "UserLv");
+  UserLv = build.Add<ui::TListView>("UserLv");
   UserLv->ViewStyle = ui::vsReport;
   UserLv->ReadOnly = true;
   UserLv->RowSelect = true;
@@ -107,13 +102,9 @@ TUserListPrnFrm::TUserListPrnFrm() : TForm(nullptr, "UserListPrnFrm") {
   ui::ApplyDesign(*this, kDesign);
 }
 
-void TUserListPrnFrm::Open(const frame::EntryArgs& args) {
-  window_ = args.ShellWnd;
-  UserNo = args.UserNo;
-  CorpNo = args.CorpNo;
-  FunctionId = args.FunctionId;
+void TUserListPrnFrm::Open() {
   CorpIdEdt->SetText(CorpNo);
-  CorpNameEdt->SetText(frame::GetCorpName(window_, CorpNo));
+  CorpNameEdt->SetText(frame::GetCorpName(ShellWnd, CorpNo));
   FillUserList();
 }
 
@@ -122,7 +113,7 @@ void TUserListPrnFrm::Open(const frame::EntryArgs& args) {
 void TUserListPrnFrm::FillUserList() {
   std::vector<std::string> rows;
   // A failed read (reported by the channel) shows an empty list.
-  (void)frame::HostCommandList(window_, frame::kChannelMain, UserReportSelect(CorpNo), rows);
+  (void)frame::HostCommandList(ShellWnd, frame::kChannelMain, UserReportSelect(CorpNo), rows);
   UserLv->BeginUpdate();
   for (const std::string& row : rows) {
     ui::TStrings subItems;
@@ -175,7 +166,7 @@ void TUserListPrnFrm::ExportExcelMitClick() {
   // The dialog's name is GBK like every text here; the file system holds it in its own
   // character set.
   const std::optional<std::string> target = frame::ExportFileSystemName(path);
-  if (!target || !frame::MayReplaceExportFile(window_, *target)) {
+  if (!target || !frame::MayReplaceExportFile(ShellWnd, *target)) {
     return;
   }
   std::vector<std::string> header;
@@ -210,8 +201,8 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_UserListPrint(TShellResult* Result, HWND_T Sh
                           if (frame::TrimView(call.Args().CorpNo).empty()) {
                             return std::nullopt;
                           }
-                          admin::TUserListPrnFrm form;
-                          form.Open(call.Args());
-                          return frame::OutcomeOf(form.ShowModal(), form.Result);
+                          admin::TUserListPrnFrm form(call.Args());
+                          form.Open();
+                          return form.RunModal();
                         });
 }

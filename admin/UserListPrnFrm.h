@@ -7,20 +7,20 @@
 #include <string>
 
 #include "admin/UserReportLayout.h"
+#include "frame/DialogFrm.h"
 #include "frame/ManageEdit.h"
 #include "sys/Abi.h"
 #include "ui/Controls.h"
 
 namespace admin {
 
-class TUserListPrnFrm : public ui::TForm {
+class TUserListPrnFrm : public frame::TDialogFrm {
  public:
-  TUserListPrnFrm();
+  explicit TUserListPrnFrm(const frame::EntryArgs& call);
   const char* ClassName() const override { return "TUserListPrnFrm"; }
 
-  // Takes the ids of the call, then shows the corporation's id and name and fills the
-  // list from the server.
-  void Open(const frame::EntryArgs& args);
+  // Shows the corporation's id and name and fills the list from the server.
+  void Open();
 
   ui::TLabel* CorpIdLbl;
   ui::TEdit* CorpIdEdt;
@@ -34,11 +34,6 @@ class TUserListPrnFrm : public ui::TForm {
   ui::TMenuItem* PrintListMit;
   ui::TMenuItem* ExportExcelMit;
 
-  TShellResult Result{};  // never filled
-  std::string UserNo;
-  std::string CorpNo;
-  std::int32_t FunctionId = 0;
-
   // The report as it prints now: the corporation's name, the rows of the list and the
   // current date and time.
   TUserReport Report() const;
@@ -49,7 +44,6 @@ class TUserListPrnFrm : public ui::TForm {
 
  private:
   void FillUserList();
-  HWND_T window_ = 0;
 };
 
 // The user select, with the quoted corporation id in place (GBK).

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "frame/CommandText.h"
+#include "frame/FormBuilder.h"
 #include "frame/HostChannel.h"
 #include "frame/ListFillers.h"
 #include "frame/Localisation.h"
@@ -44,16 +45,17 @@ std::string BuildAcOrderBatch(std::string_view corpNo, std::string_view userNo,
   return batch;
 }
 
-TAcOrderEditFrm::TAcOrderEditFrm() : TAcOrderEditFrm(sys::IniFile(frame::GetLangFilePath())) {}
+TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call)
+    : TAcOrderEditFrm(call, sys::IniFile(frame::GetLangFilePath())) {}
 
-TAcOrderEditFrm::TAcOrderEditFrm(const sys::IniFile& langFile) : TForm(nullptr, "AcOrderEditFrm") {
+TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
+    : TDialogFrm("AcOrderEditFrm", call) {
   Caption = sys::Utf8ToGbk("帐号顺序设置");
   Position = ui::poScreenCenter;
 
-  AcOrderLbl = ui::Create<ui::TLabel>(this, this, "AcOrderLbl");
-  AcOrderLbl->Caption = sys::Utf8ToGbk("帐户顺序");
-
-  AcListLbx = ui::Create<ui::TListBox>(this, this, "AcListLbx");
+  const frame::TFormBuilder build(*this);
+  AcOrderLbl = build.Label("AcOrderLbl", "帐户顺序");
+  AcListLbx = build.Add<ui::TListBox>("AcListLbx");
   AcListLbx->OnMouseDown = [this](ui::TComponent*, ui::TMouseButton button, ui::TShiftState, int x,
                                   int y) { AcListLbxMouseDown(button, x, y); };
   AcListLbx->OnDragOver = [this](ui::TComponent*, ui::TComponent*, int, int, ui::TDragState,
@@ -62,22 +64,11 @@ TAcOrderEditFrm::TAcOrderEditFrm(const sys::IniFile& langFile) : TForm(nullptr, 
     AcListLbxDragDrop(source, x, y);
   };
 
-  PromptLbl = ui::Create<ui::TLabel>(this, this, "PromptLbl");
-  PromptLbl->Caption = sys::Utf8ToGbk("用鼠标托放进行帐户顺序调整");
-
-  UpdateBtn = ui::Create<ui::TButton>(this, this, "UpdateBtn");
-  UpdateBtn->Caption = sys::Utf8ToGbk("保存");
-  UpdateBtn->Default = true;
-  UpdateBtn->Enabled = false;
-  UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
-
-  CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
-  CancelBtn->Caption = sys::Utf8ToGbk("放弃");
-  CancelBtn->ModalResult = ui::mrCancel;
-
+  PromptLbl = build.Label("PromptLbl", "用鼠标托放进行帐户顺序调整");
+  UpdateBtn = build.SaveButton("UpdateBtn", [this] { UpdateBtnClick(); });
+  CancelBtn = build.CloseButton("CancelBtn", "放弃", false);
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
-  LangId = frame::GetLangId();
   ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
   ui::ApplyDesign(*this, kDesign);
@@ -177,14 +168,9 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_AcOrderEdit(TShellResult* Result, HWND_T Shel
                                                const char* Extra) {
   frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
                         [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          const frame::EntryArgs& args = call.Args();
-                          customer::TAcOrderEditFrm form;
-                          form.ShellWnd = args.ShellWnd;
-                          form.FunctionId = args.FunctionId;
-                          form.UserNo = args.UserNo;
-                          form.CorpNo = args.CorpNo;
+                          customer::TAcOrderEditFrm form(call.Args());
                           form.LoadAccounts();
                           form.ApplyRights();
-                          return frame::OutcomeOf(form.ShowModal(), form.Result);
+                          return form.RunModal();
                         });
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frame/DialogFrm.h"
 #include "sys/Abi.h"
 #include "sys/IniFile.h"
 #include "ui/Controls.h"
@@ -19,14 +20,14 @@ namespace customer {
 std::string BuildAcOrderBatch(std::string_view corpNo, std::string_view userNo,
                               const std::vector<std::string>& accounts);
 
-class TAcOrderEditFrm : public ui::TForm {
+class TAcOrderEditFrm : public frame::TDialogFrm {
  public:
   // Creates the controls, then takes the captions of the module's language file and the
   // font rule.
-  TAcOrderEditFrm();
+  explicit TAcOrderEditFrm(const frame::EntryArgs& call);
   // The same with the captions of langFile: one that does not exist keeps the designed
   // texts, a key it lacks leaves its text empty. The boxes still read the module's file.
-  explicit TAcOrderEditFrm(const sys::IniFile& langFile);
+  TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFile& langFile);
   const char* ClassName() const override { return "TAcOrderEditFrm"; }
 
   ui::TLabel* AcOrderLbl;
@@ -34,16 +35,6 @@ class TAcOrderEditFrm : public ui::TForm {
   ui::TLabel* PromptLbl;
   ui::TButton* UpdateBtn;
   ui::TButton* CancelBtn;
-
-  // The ids of the call, set by the entry point before anything is loaded.
-  HWND_T ShellWnd = 0;
-  std::string CorpNo;  // at most 4 bytes
-  std::string UserNo;  // at most 6 bytes
-  std::int32_t FunctionId = 0;
-  std::string LangId;
-
-  // What the shell gets when the dialog closes with OK: never set, so all zero.
-  TShellResult Result{};
 
   // Fills the list with the accounts in the operator's current order; a failed read
   // leaves it empty.

@@ -30,9 +30,11 @@ constexpr ui::TFormDesign kDesign{800, 360, ui::bsSizeable, kPlaces};
 
 }  // namespace
 
-TCustAcListFrm::TCustAcListFrm() : TCustAcListFrm(sys::IniFile(frame::GetLangFilePath())) {}
+TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call)
+    : TCustAcListFrm(call, sys::IniFile(frame::GetLangFilePath())) {}
 
-TCustAcListFrm::TCustAcListFrm(const sys::IniFile& langFile) : TForm(nullptr, "CustAcListFrm") {
+TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
+    : TDialogFrm("CustAcListFrm", call) {
   Caption = sys::Utf8ToGbk("客户帐号");
   Position = ui::poScreenCenter;
 
@@ -53,7 +55,6 @@ TCustAcListFrm::TCustAcListFrm(const sys::IniFile& langFile) : TForm(nullptr, "C
   NewMit->OnClick = [this](ui::TComponent*) { NewMitClick(); };
   EditMit->OnClick = [this](ui::TComponent*) { EditMitClick(); };
 
-  LangId = frame::GetLangId();
   ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
   ui::ApplyDesign(*this, kDesign);
@@ -137,12 +138,8 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_CustAcNoList(TShellResult* Result, HWND_T She
   shape.KeyLen = frame::kFolderCustIdLen;
   frame::RunDialogEntry(shape, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
                         [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          const frame::EntryArgs& args = call.Args();
-                          customer::TCustAcListFrm form;
-                          form.ShellWnd = args.ShellWnd;
-                          form.UserNo = args.UserNo;
-                          form.CorpNo = args.CorpNo;
-                          form.CustId = args.Key;
+                          customer::TCustAcListFrm form(call.Args());
+                          form.CustId = call.Args().Key;
                           form.LoadList();
                           form.ShowModal();
                           return std::nullopt;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "frame/DialogFrm.h"
 #include "sys/Abi.h"
 #include "sys/IniFile.h"
 #include "ui/Controls.h"
@@ -21,14 +22,14 @@ inline constexpr std::int32_t kNewCustAcFunction = 930;
 // no code-and-name item and names no function).
 std::int32_t RowFunctionId(std::string_view caption);
 
-class TCustAcListFrm : public ui::TForm {
+class TCustAcListFrm : public frame::TDialogFrm {
  public:
   // Creates the controls, then takes the captions of the module's language file and the
   // font rule.
-  TCustAcListFrm();
+  explicit TCustAcListFrm(const frame::EntryArgs& call);
   // The same with the captions of langFile: one that does not exist keeps the designed
   // texts, a key it lacks leaves its text empty.
-  explicit TCustAcListFrm(const sys::IniFile& langFile);
+  TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile& langFile);
   const char* ClassName() const override { return "TCustAcListFrm"; }
 
   ui::TListView* FolderLsv;
@@ -36,12 +37,8 @@ class TCustAcListFrm : public ui::TForm {
   ui::TMenuItem* NewMit;
   ui::TMenuItem* EditMit;
 
-  // The ids of the call, set by the entry point before the list is loaded.
-  HWND_T ShellWnd = 0;
-  std::string CorpNo;  // at most 4 bytes
-  std::string UserNo;  // at most 6 bytes
+  // The customer whose accounts are listed, set before the list is loaded.
   std::string CustId;  // at most 24 bytes
-  std::string LangId;
 
   // Fills the list from the server's account folder of the customer.
   void LoadList();

@@ -6,6 +6,7 @@
 #include "customer/CustExportFile.h"
 #include "frame/CommandText.h"
 #include "frame/ExportTarget.h"
+#include "frame/FormBuilder.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "sys/CodePage.h"
@@ -18,22 +19,6 @@ namespace {
 
 constexpr int kSeparatorLen = 1;
 constexpr int kGb2312Charset = 134;
-
-std::string Gbk(const char* utf8) {
-  return sys::Utf8ToGbk(utf8);
-}
-
-ui::TLabel* MakeLabel(ui::TForm* form, const char* name, const char* caption) {
-  auto* label = ui::Create<ui::TLabel>(form, form, name);
-  label->Caption = Gbk(caption);
-  return label;
-}
-
-ui::TBitBtn* MakeButton(ui::TForm* form, const char* name, const char* caption) {
-  auto* button = ui::Create<ui::TBitBtn>(form, form, name);
-  button->Caption = Gbk(caption);
-  return button;
-}
 
 // The designed geometry: the type's frame across the top, the separator and the file
 // each beside its label, the buttons in the bottom right corner.
@@ -48,37 +33,34 @@ constexpr ui::TFormDesign kDesign{420, 184, ui::bsDialog, kPlaces};
 
 }  // namespace
 
-TCustExportFrm::TCustExportFrm() : TForm(nullptr, "CustExportFrm") {
-  Caption = Gbk("客户信息导出");
+TCustExportFrm::TCustExportFrm(const frame::EntryArgs& call) : TDialogFrm("CustExportFrm", call) {
+  Caption = frame::TFormBuilder::Text("客户信息导出");
   Position = ui::poScreenCenter;
   ui::TFont font = Font();
-  font.Name = Gbk("宋体");
+  font.Name = frame::TFormBuilder::Text("宋体");
   font.Charset = kGb2312Charset;
   SetFont(font);
 
-  RadioGroup1 = ui::Create<ui::TRadioGroup>(this, this, "RadioGroup1");
-  RadioGroup1->Caption = Gbk("类型");
-  RMBrbtn = ui::Create<ui::TRadioButton>(this, RadioGroup1, "RMBrbtn");
-  RMBrbtn->Caption = Gbk("人民币");
-  Otherrbtn = ui::Create<ui::TRadioButton>(this, RadioGroup1, "Otherrbtn");
-  Otherrbtn->Caption = Gbk("外汇");
+  const frame::TFormBuilder build(*this);
+  RadioGroup1 = build.Add<ui::TRadioGroup>("RadioGroup1", "类型");
+  RMBrbtn = build.In(*RadioGroup1).Add<ui::TRadioButton>("RMBrbtn", "人民币");
+  Otherrbtn = build.In(*RadioGroup1).Add<ui::TRadioButton>("Otherrbtn", "外汇");
   RMBrbtn->SetChecked(true);
 
-  Label2 = MakeLabel(this, "Label2", "字段分隔符");
-  separatorEdt = ui::Create<ui::TEdit>(this, this, "separatorEdt");
-  separatorEdt->SetMaxLength(kSeparatorLen);
+  Label2 = build.Label("Label2", "字段分隔符");
+  separatorEdt = build.Edit("separatorEdt", kSeparatorLen);
   separatorEdt->SetText("|");
 
-  Label1 = MakeLabel(this, "Label1", "导出文件名");
-  FilenameEdit1 = ui::Create<ui::TFileNameEdit>(this, this, "FilenameEdit1");
+  Label1 = build.Label("Label1", "导出文件名");
+  FilenameEdit1 = build.Add<ui::TFileNameEdit>("FilenameEdit1");
   FilenameEdit1->SaveDialog = true;
 
-  BitBtn1 = MakeButton(this, "BitBtn1", "导出");
+  BitBtn1 = build.Add<ui::TBitBtn>("BitBtn1", "导出");
   BitBtn1->Default = true;
-  BitBtn2 = MakeButton(this, "BitBtn2", "退出");
+  BitBtn1->OnClick = [this](ui::TComponent*) { BitBtn1Click(); };
+  BitBtn2 = build.Add<ui::TBitBtn>("BitBtn2", "退出");
   BitBtn2->SetKind(ui::bkCancel);
 
-  BitBtn1->OnClick = [this](ui::TComponent*) { BitBtn1Click(); };
   ui::ApplyDesign(*this, kDesign);
 }
 

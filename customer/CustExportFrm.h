@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "frame/DialogFrm.h"
 #include "sys/Abi.h"
 #include "ui/Controls.h"
 
@@ -15,11 +16,11 @@ namespace customer {
 inline constexpr std::int32_t kExportCny = 0;
 inline constexpr std::int32_t kExportForeign = 1;
 
-class TCustExportFrm : public ui::TForm {
+class TCustExportFrm : public frame::TDialogFrm {
  public:
   // Creates the controls with their fixed Chinese texts; the dialog has no language-file
   // texts.
-  TCustExportFrm();
+  explicit TCustExportFrm(const frame::EntryArgs& call);
   const char* ClassName() const override { return "TCustExportFrm"; }
 
   ui::TRadioGroup* RadioGroup1;
@@ -31,10 +32,6 @@ class TCustExportFrm : public ui::TForm {
   ui::TFileNameEdit* FilenameEdit1;
   ui::TBitBtn* BitBtn1;
   ui::TBitBtn* BitBtn2;
-
-  // Set by the opener before the dialog is shown.
-  HWND_T ShellWnd = 0;
-  std::string CorpNo;  // at most 4 bytes
 
   // The export type the radio buttons choose.
   std::int32_t ExportType() const;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "customer/CustImportText.h"
+#include "frame/FormBuilder.h"
 #include "frame/HostChannel.h"
 #include "sys/CodePage.h"
 #include "sys/FileSystemName.h"
@@ -22,7 +23,7 @@ namespace {
 constexpr std::size_t kSnapInAnswerSize = 1024;
 
 std::string Gbk(const char* utf8) {
-  return sys::Utf8ToGbk(utf8);
+  return frame::TFormBuilder::Text(utf8);
 }
 
 // The designed geometry: the file and its option on one line, the log below, the note
@@ -37,7 +38,8 @@ constexpr ui::TFormDesign kDesign{600, 424, ui::bsDialog, kPlaces};
 
 }  // namespace
 
-TCustSnapInFrm::TCustSnapInFrm() : TForm(nullptr, "CustSnapInFrm"), texts_(MakeImportTexts()) {
+TCustSnapInFrm::TCustSnapInFrm(const frame::EntryArgs& call)
+    : TDialogFrm("CustSnapInFrm", call), texts_(MakeImportTexts()) {
   Caption = Gbk("客户信息导入");
   Position = ui::poScreenCenter;
   ui::TFont font = Font();
@@ -45,33 +47,30 @@ TCustSnapInFrm::TCustSnapInFrm() : TForm(nullptr, "CustSnapInFrm"), texts_(MakeI
   font.Charset = 134;  // GB2312
   SetFont(font);
 
-  Label1 = ui::Create<ui::TLabel>(this, this, "Label1");
-  Label1->Caption = Gbk("文件名：");
-  FilenameEdt = ui::Create<ui::TFileNameEdit>(this, this, "FilenameEdt");
+  const frame::TFormBuilder build(*this);
+  Label1 = build.Label("Label1", "文件名：");
+  FilenameEdt = build.Add<ui::TFileNameEdit>("FilenameEdt");
   FilenameEdt->Filter = "All files (*.*)|*.*|Text Files(*.txt)|*.txt";
-  ConvertChkbox = ui::Create<ui::TCheckBox>(this, this, "ConvertChkbox");
-  ConvertChkbox->Caption = Gbk("繁体转简体");
-  SaveBtn = ui::Create<ui::TButton>(this, this, "SaveBtn");
-  SaveBtn->Caption = Gbk("导入");
-  BitBtn2 = ui::Create<ui::TBitBtn>(this, this, "BitBtn2");
+  ConvertChkbox = build.CheckBox("ConvertChkbox", "繁体转简体");
+  SaveBtn = build.Button("SaveBtn", "导入", [this] { SaveBtnClick(); });
+  BitBtn2 = build.Add<ui::TBitBtn>("BitBtn2");
   BitBtn2->SetKind(ui::bkCancel);  // Escape presses it; it closes with the cancel result
   BitBtn2->Caption = Gbk("放弃");
-  logMmo = ui::Create<ui::TMemo>(this, this, "logMmo");
+  logMmo = build.Add<ui::TMemo>("logMmo");
   logMmo->ScrollBars = ui::TMemo::ssVertical;
   logMmo->SetText("\r\n");  // one empty line
-  Label2 = ui::Create<ui::TLabel>(this, this, "Label2");
-  Label2->Caption =
-      Gbk("说明：\r\n"
-          "    本客户信息导入目前只导入客户人民币信息，导入文件的为如下格式的文本文件(*.txt)：\r\n"
-          "    客户代码@客户中文名称@客户账号@客户开户银行\r\n"
-          "    。。。\r\n"
-          "    文件为GBK或UTF-8编码；勾选“繁体转简体”时文件应为Big5（繁体）或UTF-8编码。");
+  Label2 = build.Label(
+      "Label2",
+      "说明：\r\n"
+      "    本客户信息导入目前只导入客户人民币信息，导入文件的为如下格式的文本文件(*.txt)：\r\n"
+      "    客户代码@客户中文名称@客户账号@客户开户银行\r\n"
+      "    。。。\r\n"
+      "    文件为GBK或UTF-8编码；勾选“繁体转简体”时文件应为Big5（繁体）或UTF-8编码。");
   Label2->Color = kSnapInNoteColor;
   Label2->Transparent = false;
   Label2->WordWrap = true;
   Label2->AutoSize = false;
 
-  SaveBtn->OnClick = [this](ui::TComponent*) { SaveBtnClick(); };
   SetActiveControl(FilenameEdt);
   ui::ApplyDesign(*this, kDesign);
 }

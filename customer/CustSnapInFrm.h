@@ -8,6 +8,7 @@
 
 #include "customer/CustImport.h"
 #include "customer/CustImportText.h"
+#include "frame/DialogFrm.h"
 #include "sys/Abi.h"
 #include "ui/Controls.h"
 #include "ui/LongWork.h"
@@ -17,11 +18,11 @@ namespace customer {
 // The background of the file-format description.
 inline constexpr ui::TColor kSnapInNoteColor = 10930928;
 
-class TCustSnapInFrm : public ui::TForm {
+class TCustSnapInFrm : public frame::TDialogFrm {
  public:
   // Creates the controls with their fixed Chinese texts; nothing is read from the
   // language file.
-  TCustSnapInFrm();
+  explicit TCustSnapInFrm(const frame::EntryArgs& call);
   const char* ClassName() const override { return "TCustSnapInFrm"; }
 
   ui::TLabel* Label1;
@@ -31,12 +32,6 @@ class TCustSnapInFrm : public ui::TForm {
   ui::TBitBtn* BitBtn2;
   ui::TMemo* logMmo;
   ui::TLabel* Label2;
-
-  // Set by the opener before the dialog is shown.
-  HWND_T ShellWnd = 0;
-  std::int32_t FunctionId = 0;
-  std::string UserNo;  // at most 6 bytes
-  std::string CorpNo;  // at most 4 bytes
 
   // Imports the named file; the log grows, the dialog stays open. While it runs the log
   // follows its last line, with a count every kImportProgressLines lines, and the window

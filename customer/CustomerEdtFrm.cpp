@@ -5,6 +5,7 @@
 #include "customer/CustSnapInFrm.h"
 #include "frame/CommaList.h"
 #include "frame/CommandText.h"
+#include "frame/FormBuilder.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "frame/Localisation.h"
@@ -26,27 +27,7 @@ constexpr int kNameEditLen = 50;
 constexpr int kRefEditLen = 50;
 
 std::string Gbk(const char* utf8) {
-  return sys::Utf8ToGbk(utf8);
-}
-
-// A label whose caption ends at its field.
-ui::TLabel* MakeLabel(ui::TForm* form, const char* name, const char* caption) {
-  auto* label = ui::Create<ui::TLabel>(form, form, name);
-  label->Caption = Gbk(caption);
-  label->Alignment = ui::taRightJustify;
-  return label;
-}
-
-ui::TEdit* MakeEdit(ui::TForm* form, const char* name, int maxLength) {
-  auto* edit = ui::Create<ui::TEdit>(form, form, name);
-  edit->SetMaxLength(maxLength);
-  return edit;
-}
-
-ui::TButton* MakeButton(ui::TForm* form, const char* name, const char* caption) {
-  auto* button = ui::Create<ui::TButton>(form, form, name);
-  button->Caption = Gbk(caption);
-  return button;
+  return frame::TFormBuilder::Text(utf8);
 }
 
 // The designed geometry: a column of labels (two lines for the names: what they are and
@@ -71,7 +52,8 @@ constexpr ui::TFormDesign kDesign{588, 360, ui::bsDialog, kPlaces};
 
 }  // namespace
 
-TCustomerEdtFrm::TCustomerEdtFrm() : TForm(nullptr, "CustomerEdtFrm") {
+TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
+    : TDialogFrm("CustomerEdtFrm", call) {
   Caption = Gbk("客户设置");
   Position = ui::poScreenCenter;
   ui::TFont font = Font();
@@ -79,58 +61,49 @@ TCustomerEdtFrm::TCustomerEdtFrm() : TForm(nullptr, "CustomerEdtFrm") {
   font.Bold = true;
   SetFont(font);
 
-  CustIdLbl = MakeLabel(this, "CustIdLbl", "客户代码");
-  IdEdt = MakeEdit(this, "IdEdt", kIdEditLen);
-  ChangeCustBtn = MakeButton(this, "ChangeCustBtn", "修改客户代码");
+  const frame::TFormBuilder build(*this);
+  CustIdLbl = build.FieldLabel("CustIdLbl", "客户代码");
+  IdEdt = build.Edit("IdEdt", kIdEditLen);
+  ChangeCustBtn = build.Button("ChangeCustBtn", "修改客户代码", [this] { ChangeCustBtnClick(); });
 
-  CNameLbl = MakeLabel(this, "CNameLbl", "客户名称");
-  CName1Lbl = MakeLabel(this, "CName1Lbl", "（人民币支付用）");
-  CNameEdt = MakeEdit(this, "CNameEdt", kNameEditLen);
+  CNameLbl = build.FieldLabel("CNameLbl", "客户名称");
+  CName1Lbl = build.FieldLabel("CName1Lbl", "（人民币支付用）");
+  CNameEdt = build.Edit("CNameEdt", kNameEditLen);
 
-  ENameLbl = MakeLabel(this, "ENameLbl", "客户名称、地址");
-  EName1Lbl = MakeLabel(this, "EName1Lbl", "（外汇汇款用）");
+  ENameLbl = build.FieldLabel("ENameLbl", "客户名称、地址");
+  EName1Lbl = build.FieldLabel("EName1Lbl", "（外汇汇款用）");
   // SWIFT text: the memo refuses, silently, any change that breaks the character sets
   // or the four lines of 35 bytes a remittance message holds.
-  ENameMmo = ui::Create<payee::TFixedMemo>(this, this, "ENameMmo");
+  ENameMmo = build.Add<payee::TFixedMemo>("ENameMmo");
   ENameMmo->WordWrap = false;
   ENameMmo->Mapstr = std::string(payee::kSwiftBodySet);
   ENameMmo->HeadMapstr = std::string(payee::kSwiftHeadSet);
   ENameMmo->SetMaxline(kNameAddressLines);
   ENameMmo->CharPerLine = kNameAddressLineBytes;
 
-  RefLbl = MakeLabel(this, "RefLbl", "附加说明");
-  RefEdt = MakeEdit(this, "RefEdt", kRefEditLen);
-  EMailLbl = MakeLabel(this, "EMailLbl", "EMail地址");
-  EMailMmo = ui::Create<ui::TMemo>(this, this, "EMailMmo");
+  RefLbl = build.FieldLabel("RefLbl", "附加说明");
+  RefEdt = build.Edit("RefEdt", kRefEditLen);
+  EMailLbl = build.FieldLabel("EMailLbl", "EMail地址");
+  EMailMmo = build.Add<ui::TMemo>("EMailMmo");
 
-  StatusLbl = MakeLabel(this, "StatusLbl", "状态");
-  StatusCmb = ui::Create<ui::TComboBox>(this, this, "StatusCmb");
-  StatusCmb->Style = ui::csDropDownList;
+  StatusLbl = build.FieldLabel("StatusLbl", "状态");
+  StatusCmb = build.PickList("StatusCmb");
   StatusCmb->Items = {Gbk("已删除"), Gbk("使用")};
   StatusCmb->Enabled = false;
-  OperatorLbl = MakeLabel(this, "OperatorLbl", "操作员");
-  OperatorShowLbl = ui::Create<ui::TLabel>(this, this, "OperatorShowLbl");
+  OperatorLbl = build.FieldLabel("OperatorLbl", "操作员");
+  OperatorShowLbl = build.Add<ui::TLabel>("OperatorShowLbl");
 
-  UpdateBtn = MakeButton(this, "UpdateBtn", "保存");
-  UpdateBtn->Enabled = false;
-  CancelBtn = MakeButton(this, "CancelBtn", "放弃");
-  CancelBtn->ModalResult = ui::mrCancel;
-  DeleteBtn = MakeButton(this, "DeleteBtn", "删除");
+  UpdateBtn = build.SaveButton(
+      "UpdateBtn", [this] { UpdateBtnClick(); }, false);
+  CancelBtn = build.CloseButton("CancelBtn", "放弃", false);
+  DeleteBtn = build.Button("DeleteBtn", "删除", [this] { DeleteBtnClick(); });
   DeleteBtn->Enabled = false;
-  ImportBtn = MakeButton(this, "ImportBtn", "导入");
-  ExportBtn = MakeButton(this, "ExportBtn", "导出");
-  AcNoBtn = MakeButton(this, "AcNoBtn", "帐号");
+  ImportBtn = build.Button("ImportBtn", "导入", [this] { ImportBtnClick(); });
+  ExportBtn = build.Button("ExportBtn", "导出", [this] { ExportBtnClick(); });
+  AcNoBtn = build.Button("AcNoBtn", "帐号", [this] { AcNoBtnClick(); });
   AcNoBtn->Enabled = false;
-
-  UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
-  DeleteBtn->OnClick = [this](ui::TComponent*) { DeleteBtnClick(); };
-  ChangeCustBtn->OnClick = [this](ui::TComponent*) { ChangeCustBtnClick(); };
-  AcNoBtn->OnClick = [this](ui::TComponent*) { AcNoBtnClick(); };
-  ImportBtn->OnClick = [this](ui::TComponent*) { ImportBtnClick(); };
-  ExportBtn->OnClick = [this](ui::TComponent*) { ExportBtnClick(); };
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
-  LangId = frame::GetLangId();
   const std::string langFile = frame::GetLangFilePath();
   if (!langFile.empty()) {
     ApplyLanguage(sys::IniFile(langFile));
@@ -166,6 +139,15 @@ void TCustomerEdtFrm::ApplyLanguage(const sys::IniFile& file) {
     StatusCmb->Items = std::move(status);
     StatusCmb->SetItemIndex(-1);
   }
+}
+
+void TCustomerEdtFrm::Open(std::string_view key) {
+  if (frame::TrimView(key).empty()) {
+    PrepareNewCustomer();
+  } else {
+    LoadCustomer(key);
+  }
+  ApplyRights();
 }
 
 void TCustomerEdtFrm::LoadCustomer(std::string_view custId) {
@@ -257,18 +239,12 @@ void TCustomerEdtFrm::AcNoBtnClick() {
 // Neither the import nor the export refreshes this dialog: the shell refreshes its
 // customer folder itself.
 void TCustomerEdtFrm::ImportBtnClick() {
-  TCustSnapInFrm form;
-  form.ShellWnd = ShellWnd;
-  form.FunctionId = FunctionId;
-  form.UserNo = UserNo;
-  form.CorpNo = CorpNo;
+  TCustSnapInFrm form(Call());
   form.ShowModal();
 }
 
 void TCustomerEdtFrm::ExportBtnClick() {
-  TCustExportFrm form;
-  form.ShellWnd = ShellWnd;
-  form.CorpNo = CorpNo;
+  TCustExportFrm form(Call());
   form.ShowModal();
 }
 
@@ -308,18 +284,8 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_CustomerEdit(TShellResult* Result, HWND_T She
                                                 const char* Extra) {
   frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
                         [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          const frame::EntryArgs& args = call.Args();
-                          customer::TCustomerEdtFrm form;
-                          form.ShellWnd = args.ShellWnd;
-                          form.FunctionId = args.FunctionId;
-                          form.UserNo = args.UserNo;
-                          form.CorpNo = args.CorpNo;
-                          if (!frame::TrimView(args.Key).empty()) {
-                            form.LoadCustomer(args.Key);
-                          } else {
-                            form.PrepareNewCustomer();
-                          }
-                          form.ApplyRights();
-                          return frame::OutcomeOf(form.ShowModal(), form.Result);
+                          customer::TCustomerEdtFrm form(call.Args());
+                          form.Open(call.Args().Key);
+                          return form.RunModal();
                         });
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "frame/DialogFrm.h"
 #include "frame/KeyedRecord.h"
 #include "frame/RecordCmd.h"
 #include "payee/swift/fixmemo.h"
@@ -28,10 +29,10 @@ inline constexpr int kStatusInUse = 1;
 inline constexpr int kNameAddressLines = 4;
 inline constexpr int kNameAddressLineBytes = 35;
 
-class TCustomerEdtFrm : public ui::TForm {
+class TCustomerEdtFrm : public frame::TDialogFrm {
  public:
   // Creates the controls, then localises them and applies the font rule.
-  TCustomerEdtFrm();
+  explicit TCustomerEdtFrm(const frame::EntryArgs& call);
   const char* ClassName() const override { return "TCustomerEdtFrm"; }
 
   ui::TLabel* CustIdLbl;
@@ -58,16 +59,8 @@ class TCustomerEdtFrm : public ui::TForm {
   ui::TButton* ExportBtn;
   ui::TButton* AcNoBtn;
 
-  // The ids of the call, set by the entry point before anything is loaded.
-  HWND_T ShellWnd = 0;
-  std::string CorpNo;  // at most 4 bytes
-  std::string UserNo;  // at most 6 bytes
-  std::int32_t FunctionId = 0;
-  std::string LangId;
-
-  // What the shell gets when the dialog closes with OK.
-  TShellResult Result{};
-
+  // The customer the key names, or a new one for a blank key; then the rights.
+  void Open(std::string_view key);
   // Fills the fields from the server's record of custId and opens the account list
   // button. A failed read shows an empty customer with status 0.
   void LoadCustomer(std::string_view custId);

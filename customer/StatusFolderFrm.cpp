@@ -2,6 +2,7 @@
 #include "customer/StatusFolderFrm.h"
 
 #include "frame/FolderList.h"
+#include "frame/FormBuilder.h"
 #include "frame/ListViewFill.h"
 #include "frame/Localisation.h"
 #include "frame/ManageEdit.h"
@@ -31,35 +32,35 @@ constexpr ui::TPlacement kPlaces[] = {
 constexpr ui::TFormDesign kDesign{780, 460, ui::bsSizeable, kPlaces};
 
 // A group box holding one list view in report style.
-ui::TListView* MakeFolder(ui::TForm* form, ui::TGroupBox*& group, const char* groupName,
-                          const char* caption, const char* listName) {
-  group = ui::Create<ui::TGroupBox>(form, form, groupName);
-  group->Caption = sys::Utf8ToGbk(caption);
-  auto* list = ui::Create<ui::TListView>(form, group, listName);
+ui::TListView* MakeFolder(const frame::TFormBuilder& build, ui::TGroupBox*& group,
+                          const char* groupName, const char* caption, const char* listName) {
+  group = build.Add<ui::TGroupBox>(groupName, caption);
+  auto* list = build.In(*group).Add<ui::TListView>(listName);
   list->ViewStyle = ui::vsReport;
   return list;
 }
 
 }  // namespace
 
-TStatusFolderFrm::TStatusFolderFrm() : TStatusFolderFrm(sys::IniFile(frame::GetLangFilePath())) {}
+TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call)
+    : TStatusFolderFrm(call, sys::IniFile(frame::GetLangFilePath())) {}
 
-TStatusFolderFrm::TStatusFolderFrm(const sys::IniFile& langFile)
-    : TForm(nullptr, "StatusFolderFrm") {
+TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
+    : TDialogFrm("StatusFolderFrm", call) {
   Caption = sys::Utf8ToGbk(kFormCaption);
   Position = ui::poScreenCenter;
 
+  const frame::TFormBuilder build(*this);
   AuthoriseFolderLsv =
-      MakeFolder(this, GroupBox1, "GroupBox1", kGroup1Caption, "AuthoriseFolderLsv");
-  SignFolderLsv = MakeFolder(this, GroupBox2, "GroupBox2", kGroup2Caption, "SignFolderLsv");
-  AuditFolderLsv = MakeFolder(this, GroupBox3, "GroupBox3", kGroup3Caption, "AuditFolderLsv");
+      MakeFolder(build, GroupBox1, "GroupBox1", kGroup1Caption, "AuthoriseFolderLsv");
+  SignFolderLsv = MakeFolder(build, GroupBox2, "GroupBox2", kGroup2Caption, "SignFolderLsv");
+  AuditFolderLsv = MakeFolder(build, GroupBox3, "GroupBox3", kGroup3Caption, "AuditFolderLsv");
   // The two trails are lists to read; the operation log is left as designed.
   for (ui::TListView* trail : {AuthoriseFolderLsv, SignFolderLsv}) {
     trail->ReadOnly = true;
     trail->RowSelect = true;
   }
 
-  LangId = frame::GetLangId();
   ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
   ui::ApplyDesign(*this, kDesign);
@@ -100,13 +101,8 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_StatusFolderList(TShellResult* Result, HWND_T
   shape.KeyLen = frame::kBusinessNoLen;
   frame::RunDialogEntry(shape, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
                         [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          const frame::EntryArgs& args = call.Args();
-                          customer::TStatusFolderFrm form;
-                          form.ShellWnd = args.ShellWnd;
-                          form.FunctionId = args.FunctionId;
-                          form.UserNo = args.UserNo;
-                          form.CorpNo = args.CorpNo;
-                          form.BusinessNo = args.Key;
+                          customer::TStatusFolderFrm form(call.Args());
+                          form.BusinessNo = call.Args().Key;
                           form.LoadFolders();
                           form.ShowModal();
                           return std::nullopt;

@@ -6,20 +6,21 @@
 #include <cstdint>
 #include <string>
 
+#include "frame/DialogFrm.h"
 #include "sys/Abi.h"
 #include "sys/IniFile.h"
 #include "ui/Controls.h"
 
 namespace customer {
 
-class TStatusFolderFrm : public ui::TForm {
+class TStatusFolderFrm : public frame::TDialogFrm {
  public:
   // Creates the controls, then takes the captions of the module's language file and the
   // font rule.
-  TStatusFolderFrm();
+  explicit TStatusFolderFrm(const frame::EntryArgs& call);
   // The same with the captions of langFile: one that does not exist keeps the designed
   // texts, and so does a key it lacks.
-  explicit TStatusFolderFrm(const sys::IniFile& langFile);
+  TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniFile& langFile);
   const char* ClassName() const override { return "TStatusFolderFrm"; }
 
   ui::TGroupBox* GroupBox1;
@@ -29,13 +30,8 @@ class TStatusFolderFrm : public ui::TForm {
   ui::TGroupBox* GroupBox3;
   ui::TListView* AuditFolderLsv;
 
-  // The ids of the call, set by the entry point before the lists are loaded.
-  HWND_T ShellWnd = 0;
-  std::string CorpNo;      // at most 4 bytes
-  std::string UserNo;      // at most 6 bytes
+  // The business whose status is shown, set before the lists are loaded.
   std::string BusinessNo;  // at most 15 bytes
-  std::string LangId;
-  std::int32_t FunctionId = 0;
 
   // Fills the three lists from their folder commands, in order; a failed one leaves
   // its list without rows and the others are still loaded.

@@ -1,6 +1,7 @@
 #include "payee/CustAcEdtFrm.h"
 
 #include "frame/CommaList.h"
+#include "frame/FormBuilder.h"
 #include "frame/HostChannel.h"
 #include "frame/ListFillers.h"
 #include "frame/Localisation.h"
@@ -43,12 +44,7 @@ constexpr ui::TFormDesign kDesign{680, 594, ui::bsDialog, kPlaces};
 
 }  // namespace
 
-TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& args)
-    : ui::TForm(nullptr, "CustAcEdtFrm"),
-      CorpNo(args.CorpNo),
-      UserNo(args.UserNo),
-      FunctionId(args.FunctionId),
-      shellWnd_(args.ShellWnd) {
+TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& call) : TDialogFrm("CustAcEdtFrm", call) {
   CreateControls();
   ApplyLanguage();
   ui::ApplyDesign(*this, kDesign);
@@ -56,7 +52,7 @@ TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& args)
 
 // The designed dialog: texts as designed, limits of the account record's fields.
 void TCustAcEdtFrm::CreateControls() {
-  auto gbk = [](const char* utf8) { return sys::Utf8ToGbk(utf8); };
+  auto gbk = [](const char* utf8) { return frame::TFormBuilder::Text(utf8); };
   Caption = gbk("客户开户行帐号设置");
   Position = ui::poScreenCenter;
   ui::TFont font = Font();
@@ -65,39 +61,30 @@ void TCustAcEdtFrm::CreateControls() {
   SetFont(font);
   OnCloseQuery = [this](ui::TComponent* s, bool& canClose) { FormCloseQuery(s, canClose); };
 
-  auto label = [this](ui::TWinControl* parent, const char* name, const std::string& text) {
-    auto* l = ui::Create<ui::TLabel>(this, parent, name);
-    l->Caption = text;
-    l->Alignment = ui::taRightJustify;  // the caption ends at its field
-    return l;
-  };
-
-  CodeLbl = label(this, "CodeLbl", gbk("客户代码"));
-  CustIdCmb = ui::Create<ui::TComboBox>(this, this, "CustIdCmb");
-  CurrencyLbl = label(this, "CurrencyLbl", gbk("币种"));
-  CurrencyCmb = ui::Create<ui::TComboBox>(this, this, "CurrencyCmb");
+  const frame::TFormBuilder build(*this);
+  CodeLbl = build.FieldLabel("CodeLbl", "客户代码");
+  CustIdCmb = build.Add<ui::TComboBox>("CustIdCmb");
+  CurrencyLbl = build.FieldLabel("CurrencyLbl", "币种");
+  CurrencyCmb = build.Add<ui::TComboBox>("CurrencyCmb");
   CurrencyCmb->OnChange = [this](ui::TComponent* s) { CurrencyCmbChange(s); };
-  AcNoLbl = label(this, "AcNoLbl", gbk("帐号"));
-  AcNoEdt = ui::Create<ui::TEdit>(this, this, "AcNoEdt");
-  AcNoEdt->SetMaxLength(static_cast<int>(frame::kCustAcNoLen));
+  AcNoLbl = build.FieldLabel("AcNoLbl", "帐号");
+  AcNoEdt = build.Edit("AcNoEdt", static_cast<int>(frame::kCustAcNoLen));
 
-  GroupBox1 = ui::Create<ui::TGroupBox>(this, this, "GroupBox1");
-  GroupBox1->Caption = gbk("人民币汇款用");
-  AcBankCNameLbl = label(GroupBox1, "AcBankCNameLbl", gbk("开户行名称"));
-  CBankEdt = ui::Create<ui::TEdit>(this, GroupBox1, "CBankEdt");
-  CBankEdt->SetMaxLength(50);
+  GroupBox1 = build.Add<ui::TGroupBox>("GroupBox1", "人民币汇款用");
+  const frame::TFormBuilder cny = build.In(*GroupBox1);
+  AcBankCNameLbl = cny.FieldLabel("AcBankCNameLbl", "开户行名称");
+  CBankEdt = cny.Edit("CBankEdt", 50);
 
-  GroupBox2 = ui::Create<ui::TGroupBox>(this, this, "GroupBox2");
-  GroupBox2->Caption = gbk("外汇汇款用");
-  SelectIdCmb = ui::Create<ui::TComboBox>(this, GroupBox2, "SelectIdCmb");
-  SelectIdCmb->Style = ui::csDropDownList;
+  GroupBox2 = build.Add<ui::TGroupBox>("GroupBox2", "外汇汇款用");
+  const frame::TFormBuilder foreign = build.In(*GroupBox2);
+  SelectIdCmb = foreign.PickList("SelectIdCmb");
   SelectIdCmb->Items.assign(std::begin(kBankTypes), std::end(kBankTypes));
   SelectIdCmb->OnChange = [this](ui::TComponent* s) { SelectIdCmbChange(s); };
-  SlashLbl = label(GroupBox2, "SlashLbl", "/");
-  BankAcNoEdt = ui::Create<TRuleEdit>(this, GroupBox2, "BankAcNoEdt");
+  SlashLbl = foreign.FieldLabel("SlashLbl", "/");
+  BankAcNoEdt = foreign.Add<TRuleEdit>("BankAcNoEdt");
   BankAcNoEdt->SetMaxLength(35);
-  AcBankENameLbl = label(GroupBox2, "AcBankENameLbl", gbk("开户行名称"));
-  BankNameMmo = ui::Create<TFixedMemo>(this, GroupBox2, "BankNameMmo");
+  AcBankENameLbl = foreign.FieldLabel("AcBankENameLbl", "开户行名称");
+  BankNameMmo = foreign.Add<TFixedMemo>("BankNameMmo");
   BankNameMmo->SetMaxLength(140);
   BankNameMmo->WordWrap = false;
   BankNameMmo->SetMaxline(4);
@@ -110,31 +97,23 @@ void TCustAcEdtFrm::CreateControls() {
     BankNameMmoKeyUp(s, key, shift);
   };
   BankNameMmo->OnExit = [this](ui::TComponent* s) { BankNameMmoExit(s); };
-  F2HintLbl = label(GroupBox2, "F2HintLbl", "Press F2 for swift search");
-  F2HintLbl->Alignment = ui::taLeftJustify;  // a hint under the memo, not a caption
-  IntBankLbl = label(GroupBox2, "IntBankLbl", gbk("中转行"));
-  IntBankPnl = ui::Create<TAddrPnl>(this, GroupBox2, "IntBankPnl");
+  F2HintLbl = foreign.Label("F2HintLbl", "Press F2 for swift search");  // a hint, no caption
+  IntBankLbl = foreign.FieldLabel("IntBankLbl", "中转行");
+  IntBankPnl = foreign.Add<TAddrPnl>("IntBankPnl");
 
-  StatusLbl = label(this, "StatusLbl", gbk("状态"));
-  StatusCmb = ui::Create<ui::TComboBox>(this, this, "StatusCmb");
+  StatusLbl = build.FieldLabel("StatusLbl", "状态");
+  StatusCmb = build.Add<ui::TComboBox>("StatusCmb");
   StatusCmb->Items = {gbk("已删除"), gbk("使用")};
-  OperatorLbl = label(this, "OperatorLbl", gbk("操作员"));
-  OperatorShowLbl = label(this, "OperatorShowLbl", "");
-  OperatorShowLbl->Alignment = ui::taLeftJustify;  // a value, not a caption
+  OperatorLbl = build.FieldLabel("OperatorLbl", "操作员");
+  OperatorShowLbl = build.Label("OperatorShowLbl", "");  // a value, not a caption
 
-  UpdateBtn = ui::Create<ui::TButton>(this, this, "UpdateBtn");
-  UpdateBtn->Caption = gbk("保存");
-  UpdateBtn->OnClick = [this](ui::TComponent* s) { UpdateBtnClick(s); };
-  CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
-  CancelBtn->Caption = gbk("放弃");
-  CancelBtn->ModalResult = ui::mrCancel;
-  CancelBtn->Cancel = true;
+  UpdateBtn = build.Button("UpdateBtn", "保存", [this] { UpdateBtnClick(UpdateBtn); });
+  CancelBtn = build.CloseButton("CancelBtn", "放弃");
 }
 
 // The dialog's fixed keys; a missing key leaves its control without text. Group box
 // captions and the F2 hint keep their designed texts.
 void TCustAcEdtFrm::ApplyLanguage() {
-  LangId = frame::GetLangId();
   const std::string path = frame::GetLangFilePath();
   if (!path.empty()) {
     const sys::IniFile file(path);
@@ -158,8 +137,8 @@ void TCustAcEdtFrm::ApplyLanguage() {
 void TCustAcEdtFrm::Open(std::string_view key, std::string_view extra) {
   AcId = CustAcIdOfKey(key);
   // A failed read (reported by the channel) leaves that list empty.
-  (void)frame::FillCustomerList(shellWnd_, CorpNo, UserNo, CustIdCmb->Items);
-  (void)frame::FillCurrencyList(shellWnd_, CurrencyCmb->Items);
+  (void)frame::FillCustomerList(ShellWnd, CorpNo, UserNo, CustIdCmb->Items);
+  (void)frame::FillCurrencyList(ShellWnd, CurrencyCmb->Items);
   if (AcId > 0) {
     LoadAccount();
     CustIdCmb->Enabled = false;
@@ -173,13 +152,13 @@ void TCustAcEdtFrm::Open(std::string_view key, std::string_view extra) {
     StatusCmb->SetItemIndex(1);
   }
   UpdateBtn->Enabled =
-      CustAcSaveAllowed(frame::LookupNodeRights(shellWnd_, CorpNo, UserNo, FunctionId), AcId);
+      CustAcSaveAllowed(frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId), AcId);
 }
 
 // Selecting the loaded type does not apply the type rule: the memo keeps the limits it
 // opened with until the operator chooses a type.
 void TCustAcEdtFrm::LoadAccount() {
-  const frame::TCustAcRec rec = frame::GetCustAcRec(shellWnd_, AcId);
+  const frame::TCustAcRec rec = frame::GetCustAcRec(ShellWnd, AcId);
   CustIdCmb->SetItemIndex(ui::IndexOfItem(CustIdCmb->Items, rec.CustId));
   CurrencyCmb->SetItemIndex(ui::IndexOfItem(CurrencyCmb->Items, rec.Currency));
   AcNoEdt->SetText(rec.AcNo);
@@ -275,7 +254,7 @@ void TCustAcEdtFrm::BankNameMmoKeyUp(ui::TComponent*, std::uint16_t& key, ui::TS
     ui::ShowMessage("To use swift code,Must select A");
     return;
   }
-  const std::string code = ShowSwiftSearch(shellWnd_, "");
+  const std::string code = ShowSwiftSearch(ShellWnd, "");
   if (code.empty()) {
     return;
   }
@@ -338,7 +317,7 @@ void TCustAcEdtFrm::UpdateBtnClick(ui::TComponent*) {
   rec.BankNameAddress = StoredBankNameAddress(BankNameMmo->Text());
   rec.Operator = UserNo;
   rec.Status = StatusCmb->ItemIndex();
-  Result = frame::UpdateCustAcRec(shellWnd_, FunctionId, rec);
+  Result = frame::UpdateCustAcRec(ShellWnd, FunctionId, rec);
   ModalResult = Result.Code > 0 ? ui::mrOk : ui::mrCancel;
 }
 
@@ -366,6 +345,6 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_CustAcEdit(TShellResult* Result, HWND_T Shell
                         [](frame::DialogEntryCall& call) {
                           payee::TCustAcEdtFrm form(call.Args());
                           form.Open(call.Args().Key, call.Args().Extra);
-                          return frame::OutcomeOf(form.ShowModal(), form.Result);
+                          return form.RunModal();
                         });
 }

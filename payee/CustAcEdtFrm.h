@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "frame/DialogFrm.h"
 #include "frame/ManageEdit.h"
 #include "payee/AddrPnl.h"
 #include "payee/RuleEdit.h"
@@ -18,10 +19,10 @@
 
 namespace payee {
 
-class TCustAcEdtFrm : public ui::TForm {
+class TCustAcEdtFrm : public frame::TDialogFrm {
  public:
   // Creates the dialog for the call's ids and localises it.
-  explicit TCustAcEdtFrm(const frame::EntryArgs& args);
+  explicit TCustAcEdtFrm(const frame::EntryArgs& call);
   const char* ClassName() const override { return "TCustAcEdtFrm"; }
 
   // Fills the lists, loads the account the key names (or prepares a new one, with the
@@ -31,13 +32,8 @@ class TCustAcEdtFrm : public ui::TForm {
   // The dialog's own window, handed to the command channel for the SWIFT lookup.
   HWND_T Handle() const { return reinterpret_cast<HWND_T>(this); }
 
-  // The answer of the last save; the entry point hands it back after OK.
-  TShellResult Result = kZeroShellResult;
+  // Result holds the answer of the last save; the entry point hands it back after OK.
   std::int32_t AcId = 0;  // 0 or less: a new account
-  std::string CorpNo;
-  std::string UserNo;
-  std::int32_t FunctionId = 0;
-  std::string LangId;
 
   ui::TLabel* CodeLbl = nullptr;
   ui::TComboBox* CustIdCmb = nullptr;
@@ -81,8 +77,6 @@ class TCustAcEdtFrm : public ui::TForm {
   void BankNameMmoExit(ui::TComponent* sender);
   void UpdateBtnClick(ui::TComponent* sender);
   void FormCloseQuery(ui::TComponent* sender, bool& canClose);
-
-  HWND_T shellWnd_ = 0;
 };
 
 }  // namespace payee

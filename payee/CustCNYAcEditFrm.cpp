@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "frame/FormBuilder.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "frame/Localisation.h"
@@ -29,28 +30,7 @@ constexpr int kRefEditLen = 50;
 constexpr int kSmsEditLen = 50;
 
 std::string Gbk(const char* utf8) {
-  return sys::Utf8ToGbk(utf8);
-}
-
-// A label with its designed caption, which ends at its field.
-ui::TLabel* MakeLabel(ui::TForm* form, const char* name, const char* caption) {
-  auto* label = ui::Create<ui::TLabel>(form, form, name);
-  label->Caption = Gbk(caption);
-  label->Alignment = ui::taRightJustify;
-  return label;
-}
-
-// A one-line entry field of the form, limited to maxLength bytes of typing.
-ui::TEdit* MakeEdit(ui::TForm* form, const char* name, int maxLength) {
-  auto* edit = ui::Create<ui::TEdit>(form, form, name);
-  edit->SetMaxLength(maxLength);
-  return edit;
-}
-
-ui::TButton* MakeButton(ui::TForm* form, const char* name, const char* caption) {
-  auto* button = ui::Create<ui::TButton>(form, form, name);
-  button->Caption = Gbk(caption);
-  return button;
+  return frame::TFormBuilder::Text(utf8);
 }
 
 // The designed geometry: a column of labels and a column of fields in the order Enter
@@ -75,7 +55,8 @@ constexpr ui::TFormDesign kDesign{540, 344, ui::bsDialog, kPlaces};
 
 }  // namespace
 
-TCustCNYAcEditFrm::TCustCNYAcEditFrm() : TForm(nullptr, "CustCNYAcEditFrm") {
+TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call)
+    : TDialogFrm("CustCNYAcEditFrm", call) {
   Caption = Gbk("人民币收款人设置");
   Position = ui::poScreenCenter;
   ui::TFont font = Font();
@@ -84,38 +65,37 @@ TCustCNYAcEditFrm::TCustCNYAcEditFrm() : TForm(nullptr, "CustCNYAcEditFrm") {
   SetFont(font);
 
   // The entry fields, then the buttons; kPlaces gives their places and tab order.
-  CustIdLbl = MakeLabel(this, "CustIdLbl", "收款人代码");
-  CustIdEdt = MakeEdit(this, "CustIdEdt", kIdEditLen);
-  CustNameLbl = MakeLabel(this, "CustNameLbl", "收款人账户名");
-  CustNameEdt = MakeEdit(this, "CustNameEdt", kNameEditLen);
-  CustAcNoLbl = MakeLabel(this, "CustAcNoLbl", "收款人账号");
-  CustAcNoEdt = MakeEdit(this, "CustAcNoEdt", kAcNoEditLen);
-  CustBankNameLbl = MakeLabel(this, "CustBankNameLbl", "收款人开户行");
-  CustBankNameEdt = MakeEdit(this, "CustBankNameEdt", kBankEditLen);
-  RefLbl = MakeLabel(this, "RefLbl", "附加说明");
-  RefEdt = MakeEdit(this, "RefEdt", kRefEditLen);
-  EMailLbl = MakeLabel(this, "EMailLbl", "EMail地址");
-  EMailMmo = ui::Create<ui::TMemo>(this, this, "EMailMmo");
-  CustSmsLbl = MakeLabel(this, "CustSmsLbl", "收款人短信号码");
-  SmsEdt = MakeEdit(this, "SmsEdt", kSmsEditLen);
-  StatusLbl = MakeLabel(this, "StatusLbl", "状态");
-  StatusCmb = ui::Create<ui::TComboBox>(this, this, "StatusCmb");
-  StatusCmb->Style = ui::csDropDownList;
+  const frame::TFormBuilder build(*this);
+  CustIdLbl = build.FieldLabel("CustIdLbl", "收款人代码");
+  CustIdEdt = build.Edit("CustIdEdt", kIdEditLen);
+  CustNameLbl = build.FieldLabel("CustNameLbl", "收款人账户名");
+  CustNameEdt = build.Edit("CustNameEdt", kNameEditLen);
+  CustAcNoLbl = build.FieldLabel("CustAcNoLbl", "收款人账号");
+  CustAcNoEdt = build.Edit("CustAcNoEdt", kAcNoEditLen);
+  CustBankNameLbl = build.FieldLabel("CustBankNameLbl", "收款人开户行");
+  CustBankNameEdt = build.Edit("CustBankNameEdt", kBankEditLen);
+  RefLbl = build.FieldLabel("RefLbl", "附加说明");
+  RefEdt = build.Edit("RefEdt", kRefEditLen);
+  EMailLbl = build.FieldLabel("EMailLbl", "EMail地址");
+  EMailMmo = build.Add<ui::TMemo>("EMailMmo");
+  CustSmsLbl = build.FieldLabel("CustSmsLbl", "收款人短信号码");
+  SmsEdt = build.Edit("SmsEdt", kSmsEditLen);
+  StatusLbl = build.FieldLabel("StatusLbl", "状态");
+  StatusCmb = build.PickList("StatusCmb");
   StatusCmb->Items = {Gbk("已删除"), Gbk("使用")};
   StatusCmb->Enabled = false;
   StatusCmb->Color = kReadOnlyColor;
-  OperatorLbl = MakeLabel(this, "OperatorLbl", "操作员");
-  OperatorShowLbl = ui::Create<ui::TLabel>(this, this, "OperatorShowLbl");
+  OperatorLbl = build.FieldLabel("OperatorLbl", "操作员");
+  OperatorShowLbl = build.Add<ui::TLabel>("OperatorShowLbl");
 
-  UpdateBtn = MakeButton(this, "UpdateBtn", "保存");
-  UpdateBtn->Enabled = false;
-  CancelBtn = MakeButton(this, "CancelBtn", "放弃");
-  CancelBtn->ModalResult = ui::mrCancel;
-  DeleteBtn = MakeButton(this, "DeleteBtn", "删除");
+  UpdateBtn = build.SaveButton(
+      "UpdateBtn", [this] { UpdateBtnClick(); }, false);
+  CancelBtn = build.CloseButton("CancelBtn", "放弃", false);
+  DeleteBtn = build.Button("DeleteBtn", "删除", [this] { DeleteBtnClick(); });
   DeleteBtn->Enabled = false;
-  ChangeCustBtn = MakeButton(this, "ChangeCustBtn", "修改收款人代码");
+  ChangeCustBtn = build.Button("ChangeCustBtn", "修改收款人代码", [this] { ChangeCustBtnClick(); });
   // Kept for the layout the operators know; it does nothing.
-  ImportBtn = MakeButton(this, "ImportBtn", "导入");
+  ImportBtn = build.Button("ImportBtn", "导入");
 
   for (ui::TWinControl* field :
        {static_cast<ui::TWinControl*>(CustIdEdt), static_cast<ui::TWinControl*>(CustNameEdt),
@@ -125,15 +105,20 @@ TCustCNYAcEditFrm::TCustCNYAcEditFrm() : TForm(nullptr, "CustCNYAcEditFrm") {
     field->OnKeyDown = MoveFocusByKey;
   }
   EMailMmo->OnExit = [this](ui::TComponent*) { EMailMmoExit(); };
-  UpdateBtn->OnClick = [this](ui::TComponent*) { UpdateBtnClick(); };
-  DeleteBtn->OnClick = [this](ui::TComponent*) { DeleteBtnClick(); };
-  ChangeCustBtn->OnClick = [this](ui::TComponent*) { ChangeCustBtnClick(); };
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
-  LangId = frame::GetLangId();
   frame::ApplyFormLanguage(*this, "CustCNYAc");
   frame::ApplyFontRule(*this, LangId);
   ui::ApplyDesign(*this, kDesign);
+}
+
+void TCustCNYAcEditFrm::Open(std::string_view key) {
+  if (frame::TrimView(key).empty()) {
+    PrepareNewPayee();
+  } else {
+    LoadPayee(key);
+  }
+  ApplyRights();
 }
 
 // A failed read gives the empty record, so the fields come out blank and status 0.
@@ -278,22 +263,12 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_CustCNYAcEdit(TShellResult* Result, HWND_T Sh
   shape.UseFunctionCache = false;
   frame::RunDialogEntry(shape, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
                         [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          const frame::EntryArgs& args = call.Args();
-                          auto form = std::make_unique<payee::TCustCNYAcEditFrm>();
+                          auto form = std::make_unique<payee::TCustCNYAcEditFrm>(call.Args());
                           struct Held {
                             ~Held() { payee::CustCNYAcEditFrm = nullptr; }
                           } held;
                           payee::CustCNYAcEditFrm = form.get();
-                          form->ShellWnd = args.ShellWnd;
-                          form->FunctionId = args.FunctionId;
-                          form->UserNo = args.UserNo;
-                          form->CorpNo = args.CorpNo;
-                          if (!frame::TrimView(args.Key).empty()) {
-                            form->LoadPayee(args.Key);
-                          } else {
-                            form->PrepareNewPayee();
-                          }
-                          form->ApplyRights();
-                          return frame::OutcomeOf(form->ShowModal(), form->Result);
+                          form->Open(call.Args().Key);
+                          return form->RunModal();
                         });
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "frame/DialogFrm.h"
 #include "frame/KeyedRecord.h"
 #include "frame/RecordCmd.h"
 #include "sys/Abi.h"
@@ -20,10 +21,10 @@ inline constexpr int kStatusInUse = 1;
 // The colour of the fields the operator cannot change.
 inline constexpr ui::TColor kReadOnlyColor = ui::RGB(192, 220, 192);
 
-class TCustCNYAcEditFrm : public ui::TForm {
+class TCustCNYAcEditFrm : public frame::TDialogFrm {
  public:
   // Creates the controls, then localises them ("CustCNYAc") and applies the font rule.
-  TCustCNYAcEditFrm();
+  explicit TCustCNYAcEditFrm(const frame::EntryArgs& call);
   const char* ClassName() const override { return "TCustCNYAcEditFrm"; }
 
   ui::TLabel* CustIdLbl;
@@ -50,16 +51,8 @@ class TCustCNYAcEditFrm : public ui::TForm {
   ui::TButton* ChangeCustBtn;
   ui::TButton* ImportBtn;
 
-  // The ids of the call, set by the entry point before anything is loaded.
-  HWND_T ShellWnd = 0;
-  std::string CorpNo;  // at most 4 bytes
-  std::string UserNo;  // at most 6 bytes
-  std::int32_t FunctionId = 0;
-  std::string LangId;
-
-  // What the shell gets when the dialog closes with OK.
-  TShellResult Result{};
-
+  // The payee the key names, or a new one for a blank key; then the rights.
+  void Open(std::string_view key);
   // Fills the fields from the server's record of payeeId; the id field is then read-only.
   void LoadPayee(std::string_view payeeId);
   // A new payee: the current operator and the status "in use".

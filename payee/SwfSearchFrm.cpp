@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "frame/CommandText.h"
+#include "frame/FormBuilder.h"
 #include "frame/GbkText.h"
 #include "frame/HostChannel.h"
 #include "payee/FocusKeys.h"
@@ -38,10 +39,8 @@ std::string Keyword(const ui::TEdit& edit) {
 }
 
 // Labels of this dialog are drawn in Arial over the form's layout font.
-ui::TLabel* MakeLabel(ui::TForm* form, ui::TWinControl* parent, const char* name,
-                      const char* caption) {
-  auto* label = ui::Create<ui::TLabel>(form, parent, name);
-  label->Caption = caption;
+ui::TLabel* MakeLabel(const frame::TFormBuilder& build, const char* name, const char* caption) {
+  ui::TLabel* label = build.Label(name, caption);
   ui::TFont font = label->Font();
   font.Name = "Arial";
   label->SetFont(font);
@@ -50,57 +49,52 @@ ui::TLabel* MakeLabel(ui::TForm* form, ui::TWinControl* parent, const char* name
 
 // One search field under its label; Enter goes to the default button first, the
 // arrow keys walk the tab order.
-ui::TEdit* MakeSearchEdit(ui::TForm* form, const char* name) {
-  auto* edit = ui::Create<ui::TEdit>(form, form, name);
+ui::TEdit* MakeSearchEdit(const frame::TFormBuilder& build, const char* name) {
+  ui::TEdit* edit = build.Edit(name);
   edit->OnKeyDown = MoveFocusByKey;
   return edit;
 }
 
 }  // namespace
 
-TSwfSearchFrm::TSwfSearchFrm(HWND_T shellWnd)
-    : TForm(nullptr, "SwfSearchFrm"), shellWnd_(shellWnd) {
+TSwfSearchFrm::TSwfSearchFrm(const frame::EntryArgs& call) : TDialogFrm("SwfSearchFrm", call) {
   Caption = "Bank Swift Search";
   Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   SetFont(font);
 
-  BankLeftLbl =
-      MakeLabel(this, this, "BankLeftLbl", "Input keyword (from left) in bank name to find");
-  BankNameLeftEdt = MakeSearchEdit(this, "BankNameLeftEdt");
-  BankAnyLbl = MakeLabel(this, this, "BankAnyLbl", "Input keyword (any position) in bank name ");
-  BankNameAnyEdt = MakeSearchEdit(this, "BankNameAnyEdt");
-  CityLbl = MakeLabel(this, this, "CityLbl", "Input keyword (any position) in bank City ");
-  CityEdt = MakeSearchEdit(this, "CityEdt");
-  BankSwiftLbl = MakeLabel(this, this, "BankSwiftLbl", "Bank Swift Code");
-  BankSwiftEdt = MakeSearchEdit(this, "BankSwiftEdt");
+  const frame::TFormBuilder build(*this);
+  BankLeftLbl = MakeLabel(build, "BankLeftLbl", "Input keyword (from left) in bank name to find");
+  BankNameLeftEdt = MakeSearchEdit(build, "BankNameLeftEdt");
+  BankAnyLbl = MakeLabel(build, "BankAnyLbl", "Input keyword (any position) in bank name ");
+  BankNameAnyEdt = MakeSearchEdit(build, "BankNameAnyEdt");
+  CityLbl = MakeLabel(build, "CityLbl", "Input keyword (any position) in bank City ");
+  CityEdt = MakeSearchEdit(build, "CityEdt");
+  BankSwiftLbl = MakeLabel(build, "BankSwiftLbl", "Bank Swift Code");
+  BankSwiftEdt = MakeSearchEdit(build, "BankSwiftEdt");
 
-  BankDetailsPnl = ui::Create<ui::TPanel>(this, this, "BankDetailsPnl");
+  BankDetailsPnl = build.Add<ui::TPanel>("BankDetailsPnl");
   BankDetailsPnl->Visible = false;
   BankDetailsPnl->OnExit = [this](ui::TComponent*) { BankDetailsPnlExit(); };
 
-  DetailsLbl = MakeLabel(this, BankDetailsPnl, "DetailsLbl",
+  const frame::TFormBuilder details = build.In(*BankDetailsPnl);
+  DetailsLbl = MakeLabel(details, "DetailsLbl",
                          "        BankName list                                Details");
-  BankNameLbx = ui::Create<ui::TListBox>(this, BankDetailsPnl, "BankNameLbx");
+  BankNameLbx = details.Add<ui::TListBox>("BankNameLbx");
   BankNameLbx->OnClick = [this](ui::TComponent*) { BankNameLbxClick(); };
   // The details column: name, four address lines and the SWIFT address.
-  ui::TLabel** details[] = {&NameLbl, &Addr1Lbl, &Addr2Lbl, &Addr3Lbl, &Addr4Lbl, &SwiftLbl};
+  ui::TLabel** lines[] = {&NameLbl, &Addr1Lbl, &Addr2Lbl, &Addr3Lbl, &Addr4Lbl, &SwiftLbl};
   const char* names[] = {"NameLbl", "Addr1Lbl", "Addr2Lbl", "Addr3Lbl", "Addr4Lbl", "SwiftLbl"};
   for (int i = 0; i < 6; ++i) {
-    *details[i] = MakeLabel(this, BankDetailsPnl, names[i], "");
+    *lines[i] = MakeLabel(details, names[i], "");
   }
-  YesBtn = ui::Create<ui::TButton>(this, BankDetailsPnl, "YesBtn");
-  YesBtn->Caption = "Ok";
+  YesBtn = details.Button("YesBtn", "Ok");
   YesBtn->ModalResult = ui::mrOk;
-  NoBtn = ui::Create<ui::TButton>(this, BankDetailsPnl, "NoBtn");
-  NoBtn->Caption = "Cancel";
-  NoBtn->ModalResult = ui::mrCancel;
+  NoBtn = details.CloseButton("NoBtn", "Cancel", false);
 
-  FindBtn = ui::Create<ui::TButton>(this, this, "FindBtn");
-  FindBtn->Caption = "Find";
+  FindBtn = build.Button("FindBtn", "Find", [this] { FindBtnClick(); });
   FindBtn->Default = true;
-  FindBtn->OnClick = [this](ui::TComponent*) { FindBtnClick(); };
 
   OnShow = [this](ui::TComponent*) { FormShow(); };
   ui::ApplyDesign(*this, kDesign);
@@ -134,7 +128,7 @@ void TSwfSearchFrm::FindBtnClick() {
     }
     // A failed search keeps the lines; either way no line stays highlighted, so the
     // highlight never points at a bank other than the one the details show.
-    (void)frame::HostCommandList(shellWnd_, frame::kChannelMain, command, BankNameLbx->Items);
+    (void)frame::HostCommandList(ShellWnd, frame::kChannelMain, command, BankNameLbx->Items);
     BankNameLbx->SetItemIndex(-1);
     BankNameLbx->TopIndex = 0;
   }
@@ -151,7 +145,7 @@ void TSwfSearchFrm::BankNameLbxClick() {
   }
   swfAddress_ =
       frame::GbkCut(BankNameLbx->Items[static_cast<std::size_t>(index)], frame::kSwiftCodeLen);
-  bank_ = frame::GetSwiftAddress(shellWnd_, swfAddress_);
+  bank_ = frame::GetSwiftAddress(ShellWnd, swfAddress_);
   ShowDetails();
 }
 
@@ -173,7 +167,9 @@ void TSwfSearchFrm::ShowDetails() {
 std::string ShowSwiftSearch(HWND_T owner, const std::string& initialCode) {
   ui::OwnerWindowScope ownerScope(owner);
   std::string result;
-  TSwfSearchFrm form(owner);
+  frame::EntryArgs call;
+  call.ShellWnd = owner;
+  TSwfSearchFrm form(call);
   form.BankSwiftEdt->SetText(initialCode);
   if (form.ShowModal() == ui::mrOk) {
     result = frame::GbkCut(form.SelectedSwift(), frame::kSwiftCodeLen);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "frame/DialogFrm.h"
 #include "frame/ListFillers.h"
 #include "sys/Abi.h"
 #include "ui/Controls.h"
@@ -19,10 +20,10 @@ std::string ShowSwiftSearch(HWND_T owner, const std::string& initialCode);
 // Longest keyword sent to the server, in bytes.
 inline constexpr std::size_t kSwfKeywordLen = 255;
 
-class TSwfSearchFrm : public ui::TForm {
+class TSwfSearchFrm : public frame::TDialogFrm {
  public:
-  // Commands go out with shellWnd, the window the caller's dialogs are owned by.
-  explicit TSwfSearchFrm(HWND_T shellWnd);
+  // Commands go out with the call's window, the one the caller's dialogs are owned by.
+  explicit TSwfSearchFrm(const frame::EntryArgs& call);
   const char* ClassName() const override { return "TSwfSearchFrm"; }
 
   ui::TLabel* BankLeftLbl;
@@ -58,7 +59,6 @@ class TSwfSearchFrm : public ui::TForm {
  private:
   void ShowDetails();
 
-  HWND_T shellWnd_;
   std::string swfAddress_;
   frame::TBankAddress bank_;
 };

@@ -131,9 +131,7 @@ void HostFile(const std::string& file) {
 // exist: no overwrite question). Returns the transcript's message lines.
 std::vector<std::string> DialogExport(ui::HeadlessPlatform& platform, const std::string& target) {
   const std::size_t before = platform.Transcript().size();
-  customer::TCustExportFrm form;
-  form.ShellWnd = kShell;
-  form.CorpNo = "0012";
+  customer::TCustExportFrm form({.ShellWnd = kShell, .CorpNo = "0012"});
   platform.SetOperator([&](ui::TForm&) {
     form.separatorEdt->SetText("@");
     form.FilenameEdit1->SetText(target);

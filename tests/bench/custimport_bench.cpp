@@ -136,11 +136,8 @@ void HostCommands(benchmark::State& state) {
 // Runs the dialog on fileName as the operator does: import, then close. Returns the
 // log's last line.
 std::string ImportThroughDialog(const std::string& fileName, std::size_t* logCapacity = nullptr) {
-  customer::TCustSnapInFrm form;
-  form.ShellWnd = kShell;
-  form.FunctionId = kFunction;
-  form.UserNo = kUser;
-  form.CorpNo = kCorp;
+  customer::TCustSnapInFrm form(
+      {.ShellWnd = kShell, .CorpNo = kCorp, .UserNo = kUser, .FunctionId = kFunction});
   form.FilenameEdt->SetText(fileName);
   auto* platform = dynamic_cast<ui::HeadlessPlatform*>(&ui::CurrentPlatform());
   platform->SetOperator([&form](ui::TForm&) {

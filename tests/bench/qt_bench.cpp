@@ -332,10 +332,7 @@ std::size_t Import(const std::function<void(ui::TForm&, const std::function<void
     }
     return fakehost::Answer::Ok("1");
   });
-  customer::TCustSnapInFrm form;
-  form.FunctionId = 201;
-  form.UserNo = "000001";
-  form.CorpNo = "0012";
+  customer::TCustSnapInFrm form({.CorpNo = "0012", .UserNo = "000001", .FunctionId = 201});
   form.FilenameEdt->SetText(ImportFile());
   std::size_t heap = 0;
   on(form, [&] {

@@ -70,11 +70,8 @@ class AcOrderTest : public tavro_test::DialogTest {
   }
 
   // A dialog loaded as the entry point loads it.
+  static frame::EntryArgs Call() { return tavro_test::CallFor(kShell, "0012", "000001", 103); }
   static void Prepare(customer::TAcOrderEditFrm& form) {
-    form.ShellWnd = kShell;
-    form.CorpNo = "0012";
-    form.UserNo = "000001";
-    form.FunctionId = 103;
     form.LoadAccounts();
     form.ApplyRights();
   }
@@ -110,13 +107,13 @@ TEST_F(AcOrderTest, ShowsTheAccountsAndSavesTheArrangedOrderInOneBatch) {
 // A file that does not exist keeps the designed texts; a key the file lacks empties
 // its text.
 TEST_F(AcOrderTest, CaptionsComeFromTheLanguageFileWithoutDefaults) {
-  const customer::TAcOrderEditFrm designed(sys::IniFile(TempDir() + "none.ini"));
+  const customer::TAcOrderEditFrm designed({}, sys::IniFile(TempDir() + "none.ini"));
   EXPECT_EQ((Lines{designed.Caption, designed.AcOrderLbl->Caption, designed.PromptLbl->Caption,
                    designed.UpdateBtn->Caption, designed.CancelBtn->Caption}),
             (Lines{Gbk("帐号顺序设置"), Gbk("帐户顺序"), Gbk("用鼠标托放进行帐户顺序调整"),
                    Gbk("保存"), Gbk("放弃")}));
   tavro_test::WriteFile(TempDir() + "lang.ini", "[EN]\r\nFrm_AcOrderEdt_Name=Order\r\n");
-  const customer::TAcOrderEditFrm partial(sys::IniFile(TempDir() + "lang.ini"));
+  const customer::TAcOrderEditFrm partial({}, sys::IniFile(TempDir() + "lang.ini"));
   EXPECT_EQ((Lines{partial.Caption, partial.AcOrderLbl->Caption, partial.UpdateBtn->Caption}),
             (Lines{"Order", "", ""}));
 }
@@ -154,7 +151,7 @@ TEST_F(AcOrderTest, ADropSwapsTheDraggedAccountWithTheOneUnderThePointer) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.from) + "->" + std::to_string(c.to));
-    customer::TAcOrderEditFrm form;
+    customer::TAcOrderEditFrm form(Call());
     Prepare(form);
     WhileShown(Platform(), form, [&] { ui::DragItem(*form.AcListLbx, c.from, c.to, c.button); });
     EXPECT_EQ(form.AcListLbx->Items, c.order);
@@ -166,7 +163,7 @@ TEST_F(AcOrderTest, ADropSwapsTheDraggedAccountWithTheOneUnderThePointer) {
 // released over it is a click, and only a move that reaches the threshold drags. Only
 // a left press over an account prepares a drag.
 TEST_F(AcOrderTest, TheDragBeginsOnlyAfterTheThreshold) {
-  customer::TAcOrderEditFrm form;
+  customer::TAcOrderEditFrm form(Call());
   Prepare(form);
   ui::TListBox& list = *form.AcListLbx;
   list.ItemHeight = 4;
@@ -192,7 +189,7 @@ TEST_F(AcOrderTest, SavingNeedsTheModifyRight) {
                                            {Answer::Fail(4, "no route"), false}};
   for (const auto& [rights, update] : cases) {
     Serve(rights);
-    customer::TAcOrderEditFrm form;
+    customer::TAcOrderEditFrm form(Call());
     Prepare(form);
     EXPECT_EQ(form.UpdateBtn->Enabled, update) << rights.text << rights.error;
   }

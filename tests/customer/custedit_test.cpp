@@ -293,7 +293,7 @@ TEST_F(CustEditTest, TheCallLoadsTheUntrimmedKeyAndABlankKeyOpensANewCustomer) {
 // The texts of the language file, the font rule after them. A file without status items
 // leaves the items there are: a new customer would otherwise have no status to save.
 TEST_F(CustEditTest, TheTextsComeFromTheLanguageFileAndAnEmptyStatusListChangesNothing) {
-  customer::TCustomerEdtFrm form;
+  customer::TCustomerEdtFrm form({});
   EXPECT_EQ(form.AcNoBtn->Caption, "Accounts...");
   EXPECT_EQ(form.StatusCmb->Items, (Lines{"Deleted", "Active"}));
   EXPECT_EQ(form.Font().Name, Gbk("宋体"));

@@ -125,8 +125,6 @@ class ExportDialogTest : public tavro_test::DialogTest {
   void SetUp() override {
     DialogTest::SetUp();
     Platform().SetOwnerWindow(kBefore);
-    form_.ShellWnd = kShell;
-    form_.CorpNo = "0012";
   }
 
   // Runs the operator script on the dialog until the script ends.
@@ -152,7 +150,7 @@ class ExportDialogTest : public tavro_test::DialogTest {
     return names;
   }
 
-  customer::TCustExportFrm form_;
+  customer::TCustExportFrm form_{tavro_test::CallFor(kShell, "0012")};
 };
 
 TEST_F(ExportDialogTest, ExportsWithTheChosenTypeAndSeparator) {

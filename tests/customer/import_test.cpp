@@ -116,13 +116,7 @@ class CustSnapInTest : public tavro_test::DialogTest {
  protected:
   static constexpr HWND_T kShell = 0x31;
 
-  void SetUp() override {
-    DialogTest::SetUp();
-    form_.ShellWnd = kShell;
-    form_.FunctionId = 201;
-    form_.UserNo = "000001";
-    form_.CorpNo = "0012";
-  }
+  void SetUp() override { DialogTest::SetUp(); }
   // Writes bytes as the file name and imports it after the actions before; the dialog is
   // closed afterwards with its cancel button.
   void Import(const std::string& name, const std::string& bytes, const std::string& before = "") {
@@ -158,7 +152,7 @@ class CustSnapInTest : public tavro_test::DialogTest {
     return lines;
   }
 
-  customer::TCustSnapInFrm form_;
+  customer::TCustSnapInFrm form_{tavro_test::CallFor(kShell, "0012", "000001", 201)};
 };
 
 std::string SnapIn(const std::string& argsUtf8) {

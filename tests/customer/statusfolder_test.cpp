@@ -81,7 +81,7 @@ TEST_F(StatusFolderTest, CaptionsFallBackOnTheDesignedTexts) {
   const std::pair<const char*, Lines> cases[] = {
       {"keys.ini", {"Status", "A", "S", ""}}, {"nokeys.ini", designed}, {"none.ini", designed}};
   for (const auto& [file, captions] : cases) {
-    const customer::TStatusFolderFrm form(sys::IniFile(TempDir() + file));
+    const customer::TStatusFolderFrm form({}, sys::IniFile(TempDir() + file));
     EXPECT_EQ((Lines{form.Caption, form.GroupBox1->Caption, form.GroupBox2->Caption,
                      form.GroupBox3->Caption}),
               captions)

@@ -59,11 +59,8 @@ class CustCnyTest : public tavro_test::DialogTest {
     return result;
   }
   // A dialog to inspect, given the ids of an entry-point call and loaded as it would be.
+  static frame::EntryArgs Call() { return tavro_test::CallFor(kShell, "0012", "000001", 203); }
   static void Prepare(payee::TCustCNYAcEditFrm& form, const char* key) {
-    form.ShellWnd = kShell;
-    form.CorpNo = "0012";
-    form.UserNo = "000001";
-    form.FunctionId = 203;
     *key != '\0' ? form.LoadPayee(key) : form.PrepareNewPayee();
     form.ApplyRights();
   }
@@ -128,7 +125,7 @@ TEST_F(CustCnyTest, EmptyFieldsStopTheSaveInOrderWithTheFocusOnTheField) {
   };
   for (const auto& c : cases) {
     Serve(Answer::Ok("11110000"));
-    payee::TCustCNYAcEditFrm form;
+    payee::TCustCNYAcEditFrm form(Call());
     Prepare(form, "");
     Platform().RunScript(std::string(c.typed) + "click UpdateBtn\n");
     form.ShowModal();
@@ -153,7 +150,7 @@ TEST_F(CustCnyTest, SaveNeedsTheModifyRightAndDeleteTheDeleteRightAndAnId) {
   };
   for (const auto& c : cases) {
     Serve(c.rights);
-    payee::TCustCNYAcEditFrm form;
+    payee::TCustCNYAcEditFrm form(Call());
     Prepare(form, c.key);
     EXPECT_EQ(form.UpdateBtn->Enabled, c.update) << c.key << c.rights.text;
     EXPECT_EQ(form.DeleteBtn->Enabled, c.del) << c.key << c.rights.text;
@@ -254,7 +251,7 @@ TEST_F(CustCnyTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
 // Only an address without "@" holds the focus; Enter and the arrows walk the fields
 // and never save.
 TEST_F(CustCnyTest, AnEMailWithoutAtKeepsTheFocusAndEnterWalksTheFieldsWithoutSaving) {
-  payee::TCustCNYAcEditFrm form;
+  payee::TCustCNYAcEditFrm form(Call());
   Prepare(form, "");
   tavro_test::WhileShown(Platform(), form, [&] {
     for (const char* text : {"   ", "x@y", "abc"}) {

@@ -6,17 +6,31 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "frame/ManageEdit.h"
 #include "sys/Abi.h"
 #include "tests/support/ModuleTest.h"
 #include "ui/Controls.h"
 #include "ui/Input.h"
 
 namespace tavro_test {
+
+// The call a dialog is made for, as an entry point reads it (no key, no extra).
+inline frame::EntryArgs CallFor(HWND_T shell, std::string corpNo, std::string userNo = "",
+                                std::int32_t functionId = 0) {
+  frame::EntryArgs call;
+  call.ShellWnd = shell;
+  call.CorpNo = std::move(corpNo);
+  call.UserNo = std::move(userNo);
+  call.FunctionId = functionId;
+  return call;
+}
 
 // Runs body while form is shown modally, so that script actions can act on it.
 inline void WhileShown(ui::HeadlessPlatform& platform, ui::TForm& form,

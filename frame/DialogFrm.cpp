@@ -1,0 +1,29 @@
+// The base of the module's dialogs.
+#include "frame/DialogFrm.h"
+
+#include "frame/Localisation.h"
+
+namespace frame {
+
+TDialogFrm::TDialogFrm(const char* name, const EntryArgs& call)
+    : TForm(nullptr, name),
+      ShellWnd(call.ShellWnd),
+      CorpNo(call.CorpNo),
+      UserNo(call.UserNo),
+      FunctionId(call.FunctionId),
+      LangId(GetLangId()) {}
+
+EntryArgs TDialogFrm::Call() const {
+  EntryArgs call;
+  call.ShellWnd = ShellWnd;
+  call.CorpNo = CorpNo;
+  call.UserNo = UserNo;
+  call.FunctionId = FunctionId;
+  return call;
+}
+
+DialogOutcome TDialogFrm::RunModal() {
+  return OutcomeOf(ShowModal(), Result);
+}
+
+}  // namespace frame

@@ -1,0 +1,48 @@
+// The base of the module's dialogs: the ids of the call a dialog works for, the language
+// of its boxes and the result it hands the shell, held once for every dialog, and the
+// modal run that turns its close into the entry point's outcome.
+//
+// Every dialog is made the one way, from the call that opens it; a dialog that opens
+// another hands on its own call (Call()), so a nested dialog works for the same shell
+// window, corporation, operator and function:
+//
+//   customer::TCustomerEdtFrm form(call.Args());
+//   form.Open(call.Args().Key);
+//   return form.RunModal();
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "frame/ManageEdit.h"
+#include "sys/Abi.h"
+#include "ui/Forms.h"
+
+namespace frame {
+
+class TDialogFrm : public ui::TForm {
+ public:
+  // Takes the ids of call (its key and extra are the entry point's own) and the module's
+  // language id; name is the form's component name.
+  TDialogFrm(const char* name, const EntryArgs& call);
+
+  // The ids of the call: the shell's window owns every box, the corporation and the
+  // operator go into every command.
+  HWND_T ShellWnd = 0;
+  std::string CorpNo;  // at most 4 bytes
+  std::string UserNo;  // at most 6 bytes
+  std::int32_t FunctionId = 0;
+  // The language of the boxes, read when the dialog is made.
+  std::string LangId;
+
+  // What the shell gets when the dialog closes with OK; all zero until a dialog sets it.
+  TShellResult Result = kZeroShellResult;
+
+  // The call a dialog opened from this one is made for: the same ids, no key or extra.
+  EntryArgs Call() const;
+
+  // Shows the dialog modal: its Result when it closed with OK, else nothing.
+  DialogOutcome RunModal();
+};
+
+}  // namespace frame
