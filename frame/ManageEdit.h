@@ -9,19 +9,9 @@
 //       const char* Extra) {
 //     frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
 //                           [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-//       const frame::EntryArgs& args = call.Args();
-//       customer::TCustomerEdtFrm form;
-//       form.ShellWnd = args.ShellWnd;
-//       form.FunctionId = args.FunctionId;
-//       form.UserNo = args.UserNo;
-//       form.CorpNo = args.CorpNo;
-//       if (frame::TrimView(args.Key).empty()) {
-//         form.PrepareNewCustomer();
-//       } else {
-//         form.LoadCustomer(args.Key);
-//       }
-//       form.ApplyRights();
-//       return frame::OutcomeOf(form.ShowModal(), form.Result);
+//       customer::TCustomerEdtFrm form(call.Args());  // a frame::TDialogFrm
+//       form.Open(call.Args().Key);
+//       return form.RunModal();
 //     });
 //   }
 #pragma once
