@@ -129,22 +129,23 @@ void TAccountEditFrm::FormCloseQuery(bool& canClose) {
   canClose = ui::AskYesNo(ui::kAppTitle, question);
 }
 
-}  // namespace admin
+namespace {
 
 // Opens the account named by Key; a blank key opens nothing and leaves the caller's
 // record as it was.
-TAVRO_EXPORT void TAVRO_STDCALL Mn_AcEdit(TShellResult* Result, HWND_T ShellWnd, const char* CorpNo,
-                                          const char* UserNo, std::int32_t FunctionId,
-                                          const char* Key, const char* Extra) {
-  frame::RunDialogEntry({.ClearResultFirst = false}, Result, ShellWnd, CorpNo, UserNo, FunctionId,
-                        Key, Extra, [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          const frame::EntryArgs& args = call.Args();
-                          if (frame::TrimView(args.Key).empty()) {
-                            return std::nullopt;
-                          }
-                          admin::TAccountEditFrm form(args);
-                          call.ClearResult();
-                          form.LoadAccount(args.Key);
-                          return form.RunModal();
-                        });
+frame::DialogOutcome OpenAcEdit(frame::DialogEntryCall& call) {
+  const frame::EntryArgs& args = call.Args();
+  if (frame::TrimView(args.Key).empty()) {
+    return std::nullopt;
+  }
+  TAccountEditFrm form(args);
+  call.ClearResult();
+  form.LoadAccount(args.Key);
+  return form.RunModal();
 }
+
+}  // namespace
+
+}  // namespace admin
+
+TAVRO_DIALOG_ENTRY(Mn_AcEdit, frame::DialogEntrySpec{.ClearResultFirst = false}, admin::OpenAcEdit)

@@ -17,7 +17,6 @@ class TAccountEditFrm : public frame::TDialogFrm {
   // Creates the controls, localises them from the language file (when there is one) and
   // applies the font rule.
   explicit TAccountEditFrm(const frame::EntryArgs& call);
-  const char* ClassName() const override { return "TAccountEditFrm"; }
 
   ui::TLabel* CorpNameLbl;
   ui::TEdit* CorpNameEdt;

@@ -253,18 +253,18 @@ void TUsageEdtFrm::FormCloseQuery(bool& canClose) {
   canClose = AskNoByDefault(Shown("放弃存盘"), "用途设置已经修改，是否放弃?");
 }
 
-}  // namespace admin
+namespace {
 
 // The dialog's result is not used: the caller's record always ends all zero.
-TAVRO_EXPORT void TAVRO_STDCALL Mn_UsageEdit(TShellResult* Result, HWND_T ShellWnd,
-                                             const char* CorpNo, const char* UserNo,
-                                             std::int32_t FunctionId, const char* Key,
-                                             const char* Extra) {
-  frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
-                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          admin::TUsageEdtFrm form(call.Args());
-                          form.LoadUsages();
-                          form.ShowModal();
-                          return std::nullopt;
-                        });
+frame::DialogOutcome OpenUsageEdit(frame::DialogEntryCall& call) {
+  TUsageEdtFrm form(call.Args());
+  form.LoadUsages();
+  form.ShowModal();
+  return std::nullopt;
 }
+
+}  // namespace
+
+}  // namespace admin
+
+TAVRO_DIALOG_ENTRY(Mn_UsageEdit, frame::DialogEntrySpec{}, admin::OpenUsageEdit)

@@ -22,7 +22,6 @@ class TUsageEdtFrm : public frame::TDialogFrm {
  public:
   // Creates the controls, localises them ("Usage") and applies the font rule.
   explicit TUsageEdtFrm(const frame::EntryArgs& call);
-  const char* ClassName() const override { return "TUsageEdtFrm"; }
 
   ui::TListBox* UsageList;
   ui::TLabel* TipLbl;

@@ -493,27 +493,27 @@ void TUserEditFrm::FormCloseQuery(bool& canClose) {
   }
 }
 
-}  // namespace admin
+namespace {
 
 // The user dialog for the user named by the key; an empty key opens nothing, as only
 // the bank adds users.
-TAVRO_EXPORT void TAVRO_STDCALL Mn_UserEdit(TShellResult* Result, HWND_T ShellWnd,
-                                            const char* CorpNo, const char* UserNo,
-                                            std::int32_t FunctionId, const char* Key,
-                                            const char* Extra) {
-  frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
-                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          const frame::EntryArgs& args = call.Args();
-                          if (frame::TrimView(args.Key).empty()) {
-                            ui::ShowMessage(admin::Shown(admin::kNoNewUser));
-                            return std::nullopt;
-                          }
-                          admin::RightsFileScope rightsFile;
-                          admin::TUserEditFrm form(args);
-                          form.LoadOperator(args.UserNo);
-                          form.IdEdt->SetText(args.Key);
-                          form.LoadUser();
-                          form.EnableSave();
-                          return form.RunModal();
-                        });
+frame::DialogOutcome OpenUserEdit(frame::DialogEntryCall& call) {
+  const frame::EntryArgs& args = call.Args();
+  if (frame::TrimView(args.Key).empty()) {
+    ui::ShowMessage(Shown(kNoNewUser));
+    return std::nullopt;
+  }
+  RightsFileScope rightsFile;
+  TUserEditFrm form(args);
+  form.LoadOperator(args.UserNo);
+  form.IdEdt->SetText(args.Key);
+  form.LoadUser();
+  form.EnableSave();
+  return form.RunModal();
 }
+
+}  // namespace
+
+}  // namespace admin
+
+TAVRO_DIALOG_ENTRY(Mn_UserEdit, frame::DialogEntrySpec{}, admin::OpenUserEdit)

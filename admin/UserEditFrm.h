@@ -21,7 +21,6 @@ namespace admin {
 class TUserEditFrm : public frame::TDialogFrm {
  public:
   explicit TUserEditFrm(const frame::EntryArgs& call);
-  const char* ClassName() const override { return "TUserEditFrm"; }
 
   // Reads the operator's own record (his level decides what he may change).
   void LoadOperator(const std::string& userNo);

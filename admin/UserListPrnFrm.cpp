@@ -189,20 +189,20 @@ void TUserListPrnFrm::ExportExcelMitClick() {
   }
 }
 
+namespace {
+
+frame::DialogOutcome OpenUserListPrint(frame::DialogEntryCall& call) {
+  // Without a corporation there is nobody to list.
+  if (frame::TrimView(call.Args().CorpNo).empty()) {
+    return std::nullopt;
+  }
+  TUserListPrnFrm form(call.Args());
+  form.Open();
+  return form.RunModal();
+}
+
+}  // namespace
+
 }  // namespace admin
 
-TAVRO_EXPORT void TAVRO_STDCALL Mn_UserListPrint(TShellResult* Result, HWND_T ShellWnd,
-                                                 const char* CorpNo, const char* UserNo,
-                                                 std::int32_t FunctionId, const char* Key,
-                                                 const char* Extra) {
-  frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
-                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          // Without a corporation there is nobody to list.
-                          if (frame::TrimView(call.Args().CorpNo).empty()) {
-                            return std::nullopt;
-                          }
-                          admin::TUserListPrnFrm form(call.Args());
-                          form.Open();
-                          return form.RunModal();
-                        });
-}
+TAVRO_DIALOG_ENTRY(Mn_UserListPrint, frame::DialogEntrySpec{}, admin::OpenUserListPrint)

@@ -17,7 +17,6 @@ namespace admin {
 class TUserListPrnFrm : public frame::TDialogFrm {
  public:
   explicit TUserListPrnFrm(const frame::EntryArgs& call);
-  const char* ClassName() const override { return "TUserListPrnFrm"; }
 
   // Shows the corporation's id and name and fills the list from the server.
   void Open();

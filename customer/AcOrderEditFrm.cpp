@@ -158,19 +158,19 @@ std::string TAcOrderEditFrm::LangText(const char* key) const {
   return frame::GetLangText(LangId, key, "");
 }
 
-}  // namespace customer
+namespace {
 
 // The shell's account order function. The dialog never sets its result, so the caller's
 // record ends all zero however the dialog closes.
-TAVRO_EXPORT void TAVRO_STDCALL Mn_AcOrderEdit(TShellResult* Result, HWND_T ShellWnd,
-                                               const char* CorpNo, const char* UserNo,
-                                               std::int32_t FunctionId, const char* Key,
-                                               const char* Extra) {
-  frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
-                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          customer::TAcOrderEditFrm form(call.Args());
-                          form.LoadAccounts();
-                          form.ApplyRights();
-                          return form.RunModal();
-                        });
+frame::DialogOutcome OpenAcOrderEdit(frame::DialogEntryCall& call) {
+  TAcOrderEditFrm form(call.Args());
+  form.LoadAccounts();
+  form.ApplyRights();
+  return form.RunModal();
 }
+
+}  // namespace
+
+}  // namespace customer
+
+TAVRO_DIALOG_ENTRY(Mn_AcOrderEdit, frame::DialogEntrySpec{}, customer::OpenAcOrderEdit)

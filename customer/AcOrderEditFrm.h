@@ -28,7 +28,6 @@ class TAcOrderEditFrm : public frame::TDialogFrm {
   // The same with the captions of langFile: one that does not exist keeps the designed
   // texts, a key it lacks leaves its text empty. The boxes still read the module's file.
   TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFile& langFile);
-  const char* ClassName() const override { return "TAcOrderEditFrm"; }
 
   ui::TLabel* AcOrderLbl;
   ui::TListBox* AcListLbx;

@@ -127,21 +127,20 @@ std::string TCustAcListFrm::SelectedColumn(std::size_t column) {
   return row->SubItems[column - 1];
 }
 
-}  // namespace customer
+namespace {
 
 // The list's own result is never handed on: the shell refreshes nothing after it.
-TAVRO_EXPORT void TAVRO_STDCALL Mn_CustAcNoList(TShellResult* Result, HWND_T ShellWnd,
-                                                const char* CorpNo, const char* UserNo,
-                                                std::int32_t FunctionId, const char* Key,
-                                                const char* Extra) {
-  frame::DialogEntrySpec shape;
-  shape.KeyLen = frame::kFolderCustIdLen;
-  frame::RunDialogEntry(shape, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
-                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          customer::TCustAcListFrm form(call.Args());
-                          form.CustId = call.Args().Key;
-                          form.LoadList();
-                          form.ShowModal();
-                          return std::nullopt;
-                        });
+frame::DialogOutcome OpenCustAcNoList(frame::DialogEntryCall& call) {
+  TCustAcListFrm form(call.Args());
+  form.CustId = call.Args().Key;
+  form.LoadList();
+  form.ShowModal();
+  return std::nullopt;
 }
+
+}  // namespace
+
+}  // namespace customer
+
+TAVRO_DIALOG_ENTRY(Mn_CustAcNoList, frame::DialogEntrySpec{.KeyLen = frame::kFolderCustIdLen},
+                   customer::OpenCustAcNoList)

@@ -30,7 +30,6 @@ class TCustAcListFrm : public frame::TDialogFrm {
   // The same with the captions of langFile: one that does not exist keeps the designed
   // texts, a key it lacks leaves its text empty.
   TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile& langFile);
-  const char* ClassName() const override { return "TCustAcListFrm"; }
 
   ui::TListView* FolderLsv;
   ui::TPopupMenu* AcNoListPmn;

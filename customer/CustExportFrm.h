@@ -21,7 +21,6 @@ class TCustExportFrm : public frame::TDialogFrm {
   // Creates the controls with their fixed Chinese texts; the dialog has no language-file
   // texts.
   explicit TCustExportFrm(const frame::EntryArgs& call);
-  const char* ClassName() const override { return "TCustExportFrm"; }
 
   ui::TRadioGroup* RadioGroup1;
   ui::TRadioButton* RMBrbtn;

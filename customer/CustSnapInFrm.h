@@ -23,7 +23,6 @@ class TCustSnapInFrm : public frame::TDialogFrm {
   // Creates the controls with their fixed Chinese texts; nothing is read from the
   // language file.
   explicit TCustSnapInFrm(const frame::EntryArgs& call);
-  const char* ClassName() const override { return "TCustSnapInFrm"; }
 
   ui::TLabel* Label1;
   ui::TFileNameEdit* FilenameEdt;

@@ -274,18 +274,18 @@ void TCustomerEdtFrm::TakeOutcome(const frame::TKeyedOutcome& outcome, std::stri
   }
 }
 
-}  // namespace customer
+namespace {
 
 // The shell's customer function: a blank key opens a new customer; an existing one is
 // loaded by the key as received.
-TAVRO_EXPORT void TAVRO_STDCALL Mn_CustomerEdit(TShellResult* Result, HWND_T ShellWnd,
-                                                const char* CorpNo, const char* UserNo,
-                                                std::int32_t FunctionId, const char* Key,
-                                                const char* Extra) {
-  frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
-                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          customer::TCustomerEdtFrm form(call.Args());
-                          form.Open(call.Args().Key);
-                          return form.RunModal();
-                        });
+frame::DialogOutcome OpenCustomerEdit(frame::DialogEntryCall& call) {
+  TCustomerEdtFrm form(call.Args());
+  form.Open(call.Args().Key);
+  return form.RunModal();
 }
+
+}  // namespace
+
+}  // namespace customer
+
+TAVRO_DIALOG_ENTRY(Mn_CustomerEdit, frame::DialogEntrySpec{}, customer::OpenCustomerEdit)

@@ -33,7 +33,6 @@ class TCustomerEdtFrm : public frame::TDialogFrm {
  public:
   // Creates the controls, then localises them and applies the font rule.
   explicit TCustomerEdtFrm(const frame::EntryArgs& call);
-  const char* ClassName() const override { return "TCustomerEdtFrm"; }
 
   ui::TLabel* CustIdLbl;
   ui::TEdit* IdEdt;

@@ -90,21 +90,20 @@ void TStatusFolderFrm::LoadFolders() {
   frame::FillFolderListView(*AuditFolderLsv, list);
 }
 
-}  // namespace customer
+namespace {
 
 // Key: the record's business number. Nothing is handed back: the result stays clear.
-TAVRO_EXPORT void TAVRO_STDCALL Mn_StatusFolderList(TShellResult* Result, HWND_T ShellWnd,
-                                                    const char* CorpNo, const char* UserNo,
-                                                    std::int32_t FunctionId, const char* Key,
-                                                    const char* Extra) {
-  frame::DialogEntrySpec shape;
-  shape.KeyLen = frame::kBusinessNoLen;
-  frame::RunDialogEntry(shape, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
-                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          customer::TStatusFolderFrm form(call.Args());
-                          form.BusinessNo = call.Args().Key;
-                          form.LoadFolders();
-                          form.ShowModal();
-                          return std::nullopt;
-                        });
+frame::DialogOutcome OpenStatusFolderList(frame::DialogEntryCall& call) {
+  TStatusFolderFrm form(call.Args());
+  form.BusinessNo = call.Args().Key;
+  form.LoadFolders();
+  form.ShowModal();
+  return std::nullopt;
 }
+
+}  // namespace
+
+}  // namespace customer
+
+TAVRO_DIALOG_ENTRY(Mn_StatusFolderList, frame::DialogEntrySpec{.KeyLen = frame::kBusinessNoLen},
+                   customer::OpenStatusFolderList)

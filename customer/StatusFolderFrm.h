@@ -21,7 +21,6 @@ class TStatusFolderFrm : public frame::TDialogFrm {
   // The same with the captions of langFile: one that does not exist keeps the designed
   // texts, and so does a key it lacks.
   TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniFile& langFile);
-  const char* ClassName() const override { return "TStatusFolderFrm"; }
 
   ui::TGroupBox* GroupBox1;
   ui::TListView* AuthoriseFolderLsv;

@@ -11,7 +11,8 @@ TDialogFrm::TDialogFrm(const char* name, const EntryArgs& call)
       CorpNo(call.CorpNo),
       UserNo(call.UserNo),
       FunctionId(call.FunctionId),
-      LangId(GetLangId()) {}
+      LangId(GetLangId()),
+      className_(std::string("T") + name) {}
 
 EntryArgs TDialogFrm::Call() const {
   EntryArgs call;

@@ -25,6 +25,8 @@ class TDialogFrm : public ui::TForm {
   // Takes the ids of call (its key and extra are the entry point's own) and the module's
   // language id; name is the form's component name.
   TDialogFrm(const char* name, const EntryArgs& call);
+  // A dialog's class is its form's name after a "T" (TCustomerEdtFrm is CustomerEdtFrm).
+  const char* ClassName() const override { return className_.c_str(); }
 
   // The ids of the call: the shell's window owns every box, the corporation and the
   // operator go into every command.
@@ -43,6 +45,9 @@ class TDialogFrm : public ui::TForm {
 
   // Shows the dialog modal: its Result when it closed with OK, else nothing.
   DialogOutcome RunModal();
+
+ private:
+  std::string className_;
 };
 
 }  // namespace frame

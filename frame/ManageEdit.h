@@ -8,12 +8,19 @@
 //       const char* CorpNo, const char* UserNo, std::int32_t FunctionId, const char* Key,
 //       const char* Extra) {
 //     frame::RunDialogEntry({}, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
-//                           [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-//       customer::TCustomerEdtFrm form(call.Args());  // a frame::TDialogFrm
-//       form.Open(call.Args().Key);
-//       return form.RunModal();
-//     });
+//                           OpenCustomerEdit);
 //   }
+//
+// where OpenCustomerEdit is the dialog's own steps:
+//
+//   frame::DialogOutcome OpenCustomerEdit(frame::DialogEntryCall& call) {
+//     customer::TCustomerEdtFrm form(call.Args());  // a frame::TDialogFrm
+//     form.Open(call.Args().Key);
+//     return form.RunModal();
+//   }
+//
+// TAVRO_DIALOG_ENTRY writes that definition: TAVRO_DIALOG_ENTRY(Mn_CustomerEdit,
+// frame::DialogEntrySpec{}, customer::OpenCustomerEdit).
 #pragma once
 
 #include <cstddef>
@@ -38,11 +45,11 @@ std::string ReadTextParam(const char* text, std::size_t maxBytes);
 // The parameters as every dialog entry point holds them.
 struct EntryArgs {
   HWND_T ShellWnd = 0;
-  std::string CorpNo;  // at most 4 bytes
-  std::string UserNo;  // at most 6 bytes
+  std::string CorpNo{};  // at most 4 bytes
+  std::string UserNo{};  // at most 6 bytes
   std::int32_t FunctionId = 0;
-  std::string Key;    // at most the entry point's key length
-  std::string Extra;  // at most 50 bytes
+  std::string Key{};    // at most the entry point's key length
+  std::string Extra{};  // at most 50 bytes
 };
 
 // How one dialog entry point differs from the common shape.
@@ -113,6 +120,18 @@ void RunDialogEntry(const DialogEntrySpec& shape, TShellResult* result, HWND_T s
 }
 
 }  // namespace frame
+
+// Defines the dialog entry point name with the shell's seven parameters, run by
+// frame::RunDialogEntry with shape (a frame::DialogEntrySpec) and the dialog's steps.
+// Every dialog entry point has this one signature; it is written here once.
+// NOLINTBEGIN(cppcoreguidelines-macro-usage): it defines an exported C function
+#define TAVRO_DIALOG_ENTRY(name, shape, steps)                                                     \
+  TAVRO_EXPORT void TAVRO_STDCALL name(TShellResult* Result, HWND_T ShellWnd, const char* CorpNo,  \
+                                       const char* UserNo, std::int32_t FunctionId,                \
+                                       const char* Key, const char* Extra) {                       \
+    frame::RunDialogEntry(shape, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra, steps); \
+  }
+// NOLINTEND(cppcoreguidelines-macro-usage)
 
 // The exported entry points (C names, the shell's calling convention).
 TAVRO_EXPORT void TAVRO_STDCALL Mn_GetCheckList(TFolderList* Result, HWND_T ShellWnd,

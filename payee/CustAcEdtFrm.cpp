@@ -330,21 +330,20 @@ void TCustAcEdtFrm::FormCloseQuery(ui::TComponent*, bool& canClose) {
   canClose = ui::AskYesNo("", question);
 }
 
-}  // namespace payee
+namespace {
 
 // Key: the account id (below 1 or no number: a new account); Extra: the customer of a
 // new account. The key is converted as read, all 51 bytes: a cut would change the
 // number it names.
-TAVRO_EXPORT void TAVRO_STDCALL Mn_CustAcEdit(TShellResult* Result, HWND_T ShellWnd,
-                                              const char* CorpNo, const char* UserNo,
-                                              std::int32_t FunctionId, const char* Key,
-                                              const char* Extra) {
-  frame::DialogEntrySpec shape;
-  shape.KeyLen = frame::kKeyParamBytes;
-  frame::RunDialogEntry(shape, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
-                        [](frame::DialogEntryCall& call) {
-                          payee::TCustAcEdtFrm form(call.Args());
-                          form.Open(call.Args().Key, call.Args().Extra);
-                          return form.RunModal();
-                        });
+frame::DialogOutcome OpenCustAcEdit(frame::DialogEntryCall& call) {
+  TCustAcEdtFrm form(call.Args());
+  form.Open(call.Args().Key, call.Args().Extra);
+  return form.RunModal();
 }
+
+}  // namespace
+
+}  // namespace payee
+
+TAVRO_DIALOG_ENTRY(Mn_CustAcEdit, frame::DialogEntrySpec{.KeyLen = frame::kKeyParamBytes},
+                   payee::OpenCustAcEdit)

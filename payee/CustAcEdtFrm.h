@@ -23,7 +23,6 @@ class TCustAcEdtFrm : public frame::TDialogFrm {
  public:
   // Creates the dialog for the call's ids and localises it.
   explicit TCustAcEdtFrm(const frame::EntryArgs& call);
-  const char* ClassName() const override { return "TCustAcEdtFrm"; }
 
   // Fills the lists, loads the account the key names (or prepares a new one, with the
   // customer extra names) and enables saving by the operator's rights.

@@ -251,24 +251,23 @@ void TCustCNYAcEditFrm::TakeOutcome(const frame::TKeyedOutcome& outcome, std::st
   }
 }
 
-}  // namespace payee
+namespace {
 
 // The shell's CNY payee function: no function cache; the dialog lives in the module's
 // one dialog variable for the length of the call.
-TAVRO_EXPORT void TAVRO_STDCALL Mn_CustCNYAcEdit(TShellResult* Result, HWND_T ShellWnd,
-                                                 const char* CorpNo, const char* UserNo,
-                                                 std::int32_t FunctionId, const char* Key,
-                                                 const char* Extra) {
-  frame::DialogEntrySpec shape;
-  shape.UseFunctionCache = false;
-  frame::RunDialogEntry(shape, Result, ShellWnd, CorpNo, UserNo, FunctionId, Key, Extra,
-                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          auto form = std::make_unique<payee::TCustCNYAcEditFrm>(call.Args());
-                          struct Held {
-                            ~Held() { payee::CustCNYAcEditFrm = nullptr; }
-                          } held;
-                          payee::CustCNYAcEditFrm = form.get();
-                          form->Open(call.Args().Key);
-                          return form->RunModal();
-                        });
+frame::DialogOutcome OpenCustCNYAcEdit(frame::DialogEntryCall& call) {
+  auto form = std::make_unique<TCustCNYAcEditFrm>(call.Args());
+  struct Held {
+    ~Held() { CustCNYAcEditFrm = nullptr; }
+  } held;
+  CustCNYAcEditFrm = form.get();
+  form->Open(call.Args().Key);
+  return form->RunModal();
 }
+
+}  // namespace
+
+}  // namespace payee
+
+TAVRO_DIALOG_ENTRY(Mn_CustCNYAcEdit, frame::DialogEntrySpec{.UseFunctionCache = false},
+                   payee::OpenCustCNYAcEdit)

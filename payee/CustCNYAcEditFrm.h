@@ -25,7 +25,6 @@ class TCustCNYAcEditFrm : public frame::TDialogFrm {
  public:
   // Creates the controls, then localises them ("CustCNYAc") and applies the font rule.
   explicit TCustCNYAcEditFrm(const frame::EntryArgs& call);
-  const char* ClassName() const override { return "TCustCNYAcEditFrm"; }
 
   ui::TLabel* CustIdLbl;
   ui::TEdit* CustIdEdt;

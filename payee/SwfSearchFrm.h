@@ -24,7 +24,6 @@ class TSwfSearchFrm : public frame::TDialogFrm {
  public:
   // Commands go out with the call's window, the one the caller's dialogs are owned by.
   explicit TSwfSearchFrm(const frame::EntryArgs& call);
-  const char* ClassName() const override { return "TSwfSearchFrm"; }
 
   ui::TLabel* BankLeftLbl;
   ui::TEdit* BankNameLeftEdt;
