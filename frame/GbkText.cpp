@@ -25,23 +25,6 @@ std::string_view GbkCut(std::string_view text, std::size_t maxBytes) {
   return text.substr(0, GbkCutLength(text, maxBytes));
 }
 
-// Trail bytes are never below 0x40, so trimming at the end cannot split a character.
-std::string_view TrimView(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) {
-    ++begin;
-  }
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) {
-    --end;
-  }
-  return text.substr(begin, end - begin);
-}
-
-std::string Trim(std::string_view text) {
-  return std::string(TrimView(text));
-}
-
 void CopyToField(char* field, std::size_t fieldSize, std::string_view text) {
   if (field == nullptr || fieldSize == 0) {
     return;

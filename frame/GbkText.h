@@ -26,9 +26,9 @@ std::size_t GbkCutLength(std::string_view text, std::size_t maxBytes);
 // text cut to at most maxBytes bytes on a character boundary.
 std::string_view GbkCut(std::string_view text, std::size_t maxBytes);
 
-// text without the bytes 0x00-0x20 at either end.
-std::string_view TrimView(std::string_view text);
-std::string Trim(std::string_view text);
+// The one trim (sys/GbkChar.h), under the frame's names.
+using sys::Trim;
+using sys::TrimView;
 
 // Copies text into a zero-terminated field of fieldSize bytes: cut to fieldSize - 1
 // bytes on a character boundary, the rest of the field zero-filled.

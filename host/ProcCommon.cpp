@@ -8,18 +8,6 @@
 
 namespace host {
 
-std::string Trim(std::string_view text) {
-  std::size_t begin = 0;
-  std::size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) {
-    ++begin;
-  }
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) {
-    --end;
-  }
-  return std::string(text.substr(begin, end - begin));
-}
-
 // Every character outside ASCII takes two bytes in GBK; UTF-8 continuation bytes
 // (10xxxxxx) do not start a character.
 std::size_t GbkLength(std::string_view utf8) {

@@ -9,13 +9,15 @@
 #include <vector>
 
 #include "host/Procedure.h"
+#include "sys/GbkChar.h"
 
 namespace host {
 
 class Db;
 
-// Blanks and control characters (every byte up to 0x20) removed at both ends.
-std::string Trim(std::string_view text);
+// Blanks and control characters (every byte up to 0x20) removed at both ends: the one
+// trim of every layer.
+using sys::Trim;
 
 // The length of a UTF-8 text in GBK bytes: one for ASCII, two for anything else.
 std::size_t GbkLength(std::string_view utf8);

@@ -10,26 +10,14 @@
 #include <ostream>
 
 #include "shell/ShellText.h"
+#include "sys/GbkChar.h"
 #include "ui/script/ScriptText.h"
 
 namespace shell {
 namespace {
 
-// Blanks and control bytes at both ends go, as the list view trims its fields.
-std::string_view Trim(std::string_view text) {
-  size_t b = 0;
-  size_t e = text.size();
-  while (b < e && static_cast<unsigned char>(text[b]) <= 0x20) {
-    ++b;
-  }
-  while (e > b && static_cast<unsigned char>(text[e - 1]) <= 0x20) {
-    --e;
-  }
-  return text.substr(b, e - b);
-}
-
 std::string WidthText(std::string_view width) {
-  width = Trim(width);
+  width = sys::TrimView(width);  // as the list view trims its fields
   int value = 0;
   auto [ptr, ec] = std::from_chars(width.data(), width.data() + width.size(), value);
   if (width.empty() || ec != std::errc() || ptr != width.data() + width.size()) {
@@ -91,7 +79,7 @@ std::vector<std::string> ColumnLines(std::string_view layout) {
         width = width.substr(0, width.find('^'));
       }
     }
-    lines.push_back("column " + ui::QuoteText(Trim(title)) + " " + WidthText(width));
+    lines.push_back("column " + ui::QuoteText(sys::TrimView(title)) + " " + WidthText(width));
   }
   return lines;
 }

@@ -28,4 +28,20 @@ std::size_t GbkCharStart(std::string_view text, std::size_t pos) {
   }
 }
 
+std::string_view TrimView(std::string_view text) {
+  std::size_t begin = 0;
+  std::size_t end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) {
+    ++begin;
+  }
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) {
+    --end;
+  }
+  return text.substr(begin, end - begin);
+}
+
+std::string Trim(std::string_view text) {
+  return std::string(TrimView(text));
+}
+
 }  // namespace sys

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace sys {
@@ -28,5 +29,10 @@ std::size_t GbkCharLength(std::string_view text, std::size_t pos);
 // The start of the character that holds the byte at pos (text.size() at or past the
 // end). Walks from the start, since a byte's role depends on what precedes it.
 std::size_t GbkCharStart(std::string_view text, std::size_t pos);
+
+// text without the blanks and control bytes (0x00-0x20) at both ends: the one trim of
+// every layer. Trail bytes are never below 0x40, so it cannot split a character.
+std::string_view TrimView(std::string_view text);
+std::string Trim(std::string_view text);
 
 }  // namespace sys

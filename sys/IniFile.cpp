@@ -9,33 +9,21 @@
 namespace sys {
 namespace {
 
-std::string_view Blankless(std::string_view s) {
-  std::size_t b = 0;
-  std::size_t e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) {
-    ++b;
-  }
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) {
-    --e;
-  }
-  return s.substr(b, e - b);
-}
-
 // "[name]" gives name; a header without "]" takes the rest of the line.
 bool SectionName(std::string_view line, std::string_view& name) {
-  std::string_view t = Blankless(line);
+  std::string_view t = TrimView(line);
   if (t.empty() || t[0] != '[') {
     return false;
   }
   std::size_t close = t.find(']');
   name =
-      Blankless(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+      TrimView(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
   return true;
 }
 
 // "key=value" gives both, trimmed; comments and lines without "=" give nothing.
 bool KeyValue(std::string_view line, std::string_view& key, std::string_view& value) {
-  std::string_view t = Blankless(line);
+  std::string_view t = TrimView(line);
   if (t.empty() || t[0] == ';') {
     return false;
   }
@@ -43,8 +31,8 @@ bool KeyValue(std::string_view line, std::string_view& key, std::string_view& va
   if (eq == std::string_view::npos) {
     return false;
   }
-  key = Blankless(t.substr(0, eq));
-  value = Blankless(t.substr(eq + 1));
+  key = TrimView(t.substr(0, eq));
+  value = TrimView(t.substr(eq + 1));
   return !key.empty();
 }
 
@@ -65,7 +53,7 @@ std::string_view Bounded(std::string_view value) {
 }
 
 void CheckName(std::string_view name, const char* what) {
-  if (Blankless(name).empty() || name.find_first_of("=[]\r\n") != std::string_view::npos) {
+  if (TrimView(name).empty() || name.find_first_of("=[]\r\n") != std::string_view::npos) {
     throw std::invalid_argument(std::string("not a usable ") + what +
                                 " name: " + std::string(name));
   }
@@ -259,28 +247,28 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
   CheckName(section, "section");
   CheckName(key, "key");
   // Written as it is, the line would read as a comment and the value be lost.
-  if (Blankless(key).front() == ';') {
+  if (TrimView(key).front() == ';') {
     throw std::invalid_argument("a key name cannot begin with \";\": " + std::string(key));
   }
   if (value.find_first_of("\r\n") != std::string_view::npos) {
     throw std::invalid_argument("a value cannot hold a line break");
   }
   SplitForWriting();
-  std::string newLine = std::string(Blankless(key)) + "=" + std::string(value);
+  std::string newLine = std::string(TrimView(key)) + "=" + std::string(value);
   std::size_t sectionAt = lines_.size();
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     std::string_view name;
-    if (SectionName(lines_[i], name) && SameIniName(name, Blankless(section))) {
+    if (SectionName(lines_[i], name) && SameIniName(name, TrimView(section))) {
       sectionAt = i;
       break;
     }
   }
   if (sectionAt == lines_.size()) {
-    if (!lines_.empty() && !Blankless(lines_.back()).empty()) {
+    if (!lines_.empty() && !TrimView(lines_.back()).empty()) {
       lines_.emplace_back();
     }
     std::string header = "[";
-    header += Blankless(section);
+    header += TrimView(section);
     header += ']';
     lines_.push_back(std::move(header));
     lines_.push_back(newLine);
@@ -294,11 +282,11 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     }
     std::string_view k;
     std::string_view v;
-    if (KeyValue(lines_[i], k, v) && SameIniName(k, Blankless(key))) {
+    if (KeyValue(lines_[i], k, v) && SameIniName(k, TrimView(key))) {
       lines_[i] = newLine;
       return;
     }
-    if (!Blankless(lines_[i]).empty()) {
+    if (!TrimView(lines_[i]).empty()) {
       lastEntry = i;
     }
   }
