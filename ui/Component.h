@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "ui/ControlVisitor.h"
+#include "ui/Graphics.h"
 
 namespace ui {
 
@@ -73,18 +74,5 @@ template <class T>
 T* FindAs(const TComponent& owner, std::string_view name) {
   return dynamic_cast<T*>(owner.FindComponent(name));
 }
-
-// A colour as the original platform holds it: 0x00BBGGRR, or a system colour.
-using TColor = std::int32_t;
-constexpr TColor RGB(int r, int g, int b) {
-  return TColor(r | (g << 8) | (b << 16));
-}
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clBlue = 0xFF0000;
-constexpr TColor clWindow = TColor(0x80000005u);
-constexpr TColor clBtnFace = TColor(0x8000000Fu);
-constexpr TColor clWindowText = TColor(0x80000008u);
 
 }  // namespace ui

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "ui/Component.h"
+#include "ui/Graphics.h"
 
 namespace ui {
 
@@ -88,15 +89,6 @@ using TDragOverEvent = std::function<void(TComponent* sender, TComponent* source
                                           TDragState state, bool& accept)>;
 using TDragDropEvent = std::function<void(TComponent* sender, TComponent* source, int x, int y)>;
 using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;
-
-struct TFont {
-  std::string Name = "MS Sans Serif";
-  int Size = 8;
-  int Charset = 1;  // DEFAULT_CHARSET; 134 is GB2312
-  bool Bold = false;
-  TColor Color = clWindowText;
-  bool operator==(const TFont&) const = default;
-};
 
 class TControl : public TComponent {
  public:

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "ui/Control.h"
+#include "ui/Graphics.h"
 
 namespace ui {
 
