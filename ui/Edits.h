@@ -40,6 +40,7 @@ class TCustomEdit : public TWinControl {
   int MaxLength() const { return buffer_.MaxLength; }
   void SetMaxLength(int maxLength) { buffer_.MaxLength = maxLength < 0 ? 0 : maxLength; }
   bool ReadOnly = false;
+  void SetReadOnly(bool readOnly) { Assign(ReadOnly, readOnly, chLook); }
 
   TNotifyEvent OnChange;
 
@@ -52,6 +53,9 @@ class TCustomEdit : public TWinControl {
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
   // Runs after every change of the text, before OnChange; fires OnChange.
   virtual void Change();
+  // The text changed: recorded for the platform (whatever Change then lets through),
+  // then Change.
+  void TextChanged();
   EditBuffer& Buffer() { return buffer_; }
   const EditBuffer& Buffer() const { return buffer_; }
   // Replaces the selection by text typed or pasted by the operator; fires Change when
@@ -69,6 +73,7 @@ class TEdit : public TCustomEdit {
   }
   const char* ClassName() const override { return "TEdit"; }
   char PasswordChar = 0;
+  void SetPasswordChar(char passwordChar) { Assign(PasswordChar, passwordChar, chLook); }
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
@@ -100,8 +105,10 @@ class TMemo : public TCustomEdit {
   bool WantReturns = true;
   bool WantTabs = false;
   bool WordWrap = true;
+  void SetWordWrap(bool wordWrap) { Assign(WordWrap, wordWrap, chLook); }
   enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
   TScrollStyle ScrollBars = ssNone;
+  void SetScrollBars(TScrollStyle scrollBars) { Assign(ScrollBars, scrollBars, chLook); }
 
   bool WantsKey(std::uint16_t key) const override;
   void HandleKey(std::uint16_t key, TShiftState shift) override;

@@ -12,8 +12,11 @@ TForm::TForm(TComponent* owner, std::string name) : TWinControl(owner, std::move
   Visible = true;
 }
 
-// Controls go while the form is still whole: they leave the focus and their parents.
+// Controls go while the form is still whole: they leave the focus and their parents,
+// with no list of changes kept for them any more.
 TForm::~TForm() {
+  destroying_ = true;
+  changed_.clear();
   DestroyComponents();
 }
 
@@ -59,7 +62,7 @@ void TForm::FocusControl(TWinControl* control) {
   }
   // A form not yet shown only remembers where the focus will start.
   if (!modal_) {
-    focused_ = control;
+    SetFocused(control);
     return;
   }
   std::vector<TWinControl*> from = Chain(focused_);
@@ -76,7 +79,7 @@ void TForm::FocusControl(TWinControl* control) {
       return;
     }
   }
-  focused_ = control;
+  SetFocused(control);
   std::vector<TWinControl*> entering;
   for (TWinControl* c : to) {
     if (shared(from, c)) {
@@ -174,7 +177,7 @@ void TForm::BeginModal() {
   modal_ = true;
   ModalResult = mrNone;
   TWinControl* preset = focused_;
-  focused_ = nullptr;
+  SetFocused(nullptr);
   if (OnShow) {
     OnShow(this);
   }
@@ -194,10 +197,42 @@ void TForm::EndModal() {
   }
 }
 
+void TForm::SetFocused(TWinControl* control) {
+  if (control != focused_) {
+    focused_ = control;
+    Changed(chFocus);
+  }
+}
+
+std::vector<TControl*> TForm::TakeChangedControls() {
+  std::vector<TControl*> taken;
+  taken.swap(changed_);
+  for (TControl* control : taken) {
+    control->listed_ = false;
+  }
+  return taken;
+}
+
+bool TForm::List(TControl* control) {
+  if (destroying_) {
+    return false;
+  }
+  changed_.push_back(control);
+  return true;
+}
+
+// A control leaves the list only when it leaves the form, which is rare once the form
+// is shown: a search of the list is cheap enough.
+void TForm::Unlist(TControl* control) {
+  if (!destroying_) {
+    changed_.erase(std::remove(changed_.begin(), changed_.end(), control), changed_.end());
+  }
+}
+
 void TForm::ForgetControl(TControl* control) {
   for (TWinControl* c = focused_; c; c = c->Parent()) {
     if (c == control) {
-      focused_ = nullptr;
+      SetFocused(nullptr);
       return;
     }
   }

@@ -305,7 +305,7 @@ void SelectItem(TWinControl& control, int index) {
           }
         },
         [index](TRadioGroup& group) {
-          group.ItemIndex = index;
+          group.SetItemIndex(index);
           group.Click();
         },
         [](TComponent&) {});

@@ -1,3 +1,5 @@
+// The list controls: items, selection and the operator's keys, and the row notices of
+// every change of the rows.
 #include "ui/ListCtrls.h"
 
 #include <algorithm>
@@ -81,6 +83,7 @@ void TComboBox::SetItemIndex(int index) {
     edit_.Text = Items[index];
   }
   SetSelection(edit_, 0, 0);
+  EditChanged();
 }
 
 void TComboBox::SetText(const std::string& text) {
@@ -92,10 +95,28 @@ void TComboBox::SetText(const std::string& text) {
   edit_.Text = text;
   itemIndex_ = index;
   SetSelection(edit_, 0, 0);
+  EditChanged();
+}
+
+void TComboBox::SetSelStart(int pos) {
+  SetSelection(edit_, pos, 0);
+  Changed(chSelection);
+}
+
+void TComboBox::SetItems(TStrings items) {
+  Items = std::move(items);
+  Record().RowsReset();
+  Changed(chSelection);  // the item index may now name another item, or none
+}
+
+void TComboBox::AddItem(std::string item) {
+  Items.push_back(std::move(item));
+  Record().RowsInserted(Count(Items) - 1, 1);
 }
 
 void TComboBox::Clear() {
   Items.clear();
+  Record().RowsReset();
   SetItemIndex(-1);
 }
 
@@ -126,6 +147,7 @@ void TComboBox::TypeText(std::string_view text) {
     return;
   }
   itemIndex_ = IndexOfItem(Items, edit_.Text);
+  EditChanged();
   Change();
 }
 
@@ -152,22 +174,23 @@ void TComboBox::HandleKey(std::uint16_t key, TShiftState) {
       changed = DeleteForward(edit_);
       break;
     case vk::Left:
-      SetSelection(edit_, PrevCharBoundary(edit_, edit_.SelStart), 0);
+      SetSelStart(PrevCharBoundary(edit_, edit_.SelStart));
       break;
     case vk::Right:
-      SetSelection(edit_, NextCharBoundary(edit_, edit_.SelStart), 0);
+      SetSelStart(NextCharBoundary(edit_, edit_.SelStart));
       break;
     case vk::Home:
-      SetSelection(edit_, 0, 0);
+      SetSelStart(0);
       break;
     case vk::End:
-      SetSelection(edit_, static_cast<int>(edit_.Text.size()), 0);
+      SetSelStart(static_cast<int>(edit_.Text.size()));
       break;
     default:
       break;
   }
   if (changed) {
     itemIndex_ = IndexOfItem(Items, edit_.Text);
+    EditChanged();
     Change();
   }
 }
@@ -204,12 +227,52 @@ int TListBox::ItemIndex() const {
 }
 
 void TListBox::SetItemIndex(int index) {
-  itemIndex_ = InRange(Items, index) ? index : -1;
+  Assign(itemIndex_, InRange(Items, index) ? index : -1, chSelection);
+}
+
+void TListBox::SetItems(TStrings items) {
+  Items = std::move(items);
+  ItemsReplaced();
+  Record().RowsReset();
+  Changed(chSelection);  // the item index may now name another item, or none
+}
+
+void TListBox::AddItem(std::string item) {
+  InsertItem(Count(Items), std::move(item));
+}
+
+void TListBox::InsertItem(int index, std::string item) {
+  if (index < 0 || index > Count(Items)) {
+    return;
+  }
+  Items.insert(Items.begin() + index, std::move(item));
+  ItemInserted(index);
+  Record().RowsInserted(index, 1);
+}
+
+void TListBox::DeleteItem(int index) {
+  if (!InRange(Items, index)) {
+    return;
+  }
+  Items.erase(Items.begin() + index);
+  ItemDeleted(index);
+  Record().RowsRemoved(index, 1);
+}
+
+void TListBox::SetItem(int index, std::string item) {
+  if (!InRange(Items, index) || Items[index] == item) {
+    return;
+  }
+  Items[index] = std::move(item);
+  ItemTextChanged(index);
+  Record().RowsChanged(index, 1);
 }
 
 void TListBox::Clear() {
   Items.clear();
-  itemIndex_ = -1;
+  ItemsReplaced();
+  Record().RowsReset();
+  Assign(itemIndex_, -1, chSelection);
 }
 
 int TListBox::ItemAtPos(int, int y, bool existing) const {
@@ -231,7 +294,7 @@ void TListBox::SelectByOperator(int index) {
   if (!InRange(Items, index)) {
     return;
   }
-  itemIndex_ = index;
+  SetItemIndex(index);
   Click();
 }
 
@@ -242,48 +305,46 @@ void TListBox::HandleKey(std::uint16_t key, TShiftState) {
   }
 }
 
-void TCheckListBox::SyncMarks() const {
-  if (marked_ == Items) {
-    return;
-  }
-  std::vector<bool> kept(Items.size(), false);
-  for (std::size_t i = 0; i < Items.size() && i < marked_.size() && i < checked_.size(); ++i) {
-    kept[i] = checked_[i] && marked_[i] == Items[i];
-  }
-  checked_ = std::move(kept);
-  marked_ = Items;
-}
-
 bool TCheckListBox::Checked(int index) const {
-  SyncMarks();
-  return InRange(Items, index) && checked_[index];
+  return InRange(Items, index) && index < static_cast<int>(checked_.size()) && checked_[index];
 }
 
 void TCheckListBox::SetChecked(int index, bool checked) {
-  SyncMarks();
-  if (InRange(Items, index)) {
-    checked_[index] = checked;
+  if (!InRange(Items, index) || Checked(index) == checked) {
+    return;
   }
+  if (checked_.size() < Items.size()) {
+    checked_.resize(Items.size(), false);
+  }
+  checked_[index] = checked;
+  Record().RowsChanged(index, 1, chChecks);
 }
 
 void TCheckListBox::SetItems(TStrings items) {
-  Items = std::move(items);
-  checked_.assign(Items.size(), false);
-  marked_ = Items;
+  TListBox::SetItems(std::move(items));
   SetItemIndex(-1);
 }
 
-void TCheckListBox::AddItem(std::string item) {
-  SyncMarks();
-  Items.push_back(item);
-  marked_.push_back(std::move(item));
-  checked_.push_back(false);
+void TCheckListBox::ItemsReplaced() {
+  checked_.assign(Items.size(), false);
 }
 
-void TCheckListBox::Clear() {
-  TListBox::Clear();
-  checked_.clear();
-  marked_.clear();
+void TCheckListBox::ItemInserted(int index) {
+  if (index <= static_cast<int>(checked_.size())) {
+    checked_.insert(checked_.begin() + index, false);
+  }
+}
+
+void TCheckListBox::ItemDeleted(int index) {
+  if (index < static_cast<int>(checked_.size())) {
+    checked_.erase(checked_.begin() + index);
+  }
+}
+
+void TCheckListBox::ItemTextChanged(int index) {
+  if (index < static_cast<int>(checked_.size())) {
+    checked_[index] = false;
+  }
 }
 
 // Clicking an item's box selects the item and turns its mark.
@@ -338,13 +399,49 @@ TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string text) {
   node->parent_ = parent;
   node->level_ = parent ? parent->level_ + 1 : 0;
   auto& list = parent ? parent->children_ : roots_;
+  node->index_ = static_cast<int>(list.size());
   list.push_back(std::move(node));
+  NoticeAdded(*list.back());
   return list.back().get();
 }
 
+bool TTreeView::NoticedAsNew(const TTreeNode& node) const {
+  for (const TTreeNode* n = &node; n != nullptr; n = n->parent_) {
+    for (const TRowNotice& notice : Changes().Rows()) {
+      if (notice.Kind == TRowNotice::Inserted && notice.Parent == n->parent_ &&
+          n->index_ >= notice.First && n->index_ < notice.First + notice.Count) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// A node is always added last among its siblings. A view is told of the rows of a
+// parent it knows, once for all the rows added to it since it last looked: the children
+// of a new node come with it, and a parent that got rows twice, between others, would
+// be told its count before its other rows were told, so that makes a reset.
+void TTreeView::NoticeAdded(const TTreeNode& node) {
+  const std::vector<TRowNotice>& rows = Changes().Rows();
+  if (node.parent_ != nullptr && NoticedAsNew(*node.parent_)) {
+    Changed(chItems);
+    return;
+  }
+  const bool parentTold = std::any_of(rows.begin(), rows.end(), [&node](const TRowNotice& n) {
+    return n.Parent == node.parent_ && n.Kind == TRowNotice::Inserted;
+  });
+  if (parentTold &&
+      (rows.back().Parent != node.parent_ || rows.back().Kind != TRowNotice::Inserted)) {
+    Record().RowsReset();
+    return;
+  }
+  Record().RowsInserted(node.index_, 1, chItems, node.parent_);
+}
+
 void TTreeView::Clear() {
-  selected_ = nullptr;
+  SetSelected(nullptr);
   roots_.clear();
+  Record().RowsReset();
 }
 
 // Built aside and swapped in only when the whole outline is sound, so a bad line
@@ -388,27 +485,71 @@ void TTreeView::LoadOutline(std::string_view outline) {
     node->parent_ = parent;
     node->level_ = parent ? parent->level_ + 1 : 0;
     auto& siblings = parent ? parent->children_ : roots;
+    node->index_ = static_cast<int>(siblings.size());
     siblings.push_back(std::move(node));
     path.emplace_back(indent, siblings.back().get());
     previous = indent;
   }
-  selected_ = nullptr;
+  SetSelected(nullptr);
   roots_ = std::move(roots);
+  Record().RowsReset();
 }
 
 void TTreeView::SelectByOperator(TTreeNode* node) {
-  selected_ = node;
+  SetSelected(node);
   Click();
+}
+
+void TListView::SetColumns(std::vector<TListColumn> columns) {
+  Columns = std::move(columns);
+  Changed(chColumns);
+}
+
+void TListView::AddColumn(TListColumn column) {
+  Columns.push_back(std::move(column));
+  Changed(chColumns);
+}
+
+void TListView::SetColumnWidth(int column, int width) {
+  if (column >= 0 && column < static_cast<int>(Columns.size())) {
+    Assign(Columns[static_cast<std::size_t>(column)].Width, width, chColumns);
+  }
 }
 
 TListItem& TListView::AddItem(std::string caption, TStrings subItems) {
   Items.push_back(TListItem{std::move(caption), std::move(subItems), nullptr});
+  Record().RowsInserted(static_cast<int>(Items.size()) - 1, 1);
   return Items.back();
+}
+
+void TListView::InsertItem(int index, TListItem item) {
+  if (index < 0 || index > static_cast<int>(Items.size())) {
+    return;
+  }
+  Items.insert(Items.begin() + index, std::move(item));
+  Record().RowsInserted(index, 1);
+}
+
+void TListView::DeleteItem(int index) {
+  if (index < 0 || index >= static_cast<int>(Items.size())) {
+    return;
+  }
+  Items.erase(Items.begin() + index);
+  Record().RowsRemoved(index, 1);
+}
+
+void TListView::SetItem(int index, TListItem item) {
+  if (index < 0 || index >= static_cast<int>(Items.size())) {
+    return;
+  }
+  Items[static_cast<std::size_t>(index)] = std::move(item);
+  Record().RowsChanged(index, 1);
 }
 
 void TListView::Clear() {
   Items.clear();
-  itemIndex_ = -1;
+  Record().RowsReset();
+  Assign(itemIndex_, -1, chSelection);
 }
 
 int TListView::ItemIndex() const {
@@ -416,7 +557,8 @@ int TListView::ItemIndex() const {
 }
 
 void TListView::SetItemIndex(int index) {
-  itemIndex_ = index >= 0 && index < static_cast<int>(Items.size()) ? index : -1;
+  Assign(itemIndex_, index >= 0 && index < static_cast<int>(Items.size()) ? index : -1,
+         chSelection);
 }
 
 TListItem* TListView::Selected() {
@@ -428,7 +570,7 @@ void TListView::SelectByOperator(int index) {
   if (index < 0 || index >= static_cast<int>(Items.size())) {
     return;
   }
-  itemIndex_ = index;
+  SetItemIndex(index);
   Click();
 }
 

@@ -16,6 +16,10 @@ class TLabel : public TControl {
   bool WordWrap = false;
   bool Transparent = false;
   TAlignment Alignment = taLeftJustify;
+  void SetAutoSize(bool autoSize) { Assign(AutoSize, autoSize, chLook); }
+  void SetWordWrap(bool wordWrap) { Assign(WordWrap, wordWrap, chLook); }
+  void SetTransparent(bool transparent) { Assign(Transparent, transparent, chLook); }
+  void SetAlignment(TAlignment alignment) { Assign(Alignment, alignment, chLook); }
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
@@ -30,6 +34,7 @@ class TButton : public TWinControl {
   int ModalResult = 0;
   bool Default = false;
   bool Cancel = false;
+  void SetDefault(bool isDefault) { Assign(Default, isDefault, chLook); }
   void Click() override;
   // Space clicks the focused button.
   void HandleKey(std::uint16_t key, TShiftState shift) override;
@@ -109,8 +114,10 @@ class TRadioGroup : public TGroupBox {
   TRadioGroup(TComponent* owner, std::string name) : TGroupBox(owner, std::move(name)) {}
   const char* ClassName() const override { return "TRadioGroup"; }
   TStrings Items;
+  void SetItems(TStrings items);
   // Setting from code does not fire OnClick; the operator's choice does.
   int ItemIndex = -1;
+  void SetItemIndex(int index) { Assign(ItemIndex, index, chSelection); }
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
@@ -122,6 +129,7 @@ class TPanel : public TWinControl {
   const char* ClassName() const override { return "TPanel"; }
   bool AcceptsFocus() const override { return false; }
   TAlignment Alignment = taCenter;
+  void SetAlignment(TAlignment alignment) { Assign(Alignment, alignment, chLook); }
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }

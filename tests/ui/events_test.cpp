@@ -123,13 +123,13 @@ TEST_F(EventsTest, CheckListMarksFromCodeAreSilentAndTheOperatorsFireClickCheck)
   EXPECT_FALSE(form.RightClb->Checked(0));
   EXPECT_FALSE(form.RightClb->Checked(7));
 
-  // Items changed directly: a mark stays only with an unchanged text at its position.
+  // Items changed one by one: a mark stays only with an unchanged text at its position.
   form.RightClb->SetChecked(0, true);
   form.RightClb->SetChecked(1, true);
-  form.RightClb->Items.push_back("c");
+  form.RightClb->AddItem("c");
   EXPECT_TRUE(form.RightClb->Checked(0));
   EXPECT_FALSE(form.RightClb->Checked(2));
-  form.RightClb->Items = {"a", "x", "c"};
+  form.RightClb->SetItem(1, "x");
   EXPECT_TRUE(form.RightClb->Checked(0));
   EXPECT_FALSE(form.RightClb->Checked(1));
 }

@@ -349,7 +349,7 @@ void Action::Set() {
     VisitKind(
         *c, [&text](TCustomEdit& edit) { edit.SetText(text); },
         [&text](TComboBox& combo) { combo.SetText(text); },
-        [&text](TControl& control) { control.Caption = text; },
+        [&text](TControl& control) { control.SetCaption(text); },
         [&text](TMenuItem& item) { item.Caption = text; }, [](TComponent&) {});
   });
 }

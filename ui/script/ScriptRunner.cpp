@@ -208,6 +208,12 @@ int ScriptRunner::ShowModal(TForm& form) {
       CheckClose(form);
       if (screen_) {
         screen_->FormChanged(form);
+      } else {
+        // Nothing shows the form: what the line changed is let go, so that the change
+        // records hold no more than one line's changes.
+        for (TControl* control : form.TakeChangedControls()) {
+          control->TakeChanges();
+        }
       }
     }
   }
