@@ -342,7 +342,7 @@ TEST_F(FormInputTest, TheWindowShowsTheModelBeforeABoxIsShown) {
   Sample form;
   form.NameEdt->OnChange = [&](ui::TComponent*) {
     form.CityEdt->SetText("Shanghai");
-    form.UpdateBtn->Enabled = false;
+    form.UpdateBtn->SetEnabled(false);
     ui::ShowMessage("changed");
   };
   QString cityOnScreen;
