@@ -67,11 +67,13 @@ ControlView* FormWindow::ViewOf(const TControl& control) const {
 
 // A control found at an address where a control of another kind used to be (the old
 // one destroyed, a new one made in its place) gets a new view.
-FormWindow::Entry& FormWindow::EntryFor(TControl& control, QWidget* client) {
+FormWindow::Entry& FormWindow::EntryFor(TControl& control, QWidget* client, bool& made) {
   Entry& entry = views_[&control];
-  if (!entry.View || entry.Kind != &typeid(control)) {
+  made = !entry.View || entry.Kind != &typeid(control);
+  if (made) {
     entry.View = MakeView(control, client);
     entry.Kind = &typeid(control);
+    entry.Sources.clear();
   }
   return entry;
 }
@@ -130,7 +132,13 @@ void FormWindow::SyncChanges() {
     // A sheet's caption is its page control's tab.
     if (changes.Has(chText) && parent != &form_) {
       VisitKind(
-          *parent, [&](TPageControl& pages) { ViewOf(pages)->Sync(pages); }, [](TComponent&) {});
+          *parent,
+          [&](TPageControl& pages) {
+            TChangeRecord tabs;
+            tabs.Mark(chItems);
+            ViewOf(pages)->Sync(pages, tabs);
+          },
+          [](TComponent&) {});
     }
   }
   SyncFocus();
@@ -177,17 +185,25 @@ void FormWindow::SyncChildren(TWinControl& parent, QWidget* client) {
   const std::vector<TControl*>& children = parent.Controls();
   for (std::size_t i = 0; i < children.size(); ++i) {
     TControl& child = *children[i];
-    Entry& entry = EntryFor(child, client);
+    bool made = false;
+    Entry& entry = EntryFor(child, client, made);
     entry.Live = true;
     entry.Sources.clear();  // sources_ was emptied for the walk
-    SyncControl(child, entry, client, child.TakeChanges());
+    TChangeRecord changes = child.TakeChanges();
+    if (made) {
+      // A new view shows everything, whatever the form recorded since it was last shown.
+      changes.Mark(chAll);
+      changes.RowsReset();
+    }
+    SyncControl(child, entry, client, changes);
     if (auto* windowed = dynamic_cast<TWinControl*>(&child)) {
       SyncChildren(*windowed, entry.View->Client());
     }
   }
 }
 
-void FormWindow::SyncControl(TControl& child, Entry& entry, QWidget* client, const TChangeRecord&) {
+void FormWindow::SyncControl(TControl& child, Entry& entry, QWidget* client,
+                             const TChangeRecord& changes) {
   ControlView& view = *entry.View;
   QWidget* widget = view.Widget();
   if (widget->parentWidget() != client) {
@@ -201,7 +217,7 @@ void FormWindow::SyncControl(TControl& child, Entry& entry, QWidget* client, con
   if (widget->geometry() != rect) {
     widget->setGeometry(rect);
   }
-  view.Sync(child);
+  view.Sync(child, changes);
   if (std::optional<QSize> natural = view.NaturalSize(child)) {
     // An auto-sized control grows to its text; the text is never cut.
     const QRect grown(rect.topLeft(), rect.size().expandedTo(*natural));

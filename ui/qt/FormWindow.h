@@ -98,7 +98,8 @@ class FormWindow : public QDialog, private InputHost {
   // Whether a change needs the walk of Sync: a control came or went, or a container's
   // font (its children's too) changed, or the control has no widget yet.
   bool NeedsWalk(const TControl& control) const;
-  Entry& EntryFor(TControl& control, QWidget* client);
+  // The control's entry; made is set when its view is new.
+  Entry& EntryFor(TControl& control, QWidget* client, bool& made);
 
   TForm& form_;
   WindowHost& host_;
