@@ -110,9 +110,9 @@ void TAccountEditFrm::LoadAccount(std::string_view accountNo) {
 // dialog asks whether to leave without one.
 void TAccountEditFrm::UpdateBtnClick() {
   frame::TAccountRec rec;
-  rec.AccountNo = std::string(frame::GbkCut(AcNoEdt->Text(), frame::kAccountNoLen));
+  rec.AccountNo = AcNoEdt->Text();
   rec.CorpId = CorpNo;
-  rec.AccountName = std::string(frame::GbkCut(AcNameEdt->Text(), frame::kAccountNameLen));
+  rec.AccountName = AcNameEdt->Text();
   rec.Status = frame::ItemCode(StatusCmb->Text());
   Result = frame::UpdateAccountRec(ShellWnd, FunctionId, rec);
   ModalResult = Result.Code < 1 ? ui::mrCancel : ui::mrOk;

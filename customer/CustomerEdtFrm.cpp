@@ -22,9 +22,11 @@ namespace customer {
 namespace {
 
 // Lengths the operator may type into the one-line fields.
-constexpr int kIdEditLen = 24;
-constexpr int kNameEditLen = 50;
-constexpr int kRefEditLen = 50;
+constexpr int kIdEditLen =
+    static_cast<int>(frame::FieldLen(frame::kCustomerFields, &frame::TCustomerRec::CustId));
+constexpr int kNameEditLen = 50;  // shorter than the record could hold
+constexpr int kRefEditLen =
+    static_cast<int>(frame::FieldLen(frame::kCustomerFields, &frame::TCustomerRec::Remark));
 
 std::string Gbk(const char* utf8) {
   return frame::TFormBuilder::Text(utf8);
@@ -178,13 +180,13 @@ void TCustomerEdtFrm::ApplyRights() {
 
 frame::TCustomerRec TCustomerEdtFrm::CustomerRecord() const {
   frame::TCustomerRec rec;
-  rec.CustId = frame::GbkCut(IdEdt->Text(), frame::kCustIdLen);
-  rec.CorpId = frame::GbkCut(CorpNo, frame::kCorpIdLen);
-  rec.CustName = frame::GbkCut(CNameEdt->Text(), frame::kCustNameLen);
-  rec.NameAddress = frame::GbkCut(frame::EncodeNewlines(ENameMmo->Text()), frame::kNameAddressLen);
-  rec.Remark = frame::GbkCut(RefEdt->Text(), frame::kRemarkLen);
-  rec.EMail = frame::GbkCut(frame::EncodeNewlines(EMailMmo->Text()), frame::kEMailLen);
-  rec.Operator = frame::GbkCut(UserNo, frame::kOperatorLen);
+  rec.CustId = IdEdt->Text();
+  rec.CorpId = CorpNo;
+  rec.CustName = CNameEdt->Text();
+  rec.NameAddress = frame::EncodeNewlines(ENameMmo->Text());
+  rec.Remark = RefEdt->Text();
+  rec.EMail = frame::EncodeNewlines(EMailMmo->Text());
+  rec.Operator = UserNo;
   rec.Status = StatusCmb->ItemIndex();
   return rec;
 }

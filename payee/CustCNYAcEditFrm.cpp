@@ -21,13 +21,16 @@ TCustCNYAcEditFrm* CustCNYAcEditFrm = nullptr;
 
 namespace {
 
-// Field lengths of the edits, as the operator may type them.
-constexpr int kIdEditLen = 24;
+// Field lengths of the edits, as the operator may type them: the record's, but for the
+// name, which the dialog holds shorter than the record could.
+template <std::string frame::TCustCNYAcRec::*Field>
+constexpr int kFieldLen = static_cast<int>(frame::FieldLen(frame::kCustCNYAcFields, Field));
+constexpr int kIdEditLen = kFieldLen<&frame::TCustCNYAcRec::PayeeId>;
 constexpr int kNameEditLen = 50;
-constexpr int kAcNoEditLen = 36;
-constexpr int kBankEditLen = 80;
-constexpr int kRefEditLen = 50;
-constexpr int kSmsEditLen = 50;
+constexpr int kAcNoEditLen = kFieldLen<&frame::TCustCNYAcRec::AcNo>;
+constexpr int kBankEditLen = kFieldLen<&frame::TCustCNYAcRec::BankName>;
+constexpr int kRefEditLen = kFieldLen<&frame::TCustCNYAcRec::Remark>;
+constexpr int kSmsEditLen = kFieldLen<&frame::TCustCNYAcRec::Sms>;
 
 std::string Gbk(const char* utf8) {
   return frame::TFormBuilder::Text(utf8);
@@ -152,16 +155,16 @@ void TCustCNYAcEditFrm::ApplyRights() {
 
 frame::TCustCNYAcRec TCustCNYAcEditFrm::PayeeRecord() const {
   frame::TCustCNYAcRec rec;
-  rec.PayeeId = frame::GbkCut(CustIdEdt->Text(), frame::kCustIdLen);
-  rec.CorpId = frame::GbkCut(CorpNo, frame::kCorpIdLen);
-  rec.AcName = frame::GbkCut(CustNameEdt->Text(), frame::kCustNameLen);
-  rec.AcNo = frame::GbkCut(CustAcNoEdt->Text(), frame::kCustAcNoLen);
-  rec.BankName = frame::GbkCut(CustBankNameEdt->Text(), frame::kCnyBankNameLen);
-  rec.Operator = frame::GbkCut(UserNo, frame::kOperatorLen);
+  rec.PayeeId = CustIdEdt->Text();
+  rec.CorpId = CorpNo;
+  rec.AcName = CustNameEdt->Text();
+  rec.AcNo = CustAcNoEdt->Text();
+  rec.BankName = CustBankNameEdt->Text();
+  rec.Operator = UserNo;
   rec.Status = StatusCmb->ItemIndex();
-  rec.Remark = frame::GbkCut(RefEdt->Text(), frame::kRemarkLen);
-  rec.EMail = frame::GbkCut(frame::EncodeNewlines(EMailMmo->Text()), frame::kEMailLen);
-  rec.Sms = frame::GbkCut(SmsEdt->Text(), frame::kSmsLen);
+  rec.Remark = RefEdt->Text();
+  rec.EMail = frame::EncodeNewlines(EMailMmo->Text());
+  rec.Sms = SmsEdt->Text();
   return rec;
 }
 
