@@ -19,18 +19,10 @@
 namespace admin {
 namespace {
 
-// The designed geometry: a column of labels, a column of fields, the buttons in the
-// bottom right corner. The label column holds the longest caption of every language.
-constexpr ui::TPlacement kPlaces[] = {
-    {"CorpNameLbl", 12, 15, 104, 19},  {"CorpNameEdt", 124, 12, 284, 24},
-    {"AcNoLbl", 12, 47, 104, 19},      {"AcNoEdt", 124, 44, 284, 24},
-    {"AcNameLbl", 12, 79, 104, 19},    {"AcNameEdt", 124, 76, 284, 24},
-    {"CurrencyLbl", 12, 111, 104, 19}, {"CurrencyEdt", 124, 108, 284, 24},
-    {"AcTypeLbl", 12, 143, 104, 19},   {"AcTypeCmb", 124, 140, 284, 24},
-    {"StatusLbl", 12, 175, 104, 19},   {"StatusCmb", 124, 172, 284, 24},
-    {"UpdateBtn", 240, 216, 80, 28},   {"CancelBtn", 328, 216, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{420, 256, ui::bsDialog, kPlaces};
+// The designed geometry, kept as data: AccountEditFrm.layout.
+constexpr char kLayout[] =
+#include "AccountEditFrm.layout"
+    ;
 
 }  // namespace
 
@@ -65,7 +57,7 @@ TAccountEditFrm::TAccountEditFrm(const frame::EntryArgs& call)
 
   ApplyLanguage();
   frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 // The dialog's fixed keys, read once from an opened language file. A key the file lacks

@@ -24,14 +24,10 @@ constexpr int kAllAccountKinds = 99;
 // A batch answers nothing worth reading; only its status counts.
 constexpr std::size_t kSaveAnswerSize = 48;
 
-// The designed geometry: the list under its title, the hint under the list, the
-// buttons in the bottom right corner.
-constexpr ui::TPlacement kPlaces[] = {
-    {"AcOrderLbl", 12, 10, 376, 19}, {"AcListLbx", 12, 32, 376, 280},
-    {"PromptLbl", 12, 320, 376, 19}, {"UpdateBtn", 220, 350, 80, 28},
-    {"CancelBtn", 308, 350, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{400, 390, ui::bsDialog, kPlaces};
+// The designed geometry, kept as data: AcOrderEditFrm.layout.
+constexpr char kLayout[] =
+#include "AcOrderEditFrm.layout"
+    ;
 
 }  // namespace
 
@@ -71,7 +67,7 @@ TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFil
 
   ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 // Every key has an empty default, so a key the file lacks leaves its control without a

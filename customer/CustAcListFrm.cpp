@@ -22,11 +22,10 @@ std::int32_t RowFunctionId(std::string_view caption) {
 
 namespace {
 
-// The designed geometry: the list fills the form, which the operator may resize.
-constexpr ui::TPlacement kPlaces[] = {
-    {"FolderLsv", 0, 0, 800, 360, ui::akLeftTop, ui::alClient},
-};
-constexpr ui::TFormDesign kDesign{800, 360, ui::bsSizeable, kPlaces};
+// The designed geometry, kept as data: CustAcListFrm.layout.
+constexpr char kLayout[] =
+#include "CustAcListFrm.layout"
+    ;
 
 }  // namespace
 
@@ -57,7 +56,7 @@ TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile&
 
   ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 void TCustAcListFrm::ApplyLanguage(const sys::IniFile& file) {

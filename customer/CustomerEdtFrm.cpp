@@ -32,25 +32,10 @@ std::string Gbk(const char* utf8) {
   return frame::TFormBuilder::Text(utf8);
 }
 
-// The designed geometry: a column of labels (two lines for the names: what they are and
-// what they are for) and a column of fields, the change of id beside the id, the
-// buttons in one row at the bottom right with save first and cancel last. The label
-// column holds the longest caption of every language; the name memo four lines of 35.
-constexpr ui::TPlacement kPlaces[] = {
-    {"CustIdLbl", 12, 15, 180, 19},         {"IdEdt", 200, 12, 240, 24},
-    {"ChangeCustBtn", 448, 10, 128, 28},    {"CNameLbl", 12, 51, 180, 19},
-    {"CName1Lbl", 12, 70, 180, 19},         {"CNameEdt", 200, 48, 376, 24},
-    {"ENameLbl", 12, 99, 180, 19},          {"EName1Lbl", 12, 118, 180, 19},
-    {"ENameMmo", 200, 96, 280, 76},         {"RefLbl", 12, 187, 180, 19},
-    {"RefEdt", 200, 184, 376, 24},          {"EMailLbl", 12, 219, 180, 19},
-    {"EMailMmo", 200, 216, 376, 52},        {"StatusLbl", 12, 283, 180, 19},
-    {"StatusCmb", 200, 280, 140, 24},       {"OperatorLbl", 356, 283, 80, 19},
-    {"OperatorShowLbl", 444, 283, 132, 19}, {"UpdateBtn", 48, 320, 80, 28},
-    {"DeleteBtn", 136, 320, 80, 28},        {"ImportBtn", 224, 320, 80, 28},
-    {"ExportBtn", 312, 320, 80, 28},        {"AcNoBtn", 400, 320, 88, 28},
-    {"CancelBtn", 496, 320, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{588, 360, ui::bsDialog, kPlaces};
+// The designed geometry, kept as data: CustomerEdtFrm.layout.
+constexpr char kLayout[] =
+#include "CustomerEdtFrm.layout"
+    ;
 
 }  // namespace
 
@@ -111,7 +96,7 @@ TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
     ApplyLanguage(sys::IniFile(langFile));
   }
   frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 // The dialog's fixed keys; a key the file lacks leaves its control without text. Only

@@ -17,37 +17,17 @@ namespace payee {
 
 namespace {
 
-// The designed geometry: a column of labels and a column of fields, the two bank groups
-// across the form, the intermediary bank's panel with its parts (their widths as the
-// panel's own resize rule gives them; its labels hold a bank name of 50 capitals), the
-// buttons in the bottom right corner. The label column holds the longest caption of
-// every language; the bank memo the six lines of a bank found by its SWIFT code.
-constexpr ui::TPlacement kPlaces[] = {
-    {"CodeLbl", 12, 15, 164, 19},       {"CustIdCmb", 184, 12, 220, 24},
-    {"CurrencyLbl", 424, 15, 80, 19},   {"CurrencyCmb", 512, 12, 156, 24},
-    {"AcNoLbl", 12, 47, 164, 19},       {"AcNoEdt", 184, 44, 484, 24},
-    {"GroupBox1", 12, 78, 656, 60},     {"AcBankCNameLbl", 4, 27, 162, 19},
-    {"CBankEdt", 172, 24, 474, 24},     {"GroupBox2", 12, 146, 656, 356},
-    {"SelectIdCmb", 172, 26, 48, 24},   {"SlashLbl", 226, 29, 10, 19},
-    {"BankAcNoEdt", 242, 26, 404, 24},  {"AcBankENameLbl", 4, 61, 162, 19},
-    {"BankNameMmo", 172, 58, 474, 110}, {"F2HintLbl", 172, 172, 474, 19},
-    {"IntBankLbl", 4, 201, 162, 19},    {"IntBankPnl", 172, 198, 474, 148},
-    {"NameEdit", 3, 0, 424, 24},        {"FindButton", 429, 0, 40, 24},
-    {"NameLabel", 3, 28, 469, 19},      {"Address1Label", 3, 48, 469, 19},
-    {"Address2Label", 3, 68, 469, 19},  {"Address3Label", 3, 88, 469, 19},
-    {"Address4Label", 3, 108, 469, 19}, {"SwfCodeLabel", 3, 128, 469, 19},
-    {"StatusLbl", 12, 517, 164, 19},    {"StatusCmb", 184, 514, 160, 24},
-    {"OperatorLbl", 360, 517, 80, 19},  {"OperatorShowLbl", 448, 517, 100, 19},
-    {"UpdateBtn", 500, 554, 80, 28},    {"CancelBtn", 588, 554, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{680, 594, ui::bsDialog, kPlaces};
+// The designed geometry, kept as data: CustAcEdtFrm.layout.
+constexpr char kLayout[] =
+#include "CustAcEdtFrm.layout"
+    ;
 
 }  // namespace
 
 TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& call) : TDialogFrm("CustAcEdtFrm", call) {
   CreateControls();
   ApplyLanguage();
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 // The designed dialog: texts as designed, limits of the account record's fields.

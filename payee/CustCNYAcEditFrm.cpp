@@ -36,25 +36,10 @@ std::string Gbk(const char* utf8) {
   return frame::TFormBuilder::Text(utf8);
 }
 
-// The designed geometry: a column of labels and a column of fields in the order Enter
-// walks them, then the buttons in one row at the bottom right, save first, so that
-// Enter from the last field lands on it and never on the change of id. The label column
-// holds the longest caption of every language.
-constexpr ui::TPlacement kPlaces[] = {
-    {"CustIdLbl", 12, 15, 112, 19},        {"CustIdEdt", 132, 12, 200, 24},
-    {"CustNameLbl", 12, 47, 112, 19},      {"CustNameEdt", 132, 44, 396, 24},
-    {"CustAcNoLbl", 12, 79, 112, 19},      {"CustAcNoEdt", 132, 76, 396, 24},
-    {"CustBankNameLbl", 12, 111, 112, 19}, {"CustBankNameEdt", 132, 108, 396, 24},
-    {"RefLbl", 12, 143, 112, 19},          {"RefEdt", 132, 140, 396, 24},
-    {"EMailLbl", 12, 175, 112, 19},        {"EMailMmo", 132, 172, 396, 52},
-    {"CustSmsLbl", 12, 235, 112, 19},      {"SmsEdt", 132, 232, 396, 24},
-    {"StatusLbl", 12, 267, 112, 19},       {"StatusCmb", 132, 264, 160, 24},
-    {"OperatorLbl", 308, 267, 80, 19},     {"OperatorShowLbl", 396, 267, 132, 19},
-    {"UpdateBtn", 48, 304, 80, 28},        {"DeleteBtn", 136, 304, 80, 28},
-    {"ChangeCustBtn", 224, 304, 128, 28},  {"ImportBtn", 360, 304, 80, 28},
-    {"CancelBtn", 448, 304, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{540, 344, ui::bsDialog, kPlaces};
+// The designed geometry, kept as data: CustCNYAcEditFrm.layout.
+constexpr char kLayout[] =
+#include "CustCNYAcEditFrm.layout"
+    ;
 
 }  // namespace
 
@@ -112,7 +97,7 @@ TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call)
 
   frame::ApplyFormLanguage(*this, "CustCNYAc");
   frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 void TCustCNYAcEditFrm::Open(std::string_view key) {

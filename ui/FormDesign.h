@@ -22,6 +22,7 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "ui/Forms.h"
 
@@ -49,5 +50,30 @@ struct TFormDesign {
 // the rows of list boxes the height of a line of their font, and lays the docked
 // controls out. Throws std::logic_error when the table and the form disagree.
 void ApplyDesign(TForm& form, const TFormDesign& design);
+
+// A design kept as text, the form's layout file, one row a line in the table's order:
+//
+//   form <width> <height> dialog|sizeable
+//   <name> <left> <top> <width> <height> [anchors <kinds>] [align top|bottom|left|right|client]
+//
+// where <kinds> is "all" or anchor kinds joined by '+' (left+top+right); a row without
+// anchors keeps left+top. '#' starts a comment; blank lines are skipped. The names are
+// viewed in text, which must outlive the design.
+class TDesignText {
+ public:
+  // Throws std::logic_error naming the line of the first row it cannot read.
+  explicit TDesignText(std::string_view text);
+  // The design views its own rows.
+  TDesignText(const TDesignText&) = delete;
+  TDesignText& operator=(const TDesignText&) = delete;
+  const TFormDesign& Design() const { return design_; }
+
+ private:
+  std::vector<TPlacement> places_;
+  TFormDesign design_;
+};
+
+// ApplyDesign with a design kept as text.
+void ApplyDesign(TForm& form, std::string_view designText);
 
 }  // namespace ui
