@@ -21,6 +21,10 @@
 namespace customer {
 namespace {
 
+// The customer's commands for the shared delete and change of id.
+constexpr frame::TKeyedCommands kKeyedCommands = {
+    "MN_CustomerExists %s,%s", "MN_CustomerDelete %s,%s", "MN_CustomerUpdate %s,%s,%s"};
+
 // Lengths the operator may type into the one-line fields.
 constexpr int kIdEditLen =
     static_cast<int>(frame::FieldLen(frame::kCustomerFields, &frame::TCustomerRec::CustId));
@@ -40,7 +44,7 @@ constexpr char kLayout[] =
 }  // namespace
 
 TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
-    : TDialogFrm("CustomerEdtFrm", call) {
+    : TKeyedRecordFrm("CustomerEdtFrm", call, kKeyedCommands) {
   Caption = Gbk("客户设置");
   Position = ui::poScreenCenter;
   ui::TFont font = Font();
@@ -179,7 +183,7 @@ frame::TCustomerRec TCustomerEdtFrm::CustomerRecord() const {
 // A new customer needs no question; saving over an existing one needs the right to
 // modify and a Yes.
 void TCustomerEdtFrm::UpdateBtnClick() {
-  if (frame::KeyedRecordCount(KeyedCall(), IdEdt->Text()) >= frame::kRecordExists) {
+  if (RecordExists(IdEdt->Text())) {
     if (!frame::RightGranted(rights_, frame::kRightModify)) {
       frame::ShowFixedText("你无权修改原有客户信息！");
       return;
@@ -188,27 +192,16 @@ void TCustomerEdtFrm::UpdateBtnClick() {
       return;
     }
   }
-  // Only a saved customer becomes the result: a refused save changed nothing, and a
-  // later close with OK (a failed delete or change of id) must not hand the shell the
-  // refusal.
-  const TShellResult answer = frame::UpdateCustomerRec(ShellWnd, FunctionId, CustomerRecord());
-  if (answer.Code > 0) {
-    Result = answer;
-    ModalResult = ui::mrOk;
-  } else {
-    ModalResult = ui::mrCancel;
-  }
+  TakeSaveAnswer(frame::UpdateCustomerRec(ShellWnd, FunctionId, CustomerRecord()));
 }
 
 void TCustomerEdtFrm::DeleteBtnClick() {
-  const std::string custId = IdEdt->Text();
-  TakeOutcome(frame::DeleteKeyedRecord(KeyedCall(), custId), custId);
+  DeleteRecord(IdEdt->Text());
 }
 
 // Not bound to a right.
 void TCustomerEdtFrm::ChangeCustBtnClick() {
-  const std::string oldId = IdEdt->Text();
-  TakeOutcome(frame::ChangeRecordId(KeyedCall(), oldId, frame::kCustIdLen), oldId);
+  ChangeRecordId(IdEdt->Text());
 }
 
 // The list runs under the window that owns the module's windows now, through the
@@ -241,24 +234,6 @@ void TCustomerEdtFrm::FormCloseQuery(bool& canClose) {
     return;
   }
   canClose = frame::AskLangQuestion(LangId, "Msg_Common_ExitWithoutSave");
-}
-
-frame::TKeyedRecordCall TCustomerEdtFrm::KeyedCall() const {
-  static constexpr frame::TKeyedCommands kCommands = {
-      "MN_CustomerExists %s,%s", "MN_CustomerDelete %s,%s", "MN_CustomerUpdate %s,%s,%s"};
-  return {ShellWnd, LangId, CorpNo, kCommands};
-}
-
-// A delete or change of id hands the shell its code with the id it started from and
-// the corporation.
-void TCustomerEdtFrm::TakeOutcome(const frame::TKeyedOutcome& outcome, std::string_view custId) {
-  if (outcome.Code > 0) {
-    Result.Code = outcome.Code;
-    frame::CopyToField(Result.Text, std::string(custId) + ":" + CorpNo);
-  }
-  if (outcome.Close) {
-    ModalResult = ui::mrOk;
-  }
 }
 
 namespace {

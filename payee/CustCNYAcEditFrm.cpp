@@ -21,6 +21,10 @@ TCustCNYAcEditFrm* CustCNYAcEditFrm = nullptr;
 
 namespace {
 
+// The payee's commands for the shared delete and change of id.
+constexpr frame::TKeyedCommands kKeyedCommands = {
+    "MN_CustCNYAcExists %s,%s", "MN_CustCNYAcDelete %s,%s", "MN_CustCNYAcUpdate %s,%s,%s"};
+
 // Field lengths of the edits, as the operator may type them: the record's, but for the
 // name, which the dialog holds shorter than the record could.
 template <std::string frame::TCustCNYAcRec::*Field>
@@ -44,7 +48,7 @@ constexpr char kLayout[] =
 }  // namespace
 
 TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call)
-    : TDialogFrm("CustCNYAcEditFrm", call) {
+    : TKeyedRecordFrm("CustCNYAcEditFrm", call, kKeyedCommands) {
   Caption = Gbk("人民币收款人设置");
   Position = ui::poScreenCenter;
   ui::TFont font = Font();
@@ -156,7 +160,7 @@ frame::TCustCNYAcRec TCustCNYAcEditFrm::PayeeRecord() const {
 // An existing payee is confirmed before the fields are checked, so the question comes
 // first even when a field is missing.
 void TCustCNYAcEditFrm::UpdateBtnClick() {
-  if (frame::KeyedRecordCount(KeyedCall(), CustIdEdt->Text()) >= frame::kRecordExists &&
+  if (RecordExists(CustIdEdt->Text()) &&
       !frame::AskLangQuestion(LangId, "Msg_Common_UpdateOldRecord_Hint")) {
     return;
   }
@@ -175,25 +179,15 @@ void TCustCNYAcEditFrm::UpdateBtnClick() {
       return;
     }
   }
-  // Only a saved payee becomes the result: a refused save changed nothing, and a later
-  // close with OK (a failed delete or change of id) must not hand the shell the refusal.
-  const TShellResult answer = frame::UpdateCustCNYAcRec(ShellWnd, FunctionId, PayeeRecord());
-  if (answer.Code > 0) {
-    Result = answer;
-    ModalResult = ui::mrOk;
-  } else {
-    ModalResult = ui::mrCancel;
-  }
+  TakeSaveAnswer(frame::UpdateCustCNYAcRec(ShellWnd, FunctionId, PayeeRecord()));
 }
 
 void TCustCNYAcEditFrm::DeleteBtnClick() {
-  const std::string payeeId = CustIdEdt->Text();
-  TakeOutcome(frame::DeleteKeyedRecord(KeyedCall(), payeeId), payeeId);
+  DeleteRecord(CustIdEdt->Text());
 }
 
 void TCustCNYAcEditFrm::ChangeCustBtnClick() {
-  const std::string oldId = CustIdEdt->Text();
-  TakeOutcome(frame::ChangeRecordId(KeyedCall(), oldId, frame::kCustIdLen), oldId);
+  ChangeRecordId(CustIdEdt->Text());
 }
 
 // Only the presence of "@" is checked; blanks alone count as no address.
@@ -216,27 +210,9 @@ void TCustCNYAcEditFrm::FormCloseQuery(bool& canClose) {
   canClose = ui::AskYesNo("Warning", text, ui::MsgIcon::Warning);
 }
 
-frame::TKeyedRecordCall TCustCNYAcEditFrm::KeyedCall() const {
-  static constexpr frame::TKeyedCommands kCommands = {
-      "MN_CustCNYAcExists %s,%s", "MN_CustCNYAcDelete %s,%s", "MN_CustCNYAcUpdate %s,%s,%s"};
-  return {ShellWnd, LangId, CorpNo, kCommands};
-}
-
 void TCustCNYAcEditFrm::ShowFixedMessage(const char* utf8, ui::TWinControl* focus) {
   frame::ShowFixedText(utf8);
   focus->SetFocus();
-}
-
-// A delete or change of id hands the shell its code with the id it started from and
-// the corporation.
-void TCustCNYAcEditFrm::TakeOutcome(const frame::TKeyedOutcome& outcome, std::string_view payeeId) {
-  if (outcome.Code > 0) {
-    Result.Code = outcome.Code;
-    frame::CopyToField(Result.Text, std::string(payeeId) + ":" + CorpNo);
-  }
-  if (outcome.Close) {
-    ModalResult = ui::mrOk;
-  }
 }
 
 namespace {
