@@ -19,7 +19,8 @@
 namespace admin {
 namespace {
 
-// The designed geometry, kept as data: AccountEditFrm.layout.
+// The designed geometry (and the language keys of the captions), kept as data:
+// AccountEditFrm.layout.
 constexpr char kLayout[] =
 #include "AccountEditFrm.layout"
     ;
@@ -69,15 +70,7 @@ void TAccountEditFrm::ApplyLanguage() {
   }
   const sys::IniFile file(path);
   auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
-  Caption = text("Frm_AcEdt_Name");
-  UpdateBtn->Caption = text("Btn_Common_Update_Name");
-  CancelBtn->Caption = text("Btn_Common_Cancel_Name");
-  CorpNameLbl->Caption = text("Lbl_AcEdt_CorpName_Text");
-  AcNoLbl->Caption = text("Lbl_AcEdt_AcNo_Text");
-  AcNameLbl->Caption = text("LBL_AcEdt_AcName_Text");
-  CurrencyLbl->Caption = text("Lbl_AcEdt_Currency_Text");
-  AcTypeLbl->Caption = text("Lbl_AcEdt_AcType_Text");
-  StatusLbl->Caption = text("Lbl_Common_Status_Text");
+  frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
   AcTypeCmb->Items = frame::SplitCommaList(text("Mnu_AcEdt_AcType_List"));
   AcTypeCmb->SetItemIndex(-1);
   StatusCmb->Items = frame::SplitCommaList(text("Mnu_AcEdt_Status_List"));

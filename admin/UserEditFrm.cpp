@@ -25,7 +25,8 @@ constexpr char kDefaultRightsQuestion[] =
 constexpr char kNodeRightsSaving[] = "正在更新用户节点权限记录";
 constexpr char kNoNewUser[] = "经办人员只能由银行新增/Only Bank Can Add New User.";
 
-// The designed geometry, kept as data: UserEditFrm.layout.
+// The designed geometry (and the language keys of the captions), kept as data:
+// UserEditFrm.layout.
 constexpr char kLayout[] =
 #include "UserEditFrm.layout"
     ;
@@ -159,19 +160,7 @@ void TUserEditFrm::ApplyLanguage() {
     auto text = [&](const char* key, std::string_view def = "") {
       return frame::GetLangTextOpen(file, LangId, key, def);
     };
-    Caption = text("Frm_UserEdt_Name");
-    UpdateBtn->Caption = text("Btn_Common_Update_Name");
-    CancelBtn->Caption = text("Btn_Common_Cancel_Name");
-    UserInfoGrp->Caption = text("Grp_UserEdt_UserInfo_Text");
-    CorpNameLbl->Caption = text("Lbl_UserEdt_CorpName_Text");
-    IdLbl->Caption = text("Lbl_Common_UserId_Text");
-    UserNameLbl->Caption = text("Lbl_Common_UserName_Text");
-    UserRightLbl->Caption = text("Lbl_UserEdt_UserRight_Text");
-    UserRightGrp->Caption = text("Grp_UserEdt_UserRight_Text");
-    CheckRightCkb->Caption = text("Ckb_UserEdt_CheckRight_Text");
-    UserViewNodeCkb->Caption = text("Ckb_UserEdt_UserViewNode_Text");
-    AcRightCkb->Caption = text("Ckb_UserEdt_AcRight_Text");
-    DefRightBtn->Caption = text("Btn_UserEdt_DefRight_Text");
+    frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
     RightClb->SetItems(RightNames(text("Mnu_UserEdt_Right_List")));
     StatusLbl->Caption = text("Lbl_Common_Status_Text", sys::Utf8ToGbk("状态"));
     StatusCmb->Items =

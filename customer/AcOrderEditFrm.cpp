@@ -24,7 +24,8 @@ constexpr int kAllAccountKinds = 99;
 // A batch answers nothing worth reading; only its status counts.
 constexpr std::size_t kSaveAnswerSize = 48;
 
-// The designed geometry, kept as data: AcOrderEditFrm.layout.
+// The designed geometry (and the language keys of the captions), kept as data:
+// AcOrderEditFrm.layout.
 constexpr char kLayout[] =
 #include "AcOrderEditFrm.layout"
     ;
@@ -76,12 +77,7 @@ void TAcOrderEditFrm::ApplyLanguage(const sys::IniFile& file) {
   if (!file.Exists()) {
     return;
   }
-  auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
-  Caption = text("Frm_AcOrderEdt_Name");
-  UpdateBtn->Caption = text("Btn_Common_Update_Name");
-  CancelBtn->Caption = text("Btn_Common_Cancel_Name");
-  AcOrderLbl->Caption = text("Lbl_AcOrderEdt_AcOrderLbl_Name");
-  PromptLbl->Caption = text("Lbl_AcOrderEdt_PromptLbl_Name");
+  frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
 }
 
 // Each row of the answer is one line, kept whole: the line goes back to the server as

@@ -36,7 +36,8 @@ std::string Gbk(const char* utf8) {
   return frame::TFormBuilder::Text(utf8);
 }
 
-// The designed geometry, kept as data: CustomerEdtFrm.layout.
+// The designed geometry (and the language keys of the captions), kept as data:
+// CustomerEdtFrm.layout.
 constexpr char kLayout[] =
 #include "CustomerEdtFrm.layout"
     ;
@@ -108,23 +109,7 @@ TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
 // new customer would be saved with no status at all.
 void TCustomerEdtFrm::ApplyLanguage(const sys::IniFile& file) {
   auto text = [&](std::string_view key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
-  Caption = text("Frm_CustEdt_Name");
-  UpdateBtn->Caption = text("Btn_Common_Update_Name");
-  DeleteBtn->Caption = text("Btn_Common_Delete_Name");
-  CancelBtn->Caption = text("Btn_Common_Cancel_Name");
-  ImportBtn->Caption = text("Btn_CustEdt_Import_Text");
-  ExportBtn->Caption = text("Btn_CustEdt_Export_Text");
-  AcNoBtn->Caption = text("Btn_CustEdt_AcNo_Text");
-  ChangeCustBtn->Caption = text("Btn_CustEdt_ChangeCust_Text");
-  CustIdLbl->Caption = text("Lbl_Common_CustId_Text");
-  CNameLbl->Caption = text("Lbl_CustEdt_CName_Text");
-  CName1Lbl->Caption = text("Lbl_CustEdt_CName1_Text");
-  ENameLbl->Caption = text("Lbl_CustEdt_EName_Text");
-  EName1Lbl->Caption = text("Lbl_CustEdt_EName1_Text");
-  RefLbl->Caption = text("Lbl_CustEdt_Ref_Text");
-  EMailLbl->Caption = text("Lbl_CustEdt_EMail_Text");
-  StatusLbl->Caption = text("Lbl_Common_Status_Text");
-  OperatorLbl->Caption = text("Lbl_Common_Operator_Text");
+  frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
   ui::TStrings status = frame::SplitCommaList(text("Mnu_CustEdt_Status_List"));
   if (!status.empty()) {
     StatusCmb->Items = std::move(status);

@@ -17,7 +17,8 @@ namespace payee {
 
 namespace {
 
-// The designed geometry, kept as data: CustAcEdtFrm.layout.
+// The designed geometry (and the language keys of the captions), kept as data:
+// CustAcEdtFrm.layout.
 constexpr char kLayout[] =
 #include "CustAcEdtFrm.layout"
     ;
@@ -98,17 +99,8 @@ void TCustAcEdtFrm::ApplyLanguage() {
   if (!path.empty()) {
     const sys::IniFile file(path);
     auto text = [&](std::string_view key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
-    Caption = text("Frm_CustAcEdt_Name");
-    UpdateBtn->Caption = text("Btn_Common_Update_Name");
-    CancelBtn->Caption = text("Btn_Common_Cancel_Name");
-    CodeLbl->Caption = text("Lbl_Common_CustId_Text");
-    CurrencyLbl->Caption = text("Lbl_Common_Currency_Text");
-    AcNoLbl->Caption = text("Lbl_Common_AcNo_Text");
-    AcBankCNameLbl->Caption = text("Lbl_CustAcEdt_AcBankName_Text");
+    frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
     AcBankENameLbl->Caption = AcBankCNameLbl->Caption;
-    IntBankLbl->Caption = text("Lbl_CustAcEdt_IntBank_Text");
-    StatusLbl->Caption = text("Lbl_Common_Status_Text");
-    OperatorLbl->Caption = text("Lbl_Common_Operator_Text");
     StatusCmb->Items = frame::SplitCommaList(text("Mnu_CustAcEdt_Status_List"));
   }
   frame::ApplyFontRule(*this, LangId);

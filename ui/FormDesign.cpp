@@ -150,9 +150,16 @@ bool ReadPlacement(const std::vector<std::string_view>& words, TPlacement& place
     if (i + 1 == words.size()) {
       return false;
     }
-    const bool read = words[i] == "anchors" ? ReadAnchors(words[i + 1], place.Anchors)
-                      : words[i] == "align" ? ReadAlign(words[i + 1], place.Align)
-                                            : false;
+    bool read = true;
+    if (words[i] == "anchors") {
+      read = ReadAnchors(words[i + 1], place.Anchors);
+    } else if (words[i] == "align") {
+      read = ReadAlign(words[i + 1], place.Align);
+    } else if (words[i] == "text") {
+      place.TextKey = words[i + 1];
+    } else {
+      read = false;
+    }
     if (!read) {
       return false;
     }
@@ -162,9 +169,13 @@ bool ReadPlacement(const std::vector<std::string_view>& words, TPlacement& place
 
 // The form's row: its client size and border.
 bool ReadFormRow(const std::vector<std::string_view>& words, TFormDesign& design) {
-  if (words.size() != 4 || !ReadNumber(words[1], design.Width) ||
+  const bool keyed = words.size() == 6 && words[4] == "text";
+  if ((words.size() != 4 && !keyed) || !ReadNumber(words[1], design.Width) ||
       !ReadNumber(words[2], design.Height)) {
     return false;
+  }
+  if (keyed) {
+    design.TextKey = words[5];
   }
   if (words[3] == "dialog") {
     design.BorderStyle = bsDialog;

@@ -261,9 +261,9 @@ TEST(FormDesign, ADesignTextReadsAsItsTableAndABadLineIsRefusedByNumber) {
   const ui::TDesignText design(
       "# a comment, then a blank line\n"
       "\n"
-      "form 320 268 sizeable\n"
+      "form 320 268 sizeable text Frm_Key\n"
       "NameEdt 112 12 276 24  anchors left+top+right  # the rest is comment\n"
-      "OkBtn 228 52 80 28 anchors all align client\n"
+      "OkBtn 228 52 80 28 anchors all align client text Btn_Key\n"
       "Lbl 1 2 3 4\n");
   const ui::TFormDesign& d = design.Design();
   EXPECT_EQ(d.Width, 320);
@@ -275,6 +275,9 @@ TEST(FormDesign, ADesignTextReadsAsItsTableAndABadLineIsRefusedByNumber) {
   EXPECT_EQ(d.Places[0].Anchors, ui::akLeft | ui::akTop | ui::akRight);
   EXPECT_EQ(d.Places[1].Anchors, ui::akAll);
   EXPECT_EQ(d.Places[1].Align, ui::alClient);
+  EXPECT_EQ(d.TextKey, "Frm_Key");
+  EXPECT_EQ(d.Places[1].TextKey, "Btn_Key");
+  EXPECT_EQ(d.Places[0].TextKey, "");
   EXPECT_EQ(d.Places[2].Anchors, ui::akLeftTop);
   EXPECT_EQ(d.Places[2].Top, 2);
 
@@ -285,6 +288,7 @@ TEST(FormDesign, ADesignTextReadsAsItsTableAndABadLineIsRefusedByNumber) {
       {"Lbl 1 2 3 4\nform 10 10 dialog\n", "line 1"},
       {"form 10 10 dialog\nform 10 10 dialog\n", "line 2"},
       {"form 10 10 round\n", "line 1"},
+      {"form 10 10 dialog text\n", "line 1"},
       {"form 10 10 dialog\n\nLbl 1 2 3\n", "line 3"},
       {"form 10 10 dialog\nLbl 1 2 3 4x\n", "line 2"},
       {"form 10 10 dialog\nLbl 1 2 3 4 anchors up\n", "line 2"},
