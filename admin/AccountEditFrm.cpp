@@ -30,7 +30,6 @@ constexpr char kLayout[] =
 TAccountEditFrm::TAccountEditFrm(const frame::EntryArgs& call)
     : TDialogFrm("AccountEditFrm", call) {
   Caption = sys::Utf8ToGbk("帐号设置");
-  Position = ui::poScreenCenter;
 
   // Each row: its label, then its field; only the account name is the operator's.
   const frame::TFormBuilder build(*this);

@@ -60,7 +60,6 @@ std::string BuildUsageSaveBatch(std::string_view corpNo, std::string_view userNo
 
 TUsageEdtFrm::TUsageEdtFrm(const frame::EntryArgs& call) : TDialogFrm("UsageEdtFrm", call) {
   Caption = sys::Utf8ToGbk("用途");
-  Position = ui::poScreenCenter;
 
   UsagePop = new ui::TPopupMenu(this, "UsagePop");
   auto item = [this](const char* name, const char* caption, void (TUsageEdtFrm::*handler)()) {

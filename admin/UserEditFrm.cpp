@@ -100,7 +100,6 @@ TUserEditFrm::TUserEditFrm(const frame::EntryArgs& call) : TDialogFrm("UserEditF
 
 void TUserEditFrm::CreateControls() {
   Caption = sys::Utf8ToGbk("用户设置");
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Bold = true;
   SetFont(font);

@@ -58,7 +58,6 @@ std::string UserReportSelect(const std::string& corpNo) {
 TUserListPrnFrm::TUserListPrnFrm(const frame::EntryArgs& call)
     : TDialogFrm("UserListPrnFrm", call) {
   Caption = sys::Utf8ToGbk("用户档案报告");
-  Position = ui::poScreenCenter;
   ui::TFont font;
   font.Name = sys::Utf8ToGbk("宋体");
   font.Size = 9;

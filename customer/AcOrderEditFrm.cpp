@@ -48,7 +48,6 @@ TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call)
 TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
     : TDialogFrm("AcOrderEditFrm", call) {
   Caption = sys::Utf8ToGbk("帐号顺序设置");
-  Position = ui::poScreenCenter;
 
   const frame::TFormBuilder build(*this);
   AcOrderLbl = build.Label("AcOrderLbl", "帐户顺序");

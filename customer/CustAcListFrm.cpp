@@ -35,7 +35,6 @@ TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call)
 TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
     : TDialogFrm("CustAcListFrm", call) {
   Caption = sys::Utf8ToGbk("客户帐号");
-  Position = ui::poScreenCenter;
 
   AcNoListPmn = ui::Create<ui::TPopupMenu>(this, nullptr, "AcNoListPmn");
   NewMit = ui::Create<ui::TMenuItem>(this, nullptr, "NewMit", AcNoListPmn);

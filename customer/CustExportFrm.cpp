@@ -29,7 +29,6 @@ constexpr char kLayout[] =
 
 TCustExportFrm::TCustExportFrm(const frame::EntryArgs& call) : TDialogFrm("CustExportFrm", call) {
   Caption = frame::TFormBuilder::Text("客户信息导出");
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = frame::TFormBuilder::Text("宋体");
   font.Charset = kGb2312Charset;

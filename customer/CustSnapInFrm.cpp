@@ -36,7 +36,6 @@ constexpr char kLayout[] =
 TCustSnapInFrm::TCustSnapInFrm(const frame::EntryArgs& call)
     : TDialogFrm("CustSnapInFrm", call), texts_(MakeImportTexts()) {
   Caption = Gbk("客户信息导入");
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = Gbk("宋体");
   font.Charset = 134;  // GB2312

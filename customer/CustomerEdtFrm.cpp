@@ -47,7 +47,6 @@ constexpr char kLayout[] =
 TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
     : TKeyedRecordFrm("CustomerEdtFrm", call, kKeyedCommands) {
   Caption = Gbk("客户设置");
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   font.Bold = true;

@@ -40,7 +40,6 @@ TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call)
 TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
     : TDialogFrm("StatusFolderFrm", call) {
   Caption = sys::Utf8ToGbk(kFormCaption);
-  Position = ui::poScreenCenter;
 
   const frame::TFormBuilder build(*this);
   AuthoriseFolderLsv =

@@ -35,7 +35,6 @@ TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& call) : TDialogFrm("CustAcE
 void TCustAcEdtFrm::CreateControls() {
   auto gbk = [](const char* utf8) { return frame::TFormBuilder::Text(utf8); };
   Caption = gbk("客户开户行帐号设置");
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   font.Bold = true;

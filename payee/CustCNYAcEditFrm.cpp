@@ -50,13 +50,12 @@ constexpr char kLayout[] =
 TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call)
     : TKeyedRecordFrm("CustCNYAcEditFrm", call, kKeyedCommands) {
   Caption = Gbk("人民币收款人设置");
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   font.Bold = true;
   SetFont(font);
 
-  // The entry fields, then the buttons; kPlaces gives their places and tab order.
+  // The entry fields, then the buttons; the layout gives their places and tab order.
   const frame::TFormBuilder build(*this);
   CustIdLbl = build.FieldLabel("CustIdLbl", "收款人代码");
   CustIdEdt = build.Edit("CustIdEdt", kIdEditLen);

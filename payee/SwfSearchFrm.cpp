@@ -45,7 +45,6 @@ ui::TEdit* MakeSearchEdit(const frame::TFormBuilder& build, const char* name) {
 
 TSwfSearchFrm::TSwfSearchFrm(const frame::EntryArgs& call) : TDialogFrm("SwfSearchFrm", call) {
   Caption = "Bank Swift Search";
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   SetFont(font);
