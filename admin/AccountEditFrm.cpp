@@ -19,25 +19,17 @@
 namespace admin {
 namespace {
 
-// The designed geometry: a column of labels, a column of fields, the buttons in the
-// bottom right corner. The label column holds the longest caption of every language.
-constexpr ui::TPlacement kPlaces[] = {
-    {"CorpNameLbl", 12, 15, 104, 19},  {"CorpNameEdt", 124, 12, 284, 24},
-    {"AcNoLbl", 12, 47, 104, 19},      {"AcNoEdt", 124, 44, 284, 24},
-    {"AcNameLbl", 12, 79, 104, 19},    {"AcNameEdt", 124, 76, 284, 24},
-    {"CurrencyLbl", 12, 111, 104, 19}, {"CurrencyEdt", 124, 108, 284, 24},
-    {"AcTypeLbl", 12, 143, 104, 19},   {"AcTypeCmb", 124, 140, 284, 24},
-    {"StatusLbl", 12, 175, 104, 19},   {"StatusCmb", 124, 172, 284, 24},
-    {"UpdateBtn", 240, 216, 80, 28},   {"CancelBtn", 328, 216, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{420, 256, ui::bsDialog, kPlaces};
+// The designed geometry (and the language keys of the captions), kept as data:
+// AccountEditFrm.layout.
+constexpr char kLayout[] =
+#include "AccountEditFrm.layout"
+    ;
 
 }  // namespace
 
 TAccountEditFrm::TAccountEditFrm(const frame::EntryArgs& call)
     : TDialogFrm("AccountEditFrm", call) {
   Caption = sys::Utf8ToGbk("帐号设置");
-  Position = ui::poScreenCenter;
 
   // Each row: its label, then its field; only the account name is the operator's.
   const frame::TFormBuilder build(*this);
@@ -65,7 +57,7 @@ TAccountEditFrm::TAccountEditFrm(const frame::EntryArgs& call)
 
   ApplyLanguage();
   frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 // The dialog's fixed keys, read once from an opened language file. A key the file lacks
@@ -77,15 +69,7 @@ void TAccountEditFrm::ApplyLanguage() {
   }
   const sys::IniFile file(path);
   auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
-  Caption = text("Frm_AcEdt_Name");
-  UpdateBtn->Caption = text("Btn_Common_Update_Name");
-  CancelBtn->Caption = text("Btn_Common_Cancel_Name");
-  CorpNameLbl->Caption = text("Lbl_AcEdt_CorpName_Text");
-  AcNoLbl->Caption = text("Lbl_AcEdt_AcNo_Text");
-  AcNameLbl->Caption = text("LBL_AcEdt_AcName_Text");
-  CurrencyLbl->Caption = text("Lbl_AcEdt_Currency_Text");
-  AcTypeLbl->Caption = text("Lbl_AcEdt_AcType_Text");
-  StatusLbl->Caption = text("Lbl_Common_Status_Text");
+  frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
   AcTypeCmb->Items = frame::SplitCommaList(text("Mnu_AcEdt_AcType_List"));
   AcTypeCmb->SetItemIndex(-1);
   StatusCmb->Items = frame::SplitCommaList(text("Mnu_AcEdt_Status_List"));
@@ -110,9 +94,9 @@ void TAccountEditFrm::LoadAccount(std::string_view accountNo) {
 // dialog asks whether to leave without one.
 void TAccountEditFrm::UpdateBtnClick() {
   frame::TAccountRec rec;
-  rec.AccountNo = std::string(frame::GbkCut(AcNoEdt->Text(), frame::kAccountNoLen));
+  rec.AccountNo = AcNoEdt->Text();
   rec.CorpId = CorpNo;
-  rec.AccountName = std::string(frame::GbkCut(AcNameEdt->Text(), frame::kAccountNameLen));
+  rec.AccountName = AcNameEdt->Text();
   rec.Status = frame::ItemCode(StatusCmb->Text());
   Result = frame::UpdateAccountRec(ShellWnd, FunctionId, rec);
   ModalResult = Result.Code < 1 ? ui::mrCancel : ui::mrOk;

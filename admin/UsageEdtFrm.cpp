@@ -40,16 +40,10 @@ bool HoldsNoText(std::string_view answer) {
   return frame::TrimView(answer).empty();
 }
 
-// The designed geometry: the list with its default mark to the left of the first row,
-// the editing buttons in a column beside it, save and cancel in the bottom right corner.
-constexpr ui::TPlacement kPlaces[] = {
-    {"TipLbl", 12, 14, 56, 19},     {"UsageList", 72, 12, 280, 260},
-    {"AddNewBtn", 364, 12, 88, 28}, {"EditBtn", 364, 48, 88, 28},
-    {"DeleteBtn", 364, 84, 88, 28}, {"UpBtn", 364, 120, 88, 28},
-    {"DownBtn", 364, 156, 88, 28},  {"SetDefaultBtn", 364, 192, 88, 28},
-    {"SaveBtn", 268, 284, 88, 28},  {"CancelBtn", 364, 284, 88, 28},
-};
-constexpr ui::TFormDesign kDesign{464, 324, ui::bsDialog, kPlaces};
+// The designed geometry, kept as data: UsageEdtFrm.layout.
+constexpr char kLayout[] =
+#include "UsageEdtFrm.layout"
+    ;
 
 }  // namespace
 
@@ -66,7 +60,6 @@ std::string BuildUsageSaveBatch(std::string_view corpNo, std::string_view userNo
 
 TUsageEdtFrm::TUsageEdtFrm(const frame::EntryArgs& call) : TDialogFrm("UsageEdtFrm", call) {
   Caption = sys::Utf8ToGbk("用途");
-  Position = ui::poScreenCenter;
 
   UsagePop = new ui::TPopupMenu(this, "UsagePop");
   auto item = [this](const char* name, const char* caption, void (TUsageEdtFrm::*handler)()) {
@@ -112,7 +105,7 @@ TUsageEdtFrm::TUsageEdtFrm(const frame::EntryArgs& call) : TDialogFrm("UsageEdtF
 
   frame::ApplyFormLanguage(*this, "Usage");
   frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 void TUsageEdtFrm::LoadUsages() {

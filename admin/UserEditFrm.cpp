@@ -25,26 +25,11 @@ constexpr char kDefaultRightsQuestion[] =
 constexpr char kNodeRightsSaving[] = "正在更新用户节点权限记录";
 constexpr char kNoNewUser[] = "经办人员只能由银行新增/Only Bank Can Add New User.";
 
-// The designed geometry. The user's details in two columns; below them the three
-// rights areas one above the other, each with its switch on the left; the buttons in
-// the bottom right corner, the save's hints in the status line beside them. Labels and
-// switches hold the longest caption of every language.
-constexpr ui::TPlacement kPlaces[] = {
-    {"UserInfoGrp", 12, 8, 616, 122},      {"CorpNameLbl", 10, 29, 128, 19},
-    {"CorpNameEdt", 144, 26, 462, 24},     {"IdLbl", 10, 61, 128, 19},
-    {"IdEdt", 144, 58, 150, 24},           {"UserNameLbl", 310, 61, 80, 19},
-    {"NameEdt", 396, 58, 210, 24},         {"UserRightLbl", 10, 93, 128, 19},
-    {"RightCmb", 144, 90, 150, 24},        {"StatusLbl", 310, 93, 80, 19},
-    {"StatusCmb", 396, 90, 210, 24},       {"UserRightGrp", 12, 138, 616, 402},
-    {"BelongCorpLbl", 10, 29, 128, 19},    {"BelongCorpCmb", 144, 26, 462, 24},
-    {"CheckRightCkb", 10, 62, 128, 20},    {"CheckRightClb", 144, 62, 462, 80},
-    {"UserViewNodeCkb", 10, 152, 128, 20}, {"MainDirTrv", 144, 152, 300, 150},
-    {"RightClb", 452, 152, 154, 112},      {"DefRightBtn", 452, 272, 154, 28},
-    {"AcRightCkb", 10, 312, 128, 20},      {"AcNoClb", 144, 312, 462, 80},
-    {"UpdateBtn", 460, 552, 80, 28},       {"CancelBtn", 548, 552, 80, 28},
-    {"StatusShowLbl", 12, 556, 436, 19},
-};
-constexpr ui::TFormDesign kDesign{640, 592, ui::bsDialog, kPlaces};
+// The designed geometry (and the language keys of the captions), kept as data:
+// UserEditFrm.layout.
+constexpr char kLayout[] =
+#include "UserEditFrm.layout"
+    ;
 
 // Result buffers of the rights commands.
 constexpr std::size_t kBatchBufferSize = 1024;
@@ -110,12 +95,11 @@ class RightsFileScope {
 TUserEditFrm::TUserEditFrm(const frame::EntryArgs& call) : TDialogFrm("UserEditFrm", call) {
   CreateControls();
   ApplyLanguage();
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 void TUserEditFrm::CreateControls() {
   Caption = sys::Utf8ToGbk("用户设置");
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Bold = true;
   SetFont(font);
@@ -175,19 +159,7 @@ void TUserEditFrm::ApplyLanguage() {
     auto text = [&](const char* key, std::string_view def = "") {
       return frame::GetLangTextOpen(file, LangId, key, def);
     };
-    Caption = text("Frm_UserEdt_Name");
-    UpdateBtn->Caption = text("Btn_Common_Update_Name");
-    CancelBtn->Caption = text("Btn_Common_Cancel_Name");
-    UserInfoGrp->Caption = text("Grp_UserEdt_UserInfo_Text");
-    CorpNameLbl->Caption = text("Lbl_UserEdt_CorpName_Text");
-    IdLbl->Caption = text("Lbl_Common_UserId_Text");
-    UserNameLbl->Caption = text("Lbl_Common_UserName_Text");
-    UserRightLbl->Caption = text("Lbl_UserEdt_UserRight_Text");
-    UserRightGrp->Caption = text("Grp_UserEdt_UserRight_Text");
-    CheckRightCkb->Caption = text("Ckb_UserEdt_CheckRight_Text");
-    UserViewNodeCkb->Caption = text("Ckb_UserEdt_UserViewNode_Text");
-    AcRightCkb->Caption = text("Ckb_UserEdt_AcRight_Text");
-    DefRightBtn->Caption = text("Btn_UserEdt_DefRight_Text");
+    frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
     RightClb->SetItems(RightNames(text("Mnu_UserEdt_Right_List")));
     StatusLbl->Caption = text("Lbl_Common_Status_Text", sys::Utf8ToGbk("状态"));
     StatusCmb->Items =

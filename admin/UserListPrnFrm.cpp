@@ -38,20 +38,10 @@ ui::TEdit* ReadOnlyField(const frame::TFormBuilder& build, const char* name, ui:
   return edit;
 }
 
-// The designed geometry: the corporation on one line, the list below taking what the
-// operator gives the form, the buttons in the bottom right corner.
-constexpr ui::TAnchors kStretch = ui::akLeft | ui::akTop | ui::akRight;
-constexpr ui::TAnchors kCorner = ui::akRight | ui::akBottom;
-constexpr ui::TPlacement kPlaces[] = {
-    {"CorpIdLbl", 12, 15, 56, 19},
-    {"CorpIdEdt", 72, 12, 100, 24},
-    {"CorpNameLbl", 188, 15, 56, 19},
-    {"CorpNameEdt", 248, 12, 396, 24, kStretch},
-    {"UserLv", 12, 48, 632, 312, ui::akAll},
-    {"PrnBtn", 476, 372, 80, 28, kCorner},
-    {"CancelBtn", 564, 372, 80, 28, kCorner},
-};
-constexpr ui::TFormDesign kDesign{656, 412, ui::bsSizeable, kPlaces};
+// The designed geometry, kept as data: UserListPrnFrm.layout.
+constexpr char kLayout[] =
+#include "UserListPrnFrm.layout"
+    ;
 
 }  // namespace
 
@@ -68,7 +58,6 @@ std::string UserReportSelect(const std::string& corpNo) {
 TUserListPrnFrm::TUserListPrnFrm(const frame::EntryArgs& call)
     : TDialogFrm("UserListPrnFrm", call) {
   Caption = sys::Utf8ToGbk("用户档案报告");
-  Position = ui::poScreenCenter;
   ui::TFont font;
   font.Name = sys::Utf8ToGbk("宋体");
   font.Size = 9;
@@ -99,7 +88,7 @@ TUserListPrnFrm::TUserListPrnFrm(const frame::EntryArgs& call)
   for (const ColumnDef& c : kColumns) {
     UserLv->Columns.push_back(ui::TListColumn{sys::Utf8ToGbk(c.Caption), c.Width});
   }
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 void TUserListPrnFrm::Open() {

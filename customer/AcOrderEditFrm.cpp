@@ -24,14 +24,11 @@ constexpr int kAllAccountKinds = 99;
 // A batch answers nothing worth reading; only its status counts.
 constexpr std::size_t kSaveAnswerSize = 48;
 
-// The designed geometry: the list under its title, the hint under the list, the
-// buttons in the bottom right corner.
-constexpr ui::TPlacement kPlaces[] = {
-    {"AcOrderLbl", 12, 10, 376, 19}, {"AcListLbx", 12, 32, 376, 280},
-    {"PromptLbl", 12, 320, 376, 19}, {"UpdateBtn", 220, 350, 80, 28},
-    {"CancelBtn", 308, 350, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{400, 390, ui::bsDialog, kPlaces};
+// The designed geometry (and the language keys of the captions), kept as data:
+// AcOrderEditFrm.layout.
+constexpr char kLayout[] =
+#include "AcOrderEditFrm.layout"
+    ;
 
 }  // namespace
 
@@ -51,7 +48,6 @@ TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call)
 TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
     : TDialogFrm("AcOrderEditFrm", call) {
   Caption = sys::Utf8ToGbk("帐号顺序设置");
-  Position = ui::poScreenCenter;
 
   const frame::TFormBuilder build(*this);
   AcOrderLbl = build.Label("AcOrderLbl", "帐户顺序");
@@ -71,7 +67,7 @@ TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFil
 
   ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 // Every key has an empty default, so a key the file lacks leaves its control without a
@@ -80,12 +76,7 @@ void TAcOrderEditFrm::ApplyLanguage(const sys::IniFile& file) {
   if (!file.Exists()) {
     return;
   }
-  auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
-  Caption = text("Frm_AcOrderEdt_Name");
-  UpdateBtn->Caption = text("Btn_Common_Update_Name");
-  CancelBtn->Caption = text("Btn_Common_Cancel_Name");
-  AcOrderLbl->Caption = text("Lbl_AcOrderEdt_AcOrderLbl_Name");
-  PromptLbl->Caption = text("Lbl_AcOrderEdt_PromptLbl_Name");
+  frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
 }
 
 // Each row of the answer is one line, kept whole: the line goes back to the server as

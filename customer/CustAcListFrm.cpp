@@ -22,11 +22,10 @@ std::int32_t RowFunctionId(std::string_view caption) {
 
 namespace {
 
-// The designed geometry: the list fills the form, which the operator may resize.
-constexpr ui::TPlacement kPlaces[] = {
-    {"FolderLsv", 0, 0, 800, 360, ui::akLeftTop, ui::alClient},
-};
-constexpr ui::TFormDesign kDesign{800, 360, ui::bsSizeable, kPlaces};
+// The designed geometry, kept as data: CustAcListFrm.layout.
+constexpr char kLayout[] =
+#include "CustAcListFrm.layout"
+    ;
 
 }  // namespace
 
@@ -36,7 +35,6 @@ TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call)
 TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
     : TDialogFrm("CustAcListFrm", call) {
   Caption = sys::Utf8ToGbk("客户帐号");
-  Position = ui::poScreenCenter;
 
   AcNoListPmn = ui::Create<ui::TPopupMenu>(this, nullptr, "AcNoListPmn");
   NewMit = ui::Create<ui::TMenuItem>(this, nullptr, "NewMit", AcNoListPmn);
@@ -57,7 +55,7 @@ TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile&
 
   ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 void TCustAcListFrm::ApplyLanguage(const sys::IniFile& file) {

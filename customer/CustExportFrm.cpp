@@ -20,22 +20,15 @@ namespace {
 constexpr int kSeparatorLen = 1;
 constexpr int kGb2312Charset = 134;
 
-// The designed geometry: the type's frame across the top, the separator and the file
-// each beside its label, the buttons in the bottom right corner.
-constexpr ui::TPlacement kPlaces[] = {
-    {"RadioGroup1", 12, 8, 396, 52},     {"RMBrbtn", 12, 24, 120, 20},
-    {"Otherrbtn", 148, 24, 120, 20},     {"Label2", 12, 75, 72, 17},
-    {"separatorEdt", 92, 72, 40, 24},    {"Label1", 12, 107, 72, 17},
-    {"FilenameEdit1", 92, 104, 316, 24}, {"BitBtn1", 240, 144, 80, 28},
-    {"BitBtn2", 328, 144, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{420, 184, ui::bsDialog, kPlaces};
+// The designed geometry, kept as data: CustExportFrm.layout.
+constexpr char kLayout[] =
+#include "CustExportFrm.layout"
+    ;
 
 }  // namespace
 
 TCustExportFrm::TCustExportFrm(const frame::EntryArgs& call) : TDialogFrm("CustExportFrm", call) {
   Caption = frame::TFormBuilder::Text("客户信息导出");
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = frame::TFormBuilder::Text("宋体");
   font.Charset = kGb2312Charset;
@@ -61,7 +54,7 @@ TCustExportFrm::TCustExportFrm(const frame::EntryArgs& call) : TDialogFrm("CustE
   BitBtn2 = build.Add<ui::TBitBtn>("BitBtn2", "退出");
   BitBtn2->SetKind(ui::bkCancel);
 
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 std::int32_t TCustExportFrm::ExportType() const {

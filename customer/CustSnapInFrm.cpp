@@ -26,22 +26,16 @@ std::string Gbk(const char* utf8) {
   return frame::TFormBuilder::Text(utf8);
 }
 
-// The designed geometry: the file and its option on one line, the log below, the note
-// on the file's form under it, the buttons in the bottom right corner.
-constexpr ui::TPlacement kPlaces[] = {
-    {"Label1", 12, 15, 60, 17},          {"FilenameEdt", 76, 12, 390, 24},
-    {"ConvertChkbox", 478, 14, 110, 20}, {"logMmo", 12, 46, 576, 220},
-    {"Label2", 12, 276, 576, 96},        {"SaveBtn", 420, 384, 80, 28},
-    {"BitBtn2", 508, 384, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{600, 424, ui::bsDialog, kPlaces};
+// The designed geometry, kept as data: CustSnapInFrm.layout.
+constexpr char kLayout[] =
+#include "CustSnapInFrm.layout"
+    ;
 
 }  // namespace
 
 TCustSnapInFrm::TCustSnapInFrm(const frame::EntryArgs& call)
     : TDialogFrm("CustSnapInFrm", call), texts_(MakeImportTexts()) {
   Caption = Gbk("客户信息导入");
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = Gbk("宋体");
   font.Charset = 134;  // GB2312
@@ -72,7 +66,7 @@ TCustSnapInFrm::TCustSnapInFrm(const frame::EntryArgs& call)
   Label2->AutoSize = false;
 
   SetActiveControl(FilenameEdt);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 void TCustSnapInFrm::SaveBtnClick() {

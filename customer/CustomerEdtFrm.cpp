@@ -21,41 +21,32 @@
 namespace customer {
 namespace {
 
+// The customer's commands for the shared delete and change of id.
+constexpr frame::TKeyedCommands kKeyedCommands = {
+    "MN_CustomerExists %s,%s", "MN_CustomerDelete %s,%s", "MN_CustomerUpdate %s,%s,%s"};
+
 // Lengths the operator may type into the one-line fields.
-constexpr int kIdEditLen = 24;
-constexpr int kNameEditLen = 50;
-constexpr int kRefEditLen = 50;
+constexpr int kIdEditLen =
+    static_cast<int>(frame::FieldLen(frame::kCustomerFields, &frame::TCustomerRec::CustId));
+constexpr int kNameEditLen = 50;  // shorter than the record could hold
+constexpr int kRefEditLen =
+    static_cast<int>(frame::FieldLen(frame::kCustomerFields, &frame::TCustomerRec::Remark));
 
 std::string Gbk(const char* utf8) {
   return frame::TFormBuilder::Text(utf8);
 }
 
-// The designed geometry: a column of labels (two lines for the names: what they are and
-// what they are for) and a column of fields, the change of id beside the id, the
-// buttons in one row at the bottom right with save first and cancel last. The label
-// column holds the longest caption of every language; the name memo four lines of 35.
-constexpr ui::TPlacement kPlaces[] = {
-    {"CustIdLbl", 12, 15, 180, 19},         {"IdEdt", 200, 12, 240, 24},
-    {"ChangeCustBtn", 448, 10, 128, 28},    {"CNameLbl", 12, 51, 180, 19},
-    {"CName1Lbl", 12, 70, 180, 19},         {"CNameEdt", 200, 48, 376, 24},
-    {"ENameLbl", 12, 99, 180, 19},          {"EName1Lbl", 12, 118, 180, 19},
-    {"ENameMmo", 200, 96, 280, 76},         {"RefLbl", 12, 187, 180, 19},
-    {"RefEdt", 200, 184, 376, 24},          {"EMailLbl", 12, 219, 180, 19},
-    {"EMailMmo", 200, 216, 376, 52},        {"StatusLbl", 12, 283, 180, 19},
-    {"StatusCmb", 200, 280, 140, 24},       {"OperatorLbl", 356, 283, 80, 19},
-    {"OperatorShowLbl", 444, 283, 132, 19}, {"UpdateBtn", 48, 320, 80, 28},
-    {"DeleteBtn", 136, 320, 80, 28},        {"ImportBtn", 224, 320, 80, 28},
-    {"ExportBtn", 312, 320, 80, 28},        {"AcNoBtn", 400, 320, 88, 28},
-    {"CancelBtn", 496, 320, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{588, 360, ui::bsDialog, kPlaces};
+// The designed geometry (and the language keys of the captions), kept as data:
+// CustomerEdtFrm.layout.
+constexpr char kLayout[] =
+#include "CustomerEdtFrm.layout"
+    ;
 
 }  // namespace
 
 TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
-    : TDialogFrm("CustomerEdtFrm", call) {
+    : TKeyedRecordFrm("CustomerEdtFrm", call, kKeyedCommands) {
   Caption = Gbk("客户设置");
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   font.Bold = true;
@@ -109,7 +100,7 @@ TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
     ApplyLanguage(sys::IniFile(langFile));
   }
   frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 // The dialog's fixed keys; a key the file lacks leaves its control without text. Only
@@ -117,23 +108,7 @@ TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
 // new customer would be saved with no status at all.
 void TCustomerEdtFrm::ApplyLanguage(const sys::IniFile& file) {
   auto text = [&](std::string_view key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
-  Caption = text("Frm_CustEdt_Name");
-  UpdateBtn->Caption = text("Btn_Common_Update_Name");
-  DeleteBtn->Caption = text("Btn_Common_Delete_Name");
-  CancelBtn->Caption = text("Btn_Common_Cancel_Name");
-  ImportBtn->Caption = text("Btn_CustEdt_Import_Text");
-  ExportBtn->Caption = text("Btn_CustEdt_Export_Text");
-  AcNoBtn->Caption = text("Btn_CustEdt_AcNo_Text");
-  ChangeCustBtn->Caption = text("Btn_CustEdt_ChangeCust_Text");
-  CustIdLbl->Caption = text("Lbl_Common_CustId_Text");
-  CNameLbl->Caption = text("Lbl_CustEdt_CName_Text");
-  CName1Lbl->Caption = text("Lbl_CustEdt_CName1_Text");
-  ENameLbl->Caption = text("Lbl_CustEdt_EName_Text");
-  EName1Lbl->Caption = text("Lbl_CustEdt_EName1_Text");
-  RefLbl->Caption = text("Lbl_CustEdt_Ref_Text");
-  EMailLbl->Caption = text("Lbl_CustEdt_EMail_Text");
-  StatusLbl->Caption = text("Lbl_Common_Status_Text");
-  OperatorLbl->Caption = text("Lbl_Common_Operator_Text");
+  frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
   ui::TStrings status = frame::SplitCommaList(text("Mnu_CustEdt_Status_List"));
   if (!status.empty()) {
     StatusCmb->Items = std::move(status);
@@ -178,13 +153,13 @@ void TCustomerEdtFrm::ApplyRights() {
 
 frame::TCustomerRec TCustomerEdtFrm::CustomerRecord() const {
   frame::TCustomerRec rec;
-  rec.CustId = frame::GbkCut(IdEdt->Text(), frame::kCustIdLen);
-  rec.CorpId = frame::GbkCut(CorpNo, frame::kCorpIdLen);
-  rec.CustName = frame::GbkCut(CNameEdt->Text(), frame::kCustNameLen);
-  rec.NameAddress = frame::GbkCut(frame::EncodeNewlines(ENameMmo->Text()), frame::kNameAddressLen);
-  rec.Remark = frame::GbkCut(RefEdt->Text(), frame::kRemarkLen);
-  rec.EMail = frame::GbkCut(frame::EncodeNewlines(EMailMmo->Text()), frame::kEMailLen);
-  rec.Operator = frame::GbkCut(UserNo, frame::kOperatorLen);
+  rec.CustId = IdEdt->Text();
+  rec.CorpId = CorpNo;
+  rec.CustName = CNameEdt->Text();
+  rec.NameAddress = frame::EncodeNewlines(ENameMmo->Text());
+  rec.Remark = RefEdt->Text();
+  rec.EMail = frame::EncodeNewlines(EMailMmo->Text());
+  rec.Operator = UserNo;
   rec.Status = StatusCmb->ItemIndex();
   return rec;
 }
@@ -192,7 +167,7 @@ frame::TCustomerRec TCustomerEdtFrm::CustomerRecord() const {
 // A new customer needs no question; saving over an existing one needs the right to
 // modify and a Yes.
 void TCustomerEdtFrm::UpdateBtnClick() {
-  if (frame::KeyedRecordCount(KeyedCall(), IdEdt->Text()) >= frame::kRecordExists) {
+  if (RecordExists(IdEdt->Text())) {
     if (!frame::RightGranted(rights_, frame::kRightModify)) {
       frame::ShowFixedText("你无权修改原有客户信息！");
       return;
@@ -201,27 +176,16 @@ void TCustomerEdtFrm::UpdateBtnClick() {
       return;
     }
   }
-  // Only a saved customer becomes the result: a refused save changed nothing, and a
-  // later close with OK (a failed delete or change of id) must not hand the shell the
-  // refusal.
-  const TShellResult answer = frame::UpdateCustomerRec(ShellWnd, FunctionId, CustomerRecord());
-  if (answer.Code > 0) {
-    Result = answer;
-    ModalResult = ui::mrOk;
-  } else {
-    ModalResult = ui::mrCancel;
-  }
+  TakeSaveAnswer(frame::UpdateCustomerRec(ShellWnd, FunctionId, CustomerRecord()));
 }
 
 void TCustomerEdtFrm::DeleteBtnClick() {
-  const std::string custId = IdEdt->Text();
-  TakeOutcome(frame::DeleteKeyedRecord(KeyedCall(), custId), custId);
+  DeleteRecord(IdEdt->Text());
 }
 
 // Not bound to a right.
 void TCustomerEdtFrm::ChangeCustBtnClick() {
-  const std::string oldId = IdEdt->Text();
-  TakeOutcome(frame::ChangeRecordId(KeyedCall(), oldId, frame::kCustIdLen), oldId);
+  ChangeRecordId(IdEdt->Text());
 }
 
 // The list runs under the window that owns the module's windows now, through the
@@ -254,24 +218,6 @@ void TCustomerEdtFrm::FormCloseQuery(bool& canClose) {
     return;
   }
   canClose = frame::AskLangQuestion(LangId, "Msg_Common_ExitWithoutSave");
-}
-
-frame::TKeyedRecordCall TCustomerEdtFrm::KeyedCall() const {
-  static constexpr frame::TKeyedCommands kCommands = {
-      "MN_CustomerExists %s,%s", "MN_CustomerDelete %s,%s", "MN_CustomerUpdate %s,%s,%s"};
-  return {ShellWnd, LangId, CorpNo, kCommands};
-}
-
-// A delete or change of id hands the shell its code with the id it started from and
-// the corporation.
-void TCustomerEdtFrm::TakeOutcome(const frame::TKeyedOutcome& outcome, std::string_view custId) {
-  if (outcome.Code > 0) {
-    Result.Code = outcome.Code;
-    frame::CopyToField(Result.Text, std::string(custId) + ":" + CorpNo);
-  }
-  if (outcome.Close) {
-    ModalResult = ui::mrOk;
-  }
 }
 
 namespace {

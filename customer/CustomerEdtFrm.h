@@ -9,8 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/DialogFrm.h"
-#include "frame/KeyedRecord.h"
+#include "frame/KeyedRecordFrm.h"
 #include "frame/RecordCmd.h"
 #include "payee/swift/fixmemo.h"
 #include "sys/Abi.h"
@@ -29,7 +28,7 @@ inline constexpr int kStatusInUse = 1;
 inline constexpr int kNameAddressLines = 4;
 inline constexpr int kNameAddressLineBytes = 35;
 
-class TCustomerEdtFrm : public frame::TDialogFrm {
+class TCustomerEdtFrm : public frame::TKeyedRecordFrm {
  public:
   // Creates the controls, then localises them and applies the font rule.
   explicit TCustomerEdtFrm(const frame::EntryArgs& call);
@@ -83,10 +82,6 @@ class TCustomerEdtFrm : public frame::TDialogFrm {
   void FormCloseQuery(bool& canClose);
 
  private:
-  // The customer's commands for the shared delete and change of id.
-  frame::TKeyedRecordCall KeyedCall() const;
-  void TakeOutcome(const frame::TKeyedOutcome& outcome, std::string_view custId);
-
   std::string rights_ = "00000000";
 };
 

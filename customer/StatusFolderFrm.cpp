@@ -18,18 +18,10 @@ constexpr char kGroup1Caption[] = "授权情况";
 constexpr char kGroup2Caption[] = "签名情况";
 constexpr char kGroup3Caption[] = "操作情况";
 
-// The designed geometry: the two trails of fixed height at the top, the operation log
-// taking the rest; each list fills its group, the form as wide as the log's five
-// columns. The operator may resize the form.
-constexpr ui::TPlacement kPlaces[] = {
-    {"GroupBox1", 0, 0, 780, 130, ui::akLeftTop, ui::alTop},
-    {"AuthoriseFolderLsv", 0, 0, 0, 0, ui::akLeftTop, ui::alClient},
-    {"GroupBox2", 0, 130, 780, 130, ui::akLeftTop, ui::alTop},
-    {"SignFolderLsv", 0, 0, 0, 0, ui::akLeftTop, ui::alClient},
-    {"GroupBox3", 0, 260, 780, 200, ui::akLeftTop, ui::alClient},
-    {"AuditFolderLsv", 0, 0, 0, 0, ui::akLeftTop, ui::alClient},
-};
-constexpr ui::TFormDesign kDesign{780, 460, ui::bsSizeable, kPlaces};
+// The designed geometry, kept as data: StatusFolderFrm.layout.
+constexpr char kLayout[] =
+#include "StatusFolderFrm.layout"
+    ;
 
 // A group box holding one list view in report style.
 ui::TListView* MakeFolder(const frame::TFormBuilder& build, ui::TGroupBox*& group,
@@ -48,7 +40,6 @@ TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call)
 TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
     : TDialogFrm("StatusFolderFrm", call) {
   Caption = sys::Utf8ToGbk(kFormCaption);
-  Position = ui::poScreenCenter;
 
   const frame::TFormBuilder build(*this);
   AuthoriseFolderLsv =
@@ -63,7 +54,7 @@ TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniF
 
   ApplyLanguage(langFile);
   frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 // Unlike the other dialogs', these keys fall back on the designed texts.

@@ -26,9 +26,13 @@ std::string Quoted(std::string_view text) {
 }
 
 std::string FormatCommand(std::string_view templ, std::initializer_list<CommandArg> args) {
+  return FormatCommand(templ, std::span<const CommandArg>(args.begin(), args.size()));
+}
+
+std::string FormatCommand(std::string_view templ, std::span<const CommandArg> args) {
   std::string out;
   out.reserve(templ.size() + 16 * args.size());
-  const CommandArg* next = args.begin();
+  auto next = args.begin();
   std::size_t index = 0;  // of the next argument, for the messages
   for (std::size_t i = 0; i < templ.size(); ++i) {
     if (templ[i] != '%') {

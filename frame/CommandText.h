@@ -5,6 +5,7 @@
 #include <concepts>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -49,5 +50,7 @@ class CommandArg {
 // A directive without an argument of its kind, an argument left over, or a '%' that
 // starts no directive is a fault of the calling code: std::logic_error.
 std::string FormatCommand(std::string_view templ, std::initializer_list<CommandArg> args);
+// The same with arguments gathered at run time (a record's fields).
+std::string FormatCommand(std::string_view templ, std::span<const CommandArg> args);
 
 }  // namespace frame

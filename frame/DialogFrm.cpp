@@ -12,7 +12,9 @@ TDialogFrm::TDialogFrm(const char* name, const EntryArgs& call)
       UserNo(call.UserNo),
       FunctionId(call.FunctionId),
       LangId(GetLangId()),
-      className_(std::string("T") + name) {}
+      className_(std::string("T") + name) {
+  Position = ui::poScreenCenter;  // every dialog opens in the middle of the screen
+}
 
 EntryArgs TDialogFrm::Call() const {
   EntryArgs call;

@@ -1,6 +1,7 @@
 // Localisation from Tavro2007.ini and TavroLang.ini.
 #include "frame/Localisation.h"
 
+#include <stdexcept>
 #include <string>
 
 #include "frame/CommaList.h"
@@ -9,6 +10,7 @@
 #include "sys/Files.h"
 #include "sys/ProcessPaths.h"
 #include "ui/Controls.h"
+#include "ui/FormDesign.h"
 
 namespace frame {
 namespace {
@@ -156,6 +158,25 @@ void ApplyFontRule(ui::TForm& form, std::string_view langId) {
   font.Size = 10;
   font.Charset = 134;
   form.SetFont(font);
+}
+
+void ApplyLayoutTexts(ui::TForm& form, std::string_view layout, const sys::IniFile& file,
+                      std::string_view langId) {
+  const ui::TDesignText design(layout);
+  if (!design.Design().TextKey.empty()) {
+    form.Caption = GetLangTextOpen(file, langId, design.Design().TextKey, "");
+  }
+  for (const ui::TPlacement& place : design.Design().Places) {
+    if (place.TextKey.empty()) {
+      continue;
+    }
+    auto* control = ui::FindAs<ui::TControl>(form, place.Name);
+    if (control == nullptr) {
+      throw std::logic_error("layout of " + form.Name + ": no control named " +
+                             std::string(place.Name));
+    }
+    control->Caption = GetLangTextOpen(file, langId, place.TextKey, "");
+  }
 }
 
 }  // namespace frame

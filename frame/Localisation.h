@@ -51,4 +51,11 @@ void ApplyFormLanguage(ui::TForm& form, std::string_view part, const sys::IniFil
 // set 134 (GB2312); "CN" and "JP" keep the designed font.
 void ApplyFontRule(ui::TForm& form, std::string_view langId);
 
+// The captions a form's layout text names (its rows' and its own text keys, see
+// ui/FormDesign.h), from an opened language file in langId's section; a key the file
+// lacks leaves its control without a caption. A row naming no control of the form is a
+// fault of the layout: std::logic_error.
+void ApplyLayoutTexts(ui::TForm& form, std::string_view layout, const sys::IniFile& file,
+                      std::string_view langId);
+
 }  // namespace frame

@@ -1,8 +1,10 @@
 // Property and update commands of the five shared records.
 #include "frame/RecordCmd.h"
 
+#include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "frame/CommandText.h"
 #include "frame/GbkText.h"
@@ -48,6 +50,37 @@ bool ReadRecord(HWND_T window, const std::string& command, std::string& row) {
   return true;
 }
 
+// The fields of a property answer into a record, by the record's table.
+template <class Rec, std::size_t N>
+Rec ReadFields(std::string row, const TRecordField<Rec> (&fields)[N]) {
+  Rec rec;
+  FieldReader f(std::move(row));
+  for (const TRecordField<Rec>& field : fields) {
+    switch (field.Kind) {
+      case FieldKind::Text:
+        rec.*field.TextMember = f.Text(field.Len);
+        break;
+      case FieldKind::Lines:
+        rec.*field.TextMember = f.Lines(field.Len);
+        break;
+      case FieldKind::Int:
+        rec.*field.IntMember = f.Int(field.Unreadable);
+        break;
+    }
+  }
+  return rec;
+}
+
+// Reads the record a property command names; the empty record when the read failed.
+template <class Rec, std::size_t N>
+Rec GetRecord(HWND_T window, const std::string& command, const TRecordField<Rec> (&fields)[N]) {
+  std::string row;
+  if (!ReadRecord(window, command, row)) {
+    return Rec{};
+  }
+  return ReadFields(std::move(row), fields);
+}
+
 // Sends an update command; its answer row as a result record, cleared on failure.
 TShellResult SendUpdate(HWND_T window, const std::string& command) {
   TShellResult result = kZeroShellResult;
@@ -58,146 +91,71 @@ TShellResult SendUpdate(HWND_T window, const std::string& command) {
   return result;
 }
 
+// "name %d,%s,...": the function id, then the record's sent fields in table order, each
+// text cut to its length.
+template <class Rec, std::size_t N>
+std::string UpdateCommand(std::string_view name, std::int32_t functionId, const Rec& rec,
+                          const TRecordField<Rec> (&fields)[N]) {
+  std::string templ = std::string(name) + " %d";
+  std::vector<CommandArg> args;
+  args.reserve(N + 1);
+  args.emplace_back(functionId);
+  for (const TRecordField<Rec>& field : fields) {
+    if (!field.Sent) {
+      continue;
+    }
+    if (field.Kind == FieldKind::Int) {
+      templ += ",%d";
+      args.emplace_back(rec.*field.IntMember);
+    } else {
+      templ += ",%s";
+      args.emplace_back(GbkCut(rec.*field.TextMember, field.Len));
+    }
+  }
+  return FormatCommand(templ, std::span<const CommandArg>(args));
+}
+
 }  // namespace
 
 TUserRec GetUserRec(HWND_T window, std::string_view userId) {
-  TUserRec rec;
-  std::string row;
-  if (!ReadRecord(window, FormatCommand("MN_GetPropOfUser %s", {userId}), row)) {
-    return rec;
-  }
-  FieldReader f(std::move(row));
-  rec.UserId = f.Text(kUserIdLen);
-  rec.CorpId = f.Text(kCorpIdLen);
-  rec.UserLevel = f.Text(kUserLevelLen);
-  rec.UserName = f.Text(kUserNameLen);
-  rec.CorpName = f.Text(kCorpNameLen);
-  // The status is read strictly: a value that is no number must not pass for 0, which
-  // is "deleted".
-  rec.Status = f.Int(kUnknownUserStatus);
-  return rec;
+  return GetRecord(window, FormatCommand("MN_GetPropOfUser %s", {userId}), kUserFields);
 }
 
 TAccountRec GetAccountRec(HWND_T window, std::string_view corpId, std::string_view accountNo) {
-  TAccountRec rec;
-  std::string row;
-  if (!ReadRecord(window, FormatCommand("MN_GetPropOfAccount %s,%s", {corpId, accountNo}), row)) {
-    return rec;
-  }
-  FieldReader f(std::move(row));
-  rec.AccountNo = f.Text(kAccountNoLen);
-  rec.CorpId = f.Text(kCorpIdLen);
-  rec.CorpName = f.Text(kCorpNameLen);
-  rec.Currency = f.Text(kCurrencyLen);
-  rec.AcType = f.Int();
-  rec.AccountName = f.Text(kAccountNameLen);
-  rec.Status = f.Int();
-  return rec;
+  return GetRecord(window, FormatCommand("MN_GetPropOfAccount %s,%s", {corpId, accountNo}),
+                   kAccountFields);
 }
 
 TCustomerRec GetCustomerRec(HWND_T window, std::string_view corpId, std::string_view custId) {
-  TCustomerRec rec;
-  std::string row;
-  if (!ReadRecord(window, FormatCommand("MN_GetPropOfCustomer %s,%s", {corpId, custId}), row)) {
-    return rec;
-  }
-  FieldReader f(std::move(row));
-  rec.CustId = f.Text(kCustIdLen);
-  rec.CorpId = f.Text(kCorpIdLen);
-  rec.CustName = f.Text(kCustNameLen);
-  rec.NameAddress = f.Lines(kNameAddressLen);
-  rec.Remark = f.Text(kRemarkLen);
-  rec.EMail = f.Lines(kEMailLen);
-  rec.Operator = f.Text(kOperatorLen);
-  rec.Status = f.Int();
-  return rec;
+  return GetRecord(window, FormatCommand("MN_GetPropOfCustomer %s,%s", {corpId, custId}),
+                   kCustomerFields);
 }
 
 TCustAcRec GetCustAcRec(HWND_T window, std::int32_t acId) {
-  TCustAcRec rec;
-  std::string row;
-  if (!ReadRecord(window, FormatCommand("MN_GetPropOfCustAc %d", {acId}), row)) {
-    return rec;
-  }
-  FieldReader f(std::move(row));
-  rec.AcId = f.Int();
-  rec.CustId = f.Text(kCustIdLen);
-  rec.CorpId = f.Text(kCorpIdLen);
-  rec.Currency = f.Text(kCurrencyLen);
-  rec.AcNo = f.Text(kCustAcNoLen);
-  rec.Unused = f.Text(kCustAcUnusedLen);
-  rec.CnyBankName = f.Text(kCnyBankNameLen);
-  rec.IntBankId = f.Int();
-  rec.BankType = f.Text(kBankTypeLen);
-  rec.BankAccount = f.Text(kBankAccountLen);
-  rec.BankNameAddress = f.Lines(kBankNameAddressLen);
-  rec.Operator = f.Text(kOperatorLen);
-  rec.Status = f.Int();
-  return rec;
+  return GetRecord(window, FormatCommand("MN_GetPropOfCustAc %d", {acId}), kCustAcFields);
 }
 
 TCustCNYAcRec GetCustCNYAcRec(HWND_T window, std::string_view corpId, std::string_view payeeId) {
-  TCustCNYAcRec rec;
-  std::string row;
-  if (!ReadRecord(window, FormatCommand("MN_GetPropOfCustCNYAc %s,%s", {corpId, payeeId}), row)) {
-    return rec;
-  }
-  FieldReader f(std::move(row));
-  rec.PayeeId = f.Text(kCustIdLen);
-  rec.CorpId = f.Text(kCorpIdLen);
-  rec.AcName = f.Text(kCustNameLen);
-  rec.AcNo = f.Text(kCustAcNoLen);
-  rec.BankName = f.Text(kCnyBankNameLen);
-  rec.Operator = f.Text(kOperatorLen);
-  rec.Status = f.Int();
-  rec.Remark = f.Text(kRemarkLen);
-  rec.EMail = f.Lines(kEMailLen);
-  rec.Sms = f.Text(kSmsLen);
-  return rec;
+  return GetRecord(window, FormatCommand("MN_GetPropOfCustCNYAc %s,%s", {corpId, payeeId}),
+                   kCustCNYAcFields);
 }
 
-// Every text field goes out cut to its field length.
-
 TShellResult UpdateAccountRec(HWND_T window, std::int32_t functionId, const TAccountRec& rec) {
-  return SendUpdate(window, FormatCommand("MN_UpdateAccountRec %d,%s,%s,%s,%d",
-                                          {functionId, GbkCut(rec.AccountNo, kAccountNoLen),
-                                           GbkCut(rec.CorpId, kCorpIdLen),
-                                           GbkCut(rec.AccountName, kAccountNameLen), rec.Status}));
+  return SendUpdate(window, UpdateCommand("MN_UpdateAccountRec", functionId, rec, kAccountFields));
 }
 
 TShellResult UpdateCustomerRec(HWND_T window, std::int32_t functionId, const TCustomerRec& rec) {
-  return SendUpdate(
-      window,
-      FormatCommand("MN_UpdateCustomerRec %d,%s,%s,%s,%s,%s,%s,%s,%d",
-                    {functionId, GbkCut(rec.CustId, kCustIdLen), GbkCut(rec.CorpId, kCorpIdLen),
-                     GbkCut(rec.CustName, kCustNameLen), GbkCut(rec.NameAddress, kNameAddressLen),
-                     GbkCut(rec.Remark, kRemarkLen), GbkCut(rec.EMail, kEMailLen),
-                     GbkCut(rec.Operator, kOperatorLen), rec.Status}));
+  return SendUpdate(window,
+                    UpdateCommand("MN_UpdateCustomerRec", functionId, rec, kCustomerFields));
 }
 
 TShellResult UpdateCustAcRec(HWND_T window, std::int32_t functionId, const TCustAcRec& rec) {
-  // Field 5 of the record is not sent.
-  return SendUpdate(
-      window,
-      FormatCommand(
-          "MN_UpdateCustAcRec %d,%d,%s,%s,%s,%s,%s,%d,%s,%s,%s,%s,%d",
-          {functionId, rec.AcId, GbkCut(rec.CustId, kCustIdLen), GbkCut(rec.CorpId, kCorpIdLen),
-           GbkCut(rec.Currency, kCurrencyLen), GbkCut(rec.AcNo, kCustAcNoLen),
-           GbkCut(rec.CnyBankName, kCnyBankNameLen), rec.IntBankId,
-           GbkCut(rec.BankType, kBankTypeLen), GbkCut(rec.BankAccount, kBankAccountLen),
-           GbkCut(rec.BankNameAddress, kBankNameAddressLen), GbkCut(rec.Operator, kOperatorLen),
-           rec.Status}));
+  return SendUpdate(window, UpdateCommand("MN_UpdateCustAcRec", functionId, rec, kCustAcFields));
 }
 
 TShellResult UpdateCustCNYAcRec(HWND_T window, std::int32_t functionId, const TCustCNYAcRec& rec) {
-  return SendUpdate(
-      window,
-      FormatCommand("MN_UpdateCustCNYAcRec %d,%s,%s,%s,%s,%s,%s,%d,%s,%s,%s",
-                    {functionId, GbkCut(rec.PayeeId, kCustIdLen), GbkCut(rec.CorpId, kCorpIdLen),
-                     GbkCut(rec.AcName, kCustNameLen), GbkCut(rec.AcNo, kCustAcNoLen),
-                     GbkCut(rec.BankName, kCnyBankNameLen), GbkCut(rec.Operator, kOperatorLen),
-                     rec.Status, GbkCut(rec.Remark, kRemarkLen), GbkCut(rec.EMail, kEMailLen),
-                     GbkCut(rec.Sms, kSmsLen)}));
+  return SendUpdate(window,
+                    UpdateCommand("MN_UpdateCustCNYAcRec", functionId, rec, kCustCNYAcFields));
 }
 
 }  // namespace frame

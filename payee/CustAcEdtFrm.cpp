@@ -17,44 +17,24 @@ namespace payee {
 
 namespace {
 
-// The designed geometry: a column of labels and a column of fields, the two bank groups
-// across the form, the intermediary bank's panel with its parts (their widths as the
-// panel's own resize rule gives them; its labels hold a bank name of 50 capitals), the
-// buttons in the bottom right corner. The label column holds the longest caption of
-// every language; the bank memo the six lines of a bank found by its SWIFT code.
-constexpr ui::TPlacement kPlaces[] = {
-    {"CodeLbl", 12, 15, 164, 19},       {"CustIdCmb", 184, 12, 220, 24},
-    {"CurrencyLbl", 424, 15, 80, 19},   {"CurrencyCmb", 512, 12, 156, 24},
-    {"AcNoLbl", 12, 47, 164, 19},       {"AcNoEdt", 184, 44, 484, 24},
-    {"GroupBox1", 12, 78, 656, 60},     {"AcBankCNameLbl", 4, 27, 162, 19},
-    {"CBankEdt", 172, 24, 474, 24},     {"GroupBox2", 12, 146, 656, 356},
-    {"SelectIdCmb", 172, 26, 48, 24},   {"SlashLbl", 226, 29, 10, 19},
-    {"BankAcNoEdt", 242, 26, 404, 24},  {"AcBankENameLbl", 4, 61, 162, 19},
-    {"BankNameMmo", 172, 58, 474, 110}, {"F2HintLbl", 172, 172, 474, 19},
-    {"IntBankLbl", 4, 201, 162, 19},    {"IntBankPnl", 172, 198, 474, 148},
-    {"NameEdit", 3, 0, 424, 24},        {"FindButton", 429, 0, 40, 24},
-    {"NameLabel", 3, 28, 469, 19},      {"Address1Label", 3, 48, 469, 19},
-    {"Address2Label", 3, 68, 469, 19},  {"Address3Label", 3, 88, 469, 19},
-    {"Address4Label", 3, 108, 469, 19}, {"SwfCodeLabel", 3, 128, 469, 19},
-    {"StatusLbl", 12, 517, 164, 19},    {"StatusCmb", 184, 514, 160, 24},
-    {"OperatorLbl", 360, 517, 80, 19},  {"OperatorShowLbl", 448, 517, 100, 19},
-    {"UpdateBtn", 500, 554, 80, 28},    {"CancelBtn", 588, 554, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{680, 594, ui::bsDialog, kPlaces};
+// The designed geometry (and the language keys of the captions), kept as data:
+// CustAcEdtFrm.layout.
+constexpr char kLayout[] =
+#include "CustAcEdtFrm.layout"
+    ;
 
 }  // namespace
 
 TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& call) : TDialogFrm("CustAcEdtFrm", call) {
   CreateControls();
   ApplyLanguage();
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 // The designed dialog: texts as designed, limits of the account record's fields.
 void TCustAcEdtFrm::CreateControls() {
   auto gbk = [](const char* utf8) { return frame::TFormBuilder::Text(utf8); };
   Caption = gbk("客户开户行帐号设置");
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   font.Bold = true;
@@ -118,17 +98,8 @@ void TCustAcEdtFrm::ApplyLanguage() {
   if (!path.empty()) {
     const sys::IniFile file(path);
     auto text = [&](std::string_view key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
-    Caption = text("Frm_CustAcEdt_Name");
-    UpdateBtn->Caption = text("Btn_Common_Update_Name");
-    CancelBtn->Caption = text("Btn_Common_Cancel_Name");
-    CodeLbl->Caption = text("Lbl_Common_CustId_Text");
-    CurrencyLbl->Caption = text("Lbl_Common_Currency_Text");
-    AcNoLbl->Caption = text("Lbl_Common_AcNo_Text");
-    AcBankCNameLbl->Caption = text("Lbl_CustAcEdt_AcBankName_Text");
+    frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
     AcBankENameLbl->Caption = AcBankCNameLbl->Caption;
-    IntBankLbl->Caption = text("Lbl_CustAcEdt_IntBank_Text");
-    StatusLbl->Caption = text("Lbl_Common_Status_Text");
-    OperatorLbl->Caption = text("Lbl_Common_Operator_Text");
     StatusCmb->Items = frame::SplitCommaList(text("Mnu_CustAcEdt_Status_List"));
   }
   frame::ApplyFontRule(*this, LangId);

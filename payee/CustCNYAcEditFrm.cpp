@@ -21,50 +21,41 @@ TCustCNYAcEditFrm* CustCNYAcEditFrm = nullptr;
 
 namespace {
 
-// Field lengths of the edits, as the operator may type them.
-constexpr int kIdEditLen = 24;
+// The payee's commands for the shared delete and change of id.
+constexpr frame::TKeyedCommands kKeyedCommands = {
+    "MN_CustCNYAcExists %s,%s", "MN_CustCNYAcDelete %s,%s", "MN_CustCNYAcUpdate %s,%s,%s"};
+
+// Field lengths of the edits, as the operator may type them: the record's, but for the
+// name, which the dialog holds shorter than the record could.
+template <std::string frame::TCustCNYAcRec::*Field>
+constexpr int kFieldLen = static_cast<int>(frame::FieldLen(frame::kCustCNYAcFields, Field));
+constexpr int kIdEditLen = kFieldLen<&frame::TCustCNYAcRec::PayeeId>;
 constexpr int kNameEditLen = 50;
-constexpr int kAcNoEditLen = 36;
-constexpr int kBankEditLen = 80;
-constexpr int kRefEditLen = 50;
-constexpr int kSmsEditLen = 50;
+constexpr int kAcNoEditLen = kFieldLen<&frame::TCustCNYAcRec::AcNo>;
+constexpr int kBankEditLen = kFieldLen<&frame::TCustCNYAcRec::BankName>;
+constexpr int kRefEditLen = kFieldLen<&frame::TCustCNYAcRec::Remark>;
+constexpr int kSmsEditLen = kFieldLen<&frame::TCustCNYAcRec::Sms>;
 
 std::string Gbk(const char* utf8) {
   return frame::TFormBuilder::Text(utf8);
 }
 
-// The designed geometry: a column of labels and a column of fields in the order Enter
-// walks them, then the buttons in one row at the bottom right, save first, so that
-// Enter from the last field lands on it and never on the change of id. The label column
-// holds the longest caption of every language.
-constexpr ui::TPlacement kPlaces[] = {
-    {"CustIdLbl", 12, 15, 112, 19},        {"CustIdEdt", 132, 12, 200, 24},
-    {"CustNameLbl", 12, 47, 112, 19},      {"CustNameEdt", 132, 44, 396, 24},
-    {"CustAcNoLbl", 12, 79, 112, 19},      {"CustAcNoEdt", 132, 76, 396, 24},
-    {"CustBankNameLbl", 12, 111, 112, 19}, {"CustBankNameEdt", 132, 108, 396, 24},
-    {"RefLbl", 12, 143, 112, 19},          {"RefEdt", 132, 140, 396, 24},
-    {"EMailLbl", 12, 175, 112, 19},        {"EMailMmo", 132, 172, 396, 52},
-    {"CustSmsLbl", 12, 235, 112, 19},      {"SmsEdt", 132, 232, 396, 24},
-    {"StatusLbl", 12, 267, 112, 19},       {"StatusCmb", 132, 264, 160, 24},
-    {"OperatorLbl", 308, 267, 80, 19},     {"OperatorShowLbl", 396, 267, 132, 19},
-    {"UpdateBtn", 48, 304, 80, 28},        {"DeleteBtn", 136, 304, 80, 28},
-    {"ChangeCustBtn", 224, 304, 128, 28},  {"ImportBtn", 360, 304, 80, 28},
-    {"CancelBtn", 448, 304, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{540, 344, ui::bsDialog, kPlaces};
+// The designed geometry, kept as data: CustCNYAcEditFrm.layout.
+constexpr char kLayout[] =
+#include "CustCNYAcEditFrm.layout"
+    ;
 
 }  // namespace
 
 TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call)
-    : TDialogFrm("CustCNYAcEditFrm", call) {
+    : TKeyedRecordFrm("CustCNYAcEditFrm", call, kKeyedCommands) {
   Caption = Gbk("人民币收款人设置");
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   font.Bold = true;
   SetFont(font);
 
-  // The entry fields, then the buttons; kPlaces gives their places and tab order.
+  // The entry fields, then the buttons; the layout gives their places and tab order.
   const frame::TFormBuilder build(*this);
   CustIdLbl = build.FieldLabel("CustIdLbl", "收款人代码");
   CustIdEdt = build.Edit("CustIdEdt", kIdEditLen);
@@ -109,7 +100,7 @@ TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call)
 
   frame::ApplyFormLanguage(*this, "CustCNYAc");
   frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 void TCustCNYAcEditFrm::Open(std::string_view key) {
@@ -152,23 +143,23 @@ void TCustCNYAcEditFrm::ApplyRights() {
 
 frame::TCustCNYAcRec TCustCNYAcEditFrm::PayeeRecord() const {
   frame::TCustCNYAcRec rec;
-  rec.PayeeId = frame::GbkCut(CustIdEdt->Text(), frame::kCustIdLen);
-  rec.CorpId = frame::GbkCut(CorpNo, frame::kCorpIdLen);
-  rec.AcName = frame::GbkCut(CustNameEdt->Text(), frame::kCustNameLen);
-  rec.AcNo = frame::GbkCut(CustAcNoEdt->Text(), frame::kCustAcNoLen);
-  rec.BankName = frame::GbkCut(CustBankNameEdt->Text(), frame::kCnyBankNameLen);
-  rec.Operator = frame::GbkCut(UserNo, frame::kOperatorLen);
+  rec.PayeeId = CustIdEdt->Text();
+  rec.CorpId = CorpNo;
+  rec.AcName = CustNameEdt->Text();
+  rec.AcNo = CustAcNoEdt->Text();
+  rec.BankName = CustBankNameEdt->Text();
+  rec.Operator = UserNo;
   rec.Status = StatusCmb->ItemIndex();
-  rec.Remark = frame::GbkCut(RefEdt->Text(), frame::kRemarkLen);
-  rec.EMail = frame::GbkCut(frame::EncodeNewlines(EMailMmo->Text()), frame::kEMailLen);
-  rec.Sms = frame::GbkCut(SmsEdt->Text(), frame::kSmsLen);
+  rec.Remark = RefEdt->Text();
+  rec.EMail = frame::EncodeNewlines(EMailMmo->Text());
+  rec.Sms = SmsEdt->Text();
   return rec;
 }
 
 // An existing payee is confirmed before the fields are checked, so the question comes
 // first even when a field is missing.
 void TCustCNYAcEditFrm::UpdateBtnClick() {
-  if (frame::KeyedRecordCount(KeyedCall(), CustIdEdt->Text()) >= frame::kRecordExists &&
+  if (RecordExists(CustIdEdt->Text()) &&
       !frame::AskLangQuestion(LangId, "Msg_Common_UpdateOldRecord_Hint")) {
     return;
   }
@@ -187,25 +178,15 @@ void TCustCNYAcEditFrm::UpdateBtnClick() {
       return;
     }
   }
-  // Only a saved payee becomes the result: a refused save changed nothing, and a later
-  // close with OK (a failed delete or change of id) must not hand the shell the refusal.
-  const TShellResult answer = frame::UpdateCustCNYAcRec(ShellWnd, FunctionId, PayeeRecord());
-  if (answer.Code > 0) {
-    Result = answer;
-    ModalResult = ui::mrOk;
-  } else {
-    ModalResult = ui::mrCancel;
-  }
+  TakeSaveAnswer(frame::UpdateCustCNYAcRec(ShellWnd, FunctionId, PayeeRecord()));
 }
 
 void TCustCNYAcEditFrm::DeleteBtnClick() {
-  const std::string payeeId = CustIdEdt->Text();
-  TakeOutcome(frame::DeleteKeyedRecord(KeyedCall(), payeeId), payeeId);
+  DeleteRecord(CustIdEdt->Text());
 }
 
 void TCustCNYAcEditFrm::ChangeCustBtnClick() {
-  const std::string oldId = CustIdEdt->Text();
-  TakeOutcome(frame::ChangeRecordId(KeyedCall(), oldId, frame::kCustIdLen), oldId);
+  ChangeRecordId(CustIdEdt->Text());
 }
 
 // Only the presence of "@" is checked; blanks alone count as no address.
@@ -228,27 +209,9 @@ void TCustCNYAcEditFrm::FormCloseQuery(bool& canClose) {
   canClose = ui::AskYesNo("Warning", text, ui::MsgIcon::Warning);
 }
 
-frame::TKeyedRecordCall TCustCNYAcEditFrm::KeyedCall() const {
-  static constexpr frame::TKeyedCommands kCommands = {
-      "MN_CustCNYAcExists %s,%s", "MN_CustCNYAcDelete %s,%s", "MN_CustCNYAcUpdate %s,%s,%s"};
-  return {ShellWnd, LangId, CorpNo, kCommands};
-}
-
 void TCustCNYAcEditFrm::ShowFixedMessage(const char* utf8, ui::TWinControl* focus) {
   frame::ShowFixedText(utf8);
   focus->SetFocus();
-}
-
-// A delete or change of id hands the shell its code with the id it started from and
-// the corporation.
-void TCustCNYAcEditFrm::TakeOutcome(const frame::TKeyedOutcome& outcome, std::string_view payeeId) {
-  if (outcome.Code > 0) {
-    Result.Code = outcome.Code;
-    frame::CopyToField(Result.Text, std::string(payeeId) + ":" + CorpNo);
-  }
-  if (outcome.Close) {
-    ModalResult = ui::mrOk;
-  }
 }
 
 namespace {

@@ -7,8 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/DialogFrm.h"
-#include "frame/KeyedRecord.h"
+#include "frame/KeyedRecordFrm.h"
 #include "frame/RecordCmd.h"
 #include "sys/Abi.h"
 #include "ui/Controls.h"
@@ -21,7 +20,7 @@ inline constexpr int kStatusInUse = 1;
 // The colour of the fields the operator cannot change.
 inline constexpr ui::TColor kReadOnlyColor = ui::RGB(192, 220, 192);
 
-class TCustCNYAcEditFrm : public frame::TDialogFrm {
+class TCustCNYAcEditFrm : public frame::TKeyedRecordFrm {
  public:
   // Creates the controls, then localises them ("CustCNYAc") and applies the font rule.
   explicit TCustCNYAcEditFrm(const frame::EntryArgs& call);
@@ -69,10 +68,7 @@ class TCustCNYAcEditFrm : public frame::TDialogFrm {
   void FormCloseQuery(bool& canClose);
 
  private:
-  // The payee's commands for the shared delete and change of id.
-  frame::TKeyedRecordCall KeyedCall() const;
   void ShowFixedMessage(const char* utf8, ui::TWinControl* focus);
-  void TakeOutcome(const frame::TKeyedOutcome& outcome, std::string_view payeeId);
 };
 
 // The dialog of the running Mn_CustCNYAcEdit call; null outside one.

@@ -14,24 +14,10 @@ namespace payee {
 
 namespace {
 
-// The designed geometry, rows of one parent in tab order: the four search fields in two
-// columns; below them the result panel (the list, the details beside it under the
-// heading's "Details", the closing buttons), and Find to its right in the row of those
-// buttons, after the panel in the tab order. Detail labels hold a bank name of 50
-// capitals.
-constexpr ui::TPlacement kPlaces[] = {
-    {"BankLeftLbl", 12, 10, 370, 17},      {"BankNameLeftEdt", 12, 28, 370, 24},
-    {"BankAnyLbl", 398, 10, 370, 17},      {"BankNameAnyEdt", 398, 28, 370, 24},
-    {"CityLbl", 12, 60, 370, 17},          {"CityEdt", 12, 78, 370, 24},
-    {"BankSwiftLbl", 398, 60, 370, 17},    {"BankSwiftEdt", 398, 78, 160, 24},
-    {"BankDetailsPnl", 12, 114, 656, 242}, {"DetailsLbl", 167, 4, 220, 17},
-    {"BankNameLbx", 8, 24, 300, 210},      {"NameLbl", 320, 24, 328, 17},
-    {"Addr1Lbl", 320, 44, 328, 17},        {"Addr2Lbl", 320, 64, 328, 17},
-    {"Addr3Lbl", 320, 84, 328, 17},        {"Addr4Lbl", 320, 104, 328, 17},
-    {"SwiftLbl", 320, 124, 328, 17},       {"YesBtn", 480, 206, 80, 28},
-    {"NoBtn", 568, 206, 80, 28},           {"FindBtn", 688, 320, 80, 28},
-};
-constexpr ui::TFormDesign kDesign{780, 368, ui::bsDialog, kPlaces};
+// The designed geometry, kept as data: SwfSearchFrm.layout.
+constexpr char kLayout[] =
+#include "SwfSearchFrm.layout"
+    ;
 
 // A search field's text as the server receives it: as typed, bounded.
 std::string Keyword(const ui::TEdit& edit) {
@@ -59,7 +45,6 @@ ui::TEdit* MakeSearchEdit(const frame::TFormBuilder& build, const char* name) {
 
 TSwfSearchFrm::TSwfSearchFrm(const frame::EntryArgs& call) : TDialogFrm("SwfSearchFrm", call) {
   Caption = "Bank Swift Search";
-  Position = ui::poScreenCenter;
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   SetFont(font);
@@ -97,7 +82,7 @@ TSwfSearchFrm::TSwfSearchFrm(const frame::EntryArgs& call) : TDialogFrm("SwfSear
   FindBtn->Default = true;
 
   OnShow = [this](ui::TComponent*) { FormShow(); };
-  ui::ApplyDesign(*this, kDesign);
+  ui::ApplyDesign(*this, kLayout);
 }
 
 // A code handed in by the caller is searched for at once.

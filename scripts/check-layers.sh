@@ -8,7 +8,7 @@
 #
 # The table is always this checkout's. Only #include "..." lines count (system headers
 # use <...>); tests/, examples/ and build folders are not source folders. A folder
-# always includes its own headers.
+# always includes its own headers, and files beside it by their bare names.
 set -euo pipefail
 
 table="$(cd "$(dirname "$0")/.." && pwd)/cmake/layers.txt"
@@ -36,7 +36,8 @@ while IFS= read -r -d '' file; do
     [[ -z "$line" ]] && continue
     dir=$(dirname "$included")
     ok=0
-    if [[ "$dir" == "$folder" ]]; then
+    # A bare name is found beside the including file (a form's layout data).
+    if [[ "$dir" == "$folder" || "$dir" == "." ]]; then
       ok=1
     else
       for entry in ${allowed[$folder]}; do

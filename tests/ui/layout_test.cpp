@@ -255,6 +255,57 @@ TEST(FormDesign, ATableThatDisagreesWithTheFormIsRefused) {
   }
 }
 
+// A design kept as text reads as the same table, and a line it cannot read is refused by
+// its number rather than placing a control somewhere.
+TEST(FormDesign, ADesignTextReadsAsItsTableAndABadLineIsRefusedByNumber) {
+  const ui::TDesignText design(
+      "# a comment, then a blank line\n"
+      "\n"
+      "form 320 268 sizeable text Frm_Key\n"
+      "NameEdt 112 12 276 24  anchors left+top+right  # the rest is comment\n"
+      "OkBtn 228 52 80 28 anchors all align client text Btn_Key\n"
+      "Lbl 1 2 3 4\n");
+  const ui::TFormDesign& d = design.Design();
+  EXPECT_EQ(d.Width, 320);
+  EXPECT_EQ(d.Height, 268);
+  EXPECT_EQ(d.BorderStyle, ui::bsSizeable);
+  ASSERT_EQ(d.Places.size(), 3U);
+  EXPECT_EQ(d.Places[0].Name, "NameEdt");
+  EXPECT_EQ(d.Places[0].Width, 276);
+  EXPECT_EQ(d.Places[0].Anchors, ui::akLeft | ui::akTop | ui::akRight);
+  EXPECT_EQ(d.Places[1].Anchors, ui::akAll);
+  EXPECT_EQ(d.Places[1].Align, ui::alClient);
+  EXPECT_EQ(d.TextKey, "Frm_Key");
+  EXPECT_EQ(d.Places[1].TextKey, "Btn_Key");
+  EXPECT_EQ(d.Places[0].TextKey, "");
+  EXPECT_EQ(d.Places[2].Anchors, ui::akLeftTop);
+  EXPECT_EQ(d.Places[2].Top, 2);
+
+  const struct {
+    const char* text;
+    const char* why;
+  } cases[] = {
+      {"Lbl 1 2 3 4\nform 10 10 dialog\n", "line 1"},
+      {"form 10 10 dialog\nform 10 10 dialog\n", "line 2"},
+      {"form 10 10 round\n", "line 1"},
+      {"form 10 10 dialog text\n", "line 1"},
+      {"form 10 10 dialog\n\nLbl 1 2 3\n", "line 3"},
+      {"form 10 10 dialog\nLbl 1 2 3 4x\n", "line 2"},
+      {"form 10 10 dialog\nLbl 1 2 3 4 anchors up\n", "line 2"},
+      {"form 10 10 dialog\nLbl 1 2 3 4 align\n", "line 2"},
+      {"form 10 10 dialog\nLbl 1 2 3 4 colour red\n", "line 2"},
+      {"# nothing but a comment\n", "no form row"},
+  };
+  for (const auto& c : cases) {
+    try {
+      const ui::TDesignText bad(c.text);
+      ADD_FAILURE() << "accepted: " << c.text;
+    } catch (const std::logic_error& e) {
+      EXPECT_NE(std::string(e.what()).find(c.why), std::string::npos) << e.what();
+    }
+  }
+}
+
 TEST(ReadingOrder, AboveFirstThenLeftToRightAmongControlsSideBySide) {
   const TRect edit{80, 12, 300, 36};
   EXPECT_TRUE(ui::ReadsBefore(edit, {12, 40, 100, 64}));  // the next row
