@@ -59,7 +59,7 @@ std::string BuildUsageSaveBatch(std::string_view corpNo, std::string_view userNo
 }
 
 TUsageEdtFrm::TUsageEdtFrm(const frame::EntryArgs& call) : TDialogFrm("UsageEdtFrm", call) {
-  Caption = sys::Utf8ToGbk("用途");
+  SetCaption(sys::Utf8ToGbk("用途"));
 
   UsagePop = new ui::TPopupMenu(this, "UsagePop");
   auto item = [this](const char* name, const char* caption, void (TUsageEdtFrm::*handler)()) {
@@ -112,7 +112,7 @@ void TUsageEdtFrm::LoadUsages() {
   std::vector<std::string> usages;
   // A failed read (reported by the channel) shows an empty list.
   (void)frame::FillUsageList(ShellWnd, CorpNo, UserNo, usages);
-  UsageList->Items = std::move(usages);
+  UsageList->SetItems(std::move(usages));
   UsageList->SetItemIndex(-1);
 }
 
@@ -142,7 +142,7 @@ void TUsageEdtFrm::AddNewBtnClick() {
       return;
     }
   }
-  UsageList->Items.push_back(answer);
+  UsageList->AddItem(answer);
   Modified = true;
 }
 
@@ -160,7 +160,7 @@ void TUsageEdtFrm::EditBtnClick() {
     Tell("没有输入内容，未修改");
     return;
   }
-  UsageList->Items[static_cast<std::size_t>(index)] = answer;
+  UsageList->SetItem(index, answer);
   Modified = true;
 }
 
@@ -213,7 +213,7 @@ void TUsageEdtFrm::SetDefaultBtnClick() {
       reordered.push_back(UsageList->Items[static_cast<std::size_t>(i)]);
     }
   }
-  UsageList->Items = std::move(reordered);
+  UsageList->SetItems(std::move(reordered));
   UsageList->SetItemIndex(-1);
   Modified = true;
 }

@@ -264,6 +264,8 @@ class TListView : public TWinControl {
   }
   bool Updating() const { return updateCount_ > 0; }
 
+  // Room for count rows, so that a long fill does not move its rows again and again.
+  void ReserveItems(std::size_t count) { Items.reserve(count); }
   // The new row; change it through SetItem once a platform may have shown it.
   TListItem& AddItem(std::string caption, TStrings subItems = {});
   void InsertItem(int index, TListItem item);  // index: 0 to the count
