@@ -82,9 +82,9 @@ void TAccountEditFrm::LoadAccount(std::string_view accountNo) {
   AcNoEdt->SetText(rec.AccountNo);
   CorpNameEdt->SetText(rec.CorpName);
   CurrencyEdt->SetText(rec.Currency);
-  AcTypeCmb->SetItemIndex(frame::FindItemByCode(AcTypeCmb->Items, rec.AcType));
+  AcTypeCmb->SetItemIndex(frame::FindItemByCode(AcTypeCmb->Items(), rec.AcType));
   AcNameEdt->SetText(rec.AccountName);
-  StatusCmb->SetItemIndex(frame::FindItemByCode(StatusCmb->Items, rec.Status));
+  StatusCmb->SetItemIndex(frame::FindItemByCode(StatusCmb->Items(), rec.Status));
 
   const std::string rights = frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId);
   UpdateBtn->SetEnabled(frame::RightGranted(rights, frame::kRightModify));

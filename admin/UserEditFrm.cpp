@@ -57,8 +57,8 @@ ui::TStrings RightNames(std::string_view list) {
 void CheckMatchingItems(ui::TCheckListBox& list, const std::vector<std::string>& rows) {
   for (const std::string& row : rows) {
     const std::string wanted = frame::GbkUpperAscii(row);
-    for (std::size_t i = 0; i < list.Items.size(); ++i) {
-      if (frame::GbkUpperAscii(list.Items[i]) == wanted) {
+    for (std::size_t i = 0; i < list.Items().size(); ++i) {
+      if (frame::GbkUpperAscii(list.Items()[i]) == wanted) {
         list.SetChecked(static_cast<int>(i), true);
       }
     }
@@ -67,9 +67,9 @@ void CheckMatchingItems(ui::TCheckListBox& list, const std::vector<std::string>&
 
 std::vector<std::string> CheckedItems(const ui::TCheckListBox& list) {
   std::vector<std::string> items;
-  for (std::size_t i = 0; i < list.Items.size(); ++i) {
+  for (std::size_t i = 0; i < list.Items().size(); ++i) {
     if (list.Checked(static_cast<int>(i))) {
-      items.push_back(list.Items[i]);
+      items.push_back(list.Items()[i]);
     }
   }
   return items;
@@ -178,13 +178,13 @@ void TUserEditFrm::LoadUser() {
   CorpNameEdt->SetText(user.CorpName);
   NameEdt->SetText(user.UserName);
   const std::string status = std::to_string(user.Status);
-  for (std::size_t i = 0; i < StatusCmb->Items.size(); ++i) {
-    if (frame::TextBefore(StatusCmb->Items[i], ":") == status) {
+  for (std::size_t i = 0; i < StatusCmb->Items().size(); ++i) {
+    if (frame::TextBefore(StatusCmb->Items()[i], ":") == status) {
       StatusCmb->SetItemIndex(static_cast<int>(i));
       break;
     }
   }
-  RightCmb->SetItemIndex(ui::IndexOfItem(RightCmb->Items, user.UserLevel));
+  RightCmb->SetItemIndex(ui::IndexOfItem(RightCmb->Items(), user.UserLevel));
 
   sys::DeleteFile(RightsFilePath());
   RightsFile.reset();
@@ -196,7 +196,7 @@ void TUserEditFrm::LoadUser() {
     BelongCorpCmb->SetItems(std::move(corps));
     BelongCorpCmb->SetItemIndex(-1);
   }
-  if (BelongCorpCmb->Items.size() == 1) {
+  if (BelongCorpCmb->Items().size() == 1) {
     BelongCorpCmb->SetItemIndex(0);
   }
   EnableSave();
@@ -206,8 +206,8 @@ void TUserEditFrm::EnableSave() {
   Rights = std::string(
       frame::GbkCut(frame::LookupNodeRights(ShellWnd, CorpNo, OperatorRec.UserId, FunctionId),
                     frame::kRightsLen));
-  UpdateBtn->Enabled =
-      frame::RightGranted(Rights, frame::kRightModify) && OperatorRec.UserLevel == "D";
+  UpdateBtn->SetEnabled(frame::RightGranted(Rights, frame::kRightModify) &&
+                        OperatorRec.UserLevel == "D");
 }
 
 std::string TUserEditFrm::BelongCorpNo() const {
@@ -328,7 +328,7 @@ void TUserEditFrm::NodeRightsOff() {
   MainDirTrv->Clear();
   MainDirTrv->SetEnabled(false);
   CurNodeId.clear();
-  for (std::size_t k = 0; k < RightClb->Items.size(); ++k) {
+  for (std::size_t k = 0; k < RightClb->Items().size(); ++k) {
     RightClb->SetChecked(static_cast<int>(k), false);
   }
   if (RightsFile) {
@@ -361,7 +361,7 @@ void TUserEditFrm::MainDirTrvClick() {
     return;
   }
   RightClb->SetVisible(true);
-  CurNodeId = std::string(frame::GbkCut(NodeIdOf(node->Text), kNodeIdLen));
+  CurNodeId = std::string(frame::GbkCut(NodeIdOf(node->Text()), kNodeIdLen));
   const std::string mask =
       RightsFile ? ReadRightsEntry(*RightsFile, kRightSection, CurNodeId, kNoRightsMask)
                  : std::string(kNoRightsMask);

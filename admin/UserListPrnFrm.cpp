@@ -118,8 +118,8 @@ TUserReport TUserListPrnFrm::Report() const {
   TUserReport report;
   report.CorpName = CorpNameEdt->Text();
   report.DateText = ReportDateText(std::time(nullptr));
-  report.Rows.reserve(UserLv->Items.size());
-  for (const ui::TListItem& item : UserLv->Items) {
+  report.Rows.reserve(UserLv->Items().size());
+  for (const ui::TListItem& item : UserLv->Items()) {
     TUserReportRow row;
     row[0] = item.Caption;
     for (std::size_t c = 1; c < kReportColumns && c - 1 < item.SubItems.size(); ++c) {
@@ -159,12 +159,12 @@ void TUserListPrnFrm::ExportExcelMitClick() {
     return;
   }
   std::vector<std::string> header;
-  for (const ui::TListColumn& column : UserLv->Columns) {
+  for (const ui::TListColumn& column : UserLv->Columns()) {
     header.push_back(column.Caption);
   }
   std::vector<std::vector<std::string>> rows;
-  rows.reserve(UserLv->Items.size());
-  for (const ui::TListItem& item : UserLv->Items) {
+  rows.reserve(UserLv->Items().size());
+  for (const ui::TListItem& item : UserLv->Items()) {
     std::vector<std::string> row{item.Caption};
     row.insert(row.end(), item.SubItems.begin(), item.SubItems.end());
     rows.push_back(std::move(row));

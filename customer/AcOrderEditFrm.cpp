@@ -118,15 +118,14 @@ void TAcOrderEditFrm::AcListLbxDragDrop(ui::TComponent* source, int x, int y) {
   if (target < 0 || dragged < 0) {
     return;
   }
-  std::swap(AcListLbx->Items[static_cast<std::size_t>(dragged)],
-            AcListLbx->Items[static_cast<std::size_t>(target)]);
+  AcListLbx->ExchangeItems(dragged, target);
   AcListLbx->SetItemIndex(target);
 }
 
 // One batch gives every account its position. A refused batch leaves the dialog open
 // with the order as arranged (the channel has said why), so the operator may try again.
 void TAcOrderEditFrm::UpdateBtnClick() {
-  const std::string batch = BuildAcOrderBatch(CorpNo, UserNo, AcListLbx->Items);
+  const std::string batch = BuildAcOrderBatch(CorpNo, UserNo, AcListLbx->Items());
   std::string answer;
   if (frame::HostCommand(ShellWnd, frame::kChannelMain, batch, answer, kSaveAnswerSize) != 0) {
     return;

@@ -76,7 +76,7 @@ void LoadListViewRows(ui::TListView& view, const std::string& fileName) {
     try {
       // Folder lists run to a million rows: the file is read in pieces and each item
       // made from views of its bytes, the fields found once per row.
-      view.ReserveItems(view.Items.size() + sys::CountLineFeeds(fileName) + 1);
+      view.ReserveItems(view.Items().size() + sys::CountLineFeeds(fileName) + 1);
       std::vector<std::string_view> fields;
       sys::ForEachLine(fileName, [&view, &fields](std::string_view row) {
         fields.clear();

@@ -99,7 +99,7 @@ void TCustAcEdtFrm::ApplyLanguage() {
     const sys::IniFile file(path);
     auto text = [&](std::string_view key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
     frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
-    AcBankENameLbl->SetCaption(AcBankCNameLbl->Caption);
+    AcBankENameLbl->SetCaption(AcBankCNameLbl->Caption());
     StatusCmb->SetItems(frame::SplitCommaList(text("Mnu_CustAcEdt_Status_List")));
   }
   frame::ApplyFontRule(*this, LangId);
@@ -108,34 +108,40 @@ void TCustAcEdtFrm::ApplyLanguage() {
 void TCustAcEdtFrm::Open(std::string_view key, std::string_view extra) {
   AcId = CustAcIdOfKey(key);
   // A failed read (reported by the channel) leaves that list empty.
-  (void)frame::FillCustomerList(ShellWnd, CorpNo, UserNo, CustIdCmb->Items);
-  (void)frame::FillCurrencyList(ShellWnd, CurrencyCmb->Items);
+  ui::TStrings customers;
+  ui::TStrings currencies;
+  if (frame::FillCustomerList(ShellWnd, CorpNo, UserNo, customers)) {
+    CustIdCmb->SetItems(std::move(customers));
+  }
+  if (frame::FillCurrencyList(ShellWnd, currencies)) {
+    CurrencyCmb->SetItems(std::move(currencies));
+  }
   if (AcId > 0) {
     LoadAccount();
     CustIdCmb->SetEnabled(false);
   } else {
     // A customer named by the caller is fixed, found or not.
     if (!extra.empty()) {
-      CustIdCmb->SetItemIndex(ui::IndexOfItem(CustIdCmb->Items, extra));
+      CustIdCmb->SetItemIndex(ui::IndexOfItem(CustIdCmb->Items(), extra));
       CustIdCmb->SetEnabled(false);
     }
     OperatorShowLbl->SetCaption(UserNo);
     StatusCmb->SetItemIndex(1);
   }
-  UpdateBtn->Enabled =
-      CustAcSaveAllowed(frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId), AcId);
+  UpdateBtn->SetEnabled(
+      CustAcSaveAllowed(frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId), AcId));
 }
 
 // Selecting the loaded type does not apply the type rule: the memo keeps the limits it
 // opened with until the operator chooses a type.
 void TCustAcEdtFrm::LoadAccount() {
   const frame::TCustAcRec rec = frame::GetCustAcRec(ShellWnd, AcId);
-  CustIdCmb->SetItemIndex(ui::IndexOfItem(CustIdCmb->Items, rec.CustId));
-  CurrencyCmb->SetItemIndex(ui::IndexOfItem(CurrencyCmb->Items, rec.Currency));
+  CustIdCmb->SetItemIndex(ui::IndexOfItem(CustIdCmb->Items(), rec.CustId));
+  CurrencyCmb->SetItemIndex(ui::IndexOfItem(CurrencyCmb->Items(), rec.Currency));
   AcNoEdt->SetText(rec.AcNo);
   CBankEdt->SetText(rec.CnyBankName);
   IntBankPnl->SetId(rec.IntBankId);
-  SelectIdCmb->SetItemIndex(ui::IndexOfItem(SelectIdCmb->Items, LoadedBankType(rec)));
+  SelectIdCmb->SetItemIndex(ui::IndexOfItem(SelectIdCmb->Items(), LoadedBankType(rec)));
   BankAcNoEdt->SetText(rec.BankAccount);
   BankNameMmo->SetText(rec.BankNameAddress);  // the reader has decoded its line breaks
   ExpandSwift();

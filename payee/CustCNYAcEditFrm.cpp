@@ -137,8 +137,8 @@ void TCustCNYAcEditFrm::PrepareNewPayee() {
 void TCustCNYAcEditFrm::ApplyRights() {
   const std::string rights = frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId);
   UpdateBtn->SetEnabled(frame::RightGranted(rights, frame::kRightModify));
-  DeleteBtn->Enabled =
-      !CustIdEdt->Text().empty() && frame::RightGranted(rights, frame::kRightDelete);
+  DeleteBtn->SetEnabled(!CustIdEdt->Text().empty() &&
+                        frame::RightGranted(rights, frame::kRightDelete));
 }
 
 frame::TCustCNYAcRec TCustCNYAcEditFrm::PayeeRecord() const {

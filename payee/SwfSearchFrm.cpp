@@ -113,7 +113,10 @@ void TSwfSearchFrm::FindBtnClick() {
     }
     // A failed search keeps the lines; either way no line stays highlighted, so the
     // highlight never points at a bank other than the one the details show.
-    (void)frame::HostCommandList(ShellWnd, frame::kChannelMain, command, BankNameLbx->Items);
+    ui::TStrings lines;
+    if (frame::HostCommandList(ShellWnd, frame::kChannelMain, command, lines)) {
+      BankNameLbx->SetItems(std::move(lines));
+    }
     BankNameLbx->SetItemIndex(-1);
     BankNameLbx->TopIndex = 0;
   }
@@ -129,7 +132,7 @@ void TSwfSearchFrm::BankNameLbxClick() {
     return;
   }
   swfAddress_ =
-      frame::GbkCut(BankNameLbx->Items[static_cast<std::size_t>(index)], frame::kSwiftCodeLen);
+      frame::GbkCut(BankNameLbx->Items()[static_cast<std::size_t>(index)], frame::kSwiftCodeLen);
   bank_ = frame::GetSwiftAddress(ShellWnd, swfAddress_);
   ShowDetails();
 }

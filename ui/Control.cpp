@@ -79,23 +79,23 @@ TChangeRecord TControl::TakeChanges() {
 }
 
 void TControl::SetEnabled(bool enabled) {
-  Assign(Enabled, enabled, chEnabled);
+  Assign(enabled_, enabled, chEnabled);
 }
 
 void TControl::SetVisible(bool visible) {
-  Assign(Visible, visible, chVisible);
+  Assign(visible_, visible, chVisible);
 }
 
 void TControl::SetCaption(std::string caption) {
-  Assign(Caption, std::move(caption), chText);
+  Assign(caption_, std::move(caption), chText);
 }
 
 void TControl::SetColor(TColor color) {
-  Assign(Color, color, chLook);
+  Assign(color_, color, chLook);
 }
 
 void TControl::SetHint(std::string hint) {
-  Assign(Hint, std::move(hint), chLook);
+  Assign(hint_, std::move(hint), chLook);
 }
 
 TForm* TControl::ParentForm() const {
@@ -108,7 +108,7 @@ TForm* TControl::ParentForm() const {
 
 bool TControl::IsShowing() const {
   for (const TControl* c = this; c; c = c->parent_) {
-    if (!c->Visible) {
+    if (!c->visible_) {
       return false;
     }
   }
@@ -117,7 +117,7 @@ bool TControl::IsShowing() const {
 
 bool TControl::IsUsable() const {
   for (const TControl* c = this; c; c = c->parent_) {
-    if (!c->Visible || !c->Enabled) {
+    if (!c->visible_ || !c->enabled_) {
       return false;
     }
   }
@@ -301,7 +301,7 @@ void TWinControl::Realign() {
   auto docked = [this](TAlign align) {
     std::vector<TControl*> list;
     for (TControl* c : children_) {
-      if (c->Align == align && c->Visible) {
+      if (c->Align == align && c->Visible()) {
         list.push_back(c);
       }
     }

@@ -5,6 +5,8 @@
 // each of which records what changed in the control's change record and puts the
 // control on its form's list of changed controls (ui/ChangeRecord.h, TForm::
 // TakeChangedControls): a platform brings only those widgets in step after an input.
+// Such properties are read through getters of the same name (Caption(), Enabled());
+// what no platform shows (Align, TabOrder, ModalResult, ...) stays a plain field.
 //
 // Event rules kept from the original platform:
 // - handlers are std::functions; an empty one is not called;
@@ -108,8 +110,8 @@ class TControl : public TComponent {
   // The form the control sits on (itself for a form); null when it has none.
   TForm* ParentForm() const;
 
-  bool Enabled = true;
-  bool Visible = true;
+  bool Enabled() const { return enabled_; }
+  bool Visible() const { return visible_; }
   void SetEnabled(bool enabled);
   void SetVisible(bool visible);
   // Enabled and visible, and so are all its parents.
@@ -118,10 +120,10 @@ class TControl : public TComponent {
 
   // Text of labels, buttons, check boxes, group boxes and forms. Edits and combo boxes
   // hold their text behind Text() / SetText() because setting it has effects.
-  std::string Caption;
+  const std::string& Caption() const { return caption_; }
   void SetCaption(std::string caption);
   // The text the operator sees: Caption, or the edit text of an edit or combo box.
-  virtual std::string DisplayText() const { return Caption; }
+  virtual std::string DisplayText() const { return caption_; }
 
   // The font in effect: the control's own once set, else its parent's.
   TFont Font() const;
@@ -129,10 +131,10 @@ class TControl : public TComponent {
   bool ParentFont() const { return parentFont_; }
   void SetParentFont(bool parentFont);
 
-  TColor Color = clBtnFace;
+  TColor Color() const { return color_; }
   void SetColor(TColor color);
   TPopupMenu* PopupMenu = nullptr;
-  std::string Hint;
+  const std::string& Hint() const { return hint_; }
   void SetHint(std::string hint);
 
   // What changed since a platform last took the record (ui/ChangeRecord.h).
@@ -227,6 +229,11 @@ class TControl : public TComponent {
 
   enum DragStateValue { DragIdle, DragPendingState, DragActive };
   TWinControl* parent_ = nullptr;
+  bool enabled_ = true;
+  bool visible_ = true;
+  std::string caption_;
+  TColor color_ = clBtnFace;
+  std::string hint_;
   bool parentFont_ = true;
   TFont font_;
   int left_ = 0, top_ = 0, width_ = 75, height_ = 25;

@@ -53,7 +53,7 @@ void TCustomEdit::Change() {
 }
 
 void TCustomEdit::InsertTyped(std::string_view text) {
-  if (ReadOnly) {
+  if (readOnly_) {
     return;
   }
   if (ReplaceSelection(buffer_, text)) {
@@ -67,12 +67,12 @@ void TCustomEdit::HandleKey(std::uint16_t key, TShiftState) {
   int size = static_cast<int>(buffer_.Text.size());
   switch (key) {
     case vk::Back:
-      if (!ReadOnly && DeleteBackward(buffer_)) {
+      if (!readOnly_ && DeleteBackward(buffer_)) {
         TextChanged();
       }
       break;
     case vk::Delete:
-      if (!ReadOnly && DeleteForward(buffer_)) {
+      if (!readOnly_ && DeleteForward(buffer_)) {
         TextChanged();
       }
       break;

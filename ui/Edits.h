@@ -39,8 +39,8 @@ class TCustomEdit : public TWinControl {
   // Maximum length in bytes; 0 for no limit. Limits typing and paste.
   int MaxLength() const { return buffer_.MaxLength; }
   void SetMaxLength(int maxLength) { buffer_.MaxLength = maxLength < 0 ? 0 : maxLength; }
-  bool ReadOnly = false;
-  void SetReadOnly(bool readOnly) { Assign(ReadOnly, readOnly, chLook); }
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool readOnly) { Assign(readOnly_, readOnly, chLook); }
 
   TNotifyEvent OnChange;
 
@@ -64,25 +64,29 @@ class TCustomEdit : public TWinControl {
 
  private:
   EditBuffer buffer_;
+  bool readOnly_ = false;
 };
 
 class TEdit : public TCustomEdit {
  public:
   TEdit(TComponent* owner, std::string name) : TCustomEdit(owner, std::move(name), false) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   const char* ClassName() const override { return "TEdit"; }
-  char PasswordChar = 0;
-  void SetPasswordChar(char passwordChar) { Assign(PasswordChar, passwordChar, chLook); }
+  char PasswordChar() const { return passwordChar_; }
+  void SetPasswordChar(char passwordChar) { Assign(passwordChar_, passwordChar, chLook); }
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
+ private:
+  char passwordChar_ = 0;
 };
 
 class TMemo : public TCustomEdit {
  public:
   TMemo(TComponent* owner, std::string name) : TCustomEdit(owner, std::move(name), true) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   const char* ClassName() const override { return "TMemo"; }
 
@@ -104,11 +108,11 @@ class TMemo : public TCustomEdit {
 
   bool WantReturns = true;
   bool WantTabs = false;
-  bool WordWrap = true;
-  void SetWordWrap(bool wordWrap) { Assign(WordWrap, wordWrap, chLook); }
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool wordWrap) { Assign(wordWrap_, wordWrap, chLook); }
   enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
-  TScrollStyle ScrollBars = ssNone;
-  void SetScrollBars(TScrollStyle scrollBars) { Assign(ScrollBars, scrollBars, chLook); }
+  TScrollStyle ScrollBars() const { return scrollBars_; }
+  void SetScrollBars(TScrollStyle scrollBars) { Assign(scrollBars_, scrollBars, chLook); }
 
   bool WantsKey(std::uint16_t key) const override;
   void HandleKey(std::uint16_t key, TShiftState shift) override;
@@ -116,13 +120,17 @@ class TMemo : public TCustomEdit {
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
+ private:
+  bool wordWrap_ = true;
+  TScrollStyle scrollBars_ = ssNone;
 };
 
 // An edit with a browse button that opens the platform's file dialog.
 class TFileNameEdit : public TCustomEdit {
  public:
   TFileNameEdit(TComponent* owner, std::string name) : TCustomEdit(owner, std::move(name), false) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   // The original component library's class name.
   const char* ClassName() const override { return "TFilenameEdit"; }

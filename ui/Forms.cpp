@@ -9,7 +9,7 @@
 namespace ui {
 
 TForm::TForm(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
-  Visible = true;
+  SetVisible(true);
 }
 
 // Controls go while the form is still whole: they leave the focus and their parents,
@@ -109,7 +109,7 @@ void CollectTabOrder(const TWinControl& parent, std::vector<TWinControl*>& out) 
   std::stable_sort(windowed.begin(), windowed.end(),
                    [](TWinControl* a, TWinControl* b) { return a->TabOrder < b->TabOrder; });
   for (TWinControl* w : windowed) {
-    if (!w->Visible || !w->Enabled) {
+    if (!w->Visible() || !w->Enabled()) {
       continue;
     }
     if (w->AcceptsFocus() && w->TabStop) {
@@ -147,12 +147,14 @@ namespace {
 // A button's children are not looked into; any other container's are.
 TButton* FindButton(const TWinControl& parent, bool wantDefault) {
   for (TControl* c : parent.Controls()) {
-    if (!c->Visible || !c->Enabled) {
+    if (!c->Visible() || !c->Enabled()) {
       continue;
     }
     TButton* found = VisitKind(
         *c,
-        [&](TButton& b) -> TButton* { return (wantDefault ? b.Default : b.Cancel) ? &b : nullptr; },
+        [&](TButton& b) -> TButton* {
+          return (wantDefault ? b.Default() : b.Cancel) ? &b : nullptr;
+        },
         [&](TWinControl& w) { return FindButton(w, wantDefault); },
         [](TComponent&) -> TButton* { return nullptr; });
     if (found != nullptr) {

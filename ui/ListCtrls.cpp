@@ -71,24 +71,24 @@ int IndexOfItem(const TStrings& items, std::string_view text) {
 }
 
 int TComboBox::ItemIndex() const {
-  return InRange(Items, itemIndex_) ? itemIndex_ : -1;
+  return InRange(items_, itemIndex_) ? itemIndex_ : -1;
 }
 
 void TComboBox::SetItemIndex(int index) {
-  if (!InRange(Items, index)) {
+  if (!InRange(items_, index)) {
     itemIndex_ = -1;
     edit_.Text.clear();
   } else {
     itemIndex_ = index;
-    edit_.Text = Items[index];
+    edit_.Text = items_[index];
   }
   SetSelection(edit_, 0, 0);
   EditChanged();
 }
 
 void TComboBox::SetText(const std::string& text) {
-  int index = IndexOfItem(Items, text);
-  if (Style == csDropDownList) {
+  int index = IndexOfItem(items_, text);
+  if (style_ == csDropDownList) {
     SetItemIndex(index);
     return;
   }
@@ -104,24 +104,24 @@ void TComboBox::SetSelStart(int pos) {
 }
 
 void TComboBox::SetItems(TStrings items) {
-  Items = std::move(items);
+  items_ = std::move(items);
   Record().RowsReset();
   Changed(chSelection);  // the item index may now name another item, or none
 }
 
 void TComboBox::AddItem(std::string item) {
-  Items.push_back(std::move(item));
-  Record().RowsInserted(Count(Items) - 1, 1);
+  items_.push_back(std::move(item));
+  Record().RowsInserted(Count(items_) - 1, 1);
 }
 
 void TComboBox::Clear() {
-  Items.clear();
+  items_.clear();
   Record().RowsReset();
   SetItemIndex(-1);
 }
 
 void TComboBox::SelectByOperator(int index) {
-  if (!InRange(Items, index)) {
+  if (!InRange(items_, index)) {
     return;
   }
   SetItemIndex(index);
@@ -140,26 +140,26 @@ void TComboBox::Change() {
 // Typing into the edit part: the list keeps a selection only while the text equals
 // one of its items.
 void TComboBox::TypeText(std::string_view text) {
-  if (Style == csDropDownList) {
+  if (style_ == csDropDownList) {
     return;
   }
   if (!ReplaceSelection(edit_, text)) {
     return;
   }
-  itemIndex_ = IndexOfItem(Items, edit_.Text);
+  itemIndex_ = IndexOfItem(items_, edit_.Text);
   EditChanged();
   Change();
 }
 
 void TComboBox::HandleKey(std::uint16_t key, TShiftState) {
-  int step = StepIndex(key, ItemIndex(), Count(Items));
+  int step = StepIndex(key, ItemIndex(), Count(items_));
   if ((key == vk::Up || key == vk::Down) && step >= 0) {
     if (step != ItemIndex()) {
       SelectByOperator(step);
     }
     return;
   }
-  if (Style == csDropDownList) {
+  if (style_ == csDropDownList) {
     if ((key == vk::Home || key == vk::End) && step >= 0 && step != ItemIndex()) {
       SelectByOperator(step);
     }
@@ -189,7 +189,7 @@ void TComboBox::HandleKey(std::uint16_t key, TShiftState) {
       break;
   }
   if (changed) {
-    itemIndex_ = IndexOfItem(Items, edit_.Text);
+    itemIndex_ = IndexOfItem(items_, edit_.Text);
     EditChanged();
     Change();
   }
@@ -200,14 +200,14 @@ void TComboBox::HandleChar(char key) {
   if (static_cast<unsigned char>(key) < 0x20) {
     return;
   }
-  if (Style == csDropDown) {
+  if (style_ == csDropDown) {
     TypeText(std::string_view(&key, 1));
     return;
   }
-  int count = Count(Items);
+  int count = Count(items_);
   for (int n = 1; n <= count; ++n) {
     int i = (std::max(ItemIndex(), -1) + n) % count;
-    if (!Items[i].empty() && AsciiUpper(Items[i][0]) == AsciiUpper(key)) {
+    if (!items_[i].empty() && AsciiUpper(items_[i][0]) == AsciiUpper(key)) {
       SelectByOperator(i);
       return;
     }
@@ -223,53 +223,62 @@ void TComboBox::HandlePaste(const std::string& text) {
 }
 
 int TListBox::ItemIndex() const {
-  return InRange(Items, itemIndex_) ? itemIndex_ : -1;
+  return InRange(items_, itemIndex_) ? itemIndex_ : -1;
 }
 
 void TListBox::SetItemIndex(int index) {
-  Assign(itemIndex_, InRange(Items, index) ? index : -1, chSelection);
+  Assign(itemIndex_, InRange(items_, index) ? index : -1, chSelection);
 }
 
 void TListBox::SetItems(TStrings items) {
-  Items = std::move(items);
+  items_ = std::move(items);
   ItemsReplaced();
   Record().RowsReset();
   Changed(chSelection);  // the item index may now name another item, or none
 }
 
 void TListBox::AddItem(std::string item) {
-  InsertItem(Count(Items), std::move(item));
+  InsertItem(Count(items_), std::move(item));
 }
 
 void TListBox::InsertItem(int index, std::string item) {
-  if (index < 0 || index > Count(Items)) {
+  if (index < 0 || index > Count(items_)) {
     return;
   }
-  Items.insert(Items.begin() + index, std::move(item));
+  items_.insert(items_.begin() + index, std::move(item));
   ItemInserted(index);
   Record().RowsInserted(index, 1);
 }
 
 void TListBox::DeleteItem(int index) {
-  if (!InRange(Items, index)) {
+  if (!InRange(items_, index)) {
     return;
   }
-  Items.erase(Items.begin() + index);
+  items_.erase(items_.begin() + index);
   ItemDeleted(index);
   Record().RowsRemoved(index, 1);
 }
 
 void TListBox::SetItem(int index, std::string item) {
-  if (!InRange(Items, index) || Items[index] == item) {
+  if (!InRange(items_, index) || items_[index] == item) {
     return;
   }
-  Items[index] = std::move(item);
+  items_[index] = std::move(item);
   ItemTextChanged(index);
   Record().RowsChanged(index, 1);
 }
 
+void TListBox::ExchangeItems(int a, int b) {
+  if (!InRange(items_, a) || !InRange(items_, b) || a == b) {
+    return;
+  }
+  std::string first = items_[a];
+  SetItem(a, items_[b]);
+  SetItem(b, std::move(first));
+}
+
 void TListBox::Clear() {
-  Items.clear();
+  items_.clear();
   ItemsReplaced();
   Record().RowsReset();
   Assign(itemIndex_, -1, chSelection);
@@ -280,10 +289,10 @@ int TListBox::ItemAtPos(int, int y, bool existing) const {
     return -1;
   }
   int index = TopIndex + y / ItemHeight;
-  if (index < Count(Items)) {
+  if (index < Count(items_)) {
     return index;
   }
-  return existing ? -1 : Count(Items);
+  return existing ? -1 : Count(items_);
 }
 
 int TListBox::ItemCenterY(int index) const {
@@ -291,7 +300,7 @@ int TListBox::ItemCenterY(int index) const {
 }
 
 void TListBox::SelectByOperator(int index) {
-  if (!InRange(Items, index)) {
+  if (!InRange(items_, index)) {
     return;
   }
   SetItemIndex(index);
@@ -299,22 +308,22 @@ void TListBox::SelectByOperator(int index) {
 }
 
 void TListBox::HandleKey(std::uint16_t key, TShiftState) {
-  int step = StepIndex(key, ItemIndex(), Count(Items));
+  int step = StepIndex(key, ItemIndex(), Count(items_));
   if (step >= 0 && step != ItemIndex()) {
     SelectByOperator(step);
   }
 }
 
 bool TCheckListBox::Checked(int index) const {
-  return InRange(Items, index) && index < static_cast<int>(checked_.size()) && checked_[index];
+  return InRange(Items(), index) && index < static_cast<int>(checked_.size()) && checked_[index];
 }
 
 void TCheckListBox::SetChecked(int index, bool checked) {
-  if (!InRange(Items, index) || Checked(index) == checked) {
+  if (!InRange(Items(), index) || Checked(index) == checked) {
     return;
   }
-  if (checked_.size() < Items.size()) {
-    checked_.resize(Items.size(), false);
+  if (checked_.size() < Items().size()) {
+    checked_.resize(Items().size(), false);
   }
   checked_[index] = checked;
   Record().RowsChanged(index, 1, chChecks);
@@ -326,7 +335,7 @@ void TCheckListBox::SetItems(TStrings items) {
 }
 
 void TCheckListBox::ItemsReplaced() {
-  checked_.assign(Items.size(), false);
+  checked_.assign(Items().size(), false);
 }
 
 void TCheckListBox::ItemInserted(int index) {
@@ -349,7 +358,7 @@ void TCheckListBox::ItemTextChanged(int index) {
 
 // Clicking an item's box selects the item and turns its mark.
 void TCheckListBox::CheckByOperator(int index, bool checked) {
-  if (!InRange(Items, index)) {
+  if (!InRange(Items(), index)) {
     return;
   }
   SetItemIndex(index);
@@ -395,7 +404,7 @@ TTreeNode* TTreeView::Node(int index) const {
 
 TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string text) {
   auto node = std::make_unique<TTreeNode>();
-  node->Text = std::move(text);
+  node->text_ = std::move(text);
   node->parent_ = parent;
   node->level_ = parent ? parent->level_ + 1 : 0;
   auto& list = parent ? parent->children_ : roots_;
@@ -480,7 +489,7 @@ void TTreeView::LoadOutline(std::string_view outline) {
       path.pop_back();
     }
     auto node = std::make_unique<TTreeNode>();
-    node->Text.assign(text);
+    node->text_.assign(text);
     TTreeNode* parent = path.empty() ? nullptr : path.back().second;
     node->parent_ = parent;
     node->level_ = parent ? parent->level_ + 1 : 0;
@@ -501,73 +510,72 @@ void TTreeView::SelectByOperator(TTreeNode* node) {
 }
 
 void TListView::SetColumns(std::vector<TListColumn> columns) {
-  Columns = std::move(columns);
+  columns_ = std::move(columns);
   Changed(chColumns);
 }
 
 void TListView::AddColumn(TListColumn column) {
-  Columns.push_back(std::move(column));
+  columns_.push_back(std::move(column));
   Changed(chColumns);
 }
 
 void TListView::SetColumnWidth(int column, int width) {
-  if (column >= 0 && column < static_cast<int>(Columns.size())) {
-    Assign(Columns[static_cast<std::size_t>(column)].Width, width, chColumns);
+  if (column >= 0 && column < static_cast<int>(columns_.size())) {
+    Assign(columns_[static_cast<std::size_t>(column)].Width, width, chColumns);
   }
 }
 
-TListItem& TListView::AddItem(std::string caption, TStrings subItems) {
-  Items.push_back(TListItem{std::move(caption), std::move(subItems), nullptr});
-  Record().RowsInserted(static_cast<int>(Items.size()) - 1, 1);
-  return Items.back();
+void TListView::AddItem(std::string caption, TStrings subItems) {
+  items_.push_back(TListItem{std::move(caption), std::move(subItems), nullptr});
+  Record().RowsInserted(static_cast<int>(items_.size()) - 1, 1);
 }
 
 void TListView::InsertItem(int index, TListItem item) {
-  if (index < 0 || index > static_cast<int>(Items.size())) {
+  if (index < 0 || index > static_cast<int>(items_.size())) {
     return;
   }
-  Items.insert(Items.begin() + index, std::move(item));
+  items_.insert(items_.begin() + index, std::move(item));
   Record().RowsInserted(index, 1);
 }
 
 void TListView::DeleteItem(int index) {
-  if (index < 0 || index >= static_cast<int>(Items.size())) {
+  if (index < 0 || index >= static_cast<int>(items_.size())) {
     return;
   }
-  Items.erase(Items.begin() + index);
+  items_.erase(items_.begin() + index);
   Record().RowsRemoved(index, 1);
 }
 
 void TListView::SetItem(int index, TListItem item) {
-  if (index < 0 || index >= static_cast<int>(Items.size())) {
+  if (index < 0 || index >= static_cast<int>(items_.size())) {
     return;
   }
-  Items[static_cast<std::size_t>(index)] = std::move(item);
+  items_[static_cast<std::size_t>(index)] = std::move(item);
   Record().RowsChanged(index, 1);
 }
 
 void TListView::Clear() {
-  Items.clear();
+  items_.clear();
   Record().RowsReset();
   Assign(itemIndex_, -1, chSelection);
 }
 
 int TListView::ItemIndex() const {
-  return itemIndex_ >= 0 && itemIndex_ < static_cast<int>(Items.size()) ? itemIndex_ : -1;
+  return itemIndex_ >= 0 && itemIndex_ < static_cast<int>(items_.size()) ? itemIndex_ : -1;
 }
 
 void TListView::SetItemIndex(int index) {
-  Assign(itemIndex_, index >= 0 && index < static_cast<int>(Items.size()) ? index : -1,
+  Assign(itemIndex_, index >= 0 && index < static_cast<int>(items_.size()) ? index : -1,
          chSelection);
 }
 
-TListItem* TListView::Selected() {
+const TListItem* TListView::Selected() const {
   int index = ItemIndex();
-  return index < 0 ? nullptr : &Items[index];
+  return index < 0 ? nullptr : &items_[index];
 }
 
 void TListView::SelectByOperator(int index) {
-  if (index < 0 || index >= static_cast<int>(Items.size())) {
+  if (index < 0 || index >= static_cast<int>(items_.size())) {
     return;
   }
   SetItemIndex(index);
@@ -575,7 +583,7 @@ void TListView::SelectByOperator(int index) {
 }
 
 void TListView::HandleKey(std::uint16_t key, TShiftState) {
-  int step = StepIndex(key, ItemIndex(), static_cast<int>(Items.size()));
+  int step = StepIndex(key, ItemIndex(), static_cast<int>(items_.size()));
   if (step >= 0 && step != ItemIndex()) {
     SelectByOperator(step);
   }

@@ -29,13 +29,13 @@ enum TComboBoxStyle { csDropDown, csDropDownList };
 class TComboBox : public TWinControl {
  public:
   TComboBox(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   const char* ClassName() const override { return "TComboBox"; }
 
-  TComboBoxStyle Style = csDropDown;
-  void SetStyle(TComboBoxStyle style) { Assign(Style, style, chLook); }
-  TStrings Items;
+  TComboBoxStyle Style() const { return style_; }
+  void SetStyle(TComboBoxStyle style) { Assign(style_, style, chLook); }
+  const TStrings& Items() const { return items_; }
   // The items replaced; the item index and the text stay as they are.
   void SetItems(TStrings items);
   void AddItem(std::string item);
@@ -75,6 +75,8 @@ class TComboBox : public TWinControl {
  private:
   void TypeText(std::string_view text);
   void EditChanged() { Changed(chText | chSelection); }
+  TComboBoxStyle style_ = csDropDown;
+  TStrings items_;
   EditBuffer edit_;
   int itemIndex_ = -1;
 };
@@ -82,11 +84,11 @@ class TComboBox : public TWinControl {
 class TListBox : public TWinControl {
  public:
   TListBox(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   const char* ClassName() const override { return "TListBox"; }
 
-  TStrings Items;
+  const TStrings& Items() const { return items_; }
   // The items replaced; the item index stays where it is (a check list box's does not).
   virtual void SetItems(TStrings items);
   void AddItem(std::string item);
@@ -94,6 +96,8 @@ class TListBox : public TWinControl {
   void DeleteItem(int index);
   // An item's new text; an item of a check list box whose text changes loses its mark.
   void SetItem(int index, std::string item);
+  // Two items change places (each place takes the other's text, as SetItem sets it).
+  void ExchangeItems(int a, int b);
   int ItemIndex() const;
   // Selects index (-1 for none); fires nothing.
   void SetItemIndex(int index);
@@ -120,6 +124,7 @@ class TListBox : public TWinControl {
   virtual void ItemTextChanged(int) {}
 
  private:
+  TStrings items_;
   int itemIndex_ = -1;
 };
 
@@ -161,7 +166,7 @@ class EOutlineError : public std::runtime_error {
 
 class TTreeNode {
  public:
-  std::string Text;
+  const std::string& Text() const { return text_; }
   int Level() const { return level_; }
   TTreeNode* Parent() const { return parent_; }
   // The node's place among its parent's children (or the top-level nodes).
@@ -173,6 +178,7 @@ class TTreeNode {
 
  private:
   friend class TTreeView;
+  std::string text_;
   int level_ = 0;
   int index_ = 0;
   TTreeNode* parent_ = nullptr;
@@ -182,7 +188,7 @@ class TTreeNode {
 class TTreeView : public TWinControl {
  public:
   TTreeView(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   const char* ClassName() const override { return "TTreeView"; }
 
@@ -240,22 +246,22 @@ enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 class TListView : public TWinControl {
  public:
   TListView(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   const char* ClassName() const override { return "TListView"; }
 
-  TViewStyle ViewStyle = vsReport;
-  void SetViewStyle(TViewStyle style) { Assign(ViewStyle, style, chLook); }
+  TViewStyle ViewStyle() const { return viewStyle_; }
+  void SetViewStyle(TViewStyle style) { Assign(viewStyle_, style, chLook); }
   bool ReadOnly = false;
-  bool RowSelect = false;
-  void SetRowSelect(bool rowSelect) { Assign(RowSelect, rowSelect, chLook); }
-  std::vector<TListColumn> Columns;
+  bool RowSelect() const { return rowSelect_; }
+  void SetRowSelect(bool rowSelect) { Assign(rowSelect_, rowSelect, chLook); }
+  const std::vector<TListColumn>& Columns() const { return columns_; }
   void SetColumns(std::vector<TListColumn> columns);
   void AddColumn(TListColumn column);
   void ClearColumns() { SetColumns({}); }
   // The operator's drag of a column's edge, or code.
   void SetColumnWidth(int column, int width);
-  std::vector<TListItem> Items;
+  const std::vector<TListItem>& Items() const { return items_; }
 
   // An update bracket: many rows added between the two count as one change of the list.
   void BeginUpdate() { ++updateCount_; }
@@ -265,9 +271,8 @@ class TListView : public TWinControl {
   bool Updating() const { return updateCount_ > 0; }
 
   // Room for count rows, so that a long fill does not move its rows again and again.
-  void ReserveItems(std::size_t count) { Items.reserve(count); }
-  // The new row; change it through SetItem once a platform may have shown it.
-  TListItem& AddItem(std::string caption, TStrings subItems = {});
+  void ReserveItems(std::size_t count) { items_.reserve(count); }
+  void AddItem(std::string caption, TStrings subItems = {});
   void InsertItem(int index, TListItem item);  // index: 0 to the count
   void DeleteItem(int index);
   void SetItem(int index, TListItem item);
@@ -276,7 +281,7 @@ class TListView : public TWinControl {
   int ItemIndex() const;
   // Selects row index (-1 for none); fires nothing.
   void SetItemIndex(int index);
-  TListItem* Selected();
+  const TListItem* Selected() const;
   // The operator clicks row index: it is selected, then Click.
   void SelectByOperator(int index);
   void HandleKey(std::uint16_t key, TShiftState shift) override;
@@ -285,6 +290,10 @@ class TListView : public TWinControl {
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
  private:
+  TViewStyle viewStyle_ = vsReport;
+  bool rowSelect_ = false;
+  std::vector<TListColumn> columns_;
+  std::vector<TListItem> items_;
   int itemIndex_ = -1;
   int updateCount_ = 0;
 };

@@ -152,7 +152,7 @@ void TPageControl::SetActivePage(TTabSheet* sheet) {
 }
 
 void TRadioGroup::SetItems(TStrings items) {
-  Assign(Items, std::move(items), chItems);
+  Assign(items_, std::move(items), chItems);
 }
 
 // The frame is a pixel or two; the caption sits on its top edge and takes one line.

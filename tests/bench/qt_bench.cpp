@@ -219,13 +219,13 @@ BENCHMARK(BM_UserDialogWithTreeQt)->Arg(1)->Arg(kTopNodes)->Unit(benchmark::kMil
 class TFolderFrm : public ui::TForm {
  public:
   TFolderFrm() : TForm(nullptr, "FolderFrm") {
-    Caption = "Folder";
+    SetCaption("Folder");
     SetBounds(0, 0, 640, 480);
     FolderLsv = ui::Create<ui::TListView>(this, this, "FolderLsv");
     FolderLsv->Align = ui::alClient;
-    FolderLsv->RowSelect = true;
+    FolderLsv->SetRowSelect(true);
     for (const char* title : {"Number", "Name", "Amount", "Time", "State"}) {
-      FolderLsv->Columns.push_back({title, 120, ui::taLeftJustify});
+      FolderLsv->AddColumn({title, 120, ui::taLeftJustify});
     }
   }
   const char* ClassName() const override { return "TFolderFrm"; }
@@ -245,7 +245,7 @@ void Fill(ui::TForm& form) {
     std::abort();
   }
   frame::LoadListViewRows(list, file);
-  if (list.Items.size() != kRows) {
+  if (list.Items().size() != kRows) {
     std::abort();
   }
 }
@@ -419,7 +419,7 @@ BENCHMARK(BM_KeystrokeUserDialogQt)->Arg(1)->Arg(kTopNodes)->Unit(benchmark::kMi
 class TBigListFrm : public ui::TForm {
  public:
   TBigListFrm(int kind, int rows) : TForm(nullptr, "BigListFrm") {
-    Caption = "Rows";
+    SetCaption("Rows");
     SetBounds(0, 0, 640, 480);
     NameEdt = ui::Create<ui::TEdit>(this, this, "NameEdt");
     NameEdt->SetBounds(0, 0, 640, 24);
@@ -429,9 +429,9 @@ class TBigListFrm : public ui::TForm {
     ui::TControl* list = nullptr;
     if (kind == 0) {
       auto* view = ui::Create<ui::TListView>(this, this, "RowsLsv");
-      view->RowSelect = true;
+      view->SetRowSelect(true);
       for (const char* title : {"Number", "Name", "Amount"}) {
-        view->Columns.push_back({title, 150, ui::taLeftJustify});
+        view->AddColumn({title, 150, ui::taLeftJustify});
       }
       for (int i = 0; i < rows; ++i) {
         view->AddItem("B" + std::to_string(i), {name, std::to_string(i) + ".25"});

@@ -249,11 +249,11 @@ TEST_F(EventsTest, ClickingATabShowsItsSheet) {
   int changes = 0;
   pages->OnChange = [&](TComponent*) { ++changes; };
   pages->SetActivePage(first);
-  EXPECT_FALSE(second->Visible);
+  EXPECT_FALSE(second->Visible());
   ClickControl(*second);
   ClickControl(*second);
   EXPECT_EQ(pages->ActivePage(), second);
-  EXPECT_FALSE(first->Visible);
+  EXPECT_FALSE(first->Visible());
   EXPECT_EQ(second->PageIndex(), 1);
   EXPECT_EQ(changes, 1);
 }

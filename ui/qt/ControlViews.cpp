@@ -65,18 +65,18 @@ class LabelView : public ControlView {
   void Sync(TControl& control, const TChangeRecord&) override {
     auto& label = static_cast<TLabel&>(control);
     auto* widget = static_cast<QLabel*>(widget_);
-    const QString text = PlainCaption(label.Caption);
+    const QString text = PlainCaption(label.Caption());
     if (widget->text() != text) {
       widget->setText(text);
     }
     widget->setTextFormat(Qt::PlainText);
-    widget->setWordWrap(label.WordWrap);
-    widget->setAlignment(HorizontalAlignment(label.Alignment) | Qt::AlignTop);
+    widget->setWordWrap(label.WordWrap());
+    widget->setAlignment(HorizontalAlignment(label.Alignment()) | Qt::AlignTop);
   }
   // An auto-sized label is as large as its text, as the original platform sizes it.
   std::optional<QSize> NaturalSize(const TControl& control) const override {
     const auto& label = static_cast<const TLabel&>(control);
-    if (!label.AutoSize || label.WordWrap) {
+    if (!label.AutoSize() || label.WordWrap()) {
       return std::nullopt;
     }
     return widget_->sizeHint();
@@ -91,11 +91,11 @@ class ButtonView : public ControlView {
   void Sync(TControl& control, const TChangeRecord&) override {
     auto& button = static_cast<TButton&>(control);
     auto* widget = static_cast<QPushButton*>(widget_);
-    const QString text = PlainCaption(button.Caption);
+    const QString text = PlainCaption(button.Caption());
     if (widget->text() != text) {
       widget->setText(text);
     }
-    widget->setDefault(button.Default);
+    widget->setDefault(button.Default());
   }
 };
 
@@ -157,7 +157,7 @@ class CheckBoxView : public ControlView {
   void Sync(TControl& control, const TChangeRecord&) override {
     auto& box = static_cast<TCheckBox&>(control);
     auto* widget = static_cast<QCheckBox*>(widget_);
-    widget->setText(PlainCaption(box.Caption));
+    widget->setText(PlainCaption(box.Caption()));
     widget->setChecked(box.Checked());
   }
 };
@@ -170,7 +170,7 @@ class RadioButtonView : public ControlView {
   void Sync(TControl& control, const TChangeRecord&) override {
     auto& radio = static_cast<TRadioButton&>(control);
     auto* widget = static_cast<QRadioButton*>(widget_);
-    widget->setText(PlainCaption(radio.Caption));
+    widget->setText(PlainCaption(radio.Caption()));
     widget->setChecked(radio.Checked());
   }
 };
@@ -209,7 +209,7 @@ class GroupBoxView : public ControlView {
     widget_->setStyle(CaptionStyleOf(*parent));
   }
   void Sync(TControl& control, const TChangeRecord&) override {
-    static_cast<QGroupBox*>(widget_)->setTitle(PlainCaption(control.Caption));
+    static_cast<QGroupBox*>(widget_)->setTitle(PlainCaption(control.Caption()));
   }
 
  protected:
@@ -228,11 +228,11 @@ class RadioGroupView : public GroupBoxView {
   void Sync(TControl& control, const TChangeRecord& changes) override {
     GroupBoxView::Sync(control, changes);
     auto& group = static_cast<TRadioGroup&>(control);
-    while (buttons_.size() > group.Items.size()) {
+    while (buttons_.size() > group.Items().size()) {
       delete buttons_.back();
       buttons_.pop_back();
     }
-    while (buttons_.size() < group.Items.size()) {
+    while (buttons_.size() < group.Items().size()) {
       auto* button = new QRadioButton(widget_);
       button->setAutoExclusive(false);
       Quiet(button);
@@ -243,8 +243,8 @@ class RadioGroupView : public GroupBoxView {
     const int count = static_cast<int>(buttons_.size());
     for (int i = 0; i < count; ++i) {
       QRadioButton* button = buttons_[static_cast<std::size_t>(i)];
-      button->setText(PlainCaption(group.Items[static_cast<std::size_t>(i)]));
-      button->setChecked(i == group.ItemIndex);
+      button->setText(PlainCaption(group.Items()[static_cast<std::size_t>(i)]));
+      button->setChecked(i == group.ItemIndex());
       const int top = area.top() + area.height() * i / count;
       const int bottom = area.top() + area.height() * (i + 1) / count;
       button->setGeometry(area.left() + 6, top, std::max(0, area.width() - 8), bottom - top);
@@ -302,8 +302,8 @@ class PanelView : public ControlView {
   explicit PanelView(QWidget* parent) : ControlView(new PanelWidget(parent)) {}
   void Sync(TControl& control, const TChangeRecord&) override {
     auto& panel = static_cast<TPanel&>(control);
-    static_cast<PanelWidget*>(widget_)->SetCaption(PlainCaption(panel.Caption),
-                                                   HorizontalAlignment(panel.Alignment));
+    static_cast<PanelWidget*>(widget_)->SetCaption(PlainCaption(panel.Caption()),
+                                                   HorizontalAlignment(panel.Alignment()));
   }
 };
 
@@ -329,7 +329,7 @@ class PageControlView : public ControlView {
     }
     int active = -1;
     for (std::size_t i = 0; i < sheets.size(); ++i) {
-      tabs_->setTabText(static_cast<int>(i), PlainCaption(sheets[i]->Caption));
+      tabs_->setTabText(static_cast<int>(i), PlainCaption(sheets[i]->Caption()));
       if (sheets[i] == pages.ActivePage()) {
         active = static_cast<int>(i);
       }
@@ -370,10 +370,10 @@ class EditView : public ControlView {
   void Sync(TControl& control, const TChangeRecord&) override {
     auto& edit = static_cast<TCustomEdit&>(control);
     ShowText(*line_, edit.Text(), edit.SelStart(), edit.SelLength());
-    line_->setReadOnly(edit.ReadOnly);
+    line_->setReadOnly(edit.ReadOnly());
     if (password_) {
-      line_->setEchoMode(static_cast<TEdit&>(edit).PasswordChar != 0 ? QLineEdit::Password
-                                                                     : QLineEdit::Normal);
+      line_->setEchoMode(static_cast<TEdit&>(edit).PasswordChar() != 0 ? QLineEdit::Password
+                                                                       : QLineEdit::Normal);
     }
   }
   QWidget* FocusWidget() const override { return line_; }
@@ -475,11 +475,12 @@ class MemoView : public ControlView {
       }
       widget->setTextCursor(cursor);
     }
-    widget->setReadOnly(memo.ReadOnly);
-    widget->setLineWrapMode(memo.WordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-    const bool vertical = memo.ScrollBars == TMemo::ssVertical || memo.ScrollBars == TMemo::ssBoth;
+    widget->setReadOnly(memo.ReadOnly());
+    widget->setLineWrapMode(memo.WordWrap() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    const bool vertical =
+        memo.ScrollBars() == TMemo::ssVertical || memo.ScrollBars() == TMemo::ssBoth;
     const bool horizontal =
-        memo.ScrollBars == TMemo::ssHorizontal || memo.ScrollBars == TMemo::ssBoth;
+        memo.ScrollBars() == TMemo::ssHorizontal || memo.ScrollBars() == TMemo::ssBoth;
     widget->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
     widget->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn
                                                     : Qt::ScrollBarAsNeeded);
@@ -528,7 +529,7 @@ class ComboView : public ControlView {
   void Sync(TControl& control, const TChangeRecord& changes) override {
     auto& box = static_cast<TComboBox&>(control);
     auto* combo = static_cast<QComboBox*>(widget_);
-    const bool editable = box.Style == csDropDown;
+    const bool editable = box.Style() == csDropDown;
     if (combo->isEditable() != editable) {
       combo->setEditable(editable);
       if (editable) {
@@ -540,7 +541,7 @@ class ComboView : public ControlView {
     }
     if (changes.Has(chItems)) {
       combo->clear();
-      for (const std::string& item : box.Items) {
+      for (const std::string& item : box.Items()) {
         combo->addItem(ToQt(item));
       }
     }
@@ -770,20 +771,20 @@ class ListViewView : public ControlView {
     auto* view = static_cast<QTreeView*>(widget_);
     syncing_ = true;
     model_->Apply(changes);
-    view->setHeaderHidden(list.ViewStyle != vsReport);
-    for (std::size_t i = 0; i < list.Columns.size(); ++i) {
+    view->setHeaderHidden(list.ViewStyle() != vsReport);
+    for (std::size_t i = 0; i < list.Columns().size(); ++i) {
       const int section = static_cast<int>(i);
-      if (view->header()->sectionSize(section) != list.Columns[i].Width) {
-        view->header()->resizeSection(section, list.Columns[i].Width);
+      if (view->header()->sectionSize(section) != list.Columns()[i].Width) {
+        view->header()->resizeSection(section, list.Columns()[i].Width);
       }
     }
     syncing_ = false;
-    view->setSelectionBehavior(list.RowSelect ? QAbstractItemView::SelectRows
-                                              : QAbstractItemView::SelectItems);
-    view->setAllColumnsShowFocus(list.RowSelect);
+    view->setSelectionBehavior(list.RowSelect() ? QAbstractItemView::SelectRows
+                                                : QAbstractItemView::SelectItems);
+    view->setAllColumnsShowFocus(list.RowSelect());
     ShowRow(*view, model_->index(list.ItemIndex(), 0),
-            list.RowSelect ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
-                           : QItemSelectionModel::ClearAndSelect);
+            list.RowSelect() ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                             : QItemSelectionModel::ClearAndSelect);
   }
   std::vector<QObject*> Sources() const override {
     return {widget_, static_cast<QTreeView*>(widget_)->viewport()};

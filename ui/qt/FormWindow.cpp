@@ -146,7 +146,7 @@ void FormWindow::SyncChanges() {
 }
 
 void FormWindow::SyncForm() {
-  const QString caption = ToQt(form_.Caption);
+  const QString caption = ToQt(form_.Caption());
   if (windowTitle() != caption) {
     setWindowTitle(caption);
   }
@@ -154,7 +154,7 @@ void FormWindow::SyncForm() {
   if (this->font() != font) {
     setFont(font);
   }
-  ApplyColor(*this, form_.Color, false);
+  ApplyColor(*this, form_.Color(), false);
   const QSize size(std::max(form_.Width(), 1), std::max(form_.Height(), 1));
   // A window never sized by code is fitted to its children when shown; the model's size
   // is the designed one, so it is always set.
@@ -225,10 +225,10 @@ void FormWindow::SyncControl(TControl& child, Entry& entry, QWidget* client,
       widget->setGeometry(grown);
     }
   }
-  ApplyColor(*widget, child.Color, TextKind(child));
-  widget->setEnabled(child.Enabled);
-  widget->setVisible(child.Visible);
-  const QString hint = ToQt(child.Hint);
+  ApplyColor(*widget, child.Color(), TextKind(child));
+  widget->setEnabled(child.Enabled());
+  widget->setVisible(child.Visible());
+  const QString hint = ToQt(child.Hint());
   if (widget->toolTip() != hint) {
     widget->setToolTip(hint);
   }

@@ -112,11 +112,11 @@ int ListBoxModel::rowCount(const QModelIndex& parent) const {
 
 QVariant ListBoxModel::data(const QModelIndex& index, int role) const {
   const int row = index.isValid() ? ListRow(index.row()) : -1;
-  if (row < 0 || row >= Size(list_.Items.size())) {
+  if (row < 0 || row >= Size(list_.Items().size())) {
     return {};
   }
   if (role == Qt::DisplayRole) {
-    return ToQt(list_.Items[static_cast<std::size_t>(row)]);
+    return ToQt(list_.Items()[static_cast<std::size_t>(row)]);
   }
   if (role == Qt::CheckStateRole && checks_ != nullptr) {
     return checks_->Checked(row) ? Qt::Checked : Qt::Unchecked;
@@ -133,7 +133,7 @@ Qt::ItemFlags ListBoxModel::flags(const QModelIndex& index) const {
 }
 
 void ListBoxModel::Apply(const TChangeRecord& changes) {
-  ApplyRows(changes, Size(list_.Items.size()), 0);
+  ApplyRows(changes, Size(list_.Items().size()), 0);
 }
 
 ListViewModel::ListViewModel(TListView& view, QObject* parent)
@@ -150,28 +150,28 @@ int ListViewModel::columnCount(const QModelIndex& parent) const {
 
 QVariant ListViewModel::data(const QModelIndex& index, int role) const {
   const int row = index.isValid() ? ListRow(index.row()) : -1;
-  if (row < 0 || row >= Size(view_.Items.size())) {
+  if (row < 0 || row >= Size(view_.Items().size())) {
     return {};
   }
   const std::size_t column = static_cast<std::size_t>(index.column());
   if (role == Qt::DisplayRole) {
-    const TListItem& item = view_.Items[static_cast<std::size_t>(row)];
+    const TListItem& item = view_.Items()[static_cast<std::size_t>(row)];
     if (column == 0) {
       return ToQt(item.Caption);
     }
     return column - 1 < item.SubItems.size() ? ToQt(item.SubItems[column - 1]) : QString();
   }
-  if (role == Qt::TextAlignmentRole && column < view_.Columns.size()) {
-    return QVariant(QtAlignment(view_.Columns[column].Alignment));
+  if (role == Qt::TextAlignmentRole && column < view_.Columns().size()) {
+    return QVariant(QtAlignment(view_.Columns()[column].Alignment));
   }
   return {};
 }
 
 QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || section < 0 || section >= Size(view_.Columns.size())) {
+  if (orientation != Qt::Horizontal || section < 0 || section >= Size(view_.Columns().size())) {
     return {};
   }
-  const TListColumn& column = view_.Columns[static_cast<std::size_t>(section)];
+  const TListColumn& column = view_.Columns()[static_cast<std::size_t>(section)];
   if (role == Qt::DisplayRole) {
     return ToQt(column.Caption);
   }
@@ -188,8 +188,8 @@ Qt::ItemFlags ListViewModel::flags(const QModelIndex& index) const {
 // Other columns are a new table (a reset); the same number of columns with other
 // captions or alignments only needs the header and the rows painted again.
 void ListViewModel::Apply(const TChangeRecord& changes) {
-  const int count = Size(view_.Items.size());
-  const int columns = std::max(1, Size(view_.Columns.size()));
+  const int count = Size(view_.Items().size());
+  const int columns = std::max(1, Size(view_.Columns().size()));
   if (changes.Has(chColumns) && columns != columns_) {
     beginResetModel();
     columns_ = columns;
@@ -249,7 +249,7 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || role != Qt::DisplayRole) {
     return {};
   }
-  return ToQt(NodeOf(index)->Text);
+  return ToQt(NodeOf(index)->Text());
 }
 
 Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const {

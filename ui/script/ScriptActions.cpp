@@ -167,7 +167,7 @@ std::optional<int> Action::ItemOf(const TComponent& c, const ScriptToken& token)
       c,
       [](const TListView& view) {
         TStrings captions;
-        for (const TListItem& row : view.Items) {
+        for (const TListItem& row : view.Items()) {
           captions.push_back(row.Caption);
         }
         return captions;

@@ -181,7 +181,7 @@ void ScriptRunner::ForceClose(TForm& form) {
 int ScriptRunner::ShowModal(TForm& form) {
   const std::string name = form.ClassName();
   ++formsShown_;
-  transcript_.Add("open " + name + " " + QuoteText(form.Caption));
+  transcript_.Add("open " + name + " " + QuoteText(form.Caption()));
   frames_.push_back(Frame{&form});
   struct Pop {
     std::vector<Frame>& frames;
