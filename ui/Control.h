@@ -200,7 +200,7 @@ class TControl : public TComponent {
   // Marks the start of a drag once the mouse has moved past the threshold.
   friend void StartPendingDrag(TControl& control);
 
-  // Marks what changed; a no-op flag set changes nothing.
+  // Marks what changed (ui/ChangeRecord.h) and lists the control with its form.
   void Changed(TChanges what) { Record().Mark(what); }
   // The record to add to (row notices), the control put on its form's list of changed
   // controls.
