@@ -29,7 +29,7 @@ constexpr char kLayout[] =
 
 TAccountEditFrm::TAccountEditFrm(const frame::EntryArgs& call)
     : TDialogFrm("AccountEditFrm", call) {
-  Caption = sys::Utf8ToGbk("帐号设置");
+  SetCaption(sys::Utf8ToGbk("帐号设置"));
 
   // Each row: its label, then its field; only the account name is the operator's.
   const frame::TFormBuilder build(*this);
@@ -47,7 +47,7 @@ TAccountEditFrm::TAccountEditFrm(const frame::EntryArgs& call)
   StatusCmb = build.PickList("StatusCmb");
   for (ui::TControl* shown : std::initializer_list<ui::TControl*>{CorpNameEdt, AcNoEdt, CurrencyEdt,
                                                                   AcTypeCmb, StatusCmb}) {
-    shown->Enabled = false;
+    shown->SetEnabled(false);
   }
 
   UpdateBtn = build.SaveButton("UpdateBtn", [this] { UpdateBtnClick(); });
@@ -70,9 +70,9 @@ void TAccountEditFrm::ApplyLanguage() {
   const sys::IniFile file(path);
   auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
   frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
-  AcTypeCmb->Items = frame::SplitCommaList(text("Mnu_AcEdt_AcType_List"));
+  AcTypeCmb->SetItems(frame::SplitCommaList(text("Mnu_AcEdt_AcType_List")));
   AcTypeCmb->SetItemIndex(-1);
-  StatusCmb->Items = frame::SplitCommaList(text("Mnu_AcEdt_Status_List"));
+  StatusCmb->SetItems(frame::SplitCommaList(text("Mnu_AcEdt_Status_List")));
   StatusCmb->SetItemIndex(-1);
 }
 
@@ -82,12 +82,12 @@ void TAccountEditFrm::LoadAccount(std::string_view accountNo) {
   AcNoEdt->SetText(rec.AccountNo);
   CorpNameEdt->SetText(rec.CorpName);
   CurrencyEdt->SetText(rec.Currency);
-  AcTypeCmb->SetItemIndex(frame::FindItemByCode(AcTypeCmb->Items, rec.AcType));
+  AcTypeCmb->SetItemIndex(frame::FindItemByCode(AcTypeCmb->Items(), rec.AcType));
   AcNameEdt->SetText(rec.AccountName);
-  StatusCmb->SetItemIndex(frame::FindItemByCode(StatusCmb->Items, rec.Status));
+  StatusCmb->SetItemIndex(frame::FindItemByCode(StatusCmb->Items(), rec.Status));
 
   const std::string rights = frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId);
-  UpdateBtn->Enabled = frame::RightGranted(rights, frame::kRightModify);
+  UpdateBtn->SetEnabled(frame::RightGranted(rights, frame::kRightModify));
 }
 
 // Sends the description and the status as shown; a reply below 1 is no save, so the

@@ -59,7 +59,7 @@ std::string BuildUsageSaveBatch(std::string_view corpNo, std::string_view userNo
 }
 
 TUsageEdtFrm::TUsageEdtFrm(const frame::EntryArgs& call) : TDialogFrm("UsageEdtFrm", call) {
-  Caption = sys::Utf8ToGbk("用途");
+  SetCaption(sys::Utf8ToGbk("用途"));
 
   UsagePop = new ui::TPopupMenu(this, "UsagePop");
   auto item = [this](const char* name, const char* caption, void (TUsageEdtFrm::*handler)()) {
@@ -112,7 +112,7 @@ void TUsageEdtFrm::LoadUsages() {
   std::vector<std::string> usages;
   // A failed read (reported by the channel) shows an empty list.
   (void)frame::FillUsageList(ShellWnd, CorpNo, UserNo, usages);
-  UsageList->Items = std::move(usages);
+  UsageList->SetItems(std::move(usages));
   UsageList->SetItemIndex(-1);
 }
 
@@ -125,8 +125,7 @@ std::string TUsageEdtFrm::AskUsage(const char* captionUtf8, const std::string& d
 }
 
 void TUsageEdtFrm::SwapItems(int a, int b) {
-  std::swap(UsageList->Items[static_cast<std::size_t>(a)],
-            UsageList->Items[static_cast<std::size_t>(b)]);
+  UsageList->ExchangeItems(a, b);
 }
 
 // Appends a new text; an empty one or one the list already holds exactly is refused.
@@ -136,13 +135,13 @@ void TUsageEdtFrm::AddNewBtnClick() {
     Tell("没有输入内容，未新增");
     return;
   }
-  for (const std::string& usage : UsageList->Items) {
+  for (const std::string& usage : UsageList->Items()) {
     if (usage == answer) {
       Tell("已有相同用途，未新增");
       return;
     }
   }
-  UsageList->Items.push_back(answer);
+  UsageList->AddItem(answer);
   Modified = true;
 }
 
@@ -155,12 +154,12 @@ void TUsageEdtFrm::EditBtnClick() {
     return;
   }
   const std::string answer =
-      AskUsage("修改用途", UsageList->Items[static_cast<std::size_t>(index)]);
+      AskUsage("修改用途", UsageList->Items()[static_cast<std::size_t>(index)]);
   if (HoldsNoText(answer)) {
     Tell("没有输入内容，未修改");
     return;
   }
-  UsageList->Items[static_cast<std::size_t>(index)] = answer;
+  UsageList->SetItem(index, answer);
   Modified = true;
 }
 
@@ -174,9 +173,8 @@ void TUsageEdtFrm::DeleteBtnClick() {
   if (!AskNoByDefault("", "是否删除该用途?")) {
     return;
   }
-  auto& items = UsageList->Items;
-  items.erase(items.begin() + index);
-  const int count = static_cast<int>(items.size());
+  UsageList->DeleteItem(index);
+  const int count = static_cast<int>(UsageList->Items().size());
   UsageList->SetItemIndex(count == 0 ? -1 : (index < count ? index : count - 1));
   Modified = true;
 }
@@ -192,7 +190,7 @@ void TUsageEdtFrm::UpBtnClick() {
 
 void TUsageEdtFrm::DownBtnClick() {
   const int index = UsageList->ItemIndex();
-  if (index >= 0 && index < static_cast<int>(UsageList->Items.size()) - 1) {
+  if (index >= 0 && index < static_cast<int>(UsageList->Items().size()) - 1) {
     SwapItems(index, index + 1);
     UsageList->SetItemIndex(index + 1);
     Modified = true;
@@ -206,14 +204,14 @@ void TUsageEdtFrm::SetDefaultBtnClick() {
     return;
   }
   std::vector<std::string> reordered;
-  reordered.reserve(UsageList->Items.size());
-  reordered.push_back(UsageList->Items[static_cast<std::size_t>(index)]);
-  for (int i = 0; i < static_cast<int>(UsageList->Items.size()); ++i) {
+  reordered.reserve(UsageList->Items().size());
+  reordered.push_back(UsageList->Items()[static_cast<std::size_t>(index)]);
+  for (int i = 0; i < static_cast<int>(UsageList->Items().size()); ++i) {
     if (i != index) {
-      reordered.push_back(UsageList->Items[static_cast<std::size_t>(i)]);
+      reordered.push_back(UsageList->Items()[static_cast<std::size_t>(i)]);
     }
   }
-  UsageList->Items = std::move(reordered);
+  UsageList->SetItems(std::move(reordered));
   UsageList->SetItemIndex(-1);
   Modified = true;
 }
@@ -222,10 +220,10 @@ void TUsageEdtFrm::SetDefaultBtnClick() {
 // host refuses changes nothing on the server; the channel has shown why, and the dialog
 // stays open with the operator's list so that nothing typed is lost.
 void TUsageEdtFrm::SaveBtnClick() {
-  if (UsageList->Items.empty()) {
+  if (UsageList->Items().empty()) {
     return;
   }
-  const std::string batch = BuildUsageSaveBatch(CorpNo, UserNo, UsageList->Items);
+  const std::string batch = BuildUsageSaveBatch(CorpNo, UserNo, UsageList->Items());
   std::string answer;
   if (frame::HostCommand(ShellWnd, frame::kChannelMain, batch, answer, kSaveAnswerSize) != 0) {
     return;

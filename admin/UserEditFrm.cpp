@@ -57,8 +57,8 @@ ui::TStrings RightNames(std::string_view list) {
 void CheckMatchingItems(ui::TCheckListBox& list, const std::vector<std::string>& rows) {
   for (const std::string& row : rows) {
     const std::string wanted = frame::GbkUpperAscii(row);
-    for (std::size_t i = 0; i < list.Items.size(); ++i) {
-      if (frame::GbkUpperAscii(list.Items[i]) == wanted) {
+    for (std::size_t i = 0; i < list.Items().size(); ++i) {
+      if (frame::GbkUpperAscii(list.Items()[i]) == wanted) {
         list.SetChecked(static_cast<int>(i), true);
       }
     }
@@ -67,9 +67,9 @@ void CheckMatchingItems(ui::TCheckListBox& list, const std::vector<std::string>&
 
 std::vector<std::string> CheckedItems(const ui::TCheckListBox& list) {
   std::vector<std::string> items;
-  for (std::size_t i = 0; i < list.Items.size(); ++i) {
+  for (std::size_t i = 0; i < list.Items().size(); ++i) {
     if (list.Checked(static_cast<int>(i))) {
-      items.push_back(list.Items[i]);
+      items.push_back(list.Items()[i]);
     }
   }
   return items;
@@ -99,14 +99,14 @@ TUserEditFrm::TUserEditFrm(const frame::EntryArgs& call) : TDialogFrm("UserEditF
 }
 
 void TUserEditFrm::CreateControls() {
-  Caption = sys::Utf8ToGbk("用户设置");
+  SetCaption(sys::Utf8ToGbk("用户设置"));
   ui::TFont font = Font();
   font.Bold = true;
   SetFont(font);
 
   const frame::TFormBuilder build(*this);
   UserInfoGrp = build.Add<ui::TGroupBox>("UserInfoGrp", "用户信息");
-  UserInfoGrp->Enabled = false;
+  UserInfoGrp->SetEnabled(false);
   const frame::TFormBuilder info = build.In(*UserInfoGrp);
   CorpNameLbl = info.FieldLabel("CorpNameLbl", "企业名称");
   CorpNameEdt = info.Edit("CorpNameEdt");
@@ -116,10 +116,10 @@ void TUserEditFrm::CreateControls() {
   NameEdt = info.Edit("NameEdt");
   UserRightLbl = info.FieldLabel("UserRightLbl", "用户级别");
   RightCmb = info.PickList("RightCmb");
-  RightCmb->Items = {"O", "B", "A", "D", "S"};
+  RightCmb->SetItems({"O", "B", "A", "D", "S"});
   StatusLbl = info.FieldLabel("StatusLbl", "状态");
   StatusCmb = info.PickList("StatusCmb");
-  StatusCmb->Items = frame::SplitCommaList(sys::Utf8ToGbk(kDefaultStatusList));
+  StatusCmb->SetItems(frame::SplitCommaList(sys::Utf8ToGbk(kDefaultStatusList)));
 
   UserRightGrp = build.Add<ui::TGroupBox>("UserRightGrp", "权限设置");
   const frame::TFormBuilder rights = build.In(*UserRightGrp);
@@ -139,7 +139,7 @@ void TUserEditFrm::CreateControls() {
   RightClb->SetItems(RightNames(""));
   RightClb->OnExit = [this](ui::TComponent*) { RightClbExit(); };
   DefRightBtn = rights.Button("DefRightBtn", "默认权限-查询", [this] { DefRightBtnClick(); });
-  DefRightBtn->Enabled = false;
+  DefRightBtn->SetEnabled(false);
   AcRightCkb = rights.CheckBox("AcRightCkb", "账号权限设置");
   AcRightCkb->OnClick = [this](ui::TComponent*) { AcRightCkbClick(); };
   AcNoClb = rights.Add<ui::TCheckListBox>("AcNoClb");
@@ -161,10 +161,10 @@ void TUserEditFrm::ApplyLanguage() {
     };
     frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
     RightClb->SetItems(RightNames(text("Mnu_UserEdt_Right_List")));
-    StatusLbl->Caption = text("Lbl_Common_Status_Text", sys::Utf8ToGbk("状态"));
-    StatusCmb->Items =
-        frame::SplitCommaList(text("Mnu_UserEdt_Status_List", sys::Utf8ToGbk(kDefaultStatusList)));
-    BelongCorpLbl->Caption = text("Lbl_UserEdt_BelongCorp_Text", sys::Utf8ToGbk("归属企业"));
+    StatusLbl->SetCaption(text("Lbl_Common_Status_Text", sys::Utf8ToGbk("状态")));
+    StatusCmb->SetItems(
+        frame::SplitCommaList(text("Mnu_UserEdt_Status_List", sys::Utf8ToGbk(kDefaultStatusList))));
+    BelongCorpLbl->SetCaption(text("Lbl_UserEdt_BelongCorp_Text", sys::Utf8ToGbk("归属企业")));
   }
   frame::ApplyFontRule(*this, LangId);
 }
@@ -178,13 +178,13 @@ void TUserEditFrm::LoadUser() {
   CorpNameEdt->SetText(user.CorpName);
   NameEdt->SetText(user.UserName);
   const std::string status = std::to_string(user.Status);
-  for (std::size_t i = 0; i < StatusCmb->Items.size(); ++i) {
-    if (frame::TextBefore(StatusCmb->Items[i], ":") == status) {
+  for (std::size_t i = 0; i < StatusCmb->Items().size(); ++i) {
+    if (frame::TextBefore(StatusCmb->Items()[i], ":") == status) {
       StatusCmb->SetItemIndex(static_cast<int>(i));
       break;
     }
   }
-  RightCmb->SetItemIndex(ui::IndexOfItem(RightCmb->Items, user.UserLevel));
+  RightCmb->SetItemIndex(ui::IndexOfItem(RightCmb->Items(), user.UserLevel));
 
   sys::DeleteFile(RightsFilePath());
   RightsFile.reset();
@@ -193,10 +193,10 @@ void TUserEditFrm::LoadUser() {
   if (frame::HostCommandList(
           ShellWnd, frame::kChannelMain,
           frame::FormatCommand("MN_GetUserCorpList %s,%s", {"CN", IdEdt->Text()}), corps)) {
-    BelongCorpCmb->Items = std::move(corps);
+    BelongCorpCmb->SetItems(std::move(corps));
     BelongCorpCmb->SetItemIndex(-1);
   }
-  if (BelongCorpCmb->Items.size() == 1) {
+  if (BelongCorpCmb->Items().size() == 1) {
     BelongCorpCmb->SetItemIndex(0);
   }
   EnableSave();
@@ -206,8 +206,8 @@ void TUserEditFrm::EnableSave() {
   Rights = std::string(
       frame::GbkCut(frame::LookupNodeRights(ShellWnd, CorpNo, OperatorRec.UserId, FunctionId),
                     frame::kRightsLen));
-  UpdateBtn->Enabled =
-      frame::RightGranted(Rights, frame::kRightModify) && OperatorRec.UserLevel == "D";
+  UpdateBtn->SetEnabled(frame::RightGranted(Rights, frame::kRightModify) &&
+                        OperatorRec.UserLevel == "D");
 }
 
 std::string TUserEditFrm::BelongCorpNo() const {
@@ -273,7 +273,7 @@ void TUserEditFrm::AcRightCkbClick() {
 void TUserEditFrm::ReviewRightsOn() {
   const std::string corp = BelongCorpNo();
   const std::string user = IdEdt->Text();
-  CheckRightClb->Enabled = true;
+  CheckRightClb->SetEnabled(true);
   std::vector<std::string> rows;
   if (frame::FillUserList(ShellWnd, corp, user, rows)) {
     CheckRightClb->SetItems(std::move(rows));
@@ -285,14 +285,14 @@ void TUserEditFrm::ReviewRightsOn() {
 
 void TUserEditFrm::ReviewRightsOff() {
   CheckRightClb->Clear();
-  CheckRightClb->Enabled = false;
+  CheckRightClb->SetEnabled(false);
 }
 
 void TUserEditFrm::NodeRightsOn() {
   const std::string corp = BelongCorpNo();
-  DefRightBtn->Enabled = true;
-  MainDirTrv->Enabled = true;
-  RightClb->Enabled = OperatorRec.UserLevel == "D";
+  DefRightBtn->SetEnabled(true);
+  MainDirTrv->SetEnabled(true);
+  RightClb->SetEnabled(OperatorRec.UserLevel == "D");
 
   std::string outline;
   if (frame::LookupViewNodes(ShellWnd, LangId, corp, outline, frame::kListBufferSize, "ALL") != 0) {
@@ -323,12 +323,12 @@ void TUserEditFrm::NodeRightsOn() {
 // The shown rights belong to the tree that is removed: nothing is stored for its node
 // until a node of the next tree is clicked.
 void TUserEditFrm::NodeRightsOff() {
-  DefRightBtn->Enabled = false;
-  RightClb->Enabled = false;
+  DefRightBtn->SetEnabled(false);
+  RightClb->SetEnabled(false);
   MainDirTrv->Clear();
-  MainDirTrv->Enabled = false;
+  MainDirTrv->SetEnabled(false);
   CurNodeId.clear();
-  for (std::size_t k = 0; k < RightClb->Items.size(); ++k) {
+  for (std::size_t k = 0; k < RightClb->Items().size(); ++k) {
     RightClb->SetChecked(static_cast<int>(k), false);
   }
   if (RightsFile) {
@@ -340,7 +340,7 @@ void TUserEditFrm::NodeRightsOff() {
 void TUserEditFrm::AccountRightsOn() {
   const std::string corp = BelongCorpNo();
   const std::string user = IdEdt->Text();
-  AcNoClb->Enabled = true;
+  AcNoClb->SetEnabled(true);
   std::vector<std::string> rows;
   if (frame::FillAcNoList(ShellWnd, 99, "", corp, user, rows)) {
     AcNoClb->SetItems(std::move(rows));
@@ -351,17 +351,17 @@ void TUserEditFrm::AccountRightsOn() {
 }
 
 void TUserEditFrm::AccountRightsOff() {
-  AcNoClb->Enabled = false;
+  AcNoClb->SetEnabled(false);
 }
 
 void TUserEditFrm::MainDirTrvClick() {
   const ui::TTreeNode* node = MainDirTrv->Selected();
   if (node == nullptr) {
-    RightClb->Visible = false;
+    RightClb->SetVisible(false);
     return;
   }
-  RightClb->Visible = true;
-  CurNodeId = std::string(frame::GbkCut(NodeIdOf(node->Text), kNodeIdLen));
+  RightClb->SetVisible(true);
+  CurNodeId = std::string(frame::GbkCut(NodeIdOf(node->Text()), kNodeIdLen));
   const std::string mask =
       RightsFile ? ReadRightsEntry(*RightsFile, kRightSection, CurNodeId, kNoRightsMask)
                  : std::string(kNoRightsMask);
@@ -404,10 +404,10 @@ void TUserEditFrm::UpdateBtnClick() {
   {
     ui::HourglassScope hourglass;
     const std::string userId = IdEdt->Text();
-    StatusShowLbl->Caption = LangText("Msg_UserEdt_UpdateStep1_Hint");
+    StatusShowLbl->SetCaption(LangText("Msg_UserEdt_UpdateStep1_Hint"));
     if (CheckRightCkb->Checked()) {
       const std::vector<std::string> items = CheckedItems(*CheckRightClb);
-      StatusShowLbl->Caption = LangText("Msg_UserEdt_UpdateStep2_Hint");
+      StatusShowLbl->SetCaption(LangText("Msg_UserEdt_UpdateStep2_Hint"));
       SaveReviewRights(userId, items);
     }
     if (AcRightCkb->Checked()) {
@@ -415,7 +415,7 @@ void TUserEditFrm::UpdateBtnClick() {
       for (const std::string& item : CheckedItems(*AcNoClb)) {
         accounts.push_back(frame::TextBefore(item, ":"));
       }
-      StatusShowLbl->Caption = LangText("Msg_UserEdt_UpdateStep3_Hint");
+      StatusShowLbl->SetCaption(LangText("Msg_UserEdt_UpdateStep3_Hint"));
       SaveAccountRights(userId, accounts);
     }
     if (UserViewNodeCkb->Checked()) {
@@ -445,7 +445,7 @@ void TUserEditFrm::SaveAccountRights(const std::string& userId,
 }
 
 void TUserEditFrm::SaveNodeRights(const std::string& corpNo, const std::string& userId) {
-  StatusShowLbl->Caption = Shown(kNodeRightsSaving);
+  StatusShowLbl->SetCaption(Shown(kNodeRightsSaving));
   std::optional<TRightsFile> read;
   if (!RightsFile) {
     read = LoadRightsFile(RightsFilePath());
@@ -456,7 +456,7 @@ void TUserEditFrm::SaveNodeRights(const std::string& corpNo, const std::string& 
   // Stands alone, as the review-rights save does.
   (void)frame::HostCommand(ShellWnd, frame::kChannelMain, NodeRightsBatch(corpNo, userId, file),
                            answer, kNodeBatchBufferSize);
-  StatusShowLbl->Caption = LangText("Msg_UserEdt_UpdateStep5_Hint");
+  StatusShowLbl->SetCaption(LangText("Msg_UserEdt_UpdateStep5_Hint"));
 }
 
 void TUserEditFrm::FormCloseQuery(bool& canClose) {

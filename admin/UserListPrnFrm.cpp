@@ -34,7 +34,7 @@ ui::TEdit* ReadOnlyField(const frame::TFormBuilder& build, const char* name, ui:
                          const char* labelName, const char* caption) {
   label = build.Label(labelName, caption);
   ui::TEdit* edit = build.Edit(name);
-  edit->ReadOnly = true;
+  edit->SetReadOnly(true);
   return edit;
 }
 
@@ -57,7 +57,7 @@ std::string UserReportSelect(const std::string& corpNo) {
 
 TUserListPrnFrm::TUserListPrnFrm(const frame::EntryArgs& call)
     : TDialogFrm("UserListPrnFrm", call) {
-  Caption = sys::Utf8ToGbk("用户档案报告");
+  SetCaption(sys::Utf8ToGbk("用户档案报告"));
   ui::TFont font;
   font.Name = sys::Utf8ToGbk("宋体");
   font.Size = 9;
@@ -81,12 +81,12 @@ TUserListPrnFrm::TUserListPrnFrm(const frame::EntryArgs& call)
   ExportExcelMit->OnClick = [this](ui::TComponent*) { ExportExcelMitClick(); };
 
   UserLv = build.Add<ui::TListView>("UserLv");
-  UserLv->ViewStyle = ui::vsReport;
+  UserLv->SetViewStyle(ui::vsReport);
   UserLv->ReadOnly = true;
-  UserLv->RowSelect = true;
+  UserLv->SetRowSelect(true);
   UserLv->PopupMenu = PopupMenu1;
   for (const ColumnDef& c : kColumns) {
-    UserLv->Columns.push_back(ui::TListColumn{sys::Utf8ToGbk(c.Caption), c.Width});
+    UserLv->AddColumn(ui::TListColumn{sys::Utf8ToGbk(c.Caption), c.Width});
   }
   ui::ApplyDesign(*this, kLayout);
 }
@@ -118,8 +118,8 @@ TUserReport TUserListPrnFrm::Report() const {
   TUserReport report;
   report.CorpName = CorpNameEdt->Text();
   report.DateText = ReportDateText(std::time(nullptr));
-  report.Rows.reserve(UserLv->Items.size());
-  for (const ui::TListItem& item : UserLv->Items) {
+  report.Rows.reserve(UserLv->Items().size());
+  for (const ui::TListItem& item : UserLv->Items()) {
     TUserReportRow row;
     row[0] = item.Caption;
     for (std::size_t c = 1; c < kReportColumns && c - 1 < item.SubItems.size(); ++c) {
@@ -159,12 +159,12 @@ void TUserListPrnFrm::ExportExcelMitClick() {
     return;
   }
   std::vector<std::string> header;
-  for (const ui::TListColumn& column : UserLv->Columns) {
+  for (const ui::TListColumn& column : UserLv->Columns()) {
     header.push_back(column.Caption);
   }
   std::vector<std::vector<std::string>> rows;
-  rows.reserve(UserLv->Items.size());
-  for (const ui::TListItem& item : UserLv->Items) {
+  rows.reserve(UserLv->Items().size());
+  for (const ui::TListItem& item : UserLv->Items()) {
     std::vector<std::string> row{item.Caption};
     row.insert(row.end(), item.SubItems.begin(), item.SubItems.end());
     rows.push_back(std::move(row));

@@ -374,7 +374,7 @@ void ApplyDefaultRights(TRightsFile& file, std::span<ui::TTreeNode* const> nodes
   ReserveForNodes(right, *update, nodes.size());
   char buffer[16];
   for (const ui::TTreeNode* node : nodes) {
-    const std::string_view key = NodeKeyOf(node->Text, buffer);
+    const std::string_view key = NodeKeyOf(node->Text(), buffer);
     StoreMask(file, right, update, key, NameHash(key), kQueryOnlyMask);
   }
 }

@@ -47,7 +47,7 @@ TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call)
 
 TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
     : TDialogFrm("AcOrderEditFrm", call) {
-  Caption = sys::Utf8ToGbk("帐号顺序设置");
+  SetCaption(sys::Utf8ToGbk("帐号顺序设置"));
 
   const frame::TFormBuilder build(*this);
   AcOrderLbl = build.Label("AcOrderLbl", "帐户顺序");
@@ -85,14 +85,14 @@ void TAcOrderEditFrm::LoadAccounts() {
   std::vector<std::string> accounts;
   // A failed read (reported by the channel) shows an empty list.
   (void)frame::FillAcNoList(ShellWnd, kAllAccountKinds, "", CorpNo, UserNo, accounts);
-  AcListLbx->Items = std::move(accounts);
+  AcListLbx->SetItems(std::move(accounts));
   AcListLbx->SetItemIndex(-1);
 }
 
 // Without the right the operator may still arrange the list, but not save it.
 void TAcOrderEditFrm::ApplyRights() {
   const std::string rights = frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId);
-  UpdateBtn->Enabled = frame::RightGranted(rights, frame::kRightModify);
+  UpdateBtn->SetEnabled(frame::RightGranted(rights, frame::kRightModify));
 }
 
 // The drag waits for the drag threshold, so a plain click on an account only selects it.
@@ -118,15 +118,14 @@ void TAcOrderEditFrm::AcListLbxDragDrop(ui::TComponent* source, int x, int y) {
   if (target < 0 || dragged < 0) {
     return;
   }
-  std::swap(AcListLbx->Items[static_cast<std::size_t>(dragged)],
-            AcListLbx->Items[static_cast<std::size_t>(target)]);
+  AcListLbx->ExchangeItems(dragged, target);
   AcListLbx->SetItemIndex(target);
 }
 
 // One batch gives every account its position. A refused batch leaves the dialog open
 // with the order as arranged (the channel has said why), so the operator may try again.
 void TAcOrderEditFrm::UpdateBtnClick() {
-  const std::string batch = BuildAcOrderBatch(CorpNo, UserNo, AcListLbx->Items);
+  const std::string batch = BuildAcOrderBatch(CorpNo, UserNo, AcListLbx->Items());
   std::string answer;
   if (frame::HostCommand(ShellWnd, frame::kChannelMain, batch, answer, kSaveAnswerSize) != 0) {
     return;

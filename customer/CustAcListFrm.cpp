@@ -34,7 +34,7 @@ TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call)
 
 TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
     : TDialogFrm("CustAcListFrm", call) {
-  Caption = sys::Utf8ToGbk("客户帐号");
+  SetCaption(sys::Utf8ToGbk("客户帐号"));
 
   AcNoListPmn = ui::Create<ui::TPopupMenu>(this, nullptr, "AcNoListPmn");
   NewMit = ui::Create<ui::TMenuItem>(this, nullptr, "NewMit", AcNoListPmn);
@@ -44,9 +44,9 @@ TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile&
 
   // The list brings no columns of its own: the folder's layout makes them.
   FolderLsv = ui::Create<ui::TListView>(this, this, "FolderLsv");
-  FolderLsv->ViewStyle = ui::vsReport;
+  FolderLsv->SetViewStyle(ui::vsReport);
   FolderLsv->ReadOnly = true;
-  FolderLsv->RowSelect = true;
+  FolderLsv->SetRowSelect(true);
   FolderLsv->PopupMenu = AcNoListPmn;
 
   FolderLsv->OnDblClick = [this](ui::TComponent*) { FolderLsvDblClick(); };
@@ -63,7 +63,7 @@ void TCustAcListFrm::ApplyLanguage(const sys::IniFile& file) {
     return;
   }
   auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
-  Caption = text("Frm_CustAcList_Name");
+  SetCaption(text("Frm_CustAcList_Name"));
   NewMit->Caption = text("Mnu_CustAcList_NewMit_Name");
   EditMit->Caption = text("Mnu_CustAcList_EditMit_Name");
 }
@@ -76,7 +76,7 @@ void TCustAcListFrm::LoadList() {
 // Both go: the folder appends its columns, so columns kept from the last load would be
 // doubled.
 void TCustAcListFrm::ReloadList() {
-  FolderLsv->Columns.clear();
+  FolderLsv->ClearColumns();
   FolderLsv->Clear();
   LoadList();
 }

@@ -28,7 +28,7 @@ constexpr char kLayout[] =
 }  // namespace
 
 TCustExportFrm::TCustExportFrm(const frame::EntryArgs& call) : TDialogFrm("CustExportFrm", call) {
-  Caption = frame::TFormBuilder::Text("客户信息导出");
+  SetCaption(frame::TFormBuilder::Text("客户信息导出"));
   ui::TFont font = Font();
   font.Name = frame::TFormBuilder::Text("宋体");
   font.Charset = kGb2312Charset;
@@ -49,7 +49,7 @@ TCustExportFrm::TCustExportFrm(const frame::EntryArgs& call) : TDialogFrm("CustE
   FilenameEdit1->SaveDialog = true;
 
   BitBtn1 = build.Add<ui::TBitBtn>("BitBtn1", "导出");
-  BitBtn1->Default = true;
+  BitBtn1->SetDefault(true);
   BitBtn1->OnClick = [this](ui::TComponent*) { BitBtn1Click(); };
   BitBtn2 = build.Add<ui::TBitBtn>("BitBtn2", "退出");
   BitBtn2->SetKind(ui::bkCancel);

@@ -35,7 +35,7 @@ constexpr char kLayout[] =
 
 TCustSnapInFrm::TCustSnapInFrm(const frame::EntryArgs& call)
     : TDialogFrm("CustSnapInFrm", call), texts_(MakeImportTexts()) {
-  Caption = Gbk("客户信息导入");
+  SetCaption(Gbk("客户信息导入"));
   ui::TFont font = Font();
   font.Name = Gbk("宋体");
   font.Charset = 134;  // GB2312
@@ -49,9 +49,9 @@ TCustSnapInFrm::TCustSnapInFrm(const frame::EntryArgs& call)
   SaveBtn = build.Button("SaveBtn", "导入", [this] { SaveBtnClick(); });
   BitBtn2 = build.Add<ui::TBitBtn>("BitBtn2");
   BitBtn2->SetKind(ui::bkCancel);  // Escape presses it; it closes with the cancel result
-  BitBtn2->Caption = Gbk("放弃");
+  BitBtn2->SetCaption(Gbk("放弃"));
   logMmo = build.Add<ui::TMemo>("logMmo");
-  logMmo->ScrollBars = ui::TMemo::ssVertical;
+  logMmo->SetScrollBars(ui::TMemo::ssVertical);
   logMmo->SetText("\r\n");  // one empty line
   Label2 = build.Label(
       "Label2",
@@ -60,10 +60,10 @@ TCustSnapInFrm::TCustSnapInFrm(const frame::EntryArgs& call)
       "    客户代码@客户中文名称@客户账号@客户开户银行\r\n"
       "    。。。\r\n"
       "    文件为GBK或UTF-8编码；勾选“繁体转简体”时文件应为Big5（繁体）或UTF-8编码。");
-  Label2->Color = kSnapInNoteColor;
-  Label2->Transparent = false;
-  Label2->WordWrap = true;
-  Label2->AutoSize = false;
+  Label2->SetColor(kSnapInNoteColor);
+  Label2->SetTransparent(false);
+  Label2->SetWordWrap(true);
+  Label2->SetAutoSize(false);
 
   SetActiveControl(FilenameEdt);
   ui::ApplyDesign(*this, kLayout);

@@ -46,7 +46,7 @@ constexpr char kLayout[] =
 
 TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
     : TKeyedRecordFrm("CustomerEdtFrm", call, kKeyedCommands) {
-  Caption = Gbk("客户设置");
+  SetCaption(Gbk("客户设置"));
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   font.Bold = true;
@@ -66,7 +66,7 @@ TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
   // SWIFT text: the memo refuses, silently, any change that breaks the character sets
   // or the four lines of 35 bytes a remittance message holds.
   ENameMmo = build.Add<payee::TFixedMemo>("ENameMmo");
-  ENameMmo->WordWrap = false;
+  ENameMmo->SetWordWrap(false);
   ENameMmo->Mapstr = std::string(payee::kSwiftBodySet);
   ENameMmo->HeadMapstr = std::string(payee::kSwiftHeadSet);
   ENameMmo->SetMaxline(kNameAddressLines);
@@ -79,8 +79,8 @@ TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
 
   StatusLbl = build.FieldLabel("StatusLbl", "状态");
   StatusCmb = build.PickList("StatusCmb");
-  StatusCmb->Items = {Gbk("已删除"), Gbk("使用")};
-  StatusCmb->Enabled = false;
+  StatusCmb->SetItems({Gbk("已删除"), Gbk("使用")});
+  StatusCmb->SetEnabled(false);
   OperatorLbl = build.FieldLabel("OperatorLbl", "操作员");
   OperatorShowLbl = build.Add<ui::TLabel>("OperatorShowLbl");
 
@@ -88,11 +88,11 @@ TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
       "UpdateBtn", [this] { UpdateBtnClick(); }, false);
   CancelBtn = build.CloseButton("CancelBtn", "放弃", false);
   DeleteBtn = build.Button("DeleteBtn", "删除", [this] { DeleteBtnClick(); });
-  DeleteBtn->Enabled = false;
+  DeleteBtn->SetEnabled(false);
   ImportBtn = build.Button("ImportBtn", "导入", [this] { ImportBtnClick(); });
   ExportBtn = build.Button("ExportBtn", "导出", [this] { ExportBtnClick(); });
   AcNoBtn = build.Button("AcNoBtn", "帐号", [this] { AcNoBtnClick(); });
-  AcNoBtn->Enabled = false;
+  AcNoBtn->SetEnabled(false);
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
   const std::string langFile = frame::GetLangFilePath();
@@ -111,7 +111,7 @@ void TCustomerEdtFrm::ApplyLanguage(const sys::IniFile& file) {
   frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
   ui::TStrings status = frame::SplitCommaList(text("Mnu_CustEdt_Status_List"));
   if (!status.empty()) {
-    StatusCmb->Items = std::move(status);
+    StatusCmb->SetItems(std::move(status));
     StatusCmb->SetItemIndex(-1);
   }
 }
@@ -132,13 +132,13 @@ void TCustomerEdtFrm::LoadCustomer(std::string_view custId) {
   ENameMmo->SetText(rec.NameAddress);  // the record holds the decoded lines
   EMailMmo->SetText(rec.EMail);
   RefEdt->SetText(rec.Remark);
-  OperatorShowLbl->Caption = rec.Operator;
+  OperatorShowLbl->SetCaption(rec.Operator);
   StatusCmb->SetItemIndex(rec.Status);
-  AcNoBtn->Enabled = true;
+  AcNoBtn->SetEnabled(true);
 }
 
 void TCustomerEdtFrm::PrepareNewCustomer() {
-  OperatorShowLbl->Caption = UserNo;
+  OperatorShowLbl->SetCaption(UserNo);
   StatusCmb->SetItemIndex(kStatusInUse);
 }
 
@@ -146,9 +146,10 @@ void TCustomerEdtFrm::PrepareNewCustomer() {
 // two a save needs is known only when the server says whether the customer exists.
 void TCustomerEdtFrm::ApplyRights() {
   rights_ = frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId);
-  UpdateBtn->Enabled = frame::RightGranted(rights_, frame::kRightModify) ||
-                       frame::RightGranted(rights_, frame::kRightAdd);
-  DeleteBtn->Enabled = !IdEdt->Text().empty() && frame::RightGranted(rights_, frame::kRightDelete);
+  UpdateBtn->SetEnabled(frame::RightGranted(rights_, frame::kRightModify) ||
+                        frame::RightGranted(rights_, frame::kRightAdd));
+  DeleteBtn->SetEnabled(!IdEdt->Text().empty() &&
+                        frame::RightGranted(rights_, frame::kRightDelete));
 }
 
 frame::TCustomerRec TCustomerEdtFrm::CustomerRecord() const {

@@ -28,7 +28,7 @@ ui::TListView* MakeFolder(const frame::TFormBuilder& build, ui::TGroupBox*& grou
                           const char* groupName, const char* caption, const char* listName) {
   group = build.Add<ui::TGroupBox>(groupName, caption);
   auto* list = build.In(*group).Add<ui::TListView>(listName);
-  list->ViewStyle = ui::vsReport;
+  list->SetViewStyle(ui::vsReport);
   return list;
 }
 
@@ -39,7 +39,7 @@ TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call)
 
 TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
     : TDialogFrm("StatusFolderFrm", call) {
-  Caption = sys::Utf8ToGbk(kFormCaption);
+  SetCaption(sys::Utf8ToGbk(kFormCaption));
 
   const frame::TFormBuilder build(*this);
   AuthoriseFolderLsv =
@@ -49,7 +49,7 @@ TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniF
   // The two trails are lists to read; the operation log is left as designed.
   for (ui::TListView* trail : {AuthoriseFolderLsv, SignFolderLsv}) {
     trail->ReadOnly = true;
-    trail->RowSelect = true;
+    trail->SetRowSelect(true);
   }
 
   ApplyLanguage(langFile);
@@ -65,10 +65,10 @@ void TStatusFolderFrm::ApplyLanguage(const sys::IniFile& file) {
   auto text = [&](const char* key, const char* def) {
     return frame::GetLangTextOpen(file, LangId, key, sys::Utf8ToGbk(def));
   };
-  Caption = text("Frm_StatusFolder_Name", kFormCaption);
-  GroupBox1->Caption = text("Grp_StatusFolder_Grp1_Name", kGroup1Caption);
-  GroupBox2->Caption = text("Grp_StatusFolder_Grp2_Name", kGroup2Caption);
-  GroupBox3->Caption = text("Grp_StatusFolder_Grp3_Name", kGroup3Caption);
+  SetCaption(text("Frm_StatusFolder_Name", kFormCaption));
+  GroupBox1->SetCaption(text("Grp_StatusFolder_Grp1_Name", kGroup1Caption));
+  GroupBox2->SetCaption(text("Grp_StatusFolder_Grp2_Name", kGroup2Caption));
+  GroupBox3->SetCaption(text("Grp_StatusFolder_Grp3_Name", kGroup3Caption));
 }
 
 void TStatusFolderFrm::LoadFolders() {

@@ -17,7 +17,7 @@ ui::TLabel* TFormBuilder::Label(const std::string& name, const char* captionUtf8
 
 ui::TLabel* TFormBuilder::FieldLabel(const std::string& name, const char* captionUtf8) const {
   ui::TLabel* label = Label(name, captionUtf8);
-  label->Alignment = ui::taRightJustify;
+  label->SetAlignment(ui::taRightJustify);
   return label;
 }
 
@@ -29,7 +29,7 @@ ui::TEdit* TFormBuilder::Edit(const std::string& name, int maxLength) const {
 
 ui::TComboBox* TFormBuilder::PickList(const std::string& name) const {
   auto* combo = Add<ui::TComboBox>(name);
-  combo->Style = ui::csDropDownList;
+  combo->SetStyle(ui::csDropDownList);
   return combo;
 }
 
@@ -49,8 +49,8 @@ ui::TButton* TFormBuilder::Button(const std::string& name, const char* captionUt
 ui::TButton* TFormBuilder::SaveButton(const std::string& name, std::function<void()> onSave,
                                       bool isDefault) const {
   ui::TButton* button = Button(name, "保存", std::move(onSave));
-  button->Default = isDefault;
-  button->Enabled = false;
+  button->SetDefault(isDefault);
+  button->SetEnabled(false);
   return button;
 }
 

@@ -36,7 +36,7 @@ class TFormBuilder {
   template <class T>
   T* Add(const std::string& name, const char* captionUtf8) const {
     T* control = Add<T>(name);
-    control->Caption = Text(captionUtf8);
+    control->SetCaption(Text(captionUtf8));
     return control;
   }
 

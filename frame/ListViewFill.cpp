@@ -63,7 +63,7 @@ void SetupListViewColumns(ui::TListView& view, std::string_view layout) {
     if (IsAmountColumn(column.Caption)) {
       column.Alignment = ui::taRightJustify;
     }
-    view.Columns.push_back(std::move(column));
+    view.AddColumn(std::move(column));
   }
 }
 
@@ -76,7 +76,7 @@ void LoadListViewRows(ui::TListView& view, const std::string& fileName) {
     try {
       // Folder lists run to a million rows: the file is read in pieces and each item
       // made from views of its bytes, the fields found once per row.
-      view.Items.reserve(view.Items.size() + sys::CountLineFeeds(fileName) + 1);
+      view.ReserveItems(view.Items().size() + sys::CountLineFeeds(fileName) + 1);
       std::vector<std::string_view> fields;
       sys::ForEachLine(fileName, [&view, &fields](std::string_view row) {
         fields.clear();
@@ -88,11 +88,8 @@ void LoadListViewRows(ui::TListView& view, const std::string& fileName) {
           }
           start = sep + 1;
         }
-        ui::TListItem& item = view.AddItem(std::string(fields[0]));
         // Each separator starts one more sub-item, so a row ending in 0x07 gets an empty one.
-        if (fields.size() > 1) {
-          item.SubItems.assign(fields.begin() + 1, fields.end());
-        }
+        view.AddItem(std::string(fields[0]), ui::TStrings(fields.begin() + 1, fields.end()));
       });
     } catch (const std::exception&) {
       // A rows file that cannot be read shows the rows read so far; it is still removed.

@@ -39,7 +39,7 @@ bool ApplyComponentText(ui::TComponent& component, std::string_view body, std::s
     if (text.empty()) {
       return false;
     }
-    static_cast<ui::TControl&>(component).Caption = text;
+    static_cast<ui::TControl&>(component).SetCaption(text);
     return true;
   }
   if ((cls == "TButton" || cls == "TBitBtn") && suffix == "Btn") {
@@ -47,7 +47,7 @@ bool ApplyComponentText(ui::TComponent& component, std::string_view body, std::s
     if (text.empty()) {
       return false;
     }
-    static_cast<ui::TControl&>(component).Caption = text;
+    static_cast<ui::TControl&>(component).SetCaption(text);
     return true;
   }
   if (cls == "TComboBox" && suffix == "Cmb") {
@@ -56,7 +56,7 @@ bool ApplyComponentText(ui::TComponent& component, std::string_view body, std::s
       return false;
     }
     auto& combo = static_cast<ui::TComboBox&>(component);
-    combo.Items = SplitCommaList(text);
+    combo.SetItems(SplitCommaList(text));
     combo.SetItemIndex(-1);
     return true;
   }
@@ -65,7 +65,7 @@ bool ApplyComponentText(ui::TComponent& component, std::string_view body, std::s
     if (text.empty()) {
       return false;
     }
-    static_cast<ui::TControl&>(component).Caption = text;
+    static_cast<ui::TControl&>(component).SetCaption(text);
     return true;
   }
   return false;
@@ -137,7 +137,7 @@ void ApplyFormLanguage(ui::TForm& form, std::string_view part, const sys::IniFil
     return;
   }
   // The caption is set even when the key is missing: the dialog then has none.
-  form.Caption = GetLangTextOpen(file, langId, "Frm_" + std::string(part) + "Edt_Name", "");
+  form.SetCaption(GetLangTextOpen(file, langId, "Frm_" + std::string(part) + "Edt_Name", ""));
   for (ui::TComponent* component : form.Components()) {
     const std::string_view name = component->Name;
     const std::size_t split = name.size() >= 3 ? name.size() - 3 : 0;
@@ -164,7 +164,7 @@ void ApplyLayoutTexts(ui::TForm& form, std::string_view layout, const sys::IniFi
                       std::string_view langId) {
   const ui::TDesignText design(layout);
   if (!design.Design().TextKey.empty()) {
-    form.Caption = GetLangTextOpen(file, langId, design.Design().TextKey, "");
+    form.SetCaption(GetLangTextOpen(file, langId, design.Design().TextKey, ""));
   }
   for (const ui::TPlacement& place : design.Design().Places) {
     if (place.TextKey.empty()) {
@@ -175,7 +175,7 @@ void ApplyLayoutTexts(ui::TForm& form, std::string_view layout, const sys::IniFi
       throw std::logic_error("layout of " + form.Name + ": no control named " +
                              std::string(place.Name));
     }
-    control->Caption = GetLangTextOpen(file, langId, place.TextKey, "");
+    control->SetCaption(GetLangTextOpen(file, langId, place.TextKey, ""));
   }
 }
 

@@ -15,7 +15,7 @@ std::string CutTo(const std::string& value, int capacity) {
 // A label of its own width: it never sizes itself to the bank's text.
 ui::TLabel* NewBankLabel(TAddrPnl* panel, std::string name, int top) {
   auto* label = ui::Create<ui::TLabel>(panel, panel, std::move(name));
-  label->AutoSize = false;
+  label->SetAutoSize(false);
   label->SetBounds(3, top, label->Width(), label->Height());
   return label;
 }
@@ -26,7 +26,7 @@ ui::TLabel* NewBankLabel(TAddrPnl* panel, std::string name, int top) {
 // parts' creation layout alone.
 TAddrPnl::TAddrPnl(ui::TComponent* owner, std::string name) : ui::TPanel(owner, std::move(name)) {
   SetBounds(Left(), Top(), 180, 100);
-  Caption.clear();
+  SetCaption({});
 
   NameEdt = ui::Create<ui::TEdit>(this, this, "NameEdit");
   NameEdt->SetBounds(3, 0, 350, 25);
@@ -34,7 +34,7 @@ TAddrPnl::TAddrPnl(ui::TComponent* owner, std::string name) : ui::TPanel(owner, 
   NameEdt->OnExit = [this](ui::TComponent* sender) { NameEdtExit(sender); };
 
   FindBtn = ui::Create<ui::TButton>(this, this, "FindButton");
-  FindBtn->Caption = "Find";
+  FindBtn->SetCaption("Find");
   FindBtn->SetBounds(355, 0, 40, 25);
   FindBtn->OnClick = [this](ui::TComponent* sender) { FindBtnClick(sender); };
 
@@ -49,21 +49,21 @@ TAddrPnl::TAddrPnl(ui::TComponent* owner, std::string name) : ui::TPanel(owner, 
 void TAddrPnl::SetBankName(const TName& value) {
   if (value != bankName_) {
     bankName_ = CutTo(value, kNameLen);
-    NameLbl->Caption = bankName_;
+    NameLbl->SetCaption(bankName_);
   }
 }
 
 void TAddrPnl::SetBankAddress(int index, const TAddr& value) {
   if (value != bankAddress_[index]) {
     bankAddress_[index] = CutTo(value, kAddrLen);
-    AddrLbl[index]->Caption = bankAddress_[index];
+    AddrLbl[index]->SetCaption(bankAddress_[index]);
   }
 }
 
 void TAddrPnl::SetBankSwfCode(const TSwfAddress& value) {
   if (value != bankSwfCode_) {
     bankSwfCode_ = CutTo(value, kSwfAddressLen);
-    SwfCodeLbl->Caption = bankSwfCode_;
+    SwfCodeLbl->SetCaption(bankSwfCode_);
   }
 }
 

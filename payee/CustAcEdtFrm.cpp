@@ -34,7 +34,7 @@ TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& call) : TDialogFrm("CustAcE
 // The designed dialog: texts as designed, limits of the account record's fields.
 void TCustAcEdtFrm::CreateControls() {
   auto gbk = [](const char* utf8) { return frame::TFormBuilder::Text(utf8); };
-  Caption = gbk("客户开户行帐号设置");
+  SetCaption(gbk("客户开户行帐号设置"));
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   font.Bold = true;
@@ -58,7 +58,7 @@ void TCustAcEdtFrm::CreateControls() {
   GroupBox2 = build.Add<ui::TGroupBox>("GroupBox2", "外汇汇款用");
   const frame::TFormBuilder foreign = build.In(*GroupBox2);
   SelectIdCmb = foreign.PickList("SelectIdCmb");
-  SelectIdCmb->Items.assign(std::begin(kBankTypes), std::end(kBankTypes));
+  SelectIdCmb->SetItems(ui::TStrings(std::begin(kBankTypes), std::end(kBankTypes)));
   SelectIdCmb->OnChange = [this](ui::TComponent* s) { SelectIdCmbChange(s); };
   SlashLbl = foreign.FieldLabel("SlashLbl", "/");
   BankAcNoEdt = foreign.Add<TRuleEdit>("BankAcNoEdt");
@@ -66,7 +66,7 @@ void TCustAcEdtFrm::CreateControls() {
   AcBankENameLbl = foreign.FieldLabel("AcBankENameLbl", "开户行名称");
   BankNameMmo = foreign.Add<TFixedMemo>("BankNameMmo");
   BankNameMmo->SetMaxLength(140);
-  BankNameMmo->WordWrap = false;
+  BankNameMmo->SetWordWrap(false);
   BankNameMmo->SetMaxline(4);
   BankNameMmo->CharPerLine = 0;
   BankNameMmo->OnKeyDown = [this](ui::TComponent* s, std::uint16_t& key, ui::TShiftState shift) {
@@ -83,7 +83,7 @@ void TCustAcEdtFrm::CreateControls() {
 
   StatusLbl = build.FieldLabel("StatusLbl", "状态");
   StatusCmb = build.Add<ui::TComboBox>("StatusCmb");
-  StatusCmb->Items = {gbk("已删除"), gbk("使用")};
+  StatusCmb->SetItems({gbk("已删除"), gbk("使用")});
   OperatorLbl = build.FieldLabel("OperatorLbl", "操作员");
   OperatorShowLbl = build.Label("OperatorShowLbl", "");  // a value, not a caption
 
@@ -99,8 +99,8 @@ void TCustAcEdtFrm::ApplyLanguage() {
     const sys::IniFile file(path);
     auto text = [&](std::string_view key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
     frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
-    AcBankENameLbl->Caption = AcBankCNameLbl->Caption;
-    StatusCmb->Items = frame::SplitCommaList(text("Mnu_CustAcEdt_Status_List"));
+    AcBankENameLbl->SetCaption(AcBankCNameLbl->Caption());
+    StatusCmb->SetItems(frame::SplitCommaList(text("Mnu_CustAcEdt_Status_List")));
   }
   frame::ApplyFontRule(*this, LangId);
 }
@@ -108,38 +108,44 @@ void TCustAcEdtFrm::ApplyLanguage() {
 void TCustAcEdtFrm::Open(std::string_view key, std::string_view extra) {
   AcId = CustAcIdOfKey(key);
   // A failed read (reported by the channel) leaves that list empty.
-  (void)frame::FillCustomerList(ShellWnd, CorpNo, UserNo, CustIdCmb->Items);
-  (void)frame::FillCurrencyList(ShellWnd, CurrencyCmb->Items);
+  ui::TStrings customers;
+  ui::TStrings currencies;
+  if (frame::FillCustomerList(ShellWnd, CorpNo, UserNo, customers)) {
+    CustIdCmb->SetItems(std::move(customers));
+  }
+  if (frame::FillCurrencyList(ShellWnd, currencies)) {
+    CurrencyCmb->SetItems(std::move(currencies));
+  }
   if (AcId > 0) {
     LoadAccount();
-    CustIdCmb->Enabled = false;
+    CustIdCmb->SetEnabled(false);
   } else {
     // A customer named by the caller is fixed, found or not.
     if (!extra.empty()) {
-      CustIdCmb->SetItemIndex(ui::IndexOfItem(CustIdCmb->Items, extra));
-      CustIdCmb->Enabled = false;
+      CustIdCmb->SetItemIndex(ui::IndexOfItem(CustIdCmb->Items(), extra));
+      CustIdCmb->SetEnabled(false);
     }
-    OperatorShowLbl->Caption = UserNo;
+    OperatorShowLbl->SetCaption(UserNo);
     StatusCmb->SetItemIndex(1);
   }
-  UpdateBtn->Enabled =
-      CustAcSaveAllowed(frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId), AcId);
+  UpdateBtn->SetEnabled(
+      CustAcSaveAllowed(frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId), AcId));
 }
 
 // Selecting the loaded type does not apply the type rule: the memo keeps the limits it
 // opened with until the operator chooses a type.
 void TCustAcEdtFrm::LoadAccount() {
   const frame::TCustAcRec rec = frame::GetCustAcRec(ShellWnd, AcId);
-  CustIdCmb->SetItemIndex(ui::IndexOfItem(CustIdCmb->Items, rec.CustId));
-  CurrencyCmb->SetItemIndex(ui::IndexOfItem(CurrencyCmb->Items, rec.Currency));
+  CustIdCmb->SetItemIndex(ui::IndexOfItem(CustIdCmb->Items(), rec.CustId));
+  CurrencyCmb->SetItemIndex(ui::IndexOfItem(CurrencyCmb->Items(), rec.Currency));
   AcNoEdt->SetText(rec.AcNo);
   CBankEdt->SetText(rec.CnyBankName);
   IntBankPnl->SetId(rec.IntBankId);
-  SelectIdCmb->SetItemIndex(ui::IndexOfItem(SelectIdCmb->Items, LoadedBankType(rec)));
+  SelectIdCmb->SetItemIndex(ui::IndexOfItem(SelectIdCmb->Items(), LoadedBankType(rec)));
   BankAcNoEdt->SetText(rec.BankAccount);
   BankNameMmo->SetText(rec.BankNameAddress);  // the reader has decoded its line breaks
   ExpandSwift();
-  OperatorShowLbl->Caption = rec.Operator;
+  OperatorShowLbl->SetCaption(rec.Operator);
   StatusCmb->SetItemIndex(rec.Status);
   ApplyCurrencyRule();
 }
@@ -148,23 +154,23 @@ void TCustAcEdtFrm::LoadAccount() {
 // the reverse. The intermediary bank stays either way.
 void TCustAcEdtFrm::ApplyCurrencyRule() {
   if (IsCnyCurrency(CurrencyCmb->Text())) {
-    GroupBox1->Enabled = true;
-    CBankEdt->Enabled = true;
-    GroupBox2->Enabled = false;
+    GroupBox1->SetEnabled(true);
+    CBankEdt->SetEnabled(true);
+    GroupBox2->SetEnabled(false);
     BankAcNoEdt->SetText("");
     SelectIdCmb->SetItemIndex(-1);
     BankNameMmo->Clear();
   } else {
-    GroupBox1->Enabled = false;
+    GroupBox1->SetEnabled(false);
     CBankEdt->SetText("");
-    GroupBox2->Enabled = true;
+    GroupBox2->SetEnabled(true);
   }
 }
 
 // The line limit goes first, while the old width still holds for the lines it keeps.
 void TCustAcEdtFrm::ApplyTypeRule() {
-  BankNameMmo->Enabled = true;
-  BankAcNoEdt->Enabled = true;
+  BankNameMmo->SetEnabled(true);
+  BankAcNoEdt->SetEnabled(true);
   const TBankMemoLimits limits = BankMemoLimits(SelectIdCmb->Text());
   BankNameMmo->SetMaxline(limits.Maxline);
   BankNameMmo->CharPerLine = limits.CharPerLine;

@@ -49,7 +49,7 @@ constexpr char kLayout[] =
 
 TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call)
     : TKeyedRecordFrm("CustCNYAcEditFrm", call, kKeyedCommands) {
-  Caption = Gbk("人民币收款人设置");
+  SetCaption(Gbk("人民币收款人设置"));
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   font.Bold = true;
@@ -73,9 +73,9 @@ TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call)
   SmsEdt = build.Edit("SmsEdt", kSmsEditLen);
   StatusLbl = build.FieldLabel("StatusLbl", "状态");
   StatusCmb = build.PickList("StatusCmb");
-  StatusCmb->Items = {Gbk("已删除"), Gbk("使用")};
-  StatusCmb->Enabled = false;
-  StatusCmb->Color = kReadOnlyColor;
+  StatusCmb->SetItems({Gbk("已删除"), Gbk("使用")});
+  StatusCmb->SetEnabled(false);
+  StatusCmb->SetColor(kReadOnlyColor);
   OperatorLbl = build.FieldLabel("OperatorLbl", "操作员");
   OperatorShowLbl = build.Add<ui::TLabel>("OperatorShowLbl");
 
@@ -83,7 +83,7 @@ TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call)
       "UpdateBtn", [this] { UpdateBtnClick(); }, false);
   CancelBtn = build.CloseButton("CancelBtn", "放弃", false);
   DeleteBtn = build.Button("DeleteBtn", "删除", [this] { DeleteBtnClick(); });
-  DeleteBtn->Enabled = false;
+  DeleteBtn->SetEnabled(false);
   ChangeCustBtn = build.Button("ChangeCustBtn", "修改收款人代码", [this] { ChangeCustBtnClick(); });
   // Kept for the layout the operators know; it does nothing.
   ImportBtn = build.Button("ImportBtn", "导入");
@@ -119,26 +119,26 @@ void TCustCNYAcEditFrm::LoadPayee(std::string_view payeeId) {
   CustNameEdt->SetText(rec.AcName);
   CustAcNoEdt->SetText(rec.AcNo);
   CustBankNameEdt->SetText(rec.BankName);
-  OperatorShowLbl->Caption = rec.Operator;
+  OperatorShowLbl->SetCaption(rec.Operator);
   StatusCmb->SetItemIndex(rec.Status);
   RefEdt->SetText(rec.Remark);
   EMailMmo->SetText(rec.EMail);  // the record holds the decoded lines
   SmsEdt->SetText(rec.Sms);
-  CustIdEdt->ReadOnly = true;
-  CustIdEdt->Color = kReadOnlyColor;
+  CustIdEdt->SetReadOnly(true);
+  CustIdEdt->SetColor(kReadOnlyColor);
 }
 
 void TCustCNYAcEditFrm::PrepareNewPayee() {
-  OperatorShowLbl->Caption = UserNo;
+  OperatorShowLbl->SetCaption(UserNo);
   StatusCmb->SetItemIndex(kStatusInUse);
 }
 
 // Saving needs the right to modify, for a new payee too; the right to add is not read.
 void TCustCNYAcEditFrm::ApplyRights() {
   const std::string rights = frame::LookupNodeRights(ShellWnd, CorpNo, UserNo, FunctionId);
-  UpdateBtn->Enabled = frame::RightGranted(rights, frame::kRightModify);
-  DeleteBtn->Enabled =
-      !CustIdEdt->Text().empty() && frame::RightGranted(rights, frame::kRightDelete);
+  UpdateBtn->SetEnabled(frame::RightGranted(rights, frame::kRightModify));
+  DeleteBtn->SetEnabled(!CustIdEdt->Text().empty() &&
+                        frame::RightGranted(rights, frame::kRightDelete));
 }
 
 frame::TCustCNYAcRec TCustCNYAcEditFrm::PayeeRecord() const {

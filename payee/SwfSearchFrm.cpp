@@ -44,7 +44,7 @@ ui::TEdit* MakeSearchEdit(const frame::TFormBuilder& build, const char* name) {
 }  // namespace
 
 TSwfSearchFrm::TSwfSearchFrm(const frame::EntryArgs& call) : TDialogFrm("SwfSearchFrm", call) {
-  Caption = "Bank Swift Search";
+  SetCaption("Bank Swift Search");
   ui::TFont font = Font();
   font.Name = "MS Sans Serif";
   SetFont(font);
@@ -60,7 +60,7 @@ TSwfSearchFrm::TSwfSearchFrm(const frame::EntryArgs& call) : TDialogFrm("SwfSear
   BankSwiftEdt = MakeSearchEdit(build, "BankSwiftEdt");
 
   BankDetailsPnl = build.Add<ui::TPanel>("BankDetailsPnl");
-  BankDetailsPnl->Visible = false;
+  BankDetailsPnl->SetVisible(false);
   BankDetailsPnl->OnExit = [this](ui::TComponent*) { BankDetailsPnlExit(); };
 
   const frame::TFormBuilder details = build.In(*BankDetailsPnl);
@@ -79,7 +79,7 @@ TSwfSearchFrm::TSwfSearchFrm(const frame::EntryArgs& call) : TDialogFrm("SwfSear
   NoBtn = details.CloseButton("NoBtn", "Cancel", false);
 
   FindBtn = build.Button("FindBtn", "Find", [this] { FindBtnClick(); });
-  FindBtn->Default = true;
+  FindBtn->SetDefault(true);
 
   OnShow = [this](ui::TComponent*) { FormShow(); };
   ui::ApplyDesign(*this, kLayout);
@@ -113,11 +113,14 @@ void TSwfSearchFrm::FindBtnClick() {
     }
     // A failed search keeps the lines; either way no line stays highlighted, so the
     // highlight never points at a bank other than the one the details show.
-    (void)frame::HostCommandList(ShellWnd, frame::kChannelMain, command, BankNameLbx->Items);
+    ui::TStrings lines;
+    if (frame::HostCommandList(ShellWnd, frame::kChannelMain, command, lines)) {
+      BankNameLbx->SetItems(std::move(lines));
+    }
     BankNameLbx->SetItemIndex(-1);
     BankNameLbx->TopIndex = 0;
   }
-  BankDetailsPnl->Visible = true;
+  BankDetailsPnl->SetVisible(true);
   FocusControl(BankNameLbx);
 }
 
@@ -129,23 +132,23 @@ void TSwfSearchFrm::BankNameLbxClick() {
     return;
   }
   swfAddress_ =
-      frame::GbkCut(BankNameLbx->Items[static_cast<std::size_t>(index)], frame::kSwiftCodeLen);
+      frame::GbkCut(BankNameLbx->Items()[static_cast<std::size_t>(index)], frame::kSwiftCodeLen);
   bank_ = frame::GetSwiftAddress(ShellWnd, swfAddress_);
   ShowDetails();
 }
 
 // Back in the search fields the result panel gives way until the next search.
 void TSwfSearchFrm::BankDetailsPnlExit() {
-  BankDetailsPnl->Visible = false;
+  BankDetailsPnl->SetVisible(false);
 }
 
 void TSwfSearchFrm::ShowDetails() {
-  NameLbl->Caption = bank_.Name;
-  Addr1Lbl->Caption = bank_.Addr[0];
-  Addr2Lbl->Caption = bank_.Addr[1];
-  Addr3Lbl->Caption = bank_.Addr[2];
-  Addr4Lbl->Caption = bank_.Addr[3];
-  SwiftLbl->Caption = swfAddress_;
+  NameLbl->SetCaption(bank_.Name);
+  Addr1Lbl->SetCaption(bank_.Addr[0]);
+  Addr2Lbl->SetCaption(bank_.Addr[1]);
+  Addr3Lbl->SetCaption(bank_.Addr[2]);
+  Addr4Lbl->SetCaption(bank_.Addr[3]);
+  SwiftLbl->SetCaption(swfAddress_);
 }
 
 // The owner swap is undone and the dialog destroyed on every way out.

@@ -1,4 +1,5 @@
-// Controls and windowed controls; the layout of docked and anchored children.
+// Controls and windowed controls; the layout of docked and anchored children; the
+// change records and the form's list of changed controls.
 #include "ui/Control.h"
 
 #include <algorithm>
@@ -14,16 +15,24 @@ TControl::~TControl() {
   SetParent(nullptr);
 }
 
-// A windowed control joins at the end of its new siblings' tab order.
+// A windowed control joins at the end of its new siblings' tab order. Both parents
+// record that their children changed; the control, new where it arrives, records
+// everything. Leaving its form, it and its children leave the form's list of changed
+// controls, so that the list never names a control of another form or a destroyed one.
 void TControl::SetParent(TWinControl* parent) {
   if (parent == parent_) {
     return;
   }
+  TForm* oldForm = ParentForm();
   if (parent_) {
     auto& list = parent_->children_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    parent_->Changed(chChildren);
   }
   parent_ = parent;
+  if (oldForm != nullptr && oldForm != this && oldForm != ParentForm()) {
+    UnlistTree(*oldForm);
+  }
   if (!parent_) {
     return;
   }
@@ -38,6 +47,55 @@ void TControl::SetParent(TWinControl* parent) {
   }
   parent_->children_.push_back(this);
   RecordAnchorOrigin();
+  parent_->Changed(chChildren);
+  Changed(chAll);
+}
+
+void TControl::UnlistTree(TForm& form) {
+  if (listed_) {
+    form.Unlist(this);
+    listed_ = false;
+  }
+  if (auto* windowed = dynamic_cast<TWinControl*>(this)) {
+    for (TControl* child : windowed->children_) {
+      child->UnlistTree(form);
+    }
+  }
+}
+
+TChangeRecord& TControl::Record() {
+  if (!listed_) {
+    if (TForm* form = ParentForm()) {
+      listed_ = form->List(this);
+    }
+  }
+  return changes_;
+}
+
+TChangeRecord TControl::TakeChanges() {
+  TChangeRecord taken = std::move(changes_);
+  changes_.Clear();
+  return taken;
+}
+
+void TControl::SetEnabled(bool enabled) {
+  Assign(enabled_, enabled, chEnabled);
+}
+
+void TControl::SetVisible(bool visible) {
+  Assign(visible_, visible, chVisible);
+}
+
+void TControl::SetCaption(std::string caption) {
+  Assign(caption_, std::move(caption), chText);
+}
+
+void TControl::SetColor(TColor color) {
+  Assign(color_, color, chLook);
+}
+
+void TControl::SetHint(std::string hint) {
+  Assign(hint_, std::move(hint), chLook);
 }
 
 TForm* TControl::ParentForm() const {
@@ -50,7 +108,7 @@ TForm* TControl::ParentForm() const {
 
 bool TControl::IsShowing() const {
   for (const TControl* c = this; c; c = c->parent_) {
-    if (!c->Visible) {
+    if (!c->visible_) {
       return false;
     }
   }
@@ -59,7 +117,7 @@ bool TControl::IsShowing() const {
 
 bool TControl::IsUsable() const {
   for (const TControl* c = this; c; c = c->parent_) {
-    if (!c->Visible || !c->Enabled) {
+    if (!c->visible_ || !c->enabled_) {
       return false;
     }
   }
@@ -74,8 +132,16 @@ TFont TControl::Font() const {
 }
 
 void TControl::SetFont(const TFont& font) {
+  if (!parentFont_ && font == font_) {
+    return;
+  }
   font_ = font;
   parentFont_ = false;
+  Changed(chFont);
+}
+
+void TControl::SetParentFont(bool parentFont) {
+  Assign(parentFont_, parentFont, chFont);
 }
 
 void TControl::SetAnchors(TAnchors anchors) {
@@ -103,6 +169,9 @@ void TControl::PlaceAt(int left, int top, int width, int height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
   const bool resized = width != width_ || height != height_;
+  if (resized || left != left_ || top != top_) {
+    Changed(chGeometry);
+  }
   left_ = left;
   top_ = top;
   width_ = width;
@@ -232,7 +301,7 @@ void TWinControl::Realign() {
   auto docked = [this](TAlign align) {
     std::vector<TControl*> list;
     for (TControl* c : children_) {
-      if (c->Align == align && c->Visible) {
+      if (c->Align == align && c->Visible()) {
         list.push_back(c);
       }
     }

@@ -1,6 +1,13 @@
 // Controls and windowed controls: parent, state, geometry, font, the keyboard, mouse,
 // focus and drag events, and the shapes of every event handler.
 //
+// What a platform shows is set through setters (SetCaption, SetEnabled, SetBounds, ...),
+// each of which records what changed in the control's change record and puts the
+// control on its form's list of changed controls (ui/ChangeRecord.h, TForm::
+// TakeChangedControls): a platform brings only those widgets in step after an input.
+// Such properties are read through getters of the same name (Caption(), Enabled());
+// what no platform shows (Align, TabOrder, ModalResult, ...) stays a plain field.
+//
 // Event rules kept from the original platform:
 // - handlers are std::functions; an empty one is not called;
 // - code that changes a property fires only the events the original fires (see each
@@ -16,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/ChangeRecord.h"
 #include "ui/Component.h"
 #include "ui/Graphics.h"
 
@@ -102,27 +110,37 @@ class TControl : public TComponent {
   // The form the control sits on (itself for a form); null when it has none.
   TForm* ParentForm() const;
 
-  bool Enabled = true;
-  bool Visible = true;
+  bool Enabled() const { return enabled_; }
+  bool Visible() const { return visible_; }
+  void SetEnabled(bool enabled);
+  void SetVisible(bool visible);
   // Enabled and visible, and so are all its parents.
   bool IsUsable() const;
   bool IsShowing() const;
 
   // Text of labels, buttons, check boxes, group boxes and forms. Edits and combo boxes
   // hold their text behind Text() / SetText() because setting it has effects.
-  std::string Caption;
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(std::string caption);
   // The text the operator sees: Caption, or the edit text of an edit or combo box.
-  virtual std::string DisplayText() const { return Caption; }
+  virtual std::string DisplayText() const { return caption_; }
 
   // The font in effect: the control's own once set, else its parent's.
   TFont Font() const;
   void SetFont(const TFont& font);  // the control keeps its own font from now on
   bool ParentFont() const { return parentFont_; }
-  void SetParentFont(bool parentFont) { parentFont_ = parentFont; }
+  void SetParentFont(bool parentFont);
 
-  TColor Color = clBtnFace;
+  TColor Color() const { return color_; }
+  void SetColor(TColor color);
   TPopupMenu* PopupMenu = nullptr;
-  std::string Hint;
+  const std::string& Hint() const { return hint_; }
+  void SetHint(std::string hint);
+
+  // What changed since a platform last took the record (ui/ChangeRecord.h).
+  const TChangeRecord& Changes() const { return changes_; }
+  // Hands the record over and starts a new one.
+  TChangeRecord TakeChanges();
 
   // Geometry, in the parent's pixels (a form's are its client area: the platform adds
   // its frame). The parent lays out its docked and anchored children again whenever its
@@ -182,8 +200,23 @@ class TControl : public TComponent {
   // Marks the start of a drag once the mouse has moved past the threshold.
   friend void StartPendingDrag(TControl& control);
 
+  // Marks what changed (ui/ChangeRecord.h) and lists the control with its form.
+  void Changed(TChanges what) { Record().Mark(what); }
+  // The record to add to (row notices), the control put on its form's list of changed
+  // controls.
+  TChangeRecord& Record();
+  // Sets field to value when it differs, marking what.
+  template <class T, class V>
+  void Assign(T& field, V&& value, TChanges what) {
+    if (field != value) {
+      field = std::forward<V>(value);
+      Changed(what);
+    }
+  }
+
  private:
   friend class TWinControl;
+  friend class TForm;
   // Where the control was put, and its parent's size then: anchors count from it.
   struct AnchorOrigin {
     int Left = 0, Top = 0, Width = 0, Height = 0, ParentWidth = 0, ParentHeight = 0;
@@ -191,9 +224,16 @@ class TControl : public TComponent {
   // Sets the bounds without touching the anchor origin: what a parent's layout does.
   void PlaceAt(int left, int top, int width, int height);
   void RecordAnchorOrigin();
+  // Takes the control and its children off form's list of changed controls.
+  void UnlistTree(TForm& form);
 
   enum DragStateValue { DragIdle, DragPendingState, DragActive };
   TWinControl* parent_ = nullptr;
+  bool enabled_ = true;
+  bool visible_ = true;
+  std::string caption_;
+  TColor color_ = clBtnFace;
+  std::string hint_;
   bool parentFont_ = true;
   TFont font_;
   int left_ = 0, top_ = 0, width_ = 75, height_ = 25;
@@ -201,6 +241,8 @@ class TControl : public TComponent {
   AnchorOrigin origin_;
   DragStateValue dragState_ = DragIdle;
   int dragThreshold_ = kDefaultDragThreshold;
+  TChangeRecord changes_;
+  bool listed_ = false;  // on its form's list of changed controls
 };
 
 // A control that can hold the focus and children.

@@ -18,11 +18,16 @@ void TCustomEdit::SetText(std::string text) {
   buffer_.Text = std::move(text);
   buffer_.SelStart = 0;
   buffer_.SelLength = 0;
-  Change();
+  TextChanged();
 }
 
 void TCustomEdit::Select(int start, int length) {
+  const int selStart = buffer_.SelStart;
+  const int selLength = buffer_.SelLength;
   SetSelection(buffer_, start, length);
+  if (buffer_.SelStart != selStart || buffer_.SelLength != selLength) {
+    Changed(chSelection);
+  }
 }
 
 // Code is not held to the operator's maximum length.
@@ -32,8 +37,13 @@ void TCustomEdit::SetSelText(const std::string& text) {
   bool changed = ReplaceSelection(buffer_, text);
   buffer_.MaxLength = limit;
   if (changed) {
-    Change();
+    TextChanged();
   }
+}
+
+void TCustomEdit::TextChanged() {
+  Changed(chText | chSelection);
+  Change();
 }
 
 void TCustomEdit::Change() {
@@ -43,11 +53,11 @@ void TCustomEdit::Change() {
 }
 
 void TCustomEdit::InsertTyped(std::string_view text) {
-  if (ReadOnly) {
+  if (readOnly_) {
     return;
   }
   if (ReplaceSelection(buffer_, text)) {
-    Change();
+    TextChanged();
   }
 }
 
@@ -57,13 +67,13 @@ void TCustomEdit::HandleKey(std::uint16_t key, TShiftState) {
   int size = static_cast<int>(buffer_.Text.size());
   switch (key) {
     case vk::Back:
-      if (!ReadOnly && DeleteBackward(buffer_)) {
-        Change();
+      if (!readOnly_ && DeleteBackward(buffer_)) {
+        TextChanged();
       }
       break;
     case vk::Delete:
-      if (!ReadOnly && DeleteForward(buffer_)) {
-        Change();
+      if (!readOnly_ && DeleteForward(buffer_)) {
+        TextChanged();
       }
       break;
     case vk::Left:
@@ -130,7 +140,7 @@ void TMemo::AppendLine(std::string_view line) {
   }
   Buffer().SelStart = 0;
   Buffer().SelLength = 0;
-  Change();
+  TextChanged();
 }
 
 void TMemo::DeleteLine(int index) {

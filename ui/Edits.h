@@ -39,7 +39,8 @@ class TCustomEdit : public TWinControl {
   // Maximum length in bytes; 0 for no limit. Limits typing and paste.
   int MaxLength() const { return buffer_.MaxLength; }
   void SetMaxLength(int maxLength) { buffer_.MaxLength = maxLength < 0 ? 0 : maxLength; }
-  bool ReadOnly = false;
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool readOnly) { Assign(readOnly_, readOnly, chLook); }
 
   TNotifyEvent OnChange;
 
@@ -52,6 +53,9 @@ class TCustomEdit : public TWinControl {
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
   // Runs after every change of the text, before OnChange; fires OnChange.
   virtual void Change();
+  // The text changed: recorded for the platform (whatever Change then lets through),
+  // then Change.
+  void TextChanged();
   EditBuffer& Buffer() { return buffer_; }
   const EditBuffer& Buffer() const { return buffer_; }
   // Replaces the selection by text typed or pasted by the operator; fires Change when
@@ -60,24 +64,29 @@ class TCustomEdit : public TWinControl {
 
  private:
   EditBuffer buffer_;
+  bool readOnly_ = false;
 };
 
 class TEdit : public TCustomEdit {
  public:
   TEdit(TComponent* owner, std::string name) : TCustomEdit(owner, std::move(name), false) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   const char* ClassName() const override { return "TEdit"; }
-  char PasswordChar = 0;
+  char PasswordChar() const { return passwordChar_; }
+  void SetPasswordChar(char passwordChar) { Assign(passwordChar_, passwordChar, chLook); }
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
+ private:
+  char passwordChar_ = 0;
 };
 
 class TMemo : public TCustomEdit {
  public:
   TMemo(TComponent* owner, std::string name) : TCustomEdit(owner, std::move(name), true) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   const char* ClassName() const override { return "TMemo"; }
 
@@ -99,9 +108,11 @@ class TMemo : public TCustomEdit {
 
   bool WantReturns = true;
   bool WantTabs = false;
-  bool WordWrap = true;
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool wordWrap) { Assign(wordWrap_, wordWrap, chLook); }
   enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
-  TScrollStyle ScrollBars = ssNone;
+  TScrollStyle ScrollBars() const { return scrollBars_; }
+  void SetScrollBars(TScrollStyle scrollBars) { Assign(scrollBars_, scrollBars, chLook); }
 
   bool WantsKey(std::uint16_t key) const override;
   void HandleKey(std::uint16_t key, TShiftState shift) override;
@@ -109,13 +120,17 @@ class TMemo : public TCustomEdit {
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
+ private:
+  bool wordWrap_ = true;
+  TScrollStyle scrollBars_ = ssNone;
 };
 
 // An edit with a browse button that opens the platform's file dialog.
 class TFileNameEdit : public TCustomEdit {
  public:
   TFileNameEdit(TComponent* owner, std::string name) : TCustomEdit(owner, std::move(name), false) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   // The original component library's class name.
   const char* ClassName() const override { return "TFilenameEdit"; }

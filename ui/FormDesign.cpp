@@ -35,7 +35,7 @@ void RealignAll(TWinControl& parent) {
 }  // namespace
 
 void ApplyDesign(TForm& form, const TFormDesign& design) {
-  form.BorderStyle = design.BorderStyle;
+  form.SetBorderStyle(design.BorderStyle);
   if (design.BorderStyle == bsSizeable) {
     form.Constraints.MinWidth = design.Width;
     form.Constraints.MinHeight = design.Height;
@@ -61,7 +61,7 @@ void ApplyDesign(TForm& form, const TFormDesign& design) {
     control->SetBounds(place.Left, place.Top, place.Width, place.Height);
     control->SetAnchors(place.Anchors);
     VisitKind(
-        *control, [](TLabel& label) { label.AutoSize = false; },
+        *control, [](TLabel& label) { label.SetAutoSize(false); },
         [](TListBox& list) { list.ItemHeight = LineHeightOf(list.Font()); }, [](TComponent&) {});
     if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed && parent) {
       windowed->TabOrder = nextTab[parent]++;

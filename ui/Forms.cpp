@@ -9,11 +9,14 @@
 namespace ui {
 
 TForm::TForm(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
-  Visible = true;
+  SetVisible(true);
 }
 
-// Controls go while the form is still whole: they leave the focus and their parents.
+// Controls go while the form is still whole: they leave the focus and their parents,
+// with no list of changes kept for them any more.
 TForm::~TForm() {
+  destroying_ = true;
+  changed_.clear();
   DestroyComponents();
 }
 
@@ -59,7 +62,7 @@ void TForm::FocusControl(TWinControl* control) {
   }
   // A form not yet shown only remembers where the focus will start.
   if (!modal_) {
-    focused_ = control;
+    SetFocused(control);
     return;
   }
   std::vector<TWinControl*> from = Chain(focused_);
@@ -76,7 +79,7 @@ void TForm::FocusControl(TWinControl* control) {
       return;
     }
   }
-  focused_ = control;
+  SetFocused(control);
   std::vector<TWinControl*> entering;
   for (TWinControl* c : to) {
     if (shared(from, c)) {
@@ -106,7 +109,7 @@ void CollectTabOrder(const TWinControl& parent, std::vector<TWinControl*>& out) 
   std::stable_sort(windowed.begin(), windowed.end(),
                    [](TWinControl* a, TWinControl* b) { return a->TabOrder < b->TabOrder; });
   for (TWinControl* w : windowed) {
-    if (!w->Visible || !w->Enabled) {
+    if (!w->Visible() || !w->Enabled()) {
       continue;
     }
     if (w->AcceptsFocus() && w->TabStop) {
@@ -144,12 +147,14 @@ namespace {
 // A button's children are not looked into; any other container's are.
 TButton* FindButton(const TWinControl& parent, bool wantDefault) {
   for (TControl* c : parent.Controls()) {
-    if (!c->Visible || !c->Enabled) {
+    if (!c->Visible() || !c->Enabled()) {
       continue;
     }
     TButton* found = VisitKind(
         *c,
-        [&](TButton& b) -> TButton* { return (wantDefault ? b.Default : b.Cancel) ? &b : nullptr; },
+        [&](TButton& b) -> TButton* {
+          return (wantDefault ? b.Default() : b.Cancel) ? &b : nullptr;
+        },
         [&](TWinControl& w) { return FindButton(w, wantDefault); },
         [](TComponent&) -> TButton* { return nullptr; });
     if (found != nullptr) {
@@ -174,7 +179,7 @@ void TForm::BeginModal() {
   modal_ = true;
   ModalResult = mrNone;
   TWinControl* preset = focused_;
-  focused_ = nullptr;
+  SetFocused(nullptr);
   if (OnShow) {
     OnShow(this);
   }
@@ -194,10 +199,42 @@ void TForm::EndModal() {
   }
 }
 
+void TForm::SetFocused(TWinControl* control) {
+  if (control != focused_) {
+    focused_ = control;
+    Changed(chFocus);
+  }
+}
+
+std::vector<TControl*> TForm::TakeChangedControls() {
+  std::vector<TControl*> taken;
+  taken.swap(changed_);
+  for (TControl* control : taken) {
+    control->listed_ = false;
+  }
+  return taken;
+}
+
+bool TForm::List(TControl* control) {
+  if (destroying_) {
+    return false;
+  }
+  changed_.push_back(control);
+  return true;
+}
+
+// A control leaves the list only when it leaves the form, which is rare once the form
+// is shown: a search of the list is cheap enough.
+void TForm::Unlist(TControl* control) {
+  if (!destroying_) {
+    changed_.erase(std::remove(changed_.begin(), changed_.end(), control), changed_.end());
+  }
+}
+
 void TForm::ForgetControl(TControl* control) {
   for (TWinControl* c = focused_; c; c = c->Parent()) {
     if (c == control) {
-      focused_ = nullptr;
+      SetFocused(nullptr);
       return;
     }
   }

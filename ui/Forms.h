@@ -15,6 +15,14 @@
 //
 // Closing: setting ModalResult to anything but mrNone asks to close once the current
 // event has been handled; the close query may refuse, which sets it back to mrNone.
+//
+// The form keeps the list of its controls that changed (the form among them), which a
+// platform takes after each input to bring only their widgets in step:
+//
+//   for (ui::TControl* control : form.TakeChangedControls()) {
+//     const ui::TChangeRecord changes = control->TakeChanges();
+//     ...  // show what changes.What() and changes.Rows() say
+//   }
 #pragma once
 
 #include <string>
@@ -41,6 +49,7 @@ class TForm : public TWinControl {
   int ModalResult = mrNone;
   TPosition Position = poDesigned;
   TFormBorderStyle BorderStyle = bsDialog;
+  void SetBorderStyle(TFormBorderStyle style) { Assign(BorderStyle, style, chLook); }
   // Set while a platform shows the form modally.
   bool Modal() const { return modal_; }
 
@@ -84,10 +93,23 @@ class TForm : public TWinControl {
   // A control that is being destroyed leaves the focus.
   void ForgetControl(TControl* control);
 
+  // The controls whose change records hold something (ui/ChangeRecord.h), each once, in
+  // the order they first changed since the last call. The list is emptied; the records
+  // stay with the controls until TakeChanges. Every control listed is on this form.
+  std::vector<TControl*> TakeChangedControls();
+
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
  private:
+  friend class TControl;
+  // Puts control on the list; false while the form is being destroyed.
+  bool List(TControl* control);
+  void Unlist(TControl* control);
+  void SetFocused(TWinControl* control);
+
+  std::vector<TControl*> changed_;
+  bool destroying_ = false;
   TWinControl* focused_ = nullptr;
   unsigned focusSerial_ = 0;
   bool modal_ = false;

@@ -305,7 +305,7 @@ void SelectItem(TWinControl& control, int index) {
           }
         },
         [index](TRadioGroup& group) {
-          group.ItemIndex = index;
+          group.SetItemIndex(index);
           group.Click();
         },
         [](TComponent&) {});
@@ -377,7 +377,7 @@ void DragItem(TListBox& list, int from, int to, TMouseButton button) {
     }
     int x = list.Width() / 2;
     int y0 = list.ItemCenterY(from);
-    int count = static_cast<int>(list.Items.size());
+    int count = static_cast<int>(list.Items().size());
     int y1 = to < 0 ? list.ItemCenterY(count) + list.ItemHeight : list.ItemCenterY(to);
     PressOver(list, from, button, x, y0);
     if (list.DragPending()) {

@@ -56,7 +56,7 @@ bool IsTabSheet(const TControl& control) {
 // Takes the focus itself, or holds something that does: a stop of the tab order.
 bool InTabOrder(const TControl& control) {
   const auto* w = dynamic_cast<const TWinControl*>(&control);
-  if (w == nullptr || !w->Visible) {
+  if (w == nullptr || !w->Visible()) {
     return false;
   }
   if (w->AcceptsFocus()) {
@@ -75,9 +75,9 @@ class Checker : private ConstControlVisitor {
     if (form.Width() == kDefaultWidth && form.Height() == kDefaultHeight) {
       Add(form, "the form keeps the default size: it has no designed geometry");
     }
-    const TextSize title = Measure(form, form.Caption);
+    const TextSize title = Measure(form, form.Caption());
     if (title.Width + kTitleBar > form.Width()) {
-      Add(form, "title " + Quoted(form.Caption) + " needs " +
+      Add(form, "title " + Quoted(form.Caption()) + " needs " +
                     std::to_string(title.Width + kTitleBar) + " pixels, the form is " +
                     std::to_string(form.Width()));
     }
@@ -99,7 +99,7 @@ class Checker : private ConstControlVisitor {
   void Container(const TWinControl& parent) {
     std::vector<const TControl*> shown;
     for (const TControl* c : parent.Controls()) {
-      if (c->Visible) {
+      if (c->Visible()) {
         shown.push_back(c);
       }
     }
@@ -173,19 +173,19 @@ class Checker : private ConstControlVisitor {
 
   void Visit(const TBitBtn& c) override {
     const int glyph = c.Kind() == bkCustom ? 0 : kGlyph;
-    Fits(c, "caption", c.Caption, c.Width() - kButtonMargin - glyph, c.Height() - kButtonLines);
+    Fits(c, "caption", c.Caption(), c.Width() - kButtonMargin - glyph, c.Height() - kButtonLines);
   }
   void Visit(const TButton& c) override {
-    Fits(c, "caption", c.Caption, c.Width() - kButtonMargin, c.Height() - kButtonLines);
+    Fits(c, "caption", c.Caption(), c.Width() - kButtonMargin, c.Height() - kButtonLines);
   }
   void Visit(const TCheckBox& c) override { MarkedCaption(c); }
   void Visit(const TRadioButton& c) override { MarkedCaption(c); }
   void Visit(const TGroupBox& c) override {
-    Fits(c, "caption", c.Caption, c.Width() - kCaptionIndent, c.ClientRect().Top);
+    Fits(c, "caption", c.Caption(), c.Width() - kCaptionIndent, c.ClientRect().Top);
   }
   void Visit(const TRadioGroup& c) override {
     Visit(static_cast<const TGroupBox&>(c));
-    for (const std::string& item : c.Items) {
+    for (const std::string& item : c.Items()) {
       Fits(c, "item", item, c.Width() - kCaptionIndent - kCheckMark, c.Height());
     }
   }
@@ -194,7 +194,7 @@ class Checker : private ConstControlVisitor {
   void Visit(const TPageControl& c) override {
     int tabs = 0;
     for (const TTabSheet* sheet : c.Pages()) {
-      tabs += Measure(*sheet, sheet->Caption).Width + kTabMargin;
+      tabs += Measure(*sheet, sheet->Caption()).Width + kTabMargin;
     }
     if (tabs > c.Width()) {
       Add(c,
@@ -203,12 +203,12 @@ class Checker : private ConstControlVisitor {
     LineFits(c, "the tab row", c.ClientRect().Top);
   }
   void Visit(const TPanel& c) override {
-    Fits(c, "caption", c.Caption, c.Width() - kPanelMargin, c.Height());
+    Fits(c, "caption", c.Caption(), c.Width() - kPanelMargin, c.Height());
   }
-  void Visit(const TLabel& c) override { Fits(c, "caption", c.Caption, c.Width(), c.Height()); }
+  void Visit(const TLabel& c) override { Fits(c, "caption", c.Caption(), c.Width(), c.Height()); }
   void Visit(const TComboBox& c) override {
     LineFits(c, "the height", c.Height() - kFieldLines);
-    for (const std::string& item : c.Items) {
+    for (const std::string& item : c.Items()) {
       Fits(c, "item", item, c.Width() - kDropButton, c.Height() - kFieldLines);
     }
     Fits(c, "text", c.Text(), c.Width() - kDropButton, c.Height() - kFieldLines);
@@ -219,8 +219,8 @@ class Checker : private ConstControlVisitor {
     LineFits(c, "the height", c.Height() - kFieldLines);
   }
   void Visit(const TListView& c) override {
-    if (c.ViewStyle == vsReport) {
-      for (const TListColumn& column : c.Columns) {
+    if (c.ViewStyle() == vsReport) {
+      for (const TListColumn& column : c.Columns()) {
         Fits(c, "column title", column.Caption, column.Width - kColumnMargin, c.Height());
       }
     }
@@ -228,7 +228,7 @@ class Checker : private ConstControlVisitor {
 
   // A check box's or radio button's caption beside its mark.
   void MarkedCaption(const TControl& c) {
-    Fits(c, "caption", c.Caption, c.Width() - kCheckMark, c.Height());
+    Fits(c, "caption", c.Caption(), c.Width() - kCheckMark, c.Height());
   }
 
   Platform& platform_;

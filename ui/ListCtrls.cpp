@@ -1,3 +1,5 @@
+// The list controls: items, selection and the operator's keys, and the row notices of
+// every change of the rows.
 #include "ui/ListCtrls.h"
 
 #include <algorithm>
@@ -69,38 +71,57 @@ int IndexOfItem(const TStrings& items, std::string_view text) {
 }
 
 int TComboBox::ItemIndex() const {
-  return InRange(Items, itemIndex_) ? itemIndex_ : -1;
+  return InRange(items_, itemIndex_) ? itemIndex_ : -1;
 }
 
 void TComboBox::SetItemIndex(int index) {
-  if (!InRange(Items, index)) {
+  if (!InRange(items_, index)) {
     itemIndex_ = -1;
     edit_.Text.clear();
   } else {
     itemIndex_ = index;
-    edit_.Text = Items[index];
+    edit_.Text = items_[index];
   }
   SetSelection(edit_, 0, 0);
+  EditChanged();
 }
 
 void TComboBox::SetText(const std::string& text) {
-  int index = IndexOfItem(Items, text);
-  if (Style == csDropDownList) {
+  int index = IndexOfItem(items_, text);
+  if (style_ == csDropDownList) {
     SetItemIndex(index);
     return;
   }
   edit_.Text = text;
   itemIndex_ = index;
   SetSelection(edit_, 0, 0);
+  EditChanged();
+}
+
+void TComboBox::SetSelStart(int pos) {
+  SetSelection(edit_, pos, 0);
+  Changed(chSelection);
+}
+
+void TComboBox::SetItems(TStrings items) {
+  items_ = std::move(items);
+  Record().RowsReset();
+  Changed(chSelection);  // the item index may now name another item, or none
+}
+
+void TComboBox::AddItem(std::string item) {
+  items_.push_back(std::move(item));
+  Record().RowsInserted(Count(items_) - 1, 1);
 }
 
 void TComboBox::Clear() {
-  Items.clear();
+  items_.clear();
+  Record().RowsReset();
   SetItemIndex(-1);
 }
 
 void TComboBox::SelectByOperator(int index) {
-  if (!InRange(Items, index)) {
+  if (!InRange(items_, index)) {
     return;
   }
   SetItemIndex(index);
@@ -119,25 +140,26 @@ void TComboBox::Change() {
 // Typing into the edit part: the list keeps a selection only while the text equals
 // one of its items.
 void TComboBox::TypeText(std::string_view text) {
-  if (Style == csDropDownList) {
+  if (style_ == csDropDownList) {
     return;
   }
   if (!ReplaceSelection(edit_, text)) {
     return;
   }
-  itemIndex_ = IndexOfItem(Items, edit_.Text);
+  itemIndex_ = IndexOfItem(items_, edit_.Text);
+  EditChanged();
   Change();
 }
 
 void TComboBox::HandleKey(std::uint16_t key, TShiftState) {
-  int step = StepIndex(key, ItemIndex(), Count(Items));
+  int step = StepIndex(key, ItemIndex(), Count(items_));
   if ((key == vk::Up || key == vk::Down) && step >= 0) {
     if (step != ItemIndex()) {
       SelectByOperator(step);
     }
     return;
   }
-  if (Style == csDropDownList) {
+  if (style_ == csDropDownList) {
     if ((key == vk::Home || key == vk::End) && step >= 0 && step != ItemIndex()) {
       SelectByOperator(step);
     }
@@ -152,22 +174,23 @@ void TComboBox::HandleKey(std::uint16_t key, TShiftState) {
       changed = DeleteForward(edit_);
       break;
     case vk::Left:
-      SetSelection(edit_, PrevCharBoundary(edit_, edit_.SelStart), 0);
+      SetSelStart(PrevCharBoundary(edit_, edit_.SelStart));
       break;
     case vk::Right:
-      SetSelection(edit_, NextCharBoundary(edit_, edit_.SelStart), 0);
+      SetSelStart(NextCharBoundary(edit_, edit_.SelStart));
       break;
     case vk::Home:
-      SetSelection(edit_, 0, 0);
+      SetSelStart(0);
       break;
     case vk::End:
-      SetSelection(edit_, static_cast<int>(edit_.Text.size()), 0);
+      SetSelStart(static_cast<int>(edit_.Text.size()));
       break;
     default:
       break;
   }
   if (changed) {
-    itemIndex_ = IndexOfItem(Items, edit_.Text);
+    itemIndex_ = IndexOfItem(items_, edit_.Text);
+    EditChanged();
     Change();
   }
 }
@@ -177,14 +200,14 @@ void TComboBox::HandleChar(char key) {
   if (static_cast<unsigned char>(key) < 0x20) {
     return;
   }
-  if (Style == csDropDown) {
+  if (style_ == csDropDown) {
     TypeText(std::string_view(&key, 1));
     return;
   }
-  int count = Count(Items);
+  int count = Count(items_);
   for (int n = 1; n <= count; ++n) {
     int i = (std::max(ItemIndex(), -1) + n) % count;
-    if (!Items[i].empty() && AsciiUpper(Items[i][0]) == AsciiUpper(key)) {
+    if (!items_[i].empty() && AsciiUpper(items_[i][0]) == AsciiUpper(key)) {
       SelectByOperator(i);
       return;
     }
@@ -200,16 +223,65 @@ void TComboBox::HandlePaste(const std::string& text) {
 }
 
 int TListBox::ItemIndex() const {
-  return InRange(Items, itemIndex_) ? itemIndex_ : -1;
+  return InRange(items_, itemIndex_) ? itemIndex_ : -1;
 }
 
 void TListBox::SetItemIndex(int index) {
-  itemIndex_ = InRange(Items, index) ? index : -1;
+  Assign(itemIndex_, InRange(items_, index) ? index : -1, chSelection);
+}
+
+void TListBox::SetItems(TStrings items) {
+  items_ = std::move(items);
+  ItemsReplaced();
+  Record().RowsReset();
+  Changed(chSelection);  // the item index may now name another item, or none
+}
+
+void TListBox::AddItem(std::string item) {
+  InsertItem(Count(items_), std::move(item));
+}
+
+void TListBox::InsertItem(int index, std::string item) {
+  if (index < 0 || index > Count(items_)) {
+    return;
+  }
+  items_.insert(items_.begin() + index, std::move(item));
+  ItemInserted(index);
+  Record().RowsInserted(index, 1);
+}
+
+void TListBox::DeleteItem(int index) {
+  if (!InRange(items_, index)) {
+    return;
+  }
+  items_.erase(items_.begin() + index);
+  ItemDeleted(index);
+  Record().RowsRemoved(index, 1);
+}
+
+void TListBox::SetItem(int index, std::string item) {
+  if (!InRange(items_, index) || items_[index] == item) {
+    return;
+  }
+  items_[index] = std::move(item);
+  ItemTextChanged(index);
+  Record().RowsChanged(index, 1);
+}
+
+void TListBox::ExchangeItems(int a, int b) {
+  if (!InRange(items_, a) || !InRange(items_, b) || a == b) {
+    return;
+  }
+  std::string first = items_[a];
+  SetItem(a, items_[b]);
+  SetItem(b, std::move(first));
 }
 
 void TListBox::Clear() {
-  Items.clear();
-  itemIndex_ = -1;
+  items_.clear();
+  ItemsReplaced();
+  Record().RowsReset();
+  Assign(itemIndex_, -1, chSelection);
 }
 
 int TListBox::ItemAtPos(int, int y, bool existing) const {
@@ -217,10 +289,10 @@ int TListBox::ItemAtPos(int, int y, bool existing) const {
     return -1;
   }
   int index = TopIndex + y / ItemHeight;
-  if (index < Count(Items)) {
+  if (index < Count(items_)) {
     return index;
   }
-  return existing ? -1 : Count(Items);
+  return existing ? -1 : Count(items_);
 }
 
 int TListBox::ItemCenterY(int index) const {
@@ -228,67 +300,65 @@ int TListBox::ItemCenterY(int index) const {
 }
 
 void TListBox::SelectByOperator(int index) {
-  if (!InRange(Items, index)) {
+  if (!InRange(items_, index)) {
     return;
   }
-  itemIndex_ = index;
+  SetItemIndex(index);
   Click();
 }
 
 void TListBox::HandleKey(std::uint16_t key, TShiftState) {
-  int step = StepIndex(key, ItemIndex(), Count(Items));
+  int step = StepIndex(key, ItemIndex(), Count(items_));
   if (step >= 0 && step != ItemIndex()) {
     SelectByOperator(step);
   }
 }
 
-void TCheckListBox::SyncMarks() const {
-  if (marked_ == Items) {
-    return;
-  }
-  std::vector<bool> kept(Items.size(), false);
-  for (std::size_t i = 0; i < Items.size() && i < marked_.size() && i < checked_.size(); ++i) {
-    kept[i] = checked_[i] && marked_[i] == Items[i];
-  }
-  checked_ = std::move(kept);
-  marked_ = Items;
-}
-
 bool TCheckListBox::Checked(int index) const {
-  SyncMarks();
-  return InRange(Items, index) && checked_[index];
+  return InRange(Items(), index) && index < static_cast<int>(checked_.size()) && checked_[index];
 }
 
 void TCheckListBox::SetChecked(int index, bool checked) {
-  SyncMarks();
-  if (InRange(Items, index)) {
-    checked_[index] = checked;
+  if (!InRange(Items(), index) || Checked(index) == checked) {
+    return;
   }
+  if (checked_.size() < Items().size()) {
+    checked_.resize(Items().size(), false);
+  }
+  checked_[index] = checked;
+  Record().RowsChanged(index, 1, chChecks);
 }
 
 void TCheckListBox::SetItems(TStrings items) {
-  Items = std::move(items);
-  checked_.assign(Items.size(), false);
-  marked_ = Items;
+  TListBox::SetItems(std::move(items));
   SetItemIndex(-1);
 }
 
-void TCheckListBox::AddItem(std::string item) {
-  SyncMarks();
-  Items.push_back(item);
-  marked_.push_back(std::move(item));
-  checked_.push_back(false);
+void TCheckListBox::ItemsReplaced() {
+  checked_.assign(Items().size(), false);
 }
 
-void TCheckListBox::Clear() {
-  TListBox::Clear();
-  checked_.clear();
-  marked_.clear();
+void TCheckListBox::ItemInserted(int index) {
+  if (index <= static_cast<int>(checked_.size())) {
+    checked_.insert(checked_.begin() + index, false);
+  }
+}
+
+void TCheckListBox::ItemDeleted(int index) {
+  if (index < static_cast<int>(checked_.size())) {
+    checked_.erase(checked_.begin() + index);
+  }
+}
+
+void TCheckListBox::ItemTextChanged(int index) {
+  if (index < static_cast<int>(checked_.size())) {
+    checked_[index] = false;
+  }
 }
 
 // Clicking an item's box selects the item and turns its mark.
 void TCheckListBox::CheckByOperator(int index, bool checked) {
-  if (!InRange(Items, index)) {
+  if (!InRange(Items(), index)) {
     return;
   }
   SetItemIndex(index);
@@ -334,17 +404,53 @@ TTreeNode* TTreeView::Node(int index) const {
 
 TTreeNode* TTreeView::AddChild(TTreeNode* parent, std::string text) {
   auto node = std::make_unique<TTreeNode>();
-  node->Text = std::move(text);
+  node->text_ = std::move(text);
   node->parent_ = parent;
   node->level_ = parent ? parent->level_ + 1 : 0;
   auto& list = parent ? parent->children_ : roots_;
+  node->index_ = static_cast<int>(list.size());
   list.push_back(std::move(node));
+  NoticeAdded(*list.back());
   return list.back().get();
 }
 
+bool TTreeView::NoticedAsNew(const TTreeNode& node) const {
+  for (const TTreeNode* n = &node; n != nullptr; n = n->parent_) {
+    for (const TRowNotice& notice : Changes().Rows()) {
+      if (notice.Kind == TRowNotice::Inserted && notice.Parent == n->parent_ &&
+          n->index_ >= notice.First && n->index_ < notice.First + notice.Count) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// A node is always added last among its siblings. A view is told of the rows of a
+// parent it knows, once for all the rows added to it since it last looked: the children
+// of a new node come with it, and a parent that got rows twice, between others, would
+// be told its count before its other rows were told, so that makes a reset.
+void TTreeView::NoticeAdded(const TTreeNode& node) {
+  const std::vector<TRowNotice>& rows = Changes().Rows();
+  if (node.parent_ != nullptr && NoticedAsNew(*node.parent_)) {
+    Changed(chItems);
+    return;
+  }
+  const bool parentTold = std::any_of(rows.begin(), rows.end(), [&node](const TRowNotice& n) {
+    return n.Parent == node.parent_ && n.Kind == TRowNotice::Inserted;
+  });
+  if (parentTold &&
+      (rows.back().Parent != node.parent_ || rows.back().Kind != TRowNotice::Inserted)) {
+    Record().RowsReset();
+    return;
+  }
+  Record().RowsInserted(node.index_, 1, chItems, node.parent_);
+}
+
 void TTreeView::Clear() {
-  selected_ = nullptr;
+  SetSelected(nullptr);
   roots_.clear();
+  Record().RowsReset();
 }
 
 // Built aside and swapped in only when the whole outline is sound, so a bad line
@@ -383,57 +489,101 @@ void TTreeView::LoadOutline(std::string_view outline) {
       path.pop_back();
     }
     auto node = std::make_unique<TTreeNode>();
-    node->Text.assign(text);
+    node->text_.assign(text);
     TTreeNode* parent = path.empty() ? nullptr : path.back().second;
     node->parent_ = parent;
     node->level_ = parent ? parent->level_ + 1 : 0;
     auto& siblings = parent ? parent->children_ : roots;
+    node->index_ = static_cast<int>(siblings.size());
     siblings.push_back(std::move(node));
     path.emplace_back(indent, siblings.back().get());
     previous = indent;
   }
-  selected_ = nullptr;
+  SetSelected(nullptr);
   roots_ = std::move(roots);
+  Record().RowsReset();
 }
 
 void TTreeView::SelectByOperator(TTreeNode* node) {
-  selected_ = node;
+  SetSelected(node);
   Click();
 }
 
-TListItem& TListView::AddItem(std::string caption, TStrings subItems) {
-  Items.push_back(TListItem{std::move(caption), std::move(subItems), nullptr});
-  return Items.back();
+void TListView::SetColumns(std::vector<TListColumn> columns) {
+  columns_ = std::move(columns);
+  Changed(chColumns);
+}
+
+void TListView::AddColumn(TListColumn column) {
+  columns_.push_back(std::move(column));
+  Changed(chColumns);
+}
+
+void TListView::SetColumnWidth(int column, int width) {
+  if (column >= 0 && column < static_cast<int>(columns_.size())) {
+    Assign(columns_[static_cast<std::size_t>(column)].Width, width, chColumns);
+  }
+}
+
+void TListView::AddItem(std::string caption, TStrings subItems) {
+  items_.push_back(TListItem{std::move(caption), std::move(subItems), nullptr});
+  Record().RowsInserted(static_cast<int>(items_.size()) - 1, 1);
+}
+
+void TListView::InsertItem(int index, TListItem item) {
+  if (index < 0 || index > static_cast<int>(items_.size())) {
+    return;
+  }
+  items_.insert(items_.begin() + index, std::move(item));
+  Record().RowsInserted(index, 1);
+}
+
+void TListView::DeleteItem(int index) {
+  if (index < 0 || index >= static_cast<int>(items_.size())) {
+    return;
+  }
+  items_.erase(items_.begin() + index);
+  Record().RowsRemoved(index, 1);
+}
+
+void TListView::SetItem(int index, TListItem item) {
+  if (index < 0 || index >= static_cast<int>(items_.size())) {
+    return;
+  }
+  items_[static_cast<std::size_t>(index)] = std::move(item);
+  Record().RowsChanged(index, 1);
 }
 
 void TListView::Clear() {
-  Items.clear();
-  itemIndex_ = -1;
+  items_.clear();
+  Record().RowsReset();
+  Assign(itemIndex_, -1, chSelection);
 }
 
 int TListView::ItemIndex() const {
-  return itemIndex_ >= 0 && itemIndex_ < static_cast<int>(Items.size()) ? itemIndex_ : -1;
+  return itemIndex_ >= 0 && itemIndex_ < static_cast<int>(items_.size()) ? itemIndex_ : -1;
 }
 
 void TListView::SetItemIndex(int index) {
-  itemIndex_ = index >= 0 && index < static_cast<int>(Items.size()) ? index : -1;
+  Assign(itemIndex_, index >= 0 && index < static_cast<int>(items_.size()) ? index : -1,
+         chSelection);
 }
 
-TListItem* TListView::Selected() {
+const TListItem* TListView::Selected() const {
   int index = ItemIndex();
-  return index < 0 ? nullptr : &Items[index];
+  return index < 0 ? nullptr : &items_[index];
 }
 
 void TListView::SelectByOperator(int index) {
-  if (index < 0 || index >= static_cast<int>(Items.size())) {
+  if (index < 0 || index >= static_cast<int>(items_.size())) {
     return;
   }
-  itemIndex_ = index;
+  SetItemIndex(index);
   Click();
 }
 
 void TListView::HandleKey(std::uint16_t key, TShiftState) {
-  int step = StepIndex(key, ItemIndex(), static_cast<int>(Items.size()));
+  int step = StepIndex(key, ItemIndex(), static_cast<int>(items_.size()));
   if (step >= 0 && step != ItemIndex()) {
     SelectByOperator(step);
   }

@@ -4,6 +4,10 @@
 // Setting an item index or a selection from code fires nothing; the operator's choice
 // (ui/Input.h SelectItem, the arrow keys, a mouse click) fires the control's event:
 // OnChange for a combo box, OnClick for the others.
+//
+// Items, rows and nodes are changed through the controls' methods, which record row
+// notices (ui/ChangeRecord.h): a platform's view of a long list learns which rows came,
+// went or changed, and never compares the rows.
 #pragma once
 
 #include <memory>
@@ -25,12 +29,16 @@ enum TComboBoxStyle { csDropDown, csDropDownList };
 class TComboBox : public TWinControl {
  public:
   TComboBox(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   const char* ClassName() const override { return "TComboBox"; }
 
-  TComboBoxStyle Style = csDropDown;
-  TStrings Items;
+  TComboBoxStyle Style() const { return style_; }
+  void SetStyle(TComboBoxStyle style) { Assign(style_, style, chLook); }
+  const TStrings& Items() const { return items_; }
+  // The items replaced; the item index and the text stay as they are.
+  void SetItems(TStrings items);
+  void AddItem(std::string item);
 
   int ItemIndex() const;
   // Selects item index (-1 for none) and shows its text; fires nothing.
@@ -44,7 +52,7 @@ class TComboBox : public TWinControl {
   void Clear();
 
   int SelStart() const { return edit_.SelStart; }
-  void SetSelStart(int pos) { SetSelection(edit_, pos, 0); }
+  void SetSelStart(int pos);
   int MaxLength() const { return edit_.MaxLength; }
   void SetMaxLength(int maxLength) { edit_.MaxLength = maxLength < 0 ? 0 : maxLength; }
   bool Sorted = false;
@@ -66,6 +74,9 @@ class TComboBox : public TWinControl {
 
  private:
   void TypeText(std::string_view text);
+  void EditChanged() { Changed(chText | chSelection); }
+  TComboBoxStyle style_ = csDropDown;
+  TStrings items_;
   EditBuffer edit_;
   int itemIndex_ = -1;
 };
@@ -73,11 +84,20 @@ class TComboBox : public TWinControl {
 class TListBox : public TWinControl {
  public:
   TListBox(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   const char* ClassName() const override { return "TListBox"; }
 
-  TStrings Items;
+  const TStrings& Items() const { return items_; }
+  // The items replaced; the item index stays where it is (a check list box's does not).
+  virtual void SetItems(TStrings items);
+  void AddItem(std::string item);
+  void InsertItem(int index, std::string item);  // index: 0 to the count
+  void DeleteItem(int index);
+  // An item's new text; an item of a check list box whose text changes loses its mark.
+  void SetItem(int index, std::string item);
+  // Two items change places (each place takes the other's text, as SetItem sets it).
+  void ExchangeItems(int a, int b);
   int ItemIndex() const;
   // Selects index (-1 for none); fires nothing.
   void SetItemIndex(int index);
@@ -97,15 +117,21 @@ class TListBox : public TWinControl {
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+  // The items changed: what a check list box keeps beside them (its marks) follows.
+  virtual void ItemsReplaced() {}
+  virtual void ItemInserted(int) {}
+  virtual void ItemDeleted(int) {}
+  virtual void ItemTextChanged(int) {}
 
  private:
+  TStrings items_;
   int itemIndex_ = -1;
 };
 
 // A list box whose items have check boxes. Checking from code fires nothing; the
-// operator's check fires OnClickCheck. Replace the items with SetItems (all marks
-// cleared), AddItem and Clear; when Items is changed directly, an item keeps its mark
-// only while the text at its position is unchanged.
+// operator's check fires OnClickCheck. The marks follow the items through the list
+// box's methods: replacing the items clears every mark and the item index, a new item
+// is unchecked, and an item whose text changes loses its mark.
 class TCheckListBox : public TListBox {
  public:
   TCheckListBox(TComponent* owner, std::string name) : TListBox(owner, std::move(name)) {}
@@ -113,10 +139,7 @@ class TCheckListBox : public TListBox {
 
   bool Checked(int index) const;
   void SetChecked(int index, bool checked);
-  // Items and check marks together: replacing the items clears every mark.
-  void SetItems(TStrings items);
-  void AddItem(std::string item);
-  void Clear() override;
+  void SetItems(TStrings items) override;
 
   TNotifyEvent OnClickCheck;
   void CheckByOperator(int index, bool checked);
@@ -125,12 +148,13 @@ class TCheckListBox : public TListBox {
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+  void ItemsReplaced() override;
+  void ItemInserted(int index) override;
+  void ItemDeleted(int index) override;
+  void ItemTextChanged(int index) override;
 
  private:
-  // Drops the marks of positions whose text changed behind the list's back.
-  void SyncMarks() const;
-  mutable std::vector<bool> checked_;
-  mutable TStrings marked_;  // Items as they were when the marks were last in step
+  std::vector<bool> checked_;  // one per item
 };
 
 // The outline of a loaded tree is not what the tree expects: a line two or more levels
@@ -142,9 +166,11 @@ class EOutlineError : public std::runtime_error {
 
 class TTreeNode {
  public:
-  std::string Text;
+  const std::string& Text() const { return text_; }
   int Level() const { return level_; }
   TTreeNode* Parent() const { return parent_; }
+  // The node's place among its parent's children (or the top-level nodes).
+  int Index() const { return index_; }
   const std::vector<std::unique_ptr<TTreeNode>>& Children() const { return children_; }
   int Count() const { return static_cast<int>(children_.size()); }
   bool HasChildren() const { return !children_.empty(); }
@@ -152,7 +178,9 @@ class TTreeNode {
 
  private:
   friend class TTreeView;
+  std::string text_;
   int level_ = 0;
+  int index_ = 0;
   TTreeNode* parent_ = nullptr;
   std::vector<std::unique_ptr<TTreeNode>> children_;
 };
@@ -160,7 +188,7 @@ class TTreeNode {
 class TTreeView : public TWinControl {
  public:
   TTreeView(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   const char* ClassName() const override { return "TTreeView"; }
 
@@ -185,7 +213,7 @@ class TTreeView : public TWinControl {
 
   TTreeNode* Selected() const { return selected_; }
   // Selects node (null for none); fires nothing.
-  void SetSelected(TTreeNode* node) { selected_ = node; }
+  void SetSelected(TTreeNode* node) { Assign(selected_, node, chSelection); }
   // The operator clicks node: it is selected, then Click.
   void SelectByOperator(TTreeNode* node);
 
@@ -193,6 +221,10 @@ class TTreeView : public TWinControl {
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
  private:
+  // Whether node is new since the platform last looked: it, or one of its ancestors,
+  // lies in a block of inserted rows.
+  bool NoticedAsNew(const TTreeNode& node) const;
+  void NoticeAdded(const TTreeNode& node);
   std::vector<std::unique_ptr<TTreeNode>> roots_;
   TTreeNode* selected_ = nullptr;
 };
@@ -214,15 +246,22 @@ enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 class TListView : public TWinControl {
  public:
   TListView(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {
-    Color = clWindow;
+    SetColor(clWindow);
   }
   const char* ClassName() const override { return "TListView"; }
 
-  TViewStyle ViewStyle = vsReport;
+  TViewStyle ViewStyle() const { return viewStyle_; }
+  void SetViewStyle(TViewStyle style) { Assign(viewStyle_, style, chLook); }
   bool ReadOnly = false;
-  bool RowSelect = false;
-  std::vector<TListColumn> Columns;
-  std::vector<TListItem> Items;
+  bool RowSelect() const { return rowSelect_; }
+  void SetRowSelect(bool rowSelect) { Assign(rowSelect_, rowSelect, chLook); }
+  const std::vector<TListColumn>& Columns() const { return columns_; }
+  void SetColumns(std::vector<TListColumn> columns);
+  void AddColumn(TListColumn column);
+  void ClearColumns() { SetColumns({}); }
+  // The operator's drag of a column's edge, or code.
+  void SetColumnWidth(int column, int width);
+  const std::vector<TListItem>& Items() const { return items_; }
 
   // An update bracket: many rows added between the two count as one change of the list.
   void BeginUpdate() { ++updateCount_; }
@@ -231,13 +270,18 @@ class TListView : public TWinControl {
   }
   bool Updating() const { return updateCount_ > 0; }
 
-  TListItem& AddItem(std::string caption, TStrings subItems = {});
+  // Room for count rows, so that a long fill does not move its rows again and again.
+  void ReserveItems(std::size_t count) { items_.reserve(count); }
+  void AddItem(std::string caption, TStrings subItems = {});
+  void InsertItem(int index, TListItem item);  // index: 0 to the count
+  void DeleteItem(int index);
+  void SetItem(int index, TListItem item);
   void Clear();
 
   int ItemIndex() const;
   // Selects row index (-1 for none); fires nothing.
   void SetItemIndex(int index);
-  TListItem* Selected();
+  const TListItem* Selected() const;
   // The operator clicks row index: it is selected, then Click.
   void SelectByOperator(int index);
   void HandleKey(std::uint16_t key, TShiftState shift) override;
@@ -246,6 +290,10 @@ class TListView : public TWinControl {
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
  private:
+  TViewStyle viewStyle_ = vsReport;
+  bool rowSelect_ = false;
+  std::vector<TListColumn> columns_;
+  std::vector<TListItem> items_;
   int itemIndex_ = -1;
   int updateCount_ = 0;
 };

@@ -28,11 +28,11 @@ void TButton::HandleKey(std::uint16_t key, TShiftState) {
 }
 
 void TBitBtn::SetKind(TBitBtnKind kind) {
-  kind_ = kind;
+  Assign(kind_, kind, chLook);
   switch (kind) {
     case bkOK:
       ModalResult = mrOk;
-      Default = true;
+      SetDefault(true);
       break;
     case bkCancel:
       ModalResult = mrCancel;
@@ -40,7 +40,7 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
       break;
     case bkYes:
       ModalResult = mrYes;
-      Default = true;
+      SetDefault(true);
       break;
     case bkNo:
       ModalResult = mrNo;
@@ -75,6 +75,7 @@ void TCheckBox::SetChecked(bool checked) {
     return;
   }
   checked_ = checked;
+  Changed(chSelection);
   Click();
 }
 
@@ -89,6 +90,7 @@ void TRadioButton::SetChecked(bool checked) {
     return;
   }
   checked_ = checked;
+  Changed(chSelection);
   if (!checked) {
     return;
   }
@@ -97,8 +99,9 @@ void TRadioButton::SetChecked(bool checked) {
       VisitKind(
           *c,
           [this](TRadioButton& other) {
-            if (&other != this) {
+            if (&other != this && other.checked_) {
               other.checked_ = false;
+              other.Changed(chSelection);
             }
           },
           [](TComponent&) {});
@@ -142,10 +145,14 @@ std::vector<TTabSheet*> TPageControl::Pages() const {
 }
 
 void TPageControl::SetActivePage(TTabSheet* sheet) {
-  active_ = sheet;
+  Assign(active_, sheet, chSelection);
   for (TTabSheet* page : Pages()) {
-    page->Visible = page == sheet;
+    page->SetVisible(page == sheet);
   }
+}
+
+void TRadioGroup::SetItems(TStrings items) {
+  Assign(items_, std::move(items), chItems);
 }
 
 // The frame is a pixel or two; the caption sits on its top edge and takes one line.

@@ -12,13 +12,23 @@ class TLabel : public TControl {
  public:
   TLabel(TComponent* owner, std::string name) : TControl(owner, std::move(name)) {}
   const char* ClassName() const override { return "TLabel"; }
-  bool AutoSize = true;
-  bool WordWrap = false;
-  bool Transparent = false;
-  TAlignment Alignment = taLeftJustify;
+  bool AutoSize() const { return autoSize_; }
+  bool WordWrap() const { return wordWrap_; }
+  bool Transparent() const { return transparent_; }
+  TAlignment Alignment() const { return alignment_; }
+  void SetAutoSize(bool autoSize) { Assign(autoSize_, autoSize, chLook); }
+  void SetWordWrap(bool wordWrap) { Assign(wordWrap_, wordWrap, chLook); }
+  void SetTransparent(bool transparent) { Assign(transparent_, transparent, chLook); }
+  void SetAlignment(TAlignment alignment) { Assign(alignment_, alignment, chLook); }
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
+ private:
+  bool autoSize_ = true;
+  bool wordWrap_ = false;
+  bool transparent_ = false;
+  TAlignment alignment_ = taLeftJustify;
 };
 
 // A push button. Clicking sets the form's modal result to ModalResult (when not
@@ -28,7 +38,8 @@ class TButton : public TWinControl {
   TButton(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {}
   const char* ClassName() const override { return "TButton"; }
   int ModalResult = 0;
-  bool Default = false;
+  bool Default() const { return default_; }
+  void SetDefault(bool isDefault) { Assign(default_, isDefault, chLook); }
   bool Cancel = false;
   void Click() override;
   // Space clicks the focused button.
@@ -36,6 +47,9 @@ class TButton : public TWinControl {
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
+ private:
+  bool default_ = false;
 };
 
 enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore };
@@ -108,12 +122,18 @@ class TRadioGroup : public TGroupBox {
  public:
   TRadioGroup(TComponent* owner, std::string name) : TGroupBox(owner, std::move(name)) {}
   const char* ClassName() const override { return "TRadioGroup"; }
-  TStrings Items;
+  const TStrings& Items() const { return items_; }
+  void SetItems(TStrings items);
   // Setting from code does not fire OnClick; the operator's choice does.
-  int ItemIndex = -1;
+  int ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(int index) { Assign(itemIndex_, index, chSelection); }
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
+ private:
+  TStrings items_;
+  int itemIndex_ = -1;
 };
 
 class TPanel : public TWinControl {
@@ -121,10 +141,14 @@ class TPanel : public TWinControl {
   TPanel(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {}
   const char* ClassName() const override { return "TPanel"; }
   bool AcceptsFocus() const override { return false; }
-  TAlignment Alignment = taCenter;
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment alignment) { Assign(alignment_, alignment, chLook); }
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
+ private:
+  TAlignment alignment_ = taCenter;
 };
 
 class TPageControl;

@@ -6,7 +6,7 @@ namespace payee {
 
 TFixedMemo::TFixedMemo(ui::TComponent* owner, std::string name)
     : ui::TMemo(owner, std::move(name)), Mapstr(kSwiftBodySet), HeadMapstr(kSwiftHeadSet) {
-  WordWrap = false;
+  SetWordWrap(false);
   WantReturns = true;
   ui::TFont font = Font();
   font.Name = "Courier New";

@@ -80,13 +80,13 @@ TEST_P(AdminLayoutTest, UserDialogWithEveryRightsAreaOn) {
       EXPECT_TRUE(Platform().Perform(f, line)) << line;
     }
     EXPECT_TRUE(Platform().Perform(f, "select MainDirTrv 1"));
-    EXPECT_TRUE(f.RightClb->Visible);
+    EXPECT_TRUE(f.RightClb->Visible());
     probe_->Check(f, "with every area on");
     // The hints of the save, each in its turn.
     for (const char* key : {"Msg_UserEdt_UpdateStep1_Hint", "Msg_UserEdt_UpdateStep2_Hint",
                             "Msg_UserEdt_UpdateStep3_Hint", "Msg_UserEdt_UpdateStep5_Hint"}) {
-      f.StatusShowLbl->Caption = frame::GetLangText(GetParam(), key, "");
-      EXPECT_FALSE(f.StatusShowLbl->Caption.empty()) << key;
+      f.StatusShowLbl->SetCaption(frame::GetLangText(GetParam(), key, ""));
+      EXPECT_FALSE(f.StatusShowLbl->Caption().empty()) << key;
       probe_->Check(f, key);
     }
   });

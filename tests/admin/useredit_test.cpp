@@ -126,7 +126,7 @@ TEST_F(UserEditTest, SavingAllThreeAreasSendsTheirBatchesInOrder) {
               "[Right]\r\n1=10000000\r\n104=00000000\r\n2=01000000\r\n"
               "\r\n[Delete]\r\n104=\r\n\r\n[Update]\r\n2=01000000\r\n");
     Do(f, "click UpdateBtn\n");
-    EXPECT_EQ(f.StatusShowLbl->Caption, "The user record has been saved");
+    EXPECT_EQ(f.StatusShowLbl->Caption(), "The user record has been saved");
   });
   Call();
   const std::string accounts =
@@ -201,8 +201,8 @@ TEST_F(UserEditTest, AnAreaNeedsACorporationAndAnotherCorporationSwitchesAllOff)
        "expect CheckRightCkb checked false\nexpect UserViewNodeCkb checked false\n"
        "expect AcRightCkb checked false\nexpect CheckRightClb count 0\n"
        "expect MainDirTrv count 0\n");
-    EXPECT_FALSE(f.CheckRightClb->Enabled || f.MainDirTrv->Enabled || f.RightClb->Enabled ||
-                 f.DefRightBtn->Enabled || f.AcNoClb->Enabled);
+    EXPECT_FALSE(f.CheckRightClb->Enabled() || f.MainDirTrv->Enabled() || f.RightClb->Enabled() ||
+                 f.DefRightBtn->Enabled() || f.AcNoClb->Enabled());
   });
   Call();
   EXPECT_EQ(MessageLines(), Texts{Box("请先选择所属企业！/Select Belong Corp Please")});

@@ -46,7 +46,7 @@ std::string ServerRightsFile() {
   tree.LoadOutline(Outline());
   const std::vector<ui::TTreeNode*> nodes = tree.Nodes();
   for (std::size_t i = 0; i < nodes.size(); i += 2) {
-    text += admin::NodeIdOf(nodes[i]->Text);
+    text += admin::NodeIdOf(nodes[i]->Text());
     text += "=11110000\r\n";
   }
   sys::WriteFileBytes(path, text);

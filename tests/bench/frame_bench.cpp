@@ -115,13 +115,12 @@ void BM_LoadListViewRows(benchmark::State& state) {
     ui::TListView view(nullptr, "Lv");
     state.ResumeTiming();
     frame::LoadListViewRows(view, file);
-    if (view.Items.size() != kRows) {
+    if (view.Items().size() != kRows) {
       state.SkipWithError("wrong row count");
     }
-    benchmark::DoNotOptimize(view.Items.data());
+    benchmark::DoNotOptimize(view.Items().data());
     state.PauseTiming();
-    view.Items.clear();
-    view.Items.shrink_to_fit();
+    view.Clear();
     state.ResumeTiming();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * f.rowsBytes));

@@ -126,7 +126,7 @@ void DialogSearch(benchmark::State& state) {
   std::size_t rows = 0;
   platform->SetOperator([&rows](ui::TForm& form) {
     auto& dialog = dynamic_cast<payee::TSwfSearchFrm&>(form);
-    rows = dialog.BankNameLbx->Items.size();
+    rows = dialog.BankNameLbx->Items().size();
     for (int i = 0; i < kSelections; ++i) {
       ui::SelectItem(*dialog.BankNameLbx, i * kStride);
     }

@@ -8,6 +8,13 @@
 // models when painted, never copied into a widget per row. The heap in use per row
 // while the list is filled is a counter of each fill.
 //
+// The cost of one keystroke up to the window's paint: Space ticking a function's right
+// in the user dialog (beside both trees), and a character typed into an edit in a form
+// whose other control is a list view, a check list box or a tree view of 100 rows and
+// of 100,000. The screen is brought in step
+// after every input, so what a keystroke costs there should not grow with the rows of
+// a list that the key did not change.
+//
 // Then the customer import of a file of 50,000 lines through its dialog on both
 // platforms, against a fake host that accepts every line at about the bank's pace. On Qt the window
 // gets its turn at a bounded rate while the import runs and its log grows by two lines a customer:
@@ -20,6 +27,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -211,13 +219,13 @@ BENCHMARK(BM_UserDialogWithTreeQt)->Arg(1)->Arg(kTopNodes)->Unit(benchmark::kMil
 class TFolderFrm : public ui::TForm {
  public:
   TFolderFrm() : TForm(nullptr, "FolderFrm") {
-    Caption = "Folder";
+    SetCaption("Folder");
     SetBounds(0, 0, 640, 480);
     FolderLsv = ui::Create<ui::TListView>(this, this, "FolderLsv");
     FolderLsv->Align = ui::alClient;
-    FolderLsv->RowSelect = true;
+    FolderLsv->SetRowSelect(true);
     for (const char* title : {"Number", "Name", "Amount", "Time", "State"}) {
-      FolderLsv->Columns.push_back({title, 120, ui::taLeftJustify});
+      FolderLsv->AddColumn({title, 120, ui::taLeftJustify});
     }
   }
   const char* ClassName() const override { return "TFolderFrm"; }
@@ -237,7 +245,7 @@ void Fill(ui::TForm& form) {
     std::abort();
   }
   frame::LoadListViewRows(list, file);
-  if (list.Items.size() != kRows) {
+  if (list.Items().size() != kRows) {
     std::abort();
   }
 }
@@ -297,6 +305,211 @@ void BM_FillListViewQt(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_FillListViewQt)->Unit(benchmark::kMillisecond);
+
+// One keystroke of the operator, then the window's paint: on Qt the key goes through
+// the window's event filter to the model and the windows are shown again, as on screen;
+// headless the model alone takes it. A key is a character (typed) or Backspace.
+void KeystrokeHeadless(ui::TWinControl& control, char key) {
+  if (key == '\b') {
+    ui::PressKey(control, ui::vk::Back);
+  } else {
+    ui::TypeText(control, std::string(1, key));
+  }
+}
+
+void KeystrokeQt(ui::FormWindow& window, char key) {
+  QWidget* target = window.focusWidget() != nullptr ? window.focusWidget() : &window;
+  const int code = key == '\b' ? Qt::Key_Backspace : key == ' ' ? Qt::Key_Space : Qt::Key_A;
+  const QString text(QChar::fromLatin1(key));
+  QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+  QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
+  QApplication::sendEvent(target, &press);
+  QApplication::sendEvent(target, &release);
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// The keys of one benchmark, in turn, into control, which gets the focus first.
+void KeysHeadless(benchmark::State& state, ui::TWinControl& control, std::string_view keys) {
+  ui::FocusByOperator(control);
+  std::size_t next = 0;
+  for (auto _ : state) {
+    KeystrokeHeadless(control, keys[next]);
+    next = (next + 1) % keys.size();
+  }
+}
+
+void KeysQt(benchmark::State& state, ui::FormWindow& window, ui::TWinControl& control,
+            std::string_view keys) {
+  ui::FocusByOperator(control);
+  window.Sync();
+  window.repaint();
+  std::size_t next = 0;
+  for (auto _ : state) {
+    KeystrokeQt(window, keys[next]);
+    next = (next + 1) % keys.size();
+  }
+}
+
+// In the user dialog the operator's rights are on, a function is chosen in the tree and
+// its first right is ticked and unticked with Space: one mark of a list of five changes,
+// beside the tree.
+ui::TCheckListBox& ChosenFunctionRights(ui::TForm& form) {
+  auto* tree = ui::FindAs<ui::TTreeView>(form, "MainDirTrv");
+  auto* rights = ui::FindAs<ui::TCheckListBox>(form, "RightClb");
+  if (tree == nullptr || rights == nullptr || tree->Count() < 2) {
+    std::abort();
+  }
+  ui::SelectItem(*tree, 1);
+  if (!rights->CanFocus()) {
+    std::abort();
+  }
+  rights->SetItemIndex(0);
+  return *rights;
+}
+
+// The user dialog with business rights on over a tree of 50 nodes (argument 1) or
+// 2,500 (argument 50).
+void BM_KeystrokeUserDialogHeadless(benchmark::State& state) {
+  Data();
+  AnswerTheUserDialog();
+  auto headless = std::make_unique<ui::HeadlessPlatform>();
+  ui::HeadlessPlatform& platform = *headless;
+  Installed installed(std::move(headless));
+  std::size_t nodes = 0;
+  const std::string outline = MakeOutline(static_cast<int>(state.range(0)));
+  platform.SetOperator([&](ui::TForm& form) {
+    RightsOn(form, outline, nodes);
+    KeysHeadless(state, ChosenFunctionRights(form), " ");
+    form.OnCloseQuery = nullptr;
+    form.ModalResult = ui::mrCancel;
+  });
+  OpenUserDialog();
+  state.counters["nodes"] = static_cast<double>(nodes);
+}
+BENCHMARK(BM_KeystrokeUserDialogHeadless)->Arg(1)->Arg(kTopNodes)->Unit(benchmark::kMicrosecond);
+
+void BM_KeystrokeUserDialogQt(benchmark::State& state) {
+  Data();
+  AnswerTheUserDialog();
+  auto qt = std::make_unique<ui::QtDesktop>(nullptr);
+  ui::QtDesktop& desktop = *qt;
+  Installed installed(std::move(qt));
+  std::size_t nodes = 0;
+  const std::string outline = MakeOutline(static_cast<int>(state.range(0)));
+  desktop.SetOnShown([&](ui::FormWindow& window) {
+    RightsOn(window.Form(), outline, nodes);
+    ui::TCheckListBox& rights = ChosenFunctionRights(window.Form());
+    const bool before = rights.Checked(0);
+    KeysQt(state, window, rights, " ");
+    if (rights.Checked(0) == before && state.iterations() % 2 == 1) {
+      state.SkipWithError("the keys did not reach the list");
+    }
+    window.Form().OnCloseQuery = nullptr;
+    window.Form().ModalResult = ui::mrCancel;
+    window.CheckClose();
+  });
+  OpenUserDialog();
+  desktop.SetOnShown(nullptr);
+  state.counters["nodes"] = static_cast<double>(nodes);
+}
+BENCHMARK(BM_KeystrokeUserDialogQt)->Arg(1)->Arg(kTopNodes)->Unit(benchmark::kMicrosecond);
+
+// A form with an edit above a list of rows rows: a list view in report style (kind 0),
+// a check list box (1) or a tree view of top-level nodes (2).
+class TBigListFrm : public ui::TForm {
+ public:
+  TBigListFrm(int kind, int rows) : TForm(nullptr, "BigListFrm") {
+    SetCaption("Rows");
+    SetBounds(0, 0, 640, 480);
+    NameEdt = ui::Create<ui::TEdit>(this, this, "NameEdt");
+    NameEdt->SetBounds(0, 0, 640, 24);
+    NameEdt->Align = ui::alTop;
+    NameEdt->OnChange = [this](ui::TComponent*) { ++Changes; };
+    const std::string name = sys::Utf8ToGbk("上海浦东发展银行股份有限公司");
+    ui::TControl* list = nullptr;
+    if (kind == 0) {
+      auto* view = ui::Create<ui::TListView>(this, this, "RowsLsv");
+      view->SetRowSelect(true);
+      for (const char* title : {"Number", "Name", "Amount"}) {
+        view->AddColumn({title, 150, ui::taLeftJustify});
+      }
+      for (int i = 0; i < rows; ++i) {
+        view->AddItem("B" + std::to_string(i), {name, std::to_string(i) + ".25"});
+      }
+      view->SetItemIndex(rows / 2);
+      list = view;
+    } else if (kind == 1) {
+      auto* box = ui::Create<ui::TCheckListBox>(this, this, "RowsClb");
+      ui::TStrings items;
+      for (int i = 0; i < rows; ++i) {
+        items.push_back("B" + std::to_string(i) + " " + name);
+      }
+      box->SetItems(std::move(items));
+      for (int i = 0; i < rows; i += 997) {
+        box->SetChecked(i, true);
+      }
+      box->SetItemIndex(rows / 2);
+      list = box;
+    } else {
+      auto* tree = ui::Create<ui::TTreeView>(this, this, "RowsTrv");
+      for (int i = 0; i < rows; ++i) {
+        tree->AddChild(nullptr, "B" + std::to_string(i) + " " + name);
+      }
+      list = tree;
+    }
+    list->Align = ui::alClient;
+    Realign();
+  }
+  const char* ClassName() const override { return "TBigListFrm"; }
+  ui::TEdit* NameEdt;
+  benchmark::IterationCount Changes = 0;  // of the edit's text
+};
+
+void BM_KeystrokeBesideListHeadless(benchmark::State& state) {
+  auto headless = std::make_unique<ui::HeadlessPlatform>();
+  ui::HeadlessPlatform& platform = *headless;
+  Installed installed(std::move(headless));
+  TBigListFrm form(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  platform.SetOperator([&](ui::TForm&) {
+    KeysHeadless(state, *form.NameEdt, "a\b");
+    form.ModalResult = ui::mrCancel;
+  });
+  form.ShowModal();
+  if (form.Changes != state.iterations()) {
+    state.SkipWithError("the keys did not reach the edit");
+  }
+  state.counters["rows"] = static_cast<double>(state.range(1));
+}
+
+void BM_KeystrokeBesideListQt(benchmark::State& state) {
+  auto qt = std::make_unique<ui::QtDesktop>(nullptr);
+  ui::QtDesktop& desktop = *qt;
+  Installed installed(std::move(qt));
+  TBigListFrm form(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  desktop.SetOnShown([&](ui::FormWindow& window) {
+    KeysQt(state, window, *form.NameEdt, "a\b");
+    if (form.Changes != state.iterations()) {
+      state.SkipWithError("the keys did not reach the edit");
+    }
+    form.ModalResult = ui::mrCancel;
+    window.CheckClose();
+  });
+  form.ShowModal();
+  desktop.SetOnShown(nullptr);
+  state.counters["rows"] = static_cast<double>(state.range(1));
+}
+
+// Each kind with 100 rows and with 100,000: a keystroke should cost the same beside both.
+void BesideListArgs(benchmark::internal::Benchmark* bench) {
+  for (int kind = 0; kind < 3; ++kind) {
+    for (int rows : {100, kRows}) {
+      bench->Args({kind, rows});
+    }
+  }
+  bench->ArgNames({"kind", "rows"})->Unit(benchmark::kMicrosecond);
+}
+BENCHMARK(BM_KeystrokeBesideListHeadless)->Apply(BesideListArgs);
+BENCHMARK(BM_KeystrokeBesideListQt)->Apply(BesideListArgs);
 
 constexpr int kImportLines = 50000;
 // What the fake host spends on each line, about what the embedded bank spends on one

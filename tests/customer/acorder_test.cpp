@@ -108,13 +108,14 @@ TEST_F(AcOrderTest, ShowsTheAccountsAndSavesTheArrangedOrderInOneBatch) {
 // its text.
 TEST_F(AcOrderTest, CaptionsComeFromTheLanguageFileWithoutDefaults) {
   const customer::TAcOrderEditFrm designed({}, sys::IniFile(TempDir() + "none.ini"));
-  EXPECT_EQ((Lines{designed.Caption, designed.AcOrderLbl->Caption, designed.PromptLbl->Caption,
-                   designed.UpdateBtn->Caption, designed.CancelBtn->Caption}),
-            (Lines{Gbk("帐号顺序设置"), Gbk("帐户顺序"), Gbk("用鼠标托放进行帐户顺序调整"),
-                   Gbk("保存"), Gbk("放弃")}));
+  EXPECT_EQ(
+      (Lines{designed.Caption(), designed.AcOrderLbl->Caption(), designed.PromptLbl->Caption(),
+             designed.UpdateBtn->Caption(), designed.CancelBtn->Caption()}),
+      (Lines{Gbk("帐号顺序设置"), Gbk("帐户顺序"), Gbk("用鼠标托放进行帐户顺序调整"), Gbk("保存"),
+             Gbk("放弃")}));
   tavro_test::WriteFile(TempDir() + "lang.ini", "[EN]\r\nFrm_AcOrderEdt_Name=Order\r\n");
   const customer::TAcOrderEditFrm partial({}, sys::IniFile(TempDir() + "lang.ini"));
-  EXPECT_EQ((Lines{partial.Caption, partial.AcOrderLbl->Caption, partial.UpdateBtn->Caption}),
+  EXPECT_EQ((Lines{partial.Caption(), partial.AcOrderLbl->Caption(), partial.UpdateBtn->Caption()}),
             (Lines{"Order", "", ""}));
 }
 
@@ -154,7 +155,7 @@ TEST_F(AcOrderTest, ADropSwapsTheDraggedAccountWithTheOneUnderThePointer) {
     customer::TAcOrderEditFrm form(Call());
     Prepare(form);
     WhileShown(Platform(), form, [&] { ui::DragItem(*form.AcListLbx, c.from, c.to, c.button); });
-    EXPECT_EQ(form.AcListLbx->Items, c.order);
+    EXPECT_EQ(form.AcListLbx->Items(), c.order);
     EXPECT_EQ(form.AcListLbx->ItemIndex(), c.selected);
   }
 }
@@ -170,9 +171,9 @@ TEST_F(AcOrderTest, TheDragBeginsOnlyAfterTheThreshold) {
   WhileShown(Platform(), form, [&] {
     const int threshold = ui::TControl::kDefaultDragThreshold;
     ui::PressAndMove(list, 0, threshold - 1);
-    EXPECT_EQ(list.Items, kAccounts);
+    EXPECT_EQ(list.Items(), kAccounts);
     ui::PressAndMove(list, 0, threshold);
-    EXPECT_EQ(list.Items, (Lines{"K2", "K1", "K3", "K4", "K5"}));
+    EXPECT_EQ(list.Items(), (Lines{"K2", "K1", "K3", "K4", "K5"}));
 
     form.AcListLbxMouseDown(ui::mbRight, 1, list.ItemCenterY(2));
     form.AcListLbxMouseDown(ui::mbLeft, 1, list.ItemCenterY(5));  // below the last account
@@ -191,7 +192,7 @@ TEST_F(AcOrderTest, SavingNeedsTheModifyRight) {
     Serve(rights);
     customer::TAcOrderEditFrm form(Call());
     Prepare(form);
-    EXPECT_EQ(form.UpdateBtn->Enabled, update) << rights.text << rights.error;
+    EXPECT_EQ(form.UpdateBtn->Enabled(), update) << rights.text << rights.error;
   }
 }
 

@@ -137,10 +137,10 @@ TEST_F(CustEditTest, RightsDecideTheButtonsAndASaveOverAnExistingCustomer) {
     fakehost::OnPrefix("MN_UpdateCustomerRec", Answer::Ok("1\asaved"));
     Platform().SetOperator([&](ui::TForm& form) {
       const auto& shown = static_cast<customer::TCustomerEdtFrm&>(form);
-      EXPECT_EQ(shown.UpdateBtn->Enabled, c.update);
-      EXPECT_EQ(shown.DeleteBtn->Enabled, c.del);
-      EXPECT_EQ(shown.AcNoBtn->Enabled, *c.key != '\0');
-      EXPECT_TRUE(shown.ChangeCustBtn->Enabled);
+      EXPECT_EQ(shown.UpdateBtn->Enabled(), c.update);
+      EXPECT_EQ(shown.DeleteBtn->Enabled(), c.del);
+      EXPECT_EQ(shown.AcNoBtn->Enabled(), *c.key != '\0');
+      EXPECT_TRUE(shown.ChangeCustBtn->Enabled());
     });
     const bool saved = c.update && c.boxes != Lines{kNoRight};
     const bool asked = saved && !c.boxes.empty();
@@ -294,15 +294,15 @@ TEST_F(CustEditTest, TheCallLoadsTheUntrimmedKeyAndABlankKeyOpensANewCustomer) {
 // leaves the items there are: a new customer would otherwise have no status to save.
 TEST_F(CustEditTest, TheTextsComeFromTheLanguageFileAndAnEmptyStatusListChangesNothing) {
   customer::TCustomerEdtFrm form({});
-  EXPECT_EQ(form.AcNoBtn->Caption, "Accounts...");
-  EXPECT_EQ(form.StatusCmb->Items, (Lines{"Deleted", "Active"}));
+  EXPECT_EQ(form.AcNoBtn->Caption(), "Accounts...");
+  EXPECT_EQ(form.StatusCmb->Items(), (Lines{"Deleted", "Active"}));
   EXPECT_EQ(form.Font().Name, Gbk("宋体"));
   EXPECT_EQ(form.ENameMmo->Font().Name, "Courier New");
   tavro_test::WriteFile("lang.ini", "[EN]\r\nLbl_CustEdt_CName1_Text=X\r\n");
   form.ApplyLanguage(sys::IniFile("lang.ini"));
-  EXPECT_EQ(form.CName1Lbl->Caption, "X");
-  EXPECT_EQ(form.AcNoBtn->Caption, "");
-  EXPECT_EQ(form.StatusCmb->Items, (Lines{"Deleted", "Active"}));
+  EXPECT_EQ(form.CName1Lbl->Caption(), "X");
+  EXPECT_EQ(form.AcNoBtn->Caption(), "");
+  EXPECT_EQ(form.StatusCmb->Items(), (Lines{"Deleted", "Active"}));
 }
 
 // Import and export run as dialogs of their own with the ids of the call, also without

@@ -82,13 +82,13 @@ TEST_F(StatusFolderTest, CaptionsFallBackOnTheDesignedTexts) {
       {"keys.ini", {"Status", "A", "S", ""}}, {"nokeys.ini", designed}, {"none.ini", designed}};
   for (const auto& [file, captions] : cases) {
     const customer::TStatusFolderFrm form({}, sys::IniFile(TempDir() + file));
-    EXPECT_EQ((Lines{form.Caption, form.GroupBox1->Caption, form.GroupBox2->Caption,
-                     form.GroupBox3->Caption}),
+    EXPECT_EQ((Lines{form.Caption(), form.GroupBox1->Caption(), form.GroupBox2->Caption(),
+                     form.GroupBox3->Caption()}),
               captions)
         << file;
     // The trails select whole rows; the operation log is left as designed.
-    EXPECT_TRUE(form.AuthoriseFolderLsv->RowSelect && form.SignFolderLsv->RowSelect);
-    EXPECT_FALSE(form.AuditFolderLsv->RowSelect);
+    EXPECT_TRUE(form.AuthoriseFolderLsv->RowSelect() && form.SignFolderLsv->RowSelect());
+    EXPECT_FALSE(form.AuditFolderLsv->RowSelect());
   }
 }
 

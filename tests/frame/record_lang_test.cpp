@@ -136,7 +136,7 @@ TEST_F(RecordCmdTest, FolderListsSendTheirCommandIntoANewFileOrLeaveNone) {
 
 TEST_F(RecordCmdTest, ListViewsTakeColumnsAndRowsAndNeverKeepTheFile) {
   ui::TListView view{nullptr, "FolderLsv"};
-  view.Columns.push_back({"Kept", 30, ui::taCenter});
+  view.AddColumn({"Kept", 30, ui::taCenter});
   frame::SetupListViewColumns(
       view, Gbk("金额") + "^20\r\nPay Amount\a8\r\nTitle\r\nWide\ax\r\nAMOUNTS due\a5");
   const std::tuple<std::string, int, ui::TAlignment> expected[] = {
@@ -146,24 +146,24 @@ TEST_F(RecordCmdTest, ListViewsTakeColumnsAndRowsAndNeverKeepTheFile) {
       {"Title", 100, ui::taLeftJustify},
       {"Wide", 100, ui::taLeftJustify},
       {"AMOUNTS due", 50, ui::taRightJustify}};
-  ASSERT_EQ(view.Columns.size(), std::size(expected));
-  for (std::size_t i = 0; i < view.Columns.size(); ++i) {
-    EXPECT_EQ(view.Columns[i].Caption, std::get<0>(expected[i])) << i;
-    EXPECT_EQ(view.Columns[i].Width, std::get<1>(expected[i])) << i;
-    EXPECT_EQ(view.Columns[i].Alignment, std::get<2>(expected[i])) << i;
+  ASSERT_EQ(view.Columns().size(), std::size(expected));
+  for (std::size_t i = 0; i < view.Columns().size(); ++i) {
+    EXPECT_EQ(view.Columns()[i].Caption, std::get<0>(expected[i])) << i;
+    EXPECT_EQ(view.Columns()[i].Width, std::get<1>(expected[i])) << i;
+    EXPECT_EQ(view.Columns()[i].Alignment, std::get<2>(expected[i])) << i;
   }
   EXPECT_FALSE(view.Updating());
 
   const std::string file = TempDir() + "rows";
   WriteFile(file, "a\ab\ac\r\n\r\nd\a\r\n e \a f ");
   frame::LoadListViewRows(view, file);
-  ASSERT_EQ(view.Items.size(), 4u);
-  EXPECT_EQ(view.Items[0].Caption, "a");
-  EXPECT_EQ(view.Items[0].SubItems, (ui::TStrings{"b", "c"}));
-  EXPECT_EQ(view.Items[1].Caption, "");
-  EXPECT_TRUE(view.Items[1].SubItems.empty());
-  EXPECT_EQ(view.Items[2].SubItems, (ui::TStrings{""}));
-  EXPECT_EQ(view.Items[3].Caption, " e ");  // untrimmed
+  ASSERT_EQ(view.Items().size(), 4u);
+  EXPECT_EQ(view.Items()[0].Caption, "a");
+  EXPECT_EQ(view.Items()[0].SubItems, (ui::TStrings{"b", "c"}));
+  EXPECT_EQ(view.Items()[1].Caption, "");
+  EXPECT_TRUE(view.Items()[1].SubItems.empty());
+  EXPECT_EQ(view.Items()[2].SubItems, (ui::TStrings{""}));
+  EXPECT_EQ(view.Items()[3].Caption, " e ");  // untrimmed
   EXPECT_FALSE(fs::exists(file));
 
   // A folder without a file shows its columns and no rows.
@@ -171,14 +171,14 @@ TEST_F(RecordCmdTest, ListViewsTakeColumnsAndRowsAndNeverKeepTheFile) {
   TFolderList list{};
   std::snprintf(list.ColumnLayout, sizeof list.ColumnLayout, "A\a10\r\n");
   frame::FillFolderListView(folder, list);
-  EXPECT_EQ(folder.Columns.size(), 1u);
-  EXPECT_TRUE(folder.Items.empty());
+  EXPECT_EQ(folder.Columns().size(), 1u);
+  EXPECT_TRUE(folder.Items().empty());
   // Rows without a layout are not shown, and their file is not left behind.
   WriteFile(file, "x\r\n");
   TFolderList noLayout{};
   std::snprintf(noLayout.FileName, sizeof noLayout.FileName, "%s", file.c_str());
   frame::FillFolderListView(folder, noLayout);
-  EXPECT_TRUE(folder.Items.empty());
+  EXPECT_TRUE(folder.Items().empty());
   EXPECT_FALSE(fs::exists(file));
 }
 
@@ -188,8 +188,8 @@ class LangTest : public FrameTest {
   class TTestFrm : public ui::TForm {
    public:
     TTestFrm() : TForm(nullptr, "TestFrm") {
-      Caption = "Designed";
-      StatusCmb->Items = {"designed"};
+      SetCaption("Designed");
+      StatusCmb->SetItems({"designed"});
     }
     class TMyLabel : public ui::TLabel {
      public:
@@ -199,7 +199,7 @@ class LangTest : public FrameTest {
     template <class T>
     T* Make(const char* name, const char* caption) {
       T* c = ui::Create<T>(this, this, name);
-      c->Caption = caption;
+      c->SetCaption(caption);
       return c;
     }
     ui::TLabel* CustIdLbl = Make<ui::TLabel>("CustIdLbl", "Id");
@@ -262,28 +262,28 @@ TEST_F(LangTest, OwnKeysFirstThenCommonOnesAndOnlyMatchingClasses) {
       "Lbl_Usage_Info_Text=wrong kind\r\nLbl_Usage_Note_Text=derived\r\n");
   TTestFrm form;
   frame::ApplyFormLanguage(form, "Usage", file, "EN");
-  EXPECT_EQ(form.Caption, "Usage");
-  EXPECT_EQ(form.CustIdLbl->Caption, "Payee Id");
-  EXPECT_EQ(form.StatusCmb->Items, (ui::TStrings{"0:Deleted", "1:In use"}));
-  EXPECT_EQ(form.SaveBtn->Caption, "Store");
-  EXPECT_EQ(form.DelBtn->Caption, "Remove");
-  EXPECT_EQ(form.MainTab->Caption, "General");
-  EXPECT_EQ(form.TipLbl->Caption, "Hint");  // an empty own value falls to Common
-  EXPECT_EQ(form.Ok->Caption, "OK");
-  EXPECT_EQ(form.WrongKind->Caption, "kept");
-  EXPECT_EQ(form.Panel->Caption, "kept");
-  EXPECT_EQ(form.Derived->Caption, "kept");
+  EXPECT_EQ(form.Caption(), "Usage");
+  EXPECT_EQ(form.CustIdLbl->Caption(), "Payee Id");
+  EXPECT_EQ(form.StatusCmb->Items(), (ui::TStrings{"0:Deleted", "1:In use"}));
+  EXPECT_EQ(form.SaveBtn->Caption(), "Store");
+  EXPECT_EQ(form.DelBtn->Caption(), "Remove");
+  EXPECT_EQ(form.MainTab->Caption(), "General");
+  EXPECT_EQ(form.TipLbl->Caption(), "Hint");  // an empty own value falls to Common
+  EXPECT_EQ(form.Ok->Caption(), "OK");
+  EXPECT_EQ(form.WrongKind->Caption(), "kept");
+  EXPECT_EQ(form.Panel->Caption(), "kept");
+  EXPECT_EQ(form.Derived->Caption(), "kept");
 
   // A missing section blanks the caption and keeps the controls.
   TTestFrm other;
   frame::ApplyFormLanguage(other, "Usage", LangFile("[CN]\r\nFrm_UsageEdt_Name=x\r\n"), "EN");
-  EXPECT_EQ(other.Caption, "");
-  EXPECT_EQ(other.CustIdLbl->Caption, "Id");
-  EXPECT_EQ(other.StatusCmb->Items, ui::TStrings{"designed"});
+  EXPECT_EQ(other.Caption(), "");
+  EXPECT_EQ(other.CustIdLbl->Caption(), "Id");
+  EXPECT_EQ(other.StatusCmb->Items(), ui::TStrings{"designed"});
   // No language file at all: nothing is touched, not even the caption.
   TTestFrm untouched;
   frame::ApplyFormLanguage(untouched, "Usage", sys::IniFile(TempDir() + "none.ini"), "EN");
-  EXPECT_EQ(untouched.Caption, "Designed");
+  EXPECT_EQ(untouched.Caption(), "Designed");
 }
 
 TEST_F(LangTest, EnglishTakesTheChineseSystemFontOthersKeepTheDesignedOne) {

@@ -87,13 +87,13 @@ void CheckLists(std::string_view answer) {
   // A folder list: the answer as its layout and as its rows file.
   ui::TListView view(nullptr, "List");
   frame::SetupListViewColumns(view, answer);
-  for (const ui::TListColumn& column : view.Columns) {
+  for (const ui::TListColumn& column : view.Columns()) {
     FUZZ_CHECK(column.Width >= 0 && column.Width <= frame::kMaxColumnWidth * 10);
   }
   const std::string file = tavro_fuzz::ScratchFolder() + "/rows";
   sys::WriteFileBytes(file, answer);
   frame::LoadListViewRows(view, file);
-  FUZZ_CHECK(view.Items.size() == rows);
+  FUZZ_CHECK(view.Items().size() == rows);
   FUZZ_CHECK(!sys::PathExists(file));
 }
 

@@ -168,8 +168,8 @@ TEST_F(CustAcDialogTest, LoadedSwiftAccountKeepsItsLimitsUntilATypeIsChosen) {
       "select SelectIdCmb D\nexpect BankNameMmo count 4\nclick UpdateBtn\n");
   const TShellResult result = Call("17", "", [&](TCustAcEdtFrm& f) {
     // The saved command shows the rest of what was loaded.
-    EXPECT_EQ(f.OperatorShowLbl->Caption, "000002");
-    EXPECT_FALSE(f.CustIdCmb->Enabled);
+    EXPECT_EQ(f.OperatorShowLbl->Caption(), "000002");
+    EXPECT_FALSE(f.CustIdCmb->Enabled());
   });
   EXPECT_EQ(Outcome(result), "1 42");
   EXPECT_EQ(Commands(),
@@ -232,16 +232,16 @@ TEST_F(CustAcDialogTest, ExtraFixesTheCustomerOfANewAccount) {
   Serve("01000000");
   Call("-5", "c002", [&](TCustAcEdtFrm& f) {
     EXPECT_EQ(f.CustIdCmb->Text(), "C002");
-    EXPECT_FALSE(f.CustIdCmb->Enabled);
+    EXPECT_FALSE(f.CustIdCmb->Enabled());
     EXPECT_EQ(f.StatusCmb->ItemIndex(), 1);
-    EXPECT_EQ(f.OperatorShowLbl->Caption, "000001");
-    EXPECT_FALSE(f.UpdateBtn->Enabled);
+    EXPECT_EQ(f.OperatorShowLbl->Caption(), "000001");
+    EXPECT_FALSE(f.UpdateBtn->Enabled());
   });
   EXPECT_EQ(Commands(), (Lines{kLists[0], kLists[1], kRights}));
 
   Serve("11111000");
   Call("", "C404", [&](TCustAcEdtFrm& f) {
-    EXPECT_FALSE(f.CustIdCmb->Enabled);
+    EXPECT_FALSE(f.CustIdCmb->Enabled());
     SaveAfter(f, {"select CurrencyCmb CNY", "type AcNoEdt 1", "type CBankEdt B"});
   });
   EXPECT_EQ(MessageLines(), Lines{Box("请选择客户代码/Please select cust ID")});

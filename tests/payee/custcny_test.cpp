@@ -152,8 +152,8 @@ TEST_F(CustCnyTest, SaveNeedsTheModifyRightAndDeleteTheDeleteRightAndAnId) {
     Serve(c.rights);
     payee::TCustCNYAcEditFrm form(Call());
     Prepare(form, c.key);
-    EXPECT_EQ(form.UpdateBtn->Enabled, c.update) << c.key << c.rights.text;
-    EXPECT_EQ(form.DeleteBtn->Enabled, c.del) << c.key << c.rights.text;
+    EXPECT_EQ(form.UpdateBtn->Enabled(), c.update) << c.key << c.rights.text;
+    EXPECT_EQ(form.DeleteBtn->Enabled(), c.del) << c.key << c.rights.text;
   }
   EXPECT_EQ(MessageLines().back(), Box("Error:down"));
 }
@@ -305,8 +305,8 @@ TEST_F(CustCnyTest, TheCallKeepsNoCacheGivesTheOwnerBackAndLoadsTheUntrimmedKey)
   Platform().SetOperator([](ui::TForm& form) {
     EXPECT_EQ(payee::CustCNYAcEditFrm, &form);
     EXPECT_EQ(ui::CurrentPlatform().OwnerWindow(), kShell);
-    EXPECT_EQ(form.Caption, "CNY Payee");
-    EXPECT_EQ(ui::FindAs<ui::TComboBox>(form, "StatusCmb")->Items, (Lines{"Deleted", "Active"}));
+    EXPECT_EQ(form.Caption(), "CNY Payee");
+    EXPECT_EQ(ui::FindAs<ui::TComboBox>(form, "StatusCmb")->Items(), (Lines{"Deleted", "Active"}));
     EXPECT_EQ(form.Font().Name, Gbk("宋体"));
   });
   Call(" P001 ", "");

@@ -72,8 +72,8 @@ TEST_P(PayeeLayoutTest, BankAccountDialogAndTheSwiftSearchItOpens) {
            {"type BankSwiftEdt HSBCHKHH", "click FindBtn", "select BankNameLbx 0"}) {
         EXPECT_TRUE(Platform().Perform(form, line)) << line;
       }
-      EXPECT_TRUE(search->BankDetailsPnl->Visible);
-      EXPECT_EQ(search->NameLbl->Caption, kBankName);
+      EXPECT_TRUE(search->BankDetailsPnl->Visible());
+      EXPECT_EQ(search->NameLbl->Caption(), kBankName);
       probe_->Check(form, "with a bank found");
       EXPECT_TRUE(Platform().Perform(form, "click NoBtn"));
       return;

@@ -258,8 +258,9 @@ class AddrPnlTest : public tavro_test::ModuleTest {
 
   // The six texts as the labels show them, top to bottom.
   Lines Shown() const {
-    return {Panel->NameLbl->Caption,    Panel->AddrLbl[0]->Caption, Panel->AddrLbl[1]->Caption,
-            Panel->AddrLbl[2]->Caption, Panel->AddrLbl[3]->Caption, Panel->SwfCodeLbl->Caption};
+    return {Panel->NameLbl->Caption(),    Panel->AddrLbl[0]->Caption(),
+            Panel->AddrLbl[1]->Caption(), Panel->AddrLbl[2]->Caption(),
+            Panel->AddrLbl[3]->Caption(), Panel->SwfCodeLbl->Caption()};
   }
 
   ui::TForm Form{nullptr, "TestFrm"};

@@ -37,8 +37,8 @@ class SwfSearchTest : public tavro_test::ModuleTest {
 
 // Details column captions, top to bottom.
 Lines Details(const TSwfSearchFrm& f) {
-  return {f.NameLbl->Caption,  f.Addr1Lbl->Caption, f.Addr2Lbl->Caption,
-          f.Addr3Lbl->Caption, f.Addr4Lbl->Caption, f.SwiftLbl->Caption};
+  return {f.NameLbl->Caption(),  f.Addr1Lbl->Caption(), f.Addr2Lbl->Caption(),
+          f.Addr3Lbl->Caption(), f.Addr4Lbl->Caption(), f.SwiftLbl->Caption()};
 }
 
 // Types into the four search fields (empty texts left alone) and presses Enter in the
@@ -79,12 +79,12 @@ TEST_F(SwfSearchTest, TheFirstFilledKeywordFieldChoosesTheSearch) {
     fakehost::SetFallback(Answer::Ok(kBeijing + "\r\n"));
     const std::size_t before = MessageLines().size();
     Run("", [&](TSwfSearchFrm& f) {
-      EXPECT_FALSE(f.BankDetailsPnl->Visible);
+      EXPECT_FALSE(f.BankDetailsPnl->Visible());
       Search(f, c.left, c.any, c.city, c.code);
       // Either way the panel opens with the focus on the list.
-      EXPECT_TRUE(f.BankDetailsPnl->Visible);
+      EXPECT_TRUE(f.BankDetailsPnl->Visible());
       EXPECT_EQ(f.ActiveControl(), f.BankNameLbx);
-      EXPECT_EQ(f.BankNameLbx->Items.size(), c.command.empty() ? 0u : 1u);
+      EXPECT_EQ(f.BankNameLbx->Items().size(), c.command.empty() ? 0u : 1u);
     });
     EXPECT_EQ(Commands(), c.command.empty() ? Lines{} : Lines{c.command});
     EXPECT_EQ(MessageLines().size(), before + (c.command.empty() ? 1 : 0));
@@ -108,7 +108,7 @@ TEST_F(SwfSearchTest, SelectionShowsTheBankAndOkReturnsItsAddressAcrossANewSearc
   fakehost::On("MB_GetSwiftBankByAny 'Deutsche',''", Answer::Ok(kDeutsche + "\r\n"));
   const std::string chosen = Run("", [](TSwfSearchFrm& f) {
     Search(f, "", "", "", "BKCH");
-    ASSERT_EQ(f.BankNameLbx->Items.size(), 2u);
+    ASSERT_EQ(f.BankNameLbx->Items().size(), 2u);
     ui::SelectItem(*f.BankNameLbx, 0);
     EXPECT_EQ(fakehost::LastCall().window, kShell);
     const Lines bank = {"Bank of China", "No 1 Fuxingmen Nei Dajie", "Xicheng", "Beijing", "China",
@@ -119,7 +119,7 @@ TEST_F(SwfSearchTest, SelectionShowsTheBankAndOkReturnsItsAddressAcrossANewSearc
     EXPECT_FALSE(f.YesBtn->IsShowing());
     ui::TypeText(*f.BankNameAnyEdt, "Deutsche");
     ui::ClickControl(*f.FindBtn);
-    EXPECT_EQ(f.BankNameLbx->Items, Lines{kDeutsche});
+    EXPECT_EQ(f.BankNameLbx->Items(), Lines{kDeutsche});
     EXPECT_EQ(f.BankNameLbx->ItemIndex(), -1);
     EXPECT_EQ(Details(f), bank);
     ui::ClickControl(*f.YesBtn);
@@ -146,7 +146,7 @@ TEST_F(SwfSearchTest, FailuresKeepTheListAndEmptyTheDetails) {
     ui::ClickControl(*f.BankNameLeftEdt);
     f.BankNameLeftEdt->SetText("Broken");
     ui::PressKey(*f.BankNameLeftEdt, ui::vk::Return);
-    EXPECT_EQ(f.BankNameLbx->Items.size(), 2u);
+    EXPECT_EQ(f.BankNameLbx->Items().size(), 2u);
     ui::ClickControl(*f.YesBtn);
   });
   EXPECT_EQ(chosen, "UNKNOWN1A00");
@@ -172,7 +172,7 @@ TEST_F(SwfSearchTest, AnInitialCodeSearchesAtOnceUnderTheCallersOwner) {
 
   fakehost::Reset();
   const std::string none = Run("   ", [](TSwfSearchFrm& f) {
-    EXPECT_FALSE(f.BankDetailsPnl->Visible);
+    EXPECT_FALSE(f.BankDetailsPnl->Visible());
     // Up and Down walk the search fields, past the hidden panel.
     ui::PressKey(*f.BankNameLeftEdt, ui::vk::Down);
     EXPECT_EQ(f.ActiveControl(), f.BankNameAnyEdt);

@@ -11,19 +11,19 @@ std::string Gbk(const char* utf8) {
 }
 
 TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
-  Caption = Gbk("样例");
+  SetCaption(Gbk("样例"));
   NameEdt = Create<TEdit>(this, this, "NameEdt");
   NoteMmo = Create<TMemo>(this, this, "NoteMmo");
   InfoGrp = Create<TGroupBox>(this, this, "InfoGrp");
   CityEdt = Create<TEdit>(this, InfoGrp, "CityEdt");
   StatusCmb = Create<TComboBox>(this, InfoGrp, "StatusCmb");
-  StatusCmb->Style = csDropDownList;
-  StatusCmb->Items = {"0:deleted", "1:waiting", "2:in use"};
+  StatusCmb->SetStyle(csDropDownList);
+  StatusCmb->SetItems({"0:deleted", "1:waiting", "2:in use"});
   KindCmb = Create<TComboBox>(this, this, "KindCmb");
-  KindCmb->Items = {"A", "B", "D"};
+  KindCmb->SetItems({"A", "B", "D"});
   ActiveCkb = Create<TCheckBox>(this, this, "ActiveCkb");
   OrderLbx = Create<TListBox>(this, this, "OrderLbx");
-  OrderLbx->Items = {"K1", "K2", "K3", "K4", "K5"};
+  OrderLbx->SetItems({"K1", "K2", "K3", "K4", "K5"});
   RightClb = Create<TCheckListBox>(this, this, "RightClb");
   RightClb->SetItems({"query", "add", "modify"});
   MainDirTrv = Create<TTreeView>(this, this, "MainDirTrv");
@@ -35,8 +35,8 @@ TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
   NewMit->Caption = "New";
   FolderLsv->PopupMenu = ListPmn;
   UpdateBtn = Create<TButton>(this, this, "UpdateBtn");
-  UpdateBtn->Caption = Gbk("保存");
-  UpdateBtn->Default = true;
+  UpdateBtn->SetCaption(Gbk("保存"));
+  UpdateBtn->SetDefault(true);
   CancelBtn = Create<TButton>(this, this, "CancelBtn");
   CancelBtn->Cancel = true;
   CancelBtn->ModalResult = mrCancel;

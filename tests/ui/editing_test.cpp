@@ -174,7 +174,7 @@ TEST_F(EditingTest, PastedLineBreaksFollowTheKindOfEdit) {
 }
 
 TEST_F(EditingTest, ReadOnlyEditSeesKeysButDoesNotChange) {
-  form.NameEdt->ReadOnly = true;
+  form.NameEdt->SetReadOnly(true);
   TypeText(*form.NameEdt, "a");
   PasteText(*form.NameEdt, "b");
   EXPECT_EQ(form.NameEdt->Text(), "");

@@ -123,13 +123,13 @@ TEST_F(EventsTest, CheckListMarksFromCodeAreSilentAndTheOperatorsFireClickCheck)
   EXPECT_FALSE(form.RightClb->Checked(0));
   EXPECT_FALSE(form.RightClb->Checked(7));
 
-  // Items changed directly: a mark stays only with an unchanged text at its position.
+  // Items changed one by one: a mark stays only with an unchanged text at its position.
   form.RightClb->SetChecked(0, true);
   form.RightClb->SetChecked(1, true);
-  form.RightClb->Items.push_back("c");
+  form.RightClb->AddItem("c");
   EXPECT_TRUE(form.RightClb->Checked(0));
   EXPECT_FALSE(form.RightClb->Checked(2));
-  form.RightClb->Items = {"a", "x", "c"};
+  form.RightClb->SetItem(1, "x");
   EXPECT_TRUE(form.RightClb->Checked(0));
   EXPECT_FALSE(form.RightClb->Checked(1));
 }
@@ -249,11 +249,11 @@ TEST_F(EventsTest, ClickingATabShowsItsSheet) {
   int changes = 0;
   pages->OnChange = [&](TComponent*) { ++changes; };
   pages->SetActivePage(first);
-  EXPECT_FALSE(second->Visible);
+  EXPECT_FALSE(second->Visible());
   ClickControl(*second);
   ClickControl(*second);
   EXPECT_EQ(pages->ActivePage(), second);
-  EXPECT_FALSE(first->Visible);
+  EXPECT_FALSE(first->Visible());
   EXPECT_EQ(second->PageIndex(), 1);
   EXPECT_EQ(changes, 1);
 }

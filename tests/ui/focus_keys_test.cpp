@@ -70,8 +70,8 @@ TEST_F(FocusKeysTest, AnExitHandlerThatKeepsTheFocusWins) {
 TEST_F(FocusKeysTest, TabFollowsTabOrderSkippingWhatCannotTakeTheFocus) {
   form.BeginModal();
   form.NoteMmo->TabOrder = 20;  // now after everything else of the form
-  form.KindCmb->Enabled = false;
-  form.StatusCmb->Visible = false;
+  form.KindCmb->SetEnabled(false);
+  form.StatusCmb->SetVisible(false);
   std::vector<std::string> visited;
   for (int i = 0; i < 11; ++i) {
     PressKey(*form.ActiveControl(), vk::Tab);
@@ -92,7 +92,7 @@ TEST_F(FocusKeysTest, ArrowKeyHandlerMovesTheFocusAndConsumesTheKey) {
       key = 0;
     }
   };
-  form.UpdateBtn->Enabled = false;  // no default button: Enter reaches the edit
+  form.UpdateBtn->SetEnabled(false);  // no default button: Enter reaches the edit
   form.Log.clear();
   PressKey(*form.NameEdt, vk::Down);
   EXPECT_EQ(form.ActiveControl(), form.NoteMmo);
@@ -133,8 +133,8 @@ TEST_F(FocusKeysTest, EnterAndEscapeGoToTheDefaultAndCancelButtonsFirst) {
   for (const auto& c : cases) {
     TSampleFrm f;
     f.BeginModal();
-    f.UpdateBtn->Enabled = c.defaultEnabled;
-    f.CancelBtn->Visible = c.cancelEnabled;
+    f.UpdateBtn->SetEnabled(c.defaultEnabled);
+    f.CancelBtn->SetVisible(c.cancelEnabled);
     f.Log.clear();
     PressKey(*f.NameEdt, c.key);
     EXPECT_EQ(f.Log, c.log) << c.name;

@@ -106,7 +106,7 @@ TEST(Docking, EdgesFirstThenTheFillAndAGroupBoxDocksBelowItsCaption) {
   side->Align = ui::alRight;
   side->SetBounds(0, 0, 60, 10);
   auto* hidden = ui::Create<ui::TPanel>(&form, &form, "HiddenPnl");
-  hidden->Visible = false;
+  hidden->SetVisible(false);
   hidden->Align = ui::alLeft;
   hidden->SetBounds(0, 0, 30, 10);
   auto* group = ui::Create<ui::TGroupBox>(&form, &form, "Grp");
@@ -129,7 +129,7 @@ TEST(Docking, EdgesFirstThenTheFillAndAGroupBoxDocksBelowItsCaption) {
   top->SetBounds(0, 0, 0, 60);
   EXPECT_EQ(Bounds(*top), (TRect{0, 0, 400, 60}));
   EXPECT_EQ(Bounds(*group), (TRect{0, 60, 340, 281}));
-  hidden->Visible = true;
+  hidden->SetVisible(true);
   form.Realign();
   EXPECT_EQ(Bounds(*hidden), (TRect{0, 60, 30, 281}));
   EXPECT_EQ(Bounds(*group), (TRect{30, 60, 340, 281}));
@@ -152,20 +152,20 @@ class TDesignFrm : public ui::TForm {
  public:
   TDesignFrm() : TForm(nullptr, "DesignFrm") {
     NameLbl = ui::Create<ui::TLabel>(this, this, "NameLbl");
-    NameLbl->Caption = "Name";
+    NameLbl->SetCaption("Name");
     NameEdt = ui::Create<ui::TEdit>(this, this, "NameEdt");
     KindCmb = ui::Create<ui::TComboBox>(this, this, "KindCmb");
-    KindCmb->Items = {"0:Current", "1:Deposit"};
+    KindCmb->SetItems({"0:Current", "1:Deposit"});
     OptionsGrp = ui::Create<ui::TGroupBox>(this, this, "OptionsGrp");
-    OptionsGrp->Caption = "Options";
+    OptionsGrp->SetCaption("Options");
     ActiveCkb = ui::Create<ui::TCheckBox>(this, OptionsGrp, "ActiveCkb");
-    ActiveCkb->Caption = "Active";
+    ActiveCkb->SetCaption("Active");
     ItemsLbx = ui::Create<ui::TListBox>(this, this, "ItemsLbx");
     OkBtn = ui::Create<ui::TButton>(this, this, "OkBtn");
-    OkBtn->Caption = "Save";
+    OkBtn->SetCaption("Save");
     CancelBtn = ui::Create<ui::TButton>(this, this, "CancelBtn");
-    CancelBtn->Caption = "Cancel";
-    Caption = "Design";
+    CancelBtn->SetCaption("Cancel");
+    SetCaption("Design");
   }
   ui::TLabel* NameLbl;
   ui::TEdit* NameEdt;
@@ -198,7 +198,7 @@ TEST(FormDesign, PlacesEveryControlInTabOrderAndASizeableFormKeepsItsSize) {
   EXPECT_EQ(Bounds(form), (TRect{0, 0, 320, 268}));
   EXPECT_EQ(Bounds(*form.CancelBtn), (TRect{228, 228, 308, 256}));
   EXPECT_EQ(form.CancelBtn->Anchors(), kCorner);
-  EXPECT_FALSE(form.NameLbl->AutoSize);
+  EXPECT_FALSE(form.NameLbl->AutoSize());
   EXPECT_EQ(form.ItemsLbx->ItemHeight, ui::LineHeightOf(form.ItemsLbx->Font()));
   const std::vector<ui::TWinControl*> order = {form.NameEdt,  form.KindCmb, form.ActiveCkb,
                                                form.ItemsLbx, form.OkBtn,   form.CancelBtn};
@@ -354,18 +354,16 @@ TEST_F(LayoutCheckTest, EachFaultIsNamed) {
        "DesignFrm"},
       {"on the caption line", [](TDesignFrm& f) { f.ActiveCkb->SetTop(2); },
        "ActiveCkb: lies at (10,2)"},
-      {"button text", [](TDesignFrm& f) { f.OkBtn->Caption = "Save the record now"; },
+      {"button text", [](TDesignFrm& f) { f.OkBtn->SetCaption("Save the record now"); },
        "OkBtn: caption \"Save the record now\" needs"},
-      {"label text", [](TDesignFrm& f) { f.NameLbl->Caption = sys::Utf8ToGbk("收款人短信号码"); },
+      {"label text", [](TDesignFrm& f) { f.NameLbl->SetCaption(sys::Utf8ToGbk("收款人短信号码")); },
        "NameLbl: caption \"收款人短信号码\" needs"},
       {"check box mark", [](TDesignFrm& f) { f.ActiveCkb->SetWidth(40); },
        "ActiveCkb: caption \"Active\" needs"},
-      {"group caption", [](TDesignFrm& f) { f.OptionsGrp->Caption = std::string(60, 'W'); },
+      {"group caption", [](TDesignFrm& f) { f.OptionsGrp->SetCaption(std::string(60, 'W')); },
        "OptionsGrp: caption \"WWWW"},
       {"combo item",
-       [](TDesignFrm& f) {
-         f.KindCmb->Items.push_back("9:Awaiting activation by the second operator");
-       },
+       [](TDesignFrm& f) { f.KindCmb->AddItem("9:Awaiting activation by the second operator"); },
        "KindCmb: item \"9:Awaiting activation by the second operator\" needs"},
       {"short edit", [](TDesignFrm& f) { f.NameEdt->SetHeight(14); },
        "NameEdt: the height of 10 pixels holds no line of its font"},
@@ -375,7 +373,8 @@ TEST_F(LayoutCheckTest, EachFaultIsNamed) {
        "NameEdt: comes after OkBtn in the tab order but before it in reading order"},
       {"default place", [](TDesignFrm& f) { f.ItemsLbx->SetBounds(0, 0, 75, 25); },
        "ItemsLbx: keeps the default bounds"},
-      {"title", [](TDesignFrm& f) { f.Caption = std::string(50, 'W'); }, "DesignFrm: title \"WWWW"},
+      {"title", [](TDesignFrm& f) { f.SetCaption(std::string(50, 'W')); },
+       "DesignFrm: title \"WWWW"},
   };
   for (const Case& c : cases) {
     TDesignFrm form;
@@ -392,14 +391,14 @@ TEST_F(LayoutCheckTest, EachFaultIsNamed) {
 TEST_F(LayoutCheckTest, ListColumnTitlesAndHiddenControls) {
   TDesignFrm form;
   auto* lsv = ui::Create<ui::TListView>(&form, &form, "FolderLsv");
-  lsv->Columns = {{"Id", 40}, {"Business No.", 50}};
+  lsv->SetColumns({{"Id", 40}, {"Business No.", 50}});
   std::vector<ui::TPlacement> places(std::begin(kPlaces), std::end(kPlaces));
   places.insert(places.begin() + 6, {"FolderLsv", 12, 136, 296, 80});
   ui::ApplyDesign(form, {320, 268, ui::bsDialog, places});
   // The list covers the list box: both faults show while both are visible.
   std::vector<std::string> problems = Check(form);
   EXPECT_EQ(problems.size(), 2u) << testing::PrintToString(problems);
-  form.ItemsLbx->Visible = false;
+  form.ItemsLbx->SetVisible(false);
   problems = Check(form);
   ASSERT_EQ(problems.size(), 1u) << testing::PrintToString(problems);
   EXPECT_EQ(problems[0].rfind("FolderLsv: column title \"Business No.\" needs", 0), 0u);

@@ -14,7 +14,7 @@ using Strings = std::vector<std::string>;
 Strings Outline(const TTreeView& tree) {
   Strings out;
   for (TTreeNode* node : tree.Nodes()) {
-    out.push_back(std::to_string(node->Level()) + ":" + node->Text);
+    out.push_back(std::to_string(node->Level()) + ":" + node->Text());
   }
   return out;
 }
@@ -84,7 +84,7 @@ class DragTest : public HeadlessTest {
       if (target < 0 || from < 0) {
         return;
       }
-      std::swap(list->Items[from], list->Items[target]);
+      list->ExchangeItems(from, target);
       list->SetItemIndex(target);
     };
   }
@@ -106,10 +106,10 @@ TEST_F(DragTest, DropSwapsWithTheDraggedItem) {
       {2, 2, mbLeft, {"K1", "K2", "K3", "K4", "K5"}, 2},
   };
   for (const auto& c : cases) {
-    form.OrderLbx->Items = {"K1", "K2", "K3", "K4", "K5"};
+    form.OrderLbx->SetItems({"K1", "K2", "K3", "K4", "K5"});
     form.OrderLbx->SetItemIndex(-1);
     DragItem(*form.OrderLbx, c.from, c.to, c.button);
-    EXPECT_EQ(form.OrderLbx->Items, c.order) << c.from << "->" << c.to;
+    EXPECT_EQ(form.OrderLbx->Items(), c.order) << c.from << "->" << c.to;
     EXPECT_EQ(form.OrderLbx->ItemIndex(), c.selected) << c.from << "->" << c.to;
     EXPECT_FALSE(form.OrderLbx->Dragging());
   }
@@ -124,7 +124,7 @@ TEST_F(DragTest, NoDragWithoutAHandlerThatStartsOne) {
   DragItem(*form.OrderLbx, 0, 3);
   EXPECT_EQ(drops, 0);
   EXPECT_EQ(mouseUps, 1);
-  EXPECT_EQ(form.OrderLbx->Items[0], "K1");
+  EXPECT_EQ(form.OrderLbx->Items()[0], "K1");
 }
 
 // Items 4 pixels high, so that a move short of the threshold (5) still reaches the next
@@ -146,10 +146,10 @@ TEST_F(DragTest, ADragBeginsOnlyWhenTheMoveReachesTheThreshold) {
       {2, -5, {"K1", "K3", "K2", "K4", "K5"}, 0},
   };
   for (const auto& c : cases) {
-    list.Items = {"K1", "K2", "K3", "K4", "K5"};
+    list.SetItems({"K1", "K2", "K3", "K4", "K5"});
     mouseUps = 0;
     PressAndMove(list, c.from, c.dy);
-    EXPECT_EQ(list.Items, c.order) << c.from << " by " << c.dy;
+    EXPECT_EQ(list.Items(), c.order) << c.from << " by " << c.dy;
     EXPECT_EQ(mouseUps, c.ups) << c.from << " by " << c.dy;
     EXPECT_FALSE(list.DragPending() || list.Dragging());
   }
@@ -162,7 +162,7 @@ TEST_F(DragTest, ADragBeginsOnlyWhenTheMoveReachesTheThreshold) {
 
 TEST(ListBoxGeometry, ItemAtPosFindsItemsFromTheTopIndex) {
   TListBox list(nullptr, "Lbx");
-  list.Items = {"a", "b", "c"};
+  list.SetItems({"a", "b", "c"});
   list.ItemHeight = 16;
   EXPECT_EQ(list.ItemAtPos(5, 0), 0);
   EXPECT_EQ(list.ItemAtPos(5, 33), 2);
@@ -176,7 +176,7 @@ TEST(ListBoxGeometry, ItemAtPosFindsItemsFromTheTopIndex) {
 
 TEST(ListView, SelectionSurvivesOnlyWhileTheRowExists) {
   TListView view(nullptr, "Lsv");
-  view.Columns = {{"Id", 60, taLeftJustify}, {"Amount", 80, taRightJustify}};
+  view.SetColumns({{"Id", 60, taLeftJustify}, {"Amount", 80, taRightJustify}});
   view.BeginUpdate();
   view.AddItem("1", {"10.00"});
   view.AddItem("2", {"20.00"});
@@ -185,7 +185,7 @@ TEST(ListView, SelectionSurvivesOnlyWhileTheRowExists) {
   view.SetItemIndex(1);
   ASSERT_NE(view.Selected(), nullptr);
   EXPECT_EQ(view.Selected()->SubItems[0], "20.00");
-  view.Items.pop_back();
+  view.DeleteItem(1);
   EXPECT_EQ(view.Selected(), nullptr);
   view.SetItemIndex(5);
   EXPECT_EQ(view.ItemIndex(), -1);

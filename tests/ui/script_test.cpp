@@ -64,13 +64,13 @@ class TScriptFrm : public TSampleFrm {
       Log.push_back("inner " + std::to_string(r) + " " + inner.NameEdt->Text());
     });
     button("ThrowBtn", [] { throw std::runtime_error("broken"); });
-    button("LockedBtn", [] {})->Enabled = false;
+    button("LockedBtn", [] {})->SetEnabled(false);
     auto* pages = Create<TPageControl>(this, this, "PagesPgc");
     Create<TTabSheet>(this, pages, "SecondTab");
     pages->SetActivePage(Create<TTabSheet>(this, pages, "FirstTab"));
 
     MainDirTrv->LoadOutline("root\n\tchild");
-    FolderLsv->Columns = {{"Id", 60, taLeftJustify}, {"Amount", 80, taRightJustify}};
+    FolderLsv->SetColumns({{"Id", 60, taLeftJustify}, {"Amount", 80, taRightJustify}});
     FolderLsv->AddItem("r0", {"a"});
     FolderLsv->AddItem("r1", {"b"});
     FolderLsv->OnDblClick = [this](TComponent*) { Log.push_back("FolderLsv.dblclick"); };
@@ -88,7 +88,7 @@ class TScriptFrm : public TSampleFrm {
       if (to < 0 || from < 0) {
         return;
       }
-      std::swap(OrderLbx->Items[from], OrderLbx->Items[to]);
+      OrderLbx->ExchangeItems(from, to);
       OrderLbx->SetItemIndex(to);
     };
   }
@@ -147,7 +147,7 @@ TEST(ScriptActions, EachActionWorksAsTheOperatorWould) {
        nullptr},
       {"select MainDirTrv \"child\"\nexpect MainDirTrv itemindex 1\nexpect MainDirTrv count 2\n"
        "expect MainDirTrv item 1 child",
-       [](TScriptFrm& f) { EXPECT_EQ(f.MainDirTrv->Selected()->Text, "child"); }},
+       [](TScriptFrm& f) { EXPECT_EQ(f.MainDirTrv->Selected()->Text(), "child"); }},
       {"select FolderLsv r1\nexpect FolderLsv itemindex 1\nexpect FolderLsv item 1 \"r1\\tb\"\n"
        "expect FolderLsv columns 2\nexpect FolderLsv column 1 Amount 80 right\ndblclick FolderLsv",
        [](TScriptFrm& f) {
@@ -403,9 +403,9 @@ TEST(ScriptDump, ShowsTheStateAControlHasThroughItsParents) {
     TScriptFrm form;
     form.InfoGrp->SetBounds(10, 200, 300, 80);
     form.CityEdt->SetBounds(8, 16, 121, 21);
-    form.InfoGrp->Enabled = c.groupEnabled;
-    form.InfoGrp->Visible = c.groupVisible;
-    form.CityEdt->Enabled = c.ownEnabled;
+    form.InfoGrp->SetEnabled(c.groupEnabled);
+    form.InfoGrp->SetVisible(c.groupVisible);
+    form.CityEdt->SetEnabled(c.ownEnabled);
     p->RunScript("dump CityEdt\nexpect CityEdt enabled " +
                  std::string(c.ownEnabled ? "true" : "false") + "\nclick CityEdt\n");
     form.ShowModal();

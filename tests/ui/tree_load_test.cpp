@@ -19,8 +19,8 @@ Strings Shape(const TTreeView& tree) {
   Strings out;
   for (const TTreeNode* node : tree.Nodes()) {
     const TTreeNode* parent = node->Parent();
-    out.push_back(std::to_string(node->Level()) + ":" + (parent ? parent->Text : "-") + ">" +
-                  node->Text);
+    out.push_back(std::to_string(node->Level()) + ":" + (parent ? parent->Text() : "-") + ">" +
+                  node->Text());
   }
   return out;
 }
@@ -83,7 +83,8 @@ TEST(TreeLoad, ALargeOutlineKeepsItsOrder) {
     for (int child = 1; child <= 20; ++child) {
       const std::string text = std::to_string(top * 1000 + child) + ":Function";
       outline += "\t" + text + "\r\n";
-      expected.push_back("1:" + name + ">" + text);
+      expected.push_back("1:" + name + ">");
+      expected.back() += text;
     }
   }
   TTreeView tree(nullptr, "Trv");

@@ -1,6 +1,7 @@
-// The views of the control kinds. Each keeps what it last showed where comparing the
-// control with the widget would cost more than the change itself (item lists, memo
-// texts), so a resync after every input stays cheap.
+// The views of the control kinds. A view is brought in step only when its control
+// changed; the change record says what changed, so a list's rows are told by its row
+// notices and never compared. The memo keeps the text it last showed, so that a log that
+// grew is extended in place.
 #include "ui/qt/ControlViews.h"
 
 #include <QAbstractItemView>
@@ -55,27 +56,27 @@ void Quiet(QWidget* widget) {
 class PlainView : public ControlView {
  public:
   explicit PlainView(QWidget* parent) : ControlView(new QWidget(parent)) {}
-  void Sync(TControl&) override {}
+  void Sync(TControl&, const TChangeRecord&) override {}
 };
 
 class LabelView : public ControlView {
  public:
   explicit LabelView(QWidget* parent) : ControlView(new QLabel(parent)) {}
-  void Sync(TControl& control) override {
+  void Sync(TControl& control, const TChangeRecord&) override {
     auto& label = static_cast<TLabel&>(control);
     auto* widget = static_cast<QLabel*>(widget_);
-    const QString text = PlainCaption(label.Caption);
+    const QString text = PlainCaption(label.Caption());
     if (widget->text() != text) {
       widget->setText(text);
     }
     widget->setTextFormat(Qt::PlainText);
-    widget->setWordWrap(label.WordWrap);
-    widget->setAlignment(HorizontalAlignment(label.Alignment) | Qt::AlignTop);
+    widget->setWordWrap(label.WordWrap());
+    widget->setAlignment(HorizontalAlignment(label.Alignment()) | Qt::AlignTop);
   }
   // An auto-sized label is as large as its text, as the original platform sizes it.
   std::optional<QSize> NaturalSize(const TControl& control) const override {
     const auto& label = static_cast<const TLabel&>(control);
-    if (!label.AutoSize || label.WordWrap) {
+    if (!label.AutoSize() || label.WordWrap()) {
       return std::nullopt;
     }
     return widget_->sizeHint();
@@ -87,14 +88,14 @@ class ButtonView : public ControlView {
   explicit ButtonView(QWidget* parent) : ControlView(new QPushButton(parent)) {
     static_cast<QPushButton*>(widget_)->setAutoDefault(false);
   }
-  void Sync(TControl& control) override {
+  void Sync(TControl& control, const TChangeRecord&) override {
     auto& button = static_cast<TButton&>(control);
     auto* widget = static_cast<QPushButton*>(widget_);
-    const QString text = PlainCaption(button.Caption);
+    const QString text = PlainCaption(button.Caption());
     if (widget->text() != text) {
       widget->setText(text);
     }
-    widget->setDefault(button.Default);
+    widget->setDefault(button.Default());
   }
 };
 
@@ -102,8 +103,8 @@ class ButtonView : public ControlView {
 class BitBtnView : public ButtonView {
  public:
   using ButtonView::ButtonView;
-  void Sync(TControl& control) override {
-    ButtonView::Sync(control);
+  void Sync(TControl& control, const TChangeRecord& changes) override {
+    ButtonView::Sync(control, changes);
     const TBitBtnKind kind = static_cast<TBitBtn&>(control).Kind();
     if (!glyphSet_ || kind != glyph_) {
       glyph_ = kind;
@@ -153,10 +154,10 @@ class BitBtnView : public ButtonView {
 class CheckBoxView : public ControlView {
  public:
   explicit CheckBoxView(QWidget* parent) : ControlView(new QCheckBox(parent)) {}
-  void Sync(TControl& control) override {
+  void Sync(TControl& control, const TChangeRecord&) override {
     auto& box = static_cast<TCheckBox&>(control);
     auto* widget = static_cast<QCheckBox*>(widget_);
-    widget->setText(PlainCaption(box.Caption));
+    widget->setText(PlainCaption(box.Caption()));
     widget->setChecked(box.Checked());
   }
 };
@@ -166,10 +167,10 @@ class RadioButtonView : public ControlView {
   explicit RadioButtonView(QWidget* parent) : ControlView(new QRadioButton(parent)) {
     static_cast<QRadioButton*>(widget_)->setAutoExclusive(false);
   }
-  void Sync(TControl& control) override {
+  void Sync(TControl& control, const TChangeRecord&) override {
     auto& radio = static_cast<TRadioButton&>(control);
     auto* widget = static_cast<QRadioButton*>(widget_);
-    widget->setText(PlainCaption(radio.Caption));
+    widget->setText(PlainCaption(radio.Caption()));
     widget->setChecked(radio.Checked());
   }
 };
@@ -207,8 +208,8 @@ class GroupBoxView : public ControlView {
   explicit GroupBoxView(QWidget* parent) : ControlView(new QGroupBox(parent)) {
     widget_->setStyle(CaptionStyleOf(*parent));
   }
-  void Sync(TControl& control) override {
-    static_cast<QGroupBox*>(widget_)->setTitle(PlainCaption(control.Caption));
+  void Sync(TControl& control, const TChangeRecord&) override {
+    static_cast<QGroupBox*>(widget_)->setTitle(PlainCaption(control.Caption()));
   }
 
  protected:
@@ -224,14 +225,14 @@ class GroupBoxView : public ControlView {
 class RadioGroupView : public GroupBoxView {
  public:
   using GroupBoxView::GroupBoxView;
-  void Sync(TControl& control) override {
-    GroupBoxView::Sync(control);
+  void Sync(TControl& control, const TChangeRecord& changes) override {
+    GroupBoxView::Sync(control, changes);
     auto& group = static_cast<TRadioGroup&>(control);
-    while (buttons_.size() > group.Items.size()) {
+    while (buttons_.size() > group.Items().size()) {
       delete buttons_.back();
       buttons_.pop_back();
     }
-    while (buttons_.size() < group.Items.size()) {
+    while (buttons_.size() < group.Items().size()) {
       auto* button = new QRadioButton(widget_);
       button->setAutoExclusive(false);
       Quiet(button);
@@ -242,8 +243,8 @@ class RadioGroupView : public GroupBoxView {
     const int count = static_cast<int>(buttons_.size());
     for (int i = 0; i < count; ++i) {
       QRadioButton* button = buttons_[static_cast<std::size_t>(i)];
-      button->setText(PlainCaption(group.Items[static_cast<std::size_t>(i)]));
-      button->setChecked(i == group.ItemIndex);
+      button->setText(PlainCaption(group.Items()[static_cast<std::size_t>(i)]));
+      button->setChecked(i == group.ItemIndex());
       const int top = area.top() + area.height() * i / count;
       const int bottom = area.top() + area.height() * (i + 1) / count;
       button->setGeometry(area.left() + 6, top, std::max(0, area.width() - 8), bottom - top);
@@ -299,10 +300,10 @@ class PanelWidget : public QFrame {
 class PanelView : public ControlView {
  public:
   explicit PanelView(QWidget* parent) : ControlView(new PanelWidget(parent)) {}
-  void Sync(TControl& control) override {
+  void Sync(TControl& control, const TChangeRecord&) override {
     auto& panel = static_cast<TPanel&>(control);
-    static_cast<PanelWidget*>(widget_)->SetCaption(PlainCaption(panel.Caption),
-                                                   HorizontalAlignment(panel.Alignment));
+    static_cast<PanelWidget*>(widget_)->SetCaption(PlainCaption(panel.Caption()),
+                                                   HorizontalAlignment(panel.Alignment()));
   }
 };
 
@@ -317,7 +318,7 @@ class PageControlView : public ControlView {
     Quiet(tabs_);
     frame_->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
   }
-  void Sync(TControl& control) override {
+  void Sync(TControl& control, const TChangeRecord&) override {
     auto& pages = static_cast<TPageControl&>(control);
     const std::vector<TTabSheet*> sheets = pages.Pages();
     while (tabs_->count() > static_cast<int>(sheets.size())) {
@@ -328,7 +329,7 @@ class PageControlView : public ControlView {
     }
     int active = -1;
     for (std::size_t i = 0; i < sheets.size(); ++i) {
-      tabs_->setTabText(static_cast<int>(i), PlainCaption(sheets[i]->Caption));
+      tabs_->setTabText(static_cast<int>(i), PlainCaption(sheets[i]->Caption()));
       if (sheets[i] == pages.ActivePage()) {
         active = static_cast<int>(i);
       }
@@ -366,13 +367,13 @@ class EditView : public ControlView {
     line_->setDragEnabled(false);
     Quiet(line_);
   }
-  void Sync(TControl& control) override {
+  void Sync(TControl& control, const TChangeRecord&) override {
     auto& edit = static_cast<TCustomEdit&>(control);
     ShowText(*line_, edit.Text(), edit.SelStart(), edit.SelLength());
-    line_->setReadOnly(edit.ReadOnly);
+    line_->setReadOnly(edit.ReadOnly());
     if (password_) {
-      line_->setEchoMode(static_cast<TEdit&>(edit).PasswordChar != 0 ? QLineEdit::Password
-                                                                     : QLineEdit::Normal);
+      line_->setEchoMode(static_cast<TEdit&>(edit).PasswordChar() != 0 ? QLineEdit::Password
+                                                                       : QLineEdit::Normal);
     }
   }
   QWidget* FocusWidget() const override { return line_; }
@@ -416,8 +417,8 @@ class EditView : public ControlView {
 class FileNameEditView : public EditView {
  public:
   explicit FileNameEditView(QWidget* parent) : FileNameEditView(new QWidget(parent), true) {}
-  void Sync(TControl& control) override {
-    EditView::Sync(control);
+  void Sync(TControl& control, const TChangeRecord& changes) override {
+    EditView::Sync(control, changes);
     const int side = widget_->height();
     line_->setGeometry(0, 0, std::max(0, widget_->width() - side), side);
     button_->setGeometry(std::max(0, widget_->width() - side), 0, side, side);
@@ -444,11 +445,11 @@ class MemoView : public ControlView {
     widget->viewport()->setAcceptDrops(false);
     Quiet(widget);
   }
-  void Sync(TControl& control) override {
+  void Sync(TControl& control, const TChangeRecord& changes) override {
     auto& memo = static_cast<TMemo&>(control);
     auto* widget = static_cast<QPlainTextEdit*>(widget_);
     const std::string& text = memo.Text();
-    const bool textChanged = !shownOnce_ || text != shown_;
+    const bool textChanged = changes.Has(chText) && (!shownOnce_ || text != shown_);
     if (textChanged && shownOnce_ && Extends(text)) {
       // A log that grew: only its new lines are added, so a long import's log costs
       // each turn its new part, not the whole text again.
@@ -474,11 +475,12 @@ class MemoView : public ControlView {
       }
       widget->setTextCursor(cursor);
     }
-    widget->setReadOnly(memo.ReadOnly);
-    widget->setLineWrapMode(memo.WordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-    const bool vertical = memo.ScrollBars == TMemo::ssVertical || memo.ScrollBars == TMemo::ssBoth;
+    widget->setReadOnly(memo.ReadOnly());
+    widget->setLineWrapMode(memo.WordWrap() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    const bool vertical =
+        memo.ScrollBars() == TMemo::ssVertical || memo.ScrollBars() == TMemo::ssBoth;
     const bool horizontal =
-        memo.ScrollBars == TMemo::ssHorizontal || memo.ScrollBars == TMemo::ssBoth;
+        memo.ScrollBars() == TMemo::ssHorizontal || memo.ScrollBars() == TMemo::ssBoth;
     widget->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
     widget->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn
                                                     : Qt::ScrollBarAsNeeded);
@@ -524,10 +526,10 @@ class ComboView : public ControlView {
     // sees its events first.
     combo->view();
   }
-  void Sync(TControl& control) override {
+  void Sync(TControl& control, const TChangeRecord& changes) override {
     auto& box = static_cast<TComboBox&>(control);
     auto* combo = static_cast<QComboBox*>(widget_);
-    const bool editable = box.Style == csDropDown;
+    const bool editable = box.Style() == csDropDown;
     if (combo->isEditable() != editable) {
       combo->setEditable(editable);
       if (editable) {
@@ -537,10 +539,9 @@ class ComboView : public ControlView {
         Quiet(combo->lineEdit());
       }
     }
-    if (box.Items != items_) {
-      items_ = box.Items;
+    if (changes.Has(chItems)) {
       combo->clear();
-      for (const std::string& item : items_) {
+      for (const std::string& item : box.Items()) {
         combo->addItem(ToQt(item));
       }
     }
@@ -584,13 +585,10 @@ class ComboView : public ControlView {
   int PopupRow() const override {
     return static_cast<QComboBox*>(widget_)->view()->currentIndex().row();
   }
-
- private:
-  TStrings items_;
 };
 
-// The item views: selection shown from the control, the viewport repainted after each
-// input so that texts changed in place show.
+// The item views: rows told by the control's row notices (ui/qt/ItemModels.h), the
+// selection shown from the control.
 template <class View>
 void ShowRow(View& view, const QModelIndex& index, QItemSelectionModel::SelectionFlags how) {
   QItemSelectionModel* selection = view.selectionModel();
@@ -634,12 +632,11 @@ class ListBoxView : public ControlView {
     view->viewport()->setAcceptDrops(false);
     Quiet(view);
   }
-  void Sync(TControl& control) override {
+  void Sync(TControl& control, const TChangeRecord& changes) override {
     auto& list = static_cast<TListBox&>(control);
     auto* view = static_cast<ListWidget*>(widget_);
-    model_->Sync();
+    model_->Apply(changes);
     ShowRow(*view, model_->index(list.ItemIndex(), 0), QItemSelectionModel::ClearAndSelect);
-    view->viewport()->update();
   }
   std::vector<QObject*> Sources() const override {
     return {widget_, static_cast<ListWidget*>(widget_)->viewport()};
@@ -681,22 +678,11 @@ class TreeViewView : public ControlView {
     view->viewport()->setAcceptDrops(false);
     Quiet(view);
   }
-  void Sync(TControl& control) override {
+  void Sync(TControl& control, const TChangeRecord& changes) override {
     auto& tree = static_cast<TTreeView&>(control);
     auto* view = static_cast<QTreeView*>(widget_);
-    model_->Sync();
-    int selected = -1;
-    if (tree.Selected() != nullptr) {
-      const std::vector<TTreeNode*> nodes = tree.Nodes();
-      for (std::size_t i = 0; i < nodes.size(); ++i) {
-        if (nodes[i] == tree.Selected()) {
-          selected = static_cast<int>(i);
-          break;
-        }
-      }
-    }
-    ShowRow(*view, model_->IndexOfOrder(selected), QItemSelectionModel::ClearAndSelect);
-    view->viewport()->update();
+    model_->Apply(changes);
+    ShowRow(*view, model_->IndexOfNode(tree.Selected()), QItemSelectionModel::ClearAndSelect);
   }
   std::vector<QObject*> Sources() const override {
     return {widget_, static_cast<QTreeView*>(widget_)->viewport()};
@@ -711,7 +697,7 @@ class TreeViewView : public ControlView {
     if (!index.isValid() || pos.x() < view->visualRect(index).left()) {
       return -1;
     }
-    return TreeModel::OrderOf(index);
+    return model_->OrderOf(index);
   }
   // The expand button sits in the indentation just left of the node.
   bool ToggleExpander(QObject* source, QPoint pos) override {
@@ -775,31 +761,30 @@ class ListViewView : public ControlView {
     // Widths the operator drags become the columns' widths, as on the original platform.
     QObject::connect(view->header(), &QHeaderView::sectionResized,
                      [this](int section, int, int size) {
-                       if (!syncing_ && section < static_cast<int>(list_.Columns.size())) {
-                         list_.Columns[static_cast<std::size_t>(section)].Width = size;
+                       if (!syncing_) {
+                         list_.SetColumnWidth(section, size);
                        }
                      });
   }
-  void Sync(TControl& control) override {
+  void Sync(TControl& control, const TChangeRecord& changes) override {
     auto& list = static_cast<TListView&>(control);
     auto* view = static_cast<QTreeView*>(widget_);
     syncing_ = true;
-    model_->Sync();
-    view->setHeaderHidden(list.ViewStyle != vsReport);
-    for (std::size_t i = 0; i < list.Columns.size(); ++i) {
+    model_->Apply(changes);
+    view->setHeaderHidden(list.ViewStyle() != vsReport);
+    for (std::size_t i = 0; i < list.Columns().size(); ++i) {
       const int section = static_cast<int>(i);
-      if (view->header()->sectionSize(section) != list.Columns[i].Width) {
-        view->header()->resizeSection(section, list.Columns[i].Width);
+      if (view->header()->sectionSize(section) != list.Columns()[i].Width) {
+        view->header()->resizeSection(section, list.Columns()[i].Width);
       }
     }
     syncing_ = false;
-    view->setSelectionBehavior(list.RowSelect ? QAbstractItemView::SelectRows
-                                              : QAbstractItemView::SelectItems);
-    view->setAllColumnsShowFocus(list.RowSelect);
+    view->setSelectionBehavior(list.RowSelect() ? QAbstractItemView::SelectRows
+                                                : QAbstractItemView::SelectItems);
+    view->setAllColumnsShowFocus(list.RowSelect());
     ShowRow(*view, model_->index(list.ItemIndex(), 0),
-            list.RowSelect ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
-                           : QItemSelectionModel::ClearAndSelect);
-    view->viewport()->update();
+            list.RowSelect() ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                             : QItemSelectionModel::ClearAndSelect);
   }
   std::vector<QObject*> Sources() const override {
     return {widget_, static_cast<QTreeView*>(widget_)->viewport()};

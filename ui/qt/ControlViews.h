@@ -39,8 +39,9 @@ class ControlView {
   // Every object whose events belong to the control.
   virtual std::vector<QObject*> Sources() const;
 
-  // Brings the widget's content in step with the control.
-  virtual void Sync(TControl& control) = 0;
+  // Brings the widget's content in step with what changes says changed in the control
+  // (a new view is given every flag and a reset of its rows).
+  virtual void Sync(TControl& control, const TChangeRecord& changes) = 0;
 
   // The size the control's text needs when the control sizes itself to it (a label
   // with AutoSize); nothing otherwise.

@@ -1,11 +1,13 @@
 // The form window: the walk that brings every control's widget in step with the model,
-// and the event filter that hands the widgets' input to the model.
+// the update of only the controls that changed, and the event filter that hands the
+// widgets' input to the model.
 #include "ui/qt/FormWindow.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QResizeEvent>
+#include <algorithm>
 #include <typeinfo>
 
 #include "ui/Input.h"
@@ -65,18 +67,86 @@ ControlView* FormWindow::ViewOf(const TControl& control) const {
 
 // A control found at an address where a control of another kind used to be (the old
 // one destroyed, a new one made in its place) gets a new view.
-FormWindow::Entry& FormWindow::EntryFor(TControl& control, QWidget* client) {
+FormWindow::Entry& FormWindow::EntryFor(TControl& control, QWidget* client, bool& made) {
   Entry& entry = views_[&control];
-  if (!entry.View || entry.Kind != &typeid(control)) {
+  made = !entry.View || entry.Kind != &typeid(control);
+  if (made) {
     entry.View = MakeView(control, client);
     entry.Kind = &typeid(control);
+    entry.Sources.clear();
   }
   return entry;
 }
 
+// Every control is visited and hands over its change record, listed or not.
 void FormWindow::Sync() {
   syncing_ = true;
-  const QString caption = ToQt(form_.Caption);
+  form_.TakeChangedControls();
+  form_.TakeChanges();
+  SyncForm();
+  for (auto& [control, entry] : views_) {
+    entry.Live = false;
+  }
+  sources_.clear();
+  sources_[this] = Source{&form_, nullptr};
+  SyncChildren(form_, this);
+  // Views of controls that are gone: the pointers are only compared, never followed.
+  for (auto it = views_.begin(); it != views_.end();) {
+    it = it->second.Live ? std::next(it) : views_.erase(it);
+  }
+  SyncFocus();
+  syncing_ = false;
+}
+
+bool FormWindow::NeedsWalk(const TControl& control) const {
+  const TChangeRecord& changes = control.Changes();
+  if (changes.Has(chChildren)) {
+    return true;
+  }
+  const bool container = dynamic_cast<const TWinControl*>(&control) != nullptr;
+  if (changes.Has(chFont) && container) {
+    return true;
+  }
+  return &control != &form_ &&
+         (ViewOf(control) == nullptr ||
+          (control.Parent() != &form_ && ViewOf(*control.Parent()) == nullptr));
+}
+
+void FormWindow::SyncChanges() {
+  std::vector<TControl*> changed = form_.TakeChangedControls();
+  if (std::any_of(changed.begin(), changed.end(),
+                  [this](const TControl* control) { return NeedsWalk(*control); })) {
+    Sync();  // takes the records of the changed controls too
+    return;
+  }
+  syncing_ = true;
+  for (TControl* control : changed) {
+    const TChangeRecord changes = control->TakeChanges();
+    if (control == &form_) {
+      SyncForm();
+      continue;
+    }
+    TWinControl* parent = control->Parent();
+    QWidget* client = parent == &form_ ? this : ViewOf(*parent)->Client();
+    SyncControl(*control, views_.at(control), client, changes);
+    // A sheet's caption is its page control's tab.
+    if (changes.Has(chText) && parent != &form_) {
+      VisitKind(
+          *parent,
+          [&](TPageControl& pages) {
+            TChangeRecord tabs;
+            tabs.Mark(chItems);
+            ViewOf(pages)->Sync(pages, tabs);
+          },
+          [](TComponent&) {});
+    }
+  }
+  SyncFocus();
+  syncing_ = false;
+}
+
+void FormWindow::SyncForm() {
+  const QString caption = ToQt(form_.Caption());
   if (windowTitle() != caption) {
     setWindowTitle(caption);
   }
@@ -84,7 +154,7 @@ void FormWindow::Sync() {
   if (this->font() != font) {
     setFont(font);
   }
-  ApplyColor(*this, form_.Color, false);
+  ApplyColor(*this, form_.Color(), false);
   const QSize size(std::max(form_.Width(), 1), std::max(form_.Height(), 1));
   // A window never sized by code is fitted to its children when shown; the model's size
   // is the designed one, so it is always set.
@@ -107,18 +177,6 @@ void FormWindow::Sync() {
     setFixedSize(size);
     setSizeGripEnabled(false);
   }
-  for (auto& [control, entry] : views_) {
-    entry.Live = false;
-  }
-  sources_.clear();
-  sources_[this] = Source{&form_, nullptr};
-  SyncChildren(form_, this);
-  // Views of controls that are gone: the pointers are only compared, never followed.
-  for (auto it = views_.begin(); it != views_.end();) {
-    it = it->second.Live ? std::next(it) : views_.erase(it);
-  }
-  SyncFocus();
-  syncing_ = false;
 }
 
 // The model has laid every child out (docking, anchors, tab sheets in their page
@@ -127,44 +185,64 @@ void FormWindow::SyncChildren(TWinControl& parent, QWidget* client) {
   const std::vector<TControl*>& children = parent.Controls();
   for (std::size_t i = 0; i < children.size(); ++i) {
     TControl& child = *children[i];
-    Entry& entry = EntryFor(child, client);
+    bool made = false;
+    Entry& entry = EntryFor(child, client, made);
     entry.Live = true;
-    ControlView& view = *entry.View;
-    QWidget* widget = view.Widget();
-    if (widget->parentWidget() != client) {
-      widget->setParent(client);
+    entry.Sources.clear();  // sources_ was emptied for the walk
+    TChangeRecord changes = child.TakeChanges();
+    if (made) {
+      // A new view shows everything, whatever the form recorded since it was last shown.
+      changes.Mark(chAll);
+      changes.RowsReset();
     }
-    const QFont font = QtFontOf(child.Font());
-    if (widget->font() != font) {
-      widget->setFont(font);
-    }
-    const QRect rect(child.Left(), child.Top(), child.Width(), child.Height());
-    if (widget->geometry() != rect) {
-      widget->setGeometry(rect);
-    }
-    view.Sync(child);
-    if (std::optional<QSize> natural = view.NaturalSize(child)) {
-      // An auto-sized control grows to its text; the text is never cut.
-      const QRect grown(rect.topLeft(), rect.size().expandedTo(*natural));
-      if (widget->geometry() != grown) {
-        widget->setGeometry(grown);
-      }
-    }
-    ApplyColor(*widget, child.Color, TextKind(child));
-    widget->setEnabled(child.Enabled);
-    widget->setVisible(child.Visible);
-    const QString hint = ToQt(child.Hint);
-    if (widget->toolTip() != hint) {
-      widget->setToolTip(hint);
-    }
-    for (QObject* source : view.Sources()) {
-      if (sources_.emplace(source, Source{&child, &view}).second) {
-        source->installEventFilter(this);
-      }
-    }
+    SyncControl(child, entry, client, changes);
     if (auto* windowed = dynamic_cast<TWinControl*>(&child)) {
-      SyncChildren(*windowed, view.Client());
+      SyncChildren(*windowed, entry.View->Client());
     }
+  }
+}
+
+void FormWindow::SyncControl(TControl& child, Entry& entry, QWidget* client,
+                             const TChangeRecord& changes) {
+  ControlView& view = *entry.View;
+  QWidget* widget = view.Widget();
+  if (widget->parentWidget() != client) {
+    widget->setParent(client);
+  }
+  const QFont font = QtFontOf(child.Font());
+  if (widget->font() != font) {
+    widget->setFont(font);
+  }
+  const QRect rect(child.Left(), child.Top(), child.Width(), child.Height());
+  if (widget->geometry() != rect) {
+    widget->setGeometry(rect);
+  }
+  view.Sync(child, changes);
+  if (std::optional<QSize> natural = view.NaturalSize(child)) {
+    // An auto-sized control grows to its text; the text is never cut.
+    const QRect grown(rect.topLeft(), rect.size().expandedTo(*natural));
+    if (widget->geometry() != grown) {
+      widget->setGeometry(grown);
+    }
+  }
+  ApplyColor(*widget, child.Color(), TextKind(child));
+  widget->setEnabled(child.Enabled());
+  widget->setVisible(child.Visible());
+  const QString hint = ToQt(child.Hint());
+  if (widget->toolTip() != hint) {
+    widget->setToolTip(hint);
+  }
+  // The objects whose input is the control's: a view may have made or dropped some.
+  std::vector<QObject*> sources = view.Sources();
+  if (sources != entry.Sources) {
+    for (QObject* old : entry.Sources) {
+      sources_.erase(old);
+    }
+    for (QObject* source : sources) {
+      sources_[source] = Source{&child, &view};
+      source->installEventFilter(this);
+    }
+    entry.Sources = std::move(sources);
   }
 }
 

@@ -1,7 +1,12 @@
 // The window of one form: a dialog holding a view per control of the form, brought in
-// step with the model by Sync (after every input and before any box or nested form is
-// shown), and the filter through which every input event of its widgets reaches the
-// model instead of the widgets (ui/qt/InputRouter.h).
+// step with the model (after every input and before any box or nested form is shown),
+// and the filter through which every input event of its widgets reaches the model
+// instead of the widgets (ui/qt/InputRouter.h).
+//
+// The form says what changed (TForm::TakeChangedControls): SyncChanges updates the
+// widgets of those controls only, so an input costs what it changed, not what the form
+// holds. Sync walks every control; it runs when the form is first shown and when
+// controls came or went, or a container's font changed, since then.
 //
 // Geometry comes from the model as it is: the form's Width and Height are its client
 // area; a control's Left, Top, Width and Height are in its parent's pixels; Align
@@ -46,8 +51,10 @@ class FormWindow : public QDialog, private InputHost {
 
   TForm& Form() const { return form_; }
   // Shows the model: every control's widget made, placed and filled, the focus where
-  // the form has it.
+  // the form has it. What the form recorded as changed is shown with it.
   void Sync();
+  // Shows what changed since the last Sync or SyncChanges.
+  void SyncChanges();
   // Closes the form if it asked to (a modal result) and its close query agrees.
   void CheckClose();
   bool Closed() const { return closed_; }
@@ -76,14 +83,23 @@ class FormWindow : public QDialog, private InputHost {
     std::unique_ptr<ControlView> View;
     const std::type_info* Kind = nullptr;  // the control's type when the view was made
     bool Live = false;
+    std::vector<QObject*> Sources;  // the view's objects as registered in sources_
   };
   struct Source {
     TControl* Control;
     ControlView* View;
   };
+  // The form's own window: caption, font, colour, size.
+  void SyncForm();
   void SyncChildren(TWinControl& parent, QWidget* client);
+  // One control's widget: placed and filled, its objects registered for input.
+  void SyncControl(TControl& control, Entry& entry, QWidget* client, const TChangeRecord& changes);
   void SyncFocus();
-  Entry& EntryFor(TControl& control, QWidget* client);
+  // Whether a change needs the walk of Sync: a control came or went, or a container's
+  // font (its children's too) changed, or the control has no widget yet.
+  bool NeedsWalk(const TControl& control) const;
+  // The control's entry; made is set when its view is new.
+  Entry& EntryFor(TControl& control, QWidget* client, bool& made);
 
   TForm& form_;
   WindowHost& host_;

@@ -64,7 +64,7 @@ int ListY(const TListBox& list, int item, const QPoint& pos) {
   if (item >= 0) {
     return list.ItemCenterY(item);
   }
-  return pos.y() < 0 ? -1 : list.ItemCenterY(static_cast<int>(list.Items.size()));
+  return pos.y() < 0 ? -1 : list.ItemCenterY(static_cast<int>(list.Items().size()));
 }
 
 TPopupMenu* PopupOf(TControl& control) {
@@ -279,7 +279,7 @@ void InputRouter::Copy(TWinControl& target) {
   VisitKind(
       target,
       [&](const TEdit& edit) {
-        if (edit.PasswordChar == 0) {
+        if (edit.PasswordChar() == 0) {
           copy(edit, false);
         }
       },

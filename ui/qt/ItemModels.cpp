@@ -26,20 +26,97 @@ int Size(std::size_t size) {
 
 }  // namespace
 
+// A notice outside the rows Qt knows means the list changed without one: the rest is
+// read again whole.
+template <class Base>
+void RowNoticeModel<Base>::ApplyRows(const TChangeRecord& changes, int count, int lastColumn) {
+  const std::vector<TRowNotice>& notices = changes.Rows();
+  replayed_ = &notices;
+  struct Done {
+    const std::vector<TRowNotice>*& replayed;
+    ~Done() { replayed = nullptr; }
+  } done{replayed_};
+  for (untold_ = 0; untold_ < notices.size();) {
+    const TRowNotice& notice = notices[untold_];
+    const int last = notice.First + notice.Count - 1;
+    const bool inside =
+        notice.First >= 0 &&
+        (notice.Kind == TRowNotice::Inserted ? notice.First <= rows_ : last < rows_);
+    if (notice.Kind == TRowNotice::Reset || !inside) {
+      replayed_ = nullptr;
+      ResetRows(count);
+      return;
+    }
+    switch (notice.Kind) {
+      case TRowNotice::Inserted:
+        this->beginInsertRows({}, notice.First, last);
+        rows_ += notice.Count;
+        ++untold_;
+        this->endInsertRows();
+        break;
+      case TRowNotice::Removed:
+        this->beginRemoveRows({}, notice.First, last);
+        rows_ -= notice.Count;
+        ++untold_;
+        this->endRemoveRows();
+        break;
+      default:
+        ++untold_;
+        emit this->dataChanged(this->index(notice.First, 0), this->index(last, lastColumn));
+        break;
+    }
+  }
+  replayed_ = nullptr;
+  if (rows_ != count) {
+    ResetRows(count);
+  }
+}
+
+template <class Base>
+void RowNoticeModel<Base>::ResetRows(int count) {
+  this->beginResetModel();
+  rows_ = count;
+  this->endResetModel();
+}
+
+// The row moves with every notice not yet told: down past rows inserted before it, up
+// past rows removed before it, and out with the rows removed around it.
+template <class Base>
+int RowNoticeModel<Base>::ListRow(int row) const {
+  if (replayed_ == nullptr) {
+    return row;
+  }
+  for (std::size_t i = untold_; i < replayed_->size(); ++i) {
+    const TRowNotice& notice = (*replayed_)[i];
+    if (notice.Kind == TRowNotice::Inserted && row >= notice.First) {
+      row += notice.Count;
+    } else if (notice.Kind == TRowNotice::Removed && row >= notice.First) {
+      if (row < notice.First + notice.Count) {
+        return -1;
+      }
+      row -= notice.Count;
+    }
+  }
+  return row;
+}
+
+template class RowNoticeModel<QAbstractListModel>;
+template class RowNoticeModel<QAbstractTableModel>;
+
 ListBoxModel::ListBoxModel(TListBox& list, TCheckListBox* checks, QObject* parent)
-    : QAbstractListModel(parent), list_(list), checks_(checks) {}
+    : RowNoticeModel(parent), list_(list), checks_(checks) {}
 
 int ListBoxModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : rows_;
 }
 
 QVariant ListBoxModel::data(const QModelIndex& index, int role) const {
-  const int row = index.row();
-  if (!index.isValid() || row >= Size(list_.Items.size())) {
+  const int row = index.isValid() ? ListRow(index.row()) : -1;
+  if (row < 0 || row >= Size(list_.Items().size())) {
     return {};
   }
   if (role == Qt::DisplayRole) {
-    return ToQt(list_.Items[static_cast<std::size_t>(row)]);
+    return ToQt(list_.Items()[static_cast<std::size_t>(row)]);
   }
   if (role == Qt::CheckStateRole && checks_ != nullptr) {
     return checks_->Checked(row) ? Qt::Checked : Qt::Unchecked;
@@ -55,25 +132,12 @@ Qt::ItemFlags ListBoxModel::flags(const QModelIndex& index) const {
   return flags;
 }
 
-bool ListBoxModel::Sync() {
-  const int now = Size(list_.Items.size());
-  if (now == rows_) {
-    return false;
-  }
-  if (now > rows_) {
-    beginInsertRows({}, rows_, now - 1);
-    rows_ = now;
-    endInsertRows();
-  } else {
-    beginResetModel();
-    rows_ = now;
-    endResetModel();
-  }
-  return true;
+void ListBoxModel::Apply(const TChangeRecord& changes) {
+  ApplyRows(changes, Size(list_.Items().size()), 0);
 }
 
 ListViewModel::ListViewModel(TListView& view, QObject* parent)
-    : QAbstractTableModel(parent), view_(view) {}
+    : RowNoticeModel(parent), view_(view) {}
 
 int ListViewModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : rows_;
@@ -81,33 +145,33 @@ int ListViewModel::rowCount(const QModelIndex& parent) const {
 
 // A report without columns still shows its rows' captions.
 int ListViewModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : std::max(1, Size(columns_.size()));
+  return parent.isValid() ? 0 : columns_;
 }
 
 QVariant ListViewModel::data(const QModelIndex& index, int role) const {
-  const int row = index.row();
-  if (!index.isValid() || row >= Size(view_.Items.size())) {
+  const int row = index.isValid() ? ListRow(index.row()) : -1;
+  if (row < 0 || row >= Size(view_.Items().size())) {
     return {};
   }
   const std::size_t column = static_cast<std::size_t>(index.column());
   if (role == Qt::DisplayRole) {
-    const TListItem& item = view_.Items[static_cast<std::size_t>(row)];
+    const TListItem& item = view_.Items()[static_cast<std::size_t>(row)];
     if (column == 0) {
       return ToQt(item.Caption);
     }
     return column - 1 < item.SubItems.size() ? ToQt(item.SubItems[column - 1]) : QString();
   }
-  if (role == Qt::TextAlignmentRole && column < columns_.size()) {
-    return QVariant(QtAlignment(columns_[column].Alignment));
+  if (role == Qt::TextAlignmentRole && column < view_.Columns().size()) {
+    return QVariant(QtAlignment(view_.Columns()[column].Alignment));
   }
   return {};
 }
 
 QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || section < 0 || section >= Size(columns_.size())) {
+  if (orientation != Qt::Horizontal || section < 0 || section >= Size(view_.Columns().size())) {
     return {};
   }
-  const TListColumn& column = columns_[static_cast<std::size_t>(section)];
+  const TListColumn& column = view_.Columns()[static_cast<std::size_t>(section)];
   if (role == Qt::DisplayRole) {
     return ToQt(column.Caption);
   }
@@ -121,65 +185,60 @@ Qt::ItemFlags ListViewModel::flags(const QModelIndex& index) const {
   return QAbstractTableModel::flags(index) & ~Qt::ItemIsEditable;
 }
 
-bool ListViewModel::Sync() {
-  const int now = Size(view_.Items.size());
-  const bool columnsChanged = columns_.size() != view_.Columns.size() ||
-                              !std::equal(columns_.begin(), columns_.end(), view_.Columns.begin(),
-                                          [](const TListColumn& a, const TListColumn& b) {
-                                            return a.Caption == b.Caption && a.Width == b.Width &&
-                                                   a.Alignment == b.Alignment;
-                                          });
-  if (columnsChanged) {
+// Other columns are a new table (a reset); the same number of columns with other
+// captions or alignments only needs the header and the rows painted again.
+void ListViewModel::Apply(const TChangeRecord& changes) {
+  const int count = Size(view_.Items().size());
+  const int columns = std::max(1, Size(view_.Columns().size()));
+  if (changes.Has(chColumns) && columns != columns_) {
     beginResetModel();
-    columns_ = view_.Columns;
-    rows_ = now;
+    columns_ = columns;
+    rows_ = count;
     endResetModel();
-    return true;
+    return;
   }
-  if (now > rows_) {
-    beginInsertRows({}, rows_, now - 1);
-    rows_ = now;
-    endInsertRows();
-  } else if (now < rows_) {
-    beginResetModel();
-    rows_ = now;
-    endResetModel();
+  ApplyRows(changes, count, columns_ - 1);
+  if (changes.Has(chColumns)) {
+    emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+    if (rows_ > 0) {
+      emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1), {Qt::TextAlignmentRole});
+    }
   }
-  return false;
 }
 
 TreeModel::TreeModel(TTreeView& tree, QObject* parent) : QAbstractItemModel(parent), tree_(tree) {}
+
+TTreeNode* TreeModel::NodeOf(const QModelIndex& index) {
+  return static_cast<TTreeNode*>(index.internalPointer());
+}
 
 QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) const {
   if (column != 0 || row < 0) {
     return {};
   }
-  const std::vector<int>& siblings =
-      parent.isValid() ? entries_[static_cast<std::size_t>(OrderOf(parent))].Children : roots_;
-  if (row >= Size(siblings.size())) {
+  const auto& siblings = parent.isValid() ? NodeOf(parent)->Children() : tree_.TopNodes();
+  if (row >= rowCount(parent)) {
     return {};
   }
-  return createIndex(row, 0, static_cast<quintptr>(siblings[static_cast<std::size_t>(row)]));
+  return createIndex(row, 0, siblings[static_cast<std::size_t>(row)].get());
 }
 
 QModelIndex TreeModel::parent(const QModelIndex& child) const {
-  if (!child.isValid()) {
-    return {};
-  }
-  const int up = entries_[static_cast<std::size_t>(OrderOf(child))].Parent;
-  if (up < 0) {
-    return {};
-  }
-  return createIndex(entries_[static_cast<std::size_t>(up)].Row, 0, static_cast<quintptr>(up));
+  return child.isValid() ? IndexOfNode(NodeOf(child)->Parent()) : QModelIndex();
 }
 
 int TreeModel::rowCount(const QModelIndex& parent) const {
-  if (!parent.isValid()) {
-    return Size(roots_.size());
+  if (parent.isValid() && parent.column() != 0) {
+    return 0;
   }
-  return parent.column() == 0
-             ? Size(entries_[static_cast<std::size_t>(OrderOf(parent))].Children.size())
-             : 0;
+  const TTreeNode* node = parent.isValid() ? NodeOf(parent) : nullptr;
+  int count = node != nullptr ? node->Count() : Size(tree_.TopNodes().size());
+  for (const TRowNotice& notice : untold_) {
+    if (notice.Parent == node) {
+      count -= notice.Count;
+    }
+  }
+  return count;
 }
 
 int TreeModel::columnCount(const QModelIndex&) const {
@@ -190,59 +249,50 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || role != Qt::DisplayRole) {
     return {};
   }
-  return ToQt(entries_[static_cast<std::size_t>(OrderOf(index))].Node->Text);
+  return ToQt(NodeOf(index)->Text());
 }
 
 Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const {
   return QAbstractItemModel::flags(index) & ~Qt::ItemIsEditable;
 }
 
-int TreeModel::OrderOf(const QModelIndex& index) {
-  return index.isValid() ? static_cast<int>(index.internalId()) : -1;
+QModelIndex TreeModel::IndexOfNode(const TTreeNode* node) const {
+  return node == nullptr ? QModelIndex()
+                         : createIndex(node->Index(), 0, const_cast<TTreeNode*>(node));
 }
 
 QModelIndex TreeModel::IndexOfOrder(int order) const {
-  if (order < 0 || order >= Size(entries_.size())) {
-    return {};
-  }
-  return createIndex(entries_[static_cast<std::size_t>(order)].Row, 0,
-                     static_cast<quintptr>(order));
+  return IndexOfNode(tree_.Node(order));
 }
 
-// Tree order and the levels together fix the shape, so comparing them finds any change.
-bool TreeModel::Sync() {
+int TreeModel::OrderOf(const QModelIndex& index) const {
+  if (!index.isValid()) {
+    return -1;
+  }
   const std::vector<TTreeNode*> nodes = tree_.Nodes();
-  bool same = nodes.size() == entries_.size();
-  for (std::size_t i = 0; same && i < nodes.size(); ++i) {
-    same = nodes[i] == entries_[i].Node && nodes[i]->Level() == entries_[i].Level;
-  }
-  if (same) {
-    return false;
-  }
-  beginResetModel();
-  Rebuild(nodes);
-  endResetModel();
-  return true;
+  const auto found = std::find(nodes.begin(), nodes.end(), NodeOf(index));
+  return found == nodes.end() ? -1 : static_cast<int>(found - nodes.begin());
 }
 
-void TreeModel::Rebuild(const std::vector<TTreeNode*>& nodes) {
-  entries_.clear();
-  roots_.clear();
-  entries_.reserve(nodes.size());
-  std::vector<int> path;  // places of the open ancestors, one per level
-  for (TTreeNode* node : nodes) {
-    const int level = node->Level();
-    path.resize(static_cast<std::size_t>(std::max(level, 0)));
-    const int parent = path.empty() ? -1 : path.back();
-    auto siblings = [&]() -> std::vector<int>& {
-      return parent < 0 ? roots_ : entries_[static_cast<std::size_t>(parent)].Children;
-    };
-    const int place = Size(entries_.size());
-    const int row = Size(siblings().size());
-    entries_.push_back(Entry{node, level, parent, row, {}});
-    siblings().push_back(place);  // looked up again: entries_ may have moved
-    path.push_back(place);
+// The tree tells a parent's new rows in one notice, and the children of a new node come
+// with it. Rows not yet told are left out of the counts, so Qt finds each parent's count
+// as it was before the notice, then as it is after it.
+void TreeModel::Apply(const TChangeRecord& changes) {
+  const bool reset =
+      std::any_of(changes.Rows().begin(), changes.Rows().end(),
+                  [](const TRowNotice& n) { return n.Kind != TRowNotice::Inserted; });
+  if (reset) {
+    beginResetModel();
+    endResetModel();
+    return;
   }
+  untold_ = changes.Rows();
+  for (TRowNotice& notice : untold_) {
+    beginInsertRows(IndexOfNode(notice.Parent), notice.First, notice.First + notice.Count - 1);
+    notice.Count = 0;
+    endInsertRows();
+  }
+  untold_.clear();
 }
 
 }  // namespace ui

@@ -3,10 +3,13 @@
 // converted when a row is painted, so a list of 100,000 rows costs Qt nothing until it
 // is shown, and never a widget per row.
 //
-// Qt must be told when rows come and go. Each model keeps the row count (the tree: its
-// shape) it last reported; Sync compares it with the control after every input and
-// before any box is shown, and reports rows added at the end as inserted and any other
-// change of shape as a reset. Texts changed in place show at the next paint.
+// Qt must be told when rows come, go or change. The list controls record row notices
+// (ui/ChangeRecord.h); Apply replays them as Qt's insertions, removals and data changes,
+// and a reset only where the list was replaced whole. A flat model keeps the row count
+// it last told Qt, which is all Qt needs between notices; a list whose count differs
+// from it once the notices are replayed was changed without them and is reset. While
+// the notices are replayed, the list has already taken all of them: a row is read where
+// the notices not yet told have put it, so Qt sees each step as it told it.
 #pragma once
 
 #include <QAbstractItemModel>
@@ -14,27 +17,44 @@
 #include <QAbstractTableModel>
 #include <vector>
 
+#include "ui/ChangeRecord.h"
 #include "ui/ListCtrls.h"
 
 namespace ui {
 
-class ListBoxModel : public QAbstractListModel {
+// The row notices of a flat list replayed on a Qt model of that list.
+template <class Base>
+class RowNoticeModel : public Base {
+ public:
+  using Base::Base;
+
+ protected:
+  // Replays the notices; count is the list's row count now, lastColumn its last column.
+  void ApplyRows(const TChangeRecord& changes, int count, int lastColumn);
+  // Tells Qt the list was replaced: its rows read again from the start.
+  void ResetRows(int count);
+  // The list's row for row as Qt has been told so far; -1 for a row it no longer has.
+  int ListRow(int row) const;
+  int rows_ = 0;                                       // as Qt was last told
+  const std::vector<TRowNotice>* replayed_ = nullptr;  // while ApplyRows runs
+  std::size_t untold_ = 0;                             // the first notice not yet told
+};
+
+class ListBoxModel : public RowNoticeModel<QAbstractListModel> {
  public:
   // checks: the same list when it is a check list box, else null.
   ListBoxModel(TListBox& list, TCheckListBox* checks, QObject* parent);
   int rowCount(const QModelIndex& parent) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
-  // Returns whether the rows were reset or inserted (the view then repaints by itself).
-  bool Sync();
+  void Apply(const TChangeRecord& changes);
 
  private:
   TListBox& list_;
   TCheckListBox* checks_;  // null for a plain list box
-  int rows_ = 0;
 };
 
-class ListViewModel : public QAbstractTableModel {
+class ListViewModel : public RowNoticeModel<QAbstractTableModel> {
  public:
   explicit ListViewModel(TListView& view, QObject* parent);
   int rowCount(const QModelIndex& parent) const override;
@@ -42,18 +62,17 @@ class ListViewModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
-  // Returns whether the columns changed (the header then takes the model's widths).
-  bool Sync();
+  void Apply(const TChangeRecord& changes);
 
  private:
-  std::vector<TListColumn> columns_;  // as last reported
   TListView& view_;
-  int rows_ = 0;
+  int columns_ = 1;  // as Qt was last told
 };
 
-// The tree's nodes in tree order, each with its parent's place in that order and its
-// row among its siblings, so that Qt's questions are answered without walking the tree
-// (and without touching a node that the tree has since dropped).
+// The tree's nodes themselves are the model's indexes (each index holds its node), so
+// an index stays valid when rows are inserted elsewhere, and a node's parent and place
+// are the node's own. The nodes are read as they are: the tree tells of every change
+// before Qt looks at it again.
 class TreeModel : public QAbstractItemModel {
  public:
   explicit TreeModel(TTreeView& tree, QObject* parent);
@@ -63,24 +82,16 @@ class TreeModel : public QAbstractItemModel {
   int columnCount(const QModelIndex& parent) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
-  // Returns whether the shape changed (and so the model was reset).
-  bool Sync();
-  // The index of node number order (tree order), and back; -1 / invalid when none.
+  void Apply(const TChangeRecord& changes);
+  QModelIndex IndexOfNode(const TTreeNode* node) const;
+  // The index of node number order (tree order), and back; invalid / -1 when none.
   QModelIndex IndexOfOrder(int order) const;
-  static int OrderOf(const QModelIndex& index);
+  int OrderOf(const QModelIndex& index) const;
 
  private:
-  struct Entry {
-    TTreeNode* Node;
-    int Level;
-    int Parent;  // place of the parent in tree order, -1 for a top-level node
-    int Row;     // among its siblings
-    std::vector<int> Children;
-  };
-  void Rebuild(const std::vector<TTreeNode*>& nodes);
+  static TTreeNode* NodeOf(const QModelIndex& index);
   TTreeView& tree_;
-  std::vector<Entry> entries_;
-  std::vector<int> roots_;
+  std::vector<TRowNotice> untold_;  // while Apply runs: rows Qt has not been told yet
 };
 
 }  // namespace ui

@@ -144,10 +144,11 @@ void QtDesktop::Paint() {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+// Each window shows what its form recorded as changed since it last looked.
 void QtDesktop::SyncAll() {
   for (FormWindow* window : windows_) {
     if (!window->Closed()) {
-      window->Sync();
+      window->SyncChanges();
     }
   }
 }
@@ -185,7 +186,7 @@ int QtDesktop::ShowModal(TForm& form) {
     window.setWindowModality(Qt::ApplicationModal);
     Place(window);
     window.show();
-    window.Sync();
+    window.Sync();  // again once shown: a line edit scrolls to its caret only while visible
     QEventLoop loop;
     window.SetLoop(&loop);
     if (onShown_) {
@@ -352,7 +353,7 @@ void QtDesktop::FormShown(TForm& form) {
   window->Sync();
   Place(*window);
   window->show();
-  window->Sync();
+  window->Sync();  // again once shown: a line edit scrolls to its caret only while visible
   windows_.push_back(window.get());
   played_.push_back(std::move(window));
   Paint();

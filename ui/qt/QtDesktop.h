@@ -11,7 +11,8 @@
 //
 // The model is shown again after every input, before any box or nested form is shown,
 // after every script line and at each turn long work gives the platform: no timer polls
-// it.
+// it. Each time only the controls that the form recorded as changed are shown again
+// (FormWindow::SyncChanges).
 #pragma once
 
 #include <QWindow>

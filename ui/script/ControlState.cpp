@@ -45,7 +45,7 @@ std::optional<int> ItemIndexOf(const TComponent& c) {
       c, [](const TComboBox& combo) -> Index { return combo.ItemIndex(); },
       [](const TListBox& list) -> Index { return list.ItemIndex(); },
       [](const TListView& view) -> Index { return view.ItemIndex(); },
-      [](const TRadioGroup& group) -> Index { return group.ItemIndex; },
+      [](const TRadioGroup& group) -> Index { return group.ItemIndex(); },
       [](const TTreeView& tree) -> Index {
         auto nodes = tree.Nodes();
         for (std::size_t i = 0; i < nodes.size(); ++i) {
@@ -70,7 +70,7 @@ std::optional<bool> CheckedOf(const TComponent& c) {
 std::optional<bool> ReadOnlyOf(const TComponent& c) {
   using Flag = std::optional<bool>;
   return VisitKind(
-      c, [](const TCustomEdit& edit) -> Flag { return edit.ReadOnly; },
+      c, [](const TCustomEdit& edit) -> Flag { return edit.ReadOnly(); },
       [](const TTreeView& tree) -> Flag { return tree.ReadOnly; },
       [](const TListView& view) -> Flag { return view.ReadOnly; },
       [](const TComponent&) -> Flag { return std::nullopt; });
@@ -96,7 +96,7 @@ std::optional<OwnState> OwnStateOf(const TComponent& c) {
   return VisitKind(
       c,
       [](const TControl& control) -> State {
-        return OwnState{control.Caption, control.Enabled, control.Visible};
+        return OwnState{control.Caption(), control.Enabled(), control.Visible()};
       },
       [](const TMenuItem& item) -> State {
         return OwnState{item.Caption, item.Enabled, item.Visible};
@@ -121,7 +121,7 @@ Values ItemCheckedOf(const TComponent& c, int index, std::string& error) {
   return VisitKind(
       c,
       [&](const TCheckListBox& list) -> Values {
-        if (index >= 0 && index < static_cast<int>(list.Items.size())) {
+        if (index >= 0 && index < static_cast<int>(list.Items().size())) {
           return std::vector<std::string>{Bool(list.Checked(index))};
         }
         error = "item " + std::to_string(index) + " is out of range";
@@ -134,7 +134,7 @@ Values ColumnsOf(const TComponent& c) {
   return VisitKind(
       c,
       [](const TListView& view) -> Values {
-        return std::vector<std::string>{std::to_string(view.Columns.size())};
+        return std::vector<std::string>{std::to_string(view.Columns().size())};
       },
       [](const TComponent&) -> Values { return std::nullopt; });
 }
@@ -143,8 +143,8 @@ Values ColumnOf(const TComponent& c, int index, std::string& error) {
   return VisitKind(
       c,
       [&](const TListView& view) -> Values {
-        if (index >= 0 && index < static_cast<int>(view.Columns.size())) {
-          const TListColumn& col = view.Columns[index];
+        if (index >= 0 && index < static_cast<int>(view.Columns().size())) {
+          const TListColumn& col = view.Columns()[index];
           return std::vector<std::string>{col.Caption, std::to_string(col.Width),
                                           AlignWord(col.Alignment)};
         }
@@ -159,20 +159,20 @@ Values ColumnOf(const TComponent& c, int index, std::string& error) {
 std::optional<TStrings> ItemTexts(const TComponent& c) {
   using Texts = std::optional<TStrings>;
   return VisitKind(
-      c, [](const TComboBox& combo) -> Texts { return combo.Items; },
-      [](const TListBox& list) -> Texts { return list.Items; },
+      c, [](const TComboBox& combo) -> Texts { return combo.Items(); },
+      [](const TListBox& list) -> Texts { return list.Items(); },
       [](const TMemo& memo) -> Texts { return memo.Lines(); },
-      [](const TRadioGroup& group) -> Texts { return group.Items; },
+      [](const TRadioGroup& group) -> Texts { return group.Items(); },
       [](const TTreeView& tree) -> Texts {
         TStrings texts;
         for (TTreeNode* node : tree.Nodes()) {
-          texts.push_back(node->Text);
+          texts.push_back(node->Text());
         }
         return texts;
       },
       [](const TListView& view) -> Texts {
         TStrings rows;
-        for (const TListItem& item : view.Items) {
+        for (const TListItem& item : view.Items()) {
           rows.push_back(RowText(item));
         }
         return rows;
@@ -260,7 +260,7 @@ namespace {
 // Enabled as the operator finds it: a control inside a disabled parent is disabled.
 bool EnabledWithParents(const TControl& control) {
   for (const TControl* c = &control; c != nullptr; c = c->Parent()) {
-    if (!c->Enabled) {
+    if (!c->Enabled()) {
       return false;
     }
   }

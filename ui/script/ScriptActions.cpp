@@ -167,7 +167,7 @@ std::optional<int> Action::ItemOf(const TComponent& c, const ScriptToken& token)
       c,
       [](const TListView& view) {
         TStrings captions;
-        for (const TListItem& row : view.Items) {
+        for (const TListItem& row : view.Items()) {
           captions.push_back(row.Caption);
         }
         return captions;
@@ -349,7 +349,7 @@ void Action::Set() {
     VisitKind(
         *c, [&text](TCustomEdit& edit) { edit.SetText(text); },
         [&text](TComboBox& combo) { combo.SetText(text); },
-        [&text](TControl& control) { control.Caption = text; },
+        [&text](TControl& control) { control.SetCaption(text); },
         [&text](TMenuItem& item) { item.Caption = text; }, [](TComponent&) {});
   });
 }

@@ -181,7 +181,7 @@ void ScriptRunner::ForceClose(TForm& form) {
 int ScriptRunner::ShowModal(TForm& form) {
   const std::string name = form.ClassName();
   ++formsShown_;
-  transcript_.Add("open " + name + " " + QuoteText(form.Caption));
+  transcript_.Add("open " + name + " " + QuoteText(form.Caption()));
   frames_.push_back(Frame{&form});
   struct Pop {
     std::vector<Frame>& frames;
@@ -208,6 +208,12 @@ int ScriptRunner::ShowModal(TForm& form) {
       CheckClose(form);
       if (screen_) {
         screen_->FormChanged(form);
+      } else {
+        // Nothing shows the form: what the line changed is let go, so that the change
+        // records hold no more than one line's changes.
+        for (TControl* control : form.TakeChangedControls()) {
+          control->TakeChanges();
+        }
       }
     }
   }

@@ -243,7 +243,7 @@ TEST_F(QtDialogTest, TheRightsOfATreeNodeAreCheckedWithTheMouse) {
                       QPoint(row.left() - tree.indentation() / 2, row.center().y()));
     const QModelIndex usage = tree.model()->index(1, 0, system);
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, RowCenter(tree, usage));
-    ASSERT_TRUE(form.RightClb->Visible);
+    ASSERT_TRUE(form.RightClb->Visible());
     auto& rights = static_cast<QAbstractItemView&>(WidgetOf(w, *form.RightClb));
     for (int k = 0; k < 5; ++k) {
       EXPECT_EQ(rights.model()->data(rights.model()->index(k, 0), Qt::CheckStateRole).toInt(),

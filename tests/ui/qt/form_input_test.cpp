@@ -45,7 +45,7 @@ class Sample : public TSampleFrm {
     StatusCmb->SetBounds(10, 56, 180, 24);
     KindCmb->SetBounds(8, 130, 200, 24);
     ActiveCkb->SetBounds(8, 160, 200, 24);
-    ActiveCkb->Caption = "Active";
+    ActiveCkb->SetCaption("Active");
     OrderLbx->SetBounds(220, 110, 200, 120);
     RightClb->SetBounds(430, 8, 200, 90);
     MainDirTrv->SetBounds(430, 110, 200, 120);
@@ -53,8 +53,8 @@ class Sample : public TSampleFrm {
     FilenameEdt->SetBounds(430, 240, 200, 24);
     UpdateBtn->SetBounds(450, 440, 80, 28);
     CancelBtn->SetBounds(540, 440, 80, 28);
-    FolderLsv->Columns = {{"Key", 100, ui::taLeftJustify}, {"Amount", 80, ui::taRightJustify}};
-    FolderLsv->RowSelect = true;
+    FolderLsv->SetColumns({{"Key", 100, ui::taLeftJustify}, {"Amount", 80, ui::taRightJustify}});
+    FolderLsv->SetRowSelect(true);
     for (const char* key : {"K1", "K2", "K3"}) {
       FolderLsv->AddItem(key, {"10.00"});
     }
@@ -77,8 +77,7 @@ class Sample : public TSampleFrm {
       const int dragged = OrderLbx->ItemIndex();
       Log.push_back("OrderLbx.drop " + std::to_string(dragged) + " " + std::to_string(target));
       if (target >= 0 && dragged >= 0) {
-        std::swap(OrderLbx->Items[static_cast<std::size_t>(dragged)],
-                  OrderLbx->Items[static_cast<std::size_t>(target)]);
+        OrderLbx->ExchangeItems(dragged, target);
         OrderLbx->SetItemIndex(target);
       }
     };
@@ -254,17 +253,17 @@ TEST_F(FormInputTest, DragAndDropInAListBoxBeginsPastTheThreshold) {
     QTest::mousePress(port, Qt::LeftButton, {}, from);
     DragTo(port, from + QPoint(0, 2));
     QTest::mouseRelease(port, Qt::LeftButton, {}, from + QPoint(0, 2));
-    EXPECT_EQ(form.OrderLbx->Items[0], "K1");
+    EXPECT_EQ(form.OrderLbx->Items()[0], "K1");
     QTest::mousePress(port, Qt::LeftButton, {}, from);
     DragTo(port, from + QPoint(0, 6));
     DragTo(port, RowCenter(list, 3));
     QTest::mouseRelease(port, Qt::LeftButton, {}, RowCenter(list, 3));
   });
-  EXPECT_EQ(form.OrderLbx->Items, (ui::TStrings{"K4", "K2", "K3", "K1", "K5"}));
+  EXPECT_EQ(form.OrderLbx->Items(), (ui::TStrings{"K4", "K2", "K3", "K1", "K5"}));
   EXPECT_EQ(form.OrderLbx->ItemIndex(), 3);
   Sample twin;
   PlayHeadless(twin, "click OrderLbx\ndrag OrderLbx 0 3\n");
-  EXPECT_EQ(twin.OrderLbx->Items, form.OrderLbx->Items);
+  EXPECT_EQ(twin.OrderLbx->Items(), form.OrderLbx->Items());
   // Mouse down and up for the click, then mouse down and the drop.
   EXPECT_EQ(form.Log, (std::vector<std::string>{"NameEdt.enter", "NameEdt.exit", "OrderLbx.enter",
                                                 "OrderLbx.click", "OrderLbx.mousedown",
@@ -315,7 +314,7 @@ TEST_F(FormInputTest, ATreeNodeIsChosenByAClickAndOpenedByItsButton) {
     const QModelIndex usage = tree.model()->index(1, 0, system);
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualRect(usage).center());
     ASSERT_NE(form.MainDirTrv->Selected(), nullptr);
-    EXPECT_EQ(form.MainDirTrv->Selected()->Text, "104:Usage");
+    EXPECT_EQ(form.MainDirTrv->Selected()->Text(), "104:Usage");
     EXPECT_EQ(tree.currentIndex(), usage);
   });
   EXPECT_EQ(form.Log, TwinLog("select MainDirTrv \"104:Usage\"\n"));
@@ -342,7 +341,7 @@ TEST_F(FormInputTest, TheWindowShowsTheModelBeforeABoxIsShown) {
   Sample form;
   form.NameEdt->OnChange = [&](ui::TComponent*) {
     form.CityEdt->SetText("Shanghai");
-    form.UpdateBtn->Enabled = false;
+    form.UpdateBtn->SetEnabled(false);
     ui::ShowMessage("changed");
   };
   QString cityOnScreen;
@@ -516,7 +515,7 @@ TEST_F(FormInputTest, ListViewColumnsFollowTheModel) {
               Qt::AlignRight);
     EXPECT_EQ(view.selectionBehavior(), QAbstractItemView::SelectRows);
     view.setColumnWidth(0, 130);
-    EXPECT_EQ(form.FolderLsv->Columns[0].Width, 130);
+    EXPECT_EQ(form.FolderLsv->Columns()[0].Width, 130);
   });
 }
 
@@ -525,7 +524,7 @@ TEST_F(FormInputTest, ListViewColumnsFollowTheModel) {
 TEST_F(FormInputTest, ClicksPlaceTheCaretAndSkipDisabledControls) {
   Sample form;
   form.NameEdt->SetText("abcdef");
-  form.CancelBtn->Enabled = false;
+  form.CancelBtn->SetEnabled(false);
   form.Log.clear();
   Drive(form, [&](ui::FormWindow& w) {
     auto& edit = static_cast<QLineEdit&>(WidgetOf(w, *form.NameEdt));
@@ -547,7 +546,7 @@ TEST_F(FormInputTest, ClicksPlaceTheCaretAndSkipDisabledControls) {
 TEST_F(FormInputTest, NestedFormsAreModalOverTheirOpener) {
   Sample outer;
   Sample inner;
-  inner.Caption = "Inner";
+  inner.SetCaption("Inner");
   outer.UpdateBtn->OnClick = [&](ui::TComponent*) {
     outer.Log.push_back("inner " + std::to_string(inner.ShowModal()));
   };
