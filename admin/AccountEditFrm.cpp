@@ -99,12 +99,12 @@ void TAccountEditFrm::UpdateBtnClick() {
   rec.AccountName = AcNameEdt->Text();
   rec.Status = frame::ItemCode(StatusCmb->Text());
   Result = frame::UpdateAccountRec(ShellWnd, FunctionId, rec);
-  ModalResult = Result.Code < 1 ? ui::mrCancel : ui::mrOk;
+  SetModalResult(Result.Code < 1 ? ui::mrCancel : ui::mrOk);
 }
 
 // Every way out but a successful save asks first; No keeps the dialog open.
 void TAccountEditFrm::FormCloseQuery(bool& canClose) {
-  if (ModalResult != ui::mrCancel) {
+  if (ModalResult() != ui::mrCancel) {
     return;
   }
   const std::string question = frame::GetLangText(LangId, "Msg_Common_ExitWithoutSave", "");

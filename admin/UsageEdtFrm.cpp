@@ -64,7 +64,7 @@ TUsageEdtFrm::TUsageEdtFrm(const frame::EntryArgs& call) : TDialogFrm("UsageEdtF
   UsagePop = new ui::TPopupMenu(this, "UsagePop");
   auto item = [this](const char* name, const char* caption, void (TUsageEdtFrm::*handler)()) {
     auto* mit = new ui::TMenuItem(this, name, UsagePop);
-    mit->Caption = sys::Utf8ToGbk(caption);
+    mit->SetCaption(sys::Utf8ToGbk(caption));
     if (handler != nullptr) {
       mit->OnClick = [this, handler](ui::TComponent*) { (this->*handler)(); };
     }
@@ -85,7 +85,7 @@ TUsageEdtFrm::TUsageEdtFrm(const frame::EntryArgs& call) : TDialogFrm("UsageEdtF
   TipLbl->SetFont(blue);
 
   UsageList = build.Add<ui::TListBox>("UsageList");
-  UsageList->PopupMenu = UsagePop;
+  UsageList->SetPopupMenu(UsagePop);
 
   auto button = [this, &build](const char* name, const char* caption,
                                void (TUsageEdtFrm::*handler)()) {
@@ -99,7 +99,7 @@ TUsageEdtFrm::TUsageEdtFrm(const frame::EntryArgs& call) : TDialogFrm("UsageEdtF
   SetDefaultBtn = button("SetDefaultBtn", "设为默认", &TUsageEdtFrm::SetDefaultBtnClick);
   SaveBtn = button("SaveBtn", "保存", &TUsageEdtFrm::SaveBtnClick);
   CancelBtn = button("CancelBtn", "放弃", &TUsageEdtFrm::CancelBtnClick);
-  CancelBtn->Cancel = true;
+  CancelBtn->SetCancel(true);
 
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
@@ -228,17 +228,17 @@ void TUsageEdtFrm::SaveBtnClick() {
   if (frame::HostCommand(ShellWnd, frame::kChannelMain, batch, answer, kSaveAnswerSize) != 0) {
     return;
   }
-  ModalResult = ui::mrOk;
+  SetModalResult(ui::mrOk);
 }
 
 void TUsageEdtFrm::CancelBtnClick() {
-  ModalResult = ui::mrCancel;
+  SetModalResult(ui::mrCancel);
 }
 
 // Leaving without saving, by the cancel button or the close box, asks first once the
 // list has changed.
 void TUsageEdtFrm::FormCloseQuery(bool& canClose) {
-  if (ModalResult != ui::mrCancel || !Modified) {
+  if (ModalResult() != ui::mrCancel || !Modified) {
     return;
   }
   canClose = AskNoByDefault(Shown("放弃存盘"), "用途设置已经修改，是否放弃?");

@@ -133,7 +133,7 @@ void TUserEditFrm::CreateControls() {
   UserViewNodeCkb = rights.CheckBox("UserViewNodeCkb", "业务权限设置");
   UserViewNodeCkb->OnClick = [this](ui::TComponent*) { UserViewNodeCkbClick(); };
   MainDirTrv = rights.Add<ui::TTreeView>("MainDirTrv");
-  MainDirTrv->ReadOnly = true;
+  MainDirTrv->SetReadOnly(true);
   MainDirTrv->OnClick = [this](ui::TComponent*) { MainDirTrvClick(); };
   RightClb = rights.Add<ui::TCheckListBox>("RightClb");
   RightClb->SetItems(RightNames(""));
@@ -422,7 +422,7 @@ void TUserEditFrm::UpdateBtnClick() {
       SaveNodeRights(BelongCorpNo(), userId);
     }
   }
-  ModalResult = ui::mrOk;
+  SetModalResult(ui::mrOk);
 }
 
 void TUserEditFrm::SaveReviewRights(const std::string& userId,
@@ -460,7 +460,7 @@ void TUserEditFrm::SaveNodeRights(const std::string& corpNo, const std::string& 
 }
 
 void TUserEditFrm::FormCloseQuery(bool& canClose) {
-  if (ModalResult == ui::mrCancel) {
+  if (ModalResult() == ui::mrCancel) {
     canClose = Confirm(LangText("Msg_Common_ExitWithoutSave"));
   }
 }

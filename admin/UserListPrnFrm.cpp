@@ -74,17 +74,17 @@ TUserListPrnFrm::TUserListPrnFrm(const frame::EntryArgs& call)
 
   PopupMenu1 = ui::Create<ui::TPopupMenu>(this, nullptr, "PopupMenu1");
   PrintListMit = new ui::TMenuItem(this, "PrintListMit", PopupMenu1);
-  PrintListMit->Caption = sys::Utf8ToGbk("打印清单");
+  PrintListMit->SetCaption(sys::Utf8ToGbk("打印清单"));
   PrintListMit->OnClick = [this](ui::TComponent*) { PrintListMitClick(); };
   ExportExcelMit = new ui::TMenuItem(this, "ExportExcelMit", PopupMenu1);
-  ExportExcelMit->Caption = sys::Utf8ToGbk("导出到EXCEL");
+  ExportExcelMit->SetCaption(sys::Utf8ToGbk("导出到EXCEL"));
   ExportExcelMit->OnClick = [this](ui::TComponent*) { ExportExcelMitClick(); };
 
   UserLv = build.Add<ui::TListView>("UserLv");
   UserLv->SetViewStyle(ui::vsReport);
-  UserLv->ReadOnly = true;
+  UserLv->SetReadOnly(true);
   UserLv->SetRowSelect(true);
-  UserLv->PopupMenu = PopupMenu1;
+  UserLv->SetPopupMenu(PopupMenu1);
   for (const ColumnDef& c : kColumns) {
     UserLv->AddColumn(ui::TListColumn{sys::Utf8ToGbk(c.Caption), c.Width});
   }

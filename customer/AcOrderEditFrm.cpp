@@ -133,12 +133,12 @@ void TAcOrderEditFrm::UpdateBtnClick() {
   // A box without a caption of its own carries the application's title.
   ui::CurrentPlatform().MessageBox(ui::kAppTitle, LangText("Msg_Common_UpdateRecord_Success"),
                                    ui::MsgButtons::Ok, ui::MsgIcon::None);
-  ModalResult = ui::mrOk;
+  SetModalResult(ui::mrOk);
 }
 
 // Leaving with the cancel result (Cancel or the close box) is confirmed; No stays.
 void TAcOrderEditFrm::FormCloseQuery(bool& canClose) {
-  if (ModalResult != ui::mrCancel) {
+  if (ModalResult() != ui::mrCancel) {
     return;
   }
   canClose = ui::AskYesNo(ui::kAppTitle, LangText("Msg_Common_ExitWithoutSave"));

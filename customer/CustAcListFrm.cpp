@@ -38,16 +38,16 @@ TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile&
 
   AcNoListPmn = ui::Create<ui::TPopupMenu>(this, nullptr, "AcNoListPmn");
   NewMit = ui::Create<ui::TMenuItem>(this, nullptr, "NewMit", AcNoListPmn);
-  NewMit->Caption = "New";
+  NewMit->SetCaption("New");
   EditMit = ui::Create<ui::TMenuItem>(this, nullptr, "EditMit", AcNoListPmn);
-  EditMit->Caption = "Edit";
+  EditMit->SetCaption("Edit");
 
   // The list brings no columns of its own: the folder's layout makes them.
   FolderLsv = ui::Create<ui::TListView>(this, this, "FolderLsv");
   FolderLsv->SetViewStyle(ui::vsReport);
-  FolderLsv->ReadOnly = true;
+  FolderLsv->SetReadOnly(true);
   FolderLsv->SetRowSelect(true);
-  FolderLsv->PopupMenu = AcNoListPmn;
+  FolderLsv->SetPopupMenu(AcNoListPmn);
 
   FolderLsv->OnDblClick = [this](ui::TComponent*) { FolderLsvDblClick(); };
   NewMit->OnClick = [this](ui::TComponent*) { NewMitClick(); };
@@ -64,8 +64,8 @@ void TCustAcListFrm::ApplyLanguage(const sys::IniFile& file) {
   }
   auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
   SetCaption(text("Frm_CustAcList_Name"));
-  NewMit->Caption = text("Mnu_CustAcList_NewMit_Name");
-  EditMit->Caption = text("Mnu_CustAcList_EditMit_Name");
+  NewMit->SetCaption(text("Mnu_CustAcList_NewMit_Name"));
+  EditMit->SetCaption(text("Mnu_CustAcList_EditMit_Name"));
 }
 
 void TCustAcListFrm::LoadList() {

@@ -46,7 +46,7 @@ TCustExportFrm::TCustExportFrm(const frame::EntryArgs& call) : TDialogFrm("CustE
 
   Label1 = build.Label("Label1", "导出文件名");
   FilenameEdit1 = build.Add<ui::TFileNameEdit>("FilenameEdit1");
-  FilenameEdit1->SaveDialog = true;
+  FilenameEdit1->SetSaveDialog(true);
 
   BitBtn1 = build.Add<ui::TBitBtn>("BitBtn1", "导出");
   BitBtn1->SetDefault(true);

@@ -44,7 +44,7 @@ TCustSnapInFrm::TCustSnapInFrm(const frame::EntryArgs& call)
   const frame::TFormBuilder build(*this);
   Label1 = build.Label("Label1", "文件名：");
   FilenameEdt = build.Add<ui::TFileNameEdit>("FilenameEdt");
-  FilenameEdt->Filter = "All files (*.*)|*.*|Text Files(*.txt)|*.txt";
+  FilenameEdt->SetFilter("All files (*.*)|*.*|Text Files(*.txt)|*.txt");
   ConvertChkbox = build.CheckBox("ConvertChkbox", "繁体转简体");
   SaveBtn = build.Button("SaveBtn", "导入", [this] { SaveBtnClick(); });
   BitBtn2 = build.Add<ui::TBitBtn>("BitBtn2");

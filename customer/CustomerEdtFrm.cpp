@@ -67,10 +67,10 @@ TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
   // or the four lines of 35 bytes a remittance message holds.
   ENameMmo = build.Add<payee::TFixedMemo>("ENameMmo");
   ENameMmo->SetWordWrap(false);
-  ENameMmo->Mapstr = std::string(payee::kSwiftBodySet);
-  ENameMmo->HeadMapstr = std::string(payee::kSwiftHeadSet);
+  ENameMmo->SetMapstr(std::string(payee::kSwiftBodySet));
+  ENameMmo->SetHeadMapstr(std::string(payee::kSwiftHeadSet));
   ENameMmo->SetMaxline(kNameAddressLines);
-  ENameMmo->CharPerLine = kNameAddressLineBytes;
+  ENameMmo->SetCharPerLine(kNameAddressLineBytes);
 
   RefLbl = build.FieldLabel("RefLbl", "附加说明");
   RefEdt = build.Edit("RefEdt", kRefEditLen);
@@ -215,7 +215,7 @@ void TCustomerEdtFrm::ExportBtnClick() {
 
 // Leaving with the cancel result (Cancel, the close box, a refused save) is confirmed.
 void TCustomerEdtFrm::FormCloseQuery(bool& canClose) {
-  if (ModalResult != ui::mrCancel) {
+  if (ModalResult() != ui::mrCancel) {
     return;
   }
   canClose = frame::AskLangQuestion(LangId, "Msg_Common_ExitWithoutSave");

@@ -48,7 +48,7 @@ TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniF
   AuditFolderLsv = MakeFolder(build, GroupBox3, "GroupBox3", kGroup3Caption, "AuditFolderLsv");
   // The two trails are lists to read; the operation log is left as designed.
   for (ui::TListView* trail : {AuthoriseFolderLsv, SignFolderLsv}) {
-    trail->ReadOnly = true;
+    trail->SetReadOnly(true);
     trail->SetRowSelect(true);
   }
 

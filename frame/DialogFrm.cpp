@@ -13,7 +13,7 @@ TDialogFrm::TDialogFrm(const char* name, const EntryArgs& call)
       FunctionId(call.FunctionId),
       LangId(GetLangId()),
       className_(std::string("T") + name) {
-  Position = ui::poScreenCenter;  // every dialog opens in the middle of the screen
+  SetPosition(ui::poScreenCenter);  // every dialog opens in the middle of the screen
 }
 
 EntryArgs TDialogFrm::Call() const {

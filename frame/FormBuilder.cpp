@@ -57,8 +57,8 @@ ui::TButton* TFormBuilder::SaveButton(const std::string& name, std::function<voi
 ui::TButton* TFormBuilder::CloseButton(const std::string& name, const char* captionUtf8,
                                        bool byEscape) const {
   ui::TButton* button = Button(name, captionUtf8);
-  button->ModalResult = ui::mrCancel;
-  button->Cancel = byEscape;
+  button->SetModalResult(ui::mrCancel);
+  button->SetCancel(byEscape);
   return button;
 }
 

@@ -21,9 +21,9 @@ bool TKeyedRecordFrm::RecordExists(std::string_view id) const {
 void TKeyedRecordFrm::TakeSaveAnswer(const TShellResult& answer) {
   if (answer.Code > 0) {
     Result = answer;
-    ModalResult = ui::mrOk;
+    SetModalResult(ui::mrOk);
   } else {
-    ModalResult = ui::mrCancel;
+    SetModalResult(ui::mrCancel);
   }
 }
 
@@ -41,7 +41,7 @@ void TKeyedRecordFrm::TakeOutcome(const TKeyedOutcome& outcome, std::string_view
     CopyToField(Result.Text, std::string(id) + ":" + CorpNo);
   }
   if (outcome.Close) {
-    ModalResult = ui::mrOk;
+    SetModalResult(ui::mrOk);
   }
 }
 

@@ -68,7 +68,7 @@ void TCustAcEdtFrm::CreateControls() {
   BankNameMmo->SetMaxLength(140);
   BankNameMmo->SetWordWrap(false);
   BankNameMmo->SetMaxline(4);
-  BankNameMmo->CharPerLine = 0;
+  BankNameMmo->SetCharPerLine(0);
   BankNameMmo->OnKeyDown = [this](ui::TComponent* s, std::uint16_t& key, ui::TShiftState shift) {
     BankNameMmoKeyDown(s, key, shift);
   };
@@ -173,7 +173,7 @@ void TCustAcEdtFrm::ApplyTypeRule() {
   BankAcNoEdt->SetEnabled(true);
   const TBankMemoLimits limits = BankMemoLimits(SelectIdCmb->Text());
   BankNameMmo->SetMaxline(limits.Maxline);
-  BankNameMmo->CharPerLine = limits.CharPerLine;
+  BankNameMmo->SetCharPerLine(limits.CharPerLine);
 }
 
 // For type "A": the code on the memo's first line becomes the six lines the
@@ -295,12 +295,12 @@ void TCustAcEdtFrm::UpdateBtnClick(ui::TComponent*) {
   rec.Operator = UserNo;
   rec.Status = StatusCmb->ItemIndex();
   Result = frame::UpdateCustAcRec(ShellWnd, FunctionId, rec);
-  ModalResult = Result.Code > 0 ? ui::mrOk : ui::mrCancel;
+  SetModalResult(Result.Code > 0 ? ui::mrOk : ui::mrCancel);
 }
 
 // Leaving with the cancel result asks first; No keeps the dialog and its input.
 void TCustAcEdtFrm::FormCloseQuery(ui::TComponent*, bool& canClose) {
-  if (ModalResult != ui::mrCancel) {
+  if (ModalResult() != ui::mrCancel) {
     return;
   }
   const std::string question = frame::GetLangText(LangId, "Msg_Common_ExitWithoutSave", "");

@@ -201,7 +201,7 @@ void TCustCNYAcEditFrm::EMailMmoExit() {
 
 // Leaving with the cancel result (Cancel, the close box, a refused save) is confirmed.
 void TCustCNYAcEditFrm::FormCloseQuery(bool& canClose) {
-  if (ModalResult != ui::mrCancel) {
+  if (ModalResult() != ui::mrCancel) {
     return;
   }
   const std::string text =

@@ -5,7 +5,7 @@
 namespace payee {
 
 TRuleEdit::TRuleEdit(ui::TComponent* owner, std::string name)
-    : ui::TEdit(owner, std::move(name)), Mapstr(kSwiftBodySet), HeadMapstr(kSwiftHeadSet) {
+    : ui::TEdit(owner, std::move(name)), mapstr_(kSwiftBodySet), headMapstr_(kSwiftHeadSet) {
   ui::TFont font = Font();
   font.Name = "Courier New";
   SetFont(font);

@@ -75,7 +75,7 @@ TSwfSearchFrm::TSwfSearchFrm(const frame::EntryArgs& call) : TDialogFrm("SwfSear
     *lines[i] = MakeLabel(details, names[i], "");
   }
   YesBtn = details.Button("YesBtn", "Ok");
-  YesBtn->ModalResult = ui::mrOk;
+  YesBtn->SetModalResult(ui::mrOk);
   NoBtn = details.CloseButton("NoBtn", "Cancel", false);
 
   FindBtn = build.Button("FindBtn", "Find", [this] { FindBtnClick(); });
@@ -118,7 +118,7 @@ void TSwfSearchFrm::FindBtnClick() {
       BankNameLbx->SetItems(std::move(lines));
     }
     BankNameLbx->SetItemIndex(-1);
-    BankNameLbx->TopIndex = 0;
+    BankNameLbx->SetTopIndex(0);
   }
   BankDetailsPnl->SetVisible(true);
   FocusControl(BankNameLbx);

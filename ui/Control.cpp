@@ -43,7 +43,7 @@ void TControl::SetParent(TWinControl* parent) {
         ++windowed;
       }
     }
-    self->TabOrder = windowed;
+    self->tabOrder_ = windowed;
   }
   parent_->children_.push_back(this);
   RecordAnchorOrigin();
@@ -152,19 +152,23 @@ void TControl::SetAnchors(TAnchors anchors) {
 void TControl::SetBounds(int left, int top, int width, int height) {
   PlaceAt(left, top, width, height);
   RecordAnchorOrigin();
-  if (Align != alNone && parent_ != nullptr) {
+  if (align_ != alNone && parent_ != nullptr) {
     parent_->Realign();
   }
 }
 
+void TControl::SetConstraints(const TSizeConstraints& constraints) {
+  Assign(constraints_, constraints, chGeometry);
+}
+
 void TControl::PlaceAt(int left, int top, int width, int height) {
-  width = std::max(width, Constraints.MinWidth);
-  height = std::max(height, Constraints.MinHeight);
-  if (Constraints.MaxWidth > 0) {
-    width = std::min(width, Constraints.MaxWidth);
+  width = std::max(width, constraints_.MinWidth);
+  height = std::max(height, constraints_.MinHeight);
+  if (constraints_.MaxWidth > 0) {
+    width = std::min(width, constraints_.MaxWidth);
   }
-  if (Constraints.MaxHeight > 0) {
-    height = std::min(height, Constraints.MaxHeight);
+  if (constraints_.MaxHeight > 0) {
+    height = std::min(height, constraints_.MaxHeight);
   }
   width = std::max(width, 0);
   height = std::max(height, 0);
@@ -301,7 +305,7 @@ void TWinControl::Realign() {
   auto docked = [this](TAlign align) {
     std::vector<TControl*> list;
     for (TControl* c : children_) {
-      if (c->Align == align && c->Visible()) {
+      if (c->align_ == align && c->Visible()) {
         list.push_back(c);
       }
     }
@@ -341,7 +345,7 @@ void TWinControl::Realign() {
     c->PlaceAt(room.Left, room.Top, std::max(room.Width(), 0), std::max(room.Height(), 0));
   }
   for (TControl* c : children_) {
-    if (c->Align != alNone || c->anchors_ == akLeftTop) {
+    if (c->align_ != alNone || c->anchors_ == akLeftTop) {
       continue;
     }
     const AnchorOrigin& o = c->origin_;

@@ -58,6 +58,7 @@ struct TSizeConstraints {
   int MinHeight = 0;
   int MaxWidth = 0;
   int MaxHeight = 0;
+  bool operator==(const TSizeConstraints&) const = default;
 };
 
 // Shift state of a key or mouse event: a set of these flags.
@@ -133,7 +134,9 @@ class TControl : public TComponent {
 
   TColor Color() const { return color_; }
   void SetColor(TColor color);
-  TPopupMenu* PopupMenu = nullptr;
+  // The menu a right-click opens (a parent's when the control has none).
+  TPopupMenu* PopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
   const std::string& Hint() const { return hint_; }
   void SetHint(std::string hint);
 
@@ -145,8 +148,13 @@ class TControl : public TComponent {
   // Geometry, in the parent's pixels (a form's are its client area: the platform adds
   // its frame). The parent lays out its docked and anchored children again whenever its
   // size changes, and when a docked child's bounds are set (TWinControl::Realign).
-  TAlign Align = alNone;
-  TSizeConstraints Constraints;
+  // Docking takes effect at the parent's next layout (SetBounds of the control, or Realign).
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign align) { align_ = align; }
+  // Bounds set from now on keep within them; a platform shows them as a sizeable form's
+  // limits.
+  const TSizeConstraints& Constraints() const { return constraints_; }
+  void SetConstraints(const TSizeConstraints& constraints);
   TAnchors Anchors() const { return anchors_; }
   // Anchors count from the control's place and its parent's size at this moment.
   void SetAnchors(TAnchors anchors);
@@ -233,10 +241,13 @@ class TControl : public TComponent {
   bool visible_ = true;
   std::string caption_;
   TColor color_ = clBtnFace;
+  TPopupMenu* popupMenu_ = nullptr;
   std::string hint_;
   bool parentFont_ = true;
   TFont font_;
   int left_ = 0, top_ = 0, width_ = 75, height_ = 25;
+  TAlign align_ = alNone;
+  TSizeConstraints constraints_;
   TAnchors anchors_ = akLeftTop;
   AnchorOrigin origin_;
   DragStateValue dragState_ = DragIdle;
@@ -257,8 +268,11 @@ class TWinControl : public TControl {
   int ControlCount() const { return static_cast<int>(children_.size()); }
 
   // Position among the windowed siblings; Tab follows it. Set at joining a parent.
-  int TabOrder = 0;
-  bool TabStop = true;
+  int TabOrder() const { return tabOrder_; }
+  void SetTabOrder(int order) { tabOrder_ = order; }
+  // Whether Tab stops at the control.
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool stop) { tabStop_ = stop; }
 
   // Whether the control itself takes the focus (containers do not).
   virtual bool AcceptsFocus() const { return true; }
@@ -319,6 +333,8 @@ class TWinControl : public TControl {
  private:
   friend class TControl;
   std::vector<TControl*> children_;
+  int tabOrder_ = 0;
+  bool tabStop_ = true;
   bool aligning_ = false;
 };
 

@@ -153,7 +153,7 @@ void TMemo::DeleteLine(int index) {
 }
 
 bool TMemo::WantsKey(std::uint16_t key) const {
-  return (key == vk::Return && WantReturns) || (key == vk::Tab && WantTabs);
+  return (key == vk::Return && wantReturns_) || (key == vk::Tab && wantTabs_);
 }
 
 // Up and Down keep the column as far as the other line allows; Home and End stay on
@@ -195,13 +195,13 @@ void TMemo::HandleKey(std::uint16_t key, TShiftState shift) {
 
 void TMemo::HandleChar(char key) {
   if (key == '\r') {
-    if (WantReturns) {
+    if (wantReturns_) {
       InsertTyped("\r\n");
     }
     return;
   }
   if (key == '\t') {
-    if (WantTabs) {
+    if (wantTabs_) {
       InsertTyped("\t");
     }
     return;
@@ -214,7 +214,7 @@ bool TFileNameEdit::ButtonClick() {
     OnButtonClick(this);
   }
   std::string path = Text();
-  if (!CurrentPlatform().FileDialog(SaveDialog, Filter, path)) {
+  if (!CurrentPlatform().FileDialog(saveDialog_, filter_, path)) {
     return false;
   }
   SetText(path);

@@ -106,8 +106,11 @@ class TMemo : public TCustomEdit {
   // Line holding the caret.
   int CaretLine() const { return LineOfOffset(Text(), SelStart()); }
 
-  bool WantReturns = true;
-  bool WantTabs = false;
+  // Whether Enter and Tab go into the text rather than to the form.
+  bool WantReturns() const { return wantReturns_; }
+  void SetWantReturns(bool want) { wantReturns_ = want; }
+  bool WantTabs() const { return wantTabs_; }
+  void SetWantTabs(bool want) { wantTabs_ = want; }
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool wordWrap) { Assign(wordWrap_, wordWrap, chLook); }
   enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -124,6 +127,8 @@ class TMemo : public TCustomEdit {
  private:
   bool wordWrap_ = true;
   TScrollStyle scrollBars_ = ssNone;
+  bool wantReturns_ = true;
+  bool wantTabs_ = false;
 };
 
 // An edit with a browse button that opens the platform's file dialog.
@@ -135,8 +140,12 @@ class TFileNameEdit : public TCustomEdit {
   // The original component library's class name.
   const char* ClassName() const override { return "TFilenameEdit"; }
 
-  std::string Filter;  // "Text files (*.txt)|*.txt|All files (*.*)|*.*"
-  bool SaveDialog = false;
+  // The file dialog's filter: "Text files (*.txt)|*.txt|All files (*.*)|*.*".
+  const std::string& Filter() const { return filter_; }
+  void SetFilter(std::string filter) { filter_ = std::move(filter); }
+  // A save dialog (a name that may not exist yet) rather than an open dialog.
+  bool SaveDialog() const { return saveDialog_; }
+  void SetSaveDialog(bool save) { saveDialog_ = save; }
   // The browse button: the file dialog with the current text as initial name; a chosen
   // name becomes the text (firing Change). Returns false when cancelled.
   bool ButtonClick();
@@ -144,6 +153,10 @@ class TFileNameEdit : public TCustomEdit {
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
+
+ private:
+  std::string filter_;
+  bool saveDialog_ = false;
 };
 
 }  // namespace ui

@@ -37,8 +37,10 @@ void RealignAll(TWinControl& parent) {
 void ApplyDesign(TForm& form, const TFormDesign& design) {
   form.SetBorderStyle(design.BorderStyle);
   if (design.BorderStyle == bsSizeable) {
-    form.Constraints.MinWidth = design.Width;
-    form.Constraints.MinHeight = design.Height;
+    TSizeConstraints limits = form.Constraints();
+    limits.MinWidth = design.Width;
+    limits.MinHeight = design.Height;
+    form.SetConstraints(limits);
   }
   form.SetBounds(form.Left(), form.Top(), design.Width, design.Height);
 
@@ -57,14 +59,14 @@ void ApplyDesign(TForm& form, const TFormDesign& design) {
         parent->Owner() == &form) {
       Refuse(form, std::string(place.Name) + " placed before its parent " + parent->Name);
     }
-    control->Align = place.Align;
+    control->SetAlign(place.Align);
     control->SetBounds(place.Left, place.Top, place.Width, place.Height);
     control->SetAnchors(place.Anchors);
     VisitKind(
         *control, [](TLabel& label) { label.SetAutoSize(false); },
-        [](TListBox& list) { list.ItemHeight = LineHeightOf(list.Font()); }, [](TComponent&) {});
+        [](TListBox& list) { list.SetItemHeight(LineHeightOf(list.Font())); }, [](TComponent&) {});
     if (auto* windowed = dynamic_cast<TWinControl*>(control); windowed && parent) {
-      windowed->TabOrder = nextTab[parent]++;
+      windowed->SetTabOrder(nextTab[parent]++);
     }
   }
   for (const TComponent* component : form.Components()) {

@@ -30,7 +30,7 @@ bool TForm::CloseQuery() {
     OnCloseQuery(this, canClose);
   }
   if (!canClose) {
-    ModalResult = mrNone;
+    modalResult_ = mrNone;
   }
   return canClose;
 }
@@ -107,12 +107,12 @@ void CollectTabOrder(const TWinControl& parent, std::vector<TWinControl*>& out) 
     }
   }
   std::stable_sort(windowed.begin(), windowed.end(),
-                   [](TWinControl* a, TWinControl* b) { return a->TabOrder < b->TabOrder; });
+                   [](TWinControl* a, TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
   for (TWinControl* w : windowed) {
     if (!w->Visible() || !w->Enabled()) {
       continue;
     }
-    if (w->AcceptsFocus() && w->TabStop) {
+    if (w->AcceptsFocus() && w->TabStop()) {
       out.push_back(w);
     }
     CollectTabOrder(*w, out);
@@ -153,7 +153,7 @@ TButton* FindButton(const TWinControl& parent, bool wantDefault) {
     TButton* found = VisitKind(
         *c,
         [&](TButton& b) -> TButton* {
-          return (wantDefault ? b.Default() : b.Cancel) ? &b : nullptr;
+          return (wantDefault ? b.Default() : b.Cancel()) ? &b : nullptr;
         },
         [&](TWinControl& w) { return FindButton(w, wantDefault); },
         [](TComponent&) -> TButton* { return nullptr; });
@@ -177,7 +177,7 @@ TButton* TForm::CancelButton() const {
 // dialog, else on the first control in tab order.
 void TForm::BeginModal() {
   modal_ = true;
-  ModalResult = mrNone;
+  modalResult_ = mrNone;
   TWinControl* preset = focused_;
   SetFocused(nullptr);
   if (OnShow) {

@@ -46,10 +46,14 @@ class TForm : public TWinControl {
   const char* ClassName() const override { return "TForm"; }
   bool AcceptsFocus() const override { return false; }
 
-  int ModalResult = mrNone;
-  TPosition Position = poDesigned;
-  TFormBorderStyle BorderStyle = bsDialog;
-  void SetBorderStyle(TFormBorderStyle style) { Assign(BorderStyle, style, chLook); }
+  // Anything but mrNone asks the form to close once the current event is handled.
+  int ModalResult() const { return modalResult_; }
+  void SetModalResult(int result) { modalResult_ = result; }
+  // Where the platform puts the form when it shows it.
+  TPosition Position() const { return position_; }
+  void SetPosition(TPosition position) { position_ = position; }
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle style) { Assign(borderStyle_, style, chLook); }
   // Set while a platform shows the form modally.
   bool Modal() const { return modal_; }
 
@@ -57,12 +61,13 @@ class TForm : public TWinControl {
   TNotifyEvent OnShow;
   TNotifyEvent OnClose;
   // Asks the form before any control sees a key (the original's KeyPreview).
-  bool KeyPreview = false;
+  bool KeyPreview() const { return keyPreview_; }
+  void SetKeyPreview(bool preview) { keyPreview_ = preview; }
 
   // Shows the form modally on the current platform; returns the modal result.
   int ShowModal();
   // Closes as the close box does: the cancel result, subject to the close query.
-  void Close() { ModalResult = mrCancel; }
+  void Close() { modalResult_ = mrCancel; }
 
   // Runs the close query; a refusal sets ModalResult back to mrNone. Returns whether
   // the form may close.
@@ -113,6 +118,10 @@ class TForm : public TWinControl {
   TWinControl* focused_ = nullptr;
   unsigned focusSerial_ = 0;
   bool modal_ = false;
+  int modalResult_ = mrNone;
+  TPosition position_ = poDesigned;
+  TFormBorderStyle borderStyle_ = bsDialog;
+  bool keyPreview_ = false;
 };
 
 }  // namespace ui

@@ -77,7 +77,7 @@ KeyStroke KeyOfChar(unsigned char c) {
 void ReleaseKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
   TForm* form = control.ParentForm();
   TWinControl* target = form && form->ActiveControl() ? form->ActiveControl() : &control;
-  if (form && form->KeyPreview) {
+  if (form && form->KeyPreview()) {
     form->KeyUp(key, shift);
   }
   if (key) {
@@ -89,7 +89,7 @@ void ReleaseKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
 // handler consumed the key. Returns the key as the handlers left it.
 std::uint16_t PressDown(TWinControl& control, std::uint16_t key, TShiftState shift) {
   TForm* form = control.ParentForm();
-  if (form && form->KeyPreview) {
+  if (form && form->KeyPreview()) {
     form->KeyDown(key, shift);
   }
   if (key) {
@@ -103,7 +103,7 @@ std::uint16_t PressDown(TWinControl& control, std::uint16_t key, TShiftState shi
 
 void PressChar(TWinControl& control, char ch) {
   TForm* form = control.ParentForm();
-  if (form && form->KeyPreview) {
+  if (form && form->KeyPreview()) {
     form->KeyPress(ch);
   }
   if (ch) {
@@ -231,7 +231,7 @@ void PressKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
 void TypeText(TWinControl& control, const std::string& text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     TForm* form = control.ParentForm();
-    if (form && form->ModalResult != mrNone) {
+    if (form && form->ModalResult() != mrNone) {
       return;  // the form is closing
     }
     unsigned char c = static_cast<unsigned char>(text[i]);
@@ -276,7 +276,7 @@ void PasteText(TWinControl& control, const std::string& text) {
     if (PressDown(control, 'V', ssCtrl)) {
       char ch = '\x16';
       TForm* form = control.ParentForm();
-      if (form && form->KeyPreview) {
+      if (form && form->KeyPreview()) {
         form->KeyPress(ch);
       }
       if (ch) {
@@ -378,7 +378,7 @@ void DragItem(TListBox& list, int from, int to, TMouseButton button) {
     int x = list.Width() / 2;
     int y0 = list.ItemCenterY(from);
     int count = static_cast<int>(list.Items().size());
-    int y1 = to < 0 ? list.ItemCenterY(count) + list.ItemHeight : list.ItemCenterY(to);
+    int y1 = to < 0 ? list.ItemCenterY(count) + list.ItemHeight() : list.ItemCenterY(to);
     PressOver(list, from, button, x, y0);
     if (list.DragPending()) {
       StartPendingDrag(list);
@@ -410,7 +410,7 @@ void PressAndMove(TListBox& list, int from, int dy, TMouseButton button) {
 }
 
 void CloseByOperator(TForm& form) {
-  form.ModalResult = mrCancel;
+  form.SetModalResult(mrCancel);
 }
 
 }  // namespace ui

@@ -60,7 +60,7 @@ bool InTabOrder(const TControl& control) {
     return false;
   }
   if (w->AcceptsFocus()) {
-    return w->TabStop;
+    return w->TabStop();
   }
   return std::any_of(w->Controls().begin(), w->Controls().end(),
                      [](const TControl* c) { return InTabOrder(*c); });
@@ -107,7 +107,7 @@ class Checker : private ConstControlVisitor {
     for (std::size_t i = 0; i < shown.size(); ++i) {
       const TControl& c = *shown[i];
       const TRect r = c.BoundsRect();
-      if (c.Align == alNone && c.Left() == 0 && c.Top() == 0 && c.Width() == kDefaultWidth &&
+      if (c.Align() == alNone && c.Left() == 0 && c.Top() == 0 && c.Width() == kDefaultWidth &&
           c.Height() == kDefaultHeight) {
         Add(c, "keeps the default bounds: it has no designed place");
       }
@@ -138,7 +138,7 @@ class Checker : private ConstControlVisitor {
       }
     }
     std::stable_sort(stops.begin(), stops.end(), [](const TWinControl* a, const TWinControl* b) {
-      return a->TabOrder < b->TabOrder;
+      return a->TabOrder() < b->TabOrder();
     });
     for (std::size_t i = 0; i < stops.size(); ++i) {
       for (std::size_t j = i + 1; j < stops.size(); ++j) {
@@ -215,7 +215,7 @@ class Checker : private ConstControlVisitor {
   }
   void Visit(const TCustomEdit& c) override { LineFits(c, "the height", c.Height() - kFieldLines); }
   void Visit(const TListBox& c) override {
-    LineFits(c, "a row", c.ItemHeight);
+    LineFits(c, "a row", c.ItemHeight());
     LineFits(c, "the height", c.Height() - kFieldLines);
   }
   void Visit(const TListView& c) override {

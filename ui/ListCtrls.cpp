@@ -285,10 +285,10 @@ void TListBox::Clear() {
 }
 
 int TListBox::ItemAtPos(int, int y, bool existing) const {
-  if (y < 0 || ItemHeight <= 0) {
+  if (y < 0 || itemHeight_ <= 0) {
     return -1;
   }
-  int index = TopIndex + y / ItemHeight;
+  int index = topIndex_ + y / itemHeight_;
   if (index < Count(items_)) {
     return index;
   }
@@ -296,7 +296,7 @@ int TListBox::ItemAtPos(int, int y, bool existing) const {
 }
 
 int TListBox::ItemCenterY(int index) const {
-  return (index - TopIndex) * ItemHeight + ItemHeight / 2;
+  return (index - topIndex_) * itemHeight_ + itemHeight_ / 2;
 }
 
 void TListBox::SelectByOperator(int index) {

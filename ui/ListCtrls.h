@@ -55,7 +55,6 @@ class TComboBox : public TWinControl {
   void SetSelStart(int pos);
   int MaxLength() const { return edit_.MaxLength; }
   void SetMaxLength(int maxLength) { edit_.MaxLength = maxLength < 0 ? 0 : maxLength; }
-  bool Sorted = false;
 
   TNotifyEvent OnChange;
   TNotifyEvent OnSelect;
@@ -103,8 +102,12 @@ class TListBox : public TWinControl {
   void SetItemIndex(int index);
   virtual void Clear();
 
-  int ItemHeight = 16;
-  int TopIndex = 0;
+  // Pixels a row takes; the platform draws rows this high.
+  int ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(int height) { Assign(itemHeight_, height, chLook); }
+  // The first row shown; the platform scrolls to it.
+  int TopIndex() const { return topIndex_; }
+  void SetTopIndex(int index) { Assign(topIndex_, index, chSelection); }
   // Index of the item under the point (x, y) in the control's own pixels; -1 below the
   // last item or outside, unless existing is false (then the count).
   int ItemAtPos(int x, int y, bool existing = true) const;
@@ -126,6 +129,8 @@ class TListBox : public TWinControl {
  private:
   TStrings items_;
   int itemIndex_ = -1;
+  int itemHeight_ = 16;
+  int topIndex_ = 0;
 };
 
 // A list box whose items have check boxes. Checking from code fires nothing; the
@@ -192,7 +197,9 @@ class TTreeView : public TWinControl {
   }
   const char* ClassName() const override { return "TTreeView"; }
 
-  bool ReadOnly = false;
+  // The operator may not edit the nodes' texts.
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool readOnly) { Assign(readOnly_, readOnly, chLook); }
 
   // All nodes in tree order (each node, then its children).
   std::vector<TTreeNode*> Nodes() const;
@@ -227,6 +234,7 @@ class TTreeView : public TWinControl {
   void NoticeAdded(const TTreeNode& node);
   std::vector<std::unique_ptr<TTreeNode>> roots_;
   TTreeNode* selected_ = nullptr;
+  bool readOnly_ = false;
 };
 
 struct TListColumn {
@@ -252,7 +260,9 @@ class TListView : public TWinControl {
 
   TViewStyle ViewStyle() const { return viewStyle_; }
   void SetViewStyle(TViewStyle style) { Assign(viewStyle_, style, chLook); }
-  bool ReadOnly = false;
+  // The operator may not edit the rows' captions.
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool readOnly) { Assign(readOnly_, readOnly, chLook); }
   bool RowSelect() const { return rowSelect_; }
   void SetRowSelect(bool rowSelect) { Assign(rowSelect_, rowSelect, chLook); }
   const std::vector<TListColumn>& Columns() const { return columns_; }
@@ -291,6 +301,7 @@ class TListView : public TWinControl {
 
  private:
   TViewStyle viewStyle_ = vsReport;
+  bool readOnly_ = false;
   bool rowSelect_ = false;
   std::vector<TListColumn> columns_;
   std::vector<TListItem> items_;

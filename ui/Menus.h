@@ -17,10 +17,15 @@ class TMenuItem : public TComponent {
   ~TMenuItem() override;
   const char* ClassName() const override { return "TMenuItem"; }
 
-  std::string Caption;
-  bool Enabled = true;
-  bool Visible = true;
-  bool Checked = false;
+  // Read when the menu opens, so setting them needs no notice.
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(std::string caption) { caption_ = std::move(caption); }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled) { enabled_ = enabled; }
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible) { visible_ = visible; }
+  bool Checked() const { return checked_; }
+  void SetChecked(bool checked) { checked_ = checked; }
   TNotifyEvent OnClick;
   TPopupMenu* Menu() const { return menu_; }
   virtual void Click();
@@ -31,6 +36,10 @@ class TMenuItem : public TComponent {
  private:
   friend class TPopupMenu;
   TPopupMenu* menu_ = nullptr;
+  std::string caption_;
+  bool enabled_ = true;
+  bool visible_ = true;
+  bool checked_ = false;
 };
 
 class TPopupMenu : public TComponent {

@@ -13,9 +13,9 @@ namespace ui {
 // The form takes the button's modal result before the handler runs, so a handler
 // may still take it back by setting the form's ModalResult to mrNone.
 void TButton::Click() {
-  if (ModalResult != mrNone) {
+  if (modalResult_ != mrNone) {
     if (TForm* form = ParentForm()) {
-      form->ModalResult = ModalResult;
+      form->SetModalResult(modalResult_);
     }
   }
   TControl::Click();
@@ -31,29 +31,29 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
   Assign(kind_, kind, chLook);
   switch (kind) {
     case bkOK:
-      ModalResult = mrOk;
+      SetModalResult(mrOk);
       SetDefault(true);
       break;
     case bkCancel:
-      ModalResult = mrCancel;
-      Cancel = true;
+      SetModalResult(mrCancel);
+      SetCancel(true);
       break;
     case bkYes:
-      ModalResult = mrYes;
+      SetModalResult(mrYes);
       SetDefault(true);
       break;
     case bkNo:
-      ModalResult = mrNo;
-      Cancel = true;
+      SetModalResult(mrNo);
+      SetCancel(true);
       break;
     case bkAbort:
-      ModalResult = mrAbort;
+      SetModalResult(mrAbort);
       break;
     case bkRetry:
-      ModalResult = mrRetry;
+      SetModalResult(mrRetry);
       break;
     case bkIgnore:
-      ModalResult = mrIgnore;
+      SetModalResult(mrIgnore);
       break;
     case bkClose:
     case bkCustom:

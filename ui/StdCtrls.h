@@ -37,10 +37,12 @@ class TButton : public TWinControl {
  public:
   TButton(TComponent* owner, std::string name) : TWinControl(owner, std::move(name)) {}
   const char* ClassName() const override { return "TButton"; }
-  int ModalResult = 0;
+  int ModalResult() const { return modalResult_; }
+  void SetModalResult(int result) { modalResult_ = result; }
   bool Default() const { return default_; }
   void SetDefault(bool isDefault) { Assign(default_, isDefault, chLook); }
-  bool Cancel = false;
+  bool Cancel() const { return cancel_; }
+  void SetCancel(bool cancel) { cancel_ = cancel; }
   void Click() override;
   // Space clicks the focused button.
   void HandleKey(std::uint16_t key, TShiftState shift) override;
@@ -49,7 +51,9 @@ class TButton : public TWinControl {
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }
 
  private:
+  int modalResult_ = 0;
   bool default_ = false;
+  bool cancel_ = false;
 };
 
 enum TBitBtnKind { bkCustom, bkOK, bkCancel, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore };

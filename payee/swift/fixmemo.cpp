@@ -5,9 +5,9 @@
 namespace payee {
 
 TFixedMemo::TFixedMemo(ui::TComponent* owner, std::string name)
-    : ui::TMemo(owner, std::move(name)), Mapstr(kSwiftBodySet), HeadMapstr(kSwiftHeadSet) {
+    : ui::TMemo(owner, std::move(name)), mapstr_(kSwiftBodySet), headMapstr_(kSwiftHeadSet) {
   SetWordWrap(false);
-  WantReturns = true;
+  SetWantReturns(true);
   ui::TFont font = Font();
   font.Name = "Courier New";
   SetFont(font);
@@ -45,7 +45,7 @@ bool TFixedMemo::Acceptable() const {
   }
   int codePage = SwiftCodePage();
   for (const std::string& line : lines) {
-    if (!IsSwiftLine(line, CharPerLine, codePage)) {
+    if (!IsSwiftLine(line, charPerLine_, codePage)) {
       return false;
     }
   }

@@ -16,11 +16,15 @@ class TFixedMemo : public ui::TMemo {
   TFixedMemo(ui::TComponent* owner, std::string name);
   const char* ClassName() const override { return "TFixedMemo"; }
 
-  // Allowed characters and allowed first characters; the SWIFT sets at creation.
-  std::string Mapstr;
-  std::string HeadMapstr;
-  // Maximum length of one line in bytes; 0 or less: no limit.
-  int CharPerLine = 0;
+  // Allowed characters and allowed first characters: the SWIFT sets at creation, stored
+  // for whoever reads them; the check always uses the SWIFT sets.
+  const std::string& Mapstr() const { return mapstr_; }
+  void SetMapstr(std::string set) { mapstr_ = std::move(set); }
+  const std::string& HeadMapstr() const { return headMapstr_; }
+  void SetHeadMapstr(std::string set) { headMapstr_ = std::move(set); }
+  // Maximum length of one line in bytes; 0 or less: no limit. Applies to later changes.
+  int CharPerLine() const { return charPerLine_; }
+  void SetCharPerLine(int bytes) { charPerLine_ = bytes; }
 
   // Maximum number of lines; 0 or less: no limit.
   int Maxline() const { return maxline_; }
@@ -35,6 +39,9 @@ class TFixedMemo : public ui::TMemo {
  private:
   bool Acceptable() const;
 
+  std::string mapstr_;
+  std::string headMapstr_;
+  int charPerLine_ = 0;
   int maxline_ = 0;
   TChangeGuard guard_;
 };

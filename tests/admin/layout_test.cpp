@@ -115,7 +115,7 @@ TEST_F(UserReportResizeTest, GrowsItsListAndKeepsItsButtonsInTheCorner) {
   tavro_test::LayoutProbe probe(Platform());
   probe.Install([&](ui::TForm& form) {
     auto& f = dynamic_cast<admin::TUserListPrnFrm&>(form);
-    EXPECT_EQ(f.BorderStyle, ui::bsSizeable);
+    EXPECT_EQ(f.BorderStyle(), ui::bsSizeable);
     const int width = f.Width(), height = f.Height();
     const ui::TRect list = f.UserLv->BoundsRect();
     const int right = width - f.CancelBtn->BoundsRect().Right;

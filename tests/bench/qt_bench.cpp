@@ -140,7 +140,7 @@ void OnHeadless(ui::HeadlessPlatform& platform, const std::function<void(ui::TFo
   platform.SetOperator([act](ui::TForm& form) {
     act(form);
     form.OnCloseQuery = nullptr;
-    form.ModalResult = ui::mrCancel;
+    form.SetModalResult(ui::mrCancel);
   });
 }
 
@@ -151,7 +151,7 @@ void OnQt(ui::QtDesktop& desktop, const std::function<void(ui::TForm&)>& act) {
     window.Sync();
     window.repaint();
     window.Form().OnCloseQuery = nullptr;
-    window.Form().ModalResult = ui::mrCancel;
+    window.Form().SetModalResult(ui::mrCancel);
     window.CheckClose();
   });
 }
@@ -222,7 +222,7 @@ class TFolderFrm : public ui::TForm {
     SetCaption("Folder");
     SetBounds(0, 0, 640, 480);
     FolderLsv = ui::Create<ui::TListView>(this, this, "FolderLsv");
-    FolderLsv->Align = ui::alClient;
+    FolderLsv->SetAlign(ui::alClient);
     FolderLsv->SetRowSelect(true);
     for (const char* title : {"Number", "Name", "Amount", "Time", "State"}) {
       FolderLsv->AddColumn({title, 120, ui::taLeftJustify});
@@ -294,7 +294,7 @@ void BM_FillListViewQt(benchmark::State& state) {
     window.Sync();
     window.repaint();
     grown = HeapInUse() - before;
-    window.Form().ModalResult = ui::mrCancel;
+    window.Form().SetModalResult(ui::mrCancel);
     window.CheckClose();
   });
   FillBenchmark(state, [&] {
@@ -381,7 +381,7 @@ void BM_KeystrokeUserDialogHeadless(benchmark::State& state) {
     RightsOn(form, outline, nodes);
     KeysHeadless(state, ChosenFunctionRights(form), " ");
     form.OnCloseQuery = nullptr;
-    form.ModalResult = ui::mrCancel;
+    form.SetModalResult(ui::mrCancel);
   });
   OpenUserDialog();
   state.counters["nodes"] = static_cast<double>(nodes);
@@ -405,7 +405,7 @@ void BM_KeystrokeUserDialogQt(benchmark::State& state) {
       state.SkipWithError("the keys did not reach the list");
     }
     window.Form().OnCloseQuery = nullptr;
-    window.Form().ModalResult = ui::mrCancel;
+    window.Form().SetModalResult(ui::mrCancel);
     window.CheckClose();
   });
   OpenUserDialog();
@@ -423,7 +423,7 @@ class TBigListFrm : public ui::TForm {
     SetBounds(0, 0, 640, 480);
     NameEdt = ui::Create<ui::TEdit>(this, this, "NameEdt");
     NameEdt->SetBounds(0, 0, 640, 24);
-    NameEdt->Align = ui::alTop;
+    NameEdt->SetAlign(ui::alTop);
     NameEdt->OnChange = [this](ui::TComponent*) { ++Changes; };
     const std::string name = sys::Utf8ToGbk("上海浦东发展银行股份有限公司");
     ui::TControl* list = nullptr;
@@ -457,7 +457,7 @@ class TBigListFrm : public ui::TForm {
       }
       list = tree;
     }
-    list->Align = ui::alClient;
+    list->SetAlign(ui::alClient);
     Realign();
   }
   const char* ClassName() const override { return "TBigListFrm"; }
@@ -472,7 +472,7 @@ void BM_KeystrokeBesideListHeadless(benchmark::State& state) {
   TBigListFrm form(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   platform.SetOperator([&](ui::TForm&) {
     KeysHeadless(state, *form.NameEdt, "a\b");
-    form.ModalResult = ui::mrCancel;
+    form.SetModalResult(ui::mrCancel);
   });
   form.ShowModal();
   if (form.Changes != state.iterations()) {
@@ -491,7 +491,7 @@ void BM_KeystrokeBesideListQt(benchmark::State& state) {
     if (form.Changes != state.iterations()) {
       state.SkipWithError("the keys did not reach the edit");
     }
-    form.ModalResult = ui::mrCancel;
+    form.SetModalResult(ui::mrCancel);
     window.CheckClose();
   });
   form.ShowModal();
@@ -611,7 +611,7 @@ void BM_ImportQt(benchmark::State& state) {
     grown = Import([&desktop](ui::TForm&, const std::function<void()>& act) {
               desktop.SetOnShown([act](ui::FormWindow& window) {
                 act();
-                window.Form().ModalResult = ui::mrCancel;
+                window.Form().SetModalResult(ui::mrCancel);
                 window.CheckClose();
               });
             }) -

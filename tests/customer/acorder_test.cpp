@@ -167,7 +167,7 @@ TEST_F(AcOrderTest, TheDragBeginsOnlyAfterTheThreshold) {
   customer::TAcOrderEditFrm form(Call());
   Prepare(form);
   ui::TListBox& list = *form.AcListLbx;
-  list.ItemHeight = 4;
+  list.SetItemHeight(4);
   WhileShown(Platform(), form, [&] {
     const int threshold = ui::TControl::kDefaultDragThreshold;
     ui::PressAndMove(list, 0, threshold - 1);

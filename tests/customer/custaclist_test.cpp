@@ -141,14 +141,14 @@ TEST_F(CustAcListTest, AMissingModuleIsShownAndTheListStaysOpen) {
 TEST_F(CustAcListTest, CaptionsComeFromTheLanguageFileWithoutDefaults) {
   const customer::TCustAcListFrm designed({}, sys::IniFile(TempDir() + "none.ini"));
   EXPECT_EQ(designed.Caption(), Gbk("客户帐号"));
-  EXPECT_EQ(designed.NewMit->Caption, "New");
-  EXPECT_EQ(designed.EditMit->Caption, "Edit");
+  EXPECT_EQ(designed.NewMit->Caption(), "New");
+  EXPECT_EQ(designed.EditMit->Caption(), "Edit");
   EXPECT_TRUE(designed.FolderLsv->RowSelect());
   tavro_test::WriteFile(TempDir() + "lang.ini", "[EN]\r\nMnu_CustAcList_NewMit_Name=Add\r\n");
   const customer::TCustAcListFrm partial({}, sys::IniFile(TempDir() + "lang.ini"));
   EXPECT_EQ(partial.Caption(), "");
-  EXPECT_EQ(partial.NewMit->Caption, "Add");
-  EXPECT_EQ(partial.EditMit->Caption, "");
+  EXPECT_EQ(partial.NewMit->Caption(), "Add");
+  EXPECT_EQ(partial.EditMit->Caption(), "");
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST_F(StatusResizeTest, TheOperationLogTakesWhatTheFormGains) {
   tavro_test::LayoutProbe probe(Platform());
   probe.Install([&](ui::TForm& form) {
     auto& f = dynamic_cast<customer::TStatusFolderFrm&>(form);
-    EXPECT_EQ(f.BorderStyle, ui::bsSizeable);
+    EXPECT_EQ(f.BorderStyle(), ui::bsSizeable);
     const ui::TRect trail = f.GroupBox2->BoundsRect();
     const ui::TRect log = f.GroupBox3->BoundsRect();
     EXPECT_TRUE(Platform().Perform(f, "resize form " + std::to_string(f.Width() + 100) + " " +

@@ -193,7 +193,7 @@ class EntryFrameTest : public FrameTest {
     fakehost::On("Sh_GetFunctionName  7,0", Answer::Ok("A.dll\aE"));
     frame::LookupFunction(kWnd, 7, 0);
     ownerDuringCall = Platform().OwnerWindow();
-    Platform().SetOperator([modalResult](ui::TForm& f) { f.ModalResult = modalResult; });
+    Platform().SetOperator([modalResult](ui::TForm& f) { f.SetModalResult(modalResult); });
     ui::TForm form(nullptr, "TestFrm");
     TShellResult dialogResult{3, {}};
     std::memset(dialogResult.Text, 'k', sizeof dialogResult.Text);  // no zero byte

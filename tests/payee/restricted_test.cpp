@@ -218,7 +218,7 @@ TEST_F(RestrictedGuardTest, MemoLineLimit) {
 // Lines are measured in bytes, a Chinese character counting two, and every line is
 // held to the width and to the head set, not only the one typed into.
 TEST_F(RestrictedGuardTest, MemoLinesEachCheckedOnTheirOwn) {
-  Memo->CharPerLine = 35;
+  Memo->SetCharPerLine(35);
   const std::string a34(34, 'A');
   const std::string zhong = Gbk("中");
   const struct {
@@ -241,7 +241,7 @@ TEST_F(RestrictedGuardTest, MemoLinesEachCheckedOnTheirOwn) {
     after.insert(static_cast<std::size_t>(c.caret), c.typed);
     EXPECT_EQ(TypeInto(*Memo, c.before, c.caret, c.typed), c.accepted ? after : c.before);
   }
-  Memo->CharPerLine = 0;
+  Memo->SetCharPerLine(0);
   EXPECT_EQ(TypeInto(*Memo, "", 0, std::string(100, 'A')), std::string(100, 'A'));
   EXPECT_EQ(TypeInto(*Memo, "", 0, "A-B\r-C\r  :D\rE:F"), "A-B\r\nC\r\n  D\r\nE:F");
 }

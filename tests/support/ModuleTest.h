@@ -7,7 +7,7 @@
 //   TEST_F(MyTest, ...) {
 //     fakehost::On("MN_GetCorpName '0012'", fakehost::Answer::Ok("Acme"));
 //     Platform().RunScript("answer yes\n");       answers for the boxes to come
-//     Platform().SetOperator([](ui::TForm& f) { f.ModalResult = ui::mrOk; });
+//     Platform().SetOperator([](ui::TForm& f) { f.SetModalResult(ui::mrOk); });
 //     ... MessageLines() ...                      the transcript's "message ..." lines
 //     TempDir()                                   the test's $TMPDIR, ending in '/'
 //   }

@@ -29,17 +29,17 @@ TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
   MainDirTrv = Create<TTreeView>(this, this, "MainDirTrv");
   FolderLsv = Create<TListView>(this, this, "FolderLsv");
   FilenameEdt = Create<TFileNameEdit>(this, this, "FilenameEdt");
-  FilenameEdt->Filter = "Text files (*.txt)|*.txt";
+  FilenameEdt->SetFilter("Text files (*.txt)|*.txt");
   ListPmn = Create<TPopupMenu>(this, nullptr, "ListPmn");
   NewMit = Create<TMenuItem>(this, nullptr, "NewMit", ListPmn);
-  NewMit->Caption = "New";
-  FolderLsv->PopupMenu = ListPmn;
+  NewMit->SetCaption("New");
+  FolderLsv->SetPopupMenu(ListPmn);
   UpdateBtn = Create<TButton>(this, this, "UpdateBtn");
   UpdateBtn->SetCaption(Gbk("保存"));
   UpdateBtn->SetDefault(true);
   CancelBtn = Create<TButton>(this, this, "CancelBtn");
-  CancelBtn->Cancel = true;
-  CancelBtn->ModalResult = mrCancel;
+  CancelBtn->SetCancel(true);
+  CancelBtn->SetModalResult(mrCancel);
 
   auto notify = [this](const char* event) {
     return [this, event](TComponent* sender) { Log.push_back(sender->Name + "." + event); };

@@ -236,7 +236,7 @@ TEST_F(EditingTest, EnterInAMemoThatWantsReturnsBreaksTheLine) {
   EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "UpdateBtn.click"), 0);
 
   // Without WantReturns the default button takes Enter.
-  form.NoteMmo->WantReturns = false;
+  form.NoteMmo->SetWantReturns(false);
   PressKey(*form.NoteMmo, vk::Return);
   EXPECT_EQ(form.NoteMmo->Text(), "a\r\nb");
   EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "UpdateBtn.click"), 1);

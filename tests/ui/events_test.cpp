@@ -149,31 +149,31 @@ TEST_F(EventsTest, CheckingARadioButtonUnchecksItsSiblings) {
 }
 
 TEST_F(EventsTest, ButtonGivesTheFormItsModalResultBeforeItsHandlerRuns) {
-  form.UpdateBtn->ModalResult = mrOk;
+  form.UpdateBtn->SetModalResult(mrOk);
   int seen = -1;
   form.UpdateBtn->OnClick = [&](TComponent*) {
-    seen = form.ModalResult;
-    form.ModalResult = mrNone;  // a handler may keep the form open
+    seen = form.ModalResult();
+    form.SetModalResult(mrNone);  // a handler may keep the form open
   };
   ClickControl(*form.UpdateBtn);
   EXPECT_EQ(seen, mrOk);
-  EXPECT_EQ(form.ModalResult, mrNone);
+  EXPECT_EQ(form.ModalResult(), mrNone);
 
   auto* ok = Create<TBitBtn>(&form, &form, "OkBtn");
   ok->SetKind(bkOK);
   ClickControl(*ok);
-  EXPECT_EQ(form.ModalResult, mrOk);
+  EXPECT_EQ(form.ModalResult(), mrOk);
 }
 
 TEST_F(EventsTest, RefusedCloseQueryResetsTheModalResult) {
   form.AllowClose = false;
-  form.ModalResult = mrCancel;
+  form.SetModalResult(mrCancel);
   EXPECT_FALSE(form.CloseQuery());
-  EXPECT_EQ(form.ModalResult, mrNone);
+  EXPECT_EQ(form.ModalResult(), mrNone);
   form.AllowClose = true;
-  form.ModalResult = mrOk;
+  form.SetModalResult(mrOk);
   EXPECT_TRUE(form.CloseQuery());
-  EXPECT_EQ(form.ModalResult, mrOk);
+  EXPECT_EQ(form.ModalResult(), mrOk);
 }
 
 TEST_F(EventsTest, ExceptionInAHandlerIsShownAndTheDispatchCarriesOn) {

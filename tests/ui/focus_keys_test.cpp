@@ -69,7 +69,7 @@ TEST_F(FocusKeysTest, AnExitHandlerThatKeepsTheFocusWins) {
 
 TEST_F(FocusKeysTest, TabFollowsTabOrderSkippingWhatCannotTakeTheFocus) {
   form.BeginModal();
-  form.NoteMmo->TabOrder = 20;  // now after everything else of the form
+  form.NoteMmo->SetTabOrder(20);  // now after everything else of the form
   form.KindCmb->SetEnabled(false);
   form.StatusCmb->SetVisible(false);
   std::vector<std::string> visited;
@@ -138,7 +138,7 @@ TEST_F(FocusKeysTest, EnterAndEscapeGoToTheDefaultAndCancelButtonsFirst) {
     f.Log.clear();
     PressKey(*f.NameEdt, c.key);
     EXPECT_EQ(f.Log, c.log) << c.name;
-    EXPECT_EQ(f.ModalResult, c.modalResult) << c.name;
+    EXPECT_EQ(f.ModalResult(), c.modalResult) << c.name;
     EXPECT_EQ(f.NameEdt->Text(), "") << c.name;
   }
 }
@@ -149,12 +149,12 @@ TEST_F(FocusKeysTest, EnterOnAFocusedButtonClicksThatButton) {
   form.Log.clear();
   PressKey(*form.CancelBtn, vk::Return);
   EXPECT_EQ(form.Log, (Strings{"CancelBtn.click"}));
-  EXPECT_EQ(form.ModalResult, mrCancel);
+  EXPECT_EQ(form.ModalResult(), mrCancel);
 }
 
 TEST_F(FocusKeysTest, KeyPreviewLetsTheFormSeeKeysFirst) {
   form.BeginModal();
-  form.KeyPreview = true;
+  form.SetKeyPreview(true);
   form.OnKeyDown = [&](TComponent*, std::uint16_t& key, TShiftState) {
     if (key == vk::F2) {
       form.Log.push_back("form.F2");

@@ -80,9 +80,7 @@ TEST(Anchors, CountFromTheLastPlaceSetAndNestedContainersFollow) {
 
 TEST(Constraints, KeepASizeableFormAtLeastItsDesignedSize) {
   ui::TForm form(nullptr, "Frm");
-  form.Constraints.MinWidth = 200;
-  form.Constraints.MinHeight = 120;
-  form.Constraints.MaxWidth = 400;
+  form.SetConstraints({.MinWidth = 200, .MinHeight = 120, .MaxWidth = 400});
   form.SetBounds(0, 0, 100, 50);
   EXPECT_EQ(form.Width(), 200);
   EXPECT_EQ(form.Height(), 120);
@@ -97,22 +95,22 @@ TEST(Docking, EdgesFirstThenTheFillAndAGroupBoxDocksBelowItsCaption) {
   ui::TForm form(nullptr, "Frm");
   form.SetBounds(0, 0, 300, 200);
   auto* top = ui::Create<ui::TPanel>(&form, &form, "TopPnl");
-  top->Align = ui::alTop;
+  top->SetAlign(ui::alTop);
   top->SetBounds(50, 50, 10, 40);
   auto* status = ui::Create<ui::TLabel>(&form, &form, "StatusLbl");
-  status->Align = ui::alBottom;
+  status->SetAlign(ui::alBottom);
   status->SetBounds(0, 0, 10, 19);
   auto* side = ui::Create<ui::TPanel>(&form, &form, "SidePnl");
-  side->Align = ui::alRight;
+  side->SetAlign(ui::alRight);
   side->SetBounds(0, 0, 60, 10);
   auto* hidden = ui::Create<ui::TPanel>(&form, &form, "HiddenPnl");
   hidden->SetVisible(false);
-  hidden->Align = ui::alLeft;
+  hidden->SetAlign(ui::alLeft);
   hidden->SetBounds(0, 0, 30, 10);
   auto* group = ui::Create<ui::TGroupBox>(&form, &form, "Grp");
-  group->Align = ui::alClient;
+  group->SetAlign(ui::alClient);
   auto* list = ui::Create<ui::TListView>(&form, group, "Lsv");
-  list->Align = ui::alClient;
+  list->SetAlign(ui::alClient);
   form.Realign();
 
   EXPECT_EQ(Bounds(*top), (TRect{0, 0, 300, 40}));
@@ -194,12 +192,12 @@ const ui::TPlacement kPlaces[] = {
 TEST(FormDesign, PlacesEveryControlInTabOrderAndASizeableFormKeepsItsSize) {
   TDesignFrm form;
   ui::ApplyDesign(form, {320, 268, ui::bsSizeable, kPlaces});
-  EXPECT_EQ(form.BorderStyle, ui::bsSizeable);
+  EXPECT_EQ(form.BorderStyle(), ui::bsSizeable);
   EXPECT_EQ(Bounds(form), (TRect{0, 0, 320, 268}));
   EXPECT_EQ(Bounds(*form.CancelBtn), (TRect{228, 228, 308, 256}));
   EXPECT_EQ(form.CancelBtn->Anchors(), kCorner);
   EXPECT_FALSE(form.NameLbl->AutoSize());
-  EXPECT_EQ(form.ItemsLbx->ItemHeight, ui::LineHeightOf(form.ItemsLbx->Font()));
+  EXPECT_EQ(form.ItemsLbx->ItemHeight(), ui::LineHeightOf(form.ItemsLbx->Font()));
   const std::vector<ui::TWinControl*> order = {form.NameEdt,  form.KindCmb, form.ActiveCkb,
                                                form.ItemsLbx, form.OkBtn,   form.CancelBtn};
   ui::TWinControl* at = nullptr;
@@ -367,9 +365,9 @@ TEST_F(LayoutCheckTest, EachFaultIsNamed) {
        "KindCmb: item \"9:Awaiting activation by the second operator\" needs"},
       {"short edit", [](TDesignFrm& f) { f.NameEdt->SetHeight(14); },
        "NameEdt: the height of 10 pixels holds no line of its font"},
-      {"short rows", [](TDesignFrm& f) { f.ItemsLbx->ItemHeight = 8; },
+      {"short rows", [](TDesignFrm& f) { f.ItemsLbx->SetItemHeight(8); },
        "ItemsLbx: a row of 8 pixels holds no line of its font"},
-      {"tab order", [](TDesignFrm& f) { f.OkBtn->TabOrder = -1; },
+      {"tab order", [](TDesignFrm& f) { f.OkBtn->SetTabOrder(-1); },
        "NameEdt: comes after OkBtn in the tab order but before it in reading order"},
       {"default place", [](TDesignFrm& f) { f.ItemsLbx->SetBounds(0, 0, 75, 25); },
        "ItemsLbx: keeps the default bounds"},
@@ -412,7 +410,7 @@ TEST(LayoutDump, ShowsDockingAndAnchorsAndResizeMovesThem) {
   TDesignFrm form;
   ui::ApplyDesign(form, {320, 268, ui::bsSizeable, kPlaces});
   form.ItemsLbx->SetAnchors(ui::akLeftTop);
-  form.ItemsLbx->Align = ui::alBottom;
+  form.ItemsLbx->SetAlign(ui::alBottom);
   platform->RunScript(
       "resize form 420 300\ndump form\ndump NameLbl\ndump NameEdt\n"
       "dump ItemsLbx\ndump CancelBtn\nclose\n");

@@ -131,7 +131,7 @@ TEST_F(DragTest, NoDragWithoutAHandlerThatStartsOne) {
 // item: only the distance decides whether the drag begins.
 TEST_F(DragTest, ADragBeginsOnlyWhenTheMoveReachesTheThreshold) {
   TListBox& list = *form.OrderLbx;
-  list.ItemHeight = 4;
+  list.SetItemHeight(4);
   int mouseUps = 0;
   list.OnMouseUp = [&](TComponent*, TMouseButton, TShiftState, int, int) { ++mouseUps; };
   const struct {
@@ -163,13 +163,13 @@ TEST_F(DragTest, ADragBeginsOnlyWhenTheMoveReachesTheThreshold) {
 TEST(ListBoxGeometry, ItemAtPosFindsItemsFromTheTopIndex) {
   TListBox list(nullptr, "Lbx");
   list.SetItems({"a", "b", "c"});
-  list.ItemHeight = 16;
+  list.SetItemHeight(16);
   EXPECT_EQ(list.ItemAtPos(5, 0), 0);
   EXPECT_EQ(list.ItemAtPos(5, 33), 2);
   EXPECT_EQ(list.ItemAtPos(5, 48), -1);
   EXPECT_EQ(list.ItemAtPos(5, 48, false), 3);
   EXPECT_EQ(list.ItemAtPos(5, -1), -1);
-  list.TopIndex = 1;
+  list.SetTopIndex(1);
   EXPECT_EQ(list.ItemAtPos(5, 0), 1);
   EXPECT_EQ(list.ItemAtPos(5, list.ItemCenterY(2)), 2);
 }

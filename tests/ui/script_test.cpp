@@ -305,7 +305,7 @@ TEST_F(ScriptTest, RefusedCloseKeepsTheFormOpenForTheNextLines) {
 }
 
 TEST_F(ScriptTest, ButtonWithModalResultClosesWithIt) {
-  form.UpdateBtn->ModalResult = mrOk;
+  form.UpdateBtn->SetModalResult(mrOk);
   EXPECT_EQ(Run("type NameEdt abc\nkey NameEdt Enter\nclick InfoBtn\n"), mrOk);
   EXPECT_EQ(Transcript(), (Strings{R"(open TScriptFrm "样例")", "close TScriptFrm ok"}));
   EXPECT_EQ(form.NameEdt->Text(), "abc");
@@ -345,7 +345,7 @@ TEST_F(ScriptTest, WithoutAScriptFormsCloseAtOnceAndQuestionsAreErrors) {
 }
 
 TEST_F(ScriptTest, OperatorFunctionActsOnEachFormAsItOpens) {
-  form.UpdateBtn->ModalResult = mrOk;
+  form.UpdateBtn->SetModalResult(mrOk);
   bool performed = false;
   platform_->SetOperator([&](TForm& f) {
     performed =
@@ -447,7 +447,7 @@ TEST(ScriptEnd, ALineLeftWhenTheCallEndsIsAnError) {
     auto previous = InstallPlatform(std::move(platform));
     {
       TScriptFrm form;
-      form.UpdateBtn->ModalResult = mrOk;
+      form.UpdateBtn->SetModalResult(mrOk);
       p->RunScript(c.script);
       EXPECT_EQ(form.ShowModal(), mrOk) << c.script;
       // An entry point may still ask something after its dialog has closed.
@@ -578,7 +578,7 @@ TEST_F(EnvironmentTest, OpenDialogAnswersAreTakenFromTheScriptsFolder) {
     }
     {
       TScriptFrm form;
-      form.FilenameEdt->SaveDialog = c.save;
+      form.FilenameEdt->SetSaveDialog(c.save);
       form.ShowModal();
       EXPECT_EQ(form.FilenameEdt->Text(), c.chosen) << c.answer;
     }

@@ -163,8 +163,8 @@ void FormWindow::SyncForm() {
   }
   // A dialog keeps its designed size; a sizeable form may grow, never below its
   // constraints (the designed size).
-  if (form_.BorderStyle == bsSizeable) {
-    const TSizeConstraints& limits = form_.Constraints;
+  if (form_.BorderStyle() == bsSizeable) {
+    const TSizeConstraints& limits = form_.Constraints();
     const QSize least(std::max(limits.MinWidth, 1), std::max(limits.MinHeight, 1));
     const QSize most(limits.MaxWidth > 0 ? limits.MaxWidth : QWIDGETSIZE_MAX,
                      limits.MaxHeight > 0 ? limits.MaxHeight : QWIDGETSIZE_MAX);
@@ -258,18 +258,18 @@ void FormWindow::SyncFocus() {
 }
 
 void FormWindow::CheckClose() {
-  if (closed_ || form_.ModalResult == mrNone) {
+  if (closed_ || form_.ModalResult() == mrNone) {
     return;
   }
   bool canClose = false;
   if (!Dispatch([&] { canClose = form_.CloseQuery(); })) {
-    form_.ModalResult = mrNone;
+    form_.SetModalResult(mrNone);
   }
   if (!canClose) {
     return;
   }
   closed_ = true;
-  result_ = form_.ModalResult;
+  result_ = form_.ModalResult();
   if (loop_ != nullptr) {
     loop_->quit();
   }

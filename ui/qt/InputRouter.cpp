@@ -69,8 +69,8 @@ int ListY(const TListBox& list, int item, const QPoint& pos) {
 
 TPopupMenu* PopupOf(TControl& control) {
   for (TControl* c = &control; c != nullptr; c = c->Parent()) {
-    if (c->PopupMenu != nullptr) {
-      return c->PopupMenu;
+    if (c->PopupMenu() != nullptr) {
+      return c->PopupMenu();
     }
   }
   return nullptr;
@@ -596,17 +596,17 @@ void InputRouter::ShowMenu(TPopupMenu& menu, const QPoint& global, QWidget* pare
   popup.setFont(QtFontOf(host_.HostForm().Font()));
   std::vector<std::pair<QAction*, TMenuItem*>> actions;
   for (TMenuItem* item : menu.Items()) {
-    if (!item->Visible) {
+    if (!item->Visible()) {
       continue;
     }
-    if (item->Caption == "-") {
+    if (item->Caption() == "-") {
       popup.addSeparator();
       continue;
     }
-    QAction* action = popup.addAction(ToQt(item->Caption));
-    action->setEnabled(item->Enabled);
-    action->setCheckable(item->Checked);
-    action->setChecked(item->Checked);
+    QAction* action = popup.addAction(ToQt(item->Caption()));
+    action->setEnabled(item->Enabled());
+    action->setCheckable(item->Checked());
+    action->setChecked(item->Checked());
     actions.emplace_back(action, item);
   }
   if (actions.empty()) {

@@ -199,7 +199,7 @@ int QtDesktop::ShowModal(TForm& form) {
   // A loop ended from outside (the application quitting) closes the form as cancelled.
   const int result = window.Closed() ? window.Result() : static_cast<int>(mrCancel);
   Dispatch([&] { form.EndModal(); });
-  form.ModalResult = result;
+  form.SetModalResult(result);
   return result;
 }
 

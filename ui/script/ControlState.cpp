@@ -34,7 +34,7 @@ std::string RowText(const TListItem& item) {
 
 std::optional<std::string> TextOf(const TComponent& c) {
   return VisitKind(
-      c, [](const TMenuItem& item) -> std::optional<std::string> { return item.Caption; },
+      c, [](const TMenuItem& item) -> std::optional<std::string> { return item.Caption(); },
       [](const TControl& control) -> std::optional<std::string> { return control.DisplayText(); },
       [](const TComponent&) -> std::optional<std::string> { return std::nullopt; });
 }
@@ -63,7 +63,7 @@ std::optional<bool> CheckedOf(const TComponent& c) {
   return VisitKind(
       c, [](const TCheckBox& box) -> Flag { return box.Checked(); },
       [](const TRadioButton& radio) -> Flag { return radio.Checked(); },
-      [](const TMenuItem& item) -> Flag { return item.Checked; },
+      [](const TMenuItem& item) -> Flag { return item.Checked(); },
       [](const TComponent&) -> Flag { return std::nullopt; });
 }
 
@@ -71,8 +71,8 @@ std::optional<bool> ReadOnlyOf(const TComponent& c) {
   using Flag = std::optional<bool>;
   return VisitKind(
       c, [](const TCustomEdit& edit) -> Flag { return edit.ReadOnly(); },
-      [](const TTreeView& tree) -> Flag { return tree.ReadOnly; },
-      [](const TListView& view) -> Flag { return view.ReadOnly; },
+      [](const TTreeView& tree) -> Flag { return tree.ReadOnly(); },
+      [](const TListView& view) -> Flag { return view.ReadOnly(); },
       [](const TComponent&) -> Flag { return std::nullopt; });
 }
 
@@ -99,7 +99,7 @@ std::optional<OwnState> OwnStateOf(const TComponent& c) {
         return OwnState{control.Caption(), control.Enabled(), control.Visible()};
       },
       [](const TMenuItem& item) -> State {
-        return OwnState{item.Caption, item.Enabled, item.Visible};
+        return OwnState{item.Caption(), item.Enabled(), item.Visible()};
       },
       [](const TComponent&) -> State { return std::nullopt; });
 }
@@ -180,7 +180,7 @@ std::optional<TStrings> ItemTexts(const TComponent& c) {
       [](const TPopupMenu& menu) -> Texts {
         TStrings captions;
         for (TMenuItem* item : menu.Items()) {
-          captions.push_back(item->Caption);
+          captions.push_back(item->Caption());
         }
         return captions;
       },
@@ -271,8 +271,8 @@ bool EnabledWithParents(const TControl& control) {
 // control, " anchors=left,top,right" for anchors other than the usual left and top.
 std::string LayoutRules(const TControl& control) {
   static constexpr const char* kAligns[] = {"none", "top", "bottom", "left", "right", "client"};
-  if (control.Align != alNone) {
-    return std::string(" align=") + kAligns[control.Align];
+  if (control.Align() != alNone) {
+    return std::string(" align=") + kAligns[control.Align()];
   }
   if (control.Anchors() == akLeftTop) {
     return {};

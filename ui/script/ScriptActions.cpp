@@ -259,10 +259,10 @@ void Action::Click(bool twice) {
   VisitKind(
       *c,
       [&](TMenuItem& item) {
-        if (!item.Visible) {
+        if (!item.Visible()) {
           return void(Fail(Utf8(1) + " is not visible"));
         }
-        if (!item.Enabled) {
+        if (!item.Enabled()) {
           return void(Fail(Utf8(1) + " is disabled"));
         }
         ClickMenuItem(item);
@@ -350,7 +350,7 @@ void Action::Set() {
         *c, [&text](TCustomEdit& edit) { edit.SetText(text); },
         [&text](TComboBox& combo) { combo.SetText(text); },
         [&text](TControl& control) { control.SetCaption(text); },
-        [&text](TMenuItem& item) { item.Caption = text; }, [](TComponent&) {});
+        [&text](TMenuItem& item) { item.SetCaption(text); }, [](TComponent&) {});
   });
 }
 

@@ -155,23 +155,23 @@ ScriptRunner::Frame* ScriptRunner::FrameOf(TForm& form) {
 // keeps it open with no result.
 void ScriptRunner::CheckClose(TForm& form) {
   Frame* frame = FrameOf(form);
-  if (!frame || frame->Closed || form.ModalResult == mrNone) {
+  if (!frame || frame->Closed || form.ModalResult() == mrNone) {
     return;
   }
   bool canClose = false;
   if (!Dispatch([&] { canClose = form.CloseQuery(); })) {
-    form.ModalResult = mrNone;
+    form.SetModalResult(mrNone);
   }
   if (!canClose) {
     return;
   }
   frame->Closed = true;
-  frame->Result = form.ModalResult;
+  frame->Result = form.ModalResult();
 }
 
 // Closing without the close query: the script has ended or failed.
 void ScriptRunner::ForceClose(TForm& form) {
-  form.ModalResult = mrCancel;
+  form.SetModalResult(mrCancel);
   if (Frame* frame = FrameOf(form)) {
     frame->Closed = true;
     frame->Result = mrCancel;
@@ -222,7 +222,7 @@ int ScriptRunner::ShowModal(TForm& form) {
   }
   int result = FrameOf(form)->Result;
   Dispatch([&] { form.EndModal(); });
-  form.ModalResult = result;
+  form.SetModalResult(result);
   transcript_.Add("close " + name + " " + ResultWord(result));
   return result;
 }

@@ -22,7 +22,7 @@ int QtPlatformTest::Drive(ui::TForm& form, const std::function<void(ui::FormWind
     act(window);
     if (!window.Closed()) {
       form.OnCloseQuery = nullptr;
-      form.ModalResult = ui::mrCancel;
+      form.SetModalResult(ui::mrCancel);
       window.CheckClose();
     }
   });

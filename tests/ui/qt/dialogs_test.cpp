@@ -78,7 +78,7 @@ class QtDialogTest : public admin_test::AdminTest {
       act(w);
       if (!w.Closed()) {
         w.Form().OnCloseQuery = nullptr;
-        w.Form().ModalResult = ui::mrCancel;
+        w.Form().SetModalResult(ui::mrCancel);
         w.CheckClose();
       }
     });

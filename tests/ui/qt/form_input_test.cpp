@@ -91,7 +91,7 @@ class FormInputTest : public qt_test::QtPlatformTest {
     Sample twin;
     PlayHeadless(twin, script);
     if (result != nullptr) {
-      *result = twin.ModalResult;
+      *result = twin.ModalResult();
     }
     return twin.Log;
   }
@@ -427,7 +427,7 @@ TEST_F(FormInputTest, TheCloseBoxAsksTheCloseQuery) {
   const int result = Drive(form, [&](ui::FormWindow& w) {
     w.close();
     EXPECT_FALSE(w.Closed());
-    EXPECT_EQ(form.ModalResult, ui::mrNone);
+    EXPECT_EQ(form.ModalResult(), ui::mrNone);
     form.AllowClose = true;
     w.close();
     EXPECT_TRUE(w.Closed());
@@ -439,8 +439,8 @@ TEST_F(FormInputTest, TheCloseBoxAsksTheCloseQuery) {
 // The operator's new size goes into the model first; a client-aligned control fills it.
 TEST_F(FormInputTest, ResizingTheWindowResizesTheFormAndItsAlignedControls) {
   Sample form;
-  form.BorderStyle = ui::bsSizeable;
-  form.NoteMmo->Align = ui::alClient;
+  form.SetBorderStyle(ui::bsSizeable);
+  form.NoteMmo->SetAlign(ui::alClient);
   int resized = 0;
   form.OnResize = [&](ui::TComponent*) { ++resized; };
   Drive(form, [&](ui::FormWindow& w) {
@@ -464,9 +464,8 @@ TEST_F(FormInputTest, OnlyASizeableFormTakesAnotherSize) {
   });
 
   Sample sizeable;
-  sizeable.BorderStyle = ui::bsSizeable;
-  sizeable.Constraints.MinWidth = sizeable.Width();
-  sizeable.Constraints.MinHeight = sizeable.Height();
+  sizeable.SetBorderStyle(ui::bsSizeable);
+  sizeable.SetConstraints({.MinWidth = sizeable.Width(), .MinHeight = sizeable.Height()});
   Drive(sizeable, [&](ui::FormWindow& w) {
     w.resize(designed.width() + 80, designed.height() + 60);
     EXPECT_EQ(sizeable.Width(), designed.width() + 80);
