@@ -27,7 +27,7 @@ constexpr char kLayout[] =
 
 }  // namespace
 
-TAccountEditFrm::TAccountEditFrm(const frame::EntryArgs& call)
+TAccountEditFrm::TAccountEditFrm(const frame::EntryArgs& call, const sys::IniFile& lang)
     : TDialogFrm("AccountEditFrm", call) {
   SetCaption(sys::Utf8ToGbk("帐号设置"));
 
@@ -55,19 +55,12 @@ TAccountEditFrm::TAccountEditFrm(const frame::EntryArgs& call)
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
   FocusControl(AcNameEdt);
 
-  ApplyLanguage();
-  frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kLayout);
+  FinishDesign(kLayout, lang);
 }
 
 // The dialog's fixed keys, read once from an opened language file. A key the file lacks
 // leaves its control empty, as every key here has an empty default.
-void TAccountEditFrm::ApplyLanguage() {
-  const std::string path = frame::GetLangFilePath();
-  if (path.empty()) {
-    return;
-  }
-  const sys::IniFile file(path);
+void TAccountEditFrm::ApplyLanguage(const sys::IniFile& file) {
   auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
   frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
   AcTypeCmb->SetItems(frame::SplitCommaList(text("Mnu_AcEdt_AcType_List")));

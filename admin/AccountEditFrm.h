@@ -16,7 +16,7 @@ class TAccountEditFrm : public frame::TDialogFrm {
  public:
   // Creates the controls, localises them from the language file (when there is one) and
   // applies the font rule.
-  explicit TAccountEditFrm(const frame::EntryArgs& call);
+  explicit TAccountEditFrm(const frame::EntryArgs& call, const sys::IniFile& lang = LangFile());
 
   ui::TLabel* CorpNameLbl;
   ui::TEdit* CorpNameEdt;
@@ -43,7 +43,7 @@ class TAccountEditFrm : public frame::TDialogFrm {
   void FormCloseQuery(bool& canClose);
 
  private:
-  void ApplyLanguage();
+  void ApplyLanguage(const sys::IniFile& file) override;
 };
 
 }  // namespace admin

@@ -58,7 +58,8 @@ std::string BuildUsageSaveBatch(std::string_view corpNo, std::string_view userNo
   return batch;
 }
 
-TUsageEdtFrm::TUsageEdtFrm(const frame::EntryArgs& call) : TDialogFrm("UsageEdtFrm", call) {
+TUsageEdtFrm::TUsageEdtFrm(const frame::EntryArgs& call, const sys::IniFile& lang)
+    : TDialogFrm("UsageEdtFrm", call) {
   SetCaption(sys::Utf8ToGbk("用途"));
 
   UsagePop = new ui::TPopupMenu(this, "UsagePop");
@@ -103,9 +104,11 @@ TUsageEdtFrm::TUsageEdtFrm(const frame::EntryArgs& call) : TDialogFrm("UsageEdtF
 
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
-  frame::ApplyFormLanguage(*this, "Usage");
-  frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kLayout);
+  FinishDesign(kLayout, lang);
+}
+
+void TUsageEdtFrm::ApplyLanguage(const sys::IniFile& file) {
+  frame::ApplyFormLanguage(*this, "Usage", file, LangId);
 }
 
 void TUsageEdtFrm::LoadUsages() {

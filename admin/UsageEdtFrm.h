@@ -21,7 +21,7 @@ std::string BuildUsageSaveBatch(std::string_view corpNo, std::string_view userNo
 class TUsageEdtFrm : public frame::TDialogFrm {
  public:
   // Creates the controls, localises them ("Usage") and applies the font rule.
-  explicit TUsageEdtFrm(const frame::EntryArgs& call);
+  explicit TUsageEdtFrm(const frame::EntryArgs& call, const sys::IniFile& lang = LangFile());
 
   ui::TListBox* UsageList;
   ui::TLabel* TipLbl;
@@ -58,6 +58,7 @@ class TUsageEdtFrm : public frame::TDialogFrm {
   void FormCloseQuery(bool& canClose);
 
  private:
+  void ApplyLanguage(const sys::IniFile& file) override;
   // The input box's answer; a cancelled box answers its default.
   std::string AskUsage(const char* captionUtf8, const std::string& def);
   void SwapItems(int a, int b);

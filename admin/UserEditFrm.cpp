@@ -92,10 +92,10 @@ class RightsFileScope {
 
 }  // namespace
 
-TUserEditFrm::TUserEditFrm(const frame::EntryArgs& call) : TDialogFrm("UserEditFrm", call) {
+TUserEditFrm::TUserEditFrm(const frame::EntryArgs& call, const sys::IniFile& lang)
+    : TDialogFrm("UserEditFrm", call) {
   CreateControls();
-  ApplyLanguage();
-  ui::ApplyDesign(*this, kLayout);
+  FinishDesign(kLayout, lang);
 }
 
 void TUserEditFrm::CreateControls() {
@@ -152,21 +152,16 @@ void TUserEditFrm::CreateControls() {
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 }
 
-void TUserEditFrm::ApplyLanguage() {
-  const std::string path = frame::GetLangFilePath();
-  if (!path.empty()) {
-    const sys::IniFile file(path);
-    auto text = [&](const char* key, std::string_view def = "") {
-      return frame::GetLangTextOpen(file, LangId, key, def);
-    };
-    frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
-    RightClb->SetItems(RightNames(text("Mnu_UserEdt_Right_List")));
-    StatusLbl->SetCaption(text("Lbl_Common_Status_Text", sys::Utf8ToGbk("状态")));
-    StatusCmb->SetItems(
-        frame::SplitCommaList(text("Mnu_UserEdt_Status_List", sys::Utf8ToGbk(kDefaultStatusList))));
-    BelongCorpLbl->SetCaption(text("Lbl_UserEdt_BelongCorp_Text", sys::Utf8ToGbk("归属企业")));
-  }
-  frame::ApplyFontRule(*this, LangId);
+void TUserEditFrm::ApplyLanguage(const sys::IniFile& file) {
+  auto text = [&](const char* key, std::string_view def = "") {
+    return frame::GetLangTextOpen(file, LangId, key, def);
+  };
+  frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
+  RightClb->SetItems(RightNames(text("Mnu_UserEdt_Right_List")));
+  StatusLbl->SetCaption(text("Lbl_Common_Status_Text", sys::Utf8ToGbk("状态")));
+  StatusCmb->SetItems(
+      frame::SplitCommaList(text("Mnu_UserEdt_Status_List", sys::Utf8ToGbk(kDefaultStatusList))));
+  BelongCorpLbl->SetCaption(text("Lbl_UserEdt_BelongCorp_Text", sys::Utf8ToGbk("归属企业")));
 }
 
 void TUserEditFrm::LoadOperator(const std::string& userNo) {

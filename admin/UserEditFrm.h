@@ -20,7 +20,7 @@ namespace admin {
 
 class TUserEditFrm : public frame::TDialogFrm {
  public:
-  explicit TUserEditFrm(const frame::EntryArgs& call);
+  explicit TUserEditFrm(const frame::EntryArgs& call, const sys::IniFile& lang = LangFile());
 
   // Reads the operator's own record (his level decides what he may change).
   void LoadOperator(const std::string& userNo);
@@ -85,7 +85,7 @@ class TUserEditFrm : public frame::TDialogFrm {
 
  private:
   void CreateControls();
-  void ApplyLanguage();
+  void ApplyLanguage(const sys::IniFile& file) override;
   // The corporation of the rights areas: the first 4 characters of BelongCorpCmb.
   std::string BelongCorpNo() const;
   // The common first step of switching an area on; false (and the area off again)

@@ -42,10 +42,7 @@ std::string BuildAcOrderBatch(std::string_view corpNo, std::string_view userNo,
   return batch;
 }
 
-TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call)
-    : TAcOrderEditFrm(call, sys::IniFile(frame::GetLangFilePath())) {}
-
-TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
+TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFile& lang)
     : TDialogFrm("AcOrderEditFrm", call) {
   SetCaption(sys::Utf8ToGbk("帐号顺序设置"));
 
@@ -65,17 +62,12 @@ TAcOrderEditFrm::TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFil
   CancelBtn = build.CloseButton("CancelBtn", "放弃", false);
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
-  ApplyLanguage(langFile);
-  frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kLayout);
+  FinishDesign(kLayout, lang);
 }
 
 // Every key has an empty default, so a key the file lacks leaves its control without a
 // caption.
 void TAcOrderEditFrm::ApplyLanguage(const sys::IniFile& file) {
-  if (!file.Exists()) {
-    return;
-  }
   frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
 }
 

@@ -22,12 +22,11 @@ std::string BuildAcOrderBatch(std::string_view corpNo, std::string_view userNo,
 
 class TAcOrderEditFrm : public frame::TDialogFrm {
  public:
-  // Creates the controls, then takes the captions of the module's language file and the
-  // font rule.
-  explicit TAcOrderEditFrm(const frame::EntryArgs& call);
-  // The same with the captions of langFile: one that does not exist keeps the designed
-  // texts, a key it lacks leaves its text empty. The boxes still read the module's file.
-  TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFile& langFile);
+  // Creates the controls, then takes the captions of lang (the module's language
+  // file unless a test gives another) and the font rule. A file that does not exist
+  // keeps the designed texts; a key it lacks leaves its text empty. The boxes still read the
+  // module's file.
+  explicit TAcOrderEditFrm(const frame::EntryArgs& call, const sys::IniFile& lang = LangFile());
 
   ui::TLabel* AcOrderLbl;
   ui::TListBox* AcListLbx;
@@ -48,7 +47,7 @@ class TAcOrderEditFrm : public frame::TDialogFrm {
   void FormCloseQuery(bool& canClose);
 
  private:
-  void ApplyLanguage(const sys::IniFile& file);
+  void ApplyLanguage(const sys::IniFile& file) override;
   std::string LangText(const char* key) const;
 };
 

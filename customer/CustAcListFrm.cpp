@@ -29,10 +29,7 @@ constexpr char kLayout[] =
 
 }  // namespace
 
-TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call)
-    : TCustAcListFrm(call, sys::IniFile(frame::GetLangFilePath())) {}
-
-TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
+TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile& lang)
     : TDialogFrm("CustAcListFrm", call) {
   SetCaption(sys::Utf8ToGbk("客户帐号"));
 
@@ -53,15 +50,10 @@ TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile&
   NewMit->OnClick = [this](ui::TComponent*) { NewMitClick(); };
   EditMit->OnClick = [this](ui::TComponent*) { EditMitClick(); };
 
-  ApplyLanguage(langFile);
-  frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kLayout);
+  FinishDesign(kLayout, lang);
 }
 
 void TCustAcListFrm::ApplyLanguage(const sys::IniFile& file) {
-  if (!file.Exists()) {
-    return;
-  }
   auto text = [&](const char* key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
   SetCaption(text("Frm_CustAcList_Name"));
   NewMit->SetCaption(text("Mnu_CustAcList_NewMit_Name"));

@@ -24,12 +24,10 @@ std::int32_t RowFunctionId(std::string_view caption);
 
 class TCustAcListFrm : public frame::TDialogFrm {
  public:
-  // Creates the controls, then takes the captions of the module's language file and the
-  // font rule.
-  explicit TCustAcListFrm(const frame::EntryArgs& call);
-  // The same with the captions of langFile: one that does not exist keeps the designed
-  // texts, a key it lacks leaves its text empty.
-  TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile& langFile);
+  // Creates the controls, then takes the captions of lang (the module's language
+  // file unless a test gives another) and the font rule. A file that does not exist
+  // keeps the designed texts; a key it lacks leaves its text empty.
+  explicit TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile& lang = LangFile());
 
   ui::TListView* FolderLsv;
   ui::TPopupMenu* AcNoListPmn;
@@ -49,7 +47,7 @@ class TCustAcListFrm : public frame::TDialogFrm {
   void EditMitClick();
 
  private:
-  void ApplyLanguage(const sys::IniFile& file);
+  void ApplyLanguage(const sys::IniFile& file) override;
   // Opens the account dialog of the selected row's function (or the new-account
   // function without a row) with key and extra; reloads the list after a save.
   void OpenAccount(std::string_view key, std::string_view extra);

@@ -44,13 +44,9 @@ constexpr char kLayout[] =
 
 }  // namespace
 
-TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
+TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call, const sys::IniFile& lang)
     : TKeyedRecordFrm("CustomerEdtFrm", call, kKeyedCommands) {
   SetCaption(Gbk("客户设置"));
-  ui::TFont font = Font();
-  font.Name = "MS Sans Serif";
-  font.Bold = true;
-  SetFont(font);
 
   const frame::TFormBuilder build(*this);
   CustIdLbl = build.FieldLabel("CustIdLbl", "客户代码");
@@ -77,30 +73,15 @@ TCustomerEdtFrm::TCustomerEdtFrm(const frame::EntryArgs& call)
   EMailLbl = build.FieldLabel("EMailLbl", "EMail地址");
   EMailMmo = build.Add<ui::TMemo>("EMailMmo");
 
-  StatusLbl = build.FieldLabel("StatusLbl", "状态");
-  StatusCmb = build.PickList("StatusCmb");
-  StatusCmb->SetItems({Gbk("已删除"), Gbk("使用")});
-  StatusCmb->SetEnabled(false);
-  OperatorLbl = build.FieldLabel("OperatorLbl", "操作员");
-  OperatorShowLbl = build.Add<ui::TLabel>("OperatorShowLbl");
-
-  UpdateBtn = build.SaveButton(
-      "UpdateBtn", [this] { UpdateBtnClick(); }, false);
-  CancelBtn = build.CloseButton("CancelBtn", "放弃", false);
-  DeleteBtn = build.Button("DeleteBtn", "删除", [this] { DeleteBtnClick(); });
-  DeleteBtn->SetEnabled(false);
+  AddStatusRow(build);
+  AddRecordButtons(build);
   ImportBtn = build.Button("ImportBtn", "导入", [this] { ImportBtnClick(); });
   ExportBtn = build.Button("ExportBtn", "导出", [this] { ExportBtnClick(); });
   AcNoBtn = build.Button("AcNoBtn", "帐号", [this] { AcNoBtnClick(); });
   AcNoBtn->SetEnabled(false);
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
-  const std::string langFile = frame::GetLangFilePath();
-  if (!langFile.empty()) {
-    ApplyLanguage(sys::IniFile(langFile));
-  }
-  frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kLayout);
+  FinishDesign(kLayout, lang);
 }
 
 // The dialog's fixed keys; a key the file lacks leaves its control without text. Only
@@ -116,30 +97,15 @@ void TCustomerEdtFrm::ApplyLanguage(const sys::IniFile& file) {
   }
 }
 
-void TCustomerEdtFrm::Open(std::string_view key) {
-  if (frame::TrimView(key).empty()) {
-    PrepareNewCustomer();
-  } else {
-    LoadCustomer(key);
-  }
-  ApplyRights();
-}
-
-void TCustomerEdtFrm::LoadCustomer(std::string_view custId) {
+void TCustomerEdtFrm::LoadRecord(std::string_view custId) {
   const frame::TCustomerRec rec = frame::GetCustomerRec(ShellWnd, CorpNo, custId);
   IdEdt->SetText(rec.CustId);
   CNameEdt->SetText(rec.CustName);
   ENameMmo->SetText(rec.NameAddress);  // the record holds the decoded lines
   EMailMmo->SetText(rec.EMail);
   RefEdt->SetText(rec.Remark);
-  OperatorShowLbl->SetCaption(rec.Operator);
-  StatusCmb->SetItemIndex(rec.Status);
+  ShowRecordStamp(rec.Operator, rec.Status);
   AcNoBtn->SetEnabled(true);
-}
-
-void TCustomerEdtFrm::PrepareNewCustomer() {
-  OperatorShowLbl->SetCaption(UserNo);
-  StatusCmb->SetItemIndex(kStatusInUse);
 }
 
 // Either the right to add or the right to modify opens the save button; which of the

@@ -15,14 +15,7 @@
 #include "sys/Abi.h"
 #include "ui/Controls.h"
 
-namespace sys {
-class IniFile;
-}
-
 namespace customer {
-
-// Status items: index 0 deleted, index 1 in use.
-inline constexpr int kStatusInUse = 1;
 
 // The name and address as a SWIFT message carries it: four lines of 35 bytes.
 inline constexpr int kNameAddressLines = 4;
@@ -30,8 +23,8 @@ inline constexpr int kNameAddressLineBytes = 35;
 
 class TCustomerEdtFrm : public frame::TKeyedRecordFrm {
  public:
-  // Creates the controls, then localises them and applies the font rule.
-  explicit TCustomerEdtFrm(const frame::EntryArgs& call);
+  // Creates the controls, then localises them by lang and applies the font rule.
+  explicit TCustomerEdtFrm(const frame::EntryArgs& call, const sys::IniFile& lang = LangFile());
 
   ui::TLabel* CustIdLbl;
   ui::TEdit* IdEdt;
@@ -46,35 +39,23 @@ class TCustomerEdtFrm : public frame::TKeyedRecordFrm {
   ui::TEdit* RefEdt;
   ui::TLabel* EMailLbl;
   ui::TMemo* EMailMmo;
-  ui::TLabel* StatusLbl;
-  ui::TComboBox* StatusCmb;
-  ui::TLabel* OperatorLbl;
-  ui::TLabel* OperatorShowLbl;
-  ui::TButton* UpdateBtn;
-  ui::TButton* CancelBtn;
-  ui::TButton* DeleteBtn;
   ui::TButton* ImportBtn;
   ui::TButton* ExportBtn;
   ui::TButton* AcNoBtn;
 
-  // The customer the key names, or a new one for a blank key; then the rights.
-  void Open(std::string_view key);
   // Fills the fields from the server's record of custId and opens the account list
   // button. A failed read shows an empty customer with status 0.
-  void LoadCustomer(std::string_view custId);
-  // A new customer: the current operator and the status "in use".
-  void PrepareNewCustomer();
+  void LoadRecord(std::string_view custId) override;
   // Reads the operator's rights on the function node once and enables save and delete.
-  void ApplyRights();
-  // The dialog's texts from an opened language file (the constructor applies the one
-  // beside the program, when there is one).
-  void ApplyLanguage(const sys::IniFile& file);
+  void ApplyRights() override;
+  // The dialog's texts from an opened language file.
+  void ApplyLanguage(const sys::IniFile& file) override;
 
   // The record a save sends, built from the fields.
   frame::TCustomerRec CustomerRecord() const;
 
-  void UpdateBtnClick();
-  void DeleteBtnClick();
+  void UpdateBtnClick() override;
+  void DeleteBtnClick() override;
   void ChangeCustBtnClick();
   void AcNoBtnClick();
   void ImportBtnClick();

@@ -34,10 +34,7 @@ ui::TListView* MakeFolder(const frame::TFormBuilder& build, ui::TGroupBox*& grou
 
 }  // namespace
 
-TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call)
-    : TStatusFolderFrm(call, sys::IniFile(frame::GetLangFilePath())) {}
-
-TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniFile& langFile)
+TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniFile& lang)
     : TDialogFrm("StatusFolderFrm", call) {
   SetCaption(sys::Utf8ToGbk(kFormCaption));
 
@@ -52,16 +49,11 @@ TStatusFolderFrm::TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniF
     trail->SetRowSelect(true);
   }
 
-  ApplyLanguage(langFile);
-  frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kLayout);
+  FinishDesign(kLayout, lang);
 }
 
 // Unlike the other dialogs', these keys fall back on the designed texts.
 void TStatusFolderFrm::ApplyLanguage(const sys::IniFile& file) {
-  if (!file.Exists()) {
-    return;
-  }
   auto text = [&](const char* key, const char* def) {
     return frame::GetLangTextOpen(file, LangId, key, sys::Utf8ToGbk(def));
   };

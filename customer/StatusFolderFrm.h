@@ -15,12 +15,10 @@ namespace customer {
 
 class TStatusFolderFrm : public frame::TDialogFrm {
  public:
-  // Creates the controls, then takes the captions of the module's language file and the
-  // font rule.
-  explicit TStatusFolderFrm(const frame::EntryArgs& call);
-  // The same with the captions of langFile: one that does not exist keeps the designed
-  // texts, and so does a key it lacks.
-  TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniFile& langFile);
+  // Creates the controls, then takes the captions of lang (the module's language
+  // file unless a test gives another) and the font rule. A file that does not exist
+  // keeps the designed texts, and so does a key it lacks.
+  explicit TStatusFolderFrm(const frame::EntryArgs& call, const sys::IniFile& lang = LangFile());
 
   ui::TGroupBox* GroupBox1;
   ui::TListView* AuthoriseFolderLsv;
@@ -37,7 +35,7 @@ class TStatusFolderFrm : public frame::TDialogFrm {
   void LoadFolders();
 
  private:
-  void ApplyLanguage(const sys::IniFile& file);
+  void ApplyLanguage(const sys::IniFile& file) override;
 };
 
 }  // namespace customer

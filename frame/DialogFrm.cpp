@@ -2,6 +2,7 @@
 #include "frame/DialogFrm.h"
 
 #include "frame/Localisation.h"
+#include "ui/FormDesign.h"
 
 namespace frame {
 
@@ -28,5 +29,19 @@ EntryArgs TDialogFrm::Call() const {
 DialogOutcome TDialogFrm::RunModal() {
   return OutcomeOf(ShowModal(), Result);
 }
+
+sys::IniFile TDialogFrm::LangFile() {
+  return sys::IniFile(GetLangFilePath());
+}
+
+void TDialogFrm::FinishDesign(std::string_view layout, const sys::IniFile& langFile) {
+  if (langFile.Exists()) {
+    ApplyLanguage(langFile);
+  }
+  ApplyFontRule(*this, LangId);
+  ui::ApplyDesign(*this, layout);
+}
+
+void TDialogFrm::ApplyLanguage(const sys::IniFile&) {}
 
 }  // namespace frame

@@ -9,13 +9,20 @@
 //   customer::TCustomerEdtFrm form(call.Args());
 //   form.Open(call.Args().Key);
 //   return form.RunModal();
+//
+// A dialog's constructor builds its controls, then ends with FinishDesign: the texts of
+// the language file it was given (the one beside the program unless a test gives
+// another), the font rule, the designed geometry.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include <string_view>
+
 #include "frame/ManageEdit.h"
 #include "sys/Abi.h"
+#include "sys/IniFile.h"
 #include "ui/Forms.h"
 
 namespace frame {
@@ -45,6 +52,18 @@ class TDialogFrm : public ui::TForm {
 
   // Shows the dialog modal: its Result when it closed with OK, else nothing.
   DialogOutcome RunModal();
+
+  // The language file beside the running program; one that does not exist reads as no
+  // file at all.
+  static sys::IniFile LangFile();
+
+ protected:
+  // The last step of a dialog's constructor: ApplyLanguage with langFile when it exists,
+  // the font rule of the dialog's language, then the geometry of layout
+  // (ui/FormDesign.h).
+  void FinishDesign(std::string_view layout, const sys::IniFile& langFile);
+  // The dialog's texts from an existing language file; the base has none.
+  virtual void ApplyLanguage(const sys::IniFile& file);
 
  private:
   std::string className_;

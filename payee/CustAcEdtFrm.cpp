@@ -25,10 +25,10 @@ constexpr char kLayout[] =
 
 }  // namespace
 
-TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& call) : TDialogFrm("CustAcEdtFrm", call) {
+TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& call, const sys::IniFile& lang)
+    : TDialogFrm("CustAcEdtFrm", call) {
   CreateControls();
-  ApplyLanguage();
-  ui::ApplyDesign(*this, kLayout);
+  FinishDesign(kLayout, lang);
 }
 
 // The designed dialog: texts as designed, limits of the account record's fields.
@@ -93,16 +93,11 @@ void TCustAcEdtFrm::CreateControls() {
 
 // The dialog's fixed keys; a missing key leaves its control without text. Group box
 // captions and the F2 hint keep their designed texts.
-void TCustAcEdtFrm::ApplyLanguage() {
-  const std::string path = frame::GetLangFilePath();
-  if (!path.empty()) {
-    const sys::IniFile file(path);
-    auto text = [&](std::string_view key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
-    frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
-    AcBankENameLbl->SetCaption(AcBankCNameLbl->Caption());
-    StatusCmb->SetItems(frame::SplitCommaList(text("Mnu_CustAcEdt_Status_List")));
-  }
-  frame::ApplyFontRule(*this, LangId);
+void TCustAcEdtFrm::ApplyLanguage(const sys::IniFile& file) {
+  auto text = [&](std::string_view key) { return frame::GetLangTextOpen(file, LangId, key, ""); };
+  frame::ApplyLayoutTexts(*this, kLayout, file, LangId);
+  AcBankENameLbl->SetCaption(AcBankCNameLbl->Caption());
+  StatusCmb->SetItems(frame::SplitCommaList(text("Mnu_CustAcEdt_Status_List")));
 }
 
 void TCustAcEdtFrm::Open(std::string_view key, std::string_view extra) {

@@ -22,7 +22,7 @@ namespace payee {
 class TCustAcEdtFrm : public frame::TDialogFrm {
  public:
   // Creates the dialog for the call's ids and localises it.
-  explicit TCustAcEdtFrm(const frame::EntryArgs& call);
+  explicit TCustAcEdtFrm(const frame::EntryArgs& call, const sys::IniFile& lang = LangFile());
 
   // Fills the lists, loads the account the key names (or prepares a new one, with the
   // customer extra names) and enables saving by the operator's rights.
@@ -61,7 +61,7 @@ class TCustAcEdtFrm : public frame::TDialogFrm {
 
  private:
   void CreateControls();
-  void ApplyLanguage();
+  void ApplyLanguage(const sys::IniFile& file) override;
   void LoadAccount();
   void ApplyCurrencyRule();
   void ApplyTypeRule();

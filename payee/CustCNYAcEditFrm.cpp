@@ -47,13 +47,9 @@ constexpr char kLayout[] =
 
 }  // namespace
 
-TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call)
+TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call, const sys::IniFile& lang)
     : TKeyedRecordFrm("CustCNYAcEditFrm", call, kKeyedCommands) {
   SetCaption(Gbk("人民币收款人设置"));
-  ui::TFont font = Font();
-  font.Name = "MS Sans Serif";
-  font.Bold = true;
-  SetFont(font);
 
   // The entry fields, then the buttons; the layout gives their places and tab order.
   const frame::TFormBuilder build(*this);
@@ -71,19 +67,9 @@ TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call)
   EMailMmo = build.Add<ui::TMemo>("EMailMmo");
   CustSmsLbl = build.FieldLabel("CustSmsLbl", "收款人短信号码");
   SmsEdt = build.Edit("SmsEdt", kSmsEditLen);
-  StatusLbl = build.FieldLabel("StatusLbl", "状态");
-  StatusCmb = build.PickList("StatusCmb");
-  StatusCmb->SetItems({Gbk("已删除"), Gbk("使用")});
-  StatusCmb->SetEnabled(false);
+  AddStatusRow(build);
   StatusCmb->SetColor(kReadOnlyColor);
-  OperatorLbl = build.FieldLabel("OperatorLbl", "操作员");
-  OperatorShowLbl = build.Add<ui::TLabel>("OperatorShowLbl");
-
-  UpdateBtn = build.SaveButton(
-      "UpdateBtn", [this] { UpdateBtnClick(); }, false);
-  CancelBtn = build.CloseButton("CancelBtn", "放弃", false);
-  DeleteBtn = build.Button("DeleteBtn", "删除", [this] { DeleteBtnClick(); });
-  DeleteBtn->SetEnabled(false);
+  AddRecordButtons(build);
   ChangeCustBtn = build.Button("ChangeCustBtn", "修改收款人代码", [this] { ChangeCustBtnClick(); });
   // Kept for the layout the operators know; it does nothing.
   ImportBtn = build.Button("ImportBtn", "导入");
@@ -98,39 +84,26 @@ TCustCNYAcEditFrm::TCustCNYAcEditFrm(const frame::EntryArgs& call)
   EMailMmo->OnExit = [this](ui::TComponent*) { EMailMmoExit(); };
   OnCloseQuery = [this](ui::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
 
-  frame::ApplyFormLanguage(*this, "CustCNYAc");
-  frame::ApplyFontRule(*this, LangId);
-  ui::ApplyDesign(*this, kLayout);
+  FinishDesign(kLayout, lang);
 }
 
-void TCustCNYAcEditFrm::Open(std::string_view key) {
-  if (frame::TrimView(key).empty()) {
-    PrepareNewPayee();
-  } else {
-    LoadPayee(key);
-  }
-  ApplyRights();
+void TCustCNYAcEditFrm::ApplyLanguage(const sys::IniFile& file) {
+  frame::ApplyFormLanguage(*this, "CustCNYAc", file, LangId);
 }
 
 // A failed read gives the empty record, so the fields come out blank and status 0.
-void TCustCNYAcEditFrm::LoadPayee(std::string_view payeeId) {
+void TCustCNYAcEditFrm::LoadRecord(std::string_view payeeId) {
   const frame::TCustCNYAcRec rec = frame::GetCustCNYAcRec(ShellWnd, CorpNo, payeeId);
   CustIdEdt->SetText(rec.PayeeId);
   CustNameEdt->SetText(rec.AcName);
   CustAcNoEdt->SetText(rec.AcNo);
   CustBankNameEdt->SetText(rec.BankName);
-  OperatorShowLbl->SetCaption(rec.Operator);
-  StatusCmb->SetItemIndex(rec.Status);
+  ShowRecordStamp(rec.Operator, rec.Status);
   RefEdt->SetText(rec.Remark);
   EMailMmo->SetText(rec.EMail);  // the record holds the decoded lines
   SmsEdt->SetText(rec.Sms);
   CustIdEdt->SetReadOnly(true);
   CustIdEdt->SetColor(kReadOnlyColor);
-}
-
-void TCustCNYAcEditFrm::PrepareNewPayee() {
-  OperatorShowLbl->SetCaption(UserNo);
-  StatusCmb->SetItemIndex(kStatusInUse);
 }
 
 // Saving needs the right to modify, for a new payee too; the right to add is not read.

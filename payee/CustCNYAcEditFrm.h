@@ -14,16 +14,13 @@
 
 namespace payee {
 
-// Status items: index 0 deleted, index 1 in use.
-inline constexpr int kStatusInUse = 1;
-
 // The colour of the fields the operator cannot change.
 inline constexpr ui::TColor kReadOnlyColor = ui::RGB(192, 220, 192);
 
 class TCustCNYAcEditFrm : public frame::TKeyedRecordFrm {
  public:
   // Creates the controls, then localises them ("CustCNYAc") and applies the font rule.
-  explicit TCustCNYAcEditFrm(const frame::EntryArgs& call);
+  explicit TCustCNYAcEditFrm(const frame::EntryArgs& call, const sys::IniFile& lang = LangFile());
 
   ui::TLabel* CustIdLbl;
   ui::TEdit* CustIdEdt;
@@ -39,35 +36,25 @@ class TCustCNYAcEditFrm : public frame::TKeyedRecordFrm {
   ui::TMemo* EMailMmo;
   ui::TLabel* CustSmsLbl;
   ui::TEdit* SmsEdt;
-  ui::TLabel* StatusLbl;
-  ui::TComboBox* StatusCmb;
-  ui::TLabel* OperatorLbl;
-  ui::TLabel* OperatorShowLbl;
-  ui::TButton* UpdateBtn;
-  ui::TButton* CancelBtn;
-  ui::TButton* DeleteBtn;
   ui::TButton* ChangeCustBtn;
   ui::TButton* ImportBtn;
 
-  // The payee the key names, or a new one for a blank key; then the rights.
-  void Open(std::string_view key);
   // Fills the fields from the server's record of payeeId; the id field is then read-only.
-  void LoadPayee(std::string_view payeeId);
-  // A new payee: the current operator and the status "in use".
-  void PrepareNewPayee();
+  void LoadRecord(std::string_view payeeId) override;
   // Enables save and delete by the operator's rights on the function node.
-  void ApplyRights();
+  void ApplyRights() override;
 
   // The record a save sends, built from the fields.
   frame::TCustCNYAcRec PayeeRecord() const;
 
-  void UpdateBtnClick();
-  void DeleteBtnClick();
+  void UpdateBtnClick() override;
+  void DeleteBtnClick() override;
   void ChangeCustBtnClick();
   void EMailMmoExit();
   void FormCloseQuery(bool& canClose);
 
  private:
+  void ApplyLanguage(const sys::IniFile& file) override;
   void ShowFixedMessage(const char* utf8, ui::TWinControl* focus);
 };
 

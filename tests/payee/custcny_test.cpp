@@ -61,7 +61,7 @@ class CustCnyTest : public tavro_test::DialogTest {
   // A dialog to inspect, given the ids of an entry-point call and loaded as it would be.
   static frame::EntryArgs Call() { return tavro_test::CallFor(kShell, "0012", "000001", 203); }
   static void Prepare(payee::TCustCNYAcEditFrm& form, const char* key) {
-    *key != '\0' ? form.LoadPayee(key) : form.PrepareNewPayee();
+    *key != '\0' ? form.LoadRecord(key) : form.PrepareNewRecord();
     form.ApplyRights();
   }
 };
