@@ -241,28 +241,27 @@ bool TUserEditFrm::CorpSelected(ui::TCheckBox& areaCkb) {
   return false;
 }
 
-void TUserEditFrm::CheckRightCkbClick() {
-  if (!CheckRightCkb->Checked()) {
-    ReviewRightsOff();
-  } else if (CorpSelected(*CheckRightCkb)) {
-    ReviewRightsOn();
+// An area's box: unticking closes the area; ticking opens it once a corporation is
+// chosen.
+void TUserEditFrm::FollowAreaBox(ui::TCheckBox& areaCkb, void (TUserEditFrm::*on)(),
+                                 void (TUserEditFrm::*off)()) {
+  if (!areaCkb.Checked()) {
+    (this->*off)();
+  } else if (CorpSelected(areaCkb)) {
+    (this->*on)();
   }
+}
+
+void TUserEditFrm::CheckRightCkbClick() {
+  FollowAreaBox(*CheckRightCkb, &TUserEditFrm::ReviewRightsOn, &TUserEditFrm::ReviewRightsOff);
 }
 
 void TUserEditFrm::UserViewNodeCkbClick() {
-  if (!UserViewNodeCkb->Checked()) {
-    NodeRightsOff();
-  } else if (CorpSelected(*UserViewNodeCkb)) {
-    NodeRightsOn();
-  }
+  FollowAreaBox(*UserViewNodeCkb, &TUserEditFrm::NodeRightsOn, &TUserEditFrm::NodeRightsOff);
 }
 
 void TUserEditFrm::AcRightCkbClick() {
-  if (!AcRightCkb->Checked()) {
-    AccountRightsOff();
-  } else if (CorpSelected(*AcRightCkb)) {
-    AccountRightsOn();
-  }
+  FollowAreaBox(*AcRightCkb, &TUserEditFrm::AccountRightsOn, &TUserEditFrm::AccountRightsOff);
 }
 
 void TUserEditFrm::ReviewRightsOn() {

@@ -91,6 +91,8 @@ class TUserEditFrm : public frame::TDialogFrm {
   // The common first step of switching an area on; false (and the area off again)
   // when no corporation is selected.
   bool CorpSelected(ui::TCheckBox& areaCkb);
+  void FollowAreaBox(ui::TCheckBox& areaCkb, void (TUserEditFrm::*on)(),
+                     void (TUserEditFrm::*off)());
   void ReviewRightsOn();
   void ReviewRightsOff();
   void NodeRightsOn();

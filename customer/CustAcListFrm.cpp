@@ -117,20 +117,13 @@ std::string TCustAcListFrm::SelectedColumn(std::size_t column) {
   return row->SubItems[column - 1];
 }
 
-namespace {
-
-// The list's own result is never handed on: the shell refreshes nothing after it.
-frame::DialogOutcome OpenCustAcNoList(frame::DialogEntryCall& call) {
-  TCustAcListFrm form(call.Args());
-  form.CustId = call.Args().Key;
-  form.LoadList();
-  form.ShowModal();
-  return std::nullopt;
+void TCustAcListFrm::Open(std::string_view custId) {
+  CustId = custId;
+  LoadList();
 }
-
-}  // namespace
 
 }  // namespace customer
 
+// The list's own result is never handed on: the shell refreshes nothing after it.
 TAVRO_DIALOG_ENTRY(Mn_CustAcNoList, frame::DialogEntrySpec{.KeyLen = frame::kFolderCustIdLen},
-                   customer::OpenCustAcNoList)
+                   frame::ShowByKey<customer::TCustAcListFrm>)

@@ -39,6 +39,8 @@ class TCustAcListFrm : public frame::TDialogFrm {
 
   // Fills the list from the server's account folder of the customer.
   void LoadList();
+  // The list of custId's accounts.
+  void Open(std::string_view custId);
   // Drops every column and row and loads the list again.
   void ReloadList();
 

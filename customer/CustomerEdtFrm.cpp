@@ -146,15 +146,6 @@ void TCustomerEdtFrm::UpdateBtnClick() {
   TakeSaveAnswer(frame::UpdateCustomerRec(ShellWnd, FunctionId, CustomerRecord()));
 }
 
-void TCustomerEdtFrm::DeleteBtnClick() {
-  DeleteRecord(IdEdt->Text());
-}
-
-// Not bound to a right.
-void TCustomerEdtFrm::ChangeCustBtnClick() {
-  ChangeRecordId(IdEdt->Text());
-}
-
 // The list runs under the window that owns the module's windows now, through the
 // library loader as any other module's entry point would. Its result is of no use
 // here, and a loader failure is left to the event loop, which shows it.
@@ -187,18 +178,9 @@ void TCustomerEdtFrm::FormCloseQuery(bool& canClose) {
   canClose = frame::AskLangQuestion(LangId, "Msg_Common_ExitWithoutSave");
 }
 
-namespace {
+}  // namespace customer
 
 // The shell's customer function: a blank key opens a new customer; an existing one is
 // loaded by the key as received.
-frame::DialogOutcome OpenCustomerEdit(frame::DialogEntryCall& call) {
-  TCustomerEdtFrm form(call.Args());
-  form.Open(call.Args().Key);
-  return form.RunModal();
-}
-
-}  // namespace
-
-}  // namespace customer
-
-TAVRO_DIALOG_ENTRY(Mn_CustomerEdit, frame::DialogEntrySpec{}, customer::OpenCustomerEdit)
+TAVRO_DIALOG_ENTRY(Mn_CustomerEdit, frame::DialogEntrySpec{},
+                   frame::RunByKey<customer::TCustomerEdtFrm>)

@@ -55,14 +55,13 @@ class TCustomerEdtFrm : public frame::TKeyedRecordFrm {
   frame::TCustomerRec CustomerRecord() const;
 
   void UpdateBtnClick() override;
-  void DeleteBtnClick() override;
-  void ChangeCustBtnClick();
   void AcNoBtnClick();
   void ImportBtnClick();
   void ExportBtnClick();
   void FormCloseQuery(bool& canClose);
 
  private:
+  std::string RecordId() const override { return IdEdt->Text(); }
   std::string rights_ = "00000000";
 };
 

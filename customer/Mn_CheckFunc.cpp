@@ -86,43 +86,22 @@ void CheckRecord(TShellResult* result, HWND_T window, const char* corpNo, const 
 // The five review lists: the folder's layout and a file of its rows for the shell. Each
 // entry point ends its call on the platform as the dialog entry points do.
 
-TAVRO_EXPORT void TAVRO_STDCALL Mn_GetCheckList(TFolderList* Result, HWND_T ShellWnd,
-                                                const char* CorpNo, const char* UserNo,
-                                                std::int32_t /*FunctionId*/, const char* /*Key*/) {
-  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetCheckList");
-  ui::EndEntryCall();
-}
+// NOLINTBEGIN(cppcoreguidelines-macro-usage): the exported names need one definition
+// each, alike but for the name and the server's command.
+#define TAVRO_REVIEW_LIST_ENTRY(name, command)                                                   \
+  TAVRO_EXPORT void TAVRO_STDCALL name(TFolderList* Result, HWND_T ShellWnd, const char* CorpNo, \
+                                       const char* UserNo, std::int32_t /*FunctionId*/,          \
+                                       const char* /*Key*/) {                                    \
+    customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, command);                          \
+    ui::EndEntryCall();                                                                          \
+  }
+// NOLINTEND(cppcoreguidelines-macro-usage)
 
-TAVRO_EXPORT void TAVRO_STDCALL Mn_GetAuthoriseList(TFolderList* Result, HWND_T ShellWnd,
-                                                    const char* CorpNo, const char* UserNo,
-                                                    std::int32_t /*FunctionId*/,
-                                                    const char* /*Key*/) {
-  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetAuthoriseList");
-  ui::EndEntryCall();
-}
-
-TAVRO_EXPORT void TAVRO_STDCALL Mn_GetSendList(TFolderList* Result, HWND_T ShellWnd,
-                                               const char* CorpNo, const char* UserNo,
-                                               std::int32_t /*FunctionId*/, const char* /*Key*/) {
-  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetSendList");
-  ui::EndEntryCall();
-}
-
-TAVRO_EXPORT void TAVRO_STDCALL Mn_GetDeletedList(TFolderList* Result, HWND_T ShellWnd,
-                                                  const char* CorpNo, const char* UserNo,
-                                                  std::int32_t /*FunctionId*/,
-                                                  const char* /*Key*/) {
-  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetDeletedList");
-  ui::EndEntryCall();
-}
-
-TAVRO_EXPORT void TAVRO_STDCALL Mn_GetRejectedList(TFolderList* Result, HWND_T ShellWnd,
-                                                   const char* CorpNo, const char* UserNo,
-                                                   std::int32_t /*FunctionId*/,
-                                                   const char* /*Key*/) {
-  customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, "MN_GetRejectedList");
-  ui::EndEntryCall();
-}
+TAVRO_REVIEW_LIST_ENTRY(Mn_GetCheckList, "MN_GetCheckList")
+TAVRO_REVIEW_LIST_ENTRY(Mn_GetAuthoriseList, "MN_GetAuthoriseList")
+TAVRO_REVIEW_LIST_ENTRY(Mn_GetSendList, "MN_GetSendList")
+TAVRO_REVIEW_LIST_ENTRY(Mn_GetDeletedList, "MN_GetDeletedList")
+TAVRO_REVIEW_LIST_ENTRY(Mn_GetRejectedList, "MN_GetRejectedList")
 
 // Opens a record of a review list in the module that edits records of its kind.
 TAVRO_EXPORT void TAVRO_STDCALL Mn_CheckRecord(TShellResult* Result, HWND_T ShellWnd,

@@ -73,20 +73,13 @@ void TStatusFolderFrm::LoadFolders() {
   frame::FillFolderListView(*AuditFolderLsv, list);
 }
 
-namespace {
-
-// Key: the record's business number. Nothing is handed back: the result stays clear.
-frame::DialogOutcome OpenStatusFolderList(frame::DialogEntryCall& call) {
-  TStatusFolderFrm form(call.Args());
-  form.BusinessNo = call.Args().Key;
-  form.LoadFolders();
-  form.ShowModal();
-  return std::nullopt;
+void TStatusFolderFrm::Open(std::string_view businessNo) {
+  BusinessNo = businessNo;
+  LoadFolders();
 }
-
-}  // namespace
 
 }  // namespace customer
 
+// Key: the record's business number. Nothing is handed back: the result stays clear.
 TAVRO_DIALOG_ENTRY(Mn_StatusFolderList, frame::DialogEntrySpec{.KeyLen = frame::kBusinessNoLen},
-                   customer::OpenStatusFolderList)
+                   frame::ShowByKey<customer::TStatusFolderFrm>)

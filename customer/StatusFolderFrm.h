@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "frame/DialogFrm.h"
 #include "sys/Abi.h"
@@ -33,6 +34,8 @@ class TStatusFolderFrm : public frame::TDialogFrm {
   // Fills the three lists from their folder commands, in order; a failed one leaves
   // its list without rows and the others are still loaded.
   void LoadFolders();
+  // The trails of the record businessNo names.
+  void Open(std::string_view businessNo);
 
  private:
   void ApplyLanguage(const sys::IniFile& file) override;

@@ -69,4 +69,22 @@ class TDialogFrm : public ui::TForm {
   std::string className_;
 };
 
+// The steps of an entry point whose dialog opens on the call's key: the dialog is made
+// from the call and opened (Open(key)); RunByKey then runs it for the result it hands
+// the shell, ShowByKey only shows it and hands back nothing.
+template <class Dialog>
+DialogOutcome RunByKey(DialogEntryCall& call) {
+  Dialog form(call.Args());
+  form.Open(call.Args().Key);
+  return form.RunModal();
+}
+
+template <class Dialog>
+DialogOutcome ShowByKey(DialogEntryCall& call) {
+  Dialog form(call.Args());
+  form.Open(call.Args().Key);
+  form.ShowModal();
+  return std::nullopt;
+}
+
 }  // namespace frame

@@ -68,6 +68,15 @@ void TKeyedRecordFrm::TakeSaveAnswer(const TShellResult& answer) {
   }
 }
 
+void TKeyedRecordFrm::DeleteBtnClick() {
+  DeleteRecord(RecordId());
+}
+
+// Not bound to a right.
+void TKeyedRecordFrm::ChangeCustBtnClick() {
+  ChangeRecordId(RecordId());
+}
+
 void TKeyedRecordFrm::DeleteRecord(const std::string& id) {
   TakeOutcome(DeleteKeyedRecord(KeyedCall(), id), id);
 }

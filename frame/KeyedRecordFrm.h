@@ -40,7 +40,9 @@ class TKeyedRecordFrm : public TDialogFrm {
   void PrepareNewRecord();
 
   virtual void UpdateBtnClick() = 0;
-  virtual void DeleteBtnClick() = 0;
+  // Deletes the shown record, and gives it a new id, after their questions.
+  void DeleteBtnClick();
+  void ChangeCustBtnClick();
 
  protected:
   // commands are the record's existence, delete and change-of-id commands (static). The
@@ -54,6 +56,8 @@ class TKeyedRecordFrm : public TDialogFrm {
   void AddRecordButtons(const TFormBuilder& build);
   // A stored record's operator and status.
   void ShowRecordStamp(const std::string& op, int status);
+  // The id the operator sees in the id field.
+  virtual std::string RecordId() const = 0;
 
   // True when the server knows id (alone or with further data).
   bool RecordExists(std::string_view id) const;

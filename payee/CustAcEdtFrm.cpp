@@ -1,5 +1,7 @@
 #include "payee/CustAcEdtFrm.h"
 
+#include <utility>
+
 #include "frame/CommaList.h"
 #include "frame/FormBuilder.h"
 #include "frame/HostChannel.h"
@@ -251,28 +253,16 @@ void TCustAcEdtFrm::UpdateBtnClick(ui::TComponent*) {
   const TCustAcMissing missing = FirstMissing(entry);
   if (missing != TCustAcMissing::None) {
     ui::ShowMessage(frame::ShownText(MissingMessage(missing)));
-    ui::TWinControl* focus = nullptr;
-    switch (missing) {
-      case TCustAcMissing::Currency:
-        focus = CurrencyCmb;
-        break;
-      case TCustAcMissing::AcNo:
-        focus = AcNoEdt;
-        break;
-      case TCustAcMissing::CnyBank:
-        focus = CBankEdt;
-        break;
-      case TCustAcMissing::BankType:
-        focus = SelectIdCmb;
-        break;
-      case TCustAcMissing::BankName:
-        focus = BankNameMmo;
-        break;
-      default:
-        break;
-    }
-    if (focus && focus->CanFocus()) {
-      focus->SetFocus();
+    // The field to fill in next; a missing customer id moves the focus nowhere.
+    const std::pair<TCustAcMissing, ui::TWinControl*> fields[] = {
+        {TCustAcMissing::Currency, CurrencyCmb}, {TCustAcMissing::AcNo, AcNoEdt},
+        {TCustAcMissing::CnyBank, CBankEdt},     {TCustAcMissing::BankType, SelectIdCmb},
+        {TCustAcMissing::BankName, BankNameMmo},
+    };
+    for (const auto& [which, focus] : fields) {
+      if (which == missing && focus->CanFocus()) {
+        focus->SetFocus();
+      }
     }
     return;
   }

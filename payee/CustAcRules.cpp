@@ -1,5 +1,8 @@
 #include "payee/CustAcRules.h"
 
+#include <cstddef>
+#include <iterator>
+
 #include "frame/GbkText.h"
 #include "frame/ResultText.h"
 #include "frame/ShellFunc.h"
@@ -85,23 +88,18 @@ TCustAcMissing FirstMissing(const TCustAcEntry& entry) {
 }
 
 std::string MissingMessage(TCustAcMissing missing) {
-  switch (missing) {
-    case TCustAcMissing::CustId:
-      return sys::Utf8ToGbk("请选择客户代码/Please select cust ID");
-    case TCustAcMissing::Currency:
-      return sys::Utf8ToGbk("请选择币种/Please select currency");
-    case TCustAcMissing::AcNo:
-      return sys::Utf8ToGbk("请输入账号/Please input AcNo");
-    case TCustAcMissing::CnyBank:
-      return sys::Utf8ToGbk("请输入开户行名称/Please input bank name");
-    case TCustAcMissing::BankType:
-      return sys::Utf8ToGbk("请选择开户行类型/Please select bank type");
-    case TCustAcMissing::BankName:
-      return sys::Utf8ToGbk("请选择或输入开户行名称/Please input bank name");
-    case TCustAcMissing::None:
-      break;
-  }
-  return {};
+  // In the order of TCustAcMissing; None has no message.
+  static constexpr const char* kMessages[] = {
+      "",
+      "请选择客户代码/Please select cust ID",
+      "请选择币种/Please select currency",
+      "请输入账号/Please input AcNo",
+      "请输入开户行名称/Please input bank name",
+      "请选择开户行类型/Please select bank type",
+      "请选择或输入开户行名称/Please input bank name",
+  };
+  const auto index = static_cast<std::size_t>(missing);
+  return index < std::size(kMessages) ? sys::Utf8ToGbk(kMessages[index]) : std::string();
 }
 
 }  // namespace payee

@@ -154,14 +154,6 @@ void TCustCNYAcEditFrm::UpdateBtnClick() {
   TakeSaveAnswer(frame::UpdateCustCNYAcRec(ShellWnd, FunctionId, PayeeRecord()));
 }
 
-void TCustCNYAcEditFrm::DeleteBtnClick() {
-  DeleteRecord(CustIdEdt->Text());
-}
-
-void TCustCNYAcEditFrm::ChangeCustBtnClick() {
-  ChangeRecordId(CustIdEdt->Text());
-}
-
 // Only the presence of "@" is checked; blanks alone count as no address.
 void TCustCNYAcEditFrm::EMailMmoExit() {
   const std::string text = EMailMmo->Text();

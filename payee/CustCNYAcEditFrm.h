@@ -48,12 +48,11 @@ class TCustCNYAcEditFrm : public frame::TKeyedRecordFrm {
   frame::TCustCNYAcRec PayeeRecord() const;
 
   void UpdateBtnClick() override;
-  void DeleteBtnClick() override;
-  void ChangeCustBtnClick();
   void EMailMmoExit();
   void FormCloseQuery(bool& canClose);
 
  private:
+  std::string RecordId() const override { return CustIdEdt->Text(); }
   void ApplyLanguage(const sys::IniFile& file) override;
   void ShowFixedMessage(const char* utf8, ui::TWinControl* focus);
 };
