@@ -17,15 +17,11 @@
 #include "ui/FormDesign.h"
 
 namespace admin {
-namespace {
-
 // The designed geometry (and the language keys of the captions), kept as data:
 // AccountEditFrm.layout.
 constexpr char kLayout[] =
 #include "AccountEditFrm.layout"
     ;
-
-}  // namespace
 
 TAccountEditFrm::TAccountEditFrm(const frame::EntryArgs& call, const sys::IniFile& lang)
     : TDialogFrm("AccountEditFrm", call) {

@@ -419,23 +419,21 @@ void TUserEditFrm::UpdateBtnClick() {
   SetModalResult(ui::mrOk);
 }
 
+// Each of the three saves stands alone: a failure, reported by the channel, does not
+// stop the next one (UpdateBtnClick), so its status is not needed.
+void TUserEditFrm::SendRightsBatch(const std::string& batch, std::size_t answerSize) {
+  std::string answer;
+  (void)frame::HostCommand(ShellWnd, frame::kChannelMain, batch, answer, answerSize);
+}
+
 void TUserEditFrm::SaveReviewRights(const std::string& userId,
                                     const std::vector<std::string>& items) {
-  std::string answer;
-  // Each of the three saves stands alone: a failure, reported by the channel, does not
-  // stop the next one (UpdateBtnClick), so its status is not needed.
-  (void)frame::HostCommand(ShellWnd, frame::kChannelMain,
-                           ReviewRightsBatch(BelongCorpNo(), userId, items), answer,
-                           kBatchBufferSize);
+  SendRightsBatch(ReviewRightsBatch(BelongCorpNo(), userId, items), kBatchBufferSize);
 }
 
 void TUserEditFrm::SaveAccountRights(const std::string& userId,
                                      const std::vector<std::string>& accounts) {
-  std::string answer;
-  // Stands alone, as the review-rights save does.
-  (void)frame::HostCommand(ShellWnd, frame::kChannelMain,
-                           AccountRightsBatch(BelongCorpNo(), userId, accounts), answer,
-                           kBatchBufferSize);
+  SendRightsBatch(AccountRightsBatch(BelongCorpNo(), userId, accounts), kBatchBufferSize);
 }
 
 void TUserEditFrm::SaveNodeRights(const std::string& corpNo, const std::string& userId) {
@@ -446,10 +444,7 @@ void TUserEditFrm::SaveNodeRights(const std::string& corpNo, const std::string& 
   }
   TRightsFile& file = RightsFile ? *RightsFile : *read;
   SaveRightsFile(file);
-  std::string answer;
-  // Stands alone, as the review-rights save does.
-  (void)frame::HostCommand(ShellWnd, frame::kChannelMain, NodeRightsBatch(corpNo, userId, file),
-                           answer, kNodeBatchBufferSize);
+  SendRightsBatch(NodeRightsBatch(corpNo, userId, file), kNodeBatchBufferSize);
   StatusShowLbl->SetCaption(LangText("Msg_UserEdt_UpdateStep5_Hint"));
 }
 

@@ -4,6 +4,7 @@
 // Nothing reaches the server before the save, which sends one batch per area that is on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -82,6 +83,7 @@ class TUserEditFrm : public frame::TDialogFrm {
   void SaveReviewRights(const std::string& userId, const std::vector<std::string>& items);
   void SaveAccountRights(const std::string& userId, const std::vector<std::string>& accounts);
   void SaveNodeRights(const std::string& corpNo, const std::string& userId);
+  void SendRightsBatch(const std::string& batch, std::size_t answerSize);
 
  private:
   void CreateControls();

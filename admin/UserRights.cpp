@@ -411,19 +411,22 @@ std::string NodeRightsBatch(std::string_view corpNo, std::string_view userId,
   const auto& updates = RightsEntries(file, kUpdateSection);
   std::string batch;
   batch.reserve((deletes.size() + updates.size()) * (head.size() + 48));
+  auto call = [&](std::string_view procedure, std::string_view key) {
+    batch += "exec ";
+    batch += procedure;
+    batch += ' ';
+    batch += head;
+    batch += key;
+  };
   for (const auto& [key, value] : deletes) {
     if (IsNodeIdKey(key)) {
-      batch += "exec MN_DeleteUserRightList ";
-      batch += head;
-      batch += key;
+      call("MN_DeleteUserRightList", key);
       batch += "  \r\n";
     }
   }
   for (const auto& [key, value] : updates) {
     if (IsNodeIdKey(key)) {
-      batch += "exec MN_UpdateRightItem ";
-      batch += head;
-      batch += key;
+      call("MN_UpdateRightItem", key);
       batch += ',';
       if (value.find('\'') == std::string::npos) {
         batch += '\'';  // a mask needs no doubled quote, so no quoted copy either

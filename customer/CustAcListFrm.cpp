@@ -20,14 +20,10 @@ std::int32_t RowFunctionId(std::string_view caption) {
   return frame::ParseDecimal(caption.substr(0, colon)).value_or(0);
 }
 
-namespace {
-
 // The designed geometry, kept as data: CustAcListFrm.layout.
 constexpr char kLayout[] =
 #include "CustAcListFrm.layout"
     ;
-
-}  // namespace
 
 TCustAcListFrm::TCustAcListFrm(const frame::EntryArgs& call, const sys::IniFile& lang)
     : TDialogFrm("CustAcListFrm", call) {

@@ -63,7 +63,8 @@ void TStatusFolderFrm::ApplyLanguage(const sys::IniFile& file) {
   GroupBox3->SetCaption(text("Grp_StatusFolder_Grp3_Name", kGroup3Caption));
 }
 
-void TStatusFolderFrm::LoadFolders() {
+void TStatusFolderFrm::Open(std::string_view businessNo) {
+  BusinessNo = businessNo;
   TFolderList list =
       frame::GetAuthoriseFolder(ShellWnd, LangId, FunctionId, CorpNo, UserNo, BusinessNo);
   frame::FillFolderListView(*AuthoriseFolderLsv, list);
@@ -71,11 +72,6 @@ void TStatusFolderFrm::LoadFolders() {
   frame::FillFolderListView(*SignFolderLsv, list);
   list = frame::GetAuditFolder(ShellWnd, LangId, FunctionId, CorpNo, UserNo, BusinessNo);
   frame::FillFolderListView(*AuditFolderLsv, list);
-}
-
-void TStatusFolderFrm::Open(std::string_view businessNo) {
-  BusinessNo = businessNo;
-  LoadFolders();
 }
 
 }  // namespace customer

@@ -28,13 +28,11 @@ class TStatusFolderFrm : public frame::TDialogFrm {
   ui::TGroupBox* GroupBox3;
   ui::TListView* AuditFolderLsv;
 
-  // The business whose status is shown, set before the lists are loaded.
+  // The business whose status is shown.
   std::string BusinessNo;  // at most 15 bytes
 
-  // Fills the three lists from their folder commands, in order; a failed one leaves
-  // its list without rows and the others are still loaded.
-  void LoadFolders();
-  // The trails of the record businessNo names.
+  // Shows businessNo's trails: the three lists from their folder commands, in order; a
+  // failed one leaves its list without rows and the others are still loaded.
   void Open(std::string_view businessNo);
 
  private:

@@ -17,15 +17,11 @@
 
 namespace payee {
 
-namespace {
-
 // The designed geometry (and the language keys of the captions), kept as data:
 // CustAcEdtFrm.layout.
 constexpr char kLayout[] =
 #include "CustAcEdtFrm.layout"
     ;
-
-}  // namespace
 
 TCustAcEdtFrm::TCustAcEdtFrm(const frame::EntryArgs& call, const sys::IniFile& lang)
     : TDialogFrm("CustAcEdtFrm", call) {

@@ -4,8 +4,7 @@
 
 namespace payee {
 
-TRuleEdit::TRuleEdit(ui::TComponent* owner, std::string name)
-    : ui::TEdit(owner, std::move(name)), mapstr_(kSwiftBodySet), headMapstr_(kSwiftHeadSet) {
+TRuleEdit::TRuleEdit(ui::TComponent* owner, std::string name) : ui::TEdit(owner, std::move(name)) {
   ui::TFont font = Font();
   font.Name = "Courier New";
   SetFont(font);

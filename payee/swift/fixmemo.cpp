@@ -5,7 +5,7 @@
 namespace payee {
 
 TFixedMemo::TFixedMemo(ui::TComponent* owner, std::string name)
-    : ui::TMemo(owner, std::move(name)), mapstr_(kSwiftBodySet), headMapstr_(kSwiftHeadSet) {
+    : ui::TMemo(owner, std::move(name)) {
   SetWordWrap(false);
   SetWantReturns(true);
   ui::TFont font = Font();

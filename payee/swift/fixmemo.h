@@ -7,21 +7,16 @@
 #include <string>
 
 #include "payee/swift/ChangeGuard.h"
+#include "payee/swift/SwiftSets.h"
 #include "ui/Edits.h"
 
 namespace payee {
 
-class TFixedMemo : public ui::TMemo {
+class TFixedMemo : public ui::TMemo, public TSwiftSets {
  public:
   TFixedMemo(ui::TComponent* owner, std::string name);
   const char* ClassName() const override { return "TFixedMemo"; }
 
-  // Allowed characters and allowed first characters: the SWIFT sets at creation, stored
-  // for whoever reads them; the check always uses the SWIFT sets.
-  const std::string& Mapstr() const { return mapstr_; }
-  void SetMapstr(std::string set) { mapstr_ = std::move(set); }
-  const std::string& HeadMapstr() const { return headMapstr_; }
-  void SetHeadMapstr(std::string set) { headMapstr_ = std::move(set); }
   // Maximum length of one line in bytes; 0 or less: no limit. Applies to later changes.
   int CharPerLine() const { return charPerLine_; }
   void SetCharPerLine(int bytes) { charPerLine_ = bytes; }
@@ -39,8 +34,6 @@ class TFixedMemo : public ui::TMemo {
  private:
   bool Acceptable() const;
 
-  std::string mapstr_;
-  std::string headMapstr_;
   int charPerLine_ = 0;
   int maxline_ = 0;
   TChangeGuard guard_;
