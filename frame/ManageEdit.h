@@ -19,8 +19,9 @@
 //     return form.RunModal();
 //   }
 //
-// TAVRO_DIALOG_ENTRY writes that definition: TAVRO_DIALOG_ENTRY(Mn_CustomerEdit,
-// frame::DialogEntrySpec{}, customer::OpenCustomerEdit).
+// TAVRO_DIALOG_ENTRY writes that definition, and frame::RunByKey (frame/DialogFrm.h) is
+// those steps for any dialog that opens on its key: TAVRO_DIALOG_ENTRY(Mn_CustomerEdit,
+// frame::DialogEntrySpec{}, frame::RunByKey<customer::TCustomerEdtFrm>).
 #pragma once
 
 #include <cstddef>
