@@ -358,6 +358,9 @@ Outcome RunCommand(Db& db, const Server& server, Channel channel, std::string_vi
         AnswerRun(db, server, parsed, calls, corpId, sink, outcome.error);
         taken = sink.Finish(outcome.error);
       }
+      if (taken == Status::Ok) {
+        taken = sink.Settle(db, reading ? Access::Reads : Access::Writes, outcome.error);
+      }
       if (taken != Status::Ok) {
         throw AnswerNotTaken{taken};
       }

@@ -56,6 +56,12 @@ class AnswerSink {
   virtual Status Take(std::string_view part, std::string& error) = 0;
   // All of the answer was handed over; called before the commit.
   virtual Status Finish(std::string& /*error*/) { return Status::Ok; }
+  // The last step inside the command's transaction, after Finish and before the
+  // commit: a caller may store what the command answered together with what it
+  // changed (access says whether it could change anything).
+  virtual Status Settle(Db& /*db*/, Access /*access*/, std::string& /*error*/) {
+    return Status::Ok;
+  }
 };
 
 struct Outcome {

@@ -322,6 +322,32 @@ CREATE TRIGGER operator_held BEFORE INSERT OR UPDATE ON usage_text
   FOR EACH ROW EXECUTE FUNCTION check_operator('user_id');
 CREATE TRIGGER operator_held BEFORE INSERT OR UPDATE ON account_order
   FOR EACH ROW EXECUTE FUNCTION check_operator('user_id');
+
+-- The service's tables come after the operators' grants: no operator's role reads
+-- them, only the service's.
+-- The logins of the bank's service: the password only as its Argon2id hash string.
+CREATE TABLE service_login(
+  login_name    ctext PRIMARY KEY,
+  password_hash ctext NOT NULL
+);
+
+-- Signed-in sessions: the hash of the token the workstation holds, never the token.
+CREATE TABLE service_session(
+  token_hash ctext PRIMARY KEY,
+  login_name ctext NOT NULL REFERENCES service_login(login_name) ON DELETE CASCADE,
+  expires_at bigint NOT NULL
+);
+
+-- The answers of the writes, kept under their request ids so that a retry after a
+-- lost answer gets the first answer and runs nothing again.
+CREATE TABLE service_ledger(
+  login_name ctext NOT NULL,
+  request_id ctext NOT NULL,
+  status     bigint NOT NULL,
+  answer     ctext NOT NULL,  -- base64: the GBK bytes as they went out
+  at         bigint NOT NULL,
+  PRIMARY KEY (login_name, request_id)
+);
 )SQL";
 
 }  // namespace

@@ -230,6 +230,39 @@ CREATE TABLE biz_audit(
   result  TEXT NOT NULL,
   PRIMARY KEY (biz_no, seq)
 );
+
+-- Which corporations and operators a login acts for: a service login here (the
+-- service checks every command against it), a database role too on PostgreSQL.
+CREATE TABLE bank_login(
+  login_name TEXT NOT NULL,
+  corp_id    TEXT NOT NULL REFERENCES corp(corp_id),
+  user_id    TEXT NOT NULL,
+  PRIMARY KEY (login_name, corp_id, user_id),
+  FOREIGN KEY (user_id, corp_id) REFERENCES user_corp(user_id, corp_id) ON DELETE CASCADE
+);
+-- The logins of the bank's service: the password only as its Argon2id hash string.
+CREATE TABLE service_login(
+  login_name    TEXT PRIMARY KEY,
+  password_hash TEXT NOT NULL
+);
+
+-- Signed-in sessions: the hash of the token the workstation holds, never the token.
+CREATE TABLE service_session(
+  token_hash TEXT PRIMARY KEY,
+  login_name TEXT NOT NULL REFERENCES service_login(login_name) ON DELETE CASCADE,
+  expires_at INTEGER NOT NULL
+);
+
+-- The answers of the writes, kept under their request ids so that a retry after a
+-- lost answer gets the first answer and runs nothing again.
+CREATE TABLE service_ledger(
+  login_name TEXT NOT NULL,
+  request_id TEXT NOT NULL,
+  status     INTEGER NOT NULL,
+  answer     TEXT NOT NULL,  -- base64: the GBK bytes as they went out
+  at         INTEGER NOT NULL,
+  PRIMARY KEY (login_name, request_id)
+);
 )SQL";
 
 }  // namespace

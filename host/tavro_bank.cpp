@@ -3,6 +3,7 @@
 // the host library exactly as the module does, for operators and for scripts. `tavro-bank --help`
 // and docs/tavro-bank.md describe its commands; errors go to standard error and the
 // exit status is then non-zero (the host's status for a failed command, 1 otherwise).
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
@@ -13,10 +14,13 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/BankAdmin.h"
+#include "host/BankService.h"
 #include "host/Database.h"
+#include "host/ServiceLogins.h"
 #include "host/SqliteDb.h"
 #include "host/SwiftDirectory.h"
 #include "host/TavroClient.h"
@@ -187,11 +191,119 @@ std::string PasswordFromInput() {
 
 struct LoginOptions {
   std::string url;
+  std::string bank;  // a service login's bank
   std::string name;
   std::string corp;
   std::vector<std::string> operators;
   bool passwordFromInput = false;
+  std::string passwordFile;
 };
+
+// A service login's password: the first line of the named file, else of standard
+// input; never an argument, which every user of the machine could read.
+std::string ServicePassword(const LoginOptions& options) {
+  if (options.passwordFile.empty()) {
+    return PasswordFromInput();
+  }
+  std::ifstream in(options.passwordFile, std::ios::binary);
+  std::string password;
+  if (!in || !std::getline(in, password)) {
+    throw std::runtime_error("cannot read a password from " + options.passwordFile);
+  }
+  if (!password.empty() && password.back() == '\r') {
+    password.pop_back();
+  }
+  return password;
+}
+
+std::unique_ptr<host::Db> ServiceBank(const LoginOptions& options) {
+  return host::OpenBank(host::ParseBankLocation(options.bank));
+}
+
+// login add|remove|list|password with --bank: the service's own logins.
+int ServiceLogin(const std::string& verb, const LoginOptions& options) {
+  std::unique_ptr<host::Db> db = ServiceBank(options);
+  if (verb == "add") {
+    const bool known = [&] {
+      for (const host::LoginGrant& grant : host::ListServiceLogins(*db)) {
+        if (grant.login == options.name) {
+          return true;
+        }
+      }
+      return false;
+    }();
+    std::optional<std::string> password;
+    if (!known || !options.passwordFile.empty() || options.passwordFromInput) {
+      password = ServicePassword(options);
+    }
+    host::AddServiceLogin(*db, {options.name, options.corp, options.operators}, password);
+    std::cout << "service login " << options.name << " acts for corporation " << options.corp
+              << " as";
+    for (const std::string& user : options.operators) {
+      std::cout << " " << user;
+    }
+    std::cout << "\n";
+  } else if (verb == "password") {
+    host::SetServicePassword(*db, options.name, ServicePassword(options));
+    std::cout << "service login " << options.name << " has a new password\n";
+  } else if (verb == "remove") {
+    host::RemoveServiceLogin(*db, options.name);
+    std::cout << "service login " << options.name << " removed\n";
+  } else {
+    for (const host::LoginGrant& grant : host::ListServiceLogins(*db)) {
+      std::cout << grant.login << " | " << grant.corp << " |";
+      for (const std::string& user : grant.operators) {
+        std::cout << " " << user;
+      }
+      std::cout << "\n";
+    }
+  }
+  return 0;
+}
+
+struct ServeOptions {
+  std::string bank;
+  std::string listen;
+  std::string cert;
+  std::string key;
+};
+
+// Serves until SIGINT or SIGTERM; the access log goes to standard error.
+int Serve(const ServeOptions& options) {
+  const std::size_t colon = options.listen.rfind(':');
+  if (colon == std::string::npos || colon + 1 == options.listen.size() ||
+      options.listen.find_first_not_of("0123456789", colon + 1) != std::string::npos) {
+    return Fail("--listen wants ADDR:PORT, e.g. 127.0.0.1:8443");
+  }
+  host::ServiceOptions service;
+  service.bank = host::ParseBankLocation(options.bank);
+  service.host = options.listen.substr(0, colon);
+  service.port = std::stoi(options.listen.substr(colon + 1));
+  service.certFile = options.cert;
+  service.keyFile = options.key;
+  service.accessLog = &std::cerr;
+  // The signals are taken by one thread that stops the service; the service's own
+  // threads, started after this, inherit the blocked mask.
+  sigset_t stopping;
+  sigemptyset(&stopping);
+  sigaddset(&stopping, SIGINT);
+  sigaddset(&stopping, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopping, nullptr);
+  host::BankService server(service);
+  std::cerr << "tavro-bank: serving " << options.bank << " on https://" << service.host << ":"
+            << server.port() << "/" << std::endl;
+  std::thread watcher([&] {
+    int signal = 0;
+    sigwait(&stopping, &signal);
+    server.Stop();
+  });
+  const bool served = server.Run();
+  if (watcher.joinable()) {
+    pthread_kill(watcher.native_handle(), SIGTERM);
+    watcher.join();
+  }
+  return served ? 0 : Fail("the service stopped: cannot serve on " + options.listen);
+}
 
 int LoginAdd(const LoginOptions& options) {
   std::optional<std::string> password;
@@ -299,7 +411,8 @@ int Run(int argc, char** argv) {
   swiftCmd->add_option("FILE", csv, "the CSV file")->required();
 
   LoginOptions login;
-  CLI::App* loginCmd = app.add_subcommand("login", "the logins of a bank on a PostgreSQL server");
+  CLI::App* loginCmd = app.add_subcommand(
+      "login", "service logins of a bank (--bank), or database logins of a PostgreSQL bank");
   loginCmd->require_subcommand(1);
   loginCmd->footer(
       "A login acts for the corporations and operators the bank maps it to; the server\n"
@@ -316,12 +429,38 @@ int Run(int argc, char** argv) {
                      "read the login's password from the first line of standard input (needed "
                      "for a new login)");
   loginAdd->add_option("--url", login.url, "the bank (default: TAVRO_BANK_URL)");
+  loginAdd->add_option("--bank", login.bank,
+                       "a service login of this bank (a file or a postgresql:// URL)");
+  loginAdd->add_option("--password-file", login.passwordFile,
+                       "a service login's password: the first line of FILE (else standard "
+                       "input)");
   CLI::App* loginRemove =
       loginCmd->add_subcommand("remove", "take a login out of the bank and drop it");
   loginRemove->add_option("NAME", login.name, "the login")->required();
   loginRemove->add_option("--url", login.url, "the bank (default: TAVRO_BANK_URL)");
+  loginRemove->add_option("--bank", login.bank, "a service login of this bank");
   CLI::App* loginList = loginCmd->add_subcommand("list", "print login | corporation | operators");
   loginList->add_option("--url", login.url, "the bank (default: TAVRO_BANK_URL)");
+  loginList->add_option("--bank", login.bank, "the service logins of this bank");
+  CLI::App* loginPassword =
+      loginCmd->add_subcommand("password", "give a service login a new password");
+  loginPassword->add_option("NAME", login.name, "the login")->required();
+  loginPassword->add_option("--bank", login.bank, "the bank (a file or a postgresql:// URL)")
+      ->required();
+  loginPassword->add_option("--password-file", login.passwordFile,
+                            "the first line of FILE (else standard input)");
+
+  ServeOptions serve;
+  CLI::App* serveCmd =
+      app.add_subcommand("serve", "serve the bank to workstations over HTTPS (TLS 1.2+)");
+  serveCmd->footer(
+      "Workstations sign in with a service login (tavro-bank login add --bank) and send\n"
+      "commands; only this service opens the bank. One access log line per command on\n"
+      "standard error. SIGINT or SIGTERM stops it. See docs/bank-service.md.");
+  serveCmd->add_option("--bank", serve.bank, "the bank: a file or a postgresql:// URL")->required();
+  serveCmd->add_option("--listen", serve.listen, "ADDR:PORT to listen on")->required();
+  serveCmd->add_option("--cert", serve.cert, "the server's certificate chain (PEM)")->required();
+  serveCmd->add_option("--key", serve.key, "the certificate's private key (PEM)")->required();
 
   std::string copyFrom;
   std::string copyTo;
@@ -368,6 +507,16 @@ int Run(int argc, char** argv) {
     return Exec(command);
   }
   try {
+    if (serveCmd->parsed()) {
+      return Serve(serve);
+    }
+    if (!login.bank.empty()) {
+      for (CLI::App* verb : {loginAdd, loginRemove, loginList, loginPassword}) {
+        if (verb->parsed()) {
+          return ServiceLogin(verb->get_name(), login);
+        }
+      }
+    }
     if (loginAdd->parsed()) {
       return LoginAdd(login);
     }

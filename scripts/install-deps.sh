@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config help2man man-db python3
   libicu-dev libopencc-dev libsqlite3-dev sqlite3 libcli11-dev postgresql libpq-dev
+  libcpp-httplib-dev libsodium-dev libssl-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libpango1.0-dev fonts-noto-cjk poppler-utils
   qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libxcb1-dev xvfb xauth

@@ -1,0 +1,520 @@
+// The HTTPS service over the bank: sign-in, sign-out and commands, each request on a
+// connection of a small pool; the command's answer goes out in frames (D parts, one
+// closing E with the wire status), so that a long answer streams through and a cut
+// connection can be told from a finished answer.
+#include "host/BankService.h"
+
+#include <httplib.h>
+#include <openssl/ssl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "host/CommandParser.h"
+#include "host/HostCall.h"
+#include "host/Interpreter.h"
+#include "host/ProcCommon.h"
+#include "host/ServiceLedger.h"
+#include "host/ServiceLogins.h"
+#include "host/WireText.h"
+
+namespace host {
+namespace {
+
+constexpr std::size_t kBodyMax = std::size_t{1} << 20;
+constexpr int kInFlightMax = 8;
+constexpr int kFreeSignInFailures = 3;
+constexpr std::int64_t kSignInPauseMaxSeconds = 300;
+constexpr std::size_t kThrottleEntriesMax = 10000;
+
+std::int64_t Now() {
+  return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+// A connection that acts for one login only: the interpreter refuses every command
+// naming a corporation or operator outside the login's map.
+class ScopedDb : public Db {
+ public:
+  ScopedDb(Db& inner, LoginScope scope) : inner_(inner), scope_(std::move(scope)) {}
+  Engine engine() const override { return inner_.engine(); }
+  const std::string& name() const override { return inner_.name(); }
+  bool created() const override { return inner_.created(); }
+  const LoginScope* scope() const override { return &scope_; }
+  bool usable() const override { return inner_.usable(); }
+  Statement& Prepare(const char* sql) override { return inner_.Prepare(sql); }
+  int ChangedRows() override { return inner_.ChangedRows(); }
+  std::int64_t LastInsertId() override { return inner_.LastInsertId(); }
+  void Begin(Access access, const std::vector<std::string>& records) override {
+    inner_.Begin(access, records);
+  }
+  void Commit() override { inner_.Commit(); }
+  void Rollback() noexcept override { inner_.Rollback(); }
+  bool InTransaction() const override { return inner_.InTransaction(); }
+  void Savepoint(const char* name) override { inner_.Savepoint(name); }
+  void Release(const char* name) override { inner_.Release(name); }
+  void RollbackTo(const char* name) noexcept override { inner_.RollbackTo(name); }
+  void Exec(const char* sql) override { inner_.Exec(sql); }
+  void ResetStatements() override { inner_.ResetStatements(); }
+
+ private:
+  Db& inner_;
+  LoginScope scope_;
+};
+
+// Connections to the bank, one per request at a time, kept open between requests.
+class Pool {
+ public:
+  explicit Pool(BankLocation location) : location_(std::move(location)) {}
+  std::unique_ptr<Db> Take() {
+    {
+      std::lock_guard<std::mutex> guard(lock_);
+      if (!idle_.empty()) {
+        std::unique_ptr<Db> db = std::move(idle_.back());
+        idle_.pop_back();
+        return db;
+      }
+    }
+    return OpenBank(location_);
+  }
+  void Give(std::unique_ptr<Db> db) {
+    if (db && db->usable()) {
+      std::lock_guard<std::mutex> guard(lock_);
+      idle_.push_back(std::move(db));
+    }
+  }
+
+ private:
+  BankLocation location_;
+  std::mutex lock_;
+  std::vector<std::unique_ptr<Db>> idle_;
+};
+
+// A connection of the pool for one request.
+class Lease {
+ public:
+  explicit Lease(Pool& pool) : pool_(pool), db_(pool.Take()) {}
+  ~Lease() { pool_.Give(std::move(db_)); }
+  Lease(const Lease&) = delete;
+  Lease& operator=(const Lease&) = delete;
+  Db& db() { return *db_; }
+
+ private:
+  Pool& pool_;
+  std::unique_ptr<Db> db_;
+};
+
+std::string Hex8(std::size_t value) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%08zx", value);
+  return text;
+}
+
+std::string PartFrame(std::string_view part) {
+  return "D" + Hex8(part.size()) + std::string(part);
+}
+
+std::string EndFrame(Status status, const std::string& utf8Error) {
+  char error[kErrorTextMax + 1] = {};
+  if (status != Status::Ok) {
+    WriteErrorText(utf8Error, error);
+  }
+  const std::string text(error);
+  return "E" + std::to_string(static_cast<int>(status)) + Hex8(text.size()) + text;
+}
+
+// An id from the command for the access log: short and plain, else "?", so that no
+// field value and nothing that could forge a log line gets in.
+std::string LogId(const std::string& id) {
+  if (id.empty()) {
+    return "-";
+  }
+  if (id.size() > 24) {
+    return "?";
+  }
+  for (const char c : id) {
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
+          c == '-')) {
+      return "?";
+    }
+  }
+  return id;
+}
+
+// What the access log and the ledger need to know of a command before it runs.
+struct CommandInfo {
+  std::string proc = "-";
+  std::string corp = "-";
+  std::string op = "-";
+  bool writes = false;
+};
+
+CommandInfo Describe(std::string_view command) {
+  CommandInfo info;
+  ParsedCommand parsed;
+  std::string error;
+  if (!ParseCommand(command, parsed, error)) {
+    return info;
+  }
+  if (parsed.kind == CommandKind::Select) {
+    info.proc = "select";
+    return info;
+  }
+  if (parsed.kind == CommandKind::Batch) {
+    info.proc = "batch:" + std::to_string(parsed.calls.size());
+  }
+  for (std::size_t c = 0; c < parsed.calls.size(); ++c) {
+    const Call& call = parsed.calls[c];
+    const ProcedureSpec* proc = FindProcedure(call.name);
+    if (proc == nullptr) {
+      continue;
+    }
+    info.writes = info.writes || proc->access == Access::Writes;
+    if (c != 0) {
+      continue;
+    }
+    if (parsed.kind == CommandKind::Call) {
+      info.proc = proc->name;
+    }
+    const char* ids = proc->ids != nullptr ? proc->ids : "";
+    for (std::size_t i = 0; ids[i] != '\0' && i < call.args.size(); ++i) {
+      if (ids[i] == 'c' && info.corp == "-") {
+        info.corp = LogId(Trim(call.args[i].text));
+      } else if (ids[i] == 'o' && info.op == "-") {
+        info.op = LogId(Trim(call.args[i].text));
+      }
+    }
+  }
+  return info;
+}
+
+// Takes the command's answer: a read's answer into a file is handed to the client in
+// parts as its rows are read; any other answer is held (a buffer's answer is bounded
+// by the caller's capacity, a write's answer is small) until the command committed,
+// and a write's answer is kept in the ledger before the commit.
+class ServiceAnswer : public AnswerSink {
+ public:
+  ServiceAnswer(httplib::DataSink& out, bool streams, std::optional<std::size_t> capacity,
+                const std::string& login, const std::string& requestId)
+      : out_(out), streams_(streams), capacity_(capacity), login_(login), requestId_(requestId) {}
+
+  bool TakesParts() const override { return streams_; }
+  Status Start(std::string& error) override {
+    if (sent_) {
+      error = "the answer was partly sent when the command had to run again; send it again";
+      return Status::Busy;
+    }
+    held_.clear();
+    return Status::Ok;
+  }
+  Status Take(std::string_view part, std::string& error) override {
+    if (streams_) {
+      sent_ = true;
+      const std::string frame = PartFrame(part);
+      if (!out_.write(frame.data(), frame.size())) {
+        error = "the workstation went away";
+        return Status::FileError;
+      }
+      return Status::Ok;
+    }
+    if (capacity_ && held_.size() + part.size() > *capacity_) {
+      error = "the answer (" + std::to_string(held_.size() + part.size()) +
+              " bytes) does not fit the buffer of " + std::to_string(*capacity_) + " bytes";
+      return Status::NoRoom;
+    }
+    held_.append(part);
+    return Status::Ok;
+  }
+  Status Settle(Db& db, Access access, std::string& /*error*/) override {
+    if (access == Access::Writes) {
+      KeepAnswer(db, login_, requestId_, LedgerEntry{0, held_}, Now());
+    }
+    return Status::Ok;
+  }
+  const std::string& held() const { return held_; }
+
+ private:
+  httplib::DataSink& out_;
+  bool streams_;
+  std::optional<std::size_t> capacity_;
+  const std::string& login_;
+  const std::string& requestId_;
+  std::string held_;
+  bool sent_ = false;
+};
+
+bool GoodRequestId(const std::string& id) {
+  if (id.size() < 16 || id.size() > 64) {
+    return false;
+  }
+  for (const char c : id) {
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
+          c == '-')) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string BearerToken(const httplib::Request& req) {
+  const std::string value = req.get_header_value("Authorization");
+  constexpr std::string_view kBearer = "Bearer ";
+  return value.rfind(kBearer, 0) == 0 ? value.substr(kBearer.size()) : std::string();
+}
+
+void Refuse(httplib::Response& res, int status, const std::string& text) {
+  res.status = status;
+  res.set_content(text + "\n", "text/plain");
+}
+
+}  // namespace
+
+struct BankService::State {
+  explicit State(const ServiceOptions& o)
+      : options(o), pool(o.bank), server(o.certFile.c_str(), o.keyFile.c_str()) {}
+
+  ServiceOptions options;
+  Pool pool;
+  httplib::SSLServer server;
+  int port = 0;
+
+  std::mutex lock;  // guards the two maps below
+  std::map<std::string, int> inFlight;
+  struct Failures {
+    int count = 0;
+    std::int64_t until = 0;
+  };
+  std::map<std::pair<std::string, std::string>, Failures> failures;
+
+  bool SignInPaused(const std::pair<std::string, std::string>& key) {
+    std::lock_guard<std::mutex> guard(lock);
+    auto found = failures.find(key);
+    return found != failures.end() && found->second.until > Now();
+  }
+  void SignInFailed(const std::pair<std::string, std::string>& key) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (failures.size() >= kThrottleEntriesMax) {
+      std::erase_if(failures, [](const auto& entry) { return entry.second.until <= Now(); });
+    }
+    Failures& f = failures[key];
+    ++f.count;
+    if (f.count >= kFreeSignInFailures) {
+      const int shift = std::min(f.count - kFreeSignInFailures, 9);
+      f.until = Now() + std::min<std::int64_t>(std::int64_t{1} << shift, kSignInPauseMaxSeconds);
+    }
+  }
+  void SignInSucceeded(const std::pair<std::string, std::string>& key) {
+    std::lock_guard<std::mutex> guard(lock);
+    failures.erase(key);
+  }
+  bool Enter(const std::string& login) {
+    std::lock_guard<std::mutex> guard(lock);
+    int& count = inFlight[login];
+    if (count >= kInFlightMax) {
+      return false;
+    }
+    ++count;
+    return true;
+  }
+  void Leave(const std::string& login) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (--inFlight[login] <= 0) {
+      inFlight.erase(login);
+    }
+  }
+  void Log(const std::string& login, const CommandInfo& info, Status status,
+           std::chrono::steady_clock::time_point start) {
+    if (options.accessLog == nullptr) {
+      return;
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count();
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char when[32];
+    std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    std::lock_guard<std::mutex> guard(lock);
+    *options.accessLog << when << " login=" << login << " corp=" << info.corp
+                       << " operator=" << info.op << " proc=" << info.proc
+                       << " status=" << static_cast<int>(status) << " ms=" << ms << std::endl;
+  }
+
+  void SignIn(const httplib::Request& req, httplib::Response& res);
+  void Command(const httplib::Request& req, httplib::Response& res);
+  void SignOut(const httplib::Request& req, httplib::Response& res);
+};
+
+void BankService::State::SignIn(const httplib::Request& req, httplib::Response& res) {
+  const std::size_t cut = req.body.find('\n');
+  if (cut == std::string::npos) {
+    return Refuse(res, 400, "the body is the login name, a line end and the password");
+  }
+  const std::string login = req.body.substr(0, cut);
+  const std::pair<std::string, std::string> key{login, req.remote_addr};
+  if (SignInPaused(key)) {
+    return Refuse(res, 429, "too many failed sign-ins; try again later");
+  }
+  Lease lease(pool);
+  const std::optional<Session> session =
+      host::SignIn(lease.db(), login, req.body.substr(cut + 1), Now());
+  if (!session) {
+    SignInFailed(key);
+    return Refuse(res, 401, "sign-in refused: wrong login name or password");
+  }
+  SignInSucceeded(key);
+  PruneLedger(lease.db(), Now());
+  res.set_content(session->token + "\n" + std::to_string(session->expires) + "\n", "text/plain");
+}
+
+void BankService::State::SignOut(const httplib::Request& req, httplib::Response& res) {
+  Lease lease(pool);
+  if (!host::SignOut(lease.db(), BearerToken(req))) {
+    return Refuse(res, 401, "no such session");
+  }
+  res.set_content("", "text/plain");
+}
+
+void BankService::State::Command(const httplib::Request& req, httplib::Response& res) {
+  const auto start = std::chrono::steady_clock::now();
+  const std::string requestId = req.get_header_value("Tavro-Request-Id");
+  if (!GoodRequestId(requestId)) {
+    return Refuse(res, 400, "Tavro-Request-Id must be 16 to 64 letters, digits, '-' or '_'");
+  }
+  std::optional<std::size_t> capacity;
+  if (req.has_header("Tavro-Capacity")) {
+    const std::string text = req.get_header_value("Tavro-Capacity");
+    if (text.empty() || text.size() > 10 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+      return Refuse(res, 400, "Tavro-Capacity must be a number of bytes");
+    }
+    capacity = static_cast<std::size_t>(std::stoull(text));
+  }
+  std::optional<LoginScope> scope;
+  {
+    Lease lease(pool);
+    scope = SessionScope(lease.db(), BearerToken(req), Now());
+    if (!scope) {
+      return Refuse(res, 401, "no session: sign in");
+    }
+    // A retry of a write that committed: the first answer, and nothing runs.
+    if (std::optional<LedgerEntry> kept = FindAnswer(lease.db(), scope->login, requestId)) {
+      CommandInfo replayed;
+      replayed.proc = "answer-kept";
+      Log(scope->login, replayed, Status::Ok, start);
+      res.set_content(PartFrame(kept->answer) + EndFrame(static_cast<Status>(kept->status), {}),
+                      "application/octet-stream");
+      return;
+    }
+  }
+  if (!Enter(scope->login)) {
+    return Refuse(res, 429, "too many commands of login " + scope->login + " at once");
+  }
+  const std::string login = scope->login;
+  res.set_chunked_content_provider(
+      "application/octet-stream",
+      [this, body = req.body, scope = std::move(*scope), requestId, capacity, start](
+          std::size_t /*offset*/, httplib::DataSink& out) {
+        Outcome outcome;
+        CommandInfo info;
+        std::string frames;
+        try {
+          std::string_view raw;
+          Channel channel{};
+          std::string_view command;
+          if (!ReadCommandText(body.data(), static_cast<std::int32_t>(body.size()), raw,
+                               outcome.error) ||
+              !SplitChannel(raw, channel, command, outcome.error)) {
+            outcome.status = Status::Refused;
+          } else {
+            info = Describe(command);
+            Lease lease(pool);
+            ScopedDb db(lease.db(), scope);
+            ServiceAnswer answer(out, !capacity && !info.writes, capacity, scope.login, requestId);
+            outcome = RunCommand(db, BankServer(), channel, command, answer);
+            std::optional<LedgerEntry> kept;
+            if (!outcome.ok() && info.writes) {
+              // The same request committed meanwhile on another connection (a retry
+              // that raced its first run): its answer, not a second run's failure.
+              kept = FindAnswer(lease.db(), scope.login, requestId);
+            }
+            if (kept) {
+              outcome = Outcome{};
+              frames = PartFrame(kept->answer);
+            } else if (outcome.ok() && !answer.TakesParts()) {
+              frames = PartFrame(answer.held());
+            }
+          }
+        } catch (const std::exception& e) {
+          outcome.status = Status::NoDatabase;
+          outcome.error = e.what();
+        }
+        frames += EndFrame(outcome.status, outcome.error);
+        out.write(frames.data(), frames.size());
+        out.done();
+        Log(scope.login, info, outcome.status, start);
+        return true;
+      },
+      [this, login](bool /*success*/) { Leave(login); });
+}
+
+BankService::BankService(const ServiceOptions& options) : state_(std::make_unique<State>(options)) {
+  // A wrong bank is said at once, not at the first workstation's command.
+  state_->pool.Give(OpenBank(options.bank));
+  httplib::SSLServer& server = state_->server;
+  if (!server.is_valid()) {
+    throw std::runtime_error("cannot use the certificate " + options.certFile + " and key " +
+                             options.keyFile);
+  }
+  SSL_CTX_set_min_proto_version(server.ssl_context(), TLS1_2_VERSION);
+  server.set_payload_max_length(kBodyMax);
+  server.set_keep_alive_max_count(1000);
+  server.set_keep_alive_timeout(30);
+  State* state = state_.get();
+  auto guarded = [](void (State::*handler)(const httplib::Request&, httplib::Response&), State* s) {
+    return [handler, s](const httplib::Request& req, httplib::Response& res) {
+      try {
+        (s->*handler)(req, res);
+      } catch (const std::exception& e) {
+        Refuse(res, 503, std::string("the bank cannot serve: ") + e.what());
+      }
+    };
+  };
+  server.Post("/v1/signin", guarded(&State::SignIn, state));
+  server.Post("/v1/command", guarded(&State::Command, state));
+  server.Post("/v1/signout", guarded(&State::SignOut, state));
+  if (options.port == 0) {
+    state_->port = server.bind_to_any_port(options.host);
+  } else if (server.bind_to_port(options.host, options.port)) {
+    state_->port = options.port;
+  }
+  if (state_->port <= 0) {
+    throw std::runtime_error("cannot listen on " + options.host + ":" +
+                             std::to_string(options.port));
+  }
+}
+
+BankService::~BankService() {
+  Stop();
+}
+
+int BankService::port() const {
+  return state_->port;
+}
+
+bool BankService::Run() {
+  return state_->server.listen_after_bind();
+}
+
+void BankService::Stop() {
+  state_->server.stop();
+}
+
+}  // namespace host
