@@ -1,0 +1,280 @@
+// tavro-bank serve over a fresh embedded demonstration bank, spoken to over HTTPS as
+// a workstation does: sign-in, sessions, the login's map, the ledger of write answers
+// and a streamed file answer.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "host/BankService.h"
+#include "host/HostCall.h"
+#include "host/ServiceLogins.h"
+#include "host/SqliteDb.h"
+#include "host/WireText.h"
+#include "tests/host/HostTestSupport.h"
+
+namespace {
+
+using hosttest::TempDir;
+
+// A command's outcome as the frames carried it.
+struct Reply {
+  int http = 0;
+  bool ended = false;  // the closing frame came
+  int status = -1;
+  std::string answer;  // the parts joined
+  std::string error;
+  int parts = 0;
+};
+
+// Reads the frames: D + 8 hex digits + bytes, then E + status digit + 8 hex + text.
+Reply ReadFrames(int http, const std::string& body) {
+  Reply reply;
+  reply.http = http;
+  std::size_t at = 0;
+  while (at + 9 <= body.size()) {
+    const char kind = body[at];
+    if (kind == 'D') {
+      const std::size_t size = std::stoul(body.substr(at + 1, 8), nullptr, 16);
+      reply.answer += body.substr(at + 9, size);
+      ++reply.parts;
+      at += 9 + size;
+    } else if (kind == 'E' && at + 10 <= body.size()) {
+      reply.status = body[at + 1] - '0';
+      const std::size_t size = std::stoul(body.substr(at + 2, 8), nullptr, 16);
+      reply.error = body.substr(at + 10, size);
+      reply.ended = at + 10 + size == body.size();
+      break;
+    } else {
+      break;
+    }
+  }
+  return reply;
+}
+
+class ServiceTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    certs_ = new TempDir("service-cert");
+    const std::string command =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
+        " -subj /CN=localhost -addext subjectAltName=IP:127.0.0.1 -keyout " +
+        certs_->File("key.pem") + " -out " + certs_->File("cert.pem") + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+  static void TearDownTestSuite() {
+    delete certs_;
+    certs_ = nullptr;
+  }
+
+  void SetUp() override {
+    {
+      host::SqliteDb db(bank_, host::BankSetup(true));
+      host::AddServiceLogin(db, {"ws12", "0012", {"000001"}}, std::string("pw twelve"));
+      host::AddServiceLogin(db, {"ws20", "0020", {"200001"}}, std::string("pw twenty"));
+    }
+    host::ServiceOptions options;
+    options.bank = {host::Engine::kSqlite, bank_};
+    options.certFile = certs_->File("cert.pem");
+    options.keyFile = certs_->File("key.pem");
+    service_ = std::make_unique<host::BankService>(options);
+    runner_ = std::thread([this] { service_->Run(); });
+  }
+  void TearDown() override {
+    service_->Stop();
+    runner_.join();
+  }
+
+  std::unique_ptr<httplib::SSLClient> Client() const {
+    auto client = std::make_unique<httplib::SSLClient>("127.0.0.1", service_->port());
+    client->set_ca_cert_path(certs_->File("cert.pem").c_str());
+    client->enable_server_certificate_verification(true);
+    return client;
+  }
+
+  // The token of a sign-in, or the HTTP status as text when it was refused.
+  std::string SignIn(const std::string& login, const std::string& password) const {
+    auto result = Client()->Post("/v1/signin", login + "\n" + password, "text/plain");
+    if (!result) {
+      return "no answer";
+    }
+    if (result->status != 200) {
+      return std::to_string(result->status);
+    }
+    return result->body.substr(0, result->body.find('\n'));
+  }
+
+  // Sends a command (UTF-8 after the prefix, converted to GBK) under a request id; a
+  // capacity makes it a buffer's command, none a file's.
+  Reply Command(const std::string& token, const std::string& requestId, const std::string& utf8,
+                std::optional<std::size_t> capacity = 4096) const {
+    httplib::Headers headers{{"Authorization", "Bearer " + token}, {"Tavro-Request-Id", requestId}};
+    if (capacity) {
+      headers.emplace("Tavro-Capacity", std::to_string(*capacity));
+    }
+    auto result =
+        Client()->Post("/v1/command", headers, std::string("A01\x07") + tavro_test::Gbk(utf8),
+                       "application/octet-stream");
+    if (!result) {
+      return Reply{};
+    }
+    return ReadFrames(result->status, result->body);
+  }
+
+  std::string Scalar(const char* sql, const std::vector<std::string>& binds = {}) {
+    host::SqliteDb db(bank_, host::DbSetup{nullptr, nullptr, host::kSchemaVersion});
+    return hosttest::Scalar(db, sql, binds);
+  }
+
+  static TempDir* certs_;
+  TempDir dir_;
+  std::string bank_ = dir_.File("bank.db");
+  std::unique_ptr<host::BankService> service_;
+  std::thread runner_;
+};
+
+TempDir* ServiceTest::certs_ = nullptr;
+
+TEST_F(ServiceTest, SignInAnswersATokenOnlyForTheRightPassword) {
+  struct Case {
+    const char* login;
+    const char* password;
+    bool signedIn;
+  } const cases[] = {
+      {"ws12", "pw twelve", true},
+      {"ws12", "pw twenty", false},
+      {"nobody", "pw twelve", false},
+      {"ws12", "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.login) + " / " + c.password);
+    const std::string answer = SignIn(c.login, c.password);
+    if (c.signedIn) {
+      EXPECT_EQ(answer.size(), 64u) << answer;
+      EXPECT_EQ(Command(answer, "request-signin-0001", "MN_GetCorpName '0012'").status, 0);
+    } else {
+      EXPECT_EQ(answer, "401");
+    }
+  }
+  // Neither the token nor the password is kept in the bank.
+  EXPECT_EQ(Scalar("SELECT count(*) FROM service_session"), "1");
+  EXPECT_EQ(Scalar("SELECT count(*) FROM service_login WHERE password_hash LIKE '$argon2id$%'"),
+            "2");
+}
+
+TEST_F(ServiceTest, OnlyALiveSessionsTokenRunsCommands) {
+  std::string expired;
+  {
+    host::SqliteDb db(bank_, host::DbSetup{nullptr, nullptr, host::kSchemaVersion});
+    expired = host::SignIn(db, "ws12", "pw twelve", std::time(nullptr) - host::kSessionSeconds - 1)
+                  ->token;
+  }
+  const std::string live = SignIn("ws12", "pw twelve");
+  std::string forged = live;
+  forged[0] = forged[0] == 'a' ? 'b' : 'a';
+  const std::string signedOut = SignIn("ws12", "pw twelve");
+  ASSERT_EQ(Client()
+                ->Post("/v1/signout", {{"Authorization", "Bearer " + signedOut}}, "", "text/plain")
+                ->status,
+            200);
+  struct Case {
+    const char* what;
+    std::string token;
+    int http;
+  } const cases[] = {
+      {"live", live, 200}, {"forged", forged, 401},        {"expired", expired, 401},
+      {"none", "", 401},   {"signed out", signedOut, 401},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(Command(c.token, "request-token-00001", "MN_GetCorpName '0012'").http, c.http);
+  }
+}
+
+TEST_F(ServiceTest, PlainHttpIsNotServed) {
+  httplib::Client plain("127.0.0.1", service_->port());
+  plain.set_read_timeout(5);
+  auto result = plain.Post("/v1/signin", "ws12\npw twelve", "text/plain");
+  EXPECT_TRUE(!result || result->status != 200);
+}
+
+TEST_F(ServiceTest, ACommandForAnotherCorporationOrOperatorIsRefusedAndRunsNothing) {
+  const std::string token = SignIn("ws12", "pw twelve");
+  const std::string before = Scalar("SELECT count(*) FROM usage_text");
+  struct Case {
+    const char* command;
+    const char* error;
+  } const cases[] = {
+      {"exec MN_UsageInsert '0020','200001','other corp',9",
+       "login ws12 may not act for corporation 0020"},
+      {"exec MN_UsageInsert '0012','000002','other operator',9",
+       "login ws12 may not act as user 000002 of corporation 0012"},
+      {"MN_GetCustomerList '0020','000001'", "login ws12 may not act for corporation 0020"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    const Reply reply = Command(token, "request-refused-" + std::to_string(n++) + "000", c.command);
+    EXPECT_EQ(reply.status, 2);
+    EXPECT_EQ(reply.error, c.error);
+    EXPECT_EQ(reply.answer, "");
+  }
+  EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text"), before);
+  EXPECT_EQ(Scalar("SELECT count(*) FROM service_ledger"), "0");
+}
+
+TEST_F(ServiceTest, ARetryWithTheSameRequestIdGetsTheFirstAnswerAndWritesOnce) {
+  const std::string token = SignIn("ws12", "pw twelve");
+  const std::string write = "exec MN_UsageInsert '0012','000001','once only',9";
+  const Reply first = Command(token, "request-retry-00001", write);
+  ASSERT_EQ(first.status, 0) << first.error;
+  EXPECT_EQ(first.answer, "1\r\n");
+  // The answer was lost: the same request again, on a new session too.
+  const Reply again = Command(SignIn("ws12", "pw twelve"), "request-retry-00001", write);
+  EXPECT_EQ(again.status, 0);
+  EXPECT_EQ(again.answer, first.answer);
+  EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE usage = 'once only'"), "1");
+  // Another request id runs it again, and the taken position refuses it.
+  EXPECT_EQ(Command(token, "request-retry-00002", write).status, 2);
+  // A request id is the login's own: another login's same id runs its own command.
+  const Reply other = Command(SignIn("ws20", "pw twenty"), "request-retry-00001",
+                              "exec MN_UsageInsert '0020','200001','theirs',9");
+  EXPECT_EQ(other.status, 0) << other.error;
+  EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE usage = 'theirs'"), "1");
+}
+
+TEST_F(ServiceTest, AFileAnswerStreamsInPartsAndEqualsTheEmbeddedBanksFile) {
+  {
+    host::SqliteDb db(bank_, host::DbSetup{nullptr, nullptr, host::kSchemaVersion});
+    db.Exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)"
+        " INSERT INTO customer(corp_id, cust_id, cust_name, name_addr, operator)"
+        " SELECT '0012', printf('C%05d', i), '客户' || i, 'Road ' || i, '000001' FROM n;"
+        " INSERT INTO cust_account(corp_id, cust_id, currency, ac_no, cny_bank, operator)"
+        " SELECT corp_id, cust_id, 'CNY', '6222' || cust_id, '中国银行', operator FROM customer"
+        " WHERE cust_id LIKE 'C0____'");
+  }
+  const std::string file = dir_.File("export.txt");
+  {
+    host::SqliteDb db(bank_, host::DbSetup{nullptr, nullptr, host::kSchemaVersion});
+    const std::string raw = std::string("A01\x07") + "MN_CustExport '0012',0";
+    ASSERT_TRUE(host::CallIntoFile(db, host::BankServer(), raw, file.c_str()).ok());
+  }
+  const Reply reply = Command(SignIn("ws12", "pw twelve"), "request-export-0001",
+                              "MN_CustExport '0012',0", std::nullopt);
+  ASSERT_TRUE(reply.ended);
+  EXPECT_EQ(reply.status, 0) << reply.error;
+  EXPECT_GT(reply.parts, 1);
+  EXPECT_EQ(reply.answer, tavro_test::ReadFile(file));
+}
+
+TEST_F(ServiceTest, ABufferTooSmallForTheAnswerUndoesTheWrite) {
+  const Reply reply = Command(SignIn("ws12", "pw twelve"), "request-noroom-0001",
+                              "exec MN_UsageInsert '0012','000001','no room',9", 1);
+  EXPECT_EQ(reply.status, 5);
+  EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE usage = 'no room'"), "0");
+  EXPECT_EQ(Scalar("SELECT count(*) FROM service_ledger"), "0");
+}
+
+}  // namespace
