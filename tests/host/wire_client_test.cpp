@@ -225,12 +225,15 @@ TEST_F(WireClient, ToolHelpsAndReplacesADatabaseOnlyWhenForced) {
   } mistakes[] = {
       {"frobnicate",
        "tavro-bank: unknown command \"frobnicate\"; the commands are init, exec, import-swift, "
-       "login, copy, help\n(tavro-bank --help shows the usage)\n"},
-      {"", "tavro-bank: a command is required: init, exec, import-swift, login, copy, help\n"},
+       "login, serve, copy, help\n(tavro-bank --help shows the usage)\n"},
+      {"",
+       "tavro-bank: a command is required: init, exec, import-swift, login, serve, copy, "
+       "help\n"},
       {"exec", "tavro-bank exec: COMMAND is required\n"},
       {"exec --bogus", "tavro-bank exec: unknown option --bogus\n"},
       {"login frob",
-       "tavro-bank login: unknown command \"frob\"; the commands are add, remove, list\n"},
+       "tavro-bank login: unknown command \"frob\"; the commands are add, remove, list, "
+       "password\n"},
   };
   for (const auto& m : mistakes) {
     EXPECT_EQ(Tool(m.args, out), 1) << m.args;

@@ -39,7 +39,7 @@ TEST(WireDatabase, CreatesFolderSchemaAndVersionWithDurablePragmas) {
   {
     host::SqliteDb db(path, hosttest::ProbeSetup());
     EXPECT_TRUE(db.created());
-    EXPECT_EQ(hosttest::Scalar(db, "PRAGMA user_version"), std::to_string(host::kSchemaVersion));
+    EXPECT_EQ(hosttest::Scalar(db, "PRAGMA user_version"), "1");
     EXPECT_EQ(hosttest::Scalar(db, "PRAGMA synchronous"), "2");  // FULL
     EXPECT_EQ(hosttest::Scalar(db, "PRAGMA foreign_keys"), "1");
     ASSERT_TRUE(hosttest::RunProbe(db, "T_Put 'k','v'").ok());
@@ -100,7 +100,7 @@ TEST(WireDatabase, RefusesWhatItCannotServe) {
   std::string newer = dir.File("newer.db");
   { host::SqliteDb db(newer, hosttest::ProbeSetup()); }
   RawExec(newer, "PRAGMA user_version=7");
-  EXPECT_EQ(OpenError(newer), newer + " has schema version 7, this host knows version 2");
+  EXPECT_EQ(OpenError(newer), newer + " has schema version 7, this host knows version 1");
 
   // Someone else's database: tables but no version.
   std::string foreign = dir.File("foreign.db");
