@@ -1,8 +1,10 @@
 // The host library's two entry points: each finds the process's connection to the
 // bank (the embedded file, or the PostgreSQL server named by TAVRO_BANK_URL) and runs
-// the command on it.
+// the command on it, or hands the command to the bank's service when TAVRO_BANK_URL
+// names one (https://).
 #include "host/TavroClient.h"
 
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -10,6 +12,7 @@
 
 #include "host/Database.h"
 #include "host/HostCall.h"
+#include "host/ServiceClient.h"
 
 namespace {
 
@@ -89,6 +92,51 @@ std::int32_t WithDatabase(char* error, Call call) {
   return static_cast<std::int32_t>(outcome.status);
 }
 
+// The service named by TAVRO_BANK_URL, or empty when it names none.
+std::string ServiceUrl() {
+  const char* url = std::getenv("TAVRO_BANK_URL");
+  return url != nullptr && host::IsServiceUrl(url) ? std::string(url) : std::string();
+}
+
+// One client per service and process, used by one command at a time; settings that
+// are wrong are said by every command until they are mended.
+struct ServiceConnection {
+  std::mutex lock;
+  std::unique_ptr<host::ServiceClient> client;
+};
+
+template <typename Call>
+std::int32_t WithService(const std::string& url, char* error, Call call) {
+  if (error) {
+    error[0] = '\0';
+  }
+  static std::map<std::string, std::unique_ptr<ServiceConnection>, std::less<>> services;
+  host::Outcome outcome;
+  try {
+    ServiceConnection* connection = nullptr;
+    {
+      std::lock_guard<std::mutex> guard(registryLock);
+      auto& slot = services[url];
+      if (!slot) {
+        slot = std::make_unique<ServiceConnection>();
+      }
+      connection = slot.get();
+    }
+    std::lock_guard<std::mutex> guard(connection->lock);
+    if (!connection->client) {
+      connection->client = std::make_unique<host::ServiceClient>(url);
+    }
+    outcome = call(*connection->client);
+  } catch (const std::exception& e) {
+    outcome.status = host::Status::NoDatabase;
+    outcome.error = e.what();
+  }
+  if (!outcome.ok()) {
+    host::WriteErrorText(outcome.error, error);
+  }
+  return static_cast<std::int32_t>(outcome.status);
+}
+
 }  // namespace
 
 extern "C" {
@@ -105,6 +153,11 @@ std::int32_t TAVRO_STDCALL qelCommand(HWND_T /*window*/, const char* command, st
     host::WriteErrorText(problem, error);
     return static_cast<std::int32_t>(host::Status::Refused);
   }
+  if (const std::string url = ServiceUrl(); !url.empty()) {
+    return WithService(url, error, [&](host::ServiceClient& service) {
+      return service.IntoBuffer(text, result, capacity);
+    });
+  }
   return WithDatabase(error, [&](host::Db& db) {
     return host::CallIntoBuffer(db, host::BankServer(), text, result, capacity);
   });
@@ -117,6 +170,10 @@ std::int32_t TAVRO_STDCALL qelFileGet(HWND_T /*window*/, const char* command, st
   if (!host::ReadCommandText(command, length, text, problem)) {
     host::WriteErrorText(problem, error);
     return static_cast<std::int32_t>(host::Status::Refused);
+  }
+  if (const std::string url = ServiceUrl(); !url.empty()) {
+    return WithService(url, error,
+                       [&](host::ServiceClient& service) { return service.IntoFile(text, file); });
   }
   return WithDatabase(
       error, [&](host::Db& db) { return host::CallIntoFile(db, host::BankServer(), text, file); });

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -11,6 +14,7 @@
 #include "host/HostCall.h"
 #include "host/ServiceLogins.h"
 #include "host/SqliteDb.h"
+#include "host/TavroClient.h"
 #include "host/WireText.h"
 #include "tests/host/HostTestSupport.h"
 
@@ -275,6 +279,104 @@ TEST_F(ServiceTest, ABufferTooSmallForTheAnswerUndoesTheWrite) {
   EXPECT_EQ(reply.status, 5);
   EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE usage = 'no room'"), "0");
   EXPECT_EQ(Scalar("SELECT count(*) FROM service_ledger"), "0");
+}
+
+// What qelCommand or qelFileGet answered: status, error text and answer (GBK).
+struct LibraryAnswer {
+  int status = -1;
+  std::string error;
+  std::string answer;
+  bool operator==(const LibraryAnswer&) const = default;
+};
+
+LibraryAnswer CallLibrary(const std::string& utf8, bool intoFile, const std::string& file,
+                          std::int32_t capacity = 1 << 20) {
+  const std::string gbk = tavro_test::Gbk(utf8);
+  const std::string wire =
+      std::string(gbk.rfind("ST_GetBankSimple", 0) == 0 ? "A03" : "A01") + '\x07' + gbk;
+  char error[128] = {};
+  LibraryAnswer out;
+  if (intoFile) {
+    out.status =
+        qelFileGet(0, wire.data(), static_cast<std::int32_t>(wire.size()), file.c_str(), error, 0);
+    out.answer = tavro_test::ReadFile(file);
+    std::remove(file.c_str());
+  } else {
+    std::vector<char> result(static_cast<std::size_t>(capacity) + 1);
+    out.status = qelCommand(0, wire.data(), static_cast<std::int32_t>(wire.size()), result.data(),
+                            capacity, error, 0);
+    out.answer = result.data();
+  }
+  out.error = error;
+  return out;
+}
+
+TEST_F(ServiceTest, TheHostLibraryThroughTheServiceAnswersAsTheEmbeddedBank) {
+  const std::string embedded = dir_.File("embedded.db");
+  { host::SqliteDb db(embedded, host::BankSetup(true)); }
+  const std::string password = dir_.File("password");
+  tavro_test::WriteFile(password, "pw twelve\n");
+  chmod(password.c_str(), 0600);
+  const std::string url = "https://127.0.0.1:" + std::to_string(service_->port()) + "/";
+  const std::string file = dir_.File("answer.txt");
+  struct Case {
+    const char* command;
+    bool intoFile;
+    std::int32_t capacity;
+  } const cases[] = {
+      {"MN_GetCorpName '0012'", false, 1 << 20},
+      {"MN_GetCustomerList '0012','000001'", false, 1 << 20},
+      {"ST_GetBankSimple 1", false, 1 << 20},
+      {"exec MN_UsageInsert '0012','000001','新用途',9", false, 1 << 20},
+      {"MN_GetUsageList '0012','000001'", false, 1 << 20},
+      {"MN_GetUsageList '0012','000001'", false, 8},
+      {"exec MN_UsageInsert '0012','000001','again',9", false, 1 << 20},
+      {"MN_NoSuchThing '0012'", false, 1 << 20},
+      {"MN_CustExport '0012',1", true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    LibraryAnswer local;
+    {
+      tavro_test::ScopedEnv bank("TAVRO_BANK_DB", embedded.c_str());
+      tavro_test::ScopedEnv noService("TAVRO_BANK_URL", nullptr);
+      local = CallLibrary(c.command, c.intoFile, file, c.capacity);
+    }
+    tavro_test::ScopedEnv service("TAVRO_BANK_URL", url.c_str());
+    tavro_test::ScopedEnv login("TAVRO_SERVICE_LOGIN", "ws12");
+    tavro_test::ScopedEnv secret("TAVRO_SERVICE_PASSWORD_FILE", password.c_str());
+    tavro_test::ScopedEnv ca("TAVRO_SERVICE_CA", certs_->File("cert.pem").c_str());
+    const LibraryAnswer remote = CallLibrary(c.command, c.intoFile, file, c.capacity);
+    EXPECT_EQ(remote.status, local.status) << remote.error;
+    EXPECT_EQ(remote.error, local.error);
+    EXPECT_EQ(remote.answer, local.answer);
+  }
+}
+
+TEST_F(ServiceTest, TheHostLibraryRefusesAPasswordFileOthersCanReadAndAnUntrustedService) {
+  const std::string password = dir_.File("password");
+  tavro_test::WriteFile(password, "pw twelve\n");
+  const std::string url = "https://127.0.0.1:" + std::to_string(service_->port()) + "/";
+  tavro_test::ScopedEnv service("TAVRO_BANK_URL", url.c_str());
+  tavro_test::ScopedEnv login("TAVRO_SERVICE_LOGIN", "ws12");
+  tavro_test::ScopedEnv secret("TAVRO_SERVICE_PASSWORD_FILE", password.c_str());
+  struct Case {
+    unsigned mode;
+    bool trusted;
+    const char* says;
+  } const cases[] = {
+      {0644, true, "readable by you only (chmod 600)"},
+      {0600, false, "its certificate is not trusted"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.says);
+    chmod(password.c_str(), c.mode);
+    tavro_test::ScopedEnv ca("TAVRO_SERVICE_CA",
+                             c.trusted ? certs_->File("cert.pem").c_str() : nullptr);
+    const LibraryAnswer answer = CallLibrary("MN_GetCorpName '0012'", false, "");
+    EXPECT_EQ(answer.status, 4);
+    EXPECT_NE(answer.error.find(c.says), std::string::npos) << answer.error;
+  }
 }
 
 }  // namespace
