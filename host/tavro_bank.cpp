@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -292,16 +293,19 @@ int Serve(const ServeOptions& options) {
   host::BankService server(service);
   std::cerr << "tavro-bank: serving " << options.bank << " on https://" << service.host << ":"
             << server.port() << "/" << std::endl;
+  std::atomic<bool> over{false};
   std::thread watcher([&] {
-    int signal = 0;
-    sigwait(&stopping, &signal);
-    server.Stop();
+    const timespec tick{0, 200L * 1000 * 1000};
+    while (!over) {
+      if (sigtimedwait(&stopping, nullptr, &tick) > 0) {
+        server.Stop();
+        return;
+      }
+    }
   });
   const bool served = server.Run();
-  if (watcher.joinable()) {
-    pthread_kill(watcher.native_handle(), SIGTERM);
-    watcher.join();
-  }
+  over = true;
+  watcher.join();
   return served ? 0 : Fail("the service stopped: cannot serve on " + options.listen);
 }
 
