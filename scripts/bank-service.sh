@@ -72,7 +72,7 @@ make_certificates() {
 make_bank() {
   [ -f "$folder/bank.db" ] && return
   "$tool" init --demo "$folder/bank.db" >/dev/null
-  local login corp
+  local login
   for login in "${logins[@]}"; do
     (
       umask 077
