@@ -23,6 +23,7 @@
 #include "host/ProcCommon.h"
 #include "host/ServiceLedger.h"
 #include "host/ServiceLogins.h"
+#include "host/SqlUtil.h"
 #include "host/WireText.h"
 
 namespace host {
@@ -192,6 +193,63 @@ CommandInfo Describe(std::string_view command) {
     }
   }
   return info;
+}
+
+// The procedures that find a record by its own key, without a corporation id the
+// interpreter could check: the record's corporation is looked up first, and a login
+// that does not hold it is refused as for a corporation id it does not hold.
+struct KeyedRead {
+  const char* proc;
+  std::size_t arg;
+  const char* corpsOfKey;  // the corporations the key's record belongs to
+};
+constexpr KeyedRead kKeyedReads[] = {
+    {"MN_GetPropOfCustAc", 0, "SELECT corp_id FROM cust_account WHERE ac_id = ?"},
+    {"MN_GetPropOfUser", 0, "SELECT corp_id FROM user_corp WHERE user_id = ?"},
+    {"MN_GetUserCorpList", 1, "SELECT corp_id FROM user_corp WHERE user_id = ?"},
+};
+
+// Empty when the login holds the corporation of every record the command reads by
+// its own key, else the refusal. A record that does not exist is left to the
+// procedure, which says so.
+std::string KeyedReadRefusal(Db& db, const LoginScope& scope, std::string_view command) {
+  ParsedCommand parsed;
+  std::string error;
+  if (!ParseCommand(command, parsed, error)) {
+    return {};
+  }
+  std::string refusal;
+  db.Begin(Access::Reads);
+  try {
+    for (const Call& call : parsed.calls) {
+      for (const KeyedRead& keyed : kKeyedReads) {
+        if (call.name != keyed.proc || keyed.arg >= call.args.size()) {
+          continue;
+        }
+        const Value& key = call.args[keyed.arg];
+        Query q(db, keyed.corpsOfKey);
+        if (key.isText) {
+          q.Bind(Trim(key.text));
+        } else {
+          q.Bind(key.number);
+        }
+        bool held = false;
+        std::string other;
+        while (q.Next()) {
+          held = held || scope.HoldsCorp(q.Text(0));
+          other = q.Text(0);
+        }
+        if (!held && !other.empty() && refusal.empty()) {
+          refusal = "login " + scope.login + " may not act for corporation " + other;
+        }
+      }
+    }
+  } catch (...) {
+    db.Rollback();
+    throw;
+  }
+  db.Commit();
+  return refusal;
 }
 
 // Takes the command's answer: a read's answer into a file is handed to the client in
@@ -438,7 +496,13 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
             Lease lease(pool);
             ScopedDb db(lease.db(), scope);
             ServiceAnswer answer(out, !capacity && !info.writes, capacity, scope.login, requestId);
-            outcome = RunCommand(db, BankServer(), channel, command, answer);
+            const std::string refusal = KeyedReadRefusal(lease.db(), scope, command);
+            if (!refusal.empty()) {
+              outcome.status = Status::Failed;
+              outcome.error = refusal;
+            } else {
+              outcome = RunCommand(db, BankServer(), channel, command, answer);
+            }
             std::optional<LedgerEntry> kept;
             if (!outcome.ok() && info.writes) {
               // The same request committed meanwhile on another connection (a retry
