@@ -363,7 +363,7 @@ struct BankService::State {
     Failures& f = failures[key];
     ++f.count;
     if (f.count >= kFreeSignInFailures) {
-      const int shift = std::min(f.count - kFreeSignInFailures, 9);
+      const int shift = std::min(f.count - kFreeSignInFailures + 1, 9);
       f.until = Now() + std::min<std::int64_t>(std::int64_t{1} << shift, kSignInPauseMaxSeconds);
     }
   }

@@ -167,6 +167,14 @@ TEST_F(ServiceTest, SignInAnswersATokenOnlyForTheRightPassword) {
             "2");
 }
 
+TEST_F(ServiceTest, FailedSignInsPauseTheLoginFromThatAddressOnly) {
+  for (int attempt = 1; attempt <= 3; ++attempt) {
+    EXPECT_EQ(SignIn("ws12", "guess " + std::to_string(attempt)), "401");
+  }
+  EXPECT_EQ(SignIn("ws12", "pw twelve"), "429");
+  EXPECT_EQ(SignIn("ws20", "pw twenty").size(), 64u);
+}
+
 TEST_F(ServiceTest, OnlyALiveSessionsTokenRunsCommands) {
   std::string expired;
   {
