@@ -341,6 +341,7 @@ struct BankService::State {
   Pool pool;
   httplib::SSLServer server;
   int port = 0;
+  std::string bankName;
 
   std::mutex lock;  // guards the two maps below
   std::map<std::string, int> inFlight;
@@ -531,7 +532,9 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
 
 BankService::BankService(const ServiceOptions& options) : state_(std::make_unique<State>(options)) {
   // A wrong bank is said at once, not at the first workstation's command.
-  state_->pool.Give(OpenBank(options.bank));
+  std::unique_ptr<Db> first = OpenBank(options.bank);
+  state_->bankName = first->name();
+  state_->pool.Give(std::move(first));
   httplib::SSLServer& server = state_->server;
   if (!server.is_valid()) {
     throw std::runtime_error("cannot use the certificate " + options.certFile + " and key " +
@@ -574,6 +577,10 @@ BankService::~BankService() {
 
 int BankService::port() const {
   return state_->port;
+}
+
+const std::string& BankService::bank() const {
+  return state_->bankName;
 }
 
 bool BankService::Run() {

@@ -35,6 +35,8 @@ class BankService {
 
   // The port bound.
   int port() const;
+  // The bank, as its connection names it (never with a password).
+  const std::string& bank() const;
   // Serves until Stop; returns false when serving failed.
   bool Run();
   // Ends Run from another thread (or a signal's watcher).

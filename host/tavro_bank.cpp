@@ -291,7 +291,7 @@ int Serve(const ServeOptions& options) {
   sigaddset(&stopping, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stopping, nullptr);
   host::BankService server(service);
-  std::cerr << "tavro-bank: serving " << options.bank << " on https://" << service.host << ":"
+  std::cerr << "tavro-bank: serving " << server.bank() << " on https://" << service.host << ":"
             << server.port() << "/" << std::endl;
   std::atomic<bool> over{false};
   std::thread watcher([&] {
