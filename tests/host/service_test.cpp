@@ -79,23 +79,38 @@ class ServiceTest : public ::testing::Test {
     certs_ = nullptr;
   }
 
+  // The bank behind the service: a fresh embedded demonstration bank, or a fresh
+  // copy of it on the PostgreSQL test cluster when the run asks for that engine.
   void SetUp() override {
+    if (hosttest::PostgresWanted()) {
+      if (!hosttest::PostgresAvailable()) {
+        GTEST_SKIP() << "no PostgreSQL test cluster";
+      }
+      pg_ = std::make_unique<hosttest::PgDatabase>();
+      bank_ = {host::Engine::kPostgres, pg_->Url()};
+    } else {
+      host::SqliteDb db(bank_.where, host::BankSetup(true));
+    }
     {
-      host::SqliteDb db(bank_, host::BankSetup(true));
-      host::AddServiceLogin(db, {"ws12", "0012", {"000001"}}, std::string("pw twelve"));
-      host::AddServiceLogin(db, {"ws20", "0020", {"200001"}}, std::string("pw twenty"));
+      const std::unique_ptr<host::Db> db = Open();
+      host::AddServiceLogin(*db, {"ws12", "0012", {"000001"}}, std::string("pw twelve"));
+      host::AddServiceLogin(*db, {"ws20", "0020", {"200001"}}, std::string("pw twenty"));
     }
     host::ServiceOptions options;
-    options.bank = {host::Engine::kSqlite, bank_};
+    options.bank = bank_;
     options.certFile = certs_->File("cert.pem");
     options.keyFile = certs_->File("key.pem");
     service_ = std::make_unique<host::BankService>(options);
     runner_ = std::thread([this] { service_->Run(); });
   }
   void TearDown() override {
-    service_->Stop();
-    runner_.join();
+    if (service_) {
+      service_->Stop();
+      runner_.join();
+    }
   }
+
+  std::unique_ptr<host::Db> Open() const { return host::OpenBank(bank_); }
 
   std::unique_ptr<httplib::SSLClient> Client() const {
     auto client = std::make_unique<httplib::SSLClient>("127.0.0.1", service_->port());
@@ -133,14 +148,14 @@ class ServiceTest : public ::testing::Test {
     return ReadFrames(result->status, result->body);
   }
 
-  std::string Scalar(const char* sql, const std::vector<std::string>& binds = {}) {
-    host::SqliteDb db(bank_, host::DbSetup{nullptr, nullptr, host::kSchemaVersion});
-    return hosttest::Scalar(db, sql, binds);
+  std::string Scalar(const char* sql, const std::vector<std::string>& binds = {}) const {
+    return hosttest::Scalar(*Open(), sql, binds);
   }
 
   static TempDir* certs_;
   TempDir dir_;
-  std::string bank_ = dir_.File("bank.db");
+  std::unique_ptr<hosttest::PgDatabase> pg_;
+  host::BankLocation bank_{host::Engine::kSqlite, dir_.File("bank.db")};
   std::unique_ptr<host::BankService> service_;
   std::thread runner_;
 };
@@ -184,11 +199,9 @@ TEST_F(ServiceTest, FailedSignInsPauseTheLoginFromThatAddressOnly) {
 
 TEST_F(ServiceTest, OnlyALiveSessionsTokenRunsCommands) {
   std::string expired;
-  {
-    host::SqliteDb db(bank_, host::DbSetup{nullptr, nullptr, host::kSchemaVersion});
-    expired = host::SignIn(db, "ws12", "pw twelve", std::time(nullptr) - host::kSessionSeconds - 1)
-                  ->token;
-  }
+  expired =
+      host::SignIn(*Open(), "ws12", "pw twelve", std::time(nullptr) - host::kSessionSeconds - 1)
+          ->token;
   const std::string live = SignIn("ws12", "pw twelve");
   std::string forged = live;
   forged[0] = forged[0] == 'a' ? 'b' : 'a';
@@ -278,22 +291,16 @@ TEST_F(ServiceTest, ARetryWithTheSameRequestIdGetsTheFirstAnswerAndWritesOnce) {
 }
 
 TEST_F(ServiceTest, AFileAnswerStreamsInPartsAndEqualsTheEmbeddedBanksFile) {
-  {
-    host::SqliteDb db(bank_, host::DbSetup{nullptr, nullptr, host::kSchemaVersion});
-    db.Exec(
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)"
-        " INSERT INTO customer(corp_id, cust_id, cust_name, name_addr, operator)"
-        " SELECT '0012', printf('C%05d', i), '客户' || i, 'Road ' || i, '000001' FROM n;"
-        " INSERT INTO cust_account(corp_id, cust_id, currency, ac_no, cny_bank, operator)"
-        " SELECT corp_id, cust_id, 'CNY', '6222' || cust_id, '中国银行', operator FROM customer"
-        " WHERE cust_id LIKE 'C0____'");
-  }
+  Open()->Exec(
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)"
+      " INSERT INTO customer(corp_id, cust_id, cust_name, name_addr, operator)"
+      " SELECT '0012', 'C' || (10000 + i), '客户' || i, 'Road ' || i, '000001' FROM n;"
+      " INSERT INTO cust_account(corp_id, cust_id, currency, ac_no, cny_bank, operator)"
+      " SELECT corp_id, cust_id, 'CNY', '6222' || cust_id, '中国银行', operator FROM customer"
+      " WHERE cust_id LIKE 'C1____'");
   const std::string file = dir_.File("export.txt");
-  {
-    host::SqliteDb db(bank_, host::DbSetup{nullptr, nullptr, host::kSchemaVersion});
-    const std::string raw = std::string("A01\x07") + "MN_CustExport '0012',0";
-    ASSERT_TRUE(host::CallIntoFile(db, host::BankServer(), raw, file.c_str()).ok());
-  }
+  const std::string raw = std::string("A01\x07") + "MN_CustExport '0012',0";
+  ASSERT_TRUE(host::CallIntoFile(*Open(), host::BankServer(), raw, file.c_str()).ok());
   const Reply reply = Command(SignIn("ws12", "pw twelve"), "request-export-0001",
                               "MN_CustExport '0012',0", std::nullopt);
   ASSERT_TRUE(reply.ended);
