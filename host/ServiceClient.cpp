@@ -114,12 +114,9 @@ class FrameReader {
   explicit FrameReader(Receiver& receiver) : receiver_(receiver) {}
   bool Feed(const char* data, std::size_t size) {
     pending_.append(data, size);
-    for (;;) {
-      if (ended_ || pending_.size() < 9) {
-        return true;
-      }
-      const std::size_t length = std::stoul(pending_.substr(1, 8), nullptr, 16);
-      if (pending_[0] == 'D') {
+    while (!ended_ && pending_.size() >= 9) {
+      std::size_t length = 0;
+      if (pending_[0] == 'D' && Hex8(1, length)) {
         if (pending_.size() < 9 + length) {
           return true;
         }
@@ -128,21 +125,24 @@ class FrameReader {
         if (taken_ != Status::Ok) {
           return false;  // the caller cannot take it: stop reading
         }
-      } else if (pending_[0] == 'E' && pending_.size() >= 10) {
-        const std::size_t text = std::stoul(pending_.substr(2, 8), nullptr, 16);
-        if (pending_.size() < 10 + text) {
+      } else if (pending_[0] == 'E' && pending_[1] >= '0' && pending_[1] <= '6') {
+        if (pending_.size() < 10) {
+          return true;
+        }
+        if (!Hex8(2, length)) {
+          return Garbled();
+        }
+        if (pending_.size() < 10 + length) {
           return true;
         }
         status_ = static_cast<Status>(pending_[1] - '0');
-        serviceError_ = pending_.substr(10, text);
+        serviceError_ = pending_.substr(10, length);
         ended_ = true;
-      } else if (pending_[0] != 'E') {
-        error_ = "the bank service answered something else than answer frames";
-        return false;
       } else {
-        return true;
+        return Garbled();
       }
     }
+    return true;
   }
   bool ended() const { return ended_; }
   Status status() const { return status_; }
@@ -151,6 +151,24 @@ class FrameReader {
   const std::string& error() const { return error_; }
 
  private:
+  // The 8 hexadecimal digits at pending_[at] as a length.
+  bool Hex8(std::size_t at, std::size_t& value) const {
+    value = 0;
+    for (std::size_t i = at; i < at + 8; ++i) {
+      const char c = pending_[i];
+      const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+      if (digit < 0) {
+        return false;
+      }
+      value = value * 16 + static_cast<std::size_t>(digit);
+    }
+    return true;
+  }
+  bool Garbled() {
+    error_ = "the bank service answered something else than answer frames";
+    return false;
+  }
+
   Receiver& receiver_;
   std::string pending_;
   bool ended_ = false;
