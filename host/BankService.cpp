@@ -259,8 +259,13 @@ std::string KeyedReadRefusal(Db& db, const LoginScope& scope, std::string_view c
 class ServiceAnswer : public AnswerSink {
  public:
   ServiceAnswer(httplib::DataSink& out, bool streams, std::optional<std::size_t> capacity,
-                const std::string& login, const std::string& requestId)
-      : out_(out), streams_(streams), capacity_(capacity), login_(login), requestId_(requestId) {}
+                const std::string& login, const std::string& requestId, const std::string& digest)
+      : out_(out),
+        streams_(streams),
+        capacity_(capacity),
+        login_(login),
+        requestId_(requestId),
+        digest_(digest) {}
 
   bool TakesParts() const override { return streams_; }
   Status Start(std::string& error) override {
@@ -291,7 +296,7 @@ class ServiceAnswer : public AnswerSink {
   }
   Status Settle(Db& db, Access access, std::string& /*error*/) override {
     if (access == Access::Writes) {
-      KeepAnswer(db, login_, requestId_, LedgerEntry{0, held_}, Now());
+      KeepAnswer(db, login_, requestId_, LedgerEntry{0, held_, digest_}, Now());
     }
     return Status::Ok;
   }
@@ -303,6 +308,7 @@ class ServiceAnswer : public AnswerSink {
   std::optional<std::size_t> capacity_;
   const std::string& login_;
   const std::string& requestId_;
+  const std::string& digest_;
   std::string held_;
   bool sent_ = false;
 };
@@ -456,6 +462,7 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
     }
     capacity = static_cast<std::size_t>(std::stoull(text));
   }
+  const std::string digest = CommandDigest(req.body);
   std::optional<LoginScope> scope;
   {
     Lease lease(pool);
@@ -465,6 +472,9 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
     }
     // A retry of a write that committed: the first answer, and nothing runs.
     if (std::optional<LedgerEntry> kept = FindAnswer(lease.db(), scope->login, requestId)) {
+      if (kept->command != digest) {
+        return Refuse(res, 409, "request id " + requestId + " was used for another command");
+      }
       CommandInfo replayed;
       replayed.proc = "answer-kept";
       Log(scope->login, replayed, Status::Ok, start);
@@ -479,7 +489,7 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
   const std::string login = scope->login;
   res.set_chunked_content_provider(
       "application/octet-stream",
-      [this, body = req.body, scope = std::move(*scope), requestId, capacity, start](
+      [this, body = req.body, scope = std::move(*scope), requestId, digest, capacity, start](
           std::size_t /*offset*/, httplib::DataSink& out) {
         Outcome outcome;
         CommandInfo info;
@@ -496,7 +506,8 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
             info = Describe(command);
             Lease lease(pool);
             ScopedDb db(lease.db(), scope);
-            ServiceAnswer answer(out, !capacity && !info.writes, capacity, scope.login, requestId);
+            ServiceAnswer answer(out, !capacity && !info.writes, capacity, scope.login, requestId,
+                                 digest);
             const std::string refusal = KeyedReadRefusal(lease.db(), scope, command);
             if (!refusal.empty()) {
               outcome.status = Status::Failed;
@@ -510,7 +521,10 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
               // that raced its first run): its answer, not a second run's failure.
               kept = FindAnswer(lease.db(), scope.login, requestId);
             }
-            if (kept) {
+            if (kept && kept->command != digest) {
+              outcome.status = Status::Refused;
+              outcome.error = "request id " + requestId + " was used for another command";
+            } else if (kept) {
               outcome = Outcome{};
               frames = PartFrame(kept->answer);
             } else if (outcome.ok() && !answer.TakesParts()) {

@@ -345,6 +345,7 @@ CREATE TABLE service_ledger(
   request_id ctext NOT NULL,
   status     bigint NOT NULL,
   answer     ctext NOT NULL,  -- base64: the GBK bytes as they went out
+  command    ctext NOT NULL,  -- hash of the command: an id is never another's answer
   at         bigint NOT NULL,
   PRIMARY KEY (login_name, request_id)
 );

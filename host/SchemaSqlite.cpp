@@ -260,6 +260,7 @@ CREATE TABLE service_ledger(
   request_id TEXT NOT NULL,
   status     INTEGER NOT NULL,
   answer     TEXT NOT NULL,  -- base64: the GBK bytes as they went out
+  command    TEXT NOT NULL,  -- hash of the command: an id is never another's answer
   at         INTEGER NOT NULL,
   PRIMARY KEY (login_name, request_id)
 );

@@ -341,9 +341,10 @@ Outcome ServiceClient::State::Send(std::string_view raw, std::optional<std::size
       // Refused before anything ran.
       const std::string why = "the bank service " + where +
                               " refused the command: " + refusal.substr(0, refusal.find('\n'));
-      return Failed(answeredWith == 429                          ? Status::Busy
-                    : answeredWith == 400 || answeredWith == 413 ? Status::Refused
-                                                                 : Status::NoDatabase,
+      return Failed(answeredWith == 429 ? Status::Busy
+                    : answeredWith == 400 || answeredWith == 409 || answeredWith == 413
+                        ? Status::Refused
+                        : Status::NoDatabase,
                     why);
     }
     // No answer, or one cut short: send it again under the same request id; a write

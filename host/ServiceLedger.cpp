@@ -32,16 +32,26 @@ std::string FromBase64(const std::string& text) {
 
 }  // namespace
 
+std::string CommandDigest(std::string_view command) {
+  unsigned char hash[crypto_generichash_BYTES];
+  crypto_generichash(hash, sizeof hash, reinterpret_cast<const unsigned char*>(command.data()),
+                     command.size(), nullptr, 0);
+  char hex[2 * sizeof hash + 1];
+  sodium_bin2hex(hex, sizeof hex, hash, sizeof hash);
+  return hex;
+}
+
 std::optional<LedgerEntry> FindAnswer(Db& db, const std::string& login,
                                       const std::string& requestId) {
   std::optional<LedgerEntry> entry;
   db.Begin(Access::Reads);
   try {
     Query q(db,
-            "SELECT status, answer FROM service_ledger WHERE login_name = ? AND request_id = ?");
+            "SELECT status, answer, command FROM service_ledger"
+            " WHERE login_name = ? AND request_id = ?");
     q.Bind(login).Bind(requestId);
     if (q.Next()) {
-      entry = LedgerEntry{static_cast<int>(q.Int(0)), FromBase64(q.Text(1))};
+      entry = LedgerEntry{static_cast<int>(q.Int(0)), FromBase64(q.Text(1)), q.Text(2)};
     }
   } catch (...) {
     db.Rollback();
@@ -54,9 +64,9 @@ std::optional<LedgerEntry> FindAnswer(Db& db, const std::string& login,
 void KeepAnswer(Db& db, const std::string& login, const std::string& requestId,
                 const LedgerEntry& entry, std::int64_t now) {
   Execute(db,
-          "INSERT INTO service_ledger(login_name, request_id, status, answer, at)"
-          " VALUES (?, ?, ?, ?, ?)",
-          login, requestId, std::int64_t{entry.status}, ToBase64(entry.answer), now);
+          "INSERT INTO service_ledger(login_name, request_id, status, answer, command, at)"
+          " VALUES (?, ?, ?, ?, ?, ?)",
+          login, requestId, std::int64_t{entry.status}, ToBase64(entry.answer), entry.command, now);
 }
 
 void PruneLedger(Db& db, std::int64_t now) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "host/Database.h"
 
@@ -17,8 +18,13 @@ inline constexpr std::int64_t kLedgerSeconds = std::int64_t{24} * 3600;
 
 struct LedgerEntry {
   int status = 0;
-  std::string answer;  // the GBK bytes as they went out
+  std::string answer;   // the GBK bytes as they went out
+  std::string command;  // CommandDigest of the command it answered
 };
+
+// A short, fixed-length digest of a command's bytes (BLAKE2b, hex), so that a request
+// id sent again with another command is told apart from a retry.
+std::string CommandDigest(std::string_view command);
 
 // The answer kept for the request, if any (a read transaction of its own).
 std::optional<LedgerEntry> FindAnswer(Db& db, const std::string& login,

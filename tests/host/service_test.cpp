@@ -281,6 +281,12 @@ TEST_F(ServiceTest, ARetryWithTheSameRequestIdGetsTheFirstAnswerAndWritesOnce) {
   EXPECT_EQ(again.status, 0);
   EXPECT_EQ(again.answer, first.answer);
   EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE usage = 'once only'"), "1");
+  // The same id with another command is no retry: refused, nothing runs.
+  EXPECT_EQ(
+      Command(token, "request-retry-00001", "exec MN_UsageInsert '0012','000001','not a retry',8")
+          .http,
+      409);
+  EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE usage = 'not a retry'"), "0");
   // Another request id runs it again, and the taken position refuses it.
   EXPECT_EQ(Command(token, "request-retry-00002", write).status, 2);
   // A request id is the login's own: another login's same id runs its own command.
