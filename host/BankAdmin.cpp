@@ -101,7 +101,8 @@ void CreateDatabaseIfMissing(const std::string& url) {
 
 // The administrator's connection to a shared bank: the owner, bound by no login.
 std::unique_ptr<PostgresDb> AdminConnection(const std::string& url) {
-  auto db = std::make_unique<PostgresDb>(url, DbSetup{nullptr, nullptr, kSchemaVersion});
+  auto db =
+      std::make_unique<PostgresDb>(url, DbSetup{nullptr, nullptr, kSchemaVersion, UpgradeSchema});
   if (db->scope() != nullptr) {
     throw std::runtime_error("login " + db->login() +
                              " is not the bank's administrator (its owner)");
@@ -276,6 +277,16 @@ std::vector<LoginGrant> ListLogins(const std::string& url) {
     out.back().operators.push_back(q.Text(2));
   }
   return out;
+}
+
+std::string UpgradeBank(const BankLocation& location) {
+  if (location.engine == Engine::kSqlite && !FileHasContent(location.where)) {
+    throw std::runtime_error(location.where + " holds no bank");
+  }
+  const std::unique_ptr<Db> db = location.engine == Engine::kPostgres
+                                     ? std::unique_ptr<Db>(AdminConnection(location.where))
+                                     : std::make_unique<SqliteDb>(location.where, BankSetup(false));
+  return "the bank has schema version " + std::to_string(kSchemaVersion) + "\n";
 }
 
 std::string CopyBank(const BankLocation& from, const BankLocation& to) {

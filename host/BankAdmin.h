@@ -39,6 +39,11 @@ void RemoveLogin(const std::string& url, const std::string& login);
 // Every login of the bank, one grant per login and corporation.
 std::vector<LoginGrant> ListLogins(const std::string& url);
 
+// Brings a bank made by an earlier release up to this release's schema (opening it as
+// its administrator runs the steps it lacks); the embedded bank is upgraded by any
+// program that opens it. Returns what was done.
+std::string UpgradeBank(const BankLocation& location);
+
 // Copies every row of the bank at from into a new bank at to, in one transaction,
 // and checks each table's row count; a target that holds data is refused. Returns
 // one line per table ("customer: 6 rows").

@@ -129,11 +129,14 @@ struct DbSetup {
   void (*schema)(Db&) = nullptr;
   void (*data)(Db&) = nullptr;
   int version = 0;
+  // Brings an older database (its version given) up to version inside the caller's
+  // transaction; null: an older database is refused.
+  void (*upgrade)(Db&, int from) = nullptr;
 };
 
 // The bank server's own schema, with or without the demonstration data.
 inline DbSetup BankSetup(bool demoData = true) {
-  return DbSetup{CreateSchema, demoData ? SeedDemoData : nullptr, kSchemaVersion};
+  return DbSetup{CreateSchema, demoData ? SeedDemoData : nullptr, kSchemaVersion, UpgradeSchema};
 }
 
 // Where the bank is: a file of the embedded engine or a PostgreSQL connection string.

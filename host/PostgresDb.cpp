@@ -337,7 +337,15 @@ PostgresDb::PostgresDb(const std::string& conninfo, const DbSetup& setup)
       version.Step();
       const std::int64_t found = version.Int(0);
       version.Reset();
-      if (found != setup.version) {
+      if (found < setup.version && setup.upgrade != nullptr && OwnsBank()) {
+        Upgrade(setup);
+      } else if (found < setup.version) {
+        throw std::runtime_error("the bank has schema version " + std::to_string(found) +
+                                 ", this host knows version " + std::to_string(setup.version) +
+                                 "; its administrator upgrades it with `tavro-bank upgrade "
+                                 "URL` (" +
+                                 name_ + ")");
+      } else if (found != setup.version) {
         throw std::runtime_error("the bank has schema version " + std::to_string(found) +
                                  ", this host knows version " + std::to_string(setup.version) +
                                  " (" + name_ + ")");
@@ -369,6 +377,40 @@ PostgresDb::PostgresDb(const std::string& conninfo, const DbSetup& setup)
     statements_.clear();
     PQfinish(conn_);
     conn_ = nullptr;
+    throw;
+  }
+}
+
+bool PostgresDb::OwnsBank() {
+  Statement& owner = Prepare(
+      "SELECT EXISTS (SELECT 1 FROM pg_tables WHERE schemaname = current_schema()"
+      " AND tablename = 'schema_version' AND tableowner = session_user)");
+  owner.Step();
+  const bool owns = owner.Int(0) != 0;
+  owner.Reset();
+  return owns;
+}
+
+// Under the lock of the bank's creation, so that two owners' programs opening an older
+// bank at once upgrade it once.
+void PostgresDb::Upgrade(const DbSetup& setup) {
+  Begin(Access::Writes);
+  try {
+    Exec("SELECT pg_advisory_xact_lock(7261)");
+    Statement& again = Prepare("SELECT max(version) FROM schema_version");
+    again.Step();
+    const std::int64_t found = again.Int(0);
+    again.Reset();
+    if (found < setup.version) {
+      setup.upgrade(*this, static_cast<int>(found));
+      Statement& version = Prepare("INSERT INTO schema_version(version) VALUES (?)");
+      version.Bind(1, static_cast<std::int64_t>(setup.version));
+      version.Step();
+      version.Reset();
+    }
+    Commit();
+  } catch (...) {
+    Rollback();
     throw;
   }
 }

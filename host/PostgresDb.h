@@ -68,6 +68,10 @@ class PostgresDb : public Db {
   int NextStatementNumber() { return ++statementCount_; }
 
  private:
+  // Whether the connection's role owns the bank (created it with tavro-bank init).
+  bool OwnsBank();
+  // Runs the schema steps an older bank lacks, once, as its owner.
+  void Upgrade(const DbSetup& setup);
   // Leaves the writers' queues this connection holds.
   void LeaveQueues() noexcept;
   // Runs a command without parameters and returns its command tag.

@@ -91,6 +91,8 @@ Answer RunUserReport(Db& db, const std::string& corpId);
 inline constexpr int kSchemaVersion = 2;
 // The schema is the engine's own (one per engine, one version for both).
 void CreateSchema(Db& db);
+// Runs the schema steps an older bank lacks, up to kSchemaVersion (host/Schema.h).
+void UpgradeSchema(Db& db, int from);
 void SeedDemoData(Db& db);
 
 }  // namespace host

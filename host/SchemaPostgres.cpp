@@ -10,7 +10,8 @@ namespace host {
 
 namespace {
 
-const char* const kSchemaSql = R"SQL(
+// Version 1: the bank's own tables, the logins' map, row security and the grants.
+const char* const kVersion1 = R"SQL(
 -- Texts order and compare by their bytes, whatever the database's locale.
 CREATE DOMAIN ctext AS text COLLATE "C";
 
@@ -323,6 +324,10 @@ CREATE TRIGGER operator_held BEFORE INSERT OR UPDATE ON usage_text
 CREATE TRIGGER operator_held BEFORE INSERT OR UPDATE ON account_order
   FOR EACH ROW EXECUTE FUNCTION check_operator('user_id');
 
+)SQL";
+
+// Version 2: the service's logins, sessions and ledger.
+const char* const kVersion2 = R"SQL(
 -- The service's tables come after the operators' grants: no operator's role reads
 -- them, only the service's.
 -- The logins of the bank's service: the password only as its Argon2id hash string.
@@ -351,10 +356,12 @@ CREATE TABLE service_ledger(
 );
 )SQL";
 
+const char* const kSteps[] = {kVersion1, kVersion2};
+
 }  // namespace
 
-const char* PostgresSchemaSql() {
-  return kSchemaSql;
+std::span<const char* const> PostgresSchemaSteps() {
+  return kSteps;
 }
 
 }  // namespace host

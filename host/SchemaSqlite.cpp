@@ -9,7 +9,8 @@ namespace host {
 
 namespace {
 
-const char* const kSchemaSql = R"SQL(
+// Version 1: the bank's own tables.
+const char* const kVersion1 = R"SQL(
 CREATE TABLE corp(
   corp_id   TEXT PRIMARY KEY,
   corp_name TEXT NOT NULL,
@@ -231,6 +232,10 @@ CREATE TABLE biz_audit(
   PRIMARY KEY (biz_no, seq)
 );
 
+)SQL";
+
+// Version 2: the service's logins, sessions and ledger, and the logins' map.
+const char* const kVersion2 = R"SQL(
 -- Which corporations and operators a login acts for: a service login here (the
 -- service checks every command against it), a database role too on PostgreSQL.
 CREATE TABLE bank_login(
@@ -266,10 +271,12 @@ CREATE TABLE service_ledger(
 );
 )SQL";
 
+const char* const kSteps[] = {kVersion1, kVersion2};
+
 }  // namespace
 
-const char* SqliteSchemaSql() {
-  return kSchemaSql;
+std::span<const char* const> SqliteSchemaSteps() {
+  return kSteps;
 }
 
 }  // namespace host

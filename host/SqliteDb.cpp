@@ -257,6 +257,7 @@ SqliteDb::SqliteDb(const std::string& path, const DbSetup& setup) : path_(path) 
         throw;
       }
     }
+    UpgradeIfOlder(setup);
   } catch (...) {
     sqlite3_close_v2(db_);
     db_ = nullptr;
@@ -285,11 +286,38 @@ bool SqliteDb::CheckVersion(const DbSetup& setup, bool locked) {
   if (version == 0) {
     throw std::runtime_error(path_ + " is not a bank database (no schema version)");
   }
-  if (version != setup.version) {
+  if (version > setup.version || (version < setup.version && setup.upgrade == nullptr)) {
     throw std::runtime_error(path_ + " has schema version " + std::to_string(version) +
                              ", this host knows version " + std::to_string(setup.version));
   }
   return true;
+}
+
+// A bank of an earlier version gets the steps it lacks under the write lock, once: a
+// second process opening it at the same time finds it upgraded.
+void SqliteDb::UpgradeIfOlder(const DbSetup& setup) {
+  int rc = SQLITE_OK;
+  if (QueryInt(db_, "PRAGMA user_version", &rc) >= setup.version || rc != SQLITE_OK) {
+    return;
+  }
+  rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    throw std::runtime_error(OpenFailure(db_, path_, rc));
+  }
+  try {
+    const int version = QueryInt(db_, "PRAGMA user_version", &rc);
+    if (rc != SQLITE_OK) {
+      throw std::runtime_error(OpenFailure(db_, path_, rc));
+    }
+    if (version < setup.version) {
+      setup.upgrade(*this, version);
+      Exec(("PRAGMA user_version=" + std::to_string(setup.version)).c_str());
+    }
+    Exec("COMMIT");
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
 }
 
 SqliteDb::~SqliteDb() {

@@ -51,6 +51,7 @@ class SqliteDb : public Db {
   // True when the file holds a database of setup's version, false when it is empty;
   // throws for anything else. locked: the caller holds the write lock.
   bool CheckVersion(const DbSetup& setup, bool locked);
+  void UpgradeIfOlder(const DbSetup& setup);
   // Runs a kept transaction statement; raises EngineError for a lock held
   // elsewhere and ProcedureError otherwise.
   void Control(const char* sql);

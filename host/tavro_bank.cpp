@@ -476,6 +476,15 @@ int Run(int argc, char** argv) {
   copyCmd->add_option("FROM", copyFrom, "the bank to copy")->required();
   copyCmd->add_option("TO", copyTo, "the new bank")->required();
 
+  std::string upgradeWhat;
+  CLI::App* upgradeCmd =
+      app.add_subcommand("upgrade", "bring a bank of an earlier release up to this one");
+  upgradeCmd->footer(
+      "Adds what this release's schema has and the bank lacks, keeping every row. An\n"
+      "embedded bank is upgraded by any program that opens it; a shared bank only by its\n"
+      "administrator (the role that created it).");
+  upgradeCmd->add_option("BANK", upgradeWhat, "the file or postgresql:// URL")->required();
+
   std::vector<std::string> helpFor;
   CLI::App* helpCmd = app.add_subcommand("help", "print this help, or with COMMAND a command's");
   helpCmd->add_option("COMMAND", helpFor, "a command, e.g. init or login add");
@@ -531,6 +540,10 @@ int Run(int argc, char** argv) {
     }
     if (loginList->parsed()) {
       return LoginList(login.url);
+    }
+    if (upgradeCmd->parsed()) {
+      std::cout << host::UpgradeBank(host::ParseBankLocation(upgradeWhat));
+      return 0;
     }
     if (copyCmd->parsed()) {
       std::cout << host::CopyBank(host::ParseBankLocation(copyFrom),

@@ -11,6 +11,8 @@
 #include "HostTestSupport.h"
 #include "host/Interpreter.h"
 #include "host/PostgresDb.h"
+#include "host/Procedure.h"
+#include "host/Schema.h"
 #include "host/SqlUtil.h"
 #include "sys/CodePage.h"
 
@@ -296,6 +298,40 @@ TEST_F(PgLogin, TheAdministratorsToolMapsLoginsCreatesAndCopiesBanks) {
   Ran refusedFile = Shell(tool + " copy '" + url + "' " + file);
   EXPECT_EQ(refusedFile.status, 1);
   EXPECT_NE(refusedFile.out.find("exists already"), std::string::npos) << refusedFile.out;
+}
+
+// A shared bank of an earlier release: only its owner upgrades it (on opening), keeping
+// its rows; a workstation's login is told who can.
+void FirstVersion(host::Db& db) {
+  db.Exec(host::PostgresSchemaSteps()[0]);
+}
+
+TEST(PgUpgrade, OnlyTheOwnerUpgradesAnOlderBankAndItsRowsStay) {
+  if (!hosttest::PostgresAvailable()) {
+    GTEST_SKIP() << "no PostgreSQL test cluster";
+  }
+  PgDatabase bank(false);
+  std::string customers;
+  {
+    host::PostgresDb old(bank.Url(), host::DbSetup{FirstVersion, host::SeedDemoData, 1});
+    customers = hosttest::Scalar(old, "SELECT count(*) || ':' || max(cust_id) FROM customer");
+  }
+  try {
+    host::PostgresDb login(bank.Url("tavro_0012"), host::BankSetup());
+    ADD_FAILURE() << "a login opened a bank of an older version";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("schema version 1, this host knows version 2; its "
+                                         "administrator upgrades it with `tavro-bank upgrade"),
+              std::string::npos)
+        << e.what();
+  }
+  for (int open = 0; open < 2; ++open) {
+    host::PostgresDb owner(bank.Url(), host::BankSetup());
+    EXPECT_EQ(hosttest::Scalar(owner, "SELECT max(version) FROM schema_version"), "2");
+    EXPECT_EQ(hosttest::Scalar(owner, "SELECT count(*) || ':' || max(cust_id) FROM customer"),
+              customers);
+    EXPECT_EQ(hosttest::Scalar(owner, "SELECT count(*) FROM service_login"), "0");
+  }
 }
 
 }  // namespace

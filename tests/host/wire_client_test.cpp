@@ -225,10 +225,10 @@ TEST_F(WireClient, ToolHelpsAndReplacesADatabaseOnlyWhenForced) {
   } mistakes[] = {
       {"frobnicate",
        "tavro-bank: unknown command \"frobnicate\"; the commands are init, exec, import-swift, "
-       "login, serve, copy, help\n(tavro-bank --help shows the usage)\n"},
+       "login, serve, copy, upgrade, help\n(tavro-bank --help shows the usage)\n"},
       {"",
        "tavro-bank: a command is required: init, exec, import-swift, login, serve, copy, "
-       "help\n"},
+       "upgrade, help\n"},
       {"exec", "tavro-bank exec: COMMAND is required\n"},
       {"exec --bogus", "tavro-bank exec: unknown option --bogus\n"},
       {"login frob",

@@ -10,6 +10,8 @@
 
 #include "HostTestSupport.h"
 #include "host/Database.h"
+#include "host/Procedure.h"
+#include "host/Schema.h"
 #include "host/SqliteDb.h"
 
 namespace {
@@ -122,6 +124,31 @@ TEST(WireDatabase, RefusesWhatItCannotServe) {
   std::string folder = dir.File("folder.db");
   ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   EXPECT_FALSE(OpenError(folder).empty());
+}
+
+// A bank as the first release made it: its tables and data at version 1.
+void FirstVersion(host::Db& db) {
+  db.Exec(host::SqliteSchemaSteps()[0]);
+}
+
+// An embedded bank of an earlier release is brought up to date when it is opened,
+// keeping every row; opened again it is left alone.
+TEST(WireDatabase, ABankOfAnEarlierReleaseIsUpgradedKeepingItsRows) {
+  TempDir dir;
+  const std::string path = dir.File("bank.db");
+  std::string customers;
+  {
+    host::SqliteDb old(path, host::DbSetup{FirstVersion, host::SeedDemoData, 1});
+    customers = hosttest::Scalar(old, "SELECT count(*) || ':' || max(cust_id) FROM customer");
+  }
+  for (int open = 0; open < 2; ++open) {
+    host::SqliteDb db(path, host::BankSetup(false));
+    EXPECT_FALSE(db.created());
+    EXPECT_EQ(hosttest::Scalar(db, "PRAGMA user_version"), std::to_string(host::kSchemaVersion));
+    EXPECT_EQ(hosttest::Scalar(db, "SELECT count(*) || ':' || max(cust_id) FROM customer"),
+              customers);
+    EXPECT_EQ(hosttest::Scalar(db, "SELECT count(*) FROM service_login"), "0");
+  }
 }
 
 void FailingData(host::Db& db) {
