@@ -2,77 +2,30 @@
 // answer into the caller's buffer or into a new file created exclusively.
 #include "host/HostCall.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
+#include "host/AnswerFile.h"
 #include "host/Database.h"
 
 namespace host {
 namespace {
 
-// Writes all of data to fd, resuming after signals and short writes.
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
-// The answer file of qelFileGet, written as the answer comes (a long answer in
-// parts) and closed when it is over, all before the transaction commits, so an answer
-// that cannot be delivered undoes the change instead of reporting a failure that
-// stuck. A writer run again after a conflict with another workstation writes it
-// afresh.
+// qelFileGet's answer into its file, as the answer comes (a long answer in parts) and
+// closed when it is over, all before the transaction commits, so an answer that
+// cannot be delivered undoes the change instead of reporting a failure that stuck. A
+// writer run again after a conflict with another workstation writes it afresh.
 class FileAnswer : public AnswerSink {
  public:
-  FileAnswer(int fd, const char* file) : fd_(fd), file_(file) {}
-  ~FileAnswer() override {
-    if (fd_ >= 0) {
-      close(fd_);
-    }
-  }
-  FileAnswer(const FileAnswer&) = delete;
-  FileAnswer& operator=(const FileAnswer&) = delete;
-
+  explicit FileAnswer(AnswerFile& file) : file_(file) {}
   bool TakesParts() const override { return true; }
-  Status Start(std::string& error) override {
-    if (fd_ < 0) {
-      fd_ = open(file_, O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
-    } else if (written_ && (ftruncate(fd_, 0) != 0 || lseek(fd_, 0, SEEK_SET) != 0)) {
-      return Failure(error);
-    }
-    written_ = false;
-    return fd_ >= 0 ? Status::Ok : Failure(error);
-  }
+  Status Start(std::string& error) override { return file_.Restart(error); }
   Status Take(std::string_view part, std::string& error) override {
-    written_ = true;
-    return WriteAll(fd_, part) ? Status::Ok : Failure(error);
+    return file_.Append(part, error);
   }
-  Status Finish(std::string& error) override {
-    const int closed = close(fd_);
-    fd_ = -1;
-    return closed == 0 ? Status::Ok : Failure(error);
-  }
+  Status Finish(std::string& error) override { return file_.Close(error); }
 
  private:
-  static Status Failure(std::string& error) {
-    error = std::string("cannot write the answer file: ") + std::strerror(errno);
-    return Status::FileError;
-  }
-
-  int fd_;
-  const char* file_;
-  bool written_ = false;
+  AnswerFile& file_;
 };
 
 Outcome Refused(std::string error) {
@@ -143,21 +96,17 @@ Outcome CallIntoFile(Db& db, const Server& server, std::string_view raw, const c
   if (!SplitChannel(raw, channel, command, error)) {
     return Refused(error);
   }
-  // Exclusive creation: an existing file is never overwritten and a link at the name
-  // is never followed.
-  int fd = open(file, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) {
+  AnswerFile out(file);
+  if (!out.Created()) {
     Outcome outcome;
     outcome.status = Status::FileError;
-    outcome.error = errno == EEXIST
-                        ? std::string("the answer file exists already")
-                        : std::string("cannot create the answer file: ") + std::strerror(errno);
+    outcome.error = out.CreateError();
     return outcome;
   }
-  FileAnswer answer(fd, file);
+  FileAnswer answer(out);
   Outcome outcome = RunCommand(db, server, channel, command, answer);
   if (!outcome.ok()) {
-    unlink(file);
+    out.Remove();
   }
   return outcome;
 }

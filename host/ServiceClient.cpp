@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "host/AnswerFile.h"
 #include "sys/CodePage.h"
 
 namespace host {
@@ -193,45 +194,14 @@ class BufferReceiver : public Receiver {
 
 class FileReceiver : public Receiver {
  public:
-  explicit FileReceiver(int fd) : fd_(fd) {}
-  ~FileReceiver() override {
-    if (fd_ >= 0) {
-      close(fd_);
-    }
-  }
-  FileReceiver(const FileReceiver&) = delete;
-  FileReceiver& operator=(const FileReceiver&) = delete;
-  Status Start(std::string& error) override {
-    if (ftruncate(fd_, 0) != 0 || lseek(fd_, 0, SEEK_SET) != 0) {
-      return Failure(error);
-    }
-    return Status::Ok;
-  }
+  explicit FileReceiver(AnswerFile& file) : file_(file) {}
+  Status Start(std::string& error) override { return file_.Restart(error); }
   Status Part(std::string_view part, std::string& error) override {
-    while (!part.empty()) {
-      const ssize_t n = write(fd_, part.data(), part.size());
-      if (n < 0 && errno == EINTR) {
-        continue;
-      }
-      if (n < 0) {
-        return Failure(error);
-      }
-      part.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return Status::Ok;
-  }
-  Status Close(std::string& error) {
-    const int closed = close(fd_);
-    fd_ = -1;
-    return closed == 0 ? Status::Ok : Failure(error);
+    return file_.Append(part, error);
   }
 
  private:
-  static Status Failure(std::string& error) {
-    error = std::string("cannot write the answer file: ") + std::strerror(errno);
-    return Status::FileError;
-  }
-  int fd_;
+  AnswerFile& file_;
 };
 
 Outcome Failed(Status status, std::string error) {
@@ -421,21 +391,17 @@ Outcome ServiceClient::IntoFile(std::string_view raw, const char* file) {
   if (file == nullptr || *file == '\0') {
     return Failed(Status::Refused, "no answer file named");
   }
-  const int fd = open(file, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) {
-    return Failed(Status::FileError,
-                  errno == EEXIST
-                      ? std::string("the answer file exists already")
-                      : std::string("cannot create the answer file: ") + std::strerror(errno));
+  AnswerFile out(file);
+  if (!out.Created()) {
+    return Failed(Status::FileError, out.CreateError());
   }
-  FileReceiver answer(fd);
+  FileReceiver answer(out);
   Outcome outcome = state_->Send(raw, std::nullopt, answer);
   if (outcome.ok()) {
-    const Status closed = answer.Close(outcome.error);
-    outcome.status = closed;
+    outcome.status = out.Close(outcome.error);
   }
   if (!outcome.ok()) {
-    unlink(file);
+    out.Remove();
   }
   return outcome;
 }
