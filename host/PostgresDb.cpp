@@ -30,8 +30,11 @@ constexpr const char* kConnectTimeoutSeconds = "5";
 // security and operator stamp), sent right after its BEGIN.
 constexpr const char* kActAs = "SELECT set_config('tavro.login', $1, true)";
 
+// No statement runs longer than a minute, and a transaction left idle for as long is
+// ended by the server (the service's role has the same limits of its own).
 constexpr const char* kSessionSetup =
-    "SET lock_timeout = '5s'; SET idle_in_transaction_session_timeout = '60s'";
+    "SET lock_timeout = '5s'; SET statement_timeout = '60s';"
+    " SET idle_in_transaction_session_timeout = '60s'";
 
 // The statement with each '?' outside quotes numbered as $1, $2, ...
 std::string NumberParameters(const char* sql, int& count) {

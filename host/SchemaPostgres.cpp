@@ -481,6 +481,20 @@ GRANT UPDATE (payee_id, ac_name, ac_no, bank_name, operator, status, remark, ema
 GRANT UPDATE (ac_name, status) ON public.corp_account TO tavro_service;
 GRANT UPDATE (payee_id) ON public.business TO tavro_service;
 GRANT USAGE ON SEQUENCE public.cust_account_ac_id_seq TO tavro_service;
+
+-- Nobody but the owner makes objects here: no table of a caller's own in the schema,
+-- no temporary table to stand in for one of the bank's.
+REVOKE CREATE ON SCHEMA public FROM PUBLIC;
+DO $$
+BEGIN
+  EXECUTE format('REVOKE TEMPORARY ON DATABASE %I FROM PUBLIC', current_database());
+END
+$$;
+
+-- The service's connections can hold nothing for long, whatever a connection sets.
+ALTER ROLE tavro_service SET statement_timeout = '60s';
+ALTER ROLE tavro_service SET lock_timeout = '5s';
+ALTER ROLE tavro_service SET idle_in_transaction_session_timeout = '60s';
 )SQL";
 
 const char* const kSteps[] = {kVersion1, kVersion2, kVersion3};

@@ -259,6 +259,10 @@ TEST_F(PgLogin, TheServiceRoleWritesOnlyWhatTheProceduresWriteForTheLoginItActsF
       {"INSERT INTO bank_login VALUES ('tavro_0012', '0020', '200001')", "the logins' map"},
       {"DELETE FROM service_login", "the service logins"},
       {"TRUNCATE customer", "a whole table"},
+      {"LOCK TABLE business IN ACCESS EXCLUSIVE MODE", "every corporation's remittances"},
+      {"CREATE TEMP TABLE bank_login(login_name text, corp_id text, user_id text)",
+       "a map of its own"},
+      {"CREATE TABLE public.stand_in(x int)", "a table in the bank's schema"},
       {"INSERT INTO usage_text VALUES ('0020', 9, 'x', '200001')", "another corporation"},
       {"UPDATE customer SET operator = '000002' WHERE cust_id = 'C003'",
        "an operator the login does not hold"},
@@ -278,6 +282,8 @@ TEST_F(PgLogin, TheServiceRoleWritesOnlyWhatTheProceduresWriteForTheLoginItActsF
   EXPECT_EQ(counted("SELECT count(*) FROM customer WHERE corp_id = '0020'"), "0\n");
   EXPECT_NE(counted("SELECT count(*) FROM customer WHERE corp_id = '0012'"), "0\n");
   EXPECT_EQ(Psql(url, "SELECT count(*) FROM customer").out, "0\n") << "acting for nobody";
+  EXPECT_EQ(Psql(url, "SHOW idle_in_transaction_session_timeout").out, "1min\n");
+  EXPECT_EQ(Psql(url, "SHOW statement_timeout").out, "1min\n");
   EXPECT_EQ(Fingerprint(*admin_), before);
   // What a procedure does, the role may do.
   EXPECT_EQ(asLogin("UPDATE customer SET remark = 'service' WHERE cust_id = 'C003'").status, 0);
