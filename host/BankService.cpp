@@ -53,6 +53,7 @@ class ScopedDb : public Db {
   int ChangedRows() override { return inner_.ChangedRows(); }
   std::int64_t LastInsertId() override { return inner_.LastInsertId(); }
   void Begin(Access access, const std::vector<std::string>& records) override {
+    inner_.ActFor(scope_.login);
     inner_.Begin(access, records);
   }
   void Commit() override { inner_.Commit(); }

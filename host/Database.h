@@ -106,6 +106,10 @@ class Db {
   // starts, so that no two workstations can both pass a check; the embedded engine
   // queues every writer behind every other anyway.
   virtual void Begin(Access access, const std::vector<std::string>& records = {}) = 0;
+  // The service login the next transaction (the next Begin only) acts for; a shared
+  // bank holds the service's connection to that login's rows. The embedded bank has
+  // no other users, so it ignores it.
+  virtual void ActFor(const std::string& /*login*/) {}
   virtual void Commit() = 0;
   // Ends an open transaction, if any, undoing it; never throws.
   virtual void Rollback() noexcept = 0;

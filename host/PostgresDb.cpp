@@ -26,8 +26,15 @@ constexpr const char* kConnectTimeoutSeconds = "5";
 
 // How long a writer waits for a row another workstation is changing before it
 // answers busy, as the embedded bank waits for its write lock.
+// Names the service login a transaction acts for (tavro.login, read by the bank's row
+// security and operator stamp), sent right after its BEGIN.
+constexpr const char* kActAs = "SELECT set_config('tavro.login', $1, true)";
+
+// No statement runs longer than a minute, and a transaction left idle for as long is
+// ended by the server (the service's role has the same limits of its own).
 constexpr const char* kSessionSetup =
-    "SET lock_timeout = '5s'; SET idle_in_transaction_session_timeout = '60s'";
+    "SET lock_timeout = '5s'; SET statement_timeout = '60s';"
+    " SET idle_in_transaction_session_timeout = '60s'";
 
 // The statement with each '?' outside quotes numbered as $1, $2, ...
 std::string NumberParameters(const char* sql, int& count) {
@@ -493,6 +500,12 @@ PGresult* PostgresDb::ExecPrepared(const std::string& name, const std::string& s
   const bool inPipeline = sent;
   sent = sent &&
          PQsendQueryParams(conn_, begin.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+  const std::string acting = std::move(actingPending_);
+  actingPending_.clear();
+  if (sent && !acting.empty()) {
+    const char* login[] = {acting.c_str()};
+    sent = PQsendQueryParams(conn_, kActAs, 1, nullptr, login, nullptr, nullptr, 0) == 1;
+  }
   if (sent && !prepared) {
     sent = PQsendPrepare(conn_, name.c_str(), sql.c_str(), count, types) == 1;
   }
@@ -502,7 +515,8 @@ PGresult* PostgresDb::ExecPrepared(const std::string& name, const std::string& s
   PGresult* failure = nullptr;
   bool beginFailed = false;
   bool prepareFailed = false;
-  const int steps = prepared ? 2 : 3;
+  const int first = acting.empty() ? 1 : 2;  // the statements before the preparation
+  const int steps = first + (prepared ? 1 : 2);
   for (int step = 0; sent && step < steps; ++step) {
     PGresult* result = PQgetResult(conn_);
     if (result == nullptr) {
@@ -513,8 +527,8 @@ PGresult* PostgresDb::ExecPrepared(const std::string& name, const std::string& s
     const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
     if (!ok && failure == nullptr && status != PGRES_PIPELINE_ABORTED) {
       failure = result;
-      beginFailed = step == 0;
-      prepareFailed = step == 1 && !prepared;
+      beginFailed = step < first;
+      prepareFailed = step == first && !prepared;
     } else if (ok && step == steps - 1) {
       answer = result;
     } else {
@@ -561,8 +575,18 @@ std::string PostgresDb::Command(const char* sql) {
   Drain();
   if (!beginPending_.empty()) {
     // The transaction's BEGIN goes out with its first command.
-    const std::string both = beginPending_ + "; " + sql;
+    std::string both = beginPending_ + "; ";
+    if (!actingPending_.empty()) {
+      char* login = PQescapeLiteral(conn_, actingPending_.data(), actingPending_.size());
+      if (login == nullptr) {
+        RaiseFailure(nullptr, "");
+      }
+      both += std::string("SELECT set_config('tavro.login', ") + login + ", true); ";
+      PQfreemem(login);
+    }
+    both += sql;
     beginPending_.clear();
+    actingPending_.clear();
     return Command(both.c_str());
   }
   if (lost_) {
@@ -621,6 +645,10 @@ void PostgresDb::Begin(Access access, const std::vector<std::string>& records) {
     throw EngineError(EngineError::Kind::kLost, "the connection to the bank server was lost", true);
   }
   readOnly_ = access == Access::Reads;
+  // Row security and the operator stamp follow this login for the whole transaction
+  // and no further: the setting is the transaction's own.
+  actingPending_ = std::move(actFor_);
+  actFor_.clear();
   if (access == Access::Writes && !records.empty()) {
     std::vector<std::string> keys(records);
     std::sort(keys.begin(), keys.end());
@@ -659,6 +687,7 @@ void PostgresDb::Commit() {
   if (!beginPending_.empty()) {
     // Nothing ran: there is no transaction at the server to end.
     beginPending_.clear();
+    actingPending_.clear();
     inTransaction_ = false;
     readOnly_ = false;
     LeaveQueues();
@@ -710,6 +739,7 @@ void PostgresDb::Rollback() noexcept {
   Drain();
   if (!beginPending_.empty()) {
     beginPending_.clear();
+    actingPending_.clear();
     inTransaction_ = false;
   }
   readOnly_ = false;

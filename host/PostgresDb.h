@@ -42,6 +42,7 @@ class PostgresDb : public Db {
   int ChangedRows() override { return changed_; }
   std::int64_t LastInsertId() override;
   void Begin(Access access, const std::vector<std::string>& records = {}) override;
+  void ActFor(const std::string& login) override { actFor_ = login; }
   void Commit() override;
   void Rollback() noexcept override;
   bool InTransaction() const override { return inTransaction_; }
@@ -86,6 +87,8 @@ class PostgresDb : public Db {
   bool readOnly_ = false;       // the open transaction is a reader's
   bool commitPending_ = false;  // a reader's commit is on its way
   std::string beginPending_;    // a BEGIN sent with the transaction's first statement
+  std::string actFor_;          // the login the next transaction acts for
+  std::string actingPending_;   // tavro.login to set with the pending BEGIN
   bool untouched_ = false;      // the transaction's first round trip has not come back
   bool queued_ = false;         // holds the writers' queue of some records
   int changed_ = 0;

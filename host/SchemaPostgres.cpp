@@ -356,7 +356,148 @@ CREATE TABLE service_ledger(
 );
 )SQL";
 
-const char* const kSteps[] = {kVersion1, kVersion2};
+// Version 3: the service's own role. The service connects as tavro_service, which
+// owns nothing and may write only the columns the procedures write; it acts for the
+// service login it names at the start of each transaction (tavro.login), and row
+// security and the operator stamp follow that login. Every other role keeps acting as
+// itself.
+const char* const kVersion3 = R"SQL(
+DO $$
+BEGIN
+  IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'tavro_service') THEN
+    CREATE ROLE tavro_service LOGIN NOINHERIT;
+  END IF;
+EXCEPTION WHEN duplicate_object OR unique_violation THEN
+  NULL;  -- another bank of the cluster made it at the same moment
+END
+$$;
+
+-- The login a statement acts for: the service's for the service's connection, the
+-- role's own for every other.
+CREATE FUNCTION public.acting_login() RETURNS text LANGUAGE sql STABLE
+  SET search_path = pg_catalog AS $$
+  SELECT CASE WHEN session_user = 'tavro_service'
+              THEN nullif(current_setting('tavro.login', true), '')
+              ELSE session_user::text END
+$$;
+
+DROP POLICY own_rows ON public.bank_login;
+-- The service reads the whole map: it checks each session's login against it.
+CREATE POLICY own_rows ON public.bank_login
+  USING (login_name = public.acting_login() OR session_user = 'tavro_service');
+
+DROP POLICY held_corps ON public.corp;
+CREATE POLICY held_corps ON public.corp
+  USING (corp_id IN (SELECT corp_id FROM public.bank_login
+                     WHERE login_name = public.acting_login()));
+
+DROP POLICY held_corps ON public.bank_user;
+CREATE POLICY held_corps ON public.bank_user
+  USING (user_id IN (SELECT m.user_id FROM public.user_corp m WHERE m.corp_id IN
+                     (SELECT corp_id FROM public.bank_login
+                      WHERE login_name = public.acting_login())));
+
+DO $$
+DECLARE
+  t text;
+BEGIN
+  FOREACH t IN ARRAY ARRAY['user_corp', 'review_list', 'corp_account', 'account_order',
+                           'account_right', 'node_right', 'customer', 'cust_account',
+                           'cny_payee', 'usage_text', 'business']
+  LOOP
+    EXECUTE format('DROP POLICY held_corps ON public.%I', t);
+    EXECUTE format('CREATE POLICY held_corps ON public.%I'
+                   ' USING (corp_id IN (SELECT corp_id FROM public.bank_login'
+                   '                    WHERE login_name = public.acting_login()))'
+                   ' WITH CHECK (corp_id IN (SELECT corp_id FROM public.bank_login'
+                   '                         WHERE login_name = public.acting_login()))', t);
+  END LOOP;
+  FOREACH t IN ARRAY ARRAY['biz_authorise', 'biz_sign', 'biz_audit']
+  LOOP
+    EXECUTE format('DROP POLICY held_corps ON public.%I', t);
+    EXECUTE format('CREATE POLICY held_corps ON public.%I USING (biz_no IN'
+                   ' (SELECT b.biz_no FROM public.business b WHERE b.corp_id IN'
+                   '  (SELECT corp_id FROM public.bank_login'
+                   '   WHERE login_name = public.acting_login())))', t);
+  END LOOP;
+END
+$$;
+
+-- The stamp check as before, for the acting login, with names that no object of the
+-- caller's own can stand in for.
+CREATE OR REPLACE FUNCTION public.check_operator() RETURNS trigger LANGUAGE plpgsql
+  SET search_path = pg_catalog AS $$
+DECLARE
+  op text := to_jsonb(NEW) ->> TG_ARGV[0];
+  acting text := public.acting_login();
+BEGIN
+  IF TG_OP = 'UPDATE' AND op IS NOT DISTINCT FROM (to_jsonb(OLD) ->> TG_ARGV[0]) THEN
+    RETURN NEW;
+  END IF;
+  IF session_user = 'tavro_service' AND acting IS NULL THEN
+    RAISE EXCEPTION 'the service acts for no login' USING ERRCODE = '42501';
+  END IF;
+  IF EXISTS (SELECT 1 FROM public.bank_login WHERE login_name = acting)
+     AND NOT EXISTS (SELECT 1 FROM public.bank_login WHERE login_name = acting
+                     AND corp_id = NEW.corp_id AND user_id = op) THEN
+    RAISE EXCEPTION 'login % may not act as user % of corporation %',
+      acting, op, NEW.corp_id USING ERRCODE = '42501';
+  END IF;
+  RETURN NEW;
+END
+$$;
+
+-- A customer that unfinished business names stays, whoever deletes it.
+CREATE FUNCTION public.keep_named_customer() RETURNS trigger LANGUAGE plpgsql
+  SET search_path = pg_catalog AS $$
+BEGIN
+  IF EXISTS (SELECT 1 FROM public.business b WHERE b.corp_id = OLD.corp_id
+             AND b.payee_kind = 'C' AND b.payee_id = OLD.cust_id
+             AND b.folder IN ('check', 'authorise', 'send')) THEN
+    RAISE EXCEPTION 'customer % is named by unfinished business', OLD.cust_id
+      USING ERRCODE = '23503';
+  END IF;
+  RETURN OLD;
+END
+$$;
+CREATE TRIGGER named_customer_kept BEFORE DELETE ON public.customer
+  FOR EACH ROW EXECUTE FUNCTION public.keep_named_customer();
+
+-- What the procedures read, and only the columns they write.
+GRANT USAGE ON SCHEMA public TO tavro_service;
+GRANT SELECT ON ALL TABLES IN SCHEMA public TO tavro_service;
+GRANT INSERT, DELETE ON public.review_list, public.account_right, public.usage_text,
+  public.customer, public.cust_account, public.cny_payee, public.node_right,
+  public.service_session, public.service_ledger TO tavro_service;
+GRANT INSERT ON public.account_order TO tavro_service;
+GRANT UPDATE (position) ON public.account_order TO tavro_service;
+GRANT UPDATE (rights) ON public.node_right TO tavro_service;
+GRANT UPDATE (cust_id, cust_name, name_addr, remark, email, operator, status)
+  ON public.customer TO tavro_service;
+GRANT UPDATE (currency, ac_no, cny_bank, int_bank_id, bank_type, bank_ac_no, bank_name_addr,
+  operator, status) ON public.cust_account TO tavro_service;
+GRANT UPDATE (payee_id, ac_name, ac_no, bank_name, operator, status, remark, email, sms)
+  ON public.cny_payee TO tavro_service;
+GRANT UPDATE (ac_name, status) ON public.corp_account TO tavro_service;
+GRANT UPDATE (payee_id) ON public.business TO tavro_service;
+GRANT USAGE ON SEQUENCE public.cust_account_ac_id_seq TO tavro_service;
+
+-- Nobody but the owner makes objects here: no table of a caller's own in the schema,
+-- no temporary table to stand in for one of the bank's.
+REVOKE CREATE ON SCHEMA public FROM PUBLIC;
+DO $$
+BEGIN
+  EXECUTE format('REVOKE TEMPORARY ON DATABASE %I FROM PUBLIC', current_database());
+END
+$$;
+
+-- The service's connections can hold nothing for long, whatever a connection sets.
+ALTER ROLE tavro_service SET statement_timeout = '60s';
+ALTER ROLE tavro_service SET lock_timeout = '5s';
+ALTER ROLE tavro_service SET idle_in_transaction_session_timeout = '60s';
+)SQL";
+
+const char* const kSteps[] = {kVersion1, kVersion2, kVersion3};
 
 }  // namespace
 

@@ -14,7 +14,8 @@
 # and 200002), and the copy "tavro_template" the tests start their banks from. The
 # passwords are random. Each login's is kept alone in FOLDER/LOGIN.pgpass (0600), the
 # password file a workstation signed in as that login is given (PGPASSFILE); the
-# administrator's FOLDER/pgpass holds the superuser's password and every login's, so
+# administrator's FOLDER/pgpass holds the superuser's password and every login's (the
+# service's role tavro_service's too), so
 # a workstation's settings never carry the superuser's password. PostgreSQL refuses to
 # run as root: started by root, the server runs as the unprivileged user "postgres" (or
 # TAVRO_PG_USER).
@@ -155,6 +156,7 @@ if [ ! -f "$data/PG_VERSION" ]; then
     echo "*:*:*:tavro_admin:$admin_pw"
     echo "*:*:*:tavro_0012:$(password)"
     echo "*:*:*:tavro_0020:$(password)"
+    echo "*:*:*:tavro_service:$(password)"
   } >"$folder/pgpass"
   chmod 0600 "$folder/pgpass"
 fi
@@ -201,6 +203,9 @@ if [ "$fresh" -eq 1 ]; then
       "$tool" login add tavro_0020 --corp 0020 --operator 200001 --operator 200002 \
         --password-stdin --url "$url" >/dev/null
   done
+  # The service's role, made by init, gets its password here, once for the cluster.
+  printf "ALTER ROLE tavro_service PASSWORD '%s'\n" "$(login_password tavro_service)" |
+    "$bindir/psql" -qX -v ON_ERROR_STOP=1 "postgresql://tavro_admin@/tavro?host=$folder&port=$port"
   echo "# created the demonstration bank 'tavro' with logins tavro_0012 and tavro_0020" >&2
 fi
 echo "# the bank's cluster runs in $folder (Unix socket there, 127.0.0.1:$port);" \

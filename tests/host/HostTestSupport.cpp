@@ -258,6 +258,11 @@ PgDatabase::PgDatabase(bool demo) {
   AdminCommand("CREATE DATABASE " + name_ + (demo ? " TEMPLATE tavro_template" : "") +
                " ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'" +
                (demo ? "" : " TEMPLATE template0"));
+  if (demo) {
+    // A database's own rights are not copied from its template; the bank's schema
+    // takes this one away when it is made.
+    AdminCommand("REVOKE TEMPORARY ON DATABASE " + name_ + " FROM PUBLIC");
+  }
 }
 
 PgDatabase::~PgDatabase() {

@@ -231,6 +231,65 @@ TEST_F(PgLogin, RowSecurityHoldsTheLoginToItsCorporationInPsql) {
   EXPECT_NE(Fingerprint(*admin_), before);
 }
 
+// The service's own role in psql, acting for tavro_0012 as the service does: it reads
+// and writes that login's rows through the columns the procedures write, and nothing
+// else; without a login it sees nothing.
+TEST_F(PgLogin, TheServiceRoleWritesOnlyWhatTheProceduresWriteForTheLoginItActsFor) {
+  admin_->Exec(
+      "INSERT INTO business(biz_no, corp_id, function_id, folder, debit_ac_no,"
+      " currency, amount, maker_id, created_at, payee_kind, payee_id)"
+      " SELECT 'B20261201098', '0012', 12, 'check', ac_no, 'CNY', 100, '000001',"
+      " '2026-12-01 09:00:00', 'C', 'C003' FROM corp_account WHERE corp_id = '0012'"
+      " LIMIT 1");
+  const std::string url = bank_->Url("tavro_service");
+  auto asLogin = [&](const std::string& sql) {
+    return Psql(url, "SELECT set_config('tavro.login', 'tavro_0012', true); " + sql);
+  };
+  const std::string before = Fingerprint(*admin_);
+  struct Attack {
+    const char* sql;
+    const char* why;
+  };
+  const Attack attacks[] = {
+      {"UPDATE business SET amount = 1", "a remittance's amount"},
+      {"UPDATE business SET folder = 'done'", "a remittance's folder"},
+      {"UPDATE business SET maker_id = '000002'", "a remittance's maker"},
+      {"DELETE FROM customer WHERE cust_id = 'C003'", "a customer unfinished business names"},
+      {"UPDATE node_right SET user_id = '000002'", "another operator's rights"},
+      {"INSERT INTO bank_login VALUES ('tavro_0012', '0020', '200001')", "the logins' map"},
+      {"DELETE FROM service_login", "the service logins"},
+      {"TRUNCATE customer", "a whole table"},
+      {"LOCK TABLE business IN ACCESS EXCLUSIVE MODE", "every corporation's remittances"},
+      {"CREATE TEMP TABLE bank_login(login_name text, corp_id text, user_id text)",
+       "a map of its own"},
+      {"CREATE TABLE public.stand_in(x int)", "a table in the bank's schema"},
+      {"INSERT INTO usage_text VALUES ('0020', 9, 'x', '200001')", "another corporation"},
+      {"UPDATE customer SET operator = '000002' WHERE cust_id = 'C003'",
+       "an operator the login does not hold"},
+  };
+  for (const Attack& attack : attacks) {
+    EXPECT_NE(asLogin(attack.sql).status, 0) << attack.why;
+  }
+  // psql prints the setting's row before the statement's.
+  auto counted = [&](const std::string& sql) {
+    const std::string out = asLogin(sql).out;
+    return out.substr(out.find('\n') + 1);
+  };
+  EXPECT_EQ(counted("WITH u AS (UPDATE cny_payee SET remark = 'x' WHERE corp_id = '0020'"
+                    " RETURNING 1) SELECT count(*) FROM u"),
+            "0\n")
+      << "another corporation's rows are not even seen";
+  EXPECT_EQ(counted("SELECT count(*) FROM customer WHERE corp_id = '0020'"), "0\n");
+  EXPECT_NE(counted("SELECT count(*) FROM customer WHERE corp_id = '0012'"), "0\n");
+  EXPECT_EQ(Psql(url, "SELECT count(*) FROM customer").out, "0\n") << "acting for nobody";
+  EXPECT_EQ(Psql(url, "SHOW idle_in_transaction_session_timeout").out, "1min\n");
+  EXPECT_EQ(Psql(url, "SHOW statement_timeout").out, "1min\n");
+  EXPECT_EQ(Fingerprint(*admin_), before);
+  // What a procedure does, the role may do.
+  EXPECT_EQ(asLogin("UPDATE customer SET remark = 'service' WHERE cust_id = 'C003'").status, 0);
+  EXPECT_NE(Fingerprint(*admin_), before);
+}
+
 // tavro-bank: logins added and removed, a bank created and refused a second time,
 // and copies between the engines with their row counts.
 TEST_F(PgLogin, TheAdministratorsToolMapsLoginsCreatesAndCopiesBanks) {
@@ -320,14 +379,14 @@ TEST(PgUpgrade, OnlyTheOwnerUpgradesAnOlderBankAndItsRowsStay) {
     host::PostgresDb login(bank.Url("tavro_0012"), host::BankSetup());
     ADD_FAILURE() << "a login opened a bank of an older version";
   } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("schema version 1, this host knows version 2; its "
+    EXPECT_NE(std::string(e.what()).find("schema version 1, this host knows version 3; its "
                                          "administrator upgrades it with `tavro-bank upgrade"),
               std::string::npos)
         << e.what();
   }
   for (int open = 0; open < 2; ++open) {
     host::PostgresDb owner(bank.Url(), host::BankSetup());
-    EXPECT_EQ(hosttest::Scalar(owner, "SELECT max(version) FROM schema_version"), "2");
+    EXPECT_EQ(hosttest::Scalar(owner, "SELECT max(version) FROM schema_version"), "3");
     EXPECT_EQ(hosttest::Scalar(owner, "SELECT count(*) || ':' || max(cust_id) FROM customer"),
               customers);
     EXPECT_EQ(hosttest::Scalar(owner, "SELECT count(*) FROM service_login"), "0");
