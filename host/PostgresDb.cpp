@@ -360,15 +360,14 @@ PostgresDb::PostgresDb(const std::string& conninfo, const DbSetup& setup)
     }
     // The bank's owner (and a role that bypasses row security) acts for everybody;
     // every other login only for what the bank maps it to.
-    Statement& owner = Prepare(
+    Statement& bypass = Prepare(
         "SELECT coalesce((SELECT rolsuper OR rolbypassrls FROM pg_roles"
         " WHERE rolname = session_user), false)"
-        " OR EXISTS (SELECT 1 FROM pg_tables WHERE schemaname = current_schema()"
-        " AND tablename = 'schema_version' AND tableowner = session_user)"
         " OR to_regclass('bank_login') IS NULL");
-    owner.Step();
-    const bool unrestricted = owner.Int(0) != 0;
-    owner.Reset();
+    bypass.Step();
+    const bool bypasses = bypass.Int(0) != 0;
+    bypass.Reset();
+    const bool unrestricted = bypasses || OwnsBank();
     if (!unrestricted) {
       scope_.emplace();
       scope_->login = login_;
