@@ -137,6 +137,7 @@ void TUserEditFrm::CreateControls() {
   MainDirTrv->OnClick = [this](ui::TComponent*) { MainDirTrvClick(); };
   RightClb = rights.Add<ui::TCheckListBox>("RightClb");
   RightClb->SetItems(RightNames(""));
+  RightClb->SetEnabled(false);  // until a node is shown (EnableRightList)
   RightClb->OnExit = [this](ui::TComponent*) { RightClbExit(); };
   DefRightBtn = rights.Button("DefRightBtn", "默认权限-查询", [this] { DefRightBtnClick(); });
   DefRightBtn->SetEnabled(false);
@@ -286,7 +287,6 @@ void TUserEditFrm::NodeRightsOn() {
   const std::string corp = BelongCorpNo();
   DefRightBtn->SetEnabled(true);
   MainDirTrv->SetEnabled(true);
-  RightClb->SetEnabled(OperatorRec.UserLevel == "D");
 
   std::string outline;
   if (frame::LookupViewNodes(ShellWnd, LangId, corp, outline, frame::kListBufferSize, "ALL") != 0) {
@@ -312,6 +312,7 @@ void TUserEditFrm::NodeRightsOn() {
     sys::DeleteFile(path);  // whatever a failed command left is no rights file
   }
   RightsFile = LoadRightsFile(path);
+  EnableRightList();
 }
 
 // The shown rights belong to the tree that is removed: nothing is stored for its node
@@ -348,8 +349,16 @@ void TUserEditFrm::AccountRightsOff() {
   AcNoClb->SetEnabled(false);
 }
 
+// Ticks stand for the node the list shows: with no node selected there is nothing they
+// could be stored for, so the list takes none.
+void TUserEditFrm::EnableRightList() {
+  RightClb->SetEnabled(UserViewNodeCkb->Checked() && MainDirTrv->Selected() != nullptr &&
+                       OperatorRec.UserLevel == "D");
+}
+
 void TUserEditFrm::MainDirTrvClick() {
   const ui::TTreeNode* node = MainDirTrv->Selected();
+  EnableRightList();
   if (node == nullptr) {
     RightClb->SetVisible(false);
     return;

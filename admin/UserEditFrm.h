@@ -98,6 +98,8 @@ class TUserEditFrm : public frame::TDialogFrm {
   void ReviewRightsOn();
   void ReviewRightsOff();
   void NodeRightsOn();
+  // RightClb takes ticks only for a selected node, from a level D operator.
+  void EnableRightList();
   void NodeRightsOff();
   void AccountRightsOn();
   void AccountRightsOff();

@@ -193,10 +193,6 @@ bool ParseBatch(Scanner& s, ParsedCommand& out, std::string& error) {
       return false;
     }
   }
-  if (out.calls.empty()) {
-    error = "the batch holds no statement";
-    return false;
-  }
   return true;
 }
 
@@ -206,9 +202,11 @@ bool ParseCommand(std::string_view text, ParsedCommand& out, std::string& error)
   out = ParsedCommand();
   Scanner s{text};
   s.SkipSpace();
+  // Nothing but blanks and line ends is a batch of no statements: a save whose list of
+  // changes came out empty still sends its batch, and running nothing is its answer.
   if (s.AtEnd()) {
-    error = "empty command";
-    return false;
+    out.kind = CommandKind::Batch;
+    return true;
   }
   std::size_t start = s.pos;
   if (s.TakeKeyword("select")) {

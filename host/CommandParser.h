@@ -23,7 +23,7 @@ enum class CommandKind { Call, Batch, Select };
 
 struct ParsedCommand {
   CommandKind kind = CommandKind::Call;
-  std::vector<Call> calls;  // one for a call, one or more for a batch
+  std::vector<Call> calls;  // one for a call, none or more for a batch
   bool noCount = false;     // the batch began with "set nocount on"
   std::string select;       // the select's text, trimmed
 };

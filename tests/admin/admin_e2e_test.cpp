@@ -78,6 +78,18 @@ TEST_F(AdminEndToEnd, UserEditStoresReviewAccountAndNodeRights) {
   }
 }
 
+// The node area on and no node changed: its batch still goes out, empty, and the bank
+// takes it as a batch of nothing to do, so the save shows no error.
+TEST_F(AdminEndToEnd, UserEditSavesWithTheNodeAreaOnAndNothingChanged) {
+  box_.SetInput("click UserViewNodeCkb\nclick UpdateBtn\n");
+  const e2e::ShellOutput r =
+      box_.Shell({"call", "Mn_UserEdit", "--corp", "0012", "--user", "000001", "--function", "101",
+                  "--key", "000002", "--script", "-", "--strict"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(r.err.find("close TUserEditFrm ok"), std::string::npos) << r.err;
+  EXPECT_EQ(Column("Sh_GetNodeRight '0012','000002',201"), Texts{"11110000"});
+}
+
 TEST_F(AdminEndToEnd, AccountEditStoresTheNewDescriptionAndHandsBackTheReply) {
   box_.SetLanguage("CN");
   RunExample("account-edit.txt", "Code=1 Text=\"310012000100001\"\n");

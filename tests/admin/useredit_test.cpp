@@ -152,7 +152,8 @@ TEST_F(UserEditTest, SavingAllThreeAreasSendsTheirBatchesInOrder) {
   EXPECT_EQ(MessageLines(), Texts{Box("Error:locked")});
 }
 
-// Only a level D operator may change node rights, and save with the right to modify.
+// Only a level D operator may change node rights, and save with the right to modify;
+// the rights list takes ticks only while it shows a node.
 TEST_F(UserEditTest, OnlyALevelDOperatorWithTheModifyRightMaySave) {
   const struct {
     const char* level;
@@ -167,8 +168,11 @@ TEST_F(UserEditTest, OnlyALevelDOperatorWithTheModifyRightMaySave) {
     On("MN_GetPropOfUser '000001'", std::string("000001\a0012\a") + c.level + "\aW\aC\a2");
     On("Sh_GetNodeRight '0012','000001',101", c.rights);
     Platform().RunScript(std::string("expect UpdateBtn enabled ") + c.enabled +
-                         "\nclick UserViewNodeCkb\nexpect RightClb enabled " +
-                         (c.level[0] == 'D' ? "true" : "false") + "\n");
+                         "\nexpect RightClb enabled false\nclick UserViewNodeCkb\n"
+                         "expect RightClb enabled false\nselect MainDirTrv 1\n"
+                         "expect RightClb enabled " +
+                         (c.level[0] == 'D' ? "true" : "false") +
+                         "\nclick UserViewNodeCkb\nexpect RightClb enabled false\n");
     Call();
   }
 }
@@ -264,7 +268,7 @@ TEST_F(UserEditTest, NodesWithoutServerRightsCountAsNewAndNoShownNodeStoresNothi
     }
   };
   Platform().RunScript(
-      "click UserViewNodeCkb\ncheck RightClb 0 on\nfocus DefRightBtn\n"  // no node yet
+      "click UserViewNodeCkb\nexpect RightClb enabled false\n"  // no node yet
       "select MainDirTrv \"101:Users\"\nexpect RightClb itemchecked 0 false\nfocus RightClb\n"
       "click UpdateBtn\n");  // left unchanged, yet new: sent as an update
   Call();
@@ -297,7 +301,8 @@ TEST_F(UserEditTest, ABadTreeLeavesNoStaleRightsForTheSave) {
     On("Sh_GetViewNodeList 'EN','',''", "1:System\r\n\t\t3:Deep\r\n");
     On("MN_GetNodeRightList '0020','000002'", "[Right]\r\n1=10000000\r\n");
     Do(f,
-       "click UserViewNodeCkb\nexpect MainDirTrv count 0\ncheck RightClb 0 on\nclick UpdateBtn\n");
+       "click UserViewNodeCkb\nexpect MainDirTrv count 0\nexpect RightClb enabled false\n"
+       "click UpdateBtn\n");
   });
   Call();
   EXPECT_EQ(fakehost::LastCall().command, "");  // nothing of 0012 reaches 0020

@@ -162,6 +162,13 @@ TEST_F(WireInterpreter, BatchIsAllOrNothingAndItsRefusalsFailIt) {
   ASSERT_TRUE(RunProbe(db, "set nocount on\r\nexec T_Put 'e','5'\r\n", &answer).ok());
   EXPECT_EQ(answer, "");
   EXPECT_EQ(ProbeValue(db, "e"), "5");
+
+  // A batch of no statements (a save with nothing to change) runs nothing and succeeds.
+  ASSERT_TRUE(RunProbe(db, "", &answer).ok());
+  EXPECT_EQ(answer, "0\r\n");
+  ASSERT_TRUE(RunProbe(db, "set nocount on\r\n", &answer).ok());
+  EXPECT_EQ(answer, "");
+  EXPECT_EQ(ProbeCount(db), 3);
 }
 
 TEST_F(WireInterpreter, HostileTextsAreStoredByteForByteAndTouchNoOtherRow) {
@@ -222,6 +229,7 @@ TEST_F(WireInterpreter, BankChannelServesOnlyTheBankMasterRecord) {
   EXPECT_EQ(onBank("T_Put 'a','b'", nullptr).error, "T_Put is not served on channel A03");
   EXPECT_EQ(onBank("exec ST_GetBankSimple 7", nullptr).error,
             "batches are not served on channel A03");
+  EXPECT_EQ(onBank("", nullptr).error, "batches are not served on channel A03");
   EXPECT_EQ(ProbeCount(db), 0);
   // The main channel serves it as well.
   ASSERT_TRUE(RunProbe(db, "ST_GetBankSimple 8", &answer).ok());
