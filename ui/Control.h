@@ -83,8 +83,8 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 // Virtual key codes of the original platform.
 namespace vk {
 constexpr std::uint16_t Back = 8, Tab = 9, Return = 13, Shift = 16, Control = 17, Escape = 27,
-                        Space = 32, End = 35, Home = 36, Left = 37, Up = 38, Right = 39, Down = 40,
-                        Delete = 46, F1 = 112, F2 = 113, F12 = 123,
+                        Space = 32, Prior = 33, Next = 34, End = 35, Home = 36, Left = 37, Up = 38,
+                        Right = 39, Down = 40, Delete = 46, F1 = 112, F2 = 113, F12 = 123,
                         // an input method delivers a double-byte character with this key
     ProcessKey = 229;
 }  // namespace vk

@@ -86,6 +86,38 @@ int NextCharBoundary(const EditBuffer& buffer, int pos) {
   return start + CharLength(buffer, start);
 }
 
+namespace {
+
+// Blanks and line breaks part words; a trail byte is never one of them.
+bool PartsWords(const EditBuffer& buffer, int pos) {
+  const char c = buffer.Text[static_cast<std::size_t>(pos)];
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+}  // namespace
+
+void SelectWordAt(EditBuffer& buffer, int pos) {
+  const int size = static_cast<int>(buffer.Text.size());
+  pos = CharStart(buffer, std::clamp(pos, 0, size));
+  if ((pos == size || PartsWords(buffer, pos)) && pos > 0 &&
+      !PartsWords(buffer, PrevCharBoundary(buffer, pos))) {
+    pos = PrevCharBoundary(buffer, pos);  // the word that ends at pos
+  }
+  if (pos == size || PartsWords(buffer, pos)) {
+    SetSelection(buffer, pos, 0);
+    return;
+  }
+  int start = pos;
+  while (start > 0 && !PartsWords(buffer, PrevCharBoundary(buffer, start))) {
+    start = PrevCharBoundary(buffer, start);
+  }
+  int end = pos;
+  while (end < size && !PartsWords(buffer, end)) {
+    end = NextCharBoundary(buffer, end);
+  }
+  SetSelection(buffer, start, end - start);
+}
+
 void SetSelection(EditBuffer& buffer, int start, int length) {
   if (length < 0) {
     start += length;

@@ -29,6 +29,9 @@ int NextCharBoundary(const EditBuffer& buffer, int pos);
 // kept inside the text.
 void SetSelection(EditBuffer& buffer, int start, int length);
 std::string SelectedText(const EditBuffer& buffer);
+// Selects the word at pos (a run of characters other than blanks and line breaks that
+// holds pos or ends there), as a double click does; nothing between words.
+void SelectWordAt(EditBuffer& buffer, int pos);
 
 // Replaces the selection by text, cut to what the maximum length leaves room for;
 // the caret ends after the inserted text. Returns whether the text changed.

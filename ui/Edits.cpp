@@ -22,6 +22,7 @@ void TCustomEdit::SetText(std::string text) {
 }
 
 void TCustomEdit::Select(int start, int length) {
+  caretAtStart_ = false;
   const int selStart = buffer_.SelStart;
   const int selLength = buffer_.SelLength;
   SetSelection(buffer_, start, length);
@@ -61,10 +62,57 @@ void TCustomEdit::InsertTyped(std::string_view text) {
   }
 }
 
-// Caret keys move over whole characters; Backspace and Delete remove one (or the
-// selection) and never reach key press.
-void TCustomEdit::HandleKey(std::uint16_t key, TShiftState) {
+void TCustomEdit::SelectWord(int pos) {
+  EditBuffer word = buffer_;
+  SelectWordAt(word, pos);
+  Select(word.SelStart, word.SelLength);
+}
+
+void TCustomEdit::MoveCaret(int pos, bool extend) {
+  if (!extend) {
+    Select(pos, 0);
+    return;
+  }
+  const int anchor = caretAtStart_ ? buffer_.SelStart + buffer_.SelLength : buffer_.SelStart;
+  const int from = std::min(anchor, pos);
+  Select(from, std::max(anchor, pos) - from);
+  caretAtStart_ = pos < anchor;
+}
+
+// Caret keys move over whole characters (Shift selects what they pass); Backspace and
+// Delete remove one (or the selection) and never reach key press.
+void TCustomEdit::HandleKey(std::uint16_t key, TShiftState shift) {
   int size = static_cast<int>(buffer_.Text.size());
+  if ((shift & ssShift) != 0) {
+    switch (key) {
+      case vk::Left:
+        MoveCaret(PrevCharBoundary(buffer_, Caret()), true);
+        return;
+      case vk::Right:
+        MoveCaret(NextCharBoundary(buffer_, Caret()), true);
+        return;
+      case vk::Home:
+        MoveCaret(0, true);
+        return;
+      case vk::End:
+        MoveCaret(size, true);
+        return;
+      default:
+        break;
+    }
+  }
+  if (key == 'A' && (shift & ssCtrl) != 0) {
+    SelectAll();
+    return;
+  }
+  // Ctrl+X removes the selection (the platform has put it on the clipboard), a change
+  // like any other.
+  if (key == 'X' && (shift & ssCtrl) != 0) {
+    if (!readOnly_ && buffer_.SelLength != 0 && DeleteForward(buffer_)) {
+      TextChanged();
+    }
+    return;
+  }
   switch (key) {
     case vk::Back:
       if (!readOnly_ && DeleteBackward(buffer_)) {
@@ -183,10 +231,10 @@ void TMemo::HandleKey(std::uint16_t key, TShiftState shift) {
       return;
     }
     case vk::Home:
-      Select(start, 0);
+      MoveCaret(start, (shift & ssShift) != 0);
       return;
     case vk::End:
-      Select(start + lineLength(line), 0);
+      MoveCaret(start + lineLength(line), (shift & ssShift) != 0);
       return;
     default:
       TCustomEdit::HandleKey(key, shift);

@@ -30,8 +30,15 @@ class TCustomEdit : public TWinControl {
   // Caret at pos (moved back to a character start, kept inside the text), no selection.
   void SetSelStart(int pos) { Select(pos, 0); }
   void SetSelLength(int length) { Select(buffer_.SelStart, length); }
+  // Selects from start; the caret stands at the selection's end.
   void Select(int start, int length);
   void SelectAll() { Select(0, static_cast<int>(buffer_.Text.size())); }
+  // Selects the word at pos, as a double click does (ui/EditBuffer.h SelectWordAt).
+  void SelectWord(int pos);
+  // The caret: the end of the selection the operator's Shift keys move.
+  int Caret() const {
+    return caretAtStart_ ? buffer_.SelStart : buffer_.SelStart + buffer_.SelLength;
+  }
   std::string SelText() const { return SelectedText(buffer_); }
   // Replaces the selection as code would; fires Change when the text changed.
   void SetSelText(const std::string& text);
@@ -44,6 +51,8 @@ class TCustomEdit : public TWinControl {
 
   TNotifyEvent OnChange;
 
+  // Caret keys (with Shift they select), Ctrl+A selects all, Ctrl+X removes the
+  // selection, Backspace and Delete.
   void HandleKey(std::uint16_t key, TShiftState shift) override;
   void HandleChar(char key) override;
   void HandleDoubleByte(const std::string& character) override;
@@ -61,10 +70,14 @@ class TCustomEdit : public TWinControl {
   // Replaces the selection by text typed or pasted by the operator; fires Change when
   // something changed.
   void InsertTyped(std::string_view text);
+  // Moves the caret to pos; with extend the selection runs from where it was anchored
+  // (its end away from the caret) to pos, as Shift with a caret key does.
+  void MoveCaret(int pos, bool extend);
 
  private:
   EditBuffer buffer_;
   bool readOnly_ = false;
+  bool caretAtStart_ = false;  // the operator's Shift keys moved the caret before the anchor
 };
 
 class TEdit : public TCustomEdit {

@@ -136,9 +136,15 @@ TWinControl* TForm::FindNextControl(TWinControl* from, bool forward) const {
   return order[forward ? (i + 1) % n : (i + n - 1) % n];
 }
 
+// A one-line edit the keyboard brings the focus to has all its text selected, so typing
+// replaces it, as the platform's edits do.
 void TForm::SelectNext(TWinControl* from, bool forward) {
   if (TWinControl* next = FindNextControl(from, forward)) {
     FocusControl(next);
+    if (next->Focused()) {
+      VisitKind(
+          *next, [](TMemo&) {}, [](TCustomEdit& edit) { edit.SelectAll(); }, [](TComponent&) {});
+    }
   }
 }
 
@@ -171,6 +177,17 @@ TButton* TForm::DefaultButton() const {
 }
 TButton* TForm::CancelButton() const {
   return FindButton(*this, false);
+}
+
+TButton* TForm::EnterButton() const {
+  if (focused_ != nullptr) {
+    if (TButton* focused = VisitKind(
+            *focused_, [](TButton& b) { return &b; },
+            [](TComponent&) -> TButton* { return nullptr; })) {
+      return focused;
+    }
+  }
+  return DefaultButton();
 }
 
 // The focus starts where OnShow put it, else on the active control chosen by the

@@ -84,12 +84,17 @@ class TForm : public TWinControl {
   // The next (or previous) focusable control in tab order after from, wrapping; from
   // may be null for the first. Null when nothing can take the focus.
   TWinControl* FindNextControl(TWinControl* from, bool forward) const;
-  // Moves the focus to the next control in tab order, as Tab does.
+  // Moves the focus to the next control in tab order, as Tab does; a one-line edit that
+  // takes it has its text selected.
   void SelectNext(TWinControl* from, bool forward);
 
   // The enabled, visible button marked Default (or Cancel); null when there is none.
   TButton* DefaultButton() const;
   TButton* CancelButton() const;
+  // The button Enter clicks, which the platform draws as the default one: the focused
+  // button, else the default button (null when there is none), as on the original
+  // platform the default moves to whichever button has the focus.
+  TButton* EnterButton() const;
 
   // Used by the platform around a modal run: focus on the first control, OnShow.
   void BeginModal();

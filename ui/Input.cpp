@@ -101,7 +101,8 @@ std::uint16_t PressDown(TWinControl& control, std::uint16_t key, TShiftState shi
   return key;
 }
 
-void PressChar(TWinControl& control, char ch) {
+// Returns the character as the handlers left it (0 when one took it).
+char PressChar(TWinControl& control, char ch) {
   TForm* form = control.ParentForm();
   if (form && form->KeyPreview()) {
     form->KeyPress(ch);
@@ -112,6 +113,7 @@ void PressChar(TWinControl& control, char ch) {
   if (ch) {
     control.HandleChar(ch);
   }
+  return ch;
 }
 
 // The character a key types, 0 for none. Backspace and Delete edit without one.
@@ -137,11 +139,7 @@ bool DialogKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
     return false;
   }
   if (key == vk::Return || key == vk::Escape) {
-    // A focused push button takes Enter itself, as it stands in for the default one.
-    TButton* focusedButton = VisitKind(
-        control, [](TButton& b) { return &b; }, [](TComponent&) -> TButton* { return nullptr; });
-    TButton* button = key == vk::Return ? (focusedButton ? focusedButton : form->DefaultButton())
-                                        : form->CancelButton();
+    TButton* button = key == vk::Return ? form->EnterButton() : form->CancelButton();
     if (!button) {
       return false;
     }
@@ -155,6 +153,15 @@ bool DialogKey(TWinControl& control, std::uint16_t key, TShiftState shift) {
   return false;
 }
 
+// Escape that no handler took closes a form without a cancel button as its close box
+// does (the same close query); a handler that gives Escape a meaning of its own takes it.
+void EscapeClose(TWinControl& control) {
+  TForm* form = control.ParentForm();
+  if (form != nullptr && !control.WantsKey(vk::Escape) && form->ModalResult() == mrNone) {
+    CloseByOperator(*form);
+  }
+}
+
 void KeyStrokeOn(TWinControl& control, std::uint16_t key, TShiftState shift) {
   if (!TakeFocus(control)) {
     return;
@@ -163,12 +170,14 @@ void KeyStrokeOn(TWinControl& control, std::uint16_t key, TShiftState shift) {
     return;
   }
   std::uint16_t left = PressDown(control, key, shift);
-  if (left) {
-    if (char ch = CharOfKey(left)) {
-      PressChar(control, ch);
-    }
+  char ch = left ? CharOfKey(left) : 0;
+  if (ch) {
+    ch = PressChar(control, ch);
   }
   ReleaseKey(control, key, shift);
+  if (key == vk::Escape && left == vk::Escape && ch != 0) {
+    EscapeClose(control);
+  }
 }
 
 }  // namespace
@@ -220,6 +229,9 @@ void DblClickControl(TControl& control) {
         return;
       }
     }
+    // An edit selects the word at the caret (where the first click put it) first.
+    VisitKind(
+        control, [](TCustomEdit& edit) { edit.SelectWord(edit.Caret()); }, [](TComponent&) {});
     control.DblClick();
   });
 }
@@ -358,9 +370,9 @@ void FinishGesture(TListBox& list, TMouseButton button, int x, int y1) {
 }
 
 // The press over item from; the left button selects the item first, as on the
-// platform.
+// platform, and so does the right one: a context menu acts on the row it was opened on.
 void PressOver(TListBox& list, int from, TMouseButton button, int x, int y0) {
-  if (button == mbLeft) {
+  if (button != mbMiddle) {
     list.SelectByOperator(from);
   }
   list.MouseDown(button, ButtonShift(button), x, y0);

@@ -27,13 +27,15 @@ void FocusByOperator(TWinControl& control);
 // control gets its Click.
 void ClickControl(TControl& control);
 void ClickMenuItem(TMenuItem& item);
+// A double click; in an edit it first selects the word at the caret.
 void DblClickControl(TControl& control);
 
 // Presses and releases key on control (focusing it first). Dialog keys come first:
-// Enter clicks the form's default button and Escape its cancel button unless the
-// control takes the key itself; Tab moves the focus. Otherwise key down, the
-// character (for Enter, Escape and Backspace-free character keys) as key press, the
-// control's own reaction, key up.
+// Enter clicks the focused button or else the form's default button, and Escape its
+// cancel button, unless the control takes the key itself; Tab moves the focus.
+// Otherwise key down, the character (for Enter, Escape and Backspace-free character
+// keys) as key press, the control's own reaction, key up. Escape that no handler took
+// then closes a form without a cancel button as its close box does.
 void PressKey(TWinControl& control, std::uint16_t key, TShiftState shift = 0);
 
 // Types text (GBK) character by character into control at its caret: for each

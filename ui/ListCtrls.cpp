@@ -307,7 +307,13 @@ void TListBox::SelectByOperator(int index) {
   Click();
 }
 
+// Space on a list without a selected item selects the first, where the focus
+// rectangle stands.
 void TListBox::HandleKey(std::uint16_t key, TShiftState) {
+  if (key == vk::Space && ItemIndex() < 0 && !items_.empty()) {
+    SelectByOperator(0);
+    return;
+  }
   int step = StepIndex(key, ItemIndex(), Count(items_));
   if (step >= 0 && step != ItemIndex()) {
     SelectByOperator(step);
@@ -372,8 +378,13 @@ void TCheckListBox::CheckByOperator(int index, bool checked) {
 }
 
 void TCheckListBox::HandleKey(std::uint16_t key, TShiftState shift) {
-  if (key == vk::Space && ItemIndex() >= 0) {
-    CheckByOperator(ItemIndex(), !Checked(ItemIndex()));
+  if (key == vk::Space) {
+    if (ItemIndex() < 0 && !Items().empty()) {
+      SelectByOperator(0);
+    }
+    if (ItemIndex() >= 0) {
+      CheckByOperator(ItemIndex(), !Checked(ItemIndex()));
+    }
     return;
   }
   TListBox::HandleKey(key, shift);
@@ -507,6 +518,133 @@ void TTreeView::LoadOutline(std::string_view outline) {
 void TTreeView::SelectByOperator(TTreeNode* node) {
   SetSelected(node);
   Click();
+}
+
+namespace {
+
+void CollectVisible(const std::vector<std::unique_ptr<TTreeNode>>& nodes,
+                    std::vector<TTreeNode*>& out) {
+  for (const auto& node : nodes) {
+    out.push_back(node.get());
+    if (node->Expanded()) {
+      CollectVisible(node->Children(), out);
+    }
+  }
+}
+
+bool IsBelow(const TTreeNode* node, const TTreeNode* ancestor) {
+  for (const TTreeNode* n = node != nullptr ? node->Parent() : nullptr; n; n = n->Parent()) {
+    if (n == ancestor) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::vector<TTreeNode*> TTreeView::VisibleNodes() const {
+  std::vector<TTreeNode*> out;
+  CollectVisible(roots_, out);
+  return out;
+}
+
+// The platform's view learns of it as a change of the tree's look: it opens and closes
+// its nodes as the model has them.
+void TTreeView::SetExpanded(TTreeNode* node, bool expanded) {
+  if (node == nullptr || !node->HasChildren() || node->expanded_ == expanded) {
+    return;
+  }
+  node->expanded_ = expanded;
+  Changed(chLook);
+  if (!expanded && IsBelow(selected_, node)) {
+    SelectByOperator(node);
+  }
+}
+
+void TTreeView::HandleKey(std::uint16_t key, TShiftState) {
+  const std::vector<TTreeNode*> shown = VisibleNodes();
+  if (shown.empty()) {
+    return;
+  }
+  const int count = static_cast<int>(shown.size());
+  const auto at = std::find(shown.begin(), shown.end(), selected_);
+  const int current = at == shown.end() ? -1 : static_cast<int>(at - shown.begin());
+  const int page = std::max(1, Height() / kRowHeight - 1);
+  int target = -1;
+  switch (key) {
+    case vk::Up:
+      target = std::max(current - 1, 0);
+      break;
+    case vk::Down:
+      target = std::min(current + 1, count - 1);
+      break;
+    case vk::Home:
+      target = 0;
+      break;
+    case vk::End:
+      target = count - 1;
+      break;
+    case vk::Prior:
+      target = std::max(current - page, 0);
+      break;
+    case vk::Next:
+      target = std::min(std::max(current, 0) + page, count - 1);
+      break;
+    case vk::Right:
+      if (selected_ == nullptr) {
+        target = 0;
+      } else if (selected_->HasChildren() && !selected_->Expanded()) {
+        SetExpanded(selected_, true);
+      } else if (selected_->HasChildren()) {
+        target = current + 1;  // the first child follows its open parent
+      }
+      break;
+    case vk::Left:
+      if (selected_ == nullptr) {
+        target = 0;
+      } else if (selected_->Expanded()) {
+        SetExpanded(selected_, false);
+      } else if (selected_->Parent() != nullptr) {
+        SelectByOperator(selected_->Parent());
+      }
+      break;
+    default:
+      break;
+  }
+  if (target >= 0 && shown[static_cast<std::size_t>(target)] != selected_) {
+    SelectByOperator(shown[static_cast<std::size_t>(target)]);
+  }
+}
+
+namespace {
+
+void ExpandAll(TTreeView& tree, TTreeNode* node) {
+  tree.SetExpanded(node, true);
+  for (const auto& child : node->Children()) {
+    ExpandAll(tree, child.get());
+  }
+}
+
+}  // namespace
+
+void TTreeView::HandleChar(char key) {
+  if (selected_ == nullptr) {
+    return;
+  }
+  switch (key) {
+    case '+':
+      SetExpanded(selected_, true);
+      break;
+    case '-':
+      SetExpanded(selected_, false);
+      break;
+    case '*':
+      ExpandAll(*this, selected_);
+      break;
+    default:
+      break;
+  }
 }
 
 void TListView::SetColumns(std::vector<TListColumn> columns) {

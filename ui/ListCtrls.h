@@ -148,7 +148,8 @@ class TCheckListBox : public TListBox {
 
   TNotifyEvent OnClickCheck;
   void CheckByOperator(int index, bool checked);
-  // Space toggles the selected item's mark.
+  // Space toggles the selected item's mark (the first item's, selected first, when none
+  // is selected).
   void HandleKey(std::uint16_t key, TShiftState shift) override;
 
  protected:
@@ -179,6 +180,8 @@ class TTreeNode {
   const std::vector<std::unique_ptr<TTreeNode>>& Children() const { return children_; }
   int Count() const { return static_cast<int>(children_.size()); }
   bool HasChildren() const { return !children_.empty(); }
+  // Its children are shown (TTreeView::SetExpanded).
+  bool Expanded() const { return expanded_; }
   void* Data = nullptr;
 
  private:
@@ -186,6 +189,7 @@ class TTreeNode {
   std::string text_;
   int level_ = 0;
   int index_ = 0;
+  bool expanded_ = false;
   TTreeNode* parent_ = nullptr;
   std::vector<std::unique_ptr<TTreeNode>> children_;
 };
@@ -223,6 +227,23 @@ class TTreeView : public TWinControl {
   void SetSelected(TTreeNode* node) { Assign(selected_, node, chSelection); }
   // The operator clicks node: it is selected, then Click.
   void SelectByOperator(TTreeNode* node);
+
+  // Opens or closes node (a node without children stays as it is). A closed node that
+  // holds the selected node below it becomes the selected one, as the operator's
+  // selection cannot stay out of sight; that selection is the operator's (Click).
+  void SetExpanded(TTreeNode* node, bool expanded);
+  // The nodes the operator sees, in tree order: those whose ancestors are all open.
+  std::vector<TTreeNode*> VisibleNodes() const;
+  // Pixels a row takes, for the page keys.
+  static constexpr int kRowHeight = 16;
+
+  // The keys of the platform's tree: Up, Down, Home, End, PageUp and PageDown move the
+  // selection among the visible nodes; Right opens a closed node or goes to its first
+  // child, Left closes an open node or goes to its parent. Each move is the operator's
+  // selection (Click), so what shows a node's details follows it.
+  void HandleKey(std::uint16_t key, TShiftState shift) override;
+  // '+' opens the selected node, '-' closes it, '*' opens it and every node below it.
+  void HandleChar(char key) override;
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }

@@ -276,6 +276,22 @@ TEST_F(UserEditTest, NodesWithoutServerRightsCountAsNewAndNoShownNodeStoresNothi
             "exec MN_UpdateRightItem '0012','000002',101,'00000000'  \r\n");
 }
 
+// Business rights with the keyboard alone: the tree's keys choose the node, the rights
+// list follows it, Space ticks, Tab leaves and so records the node.
+TEST_F(UserEditTest, NodeRightsAreSetWithTheKeyboardAlone) {
+  Platform().RunScript(
+      "key UserViewNodeCkb Space\nkey UserViewNodeCkb Tab\nkey MainDirTrv Down\n"
+      "expect MainDirTrv itemindex 0\nexpect RightClb enabled true\n"
+      "key MainDirTrv Right\nkey MainDirTrv Down\nkey MainDirTrv Down\n"
+      "expect MainDirTrv itemindex 2\nexpect RightClb itemchecked 3 true\n"
+      "key MainDirTrv Tab\nkey RightClb Space\nkey RightClb Down\nkey RightClb Space\n"
+      "key RightClb Tab\nclick UpdateBtn\n");
+  Call();
+  EXPECT_EQ(fakehost::LastCall().command,
+            "exec MN_UpdateRightItem '0012','000002',104,'00110000'  \r\n");
+  EXPECT_EQ(LastLine(), "close TUserEditFrm ok");
+}
+
 TEST_F(UserEditTest, DefaultRightsGiveEveryNodeQueryOnlyAfterAYes) {
   const std::string question = "默认权限是用户所有功能只能查询，将清除原先设置的权限，是否继续？";
   Platform().RunScript(

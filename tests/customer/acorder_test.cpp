@@ -148,7 +148,7 @@ TEST_F(AcOrderTest, ADropSwapsTheDraggedAccountWithTheOneUnderThePointer) {
       {4, 0, ui::mbLeft, {"K5", "K2", "K3", "K4", "K1"}, 0},
       {2, 2, ui::mbLeft, kAccounts, 2},   // onto itself
       {1, -1, ui::mbLeft, kAccounts, 1},  // below the last account
-      {0, 3, ui::mbRight, kAccounts, -1},
+      {0, 3, ui::mbRight, kAccounts, 0},  // selected, not dragged
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.from) + "->" + std::to_string(c.to));

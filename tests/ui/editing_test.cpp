@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "SampleForm.h"
+#include "ui/EditBuffer.h"
 #include "ui/Input.h"
 
 namespace ui_test {
@@ -265,6 +266,71 @@ TEST_F(EditingTest, CaretKeysMoveOverWholeCharactersAndLines) {
   EXPECT_EQ(form.NoteMmo->SelStart(), 10);
   PressKey(*form.NoteMmo, vk::Up);
   EXPECT_EQ(form.NoteMmo->SelStart(), 6);
+}
+
+// Shift with the caret keys selects from where the selection was anchored, over whole
+// characters; Ctrl+A selects all; what is selected is replaced by what is typed.
+TEST_F(EditingTest, ShiftSelectsCtrlASelectsAllAndTypingReplacesTheSelection) {
+  TEdit& edit = *form.NameEdt;
+  edit.SetText(Gbk("ab中cd"));  // 6 bytes
+  edit.SetSelStart(2);
+  const struct {
+    std::uint16_t key;
+    TShiftState shift;
+    int start, length;
+  } steps[] = {
+      {vk::Right, ssShift, 2, 2},                             // the whole double-byte character
+      {vk::Right, ssShift, 2, 3}, {vk::Home, ssShift, 0, 2},  // across the anchor
+      {vk::Left, ssShift, 0, 2},  {vk::Right, ssShift, 1, 1}, {vk::End, ssShift, 2, 4},
+      {vk::Left, 0, 2, 0},        {'A', ssCtrl, 0, 6},        {vk::Right, 0, 6, 0},
+  };
+  for (const auto& step : steps) {
+    PressKey(edit, step.key, step.shift);
+    EXPECT_EQ(edit.SelStart(), step.start) << step.key;
+    EXPECT_EQ(edit.SelLength(), step.length) << step.key;
+  }
+  PressKey(edit, 'A', ssCtrl);
+  TypeText(edit, "x");
+  EXPECT_EQ(edit.Text(), "x");
+
+  form.NoteMmo->SetText("abcd\r\nxy");
+  form.NoteMmo->SetSelStart(7);
+  PressKey(*form.NoteMmo, vk::End, ssShift);
+  EXPECT_EQ(form.NoteMmo->SelText(), "y");
+}
+
+// A double click selects the word at the caret (a Chinese word too); between words it
+// selects nothing.
+TEST(EditWords, ADoubleClickSelectsTheWordAtTheCaret) {
+  const std::string text = "ab  " + Gbk("中文") + " c\r\nd";  // 13 bytes
+  const struct {
+    int pos;
+    const char* word;
+  } cases[] = {{0, "ab"},   {1, "ab"},   {2, "ab"},   {3, ""},  // between two blanks
+               {4, "中文"}, {5, "中文"}, {8, "中文"}, {9, "c"},
+               {10, "c"},   {11, ""},    {12, "d"},   {13, "d"}};
+  for (const auto& c : cases) {
+    EditBuffer buffer{text};
+    SelectWordAt(buffer, c.pos);
+    EXPECT_EQ(SelectedText(buffer), Gbk(c.word)) << c.pos;
+  }
+}
+
+// Tab into a one-line edit selects its text, so typing replaces it; a memo keeps its
+// caret.
+TEST_F(EditingTest, TabIntoAnEditSelectsItsText) {
+  form.NoteMmo->SetText("note");
+  form.CityEdt->SetText("Shanghai");
+  PressKey(*form.NameEdt, vk::Tab);
+  EXPECT_EQ(form.NoteMmo->SelLength(), 0);
+  PressKey(*form.NoteMmo, vk::Tab);
+  ASSERT_EQ(form.ActiveControl(), form.CityEdt);
+  EXPECT_EQ(form.CityEdt->SelText(), "Shanghai");
+  TypeText(*form.CityEdt, "Beijing");
+  EXPECT_EQ(form.CityEdt->Text(), "Beijing");
+  FocusByOperator(*form.NameEdt);
+  FocusByOperator(*form.CityEdt);  // as a click does: the caret stays where it was
+  EXPECT_EQ(form.CityEdt->SelLength(), 0);
 }
 
 TEST_F(EditingTest, ChangeOverrideSeesEveryChangeBeforeHandlersAndMayUndoIt) {

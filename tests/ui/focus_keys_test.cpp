@@ -128,7 +128,7 @@ TEST_F(FocusKeysTest, EnterAndEscapeGoToTheDefaultAndCancelButtonsFirst) {
        true,
        false,
        {"NameEdt.keydown 27", "NameEdt.keypress 27", "NameEdt.keyup 27"},
-       mrNone},
+       mrCancel},  // as the close box: the close query decides
   };
   for (const auto& c : cases) {
     TSampleFrm f;
@@ -141,6 +141,31 @@ TEST_F(FocusKeysTest, EnterAndEscapeGoToTheDefaultAndCancelButtonsFirst) {
     EXPECT_EQ(f.ModalResult(), c.modalResult) << c.name;
     EXPECT_EQ(f.NameEdt->Text(), "") << c.name;
   }
+}
+
+// Escape without a cancel button: a handler that gives it a meaning takes it, and the
+// form stays; otherwise the form closes as by its close box.
+TEST_F(FocusKeysTest, EscapeThatAHandlerTakesDoesNotClose) {
+  form.BeginModal();
+  form.CancelBtn->SetVisible(false);
+  form.NameEdt->OnKeyDown = [](TComponent*, std::uint16_t& key, TShiftState) {
+    if (key == vk::Escape) {
+      key = 0;
+    }
+  };
+  form.NameEdt->OnKeyPress = [](TComponent*, char& key) {
+    if (key == '\x1b') {
+      key = 0;
+    }
+  };
+  PressKey(*form.NameEdt, vk::Escape);
+  EXPECT_EQ(form.ModalResult(), mrNone);
+  form.NameEdt->OnKeyDown = nullptr;
+  PressKey(*form.NameEdt, vk::Escape);
+  EXPECT_EQ(form.ModalResult(), mrNone) << "taken as a character";
+  form.NameEdt->OnKeyPress = nullptr;
+  PressKey(*form.NameEdt, vk::Escape);
+  EXPECT_EQ(form.ModalResult(), mrCancel);
 }
 
 TEST_F(FocusKeysTest, EnterOnAFocusedButtonClicksThatButton) {

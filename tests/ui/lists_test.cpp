@@ -1,6 +1,8 @@
 // Tree outlines, list-box drag and drop, and list views.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "SampleForm.h"
 #include "ui/Input.h"
 
@@ -56,6 +58,80 @@ TEST(TreeOutline, ALineTwoLevelsTooDeepStopsTheLoadAndKeepsTheTree) {
   EXPECT_EQ(tree.Selected(), tree.Node(1));
 }
 
+// The tree's keys walk the nodes the operator sees, open and close them, and each move
+// is the operator's selection (Click).
+TEST_F(HeadlessTest, TheTreesKeysWalkOpenAndCloseItsNodes) {
+  TSampleFrm form;
+  TTreeView& tree = *form.MainDirTrv;
+  tree.LoadOutline("1:A\n\t11:B\n\t\t111:C\n\t12:D\n2:E\n3:F\n4:G\n5:H");
+  tree.SetBounds(0, 0, 100, 4 * TTreeView::kRowHeight);  // a page of 3 rows
+  form.BeginModal();
+  const struct {
+    const char* keys;  // key names, or a character after '='
+    const char* selected;
+  } steps[] = {
+      {"Down", "1:A"},   {"Down", "2:E"},                     // closed: its children are passed by
+      {"Up", "1:A"},     {"Right", "1:A"},                    // opened
+      {"Right", "11:B"}, {"=*", "11:B"},                      // first child, then all below it open
+      {"Down", "111:C"}, {"Down", "12:D"},  {"Left", "1:A"},  // to the parent
+      {"=-", "1:A"},     {"Down", "2:E"},                     // closed again
+      {"End", "5:H"},    {"PageUp", "2:E"}, {"PageDown", "5:H"}, {"Home", "1:A"}, {"=+", "1:A"},
+      {"Down", "11:B"},  {"Down", "111:C"}, {"Home", "1:A"},     {"Left", "1:A"},  // closed
+  };
+  for (const auto& step : steps) {
+    const std::string keys = step.keys;
+    if (keys[0] == '=') {
+      TypeText(tree, keys.substr(1));
+    } else {
+      const std::uint16_t key = keys == "Down"     ? vk::Down
+                                : keys == "Up"     ? vk::Up
+                                : keys == "Left"   ? vk::Left
+                                : keys == "Right"  ? vk::Right
+                                : keys == "Home"   ? vk::Home
+                                : keys == "End"    ? vk::End
+                                : keys == "PageUp" ? vk::Prior
+                                                   : vk::Next;
+      PressKey(tree, key);
+    }
+    ASSERT_NE(tree.Selected(), nullptr) << keys;
+    EXPECT_EQ(tree.Selected()->Text(), step.selected) << keys;
+  }
+  EXPECT_FALSE(tree.Node(0)->Expanded());
+  EXPECT_TRUE(tree.Node(1)->Expanded()) << "closing A keeps B open below it";
+  EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "MainDirTrv.click"), 15);
+}
+
+// Closing a node above the selected one selects the closed node.
+TEST(TreeOutline, ClosingANodeSelectsItWhenItHeldTheSelection) {
+  TTreeView tree(nullptr, "Trv");
+  tree.LoadOutline("a\n\tb\n\t\tc\nd");
+  tree.SetExpanded(tree.Node(0), true);
+  tree.SetExpanded(tree.Node(1), true);
+  tree.SetSelected(tree.Node(2));
+  EXPECT_EQ(tree.VisibleNodes().size(), 4u);
+  tree.SetExpanded(tree.Node(0), false);
+  EXPECT_EQ(tree.Selected(), tree.Node(0));
+  EXPECT_EQ(tree.VisibleNodes().size(), 2u);
+  tree.SetExpanded(tree.Node(3), true);  // no children: nothing to open
+  EXPECT_FALSE(tree.Node(3)->Expanded());
+}
+
+// Space on a list without a selected item acts on its first item, where the platform
+// draws the focus: a list box selects it, a check list box selects and toggles it.
+TEST_F(HeadlessTest, SpaceOnAListWithoutASelectionActsOnItsFirstItem) {
+  TSampleFrm form;
+  form.BeginModal();
+  PressKey(*form.OrderLbx, vk::Space);
+  EXPECT_EQ(form.OrderLbx->ItemIndex(), 0);
+  PressKey(*form.RightClb, vk::Space);
+  EXPECT_EQ(form.RightClb->ItemIndex(), 0);
+  EXPECT_TRUE(form.RightClb->Checked(0));
+  PressKey(*form.RightClb, vk::Space);
+  EXPECT_FALSE(form.RightClb->Checked(0));
+  EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "RightClb.clickcheck"), 2);
+  EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "OrderLbx.click"), 1);
+}
+
 // The account order dialog's rules: only the left button starts a drag, after the
 // threshold; a drop on an item swaps it with the selected one.
 class DragTest : public HeadlessTest {
@@ -101,7 +177,7 @@ TEST_F(DragTest, DropSwapsWithTheDraggedItem) {
     int selected;
   } cases[] = {
       {0, 3, mbLeft, {"K4", "K2", "K3", "K1", "K5"}, 3},
-      {0, 3, mbRight, {"K1", "K2", "K3", "K4", "K5"}, -1},
+      {0, 3, mbRight, {"K1", "K2", "K3", "K4", "K5"}, 0},  // selected for its menu
       {1, -1, mbLeft, {"K1", "K2", "K3", "K4", "K5"}, 1},  // below the last item
       {2, 2, mbLeft, {"K1", "K2", "K3", "K4", "K5"}, 2},
   };

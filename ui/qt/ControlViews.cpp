@@ -95,7 +95,7 @@ class ButtonView : public ControlView {
     if (widget->text() != text) {
       widget->setText(text);
     }
-    widget->setDefault(button.Default());
+    // Which button is drawn as the default follows the focus (FormWindow::SyncFocus).
   }
 };
 
@@ -682,6 +682,19 @@ class TreeViewView : public ControlView {
     auto& tree = static_cast<TTreeView&>(control);
     auto* view = static_cast<QTreeView*>(widget_);
     model_->Apply(changes);
+    // The nodes open and closed as the model has them (parents first, so a child's
+    // index is shown when it is opened).
+    if (changes.Has(chLook) || changes.Has(chItems)) {
+      for (TTreeNode* node : tree.Nodes()) {
+        if (!node->HasChildren()) {
+          continue;
+        }
+        const QModelIndex index = model_->IndexOfNode(node);
+        if (index.isValid() && view->isExpanded(index) != node->Expanded()) {
+          view->setExpanded(index, node->Expanded());
+        }
+      }
+    }
     ShowRow(*view, model_->IndexOfNode(tree.Selected()), QItemSelectionModel::ClearAndSelect);
   }
   std::vector<QObject*> Sources() const override {
@@ -700,36 +713,20 @@ class TreeViewView : public ControlView {
     return model_->OrderOf(index);
   }
   // The expand button sits in the indentation just left of the node.
-  bool ToggleExpander(QObject* source, QPoint pos) override {
+  int ExpanderAt(QObject* source, QPoint pos) const override {
     auto* view = static_cast<QTreeView*>(widget_);
     if (source != view->viewport()) {
-      return false;
+      return -1;
     }
     const QModelIndex index = view->indexAt(pos);
     if (!index.isValid() || model_->rowCount(index) == 0) {
-      return false;
+      return -1;
     }
     const int left = view->visualRect(index).left();
     if (pos.x() >= left || pos.x() < left - view->indentation()) {
-      return false;
+      return -1;
     }
-    view->setExpanded(index, !view->isExpanded(index));
-    return true;
-  }
-  // A double click opens or closes a node, as on the original platform.
-  void ToggleNode(int order) override {
-    auto* view = static_cast<QTreeView*>(widget_);
-    const QModelIndex index = model_->IndexOfOrder(order);
-    if (index.isValid() && model_->rowCount(index) > 0) {
-      view->setExpanded(index, !view->isExpanded(index));
-    }
-  }
-  // The arrow keys that open and close nodes on the original platform.
-  void ExpandNode(int order, bool open) override {
-    const QModelIndex index = model_->IndexOfOrder(order);
-    if (index.isValid()) {
-      static_cast<QTreeView*>(widget_)->setExpanded(index, open);
-    }
+    return model_->OrderOf(index);
   }
   QPoint MenuPoint() const override {
     auto* view = static_cast<QTreeView*>(widget_);

@@ -52,8 +52,8 @@ class ControlView {
   virtual int ItemAt(QObject*, QPoint) const { return -1; }
   // Whether the point is on an item's check box (a check list box).
   virtual bool OnCheckBox(QObject*, QPoint, int) const { return false; }
-  // Whether the point is on a tree node's expand button; expands or collapses it.
-  virtual bool ToggleExpander(QObject*, QPoint) { return false; }
+  // The tree node (tree order) whose expand button is under the point; -1 for none.
+  virtual int ExpanderAt(QObject*, QPoint) const { return -1; }
   // The byte offset of the text under the point (an edit, a memo, an edit combo), -1
   // when the point is not on its text.
   virtual int ByteAt(const TControl&, QObject*, QPoint) const { return -1; }
@@ -67,11 +67,6 @@ class ControlView {
   virtual int PopupRow() const { return -1; }
   // Where a context menu opened from the keyboard appears, in global pixels.
   virtual QPoint MenuPoint() const;
-  // A tree view's node (tree order) opened or closed on screen, as a double click or the
-  // Left and Right keys do; the tree of the model keeps no such state. Other views have
-  // no nodes.
-  virtual void ToggleNode(int) {}
-  virtual void ExpandNode(int, bool) {}
 
  protected:
   QWidget* widget_;

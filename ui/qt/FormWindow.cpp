@@ -3,9 +3,11 @@
 // widgets' input to the model.
 #include "ui/qt/FormWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <algorithm>
 #include <typeinfo>
@@ -31,6 +33,30 @@ void ApplyColor(QWidget& widget, TColor color, bool text) {
     palette.setColor(role, rgb);
     widget.setPalette(palette);
     widget.setAutoFillBackground(!text);
+  }
+}
+
+// The font's colour for the text the widget draws, enabled (active or not): a label's
+// and a check box's caption, an edit's text, a button's. A system colour, and the
+// disabled look, stay the style's.
+void ApplyFontColor(QWidget& widget, TColor color) {
+  const QPalette standard = QApplication::palette(&widget);
+  QPalette palette = widget.palette();
+  bool changed = false;
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+      const QColor want = color < 0
+                              ? standard.color(group, role)
+                              : QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+      if (palette.color(group, role) != want) {
+        palette.setColor(group, role, want);
+        changed = true;
+      }
+    }
+  }
+  if (changed) {
+    widget.setPalette(palette);
   }
 }
 
@@ -226,6 +252,7 @@ void FormWindow::SyncControl(TControl& child, Entry& entry, QWidget* client,
     }
   }
   ApplyColor(*widget, child.Color(), TextKind(child));
+  ApplyFontColor(*widget, child.Font().Color);
   widget->setEnabled(child.Enabled());
   widget->setVisible(child.Visible());
   const QString hint = ToQt(child.Hint());
@@ -247,13 +274,31 @@ void FormWindow::SyncControl(TControl& child, Entry& entry, QWidget* client,
 }
 
 // The keyboard focus is where the form has it; with no focused control it rests on the
-// window, so that keys still reach the filter (and go nowhere).
+// window, so that keys still reach the filter (and go nowhere). The focus is always
+// drawn (the style draws its frame only in a window marked as driven by the keyboard):
+// an operator who works with the keys must see where they go. The button Enter clicks
+// is drawn as the default one, so the default follows the focus from button to button.
 void FormWindow::SyncFocus() {
+  if (!testAttribute(Qt::WA_KeyboardFocusChange)) {
+    setAttribute(Qt::WA_KeyboardFocusChange);
+  }
   TWinControl* active = form_.ActiveControl();
   ControlView* view = active != nullptr ? ViewOf(*active) : nullptr;
   QWidget* target = view != nullptr ? view->FocusWidget() : this;
   if (focusWidget() != target) {
     target->setFocus(Qt::OtherFocusReason);
+  }
+  TButton* enter = form_.EnterButton();
+  ControlView* enterView = enter != nullptr ? ViewOf(*enter) : nullptr;
+  auto* shown = enterView != nullptr ? qobject_cast<QPushButton*>(enterView->Widget()) : nullptr;
+  if (shown != shownDefault_) {
+    if (shownDefault_ != nullptr) {
+      shownDefault_->setDefault(false);
+    }
+    if (shown != nullptr) {
+      shown->setDefault(true);
+    }
+    shownDefault_ = shown;
   }
 }
 

@@ -17,6 +17,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
+#include <QPushButton>
 #include <functional>
 #include <memory>
 #include <unordered_map>
@@ -108,6 +110,7 @@ class FormWindow : public QDialog, private InputHost {
   std::unordered_map<const TControl*, Entry> views_;
   std::unordered_map<QObject*, Source> sources_;
   QEventLoop* loop_ = nullptr;
+  QPointer<QPushButton> shownDefault_;  // the button drawn as the default one
   bool syncing_ = false;
   bool closed_ = false;
   int result_ = 0;

@@ -2,6 +2,7 @@
 // in the model calls the list gesture of ui/Input.h is made of, then in AfterInput.
 #include "ui/qt/InputRouter.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -189,6 +190,8 @@ bool InputRouter::Key(QKeyEvent& event) {
   } else if (event.matches(QKeySequence::Copy)) {
     PressKey(*target, 'C', ssCtrl);
     Copy(*target);
+  } else if (event.matches(QKeySequence::Cut)) {
+    Cut(*target);
   } else if (TypesText(event)) {
     Type(*target, event.text());
   } else if (std::uint16_t code = VirtualKey(key)) {
@@ -199,18 +202,6 @@ bool InputRouter::Key(QKeyEvent& event) {
       return true;
     }
     PressKey(*target, code, shift);
-    if (targetView != nullptr && (code == vk::Left || code == vk::Right)) {
-      VisitKind(
-          *target,
-          [&](TTreeView& tree) {
-            if (tree.Selected() != nullptr) {
-              const auto nodes = tree.Nodes();
-              const auto at = std::find(nodes.begin(), nodes.end(), tree.Selected());
-              targetView->ExpandNode(static_cast<int>(at - nodes.begin()), code == vk::Right);
-            }
-          },
-          [](TComponent&) {});
-    }
   } else {
     return true;  // a key the model has no code for (a lone Shift, a media key)
   }
@@ -325,7 +316,7 @@ bool InputRouter::Press(TControl& control, ControlView& view, QObject* source, Q
     if (list.Focused()) {
       gesture_ = Gesture{&list, source, button, pos, true};
       Dispatch([&] {
-        if (button == mbLeft && item >= 0) {
+        if (item >= 0) {  // the right button too: its menu acts on the row
           list.SelectByOperator(item);
         }
         list.MouseDown(button, ButtonShift(button), pos.x(), ListY(list, item, pos));
@@ -341,11 +332,11 @@ bool InputRouter::Press(TControl& control, ControlView& view, QObject* source, Q
     }
     return false;
   };
-  // A tree's node or a list view's row under the left button is selected; elsewhere the
-  // press only focuses.
+  // A tree's node or a list view's row under the left or right button is selected (a
+  // context menu acts on it); elsewhere the press only focuses.
   auto selectOrFocus = [&](TWinControl& list) {
     const int item = view.ItemAt(source, pos);
-    if (button == mbLeft && item >= 0) {
+    if (item >= 0) {
       SelectItem(list, item);
     } else {
       FocusByOperator(list);
@@ -369,8 +360,10 @@ bool InputRouter::Press(TControl& control, ControlView& view, QObject* source, Q
         return true;
       },
       [&](TTreeView& tree) {
-        if (button == mbLeft && view.ToggleExpander(source, pos)) {
-          return false;
+        const int expander = button == mbLeft ? view.ExpanderAt(source, pos) : -1;
+        if (TTreeNode* node = expander >= 0 ? tree.Node(expander) : nullptr) {
+          Dispatch([&] { tree.SetExpanded(node, !node->Expanded()); });
+          return true;
         }
         return selectOrFocus(tree);
       },
@@ -546,13 +539,14 @@ bool InputRouter::DoubleClick(TControl& control, ControlView& view, QObject* sou
   VisitKind(
       control, [](TComboBox&) {},
       [&](TTreeView& tree) {
-        if (view.ToggleExpander(source, pos)) {
+        if (view.ExpanderAt(source, pos) >= 0) {
           return;
         }
+        // A double click opens or closes the node, as on the original platform.
         const int order = view.ItemAt(source, pos);
         DblClickControl(tree);
-        if (order >= 0) {
-          view.ToggleNode(order);
+        if (TTreeNode* node = order >= 0 ? tree.Node(order) : nullptr) {
+          Dispatch([&] { tree.SetExpanded(node, !node->Expanded()); });
         }
         host_.AfterInput();
       },
@@ -563,6 +557,65 @@ bool InputRouter::DoubleClick(TControl& control, ControlView& view, QObject* sou
       },
       [](TComponent&) {});
   return true;
+}
+
+// A password is not cut, as it is not copied; a read-only text is not cut either.
+void InputRouter::Cut(TWinControl& target) {
+  const bool cuts = VisitKind(
+      target, [](const TEdit& edit) { return !edit.ReadOnly() && edit.PasswordChar() == 0; },
+      [](const TCustomEdit& edit) { return !edit.ReadOnly(); },
+      [](const TComponent&) { return false; });
+  if (cuts) {
+    Copy(target);
+    PressKey(target, 'X', ssCtrl);
+  }
+}
+
+// An edit without a menu of its own has the platform's: Cut, Copy, Paste, Delete and
+// Select All, each done as its keys do it, so the edit's rules judge the change. Qt's
+// own texts (and so its translations) name them.
+void InputRouter::EditMenu(TCustomEdit& edit, const QPoint& global, QWidget* parent) {
+  const bool selected = edit.SelLength() != 0;
+  const bool writable = !edit.ReadOnly();
+  const bool hidden = VisitKind(
+      edit, [](const TEdit& e) { return e.PasswordChar() != 0; },
+      [](const TComponent&) { return false; });
+  QMenu popup(parent);
+  popup.setFont(QtFontOf(host_.HostForm().Font()));
+  auto add = [&](const char* text, QKeySequence::StandardKey keys, bool enabled) {
+    QAction* action = popup.addAction(QCoreApplication::translate("QLineEdit", text));
+    action->setShortcut(QKeySequence(keys));
+    action->setEnabled(enabled && edit.IsUsable());
+    return action;
+  };
+  QAction* cut = add("Cu&t", QKeySequence::Cut, selected && writable && !hidden);
+  QAction* copy = add("&Copy", QKeySequence::Copy, selected && !hidden);
+  QAction* paste = add("&Paste", QKeySequence::Paste,
+                       writable && !QGuiApplication::clipboard()->text().isEmpty());
+  QAction* remove = add("Delete", QKeySequence::Delete, selected && writable);
+  popup.addSeparator();
+  QAction* all = add("Select All", QKeySequence::SelectAll, !edit.Text().empty());
+  QAction* chosen = popup.exec(global);
+  if (chosen == nullptr || !edit.IsUsable()) {
+    return;
+  }
+  FocusByOperator(edit);
+  if (!edit.Focused()) {
+    return;
+  }
+  if (chosen == cut) {
+    Cut(edit);
+  } else if (chosen == copy) {
+    PressKey(edit, 'C', ssCtrl);
+    Copy(edit);
+  } else if (chosen == paste) {
+    Paste(edit);
+  } else if (chosen == remove) {
+    PressKey(edit, vk::Delete);
+  } else if (chosen == all) {
+    PressKey(edit, 'A', ssCtrl);
+  }
+  host_.AfterInput();
 }
 
 bool InputRouter::ContextMenu(TControl& control, QObject* source, const QPoint& global) {
@@ -576,6 +629,12 @@ bool InputRouter::ContextMenu(TControl& control, QObject* source, const QPoint& 
   }
   gesture_ = Gesture{};
   TPopupMenu* menu = PopupOf(control);
+  if (menu == nullptr && control.IsUsable()) {
+    VisitKind(
+        control, [&](TCustomEdit& edit) { EditMenu(edit, global, WidgetOf(source)); },
+        [](TComponent&) {});
+    return true;
+  }
   if (menu == nullptr || !control.IsUsable()) {
     return true;
   }

@@ -68,6 +68,9 @@ class InputRouter {
   void Type(TWinControl& target, const QString& text);
   void Paste(TWinControl& target);
   void Copy(TWinControl& target);
+  // Ctrl+X: the selection onto the clipboard (not a password's), then the key.
+  void Cut(TWinControl& target);
+  void EditMenu(TCustomEdit& edit, const QPoint& global, QWidget* parent);
 
   // A press and what follows it until the release.
   struct Gesture {

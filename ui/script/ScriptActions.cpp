@@ -42,7 +42,8 @@ std::optional<std::pair<std::uint16_t, TShiftState>> ParseKey(std::string name) 
   static constexpr std::pair<const char*, std::uint16_t> kNames[] = {
       {"Enter", vk::Return},  {"Escape", vk::Escape}, {"Tab", vk::Tab},   {"Backspace", vk::Back},
       {"Delete", vk::Delete}, {"Up", vk::Up},         {"Down", vk::Down}, {"Left", vk::Left},
-      {"Right", vk::Right},   {"Home", vk::Home},     {"End", vk::End},   {"Space", vk::Space}};
+      {"Right", vk::Right},   {"Home", vk::Home},     {"End", vk::End},   {"Space", vk::Space},
+      {"PageUp", vk::Prior},  {"PageDown", vk::Next}};
   for (auto [keyName, key] : kNames) {
     if (name == keyName) {
       return std::make_pair(key, shift);

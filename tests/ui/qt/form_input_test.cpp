@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -538,6 +539,122 @@ TEST_F(FormInputTest, ClicksPlaceTheCaretAndSkipDisabledControls) {
     EXPECT_FALSE(w.Closed());
   });
   EXPECT_EQ(form.Log, std::vector<std::string>({"NameEdt.enter", "NameEdt.click"}));
+}
+
+// Pixels of image whose colour is clearly blue (the text of a blue font, anti-aliased).
+int BluePixels(const QImage& image) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      count += c.blue() > 150 && c.red() < 90 && c.green() < 90 ? 1 : 0;
+    }
+  }
+  return count;
+}
+
+// A font's colour is the colour of the text drawn, and a system colour the style's again.
+TEST_F(FormInputTest, AFontsColourIsTheColourOfItsText) {
+  Sample form;
+  ui::TFont blue = form.ActiveCkb->Font();
+  blue.Color = ui::clBlue;
+  form.ActiveCkb->SetFont(blue);
+  form.NameEdt->SetText("Blue text");
+  form.NameEdt->SetFont(blue);
+  Drive(form, [&](ui::FormWindow& w) {
+    for (ui::TControl* control :
+         {static_cast<ui::TControl*>(form.ActiveCkb), static_cast<ui::TControl*>(form.NameEdt)}) {
+      EXPECT_GT(BluePixels(WidgetOf(w, *control).grab().toImage()), 10) << control->Name;
+    }
+    ui::TFont plain = form.ActiveCkb->Font();
+    plain.Color = ui::clWindowText;
+    form.ActiveCkb->SetFont(plain);
+    w.SyncChanges();
+    EXPECT_EQ(BluePixels(WidgetOf(w, *form.ActiveCkb).grab().toImage()), 0);
+  });
+}
+
+// The operator sees where the focus is: each control the Tab key reaches that has no
+// caret to show it (a check box, a list, a tree, a button) looks other with the focus
+// than without. The default button is the focused one, so Enter on Cancel cancels.
+TEST_F(FormInputTest, TheFocusIsDrawnAndTheDefaultButtonFollowsIt) {
+  Sample form;
+  const int result = Drive(form, [&](ui::FormWindow& w) {
+    w.activateWindow();  // the style draws the focus of the active window only
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    ui::FocusByOperator(*form.KindCmb);
+    w.SyncChanges();
+    const std::vector<ui::TWinControl*> reached{form.ActiveCkb, form.OrderLbx, form.RightClb,
+                                                form.MainDirTrv, form.FolderLsv};
+    for (ui::TWinControl* control : reached) {
+      const QImage before = WidgetOf(w, *control).grab().toImage();
+      QTest::keyClick(&Focused(w), Qt::Key_Tab);
+      ASSERT_EQ(form.ActiveControl(), control);
+      EXPECT_NE(WidgetOf(w, *control).grab().toImage(), before) << control->Name;
+    }
+    auto& update = static_cast<QPushButton&>(WidgetOf(w, *form.UpdateBtn));
+    auto& cancel = static_cast<QPushButton&>(WidgetOf(w, *form.CancelBtn));
+    EXPECT_TRUE(update.isDefault()) << "from a control that is no button";
+    EXPECT_FALSE(cancel.isDefault());
+    QTest::keyClick(&Focused(w), Qt::Key_Tab);  // the file name edit
+    QTest::keyClick(&Focused(w), Qt::Key_Tab);
+    ASSERT_EQ(form.ActiveControl(), form.UpdateBtn);
+    const QImage unfocused = cancel.grab().toImage();
+    QTest::keyClick(&Focused(w), Qt::Key_Tab);
+    ASSERT_EQ(form.ActiveControl(), form.CancelBtn);
+    EXPECT_FALSE(update.isDefault());
+    EXPECT_TRUE(cancel.isDefault());
+    EXPECT_NE(cancel.grab().toImage(), unfocused);
+    QTest::keyClick(&Focused(w), Qt::Key_Return);
+  });
+  EXPECT_EQ(result, ui::mrCancel);
+}
+
+// An edit's own menu: its items act as their keys do, through the model (a change the
+// edit's handlers see); Cut and Copy wait for a selection.
+TEST_F(FormInputTest, AnEditsMenuCutsCopiesPastesDeletesAndSelectsAll) {
+  Sample form;
+  form.NameEdt->SetText("abc");
+  std::vector<QString> texts;
+  auto choose = [&](int row) {
+    QTimer::singleShot(0, [&, row] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      ASSERT_NE(menu, nullptr);
+      QAction* action = menu->actions().at(row);
+      texts.push_back(action->text() + (action->isEnabled() ? "+" : "-"));
+      if (action->isEnabled()) {
+        menu->setActiveAction(action);
+        QTest::keyClick(menu, Qt::Key_Return);
+      } else {
+        QTest::keyClick(menu, Qt::Key_Escape);
+      }
+    });
+  };
+  Drive(form, [&](ui::FormWindow& w) {
+    QWidget& edit = WidgetOf(w, *form.NameEdt);
+    auto menuOn = [&](int row) {
+      choose(row);
+      QContextMenuEvent right(QContextMenuEvent::Mouse, QPoint(4, 4),
+                              edit.mapToGlobal(QPoint(4, 4)));
+      QCoreApplication::sendEvent(&edit, &right);
+    };
+    menuOn(0);  // Cut: nothing selected
+    menuOn(5);  // Select All
+    EXPECT_EQ(form.NameEdt->SelLength(), 3);
+    menuOn(0);  // Cut
+    EXPECT_EQ(form.NameEdt->Text(), "");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "abc");
+    menuOn(2);  // Paste
+    menuOn(2);
+    EXPECT_EQ(form.NameEdt->Text(), "abcabc");
+    menuOn(5);
+    menuOn(3);  // Delete
+    EXPECT_EQ(form.NameEdt->Text(), "");
+  });
+  ASSERT_EQ(texts.size(), 7u);
+  EXPECT_TRUE(texts[0].endsWith("-"));
+  EXPECT_TRUE(texts[2].endsWith("+"));
+  EXPECT_GE(std::count(form.Log.begin(), form.Log.end(), "NameEdt.change"), 4);
 }
 
 // A form a handler opens is a window of its own over the first; the first takes input
