@@ -209,4 +209,40 @@ TEST_F(BankEndToEnd, AScriptFromStandardInputDrivesTheDialog) {
       << r.err;
 }
 
+// Escape closes each dialog without a cancel button as its close box does, with the
+// same question before losing changes; the last two have no other key that closes them.
+TEST_F(BankEndToEnd, EscapeClosesEveryDialogAsItsCloseBoxDoes) {
+  box_.SetLanguage("EN");
+  const struct {
+    std::vector<std::string> call;
+    const char* script;
+    const char* closed;
+  } cases[] = {
+      {{"Mn_CustomerEdit", "--function", "201", "--key", "C001"},
+       "type RefEdt x\nkey RefEdt Escape\nanswer yes\n",
+       "TCustomerEdtFrm"},
+      {{"Mn_CustCNYAcEdit", "--function", "203", "--key", "P001"},
+       "key RefEdt Escape\nanswer yes\n",
+       "TCustCNYAcEditFrm"},
+      {{"Mn_AcOrderEdit", "--function", "103"},
+       "key AcListLbx Escape\nanswer yes\n",
+       "TAcOrderEditFrm"},
+      {{"Mn_CustAcNoList", "--function", "202", "--key", "C001"},
+       "key FolderLsv Escape\n",
+       "TCustAcListFrm"},
+      {{"Mn_StatusFolderList", "--function", "12", "--key", "B20261201003"},
+       "key AuditFolderLsv Escape\n",
+       "TStatusFolderFrm"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"call"};
+    args.insert(args.end(), c.call.begin(), c.call.end());
+    args.insert(args.end(), {"--corp", "0012", "--user", "000001", "--script", "-", "--strict"});
+    box_.SetInput(c.script);
+    const e2e::ShellOutput r = box_.Shell(args);
+    EXPECT_EQ(r.status, 0) << c.closed << "\n" << r.err;
+    EXPECT_EQ(Lines(r.err).back(), std::string("close ") + c.closed + " cancel") << r.err;
+  }
+}
+
 }  // namespace
