@@ -136,15 +136,23 @@ TWinControl* TForm::FindNextControl(TWinControl* from, bool forward) const {
   return order[forward ? (i + 1) % n : (i + n - 1) % n];
 }
 
-// A one-line edit the keyboard brings the focus to has all its text selected, so typing
-// replaces it, as the platform's edits do.
+namespace {
+
+// A one-line edit the keyboard (or the form's opening) brings the focus to has all its
+// text selected, so typing replaces it, as the platform's edits do.
+void SelectOnEntry(TWinControl& control) {
+  if (control.Focused()) {
+    VisitKind(
+        control, [](TMemo&) {}, [](TCustomEdit& edit) { edit.SelectAll(); }, [](TComponent&) {});
+  }
+}
+
+}  // namespace
+
 void TForm::SelectNext(TWinControl* from, bool forward) {
   if (TWinControl* next = FindNextControl(from, forward)) {
     FocusControl(next);
-    if (next->Focused()) {
-      VisitKind(
-          *next, [](TMemo&) {}, [](TCustomEdit& edit) { edit.SelectAll(); }, [](TComponent&) {});
-    }
+    SelectOnEntry(*next);
   }
 }
 
@@ -206,6 +214,7 @@ void TForm::BeginModal() {
   TWinControl* start = preset && preset->CanFocus() ? preset : FindNextControl(nullptr, true);
   if (start) {
     FocusControl(start);
+    SelectOnEntry(*start);
   }
 }
 

@@ -316,9 +316,14 @@ TEST(EditWords, ADoubleClickSelectsTheWordAtTheCaret) {
   }
 }
 
-// Tab into a one-line edit selects its text, so typing replaces it; a memo keeps its
-// caret.
+// Tab into a one-line edit (or the form opening on it) selects its text, so typing
+// replaces it; a memo keeps its caret.
 TEST_F(EditingTest, TabIntoAnEditSelectsItsText) {
+  TSampleFrm opened;  // the edit the form opens on has its text selected too
+  opened.NameEdt->SetText("abc");
+  opened.BeginModal();
+  EXPECT_EQ(opened.NameEdt->SelText(), "abc");
+
   form.NoteMmo->SetText("note");
   form.CityEdt->SetText("Shanghai");
   PressKey(*form.NameEdt, vk::Tab);

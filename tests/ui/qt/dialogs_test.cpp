@@ -172,7 +172,11 @@ TEST_F(QtDialogTest, ChineseFromAnInputMethodMeetsTheSwiftRules) {
     auto* edit = ui::Create<payee::TRuleEdit>(f.get(), f.get(), "PayeeEdt");
     edit->SetBounds(8, 8, 280, 24);
     edit->SetText("AB");
-    edit->SetSelStart(2);
+    // The caret at the end once the form has opened (opening selects the text).
+    f->OnShow = [edit](ui::TComponent*) {
+      edit->SetFocus();
+      edit->SetSelStart(2);
+    };
     edit->OnChange = [&heard, edit](ui::TComponent*) { heard.push_back(edit->Text()); };
     return f;
   };

@@ -559,11 +559,11 @@ TEST_F(FormInputTest, AFontsColourIsTheColourOfItsText) {
   ui::TFont blue = form.ActiveCkb->Font();
   blue.Color = ui::clBlue;
   form.ActiveCkb->SetFont(blue);
-  form.NameEdt->SetText("Blue text");
-  form.NameEdt->SetFont(blue);
+  form.CityEdt->SetText("Blue text");  // not the first edit: its text is not selected
+  form.CityEdt->SetFont(blue);
   Drive(form, [&](ui::FormWindow& w) {
     for (ui::TControl* control :
-         {static_cast<ui::TControl*>(form.ActiveCkb), static_cast<ui::TControl*>(form.NameEdt)}) {
+         {static_cast<ui::TControl*>(form.ActiveCkb), static_cast<ui::TControl*>(form.CityEdt)}) {
       EXPECT_GT(BluePixels(WidgetOf(w, *control).grab().toImage()), 10) << control->Name;
     }
     ui::TFont plain = form.ActiveCkb->Font();
@@ -632,6 +632,8 @@ TEST_F(FormInputTest, AnEditsMenuCutsCopiesPastesDeletesAndSelectsAll) {
   };
   Drive(form, [&](ui::FormWindow& w) {
     QWidget& edit = WidgetOf(w, *form.NameEdt);
+    ui::PressKey(*form.NameEdt, ui::vk::End);  // the text the opening selected, unselected
+    w.SyncChanges();
     auto menuOn = [&](int row) {
       choose(row);
       QContextMenuEvent right(QContextMenuEvent::Mouse, QPoint(4, 4),
