@@ -301,6 +301,36 @@ TEST_F(FormInputTest, CheckBoxesOfAListAndOfTheirOwnTurnOnAClick) {
 }
 
 // Nodes are chosen by a click; the expand button opens a node on screen only.
+// The tree's keys act on the model's nodes, and the screen opens and closes them as the
+// model has them; a right press over a row selects it before its menu.
+TEST_F(FormInputTest, TheTreesKeysOpenItsNodesAndARightPressSelectsARow) {
+  Sample form;
+  Drive(form, [&](ui::FormWindow& w) {
+    auto& tree = static_cast<QTreeView&>(WidgetOf(w, *form.MainDirTrv));
+    const QModelIndex system = tree.model()->index(0, 0);
+    ui::FocusByOperator(*form.MainDirTrv);
+    w.SyncChanges();
+    QTest::keyClick(&Focused(w), Qt::Key_Down);
+    QTest::keyClick(&Focused(w), Qt::Key_Right);
+    EXPECT_TRUE(form.MainDirTrv->Node(0)->Expanded());
+    EXPECT_TRUE(tree.isExpanded(system));
+    QTest::keyClick(&Focused(w), Qt::Key_Right);
+    QTest::keyClick(&Focused(w), Qt::Key_Down);
+    ASSERT_NE(form.MainDirTrv->Selected(), nullptr);
+    EXPECT_EQ(form.MainDirTrv->Selected()->Text(), "104:Usage");
+    EXPECT_EQ(tree.currentIndex(), tree.model()->index(1, 0, system));
+    QTest::keyClick(&Focused(w), Qt::Key_Left);
+    QTest::keyClick(&Focused(w), Qt::Key_Left);
+    EXPECT_FALSE(tree.isExpanded(system));
+    EXPECT_EQ(tree.currentIndex(), system);
+
+    QWidget& list = WidgetOf(w, *form.FolderLsv);
+    QTest::mousePress(Viewport(list), Qt::RightButton, {}, RowCenter(list, 2));
+    QTest::mouseRelease(Viewport(list), Qt::RightButton, {}, RowCenter(list, 2));
+    EXPECT_EQ(form.FolderLsv->ItemIndex(), 2);
+  });
+}
+
 TEST_F(FormInputTest, ATreeNodeIsChosenByAClickAndOpenedByItsButton) {
   Sample form;
   Drive(form, [&](ui::FormWindow& w) {
