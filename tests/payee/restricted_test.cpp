@@ -98,6 +98,23 @@ TEST_P(RestrictedLocaleTest, TypingFollowsTheSwiftSetsAndTheCodePage) {
   }
 }
 
+// A selection made with the keys and replaced by typing is judged like any change: a
+// character the head set refuses leaves the text; an allowed one replaces the selection.
+TEST_F(RestrictedTest, ReplacingASelectionMeetsTheSwiftRules) {
+  for (ui::TCustomEdit* control : Controls()) {
+    SCOPED_TRACE(control->Name);
+    Prepare(*control, "AB", 0);
+    ui::PressKey(*control, 'A', ui::ssCtrl);
+    ui::TypeText(*control, "-");
+    EXPECT_EQ(control->Text(), "AB");
+    EXPECT_EQ(Heard, Lines{"AB"});
+    Prepare(*control, "AB", 0);
+    ui::PressKey(*control, ui::vk::End, ui::ssShift);
+    ui::TypeText(*control, "X");
+    EXPECT_EQ(control->Text(), "X");
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Locales, RestrictedLocaleTest,
                          ::testing::Values(kDoubleByteLocale, kSingleByteLocale));
 
