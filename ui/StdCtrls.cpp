@@ -85,6 +85,40 @@ void TCheckBox::HandleKey(std::uint16_t key, TShiftState) {
   }
 }
 
+void TRadioButton::HandleKey(std::uint16_t key, TShiftState) {
+  if (key == vk::Space) {
+    SetChecked(true);
+    return;
+  }
+  const bool back = key == vk::Up || key == vk::Left;
+  if ((!back && key != vk::Down && key != vk::Right) || Parent() == nullptr) {
+    return;
+  }
+  std::vector<TRadioButton*> group;
+  for (TControl* c : Parent()->Controls()) {
+    VisitKind(
+        *c,
+        [&](TRadioButton& radio) {
+          if (&radio == this || radio.CanFocus()) {
+            group.push_back(&radio);
+          }
+        },
+        [](TComponent&) {});
+  }
+  const auto at = std::find(group.begin(), group.end(), this);
+  const std::size_t n = group.size();
+  const std::size_t i = static_cast<std::size_t>(at - group.begin());
+  TRadioButton* next = group[back ? (i + n - 1) % n : (i + 1) % n];
+  TForm* form = ParentForm();
+  if (next == this || form == nullptr) {
+    return;
+  }
+  form->FocusControl(next);
+  if (next->Focused()) {
+    next->SetChecked(true);
+  }
+}
+
 void TRadioButton::SetChecked(bool checked) {
   if (checked == checked_) {
     return;

@@ -100,6 +100,9 @@ class TRadioButton : public TWinControl {
   const char* ClassName() const override { return "TRadioButton"; }
   bool Checked() const { return checked_; }
   void SetChecked(bool checked);
+  // Space checks it; the arrow keys move the focus to the previous or next usable radio
+  // button of its parent (wrapping) and check that one, as in the platform's groups.
+  void HandleKey(std::uint16_t key, TShiftState shift) override;
 
  protected:
   void AcceptKind(ControlVisitor& visitor) override { visitor.Visit(*this); }

@@ -168,6 +168,31 @@ TEST_F(FocusKeysTest, EscapeThatAHandlerTakesDoesNotClose) {
   EXPECT_EQ(form.ModalResult(), mrCancel);
 }
 
+// A group of radio buttons with the keyboard: the arrows move to the next button (over
+// a disabled one, round the group) and check it; Space checks the focused one.
+TEST_F(FocusKeysTest, ArrowsMoveAndCheckWithinARadioGroup) {
+  form.BeginModal();
+  auto* group = Create<TRadioGroup>(&form, &form, "KindGrp");
+  auto* rmb = Create<TRadioButton>(&form, group, "RMBrbtn");
+  auto* off = Create<TRadioButton>(&form, group, "OffRbtn");
+  auto* other = Create<TRadioButton>(&form, group, "Otherrbtn");
+  off->SetEnabled(false);
+  int clicks = 0;
+  rmb->OnClick = other->OnClick = [&](TComponent*) { ++clicks; };
+  PressKey(*rmb, vk::Space);
+  EXPECT_TRUE(rmb->Checked());
+  PressKey(*rmb, vk::Down);
+  EXPECT_EQ(form.ActiveControl(), other);
+  EXPECT_TRUE(other->Checked());
+  EXPECT_FALSE(rmb->Checked());
+  PressKey(*other, vk::Right);  // round to the first
+  EXPECT_EQ(form.ActiveControl(), rmb);
+  EXPECT_TRUE(rmb->Checked());
+  PressKey(*rmb, vk::Up);
+  EXPECT_TRUE(other->Checked());
+  EXPECT_EQ(clicks, 4);
+}
+
 TEST_F(FocusKeysTest, EnterOnAFocusedButtonClicksThatButton) {
   form.BeginModal();
   FocusByOperator(*form.CancelBtn);
