@@ -286,6 +286,41 @@ TEST_F(QtDialogTest, TheRightsOfATreeNodeAreCheckedWithTheMouse) {
   EXPECT_EQ(onScreenCommands, Commands());
 }
 
+// The same rights with the keyboard alone: Space on the area's box, Tab into the tree,
+// its keys to the node, Tab into the rights, Space on the first right, Tab out.
+TEST_F(QtDialogTest, TheRightsOfATreeNodeAreCheckedWithTheKeyboard) {
+  const std::map<std::string, std::string> answers = {
+      {"MN_GetPropOfUser '000001'", Gbk("000001\a0012\aD\a王建国\a演示贸易有限公司\a2")},
+      {"MN_GetPropOfUser '000002'", Gbk("000002\a0012\aO\a李明\a演示\a2")},
+      {"MN_GetUserCorpList 'CN','000002'", "0012 Demo\r\n"},
+      {"Sh_GetNodeRight '0012','000001',101", "11111000"},
+      {"Sh_GetViewNodeList 'CN','',''",
+       "1:System\r\n\t101:Users\r\n\t104:Usage\r\n2:Customers\r\n"},
+      {"MN_GetNodeRightList '0012','000002'", "[Right]\r\n1=10000000\r\n104=11110000\r\n"},
+  };
+  fakehost::OnAny([&](const fakehost::Call& c) {
+    auto found = answers.find(c.command);
+    return found == answers.end() ? Answer::Ok("") : Answer::Ok(found->second);
+  });
+  std::string stored;
+  Operate([&](ui::FormWindow& w) {
+    auto& form = static_cast<admin::TUserEditFrm&>(w.Form());
+    ui::FocusByOperator(*form.UserViewNodeCkb);
+    w.SyncChanges();
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Tab, Qt::Key_Down, Qt::Key_Right, Qt::Key_Down,
+                              Qt::Key_Down, Qt::Key_Tab, Qt::Key_Space}) {
+      QTest::keyClick(w.focusWidget(), key);
+    }
+    EXPECT_EQ(form.ActiveControl(), form.RightClb);
+    EXPECT_FALSE(form.RightClb->Checked(0));
+    QTest::keyClick(w.focusWidget(), Qt::Key_Tab);
+    stored = ReadFile(TempDir() + "UsrRight.ini");
+  });
+  TShellResult result{};
+  Mn_UserEdit(&result, kShell, "0012", "000001", 101, "000002", "");
+  EXPECT_NE(stored.find("[Update]\r\n104=01110000"), std::string::npos) << stored;
+}
+
 // The user report's context menu prints it: the print dialog (a PDF file as the
 // printer), then the report on the printer's canvas.
 TEST_F(QtDialogTest, TheUserReportPrintsFromItsContextMenu) {
