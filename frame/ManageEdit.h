@@ -30,6 +30,7 @@
 #include <string>
 #include <utility>
 
+#include "frame/Localisation.h"
 #include "frame/ShellFunc.h"
 #include "sys/Abi.h"
 #include "ui/Platform.h"
@@ -104,6 +105,7 @@ void RunDialogEntry(const DialogEntrySpec& shape, TShellResult* result, HWND_T s
                     const char* corpNo, const char* userNo, std::int32_t functionId,
                     const char* key, const char* extra, Steps&& steps) {
   ui::OwnerWindowScope owner(shellWnd);
+  ui::CurrentPlatform().SetLanguage(LocaleOfLangId(GetLangId()));
   std::optional<FunctionCacheScope> cache;
   if (shape.UseFunctionCache) {
     cache.emplace();

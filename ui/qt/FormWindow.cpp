@@ -15,6 +15,7 @@
 #include "ui/qt/ControlViews.h"
 #include "ui/qt/QtFont.h"
 #include "ui/qt/QtText.h"
+#include "ui/qt/ReadableText.h"
 
 namespace ui {
 namespace {
@@ -42,12 +43,20 @@ bool TextKind(const TControl& control) {
       [](const TListView&) { return true; }, [](const TComponent&) { return false; });
 }
 
+// The kinds that hold information in a field: disabled, they show it as read-only.
+bool FieldKind(const TControl& control) {
+  return VisitKind(
+      control, [](const TCustomEdit&) { return true; }, [](const TComboBox&) { return true; },
+      [](const TComponent&) { return false; });
+}
+
 }  // namespace
 
 FormWindow::FormWindow(TForm& form, WindowHost& host, QWidget* parent, bool interactive)
     : QDialog(parent), form_(form), host_(host), interactive_(interactive), router_(*this) {
   setFocusPolicy(Qt::NoFocus);
   installEventFilter(this);
+  MakeDisabledTextReadable(*this, false);
 }
 
 FormWindow::~FormWindow() {
@@ -226,6 +235,7 @@ void FormWindow::SyncControl(TControl& child, Entry& entry, QWidget* client,
     }
   }
   ApplyColor(*widget, child.Color(), TextKind(child));
+  MakeDisabledTextReadable(*widget, FieldKind(child));
   widget->setEnabled(child.Enabled());
   widget->setVisible(child.Visible());
   const QString hint = ToQt(child.Hint());

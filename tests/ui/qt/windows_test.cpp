@@ -1,0 +1,98 @@
+// The windows as the window system and the operator see them: title bars without the
+// buttons a modal window must not have, and the faces the model's fonts are drawn in.
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+#include <QGlyphRun>
+#include <QMessageBox>
+#include <QRawFont>
+#include <QTextLayout>
+
+#include "QtFormTest.h"
+#include "sys/CodePage.h"
+#include "tests/ui/SampleForm.h"
+#include "ui/qt/QtFont.h"
+
+namespace {
+
+using qt_test::QtPlatformTest;
+
+class WindowsTest : public QtPlatformTest {};
+
+struct TitleButtons {
+  bool Minimise = false;
+  bool Maximise = false;
+  bool Close = false;
+};
+
+TitleButtons ButtonsOf(const QWidget& window) {
+  const Qt::WindowFlags flags = window.windowFlags();
+  // Without CustomizeWindowHint the window system puts every button there.
+  const bool all = !flags.testFlag(Qt::CustomizeWindowHint);
+  return {all || flags.testFlag(Qt::WindowMinimizeButtonHint),
+          all || flags.testFlag(Qt::WindowMaximizeButtonHint),
+          all || flags.testFlag(Qt::WindowCloseButtonHint)};
+}
+
+// A modal window minimised would leave its caller waiting behind nothing: no window
+// offers it; only a sizeable form may be maximised; every one keeps its close box.
+TEST_F(WindowsTest, TitleBarsOfferNoMinimiseAndMaximiseOnlyForASizeableForm) {
+  for (const ui::TFormBorderStyle style : {ui::bsDialog, ui::bsSizeable}) {
+    ui_test::TSampleFrm form;
+    form.SetBorderStyle(style);
+    TitleButtons shown;
+    Drive(form, [&](ui::FormWindow& w) { shown = ButtonsOf(w); });
+    EXPECT_FALSE(shown.Minimise) << style;
+    EXPECT_EQ(shown.Maximise, style == ui::bsSizeable) << style;
+    EXPECT_TRUE(shown.Close) << style;
+  }
+  TitleButtons box;
+  Desktop().SetOnBox([&](QDialog& dialog) {
+    box = ButtonsOf(dialog);
+    dialog.accept();
+  });
+  ui::ShowMessage("x");
+  Desktop().SetOnBox(nullptr);
+  EXPECT_FALSE(box.Minimise);
+  EXPECT_FALSE(box.Maximise);
+}
+
+ui::TFont Font(const char* utf8Name, int size) {
+  ui::TFont font;
+  font.Name = sys::Utf8ToGbk(utf8Name);
+  font.Size = size;
+  return font;
+}
+
+// The families that draw each run of text in font, as Qt lays it out.
+std::vector<std::string> FacesDrawing(const ui::TFont& font, const QString& text) {
+  QTextLayout layout(text, ui::QtFontOf(font));
+  layout.beginLayout();
+  layout.createLine();
+  layout.endLayout();
+  std::vector<std::string> faces;
+  for (const QGlyphRun& run : layout.glyphRuns()) {
+    faces.push_back(run.rawFont().familyName().toStdString());
+  }
+  return faces;
+}
+
+// 宋体 draws Latin letters without serifs and keeps Song strokes for Chinese; a
+// fixed-pitch face draws both in one monospaced face.
+TEST_F(WindowsTest, SongDrawsLatinSansAndChineseSongAndFixedPitchIsMonospaced) {
+  EXPECT_EQ(FacesDrawing(Font("宋体", 10), "Save"),
+            std::vector<std::string>{"DejaVu Sans Condensed"});
+  EXPECT_EQ(FacesDrawing(Font("宋体", 10), QString::fromUtf8("保存")),
+            std::vector<std::string>{"Noto Serif CJK SC"});
+  for (const char* text : {"SWIFT 35", "中国银行"}) {
+    EXPECT_EQ(FacesDrawing(Font("Courier New", 9), QString::fromUtf8(text)),
+              std::vector<std::string>{"Noto Sans Mono CJK SC"})
+        << text;
+  }
+  const QFontMetrics fixed(ui::QtFontOf(Font("Courier New", 9)));
+  EXPECT_EQ(fixed.horizontalAdvance("iiiiiiii"), fixed.horizontalAdvance("WWWWWWWW"));
+  EXPECT_EQ(fixed.horizontalAdvance(QString::fromUtf8("中国银行")),
+            fixed.horizontalAdvance("WWWWWWWW"));
+}
+
+}  // namespace
