@@ -73,6 +73,10 @@ void AwaitListing(QWidget& box) {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+// What a window's frame and title bar take around its client area, at most, on the
+// desktops in use: a form is held to the screen's room less this.
+constexpr QSize kWindowFrame(16, 40);
+
 // Every window shown is modal: minimised, it would leave its caller waiting behind
 // nothing, so its title bar offers no minimise button; only a sizeable form may be
 // maximised. The close box stays where the window had one.
@@ -142,8 +146,11 @@ QWindow* QtDesktop::OwnerQWindow() {
 // the owner window and centred on it, or else centred on the screen. Its title bar is
 // set first (TitleButtons).
 void QtDesktop::Place(QWidget& top) {
-  const auto* form = dynamic_cast<const FormWindow*>(&top);
+  auto* form = dynamic_cast<FormWindow*>(&top);
   SetTitleButtons(top, form != nullptr && form->Form().BorderStyle() == bsSizeable);
+  if (QScreen* screen = QGuiApplication::primaryScreen(); form != nullptr && screen != nullptr) {
+    form->SetRoom(screen->availableGeometry().size() - kWindowFrame);
+  }
   if (top.parentWidget() != nullptr) {
     return;
   }

@@ -1,16 +1,20 @@
 // The windows as the window system and the operator see them: title bars without the
-// buttons a modal window must not have, and the faces the model's fonts are drawn in.
+// buttons a modal window must not have, a form larger than the screen within reach, and
+// the faces the model's fonts are drawn in.
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
 #include <QGlyphRun>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QRawFont>
+#include <QScreen>
 #include <QTextLayout>
 
 #include "QtFormTest.h"
 #include "sys/CodePage.h"
 #include "tests/ui/SampleForm.h"
+#include "ui/Input.h"
 #include "ui/qt/QtFont.h"
 
 namespace {
@@ -55,6 +59,36 @@ TEST_F(WindowsTest, TitleBarsOfferNoMinimiseAndMaximiseOnlyForASizeableForm) {
   Desktop().SetOnBox(nullptr);
   EXPECT_FALSE(box.Minimise);
   EXPECT_FALSE(box.Maximise);
+}
+
+// A form larger than the screen's room (a fixed dialog at a large scale factor) is shown
+// in a window that fits the screen, its client area scrolling: the control the focus
+// goes to, the save button at its far corner too, is scrolled into view.
+TEST_F(WindowsTest, AFormLargerThanTheScreenScrollsToWhereTheFocusIs) {
+  const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+  ui::TForm form(nullptr, "BigFrm");
+  form.SetBounds(0, 0, room.width() + 300, room.height() + 200);
+  auto* name = ui::Create<ui::TEdit>(&form, &form, "NameEdt");
+  name->SetBounds(12, 12, 200, 24);
+  auto* save = ui::Create<ui::TButton>(&form, &form, "SaveBtn");
+  save->SetBounds(form.Width() - 92, form.Height() - 40, 80, 28);
+  form.FocusControl(name);
+  Drive(form, [&](ui::FormWindow& w) {
+    EXPECT_LE(w.frameGeometry().width(), room.width());
+    EXPECT_LE(w.frameGeometry().height(), room.height());
+    const QRect window = w.rect();
+    QWidget& nameView = qt_test::WidgetOf(w, *name);
+    EXPECT_TRUE(window.contains(QRect(nameView.mapTo(&w, QPoint(0, 0)), nameView.size())));
+    ui::FocusByOperator(*save);
+    w.SyncChanges();
+    QWidget& saveView = qt_test::WidgetOf(w, *save);
+    EXPECT_TRUE(window.contains(QRect(saveView.mapTo(&w, QPoint(0, 0)), saveView.size())))
+        << "the save button lies at " << saveView.mapTo(&w, QPoint(0, 0)).x() << ","
+        << saveView.mapTo(&w, QPoint(0, 0)).y() << " of a window " << window.width() << "x"
+        << window.height();
+  });
+  // The form keeps its designed size: the window only shows part of it at a time.
+  EXPECT_EQ(form.Width(), room.width() + 300);
 }
 
 ui::TFont Font(const char* utf8Name, int size) {
