@@ -32,10 +32,10 @@ const std::vector<std::pair<std::string, std::string>>& Answers() {
            "88 CENTURY AVENUE PUDONG NEW AREA\x0ESHANGHAI 200120 CHINA\a" +
            Gbk("货款及其他") + "\afinance@example.cn\x0Eops@example.cn\a000002\a1"},
       // The account list shows its row in the columns of the designed 800 pixels: a
-      // payee id of 10, a card number of 19, a bank name of 21 characters; longer ones are
+      // payee id of 10, a card number of 19, a bank name of 18 characters; longer ones are
       // elided, the operator widens a column to read them.
       {"MN_GetCustAcFolder", Gbk("930:外币收款人账户\a17\aC001234567\aUSD\a6222020001234567890\a"
-                                 "HSBC HONG KONG BRANCH\a使用\r\n")},
+                                 "HSBC HONG KONG LTD\a使用\r\n")},
       {"MN_GetAcNoList", Gbk("310012000100001:CNY 人民币基本户\r\n310012000200002:USD 美元户\r\n")},
       {"MN_GetAuthoriseFolder", "B2026120100345\a000003\a2026-12-01 10:31:05\aOK\r\n"},
       {"MN_GetSignFolder", "B2026120100345\a000003\a2026-12-01 10:31:05\aSigned\r\n"},

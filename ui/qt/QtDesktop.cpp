@@ -386,12 +386,15 @@ void QtDesktop::EntryCallEnded() {
 }
 
 // The translation goes with the platform (its destructor takes it out of the
-// application), before the application itself.
+// application), before the application itself. Qt's formats (the dates a file dialog
+// lists) follow the same language.
 void QtDesktop::SetLanguage(const std::string& locale) {
-  if (locale == language_) {
+  if (language_ == locale) {
     return;
   }
   language_ = locale;
+  QLocale::setDefault(locale.empty() ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                     : QLocale(QString::fromStdString(locale)));
   translation_.reset();
   if (!locale.empty()) {
     translation_ = QtTranslation(QLocale(QString::fromStdString(locale)));

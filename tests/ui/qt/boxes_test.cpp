@@ -89,10 +89,12 @@ TEST_F(BoxesTest, QtsOwnButtonsSpeakTheModulesLanguage) {
   Desktop().SetLanguage("zh_CN");
   EXPECT_EQ(yes(), QString::fromUtf8("是(&Y)"));
   EXPECT_EQ(saveAs(), QString::fromUtf8("另存为"));
+  EXPECT_EQ(QLocale().name(), "zh_CN");
   Desktop().SetLanguage("ja");
   EXPECT_EQ(yes(), QString::fromUtf8("はい(&Y)"));
   Desktop().SetLanguage("");
   EXPECT_EQ(yes(), QStringLiteral("&Yes"));
+  EXPECT_EQ(QLocale().name(), "en_US");
   Desktop().SetLanguage("zu");
   EXPECT_EQ(yes(), QStringLiteral("&Yes"));
 }
