@@ -121,6 +121,11 @@ Platform& CurrentPlatform();
 // Replaces the platform (tests install their own); returns the previous one.
 std::unique_ptr<Platform> InstallPlatform(std::unique_ptr<Platform> platform);
 
+// Called as an entry point begins: the platform speaks locale (SetLanguage) for the
+// call. A platform first needed later in the call is told as it is made, so that an
+// entry point that shows nothing makes none.
+void BeginEntryCall(const std::string& locale);
+
 // Called as an entry point returns normally: tells the platform (EntryCallEnded). When
 // no platform was needed during the call but the environment names an operator script,
 // the platform is made now, so that a script for an entry point that showed nothing is

@@ -63,6 +63,7 @@ FormWindow::FormWindow(TForm& form, WindowHost& host, QWidget* parent, bool inte
       page_(new QWidget(this)),
       across_(new QScrollBar(Qt::Horizontal, this)),
       down_(new QScrollBar(Qt::Vertical, this)),
+      corner_(new QWidget(this)),
       room_(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) {
   setFocusPolicy(Qt::NoFocus);
   installEventFilter(this);
@@ -72,6 +73,8 @@ FormWindow::FormWindow(TForm& form, WindowHost& host, QWidget* parent, bool inte
     bar->hide();
     connect(bar, &QScrollBar::valueChanged, this, [this] { LayOutPage(); });
   }
+  corner_->setAutoFillBackground(true);
+  corner_->hide();
   MakeDisabledTextReadable(*this, false);
 }
 
@@ -238,6 +241,10 @@ void FormWindow::LayOutPage() {
   down_->setGeometry(width() - thick, 0, thick, seenHeight);
   across_->raise();
   down_->raise();
+  // Where both bars show, the page would show through the square between them.
+  corner_->setVisible(wide && tall);
+  corner_->setGeometry(seenWidth, seenHeight, thick, thick);
+  corner_->raise();
   const QPoint at(-across_->value(), -down_->value());
   if (page_->pos() != at) {
     page_->move(at);

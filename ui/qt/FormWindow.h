@@ -119,6 +119,7 @@ class FormWindow : public QDialog, private InputHost {
   QWidget* page_;  // the form's client area, holding the controls' widgets
   QScrollBar* across_;
   QScrollBar* down_;
+  QWidget* corner_;  // the square between the two bars, in the window's colour
   QSize room_;
   std::unordered_map<const TControl*, Entry> views_;
   std::unordered_map<QObject*, Source> sources_;

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QRawFont>
 #include <QScreen>
+#include <QStyle>
 #include <QTextLayout>
 
 #include "QtFormTest.h"
@@ -89,6 +90,30 @@ TEST_F(WindowsTest, AFormLargerThanTheScreenScrollsToWhereTheFocusIs) {
   });
   // The form keeps its designed size: the window only shows part of it at a time.
   EXPECT_EQ(form.Width(), room.width() + 300);
+}
+
+// Where both bars show, the square between them is the window's background, not the
+// part of the form that lies behind it.
+TEST_F(WindowsTest, TheCornerBetweenTheScrollBarsIsTheWindowsBackground) {
+  const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+  ui::TForm form(nullptr, "BigFrm");
+  form.SetBounds(0, 0, room.width() + 300, room.height() + 200);
+  auto* field = ui::Create<ui::TEdit>(&form, &form, "FieldEdt");
+  field->SetBounds(0, 0, form.Width(), form.Height());
+  field->SetColor(0x0000FF);  // red, wherever the form shows
+  Drive(form, [&](ui::FormWindow& w) {
+    const QImage shot = w.grab().toImage();
+    const double ratio = shot.devicePixelRatio();
+    const int thick = w.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &w);
+    const QPoint corner(w.width() - thick / 2, w.height() - thick / 2);
+    const QColor seen =
+        shot.pixelColor(QPoint(qRound(corner.x() * ratio), qRound(corner.y() * ratio)));
+    EXPECT_EQ(seen, w.palette().color(QPalette::Window)) << seen.name().toStdString();
+    EXPECT_EQ(
+        shot.pixelColor(QPoint(qRound(w.width() / 2 * ratio), qRound(w.height() / 2 * ratio))),
+        QColor(Qt::red))
+        << "the form is seen elsewhere";
+  });
 }
 
 ui::TFont Font(const char* utf8Name, int size) {
