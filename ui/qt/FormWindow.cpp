@@ -3,6 +3,7 @@
 // widgets' input to the model.
 #include "ui/qt/FormWindow.h"
 
+#include <QAbstractScrollArea>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -18,6 +19,7 @@
 #include "ui/qt/QtFont.h"
 #include "ui/qt/QtText.h"
 #include "ui/qt/ReadableText.h"
+#include "ui/qt/WholePixelFrame.h"
 
 namespace ui {
 namespace {
@@ -306,7 +308,14 @@ void FormWindow::SyncControl(TControl& child, Entry& entry, QWidget* client,
   if (widget->font() != font) {
     widget->setFont(font);
   }
-  const QRect rect(child.Left(), child.Top(), child.Width(), child.Height());
+  QRect rect(child.Left(), child.Top(), child.Width(), child.Height());
+  if (qobject_cast<QAbstractScrollArea*>(widget) != nullptr) {
+    // A framed view keeps its four edges at a fractional scale factor.
+    rect = WholePixelRect(rect, client->mapTo(page_, QPoint(0, 0)), widget->devicePixelRatioF());
+    if (widget->style() != WholePixelFrameStyleOf(*this)) {
+      widget->setStyle(WholePixelFrameStyleOf(*this));
+    }
+  }
   if (widget->geometry() != rect) {
     widget->setGeometry(rect);
   }
