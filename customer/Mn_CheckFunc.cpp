@@ -84,16 +84,16 @@ void CheckRecord(TShellResult* result, HWND_T window, const char* corpNo, const 
 }  // namespace customer
 
 // The five review lists: the folder's layout and a file of its rows for the shell. Each
-// entry point ends its call on the platform as the dialog entry points do.
+// entry point runs as the dialog entry points do (frame::RunEntry): in the module's
+// language, its call ended on the platform.
 
 // NOLINTBEGIN(cppcoreguidelines-macro-usage): the exported names need one definition
 // each, alike but for the name and the server's command.
-#define TAVRO_REVIEW_LIST_ENTRY(name, command)                                                   \
-  TAVRO_EXPORT void TAVRO_STDCALL name(TFolderList* Result, HWND_T ShellWnd, const char* CorpNo, \
-                                       const char* UserNo, std::int32_t /*FunctionId*/,          \
-                                       const char* /*Key*/) {                                    \
-    customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, command);                          \
-    ui::EndEntryCall();                                                                          \
+#define TAVRO_REVIEW_LIST_ENTRY(name, command)                                                    \
+  TAVRO_EXPORT void TAVRO_STDCALL name(TFolderList* Result, HWND_T ShellWnd, const char* CorpNo,  \
+                                       const char* UserNo, std::int32_t /*FunctionId*/,           \
+                                       const char* /*Key*/) {                                     \
+    frame::RunEntry([&] { customer::GetReviewList(Result, ShellWnd, CorpNo, UserNo, command); }); \
   }
 // NOLINTEND(cppcoreguidelines-macro-usage)
 
@@ -108,6 +108,5 @@ TAVRO_EXPORT void TAVRO_STDCALL Mn_CheckRecord(TShellResult* Result, HWND_T Shel
                                                const char* CorpNo, const char* UserNo,
                                                std::int32_t /*FunctionId*/, const char* Key,
                                                const char* Extra) {
-  customer::CheckRecord(Result, ShellWnd, CorpNo, UserNo, Key, Extra);
-  ui::EndEntryCall();
+  frame::RunEntry([&] { customer::CheckRecord(Result, ShellWnd, CorpNo, UserNo, Key, Extra); });
 }

@@ -86,6 +86,23 @@ std::string LangIdFrom(std::string_view settingsValue, const sys::LocaleInfo& lo
   return "EN";
 }
 
+std::string LocaleOfLangId(std::string_view langId) {
+  if (langId == "CN") {
+    return "zh_CN";
+  }
+  if (langId == "JP") {
+    return "ja";
+  }
+  return "";
+}
+
+std::string WarningCaption(std::string_view langId) {
+  if (langId == "CN" || langId == "JP") {
+    return sys::Utf8ToGbk("警告");
+  }
+  return "Warning";
+}
+
 std::string GetLangId() {
   const std::string settings = InFolder(sys::CurrentFolder(), kSettingsFileName);
   std::string value;

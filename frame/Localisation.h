@@ -25,6 +25,15 @@ std::string GetLangId();
 // Japanese "JP", anything else "EN".
 std::string LangIdFrom(std::string_view settingsValue, const sys::LocaleInfo& locale);
 
+// The locale whose texts a language id's dialogs speak, for the platform's own texts
+// (ui::Platform::SetLanguage): "CN" Simplified Chinese, "JP" Japanese, else none
+// (English).
+std::string LocaleOfLangId(std::string_view langId);
+
+// The caption of the platform's standard warning box (GBK) in a language id's language:
+// the platform's own word, which the language file does not carry.
+std::string WarningCaption(std::string_view langId);
+
 // TavroLang.ini in the running program's folder; empty when there is no such file.
 std::string GetLangFilePath();
 

@@ -30,6 +30,7 @@
 #include <string>
 #include <utility>
 
+#include "frame/Localisation.h"
 #include "frame/ShellFunc.h"
 #include "sys/Abi.h"
 #include "ui/Platform.h"
@@ -95,29 +96,41 @@ EntryArgs ReadEntryArgs(const DialogEntrySpec& shape, HWND_T shellWnd, const cha
                         const char* userNo, std::int32_t functionId, const char* key,
                         const char* extra);
 
-// Runs a dialog entry point: the shell's window owns everything shown and the function
-// cache is loaded for the call; both are given back on every path out, an exception
-// included. steps(DialogEntryCall&) -> DialogOutcome is the entry point's own work.
-// A normal return ends the call on the platform (an operator script must be played out).
+// Runs the work of an entry point, whatever its kind; every exported entry point passes
+// through here. The platform speaks the module's language (LangId) for the call, in its
+// own texts as in the dialogs', and a normal return ends the call on the platform (an
+// operator script must be played out).
+template <class Work>
+void RunEntry(Work&& work) {
+  ui::BeginEntryCall(LocaleOfLangId(GetLangId()));
+  std::forward<Work>(work)();
+  ui::EndEntryCall();
+}
+
+// Runs a dialog entry point (RunEntry): the shell's window owns everything shown and the
+// function cache is loaded for the call; both are given back on every path out, an
+// exception included. steps(DialogEntryCall&) -> DialogOutcome is the entry point's own
+// work.
 template <class Steps>
 void RunDialogEntry(const DialogEntrySpec& shape, TShellResult* result, HWND_T shellWnd,
                     const char* corpNo, const char* userNo, std::int32_t functionId,
                     const char* key, const char* extra, Steps&& steps) {
-  ui::OwnerWindowScope owner(shellWnd);
-  std::optional<FunctionCacheScope> cache;
-  if (shape.UseFunctionCache) {
-    cache.emplace();
-  }
-  DialogEntryCall call(result,
-                       ReadEntryArgs(shape, shellWnd, corpNo, userNo, functionId, key, extra));
-  if (shape.ClearResultFirst) {
-    call.ClearResult();
-  }
-  const DialogOutcome outcome = std::forward<Steps>(steps)(call);
-  if (outcome) {
-    call.SetResult(*outcome);
-  }
-  ui::EndEntryCall();
+  RunEntry([&] {
+    ui::OwnerWindowScope owner(shellWnd);
+    std::optional<FunctionCacheScope> cache;
+    if (shape.UseFunctionCache) {
+      cache.emplace();
+    }
+    DialogEntryCall call(result,
+                         ReadEntryArgs(shape, shellWnd, corpNo, userNo, functionId, key, extra));
+    if (shape.ClearResultFirst) {
+      call.ClearResult();
+    }
+    const DialogOutcome outcome = std::forward<Steps>(steps)(call);
+    if (outcome) {
+      call.SetResult(*outcome);
+    }
+  });
 }
 
 }  // namespace frame

@@ -171,7 +171,7 @@ void TCustCNYAcEditFrm::FormCloseQuery(bool& canClose) {
   }
   const std::string text =
       frame::GetLangText(LangId, "Msg_Common_ExitWithoutSave", Gbk("是否放弃当前修改?"));
-  canClose = ui::AskYesNo("Warning", text, ui::MsgIcon::Warning);
+  canClose = ui::AskYesNo(frame::WarningCaption(LangId), text, ui::MsgIcon::Warning);
 }
 
 void TCustCNYAcEditFrm::ShowFixedMessage(const char* utf8, ui::TWinControl* focus) {

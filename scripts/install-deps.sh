@@ -9,7 +9,7 @@ packages=(
   libicu-dev libopencc-dev libsqlite3-dev sqlite3 libcli11-dev postgresql libpq-dev
   libcpp-httplib-dev libsodium-dev libssl-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcairo2-dev libpango1.0-dev fonts-noto-cjk poppler-utils
+  libcairo2-dev libpango1.0-dev fonts-noto-cjk fonts-dejavu-core fonts-dejavu-extra poppler-utils
   qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libxcb1-dev xvfb xauth
   clang-14 libclang-rt-14-dev llvm-14
 )

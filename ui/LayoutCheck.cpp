@@ -12,18 +12,21 @@ namespace ui {
 namespace {
 
 // Room a control needs around its text, in pixels (both sides together).
-constexpr int kButtonMargin = 8;    // a push button's edges
-constexpr int kButtonLines = 4;     // its edges above and below the text
-constexpr int kGlyph = 20;          // a bit button's glyph and the gap after it
-constexpr int kCheckMark = 22;      // a check box's or radio button's mark and gap
-constexpr int kCaptionIndent = 16;  // a group box's caption from both ends of its frame
-constexpr int kDropButton = 24;     // a combo box's arrow and its inner margins
-constexpr int kFieldLines = 4;      // an edit's frame above and below its line
-constexpr int kColumnMargin = 12;   // a list view's column title within its column
-constexpr int kTabMargin = 12;      // a tab around its text
-constexpr int kTitleBar = 60;       // the title bar's icon and close box
-constexpr int kPanelMargin = 8;     // a panel's caption from its bevel
-constexpr int kDefaultWidth = 75;   // the model's bounds before any design
+constexpr int kButtonMargin = 8;            // a push button's edges
+constexpr int kButtonLines = 4;             // its edges above and below the text
+constexpr int kGlyph = 20;                  // a bit button's glyph and the gap after it
+constexpr int kCheckMark = 22;              // a check box's or radio button's mark and gap
+constexpr int kCaptionIndent = 16;          // a group box's caption from both ends of its frame
+constexpr int kDropButton = 24;             // a combo box's arrow and its inner margins
+constexpr int kFieldLines = 4;              // an edit's frame above and below its line
+constexpr int kColumnMargin = 12;           // a list view's column title or cell within its column
+constexpr int kListFrame = 4;               // a list's frame, both sides together
+constexpr int kScrollBar = 17;              // a list's vertical scroll bar
+constexpr std::size_t kItemsChecked = 500;  // rows measured of a long list
+constexpr int kTabMargin = 12;              // a tab around its text
+constexpr int kTitleBar = 60;               // the title bar's icon and close box
+constexpr int kPanelMargin = 8;             // a panel's caption from its bevel
+constexpr int kDefaultWidth = 75;           // the model's bounds before any design
 constexpr int kDefaultHeight = 25;
 
 std::string NameOf(const TControl& control) {
@@ -217,11 +220,39 @@ class Checker : private ConstControlVisitor {
   void Visit(const TListBox& c) override {
     LineFits(c, "a row", c.ItemHeight());
     LineFits(c, "the height", c.Height() - kFieldLines);
+    // A check list box's items stand beside their check marks.
+    const int mark = dynamic_cast<const TCheckListBox*>(&c) != nullptr ? kCheckMark : 0;
+    const std::size_t rows = std::min(c.Items().size(), kItemsChecked);
+    for (std::size_t i = 0; i < rows; ++i) {
+      Fits(c, "item", c.Items()[i], c.Width() - kListFrame - kScrollBar - mark, c.Height());
+    }
   }
+  // Every column lies within the list's width, where the operator sees it without
+  // scrolling sideways, and each cell's text fits its column.
   void Visit(const TListView& c) override {
-    if (c.ViewStyle() == vsReport) {
-      for (const TListColumn& column : c.Columns()) {
-        Fits(c, "column title", column.Caption, column.Width - kColumnMargin, c.Height());
+    if (c.ViewStyle() != vsReport) {
+      return;
+    }
+    const int room = c.Width() - kListFrame - kScrollBar;
+    int right = 0;
+    for (const TListColumn& column : c.Columns()) {
+      Fits(c, "column title", column.Caption, column.Width - kColumnMargin, c.Height());
+      right += column.Width;
+      if (right > room) {
+        Add(c, "column " + Quoted(column.Caption) + " ends at " + std::to_string(right) +
+                   " pixels, the list shows " + std::to_string(std::max(room, 0)));
+      }
+    }
+    const std::size_t rows = std::min(c.Items().size(), kItemsChecked);
+    for (std::size_t i = 0; i < rows; ++i) {
+      const TListItem& item = c.Items()[i];
+      for (std::size_t col = 0; col < c.Columns().size(); ++col) {
+        const std::string* text = col == 0                         ? &item.Caption
+                                  : col - 1 < item.SubItems.size() ? &item.SubItems[col - 1]
+                                                                   : nullptr;
+        if (text != nullptr) {
+          Fits(c, "cell", *text, c.Columns()[col].Width - kColumnMargin, c.Height());
+        }
       }
     }
   }

@@ -9,8 +9,11 @@
 // - its texts fit its font with a margin: the captions of labels, buttons (and a bit
 //   button's glyph), check boxes, radio buttons, group boxes, radio groups, panels, tab
 //   sheets and the form's title; each item and the text of a combo box; each column
-//   title of a list view; one line of text in the height of an edit, memo, combo box and
-//   a list box's rows;
+//   title of a list view, and each cell of its first rows; each item of a list box's
+//   first rows; one line of text in the height of an edit, memo, combo box and a list
+//   box's rows;
+// - a list view's columns lie within its width (the operator sees every one without
+//   scrolling sideways);
 // - within each container, the tab order of the visible windowed children follows the
 //   reading order: top to bottom, and left to right among controls side by side.
 //

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -12,13 +13,23 @@
 namespace ui {
 namespace {
 
-// The platform of this module instance. Created when an entry point first needs one,
-// replaced only by tests. It is never destroyed at exit: the Qt platform's objects must
-// go before Qt's own process-wide ones, which exit handlers destroy first (a Qt program
-// destroys its application before main returns; the module has no such point).
+// The platform of this module instance and the language of the entry call under way.
+// The platform is created when an entry point first needs one, replaced only by tests.
+// It is never destroyed at exit: the Qt platform's objects must go before Qt's own
+// process-wide ones, which exit handlers destroy first (a Qt program destroys its
+// application before main returns; the module has no such point).
+struct PlatformSlot {
+  std::unique_ptr<Platform> Current;
+  std::optional<std::string> Language;  // set by BeginEntryCall, given to a new platform
+};
+
+PlatformSlot& TheSlot() {
+  static auto* slot = new PlatformSlot();
+  return *slot;
+}
+
 std::unique_ptr<Platform>& Slot() {
-  static auto* platform = new std::unique_ptr<Platform>();
-  return *platform;
+  return TheSlot().Current;
 }
 
 }  // namespace
@@ -38,6 +49,9 @@ Platform& CurrentPlatform() {
       // CreatePlatform has said why on standard error.
       throw std::runtime_error("user interface not available: " + choice.Kind);
     }
+    if (TheSlot().Language) {
+      slot->SetLanguage(*TheSlot().Language);
+    }
   }
   return *slot;
 }
@@ -46,6 +60,13 @@ std::unique_ptr<Platform> InstallPlatform(std::unique_ptr<Platform> platform) {
   auto previous = std::move(Slot());
   Slot() = std::move(platform);
   return previous;
+}
+
+void BeginEntryCall(const std::string& locale) {
+  TheSlot().Language = locale;
+  if (Slot()) {
+    Slot()->SetLanguage(locale);
+  }
 }
 
 void EndEntryCall() {

@@ -30,8 +30,17 @@ enum ModalResult : int {
 enum class MsgButtons { Ok, OkCancel, YesNo };
 enum class MsgIcon { None, Information, Warning, Question, Error };
 
+// Where a printed text's baseline lies below the point TextOut is given, in ems of its
+// font. The original platform's text cell is one em of its Song face high, and reports
+// lay their rules out around that cell; the CJK faces here draw their ideographs in the
+// em square with 0.88 of it above the baseline. Placed so, the glyphs fill the cell the
+// report expects instead of the taller line box of the faces here (1.45 ems), which
+// would run into a rule drawn just below the cell.
+inline constexpr double kTextBaselineEms = 0.88;
+
 // The printer as the report sees it: a device with a resolution on which text and
-// lines are drawn at pixel coordinates, page by page.
+// lines are drawn at pixel coordinates, page by page. TextOut's point is the top left of
+// the text's cell (see kTextBaselineEms).
 class PrinterCanvas {
  public:
   virtual ~PrinterCanvas() = default;
@@ -87,6 +96,12 @@ class Platform {
   // the real font's extents, so that designed forms can be checked against them.
   virtual TextSize TextExtent(const TFont& font, const std::string& text) = 0;
 
+  // The language of the module's texts for the entry call, as a locale name ("zh_CN",
+  // "ja"; empty for English). A platform that puts texts of its own in boxes and dialogs
+  // (their buttons, the file and print dialogs) speaks it, whatever the desktop's
+  // language, so that one dialog speaks one language.
+  virtual void SetLanguage(const std::string& /*locale*/) {}
+
   // An entry point of the module is returning to its caller. A platform that plays an
   // operator script checks here that no line of it was left unplayed.
   virtual void EntryCallEnded() {}
@@ -105,6 +120,11 @@ Platform& CurrentPlatform();
 
 // Replaces the platform (tests install their own); returns the previous one.
 std::unique_ptr<Platform> InstallPlatform(std::unique_ptr<Platform> platform);
+
+// Called as an entry point begins: the platform speaks locale (SetLanguage) for the
+// call. A platform first needed later in the call is told as it is made, so that an
+// entry point that shows nothing makes none.
+void BeginEntryCall(const std::string& locale);
 
 // Called as an entry point returns normally: tells the platform (EntryCallEnded). When
 // no platform was needed during the call but the environment names an operator script,

@@ -21,8 +21,10 @@ struct ScreenFont {
   bool Bold = false;
 };
 
-// The installed stand-in for font: a Song face (宋体, SimSun, 新宋体) becomes Noto Serif
-// CJK, every other name Noto Sans CJK; the point size (at least 1) at 96 pixels per inch.
+// The installed stand-in for font: a fixed-pitch face (Courier New, ...) becomes Noto Sans
+// Mono CJK; a Song face (宋体, SimSun, 新宋体) DejaVu Sans for Latin letters with Noto
+// Serif CJK for Chinese; every other name Noto Sans CJK. The point size (at least 1) at
+// 96 pixels per inch.
 ScreenFont ScreenFontOf(const TFont& font);
 
 // The height of one line of text in font, in pixels: one and a half times the stand-in

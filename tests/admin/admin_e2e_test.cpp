@@ -148,6 +148,12 @@ TEST_F(AdminEndToEnd, PrintingFollowsThePrintFolderAndReportsAMissingOne) {
   RunExample("user-list-print.txt", "Code=0 Text=\"\"\n");
   EXPECT_NE(err_.find("printed 1 pages \"prints/tavro-print-1.pdf\""), std::string::npos) << err_;
   EXPECT_EQ(pdf_tools::PageCount(box_.WorkDir() + "/prints/tavro-print-1.pdf"), 1);
+  // No rule of the report touches a glyph of its texts.
+  std::filesystem::create_directory(box_.WorkDir() + "/pages");
+  const auto pages = pdf_tools::DrawnPages(box_.WorkDir() + "/prints/tavro-print-1.pdf",
+                                           box_.WorkDir() + "/pages", 192);
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_EQ(pdf_tools::RulesTouchingText(pages), std::vector<std::string>{});
 
   box_.SetEnv("TAVRO_UI_PRINT_DIR", "gone");
   // The first run's CSV file would be asked about, which the example does not answer.

@@ -82,7 +82,7 @@ TEST(CustAcListRow, FunctionIdIsTheNumberBeforeTheFirstColon) {
 // does something: function 930 for the list's customer.
 TEST_F(CustAcListTest, OpensTheCustomersFolderAndWithoutARowOnlyNewOpensTheDefault) {
   Call(
-      "expect FolderLsv columns 7\nexpect FolderLsv column 0 Kind 200 left\n"
+      "expect FolderLsv columns 7\nexpect FolderLsv column 0 Kind 180 left\n"
       "expect FolderLsv count 3\n"
       "expect FolderLsv item 0 \"930:Customer bank "
       "account\\t1\\tC001\\tCNY\\t6222\\tICBC\\tActive\"\n"

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -349,6 +350,39 @@ TEST_F(ReviewEntryTest, BadParametersAreReadSafelyAndAFailedListKeepsItsLayout) 
   EXPECT_NE(std::strlen(list.ColumnLayout), 0u);
   EXPECT_LE(std::strlen(list.ColumnLayout), customer::kCheckLayoutMax);
   EXPECT_EQ(MessageLines(), Lines{Box("Error:timeout")});
+}
+
+// Every kind of entry point tells the platform the language of its call, the lists and
+// the record check as the dialogs do: a box they show speaks it.
+TEST_F(ReviewEntryTest, EveryEntryPointSpeaksTheModulesLanguage) {
+  fakehost::SetFallback(Answer::Ok(""));
+  const std::pair<const char*, const char*> languages[] = {{"CN", "zh_CN"}, {"JP", "ja"}};
+  for (const auto& [langId, locale] : languages) {
+    WriteFile(TempDir() + "Tavro2007.ini", std::string("[Settings]\r\nLangId=") + langId);
+    const std::pair<const char*, std::function<void()>> entries[] = {
+        {"review list",
+         [] {
+           TFolderList list;
+           Mn_GetRejectedList(&list, kWnd, "0012", "000001", 0, nullptr);
+           fs::remove(list.FileName);
+         }},
+        {"record check",
+         [] {
+           TShellResult result{};
+           Mn_CheckRecord(&result, kWnd, "0012", "000001", 0, "A0001", nullptr);
+         }},
+        {"dialog", [] {
+           TShellResult result{};
+           frame::RunDialogEntry(
+               {}, &result, kWnd, "0012", "000001", 0, "", "",
+               [](frame::DialogEntryCall&) -> frame::DialogOutcome { return std::nullopt; });
+         }}};
+    for (const auto& [kind, entry] : entries) {
+      Platform().SetLanguage("");
+      entry();
+      EXPECT_EQ(Platform().Language(), locale) << kind << " in " << langId;
+    }
+  }
 }
 
 TEST_F(ReviewEntryTest, CheckRecordCallsTheRegisteredEntryWithTheKeyPart) {

@@ -299,6 +299,15 @@ TEST_F(CustCnyTest, LeavingAsksTheWarningQuestionAndARefusedSaveLeavesNoResult) 
   EXPECT_EQ(Outcome(r), "0 ");
 }
 
+// The exit question's caption is the warning box's in the module's language, as its
+// buttons and text are.
+TEST_F(CustCnyTest, TheExitQuestionsCaptionSpeaksTheModulesLanguage) {
+  SetLanguage("CN");
+  Call("", "click CancelBtn\nanswer yes\n");
+  EXPECT_EQ(MessageLines(),
+            Lines{"message yesno warning \"警告\" \"数据尚未保存，确实要退出吗？\" -> yes"});
+}
+
 // The dialog variable and the owner window live for the call only; the key is loaded
 // untrimmed, a blank one opens a new payee; the texts come from the language file.
 TEST_F(CustCnyTest, TheCallKeepsNoCacheGivesTheOwnerBackAndLoadsTheUntrimmedKey) {

@@ -402,6 +402,39 @@ TEST_F(LayoutCheckTest, ListColumnTitlesAndHiddenControls) {
   EXPECT_EQ(problems[0].rfind("FolderLsv: column title \"Business No.\" needs", 0), 0u);
 }
 
+// A column beyond the list's width is off-screen, a cell or a list box item wider than its
+// room is cut: both are named; the same texts with room enough pass.
+TEST_F(LayoutCheckTest, ListColumnsWithinTheListAndCellsAndItemsThatFit) {
+  TDesignFrm form;
+  auto* lsv = ui::Create<ui::TListView>(&form, &form, "FolderLsv");
+  std::vector<ui::TPlacement> places(std::begin(kPlaces), std::end(kPlaces));
+  places.insert(places.begin() + 6, {"FolderLsv", 12, 136, 296, 80});
+  ui::ApplyDesign(form, {320, 268, ui::bsDialog, places});
+  form.ItemsLbx->SetVisible(false);
+  lsv->SetColumns({{"Id", 60}, {"Bank", 150}, {"Status", 60}});
+  lsv->AddItem("17", {"LOTUS SAVINGS", "OK"});
+  form.ItemsLbx->AddItem("LOLCGB2LAXXX LOTUS");
+  EXPECT_EQ(Check(form), std::vector<std::string>{});
+
+  lsv->SetColumns({{"Id", 60}, {"Bank", 150}, {"Status", 60}, {"Date", 60}});
+  lsv->AddItem("18", {"THE HONGKONG AND SHANGHAI BANKING CORP", "OK"});
+  form.ItemsLbx->SetVisible(true);
+  form.ItemsLbx->SetBounds(12, 136, 296, 80);
+  lsv->SetVisible(false);
+  form.ItemsLbx->AddItem("LOLCGB2LAXXX LOTUS SAVINGS BANK / LONDON WALL");
+  std::vector<std::string> problems = Check(form);
+  ASSERT_EQ(problems.size(), 1u) << testing::PrintToString(problems);
+  EXPECT_EQ(
+      problems[0].rfind("ItemsLbx: item \"LOLCGB2LAXXX LOTUS SAVINGS BANK / LONDON WALL\"", 0), 0u);
+  lsv->SetVisible(true);
+  form.ItemsLbx->SetVisible(false);
+  problems = Check(form);
+  ASSERT_EQ(problems.size(), 2u) << testing::PrintToString(problems);
+  EXPECT_EQ(problems[0], "FolderLsv: column \"Date\" ends at 330 pixels, the list shows 275");
+  EXPECT_EQ(
+      problems[1].rfind("FolderLsv: cell \"THE HONGKONG AND SHANGHAI BANKING CORP\" needs", 0), 0u);
+}
+
 // The transcript's dump shows how a control follows its parent's size, and the script's
 // resize of the form is the operator dragging its frame.
 TEST(LayoutDump, ShowsDockingAndAnchorsAndResizeMovesThem) {

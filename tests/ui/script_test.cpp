@@ -527,6 +527,19 @@ TEST_F(EnvironmentTest, UnreadableScriptIsTheFirstErrorAndABadResolutionIsIgnore
   EXPECT_EQ(platform->Printer().PixelsPerInchX(), 600);
 }
 
+// The language of the call reaches the platform there is, and one made later in the
+// call, but makes none of its own.
+TEST_F(EnvironmentTest, TheCallsLanguageReachesAPlatformMadeLater) {
+  const tavro_test::ScopedEnv headless("TAVRO_UI", "headless");
+  auto previous = InstallPlatform(nullptr);
+  BeginEntryCall("ja");
+  EXPECT_EQ(InstallPlatform(nullptr), nullptr);
+  EXPECT_EQ(dynamic_cast<HeadlessPlatform&>(CurrentPlatform()).Language(), "ja");
+  BeginEntryCall("zh_CN");
+  EXPECT_EQ(dynamic_cast<HeadlessPlatform&>(CurrentPlatform()).Language(), "zh_CN");
+  InstallPlatform(std::move(previous));
+}
+
 // An entry point that needed no platform still has its script checked when it returns;
 // without a script nothing is made.
 TEST_F(EnvironmentTest, EndOfACallChecksTheScriptEvenWhenNothingWasShown) {

@@ -16,7 +16,7 @@ ui::TFont Font(const char* utf8Name, int size, bool bold = false) {
   return font;
 }
 
-TEST(ScreenFont, SongFacesTakeTheSerifFamilyAndPointsBecomePixelsAt96PerInch) {
+TEST(ScreenFont, PointsBecomePixelsAt96PerInch) {
   struct Case {
     const char* name;
     int size;
@@ -24,8 +24,9 @@ TEST(ScreenFont, SongFacesTakeTheSerifFamilyAndPointsBecomePixelsAt96PerInch) {
     int pixels;
   };
   const Case cases[] = {
-      {"宋体", 10, "Noto Serif CJK SC", 13},
-      {"SimSun", 9, "Noto Serif CJK SC", 12},
+      {"宋体", 10, "DejaVu Sans Condensed,Noto Serif CJK SC", 13},
+      {"SimSun", 9, "DejaVu Sans Condensed,Noto Serif CJK SC", 12},
+      {"Courier New", 9, "Noto Sans Mono CJK SC", 12},
       {"MS Sans Serif", 8, "Noto Sans CJK SC", 11},
       {"Tahoma", 12, "Noto Sans CJK SC", 16},
       {"", 0, "Noto Sans CJK SC", 1},
@@ -60,6 +61,22 @@ TEST(TextMeasure, ExtentsComeFromTheRealFont) {
             platform.TextExtent(Font("宋体", 8), "Save").Width);
   EXPECT_GE(platform.TextExtent(Font("Tahoma", 9, true), "Customer name").Width,
             platform.TextExtent(Font("Tahoma", 9), "Customer name").Width);
+}
+
+// A fixed-pitch face of the model draws every single-byte character in one column and a
+// double-byte one in two, so a field's byte limit is a limit the operator sees.
+TEST(TextMeasure, FixedPitchFacesTakeOneColumnPerByte) {
+  ui::HeadlessPlatform platform;
+  for (const char* name : {"Courier New", "Courier"}) {
+    const ui::TFont font = Font(name, 9);
+    const int column = platform.TextExtent(font, "WWWWWWWWWW").Width;
+    EXPECT_GT(column, 0) << name;
+    EXPECT_EQ(platform.TextExtent(font, "iiiiiiiiii").Width, column) << name;
+    EXPECT_EQ(platform.TextExtent(font, "1.,:- /?()").Width, column) << name;
+    EXPECT_EQ(platform.TextExtent(font, sys::Utf8ToGbk("中国银行上海")).Width,
+              platform.TextExtent(font, "WWWWWWWWWWWW").Width)
+        << name;
+  }
 }
 
 }  // namespace

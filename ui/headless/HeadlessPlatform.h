@@ -76,11 +76,16 @@ class HeadlessPlatform : public Platform {
   // error naming that line: nothing is left to play it.
   void EntryCallEnded() override;
   bool Hourglass() const { return hourglass_; }
+  // Kept for whoever asks which language the entry call speaks; no box here has texts
+  // of the platform's own.
+  void SetLanguage(const std::string& locale) override { language_ = locale; }
+  const std::string& Language() const { return language_; }
 
  private:
   std::unique_ptr<ScriptRunner> runner_;
   std::unique_ptr<TextMeasure> measure_;  // made on first use: fonts cost time to load
   bool hourglass_ = false;
+  std::string language_;
 };
 
 }  // namespace ui

@@ -3,12 +3,15 @@
 // widgets' input to the model.
 #include "ui/qt/FormWindow.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyle>
 #include <algorithm>
 #include <typeinfo>
 
@@ -17,6 +20,8 @@
 #include "ui/qt/ControlViews.h"
 #include "ui/qt/QtFont.h"
 #include "ui/qt/QtText.h"
+#include "ui/qt/ReadableText.h"
+#include "ui/qt/WholePixelFrame.h"
 
 namespace ui {
 namespace {
@@ -68,12 +73,37 @@ bool TextKind(const TControl& control) {
       [](const TListView&) { return true; }, [](const TComponent&) { return false; });
 }
 
+// The kinds that hold information in a field: disabled, they show it as read-only.
+bool FieldKind(const TControl& control) {
+  return VisitKind(
+      control, [](const TCustomEdit&) { return true; }, [](const TComboBox&) { return true; },
+      [](const TComponent&) { return false; });
+}
+
 }  // namespace
 
 FormWindow::FormWindow(TForm& form, WindowHost& host, QWidget* parent, bool interactive)
-    : QDialog(parent), form_(form), host_(host), interactive_(interactive), router_(*this) {
+    : QDialog(parent),
+      form_(form),
+      host_(host),
+      interactive_(interactive),
+      router_(*this),
+      page_(new QWidget(this)),
+      across_(new QScrollBar(Qt::Horizontal, this)),
+      down_(new QScrollBar(Qt::Vertical, this)),
+      corner_(new QWidget(this)),
+      room_(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX) {
   setFocusPolicy(Qt::NoFocus);
   installEventFilter(this);
+  page_->installEventFilter(this);
+  for (QScrollBar* bar : {across_, down_}) {
+    bar->setFocusPolicy(Qt::NoFocus);
+    bar->hide();
+    connect(bar, &QScrollBar::valueChanged, this, [this] { LayOutPage(); });
+  }
+  corner_->setAutoFillBackground(true);
+  corner_->hide();
+  MakeDisabledTextReadable(*this, false);
 }
 
 FormWindow::~FormWindow() {
@@ -115,7 +145,8 @@ void FormWindow::Sync() {
   }
   sources_.clear();
   sources_[this] = Source{&form_, nullptr};
-  SyncChildren(form_, this);
+  sources_[page_] = Source{&form_, nullptr};
+  SyncChildren(form_, page_);
   // Views of controls that are gone: the pointers are only compared, never followed.
   for (auto it = views_.begin(); it != views_.end();) {
     it = it->second.Live ? std::next(it) : views_.erase(it);
@@ -153,7 +184,7 @@ void FormWindow::SyncChanges() {
       continue;
     }
     TWinControl* parent = control->Parent();
-    QWidget* client = parent == &form_ ? this : ViewOf(*parent)->Client();
+    QWidget* client = parent == &form_ ? page_ : ViewOf(*parent)->Client();
     SyncControl(*control, views_.at(control), client, changes);
     // A sheet's caption is its page control's tab.
     if (changes.Has(chText) && parent != &form_) {
@@ -181,7 +212,12 @@ void FormWindow::SyncForm() {
     setFont(font);
   }
   ApplyColor(*this, form_.Color(), false);
-  const QSize size(std::max(form_.Width(), 1), std::max(form_.Height(), 1));
+  const QSize designed(std::max(form_.Width(), 1), std::max(form_.Height(), 1));
+  if (page_->size() != designed) {
+    page_->resize(designed);
+  }
+  // The window never larger than its room: the page scrolls in it then.
+  const QSize size = designed.boundedTo(room_);
   // A window never sized by code is fitted to its children when shown; the model's size
   // is the designed one, so it is always set.
   if (this->size() != size || !testAttribute(Qt::WA_Resized)) {
@@ -202,6 +238,65 @@ void FormWindow::SyncForm() {
   } else if (minimumSize() != size || maximumSize() != size) {
     setFixedSize(size);
     setSizeGripEnabled(false);
+  }
+  LayOutPage();
+}
+
+void FormWindow::SetRoom(const QSize& room) {
+  room_ = room.expandedTo(QSize(1, 1));
+  SyncForm();
+}
+
+// Bars where the page is larger than the window; the page moved by their values. A form
+// that fits shows none and its page lies at the window's corner.
+void FormWindow::LayOutPage() {
+  const int thick = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  const QSize page = page_->size();
+  bool wide = page.width() > width();
+  bool tall = page.height() > height();
+  // A bar takes room from the other direction.
+  wide = wide || (tall && page.width() > width() - thick);
+  tall = tall || (wide && page.height() > height() - thick);
+  const int seenWidth = width() - (tall ? thick : 0);
+  const int seenHeight = height() - (wide ? thick : 0);
+  across_->setVisible(wide);
+  down_->setVisible(tall);
+  across_->setRange(0, wide ? page.width() - seenWidth : 0);
+  down_->setRange(0, tall ? page.height() - seenHeight : 0);
+  across_->setPageStep(std::max(seenWidth, 1));
+  down_->setPageStep(std::max(seenHeight, 1));
+  across_->setGeometry(0, height() - thick, seenWidth, thick);
+  down_->setGeometry(width() - thick, 0, thick, seenHeight);
+  across_->raise();
+  down_->raise();
+  // Where both bars show, the page would show through the square between them.
+  corner_->setVisible(wide && tall);
+  corner_->setGeometry(seenWidth, seenHeight, thick, thick);
+  corner_->raise();
+  const QPoint at(-across_->value(), -down_->value());
+  if (page_->pos() != at) {
+    page_->move(at);
+  }
+}
+
+void FormWindow::ScrollTo(const QWidget& widget) {
+  if (!across_->isVisible() && !down_->isVisible()) {
+    return;
+  }
+  const QRect shown(widget.mapTo(page_, QPoint(0, 0)), widget.size());
+  const int seenWidth = width() - (down_->isVisible() ? down_->width() : 0);
+  const int seenHeight = height() - (across_->isVisible() ? across_->height() : 0);
+  if (shown.right() >= across_->value() + seenWidth) {
+    across_->setValue(shown.right() + 1 - seenWidth);
+  }
+  if (shown.left() < across_->value()) {
+    across_->setValue(shown.left());
+  }
+  if (shown.bottom() >= down_->value() + seenHeight) {
+    down_->setValue(shown.bottom() + 1 - seenHeight);
+  }
+  if (shown.top() < down_->value()) {
+    down_->setValue(shown.top());
   }
 }
 
@@ -239,7 +334,14 @@ void FormWindow::SyncControl(TControl& child, Entry& entry, QWidget* client,
   if (widget->font() != font) {
     widget->setFont(font);
   }
-  const QRect rect(child.Left(), child.Top(), child.Width(), child.Height());
+  QRect rect(child.Left(), child.Top(), child.Width(), child.Height());
+  if (qobject_cast<QAbstractScrollArea*>(widget) != nullptr) {
+    // A framed view keeps its four edges at a fractional scale factor.
+    rect = WholePixelRect(rect, client->mapTo(page_, QPoint(0, 0)), widget->devicePixelRatioF());
+    if (widget->style() != WholePixelFrameStyleOf(*this)) {
+      widget->setStyle(WholePixelFrameStyleOf(*this));
+    }
+  }
   if (widget->geometry() != rect) {
     widget->setGeometry(rect);
   }
@@ -253,6 +355,7 @@ void FormWindow::SyncControl(TControl& child, Entry& entry, QWidget* client,
   }
   ApplyColor(*widget, child.Color(), TextKind(child));
   ApplyFontColor(*widget, child.Font().Color);
+  MakeDisabledTextReadable(*widget, FieldKind(child));
   widget->setEnabled(child.Enabled());
   widget->setVisible(child.Visible());
   const QString hint = ToQt(child.Hint());
@@ -299,6 +402,9 @@ void FormWindow::SyncFocus() {
       shown->setDefault(true);
     }
     shownDefault_ = shown;
+  }
+  if (target != this) {
+    ScrollTo(*target);
   }
 }
 
@@ -384,12 +490,16 @@ void FormWindow::closeEvent(QCloseEvent* event) {
 
 void FormWindow::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
+  LayOutPage();
   if (syncing_ || !interactive_ || closed_ || !host_.TakesInput()) {
     return;  // a window resized while long work runs takes the model's size back
   }
   const QSize size = event->size();
   if (size.width() == form_.Width() && size.height() == form_.Height()) {
     return;
+  }
+  if (size.width() >= room_.width() || size.height() >= room_.height()) {
+    return;  // held to the screen's room: the page scrolls, the form keeps its size
   }
   Dispatch([&] { form_.SetBounds(form_.Left(), form_.Top(), size.width(), size.height()); });
   host_.AfterInput();

@@ -13,7 +13,9 @@
 // (alTop, alBottom, alLeft, alRight, alClient) places a control in what its aligned
 // siblings leave, in the order the original platform aligns them. When the operator
 // resizes the window, the new size goes into the model first (the form's Resize
-// handlers run) and the window then follows the model.
+// handlers run) and the window then follows the model. A form larger than the room the
+// screen gives it (SetRoom) is shown in a window of that room whose client area scrolls,
+// so that every control, its buttons too, stays within the operator's reach.
 #pragma once
 
 #include <QDialog>
@@ -28,6 +30,7 @@
 #include "ui/qt/InputRouter.h"
 
 class QEventLoop;
+class QScrollBar;
 
 namespace ui {
 
@@ -64,6 +67,10 @@ class FormWindow : public QDialog, private InputHost {
   // The loop that runs while the form is shown modally; quit when it closes.
   void SetLoop(QEventLoop* loop) { loop_ = loop; }
 
+  // The largest window the screen has room for (its frame not counted); a larger form
+  // scrolls in it.
+  void SetRoom(const QSize& room);
+
   // The widget of a control (tests act on it); null when it has none yet.
   QWidget* WidgetOf(const TControl& control) const;
 
@@ -97,6 +104,10 @@ class FormWindow : public QDialog, private InputHost {
   // One control's widget: placed and filled, its objects registered for input.
   void SyncControl(TControl& control, Entry& entry, QWidget* client, const TChangeRecord& changes);
   void SyncFocus();
+  // The scroll bars of a form larger than its room, and the page moved to their values.
+  void LayOutPage();
+  // Scrolls so that widget (on the page) is in view.
+  void ScrollTo(const QWidget& widget);
   // Whether a change needs the walk of Sync: a control came or went, or a container's
   // font (its children's too) changed, or the control has no widget yet.
   bool NeedsWalk(const TControl& control) const;
@@ -107,6 +118,11 @@ class FormWindow : public QDialog, private InputHost {
   WindowHost& host_;
   bool interactive_;
   InputRouter router_;
+  QWidget* page_;  // the form's client area, holding the controls' widgets
+  QScrollBar* across_;
+  QScrollBar* down_;
+  QWidget* corner_;  // the square between the two bars, in the window's colour
+  QSize room_;
   std::unordered_map<const TControl*, Entry> views_;
   std::unordered_map<QObject*, Source> sources_;
   QEventLoop* loop_ = nullptr;

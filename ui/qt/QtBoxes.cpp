@@ -174,14 +174,13 @@ std::unique_ptr<QFileDialog> MakeFileDialog(bool save, const std::string& filter
   return dialog;
 }
 
-bool InstallQtTranslation(QCoreApplication& app, const QLocale& language) {
-  auto* translation = new QTranslator(&app);
+std::unique_ptr<QTranslator> QtTranslation(const QLocale& language) {
+  auto translation = std::make_unique<QTranslator>();
   if (!translation->load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    delete translation;
-    return false;
+    return nullptr;
   }
-  return QCoreApplication::installTranslator(translation);
+  return translation;
 }
 
 }  // namespace ui

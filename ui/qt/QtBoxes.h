@@ -15,6 +15,7 @@
 #include "ui/Platform.h"
 
 class QFileDialog;
+class QTranslator;
 class QInputDialog;
 
 namespace ui {
@@ -56,11 +57,9 @@ std::unique_ptr<QFileDialog> MakeFileDialog(bool save, const std::string& filter
                                             const std::string& path, NameOnlyIconProvider& names,
                                             QWidget* parent);
 
-// Installs Qt's own translation of the texts it puts in boxes and dialogs (the buttons
-// of a message box, the file and print dialogs) for a language: by default the
-// desktop's (LANGUAGE, LC_ALL, LC_MESSAGES, LANG), as every program on that desktop
-// shows them. The translation lives as long as the application. False when Qt has none
-// for the language.
-bool InstallQtTranslation(QCoreApplication& app, const QLocale& language = QLocale());
+// Qt's own translation of the texts it puts in boxes and dialogs (the buttons of a
+// message box, the file and print dialogs) into language, loaded but not installed; null
+// when Qt has none for the language.
+std::unique_ptr<QTranslator> QtTranslation(const QLocale& language);
 
 }  // namespace ui

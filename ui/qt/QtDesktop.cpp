@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGuiApplication>
 #include <QImage>
@@ -17,6 +18,7 @@
 #include <QScreen>
 #include <QThreadPool>
 #include <QTimer>
+#include <QTranslator>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +29,7 @@
 #include "ui/qt/QtFont.h"
 #include "ui/qt/QtPrinter.h"
 #include "ui/qt/QtText.h"
+#include "ui/script/PdfPrintWriter.h"
 
 namespace ui {
 namespace {
@@ -68,6 +71,30 @@ void AwaitListing(QWidget& box) {
     loop.exec(QEventLoop::ExcludeUserInputEvents);
   }
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// What a window's frame and title bar take around its client area, at most, on the
+// desktops in use: a form is held to the screen's room less this.
+constexpr QSize kWindowFrame(16, 40);
+
+// Every window shown is modal: minimised, it would leave its caller waiting behind
+// nothing, so its title bar offers no minimise button; only a sizeable form may be
+// maximised. The close box stays where the window had one.
+void SetTitleButtons(QWidget& top, bool maximisable) {
+  const Qt::WindowFlags flags = top.windowFlags();
+  Qt::WindowFlags wanted = flags;
+  wanted &= ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+  if (!flags.testFlag(Qt::CustomizeWindowHint)) {
+    // The window system's own choice made explicit, less the two buttons.
+    wanted |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+              Qt::WindowCloseButtonHint;
+  }
+  if (maximisable) {
+    wanted |= Qt::WindowMaximizeButtonHint;
+  }
+  if (wanted != flags) {
+    top.setWindowFlags(wanted);
+  }
 }
 
 }  // namespace
@@ -116,8 +143,14 @@ QWindow* QtDesktop::OwnerQWindow() {
 }
 
 // A window with a parent is centred on it by Qt; a top-level one is made transient for
-// the owner window and centred on it, or else centred on the screen.
+// the owner window and centred on it, or else centred on the screen. Its title bar is
+// set first (TitleButtons).
 void QtDesktop::Place(QWidget& top) {
+  auto* form = dynamic_cast<FormWindow*>(&top);
+  SetTitleButtons(top, form != nullptr && form->Form().BorderStyle() == bsSizeable);
+  if (QScreen* screen = QGuiApplication::primaryScreen(); form != nullptr && screen != nullptr) {
+    form->SetRoom(screen->availableGeometry().size() - kWindowFrame);
+  }
   if (top.parentWidget() != nullptr) {
     return;
   }
@@ -284,8 +317,14 @@ bool QtDesktop::FileDialog(bool save, const std::string& filter, std::string& pa
   return false;
 }
 
+// With TAVRO_UI_PRINT_DIR set, the dialog offers a fresh PDF file in that folder, where
+// the printed reports are kept.
 bool QtDesktop::PrintDialog() {
   SyncAll();
+  if (const std::string folder = PrintFolderFromEnvironment(); !folder.empty()) {
+    printer_->Device().setOutputFileName(
+        QFileInfo(QString::fromStdString(FreePrintFileName(folder))).absoluteFilePath());
+  }
   QPrintDialog dialog(&printer_->Device(), Parent());
   if (script_) {
     return WhileShown(dialog, "print", [&] { return script_->PrintDialog(); });
@@ -343,6 +382,25 @@ void QtDesktop::EntryCallEnded() {
   }
   if (application_) {
     QThreadPool::globalInstance()->waitForDone();
+  }
+}
+
+// The translation goes with the platform (its destructor takes it out of the
+// application), before the application itself. Qt's formats (the dates a file dialog
+// lists) follow the same language.
+void QtDesktop::SetLanguage(const std::string& locale) {
+  if (language_ == locale) {
+    return;
+  }
+  language_ = locale;
+  QLocale::setDefault(locale.empty() ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                     : QLocale(QString::fromStdString(locale)));
+  translation_.reset();
+  if (!locale.empty()) {
+    translation_ = QtTranslation(QLocale(QString::fromStdString(locale)));
+    if (translation_) {
+      QCoreApplication::installTranslator(translation_.get());
+    }
   }
 }
 

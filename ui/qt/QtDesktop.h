@@ -18,6 +18,7 @@
 #include <QWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@
 
 class QApplication;
 class QDialog;
+class QTranslator;
 class QWidget;
 
 namespace ui {
@@ -56,6 +58,9 @@ class QtDesktop : public Platform, private WindowHost, private ScriptScreen {
   void WorkSummary(const std::string& text) override;
   TextSize TextExtent(const TFont& font, const std::string& text) override;
   void EntryCallEnded() override;
+  // Installs Qt's translation for locale in place of the one installed before (none for
+  // English, or where Qt has none), and makes locale Qt's default for its formats.
+  void SetLanguage(const std::string& locale) override;
 
   // For tests: called from the window's loop, once it runs, with each form the
   // operator gets, and with each box shown to the operator (from the box's own loop).
@@ -105,6 +110,8 @@ class QtDesktop : public Platform, private WindowHost, private ScriptScreen {
   std::vector<std::unique_ptr<FormWindow>> played_;  // windows of forms a script plays
   QWidget* openBox_ = nullptr;
   std::unique_ptr<QtPrinter> printer_;
+  std::unique_ptr<QTranslator> translation_;  // Qt's texts in the module's language
+  std::optional<std::string> language_;       // none until an entry point says
   std::unique_ptr<QWindow> foreignOwner_;
   std::function<void(FormWindow&)> onShown_;
   std::function<void(QDialog&)> onBox_;

@@ -4,7 +4,9 @@
 
 #include <QFontMetrics>
 #include <QStringList>
+#include <QTextLayout>
 #include <algorithm>
+#include <cmath>
 
 #include "ui/qt/QtText.h"
 
@@ -24,15 +26,20 @@ QFont QtFontOf(const TFont& font) {
   return qfont;
 }
 
+// Each line laid out as a label draws it: a line holding glyphs of a face behind the
+// first (Chinese in the Song family's serif CJK face) is as tall as that face makes it.
 TextSize QtTextExtent(const TFont& font, const std::string& text) {
-  const QFontMetrics metrics(QtFontOf(font));
-  const QStringList lines = ShownText(text, true).split(QChar('\n'));
+  const QFont qfont = QtFontOf(font);
+  const QFontMetrics metrics(qfont);
   TextSize size;
-  for (const QString& line : lines) {
+  for (const QString& line : ShownText(text, true).split(QChar('\n'))) {
     size.Width = std::max(size.Width, metrics.horizontalAdvance(line));
+    QTextLayout layout(line, qfont);
+    layout.beginLayout();
+    const QTextLine laid = layout.createLine();
+    layout.endLayout();
+    size.Height += std::max(metrics.height(), static_cast<int>(std::ceil(laid.height())));
   }
-  const int count = static_cast<int>(lines.size());
-  size.Height = metrics.height() + (count - 1) * metrics.lineSpacing();
   return size;
 }
 

@@ -45,8 +45,9 @@ class OwnApplication {
     }
     argv_.push_back(nullptr);
     argc_ = static_cast<int>(args_.size());
+    // Qt's own texts follow the module's language (QtDesktop::SetLanguage), not the
+    // desktop's.
     app_ = std::make_unique<QApplication>(argc_, argv_.data());
-    (void)InstallQtTranslation(*app_);  // without one Qt's texts stay English
   }
 
  private:

@@ -1,9 +1,9 @@
-// The Qt printer canvas. Texts are placed by their top left corner, as the report gives
-// them; the face asked for comes first, a CJK face behind it for Chinese characters.
+// The Qt printer canvas. Texts are placed by the top left corner of their cell, as the
+// report gives them (the baseline kTextBaselineEms below it); the face asked for comes
+// first, a CJK face behind it for Chinese characters.
 #include "ui/qt/QtPrinter.h"
 
 #include <QFile>
-#include <QFontMetrics>
 #include <QPainter>
 #include <stdexcept>
 
@@ -92,8 +92,8 @@ void QtPrinter::SetFont(const std::string& name, int pointSize) {
 
 void QtPrinter::TextOut(int x, int y, const std::string& text) {
   QPainter& painter = Painter();
-  const QFontMetrics metrics(painter.font(), &printer_);
-  painter.drawText(QPoint(x, y + metrics.ascent()), ToQt(text));
+  const double em = painter.font().pointSizeF() * printer_.resolution() / 72.0;
+  painter.drawText(QPointF(x, y + kTextBaselineEms * em), ToQt(text));
 }
 
 void QtPrinter::Line(int x1, int y1, int x2, int y2) {

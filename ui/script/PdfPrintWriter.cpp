@@ -14,6 +14,7 @@
 
 #include "sys/CodePage.h"
 #include "sys/Files.h"
+#include "ui/Platform.h"
 
 namespace ui {
 namespace {
@@ -94,7 +95,10 @@ void DrawText(cairo_t* cr, PangoLayout* layout, const PrintJob& job, const Print
   pango_layout_set_font_description(layout, font.get());
   const std::string text = sys::GbkToUtf8(op.Text);
   pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
-  cairo_move_to(cr, ToPoints(op.X1, job.PixelsPerInchX), ToPoints(op.Y1, job.PixelsPerInchY));
+  // The first baseline where the report's text cell puts it (kTextBaselineEms).
+  const double baseline = static_cast<double>(pango_layout_get_baseline(layout)) / PANGO_SCALE;
+  cairo_move_to(cr, ToPoints(op.X1, job.PixelsPerInchX),
+                ToPoints(op.Y1, job.PixelsPerInchY) + kTextBaselineEms * size - baseline);
   pango_cairo_show_layout(cr, layout);
 }
 
@@ -177,6 +181,17 @@ std::string WritePdfToFolder(const PrintJob& job, const std::string& folder) {
   throw std::runtime_error("cannot create a print file in " + (folder.empty() ? "." : folder) +
                            ": every name up to " + kFilePrefix + std::to_string(kMaxPrintFiles) +
                            ".pdf is taken");
+}
+
+std::string FreePrintFileName(const std::string& folder) {
+  std::string path;
+  for (int n = 1; n <= kMaxPrintFiles; ++n) {
+    path = JoinPath(folder, kFilePrefix + std::to_string(n) + ".pdf");
+    if (!sys::PathExists(path)) {
+      break;
+    }
+  }
+  return path;
 }
 
 std::string PrintFolderFromEnvironment() {

@@ -29,6 +29,10 @@ std::string WritePdfToFolder(const PrintJob& job, const std::string& folder);
 // The folder of TAVRO_UI_PRINT_DIR, empty (the current folder) when it is not set.
 std::string PrintFolderFromEnvironment();
 
+// The path WritePdfToFolder would take in folder now: the first "tavro-print-N.pdf" that
+// does not exist (the last one tried when all are taken). A print dialog suggests it.
+std::string FreePrintFileName(const std::string& folder);
+
 // A writer for ScriptRunner::SetPrintWriter that stores each job with
 // WritePdfToFolder in folder and names the file in GBK, as the transcript shows texts.
 std::function<std::string(const PrintJob&)> PdfPrintWriter(std::string folder);

@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QTranslator>
 #include <filesystem>
+#include <fstream>
 
 #include "QtFormTest.h"
 #include "sys/CodePage.h"
@@ -78,14 +79,23 @@ TEST_F(BoxesTest, MessageBoxesHaveThePlatformsButtonsAndKeys) {
 
 // A handle naming a window of the calling program makes the boxes its own; any other
 // handle (zero, or one that names no window, as the shell's) centres them on the screen.
-// Qt's own texts in boxes follow the desktop's language when Qt has a translation.
-TEST_F(BoxesTest, QtsOwnButtonsSpeakTheDesktopsLanguage) {
+// Qt's own texts in boxes speak the module's language, whatever the desktop's: each
+// language in turn replaces the one before; English, or a language Qt has no
+// translation for, leaves Qt's English.
+TEST_F(BoxesTest, QtsOwnButtonsSpeakTheModulesLanguage) {
   const auto yes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
-  EXPECT_FALSE(ui::InstallQtTranslation(*qApp, QLocale(QLocale::Zulu)));  // Qt has none
+  const auto saveAs = [] { return QCoreApplication::translate("QFileDialog", "Save As"); };
   EXPECT_EQ(yes(), QStringLiteral("&Yes"));
-  ASSERT_TRUE(ui::InstallQtTranslation(*qApp, QLocale(QLocale::Chinese, QLocale::China)));
+  Desktop().SetLanguage("zh_CN");
   EXPECT_EQ(yes(), QString::fromUtf8("是(&Y)"));
-  qDeleteAll(qApp->findChildren<QTranslator*>(QString(), Qt::FindDirectChildrenOnly));
+  EXPECT_EQ(saveAs(), QString::fromUtf8("另存为"));
+  EXPECT_EQ(QLocale().name(), "zh_CN");
+  Desktop().SetLanguage("ja");
+  EXPECT_EQ(yes(), QString::fromUtf8("はい(&Y)"));
+  Desktop().SetLanguage("");
+  EXPECT_EQ(yes(), QStringLiteral("&Yes"));
+  EXPECT_EQ(QLocale().name(), "en_US");
+  Desktop().SetLanguage("zu");
   EXPECT_EQ(yes(), QStringLiteral("&Yes"));
 }
 
@@ -199,6 +209,23 @@ TEST_F(BoxesTest, ThePrinterCanvasPrintsPagesAtThePrintersResolution) {
   // check keeps to characters without one.)
   EXPECT_NE(text.find("档案报告 000005"), std::string::npos) << text;
   EXPECT_NE(text.find("second page"), std::string::npos) << text;
+}
+
+// With a print folder set, the print dialog offers the next free report file there.
+TEST_F(BoxesTest, ThePrintDialogOffersAFileInThePrintFolder) {
+  const std::string folder = testing::TempDir() + "qt-print-folder";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directory(folder);
+  std::ofstream(folder + "/tavro-print-1.pdf") << "taken";
+  tavro_test::ScopedEnv printDir("TAVRO_UI_PRINT_DIR", folder.c_str());
+  QString offered;
+  Desktop().SetOnBox([&](QDialog& dialog) {
+    offered = static_cast<QPrintDialog&>(dialog).printer()->outputFileName();
+    dialog.reject();
+  });
+  EXPECT_FALSE(ui::CurrentPlatform().PrintDialog());
+  Desktop().SetOnBox(nullptr);
+  EXPECT_EQ(offered.toStdString(), folder + "/tavro-print-2.pdf");
 }
 
 TEST_F(BoxesTest, TheHourglassIsTheOverrideCursor) {

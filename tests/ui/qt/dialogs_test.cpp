@@ -360,6 +360,12 @@ TEST_F(QtDialogTest, TheUserReportPrintsFromItsContextMenu) {
   const std::string text = pdf_tools::Text(pdf);
   EXPECT_NE(text.find("000005"), std::string::npos) << text;
   EXPECT_NE(text.find("2028-11-20"), std::string::npos) << text;
+  // The rules keep their places and the texts between them stay clear of them.
+  const std::string scratch = TempDir() + "pages";
+  std::filesystem::create_directory(scratch);
+  const std::vector<pdf_tools::GreyPage> pages = pdf_tools::DrawnPages(pdf, scratch, 192);
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_EQ(pdf_tools::RulesTouchingText(pages), Texts{});
 }
 
 }  // namespace

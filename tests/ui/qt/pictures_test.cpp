@@ -9,11 +9,13 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <ostream>
 #include <regex>
 #include <set>
@@ -44,8 +46,8 @@ struct Played {
 Played Play(e2e::Sandbox& box, const std::string& name, const std::string& ui = "qt") {
   box.UseBankServer();
   box.SetLanguage("CN");
-  // A Chinese desktop, as the gallery's Chinese pictures show it: Qt's own buttons too.
-  box.SetEnv("LANGUAGE", "zh_CN");
+  // An English desktop: Qt's own buttons follow the module's language all the same.
+  box.SetEnv("LANGUAGE", "en_US");
   box.SetEnv("QT_QPA_PLATFORM", "offscreen");
   box.SetEnv("QT_STYLE_OVERRIDE", "Fusion");
   box.SetEnv("QT_SCALE_FACTOR", "1");
@@ -174,6 +176,112 @@ TEST(ShotFolder, ThatCannotBeWrittenIsSaidAndTheRunGoesOn) {
       << r.err;
   EXPECT_NE(r.err.find("/missing/02-TUsageEdtFrm-end.png"), std::string::npos) << r.err;
   EXPECT_FALSE(box.Exists(box.Root() + "/missing"));
+}
+
+// A control's place in the form's picture, from the form's dump: its bounds in its
+// parent's pixels, the parents' offsets added up to the form's client area.
+struct Shown {
+  bool Enabled = true;
+  QRect Rect;
+};
+
+std::map<std::string, Shown> ShownControls(const std::string& transcript) {
+  static const std::regex kControl(
+      "dump (\\w+) T\\w+ .*enabled=(\\w+) .*?(?:parent=(\\w+) )?left=(-?[0-9]+) "
+      "top=(-?[0-9]+) width=([0-9]+) height=([0-9]+)");
+  std::map<std::string, std::pair<std::string, Shown>> raw;
+  std::istringstream lines(transcript);
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch m;
+    if (std::regex_search(line, m, kControl) && raw.count(m[1].str()) == 0) {
+      raw[m[1].str()] = {m[3].str(),
+                         Shown{m[2].str() == "true", QRect(std::stoi(m[4]), std::stoi(m[5]),
+                                                           std::stoi(m[6]), std::stoi(m[7]))}};
+    }
+  }
+  std::map<std::string, Shown> shown;
+  for (const auto& [name, entry] : raw) {
+    Shown placed = entry.second;
+    // The form's own line has no parent; a control's chain ends at the form.
+    for (std::string parent = entry.first;
+         !parent.empty() && raw.count(parent) != 0 && !raw.at(parent).first.empty();
+         parent = raw.at(parent).first) {
+      placed.Rect.translate(raw.at(parent).second.Rect.topLeft());
+    }
+    shown[name] = placed;
+  }
+  return shown;
+}
+
+double Linear(double channel) {
+  return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+}
+
+double Luminance(QRgb c) {
+  return 0.2126 * Linear(qRed(c) / 255.0) + 0.7152 * Linear(qGreen(c) / 255.0) +
+         0.0722 * Linear(qBlue(c) / 255.0);
+}
+
+// The contrast of the text in part of a picture: its commonest colour is the
+// background, its pixel farthest from it the core of a glyph's stroke.
+double TextContrast(const QImage& image, const QRect& part) {
+  std::map<QRgb, int> counts;
+  const QRect inside = part.intersected(image.rect());
+  for (int y = inside.top(); y <= inside.bottom(); ++y) {
+    for (int x = inside.left(); x <= inside.right(); ++x) {
+      ++counts[image.pixel(x, y) & 0xFFFFFF];
+    }
+  }
+  if (counts.empty()) {
+    return 0;
+  }
+  const QRgb background =
+      std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second;
+      })->first;
+  double best = 1;
+  for (const auto& [colour, count] : counts) {
+    const double a = Luminance(colour);
+    const double b = Luminance(background);
+    best = std::max(best, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
+  }
+  return best;
+}
+
+// Fields the operator only reads show their text at the full contrast of an enabled
+// field; disabled captions, check boxes and buttons stay readable at 4.5:1 or more.
+TEST(ReadableText, ReadOnlyFieldsAtFullContrastDisabledTextAtLeast4_5To1) {
+  struct Case {
+    const char* example;
+    const char* control;
+    double least;
+  };
+  const Case cases[] = {
+      {"account-edit", "CorpNameEdt", 10}, {"account-edit", "AcNoEdt", 10},
+      {"account-edit", "CurrencyEdt", 10}, {"account-edit", "AcTypeCmb", 10},
+      {"account-edit", "AcNameEdt", 10},   {"user-edit", "CorpNameEdt", 10},
+      {"user-edit", "IdEdt", 10},          {"user-edit", "CorpNameLbl", 4.5},
+      {"user-edit", "IdLbl", 4.5},         {"user-edit", "DefRightBtn", 4.5},
+  };
+  std::map<std::string, Played> played;
+  std::vector<std::unique_ptr<e2e::Sandbox>> boxes;
+  for (const Case& c : cases) {
+    if (played.count(c.example) == 0) {
+      boxes.push_back(std::make_unique<e2e::Sandbox>());
+      played[c.example] = Play(*boxes.back(), c.example);
+      ASSERT_EQ(played[c.example].status, 0) << played[c.example].err;
+      ASSERT_FALSE(played[c.example].shots.empty()) << c.example;
+    }
+    const Played& run = played[c.example];
+    const auto controls = ShownControls(run.transcript);
+    ASSERT_TRUE(controls.count(c.control)) << c.example << " " << c.control;
+    const QImage picture =
+        QImage(QString::fromStdString(run.shots.front())).convertToFormat(QImage::Format_RGB32);
+    // Inside the frame, where the text is.
+    const QRect text = controls.at(c.control).Rect.adjusted(3, 3, -3, -3);
+    EXPECT_GE(TextContrast(picture, text), c.least)
+        << c.example << " " << c.control << (controls.at(c.control).Enabled ? "" : " (disabled)");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExamplePictures, ::testing::ValuesIn(ExampleNames()),
