@@ -114,7 +114,7 @@ TEST_F(WindowsTest, TheCornerBetweenTheScrollBarsIsTheWindowsBackground) {
         shot.pixelColor(QPoint(qRound(corner.x() * ratio), qRound(corner.y() * ratio)));
     EXPECT_EQ(seen, w.palette().color(QPalette::Window)) << seen.name().toStdString();
     EXPECT_EQ(
-        shot.pixelColor(QPoint(qRound(w.width() / 2 * ratio), qRound(w.height() / 2 * ratio))),
+        shot.pixelColor(QPoint(qRound(w.width() * ratio / 2), qRound(w.height() * ratio / 2))),
         QColor(Qt::red))
         << "the form is seen elsewhere";
   });
