@@ -15,7 +15,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+
+#include "sys/CodePage.h"
 
 namespace sys::tables {
 
@@ -39,5 +42,15 @@ struct CodePageTable {
 // Generated: sys/tables, at build time.
 extern const CodePageTable kGbkTable;
 extern const CodePageTable kBig5Table;
+
+// Strict conversions, as ICU's converters with the stop callback: a byte sequence that
+// is no character (decoding) or a character the code page lacks (encoding) ends the
+// conversion with false; a character ICU's converters leave out without a trace (a
+// default-ignorable one) is left out here too. Decoding appends UTF-16 to out; unless flush is set,
+// a character cut off by the end of bytes passes. Encoding appends to out only when the whole text
+// converts, and names the first character it could not in missing (a lone surrogate included). cp
+// is GBK, Big5 or UTF-8; another throws std::runtime_error.
+bool DecodeStrict(std::string_view bytes, CodePage cp, bool flush, std::u16string& out);
+bool EncodeStrict(std::u16string_view text, CodePage cp, std::string& out, char32_t& missing);
 
 }  // namespace sys::tables

@@ -8,10 +8,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "sys/FileSystemName.h"
 #include "sys/Files.h"
 #include "sys/IniFile.h"
 #include "sys/Loader.h"
@@ -233,6 +235,19 @@ TEST_F(Win32SysTest, LanguageFileKeepsQuotesAndGbk) {
   edited.Save();
   EXPECT_EQ(sys::ReadFileBytes(name), "[Msg]\r\nQuoted=\"\xd6\xd0\xce\xc4\"\r\nPlain=\xb0\xa1\r\n");
   ExpectPrivate(name);
+}
+
+// A name typed in GBK names the file of those characters, whatever the ANSI code page;
+// bytes that are no GBK text name no file.
+TEST_F(Win32SysTest, TypedGbkNamesNameTheirFiles) {
+  const std::optional<std::string> name = sys::FileSystemName("\xbf\xcd\xbb\xa7.csv");
+  ASSERT_TRUE(name.has_value());
+  EXPECT_EQ(*name, "\xe5\xae\xa2\xe6\x88\xb7.csv");
+  sys::WriteFileBytes(Root() + *name, "1");
+  EXPECT_TRUE(fs::exists(fs::path(root_) / L"\u5ba2\u6237.csv"));
+  EXPECT_FALSE(sys::FileSystemName("a\xb0").has_value());
+  EXPECT_FALSE(sys::FileSystemName("\xaa\xa1").has_value()) << "user-defined area";
+  EXPECT_EQ(sys::FileNameCharset(), "UTF-8");
 }
 
 TEST(Win32Loader, LoadsSystemLibrariesAndNamesWhatIsMissing) {
