@@ -2,13 +2,14 @@
 # Builds the Windows presets (default: win32 and win64) with the mingw-w64 cross
 # compilers, after installing what the Windows build and its tests need when it is
 # missing: the "-posix" mingw-w64 compilers, Wine (32- and 64-bit loaders; the 32-bit one
-# from the i386 multiarch), Xvfb, and the locale sources that scripts/test-windows.sh
-# compiles. Usage: scripts/build-windows.sh [win32|win64 ...]
+# from the i386 multiarch), Xvfb, the locale sources that scripts/test-windows.sh
+# compiles, and ICU and OpenCC for the table generators. Usage: scripts/build-windows.sh [win32|win64 ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# The table generators run on the build machine with the Linux build's ICU and OpenCC.
 packages=(
-  cmake ninja-build ccache libgtest-dev locales xvfb xauth
+  cmake ninja-build ccache pkg-config libicu-dev libopencc-dev libgtest-dev locales xvfb xauth
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine wine64 wine32:i386
 )
