@@ -263,6 +263,33 @@ TEST(Win32Loader, LoadsSystemLibrariesAndNamesWhatIsMissing) {
   EXPECT_NE(error.find("NoSuchLibrary.dll"), std::string::npos) << error;
 }
 
+// A name without a folder is found beside the module whatever the working folder, and
+// never in the working folder itself, where anybody may have put a library of that name.
+TEST_F(Win32SysTest, LoaderLooksBesideTheModuleAndNeverInTheWorkingFolder) {
+  using ProbeFn = int (*)(int);
+  const fs::path probe = fs::path(Widen(sys::ModuleFolder())) / L"sys_loader_probe.dll";
+  ASSERT_TRUE(fs::exists(probe));
+  fs::copy_file(probe, root_ / L"planted_probe.dll");
+  const fs::path before = fs::current_path();
+  fs::current_path(root_);
+
+  std::string error;
+  sys::LibraryHandle beside = sys::LoadLibrary("sys_loader_probe.dll", &error);
+  EXPECT_NE(beside, nullptr) << error;
+  sys::LibraryHandle planted = sys::LoadLibrary("planted_probe.dll", &error);
+  EXPECT_EQ(planted, nullptr) << "loaded from the working folder";
+  sys::LibraryHandle named = sys::LoadLibrary(Root() + "planted_probe.dll", &error);
+  ASSERT_NE(named, nullptr) << error;
+  auto fn = reinterpret_cast<ProbeFn>(sys::GetProcAddress(named, "ProbeAnswer", &error));
+  ASSERT_NE(fn, nullptr) << error;
+  EXPECT_EQ(fn(20), 41);
+
+  sys::FreeLibrary(named);
+  sys::FreeLibrary(planted);
+  sys::FreeLibrary(beside);
+  fs::current_path(before);
+}
+
 TEST(Win32ProcessPaths, ExecutableAndModuleFolder) {
   const std::string exe = sys::ExecutablePath();
   EXPECT_NE(exe.find("windows_sys_tests.exe"), std::string::npos) << exe;
