@@ -4,7 +4,8 @@
 # ever has to cross a DLL boundary (on i686 that terminates the process).
 #
 # What builds for Windows so far: the sys/ services on the Win32 API, with the code pages
-# and the Simplified/Traditional mapping as compiled-in tables, and their tests.
+# and the Simplified/Traditional mapping as compiled-in tables, the script text
+# (ui/script's tavro_ui_script_text), and their tests.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 add_link_options(-static)
 
@@ -23,6 +24,7 @@ ExternalProject_Add(tavro_table_generators
 
 include(cmake/Layers.cmake)
 add_subdirectory(sys)
+add_subdirectory(ui/script)
 tavro_apply_layers(${CMAKE_SOURCE_DIR})
 
 include(CTest)
