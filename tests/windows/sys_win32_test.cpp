@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "sys/FileReader.h"
 #include "sys/FileSystemName.h"
 #include "sys/Files.h"
 #include "sys/IniFile.h"
@@ -209,6 +210,26 @@ TEST_F(Win32SysTest, FileHeldOpenForWritingElsewhereCanBeRead) {
   sys::ForEachLine(name, [&lines](std::string_view line) { lines.emplace_back(line); });
   EXPECT_EQ(lines, (std::vector<std::string>{"one", "two"}));
   EXPECT_EQ(sys::CountLineFeeds(name), 1u);
+}
+
+TEST_F(Win32SysTest, FileReaderReadsWhatAnotherProgramHoldsOpen) {
+  const std::string name = Root() + "\xe5\xaf\xbc\xe5\x85\xa5.txt";
+  sys::WriteFileBytes(name, "0123456789");
+  sys::win32::Handle held(::CreateFileW(Widen(name).c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        0, nullptr));
+  ASSERT_TRUE(held.Valid());
+  sys::FileReader reader(name, sys::FileReader::Links::Follow);
+  ASSERT_EQ(reader.Error(), 0);
+  EXPECT_EQ(reader.Size(), 10u);
+  std::string got;
+  char piece[4];
+  for (std::ptrdiff_t n; (n = reader.Read(piece, sizeof piece)) > 0;) {
+    got.append(piece, static_cast<std::size_t>(n));
+  }
+  EXPECT_EQ(got, "0123456789");
+  EXPECT_NE(sys::FileReader(Root(), sys::FileReader::Links::Refuse).Error(), 0);
+  EXPECT_EQ(sys::FileReader(Root() + "missing", sys::FileReader::Links::Follow).Error(), ENOENT);
 }
 
 TEST_F(Win32SysTest, FoldersAreNoFiles) {
