@@ -30,12 +30,15 @@ namespace fs = std::filesystem;
 using sys::win32::Narrow;
 using sys::win32::Widen;
 
-// A fresh folder per test, set as TMP so that the temporary folder is made inside it.
+// A fresh folder per test and process, set as TMP so that the temporary folder is made
+// inside it.
 class Win32SysTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = fs::temp_directory_path() / (std::string("tavro-wintest-") + info->name());
+    // The process id keeps two runs of the program at once apart.
+    root_ = fs::temp_directory_path() /
+            ("tavro-wintest-" + std::to_string(::GetCurrentProcessId()) + "-" + info->name());
     fs::remove_all(root_);
     fs::create_directories(root_);
     wchar_t old[MAX_PATH] = {};
