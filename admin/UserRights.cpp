@@ -37,6 +37,25 @@ std::uint64_t NameWord(const char* p, std::size_t n) {
   return lo | std::uint64_t{hi} << 32;
 }
 
+// The full 128-bit product of a and b, its two halves xored: computed from 32-bit
+// halves, since 32-bit targets have no 128-bit integer type.
+std::uint64_t FoldedProduct(std::uint64_t a, std::uint64_t b) {
+  constexpr std::uint64_t kLow32 = 0xFFFFFFFFULL;
+  const std::uint64_t aLo = a & kLow32;
+  const std::uint64_t aHi = a >> 32;
+  const std::uint64_t bLo = b & kLow32;
+  const std::uint64_t bHi = b >> 32;
+  const std::uint64_t lolo = aLo * bLo;
+  const std::uint64_t hilo = aHi * bLo;
+  const std::uint64_t lohi = aLo * bHi;
+  const std::uint64_t hihi = aHi * bHi;
+  // The middle column with the carries out of the low half.
+  const std::uint64_t middle = (lolo >> 32) + (hilo & kLow32) + (lohi & kLow32);
+  const std::uint64_t low = (middle << 32) | (lolo & kLow32);
+  const std::uint64_t high = hihi + (hilo >> 32) + (lohi >> 32) + (middle >> 32);
+  return low ^ high;
+}
+
 // Keys are short decimal ids, so they are hashed eight bytes at a time. Clearing bit
 // 0x20 of every byte maps a-z onto A-Z, so names that compare equal hash alike; the
 // other bytes it pairs up only cost a comparison.
@@ -46,10 +65,7 @@ std::uint64_t NameHash(std::string_view name) {
   std::uint64_t hash = name.size();
   do {
     const std::size_t n = name.size() < 8 ? name.size() : 8;
-    const unsigned __int128 product =
-        static_cast<unsigned __int128>(hash ^ (NameWord(name.data(), n) & ~kCaseBits)) *
-        kMultiplier;
-    hash = static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+    hash = FoldedProduct(hash ^ (NameWord(name.data(), n) & ~kCaseBits), kMultiplier);
     name.remove_prefix(n);
   } while (!name.empty());
   return hash;

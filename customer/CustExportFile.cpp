@@ -1,14 +1,11 @@
 #include "customer/CustExportFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
 
+#include "sys/FileReader.h"
 #include "sys/Files.h"
 
 namespace customer {
@@ -20,16 +17,6 @@ constexpr char kFieldSep = '\x07';
 [[noreturn]] void Fail(const std::string& what, const std::string& path, int error) {
   throw std::runtime_error(what + " " + path + ": " + std::strerror(error));
 }
-
-// Closes a descriptor on every path out of a scope.
-struct Fd {
-  int fd = -1;
-  ~Fd() {
-    if (fd >= 0) {
-      ::close(fd);
-    }
-  }
-};
 
 // The text of a row with each field separator replaced.
 void AppendFields(std::string& out, std::string_view text, std::string_view separator) {
@@ -108,16 +95,9 @@ class LineCopier {
 
 std::size_t WriteExportFile(const std::string& resultFile, const std::string& target,
                             std::string_view separator) {
-  Fd in{::open(resultFile.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC)};
-  if (in.fd < 0) {
-    Fail("cannot open", resultFile, errno);
-  }
-  struct stat st {};
-  if (::fstat(in.fd, &st) != 0) {
-    Fail("cannot read", resultFile, errno);
-  }
-  if (!S_ISREG(st.st_mode)) {
-    Fail("cannot read", resultFile, EINVAL);
+  sys::FileReader in(resultFile, sys::FileReader::Links::Refuse);
+  if (in.Error() != 0) {
+    Fail(in.Error() == EINVAL ? "cannot read" : "cannot open", resultFile, in.Error());
   }
 
   sys::ReplacementFile out(target);
@@ -126,11 +106,8 @@ std::size_t WriteExportFile(const std::string& resultFile, const std::string& ta
   std::string lines;
   lines.reserve(kChunkSize * 2);
   for (;;) {
-    const ssize_t n = ::read(in.fd, piece.data(), piece.size());
+    const std::ptrdiff_t n = in.Read(piece.data(), piece.size());
     if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
       Fail("cannot read", resultFile, errno);
     }
     if (n == 0) {

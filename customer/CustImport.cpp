@@ -1,9 +1,5 @@
 #include "customer/CustImport.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -14,6 +10,7 @@
 #include "frame/CommandText.h"
 #include "frame/GbkText.h"
 #include "sys/CodePage.h"
+#include "sys/FileReader.h"
 
 namespace customer {
 
@@ -161,24 +158,14 @@ std::string StoppedLogLine(const TImportTexts& texts, const TImportCount& count)
 }
 
 TImportFile::TImportFile(const std::string& path, const std::string& shownName)
-    : shownName_(shownName.empty() ? path : shownName) {
+    : shownName_(shownName.empty() ? path : shownName),
+      file_(std::make_unique<sys::FileReader>(path, sys::FileReader::Links::Follow)) {
   // Not blocking on open: a pipe put in the file's place must not hang the dialog.
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd_ < 0) {
-    throw std::runtime_error("Cannot open file \"" + shownName_ + "\": " + std::strerror(errno));
+  if (file_->Error() != 0) {
+    throw std::runtime_error("Cannot open file \"" + shownName_ +
+                             "\": " + std::strerror(file_->Error()));
   }
-  struct stat st {};
-  int error = 0;
-  if (::fstat(fd_, &st) != 0) {
-    error = errno;
-  } else if (!S_ISREG(st.st_mode)) {
-    error = EINVAL;
-  }
-  if (error != 0) {
-    ::close(fd_);
-    throw std::runtime_error("Cannot open file \"" + shownName_ + "\": " + std::strerror(error));
-  }
-  size_ = static_cast<std::uint64_t>(st.st_size);
+  size_ = file_->Size();
 }
 
 int TImportFile::PercentRead() const {
@@ -188,21 +175,15 @@ int TImportFile::PercentRead() const {
   return static_cast<int>(read_ * 100 / size_);
 }
 
-TImportFile::~TImportFile() {
-  ::close(fd_);
-}
+TImportFile::~TImportFile() = default;
 
 std::size_t TImportFile::Read(char* buffer, std::size_t size) {
-  for (;;) {
-    const ssize_t n = ::read(fd_, buffer, size);
-    if (n >= 0) {
-      read_ += static_cast<std::uint64_t>(n);
-      return static_cast<std::size_t>(n);
-    }
-    if (errno != EINTR) {
-      throw std::runtime_error("Cannot read file \"" + shownName_ + "\": " + std::strerror(errno));
-    }
+  const std::ptrdiff_t n = file_->Read(buffer, size);
+  if (n < 0) {
+    throw std::runtime_error("Cannot read file \"" + shownName_ + "\": " + std::strerror(errno));
   }
+  read_ += static_cast<std::uint64_t>(n);
+  return static_cast<std::size_t>(n);
 }
 
 TImportLineReader::TImportLineReader(ImportByteSource source, std::size_t chunk)

@@ -7,9 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace sys {
+class FileReader;
+}  // namespace sys
 
 namespace customer {
 
@@ -127,7 +132,7 @@ class TImportFile {
 
  private:
   std::string shownName_;
-  int fd_ = -1;
+  std::unique_ptr<sys::FileReader> file_;
   std::uint64_t size_ = 0;
   std::uint64_t read_ = 0;
 };

@@ -1,8 +1,6 @@
 // The import file's character set and the command text of its lines.
 #include "customer/CustImportText.h"
 
-#include <unicode/utf16.h>
-
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -101,10 +99,17 @@ ImportLineFault TImportText::CommandText(std::string_view line, std::string& tex
   const auto length = static_cast<std::int32_t>(chars->size());
   for (std::int32_t i = 0; i < length;) {
     const std::int32_t start = i;
-    UChar32 c = 0;
-    U16_NEXT(chars->data(), i, length, c);
+    char32_t c = (*chars)[static_cast<std::size_t>(i++)];
+    // A surrogate pair is one character; a lone surrogate stands for itself.
+    if (c >= 0xD800 && c <= 0xDBFF && i < length) {
+      const char32_t low = (*chars)[static_cast<std::size_t>(i)];
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        ++i;
+      }
+    }
     const std::u16string_view unit(chars->data() + start, static_cast<std::size_t>(i - start));
-    if (!AppendConverted(unit, static_cast<char32_t>(c), text, missing)) {
+    if (!AppendConverted(unit, c, text, missing)) {
       text.clear();
       return ImportLineFault::MissingChar;
     }

@@ -1,6 +1,5 @@
 #include "sys/Locale.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace sys {
@@ -29,16 +28,6 @@ LocaleInfo LocaleFromName(std::string_view name) {
     info.codePage = 949;
   }
   return info;
-}
-
-LocaleInfo SystemLocale() {
-  for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = std::getenv(var);
-    if (value != nullptr && *value != '\0') {
-      return LocaleFromName(value);
-    }
-  }
-  return LocaleFromName("C");
 }
 
 bool IsDbcsLeadByte(int cp, unsigned char byte) {

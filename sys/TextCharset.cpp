@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "sys/IcuConverter.h"
+
 namespace sys {
 namespace {
 
@@ -75,24 +77,6 @@ bool Decode(std::string_view bytes, CodePage cp, bool flush, std::u16string* out
 
 }  // namespace
 
-TByteOrderMark FindByteOrderMark(std::string_view start) {
-  const auto starts = [start](std::string_view mark) {
-    return start.substr(0, mark.size()) == mark;
-  };
-  using namespace std::string_view_literals;
-  if (starts("\xEF\xBB\xBF"sv)) {
-    return {ByteOrderMark::Utf8, 3};
-  }
-  // UTF-32's little-endian mark begins with UTF-16's, so it is looked for first.
-  if (starts("\x00\x00\xFE\xFF"sv) || starts("\xFF\xFE\x00\x00"sv)) {
-    return {ByteOrderMark::Utf32, 4};
-  }
-  if (starts("\xFE\xFF"sv) || starts("\xFF\xFE"sv)) {
-    return {ByteOrderMark::Utf16, 2};
-  }
-  return {};
-}
-
 std::optional<std::u16string> DecodeCleanText(std::string_view bytes, CodePage cp) {
   std::u16string out;
   if (!Decode(bytes, cp, true, &out)) {
@@ -146,17 +130,25 @@ std::optional<CodePage> DetectCodePage(std::string_view block,
 
 StrictEncoder::StrictEncoder(CodePage cp) : StrictEncoder(IcuConverterName(cp)) {}
 
-StrictEncoder::StrictEncoder(const char* charset) : conv_(OpenStrict(charset, false)) {}
+struct StrictEncoder::State {
+  IcuConverter conv;
+};
+
+StrictEncoder::StrictEncoder(const char* charset)
+    : state_(std::make_unique<State>(State{OpenStrict(charset, false)})) {}
+StrictEncoder::~StrictEncoder() = default;
+StrictEncoder::StrictEncoder(StrictEncoder&&) noexcept = default;
+StrictEncoder& StrictEncoder::operator=(StrictEncoder&&) noexcept = default;
 
 bool StrictEncoder::Encode(std::u16string_view text, std::string& out, char32_t& missing) {
   std::string encoded(text.size() * 4 + 16, '\0');
   char* target = encoded.data();
   const UChar* source = text.data();
   UErrorCode status = U_ZERO_ERROR;
-  ucnv_resetFromUnicode(conv_.get());
+  ucnv_resetFromUnicode(state_->conv.get());
   for (;;) {
     status = U_ZERO_ERROR;
-    ucnv_fromUnicode(conv_.get(), &target, encoded.data() + encoded.size(), &source,
+    ucnv_fromUnicode(state_->conv.get(), &target, encoded.data() + encoded.size(), &source,
                      text.data() + text.size(), nullptr, true, &status);
     if (status != U_BUFFER_OVERFLOW_ERROR) {
       break;
@@ -172,7 +164,7 @@ bool StrictEncoder::Encode(std::u16string_view text, std::string& out, char32_t&
   std::array<UChar, 2> bad{};
   int8_t length = static_cast<int8_t>(bad.size());
   UErrorCode badStatus = U_ZERO_ERROR;
-  ucnv_getInvalidUChars(conv_.get(), bad.data(), &length, &badStatus);
+  ucnv_getInvalidUChars(state_->conv.get(), bad.data(), &length, &badStatus);
   missing = 0xFFFD;
   if (U_SUCCESS(badStatus) && length > 0) {
     int32_t i = 0;

@@ -14,7 +14,6 @@
 #include <string_view>
 
 #include "sys/CodePage.h"
-#include "sys/IcuConverter.h"
 
 namespace sys {
 
@@ -48,8 +47,12 @@ std::optional<CodePage> DetectCodePage(std::string_view block,
 class StrictEncoder {
  public:
   explicit StrictEncoder(CodePage cp);
+  ~StrictEncoder();
+  StrictEncoder(StrictEncoder&&) noexcept;
+  StrictEncoder& operator=(StrictEncoder&&) noexcept;
   // A character set by ICU's name for it ("UTF-8", "BIG5", "ISO-8859-1", ...). Throws
-  // std::runtime_error when ICU does not know it.
+  // std::runtime_error when ICU does not know it (without ICU: unless it is UTF-8 or one
+  // of the built-in code pages).
   explicit StrictEncoder(const char* charset);
 
   // Appends text in the character set to out and returns true; when a character of text
@@ -58,7 +61,9 @@ class StrictEncoder {
   bool Encode(std::u16string_view text, std::string& out, char32_t& missing);
 
  private:
-  IcuConverter conv_;
+  // The converter (ICU's on Linux, the code page's tables elsewhere).
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 }  // namespace sys

@@ -1,18 +1,14 @@
 #include "ui/script/ScriptText.h"
 
-#include <unicode/ucnv.h>
-#include <unicode/ucnv_err.h>
-#include <unicode/ustring.h>
-#include <unicode/utf8.h>
-
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <memory>
+#include <optional>
 
 #include "sys/CodePage.h"
 #include "sys/GbkChar.h"
-#include "sys/IcuConverter.h"
+#include "sys/GbkPairDecoder.h"
+#include "sys/Utf8Char.h"
 
 namespace ui {
 namespace {
@@ -173,41 +169,6 @@ void AppendHexEscape(std::string& out, unsigned char byte) {
   out += kHex[byte & 0x0F];
 }
 
-// A GBK decoder that reports unmapped or illegal bytes instead of substituting them,
-// so the caller can show those bytes escaped.
-sys::IcuConverter OpenStrictGbk() {
-  return sys::OpenIcuConverter(sys::CodePage::Gbk, sys::Strictness::StopDecoding);
-}
-
-// Appends the double-byte character as UTF-8; false when GBK does not map it.
-bool AppendGbkPair(UConverter* conv, const char* pair, std::string& out) {
-  if (conv == nullptr) {
-    return false;
-  }
-  UChar wide[4];
-  UErrorCode status = U_ZERO_ERROR;
-  ucnv_reset(conv);
-  int32_t n = ucnv_toUChars(conv, wide, 4, pair, 2, &status);
-  if (U_FAILURE(status) || n < 1) {
-    return false;
-  }
-  char utf8[16];
-  int32_t len = 0;
-  status = U_ZERO_ERROR;
-  u_strToUTF8(utf8, sizeof utf8, &len, wide, n, &status);
-  if (U_FAILURE(status) || len <= 0) {
-    return false;
-  }
-  out.append(utf8, static_cast<std::size_t>(len));
-  return true;
-}
-
-// ICU's UTF-8 stepping counts in 32 bits.
-int32_t Utf8Length(std::string_view utf8) {
-  return static_cast<int32_t>(
-      std::min<std::size_t>(utf8.size(), std::numeric_limits<int32_t>::max()));
-}
-
 }  // namespace
 
 std::optional<std::string> TokenizeLine(std::string_view line, std::vector<ScriptToken>& tokens) {
@@ -327,17 +288,12 @@ bool UnescapeToGbk(std::string_view utf8, std::string& out, std::string& error) 
 }
 
 std::optional<std::string> Utf8ToGbkStrict(std::string_view utf8) {
-  // Validate first: ICU's converter would quietly substitute bad sequences.
+  // Validate first: the conversion would quietly substitute bad sequences.
   if (utf8.size() > 0x7FFFFFF) {
     return std::nullopt;
   }
-  int32_t i = 0;
-  const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
-  const auto length = static_cast<int32_t>(utf8.size());
-  while (i < length) {
-    UChar32 c = 0;
-    U8_NEXT(s, i, length, c);
-    if (c < 0) {
+  for (std::size_t i = 0; i < utf8.size();) {
+    if (!sys::NextUtf8Char(utf8, i)) {
       return std::nullopt;
     }
   }
@@ -352,7 +308,7 @@ std::optional<std::string> Utf8ToGbkStrict(std::string_view utf8) {
 std::string GbkToShown(std::string_view gbk) {
   std::string out;
   out.reserve(gbk.size() + gbk.size() / 2);
-  sys::IcuConverter conv;
+  std::optional<sys::GbkPairDecoder> decoder;
   for (std::size_t i = 0; i < gbk.size(); ++i) {
     auto byte = static_cast<unsigned char>(gbk[i]);
     if (byte < 0x80) {
@@ -360,10 +316,10 @@ std::string GbkToShown(std::string_view gbk) {
       continue;
     }
     if (sys::GbkCharLength(gbk, i) == 2) {
-      if (!conv) {
-        conv = OpenStrictGbk();
+      if (!decoder) {
+        decoder.emplace();
       }
-      if (AppendGbkPair(conv.get(), gbk.data() + i, out)) {
+      if (decoder->AppendUtf8(gbk.data() + i, out)) {
         ++i;
         continue;
       }
@@ -378,21 +334,17 @@ std::string GbkToShown(std::string_view gbk) {
 std::string Utf8ToShown(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
-  const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
-  const int32_t length = Utf8Length(utf8);
-  int32_t i = 0;
-  while (i < length) {
-    int32_t start = i;
-    UChar32 c = 0;
-    U8_NEXT(s, i, length, c);
-    if (c < 0) {
-      for (int32_t k = start; k < i; ++k) {
-        AppendHexEscape(out, s[k]);
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t start = i;
+    const std::optional<char32_t> c = sys::NextUtf8Char(utf8, i);
+    if (!c) {
+      for (std::size_t k = start; k < i; ++k) {
+        AppendHexEscape(out, static_cast<unsigned char>(utf8[k]));
       }
-    } else if (c < 0x80) {
-      AppendShownAscii(out, static_cast<unsigned char>(c));
+    } else if (*c < 0x80) {
+      AppendShownAscii(out, static_cast<unsigned char>(*c));
     } else {
-      out.append(utf8.data() + start, static_cast<std::size_t>(i - start));
+      out.append(utf8.data() + start, i - start);
     }
   }
   return out;

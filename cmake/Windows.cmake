@@ -1,0 +1,33 @@
+# The Windows build, cross-compiled with mingw-w64 (cmake/toolchains, presets win32 and
+# win64) and tested under Wine. Every binary carries the GCC runtime and winpthreads
+# statically, so nothing but Windows' own DLLs is needed beside it and no C++ exception
+# ever has to cross a DLL boundary (on i686 that terminates the process).
+#
+# What builds for Windows so far: the sys/ services on the Win32 API, with the code pages
+# and the Simplified/Traditional mapping as compiled-in tables, the script text
+# (ui/script's tavro_ui_script_text), and their tests.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+add_link_options(-static)
+
+# The table generators are built for the build machine, from the sources the Linux build
+# converts with (ICU), in a build tree of their own inside this one.
+include(ExternalProject)
+set(TAVRO_CODEPAGE_TABLE_GENERATOR ${CMAKE_BINARY_DIR}/tablegen/tavro-codepage-tables)
+set(TAVRO_CHINESE_TABLE_GENERATOR ${CMAKE_BINARY_DIR}/tablegen/tavro-chinese-tables)
+ExternalProject_Add(tavro_table_generators
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}/sys/tables
+  BINARY_DIR ${CMAKE_BINARY_DIR}/tablegen
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
+  BUILD_ALWAYS ON
+  BUILD_BYPRODUCTS ${TAVRO_CODEPAGE_TABLE_GENERATOR} ${TAVRO_CHINESE_TABLE_GENERATOR}
+  INSTALL_COMMAND "")
+
+include(cmake/Layers.cmake)
+add_subdirectory(sys)
+add_subdirectory(ui/script)
+tavro_apply_layers(${CMAKE_SOURCE_DIR})
+
+include(CTest)
+if(BUILD_TESTING)
+  add_subdirectory(tests/windows)
+endif()

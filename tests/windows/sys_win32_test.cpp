@@ -1,0 +1,373 @@
+// The sys/ services on the Win32 API, under Wine: the private temporary folder and its
+// DACL, files with Chinese names, share modes and private files, the loader and the
+// process paths, the tick count, and the locale the environment gives Wine.
+#include <gtest/gtest.h>
+
+#include <io.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "sys/FileReader.h"
+#include "sys/FileSystemName.h"
+#include "sys/Files.h"
+#include "sys/IniFile.h"
+#include "sys/Loader.h"
+#include "sys/Locale.h"
+#include "sys/ProcessPaths.h"
+#include "sys/TempFolder.h"
+#include "sys/TickCount.h"
+#include "sys/Win32Api.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using sys::win32::Narrow;
+using sys::win32::Widen;
+
+// A fresh folder per test and process, set as TMP so that the temporary folder is made
+// inside it.
+class Win32SysTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    // The process id keeps two runs of the program at once apart.
+    root_ = fs::temp_directory_path() /
+            ("tavro-wintest-" + std::to_string(::GetCurrentProcessId()) + "-" + info->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+    wchar_t old[MAX_PATH] = {};
+    hadTmp_ = ::GetEnvironmentVariableW(L"TMP", old, MAX_PATH) > 0;
+    oldTmp_ = old;
+    ::SetEnvironmentVariableW(L"TMP", root_.wstring().c_str());
+  }
+  void TearDown() override {
+    ::SetEnvironmentVariableW(L"TMP", hadTmp_ ? oldTmp_.c_str() : nullptr);
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+  std::string Root() const { return Narrow(root_.wstring()) + "\\"; }
+
+  fs::path root_;
+  std::wstring oldTmp_;
+  bool hadTmp_ = false;
+};
+
+// Whom the DACL of path admits: the SIDs of its allowing entries, as text.
+std::vector<std::string> Admitted(const std::string& path) {
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  std::vector<std::string> sids;
+  if (::GetNamedSecurityInfoW(Widen(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+    ADD_FAILURE() << path << ": no security information";
+    return sids;
+  }
+  if (dacl == nullptr) {
+    sids.emplace_back("everybody (no DACL)");
+  }
+  for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (::GetAce(dacl, i, &ace) &&
+        static_cast<ACE_HEADER*>(ace)->AceType == ACCESS_ALLOWED_ACE_TYPE) {
+      wchar_t* text = nullptr;
+      ::ConvertSidToStringSidW(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, &text);
+      sids.push_back(Narrow(text));
+      ::LocalFree(text);
+    }
+  }
+  ::LocalFree(descriptor);
+  return sids;
+}
+
+std::string UserSidText() {
+  std::vector<unsigned char> user = sys::win32::CurrentUserSid();
+  wchar_t* text = nullptr;
+  ::ConvertSidToStringSidW(user.data(), &text);
+  std::string out = Narrow(text);
+  ::LocalFree(text);
+  return out;
+}
+
+// path admits the user and nobody else. The local system account may stand beside the
+// user: Windows' own services read everything anyway, and Wine, which keeps a file's
+// access as its Unix mode, always reports it.
+void ExpectPrivate(const std::string& path) {
+  const std::vector<std::string> admitted = Admitted(path);
+  EXPECT_NE(std::find(admitted.begin(), admitted.end(), UserSidText()), admitted.end()) << path;
+  for (const std::string& sid : admitted) {
+    EXPECT_TRUE(sid == UserSidText() || sid == "S-1-5-18") << path << " admits " << sid;
+  }
+}
+
+// Adds an entry that lets Everyone read and write, as a careless tool might.
+void OpenToEveryone(const std::string& path) {
+  EXPLICIT_ACCESSW access{};
+  access.grfAccessPermissions = GENERIC_ALL;
+  access.grfAccessMode = GRANT_ACCESS;
+  access.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
+  access.Trustee.ptstrName = const_cast<wchar_t*>(L"Everyone");
+  PACL acl = nullptr;
+  ASSERT_EQ(::SetEntriesInAclW(1, &access, nullptr, &acl), ERROR_SUCCESS);
+  ASSERT_EQ(
+      ::SetNamedSecurityInfoW(const_cast<wchar_t*>(Widen(path).c_str()), SE_FILE_OBJECT,
+                              DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, acl, nullptr),
+      ERROR_SUCCESS);
+  ::LocalFree(acl);
+}
+
+TEST_F(Win32SysTest, TempFolderIsPrivateAndNarrowedAgain) {
+  const std::string folder = sys::TempFolder();
+  ASSERT_EQ(folder.rfind(Root() + "tavro-S-1-", 0), 0u) << folder;
+  ASSERT_EQ(folder.back(), '\\');
+  EXPECT_TRUE(fs::is_directory(Widen(folder)));
+  ExpectPrivate(folder);
+
+  OpenToEveryone(folder);
+  const std::vector<std::string> opened = Admitted(folder);
+  ASSERT_NE(std::find(opened.begin(), opened.end(), "S-1-1-0"), opened.end());
+  EXPECT_EQ(sys::TempFolder(), folder);
+  ExpectPrivate(folder);
+}
+
+TEST_F(Win32SysTest, TempFolderNameTakenByAFileIsRefused) {
+  const std::string folder = sys::TempFolder();
+  fs::remove(Widen(folder));
+  sys::WriteFileBytes(folder.substr(0, folder.size() - 1), "x");
+  EXPECT_THROW(sys::TempFolder(), std::runtime_error);
+}
+
+TEST_F(Win32SysTest, ChineseFileNamesRoundTrip) {
+  // "客户名单.txt" in UTF-8: the services' file names reach the wide API.
+  const std::string name = Root() + "\xe5\xae\xa2\xe6\x88\xb7\xe5\x90\x8d\xe5\x8d\x95.txt";
+  sys::WriteLines(name, {"a", "\xb0\xa1"});
+  EXPECT_TRUE(fs::exists(fs::path(root_) / L"\u5ba2\u6237\u540d\u5355.txt"));
+  EXPECT_TRUE(sys::FileExists(name));
+  EXPECT_EQ(sys::ReadFileBytes(name), "a\r\n\xb0\xa1\r\n");
+  EXPECT_EQ(sys::ReadLines(name), (std::vector<std::string>{"a", "\xb0\xa1"}));
+  const std::string copy = Root() + "\xe5\x89\xaf\xe6\x9c\xac.txt";
+  sys::CopyFile(name, copy);
+  EXPECT_EQ(sys::ReadFileBytes(copy), "a\r\n\xb0\xa1\r\n");
+  ExpectPrivate(copy);
+  EXPECT_TRUE(sys::DeleteFile(copy));
+  EXPECT_FALSE(sys::PathExists(copy));
+  EXPECT_FALSE(sys::DeleteFile(copy));
+}
+
+TEST_F(Win32SysTest, PrivateFileIsNewAndSharesReadingOnly) {
+  const std::string name = Root() + "result.txt";
+  const int fd = sys::OpenPrivateFile(name);
+  ASSERT_GE(fd, 0);
+  ExpectPrivate(name);
+  // Another writer is kept out while the file is written; a reader is not.
+  HANDLE writer =
+      ::CreateFileW(Widen(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  HANDLE reader =
+      ::CreateFileW(Widen(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(reader, INVALID_HANDLE_VALUE);
+  ::CloseHandle(reader);
+  EXPECT_EQ(::_write(fd, "x", 1), 1);
+  ::_close(fd);
+
+  // The name is taken now: a second file of that name is refused, not opened.
+  errno = 0;
+  EXPECT_EQ(sys::OpenPrivateFile(name), -1);
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_EQ(sys::ReadFileBytes(name), "x");
+}
+
+TEST_F(Win32SysTest, PreparedFileIsNarrowedToTheUser) {
+  const std::string fresh = Root() + "fresh.pdf";
+  ASSERT_TRUE(sys::PreparePrivateFile(fresh));
+  ExpectPrivate(fresh);
+  const std::string opened = Root() + "opened.pdf";
+  sys::WriteFileBytes(opened, "%PDF");
+  OpenToEveryone(opened);
+  const std::vector<std::string> before = Admitted(opened);
+  ASSERT_NE(std::find(before.begin(), before.end(), "S-1-1-0"), before.end());
+  ASSERT_TRUE(sys::PreparePrivateFile(opened));
+  ExpectPrivate(opened);
+  EXPECT_EQ(sys::ReadFileBytes(opened), "%PDF");
+  EXPECT_FALSE(sys::PreparePrivateFile(Root()));
+}
+
+TEST_F(Win32SysTest, FileHeldOpenForWritingElsewhereCanBeRead) {
+  const std::string name = Root() + "held.txt";
+  sys::WriteFileBytes(name, "one\r\ntwo");
+  sys::win32::Handle held(::CreateFileW(Widen(name).c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        0, nullptr));
+  ASSERT_TRUE(held.Valid());
+  EXPECT_EQ(sys::ReadFileBytes(name), "one\r\ntwo");
+  std::vector<std::string> lines;
+  sys::ForEachLine(name, [&lines](std::string_view line) { lines.emplace_back(line); });
+  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(sys::CountLineFeeds(name), 1u);
+}
+
+TEST_F(Win32SysTest, FileReaderReadsWhatAnotherProgramHoldsOpen) {
+  const std::string name = Root() + "\xe5\xaf\xbc\xe5\x85\xa5.txt";
+  sys::WriteFileBytes(name, "0123456789");
+  sys::win32::Handle held(::CreateFileW(Widen(name).c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        0, nullptr));
+  ASSERT_TRUE(held.Valid());
+  sys::FileReader reader(name, sys::FileReader::Links::Follow);
+  ASSERT_EQ(reader.Error(), 0);
+  EXPECT_EQ(reader.Size(), 10u);
+  std::string got;
+  char piece[4];
+  for (std::ptrdiff_t n; (n = reader.Read(piece, sizeof piece)) > 0;) {
+    got.append(piece, static_cast<std::size_t>(n));
+  }
+  EXPECT_EQ(got, "0123456789");
+  EXPECT_NE(sys::FileReader(Root(), sys::FileReader::Links::Refuse).Error(), 0);
+  EXPECT_EQ(sys::FileReader(Root() + "missing", sys::FileReader::Links::Follow).Error(), ENOENT);
+}
+
+TEST_F(Win32SysTest, FoldersAreNoFiles) {
+  EXPECT_FALSE(sys::FileExists(Root()));
+  EXPECT_FALSE(sys::FileReachable(Root()));
+  EXPECT_TRUE(sys::PathExists(Root()));
+  EXPECT_THROW(sys::ReadFileBytes(Root()), std::runtime_error);
+  EXPECT_THROW(sys::ReadFileBytes(Root() + "missing"), std::runtime_error);
+}
+
+// The language file is read by the project's own reader: a value in quotes keeps them
+// (the profile API strips them) and GBK bytes stay as they are, whatever the ANSI code
+// page; a rewritten file replaces the old one in place.
+TEST_F(Win32SysTest, LanguageFileKeepsQuotesAndGbk) {
+  const std::string name = Root() + "\xe8\xaf\xad\xe8\xa8\x80\\TavroLang.ini";
+  fs::create_directories(fs::path(root_) / L"\u8bed\u8a00");
+  sys::WriteFileBytes(name, "[Msg]\r\nQuoted=\"\xd6\xd0\xce\xc4\"\r\nPlain= \xbf\xcd\xbb\xa7 \r\n");
+  sys::IniFile ini(name);
+  ASSERT_TRUE(ini.Exists());
+  EXPECT_EQ(ini.ReadString("msg", "QUOTED", ""), "\"\xd6\xd0\xce\xc4\"");
+  EXPECT_EQ(ini.ReadString("Msg", "Plain", ""), "\xbf\xcd\xbb\xa7");
+  sys::IniFile edited(name);
+  edited.WriteString("Msg", "Plain", "\xb0\xa1");
+  edited.Save();
+  EXPECT_EQ(sys::ReadFileBytes(name), "[Msg]\r\nQuoted=\"\xd6\xd0\xce\xc4\"\r\nPlain=\xb0\xa1\r\n");
+  ExpectPrivate(name);
+}
+
+// A name typed in GBK names the file of those characters, whatever the ANSI code page;
+// bytes that are no GBK text name no file.
+TEST_F(Win32SysTest, TypedGbkNamesNameTheirFiles) {
+  const std::optional<std::string> name = sys::FileSystemName("\xbf\xcd\xbb\xa7.csv");
+  ASSERT_TRUE(name.has_value());
+  EXPECT_EQ(*name, "\xe5\xae\xa2\xe6\x88\xb7.csv");
+  sys::WriteFileBytes(Root() + *name, "1");
+  EXPECT_TRUE(fs::exists(fs::path(root_) / L"\u5ba2\u6237.csv"));
+  EXPECT_FALSE(sys::FileSystemName("a\xb0").has_value());
+  EXPECT_FALSE(sys::FileSystemName("\xaa\xa1").has_value()) << "user-defined area";
+  EXPECT_EQ(sys::FileNameCharset(), "UTF-8");
+}
+
+TEST(Win32Loader, LoadsSystemLibrariesAndNamesWhatIsMissing) {
+  sys::LibraryHandle kernel = sys::LoadLibrary("kernel32.dll");
+  ASSERT_NE(kernel, nullptr);
+  EXPECT_NE(sys::GetProcAddress(kernel, "GetTickCount64"), nullptr);
+  std::string error;
+  EXPECT_EQ(sys::GetProcAddress(kernel, "NoSuchEntry", &error), nullptr);
+  EXPECT_NE(error.find("NoSuchEntry"), std::string::npos);
+  sys::FreeLibrary(kernel);
+  error.clear();
+  EXPECT_EQ(sys::LoadLibrary("NoSuchLibrary.dll", &error), nullptr);
+  EXPECT_NE(error.find("NoSuchLibrary.dll"), std::string::npos) << error;
+}
+
+// A name without a folder is found beside the module whatever the working folder, and
+// never in the working folder itself, where anybody may have put a library of that name.
+TEST_F(Win32SysTest, LoaderLooksBesideTheModuleAndNeverInTheWorkingFolder) {
+  using ProbeFn = int (*)(int);
+  const fs::path probe = fs::path(Widen(sys::ModuleFolder())) / L"sys_loader_probe.dll";
+  ASSERT_TRUE(fs::exists(probe));
+  fs::copy_file(probe, root_ / L"planted_probe.dll");
+  const fs::path before = fs::current_path();
+  fs::current_path(root_);
+
+  std::string error;
+  sys::LibraryHandle beside = sys::LoadLibrary("sys_loader_probe.dll", &error);
+  EXPECT_NE(beside, nullptr) << error;
+  sys::LibraryHandle planted = sys::LoadLibrary("planted_probe.dll", &error);
+  EXPECT_EQ(planted, nullptr) << "loaded from the working folder";
+  sys::LibraryHandle named = sys::LoadLibrary(Root() + "planted_probe.dll", &error);
+  ASSERT_NE(named, nullptr) << error;
+  auto fn = reinterpret_cast<ProbeFn>(sys::GetProcAddress(named, "ProbeAnswer", &error));
+  ASSERT_NE(fn, nullptr) << error;
+  EXPECT_EQ(fn(20), 41);
+
+  sys::FreeLibrary(named);
+  sys::FreeLibrary(planted);
+  sys::FreeLibrary(beside);
+  fs::current_path(before);
+}
+
+TEST(Win32ProcessPaths, ExecutableAndModuleFolder) {
+  const std::string exe = sys::ExecutablePath();
+  EXPECT_NE(exe.find("windows_sys_tests.exe"), std::string::npos) << exe;
+  // In a program the code's module is the program itself.
+  EXPECT_EQ(sys::ModuleFolder(), sys::FolderOf(exe));
+  EXPECT_FALSE(sys::CurrentFolder().empty());
+  EXPECT_NE(sys::CurrentFolder().back(), '\\');
+}
+
+TEST(Win32ProcessPaths, FolderOfTakesEitherSeparator) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\bank\\TavroLang.ini", "C:\\bank"}, {"C:/bank/TavroLang.ini", "C:/bank"},
+      {"C:\\TavroLang.ini", "C:\\"},           {"\\TavroLang.ini", "\\"},
+      {"bank\\sub/x.txt", "bank\\sub"},        {"TavroLang.ini", ""},
+  };
+  for (const auto& [path, folder] : cases) {
+    EXPECT_EQ(sys::FolderOf(path), folder) << path;
+  }
+}
+
+// The system's count moves in steps (about 16 ms on Windows and under Wine), so the
+// module's count is held between two readings of it and checked to advance over 100 ms
+// by at least 100 ms less two steps.
+TEST(Win32TickCount, FollowsTheSystemsCount) {
+  const std::uint64_t before = ::GetTickCount64();
+  const std::uint64_t ticks = sys::TickCount();
+  EXPECT_GE(ticks, before);
+  ::Sleep(100);
+  const std::uint64_t later = sys::TickCount();
+  EXPECT_GE(later, ticks + 60);
+  EXPECT_LE(later, ::GetTickCount64());
+}
+
+// scripts/test-windows.sh names the locale it started Wine in; Wine must hand it to the
+// module as the thread's language ids and ANSI code page.
+TEST(Win32Locale, ThreadLocaleOfTheEnvironment) {
+  const char* expected = std::getenv("TAVRO_TEST_LOCALE");
+  if (expected == nullptr) {
+    GTEST_SKIP() << "TAVRO_TEST_LOCALE not set";
+  }
+  const sys::LocaleInfo info = sys::SystemLocale();
+  const std::string name = expected;
+  if (name == "zh_CN") {
+    EXPECT_EQ(info.primary, sys::kLangChinese);
+    EXPECT_EQ(info.sub, sys::kSubLangChineseSimplified);
+    EXPECT_EQ(info.codePage, 936);
+  } else if (name == "zh_TW") {
+    EXPECT_EQ(info.primary, sys::kLangChinese);
+    EXPECT_EQ(info.sub, sys::kSubLangChineseTraditional);
+    EXPECT_EQ(info.codePage, 950);
+  } else {
+    EXPECT_EQ(info.primary, sys::kLangEnglish);
+    EXPECT_EQ(info.codePage, 0);
+  }
+}
+
+}  // namespace
