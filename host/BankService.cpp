@@ -21,6 +21,7 @@
 #include "host/HostCall.h"
 #include "host/Interpreter.h"
 #include "host/ProcCommon.h"
+#include "host/ScopedDb.h"
 #include "host/ServiceLedger.h"
 #include "host/ServiceLogins.h"
 #include "host/SqlUtil.h"
@@ -38,37 +39,6 @@ constexpr std::size_t kThrottleEntriesMax = 10000;
 std::int64_t Now() {
   return static_cast<std::int64_t>(std::time(nullptr));
 }
-
-// A connection that acts for one login only: the interpreter refuses every command
-// naming a corporation or operator outside the login's map.
-class ScopedDb : public Db {
- public:
-  ScopedDb(Db& inner, LoginScope scope) : inner_(inner), scope_(std::move(scope)) {}
-  Engine engine() const override { return inner_.engine(); }
-  const std::string& name() const override { return inner_.name(); }
-  bool created() const override { return inner_.created(); }
-  const LoginScope* scope() const override { return &scope_; }
-  bool usable() const override { return inner_.usable(); }
-  Statement& Prepare(const char* sql) override { return inner_.Prepare(sql); }
-  int ChangedRows() override { return inner_.ChangedRows(); }
-  std::int64_t LastInsertId() override { return inner_.LastInsertId(); }
-  void Begin(Access access, const std::vector<std::string>& records) override {
-    inner_.ActFor(scope_.login);
-    inner_.Begin(access, records);
-  }
-  void Commit() override { inner_.Commit(); }
-  void Rollback() noexcept override { inner_.Rollback(); }
-  bool InTransaction() const override { return inner_.InTransaction(); }
-  void Savepoint(const char* name) override { inner_.Savepoint(name); }
-  void Release(const char* name) override { inner_.Release(name); }
-  void RollbackTo(const char* name) noexcept override { inner_.RollbackTo(name); }
-  void Exec(const char* sql) override { inner_.Exec(sql); }
-  void ResetStatements() override { inner_.ResetStatements(); }
-
- private:
-  Db& inner_;
-  LoginScope scope_;
-};
 
 // Connections to the bank, one per request at a time, kept open between requests.
 class Pool {

@@ -497,7 +497,52 @@ ALTER ROLE tavro_service SET lock_timeout = '5s';
 ALTER ROLE tavro_service SET idle_in_transaction_session_timeout = '60s';
 )SQL";
 
-const char* const kSteps[] = {kVersion1, kVersion2, kVersion3};
+// Version 4: workstations hold no role on the server; only the service and the
+// administrator's tools open the bank. The map keeps the service's logins only, the
+// operators' role keeps no grant here, nobody else connects to the bank's database,
+// and the plain roles made for workstations are dropped (a role that holds or owns
+// anything elsewhere stays, for its cluster's administrator to judge).
+const char* const kVersion4 = R"SQL(
+DELETE FROM public.bank_login m
+ WHERE NOT EXISTS (SELECT 1 FROM public.service_login s WHERE s.login_name = m.login_name);
+
+DO $$
+DECLARE
+  member text;
+BEGIN
+  BEGIN
+    EXECUTE format('REVOKE CONNECT ON DATABASE %I FROM PUBLIC', current_database());
+    EXECUTE format('GRANT CONNECT ON DATABASE %I TO %I, tavro_service', current_database(),
+                   current_user);
+  EXCEPTION WHEN insufficient_privilege THEN
+    NULL;  -- an owner of the tables but not of the database leaves its grants as they are
+  END;
+  IF NOT EXISTS (SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = 'tavro_operator') THEN
+    RETURN;
+  END IF;
+  REVOKE ALL ON ALL TABLES IN SCHEMA public FROM tavro_operator;
+  REVOKE ALL ON ALL SEQUENCES IN SCHEMA public FROM tavro_operator;
+  REVOKE ALL ON SCHEMA public FROM tavro_operator;
+  FOR member IN
+    SELECT r.rolname FROM pg_catalog.pg_auth_members a
+      JOIN pg_catalog.pg_roles r ON r.oid = a.member
+     WHERE a.roleid = (SELECT oid FROM pg_catalog.pg_roles WHERE rolname = 'tavro_operator')
+       AND NOT (r.rolsuper OR r.rolcreaterole OR r.rolcreatedb OR r.rolreplication
+                OR r.rolbypassrls)
+       AND NOT EXISTS (SELECT 1 FROM pg_catalog.pg_auth_members o
+                        WHERE o.member = r.oid AND o.roleid <> a.roleid)
+  LOOP
+    BEGIN
+      EXECUTE format('DROP ROLE %I', member);
+    EXCEPTION WHEN dependent_objects_still_exist OR insufficient_privilege THEN
+      NULL;
+    END;
+  END LOOP;
+END
+$$;
+)SQL";
+
+const char* const kSteps[] = {kVersion1, kVersion2, kVersion3, kVersion4};
 
 }  // namespace
 
