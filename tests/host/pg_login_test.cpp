@@ -241,6 +241,53 @@ TEST_F(PgLogin, ReadsByKeyAloneSeeOnlyTheLoginsCorporations) {
   EXPECT_TRUE(Run(*admin_, "MN_GetPropOfCustAc 6").ok());
 }
 
+// Row security binds the bank's owner too, keyed on the login a transaction names:
+// the owner's connection naming tavro_0012 neither sees nor changes another
+// corporation's rows in any table that has a corporation, and the service's role
+// naming no login sees no row at all; the owner naming none acts for everybody.
+TEST_F(PgLogin, RowSecurityFollowsTheNamedLoginForTheOwnerAndTheService) {
+  // The test cluster's administrator is its superuser, whom no row security binds: the
+  // bank's tables are handed to an owner of their own for the test.
+  ClusterRole keeper(*admin_, "tavro_t" + std::to_string(getpid()) + "_owner", "");
+  admin_->Exec(("DO $$ DECLARE t text; BEGIN FOR t IN SELECT tablename FROM pg_tables"
+                " WHERE schemaname = 'public' LOOP EXECUTE format('ALTER TABLE public.%I"
+                " OWNER TO " +
+                keeper.name + "', t); END LOOP; END $$")
+                   .c_str());
+  const std::string owner = RoleUrl(keeper.name, bank_->name());
+  const std::string service = bank_->Url("tavro_service");
+  const std::string before = Fingerprint(*admin_);
+  for (const char* table : {"corp", "bank_user", "user_corp", "review_list", "corp_account",
+                            "account_order", "account_right", "node_right", "customer",
+                            "cust_account", "cny_payee", "usage_text", "business", "bank_login"}) {
+    const std::string t = table;
+    const std::string others = "SELECT count(*) FROM " + t + " WHERE corp_id <> '0012'";
+    ASSERT_NE(Psql(owner, others).out, "0\n") << t << ": the test would prove nothing";
+    EXPECT_EQ(Psql(owner, "SELECT set_config('tavro.login', 'tavro_0012', true); " + others +
+                              "; WITH u AS (UPDATE " + t +
+                              " SET corp_id = corp_id WHERE corp_id <> '0012' RETURNING 1)"
+                              " SELECT count(*) FROM u; WITH d AS (DELETE FROM " +
+                              t + " WHERE corp_id <> '0012' RETURNING 1) SELECT count(*) FROM d")
+                  .out,
+              "tavro_0012\n0\n0\n0\n")
+        << t;
+    if (t != "bank_login") {  // the service reads the whole map, to check sessions
+      EXPECT_EQ(Psql(service, "SELECT count(*) FROM " + t).out, "0\n") << t << ": no login named";
+    }
+  }
+  for (const char* table : {"biz_authorise", "biz_sign", "biz_audit"}) {
+    EXPECT_EQ(Psql(service, std::string("SELECT count(*) FROM ") + table).out, "0\n") << table;
+  }
+  EXPECT_NE(Psql(owner,
+                 "SELECT set_config('tavro.login', 'tavro_0012', true);"
+                 " INSERT INTO usage_text VALUES ('0020', 9, 'x', '200001')")
+                .status,
+            0)
+      << "another corporation's row is not written";
+  EXPECT_EQ(Fingerprint(*admin_), before);
+  admin_->Exec(("REASSIGN OWNED BY " + keeper.name + " TO tavro_admin").c_str());
+}
+
 // The service's own role in psql, acting for tavro_0012 as the service does: it reads
 // and writes that login's rows through the columns the procedures write, and nothing
 // else; without a login it sees nothing.
@@ -423,13 +470,14 @@ TEST(PgUpgrade, TheUpgradeTakesTheWorkstationsRolesAway) {
     host::PostgresDb service(bank.Url("tavro_service"), host::BankSetup());
     ADD_FAILURE() << "the service's role opened a bank of an older version";
   } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("schema version 3, this host knows version 4; its "
+    EXPECT_NE(std::string(e.what()).find("schema version 3, this host knows version 5; its "
                                          "administrator upgrades it with `tavro-bank upgrade"),
               std::string::npos)
         << e.what();
   }
   host::PostgresDb owner(bank.Url(), host::BankSetup());
-  EXPECT_EQ(hosttest::Scalar(owner, "SELECT max(version) FROM schema_version"), "4");
+  EXPECT_EQ(hosttest::Scalar(owner, "SELECT max(version) FROM schema_version"),
+            std::to_string(host::kSchemaVersion));
   EXPECT_EQ(hosttest::Scalar(owner,
                              "SELECT string_agg(login_name || ':' || user_id, ' ')"
                              " FROM bank_login"),
