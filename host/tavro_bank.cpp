@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -253,6 +254,8 @@ struct ServeOptions {
   std::string listen;
   std::string cert;
   std::string key;
+  std::size_t connections = 16;
+  double connectionWait = 10;  // seconds
 };
 
 // Serves until SIGINT or SIGTERM; the access log goes to standard error.
@@ -269,6 +272,9 @@ int Serve(const ServeOptions& options) {
   service.certFile = options.cert;
   service.keyFile = options.key;
   service.accessLog = &std::cerr;
+  service.connections = options.connections;
+  service.connectionWait =
+      std::chrono::milliseconds(static_cast<std::int64_t>(options.connectionWait * 1000));
   // The signals are taken by one thread that stops the service; the service's own
   // threads, started after this, inherit the blocked mask.
   sigset_t stopping;
@@ -420,6 +426,15 @@ int Run(int argc, char** argv) {
   serveCmd->add_option("--listen", serve.listen, "ADDR:PORT to listen on")->required();
   serveCmd->add_option("--cert", serve.cert, "the server's certificate chain (PEM)")->required();
   serveCmd->add_option("--key", serve.key, "the certificate's private key (PEM)")->required();
+  serveCmd
+      ->add_option("--connections", serve.connections,
+                   "at most N connections to the bank at once (default 16)")
+      ->check(CLI::Range(1, 1000));
+  serveCmd
+      ->add_option("--connection-wait", serve.connectionWait,
+                   "seconds a request waits for a free connection before it is refused with "
+                   "503 (default 10)")
+      ->check(CLI::Range(0.0, 600.0));
 
   std::string copyFrom;
   std::string copyTo;
