@@ -1,4 +1,4 @@
-// Creating banks, mapping logins and copying banks between engines, for tavro-bank.
+// Creating, upgrading and copying banks between engines, for tavro-bank.
 #include "host/BankAdmin.h"
 
 #include <libpq-fe.h>
@@ -180,103 +180,6 @@ std::string InitBank(const BankLocation& location, bool demo, bool force) {
     throw std::runtime_error(db.name() + " was set up by another program meanwhile");
   }
   return std::string(replaced ? "replaced the bank of " : "created a bank in ") + db.name() + what;
-}
-
-void AddLogin(const std::string& url, const LoginGrant& grant,
-              const std::optional<std::string>& password) {
-  if (grant.login.empty() || grant.login.size() > 63 ||
-      grant.login.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") != std::string::npos ||
-      (grant.login[0] >= '0' && grant.login[0] <= '9')) {
-    throw std::runtime_error(
-        "login '" + grant.login +
-        "' is not 1 to 63 lower-case letters, digits and _ (not first a digit)");
-  }
-  if (grant.operators.empty()) {
-    throw std::runtime_error("a login needs at least one operator to act as");
-  }
-  std::unique_ptr<PostgresDb> db = AdminConnection(url);
-  PGconn* conn = db->handle();
-  db->Begin(Access::Writes);
-  try {
-    const bool exists =
-        SelectInt(*db, "SELECT 1 FROM pg_roles WHERE rolname = ?", 0, grant.login) != 0;
-    const std::string role = QuoteIdentifier(conn, grant.login);
-    std::string hashed;
-    if (password) {
-      if (password->empty()) {
-        throw std::runtime_error("the password is empty");
-      }
-      char* made =
-          PQencryptPasswordConn(conn, password->c_str(), grant.login.c_str(), "scram-sha-256");
-      if (made == nullptr) {
-        throw std::runtime_error(std::string("cannot hash the password: ") + PQerrorMessage(conn));
-      }
-      char* literal = PQescapeLiteral(conn, made, std::strlen(made));
-      PQfreemem(made);
-      if (literal == nullptr) {
-        throw std::runtime_error("cannot quote the password's hash");
-      }
-      hashed = literal;
-      PQfreemem(literal);
-    }
-    if (!exists) {
-      if (!password) {
-        throw std::runtime_error("login " + grant.login +
-                                 " is new and needs a password (on standard input)");
-      }
-      db->Exec(("CREATE ROLE " + role + " LOGIN PASSWORD " + hashed + " IN ROLE tavro_operator")
-                   .c_str());
-    } else {
-      db->Exec(("GRANT tavro_operator TO " + role).c_str());
-      if (password) {
-        db->Exec(("ALTER ROLE " + role + " PASSWORD " + hashed).c_str());
-      }
-    }
-    for (const std::string& user : grant.operators) {
-      if (SelectInt(*db, "SELECT 1 FROM user_corp WHERE corp_id = ? AND user_id = ?", 0, grant.corp,
-                    user) == 0) {
-        throw std::runtime_error("user " + user + " does not work for corporation " + grant.corp);
-      }
-      Execute(*db,
-              "INSERT INTO bank_login(login_name, corp_id, user_id) VALUES (?, ?, ?)"
-              " ON CONFLICT DO NOTHING",
-              grant.login, grant.corp, user);
-    }
-    db->Commit();
-  } catch (...) {
-    db->Rollback();
-    throw;
-  }
-}
-
-void RemoveLogin(const std::string& url, const std::string& login) {
-  std::unique_ptr<PostgresDb> db = AdminConnection(url);
-  db->Begin(Access::Writes);
-  try {
-    if (Execute(*db, "DELETE FROM bank_login WHERE login_name = ?", login) == 0) {
-      throw std::runtime_error("the bank has no login " + login);
-    }
-    if (SelectInt(*db, "SELECT 1 FROM pg_roles WHERE rolname = ?", 0, login) != 0) {
-      db->Exec(("DROP ROLE " + QuoteIdentifier(db->handle(), login)).c_str());
-    }
-    db->Commit();
-  } catch (...) {
-    db->Rollback();
-    throw;
-  }
-}
-
-std::vector<LoginGrant> ListLogins(const std::string& url) {
-  std::unique_ptr<PostgresDb> db = AdminConnection(url);
-  std::vector<LoginGrant> out;
-  Query q(*db, "SELECT login_name, corp_id, user_id FROM bank_login ORDER BY 1, 2, 3");
-  while (q.Next()) {
-    if (out.empty() || out.back().login != q.Text(0) || out.back().corp != q.Text(1)) {
-      out.push_back(LoginGrant{q.Text(0), q.Text(1), {}});
-    }
-    out.back().operators.push_back(q.Text(2));
-  }
-  return out;
 }
 
 std::string UpgradeBank(const BankLocation& location) {

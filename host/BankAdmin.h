@@ -1,6 +1,6 @@
 // What an administrator does to a bank with tavro-bank: create it (a file or a
-// database on a PostgreSQL server), map the logins of a shared bank to the
-// corporation and operators they act for, and copy a whole bank between engines.
+// database on a PostgreSQL server), bring an older one up to this release, and copy a whole bank
+// between engines.
 #pragma once
 
 #include <optional>
@@ -18,26 +18,12 @@ namespace host {
 // the operator; throws std::runtime_error with a clear text.
 std::string InitBank(const BankLocation& location, bool demo, bool force);
 
-// A login of a shared bank and what it may act for.
+// A service login of a bank and what it may act for.
 struct LoginGrant {
   std::string login;
   std::string corp;
   std::vector<std::string> operators;
 };
-
-// Lets grant.login act for grant.corp as each of grant.operators (users of that
-// corporation). A login that does not exist yet is created with password (never
-// echoed, sent to the server only as its SCRAM hash) and made a member of the
-// operators' role; an existing one keeps its password unless one is given.
-void AddLogin(const std::string& url, const LoginGrant& grant,
-              const std::optional<std::string>& password);
-
-// Takes the login out of the bank (every corporation) and drops it from the server.
-// Throws when the bank does not know the login.
-void RemoveLogin(const std::string& url, const std::string& login);
-
-// Every login of the bank, one grant per login and corporation.
-std::vector<LoginGrant> ListLogins(const std::string& url);
 
 // Brings a bank made by an earlier release up to this release's schema (opening it as
 // its administrator runs the steps it lacks); the embedded bank is upgraded by any

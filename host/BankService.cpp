@@ -8,6 +8,7 @@
 #include <openssl/ssl.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
 #include <map>
@@ -21,6 +22,7 @@
 #include "host/HostCall.h"
 #include "host/Interpreter.h"
 #include "host/ProcCommon.h"
+#include "host/ScopedDb.h"
 #include "host/ServiceLedger.h"
 #include "host/ServiceLogins.h"
 #include "host/SqlUtil.h"
@@ -39,63 +41,70 @@ std::int64_t Now() {
   return static_cast<std::int64_t>(std::time(nullptr));
 }
 
-// A connection that acts for one login only: the interpreter refuses every command
-// naming a corporation or operator outside the login's map.
-class ScopedDb : public Db {
- public:
-  ScopedDb(Db& inner, LoginScope scope) : inner_(inner), scope_(std::move(scope)) {}
-  Engine engine() const override { return inner_.engine(); }
-  const std::string& name() const override { return inner_.name(); }
-  bool created() const override { return inner_.created(); }
-  const LoginScope* scope() const override { return &scope_; }
-  bool usable() const override { return inner_.usable(); }
-  Statement& Prepare(const char* sql) override { return inner_.Prepare(sql); }
-  int ChangedRows() override { return inner_.ChangedRows(); }
-  std::int64_t LastInsertId() override { return inner_.LastInsertId(); }
-  void Begin(Access access, const std::vector<std::string>& records) override {
-    inner_.ActFor(scope_.login);
-    inner_.Begin(access, records);
-  }
-  void Commit() override { inner_.Commit(); }
-  void Rollback() noexcept override { inner_.Rollback(); }
-  bool InTransaction() const override { return inner_.InTransaction(); }
-  void Savepoint(const char* name) override { inner_.Savepoint(name); }
-  void Release(const char* name) override { inner_.Release(name); }
-  void RollbackTo(const char* name) noexcept override { inner_.RollbackTo(name); }
-  void Exec(const char* sql) override { inner_.Exec(sql); }
-  void ResetStatements() override { inner_.ResetStatements(); }
-
- private:
-  Db& inner_;
-  LoginScope scope_;
+// All of the pool's connections stayed busy for the whole wait: the request is
+// refused before it has done anything.
+struct PoolBusy : std::runtime_error {
+  using std::runtime_error::runtime_error;
 };
 
-// Connections to the bank, one per request at a time, kept open between requests.
+// Connections to the bank, one per request at a time, at most size open at once and
+// kept open between requests, so that no burst of requests opens more connections than
+// the bank's server allows. A request waits for a free one at most wait.
 class Pool {
  public:
-  explicit Pool(BankLocation location) : location_(std::move(location)) {}
+  Pool(BankLocation location, std::size_t size, std::chrono::milliseconds wait)
+      : location_(std::move(location)), size_(size == 0 ? 1 : size), wait_(wait) {}
   std::unique_ptr<Db> Take() {
+    std::unique_lock<std::mutex> guard(lock_);
+    if (!freed_.wait_for(guard, wait_, [this] { return !idle_.empty() || open_ < size_; })) {
+      throw PoolBusy("all " + std::to_string(size_) +
+                     " connections to the bank stayed busy; nothing of the request was done, "
+                     "send it again later");
+    }
+    if (!idle_.empty()) {
+      std::unique_ptr<Db> db = std::move(idle_.back());
+      idle_.pop_back();
+      return db;
+    }
+    ++open_;
+    guard.unlock();
+    try {
+      return OpenBank(location_);
+    } catch (...) {
+      Give(nullptr);
+      throw;
+    }
+  }
+  // Takes back a connection of Take (or none, for one that could not be opened); one
+  // that is no longer usable is closed and frees its place.
+  void Give(std::unique_ptr<Db> db) {
+    std::unique_ptr<Db> closed;
     {
       std::lock_guard<std::mutex> guard(lock_);
-      if (!idle_.empty()) {
-        std::unique_ptr<Db> db = std::move(idle_.back());
-        idle_.pop_back();
-        return db;
+      if (db && db->usable()) {
+        idle_.push_back(std::move(db));
+      } else {
+        closed = std::move(db);
+        --open_;
       }
     }
-    return OpenBank(location_);
+    freed_.notify_one();
   }
-  void Give(std::unique_ptr<Db> db) {
-    if (db && db->usable()) {
-      std::lock_guard<std::mutex> guard(lock_);
-      idle_.push_back(std::move(db));
-    }
+  // Counts in a connection opened before the pool served (the service's first).
+  void Adopt(std::unique_ptr<Db> db) {
+    std::lock_guard<std::mutex> guard(lock_);
+    ++open_;
+    idle_.push_back(std::move(db));
   }
 
  private:
   BankLocation location_;
-  std::mutex lock_;
+  std::size_t size_;
+  std::chrono::milliseconds wait_;
+  std::mutex lock_;  // guards idle_ and open_
+  std::condition_variable freed_;
   std::vector<std::unique_ptr<Db>> idle_;
+  std::size_t open_ = 0;  // idle and taken
 };
 
 // A connection of the pool for one request.
@@ -342,7 +351,9 @@ void Refuse(httplib::Response& res, int status, const std::string& text) {
 
 struct BankService::State {
   explicit State(const ServiceOptions& o)
-      : options(o), pool(o.bank), server(o.certFile.c_str(), o.keyFile.c_str()) {}
+      : options(o),
+        pool(o.bank, o.connections, o.connectionWait),
+        server(o.certFile.c_str(), o.keyFile.c_str()) {}
 
   ServiceOptions options;
   Pool pool;
@@ -464,15 +475,17 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
     capacity = static_cast<std::size_t>(std::stoull(text));
   }
   const std::string digest = CommandDigest(req.body);
+  // One connection for the whole request, taken before anything is done: a request
+  // that finds none in time is refused whole (503).
+  auto lease = std::make_shared<Lease>(pool);
   std::optional<LoginScope> scope;
   {
-    Lease lease(pool);
-    scope = SessionScope(lease.db(), BearerToken(req), Now());
+    scope = SessionScope(lease->db(), BearerToken(req), Now());
     if (!scope) {
       return Refuse(res, 401, "no session: sign in");
     }
     // A retry of a write that committed: the first answer, and nothing runs.
-    if (std::optional<LedgerEntry> kept = FindAnswer(lease.db(), scope->login, requestId)) {
+    if (std::optional<LedgerEntry> kept = FindAnswer(lease->db(), scope->login, requestId)) {
       if (kept->command != digest) {
         return Refuse(res, 409, "request id " + requestId + " was used for another command");
       }
@@ -490,8 +503,8 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
   const std::string login = scope->login;
   res.set_chunked_content_provider(
       "application/octet-stream",
-      [this, body = req.body, scope = std::move(*scope), requestId, digest, capacity, start](
-          std::size_t /*offset*/, httplib::DataSink& out) {
+      [this, lease, body = req.body, scope = std::move(*scope), requestId, digest, capacity, start](
+          std::size_t /*offset*/, httplib::DataSink& out) mutable {
         Outcome outcome;
         CommandInfo info;
         std::string frames;
@@ -505,11 +518,10 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
             outcome.status = Status::Refused;
           } else {
             info = Describe(command);
-            Lease lease(pool);
-            ScopedDb db(lease.db(), scope);
+            ScopedDb db(lease->db(), scope);
             ServiceAnswer answer(out, !capacity && !info.writes, capacity, scope.login, requestId,
                                  digest);
-            const std::string refusal = KeyedReadRefusal(lease.db(), scope, command);
+            const std::string refusal = KeyedReadRefusal(lease->db(), scope, command);
             if (!refusal.empty()) {
               outcome.status = Status::Failed;
               outcome.error = refusal;
@@ -520,7 +532,7 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
             if (!outcome.ok() && info.writes) {
               // The same request committed meanwhile on another connection (a retry
               // that raced its first run): its answer, not a second run's failure.
-              kept = FindAnswer(lease.db(), scope.login, requestId);
+              kept = FindAnswer(lease->db(), scope.login, requestId);
             }
             if (kept && kept->command != digest) {
               outcome.status = Status::Refused;
@@ -536,6 +548,7 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
           outcome.status = Status::NoDatabase;
           outcome.error = e.what();
         }
+        lease.reset();  // the connection is free before the last frame goes out
         frames += EndFrame(outcome.status, outcome.error);
         out.write(frames.data(), frames.size());
         out.done();
@@ -549,7 +562,7 @@ BankService::BankService(const ServiceOptions& options) : state_(std::make_uniqu
   // A wrong bank is said at once, not at the first workstation's command.
   std::unique_ptr<Db> first = OpenBank(options.bank);
   state_->bankName = first->name();
-  state_->pool.Give(std::move(first));
+  state_->pool.Adopt(std::move(first));
   httplib::SSLServer& server = state_->server;
   if (!server.is_valid()) {
     throw std::runtime_error("cannot use the certificate " + options.certFile + " and key " +

@@ -7,6 +7,8 @@
 // the protocol.
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -22,6 +24,10 @@ struct ServiceOptions {
   std::string certFile;
   std::string keyFile;
   std::ostream* accessLog = nullptr;  // one line per command; none when null
+  // At most this many connections to the bank at once; a request waits for a free one
+  // at most connectionWait, then is refused with 503 before anything is done.
+  std::size_t connections = 16;
+  std::chrono::milliseconds connectionWait{10000};
 };
 
 class BankService {

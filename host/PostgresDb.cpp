@@ -24,6 +24,9 @@ constexpr Oid kInt8Oid = 20;
 // reported as unreachable, unless the connection string names its own timeout.
 constexpr const char* kConnectTimeoutSeconds = "5";
 
+// The role the bank's service connects as (made by the schema).
+constexpr const char* kServiceRole = "tavro_service";
+
 // How long a writer waits for a row another workstation is changing before it
 // answers busy, as the embedded bank waits for its write lock.
 // Names the service login a transaction acts for (tavro.login, read by the bank's row
@@ -358,26 +361,25 @@ PostgresDb::PostgresDb(const std::string& conninfo, const DbSetup& setup)
                                  " (" + name_ + ")");
       }
     }
-    // The bank's owner (and a role that bypasses row security) acts for everybody;
-    // every other login only for what the bank maps it to.
+    // The bank's owner (and a role that bypasses row security) acts for everybody: the
+    // administrator's tools. The service's role acts for the login it names per
+    // transaction, through the service's scope, and for nobody without one. No other
+    // role opens the bank: a workstation signs in to the service.
     Statement& bypass = Prepare(
         "SELECT coalesce((SELECT rolsuper OR rolbypassrls FROM pg_roles"
-        " WHERE rolname = session_user), false)"
-        " OR to_regclass('bank_login') IS NULL");
+        " WHERE rolname = session_user), false)");
     bypass.Step();
     const bool bypasses = bypass.Int(0) != 0;
     bypass.Reset();
-    const bool unrestricted = bypasses || OwnsBank();
-    if (!unrestricted) {
+    if (!bypasses && !OwnsBank()) {
+      if (login_ != kServiceRole) {
+        throw std::runtime_error("the role " + login_ +
+                                 " neither owns the bank nor is its service's; a workstation "
+                                 "signs in to the bank's service (TAVRO_BANK_URL=https://...) (" +
+                                 name_ + ")");
+      }
       scope_.emplace();
       scope_->login = login_;
-      Statement& held =
-          Prepare("SELECT corp_id, user_id FROM bank_login WHERE login_name = session_user");
-      while (held.Step()) {
-        scope_->corps.insert(held.Text(0));
-        scope_->operators.insert({held.Text(0), held.Text(1)});
-      }
-      held.Reset();
     }
   } catch (...) {
     statements_.clear();

@@ -497,7 +497,130 @@ ALTER ROLE tavro_service SET lock_timeout = '5s';
 ALTER ROLE tavro_service SET idle_in_transaction_session_timeout = '60s';
 )SQL";
 
-const char* const kSteps[] = {kVersion1, kVersion2, kVersion3};
+// Version 4: workstations hold no role on the server; only the service and the
+// administrator's tools open the bank. The map keeps the service's logins only, the
+// operators' role keeps no grant here, nobody else connects to the bank's database,
+// and the plain roles made for workstations are dropped (a role that holds or owns
+// anything elsewhere stays, for its cluster's administrator to judge).
+const char* const kVersion4 = R"SQL(
+DELETE FROM public.bank_login m
+ WHERE NOT EXISTS (SELECT 1 FROM public.service_login s WHERE s.login_name = m.login_name);
+
+DO $$
+DECLARE
+  member text;
+BEGIN
+  BEGIN
+    EXECUTE format('REVOKE CONNECT ON DATABASE %I FROM PUBLIC', current_database());
+    EXECUTE format('GRANT CONNECT ON DATABASE %I TO %I, tavro_service', current_database(),
+                   current_user);
+  EXCEPTION WHEN insufficient_privilege THEN
+    NULL;  -- an owner of the tables but not of the database leaves its grants as they are
+  END;
+  IF NOT EXISTS (SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = 'tavro_operator') THEN
+    RETURN;
+  END IF;
+  REVOKE ALL ON ALL TABLES IN SCHEMA public FROM tavro_operator;
+  REVOKE ALL ON ALL SEQUENCES IN SCHEMA public FROM tavro_operator;
+  REVOKE ALL ON SCHEMA public FROM tavro_operator;
+  FOR member IN
+    SELECT r.rolname FROM pg_catalog.pg_auth_members a
+      JOIN pg_catalog.pg_roles r ON r.oid = a.member
+     WHERE a.roleid = (SELECT oid FROM pg_catalog.pg_roles WHERE rolname = 'tavro_operator')
+       AND NOT (r.rolsuper OR r.rolcreaterole OR r.rolcreatedb OR r.rolreplication
+                OR r.rolbypassrls)
+       AND NOT EXISTS (SELECT 1 FROM pg_catalog.pg_auth_members o
+                        WHERE o.member = r.oid AND o.roleid <> a.roleid)
+  LOOP
+    BEGIN
+      EXECUTE format('DROP ROLE %I', member);
+    EXCEPTION WHEN dependent_objects_still_exist OR insufficient_privilege THEN
+      NULL;
+    END;
+  END LOOP;
+END
+$$;
+)SQL";
+
+// Version 5: row security binds the bank's owner too (FORCE ROW LEVEL SECURITY), keyed on
+// the login a transaction names (tavro.login): the owner's connection acts for
+// everybody only while it names none, which is how the administrator's tools (init,
+// copy, upgrade, logins) work; the service's role acts for nobody without a login,
+// and neither role bypasses row security.
+const char* const kVersion5 = R"SQL(
+-- The login a statement acts for: the one the transaction names, else the role's own
+-- (the service's role has none of its own).
+CREATE OR REPLACE FUNCTION public.acting_login() RETURNS text LANGUAGE sql STABLE
+  SET search_path = pg_catalog AS $$
+  SELECT CASE WHEN session_user = 'tavro_service'
+              THEN nullif(current_setting('tavro.login', true), '')
+              ELSE coalesce(nullif(current_setting('tavro.login', true), ''),
+                            session_user::text) END
+$$;
+
+-- The bank's owner, naming no login: the administrator's tools, for every corporation.
+CREATE FUNCTION public.acts_for_everybody() RETURNS boolean LANGUAGE sql STABLE
+  SET search_path = pg_catalog AS $$
+  SELECT nullif(current_setting('tavro.login', true), '') IS NULL
+     AND EXISTS (SELECT 1 FROM pg_class c JOIN pg_roles r ON r.oid = c.relowner
+                  WHERE c.oid = 'public.schema_version'::regclass
+                    AND r.rolname = session_user)
+$$;
+
+DROP POLICY own_rows ON public.bank_login;
+CREATE POLICY own_rows ON public.bank_login
+  USING (public.acts_for_everybody() OR login_name = public.acting_login()
+         OR session_user = 'tavro_service');
+ALTER TABLE public.bank_login FORCE ROW LEVEL SECURITY;
+
+DROP POLICY held_corps ON public.corp;
+CREATE POLICY held_corps ON public.corp
+  USING (public.acts_for_everybody()
+         OR corp_id IN (SELECT corp_id FROM public.bank_login
+                        WHERE login_name = public.acting_login()));
+ALTER TABLE public.corp FORCE ROW LEVEL SECURITY;
+
+DROP POLICY held_corps ON public.bank_user;
+CREATE POLICY held_corps ON public.bank_user
+  USING (public.acts_for_everybody()
+         OR user_id IN (SELECT m.user_id FROM public.user_corp m WHERE m.corp_id IN
+                        (SELECT corp_id FROM public.bank_login
+                         WHERE login_name = public.acting_login())));
+ALTER TABLE public.bank_user FORCE ROW LEVEL SECURITY;
+
+DO $$
+DECLARE
+  t text;
+BEGIN
+  FOREACH t IN ARRAY ARRAY['user_corp', 'review_list', 'corp_account', 'account_order',
+                           'account_right', 'node_right', 'customer', 'cust_account',
+                           'cny_payee', 'usage_text', 'business']
+  LOOP
+    EXECUTE format('DROP POLICY held_corps ON public.%I', t);
+    EXECUTE format('CREATE POLICY held_corps ON public.%I'
+                   ' USING (public.acts_for_everybody() OR corp_id IN'
+                   '  (SELECT corp_id FROM public.bank_login'
+                   '   WHERE login_name = public.acting_login()))'
+                   ' WITH CHECK (public.acts_for_everybody() OR corp_id IN'
+                   '  (SELECT corp_id FROM public.bank_login'
+                   '   WHERE login_name = public.acting_login()))', t);
+    EXECUTE format('ALTER TABLE public.%I FORCE ROW LEVEL SECURITY', t);
+  END LOOP;
+  FOREACH t IN ARRAY ARRAY['biz_authorise', 'biz_sign', 'biz_audit']
+  LOOP
+    EXECUTE format('DROP POLICY held_corps ON public.%I', t);
+    EXECUTE format('CREATE POLICY held_corps ON public.%I'
+                   ' USING (public.acts_for_everybody() OR biz_no IN'
+                   '  (SELECT b.biz_no FROM public.business b WHERE b.corp_id IN'
+                   '   (SELECT corp_id FROM public.bank_login'
+                   '    WHERE login_name = public.acting_login())))', t);
+    EXECUTE format('ALTER TABLE public.%I FORCE ROW LEVEL SECURITY', t);
+  END LOOP;
+END
+$$;
+)SQL";
+
+const char* const kSteps[] = {kVersion1, kVersion2, kVersion3, kVersion4, kVersion5};
 
 }  // namespace
 

@@ -274,7 +274,13 @@ CREATE TABLE service_ledger(
 // Version 3 gave the PostgreSQL bank its service role; the embedded bank has no roles.
 const char* const kVersion3 = "-- nothing to change";
 
-const char* const kSteps[] = {kVersion1, kVersion2, kVersion3};
+// Version 4: the shared engine's workstation roles go; the embedded bank has none.
+const char* const kVersion4 = "-- nothing to change";
+
+// Version 5: row security on the shared engine binds its owner too; nothing here.
+const char* const kVersion5 = "-- nothing to change";
+
+const char* const kSteps[] = {kVersion1, kVersion2, kVersion3, kVersion4, kVersion5};
 
 }  // namespace
 

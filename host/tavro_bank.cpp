@@ -1,5 +1,5 @@
 // tavro-bank: creates a bank (a file, or a database on a PostgreSQL server), maps the
-// logins of a shared bank, copies a bank between engines, and sends commands through
+// service's logins of a bank, serves it, copies a bank between engines, and sends commands through
 // the host library exactly as the module does, for operators and for scripts. `tavro-bank --help`
 // and docs/tavro-bank.md describe its commands; errors go to standard error and the
 // exit status is then non-zero (the host's status for a failed command, 1 otherwise).
@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -166,19 +167,6 @@ int ImportSwift(const std::string& file) {
   return 0;
 }
 
-// The shared bank an administrator's command works on: --url, else TAVRO_BANK_URL.
-std::string SharedBank(const std::string& url) {
-  if (!url.empty()) {
-    return url;
-  }
-  const host::BankLocation location = host::DefaultBankLocation();
-  if (location.engine != host::Engine::kPostgres) {
-    throw std::runtime_error(
-        "logins belong to a bank on a PostgreSQL server: give --url or set TAVRO_BANK_URL");
-  }
-  return location.where;
-}
-
 // The first line of standard input, for a password that must not appear on the
 // command line.
 std::string PasswordFromInput() {
@@ -191,8 +179,7 @@ std::string PasswordFromInput() {
 }
 
 struct LoginOptions {
-  std::string url;
-  std::string bank;  // a service login's bank
+  std::string bank;
   std::string name;
   std::string corp;
   std::vector<std::string> operators;
@@ -221,7 +208,7 @@ std::unique_ptr<host::Db> ServiceBank(const LoginOptions& options) {
   return host::OpenBank(host::ParseBankLocation(options.bank));
 }
 
-// login add|remove|list|password with --bank: the service's own logins.
+// login add|remove|list|password: the logins workstations sign in to the service with.
 int ServiceLogin(const std::string& verb, const LoginOptions& options) {
   std::unique_ptr<host::Db> db = ServiceBank(options);
   if (verb == "add") {
@@ -267,6 +254,8 @@ struct ServeOptions {
   std::string listen;
   std::string cert;
   std::string key;
+  std::size_t connections = 16;
+  double connectionWait = 10;  // seconds
 };
 
 // Serves until SIGINT or SIGTERM; the access log goes to standard error.
@@ -283,6 +272,9 @@ int Serve(const ServeOptions& options) {
   service.certFile = options.cert;
   service.keyFile = options.key;
   service.accessLog = &std::cerr;
+  service.connections = options.connections;
+  service.connectionWait =
+      std::chrono::milliseconds(static_cast<std::int64_t>(options.connectionWait * 1000));
   // The signals are taken by one thread that stops the service; the service's own
   // threads, started after this, inherit the blocked mask.
   sigset_t stopping;
@@ -307,32 +299,6 @@ int Serve(const ServeOptions& options) {
   over = true;
   watcher.join();
   return served ? 0 : Fail("the service stopped: cannot serve on " + options.listen);
-}
-
-int LoginAdd(const LoginOptions& options) {
-  std::optional<std::string> password;
-  if (options.passwordFromInput) {
-    password = PasswordFromInput();
-  }
-  host::AddLogin(SharedBank(options.url), {options.name, options.corp, options.operators},
-                 password);
-  std::cout << "login " << options.name << " acts for corporation " << options.corp << " as";
-  for (const std::string& user : options.operators) {
-    std::cout << " " << user;
-  }
-  std::cout << "\n";
-  return 0;
-}
-
-int LoginList(const std::string& url) {
-  for (const host::LoginGrant& grant : host::ListLogins(SharedBank(url))) {
-    std::cout << grant.login << " | " << grant.corp << " |";
-    for (const std::string& user : grant.operators) {
-      std::cout << " " << user;
-    }
-    std::cout << "\n";
-  }
-  return 0;
 }
 
 // The commands of app, for a message.
@@ -415,39 +381,34 @@ int Run(int argc, char** argv) {
   swiftCmd->add_option("FILE", csv, "the CSV file")->required();
 
   LoginOptions login;
-  CLI::App* loginCmd = app.add_subcommand(
-      "login", "service logins of a bank (--bank), or database logins of a PostgreSQL bank");
+  CLI::App* loginCmd =
+      app.add_subcommand("login", "the logins workstations sign in to the service with");
   loginCmd->require_subcommand(1);
   loginCmd->footer(
-      "A login acts for the corporations and operators the bank maps it to; the server\n"
-      "refuses every command naming others, and row-level security keeps the login to\n"
-      "its corporations in psql as well. The administrator's URL: --url, else\n"
-      "TAVRO_BANK_URL.");
+      "A login acts for the corporation and operators the bank maps it to; the service\n"
+      "refuses every command naming others. Workstations hold no role on a PostgreSQL\n"
+      "server: only the service and the administrator's tools open the bank.");
   CLI::App* loginAdd =
       loginCmd->add_subcommand("add", "let a login act for a corporation as operators");
   loginAdd->add_option("NAME", login.name, "the login (lower-case letters, digits, _)")->required();
   loginAdd->add_option("--corp", login.corp, "the corporation")->required();
   loginAdd->add_option("--operator", login.operators, "a user id it may act as (repeatable)")
       ->required();
+  loginAdd->add_option("--bank", login.bank, "the bank (a file or a postgresql:// URL)")
+      ->required();
   loginAdd->add_flag("--password-stdin", login.passwordFromInput,
-                     "read the login's password from the first line of standard input (needed "
-                     "for a new login)");
-  loginAdd->add_option("--url", login.url, "the bank (default: TAVRO_BANK_URL)");
-  loginAdd->add_option("--bank", login.bank,
-                       "a service login of this bank (a file or a postgresql:// URL)");
+                     "read the login's password from the first line of standard input");
   loginAdd->add_option("--password-file", login.passwordFile,
-                       "a service login's password: the first line of FILE (else standard "
-                       "input)");
-  CLI::App* loginRemove =
-      loginCmd->add_subcommand("remove", "take a login out of the bank and drop it");
+                       "the login's password: the first line of FILE (else standard input; "
+                       "needed for a new login)");
+  CLI::App* loginRemove = loginCmd->add_subcommand("remove", "take a login out of the bank");
   loginRemove->add_option("NAME", login.name, "the login")->required();
-  loginRemove->add_option("--url", login.url, "the bank (default: TAVRO_BANK_URL)");
-  loginRemove->add_option("--bank", login.bank, "a service login of this bank");
+  loginRemove->add_option("--bank", login.bank, "the bank (a file or a postgresql:// URL)")
+      ->required();
   CLI::App* loginList = loginCmd->add_subcommand("list", "print login | corporation | operators");
-  loginList->add_option("--url", login.url, "the bank (default: TAVRO_BANK_URL)");
-  loginList->add_option("--bank", login.bank, "the service logins of this bank");
-  CLI::App* loginPassword =
-      loginCmd->add_subcommand("password", "give a service login a new password");
+  loginList->add_option("--bank", login.bank, "the bank (a file or a postgresql:// URL)")
+      ->required();
+  CLI::App* loginPassword = loginCmd->add_subcommand("password", "give a login a new password");
   loginPassword->add_option("NAME", login.name, "the login")->required();
   loginPassword->add_option("--bank", login.bank, "the bank (a file or a postgresql:// URL)")
       ->required();
@@ -465,6 +426,15 @@ int Run(int argc, char** argv) {
   serveCmd->add_option("--listen", serve.listen, "ADDR:PORT to listen on")->required();
   serveCmd->add_option("--cert", serve.cert, "the server's certificate chain (PEM)")->required();
   serveCmd->add_option("--key", serve.key, "the certificate's private key (PEM)")->required();
+  serveCmd
+      ->add_option("--connections", serve.connections,
+                   "at most N connections to the bank at once (default 16)")
+      ->check(CLI::Range(1, 1000));
+  serveCmd
+      ->add_option("--connection-wait", serve.connectionWait,
+                   "seconds a request waits for a free connection before it is refused with "
+                   "503 (default 10)")
+      ->check(CLI::Range(0.0, 600.0));
 
   std::string copyFrom;
   std::string copyTo;
@@ -523,23 +493,10 @@ int Run(int argc, char** argv) {
     if (serveCmd->parsed()) {
       return Serve(serve);
     }
-    if (!login.bank.empty()) {
-      for (CLI::App* verb : {loginAdd, loginRemove, loginList, loginPassword}) {
-        if (verb->parsed()) {
-          return ServiceLogin(verb->get_name(), login);
-        }
+    for (CLI::App* verb : {loginAdd, loginRemove, loginList, loginPassword}) {
+      if (verb->parsed()) {
+        return ServiceLogin(verb->get_name(), login);
       }
-    }
-    if (loginAdd->parsed()) {
-      return LoginAdd(login);
-    }
-    if (loginRemove->parsed()) {
-      host::RemoveLogin(SharedBank(login.url), login.name);
-      std::cout << "login " << login.name << " removed\n";
-      return 0;
-    }
-    if (loginList->parsed()) {
-      return LoginList(login.url);
     }
     if (upgradeCmd->parsed()) {
       std::cout << host::UpgradeBank(host::ParseBankLocation(upgradeWhat));

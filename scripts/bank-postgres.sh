@@ -2,30 +2,32 @@
 # A throwaway PostgreSQL cluster for a bank shared by many workstations.
 #
 #   scripts/bank-postgres.sh start [FOLDER]   make (first time) and start the cluster,
-#                                             print a workstation's settings
+#                                             print the service role's settings
 #   scripts/bank-postgres.sh status [FOLDER]  say whether it runs, print them again
 #   scripts/bank-postgres.sh admin [FOLDER]   print the administrator's settings
 #   scripts/bank-postgres.sh stop [FOLDER]    stop it (the folder stays; rm -rf to forget)
 #
 # FOLDER defaults to build/postgres in the repository. The cluster listens on a Unix
 # socket in FOLDER and on 127.0.0.1 only, with password (SCRAM) sign-in everywhere. The
-# first start creates the demonstration bank "tavro" with two logins, tavro_0012
-# (corporation 0012 as operator 000001) and tavro_0020 (corporation 0020 as 200001
-# and 200002), and the copy "tavro_template" the tests start their banks from. The
-# passwords are random. Each login's is kept alone in FOLDER/LOGIN.pgpass (0600), the
-# password file a workstation signed in as that login is given (PGPASSFILE); the
-# administrator's FOLDER/pgpass holds the superuser's password and every login's (the
-# service's role tavro_service's too), so
-# a workstation's settings never carry the superuser's password. PostgreSQL refuses to
-# run as root: started by root, the server runs as the unprivileged user "postgres" (or
-# TAVRO_PG_USER).
+# first start creates the demonstration bank "tavro" with two service logins,
+# tavro_0012 (corporation 0012 as operator 000001) and tavro_0020 (corporation 0020 as
+# 200001 and 200002), and the copy "tavro_template" the tests start their banks from.
+# Workstations hold no role on the server: they sign in to the service
+# (scripts/bank-service.sh), which alone connects, as tavro_service. The passwords are
+# random. The service role's is kept alone in FOLDER/tavro_service.pgpass (0600), the
+# password file the service is given (PGPASSFILE); each service login's in
+# FOLDER/LOGIN.password; the administrator's FOLDER/pgpass holds the superuser's
+# password and the service role's, so the service's settings never carry the
+# superuser's password. PostgreSQL refuses to run as root: started by root, the server
+# runs as the unprivileged user "postgres" (or TAVRO_PG_USER).
 #
-# The printed lines are shell exports: eval "$(scripts/bank-postgres.sh start)" signs a
-# workstation in as tavro_0012; eval "$(scripts/bank-postgres.sh admin)" gives the
+# The printed lines are shell exports: eval "$(scripts/bank-postgres.sh start)" gives
+# the service role's password file and the bank's URL as that role (for tavro-bank
+# serve --bank "$TAVRO_BANK_URL"); eval "$(scripts/bank-postgres.sh admin)" gives the
 # administrator's password file, the cluster's address (PGHOST, PGPORT, so that a URL
 # such as postgresql://tavro_admin@/tavro2 needs no host) and the bank's URL as its
-# owner, for tavro-bank init, login and copy (scripts/test.sh hands the tests the same).
-# tavro-bank is taken from TAVRO_BANK_TOOL, else build/default/bin/tavro-bank.
+# owner, for tavro-bank init, login, upgrade and copy (scripts/test.sh hands the tests
+# the same). tavro-bank is taken from TAVRO_BANK_TOOL, else build/default/bin/tavro-bank.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 action="${1:-}"
@@ -55,24 +57,22 @@ as_owner() {
   fi
 }
 
-# Each login's own password file, cut from the administrator's (a cluster made before
-# the files were split gets them on its next start or status).
-login_files() {
-  local login
-  for login in tavro_0012 tavro_0020; do
-    if [ ! -f "$folder/$login.pgpass" ]; then
-      (umask 077 && grep "^\*:\*:\*:$login:" "$folder/pgpass" >"$folder/$login.pgpass")
-    fi
-  done
+# The service role's own password file, cut from the administrator's (a cluster made
+# before the files were split gets it on its next start or status).
+service_file() {
+  if [ ! -f "$folder/tavro_service.pgpass" ]; then
+    (umask 077 && grep "^\*:\*:\*:tavro_service:" "$folder/pgpass" >"$folder/tavro_service.pgpass")
+  fi
 }
 
-# A workstation signed in as tavro_0012: its own password file, never the superuser's.
+# The bank's service, connected as tavro_service: its own password file, never the
+# superuser's.
 settings() {
   local port
   port="$(cat "$folder/port")"
-  login_files
-  echo "export PGPASSFILE='$folder/tavro_0012.pgpass'"
-  echo "export TAVRO_BANK_URL='postgresql://tavro_0012@/tavro?host=$folder&port=$port'"
+  service_file
+  echo "export PGPASSFILE='$folder/tavro_service.pgpass'"
+  echo "export TAVRO_BANK_URL='postgresql://tavro_service@/tavro?host=$folder&port=$port'"
 }
 
 # The administrator: every password, the cluster's address, the bank as its owner.
@@ -154,8 +154,6 @@ if [ ! -f "$data/PG_VERSION" ]; then
   rm -f "$folder/admin-password"
   {
     echo "*:*:*:tavro_admin:$admin_pw"
-    echo "*:*:*:tavro_0012:$(password)"
-    echo "*:*:*:tavro_0020:$(password)"
     echo "*:*:*:tavro_service:$(password)"
   } >"$folder/pgpass"
   chmod 0600 "$folder/pgpass"
@@ -194,19 +192,21 @@ if [ "$fresh" -eq 1 ]; then
     exit 1
   fi
   login_password() { grep "^\*:\*:\*:$1:" "$folder/pgpass" | cut -d: -f5; }
+  for login in tavro_0012 tavro_0020; do
+    (umask 077 && password >"$folder/$login.password")
+  done
   for bank in tavro tavro_template; do
     url="postgresql://tavro_admin@/$bank?host=$folder&port=$port"
     "$tool" init --demo "$url" >/dev/null
-    login_password tavro_0012 |
-      "$tool" login add tavro_0012 --corp 0012 --operator 000001 --password-stdin --url "$url" >/dev/null
-    login_password tavro_0020 |
-      "$tool" login add tavro_0020 --corp 0020 --operator 200001 --operator 200002 \
-        --password-stdin --url "$url" >/dev/null
+    "$tool" login add tavro_0012 --bank "$url" --corp 0012 --operator 000001 \
+      --password-file "$folder/tavro_0012.password" >/dev/null
+    "$tool" login add tavro_0020 --bank "$url" --corp 0020 --operator 200001 --operator 200002 \
+      --password-file "$folder/tavro_0020.password" >/dev/null
   done
   # The service's role, made by init, gets its password here, once for the cluster.
   printf "ALTER ROLE tavro_service PASSWORD '%s'\n" "$(login_password tavro_service)" |
     "$bindir/psql" -qX -v ON_ERROR_STOP=1 "postgresql://tavro_admin@/tavro?host=$folder&port=$port"
-  echo "# created the demonstration bank 'tavro' with logins tavro_0012 and tavro_0020" >&2
+  echo "# created the demonstration bank 'tavro' with service logins tavro_0012 and tavro_0020" >&2
 fi
 echo "# the bank's cluster runs in $folder (Unix socket there, 127.0.0.1:$port);" \
   "the administrator's settings: $0 admin" >&2

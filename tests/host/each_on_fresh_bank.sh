@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs each test of a GoogleTest program on a fresh copy of the demonstration bank on
-# the PostgreSQL test cluster, signed in as the login tavro_0012, so that the module's
-# end-to-end examples run against a shared bank exactly as they run against the
-# embedded one.
+# the PostgreSQL test cluster, opened as its owner tavro_admin (workstations hold no
+# role on the server; the engine is opened by the service and the administrator's
+# tools), so that the module's end-to-end examples run against the shared engine
+# exactly as they run against the embedded one.
 #   each_on_fresh_bank.sh PROGRAM FILTER
 # Needs TAVRO_TEST_PG_HOST, TAVRO_TEST_PG_PORT and PGPASSFILE (scripts/test.sh sets them
 # from `scripts/bank-postgres.sh admin`); without them it exits 77 (skipped), or fails
@@ -33,7 +34,7 @@ for test in "${tests[@]}"; do
   test="${test// /}"
   bank="tavro_e$$_$RANDOM"
   psql -qX "$admin" -c "CREATE DATABASE $bank TEMPLATE tavro_template" >/dev/null
-  if TAVRO_BANK_URL="postgresql://tavro_0012@/$bank?host=$TAVRO_TEST_PG_HOST&port=$TAVRO_TEST_PG_PORT" \
+  if TAVRO_BANK_URL="postgresql://tavro_admin@/$bank?host=$TAVRO_TEST_PG_HOST&port=$TAVRO_TEST_PG_PORT" \
     "$program" --gtest_filter="$test" >"${TMPDIR:-/tmp}/$bank.log" 2>&1; then
     echo "passed: $test"
   else

@@ -1,9 +1,12 @@
-// Signing in to a shared bank: a login acts only for the corporation and operators
-// the bank maps it to, through every command that carries ids, and row-level security
-// holds it to the same in psql; and what tavro-bank offers the administrator for it.
+// A shared bank behind its service: only the bank's owner and the service's role open
+// it; a service login acts only for the corporation and operators the bank maps it
+// to, through every command that carries ids, and row-level security holds the
+// service's role to the same in psql; and what tavro-bank offers the administrator.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "host/PostgresDb.h"
 #include "host/Procedure.h"
 #include "host/Schema.h"
+#include "host/ScopedDb.h"
 #include "host/SqlUtil.h"
 #include "sys/CodePage.h"
 
@@ -65,6 +69,44 @@ std::string Fingerprint(host::Db& admin) {
   return out;
 }
 
+// What the bank maps a service login to, as the service reads it for a session.
+host::LoginScope MapOf(host::Db& admin, const std::string& login) {
+  host::LoginScope scope;
+  scope.login = login;
+  host::Query q(admin, "SELECT corp_id, user_id FROM bank_login WHERE login_name = ?");
+  q.Bind(login);
+  while (q.Next()) {
+    scope.corps.insert(q.Text(0));
+    scope.operators.emplace(q.Text(0), q.Text(1));
+  }
+  return scope;
+}
+
+// A role of the cluster's own, dropped with the object.
+struct ClusterRole {
+  ClusterRole(host::Db& admin, const std::string& name, const std::string& grant)
+      : admin(admin), name(name) {
+    admin.Exec(("CREATE ROLE " + name + " LOGIN PASSWORD 'ws-secret' " + grant).c_str());
+  }
+  ~ClusterRole() {
+    try {
+      admin.Exec(("DROP ROLE IF EXISTS " + name).c_str());
+    } catch (const std::exception&) {
+    }
+  }
+  ClusterRole(const ClusterRole&) = delete;
+  ClusterRole& operator=(const ClusterRole&) = delete;
+  host::Db& admin;
+  std::string name;
+};
+
+// A URL of the test cluster for role with the password ClusterRole gives it.
+std::string RoleUrl(const std::string& role, const std::string& database) {
+  return "postgresql://" + role + ":ws-secret@/" + database +
+         "?host=" + std::getenv("TAVRO_TEST_PG_HOST") +
+         "&port=" + std::getenv("TAVRO_TEST_PG_PORT");
+}
+
 class PgLogin : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -73,7 +115,8 @@ class PgLogin : public ::testing::Test {
     }
     bank_ = std::make_unique<PgDatabase>();
     admin_ = std::make_unique<host::PostgresDb>(bank_->Url(), host::BankSetup());
-    login_ = std::make_unique<host::PostgresDb>(bank_->Url("tavro_0012"), host::BankSetup());
+    service_ = std::make_unique<host::PostgresDb>(bank_->Url("tavro_service"), host::BankSetup());
+    login_ = std::make_unique<host::ScopedDb>(*service_, MapOf(*admin_, "tavro_0012"));
     // Rows of corporation 0020 in the tables where the demonstration data has none,
     // so that every table shows whether another corporation's rows are hidden.
     admin_->Exec(
@@ -96,7 +139,8 @@ class PgLogin : public ::testing::Test {
 
   std::unique_ptr<PgDatabase> bank_;
   std::unique_ptr<host::PostgresDb> admin_;
-  std::unique_ptr<host::PostgresDb> login_;
+  std::unique_ptr<host::PostgresDb> service_;
+  std::unique_ptr<host::ScopedDb> login_;  // the service acting for tavro_0012
 };
 
 // The command of proc with every corporation id set to corp, every operator to op,
@@ -120,15 +164,24 @@ std::string Sample(const host::ProcedureSpec& proc, const std::string& corp,
   return command;
 }
 
-TEST_F(PgLogin, TheLoginMapsToItsCorporationAndOperators) {
-  const host::LoginScope* scope = login_->scope();
-  ASSERT_NE(scope, nullptr);
-  EXPECT_EQ(scope->login, "tavro_0012");
-  EXPECT_TRUE(scope->HoldsCorp("0012"));
-  EXPECT_FALSE(scope->HoldsCorp("0020"));
-  EXPECT_TRUE(scope->HoldsOperator("0012", "000001"));
-  EXPECT_FALSE(scope->HoldsOperator("0012", "000002"));
-  EXPECT_EQ(admin_->scope(), nullptr) << "the bank's owner acts for everybody";
+// The owner's tools act for everybody, the service's role for nobody until the service
+// names a login; any other role of the server is refused: workstations sign in to the
+// service.
+TEST_F(PgLogin, OnlyTheOwnerAndTheServiceRoleOpenTheBank) {
+  EXPECT_EQ(admin_->scope(), nullptr);
+  ASSERT_NE(service_->scope(), nullptr);
+  EXPECT_TRUE(service_->scope()->corps.empty());
+  ClusterRole desk(*admin_, "tavro_t" + std::to_string(getpid()) + "_desk", "");
+  admin_->Exec(("GRANT SELECT ON ALL TABLES IN SCHEMA public TO " + desk.name).c_str());
+  try {
+    host::PostgresDb db(RoleUrl(desk.name, bank_->name()), host::BankSetup());
+    ADD_FAILURE() << "a workstation's role opened the bank";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("a workstation signs in to the bank's service"),
+              std::string::npos)
+        << e.what();
+  }
+  admin_->Exec(("REVOKE ALL ON ALL TABLES IN SCHEMA public FROM " + desk.name).c_str());
 }
 
 // Every command that carries a corporation id is refused for another corporation,
@@ -188,47 +241,51 @@ TEST_F(PgLogin, ReadsByKeyAloneSeeOnlyTheLoginsCorporations) {
   EXPECT_TRUE(Run(*admin_, "MN_GetPropOfCustAc 6").ok());
 }
 
-// The same login in psql: no other corporation's row is read, changed, deleted or
-// added, and no record is stamped with an operator the login does not hold.
-TEST_F(PgLogin, RowSecurityHoldsTheLoginToItsCorporationInPsql) {
-  const std::string url = bank_->Url("tavro_0012");
-  const std::string adminUrl = bank_->Url();
-  for (const char* table : {"corp", "user_corp", "review_list", "corp_account", "account_order",
-                            "account_right", "node_right", "customer", "cust_account", "cny_payee",
-                            "usage_text", "business", "bank_login"}) {
-    const std::string others =
-        std::string("SELECT count(*) FROM ") + table + " WHERE corp_id <> '0012'";
-    EXPECT_EQ(Psql(url, others).out, "0\n") << table;
-    EXPECT_NE(Psql(adminUrl, others).out, "0\n") << table << ": the test would prove nothing";
-  }
-  EXPECT_EQ(Psql(url, "SELECT count(*) FROM bank_user WHERE corp_id = '0020'").out, "0\n");
-  EXPECT_EQ(Psql(url, "SELECT count(*) FROM biz_audit").out,
-            Psql(adminUrl,
-                 "SELECT count(*) FROM biz_audit a JOIN business b USING (biz_no)"
-                 " WHERE b.corp_id = '0012'")
-                .out);
-
+// Row security binds the bank's owner too, keyed on the login a transaction names:
+// the owner's connection naming tavro_0012 neither sees nor changes another
+// corporation's rows in any table that has a corporation, and the service's role
+// naming no login sees no row at all; the owner naming none acts for everybody.
+TEST_F(PgLogin, RowSecurityFollowsTheNamedLoginForTheOwnerAndTheService) {
+  // The test cluster's administrator is its superuser, whom no row security binds: the
+  // bank's tables are handed to an owner of their own for the test.
+  ClusterRole keeper(*admin_, "tavro_t" + std::to_string(getpid()) + "_owner", "");
+  admin_->Exec(("DO $$ DECLARE t text; BEGIN FOR t IN SELECT tablename FROM pg_tables"
+                " WHERE schemaname = 'public' LOOP EXECUTE format('ALTER TABLE public.%I"
+                " OWNER TO " +
+                keeper.name + "', t); END LOOP; END $$")
+                   .c_str());
+  const std::string owner = RoleUrl(keeper.name, bank_->name());
+  const std::string service = bank_->Url("tavro_service");
   const std::string before = Fingerprint(*admin_);
-  EXPECT_EQ(Psql(url, "UPDATE customer SET cust_name = 'x' WHERE corp_id = '0020'").status, 0);
-  EXPECT_EQ(Psql(url, "DELETE FROM cust_account WHERE corp_id = '0020'").status, 0);
-  EXPECT_NE(Psql(url,
-                 "INSERT INTO customer(corp_id, cust_id, operator) VALUES ('0020', 'Z1',"
-                 " '200001')")
-                .status,
-            0);
-  EXPECT_NE(Psql(url, "UPDATE customer SET corp_id = '0020' WHERE cust_id = 'C003'").status, 0);
-  EXPECT_NE(Psql(url,
-                 "INSERT INTO customer(corp_id, cust_id, operator) VALUES ('0012', 'Z2',"
-                 " '000002')")
+  for (const char* table : {"corp", "bank_user", "user_corp", "review_list", "corp_account",
+                            "account_order", "account_right", "node_right", "customer",
+                            "cust_account", "cny_payee", "usage_text", "business", "bank_login"}) {
+    const std::string t = table;
+    const std::string others = "SELECT count(*) FROM " + t + " WHERE corp_id <> '0012'";
+    ASSERT_NE(Psql(owner, others).out, "0\n") << t << ": the test would prove nothing";
+    EXPECT_EQ(Psql(owner, "SELECT set_config('tavro.login', 'tavro_0012', true); " + others +
+                              "; WITH u AS (UPDATE " + t +
+                              " SET corp_id = corp_id WHERE corp_id <> '0012' RETURNING 1)"
+                              " SELECT count(*) FROM u; WITH d AS (DELETE FROM " +
+                              t + " WHERE corp_id <> '0012' RETURNING 1) SELECT count(*) FROM d")
+                  .out,
+              "tavro_0012\n0\n0\n0\n")
+        << t;
+    if (t != "bank_login") {  // the service reads the whole map, to check sessions
+      EXPECT_EQ(Psql(service, "SELECT count(*) FROM " + t).out, "0\n") << t << ": no login named";
+    }
+  }
+  for (const char* table : {"biz_authorise", "biz_sign", "biz_audit"}) {
+    EXPECT_EQ(Psql(service, std::string("SELECT count(*) FROM ") + table).out, "0\n") << table;
+  }
+  EXPECT_NE(Psql(owner,
+                 "SELECT set_config('tavro.login', 'tavro_0012', true);"
+                 " INSERT INTO usage_text VALUES ('0020', 9, 'x', '200001')")
                 .status,
             0)
-      << "a record stamped with an operator the login does not hold";
-  EXPECT_NE(Psql(url, "INSERT INTO bank_login VALUES ('tavro_0012', '0020', '200001')").status, 0);
-  EXPECT_NE(Psql(url, "UPDATE view_node SET name_en = 'x'").status, 0);
+      << "another corporation's row is not written";
   EXPECT_EQ(Fingerprint(*admin_), before);
-  // Its own corporation, as its own operator, it may change.
-  EXPECT_EQ(Psql(url, "UPDATE customer SET remark = 'psql' WHERE cust_id = 'C003'").status, 0);
-  EXPECT_NE(Fingerprint(*admin_), before);
+  admin_->Exec(("REASSIGN OWNED BY " + keeper.name + " TO tavro_admin").c_str());
 }
 
 // The service's own role in psql, acting for tavro_0012 as the service does: it reads
@@ -290,40 +347,36 @@ TEST_F(PgLogin, TheServiceRoleWritesOnlyWhatTheProceduresWriteForTheLoginItActsF
   EXPECT_NE(Fingerprint(*admin_), before);
 }
 
-// tavro-bank: logins added and removed, a bank created and refused a second time,
-// and copies between the engines with their row counts.
+// tavro-bank: service logins added and removed (no role of the server for them), a
+// bank created and refused a second time, and copies between the engines with their
+// row counts.
 TEST_F(PgLogin, TheAdministratorsToolMapsLoginsCreatesAndCopiesBanks) {
   const std::string tool = TAVRO_BANK_TOOL;
   const std::string url = bank_->Url();
-  Ran added = Shell("echo 'secret one' | " + tool + " login add tavro_t_clerk --corp 0012" +
-                    " --operator 000002 --operator 000003 --password-stdin --url '" + url + "'");
+  Ran added = Shell("echo 'secret one' | " + tool + " login add t_clerk --corp 0012" +
+                    " --operator 000002 --operator 000003 --password-stdin --bank '" + url + "'");
   ASSERT_EQ(added.status, 0) << added.out;
-  EXPECT_NE(Shell(tool + " login list --url '" + url + "'")
-                .out.find("tavro_t_clerk | 0012 | 000002 000003"),
+  EXPECT_NE(
+      Shell(tool + " login list --bank '" + url + "'").out.find("t_clerk | 0012 | 000002 000003"),
+      std::string::npos);
+  EXPECT_EQ(hosttest::Scalar(*admin_, "SELECT count(*) FROM pg_roles WHERE rolname = 't_clerk'"),
+            "0")
+      << "a login is no role of the server";
+  EXPECT_NE(Shell("echo x | " + tool +
+                  " login add t_other --corp 0012 --operator 200001 --password-stdin --bank '" +
+                  url + "'")
+                .status,
+            0)
+      << "user 200001 does not work for 0012";
+  EXPECT_NE(
+      Shell("echo x | " + tool +
+            " login add t_role --corp 0012 --operator 000001 --password-stdin --url '" + url + "'")
+          .status,
+      0)
+      << "no login is made without the service's bank";
+  ASSERT_EQ(Shell(tool + " login remove t_clerk --bank '" + url + "'").status, 0);
+  EXPECT_EQ(Shell(tool + " login list --bank '" + url + "'").out.find("t_clerk"),
             std::string::npos);
-  const std::string clerk = "postgresql://tavro_t_clerk:secret%20one@/" + bank_->name() +
-                            "?host=" + std::getenv("TAVRO_TEST_PG_HOST") +
-                            "&port=" + std::getenv("TAVRO_TEST_PG_PORT");
-  {
-    host::PostgresDb db(clerk, host::BankSetup());
-    ASSERT_NE(db.scope(), nullptr);
-    EXPECT_TRUE(db.scope()->HoldsOperator("0012", "000003"));
-    EXPECT_FALSE(db.scope()->HoldsOperator("0012", "000001"));
-  }
-  EXPECT_NE(Shell(tool +
-                  " login add tavro_t_other --corp 0012 --operator 200001 --password-stdin"
-                  " --url '" +
-                  url + "' < /dev/null")
-                .status,
-            0)
-      << "user 200001 does not work for 0012 (and no password was given)";
-  EXPECT_NE(Shell(tool + " login add tavro_t_x --corp 0012 --operator 000001 --url '" +
-                  bank_->Url("tavro_0012") + "'")
-                .status,
-            0)
-      << "a login is no administrator";
-  ASSERT_EQ(Shell(tool + " login remove tavro_t_clerk --url '" + url + "'").status, 0);
-  EXPECT_THROW(host::PostgresDb(clerk, host::BankSetup()), std::runtime_error);
 
   // A second init is refused; --force replaces.
   Ran again = Shell(tool + " init --demo '" + url + "'");
@@ -359,13 +412,19 @@ TEST_F(PgLogin, TheAdministratorsToolMapsLoginsCreatesAndCopiesBanks) {
   EXPECT_NE(refusedFile.out.find("exists already"), std::string::npos) << refusedFile.out;
 }
 
-// A shared bank of an earlier release: only its owner upgrades it (on opening), keeping
-// its rows; a workstation's login is told who can.
+// A shared bank of an earlier release: its owner upgrades it (on opening), keeping its
+// rows.
 void FirstVersion(host::Db& db) {
   db.Exec(host::PostgresSchemaSteps()[0]);
 }
 
-TEST(PgUpgrade, OnlyTheOwnerUpgradesAnOlderBankAndItsRowsStay) {
+void ThirdVersion(host::Db& db) {
+  for (const char* step : host::PostgresSchemaSteps().first(3)) {
+    db.Exec(step);
+  }
+}
+
+TEST(PgUpgrade, TheOwnerUpgradesAnOlderBankAndItsRowsStay) {
   if (!hosttest::PostgresAvailable()) {
     GTEST_SKIP() << "no PostgreSQL test cluster";
   }
@@ -375,22 +434,68 @@ TEST(PgUpgrade, OnlyTheOwnerUpgradesAnOlderBankAndItsRowsStay) {
     host::PostgresDb old(bank.Url(), host::DbSetup{FirstVersion, host::SeedDemoData, 1});
     customers = hosttest::Scalar(old, "SELECT count(*) || ':' || max(cust_id) FROM customer");
   }
-  try {
-    host::PostgresDb login(bank.Url("tavro_0012"), host::BankSetup());
-    ADD_FAILURE() << "a login opened a bank of an older version";
-  } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("schema version 1, this host knows version 3; its "
-                                         "administrator upgrades it with `tavro-bank upgrade"),
-              std::string::npos)
-        << e.what();
-  }
   for (int open = 0; open < 2; ++open) {
     host::PostgresDb owner(bank.Url(), host::BankSetup());
-    EXPECT_EQ(hosttest::Scalar(owner, "SELECT max(version) FROM schema_version"), "3");
+    EXPECT_EQ(hosttest::Scalar(owner, "SELECT max(version) FROM schema_version"),
+              std::to_string(host::kSchemaVersion));
     EXPECT_EQ(hosttest::Scalar(owner, "SELECT count(*) || ':' || max(cust_id) FROM customer"),
               customers);
     EXPECT_EQ(hosttest::Scalar(owner, "SELECT count(*) FROM service_login"), "0");
   }
+}
+
+// A bank whose workstations signed in to the server themselves: the service's role is
+// told who upgrades it; the owner's upgrade keeps the service's logins, and drops the
+// workstation's role, its place in the map, the operators' grants and the right of
+// anybody else to connect.
+TEST(PgUpgrade, TheUpgradeTakesTheWorkstationsRolesAway) {
+  if (!hosttest::PostgresAvailable()) {
+    GTEST_SKIP() << "no PostgreSQL test cluster";
+  }
+  PgDatabase bank(false);
+  const std::string desk = "tavro_t" + std::to_string(getpid()) + "_ws";
+  {
+    host::PostgresDb old(bank.Url(), host::DbSetup{ThirdVersion, host::SeedDemoData, 3});
+    old.Exec(("CREATE ROLE " + desk + " LOGIN PASSWORD 'ws-secret' IN ROLE tavro_operator;" +
+              "INSERT INTO bank_login VALUES ('" + desk + "', '0012', '000001');" +
+              "INSERT INTO service_login VALUES ('t_desk', 'x');" +
+              "INSERT INTO bank_login VALUES ('t_desk', '0012', '000002')")
+                 .c_str());
+    EXPECT_EQ(hosttest::Scalar(old,
+                               "SELECT has_table_privilege('tavro_operator',"
+                               " 'public.customer', 'SELECT')"),
+              "t");
+  }
+  try {
+    host::PostgresDb service(bank.Url("tavro_service"), host::BankSetup());
+    ADD_FAILURE() << "the service's role opened a bank of an older version";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("schema version 3, this host knows version 5; its "
+                                         "administrator upgrades it with `tavro-bank upgrade"),
+              std::string::npos)
+        << e.what();
+  }
+  host::PostgresDb owner(bank.Url(), host::BankSetup());
+  EXPECT_EQ(hosttest::Scalar(owner, "SELECT max(version) FROM schema_version"),
+            std::to_string(host::kSchemaVersion));
+  EXPECT_EQ(hosttest::Scalar(owner,
+                             "SELECT string_agg(login_name || ':' || user_id, ' ')"
+                             " FROM bank_login"),
+            "t_desk:000002");
+  EXPECT_EQ(hosttest::Scalar(
+                owner, ("SELECT count(*) FROM pg_roles WHERE rolname = '" + desk + "'").c_str()),
+            "0");
+  EXPECT_EQ(hosttest::Scalar(owner,
+                             "SELECT has_table_privilege('tavro_operator',"
+                             " 'public.customer', 'SELECT')"),
+            "f");
+  EXPECT_EQ(hosttest::Scalar(owner,
+                             "SELECT count(*) FROM pg_database d, aclexplode(d.datacl) a"
+                             " WHERE d.datname = current_database() AND a.grantee = 0"
+                             " AND a.privilege_type = 'CONNECT'"),
+            "0")
+      << "nobody but the owner and the service connects";
+  owner.Exec(("DROP ROLE IF EXISTS " + desk).c_str());
 }
 
 }  // namespace

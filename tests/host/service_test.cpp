@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 
 #include <cstdio>
 #include <cstdlib>
@@ -96,15 +97,14 @@ class ServiceTest : public ::testing::Test {
       host::AddServiceLogin(*db, {"ws12", "0012", {"000001"}}, std::string("pw twelve"));
       host::AddServiceLogin(*db, {"ws20", "0020", {"200001"}}, std::string("pw twenty"));
     }
-    host::ServiceOptions options;
-    options.bank = bank_;
+    options_.bank = bank_;
     if (pg_) {
       // The service connects as its own role, never as the bank's owner.
-      options.bank.where = pg_->Url("tavro_service");
+      options_.bank.where = pg_->Url("tavro_service");
     }
-    options.certFile = certs_->File("cert.pem");
-    options.keyFile = certs_->File("key.pem");
-    service_ = std::make_unique<host::BankService>(options);
+    options_.certFile = certs_->File("cert.pem");
+    options_.keyFile = certs_->File("key.pem");
+    service_ = std::make_unique<host::BankService>(options_);
     runner_ = std::thread([this] { service_->Run(); });
   }
   void TearDown() override {
@@ -160,6 +160,7 @@ class ServiceTest : public ::testing::Test {
   TempDir dir_;
   std::unique_ptr<hosttest::PgDatabase> pg_;
   host::BankLocation bank_{host::Engine::kSqlite, dir_.File("bank.db")};
+  host::ServiceOptions options_;
   std::unique_ptr<host::BankService> service_;
   std::thread runner_;
 };
@@ -189,7 +190,8 @@ TEST_F(ServiceTest, SignInAnswersATokenOnlyForTheRightPassword) {
   }
   // Neither the token nor the password is kept in the bank.
   EXPECT_EQ(Scalar("SELECT count(*) FROM service_session"), "1");
-  EXPECT_EQ(Scalar("SELECT count(*) FROM service_login WHERE password_hash LIKE '$argon2id$%'"),
+  EXPECT_EQ(Scalar("SELECT count(*) FROM service_login WHERE login_name IN ('ws12', 'ws20')"
+                   " AND password_hash LIKE '$argon2id$%'"),
             "2");
 }
 
@@ -226,6 +228,52 @@ TEST_F(ServiceTest, OnlyALiveSessionsTokenRunsCommands) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(Command(c.token, "request-token-00001", "MN_GetCorpName '0012'").http, c.http);
   }
+}
+
+// With one connection to the bank, a request that finds it taken for longer than the
+// wait is refused whole with 503 and a clear text, while the request holding it is
+// served; the connection then serves again.
+TEST_F(ServiceTest, ARequestFindingNoFreeConnectionInTimeIsRefusedWhole) {
+  // Served once, so that the service runs before it is stopped (here or after a skip).
+  ASSERT_EQ(SignIn("ws12", "pw twelve").size(), 64u);
+  if (pg_) {
+    GTEST_SKIP() << "the slow request waits for the embedded bank's write lock";
+  }
+  service_->Stop();
+  runner_.join();
+  options_.connections = 1;
+  options_.connectionWait = std::chrono::milliseconds(300);
+  service_ = std::make_unique<host::BankService>(options_);
+  runner_ = std::thread([this] { service_->Run(); });
+  const std::string token = SignIn("ws12", "pw twelve");
+  ASSERT_EQ(token.size(), 64u) << token;
+  const std::unique_ptr<host::Db> holder = Open();
+  holder->Begin(host::Access::Writes, {});
+  Reply first;
+  std::thread slow([&] {
+    first = Command(token, "request-pool-0001",
+                    "MN_UpdateCustomerRec 201,'K1','0012','甲','','','','000001',1");
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  const httplib::Headers headers{{"Authorization", "Bearer " + token},
+                                 {"Tavro-Request-Id", "request-pool-0002"},
+                                 {"Tavro-Capacity", "4096"}};
+  auto refused = Client()->Post(
+      "/v1/command", headers,
+      std::string("A01\x07") +
+          tavro_test::Gbk("MN_UpdateCustomerRec 201,'K2','0012','乙','','','','000001',1"),
+      "application/octet-stream");
+  holder->Rollback();
+  slow.join();
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->status, 503);
+  EXPECT_NE(refused->body.find("connections to the bank stayed busy; nothing of the request "
+                               "was done"),
+            std::string::npos)
+      << refused->body;
+  EXPECT_EQ(first.status, 0) << first.error;
+  EXPECT_EQ(Scalar("SELECT count(*) FROM customer WHERE cust_id IN ('K1', 'K2')"), "1");
+  EXPECT_EQ(Command(token, "request-pool-0003", "MN_GetCorpName '0012'").status, 0);
 }
 
 TEST_F(ServiceTest, PlainHttpIsNotServed) {
