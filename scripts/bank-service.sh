@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # A demonstration bank behind tavro-bank serve, on this machine only.
 #
-#   scripts/bank-service.sh start [FOLDER]    make (first time) and start the service,
+#   scripts/bank-service.sh start [--postgres] [FOLDER]
+#                                             make (first time) and start the service,
 #                                             print each login's workstation settings
 #   scripts/bank-service.sh status [FOLDER]   say whether it runs, print them again
+#   scripts/bank-service.sh settings LOGIN [FOLDER]
+#                                             print one login's settings only
 #   scripts/bank-service.sh stop [FOLDER]     stop it (the folder stays; rm -rf to forget)
 #
 # FOLDER defaults to build/bank-service in the repository. The first start creates the
@@ -15,15 +18,33 @@
 # given. The service listens on 127.0.0.1:PORT (TAVRO_SERVICE_PORT, default 18443) and
 # writes its access log to FOLDER/service.log.
 #
+# With --postgres (given to the first start; later calls remember it) the bank is the
+# demonstration bank of a throwaway PostgreSQL cluster in FOLDER/postgres
+# (scripts/bank-postgres.sh), the service connects to it as the service role with that
+# role's own password file, and the logins are the cluster's service logins tavro_0012
+# and tavro_0020 (same corporations and operators as above; their passwords in
+# FOLDER/postgres/LOGIN.password). stop stops the cluster too.
+#
 # The printed lines are shell exports, one block per login: eval the block of ws_0012
 # to make the host library (and tavro-bank exec) a client of the service as ws_0012.
 # tavro-bank is taken from TAVRO_BANK_TOOL, else build/default/bin/tavro-bank.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 action="${1:-}"
-folder="${2:-$root/build/bank-service}"
-case "$action" in start | stop | status) ;; *)
-  echo "usage: $0 start|stop|status [FOLDER]" >&2
+[ $# -gt 0 ] && shift
+only=""
+if [ "$action" = settings ]; then
+  only="${1:-}"
+  [ $# -gt 0 ] && shift
+fi
+postgres=0
+if [ "${1:-}" = --postgres ]; then
+  postgres=1
+  shift
+fi
+folder="${1:-$root/build/bank-service}"
+case "$action" in start | stop | status | settings) ;; *)
+  echo "usage: $0 start [--postgres] [FOLDER] | stop|status [FOLDER] | settings LOGIN [FOLDER]" >&2
   exit 2
   ;;
 esac
@@ -33,7 +54,19 @@ folder="$(cd "$folder" && pwd -P)"
 tool="${TAVRO_BANK_TOOL:-$root/build/default/bin/tavro-bank}"
 port="${TAVRO_SERVICE_PORT:-18443}"
 pidfile="$folder/service.pid"
-logins=(ws_0012 ws_0020)
+# The engine is chosen by the first start and kept, so that status and stop need no flag.
+if [ -f "$folder/bank.db" ]; then
+  postgres=0
+elif [ -d "$folder/postgres" ]; then
+  postgres=1
+fi
+if [ "$postgres" -eq 1 ]; then
+  logins=(tavro_0012 tavro_0020)
+  secrets="$folder/postgres"
+else
+  logins=(ws_0012 ws_0020)
+  secrets="$folder"
+fi
 
 running() {
   [ -f "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null
@@ -43,10 +76,11 @@ running() {
 settings() {
   local login
   for login in "${logins[@]}"; do
+    [ -n "$only" ] && [ "$login" != "$only" ] && continue
     echo "# workstation signed in as $login"
     echo "export TAVRO_BANK_URL=https://127.0.0.1:$port/"
     echo "export TAVRO_SERVICE_LOGIN=$login"
-    echo "export TAVRO_SERVICE_PASSWORD_FILE=$folder/$login.password"
+    echo "export TAVRO_SERVICE_PASSWORD_FILE=$secrets/$login.password"
     echo "export TAVRO_SERVICE_CA=$folder/ca.pem"
   done
 }
@@ -86,15 +120,31 @@ make_bank() {
     --operator 200002 --password-file "$folder/ws_0020.password" >/dev/null
 }
 
+# The service's bank: the file, or the cluster's bank as the service role, whose own
+# password file is the only secret the service is given. Run in the background: it
+# becomes the service (exec), so that its pid is the service's.
+serve() {
+  if [ "$postgres" -eq 1 ]; then
+    eval "$(TAVRO_BANK_TOOL="$tool" "$root/scripts/bank-postgres.sh" status "$folder/postgres")"
+    exec "$tool" serve --bank "$TAVRO_BANK_URL" "$@"
+  fi
+  exec "$tool" serve --bank "$folder/bank.db" "$@"
+}
+
 case "$action" in
 start)
   if running; then
     echo "bank-service: running already (pid $(cat "$pidfile"))" >&2
   else
     make_certificates
-    make_bank
-    "$tool" serve --bank "$folder/bank.db" --listen "127.0.0.1:$port" \
-      --cert "$folder/cert.pem" --key "$folder/key.pem" >>"$folder/service.log" 2>&1 &
+    if [ "$postgres" -eq 1 ]; then
+      # Started (and its bank made) before the service, so that a failure says so here.
+      TAVRO_BANK_TOOL="$tool" "$root/scripts/bank-postgres.sh" start "$folder/postgres" >/dev/null
+    else
+      make_bank
+    fi
+    serve --listen "127.0.0.1:$port" --cert "$folder/cert.pem" --key "$folder/key.pem" \
+      >>"$folder/service.log" 2>&1 &
     echo $! >"$pidfile"
     # Ready when the port answers TLS, or given up when the service ended.
     for _ in $(seq 1 50); do
@@ -109,6 +159,13 @@ start)
       fi
       sleep 0.1
     done
+  fi
+  settings
+  ;;
+settings)
+  if [[ " ${logins[*]} " != *" $only "* ]]; then
+    echo "bank-service: no login '$only' here (logins: ${logins[*]})" >&2
+    exit 2
   fi
   settings
   ;;
@@ -134,5 +191,8 @@ stop)
     echo "bank-service: not running"
   fi
   rm -f "$pidfile"
+  if [ "$postgres" -eq 1 ]; then
+    "$root/scripts/bank-postgres.sh" stop "$folder/postgres"
+  fi
   ;;
 esac

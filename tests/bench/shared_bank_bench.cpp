@@ -170,7 +170,8 @@ int main(int argc, char** argv) {
       const std::string bank =
           "tavro_bench_" + std::to_string(getpid()) + "_" + std::to_string(processes);
       AdminCommand("CREATE DATABASE " + bank + " TEMPLATE tavro_template");
-      const std::string url = "postgresql://tavro_0012@/" + bank +
+      // The engine as the administrator's tools use it: workstations hold no role.
+      const std::string url = "postgresql://tavro_admin@/" + bank +
                               "?host=" + std::getenv("TAVRO_TEST_PG_HOST") +
                               "&port=" + std::getenv("TAVRO_TEST_PG_PORT");
       setenv("TAVRO_BANK_URL", url.c_str(), 1);

@@ -120,7 +120,18 @@ class Runner:
         return root
 
     def drop_sandbox(self, root):
-        cluster = os.path.join(root, "build", "postgres")
+        service = os.path.join(root, "build", "bank-service")
+        if os.path.lexists(service):
+            # A block that stopped early leaves the service (and its cluster) running.
+            subprocess.run(["bash", os.path.join(self.source, "scripts", "bank-service.sh"),
+                            "stop", service], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, check=False)
+        for cluster in (os.path.join(root, "build", "postgres"),
+                        os.path.join(service, "postgres")):
+            self.drop_cluster(cluster)
+        shutil.rmtree(root, ignore_errors=True)
+
+    def drop_cluster(self, cluster):
         if os.path.lexists(cluster):
             subprocess.run(["bash", os.path.join(self.source, "scripts", "bank-postgres.sh"),
                             "stop", cluster], stdout=subprocess.DEVNULL,
@@ -129,7 +140,6 @@ class Runner:
             real = os.path.realpath(cluster)
             if os.path.basename(real).startswith("tavro-pg-"):
                 shutil.rmtree(real, ignore_errors=True)
-        shutil.rmtree(root, ignore_errors=True)
 
     def environment(self, root):
         env = {k: v for k, v in os.environ.items() if not k.startswith(CLEARED)}
