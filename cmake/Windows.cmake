@@ -5,8 +5,11 @@
 #
 # What builds for Windows so far: the sys/ services on the Win32 API, with the code pages
 # and the Simplified/Traditional mapping as compiled-in tables, the script text
-# (ui/script's tavro_ui_script_text), and their tests.
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# (ui/script's tavro_ui_script_text), the text measure on GDI (ui/headless), and their
+# tests. _POSIX_THREAD_SAFE_FUNCTIONS makes mingw-w64's <time.h> declare localtime_r (on
+# localtime_s), which the user report's date takes.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
+                        _POSIX_THREAD_SAFE_FUNCTIONS=200112L)
 add_link_options(-static)
 
 # The table generators are built for the build machine, from the sources the Linux build
@@ -24,7 +27,7 @@ ExternalProject_Add(tavro_table_generators
 
 include(cmake/Layers.cmake)
 add_subdirectory(sys)
-add_subdirectory(ui/script)
+add_subdirectory(ui)
 tavro_apply_layers(${CMAKE_SOURCE_DIR})
 
 include(CTest)
