@@ -4,9 +4,9 @@
 # ever has to cross a DLL boundary (on i686 that terminates the process).
 #
 # What builds for Windows so far: the sys/ services on the Win32 API, with the code pages
-# and the Simplified/Traditional mapping as compiled-in tables, the script text
-# (ui/script's tavro_ui_script_text), the text measure on GDI (ui/headless), and their
-# tests. _POSIX_THREAD_SAFE_FUNCTIONS makes mingw-w64's <time.h> declare localtime_r (on
+# and the Simplified/Traditional mapping as compiled-in tables, the control model (ui),
+# the script engine (ui/script), the text measure on GDI (ui/headless), and their tests.
+# _POSIX_THREAD_SAFE_FUNCTIONS makes mingw-w64's <time.h> declare localtime_r (on
 # localtime_s), which the user report's date takes.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
                         _POSIX_THREAD_SAFE_FUNCTIONS=200112L)
