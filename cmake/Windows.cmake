@@ -4,9 +4,14 @@
 # ever has to cross a DLL boundary (on i686 that terminates the process).
 #
 # What builds for Windows so far: the sys/ services on the Win32 API, with the code pages
-# and the Simplified/Traditional mapping as compiled-in tables, the script text
-# (ui/script's tavro_ui_script_text), and their tests.
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# and the Simplified/Traditional mapping as compiled-in tables, the control model (ui),
+# the script engine (ui/script), the headless platform with its text measure on GDI
+# (ui/headless), the dialog areas as static libraries (frame, payee, admin, customer),
+# and the tests of sys/ and ui/.
+# _POSIX_THREAD_SAFE_FUNCTIONS makes mingw-w64's <time.h> declare localtime_r (on
+# localtime_s), which the user report's date takes.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
+                        _POSIX_THREAD_SAFE_FUNCTIONS=200112L)
 add_link_options(-static)
 
 # The table generators are built for the build machine, from the sources the Linux build
@@ -24,7 +29,11 @@ ExternalProject_Add(tavro_table_generators
 
 include(cmake/Layers.cmake)
 add_subdirectory(sys)
-add_subdirectory(ui/script)
+add_subdirectory(ui)
+add_subdirectory(frame)
+add_subdirectory(payee)
+add_subdirectory(admin)
+add_subdirectory(customer)
 tavro_apply_layers(${CMAKE_SOURCE_DIR})
 
 include(CTest)

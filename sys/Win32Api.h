@@ -1,8 +1,9 @@
-// The Win32 API as the sys/ services on Windows use it: <windows.h> included once, here,
+// The Win32 API as the Win32 implementation files use it: <windows.h> included once, here,
 // with the macros that would rename the services' own functions (DeleteFile, CopyFile,
-// LoadLibrary) taken back, and the helpers those services share: UTF-8 paths as wide
-// strings, the current user's SID, and a security descriptor that admits that user only.
-// Only the Win32 implementation files include this header; no shared header does.
+// LoadLibrary) and the control model's colour (RGB) taken back, and the helpers those
+// files share: UTF-8 paths as wide strings, the current user's SID, and a security
+// descriptor that admits that user only. Only the Win32 implementation files include
+// this header; no shared header does.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -20,6 +21,7 @@
 #undef DeleteFile
 #undef CopyFile
 #undef LoadLibrary
+#undef RGB
 
 #include <string>
 #include <string_view>

@@ -1,10 +1,11 @@
-// The headless platform measures text with the fonts a desktop draws with, so that a
-// designed form's captions are checked against real glyphs.
+// The headless platform measures text with the fonts a desktop draws with (pango on
+// Linux, GDI on Windows), so that a designed form's captions are checked against real
+// glyphs.
 #include <gtest/gtest.h>
 
 #include "sys/CodePage.h"
 #include "ui/ScreenFont.h"
-#include "ui/headless/HeadlessPlatform.h"
+#include "ui/headless/TextMeasure.h"
 
 namespace {
 
@@ -39,28 +40,28 @@ TEST(ScreenFont, PointsBecomePixelsAt96PerInch) {
 }
 
 TEST(TextMeasure, ExtentsComeFromTheRealFont) {
-  ui::HeadlessPlatform platform;
+  ui::TextMeasure measure;
   const ui::TFont font = Font("MS Sans Serif", 9);
-  const ui::TextSize wide = platform.TextExtent(font, "WWWWWWWWWW");
-  const ui::TextSize narrow = platform.TextExtent(font, "iiiiiiiiii");
+  const ui::TextSize wide = measure.Extent(font, "WWWWWWWWWW");
+  const ui::TextSize narrow = measure.Extent(font, "iiiiiiiiii");
   // A proportional face: no fixed cell per character.
   EXPECT_GT(wide.Width, narrow.Width * 2);
   // Chinese glyphs are square, about one pixel size wide each.
   const int pixels = ui::ScreenFontOf(font).PixelSize;
-  const ui::TextSize chinese = platform.TextExtent(font, sys::Utf8ToGbk("企业名称"));
+  const ui::TextSize chinese = measure.Extent(font, sys::Utf8ToGbk("企业名称"));
   EXPECT_GE(chinese.Width, 4 * pixels - 2);
   EXPECT_LE(chinese.Width, 4 * pixels + 4);
   EXPECT_GE(chinese.Height, pixels);
 
-  const ui::TextSize twoLines = platform.TextExtent(font, sys::Utf8ToGbk("企业\r\n名称"));
+  const ui::TextSize twoLines = measure.Extent(font, sys::Utf8ToGbk("企业\r\n名称"));
   EXPECT_GE(twoLines.Height, 2 * chinese.Height - 2);
   EXPECT_LT(twoLines.Width, chinese.Width);
 
-  EXPECT_EQ(platform.TextExtent(font, "").Width, 0);
-  EXPECT_GT(platform.TextExtent(Font("宋体", 10), "Save").Width,
-            platform.TextExtent(Font("宋体", 8), "Save").Width);
-  EXPECT_GE(platform.TextExtent(Font("Tahoma", 9, true), "Customer name").Width,
-            platform.TextExtent(Font("Tahoma", 9), "Customer name").Width);
+  EXPECT_EQ(measure.Extent(font, "").Width, 0);
+  EXPECT_GT(measure.Extent(Font("宋体", 10), "Save").Width,
+            measure.Extent(Font("宋体", 8), "Save").Width);
+  EXPECT_GE(measure.Extent(Font("Tahoma", 9, true), "Customer name").Width,
+            measure.Extent(Font("Tahoma", 9), "Customer name").Width);
 }
 
 // A fixed-pitch face of the model draws every single-byte character in one column and a

@@ -1,0 +1,35 @@
+// The script's printer on Windows writes no PDF: a printed job fails with a reason the
+// operator can read, and nothing is left in the print folder that could pass for a report.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "ui/script/PdfPrintWriter.h"
+
+namespace {
+
+TEST(PdfPrintWriterWin32, AJobFailsWithItsReasonAndLeavesNoFile) {
+  // A folder of this run's own, so two runs at once never share one.
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() /
+      ("tavro-pdf-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+  std::filesystem::create_directories(folder);
+  ui::PrintJob job;
+  job.Title = "Users";
+  job.Pages.resize(2);
+  const auto writer = ui::PdfPrintWriter(folder.string());
+  try {
+    writer(job);
+    ADD_FAILURE() << "a job was reported as printed";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("cannot print"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(ui::WritePdfToFolder(job, folder.string()), std::runtime_error);
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
