@@ -5,13 +5,15 @@
 # the host procedure suite and the module's end-to-end examples run against both the
 # embedded bank and a shared one; it is stopped and removed at the end. Last, every fuzz
 # target runs for a bounded time (scripts/fuzz.sh; TAVRO_FUZZ_SECONDS each, 20 by
-# default, two at a time), and any crash or sanitizer report fails the run.
-# Usage: scripts/test.sh [default|asan|fuzz ...]   (no argument: all three)
+# default, two at a time), and any crash or sanitizer report fails the run. The Windows
+# build's tests run under Wine between the two (scripts/test-windows.sh, which installs
+# the cross compilers and Wine when they are missing).
+# Usage: scripts/test.sh [default|asan|windows|fuzz ...]   (no argument: all four)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(default asan fuzz)
+[ ${#presets[@]} -eq 0 ] && presets=(default asan windows fuzz)
 cluster="$PWD/build/postgres-test"
 stop_cluster() {
   if [ -e "$cluster" ]; then
@@ -24,6 +26,11 @@ for preset in "${presets[@]}"; do
   if [ "$preset" = fuzz ]; then
     echo "=== fuzz ==="
     scripts/fuzz.sh all "${TAVRO_FUZZ_SECONDS:-20}"
+    continue
+  fi
+  if [ "$preset" = windows ]; then
+    echo "=== build and test: windows (Wine) ==="
+    scripts/test-windows.sh
     continue
   fi
   echo "=== build and test: $preset ==="
