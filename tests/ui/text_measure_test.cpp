@@ -67,15 +67,15 @@ TEST(TextMeasure, ExtentsComeFromTheRealFont) {
 // A fixed-pitch face of the model draws every single-byte character in one column and a
 // double-byte one in two, so a field's byte limit is a limit the operator sees.
 TEST(TextMeasure, FixedPitchFacesTakeOneColumnPerByte) {
-  ui::HeadlessPlatform platform;
+  ui::TextMeasure measure;
   for (const char* name : {"Courier New", "Courier"}) {
     const ui::TFont font = Font(name, 9);
-    const int column = platform.TextExtent(font, "WWWWWWWWWW").Width;
+    const int column = measure.Extent(font, "WWWWWWWWWW").Width;
     EXPECT_GT(column, 0) << name;
-    EXPECT_EQ(platform.TextExtent(font, "iiiiiiiiii").Width, column) << name;
-    EXPECT_EQ(platform.TextExtent(font, "1.,:- /?()").Width, column) << name;
-    EXPECT_EQ(platform.TextExtent(font, sys::Utf8ToGbk("中国银行上海")).Width,
-              platform.TextExtent(font, "WWWWWWWWWWWW").Width)
+    EXPECT_EQ(measure.Extent(font, "iiiiiiiiii").Width, column) << name;
+    EXPECT_EQ(measure.Extent(font, "1.,:- /?()").Width, column) << name;
+    EXPECT_EQ(measure.Extent(font, sys::Utf8ToGbk("中国银行上海")).Width,
+              measure.Extent(font, "WWWWWWWWWWWW").Width)
         << name;
   }
 }
