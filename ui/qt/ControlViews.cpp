@@ -192,11 +192,15 @@ class InsetCaptionStyle : public QProxyStyle {
 };
 
 // One caption style per window, owned by it: a window closing takes its style along.
+// Found by name: the window owns other proxy styles, and without Q_OBJECT findChild
+// cannot tell the classes apart.
 QStyle* CaptionStyleOf(QWidget& inWindow) {
   QWidget* window = inWindow.window();
-  auto* style = window->findChild<InsetCaptionStyle*>(QString(), Qt::FindDirectChildrenOnly);
+  const QString name = QStringLiteral("tavro-inset-caption-style");
+  QProxyStyle* style = window->findChild<QProxyStyle*>(name, Qt::FindDirectChildrenOnly);
   if (style == nullptr) {
     style = new InsetCaptionStyle;
+    style->setObjectName(name);
     style->setParent(window);
   }
   return style;
