@@ -10,7 +10,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "sys/LineCutter.h"
+#include "sys/FilePieces.h"
 
 namespace sys {
 namespace {
@@ -162,16 +162,6 @@ void ReplacementFile::Commit(bool sync) {
   committed_ = true;
 }
 
-namespace {
-
-void ReplaceFile(const std::string& path, std::string_view bytes) {
-  ReplacementFile file(path);
-  file.Write(bytes);
-  file.Commit();
-}
-
-}  // namespace
-
 bool FileExists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -222,11 +212,6 @@ std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
   return bytes;
 }
 
-namespace {
-
-// Reads a regular file (never through a link) in pieces of kLinePieceBytes, each
-// appended to pending and handed to use with complete set after the last; use takes
-// what it can from the front of pending and leaves the rest for the next piece.
 void ReadInPieces(const std::string& path,
                   const std::function<void(std::string& pending, bool complete)>& use) {
   struct stat st {};
@@ -249,67 +234,12 @@ void ReadInPieces(const std::string& path,
   }
 }
 
-}  // namespace
-
-std::size_t CountLineFeeds(const std::string& path) {
-  std::size_t count = 0;
-  ReadInPieces(path, [&count](std::string& pending, bool) {
-    const char* end = pending.data() + pending.size();
-    for (const char* at = pending.data();
-         (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at))));
-         ++at) {
-      ++count;
-    }
-    pending.clear();
-  });
-  return count;
-}
-
-void ForEachLine(const std::string& path, const std::function<void(std::string_view)>& take) {
-  // A line's head stays in pending until its end arrives.
-  ReadInPieces(path, [&take](std::string& pending, bool complete) {
-    LineCutter cutter(pending);
-    std::size_t pos = 0;
-    std::string_view line;
-    while (cutter.Next(pos, line, complete)) {
-      take(line);
-    }
-    pending.erase(0, pos);
-  });
-}
-
-std::vector<std::string> ReadLines(const std::string& path) {
-  return SplitLines(ReadFileBytes(path));
-}
-
-void CopyFile(const std::string& from, const std::string& to) {
-  ReplaceFile(to, ReadFileBytes(from));
-}
-
 int CreateExclusive(const std::string& path) {
   const int fd = OpenPrivateFile(path);
   if (fd < 0) {
     Fail("cannot create", path);
   }
   return fd;
-}
-
-void WriteFileBytes(const std::string& path, std::string_view bytes) {
-  ReplaceFile(path, bytes);
-}
-
-void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-  std::size_t total = 0;
-  for (const std::string& line : lines) {
-    total += line.size() + 2;
-  }
-  std::string bytes;
-  bytes.reserve(total);
-  for (const std::string& line : lines) {
-    bytes += line;
-    bytes += "\r\n";
-  }
-  ReplaceFile(path, bytes);
 }
 
 }  // namespace sys

@@ -17,8 +17,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "sys/FilePieces.h"
 #include "sys/Files.h"
-#include "sys/LineCutter.h"
 #include "sys/Win32Api.h"
 
 namespace sys {
@@ -129,13 +129,8 @@ int OpenTempBeside(const std::string& path, std::string& temp) {
   return -1;
 }
 
-void ReplaceFile(const std::string& path, std::string_view bytes) {
-  ReplacementFile file(path);
-  file.Write(bytes);
-  file.Commit();
-}
+}  // namespace
 
-// Reads a regular file in pieces of kLinePieceBytes, as the Linux build does.
 void ReadInPieces(const std::string& path,
                   const std::function<void(std::string& pending, bool complete)>& use) {
   Handle in(OpenRegularFile(path));
@@ -149,8 +144,6 @@ void ReadInPieces(const std::string& path,
     use(pending, complete);
   }
 }
-
-}  // namespace
 
 int OpenPrivateFile(const std::string& path) {
   win32::PrivateSecurity security;
@@ -278,54 +271,12 @@ std::string ReadFileBytes(const std::string& path, std::size_t maxBytes) {
   return bytes;
 }
 
-std::size_t CountLineFeeds(const std::string& path) {
-  std::size_t count = 0;
-  ReadInPieces(path, [&count](std::string& pending, bool) {
-    count += static_cast<std::size_t>(std::count(pending.begin(), pending.end(), '\n'));
-    pending.clear();
-  });
-  return count;
-}
-
-void ForEachLine(const std::string& path, const std::function<void(std::string_view)>& take) {
-  ReadInPieces(path, [&take](std::string& pending, bool complete) {
-    LineCutter cutter(pending);
-    std::size_t pos = 0;
-    std::string_view line;
-    while (cutter.Next(pos, line, complete)) {
-      take(line);
-    }
-    pending.erase(0, pos);
-  });
-}
-
-std::vector<std::string> ReadLines(const std::string& path) {
-  return SplitLines(ReadFileBytes(path));
-}
-
-void CopyFile(const std::string& from, const std::string& to) {
-  ReplaceFile(to, ReadFileBytes(from));
-}
-
 int CreateExclusive(const std::string& path) {
   const int fd = OpenPrivateFile(path);
   if (fd < 0) {
     FailErrno("cannot create", path);
   }
   return fd;
-}
-
-void WriteFileBytes(const std::string& path, std::string_view bytes) {
-  ReplaceFile(path, bytes);
-}
-
-void WriteLines(const std::string& path, const std::vector<std::string>& lines) {
-  std::string bytes;
-  for (const std::string& line : lines) {
-    bytes += line;
-    bytes += "\r\n";
-  }
-  ReplaceFile(path, bytes);
 }
 
 }  // namespace sys
