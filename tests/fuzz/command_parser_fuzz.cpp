@@ -85,7 +85,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!error.empty());
     return 0;
   }
-  FUZZ_CHECK(parsed.kind == host::CommandKind::Select || !parsed.calls.empty());
+  // A batch may hold no statement (blanks alone, or "set nocount on" and nothing after);
+  // a select carries its text and no calls.
+  FUZZ_CHECK(parsed.kind != host::CommandKind::Select || parsed.calls.empty());
+  if (parsed.kind == host::CommandKind::Batch && parsed.calls.empty()) {
+    const std::size_t first = command.find_first_not_of(" \t\r\n\x1e");
+    FUZZ_CHECK(first == std::string_view::npos || parsed.noCount);
+  }
   FUZZ_CHECK(parsed.kind != host::CommandKind::Call || parsed.calls.size() == 1);
   for (const host::Call& call : parsed.calls) {
     FUZZ_CHECK(!call.name.empty() && call.args.size() <= host::kMaxArguments);
