@@ -3,11 +3,11 @@
 # statically, so nothing but Windows' own DLLs is needed beside it and no C++ exception
 # ever has to cross a DLL boundary (on i686 that terminates the process).
 #
-# What builds for Windows so far: the sys/ services on the Win32 API, with the code pages
-# and the Simplified/Traditional mapping as compiled-in tables, the control model (ui),
-# the script engine (ui/script), the headless platform with its text measure on GDI
-# (ui/headless), the dialog areas as static libraries (frame, payee, admin, customer),
-# and the tests of sys/ and ui/.
+# What builds for Windows so far: ManageEdit.dll (module/), with the sys/ services on
+# the Win32 API, the code pages and the Simplified/Traditional mapping as compiled-in
+# tables, the control model (ui), the script engine (ui/script), the headless platform
+# with its text measure on GDI (ui/headless) and the dialog areas (frame, payee, admin,
+# customer) as static libraries linked into it; and the tests of sys/, ui/ and the module.
 # _POSIX_THREAD_SAFE_FUNCTIONS makes mingw-w64's <time.h> declare localtime_r (on
 # localtime_s), which the user report's date takes.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
@@ -34,6 +34,7 @@ add_subdirectory(frame)
 add_subdirectory(payee)
 add_subdirectory(admin)
 add_subdirectory(customer)
+add_subdirectory(module)
 tavro_apply_layers(${CMAKE_SOURCE_DIR})
 
 include(CTest)

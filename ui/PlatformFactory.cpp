@@ -90,6 +90,17 @@ const PlatformPlugin* LoadPlatformPlugin(const std::string& path, std::string& w
   return nullptr;
 }
 
+void LinkPlatformPlugin(const std::string& kind, const PlatformPlugin& plugin) {
+  Registry& registry = TheRegistry();
+  std::lock_guard<std::mutex> lock(registry.Lock);
+  Registered& entry = registry.Kinds[kind];
+  entry.Looked = true;
+  entry.Present = true;
+  entry.Make = plugin.Make;
+  entry.Probe = plugin.Probe;
+  entry.Why.clear();
+}
+
 std::string PlatformPluginFile(const std::string& kind) {
   std::string name = kind;
   if (!name.empty()) {

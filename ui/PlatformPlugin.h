@@ -34,4 +34,9 @@ std::string PlatformPluginFile(const std::string& kind);
 // platform and its toolkit's objects outlive any point where that would be safe.
 const PlatformPlugin* LoadPlatformPlugin(const std::string& path, std::string& why);
 
+// Records a platform linked into this binary (the Windows module links its platforms
+// statically, as no plugin file may stand beside it): the choice takes it as if its
+// plugin had been loaded, and looks for no file of that kind.
+void LinkPlatformPlugin(const std::string& kind, const PlatformPlugin& plugin);
+
 }  // namespace ui

@@ -1,19 +1,29 @@
-// The entry point of libTavroUiHeadless.so: hands the platform choice the headless
-// platform. Built into the plugin only; programs that link the headless library call
-// HeadlessPlatform themselves.
+// The headless platform's plugin record, and the entry point of libTavroUiHeadless.so
+// that hands it to the platform choice. Built into the plugin on Linux and into the
+// headless library on Windows, whose module links the platform in; programs that link
+// the headless library otherwise call HeadlessPlatform themselves.
+#include "ui/headless/HeadlessPlugin.h"
+
 #include "sys/Abi.h"
-#include "ui/PlatformPlugin.h"
 #include "ui/headless/HeadlessPlatform.h"
+
+namespace ui {
 
 namespace {
 
-std::unique_ptr<ui::Platform> MakeHeadless() {
-  return ui::HeadlessPlatform::FromEnvironment();
+std::unique_ptr<Platform> MakeHeadless() {
+  return HeadlessPlatform::FromEnvironment();
 }
 
 }  // namespace
 
+const PlatformPlugin& HeadlessPlatformPlugin() {
+  static const PlatformPlugin plugin{kPlatformPluginVersion, &MakeHeadless, nullptr};
+  return plugin;
+}
+
+}  // namespace ui
+
 TAVRO_EXPORT const ui::PlatformPlugin* TavroUiPlatformPlugin() {
-  static const ui::PlatformPlugin plugin{ui::kPlatformPluginVersion, &MakeHeadless, nullptr};
-  return &plugin;
+  return &ui::HeadlessPlatformPlugin();
 }

@@ -1,0 +1,24 @@
+// The Windows module's start: ManageEdit.dll carries its platforms linked in, since no
+// plugin file stands beside it, and records them with the platform choice when the
+// process loads it, before any entry point runs. The headless platform is linked today;
+// the desktop platform is recorded here beside it once it is built.
+#include <exception>
+
+#include "sys/Win32Api.h"
+#include "ui/PlatformPlugin.h"
+#include "ui/headless/HeadlessPlugin.h"
+
+// NOLINTNEXTLINE(readability-identifier-naming): the name and shape the loader calls
+extern "C" BOOL WINAPI DllMain(HINSTANCE /*instance*/, DWORD reason, LPVOID /*reserved*/) {
+  if (reason != DLL_PROCESS_ATTACH) {
+    return TRUE;
+  }
+  // No exception may leave into the loader: a module that cannot record its platform
+  // refuses to load, and the caller's LoadLibrary fails instead.
+  try {
+    ui::LinkPlatformPlugin("headless", ui::HeadlessPlatformPlugin());
+  } catch (const std::exception&) {
+    return FALSE;
+  }
+  return TRUE;
+}
