@@ -5,7 +5,6 @@
 
 #include "sys/CodePage.h"
 #include "ui/ScreenFont.h"
-#include "ui/headless/HeadlessPlatform.h"
 #include "ui/headless/TextMeasure.h"
 
 namespace {
