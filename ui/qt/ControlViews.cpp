@@ -31,6 +31,7 @@
 
 #include "ui/qt/ItemModels.h"
 #include "ui/qt/QtText.h"
+#include "ui/qt/WindowStyle.h"
 
 namespace ui {
 namespace {
@@ -191,19 +192,9 @@ class InsetCaptionStyle : public QProxyStyle {
   }
 };
 
-// One caption style per window, owned by it: a window closing takes its style along.
-// Found by name: the window owns other proxy styles, and without Q_OBJECT findChild
-// cannot tell the classes apart.
+// One caption style per window (ui/qt/WindowStyle.h).
 QStyle* CaptionStyleOf(QWidget& inWindow) {
-  QWidget* window = inWindow.window();
-  const QString name = QStringLiteral("tavro-inset-caption-style");
-  QProxyStyle* style = window->findChild<QProxyStyle*>(name, Qt::FindDirectChildrenOnly);
-  if (style == nullptr) {
-    style = new InsetCaptionStyle;
-    style->setObjectName(name);
-    style->setParent(window);
-  }
-  return style;
+  return WindowStyle<InsetCaptionStyle>(inWindow, QStringLiteral("tavro-inset-caption-style"));
 }
 
 // A group box's children sit in its own pixels, where the model put them.

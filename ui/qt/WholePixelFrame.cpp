@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/qt/WindowStyle.h"
+
 namespace ui {
 namespace {
 
@@ -72,18 +74,9 @@ QRect WholePixelRect(const QRect& rect, QPoint origin, double ratio) {
           std::max(0, bottom - origin.y() - rect.y())};
 }
 
-// Found by name: the window owns other proxy styles, and without Q_OBJECT findChild
-// cannot tell the classes apart.
 QStyle* WholePixelFrameStyleOf(QWidget& inWindow) {
-  QWidget* window = inWindow.window();
-  const QString name = QStringLiteral("tavro-whole-pixel-frame-style");
-  QProxyStyle* style = window->findChild<QProxyStyle*>(name, Qt::FindDirectChildrenOnly);
-  if (style == nullptr) {
-    style = new WholePixelFrameStyle;
-    style->setObjectName(name);
-    style->setParent(window);
-  }
-  return style;
+  return WindowStyle<WholePixelFrameStyle>(inWindow,
+                                           QStringLiteral("tavro-whole-pixel-frame-style"));
 }
 
 }  // namespace ui
