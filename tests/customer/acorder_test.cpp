@@ -197,7 +197,7 @@ TEST_F(AcOrderTest, SavingNeedsTheModifyRight) {
 }
 
 // Cancel and the close box ask before leaving; No stays. A failed account list leaves
-// the list empty, and its save is an empty command.
+// the list empty; its save sends an empty batch, whose failure is still shown.
 TEST_F(AcOrderTest, LeavingWithoutSavingAsksFirst) {
   Call("click CancelBtn\nanswer no\nclose\nanswer no\nclick CancelBtn\nanswer yes\n");
   EXPECT_EQ(MessageLines(), (Lines{Leave("no"), Leave("no"), Leave("yes")}));
@@ -206,11 +206,11 @@ TEST_F(AcOrderTest, LeavingWithoutSavingAsksFirst) {
   fakehost::Reset();
   fakehost::On(kList, Answer::Fail(2, "gone"));
   fakehost::On(kRights, Answer::Ok("11100000"));
-  fakehost::On("", Answer::Fail(3, "empty command"));
+  fakehost::On("", Answer::Fail(3, "no route"));
   const std::size_t before = MessageLines().size();
   Call("expect AcListLbx count 0\nclick UpdateBtn\nclose\nanswer yes\n");
   EXPECT_EQ(MessagesSince(before),
-            (Lines{Box("Error:gone"), Box("Error:empty command"), Leave("yes")}));
+            (Lines{Box("Error:gone"), Box("Error:no route"), Leave("yes")}));
 }
 
 }  // namespace
