@@ -22,15 +22,23 @@ stop_cluster() {
   fi
 }
 started=0
+# Each stage's time is printed, so that a slow stage shows in CI's log.
+stage_start=$SECONDS
+stage_done() {
+  echo "=== $1 done in $((SECONDS - stage_start)) s (all so far: $SECONDS s) ==="
+  stage_start=$SECONDS
+}
 for preset in "${presets[@]}"; do
   if [ "$preset" = fuzz ]; then
     echo "=== fuzz ==="
     scripts/fuzz.sh all "${TAVRO_FUZZ_SECONDS:-20}"
+    stage_done fuzz
     continue
   fi
   if [ "$preset" = windows ]; then
     echo "=== build and test: windows (Wine) ==="
     scripts/test-windows.sh
+    stage_done windows
     continue
   fi
   echo "=== build and test: $preset ==="
@@ -49,4 +57,5 @@ for preset in "${presets[@]}"; do
     started=1
   fi
   ctest --preset "$preset" -j2
+  stage_done "$preset"
 done
