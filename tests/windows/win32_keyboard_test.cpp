@@ -46,25 +46,27 @@ struct Operator {
 };
 Operator* gOperator = nullptr;  // the timer's only way to its state (one thread)
 
+// A visible window of this thread of a class, owned by owner (null: any owner).
+struct OwnedSearch {
+  HWND Owner;
+  const wchar_t* Class;
+  HWND Found;
+};
+
+BOOL CALLBACK MatchOwned(HWND window, LPARAM data) {
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the enumeration's data is an integer
+  auto* search = reinterpret_cast<OwnedSearch*>(data);
+  if (IsWindowVisible(window) && ClassOf(window) == search->Class &&
+      (search->Owner == nullptr || GetWindow(window, GW_OWNER) == search->Owner)) {
+    search->Found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 HWND FindOwned(HWND owner, const wchar_t* className) {
-  struct Search {
-    HWND Owner;
-    const wchar_t* Class;
-    HWND Found;
-  } search{owner, className, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM data) -> BOOL {
-        // NOLINTNEXTLINE(performance-no-int-to-ptr): the enumeration's data is an integer
-        auto* s = reinterpret_cast<Search*>(data);
-        if (IsWindowVisible(window) && ClassOf(window) == s->Class &&
-            (s->Owner == nullptr || GetWindow(window, GW_OWNER) == s->Owner)) {
-          s->Found = window;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  OwnedSearch search{owner, className, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), &MatchOwned, reinterpret_cast<LPARAM>(&search));
   return search.Found;
 }
 
