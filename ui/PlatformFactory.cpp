@@ -42,8 +42,28 @@ bool Set(const char* value) {
   return value != nullptr && *value != 0;
 }
 
+// The desktop platform of this build: Qt, a plugin, on Linux; Win32, linked into the
+// module, on Windows. On Windows a script plays on the desktop (its windows show what
+// is played); on Linux it plays headless unless the desktop is asked for.
+#ifdef _WIN32
+constexpr char kDesktopKind[] = "win32";
+constexpr bool kScriptsOnDesktop = true;
+#else
+constexpr char kDesktopKind[] = "qt";
+constexpr bool kScriptsOnDesktop = false;
+#endif
+
 bool KnownKind(const std::string& kind) {
-  return kind == "headless" || kind == "qt";
+  return kind == "headless" || kind == kDesktopKind;
+}
+
+// The desktop platform as the notices name it.
+std::string DesktopName() {
+#ifdef _WIN32
+  return "the Win32 platform";
+#else
+  return "the Qt platform (" + PlatformPluginFile("qt") + ")";
+#endif
 }
 
 // Looks for the plugin of kind beside the control model's library, once.
@@ -113,32 +133,34 @@ PlatformChoice ChoosePlatform(const char* ui, const char* script, bool desktopBu
                               DisplayProbe display) {
   PlatformChoice choice;
   std::string why;
+  const std::string desktop = kDesktopKind;
   if (Set(ui)) {
     const std::string kind = ui;
     if (!KnownKind(kind)) {
-      choice.Error = "unknown user interface: " + kind + " (TAVRO_UI takes qt or headless)";
-    } else if (kind == "qt" && !desktopBuilt) {
-      choice.Error = "TAVRO_UI=qt, but the Qt platform (" + PlatformPluginFile("qt") +
-                     ") cannot be loaded from beside this module";
-    } else if (kind == "qt" && display != nullptr && !display(why)) {
-      choice.Error = "TAVRO_UI=qt, but no display can be reached: " + why;
+      choice.Error =
+          "unknown user interface: " + kind + " (TAVRO_UI takes " + desktop + " or headless)";
+    } else if (kind == desktop && !desktopBuilt) {
+      choice.Error = "TAVRO_UI=" + desktop + ", but " + DesktopName() +
+                     " cannot be loaded from beside this module";
+    } else if (kind == desktop && display != nullptr && !display(why)) {
+      choice.Error = "TAVRO_UI=" + desktop + ", but no display can be reached: " + why;
     } else {
       choice.Kind = kind;
     }
     return choice;
   }
   choice.Kind = "headless";
-  if (Set(script)) {
+  if (Set(script) && !kScriptsOnDesktop) {
     return choice;  // a script is played headless unless the desktop is asked for
   }
   if (!desktopBuilt) {
-    choice.Notice = "ManageEdit: the dialogs run headless, since the Qt platform (" +
-                    PlatformPluginFile("qt") + ") cannot be loaded from beside this module";
+    choice.Notice = "ManageEdit: the dialogs run headless, since " + DesktopName() +
+                    " cannot be loaded from beside this module";
   } else if (display == nullptr || !display(why)) {
     choice.Notice = "ManageEdit: the dialogs run headless, since no display can be reached (" +
                     why + "); TAVRO_UI=headless chooses this without the notice";
   } else {
-    choice.Kind = "qt";
+    choice.Kind = desktop;
   }
   return choice;
 }
@@ -147,11 +169,12 @@ PlatformChoice ChoosePlatformFromEnvironment() {
   const char* ui = std::getenv("TAVRO_UI");
   const char* script = std::getenv("TAVRO_UI_SCRIPT");
   // The desktop's plugin (and with it Qt) is loaded only when the answer depends on it.
-  const bool asksDesktop = Set(ui) ? std::string(ui) == "qt" : !Set(script);
+  const bool asksDesktop =
+      Set(ui) ? std::string(ui) == kDesktopKind : (!Set(script) || kScriptsOnDesktop);
   if (!asksDesktop) {
     return ChoosePlatform(ui, script, false, nullptr);
   }
-  const Registered desktop = Lookup("qt");
+  const Registered desktop = Lookup(kDesktopKind);
   PlatformChoice choice = ChoosePlatform(ui, script, desktop.Make != nullptr, desktop.Probe);
   // A plugin that is there but does not load says why (a Qt library missing on the host).
   if (desktop.Make == nullptr && desktop.Present) {

@@ -13,6 +13,10 @@
 //   TAVRO_UI unset     headless when TAVRO_UI_SCRIPT names a script; otherwise the desktop
 //                      when its plugin loads and a display is reachable; otherwise
 //                      headless, with one line on standard error saying why.
+//
+// On Windows the desktop is TAVRO_UI=win32, linked into the module (no plugin file), and
+// a script plays on it too when a display is reachable: its windows show what is played,
+// and the transcript is the headless one.
 #pragma once
 
 #include <memory>

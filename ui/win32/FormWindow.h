@@ -1,0 +1,96 @@
+// The window of one form on Win32: a top-level window owned by the window beneath it
+// (the shell's window, or the form that opened this one), holding the native windows of
+// its controls (ui/win32/NativeControls.h), brought in step with the model from the
+// form's change notices, and the one place where the operator's input on it is turned
+// into the model's input (ui/Input.h).
+//
+// What the operator does reaches the model only: a check box does not check itself, an
+// edit does not take the key; the model's handlers run, and the windows then show what
+// the model recorded as changed (SyncChanges), so that a window never shows a state the
+// model does not have. Keys go to the model as keys (Tab, Enter and Esc are its dialog
+// keys), typed characters as text, a character GBK cannot write is refused with a beep.
+//
+// While a script plays a form, its window only shows it: it takes no input.
+#pragma once
+
+#include <functional>
+#include <unordered_map>
+
+#include "ui/Controls.h"
+#include "ui/win32/NativeControls.h"
+#include "ui/win32/WinApi.h"
+
+namespace ui::win32 {
+
+// What a form's window asks of its platform.
+class FormHost {
+ public:
+  virtual ~FormHost() = default;
+  // After each input handed to the model: closing forms that asked, showing changes.
+  virtual void AfterInput() = 0;
+  // Input refused (a character GBK lacks): the platform beeps.
+  virtual void Refused() = 0;
+  // False while long work gives the platform its turn: input is dropped.
+  virtual bool TakesInput() const = 0;
+};
+
+class FormWindow {
+ public:
+  // owner: the window the form is modal to (null: none). interactive: the operator's
+  // input reaches the form; otherwise the window only shows it.
+  FormWindow(TForm& form, FormHost& host, HWND owner, bool interactive);
+  ~FormWindow();
+  FormWindow(const FormWindow&) = delete;
+  FormWindow& operator=(const FormWindow&) = delete;
+
+  HWND Handle() const { return window_; }
+  TForm& Form() const { return form_; }
+  // Shows the model whole: every control's windows made, placed and filled.
+  void Sync();
+  // Shows what the form recorded as changed since the last Sync or SyncChanges.
+  void SyncChanges();
+  // Closes the form if it asked to (a modal result) and its close query agrees.
+  void CheckClose();
+  bool Closed() const { return closed_; }
+  int Result() const { return result_; }
+  // Centres the window on its owner (or the work area) and shows it.
+  void Present();
+  // The native window of a control (tests send it messages); null when it has none.
+  HWND WindowOf(const TControl& control) const;
+
+ private:
+  static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR self);
+  LRESULT OnFormMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // A message to one control's window; true when the model took it.
+  bool OnControlMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommand(HWND source, UINT code);
+  LRESULT OnNotify(NMHDR& header);
+  // Runs the operator's action on the model, then lets the platform show the outcome;
+  // dropped while the form only shows or long work runs.
+  void Input(const std::function<void()>& action);
+
+  void SyncForm(const TChangeRecord& changes);
+  void Walk(TWinControl& parent);
+  void SyncFocus();
+  // Whether a change needs the walk of Sync: a control came or went, it has no windows
+  // yet, or a container changed what its children show (place, visibility, font, page).
+  bool NeedsWalk(const TControl& control, const TChangeRecord& changes) const;
+  void Place(bool keepPosition);
+
+  TForm& form_;
+  FormHost& host_;
+  HWND owner_;
+  bool interactive_;
+  HWND window_ = nullptr;
+  Scale scale_;
+  FontCache fonts_;
+  std::unordered_map<const TControl*, NativeControl> natives_;
+  std::wstring rowText_;  // the text a list view asked for, kept until it asks again
+  bool syncing_ = false;
+  bool closed_ = false;
+  int result_ = 0;
+};
+
+}  // namespace ui::win32
