@@ -320,6 +320,7 @@ TEST_F(ServiceTest, ALoginOverItsCommandsInFlightIsRefusedWhileOthersRun) {
   std::atomic<int> finished{0};
   std::vector<Reply> writes(kInFlight);
   std::vector<std::thread> writers;
+  writers.reserve(kInFlight);
   for (int i = 0; i < kInFlight; ++i) {
     writers.emplace_back([&, i] {
       writes[static_cast<std::size_t>(i)] =
