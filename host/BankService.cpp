@@ -7,6 +7,7 @@
 #include <httplib.h>
 #include <openssl/ssl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -33,6 +34,7 @@ namespace {
 
 constexpr std::size_t kBodyMax = std::size_t{1} << 20;
 constexpr int kInFlightMax = 8;
+constexpr std::size_t kWorkersMin = 64;
 constexpr int kFreeSignInFailures = 3;
 constexpr std::int64_t kSignInPauseMaxSeconds = 300;
 constexpr std::size_t kThrottleEntriesMax = 10000;
@@ -177,9 +179,6 @@ CommandInfo Describe(std::string_view command) {
     info.proc = "select";
     return info;
   }
-  if (parsed.kind == CommandKind::Batch) {
-    info.proc = "batch:" + std::to_string(parsed.calls.size());
-  }
   for (std::size_t c = 0; c < parsed.calls.size(); ++c) {
     const Call& call = parsed.calls[c];
     const ProcedureSpec* proc = FindProcedure(call.name);
@@ -190,8 +189,10 @@ CommandInfo Describe(std::string_view command) {
     if (c != 0) {
       continue;
     }
-    if (parsed.kind == CommandKind::Call) {
-      info.proc = proc->name;
+    // A batch is named by its first statement's procedure and how many follow it.
+    info.proc = proc->name;
+    if (parsed.calls.size() > 1) {
+      info.proc += "+" + std::to_string(parsed.calls.size() - 1);
     }
     const char* ids = proc->ids != nullptr ? proc->ids : "";
     for (std::size_t i = 0; ids[i] != '\0' && i < call.args.size(); ++i) {
@@ -570,11 +571,30 @@ BankService::BankService(const ServiceOptions& options) : state_(std::make_uniqu
   }
   SSL_CTX_set_min_proto_version(server.ssl_context(), TLS1_2_VERSION);
   server.set_payload_max_length(kBodyMax);
+  // The HTTP library refuses a request over the limit before any handler sees it, with
+  // an empty answer: the workstation's operator is told why.
+  server.set_error_handler(httplib::Server::HandlerWithResponse(
+      [](const httplib::Request& /*req*/, httplib::Response& res) {
+        if (res.status != 413 || !res.body.empty()) {
+          return httplib::Server::HandlerResponse::Unhandled;
+        }
+        Refuse(res, 413,
+               "the request is larger than the " + std::to_string(kBodyMax) +
+                   " bytes the service takes; nothing of it was done");
+        return httplib::Server::HandlerResponse::Handled;
+      }));
   server.set_keep_alive_max_count(1000);
   // An idle workstation's connection is closed after 5 s (the client opens a new one);
   // a longer wait would also hold a stopping service up for as long.
   server.set_keep_alive_timeout(5);
   server.set_tcp_nodelay(true);
+  // A worker serves one workstation's connection at a time, also while it idles kept
+  // alive, and a command holds one while it runs: with the library's few workers, one
+  // login's commands in flight took them all and every other login waited. Enough
+  // workers for a full pool of connections, the idle ones and one login's limit more.
+  const std::size_t workers = std::max<std::size_t>(
+      kWorkersMin, 2 * state_->options.connections + static_cast<std::size_t>(kInFlightMax));
+  server.new_task_queue = [workers] { return new httplib::ThreadPool(workers); };
   State* state = state_.get();
   auto guarded = [](void (State::*handler)(const httplib::Request&, httplib::Response&), State* s) {
     return [handler, s](const httplib::Request& req, httplib::Response& res) {

@@ -5,6 +5,8 @@
 
 #include <fcntl.h>
 #include <httplib.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <optional>
 #include <stdexcept>
 #include <thread>
@@ -26,6 +29,9 @@ namespace {
 
 // How often a command whose answer was lost is sent again under its request id.
 constexpr int kSends = 3;
+// How long the first wait is before a command the service lost the bank's server for
+// is sent again (then twice as long): a server restarting is back within seconds.
+constexpr int kLostBankWaitMs = 1000;
 
 std::string Setting(const char* name) {
   const char* value = std::getenv(name);
@@ -204,6 +210,49 @@ class FileReceiver : public Receiver {
   AnswerFile& file_;
 };
 
+// Writing to a connection the service closed (killed, restarted) raises SIGPIPE, which
+// ends the workstation's whole process unless the program ignores it, and the TLS
+// layer writes with plain write(). While this lives the calling thread blocks the
+// signal, and one raised meanwhile is taken before the thread's mask is restored (the
+// write itself fails with EPIPE, which the caller sees as a lost connection).
+class QuietPipe {
+ public:
+  QuietPipe() {
+    sigemptyset(&pipe_);
+    sigaddset(&pipe_, SIGPIPE);
+    sigset_t pending;
+    sigemptyset(&pending);
+    sigpending(&pending);
+    pendingBefore_ = sigismember(&pending, SIGPIPE) == 1;
+    pthread_sigmask(SIG_BLOCK, &pipe_, &old_);
+  }
+  ~QuietPipe() {
+    if (!pendingBefore_) {
+      sigset_t pending;
+      sigemptyset(&pending);
+      sigpending(&pending);
+      if (sigismember(&pending, SIGPIPE) == 1) {
+        const timespec none{};
+        sigtimedwait(&pipe_, nullptr, &none);
+      }
+    }
+    pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+  }
+  QuietPipe(const QuietPipe&) = delete;
+  QuietPipe& operator=(const QuietPipe&) = delete;
+
+ private:
+  sigset_t pipe_{};
+  sigset_t old_{};
+  bool pendingBefore_ = false;
+};
+
+// What a failed command may have left in the bank, said first: the operator's error
+// text holds 127 bytes, and the reason after it may be cut.
+std::string Stored(bool reached) {
+  return reached ? "the command may have been stored: " : "nothing of the command was stored: ";
+}
+
 Outcome Failed(Status status, std::string error) {
   Outcome outcome;
   outcome.status = status;
@@ -244,6 +293,7 @@ struct ServiceClient::State {
 
 Outcome ServiceClient::State::Send(std::string_view raw, std::optional<std::size_t> capacity,
                                    Receiver& receiver) {
+  const QuietPipe quiet;
   const std::string requestId = NewRequestId();
   bool reached = false;  // a send got through to the service at least once
   bool signedInAgain = false;
@@ -252,8 +302,7 @@ Outcome ServiceClient::State::Send(std::string_view raw, std::optional<std::size
     if (token.empty()) {
       const std::string why = SignIn();
       if (!why.empty()) {
-        return Failed(Status::NoDatabase, why + (reached ? "; the command may have been stored"
-                                                         : "; nothing of the command was stored"));
+        return Failed(Status::NoDatabase, Stored(reached) + why);
       }
     }
     std::string startError;
@@ -294,6 +343,20 @@ Outcome ServiceClient::State::Send(std::string_view raw, std::optional<std::size
     if (!frames.error().empty()) {
       return Failed(Status::NoDatabase, frames.error() + " (" + where + ")");
     }
+    const bool bankLost =
+        sent && answeredWith == 200 && frames.ended() && frames.status() == Status::NoDatabase;
+    if (bankLost || (sent && answeredWith == 503)) {
+      // The service lost the bank's server during the command (perhaps while it
+      // committed), or could not reach it before running anything: sent again under
+      // the same id, a committed write answers from the ledger, one undone runs again.
+      reached = reached || bankLost;
+      lost =
+          bankLost ? sys::GbkToUtf8(frames.serviceError()) : refusal.substr(0, refusal.find('\n'));
+      if (send < kSends) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kLostBankWaitMs * send));
+      }
+      continue;
+    }
     if (sent && answeredWith == 200 && frames.ended()) {
       if (frames.status() != Status::Ok) {
         return Failed(frames.status(), sys::GbkToUtf8(frames.serviceError()));
@@ -308,8 +371,9 @@ Outcome ServiceClient::State::Send(std::string_view raw, std::optional<std::size
       continue;
     }
     if (sent && answeredWith != 200) {
-      // Refused before anything ran.
-      const std::string why = "the bank service " + where +
+      // The service ran nothing of a refused request, but an earlier send of it may
+      // have committed before its answer was lost.
+      const std::string why = Stored(reached) + "the bank service " + where +
                               " refused the command: " + refusal.substr(0, refusal.find('\n'));
       return Failed(answeredWith == 429 ? Status::Busy
                     : answeredWith == 400 || answeredWith == 409 || answeredWith == 413
@@ -323,10 +387,8 @@ Outcome ServiceClient::State::Send(std::string_view raw, std::optional<std::size
     lost = sent ? std::string("the answer was cut short") : TransportText(error);
     std::this_thread::sleep_for(std::chrono::milliseconds(200 * send));
   }
-  return Failed(
-      Status::NoDatabase,
-      "no answer from the bank service " + where + " (" + lost + "); " +
-          (reached ? "the command may have been stored" : "nothing of the command was stored"));
+  return Failed(Status::NoDatabase,
+                Stored(reached) + "no answer from the bank service " + where + " (" + lost + ")");
 }
 
 ServiceClient::ServiceClient(const std::string& url) : state_(std::make_unique<State>()) {
@@ -368,7 +430,11 @@ ServiceClient::ServiceClient(const std::string& url) : state_(std::make_unique<S
   state.http->set_write_timeout(30);
 }
 
-ServiceClient::~ServiceClient() = default;
+ServiceClient::~ServiceClient() {
+  // Closing the TLS session writes to a connection the service may have closed.
+  const QuietPipe quiet;
+  state_.reset();
+}
 
 Outcome ServiceClient::IntoBuffer(std::string_view raw, char* result, std::int32_t capacity) {
   if (result == nullptr || capacity < 0) {

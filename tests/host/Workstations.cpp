@@ -165,7 +165,9 @@ std::vector<Sent> RunWorkstations(const Target& target, const Workload& workload
   for (pid_t pid : pids) {
     int status = 0;
     waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a workstation failed";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "a workstation failed: " << (WIFSIGNALED(status) ? "signal " : "exit ")
+        << (WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status));
   }
   std::vector<Sent> sent;
   for (int w = 0; w < workload.workers; ++w) {

@@ -13,9 +13,10 @@
 
 #include <atomic>
 #include <chrono>
-
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
+#include <sstream>
 #include <thread>
 
 #include "host/BankService.h"
@@ -107,11 +108,22 @@ class ServiceTest : public ::testing::Test {
     service_ = std::make_unique<host::BankService>(options_);
     runner_ = std::thread([this] { service_->Run(); });
   }
-  void TearDown() override {
+  void TearDown() override { StopService(); }
+
+  void StopService() {
     if (service_) {
+      // A stop before the service's loop runs would be lost: one answer first.
+      (void)Client()->Get("/");
       service_->Stop();
       runner_.join();
+      service_.reset();
     }
+  }
+  // Serves again with options_ as they are now.
+  void RestartService() {
+    StopService();
+    service_ = std::make_unique<host::BankService>(options_);
+    runner_ = std::thread([this] { service_->Run(); });
   }
 
   std::unique_ptr<host::Db> Open() const { return host::OpenBank(bank_); }
@@ -239,12 +251,9 @@ TEST_F(ServiceTest, ARequestFindingNoFreeConnectionInTimeIsRefusedWhole) {
   if (pg_) {
     GTEST_SKIP() << "the slow request waits for the embedded bank's write lock";
   }
-  service_->Stop();
-  runner_.join();
   options_.connections = 1;
   options_.connectionWait = std::chrono::milliseconds(300);
-  service_ = std::make_unique<host::BankService>(options_);
-  runner_ = std::thread([this] { service_->Run(); });
+  RestartService();
   const std::string token = SignIn("ws12", "pw twelve");
   ASSERT_EQ(token.size(), 64u) << token;
   const std::unique_ptr<host::Db> holder = Open();
@@ -274,6 +283,129 @@ TEST_F(ServiceTest, ARequestFindingNoFreeConnectionInTimeIsRefusedWhole) {
   EXPECT_EQ(first.status, 0) << first.error;
   EXPECT_EQ(Scalar("SELECT count(*) FROM customer WHERE cust_id IN ('K1', 'K2')"), "1");
   EXPECT_EQ(Command(token, "request-pool-0003", "MN_GetCorpName '0012'").status, 0);
+}
+
+// A request larger than the service takes is refused with a text saying so, before
+// any of it runs.
+TEST_F(ServiceTest, ARequestOverTheSizeLimitIsRefusedWithATextAndRunsNothing) {
+  const std::string token = SignIn("ws12", "pw twelve");
+  const httplib::Headers headers{{"Authorization", "Bearer " + token},
+                                 {"Tavro-Request-Id", "request-large-0001"},
+                                 {"Tavro-Capacity", "4096"}};
+  const std::string command = std::string("A01\x07exec MN_UsageInsert '0012','000001','") +
+                              std::string(std::size_t{1} << 20, 'x') + "',9";
+  auto result = Client()->Post("/v1/command", headers, command, "application/octet-stream");
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 413);
+  EXPECT_NE(result->body.find("larger than the 1048576 bytes the service takes"), std::string::npos)
+      << result->body;
+  EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE position = 9"), "0");
+  EXPECT_EQ(Scalar("SELECT count(*) FROM service_ledger"), "0");
+  // The refusal's own text only fills an empty answer: a 4xx of the service keeps its own.
+  EXPECT_EQ(Command("", "request-large-0002", "MN_GetCorpName '0012'").http, 401);
+}
+
+// A login with the most commands in flight gets 429 for one more, while another
+// login's commands still run; the waiting commands then all finish, each once.
+TEST_F(ServiceTest, ALoginOverItsCommandsInFlightIsRefusedWhileOthersRun) {
+  const std::string ws12 = SignIn("ws12", "pw twelve");
+  const std::string ws20 = SignIn("ws20", "pw twenty");
+  // The writes wait behind a write of the administrator's that holds the usage texts.
+  const std::unique_ptr<host::Db> holder = Open();
+  holder->Begin(host::Access::Writes, {});
+  if (pg_) {
+    holder->Exec("LOCK TABLE usage_text IN SHARE ROW EXCLUSIVE MODE");
+  }
+  constexpr int kInFlight = 8;
+  std::atomic<int> finished{0};
+  std::vector<Reply> writes(kInFlight);
+  std::vector<std::thread> writers;
+  writers.reserve(kInFlight);
+  for (int i = 0; i < kInFlight; ++i) {
+    writers.emplace_back([&, i] {
+      writes[static_cast<std::size_t>(i)] =
+          Command(ws12, "request-flight-w" + std::to_string(i) + "0000",
+                  "exec MN_UsageInsert '0012','000001','in flight " + std::to_string(i) + "'," +
+                      std::to_string(40 + i));
+      ++finished;
+    });
+  }
+  // A read of the same login is served until the writes fill its place.
+  int refused = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  for (int n = 0; refused == 0 && std::chrono::steady_clock::now() < deadline; ++n) {
+    const Reply more =
+        Command(ws12, "request-flight-r" + std::to_string(n) + "0000", "MN_GetCorpName '0012'");
+    if (more.http == 429) {
+      ++refused;
+    } else {
+      EXPECT_EQ(more.status, 0) << more.error;
+    }
+  }
+  const Reply other = Command(ws20, "request-flight-other", "MN_GetCorpName '0020'");
+  const int finishedMeanwhile = finished;
+  holder->Rollback();
+  for (std::thread& writer : writers) {
+    writer.join();
+  }
+  EXPECT_EQ(refused, 1);
+  EXPECT_EQ(other.status, 0) << other.error;
+  EXPECT_EQ(finishedMeanwhile, 0);
+  for (const Reply& write : writes) {
+    EXPECT_EQ(write.status, 0) << write.error;
+  }
+  EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE usage LIKE 'in flight %'"),
+            std::to_string(kInFlight));
+  EXPECT_EQ(Scalar("SELECT count(*) FROM service_ledger"), std::to_string(kInFlight));
+}
+
+// The access log has one line per command with its time, login, corporation,
+// operator, procedure, status and duration, and never a password nor a field's value.
+TEST_F(ServiceTest, TheAccessLogHasALinePerCommandAndNoValue) {
+  std::ostringstream log;
+  options_.accessLog = &log;
+  RestartService();
+  const std::string token = SignIn("ws12", "pw twelve");
+  EXPECT_EQ(Command(token, "request-log-000001",
+                    "exec MN_UsageInsert '0012','000001','Zebra-4711 用途',31")
+                .status,
+            0);
+  EXPECT_EQ(Command(token, "request-log-000002", "MN_GetUsageList '0012','000001'").status, 0);
+  EXPECT_EQ(Command(token, "request-log-000003",
+                    "exec MN_UsageInsert '0020','200001','Zebra-4711 other',32")
+                .status,
+            2);
+  EXPECT_EQ(Command(token, "request-log-000001",
+                    "exec MN_UsageInsert '0012','000001','Zebra-4711 用途',31")
+                .status,
+            0);
+  StopService();
+  const std::string text = log.str();
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+    lines.push_back(text.substr(at, end - at));
+  }
+  const std::regex line(
+      R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ login=ws12 corp=(\S+) operator=(\S+) proc=(\S+) )"
+      R"(status=(\d) ms=\d+)");
+  const char* const expected[][4] = {
+      {"0012", "000001", "MN_UsageInsert", "0"},
+      {"0012", "000001", "MN_GetUsageList", "0"},
+      {"0020", "200001", "MN_UsageInsert", "2"},
+      {"-", "-", "answer-kept", "0"},
+  };
+  ASSERT_EQ(lines.size(), std::size(expected)) << text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    SCOPED_TRACE(lines[i]);
+    std::smatch parts;
+    ASSERT_TRUE(std::regex_match(lines[i], parts, line));
+    for (std::size_t field = 0; field < 4; ++field) {
+      EXPECT_EQ(parts[field + 1].str(), expected[i][field]);
+    }
+  }
+  EXPECT_EQ(text.find("Zebra"), std::string::npos);
+  EXPECT_EQ(text.find("pw twelve"), std::string::npos);
+  EXPECT_EQ(text.find(token), std::string::npos);
 }
 
 TEST_F(ServiceTest, PlainHttpIsNotServed) {
