@@ -269,6 +269,7 @@ int Run(int argc, char** argv) {
     // CLI11 parses them from.
     std::vector<std::string> arguments = host::Utf8Arguments(argc, argv);
     std::vector<char*> pointers;
+    pointers.reserve(arguments.size());
     for (std::string& argument : arguments) {
       pointers.push_back(argument.data());
     }
