@@ -34,6 +34,7 @@ add_subdirectory(frame)
 add_subdirectory(payee)
 add_subdirectory(admin)
 add_subdirectory(customer)
+add_subdirectory(host)
 add_subdirectory(module)
 tavro_apply_layers(${CMAKE_SOURCE_DIR})
 

@@ -1,14 +1,12 @@
 // Creating, upgrading and copying banks between engines, for tavro-bank.
 #include "host/BankAdmin.h"
 
-#include <libpq-fe.h>
-#include <sys/stat.h>
-
 #include <cstring>
 #include <memory>
 #include <stdexcept>
 
-#include "host/PostgresDb.h"
+#include "host/BankFile.h"
+#include "host/ServerBank.h"
 #include "host/SqlUtil.h"
 #include "host/SqliteDb.h"
 
@@ -24,90 +22,9 @@ constexpr const char* kTables[] = {
     "swift_bank",   "business",      "biz_authorise", "biz_sign",    "biz_audit",
 };
 
-bool FileHasContent(const std::string& path) {
-  struct stat info {};
-  return lstat(path.c_str(), &info) == 0 && (!S_ISREG(info.st_mode) || info.st_size > 0);
-}
-
-void IgnoreNotice(void* /*unused*/, const char* /*message*/) {}
-
-// Runs one statement without parameters on a libpq connection.
-void PgCommand(PGconn* conn, const std::string& sql) {
-  PQsetNoticeProcessor(conn, IgnoreNotice, nullptr);
-  PGresult* result = PQexec(conn, sql.c_str());
-  const ExecStatusType status = PQresultStatus(result);
-  std::string error = PQresultErrorMessage(result);
-  PQclear(result);
-  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-    while (!error.empty() && error.back() == '\n') {
-      error.pop_back();
-    }
-    throw std::runtime_error(error);
-  }
-}
-
-std::string QuoteIdentifier(PGconn* conn, const std::string& name) {
-  char* quoted = PQescapeIdentifier(conn, name.c_str(), name.size());
-  if (quoted == nullptr) {
-    throw std::runtime_error("cannot quote " + name);
-  }
-  std::string out = quoted;
-  PQfreemem(quoted);
-  return out;
-}
-
-// Creates the database a PostgreSQL URL names when the server has none of that name,
-// connecting to the server's maintenance database with the same credentials.
-void CreateDatabaseIfMissing(const std::string& url) {
-  char* error = nullptr;
-  PQconninfoOption* options = PQconninfoParse(url.c_str(), &error);
-  if (options == nullptr) {
-    std::string why = error != nullptr ? error : "cannot read the connection string";
-    PQfreemem(error);
-    throw std::runtime_error(why);
-  }
-  std::string database;
-  for (PQconninfoOption* o = options; o->keyword != nullptr; ++o) {
-    if (std::strcmp(o->keyword, "dbname") == 0 && o->val != nullptr) {
-      database = o->val;
-    }
-  }
-  PQconninfoFree(options);
-  if (database.empty() || database == "postgres") {
-    return;
-  }
-  const char* keys[] = {"connect_timeout", "dbname", "dbname", nullptr};
-  const char* values[] = {"5", url.c_str(), "postgres", nullptr};
-  PGconn* conn = PQconnectdbParams(keys, values, 1);
-  try {
-    if (PQstatus(conn) != CONNECTION_OK) {
-      throw std::runtime_error(ConnectFailureText(conn));
-    }
-    const char* params[] = {database.c_str()};
-    PGresult* found = PQexecParams(conn, "SELECT 1 FROM pg_database WHERE datname = $1", 1, nullptr,
-                                   params, nullptr, nullptr, 0);
-    const bool exists = PQresultStatus(found) == PGRES_TUPLES_OK && PQntuples(found) > 0;
-    PQclear(found);
-    if (!exists) {
-      PgCommand(conn, "CREATE DATABASE " + QuoteIdentifier(conn, database) +
-                          " ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0");
-    }
-  } catch (...) {
-    PQfinish(conn);
-    throw;
-  }
-  PQfinish(conn);
-}
-
-// The administrator's connection to a shared bank: the owner, bound by no login.
-std::unique_ptr<PostgresDb> AdminConnection(const std::string& url) {
-  auto db =
-      std::make_unique<PostgresDb>(url, DbSetup{nullptr, nullptr, kSchemaVersion, UpgradeSchema});
-  if (db->scope() != nullptr) {
-    throw std::runtime_error("login " + db->login() +
-                             " is not the bank's administrator (its owner)");
-  }
-  return db;
+// An existing bank opened by its administrator: no schema to create, older ones upgraded.
+DbSetup AdminSetup() {
+  return DbSetup{nullptr, nullptr, kSchemaVersion, UpgradeSchema};
 }
 
 std::int64_t CountRows(Db& db, const std::string& table) {
@@ -139,47 +56,23 @@ std::string InitBank(const BankLocation& location, bool demo, bool force) {
     return std::string(there ? "replaced " : "created ") + path + what;
   }
 
-  CreateDatabaseIfMissing(location.where);
-  bool replaced = false;
-  {
-    PGconn* conn = PQconnectdb(location.where.c_str());
-    bool holds = false;
-    if (PQstatus(conn) == CONNECTION_OK) {
-      PGresult* found = PQexec(conn, "SELECT to_regclass('schema_version') IS NOT NULL");
-      holds = PQresultStatus(found) == PGRES_TUPLES_OK && PQntuples(found) == 1 &&
-              PQgetvalue(found, 0, 0)[0] == 't';
-      PQclear(found);
-    }
-    PQfinish(conn);
-    // A database that holds a bank is emptied only when asked to.
-    if (holds && !force) {
-      throw std::runtime_error(RedactConnectionString(location.where) +
-                               " holds a bank already; `tavro-bank init" +
-                               std::string(demo ? " --demo" : "") +
-                               " --force URL` replaces it, and everything in it is lost");
-    }
-    replaced = holds;
+  CreateServerDatabaseIfMissing(location.where);
+  // A database that holds a bank is emptied only when asked to.
+  const bool replaced = ServerHoldsBank(location.where);
+  if (replaced && !force) {
+    throw std::runtime_error(ServerBankName(location.where) +
+                             " holds a bank already; `tavro-bank init" +
+                             std::string(demo ? " --demo" : "") +
+                             " --force URL` replaces it, and everything in it is lost");
   }
   if (replaced) {
-    PGconn* conn = PQconnectdb(location.where.c_str());
-    try {
-      if (PQstatus(conn) != CONNECTION_OK) {
-        throw std::runtime_error(ConnectFailureText(conn));
-      }
-      PgCommand(conn,
-                "BEGIN; DROP SCHEMA public CASCADE; CREATE SCHEMA public;"
-                " GRANT USAGE ON SCHEMA public TO PUBLIC; COMMIT");
-    } catch (...) {
-      PQfinish(conn);
-      throw;
-    }
-    PQfinish(conn);
+    EmptyServerDatabase(location.where);
   }
-  PostgresDb db(location.where, BankSetup(demo));
-  if (!db.created()) {
-    throw std::runtime_error(db.name() + " was set up by another program meanwhile");
+  const std::unique_ptr<Db> db = OpenServerBank(location.where, BankSetup(demo));
+  if (!db->created()) {
+    throw std::runtime_error(db->name() + " was set up by another program meanwhile");
   }
-  return std::string(replaced ? "replaced the bank of " : "created a bank in ") + db.name() + what;
+  return std::string(replaced ? "replaced the bank of " : "created a bank in ") + db->name() + what;
 }
 
 std::string UpgradeBank(const BankLocation& location) {
@@ -187,7 +80,7 @@ std::string UpgradeBank(const BankLocation& location) {
     throw std::runtime_error(location.where + " holds no bank");
   }
   const std::unique_ptr<Db> db = location.engine == Engine::kPostgres
-                                     ? std::unique_ptr<Db>(AdminConnection(location.where))
+                                     ? OpenServerBankAsAdministrator(location.where, AdminSetup())
                                      : std::make_unique<SqliteDb>(location.where, BankSetup(false));
   return "the bank has schema version " + std::to_string(kSchemaVersion) + "\n";
 }
@@ -197,18 +90,12 @@ std::string CopyBank(const BankLocation& from, const BankLocation& to) {
     throw std::runtime_error(from.where + " holds no bank");
   }
   std::unique_ptr<Db> source = from.engine == Engine::kPostgres
-                                   ? std::unique_ptr<Db>(AdminConnection(from.where))
+                                   ? OpenServerBankAsAdministrator(from.where, AdminSetup())
                                    : std::make_unique<SqliteDb>(from.where, BankSetup(false));
-  if (to.engine == Engine::kPostgres) {
-    CreateDatabaseIfMissing(to.where);
-  }
   std::unique_ptr<Db> target;
   if (to.engine == Engine::kPostgres) {
-    auto pg = std::make_unique<PostgresDb>(to.where, BankSetup(false));
-    if (pg->scope() != nullptr) {
-      throw std::runtime_error("login " + pg->login() + " is not the bank's administrator");
-    }
-    target = std::move(pg);
+    CreateServerDatabaseIfMissing(to.where);
+    target = OpenServerBankAsAdministrator(to.where, BankSetup(false));
   } else {
     if (FileHasContent(to.where)) {
       throw std::runtime_error(to.where + " exists already; copy makes a new bank only");

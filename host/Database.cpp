@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "host/PostgresDb.h"
+#include "host/ServerBank.h"
 #include "host/SqliteDb.h"
 
 namespace host {
@@ -28,7 +28,7 @@ std::unique_ptr<Db> OpenBank(const BankLocation& location) {
   // happens to open it: on a server, nor from a mistyped file name.
   const DbSetup existing{nullptr, nullptr, kSchemaVersion};
   if (location.engine == Engine::kPostgres) {
-    return std::make_unique<PostgresDb>(location.where, existing);
+    return OpenServerBank(location.where, existing);
   }
   return std::make_unique<SqliteDb>(location.where, existing);
 }

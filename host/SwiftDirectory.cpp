@@ -1,13 +1,12 @@
 // SWIFT codes in their several forms, the directory lookup and the CSV import.
 #include "host/SwiftDirectory.h"
 
-#include <unicode/utf8.h>
-
 #include <cstdint>
 #include <vector>
 
 #include "host/ProcCommon.h"
 #include "host/SqlUtil.h"
+#include "sys/Utf8Char.h"
 
 namespace host {
 
@@ -59,12 +58,9 @@ namespace {
 
 // True when text is well-formed UTF-8 (no stray, overlong or surrogate sequences).
 bool IsUtf8(const std::string& text) {
-  const auto length = static_cast<std::int32_t>(text.size());
-  std::int32_t i = 0;
-  while (i < length) {
-    UChar32 c = 0;
-    U8_NEXT(text.data(), i, length, c);
-    if (c < 0) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    if (!sys::NextUtf8Char(text, pos)) {
       return false;
     }
   }

@@ -3,12 +3,7 @@
 // the host library exactly as the module does, for operators and for scripts. `tavro-bank --help`
 // and docs/tavro-bank.md describe its commands; errors go to standard error and the
 // exit status is then non-zero (the host's status for a failed command, 1 otherwise).
-#include <signal.h>
-#include <sys/stat.h>
-
 #include <CLI/CLI.hpp>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -16,16 +11,16 @@
 #include <iostream>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "host/BankAdmin.h"
-#include "host/BankService.h"
+#include "host/BankFile.h"
+#include "host/BankToolService.h"
 #include "host/Database.h"
-#include "host/ServiceLogins.h"
 #include "host/SqliteDb.h"
 #include "host/SwiftDirectory.h"
 #include "host/TavroClient.h"
+#include "host/ToolArguments.h"
 #include "sys/CodePage.h"
 
 namespace {
@@ -69,9 +64,7 @@ int Init(const InitOptions& options) {
   const std::string& path = location.where;
   // Without --force, init never touches a file that is there already; an empty file
   // holds nothing to lose (the host refuses it as no bank, naming this command).
-  struct stat info {};
-  const bool there =
-      lstat(path.c_str(), &info) == 0 && !(S_ISREG(info.st_mode) && info.st_size == 0);
+  const bool there = host::FileHasContent(path);
   if (there) {
     if (!options.force) {
       return Fail(path + " exists already; `tavro-bank init" +
@@ -167,140 +160,6 @@ int ImportSwift(const std::string& file) {
   return 0;
 }
 
-// The first line of standard input, for a password that must not appear on the
-// command line.
-std::string PasswordFromInput() {
-  std::string password;
-  std::getline(std::cin, password);
-  if (!password.empty() && password.back() == '\r') {
-    password.pop_back();
-  }
-  return password;
-}
-
-struct LoginOptions {
-  std::string bank;
-  std::string name;
-  std::string corp;
-  std::vector<std::string> operators;
-  bool passwordFromInput = false;
-  std::string passwordFile;
-};
-
-// A service login's password: the first line of the named file, else of standard
-// input; never an argument, which every user of the machine could read.
-std::string ServicePassword(const LoginOptions& options) {
-  if (options.passwordFile.empty()) {
-    return PasswordFromInput();
-  }
-  std::ifstream in(options.passwordFile, std::ios::binary);
-  std::string password;
-  if (!in || !std::getline(in, password)) {
-    throw std::runtime_error("cannot read a password from " + options.passwordFile);
-  }
-  if (!password.empty() && password.back() == '\r') {
-    password.pop_back();
-  }
-  return password;
-}
-
-std::unique_ptr<host::Db> ServiceBank(const LoginOptions& options) {
-  return host::OpenBank(host::ParseBankLocation(options.bank));
-}
-
-// login add|remove|list|password: the logins workstations sign in to the service with.
-int ServiceLogin(const std::string& verb, const LoginOptions& options) {
-  std::unique_ptr<host::Db> db = ServiceBank(options);
-  if (verb == "add") {
-    const bool known = [&] {
-      for (const host::LoginGrant& grant : host::ListServiceLogins(*db)) {
-        if (grant.login == options.name) {
-          return true;
-        }
-      }
-      return false;
-    }();
-    std::optional<std::string> password;
-    if (!known || !options.passwordFile.empty() || options.passwordFromInput) {
-      password = ServicePassword(options);
-    }
-    host::AddServiceLogin(*db, {options.name, options.corp, options.operators}, password);
-    std::cout << "service login " << options.name << " acts for corporation " << options.corp
-              << " as";
-    for (const std::string& user : options.operators) {
-      std::cout << " " << user;
-    }
-    std::cout << "\n";
-  } else if (verb == "password") {
-    host::SetServicePassword(*db, options.name, ServicePassword(options));
-    std::cout << "service login " << options.name << " has a new password\n";
-  } else if (verb == "remove") {
-    host::RemoveServiceLogin(*db, options.name);
-    std::cout << "service login " << options.name << " removed\n";
-  } else {
-    for (const host::LoginGrant& grant : host::ListServiceLogins(*db)) {
-      std::cout << grant.login << " | " << grant.corp << " |";
-      for (const std::string& user : grant.operators) {
-        std::cout << " " << user;
-      }
-      std::cout << "\n";
-    }
-  }
-  return 0;
-}
-
-struct ServeOptions {
-  std::string bank;
-  std::string listen;
-  std::string cert;
-  std::string key;
-  std::size_t connections = 16;
-  double connectionWait = 10;  // seconds
-};
-
-// Serves until SIGINT or SIGTERM; the access log goes to standard error.
-int Serve(const ServeOptions& options) {
-  const std::size_t colon = options.listen.rfind(':');
-  if (colon == std::string::npos || colon + 1 == options.listen.size() ||
-      options.listen.find_first_not_of("0123456789", colon + 1) != std::string::npos) {
-    return Fail("--listen wants ADDR:PORT, e.g. 127.0.0.1:8443");
-  }
-  host::ServiceOptions service;
-  service.bank = host::ParseBankLocation(options.bank);
-  service.host = options.listen.substr(0, colon);
-  service.port = std::stoi(options.listen.substr(colon + 1));
-  service.certFile = options.cert;
-  service.keyFile = options.key;
-  service.accessLog = &std::cerr;
-  service.connections = options.connections;
-  service.connectionWait =
-      std::chrono::milliseconds(static_cast<std::int64_t>(options.connectionWait * 1000));
-  // The signals are taken by one thread that stops the service; the service's own
-  // threads, started after this, inherit the blocked mask.
-  sigset_t stopping;
-  sigemptyset(&stopping);
-  sigaddset(&stopping, SIGINT);
-  sigaddset(&stopping, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopping, nullptr);
-  host::BankService server(service);
-  std::cerr << "tavro-bank: serving " << server.bank() << " on https://" << service.host << ":"
-            << server.port() << "/" << std::endl;
-  std::atomic<bool> over{false};
-  std::thread watcher([&] {
-    const timespec tick{0, 200L * 1000 * 1000};
-    while (!over) {
-      if (sigtimedwait(&stopping, nullptr, &tick) > 0) {
-        server.Stop();
-        return;
-      }
-    }
-  });
-  const bool served = server.Run();
-  over = true;
-  watcher.join();
-  return served ? 0 : Fail("the service stopped: cannot serve on " + options.listen);
-}
-
 // The commands of app, for a message.
 std::string CommandNames(const CLI::App& app) {
   std::string names;
@@ -380,61 +239,7 @@ int Run(int argc, char** argv) {
                    kDatabaseHelp);
   swiftCmd->add_option("FILE", csv, "the CSV file")->required();
 
-  LoginOptions login;
-  CLI::App* loginCmd =
-      app.add_subcommand("login", "the logins workstations sign in to the service with");
-  loginCmd->require_subcommand(1);
-  loginCmd->footer(
-      "A login acts for the corporation and operators the bank maps it to; the service\n"
-      "refuses every command naming others. Workstations hold no role on a PostgreSQL\n"
-      "server: only the service and the administrator's tools open the bank.");
-  CLI::App* loginAdd =
-      loginCmd->add_subcommand("add", "let a login act for a corporation as operators");
-  loginAdd->add_option("NAME", login.name, "the login (lower-case letters, digits, _)")->required();
-  loginAdd->add_option("--corp", login.corp, "the corporation")->required();
-  loginAdd->add_option("--operator", login.operators, "a user id it may act as (repeatable)")
-      ->required();
-  loginAdd->add_option("--bank", login.bank, "the bank (a file or a postgresql:// URL)")
-      ->required();
-  loginAdd->add_flag("--password-stdin", login.passwordFromInput,
-                     "read the login's password from the first line of standard input");
-  loginAdd->add_option("--password-file", login.passwordFile,
-                       "the login's password: the first line of FILE (else standard input; "
-                       "needed for a new login)");
-  CLI::App* loginRemove = loginCmd->add_subcommand("remove", "take a login out of the bank");
-  loginRemove->add_option("NAME", login.name, "the login")->required();
-  loginRemove->add_option("--bank", login.bank, "the bank (a file or a postgresql:// URL)")
-      ->required();
-  CLI::App* loginList = loginCmd->add_subcommand("list", "print login | corporation | operators");
-  loginList->add_option("--bank", login.bank, "the bank (a file or a postgresql:// URL)")
-      ->required();
-  CLI::App* loginPassword = loginCmd->add_subcommand("password", "give a login a new password");
-  loginPassword->add_option("NAME", login.name, "the login")->required();
-  loginPassword->add_option("--bank", login.bank, "the bank (a file or a postgresql:// URL)")
-      ->required();
-  loginPassword->add_option("--password-file", login.passwordFile,
-                            "the first line of FILE (else standard input)");
-
-  ServeOptions serve;
-  CLI::App* serveCmd =
-      app.add_subcommand("serve", "serve the bank to workstations over HTTPS (TLS 1.2+)");
-  serveCmd->footer(
-      "Workstations sign in with a service login (tavro-bank login add --bank) and send\n"
-      "commands; only this service opens the bank. One access log line per command on\n"
-      "standard error. SIGINT or SIGTERM stops it. See docs/bank-service.md.");
-  serveCmd->add_option("--bank", serve.bank, "the bank: a file or a postgresql:// URL")->required();
-  serveCmd->add_option("--listen", serve.listen, "ADDR:PORT to listen on")->required();
-  serveCmd->add_option("--cert", serve.cert, "the server's certificate chain (PEM)")->required();
-  serveCmd->add_option("--key", serve.key, "the certificate's private key (PEM)")->required();
-  serveCmd
-      ->add_option("--connections", serve.connections,
-                   "at most N connections to the bank at once (default 16)")
-      ->check(CLI::Range(1, 1000));
-  serveCmd
-      ->add_option("--connection-wait", serve.connectionWait,
-                   "seconds a request waits for a free connection before it is refused with "
-                   "503 (default 10)")
-      ->check(CLI::Range(0.0, 600.0));
+  const host::ServiceCommandsPtr service = host::AddServiceCommands(app);
 
   std::string copyFrom;
   std::string copyTo;
@@ -460,7 +265,15 @@ int Run(int argc, char** argv) {
   helpCmd->add_option("COMMAND", helpFor, "a command, e.g. init or login add");
 
   try {
-    app.parse(argc, argv);
+    // The arguments as UTF-8 (on Windows not what main() was handed), in the form
+    // CLI11 parses them from.
+    std::vector<std::string> arguments = host::Utf8Arguments(argc, argv);
+    std::vector<char*> pointers;
+    pointers.reserve(arguments.size());
+    for (std::string& argument : arguments) {
+      pointers.push_back(argument.data());
+    }
+    app.parse(static_cast<int>(pointers.size()), pointers.data());
   } catch (const CLI::ParseError& e) {
     // Help and the version asked for are a success; a mistake on the command line is 1.
     return e.get_exit_code() == 0 ? app.exit(e) : CommandLineMistake(app, e);
@@ -490,13 +303,8 @@ int Run(int argc, char** argv) {
     return Exec(command);
   }
   try {
-    if (serveCmd->parsed()) {
-      return Serve(serve);
-    }
-    for (CLI::App* verb : {loginAdd, loginRemove, loginList, loginPassword}) {
-      if (verb->parsed()) {
-        return ServiceLogin(verb->get_name(), login);
-      }
+    if (const std::optional<int> status = host::RunServiceCommand(service.get())) {
+      return *status;
     }
     if (upgradeCmd->parsed()) {
       std::cout << host::UpgradeBank(host::ParseBankLocation(upgradeWhat));

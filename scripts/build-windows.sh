@@ -3,7 +3,8 @@
 # compilers, after installing what the Windows build and its tests need when it is
 # missing: the "-posix" mingw-w64 compilers, Wine (32- and 64-bit loaders; the 32-bit one
 # from the i386 multiarch), Xvfb, the locale sources that scripts/test-windows.sh
-# compiles, and ICU and OpenCC for the table generators. Usage: scripts/build-windows.sh [win32|win64 ...]
+# compiles, ICU and OpenCC for the table generators, and npm, which fetches SQLite's
+# amalgamation (scripts/fetch-sqlite.sh). Usage: scripts/build-windows.sh [win32|win64 ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +24,10 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+# npm may come from elsewhere than Debian (Node.js's own packages carry it): any npm will do.
+if ! command -v npm >/dev/null; then
+  missing+=(npm)
+fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "build-windows: installing ${missing[*]}"
   if ! dpkg --print-foreign-architectures | grep -qx i386; then

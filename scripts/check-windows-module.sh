@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Checks the built ManageEdit.dll as the shell's loader sees it:
+# Checks a built DLL of ours (ManageEdit.dll, TavroClient.dll) as a caller's loader sees it:
 #  - its export table names exactly the entry points of ENTRIES (one "name bytes" line
 #    each, as the build writes it), by their plain names;
-#  - it imports from Windows' own DLLs and TavroClient.dll only (no GCC runtime DLL);
+#  - it imports from Windows' own DLLs and TavroClient.dll only (no GCC runtime DLL), and
+#    from REQUIRED (default TavroClient.dll; "-" for none, as for the host library itself);
 #  - on i686, each exported name leads to the stdcall function of that entry point, and
 #    every return in it removes the entry point's parameters from the stack (ret $0x1c
 #    for seven parameters): the caller does not clean up.
 #
-#   scripts/check-windows-module.sh OBJDUMP DLL ENTRIES
+#   scripts/check-windows-module.sh OBJDUMP DLL ENTRIES [REQUIRED]
 #
 # OBJDUMP is the mingw-w64 objdump of the DLL's architecture. Exits 1 naming each fault,
 # 2 when a file cannot be read.
@@ -16,6 +17,7 @@ set -euo pipefail
 objdump=${1:?usage: check-windows-module.sh OBJDUMP DLL ENTRIES}
 dll=${2:?usage: check-windows-module.sh OBJDUMP DLL ENTRIES}
 entries=${3:?usage: check-windows-module.sh OBJDUMP DLL ENTRIES}
+required=${4:-TavroClient.dll}
 
 if ! headers=$("$objdump" -p "$dll" 2>&1); then
   echo "check-windows-module: cannot read $dll: $headers"
@@ -57,7 +59,9 @@ while IFS= read -r library; do
     fault "imports from $library, which is neither a Windows DLL nor TavroClient.dll"
   fi
 done <<<"$imports"
-grep -qix 'TavroClient.dll' <<<"$imports" || fault "does not import from TavroClient.dll"
+if [[ "$required" != - ]]; then
+  grep -qixF "$required" <<<"$imports" || fault "does not import from $required"
+fi
 
 # Callee cleanup is a matter of i686's stdcall; x86-64 has one convention.
 if grep -q 'file format pei-i386' <<<"$headers"; then

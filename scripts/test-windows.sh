@@ -46,10 +46,10 @@ for locale in zh_CN zh_TW; do
 done
 
 xvfb-run -a ctest --test-dir "$build" -j2 --output-on-failure "$@"
-# The i686 module's PE file (exports, imports, callee cleanup) is checked on this machine
-# whichever build runs under Wine.
+# The i686 PE files of the module and the host library (exports, imports, callee cleanup)
+# are checked on this machine whichever build runs under Wine.
 if [ "$preset" != win32 ]; then
-  ctest --test-dir build/win32 -R '^windows\.module\.pe$' --output-on-failure
+  ctest --test-dir build/win32 -R '^windows\.(module|host)\.pe$' --output-on-failure
 fi
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 echo "test-windows: done in $((SECONDS - start)) s"
