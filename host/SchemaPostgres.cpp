@@ -500,16 +500,20 @@ ALTER ROLE tavro_service SET idle_in_transaction_session_timeout = '60s';
 // Version 4: workstations hold no role on the server; only the service and the
 // administrator's tools open the bank. The map keeps the service's logins only, the
 // operators' role keeps no grant here, nobody else connects to the bank's database,
-// and the plain roles made for workstations are dropped (a role that holds or owns
-// anything elsewhere stays, for its cluster's administrator to judge).
+// and the plain roles this bank mapped for its workstations are dropped. Roles are the
+// cluster's: one this bank never mapped (another bank's workstation) or one that holds
+// or owns anything elsewhere stays for the cluster's administrator to judge.
 const char* const kVersion4 = R"SQL(
-DELETE FROM public.bank_login m
- WHERE NOT EXISTS (SELECT 1 FROM public.service_login s WHERE s.login_name = m.login_name);
-
 DO $$
 DECLARE
   member text;
+  mapped text[];
 BEGIN
+  WITH gone AS (
+    DELETE FROM public.bank_login m
+     WHERE NOT EXISTS (SELECT 1 FROM public.service_login s WHERE s.login_name = m.login_name)
+    RETURNING m.login_name)
+  SELECT coalesce(array_agg(DISTINCT login_name), '{}') INTO mapped FROM gone;
   BEGIN
     EXECUTE format('REVOKE CONNECT ON DATABASE %I FROM PUBLIC', current_database());
     EXECUTE format('GRANT CONNECT ON DATABASE %I TO %I, tavro_service', current_database(),
@@ -527,6 +531,7 @@ BEGIN
     SELECT r.rolname FROM pg_catalog.pg_auth_members a
       JOIN pg_catalog.pg_roles r ON r.oid = a.member
      WHERE a.roleid = (SELECT oid FROM pg_catalog.pg_roles WHERE rolname = 'tavro_operator')
+       AND r.rolname = ANY (mapped)
        AND NOT (r.rolsuper OR r.rolcreaterole OR r.rolcreatedb OR r.rolreplication
                 OR r.rolbypassrls)
        AND NOT EXISTS (SELECT 1 FROM pg_catalog.pg_auth_members o
@@ -534,7 +539,8 @@ BEGIN
   LOOP
     BEGIN
       EXECUTE format('DROP ROLE %I', member);
-    EXCEPTION WHEN dependent_objects_still_exist OR insufficient_privilege THEN
+    EXCEPTION WHEN dependent_objects_still_exist OR insufficient_privilege
+                   OR undefined_object THEN
       NULL;
     END;
   END LOOP;

@@ -454,9 +454,12 @@ TEST(PgUpgrade, TheUpgradeTakesTheWorkstationsRolesAway) {
   }
   PgDatabase bank(false);
   const std::string desk = "tavro_t" + std::to_string(getpid()) + "_ws";
+  // Another bank's workstation on the same cluster, which this bank never mapped.
+  const std::string elsewhere = "tavro_t" + std::to_string(getpid()) + "_other";
   {
     host::PostgresDb old(bank.Url(), host::DbSetup{ThirdVersion, host::SeedDemoData, 3});
     old.Exec(("CREATE ROLE " + desk + " LOGIN PASSWORD 'ws-secret' IN ROLE tavro_operator;" +
+              "CREATE ROLE " + elsewhere + " LOGIN IN ROLE tavro_operator;" +
               "INSERT INTO bank_login VALUES ('" + desk + "', '0012', '000001');" +
               "INSERT INTO service_login VALUES ('t_desk', 'x');" +
               "INSERT INTO bank_login VALUES ('t_desk', '0012', '000002')")
@@ -485,6 +488,11 @@ TEST(PgUpgrade, TheUpgradeTakesTheWorkstationsRolesAway) {
   EXPECT_EQ(hosttest::Scalar(
                 owner, ("SELECT count(*) FROM pg_roles WHERE rolname = '" + desk + "'").c_str()),
             "0");
+  EXPECT_EQ(
+      hosttest::Scalar(
+          owner, ("SELECT count(*) FROM pg_roles WHERE rolname = '" + elsewhere + "'").c_str()),
+      "1")
+      << "a role of the cluster this bank never mapped stays";
   EXPECT_EQ(hosttest::Scalar(owner,
                              "SELECT has_table_privilege('tavro_operator',"
                              " 'public.customer', 'SELECT')"),
@@ -495,7 +503,7 @@ TEST(PgUpgrade, TheUpgradeTakesTheWorkstationsRolesAway) {
                              " AND a.privilege_type = 'CONNECT'"),
             "0")
       << "nobody but the owner and the service connects";
-  owner.Exec(("DROP ROLE IF EXISTS " + desk).c_str());
+  owner.Exec(("DROP ROLE IF EXISTS " + desk + "; DROP ROLE IF EXISTS " + elsewhere).c_str());
 }
 
 }  // namespace
