@@ -154,7 +154,7 @@ ShellWindow OpenShellWindow() {
   windowClass.lpfnWndProc = ::DefWindowProcW;
   windowClass.hInstance = instance;
   windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+  windowClass.hbrBackground = ::GetSysColorBrush(COLOR_APPWORKSPACE);
   windowClass.lpszClassName = kShellWindowClass;
   // A second call finds the class registered already, which is as good.
   ::RegisterClassExW(&windowClass);
@@ -170,6 +170,7 @@ ShellWindow OpenShellWindow() {
 
 void CloseShellWindow(ShellWindow& window) {
   if (window.handle != 0) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the entry points take the window as an integer
     ::DestroyWindow(reinterpret_cast<HWND>(window.handle));
     window.handle = 0;
   }
