@@ -27,6 +27,14 @@ ExternalProject_Add(tavro_table_generators
   BUILD_BYPRODUCTS ${TAVRO_CODEPAGE_TABLE_GENERATOR} ${TAVRO_CHINESE_TABLE_GENERATOR}
   INSTALL_COMMAND "")
 
+# CLI11 is header-only: its headers are taken from the build machine's package, alone,
+# through a folder of one link, so that no other header of the build machine is seen.
+set(TAVRO_CLI11_VIEW ${CMAKE_BINARY_DIR}/cli11-include)
+file(MAKE_DIRECTORY ${TAVRO_CLI11_VIEW})
+file(CREATE_LINK /usr/include/CLI ${TAVRO_CLI11_VIEW}/CLI SYMBOLIC)
+add_library(CLI11::CLI11 INTERFACE IMPORTED)
+target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${TAVRO_CLI11_VIEW})
+
 include(cmake/Layers.cmake)
 add_subdirectory(sys)
 add_subdirectory(ui)
@@ -36,6 +44,7 @@ add_subdirectory(admin)
 add_subdirectory(customer)
 add_subdirectory(host)
 add_subdirectory(module)
+add_subdirectory(shell)
 tavro_apply_layers(${CMAKE_SOURCE_DIR})
 
 include(CTest)

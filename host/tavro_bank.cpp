@@ -20,8 +20,8 @@
 #include "host/SqliteDb.h"
 #include "host/SwiftDirectory.h"
 #include "host/TavroClient.h"
-#include "host/ToolArguments.h"
 #include "sys/CodePage.h"
+#include "sys/ProgramArguments.h"
 
 namespace {
 
@@ -267,7 +267,7 @@ int Run(int argc, char** argv) {
   try {
     // The arguments as UTF-8 (on Windows not what main() was handed), in the form
     // CLI11 parses them from.
-    std::vector<std::string> arguments = host::Utf8Arguments(argc, argv);
+    std::vector<std::string> arguments = sys::Utf8Arguments(argc, argv);
     std::vector<char*> pointers;
     pointers.reserve(arguments.size());
     for (std::string& argument : arguments) {

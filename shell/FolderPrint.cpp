@@ -1,14 +1,10 @@
 #include "shell/FolderPrint.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <ostream>
 
+#include "shell/ShellSystem.h"
 #include "shell/ShellText.h"
 #include "sys/GbkChar.h"
 #include "ui/script/ScriptText.h"
@@ -24,39 +20,6 @@ std::string WidthText(std::string_view width) {
     return "-";
   }
   return std::to_string(value);
-}
-
-// Reads a regular file without following a link; false with a reason otherwise.
-bool ReadRowsFile(const char* name, std::string& content, std::string& error) {
-  int fd = open(name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) {
-    error = std::strerror(errno);
-    return false;
-  }
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
-    error = "not a regular file";
-    return false;
-  }
-  char buffer[65536];
-  while (true) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n < 0) {
-      error = std::strerror(errno);
-      close(fd);
-      return false;
-    }
-    if (n == 0) {
-      break;
-    }
-    content.append(buffer, static_cast<size_t>(n));
-  }
-  close(fd);
-  return true;
 }
 
 }  // namespace

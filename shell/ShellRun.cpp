@@ -3,15 +3,6 @@
 // entry point called, and the outcome turned into the shell's exit status.
 #include "shell/ShellRun.h"
 
-#include <dlfcn.h>
-#include <fcntl.h>
-#include <pthread.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -20,51 +11,22 @@
 #include <sstream>
 
 #include "shell/FolderPrint.h"
+#include "shell/ShellSystem.h"
 #include "shell/ShellText.h"
-#include "shell/SignalCleanup.h"
 #include "sys/Abi.h"
+#include "sys/Loader.h"
 #include "ui/script/ScriptText.h"
 
 namespace shell {
 namespace {
 
-// The window handle the shell passes. The shell has no window of its own: the headless
-// platform only records the handle, and the Qt platform, finding no window of that
-// handle, centres the dialogs on the screen.
-constexpr HWND_T kShellWindow = 1;
-
-std::string LoaderError() {
-  const char* e = dlerror();
-  return e != nullptr ? e : "unknown loader error";
-}
-
-// A substitute host library named by TAVRO_HOST_LIBRARY is loaded first and globally,
-// so the module's qelCommand and qelFileGet bind to it rather than to its own
-// dependency. Returns false with a message when it cannot be loaded.
-bool LoadHostLibrary(std::ostream& err) {
-  const char* host = std::getenv("TAVRO_HOST_LIBRARY");
-  if (host == nullptr || *host == 0) {
-    return true;
-  }
-  if (dlopen(host, RTLD_NOW | RTLD_GLOBAL) != nullptr) {
-    return true;
-  }
-  err << "tavro-shell: cannot load the host library named by TAVRO_HOST_LIBRARY: "
-      << ShownInMessage(LoaderError()) << '\n';
-  return false;
-}
-
 void* LoadModule(const std::optional<std::string>& module, std::ostream& err) {
-  std::string path = module ? *module : DefaultModulePath();
-  // dlopen searches the library path for a bare name; a file name given on the
-  // command line means that file.
-  if (path.find('/') == std::string::npos) {
-    path = "./" + path;
-  }
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  const std::string path = ModuleFileName(module ? *module : DefaultModulePath());
+  std::string why;
+  void* handle = sys::LoadLibrary(path, &why);
   if (handle == nullptr) {
     err << "tavro-shell: cannot load the module " << ShownInMessage(path) << ": "
-        << ShownInMessage(LoaderError()) << '\n';
+        << ShownInMessage(why) << '\n';
   }
   return handle;
 }
@@ -74,16 +36,8 @@ struct Transcript {
   std::string path;
   bool isPrivate = false;
   std::uintmax_t startOffset = 0;
-  std::optional<RemovedOnSignal> removed;  // a private one, while it exists
+  PrivateFile privateFile;  // a private one, while it exists
 };
-
-std::uintmax_t FileSize(const std::string& path) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) {
-    return 0;
-  }
-  return static_cast<std::uintmax_t>(st.st_size);
-}
 
 // The transcript file: --transcript, else the one the environment names, else a
 // private temporary file whose lines go to standard error after the call.
@@ -94,44 +48,26 @@ bool PrepareTranscript(const CallOptions& options, Transcript& transcript, std::
   } else if (inherited != nullptr && *inherited != 0) {
     transcript.path = inherited;
   } else {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = (tmp != nullptr && *tmp != 0) ? tmp : "/tmp";
-    pattern += "/tavro-shell-transcript-XXXXXX";
-    // No interrupt between the file's creation and the handler knowing it.
-    sigset_t interrupts;
-    sigset_t before;
-    sigemptyset(&interrupts);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-      sigaddset(&interrupts, signal);
-    }
-    pthread_sigmask(SIG_BLOCK, &interrupts, &before);
-    int fd = mkstemp(pattern.data());
-    const int made = errno;
-    if (fd >= 0) {
-      close(fd);
-      transcript.removed.emplace(pattern);
-    }
-    pthread_sigmask(SIG_SETMASK, &before, nullptr);
-    if (fd < 0) {
-      err << "tavro-shell: cannot create a transcript file: " << std::strerror(made) << '\n';
+    std::string why;
+    if (!CreatePrivateFile(transcript.privateFile, why)) {
+      err << "tavro-shell: cannot create a transcript file: " << why << '\n';
       return false;
     }
-    transcript.path = pattern;
+    transcript.path = transcript.privateFile.path;
     transcript.isPrivate = true;
   }
   if (!transcript.isPrivate) {
     // The platform appends; make sure it can, so a bad name is a usage error now
     // rather than a transcript silently missing later.
-    int fd = open(transcript.path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    std::string why;
+    if (!CanAppend(transcript.path, why)) {
       err << "tavro-shell: cannot write the transcript " << ShownInMessage(transcript.path) << ": "
-          << std::strerror(errno) << '\n';
+          << why << '\n';
       return false;
     }
-    close(fd);
     transcript.startOffset = FileSize(transcript.path);
   }
-  setenv("TAVRO_UI_TRANSCRIPT", transcript.path.c_str(), 1);
+  SetVariable("TAVRO_UI_TRANSCRIPT", transcript.path);
   return true;
 }
 
@@ -217,8 +153,8 @@ bool ShowsAnErrorBox(const std::string& text) {
 }
 
 // Calls the entry point; false with the message when it raised.
-bool CallEntry(void* symbol, const CallOptions& options, std::ostream& out, std::ostream& err,
-               ListRows& rows) {
+bool CallEntry(void* symbol, HWND_T owner, const CallOptions& options, std::ostream& out,
+               std::ostream& err, ListRows& rows) {
   const std::string corp = options.corp.value_or("");
   const std::string user = options.user.value_or("");
   const std::string key = options.key.value_or("");
@@ -229,13 +165,12 @@ bool CallEntry(void* symbol, const CallOptions& options, std::ostream& out, std:
     if (IsListEntry(options.entry)) {
       TFolderList list{};
       auto entry = reinterpret_cast<TListEntry>(symbol);
-      entry(&list, kShellWindow, corp.c_str(), user.c_str(), function, key.c_str());
+      entry(&list, owner, corp.c_str(), user.c_str(), function, key.c_str());
       rows = PrintFolderList(list, out, err);
     } else {
       TShellResult result{};
       auto entry = reinterpret_cast<TShellEntry>(symbol);
-      entry(&result, kShellWindow, corp.c_str(), user.c_str(), function, key.c_str(),
-            extra.c_str());
+      entry(&result, owner, corp.c_str(), user.c_str(), function, key.c_str(), extra.c_str());
       std::string_view text(result.Text, strnlen(result.Text, sizeof result.Text));
       out << "Code=" << result.Code << " Text=" << ui::QuoteText(text) << '\n';
     }
@@ -251,16 +186,6 @@ bool CallEntry(void* symbol, const CallOptions& options, std::ostream& out, std:
 
 }  // namespace
 
-std::string DefaultModulePath() {
-  char self[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n <= 0) {
-    return "libManageEdit.so";
-  }
-  std::string path(self, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/') + 1) + "libManageEdit.so";
-}
-
 int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
   if (!IsEntryName(options.entry)) {
     err << "tavro-shell: \"" << ShownInMessage(options.entry)
@@ -269,19 +194,18 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
   }
   if (options.ui) {
     // The module reads its platform from the environment when it first needs one.
-    setenv("TAVRO_UI", options.ui->c_str(), 1);
+    SetVariable("TAVRO_UI", *options.ui);
   }
   if (options.script && *options.script == "-") {
     // The platform reads standard input itself when it first needs the script.
-    setenv("TAVRO_UI_SCRIPT", "-", 1);
+    SetVariable("TAVRO_UI_SCRIPT", "-");
   } else if (options.script) {
     std::ifstream probe(*options.script);
-    struct stat st {};
-    if (!probe || stat(options.script->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!probe || !IsRegularFile(*options.script)) {
       err << "tavro-shell: cannot read the script " << ShownInMessage(*options.script) << '\n';
       return kExitUsage;
     }
-    setenv("TAVRO_UI_SCRIPT", options.script->c_str(), 1);
+    SetVariable("TAVRO_UI_SCRIPT", *options.script);
   }
   if (!LoadHostLibrary(err)) {
     return kExitUsage;
@@ -290,7 +214,7 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
   if (module == nullptr) {
     return kExitUsage;
   }
-  void* symbol = dlsym(module, options.entry.c_str());
+  void* symbol = sys::GetProcAddress(module, options.entry);
   if (symbol == nullptr) {
     err << "tavro-shell: the module does not export " << options.entry << '\n';
     return kExitUsage;
@@ -301,7 +225,9 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
   }
 
   ListRows rows = ListRows::kPrinted;
-  bool returned = CallEntry(symbol, options, out, err, rows);
+  ShellWindow window = OpenShellWindow();
+  bool returned = CallEntry(symbol, window.handle, options, out, err, rows);
+  CloseShellWindow(window);
 
   std::string lines = ReadNewTranscript(transcript);
   PrintSummaries(lines, out);
@@ -311,8 +237,8 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
     if (!lines.empty() && lines.back() != '\n') {
       err << '\n';
     }
-    unlink(transcript.path.c_str());
-    transcript.removed.reset();
+    RemoveFile(transcript.path);
+    transcript.privateFile.guard.reset();
   }
   // A list whose read failed must not pass for an empty one.
   if (rows == ListRows::kNoFile) {
@@ -343,7 +269,7 @@ int ListEntries(const std::optional<std::string>& module, std::ostream& out, std
     return kExitUsage;
   }
   for (const char* name : kEntryNames) {
-    if (dlsym(handle, name) != nullptr) {
+    if (sys::GetProcAddress(handle, name) != nullptr) {
       out << name << '\n';
     }
   }

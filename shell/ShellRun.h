@@ -21,7 +21,8 @@ enum ExitStatus : int {
   kExitErrorShown = 6       // --strict: the call showed an error box or a failed print
 };
 
-// libManageEdit.so beside the running program.
+// The module beside the running program: libManageEdit.so, ManageEdit.dll on Windows
+// (defined with what else differs by platform, shell/ShellSystem.h).
 std::string DefaultModulePath();
 
 // The call of `tavro-shell call` (and of `run`, once its options are merged). A script

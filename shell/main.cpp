@@ -1,6 +1,5 @@
 // tavro-shell: loads the module and calls one of its entry points, as the banking
 // client's shell does, printing what the entry point hands back.
-#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -8,7 +7,8 @@
 
 #include "shell/ShellOptions.h"
 #include "shell/ShellRun.h"
-#include "shell/SignalCleanup.h"
+#include "shell/ShellSystem.h"
+#include "sys/ProgramArguments.h"
 
 namespace {
 
@@ -46,12 +46,12 @@ int Main(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A reader that goes away (tavro-shell ... | head) ends the output, not the process.
-  std::signal(SIGPIPE, SIG_IGN);
-  // Ctrl-C (or a stop) during a call removes the call's private transcript.
-  shell::InstallSignalCleanup();
+  shell::PrepareProcess();
   try {
-    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+    std::vector<std::string> args = sys::Utf8Arguments(argc, argv);
+    if (!args.empty()) {
+      args.erase(args.begin());  // the program's own name
+    }
     int status = Main(args);
     std::cout.flush();
     return status;

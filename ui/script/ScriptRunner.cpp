@@ -19,6 +19,33 @@
 namespace ui {
 namespace {
 
+// The folder separator of the system's file names, which a dialog's answer is joined with.
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
+// Whether a dialog's answer names a file from the root: "/..." on Linux; on Windows also
+// "\\..." and a drive's "X:\..." or "X:/...". Only its first bytes count, which are
+// ASCII in GBK too.
+bool IsAbsoluteAnswer(const std::string& answer) {
+  if (answer.empty()) {
+    return false;
+  }
+#ifdef _WIN32
+  if (answer.front() == '\\') {
+    return true;
+  }
+  const bool drive =
+      answer.size() >= 3 && answer[1] == ':' && (answer[2] == '\\' || answer[2] == '/');
+  if (drive) {
+    return true;
+  }
+#endif
+  return answer.front() == '/';
+}
+
 std::string ResultWord(int result) {
   switch (result) {
     case mrOk:
@@ -122,9 +149,12 @@ bool ScriptRunner::LoadScriptFile(const std::string& path) {
   if (path != "-") {
     // Made absolute now, so that a later change of the current folder cannot move it.
     std::error_code ignored;
-    std::filesystem::path folder =
-        std::filesystem::absolute(std::filesystem::path(path), ignored).parent_path();
-    scriptFolder_ = folder.string();
+    // The script's name and its folder are UTF-8 both ways: on Windows a path's narrow
+    // string is the ANSI code page's.
+    const std::u8string name(path.begin(), path.end());
+    const std::u8string folder =
+        std::filesystem::absolute(std::filesystem::path(name), ignored).parent_path().u8string();
+    scriptFolder_.assign(folder.begin(), folder.end());
   }
   return true;
 }
@@ -366,7 +396,7 @@ bool ScriptRunner::InputBox(const std::string& caption, const std::string& promp
 bool ScriptRunner::AnswerPath(const std::string& answer, std::string& path,
                               std::string& problem) const {
   path = answer;
-  if (scriptFolder_.empty() || answer.empty() || answer.front() == '/') {
+  if (scriptFolder_.empty() || answer.empty() || IsAbsoluteAnswer(answer)) {
     return true;
   }
   // Paths inside the module are GBK like every other text.
@@ -377,7 +407,7 @@ bool ScriptRunner::AnswerPath(const std::string& answer, std::string& path,
         " cannot be written in GBK, so a file cannot be named from it: " + sys::GbkToUtf8(answer);
     return false;
   }
-  path = *folder + (folder->back() == '/' ? "" : "/") + answer;
+  path = *folder + (folder->back() == kSeparator ? "" : std::string(1, kSeparator)) + answer;
   return true;
 }
 

@@ -1,10 +1,10 @@
-// The tools' arguments on Linux: as the program was given them.
-#include "host/ToolArguments.h"
+// A program's arguments on Linux: as the program was given them.
+#include "sys/ProgramArguments.h"
 
-namespace host {
+namespace sys {
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + (argc > 0 ? argc : 0));
 }
 
-}  // namespace host
+}  // namespace sys
