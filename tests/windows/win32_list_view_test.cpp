@@ -1,10 +1,17 @@
-// The Win32 platform's list view is virtual: a list of 100,000 rows is shown by a
-// LVS_OWNERDATA control that holds the row count only and asks the model for the texts
-// of a row when it needs them.
+// The Win32 platform's lists and trees. A list view is virtual: a list of 100,000 rows
+// is shown by a LVS_OWNERDATA control that holds the row count only and asks the model
+// for the texts of a row when it needs them. The operator's mouse on lists and trees,
+// through real window messages with no script playing (a timer on the thread, which
+// keeps running inside the form's loop and the menu's, acts as the operator): a right
+// press selects the row under it and the release opens the model's menu; a tree node's
+// button opens and closes the node in the model.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/win32/Win32Desktop.h"
 // The model's headers after the platform's: <windows.h> comes first (ui/win32/WinApi.h).
@@ -55,6 +62,218 @@ TEST(Win32ListView, HoldsOnlyTheRowCountAndAsksTheModelForARowsTexts) {
   EXPECT_NE(style & LVS_OWNERDATA, 0);
   EXPECT_EQ(lastValue, std::to_string((kRows - 1) * 2));
   EXPECT_FALSE(run.Failed());
+}
+
+// The operator's steps, one per tick of a thread timer, and the ticks so far; the
+// timer's callback has no other way to them than this pointer (one thread).
+struct Steps {
+  std::function<void(int)> Step;
+  int Ticks = 0;
+};
+Steps* gSteps = nullptr;
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+  gSteps->Step(gSteps->Ticks++);
+}
+
+// Runs form on the operator's desktop while step acts on each tick; gives up (closing
+// the menu and the form) after 10 s.
+void Operate(ui::win32::Win32Desktop& desktop, ui::TForm& form,
+             const std::function<void(int)>& step) {
+  Steps steps{[&](int tick) {
+    if (desktop.TopWindow() == nullptr) {
+      return;
+    }
+    if (tick > 100) {
+      EndMenu();
+      PostMessageW(desktop.TopWindow()->Handle(), WM_CLOSE, 0, 0);
+      return;
+    }
+    step(tick);
+  }};
+  gSteps = &steps;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, &Tick);
+  desktop.ShowModal(form);
+  KillTimer(nullptr, timer);
+  gSteps = nullptr;
+}
+
+LPARAM PointParam(POINT point) {
+  return MAKELPARAM(point.x, point.y);
+}
+
+TEST(Win32ListView, RightPressSelectsTheRowAndTheModelsMenuClicksTheChosenItem) {
+  ui::win32::Win32Desktop desktop(nullptr);
+  ui::TForm form(nullptr, "RowsFrm");
+  form.SetBounds(0, 0, 400, 300);
+  auto* list = ui::Create<ui::TListView>(&form, &form, "RowsLvw");
+  list->SetBounds(8, 8, 384, 284);
+  list->AddColumn({"Name", 120});
+  for (int row = 0; row < 20; ++row) {
+    list->AddItem("row " + std::to_string(row), {});
+  }
+  auto* menu = ui::Create<ui::TPopupMenu>(&form, nullptr, "RowsMnu");
+  auto* open = ui::Create<ui::TMenuItem>(&form, nullptr, "OpenItm", menu);
+  open->SetCaption("Open");
+  auto* line = ui::Create<ui::TMenuItem>(&form, nullptr, "LineItm", menu);
+  line->SetCaption("-");
+  auto* remove = ui::Create<ui::TMenuItem>(&form, nullptr, "RemoveItm", menu);
+  remove->SetCaption("Remove");
+  list->SetPopupMenu(menu);
+
+  std::vector<std::string> seen;
+  menu->OnPopup = [&](ui::TComponent*) {
+    seen.push_back("popup at row " + std::to_string(list->ItemIndex()));
+  };
+  open->OnClick = [&](ui::TComponent*) { seen.emplace_back("Open"); };
+  remove->OnClick = [&](ui::TComponent*) {
+    seen.push_back("Remove row " + std::to_string(list->ItemIndex()));
+    form.SetModalResult(ui::mrOk);
+  };
+  int menuItems = -1;
+  Operate(desktop, form, [&](int tick) {
+    HWND window = desktop.TopWindow()->WindowOf(*list);
+    if (tick == 1) {
+      RECT row{};
+      row.left = LVIR_BOUNDS;
+      SendMessageW(window, LVM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&row));
+      const POINT at{row.left + 20, (row.top + row.bottom) / 2};
+      PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, PointParam(at));
+      PostMessageW(window, WM_RBUTTONUP, 0, PointParam(at));
+    } else if (tick > 1 && menuItems < 0) {
+      // The open menu: Down twice passes the separator to the second item.
+      if (HWND shown = FindWindowW(L"#32768", nullptr);
+          shown != nullptr && IsWindowVisible(shown)) {
+        menuItems =
+            GetMenuItemCount(ui::win32::FromInteger<HMENU>(SendMessageW(shown, MN_GETHMENU, 0, 0)));
+        for (const WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+          PostMessageW(shown, WM_KEYDOWN, key, 1);
+          PostMessageW(shown, WM_KEYUP, key, 0xC0000001);
+        }
+      }
+    }
+  });
+
+  EXPECT_EQ(menuItems, 3);
+  EXPECT_EQ(seen, (std::vector<std::string>{"popup at row 3", "Remove row 3"}));
+}
+
+void PostKey(HWND window, WPARAM key) {
+  PostMessageW(window, WM_KEYDOWN, key, 1);
+  PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+}
+
+int ShownRow(HWND list) {
+  return static_cast<int>(
+      SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+}
+
+// Down arrows on the list move the model's row and the list shows it; Enter there
+// presses the form's default button.
+TEST(Win32ListView, ArrowsMoveTheRowAndEnterPressesTheDefaultButton) {
+  ui::win32::Win32Desktop desktop(nullptr);
+  ui::TForm form(nullptr, "KeysFrm");
+  form.SetBounds(0, 0, 400, 300);
+  auto* list = ui::Create<ui::TListView>(&form, &form, "RowsLvw");
+  list->SetBounds(8, 8, 384, 240);
+  list->AddColumn({"Name", 120});
+  for (int row = 0; row < 20; ++row) {
+    list->AddItem("row " + std::to_string(row), {});
+  }
+  list->SetItemIndex(2);
+  auto* ok = ui::Create<ui::TButton>(&form, &form, "OkBtn");
+  ok->SetBounds(300, 256, 80, 24);
+  ok->SetCaption("OK");
+  ok->SetDefault(true);
+  std::vector<std::string> seen;
+  ok->OnClick = [&](ui::TComponent*) {
+    seen.push_back("OK at row " + std::to_string(list->ItemIndex()));
+    form.SetModalResult(ui::mrOk);
+  };
+  Operate(desktop, form, [&](int tick) {
+    HWND window = desktop.TopWindow()->WindowOf(*list);
+    if (tick == 1) {
+      PostKey(window, VK_DOWN);
+      PostKey(window, VK_DOWN);
+      PostKey(window, VK_UP);
+    } else if (tick == 2) {
+      seen.push_back("model row " + std::to_string(list->ItemIndex()) + ", shown row " +
+                     std::to_string(ShownRow(window)));
+      PostKey(window, VK_RETURN);
+    }
+  });
+
+  EXPECT_EQ(form.ModalResult(), ui::mrOk);
+  EXPECT_EQ(seen, (std::vector<std::string>{"model row 3, shown row 3", "OK at row 3"}));
+}
+
+// The centre of a tree node's button: the point left of its text where the tree's hit
+// test finds the button.
+POINT ButtonOf(HWND tree, HTREEITEM item) {
+  RECT text{};
+  std::memcpy(&text, &item, sizeof item);  // the message takes the item in the rectangle
+  SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text));
+  const int y = (text.top + text.bottom) / 2;
+  for (int x = 0; x < text.left; ++x) {
+    TVHITTESTINFO hit{};
+    hit.pt = POINT{x, y};
+    SendMessageW(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if ((hit.flags & TVHT_ONITEMBUTTON) != 0) {
+      return hit.pt;
+    }
+  }
+  return POINT{-1, -1};
+}
+
+bool ShownOpen(HWND tree, HTREEITEM item) {
+  return (SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) &
+          TVIS_EXPANDED) != 0;
+}
+
+TEST(Win32TreeView, TheNodesButtonOpensAndClosesTheNodeInTheModelAndARightPressSelects) {
+  ui::win32::Win32Desktop desktop(nullptr);
+  ui::TForm form(nullptr, "TreeFrm");
+  form.SetBounds(0, 0, 300, 300);
+  auto* tree = ui::Create<ui::TTreeView>(&form, &form, "NodesTvw");
+  tree->SetBounds(8, 8, 284, 284);
+  ui::TTreeNode* parent = tree->AddChild(nullptr, "Parent");
+  tree->AddChild(parent, "Child A");
+  tree->AddChild(parent, "Child B");
+  tree->AddChild(nullptr, "Last");
+
+  std::vector<std::string> seen;
+  Operate(desktop, form, [&](int tick) {
+    HWND window = desktop.TopWindow()->WindowOf(*tree);
+    const auto first =
+        ui::win32::FromInteger<HTREEITEM>(SendMessageW(window, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    const POINT button = ButtonOf(window, first);
+    auto record = [&] {
+      seen.push_back(std::string("model ") + (parent->Expanded() ? "open" : "closed") + ", shown " +
+                     (ShownOpen(window, first) ? "open" : "closed"));
+    };
+    if (tick == 1 || tick == 3) {
+      PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, PointParam(button));
+      PostMessageW(window, WM_LBUTTONUP, 0, PointParam(button));
+    } else if (tick == 2) {
+      record();
+    } else if (tick == 4) {
+      record();
+      const auto last = ui::win32::FromInteger<HTREEITEM>(
+          SendMessageW(window, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(first)));
+      RECT text{};
+      std::memcpy(&text, &last, sizeof last);
+      SendMessageW(window, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text));
+      const POINT at{(text.left + text.right) / 2, (text.top + text.bottom) / 2};
+      PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, PointParam(at));
+      PostMessageW(window, WM_RBUTTONUP, 0, PointParam(at));
+    } else if (tick == 5) {
+      seen.push_back("selected " + (tree->Selected() != nullptr ? tree->Selected()->Text() : ""));
+      PostMessageW(desktop.TopWindow()->Handle(), WM_CLOSE, 0, 0);
+    }
+  });
+
+  EXPECT_EQ(seen, (std::vector<std::string>{"model open, shown open", "model closed, shown closed",
+                                            "selected Last"}));
 }
 
 }  // namespace

@@ -97,7 +97,13 @@ std::string ClipboardText(HWND window) {
   return text;
 }
 
+// A mouse message's point, signed (a point left of or above the window is negative).
+POINT PointOf(LPARAM point) {
+  return POINT{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+}
+
 // The index of node in its tree's order, as SelectItem takes it; -1 when absent.
+
 int TreeIndex(const TTreeView& tree, const TTreeNode* node) {
   const std::vector<TTreeNode*> nodes = tree.Nodes();
   const auto found = std::find(nodes.begin(), nodes.end(), node);
@@ -485,6 +491,12 @@ LRESULT FormWindow::OnNotify(NMHDR& header) {
       }
       return 0;
     }
+    case TVN_ITEMEXPANDINGW: {
+      auto* tree = dynamic_cast<TTreeView*>(control);
+      const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
+      return tree != nullptr && OnTreeExpanding(*tree, change.itemNew.hItem, change.action) ? TRUE
+                                                                                            : FALSE;
+    }
     case NM_DBLCLK:
       Input([&] { DblClickControl(*control); });
       return 0;
@@ -504,9 +516,105 @@ LRESULT CALLBACK FormWindow::ControlProc(HWND window, UINT message, WPARAM wPara
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
+bool FormWindow::OnTreeExpanding(TTreeView& tree, HTREEITEM item, UINT action) {
+  if (syncing_) {
+    return false;  // the tree shows what the model holds
+  }
+  const NativeControl& native = natives_.at(&tree);
+  for (const auto& [node, handle] : native.Nodes) {
+    if (handle == item) {
+      TTreeNode* open = tree.Node(TreeIndex(tree, node));
+      const bool expand = (action & TVE_EXPAND) != 0 && !node->Expanded();
+      Input([&] { Dispatch([&] { tree.SetExpanded(open, expand); }); });
+      break;
+    }
+  }
+  return true;
+}
+
+bool FormWindow::OnRightPress(TWinControl& target, HWND window, LPARAM point) {
+  const POINT at = PointOf(point);
+  if (auto* list = dynamic_cast<TListView*>(&target)) {
+    LVHITTESTINFO hit{};
+    hit.pt = at;
+    const auto row =
+        static_cast<int>(SendMessageW(window, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    Input([&] { row >= 0 ? SelectItem(*list, row) : FocusByOperator(*list); });
+    return true;
+  }
+  if (auto* tree = dynamic_cast<TTreeView*>(&target)) {
+    TVHITTESTINFO hit{};
+    hit.pt = at;
+    const auto item = FromInteger<HTREEITEM>(
+        SendMessageW(window, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    int index = -1;
+    for (const auto& [node, handle] : natives_.at(tree).Nodes) {
+      if (item != nullptr && handle == item && (hit.flags & TVHT_ONITEM) != 0) {
+        index = TreeIndex(*tree, node);
+      }
+    }
+    Input([&] { index >= 0 ? SelectItem(*tree, index) : FocusByOperator(*tree); });
+    return true;
+  }
+  return false;
+}
+
+bool FormWindow::OnRightRelease(TWinControl& target, HWND window, LPARAM point) {
+  TPopupMenu* menu = nullptr;
+  for (TControl* c = &target; c != nullptr && menu == nullptr; c = c->Parent()) {
+    menu = c->PopupMenu();
+  }
+  const bool list =
+      dynamic_cast<TListView*>(&target) != nullptr || dynamic_cast<TTreeView*>(&target) != nullptr;
+  if (menu == nullptr || !target.IsUsable()) {
+    return list;  // the press was the model's; the native control has nothing to finish
+  }
+  POINT screen = PointOf(point);
+  ClientToScreen(window, &screen);
+  ShowMenu(*menu, screen);
+  return true;
+}
+
+void FormWindow::ShowMenu(TPopupMenu& menu, POINT screen) {
+  if (!interactive_ || syncing_ || closed_ || !host_.TakesInput()) {
+    return;
+  }
+  Input([&] {
+    Dispatch([&] {
+      if (menu.OnPopup) {
+        menu.OnPopup(&menu);
+      }
+    });
+  });
+  HMENU popup = CreatePopupMenu();
+  std::vector<TMenuItem*> shown;
+  for (TMenuItem* item : menu.Items()) {
+    if (!item->Visible()) {
+      continue;
+    }
+    if (item->Caption() == "-") {
+      AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    shown.push_back(item);
+    const UINT flags =
+        MF_STRING | (item->Enabled() ? 0U : MF_GRAYED) | (item->Checked() ? MF_CHECKED : 0U);
+    AppendMenuW(popup, flags, shown.size(), WideFromGbk(item->Caption()).c_str());
+  }
+  const auto chosen = shown.empty() ? 0
+                                    : static_cast<std::size_t>(TrackPopupMenu(
+                                          popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                          screen.x, screen.y, 0, window_, nullptr));
+  DestroyMenu(popup);
+  if (chosen >= 1 && chosen <= shown.size()) {
+    TMenuItem* clicked = shown[chosen - 1];
+    Input([clicked] { Dispatch([clicked] { clicked->Click(); }); });
+  }
+}
+
 // Keys and typed characters go to the model, never to the native control; so does the
 // focus the operator moves with the mouse.
-bool FormWindow::OnControlMessage(HWND window, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+bool FormWindow::OnControlMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   int item = -1;
   TControl* control = window == window_ ? &form_ : ControlOfWindow(window, item);
   auto* target = dynamic_cast<TWinControl*>(control);
@@ -550,6 +658,10 @@ bool FormWindow::OnControlMessage(HWND window, UINT message, WPARAM wParam, LPAR
       Input([&] { TypeText(*target, *gbk); });
       return true;
     }
+    case WM_RBUTTONDOWN:
+      return OnRightPress(*target, window, lParam);
+    case WM_RBUTTONUP:
+      return OnRightRelease(*target, window, lParam);
     case WM_KEYUP:
     case WM_SYSKEYUP:
     case WM_SYSCHAR:

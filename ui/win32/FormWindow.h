@@ -67,6 +67,16 @@ class FormWindow {
   bool OnControlMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(HWND source, UINT code);
   LRESULT OnNotify(NMHDR& header);
+  // The right button over a control: a press selects the row or node under it (or only
+  // focuses), the release opens the model's menu of the control or its parents there.
+  bool OnRightPress(TWinControl& target, HWND window, LPARAM point);
+  bool OnRightRelease(TWinControl& target, HWND window, LPARAM point);
+  // The menu's OnPopup runs as it opens, then the items show as they are then; the
+  // chosen one is clicked.
+  void ShowMenu(TPopupMenu& menu, POINT screen);
+  // The operator's button on a tree's node: the model opens or closes it, and the tree
+  // shows that from the model's notice. True: the native tree must not do it itself.
+  bool OnTreeExpanding(TTreeView& tree, HTREEITEM item, UINT action);
   // Runs the operator's action on the model, then lets the platform show the outcome;
   // dropped while the form only shows or long work runs.
   void Input(const std::function<void()>& action);

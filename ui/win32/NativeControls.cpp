@@ -317,7 +317,8 @@ void ShowTree(const TTreeView& tree, HWND window, const TChangeRecord& changes,
     AddNodes(window, tree.TopNodes(), TVI_ROOT, native);
     SendMessageW(window, WM_SETREDRAW, TRUE, 0);
   }
-  if (changes.Has(chItems | chSelection)) {
+  // A node opened or closed is a change of the tree's look.
+  if (changes.Has(chItems | chSelection | chLook)) {
     ExpandNodes(window, tree.TopNodes(), native);
     auto found = native.Nodes.find(tree.Selected());
     TreeView_SelectItem(window, found != native.Nodes.end() ? found->second : nullptr);
