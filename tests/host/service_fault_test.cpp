@@ -1,7 +1,8 @@
 // Faults around tavro-bank serve running as a process of its own, with workstation
 // processes sending the mixed workload through it: the service killed in the middle
-// of commands and started again, a workstation killed in the middle of a batch and,
-// on PostgreSQL, the bank's server restarted under load. After each, the bank holds
+// of commands and started again, answers lost between the service and the
+// workstations, a workstation killed in the middle of a batch and, on PostgreSQL,
+// the bank's server restarted under load. After each, the bank holds
 // what the workstations were told: every write answered as done once, none answered
 // "nothing stored", and the ledger of answers one entry per write the bank holds.
 // On the embedded bank, and on PostgreSQL when the run asks for that engine.
@@ -22,6 +23,7 @@
 #include <thread>
 
 #include "HostTestSupport.h"
+#include "LossyRelay.h"
 #include "PrivateCluster.h"
 #include "Workstations.h"
 #include "host/PostgresDb.h"
@@ -112,6 +114,7 @@ class ServiceProcess {
     }
   }
   std::string Url() const { return "https://127.0.0.1:" + std::to_string(port_) + "/"; }
+  int port() const { return port_; }
 
  private:
   std::string bank_;
@@ -228,6 +231,23 @@ TEST_F(ServiceFaults, TheServiceKilledInTheMiddleAndStartedAgainLosesNothingAndD
   const std::unique_ptr<host::Db> admin = Open();
   // The kill landed while the workstations were sending: they went on after it.
   EXPECT_LT(atKill, std::stoi(hosttest::Scalar(*admin, "SELECT count(*) FROM service_ledger")));
+  hosttest::CheckBank(*admin, sent, true, !pg_);
+  CheckTold(*admin, sent);
+}
+
+// A relay between the workstations and the service loses the answer of every 7th
+// request after passing it on: the workstations send those again under their request
+// ids, the service answers a committed write from its ledger and runs it no more.
+TEST_F(ServiceFaults, AnswersLostOnTheWayLoseNothingAndDoubleNothing) {
+  hosttest::LossyRelay relay(service_->port(), 7);
+  const std::vector<Sent> sent =
+      hosttest::RunWorkstations({relay.Url(), ""}, {6, Commands(150), 22});
+  const std::unique_ptr<host::Db> admin = Open();
+  // Answers were lost, and some of them were of writes the service had committed.
+  EXPECT_GT(relay.lost(), 0);
+  RecordProperty("answers_lost", relay.lost());
+  const std::string log = tavro_test::ReadFile(dir_.File("access.log"));
+  EXPECT_NE(log.find(" proc=answer-kept "), std::string::npos) << "no write was answered again";
   hosttest::CheckBank(*admin, sent, true, !pg_);
   CheckTold(*admin, sent);
 }
