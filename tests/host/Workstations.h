@@ -31,12 +31,17 @@ struct Sent {
   std::string marker;  // the name, account number or mask it writes
   int status = -1;     // qelCommand's status
   std::string answer;  // the first field of the answer (UTF-8)
+  double ms = 0;       // how long qelCommand took
 };
 
 struct Workload {
   int workers = 8;
-  int commands = 2000;
+  int commands = 2000;  // each workstation's, or the most it sends within seconds
   unsigned seed = 1;
+  int seconds = 0;  // above 0: each workstation sends for this long
+  // Through a service: workstation w signs in as logins[w % size] (all with the
+  // password file the run names); empty, the run's own login.
+  std::vector<std::string> logins{};
 };
 
 // Where the workstations find the bank: TAVRO_BANK_URL, or TAVRO_BANK_DB when url is

@@ -4,10 +4,6 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,9 +22,11 @@
 #include "host/TavroClient.h"
 #include "host/WireText.h"
 #include "tests/host/HostTestSupport.h"
+#include "tests/host/LossyRelay.h"
 
 namespace {
 
+using hosttest::LossyRelay;
 using hosttest::TempDir;
 
 // A command's outcome as the frames carried it.
@@ -592,101 +590,12 @@ TEST_F(ServiceTest, TheHostLibraryThroughTheServiceAnswersAsTheEmbeddedBank) {
   }
 }
 
-// A TCP relay in front of the service that can lose answers: with cuts above zero,
-// the next connection that has carried a request closes as soon as the service's
-// answer starts, before the workstation sees any of it.
-class LossyRelay {
- public:
-  explicit LossyRelay(int target) : target_(target) {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        listen(listener_, 8) != 0 ||
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-      throw std::runtime_error("the relay cannot listen");
-    }
-    port_ = ntohs(address.sin_port);
-    thread_ = std::thread([this] { Serve(); });
-  }
-  ~LossyRelay() {
-    over_ = true;
-    thread_.join();
-    close(listener_);
-  }
-  LossyRelay(const LossyRelay&) = delete;
-  LossyRelay& operator=(const LossyRelay&) = delete;
-  int port() const { return port_; }
-  std::atomic<int> cuts{0};
-
- private:
-  void Serve() {
-    while (!over_) {
-      pollfd ready{listener_, POLLIN, 0};
-      if (poll(&ready, 1, 100) <= 0) {
-        continue;
-      }
-      const int client = accept(listener_, nullptr, nullptr);
-      const int server = socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in address{};
-      address.sin_family = AF_INET;
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      address.sin_port = htons(static_cast<std::uint16_t>(target_));
-      if (connect(server, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        Pump(client, server);
-      }
-      close(server);
-      close(client);
-    }
-  }
-  // Relays until either side closes; one connection at a time is enough here.
-  void Pump(int client, int server) {
-    std::array<char, 16384> buffer{};
-    bool requested = false;
-    while (!over_) {
-      pollfd ends[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
-      if (poll(ends, 2, 100) <= 0) {
-        continue;
-      }
-      for (int i = 0; i < 2; ++i) {
-        if ((ends[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
-          continue;
-        }
-        const ssize_t n = read(ends[i].fd, buffer.data(), buffer.size());
-        if (n <= 0) {
-          return;
-        }
-        // The first read from the workstation of more than 200 bytes counts as a
-        // request: on a kept-alive connection that is the request itself (a new
-        // connection's handshake may be cut too, which is also a lost answer).
-        requested = requested || (i == 0 && n > 200);
-        if (i == 1 && requested && n > 100 && cuts > 0) {
-          --cuts;
-          return;
-        }
-        if (write(ends[1 - i].fd, buffer.data(), static_cast<std::size_t>(n)) != n) {
-          return;
-        }
-      }
-    }
-  }
-
-  int target_;
-  int listener_ = -1;
-  int port_ = 0;
-  std::atomic<bool> over_{false};
-  std::thread thread_;
-};
-
 TEST_F(ServiceTest, TheHostLibrarySendsACommandWhoseAnswerWasLostAgainAndItIsDoneOnce) {
   const std::string password = dir_.File("password");
   tavro_test::WriteFile(password, "pw twelve\n");
   chmod(password.c_str(), 0600);
   LossyRelay relay(service_->port());
-  const std::string url = "https://127.0.0.1:" + std::to_string(relay.port()) + "/";
-  tavro_test::ScopedEnv service("TAVRO_BANK_URL", url.c_str());
+  tavro_test::ScopedEnv service("TAVRO_BANK_URL", relay.Url().c_str());
   tavro_test::ScopedEnv login("TAVRO_SERVICE_LOGIN", "ws12");
   tavro_test::ScopedEnv secret("TAVRO_SERVICE_PASSWORD_FILE", password.c_str());
   tavro_test::ScopedEnv ca("TAVRO_SERVICE_CA", certs_->File("cert.pem").c_str());
@@ -694,7 +603,7 @@ TEST_F(ServiceTest, TheHostLibrarySendsACommandWhoseAnswerWasLostAgainAndItIsDon
   relay.cuts = 1;
   const LibraryAnswer written =
       CallLibrary("exec MN_UsageInsert '0012','000001','lost answer',9", false, "");
-  EXPECT_EQ(relay.cuts, 0);
+  EXPECT_EQ(relay.lost(), 1);
   EXPECT_EQ(written.status, 0) << written.error;
   EXPECT_EQ(written.answer, "1\r\n");
   EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE usage = 'lost answer'"), "1");
@@ -705,6 +614,7 @@ TEST_F(ServiceTest, TheHostLibrarySendsACommandWhoseAnswerWasLostAgainAndItIsDon
       CallLibrary("exec MN_UsageInsert '0012','000001','never seen',8", false, "");
   EXPECT_EQ(lost.status, 4);
   EXPECT_NE(lost.error.find("may have been stored"), std::string::npos) << lost.error;
+  EXPECT_EQ(relay.lost(), 4);
   EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE usage = 'never seen'"), "1");
 }
 

@@ -1,0 +1,50 @@
+// A TCP relay between workstations and the bank's service that loses answers: a
+// request it picks is passed on whole, and the workstation's connection is closed
+// as soon as the service starts to answer, so that the service runs the command and
+// the workstation never learns how it ended. It serves every connection at once, so
+// that workstation processes can send through it side by side.
+#pragma once
+
+#include <atomic>
+#include <list>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace hosttest {
+
+class LossyRelay {
+ public:
+  // Relays 127.0.0.1:port() to 127.0.0.1:target; loses the answer of every
+  // everyNth request it carries (0: only those asked for through cuts).
+  explicit LossyRelay(int target, int everyNth = 0);
+  ~LossyRelay();
+  LossyRelay(const LossyRelay&) = delete;
+  LossyRelay& operator=(const LossyRelay&) = delete;
+
+  int port() const { return port_; }
+  std::string Url() const;
+  // How many answers it lost.
+  int lost() const { return lost_; }
+
+  // The next cuts requests lose their answers (on top of every Nth).
+  std::atomic<int> cuts{0};
+
+ private:
+  void Serve();
+  void Pump(int client, int server);
+  bool CutThisOne();
+
+  int target_;
+  int everyNth_;
+  int listener_ = -1;
+  int port_ = 0;
+  std::atomic<bool> over_{false};
+  std::atomic<int> requests_{0};
+  std::atomic<int> lost_{0};
+  std::mutex mutex_;  // guards connections_
+  std::list<std::thread> connections_;
+  std::thread thread_;
+};
+
+}  // namespace hosttest
