@@ -130,6 +130,8 @@ class ServiceTest : public ::testing::Test {
     auto client = std::make_unique<httplib::SSLClient>("127.0.0.1", service_->port());
     client->set_ca_cert_path(certs_->File("cert.pem").c_str());
     client->enable_server_certificate_verification(true);
+    // As the host library waits: a slow hash or a busy machine is no lost answer.
+    client->set_read_timeout(120);
     return client;
   }
 
