@@ -3,5 +3,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=${1:-default}
+# A compiler cache when there is one: a second run of CI on the same machine rebuilds
+# only what changed (it takes effect when a build folder is first configured).
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+  export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+fi
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset"
