@@ -5,10 +5,9 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 
-#include "sys/CodePage.h"
 #include "sys/Win32Api.h"
+#include "ui/GdiTextExtent.h"
 #include "ui/headless/TextMeasure.h"
 
 namespace ui {
@@ -76,35 +75,7 @@ TextMeasure::~TextMeasure() = default;
 
 TextSize TextMeasure::Extent(const TFont& font, const std::string& text) {
   const SelectedFont selected(fonts_->dc, ScreenFontOf(font));
-  TEXTMETRICW metrics{};
-  if (::GetTextMetricsW(fonts_->dc, &metrics) == 0) {
-    throw std::runtime_error("no metrics of the font to measure text with (GDI)");
-  }
-  const std::wstring wide = sys::win32::Widen(sys::GbkToUtf8(text));
-  // Lines end at "\n" (a "\r" before it goes with it); a text ending in a line break has
-  // an empty last line, as pango lays it out.
-  TextSize size;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = wide.find(L'\n', start);
-    std::wstring_view line(wide.data() + start,
-                           (end == std::wstring::npos ? wide.size() : end) - start);
-    if (!line.empty() && line.back() == L'\r') {
-      line.remove_suffix(1);
-    }
-    SIZE extent{};
-    if (!line.empty() && ::GetTextExtentPoint32W(fonts_->dc, line.data(),
-                                                 static_cast<int>(line.size()), &extent) == 0) {
-      throw std::runtime_error("text could not be measured (GDI)");
-    }
-    size.Width = std::max(size.Width, static_cast<int>(extent.cx));
-    size.Height += metrics.tmHeight;
-    if (end == std::wstring::npos) {
-      break;
-    }
-    start = end + 1;
-  }
-  return size;
+  return GdiTextExtent(fonts_->dc, text);
 }
 
 }  // namespace ui

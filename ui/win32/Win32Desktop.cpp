@@ -10,6 +10,7 @@
 #include "sys/CodePage.h"
 #include "ui/Edits.h"
 #include "ui/Forms.h"
+#include "ui/GdiTextExtent.h"
 #include "ui/Input.h"
 #include "ui/StdCtrls.h"
 #include "ui/win32/GdiPrinter.h"
@@ -434,32 +435,12 @@ TextSize Win32Desktop::TextExtent(const TFont& font, const std::string& text) {
     throw std::runtime_error("no device context to measure text with (GDI)");
   }
   HGDIOBJ previous = SelectObject(measureDc_, measureFonts_.Get(font, kScreenPixelsPerInch));
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(measureDc_, &metrics);
-  const std::wstring wide = WideFromGbk(text);
-  // Lines end at "\n" (a "\r" before it goes with it).
-  TextSize size;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = wide.find(L'\n', start);
-    std::wstring_view line(wide.data() + start,
-                           (end == std::wstring::npos ? wide.size() : end) - start);
-    if (!line.empty() && line.back() == L'\r') {
-      line.remove_suffix(1);
-    }
-    SIZE extent{};
-    if (!line.empty()) {
-      GetTextExtentPoint32W(measureDc_, line.data(), static_cast<int>(line.size()), &extent);
-    }
-    size.Width = std::max(size.Width, static_cast<int>(extent.cx));
-    size.Height += metrics.tmHeight;
-    if (end == std::wstring::npos) {
-      break;
-    }
-    start = end + 1;
-  }
-  SelectObject(measureDc_, previous);
-  return size;
+  struct Deselect {
+    HDC dc;
+    HGDIOBJ previous;
+    ~Deselect() { SelectObject(dc, previous); }
+  } deselect{measureDc_, previous};
+  return GdiTextExtent(measureDc_, text);
 }
 
 void Win32Desktop::EntryCallEnded() {
