@@ -4,13 +4,15 @@
 // through real window messages with no script playing (a timer on the thread, which
 // keeps running inside the form's loop and the menu's, acts as the operator): a right
 // press selects the row under it and the release opens the model's menu; a tree node's
-// button opens and closes the node in the model.
+// button opens and closes the node in the model; an edit's menu works through the model
+// and the system's clipboard.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/win32/Win32Desktop.h"
@@ -274,6 +276,93 @@ TEST(Win32TreeView, TheNodesButtonOpensAndClosesTheNodeInTheModelAndARightPressS
 
   EXPECT_EQ(seen, (std::vector<std::string>{"model open, shown open", "model closed, shown closed",
                                             "selected Last"}));
+}
+
+// The system's clipboard as text.
+std::wstring Clipboard() {
+  std::wstring text;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
+        text = wide;
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+  }
+  return text;
+}
+
+void SetClipboard(const std::wstring& text) {
+  if (!OpenClipboard(nullptr)) {
+    return;
+  }
+  EmptyClipboard();
+  const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  std::memcpy(GlobalLock(data), text.c_str(), bytes);
+  GlobalUnlock(data);
+  SetClipboardData(CF_UNICODETEXT, data);
+  CloseClipboard();
+}
+
+// An edit with no menu of its own: the right button opens the system's edit menu, and
+// its Select All, Copy and Paste (chosen by their letters) go through the model: the
+// copied text is on the clipboard, a paste is the model's text and the shown one.
+TEST(Win32Edit, TheEditsMenuSelectsCopiesAndPastesThroughTheModel) {
+  ui::win32::Win32Desktop desktop(nullptr);
+  ui::TForm form(nullptr, "EditFrm");
+  form.SetBounds(0, 0, 300, 120);
+  auto* name = ui::Create<ui::TEdit>(&form, &form, "NameEdt");
+  name->SetBounds(8, 8, 200, 24);
+  name->SetText("abc");
+  auto* note = ui::Create<ui::TEdit>(&form, &form, "NoteEdt");
+  note->SetBounds(8, 48, 200, 24);
+
+  // Each step: the edit to open the menu on, the letter to choose there.
+  const std::vector<std::pair<ui::TEdit*, wchar_t>> steps{{name, L'a'}, {name, L'c'}, {note, L'p'}};
+  std::size_t step = 0;
+  bool menuOpen = false;
+  int menuItems = -1;
+  std::wstring copied;
+  std::wstring shownNote;
+  Operate(desktop, form, [&](int) {
+    HWND shown = FindWindowW(L"#32768", nullptr);
+    const bool visible = shown != nullptr && IsWindowVisible(shown);
+    if (step == steps.size()) {
+      shownNote.resize(64);
+      shownNote.resize(static_cast<std::size_t>(
+          GetWindowTextW(desktop.TopWindow()->WindowOf(*note), shownNote.data(), 64)));
+      PostMessageW(desktop.TopWindow()->Handle(), WM_CLOSE, 0, 0);
+      return;
+    }
+    if (visible) {
+      menuItems =
+          GetMenuItemCount(ui::win32::FromInteger<HMENU>(SendMessageW(shown, MN_GETHMENU, 0, 0)));
+      PostMessageW(shown, WM_CHAR, steps[step].second, 1);
+      menuOpen = false;
+      ++step;
+      return;
+    }
+    if (menuOpen) {
+      return;  // the menu is on its way
+    }
+    if (step == 2) {
+      copied = Clipboard();
+      SetClipboard(L"\u4e2d\u6587");
+    }
+    HWND window = desktop.TopWindow()->WindowOf(*steps[step].first);
+    const POINT at{10, 10};
+    PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, PointParam(at));
+    PostMessageW(window, WM_RBUTTONUP, 0, PointParam(at));
+    menuOpen = true;
+  });
+
+  EXPECT_EQ(menuItems, 6);  // five and a separator
+  EXPECT_EQ(copied, L"abc");
+  EXPECT_EQ(note->Text(), "\xd6\xd0\xce\xc4");  // 中文 in GBK
+  EXPECT_EQ(shownNote, L"\u4e2d\u6587");
+  EXPECT_EQ(name->Text(), "abc");
 }
 
 }  // namespace

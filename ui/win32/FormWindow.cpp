@@ -3,6 +3,8 @@
 #include "ui/win32/FormWindow.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "ui/Input.h"
@@ -95,6 +97,55 @@ std::string ClipboardText(HWND window) {
   }
   CloseClipboard();
   return text;
+}
+
+// The system's clipboard takes text as UTF-16.
+void SetClipboardText(HWND window, const std::string& gbk) {
+  const std::wstring wide = WideFromGbk(gbk);
+  if (!OpenClipboard(window)) {
+    return;
+  }
+  EmptyClipboard();
+  const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    void* at = GlobalLock(data);
+    if (at != nullptr) {
+      std::memcpy(at, wide.c_str(), bytes);
+      GlobalUnlock(data);
+    }
+    if (at == nullptr || SetClipboardData(CF_UNICODETEXT, data) == nullptr) {
+      GlobalFree(data);  // the clipboard owns it only once set
+    }
+  }
+  CloseClipboard();
+}
+
+// The texts of an edit's menu as Windows gives them in the thread's language.
+struct EditMenuTexts {
+  const wchar_t* Cut;
+  const wchar_t* Copy;
+  const wchar_t* Paste;
+  const wchar_t* Delete;
+  const wchar_t* SelectAll;
+};
+
+EditMenuTexts EditMenuTextsNow() {
+  const LANGID language = LANGIDFROMLCID(GetThreadLocale());
+  if (PRIMARYLANGID(language) == LANG_CHINESE) {
+    if (SUBLANGID(language) == SUBLANG_CHINESE_SIMPLIFIED ||
+        SUBLANGID(language) == SUBLANG_CHINESE_SINGAPORE) {
+      return {L"\u526a\u5207(&T)", L"\u590d\u5236(&C)", L"\u7c98\u8d34(&P)", L"\u5220\u9664(&D)",
+              L"\u5168\u9009(&A)"};
+    }
+    return {L"\u526a\u4e0b(&T)", L"\u8907\u88fd(&C)", L"\u8cbc\u4e0a(&P)", L"\u522a\u9664(&D)",
+            L"\u5168\u9078(&A)"};
+  }
+  return {L"Cu&t", L"&Copy", L"&Paste", L"&Delete", L"Select &All"};
+}
+
+bool HidesText(const TWinControl& target) {
+  const auto* edit = dynamic_cast<const TEdit*>(&target);
+  return edit != nullptr && edit->PasswordChar() != 0;
 }
 
 // A mouse message's point, signed (a point left of or above the window is negative).
@@ -566,13 +617,89 @@ bool FormWindow::OnRightRelease(TWinControl& target, HWND window, LPARAM point) 
   }
   const bool list =
       dynamic_cast<TListView*>(&target) != nullptr || dynamic_cast<TTreeView*>(&target) != nullptr;
-  if (menu == nullptr || !target.IsUsable()) {
+  auto* edit = dynamic_cast<TCustomEdit*>(&target);
+  if ((menu == nullptr && edit == nullptr) || !target.IsUsable()) {
     return list;  // the press was the model's; the native control has nothing to finish
   }
   POINT screen = PointOf(point);
   ClientToScreen(window, &screen);
-  ShowMenu(*menu, screen);
+  if (menu != nullptr) {
+    ShowMenu(*menu, screen);
+  } else {
+    ShowEditMenu(*edit, screen);
+  }
   return true;
+}
+
+void FormWindow::ShowEditMenu(TCustomEdit& edit, POINT screen) {
+  if (!interactive_ || syncing_ || closed_ || !host_.TakesInput()) {
+    return;
+  }
+  const bool selected = edit.SelLength() != 0;
+  const bool writable = !edit.ReadOnly();
+  const bool hidden = HidesText(edit);
+  enum : UINT { kCut = 1, kCopy, kPaste, kDelete, kSelectAll };
+  const EditMenuTexts texts = EditMenuTextsNow();
+  HMENU popup = CreatePopupMenu();
+  auto add = [&](UINT id, const wchar_t* text, bool enabled) {
+    AppendMenuW(popup, MF_STRING | (enabled ? 0U : MF_GRAYED), id, text);
+  };
+  add(kCut, texts.Cut, selected && writable && !hidden);
+  add(kCopy, texts.Copy, selected && !hidden);
+  add(kPaste, texts.Paste, writable && IsClipboardFormatAvailable(CF_UNICODETEXT) != 0);
+  add(kDelete, texts.Delete, selected && writable);
+  AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+  add(kSelectAll, texts.SelectAll, !edit.Text().empty());
+  const UINT chosen =
+      static_cast<UINT>(TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                       screen.x, screen.y, 0, window_, nullptr));
+  DestroyMenu(popup);
+  if (chosen == 0 || !edit.IsUsable()) {
+    return;
+  }
+  Input([&] { FocusByOperator(edit); });
+  if (!edit.Focused()) {
+    return;
+  }
+  switch (chosen) {
+    case kCut:
+      CutSelection(edit);
+      break;
+    case kCopy:
+      Input([&] { PressKey(edit, 'C', ssCtrl); });
+      CopySelection(edit);
+      break;
+    case kPaste:
+      if (const std::string text = ClipboardText(window_); !text.empty()) {
+        Input([&] { PasteText(edit, text); });
+      }
+      break;
+    case kDelete:
+      Input([&] { PressKey(edit, vk::Delete); });
+      break;
+    case kSelectAll:
+      Input([&] { PressKey(edit, 'A', ssCtrl); });
+      break;
+    default:
+      break;
+  }
+}
+
+void FormWindow::CopySelection(const TWinControl& target) {
+  const auto* edit = dynamic_cast<const TCustomEdit*>(&target);
+  if (edit != nullptr && edit->SelLength() != 0 && !HidesText(target)) {
+    SetClipboardText(window_, edit->SelText());
+  }
+}
+
+// A read-only or password text is not cut.
+void FormWindow::CutSelection(TWinControl& target) {
+  const auto* edit = dynamic_cast<const TCustomEdit*>(&target);
+  if (edit == nullptr || edit->ReadOnly() || HidesText(target)) {
+    return;
+  }
+  CopySelection(target);
+  Input([&] { PressKey(target, 'X', ssCtrl); });
 }
 
 void FormWindow::ShowMenu(TPopupMenu& menu, POINT screen) {
@@ -642,6 +769,22 @@ bool FormWindow::OnControlMessage(HWND window, UINT message, WPARAM wParam, LPAR
         Input([&] { PasteText(*target, text); });
         return true;
       }
+      if (IsEditor(*target) && wParam == 'C' && shift == ssCtrl) {
+        Input([&] { PressKey(*target, 'C', ssCtrl); });
+        CopySelection(*target);
+        return true;
+      }
+      if (IsEditor(*target) && wParam == 'X' && shift == ssCtrl) {
+        CutSelection(*target);
+        return true;
+      }
+      if (auto* edit = dynamic_cast<TCustomEdit*>(target);
+          edit != nullptr && (wParam == VK_APPS || (wParam == VK_F10 && shift == ssShift))) {
+        RECT box{};
+        GetWindowRect(window, &box);
+        ShowEditMenu(*edit, POINT{box.left + 4, box.bottom});
+        return true;
+      }
       Input([&] { PressKey(*target, static_cast<std::uint16_t>(wParam), shift); });
       return true;
     }
@@ -662,6 +805,8 @@ bool FormWindow::OnControlMessage(HWND window, UINT message, WPARAM wParam, LPAR
       return OnRightPress(*target, window, lParam);
     case WM_RBUTTONUP:
       return OnRightRelease(*target, window, lParam);
+    case WM_CONTEXTMENU:
+      return IsEditor(*target);  // an edit's own menu would change its text behind the model
     case WM_KEYUP:
     case WM_SYSKEYUP:
     case WM_SYSCHAR:

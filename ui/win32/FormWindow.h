@@ -74,6 +74,14 @@ class FormWindow {
   // The menu's OnPopup runs as it opens, then the items show as they are then; the
   // chosen one is clicked.
   void ShowMenu(TPopupMenu& menu, POINT screen);
+  // An edit without a menu of its own has the system's: Cut, Copy, Paste, Delete and
+  // Select All, each done through the model as its keys are, so the edit's rules judge
+  // the change and the model and the screen never part.
+  void ShowEditMenu(TCustomEdit& edit, POINT screen);
+  // The selection onto the system's clipboard (never a password's); a cut then takes it
+  // out through the model.
+  void CopySelection(const TWinControl& target);
+  void CutSelection(TWinControl& target);
   // The operator's button on a tree's node: the model opens or closes it, and the tree
   // shows that from the model's notice. True: the native tree must not do it itself.
   bool OnTreeExpanding(TTreeView& tree, HTREEITEM item, UINT action);
