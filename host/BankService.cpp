@@ -348,6 +348,33 @@ void Refuse(httplib::Response& res, int status, const std::string& text) {
   res.set_content(text + "\n", "text/plain");
 }
 
+std::string UtcNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char when[32];
+  std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return when;
+}
+
+// A login name as anybody may send it, fit for one field of a log line: at most 64
+// characters, anything but letters, digits and ._@- shown as '?', "-" for none.
+std::string LoggedName(const std::string& login) {
+  constexpr std::size_t kLoggedMax = 64;
+  if (login.empty()) {
+    return "-";
+  }
+  std::string shown = login.substr(0, kLoggedMax);
+  for (char& c : shown) {
+    const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                       c == '.' || c == '_' || c == '@' || c == '-';
+    if (!plain) {
+      c = '?';
+    }
+  }
+  return shown;
+}
+
 }  // namespace
 
 struct BankService::State {
@@ -414,15 +441,23 @@ struct BankService::State {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::steady_clock::now() - start)
                         .count();
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char when[32];
-    std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
     std::lock_guard<std::mutex> guard(lock);
-    *options.accessLog << when << " login=" << login << " corp=" << info.corp
+    *options.accessLog << UtcNow() << " login=" << login << " corp=" << info.corp
                        << " operator=" << info.op << " proc=" << info.proc
                        << " status=" << static_cast<int>(status) << " ms=" << ms << std::endl;
+  }
+  // A request refused before any command ran, in the same log, so that failed sign-ins
+  // and refused sessions show: the login as sent (made harmless), the address, the HTTP
+  // status and a word for why.
+  void Refused(httplib::Response& res, const httplib::Request& req, const std::string& login,
+               int status, const char* why, const std::string& text) {
+    Refuse(res, status, text);
+    if (options.accessLog == nullptr) {
+      return;
+    }
+    std::lock_guard<std::mutex> guard(lock);
+    *options.accessLog << UtcNow() << " login=" << LoggedName(login) << " addr=" << req.remote_addr
+                       << " refused=" << status << " why=" << why << std::endl;
   }
 
   void SignIn(const httplib::Request& req, httplib::Response& res);
@@ -438,14 +473,15 @@ void BankService::State::SignIn(const httplib::Request& req, httplib::Response& 
   const std::string login = req.body.substr(0, cut);
   const std::pair<std::string, std::string> key{login, req.remote_addr};
   if (SignInPaused(key)) {
-    return Refuse(res, 429, "too many failed sign-ins; try again later");
+    return Refused(res, req, login, 429, "paused", "too many failed sign-ins; try again later");
   }
   Lease lease(pool);
   const std::optional<Session> session =
       host::SignIn(lease.db(), login, req.body.substr(cut + 1), Now());
   if (!session) {
     SignInFailed(key);
-    return Refuse(res, 401, "sign-in refused: wrong login name or password");
+    return Refused(res, req, login, 401, "sign-in",
+                   "sign-in refused: wrong login name or password");
   }
   SignInSucceeded(key);
   PruneLedger(lease.db(), Now());
@@ -483,12 +519,13 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
   {
     scope = SessionScope(lease->db(), BearerToken(req), Now());
     if (!scope) {
-      return Refuse(res, 401, "no session: sign in");
+      return Refused(res, req, "", 401, "session", "no session: sign in");
     }
     // A retry of a write that committed: the first answer, and nothing runs.
     if (std::optional<LedgerEntry> kept = FindAnswer(lease->db(), scope->login, requestId)) {
       if (kept->command != digest) {
-        return Refuse(res, 409, "request id " + requestId + " was used for another command");
+        return Refused(res, req, scope->login, 409, "request-id",
+                       "request id " + requestId + " was used for another command");
       }
       CommandInfo replayed;
       replayed.proc = "answer-kept";
@@ -499,7 +536,8 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
     }
   }
   if (!Enter(scope->login)) {
-    return Refuse(res, 429, "too many commands of login " + scope->login + " at once");
+    return Refused(res, req, scope->login, 429, "in-flight",
+                   "too many commands of login " + scope->login + " at once");
   }
   const std::string login = scope->login;
   res.set_chunked_content_provider(
@@ -574,13 +612,13 @@ BankService::BankService(const ServiceOptions& options) : state_(std::make_uniqu
   // The HTTP library refuses a request over the limit before any handler sees it, with
   // an empty answer: the workstation's operator is told why.
   server.set_error_handler(httplib::Server::HandlerWithResponse(
-      [](const httplib::Request& /*req*/, httplib::Response& res) {
+      [s = state_.get()](const httplib::Request& req, httplib::Response& res) {
         if (res.status != 413 || !res.body.empty()) {
           return httplib::Server::HandlerResponse::Unhandled;
         }
-        Refuse(res, 413,
-               "the request is larger than the " + std::to_string(kBodyMax) +
-                   " bytes the service takes; nothing of it was done");
+        s->Refused(res, req, "", 413, "size",
+                   "the request is larger than the " + std::to_string(kBodyMax) +
+                       " bytes the service takes; nothing of it was done");
         return httplib::Server::HandlerResponse::Handled;
       }));
   server.set_keep_alive_max_count(1000);
@@ -601,7 +639,8 @@ BankService::BankService(const ServiceOptions& options) : state_(std::make_uniqu
       try {
         (s->*handler)(req, res);
       } catch (const std::exception& e) {
-        Refuse(res, 503, std::string("the bank cannot serve: ") + e.what());
+        s->Refused(res, req, "", 503, "unavailable",
+                   std::string("the bank cannot serve: ") + e.what());
       }
     };
   };

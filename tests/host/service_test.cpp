@@ -368,11 +368,15 @@ TEST_F(ServiceTest, ALoginOverItsCommandsInFlightIsRefusedWhileOthersRun) {
 }
 
 // The access log has one line per command with its time, login, corporation,
-// operator, procedure, status and duration, and never a password nor a field's value.
+// operator, procedure, status and duration, and one per refused request (a failed
+// sign-in, a request without a session) with the login as sent, made harmless; never a
+// password, a token nor a field's value.
 TEST_F(ServiceTest, TheAccessLogHasALinePerCommandAndNoValue) {
   std::ostringstream log;
   options_.accessLog = &log;
   RestartService();
+  EXPECT_EQ(SignIn("ws12 forged=1\rx", "pw wrong"), "401");
+  EXPECT_EQ(Command("not-a-token", "request-log-000000", "MN_GetCorpName '0012'").http, 401);
   const std::string token = SignIn("ws12", "pw twelve");
   EXPECT_EQ(Command(token, "request-log-000001",
                     "exec MN_UsageInsert '0012','000001','Zebra-4711 用途',31")
@@ -390,9 +394,21 @@ TEST_F(ServiceTest, TheAccessLogHasALinePerCommandAndNoValue) {
   StopService();
   const std::string text = log.str();
   std::vector<std::string> lines;
+  std::vector<std::string> refusals;
   for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
-    lines.push_back(text.substr(at, end - at));
+    const std::string one = text.substr(at, end - at);
+    (one.find(" refused=") != std::string::npos ? refusals : lines).push_back(one);
   }
+  ASSERT_EQ(refusals.size(), 2u) << text;
+  EXPECT_TRUE(std::regex_match(
+      refusals[0],
+      std::regex(R"(\S+Z login=ws12\?forged\?1\?x addr=127\.0\.0\.1 refused=401 why=sign-in)")))
+      << refusals[0];
+  EXPECT_TRUE(std::regex_match(
+      refusals[1], std::regex(R"(\S+Z login=- addr=127\.0\.0\.1 refused=401 why=session)")))
+      << refusals[1];
+  EXPECT_EQ(text.find("pw wrong"), std::string::npos);
+  EXPECT_EQ(text.find("not-a-token"), std::string::npos);
   const std::regex line(
       R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ login=ws12 corp=(\S+) operator=(\S+) proc=(\S+) )"
       R"(status=(\d) ms=\d+)");
