@@ -104,16 +104,22 @@ LPARAM PointParam(POINT point) {
   return MAKELPARAM(point.x, point.y);
 }
 
-TEST(Win32ListView, RightPressSelectsTheRowAndTheModelsMenuClicksTheChosenItem) {
-  ui::win32::Win32Desktop desktop(nullptr);
-  ui::TForm form(nullptr, "RowsFrm");
-  form.SetBounds(0, 0, 400, 300);
+// A list view of 20 rows, "row 0" to "row 19", on form.
+ui::TListView* TwentyRows(ui::TForm& form, int height) {
   auto* list = ui::Create<ui::TListView>(&form, &form, "RowsLvw");
-  list->SetBounds(8, 8, 384, 284);
+  list->SetBounds(8, 8, 384, height);
   list->AddColumn({"Name", 120});
   for (int row = 0; row < 20; ++row) {
     list->AddItem("row " + std::to_string(row), {});
   }
+  return list;
+}
+
+TEST(Win32ListView, RightPressSelectsTheRowAndTheModelsMenuClicksTheChosenItem) {
+  ui::win32::Win32Desktop desktop(nullptr);
+  ui::TForm form(nullptr, "RowsFrm");
+  form.SetBounds(0, 0, 400, 300);
+  ui::TListView* list = TwentyRows(form, 284);
   auto* menu = ui::Create<ui::TPopupMenu>(&form, nullptr, "RowsMnu");
   auto* open = ui::Create<ui::TMenuItem>(&form, nullptr, "OpenItm", menu);
   open->SetCaption("Open");
@@ -176,12 +182,7 @@ TEST(Win32ListView, ArrowsMoveTheRowAndEnterPressesTheDefaultButton) {
   ui::win32::Win32Desktop desktop(nullptr);
   ui::TForm form(nullptr, "KeysFrm");
   form.SetBounds(0, 0, 400, 300);
-  auto* list = ui::Create<ui::TListView>(&form, &form, "RowsLvw");
-  list->SetBounds(8, 8, 384, 240);
-  list->AddColumn({"Name", 120});
-  for (int row = 0; row < 20; ++row) {
-    list->AddItem("row " + std::to_string(row), {});
-  }
+  ui::TListView* list = TwentyRows(form, 240);
   list->SetItemIndex(2);
   auto* ok = ui::Create<ui::TButton>(&form, &form, "OkBtn");
   ok->SetBounds(300, 256, 80, 24);
