@@ -1,29 +1,46 @@
 // The benchmarks' banks, made the one way a bank is made: tavro-bank init, the tool
-// beside the benchmark program (the host refuses a bank that does not exist).
+// beside the benchmark program (the host refuses a bank that does not exist); and a bank
+// served by tavro-bank serve, for the commands that go through the service.
 #pragma once
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 extern char** environ;
 
 namespace bench {
 
-// Creates a demonstration bank at path; throws when tavro-bank cannot.
-inline void InitDemoBank(const std::string& path) {
+// tavro-bank beside the benchmark program.
+inline std::string BankTool() {
   char self[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
   if (n <= 0) {
     throw std::runtime_error("cannot find the benchmark's own folder");
   }
-  std::string tool(self, static_cast<std::size_t>(n));
-  tool = tool.substr(0, tool.rfind('/') + 1) + "tavro-bank";
+  const std::string program(self, static_cast<std::size_t>(n));
+  return program.substr(0, program.rfind('/') + 1) + "tavro-bank";
+}
+
+// Creates a demonstration bank at path; throws when tavro-bank cannot.
+inline void InitDemoBank(const std::string& path) {
+  std::string tool = BankTool();
   std::string init = "init";
   std::string demo = "--demo";
   std::string target = path;
@@ -41,5 +58,111 @@ inline void InitDemoBank(const std::string& path) {
     throw std::runtime_error(tool + " init --demo " + path + " failed");
   }
 }
+
+// tavro-bank serve over a bank file, on a free port of 127.0.0.1 with a throwaway
+// certificate in folder, and the service login ws12 for operator 000001 of 0012. Use()
+// points the host library of this process at it; Leave() back at the bank file.
+class ServedBank {
+ public:
+  ServedBank(const std::string& bank, const std::string& folder) : folder_(folder) {
+    const std::string tool = BankTool();
+    const std::string certs =
+        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1"
+        " -nodes -days 2 -subj /CN=localhost"
+        " -addext subjectAltName=IP:127.0.0.1 -keyout " +
+        folder + "/key.pem -out " + folder + "/cert.pem 2>/dev/null";
+    {
+      std::ofstream password(folder + "/password");
+      password << "bench password\n";
+    }
+    chmod((folder + "/password").c_str(), 0600);
+    const std::string login = tool + " login add ws12 --bank " + bank +
+                              " --corp 0012 --operator 000001 --password-file " + folder +
+                              "/password >/dev/null";
+    if (std::system(certs.c_str()) != 0 || std::system(login.c_str()) != 0) {
+      throw std::runtime_error("cannot make the service's certificate or login");
+    }
+    port_ = FreePort();
+    const std::string listen = "127.0.0.1:" + std::to_string(port_);
+    pid_ = fork();
+    if (pid_ == 0) {
+      const int quiet = open("/dev/null", O_WRONLY);
+      dup2(quiet, 2);  // the access log
+      execl(tool.c_str(), tool.c_str(), "serve", "--bank", bank.c_str(), "--listen", listen.c_str(),
+            "--cert", (folder + "/cert.pem").c_str(), "--key", (folder + "/key.pem").c_str(),
+            nullptr);
+      _exit(127);
+    }
+    for (int tries = 0; tries < 500 && !Listening(); ++tries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (!Listening()) {
+      Stop();
+      throw std::runtime_error("tavro-bank serve did not start");
+    }
+  }
+  ~ServedBank() { Stop(); }
+  ServedBank(const ServedBank&) = delete;
+  ServedBank& operator=(const ServedBank&) = delete;
+
+  void Use() const {
+    setenv("TAVRO_BANK_URL", ("https://127.0.0.1:" + std::to_string(port_) + "/").c_str(), 1);
+    setenv("TAVRO_SERVICE_LOGIN", "ws12", 1);
+    setenv("TAVRO_SERVICE_PASSWORD_FILE", (folder_ + "/password").c_str(), 1);
+    setenv("TAVRO_SERVICE_CA", (folder_ + "/cert.pem").c_str(), 1);
+  }
+  static void Leave() { unsetenv("TAVRO_BANK_URL"); }
+
+  // The service process's peak resident memory so far, in KiB.
+  long PeakKib() const {
+    std::FILE* status = std::fopen(("/proc/" + std::to_string(pid_) + "/status").c_str(), "r");
+    long peak = -1;
+    if (status != nullptr) {
+      char line[256];
+      while (std::fgets(line, sizeof line, status) != nullptr &&
+             std::sscanf(line, "VmHWM: %ld kB", &peak) != 1) {
+      }
+      std::fclose(status);
+    }
+    return peak;
+  }
+
+ private:
+  static int FreePort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    int port = 0;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+      port = ntohs(address.sin_port);
+    }
+    close(fd);
+    return port;
+  }
+  bool Listening() const {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port_));
+    const bool open = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return open;
+  }
+  void Stop() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+      pid_ = -1;
+    }
+  }
+
+  std::string folder_;
+  int port_ = 0;
+  pid_t pid_ = -1;
+};
 
 }  // namespace bench

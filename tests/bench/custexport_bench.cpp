@@ -4,10 +4,14 @@
 // both against the embedded bank server on one database. Prints lines per second of
 // both and their ratio.
 //
+// The same command through the bank's service (tavro-bank serve over the same bank
+// file), against the embedded bank: the time of both and their ratio.
+//
 // Then the peak memory of one export in a process of its own, for 10,000 and 100,000
 // customers: the host's command alone, the dialog's whole export, and the dialog's copy
 // of a result file alone. The copy reads and writes in bounded pieces, so its peak stays
-// the same whatever the number of customers.
+// the same whatever the number of customers. Last the service's peak after one export of
+// each: it streams the answer, so the two stay close.
 //
 //   custexport_bench [benchmark options]
 #include <benchmark/benchmark.h>
@@ -46,7 +50,8 @@ constexpr const char* kCommand = "A01\x07MN_CustExport '0012',0 ";
 // The demonstration bank's own CNY accounts of corporation 0012.
 constexpr int kDemoRows = 2;
 
-std::string g_folder;  // the private folder of the run
+std::string g_folder;                          // the private folder of the run
+const bench::ServedBank* g_service = nullptr;  // the service over the large bank
 
 void Exec(sqlite3* db, const char* sql) {
   char* error = nullptr;
@@ -178,6 +183,24 @@ void HostExport(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * (kCustomers + kDemoRows));
 }
 
+void ServiceExport(benchmark::State& state) {
+  const std::string file = g_folder + "/service-rows";
+  g_service->Use();
+  for (auto _ : state) {
+    HostFile(file);
+    state.PauseTiming();
+    const std::size_t lines = CountLines(file);
+    std::filesystem::remove(file);
+    state.ResumeTiming();
+    if (lines != kCustomers + kDemoRows) {
+      state.SkipWithError(("unexpected rows: " + std::to_string(lines)).c_str());
+      break;
+    }
+  }
+  bench::ServedBank::Leave();
+  state.SetItemsProcessed(state.iterations() * (kCustomers + kDemoRows));
+}
+
 void DialogExportRun(benchmark::State& state) {
   auto* platform = new ui::HeadlessPlatform();
   std::unique_ptr<ui::Platform> previous =
@@ -304,6 +327,28 @@ long PeakOf(const std::string& kind, const std::string& arg, const std::string& 
   return std::stol(text);
 }
 
+// The service's peak after one export, each bank served by a fresh service.
+void ReportServicePeaks(const std::map<int, std::string>& banks) {
+  std::printf("\nPeak resident memory of the service after one export through it (KiB):\n");
+  long first = -1;
+  for (const auto& [count, db] : banks) {
+    const std::string folder = g_folder + "/peak-service-" + std::to_string(count);
+    std::filesystem::create_directories(folder);
+    const bench::ServedBank service(db, folder);
+    service.Use();
+    HostFile(folder + "/rows");
+    bench::ServedBank::Leave();
+    const long peak = service.PeakKib();
+    std::printf("%10d customers %12ld", count, peak);
+    if (first < 0) {
+      first = peak;
+      std::printf("\n");
+    } else {
+      std::printf("  (%+.1f MB against the first)\n", static_cast<double>(peak - first) / 1024.0);
+    }
+  }
+}
+
 void ReportPeaks(const std::map<int, std::string>& banks) {
   std::printf("\nPeak resident memory of one export in a process of its own (KiB):\n");
   std::printf("%10s %12s %12s %12s\n", "customers", "host alone", "dialog", "copy alone");
@@ -319,6 +364,7 @@ void ReportPeaks(const std::map<int, std::string>& banks) {
 }  // namespace
 
 BENCHMARK(HostExport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(ServiceExport)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(DialogExportRun)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 int main(int argc, char** argv) try {
@@ -339,6 +385,9 @@ int main(int argc, char** argv) try {
     MakeBank(db, count);
   }
   setenv("TAVRO_BANK_DB", banks.at(kCustomers).c_str(), 1);
+  std::filesystem::create_directories(g_folder + "/service");
+  const bench::ServedBank service(banks.at(kCustomers), g_folder + "/service");
+  g_service = &service;
 
   benchmark::Initialize(&argc, argv);
   RateReporter reporter;
@@ -358,7 +407,15 @@ int main(int argc, char** argv) try {
         kCustomers, dialog->second.runs, dialogMs, rows / dialogMs * 1000.0, dialogCpu, hostMs,
         rows / hostMs * 1000.0, hostCpu, dialogMs / hostMs, dialogCpu / hostCpu);
   }
+  auto served = reporter.times.find("ServiceExport");
+  if (host != reporter.times.end() && served != reporter.times.end() && host->second.real > 0) {
+    const double hostMs = host->second.real / host->second.runs;
+    const double servedMs = served->second.real / served->second.runs;
+    std::printf("Through the service: %.1f ms against the embedded bank's %.1f ms: %.2fx\n",
+                servedMs, hostMs, servedMs / hostMs);
+  }
   ReportPeaks(banks);
+  ReportServicePeaks(banks);
   benchmark::Shutdown();
   std::filesystem::remove_all(g_folder);
   return 0;
