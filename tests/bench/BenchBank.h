@@ -64,7 +64,13 @@ inline void InitDemoBank(const std::string& path) {
 // points the host library of this process at it; Leave() back at the bank file.
 class ServedBank {
  public:
-  ServedBank(const std::string& bank, const std::string& folder) : folder_(folder) {
+  // bank: where the login is added (the administrator's URL of a PostgreSQL bank);
+  // served: what the service opens, when that differs (the service role's URL).
+  ServedBank(const std::string& bank, const std::string& folder, std::string served = {})
+      : folder_(folder) {
+    if (served.empty()) {
+      served = bank;
+    }
     const std::string tool = BankTool();
     const std::string certs =
         "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1"
@@ -76,7 +82,7 @@ class ServedBank {
       password << "bench password\n";
     }
     chmod((folder + "/password").c_str(), 0600);
-    const std::string login = tool + " login add ws12 --bank " + bank +
+    const std::string login = tool + " login add ws12 --bank '" + bank + "'" +
                               " --corp 0012 --operator 000001 --password-file " + folder +
                               "/password >/dev/null";
     if (std::system(certs.c_str()) != 0 || std::system(login.c_str()) != 0) {
@@ -88,9 +94,9 @@ class ServedBank {
     if (pid_ == 0) {
       const int quiet = open("/dev/null", O_WRONLY);
       dup2(quiet, 2);  // the access log
-      execl(tool.c_str(), tool.c_str(), "serve", "--bank", bank.c_str(), "--listen", listen.c_str(),
-            "--cert", (folder + "/cert.pem").c_str(), "--key", (folder + "/key.pem").c_str(),
-            nullptr);
+      execl(tool.c_str(), tool.c_str(), "serve", "--bank", served.c_str(), "--listen",
+            listen.c_str(), "--cert", (folder + "/cert.pem").c_str(), "--key",
+            (folder + "/key.pem").c_str(), nullptr);
       _exit(127);
     }
     for (int tries = 0; tries < 500 && !Listening(); ++tries) {
