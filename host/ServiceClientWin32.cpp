@@ -299,7 +299,7 @@ std::string CheckChain(PCCERT_CONTEXT certificate, HCERTSTORE roots, const std::
                                                           CERT_FIND_EXISTING, root, nullptr)
                              : nullptr;
   if (found == nullptr) {
-    why = "its certificate is not signed by the CA TAVRO_SERVICE_CA names";
+    why = "certificate not signed by TAVRO_SERVICE_CA";
   } else if ((chain->TrustStatus.dwErrorStatus & ~kTolerated) != 0) {
     why = "its certificate chain is not valid (status " +
           std::to_string(chain->TrustStatus.dwErrorStatus) + ")";
