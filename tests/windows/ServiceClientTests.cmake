@@ -9,5 +9,5 @@ add_dependencies(windows_service_client_tests TavroClient)
 add_test(NAME windows.host.service
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/service_client_test.sh ${CMAKE_CROSSCOMPILING_EMULATOR}
                  $<TARGET_FILE:windows_service_client_tests> ${TAVRO_LINUX_BIN_DIR})
-set_tests_properties(windows.host.service PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300
+set_tests_properties(windows.host.service PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120
   ENVIRONMENT "${TAVRO_WINE_ENV};LC_ALL=zh_CN.UTF-8;TAVRO_TEST_LOCALE=zh_CN")

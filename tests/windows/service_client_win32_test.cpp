@@ -6,8 +6,7 @@
 //   TAVRO_TEST_PASSWORD_FILE     its password file (mode 0600)
 //   TAVRO_TEST_OPEN_PASSWORD_FILE  the same password in a file others may read
 //   TAVRO_TEST_WRONG_CA          a CA that signed nothing of the service's
-//   TAVRO_TEST_LISTENER_URL      a listener showing the service's certificate that
-//                                records what it receives (the script checks it)
+//   TAVRO_TEST_LISTENER_URL      a listener showing the service's certificate
 //   TAVRO_TEST_CLOSED_URL        a port nothing listens on
 // The library keeps one client per URL and reads its settings when it makes it, so each
 // case names its service by a URL of its own (the path differs).
