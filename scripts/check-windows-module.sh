@@ -51,7 +51,7 @@ while IFS= read -r name; do
 done < <(comm -13 <(printf '%s\n' "$exported") <(printf '%s\n' "$expected"))
 
 # Windows' own DLLs that the module may import from, beside the host library.
-allowed='^(kernel32|user32|gdi32|advapi32|msvcrt|shell32|ole32|comctl32|comdlg32|winspool\.drv|version|uxtheme|imm32|tavroclient)(\.dll)?$'
+allowed='^(kernel32|user32|gdi32|advapi32|msvcrt|shell32|ole32|comctl32|comdlg32|winspool\.drv|version|uxtheme|imm32|winhttp|crypt32|bcrypt|tavroclient)(\.dll)?$'
 imports=$(sed -nE 's/^[[:space:]]*DLL Name: (.*)$/\1/p' <<<"$headers")
 [[ -n "$imports" ]] || fault "has no import table"
 while IFS= read -r library; do
