@@ -59,7 +59,7 @@ check_contents() {
   [[ -f "$zip" ]] || fault "no ZIP $zip"
   ((faults == 0)) || finish
 
-  (cd "$work" && cmake -E tar xf "$zip")
+  (cd "$work" && cmake -E tar xf "$zip") || fault "cannot unpack $zip"
   local root=$work/$name
   [[ -d "$root" ]] || fault "the ZIP has no folder $name"
   ((faults == 0)) || finish
@@ -117,7 +117,8 @@ check_install() {
   # folder has none.
   "$wine" "$exe" /S "/D=$(winpath "$dir")" || fault "the installer exited with $?"
   echo "installed in $((SECONDS - start)) s"
-  (cd "$dir" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort) >"$work/installed"
+  (cd "$dir" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort) >"$work/installed" ||
+    fault "nothing installed in $dir"
   while IFS= read -r line; do
     case $line in
       "< "*) fault "not installed: ${line#< }" ;;
@@ -125,7 +126,7 @@ check_install() {
     esac
   done < <(diff <(printf '%s\n' "$(cat "$out/$name.files")" Uninstall.exe | LC_ALL=C sort) \
     "$work/installed" || true)
-  (cd "$work" && cmake -E tar xf "$out/$name.zip")
+  (cd "$work" && cmake -E tar xf "$out/$name.zip") || fault "cannot unpack $name.zip"
   local file
   while IFS= read -r file; do
     [[ -f "$dir/$file" ]] && ! cmp -s "$dir/$file" "$work/$name/$file" &&
@@ -146,8 +147,8 @@ check_install() {
   # temporary folder and return at once); it leaves only itself behind.
   "$wine" "$dir/Uninstall.exe" /S "_?=$(winpath "$dir")" || fault "the uninstaller exited with $?"
   echo "uninstalled in $((SECONDS - start)) s"
-  local left
-  left=$(cd "$dir" 2>/dev/null && find . -type f ! -name Uninstall.exe | sed 's|^\./||')
+  local left=""
+  [[ -d "$dir" ]] && left=$(cd "$dir" && find . -type f ! -name Uninstall.exe | sed 's|^\./||')
   [[ -z "$left" ]] || fault "left after uninstalling: $(tr '\n' ' ' <<<"$left")"
   "$wine" reg query "$uninstall_key" >/dev/null 2>&1 &&
     fault "the uninstall entry $uninstall_key is still there"
