@@ -43,6 +43,14 @@ expected_files() {
   (cd "$1" && find examples -type f | sed 's|^|demo/|')
 }
 
+# The time stamp of a PE file's COFF header, which follows the "PE\0\0" signature at the
+# offset the DOS header holds at byte 60.
+pe_time_stamp() {
+  local header
+  header=$(od -An -t u4 -j 60 -N 4 "$1" | tr -d ' ')
+  od -An -t u4 -j $((header + 8)) -N 4 "$1" | tr -d ' '
+}
+
 check_contents() {
   local cpack=$1 build=$2 strip=$3 objdump=$4 out=$5 name=$6
   rm -rf "$out"
@@ -73,8 +81,9 @@ check_contents() {
     esac
   done < <(diff <(expected_files "$source" | LC_ALL=C sort) "$out/$name.files" || true)
 
-  # Each binary is its build file stripped: strip is deterministic, so a copy of the
-  # build's file stripped the same way must be equal byte for byte.
+  # Each binary is its build file stripped: strip stamps the PE header with the time it
+  # ran (and the checksum follows), so the build's file stripped with the packaged
+  # file's stamp must be equal to it byte for byte.
   local file built
   for file in ManageEdit.dll demo/ManageEdit.dll demo/TavroClient.dll demo/tavro-bank.exe \
     demo/tavro-shell.exe; do
@@ -82,7 +91,8 @@ check_contents() {
     [[ -f "$root/$file" ]] || continue
     grep -q '\.debug_info' "$built" || fault "the build's $built has lost its debug symbols"
     grep -q '\.debug_info' "$root/$file" && fault "$file still has debug symbols"
-    "$strip" --strip-unneeded -o "$work/stripped" "$built"
+    SOURCE_DATE_EPOCH=$(pe_time_stamp "$root/$file") \
+      "$strip" --strip-unneeded -o "$work/stripped" "$built"
     cmp -s "$work/stripped" "$root/$file" || fault "$file is not the build's file, stripped"
     printf '%-22s %10d bytes in the build, %9d in the package\n' "$file" \
       "$(stat -c %s "$built")" "$(stat -c %s "$root/$file")"
