@@ -23,15 +23,28 @@ install(PROGRAMS $<TARGET_FILE:tavro-shell> $<TARGET_FILE:tavro-bank> $<TARGET_F
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${TAVRO_KIT_DIR}/examples)
 
 # Copied as files, the binaries are stripped here, with the cross build's strip: the
-# build machine's own does not know PE files of the other architecture.
+# build machine's own does not know PE files of the other architecture. strip stamps the
+# PE header with the time it runs; given the link's own stamp (the COFF header's, after
+# the signature at the offset byte 60 holds), the installer and the ZIP, each made by an
+# install of its own, hold the same bytes.
 install(CODE "set(tavro_strip \"${CMAKE_STRIP}\")\nset(tavro_kit \"${TAVRO_KIT_DIR}\")")
 install(CODE [[
+  function(tavro_pe_word file offset out)
+    file(READ "${file}" hex OFFSET ${offset} LIMIT 4 HEX)
+    string(REGEX REPLACE "^(..)(..)(..)(..)$" "\\4\\3\\2\\1" hex "${hex}")
+    math(EXPR value "0x${hex}")
+    set(${out} ${value} PARENT_SCOPE)
+  endfunction()
   if(CMAKE_INSTALL_DO_STRIP)
     set(tavro_root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
     file(GLOB tavro_binaries "${tavro_root}/*.dll" "${tavro_root}/${tavro_kit}/*.dll"
          "${tavro_root}/${tavro_kit}/*.exe")
     foreach(binary IN LISTS tavro_binaries)
-      execute_process(COMMAND "${tavro_strip}" --strip-unneeded "${binary}"
+      tavro_pe_word("${binary}" 60 header)
+      math(EXPR stamp_offset "${header} + 8")
+      tavro_pe_word("${binary}" ${stamp_offset} stamp)
+      execute_process(COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${stamp}
+                              "${tavro_strip}" --strip-unneeded "${binary}"
                       COMMAND_ERROR_IS_FATAL ANY)
     endforeach()
   endif()

@@ -9,7 +9,7 @@
 #     the ZIP's file list to OUT/NAME.files for the second step.
 #
 #   package_test.sh install WINE OUT NAME REGISTRY_KEY LINUX_BIN SOURCE EXAMPLE
-#     installs OUT/NAME.exe silently under Wine into a folder with a Chinese name, checks
+#     installs OUT/NAME.exe silently under Wine into a folder of its own, checks
 #     that exactly the ZIP's files were installed, byte for byte, plays EXAMPLE from the
 #     installed kit (tests/windows/examples_test.sh: the installed tavro-bank.exe makes
 #     the demonstration bank, the installed tavro-shell.exe plays the installed example,
@@ -116,7 +116,7 @@ winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
 check_install() {
   local wine=$1 out=$2 name=$3 key=$4 linuxbin=$5 source=$6 example=$7
-  local exe=$out/$name.exe dir=$work/安装
+  local exe=$out/$name.exe dir=$work/ManageEdit
   local uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$key"
   [[ -f "$exe" && -f "$out/$name.files" ]] || {
     fault "no installer and file list in $out (the test windows.package makes them)"
