@@ -47,6 +47,9 @@ add_subdirectory(module)
 add_subdirectory(shell)
 tavro_apply_layers(${CMAKE_SOURCE_DIR})
 
+# cmake --install and cpack: the installer and the ZIP for the administrator.
+include(cmake/WindowsPackage.cmake)
+
 include(CTest)
 if(BUILD_TESTING)
   add_subdirectory(tests/windows)

@@ -3,8 +3,9 @@
 # compilers, after installing what the Windows build and its tests need when it is
 # missing: the "-posix" mingw-w64 compilers, Wine (32- and 64-bit loaders; the 32-bit one
 # from the i386 multiarch), Xvfb, the locale sources that scripts/test-windows.sh
-# compiles, ICU and OpenCC for the table generators, and npm, which fetches SQLite's
-# amalgamation (scripts/fetch-sqlite.sh). Usage: scripts/build-windows.sh [win32|win64 ...]
+# compiles, ICU and OpenCC for the table generators, NSIS (makensis, for cpack's
+# installer), and npm, which fetches SQLite's amalgamation (scripts/fetch-sqlite.sh).
+# Usage: scripts/build-windows.sh [win32|win64 ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +13,7 @@ cd "$(dirname "$0")/.."
 packages=(
   cmake ninja-build ccache pkg-config libicu-dev libopencc-dev libgtest-dev locales xvfb xauth
   mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
-  wine wine64 wine32:i386
+  wine wine64 wine32:i386 nsis
 )
 
 sudo_cmd=()
