@@ -5,7 +5,13 @@
 # and of every box, in docs/screenshots/cn/ and docs/screenshots/en/, with the index
 # docs/screenshots/README.md.
 #
-# Usage: scripts/gallery.sh [OUTPUT-FOLDER]   (default: docs/screenshots)
+# Usage: scripts/gallery.sh [OUTPUT-FOLDER]         (default: docs/screenshots)
+#        scripts/gallery.sh win32 [OUTPUT-FOLDER]   the Win32 pictures under Wine instead
+#                                                   (scripts/gallery-win32.sh), Chinese
+#                                                   only, in docs/screenshots/win32/
+#
+# Either run writes the index anew from the pictures in the folder, so that each
+# example's Qt and Win32 pictures are listed together.
 #
 # The pictures come from the platform itself (TAVRO_UI_SHOT_DIR, docs/qt-platform.md), so
 # the examples run unchanged, except that the English run leaves out their `expect` lines,
@@ -23,8 +29,81 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
+platform=qt
+if [ "${1:-}" = win32 ]; then
+  platform=win32
+  shift
+fi
 out=${1:-$repo/docs/screenshots}
 case "$out" in /*) ;; *) out=$repo/$out ;; esac
+
+examples=()
+for file in "$repo"/examples/*.txt; do
+  # Only the scripts: they begin with the call they make.
+  if head -n 1 "$file" | grep -q '^# call:'; then
+    examples+=("$(basename "$file" .txt)")
+  fi
+done
+
+# The index: per example, its Qt pictures in both languages, then its Win32 ones.
+write_index() {
+  {
+    echo "# Gallery of the dialogs"
+    echo
+    echo "Made by \`scripts/gallery.sh\`: every example of [examples/](../../examples) played"
+    echo "on the Qt platform (offscreen, Fusion style, scale 1, the dialogs' fonts through"
+    echo "fontconfig) against a fresh demonstration bank, in Chinese ([cn/](cn)) and English"
+    echo "([en/](en)). NN counts the windows an example showed; \`-end\` is a form as the"
+    echo "example leaves it. A picture equal to one shown before (the same dialog opened the"
+    echo "same way) is listed once."
+    echo
+    echo "The Win32 pictures ([win32/](win32), \`scripts/gallery.sh win32\`) are the same"
+    echo "examples played by \`tavro-shell.exe\` under Wine on the native windows, in the"
+    echo "\`zh_CN\` locale; NN counts the forms only (a scripted run shows no boxes there)."
+    local name shots win shot what cn en
+    for name in "${examples[@]}"; do
+      shots=$(cd "$out" && find cn en -name "$name-[0-9][0-9]-*.png" -printf "%f\n" 2>/dev/null |
+        sort -u)
+      win=$(cd "$out" && find win32 -name "$name-[0-9][0-9]-*.png" -printf "%f\n" 2>/dev/null |
+        sort)
+      [ -n "$shots$win" ] || continue
+      echo
+      echo "## $name"
+      echo
+      echo "[examples/$name.txt](../../examples/$name.txt)"
+      if [ -n "$shots" ]; then
+        echo
+        echo "| window | 中文 | English |"
+        echo "|---|---|---|"
+        for shot in $shots; do
+          what=${shot#"$name"-}
+          what=${what%.png}
+          cn=-
+          en=-
+          [ -e "$out/cn/$shot" ] && cn="[cn](cn/$shot)"
+          [ -e "$out/en/$shot" ] && en="[en](en/$shot)"
+          echo "| $what | $cn | $en |"
+        done
+      fi
+      if [ -n "$win" ]; then
+        echo
+        printf 'Win32 (中文):'
+        for shot in $win; do
+          what=${shot#"$name"-}
+          printf ' [%s](win32/%s)' "${what%.png}" "$shot"
+        done
+        echo
+      fi
+    done
+  } >"$out/README.md"
+}
+
+if [ "$platform" = win32 ]; then
+  status=0
+  scripts/gallery-win32.sh "$out" || status=$?
+  write_index
+  exit "$status"
+fi
 
 if [ -x build/default/bin/tavro-shell ]; then
   cmake --build --preset default >/dev/null
@@ -92,13 +171,6 @@ run_example() {
 }
 
 failed=0
-examples=()
-for file in "$repo"/examples/*.txt; do
-  # Only the scripts: they begin with the call they make.
-  if head -n 1 "$file" | grep -q '^# call:'; then
-    examples+=("$(basename "$file" .txt)")
-  fi
-done
 
 rm -rf "$out/cn" "$out/en"
 mkdir -p "$out/cn" "$out/en"
@@ -108,37 +180,7 @@ for lang in CN EN; do
   done
 done
 
-# The index: per example, its pictures in both languages.
-{
-  echo "# Gallery of the dialogs"
-  echo
-  echo "Made by \`scripts/gallery.sh\`: every example of [examples/](../../examples) played"
-  echo "on the Qt platform (offscreen, Fusion style, scale 1, the dialogs' fonts through"
-  echo "fontconfig) against a fresh demonstration bank, in Chinese ([cn/](cn)) and English"
-  echo "([en/](en)). NN counts the windows an example showed; \`-end\` is a form as the"
-  echo "example leaves it. A picture equal to one shown before (the same dialog opened the"
-  echo "same way) is listed once."
-  for name in "${examples[@]}"; do
-    shots=$(cd "$out" && find cn en -name "$name-[0-9][0-9]-*.png" -printf "%f\n" | sort -u)
-    [ -n "$shots" ] || continue
-    echo
-    echo "## $name"
-    echo
-    echo "[examples/$name.txt](../../examples/$name.txt)"
-    echo
-    echo "| window | 中文 | English |"
-    echo "|---|---|---|"
-    for shot in $shots; do
-      what=${shot#"$name"-}
-      what=${what%.png}
-      cn=-
-      en=-
-      [ -e "$out/cn/$shot" ] && cn="[cn](cn/$shot)"
-      [ -e "$out/en/$shot" ] && en="[en](en/$shot)"
-      echo "| $what | $cn | $en |"
-    done
-  done
-} >"$out/README.md"
+write_index
 
 echo "gallery: $(ls "$out"/cn | wc -l) Chinese and $(ls "$out"/en | wc -l) English pictures in $out"
 exit "$failed"

@@ -6,22 +6,19 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "sys/CodePage.h"
-
 namespace ui {
 
-TextSize GdiTextExtent(HDC dc, const std::string& text) {
+TextSize GdiTextExtent(HDC dc, std::wstring_view wide) {
   TEXTMETRICW metrics{};
   if (::GetTextMetricsW(dc, &metrics) == 0) {
     throw std::runtime_error("no metrics of the font to measure text with (GDI)");
   }
-  const std::wstring wide = sys::win32::Widen(sys::GbkToUtf8(text));
   TextSize size;
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = wide.find(L'\n', start);
-    std::wstring_view line(wide.data() + start,
-                           (end == std::wstring::npos ? wide.size() : end) - start);
+    std::wstring_view line =
+        wide.substr(start, end == std::wstring_view::npos ? wide.npos : end - start);
     if (!line.empty() && line.back() == L'\r') {
       line.remove_suffix(1);
     }
@@ -32,7 +29,7 @@ TextSize GdiTextExtent(HDC dc, const std::string& text) {
     }
     size.Width = std::max(size.Width, static_cast<int>(extent.cx));
     size.Height += metrics.tmHeight;
-    if (end == std::wstring::npos) {
+    if (end == std::wstring_view::npos) {
       break;
     }
     start = end + 1;

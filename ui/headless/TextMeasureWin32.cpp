@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "sys/CodePage.h"
 #include "sys/Win32Api.h"
 #include "ui/GdiTextExtent.h"
 #include "ui/headless/TextMeasure.h"
@@ -75,7 +76,7 @@ TextMeasure::~TextMeasure() = default;
 
 TextSize TextMeasure::Extent(const TFont& font, const std::string& text) {
   const SelectedFont selected(fonts_->dc, ScreenFontOf(font));
-  return GdiTextExtent(fonts_->dc, text);
+  return GdiTextExtent(fonts_->dc, sys::win32::Widen(sys::GbkToUtf8(text)));
 }
 
 }  // namespace ui

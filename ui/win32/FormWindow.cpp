@@ -91,7 +91,7 @@ std::string ClipboardText(HWND window) {
   }
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = GbkFromWide(wide).value_or(std::string());
+      text = ModelFromWide(wide).value_or(std::string());
       GlobalUnlock(data);
     }
   }
@@ -310,7 +310,7 @@ void FormWindow::SyncChanges() {
 
 void FormWindow::SyncForm(const TChangeRecord& changes) {
   if (changes.Has(chText)) {
-    SetWindowTextW(window_, WideFromGbk(form_.Caption()).c_str());
+    SetWindowTextW(window_, WideFromModel(form_.Caption()).c_str());
   }
   if (changes.Has(chFont)) {
     SendMessageW(window_, WM_SETFONT,
@@ -493,7 +493,7 @@ LRESULT FormWindow::OnNotify(NMHDR& header) {
       auto& info = reinterpret_cast<NMLVDISPINFOW&>(header);
       if (const auto* list = dynamic_cast<const TListView*>(control);
           list != nullptr && (info.item.mask & LVIF_TEXT) != 0 && info.item.cchTextMax > 0) {
-        rowText_ = WideFromGbk(RowText(*list, info.item.iItem, info.item.iSubItem));
+        rowText_ = WideFromModel(RowText(*list, info.item.iItem, info.item.iSubItem));
         lstrcpynW(info.item.pszText, rowText_.c_str(), info.item.cchTextMax);
       }
       return 0;
@@ -726,7 +726,7 @@ void FormWindow::ShowMenu(TPopupMenu& menu, POINT screen) {
     shown.push_back(item);
     const UINT flags =
         MF_STRING | (item->Enabled() ? 0U : MF_GRAYED) | (item->Checked() ? MF_CHECKED : 0U);
-    AppendMenuW(popup, flags, shown.size(), WideFromGbk(item->Caption()).c_str());
+    AppendMenuW(popup, flags, shown.size(), WideFromModel(item->Caption()).c_str());
   }
   const auto chosen = shown.empty() ? 0
                                     : static_cast<std::size_t>(TrackPopupMenu(
@@ -793,12 +793,12 @@ bool FormWindow::OnControlMessage(HWND window, UINT message, WPARAM wParam, LPAR
       if (!IsEditor(*target) || character < 0x20) {
         return true;  // the key was the model's as WM_KEYDOWN
       }
-      const std::optional<std::string> gbk = GbkFromWide(std::wstring_view(&character, 1));
-      if (!gbk) {
+      const std::optional<std::string> typed = ModelFromWide(std::wstring_view(&character, 1));
+      if (!typed) {
         host_.Refused();
         return true;
       }
-      Input([&] { TypeText(*target, *gbk); });
+      Input([&] { TypeText(*target, *typed); });
       return true;
     }
     case WM_RBUTTONDOWN:

@@ -8,7 +8,8 @@
 // edit does not take the key; the model's handlers run, and the windows then show what
 // the model recorded as changed (SyncChanges), so that a window never shows a state the
 // model does not have. Keys go to the model as keys (Tab, Enter and Esc are its dialog
-// keys), typed characters as text, a character GBK cannot write is refused with a beep.
+// keys), typed characters as text; a character the module's code page cannot write is
+// refused with a beep.
 //
 // While a script plays a form, its window only shows it: it takes no input.
 #pragma once
@@ -28,7 +29,7 @@ class FormHost {
   virtual ~FormHost() = default;
   // After each input handed to the model: closing forms that asked, showing changes.
   virtual void AfterInput() = 0;
-  // Input refused (a character GBK lacks): the platform beeps.
+  // Input refused (a character the module's code page lacks): the platform beeps.
   virtual void Refused() = 0;
   // False while long work gives the platform its turn: input is dropped.
   virtual bool TakesInput() const = 0;

@@ -64,7 +64,7 @@ void GdiPrinter::BeginDoc(const std::string& title) {
   if (!Ready()) {
     throw std::runtime_error("no printer is installed");
   }
-  const std::wstring name = WideFromGbk(title);
+  const std::wstring name = WideFromModel(title);
   DOCINFOW document{};
   document.cbSize = sizeof document;
   document.lpszDocName = name.c_str();
@@ -111,7 +111,7 @@ void GdiPrinter::TextOut(int x, int y, const std::string& text) {
   if (!printing_) {
     return;
   }
-  const std::wstring wide = WideFromGbk(text);
+  const std::wstring wide = WideFromModel(text);
   SetTextAlign(dc_, TA_BASELINE | TA_LEFT);
   SetBkMode(dc_, TRANSPARENT);
   const int baseline = y + static_cast<int>(std::lround(kTextBaselineEms * emPixels_));

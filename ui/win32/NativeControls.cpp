@@ -110,14 +110,14 @@ HWND MakeWindow(const wchar_t* windowClass, DWORD style, DWORD exStyle, HWND for
   return window;
 }
 
-void SetText(HWND window, const std::string& gbk) {
-  SetWindowTextW(window, WideFromGbk(gbk).c_str());
+void SetText(HWND window, const std::string& text) {
+  SetWindowTextW(window, WideFromModel(text).c_str());
 }
 
-// The wide offset of a GBK byte offset in text.
+// The wide offset of a byte offset in the module's text.
 int WideOffset(const std::string& text, int bytes) {
   bytes = std::clamp(bytes, 0, static_cast<int>(text.size()));
-  return static_cast<int>(WideFromGbk(std::string_view(text).substr(0, bytes)).size());
+  return static_cast<int>(WideFromModel(std::string_view(text).substr(0, bytes)).size());
 }
 
 void ShowEdit(const TCustomEdit& edit, HWND window, const TChangeRecord& changes) {
@@ -138,7 +138,7 @@ void ShowCombo(const TComboBox& combo, HWND window, const TChangeRecord& changes
   if (changes.Has(chItems)) {
     SendMessageW(window, CB_RESETCONTENT, 0, 0);
     for (const std::string& item : combo.Items()) {
-      SendMessageW(window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromGbk(item).c_str()));
+      SendMessageW(window, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromModel(item).c_str()));
     }
   }
   if (changes.Has(chItems | chSelection | chText)) {
@@ -155,7 +155,7 @@ void ShowListBox(const TListBox& list, HWND window, const TChangeRecord& changes
     auto insert = [&](int row) {
       SendMessageW(window, LB_INSERTSTRING, static_cast<WPARAM>(row),
                    reinterpret_cast<LPARAM>(
-                       WideFromGbk(list.Items()[static_cast<std::size_t>(row)]).c_str()));
+                       WideFromModel(list.Items()[static_cast<std::size_t>(row)]).c_str()));
     };
     bool reset = changes.Rows().empty();
     // Notices are in the rows of the list as it was before each; the texts inserted or
@@ -215,7 +215,7 @@ void ShowCheckList(const TCheckListBox& list, HWND window, const TChangeRecord& 
       SendMessageW(window, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
     }
     for (int row = 0; row < static_cast<int>(list.Items().size()); ++row) {
-      std::wstring text = WideFromGbk(list.Items()[static_cast<std::size_t>(row)]);
+      std::wstring text = WideFromModel(list.Items()[static_cast<std::size_t>(row)]);
       LVITEMW item{};
       item.mask = LVIF_TEXT;
       item.iItem = row;
@@ -251,7 +251,7 @@ void ShowListView(const TListView& list, HWND window, const TChangeRecord& chang
     }
     int index = 0;
     for (const TListColumn& model : list.Columns()) {
-      std::wstring caption = WideFromGbk(model.Caption);
+      std::wstring caption = WideFromModel(model.Caption);
       LVCOLUMNW column{};
       column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
       column.fmt = model.Alignment == taRightJustify ? LVCFMT_RIGHT
@@ -282,7 +282,7 @@ void ShowListView(const TListView& list, HWND window, const TChangeRecord& chang
 void AddNodes(HWND window, const std::vector<std::unique_ptr<TTreeNode>>& nodes, HTREEITEM parent,
               NativeControl& native) {
   for (const auto& node : nodes) {
-    std::wstring text = WideFromGbk(node->Text());
+    std::wstring text = WideFromModel(node->Text());
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
@@ -331,7 +331,7 @@ void ShowPages(const TPageControl& pages, HWND window, const TChangeRecord& chan
     TabCtrl_DeleteAllItems(window);
     int index = 0;
     for (const TTabSheet* sheet : sheets) {
-      std::wstring caption = WideFromGbk(sheet->Caption());
+      std::wstring caption = WideFromModel(sheet->Caption());
       TCITEMW item{};
       item.mask = TCIF_TEXT;
       item.pszText = caption.data();

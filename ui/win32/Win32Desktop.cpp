@@ -4,6 +4,8 @@
 #include "ui/win32/Win32Desktop.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <optional>
 #include <stdexcept>
 
@@ -15,6 +17,7 @@
 #include "ui/StdCtrls.h"
 #include "ui/win32/GdiPrinter.h"
 #include "ui/win32/WideText.h"
+#include "ui/win32/WindowPicture.h"
 
 namespace ui::win32 {
 namespace {
@@ -139,7 +142,7 @@ int ModalResultOf(int answer) {
 // "Text files (*.txt)|*.txt|All files|*.*" as the file dialogs take it: pairs ended by
 // NULs, the list by one more.
 std::wstring FileFilter(const std::string& filter) {
-  std::wstring wide = WideFromGbk(filter);
+  std::wstring wide = WideFromModel(filter);
   std::replace(wide.begin(), wide.end(), L'|', L'\0');
   wide.push_back(L'\0');
   wide.push_back(L'\0');
@@ -314,7 +317,7 @@ int Win32Desktop::MessageBox(const std::string& caption, const std::string& text
   }
   DesktopScope scope(context_);
   const int answer =
-      MessageBoxW(Owner(), WideFromGbk(text).c_str(), WideFromGbk(caption).c_str(), flags);
+      MessageBoxW(Owner(), WideFromModel(text).c_str(), WideFromModel(caption).c_str(), flags);
   return ModalResultOf(answer);
 }
 
@@ -440,7 +443,7 @@ TextSize Win32Desktop::TextExtent(const TFont& font, const std::string& text) {
     HGDIOBJ previous;
     ~Deselect() { SelectObject(dc, previous); }
   } deselect{measureDc_, previous};
-  return GdiTextExtent(measureDc_, text);
+  return GdiTextExtent(measureDc_, WideFromModel(text));
 }
 
 void Win32Desktop::EntryCallEnded() {
@@ -466,6 +469,7 @@ void Win32Desktop::FormShown(TForm& form) {
   windows_.push_back(played.Window.get());
   played_.push_back(std::move(played));
   Paint();
+  AutoShot(*windows_.back(), form.ClassName());
 }
 
 void Win32Desktop::FormChanged(TForm&) {
@@ -476,6 +480,8 @@ void Win32Desktop::FormChanged(TForm&) {
 void Win32Desktop::FormClosed(TForm& form) {
   for (auto it = played_.begin(); it != played_.end(); ++it) {
     if (&it->Window->Form() == &form) {
+      // As the script leaves it: the window still shows the model's last state.
+      AutoShot(*it->Window, std::string(form.ClassName()) + "-end");
       windows_.erase(std::remove(windows_.begin(), windows_.end(), it->Window.get()),
                      windows_.end());
       // The window beneath comes back before this one goes, so that it is activated.
@@ -488,6 +494,21 @@ void Win32Desktop::FormClosed(TForm& form) {
     }
   }
   Paint();
+}
+
+void Win32Desktop::AutoShot(const FormWindow& window, const std::string& what) {
+  if (shotFolder_.empty()) {
+    return;
+  }
+  ++shots_;
+  std::array<char, 16> number{};
+  std::snprintf(number.data(), number.size(), "%02d-", shots_);
+  const std::string path = shotFolder_ + "\\" + number.data() + what + ".bmp";
+  std::string why;
+  if (!SaveWindowPicture(window.Handle(), path, why)) {
+    std::fprintf(stderr, "ManageEdit (Win32): cannot save the picture %s: %s\n", path.c_str(),
+                 why.c_str());
+  }
 }
 
 // A picture of the topmost form's window, as PNG: not written on this platform, which

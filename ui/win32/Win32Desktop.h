@@ -22,6 +22,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/Platform.h"
@@ -57,6 +58,11 @@ class Win32Desktop : public Platform, private FormHost, private ScriptScreen {
   TextSize TextExtent(const TFont& font, const std::string& text) override;
   void EntryCallEnded() override;
 
+  // With a script: a BMP picture of every form's window as it opens and as the script
+  // leaves it goes to this folder (UTF-8), NN-CLASS.bmp and NN-CLASS-end.bmp, NN counting
+  // the pictures, as the Qt platform names its PNG files.
+  void SetShotFolder(std::string folder) { shotFolder_ = std::move(folder); }
+
   // The innermost open form's window; null when none is open.
   FormWindow* TopWindow() const { return windows_.empty() ? nullptr : windows_.back(); }
   // Texts refused (with the beep) for a character GBK cannot write.
@@ -78,6 +84,9 @@ class Win32Desktop : public Platform, private FormHost, private ScriptScreen {
   void SyncAll();
   // Lets the windows paint and handles what the system sent them; input is dropped.
   static void Paint();
+  // The next picture of the shot folder, of a form's window; a failure is told on
+  // standard error and leaves the run as it is.
+  void AutoShot(const FormWindow& window, const std::string& what);
 
   std::unique_ptr<ScriptRunner> script_;
   HANDLE context_ = INVALID_HANDLE_VALUE;  // common controls v6 (the module's manifest)
@@ -96,6 +105,8 @@ class Win32Desktop : public Platform, private FormHost, private ScriptScreen {
   HCURSOR cursorBefore_ = nullptr;
   bool working_ = false;
   int refusals_ = 0;
+  std::string shotFolder_;
+  int shots_ = 0;
 };
 
 }  // namespace ui::win32

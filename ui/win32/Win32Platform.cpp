@@ -14,7 +14,14 @@ std::unique_ptr<Platform> CreateWin32Platform() {
   if (const char* file = std::getenv("TAVRO_UI_SCRIPT"); file != nullptr && *file != 0) {
     script = ScriptRunner::FromEnvironment();
   }
-  return std::make_unique<win32::Win32Desktop>(std::move(script));
+  const bool scripted = script != nullptr;
+  auto desktop = std::make_unique<win32::Win32Desktop>(std::move(script));
+  // Read wide, so that a folder of any name reaches the files as UTF-8.
+  if (const wchar_t* folder = _wgetenv(L"TAVRO_UI_SHOT_DIR");
+      scripted && folder != nullptr && *folder != 0) {
+    desktop->SetShotFolder(sys::win32::Narrow(folder));
+  }
+  return desktop;
 }
 
 // A window that is never shown: made, it proves the desktop takes windows.

@@ -6,6 +6,8 @@
 // The platform takes its settings from the environment as the headless one does: with
 // TAVRO_UI_SCRIPT it plays that operator script through the model with the windows on
 // screen and writes the same transcript; without one, the operator drives the windows.
+// With a script and TAVRO_UI_SHOT_DIR naming a folder, a BMP picture of every form (as it
+// opens and as the script leaves it) goes there (ui/win32/WindowPicture.h).
 #pragma once
 
 #include <memory>
