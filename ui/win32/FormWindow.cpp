@@ -148,6 +148,13 @@ bool HidesText(const TWinControl& target) {
   return edit != nullptr && edit->PasswordChar() != 0;
 }
 
+bool IsGroupBox(HWND window) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  return _wcsicmp(name, WC_BUTTONW) == 0 &&
+         (GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
 // A mouse message's point, signed (a point left of or above the window is negative).
 POINT PointOf(LPARAM point) {
   return POINT{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
@@ -560,6 +567,14 @@ LRESULT CALLBACK FormWindow::ControlProc(HWND window, UINT message, WPARAM wPara
                                          UINT_PTR /*id*/, DWORD_PTR self) {
   if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(window, &ControlProc, kSubclassId);
+  } else if (message == WM_ERASEBKGND && IsGroupBox(window)) {
+    // A group box draws its frame and caption only, and the form does not paint under
+    // its children: the inside around the box's items would keep whatever was there.
+    RECT inside{};
+    GetClientRect(window, &inside);
+    FillRect(FromInteger<HDC>(static_cast<std::intptr_t>(wParam)), &inside,
+             GetSysColorBrush(COLOR_BTNFACE));
+    return 1;
   } else if (FromInteger<FormWindow*>(static_cast<std::intptr_t>(self))
                  ->OnControlMessage(window, message, wParam, lParam)) {
     return 0;
