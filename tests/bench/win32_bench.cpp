@@ -9,8 +9,8 @@
 // form's window is made, brought in step after the operator acted and painted before
 // the form closes. What Win32 adds is the windows and their paint; a list view asks for
 // the rows it paints only (its items are the model's), so its cost per row should stay
-// a small fraction of the model's own. The heap in use per row of a filled list, walked
-// once outside the timing, is a counter of each fill.
+// a small fraction of the model's own. The heap in use per row of a filled list (all the
+// process's heaps), walked once outside the timing, is a counter of each fill.
 //
 // After the runs the ratios Win32 / headless of the larger sizes are printed with their
 // goals; scripts/bench-windows.sh sets ToUserText's time beside ICU's on Linux.
@@ -18,7 +18,6 @@
 #include "ui/win32/WinApi.h"
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -304,19 +303,29 @@ class TFolderFrm : public ui::TForm {
   ui::TListView* FolderLsv;
 };
 
-// The bytes of the C library's heap in use, walked block by block.
+// The bytes in use in all the process's heaps (the C library's, and the process heap the
+// common controls allocate from), walked block by block.
 std::size_t HeapInUse() {
-  _HEAPINFO entry{};
-  std::size_t used = 0;
-  int status = _HEAPOK;
-  while ((status = _heapwalk(&entry)) == _HEAPOK) {
-    if (entry._useflag == _USEDENTRY) {
-      used += entry._size;
-    }
-  }
-  if (status != _HEAPEND && status != _HEAPEMPTY) {
-    std::fprintf(stderr, "the heap walk stopped with %d\n", status);
+  std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 8);
+  const DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+  if (count == 0 || count > heaps.size()) {
     std::abort();
+  }
+  std::size_t used = 0;
+  for (DWORD i = 0; i < count; ++i) {
+    HeapLock(heaps[i]);
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heaps[i], &entry)) {
+      if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0) {
+        used += entry.cbData;
+      }
+    }
+    const DWORD stopped = GetLastError();
+    HeapUnlock(heaps[i]);
+    if (stopped != ERROR_NO_MORE_ITEMS) {
+      std::fprintf(stderr, "the heap walk stopped with error %lu\n", stopped);
+      std::abort();
+    }
   }
   return used;
 }
