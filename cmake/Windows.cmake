@@ -54,3 +54,10 @@ include(CTest)
 if(BUILD_TESTING)
   add_subdirectory(tests/windows)
 endif()
+
+# The benchmarks of the Windows build (tests/bench), built when Google Benchmark's sources
+# are given (no Windows build of it is packaged; scripts/bench-windows.sh fetches Debian's).
+set(TAVRO_BENCHMARK_SOURCE "" CACHE PATH "Google Benchmark's sources, for the Windows benchmarks")
+if(TAVRO_BENCHMARK_SOURCE)
+  add_subdirectory(tests/bench)
+endif()
