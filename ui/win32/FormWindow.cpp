@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,14 +85,16 @@ bool TypesCharacter(WPARAM key, TShiftState shift) {
          key == VK_OEM_102 || key == VK_PROCESSKEY;
 }
 
-std::string ClipboardText(HWND window) {
-  std::string text;
+// The clipboard's text in the module's code page: empty when there is none, nothing when
+// a character of it has no form there (the paste is then refused, as typing it is).
+std::optional<std::string> ClipboardText(HWND window) {
+  std::optional<std::string> text = std::string();
   if (!OpenClipboard(window)) {
     return text;
   }
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (const auto* wide = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = ModelFromWide(wide).value_or(std::string());
+      text = ModelFromWide(wide);
       GlobalUnlock(data);
     }
   }
@@ -100,8 +103,8 @@ std::string ClipboardText(HWND window) {
 }
 
 // The system's clipboard takes text as UTF-16.
-void SetClipboardText(HWND window, const std::string& gbk) {
-  const std::wstring wide = WideFromGbk(gbk);
+void SetClipboardText(HWND window, const std::string& text) {
+  const std::wstring wide = WideFromModel(text);
   if (!OpenClipboard(window)) {
     return;
   }
@@ -685,8 +688,10 @@ void FormWindow::ShowEditMenu(TCustomEdit& edit, POINT screen) {
       CopySelection(edit);
       break;
     case kPaste:
-      if (const std::string text = ClipboardText(window_); !text.empty()) {
-        Input([&] { PasteText(edit, text); });
+      if (const std::optional<std::string> text = ClipboardText(window_); !text) {
+        host_.Refused();
+      } else if (!text->empty()) {
+        Input([&] { PasteText(edit, *text); });
       }
       break;
     case kDelete:
@@ -780,8 +785,11 @@ bool FormWindow::OnControlMessage(HWND window, UINT message, WPARAM wParam, LPAR
         return true;  // its character follows as WM_CHAR
       }
       if (IsEditor(*target) && wParam == 'V' && shift == ssCtrl) {
-        const std::string text = ClipboardText(window_);
-        Input([&] { PasteText(*target, text); });
+        if (const std::optional<std::string> text = ClipboardText(window_); !text) {
+          host_.Refused();
+        } else {
+          Input([&] { PasteText(*target, *text); });
+        }
         return true;
       }
       if (IsEditor(*target) && wParam == 'C' && shift == ssCtrl) {
