@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -166,15 +167,29 @@ std::vector<Sent> RunWorkstations(const Target& target, const Workload& workload
                                   const std::function<void()>& during) {
   TempDir logs;
   std::vector<pid_t> pids;
+  // The workstations wait at a gate until all are forked: a thread of this process (a
+  // relay's) is then idle in accept, never holding a lock a child would inherit held.
+  int gate[2];
+  if (pipe(gate) != 0) {
+    ADD_FAILURE() << "no pipe for the workstations' gate";
+    return {};
+  }
   for (int w = 0; w < workload.workers; ++w) {
     const std::string log = logs.File("w" + std::to_string(w));
     pid_t pid = fork();
     if (pid == 0) {
+      close(gate[1]);
+      char none = 0;
+      while (read(gate[0], &none, 1) < 0 && errno == EINTR) {
+      }
+      close(gate[0]);
       Workstation(target, workload, w, log);
       _exit(0);
     }
     pids.push_back(pid);
   }
+  close(gate[0]);
+  close(gate[1]);  // the workstations read its end and start
   if (during) {
     during();
   }
