@@ -165,10 +165,6 @@ class HttplibTransport : public ServiceTransport {
 
 }  // namespace
 
-bool IsServiceUrl(const std::string& url) {
-  return url.rfind("https://", 0) == 0;
-}
-
 struct ServiceClient::State {
   ServiceSession session;
   std::unique_ptr<HttplibTransport> transport;

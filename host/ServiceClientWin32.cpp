@@ -561,10 +561,6 @@ class WinHttpTransport : public ServiceTransport {
 
 }  // namespace
 
-bool IsServiceUrl(const std::string& url) {
-  return url.rfind("https://", 0) == 0;
-}
-
 struct ServiceClient::State {
   ServiceSession session;
   std::unique_ptr<WinHttpTransport> transport;

@@ -11,9 +11,14 @@
 #include <thread>
 
 #include "host/AnswerFile.h"
+#include "host/ServiceClient.h"
 #include "sys/CodePage.h"
 
 namespace host {
+
+bool IsServiceUrl(const std::string& url) {
+  return url.rfind("https://", 0) == 0;
+}
 namespace {
 
 // How often a command whose answer was lost is sent again under its request id.

@@ -3,12 +3,9 @@
 // served by tavro-bank serve, for the commands that go through the service.
 #pragma once
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +19,8 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+
+#include "tests/support/LocalPort.h"
 
 extern char** environ;
 
@@ -88,7 +87,7 @@ class ServedBank {
     if (std::system(certs.c_str()) != 0 || std::system(login.c_str()) != 0) {
       throw std::runtime_error("cannot make the service's certificate or login");
     }
-    port_ = FreePort();
+    port_ = tavro_test::FreeLocalPort();
     const std::string listen = "127.0.0.1:" + std::to_string(port_);
     pid_ = fork();
     if (pid_ == 0) {
@@ -134,30 +133,7 @@ class ServedBank {
   }
 
  private:
-  static int FreePort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    int port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
-      port = ntohs(address.sin_port);
-    }
-    close(fd);
-    return port;
-  }
-  bool Listening() const {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port_));
-    const bool open = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(fd);
-    return open;
-  }
+  bool Listening() const { return tavro_test::LocalPortListening(port_); }
   void Stop() {
     if (pid_ > 0) {
       kill(pid_, SIGTERM);

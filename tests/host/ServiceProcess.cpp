@@ -1,11 +1,8 @@
 // The service as a child process and its fixture (see ServiceProcess.h).
 #include "ServiceProcess.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,46 +16,17 @@
 #include "Workstations.h"
 #include "host/ServiceLogins.h"
 #include "host/SqliteDb.h"
+#include "tests/support/LocalPort.h"
 
 namespace hosttest {
-namespace {
-
-// A port of 127.0.0.1 free a moment ago, so that the service can be started on it
-// again after it was killed.
-int FreePort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t size = sizeof address;
-  int port = 0;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
-    port = ntohs(address.sin_port);
-  }
-  close(fd);
-  return port;
-}
-
-bool Listening(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  const bool open = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  close(fd);
-  return open;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 ServiceProcess::ServiceProcess(std::string bank, std::string cert, std::string key, std::string log)
     : bank_(std::move(bank)),
       cert_(std::move(cert)),
       key_(std::move(key)),
       log_(std::move(log)),
-      port_(FreePort()) {}
+      port_(tavro_test::FreeLocalPort()) {}
 
 bool ServiceProcess::Start() {
   const std::string listen = "127.0.0.1:" + std::to_string(port_);
@@ -72,7 +40,7 @@ bool ServiceProcess::Start() {
   }
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (std::chrono::steady_clock::now() < deadline) {
-    if (Listening(port_)) {
+    if (tavro_test::LocalPortListening(port_)) {
       return true;
     }
     if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
