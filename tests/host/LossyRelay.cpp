@@ -15,6 +15,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <future>
 #include <stdexcept>
 #include <string>
 
@@ -59,7 +60,16 @@ LossyRelay::LossyRelay(int target, int everyNth) : target_(target), everyNth_(ev
     throw std::runtime_error("the relay cannot listen");
   }
   port_ = ntohs(address.sin_port);
-  thread_ = std::thread([this] { Serve(); });
+  // Returns once the thread runs its loop: a thread still starting allocates, and a
+  // workstation forked in that moment would inherit the sanitizer allocator's lock held
+  // and hang at its first allocation.
+  std::promise<void> started;
+  std::future<void> running = started.get_future();
+  thread_ = std::thread([this, &started] {
+    started.set_value();
+    Serve();
+  });
+  running.wait();
 }
 
 LossyRelay::~LossyRelay() {

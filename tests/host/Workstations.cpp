@@ -168,7 +168,7 @@ std::vector<Sent> RunWorkstations(const Target& target, const Workload& workload
   TempDir logs;
   std::vector<pid_t> pids;
   // The workstations wait at a gate until all are forked: a thread of this process (a
-  // relay's) is then idle in accept, never holding a lock a child would inherit held.
+  // relay's) is then idle in its poll, never holding a lock a child would inherit held.
   int gate[2];
   if (pipe(gate) != 0) {
     ADD_FAILURE() << "no pipe for the workstations' gate";
