@@ -88,7 +88,7 @@ Answer RunUserReport(Db& db, const std::string& corpId);
 
 // Schema and demonstration data of a new database (run inside one transaction by the
 // code that creates the database).
-inline constexpr int kSchemaVersion = 5;
+inline constexpr int kSchemaVersion = 6;
 // The schema is the engine's own (one per engine, one version for both).
 void CreateSchema(Db& db);
 // Runs the schema steps an older bank lacks, up to kSchemaVersion (host/Schema.h).

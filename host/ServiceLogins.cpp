@@ -211,18 +211,20 @@ std::optional<LoginScope> SessionScope(Db& db, const std::string& token, std::in
   std::optional<LoginScope> scope;
   db.Begin(Access::Reads);
   try {
-    Query q(db, "SELECT login_name FROM service_session WHERE token_hash = ? AND expires_at > ?");
+    // The session and its login's map in one statement: this runs before every command.
+    Query q(db,
+            "SELECT s.login_name, m.corp_id, m.user_id FROM service_session s"
+            " LEFT JOIN bank_login m ON m.login_name = s.login_name"
+            " WHERE s.token_hash = ? AND s.expires_at > ?");
     q.Bind(TokenHash(token)).Bind(now);
-    if (q.Next()) {
-      scope = LoginScope{};
-      scope->login = q.Text(0);
-    }
-    if (scope) {
-      Query map(db, "SELECT corp_id, user_id FROM bank_login WHERE login_name = ?");
-      map.Bind(scope->login);
-      while (map.Next()) {
-        scope->corps.insert(map.Text(0));
-        scope->operators.emplace(map.Text(0), map.Text(1));
+    while (q.Next()) {
+      if (!scope) {
+        scope = LoginScope{};
+        scope->login = q.Text(0);
+      }
+      if (!q.IsNull(1)) {
+        scope->corps.insert(q.Text(1));
+        scope->operators.emplace(q.Text(1), q.Text(2));
       }
     }
   } catch (...) {

@@ -65,7 +65,10 @@ class ServedBank {
  public:
   // bank: where the login is added (the administrator's URL of a PostgreSQL bank);
   // served: what the service opens, when that differs (the service role's URL).
-  ServedBank(const std::string& bank, const std::string& folder, std::string served = {})
+  // logins: how many service logins to add (LoginOf(0) ... LoginOf(logins - 1)), all
+  // acting for 0012 as 000001, so that each workstation process can sign in as its own.
+  ServedBank(const std::string& bank, const std::string& folder, std::string served = {},
+             int logins = 1)
       : folder_(folder) {
     if (served.empty()) {
       served = bank;
@@ -81,11 +84,16 @@ class ServedBank {
       password << "bench password\n";
     }
     chmod((folder + "/password").c_str(), 0600);
-    const std::string login = tool + " login add ws12 --bank '" + bank + "'" +
-                              " --corp 0012 --operator 000001 --password-file " + folder +
-                              "/password >/dev/null";
-    if (std::system(certs.c_str()) != 0 || std::system(login.c_str()) != 0) {
-      throw std::runtime_error("cannot make the service's certificate or login");
+    if (std::system(certs.c_str()) != 0) {
+      throw std::runtime_error("cannot make the service's certificate");
+    }
+    for (int w = 0; w < logins; ++w) {
+      const std::string login = tool + " login add " + LoginOf(w) + " --bank '" + bank + "'" +
+                                " --corp 0012 --operator 000001 --password-file " + folder +
+                                "/password >/dev/null";
+      if (std::system(login.c_str()) != 0) {
+        throw std::runtime_error("cannot add the service's login " + LoginOf(w));
+      }
     }
     port_ = tavro_test::FreeLocalPort();
     const std::string listen = "127.0.0.1:" + std::to_string(port_);
@@ -117,6 +125,9 @@ class ServedBank {
     setenv("TAVRO_SERVICE_CA", (folder_ + "/cert.pem").c_str(), 1);
   }
   static void Leave() { unsetenv("TAVRO_BANK_URL"); }
+  static std::string LoginOf(int w) { return w == 0 ? "ws12" : "ws12-" + std::to_string(w); }
+  // A workstation process signs in as login w (before its first command).
+  static void SignInAs(int w) { setenv("TAVRO_SERVICE_LOGIN", LoginOf(w).c_str(), 1); }
 
   // The service process's peak resident memory so far, in KiB.
   long PeakKib() const {

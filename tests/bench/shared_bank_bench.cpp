@@ -4,8 +4,9 @@
 // processes, the commands per second (all, and writes alone) and the 50th and 99th
 // percentile of a command's time, for reads and for writes.
 //
-// Each engine also behind the bank's service (tavro-bank serve on 127.0.0.1, the
-// workstations signed in as one service login), as "service-sqlite" and "service-pg".
+// Each engine also behind the bank's service (tavro-bank serve on 127.0.0.1, each
+// workstation signed in as a service login of its own), as "service-sqlite" and
+// "service-pg".
 //
 // PostgreSQL is a cluster of scripts/bank-postgres.sh, named as scripts/test.sh names
 // it (TAVRO_TEST_PG_HOST, TAVRO_TEST_PG_PORT, PGPASSFILE: the PGHOST, PGPORT and
@@ -60,6 +61,9 @@ void Workstation(int w, double seconds, const std::string& log) {
                          "Sh_GetNodeRight '0012','000001',201"};
   int failures = 0;
   int n = 0;
+  // Each workstation its own login, as at a bank: one login's commands in flight are
+  // limited, so that no login starves the others.
+  bench::ServedBank::SignInAs(w);
   // Untimed: opens the bank, or signs in to the service (a slow hash by design).
   failures += Send("MN_GetCorpName '0012'") ? 0 : 1;
   const auto end = Clock::now() + std::chrono::duration<double>(seconds);
@@ -174,7 +178,7 @@ int main(int argc, char** argv) {
       const std::string served = folder + "/served-sqlite" + std::to_string(processes);
       std::filesystem::create_directories(served);
       bench::InitDemoBank(served + "/bank.db");
-      const bench::ServedBank service(served + "/bank.db", served);
+      const bench::ServedBank service(served + "/bank.db", served, {}, processes);
       // No command from here before the workstations fork: a kept-alive connection of
       // this process would be theirs too. Each signs in with its first command.
       service.Use();
@@ -194,7 +198,8 @@ int main(int argc, char** argv) {
       {
         const std::string served = folder + "/served-pg" + std::to_string(processes);
         std::filesystem::create_directories(served);
-        const bench::ServedBank service(url, served, "postgresql://tavro_service@" + where);
+        const bench::ServedBank service(url, served, "postgresql://tavro_service@" + where,
+                                        processes);
         service.Use();
         Run("service-pg", processes, seconds, folder);
         bench::ServedBank::Leave();

@@ -473,7 +473,7 @@ TEST(PgUpgrade, TheUpgradeTakesTheWorkstationsRolesAway) {
     host::PostgresDb service(bank.Url("tavro_service"), host::BankSetup());
     ADD_FAILURE() << "the service's role opened a bank of an older version";
   } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("schema version 3, this host knows version 5; its "
+    EXPECT_NE(std::string(e.what()).find("schema version 3, this host knows version 6; its "
                                          "administrator upgrades it with `tavro-bank upgrade"),
               std::string::npos)
         << e.what();
