@@ -54,14 +54,16 @@ ServiceBodyReader ShortAnswer(std::string& into) {
   };
 }
 
-// Signs in; an empty text on success, else why not.
-std::string SignIn(ServiceTransport& transport, ServiceSession& session) {
+// Signs in; an empty text on success, else why not. unanswered: no whole answer came,
+// so the sign-in may be sent again.
+std::string SignIn(ServiceTransport& transport, ServiceSession& session, bool& unanswered) {
   session.token.clear();
   const ServiceSettings& settings = session.settings;
   const std::string body = settings.login + "\n" + session.password;
   std::string answer;
   const ServiceReply reply = transport.Post(
       ServiceRequest{"/v1/signin", {{"Content-Type", "text/plain"}}, body}, ShortAnswer(answer));
+  unanswered = !reply.complete;
   if (!reply.complete) {
     return "cannot reach the bank service " + settings.where + ": " + reply.why;
   }
@@ -217,7 +219,15 @@ Outcome SendCommand(ServiceTransport& transport, ServiceSession& session, std::s
   std::string lost;
   for (int send = 1; send <= kSends; ++send) {
     if (session.token.empty()) {
-      const std::string why = SignIn(transport, session);
+      bool unanswered = false;
+      const std::string why = SignIn(transport, session, unanswered);
+      if (!why.empty() && unanswered && send < kSends) {
+        // Sent again like a command whose answer was lost: the sign-in ran nothing of
+        // the command, and a session it may have made expires unused.
+        lost = why;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200 * send));
+        continue;
+      }
       if (!why.empty()) {
         return Failed(Status::NoDatabase, Stored(reached) + why);
       }
