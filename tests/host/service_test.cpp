@@ -660,6 +660,8 @@ TEST_F(ServiceTest, TheHostLibraryRefusesAPasswordFileOthersCanReadAndAnUntruste
     EXPECT_EQ(answer.status, 4);
     EXPECT_NE(answer.error.find(c.says), std::string::npos) << answer.error;
   }
+  // Neither sent the password: no sign-in reached the service, so none made a session.
+  EXPECT_EQ(Scalar("SELECT count(*) FROM service_session"), "0");
 }
 
 }  // namespace
