@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config help2man man-db python3
+  build-essential cmake ninja-build ccache pkg-config help2man man-db python3
   libicu-dev libopencc-dev libsqlite3-dev sqlite3 libcli11-dev postgresql libpq-dev
   libcpp-httplib-dev libsodium-dev libssl-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev
