@@ -388,22 +388,16 @@ void FormWindow::SyncFocus() {
     return;
   }
   HWND wanted = window_;
-  TWinControl* active = form_.ActiveControl();
-  const auto found = natives_.find(active);
-  if (found != natives_.end()) {
-    wanted = found->second.Inner != nullptr ? found->second.Inner : found->second.Window;
+  if (TWinControl* active = form_.ActiveControl()) {
+    const auto found = natives_.find(active);
+    if (found != natives_.end()) {
+      wanted = found->second.Inner != nullptr ? found->second.Inner : found->second.Window;
+    }
   }
   if (GetFocus() != wanted) {
     const bool was = syncing_;
     syncing_ = true;
     SetFocus(wanted);
-    // A control may take a selection of its own with the focus (a tree view without one
-    // selects its first node): the model's is shown again.
-    if (found != natives_.end()) {
-      TChangeRecord selection;
-      selection.Mark(chSelection);
-      ShowControl(*active, found->second, selection, scale_, fonts_);
-    }
     syncing_ = was;
   }
 }

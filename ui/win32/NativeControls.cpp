@@ -283,7 +283,7 @@ void AddNodes(HWND window, const std::vector<std::unique_ptr<TTreeNode>>& nodes,
     insert.item.mask = TVIF_TEXT | TVIF_CHILDREN;
     insert.item.pszText = text.data();
     insert.item.cChildren = node->HasChildren() ? 1 : 0;
-    auto item = reinterpret_cast<HTREEITEM>(
+    auto item = FromInteger<HTREEITEM>(
         SendMessageW(window, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     native.Nodes[node.get()] = item;
     if (node->Expanded()) {

@@ -279,10 +279,7 @@ int Win32Desktop::ShowModal(TForm& form) {
   window.CheckClose();
   if (!window.Closed()) {
     window.Present();
-    // Once shown, what changed meanwhile and the focus, which goes only to a visible
-    // window; the windows are all made and filled (a second whole walk would set every
-    // text, place and list again on shown windows, and repaint them).
-    window.SyncChanges();
+    window.Sync();  // again once shown: the focus goes only to a visible window
     MSG message;
     while (!window.Closed()) {
       const BOOL got = GetMessageW(&message, nullptr, 0, 0);
@@ -468,7 +465,7 @@ void Win32Desktop::FormShown(TForm& form) {
   }
   played.Window->Sync();
   played.Window->Present();
-  played.Window->SyncChanges();
+  played.Window->Sync();
   windows_.push_back(played.Window.get());
   played_.push_back(std::move(played));
   Paint();
