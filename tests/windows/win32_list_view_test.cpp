@@ -279,6 +279,70 @@ TEST(Win32TreeView, TheNodesButtonOpensAndClosesTheNodeInTheModelAndARightPressS
                                             "selected Last"}));
 }
 
+// The text of a tree's item.
+std::string ItemText(HWND tree, HTREEITEM handle) {
+  wchar_t text[64] = {};
+  TVITEMW item{};
+  item.mask = TVIF_TEXT;
+  item.hItem = handle;
+  item.pszText = text;
+  item.cchTextMax = 64;
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  return sys::win32::Narrow(text);
+}
+
+// A closed node's children get their items when the node is first shown open, or when
+// one of them is the selection; until then the closed node has its button all the same.
+TEST(Win32TreeView, AClosedNodesChildrenGetTheirItemsWhenItOpensOrHoldsTheSelection) {
+  ui::win32::Win32Desktop desktop(nullptr);
+  ui::TForm form(nullptr, "TreeFrm");
+  form.SetBounds(0, 0, 300, 300);
+  auto* tree = ui::Create<ui::TTreeView>(&form, &form, "GroupsTvw");
+  tree->SetBounds(8, 8, 284, 284);
+  std::vector<ui::TTreeNode*> groups;
+  for (int group = 1; group <= 3; ++group) {
+    groups.push_back(tree->AddChild(nullptr, "group " + std::to_string(group)));
+    for (int child = 1; child <= 40; ++child) {
+      tree->AddChild(groups.back(), std::to_string(group) + "." + std::to_string(child));
+    }
+  }
+
+  std::vector<std::string> seen;
+  Operate(desktop, form, [&](int tick) {
+    ui::win32::FormWindow& shown = *desktop.TopWindow();
+    HWND window = shown.WindowOf(*tree);
+    ASSERT_NE(window, nullptr);
+    auto look = [&] {
+      const auto first =
+          ui::win32::FromInteger<HTREEITEM>(SendMessageW(window, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+      const auto child = ui::win32::FromInteger<HTREEITEM>(
+          SendMessageW(window, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(first)));
+      const auto second = ui::win32::FromInteger<HTREEITEM>(
+          SendMessageW(window, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(first)));
+      const auto caret =
+          ui::win32::FromInteger<HTREEITEM>(SendMessageW(window, TVM_GETNEXTITEM, TVGN_CARET, 0));
+      seen.push_back(
+          std::to_string(SendMessageW(window, TVM_GETCOUNT, 0, 0)) + " items, " +
+          ItemText(window, first) + (ShownOpen(window, first) ? " open" : " closed") +
+          (child != nullptr ? " over " + ItemText(window, child) : "") +
+          (tick == 1 && ButtonOf(window, second).x >= 0 ? ", group 2 with its button" : "") +
+          (caret != nullptr ? ", selected " + ItemText(window, caret) : ""));
+    };
+    if (tick == 1) {
+      look();
+      tree->SetExpanded(groups[0], true);
+      tree->SetSelected(groups[2]->Children()[6].get());
+      shown.SyncChanges();
+    } else if (tick == 2) {
+      look();
+      PostMessageW(shown.Handle(), WM_CLOSE, 0, 0);
+    }
+  });
+
+  EXPECT_EQ(seen, (std::vector<std::string>{"3 items, group 1 closed, group 2 with its button",
+                                            "83 items, group 1 open over 1.1, selected 3.7"}));
+}
+
 // The system's clipboard as text.
 std::wstring Clipboard() {
   std::wstring text;

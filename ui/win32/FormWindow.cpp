@@ -16,7 +16,6 @@ namespace ui::win32 {
 namespace {
 
 constexpr wchar_t kFormClass[] = L"TavroForm";
-constexpr UINT_PTR kSubclassId = 1;
 
 HINSTANCE ThisModule() {
   HMODULE module = nullptr;
@@ -191,6 +190,12 @@ FormWindow::~FormWindow() {
     DestroyNative(native);
   }
   natives_.clear();
+  // Windows not destroyed above keep no pointer to the records going with this form.
+  for (auto& [window, record] : windows_) {
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(record.Own));
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  }
+  windows_.clear();
   if (window_ != nullptr) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
@@ -242,21 +247,38 @@ void FormWindow::Walk(TWinControl& parent) {
     found->second.Seen = true;
     ShowControl(*control, found->second, all, scale_, fonts_);
     // Every window of the control, a radio group's items made just now too, hands its
-    // keys to the model (setting the same subclass again only renews it).
-    const auto self = reinterpret_cast<DWORD_PTR>(this);
-    for (HWND window : {found->second.Window, found->second.Inner}) {
-      if (window != nullptr) {
-        SetWindowSubclass(window, &ControlProc, kSubclassId, self);
-      }
-    }
-    for (HWND item : found->second.Items) {
-      SetWindowSubclass(item, &ControlProc, kSubclassId, self);
+    // keys to the model.
+    Subclass(found->second.Window, *control, -1);
+    Subclass(found->second.Inner, *control, -1);
+    for (std::size_t item = 0; item < found->second.Items.size(); ++item) {
+      Subclass(found->second.Items[item], *control, static_cast<int>(item));
     }
     RaiseNative(found->second);
     if (auto* container = dynamic_cast<TWinControl*>(control)) {
       Walk(*container);
     }
   }
+}
+
+void FormWindow::Subclass(HWND window, TControl& control, int item) {
+  if (window == nullptr || windows_.count(window) != 0) {
+    return;
+  }
+  ControlWindow& record = windows_[window];
+  record = ControlWindow{this, &control, item, nullptr};
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&record));
+  record.Own = FromInteger<WNDPROC>(
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ControlProc)));
+}
+
+TControl* FormWindow::ControlOf(HWND window, int& item) const {
+  const auto found = windows_.find(window);
+  if (found == windows_.end()) {
+    item = -1;
+    return nullptr;
+  }
+  item = found->second.Item;
+  return found->second.Control;
 }
 
 bool FormWindow::NeedsWalk(const TControl& control, const TChangeRecord& changes) const {
@@ -458,7 +480,7 @@ LRESULT FormWindow::OnFormMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void FormWindow::OnCommand(HWND source, UINT code) {
   int item = -1;
-  TControl* control = ControlOfWindow(source, item);
+  TControl* control = ControlOf(source, item);
   if (control == nullptr || natives_.count(control) == 0) {
     return;
   }
@@ -494,7 +516,7 @@ void FormWindow::OnCommand(HWND source, UINT code) {
 
 LRESULT FormWindow::OnNotify(NMHDR& header) {
   int item = -1;
-  TControl* control = ControlOfWindow(header.hwndFrom, item);
+  TControl* control = ControlOf(header.hwndFrom, item);
   if (control == nullptr || natives_.count(control) == 0) {
     return 0;
   }
@@ -566,10 +588,18 @@ LRESULT FormWindow::OnNotify(NMHDR& header) {
   }
 }
 
-LRESULT CALLBACK FormWindow::ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR /*id*/, DWORD_PTR self) {
+LRESULT CALLBACK FormWindow::ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* record = FromInteger<ControlWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (record == nullptr) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  // The model's handlers may destroy the window and its record: the class's procedure
+  // is kept aside first.
+  const WNDPROC own = record->Own;
   if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, &ControlProc, kSubclassId);
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    record->Form->windows_.erase(window);
   } else if (message == WM_ERASEBKGND && IsGroupBox(window)) {
     // A group box draws its frame and caption only, and the form does not paint under
     // its children: the inside around the box's items would keep whatever was there.
@@ -578,11 +608,10 @@ LRESULT CALLBACK FormWindow::ControlProc(HWND window, UINT message, WPARAM wPara
     FillRect(FromInteger<HDC>(static_cast<std::intptr_t>(wParam)), &inside,
              GetSysColorBrush(COLOR_BTNFACE));
     return 1;
-  } else if (FromInteger<FormWindow*>(static_cast<std::intptr_t>(self))
-                 ->OnControlMessage(window, message, wParam, lParam)) {
+  } else if (record->Form->OnControlMessage(window, message, wParam, lParam)) {
     return 0;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return CallWindowProcW(own, window, message, wParam, lParam);
 }
 
 bool FormWindow::OnTreeExpanding(TTreeView& tree, HTREEITEM item, UINT action) {
@@ -763,7 +792,7 @@ void FormWindow::ShowMenu(TPopupMenu& menu, POINT screen) {
 // focus the operator moves with the mouse.
 bool FormWindow::OnControlMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   int item = -1;
-  TControl* control = window == window_ ? &form_ : ControlOfWindow(window, item);
+  TControl* control = window == window_ ? &form_ : ControlOf(window, item);
   auto* target = dynamic_cast<TWinControl*>(control);
   if (target == nullptr) {
     return false;

@@ -61,8 +61,14 @@ class FormWindow {
 
  private:
   static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR id, DWORD_PTR self);
+  // The procedure of every control's window, in place of its class's (kept in its
+  // ControlWindow): the model takes the window's input first.
+  static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Gives a control's window the form's procedure and record, once.
+  void Subclass(HWND window, TControl& control, int item);
+  // The control and item (-1: the control itself) a window belongs to; null when the
+  // window is none of the form's controls'.
+  TControl* ControlOf(HWND window, int& item) const;
   LRESULT OnFormMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // A message to one control's window; true when the model took it.
   bool OnControlMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -106,6 +112,18 @@ class FormWindow {
   Scale scale_;
   FontCache fonts_;
   std::unordered_map<const TControl*, NativeControl> natives_;
+  // Each control window's record, found through the window's GWLP_USERDATA (the class's
+  // data is in its extra bytes: the user data is the application's). Kept here rather
+  // than in window properties or the common controls' subclass data, which Wine keeps
+  // in its server: every message to a control would ask the server for them. A record
+  // goes with its window (WM_NCDESTROY); the map's nodes never move.
+  struct ControlWindow {
+    FormWindow* Form;
+    TControl* Control;
+    int Item;     // a radio group's button or a file-name edit's browse button; -1 otherwise
+    WNDPROC Own;  // the class's procedure, which gets what the model leaves
+  };
+  std::unordered_map<HWND, ControlWindow> windows_;
   std::wstring rowText_;  // the text a list view asked for, kept until it asks again
   bool syncing_ = false;
   bool closed_ = false;

@@ -4,7 +4,6 @@
 #include "ui/win32/NativeControls.h"
 
 #include <algorithm>
-#include <cstdint>
 
 #include "ui/VisitKind.h"
 #include "ui/win32/WideText.h"
@@ -12,8 +11,6 @@
 namespace ui::win32 {
 namespace {
 
-constexpr wchar_t kControlProp[] = L"TavroControl";
-constexpr wchar_t kItemProp[] = L"TavroItem";
 // A plain container's window class: a static control without text.
 constexpr wchar_t kStatic[] = L"STATIC";
 // The browse button beside a file-name edit, and how wide it is.
@@ -99,15 +96,9 @@ WindowKind KindOf(TControl& control) {
       });
 }
 
-HWND MakeWindow(const wchar_t* windowClass, DWORD style, DWORD exStyle, HWND form,
-                TControl& control, int item) {
-  HWND window = CreateWindowExW(exStyle, windowClass, L"", style, 0, 0, 0, 0, form, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-  if (window != nullptr) {
-    SetPropW(window, kControlProp, &control);
-    SetPropW(window, kItemProp, FromInteger<HANDLE>(item + 1));
-  }
-  return window;
+HWND MakeWindow(const wchar_t* windowClass, DWORD style, DWORD exStyle, HWND form) {
+  return CreateWindowExW(exStyle, windowClass, L"", style, 0, 0, 0, 0, form, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
 }
 
 void SetText(HWND window, const std::string& text) {
@@ -279,6 +270,9 @@ void ShowListView(const TListView& list, HWND window, const TChangeRecord& chang
   }
 }
 
+// One item per node; a closed node's children get theirs when the node is first shown
+// open (or holds the selection), so that a tree of closed groups costs one insertion
+// per group. A node with children has its button from the start (cChildren).
 void AddNodes(HWND window, const std::vector<std::unique_ptr<TTreeNode>>& nodes, HTREEITEM parent,
               NativeControl& native) {
   for (const auto& node : nodes) {
@@ -286,21 +280,53 @@ void AddNodes(HWND window, const std::vector<std::unique_ptr<TTreeNode>>& nodes,
     TVINSERTSTRUCTW insert{};
     insert.hParent = parent;
     insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT;
+    insert.item.mask = TVIF_TEXT | TVIF_CHILDREN;
     insert.item.pszText = text.data();
-    auto item = reinterpret_cast<HTREEITEM>(
+    insert.item.cChildren = node->HasChildren() ? 1 : 0;
+    auto item = FromInteger<HTREEITEM>(
         SendMessageW(window, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     native.Nodes[node.get()] = item;
-    AddNodes(window, node->Children(), item, native);
+    if (node->Expanded()) {
+      AddNodes(window, node->Children(), item, native);
+    }
   }
 }
 
+// Whether the node's children have their items.
+bool ChildrenAdded(const TTreeNode& node, const NativeControl& native) {
+  return node.HasChildren() && native.Nodes.count(node.Children().front().get()) != 0;
+}
+
+// The node's item, its parents' children added first where they have none yet.
+HTREEITEM ItemOfNode(HWND window, const TTreeNode& node, NativeControl& native) {
+  if (const auto found = native.Nodes.find(&node); found != native.Nodes.end()) {
+    return found->second;
+  }
+  const TTreeNode* parent = node.Parent();
+  if (parent == nullptr) {
+    return nullptr;
+  }
+  HTREEITEM parentItem = ItemOfNode(window, *parent, native);
+  if (parentItem == nullptr || ChildrenAdded(*parent, native)) {
+    return nullptr;  // not a node of this tree's items
+  }
+  AddNodes(window, parent->Children(), parentItem, native);
+  const auto found = native.Nodes.find(&node);
+  return found != native.Nodes.end() ? found->second : nullptr;
+}
+
 void ExpandNodes(HWND window, const std::vector<std::unique_ptr<TTreeNode>>& nodes,
-                 const NativeControl& native) {
+                 NativeControl& native) {
   for (const auto& node : nodes) {
-    if (node->HasChildren()) {
-      TreeView_Expand(window, native.Nodes.at(node.get()),
-                      node->Expanded() ? TVE_EXPAND : TVE_COLLAPSE);
+    if (!node->HasChildren()) {
+      continue;
+    }
+    const HTREEITEM item = native.Nodes.at(node.get());
+    if (node->Expanded() && !ChildrenAdded(*node, native)) {
+      AddNodes(window, node->Children(), item, native);
+    }
+    TreeView_Expand(window, item, node->Expanded() ? TVE_EXPAND : TVE_COLLAPSE);
+    if (ChildrenAdded(*node, native)) {
       ExpandNodes(window, node->Children(), native);
     }
   }
@@ -320,8 +346,9 @@ void ShowTree(const TTreeView& tree, HWND window, const TChangeRecord& changes,
   // A node opened or closed is a change of the tree's look.
   if (changes.Has(chItems | chSelection | chLook)) {
     ExpandNodes(window, tree.TopNodes(), native);
-    auto found = native.Nodes.find(tree.Selected());
-    TreeView_SelectItem(window, found != native.Nodes.end() ? found->second : nullptr);
+    const TTreeNode* selected = tree.Selected();
+    TreeView_SelectItem(window,
+                        selected != nullptr ? ItemOfNode(window, *selected, native) : nullptr);
   }
 }
 
@@ -348,15 +375,12 @@ void ShowRadioGroup(TRadioGroup& group, NativeControl& native, HWND form, const 
                     HFONT font) {
   const std::size_t count = group.Items().size();
   while (native.Items.size() > count) {
-    RemovePropW(native.Items.back(), kControlProp);
-    RemovePropW(native.Items.back(), kItemProp);
     DestroyWindow(native.Items.back());
     native.Items.pop_back();
   }
   while (native.Items.size() < count) {
-    native.Items.push_back(MakeWindow(WC_BUTTONW,
-                                      WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | BS_RADIOBUTTON, 0,
-                                      form, group, static_cast<int>(native.Items.size())));
+    native.Items.push_back(
+        MakeWindow(WC_BUTTONW, WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | BS_RADIOBUTTON, 0, form));
   }
   const POINT origin = FormOrigin(group);
   const TRect area = group.ClientRect();
@@ -427,10 +451,10 @@ NativeControl CreateNative(TControl& control, HWND form) {
   NativeControl native;
   native.Kind = &typeid(control);
   const WindowKind kind = KindOf(control);
-  native.Window = MakeWindow(kind.Class, kind.Style, kind.ExStyle, form, control, -1);
+  native.Window = MakeWindow(kind.Class, kind.Style, kind.ExStyle, form);
   if (dynamic_cast<TFileNameEdit*>(&control) != nullptr) {
-    native.Items.push_back(MakeWindow(
-        WC_BUTTONW, WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | BS_PUSHBUTTON, 0, form, control, 0));
+    native.Items.push_back(
+        MakeWindow(WC_BUTTONW, WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | BS_PUSHBUTTON, 0, form));
     SetWindowTextW(native.Items.back(), L"...");
   }
   COMBOBOXINFO info{};
@@ -439,8 +463,6 @@ NativeControl CreateNative(TControl& control, HWND form) {
       GetComboBoxInfo(native.Window, &info) && info.hwndItem != nullptr &&
       info.hwndItem != native.Window) {
     native.Inner = info.hwndItem;
-    SetPropW(native.Inner, kControlProp, &control);
-    SetPropW(native.Inner, kItemProp, nullptr);
   }
   return native;
 }
@@ -448,15 +470,9 @@ NativeControl CreateNative(TControl& control, HWND form) {
 void DestroyNative(NativeControl& native) {
   auto destroy = [](HWND window) {
     if (window != nullptr) {
-      RemovePropW(window, kControlProp);
-      RemovePropW(window, kItemProp);
       DestroyWindow(window);
     }
   };
-  if (native.Inner != nullptr) {
-    RemovePropW(native.Inner, kControlProp);
-    RemovePropW(native.Inner, kItemProp);
-  }
   for (HWND item : native.Items) {
     destroy(item);
   }
@@ -564,11 +580,6 @@ std::string RowText(const TListView& list, int row, int column) {
   }
   const auto sub = static_cast<std::size_t>(column - 1);
   return sub < item.SubItems.size() ? item.SubItems[sub] : std::string();
-}
-
-TControl* ControlOfWindow(HWND window, int& item) {
-  item = static_cast<int>(reinterpret_cast<std::intptr_t>(GetPropW(window, kItemProp))) - 1;
-  return static_cast<TControl*>(GetPropW(window, kControlProp));
 }
 
 }  // namespace ui::win32

@@ -33,7 +33,8 @@ struct NativeControl {
   HWND Inner = nullptr;     // the edit inside a combo box that takes typed text
   const std::type_info* Kind = nullptr;  // the control's class when the windows were made
   bool Seen = false;                     // met by the current walk of the form
-  // A tree view's items by node, for its selection.
+  // A tree view's items by node, for its selection: only the nodes that have theirs (a
+  // closed node's children get items when it is first shown open).
   std::map<const TTreeNode*, HTREEITEM> Nodes;
 };
 
@@ -56,7 +57,7 @@ class FontCache {
 // windows show nothing yet; ShowControl fills them.
 NativeControl CreateNative(TControl& control, HWND form);
 
-// Destroys the control's windows (their properties first).
+// Destroys the control's windows.
 void DestroyNative(NativeControl& native);
 
 // Brings the windows of control in step with the model: what changes says (chAll for
@@ -74,9 +75,5 @@ POINT FormOrigin(const TControl& control);
 // The texts of a list view's row and column (0: the caption), for the list view's
 // request of a shown row. Empty outside the rows.
 std::string RowText(const TListView& list, int row, int column);
-
-// The control and item (-1: the control itself) a native window belongs to, from the
-// window's property set by CreateNative.
-TControl* ControlOfWindow(HWND window, int& item);
 
 }  // namespace ui::win32
