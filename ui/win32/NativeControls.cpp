@@ -129,9 +129,6 @@ void ShowEdit(const TCustomEdit& edit, HWND window, const TChangeRecord& changes
     const int end = WideOffset(edit.Text(), edit.SelStart() + edit.SelLength());
     SendMessageW(window, EM_SETSEL, start, end);
   }
-  if (changes.Has(chLook)) {
-    SendMessageW(window, EM_SETREADONLY, edit.ReadOnly() ? TRUE : FALSE, 0);
-  }
 }
 
 void ShowCombo(const TComboBox& combo, HWND window, const TChangeRecord& changes) {
@@ -472,12 +469,14 @@ void RaiseNative(const NativeControl& native) {
   }
 }
 
+// A child's bounds are in its parent's own pixels, the parent's client area (below a
+// group box's caption, inside a page control's tabs) being a part of those: the model
+// places children there itself, so the area's offset is never added again.
 POINT FormOrigin(const TControl& control) {
   POINT origin{0, 0};
   for (const TControl* at = &control; at->Parent() != nullptr; at = at->Parent()) {
-    const TRect client = at->Parent()->ClientRect();
-    origin.x += at->Left() + (at->Parent()->Parent() != nullptr ? client.Left : 0);
-    origin.y += at->Top() + (at->Parent()->Parent() != nullptr ? client.Top : 0);
+    origin.x += at->Left();
+    origin.y += at->Top();
   }
   return origin;
 }
@@ -546,7 +545,17 @@ void ShowControl(TControl& control, NativeControl& native, const TChangeRecord& 
   }
   const bool showing = Showing(control);
   const bool usable = showing && control.IsUsable();
-  EnableWindow(window, usable ? TRUE : FALSE);
+  // An edit the operator cannot use (disabled, or in a disabled container) is a field
+  // whose text is still read: a read-only edit keeps the window text colour, where a
+  // disabled one would grey it out. The model refuses it focus and keys all the same.
+  auto* edit = dynamic_cast<TCustomEdit*>(&control);
+  if (edit != nullptr) {
+    const bool readOnly = edit->ReadOnly() || !usable;
+    if (((GetWindowLongW(window, GWL_STYLE) & ES_READONLY) != 0) != readOnly) {
+      SendMessageW(window, EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
+    }
+  }
+  EnableWindow(window, usable || (edit != nullptr && showing) ? TRUE : FALSE);
   ShowWindow(window, showing ? SW_SHOWNA : SW_HIDE);
   for (HWND item : native.Items) {
     EnableWindow(item, usable ? TRUE : FALSE);
