@@ -1,10 +1,12 @@
 // How the Win32 platform draws a form's fields, on real windows: a group box's frame holds
 // the controls inside it (their bounds are in the box's own pixels, as on the Qt
-// platform), and an edit the operator cannot use is a read-only edit whose text keeps
-// the window text colour rather than the grey of a disabled window.
+// platform), an edit the operator cannot use is a read-only edit whose text keeps the
+// window text colour rather than the grey of a disabled window, and a disabled label's
+// text reads on the dialog's face.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -51,6 +53,17 @@ int Brightness(COLORREF color) {
   return GetRValue(color) + GetGValue(color) + GetBValue(color);
 }
 
+// The contrast of two greys given as sums of red, green and blue (WCAG's ratio).
+double GreyContrast(int a, int b) {
+  const auto luminance = [](int sum) {
+    const double c = sum / 765.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  const double la = luminance(a);
+  const double lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 // A form with a disabled group box holding an edit, and a disabled edit of its own,
 // played on the Win32 windows while check looks at them.
 struct FieldForm {
@@ -58,6 +71,7 @@ struct FieldForm {
   ui::TGroupBox* Group = nullptr;
   ui::TEdit* Inside = nullptr;
   ui::TEdit* Alone = nullptr;
+  ui::TLabel* Caption = nullptr;
 
   FieldForm() {
     Form.SetBounds(0, 0, 360, 200);
@@ -73,6 +87,10 @@ struct FieldForm {
     Alone->SetBounds(8, 120, 200, 21);
     Alone->SetText("WWWWWWWW");
     Alone->SetEnabled(false);
+    Caption = ui::Create<ui::TLabel>(&Form, &Form, "AccountNoLbl");
+    Caption->SetBounds(220, 120, 120, 21);
+    Caption->SetCaption("WWWWWW");
+    Caption->SetEnabled(false);
   }
 
   void Play(const std::function<void(ui::win32::FormWindow&)>& check) {
@@ -124,6 +142,16 @@ TEST(Win32FieldLook, AnEditTheOperatorCannotUseIsReadOnlyWithTheWindowTextColour
     checked = true;
   });
   EXPECT_TRUE(checked);
+}
+
+TEST(Win32FieldLook, ADisabledLabelsTextReadsOnTheDialogsFace) {
+  FieldForm fields;
+  double contrast = 0;
+  fields.Play([&](ui::win32::FormWindow& window) {
+    contrast = GreyContrast(DarkestPixel(window.WindowOf(*fields.Caption)),
+                            Brightness(GetSysColor(COLOR_BTNFACE)));
+  });
+  EXPECT_GE(contrast, 4.4) << "the grey of a disabled label is too pale to read";
 }
 
 }  // namespace
