@@ -1,7 +1,8 @@
 // tavro-bank's commands for the bank's HTTPS service: login (the logins workstations sign
 // in with) and serve. Only the Linux build has the service (BankToolService.cpp); the
 // Windows build's tool adds neither command and says so in its help
-// (BankToolServiceWin32.cpp), as its host library has no client of the service.
+// (BankToolServiceWin32.cpp): its host library is a client of the service, but the
+// service keeps its bank on PostgreSQL and needs libsodium and an HTTPS server.
 #pragma once
 
 #include <memory>

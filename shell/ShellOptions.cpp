@@ -11,6 +11,7 @@
 
 #include "shell/ShellText.h"
 #include "sys/Abi.h"
+#include "sys/FileSystemName.h"
 #include "ui/script/ScriptText.h"
 
 namespace shell {
@@ -278,7 +279,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
 }
 
 bool ReadCallLine(const std::string& file, CallOptions& options, std::string& error) {
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(sys::PathOfUtf8(file), std::ios::binary);
   if (!in) {
     error = "cannot read " + ShownInMessage(file);
     return false;

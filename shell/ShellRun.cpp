@@ -14,6 +14,7 @@
 #include "shell/ShellSystem.h"
 #include "shell/ShellText.h"
 #include "sys/Abi.h"
+#include "sys/FileSystemName.h"
 #include "sys/Loader.h"
 #include "ui/script/ScriptText.h"
 
@@ -73,7 +74,7 @@ bool PrepareTranscript(const CallOptions& options, Transcript& transcript, std::
 
 // The transcript lines this call added.
 std::string ReadNewTranscript(const Transcript& transcript) {
-  std::ifstream in(transcript.path, std::ios::binary);
+  std::ifstream in(sys::PathOfUtf8(transcript.path), std::ios::binary);
   if (!in) {
     return {};
   }
@@ -200,7 +201,7 @@ int RunCall(const CallOptions& options, std::ostream& out, std::ostream& err) {
     // The platform reads standard input itself when it first needs the script.
     SetVariable("TAVRO_UI_SCRIPT", "-");
   } else if (options.script) {
-    std::ifstream probe(*options.script);
+    std::ifstream probe(sys::PathOfUtf8(*options.script));
     if (!probe || !IsRegularFile(*options.script)) {
       err << "tavro-shell: cannot read the script " << ShownInMessage(*options.script) << '\n';
       return kExitUsage;

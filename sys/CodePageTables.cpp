@@ -1,7 +1,7 @@
 // Code-page conversions through the compiled-in tables of sys/CodePageTables.h, for the
-// builds without ICU: text is decoded into code points (GBK, Big5 or UTF-8, with ICU's
-// rules for broken sequences) and encoded into the target the same way, so the result
-// is byte for byte what the Linux build's ICU conversion gives.
+// builds without ICU: text is decoded into code points (a double-byte code page or
+// UTF-8, with ICU's rules for broken sequences) and encoded into the target the same
+// way, so the result is byte for byte what the Linux build's ICU conversion gives.
 #include <stdexcept>
 #include <string>
 
@@ -21,11 +21,12 @@ const CodePageTable* TableOf(CodePage cp) {
       return &tables::kGbkTable;
     case CodePage::Big5:
       return &tables::kBig5Table;
+    case CodePage::ShiftJis:
+      return &tables::kShiftJisTable;
+    case CodePage::Korean:
+      return &tables::kKoreanTable;
     case CodePage::Utf8:
       return nullptr;
-    case CodePage::ShiftJis:
-    case CodePage::Korean:
-      break;
   }
   throw std::runtime_error("code page " + std::to_string(static_cast<int>(cp)) +
                            " is not built in");
@@ -36,7 +37,7 @@ const CodePageTable* TableOf(CodePage cp) {
 enum class Read { Whole, Cut, Broken };
 
 // The code point at text[pos] of a double-byte code page; pos moves past it. No
-// character of GBK or Big5 is U+FFFD, so the tables' U+FFFD is a broken sequence.
+// character of the double-byte code pages is U+FFFD, so the tables' U+FFFD is a broken sequence.
 char32_t NextFromTable(const CodePageTable& t, std::string_view text, std::size_t& pos,
                        Read& read) {
   const auto lead = static_cast<unsigned char>(text[pos++]);

@@ -1,8 +1,8 @@
-// The code pages GBK (936) and Big5 (950) as compiled-in tables, for the builds that
-// convert without ICU (Windows). The tables are generated when the project is built, by
-// a program that asks ICU's converters (the ones the Linux build converts with,
-// sys/IcuConverter) what every byte sequence and every character becomes, so both builds
-// convert identically; sys/tables/ holds that program.
+// The code pages GBK (936), Big5 (950), Shift-JIS (932) and Korean (949) as compiled-in
+// tables, for the builds that convert without ICU (Windows). The tables are generated
+// when the project is built, by a program that asks ICU's converters (the ones the Linux
+// build converts with, sys/IcuConverter) what every byte sequence and every character
+// becomes, so both builds convert identically; sys/tables/ holds that program.
 //
 // Decoding: a byte below 0x80 or a byte that stands alone is Single[byte]; a lead byte
 // takes the next byte and gives Pairs[(lead - 0x80) * 256 + next], consuming both bytes
@@ -42,6 +42,10 @@ struct CodePageTable {
 // Generated: sys/tables, at build time.
 extern const CodePageTable kGbkTable;
 extern const CodePageTable kBig5Table;
+// The code pages of Japanese and Korean systems, so that every CodePage converts as on
+// Linux rather than throwing.
+extern const CodePageTable kShiftJisTable;
+extern const CodePageTable kKoreanTable;
 
 // Strict conversions, as ICU's converters with the stop callback: a byte sequence that
 // is no character (decoding) or a character the code page lacks (encoding) ends the
@@ -49,7 +53,7 @@ extern const CodePageTable kBig5Table;
 // default-ignorable one) is left out here too. Decoding appends UTF-16 to out; unless flush is set,
 // a character cut off by the end of bytes passes. Encoding appends to out only when the whole text
 // converts, and names the first character it could not in missing (a lone surrogate included). cp
-// is GBK, Big5 or UTF-8; another throws std::runtime_error.
+// is any CodePage.
 bool DecodeStrict(std::string_view bytes, CodePage cp, bool flush, std::u16string& out);
 bool EncodeStrict(std::u16string_view text, CodePage cp, std::string& out, char32_t& missing);
 

@@ -4,6 +4,7 @@
 // is converted.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,5 +23,12 @@ std::string FileNameCharset();
 // extends or that extends GBK. nullopt when the name is not GBK text or holds a character
 // the file-name character set lacks: no file can have that name.
 std::optional<std::string> FileSystemName(std::string_view gbkName);
+
+// A UTF-8 name (an argument, a variable the shell set) as the path the standard streams
+// open: on Windows a narrow name would be read in the ANSI code page, which lacks most
+// Chinese characters, while a path made from UTF-8 opens the file by its wide name.
+inline std::filesystem::path PathOfUtf8(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 }  // namespace sys

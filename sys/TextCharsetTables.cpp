@@ -43,6 +43,9 @@ CodePage CodePageNamed(const char* charset) {
       {"BIG5", CodePage::Big5},
       {"windows-950-2000", CodePage::Big5},
       {"windows-950", CodePage::Big5},
+      {"ibm-943_P15A-2003", CodePage::ShiftJis},
+      {"windows-949-2000", CodePage::Korean},
+      {"windows-949", CodePage::Korean},
   };
   for (const auto& n : names) {
     if (charset != nullptr && ::strcasecmp(charset, n.name) == 0) {
@@ -88,12 +91,7 @@ struct StrictEncoder::State {
   CodePage cp;
 };
 
-StrictEncoder::StrictEncoder(CodePage cp) : state_(std::make_unique<State>(State{cp})) {
-  if (cp != CodePage::Utf8 && cp != CodePage::Gbk && cp != CodePage::Big5) {
-    throw std::runtime_error("code page " + std::to_string(static_cast<int>(cp)) +
-                             " is not built in");
-  }
-}
+StrictEncoder::StrictEncoder(CodePage cp) : state_(std::make_unique<State>(State{cp})) {}
 StrictEncoder::StrictEncoder(const char* charset)
     : state_(std::make_unique<State>(State{CodePageNamed(charset)})) {}
 StrictEncoder::~StrictEncoder() = default;

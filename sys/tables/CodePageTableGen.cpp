@@ -1,8 +1,8 @@
-// Writes sys/CodePageTables.h's tables for GBK and Big5 as a C++ source: what ICU's
-// converters (sys/IcuConverter, the ones the Linux build converts with) make of every
-// byte, every byte pair and every character, asked one by one, so that a build without
-// ICU converts exactly as the Linux build does. Fails (exit 1, a message naming the
-// code page) when ICU gives something the tables cannot hold.
+// Writes sys/CodePageTables.h's tables for GBK, Big5, Shift-JIS and Korean as a C++
+// source: what ICU's converters (sys/IcuConverter, the ones the Linux build converts
+// with) make of every byte, every byte pair and every character, asked one by one, so
+// that a build without ICU converts exactly as the Linux build does. Fails (exit 1, a
+// message naming the code page) when ICU gives something the tables cannot hold.
 // Usage: tavro-codepage-tables OUTPUT.cpp
 #include <unicode/ucnv.h>
 
@@ -220,6 +220,8 @@ int main(int argc, char** argv) {
         << "#include \"sys/CodePageTables.h\"\n\nnamespace sys::tables {\n";
     const std::size_t gbk = Write(out, Build(sys::CodePage::Gbk), "Gbk");
     const std::size_t big5 = Write(out, Build(sys::CodePage::Big5), "Big5");
+    const std::size_t shiftJis = Write(out, Build(sys::CodePage::ShiftJis), "ShiftJis");
+    const std::size_t korean = Write(out, Build(sys::CodePage::Korean), "Korean");
     out << "}  // namespace sys::tables\n";
     std::ofstream file(argv[1], std::ios::binary);
     file << out.str();
@@ -227,7 +229,8 @@ int main(int argc, char** argv) {
       std::cerr << "tavro-codepage-tables: cannot write " << argv[1] << "\n";
       return 1;
     }
-    std::cout << "code-page tables: GBK " << gbk << " bytes, Big5 " << big5 << " bytes\n";
+    std::cout << "code-page tables: GBK " << gbk << " bytes, Big5 " << big5 << " bytes, Shift-JIS "
+              << shiftJis << " bytes, Korean " << korean << " bytes\n";
   } catch (const std::exception& e) {
     std::cerr << "tavro-codepage-tables: " << e.what() << "\n";
     return 1;

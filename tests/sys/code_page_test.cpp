@@ -64,6 +64,17 @@ const ConversionCase kCases[] = {
      "0"},
     {"Big5 to GBK", CodePage::Big5, CodePage::Gbk, "\xa4\xa4", "\xd6\xd0"},
     {"same code page", CodePage::Gbk, CodePage::Gbk, "\xb0", "\xb0"},
+    // The Japanese and Korean systems' code pages convert alike too.
+    {"Shift-JIS to UTF-8", CodePage::ShiftJis, CodePage::Utf8, "\x93\xfa\x96\x7b", "日本"},
+    {"half-width katakana, one byte", CodePage::ShiftJis, CodePage::Utf8, "\xb1", "ｱ"},
+    {"GBK to Shift-JIS", CodePage::Gbk, CodePage::ShiftJis, "\xd6\xd0", "\x92\x86"},
+    {"no Shift-JIS form", CodePage::Utf8, CodePage::ShiftJis, "a😀b",
+     "a\xfc\xfc"
+     "b"},
+    {"Korean to UTF-8", CodePage::Korean, CodePage::Utf8, "\xc7\xd1\xb1\xb9", "한국"},
+    {"ideographic space to Korean", CodePage::Utf8, CodePage::Korean, "\u3000", "\xa1\xa1"},
+    {"GBK to Korean", CodePage::Gbk, CodePage::Korean, "\xd6\xd0", "\xf1\xe9"},
+    {"no Korean form", CodePage::Utf8, CodePage::Korean, "a😀b", "a?b"},
 };
 
 TEST(CodePage, ConvertsEveryCaseAlike) {

@@ -70,6 +70,10 @@ TEST(TextCharset, CleanTextIsStrictInEachCodePage) {
       {"Big5", Big5("臺灣銀行"), CodePage::Big5, false, true},
       {"Big5 user-defined area", "\xFA\x40", CodePage::Big5, false, false},
       {"C1 control", "\x80", CodePage::Big5, false, false},
+      {"Shift-JIS", "\x93\xfa\x96\x7b", CodePage::ShiftJis, false, true},
+      {"Shift-JIS cut at the end", "a\x93", CodePage::ShiftJis, false, false},
+      {"Korean", "\xc7\xd1\xb1\xb9", CodePage::Korean, false, true},
+      {"Korean cut at a block's end", "a\xc7", CodePage::Korean, true, true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(sys::IsCleanText(c.bytes, c.cp, c.cutEnd), c.clean) << c.what;
@@ -120,6 +124,10 @@ TEST(TextCharset, TheStrictEncoderRefusesWhatItsCharacterSetLacks) {
   sys::StrictEncoder big5(CodePage::Big5);
   EXPECT_FALSE(big5.Encode(u"我们", out, missing));
   EXPECT_EQ(missing, U'们');
+  sys::StrictEncoder korean(CodePage::Korean);
+  EXPECT_TRUE(korean.Encode(u"한국", out, missing));
+  EXPECT_FALSE(sys::StrictEncoder(CodePage::ShiftJis).Encode(u"한", out, missing));
+  EXPECT_EQ(missing, U'한');
   EXPECT_THROW(sys::StrictEncoder("no-such-charset"), std::runtime_error);
 }
 

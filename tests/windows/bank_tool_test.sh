@@ -2,7 +2,8 @@
 # tavro-bank.exe under Wine on a fresh folder: init --demo makes the demonstration bank
 # and refuses to make it twice, exec answers from it through the host's code, a
 # PostgreSQL URL is refused with the host's status and why, and the help says that the
-# service commands are not built (serve is an unknown command).
+# service commands are not built (serve is an unknown command) while the library is a
+# client of the service.
 #   tests/windows/bank_tool_test.sh WINE TAVRO_BANK_EXE
 set -euo pipefail
 wine=${1:?usage: bank_tool_test.sh WINE TAVRO_BANK_EXE}
@@ -49,6 +50,9 @@ expect 4 "no PostgreSQL engine"
 args=(--help)
 run "${args[@]}"
 expect 0 "the commands login and serve are not built"
+# A Windows workstation is a client of the service: the help must not deny it.
+expect 0 "TAVRO_BANK_URL=https://HOST:PORT/, TavroClient.dll"
+[[ "$out" != *"no bank service"* ]] || fault "the help says Windows has no bank service: $out"
 args=(serve --bank "$bank")
 run "${args[@]}"
 expect 1 "serve"

@@ -12,6 +12,10 @@
 # under Wine with the difference named there, and the test fails once it no longer does,
 # so the list cannot outlive the difference. Without a Linux build (LINUX_BIN/tavro-shell)
 # it exits 77: there is nothing to compare.
+# With EXAMPLES_FOLDER set (a name such as 客户资料), the examples are copied into a
+# folder of that name and played from there, and each run's bank, working folder and
+# transcript are in such a folder too: the shell reads a script and writes a transcript
+# by any name, not only by names the ANSI code page can spell.
 set -euo pipefail
 wine=${1:?usage: examples_test.sh WINE WINDOWS_BIN LINUX_BIN SOURCE_DIR [EXAMPLE...]}
 winbin=$(cd "${2:?}" && pwd)
@@ -32,6 +36,13 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+folder=${EXAMPLES_FOLDER:-}
+examplesDir=$source/examples
+if [[ -n "$folder" ]]; then
+  examplesDir=$work/$folder/examples
+  mkdir -p "$examplesDir"
+  cp "$source"/examples/* "$examplesDir"
+fi
 # Wine's drive Z: is the root of the build machine's file system.
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
@@ -46,13 +57,13 @@ declare -A differs=(
 )
 # The examples' folder in a transcript: the Windows spelling (escaped as the transcript
 # quotes a backslash) and the Linux one.
-winExamples=$(winpath "$source/examples")
+winExamples=$(winpath "$examplesDir")
 winExamples=${winExamples//\\/\\\\}
 # A transcript as compared: the examples' folder spelt as on Linux.
 compared() {
   local text
   text=$(<"$1")
-  text=${text//"$winExamples"\\\\/"$source/examples/"}
+  text=${text//"$winExamples"\\\\/"$examplesDir/"}
   printf '%s\n' "$text"
 }
 
@@ -60,22 +71,22 @@ faults=0
 known=0
 for example in "${examples[@]}"; do
   for side in linux windows; do
-    dir=$work/$side/${example%.txt}
+    dir=$work/$side/$folder/${example%.txt}
     mkdir -p "$dir/tmp"
     cp "$work/banks/$side.db" "$dir/bank.db"
   done
-  linux=$work/linux/${example%.txt}
-  windows=$work/windows/${example%.txt}
+  linux=$work/linux/$folder/${example%.txt}
+  windows=$work/windows/$folder/${example%.txt}
   # In the locale Wine runs in (the module's language follows it), with a private
   # temporary folder as the Linux example tests give it.
   linuxStatus=0
   (cd "$linux" && env LANG="${LC_ALL:-C}" TMPDIR="$linux/tmp" TAVRO_UI=headless \
-    TAVRO_BANK_DB="$linux/bank.db" "$linuxbin/tavro-shell" run "$source/examples/$example" \
+    TAVRO_BANK_DB="$linux/bank.db" "$linuxbin/tavro-shell" run "$examplesDir/$example" \
     --transcript "$linux/transcript.txt" >"$linux/out.txt" 2>"$linux/err.txt") || linuxStatus=$?
   windowsStatus=0
   (cd "$windows" && env TAVRO_BANK_DB="$(winpath "$windows/bank.db")" \
-    "$wine" "$winbin/tavro-shell.exe" run "$(winpath "$source/examples/$example")" \
-    --transcript transcript.txt >"$windows/out-crlf.txt" 2>"$windows/err.txt") ||
+    "$wine" "$winbin/tavro-shell.exe" run "$(winpath "$examplesDir/$example")" \
+    --transcript "$(winpath "$windows/transcript.txt")" >"$windows/out-crlf.txt" 2>"$windows/err.txt") ||
     windowsStatus=$?
   tr -d '\r' <"$windows/out-crlf.txt" >"$windows/out.txt"
   verdict=""

@@ -1,7 +1,8 @@
 // The edge between the module's GBK texts and Qt's Unicode: conversions both ways
 // (strict towards GBK: a character GBK lacks is refused, never substituted), caret
 // offsets between GBK bytes and the positions of the shown text, and the file dialog's
-// filter in Qt's form.
+// filter in Qt's form. On a Traditional-Chinese system (sys::SystemLocale) the texts
+// are Big5, as the command channel hands them to the dialogs there.
 #pragma once
 
 #include <QString>

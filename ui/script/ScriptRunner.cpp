@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "sys/CodePage.h"
+#include "sys/FileSystemName.h"
 #include "ui/Forms.h"
 #include "ui/Input.h"
 #include "ui/script/PdfPrintWriter.h"
@@ -135,7 +136,7 @@ bool ScriptRunner::LoadScriptFile(const std::string& path) {
     text << std::cin.rdbuf();
     read = !std::cin.bad();
   } else {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(sys::PathOfUtf8(path), std::ios::binary);
     if (in) {
       text << in.rdbuf();
     }

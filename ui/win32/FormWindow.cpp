@@ -462,6 +462,16 @@ LRESULT FormWindow::OnFormMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
+    case WM_CTLCOLORSTATIC: {
+      // The face brush as ever; a disabled label's text in a grey that reads.
+      const LRESULT brush = DefWindowProcW(window_, message, wParam, lParam);
+      int item = -1;
+      const TControl* control = ControlOf(FromInteger<HWND>(lParam), item);
+      if (dynamic_cast<const TLabel*>(control) != nullptr && !control->IsUsable()) {
+        SetTextColor(FromInteger<HDC>(static_cast<std::intptr_t>(wParam)), LegibleDisabledText());
+      }
+      return brush;
+    }
     case WM_DPICHANGED: {
       scale_.Dpi = HIWORD(wParam);
       fonts_.Clear();

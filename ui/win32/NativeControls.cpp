@@ -4,6 +4,8 @@
 #include "ui/win32/NativeControls.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 
 #include "ui/VisitKind.h"
 #include "ui/win32/WideText.h"
@@ -119,9 +121,6 @@ void ShowEdit(const TCustomEdit& edit, HWND window, const TChangeRecord& changes
     const int start = WideOffset(edit.Text(), edit.SelStart());
     const int end = WideOffset(edit.Text(), edit.SelStart() + edit.SelLength());
     SendMessageW(window, EM_SETSEL, start, end);
-  }
-  if (changes.Has(chLook)) {
-    SendMessageW(window, EM_SETREADONLY, edit.ReadOnly() ? TRUE : FALSE, 0);
   }
 }
 
@@ -488,12 +487,14 @@ void RaiseNative(const NativeControl& native) {
   }
 }
 
+// A child's bounds are in its parent's own pixels, the parent's client area (below a
+// group box's caption, inside a page control's tabs) being a part of those: the model
+// places children there itself, so the area's offset is never added again.
 POINT FormOrigin(const TControl& control) {
   POINT origin{0, 0};
   for (const TControl* at = &control; at->Parent() != nullptr; at = at->Parent()) {
-    const TRect client = at->Parent()->ClientRect();
-    origin.x += at->Left() + (at->Parent()->Parent() != nullptr ? client.Left : 0);
-    origin.y += at->Top() + (at->Parent()->Parent() != nullptr ? client.Top : 0);
+    origin.x += at->Left();
+    origin.y += at->Top();
   }
   return origin;
 }
@@ -562,12 +563,48 @@ void ShowControl(TControl& control, NativeControl& native, const TChangeRecord& 
   }
   const bool showing = Showing(control);
   const bool usable = showing && control.IsUsable();
-  EnableWindow(window, usable ? TRUE : FALSE);
+  // An edit the operator cannot use (disabled, or in a disabled container) is a field
+  // whose text is still read: a read-only edit keeps the window text colour, where a
+  // disabled one would grey it out. The model refuses it focus and keys all the same.
+  // A label takes no input: it stays enabled, so that the form can give its text a
+  // legible grey (a disabled static draws the system's pale one whatever it is told).
+  auto* edit = dynamic_cast<TCustomEdit*>(&control);
+  if (edit != nullptr) {
+    const bool readOnly = edit->ReadOnly() || !usable;
+    if (((GetWindowLongW(window, GWL_STYLE) & ES_READONLY) != 0) != readOnly) {
+      SendMessageW(window, EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
+    }
+  }
+  const bool keptEnabled =
+      showing && (edit != nullptr || dynamic_cast<TLabel*>(&control) != nullptr);
+  EnableWindow(window, usable || keptEnabled ? TRUE : FALSE);
   ShowWindow(window, showing ? SW_SHOWNA : SW_HIDE);
   for (HWND item : native.Items) {
     EnableWindow(item, usable ? TRUE : FALSE);
     ShowWindow(item, showing ? SW_SHOWNA : SW_HIDE);
   }
+}
+
+COLORREF LegibleDisabledText() {
+  const auto luminance = [](COLORREF color) {
+    const auto linear = [](BYTE channel) {
+      const double c = channel / 255.0;
+      return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(GetRValue(color)) + 0.7152 * linear(GetGValue(color)) +
+           0.0722 * linear(GetBValue(color));
+  };
+  constexpr double kContrast = 4.5;
+  const double face = luminance(GetSysColor(COLOR_BTNFACE));
+  COLORREF text = GetSysColor(COLOR_GRAYTEXT);
+  if (face < 0.18) {
+    return text;  // a dark face: darker text would read worse
+  }
+  // A tenth darker each step, towards black.
+  for (int step = 0; step < 32 && (face + 0.05) / (luminance(text) + 0.05) < kContrast; ++step) {
+    text = RGB(GetRValue(text) * 9 / 10, GetGValue(text) * 9 / 10, GetBValue(text) * 9 / 10);
+  }
+  return text;
 }
 
 std::string RowText(const TListView& list, int row, int column) {

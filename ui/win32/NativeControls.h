@@ -72,6 +72,11 @@ void RaiseNative(const NativeControl& native);
 // The control's top left in its form's client area, in designed pixels.
 POINT FormOrigin(const TControl& control);
 
+// The colour of a disabled label's text: the system's grey of disabled text, darkened
+// until it reads on the dialog's face at 4.5:1, as the Qt platform keeps disabled text
+// legible (Windows' own grey gives about 2:1 there).
+COLORREF LegibleDisabledText();
+
 // The texts of a list view's row and column (0: the caption), for the list view's
 // request of a shown row. Empty outside the rows.
 std::string RowText(const TListView& list, int row, int column);

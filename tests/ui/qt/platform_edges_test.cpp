@@ -184,6 +184,23 @@ TEST(QtText, ATextGbkCannotHoldIsRefusedWhole) {
   EXPECT_EQ(ui::FromQt(QString()), std::string());
 }
 
+// On a Traditional-Chinese system the module hands the controls Big5 and takes Big5 back
+// (frame/HostChannel.h): the widgets show and give the characters of Big5, not those the
+// same bytes are in GBK, and what Big5 lacks is refused.
+TEST(QtText, ATraditionalChineseSystemsTextsAreBig5) {
+  const std::string taiwan = "\xBB\x4F\xC6\x57";  // 臺灣 in Big5 (other characters in GBK)
+  {
+    tavro_test::ScopedEnv locale("LC_ALL", "zh_TW.UTF-8");
+    EXPECT_EQ(ui::ToQt(taiwan), QString::fromUtf8("臺灣"));
+    EXPECT_EQ(ui::ShownText("a" + taiwan, false), QString::fromUtf8("a臺灣"));
+    EXPECT_EQ(ui::FromQt(QString::fromUtf8("臺灣 A1")), taiwan + " A1");
+    EXPECT_EQ(ui::FromQt(QString::fromUtf8("我们")), std::nullopt) << "们 is no Big5 character";
+  }
+  tavro_test::ScopedEnv locale("LC_ALL", "zh_CN.UTF-8");
+  EXPECT_EQ(ui::ToQt(Gbk("台湾")), QString::fromUtf8("台湾"));
+  EXPECT_EQ(ui::FromQt(QString::fromUtf8("我们")), Gbk("我们"));
+}
+
 TEST(QtText, FileFiltersBecomeQtsNameFilters) {
   struct Case {
     std::string filter;
