@@ -210,12 +210,19 @@ TEST(Win32ListView, ArrowsMoveTheRowAndEnterPressesTheDefaultButton) {
   EXPECT_EQ(seen, (std::vector<std::string>{"model row 3, shown row 3", "OK at row 3"}));
 }
 
+// The rectangle of a tree node's text; the message takes the item in the rectangle.
+RECT TextRectOf(HWND tree, HTREEITEM item) {
+  static_assert(sizeof(HTREEITEM) <= sizeof(RECT));
+  RECT text{};
+  std::memcpy(&text, &item, sizeof(HTREEITEM));
+  SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text));
+  return text;
+}
+
 // The centre of a tree node's button: the point left of its text where the tree's hit
 // test finds the button.
 POINT ButtonOf(HWND tree, HTREEITEM item) {
-  RECT text{};
-  std::memcpy(&text, &item, sizeof item);  // the message takes the item in the rectangle
-  SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text));
+  const RECT text = TextRectOf(tree, item);
   const int y = (text.top + text.bottom) / 2;
   for (int x = 0; x < text.left; ++x) {
     TVHITTESTINFO hit{};
@@ -263,9 +270,7 @@ TEST(Win32TreeView, TheNodesButtonOpensAndClosesTheNodeInTheModelAndARightPressS
       record();
       const auto last = ui::win32::FromInteger<HTREEITEM>(
           SendMessageW(window, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(first)));
-      RECT text{};
-      std::memcpy(&text, &last, sizeof last);
-      SendMessageW(window, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&text));
+      const RECT text = TextRectOf(window, last);
       const POINT at{(text.left + text.right) / 2, (text.top + text.bottom) / 2};
       PostMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, PointParam(at));
       PostMessageW(window, WM_RBUTTONUP, 0, PointParam(at));
