@@ -47,9 +47,10 @@ done
 
 xvfb-run -a ctest --test-dir "$build" -j2 --output-on-failure "$@"
 # The i686 PE files of the module and the host library (exports, imports, callee cleanup)
-# are checked on this machine whichever build runs under Wine.
+# and the i686 package (the installer the administrator gets, and its ZIP: their files,
+# stripped, for i686) are checked on this machine whichever build runs under Wine.
 if [ "$preset" != win32 ]; then
-  ctest --test-dir build/win32 -R '^windows\.(module|host)\.pe$' --output-on-failure
+  ctest --test-dir build/win32 -R '^windows\.((module|host)\.pe|package)$' --output-on-failure
 fi
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 echo "test-windows: done in $((SECONDS - start)) s"

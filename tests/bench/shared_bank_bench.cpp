@@ -152,7 +152,7 @@ void Run(const char* engine, int processes, double seconds, const std::string& f
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
   const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
   const std::string folder = std::filesystem::temp_directory_path().string() +
                              "/shared_bank_bench_" + std::to_string(getpid());
@@ -209,4 +209,7 @@ int main(int argc, char** argv) {
   }
   std::filesystem::remove_all(folder);
   return 0;
+} catch (const std::exception& e) {
+  std::fprintf(stderr, "shared_bank_bench: %s\n", e.what());
+  return 1;
 }

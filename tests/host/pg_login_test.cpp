@@ -263,14 +263,16 @@ TEST_F(PgLogin, RowSecurityFollowsTheNamedLoginForTheOwnerAndTheService) {
     const std::string t = table;
     const std::string others = "SELECT count(*) FROM " + t + " WHERE corp_id <> '0012'";
     ASSERT_NE(Psql(owner, others).out, "0\n") << t << ": the test would prove nothing";
-    EXPECT_EQ(Psql(owner, "SELECT set_config('tavro.login', 'tavro_0012', true); " + others +
-                              "; WITH u AS (UPDATE " + t +
-                              " SET corp_id = corp_id WHERE corp_id <> '0012' RETURNING 1)"
-                              " SELECT count(*) FROM u; WITH d AS (DELETE FROM " +
-                              t + " WHERE corp_id <> '0012' RETURNING 1) SELECT count(*) FROM d")
-                  .out,
-              "tavro_0012\n0\n0\n0\n")
-        << t;
+    std::string asLogin = "SELECT set_config('tavro.login', 'tavro_0012', true); ";
+    asLogin += others;
+    asLogin += "; WITH u AS (UPDATE ";
+    asLogin += t;
+    asLogin +=
+        " SET corp_id = corp_id WHERE corp_id <> '0012' RETURNING 1) SELECT count(*) FROM u;";
+    asLogin += " WITH d AS (DELETE FROM ";
+    asLogin += t;
+    asLogin += " WHERE corp_id <> '0012' RETURNING 1) SELECT count(*) FROM d";
+    EXPECT_EQ(Psql(owner, asLogin).out, "tavro_0012\n0\n0\n0\n") << t;
     if (t != "bank_login") {  // the service reads the whole map, to check sessions
       EXPECT_EQ(Psql(service, "SELECT count(*) FROM " + t).out, "0\n") << t << ": no login named";
     }
