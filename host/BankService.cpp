@@ -206,16 +206,27 @@ CommandInfo Describe(std::string_view command) {
   return info;
 }
 
-// Whether a request's command text writes; false for one that does not parse, which
-// the command's run then refuses.
-bool Writes(const std::string& body) {
-  std::string_view raw;
+// A request's command text, read once: its channel, the command and what it does, or
+// why it cannot run. command points into body, so the record is never copied.
+struct RequestText {
+  explicit RequestText(std::string text) : body(std::move(text)) {
+    std::string_view raw;
+    readable = ReadCommandText(body.data(), static_cast<std::int32_t>(body.size()), raw, error) &&
+               SplitChannel(raw, channel, command, error);
+    if (readable) {
+      info = Describe(command);
+    }
+  }
+  RequestText(const RequestText&) = delete;
+  RequestText& operator=(const RequestText&) = delete;
+
+  const std::string body;
+  bool readable = false;
+  std::string error;
   Channel channel{};
   std::string_view command;
-  std::string error;
-  return ReadCommandText(body.data(), static_cast<std::int32_t>(body.size()), raw, error) &&
-         SplitChannel(raw, channel, command, error) && Describe(command).writes;
-}
+  CommandInfo info;  // the default's writes is false: an unreadable text writes nothing
+};
 
 // The procedures that find a record by its own key, without a corporation id the
 // interpreter could check: the record's corporation is looked up first, and a login
@@ -528,6 +539,7 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
     capacity = static_cast<std::size_t>(std::stoull(text));
   }
   const std::string digest = CommandDigest(req.body);
+  const auto request = std::make_shared<const RequestText>(req.body);
   // One connection for the whole request, taken before anything is done: a request
   // that finds none in time is refused whole (503).
   auto lease = std::make_shared<Lease>(pool);
@@ -540,7 +552,7 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
     // A retry of a write that committed: the first answer, and nothing runs. Only a
     // write's answer is kept, so a read does not look for one.
     std::optional<LedgerEntry> kept;
-    if (Writes(req.body)) {
+    if (request->info.writes) {
       kept = FindAnswer(lease->db(), scope->login, requestId);
     }
     if (kept) {
@@ -563,30 +575,26 @@ void BankService::State::Command(const httplib::Request& req, httplib::Response&
   const std::string login = scope->login;
   res.set_chunked_content_provider(
       "application/octet-stream",
-      [this, lease, body = req.body, scope = std::move(*scope), requestId, digest, capacity, start](
+      [this, lease, request, scope = std::move(*scope), requestId, digest, capacity, start](
           std::size_t /*offset*/, httplib::DataSink& out) mutable {
         Outcome outcome;
         CommandInfo info;
         std::string frames;
         try {
-          std::string_view raw;
-          Channel channel{};
-          std::string_view command;
-          if (!ReadCommandText(body.data(), static_cast<std::int32_t>(body.size()), raw,
-                               outcome.error) ||
-              !SplitChannel(raw, channel, command, outcome.error)) {
+          if (!request->readable) {
             outcome.status = Status::Refused;
+            outcome.error = request->error;
           } else {
-            info = Describe(command);
+            info = request->info;
             ScopedDb db(lease->db(), scope);
             ServiceAnswer answer(out, !capacity && !info.writes, capacity, scope.login, requestId,
                                  digest);
-            const std::string refusal = KeyedReadRefusal(lease->db(), scope, command);
+            const std::string refusal = KeyedReadRefusal(lease->db(), scope, request->command);
             if (!refusal.empty()) {
               outcome.status = Status::Failed;
               outcome.error = refusal;
             } else {
-              outcome = RunCommand(db, BankServer(), channel, command, answer);
+              outcome = RunCommand(db, BankServer(), request->channel, request->command, answer);
             }
             std::optional<LedgerEntry> kept;
             if (!outcome.ok() && info.writes) {

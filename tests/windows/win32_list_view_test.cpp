@@ -210,6 +210,14 @@ TEST(Win32ListView, ArrowsMoveTheRowAndEnterPressesTheDefaultButton) {
   EXPECT_EQ(seen, (std::vector<std::string>{"model row 3, shown row 3", "OK at row 3"}));
 }
 
+// A tree view filling a 300x300 form.
+ui::TTreeView* FormsTree(ui::TForm& form, const char* name) {
+  form.SetBounds(0, 0, 300, 300);
+  auto* tree = ui::Create<ui::TTreeView>(&form, &form, name);
+  tree->SetBounds(8, 8, 284, 284);
+  return tree;
+}
+
 // The rectangle of a tree node's text; the message takes the item in the rectangle.
 RECT TextRectOf(HWND tree, HTREEITEM item) {
   static_assert(sizeof(HTREEITEM) <= sizeof(RECT));
@@ -243,9 +251,7 @@ bool ShownOpen(HWND tree, HTREEITEM item) {
 TEST(Win32TreeView, TheNodesButtonOpensAndClosesTheNodeInTheModelAndARightPressSelects) {
   ui::win32::Win32Desktop desktop(nullptr);
   ui::TForm form(nullptr, "TreeFrm");
-  form.SetBounds(0, 0, 300, 300);
-  auto* tree = ui::Create<ui::TTreeView>(&form, &form, "NodesTvw");
-  tree->SetBounds(8, 8, 284, 284);
+  ui::TTreeView* tree = FormsTree(form, "NodesTvw");
   ui::TTreeNode* parent = tree->AddChild(nullptr, "Parent");
   tree->AddChild(parent, "Child A");
   tree->AddChild(parent, "Child B");
@@ -301,9 +307,7 @@ std::string ItemText(HWND tree, HTREEITEM handle) {
 TEST(Win32TreeView, AClosedNodesChildrenGetTheirItemsWhenItOpensOrHoldsTheSelection) {
   ui::win32::Win32Desktop desktop(nullptr);
   ui::TForm form(nullptr, "TreeFrm");
-  form.SetBounds(0, 0, 300, 300);
-  auto* tree = ui::Create<ui::TTreeView>(&form, &form, "GroupsTvw");
-  tree->SetBounds(8, 8, 284, 284);
+  ui::TTreeView* tree = FormsTree(form, "GroupsTvw");
   std::vector<ui::TTreeNode*> groups;
   for (int group = 1; group <= 3; ++group) {
     groups.push_back(tree->AddChild(nullptr, "group " + std::to_string(group)));
