@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# Mutation run: how many of a fixed set of small faults the tests catch. Each mutant of
+# scripts/mutants.tsv (tab-separated: id, file, text, its replacement, what it breaks)
+# replaces one exact text that occurs once in one product file: a changed comparison or
+# bound, a dropped call, swapped arguments, a skipped conversion, an off-by-one in a
+# field length, a missing rights check.
+#
+# The checkout's tracked files are copied to a tree of their own (build/mutants/tree, or
+# TAVRO_MUTANTS_DIR/tree), which is built once (normal build, without the benchmarks);
+# then each mutant is applied there, built incrementally and tested, and its file put
+# back. The tests are the normal build's, less those that need a PostgreSQL cluster,
+# Wine, an install or the documents, and less the shared bank's long load runs: a
+# mutant is killed when one of them fails or times out, and survives when all pass.
+# Prints each mutant's outcome, then killed/total and the survivors; a mutant that does
+# not build or whose text is not found once fails the run, as the table is then wrong.
+# Usage: scripts/mutants.sh [--check] [ID...]   (--check: only look that each applies)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+table=$root/scripts/mutants.tsv
+check=0
+if [ "${1:-}" = --check ]; then
+  check=1
+  shift
+fi
+wanted=" $* "
+
+# One mutant per line; '#' starts a comment line.
+ids=() files=() befores=() afters=() whats=()
+while IFS=$'\t' read -r id file before after what; do
+  [[ -z "$id" || "$id" == \#* ]] && continue
+  [[ $# -gt 0 && "$wanted" != *" $id "* ]] && continue
+  ids+=("$id") files+=("$file") befores+=("$before") afters+=("$after") whats+=("$what")
+done <"$table"
+
+# The text of FILE with BEFORE replaced by AFTER, in the variable mutated; fails unless
+# BEFORE occurs exactly once.
+mutate() {
+  local content stripped count
+  content=$(cat -- "$1"; printf x)
+  content=${content%x}
+  stripped=${content//"$2"/}
+  count=$(((${#content} - ${#stripped}) / ${#2}))
+  if [ "$count" -ne 1 ]; then
+    echo "mutants: '$2' occurs $count times in $1, not once" >&2
+    return 1
+  fi
+  mutated=${content/"$2"/"$3"}
+}
+
+if [ "$check" -eq 1 ]; then
+  bad=0
+  for i in "${!ids[@]}"; do
+    mutate "${files[$i]}" "${befores[$i]}" "${afters[$i]}" || bad=$((bad + 1))
+  done
+  [ "$bad" -eq 0 ] && echo "mutants: all ${#ids[@]} apply"
+  exit $((bad > 0))
+fi
+
+base=${TAVRO_MUTANTS_DIR:-$root/build/mutants}
+tree=$base/tree
+mkdir -p "$tree"
+# The copy keeps each file's time, so that only what changed since the last run is
+# rebuilt; a file left mutated by a run that was cut off is touched so it is rebuilt.
+git ls-files -z | tar --null -T - -cf - | tar -C "$tree" -xpf -
+comm -13 <(git ls-files | sort) \
+  <(cd "$tree" && find . -path ./build -prune -o -type f -print | sed 's|^\./||' | sort) |
+  (cd "$tree" && xargs -r -d '\n' rm -f --)
+if [ -s "$base/dirty" ]; then
+  touch -- "$tree/$(cat "$base/dirty")"
+fi
+cd "$tree"
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
+  export CCACHE_BASEDIR=$tree CCACHE_NOHASHDIR=true
+fi
+cmake --preset default -DTAVRO_BENCHMARKS=OFF >/dev/null
+build() { cmake --build --preset default >"$base/build.log" 2>&1; }
+build || { tail -30 "$base/build.log"; echo "mutants: the unmutated tree does not build" >&2; exit 1; }
+rm -f "$base/dirty"
+
+export TAVRO_TEST_LOAD_SECONDS=${TAVRO_TEST_LOAD_SECONDS:-10}
+unset TAVRO_TEST_PG_HOST TAVRO_TEST_PG_PORT TAVRO_TEST_REQUIRE_PG TAVRO_BANK_URL
+skip='^pg\.|SharedBank|ServiceLoad|^docs\.|^install\.|^windows\.'
+run_tests() {
+  ctest --test-dir build/default -j2 --timeout 120 --stop-on-failure -E "$skip" \
+    >"$base/test.log" 2>&1
+}
+run_tests || { echo "mutants: a test fails on the unmutated tree" >&2; exit 1; }
+
+killed=0 survivors=() broken=()
+restore() {
+  if [ -n "${original_file:-}" ]; then
+    printf '%s' "$original" >"$original_file"
+    original_file=
+  fi
+}
+trap restore EXIT
+for i in "${!ids[@]}"; do
+  start=$SECONDS
+  file=${files[$i]}
+  mutate "$file" "${befores[$i]}" "${afters[$i]}" || exit 1
+  original=$(cat -- "$file"; printf x)
+  original=${original%x}
+  original_file=$file
+  echo "$file" >"$base/dirty"
+  printf '%s' "$mutated" >"$file"
+  if ! build; then
+    outcome="does not build"
+    broken+=("${ids[$i]}")
+  elif run_tests; then
+    outcome=survived
+    survivors+=("${ids[$i]} ${file}: ${whats[$i]}")
+  else
+    outcome="killed by $(grep -m1 -oE '[0-9]+ - [^ ]+ \((Failed|Timeout|SEGFAULT|Subprocess aborted|Exception)' \
+      "$base/test.log" | sed -E 's/^[0-9]+ - //; s/ \(.*//')"
+    killed=$((killed + 1))
+  fi
+  restore
+  echo "${ids[$i]} $outcome ($((SECONDS - start)) s): ${whats[$i]}"
+done
+# The tree's build holds no mutant afterwards.
+build
+rm -f "$base/dirty"
+trap - EXIT
+
+echo "mutants: killed ${killed}/${#ids[@]}"
+for s in "${survivors[@]}"; do
+  echo "survived: $s"
+done
+if [ ${#broken[@]} -gt 0 ]; then
+  echo "mutants: these do not build, mend the table: ${broken[*]}" >&2
+  exit 1
+fi
