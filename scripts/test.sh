@@ -12,6 +12,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+# The tests' lines against the code's, which is to stay at most a third.
+scripts/test-ratio.sh
 presets=("$@")
 [ ${#presets[@]} -eq 0 ] && presets=(default asan windows fuzz)
 cluster="$PWD/build/postgres-test"
