@@ -1,5 +1,4 @@
-// The customer dialog called as the shell calls it: the commands it sends in order, the
-// boxes the operator sees in order, and the result record handed back.
+// The customer dialog called as the shell calls it: commands, boxes in order, result.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,7 +17,6 @@
 namespace {
 
 using fakehost::Answer;
-// The dialog fixture, its boxes and the record dialogs' English texts.
 using namespace tavro_test;
 
 constexpr HWND_T kShell = 0x55;
@@ -33,7 +31,6 @@ const std::string kSaveC001 =
     Gbk("MN_UpdateCustomerRec 201,'C001','0012','远航贸易','YUANHANG TRADING\x0E") +
     "88 CENTURY AVENUE','regular','fin@x.cn\x0Eops@x.cn','000001',1";
 
-// The English language file's boxes as the transcript shows them.
 std::string Leave(const char* answer) {
   return LangQuestion("The changes are not saved. Leave anyway?", answer);
 }
@@ -96,8 +93,8 @@ TEST_F(CustEditTest, ANewCustomerIsSavedAsTypedWithoutAQuestion) {
   EXPECT_EQ(Outcome(r), "1 C009");
 }
 
-// The load fills every field with its lines decoded; saving over it asks once, No sends
-// nothing, and the current operator saves it with its lines encoded again.
+// The load decodes the lines; saving over it asks once, No sends nothing, and the
+// current operator saves it with its lines encoded again.
 TEST_F(CustEditTest, SavingAnExistingCustomerAsksOnceAndNoSendsNothing) {
   fakehost::On(kExists, Answer::Ok("2"));
   fakehost::On(kSaveC001, Answer::Ok("1\aC001 saved"));
@@ -112,9 +109,9 @@ TEST_F(CustEditTest, SavingAnExistingCustomerAsksOnceAndNoSendsNothing) {
   EXPECT_EQ(Outcome(r), "1 C001 saved");
 }
 
-// Save opens with the right to add or to modify, but saving over an existing customer
-// needs the right to modify; delete needs its right and an id, the account list an id;
-// the change of id is open to everyone.
+// Save opens with the add or the modify right, but saving over an existing customer
+// needs modify; delete needs its right and an id, the account list an id; the change of
+// id is open to everyone.
 TEST_F(CustEditTest, RightsDecideTheButtonsAndASaveOverAnExistingCustomer) {
   const struct {
     const char* key;
@@ -199,7 +196,7 @@ TEST_F(CustEditTest, DeleteConfirmsByTheCountAndHandsBackCode3) {
 }
 
 // The new id is cut to 24 bytes and must be free; a renamed customer hands back code 1
-// with the old id, by which the shell refreshes; the id field keeps the old id.
+// with the old id; the id field keeps the old id.
 TEST_F(CustEditTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
   const std::string longId(24, 'L');
   const std::string typed = longId + "XYZ";
@@ -264,9 +261,8 @@ TEST_F(CustEditTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
   EXPECT_EQ(Commands(), Lines{kRights});
 }
 
-// A save the server refused asks whether to leave, as Cancel does; No keeps the dialog
-// with what was typed, and no result is left behind for a later close with OK (here a
-// failed delete).
+// A refused save asks whether to leave, as Cancel does; No keeps what was typed, and no
+// result is left behind for a later close with OK (here a failed delete).
 TEST_F(CustEditTest, ARefusedSaveAsksToLeaveAndLeavesNoResult) {
   fakehost::On(kExists, Answer::Ok("1"));
   fakehost::OnPrefix("MN_UpdateCustomerRec", Answer::Ok("-1\ano right to change"));
@@ -291,7 +287,7 @@ TEST_F(CustEditTest, TheCallLoadsTheUntrimmedKeyAndABlankKeyOpensANewCustomer) {
 }
 
 // The texts of the language file, the font rule after them. A file without status items
-// leaves the items there are: a new customer would otherwise have no status to save.
+// leaves the items there are, or a new customer would have no status to save.
 TEST_F(CustEditTest, TheTextsComeFromTheLanguageFileAndAnEmptyStatusListChangesNothing) {
   customer::TCustomerEdtFrm form({});
   EXPECT_EQ(form.AcNoBtn->Caption(), "Accounts...");
@@ -305,10 +301,9 @@ TEST_F(CustEditTest, TheTextsComeFromTheLanguageFileAndAnEmptyStatusListChangesN
   EXPECT_EQ(form.StatusCmb->Items(), (Lines{"Deleted", "Active"}));
 }
 
-// Import and export run as dialogs of their own with the ids of the call, also without
-// any right, and reload nothing. The account list goes through the library loader (no
-// module lies beside the test program): the loader's failure reaches the event loop,
-// which shows it, and the dialog stays open.
+// Import and export open with the ids of the call, also without any right, and reload
+// nothing. The account list goes through the library loader (no module lies beside this
+// program): the event loop shows the loader's failure, and the dialog stays open.
 TEST_F(CustEditTest, TheButtonsOpenTheImportExportAndAccountListWithTheIdsOfTheCall) {
   ASSERT_FALSE(std::filesystem::exists(sys::FolderOf(sys::ExecutablePath()) + "/libManageEdit.so"));
   Serve("00000000");

@@ -1,11 +1,11 @@
-// The customer export: the copy of the host's rows into the target file, and the dialog
-// that asks for the type, separator and file, sends the command and writes the file.
+// The customer export: the copy of the host's rows into the target file, and the dialog.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,7 +48,9 @@ class ExportFileTest : public tavro_test::TempDirTest {
   }
 };
 
+// The result is read in pieces: a line end or a row cut by a piece's edge is still one.
 TEST_F(ExportFileTest, FieldSeparatorsAndLineEnds) {
+  const std::string x(std::size_t{64} * 1024 - 1, 'x');
   const struct {
     std::string rows, separator, expected;
   } cases[] = {
@@ -60,20 +62,15 @@ TEST_F(ExportFileTest, FieldSeparatorsAndLineEnds) {
       {"a\ab\r\nc\ad", "@", "a@b\r\nc@d\r\n"},                 // the last line unended
       {"", "|", ""},
       {Gbk("C001\a北京\r\n"), Gbk("中"), Gbk("C001中北京\r\n")},
+      {x + "\r\ny\az", "|", x + "\r\ny|z\r\n"},
+      {x + "\n\ry", "|", x + "\r\ny\r\n"},
+      {x + "\r\ry", "|", x + "\r\n\r\ny\r\n"},
+      {x + "\a" + x + "\r\n", "@", x + "@" + x + "\r\n"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Export(c.rows, c.separator), c.expected) << c.rows;
+    EXPECT_EQ(Export(c.rows, c.separator), c.expected) << c.rows.substr(0, 40);
   }
   EXPECT_EQ(Left(), (std::vector<std::string>{"out.txt"}));
-}
-
-// The result is read in pieces: a line end or a row cut by a piece's edge is still one.
-TEST_F(ExportFileTest, RowsAcrossReadPieces) {
-  const std::string x(std::size_t{64} * 1024 - 1, 'x');
-  EXPECT_EQ(Export(x + "\r\ny\az", "|"), x + "\r\ny|z\r\n");
-  EXPECT_EQ(Export(x + "\n\ry", "|"), x + "\r\ny\r\n");
-  EXPECT_EQ(Export(x + "\r\ry", "|"), x + "\r\n\r\ny\r\n");
-  EXPECT_EQ(Export(x + "\a" + x + "\r\n", "@"), x + "@" + x + "\r\n");
 }
 
 // The file lists the customers: it is the user's alone, new or written over a file
@@ -268,67 +265,57 @@ TEST_F(ExportDialogTest, TheTargetIsNamedInTheFileSystemsCharacterSet) {
   EXPECT_EQ(Commands(), Lines(2, kCnyCommand));
 }
 
-// A failed command writes nothing and shows only the channel's error; so does a host
-// that reports success but leaves no file. An empty result writes an empty file.
-TEST_F(ExportDialogTest, WhatTheHostGivesBackDecidesTheFile) {
-  fakehost::On(kCnyCommand, Answer::Fail(-1, "no such corporation"));
-  WriteFile("kept.txt", "old");
-  Run(ExportTo("out.txt") + ExportTo("kept.txt") + "answer yes\n");
-  EXPECT_EQ(MessageLines()[0], Box("Error:no such corporation"));
-  EXPECT_EQ(MessageLines().size(), 3U);  // the error twice, the question between
-  EXPECT_EQ(ReadFile("kept.txt"), "old");
-  EXPECT_EQ(Files(), std::vector<std::string>{"kept.txt"});
-
-  fakehost::Reset();
-  Answer noFile = Answer::Ok("");
-  noFile.writeFile = false;
-  fakehost::On(kCnyCommand, noFile);
-  Run(ExportTo("out.txt"));
-  EXPECT_EQ(MessageLines().size(), 3U);
-  EXPECT_EQ(Files(), std::vector<std::string>{"kept.txt"});
-
-  fakehost::Reset();
-  fakehost::On(kCnyCommand, Answer::Ok(""));
-  Run(ExportTo("out.txt"));
-  EXPECT_EQ(ReadFile("out.txt"), "");
-  EXPECT_EQ(MessageLines().back(), Box("导出成功"));
-}
-
-// A temporary folder that is refused is reported as a failed command: nothing is sent,
-// the old target stays, and no success is shown.
-TEST_F(ExportDialogTest, ARefusedTemporaryFolderSendsNothing) {
-  fakehost::On(kCnyCommand, Answer::Ok("C001\aMingda\r\n"));
-  WriteFile("out.txt", "old");
+// Whatever fails keeps the old target and leaves no result or half-written file: a
+// failed command (only the channel's error shows), a host that leaves no file (nothing
+// shows), a refused temporary folder (nothing is sent) and a full disk (the host's file
+// fits exactly, the export's line ended by CR LF does not). An empty result is written.
+TEST_F(ExportDialogTest, WhatTheHostAndTheDiskAllowDecidesTheFile) {
+  const std::string rows = std::string(200000, 'r') + "\a1\n";
   const std::string notAFolder = TempDir() + "plain";
   WriteFile(notAFolder, "");
-  {
-    tavro_test::ScopedEnv tmpdir("TMPDIR", notAFolder.c_str());
-    Run(ExportTo("out.txt") + "answer yes\n");
+  Answer noFile = Answer::Ok("");
+  noFile.writeFile = false;
+  const struct {
+    Answer answer;
+    bool badTemp;
+    rlim_t limit;
+    std::string box;  // after the overwrite question; empty for none
+    const char* target;
+  } cases[] = {
+      {Answer::Fail(-1, "no such corporation"), false, 0, Box("Error:no such corporation"), "old"},
+      {noFile, false, 0, "", "old"},
+      {Answer::Ok(""), false, 0, Box("导出成功"), ""},
+      {Answer::Ok("C001"), true, 0,
+       Box("Error:temporary folder " + notAFolder + " refused: it is not a directory"), "old"},
+      {Answer::Ok(rows), false, static_cast<rlim_t>(rows.size()),
+       "message ok error \"ManageEdit\" \"cannot write ", "old"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.box);
+    fakehost::Reset();
+    fakehost::On(kCnyCommand, c.answer);
+    WriteFile("out.txt", "old");
+    const std::size_t before = MessageLines().size();
+    {
+      std::optional<tavro_test::ScopedEnv> temp;
+      std::optional<tavro_test::FileSizeLimit> full;
+      if (c.badTemp) {
+        temp.emplace("TMPDIR", notAFolder.c_str());
+      }
+      if (c.limit != 0) {
+        full.emplace(c.limit);
+      }
+      Run(ExportTo("out.txt") + "answer yes\n");
+    }
+    const Lines boxes = MessagesSince(before);
+    ASSERT_EQ(boxes.size(), c.box.empty() ? 1U : 2U);
+    if (!c.box.empty()) {
+      EXPECT_EQ(boxes[1].rfind(c.box, 0), 0U) << boxes[1];
+    }
+    EXPECT_EQ(ReadFile("out.txt"), c.target);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"out.txt", "plain"}));
+    EXPECT_EQ(fakehost::Calls().size(), c.badTemp ? 0U : 1U);
   }
-  ASSERT_EQ(MessageLines().size(), 2U);
-  EXPECT_EQ(MessageLines()[1],
-            Box("Error:temporary folder " + notAFolder + " refused: it is not a directory"));
-  EXPECT_TRUE(fakehost::Calls().empty());
-  EXPECT_EQ(ReadFile("out.txt"), "old");
-  EXPECT_EQ(Files(), (std::vector<std::string>{"out.txt", "plain"}));
-}
-
-// A full disk: the error is shown, the old file stays, and neither the host's result
-// file nor the half-written file is left behind.
-TEST_F(ExportDialogTest, WriteFailureKeepsTheOldFile) {
-  const std::string rows = std::string(200000, 'r') + "\a1\n";
-  fakehost::On(kCnyCommand, Answer::Ok(rows));
-  WriteFile("out.txt", "old");
-  {
-    tavro_test::FileSizeLimit full(static_cast<rlim_t>(rows.size()));
-    // The host's file fits exactly; the export's line, ended by CR LF, is longer.
-    Run(ExportTo("out.txt") + "answer yes\n");
-  }
-  ASSERT_EQ(MessageLines().size(), 2U);
-  EXPECT_EQ(MessageLines()[1].rfind("message ok error \"ManageEdit\" \"cannot write ", 0), 0U)
-      << MessageLines()[1];
-  EXPECT_EQ(ReadFile("out.txt"), "old");
-  EXPECT_EQ(Files(), std::vector<std::string>{"out.txt"});
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The customer import: the line split and the file reader on their own, then the dialog
-// against the recording fake host (commands, log, boxes, files it cannot use).
+// The customer import: the line split and the file reader, then the dialog against the
+// recording fake host.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -116,7 +116,6 @@ class CustSnapInTest : public tavro_test::DialogTest {
  protected:
   static constexpr HWND_T kShell = 0x31;
 
-  void SetUp() override { DialogTest::SetUp(); }
   // Writes bytes as the file name and imports it after the actions before; the dialog is
   // closed afterwards with its cancel button.
   void Import(const std::string& name, const std::string& bytes, const std::string& before = "") {
@@ -160,7 +159,7 @@ std::string SnapIn(const std::string& argsUtf8) {
 }
 
 // The account before the name, quotes doubled; an empty id, a refusal and an overlong
-// field each logged in turn; the summary counts the failures.
+// field each logged; the summary counts the failures.
 TEST_F(CustSnapInTest, EveryLineIsSentAndLoggedInOrderAndTheSummaryCountsTheFailures) {
   const std::string id30(30, 'K');
   fakehost::OnAny([](const fakehost::Call& call) {
@@ -186,10 +185,9 @@ TEST_F(CustSnapInTest, EveryLineIsSentAndLoggedInOrderAndTheSummaryCountsTheFail
   EXPECT_EQ(Summaries(), Lines{"summary \"共导入5笔，失败2笔\""});
 }
 
-// A file that cannot be read ends its import with the line saying where it stopped and
-// the error box of the dispatch; the dialog stays open. A file chosen by browsing (two filters
-// offered), then one that adds to the log: its failed command is reported once by the channel,
-// counts as a refusal with nothing after the colon, and the import goes on. Escape closes.
+// An unreadable file stops at once with the dispatch's error box; a browsed file (two
+// filters) and one more add to the log; a failed command is a refusal with nothing after
+// the colon, and the import goes on. Escape closes.
 TEST_F(CustSnapInTest, ImportsFollowOneAnotherInTheLogAndAFailureEndsOnlyItsLine) {
   int sent = 0;
   fakehost::OnAny([&sent](const fakehost::Call&) {
@@ -217,44 +215,32 @@ TEST_F(CustSnapInTest, ImportsFollowOneAnotherInTheLogAndAFailureEndsOnlyItsLine
                           "共导入2笔，失败1笔"}));
 }
 
-// Big5 with traditional characters arrives as simplified GBK, converted before the split
-// ("一" is 0xA4 0x40 in Big5). On a Traditional-Chinese system the channel converts every
-// command already, so the ticked box must not convert the line a second time.
-TEST_F(CustSnapInTest, TheTickedConversionTurnsBig5IntoSimplifiedGbkExactlyOnce) {
-  fakehost::SetFallback(Answer::Ok("1"));
-  const std::string big5 = sys::ConvertText("T01@臺灣一號貿易@700@華南銀行\r\n",
-                                            sys::CodePage::Utf8, sys::CodePage::Big5);
-  Import("big5.txt", big5, "check ConvertChkbox on\n");
-  {
-    tavro_test::ScopedEnv locale("LC_ALL", "zh_TW.UTF-8");
-    frame::detail::ForgetTraditionalMode();
-    Run("click SaveBtn\n");
-    frame::detail::ForgetTraditionalMode();
-  }
-  EXPECT_EQ(Commands(), Lines(2, SnapIn("'T01','700','台湾一号贸易','华南银行'")));
-}
-
-// On a Traditional-Chinese system the channel reads every command as Big5: a GBK or UTF-8
-// file reaches the server with its own Simplified characters all the same.
-TEST_F(CustSnapInTest, OnATraditionalSystemGbkAndUtf8FilesArriveUnchanged) {
+// On a Traditional-Chinese system the channel converts every command from Big5 already:
+// the ticked box must not convert a Big5 line a second time, and a GBK or UTF-8 file
+// reaches the server with its own Simplified characters all the same.
+TEST_F(CustSnapInTest, OnATraditionalSystemEveryFileArrivesConvertedOnce) {
   fakehost::SetFallback(Answer::Ok("1"));
   const std::string line = "C001@上海远航贸易@622202001@工商银行\r\n";
+  tavro_test::WriteFile("big5.txt", sys::ConvertText("T01@臺灣一號貿易@700@華南銀行\r\n",
+                                                     sys::CodePage::Utf8, sys::CodePage::Big5));
   tavro_test::WriteFile("gbk.txt", Gbk(line));
   tavro_test::WriteFile("utf8.txt", line);
   {
     tavro_test::ScopedEnv locale("LC_ALL", "zh_TW.UTF-8");
     frame::detail::ForgetTraditionalMode();
-    Run("set FilenameEdt gbk.txt\nclick SaveBtn\nset FilenameEdt utf8.txt\nclick SaveBtn\n");
+    Run("check ConvertChkbox on\nset FilenameEdt big5.txt\nclick SaveBtn\n"
+        "check ConvertChkbox off\nset FilenameEdt gbk.txt\nclick SaveBtn\n"
+        "set FilenameEdt utf8.txt\nclick SaveBtn\n");
     frame::detail::ForgetTraditionalMode();
   }
-  EXPECT_EQ(Commands(), Lines(2, SnapIn("'C001','622202001','上海远航贸易','工商银行'")));
+  const std::string simplified = SnapIn("'C001','622202001','上海远航贸易','工商银行'");
+  EXPECT_EQ(Commands(),
+            (Lines{SnapIn("'T01','700','台湾一号贸易','华南银行'"), simplified, simplified}));
 }
 
-// A UTF-8 file, with a byte-order mark or without, imports as the same customers as the
-// GBK file. Short names are often valid in both: strict UTF-8 tells "联通" in GBK (which
-// looks like an overlong UTF-8 form) from UTF-8, and the detector decides "张三" in UTF-8
-// (whose bytes are also GBK pairs). With the box ticked a Big5 or UTF-8 file arrives
-// Simplified, and a Simplified character that Big5 lacks ("们") stays as it is.
+// UTF-8 (with its mark or without) and GBK import alike; "联通" in GBK looks like overlong
+// UTF-8, "张三" in UTF-8 is also GBK pairs. With the box ticked Big5 or UTF-8 arrives
+// Simplified, and "们", which Big5 lacks, stays.
 TEST_F(CustSnapInTest, AFileInUtf8OrTheExpectedCodePageArrivesAsItsCharacters) {
   fakehost::SetFallback(Answer::Ok("1"));
   const std::string lines = "C001@上海远航贸易@622202001@工商银行\r\nC002@张三@6222@银行";
@@ -292,10 +278,8 @@ TEST_F(CustSnapInTest, AFileInUtf8OrTheExpectedCodePageArrivesAsItsCharacters) {
   }
 }
 
-// UTF-16 text, a binary file, Big5 without the box and GBK with it: one clear line in the
-// log and in an error box, as a file that cannot be read gets, so that an operator
-// script run with --strict fails; the summary says nothing was imported, and nothing is
-// sent.
+// A file in no accepted set gets one line in the log and in an error box (so that a
+// --strict script fails); the summary says nothing was imported, and nothing is sent.
 TEST_F(CustSnapInTest, AFileInNoAcceptedCharacterSetIsRefusedBeforeAnythingIsSent) {
   fakehost::SetFallback(Answer::Ok("1"));
   std::string utf16 = "\xFF\xFE";
@@ -336,10 +320,8 @@ TEST_F(CustSnapInTest, AFileInNoAcceptedCharacterSetIsRefusedBeforeAnythingIsSen
   EXPECT_TRUE(Commands().empty());
 }
 
-// Past the first piece of 64 KiB that decided the character set, a line that is not
-// clean text in it, or that holds a character GBK lacks, is refused on its own; the
-// lines around it are imported. A refused piece ends the import after the lines before
-// it, with the line saying where it stopped.
+// Past the first 64 KiB piece that chose the set, a line not clean in it or holding a
+// character GBK lacks is refused alone; a refused piece ends the import there.
 TEST_F(CustSnapInTest, ALineTheCommandsCannotCarryIsRefusedOnItsOwn) {
   fakehost::SetFallback(Answer::Ok("1"));
   // An ASCII line longer than a piece; its text after the fourth "@" is not imported.
@@ -371,8 +353,7 @@ TEST_F(CustSnapInTest, ALineTheCommandsCannotCarryIsRefusedOnItsOwn) {
                           "导入在第2行中止：已处理1行，成功1笔，失败0笔"}));
 }
 
-// The platform of a long import: counts the turns the import gives it and checks that
-// the log shows its last line at each.
+// Counts the turns a long import gives the window, and whether the log showed its end.
 class TurnCounter : public ui::HeadlessPlatform {
  public:
   explicit TurnCounter(const ui::TMemo& log) : log_(log) {}
@@ -388,9 +369,7 @@ class TurnCounter : public ui::HeadlessPlatform {
   const ui::TMemo& log_;
 };
 
-// A long file counts its progress in the log every 10,000 lines, with the share of the
-// file read; the window gets its turns at a bounded rate (not one a line), the log
-// showing its end; the summary goes to the log and to the transcript.
+// Progress every 10,000 lines with the share read; turns at a bounded rate, not one a line.
 TEST_F(CustSnapInTest, ALongImportCountsItsProgressAndGivesTheWindowTurnsAtABoundedRate) {
   constexpr int kLines = 25000;
   std::string bytes;
@@ -434,9 +413,8 @@ TEST_F(CustSnapInTest, ALongImportCountsItsProgressAndGivesTheWindowTurnsAtABoun
       << elapsed << " ms";
 }
 
-// The file is looked for through the operator's links, and by the name typed in GBK as
-// the file system holds it (UTF-8 here, GBK where the locale says so). A name that leads
-// to no regular file is missing.
+// The file is found through links and by its GBK-typed name in the file system's set;
+// a name that leads to no regular file is missing.
 TEST_F(CustSnapInTest, TheFileIsFoundThroughLinksAndByItsChineseName) {
   fakehost::SetFallback(Answer::Ok("1"));
   tavro_test::ScopedEnv locale("LC_ALL", "zh_CN.UTF-8");

@@ -1,5 +1,4 @@
-// The customer bank account rules, and the dialog through its entry point as the shell
-// calls it against the recording host: command texts, boxes in order, the result.
+// The customer bank account rules, and the dialog called as the shell calls it.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -99,8 +98,8 @@ class CustAcDialogTest : public tavro_test::DialogTest {
     Serve("11111000");
   }
 
-  // The server of these tests, granting rights on node 930; account 17 is USD at an
-  // "A" bank with intermediary bank 2, last saved by 000002.
+  // Rights on node 930; account 17 is USD at an "A" bank with intermediary bank 2,
+  // last saved by 000002.
   static void Serve(const std::string& rights) {
     fakehost::Reset();
     fakehost::On(kLists[0], Answer::Ok("C001\r\nC002\r\nC003\r\n"));
@@ -127,8 +126,7 @@ class CustAcDialogTest : public tavro_test::DialogTest {
     Platform().SetOperator(nullptr);
     return result;
   }
-  // Performs the lines on the shown form and clicks Save; the name of the control
-  // that then has the focus.
+  // Performs the lines and clicks Save; the name of the control then focused.
   std::string SaveAfter(TCustAcEdtFrm& f, const Lines& lines) {
     for (const std::string& line : lines) {
       EXPECT_TRUE(Platform().Perform(f, line)) << line;
@@ -160,8 +158,8 @@ TEST_F(CustAcDialogTest, NewForeignAccountTakesItsBankFromTheSwiftDirectory) {
   }
 }
 
-// Six lines under the opening limit of four: any typed change goes back, until a type
-// chosen cuts the lines. Saved by the current operator with the loaded intermediary.
+// Six lines under the opening limit of four: a typed change goes back until a chosen
+// type cuts the lines. Saved by the current operator with the loaded intermediary.
 TEST_F(CustAcDialogTest, LoadedSwiftAccountKeepsItsLimitsUntilATypeIsChosen) {
   Platform().RunScript(
       "type BankNameMmo X\nexpect BankNameMmo count 6\nexpect BankNameMmo item 0 AUADHKHHXXX\n"
@@ -267,9 +265,8 @@ TEST_F(CustAcDialogTest, SwitchingToCnyDropsTheForeignBankButKeepsTheIntermediar
                   Gbk("中国银行") + "',2,'','','','000001',1"});
 }
 
-// The memo opens without a width limit; each type sets its lines (a type chosen later
-// cuts the lines, not the width of those it keeps); with type A only the code line
-// takes keys, and F2 searches.
+// The memo opens without a width limit; each type sets its lines (a later type cuts
+// lines, not the width of those kept); with type A only the code line takes keys, F2 searches.
 TEST_F(CustAcDialogTest, MemoLinesFollowTheBankType) {
   fakehost::On("MB_GetSwiftBankBySwfCode 'AUADHKHH'",
                Answer::Ok("AUADHKHHXXX AURORA BANK HONG KONG\r\n"));

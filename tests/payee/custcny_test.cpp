@@ -1,8 +1,6 @@
-// The CNY payee dialog called as the shell calls it: the commands it sends, the boxes
-// the operator sees in order, and the result record handed back.
+// The CNY payee dialog called as the shell calls it: commands, boxes in order, result.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -13,22 +11,17 @@
 namespace {
 
 using fakehost::Answer;
-// The dialog fixture, its boxes and the record dialogs' English texts.
 using namespace tavro_test;
 
 constexpr HWND_T kShell = 0x55;
 constexpr HWND_T kBefore = 0x99;
 constexpr char kRights[] = "Sh_GetNodeRight '0012','000001',203";
 constexpr char kExists[] = "MN_CustCNYAcExists 'P001','0012'";
-constexpr char kDeleteCmd[] = "MN_CustCNYAcDelete 'P001','0012'";
 
-// The language file's boxes as the transcript shows them.
 std::string Leave(const char* answer) {
   return std::string("message yesno warning \"Warning\" ") +
          "\"The changes are not saved. Leave anyway?\" -> " + answer;
 }
-const std::string kDeleted = LangBox("The record has been deleted.");
-const std::string kRenamed = LangBox("The payee id has been changed.");
 
 class CustCnyTest : public tavro_test::DialogTest {
  protected:
@@ -58,7 +51,7 @@ class CustCnyTest : public tavro_test::DialogTest {
     }
     return result;
   }
-  // A dialog to inspect, given the ids of an entry-point call and loaded as it would be.
+  // A dialog loaded as the entry point would load it.
   static frame::EntryArgs Call() { return tavro_test::CallFor(kShell, "0012", "000001", 203); }
   static void Prepare(payee::TCustCNYAcEditFrm& form, const char* key) {
     *key != '\0' ? form.LoadRecord(key) : form.PrepareNewRecord();
@@ -158,92 +151,25 @@ TEST_F(CustCnyTest, SaveNeedsTheModifyRightAndDeleteTheDeleteRightAndAnId) {
   EXPECT_EQ(MessageLines().back(), Box("Error:down"));
 }
 
-// The delete boxes follow the server's existence count; a deleted payee hands back
-// code 3 with the payee and corporation.
-TEST_F(CustCnyTest, DeleteConfirmsByTheCountAndHandsBackCode3) {
-  const std::string accounts = "The payee has accounts. Delete them as well?";
-  const std::string del = LangQuestion(kDeleteQuestion, "yes");
-  const struct {
-    const char* count;
-    const char* deleted;  // the server's answer; empty when no delete may go out
-    const char* answers;
-    Lines boxes;
-    std::int32_t code;
-    const char* closed;  // ok, or cancel when the script ends with the dialog open
-  } cases[] = {
-      {"1", "1\aP001", "yes\nanswer yes", {del, del, kDeleted}, 3, "ok"},
-      {"2", "1\aP001", "yes\nanswer yes", {del, LangQuestion(accounts, "yes"), kDeleted}, 3, "ok"},
-      {"2", "", "yes\nanswer no", {del, LangQuestion(accounts, "no")}, 0, "cancel"},
-      {"3", "", "yes", {del, kInconsistentBox}, 0, "cancel"},
-      {"0", "", "yes", {del, kNoRecordBox}, 0, "ok"},
-      {"1", "0\abusy", "yes\nanswer yes", {del, del, kNotDeletedBox}, 0, "ok"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.count + std::string(" ") + c.answers);
-    Serve(Answer::Ok("11110000"));
-    fakehost::On(kExists, Answer::Ok(c.count));
-    fakehost::On(kDeleteCmd, Answer::Ok(c.deleted));
-    const std::size_t before = MessageLines().size();
-    const TShellResult r = Call("P001", std::string("click DeleteBtn\nanswer ") + c.answers);
-    EXPECT_EQ(MessagesSince(before), c.boxes);
-    EXPECT_EQ(Commands("MN_CustCNYAcDelete").size(), *c.deleted != '\0' ? 1u : 0u);
-    EXPECT_EQ(Outcome(r), c.code == 3 ? "3 P001:0012" : "0 ");
-    EXPECT_EQ(LastLine(), std::string("close TCustCNYAcEditFrm ") + c.closed);
-  }
-}
+// Delete and the change of id are the keyed record dialogs' own, tabled for the customer
+// dialog; here they send the payee's commands and hand back its id.
+TEST_F(CustCnyTest, DeleteAndChangeOfIdSendThePayeesCommands) {
+  fakehost::On(kExists, Answer::Ok("1"));
+  fakehost::On("MN_CustCNYAcDelete 'P001','0012'", Answer::Ok("1\aP001"));
+  TShellResult r = Call("P001", "click DeleteBtn\nanswer yes\nanswer yes\n");
+  EXPECT_EQ(MessageLines().back(), LangBox("The record has been deleted."));
+  EXPECT_EQ(Commands().back(), "MN_CustCNYAcDelete 'P001','0012'");
+  EXPECT_EQ(Outcome(r), "3 P001:0012");
 
-// The new id is cut to 24 bytes and must be free; a renamed payee hands back code 1
-// with the old id, by which the shell refreshes.
-TEST_F(CustCnyTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
   const std::string longId(24, 'L');
   const std::string renameCmd = "MN_CustCNYAcUpdate 'P001','" + longId + "','0012'";
-  const std::string accounts = "The payee has accounts. Change their payee id as well?";
-  const struct {
-    const char* count;
-    const char* taken;
-    const char* renamed;  // the server's answer; empty when no rename may go out
-    Lines boxes;
-    std::int32_t code;
-  } cases[] = {
-      {"1", "0", "1\aL", {LangQuestion(kOverwriteQuestion, "yes"), kRenamed}, 1},
-      {"2", "0", "1\aL", {LangQuestion(accounts, "yes"), kRenamed}, 1},
-      {"1",
-       "0",
-       "0\ax",
-       {LangQuestion(kOverwriteQuestion, "yes"), LangBox("The payee id could not be changed.")},
-       0},
-      {"1", "1", "", {LangBox("The new payee id is already in use.")}, 0},
-      {"3", "0", "", {kInconsistentBox}, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.count + std::string(c.taken) + c.renamed);
-    Serve(Answer::Ok("11110000"));
-    fakehost::On(kExists, Answer::Ok(c.count));
-    fakehost::On("MN_CustCNYAcExists '" + longId + "','0012'", Answer::Ok(c.taken));
-    fakehost::On(renameCmd, Answer::Ok(c.renamed));
-    const std::size_t before = MessageLines().size();
-    const TShellResult r = Call("P001", "click ChangeCustBtn\ninput " + longId + "XYZ\n" +
-                                            (*c.renamed != '\0' ? "answer yes\n" : ""));
-    EXPECT_EQ(MessagesSince(before), c.boxes);
-    EXPECT_EQ(Commands("MN_CustCNYAcUpdate"), *c.renamed != '\0' ? Lines{renameCmd} : Lines{});
-    EXPECT_EQ(Outcome(r), c.code == 1 ? "1 P001:0012" : "0 ");
-  }
-  const Lines& transcript = Platform().Transcript();
-  EXPECT_NE(std::find(transcript.begin(), transcript.end(),
-                      R"(input "Change Payee Id" "New payee id:" "" -> ")" + longId + "XYZ\""),
-            transcript.end());
-
-  // No such payee: closes at once; a cancelled input box or no id: nothing happens.
-  Serve(Answer::Ok("11110000"));
-  fakehost::On(kExists, Answer::Ok("0"));
-  Call("P001", "click ChangeCustBtn\n");
-  EXPECT_EQ(MessageLines().back(), kNoRecordBox);
-  EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm ok");
-  Serve(Answer::Ok("11110000"));
-  fakehost::On(kExists, Answer::Ok("1"));
-  Call("P001", "click ChangeCustBtn\ninput cancel\n");
-  EXPECT_EQ(Commands().back(), kExists);
-  EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm cancel");
+  fakehost::On("MN_CustCNYAcExists '" + longId + "','0012'", Answer::Ok("0"));
+  fakehost::On(renameCmd, Answer::Ok("1\aL"));
+  r = Call("P001", "click ChangeCustBtn\ninput " + longId + "XYZ\nanswer yes\n");
+  EXPECT_EQ(MessageLines().back(), LangBox("The payee id has been changed."));
+  EXPECT_EQ(Commands().back(), renameCmd);
+  EXPECT_EQ(Outcome(r), "1 P001:0012");
+  // A new payee has no id to change: nothing is sent.
   EXPECT_EQ(Outcome(Call("", "click ChangeCustBtn\n")), "0 ");
   EXPECT_EQ(Commands().back(), kRights);
 }
@@ -278,29 +204,20 @@ TEST_F(CustCnyTest, AnEMailWithoutAtKeepsTheFocusAndEnterWalksTheFieldsWithoutSa
   EXPECT_EQ(Commands(), Lines{kRights});
 }
 
-// Leaving with the cancel result asks; a save the server refused leaves no result
-// behind for a later close with OK (here a failed delete).
-TEST_F(CustCnyTest, LeavingAsksTheWarningQuestionAndARefusedSaveLeavesNoResult) {
-  TShellResult r = Call("", "click CancelBtn\nanswer no\nclose\nanswer yes\n");
-  EXPECT_EQ(MessageLines(), (Lines{Leave("no"), Leave("yes")}));
-  EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm cancel");
-  EXPECT_EQ(Outcome(r), "0 ");
-
+// A save the server refused, Cancel and the close box ask before leaving.
+TEST_F(CustCnyTest, LeavingAsksTheWarningQuestionAlsoAfterARefusedSave) {
   fakehost::On(kExists, Answer::Ok("1"));
   fakehost::OnPrefix("MN_UpdateCustCNYAcRec", Answer::Ok("-1\ano right to change"));
-  fakehost::On(kDeleteCmd, Answer::Ok("0\abusy"));
-  const std::size_t before = MessageLines().size();
-  r = Call("P001",
-           "click UpdateBtn\nanswer yes\nanswer no\nclick DeleteBtn\nanswer yes\nanswer yes\n");
-  EXPECT_EQ(MessagesSince(before), (Lines{LangQuestion(kOverwriteQuestion, "yes"), Leave("no"),
-                                          LangQuestion(kDeleteQuestion, "yes"),
-                                          LangQuestion(kDeleteQuestion, "yes"), kNotDeletedBox}));
-  EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm ok");
+  const TShellResult r = Call("P001",
+                              "click UpdateBtn\nanswer yes\nanswer no\nclick CancelBtn\n"
+                              "answer no\nclose\nanswer yes\n");
+  EXPECT_EQ(MessageLines(), (Lines{LangQuestion(kOverwriteQuestion, "yes"), Leave("no"),
+                                   Leave("no"), Leave("yes")}));
+  EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm cancel");
   EXPECT_EQ(Outcome(r), "0 ");
 }
 
-// The exit question's caption is the warning box's in the module's language, as its
-// buttons and text are.
+// The exit question's caption speaks the module's language, as its text does.
 TEST_F(CustCnyTest, TheExitQuestionsCaptionSpeaksTheModulesLanguage) {
   SetLanguage("CN");
   Call("", "click CancelBtn\nanswer yes\n");

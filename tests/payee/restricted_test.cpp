@@ -1,5 +1,4 @@
-// The SWIFT-restricted edit and memo (what typing, pastes and code may put in, the
-// memo's limits, the caret after a refusal) and the bank address panel.
+// The SWIFT-restricted edit and memo, and the bank address panel.
 #include <gtest/gtest.h>
 
 #include <iterator>
@@ -22,8 +21,7 @@ using tavro_test::WhileShown;
 constexpr const char* kDoubleByteLocale = "zh_CN.GBK";
 constexpr const char* kSingleByteLocale = "en_US.UTF-8";
 
-// A form holding one restricted edit and one restricted memo; their listeners record
-// every change they hear.
+// One restricted edit and one restricted memo whose listeners record every change.
 class RestrictedTest : public tavro_test::ModuleTest {
  protected:
   void SetUp() override {
@@ -66,10 +64,9 @@ class RestrictedTest : public tavro_test::ModuleTest {
 class RestrictedLocaleTest : public RestrictedTest,
                              public ::testing::WithParamInterface<const char*> {};
 
-// Each character typed into an empty line and into "AB": kept when its set allows it
-// there, else text and caret stay and the listeners hear only the restored text.
-// Chinese passes where the code page makes it double-byte text; only the first
-// non-blank character of a line is held to the head set.
+// Each character typed into "" and into "AB": kept when its set allows it there, else
+// text and caret stay and the listeners hear only the restored text. Chinese passes
+// where the code page is double-byte; only a line's first non-blank is held to the head set.
 TEST_P(RestrictedLocaleTest, TypingFollowsTheSwiftSetsAndTheCodePage) {
   ScopedEnv locale("LC_ALL", GetParam());
   const bool dbcs = std::string(GetParam()) == kDoubleByteLocale;
@@ -98,8 +95,7 @@ TEST_P(RestrictedLocaleTest, TypingFollowsTheSwiftSetsAndTheCodePage) {
   }
 }
 
-// A selection made with the keys and replaced by typing is judged like any change: a
-// character the head set refuses leaves the text; an allowed one replaces the selection.
+// A selection replaced by typing is judged like any change.
 TEST_F(RestrictedTest, ReplacingASelectionMeetsTheSwiftRules) {
   for (ui::TCustomEdit* control : Controls()) {
     SCOPED_TRACE(control->Name);
@@ -118,8 +114,8 @@ TEST_F(RestrictedTest, ReplacingASelectionMeetsTheSwiftRules) {
 INSTANTIATE_TEST_SUITE_P(Locales, RestrictedLocaleTest,
                          ::testing::Values(kDoubleByteLocale, kSingleByteLocale));
 
-// Bytes typing cannot produce: broken double-byte characters and control bytes fail;
-// the head test skips a leading Chinese character.
+// Broken double-byte characters and control bytes fail; a leading Chinese character
+// is not held to the head set.
 TEST(SwiftLineTest, BrokenAndControlBytes) {
   const std::string lead = Gbk("中").substr(0, 1);
   for (const std::string& line :
@@ -134,11 +130,9 @@ class RestrictedGuardTest : public RestrictedTest {
   ScopedEnv locale_{"LC_ALL", kDoubleByteLocale};
 };
 
-// Backspace and Delete disarm without validating, so they may leave a forbidden first
-// character, and what code sets next passes unchecked; so does code on a new control.
-// Any other key arms, also one that types nothing: code is then checked, and a refusal
-// goes back to the last accepted text, caret at the start of what was selected, the
-// undo itself disarming.
+// Backspace and Delete disarm unchecked, and what code sets next passes; so does code on
+// a new control. Any other key arms: code is then checked, and a refusal goes back to the
+// last accepted text, caret at the start of the selection, the undo itself disarming.
 TEST_F(RestrictedGuardTest, ArmingAndRefusal) {
   WhileShown(Platform(), Form, [&] {
     for (ui::TCustomEdit* control : Controls()) {
@@ -186,9 +180,8 @@ TEST_F(RestrictedGuardTest, ArmingAndRefusal) {
 
 const std::string kFour = "L1\r\nL2\r\nL3\r\nL4";
 
-// With four lines allowed, Enter inside a line would make a fifth and is refused; Enter
-// at the very end adds only the uncounted empty last line, and the first character
-// typed there is refused, leaving the line break. A paste past the limit goes whole.
+// With four lines, Enter inside a line is refused; at the very end it adds only the
+// uncounted empty last line, where typing is refused. A paste past the limit goes whole.
 TEST_F(RestrictedGuardTest, MemoLineLimit) {
   Memo->SetMaxline(4);
   EXPECT_EQ(TypeInto(*Memo, kFour, 5, "\r"), kFour);
@@ -206,8 +199,8 @@ TEST_F(RestrictedGuardTest, MemoLineLimit) {
   ui::PasteText(*Memo, "\r\nA\r\nB");
   EXPECT_EQ(Memo->LineCount(), 4);
 
-  // Lowering the limit deletes the lines past it, as ordinary changes while armed;
-  // raising it brings none back; 0 and below delete nothing.
+  // Lowering the limit deletes the lines past it; raising it brings none back; 0 and
+  // below delete nothing.
   Prepare(*Memo, "L1\r\nL2\r\nL3", 0);
   Memo->SetMaxline(1);
   Memo->SetMaxline(4);
@@ -223,8 +216,7 @@ TEST_F(RestrictedGuardTest, MemoLineLimit) {
   ui::TypeText(*Memo, "\r");
   EXPECT_EQ(Memo->Lines(), (ui::TStrings{"XL1", "L2"}));  // a third line is refused now
 
-  // A deletion refused because a line set by code breaks the rules disarms the memo;
-  // the lines past the limit still all go.
+  // A deletion refused because a line set by code breaks the rules still deletes all.
   Prepare(*Memo, "?\r\nL2\r\nL3\r\nL4", 0);
   ui::PressKey(*Memo, ui::vk::Right);
   Memo->SetMaxline(1);
@@ -232,8 +224,7 @@ TEST_F(RestrictedGuardTest, MemoLineLimit) {
   EXPECT_EQ(Memo->Maxline(), 1);
 }
 
-// Lines are measured in bytes, a Chinese character counting two, and every line is
-// held to the width and to the head set, not only the one typed into.
+// Lines are measured in bytes; every line is held to the width, not only the typed one.
 TEST_F(RestrictedGuardTest, MemoLinesEachCheckedOnTheirOwn) {
   Memo->SetCharPerLine(35);
   const std::string a34(34, 'A');
@@ -286,8 +277,7 @@ class AddrPnlTest : public tavro_test::ModuleTest {
   const Lines kBankFive = {"Bank Five", "Street 1", "Street 2", "City", "Country", "BKFVCNSHXXX"};
 };
 
-// A text shows only when it differs from the stored one, cut to its capacity without
-// splitting a Chinese character.
+// A text shows only when it differs from the stored one, cut to its capacity whole.
 TEST_F(AddrPnlTest, TextsAreCutToTheirCapacityAndShown) {
   Panel->SetBankName("Name");
   Panel->SetBankAddress3("Address3");
@@ -303,8 +293,8 @@ TEST_F(AddrPnlTest, TextsAreCutToTheirCapacityAndShown) {
   EXPECT_EQ(Panel->BankAddress3(), "Address3");
 }
 
-// Setting Id looks the bank up on the bank channel with the panel's own window; Find,
-// Enter and leaving the name edit empty only clear the reference.
+// Id looks the bank up on the bank channel with the panel's own window; Find, Enter and
+// leaving the name edit empty only clear the reference.
 TEST_F(AddrPnlTest, IdLooksUpTheOperatorClearsItAndThePartsFollowTheWidth) {
   WhileShown(Platform(), Form, [&] {
     Panel->SetId(5);

@@ -1,5 +1,4 @@
-// The SWIFT bank search dialog driven as an operator drives it, against the recording
-// fake host: which search goes out, what the list and the details show, what comes back.
+// The SWIFT bank search dialog driven by an operator against the recording fake host.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -41,8 +40,7 @@ Lines Details(const TSwfSearchFrm& f) {
           f.Addr3Lbl->Caption(), f.Addr4Lbl->Caption(), f.SwiftLbl->Caption()};
 }
 
-// Types into the four search fields (empty texts left alone) and presses Enter in the
-// last one typed into.
+// Types into the four search fields (empty texts left alone), Enter in the last one.
 void Search(TSwfSearchFrm& f, const std::string& left, const std::string& any,
             const std::string& city, const std::string& code) {
   ui::TEdit* last = f.BankNameLeftEdt;
@@ -98,8 +96,8 @@ TEST_F(SwfSearchTest, TheFirstFilledKeywordFieldChoosesTheSearch) {
   }
 }
 
-// Ok hands back the address of the line last selected, even after a new search left
-// the new list without a highlight and the panel hid while the operator searched.
+// Ok hands back the line last selected, also after a new search left the new list
+// without a highlight.
 TEST_F(SwfSearchTest, SelectionShowsTheBankAndOkReturnsItsAddressAcrossANewSearch) {
   fakehost::On("MB_GetSwiftBankBySwfCode 'BKCH'",
                Answer::Ok(kBeijing + "\r\nBKCHCNBJA400 Bank of China / Shanghai\r\n"));
@@ -129,8 +127,8 @@ TEST_F(SwfSearchTest, SelectionShowsTheBankAndOkReturnsItsAddressAcrossANewSearc
   EXPECT_TRUE(MessageLines().empty());
 }
 
-// A failed search keeps the list; a code the directory does not know shows only the
-// address itself, cut before a double-byte character that would not fit whole.
+// A failed search keeps the list; a code the directory lacks shows only the code, cut
+// before a double-byte character that would not fit whole.
 TEST_F(SwfSearchTest, FailuresKeepTheListAndEmptyTheDetails) {
   fakehost::On("MB_GetSwiftBankByLeft 'Bank',''",
                Answer::Ok(kBeijing + "\r\nUNKNOWN1A00" + Gbk("中") + "\r\n"));
@@ -153,9 +151,9 @@ TEST_F(SwfSearchTest, FailuresKeepTheListAndEmptyTheDetails) {
   EXPECT_EQ(MessageLines(), Lines{Box("Error:timeout")});
 }
 
-// The caller's code is searched for at once under the caller's owner window, which is
-// given back; the close box and Ok before any selection hand back nothing, and a blank
-// code searches for nothing.
+// The caller's code is searched at once under the caller's owner window, given back
+// after; the close box and Ok before a selection hand back nothing; a blank code searches
+// for nothing.
 TEST_F(SwfSearchTest, AnInitialCodeSearchesAtOnceUnderTheCallersOwner) {
   ui::CurrentPlatform().SetOwnerWindow(0x11);
   fakehost::On("MB_GetSwiftBankBySwfCode 'DEUTDEFF'", Answer::Ok(kDeutsche + "\r\n"));
