@@ -414,7 +414,7 @@ TEST_F(CustSnapInTest, ALongImportCountsItsProgressAndGivesTheWindowTurnsAtABoun
 }
 
 // The file is found through links and by its GBK-typed name in the file system's set;
-// a name that leads to no regular file is missing.
+// a name that leads to no regular file is missing, an empty one asked for.
 TEST_F(CustSnapInTest, TheFileIsFoundThroughLinksAndByItsChineseName) {
   fakehost::SetFallback(Answer::Ok("1"));
   tavro_test::ScopedEnv locale("LC_ALL", "zh_CN.UTF-8");
@@ -425,40 +425,30 @@ TEST_F(CustSnapInTest, TheFileIsFoundThroughLinksAndByItsChineseName) {
   ASSERT_EQ(::mkdir("folder", 0700), 0);
   ASSERT_EQ(::symlink("folder", "folder.txt"), 0);
   ASSERT_EQ(::mkfifo("fifo.txt", 0600), 0);
+  // Refused with the focus back on the field, before anything is sent or logged.
+  const std::string missing = "所选择文件不存在，请重新选择！";
+  const std::pair<const char*, std::string> refused[] = {
+      {"", "请选择要导入的文件名称！"}, {"missing.txt", missing}, {"dangling.txt", missing},
+      {"folder.txt", missing},          {"fifo.txt", missing},    {"客户.csv", missing}};
+  for (const auto& [name, message] : refused) {
+    const std::size_t before = MessageLines().size();
+    tavro_test::WhileShown(Platform(), form_, [&] {
+      ASSERT_TRUE(Platform().Perform(form_, std::string("set FilenameEdt \"") + name + "\""));
+      ASSERT_TRUE(Platform().Perform(form_, "click SaveBtn"));
+      EXPECT_EQ(form_.ActiveControl(), form_.FilenameEdt) << name;
+      ASSERT_TRUE(Platform().Perform(form_, "click BitBtn2"));
+    });
+    EXPECT_EQ(MessagesSince(before), Lines{Box(message)}) << name;
+  }
+  EXPECT_TRUE(Commands().empty());
+  EXPECT_EQ(form_.logMmo->Text(), "\r\n");
   Run("set FilenameEdt 客户.txt\nclick SaveBtn\nset FilenameEdt link.txt\nclick SaveBtn\n"
       "set FilenameEdt 链接.txt\nclick SaveBtn\n");
   EXPECT_EQ(Commands(), Lines(3, SnapIn("'C1','1','n','b'")));
-  for (const char* name : {"dangling.txt", "folder.txt", "fifo.txt", "客户.csv"}) {
-    const std::size_t before = MessageLines().size();
-    Run(std::string("set FilenameEdt ") + name + "\nclick SaveBtn\n");
-    EXPECT_EQ(MessagesSince(before), Lines{Box("所选择文件不存在，请重新选择！")}) << name;
-  }
   tavro_test::ScopedEnv gbkLocale("LC_ALL", "zh_CN.GBK");
   tavro_test::WriteFile(Gbk("账户.txt"), "C2@n@1@b\r\n");
   Run("set FilenameEdt 账户.txt\nclick SaveBtn\n");
   EXPECT_EQ(Commands().back(), SnapIn("'C2','1','n','b'"));
-}
-
-TEST_F(CustSnapInTest, AFileNameThatNamesNoFileIsRefusedWithTheFocusBackOnTheField) {
-  const struct {
-    const char* name;
-    const char* message;
-  } cases[] = {
-      {"", "请选择要导入的文件名称！"},
-      {"missing.txt", "所选择文件不存在，请重新选择！"},
-  };
-  for (const auto& c : cases) {
-    const std::size_t before = MessageLines().size();
-    tavro_test::WhileShown(Platform(), form_, [&] {
-      ASSERT_TRUE(Platform().Perform(form_, std::string("set FilenameEdt \"") + c.name + "\""));
-      ASSERT_TRUE(Platform().Perform(form_, "click SaveBtn"));
-      EXPECT_EQ(form_.ActiveControl(), form_.FilenameEdt) << c.name;
-      ASSERT_TRUE(Platform().Perform(form_, "click BitBtn2"));
-    });
-    EXPECT_EQ(MessagesSince(before), Lines{Box(c.message)}) << c.name;
-  }
-  EXPECT_TRUE(Commands().empty());
-  EXPECT_EQ(form_.logMmo->Text(), "\r\n");
 }
 
 }  // namespace
