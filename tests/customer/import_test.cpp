@@ -430,15 +430,15 @@ TEST_F(CustSnapInTest, TheFileIsFoundThroughLinksAndByItsChineseName) {
   const std::pair<const char*, std::string> refused[] = {
       {"", "请选择要导入的文件名称！"}, {"missing.txt", missing}, {"dangling.txt", missing},
       {"folder.txt", missing},          {"fifo.txt", missing},    {"客户.csv", missing}};
-  for (const auto& [name, message] : refused) {
+  for (const auto& c : refused) {
     const std::size_t before = MessageLines().size();
     tavro_test::WhileShown(Platform(), form_, [&] {
-      ASSERT_TRUE(Platform().Perform(form_, std::string("set FilenameEdt \"") + name + "\""));
+      ASSERT_TRUE(Platform().Perform(form_, std::string("set FilenameEdt \"") + c.first + "\""));
       ASSERT_TRUE(Platform().Perform(form_, "click SaveBtn"));
-      EXPECT_EQ(form_.ActiveControl(), form_.FilenameEdt) << name;
+      EXPECT_EQ(form_.ActiveControl(), form_.FilenameEdt) << c.first;
       ASSERT_TRUE(Platform().Perform(form_, "click BitBtn2"));
     });
-    EXPECT_EQ(MessagesSince(before), Lines{Box(message)}) << name;
+    EXPECT_EQ(MessagesSince(before), Lines{Box(c.second)}) << c.first;
   }
   EXPECT_TRUE(Commands().empty());
   EXPECT_EQ(form_.logMmo->Text(), "\r\n");
