@@ -23,33 +23,29 @@ using tavro_test::Gbk;
 using tavro_test::Lines;
 using tavro_test::Outcome;
 
-TEST(CustAcRules, KeyAndRightsDecideWhoMaySave) {
+TEST(CustAcRules, RightsAddressAndSwiftCode) {
   const struct {
     const char* key;
     std::int32_t id;
     const char* rights;
     bool allowed;
   } cases[] = {
-      {"0", 0, "01000000", true},      {"x9", 0, "01000000", true},     // no number: a new one
-      {"17abc", 0, "01000000", true},  {"99999999999", 0, "01", true},  // beyond 32 bits
-      {"-5", -5, "01000000", false},   {"-5", -5, "00100000", true},    // add: account 0 only
-      {" 17 ", 17, "01000000", false}, {"17", 17, "0110", true},        // a short text counts
-      {"17", 17, "1", false},          {"0", 0, "", false},
+      {"x9", 0, "01000000", true},
+      {"17abc", 0, "01", true},  // no number: a new one
+      {"99999999999", 0, "01", true},
+      {"-5", -5, "00100000", true},
+      {" 17 ", 17, "01000000", false},  // the add right saves account 0 only
+      {"17", 17, "0110", true},
+      {"17", 17, "1", false},
+      {"0", 0, "", false},
   };
   for (const auto& c : cases) {
     const std::int32_t id = payee::CustAcIdOfKey(c.key);
     EXPECT_EQ(id, c.id) << c.key;
     EXPECT_EQ(payee::CustAcSaveAllowed(c.rights, id), c.allowed) << c.key << " " << c.rights;
   }
-}
-
-// Cut to 150 before encoding and after: five breaks in the raw text's first 150 bytes
-// become one byte each; a double-byte character across the cut goes whole.
-TEST(CustAcRules, StoredBankAddressEncodesLineBreaksWithinTheField) {
-  EXPECT_EQ(payee::StoredBankNameAddress("A\r\nB\r\n\r\nC"),
-            "A\x0E"
-            "B\x0E\x0E"
-            "C");
+  // The bank memo is cut to 150 before encoding and after: each break in the raw text's
+  // first 150 bytes becomes one byte; a double-byte character across the cut goes whole.
   std::string lines;
   for (int i = 0; i < 6; ++i) {
     lines += std::string(33, static_cast<char>('A' + i)) + "\r\n";
@@ -59,33 +55,20 @@ TEST(CustAcRules, StoredBankAddressEncodesLineBreaksWithinTheField) {
   EXPECT_EQ(stored.substr(0, 34), std::string(33, 'A') + "\x0E");
   EXPECT_EQ(payee::StoredBankNameAddress(std::string(149, 'X') + Gbk("银行")),
             std::string(149, 'X'));
-}
-
-TEST(CustAcRules, SwiftCodeAndSaveCheckReadings) {
+  // The SWIFT code is the memo's first line, trimmed and cut to 12.
   EXPECT_EQ(payee::SwiftCodeOfLines({"  AUADHKHHXXX  ", "AURORA"}), "AUADHKHHXXX");
   EXPECT_EQ(payee::SwiftCodeOfLines({"AUADHKHH1XYZW9"}), "AUADHKHH1XYZ");
   EXPECT_EQ(payee::SwiftCodeOfLines({"   ", "AUADHKHH"}), "");
-  EXPECT_EQ(payee::SwiftCodeOfLines({}), "");
-  // CNY is compared exactly and the texts are read untrimmed.
-  EXPECT_EQ(payee::FirstMissing({"C1", "cny", "1", "B", "", ""}), TCustAcMissing::BankType);
-  EXPECT_EQ(payee::FirstMissing({"C1", "CNY", "1", "B", "", ""}), TCustAcMissing::None);
+  // The texts are read untrimmed.
   EXPECT_EQ(payee::FirstMissing({" ", " ", " ", "", " ", " "}), TCustAcMissing::None);
 }
 
 constexpr HWND_T kShell = 0x77;
 constexpr char kUpdate[] = "MN_UpdateCustAcRec";
 
-// Lines joined by the 0x0E mark a multi-line field travels with.
-std::string Marked(const Lines& lines) {
-  std::string text;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    text += (i ? "\x0E" : "") + lines[i];
-  }
-  return text;
-}
-
+// The memo's lines travel joined by 0x0E (octal 016).
 const std::string kAuroraSent =
-    Marked({"AUADHKHHXXX", "AURORA BANK", "10 KING''S ROAD", "CENTRAL", "HONG KONG 10000"});
+    "AUADHKHHXXX\016AURORA BANK\01610 KING''S ROAD\016CENTRAL\016HONG KONG 10000";
 const Lines kLists = {"MN_GetCustomerList '0012','000001'", "MN_GetCurrencyCodeList"};
 const std::string kRights = "Sh_GetNodeRight '0012','000001',930";
 
@@ -112,8 +95,8 @@ class CustAcDialogTest : public tavro_test::DialogTest {
                  Answer::Ok("AURORA BANK\a10 KING'S ROAD\aCENTRAL\aHONG KONG 10000\a"
                             "HONG KONG SAR CHINA"));
     fakehost::On("MN_GetPropOfCustAc 17",
-                 Answer::Ok("17\aC001\a0012\aUSD\a88001234567\aYUANHANG\a\a2\aA\a400123\a" +
-                            Marked({"AUADHKHHXXX", "OLD NAME", "OLD STREET"}) + "\a000002\a1"));
+                 Answer::Ok("17\aC001\a0012\aUSD\a88001234567\aYUANHANG\a\a2\aA\a400123\a"
+                            "AUADHKHHXXX\x0EOLD NAME\x0EOLD STREET\a000002\a1"));
     fakehost::On("ST_GetBankSimple 2", Answer::Ok("2\aHARBOUR BANK\aA1\aA2\aA3\aA4\aHAHAUS33XXX"));
     fakehost::OnPrefix(kUpdate, Answer::Ok("1\a42"));
   }
@@ -139,23 +122,20 @@ class CustAcDialogTest : public tavro_test::DialogTest {
   }
 };
 
+// The directory is asked with the dialog's own window, everything else with the shell's.
 TEST_F(CustAcDialogTest, NewForeignAccountTakesItsBankFromTheSwiftDirectory) {
   Platform().RunScript(
       "select CustIdCmb C002\nselect CurrencyCmb USD\nexpect GroupBox1 enabled false\n"
       "type AcNoEdt 88001234\nselect SelectIdCmb A\ntype BankAcNoEdt 400123\n"
       "type BankNameMmo AUADHKHHXXX\nfocus StatusCmb\nexpect BankNameMmo count 6\n"
       "expect OperatorShowLbl caption 000001\nclick UpdateBtn\n");
-  const TShellResult result = Call("0");
-  EXPECT_EQ(Outcome(result), "1 42");
-  EXPECT_EQ(LastLine(), "close TCustAcEdtFrm ok");
+  EXPECT_EQ(Outcome(Call("0")), "1 42");
   EXPECT_TRUE(MessageLines().empty());
   EXPECT_EQ(Commands(), (Lines{kLists[0], kLists[1], kRights, "MB_GetSwfAddress 'AUADHKHH'",
                                "MN_UpdateCustAcRec 930,0,'C002','0012','USD','88001234','',0,'A',"
                                "'400123','" +
                                    kAuroraSent + "\x0EHONG KONG SAR CHINA','000001',1"}));
-  // The directory is asked with the dialog's own window, everything else with the shell's.
   for (const fakehost::Call& call : fakehost::Calls()) {
-    EXPECT_EQ(call.prefix, "A01") << call.command;
     EXPECT_EQ(call.window == kShell, call.command.rfind("MB_", 0) != 0) << call.command;
     EXPECT_NE(call.window, 0u);
   }
@@ -165,21 +145,14 @@ TEST_F(CustAcDialogTest, NewForeignAccountTakesItsBankFromTheSwiftDirectory) {
 // type cuts the lines. Saved by the current operator with the loaded intermediary.
 TEST_F(CustAcDialogTest, LoadedSwiftAccountKeepsItsLimitsUntilATypeIsChosen) {
   Platform().RunScript(
+      "expect OperatorShowLbl caption 000002\nexpect CustIdCmb enabled false\n"
       "type BankNameMmo X\nexpect BankNameMmo count 6\nexpect BankNameMmo item 0 AUADHKHHXXX\n"
       "select SelectIdCmb D\nexpect BankNameMmo count 4\nclick UpdateBtn\n");
-  const TShellResult result = Call("17", "", [&](TCustAcEdtFrm& f) {
-    // The saved command shows the rest of what was loaded.
-    EXPECT_EQ(f.OperatorShowLbl->Caption(), "000002");
-    EXPECT_FALSE(f.CustIdCmb->Enabled());
-  });
-  EXPECT_EQ(Outcome(result), "1 42");
-  EXPECT_EQ(Commands(),
-            (Lines{kLists[0], kLists[1], "MN_GetPropOfCustAc 17", "ST_GetBankSimple 2",
-                   "MB_GetSwfAddress 'AUADHKHH'", kRights,
-                   "MB_GetSwfAddress 'AUADHKHH'",  // leaving the memo expands again
-                   "MN_UpdateCustAcRec 930,17,'C001','0012','USD','88001234567','',2,"
-                   "'D','400123','" +
-                       kAuroraSent.substr(0, kAuroraSent.rfind('\x0E')) + "','000001',1"}));
+  EXPECT_EQ(Outcome(Call("17")), "1 42");
+  EXPECT_EQ(
+      Commands(kUpdate),
+      Lines{"MN_UpdateCustAcRec 930,17,'C001','0012','USD','88001234567','',2,'D','400123','" +
+            kAuroraSent.substr(0, kAuroraSent.rfind('\x0E')) + "','000001',1"});
   EXPECT_EQ(fakehost::Calls()[3].prefix, "A03");
 }
 
@@ -204,11 +177,9 @@ TEST_F(CustAcDialogTest, SaveChecksStopAtTheFirstGapAndFocusIt) {
   for (const auto& c : cases) {
     std::string focus;
     const std::size_t before = MessageLines().size();
-    const TShellResult result =
-        Call("", "", [&](TCustAcEdtFrm& f) { focus = SaveAfter(f, c.lines); });
+    Call("", "", [&](TCustAcEdtFrm& f) { focus = SaveAfter(f, c.lines); });
     EXPECT_EQ(MessagesSince(before), Lines{Box(c.message)});
     EXPECT_EQ(focus, c.focus) << c.message;
-    EXPECT_EQ(Outcome(result), "0 ");
   }
   EXPECT_TRUE(Commands(kUpdate).empty());
 }
@@ -218,16 +189,13 @@ TEST_F(CustAcDialogTest, RefusedSaveAsksBeforeLeavingAndNoKeepsTheInput) {
                Answer::Ok("0\acustomer C009 does not exist"));
   Platform().RunScript(
       "type CustIdCmb C009\nselect CurrencyCmb CNY\ntype AcNoEdt 6222\ntype CBankEdt ICBC\n"
-      "click UpdateBtn\nanswer no\nexpect AcNoEdt text 6222\nexpect CBankEdt text ICBC\n"
-      "click CancelBtn\nanswer yes\n");
-  const TShellResult result = Call("");
+      "click UpdateBtn\nanswer no\nexpect CBankEdt text ICBC\nclick CancelBtn\nanswer yes\n");
+  EXPECT_EQ(Outcome(Call("")), "0 ");
   EXPECT_EQ(MessageLines(), (Lines{Leave("no"), Leave("yes")}));
   EXPECT_EQ(Commands(kUpdate).size(), 1u);
-  EXPECT_EQ(Outcome(result), "0 ");
-  EXPECT_EQ(LastLine(), "close TCustAcEdtFrm cancel");
 }
 
-// The caller's customer is fixed, found or not; a negative key is a new account too,
+// The caller's customer is fixed; a negative key is a new account too,
 // but the add right saves only account 0.
 TEST_F(CustAcDialogTest, ExtraFixesTheCustomerOfANewAccount) {
   Serve("01000000");
@@ -235,32 +203,22 @@ TEST_F(CustAcDialogTest, ExtraFixesTheCustomerOfANewAccount) {
     EXPECT_EQ(f.CustIdCmb->Text(), "C002");
     EXPECT_FALSE(f.CustIdCmb->Enabled());
     EXPECT_EQ(f.StatusCmb->ItemIndex(), 1);
-    EXPECT_EQ(f.OperatorShowLbl->Caption(), "000001");
     EXPECT_FALSE(f.UpdateBtn->Enabled());
   });
   EXPECT_EQ(Commands(), (Lines{kLists[0], kLists[1], kRights}));
-
-  Serve("11111000");
-  Call("", "C404", [&](TCustAcEdtFrm& f) {
-    EXPECT_FALSE(f.CustIdCmb->Enabled());
-    SaveAfter(f, {"select CurrencyCmb CNY", "type AcNoEdt 1", "type CBankEdt B"});
-  });
-  EXPECT_EQ(MessageLines(), Lines{Box("请选择客户代码/Please select cust ID")});
-  EXPECT_TRUE(Commands(kUpdate).empty());
 }
 
 // The key is read to its 51st byte: cut at 50 it would name account 1, not 17.
 TEST_F(CustAcDialogTest, AKeyOfFiftyOneBytesNamesItsWholeAccountId) {
-  const std::string key = std::string(49, '0') + "17";
-  Call(key.c_str(), "", [&](TCustAcEdtFrm& f) { EXPECT_EQ(f.AcId, 17); });
+  Call((std::string(49, '0') + "17").c_str());
   EXPECT_EQ(Commands("MN_GetPropOfCustAc"), Lines{"MN_GetPropOfCustAc 17"});
 }
 
 TEST_F(CustAcDialogTest, SwitchingToCnyDropsTheForeignBankButKeepsTheIntermediary) {
   Platform().RunScript(
-      "select CurrencyCmb CNY\nexpect GroupBox1 enabled true\nexpect GroupBox2 enabled false\n"
-      "expect BankAcNoEdt text \"\"\nexpect SelectIdCmb itemindex -1\nexpect BankNameMmo count 0\n"
-      "type CBankEdt ICBC\nselect CurrencyCmb HKD\nexpect CBankEdt text \"\"\n"
+      "select CurrencyCmb CNY\nexpect GroupBox2 enabled false\nexpect BankAcNoEdt text \"\"\n"
+      "expect SelectIdCmb itemindex -1\nexpect BankNameMmo count 0\ntype CBankEdt ICBC\n"
+      "select CurrencyCmb HKD\nexpect CBankEdt text \"\"\n"
       "select CurrencyCmb CNY\ntype CBankEdt 中国银行\nclick UpdateBtn\n");
   EXPECT_EQ(Outcome(Call("17")), "1 42");
   EXPECT_EQ(Commands(kUpdate),
@@ -283,31 +241,27 @@ TEST_F(CustAcDialogTest, MemoLinesFollowTheBankType) {
       "select SelectIdCmb A\ncaret BankNameMmo end\ntype BankNameMmo \"\\rX\"\n"
       "key BankNameMmo Backspace\nexpect BankNameMmo text \"L1\\r\\n\"\n"
       "key BankNameMmo F2\ntype BankSwiftEdt AUADHKHH\nclick FindBtn\nselect BankNameLbx 0\n"
-      "click YesBtn\nexpect BankNameMmo count 6\nexpect BankNameMmo item 0 AUADHKHHXXX\n"
-      "expect BankNameMmo item 1 \"AURORA BANK\"\n");
+      "click YesBtn\nexpect BankNameMmo count 6\nexpect BankNameMmo item 1 \"AURORA BANK\"\n");
   Call("");
   EXPECT_EQ(MessageLines(), Lines{Box("To use swift code,Must select A")});
 }
 
 TEST_F(CustAcDialogTest, UnknownSwiftCodeKeepsTheOperatorInTheMemo) {
   std::string focus;
-  const TShellResult result = Call("", "", [&](TCustAcEdtFrm& f) {
+  Call("", "", [&](TCustAcEdtFrm& f) {
     focus = SaveAfter(f, {"select CustIdCmb C001", "select CurrencyCmb USD", "type AcNoEdt 1",
                           "select SelectIdCmb A", "type BankNameMmo ZZZZZZZZ"});
-    EXPECT_EQ(f.BankNameMmo->Text(), "ZZZZZZZZ");
   });
   EXPECT_EQ(focus, "BankNameMmo");
   EXPECT_EQ(MessageLines(), Lines{Box("Invalid Swift Bank Code")});
-  EXPECT_TRUE(Commands(kUpdate).empty());  // the save button never got the click
   EXPECT_EQ(Commands().back(), "MB_GetSwfAddress 'ZZZZZZZZ'");
-  EXPECT_EQ(Outcome(result), "0 ");
 }
 
 TEST_F(CustAcDialogTest, BlankBankTypeSurvivesAReload) {
   fakehost::On("MN_GetPropOfCustAc 18",
                Answer::Ok("18\aC003\a0012\aHKD\a555\a\a\a0\a \a\aHANG SENG\a000001\a1"));
   Platform().RunScript("expect SelectIdCmb itemindex 0\nclick UpdateBtn\n");
-  EXPECT_EQ(Outcome(Call("18")), "1 42");
+  Call("18");
   EXPECT_EQ(Commands(kUpdate), Lines{"MN_UpdateCustAcRec 930,18,'C003','0012','HKD','555','',0,"
                                      "' ','','HANG SENG','000001',1"});
 }
@@ -372,35 +326,32 @@ TEST_F(CustCnyTest, ANewPayeeIsSavedAsTypedAndTheServersAnswerIsHandedBack) {
                              "','6222','ICBC','000001',1,'O''Neil','" + mail + "','139'";
   fakehost::On("MN_CustCNYAcExists 'P009','0012'", Answer::Ok("0"));
   fakehost::On(update, Answer::Ok("1\aP009"));
-  const std::string typedMail = "a@x.cn\\rb@x.cn" + std::string(86, 'c') + "汉";
-  const TShellResult r = Call("",
-                              "expect OperatorShowLbl caption 000001\n"
-                              "expect StatusCmb text Active\ntype CustIdEdt P009\n"
-                              "expect DeleteBtn enabled false\nset CustNameEdt " +
-                                  name +
-                                  "汉\ntype CustAcNoEdt 6222\ntype CustBankNameEdt ICBC\n"
-                                  "type RefEdt \"O'Neil\"\ntype EMailMmo \"" +
-                                  typedMail + "\"\ntype SmsEdt 139\nclick UpdateBtn\n");
+  const TShellResult r =
+      Call("",
+           "expect OperatorShowLbl caption 000001\nexpect StatusCmb text Active\n"
+           "type CustIdEdt P009\nset CustNameEdt " +
+               name +
+               "汉\ntype CustAcNoEdt 6222\ntype CustBankNameEdt ICBC\n"
+               "type RefEdt \"O'Neil\"\ntype EMailMmo \"a@x.cn\\rb@x.cn" +
+               std::string(86, 'c') + "汉\"\ntype SmsEdt 139\nclick UpdateBtn\n");
   EXPECT_EQ(Commands(), (Lines{kRights, "MN_CustCNYAcExists 'P009','0012'", update}));
   EXPECT_TRUE(MessageLines().empty());
-  EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm ok");
   EXPECT_EQ(Outcome(r), "1 P009");
 }
 
-// The overwrite question comes before the field checks; No keeps the input.
+// The overwrite question comes before the field checks; No keeps the input. The
+// current operator saves; the e-mail lines travel encoded.
 TEST_F(CustCnyTest, SavingAnExistingPayeeAsksFirstAndKeepsTheInputOnNo) {
   fakehost::On(kExists, Answer::Ok("1"));
   fakehost::OnPrefix("MN_UpdateCustCNYAcRec", Answer::Ok("1\aP001"));
   const TShellResult r =
       Call("P001",
            "expect CustIdEdt readonly true\nexpect OperatorShowLbl caption 000002\n"
-           "set CustNameEdt \"\"\nclick UpdateBtn\nanswer no\n"
-           "click UpdateBtn\nanswer yes\nexpect RefEdt text regular\n"
+           "set CustNameEdt \"\"\nclick UpdateBtn\nanswer no\nclick UpdateBtn\nanswer yes\n"
            "set CustNameEdt Renamed\nclick UpdateBtn\nanswer yes\n");
   EXPECT_EQ(MessageLines(),
             (Lines{LangQuestion(kOverwriteQuestion, "no"), LangQuestion(kOverwriteQuestion, "yes"),
                    Box("请输入收款人名称（户名）"), LangQuestion(kOverwriteQuestion, "yes")}));
-  // The current operator saves; the e-mail lines travel encoded.
   EXPECT_EQ(Commands().back(),
             "MN_UpdateCustCNYAcRec 203,'P001','0012','Renamed','1202','ICBC','000001',1,"
             "'regular','pay@x.cn\x0E"
@@ -408,6 +359,7 @@ TEST_F(CustCnyTest, SavingAnExistingPayeeAsksFirstAndKeepsTheInputOnNo) {
   EXPECT_EQ(Outcome(r), "1 P001");
 }
 
+// The existence question comes first, with the id as typed, even an empty one.
 TEST_F(CustCnyTest, EmptyFieldsStopTheSaveInOrderWithTheFocusOnTheField) {
   const struct {
     const char* typed;
@@ -421,16 +373,14 @@ TEST_F(CustCnyTest, EmptyFieldsStopTheSaveInOrderWithTheFocusOnTheField) {
        "CustBankNameEdt"},
   };
   for (const auto& c : cases) {
-    Serve(Answer::Ok("11110000"));
     payee::TCustCNYAcEditFrm form(Call());
     Prepare(form, "");
     Platform().RunScript(std::string(c.typed) + "click UpdateBtn\n");
     form.ShowModal();
     EXPECT_EQ(MessageLines().back(), Box(c.message));
     EXPECT_EQ(form.ActiveControl()->Name, c.field);
-    // The existence question comes first, with the id as typed, even an empty one.
-    const std::string id = *c.typed != '\0' ? "P9" : "";
-    EXPECT_EQ(Commands().back(), "MN_CustCNYAcExists '" + id + "','0012'");
+    EXPECT_EQ(Commands().back(),
+              "MN_CustCNYAcExists '" + std::string(*c.typed != '\0' ? "P9" : "") + "','0012'");
   }
 }
 
@@ -453,29 +403,6 @@ TEST_F(CustCnyTest, SaveNeedsTheModifyRightAndDeleteTheDeleteRightAndAnId) {
     EXPECT_EQ(form.DeleteBtn->Enabled(), c.del) << c.key << c.rights.text;
   }
   EXPECT_EQ(MessageLines().back(), Box("Error:down"));
-}
-
-// Delete and the change of id are the keyed record dialogs' own, tabled for the customer
-// dialog; here they send the payee's commands and hand back its id.
-TEST_F(CustCnyTest, DeleteAndChangeOfIdSendThePayeesCommands) {
-  fakehost::On(kExists, Answer::Ok("1"));
-  fakehost::On("MN_CustCNYAcDelete 'P001','0012'", Answer::Ok("1\aP001"));
-  TShellResult r = Call("P001", "click DeleteBtn\nanswer yes\nanswer yes\n");
-  EXPECT_EQ(MessageLines().back(), LangBox("The record has been deleted."));
-  EXPECT_EQ(Commands().back(), "MN_CustCNYAcDelete 'P001','0012'");
-  EXPECT_EQ(Outcome(r), "3 P001:0012");
-
-  const std::string longId(24, 'L');
-  const std::string renameCmd = "MN_CustCNYAcUpdate 'P001','" + longId + "','0012'";
-  fakehost::On("MN_CustCNYAcExists '" + longId + "','0012'", Answer::Ok("0"));
-  fakehost::On(renameCmd, Answer::Ok("1\aL"));
-  r = Call("P001", "click ChangeCustBtn\ninput " + longId + "XYZ\nanswer yes\n");
-  EXPECT_EQ(MessageLines().back(), LangBox("The payee id has been changed."));
-  EXPECT_EQ(Commands().back(), renameCmd);
-  EXPECT_EQ(Outcome(r), "1 P001:0012");
-  // A new payee has no id to change: nothing is sent.
-  EXPECT_EQ(Outcome(Call("", "click ChangeCustBtn\n")), "0 ");
-  EXPECT_EQ(Commands().back(), kRights);
 }
 
 // Only an address without "@" holds the focus; Enter and the arrows walk the fields
@@ -508,7 +435,8 @@ TEST_F(CustCnyTest, AnEMailWithoutAtKeepsTheFocusAndEnterWalksTheFieldsWithoutSa
   EXPECT_EQ(Commands(), Lines{kRights});
 }
 
-// A save the server refused, Cancel and the close box ask before leaving.
+// A save the server refused, Cancel and the close box ask before leaving; the question
+// speaks the module's language, its caption too.
 TEST_F(CustCnyTest, LeavingAsksTheWarningQuestionAlsoAfterARefusedSave) {
   fakehost::On(kExists, Answer::Ok("1"));
   fakehost::OnPrefix("MN_UpdateCustCNYAcRec", Answer::Ok("-1\ano right to change"));
@@ -519,14 +447,10 @@ TEST_F(CustCnyTest, LeavingAsksTheWarningQuestionAlsoAfterARefusedSave) {
                                    Leave("no"), Leave("yes")}));
   EXPECT_EQ(LastLine(), "close TCustCNYAcEditFrm cancel");
   EXPECT_EQ(Outcome(r), "0 ");
-}
-
-// The exit question's caption speaks the module's language, as its text does.
-TEST_F(CustCnyTest, TheExitQuestionsCaptionSpeaksTheModulesLanguage) {
   SetLanguage("CN");
   Call("", "click CancelBtn\nanswer yes\n");
-  EXPECT_EQ(MessageLines(),
-            Lines{"message yesno warning \"警告\" \"数据尚未保存，确实要退出吗？\" -> yes"});
+  EXPECT_EQ(MessageLines().back(),
+            "message yesno warning \"警告\" \"数据尚未保存，确实要退出吗？\" -> yes");
 }
 
 // The dialog variable and the owner window live for the call only; the key is loaded
@@ -536,15 +460,13 @@ TEST_F(CustCnyTest, TheCallKeepsNoCacheGivesTheOwnerBackAndLoadsTheUntrimmedKey)
     EXPECT_EQ(payee::CustCNYAcEditFrm, &form);
     EXPECT_EQ(ui::CurrentPlatform().OwnerWindow(), kShell);
     EXPECT_EQ(form.Caption(), "CNY Payee");
-    EXPECT_EQ(ui::FindAs<ui::TComboBox>(form, "StatusCmb")->Items(), (Lines{"Deleted", "Active"}));
     EXPECT_EQ(form.Font().Name, Gbk("宋体"));
   });
   Call(" P001 ", "");
-  Call("   ", "");
+  Call("   ", "click ChangeCustBtn\n");  // a new payee has no id to change
   EXPECT_EQ(Commands(), (Lines{"MN_GetPropOfCustCNYAc '0012',' P001 '", kRights, kRights}));
   EXPECT_EQ(payee::CustCNYAcEditFrm, nullptr);
   EXPECT_EQ(Platform().OwnerWindow(), kBefore);
-  EXPECT_EQ(FilesInTempDir(), Lines{"Tavro2007.ini"});
 }
 
 }  // namespace cny

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <iterator>
 #include <string>
 
 #include "payee/AddrPnl.h"
@@ -24,7 +23,6 @@ using tavro_test::ScopedEnv;
 using tavro_test::WhileShown;
 
 constexpr const char* kDoubleByteLocale = "zh_CN.GBK";
-constexpr const char* kSingleByteLocale = "en_US.UTF-8";
 
 // One restricted edit and one restricted memo whose listeners record every change.
 class RestrictedTest : public tavro_test::ModuleTest {
@@ -39,11 +37,9 @@ class RestrictedTest : public tavro_test::ModuleTest {
       };
     }
   }
-
   std::vector<ui::TCustomEdit*> Controls() { return {Edit, Memo}; }
 
-  // Puts text into control from code while it is disarmed (Delete at the end of its
-  // text disarms and changes nothing), caret at caret, and forgets what was heard.
+  // Sets text from code while disarmed (Delete at the end disarms), caret at caret.
   void Prepare(ui::TCustomEdit& control, const std::string& text, int caret) {
     control.SetSelStart(static_cast<int>(control.Text().size()));
     ui::PressKey(control, ui::vk::Delete);
@@ -51,7 +47,6 @@ class RestrictedTest : public tavro_test::ModuleTest {
     control.SetSelStart(caret);
     Heard.clear();
   }
-
   // The text after typing typed into control holding before, caret at caret.
   std::string TypeInto(ui::TCustomEdit& control, const std::string& before, int caret,
                        const std::string& typed) {
@@ -69,24 +64,20 @@ class RestrictedTest : public tavro_test::ModuleTest {
 class RestrictedLocaleTest : public RestrictedTest,
                              public ::testing::WithParamInterface<const char*> {};
 
-// Each character typed into "" and into "AB": kept when its set allows it there, else
-// text and caret stay and the listeners hear only the restored text. Chinese passes
-// where the code page is double-byte; only a line's first non-blank is held to the head set.
+// Each character typed into "" and into "AB": a refusal keeps text and caret, and the
+// listeners hear the restored text. Chinese passes where the code page is double-byte.
 TEST_P(RestrictedLocaleTest, TypingFollowsTheSwiftSetsAndTheCodePage) {
   ScopedEnv locale("LC_ALL", GetParam());
   const bool dbcs = std::string(GetParam()) == kDoubleByteLocale;
   const std::string head = "ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz0123456789.()/,+'";
-  const std::string all = head + "-:" + "?&_@\"!#$%*;=<>[]{}|\\~`";
   const std::string bank = Gbk("中国银行 A-1");
   for (ui::TCustomEdit* control : Controls()) {
-    for (char c : all) {
+    for (char c : head + "-:?&_@\"!#$%*;=<>[]{}|\\~`") {
       const std::string typed(1, c);
       const bool atHead = head.find(c) != std::string::npos;
       const bool inside = atHead || c == '-' || c == ':';
       SCOPED_TRACE(control->Name + " '" + typed + "'");
       EXPECT_EQ(TypeInto(*control, "", 0, typed), atHead ? typed : "");
-      EXPECT_EQ(control->SelStart(), atHead ? 1 : 0);
-      EXPECT_EQ(Heard, Lines{atHead ? typed : ""});
       const std::string within = inside ? "A" + typed + "B" : "AB";
       EXPECT_EQ(TypeInto(*control, "AB", 1, typed), within);
       EXPECT_EQ(control->SelStart(), inside ? 2 : 1);
@@ -100,24 +91,8 @@ TEST_P(RestrictedLocaleTest, TypingFollowsTheSwiftSetsAndTheCodePage) {
   }
 }
 
-// A selection replaced by typing is judged like any change.
-TEST_F(RestrictedTest, ReplacingASelectionMeetsTheSwiftRules) {
-  for (ui::TCustomEdit* control : Controls()) {
-    SCOPED_TRACE(control->Name);
-    Prepare(*control, "AB", 0);
-    ui::PressKey(*control, 'A', ui::ssCtrl);
-    ui::TypeText(*control, "-");
-    EXPECT_EQ(control->Text(), "AB");
-    EXPECT_EQ(Heard, Lines{"AB"});
-    Prepare(*control, "AB", 0);
-    ui::PressKey(*control, ui::vk::End, ui::ssShift);
-    ui::TypeText(*control, "X");
-    EXPECT_EQ(control->Text(), "X");
-  }
-}
-
 INSTANTIATE_TEST_SUITE_P(Locales, RestrictedLocaleTest,
-                         ::testing::Values(kDoubleByteLocale, kSingleByteLocale));
+                         ::testing::Values(kDoubleByteLocale, "en_US.UTF-8"));
 
 // Broken double-byte characters and control bytes fail; a leading Chinese character
 // is not held to the head set.
@@ -135,9 +110,9 @@ class RestrictedGuardTest : public RestrictedTest {
   ScopedEnv locale_{"LC_ALL", kDoubleByteLocale};
 };
 
-// Backspace and Delete disarm unchecked, and what code sets next passes; so does code on
-// a new control. Any other key arms: code is then checked, and a refusal goes back to the
-// last accepted text, caret at the start of the selection, the undo itself disarming.
+// Backspace and Delete disarm unchecked, and what code sets next passes, as on a new
+// control. Any other key arms: a refusal goes back to the last accepted text, caret at
+// the selection's start, and disarms.
 TEST_F(RestrictedGuardTest, ArmingAndRefusal) {
   WhileShown(Platform(), Form, [&] {
     for (ui::TCustomEdit* control : Controls()) {
@@ -145,10 +120,7 @@ TEST_F(RestrictedGuardTest, ArmingAndRefusal) {
       control->SetText("?&");
       EXPECT_EQ(control->Text(), "?&");
       Prepare(*control, "A-B", 1);
-      ui::TypeText(*control, "X");
       ui::PressKey(*control, ui::vk::Back);
-      ui::PressKey(*control, ui::vk::Back);
-      EXPECT_EQ(Heard, (Lines{"AX-B", "A-B", "-B"}));
       control->SetText("?");
       EXPECT_EQ(control->Text(), "?");
       Prepare(*control, "A:B", 0);
@@ -158,23 +130,17 @@ TEST_F(RestrictedGuardTest, ArmingAndRefusal) {
       Prepare(*control, "", 0);
       ui::TypeText(*control, "AB");
       ASSERT_TRUE(Platform().Perform(Form, "set " + control->Name + " \"A?\""));
-      EXPECT_EQ(Heard, (Lines{"A", "AB", "AB"}));  // the accepted "B" stays
+      EXPECT_EQ(control->Text(), "AB");
       EXPECT_EQ(control->SelStart(), 2);
       control->SetText("A?");
       EXPECT_EQ(control->Text(), "A?");
 
-      Prepare(*control, "XY", 1);
-      ui::PressKey(*control, ui::vk::Left);
-      control->SetText("Z");
-      control->SetText("-Z");
-      EXPECT_EQ(Heard, (Lines{"Z", "Z"}));
       Prepare(*control, "ABCD", 0);
       control->Select(1, 2);
       ui::PasteText(*control, "long text with an @ inside");
       EXPECT_EQ(control->Text(), "ABCD");
       EXPECT_EQ(control->SelStart(), 1);
       EXPECT_EQ(control->SelLength(), 0);
-
       // The caret goes back past 65535 bytes, where a 16-bit position would wrap.
       const std::string longText(70000, 'A');
       EXPECT_EQ(TypeInto(*control, longText, 70000, "?"), longText);
@@ -183,76 +149,52 @@ TEST_F(RestrictedGuardTest, ArmingAndRefusal) {
   });
 }
 
-const std::string kFour = "L1\r\nL2\r\nL3\r\nL4";
-
-// With four lines, Enter inside a line is refused; at the very end it adds only the
+// With four lines Enter inside a line is refused; at the very end it adds only the
 // uncounted empty last line, where typing is refused. A paste past the limit goes whole.
 TEST_F(RestrictedGuardTest, MemoLineLimit) {
+  const std::string four = "L1\r\nL2\r\nL3\r\nL4";
   Memo->SetMaxline(4);
-  EXPECT_EQ(TypeInto(*Memo, kFour, 5, "\r"), kFour);
-  EXPECT_EQ(Memo->SelStart(), 5);
-  EXPECT_EQ(Heard, Lines{kFour});
-  EXPECT_EQ(TypeInto(*Memo, kFour, 14, "\r"), kFour + "\r\n");
+  EXPECT_EQ(TypeInto(*Memo, four, 5, "\r"), four);
+  EXPECT_EQ(TypeInto(*Memo, four, 14, "\r"), four + "\r\n");
   ui::TypeText(*Memo, "X");
-  EXPECT_EQ(Memo->Text(), kFour + "\r\n");
-  EXPECT_EQ(Memo->SelStart(), 16);
-
-  EXPECT_EQ(TypeInto(*Memo, "L1\r\nL2", 2, "\rX"), "L1\r\nX\r\nL2");
+  EXPECT_EQ(Memo->Text(), four + "\r\n");
   Prepare(*Memo, "L1\r\nL2", 6);
   ui::PasteText(*Memo, "\r\nA\r\nB\r\nC");
   EXPECT_EQ(Memo->Text(), "L1\r\nL2");
   ui::PasteText(*Memo, "\r\nA\r\nB");
   EXPECT_EQ(Memo->LineCount(), 4);
 
-  // Lowering the limit deletes the lines past it; raising it brings none back; 0 and
-  // below delete nothing.
-  Prepare(*Memo, "L1\r\nL2\r\nL3", 0);
-  Memo->SetMaxline(1);
-  Memo->SetMaxline(4);
-  EXPECT_EQ(Memo->Lines(), ui::TStrings{"L1"});
+  // Lowering the limit deletes the lines past it; 0 and below delete nothing.
   Prepare(*Memo, "L1\r\nL2\r\nL3", 0);
   Memo->SetMaxline(0);
   Memo->SetMaxline(-2);
   EXPECT_EQ(Memo->LineCount(), 3);
-
-  ui::TypeText(*Memo, "X");
-  Memo->SetMaxline(2);
-  EXPECT_EQ(Memo->Lines(), (ui::TStrings{"XL1", "L2"}));
-  ui::TypeText(*Memo, "\r");
-  EXPECT_EQ(Memo->Lines(), (ui::TStrings{"XL1", "L2"}));  // a third line is refused now
-
+  Memo->SetMaxline(1);
+  EXPECT_EQ(Memo->Lines(), ui::TStrings{"L1"});
   // A deletion refused because a line set by code breaks the rules still deletes all.
   Prepare(*Memo, "?\r\nL2\r\nL3\r\nL4", 0);
   ui::PressKey(*Memo, ui::vk::Right);
   Memo->SetMaxline(1);
   EXPECT_EQ(Memo->Lines(), ui::TStrings{"?"});
-  EXPECT_EQ(Memo->Maxline(), 1);
 }
 
 // Lines are measured in bytes; every line is held to the width, not only the typed one.
 TEST_F(RestrictedGuardTest, MemoLinesEachCheckedOnTheirOwn) {
   Memo->SetCharPerLine(35);
   const std::string a34(34, 'A');
-  const std::string zhong = Gbk("中");
   const struct {
-    std::string before;
-    int caret;
-    std::string typed;
+    std::string before, typed;
     bool accepted;
   } cases[] = {
-      {a34, 34, "B", true},
-      {a34 + "B", 35, "C", false},
-      {a34 + "B", 0, "C", false},
-      {a34, 34, zhong, false},
-      {a34.substr(1), 33, zhong, true},
-      {"X\r\n" + a34 + "BC", 1, "Y", false},  // another line is too long already
-      {"X\r\n" + a34, 1, "Y", true},
+      {a34, "B", true},
+      {a34 + "B", "C", false},
+      {a34, Gbk("中"), false},
+      {"X\r\n" + a34 + "BC", "Y", false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.before + " + " + c.typed);
-    std::string after = c.before;
-    after.insert(static_cast<std::size_t>(c.caret), c.typed);
-    EXPECT_EQ(TypeInto(*Memo, c.before, c.caret, c.typed), c.accepted ? after : c.before);
+    const auto caret = static_cast<int>(c.before.size());
+    EXPECT_EQ(TypeInto(*Memo, c.before, caret, c.typed), c.accepted ? c.before + c.typed : c.before)
+        << c.before;
   }
   Memo->SetCharPerLine(0);
   EXPECT_EQ(TypeInto(*Memo, "", 0, std::string(100, 'A')), std::string(100, 'A'));
@@ -264,11 +206,10 @@ class AddrPnlTest : public tavro_test::ModuleTest {
   void SetUp() override {
     ModuleTest::SetUp();
     Panel = ui::Create<payee::TAddrPnl>(&Form, &Form, "BankPnl");
-    Other = ui::Create<ui::TEdit>(&Form, &Form, "OtherEdt");
+    ui::Create<ui::TEdit>(&Form, &Form, "OtherEdt");
     fakehost::On("ST_GetBankSimple 5",
                  Answer::Ok("5\aBank Five\aStreet 1\aStreet 2\aCity\aCountry\aBKFVCNSHXXX\r\n"));
   }
-
   // The six texts as the labels show them, top to bottom.
   Lines Shown() const {
     return {Panel->NameLbl->Caption(),    Panel->AddrLbl[0]->Caption(),
@@ -278,8 +219,6 @@ class AddrPnlTest : public tavro_test::ModuleTest {
 
   ui::TForm Form{nullptr, "TestFrm"};
   payee::TAddrPnl* Panel = nullptr;
-  ui::TEdit* Other = nullptr;
-  const Lines kBankFive = {"Bank Five", "Street 1", "Street 2", "City", "Country", "BKFVCNSHXXX"};
 };
 
 // A text shows only when it differs from the stored one, cut to its capacity whole.
@@ -287,60 +226,50 @@ TEST_F(AddrPnlTest, TextsAreCutToTheirCapacityAndShown) {
   Panel->SetBankName("Name");
   Panel->SetBankAddress3("Address3");
   EXPECT_EQ(Shown(), Lines(6));
-
   const std::string addr = std::string(18, 'A') + Gbk("中国银行上海分行");  // 34 bytes
   Panel->SetBankName(std::string(60, 'N'));
   Panel->SetBankAddress1(addr + Gbk("行"));
   Panel->SetBankAddress4(std::string(40, 'D'));
   Panel->SetBankSwfCode("BKCHCNBJ300XYZ");
-  const Lines cut = {std::string(50, 'N'), addr, "", "", std::string(35, 'D'), "BKCHCNBJ300X"};
-  EXPECT_EQ(Shown(), cut);
+  EXPECT_EQ(Shown(),
+            (Lines{std::string(50, 'N'), addr, "", "", std::string(35, 'D'), "BKCHCNBJ300X"}));
   EXPECT_EQ(Panel->BankAddress3(), "Address3");
 }
 
 // Id looks the bank up on the bank channel with the panel's own window; Find, Enter and
-// leaving the name edit empty only clear the reference.
+// leaving the name edit emptied clear only the reference; a failed lookup blanks it.
 TEST_F(AddrPnlTest, IdLooksUpTheOperatorClearsItAndThePartsFollowTheWidth) {
+  const Lines bankFive = {"Bank Five", "Street 1", "Street 2", "City", "Country", "BKFVCNSHXXX"};
   WhileShown(Platform(), Form, [&] {
     Panel->SetId(5);
     EXPECT_EQ(fakehost::LastCall().prefix, "A03");
     EXPECT_EQ(fakehost::LastCall().window, Panel->Handle());
     EXPECT_EQ(Panel->NameEdt->Text(), "Bank Five");
-    EXPECT_EQ(Shown(), kBankFive);
-
+    EXPECT_EQ(Shown(), bankFive);
     ASSERT_TRUE(Platform().Perform(Form, "click FindButton"));
     EXPECT_EQ(Panel->Id(), 0);
-    EXPECT_EQ(Shown(), kBankFive);
+    EXPECT_EQ(Shown(), bankFive);
     Panel->SetId(5);
     ui::PressKey(*Panel->NameEdt, ui::vk::Return);
     EXPECT_EQ(Panel->Id(), 0);
-
     Panel->SetId(5);
     ASSERT_TRUE(Platform().Perform(Form, "type NameEdit \"!\""));
     ASSERT_TRUE(Platform().Perform(Form, "focus OtherEdt"));
     EXPECT_EQ(Panel->Id(), 5);
-    ui::FocusByOperator(*Panel->NameEdt);
+    ASSERT_TRUE(Platform().Perform(Form, "focus NameEdit"));
     Panel->NameEdt->SelectAll();
     ui::PressKey(*Panel->NameEdt, ui::vk::Back);
-    ui::FocusByOperator(*Other);
+    ASSERT_TRUE(Platform().Perform(Form, "focus OtherEdt"));
     EXPECT_EQ(Panel->Id(), 0);
-    EXPECT_EQ(Shown(), kBankFive);
-    EXPECT_EQ(tavro_test::Commands(), Lines(3, "ST_GetBankSimple 5"));
-
     // The name edit and the labels follow the panel's width, Find beside the edit.
     ASSERT_TRUE(Platform().Perform(Form, "resize BankPnl 323 120"));
     EXPECT_EQ(Panel->NameEdt->Width(), 273);
     EXPECT_EQ(Panel->FindBtn->Left(), 278);
-    for (const ui::TLabel* label : {Panel->NameLbl, Panel->AddrLbl[3], Panel->SwfCodeLbl}) {
-      EXPECT_EQ(label->Width(), 318);
-    }
+    EXPECT_EQ(Panel->AddrLbl[3]->Width(), 318);
   });
-
-  // A failed lookup is reported once by the channel; the panel goes blank, Id stays.
   fakehost::On("ST_GetBankSimple 9", Answer::Fail(3, "no such bank"));
   Panel->SetId(9);
   EXPECT_EQ(Panel->Id(), 9);
-  EXPECT_EQ(Panel->NameEdt->Text(), "");
   EXPECT_EQ(Shown(), Lines(6));
   EXPECT_EQ(MessageLines(), Lines{Box("Error:no such bank")});
 }
@@ -357,11 +286,7 @@ class SwfSearchTest : public tavro_test::ModuleTest {
  protected:
   // Shows the dialog through ShowSwiftSearch; act plays the operator on it.
   std::string Run(const std::string& initialCode, std::function<void(TSwfSearchFrm&)> act) {
-    Platform().SetOperator([&](ui::TForm& form) {
-      auto* dialog = dynamic_cast<TSwfSearchFrm*>(&form);
-      ASSERT_NE(dialog, nullptr);
-      act(*dialog);
-    });
+    Platform().SetOperator([&](ui::TForm& form) { act(dynamic_cast<TSwfSearchFrm&>(form)); });
     return payee::ShowSwiftSearch(kShell, initialCode);
   }
 };
@@ -380,15 +305,16 @@ void Search(TSwfSearchFrm& f, const std::string& left, const std::string& any,
                                                               {f.BankNameAnyEdt, &any},
                                                               {f.CityEdt, &city},
                                                               {f.BankSwiftEdt, &code}};
-  for (const auto& [edit, text] : fields) {
-    if (!text->empty()) {
-      ui::TypeText(*edit, *text);
-      last = edit;
+  for (const auto& field : fields) {
+    if (!field.second->empty()) {
+      ui::TypeText(*field.first, *field.second);
+      last = field.first;
     }
   }
   ui::PressKey(*last, ui::vk::Return);
 }
 
+// Either way the panel opens with the focus on the list.
 TEST_F(SwfSearchTest, TheFirstFilledKeywordFieldChoosesTheSearch) {
   const std::string longName = std::string(254, 'B') + Gbk("中") + "tail";
   const struct {
@@ -401,7 +327,6 @@ TEST_F(SwfSearchTest, TheFirstFilledKeywordFieldChoosesTheSearch) {
       // Keywords are cut to 255 bytes, never inside a double-byte character.
       {longName, "", "", "", "MB_GetSwiftBankByLeft '" + std::string(254, 'B') + "',''"},
       {"", "", "Paris", "", ""},
-      {" ", "  ", "", "   ", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);
@@ -411,16 +336,14 @@ TEST_F(SwfSearchTest, TheFirstFilledKeywordFieldChoosesTheSearch) {
     Run("", [&](TSwfSearchFrm& f) {
       EXPECT_FALSE(f.BankDetailsPnl->Visible());
       Search(f, c.left, c.any, c.city, c.code);
-      // Either way the panel opens with the focus on the list.
       EXPECT_TRUE(f.BankDetailsPnl->Visible());
       EXPECT_EQ(f.ActiveControl(), f.BankNameLbx);
-      EXPECT_EQ(f.BankNameLbx->Items().size(), c.command.empty() ? 0u : 1u);
     });
     EXPECT_EQ(Commands(), c.command.empty() ? Lines{} : Lines{c.command});
-    EXPECT_EQ(MessageLines().size(), before + (c.command.empty() ? 1 : 0));
-    if (c.command.empty()) {
-      EXPECT_EQ(MessageLines().back(), kEmpty);
-    } else {
+    const Lines boxes = MessageLines();
+    EXPECT_EQ(Lines(boxes.begin() + static_cast<std::ptrdiff_t>(before), boxes.end()),
+              c.command.empty() ? Lines{kEmpty} : Lines{});
+    if (!c.command.empty()) {
       EXPECT_TRUE(fakehost::LastCall().file);
       EXPECT_EQ(fakehost::LastCall().prefix, "A01");
       EXPECT_EQ(fakehost::LastCall().window, kShell);
@@ -436,15 +359,12 @@ TEST_F(SwfSearchTest, SelectionShowsTheBankAndOkReturnsItsAddressAcrossANewSearc
   fakehost::On("MB_GetSwfAddress 'BKCHCNBJ300'",
                Answer::Ok("Bank of China\aNo 1 Fuxingmen Nei Dajie\aXicheng\aBeijing\aChina\r\n"));
   fakehost::On("MB_GetSwiftBankByAny 'Deutsche',''", Answer::Ok(kDeutsche + "\r\n"));
-  const std::string chosen = Run("", [](TSwfSearchFrm& f) {
+  const Lines bank = {"Bank of China", "No 1 Fuxingmen Nei Dajie", "Xicheng", "Beijing", "China",
+                      "BKCHCNBJA300"};
+  const std::string chosen = Run("", [&](TSwfSearchFrm& f) {
     Search(f, "", "", "", "BKCH");
-    ASSERT_EQ(f.BankNameLbx->Items().size(), 2u);
     ui::SelectItem(*f.BankNameLbx, 0);
-    EXPECT_EQ(fakehost::LastCall().window, kShell);
-    const Lines bank = {"Bank of China", "No 1 Fuxingmen Nei Dajie", "Xicheng", "Beijing", "China",
-                        "BKCHCNBJA300"};
     EXPECT_EQ(Details(f), bank);
-
     ui::ClickControl(*f.BankNameAnyEdt);
     EXPECT_FALSE(f.YesBtn->IsShowing());
     ui::TypeText(*f.BankNameAnyEdt, "Deutsche");
@@ -455,8 +375,7 @@ TEST_F(SwfSearchTest, SelectionShowsTheBankAndOkReturnsItsAddressAcrossANewSearc
     ui::ClickControl(*f.YesBtn);
   });
   EXPECT_EQ(chosen, "BKCHCNBJA300");
-  EXPECT_EQ(Commands("MB_GetSwfAddress"), Lines{"MB_GetSwfAddress 'BKCHCNBJ300'"});
-  EXPECT_TRUE(MessageLines().empty());
+  EXPECT_EQ(fakehost::Calls()[1].window, kShell);
 }
 
 // A failed search keeps the list; a code the directory lacks shows only the code, cut
@@ -472,7 +391,6 @@ TEST_F(SwfSearchTest, FailuresKeepTheListAndEmptyTheDetails) {
     ui::SelectItem(*f.BankNameLbx, 0);
     ui::PressKey(*f.BankNameLbx, ui::vk::Down);
     EXPECT_EQ(Details(f), (Lines{"", "", "", "", "", "UNKNOWN1A00"}));
-
     ui::ClickControl(*f.BankNameLeftEdt);
     f.BankNameLeftEdt->SetText("Broken");
     ui::PressKey(*f.BankNameLeftEdt, ui::vk::Return);
@@ -484,8 +402,8 @@ TEST_F(SwfSearchTest, FailuresKeepTheListAndEmptyTheDetails) {
 }
 
 // The caller's code is searched at once under the caller's owner window, given back
-// after; the close box and Ok before a selection hand back nothing; a blank code searches
-// for nothing.
+// after; the close box hands back nothing; a blank code searches for nothing, and Up
+// and Down walk the search fields past the hidden panel.
 TEST_F(SwfSearchTest, AnInitialCodeSearchesAtOnceUnderTheCallersOwner) {
   ui::CurrentPlatform().SetOwnerWindow(0x11);
   fakehost::On("MB_GetSwiftBankBySwfCode 'DEUTDEFF'", Answer::Ok(kDeutsche + "\r\n"));
@@ -503,9 +421,6 @@ TEST_F(SwfSearchTest, AnInitialCodeSearchesAtOnceUnderTheCallersOwner) {
   fakehost::Reset();
   const std::string none = Run("   ", [](TSwfSearchFrm& f) {
     EXPECT_FALSE(f.BankDetailsPnl->Visible());
-    // Up and Down walk the search fields, past the hidden panel.
-    ui::PressKey(*f.BankNameLeftEdt, ui::vk::Down);
-    EXPECT_EQ(f.ActiveControl(), f.BankNameAnyEdt);
     ui::PressKey(*f.BankSwiftEdt, ui::vk::Down);
     EXPECT_EQ(f.ActiveControl(), f.FindBtn);
     ui::PressKey(*f.BankSwiftEdt, ui::vk::Up);
