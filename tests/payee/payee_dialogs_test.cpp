@@ -272,7 +272,6 @@ namespace cny {
 using namespace tavro_test;
 
 constexpr HWND_T kShell = 0x55;
-constexpr HWND_T kBefore = 0x99;
 constexpr char kRights[] = "Sh_GetNodeRight '0012','000001',203";
 constexpr char kExists[] = "MN_CustCNYAcExists 'P001','0012'";
 
@@ -285,7 +284,6 @@ class CustCnyTest : public tavro_test::DialogTest {
  protected:
   void SetUp() override {
     DialogTest::SetUp();
-    Platform().SetOwnerWindow(kBefore);
     Serve(Answer::Ok("11110000"));
   }
 
@@ -451,22 +449,6 @@ TEST_F(CustCnyTest, LeavingAsksTheWarningQuestionAlsoAfterARefusedSave) {
   Call("", "click CancelBtn\nanswer yes\n");
   EXPECT_EQ(MessageLines().back(),
             "message yesno warning \"警告\" \"数据尚未保存，确实要退出吗？\" -> yes");
-}
-
-// The dialog variable and the owner window live for the call only; the key is loaded
-// untrimmed, a blank one opens a new payee; the texts come from the language file.
-TEST_F(CustCnyTest, TheCallKeepsNoCacheGivesTheOwnerBackAndLoadsTheUntrimmedKey) {
-  Platform().SetOperator([](ui::TForm& form) {
-    EXPECT_EQ(payee::CustCNYAcEditFrm, &form);
-    EXPECT_EQ(ui::CurrentPlatform().OwnerWindow(), kShell);
-    EXPECT_EQ(form.Caption(), "CNY Payee");
-    EXPECT_EQ(form.Font().Name, Gbk("宋体"));
-  });
-  Call(" P001 ", "");
-  Call("   ", "click ChangeCustBtn\n");  // a new payee has no id to change
-  EXPECT_EQ(Commands(), (Lines{"MN_GetPropOfCustCNYAc '0012',' P001 '", kRights, kRights}));
-  EXPECT_EQ(payee::CustCNYAcEditFrm, nullptr);
-  EXPECT_EQ(Platform().OwnerWindow(), kBefore);
 }
 
 }  // namespace cny

@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 
-#include "payee/AddrPnl.h"
 #include "payee/RuleEdit.h"
 #include "payee/SwfSearchFrm.h"
 #include "payee/swift/SwiftText.h"
@@ -123,9 +122,6 @@ TEST_F(RestrictedGuardTest, ArmingAndRefusal) {
       ui::PressKey(*control, ui::vk::Back);
       control->SetText("?");
       EXPECT_EQ(control->Text(), "?");
-      Prepare(*control, "A:B", 0);
-      ASSERT_TRUE(Platform().Perform(Form, "key " + control->Name + " Delete"));
-      EXPECT_EQ(Heard, Lines{":B"});
 
       Prepare(*control, "", 0);
       ui::TypeText(*control, "AB");
@@ -199,79 +195,6 @@ TEST_F(RestrictedGuardTest, MemoLinesEachCheckedOnTheirOwn) {
   Memo->SetCharPerLine(0);
   EXPECT_EQ(TypeInto(*Memo, "", 0, std::string(100, 'A')), std::string(100, 'A'));
   EXPECT_EQ(TypeInto(*Memo, "", 0, "A-B\r-C\r  :D\rE:F"), "A-B\r\nC\r\n  D\r\nE:F");
-}
-
-class AddrPnlTest : public tavro_test::ModuleTest {
- protected:
-  void SetUp() override {
-    ModuleTest::SetUp();
-    Panel = ui::Create<payee::TAddrPnl>(&Form, &Form, "BankPnl");
-    ui::Create<ui::TEdit>(&Form, &Form, "OtherEdt");
-    fakehost::On("ST_GetBankSimple 5",
-                 Answer::Ok("5\aBank Five\aStreet 1\aStreet 2\aCity\aCountry\aBKFVCNSHXXX\r\n"));
-  }
-  // The six texts as the labels show them, top to bottom.
-  Lines Shown() const {
-    return {Panel->NameLbl->Caption(),    Panel->AddrLbl[0]->Caption(),
-            Panel->AddrLbl[1]->Caption(), Panel->AddrLbl[2]->Caption(),
-            Panel->AddrLbl[3]->Caption(), Panel->SwfCodeLbl->Caption()};
-  }
-
-  ui::TForm Form{nullptr, "TestFrm"};
-  payee::TAddrPnl* Panel = nullptr;
-};
-
-// A text shows only when it differs from the stored one, cut to its capacity whole.
-TEST_F(AddrPnlTest, TextsAreCutToTheirCapacityAndShown) {
-  Panel->SetBankName("Name");
-  Panel->SetBankAddress3("Address3");
-  EXPECT_EQ(Shown(), Lines(6));
-  const std::string addr = std::string(18, 'A') + Gbk("中国银行上海分行");  // 34 bytes
-  Panel->SetBankName(std::string(60, 'N'));
-  Panel->SetBankAddress1(addr + Gbk("行"));
-  Panel->SetBankAddress4(std::string(40, 'D'));
-  Panel->SetBankSwfCode("BKCHCNBJ300XYZ");
-  EXPECT_EQ(Shown(),
-            (Lines{std::string(50, 'N'), addr, "", "", std::string(35, 'D'), "BKCHCNBJ300X"}));
-  EXPECT_EQ(Panel->BankAddress3(), "Address3");
-}
-
-// Id looks the bank up on the bank channel with the panel's own window; Find, Enter and
-// leaving the name edit emptied clear only the reference; a failed lookup blanks it.
-TEST_F(AddrPnlTest, IdLooksUpTheOperatorClearsItAndThePartsFollowTheWidth) {
-  const Lines bankFive = {"Bank Five", "Street 1", "Street 2", "City", "Country", "BKFVCNSHXXX"};
-  WhileShown(Platform(), Form, [&] {
-    Panel->SetId(5);
-    EXPECT_EQ(fakehost::LastCall().prefix, "A03");
-    EXPECT_EQ(fakehost::LastCall().window, Panel->Handle());
-    EXPECT_EQ(Panel->NameEdt->Text(), "Bank Five");
-    EXPECT_EQ(Shown(), bankFive);
-    ASSERT_TRUE(Platform().Perform(Form, "click FindButton"));
-    EXPECT_EQ(Panel->Id(), 0);
-    EXPECT_EQ(Shown(), bankFive);
-    Panel->SetId(5);
-    ui::PressKey(*Panel->NameEdt, ui::vk::Return);
-    EXPECT_EQ(Panel->Id(), 0);
-    Panel->SetId(5);
-    ASSERT_TRUE(Platform().Perform(Form, "type NameEdit \"!\""));
-    ASSERT_TRUE(Platform().Perform(Form, "focus OtherEdt"));
-    EXPECT_EQ(Panel->Id(), 5);
-    ASSERT_TRUE(Platform().Perform(Form, "focus NameEdit"));
-    Panel->NameEdt->SelectAll();
-    ui::PressKey(*Panel->NameEdt, ui::vk::Back);
-    ASSERT_TRUE(Platform().Perform(Form, "focus OtherEdt"));
-    EXPECT_EQ(Panel->Id(), 0);
-    // The name edit and the labels follow the panel's width, Find beside the edit.
-    ASSERT_TRUE(Platform().Perform(Form, "resize BankPnl 323 120"));
-    EXPECT_EQ(Panel->NameEdt->Width(), 273);
-    EXPECT_EQ(Panel->FindBtn->Left(), 278);
-    EXPECT_EQ(Panel->AddrLbl[3]->Width(), 318);
-  });
-  fakehost::On("ST_GetBankSimple 9", Answer::Fail(3, "no such bank"));
-  Panel->SetId(9);
-  EXPECT_EQ(Panel->Id(), 9);
-  EXPECT_EQ(Shown(), Lines(6));
-  EXPECT_EQ(MessageLines(), Lines{Box("Error:no such bank")});
 }
 
 // --- The SWIFT bank search.
@@ -352,21 +275,29 @@ TEST_F(SwfSearchTest, TheFirstFilledKeywordFieldChoosesTheSearch) {
 }
 
 // Ok hands back the line last selected, also after a new search left the new list
-// without a highlight.
-TEST_F(SwfSearchTest, SelectionShowsTheBankAndOkReturnsItsAddressAcrossANewSearch) {
+// without a highlight; a failed search keeps the list; a code the directory lacks shows
+// only the code, cut before a double-byte character that would not fit whole.
+TEST_F(SwfSearchTest, SelectionShowsTheBankAndOkReturnsItAcrossANewOrFailedSearch) {
   fakehost::On("MB_GetSwiftBankBySwfCode 'BKCH'",
-               Answer::Ok(kBeijing + "\r\nBKCHCNBJA400 Bank of China / Shanghai\r\n"));
+               Answer::Ok(kBeijing + "\r\nUNKNOWN1A00" + Gbk("中") + "\r\n"));
   fakehost::On("MB_GetSwfAddress 'BKCHCNBJ300'",
                Answer::Ok("Bank of China\aNo 1 Fuxingmen Nei Dajie\aXicheng\aBeijing\aChina\r\n"));
+  fakehost::On("MB_GetSwfAddress 'UNKNOWN1A00'", Answer::Ok(""));
   fakehost::On("MB_GetSwiftBankByAny 'Deutsche',''", Answer::Ok(kDeutsche + "\r\n"));
+  fakehost::On("MB_GetSwiftBankByLeft 'Broken',''", Answer::Fail(5, "timeout"));
   const Lines bank = {"Bank of China", "No 1 Fuxingmen Nei Dajie", "Xicheng", "Beijing", "China",
                       "BKCHCNBJA300"};
   const std::string chosen = Run("", [&](TSwfSearchFrm& f) {
     Search(f, "", "", "", "BKCH");
-    ui::SelectItem(*f.BankNameLbx, 0);
+    ui::SelectItem(*f.BankNameLbx, 1);
+    EXPECT_EQ(Details(f), (Lines{"", "", "", "", "", "UNKNOWN1A00"}));
+    ui::PressKey(*f.BankNameLbx, ui::vk::Up);
     EXPECT_EQ(Details(f), bank);
+    Search(f, "Broken", "", "", "");
+    EXPECT_EQ(f.BankNameLbx->Items().size(), 2u);
     ui::ClickControl(*f.BankNameAnyEdt);
     EXPECT_FALSE(f.YesBtn->IsShowing());
+    f.BankNameLeftEdt->SetText("");
     ui::TypeText(*f.BankNameAnyEdt, "Deutsche");
     ui::ClickControl(*f.FindBtn);
     EXPECT_EQ(f.BankNameLbx->Items(), Lines{kDeutsche});
@@ -376,28 +307,6 @@ TEST_F(SwfSearchTest, SelectionShowsTheBankAndOkReturnsItsAddressAcrossANewSearc
   });
   EXPECT_EQ(chosen, "BKCHCNBJA300");
   EXPECT_EQ(fakehost::Calls()[1].window, kShell);
-}
-
-// A failed search keeps the list; a code the directory lacks shows only the code, cut
-// before a double-byte character that would not fit whole.
-TEST_F(SwfSearchTest, FailuresKeepTheListAndEmptyTheDetails) {
-  fakehost::On("MB_GetSwiftBankByLeft 'Bank',''",
-               Answer::Ok(kBeijing + "\r\nUNKNOWN1A00" + Gbk("中") + "\r\n"));
-  fakehost::On("MB_GetSwfAddress 'BKCHCNBJ300'", Answer::Ok("Bank of China\aA1\aA2\aA3\aA4\r\n"));
-  fakehost::On("MB_GetSwfAddress 'UNKNOWN1A00'", Answer::Ok(""));
-  fakehost::On("MB_GetSwiftBankByLeft 'Broken',''", Answer::Fail(5, "timeout"));
-  const std::string chosen = Run("", [](TSwfSearchFrm& f) {
-    Search(f, "Bank", "", "", "");
-    ui::SelectItem(*f.BankNameLbx, 0);
-    ui::PressKey(*f.BankNameLbx, ui::vk::Down);
-    EXPECT_EQ(Details(f), (Lines{"", "", "", "", "", "UNKNOWN1A00"}));
-    ui::ClickControl(*f.BankNameLeftEdt);
-    f.BankNameLeftEdt->SetText("Broken");
-    ui::PressKey(*f.BankNameLeftEdt, ui::vk::Return);
-    EXPECT_EQ(f.BankNameLbx->Items().size(), 2u);
-    ui::ClickControl(*f.YesBtn);
-  });
-  EXPECT_EQ(chosen, "UNKNOWN1A00");
   EXPECT_EQ(MessageLines(), Lines{Box("Error:timeout")});
 }
 
