@@ -1,6 +1,6 @@
 // The designed layouts of the customer and payee dialogs as the shell opens them in CN,
 // EN and JP with the shipped language file, the real fonts and data of full length (the
-// account list's row excepted, see Answers); and the status dialog resized.
+// account list's row excepted, see Answers).
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "customer/StatusFolderFrm.h"
 #include "frame/ManageEdit.h"
 #include "payee/CustAcEdtFrm.h"
 #include "payee/SwfSearchFrm.h"
@@ -78,7 +77,7 @@ class LayoutTest : public tavro_test::DialogTest,
   TShellResult result_{};
 };
 
-TEST_P(LayoutTest, CustomerDialogWithItsImportAndExport) {
+TEST_P(LayoutTest, CustomerDialogsAndCnyPayee) {
   probe_->Install([this](ui::TForm& form) {
     if (std::string(form.ClassName()) == "TCustomerEdtFrm") {
       EXPECT_TRUE(Platform().Perform(form, "click ImportBtn"));
@@ -86,18 +85,13 @@ TEST_P(LayoutTest, CustomerDialogWithItsImportAndExport) {
     }
   });
   Mn_CustomerEdit(&result_, kShell, "0012", "000001", 201, "C001", "");
-  EXPECT_EQ(probe_->FormsSeen(), (Texts{"TCustomerEdtFrm", "TCustSnapInFrm", "TCustExportFrm"}));
-  EXPECT_EQ(probe_->Problems(), Texts{});
-}
-
-TEST_P(LayoutTest, AccountListAccountOrderStatusAndCnyPayee) {
-  probe_->Install();
   Mn_CustAcNoList(&result_, kShell, "0012", "000001", 202, "C001", "");
   Mn_AcOrderEdit(&result_, kShell, "0012", "000001", 103, "", "");
   Mn_StatusFolderList(&result_, kShell, "0012", "000001", 407, "B2026120100345", "");
   Mn_CustCNYAcEdit(&result_, kShell, "0012", "000001", 203, "P001", "");
   EXPECT_EQ(probe_->FormsSeen(),
-            (Texts{"TCustAcListFrm", "TAcOrderEditFrm", "TStatusFolderFrm", "TCustCNYAcEditFrm"}));
+            (Texts{"TCustomerEdtFrm", "TCustSnapInFrm", "TCustExportFrm", "TCustAcListFrm",
+                   "TAcOrderEditFrm", "TStatusFolderFrm", "TCustCNYAcEditFrm"}));
   EXPECT_EQ(probe_->Problems(), Texts{});
 }
 
@@ -131,31 +125,5 @@ TEST_P(LayoutTest, BankAccountDialogAndTheSwiftSearchItOpens) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, LayoutTest, ::testing::Values("CN", "EN", "JP"));
-
-// The trails keep their height, the operation log takes what the form gains, every list
-// fills its group.
-class StatusResizeTest : public tavro_test::DialogTest {};
-
-TEST_F(StatusResizeTest, TheOperationLogTakesWhatTheFormGains) {
-  tavro_test::LayoutProbe probe(Platform());
-  probe.Install([&](ui::TForm& form) {
-    auto& f = dynamic_cast<customer::TStatusFolderFrm&>(form);
-    EXPECT_EQ(f.BorderStyle(), ui::bsSizeable);
-    const ui::TRect trail = f.GroupBox2->BoundsRect();
-    const ui::TRect log = f.GroupBox3->BoundsRect();
-    EXPECT_TRUE(Platform().Perform(f, "resize form " + std::to_string(f.Width() + 100) + " " +
-                                          std::to_string(f.Height() + 200)));
-    EXPECT_EQ(f.GroupBox2->BoundsRect(),
-              (ui::TRect{trail.Left, trail.Top, trail.Right + 100, trail.Bottom}));
-    EXPECT_EQ(f.GroupBox3->BoundsRect(),
-              (ui::TRect{log.Left, log.Top, log.Right + 100, log.Bottom + 200}));
-    EXPECT_EQ(f.AuditFolderLsv->BoundsRect(), f.GroupBox3->ClientRect());
-    probe.Check(f, "grown");
-  });
-  TShellResult result{};
-  Mn_StatusFolderList(&result, kShell, "0012", "000001", 407, "B2026120100345", "");
-  EXPECT_EQ(probe.FormsSeen(), Texts{"TStatusFolderFrm"});
-  EXPECT_EQ(probe.Problems(), Texts{});
-}
 
 }  // namespace
