@@ -1,17 +1,11 @@
 // The customer dialog called as the shell calls it: commands, boxes in order, result.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
-#include "customer/CustExportFrm.h"
-#include "customer/CustSnapInFrm.h"
 #include "customer/CustomerEdtFrm.h"
 #include "frame/ManageEdit.h"
-#include "sys/IniFile.h"
-#include "sys/ProcessPaths.h"
 #include "tests/support/DialogTest.h"
 
 namespace {
@@ -263,43 +257,6 @@ TEST_F(CustEditTest, TheCallLoadsTheUntrimmedKeyAndABlankKeyOpensANewCustomer) {
   Call(" C001 ", "expect IdEdt text C001\nclose\nanswer yes\n");
   Call("   ", "expect IdEdt text \"\"\nexpect StatusCmb itemindex 1\nclose\nanswer yes\n");
   EXPECT_EQ(Commands(), (Lines{"MN_GetPropOfCustomer '0012',' C001 '", kRights, kRights}));
-}
-
-// The texts come from the language file; one without status items leaves those there
-// are, or a new customer would have no status to save.
-TEST_F(CustEditTest, TheTextsComeFromTheLanguageFileAndAnEmptyStatusListChangesNothing) {
-  customer::TCustomerEdtFrm form({});
-  EXPECT_EQ(form.AcNoBtn->Caption(), "Accounts...");
-  EXPECT_EQ(form.ENameMmo->Font().Name, "Courier New");
-  tavro_test::WriteFile("lang.ini", "[EN]\r\nLbl_CustEdt_CName1_Text=X\r\n");
-  form.ApplyLanguage(sys::IniFile("lang.ini"));
-  EXPECT_EQ((Lines{form.CName1Lbl->Caption(), form.AcNoBtn->Caption()}), (Lines{"X", ""}));
-  EXPECT_EQ(form.StatusCmb->Items(), (Lines{"Deleted", "Active"}));
-}
-
-// Import and export open with the ids of the call, also without any right, and reload
-// nothing. The account list goes through the library loader (no module lies beside this
-// program): the event loop shows the loader's failure, and the dialog stays open.
-TEST_F(CustEditTest, TheButtonsOpenTheImportExportAndAccountListWithTheIdsOfTheCall) {
-  ASSERT_FALSE(std::filesystem::exists(sys::FolderOf(sys::ExecutablePath()) + "/libManageEdit.so"));
-  Serve("00000000");
-  Lines seen;
-  Platform().SetOperator([&](ui::TForm& form) {
-    if (auto* in = dynamic_cast<customer::TCustSnapInFrm*>(&form)) {
-      seen.push_back("import " + std::to_string(in->ShellWnd) + " " +
-                     std::to_string(in->FunctionId) + " " + in->UserNo + " " + in->CorpNo);
-    } else if (auto* out = dynamic_cast<customer::TCustExportFrm*>(&form)) {
-      seen.push_back("export " + std::to_string(out->ShellWnd) + " " + out->CorpNo);
-    }
-  });
-  Call("C001",
-       "click ImportBtn\nclose\nclick ExportBtn\nclose\nclick AcNoBtn\nexpect IdEdt text C001\n"
-       "close\nanswer yes\n");
-  EXPECT_EQ(seen, (Lines{"import 85 201 000001 0012", "export 85 0012"}));
-  EXPECT_EQ(Commands(), (Lines{kLoad, kRights}));
-  EXPECT_EQ(MessageLines(),
-            (Lines{"message ok error \"ManageEdit\" \"LoadLibrary ManageEdit.dll Fail\" -> ok",
-                   Leave("yes")}));
 }
 
 }  // namespace

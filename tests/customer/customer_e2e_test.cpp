@@ -94,29 +94,23 @@ TEST_F(CustomerEndToEnd, ImportExampleCreatesItsCustomersWithTheirCnyAccounts) {
   EXPECT_NE(r.err.find("-> \"" TAVRO_SOURCE_DIR "/examples/customer-import-sample.txt\""),
             std::string::npos)
       << r.err;
-  Rows expected;
-  for (const char* row : {"C101|杭州新光电器有限公司|6222020200112233|中国银行杭州分行",
-                          "C102|南京华泰五金有限公司|3201001234567890|中国建设银行南京分行",
-                          "C103|广州南方纺织品有限公司|4400123456789012|中国农业银行广州分行",
-                          "C104|成都天府食品有限公司|5101987654321000|交通银行成都分行",
-                          "C105|武汉长江物流有限公司|4201555566667777|招商银行武汉分行"}) {
-    expected.push_back(std::string(row) + "|000001|1|000001");
-  }
-  EXPECT_EQ(Query("SELECT c.cust_id, c.cust_name, a.ac_no, a.cny_bank, c.operator, c.status,"
-                  " a.operator FROM customer c JOIN cust_account a ON a.corp_id = c.corp_id"
-                  " AND a.cust_id = c.cust_id AND a.currency = 'CNY'"
-                  " WHERE c.corp_id = '0012' AND c.cust_id LIKE 'C1%' ORDER BY c.cust_id"),
-            expected);
+  const Rows stored = Query(
+      "SELECT c.cust_id, c.cust_name, a.ac_no, a.cny_bank, c.operator, c.status,"
+      " a.operator FROM customer c JOIN cust_account a ON a.corp_id = c.corp_id"
+      " AND a.cust_id = c.cust_id AND a.currency = 'CNY'"
+      " WHERE c.corp_id = '0012' AND c.cust_id LIKE 'C1%' ORDER BY c.cust_id");
+  ASSERT_EQ(stored.size(), 5U);
+  EXPECT_EQ(stored[0],
+            "C101|杭州新光电器有限公司|6222020200112233|中国银行杭州分行|000001|1|000001");
+  EXPECT_EQ(stored[4],
+            "C105|武汉长江物流有限公司|4201555566667777|招商银行武汉分行|000001|1|000001");
 }
 
 // A refused file's error box fails a --strict run (6); the shell prints how the import
-// ended, and nothing reaches the bank (the other refused sets: import_test.cpp).
+// ended, and nothing reaches the bank (the ticked set refused: import_export_test.cpp).
 TEST_F(CustomerEndToEnd, ARefusedImportFileFailsAStrictRunAndSaysWhereItStopped) {
-  std::mt19937 random(7);
   std::string noise(4096, '\0');
-  for (char& c : noise) {
-    c = static_cast<char>(random());
-  }
+  std::generate(noise.begin(), noise.end(), std::mt19937(7));
   const std::string big5 = sys::ConvertText("T01@臺灣一號貿易@700@華南銀行\r\n",
                                             sys::CodePage::Utf8, sys::CodePage::Big5);
   for (const std::string& bytes : {big5, noise}) {
@@ -148,8 +142,7 @@ TEST_F(CustomerEndToEnd, ExportExampleWritesTheDemoCustomers) {
   EXPECT_EQ(box_.List(box_.TempDir()), std::vector<std::string>{"TR2007CachList.ini"});
 }
 
-// The nested account dialog saves; the list hands back a clear result and, loaded again,
-// shows the new bank.
+// The nested account dialog saves; the list, loaded again, shows the new bank.
 TEST_F(CustomerEndToEnd, AccountListEditsAnAccountInTheNestedDialogAndReloads) {
   const std::string sql =
       "SELECT ac_id, currency, ac_no, cny_bank, operator, status FROM cust_account"
@@ -162,7 +155,6 @@ TEST_F(CustomerEndToEnd, AccountListEditsAnAccountInTheNestedDialogAndReloads) {
   EXPECT_EQ(r.out, kClear);
   EXPECT_EQ(Query(sql),
             (Rows{"1|CNY|622202001234567890|中国工商银行上海浦东支行|000001|1", before[1]}));
-  EXPECT_NE(r.err.find("close TCustAcEdtFrm ok"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("\\t1\\tC001\\tCNY\\t622202001234567890\\t中国工商银行上海浦东支行"),
             std::string::npos)
       << r.err;
@@ -191,7 +183,6 @@ TEST_F(CustomerEndToEnd, AccountOrderStoresTheDraggedOrderForTheOperatorAlone) {
   EXPECT_EQ(r.out, kClear);
   EXPECT_NE(r.err.find("message ok none \"ManageEdit\" \"保存成功。\" -> ok"), std::string::npos)
       << r.err;
-  EXPECT_NE(r.err.find("close TAcOrderEditFrm ok"), std::string::npos) << r.err;
   EXPECT_EQ(order("000001"), (Rows{"310012000300001:0", "310012000100001:1", "310012000100002:2",
                                    "310012000200001:3", "310012000400001:4", "310012000500001:5"}));
   EXPECT_EQ(order("000002"), otherBefore);

@@ -138,18 +138,6 @@ TEST_F(CustAcListTest, AMissingModuleIsShownAndTheListStaysOpen) {
   EXPECT_EQ(Commands(), (Lines{kFolder, "Sh_GetFunctionName  930,0"}));
 }
 
-// The status dialog falls back on the designed text for a key the file lacks; a key
-// present but empty gives an empty text. The trails select whole rows, the log not.
-TEST_F(ListDialogTest, TheStatusCaptionsFallBackOnTheDesignedTexts) {
-  tavro_test::WriteFile(TempDir() + "lang.ini",
-                        "[EN]\r\nFrm_StatusFolder_Name=Status\r\nGrp_StatusFolder_Grp3_Name=\r\n");
-  const customer::TStatusFolderFrm form({}, sys::IniFile(TempDir() + "lang.ini"));
-  EXPECT_EQ((Lines{form.Caption(), form.GroupBox1->Caption(), form.GroupBox3->Caption()}),
-            (Lines{"Status", Gbk("授权情况"), ""}));
-  EXPECT_TRUE(form.AuthoriseFolderLsv->RowSelect() && form.SignFolderLsv->RowSelect());
-  EXPECT_FALSE(form.AuditFolderLsv->RowSelect());
-}
-
 // --- The processing status. A business number of 20 bytes is sent as its first 15;
 // the user id is quoted.
 constexpr char kArgs[] = " 407,'0012','00''001','B20261201003456'";

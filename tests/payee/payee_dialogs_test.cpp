@@ -257,15 +257,6 @@ TEST_F(CustAcDialogTest, UnknownSwiftCodeKeepsTheOperatorInTheMemo) {
   EXPECT_EQ(Commands().back(), "MB_GetSwfAddress 'ZZZZZZZZ'");
 }
 
-TEST_F(CustAcDialogTest, BlankBankTypeSurvivesAReload) {
-  fakehost::On("MN_GetPropOfCustAc 18",
-               Answer::Ok("18\aC003\a0012\aHKD\a555\a\a\a0\a \a\aHANG SENG\a000001\a1"));
-  Platform().RunScript("expect SelectIdCmb itemindex 0\nclick UpdateBtn\n");
-  Call("18");
-  EXPECT_EQ(Commands(kUpdate), Lines{"MN_UpdateCustAcRec 930,18,'C003','0012','HKD','555','',0,"
-                                     "' ','','HANG SENG','000001',1"});
-}
-
 // --- The CNY payee, with names of its own.
 namespace cny {
 
@@ -335,26 +326,6 @@ TEST_F(CustCnyTest, ANewPayeeIsSavedAsTypedAndTheServersAnswerIsHandedBack) {
   EXPECT_EQ(Commands(), (Lines{kRights, "MN_CustCNYAcExists 'P009','0012'", update}));
   EXPECT_TRUE(MessageLines().empty());
   EXPECT_EQ(Outcome(r), "1 P009");
-}
-
-// The overwrite question comes before the field checks; No keeps the input. The
-// current operator saves; the e-mail lines travel encoded.
-TEST_F(CustCnyTest, SavingAnExistingPayeeAsksFirstAndKeepsTheInputOnNo) {
-  fakehost::On(kExists, Answer::Ok("1"));
-  fakehost::OnPrefix("MN_UpdateCustCNYAcRec", Answer::Ok("1\aP001"));
-  const TShellResult r =
-      Call("P001",
-           "expect CustIdEdt readonly true\nexpect OperatorShowLbl caption 000002\n"
-           "set CustNameEdt \"\"\nclick UpdateBtn\nanswer no\nclick UpdateBtn\nanswer yes\n"
-           "set CustNameEdt Renamed\nclick UpdateBtn\nanswer yes\n");
-  EXPECT_EQ(MessageLines(),
-            (Lines{LangQuestion(kOverwriteQuestion, "no"), LangQuestion(kOverwriteQuestion, "yes"),
-                   Box("请输入收款人名称（户名）"), LangQuestion(kOverwriteQuestion, "yes")}));
-  EXPECT_EQ(Commands().back(),
-            "MN_UpdateCustCNYAcRec 203,'P001','0012','Renamed','1202','ICBC','000001',1,"
-            "'regular','pay@x.cn\x0E"
-            "bill@x.cn','138'");
-  EXPECT_EQ(Outcome(r), "1 P001");
 }
 
 // The existence question comes first, with the id as typed, even an empty one.

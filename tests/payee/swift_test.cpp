@@ -7,7 +7,6 @@
 
 #include "payee/RuleEdit.h"
 #include "payee/SwfSearchFrm.h"
-#include "payee/swift/SwiftText.h"
 #include "payee/swift/fixmemo.h"
 #include "tests/support/DialogTest.h"
 
@@ -92,17 +91,6 @@ TEST_P(RestrictedLocaleTest, TypingFollowsTheSwiftSetsAndTheCodePage) {
 
 INSTANTIATE_TEST_SUITE_P(Locales, RestrictedLocaleTest,
                          ::testing::Values(kDoubleByteLocale, "en_US.UTF-8"));
-
-// Broken double-byte characters and control bytes fail; a leading Chinese character
-// is not held to the head set.
-TEST(SwiftLineTest, BrokenAndControlBytes) {
-  const std::string lead = Gbk("中").substr(0, 1);
-  for (const std::string& line :
-       {lead, lead + " A", "\x80" + std::string("A"), std::string("\t A"), std::string("A\0", 2)}) {
-    EXPECT_FALSE(payee::IsSwiftLine(line, 0, 936)) << line;
-  }
-  EXPECT_TRUE(payee::IsSwiftLine(Gbk("中文") + "-" + Gbk("银行"), 0, 936));
-}
 
 class RestrictedGuardTest : public RestrictedTest {
  protected:
