@@ -285,30 +285,6 @@ TEST_F(CustSnapInTest, ALineTheCommandsCannotCarryIsRefusedOnItsOwn) {
                           "导入在第2行中止：已处理1行，成功1笔，失败0笔"}));
 }
 
-// Progress every 10,000 lines with the share of the file read so far.
-TEST_F(CustSnapInTest, ALongImportCountsItsProgress) {
-  constexpr int kLines = 12000;
-  std::string bytes;
-  std::size_t upToCount = 0;
-  for (int n = 1; n <= kLines; ++n) {
-    bytes += "C" + std::to_string(n) + "@n@1@b\r\n";
-    upToCount = n == 10000 ? bytes.size() : upToCount;
-  }
-  fakehost::OnAny([](const fakehost::Call& call) {
-    return Answer::Ok(call.command.find("'C7'") != std::string::npos ? "0 refused" : "1");
-  });
-  Import("big.txt", bytes);
-  const Lines log = Log();
-  ASSERT_EQ(log.size(), 2U * kLines + 2);
-  const std::string head = "已处理10000行，成功9999笔，失败1笔，已读取文件的";
-  const std::string& count = log[std::size_t{2} * 10000];
-  ASSERT_EQ(count.rfind(head, 0), 0U) << count;
-  // Read by the piece: at least the lines done, at most a piece of 64 KiB more.
-  const auto share = static_cast<std::size_t>(std::stoi(count.substr(head.size())));
-  EXPECT_GE(share, upToCount * 100 / bytes.size());
-  EXPECT_LE(share, (upToCount + 65536) * 100 / bytes.size());
-}
-
 // The file is found through a link and by its GBK-typed name in the file system's set;
 // a name that leads to no regular file is missing, an empty one asked for; both are
 // refused with the focus back on the field, before anything is sent or logged.
