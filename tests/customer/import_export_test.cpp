@@ -182,7 +182,7 @@ TEST_F(CustSnapInTest, OnATraditionalSystemEveryFileArrivesConvertedOnce) {
   tavro_test::WriteFile("big5.txt", sys::ConvertText("T01@臺灣一號貿易@700@華南銀行\r\n",
                                                      sys::CodePage::Utf8, sys::CodePage::Big5));
   tavro_test::WriteFile("gbk.txt", Gbk(line));
-  tavro_test::WriteFile("utf8.txt", line);
+  tavro_test::WriteFile("utf8.txt", line + "C9@笑😀@1@b");  // one character beyond the plane
   {
     tavro_test::ScopedEnv locale("LC_ALL", "zh_TW.UTF-8");
     frame::detail::ForgetTraditionalMode();
@@ -194,6 +194,7 @@ TEST_F(CustSnapInTest, OnATraditionalSystemEveryFileArrivesConvertedOnce) {
   const std::string simplified = SnapIn("'C001','622202001','上海远航贸易','工商银行'");
   EXPECT_EQ(Commands(),
             (Lines{SnapIn("'T01','700','台湾一号贸易','华南银行'"), simplified, simplified}));
+  EXPECT_EQ(Log().rbegin()[1], "第2行含有GBK无法表示的字符U+1F600，导入失败");
 }
 
 // UTF-8 (with its mark or without) and GBK import alike: "联通" in GBK looks like

@@ -272,6 +272,15 @@ TEST_F(AcOrderTest, ADropSwapsTheDraggedAccountWithTheOneUnderThePointer) {
     EXPECT_EQ(form.AcListLbx->Items(), c.order);
     EXPECT_EQ(form.AcListLbx->ItemIndex(), c.selected);
   }
+  // A drop with no account selected moves nothing.
+  customer::TAcOrderEditFrm form(Call());
+  Prepare(form);
+  WhileShown(Platform(), form, [&] {
+    form.AcListLbx->SetItemIndex(-1);
+    form.AcListLbxDragDrop(form.AcListLbx, 1, form.AcListLbx->ItemCenterY(2));
+  });
+  EXPECT_EQ(form.AcListLbx->Items(), kAccounts);
+  EXPECT_EQ(form.AcListLbx->ItemIndex(), -1);
 }
 
 // Save needs '1' at rights position 3; a failed lookup leaves it disabled.
