@@ -106,8 +106,7 @@ TEST_F(CustomerEndToEnd, ImportExampleCreatesItsCustomersWithTheirCnyAccounts) {
             "C105|武汉长江物流有限公司|4201555566667777|招商银行武汉分行|000001|1|000001");
 }
 
-// A refused file's error box fails a --strict run (6); the shell prints how the import
-// ended, and nothing reaches the bank (the ticked set refused: import_export_test.cpp).
+// A refused file fails a --strict run (6), says where it stopped and sends nothing.
 TEST_F(CustomerEndToEnd, ARefusedImportFileFailsAStrictRunAndSaysWhereItStopped) {
   std::string noise(4096, '\0');
   std::generate(noise.begin(), noise.end(), std::mt19937(7));
@@ -168,8 +167,7 @@ TEST_F(CustomerEndToEnd, StatusFolderShowsTheThreeTrailsOfARecord) {
   }
 }
 
-// The USD account, listed first, and the HKD account, listed fourth, changed places for
-// this operator alone.
+// The USD account (first) and the HKD account (fourth) change places for this operator alone.
 TEST_F(CustomerEndToEnd, AccountOrderStoresTheDraggedOrderForTheOperatorAlone) {
   const auto order = [this](const char* user) {
     return Query(

@@ -118,9 +118,7 @@ std::string SnapIn(const std::string& argsUtf8) {
   return Gbk("MN_CustSnapIn 201,'0012','000001'," + argsUtf8);
 }
 
-// Lines end at CR LF, CR or LF, the last at the file's end; the account goes before the
-// name, quotes doubled; an empty id, a refusal and an overlong field are each logged;
-// the summary counts the failures.
+// Any line end; account before name, quotes doubled; each failure logged and counted.
 TEST_F(CustSnapInTest, EveryLineIsSentAndLoggedInOrderAndTheSummaryCountsTheFailures) {
   const std::string id30(30, 'K');
   fakehost::OnAny([](const fakehost::Call& call) {
@@ -145,9 +143,7 @@ TEST_F(CustSnapInTest, EveryLineIsSentAndLoggedInOrderAndTheSummaryCountsTheFail
   EXPECT_EQ(Summaries(), Lines{"summary \"共导入5笔，失败2笔\""});
 }
 
-// An unreadable file stops at once with the dispatch's error box; a browsed file (two
-// filters) follows in the log, where a failed command is a refusal with nothing after
-// the colon, and the import goes on. Escape closes.
+// An unreadable file stops at once; a failed command refuses only its line; Escape closes.
 TEST_F(CustSnapInTest, ImportsFollowOneAnotherInTheLogAndAFailureEndsOnlyItsLine) {
   int sent = 0;
   fakehost::OnAny([&sent](const fakehost::Call&) {
@@ -173,9 +169,7 @@ TEST_F(CustSnapInTest, ImportsFollowOneAnotherInTheLogAndAFailureEndsOnlyItsLine
                           "共导入2笔，失败1笔"}));
 }
 
-// On a Traditional-Chinese system the channel converts every command from Big5 already:
-// the ticked box must not convert a Big5 line a second time, and a GBK or UTF-8 file
-// reaches the server with its own Simplified characters all the same.
+// On a Traditional system the channel converts once: the ticked box adds no second pass.
 TEST_F(CustSnapInTest, OnATraditionalSystemEveryFileArrivesConvertedOnce) {
   fakehost::SetFallback(Answer::Ok("1"));
   const std::string line = "C001@上海远航贸易@622202001@工商银行\r\n";
@@ -197,10 +191,7 @@ TEST_F(CustSnapInTest, OnATraditionalSystemEveryFileArrivesConvertedOnce) {
   EXPECT_EQ(Log().rbegin()[1], "第2行含有GBK无法表示的字符U+1F600，导入失败");
 }
 
-// UTF-8 (with its mark or without) and GBK import alike: "联通" in GBK looks like
-// overlong UTF-8, "张三" in UTF-8 is also GBK pairs. With the box ticked Big5 or UTF-8
-// arrives Simplified, and "们", which Big5 lacks, stays; GBK is then refused in the log
-// and an error box, sending nothing (the unticked sets: customer_e2e_test.cpp).
+// The file's set is found (UTF-8 with or without mark, GBK; Big5 or UTF-8 ticked) or refused.
 TEST_F(CustSnapInTest, TheFilesCharacterSetIsFoundOrTheFileIsRefused) {
   fakehost::SetFallback(Answer::Ok("1"));
   const std::string lines = "C001@上海远航贸易@622202001@工商银行\r\nC002@张三@6222@银行";
@@ -252,8 +243,7 @@ TEST_F(CustSnapInTest, TheFilesCharacterSetIsFoundOrTheFileIsRefused) {
   }
 }
 
-// Past the first 64 KiB piece that chose the set, a line not clean in it or holding a
-// character GBK lacks is refused alone; a refused piece ends the import there.
+// Past the piece that chose the set a bad line is refused alone, a bad piece ends the import.
 TEST_F(CustSnapInTest, ALineTheCommandsCannotCarryIsRefusedOnItsOwn) {
   fakehost::SetFallback(Answer::Ok("1"));
   // An ASCII line longer than a piece; its text after the fourth "@" is not imported.
@@ -286,9 +276,7 @@ TEST_F(CustSnapInTest, ALineTheCommandsCannotCarryIsRefusedOnItsOwn) {
                           "导入在第2行中止：已处理1行，成功1笔，失败0笔"}));
 }
 
-// The file is found through a link and by its GBK-typed name in the file system's set;
-// a name that leads to no regular file is missing, an empty one asked for; both are
-// refused with the focus back on the field, before anything is sent or logged.
+// Links and GBK-typed names lead to the file; no regular file or no name is refused, focused.
 TEST_F(CustSnapInTest, TheFileIsFoundThroughLinksAndByItsChineseName) {
   fakehost::SetFallback(Answer::Ok("1"));
   tavro_test::ScopedEnv locale("LC_ALL", "zh_CN.UTF-8");
@@ -358,8 +346,7 @@ TEST_F(ExportFileTest, FieldSeparatorsAndLineEnds) {
   }
 }
 
-// The file lists the customers: it is the user's alone, new or written over a file
-// others could read; a link standing at the target is replaced, not written through.
+// The file is the user's alone, and a link at the target is replaced, not written through.
 TEST_F(ExportFileTest, TheNewFileIsPrivateAndReplacesALink) {
   const tavro_test::ScopedUmask umask(022);
   WriteFile(Path("out.txt"), "");
@@ -374,8 +361,7 @@ TEST_F(ExportFileTest, TheNewFileIsPrivateAndReplacesALink) {
   EXPECT_EQ(ReadFile(Path("elsewhere")), "keep");
 }
 
-// Every failure leaves the old target as it was and no new file beside it (a full disk:
-// the dialog's test).
+// Every failure keeps the old target and leaves no new file beside it.
 TEST_F(ExportFileTest, FailuresKeepTheOldTarget) {
   WriteFile(Path("out.txt"), "old\r\n");
   WriteFile(Path("result"), "a\r\n");
@@ -448,8 +434,7 @@ TEST_F(ExportDialogTest, ExportsWithTheChosenTypeAndSeparator) {
   EXPECT_EQ(Files(), (std::vector<std::string>{"cny.txt", "fx.txt"}));
 }
 
-// A name the file system's character set cannot hold is refused like a missing one,
-// before anything is sent; without a corporation nothing happens at all.
+// Missing or unstorable input is refused, focused; without a corporation nothing happens.
 TEST_F(ExportDialogTest, MissingInputIsRefusedWithItsFieldFocused) {
   const struct {
     const char* separator;
@@ -482,8 +467,7 @@ TEST_F(ExportDialogTest, MissingInputIsRefusedWithItsFieldFocused) {
   EXPECT_EQ(Files(), std::vector<std::string>{});
 }
 
-// The name typed in GBK is the name in the file system's own set (UTF-8 here): the
-// question finds the old file under it, over the dialog; only Yes writes it.
+// The GBK-typed name is found in the file system's set; the question over the dialog; Yes writes.
 TEST_F(ExportDialogTest, ExistingTargetIsOverwrittenOnlyOnYes) {
   fakehost::On(kCnyCommand, Answer::Ok("C001\aMingda\r\n"));
   WriteFile("导出.txt", "old");
@@ -503,10 +487,7 @@ TEST_F(ExportDialogTest, ExistingTargetIsOverwrittenOnlyOnYes) {
   EXPECT_EQ(Files(), std::vector<std::string>{"导出.txt"});
 }
 
-// Whatever fails keeps the old target and leaves no result or half-written file: a
-// failed command (only the channel's error shows), a host that leaves no file (nothing
-// shows), a refused temporary folder (nothing is sent) and a full disk (the host's file
-// fits exactly, the export's line ended by CR LF does not). An empty result is written.
+// Whatever the host or the disk refuses keeps the old target; an empty result is written.
 TEST_F(ExportDialogTest, WhatTheHostAndTheDiskAllowDecidesTheFile) {
   const std::string rows = std::string(200000, 'r') + "\a1\n";
   const std::string notAFolder = TempDir() + "plain";

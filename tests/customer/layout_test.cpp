@@ -77,8 +77,7 @@ class LayoutTest : public tavro_test::DialogTest,
   TShellResult result_{};
 };
 
-// The customer dialog opens its import and export; the bank account dialog, with its
-// intermediary bank, opens the SWIFT search, measured before and after a search.
+// Nested dialogs are measured too, the SWIFT search before and after a search.
 TEST_P(LayoutTest, EveryDialogFitsItsTexts) {
   probe_->Install([this](ui::TForm& form) {
     if (std::string(form.ClassName()) == "TCustomerEdtFrm") {

@@ -54,8 +54,7 @@ class ListDialogTest : public tavro_test::DialogTest {
 
 // --- The account list.
 constexpr char kFolder[] = "MN_GetCustAcFolder 'EN','0012','000001','C001'";
-// A saved account (930), one left without saving (931, no columns past the customer)
-// and a row naming no function.
+// A saved account (930), one left unsaved (931, short row) and a row naming no function.
 const std::string kRows =
     "930:Customer bank account\a1\aC001\aCNY\a6222\aICBC\aActive\r\n"
     "931:Other kind\a2\aC009\r\n"
@@ -87,8 +86,7 @@ class CustAcListTest : public ListDialogTest {
   std::unique_ptr<tavro_test::ScopedEnv> logEnv_;
 };
 
-// The customer id is cut to 24 bytes for the folder command. Without a row only New
-// does something: function 930 for the list's customer.
+// The customer id is cut to 24 bytes; without a row only New opens 930 for the customer.
 TEST_F(CustAcListTest, OpensTheCustomersFolderAndWithoutARowOnlyNewOpensTheDefault) {
   Call(
       "expect FolderLsv columns 7\n"
@@ -104,8 +102,7 @@ TEST_F(CustAcListTest, OpensTheCustomersFolderAndWithoutARowOnlyNewOpensTheDefau
   EXPECT_EQ(Commands(), (Lines{folder, "Sh_GetFunctionName  930,0", folder}));
 }
 
-// What the account dialog receives, and whether the list is loaded again (a save, code
-// 1) or kept with its selection (code 0, or nothing opened).
+// What the account dialog receives; only a save (code 1) reloads the list.
 TEST_F(CustAcListTest, CommandsOnARowOpenTheRowsFunctionAndReloadOnlyAfterASave) {
   const std::tuple<int, const char*, const char*, bool> cases[] = {
       {0, "dblclick FolderLsv", "1\n930\n\n", true},
@@ -128,8 +125,7 @@ TEST_F(CustAcListTest, CommandsOnARowOpenTheRowsFunctionAndReloadOnlyAfterASave)
   }
 }
 
-// The loader's error reaches the event loop, which shows it; the list stays open, and
-// the second try is answered from the function cache.
+// The loader's error is shown, the list stays open, the second try comes from the cache.
 TEST_F(CustAcListTest, AMissingModuleIsShownAndTheListStaysOpen) {
   Serve("NoSuchModule.dll\aMn_Edit");
   Call("click NewMit\nclick NewMit\nexpect FolderLsv count 3\n");
@@ -139,8 +135,7 @@ TEST_F(CustAcListTest, AMissingModuleIsShownAndTheListStaysOpen) {
   EXPECT_EQ(Commands(), (Lines{kFolder, "Sh_GetFunctionName  930,0"}));
 }
 
-// --- The processing status. A business number of 20 bytes is sent as its first 15;
-// the user id is quoted.
+// --- The processing status: the business number is cut to 15 bytes, the user id quoted.
 constexpr char kArgs[] = " 407,'0012','00''001','B20261201003456'";
 const std::string kAuthorise = std::string("MN_GetAuthoriseFolder") + kArgs;
 const std::string kSign = std::string("MN_GetSignFolder") + kArgs;
@@ -207,9 +202,7 @@ class AcOrderTest : public ListDialogTest {
   }
 };
 
-// The ids are cut to 4 and 6 bytes; the save goes out as one batch in a 48-byte answer
-// buffer. A refused batch keeps the dialog open with the order as arranged for the
-// next try.
+// Ids cut to 4 and 6 bytes; one batch, 48-byte answer; a refused batch keeps the order.
 TEST_F(AcOrderTest, ShowsTheAccountsAndSavesTheArrangedOrderInOneBatch) {
   int batches = 0;
   fakehost::OnAny([&](const fakehost::Call& call) {
@@ -236,8 +229,7 @@ TEST_F(AcOrderTest, ShowsTheAccountsAndSavesTheArrangedOrderInOneBatch) {
   EXPECT_EQ(LastLine(), "close TAcOrderEditFrm ok");
 }
 
-// Rows come into the list unchanged and go back with every quote doubled, in the ids
-// too. Enter presses Save, the default button.
+// Rows go back unchanged with every quote doubled, ids too; Enter presses Save.
 TEST_F(AcOrderTest, AccountLinesGoBackUnchangedWithQuotesDoubled) {
   fakehost::Reset();
   const std::string rowWithFields = "310012000100001\a" + Gbk("人民币") + "\x0E" + "x";
@@ -251,8 +243,7 @@ TEST_F(AcOrderTest, AccountLinesGoBackUnchangedWithQuotesDoubled) {
                 "exec MN_UpdateAcOrder 'O''Brien''s:CNY  ','0''12','a''b',1\r\n");
 }
 
-// The dragged account and the one under the drop point change places, and the
-// selection follows the dragged account.
+// The dragged account and the one under the drop point change places; selection follows.
 TEST_F(AcOrderTest, ADropSwapsTheDraggedAccountWithTheOneUnderThePointer) {
   const struct {
     int from, to;
@@ -296,8 +287,7 @@ TEST_F(AcOrderTest, SavingNeedsTheModifyRight) {
   }
 }
 
-// Cancel and the close box ask before leaving; No stays. A failed account list leaves
-// the list empty; its save sends an empty batch, whose failure is still shown.
+// Leaving asks first; a failed list leaves it empty, and its failed save is still shown.
 TEST_F(AcOrderTest, LeavingWithoutSavingAsksFirst) {
   Call("click CancelBtn\nanswer no\nclose\nanswer no\nclick CancelBtn\nanswer yes\n");
   EXPECT_EQ(MessageLines(), (Lines{Leave("no"), Leave("no"), Leave("yes")}));
@@ -366,8 +356,7 @@ class CustEditTest : public tavro_test::DialogTest {
   }
 };
 
-// Four full lines of name and address with their breaks are 143 bytes: the record keeps
-// 140. The e-mail is not checked; quotes are doubled.
+// Name and address are cut to 50 and 140 bytes (breaks count); quotes doubled.
 TEST_F(CustEditTest, ANewCustomerIsSavedAsTypedWithoutAQuestion) {
   const std::string line(35, 'A');
   const std::string update = "MN_UpdateCustomerRec 201,'C009','0012','" + std::string(50, 'n') +
@@ -388,9 +377,7 @@ TEST_F(CustEditTest, ANewCustomerIsSavedAsTypedWithoutAQuestion) {
   EXPECT_EQ(Outcome(r), "1 C009");
 }
 
-// Save opens with the add or the modify right, but saving over an existing customer
-// needs modify; delete needs its right and an id, the account list an id; the change of
-// id is open to everyone.
+// Add or modify opens Save, saving over a customer needs modify; delete its right and an id.
 TEST_F(CustEditTest, RightsDecideTheButtonsAndASaveOverAnExistingCustomer) {
   const struct {
     const char* key;
@@ -429,8 +416,7 @@ TEST_F(CustEditTest, RightsDecideTheButtonsAndASaveOverAnExistingCustomer) {
   }
 }
 
-// The delete boxes follow the server's existence count; a deleted customer hands back
-// code 3 with the customer and corporation.
+// The delete boxes follow the existence count; a deleted customer hands back code 3.
 TEST_F(CustEditTest, DeleteConfirmsByTheCountAndHandsBackCode3) {
   const std::string accounts = "The payee has accounts. Delete them as well?";
   const std::string yes = LangQuestion(kDeleteQuestion, "yes");
@@ -464,8 +450,7 @@ TEST_F(CustEditTest, DeleteConfirmsByTheCountAndHandsBackCode3) {
   }
 }
 
-// The new id is cut to 24 bytes and must be free; a renamed customer hands back code 1
-// with the old id; the id field keeps the old id.
+// The new id is cut to 24 bytes and must be free; a rename hands back code 1, old id.
 TEST_F(CustEditTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
   const std::string longId(24, 'L');
   const std::string typed = longId + "XYZ";
@@ -518,8 +503,7 @@ TEST_F(CustEditTest, ChangeOfIdAsksForAFreeIdAndHandsBackCode1WithTheOldId) {
   EXPECT_EQ(Commands(), Lines{kRights});
 }
 
-// A refused save asks whether to leave, as Cancel does; No keeps what was typed, and no
-// result is left behind for a later close with OK (here a failed delete).
+// A refused save asks to leave, No keeps the input, and no result stays for a later OK.
 TEST_F(CustEditTest, ARefusedSaveAsksToLeaveAndLeavesNoResult) {
   fakehost::On(kExists, Answer::Ok("1"));
   fakehost::OnPrefix("MN_UpdateCustomerRec", Answer::Ok("-1\ano right to change"));

@@ -71,8 +71,7 @@ class RestrictedTest : public tavro_test::ModuleTest {
 class RestrictedLocaleTest : public RestrictedTest,
                              public ::testing::WithParamInterface<const char*> {};
 
-// Each character typed into "" and into "AB": a refusal keeps text and caret, and the
-// listeners hear the restored text. Chinese passes where the code page is double-byte.
+// Each character into "" and "AB": a refusal keeps text and caret, listeners hear it.
 TEST_P(RestrictedLocaleTest, TypingFollowsTheSwiftSetsAndTheCodePage) {
   ScopedEnv locale("LC_ALL", GetParam());
   const bool dbcs = std::string(GetParam()) == kDoubleByteLocale;
@@ -106,9 +105,7 @@ class RestrictedGuardTest : public RestrictedTest {
   ScopedEnv locale_{"LC_ALL", kDoubleByteLocale};
 };
 
-// Backspace and Delete disarm unchecked, and what code sets next passes, as on a new
-// control. Any other key arms: a refusal goes back to the last accepted text, caret at
-// the selection's start, and disarms.
+// Deleting keys disarm; other keys arm, and a refusal restores the last accepted text.
 TEST_F(RestrictedGuardTest, ArmingAndRefusal) {
   WhileShown(Platform(), Form, [&] {
     for (ui::TCustomEdit* control : Controls()) {
@@ -141,8 +138,7 @@ TEST_F(RestrictedGuardTest, ArmingAndRefusal) {
   });
 }
 
-// With four lines Enter inside a line is refused; at the very end it adds only the
-// uncounted empty last line, where typing is refused. A paste past the limit goes whole.
+// Four lines: Enter adds only the uncounted last line; a paste past the limit goes whole.
 TEST_F(RestrictedGuardTest, MemoLineLimit) {
   const std::string four = "L1\r\nL2\r\nL3\r\nL4";
   Memo->SetMaxline(4);
@@ -265,8 +261,7 @@ TEST_F(SwfSearchTest, TheFirstFilledKeywordFieldChoosesTheSearch) {
   }
 }
 
-// Ok hands back the line selected; a failed search keeps the list; a code the directory
-// lacks shows only the code, cut before a double-byte character that would not fit whole.
+// Ok hands back the selection; a failed search keeps the list; an unknown code shows alone.
 TEST_F(SwfSearchTest, SelectionShowsTheBankAndOkReturnsItAfterAFailedSearch) {
   fakehost::On("MB_GetSwiftBankBySwfCode 'BKCH'",
                Answer::Ok(kBeijing + "\r\nUNKNOWN1A00" + Gbk("中") + "\r\n"));
@@ -292,8 +287,7 @@ TEST_F(SwfSearchTest, SelectionShowsTheBankAndOkReturnsItAfterAFailedSearch) {
   EXPECT_EQ(MessageLines(), Lines{Box("Error:timeout")});
 }
 
-// The caller's code is searched at once under the caller's owner window, given back
-// after; the close box hands back nothing.
+// The caller's code is searched at once over the caller's window; closing hands back nothing.
 TEST_F(SwfSearchTest, AnInitialCodeSearchesAtOnceUnderTheCallersOwner) {
   ui::CurrentPlatform().SetOwnerWindow(0x11);
   fakehost::On("MB_GetSwiftBankBySwfCode 'DEUTDEFF'", Answer::Ok(kDeutsche + "\r\n"));
@@ -428,8 +422,7 @@ TEST_F(CustAcDialogTest, NewForeignAccountTakesItsBankFromTheSwiftDirectory) {
   }
 }
 
-// Six lines under the opening limit of four: a typed change goes back until a chosen
-// type cuts the lines. Saved by the current operator with the loaded intermediary.
+// Six loaded lines stay until a chosen type cuts them; the loaded intermediary is saved.
 TEST_F(CustAcDialogTest, LoadedSwiftAccountKeepsItsLimitsUntilATypeIsChosen) {
   Platform().RunScript(
       "expect OperatorShowLbl caption 000002\nexpect CustIdCmb enabled false\n"
@@ -482,8 +475,7 @@ TEST_F(CustAcDialogTest, RefusedSaveAsksBeforeLeavingAndNoKeepsTheInput) {
   EXPECT_EQ(Commands(kUpdate).size(), 1u);
 }
 
-// The caller's customer is fixed; a negative key is a new account too,
-// but the add right saves only account 0.
+// The caller's customer is fixed; a negative key is new, and the add right cannot save it.
 TEST_F(CustAcDialogTest, ExtraFixesTheCustomerOfANewAccount) {
   Serve("01000000");
   Call("-5", "c002", [&](TCustAcEdtFrm& f) {
@@ -513,8 +505,7 @@ TEST_F(CustAcDialogTest, SwitchingToCnyDropsTheForeignBankButKeepsTheIntermediar
                   Gbk("中国银行") + "',2,'','','','000001',1"});
 }
 
-// The memo opens without a width limit; each type sets its lines (a later type cuts
-// lines, not the width of those kept); with type A only the code line takes keys, F2 searches.
+// The memo's lines follow the bank type; with type A only the code line takes keys.
 TEST_F(CustAcDialogTest, MemoLinesFollowTheBankType) {
   fakehost::On("MB_GetSwiftBankBySwfCode 'AUADHKHH'",
                Answer::Ok("AUADHKHHXXX AURORA BANK HONG KONG\r\n"));
@@ -593,8 +584,7 @@ class CustCnyTest : public tavro_test::DialogTest {
   }
 };
 
-// The name and the e-mail run past their record lengths in the middle of a character
-// and are cut before it; the server's answer goes back to the shell.
+// Name and e-mail are cut before a character across their lengths; the answer goes back.
 TEST_F(CustCnyTest, ANewPayeeIsSavedAsTypedAndTheServersAnswerIsHandedBack) {
   const std::string name(79, 'n');
   const std::string mail = "a@x.cn\x0E" + std::string("b@x.cn") + std::string(86, 'c');
@@ -661,8 +651,7 @@ TEST_F(CustCnyTest, SaveNeedsTheModifyRightAndDeleteTheDeleteRightAndAnId) {
   EXPECT_EQ(MessageLines().back(), Box("Error:down"));
 }
 
-// Only an address without "@" holds the focus; Enter and the arrows walk the fields
-// and never save.
+// Only an address without "@" holds the focus; Enter and arrows walk, never save.
 TEST_F(CustCnyTest, AnEMailWithoutAtKeepsTheFocusAndEnterWalksTheFieldsWithoutSaving) {
   payee::TCustCNYAcEditFrm form(Call());
   Prepare(form, "");
@@ -691,8 +680,7 @@ TEST_F(CustCnyTest, AnEMailWithoutAtKeepsTheFocusAndEnterWalksTheFieldsWithoutSa
   EXPECT_EQ(Commands(), Lines{kRights});
 }
 
-// A save the server refused, Cancel and the close box ask before leaving; the question
-// speaks the module's language, its caption too.
+// A refused save, Cancel and close ask before leaving, in the module's language.
 TEST_F(CustCnyTest, LeavingAsksTheWarningQuestionAlsoAfterARefusedSave) {
   fakehost::On(kExists, Answer::Ok("1"));
   fakehost::OnPrefix("MN_UpdateCustCNYAcRec", Answer::Ok("-1\ano right to change"));
