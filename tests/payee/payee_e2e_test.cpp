@@ -22,8 +22,7 @@ class PayeeEndToEnd : public tavro_test::FreshBankTest {
   }
 };
 
-// The account is stored with the memo's six lines: the code as typed, then the
-// directory's name and address.
+// The memo's six lines are stored: the code as typed, the directory's name and address.
 TEST_F(PayeeEndToEnd, NewSwiftAccountIsStoredWithTheDirectorysAddress) {
   const auto r = RunExample("cust-account-new.txt", "EN");
   ASSERT_EQ(r.status, 0) << r.out << r.err;
