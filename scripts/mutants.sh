@@ -108,6 +108,73 @@ run_tests() {
 }
 run_tests || { echo "mutants: a test fails on the unmutated tree" >&2; exit 1; }
 
+# The GoogleTest cases, each program run once with its cases (two programs at a time,
+# the first failure stops the rest), cost a fraction of a process per case: a mutant
+# they kill is known then, and only one they all pass goes on to the whole run above.
+ctest --test-dir build/default --show-only=json-v1 >"$base/tests.json"
+cat >"$base/quick.py" <<'PY'
+import json, os, re, signal, subprocess, sys, time
+tests, skip = json.load(open(sys.argv[1]))["tests"], re.compile(sys.argv[2])
+alone = set(open(sys.argv[3]).read().split()) if os.path.exists(sys.argv[3]) else set()
+groups = {}
+for t in tests:
+    cmd = t.get("command", [])
+    flt = cmd[1:2] if len(cmd) > 1 and cmd[1].startswith("--gtest_filter=") else []
+    if not flt or skip.search(t["name"]) or t["name"] in alone:
+        continue
+    props = {p["name"]: p["value"] for p in t.get("properties", [])}
+    env = tuple(props.get("ENVIRONMENT", []))
+    key = (cmd[0], env, props.get("WORKING_DIRECTORY", "."))
+    groups.setdefault(key, []).append(flt[0].split("=", 1)[1])
+waiting, running = list(groups.items()), []
+def start(item):
+    (exe, env, wd), names = item
+    e = dict(os.environ, **dict(v.split("=", 1) for v in env))
+    out = open(os.path.join(os.path.dirname(sys.argv[1]), "quick-%d.out" % len(waiting)), "w+", errors="replace")
+    return subprocess.Popen([exe, "--gtest_brief=1", "--gtest_filter=" + ":".join(names)],
+                            cwd=wd, env=e, stdout=out, stderr=subprocess.STDOUT,
+                            start_new_session=True), exe, time.time(), out
+while waiting or running:
+    while waiting and len(running) < 2:
+        running.append(start(waiting.pop(0)))
+    time.sleep(0.05)
+    for r in list(running):
+        proc, exe, began, out = r
+        if proc.poll() is None and time.time() - began < 900:
+            continue
+        running.remove(r)
+        if proc.returncode == 0:
+            continue
+        for other, _, _, _ in running + [r]:
+            try:
+                os.killpg(other.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        proc.wait()
+        out.seek(0)
+        failed = re.search(r"^\[  FAILED  \] (\S+)", out.read(), re.M)
+        print(failed.group(1) if failed else os.path.basename(exe) + " (ended by a signal or time-out)")
+        sys.exit(1)
+PY
+quick_tests() {
+  python3 "$base/quick.py" "$base/tests.json" "$skip" "$base/alone" >"$base/quick.log" 2>&1
+}
+# A case that fails beside its program's other cases on the unmutated tree (it wants a
+# process of its own) is left to the whole run.
+: >"$base/alone"
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  quick_tests && break
+  read -r name rest <"$base/quick.log"
+  if [ -n "$rest" ] || grep -qxF "$name" "$base/alone"; then
+    cat "$base/quick.log"
+    echo "mutants: a program fails on the unmutated tree when it runs all its cases" >&2
+    exit 1
+  fi
+  echo "mutants: $name runs alone, in the whole run"
+  echo "$name" >>"$base/alone"
+done
+quick_tests || { echo "mutants: too many cases want a process of their own" >&2; exit 1; }
+
 killed=0 survivors=() broken=()
 restore() {
   if [ -n "${original_file:-}" ]; then
@@ -132,6 +199,9 @@ for i in "${!ids[@]}"; do
     ! ctest --test-dir build/default --timeout 120 -R "^${killer[${ids[$i]}]//./\\.}\$" \
       >"$base/test.log" 2>&1; then
     outcome="killed by ${killer[${ids[$i]}]}"
+    killed=$((killed + 1))
+  elif ! quick_tests; then
+    outcome="killed by $(head -1 "$base/quick.log")"
     killed=$((killed + 1))
   elif run_tests; then
     outcome=survived
