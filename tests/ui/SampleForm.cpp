@@ -73,13 +73,13 @@ TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
   };
 }
 
-void HeadlessTest::SetUp() {
+ScopedHeadless::ScopedHeadless() {
   auto platform = std::make_unique<HeadlessPlatform>();
   platform_ = platform.get();
   previous_ = InstallPlatform(std::move(platform));
 }
 
-void HeadlessTest::TearDown() {
+ScopedHeadless::~ScopedHeadless() {
   InstallPlatform(std::move(previous_));
 }
 

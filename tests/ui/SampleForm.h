@@ -41,18 +41,29 @@ class TSampleFrm : public ui::TForm {
   bool AllowClose = true;
 };
 
-// A fresh headless platform installed for each test, and the previous one put back.
+// A fresh headless platform installed for a scope, and the previous one put back.
+class ScopedHeadless {
+ public:
+  ScopedHeadless();
+  ~ScopedHeadless();
+  ScopedHeadless(const ScopedHeadless&) = delete;
+  ScopedHeadless& operator=(const ScopedHeadless&) = delete;
+  ui::HeadlessPlatform* operator->() const { return platform_; }
+  ui::HeadlessPlatform* Get() const { return platform_; }
+
+ private:
+  ui::HeadlessPlatform* platform_;
+  std::unique_ptr<ui::Platform> previous_;
+};
+
+// A fresh headless platform installed for each test.
 class HeadlessTest : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
   // The transcript lines so far.
   const std::vector<std::string>& Transcript() const { return platform_->Transcript(); }
 
-  ui::HeadlessPlatform* platform_ = nullptr;
-
- private:
-  std::unique_ptr<ui::Platform> previous_;
+  ScopedHeadless headless_;
+  ui::HeadlessPlatform* platform_ = headless_.Get();
 };
 
 // GBK from a UTF-8 literal.

@@ -117,9 +117,9 @@ TEST(Docking, EdgesFirstThenTheFillAndAGroupBoxDocksBelowItsCaption) {
   EXPECT_EQ(Bounds(*status), (TRect{0, 181, 300, 200}));
   EXPECT_EQ(Bounds(*side), (TRect{240, 40, 300, 181}));
   EXPECT_EQ(Bounds(*group), (TRect{0, 40, 240, 181}));
-  const TRect room = group->ClientRect();
-  EXPECT_EQ(room.Top, ui::LineHeightOf(group->Font()));
-  EXPECT_EQ(Bounds(*list), (TRect{2, room.Top, 238, 139}));
+  // Below the caption's line: 18 pixels for an 11-pixel font, inside a 2-pixel frame.
+  EXPECT_EQ(group->ClientRect(), (TRect{2, 18, 238, 139}));
+  EXPECT_EQ(Bounds(*list), (TRect{2, 18, 238, 139}));
 
   // The form grows: every docked control follows; a docked height set by code sticks.
   form.SetBounds(0, 0, 400, 300);
@@ -139,9 +139,9 @@ TEST(Docking, TabSheetsFillTheirPageControlBelowTheTabs) {
   auto* one = ui::Create<ui::TTabSheet>(&form, pages, "OneTab");
   auto* two = ui::Create<ui::TTabSheet>(&form, pages, "TwoTab");
   pages->SetBounds(8, 8, 300, 200);
-  const TRect room = pages->ClientRect();
-  EXPECT_GT(room.Top, ui::LineHeightOf(pages->Font()));
-  EXPECT_EQ(Bounds(*one), (TRect{room.Left, room.Top, room.Right, room.Bottom}));
+  // A 4-pixel frame, and the tabs' line of 18 pixels with 6 more.
+  EXPECT_EQ(pages->ClientRect(), (TRect{4, 28, 296, 196}));
+  EXPECT_EQ(Bounds(*one), (TRect{4, 28, 296, 196}));
   EXPECT_EQ(Bounds(*two), Bounds(*one));
 }
 
@@ -197,7 +197,7 @@ TEST(FormDesign, PlacesEveryControlInTabOrderAndASizeableFormKeepsItsSize) {
   EXPECT_EQ(Bounds(*form.CancelBtn), (TRect{228, 228, 308, 256}));
   EXPECT_EQ(form.CancelBtn->Anchors(), kCorner);
   EXPECT_FALSE(form.NameLbl->AutoSize());
-  EXPECT_EQ(form.ItemsLbx->ItemHeight(), ui::LineHeightOf(form.ItemsLbx->Font()));
+  EXPECT_EQ(form.ItemsLbx->ItemHeight(), 18);  // one line of its 11-pixel font
   const std::vector<ui::TWinControl*> order = {form.NameEdt,  form.KindCmb, form.ActiveCkb,
                                                form.ItemsLbx, form.OkBtn,   form.CancelBtn};
   ui::TWinControl* at = nullptr;
@@ -304,21 +304,30 @@ TEST(FormDesign, ADesignTextReadsAsItsTableAndABadLineIsRefusedByNumber) {
   }
 }
 
+// Above first, then left to right among controls side by side; a tall list on the left
+// reads before the buttons stacked beside it.
 TEST(ReadingOrder, AboveFirstThenLeftToRightAmongControlsSideBySide) {
-  const TRect edit{80, 12, 300, 36};
-  EXPECT_TRUE(ui::ReadsBefore(edit, {12, 40, 100, 64}));  // the next row
-  EXPECT_FALSE(ui::ReadsBefore({12, 40, 100, 64}, edit));
-  EXPECT_TRUE(ui::ReadsBefore({12, 12, 70, 30}, edit));     // beside, to the left
-  EXPECT_FALSE(ui::ReadsBefore({310, 20, 380, 48}, edit));  // beside, to the right
-  // A tall list on the left reads before the buttons stacked beside it.
-  const TRect list{12, 12, 200, 300};
-  EXPECT_TRUE(ui::ReadsBefore(list, {210, 200, 290, 228}));
-  EXPECT_FALSE(ui::ReadsBefore({210, 200, 290, 228}, list));
+  const TRect edit{80, 12, 300, 36}, next{12, 40, 100, 64}, list{12, 12, 200, 300};
+  const TRect left{12, 12, 70, 30}, right{310, 20, 380, 48}, button{210, 200, 290, 228};
+  EXPECT_TRUE(ui::ReadsBefore(edit, next));
+  EXPECT_FALSE(ui::ReadsBefore(next, edit));
+  EXPECT_TRUE(ui::ReadsBefore(left, edit));
+  EXPECT_FALSE(ui::ReadsBefore(right, edit));
+  EXPECT_TRUE(ui::ReadsBefore(list, button));
+  EXPECT_FALSE(ui::ReadsBefore(button, list));
 }
 
 class LayoutCheckTest : public ::testing::Test {
  protected:
   std::vector<std::string> Check(const ui::TForm& form) { return ui::CheckLayout(form, platform_); }
+  // The designed form with a list view placed over its list box.
+  ui::TListView* AddList(TDesignFrm& form) {
+    auto* lsv = ui::Create<ui::TListView>(&form, &form, "FolderLsv");
+    std::vector<ui::TPlacement> places(std::begin(kPlaces), std::end(kPlaces));
+    places.insert(places.begin() + 6, {"FolderLsv", 12, 136, 296, 80});
+    ui::ApplyDesign(form, {320, 268, ui::bsDialog, places});
+    return lsv;
+  }
   ui::HeadlessPlatform platform_;
 };
 
@@ -388,11 +397,7 @@ TEST_F(LayoutCheckTest, EachFaultIsNamed) {
 
 TEST_F(LayoutCheckTest, ListColumnTitlesAndHiddenControls) {
   TDesignFrm form;
-  auto* lsv = ui::Create<ui::TListView>(&form, &form, "FolderLsv");
-  lsv->SetColumns({{"Id", 40}, {"Business No.", 50}});
-  std::vector<ui::TPlacement> places(std::begin(kPlaces), std::end(kPlaces));
-  places.insert(places.begin() + 6, {"FolderLsv", 12, 136, 296, 80});
-  ui::ApplyDesign(form, {320, 268, ui::bsDialog, places});
+  AddList(form)->SetColumns({{"Id", 40}, {"Business No.", 50}});
   // The list covers the list box: both faults show while both are visible.
   std::vector<std::string> problems = Check(form);
   EXPECT_EQ(problems.size(), 2u) << testing::PrintToString(problems);
@@ -406,10 +411,7 @@ TEST_F(LayoutCheckTest, ListColumnTitlesAndHiddenControls) {
 // room is cut: both are named; the same texts with room enough pass.
 TEST_F(LayoutCheckTest, ListColumnsWithinTheListAndCellsAndItemsThatFit) {
   TDesignFrm form;
-  auto* lsv = ui::Create<ui::TListView>(&form, &form, "FolderLsv");
-  std::vector<ui::TPlacement> places(std::begin(kPlaces), std::end(kPlaces));
-  places.insert(places.begin() + 6, {"FolderLsv", 12, 136, 296, 80});
-  ui::ApplyDesign(form, {320, 268, ui::bsDialog, places});
+  ui::TListView* lsv = AddList(form);
   form.ItemsLbx->SetVisible(false);
   lsv->SetColumns({{"Id", 60}, {"Bank", 150}, {"Status", 60}});
   lsv->AddItem("17", {"LOTUS SAVINGS", "OK"});
