@@ -1,6 +1,6 @@
 // The kind dispatch of the model: every kind reaches the Visit of its own class, from a
-// component and from a const one, and a kind a visitor does not name reaches the Visit
-// of its nearest base, in a visitor class and in VisitKind alike.
+// component and from a const one, and has that class's name, and a kind a visitor does not name
+// reaches the Visit of its nearest base, in a visitor class and in VisitKind alike.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -83,6 +83,8 @@ TEST(ControlVisitor, EveryKindIsVisitedAsItself) {
     std::as_const(*component).Accept(constNamer);
     EXPECT_EQ(namer.seen, kind) << component->Name;
     EXPECT_EQ(constNamer.seen, kind) << component->Name;
+    // The platform's own class names; the file name edit's spells "name" in lower case.
+    EXPECT_EQ(component->ClassName(), kind == "TFileNameEdit" ? "TFilenameEdit" : kind);
     covered.insert(namer.seen);
   }
   EXPECT_EQ(covered, kKinds) << "a kind of the table left out of this test";

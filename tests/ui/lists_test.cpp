@@ -1,4 +1,4 @@
-// Tree outlines, list-box drag and drop, and list views.
+// Tree keys, list-box drag and drop, and list views.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,52 +11,6 @@ namespace {
 
 using namespace ui;
 using Strings = std::vector<std::string>;
-
-// Node texts with their levels in tree order, as "level:text".
-Strings Outline(const TTreeView& tree) {
-  Strings out;
-  for (TTreeNode* node : tree.Nodes()) {
-    out.push_back(std::to_string(node->Level()) + ":" + node->Text());
-  }
-  return out;
-}
-
-TEST(TreeOutline, IndentationDecidesTheLevel) {
-  struct {
-    const char* outline;
-    Strings nodes;
-  } cases[] = {
-      {"1:A\n\t11:B\n\t12:C\n2:D", {"0:1:A", "1:11:B", "1:12:C", "0:2:D"}},
-      {"a\r\n b\r\n  c\r\n d\r\ne\r\n", {"0:a", "1:b", "2:c", "1:d", "0:e"}},
-      {"a\n\tb\n\t\tc\nd", {"0:a", "1:b", "2:c", "0:d"}},  // climbing two levels at once
-      {"a\n\n\t\nb", {"0:a", "0:b"}},                      // empty lines are skipped
-      {"\ta\n\tb", {"0:a", "0:b"}},                        // a first line one level in
-      {"", {}},
-  };
-  for (const auto& c : cases) {
-    TTreeView tree(nullptr, "Trv");
-    tree.LoadOutline(c.outline);
-    EXPECT_EQ(Outline(tree), c.nodes) << c.outline;
-  }
-  TTreeView tree(nullptr, "Trv");
-  tree.LoadOutline("a\n\tb\n\tc");
-  EXPECT_EQ(tree.Node(2)->Parent(), tree.Node(0));
-  EXPECT_EQ(tree.TopNodes().size(), 1u);
-}
-
-TEST(TreeOutline, ALineTwoLevelsTooDeepStopsTheLoadAndKeepsTheTree) {
-  TTreeView tree(nullptr, "Trv");
-  tree.LoadOutline("old\n\tkept");
-  tree.SetSelected(tree.Node(1));
-  try {
-    tree.LoadOutline("a\n\tb\n\t\t\tdeep");
-    FAIL() << "no error";
-  } catch (const EOutlineError& e) {
-    EXPECT_STREQ(e.what(), "Invalid level (3) for item \"deep\"");
-  }
-  EXPECT_EQ(Outline(tree), (Strings{"0:old", "1:kept"}));
-  EXPECT_EQ(tree.Selected(), tree.Node(1));
-}
 
 // The tree's keys walk the nodes the operator sees, open and close them, and each move
 // is the operator's selection (Click).

@@ -26,24 +26,7 @@ using ui::PrintOp;
 using ui::PrintOpKind;
 
 PrintOp TextOp(int x, int y, int size, const std::string& text) {
-  PrintOp op;
-  op.Kind = PrintOpKind::Text;
-  op.X1 = x;
-  op.Y1 = y;
-  op.FontName = "Arial";
-  op.FontSize = size;
-  op.Text = text;
-  return op;
-}
-
-PrintOp LineOp(int x1, int y, int x2) {
-  PrintOp op;
-  op.Kind = PrintOpKind::Line;
-  op.X1 = x1;
-  op.Y1 = y;
-  op.X2 = x2;
-  op.Y2 = y;
-  return op;
+  return {PrintOpKind::Text, x, y, 0, 0, "Arial", size, text};
 }
 
 // Three pages at 600 pixels per inch; the second is blank, as a printer's empty page is.
@@ -51,7 +34,8 @@ PrintJob ThreePageJob() {
   PrintJob job;
   job.Title = Gbk("用户档案及权限报告");
   job.Pages.resize(3);
-  job.Pages[0].Ops = {TextOp(2031, 375, 14, Gbk("用户档案及权限报告")), LineOp(406, 912, 4469),
+  job.Pages[0].Ops = {TextOp(2031, 375, 14, Gbk("用户档案及权限报告")),
+                      PrintOp{PrintOpKind::Line, 406, 912, 4469, 912, "", 0, ""},
                       TextOp(406, 963, 12, Gbk("客户名称：演示"))};
   job.Pages[2].Ops = {TextOp(3531, 963, 12, Gbk("第3页/共3页"))};
   return job;

@@ -30,6 +30,8 @@ TEST(TreeLoad, LineEndsAndIndentation) {
     const char* outline;
     Strings shape;
   } cases[] = {
+      {"1:A\n\t11:B\n\t12:C\n2:D", {"0:->1:A", "1:1:A>11:B", "1:1:A>12:C", "0:->2:D"}},
+      {"a\r\n b\r\n  c\r\n d\r\ne\r\n", {"0:->a", "1:a>b", "2:b>c", "1:a>d", "0:->e"}},
       {"a\r\tb\r\tc", {"0:->a", "1:a>b", "1:a>c"}},            // CR alone ends a line
       {"a\n\r\tb\r\r\n\n\tc\n", {"0:->a", "1:a>b", "1:a>c"}},  // runs of ends skipped
       {"a\n \t \nb", {"0:->a", "0:->b"}},                      // blank-only lines too
@@ -38,6 +40,7 @@ TEST(TreeLoad, LineEndsAndIndentation) {
       {"\ta\n\t\tb\n\tc", {"0:->a", "1:a>b", "0:->c"}},        // a first line indented
       {"a\n\tb\n\t\tc\n\t\t\td\n\te\nf", {"0:->a", "1:a>b", "2:b>c", "3:c>d", "1:a>e", "0:->f"}},
       {"\r\n\r\n", {}},
+      {"", {}},
   };
   for (const auto& c : cases) {
     TTreeView tree(nullptr, "Trv");
