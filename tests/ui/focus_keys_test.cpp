@@ -16,24 +16,30 @@ class FocusKeysTest : public HeadlessTest {
   TSampleFrm form;
 };
 
+// Showing the form focuses its active control, or the first in tab order; a focus that
+// OnShow places is entered once.
 TEST_F(FocusKeysTest, ShowingTheFormFocusesTheActiveControlOrTheFirstInTabOrder) {
-  form.BeginModal();
-  EXPECT_EQ(form.ActiveControl(), form.NameEdt);
-  EXPECT_EQ(form.Log, (Strings{"NameEdt.enter"}));
-
-  TSampleFrm second;
-  second.SetActiveControl(second.CityEdt);  // before showing: no events yet
-  EXPECT_TRUE(second.Log.empty());
-  second.BeginModal();
-  EXPECT_EQ(second.Log, (Strings{"InfoGrp.enter", "CityEdt.enter"}));
-}
-
-TEST_F(FocusKeysTest, FocusPlacedByOnShowIsEnteredOnce) {
-  form.SetActiveControl(form.NoteMmo);
-  form.OnShow = [&](TComponent*) { form.CityEdt->SetFocus(); };
-  form.BeginModal();
-  EXPECT_EQ(form.ActiveControl(), form.CityEdt);
-  EXPECT_EQ(form.Log, (Strings{"InfoGrp.enter", "CityEdt.enter"}));
+  const struct {
+    const char* active;  // set before showing, or nullptr
+    const char* onShow;  // focused by OnShow, or nullptr
+    const char* focused;
+    Strings log;
+  } cases[] = {{nullptr, nullptr, "NameEdt", {"NameEdt.enter"}},
+               {"CityEdt", nullptr, "CityEdt", {"InfoGrp.enter", "CityEdt.enter"}},
+               {"NoteMmo", "CityEdt", "CityEdt", {"InfoGrp.enter", "CityEdt.enter"}}};
+  for (const auto& c : cases) {
+    TSampleFrm f;
+    if (c.active) {
+      f.SetActiveControl(FindAs<TWinControl>(f, c.active));
+    }
+    if (c.onShow) {
+      f.OnShow = [&](TComponent*) { FindAs<TWinControl>(f, c.onShow)->SetFocus(); };
+    }
+    EXPECT_TRUE(f.Log.empty());  // before showing: no events yet
+    f.BeginModal();
+    EXPECT_EQ(f.ActiveControl()->Name, c.focused);
+    EXPECT_EQ(f.Log, c.log) << c.focused;
+  }
 }
 
 TEST_F(FocusKeysTest, ExitAndEnterRunThroughTheContainersTheFocusCrosses) {
@@ -105,41 +111,37 @@ TEST_F(FocusKeysTest, ArrowKeyHandlerMovesTheFocusAndConsumesTheKey) {
                      "NameEdt.enter", "NameEdt.exit", "NoteMmo.enter", "NoteMmo.keyup 13"}));
 }
 
-struct DialogKeyCase {
-  const char* name;
-  std::uint16_t key;
-  bool defaultEnabled, cancelEnabled;
-  Strings log;
-  int modalResult;
-};
-
+// Enter and Escape go to the default and cancel buttons first, and Enter on a focused
+// button clicks that button; Escape without a cancel button closes as the close box does.
 TEST_F(FocusKeysTest, EnterAndEscapeGoToTheDefaultAndCancelButtonsFirst) {
-  const DialogKeyCase cases[] = {
-      {"enter clicks default", vk::Return, true, true, {"UpdateBtn.click"}, mrNone},
-      {"escape clicks cancel", vk::Escape, true, true, {"CancelBtn.click"}, mrCancel},
-      {"enter without default",
-       vk::Return,
-       false,
-       true,
-       {"NameEdt.keydown 13", "NameEdt.keypress 13", "NameEdt.keyup 13"},
-       mrNone},
-      {"escape without cancel",
-       vk::Escape,
-       true,
-       false,
-       {"NameEdt.keydown 27", "NameEdt.keypress 27", "NameEdt.keyup 27"},
-       mrCancel},  // as the close box: the close query decides
+  struct Case {
+    std::uint16_t key;
+    bool defaultEnabled, cancelShown, onCancelBtn;
+    Strings log;
+    int modalResult;
   };
+  const Strings enter{"NameEdt.keydown 13", "NameEdt.keypress 13", "NameEdt.keyup 13"};
+  const Strings escape{"NameEdt.keydown 27", "NameEdt.keypress 27", "NameEdt.keyup 27"};
+  const Case cases[] = {{vk::Return, true, true, false, {"UpdateBtn.click"}, mrNone},
+                        {vk::Escape, true, true, false, {"CancelBtn.click"}, mrCancel},
+                        {vk::Return, false, true, false, enter, mrNone},
+                        {vk::Escape, true, false, false, escape, mrCancel},
+                        {vk::Return, true, true, true, {"CancelBtn.click"}, mrCancel}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.key << (c.defaultEnabled ? " default" : "")
+                                    << (c.cancelShown ? " cancel" : "")
+                                    << (c.onCancelBtn ? " on the cancel button" : ""));
     TSampleFrm f;
     f.BeginModal();
     f.UpdateBtn->SetEnabled(c.defaultEnabled);
-    f.CancelBtn->SetVisible(c.cancelEnabled);
+    f.CancelBtn->SetVisible(c.cancelShown);
+    TWinControl* target = c.onCancelBtn ? static_cast<TWinControl*>(f.CancelBtn) : f.NameEdt;
+    FocusByOperator(*target);
     f.Log.clear();
-    PressKey(*f.NameEdt, c.key);
-    EXPECT_EQ(f.Log, c.log) << c.name;
-    EXPECT_EQ(f.ModalResult(), c.modalResult) << c.name;
-    EXPECT_EQ(f.NameEdt->Text(), "") << c.name;
+    PressKey(*target, c.key);
+    EXPECT_EQ(f.Log, c.log);
+    EXPECT_EQ(f.ModalResult(), c.modalResult);
+    EXPECT_EQ(f.NameEdt->Text(), "");
   }
 }
 
@@ -191,15 +193,6 @@ TEST_F(FocusKeysTest, ArrowsMoveAndCheckWithinARadioGroup) {
   PressKey(*rmb, vk::Up);
   EXPECT_TRUE(other->Checked());
   EXPECT_EQ(clicks, 4);
-}
-
-TEST_F(FocusKeysTest, EnterOnAFocusedButtonClicksThatButton) {
-  form.BeginModal();
-  FocusByOperator(*form.CancelBtn);
-  form.Log.clear();
-  PressKey(*form.CancelBtn, vk::Return);
-  EXPECT_EQ(form.Log, (Strings{"CancelBtn.click"}));
-  EXPECT_EQ(form.ModalResult(), mrCancel);
 }
 
 TEST_F(FocusKeysTest, KeyPreviewLetsTheFormSeeKeysFirst) {

@@ -74,28 +74,14 @@ TEST(TreeLoad, ALineTwoLevelsDeeperThanTheOneBeforeIsRefused) {
   }
 }
 
-// A large outline keeps every node, in order, under the right parent; loading again
-// replaces the tree and drops the selection.
-TEST(TreeLoad, ALargeOutlineKeepsItsOrder) {
-  std::string outline;
-  Strings expected;
-  for (int top = 1; top <= 300; ++top) {
-    const std::string name = std::to_string(top) + ":Group";
-    outline += name + "\r\n";
-    expected.push_back("0:->" + name);
-    for (int child = 1; child <= 20; ++child) {
-      const std::string text = std::to_string(top * 1000 + child) + ":Function";
-      outline += "\t" + text + "\r\n";
-      expected.push_back("1:" + name + ">");
-      expected.back() += text;
-    }
-  }
+// Loading again replaces the tree and drops the selection.
+TEST(TreeLoad, ALoadReplacesTheTreeAndItsSelection) {
   TTreeView tree(nullptr, "Trv");
   tree.LoadOutline("old");
   tree.SetSelected(tree.Node(0));
-  tree.LoadOutline(outline);
-  EXPECT_EQ(Shape(tree), expected);
-  EXPECT_EQ(tree.TopNodes().size(), 300u);
+  tree.LoadOutline("1:Group\r\n\t1001:Function\r\n2:Group\r\n");
+  EXPECT_EQ(Shape(tree), (Strings{"0:->1:Group", "1:1:Group>1001:Function", "0:->2:Group"}));
+  EXPECT_EQ(tree.TopNodes().size(), 2u);
   EXPECT_EQ(tree.Selected(), nullptr);
 }
 
