@@ -145,7 +145,7 @@ TEST_F(EditingTest, MaximumLengthStopsTypingAndCutsPastesBeforeACharacter) {
   EXPECT_EQ(form.NameEdt->Text(), "0123456789");
 }
 
-TEST_F(EditingTest, PasteIsOneKeyPressAndOneChange) {
+TEST_F(EditingTest, PasteIsOneKeyPressAndOneChangeAndItsLineBreaksFollowTheEdit) {
   form.NameEdt->SetText("ad");
   form.NameEdt->SetSelStart(1);
   form.Log.clear();
@@ -154,9 +154,8 @@ TEST_F(EditingTest, PasteIsOneKeyPressAndOneChange) {
   EXPECT_EQ(form.NameEdt->SelStart(), 3);
   EXPECT_EQ(form.Log, (Strings{"NameEdt.keydown 86", "NameEdt.keypress 22", "NameEdt.change",
                                "NameEdt.keyup 86"}));
-}
-
-TEST_F(EditingTest, PastedLineBreaksFollowTheKindOfEdit) {
+  // Line breaks follow the kind of edit.
+  form.NameEdt->SetText("");
   PasteText(*form.NameEdt, "one\r\ntwo");
   EXPECT_EQ(form.NameEdt->Text(), "one");
   PasteText(*form.NoteMmo, "one\ntwo\rthree");
@@ -233,29 +232,25 @@ TEST_F(EditingTest, EnterInAMemoThatWantsReturnsBreaksTheLine) {
   EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "UpdateBtn.click"), 1);
 }
 
+// The edit's text is "a中b" from caret 1, the memo's "abcd\r\nxy\r\nlast" from caret 3.
 TEST_F(EditingTest, CaretKeysMoveOverWholeCharactersAndLines) {
   form.NameEdt->SetText(Gbk("a中b"));
   form.NameEdt->SetSelStart(1);
-  PressKey(*form.NameEdt, vk::Right);
-  EXPECT_EQ(form.NameEdt->SelStart(), 3);
-  PressKey(*form.NameEdt, vk::Left);
-  PressKey(*form.NameEdt, vk::Left);
-  EXPECT_EQ(form.NameEdt->SelStart(), 0);
-  PressKey(*form.NameEdt, vk::End);
-  EXPECT_EQ(form.NameEdt->SelStart(), 4);
-
   form.NoteMmo->SetText("abcd\r\nxy\r\nlast");
   form.NoteMmo->SetSelStart(3);
-  PressKey(*form.NoteMmo, vk::Down);  // column 3 is beyond "xy": end of that line
-  EXPECT_EQ(form.NoteMmo->SelStart(), 8);
-  PressKey(*form.NoteMmo, vk::Down);
-  EXPECT_EQ(form.NoteMmo->SelStart(), 12);
-  PressKey(*form.NoteMmo, vk::Down);  // already on the last line
-  EXPECT_EQ(form.NoteMmo->SelStart(), 12);
-  PressKey(*form.NoteMmo, vk::Home);
-  EXPECT_EQ(form.NoteMmo->SelStart(), 10);
-  PressKey(*form.NoteMmo, vk::Up);
-  EXPECT_EQ(form.NoteMmo->SelStart(), 6);
+  const struct {
+    bool memo;
+    std::uint16_t key;
+    int caret;
+  } steps[] = {{false, vk::Right, 3}, {false, vk::Left, 1}, {false, vk::Left, 0},
+               {false, vk::End, 4},   {true, vk::Down, 8},   // column 3 is beyond "xy"
+               {true, vk::Down, 12},  {true, vk::Down, 12},  // already on the last line
+               {true, vk::Home, 10},  {true, vk::Up, 6}};
+  for (const auto& step : steps) {
+    TCustomEdit& edit = step.memo ? static_cast<TCustomEdit&>(*form.NoteMmo) : *form.NameEdt;
+    PressKey(edit, step.key);
+    EXPECT_EQ(edit.SelStart(), step.caret) << edit.Name << " key " << step.key;
+  }
 }
 
 // Shift with the caret keys selects from where the selection was anchored, over whole
