@@ -215,81 +215,45 @@ TEST_F(ScriptTest, PrintWriterNamesTheFileAndCancelledPrintDrawsNothing) {
   EXPECT_EQ(platform_->PrintJobs().size(), 1u);
 }
 
-// How a run ends: a refused close keeps the form for the lines after it, a script that
-// ends closes the form without its close query, a button's modal result closes it, an
-// exception is shown and the form stays, a nested form takes the lines until it closes.
-TEST(ScriptFlow, TheFormsCloseAsTheScriptAndTheirButtonsSay) {
-  struct Case {
-    const char* script;
-    bool allowClose;
-    int updateResult;  // of UpdateBtn, which Enter clicks
-    int result;
-    Strings tail;  // the transcript after the open line
-    int closeQueries;
-    const char* name;    // NameEdt's text at the end
-    const char* logged;  // an entry the form's log holds
-  };
-  const Case cases[] = {
-      {"type NameEdt a\n# the end\n",
-       false,
-       mrNone,
-       mrCancel,
-       {"script-end TScriptFrm", "close TScriptFrm cancel"},
-       0,
-       "a",
-       "NameEdt.change"},
-      {"click CancelBtn\nexpect NameEdt text \"\"\ntype NameEdt z\nclose\n",
-       false,
-       mrNone,
-       mrCancel,
-       {"script-end TScriptFrm", "close TScriptFrm cancel"},
-       2,
-       "z",
-       "CancelBtn.click"},
-      {"type NameEdt abc\nkey NameEdt Enter\nclick InfoBtn\n",
-       true,
-       mrOk,
-       mrOk,
-       {"close TScriptFrm ok"},
-       1,
-       "abc",
-       "UpdateBtn.click"},
-      {"click ThrowBtn\ntype NameEdt ok\nexpect NameEdt text ok\n",
-       true,
-       mrNone,
-       mrCancel,
-       {R"(message ok error "ManageEdit" "broken" -> ok)", "script-end TScriptFrm",
-        "close TScriptFrm cancel"},
-       0,
-       "ok",
-       "NameEdt.change"},
-      {"click NestBtn\ntype NameEdt inner\nclose\nexpect NameEdt text \"\"\nclick NestBtn\n",
-       true,
-       mrNone,
-       mrCancel,
-       {R"(open TSampleFrm "样例")", "close TSampleFrm cancel", R"(open TSampleFrm "样例")",
-        "script-end TSampleFrm", "close TSampleFrm cancel", "script-end TScriptFrm",
-        "close TScriptFrm cancel"},
-       0,
-       "",
-       "inner 2 inner"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.script);
-    const ScopedHeadless p;
-    TScriptFrm form;
-    form.AllowClose = c.allowClose;
-    form.UpdateBtn->SetModalResult(c.updateResult);
-    p->RunScript(c.script);
-    EXPECT_EQ(form.ShowModal(), c.result);
-    Strings expected{R"(open TScriptFrm "样例")"};
-    expected.insert(expected.end(), c.tail.begin(), c.tail.end());
-    EXPECT_EQ(p->Transcript(), expected);
-    EXPECT_FALSE(p->Failed());
-    EXPECT_EQ(Count(form.Log, "closequery"), c.closeQueries);
-    EXPECT_EQ(form.NameEdt->Text(), c.name);
-    EXPECT_GT(Count(form.Log, c.logged), 0);
-  }
+TEST_F(ScriptTest, ScriptEndingWithTheFormOpenClosesItWithoutTheCloseQuery) {
+  form.AllowClose = false;
+  EXPECT_EQ(Run("type NameEdt a\n# the end\n"), mrCancel);
+  EXPECT_EQ(Transcript(), (Strings{R"(open TScriptFrm "样例")", "script-end TScriptFrm",
+                                   "close TScriptFrm cancel"}));
+  EXPECT_FALSE(Logged("closequery"));
+  EXPECT_FALSE(platform_->Failed());
+}
+
+TEST_F(ScriptTest, RefusedCloseKeepsTheFormOpenForTheNextLines) {
+  form.AllowClose = false;
+  Run("click CancelBtn\nexpect NameEdt text \"\"\ntype NameEdt z\nclose\n");
+  EXPECT_EQ(Count(form.Log, "closequery"), 2);
+  EXPECT_EQ(form.NameEdt->Text(), "z");
+  EXPECT_EQ(Transcript()[1], "script-end TScriptFrm");
+}
+
+TEST_F(ScriptTest, ButtonWithModalResultClosesWithIt) {
+  form.UpdateBtn->SetModalResult(mrOk);
+  EXPECT_EQ(Run("type NameEdt abc\nkey NameEdt Enter\nclick InfoBtn\n"), mrOk);
+  EXPECT_EQ(Transcript(), (Strings{R"(open TScriptFrm "样例")", "close TScriptFrm ok"}));
+  EXPECT_EQ(form.NameEdt->Text(), "abc");
+}
+
+TEST_F(ScriptTest, ExceptionInAHandlerIsShownAndTheFormStaysOpen) {
+  Run("click ThrowBtn\ntype NameEdt ok\nexpect NameEdt text ok\n");
+  EXPECT_EQ(Transcript(),
+            (Strings{R"(open TScriptFrm "样例")", R"(message ok error "ManageEdit" "broken" -> ok)",
+                     "script-end TScriptFrm", "close TScriptFrm cancel"}));
+  EXPECT_FALSE(platform_->Failed());
+}
+
+TEST_F(ScriptTest, NestedFormTakesTheFollowingLinesUntilItCloses) {
+  Run("click NestBtn\ntype NameEdt inner\nclose\nexpect NameEdt text \"\"\nclick NestBtn\n");
+  EXPECT_EQ(Transcript(), (Strings{R"(open TScriptFrm "样例")", R"(open TSampleFrm "样例")",
+                                   "close TSampleFrm cancel", R"(open TSampleFrm "样例")",
+                                   "script-end TSampleFrm", "close TSampleFrm cancel",
+                                   "script-end TScriptFrm", "close TScriptFrm cancel"}));
+  EXPECT_TRUE(Logged("inner 2 inner"));
 }
 
 TEST(ScriptErrors, AreWrittenAndCloseTheFormsWithoutTheirCloseQuery) {
