@@ -60,11 +60,8 @@ TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
       Log.push_back(s->Name + ".keyup " + std::to_string(key));
     };
   }
-  NameEdt->OnChange = notify("change");
-  NoteMmo->OnChange = notify("change");
-  CityEdt->OnChange = notify("change");
-  StatusCmb->OnChange = notify("change");
-  KindCmb->OnChange = notify("change");
+  NameEdt->OnChange = NoteMmo->OnChange = CityEdt->OnChange = notify("change");
+  StatusCmb->OnChange = KindCmb->OnChange = notify("change");
   RightClb->OnClickCheck = notify("clickcheck");
   NewMit->OnClick = notify("click");
   OnCloseQuery = [this](TComponent*, bool& canClose) {

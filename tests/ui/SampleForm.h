@@ -1,5 +1,5 @@
-// A form with one control of each kind the dialogs use, whose handlers write what
-// they see into a log, and a fixture that runs it on a fresh headless platform.
+// A form with one control of each kind the dialogs use, whose handlers log what they
+// see, and a fixture that runs it on a fresh headless platform.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,8 +37,7 @@ class TSampleFrm : public ui::TForm {
 
   // "NameEdt.change", "CityEdt.exit", "InfoGrp.enter", "NameEdt.keydown 65", ...
   std::vector<std::string> Log;
-  // Answer of the close query.
-  bool AllowClose = true;
+  bool AllowClose = true;  // the close query's answer
 };
 
 // A fresh headless platform installed for a scope, and the previous one put back.
@@ -56,17 +55,14 @@ class ScopedHeadless {
   std::unique_ptr<ui::Platform> previous_;
 };
 
-// A fresh headless platform installed for each test.
 class HeadlessTest : public ::testing::Test {
  protected:
-  // The transcript lines so far.
   const std::vector<std::string>& Transcript() const { return platform_->Transcript(); }
 
   ScopedHeadless headless_;
   ui::HeadlessPlatform* platform_ = headless_.Get();
 };
 
-// GBK from a UTF-8 literal.
-std::string Gbk(const char* utf8);
+std::string Gbk(const char* utf8);  // from a UTF-8 literal
 
 }  // namespace ui_test

@@ -217,65 +217,52 @@ TEST(ChangeRecord, ASetterListsItsControlOnceAndADrainEmptiesTheList) {
   EXPECT_EQ(std::count(names.begin(), names.end(), "LateLbl"), 0);
 }
 
+// Changes a list by steps: "+2" inserts a row at 2, "-2" deletes row 2, "=2" sets row 2
+// to a new text, "K2" sets it to its own text "K2", "*" replaces all the items.
+void Apply(TListBox& list, const std::string& steps) {
+  int n = 0;
+  for (std::size_t i = 0; i < steps.size(); i += 3) {
+    const int row = steps[i + 1] - '0';
+    const std::string text = "N" + std::to_string(++n);
+    switch (steps[i]) {
+      case '+':
+        list.InsertItem(row, text);
+        break;
+      case '-':
+        list.DeleteItem(row);
+        break;
+      case '=':
+        list.SetItem(row, text);
+        break;
+      case 'K':
+        list.SetItem(row, std::string("K") + steps[i + 1]);
+        break;
+      default:
+        list.SetItems({text});
+    }
+  }
+}
+
 // Each case changes a shown list of five rows (K0..K4): the notices replay the change.
 TEST(ChangeRecord, RowNoticesSayWhichRowsCameWentOrChanged) {
-  const struct {
-    const char* what;
-    void (*change)(TListBox&);
-    Notices notices;
-  } cases[] = {
-      {"rows 2..3 inserted one by one",
-       [](TListBox& l) {
-         l.InsertItem(2, "a");
-         l.InsertItem(3, "b");
-       },
-       {{TRowNotice::Inserted, 2, 2}}},
-      {"rows 1 and 2 deleted at 1",
-       [](TListBox& l) {
-         l.DeleteItem(1);
-         l.DeleteItem(1);
-       },
-       {{TRowNotice::Removed, 1, 2}}},
-      {"rows 3 then 2 deleted",
-       [](TListBox& l) {
-         l.DeleteItem(3);
-         l.DeleteItem(2);
-       },
-       {{TRowNotice::Removed, 2, 2}}},
-      {"rows 2 then 1 changed",
-       [](TListBox& l) {
-         l.SetItem(2, "x");
-         l.SetItem(1, "y");
-       },
-       {{TRowNotice::Changed, 1, 2}}},
-      {"an item set to its own text", [](TListBox& l) { l.SetItem(1, "K1"); }, {}},
-      {"a row inserted and deleted again",
-       [](TListBox& l) {
-         l.InsertItem(1, "n");
-         l.DeleteItem(1);
-       },
-       {}},
-      {"a row removed after one was inserted elsewhere",
-       [](TListBox& l) {
-         l.InsertItem(0, "n");
-         l.DeleteItem(4);
-       },
-       {{TRowNotice::Inserted, 0, 1}, {TRowNotice::Removed, 4, 1}}},
-      {"the items replaced", [](TListBox& l) { l.SetItems({"a"}); }, {TRowNotice{}}},
-      {"more notices than a view gains from",
-       [](TListBox& l) {
-         for (int i = 0; i < 20; ++i) {
-           l.SetItem(i % 2 == 0 ? 0 : 4, std::to_string(i));
-         }
-       },
-       {TRowNotice{}}},
+  const std::pair<std::string, Notices> cases[] = {
+      {"+2 +3", {{TRowNotice::Inserted, 2, 2}}},
+      {"-1 -1", {{TRowNotice::Removed, 1, 2}}},
+      {"-3 -2", {{TRowNotice::Removed, 2, 2}}},
+      {"=2 =1", {{TRowNotice::Changed, 1, 2}}},
+      {"K1", {}},
+      {"+1 -1", {}},
+      {"+0 -4", {{TRowNotice::Inserted, 0, 1}, {TRowNotice::Removed, 4, 1}}},
+      {"*0", {TRowNotice{}}},
+      // More notices than a view gains from.
+      {"=0 =4 =0 =4 =0 =4 =0 =4 =0 =4 =0 =4 =0 =4 =0 =4 =0 =4 =0 =4", {TRowNotice{}}},
   };
-  for (const auto& c : cases) {
+  for (const auto& [steps, notices] : cases) {
     TSampleFrm form;
     form.OrderLbx->SetItems({"K0", "K1", "K2", "K3", "K4"});
     Drain(form);
-    c.change(*form.OrderLbx);
-    EXPECT_EQ(form.OrderLbx->Changes().Rows(), c.notices) << c.what;
+    Apply(*form.OrderLbx, steps);
+    EXPECT_EQ(form.OrderLbx->Changes().Rows(), notices) << steps;
   }
 }
 

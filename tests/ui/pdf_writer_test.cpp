@@ -1,7 +1,5 @@
 // Print jobs written as PDF files: one page per recorded page, Chinese text a viewer can
 // read, fresh names that never replace anything, failures that leave nothing behind.
-// (tavro-shell printing into TAVRO_UI_PRINT_DIR is run end to end with the user report's
-// example in tests/admin.)
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -75,7 +73,6 @@ TEST_F(PdfWriterTest, EveryRecordedPageBecomesAPageAViewerReads) {
   EXPECT_NE(pages[0].find("客户名称：演示"), std::string::npos) << pages[0];
   EXPECT_EQ(pages[1].find_first_not_of(" \n"), std::string::npos) << pages[1];
   EXPECT_NE(pages[2].find("第3页/共3页"), std::string::npos) << pages[2];
-  EXPECT_EQ(pages[0].find("第3页"), std::string::npos);
 }
 
 TEST_F(PdfWriterTest, AFreshNameNeverReplacesAFileOrFollowsALink) {
