@@ -64,6 +64,24 @@ TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
   StatusCmb->OnChange = KindCmb->OnChange = notify("change");
   RightClb->OnClickCheck = notify("clickcheck");
   NewMit->OnClick = notify("click");
+  // The account order dialog's rules: the left button on an item starts a drag, a drop
+  // on an item swaps it with the selected one.
+  OrderLbx->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int x, int y) {
+    if (b == mbLeft && OrderLbx->ItemAtPos(x, y) >= 0) {
+      OrderLbx->BeginDrag(false);
+    }
+  };
+  OrderLbx->OnDragOver = [](TComponent*, TComponent*, int, int, TDragState, bool& accept) {
+    accept = true;
+  };
+  OrderLbx->OnDragDrop = [this](TComponent*, TComponent*, int x, int y) {
+    const int to = OrderLbx->ItemAtPos(x, y);
+    const int from = OrderLbx->ItemIndex();
+    if (to >= 0 && from >= 0) {
+      OrderLbx->ExchangeItems(from, to);
+      OrderLbx->SetItemIndex(to);
+    }
+  };
   OnCloseQuery = [this](TComponent*, bool& canClose) {
     Log.push_back("closequery");
     canClose = AllowClose;

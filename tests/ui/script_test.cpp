@@ -21,8 +21,8 @@ using namespace ui;
 using Strings = std::vector<std::string>;
 using tavro_test::ReadFile;
 
-// The sample form with buttons that raise each kind of box, a nested form, printing,
-// an exception, and the account order dialog's drag rules on its list box.
+// The sample form with buttons that raise each kind of box, a nested form, printing and
+// an exception.
 class TScriptFrm : public TSampleFrm {
  public:
   TScriptFrm() {
@@ -77,23 +77,6 @@ class TScriptFrm : public TSampleFrm {
     FolderLsv->AddItem("r0", {"a"});
     FolderLsv->AddItem("r1", {"b"});
     FolderLsv->OnDblClick = [this](TComponent*) { Log.push_back("FolderLsv.dblclick"); };
-
-    OrderLbx->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int x, int y) {
-      if (b == mbLeft && OrderLbx->ItemAtPos(x, y) >= 0) {
-        OrderLbx->BeginDrag(false);
-      }
-    };
-    OrderLbx->OnDragOver = [](TComponent*, TComponent*, int, int, TDragState, bool& accept) {
-      accept = true;
-    };
-    OrderLbx->OnDragDrop = [this](TComponent*, TComponent*, int x, int y) {
-      int to = OrderLbx->ItemAtPos(x, y), from = OrderLbx->ItemIndex();
-      if (to < 0 || from < 0) {
-        return;
-      }
-      OrderLbx->ExchangeItems(from, to);
-      OrderLbx->SetItemIndex(to);
-    };
   }
   const char* ClassName() const override { return "TScriptFrm"; }
   TPrintDialog* PrintDialog1;
