@@ -85,22 +85,6 @@ TEST_F(FocusKeysTest, TabFollowsTabOrderSkippingWhatCannotTakeTheFocus) {
   EXPECT_EQ(form.ActiveControl(), form.NoteMmo);
 }
 
-TEST_F(FocusKeysTest, ArrowKeyHandlerMovesTheFocusAndConsumesTheKey) {
-  form.NameEdt->OnKeyDown = [&](TComponent*, std::uint16_t& key, TShiftState) {
-    if (key == vk::Down || key == vk::Return) {
-      form.SelectNext(form.NameEdt, true);
-      key = 0;
-    }
-  };
-  form.UpdateBtn->SetEnabled(false);  // no default button: Enter reaches the edit
-  PressKey(*form.NameEdt, vk::Down);
-  EXPECT_EQ(form.ActiveControl(), form.NoteMmo);
-  FocusByOperator(*form.NameEdt);
-  PressKey(*form.NameEdt, vk::Return);
-  EXPECT_EQ(form.ActiveControl(), form.NoteMmo);
-  EXPECT_EQ(form.NoteMmo->Text(), "");
-}
-
 // Enter and Escape go to the default and cancel buttons first, Enter on a focused button
 // clicks it; Escape without a cancel button closes as the close box does, unless a
 // handler takes the key or its character.

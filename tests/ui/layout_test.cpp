@@ -202,6 +202,17 @@ TEST(FormDesign, PlacesEveryControlInTabOrderAndASizeableFormKeepsItsSize) {
   EXPECT_EQ(Bounds(*form.CancelBtn), (TRect{228, 228, 308, 256}));
 }
 
+// Runs apply, which must throw a logic error that names why.
+template <class F>
+void ExpectRefused(F apply, const std::string& why) {
+  try {
+    apply();
+    ADD_FAILURE() << "accepted: " << why;
+  } catch (const std::logic_error& e) {
+    EXPECT_NE(std::string(e.what()).find(why), std::string::npos) << e.what();
+  }
+}
+
 TEST(FormDesign, ATableThatDisagreesWithTheFormIsRefused) {
   struct Case {
     std::vector<ui::TPlacement> places;
@@ -230,12 +241,7 @@ TEST(FormDesign, ATableThatDisagreesWithTheFormIsRefused) {
   };
   for (const Case& c : cases) {
     TDesignFrm form;
-    try {
-      ui::ApplyDesign(form, {320, 268, ui::bsDialog, c.places});
-      ADD_FAILURE() << "accepted: " << c.why;
-    } catch (const std::logic_error& e) {
-      EXPECT_NE(std::string(e.what()).find(c.why), std::string::npos) << e.what();
-    }
+    ExpectRefused([&] { ui::ApplyDesign(form, {320, 268, ui::bsDialog, c.places}); }, c.why);
   }
 }
 
@@ -278,12 +284,7 @@ TEST(FormDesign, ADesignTextReadsAsItsTableAndABadLineIsRefusedByNumber) {
       {"# nothing but a comment\n", "no form row"},
   };
   for (const auto& c : cases) {
-    try {
-      const ui::TDesignText bad(c.text);
-      ADD_FAILURE() << "accepted: " << c.text;
-    } catch (const std::logic_error& e) {
-      EXPECT_NE(std::string(e.what()).find(c.why), std::string::npos) << e.what();
-    }
+    ExpectRefused([&] { const ui::TDesignText bad(c.text); }, c.why);
   }
 }
 
