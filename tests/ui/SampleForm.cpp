@@ -27,7 +27,11 @@ TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
   RightClb = Create<TCheckListBox>(this, this, "RightClb");
   RightClb->SetItems({"query", "add", "modify"});
   MainDirTrv = Create<TTreeView>(this, this, "MainDirTrv");
+  MainDirTrv->LoadOutline("root\n\tchild");
   FolderLsv = Create<TListView>(this, this, "FolderLsv");
+  FolderLsv->SetColumns({{"Id", 60, taLeftJustify}, {"Amount", 80, taRightJustify}});
+  FolderLsv->AddItem("r0", {"a"});
+  FolderLsv->AddItem("r1", {"b"});
   FilenameEdt = Create<TFileNameEdit>(this, this, "FilenameEdt");
   FilenameEdt->SetFilter("Text files (*.txt)|*.txt");
   ListPmn = Create<TPopupMenu>(this, nullptr, "ListPmn");
@@ -64,6 +68,7 @@ TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
   StatusCmb->OnChange = KindCmb->OnChange = notify("change");
   RightClb->OnClickCheck = notify("clickcheck");
   NewMit->OnClick = notify("click");
+  FolderLsv->OnDblClick = notify("dblclick");
   // The account order dialog's rules: the left button on an item starts a drag, a drop
   // on an item swaps it with the selected one.
   OrderLbx->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int x, int y) {

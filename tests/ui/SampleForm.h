@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,19 @@ class HeadlessTest : public ::testing::Test {
 
   ScopedHeadless headless_;
   ui::HeadlessPlatform* platform_ = headless_.Get();
+};
+
+// The sample form shown on a fresh headless platform, its log empty.
+class FormTest : public HeadlessTest {
+ protected:
+  void SetUp() override {
+    form.BeginModal();
+    form.Log.clear();
+  }
+  int Count(const std::string& entry) const {
+    return static_cast<int>(std::count(form.Log.begin(), form.Log.end(), entry));
+  }
+  TSampleFrm form;
 };
 
 std::string Gbk(const char* utf8);  // from a UTF-8 literal

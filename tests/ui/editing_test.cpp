@@ -12,17 +12,7 @@ namespace {
 using namespace ui;
 using Strings = std::vector<std::string>;
 
-class EditingTest : public HeadlessTest {
- protected:
-  void SetUp() override {
-    form.BeginModal();
-    form.Log.clear();
-  }
-  int Count(const std::string& entry) const {
-    return static_cast<int>(std::count(form.Log.begin(), form.Log.end(), entry));
-  }
-  TSampleFrm form;
-};
+class EditingTest : public FormTest {};
 
 // A character is key down, key press, change, key up; a double-byte one comes whole from
 // the input method, with no key press.
