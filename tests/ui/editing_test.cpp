@@ -98,7 +98,20 @@ TEST_F(EditingTest, KeyHandlersMayChangeOrSwallowTheKey) {
   EXPECT_EQ(form.NameEdt->Text(), "ABb");
 }
 
-TEST_F(EditingTest, MaximumLengthStopsTypingAndCutsPastesBeforeACharacter) {
+// A paste is one change, its line breaks follow the kind of edit; the maximum length
+// stops typing and cuts a paste before a character.
+TEST_F(EditingTest, PasteAndMaximumLength) {
+  form.NameEdt->SetText("ad");
+  form.NameEdt->SetSelStart(1);
+  form.Log.clear();
+  PasteText(*form.NameEdt, "bc\r\ntwo");
+  EXPECT_EQ(form.NameEdt->Text(), "abcd");
+  EXPECT_EQ(form.NameEdt->SelStart(), 3);
+  EXPECT_EQ(Count("NameEdt.change"), 1);
+  PasteText(*form.NoteMmo, "one\ntwo\rthree");
+  EXPECT_EQ(form.NoteMmo->Text(), "one\r\ntwo\r\nthree");
+
+  form.NameEdt->SetText("");
   form.NameEdt->SetMaxLength(5);
   TypeText(*form.NameEdt, Gbk("abc中文"));
   EXPECT_EQ(form.NameEdt->Text(), Gbk("abc中"));
@@ -117,21 +130,6 @@ TEST_F(EditingTest, MaximumLengthStopsTypingAndCutsPastesBeforeACharacter) {
   EditBuffer buffer{"", 0, 0, 1, false};  // a broken lead byte fits alone
   EXPECT_TRUE(ReplaceSelection(buffer, "\xB0 "));
   EXPECT_EQ(buffer.Text, "\xB0");
-}
-
-TEST_F(EditingTest, PasteIsOneChangeAndItsLineBreaksFollowTheEdit) {
-  form.NameEdt->SetText("ad");
-  form.NameEdt->SetSelStart(1);
-  form.Log.clear();
-  PasteText(*form.NameEdt, "bc");
-  EXPECT_EQ(form.NameEdt->Text(), "abcd");
-  EXPECT_EQ(form.NameEdt->SelStart(), 3);
-  EXPECT_EQ(Count("NameEdt.change"), 1);
-  form.NameEdt->SetText("");
-  PasteText(*form.NameEdt, "one\r\ntwo");
-  EXPECT_EQ(form.NameEdt->Text(), "one");
-  PasteText(*form.NoteMmo, "one\ntwo\rthree");
-  EXPECT_EQ(form.NoteMmo->Text(), "one\r\ntwo\r\nthree");
 }
 
 TEST_F(EditingTest, ReadOnlyEditSeesKeysButDoesNotChange) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -40,13 +41,10 @@ PrintJob ThreePageJob() {
 }
 
 std::vector<std::string> SplitPages(const std::string& text) {
-  std::vector<std::string> pages(1);
-  for (char c : text) {
-    if (c == '\f') {
-      pages.emplace_back();
-    } else {
-      pages.back() += c;
-    }
+  std::vector<std::string> pages;
+  std::istringstream in(text);
+  for (std::string page; std::getline(in, page, '\f');) {
+    pages.push_back(page);
   }
   return pages;
 }
