@@ -27,11 +27,7 @@ TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
   RightClb = Create<TCheckListBox>(this, this, "RightClb");
   RightClb->SetItems({"query", "add", "modify"});
   MainDirTrv = Create<TTreeView>(this, this, "MainDirTrv");
-  MainDirTrv->LoadOutline("root\n\tchild");
   FolderLsv = Create<TListView>(this, this, "FolderLsv");
-  FolderLsv->SetColumns({{"Id", 60, taLeftJustify}, {"Amount", 80, taRightJustify}});
-  FolderLsv->AddItem("r0", {"a"});
-  FolderLsv->AddItem("r1", {"b"});
   FilenameEdt = Create<TFileNameEdit>(this, this, "FilenameEdt");
   FilenameEdt->SetFilter("Text files (*.txt)|*.txt");
   ListPmn = Create<TPopupMenu>(this, nullptr, "ListPmn");
@@ -68,28 +64,30 @@ TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
   StatusCmb->OnChange = KindCmb->OnChange = notify("change");
   RightClb->OnClickCheck = notify("clickcheck");
   NewMit->OnClick = notify("click");
-  FolderLsv->OnDblClick = notify("dblclick");
-  // The account order dialog's rules: the left button on an item starts a drag, a drop
-  // on an item swaps it with the selected one.
-  OrderLbx->OnMouseDown = [this](TComponent*, TMouseButton b, TShiftState, int x, int y) {
-    if (b == mbLeft && OrderLbx->ItemAtPos(x, y) >= 0) {
-      OrderLbx->BeginDrag(false);
-    }
-  };
-  OrderLbx->OnDragOver = [](TComponent*, TComponent*, int, int, TDragState, bool& accept) {
-    accept = true;
-  };
-  OrderLbx->OnDragDrop = [this](TComponent*, TComponent*, int x, int y) {
-    const int to = OrderLbx->ItemAtPos(x, y);
-    const int from = OrderLbx->ItemIndex();
-    if (to >= 0 && from >= 0) {
-      OrderLbx->ExchangeItems(from, to);
-      OrderLbx->SetItemIndex(to);
-    }
-  };
   OnCloseQuery = [this](TComponent*, bool& canClose) {
     Log.push_back("closequery");
     canClose = AllowClose;
+  };
+}
+
+// The account order dialog's rules: the left button on an item starts a drag, a drop on
+// an item swaps it with the selected one.
+void AllowReorder(TListBox& list) {
+  list.OnMouseDown = [&list](TComponent*, TMouseButton b, TShiftState, int x, int y) {
+    if (b == mbLeft && list.ItemAtPos(x, y) >= 0) {
+      list.BeginDrag(false);
+    }
+  };
+  list.OnDragOver = [](TComponent*, TComponent*, int, int, TDragState, bool& accept) {
+    accept = true;
+  };
+  list.OnDragDrop = [&list](TComponent*, TComponent*, int x, int y) {
+    const int to = list.ItemAtPos(x, y);
+    const int from = list.ItemIndex();
+    if (to >= 0 && from >= 0) {
+      list.ExchangeItems(from, to);
+      list.SetItemIndex(to);
+    }
   };
 }
 

@@ -77,6 +77,8 @@ class FormTest : public HeadlessTest {
   TSampleFrm form;
 };
 
-std::string Gbk(const char* utf8);  // from a UTF-8 literal
+std::string Gbk(const char* utf8);
+// Gives list the account order dialog's drag and drop.
+void AllowReorder(ui::TListBox& list);  // from a UTF-8 literal
 
 }  // namespace ui_test

@@ -19,7 +19,15 @@ using namespace ui;
 using Strings = std::vector<std::string>;
 using Notices = std::vector<TRowNotice>;
 
-class EventsTest : public FormTest {};
+class EventsTest : public FormTest {
+ protected:
+  void SetUp() override {
+    form.MainDirTrv->LoadOutline("root\n\tchild");
+    form.FolderLsv->AddItem("r0", {"a"});
+    form.FolderLsv->AddItem("r1", {"b"});
+    FormTest::SetUp();
+  }
+};
 class FocusKeysTest : public FormTest {};
 
 TEST_F(EventsTest, SettingTextFiresChangeOnlyWhenItDiffers) {
@@ -410,13 +418,14 @@ TEST(ChangeRecord, MarksAndNodesAreNoticed) {
   EXPECT_TRUE(rights.Checked(3)) << "the mark of modify moves with it";
   rights.SetItem(3, "change");
   EXPECT_FALSE(rights.Checked(3)) << "a renamed item loses its mark";
-  Drain(form);  // the list view has r0 and r1
+  form.FolderLsv->AddItem("K1");
+  Drain(form);
   form.FolderLsv->BeginUpdate();
   for (const char* row : {"R0", "R1", "R2"}) {
     form.FolderLsv->AddItem(row, {"1.00"});
   }
   form.FolderLsv->EndUpdate();
-  EXPECT_EQ(form.FolderLsv->Changes().Rows(), (Notices{{TRowNotice::Inserted, 2, 3}}));
+  EXPECT_EQ(form.FolderLsv->Changes().Rows(), (Notices{{TRowNotice::Inserted, 1, 3}}));
 
   TTreeView& tree = *form.MainDirTrv;
   tree.LoadOutline("a\n\tb\nc");

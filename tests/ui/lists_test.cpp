@@ -134,12 +134,13 @@ TEST_F(HeadlessTest, SpaceOnAListWithoutASelectionActsOnItsFirstItem) {
   EXPECT_EQ(form.OrderLbx->ItemIndex(), 4);
 }
 
-// The sample's list box has the account order dialog's rules: only the left button
-// starts a drag, after the threshold; a drop on an item swaps it with the selected one.
+// The account order dialog's rules: only the left button starts a drag, after the
+// threshold; a drop on an item swaps it with the selected one.
 class DragTest : public HeadlessTest {
  protected:
   void SetUp() override {
     form.BeginModal();
+    AllowReorder(*form.OrderLbx);
     form.OrderLbx->OnMouseUp = [this](TComponent*, TMouseButton, TShiftState, int, int) {
       ++mouseUps;
     };

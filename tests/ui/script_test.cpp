@@ -71,6 +71,12 @@ class TScriptFrm : public TSampleFrm {
     auto* pages = Create<TPageControl>(this, this, "PagesPgc");
     Create<TTabSheet>(this, pages, "SecondTab");
     pages->SetActivePage(Create<TTabSheet>(this, pages, "FirstTab"));
+    MainDirTrv->LoadOutline("root\n\tchild");
+    FolderLsv->SetColumns({{"Id", 60, taLeftJustify}, {"Amount", 80, taRightJustify}});
+    FolderLsv->AddItem("r0", {"a"});
+    FolderLsv->AddItem("r1", {"b"});
+    FolderLsv->OnDblClick = [this](TComponent*) { Log.push_back("FolderLsv.dblclick"); };
+    AllowReorder(*OrderLbx);
   }
   const char* ClassName() const override { return "TScriptFrm"; }
   TPrintDialog* PrintDialog1;
