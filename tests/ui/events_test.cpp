@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "SampleForm.h"
@@ -38,32 +39,21 @@ TEST_F(EventsTest, SettingTextFiresChangeOnlyWhenItDiffers) {
 }
 
 TEST_F(EventsTest, SelectionFromCodeIsSilentAndTheOperatorsFiresTheEvent) {
-  auto treeIndex = [&] { return form.MainDirTrv->Selected() == form.MainDirTrv->Node(0) ? 0 : 1; };
-  const struct {
-    const char* event;
-    std::function<void()> byCode;
-    TWinControl* control;
-    std::function<int()> index;
-  } cases[] = {
-      {"StatusCmb.change", [&] { form.StatusCmb->SetItemIndex(1); }, form.StatusCmb,
-       [&] { return form.StatusCmb->ItemIndex(); }},
-      {"OrderLbx.click", [&] { form.OrderLbx->SetItemIndex(1); }, form.OrderLbx,
-       [&] { return form.OrderLbx->ItemIndex(); }},
-      {"RightClb.click", [&] { form.RightClb->SetItemIndex(1); }, form.RightClb,
-       [&] { return form.RightClb->ItemIndex(); }},
-      {"FolderLsv.click", [&] { form.FolderLsv->SetItemIndex(1); }, form.FolderLsv,
-       [&] { return form.FolderLsv->ItemIndex(); }},
+  const std::tuple<const char*, std::function<void()>, TWinControl*> cases[] = {
+      {"StatusCmb.change", [&] { form.StatusCmb->SetItemIndex(1); }, form.StatusCmb},
+      {"OrderLbx.click", [&] { form.OrderLbx->SetItemIndex(1); }, form.OrderLbx},
+      {"RightClb.click", [&] { form.RightClb->SetItemIndex(1); }, form.RightClb},
+      {"FolderLsv.click", [&] { form.FolderLsv->SetItemIndex(1); }, form.FolderLsv},
       {"MainDirTrv.click", [&] { form.MainDirTrv->SetSelected(form.MainDirTrv->Node(1)); },
-       form.MainDirTrv, treeIndex},
+       form.MainDirTrv},
   };
-  for (const auto& c : cases) {
-    c.byCode();
-    EXPECT_EQ(c.index(), 1) << c.event;
-    EXPECT_EQ(Count(c.event), 0) << c.event;
-    SelectItem(*c.control, 0);
-    EXPECT_EQ(c.index(), 0) << c.event;
-    EXPECT_EQ(Count(c.event), 1) << c.event;
+  for (const auto& [event, byCode, control] : cases) {
+    byCode();
+    EXPECT_EQ(Count(event), 0) << event;
+    SelectItem(*control, 0);
+    EXPECT_EQ(Count(event), 1) << event;
   }
+  EXPECT_EQ(form.MainDirTrv->Selected(), form.MainDirTrv->Node(0));
 }
 
 TEST_F(EventsTest, ComboBoxTextFollowsItsItems) {
