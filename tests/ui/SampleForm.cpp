@@ -60,11 +60,8 @@ TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
       Log.push_back(s->Name + ".keyup " + std::to_string(key));
     };
   }
-  NameEdt->OnChange = notify("change");
-  NoteMmo->OnChange = notify("change");
-  CityEdt->OnChange = notify("change");
-  StatusCmb->OnChange = notify("change");
-  KindCmb->OnChange = notify("change");
+  NameEdt->OnChange = NoteMmo->OnChange = CityEdt->OnChange = notify("change");
+  StatusCmb->OnChange = KindCmb->OnChange = notify("change");
   RightClb->OnClickCheck = notify("clickcheck");
   NewMit->OnClick = notify("click");
   OnCloseQuery = [this](TComponent*, bool& canClose) {
@@ -73,13 +70,34 @@ TSampleFrm::TSampleFrm() : TForm(nullptr, "SampleFrm") {
   };
 }
 
-void HeadlessTest::SetUp() {
+// The account order dialog's rules: the left button on an item starts a drag, a drop on
+// an item swaps it with the selected one.
+void AllowReorder(TListBox& list) {
+  list.OnMouseDown = [&list](TComponent*, TMouseButton b, TShiftState, int x, int y) {
+    if (b == mbLeft && list.ItemAtPos(x, y) >= 0) {
+      list.BeginDrag(false);
+    }
+  };
+  list.OnDragOver = [](TComponent*, TComponent*, int, int, TDragState, bool& accept) {
+    accept = true;
+  };
+  list.OnDragDrop = [&list](TComponent*, TComponent*, int x, int y) {
+    const int to = list.ItemAtPos(x, y);
+    const int from = list.ItemIndex();
+    if (to >= 0 && from >= 0) {
+      list.ExchangeItems(from, to);
+      list.SetItemIndex(to);
+    }
+  };
+}
+
+ScopedHeadless::ScopedHeadless() {
   auto platform = std::make_unique<HeadlessPlatform>();
   platform_ = platform.get();
   previous_ = InstallPlatform(std::move(platform));
 }
 
-void HeadlessTest::TearDown() {
+ScopedHeadless::~ScopedHeadless() {
   InstallPlatform(std::move(previous_));
 }
 

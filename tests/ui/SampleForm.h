@@ -1,9 +1,10 @@
-// A form with one control of each kind the dialogs use, whose handlers write what
-// they see into a log, and a fixture that runs it on a fresh headless platform.
+// A form with one control of each kind the dialogs use, whose handlers log what they
+// see, and a fixture that runs it on a fresh headless platform.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,25 +38,47 @@ class TSampleFrm : public ui::TForm {
 
   // "NameEdt.change", "CityEdt.exit", "InfoGrp.enter", "NameEdt.keydown 65", ...
   std::vector<std::string> Log;
-  // Answer of the close query.
-  bool AllowClose = true;
+  bool AllowClose = true;  // the close query's answer
 };
 
-// A fresh headless platform installed for each test, and the previous one put back.
-class HeadlessTest : public ::testing::Test {
- protected:
-  void SetUp() override;
-  void TearDown() override;
-  // The transcript lines so far.
-  const std::vector<std::string>& Transcript() const { return platform_->Transcript(); }
-
-  ui::HeadlessPlatform* platform_ = nullptr;
+// A fresh headless platform installed for a scope, and the previous one put back.
+class ScopedHeadless {
+ public:
+  ScopedHeadless();
+  ~ScopedHeadless();
+  ScopedHeadless(const ScopedHeadless&) = delete;
+  ScopedHeadless& operator=(const ScopedHeadless&) = delete;
+  ui::HeadlessPlatform* operator->() const { return platform_; }
+  ui::HeadlessPlatform* Get() const { return platform_; }
 
  private:
+  ui::HeadlessPlatform* platform_;
   std::unique_ptr<ui::Platform> previous_;
 };
 
-// GBK from a UTF-8 literal.
+class HeadlessTest : public ::testing::Test {
+ protected:
+  const std::vector<std::string>& Transcript() const { return platform_->Transcript(); }
+
+  ScopedHeadless headless_;
+  ui::HeadlessPlatform* platform_ = headless_.Get();
+};
+
+// The sample form shown on a fresh headless platform, its log empty.
+class FormTest : public HeadlessTest {
+ protected:
+  void SetUp() override {
+    form.BeginModal();
+    form.Log.clear();
+  }
+  int Count(const std::string& entry) const {
+    return static_cast<int>(std::count(form.Log.begin(), form.Log.end(), entry));
+  }
+  TSampleFrm form;
+};
+
 std::string Gbk(const char* utf8);
+// Gives list the account order dialog's drag and drop.
+void AllowReorder(ui::TListBox& list);  // from a UTF-8 literal
 
 }  // namespace ui_test

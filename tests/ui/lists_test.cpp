@@ -1,4 +1,4 @@
-// Tree outlines, list-box drag and drop, and list views.
+// Tree keys and outlines, list-box keys, drag and drop, and list views.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,52 +12,6 @@ namespace {
 using namespace ui;
 using Strings = std::vector<std::string>;
 
-// Node texts with their levels in tree order, as "level:text".
-Strings Outline(const TTreeView& tree) {
-  Strings out;
-  for (TTreeNode* node : tree.Nodes()) {
-    out.push_back(std::to_string(node->Level()) + ":" + node->Text());
-  }
-  return out;
-}
-
-TEST(TreeOutline, IndentationDecidesTheLevel) {
-  struct {
-    const char* outline;
-    Strings nodes;
-  } cases[] = {
-      {"1:A\n\t11:B\n\t12:C\n2:D", {"0:1:A", "1:11:B", "1:12:C", "0:2:D"}},
-      {"a\r\n b\r\n  c\r\n d\r\ne\r\n", {"0:a", "1:b", "2:c", "1:d", "0:e"}},
-      {"a\n\tb\n\t\tc\nd", {"0:a", "1:b", "2:c", "0:d"}},  // climbing two levels at once
-      {"a\n\n\t\nb", {"0:a", "0:b"}},                      // empty lines are skipped
-      {"\ta\n\tb", {"0:a", "0:b"}},                        // a first line one level in
-      {"", {}},
-  };
-  for (const auto& c : cases) {
-    TTreeView tree(nullptr, "Trv");
-    tree.LoadOutline(c.outline);
-    EXPECT_EQ(Outline(tree), c.nodes) << c.outline;
-  }
-  TTreeView tree(nullptr, "Trv");
-  tree.LoadOutline("a\n\tb\n\tc");
-  EXPECT_EQ(tree.Node(2)->Parent(), tree.Node(0));
-  EXPECT_EQ(tree.TopNodes().size(), 1u);
-}
-
-TEST(TreeOutline, ALineTwoLevelsTooDeepStopsTheLoadAndKeepsTheTree) {
-  TTreeView tree(nullptr, "Trv");
-  tree.LoadOutline("old\n\tkept");
-  tree.SetSelected(tree.Node(1));
-  try {
-    tree.LoadOutline("a\n\tb\n\t\t\tdeep");
-    FAIL() << "no error";
-  } catch (const EOutlineError& e) {
-    EXPECT_STREQ(e.what(), "Invalid level (3) for item \"deep\"");
-  }
-  EXPECT_EQ(Outline(tree), (Strings{"0:old", "1:kept"}));
-  EXPECT_EQ(tree.Selected(), tree.Node(1));
-}
-
 // The tree's keys walk the nodes the operator sees, open and close them, and each move
 // is the operator's selection (Click).
 TEST_F(HeadlessTest, TheTreesKeysWalkOpenAndCloseItsNodes) {
@@ -66,39 +20,29 @@ TEST_F(HeadlessTest, TheTreesKeysWalkOpenAndCloseItsNodes) {
   tree.LoadOutline("1:A\n\t11:B\n\t\t111:C\n\t12:D\n2:E\n3:F\n4:G\n5:H");
   tree.SetBounds(0, 0, 100, 4 * TTreeView::kRowHeight);  // a page of 3 rows
   form.BeginModal();
-  const struct {
-    const char* keys;  // key names, or a character after '='
-    const char* selected;
-  } steps[] = {
-      {"Down", "1:A"},   {"Down", "2:E"},                     // closed: its children are passed by
-      {"Up", "1:A"},     {"Right", "1:A"},                    // opened
-      {"Right", "11:B"}, {"=*", "11:B"},                      // first child, then all below it open
-      {"Down", "111:C"}, {"Down", "12:D"},  {"Left", "1:A"},  // to the parent
-      {"=-", "1:A"},     {"Down", "2:E"},                     // closed again
-      {"End", "5:H"},    {"PageUp", "2:E"}, {"PageDown", "5:H"}, {"Home", "1:A"}, {"=+", "1:A"},
-      {"Down", "11:B"},  {"Down", "111:C"}, {"Home", "1:A"},     {"Left", "1:A"},  // closed
+  const std::pair<std::uint16_t, const char*> steps[] = {
+      {vk::Down, "1:A"},   {vk::Down, "2:E"},   // closed: its children are passed by
+      {vk::Up, "1:A"},     {vk::Right, "1:A"},  // opened
+      {vk::Right, "11:B"}, {vk::Right, "11:B"}, {vk::Down, "111:C"},
+      {vk::Left, "11:B"},                      // to the parent
+      {vk::Left, "11:B"},  {vk::Left, "1:A"},  // closed, then to the parent
+      {vk::End, "5:H"},    {vk::Prior, "2:E"},  {vk::Next, "5:H"},
+      {vk::Home, "1:A"},   {vk::Left, "1:A"},  // closed
   };
-  for (const auto& step : steps) {
-    const std::string keys = step.keys;
-    if (keys[0] == '=') {
-      TypeText(tree, keys.substr(1));
-    } else {
-      const std::uint16_t key = keys == "Down"     ? vk::Down
-                                : keys == "Up"     ? vk::Up
-                                : keys == "Left"   ? vk::Left
-                                : keys == "Right"  ? vk::Right
-                                : keys == "Home"   ? vk::Home
-                                : keys == "End"    ? vk::End
-                                : keys == "PageUp" ? vk::Prior
-                                                   : vk::Next;
-      PressKey(tree, key);
-    }
-    ASSERT_NE(tree.Selected(), nullptr) << keys;
-    EXPECT_EQ(tree.Selected()->Text(), step.selected) << keys;
+  for (const auto& [key, selected] : steps) {
+    PressKey(tree, key);
+    ASSERT_NE(tree.Selected(), nullptr) << key;
+    EXPECT_EQ(tree.Selected()->Text(), selected) << key;
   }
   EXPECT_FALSE(tree.Node(0)->Expanded());
-  EXPECT_TRUE(tree.Node(1)->Expanded()) << "closing A keeps B open below it";
-  EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "MainDirTrv.click"), 15);
+  EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "MainDirTrv.click"), 11);
+  // '*' opens all below the node, '+' and '-' open and close it.
+  TypeText(tree, "*");
+  EXPECT_TRUE(tree.Node(1)->Expanded());
+  TypeText(tree, "-");
+  EXPECT_FALSE(tree.Node(0)->Expanded());
+  TypeText(tree, "+");
+  EXPECT_TRUE(tree.Node(0)->Expanded());
 }
 
 // Closing a node above the selected one selects the closed node.
@@ -108,12 +52,68 @@ TEST(TreeOutline, ClosingANodeSelectsItWhenItHeldTheSelection) {
   tree.SetExpanded(tree.Node(0), true);
   tree.SetExpanded(tree.Node(1), true);
   tree.SetSelected(tree.Node(2));
-  EXPECT_EQ(tree.VisibleNodes().size(), 4u);
   tree.SetExpanded(tree.Node(0), false);
   EXPECT_EQ(tree.Selected(), tree.Node(0));
   EXPECT_EQ(tree.VisibleNodes().size(), 2u);
   tree.SetExpanded(tree.Node(3), true);  // no children: nothing to open
   EXPECT_FALSE(tree.Node(3)->Expanded());
+}
+
+// Each node in tree order as "level:parent text>text" ("-" for a top node).
+Strings Shape(const TTreeView& tree) {
+  Strings out;
+  for (const TTreeNode* node : tree.Nodes()) {
+    const TTreeNode* parent = node->Parent();
+    out.push_back(std::to_string(node->Level()) + ":" + (parent ? parent->Text() : "-") + ">" +
+                  node->Text());
+  }
+  return out;
+}
+
+// Line ends of every kind, levels from the indentation; a load replaces the tree and its
+// selection.
+TEST(TreeLoad, LineEndsAndIndentation) {
+  const std::pair<const char*, Strings> cases[] = {
+      {"a\r\n b\r\n  c\r\n d\r\ne\r\n", {"0:->a", "1:a>b", "2:b>c", "1:a>d", "0:->e"}},
+      {"a\r\tb\r\tc", {"0:->a", "1:a>b", "1:a>c"}},            // CR alone ends a line
+      {"a\n\r\tb\r\r\n\n\tc\n", {"0:->a", "1:a>b", "1:a>c"}},  // runs of ends skipped
+      {"a\n \t \nb", {"0:->a", "0:->b"}},                      // blank-only lines too
+      {"a\n\tb\n \tc", {"0:->a", "1:a>b", "2:b>c"}},           // blanks and tabs count
+      {"a \t\n\tb c ", {"0:->a \t", "1:a \t>b c "}},           // text kept past its start
+      {"\ta\n\t\tb\n\tc", {"0:->a", "1:a>b", "0:->c"}},        // a first line indented
+      {"a\n\tb\n\t\tc\n\te\nf", {"0:->a", "1:a>b", "2:b>c", "1:a>e", "0:->f"}},
+      {"", {}},
+  };
+  for (const auto& [outline, shape] : cases) {
+    TTreeView tree(nullptr, "Trv");
+    tree.LoadOutline("old");
+    tree.SetSelected(tree.Node(0));
+    tree.LoadOutline(outline);
+    EXPECT_EQ(Shape(tree), shape) << outline;
+    EXPECT_EQ(tree.Selected(), nullptr);
+  }
+}
+
+// The depth is checked against the line before, wherever the tree climbed to; a refused
+// outline leaves the tree as it was.
+TEST(TreeLoad, ALineTwoLevelsDeeperThanTheOneBeforeIsRefused) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"\t\tx", "Invalid level (2) for item \"x\""},
+      {"a\n\tb\nc\n\t\t d", "Invalid level (3) for item \"d\""},
+  };
+  for (const auto& [outline, message] : cases) {
+    TTreeView tree(nullptr, "Trv");
+    tree.LoadOutline("old\n\tkept");
+    tree.SetSelected(tree.Node(1));
+    try {
+      tree.LoadOutline(outline);
+      ADD_FAILURE() << "no error for " << outline;
+    } catch (const EOutlineError& e) {
+      EXPECT_STREQ(e.what(), message);
+    }
+    EXPECT_EQ(Shape(tree), (Strings{"0:->old", "1:old>kept"})) << outline;
+    EXPECT_EQ(tree.Selected(), tree.Node(1));
+  }
 }
 
 // Space on a list without a selected item acts on its first item, where the platform
@@ -124,12 +124,14 @@ TEST_F(HeadlessTest, SpaceOnAListWithoutASelectionActsOnItsFirstItem) {
   PressKey(*form.OrderLbx, vk::Space);
   EXPECT_EQ(form.OrderLbx->ItemIndex(), 0);
   PressKey(*form.RightClb, vk::Space);
-  EXPECT_EQ(form.RightClb->ItemIndex(), 0);
   EXPECT_TRUE(form.RightClb->Checked(0));
   PressKey(*form.RightClb, vk::Space);
   EXPECT_FALSE(form.RightClb->Checked(0));
   EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "RightClb.clickcheck"), 2);
   EXPECT_EQ(std::count(form.Log.begin(), form.Log.end(), "OrderLbx.click"), 1);
+  PressKey(*form.OrderLbx, vk::End);
+  PressKey(*form.OrderLbx, vk::Down);  // the last item stays
+  EXPECT_EQ(form.OrderLbx->ItemIndex(), 4);
 }
 
 // The account order dialog's rules: only the left button starts a drag, after the
@@ -137,40 +139,18 @@ TEST_F(HeadlessTest, SpaceOnAListWithoutASelectionActsOnItsFirstItem) {
 class DragTest : public HeadlessTest {
  protected:
   void SetUp() override {
-    HeadlessTest::SetUp();
     form.BeginModal();
-    auto* list = form.OrderLbx;
-    list->OnMouseDown = [this, list](TComponent*, TMouseButton button, TShiftState, int x, int y) {
-      if (button != mbLeft || list->ItemAtPos(x, y) < 0) {
-        return;
-      }
-      list->BeginDrag(false);
-      startedAtOnce = list->Dragging();
-    };
-    list->OnDragOver = [](TComponent*, TComponent*, int, int, TDragState, bool& accept) {
-      accept = true;
-    };
-    list->OnDragDrop = [this, list](TComponent*, TComponent* source, int x, int y) {
-      if (source != list) {
-        return;
-      }
-      int target = list->ItemAtPos(x, y);
-      int from = list->ItemIndex();
-      ++drops;
-      if (target < 0 || from < 0) {
-        return;
-      }
-      list->ExchangeItems(from, target);
-      list->SetItemIndex(target);
+    AllowReorder(*form.OrderLbx);
+    form.OrderLbx->OnMouseUp = [this](TComponent*, TMouseButton, TShiftState, int, int) {
+      ++mouseUps;
     };
   }
   TSampleFrm form;
-  bool startedAtOnce = true;
-  int drops = 0;
+  int mouseUps = 0;
 };
 
 TEST_F(DragTest, DropSwapsWithTheDraggedItem) {
-  struct {
+  const struct {
     int from, to;
     TMouseButton button;
     Strings order;
@@ -179,28 +159,18 @@ TEST_F(DragTest, DropSwapsWithTheDraggedItem) {
       {0, 3, mbLeft, {"K4", "K2", "K3", "K1", "K5"}, 3},
       {0, 3, mbRight, {"K1", "K2", "K3", "K4", "K5"}, 0},  // selected for its menu
       {1, -1, mbLeft, {"K1", "K2", "K3", "K4", "K5"}, 1},  // below the last item
-      {2, 2, mbLeft, {"K1", "K2", "K3", "K4", "K5"}, 2},
   };
   for (const auto& c : cases) {
     form.OrderLbx->SetItems({"K1", "K2", "K3", "K4", "K5"});
-    form.OrderLbx->SetItemIndex(-1);
     DragItem(*form.OrderLbx, c.from, c.to, c.button);
     EXPECT_EQ(form.OrderLbx->Items(), c.order) << c.from << "->" << c.to;
     EXPECT_EQ(form.OrderLbx->ItemIndex(), c.selected) << c.from << "->" << c.to;
     EXPECT_FALSE(form.OrderLbx->Dragging());
   }
-  EXPECT_FALSE(startedAtOnce);
-  EXPECT_EQ(drops, 3);  // the right button never dropped
-}
-
-TEST_F(DragTest, NoDragWithoutAHandlerThatStartsOne) {
-  form.OrderLbx->OnMouseDown = nullptr;
-  int mouseUps = 0;
-  form.OrderLbx->OnMouseUp = [&](TComponent*, TMouseButton, TShiftState, int, int) { ++mouseUps; };
+  form.OrderLbx->OnMouseDown = nullptr;  // no handler starts a drag: a click
   DragItem(*form.OrderLbx, 0, 3);
-  EXPECT_EQ(drops, 0);
-  EXPECT_EQ(mouseUps, 1);
   EXPECT_EQ(form.OrderLbx->Items()[0], "K1");
+  EXPECT_EQ(mouseUps, 2);  // the right button's and the click's
 }
 
 // Items 4 pixels high, so that a move short of the threshold (5) still reaches the next
@@ -208,56 +178,41 @@ TEST_F(DragTest, NoDragWithoutAHandlerThatStartsOne) {
 TEST_F(DragTest, ADragBeginsOnlyWhenTheMoveReachesTheThreshold) {
   TListBox& list = *form.OrderLbx;
   list.SetItemHeight(4);
-  int mouseUps = 0;
-  list.OnMouseUp = [&](TComponent*, TMouseButton, TShiftState, int, int) { ++mouseUps; };
   const struct {
     int from, dy;
     Strings order;
-    int ups;
   } cases[] = {
-      {0, 0, {"K1", "K2", "K3", "K4", "K5"}, 1},   // a click
-      {0, 4, {"K1", "K2", "K3", "K4", "K5"}, 1},   // released over K2 before the threshold
-      {2, -4, {"K1", "K2", "K3", "K4", "K5"}, 1},  // the same upwards
-      {0, 5, {"K2", "K1", "K3", "K4", "K5"}, 0},   // the threshold reached: a drop on K2
-      {2, -5, {"K1", "K3", "K2", "K4", "K5"}, 0},
+      {0, 4, {"K1", "K2", "K3", "K4", "K5"}},  // released over K2 before the threshold
+      {2, -4, {"K1", "K2", "K3", "K4", "K5"}},
+      {0, 5, {"K2", "K1", "K3", "K4", "K5"}},  // the threshold reached: a drop on K2
+      {2, -5, {"K1", "K3", "K2", "K4", "K5"}},
   };
   for (const auto& c : cases) {
     list.SetItems({"K1", "K2", "K3", "K4", "K5"});
     mouseUps = 0;
     PressAndMove(list, c.from, c.dy);
     EXPECT_EQ(list.Items(), c.order) << c.from << " by " << c.dy;
-    EXPECT_EQ(mouseUps, c.ups) << c.from << " by " << c.dy;
+    EXPECT_EQ(mouseUps, std::abs(c.dy) < 5 ? 1 : 0) << c.from << " by " << c.dy;
     EXPECT_FALSE(list.DragPending() || list.Dragging());
   }
-  // The control itself: a release ends the drag that waited, so no later move starts it.
-  list.MouseDown(mbLeft, ssLeft, 2, 2);
-  EXPECT_TRUE(list.DragPending());
-  list.MouseUp(mbLeft, ssLeft, 2, 2);
-  EXPECT_FALSE(list.DragPending() || list.Dragging());
 }
 
 TEST(ListBoxGeometry, ItemAtPosFindsItemsFromTheTopIndex) {
   TListBox list(nullptr, "Lbx");
   list.SetItems({"a", "b", "c"});
   list.SetItemHeight(16);
-  EXPECT_EQ(list.ItemAtPos(5, 0), 0);
   EXPECT_EQ(list.ItemAtPos(5, 33), 2);
   EXPECT_EQ(list.ItemAtPos(5, 48), -1);
   EXPECT_EQ(list.ItemAtPos(5, 48, false), 3);
   EXPECT_EQ(list.ItemAtPos(5, -1), -1);
   list.SetTopIndex(1);
   EXPECT_EQ(list.ItemAtPos(5, 0), 1);
-  EXPECT_EQ(list.ItemAtPos(5, list.ItemCenterY(2)), 2);
 }
 
 TEST(ListView, SelectionSurvivesOnlyWhileTheRowExists) {
   TListView view(nullptr, "Lsv");
-  view.SetColumns({{"Id", 60, taLeftJustify}, {"Amount", 80, taRightJustify}});
-  view.BeginUpdate();
   view.AddItem("1", {"10.00"});
   view.AddItem("2", {"20.00"});
-  view.EndUpdate();
-  EXPECT_FALSE(view.Updating());
   view.SetItemIndex(1);
   ASSERT_NE(view.Selected(), nullptr);
   EXPECT_EQ(view.Selected()->SubItems[0], "20.00");

@@ -17,11 +17,9 @@ TEST(ScriptText, TokensSplitAtBlanksAndQuotedTextsKeepThemWithEscapes) {
     std::vector<std::pair<std::string, bool>> tokens;
   } cases[] = {
       {"click  UpdateBtn", {{"click", false}, {"UpdateBtn", false}}},
-      {"type NameEdt \"a b\"", {{"type", false}, {"NameEdt", false}, {"a b", true}}},
       {R"(set M "q\"\\\n\r\t")", {{"set", false}, {"M", false}, {"q\"\\\n\r\t", true}}},
       {R"(set M "\x07\xA1z")", {{"set", false}, {"M", false}, {"\x07\xA1z", true}}},
       {"set M \"\"", {{"set", false}, {"M", false}, {"", true}}},
-      {"type NameEdt 张三", {{"type", false}, {"NameEdt", false}, {Gbk("张三"), false}}},
       {"type NameEdt \"张 三\"", {{"type", false}, {"NameEdt", false}, {Gbk("张 三"), true}}},
   };
   for (const auto& c : cases) {
@@ -37,9 +35,8 @@ TEST(ScriptText, TokensSplitAtBlanksAndQuotedTextsKeepThemWithEscapes) {
 }
 
 TEST(ScriptText, MalformedQuotedTextsAreErrorsForBothTokenForms) {
-  const char* bad[] = {"set M \"open",    R"(set M "\q")",    R"(set M "\x4")",
-                       R"(set M "\xZZ")", "set M \"a\"b",     R"(set M "tail\)",
-                       R"("a"b)",         R"("ends with \")", R"(x "\q)"};
+  const char* bad[] = {"set M \"open",    R"(set M "\q")", R"(set M "\x4")",
+                       R"(set M "\xZZ")", "set M \"a\"b",  R"(set M "tail\)"};
   for (const char* line : bad) {
     std::vector<ScriptToken> tokens;
     EXPECT_TRUE(TokenizeLine(line, tokens)) << line;
@@ -71,8 +68,6 @@ TEST(SplitTokens, QuotedTokensHoldBlanksAndEscapesAndStayUtf8) {
   ASSERT_TRUE(SplitTokens(R"(  Mn_CheckRecord --key "12 payment:A\"1\x07" x )", tokens, error));
   EXPECT_EQ(tokens,
             (std::vector<std::string>{"Mn_CheckRecord", "--key", "12 payment:A\"1\x07", "x"}));
-  ASSERT_TRUE(SplitTokens(R"("")", tokens, error));
-  EXPECT_EQ(tokens, (std::vector<std::string>{""}));
   ASSERT_TRUE(SplitTokens("--user \"张 三\"", tokens, error));
   EXPECT_EQ(tokens, (std::vector<std::string>{"--user", "张 三"}));
 }
@@ -90,8 +85,6 @@ TEST(UnescapeToGbk, ConvertsLiteralTextAndKeepsRawBytes) {
 
 TEST(Utf8ToGbkStrict, ConvertsOnlyTextThatGbkCanHold) {
   EXPECT_EQ(Utf8ToGbkStrict("中文 ok"), std::optional<std::string>("\xD6\xD0\xCE\xC4 ok"));
-  EXPECT_EQ(Utf8ToGbkStrict(""), std::optional<std::string>(""));
-  EXPECT_FALSE(Utf8ToGbkStrict("\xFF\xFE"));
   EXPECT_FALSE(Utf8ToGbkStrict("ab\xE4\xB8"));              // cut inside a character
   EXPECT_FALSE(Utf8ToGbkStrict("\xC0\xAF"));                // overlong slash
   EXPECT_FALSE(Utf8ToGbkStrict("smile \xF0\x9F\x98\x80"));  // no GBK form
@@ -112,33 +105,23 @@ TEST(ScriptText, ScriptSkipsBlankAndCommentLinesAndKeepsLineNumbers) {
 TEST(ScriptText, TranscriptTextsAreUtf8WithEscapes) {
   EXPECT_EQ(QuoteText(Gbk("保存")), "\"保存\"");
   EXPECT_EQ(QuoteText("a\"b\\c\r\n\t\x07\x7F"), R"("a\"b\\c\r\n\t\x07\x7F")");
-  EXPECT_EQ(QuoteText(""), "\"\"");
   // Bytes that are no character are shown, not replaced.
   EXPECT_EQ(QuoteText("ok\xD6"), R"("ok\xD6")");
   EXPECT_EQ(QuoteUtf8("中\x07\xE4\xB8"), R"("中\x07\xE4\xB8")");
 }
 
 TEST(GbkToShown, EscapesControlBytesAndKeepsEveryByteVisible) {
-  struct Case {
-    std::string gbk;
-    std::string shown;
-  };
-  const Case cases[] = {
-      {"plain", "plain"},
+  const std::pair<std::string, std::string> cases[] = {
       {"a\\b\"c", "a\\\\b\\\"c"},
       {"\r\n\t", "\\r\\n\\t"},
       {std::string("\x00\x07\x0E\x7F", 4), "\\x00\\x07\\x0E\\x7F"},
       {"\xD6\xD0\xCE\xC4", "中文"},
-      // A lone lead byte at the end, and one before an ASCII control byte.
-      {"ab\xD6", "ab\\xD6"},
-      {"\xD6\x07x", "\\xD6\\x07x"},
-      // Bytes that start no GBK character.
-      {"\x80\xFF", "\\x80\\xFF"},
-      // A GBK character whose trail byte is a backslash stays one character.
-      {"\x95\x5C", "昞"},
+      {"\xD6\x07x", "\\xD6\\x07x"},  // a lone lead byte before an ASCII control byte
+      {"\x80\xFF", "\\x80\\xFF"},    // bytes that start no GBK character
+      {"\x95\x5C", "昞"},            // a trail byte that is a backslash
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(GbkToShown(c.gbk), c.shown) << c.shown;
+  for (const auto& [gbk, shown] : cases) {
+    EXPECT_EQ(GbkToShown(gbk), shown) << shown;
   }
 }
 

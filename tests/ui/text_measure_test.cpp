@@ -9,30 +9,26 @@
 
 namespace {
 
-ui::TFont Font(const char* utf8Name, int size, bool bold = false) {
+ui::TFont Font(const char* utf8Name, int size) {
   ui::TFont font;
   font.Name = sys::Utf8ToGbk(utf8Name);
   font.Size = size;
-  font.Bold = bold;
   return font;
 }
 
 TEST(ScreenFont, PointsBecomePixelsAt96PerInch) {
-  struct Case {
+  const struct {
     const char* name;
     int size;
     const char* family;
     int pixels;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"宋体", 10, "DejaVu Sans Condensed,Noto Serif CJK SC", 13},
-      {"SimSun", 9, "DejaVu Sans Condensed,Noto Serif CJK SC", 12},
       {"Courier New", 9, "Noto Sans Mono CJK SC", 12},
       {"MS Sans Serif", 8, "Noto Sans CJK SC", 11},
-      {"Tahoma", 12, "Noto Sans CJK SC", 16},
       {"", 0, "Noto Sans CJK SC", 1},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const ui::ScreenFont screen = ui::ScreenFontOf(Font(c.name, c.size));
     EXPECT_EQ(screen.Family.rfind(c.family, 0), 0u) << c.name;
     EXPECT_EQ(screen.PixelSize, c.pixels) << c.name;
@@ -57,11 +53,8 @@ TEST(TextMeasure, ExtentsComeFromTheRealFont) {
   EXPECT_GE(twoLines.Height, 2 * chinese.Height - 2);
   EXPECT_LT(twoLines.Width, chinese.Width);
 
-  EXPECT_EQ(measure.Extent(font, "").Width, 0);
   EXPECT_GT(measure.Extent(Font("宋体", 10), "Save").Width,
             measure.Extent(Font("宋体", 8), "Save").Width);
-  EXPECT_GE(measure.Extent(Font("Tahoma", 9, true), "Customer name").Width,
-            measure.Extent(Font("Tahoma", 9), "Customer name").Width);
 }
 
 // A fixed-pitch face of the model draws every single-byte character in one column and a
