@@ -1,8 +1,6 @@
-// The main of a fuzz target built without libFuzzer: runs the target once on every file
-// named, or on every file of every folder named, so that the seed inputs and the
-// inputs that once crashed are ordinary tests of the gcc builds. A folder that does not
-// exist holds nothing (a target without regressions has no folder yet); a run that
-// found no input at all fails, since it would prove nothing.
+// The main of a fuzz target built without libFuzzer: runs it on every file named and every
+// file of every folder named (a missing folder holds nothing), so that the seeds and the
+// inputs that once crashed are ordinary tests. A run that found no input fails.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +12,6 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
-// Targets that set up their process define it, as libFuzzer's drivers expect.
 extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 namespace {
@@ -23,8 +20,8 @@ std::vector<std::filesystem::path> InputsOf(const std::filesystem::path& given) 
   std::vector<std::filesystem::path> files;
   if (std::filesystem::is_directory(given)) {
     for (const auto& entry : std::filesystem::directory_iterator(given)) {
-      // Dot files (a folder's keeper) are no inputs.
-      if (entry.is_regular_file() && entry.path().filename().string().front() != '.') {
+      if (entry.is_regular_file() &&
+          entry.path().filename().string().front() != '.') {  // no keeper
         files.push_back(entry.path());
       }
     }

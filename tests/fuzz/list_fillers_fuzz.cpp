@@ -1,10 +1,8 @@
-// Fuzz target: the host's answers as the module's readers take them through the command
-// channel: the list fillers (a result file, one item per row), the single answers (the
-// corporation name, a number, the SWIFT address, the bank master record), the record
-// reads, and a folder list's layout and rows shown in a list view. The host stand-in
-// answers every command with the input, zero-terminated or not, and the module runs in
-// Simplified or in Traditional-Chinese mode (where every answer is converted). Checked:
-// every text within its field's size, the lists one item per row.
+// Fuzz target: the host's answers as the module's readers take them: the list fillers,
+// the single answers (corporation name, a number, SWIFT address, bank record), the record
+// reads, and a folder list's layout and rows in a list view. The stand-in host answers
+// with the input, zero-terminated or not, in Simplified or Traditional-Chinese mode (where
+// every answer is converted). Checked: texts within their fields, one item per row.
 #include <stdlib.h>
 
 #include <cstddef>
@@ -100,7 +98,7 @@ void CheckLists(std::string_view answer) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  // Result files go to the scratch folder, which is private as the channel demands.
+  // Result files go to the scratch folder, private as the channel demands.
   setenv("TMPDIR", tavro_fuzz::ScratchFolder().c_str(), 1);
   return 0;
 }

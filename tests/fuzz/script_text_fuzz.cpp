@@ -1,8 +1,7 @@
-// Fuzz target: the operator-script reader (ui/script/ScriptText): a script split into
-// action lines and tokens, and the shown form of texts that the transcript and the shell
-// print. Checked: the lines come in order and tokenize as the reader said they would,
-// the plain split agrees with the GBK one, and any text shown in quotes reads back as
-// one token holding exactly its bytes, so a transcript's text can be played again.
+// Fuzz target: the operator-script reader (ui/script/ScriptText) and the shown form of
+// texts the transcript prints. Checked: lines come in order and tokenize as the reader
+// said, the plain split agrees with the GBK one, and a text shown in quotes reads back as
+// one token of exactly its bytes, so a transcript's text can be played again.
 #include <cstddef>
 #include <cstdint>
 #include <string>
