@@ -1,9 +1,7 @@
-// ManageEdit.dll as the shell's loader and caller see it, under Wine: loaded by name,
-// its export directory names the sixteen entry points and nothing else, and each entry
-// point, called through the name the shell looks up, leaves the stack pointer where the
-// caller had it (on i686 the callee removes its parameters) and writes its record and
-// nothing beside it. The calls are made in assembly so that nothing the compiler does
-// around a call can hide a wrong cleanup.
+// ManageEdit.dll as the shell's loader and caller see it, under Wine: its export
+// directory names the entry points and nothing else, and each, called through its name in
+// assembly (so that nothing the compiler does can hide a wrong cleanup), leaves the stack
+// pointer where the caller had it and writes its record and nothing beside it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,40 +9,26 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sys/Abi.h"
-#include "sys/Win32Api.h"
+#include "tests/windows/WinTest.h"
 
 namespace {
 
-struct EntryPoint {
-  const char* Name;
-  bool List;  // six parameters and a TFolderList; otherwise seven and a TShellResult
-};
-
-constexpr std::array<EntryPoint, 16> kEntryPoints{{
-    {"Mn_AcEdit", false},
-    {"Mn_AcOrderEdit", false},
-    {"Mn_CheckRecord", false},
-    {"Mn_CustAcEdit", false},
-    {"Mn_CustAcNoList", false},
-    {"Mn_CustCNYAcEdit", false},
-    {"Mn_CustomerEdit", false},
-    {"Mn_GetAuthoriseList", true},
-    {"Mn_GetCheckList", true},
-    {"Mn_GetDeletedList", true},
-    {"Mn_GetRejectedList", true},
-    {"Mn_GetSendList", true},
-    {"Mn_StatusFolderList", false},
-    {"Mn_UsageEdit", false},
-    {"Mn_UserEdit", false},
-    {"Mn_UserListPrint", false},
-}};
+// The shell's entry points: the list ones take six parameters and a TFolderList, the
+// others seven and a TShellResult.
+constexpr const char* kEntryPoints[] = {
+    "Mn_AcEdit",           "Mn_AcOrderEdit",    "Mn_CheckRecord",     "Mn_CustAcEdit",
+    "Mn_CustAcNoList",     "Mn_CustCNYAcEdit",  "Mn_CustomerEdit",    "Mn_GetAuthoriseList",
+    "Mn_GetCheckList",     "Mn_GetDeletedList", "Mn_GetRejectedList", "Mn_GetSendList",
+    "Mn_StatusFolderList", "Mn_UsageEdit",      "Mn_UserEdit",        "Mn_UserListPrint"};
+constexpr std::string_view kListEntryPoints =
+    "Mn_GetAuthoriseList Mn_GetCheckList "
+    "Mn_GetDeletedList Mn_GetRejectedList Mn_GetSendList";
 
 // Calls entry with the first count of args as the shell pushes them and returns how far
 // the stack pointer moved over the call: 0 when the callee cleaned up as its convention
@@ -129,82 +113,44 @@ std::vector<std::string> ExportedNames(HMODULE module) {
   return names;
 }
 
-// A record with guard bytes before and after it, to see a write beyond its size.
-class GuardedRecord {
- public:
-  static constexpr std::size_t kGuard = 64;
-  static constexpr unsigned char kGuardByte = 0xA5;
+// The entry points run their dialogs on the headless platform linked into the module and
+// reach the test host through the module's import of TavroClient.dll: the transcript
+// (TAVRO_UI_TRANSCRIPT) shows the forms and the host's refusal. Guard bytes around each
+// record show a write beyond its size.
+TEST(ModuleExports, ExportsTheEntryPointsAndEachKeepsTheStackAndWritesOnlyItsRecord) {
+  HMODULE module = LoadLibraryW(L"ManageEdit.dll");
+  ASSERT_NE(module, nullptr) << "LoadLibrary(ManageEdit.dll) failed: " << GetLastError();
+  std::vector<std::string> expected(std::begin(kEntryPoints), std::end(kEntryPoints));
+  EXPECT_EQ(ExportedNames(module), expected);
 
-  explicit GuardedRecord(std::size_t size) : size_(size), bytes_(size + 2 * kGuard, kGuardByte) {
-    std::fill_n(bytes_.begin() + kGuard, size, 0x5A);
-  }
-  void* Record() { return bytes_.data() + kGuard; }
-  bool GuardsIntact() const {
-    auto intact = [](unsigned char b) { return b == kGuardByte; };
-    return std::all_of(bytes_.begin(), bytes_.begin() + kGuard, intact) &&
-           std::all_of(bytes_.end() - kGuard, bytes_.end(), intact);
-  }
-
- private:
-  std::size_t size_;
-  std::vector<unsigned char> bytes_;
-};
-
-class ModuleExports : public ::testing::Test {
- protected:
-  void SetUp() override {
-    module_ = LoadLibraryW(L"ManageEdit.dll");
-    ASSERT_NE(module_, nullptr) << "LoadLibrary(ManageEdit.dll) failed: " << GetLastError();
-  }
-  void TearDown() override {
-    if (module_ != nullptr) {
-      FreeLibrary(module_);
-    }
-  }
-  HMODULE module_ = nullptr;
-};
-
-TEST_F(ModuleExports, ExportsTheSixteenEntryPointsByPlainNameAndNothingElse) {
-  std::vector<std::string> expected;
-  for (const EntryPoint& entry : kEntryPoints) {
-    expected.emplace_back(entry.Name);
-  }
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(ExportedNames(module_), expected);
-}
-
-// The entry points run their dialogs on the headless platform linked into the module,
-// and reach the test host through the module's import of TavroClient.dll: the transcript
-// (TAVRO_UI_TRANSCRIPT, set by the test's environment) shows the forms and the host's
-// refusal.
-TEST_F(ModuleExports, EveryEntryPointKeepsTheStackAndWritesOnlyItsRecord) {
   const char* transcriptPath = std::getenv("TAVRO_UI_TRANSCRIPT");
   ASSERT_NE(transcriptPath, nullptr);
   std::remove(transcriptPath);
-  const char corpNo[] = "0001";
-  const char userNo[] = "000001";
-  const char key[] = "";
-  const char extra[] = "";
-  for (const EntryPoint& entry : kEntryPoints) {
-    SCOPED_TRACE(entry.Name);
-    FARPROC address = GetProcAddress(module_, entry.Name);
+  constexpr std::size_t kGuard = 64;
+  for (const char* name : kEntryPoints) {
+    SCOPED_TRACE(name);
+    FARPROC address = GetProcAddress(module, name);
     ASSERT_NE(address, nullptr);
-    GuardedRecord record(entry.List ? sizeof(TFolderList) : sizeof(TShellResult));
-    const std::array<std::uintptr_t, 7> args{reinterpret_cast<std::uintptr_t>(record.Record()),
+    const bool list = kListEntryPoints.find(name) != std::string_view::npos;
+    const std::size_t size = list ? sizeof(TFolderList) : sizeof(TShellResult);
+    std::vector<unsigned char> bytes(size + 2 * kGuard, 0xA5);
+    std::fill_n(bytes.begin() + kGuard, size, 0x5A);
+    const std::array<std::uintptr_t, 7> args{reinterpret_cast<std::uintptr_t>(&bytes[kGuard]),
                                              0,  // no shell window
-                                             reinterpret_cast<std::uintptr_t>(corpNo),
-                                             reinterpret_cast<std::uintptr_t>(userNo),
+                                             reinterpret_cast<std::uintptr_t>("0001"),
+                                             reinterpret_cast<std::uintptr_t>("000001"),
                                              1,
-                                             reinterpret_cast<std::uintptr_t>(key),
-                                             reinterpret_cast<std::uintptr_t>(extra)};
-    EXPECT_EQ(CallAndMeasureStack(address, args, entry.List ? 6 : 7), 0);
-    EXPECT_TRUE(record.GuardsIntact());
+                                             reinterpret_cast<std::uintptr_t>(""),
+                                             reinterpret_cast<std::uintptr_t>("")};
+    EXPECT_EQ(CallAndMeasureStack(address, args, list ? 6 : 7), 0);
+    const auto guard = [](unsigned char b) { return b == 0xA5; };
+    EXPECT_TRUE(std::all_of(bytes.begin(), bytes.begin() + kGuard, guard));
+    EXPECT_TRUE(std::all_of(bytes.end() - kGuard, bytes.end(), guard));
   }
-  std::ifstream file(transcriptPath, std::ios::binary);
-  std::stringstream transcript;
-  transcript << file.rdbuf();
-  EXPECT_NE(transcript.str().find("open TCustomerEdtFrm"), std::string::npos);
-  EXPECT_NE(transcript.str().find("Error:test host: no bank"), std::string::npos);
+  const std::string transcript = wintest::ReadAll(transcriptPath);
+  EXPECT_NE(transcript.find("open TCustomerEdtFrm"), std::string::npos);
+  EXPECT_NE(transcript.find("Error:test host: no bank"), std::string::npos);
+  FreeLibrary(module);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "ui/win32/WindowPicture.h"
 // The model's headers after the platform's: <windows.h> comes first (ui/win32/WinApi.h).
 #include "sys/Files.h"
+#include "tests/windows/WinTest.h"
 #include "ui/Forms.h"
 #include "ui/script/ScriptRunner.h"
 
@@ -19,14 +20,6 @@ namespace {
 
 constexpr COLORREF kTop = 0x00C08020;     // blue-ish: red 0x20, green 0x80, blue 0xC0
 constexpr COLORREF kBottom = 0x002040E0;  // red-ish
-
-// A folder of the test's own in the user's temporary folder, as UTF-8.
-std::string FreshFolder(const char* name) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  return sys::win32::Narrow(folder.wstring());
-}
 
 struct Bmp {
   int Width = 0;
@@ -71,18 +64,16 @@ LRESULT CALLBACK HalvesProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   }
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
-  RECT client;
-  GetClientRect(window, &client);
-  RECT half = client;
-  half.bottom = client.bottom / 2;
-  HBRUSH top = CreateSolidBrush(kTop);
-  FillRect(dc, &half, top);
-  DeleteObject(top);
-  half.top = half.bottom;
-  half.bottom = client.bottom;
-  HBRUSH bottom = CreateSolidBrush(kBottom);
-  FillRect(dc, &half, bottom);
-  DeleteObject(bottom);
+  RECT half;
+  GetClientRect(window, &half);
+  const LONG bottom = half.bottom;
+  for (const COLORREF colour : {kTop, kBottom}) {
+    half.bottom = colour == kTop ? bottom / 2 : bottom;
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &half, brush);
+    DeleteObject(brush);
+    half.top = half.bottom;
+  }
   EndPaint(window, &paint);
   return 0;
 }
@@ -99,7 +90,7 @@ TEST(Win32WindowPicture, HoldsTheWholeWindowTopSideUpInItsColours) {
   ASSERT_NE(window, nullptr);
   ShowWindow(window, SW_SHOWNOACTIVATE);
   UpdateWindow(window);
-  const std::string folder = FreshFolder("tavro-picture-test");
+  const std::string folder = sys::win32::Narrow(wintest::FreshFolder("tavro-picture").wstring());
   std::string why;
   ASSERT_TRUE(ui::win32::SaveWindowPicture(window, folder + "\\halves.bmp", why)) << why;
 
@@ -124,7 +115,7 @@ TEST(Win32WindowPicture, HoldsTheWholeWindowTopSideUpInItsColours) {
   EXPECT_FALSE(sys::FileExists(folder + "\\hidden.bmp"));
   DestroyWindow(window);
   EXPECT_FALSE(ui::win32::SaveWindowPicture(window, folder + "\\gone.bmp", why));
-  std::filesystem::remove_all(std::filesystem::temp_directory_path() / "tavro-picture-test");
+  std::filesystem::remove_all(sys::win32::Widen(folder));
 }
 
 // A played form: one picture as it opens, one as the script leaves it, each the size of
@@ -133,7 +124,7 @@ TEST(Win32WindowPicture, APlayedFormIsPicturedAsItOpensAndAsItIsLeft) {
   auto runner = std::make_unique<ui::ScriptRunner>();
   runner->RunScript("close\n");
   ui::win32::Win32Desktop desktop(std::move(runner));
-  const std::string folder = FreshFolder("tavro-picture-form");
+  const std::string folder = sys::win32::Narrow(wintest::FreshFolder("tavro-picture").wstring());
   desktop.SetShotFolder(folder);
 
   ui::TForm form(nullptr, "ShotFrm");
@@ -146,7 +137,7 @@ TEST(Win32WindowPicture, APlayedFormIsPicturedAsItOpensAndAsItIsLeft) {
     EXPECT_GE(bmp.Height, 200) << name;
   }
   EXPECT_FALSE(sys::FileExists(folder + "\\03-TForm.bmp"));
-  std::filesystem::remove_all(std::filesystem::temp_directory_path() / "tavro-picture-form");
+  std::filesystem::remove_all(sys::win32::Widen(folder));
 }
 
 }  // namespace
