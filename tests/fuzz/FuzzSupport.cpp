@@ -24,7 +24,8 @@ std::size_t CountOf(std::string_view text, std::string_view bytes) {
   return n;
 }
 
-// Made once per process, not per input: a target runs millions of them.
+// Made once per process, not per input: a target runs millions of them. The exit handler
+// is registered after the name is made, so that it runs before the name is destroyed.
 const std::string& ScratchFolder() {
   static const std::string folder = [] {
     const char* tmp = std::getenv("TMPDIR");
@@ -33,13 +34,14 @@ const std::string& ScratchFolder() {
     if (::mkdtemp(pattern.data()) == nullptr) {
       throw std::runtime_error("cannot create a scratch folder from " + pattern);
     }
-    // A failed registration only leaves the folder behind.
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(folder, ignored);
-    });
     return pattern;
   }();
+  // A failed registration only leaves the folder behind.
+  static const int registered = std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  });
+  (void)registered;
   return folder;
 }
 
