@@ -18,13 +18,10 @@ namespace {
 
 std::string Join(const std::vector<std::string>& parts, char separator) {
   std::string out;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) {
-      out += separator;
-    }
-    out += parts[i];
+  for (const std::string& part : parts) {
+    out += part + separator;
   }
-  return out;
+  return out.substr(0, out.size() - (parts.empty() ? 0 : 1));
 }
 
 // cut is a head of whole of at most max bytes that ends on one of whole's character

@@ -1,6 +1,5 @@
-// The sys/ services on the Win32 API, under Wine: the private temporary folder and its
-// DACL, files with Chinese names, share modes and private files, the loader and the
-// process paths, the tick count, and the locale the environment gives Wine.
+// The sys/ services on the Win32 API under Wine: private folders and files and their
+// DACLs, Chinese file names, share modes, the loader, process paths, ticks and the locale.
 #include <gtest/gtest.h>
 
 #include <io.h>
@@ -80,23 +79,18 @@ std::vector<std::string> Admitted(const std::string& path) {
   return sids;
 }
 
-std::string UserSidText() {
-  std::vector<unsigned char> user = sys::win32::CurrentUserSid();
-  wchar_t* text = nullptr;
-  ::ConvertSidToStringSidW(user.data(), &text);
-  std::string out = Narrow(text);
-  ::LocalFree(text);
-  return out;
-}
-
-// path admits the user and nobody else. The local system account may stand beside the
-// user: Windows' own services read everything anyway, and Wine, which keeps a file's
-// access as its Unix mode, always reports it.
+// path admits the user and nobody else but the local system account, which reads
+// everything anyway (and which Wine, keeping access as the Unix mode, always reports).
 void ExpectPrivate(const std::string& path) {
+  std::vector<unsigned char> sid = sys::win32::CurrentUserSid();
+  wchar_t* text = nullptr;
+  ::ConvertSidToStringSidW(sid.data(), &text);
+  const std::string user = Narrow(text);
+  ::LocalFree(text);
   const std::vector<std::string> admitted = Admitted(path);
-  EXPECT_NE(std::find(admitted.begin(), admitted.end(), UserSidText()), admitted.end()) << path;
-  for (const std::string& sid : admitted) {
-    EXPECT_TRUE(sid == UserSidText() || sid == "S-1-5-18") << path << " admits " << sid;
+  EXPECT_NE(std::find(admitted.begin(), admitted.end(), user), admitted.end()) << path;
+  for (const std::string& admits : admitted) {
+    EXPECT_TRUE(admits == user || admits == "S-1-5-18") << path << " admits " << admits;
   }
 }
 

@@ -116,6 +116,7 @@ TEST(Win32FieldLook, GroupBoxesReadOnlyEditsAndDisabledLabels) {
         GreyContrast(DarkestPixel(window.WindowOf(*label)), Brightness(GetSysColor(COLOR_BTNFACE)));
   });
   desktop.ShowModal(form);
+  EXPECT_FALSE(run.Failed());
   EXPECT_GE(contrast, 4.4) << "the grey of a disabled label is too pale to read (or no look)";
 }
 

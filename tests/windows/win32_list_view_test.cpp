@@ -18,15 +18,13 @@ namespace {
 using wintest::PostClick;
 using wintest::PostKey;
 
-// The timer's callback has no other way to the operator's step than this (one thread).
-std::function<void()> gTick;
+std::function<void()> gTick;  // the timer's only way to the operator (one thread)
 
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   gTick();
 }
 
-// Runs form while step acts on each tick; gives up (closing the menu and the form) after
-// 10 s.
+// Runs form while step acts on each tick; after 10 s closes the menu and the form.
 void Operate(ui::win32::Win32Desktop& desktop, ui::TForm& form,
              const std::function<void(int)>& step) {
   int ticks = 0;

@@ -1,10 +1,8 @@
-// ManageEdit.dll's Win32 platform under Wine, called as a shell calls it. Each entry point
-// runs in a child process of this program (the platform is chosen once per process) that
-// makes a shell window, calls the entry point with it and writes a report: every form
-// window shown with whether its owner was disabled then, and whether the shell is enabled
-// again afterwards. `--play` plays a script (its transcript must equal the headless
-// platform's); `--operate` has a timer act as the operator through real window messages,
-// answering the boxes and posting keys and characters to the focused window.
+// ManageEdit.dll's Win32 platform under Wine, called as a shell calls it, each entry point
+// in a child process (the platform is chosen once per process) that reports each form
+// shown with whether its owner was disabled then, and the shell's state afterwards.
+// `--play` plays a script (the transcript must equal the headless one); `--operate` has a
+// timer act as the operator, answering boxes and posting keys to the focused window.
 #include <gtest/gtest.h>
 
 #include <fstream>
