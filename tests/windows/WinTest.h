@@ -24,8 +24,7 @@ inline std::string ReadAll(const std::filesystem::path& path) {
   return text.str();
 }
 
-// An empty folder under the temporary folder, named for the test and the process so that
-// two runs at once never share one.
+// An empty temporary folder of the test's and the process's own.
 inline std::filesystem::path FreshFolder(const std::string& prefix) {
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   const std::filesystem::path folder =
@@ -142,8 +141,7 @@ class HostLibrary {
   decltype(&qelFileGet) fileGet_ = nullptr;
 };
 
-// Sets a variable for the C runtime (the host library reads its settings through it) and
-// the process alike; an empty value removes it.
+// Sets a variable for the C runtime (which the host library reads) and the process alike.
 inline void SetVariable(const std::string& name, const std::string& value) {
   ASSERT_EQ(_wputenv_s(sys::win32::Widen(name).c_str(), sys::win32::Widen(value).c_str()), 0);
 }

@@ -120,8 +120,7 @@ sys::win32::Handle Open(const std::string& path, DWORD access) {
                                           OPEN_EXISTING, 0, nullptr));
 }
 
-// The temporary folder is the user's alone, and narrowed again when somebody opened it;
-// its name taken by a file is refused.
+// The temporary folder is the user's alone, narrowed again when opened, refused if a file.
 TEST_F(Win32SysTest, TempFolderIsPrivateAndNarrowedAgain) {
   const std::string folder = sys::TempFolder();
   ASSERT_EQ(folder.rfind(Root() + "tavro-S-1-", 0), 0u) << folder;
@@ -138,7 +137,7 @@ TEST_F(Win32SysTest, TempFolderIsPrivateAndNarrowedAgain) {
 }
 
 // UTF-8 names reach the wide API; a name typed in GBK names the file of those characters
-// whatever the ANSI code page, and bytes that are no GBK text name no file.
+// whatever the ANSI code page.
 TEST_F(Win32SysTest, ChineseFileNamesRoundTrip) {
   const std::string name =
       Root() + "\xe5\xae\xa2\xe6\x88\xb7\xe5\x90\x8d\xe5\x8d\x95.txt";  // 客户名单
@@ -164,8 +163,7 @@ TEST_F(Win32SysTest, ChineseFileNamesRoundTrip) {
   EXPECT_EQ(sys::FileNameCharset(), "UTF-8");
 }
 
-// A private file is new, the user's alone, and shares reading only while it is written;
-// a prepared one is narrowed to the user even when somebody opened it.
+// A private file is new and the user's alone, shared for reading only while written.
 TEST_F(Win32SysTest, PrivateFileIsNewAndSharesReadingOnly) {
   const std::string name = Root() + "result.txt";
   const int fd = sys::OpenPrivateFile(name);
@@ -239,9 +237,8 @@ TEST_F(Win32SysTest, LanguageFileKeepsQuotesAndGbk) {
   ExpectPrivate(name);
 }
 
-// A name without a folder is found beside the module whatever the working folder, never
-// in the working folder itself, where anybody may have put a library of that name; what
-// is missing is named.
+// A bare name is found beside the module, never in the working folder, where anybody may
+// have put a library of that name.
 TEST_F(Win32SysTest, LoaderLooksBesideTheModuleAndNeverInTheWorkingFolder) {
   using ProbeFn = int (*)(int);
   const fs::path probe = fs::path(Widen(sys::ModuleFolder())) / L"sys_loader_probe.dll";
@@ -289,9 +286,8 @@ TEST(Win32ProcessPaths, ExecutableModuleAndFolders) {
   }
 }
 
-// The system's count moves in steps (about 16 ms on Windows and under Wine), so the
-// module's count is held between two readings of it and checked to advance over 100 ms
-// by at least 100 ms less two steps.
+// The system's count moves in steps of about 16 ms: over 100 ms it advances by 100 ms less
+// two steps at least.
 TEST(Win32TickCount, FollowsTheSystemsCount) {
   const std::uint64_t before = ::GetTickCount64();
   const std::uint64_t ticks = sys::TickCount();
@@ -302,8 +298,7 @@ TEST(Win32TickCount, FollowsTheSystemsCount) {
   EXPECT_LE(later, ::GetTickCount64());
 }
 
-// Wine must hand the module the locale it started in (TAVRO_TEST_LOCALE) as the thread's
-// language ids and ANSI code page.
+// Wine hands the module the locale it started in as the thread's language and code page.
 TEST(Win32Locale, ThreadLocaleOfTheEnvironment) {
   const char* name = std::getenv("TAVRO_TEST_LOCALE");
   const bool traditional = name != nullptr && std::string(name) == "zh_TW";

@@ -58,11 +58,9 @@ double GreyContrast(int a, int b) {
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// On a form with a disabled group box holding an edit, a disabled edit of its own and a
-// disabled label: the box's frame holds the edit where the model puts it (in the box's
-// own pixels), an edit the operator cannot use is read-only and keeps the window text
-// colour rather than the grey of a disabled window, and the label's text reads on the
-// dialog's face.
+// A disabled group box's frame holds its edit where the model puts it (in the box's own
+// pixels); an edit the operator cannot use is read-only in the window text colour, not
+// disabled grey; a disabled label's text reads on the dialog's face.
 TEST(Win32FieldLook, GroupBoxesReadOnlyEditsAndDisabledLabels) {
   ui::TForm form(nullptr, "FieldFrm");
   form.SetBounds(0, 0, 360, 200);

@@ -48,10 +48,9 @@ POINT Centre(const RECT& r) {
   return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-// A list of 100,000 rows is an LVS_OWNERDATA control that holds the row count only and
-// asks the model for a row's texts. Arrows move the model's row and the list shows it; a
-// right press selects the row under it and the release opens the model's menu (Down
-// twice passes its separator); Enter presses the form's default button.
+// A list of 100,000 rows is virtual (LVS_OWNERDATA, asking the model for texts). Arrows
+// move the model's row; a right press selects the row under it and opens the model's menu
+// (Down twice passes its separator); Enter presses the default button.
 TEST(Win32ListView, VirtualRowsArrowsTheModelsMenuAndTheDefaultButton) {
   constexpr int kRows = 100000;
   ui::win32::Win32Desktop desktop(nullptr);
@@ -173,9 +172,9 @@ HTREEITEM NextItem(HWND tree, WPARAM which, HTREEITEM from) {
       SendMessageW(tree, TVM_GETNEXTITEM, which, reinterpret_cast<LPARAM>(from)));
 }
 
-// A closed node's children get their items when it is first shown open, or when one of
-// them is the selection; until then the closed node has its button all the same. The
-// button opens and closes the node in the model; a right press selects.
+// A closed node's children get items when it is first shown open or one of them is
+// selected, the node having its button before; the button opens and closes it in the
+// model; a right press selects.
 TEST(Win32TreeView, ItemsComeWhenNeededTheButtonOpensAndClosesAndARightPressSelects) {
   ui::win32::Win32Desktop desktop(nullptr);
   ui::TForm form(nullptr, "TreeFrm");
@@ -260,10 +259,8 @@ void SetClipboard(const std::wstring& text) {
   CloseClipboard();
 }
 
-// An edit with no menu of its own: the right button opens the system's edit menu, whose
-// Select All, Copy and Paste (chosen by their letters) go through the model: the copy is
-// on the clipboard, a paste is the model's text and the shown one, and a paste of a
-// character GBK lacks is refused whole.
+// An edit's system menu (right button) selects, copies and pastes through the model; a
+// paste of a character GBK lacks is refused whole.
 TEST(Win32Edit, TheEditsMenuSelectsCopiesAndPastesThroughTheModel) {
   ui::win32::Win32Desktop desktop(nullptr);
   ui::TForm form(nullptr, "EditFrm");

@@ -1,6 +1,5 @@
-// The pictures of the gallery: a window's pixels as a BMP file (frame included, rows in
-// the file's bottom-up order, colours in its blue-green-red order), and the platform's
-// pictures of a played form as it opens and as the script leaves it.
+// The gallery's pictures: a window's pixels as a BMP file (frame included, rows bottom-up,
+// colours blue-green-red), and a played form pictured as it opens and as it is left.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -118,8 +117,7 @@ TEST(Win32WindowPicture, HoldsTheWholeWindowTopSideUpInItsColours) {
   std::filesystem::remove_all(sys::win32::Widen(folder));
 }
 
-// A played form: one picture as it opens, one as the script leaves it, each the size of
-// the form's window, counted in the order taken.
+// Each picture the size of the form's window, numbered in the order taken.
 TEST(Win32WindowPicture, APlayedFormIsPicturedAsItOpensAndAsItIsLeft) {
   auto runner = std::make_unique<ui::ScriptRunner>();
   runner->RunScript("close\n");
