@@ -1,17 +1,16 @@
-// The host stand-in of the fuzz targets (FuzzHost.h).
-#include "tests/fuzz/FuzzHost.h"
-
+// The host stand-in of the fuzz targets: answers every command with the fuzzer's bytes,
+// as a broken or hostile host would (FuzzSupport.h).
 #include <algorithm>
 #include <cstring>
-#include <string>
 
 #include "host/TavroClient.h"
 #include "sys/Files.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace fuzzhost {
 namespace {
 
-// The host's C functions take no context, so the answer they give lives here.
+// The host's C functions take no context, so the answer lives here.
 std::string gBytes;
 bool gTerminated = true;
 

@@ -24,8 +24,8 @@ std::size_t CountOf(std::string_view text, std::string_view bytes) {
   return n;
 }
 
-// Made once per process, not per input: a target runs millions of them. The exit handler
-// is registered after the name is made, so that it runs before the name is destroyed.
+// Made once per process (a target runs millions of inputs); the exit handler is registered
+// after the name is made, so that it runs before the name is destroyed.
 const std::string& ScratchFolder() {
   static const std::string folder = [] {
     const char* tmp = std::getenv("TMPDIR");
@@ -36,7 +36,6 @@ const std::string& ScratchFolder() {
     }
     return pattern;
   }();
-  // A failed registration only leaves the folder behind.
   static const int registered = std::atexit([] {
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);

@@ -1,5 +1,5 @@
-// What the fuzz targets share: the property check that crashes (so that libFuzzer keeps
-// the input), the split of one input into pieces, and a private scratch folder.
+// What the fuzz targets share: a property check that traps (libFuzzer keeps the input, the
+// replay test fails), the split of one input into pieces, and a private scratch folder.
 #pragma once
 
 #include <cstddef>
@@ -10,15 +10,13 @@
 
 namespace tavro_fuzz {
 
-// Names the broken property on standard error and traps, which libFuzzer records and the
-// replay tests fail on.
 [[noreturn]] void PropertyFailed(const char* what, const char* file, int line);
 
 #define FUZZ_CHECK(condition) \
   ((condition) ? void(0) : ::tavro_fuzz::PropertyFailed(#condition, __FILE__, __LINE__))
 
-// The fuzzer's bytes taken apart from the front: single bytes, pieces ended by a zero
-// byte, then the rest. Past the end come zeros and empty pieces: every input is valid.
+// The input taken apart from the front: single bytes, pieces ended by a zero byte, then
+// the rest. Past the end come zeros and empty pieces: every input is valid.
 class FuzzInput {
  public:
   FuzzInput(const std::uint8_t* data, std::size_t size)
@@ -46,8 +44,14 @@ class FuzzInput {
 // How many of text's bytes are one of bytes.
 std::size_t CountOf(std::string_view text, std::string_view bytes);
 
-// A folder of this process's own (mode 0700, under $TMPDIR or /tmp), made on first use
-// and removed with its files when the process exits.
+// A folder of this process's own (mode 0700, under $TMPDIR or /tmp), removed at exit.
 const std::string& ScratchFolder();
 
 }  // namespace tavro_fuzz
+
+// The host stand-in (FuzzHost.cpp, linked by the targets that call the host): every
+// call's answer, cut to the capacity and zero-terminated, or unterminated filling the
+// whole buffer; qelFileGet writes it as the file.
+namespace fuzzhost {
+void SetAnswer(std::string_view answer, bool terminated);
+}  // namespace fuzzhost

@@ -1,14 +1,8 @@
-// Fuzz target: the channel's Chinese conversions (GBK Simplified to Big5 Traditional and
-// back, sys/ChineseCharMap) and the code-page ones under them (sys/CodePage). Checked:
-// whole characters only, ASCII kept in order, a text converts as its pieces cut between
-// characters do, no throw, and clean GBK comes back from UTF-8 as the same bytes.
+// Fuzz target: the Chinese conversions (sys/ChineseCharMap, sys/CodePage). Checked: whole
+// characters only, ASCII kept in order, pieces convert as the whole, clean GBK round-trips.
 #include <unicode/utf8.h>
 
 #include <array>
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
 
 #include "sys/ChineseCharMap.h"
 #include "sys/CodePage.h"

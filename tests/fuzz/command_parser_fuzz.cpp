@@ -1,13 +1,5 @@
-// Fuzz target: a command as it reaches the host (host/CommandParser: the channel prefix,
-// then a call, a batch of execs or a select) and its text arguments as the database's
-// UTF-8 (host/WireText). Checked: a refusal says why, no call exceeds the bound of
-// arguments, and what was parsed, written again as the module writes commands, parses to
-// the same calls.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-
+// Fuzz target: a command as the host parses it (host/CommandParser, WireText). Checked: a
+// refusal says why, the argument bound holds, and the parse written again parses the same.
 #include "frame/CommandText.h"
 #include "host/CommandParser.h"
 #include "host/WireText.h"

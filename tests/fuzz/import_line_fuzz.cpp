@@ -1,15 +1,7 @@
-// Fuzz target: the customer import's reading of its file (customer/CustImport,
-// CustImportText): lines read a chunk at a time, made into command text, split into "@"
-// fields and sent as "MN_CustSnapIn". Input: a byte of choices (the conversion box, a
-// Traditional-Chinese channel), a byte for the chunk size, the file. Checked: the lines
-// do not depend on the chunks and lose no byte, command text is clean in the channel's
-// code page, fields keep their bounds, and the host parses the command into those fields.
+// Fuzz target: the customer import's file reading (customer/CustImport, CustImportText).
+// Checked: lines do not depend on the chunks, clean command text, bounded fields the host parses.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "customer/CustImport.h"

@@ -1,14 +1,7 @@
-// Fuzz target: initialisation files (sys/IniFile) read, written and read again. Input: a
-// section, a key and a value (each ended by a zero byte), then the file. Checked: the
-// readers of a section agree with each other and ReadString, values keep their bound, and
-// after an accepted write the key reads as written (trimmed, bounded), all else as before.
-#include <cstddef>
-#include <cstdint>
+// Fuzz target: settings files (sys/IniFile) read, written and read again. Checked: the readers
+// agree, values keep their bound, an accepted write reads back and changes nothing else.
 #include <span>
 #include <stdexcept>
-#include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 #include "sys/Files.h"

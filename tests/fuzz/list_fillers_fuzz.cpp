@@ -1,14 +1,7 @@
-// Fuzz target: the host's answers as the module's readers take them: the list fillers,
-// the single answers (corporation name, a number, SWIFT address, bank record), the record
-// reads, and a folder list's layout and rows in a list view. The stand-in host answers
-// with the input, zero-terminated or not, in Simplified or Traditional-Chinese mode (where
-// every answer is converted). Checked: texts within their fields, one item per row.
+// Fuzz target: the host's answers (the input, terminated or not, in Simplified or Traditional
+// mode) as the module's readers take them. Checked: fields keep their bounds, a row per item.
 #include <stdlib.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "frame/GbkText.h"
@@ -18,7 +11,6 @@
 #include "frame/RecordCmd.h"
 #include "frame/ResultText.h"
 #include "sys/Files.h"
-#include "tests/fuzz/FuzzHost.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "ui/ListCtrls.h"
 

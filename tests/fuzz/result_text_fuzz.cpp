@@ -1,11 +1,5 @@
-// Fuzz target: the host's answer text as the frame reads it (rows, fields, fixed-size
-// splits, the update answer, code-and-name items, comma lists, column layouts). Checked:
-// splits lose no byte, nothing cut to a size exceeds it or ends inside a double-byte
-// character, and the row and item lookups agree with the splits.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
+// Fuzz target: the host's answer text as the frame reads it. Checked: splits lose no byte,
+// cuts keep their size on character boundaries, lookups agree with the splits.
 #include <vector>
 
 #include "frame/CommaList.h"

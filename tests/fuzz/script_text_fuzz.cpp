@@ -1,11 +1,5 @@
-// Fuzz target: the operator-script reader (ui/script/ScriptText) and the shown form of
-// texts the transcript prints. Checked: lines come in order and tokenize as the reader
-// said, the plain split agrees with the GBK one, and a text shown in quotes reads back as
-// one token of exactly its bytes, so a transcript's text can be played again.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
+// Fuzz target: the operator-script reader (ui/script/ScriptText). Checked: lines in order and
+// tokenized as said, the two splits agree, a shown text reads back as one token of its bytes.
 #include <vector>
 
 #include "tests/fuzz/FuzzSupport.h"
