@@ -7,9 +7,8 @@
 
 namespace {
 
-constexpr char kNoBank[] = "test host: no bank";
-
 void WriteError(char* error) {
+  constexpr char kNoBank[] = "test host: no bank";
   if (error != nullptr) {
     std::memcpy(error, kNoBank, sizeof kNoBank);
   }

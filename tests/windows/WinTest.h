@@ -1,5 +1,5 @@
-// What the Windows test programs share: files and fresh folders, posted input, the
-// host library's two calls, and a run of the program itself as a child process.
+// What the Windows test programs share: fresh folders, posted input, the host library's
+// two calls, and a run of the program itself as a child process.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -41,14 +41,13 @@ inline void PostKey(HWND window, WPARAM key) {
   PostMessageW(window, WM_KEYUP, key, 0xC0000001);
 }
 
-// A press and release of the left (WM_LBUTTONDOWN) or right (WM_RBUTTONDOWN) button.
+// A press and release of the button down names (WM_LBUTTONDOWN or WM_RBUTTONDOWN).
 inline void PostClick(HWND window, UINT down, POINT at) {
   PostMessageW(window, down, down == WM_RBUTTONDOWN ? MK_RBUTTON : MK_LBUTTON,
                MAKELPARAM(at.x, at.y));
   PostMessageW(window, down + 1, 0, MAKELPARAM(at.x, at.y));
 }
 
-// The popup menu on the screen, or null.
 inline HWND ShownMenu() {
   HWND menu = FindWindowW(L"#32768", nullptr);
   return menu != nullptr && IsWindowVisible(menu) ? menu : nullptr;
@@ -95,7 +94,7 @@ class HostLibrary {
           reinterpret_cast<void*>(::GetProcAddress(library_, "qelFileGet")));
     }
   }
-  // The library keeps its connection to a bank open; it goes before the bank's files.
+  // The library holds the bank open; it goes before the bank's files.
   ~HostLibrary() {
     if (library_ != nullptr) {
       ::FreeLibrary(library_);

@@ -1,10 +1,6 @@
 // The script's printer on Windows writes no PDF: a printed job fails with a reason the
-// operator can read, and nothing is left in the print folder that could pass for a report.
-#include <gtest/gtest.h>
-
-#include <filesystem>
+// operator can read, and leaves nothing in the print folder that could pass for a report.
 #include <stdexcept>
-#include <string>
 
 #include "tests/windows/WinTest.h"
 #include "ui/script/PdfPrintWriter.h"
@@ -16,9 +12,8 @@ TEST(PdfPrintWriterWin32, AJobFailsWithItsReasonAndLeavesNoFile) {
   ui::PrintJob job;
   job.Title = "Users";
   job.Pages.resize(2);
-  const auto writer = ui::PdfPrintWriter(folder.string());
   try {
-    writer(job);
+    ui::PdfPrintWriter(folder.string())(job);
     ADD_FAILURE() << "a job was reported as printed";
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find("cannot print"), std::string::npos) << e.what();

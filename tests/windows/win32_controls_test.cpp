@@ -1,17 +1,18 @@
-// The Win32 platform's lists, trees and edits under the operator's mouse and keys, through
-// real window messages: a timer on the thread, which keeps running inside the form's loop
-// and the menu's, acts as the operator.
-#include <gtest/gtest.h>
-
+// The Win32 platform's controls on real windows: lists, trees and edits under the operator's
+// mouse and keys (a timer on the thread, running inside the form's and the menu's loops, acts
+// as the operator; windows.ui.win32.list), and how fields look (windows.ui.win32.fields).
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <string>
-#include <vector>
+#include <memory>
 
 #include "ui/win32/Win32Desktop.h"
 // The model's headers after the platform's: <windows.h> comes first (ui/win32/WinApi.h).
 #include "tests/windows/WinTest.h"
 #include "ui/Controls.h"
+#include "ui/script/ScriptRunner.h"
 
 namespace {
 
@@ -48,9 +49,8 @@ POINT Centre(const RECT& r) {
   return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-// A list of 100,000 rows is virtual (LVS_OWNERDATA, asking the model for texts). Arrows
-// move the model's row; a right press selects the row under it and opens the model's menu
-// (Down twice passes its separator); Enter presses the default button.
+// 100,000 rows make a virtual list (LVS_OWNERDATA); arrows move the model's row, a right
+// press selects its row and opens the model's menu (its separator skipped), Enter is OK.
 TEST(Win32ListView, VirtualRowsArrowsTheModelsMenuAndTheDefaultButton) {
   constexpr int kRows = 100000;
   ui::win32::Win32Desktop desktop(nullptr);
@@ -172,9 +172,8 @@ HTREEITEM NextItem(HWND tree, WPARAM which, HTREEITEM from) {
       SendMessageW(tree, TVM_GETNEXTITEM, which, reinterpret_cast<LPARAM>(from)));
 }
 
-// A closed node's children get items when it is first shown open or one of them is
-// selected, the node having its button before; the button opens and closes it in the
-// model; a right press selects.
+// A closed node's children get items when it opens or one is selected (it has its button
+// before); the button opens and closes it in the model; a right press selects.
 TEST(Win32TreeView, ItemsComeWhenNeededTheButtonOpensAndClosesAndARightPressSelects) {
   ui::win32::Win32Desktop desktop(nullptr);
   ui::TForm form(nullptr, "TreeFrm");
@@ -259,8 +258,8 @@ void SetClipboard(const std::wstring& text) {
   CloseClipboard();
 }
 
-// An edit's system menu (right button) selects, copies and pastes through the model; a
-// paste of a character GBK lacks is refused whole.
+// An edit's menu selects, copies and pastes through the model; a paste with a character GBK
+// lacks is refused whole.
 TEST(Win32Edit, TheEditsMenuSelectsCopiesAndPastesThroughTheModel) {
   ui::win32::Win32Desktop desktop(nullptr);
   ui::TForm form(nullptr, "EditFrm");
@@ -304,6 +303,107 @@ TEST(Win32Edit, TheEditsMenuSelectsCopiesAndPastesThroughTheModel) {
   EXPECT_EQ(note->Text(), "\xd6\xd0\xce\xc4");  // 中文 in GBK
   EXPECT_EQ(std::wstring(shownNote), L"\u4e2d\u6587");
   EXPECT_EQ(name->Text(), "abc");
+}
+
+// A window's bounds in its form's client area.
+RECT BoundsInForm(HWND window, HWND form) {
+  RECT box{};
+  GetWindowRect(window, &box);
+  MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&box), 2);
+  return box;
+}
+
+int Brightness(COLORREF color) {
+  return GetRValue(color) + GetGValue(color) + GetBValue(color);
+}
+
+// The sum of red, green and blue of the darkest pixel inside the window's client area:
+// its text's colour, on a light background.
+int DarkestPixel(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  RECT client{};
+  GetClientRect(window, &client);
+  HDC dc = GetDC(window);
+  int darkest = 3 * 255;
+  for (int y = client.top; y < client.bottom; ++y) {
+    for (int x = client.left; x < client.right; ++x) {
+      const COLORREF pixel = GetPixel(dc, x, y);
+      if (pixel != CLR_INVALID) {
+        darkest = std::min(darkest, Brightness(pixel));
+      }
+    }
+  }
+  ReleaseDC(window, dc);
+  return darkest;
+}
+
+// The contrast of two greys given as sums of red, green and blue (WCAG's ratio).
+double GreyContrast(int a, int b) {
+  const auto luminance = [](int sum) {
+    const double c = sum / 765.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  const double la = luminance(a);
+  const double lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// A disabled group box's frame holds its edit where the model puts it (in the box's own
+// pixels); an edit the operator cannot use is read-only in the window text colour, not
+// disabled grey; a disabled label's text reads on the dialog's face.
+TEST(Win32FieldLook, GroupBoxesReadOnlyEditsAndDisabledLabels) {
+  ui::TForm form(nullptr, "FieldFrm");
+  form.SetBounds(0, 0, 360, 200);
+  auto* group = ui::Create<ui::TGroupBox>(&form, &form, "UserInfoGrp");
+  group->SetCaption("User");
+  const int top = group->ClientRect().Top + 6;
+  group->SetBounds(8, 8, 340, top + 21 + 8);
+  auto* inside = ui::Create<ui::TEdit>(&form, group, "CorpNameEdt");
+  inside->SetBounds(10, top, 200, 21);
+  inside->SetText("WWWWWWWW");
+  group->SetEnabled(false);
+  auto* alone = ui::Create<ui::TEdit>(&form, &form, "AccountNoEdt");
+  alone->SetBounds(8, 120, 200, 21);
+  alone->SetText("WWWWWWWW");
+  alone->SetEnabled(false);
+  auto* label = ui::Create<ui::TLabel>(&form, &form, "AccountNoLbl");
+  label->SetBounds(220, 120, 120, 21);
+  label->SetCaption("WWWWWW");
+  label->SetEnabled(false);
+
+  auto runner = std::make_unique<ui::ScriptRunner>();
+  runner->RunScript("close\n");
+  ui::ScriptRunner& run = *runner;
+  ui::win32::Win32Desktop desktop(std::move(runner));
+  double contrast = 0;
+  run.SetOperator([&](ui::TForm&) {
+    ui::win32::FormWindow& window = *desktop.TopWindow();
+    const RECT box = BoundsInForm(window.WindowOf(*group), window.Handle());
+    const RECT edit = BoundsInForm(window.WindowOf(*inside), window.Handle());
+    const double scale = (box.right - box.left) / 340.0;  // designed pixels to the window's
+    EXPECT_LE(edit.right, box.right);
+    EXPECT_NEAR(edit.top - box.top, inside->Top() * scale, 1.0 + scale);
+    EXPECT_NEAR(edit.left - box.left, inside->Left() * scale, 1.0 + scale);
+    EXPECT_NEAR(box.bottom - edit.bottom,
+                (group->Height() - inside->Top() - inside->Height()) * scale, 1.0 + scale)
+        << "the edit crosses the box's lower frame";
+
+    for (const ui::TEdit* shown : {inside, alone}) {
+      SCOPED_TRACE(shown->Name);
+      HWND native = window.WindowOf(*shown);
+      EXPECT_NE(GetWindowLongW(native, GWL_STYLE) & ES_READONLY, 0);
+      EXPECT_TRUE(IsWindowEnabled(native)) << "a disabled edit greys its text";
+      const int text = DarkestPixel(native);
+      EXPECT_LT(std::abs(text - Brightness(GetSysColor(COLOR_WINDOWTEXT))),
+                std::abs(text - Brightness(GetSysColor(COLOR_GRAYTEXT))))
+          << "the text is nearer the grey of disabled text than the window text colour";
+    }
+    contrast =
+        GreyContrast(DarkestPixel(window.WindowOf(*label)), Brightness(GetSysColor(COLOR_BTNFACE)));
+  });
+  desktop.ShowModal(form);
+  EXPECT_FALSE(run.Failed());
+  EXPECT_GE(contrast, 4.4) << "the grey of a disabled label is too pale to read (or no look)";
 }
 
 }  // namespace
