@@ -16,31 +16,31 @@ void PropertyFailed(const char* what, const char* file, int line) {
   __builtin_trap();
 }
 
-namespace {
-
-// Made once per process: a target runs millions of inputs and each would otherwise
-// create and remove a folder.
-std::string MakeScratchFolder() {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern =
-      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tavro-fuzz-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot create a scratch folder from " + pattern);
+std::size_t CountOf(std::string_view text, std::string_view bytes) {
+  std::size_t n = 0;
+  for (const char c : text) {
+    n += bytes.find(c) != std::string_view::npos;
   }
-  return pattern;
+  return n;
 }
 
-}  // namespace
-
+// Made once per process (a target runs millions of inputs); the exit handler is registered
+// after the name is made, so that it runs before the name is destroyed.
 const std::string& ScratchFolder() {
-  static const std::string folder = MakeScratchFolder();
-  static const bool removeAtExit = [] {
-    return std::atexit([] {
-             std::error_code ignored;
-             std::filesystem::remove_all(folder, ignored);
-           }) == 0;
+  static const std::string folder = [] {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tavro-fuzz-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      throw std::runtime_error("cannot create a scratch folder from " + pattern);
+    }
+    return pattern;
   }();
-  (void)removeAtExit;  // registered once; a failed registration only leaves the folder
+  static const int registered = std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  });
+  (void)registered;
   return folder;
 }
 

@@ -1,40 +1,33 @@
-// What the fuzz targets share: the property check that crashes (so that libFuzzer keeps
-// the input), the split of one input into the pieces a target needs, and a private
-// scratch folder for targets whose subject reads or writes files.
+// What the fuzz targets share: a property check that traps (libFuzzer keeps the input, the
+// replay test fails), the split of one input into pieces, and a private scratch folder.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tavro_fuzz {
 
-// Names the broken property on standard error and traps: a crash is what libFuzzer
-// records, and the replay tests fail on it the same way.
 [[noreturn]] void PropertyFailed(const char* what, const char* file, int line);
 
 #define FUZZ_CHECK(condition) \
   ((condition) ? void(0) : ::tavro_fuzz::PropertyFailed(#condition, __FILE__, __LINE__))
 
-// The fuzzer's bytes taken apart from the front: single bytes that choose what to do,
-// then pieces ended by a zero byte, then the rest. Reading past the end gives zeros and
-// empty pieces, so every input is a valid one.
+// The input taken apart from the front: single bytes, pieces ended by a zero byte, then
+// the rest. Past the end come zeros and empty pieces: every input is valid.
 class FuzzInput {
  public:
   FuzzInput(const std::uint8_t* data, std::size_t size)
       : rest_(reinterpret_cast<const char*>(data), size) {}
 
   std::uint8_t Byte() {
-    if (rest_.empty()) {
-      return 0;
-    }
-    const auto b = static_cast<std::uint8_t>(rest_.front());
-    rest_.remove_prefix(1);
+    const std::uint8_t b = rest_.empty() ? 0 : static_cast<std::uint8_t>(rest_.front());
+    rest_.remove_prefix(rest_.empty() ? 0 : 1);
     return b;
   }
 
-  // The bytes up to the next zero byte (which is dropped), or the rest when none.
   std::string_view Piece() {
     const std::size_t zero = rest_.find('\0');
     const std::string_view piece = rest_.substr(0, zero);
@@ -42,18 +35,23 @@ class FuzzInput {
     return piece;
   }
 
-  std::string_view Rest() {
-    const std::string_view rest = rest_;
-    rest_ = {};
-    return rest;
-  }
+  std::string_view Rest() { return std::exchange(rest_, {}); }
 
  private:
   std::string_view rest_;
 };
 
-// A folder of this process's own (mode 0700, under $TMPDIR or /tmp), made on first use
-// and removed with its files when the process exits.
+// How many of text's bytes are one of bytes.
+std::size_t CountOf(std::string_view text, std::string_view bytes);
+
+// A folder of this process's own (mode 0700, under $TMPDIR or /tmp), removed at exit.
 const std::string& ScratchFolder();
 
 }  // namespace tavro_fuzz
+
+// The host stand-in (FuzzHost.cpp, linked by the targets that call the host): every
+// call's answer, cut to the capacity and zero-terminated, or unterminated filling the
+// whole buffer; qelFileGet writes it as the file.
+namespace fuzzhost {
+void SetAnswer(std::string_view answer, bool terminated);
+}  // namespace fuzzhost

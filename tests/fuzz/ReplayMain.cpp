@@ -1,8 +1,6 @@
-// The main of a fuzz target built without libFuzzer: runs the target once on every file
-// named, or on every file of every folder named, so that the seed inputs and the
-// inputs that once crashed are ordinary tests of the gcc builds. A folder that does not
-// exist holds nothing (a target without regressions has no folder yet); a run that
-// found no input at all fails, since it would prove nothing.
+// The main of a fuzz target built without libFuzzer: runs it on every file named and every
+// file of every folder named, so that the seeds and the inputs that once crashed are
+// ordinary tests. A run that found no input fails.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -10,20 +8,18 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
-// Targets that set up their process define it, as libFuzzer's drivers expect.
 extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 namespace {
 
+// A missing folder holds nothing; dot files (the folder's keeper) are no inputs.
 std::vector<std::filesystem::path> InputsOf(const std::filesystem::path& given) {
   std::vector<std::filesystem::path> files;
   if (std::filesystem::is_directory(given)) {
     for (const auto& entry : std::filesystem::directory_iterator(given)) {
-      // Dot files (a folder's keeper) are no inputs.
       if (entry.is_regular_file() && entry.path().filename().string().front() != '.') {
         files.push_back(entry.path());
       }
@@ -45,8 +41,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     for (const std::filesystem::path& file : InputsOf(argv[i])) {
       std::ifstream in(file, std::ios::binary);
-      const std::vector<char> bytes{std::istreambuf_iterator<char>(in),
-                                    std::istreambuf_iterator<char>()};
+      const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
       if (!in.good() && !in.eof()) {
         std::fprintf(stderr, "cannot read %s\n", file.c_str());
         return 1;

@@ -1,16 +1,8 @@
-// Fuzz target: the Chinese conversions of the command channel (GBK Simplified to Big5
-// Traditional and back, character by character, sys/ChineseCharMap) and the code-page
-// conversions under them (sys/CodePage). Checked: the result is whole characters of its
-// code page (never half a double-byte character), ASCII passes in order, a text converts
-// as its pieces do when cut between characters, the code-page conversions never throw,
-// and clean GBK comes back from UTF-8 as the same bytes.
+// Fuzz target: the Chinese conversions (sys/ChineseCharMap, sys/CodePage). Checked: whole
+// characters only, ASCII kept in order, pieces convert as the whole, clean GBK round-trips.
 #include <unicode/utf8.h>
 
 #include <array>
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
 
 #include "sys/ChineseCharMap.h"
 #include "sys/CodePage.h"
@@ -20,9 +12,8 @@
 
 namespace {
 
-// Every byte from 0x80 up starts or ends a double-byte character (GBK and Big5 share
-// the byte ranges), but for the two single bytes of code page 936 above ASCII: 0x80, the
-// euro sign, and 0xFF, which Windows maps to the private-use character U+F8F5.
+// Bytes above ASCII are halves of double-byte characters (GBK and Big5 share the
+// ranges) but for code page 936's two single ones: 0x80 (euro) and 0xFF (U+F8F5).
 bool WholeDoubleByteChars(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
     const std::size_t len = sys::GbkCharLength(text, pos);
@@ -92,8 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const sys::CodePage from = kCodePages[choice % kCodePages.size()];
   const sys::CodePage to = kCodePages[(choice / kCodePages.size()) % kCodePages.size()];
   const std::string converted = sys::ConvertText(text, from, to);
-  // Between different code pages only: a text "converted" to its own code page is
-  // handed back as it is.
+  // A text "converted" to its own code page is handed back as it is.
   if (to == sys::CodePage::Utf8 && from != to) {
     FUZZ_CHECK(ValidUtf8(converted));
   }

@@ -1,14 +1,5 @@
-// Fuzz target: a command as it reaches the host: the channel prefix, then one call, a
-// batch of exec statements or a plain select (host/CommandParser), and each text
-// argument turned into the database's UTF-8 (host/WireText). Checked: a refused command
-// says why, no call carries more than the bound of arguments, and what was parsed,
-// written again as the module writes commands (quoted texts, decimal numbers), parses
-// to the same calls.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-
+// Fuzz target: a command as the host parses it (host/CommandParser, WireText). Checked: a
+// refusal says why, the argument bound holds, and the parse written again parses the same.
 #include "frame/CommandText.h"
 #include "host/CommandParser.h"
 #include "host/WireText.h"
@@ -42,28 +33,18 @@ std::string CommandText(const host::ParsedCommand& parsed) {
   return out;
 }
 
-bool SameValue(const host::Value& a, const host::Value& b) {
-  return a.isText == b.isText && (a.isText ? a.text == b.text : a.number == b.number);
-}
-
-bool SameCommand(const host::ParsedCommand& a, const host::ParsedCommand& b) {
-  if (a.kind != b.kind || a.noCount != b.noCount || a.select != b.select ||
-      a.calls.size() != b.calls.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.calls.size(); ++i) {
-    const host::Call& x = a.calls[i];
-    const host::Call& y = b.calls[i];
-    if (x.name != y.name || x.args.size() != y.args.size()) {
-      return false;
-    }
-    for (std::size_t k = 0; k < x.args.size(); ++k) {
-      if (!SameValue(x.args[k], y.args[k])) {
-        return false;
-      }
+// The parsed command's kind and calls, written so that different ones differ.
+std::string Shape(const host::ParsedCommand& parsed) {
+  std::string out = std::to_string(static_cast<int>(parsed.kind)) + (parsed.noCount ? "n" : "c") +
+                    std::to_string(parsed.select.size()) + ":" + parsed.select;
+  for (const host::Call& call : parsed.calls) {
+    out += "|" + std::to_string(call.name.size()) + ":" + call.name;
+    for (const host::Value& arg : call.args) {
+      out += arg.isText ? "t" + std::to_string(arg.text.size()) + ":" + arg.text
+                        : "n" + std::to_string(arg.number);
     }
   }
-  return true;
+  return out;
 }
 
 }  // namespace
@@ -106,6 +87,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   host::ParsedCommand again;
   const std::string rewritten = CommandText(parsed);
   FUZZ_CHECK(host::ParseCommand(rewritten, again, error));
-  FUZZ_CHECK(SameCommand(parsed, again));
+  FUZZ_CHECK(Shape(parsed) == Shape(again));
   return 0;
 }

@@ -1,15 +1,7 @@
-// Fuzz target: initialisation files (sys/IniFile) read, written and read again. The
-// input is a section, a key and a value (each ended by a zero byte), then the file.
-// Checked: the readers of one section agree with each other and with ReadString, every
-// value is within its bound, and after a write that is accepted the key reads as
-// written (trimmed, bounded) while every other entry reads as before.
-#include <cstddef>
-#include <cstdint>
+// Fuzz target: settings files (sys/IniFile) read, written and read again. Checked: the readers
+// agree, values keep their bound, an accepted write reads back and changes nothing else.
 #include <span>
 #include <stdexcept>
-#include <string>
-#include <string_view>
-#include <utility>
 #include <vector>
 
 #include "sys/Files.h"
@@ -30,7 +22,7 @@ std::string_view Trimmed(std::string_view s) {
   return s;
 }
 
-// The names of the first few section headers of the file, as a reader would name them.
+// The names of the file's first few section headers, as a reader would name them.
 std::vector<std::string> SectionNames(std::string_view file) {
   std::vector<std::string> names;
   for (const std::string& line : sys::SplitLines(file)) {

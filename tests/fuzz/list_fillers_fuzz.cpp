@@ -1,16 +1,7 @@
-// Fuzz target: the host's answers as the module's readers take them through the command
-// channel: the list fillers (a result file, one item per row), the single answers (the
-// corporation name, a number, the SWIFT address, the bank master record), the record
-// reads, and a folder list's layout and rows shown in a list view. The host stand-in
-// answers every command with the input, zero-terminated or not, and the module runs in
-// Simplified or in Traditional-Chinese mode (where every answer is converted). Checked:
-// every text within its field's size, the lists one item per row.
+// Fuzz target: the host's answers (the input, terminated or not, in Simplified or Traditional
+// mode) as the module's readers take them. Checked: fields keep their bounds, a row per item.
 #include <stdlib.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "frame/GbkText.h"
@@ -20,7 +11,6 @@
 #include "frame/RecordCmd.h"
 #include "frame/ResultText.h"
 #include "sys/Files.h"
-#include "tests/fuzz/FuzzHost.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "ui/ListCtrls.h"
 
@@ -100,7 +90,7 @@ void CheckLists(std::string_view answer) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  // Result files go to the scratch folder, which is private as the channel demands.
+  // Result files go to the scratch folder, private as the channel demands.
   setenv("TMPDIR", tavro_fuzz::ScratchFolder().c_str(), 1);
   return 0;
 }

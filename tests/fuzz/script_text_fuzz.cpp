@@ -1,12 +1,5 @@
-// Fuzz target: the operator-script reader (ui/script/ScriptText): a script split into
-// action lines and tokens, and the shown form of texts that the transcript and the shell
-// print. Checked: the lines come in order and tokenize as the reader said they would,
-// the plain split agrees with the GBK one, and any text shown in quotes reads back as
-// one token holding exactly its bytes, so a transcript's text can be played again.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
+// Fuzz target: the operator-script reader (ui/script/ScriptText). Checked: lines in order and
+// tokenized as said, the two splits agree, a shown text reads back as one token of its bytes.
 #include <vector>
 
 #include "tests/fuzz/FuzzSupport.h"

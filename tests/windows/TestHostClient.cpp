@@ -1,7 +1,5 @@
-// A host library for the module's export test, built as TavroClient.dll beside the test
-// program: qelCommand and qelFileGet by their plain names with the host's calling
-// convention, answering every command with a failure (no bank stands behind it), so
-// that each entry point runs its path for a host that refuses and returns.
+// TavroClient.dll for the module's tests: the host's two calls by their plain names,
+// refusing every command, so that each entry point runs its path for a refusing host.
 #include <cstdint>
 #include <cstring>
 
@@ -9,9 +7,8 @@
 
 namespace {
 
-constexpr char kNoBank[] = "test host: no bank";
-
 void WriteError(char* error) {
+  constexpr char kNoBank[] = "test host: no bank";
   if (error != nullptr) {
     std::memcpy(error, kNoBank, sizeof kNoBank);
   }

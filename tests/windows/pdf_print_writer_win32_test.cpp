@@ -1,28 +1,19 @@
 // The script's printer on Windows writes no PDF: a printed job fails with a reason the
-// operator can read, and nothing is left in the print folder that could pass for a report.
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <filesystem>
+// operator can read, and leaves nothing in the print folder that could pass for a report.
 #include <stdexcept>
-#include <string>
 
+#include "tests/windows/WinTest.h"
 #include "ui/script/PdfPrintWriter.h"
 
 namespace {
 
 TEST(PdfPrintWriterWin32, AJobFailsWithItsReasonAndLeavesNoFile) {
-  // A folder of this run's own, so two runs at once never share one.
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() /
-      ("tavro-pdf-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-  std::filesystem::create_directories(folder);
+  const std::filesystem::path folder = wintest::FreshFolder("tavro-pdf");
   ui::PrintJob job;
   job.Title = "Users";
   job.Pages.resize(2);
-  const auto writer = ui::PdfPrintWriter(folder.string());
   try {
-    writer(job);
+    ui::PdfPrintWriter(folder.string())(job);
     ADD_FAILURE() << "a job was reported as printed";
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find("cannot print"), std::string::npos) << e.what();

@@ -2,8 +2,9 @@
 # TavroClient.dll under Wine as a client of the Linux build's tavro-bank serve: a fresh
 # demonstration bank behind the service on 127.0.0.1 with a throwaway CA, a login of
 # corporation 0012, and beside it a listener (openssl s_server) that shows the same
-# certificate, for the cases whose CA must refuse it. service_client_win32_test.exe
-# then sends commands through the library; afterwards the service's log must show them.
+# certificate, for the cases whose CA must refuse it. The ServiceClientWin32 cases of
+# windows_host_client_tests.exe then send commands through the library; afterwards the
+# service's log must show them.
 #   tests/windows/service_client_test.sh WINE TEST_EXE LINUX_BIN
 # Without the Linux build's tavro-bank (LINUX_BIN) it exits 77: there is no service.
 set -euo pipefail

@@ -1,8 +1,7 @@
 # The gallery's pictures of the Win32 platform's windows, and the Traditional-Chinese
 # mode on the Win32 dialogs compared with the Linux build's (included from CMakeLists.txt).
 # The windows' texts in each system's code page: the same cases in both locales.
-add_executable(windows_win32_picture_text_tests win32_window_picture_test.cpp
-                                                win32_wide_text_test.cpp)
+add_executable(windows_win32_picture_text_tests win32_window_picture_test.cpp)
 target_include_directories(windows_win32_picture_text_tests PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(windows_win32_picture_text_tests PRIVATE tavro_ui_win32 gtest_main)
 tavro_wine_test(windows.ui.win32.picture zh_CN windows_win32_picture_text_tests)

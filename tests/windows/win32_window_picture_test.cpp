@@ -1,17 +1,17 @@
-// The pictures of the gallery: a window's pixels as a BMP file (frame included, rows in
-// the file's bottom-up order, colours in its blue-green-red order), and the platform's
-// pictures of a played form as it opens and as the script leaves it.
-#include <gtest/gtest.h>
-
+// The gallery's pictures: a window's pixels as a BMP file (frame included, rows bottom-up,
+// blue-green-red), a played form pictured as it opens and as it is left; and the windows'
+// texts in the system's mode (run once per locale).
 #include <cstdint>
-#include <filesystem>
+#include <cstdlib>
 #include <memory>
-#include <string>
+#include <optional>
 
+#include "ui/win32/WideText.h"
 #include "ui/win32/Win32Desktop.h"
 #include "ui/win32/WindowPicture.h"
 // The model's headers after the platform's: <windows.h> comes first (ui/win32/WinApi.h).
 #include "sys/Files.h"
+#include "tests/windows/WinTest.h"
 #include "ui/Forms.h"
 #include "ui/script/ScriptRunner.h"
 
@@ -20,24 +20,18 @@ namespace {
 constexpr COLORREF kTop = 0x00C08020;     // blue-ish: red 0x20, green 0x80, blue 0xC0
 constexpr COLORREF kBottom = 0x002040E0;  // red-ish
 
-// A folder of the test's own in the user's temporary folder, as UTF-8.
-std::string FreshFolder(const char* name) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  return sys::win32::Narrow(folder.wstring());
-}
-
 struct Bmp {
   int Width = 0;
   int Height = 0;
   std::string Bytes;
   std::uint32_t U32(std::size_t at) const {
-    return static_cast<std::uint8_t>(Bytes[at]) | static_cast<std::uint8_t>(Bytes[at + 1]) << 8U |
-           static_cast<std::uint8_t>(Bytes[at + 2]) << 16U |
-           static_cast<std::uint32_t>(static_cast<std::uint8_t>(Bytes[at + 3])) << 24U;
+    std::uint32_t value = 0;
+    for (std::size_t i = 4; i-- > 0;) {
+      value = (value << 8U) | static_cast<std::uint8_t>(Bytes[at + i]);
+    }
+    return value;
   }
-  // The pixel at x, y from the top, as a COLORREF.
+  // The pixel at x, y from the top, as a COLORREF (red, green, blue).
   COLORREF At(int x, int y) const {
     const std::size_t stride = (static_cast<std::size_t>(Width) * 3 + 3) & ~std::size_t{3};
     const std::size_t at = U32(10) + (static_cast<std::size_t>(Height - 1 - y) * stride) +
@@ -45,15 +39,15 @@ struct Bmp {
     const auto byte = [&](std::size_t i) {
       return static_cast<COLORREF>(static_cast<std::uint8_t>(Bytes[at + i]));
     };
-    return byte(2) | (byte(1) << 8U) | (byte(0) << 16U);  // red, green, blue as COLORREF
+    return byte(2) | (byte(1) << 8U) | (byte(0) << 16U);
   }
 };
 
 Bmp ReadBmp(const std::string& path) {
   Bmp bmp;
   bmp.Bytes = sys::ReadFileBytes(path);
-  EXPECT_GE(bmp.Bytes.size(), 54U) << path;
   if (bmp.Bytes.size() < 54) {
+    ADD_FAILURE() << path << ": no bitmap header";
     return bmp;
   }
   EXPECT_EQ(bmp.Bytes.substr(0, 2), "BM");
@@ -71,18 +65,16 @@ LRESULT CALLBACK HalvesProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   }
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
-  RECT client;
-  GetClientRect(window, &client);
-  RECT half = client;
-  half.bottom = client.bottom / 2;
-  HBRUSH top = CreateSolidBrush(kTop);
-  FillRect(dc, &half, top);
-  DeleteObject(top);
-  half.top = half.bottom;
-  half.bottom = client.bottom;
-  HBRUSH bottom = CreateSolidBrush(kBottom);
-  FillRect(dc, &half, bottom);
-  DeleteObject(bottom);
+  RECT half;
+  GetClientRect(window, &half);
+  const LONG bottom = half.bottom;
+  for (const COLORREF colour : {kTop, kBottom}) {
+    half.bottom = colour == kTop ? bottom / 2 : bottom;
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &half, brush);
+    DeleteObject(brush);
+    half.top = half.bottom;
+  }
   EndPaint(window, &paint);
   return 0;
 }
@@ -99,10 +91,9 @@ TEST(Win32WindowPicture, HoldsTheWholeWindowTopSideUpInItsColours) {
   ASSERT_NE(window, nullptr);
   ShowWindow(window, SW_SHOWNOACTIVATE);
   UpdateWindow(window);
-  const std::string folder = FreshFolder("tavro-picture-test");
+  const std::string folder = sys::win32::Narrow(wintest::FreshFolder("tavro-picture").wstring());
   std::string why;
   ASSERT_TRUE(ui::win32::SaveWindowPicture(window, folder + "\\halves.bmp", why)) << why;
-
   RECT area;
   GetWindowRect(window, &area);
   POINT origin{0, 0};
@@ -124,29 +115,51 @@ TEST(Win32WindowPicture, HoldsTheWholeWindowTopSideUpInItsColours) {
   EXPECT_FALSE(sys::FileExists(folder + "\\hidden.bmp"));
   DestroyWindow(window);
   EXPECT_FALSE(ui::win32::SaveWindowPicture(window, folder + "\\gone.bmp", why));
-  std::filesystem::remove_all(std::filesystem::temp_directory_path() / "tavro-picture-test");
-}
 
-// A played form: one picture as it opens, one as the script leaves it, each the size of
-// the form's window, counted in the order taken.
-TEST(Win32WindowPicture, APlayedFormIsPicturedAsItOpensAndAsItIsLeft) {
+  // A played form: each picture the size of its window, numbered in the order taken.
   auto runner = std::make_unique<ui::ScriptRunner>();
   runner->RunScript("close\n");
   ui::win32::Win32Desktop desktop(std::move(runner));
-  const std::string folder = FreshFolder("tavro-picture-form");
   desktop.SetShotFolder(folder);
-
   ui::TForm form(nullptr, "ShotFrm");
   form.SetBounds(0, 0, 320, 200);
   desktop.ShowModal(form);
-
   for (const char* name : {"\\01-TForm.bmp", "\\02-TForm-end.bmp"}) {
-    const Bmp bmp = ReadBmp(folder + name);
-    EXPECT_GE(bmp.Width, 320) << name;
-    EXPECT_GE(bmp.Height, 200) << name;
+    const Bmp shot = ReadBmp(folder + name);
+    EXPECT_GE(shot.Width, 320) << name;
+    EXPECT_GE(shot.Height, 200) << name;
   }
   EXPECT_FALSE(sys::FileExists(folder + "\\03-TForm.bmp"));
-  std::filesystem::remove_all(std::filesystem::temp_directory_path() / "tavro-picture-form");
+  std::filesystem::remove_all(sys::win32::Widen(folder));
+}
+
+// GBK on a Simplified-Chinese system, Big5 on a Traditional-Chinese one; file and font
+// names GBK on both.
+TEST(Win32WideText, ShowsAndTakesTheModulesTextInTheSystemsMode) {
+  const char* locale = std::getenv("TAVRO_TEST_LOCALE");
+  const bool traditional = locale != nullptr && std::string(locale) == "zh_TW";
+  const std::string gbkTaiwan = "\xCC\xA8\xCD\xE5";  // 台湾
+  struct Case {
+    std::wstring Wide;
+    std::optional<std::string> Traditional;  // the module's bytes on each system;
+    std::optional<std::string> Simplified;   // none: refused there
+  };
+  const Case cases[] = {
+      {L"臺灣", std::string("\xBB\x4F\xC6\x57"), std::string("\xC5\x5F\x9E\xB3")},
+      {L"台湾", std::nullopt, gbkTaiwan},              // 湾 is no Big5 character
+      {L"们", std::nullopt, std::string("\xC3\xC7")},  // Simplified only
+      {L"한", std::nullopt, std::nullopt},             // in neither
+      {L"ok", std::string("ok"), std::string("ok")},
+  };
+  for (const Case& c : cases) {
+    const std::optional<std::string>& bytes = traditional ? c.Traditional : c.Simplified;
+    EXPECT_EQ(ui::win32::ModelFromWide(c.Wide), bytes) << sys::win32::Narrow(c.Wide);
+    if (bytes) {
+      EXPECT_EQ(ui::win32::WideFromModel(*bytes), c.Wide) << sys::win32::Narrow(c.Wide);
+    }
+  }
+  EXPECT_EQ(ui::win32::WideFromGbk("\xCB\xCE\xCC\xE5"), L"宋体");
+  EXPECT_EQ(ui::win32::GbkFromWide(L"台湾"), gbkTaiwan);
 }
 
 }  // namespace
