@@ -116,17 +116,21 @@ cat >"$base/quick.py" <<'PY'
 import json, os, re, signal, subprocess, sys, time
 tests, skip = json.load(open(sys.argv[1]))["tests"], re.compile(sys.argv[2])
 alone = set(open(sys.argv[3]).read().split()) if os.path.exists(sys.argv[3]) else set()
-groups = {}
-for t in tests:
+groups, rest = {}, []
+for number, t in enumerate(tests, 1):
     cmd = t.get("command", [])
     flt = cmd[1:2] if len(cmd) > 1 and cmd[1].startswith("--gtest_filter=") else []
     if not flt or skip.search(t["name"]) or t["name"] in alone:
+        rest.append(str(number))
         continue
     props = {p["name"]: p["value"] for p in t.get("properties", [])}
     env = tuple(props.get("ENVIRONMENT", []))
     key = (cmd[0], env, props.get("WORKING_DIRECTORY", "."))
     groups.setdefault(key, []).append(flt[0].split("=", 1)[1])
-waiting, running = list(groups.items()), []
+# The programs this build relinked hold the mutated code: they run first.
+relinked = set(re.findall(r"Linking CXX executable (\S+)", open(sys.argv[4]).read()))
+waiting = sorted(groups.items(), key=lambda g: os.path.relpath(g[0][0], sys.argv[5]) not in relinked)
+running = []
 def start(item):
     (exe, env, wd), names = item
     e = dict(os.environ, **dict(v.split("=", 1) for v in env))
@@ -134,6 +138,7 @@ def start(item):
     return subprocess.Popen([exe, "--gtest_brief=1", "--gtest_filter=" + ":".join(names)],
                             cwd=wd, env=e, stdout=out, stderr=subprocess.STDOUT,
                             start_new_session=True), exe, time.time(), out
+open(sys.argv[1] + ".rest", "w").write(",".join(["0", "0", "0"] + rest))
 while waiting or running:
     while waiting and len(running) < 2:
         running.append(start(waiting.pop(0)))
@@ -157,7 +162,8 @@ while waiting or running:
         sys.exit(1)
 PY
 quick_tests() {
-  python3 "$base/quick.py" "$base/tests.json" "$skip" "$base/alone" >"$base/quick.log" 2>&1
+  python3 "$base/quick.py" "$base/tests.json" "$skip" "$base/alone" "$base/build.log" \
+    "$tree/build/default" >"$base/quick.log" 2>&1
 }
 # A case that fails beside its program's other cases on the unmutated tree (it wants a
 # process of its own) is left to the whole run.
@@ -175,6 +181,12 @@ for _ in 1 2 3 4 5 6 7 8 9 10; do
 done
 quick_tests || { echo "mutants: too many cases want a process of their own" >&2; exit 1; }
 
+# What the programs' own runs leave out: the cases that run alone and the tests that are
+# no GoogleTest case (fuzz replays, layer checks, scripts).
+run_rest() {
+  ctest --test-dir build/default -j2 --timeout 120 --stop-on-failure -E "$skip" \
+    -I "$(cat "$base/tests.json.rest")" >"$base/test.log" 2>&1
+}
 killed=0 survivors=() broken=()
 restore() {
   if [ -n "${original_file:-}" ]; then
@@ -203,7 +215,7 @@ for i in "${!ids[@]}"; do
   elif ! quick_tests; then
     outcome="killed by $(head -1 "$base/quick.log")"
     killed=$((killed + 1))
-  elif run_tests; then
+  elif run_rest; then
     outcome=survived
     survivors+=("${ids[$i]} ${file}: ${whats[$i]}")
   else
