@@ -1,10 +1,11 @@
-// What the Qt platform's tests share: a Qt platform installed for each test (the
-// operator drives it), running a form while the test acts on its window with real Qt
-// events, and the same form played headless by a script, to compare the two.
+// What the Qt platform's tests share: the Qt platform installed for each test, a form
+// run while the test acts on its window with real Qt events, and the form's twin played
+// headless by a script.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -17,7 +18,6 @@
 
 namespace qt_test {
 
-// The Qt platform installed, the previous platform put back afterwards.
 class QtPlatformTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -25,13 +25,11 @@ class QtPlatformTest : public ::testing::Test {
 
   ui::QtDesktop& Desktop() { return *desktop_; }
 
-  // Shows form modally and runs act on its window once the window's loop runs. A form
-  // act leaves open is then closed (its close query not asked), so a failing test never
-  // hangs. Returns the modal result.
+  // Shows form modally and runs act on its window; a form act leaves open is closed
+  // without its close query, so a failing test never hangs. Returns the modal result.
   int Drive(ui::TForm& form, const std::function<void(ui::FormWindow&)>& act);
 
-  // Plays script on form headless (a fresh headless platform for the call) and returns
-  // the transcript; the Qt platform is put back afterwards.
+  // Plays script on form on a fresh headless platform; the Qt platform is put back.
   static std::vector<std::string> PlayHeadless(ui::TForm& form, const std::string& script);
 
  private:
@@ -43,5 +41,9 @@ class QtPlatformTest : public ::testing::Test {
 QWidget& WidgetOf(ui::FormWindow& window, const ui::TControl& control);
 // The widget keys reach: the window's focus widget.
 QWidget& Focused(ui::FormWindow& window);
+QAbstractItemView& ViewOf(ui::FormWindow& window, const ui::TControl& control);
+QPoint RowCenter(QAbstractItemView& view, int row, int column = 0, const QModelIndex& parent = {});
+// The mouse moved with the left button held, as the window system reports it.
+void DragTo(QWidget* widget, const QPoint& pos);
 
 }  // namespace qt_test

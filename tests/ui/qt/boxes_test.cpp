@@ -4,18 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QFileDialog>
-#include <QInputDialog>
-#include <QInputMethodEvent>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QPrintDialog>
-#include <QScreen>
-#include <QTest>
-#include <QTranslator>
+#include <QtTest>
+#include <QtWidgets>
 #include <filesystem>
 #include <fstream>
 
@@ -77,11 +68,8 @@ TEST_F(BoxesTest, MessageBoxesHaveThePlatformsButtonsAndKeys) {
   EXPECT_EQ(answer, ui::mrNo);
 }
 
-// A handle naming a window of the calling program makes the boxes its own; any other
-// handle (zero, or one that names no window, as the shell's) centres them on the screen.
 // Qt's own texts in boxes speak the module's language, whatever the desktop's: each
-// language in turn replaces the one before; English, or a language Qt has no
-// translation for, leaves Qt's English.
+// language replaces the one before; English, or one Qt has no translation for, is English.
 TEST_F(BoxesTest, QtsOwnButtonsSpeakTheModulesLanguage) {
   const auto yes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
   const auto saveAs = [] { return QCoreApplication::translate("QFileDialog", "Save As"); };
@@ -99,6 +87,8 @@ TEST_F(BoxesTest, QtsOwnButtonsSpeakTheModulesLanguage) {
   EXPECT_EQ(yes(), QStringLiteral("&Yes"));
 }
 
+// A handle naming a window of the calling program makes the boxes its own; any other
+// (zero, or one that names no window, as the shell's) centres them on the screen.
 TEST_F(BoxesTest, TheOwnerWindowOwnsTheBoxesOrTheScreenCentresThem) {
   QWidget host;
   host.setWindowTitle("host");
@@ -175,18 +165,29 @@ TEST_F(BoxesTest, FileDialogsShowTheFilterAndReturnTheChosenPath) {
   Desktop().SetOnBox(nullptr);
 }
 
-// The report draws in the printer's own pixels; a PDF chosen as the printer reads back
-// with its pages and Chinese texts, and is private to its user whatever the umask.
+// With a print folder set, the print dialog offers the next free report file there. The
+// report draws in the printer's own pixels; a PDF as the printer reads back with its pages
+// and Chinese texts, and is private to its user whatever the umask.
 TEST_F(BoxesTest, ThePrinterCanvasPrintsPagesAtThePrintersResolution) {
-  const std::string pdf = testing::TempDir() + "qt-canvas.pdf";
-  std::filesystem::remove(pdf);
+  const std::string folder = testing::TempDir() + "qt-print-folder";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directory(folder);
+  std::ofstream(folder + "/tavro-print-1.pdf") << "taken";
+  QString offered;
+  Desktop().SetOnBox([&](QDialog& dialog) {
+    ASSERT_NE(qobject_cast<QPrintDialog*>(&dialog), nullptr);
+    offered = static_cast<QPrintDialog&>(dialog).printer()->outputFileName();
+    dialog.reject();
+  });
+  {
+    tavro_test::ScopedEnv printDir("TAVRO_UI_PRINT_DIR", folder.c_str());
+    EXPECT_FALSE(ui::CurrentPlatform().PrintDialog());
+    EXPECT_EQ(offered.toStdString(), folder + "/tavro-print-2.pdf");
+  }
+  const std::string pdf = folder + "/canvas.pdf";
   const mode_t umaskWas = umask(022);
   auto& printer = dynamic_cast<ui::QtPrinter&>(ui::CurrentPlatform().Printer());
   printer.Device().setOutputFileName(QString::fromStdString(pdf));
-  Desktop().SetOnBox([](QDialog& dialog) {
-    EXPECT_NE(qobject_cast<QPrintDialog*>(&dialog), nullptr);
-    dialog.reject();
-  });
   EXPECT_FALSE(ui::CurrentPlatform().PrintDialog());
   Desktop().SetOnBox(nullptr);
   const int ppi = printer.PixelsPerInchX();
@@ -205,27 +206,9 @@ TEST_F(BoxesTest, ThePrinterCanvasPrintsPagesAtThePrintersResolution) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_EQ(pdf_tools::PageCount(pdf), 2);
   const std::string text = pdf_tools::Text(pdf);
-  // (Qt's PDF maps a few CJK glyphs back to their radical forms for copying, so the
-  // check keeps to characters without one.)
+  // Qt's PDF maps a few CJK glyphs back to radical forms for copying: none of those here.
   EXPECT_NE(text.find("档案报告 000005"), std::string::npos) << text;
   EXPECT_NE(text.find("second page"), std::string::npos) << text;
-}
-
-// With a print folder set, the print dialog offers the next free report file there.
-TEST_F(BoxesTest, ThePrintDialogOffersAFileInThePrintFolder) {
-  const std::string folder = testing::TempDir() + "qt-print-folder";
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directory(folder);
-  std::ofstream(folder + "/tavro-print-1.pdf") << "taken";
-  tavro_test::ScopedEnv printDir("TAVRO_UI_PRINT_DIR", folder.c_str());
-  QString offered;
-  Desktop().SetOnBox([&](QDialog& dialog) {
-    offered = static_cast<QPrintDialog&>(dialog).printer()->outputFileName();
-    dialog.reject();
-  });
-  EXPECT_FALSE(ui::CurrentPlatform().PrintDialog());
-  Desktop().SetOnBox(nullptr);
-  EXPECT_EQ(offered.toStdString(), folder + "/tavro-print-2.pdf");
 }
 
 TEST_F(BoxesTest, TheHourglassIsTheOverrideCursor) {

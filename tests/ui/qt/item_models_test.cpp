@@ -5,30 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
-#include <QAbstractItemView>
 #include <QSignalSpy>
-#include <QTreeView>
-#include <functional>
-#include <string>
 
 #include "QtFormTest.h"
 #include "tests/ui/SampleForm.h"
 
 namespace {
 
-using qt_test::WidgetOf;
-using ui_test::TSampleFrm;
-
-// What Qt's model said during one update of the window.
-struct Told {
-  int inserted = 0;
-  int removed = 0;
-  int changed = 0;
-  int reset = 0;
-  int first = -1;  // of the last insertion, removal or data change
-  int last = -1;
-  QModelIndex parent;  // of the last insertion
-};
+using qt_test::ViewOf;
 
 class ItemModelsTest : public qt_test::QtPlatformTest {
  protected:
@@ -40,46 +24,38 @@ class ItemModelsTest : public qt_test::QtPlatformTest {
     }
   }
 
-  // Applies change to the shown form, brings the window in step and reports what the
-  // control's model said meanwhile.
-  static Told Update(ui::FormWindow& window, const ui::TControl& list,
-                     const std::function<void()>& change) {
-    QAbstractItemModel* model = static_cast<QAbstractItemView&>(WidgetOf(window, list)).model();
-    Told told;
-    auto range = [&told](const QModelIndex& parent, int first, int last) {
-      told.parent = parent;
-      told.first = first;
-      told.last = last;
-    };
-    const QMetaObject::Connection connections[] = {
-        QObject::connect(model, &QAbstractItemModel::rowsInserted,
-                         [&](const QModelIndex& p, int f, int l) {
-                           ++told.inserted;
-                           range(p, f, l);
-                         }),
-        QObject::connect(model, &QAbstractItemModel::rowsRemoved,
-                         [&](const QModelIndex& p, int f, int l) {
-                           ++told.removed;
-                           range(p, f, l);
-                         }),
-        QObject::connect(model, &QAbstractItemModel::dataChanged,
-                         [&](const QModelIndex& from, const QModelIndex& to) {
-                           ++told.changed;
-                           range(from.parent(), from.row(), to.row());
-                         }),
-        QObject::connect(model, &QAbstractItemModel::modelReset, [&] { ++told.reset; }),
-    };
+  // Applies change to the shown form, brings the window in step and tells what the
+  // control's model said meanwhile: how often it inserted, removed or changed rows or
+  // reset, and the rows (first..last under parent) of its last signal.
+  static std::string Update(ui::FormWindow& window, const ui::TControl& list,
+                            const std::function<void()>& change) {
+    QAbstractItemModel* model = ViewOf(window, list).model();
+    QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+    QSignalSpy reset(model, &QAbstractItemModel::modelReset);
     change();
     window.SyncChanges();
-    for (const QMetaObject::Connection& connection : connections) {
-      QObject::disconnect(connection);
+    std::string told = "+" + std::to_string(inserted.count()) + " -" +
+                       std::to_string(removed.count()) + " ~" + std::to_string(changed.count()) +
+                       " reset " + std::to_string(reset.count());
+    for (const QSignalSpy* spy : {&inserted, &removed}) {
+      if (!spy->isEmpty()) {
+        told += ": " + std::to_string(spy->last().at(1).toInt()) + ".." +
+                std::to_string(spy->last().at(2).toInt()) + " under '" +
+                spy->last().at(0).value<QModelIndex>().data().toString().toStdString() + "'";
+      }
+    }
+    if (!changed.isEmpty()) {
+      told += ": " + std::to_string(changed.last().at(0).value<QModelIndex>().row()) + ".." +
+              std::to_string(changed.last().at(1).value<QModelIndex>().row());
     }
     return told;
   }
 };
 
 TEST_F(ItemModelsTest, RowsChangedOneByOneAreToldAsSuchAndAWholeListAsAReset) {
-  TSampleFrm form;
+  ui_test::TSampleFrm form;
   form.SetBounds(0, 0, 640, 480);
   form.OrderLbx->SetBounds(8, 8, 200, 200);
   form.FolderLsv->SetBounds(220, 8, 400, 200);
@@ -91,60 +67,52 @@ TEST_F(ItemModelsTest, RowsChangedOneByOneAreToldAsSuchAndAWholeListAsAReset) {
   complaints.clear();
   const QtMessageHandler previous = qInstallMessageHandler(Gather);
   Drive(form, [&](ui::FormWindow& w) {
-    QAbstractItemModelTester checkList(
-        static_cast<QAbstractItemView&>(WidgetOf(w, *form.FolderLsv)).model(),
-        QAbstractItemModelTester::FailureReportingMode::Warning);
-    QAbstractItemModelTester checkTree(
-        static_cast<QAbstractItemView&>(WidgetOf(w, *form.MainDirTrv)).model(),
-        QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester checkList(ViewOf(w, *form.FolderLsv).model(),
+                                       QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester checkTree(ViewOf(w, *form.MainDirTrv).model(),
+                                       QAbstractItemModelTester::FailureReportingMode::Warning);
     ui::TListView& folder = *form.FolderLsv;
-
-    Told told = Update(w, folder, [&] {
-      for (int k = 10; k < 13; ++k) {
-        folder.InsertItem(k, ui::TListItem{"N" + std::to_string(k), {"1.00"}, nullptr});
-      }
-    });
-    EXPECT_EQ(told.inserted, 1);
-    EXPECT_EQ(told.first, 10);
-    EXPECT_EQ(told.last, 12);
-    EXPECT_EQ(told.reset, 0);
-
-    told = Update(w, folder, [&] { folder.DeleteItem(40); });
-    EXPECT_EQ(told.removed, 1);
-    EXPECT_EQ(told.first, 40);
-    EXPECT_EQ(told.reset, 0);
-
-    told = Update(w, folder, [&] { folder.SetItem(5, ui::TListItem{"K5", {"9.99"}, nullptr}); });
-    EXPECT_EQ(told.changed, 1);
-    EXPECT_EQ(told.first, 5);
-    EXPECT_EQ(told.last, 5);
-    EXPECT_EQ(told.inserted + told.removed + told.reset, 0);
-    const QAbstractItemModel& rows = *static_cast<QAbstractItemView&>(WidgetOf(w, folder)).model();
+    ui::TTreeView& tree = *form.MainDirTrv;
+    const struct {
+      const ui::TControl& list;
+      std::function<void()> change;
+      std::string told;
+    } cases[] = {
+        {folder,
+         [&] {
+           for (int k = 10; k < 13; ++k) {
+             folder.InsertItem(k, ui::TListItem{"N" + std::to_string(k), {"1.00"}, nullptr});
+           }
+         },
+         "+1 -0 ~0 reset 0: 10..12 under ''"},
+        {folder, [&] { folder.DeleteItem(40); }, "+0 -1 ~0 reset 0: 40..40 under ''"},
+        {folder,
+         [&] {
+           folder.SetItem(5, ui::TListItem{"K5", {"9.99"}, nullptr});
+         },
+         "+0 -0 ~1 reset 0: 5..5"},
+        // A mark of a check list box is its row's data.
+        {*form.RightClb, [&] { form.RightClb->SetChecked(2, true); }, "+0 -0 ~1 reset 0: 2..2"},
+        // A tree's new nodes are rows of their parent.
+        {tree,
+         [&] {
+           tree.AddChild(tree.Node(0), "b2");
+           tree.AddChild(tree.Node(0), "b3");
+         },
+         "+1 -0 ~0 reset 0: 1..2 under 'a'"},
+        {*form.OrderLbx,
+         [&] {
+           form.OrderLbx->SetItems({"x", "y"});
+         },
+         "+0 -0 ~0 reset 1"},
+    };
+    for (const auto& c : cases) {
+      EXPECT_EQ(Update(w, c.list, c.change), c.told);
+    }
+    const QAbstractItemModel& rows = *ViewOf(w, folder).model();
     EXPECT_EQ(rows.rowCount(), 52);
     EXPECT_EQ(rows.index(5, 1).data().toString(), "9.99");
     EXPECT_EQ(rows.index(12, 0).data().toString(), "N12");
-
-    // A mark of a check list box is its row's data.
-    told = Update(w, *form.RightClb, [&] { form.RightClb->SetChecked(2, true); });
-    EXPECT_EQ(told.changed, 1);
-    EXPECT_EQ(told.first, 2);
-    EXPECT_EQ(told.reset, 0);
-
-    // A tree's new nodes are rows of their parent.
-    ui::TTreeView& tree = *form.MainDirTrv;
-    told = Update(w, tree, [&] {
-      tree.AddChild(tree.Node(0), "b2");
-      tree.AddChild(tree.Node(0), "b3");
-    });
-    EXPECT_EQ(told.inserted, 1);
-    EXPECT_EQ(told.first, 1);
-    EXPECT_EQ(told.last, 2);
-    EXPECT_EQ(told.parent.data().toString(), "a");
-    EXPECT_EQ(told.reset, 0);
-
-    told = Update(w, *form.OrderLbx, [&] { form.OrderLbx->SetItems({"x", "y"}); });
-    EXPECT_EQ(told.reset, 1);
-    EXPECT_EQ(told.inserted + told.removed, 0);
   });
   qInstallMessageHandler(previous);
   EXPECT_TRUE(complaints.isEmpty()) << complaints.join('\n').toStdString();

@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QString>
-#include <string>
-#include <vector>
 
 #include "tests/support/TestEnv.h"
 #include "ui/PlatformFactory.h"
@@ -87,39 +84,28 @@ TEST(PlatformChoice, AsksTheDisplayOnlyWhenItMatters) {
   EXPECT_EQ(asked, 1);
 }
 
+// Only the desktop plugins need a display server; a display nobody serves is refused
+// before Qt would end the process over it; Qt takes the first plugin of a list that starts.
 TEST(DisplayProbe, NeedsADisplayServerOnlyForTheDesktopPlugins) {
-  ui::DisplaySettings none;
-  ui::DisplayAnswer answer = ui::ProbeDisplay(none);
-  EXPECT_FALSE(answer.Reachable);
-  EXPECT_NE(answer.Why.find("DISPLAY is not set"), std::string::npos) << answer.Why;
-  EXPECT_NE(answer.Why.find("WAYLAND_DISPLAY is not set"), std::string::npos) << answer.Why;
-
-  ui::DisplaySettings offscreen;
-  offscreen.QpaPlatform = "offscreen";
-  EXPECT_TRUE(ui::ProbeDisplay(offscreen).Reachable);
-  EXPECT_EQ(ui::ProbeDisplay(offscreen).Platform, "") << "Qt reads QT_QPA_PLATFORM itself";
-
-  // A display nobody serves is refused before Qt would end the process over it.
-  ui::DisplaySettings deadX;
-  deadX.QpaPlatform = "xcb";
-  deadX.Display = ":93";
-  answer = ui::ProbeDisplay(deadX);
-  EXPECT_FALSE(answer.Reachable);
-  EXPECT_NE(answer.Why.find("the X display :93 does not accept a connection"), std::string::npos)
-      << answer.Why;
-
-  // Qt takes the first plugin of a list that starts.
-  deadX.QpaPlatform = "xcb;offscreen";
-  EXPECT_TRUE(ui::ProbeDisplay(deadX).Reachable);
-
-  ui::DisplaySettings wayland;
-  wayland.QpaPlatform = "wayland:option";
-  wayland.WaylandDisplay = "wayland-93";
-  wayland.RuntimeDir = "/nonexistent";
-  wayland.PluginDir = "/nonexistent";
-  answer = ui::ProbeDisplay(wayland);
-  EXPECT_FALSE(answer.Reachable);
-  EXPECT_NE(answer.Why.find("Wayland plugin is not installed"), std::string::npos) << answer.Why;
+  const struct {
+    ui::DisplaySettings settings;
+    bool reachable;
+    const char* why;
+  } cases[] = {
+      {{}, false, "DISPLAY is not set, and WAYLAND_DISPLAY is not set"},
+      {{"offscreen", "", "", "", ""}, true, ""},
+      {{"xcb", ":93", "", "", ""}, false, "the X display :93 does not accept a connection"},
+      {{"xcb;offscreen", ":93", "", "", ""}, true, ""},
+      {{"wayland:option", "", "wayland-93", "/nonexistent", "/nonexistent"},
+       false,
+       "Wayland plugin is not installed"},
+  };
+  for (const auto& c : cases) {
+    const ui::DisplayAnswer answer = ui::ProbeDisplay(c.settings);
+    EXPECT_EQ(answer.Reachable, c.reachable) << c.settings.QpaPlatform;
+    EXPECT_NE(answer.Why.find(c.why), std::string::npos) << answer.Why;
+    EXPECT_EQ(answer.Platform, "") << "Qt reads QT_QPA_PLATFORM itself";
+  }
 }
 
 // A calling program that is a Qt program (these tests are one) keeps its application: the
