@@ -28,15 +28,13 @@
 
 namespace {
 
-// A sandbox with a fresh demonstration bank, Chinese texts, and a screen for Qt.
-struct Bank {
-  Bank() {
-    box.UseBankServer();
-    box.SetLanguage("CN");
-    box.SetEnv("QT_QPA_PLATFORM", "offscreen");
-  }
-  e2e::Sandbox box;
-};
+// A fresh demonstration bank, Chinese texts, and a screen for Qt.
+e2e::Sandbox& Ready(e2e::Sandbox& box) {
+  box.UseBankServer();
+  box.SetLanguage("CN");
+  box.SetEnv("QT_QPA_PLATFORM", "offscreen");
+  return box;
+}
 
 // What a run leaves: the result, the transcript (the sandbox's folder made "ROOT"), the
 // files it wrote and its pictures, in the order shown.
@@ -48,14 +46,12 @@ struct Outcome {
   std::vector<std::string> shots;
 };
 
-// Plays an example on a fresh demonstration bank in Chinese. With pictures, on an English
+// Plays an example. With pictures, on an English
 // desktop (Qt's own buttons follow the module's language all the same), Fusion at scale 1,
 // with TAVRO_UI_SHOT_DIR, and the form dumped before the example's first action.
 Outcome RunExample(e2e::Sandbox& box, const std::string& name, const std::string& ui,
                    bool pictures = false) {
-  box.UseBankServer();
-  box.SetLanguage("CN");
-  box.SetEnv("QT_QPA_PLATFORM", "offscreen");
+  Ready(box);
   std::string script = std::string(TAVRO_SOURCE_DIR) + "/examples/" + name;
   const std::string shots = box.Root() + "/shots";
   if (pictures) {
@@ -99,12 +95,13 @@ Outcome RunExample(e2e::Sandbox& box, const std::string& name, const std::string
       outcome.files.insert(file + " pages " + std::to_string(pdf_tools::PageCount(path)) + "\n" +
                            std::regex_replace(pdf_tools::Text(path), kClock, "hh:mm:ss"));
     } else {
-      outcome.files.insert(file + " " + std::to_string(box.ReadFile(file).size()));
+      outcome.files.insert(
+          std::string(file).append(" ").append(std::to_string(box.ReadFile(file).size())));
     }
   }
   if (pictures) {
     for (const std::string& file : box.List(shots)) {
-      outcome.shots.push_back(shots + "/" + file);
+      outcome.shots.push_back((std::filesystem::path(shots) / file).string());
     }
     std::sort(outcome.shots.begin(), outcome.shots.end());
   }
@@ -223,7 +220,7 @@ bool Matches(const QImage& a, const QImage& b) {
     for (int x = 0; x < a.width(); ++x) {
       if (unmatched(a, b, x, y) || unmatched(b, a, x, y)) {
         ++total;
-        ++tiles[static_cast<std::size_t>(y / kTile * across + x / kTile)];
+        ++tiles[static_cast<std::size_t>(y / kTile) * across + x / kTile];
       }
     }
   }
@@ -366,19 +363,20 @@ TEST(PictureComparison, ForgivesAPixelOffButNotAMovedControl) {
 // A folder that cannot take the pictures is said once per picture on standard error; the
 // run goes on and ends as it would.
 TEST(ShotFolder, ThatCannotBeWrittenIsSaidAndTheRunGoesOn) {
-  Bank bank;
-  bank.box.SetEnv("TAVRO_UI_SHOT_DIR", bank.box.Root() + "/missing");
-  const std::string script = bank.box.WriteFile(
+  e2e::Sandbox box;
+  Ready(box);
+  box.SetEnv("TAVRO_UI_SHOT_DIR", box.Root() + "/missing");
+  const std::string script = box.WriteFile(
       "usage.txt",
       "# call: Mn_UsageEdit --corp 0012 --user 000001 --function 104\nclick CancelBtn\n");
-  const auto r = bank.box.Shell({"run", script, "--ui", "qt"});
+  const auto r = box.Shell({"run", script, "--ui", "qt"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.err.find("ManageEdit (Qt): cannot save the picture " + bank.box.Root() +
+  EXPECT_NE(r.err.find("ManageEdit (Qt): cannot save the picture " + box.Root() +
                        "/missing/01-TUsageEdtFrm.png"),
             std::string::npos)
       << r.err;
   EXPECT_NE(r.err.find("/missing/02-TUsageEdtFrm-end.png"), std::string::npos) << r.err;
-  EXPECT_FALSE(bank.box.Exists(bank.box.Root() + "/missing"));
+  EXPECT_FALSE(box.Exists(box.Root() + "/missing"));
 }
 
 // The usage list with a picture of its form and one of its question box.
@@ -406,17 +404,18 @@ void CheckShots(e2e::Sandbox& box, const e2e::ShellOutput& r) {
 // `shot` saves the form, of the size its dump gives, and the open box on Qt, and is an
 // error headless.
 TEST(Shot, SavesTheFormAndTheOpenBoxOnQtAndIsAnErrorHeadless) {
-  Bank bank;
-  const auto shown =
-      bank.box.Shell({"run", bank.box.WriteFile("s.txt", kShotScript), "--ui", "qt"});
-  CheckShots(bank.box, shown);
+  e2e::Sandbox box;
+  Ready(box);
+  const auto shown = box.Shell({"run", box.WriteFile("s.txt", kShotScript), "--ui", "qt"});
+  CheckShots(box, shown);
   std::smatch size;
   ASSERT_TRUE(std::regex_search(shown.err, size, std::regex(" width=([0-9]+) height=([0-9]+)")));
-  EXPECT_EQ(QImage(QString::fromStdString(bank.box.WorkDir() + "/usage.png")).size(),
+  EXPECT_EQ(QImage(QString::fromStdString(box.WorkDir() + "/usage.png")).size(),
             QSize(std::stoi(size[1]), std::stoi(size[2])));
-  Bank headless;
+  e2e::Sandbox headless;
+  Ready(headless);
   const auto r =
-      headless.box.Shell({"run", headless.box.WriteFile("s.txt", kShotScript), "--ui", "headless"});
+      headless.Shell({"run", headless.WriteFile("s.txt", kShotScript), "--ui", "headless"});
   EXPECT_EQ(r.status, 3);
   EXPECT_NE(r.err.find("error 3 \"shot needs a screen: run the script on the Qt platform "
                        "(TAVRO_UI=qt)\""),
@@ -427,11 +426,12 @@ TEST(Shot, SavesTheFormAndTheOpenBoxOnQtAndIsAnErrorHeadless) {
 // Without a display and without TAVRO_UI, a call runs headless and says why in one line;
 // asking for Qt then is an error of the call, not a fallback.
 TEST(Choice, WithoutADisplayTheShellRunsHeadlessOrSaysWhyQtCannotRun) {
-  Bank bank;
-  bank.box.SetEnv("QT_QPA_PLATFORM", "");
+  e2e::Sandbox box;
+  Ready(box);
+  box.SetEnv("QT_QPA_PLATFORM", "");
   std::vector<std::string> call = {"call",   "Mn_UsageEdit", "--corp",     "0012",
                                    "--user", "000001",       "--function", "104"};
-  auto r = bank.box.Shell(call);
+  auto r = box.Shell(call);
   EXPECT_EQ(r.status, 0) << r.err;
   const std::vector<std::string> lines = e2e::Lines(r.err);
   ASSERT_GE(lines.size(), 2u);
@@ -441,13 +441,13 @@ TEST(Choice, WithoutADisplayTheShellRunsHeadlessOrSaysWhyQtCannotRun) {
             "the notice");
   EXPECT_EQ(lines[1], "open TUsageEdtFrm \"用途\"");
   call.insert(call.end(), {"--ui", "qt"});
-  r = bank.box.Shell(call);
+  r = box.Shell(call);
   EXPECT_EQ(r.status, 4);
   EXPECT_NE(r.err.find("raised: TAVRO_UI=qt, but no display can be reached: DISPLAY is not set"),
             std::string::npos)
       << r.err;
   call.back() = "headless";
-  r = bank.box.Shell(call);
+  r = box.Shell(call);
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err.find("ManageEdit:"), std::string::npos) << r.err;
 }
@@ -457,8 +457,8 @@ TEST(Choice, WithoutADisplayTheShellRunsHeadlessOrSaysWhyQtCannotRun) {
 // importing process (a preloaded library logs any other open), the bank's locks hold
 // against the other program, the import finishes whole and the bank stays sound.
 TEST(BankFolder, ImportBesideTheBankWhileAnotherProgramUsesIt) {
-  Bank bank;
-  e2e::Sandbox& box = bank.box;
+  e2e::Sandbox box;
+  Ready(box);
   const std::string bankDb = box.WorkDir() + "/bank.db";  // where the file dialog opens
   box.SetEnv("TAVRO_BANK_DB", bankDb);
   ASSERT_EQ(box.Run("tavro-bank", {"init", "--demo", bankDb}).status, 0);
@@ -466,7 +466,8 @@ TEST(BankFolder, ImportBesideTheBankWhileAnotherProgramUsesIt) {
   std::string lines;
   for (int i = 0; i < kCustomers; ++i) {
     const std::string n = std::to_string(100000 + i);
-    lines += "K" + n + "@导入客户" + n + "@62220202" + n + "@中国银行杭州分行\r\n";
+    lines.append("K").append(n).append("@导入客户").append(n).append("@62220202").append(n);
+    lines += "@中国银行杭州分行\r\n";
   }
   box.WriteFile("import.txt", tavro_test::Gbk(lines));
   const std::string script = box.WriteFile(
@@ -522,14 +523,14 @@ TEST(XvfbSmoke, ARealWindowOnAnXDisplay) {
   if (std::getenv("TAVRO_XVFB_SMOKE") == nullptr || display == nullptr) {
     GTEST_SKIP() << "runs under xvfb-run only";
   }
-  Bank bank;
-  bank.box.SetEnv("QT_QPA_PLATFORM", "xcb");
-  bank.box.SetEnv("DISPLAY", display);
+  e2e::Sandbox box;
+  Ready(box);
+  box.SetEnv("QT_QPA_PLATFORM", "xcb");
+  box.SetEnv("DISPLAY", display);
   if (const char* auth = std::getenv("XAUTHORITY")) {
-    bank.box.SetEnv("XAUTHORITY", auth);
+    box.SetEnv("XAUTHORITY", auth);
   }
-  CheckShots(bank.box,
-             bank.box.Shell({"run", bank.box.WriteFile("s.txt", kShotScript), "--ui", "qt"}));
+  CheckShots(box, box.Shell({"run", box.WriteFile("s.txt", kShotScript), "--ui", "qt"}));
 }
 
 }  // namespace

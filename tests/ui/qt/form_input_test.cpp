@@ -26,21 +26,19 @@ class Sample : public ui_test::TSampleFrm {
  public:
   Sample() {
     SetBounds(0, 0, 640, 480);
-    NameEdt->SetBounds(8, 8, 200, 24);
-    NoteMmo->SetBounds(8, 40, 200, 80);
-    InfoGrp->SetBounds(220, 8, 200, 90);
-    CityEdt->SetBounds(10, 24, 180, 24);
-    StatusCmb->SetBounds(10, 56, 180, 24);
-    KindCmb->SetBounds(8, 130, 200, 24);
-    ActiveCkb->SetBounds(8, 160, 200, 24);
+    const std::tuple<ui::TControl*, int, int, int, int> bounds[] = {
+        {NameEdt, 8, 8, 200, 24},      {NoteMmo, 8, 40, 200, 80},
+        {InfoGrp, 220, 8, 200, 90},    {CityEdt, 10, 24, 180, 24},
+        {StatusCmb, 10, 56, 180, 24},  {KindCmb, 8, 130, 200, 24},
+        {ActiveCkb, 8, 160, 200, 24},  {OrderLbx, 220, 110, 200, 120},
+        {RightClb, 430, 8, 200, 90},   {MainDirTrv, 430, 110, 200, 120},
+        {FolderLsv, 8, 240, 412, 150}, {FilenameEdt, 430, 240, 200, 24},
+        {UpdateBtn, 450, 440, 80, 28}, {CancelBtn, 540, 440, 80, 28},
+    };
+    for (const auto& [control, left, top, width, height] : bounds) {
+      control->SetBounds(left, top, width, height);
+    }
     ActiveCkb->SetCaption("Active");
-    OrderLbx->SetBounds(220, 110, 200, 120);
-    RightClb->SetBounds(430, 8, 200, 90);
-    MainDirTrv->SetBounds(430, 110, 200, 120);
-    FolderLsv->SetBounds(8, 240, 412, 150);
-    FilenameEdt->SetBounds(430, 240, 200, 24);
-    UpdateBtn->SetBounds(450, 440, 80, 28);
-    CancelBtn->SetBounds(540, 440, 80, 28);
     FolderLsv->SetColumns({{"Key", 100, ui::taLeftJustify}, {"Amount", 80, ui::taRightJustify}});
     FolderLsv->SetRowSelect(true);
     for (const char* key : {"K1", "K2", "K3"}) {
@@ -101,10 +99,11 @@ struct Scenario {
 };
 
 // Typing and Tab follow the model's keys and tab order; Enter clicks the default button
-// from an edit but a memo takes it, Escape the cancel button; an input method's commit
-// is typed as double-byte characters; a double click selects a row then double clicks;
-// a tree node is chosen by a click and opened by its button; a combo box's list opens on
-// a click; check boxes turn on a click; a drag begins past the threshold.
+// from an edit but a memo takes it, Escape the cancel button; an input method's commit is
+// typed as double-byte characters; a double click selects a row then double clicks; a tree
+// node is chosen by a click and opened by its button, and the tree's keys act on the
+// model's nodes; a combo box's list opens on a click; check boxes turn on a click; a drag
+// begins past the threshold.
 TEST_F(FormInputTest, EventsEndWhereTheTwinsScriptEnds) {
   const Scenario scenarios[] = {
       {"typing",
@@ -171,6 +170,28 @@ TEST_F(FormInputTest, EventsEndWhereTheTwinsScriptEnds) {
          EXPECT_EQ(tree.currentIndex(), tree.model()->index(1, 0, system));
        },
        "select MainDirTrv \"104:Usage\"\n"},
+      {"tree keys",
+       [](Sample& f, ui::FormWindow& w) {
+         auto& tree = static_cast<QTreeView&>(WidgetOf(w, *f.MainDirTrv));
+         const QModelIndex system = tree.model()->index(0, 0);
+         ui::FocusByOperator(*f.MainDirTrv);
+         w.SyncChanges();
+         QTest::keyClick(&Focused(w), Qt::Key_Down);
+         QTest::keyClick(&Focused(w), Qt::Key_Right);
+         EXPECT_TRUE(f.MainDirTrv->Node(0)->Expanded());
+         EXPECT_TRUE(tree.isExpanded(system)) << "the screen opens a node as the model has it";
+         QTest::keyClick(&Focused(w), Qt::Key_Right);
+         QTest::keyClick(&Focused(w), Qt::Key_Down);
+         ASSERT_NE(f.MainDirTrv->Selected(), nullptr);
+         EXPECT_EQ(f.MainDirTrv->Selected()->Text(), "104:Usage");
+         EXPECT_EQ(tree.currentIndex(), tree.model()->index(1, 0, system));
+         QTest::keyClick(&Focused(w), Qt::Key_Left);
+         QTest::keyClick(&Focused(w), Qt::Key_Left);
+         EXPECT_FALSE(tree.isExpanded(system));
+         EXPECT_EQ(tree.currentIndex(), system);
+       },
+       "key MainDirTrv Down\nkey MainDirTrv Right\nkey MainDirTrv Right\nkey MainDirTrv Down\n"
+       "key MainDirTrv Left\nkey MainDirTrv Left\n"},
       {"combo box",
        [](Sample& f, ui::FormWindow& w) {
          auto& combo = static_cast<QComboBox&>(WidgetOf(w, *f.StatusCmb));
@@ -287,31 +308,6 @@ TEST_F(FormInputTest, TheContextMenuClicksTheChosenItem) {
   });
   EXPECT_EQ(shown, 2);
   EXPECT_EQ(form.Log, Log{"NewMit.click"});
-}
-
-// The tree's keys act on the model's nodes; the screen opens and closes them as the
-// model has them.
-TEST_F(FormInputTest, TheTreesKeysOpenItsNodes) {
-  Sample form;
-  Drive(form, [&](ui::FormWindow& w) {
-    auto& tree = static_cast<QTreeView&>(WidgetOf(w, *form.MainDirTrv));
-    const QModelIndex system = tree.model()->index(0, 0);
-    ui::FocusByOperator(*form.MainDirTrv);
-    w.SyncChanges();
-    QTest::keyClick(&Focused(w), Qt::Key_Down);
-    QTest::keyClick(&Focused(w), Qt::Key_Right);
-    EXPECT_TRUE(form.MainDirTrv->Node(0)->Expanded());
-    EXPECT_TRUE(tree.isExpanded(system));
-    QTest::keyClick(&Focused(w), Qt::Key_Right);
-    QTest::keyClick(&Focused(w), Qt::Key_Down);
-    ASSERT_NE(form.MainDirTrv->Selected(), nullptr);
-    EXPECT_EQ(form.MainDirTrv->Selected()->Text(), "104:Usage");
-    EXPECT_EQ(tree.currentIndex(), tree.model()->index(1, 0, system));
-    QTest::keyClick(&Focused(w), Qt::Key_Left);
-    QTest::keyClick(&Focused(w), Qt::Key_Left);
-    EXPECT_FALSE(tree.isExpanded(system));
-    EXPECT_EQ(tree.currentIndex(), system);
-  });
 }
 
 // The model is on screen before a box a handler raises is shown.
