@@ -129,6 +129,7 @@ TEST_F(FormInputTest, EventsEndWhereTheTwinsScriptEnds) {
          EXPECT_EQ(f.NoteMmo->Text(), "\r\n");
          QTest::keyClick(&Focused(w), Qt::Key_Escape);
          EXPECT_TRUE(w.Closed());
+         EXPECT_EQ(f.ModalResult(), ui::mrCancel);
        },
        "key NameEdt Enter\nkey NoteMmo Enter\nkey NoteMmo Escape\n",
        {},
