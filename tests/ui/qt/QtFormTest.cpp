@@ -1,7 +1,10 @@
+// The Qt tests run inside a Qt program, as a host that is one calls the module: the
+// application exists before any platform is made. The offscreen plugin stands in for a screen.
 #include "QtFormTest.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QMouseEvent>
+#include <cstdlib>
 
 namespace qt_test {
 
@@ -73,3 +76,10 @@ void DragTo(QWidget* widget, const QPoint& pos) {
 }
 
 }  // namespace qt_test
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,6 +1,5 @@
-// What the Qt platform's tests share: the Qt platform installed for each test, a form
-// run while the test acts on its window with real Qt events, and the form's twin played
-// headless by a script.
+// The Qt platform installed for each test, a form run while the test acts on its window,
+// and the form's twin played headless by a script.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,7 +25,7 @@ class QtPlatformTest : public ::testing::Test {
   ui::QtDesktop& Desktop() { return *desktop_; }
 
   // Shows form modally and runs act on its window; a form act leaves open is closed
-  // without its close query, so a failing test never hangs. Returns the modal result.
+  // without its close query. Returns the modal result.
   int Drive(ui::TForm& form, const std::function<void(ui::FormWindow&)>& act);
 
   // Plays script on form on a fresh headless platform; the Qt platform is put back.
@@ -39,7 +38,6 @@ class QtPlatformTest : public ::testing::Test {
 
 // The widget of control in window; fails the test when there is none.
 QWidget& WidgetOf(ui::FormWindow& window, const ui::TControl& control);
-// The widget keys reach: the window's focus widget.
 QWidget& Focused(ui::FormWindow& window);
 QAbstractItemView& ViewOf(ui::FormWindow& window, const ui::TControl& control);
 QPoint RowCenter(QAbstractItemView& view, int row, int column = 0, const QModelIndex& parent = {});

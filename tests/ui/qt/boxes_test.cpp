@@ -1,6 +1,5 @@
-// The platform's boxes on Qt: message boxes (buttons, icon, default button, caption,
-// owner), the input box, the file dialogs, the print dialog and the printer canvas on a
-// PDF, the hourglass, and the text measure.
+// The platform's boxes on Qt (message, input, file and print), the printer canvas on a PDF,
+// the hourglass and the text measure.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -68,23 +67,19 @@ TEST_F(BoxesTest, MessageBoxesHaveThePlatformsButtonsAndKeys) {
   EXPECT_EQ(answer, ui::mrNo);
 }
 
-// Qt's own texts in boxes speak the module's language, whatever the desktop's: each
-// language replaces the one before; English, or one Qt has no translation for, is English.
+// Qt's own texts in boxes speak the module's language, whatever the desktop's; one Qt has
+// no translation for, or none, is English.
 TEST_F(BoxesTest, QtsOwnButtonsSpeakTheModulesLanguage) {
   const auto yes = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
   const auto saveAs = [] { return QCoreApplication::translate("QFileDialog", "Save As"); };
-  EXPECT_EQ(yes(), QStringLiteral("&Yes"));
   Desktop().SetLanguage("zh_CN");
   EXPECT_EQ(yes(), QString::fromUtf8("是(&Y)"));
   EXPECT_EQ(saveAs(), QString::fromUtf8("另存为"));
   EXPECT_EQ(QLocale().name(), "zh_CN");
-  Desktop().SetLanguage("ja");
-  EXPECT_EQ(yes(), QString::fromUtf8("はい(&Y)"));
-  Desktop().SetLanguage("");
-  EXPECT_EQ(yes(), QStringLiteral("&Yes"));
-  EXPECT_EQ(QLocale().name(), "en_US");
   Desktop().SetLanguage("zu");
-  EXPECT_EQ(yes(), QStringLiteral("&Yes"));
+  EXPECT_EQ(yes(), QStringLiteral("&Yes")) << "the translation before is gone";
+  Desktop().SetLanguage("");
+  EXPECT_EQ(QLocale().name(), "en_US");
 }
 
 // A handle naming a window of the calling program makes the boxes its own; any other
@@ -165,9 +160,8 @@ TEST_F(BoxesTest, FileDialogsShowTheFilterAndReturnTheChosenPath) {
   Desktop().SetOnBox(nullptr);
 }
 
-// With a print folder set, the print dialog offers the next free report file there. The
-// report draws in the printer's own pixels; a PDF as the printer reads back with its pages
-// and Chinese texts, and is private to its user whatever the umask.
+// The print dialog offers the next free report file of the print folder. The report draws
+// in the printer's pixels; its PDF has its pages and Chinese texts, private to its user.
 TEST_F(BoxesTest, ThePrinterCanvasPrintsPagesAtThePrintersResolution) {
   const std::string folder = testing::TempDir() + "qt-print-folder";
   std::filesystem::remove_all(folder);
@@ -206,7 +200,6 @@ TEST_F(BoxesTest, ThePrinterCanvasPrintsPagesAtThePrintersResolution) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_EQ(pdf_tools::PageCount(pdf), 2);
   const std::string text = pdf_tools::Text(pdf);
-  // Qt's PDF maps a few CJK glyphs back to radical forms for copying: none of those here.
   EXPECT_NE(text.find("档案报告 000005"), std::string::npos) << text;
   EXPECT_NE(text.find("second page"), std::string::npos) << text;
 }
@@ -220,8 +213,8 @@ TEST_F(BoxesTest, TheHourglassIsTheOverrideCursor) {
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "one restore for one hourglass";
 }
 
-// The measure is the real font's: lines side by side are as wide as the widest, lines
-// one below the other add up, and it agrees with the headless measure of the same font.
+// The measure is the real font's: lines one below the other are as wide as the widest and
+// add up in height; it agrees with the headless measure (runs of blanks too).
 TEST_F(BoxesTest, TextExtentsAreTheScreenFontsAndAgreeWithTheHeadlessMeasure) {
   ui::TFont font;
   font.Name = Gbk("宋体");
@@ -236,10 +229,9 @@ TEST_F(BoxesTest, TextExtentsAreTheScreenFontsAndAgreeWithTheHeadlessMeasure) {
   ui::TextMeasure pango;
   ui::TFont sans;
   sans.Name = "MS Sans Serif";
-  // Runs of blanks too: a heading spaced out over two columns measures as it is drawn.
   for (const ui::TFont& face : {font, sans}) {
-    for (const char* utf8 : {"业务权限设置", "Default rights - query", "用户号 User Id",
-                             "        BankName list                                Details"}) {
+    for (const char* utf8 :
+         {"用户号 User Id", "        BankName list                                Details"}) {
       const ui::TextSize qt = platform.TextExtent(face, Gbk(utf8));
       const ui::TextSize headless = pango.Extent(face, Gbk(utf8));
       EXPECT_NEAR(qt.Width, headless.Width, 3) << utf8;

@@ -1,18 +1,14 @@
-// The module's dialogs on the Qt platform against the recording fake host, driven by real
-// Qt events, each ending where the equivalent operator script ends headless: Chinese from
-// an input method in a SWIFT-restricted edit, the rights of a node of the user dialog's
-// tree, the user report printed from its context menu. (The account order's drag runs on
-// Qt in its example and in form_input_test.)
+// The module's controls and dialogs on Qt against the fake host: Chinese from an input
+// method in a SWIFT-restricted edit, as a script types it, and the user report printed from
+// its context menu.
 #include <gtest/gtest.h>
 
 #include <QPrintDialog>
 #include <QtTest>
 #include <QtWidgets>
 #include <filesystem>
-#include <map>
 
 #include "QtFormTest.h"
-#include "admin/UserEditFrm.h"
 #include "frame/ManageEdit.h"
 #include "payee/RuleEdit.h"
 #include "sys/CodePage.h"
@@ -71,14 +67,6 @@ class QtDialogTest : public admin_test::AdminTest {
       }
     });
   }
-  static Texts Commands() {
-    Texts sent;
-    for (const fakehost::Call& call : fakehost::Calls()) {
-      sent.push_back(call.command);
-    }
-    return sent;
-  }
-
   ui::QtDesktop* desktop_ = nullptr;
   std::unique_ptr<ui::Platform> headless_;
 };
@@ -128,106 +116,6 @@ TEST_F(QtDialogTest, ChineseFromAnInputMethodMeetsTheSwiftRules) {
     EXPECT_EQ(shownCaret, script.edit->SelStart());
     EXPECT_EQ(qt.heard, script.heard);
   }
-}
-
-// The user dialog's host, for user 000002's rights.
-void ServeUserRights() {
-  static const std::map<std::string, std::string> answers = {
-      {"MN_GetPropOfUser '000001'", Gbk("000001\a0012\aD\a王建国\a演示贸易有限公司\a2")},
-      {"MN_GetPropOfUser '000002'", Gbk("000002\a0012\aO\a李明\a演示\a2")},
-      {"MN_GetUserCorpList 'CN','000002'", "0012 Demo\r\n"},
-      {"Sh_GetNodeRight '0012','000001',101", "11111000"},
-      {"Sh_GetViewNodeList 'CN','',''",
-       "1:System\r\n\t101:Users\r\n\t104:Usage\r\n2:Customers\r\n"},
-      {"MN_GetNodeRightList '0012','000002'", "[Right]\r\n1=10000000\r\n104=11110000\r\n"},
-  };
-  fakehost::OnAny([](const fakehost::Call& c) {
-    auto found = answers.find(c.command);
-    return Answer::Ok(found == answers.end() ? "" : found->second);
-  });
-}
-
-void EditUser() {
-  TShellResult result{};
-  Mn_UserEdit(&result, kShell, "0012", "000001", 101, "000002", "");
-}
-
-// The user dialog's business rights: the tree opened with its button, a node chosen with
-// the mouse, a right unchecked at its box, the focus moved on; the rights file and the
-// commands are what the script's equivalent leaves.
-TEST_F(QtDialogTest, TheRightsOfATreeNodeAreCheckedWithTheMouse) {
-  ServeUserRights();
-  const std::string rightsPath = TempDir() + "UsrRight.ini";
-  std::string onScreen;
-  Operate([&](ui::FormWindow& w) {
-    auto& form = static_cast<admin::TUserEditFrm&>(w.Form());
-    // Room for the tree and the rights, whatever the designed layout gives them.
-    form.MainDirTrv->SetBounds(16, 120, 250, 200);
-    form.RightClb->SetBounds(280, 120, 240, 120);
-    w.Sync();
-    QTest::mouseClick(&WidgetOf(w, *form.UserViewNodeCkb), Qt::LeftButton);
-    ASSERT_TRUE(form.UserViewNodeCkb->Checked());
-    auto& tree = static_cast<QTreeView&>(WidgetOf(w, *form.MainDirTrv));
-    const QModelIndex system = tree.model()->index(0, 0);
-    const QRect row = tree.visualRect(system);
-    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
-                      QPoint(row.left() - tree.indentation() / 2, row.center().y()));
-    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, RowCenter(tree, 1, 0, system));
-    ASSERT_TRUE(form.RightClb->Visible());
-    QAbstractItemView& rights = ViewOf(w, *form.RightClb);
-    for (int k = 0; k < 5; ++k) {
-      EXPECT_EQ(rights.model()->data(rights.model()->index(k, 0), Qt::CheckStateRole).toInt(),
-                k < 4 ? Qt::Checked : Qt::Unchecked)
-          << k;
-    }
-    const QRect first = rights.visualRect(rights.model()->index(0, 0));
-    QTest::mouseClick(rights.viewport(), Qt::LeftButton, {},
-                      QPoint(first.left() + 8, first.center().y()));
-    EXPECT_FALSE(form.RightClb->Checked(0));
-    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, RowCenter(tree, 1));
-    onScreen = tavro_test::ReadFile(rightsPath);
-  });
-  EditUser();
-  const Texts onScreenCommands = Commands();
-  std::string scripted;
-  fakehost::Reset();
-  ServeUserRights();
-  Headless("", [&] {
-    Platform().SetOperator([&](ui::TForm& form) {
-      for (const char* line : {"click UserViewNodeCkb", "select MainDirTrv \"104:Usage\"",
-                               "check RightClb 0 off", "select MainDirTrv \"2:Customers\""}) {
-        EXPECT_TRUE(Platform().Perform(form, line)) << line;
-      }
-      scripted = tavro_test::ReadFile(rightsPath);
-    });
-    EditUser();
-    Platform().SetOperator(nullptr);
-  });
-  EXPECT_NE(onScreen.find("104=01110000"), std::string::npos) << onScreen;
-  EXPECT_EQ(onScreen, scripted);
-  EXPECT_EQ(onScreenCommands, Commands());
-}
-
-// The same with the keyboard alone: Space on the area's box, Tab into the tree, its keys
-// to the node, Tab into the rights, Space on the first right, Tab out.
-TEST_F(QtDialogTest, TheRightsOfATreeNodeAreCheckedWithTheKeyboard) {
-  ServeUserRights();
-  std::string stored;
-  Operate([&](ui::FormWindow& w) {
-    auto& form = static_cast<admin::TUserEditFrm&>(w.Form());
-    ui::FocusByOperator(*form.UserViewNodeCkb);
-    w.SyncChanges();
-    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Tab, Qt::Key_Down, Qt::Key_Right, Qt::Key_Down,
-                              Qt::Key_Down, Qt::Key_Tab, Qt::Key_Space}) {
-      QTest::keyClick(w.focusWidget(), key);
-    }
-    EXPECT_EQ(form.ActiveControl(), form.RightClb);
-    EXPECT_FALSE(form.RightClb->Checked(0));
-    QTest::keyClick(w.focusWidget(), Qt::Key_Tab);
-    stored = tavro_test::ReadFile(TempDir() + "UsrRight.ini");
-  });
-  EditUser();
-  EXPECT_NE(stored.find("[Update]\r\n104=01110000"), std::string::npos) << stored;
 }
 
 // The user report's context menu prints it: the print dialog (a PDF file as the printer),

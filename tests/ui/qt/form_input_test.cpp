@@ -1,7 +1,9 @@
-// Real Qt events on a form of every control kind: each ends in the state, and with the
-// events, that the equivalent script reaches on a twin of the form played headless.
+// Real Qt events on a form of every control kind, each ending where the equivalent script
+// ends on a headless twin; the boxes a handler raises, long work, sizes, lists and focus.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -72,51 +74,37 @@ class Sample : public ui_test::TSampleFrm {
 
 using FormInputTest = qt_test::QtPlatformTest;
 
-// A menu about to open: checks its only item and chooses it, or closes it unchosen.
-void ChooseNew(int& shown, bool choose) {
-  QTimer::singleShot(0, [&shown, choose] {
+// Opens the context menu at pos of widget; once it is up, choose runs on it.
+void OnMenu(QWidget& widget, QPoint pos, const std::function<void(QMenu&)>& choose) {
+  QTimer::singleShot(0, [choose] {
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
-    ++shown;
-    EXPECT_EQ(menu->actions().size(), 1);
-    EXPECT_EQ(menu->actions().front()->text(), "New");
-    QTest::keyClick(menu, choose ? Qt::Key_Down : Qt::Key_Escape);
-    if (choose) {
-      QTest::keyClick(menu, Qt::Key_Return);
-    }
+    choose(*menu);
   });
+  QContextMenuEvent right(QContextMenuEvent::Mouse, pos, widget.mapToGlobal(pos));
+  QCoreApplication::sendEvent(&widget, &right);
 }
 
 struct Scenario {
-  using Act = std::function<void(Sample&, ui::FormWindow&)>;
-  Scenario(const char* name, Act act, const char* script, Log log = {}, bool closes = false)
-      : name(name), act(std::move(act)), script(script), log(std::move(log)), closes(closes) {}
   const char* name;
-  Act act;
+  std::function<void(Sample&, ui::FormWindow&)> act;
   const char* script;  // the twin's, which ends in the same state
-  Log log;             // empty: the twin's log
-  bool closes;
+  Log log = {};        // empty: the twin's log
 };
 
 // Typing and Tab follow the model's keys and tab order; Enter clicks the default button
-// from an edit but a memo takes it, Escape the cancel button; an input method's commit is
-// typed as double-byte characters; a double click selects a row then double clicks; a tree
-// node is chosen by a click and opened by its button, and the tree's keys act on the
-// model's nodes; a combo box's list opens on a click; check boxes turn on a click; a drag
-// begins past the threshold.
+// from an edit but a memo takes it, Escape cancels; an input method's commit is typed as
+// double-byte characters; a tree node is chosen by a click, opened by its button or keys; a
+// combo box's list opens on a click; check boxes turn; a drag begins past the threshold.
 TEST_F(FormInputTest, EventsEndWhereTheTwinsScriptEnds) {
   const Scenario scenarios[] = {
       {"typing",
        [](Sample& f, ui::FormWindow& w) {
-         EXPECT_EQ(&Focused(w), &WidgetOf(w, *f.NameEdt));
          QTest::keyClicks(&Focused(w), "Ab 1");
          QTest::keyClick(&Focused(w), Qt::Key_Backspace);
          QTest::keyClick(&Focused(w), Qt::Key_Tab);
-         EXPECT_EQ(f.ActiveControl(), f.NoteMmo);
          EXPECT_EQ(&Focused(w), &WidgetOf(w, *f.NoteMmo)) << "the screen follows the model";
          QTest::keyClick(&Focused(w), Qt::Key_Backtab, Qt::ShiftModifier);
-         EXPECT_EQ(f.ActiveControl(), f.NameEdt);
-         EXPECT_EQ(static_cast<QLineEdit&>(WidgetOf(w, *f.NameEdt)).text(), "Ab ");
          EXPECT_EQ(f.NameEdt->Text(), "Ab ");
        },
        "type NameEdt \"Ab 1\"\nkey NameEdt Backspace\nkey NameEdt Tab\nkey NoteMmo Shift+Tab\n"},
@@ -131,19 +119,14 @@ TEST_F(FormInputTest, EventsEndWhereTheTwinsScriptEnds) {
          EXPECT_TRUE(w.Closed());
          EXPECT_EQ(f.ModalResult(), ui::mrCancel);
        },
-       "key NameEdt Enter\nkey NoteMmo Enter\nkey NoteMmo Escape\n",
-       {},
-       true},
+       "key NameEdt Enter\nkey NoteMmo Enter\nkey NoteMmo Escape\n"},
       {"input method",
        [](Sample& f, ui::FormWindow& w) {
          QInputMethodEvent composing(QString::fromUtf8("zhong"), {});
          QCoreApplication::sendEvent(&Focused(w), &composing);
-         EXPECT_EQ(f.NameEdt->Text(), "") << "a composition changes nothing";
          QInputMethodEvent commit;
          commit.setCommitString(QString::fromUtf8("中文"));
          QCoreApplication::sendEvent(&Focused(w), &commit);
-         EXPECT_EQ(static_cast<QLineEdit&>(WidgetOf(w, *f.NameEdt)).text(),
-                   QString::fromUtf8("中文"));
          EXPECT_EQ(f.NameEdt->Text(), Gbk("中文"));
        },
        "type NameEdt \"中文\"\n"},
@@ -159,16 +142,13 @@ TEST_F(FormInputTest, EventsEndWhereTheTwinsScriptEnds) {
        [](Sample& f, ui::FormWindow& w) {
          auto& tree = static_cast<QTreeView&>(WidgetOf(w, *f.MainDirTrv));
          const QModelIndex system = tree.model()->index(0, 0);
-         EXPECT_FALSE(tree.isExpanded(system));
          const QRect row = tree.visualRect(system);
          QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
                            QPoint(row.left() - tree.indentation() / 2, row.center().y()));
          EXPECT_TRUE(tree.isExpanded(system));
-         EXPECT_EQ(f.MainDirTrv->Selected(), nullptr) << "opening chose nothing";
          QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, RowCenter(tree, 1, 0, system));
          ASSERT_NE(f.MainDirTrv->Selected(), nullptr);
          EXPECT_EQ(f.MainDirTrv->Selected()->Text(), "104:Usage");
-         EXPECT_EQ(tree.currentIndex(), tree.model()->index(1, 0, system));
        },
        "select MainDirTrv \"104:Usage\"\n"},
       {"tree keys",
@@ -177,13 +157,10 @@ TEST_F(FormInputTest, EventsEndWhereTheTwinsScriptEnds) {
          const QModelIndex system = tree.model()->index(0, 0);
          ui::FocusByOperator(*f.MainDirTrv);
          w.SyncChanges();
-         QTest::keyClick(&Focused(w), Qt::Key_Down);
-         QTest::keyClick(&Focused(w), Qt::Key_Right);
-         EXPECT_TRUE(f.MainDirTrv->Node(0)->Expanded());
+         for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down}) {
+           QTest::keyClick(&Focused(w), key);
+         }
          EXPECT_TRUE(tree.isExpanded(system)) << "the screen opens a node as the model has it";
-         QTest::keyClick(&Focused(w), Qt::Key_Right);
-         QTest::keyClick(&Focused(w), Qt::Key_Down);
-         ASSERT_NE(f.MainDirTrv->Selected(), nullptr);
          EXPECT_EQ(f.MainDirTrv->Selected()->Text(), "104:Usage");
          EXPECT_EQ(tree.currentIndex(), tree.model()->index(1, 0, system));
          QTest::keyClick(&Focused(w), Qt::Key_Left);
@@ -197,11 +174,8 @@ TEST_F(FormInputTest, EventsEndWhereTheTwinsScriptEnds) {
        [](Sample& f, ui::FormWindow& w) {
          auto& combo = static_cast<QComboBox&>(WidgetOf(w, *f.StatusCmb));
          QTest::mouseClick(&combo, Qt::LeftButton);
-         EXPECT_EQ(f.ActiveControl(), f.StatusCmb);
-         EXPECT_EQ(f.StatusCmb->ItemIndex(), -1) << "opening chose nothing";
          QTest::mouseClick(combo.view()->viewport(), Qt::LeftButton, {},
                            RowCenter(*combo.view(), 2));
-         EXPECT_EQ(combo.currentIndex(), 2);
          EXPECT_EQ(f.StatusCmb->Text(), "2:in use");
        },
        "select StatusCmb 2\n"},
@@ -213,17 +187,14 @@ TEST_F(FormInputTest, EventsEndWhereTheTwinsScriptEnds) {
          // The box at the row's left end checks; the text selects.
          QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
                            QPoint(row.left() + 8, row.center().y()));
-         EXPECT_TRUE(f.RightClb->Checked(1));
          EXPECT_EQ(list.model()->data(item, Qt::CheckStateRole).toInt(), Qt::Checked);
          QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
                            QPoint(row.right() - 8, row.center().y()));
          EXPECT_TRUE(f.RightClb->Checked(1));
          QTest::keyClick(&Focused(w), Qt::Key_Space);
-         EXPECT_FALSE(f.RightClb->Checked(1));
          auto& box = static_cast<QCheckBox&>(WidgetOf(w, *f.ActiveCkb));
          QTest::mouseClick(&box, Qt::LeftButton);
          EXPECT_TRUE(f.ActiveCkb->Checked());
-         EXPECT_TRUE(box.isChecked());
        },
        "check RightClb 1 on\nselect RightClb 1\nkey RightClb Space\nclick ActiveCkb\n"},
       {"drag",
@@ -234,13 +205,10 @@ TEST_F(FormInputTest, EventsEndWhereTheTwinsScriptEnds) {
          QTest::mousePress(port, Qt::LeftButton, {}, from);
          DragTo(port, from + QPoint(0, 2));
          QTest::mouseRelease(port, Qt::LeftButton, {}, from + QPoint(0, 2));
-         EXPECT_EQ(f.OrderLbx->Items()[0], "K1") << "a short move is a click";
          QTest::mousePress(port, Qt::LeftButton, {}, from);
          DragTo(port, from + QPoint(0, 6));
          DragTo(port, RowCenter(list, 3));
          QTest::mouseRelease(port, Qt::LeftButton, {}, RowCenter(list, 3));
-         EXPECT_EQ(f.OrderLbx->Items(), (ui::TStrings{"K4", "K2", "K3", "K1", "K5"}));
-         EXPECT_EQ(f.OrderLbx->ItemIndex(), 3);
          EXPECT_EQ(list.currentIndex().row(), 3) << "the selection went with the item";
          EXPECT_EQ(list.model()->data(list.model()->index(0, 0)).toString(), "K4");
        },
@@ -251,15 +219,14 @@ TEST_F(FormInputTest, EventsEndWhereTheTwinsScriptEnds) {
   for (const Scenario& s : scenarios) {
     SCOPED_TRACE(s.name);
     Sample form;
-    Drive(form, [&](ui::FormWindow& w) { s.act(form, w); });
+    const int result = Drive(form, [&](ui::FormWindow& w) { s.act(form, w); });
     Sample twin;
     PlayHeadless(twin, s.script);
     EXPECT_EQ(form.Log, s.log.empty() ? twin.Log : s.log);
     EXPECT_EQ(form.OrderLbx->Items(), twin.OrderLbx->Items());
     EXPECT_EQ(form.RightClb->Checked(1), twin.RightClb->Checked(1));
-    if (s.closes) {
-      EXPECT_EQ(twin.ModalResult(), ui::mrCancel);
-    }
+    EXPECT_EQ(form.OrderLbx->ItemIndex(), twin.OrderLbx->ItemIndex());
+    EXPECT_EQ(result, twin.ModalResult());
   }
 }
 
@@ -293,18 +260,27 @@ TEST_F(FormInputTest, ACharacterGbkLacksIsRefusedWithABeep) {
 TEST_F(FormInputTest, TheContextMenuClicksTheChosenItem) {
   Sample form;
   int shown = 0;
+  const auto chooseNew = [&shown](bool choose) {
+    return [&shown, choose](QMenu& menu) {
+      ++shown;
+      EXPECT_EQ(menu.actions().size(), 1);
+      EXPECT_EQ(menu.actions().front()->text(), "New");
+      QTest::keyClick(&menu, choose ? Qt::Key_Down : Qt::Key_Escape);
+      if (choose) {
+        QTest::keyClick(&menu, Qt::Key_Return);
+      }
+    };
+  };
   Drive(form, [&](ui::FormWindow& w) {
     QAbstractItemView& view = ViewOf(w, *form.FolderLsv);
-    ChooseNew(shown, false);
-    QContextMenuEvent right(QContextMenuEvent::Mouse, RowCenter(view, 0),
-                            view.viewport()->mapToGlobal(RowCenter(view, 0)));
-    QCoreApplication::sendEvent(view.viewport(), &right);
+    OnMenu(*view.viewport(), RowCenter(view, 0), chooseNew(false));
     QTest::mousePress(view.viewport(), Qt::RightButton, {}, RowCenter(view, 2));
     QTest::mouseRelease(view.viewport(), Qt::RightButton, {}, RowCenter(view, 2));
     EXPECT_EQ(form.FolderLsv->ItemIndex(), 2);
     ui::FocusByOperator(*form.FolderLsv);
     form.Log.clear();
-    ChooseNew(shown, true);
+    QTimer::singleShot(
+        0, [&] { chooseNew(true)(*qobject_cast<QMenu*>(QApplication::activePopupWidget())); });
     QTest::keyClick(&Focused(w), Qt::Key_Menu);
   });
   EXPECT_EQ(shown, 2);
@@ -319,20 +295,16 @@ TEST_F(FormInputTest, TheWindowShowsTheModelBeforeABoxIsShown) {
     form.UpdateBtn->SetEnabled(false);
     ui::ShowMessage("changed");
   };
-  QString city;
-  bool buttonEnabled = true;
-  QString boxText;
+  QString seen;
   Desktop().SetOnBox([&](QDialog& box) {
     ui::FormWindow& w = *Desktop().TopWindow();
-    city = static_cast<QLineEdit&>(WidgetOf(w, *form.CityEdt)).text();
-    buttonEnabled = WidgetOf(w, *form.UpdateBtn).isEnabled();
-    boxText = static_cast<QMessageBox&>(box).text();
+    seen = static_cast<QLineEdit&>(WidgetOf(w, *form.CityEdt)).text() +
+           (WidgetOf(w, *form.UpdateBtn).isEnabled() ? " enabled " : " disabled ") +
+           static_cast<QMessageBox&>(box).text();
     QTest::keyClick(&box, Qt::Key_Return);
   });
   Drive(form, [&](ui::FormWindow& w) { QTest::keyClick(&Focused(w), Qt::Key_A); });
-  EXPECT_EQ(city, "Shanghai");
-  EXPECT_FALSE(buttonEnabled);
-  EXPECT_EQ(boxText, "changed");
+  EXPECT_EQ(seen, "Shanghai disabled changed");
 }
 
 // Long work gives the platform turns: the memo's new lines show meanwhile, the last in
@@ -393,29 +365,30 @@ TEST_F(FormInputTest, LongWorkShowsItsProgressAndDropsTheInputGivenMeanwhile) {
 // A dialog keeps its designed size. A sizeable form takes the operator's size into the
 // model first (a client-aligned control fills it), but never one below its constraints.
 TEST_F(FormInputTest, OnlyASizeableFormTakesAnotherSize) {
-  Sample dialog;
-  const QSize designed(dialog.Width(), dialog.Height());
-  Drive(dialog, [&](ui::FormWindow& w) {
-    w.resize(700, 520);
-    EXPECT_EQ(w.size(), designed);
-    EXPECT_EQ(dialog.Width(), designed.width());
-  });
-  Sample form;
-  form.SetBorderStyle(ui::bsSizeable);
-  form.SetConstraints({.MinWidth = form.Width(), .MinHeight = form.Height()});
-  form.NoteMmo->SetAlign(ui::alClient);
-  int resized = 0;
-  form.OnResize = [&](ui::TComponent*) { ++resized; };
-  Drive(form, [&](ui::FormWindow& w) {
-    w.resize(700, 520);
-    EXPECT_EQ(form.Width(), 700);
-    EXPECT_EQ(form.Height(), 520);
-    EXPECT_EQ(WidgetOf(w, *form.NoteMmo).geometry(), QRect(0, 0, 700, 520));
-    EXPECT_EQ(resized, 1);
-    w.resize(designed / 2);
-    EXPECT_EQ(w.size(), designed);
-    EXPECT_EQ(form.Height(), designed.height());
-  });
+  for (const bool sizeable : {false, true}) {
+    Sample form;
+    const QSize designed(form.Width(), form.Height());
+    if (sizeable) {
+      form.SetBorderStyle(ui::bsSizeable);
+      form.SetConstraints({.MinWidth = form.Width(), .MinHeight = form.Height()});
+      form.NoteMmo->SetAlign(ui::alClient);
+    }
+    bool resized = false;
+    form.OnResize = [&](ui::TComponent*) { resized = true; };
+    Drive(form, [&](ui::FormWindow& w) {
+      w.resize(700, 520);
+      const QSize taken = sizeable ? QSize(700, 520) : designed;
+      EXPECT_EQ(w.size(), taken);
+      EXPECT_EQ(QSize(form.Width(), form.Height()), taken);
+      if (sizeable) {
+        EXPECT_EQ(WidgetOf(w, *form.NoteMmo).geometry(), QRect(QPoint(0, 0), taken));
+      }
+      EXPECT_EQ(resized, sizeable);
+      w.resize(designed / 2);
+      EXPECT_EQ(w.size(), designed);
+      EXPECT_EQ(form.Height(), designed.height());
+    });
+  }
 }
 
 // 100,000 rows go through the item model, no widget per row; rows a handler adds show
@@ -433,17 +406,13 @@ TEST_F(FormInputTest, ListViewsShowTheModelsRowsAndColumns) {
   Drive(form, [&](ui::FormWindow& w) {
     auto& view = static_cast<QTreeView&>(WidgetOf(w, *form.FolderLsv));
     QAbstractItemModel& model = *view.model();
-    EXPECT_EQ(model.rowCount(), 100000);
     EXPECT_LT(view.viewport()->findChildren<QWidget*>().size(), 10);
     ui::FocusByOperator(*form.FolderLsv);
     QTest::keyClick(&Focused(w), Qt::Key_End);
     EXPECT_EQ(form.FolderLsv->ItemIndex(), 99999);
-    EXPECT_EQ(view.currentIndex().row(), 99999);
     EXPECT_EQ(model.data(model.index(99999, 1)).toString(), "99999");
     QTest::mouseClick(&WidgetOf(w, *form.UpdateBtn), Qt::LeftButton);
-    EXPECT_EQ(model.rowCount(), 100001);
     EXPECT_EQ(model.data(model.index(100000, 0)).toString(), "New");
-
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Amount");
     EXPECT_EQ(view.columnWidth(0), 100);
     EXPECT_EQ(model.data(model.index(0, 1), Qt::TextAlignmentRole).toInt() & Qt::AlignRight,
@@ -452,6 +421,102 @@ TEST_F(FormInputTest, ListViewsShowTheModelsRowsAndColumns) {
     view.setColumnWidth(0, 130);
     EXPECT_EQ(form.FolderLsv->Columns()[0].Width, 130);
   });
+}
+
+// The model checker's complaints, gathered from Qt's warnings.
+QStringList complaints;
+void Gather(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type != QtDebugMsg && text.contains(QStringLiteral("FAIL"))) {
+    complaints << text;
+  }
+}
+
+// What list's model tells while change is applied and the window brought in step: how often
+// it inserted, removed, changed rows or reset, and the rows (under their parent) of the last.
+std::string Update(ui::FormWindow& window, const ui::TControl& list,
+                   const std::function<void()>& change) {
+  QAbstractItemModel* model = ViewOf(window, list).model();
+  QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+  QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
+  QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+  QSignalSpy reset(model, &QAbstractItemModel::modelReset);
+  change();
+  window.SyncChanges();
+  std::string told = "+" + std::to_string(inserted.count()) + " -" +
+                     std::to_string(removed.count()) + " ~" + std::to_string(changed.count()) +
+                     " reset " + std::to_string(reset.count());
+  for (const QSignalSpy* spy : {&inserted, &removed}) {
+    if (!spy->isEmpty()) {
+      told += ": " + std::to_string(spy->last().at(1).toInt()) + ".." +
+              std::to_string(spy->last().at(2).toInt()) + " under '" +
+              spy->last().at(0).value<QModelIndex>().data().toString().toStdString() + "'";
+    }
+  }
+  if (!changed.isEmpty()) {
+    told += ": " + std::to_string(changed.last().at(0).value<QModelIndex>().row()) + ".." +
+            std::to_string(changed.last().at(1).value<QModelIndex>().row());
+  }
+  return told;
+}
+
+// Rows inserted, removed or changed reach Qt's item model as such, never as a reset, and the
+// model checker finds each step sound; only a list replaced whole is reset.
+TEST_F(FormInputTest, RowsChangedOneByOneAreToldAsSuchAndAWholeListAsAReset) {
+  Sample form;
+  for (int i = 0; i < 50; ++i) {
+    form.FolderLsv->AddItem("K" + std::to_string(i), {std::to_string(i) + ".00"});
+  }
+  form.MainDirTrv->LoadOutline("a\n\tb\nc");
+  complaints.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(Gather);
+  Drive(form, [&](ui::FormWindow& w) {
+    const auto mode = QAbstractItemModelTester::FailureReportingMode::Warning;
+    QAbstractItemModelTester checkList(ViewOf(w, *form.FolderLsv).model(), mode);
+    QAbstractItemModelTester checkTree(ViewOf(w, *form.MainDirTrv).model(), mode);
+    ui::TListView& folder = *form.FolderLsv;
+    ui::TTreeView& tree = *form.MainDirTrv;
+    const struct {
+      const ui::TControl& list;
+      std::function<void()> change;
+      std::string told;
+    } cases[] = {
+        {folder,
+         [&] {
+           for (int k = 10; k < 13; ++k) {
+             folder.InsertItem(k, ui::TListItem{"N" + std::to_string(k), {"1.00"}, nullptr});
+           }
+         },
+         "+1 -0 ~0 reset 0: 10..12 under ''"},
+        {folder, [&] { folder.DeleteItem(40); }, "+0 -1 ~0 reset 0: 40..40 under ''"},
+        {folder,
+         [&] {
+           folder.SetItem(5, ui::TListItem{"K5", {"9.99"}, nullptr});
+         },
+         "+0 -0 ~1 reset 0: 5..5"},
+        // A mark of a check list box is its row's data.
+        {*form.RightClb, [&] { form.RightClb->SetChecked(2, true); }, "+0 -0 ~1 reset 0: 2..2"},
+        {tree,
+         [&] {
+           tree.AddChild(tree.Node(0), "b2");
+           tree.AddChild(tree.Node(0), "b3");
+         },
+         "+1 -0 ~0 reset 0: 1..2 under 'a'"},
+        {*form.OrderLbx,
+         [&] {
+           form.OrderLbx->SetItems({"x", "y"});
+         },
+         "+0 -0 ~0 reset 1"},
+    };
+    for (const auto& c : cases) {
+      EXPECT_EQ(Update(w, c.list, c.change), c.told);
+    }
+    const QAbstractItemModel& rows = *ViewOf(w, folder).model();
+    EXPECT_EQ(rows.rowCount(), 55);
+    EXPECT_EQ(rows.index(5, 1).data().toString(), "9.99");
+    EXPECT_EQ(rows.index(12, 0).data().toString(), "N12");
+  });
+  qInstallMessageHandler(previous);
+  EXPECT_TRUE(complaints.isEmpty()) << complaints.join('\n').toStdString();
 }
 
 // Clicks reach only what the model lets the operator use; a click in an edit puts the
@@ -470,12 +535,9 @@ TEST_F(FormInputTest, ClicksPlaceTheCaretAndSkipDisabledControlsAndTheCloseBoxAs
     }
     QTest::mouseClick(&edit, Qt::LeftButton, {}, third + QPoint(1, 0));
     EXPECT_EQ(form.NameEdt->SelStart(), 3);
-    EXPECT_EQ(edit.cursorPosition(), 3);
     QTest::mouseClick(&WidgetOf(w, *form.CancelBtn), Qt::LeftButton);
-    EXPECT_FALSE(w.Closed());
     w.close();
     EXPECT_FALSE(w.Closed());
-    EXPECT_EQ(form.ModalResult(), ui::mrNone);
     form.AllowClose = true;
     w.close();
     EXPECT_TRUE(w.Closed());
@@ -484,21 +546,19 @@ TEST_F(FormInputTest, ClicksPlaceTheCaretAndSkipDisabledControlsAndTheCloseBoxAs
   EXPECT_EQ(form.Log, Log({"NameEdt.enter", "NameEdt.click", "closequery", "closequery"}));
 }
 
-// Pixels clearly blue (the text of a blue font, anti-aliased).
-int BluePixels(QWidget& widget) {
-  const QImage image = widget.grab().toImage();
-  int count = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor c = image.pixelColor(x, y);
-      count += c.blue() > 150 && c.red() < 90 && c.green() < 90 ? 1 : 0;
-    }
-  }
-  return count;
-}
-
 // A font's colour is the colour of the text drawn, and a system colour the style's again.
 TEST_F(FormInputTest, AFontsColourIsTheColourOfItsText) {
+  const auto bluePixels = [](QWidget& widget) {
+    const QImage image = widget.grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        count += c.blue() > 150 && c.red() < 90 && c.green() < 90 ? 1 : 0;
+      }
+    }
+    return count;
+  };
   Sample form;
   ui::TFont blue = form.ActiveCkb->Font();
   blue.Color = ui::clBlue;
@@ -506,17 +566,17 @@ TEST_F(FormInputTest, AFontsColourIsTheColourOfItsText) {
   form.CityEdt->SetText("Blue text");  // not the first edit: its text is not selected
   form.CityEdt->SetFont(blue);
   Drive(form, [&](ui::FormWindow& w) {
-    EXPECT_GT(BluePixels(WidgetOf(w, *form.ActiveCkb)), 10);
-    EXPECT_GT(BluePixels(WidgetOf(w, *form.CityEdt)), 10);
+    EXPECT_GT(bluePixels(WidgetOf(w, *form.ActiveCkb)), 10);
+    EXPECT_GT(bluePixels(WidgetOf(w, *form.CityEdt)), 10);
     blue.Color = ui::clWindowText;
     form.ActiveCkb->SetFont(blue);
     w.SyncChanges();
-    EXPECT_EQ(BluePixels(WidgetOf(w, *form.ActiveCkb)), 0);
+    EXPECT_EQ(bluePixels(WidgetOf(w, *form.ActiveCkb)), 0);
   });
 }
 
-// Each control Tab reaches that has no caret to show the focus looks other with it than
-// without. The default button is the focused one, so Enter on Cancel cancels.
+// Each control Tab reaches that has no caret looks other with the focus than without. The
+// default button is the focused one, so Enter on Cancel cancels.
 TEST_F(FormInputTest, TheFocusIsDrawnAndTheDefaultButtonFollowsIt) {
   Sample form;
   const int result = Drive(form, [&](ui::FormWindow& w) {
@@ -525,57 +585,47 @@ TEST_F(FormInputTest, TheFocusIsDrawnAndTheDefaultButtonFollowsIt) {
     ui::FocusByOperator(*form.KindCmb);
     w.SyncChanges();
     for (ui::TWinControl* control : std::vector<ui::TWinControl*>{
-             form.ActiveCkb, form.OrderLbx, form.RightClb, form.MainDirTrv, form.FolderLsv}) {
+             form.ActiveCkb, form.OrderLbx, form.RightClb, form.MainDirTrv, form.FolderLsv,
+             form.FilenameEdt, form.UpdateBtn, form.CancelBtn}) {
       const QImage before = WidgetOf(w, *control).grab().toImage();
       QTest::keyClick(&Focused(w), Qt::Key_Tab);
       ASSERT_EQ(form.ActiveControl(), control);
-      EXPECT_NE(WidgetOf(w, *control).grab().toImage(), before) << control->Name;
+      if (control != form.FilenameEdt && control != form.UpdateBtn) {
+        EXPECT_NE(WidgetOf(w, *control).grab().toImage(), before) << control->Name;
+      }
+      if (control == form.FolderLsv || control == form.CancelBtn) {
+        EXPECT_EQ(static_cast<QPushButton&>(WidgetOf(w, *form.UpdateBtn)).isDefault(),
+                  control == form.FolderLsv)
+            << control->Name;
+        EXPECT_EQ(static_cast<QPushButton&>(WidgetOf(w, *form.CancelBtn)).isDefault(),
+                  control == form.CancelBtn);
+      }
     }
-    auto& update = static_cast<QPushButton&>(WidgetOf(w, *form.UpdateBtn));
-    auto& cancel = static_cast<QPushButton&>(WidgetOf(w, *form.CancelBtn));
-    EXPECT_TRUE(update.isDefault()) << "from a control that is no button";
-    EXPECT_FALSE(cancel.isDefault());
-    QTest::keyClick(&Focused(w), Qt::Key_Tab);  // the file name edit
-    QTest::keyClick(&Focused(w), Qt::Key_Tab);
-    ASSERT_EQ(form.ActiveControl(), form.UpdateBtn);
-    const QImage unfocused = cancel.grab().toImage();
-    QTest::keyClick(&Focused(w), Qt::Key_Tab);
-    ASSERT_EQ(form.ActiveControl(), form.CancelBtn);
-    EXPECT_FALSE(update.isDefault());
-    EXPECT_TRUE(cancel.isDefault());
-    EXPECT_NE(cancel.grab().toImage(), unfocused);
     QTest::keyClick(&Focused(w), Qt::Key_Return);
   });
   EXPECT_EQ(result, ui::mrCancel);
 }
 
-// An edit's own menu acts as its keys do, through the model (a change the edit's
-// handlers see); Cut and Copy wait for a selection.
+// An edit's own menu acts as its keys do, through the model (a change the edit's handlers
+// see); Cut waits for a selection.
 TEST_F(FormInputTest, AnEditsMenuCutsCopiesPastesDeletesAndSelectsAll) {
   Sample form;
   form.NameEdt->SetText("abc");
   std::vector<QString> texts;
   Drive(form, [&](ui::FormWindow& w) {
-    QWidget& edit = WidgetOf(w, *form.NameEdt);
     ui::PressKey(*form.NameEdt, ui::vk::End);  // the text the opening selected, unselected
     w.SyncChanges();
-    auto menuOn = [&](int row) {
-      QTimer::singleShot(0, [&, row] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_NE(menu, nullptr);
-        QAction* action = menu->actions().at(row);
+    const auto menuOn = [&](int row) {
+      OnMenu(WidgetOf(w, *form.NameEdt), QPoint(4, 4), [&texts, row](QMenu& menu) {
+        QAction* action = menu.actions().at(row);
         texts.push_back(action->text() + (action->isEnabled() ? "+" : "-"));
-        menu->setActiveAction(action);
-        QTest::keyClick(menu, action->isEnabled() ? Qt::Key_Return : Qt::Key_Escape);
+        menu.setActiveAction(action);
+        QTest::keyClick(&menu, action->isEnabled() ? Qt::Key_Return : Qt::Key_Escape);
       });
-      QContextMenuEvent right(QContextMenuEvent::Mouse, QPoint(4, 4),
-                              edit.mapToGlobal(QPoint(4, 4)));
-      QCoreApplication::sendEvent(&edit, &right);
     };
-    menuOn(0);  // Cut: nothing selected
-    menuOn(5);  // Select All
-    EXPECT_EQ(form.NameEdt->SelLength(), 3);
-    menuOn(0);
+    for (const int row : {0, 5, 0}) {  // Cut (nothing selected), Select All, Cut
+      menuOn(row);
+    }
     EXPECT_EQ(form.NameEdt->Text(), "");
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "abc");
     menuOn(2);  // Paste
@@ -591,8 +641,8 @@ TEST_F(FormInputTest, AnEditsMenuCutsCopiesPastesDeletesAndSelectsAll) {
   EXPECT_GE(std::count(form.Log.begin(), form.Log.end(), "NameEdt.change"), 4);
 }
 
-// A form a handler opens is a window of its own over the first, which takes input again
-// once it closes.
+// A form a handler opens is an application-modal window owned by the first, which takes
+// input again once it closes.
 TEST_F(FormInputTest, NestedFormsAreModalOverTheirOpener) {
   Sample outer;
   Sample inner;
@@ -602,7 +652,7 @@ TEST_F(FormInputTest, NestedFormsAreModalOverTheirOpener) {
   ui::FormWindow* outerWindow = nullptr;
   Desktop().SetOnShown([&](ui::FormWindow& w) {
     if (&w.Form() == &inner) {
-      EXPECT_EQ(w.parentWidget(), outerWindow) << "owned by the outer window";
+      EXPECT_EQ(w.parentWidget(), outerWindow);
       EXPECT_EQ(w.windowModality(), Qt::ApplicationModal);
       QTest::keyClick(&Focused(w), Qt::Key_Escape);
       return;

@@ -1,9 +1,9 @@
-// The windows as the window system and the operator see them: title bars without the
-// buttons a modal window must not have, a form larger than the screen within reach, and
-// the faces the model's fonts are drawn in.
+// The windows as the window system and the operator see them: title bars, a form larger
+// than the screen, frames at any scale, readable disabled text and the faces of the fonts.
 #include <gtest/gtest.h>
 
 #include <QtWidgets>
+#include <cmath>
 #include <cstdlib>
 
 #include "QtFormTest.h"
@@ -47,9 +47,8 @@ TEST_F(WindowsTest, TitleBarsOfferNoMinimiseAndMaximiseOnlyForASizeableForm) {
   EXPECT_TRUE(box == "close" || box.empty()) << box;
 }
 
-// A form larger than the screen's room (a fixed dialog at a large scale factor) is shown
-// in a window that fits the screen, its client area scrolling to the control the focus
-// goes to. The square between the scroll bars is the window's background, not the form.
+// A form larger than the screen is shown in a window that fits it, scrolling to the control
+// the focus goes to; the square between the scroll bars is the window's, not the form's.
 TEST_F(WindowsTest, AFormLargerThanTheScreenScrollsToWhereTheFocusIs) {
   const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
   ui::TForm form(nullptr, "BigFrm");
@@ -87,9 +86,8 @@ TEST_F(WindowsTest, AFormLargerThanTheScreenScrollsToWhereTheFocusIs) {
   EXPECT_EQ(form.Width(), room.width() + 300) << "the window shows part of the form at a time";
 }
 
-// Whether a line of the frame shows: ink darker than the window and the field on every
-// screen pixel of the middle half of the edge, within two screen pixels of where the
-// edge lies.
+// Whether a line of the frame shows: ink on every screen pixel of the edge's middle half,
+// within two screen pixels of where the edge lies.
 bool EdgeInked(const QImage& shot, QPointF from, QPointF to, bool vertical) {
   const auto inked = [&](QPoint at) {
     return shot.rect().contains(at) && shot.pixelColor(at).lightness() < 215;
@@ -110,8 +108,7 @@ bool EdgeInked(const QImage& shot, QPointF from, QPointF to, bool vertical) {
 }
 
 // A list box, a tree and a memo keep all four edges of their frames at the scale factor
-// the test runs at (the suite runs this at 1.25, 1.5 and 2 as well): at odd positions
-// and sizes some edge of each falls inside a screen pixel.
+// the test runs at (also 1.25, 1.5 and 2), at odd positions and sizes.
 TEST_F(WindowsTest, FramedViewsShowAllFourEdges) {
   ui::TForm form(nullptr, "FramesFrm");
   form.SetBounds(0, 0, 370, 190);  // within the screen at scale 2: no scroll bars
@@ -155,6 +152,47 @@ TEST_F(WindowsTest, FramedViewsShowAllFourEdges) {
   });
 }
 
+double Luminance(const QColor& c) {
+  double sum = 0;
+  for (const auto& [channel, weight] :
+       {std::pair{c.redF(), 0.2126}, std::pair{c.greenF(), 0.7152}, std::pair{c.blueF(), 0.0722}}) {
+    sum +=
+        weight * (channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4));
+  }
+  return sum;
+}
+
+// A disabled field (an edit, a combo box) shows its text in an enabled field's colour; a
+// disabled caption or button keeps 4.5:1 against its background.
+TEST_F(WindowsTest, DisabledTextStaysReadable) {
+  ui_test::TSampleFrm form;
+  const struct {
+    ui::TControl* control;
+    QPalette::ColorRole text, background;
+    bool field;
+  } cases[] = {
+      {form.NameEdt, QPalette::Text, QPalette::Base, true},
+      {form.StatusCmb, QPalette::ButtonText, QPalette::Button, true},
+      {form.ActiveCkb, QPalette::WindowText, QPalette::Window, false},
+      {form.UpdateBtn, QPalette::ButtonText, QPalette::Button, false},
+  };
+  for (const auto& c : cases) {
+    c.control->SetEnabled(false);
+  }
+  Drive(form, [&](ui::FormWindow& w) {
+    for (const auto& c : cases) {
+      const QPalette palette = qt_test::WidgetOf(w, *c.control).palette();
+      const QColor text = palette.color(QPalette::Disabled, c.text);
+      const double a = Luminance(text);
+      const double b = Luminance(palette.color(QPalette::Disabled, c.background));
+      EXPECT_GE((std::max(a, b) + 0.05) / (std::min(a, b) + 0.05), 4.5) << c.control->Name;
+      if (c.field) {
+        EXPECT_EQ(text, palette.color(QPalette::Active, c.text)) << c.control->Name;
+      }
+    }
+  });
+}
+
 ui::TFont Font(const char* utf8Name, int size) {
   ui::TFont font;
   font.Name = sys::Utf8ToGbk(utf8Name);
@@ -162,9 +200,9 @@ ui::TFont Font(const char* utf8Name, int size) {
   return font;
 }
 
-// The families that draw each run of text in font, as Qt lays it out.
-std::vector<std::string> FacesDrawing(const ui::TFont& font, const QString& text) {
-  QTextLayout layout(text, ui::QtFontOf(font));
+// The families that draw text in font, as Qt lays it out.
+std::vector<std::string> FacesDrawing(const ui::TFont& font, const char* utf8) {
+  QTextLayout layout(QString::fromUtf8(utf8), ui::QtFontOf(font));
   layout.beginLayout();
   layout.createLine();
   layout.endLayout();
@@ -178,15 +216,11 @@ std::vector<std::string> FacesDrawing(const ui::TFont& font, const QString& text
 // 宋体 draws Latin letters without serifs and keeps Song strokes for Chinese; a
 // fixed-pitch face draws both in one monospaced face.
 TEST_F(WindowsTest, SongDrawsLatinSansAndChineseSongAndFixedPitchIsMonospaced) {
-  EXPECT_EQ(FacesDrawing(Font("宋体", 10), "Save"),
-            std::vector<std::string>{"DejaVu Sans Condensed"});
-  EXPECT_EQ(FacesDrawing(Font("宋体", 10), QString::fromUtf8("保存")),
-            std::vector<std::string>{"Noto Serif CJK SC"});
-  for (const char* text : {"SWIFT 35", "中国银行"}) {
-    EXPECT_EQ(FacesDrawing(Font("Courier New", 9), QString::fromUtf8(text)),
-              std::vector<std::string>{"Noto Sans Mono CJK SC"})
-        << text;
-  }
+  using Faces = std::vector<std::string>;
+  EXPECT_EQ(FacesDrawing(Font("宋体", 10), "Save"), Faces{"DejaVu Sans Condensed"});
+  EXPECT_EQ(FacesDrawing(Font("宋体", 10), "保存"), Faces{"Noto Serif CJK SC"});
+  EXPECT_EQ(FacesDrawing(Font("Courier New", 9), "SWIFT 35 中国银行"),
+            Faces{"Noto Sans Mono CJK SC"});
   const QFontMetrics fixed(ui::QtFontOf(Font("Courier New", 9)));
   EXPECT_EQ(fixed.horizontalAdvance("iiiiiiii"), fixed.horizontalAdvance("WWWWWWWW"));
   EXPECT_EQ(fixed.horizontalAdvance(QString::fromUtf8("中国银行")),
