@@ -1,6 +1,5 @@
 // The Qt platform's edges without a window: which platform the environment chooses,
-// whether a display can be reached, GBK against Qt's Unicode (texts, caret offsets,
-// the file dialog's filter) and where aligned controls sit.
+// whether a display can be reached, and GBK or Big5 against Qt's Unicode.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -68,8 +67,7 @@ TEST(PlatformChoice, FollowsTavroUiThenTheScriptThenTheDisplay) {
   }
 }
 
-// The display is asked only when the answer depends on it: a script or an explicit
-// headless never starts Qt's display probe.
+// A script or an explicit headless never starts Qt's display probe.
 TEST(PlatformChoice, AsksTheDisplayOnlyWhenItMatters) {
   static int asked = 0;
   asked = 0;
@@ -84,8 +82,8 @@ TEST(PlatformChoice, AsksTheDisplayOnlyWhenItMatters) {
   EXPECT_EQ(asked, 1);
 }
 
-// Only the desktop plugins need a display server; a display nobody serves is refused
-// before Qt would end the process over it; Qt takes the first plugin of a list that starts.
+// Only the desktop plugins need a display server; one nobody serves is refused before Qt
+// would end the process over it; of a list of plugins Qt takes the first that starts.
 TEST(DisplayProbe, NeedsADisplayServerOnlyForTheDesktopPlugins) {
   const struct {
     ui::DisplaySettings settings;
@@ -108,8 +106,7 @@ TEST(DisplayProbe, NeedsADisplayServerOnlyForTheDesktopPlugins) {
   }
 }
 
-// A calling program that is a Qt program (these tests are one) keeps its application: the
-// platform is made on it, and no second one is made.
+// A calling Qt program (these tests are one) keeps its application; no second one is made.
 TEST(QtPlatformMaking, UsesTheCallingProgramsApplication) {
   tavro_test::ScopedEnv noScript("TAVRO_UI_SCRIPT", nullptr);
   QCoreApplication* host = QCoreApplication::instance();
@@ -158,21 +155,8 @@ TEST(QtText, CaretOffsetsMapBothWays) {
   }
 }
 
-// Towards GBK nothing is substituted: a character GBK lacks (an emoji, a zero-width
-// space ICU would drop) refuses the whole text.
-TEST(QtText, ATextGbkCannotHoldIsRefusedWhole) {
-  EXPECT_EQ(ui::FromQt(QString::fromUtf8("中文 A1")), Gbk("中文 A1"));
-  EXPECT_EQ(ui::FromQt(QString::fromUtf8("中\xF0\x9F\x98\x80")), std::nullopt);
-  EXPECT_EQ(ui::FromQt(QString::fromUtf8("a\xE2\x80\x8B"
-                                         "b")),
-            std::nullopt);
-  EXPECT_EQ(ui::FromQt(QString::fromUtf8("\xD5\xA1")), std::nullopt);  // Armenian
-  EXPECT_EQ(ui::FromQt(QString()), std::string());
-}
-
-// On a Traditional-Chinese system the module hands the controls Big5 and takes Big5 back
-// (frame/HostChannel.h): the widgets show and give the characters of Big5, not those the
-// same bytes are in GBK, and what Big5 lacks is refused.
+// On a Traditional-Chinese system the controls' texts are Big5 both ways; what Big5 lacks
+// is refused.
 TEST(QtText, ATraditionalChineseSystemsTextsAreBig5) {
   const std::string taiwan = "\xBB\x4F\xC6\x57";  // 臺灣 in Big5 (other characters in GBK)
   {

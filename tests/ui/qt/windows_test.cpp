@@ -162,10 +162,14 @@ double Luminance(const QColor& c) {
   return sum;
 }
 
-// A disabled field (an edit, a combo box) shows its text in an enabled field's colour; a
-// disabled caption or button keeps 4.5:1 against its background.
-TEST_F(WindowsTest, DisabledTextStaysReadable) {
+// A font's colour is its text's (a system colour the style's again). A disabled field (an
+// edit, a combo box) shows its text in an enabled field's colour; a disabled caption or
+// button keeps 4.5:1 against its background.
+TEST_F(WindowsTest, TextColoursFollowTheFontAndDisabledTextStaysReadable) {
   ui_test::TSampleFrm form;
+  ui::TFont blue = form.ActiveCkb->Font();
+  blue.Color = ui::clBlue;
+  form.CityEdt->SetFont(blue);
   const struct {
     ui::TControl* control;
     QPalette::ColorRole text, background;
@@ -179,7 +183,17 @@ TEST_F(WindowsTest, DisabledTextStaysReadable) {
   for (const auto& c : cases) {
     c.control->SetEnabled(false);
   }
+  form.ActiveCkb->SetFont(blue);
   Drive(form, [&](ui::FormWindow& w) {
+    QWidget& box = qt_test::WidgetOf(w, *form.ActiveCkb);
+    EXPECT_EQ(qt_test::WidgetOf(w, *form.CityEdt).palette().color(QPalette::Active, QPalette::Text),
+              QColor(Qt::blue));
+    EXPECT_EQ(box.palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::blue));
+    blue.Color = ui::clWindowText;
+    form.ActiveCkb->SetFont(blue);
+    w.SyncChanges();
+    EXPECT_EQ(box.palette().color(QPalette::Active, QPalette::WindowText),
+              QApplication::palette(&box).color(QPalette::Active, QPalette::WindowText));
     for (const auto& c : cases) {
       const QPalette palette = qt_test::WidgetOf(w, *c.control).palette();
       const QColor text = palette.color(QPalette::Disabled, c.text);
