@@ -229,9 +229,11 @@ TEST_F(BoxesTest, TextExtentsAreTheScreenFontsAndAgreeWithTheHeadlessMeasure) {
   ui::TextMeasure pango;
   ui::TFont sans;
   sans.Name = "MS Sans Serif";
-  for (const ui::TFont& face : {font, sans}) {
-    for (const char* utf8 :
-         {"用户号 User Id", "        BankName list                                Details"}) {
+  ui::TFont fixed;  // one monospaced face for Latin and Chinese
+  fixed.Name = "Courier New";
+  for (const ui::TFont& face : {font, sans, fixed}) {
+    for (const char* utf8 : {"用户号 User Id", "iiii WWWW",
+                             "        BankName list                                Details"}) {
       const ui::TextSize qt = platform.TextExtent(face, Gbk(utf8));
       const ui::TextSize headless = pango.Extent(face, Gbk(utf8));
       EXPECT_NEAR(qt.Width, headless.Width, 3) << utf8;

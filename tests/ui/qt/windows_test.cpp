@@ -1,5 +1,5 @@
 // The windows as the window system and the operator see them: title bars, a form larger
-// than the screen, frames at any scale, readable disabled text and the faces of the fonts.
+// than the screen, frames at any scale and readable text.
 #include <gtest/gtest.h>
 
 #include <QtWidgets>
@@ -7,11 +7,9 @@
 #include <cstdlib>
 
 #include "QtFormTest.h"
-#include "sys/CodePage.h"
 #include "tests/ui/SampleForm.h"
 #include "ui/Input.h"
 #include "ui/ListCtrls.h"
-#include "ui/qt/QtFont.h"
 
 namespace {
 
@@ -205,40 +203,6 @@ TEST_F(WindowsTest, TextColoursFollowTheFontAndDisabledTextStaysReadable) {
       }
     }
   });
-}
-
-ui::TFont Font(const char* utf8Name, int size) {
-  ui::TFont font;
-  font.Name = sys::Utf8ToGbk(utf8Name);
-  font.Size = size;
-  return font;
-}
-
-// The families that draw text in font, as Qt lays it out.
-std::vector<std::string> FacesDrawing(const ui::TFont& font, const char* utf8) {
-  QTextLayout layout(QString::fromUtf8(utf8), ui::QtFontOf(font));
-  layout.beginLayout();
-  layout.createLine();
-  layout.endLayout();
-  std::vector<std::string> faces;
-  for (const QGlyphRun& run : layout.glyphRuns()) {
-    faces.push_back(run.rawFont().familyName().toStdString());
-  }
-  return faces;
-}
-
-// 宋体 draws Latin letters without serifs and keeps Song strokes for Chinese; a
-// fixed-pitch face draws both in one monospaced face.
-TEST_F(WindowsTest, SongDrawsLatinSansAndChineseSongAndFixedPitchIsMonospaced) {
-  using Faces = std::vector<std::string>;
-  EXPECT_EQ(FacesDrawing(Font("宋体", 10), "Save"), Faces{"DejaVu Sans Condensed"});
-  EXPECT_EQ(FacesDrawing(Font("宋体", 10), "保存"), Faces{"Noto Serif CJK SC"});
-  EXPECT_EQ(FacesDrawing(Font("Courier New", 9), "SWIFT 35 中国银行"),
-            Faces{"Noto Sans Mono CJK SC"});
-  const QFontMetrics fixed(ui::QtFontOf(Font("Courier New", 9)));
-  EXPECT_EQ(fixed.horizontalAdvance("iiiiiiii"), fixed.horizontalAdvance("WWWWWWWW"));
-  EXPECT_EQ(fixed.horizontalAdvance(QString::fromUtf8("中国银行")),
-            fixed.horizontalAdvance("WWWWWWWW"));
 }
 
 }  // namespace
