@@ -56,19 +56,6 @@ QWidget& WidgetOf(ui::FormWindow& window, const ui::TControl& control) {
   return *widget;
 }
 
-QWidget& Focused(ui::FormWindow& window) {
-  QWidget* widget = window.focusWidget();
-  return widget != nullptr ? *widget : window;
-}
-
-QAbstractItemView& ViewOf(ui::FormWindow& window, const ui::TControl& control) {
-  return static_cast<QAbstractItemView&>(WidgetOf(window, control));
-}
-
-QPoint RowCenter(QAbstractItemView& view, int row, int column, const QModelIndex& parent) {
-  return view.visualRect(view.model()->index(row, column, parent)).center();
-}
-
 void DragTo(QWidget* widget, const QPoint& pos) {
   QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton, Qt::LeftButton,
                    Qt::NoModifier);

@@ -38,9 +38,16 @@ class QtPlatformTest : public ::testing::Test {
 
 // The widget of control in window; fails the test when there is none.
 QWidget& WidgetOf(ui::FormWindow& window, const ui::TControl& control);
-QWidget& Focused(ui::FormWindow& window);
-QAbstractItemView& ViewOf(ui::FormWindow& window, const ui::TControl& control);
-QPoint RowCenter(QAbstractItemView& view, int row, int column = 0, const QModelIndex& parent = {});
+inline QWidget& Focused(ui::FormWindow& window) {
+  return window.focusWidget() != nullptr ? *window.focusWidget() : window;
+}
+inline QAbstractItemView& ViewOf(ui::FormWindow& window, const ui::TControl& control) {
+  return static_cast<QAbstractItemView&>(WidgetOf(window, control));
+}
+inline QPoint RowCenter(QAbstractItemView& view, int row, int column = 0,
+                        const QModelIndex& parent = {}) {
+  return view.visualRect(view.model()->index(row, column, parent)).center();
+}
 // The mouse moved with the left button held, as the window system reports it.
 void DragTo(QWidget* widget, const QPoint& pos);
 

@@ -308,7 +308,8 @@ TEST(BankFolder, ImportBesideTheBankWhileAnotherProgramUsesIt) {
   std::string lines;
   for (int i = 0; i < kCustomers; ++i) {
     const std::string n = std::to_string(100000 + i);
-    lines += "K" + n + "@导入客户" + n + "@62220202" + n + "@中国银行杭州分行\r\n";
+    lines.append("K").append(n).append("@导入客户").append(n).append("@62220202").append(n);
+    lines += "@中国银行杭州分行\r\n";
   }
   box.WriteFile("import.txt", tavro_test::Gbk(lines));
   const std::string script = box.WriteFile(
