@@ -155,6 +155,7 @@ TEST_F(FormInputTest, EventsEndWhereTheTwinsScriptEnds) {
            QTest::keyClick(&Focused(w), key);
          }
          EXPECT_TRUE(tree.isExpanded(system)) << "the screen opens a node as the model has it";
+         ASSERT_NE(f.MainDirTrv->Selected(), nullptr);
          EXPECT_EQ(f.MainDirTrv->Selected()->Text(), "104:Usage");
          EXPECT_EQ(tree.currentIndex(), tree.model()->index(1, 0, system));
          QTest::keyClick(&Focused(w), Qt::Key_Left);
