@@ -1,6 +1,10 @@
+// The Qt tests run inside a Qt program, as a host that is one calls the module: the
+// application exists before any platform is made. The offscreen plugin stands in for a screen.
 #include "QtFormTest.h"
 
-#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QMouseEvent>
+#include <cstdlib>
 
 namespace qt_test {
 
@@ -52,9 +56,17 @@ QWidget& WidgetOf(ui::FormWindow& window, const ui::TControl& control) {
   return *widget;
 }
 
-QWidget& Focused(ui::FormWindow& window) {
-  QWidget* widget = window.focusWidget();
-  return widget != nullptr ? *widget : window;
+void DragTo(QWidget* widget, const QPoint& pos) {
+  QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton, Qt::LeftButton,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &move);
 }
 
 }  // namespace qt_test
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,10 +1,10 @@
-// What the Qt platform's tests share: a Qt platform installed for each test (the
-// operator drives it), running a form while the test acts on its window with real Qt
-// events, and the same form played headless by a script, to compare the two.
+// The Qt platform installed for each test, a form run while the test acts on its window,
+// and the form's twin played headless by a script.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -17,7 +17,6 @@
 
 namespace qt_test {
 
-// The Qt platform installed, the previous platform put back afterwards.
 class QtPlatformTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -25,13 +24,11 @@ class QtPlatformTest : public ::testing::Test {
 
   ui::QtDesktop& Desktop() { return *desktop_; }
 
-  // Shows form modally and runs act on its window once the window's loop runs. A form
-  // act leaves open is then closed (its close query not asked), so a failing test never
-  // hangs. Returns the modal result.
+  // Shows form modally and runs act on its window; a form act leaves open is closed
+  // without its close query. Returns the modal result.
   int Drive(ui::TForm& form, const std::function<void(ui::FormWindow&)>& act);
 
-  // Plays script on form headless (a fresh headless platform for the call) and returns
-  // the transcript; the Qt platform is put back afterwards.
+  // Plays script on form on a fresh headless platform; the Qt platform is put back.
   static std::vector<std::string> PlayHeadless(ui::TForm& form, const std::string& script);
 
  private:
@@ -41,7 +38,17 @@ class QtPlatformTest : public ::testing::Test {
 
 // The widget of control in window; fails the test when there is none.
 QWidget& WidgetOf(ui::FormWindow& window, const ui::TControl& control);
-// The widget keys reach: the window's focus widget.
-QWidget& Focused(ui::FormWindow& window);
+inline QWidget& Focused(ui::FormWindow& window) {
+  return window.focusWidget() != nullptr ? *window.focusWidget() : window;
+}
+inline QAbstractItemView& ViewOf(ui::FormWindow& window, const ui::TControl& control) {
+  return static_cast<QAbstractItemView&>(WidgetOf(window, control));
+}
+inline QPoint RowCenter(QAbstractItemView& view, int row, int column = 0,
+                        const QModelIndex& parent = {}) {
+  return view.visualRect(view.model()->index(row, column, parent)).center();
+}
+// The mouse moved with the left button held, as the window system reports it.
+void DragTo(QWidget* widget, const QPoint& pos);
 
 }  // namespace qt_test
