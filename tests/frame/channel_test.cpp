@@ -1,5 +1,6 @@
-// The command channel, its result files and Traditional-Chinese mode, and the fillers
-// and small records read through it.
+// The command channel, its result files and Traditional-Chinese mode, the fillers and
+// small records read through it; command templates, comma lists, GBK cuts and the
+// host's answers as text.
 #include "frame/HostChannel.h"
 
 #include <gtest/gtest.h>
@@ -7,12 +8,20 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <iterator>
 #include <stdexcept>
+#include <type_traits>
 
+#include "frame/CommaList.h"
+#include "frame/CommandText.h"
 #include "frame/FolderList.h"
+#include "frame/GbkText.h"
 #include "frame/ListFillers.h"
+#include "frame/ResultText.h"
 #include "sys/CodePage.h"
 #include "sys/Files.h"
 #include "tests/frame/FrameTest.h"
@@ -21,6 +30,9 @@
 namespace {
 
 using namespace frame_test;
+using frame::CommandArg;
+using frame::FormatCommand;
+using Items = std::vector<std::string>;
 
 class ChannelTest : public FrameTest {};
 
@@ -28,23 +40,31 @@ std::string Big5(const std::string& utf8) {
   return sys::ConvertText(utf8, sys::CodePage::Utf8, sys::CodePage::Big5);
 }
 
+// The last call's bytes, length, window, capacity, mode and file, at '|'.
+std::string LastShape() {
+  const fakehost::Call& c = fakehost::LastCall();
+  return c.sent + "|" + std::to_string(c.length) + (c.lengthMatches ? "" : "!") + "|" +
+         std::to_string(c.window) + "|" + std::to_string(c.capacity) + "|" +
+         std::to_string(c.mode) + "|" + c.fileName;
+}
+
 TEST_F(ChannelTest, PrefixesTheChannelAndPassesTheCallShape) {
   std::string result;
-  EXPECT_EQ(frame::HostCommand(kWnd, frame::kChannelMain, "MN_GetCurrencyCodeList", result, 1024),
-            0);
-  const fakehost::Call& c = fakehost::LastCall();
-  EXPECT_EQ(c.sent, "A01\aMN_GetCurrencyCodeList");
-  EXPECT_EQ(c.length, 26);
-  EXPECT_TRUE(c.lengthMatches);
-  EXPECT_EQ(c.window, kWnd);
-  EXPECT_EQ(c.capacity, 1023);
-  EXPECT_EQ(c.mode, 2);
-  EXPECT_EQ(frame::HostCommand(kWnd, 9, "X", result, 1024), 0);
-  EXPECT_EQ(fakehost::LastCall().sent, "X");
-  EXPECT_EQ(frame::HostFileCommand(kWnd, frame::kChannelMain, "MN_X", TempDir() + "f"), 0);
-  EXPECT_EQ(fakehost::LastCall().sent, "A01\aMN_X");
-  EXPECT_EQ(fakehost::LastCall().fileName, TempDir() + "f");
-  EXPECT_EQ(fakehost::LastCall().mode, 2);
+  const std::string file = TempDir() + "f";
+  const std::pair<std::function<int()>, std::string> cases[] = {
+      {[&] {
+         return frame::HostCommand(kWnd, frame::kChannelMain, "MN_GetCurrencyCodeList", result,
+                                   1024);
+       },
+       "A01\aMN_GetCurrencyCodeList|26|18193|1023|2|"},
+      {[&] { return frame::HostCommand(kWnd, 9, "X", result, 1024); }, "X|1|18193|1023|2|"},
+      {[&] { return frame::HostFileCommand(kWnd, frame::kChannelMain, "MN_X", file); },
+       "A01\aMN_X|8|18193|0|2|" + file},
+  };
+  for (const auto& [send, shape] : cases) {
+    EXPECT_EQ(send(), 0);
+    EXPECT_EQ(LastShape(), shape);
+  }
   EXPECT_TRUE(MessageLines().empty());
 }
 
@@ -106,7 +126,6 @@ TEST_F(ChannelTest, ListsReadTheRowsAndNeverLeaveTheFile) {
   EXPECT_TRUE(frame::HostCommandList(kWnd, 3, "MN_L", list));
   EXPECT_EQ(list, (Lines{"C1:One", "C2:Two", "C3\aThree", "", "C5"}));
   EXPECT_EQ(fakehost::LastCall().fileName.rfind(TempDir(), 0), 0u);
-
   Answer none = Answer::Ok("");  // status 0 without a file: the list stays
   none.writeFile = false;
   fakehost::On("MN_None", none);
@@ -139,17 +158,11 @@ TEST_F(ChannelTest, ResultFileNamesAreNewAndBounded) {
   ASSERT_EQ(::symlink("/nonexistent", (TempDir() + "7").c_str()), 0);
   std::uint64_t next = 5;
   EXPECT_EQ(frame::detail::PickFreeName(TempDir(), [&next] { return next++; }), TempDir() + "8");
-
-  // A name that would not fit 127 bytes is no name.
-  const std::string deep = TempDir() + std::string(120, 'd');
-  ASSERT_EQ(::mkdir(deep.c_str(), 0700), 0);
-  SetEnv("TMPDIR", deep.c_str());
-  EXPECT_THROW((void)frame::NewTempFileName(), std::runtime_error);
 }
 
-// No result file name to be had (the temporary folder refused, or too deep for a name):
-// each list, folder or export command is reported once as a failed command is, sends
-// nothing, and leaves its caller with the failure's defaults.
+// No result file name to be had (the temporary folder refused, or too deep for a name of
+// 127 bytes): each list, folder or export command is reported once as a failed command
+// is, sends nothing, and leaves its caller with the failure's defaults.
 TEST_F(ChannelTest, ARefusedTemporaryFolderFailsLikeACommand) {
   const std::string notAFolder = TempDir() + "plain";
   WriteFile(notAFolder, "");
@@ -162,10 +175,10 @@ TEST_F(ChannelTest, ARefusedTemporaryFolderFailsLikeACommand) {
   fakehost::SetFallback(Answer::Ok("row\r\n"));
   for (const auto& [tmpdir, box] : cases) {
     SetEnv("TMPDIR", tmpdir.c_str());
+    EXPECT_THROW((void)frame::NewTempFileName(), std::runtime_error);
     const std::size_t before = MessageLines().size();
     Lines list = {"kept"};
     EXPECT_FALSE(frame::HostCommandList(kWnd, 3, "MN_X", list));
-    EXPECT_EQ(list, Lines{"kept"});
     EXPECT_FALSE(frame::FillCurrencyList(kWnd, list));
     EXPECT_EQ(list, Lines{"kept"});
     TFolderList folder{};
@@ -194,12 +207,20 @@ TEST_F(ChannelTest, AResultFileThatCannotBeConvertedIsNotLeft) {
     tavro_test::FileSizeLimit full(1000);
     EXPECT_THROW((void)frame::HostFileCommand(kWnd, 3, "MN_Rows", name), std::runtime_error);
   }
-  EXPECT_FALSE(sys::PathExists(name));
-  EXPECT_FALSE(sys::PathExists(name + ".tmp"));
+  EXPECT_FALSE(sys::PathExists(name) || sys::PathExists(name + ".tmp"));
   EXPECT_TRUE(MessageLines().empty());
 }
 
-TEST_F(ChannelTest, TraditionalModeConvertsBothWays) {
+TEST_F(ChannelTest, TraditionalModeConvertsBothWaysAndOtherSystemsNothing) {
+  for (const char* locale : {"zh_CN.UTF-8", "en_US.UTF-8", "ja_JP.UTF-8"}) {
+    UseLocale(locale);
+    fakehost::On("MN_Find " + Gbk("'发票'"), Answer::Ok(Gbk("银行")));
+    std::string result;
+    EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_Find " + Gbk("'发票'"), result, 64), 0);
+    EXPECT_EQ(result, Gbk("银行")) << locale;
+    EXPECT_EQ(frame::ShownText(Gbk("银行")), Gbk("银行")) << locale;
+  }
+  fakehost::Reset();
   UseLocale("zh_TW.UTF-8");
   ASSERT_TRUE(frame::TraditionalMode());
   // The operator's Big5 Traditional text reaches the server as GBK Simplified.
@@ -219,17 +240,6 @@ TEST_F(ChannelTest, TraditionalModeConvertsBothWays) {
   // Read once: a later locale change does not switch the mode.
   SetEnv("LC_ALL", "en_US.UTF-8");
   EXPECT_TRUE(frame::TraditionalMode());
-}
-
-TEST_F(ChannelTest, OtherSystemsConvertNothing) {
-  for (const char* locale : {"zh_CN.UTF-8", "en_US.UTF-8", "ja_JP.UTF-8"}) {
-    UseLocale(locale);
-    fakehost::On("MN_Find " + Gbk("'发票'"), Answer::Ok(Gbk("银行")));
-    std::string result;
-    EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_Find " + Gbk("'发票'"), result, 64), 0);
-    EXPECT_EQ(result, Gbk("银行")) << locale;
-    EXPECT_EQ(frame::ShownText(Gbk("银行")), Gbk("银行")) << locale;
-  }
 }
 
 TEST_F(ChannelTest, EachFillerSendsItsCommand) {
@@ -263,11 +273,12 @@ TEST_F(ChannelTest, EachFillerSendsItsCommand) {
   EXPECT_TRUE(FilesInTempDir().empty());
 }
 
-TEST_F(ChannelTest, CorpNameAndSwiftAddress) {
+// Names are cut to 50 bytes and address lines to 35; the SWIFT code sent is 8 or 11
+// letters, a branch of "XXX" or a ninth letter dropped.
+TEST_F(ChannelTest, CorpNameSwiftAddressAndBankSimple) {
   fakehost::On("MN_GetCorpName '0012'", Answer::Ok("Acme Trading\r\nsecond row"));
   EXPECT_EQ(frame::GetCorpName(kWnd, "0012"), "Acme Trading");
   EXPECT_EQ(fakehost::LastCall().capacity, 255);
-
   const std::pair<std::string, std::string> codes[] = {{"PQRSTUVW", "PQRSTUVW"},
                                                        {"PQRSTUVWXXX", "PQRSTUVW"},
                                                        {"PQRSTUVWX", "PQRSTUVW"},
@@ -286,38 +297,210 @@ TEST_F(ChannelTest, CorpNameAndSwiftAddress) {
   const frame::TBankAddress bank = frame::GetSwiftAddress(kWnd, "PQRSTUVWXXX");
   EXPECT_EQ(fakehost::LastCall().capacity, 1023);
   EXPECT_EQ(bank.Name, std::string(50, 'N'));
-  EXPECT_EQ(bank.Addr[0], "L1");
-  EXPECT_EQ(bank.Addr[1], std::string(35, 'b'));
-  EXPECT_EQ(bank.Addr[2], "");
-  EXPECT_EQ(bank.Addr[3], "L4");  // the next row does not run into it
+  EXPECT_EQ(Lines(std::begin(bank.Addr), std::end(bank.Addr)),
+            (Lines{"L1", std::string(35, 'b'), "", "L4"}));  // "next" does not run in
+
+  fakehost::On("ST_GetBankSimple 7", Answer::Ok("7\a" + std::string(70, 'n') + "\aa1\aa2\aa3\a" +
+                                                std::string(50, 'z') + "\aABCDEFGHXXXXYY\r\n"));
+  frame::TBankSimple simple = frame::GetBankSimple(kWnd, 7);
+  EXPECT_EQ(fakehost::LastCall().prefix, "A03");
+  EXPECT_EQ(simple.Id, 7);
+  EXPECT_EQ(simple.Name, std::string(50, 'n'));
+  EXPECT_EQ(Lines(std::begin(simple.Addr), std::end(simple.Addr)),
+            (Lines{"a1", "a2", "a3", std::string(35, 'z')}));
+  EXPECT_EQ(simple.SwiftCode, "ABCDEFGHXXXX");
+  fakehost::On("ST_GetBankSimple 8", Answer::Ok("x8\aShort"));
+  simple = frame::GetBankSimple(kWnd, 8);
+  EXPECT_EQ(simple.Id, 0);
+  EXPECT_EQ(simple.Name, "Short");
+  EXPECT_EQ(simple.SwiftCode, "");
 
   fakehost::SetFallback(Answer::Fail(2, "down"));
   EXPECT_EQ(frame::GetCorpName(kWnd, "9999"), "");
   EXPECT_EQ(frame::GetSwiftAddress(kWnd, "ZZZZZZZZ").Name, "");
-  EXPECT_EQ(MessageLines(), Lines(2, Box("Error:down")));
+  EXPECT_EQ(frame::GetBankSimple(kWnd, 9).Name, "");
+  EXPECT_EQ(MessageLines(), Lines(3, Box("Error:down")));
 }
 
-TEST_F(ChannelTest, BankSimple) {
-  fakehost::On("ST_GetBankSimple 7", Answer::Ok("7\a" + std::string(70, 'n') + "\aa1\aa2\aa3\a" +
-                                                std::string(50, 'z') + "\aABCDEFGHXXXXYY\r\n"));
-  frame::TBankSimple bank = frame::GetBankSimple(kWnd, 7);
-  EXPECT_EQ(fakehost::LastCall().prefix, "A03");
-  EXPECT_EQ(bank.Id, 7);
-  EXPECT_EQ(bank.Name, std::string(50, 'n'));
-  EXPECT_EQ(bank.Addr[0], "a1");
-  EXPECT_EQ(bank.Addr[2], "a3");
-  EXPECT_EQ(bank.Addr[3], std::string(35, 'z'));
-  EXPECT_EQ(bank.SwiftCode, "ABCDEFGHXXXX");
+// Only texts and 32-bit numbers are arguments: wider or other types are not narrowed.
+static_assert(std::is_convertible_v<std::int32_t, CommandArg> &&
+              std::is_convertible_v<const char*, CommandArg>);
+static_assert(!std::is_convertible_v<std::size_t, CommandArg> &&
+              !std::is_convertible_v<std::int64_t, CommandArg> &&
+              !std::is_convertible_v<bool, CommandArg> &&
+              !std::is_convertible_v<char, CommandArg> &&
+              !std::is_convertible_v<double, CommandArg>);
 
-  fakehost::On("ST_GetBankSimple 8", Answer::Ok("x8\aShort"));
-  bank = frame::GetBankSimple(kWnd, 8);
-  EXPECT_EQ(bank.Id, 0);
-  EXPECT_EQ(bank.Name, "Short");
-  EXPECT_EQ(bank.SwiftCode, "");
+TEST(FormatCommand, FillsQuotedTextsAndDecimalNumbers) {
+  const std::pair<std::string, std::string> cases[] = {
+      {FormatCommand("MN_GetCorpName %s", {""}), "MN_GetCorpName ''"},
+      {FormatCommand("MN_GetPropOfUser %s", {"O'Brien"}), "MN_GetPropOfUser 'O''Brien'"},
+      // Trail bytes 0x5C, 0x60 and 0x7C are no quotes and stay single.
+      {FormatCommand("X %s", {"\x95\x5C\x81\x60\xCD\xF5\x81\x7C"}),
+       "X '\x95\x5C\x81\x60\xCD\xF5\x81\x7C'"},
+      {FormatCommand("X %s", {"\xCD\xF5'\xB0\xA1"}), "X '\xCD\xF5''\xB0\xA1'"},
+      {FormatCommand("X %s,%s", {"%s%d", "100%"}), "X '%s%d','100%'"},
+      {FormatCommand("Sh_GetFunctionName  %d,%d", {1203, 0}), "Sh_GetFunctionName  1203,0"},
+      {FormatCommand("X %d,%d,%d", {INT32_MIN, -1, INT32_MAX}), "X -2147483648,-1,2147483647"},
+      {FormatCommand("X %S,%D", {std::string("AB'C"), 7}), "X 'AB''C',7"},
+      {FormatCommand("%d%s", {-5, "a"}), "-5'a'"},
+  };
+  for (const auto& [got, want] : cases) {
+    EXPECT_EQ(got, want);
+  }
+}
 
-  fakehost::SetFallback(Answer::Fail(4, "gone"));
-  EXPECT_EQ(frame::GetBankSimple(kWnd, 9).Name, "");
-  EXPECT_EQ(MessageLines(), Lines{Box("Error:gone")});
+TEST(FormatCommand, MisusedTemplatesAreLogicErrors) {
+  EXPECT_THROW(FormatCommand("X %s,%s", {"a"}), std::logic_error);    // argument missing
+  EXPECT_THROW(FormatCommand("X %s", {"a", "b"}), std::logic_error);  // argument left over
+  EXPECT_THROW(FormatCommand("X %d", {"7"}), std::logic_error);       // text for a number
+  EXPECT_THROW(FormatCommand("X %s", {7}), std::logic_error);         // number for a text
+  EXPECT_THROW(FormatCommand("X %x", {"a"}), std::logic_error);       // unknown directive
+  EXPECT_THROW(FormatCommand("X 100%%", {}), std::logic_error);       // no escaped percent
+  EXPECT_THROW(FormatCommand("X %s%", {"a"}), std::logic_error);      // '%' at the end
+}
+
+TEST(CommaList, SplittingAndColumnLayout) {
+  const std::pair<std::string, Items> cases[] = {
+      {"a,,b", {"a", "", "b"}},
+      {"a,", {"a", ""}},
+      {"   ", {}},
+      {",", {"", ""}},
+      {"Pay Amount^20", {"Pay", "Amount^20"}},
+      {"\"a,b\" , c", {"a,b", "c"}},
+      {"\"say \"\"hi\"\"\",x", {"say \"hi\"", "x"}},
+      {"\"unclosed, text", {"unclosed, text"}},
+      {"\"a\"b", {"a", "b"}},
+      {"  0:x , 1:y\t,2:z  ", {"0:x", "1:y", "2:z"}},
+      {Gbk("0:已删除,1:待复核"), {Gbk("0:已删除"), Gbk("1:待复核")}}};
+  for (const auto& [text, items] : cases) {
+    EXPECT_EQ(frame::SplitCommaList(text), items) << text;
+  }
+
+  EXPECT_EQ(frame::BuildColumnLayout(Gbk("业务编号^15,\"Pay Amount^8\""), 511),
+            Gbk("业务编号") + "\a15\r\nPay Amount\a8\r\n");
+  // A '^' that is the trail byte of a character stays.
+  EXPECT_EQ(frame::BuildColumnLayout("\x81\x5E^5", 511), "\x81\x5E\a5\r\n");
+  // Only whole lines of 11 bytes within the bound.
+  std::string many;
+  for (int i = 0; i < 100; ++i) {
+    many += "Title^" + std::to_string(100 + i) + ",";
+  }
+  EXPECT_EQ(frame::BuildColumnLayout(many, 511).size(), 46u * 11);
+}
+
+TEST(GbkText, CutsTrimsAndSearchesKeepCharactersWhole) {
+  const std::string s = "ab\xB0\xA1";
+  const std::tuple<std::string, std::size_t, std::size_t> cuts[] = {
+      {s, 0, 0},          {s, 3, 2},
+      {s, 4, 4},          {s, 99, 4},
+      {"a\xB0", 2, 2},  // lone lead
+      {"a\xB0\r", 2, 2},  {"\xB0\x30\xB0\xA1", 3, 2},
+      {"\x81\x7F", 1, 1}, {"\x81\x40", 1, 0}};
+  for (const auto& [text, max, len] : cuts) {
+    EXPECT_EQ(frame::GbkCutLength(text, max), len) << text << " " << max;
+  }
+  EXPECT_EQ(frame::Trim(std::string("\x01 \t a b \r\n\x00", 11)), "a b");
+  EXPECT_EQ(frame::Trim(" \xB0\xA1 "), "\xB0\xA1");
+  char field[5];
+  std::memset(field, 'x', sizeof field);
+  frame::CopyToField(field, "abc\xB0\xA1");  // the character does not fit in 4 bytes
+  EXPECT_EQ(std::string(field, 5), std::string("abc\0\0", 5));
+  const char full[3] = {'a', 'b', 'c'};  // no zero byte: read up to the size
+  EXPECT_EQ(frame::FieldText(full), "abc");
+
+  // 0x81 0x5E is one character whose trail byte is '^'; 0x81 0x61 ends in 'a'.
+  const std::string text = "\x81\x5E^x\x81\x61z";
+  EXPECT_EQ(frame::GbkFind(text, "^"), 2u);
+  EXPECT_EQ(frame::GbkReplaceChar(text, '^', '\a'), "\x81\x5E\ax\x81\x61z");
+  EXPECT_EQ(frame::GbkUpperAscii(text), "\x81\x5E^X\x81\x61Z");
+  EXPECT_FALSE(frame::GbkContains("\x81\x5E", "^"));
+}
+
+TEST(ResultText, RowsAndFields) {
+  const std::tuple<std::string, int, std::string> rows[] = {
+      {"ab\r\ncd", 2, "cd"}, {"ab\r\ncd", 3, ""}, {"ab\n\rcd", 2, "cd"}, {"\r\nab", 1, ""},
+      {"a\r\rb", 3, "b"},    {"ab", 0, ""},       {"ab", -1, ""}};
+  for (const auto& [text, n, row] : rows) {
+    EXPECT_EQ(frame::GetRow(text, n), row) << text << " " << n;
+  }
+  EXPECT_EQ(frame::SplitRows("a\r\nb\n\rc\rd\n"), (Items{"a", "b", "c", "d"}));
+
+  // Trimmed; beyond the last field the last one, below 0 the first.
+  const std::tuple<std::string, int, std::string> fields[] = {
+      {"a\ab", 0, "a"},  {"a\ab", 2, "b"}, {"a\a", 5, ""},   {" x \a\t y \r\n", 1, "y"},
+      {"a\ab", -1, "a"}, {"", 3, ""},      {"\a\a\a", 2, ""}};
+  for (const auto& [text, i, field] : fields) {
+    EXPECT_EQ(frame::GetField(text, i), field) << text << " " << i;
+  }
+
+  // Buffers of 3, 4 and 2 bytes hold 2, 3 and 1 bytes; missing fields are empty.
+  EXPECT_EQ(frame::SplitFields("abcdef\a\xB0\xA1\xB0\xA1\axyz\amore", '\a', {3, 4, 2}),
+            (Items{"ab", "\xB0\xA1", "x"}));
+  EXPECT_EQ(frame::SplitFields(" a \a", '\a', {10, 10, 10, 0}), (Items{" a ", "", "", ""}));
+  // A '^' inside a double-byte character is no separator.
+  EXPECT_EQ(frame::SplitFields("\x81\x5Ez^20", '^', {50, 50}), (Items{"\x81\x5Ez", "20"}));
+  EXPECT_EQ(frame::SplitAll("a\a\ab\a", '\a'), (Items{"a", "", "b", ""}));
+}
+
+TEST(ResultText, NewlineMarks) {
+  EXPECT_EQ(frame::EncodeNewlines("l1\r\nl2\r\nl3"), "l1\016l2\016l3");
+  EXPECT_EQ(frame::DecodeNewlines("l1\016l2\016"), "l1\r\nl2\r\n");
+  // Round trip: a lone LF is removed, a lone CR becomes CR LF.
+  EXPECT_EQ(frame::DecodeNewlines(frame::EncodeNewlines("a\nb\rc\r\nd")), "ab\r\nc\r\nd");
+  // A lone lead byte does not swallow a CR or a mark.
+  EXPECT_EQ(frame::EncodeNewlines("\xB0\xA1\r\n\xB0\r\n"), "\xB0\xA1\016\xB0\016");
+  EXPECT_EQ(frame::DecodeNewlines("\xB0\016\016"), "\xB0\r\n\r\n");
+}
+
+TEST(ResultText, UpdateAnswersAndItems) {
+  const std::tuple<std::string, int, std::string> answers[] = {
+      {"0\aOK", 0, "OK"},    {"no separator", 0, "no separator"},
+      {"-1\ax", -1, "x"},    {" 17 \a kept as is \r\n", 17, " kept as is \r\n"},
+      {"x\amsg", 0, "msg"},  {"99999999999\aoverflow", 0, "overflow"},
+      {"5\aa\ab", 5, "a\ab"}};
+  for (const auto& [answer, code, text] : answers) {
+    const TShellResult r = frame::ParseShellResult(answer);
+    EXPECT_EQ(std::to_string(r.Code) + "|" + std::string(frame::FieldText(r.Text)),
+              std::to_string(code) + "|" + text)
+        << answer;
+  }
+  // Bounded to 50 bytes without splitting a character.
+  EXPECT_EQ(std::strlen(frame::ParseShellResult("1\a" + std::string(49, 'm') + "\xB0\xA1").Text),
+            49u);
+  EXPECT_EQ(std::strlen(frame::ParseShellResult("1\a" + std::string(48, 'm') + "\xB0\xA1").Text),
+            50u);
+
+  const std::pair<std::string, int> codes[] = {
+      {"12:Name", 12}, {" 7 :x", 7}, {"-3:x", -3},         {"", -1}, {"12", -1}, {"x:12", -1},
+      {":x", -1},      {"+4:x", 4},  {"99999999999:x", -1}};
+  for (const auto& [text, code] : codes) {
+    EXPECT_EQ(frame::ItemCode(text), code) << text;
+  }
+  const Items items = {"a:skipped", "2:two", "-1:minus one", "2:again"};
+  EXPECT_EQ(frame::FindItemByCode(items, 2), 1);
+  EXPECT_EQ(frame::FindItemByCode(items, -1), 2);  // a real code -1, not a missing one
+  EXPECT_EQ(frame::FindItemByCode(items, 9), -1);
+  EXPECT_EQ(frame::TextBefore("AUD:Dollar", ":"), "AUD");
+  EXPECT_EQ(frame::TextBefore("none", ":"), "none");
+  EXPECT_EQ(frame::TextBefore("\x81\x5E^b", "^"), "\x81\x5E");
+
+  const std::tuple<std::string, int, std::string, std::string> details[] = {
+      {"12:Acme(USD 001)", 12, "Acme", "USD 001"},
+      {"Acme(x)", 0, "Acme", "x"},
+      {"x:Acme", 0, "Acme", ""},
+      {"3:a)b(c", 3, "a)b", ""},
+      {"4:" + std::string(40, 'n') + "(" + std::string(40, 'd') + ")", 4, std::string(35, 'n'),
+       std::string(35, 'd')},
+      // Cut to 35 bytes, never inside a double-byte character.
+      {"5:" + std::string(34, 'n') + Gbk("中") + "(" + std::string(34, 'd') + Gbk("中") + ")", 5,
+       std::string(34, 'n'), std::string(34, 'd')},
+  };
+  for (const auto& [text, number, name, detail] : details) {
+    const frame::TCodeNameDetail d = frame::SplitCodeNameDetail(text);
+    EXPECT_EQ(std::to_string(d.Number) + "|" + d.Name + "|" + d.Detail,
+              std::to_string(number) + "|" + name + "|" + detail);
+  }
 }
 
 }  // namespace

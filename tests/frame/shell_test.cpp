@@ -35,6 +35,11 @@ class ShellFuncTest : public FrameTest {
     }
     return "";
   }
+  // Library, entry, parameter and extra of function id's lookup, at '|'.
+  static std::string Lookup(int id) {
+    const TShellFunction f = frame::LookupFunction(kWnd, id, 0);
+    return std::string(f.LibraryName) + "|" + f.EntryName + "|" + f.Param + "|" + f.Extra;
+  }
 };
 
 TEST_F(ShellFuncTest, ViewNodesAndRights) {
@@ -51,11 +56,15 @@ TEST_F(ShellFuncTest, ViewNodesAndRights) {
   const std::string rights = frame::LookupNodeRights(kWnd, "0012", "000001", 301);
   EXPECT_EQ(rights, "0110");
   EXPECT_EQ(fakehost::LastCall().capacity, 63);
-  EXPECT_FALSE(frame::RightGranted(rights, frame::kRightQuery));
-  EXPECT_TRUE(frame::RightGranted(rights, frame::kRightAdd));
-  EXPECT_TRUE(frame::RightGranted(rights, frame::kRightModify));
-  EXPECT_FALSE(frame::RightGranted(rights, frame::kRightDelete));
-  EXPECT_FALSE(frame::RightGranted(rights, 5));  // past the end of a short text
+  // Position 5 is past the end of the short text.
+  const std::pair<int, bool> granted[] = {{frame::kRightQuery, false},
+                                          {frame::kRightAdd, true},
+                                          {frame::kRightModify, true},
+                                          {frame::kRightDelete, false},
+                                          {5, false}};
+  for (const auto& [position, expected] : granted) {
+    EXPECT_EQ(frame::RightGranted(rights, position), expected) << position;
+  }
   fakehost::On("Sh_GetNodeRight '0012','000001',302", Answer::Ok("1111111111\r\n"));
   EXPECT_EQ(frame::LookupNodeRights(kWnd, "0012", "000001", 302), "11111111");
   fakehost::On("Sh_GetNodeRight '0012','000001',303", Answer::Fail(5, "timeout"));
@@ -65,23 +74,19 @@ TEST_F(ShellFuncTest, ViewNodesAndRights) {
 
 TEST_F(ShellFuncTest, LookupSplitsTheFirstRowAndOnlyALoadedCacheKeepsSuccesses) {
   fakehost::On(kLookup12, Answer::Ok("TestModule.dll\aTm_EditRecord\aID\aX 1\r\nmore"));
-  const TShellFunction f = frame::LookupFunction(kWnd, 12, 0);
-  EXPECT_STREQ(f.LibraryName, "TestModule.dll");
-  EXPECT_STREQ(f.EntryName, "Tm_EditRecord");
-  EXPECT_STREQ(f.Param, "ID");
-  EXPECT_STREQ(f.Extra, "X 1");
+  EXPECT_EQ(Lookup(12), "TestModule.dll|Tm_EditRecord|ID|X 1");
   EXPECT_EQ(fakehost::LastCall().capacity, 1023);
-  frame::LookupFunction(kWnd, 12, 0);
+  Lookup(12);
   EXPECT_EQ(LookupCalls(), 2);  // no cache loaded
 
   fakehost::Reset();
   fakehost::On(kLookup12, Answer::Ok("A.dll\aE\a\ax\r\ny"));
   fakehost::On("Sh_GetFunctionName  13,0", Answer::Fail(3, "busy"));
   frame::LoadFunctionCache();
-  EXPECT_STREQ(frame::LookupFunction(kWnd, 13, 0).LibraryName, "");
-  frame::LookupFunction(kWnd, 13, 0);
-  frame::LookupFunction(kWnd, 12, 0);
-  frame::LookupFunction(kWnd, 12, 0);
+  EXPECT_EQ(Lookup(13), "|||");
+  Lookup(13);
+  Lookup(12);
+  Lookup(12);
   EXPECT_EQ(LookupCalls(), 3);
   frame::SaveFunctionCache();
   EXPECT_FALSE(frame::FunctionCacheLoaded());
@@ -91,7 +96,7 @@ TEST_F(ShellFuncTest, LookupSplitsTheFirstRowAndOnlyALoadedCacheKeepsSuccesses) 
 
   fakehost::Reset();  // a later entry-point call finds the answer in the file
   frame::LoadFunctionCache();
-  EXPECT_STREQ(frame::LookupFunction(kWnd, 12, 0).EntryName, "E");
+  EXPECT_EQ(Lookup(12), "A.dll|E||x");
   EXPECT_EQ(LookupCalls(), 0);
   frame::SaveFunctionCache();
   EXPECT_EQ(ReadFile(CacheFile()), stored);
@@ -104,10 +109,10 @@ TEST_F(ShellFuncTest, DamagedCacheFilesAreIgnored) {
   damaged += kLookup12 + "=Good.dll\aE\r\n";
   WriteFile(CacheFile(), damaged);
   frame::LoadFunctionCache();
-  EXPECT_STREQ(frame::LookupFunction(kWnd, 12, 0).LibraryName, "Good.dll");
+  EXPECT_EQ(Lookup(12), "Good.dll|E||");
   EXPECT_EQ(LookupCalls(), 0);
   fakehost::On("Sh_GetFunctionName  2,0", Answer::Ok("Two.dll\aE"));
-  EXPECT_STREQ(frame::LookupFunction(kWnd, 2, 0).LibraryName, "Two.dll");
+  EXPECT_EQ(Lookup(2), "Two.dll|E||");
   EXPECT_EQ(LookupCalls(), 1);
   frame::SaveFunctionCache();
 
@@ -116,7 +121,7 @@ TEST_F(ShellFuncTest, DamagedCacheFilesAreIgnored) {
   fs::create_directory(CacheFile());
   fakehost::On(kLookup12, Answer::Ok("A.dll\aE"));
   frame::LoadFunctionCache();
-  frame::LookupFunction(kWnd, 12, 0);
+  Lookup(12);
   EXPECT_EQ(LookupCalls(), 2);
   frame::SaveFunctionCache();
   EXPECT_FALSE(frame::FunctionCacheLoaded());
@@ -124,52 +129,47 @@ TEST_F(ShellFuncTest, DamagedCacheFilesAreIgnored) {
   // A file too large to be a cache is none.
   WriteFile(CacheFile(), kLookup12 + "=Big.dll\aE\r\n" + std::string(5 << 20, 'z'));
   frame::LoadFunctionCache();
-  frame::LookupFunction(kWnd, 12, 0);
+  Lookup(12);
   EXPECT_EQ(LookupCalls(), 3);
 }
 
-TEST_F(ShellFuncTest, CallsTheServingEntryWithTheCallersOrItsOwnKey) {
+// The entry gets the caller's key unless the lookup names its own, and the caller's extra
+// unless empty. Without a module or entry nothing is called; a failed call raises or is
+// reported, and a cache the caller loaded stays loaded.
+TEST_F(ShellFuncTest, CallsTheServingEntryOrFailsLeavingTheResultClear) {
   const std::string log = UseModuleLog();
-  const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
-      {"TestModule.dll\aTm_EditRecord\aID\aFX", "K1", "", "K1\n12\nFX\n"},
-      {"TestModule.dll\aTm_EditRecord\a \aFX", "K2", "CX", "K2\n12\nCX\n"},
-      {"TestModule.dll\aTm_EditRecord\a3\a", "K3", "", "3\n12\n\n"},
+  const struct {
+    const char* answer;
+    const char* key;
+    const char* extra;
+    bool cached;
+    const char* error;
+    const char* logged;
+  } cases[] = {
+      {"TestModule.dll\aTm_EditRecord\aID\aFX", "K1", "", false, "", "K1\n12\nFX\n"},
+      {"TestModule.dll\aTm_EditRecord\a \aFX", "K2", "CX", false, "", "K2\n12\nCX\n"},
+      {"TestModule.dll\aTm_EditRecord\a3\a", "K3", "", false, "", "3\n12\n\n"},
+      {"", "K", "", false, "", ""},
+      {" \aTm_EditRecord", "K", "", false, "", ""},
+      {"TestModule.dll\a  ", "K", "", false, "", ""},
+      {"NoSuchModule.dll\aTm_EditRecord", "K", "", true, "LoadLibrary NoSuchModule.dll Fail", ""},
+      {"TestModule.dll\aTm_Missing", "K", "", true, "GetProcAddress Tm_Missing Fail", ""},
+      {"TestModule.dll\aTm_Raise", "K", "", true, "", ""},  // reported, the call goes on
   };
-  for (const auto& [answer, key, extra, expected] : cases) {
+  for (const auto& c : cases) {
     fs::remove(log);
+    if (c.cached) {
+      frame::SaveFunctionCache();
+      fs::remove(CacheFile());
+      frame::LoadFunctionCache();
+    }
     TShellResult result{77, "stale"};
-    EXPECT_EQ(Call12(answer, result, key, extra), "");
-    EXPECT_EQ(result.Code, 1);
-    EXPECT_STREQ(result.Text, "OK");
-    EXPECT_EQ(ReadFile(log), expected) << answer;
-  }
-  // Without a module or entry nothing is called and the result stays clear.
-  fs::remove(log);
-  for (const char* answer : {"", " \aTm_EditRecord", "TestModule.dll\a  "}) {
-    TShellResult result{5, "x"};
-    EXPECT_EQ(Call12(answer, result), "");
-    EXPECT_EQ(result.Code, 0);
-  }
-  EXPECT_FALSE(fs::exists(log));
-  EXPECT_FALSE(frame::FunctionCacheLoaded());  // not loaded by a call that had none
-  EXPECT_TRUE(MessageLines().empty());
-}
-
-TEST_F(ShellFuncTest, FailedCallsRaiseOrReportAndKeepTheCallersCache) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"NoSuchModule.dll\aTm_EditRecord", "LoadLibrary NoSuchModule.dll Fail"},
-      {"TestModule.dll\aTm_Missing", "GetProcAddress Tm_Missing Fail"},
-      {"TestModule.dll\aTm_Raise", ""},  // reported, the call goes on
-  };
-  for (const auto& [answer, error] : cases) {
-    frame::SaveFunctionCache();
-    fs::remove(CacheFile());
-    frame::LoadFunctionCache();
-    TShellResult result{5, "x"};
-    EXPECT_EQ(Call12(answer, result), error);
-    EXPECT_EQ(result.Code, 0);
-    EXPECT_STREQ(result.Text, "");
-    EXPECT_TRUE(frame::FunctionCacheLoaded());
+    EXPECT_EQ(Call12(c.answer, result, c.key, c.extra), c.error) << c.answer;
+    const bool called = *c.logged != 0;
+    EXPECT_EQ(result.Code, called ? 1 : 0) << c.answer;
+    EXPECT_STREQ(result.Text, called ? "OK" : "") << c.answer;
+    EXPECT_EQ(ReadFile(log), c.logged) << c.answer;
+    EXPECT_EQ(frame::FunctionCacheLoaded(), c.cached) << c.answer;  // a call loads none
   }
   EXPECT_EQ(MessageLines(),
             Lines{R"(message ok none "ManageEdit" "Error in function Tm_Raise" -> ok)"});
