@@ -103,7 +103,6 @@ TEST_F(AccountEditTest, AnUnsuccessfulSaveAsksWhetherToLeave) {
       Run("click UpdateBtn\nanswer no\ncaret AcNameEdt end\ntype AcNameEdt X\nclick UpdateBtn\n");
   EXPECT_EQ(result.Code, 3);
   EXPECT_STREQ(result.Text, "saved at last");
-
   for (const Answer& reply : {Answer::Ok("-1\ano right"), Answer::Fail(2, "database down")}) {
     Serve();
     fakehost::On(Update("人民币基本户"), reply);
@@ -134,7 +133,6 @@ TEST_F(AccountEditTest, UnmatchedCodesSaveStatusMinusOneAndAFailedLoadShowsCodeZ
   EXPECT_EQ(
       Run("expect AcTypeCmb itemindex -1\nexpect StatusCmb itemindex -1\nclick UpdateBtn\n").Code,
       1);
-
   fakehost::Reset();
   fakehost::On(kProp, Answer::Fail(2, "no such account"));
   Run("expect AcNoEdt text \"\"\nexpect AcNameEdt text \"\"\nexpect AcTypeCmb text \"0:活期\"\n"
@@ -243,7 +241,6 @@ TEST_F(UsageEditTest, EditReplacesTheSelectedTextAndACancelledPromptStillCounts)
   EXPECT_EQ(MessageLines(), (Texts{Box("请先选择要修改的用途"), Box("没有输入内容，未修改"),
                                    Box("没有输入内容，未修改")}));
   EXPECT_EQ(Saves(), Texts{Batch({"b", "b"})});
-
   Run({"a", "b"}, "select UsageList 1\nclick EditBtn\ninput cancel\nclick CancelBtn\nanswer yes\n");
   EXPECT_EQ(Platform().Transcript().at(Platform().Transcript().size() - 3),
             R"(input "修改用途" "请输入用途:      " "b" -> cancel)");
@@ -274,7 +271,6 @@ TEST_F(UsageEditTest, MovesAtTheEndsChangeNothingAndThePopupMenuOffersEveryOpera
       "click UpBtn\nclick DownBtn\nclick SetDefaultBtn\nselect UsageList 0\nclick UpBtn\n"
       "click SetDefaultBtn\nselect UsageList 2\nclick DownBtn\nclick CancelBtn\n");
   EXPECT_TRUE(MessageLines().empty());
-
   Run({"a", "b", "c"},
       "select UsageList 2\nclick SetDefaultMit\n"                          // c a b
       "select UsageList 0\nclick DownMit\nexpect UsageList itemindex 1\n"  // a c b

@@ -121,7 +121,6 @@ TEST_F(UserReportResizeTest, GrowsItsListAndKeepsItsButtonsInTheCorner) {
     const int right = width - f.CancelBtn->BoundsRect().Right;
     const int bottom = height - f.CancelBtn->BoundsRect().Bottom;
     const int gap = f.CancelBtn->Left() - f.PrnBtn->BoundsRect().Right;
-
     EXPECT_TRUE(Platform().Perform(
         f, "resize form " + std::to_string(width + 200) + " " + std::to_string(height + 150)));
     EXPECT_EQ(f.UserLv->BoundsRect(),
@@ -131,7 +130,6 @@ TEST_F(UserReportResizeTest, GrowsItsListAndKeepsItsButtonsInTheCorner) {
     EXPECT_EQ(f.CancelBtn->Left() - f.PrnBtn->BoundsRect().Right, gap);
     EXPECT_EQ(f.PrnBtn->Top(), f.CancelBtn->Top());
     probe.Check(f, "grown");
-
     EXPECT_TRUE(Platform().Perform(f, "resize form 100 100"));
     EXPECT_EQ(f.Width(), width);
     EXPECT_EQ(f.Height(), height);

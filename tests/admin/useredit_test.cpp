@@ -24,8 +24,7 @@ using tavro_test::ReadFile;
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
 constexpr HWND_T kShell = 0x51;
-// Both users, the user's corporations, the operator's rights on the function twice.
-constexpr std::size_t kLoadCommands = 5;
+constexpr std::size_t kLoadCommands = 5;  // both users, corporations, rights twice
 
 class UserEditTest : public admin_test::AdminTest {
  protected:
@@ -55,7 +54,6 @@ class UserEditTest : public admin_test::AdminTest {
   }
   void On(const std::string& command, Answer answer) { answers_[command] = std::move(answer); }
   void On(const std::string& command, const std::string& text) { On(command, Answer::Ok(text)); }
-
   // Calls the entry point as the shell does; the record starts dirty and must end zero.
   void Call(const char* key = "000002") {
     TShellResult result;
@@ -83,7 +81,6 @@ class UserEditTest : public admin_test::AdminTest {
     return Commands(kShell, before + kLoadCommands);
   }
   std::string RightsPath() const { return TempDir() + "UsrRight.ini"; }
-
   // Runs before the host answers a call (a host that leaves a file behind and fails).
   std::function<void(const fakehost::Call&)> onCall_;
 
@@ -179,15 +176,19 @@ TEST_F(UserEditTest, OnlyALevelDOperatorWithTheModifyRightMaySave) {
 
 // Status and level are matched by code, not position; a failed read still opens.
 TEST_F(UserEditTest, TheUserIsShownAsTheServerHasHim) {
-  On("MN_GetPropOfUser '000002'", "000002\a0012\aS\aL\aC\a9");
-  Platform().RunScript("expect StatusCmb itemindex 3\nexpect RightCmb itemindex 4\n");
-  Call();
-  On("MN_GetPropOfUser '000002'", "000002\a0012\aX\aL\aC\a5");
-  Platform().RunScript("expect StatusCmb itemindex -1\nexpect RightCmb itemindex -1\n");
-  Call();
-  On("MN_GetPropOfUser '000002'", Answer::Fail(4, "no such user"));
-  Platform().RunScript("expect NameEdt text \"\"\nexpect StatusCmb text \"0:Deleted\"\n");
-  Call();
+  const std::pair<Answer, const char*> cases[] = {
+      {Answer::Ok("000002\a0012\aS\aL\aC\a9"),
+       "expect StatusCmb itemindex 3\nexpect RightCmb itemindex 4\n"},
+      {Answer::Ok("000002\a0012\aX\aL\aC\a5"),
+       "expect StatusCmb itemindex -1\nexpect RightCmb itemindex -1\n"},
+      {Answer::Fail(4, "no such user"),
+       "expect NameEdt text \"\"\nexpect StatusCmb text \"0:Deleted\"\n"},
+  };
+  for (const auto& [answer, script] : cases) {
+    On("MN_GetPropOfUser '000002'", answer);
+    Platform().RunScript(script);
+    Call();
+  }
   EXPECT_EQ(MessageLines(), Texts{Box("Error:no such user")});
 }
 
@@ -225,7 +226,6 @@ TEST_F(UserEditTest, SavingALevelDUserAsksAndCancelAsksToo) {
   EXPECT_EQ(AfterLoad(),
             (Texts{"MN_GetUserList '0012','000002'", "MN_GetCheckUserList '0012','000002'"}));
   EXPECT_EQ(LastLine(), "close TUserEditFrm cancel");
-
   // With yes the save goes on: an area left off sends nothing, the node area sends its
   // batch even when no node changed, and OK asks nothing more.
   const std::size_t before = fakehost::Calls().size();
@@ -391,7 +391,6 @@ TEST_F(UserRightsTest, FileKeepsTheInitialisationRulesAndIsWrittenOnlyWhenChange
   EXPECT_FALSE(admin::StoreNodeRights(file, "  ", "11000000"));  // no node shown
   admin::SaveRightsFile(file);
   EXPECT_EQ(ReadFile(file.Path), "[right]\n12=11110000\n3=10000000\n12=00000000\n");
-
   admin::StoreNodeRights(file, "12", "00000000");  // rewritten where it stands
   admin::StoreNodeRights(file, "5", "11000000");   // new: at the end
   admin::WriteRightsEntry(file, "UPDATE", "5", "11100000");
@@ -402,7 +401,6 @@ TEST_F(UserRightsTest, FileKeepsTheInitialisationRulesAndIsWrittenOnlyWhenChange
             "\r\n[Delete]\r\n12=\r\n\r\n[Update]\r\n5=11100000\r\n");
   EXPECT_EQ(admin::RightsEntries(admin::LoadRightsFile(file.Path), "Update"),
             (Entries{{"5", "11100000"}}));
-
   // Keys fold Latin letters only; thousands of keys keep their order and are all found.
   admin::WriteRightsEntry(file, "Update", "ab", "1");
   admin::WriteRightsEntry(file, "update", " AB ", "2");
@@ -418,7 +416,6 @@ TEST_F(UserRightsTest, FileKeepsTheInitialisationRulesAndIsWrittenOnlyWhenChange
     ASSERT_EQ(admin::ReadRightsEntry(file, "Right", std::to_string(i), ""), "10000000") << i;
   }
   EXPECT_EQ(admin::ReadRightsEntry(file, "Right", "4000", "none"), "none");
-
   EXPECT_THROW(admin::WriteRightsEntry(file, "Right", "a=b", "1"), std::invalid_argument);
   EXPECT_THROW(admin::WriteRightsEntry(file, "Right", "9", "1\r\n[x]"), std::invalid_argument);
   EXPECT_TRUE(admin::LoadRightsFile(TempDir() + "missing.ini").Sections.empty());

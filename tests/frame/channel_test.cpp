@@ -299,7 +299,6 @@ TEST_F(ChannelTest, CorpNameSwiftAddressAndBankSimple) {
   EXPECT_EQ(bank.Name, std::string(50, 'N'));
   EXPECT_EQ(Lines(std::begin(bank.Addr), std::end(bank.Addr)),
             (Lines{"L1", std::string(35, 'b'), "", "L4"}));  // "next" does not run in
-
   fakehost::On("ST_GetBankSimple 7", Answer::Ok("7\a" + std::string(70, 'n') + "\aa1\aa2\aa3\a" +
                                                 std::string(50, 'z') + "\aABCDEFGHXXXXYY\r\n"));
   frame::TBankSimple simple = frame::GetBankSimple(kWnd, 7);
@@ -314,7 +313,6 @@ TEST_F(ChannelTest, CorpNameSwiftAddressAndBankSimple) {
   EXPECT_EQ(simple.Id, 0);
   EXPECT_EQ(simple.Name, "Short");
   EXPECT_EQ(simple.SwiftCode, "");
-
   fakehost::SetFallback(Answer::Fail(2, "down"));
   EXPECT_EQ(frame::GetCorpName(kWnd, "9999"), "");
   EXPECT_EQ(frame::GetSwiftAddress(kWnd, "ZZZZZZZZ").Name, "");
@@ -376,7 +374,6 @@ TEST(CommaList, SplittingAndColumnLayout) {
   for (const auto& [text, items] : cases) {
     EXPECT_EQ(frame::SplitCommaList(text), items) << text;
   }
-
   EXPECT_EQ(frame::BuildColumnLayout(Gbk("业务编号^15,\"Pay Amount^8\""), 511),
             Gbk("业务编号") + "\a15\r\nPay Amount\a8\r\n");
   // A '^' that is the trail byte of a character stays.
@@ -408,7 +405,6 @@ TEST(GbkText, CutsTrimsAndSearchesKeepCharactersWhole) {
   EXPECT_EQ(std::string(field, 5), std::string("abc\0\0", 5));
   const char full[3] = {'a', 'b', 'c'};  // no zero byte: read up to the size
   EXPECT_EQ(frame::FieldText(full), "abc");
-
   // 0x81 0x5E is one character whose trail byte is '^'; 0x81 0x61 ends in 'a'.
   const std::string text = "\x81\x5E^x\x81\x61z";
   EXPECT_EQ(frame::GbkFind(text, "^"), 2u);
@@ -425,7 +421,6 @@ TEST(ResultText, RowsAndFields) {
     EXPECT_EQ(frame::GetRow(text, n), row) << text << " " << n;
   }
   EXPECT_EQ(frame::SplitRows("a\r\nb\n\rc\rd\n"), (Items{"a", "b", "c", "d"}));
-
   // Trimmed; beyond the last field the last one, below 0 the first.
   const std::tuple<std::string, int, std::string> fields[] = {
       {"a\ab", 0, "a"},  {"a\ab", 2, "b"}, {"a\a", 5, ""},   {" x \a\t y \r\n", 1, "y"},
@@ -433,7 +428,6 @@ TEST(ResultText, RowsAndFields) {
   for (const auto& [text, i, field] : fields) {
     EXPECT_EQ(frame::GetField(text, i), field) << text << " " << i;
   }
-
   // Buffers of 3, 4 and 2 bytes hold 2, 3 and 1 bytes; missing fields are empty.
   EXPECT_EQ(frame::SplitFields("abcdef\a\xB0\xA1\xB0\xA1\axyz\amore", '\a', {3, 4, 2}),
             (Items{"ab", "\xB0\xA1", "x"}));
@@ -470,7 +464,6 @@ TEST(ResultText, UpdateAnswersAndItems) {
             49u);
   EXPECT_EQ(std::strlen(frame::ParseShellResult("1\a" + std::string(48, 'm') + "\xB0\xA1").Text),
             50u);
-
   const std::pair<std::string, int> codes[] = {
       {"12:Name", 12}, {" 7 :x", 7}, {"-3:x", -3},         {"", -1}, {"12", -1}, {"x:12", -1},
       {":x", -1},      {"+4:x", 4},  {"99999999999:x", -1}};
@@ -484,7 +477,6 @@ TEST(ResultText, UpdateAnswersAndItems) {
   EXPECT_EQ(frame::TextBefore("AUD:Dollar", ":"), "AUD");
   EXPECT_EQ(frame::TextBefore("none", ":"), "none");
   EXPECT_EQ(frame::TextBefore("\x81\x5E^b", "^"), "\x81\x5E");
-
   const std::tuple<std::string, int, std::string, std::string> details[] = {
       {"12:Acme(USD 001)", 12, "Acme", "USD 001"},
       {"Acme(x)", 0, "Acme", "x"},

@@ -54,7 +54,6 @@ TEST_F(RecordCmdTest, UpdatesSendEveryArgumentInOrderQuotedAndCut) {
   EXPECT_EQ(frame::UpdateAccountRec(kWnd, 1, account).Code, -1);
   EXPECT_EQ(fakehost::LastCall().command,
             "MN_UpdateAccountRec 1,'6222 01','001','" + std::string(49, 'a') + "',1");
-
   fakehost::SetFallback(Answer::Fail(9, "denied"));
   const TShellResult failed = frame::UpdateAccountRec(kWnd, 1, account);
   EXPECT_EQ(failed.Code, 0);
@@ -72,7 +71,6 @@ TEST_F(RecordCmdTest, ReadsFillFieldsCutDecodedAndRepeatTheLastField) {
   EXPECT_EQ(c.EMail, "a@b\r\nc@d");
   EXPECT_EQ(c.Operator, "a@b\016c@");  // fewer fields: the last one fills the rest
   EXPECT_EQ(c.Status, 0);
-
   // A user name of 16 bytes ending inside a double-byte character loses that character.
   fakehost::On("MN_GetPropOfUser '000001'",
                Answer::Ok("000001\a0012\aA\a" + std::string(15, 'n') + Gbk("中") + "\aCorp\a2"));
@@ -80,7 +78,6 @@ TEST_F(RecordCmdTest, ReadsFillFieldsCutDecodedAndRepeatTheLastField) {
   EXPECT_EQ(u.UserName, std::string(15, 'n'));
   EXPECT_EQ(u.UserLevel, "A");
   EXPECT_EQ(u.Status, 2);
-
   fakehost::On("MN_GetPropOfCustAc 17",
                Answer::Ok("17\aC1\a0012\aUSD\aAC\au\aB\ax9\aS\aBA\aN\016A\a000001\a1"));
   const frame::TCustAcRec a = frame::GetCustAcRec(kWnd, 17);
@@ -88,7 +85,6 @@ TEST_F(RecordCmdTest, ReadsFillFieldsCutDecodedAndRepeatTheLastField) {
   EXPECT_EQ(a.IntBankId, 0);  // not a number
   EXPECT_EQ(a.BankNameAddress, "N\r\nA");
   EXPECT_EQ(a.Status, 1);
-
   // A user status that is no number matches no status; others read as 0.
   fakehost::On("MN_GetPropOfUser 'u1'", Answer::Ok("u1\a0012\aA\aN\aC\a2x"));
   EXPECT_EQ(frame::GetUserRec(kWnd, "u1").Status, frame::kUnknownUserStatus);
@@ -114,7 +110,6 @@ TEST_F(RecordCmdTest, FolderListsSendTheirCommandIntoANewFileOrLeaveNone) {
   EXPECT_EQ(
       std::string(audit.ColumnLayout),
       Gbk("业务编号\a15\r\n操作用户\a15\r\n操作时间\a15\r\n操作类型\a15\r\n操作结果\a15\r\n"));
-
   frame::GetCustAcFolder(kWnd, "EN", "0012", "000001", std::string(30, 'c'));
   EXPECT_EQ(fakehost::LastCall().command,
             "MN_GetCustAcFolder 'EN','0012','000001','" + std::string(24, 'c') + "'");
@@ -122,7 +117,6 @@ TEST_F(RecordCmdTest, FolderListsSendTheirCommandIntoANewFileOrLeaveNone) {
   EXPECT_EQ(fakehost::LastCall().command, "MN_GetAuthoriseFolder 7,'0012','000001','B1'");
   frame::GetSignFolder(kWnd, "EN", 7, "0012", "000001", "B1");
   EXPECT_EQ(fakehost::LastCall().command, "MN_GetSignFolder 7,'0012','000001','B1'");
-
   // A failed command that still wrote part of its file: no name, no file, the layout.
   fakehost::OnAny([](const fakehost::Call& call) {
     WriteFile(call.fileName, "half");
@@ -153,7 +147,6 @@ TEST_F(RecordCmdTest, ListViewsTakeColumnsAndRowsAndNeverKeepTheFile) {
     EXPECT_EQ(view.Columns()[i].Alignment, std::get<2>(expected[i])) << i;
   }
   EXPECT_FALSE(view.Updating());
-
   const std::string file = TempDir() + "rows";
   WriteFile(file, "a\ab\ac\r\n\r\nd\a\r\n e \a f ");
   frame::LoadListViewRows(view, file);
@@ -165,7 +158,6 @@ TEST_F(RecordCmdTest, ListViewsTakeColumnsAndRowsAndNeverKeepTheFile) {
   EXPECT_EQ(view.Items()[2].SubItems, (ui::TStrings{""}));
   EXPECT_EQ(view.Items()[3].Caption, " e ");  // untrimmed
   EXPECT_FALSE(fs::exists(file));
-
   // A folder without a file shows its columns and no rows.
   ui::TListView folder{nullptr, "FolderLsv"};
   TFolderList list{};
@@ -239,7 +231,6 @@ TEST_F(LangTest, TheLanguageIdAndTheFileBesideTheProgram) {
   EXPECT_EQ(frame::GetLangId(), "EN");
   WriteFile(TempDir() + "Tavro2007.ini", "[settings]\nlangid=en\n");
   EXPECT_EQ(frame::GetLangId(), "JP");
-
   const std::string expected = sys::FolderOf(sys::ExecutablePath()) + "/TavroLang.ini";
   ASSERT_TRUE(sys::FileExists(expected)) << "the build writes it beside the programs";
   EXPECT_EQ(frame::GetLangFilePath(), expected);
@@ -273,7 +264,6 @@ TEST_F(LangTest, OwnKeysFirstThenCommonOnesAndOnlyMatchingClasses) {
   EXPECT_EQ(form.WrongKind->Caption(), "kept");
   EXPECT_EQ(form.Panel->Caption(), "kept");
   EXPECT_EQ(form.Derived->Caption(), "kept");
-
   // A missing section blanks the caption and keeps the controls.
   TTestFrm other;
   frame::ApplyFormLanguage(other, "Usage", LangFile("[CN]\r\nFrm_UsageEdt_Name=x\r\n"), "EN");

@@ -51,7 +51,6 @@ TEST_F(ShellFuncTest, ViewNodesAndRights) {
   EXPECT_EQ(buffer, "tree");
   EXPECT_EQ(frame::LookupViewNodes(kWnd, "CN", "0012", buffer, 10240, "X'1"), 0);
   EXPECT_EQ(fakehost::LastCall().command, "Sh_GetViewNodeList 'CN','0012','X''1'");
-
   fakehost::On("Sh_GetNodeRight '0012','000001',301", Answer::Ok("0110"));
   const std::string rights = frame::LookupNodeRights(kWnd, "0012", "000001", 301);
   EXPECT_EQ(rights, "0110");
@@ -78,7 +77,6 @@ TEST_F(ShellFuncTest, LookupSplitsTheFirstRowAndOnlyALoadedCacheKeepsSuccesses) 
   EXPECT_EQ(fakehost::LastCall().capacity, 1023);
   Lookup(12);
   EXPECT_EQ(LookupCalls(), 2);  // no cache loaded
-
   fakehost::Reset();
   fakehost::On(kLookup12, Answer::Ok("A.dll\aE\a\ax\r\ny"));
   fakehost::On("Sh_GetFunctionName  13,0", Answer::Fail(3, "busy"));
@@ -93,7 +91,6 @@ TEST_F(ShellFuncTest, LookupSplitsTheFirstRowAndOnlyALoadedCacheKeepsSuccesses) 
   // The row end inside the answer is stored as a mark and comes back byte for byte.
   const std::string stored = kLookup12 + "=A.dll\aE\a\ax\016y\r\n";
   EXPECT_EQ(ReadFile(CacheFile()), stored);
-
   fakehost::Reset();  // a later entry-point call finds the answer in the file
   frame::LoadFunctionCache();
   EXPECT_EQ(Lookup(12), "A.dll|E||x");
@@ -115,7 +112,6 @@ TEST_F(ShellFuncTest, DamagedCacheFilesAreIgnored) {
   EXPECT_EQ(Lookup(2), "Two.dll|E||");
   EXPECT_EQ(LookupCalls(), 1);
   frame::SaveFunctionCache();
-
   // A folder where the file should be: lookups go to the host, the save fails quietly.
   fs::remove(CacheFile());
   fs::create_directory(CacheFile());
@@ -250,12 +246,10 @@ TEST_F(EntryFrameTest, OkCopiesTheResultCancelClearsItAndEverythingIsGivenBack) 
   EXPECT_EQ(std::string(result.Text), std::string(50, 'k'));  // bounded and terminated
   EXPECT_FALSE(frame::FunctionCacheLoaded());
   EXPECT_EQ(ReadFile(CacheFile()), "Sh_GetFunctionName  7,0=A.dll\aE\r\n");
-
   Run({}, &result, ui::mrCancel);
   EXPECT_TRUE(AllZero(result));
   Run({}, nullptr, ui::mrOk);  // a null result is never written
   EXPECT_EQ(Platform().OwnerWindow(), kBefore);
-
   // An entry without the cache neither loads nor writes the file.
   fs::remove(CacheFile());
   frame::DialogEntrySpec noCache;
@@ -277,7 +271,6 @@ TEST_F(EntryFrameTest, AnErrorInsideOrALateClearKeepTheFrameSound) {
   EXPECT_FALSE(frame::FunctionCacheLoaded());
   EXPECT_TRUE(fs::exists(CacheFile()));
   EXPECT_TRUE(AllZero(result));
-
   // A key check that refuses before clearing leaves the caller's record untouched.
   result = TShellResult{99, "old"};
   frame::DialogEntrySpec late;
@@ -343,7 +336,6 @@ TEST_F(ReviewEntryTest, BadParametersAreReadSafelyAndAFailedListKeepsItsLayout) 
   const std::size_t before = fakehost::Calls().size();
   Mn_GetCheckList(nullptr, kWnd, "0012", "000001", 0, nullptr);
   EXPECT_EQ(fakehost::Calls().size(), before);  // nothing to hand a file to
-
   fakehost::SetFallback(Answer::Fail(5, "timeout"));
   Mn_GetSendList(&list, kWnd, "0012", "000001", 0, nullptr);
   EXPECT_STREQ(list.FileName, "");
@@ -399,7 +391,6 @@ TEST_F(ReviewEntryTest, CheckRecordCallsTheRegisteredEntryWithTheKeyPart) {
     EXPECT_EQ(parts.RecordKey, recordKey) << key;
     EXPECT_EQ(parts.FunctionId, functionId) << key;
   }
-
   fakehost::On("Sh_GetFunctionName  12,0", Answer::Ok("TestModule.dll\aTm_EditRecord\aP\aX"));
   TShellResult result{5, "stale"};
   Mn_CheckRecord(&result, kWnd, "0012", "000001", 99, "12 payment:A0001", "extra");
@@ -427,7 +418,6 @@ TEST_F(ReviewEntryTest, CheckRecordWithoutModuleOrWithAFailingEntryLeavesTheResu
   EXPECT_EQ(result.Code, 0);
   EXPECT_STREQ(result.Text, "");
   EXPECT_FALSE(fs::exists(log_));
-
   // An error inside the called entry travels on to the shell, the result cleared.
   fakehost::On("Sh_GetFunctionName  3,0", Answer::Ok("TestModule.dll\aTm_Raise"));
   result = TShellResult{5, "stale"};

@@ -34,7 +34,6 @@ TEST(ParseCommandLine, CallTakesItsParametersInUtf8AndALaterValueWins) {
   EXPECT_EQ(line.options.extra, "");
   EXPECT_EQ(line.options.module, "/m.so");
   EXPECT_FALSE(line.options.script || line.options.strict);
-
   line = {};
   ASSERT_TRUE(
       shell::ParseCommandLine({"run", "ex.txt", "--corp", "0012", "--strict", "--corp=0099",
@@ -124,7 +123,6 @@ TEST(CallLine, IsReadFromTheExampleAndRefusedWhenUnusable) {
   ASSERT_TRUE(read("# call: Mn_UsageEdit --strict --corp 1 --corp 2\n", options));
   EXPECT_TRUE(options.strict);
   EXPECT_EQ(options.corp, "2");
-
   for (const char* text :
        {"click OkBtn\n# call: Mn_UsageEdit\n", "# call:\n", "# call: Mn_Nothing\n",
         "# call: Mn_UsageEdit --key \"open\n", "# call: Mn_UsageEdit --bogus 1\n",
