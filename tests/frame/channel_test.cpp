@@ -455,8 +455,8 @@ TEST(ResultText, UpdateAnswersAndItems) {
       {"5\aa\ab", 5, "a\ab"}};
   for (const auto& [answer, code, text] : answers) {
     const TShellResult r = frame::ParseShellResult(answer);
-    EXPECT_EQ(std::to_string(r.Code) + "|" + std::string(frame::FieldText(r.Text)),
-              std::to_string(code) + "|" + text)
+    EXPECT_EQ(std::make_pair(r.Code, frame::FieldText(r.Text)),
+              std::make_pair(code, std::string_view(text)))
         << answer;
   }
   // Bounded to 50 bytes without splitting a character.
@@ -490,8 +490,7 @@ TEST(ResultText, UpdateAnswersAndItems) {
   };
   for (const auto& [text, number, name, detail] : details) {
     const frame::TCodeNameDetail d = frame::SplitCodeNameDetail(text);
-    EXPECT_EQ(std::to_string(d.Number) + "|" + d.Name + "|" + d.Detail,
-              std::to_string(number) + "|" + name + "|" + detail);
+    EXPECT_EQ(std::tie(d.Number, d.Name, d.Detail), std::tie(number, name, detail)) << text;
   }
 }
 

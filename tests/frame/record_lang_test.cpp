@@ -66,32 +66,26 @@ TEST_F(RecordCmdTest, ReadsFillFieldsCutDecodedAndRepeatTheLastField) {
                Answer::Ok("C1\a0012\aName\aL1\016L2\016L3\aRem\aa@b\016c@d"));
   const frame::TCustomerRec c = frame::GetCustomerRec(kWnd, "0012", "C'1");
   EXPECT_EQ(fakehost::LastCall().capacity, 1023);
-  EXPECT_EQ(c.CustId, "C1");
-  EXPECT_EQ(c.NameAddress, "L1\r\nL2\r\nL3");
-  EXPECT_EQ(c.EMail, "a@b\r\nc@d");
-  EXPECT_EQ(c.Operator, "a@b\016c@");  // fewer fields: the last one fills the rest
-  EXPECT_EQ(c.Status, 0);
+  // Fewer fields than the record has: the last one fills the rest, cut to its field.
+  EXPECT_EQ(Lines({c.CustId, c.NameAddress, c.EMail, c.Operator, std::to_string(c.Status)}),
+            (Lines{"C1", "L1\r\nL2\r\nL3", "a@b\r\nc@d", "a@b\016c@", "0"}));
   // A user name of 16 bytes ending inside a double-byte character loses that character.
   fakehost::On("MN_GetPropOfUser '000001'",
                Answer::Ok("000001\a0012\aA\a" + std::string(15, 'n') + Gbk("中") + "\aCorp\a2"));
   const frame::TUserRec u = frame::GetUserRec(kWnd, "000001");
-  EXPECT_EQ(u.UserName, std::string(15, 'n'));
-  EXPECT_EQ(u.UserLevel, "A");
-  EXPECT_EQ(u.Status, 2);
+  EXPECT_EQ(Lines({u.UserName, u.UserLevel, std::to_string(u.Status)}),
+            (Lines{std::string(15, 'n'), "A", "2"}));
   fakehost::On("MN_GetPropOfCustAc 17",
                Answer::Ok("17\aC1\a0012\aUSD\aAC\au\aB\ax9\aS\aBA\aN\016A\a000001\a1"));
   const frame::TCustAcRec a = frame::GetCustAcRec(kWnd, 17);
-  EXPECT_EQ(a.AcId, 17);
-  EXPECT_EQ(a.IntBankId, 0);  // not a number
-  EXPECT_EQ(a.BankNameAddress, "N\r\nA");
-  EXPECT_EQ(a.Status, 1);
+  EXPECT_EQ(std::make_tuple(a.AcId, a.IntBankId, a.BankNameAddress, a.Status),
+            std::make_tuple(17, 0, "N\r\nA", 1));  // a bank id "x9" is no number
   // A user status that is no number matches no status; others read as 0.
   fakehost::On("MN_GetPropOfUser 'u1'", Answer::Ok("u1\a0012\aA\aN\aC\a2x"));
   EXPECT_EQ(frame::GetUserRec(kWnd, "u1").Status, frame::kUnknownUserStatus);
   fakehost::On("MN_GetPropOfAccount '0012','62'", Answer::Ok("62\a0012\aC\aUSD\at\aN\as"));
   const frame::TAccountRec acc = frame::GetAccountRec(kWnd, "0012", "62");
-  EXPECT_EQ(acc.AcType, 0);
-  EXPECT_EQ(acc.Status, 0);
+  EXPECT_EQ(std::make_pair(acc.AcType, acc.Status), std::make_pair(0, 0));
   // A failed read leaves the record empty: status 0, not unknown.
   fakehost::SetFallback(Answer::Fail(2, "gone"));
   EXPECT_EQ(frame::GetUserRec(kWnd, "u").Status, 0);
@@ -142,21 +136,21 @@ TEST_F(RecordCmdTest, ListViewsTakeColumnsAndRowsAndNeverKeepTheFile) {
       {"AMOUNTS due", 50, ui::taRightJustify}};
   ASSERT_EQ(view.Columns().size(), std::size(expected));
   for (std::size_t i = 0; i < view.Columns().size(); ++i) {
-    EXPECT_EQ(view.Columns()[i].Caption, std::get<0>(expected[i])) << i;
-    EXPECT_EQ(view.Columns()[i].Width, std::get<1>(expected[i])) << i;
-    EXPECT_EQ(view.Columns()[i].Alignment, std::get<2>(expected[i])) << i;
+    const auto& column = view.Columns()[i];
+    EXPECT_EQ(std::tie(column.Caption, column.Width, column.Alignment), expected[i]) << i;
   }
   EXPECT_FALSE(view.Updating());
   const std::string file = TempDir() + "rows";
   WriteFile(file, "a\ab\ac\r\n\r\nd\a\r\n e \a f ");
   frame::LoadListViewRows(view, file);
-  ASSERT_EQ(view.Items().size(), 4u);
-  EXPECT_EQ(view.Items()[0].Caption, "a");
-  EXPECT_EQ(view.Items()[0].SubItems, (ui::TStrings{"b", "c"}));
-  EXPECT_EQ(view.Items()[1].Caption, "");
-  EXPECT_TRUE(view.Items()[1].SubItems.empty());
-  EXPECT_EQ(view.Items()[2].SubItems, (ui::TStrings{""}));
-  EXPECT_EQ(view.Items()[3].Caption, " e ");  // untrimmed
+  Lines rows;  // caption and subitems at '|', untrimmed
+  for (const auto& item : view.Items()) {
+    rows.push_back(item.Caption);
+    for (const std::string& sub : item.SubItems) {
+      rows.back() += "|" + sub;
+    }
+  }
+  EXPECT_EQ(rows, (Lines{"a|b|c", "", "d|", " e | f "}));
   EXPECT_FALSE(fs::exists(file));
   // A folder without a file shows its columns and no rows.
   ui::TListView folder{nullptr, "FolderLsv"};
@@ -253,17 +247,14 @@ TEST_F(LangTest, OwnKeysFirstThenCommonOnesAndOnlyMatchingClasses) {
       "Lbl_Usage_Info_Text=wrong kind\r\nLbl_Usage_Note_Text=derived\r\n");
   TTestFrm form;
   frame::ApplyFormLanguage(form, "Usage", file, "EN");
-  EXPECT_EQ(form.Caption(), "Usage");
-  EXPECT_EQ(form.CustIdLbl->Caption(), "Payee Id");
   EXPECT_EQ(form.StatusCmb->Items(), (ui::TStrings{"0:Deleted", "1:In use"}));
-  EXPECT_EQ(form.SaveBtn->Caption(), "Store");
-  EXPECT_EQ(form.DelBtn->Caption(), "Remove");
-  EXPECT_EQ(form.MainTab->Caption(), "General");
-  EXPECT_EQ(form.TipLbl->Caption(), "Hint");  // an empty own value falls to Common
-  EXPECT_EQ(form.Ok->Caption(), "OK");
-  EXPECT_EQ(form.WrongKind->Caption(), "kept");
-  EXPECT_EQ(form.Panel->Caption(), "kept");
-  EXPECT_EQ(form.Derived->Caption(), "kept");
+  // An empty own value falls to Common; a name of another kind of control is kept.
+  EXPECT_EQ(Lines({form.Caption(), form.CustIdLbl->Caption(), form.SaveBtn->Caption(),
+                   form.DelBtn->Caption(), form.MainTab->Caption(), form.TipLbl->Caption(),
+                   form.Ok->Caption(), form.WrongKind->Caption(), form.Panel->Caption(),
+                   form.Derived->Caption()}),
+            (Lines{"Usage", "Payee Id", "Store", "Remove", "General", "Hint", "OK", "kept", "kept",
+                   "kept"}));
   // A missing section blanks the caption and keeps the controls.
   TTestFrm other;
   frame::ApplyFormLanguage(other, "Usage", LangFile("[CN]\r\nFrm_UsageEdt_Name=x\r\n"), "EN");

@@ -213,11 +213,8 @@ TEST_F(EntryFrameTest, ParametersAreReadWithinTheirBytes) {
   const std::string gbkKey = std::string(49, 'k') + Gbk("中") + "zz";  // a character at 49-50
   const frame::EntryArgs args =
       frame::ReadEntryArgs({}, kWnd, corp, user, 42, gbkKey.c_str(), nullptr);
-  EXPECT_EQ(args.CorpNo, "0012");
-  EXPECT_EQ(args.UserNo, "000001");
-  EXPECT_EQ(args.FunctionId, 42);
-  EXPECT_EQ(args.Key, std::string(49, 'k'));
-  EXPECT_EQ(args.Extra, "");
+  EXPECT_EQ(std::tie(args.CorpNo, args.UserNo, args.FunctionId, args.Key, args.Extra),
+            std::make_tuple("0012", "000001", 42, std::string(49, 'k'), ""));
   frame::DialogEntrySpec shortKey;
   shortKey.KeyLen = 24;
   const std::string longKey(40, 'c');
