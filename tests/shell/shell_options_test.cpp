@@ -49,22 +49,14 @@ TEST(ParseCommandLine, CallTakesItsParametersInUtf8AndALaterValueWins) {
   EXPECT_FALSE(line.options.user);
 }
 
-// An id the module would cut to its field and trim could become another, valid id: the
-// shell refuses it, naming the option. An empty error: accepted.
+// Beyond the cases the shell's end-to-end test refuses. An id the module would cut or
+// trim into another, valid id is refused, naming the option. An empty error: accepted.
 TEST(ParseCommandLine, RejectsEveryMalformedCommand) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{}, "?"},
-      {{"frobnicate"}, "?"},
-      {{"call"}, "?"},
-      {{"call", "Mn_NoSuchEntry"}, "?"},
       {{"call", "mn_getchecklist"}, "?"},
-      {{"call", "Mn_GetCheckList", "--corp"}, "?"},
-      {{"call", "Mn_GetCheckList", "--colour", "red"}, "?"},
       {{"call", "Mn_GetCheckList", "stray"}, "?"},
-      {{"call", "Mn_GetCheckList", "--function", "12x"}, "?"},
       {{"call", "Mn_GetCheckList", "--function", "2147483648"}, "?"},
       {{"call", "Mn_GetCheckList", "--function", ""}, "?"},
-      {{"call", "Mn_GetCheckList", "--key", "\xFF"}, "?"},
       {{"call", "Mn_GetCheckList", "--user", "\xF0\x9F\x98\x80"}, "?"},
       {{"call", "Mn_GetCheckList", "--script", ""}, "?"},
       {{"run"}, "?"},
@@ -84,7 +76,7 @@ TEST(ParseCommandLine, RejectsEveryMalformedCommand) {
   for (const auto& [args, expected] : cases) {
     CommandLine line;
     std::string error;
-    const std::string what = args.empty() ? "(none)" : args.back();
+    const std::string& what = args.back();
     EXPECT_EQ(shell::ParseCommandLine(args, line, error), expected.empty()) << what;
     if (expected == "?") {
       EXPECT_FALSE(error.empty()) << what;
