@@ -63,16 +63,14 @@ TEST_F(AccountEditTest, ShowsTheAccountAndASaveHandsTheRepliesRecordToTheCaller)
           // Enter in the name presses the default button.
           "caret AcNameEdt end\ntype AcNameEdt \"'s\\r\"\n");
   EXPECT_EQ(Commands(kAcShell), (Texts{kProp, kRights, Update("人民币基本户''s")}));
-  EXPECT_EQ(result.Code, 1);
-  EXPECT_STREQ(result.Text, "310012000100001 saved");
+  EXPECT_EQ(tavro_test::Outcome(result), "1 310012000100001 saved");
   EXPECT_TRUE(MessageLines().empty());
 }
 
 TEST_F(AccountEditTest, ABlankKeyOpensNothingAndLeavesTheCallersRecord) {
   for (const char* key : {static_cast<const char*>(nullptr), "", "   \t"}) {
     const TShellResult result = Run("", key);
-    EXPECT_EQ(result.Code, 5);
-    EXPECT_STREQ(result.Text, "stale");
+    EXPECT_EQ(tavro_test::Outcome(result), "5 stale");
   }
   EXPECT_TRUE(fakehost::Calls().empty());
   EXPECT_TRUE(Platform().Transcript().empty());
@@ -101,14 +99,12 @@ TEST_F(AccountEditTest, AnUnsuccessfulSaveAsksWhetherToLeave) {
   fakehost::On(Update("人民币基本户X"), Answer::Ok("3\asaved at last"));
   TShellResult result =
       Run("click UpdateBtn\nanswer no\ncaret AcNameEdt end\ntype AcNameEdt X\nclick UpdateBtn\n");
-  EXPECT_EQ(result.Code, 3);
-  EXPECT_STREQ(result.Text, "saved at last");
+  EXPECT_EQ(tavro_test::Outcome(result), "3 saved at last");
   for (const Answer& reply : {Answer::Ok("-1\ano right"), Answer::Fail(2, "database down")}) {
     Serve();
     fakehost::On(Update("人民币基本户"), reply);
     result = Run("click UpdateBtn\nanswer yes\n");
-    EXPECT_EQ(result.Code, 0);
-    EXPECT_STREQ(result.Text, "");
+    EXPECT_EQ(tavro_test::Outcome(result), "0 ");
     EXPECT_EQ(LastLine(), "close TAccountEditFrm cancel");
   }
   EXPECT_EQ(MessageLines(), (Texts{kAskExit + "no", kAskExit + "yes", Box("Error:database down"),

@@ -158,8 +158,7 @@ class UserListPrintTest : public admin_test::AdminTest {
   void Call(const char* corp) {
     TShellResult result{7, "stale"};
     Mn_UserListPrint(&result, kShell, corp, "000001", 105, "key", "extra");
-    EXPECT_EQ(result.Code, 0);
-    EXPECT_STREQ(result.Text, "");
+    EXPECT_EQ(tavro_test::Outcome(result), "0 ");
   }
 };
 

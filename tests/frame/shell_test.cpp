@@ -280,8 +280,7 @@ TEST_F(EntryFrameTest, AnErrorInsideOrALateClearKeepTheFrameSound) {
                           }
                           return std::nullopt;
                         });
-  EXPECT_EQ(result.Code, 99);
-  EXPECT_STREQ(result.Text, "old");
+  EXPECT_EQ(tavro_test::Outcome(result), "99 old");
 }
 
 class ReviewEntryTest : public FrameTest {

@@ -187,10 +187,4 @@ TEST_F(ShellProcess, OnlyThisCallsTranscriptLinesDecide) {
   EXPECT_EQ(Lines(box_.ReadFile(transcript)).size(), 4U);
 }
 
-TEST_F(ShellProcess, EntriesListsWhatTheModuleExports) {
-  const auto r = box_.Shell({"entries", "--module", fake_});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "Mn_UserEdit\nMn_GetCheckList\n");
-}
-
 }  // namespace
