@@ -138,10 +138,7 @@ TEST_F(AccountEditTest, UnmatchedCodesSaveStatusMinusOneAndAFailedLoadShowsCodeZ
 
 TEST_F(AccountEditTest, TheNameKeepsFiftyBytesWithoutSplittingACharacter) {
   fakehost::SetFallback(Answer::Ok("1\aok"));
-  std::string wide;
-  for (int i = 0; i < 26; ++i) {
-    wide += "汉";
-  }
+  const std::string wide = "汉汉汉汉汉汉汉汉汉汉汉汉汉汉汉汉汉汉汉汉汉汉汉汉汉汉";  // 26
   // 'a' and 24 double-byte characters fill 49 bytes; the 25th would not fit.
   const std::pair<std::string, std::string> cases[] = {
       {"a" + wide, "a" + wide.substr(0, std::size_t{24} * 3)},

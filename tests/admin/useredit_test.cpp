@@ -410,9 +410,8 @@ TEST_F(UserRightsTest, FileKeepsTheInitialisationRulesAndIsWrittenOnlyWhenChange
   }
   const auto& right = admin::RightsEntries(file, "Right");
   ASSERT_EQ(right.size(), 3003U);
-  EXPECT_EQ(right[3].first, "1000");
-  EXPECT_EQ(right.back().first, "3999");
   for (int i = 1000; i < 4000; ++i) {
+    ASSERT_EQ(right[i - 997].first, std::to_string(i));
     ASSERT_EQ(admin::ReadRightsEntry(file, "Right", std::to_string(i), ""), "10000000") << i;
   }
   EXPECT_EQ(admin::ReadRightsEntry(file, "Right", "4000", "none"), "none");
