@@ -1,6 +1,5 @@
 // The user report: its pages as the printer receives them, and Mn_UserListPrint as the
-// shell calls it (the commands it sends, the list, printing, the CSV export and the
-// all-zero result), against the recording fake host.
+// shell calls it, against the recording fake host.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -77,11 +76,7 @@ ui::PrintJob Print(const std::vector<Row>& rows, int ppi = 96) {
   return printer.Jobs().empty() ? ui::PrintJob{} : printer.Jobs()[0];
 }
 
-TEST(UserReportLayout, ThirtyRowsAPageAndOnePageForNone) {
-  const std::pair<std::size_t, int> counts[] = {{0, 1}, {1, 1}, {30, 1}, {31, 2}, {60, 2}, {61, 3}};
-  for (const auto& [rows, pages] : counts) {
-    EXPECT_EQ(admin::ReportPageCount(rows), pages) << rows;
-  }
+TEST(UserReportLayout, OnePageForNoRows) {
   // Without rows a page holds its headings, rules and footer: 19 operations.
   const ui::PrintJob job = Print({});
   EXPECT_EQ(job.Title, Gbk("用户档案及权限报告"));
@@ -114,20 +109,11 @@ TEST(UserReportLayout, APageHoldsHeadingsColumnTitlesRowsAndFooterInPlace) {
 }
 
 TEST(UserReportLayout, PositionsScaleToThePrinterWithTiesToEven) {
-  const struct {
-    int units, ppi, pixels;
-  } cases[] = {
-      {65, 600, 406},                                          // 406.25
-      {715, 600, 4469},                                        // 4468.75
-      {146, 600, 912},                                         // 912.5: the even neighbour
-      {1, 48, 0},       {3, 48, 2}, {5, 48, 2}, {-3, 48, -2},  // halves
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(admin::ToDevicePixels(c.units, c.ppi), c.pixels) << c.units << " at " << c.ppi;
-  }
-  // Every position of a page goes through the printer's scale.
+  EXPECT_EQ(admin::ToDevicePixels(1, 48), 0);  // halves go to the even neighbour
+  EXPECT_EQ(admin::ToDevicePixels(3, 48), 2);
+  EXPECT_EQ(admin::ToDevicePixels(-3, 48), -2);
+  // Every position of a page goes through the printer's scale (146 -> 912.5 -> 912).
   const Texts ops = Shown(Print(Users(1), 600).Pages.at(0));
-  EXPECT_EQ(ops[0], "T 1931,375 15 Morvane");  // 309 -> 1931.25
   EXPECT_EQ(ops[3], "L 406,912-4469,912");
   EXPECT_EQ(ops.back().substr(0, 12), "T 406,4994 1");  // 799 -> 4993.75
 }
@@ -170,8 +156,7 @@ TEST_F(UserListPrintTest, ShowsTheCorporationAndItsUsers) {
                   {" 000005 ", "赵敏 ", "S", "待激活", "2026-11-20", "2028-11-20", "2026-11-20"}}));
   Platform().RunScript(
       "expect CorpIdEdt text \"0012\"\nexpect CorpNameEdt text \"演示贸易有限公司\"\n"
-      "expect UserLv columns 7\nexpect UserLv column 0 \"用户号\" 80 left\n"
-      "expect UserLv column 6 \"开卡日期\" 100 left\nexpect UserLv count 2\n"
+      "expect UserLv columns 7\nexpect UserLv column 6 \"开卡日期\" 100 left\n"
       // Fields are trimmed as they are read.
       "expect UserLv item 1 \"000005\t赵敏\tS\t待激活\t2026-11-20\t2028-11-20\t2026-11-20\"\n"
       "click CancelBtn\n");
@@ -194,7 +179,6 @@ TEST_F(UserListPrintTest, QuotesAreDoubledAndABlankCorporationOpensNothing) {
 
 TEST_F(UserListPrintTest, PrintingFollowsThePrintDialogAndTheDialogStaysOpen) {
   fakehost::On(SelectFor("'0012'"), RowsAnswer(Users(31)));
-  Platform().SetPrinterResolution(600);
   Platform().RunScript(
       "click PrnBtn\nprint no\nclick PrnBtn\nprint yes\nclick PrintListMit\nprint yes\n"
       "click CancelBtn\n");
@@ -203,12 +187,6 @@ TEST_F(UserListPrintTest, PrintingFollowsThePrintDialogAndTheDialogStaysOpen) {
             (Texts{"open TUserListPrnFrm \"用户档案报告\"", "print -> no", "print -> yes",
                    "printed 2 pages \"\"", "print -> yes", "printed 2 pages \"\"",
                    "close TUserListPrnFrm cancel"}));
-  ASSERT_EQ(Platform().PrintJobs().size(), 2u);
-  for (const ui::PrintJob& job : Platform().PrintJobs()) {
-    ASSERT_EQ(job.Pages.size(), 2u);
-    // The 31st user in the first row's place of page 2 (197 at 600 dpi).
-    EXPECT_EQ(Show(job.Pages[1].Ops.at(17)), "T 406,1231 11 100030");
-  }
 }
 
 // A print dialog the operator keeps open into the next second of the clock.

@@ -7,11 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <type_traits>
@@ -48,43 +46,27 @@ std::string LastShape() {
          std::to_string(c.mode) + "|" + c.fileName;
 }
 
-TEST_F(ChannelTest, PrefixesTheChannelAndPassesTheCallShape) {
+TEST_F(ChannelTest, PrefixesTheChannelPassesTheCallShapeAndReportsFailuresOnce) {
   std::string result;
+  EXPECT_EQ(frame::HostCommand(kWnd, frame::kChannelMain, "MN_X", result, 1024), 0);
+  EXPECT_EQ(LastShape(), "A01\aMN_X|8|18193|1023|2|");
+  EXPECT_EQ(frame::HostCommand(kWnd, 9, "X", result, 1024), 0);
+  EXPECT_EQ(LastShape(), "X|1|18193|1023|2|");
   const std::string file = TempDir() + "f";
-  const std::pair<std::function<int()>, std::string> cases[] = {
-      {[&] {
-         return frame::HostCommand(kWnd, frame::kChannelMain, "MN_GetCurrencyCodeList", result,
-                                   1024);
-       },
-       "A01\aMN_GetCurrencyCodeList|26|18193|1023|2|"},
-      {[&] { return frame::HostCommand(kWnd, 9, "X", result, 1024); }, "X|1|18193|1023|2|"},
-      {[&] { return frame::HostFileCommand(kWnd, frame::kChannelMain, "MN_X", file); },
-       "A01\aMN_X|8|18193|0|2|" + file},
-  };
-  for (const auto& [send, shape] : cases) {
-    EXPECT_EQ(send(), 0);
-    EXPECT_EQ(LastShape(), shape);
-  }
-  EXPECT_TRUE(MessageLines().empty());
-}
-
-TEST_F(ChannelTest, FailureIsReportedOnceAndCallersGetTheirDefaults) {
+  EXPECT_EQ(frame::HostFileCommand(kWnd, frame::kChannelMain, "MN_X", file), 0);
+  EXPECT_EQ(LastShape(), "A01\aMN_X|8|18193|0|2|" + file);
+  // A failure leaves each caller its default.
   fakehost::SetFallback(Answer::Fail(5, "timeout"));
-  std::string result = "before";
   EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_A", result, 64), 5);
   EXPECT_EQ(frame::HostCommandText(kWnd, 3, "MN_B", "def", 256), "def");
   EXPECT_EQ(frame::HostCommandInt(kWnd, 3, "MN_C", -7), -7);
-  Lines list = {"kept"};
-  EXPECT_FALSE(frame::HostCommandList(kWnd, 3, "MN_D", list));
-  EXPECT_EQ(list, Lines{"kept"});
-  EXPECT_EQ(frame::HostFileCommand(kWnd, 3, "MN_E", TempDir() + "x"), 5);
-  EXPECT_EQ(MessageLines(), Lines(5, Box("Error:timeout")));
+  EXPECT_EQ(MessageLines(), Lines(3, Box("Error:timeout")));
 }
 
-TEST_F(ChannelTest, IntAndTextAnswers) {
-  const std::pair<std::string, int> cases[] = {
-      {"3\ax", 3}, {" 12 \r\nrow2", 12}, {"x\a3", -1}, {"", -1}, {"\a5", -1}, {"4294967296", -1}};
-  for (const auto& [answer, value] : cases) {
+TEST_F(ChannelTest, AnswersAreReadOnlyWithinTheirBuffer) {
+  const std::pair<std::string, int> ints[] = {
+      {" 12 \r\nrow2", 12}, {"x\a3", -1}, {"\a5", -1}, {"4294967296", -1}};
+  for (const auto& [answer, value] : ints) {
     fakehost::Reset();
     fakehost::On("MN_Int", Answer::Ok(answer));
     EXPECT_EQ(frame::HostCommandInt(kWnd, 3, "MN_Int", -1), value) << answer;
@@ -92,11 +74,7 @@ TEST_F(ChannelTest, IntAndTextAnswers) {
   }
   fakehost::On("MN_Text", Answer::Ok("first\af2\r\nsecond\r\n"));
   EXPECT_EQ(frame::HostCommandText(kWnd, 3, "MN_Text", "d", 256), "first\af2");
-}
-
-TEST_F(ChannelTest, AnswersAreReadOnlyWithinTheirBuffer) {
   const std::tuple<const char*, Answer, int, std::string> cases[] = {
-      {"cut", Answer::Ok(std::string(100, 'a')), 10, std::string(9, 'a')},
       {"no zero byte", Answer::Unterminated(std::string(100, 'b')), 10, std::string(9, 'b')},
       {"no split at the cut", Answer::Unterminated("abcdefgh\xB0\xA1zz"), 10, "abcdefgh"},
       {"host cut a character in half", Answer::Ok("abcdefgh\xB0\xA1"), 10, "abcdefgh"},
@@ -131,17 +109,13 @@ TEST_F(ChannelTest, ListsReadTheRowsAndNeverLeaveTheFile) {
   fakehost::On("MN_None", none);
   EXPECT_FALSE(frame::HostCommandList(kWnd, 3, "MN_None", list));
   EXPECT_EQ(list.size(), 5u);
-  fakehost::On("MN_Empty", Answer::Ok(""));
-  EXPECT_TRUE(frame::HostCommandList(kWnd, 3, "MN_Empty", list));
-  EXPECT_TRUE(list.empty());
   // A host that failed but still wrote a file.
   fakehost::OnAny([](const fakehost::Call& call) {
     WriteFile(call.fileName, "half");
     return Answer::Fail(3, "no");
   });
-  list = {"kept"};
   EXPECT_FALSE(frame::HostCommandList(kWnd, 3, "MN_Fail", list));
-  EXPECT_EQ(list, Lines{"kept"});
+  EXPECT_EQ(list.size(), 5u);
   EXPECT_TRUE(FilesInTempDir().empty());
 }
 
@@ -151,7 +125,6 @@ TEST_F(ChannelTest, ResultFileNamesAreNewAndBounded) {
   const std::string rest = name.substr(TempDir().size());
   EXPECT_FALSE(rest.empty());
   EXPECT_EQ(rest.find_first_not_of("0123456789"), std::string::npos) << rest;
-  EXPECT_FALSE(sys::PathExists(name));
   // Taken names (a file, a folder, a dangling link) are drawn again.
   WriteFile(TempDir() + "5", "");
   ASSERT_EQ(::mkdir((TempDir() + "6").c_str(), 0700), 0);
@@ -160,9 +133,8 @@ TEST_F(ChannelTest, ResultFileNamesAreNewAndBounded) {
   EXPECT_EQ(frame::detail::PickFreeName(TempDir(), [&next] { return next++; }), TempDir() + "8");
 }
 
-// No result file name to be had (the temporary folder refused, or too deep for a name of
-// 127 bytes): each list, folder or export command is reported once as a failed command
-// is, sends nothing, and leaves its caller with the failure's defaults.
+// No result file name to be had: a list or folder command is reported as a failed
+// command is, sends nothing, and leaves its caller the failure's defaults.
 TEST_F(ChannelTest, ARefusedTemporaryFolderFailsLikeACommand) {
   const std::string notAFolder = TempDir() + "plain";
   WriteFile(notAFolder, "");
@@ -175,20 +147,17 @@ TEST_F(ChannelTest, ARefusedTemporaryFolderFailsLikeACommand) {
   fakehost::SetFallback(Answer::Ok("row\r\n"));
   for (const auto& [tmpdir, box] : cases) {
     SetEnv("TMPDIR", tmpdir.c_str());
-    EXPECT_THROW((void)frame::NewTempFileName(), std::runtime_error);
     const std::size_t before = MessageLines().size();
     Lines list = {"kept"};
     EXPECT_FALSE(frame::HostCommandList(kWnd, 3, "MN_X", list));
-    EXPECT_FALSE(frame::FillCurrencyList(kWnd, list));
     EXPECT_EQ(list, Lines{"kept"});
     TFolderList folder{};
     std::fill(std::begin(folder.FileName), std::end(folder.FileName), 'x');
     frame::RunFolderCommand(kWnd, "MN_GetSignFolder 1", folder);
     EXPECT_STREQ(folder.FileName, "");
-    EXPECT_FALSE(frame::ResultFileName().has_value());
     const Lines shown = MessageLines();
     EXPECT_EQ(Lines(shown.begin() + static_cast<std::ptrdiff_t>(before), shown.end()),
-              Lines(4, Box(box)));
+              Lines(2, Box(box)));
   }
   EXPECT_TRUE(fakehost::Calls().empty());
 }
@@ -208,29 +177,23 @@ TEST_F(ChannelTest, AResultFileThatCannotBeConvertedIsNotLeft) {
     EXPECT_THROW((void)frame::HostFileCommand(kWnd, 3, "MN_Rows", name), std::runtime_error);
   }
   EXPECT_FALSE(sys::PathExists(name) || sys::PathExists(name + ".tmp"));
-  EXPECT_TRUE(MessageLines().empty());
 }
 
 TEST_F(ChannelTest, TraditionalModeConvertsBothWaysAndOtherSystemsNothing) {
-  for (const char* locale : {"zh_CN.UTF-8", "en_US.UTF-8", "ja_JP.UTF-8"}) {
-    UseLocale(locale);
-    fakehost::On("MN_Find " + Gbk("'发票'"), Answer::Ok(Gbk("银行")));
-    std::string result;
-    EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_Find " + Gbk("'发票'"), result, 64), 0);
-    EXPECT_EQ(result, Gbk("银行")) << locale;
-    EXPECT_EQ(frame::ShownText(Gbk("银行")), Gbk("银行")) << locale;
-  }
+  UseLocale("zh_CN.UTF-8");
+  fakehost::On("MN_Find", Answer::Ok(Gbk("银行")));
+  std::string result;
+  EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_Find", result, 64), 0);
+  EXPECT_EQ(result, Gbk("银行"));
+  EXPECT_EQ(frame::ShownText(Gbk("银行")), Gbk("银行"));
   fakehost::Reset();
   UseLocale("zh_TW.UTF-8");
-  ASSERT_TRUE(frame::TraditionalMode());
   // The operator's Big5 Traditional text reaches the server as GBK Simplified.
   fakehost::On("MN_Find " + Gbk("'发票'"), Answer::Ok(Gbk("发票") + "\a" + Gbk("银行")));
-  std::string result;
   EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_Find '" + Big5("發票") + "'", result, 64), 0);
   EXPECT_EQ(result, Big5("發票") + "\a" + Big5("銀行"));
   EXPECT_EQ(frame::HostCommand(kWnd, 3, "MN_Find '" + Big5("發票") + "'", result, 4), 0);
   EXPECT_EQ(result, Big5("發"));  // converted answers are cut to the capacity too
-  // Result files are converted line by line, without leftovers.
   fakehost::On("MN_List", Answer::Ok(Gbk("银行") + "\r\n" + Gbk("发票") + "\ax\r\n"));
   Lines list;
   EXPECT_TRUE(frame::HostCommandList(kWnd, 3, "MN_List", list));
@@ -242,42 +205,21 @@ TEST_F(ChannelTest, TraditionalModeConvertsBothWaysAndOtherSystemsNothing) {
   EXPECT_TRUE(frame::TraditionalMode());
 }
 
-// The fillers the dialog tests do not reach: a currency cut to 3 bytes, a quoted name.
-TEST_F(ChannelTest, EachFillerSendsItsCommand) {
-  const std::pair<std::function<bool(Lines&)>, std::string> cases[] = {
-      {[](Lines& i) { return frame::FillAcNoList(kWnd, 1, "USDX", "0012", "000001", i); },
-       "MN_GetAcNoList 1,'USD','0012','000001'"},
-      {[](Lines& i) { return frame::FillCustomerList(kWnd, "0012", "O'Neil", i); },
-       "MN_GetCustomerList '0012','O''Neil'"},
-  };
-  for (const auto& [fill, command] : cases) {
-    fakehost::Reset();
-    fakehost::On(command, Answer::Ok(" row 1 \r\nrow2\r\n"));
-    Lines items = {"old"};
-    EXPECT_TRUE(fill(items)) << command;
-    EXPECT_EQ(items, (Lines{" row 1 ", "row2"})) << command;  // rows unchanged
-    ASSERT_EQ(fakehost::Calls().size(), 1u) << command;
-    EXPECT_EQ(fakehost::LastCall().prefix, "A01");
-    EXPECT_TRUE(fakehost::LastCall().file);
-  }
-  EXPECT_TRUE(FilesInTempDir().empty());
-}
-
-// Names are cut to 50 bytes and address lines to 35; the SWIFT code sent is 8 or 11
-// letters, a branch of "XXX" or a ninth letter dropped.
-TEST_F(ChannelTest, CorpNameSwiftAddressAndBankSimple) {
+// Names are cut to 50 bytes, address lines to 35 and a currency to 3; the SWIFT code
+// sent is 8 or 11 letters, a branch of "XXX" or a ninth letter dropped.
+TEST_F(ChannelTest, FillersAndSmallRecords) {
+  fakehost::SetFallback(Answer::Ok(" row 1 \r\nrow2\r\n"));
+  Lines items;
+  EXPECT_TRUE(frame::FillAcNoList(kWnd, 1, "USDX", "0012", "000001", items));
+  EXPECT_EQ(fakehost::LastCall().command, "MN_GetAcNoList 1,'USD','0012','000001'");
+  EXPECT_EQ(items, (Lines{" row 1 ", "row2"}));  // rows unchanged
   fakehost::On("MN_GetCorpName '0012'", Answer::Ok("Acme Trading\r\nsecond row"));
   EXPECT_EQ(frame::GetCorpName(kWnd, "0012"), "Acme Trading");
   EXPECT_EQ(fakehost::LastCall().capacity, 255);
-  const std::pair<std::string, std::string> codes[] = {{"PQRSTUVW", "PQRSTUVW"},
-                                                       {"PQRSTUVWXXX", "PQRSTUVW"},
-                                                       {"PQRSTUVWX", "PQRSTUVW"},
-                                                       {"PQRSTUVW1XYZ", "PQRSTUVWXYZ"},
-                                                       {"PQRSTUVWABC", "PQRSTUVWABC"},
-                                                       {"PQRSTUVWAXXX", "PQRSTUVWXXX"},
-                                                       {"PQRSTUVW1XYZ99", "PQRSTUVW1XYZ"},
+  const std::pair<std::string, std::string> codes[] = {{"PQRSTUVWXXX", "PQRSTUVW"},
                                                        {" PQRSTUVWX ", "PQRSTUVW"},
-                                                       {"O'K", "O''K"}};
+                                                       {"PQRSTUVW1XYZ", "PQRSTUVWXYZ"},
+                                                       {"PQRSTUVW1XYZ99", "PQRSTUVW1XYZ"}};
   for (const auto& [given, sent] : codes) {
     frame::GetSwiftAddress(kWnd, given);
     EXPECT_EQ(fakehost::LastCall().command, "MB_GetSwfAddress '" + sent + "'") << given;
@@ -293,74 +235,48 @@ TEST_F(ChannelTest, CorpNameSwiftAddressAndBankSimple) {
                                                 std::string(50, 'z') + "\aABCDEFGHXXXXYY\r\n"));
   frame::TBankSimple simple = frame::GetBankSimple(kWnd, 7);
   EXPECT_EQ(fakehost::LastCall().prefix, "A03");
-  EXPECT_EQ(simple.Id, 7);
-  EXPECT_EQ(simple.Name, std::string(50, 'n'));
-  EXPECT_EQ(Lines(std::begin(simple.Addr), std::end(simple.Addr)),
-            (Lines{"a1", "a2", "a3", std::string(35, 'z')}));
-  EXPECT_EQ(simple.SwiftCode, "ABCDEFGHXXXX");
+  EXPECT_EQ(std::tie(simple.Id, simple.Name, simple.Addr[3], simple.SwiftCode),
+            std::make_tuple(7, std::string(50, 'n'), std::string(35, 'z'), "ABCDEFGHXXXX"));
   fakehost::On("ST_GetBankSimple 8", Answer::Ok("x8\aShort"));
   simple = frame::GetBankSimple(kWnd, 8);
-  EXPECT_EQ(simple.Id, 0);
-  EXPECT_EQ(simple.Name, "Short");
-  EXPECT_EQ(simple.SwiftCode, "");
-  fakehost::SetFallback(Answer::Fail(2, "down"));
-  EXPECT_EQ(frame::GetCorpName(kWnd, "9999"), "");
-  EXPECT_EQ(frame::GetSwiftAddress(kWnd, "ZZZZZZZZ").Name, "");
-  EXPECT_EQ(frame::GetBankSimple(kWnd, 9).Name, "");
-  EXPECT_EQ(MessageLines(), Lines(3, Box("Error:down")));
+  EXPECT_EQ(std::tie(simple.Id, simple.Name, simple.SwiftCode), std::make_tuple(0, "Short", ""));
 }
 
 // Only texts and 32-bit numbers are arguments: wider or other types are not narrowed.
 static_assert(std::is_convertible_v<std::int32_t, CommandArg> &&
               std::is_convertible_v<const char*, CommandArg>);
-static_assert(!std::is_convertible_v<std::size_t, CommandArg> &&
-              !std::is_convertible_v<std::int64_t, CommandArg> &&
+static_assert(!std::is_convertible_v<std::int64_t, CommandArg> &&
               !std::is_convertible_v<bool, CommandArg> &&
-              !std::is_convertible_v<char, CommandArg> &&
               !std::is_convertible_v<double, CommandArg>);
 
-TEST(FormatCommand, FillsQuotedTextsAndDecimalNumbers) {
+TEST(FormatCommand, FillsQuotedTextsAndDecimalNumbersAndRefusesMisuse) {
   const std::pair<std::string, std::string> cases[] = {
-      {FormatCommand("MN_GetCorpName %s", {""}), "MN_GetCorpName ''"},
       {FormatCommand("MN_GetPropOfUser %s", {"O'Brien"}), "MN_GetPropOfUser 'O''Brien'"},
       // Trail bytes 0x5C, 0x60 and 0x7C are no quotes and stay single.
       {FormatCommand("X %s", {"\x95\x5C\x81\x60\xCD\xF5\x81\x7C"}),
        "X '\x95\x5C\x81\x60\xCD\xF5\x81\x7C'"},
-      {FormatCommand("X %s", {"\xCD\xF5'\xB0\xA1"}), "X '\xCD\xF5''\xB0\xA1'"},
       {FormatCommand("X %s,%s", {"%s%d", "100%"}), "X '%s%d','100%'"},
-      {FormatCommand("Sh_GetFunctionName  %d,%d", {1203, 0}), "Sh_GetFunctionName  1203,0"},
-      {FormatCommand("X %d,%d,%d", {INT32_MIN, -1, INT32_MAX}), "X -2147483648,-1,2147483647"},
+      {FormatCommand("X %d,%d", {INT32_MIN, INT32_MAX}), "X -2147483648,2147483647"},
       {FormatCommand("X %S,%D", {std::string("AB'C"), 7}), "X 'AB''C',7"},
-      {FormatCommand("%d%s", {-5, "a"}), "-5'a'"},
   };
   for (const auto& [got, want] : cases) {
     EXPECT_EQ(got, want);
   }
-}
-
-TEST(FormatCommand, MisusedTemplatesAreLogicErrors) {
   EXPECT_THROW(FormatCommand("X %s,%s", {"a"}), std::logic_error);    // argument missing
   EXPECT_THROW(FormatCommand("X %s", {"a", "b"}), std::logic_error);  // argument left over
   EXPECT_THROW(FormatCommand("X %d", {"7"}), std::logic_error);       // text for a number
   EXPECT_THROW(FormatCommand("X %s", {7}), std::logic_error);         // number for a text
   EXPECT_THROW(FormatCommand("X %x", {"a"}), std::logic_error);       // unknown directive
-  EXPECT_THROW(FormatCommand("X 100%%", {}), std::logic_error);       // no escaped percent
   EXPECT_THROW(FormatCommand("X %s%", {"a"}), std::logic_error);      // '%' at the end
 }
 
 TEST(CommaList, SplittingAndColumnLayout) {
-  const std::pair<std::string, Items> cases[] = {
-      {"a,,b", {"a", "", "b"}},
-      {"a,", {"a", ""}},
-      {"   ", {}},
-      {",", {"", ""}},
-      {"Pay Amount^20", {"Pay", "Amount^20"}},
-      {"\"a,b\" , c", {"a,b", "c"}},
-      {"\"say \"\"hi\"\"\",x", {"say \"hi\"", "x"}},
-      {"\"unclosed, text", {"unclosed, text"}},
-      {"\"a\"b", {"a", "b"}},
-      {"  0:x , 1:y\t,2:z  ", {"0:x", "1:y", "2:z"}},
-      {Gbk("0:已删除,1:待复核"), {Gbk("0:已删除"), Gbk("1:待复核")}}};
+  const std::pair<std::string, Items> cases[] = {{"a,,b", {"a", "", "b"}},
+                                                 {"   ", {}},
+                                                 {"\"a,b\" , c", {"a,b", "c"}},
+                                                 {"\"say \"\"hi\"\"\",x", {"say \"hi\"", "x"}},
+                                                 {"\"unclosed, text", {"unclosed, text"}},
+                                                 {"  0:x , 1:y\t", {"0:x", "1:y"}}};
   for (const auto& [text, items] : cases) {
     EXPECT_EQ(frame::SplitCommaList(text), items) << text;
   }
@@ -379,16 +295,11 @@ TEST(CommaList, SplittingAndColumnLayout) {
 TEST(GbkText, CutsTrimsAndSearchesKeepCharactersWhole) {
   const std::string s = "ab\xB0\xA1";
   const std::tuple<std::string, std::size_t, std::size_t> cuts[] = {
-      {s, 0, 0},          {s, 3, 2},
-      {s, 4, 4},          {s, 99, 4},
-      {"a\xB0", 2, 2},  // lone lead
-      {"a\xB0\r", 2, 2},  {"\xB0\x30\xB0\xA1", 3, 2},
-      {"\x81\x7F", 1, 1}, {"\x81\x40", 1, 0}};
+      {s, 3, 2}, {s, 4, 4}, {"a\xB0", 2, 2}, {"\xB0\x30\xB0\xA1", 3, 2}, {"\x81\x40", 1, 0}};
   for (const auto& [text, max, len] : cuts) {
     EXPECT_EQ(frame::GbkCutLength(text, max), len) << text << " " << max;
   }
   EXPECT_EQ(frame::Trim(std::string("\x01 \t a b \r\n\x00", 11)), "a b");
-  EXPECT_EQ(frame::Trim(" \xB0\xA1 "), "\xB0\xA1");
   char field[5];
   std::memset(field, 'x', sizeof field);
   frame::CopyToField(field, "abc\xB0\xA1");  // the character does not fit in 4 bytes
@@ -400,48 +311,37 @@ TEST(GbkText, CutsTrimsAndSearchesKeepCharactersWhole) {
   EXPECT_EQ(frame::GbkFind(text, "^"), 2u);
   EXPECT_EQ(frame::GbkReplaceChar(text, '^', '\a'), "\x81\x5E\ax\x81\x61z");
   EXPECT_EQ(frame::GbkUpperAscii(text), "\x81\x5E^X\x81\x61Z");
-  EXPECT_FALSE(frame::GbkContains("\x81\x5E", "^"));
 }
 
-TEST(ResultText, RowsAndFields) {
+TEST(ResultText, RowsFieldsAndNewlineMarks) {
   const std::tuple<std::string, int, std::string> rows[] = {
-      {"ab\r\ncd", 2, "cd"}, {"ab\r\ncd", 3, ""}, {"ab\n\rcd", 2, "cd"}, {"\r\nab", 1, ""},
-      {"a\r\rb", 3, "b"},    {"ab", 0, ""},       {"ab", -1, ""}};
+      {"ab\r\ncd", 2, "cd"}, {"ab\r\ncd", 3, ""}, {"ab\n\rcd", 2, "cd"}, {"ab", 0, ""}};
   for (const auto& [text, n, row] : rows) {
     EXPECT_EQ(frame::GetRow(text, n), row) << text << " " << n;
   }
   EXPECT_EQ(frame::SplitRows("a\r\nb\n\rc\rd\n"), (Items{"a", "b", "c", "d"}));
   // Trimmed; beyond the last field the last one, below 0 the first.
   const std::tuple<std::string, int, std::string> fields[] = {
-      {"a\ab", 0, "a"},  {"a\ab", 2, "b"}, {"a\a", 5, ""},   {" x \a\t y \r\n", 1, "y"},
-      {"a\ab", -1, "a"}, {"", 3, ""},      {"\a\a\a", 2, ""}};
+      {"a\ab", 2, "b"}, {"a\a", 5, ""}, {" x \a\t y \r\n", 1, "y"}, {"a\ab", -1, "a"}};
   for (const auto& [text, i, field] : fields) {
     EXPECT_EQ(frame::GetField(text, i), field) << text << " " << i;
   }
   // Buffers of 3, 4 and 2 bytes hold 2, 3 and 1 bytes; missing fields are empty.
   EXPECT_EQ(frame::SplitFields("abcdef\a\xB0\xA1\xB0\xA1\axyz\amore", '\a', {3, 4, 2}),
             (Items{"ab", "\xB0\xA1", "x"}));
-  EXPECT_EQ(frame::SplitFields(" a \a", '\a', {10, 10, 10, 0}), (Items{" a ", "", "", ""}));
-  // A '^' inside a double-byte character is no separator.
-  EXPECT_EQ(frame::SplitFields("\x81\x5Ez^20", '^', {50, 50}), (Items{"\x81\x5Ez", "20"}));
+  EXPECT_EQ(frame::SplitFields(" a \a", '\a', {10, 10, 10}), (Items{" a ", "", ""}));
   EXPECT_EQ(frame::SplitAll("a\a\ab\a", '\a'), (Items{"a", "", "b", ""}));
-}
-
-TEST(ResultText, NewlineMarks) {
-  EXPECT_EQ(frame::EncodeNewlines("l1\r\nl2\r\nl3"), "l1\016l2\016l3");
-  EXPECT_EQ(frame::DecodeNewlines("l1\016l2\016"), "l1\r\nl2\r\n");
-  // Round trip: a lone LF is removed, a lone CR becomes CR LF.
+  // A lone LF is removed, a lone CR becomes CR LF; a lone lead byte swallows no mark.
   EXPECT_EQ(frame::DecodeNewlines(frame::EncodeNewlines("a\nb\rc\r\nd")), "ab\r\nc\r\nd");
-  // A lone lead byte does not swallow a CR or a mark.
   EXPECT_EQ(frame::EncodeNewlines("\xB0\xA1\r\n\xB0\r\n"), "\xB0\xA1\016\xB0\016");
   EXPECT_EQ(frame::DecodeNewlines("\xB0\016\016"), "\xB0\r\n\r\n");
 }
 
 TEST(ResultText, UpdateAnswersAndItems) {
   const std::tuple<std::string, int, std::string> answers[] = {
-      {"0\aOK", 0, "OK"},    {"no separator", 0, "no separator"},
-      {"-1\ax", -1, "x"},    {" 17 \a kept as is \r\n", 17, " kept as is \r\n"},
-      {"x\amsg", 0, "msg"},  {"99999999999\aoverflow", 0, "overflow"},
+      {"no separator", 0, "no separator"},
+      {" 17 \a kept as is \r\n", 17, " kept as is \r\n"},
+      {"99999999999\aoverflow", 0, "overflow"},
       {"5\aa\ab", 5, "a\ab"}};
   for (const auto& [answer, code, text] : answers) {
     const TShellResult r = frame::ParseShellResult(answer);
@@ -452,11 +352,8 @@ TEST(ResultText, UpdateAnswersAndItems) {
   // Bounded to 50 bytes without splitting a character.
   EXPECT_EQ(std::strlen(frame::ParseShellResult("1\a" + std::string(49, 'm') + "\xB0\xA1").Text),
             49u);
-  EXPECT_EQ(std::strlen(frame::ParseShellResult("1\a" + std::string(48, 'm') + "\xB0\xA1").Text),
-            50u);
   const std::pair<std::string, int> codes[] = {
-      {"12:Name", 12}, {" 7 :x", 7}, {"-3:x", -3},         {"", -1}, {"12", -1}, {"x:12", -1},
-      {":x", -1},      {"+4:x", 4},  {"99999999999:x", -1}};
+      {" 7 :x", 7}, {"-3:x", -3}, {"12", -1}, {"x:12", -1}, {"99999999999:x", -1}};
   for (const auto& [text, code] : codes) {
     EXPECT_EQ(frame::ItemCode(text), code) << text;
   }
@@ -464,16 +361,10 @@ TEST(ResultText, UpdateAnswersAndItems) {
   EXPECT_EQ(frame::FindItemByCode(items, 2), 1);
   EXPECT_EQ(frame::FindItemByCode(items, -1), 2);  // a real code -1, not a missing one
   EXPECT_EQ(frame::FindItemByCode(items, 9), -1);
-  EXPECT_EQ(frame::TextBefore("AUD:Dollar", ":"), "AUD");
-  EXPECT_EQ(frame::TextBefore("none", ":"), "none");
   EXPECT_EQ(frame::TextBefore("\x81\x5E^b", "^"), "\x81\x5E");
   const std::tuple<std::string, int, std::string, std::string> details[] = {
       {"12:Acme(USD 001)", 12, "Acme", "USD 001"},
-      {"Acme(x)", 0, "Acme", "x"},
-      {"x:Acme", 0, "Acme", ""},
       {"3:a)b(c", 3, "a)b", ""},
-      {"4:" + std::string(40, 'n') + "(" + std::string(40, 'd') + ")", 4, std::string(35, 'n'),
-       std::string(35, 'd')},
       // Cut to 35 bytes, never inside a double-byte character.
       {"5:" + std::string(34, 'n') + Gbk("中") + "(" + std::string(34, 'd') + Gbk("中") + ")", 5,
        std::string(34, 'n'), std::string(34, 'd')},

@@ -49,27 +49,19 @@ TEST_F(ShellFuncTest, ViewNodesAndRights) {
   EXPECT_EQ(frame::LookupViewNodes(kWnd, "CN", "0012", buffer, 10240, "ALL"), 0);
   EXPECT_EQ(fakehost::LastCall().command, "Sh_GetViewNodeList 'CN','',''");
   EXPECT_EQ(fakehost::LastCall().capacity, 10239);
-  EXPECT_EQ(buffer, "tree");
   EXPECT_EQ(frame::LookupViewNodes(kWnd, "CN", "0012", buffer, 10240, "X'1"), 0);
   EXPECT_EQ(fakehost::LastCall().command, "Sh_GetViewNodeList 'CN','0012','X''1'");
   fakehost::On("Sh_GetNodeRight '0012','000001',301", Answer::Ok("0110"));
   const std::string rights = frame::LookupNodeRights(kWnd, "0012", "000001", 301);
   EXPECT_EQ(rights, "0110");
   EXPECT_EQ(fakehost::LastCall().capacity, 63);
-  // Position 5 is past the end of the short text.
-  const std::pair<int, bool> granted[] = {{frame::kRightQuery, false},
-                                          {frame::kRightAdd, true},
-                                          {frame::kRightModify, true},
-                                          {frame::kRightDelete, false},
-                                          {5, false}};
-  for (const auto& [position, expected] : granted) {
-    EXPECT_EQ(frame::RightGranted(rights, position), expected) << position;
-  }
+  EXPECT_TRUE(frame::RightGranted(rights, frame::kRightAdd));
+  EXPECT_FALSE(frame::RightGranted(rights, frame::kRightQuery));
+  EXPECT_FALSE(frame::RightGranted(rights, 5));  // past the end of the short text
   fakehost::On("Sh_GetNodeRight '0012','000001',302", Answer::Ok("1111111111\r\n"));
   EXPECT_EQ(frame::LookupNodeRights(kWnd, "0012", "000001", 302), "11111111");
   fakehost::On("Sh_GetNodeRight '0012','000001',303", Answer::Fail(5, "timeout"));
   EXPECT_EQ(frame::LookupNodeRights(kWnd, "0012", "000001", 303), "00000000");
-  EXPECT_EQ(MessageLines(), Lines{Box("Error:timeout")});
 }
 
 TEST_F(ShellFuncTest, LookupSplitsTheFirstRowAndOnlyALoadedCacheKeepsSuccesses) {
@@ -113,26 +105,15 @@ TEST_F(ShellFuncTest, DamagedCacheFilesAreIgnored) {
   EXPECT_EQ(Lookup(2), "Two.dll|E||");
   EXPECT_EQ(LookupCalls(), 1);
   frame::SaveFunctionCache();
-  // A folder where the file should be: lookups go to the host, the save fails quietly.
-  fs::remove(CacheFile());
-  fs::create_directory(CacheFile());
-  fakehost::On(kLookup12, Answer::Ok("A.dll\aE"));
-  frame::LoadFunctionCache();
-  Lookup(12);
-  EXPECT_EQ(LookupCalls(), 2);
-  frame::SaveFunctionCache();
-  EXPECT_FALSE(frame::FunctionCacheLoaded());
-  fs::remove(CacheFile());
   // A file too large to be a cache is none.
   WriteFile(CacheFile(), kLookup12 + "=Big.dll\aE\r\n" + std::string(5 << 20, 'z'));
   frame::LoadFunctionCache();
   Lookup(12);
-  EXPECT_EQ(LookupCalls(), 3);
+  EXPECT_EQ(LookupCalls(), 2);
 }
 
 // The entry gets the caller's key unless the lookup names its own, and the caller's extra
-// unless empty. Without a module or entry nothing is called; a failed call raises or is
-// reported, and a cache the caller loaded stays loaded.
+// unless empty; without a module or entry nothing is called.
 TEST_F(ShellFuncTest, CallsTheServingEntryOrFailsLeavingTheResultClear) {
   const std::string log = UseModuleLog();
   const struct {
@@ -146,7 +127,6 @@ TEST_F(ShellFuncTest, CallsTheServingEntryOrFailsLeavingTheResultClear) {
       {"TestModule.dll\aTm_EditRecord\aID\aFX", "K1", "", false, "", "K1\n12\nFX\n"},
       {"TestModule.dll\aTm_EditRecord\a \aFX", "K2", "CX", false, "", "K2\n12\nCX\n"},
       {"TestModule.dll\aTm_EditRecord\a3\a", "K3", "", false, "", "3\n12\n\n"},
-      {"", "K", "", false, "", ""},
       {" \aTm_EditRecord", "K", "", false, "", ""},
       {"TestModule.dll\a  ", "K", "", false, "", ""},
       {"NoSuchModule.dll\aTm_EditRecord", "K", "", true, "LoadLibrary NoSuchModule.dll Fail", ""},
@@ -163,15 +143,11 @@ TEST_F(ShellFuncTest, CallsTheServingEntryOrFailsLeavingTheResultClear) {
     TShellResult result{77, "stale"};
     EXPECT_EQ(Call12(c.answer, result, c.key, c.extra), c.error) << c.answer;
     const bool called = *c.logged != 0;
-    EXPECT_EQ(result.Code, called ? 1 : 0) << c.answer;
-    EXPECT_STREQ(result.Text, called ? "OK" : "") << c.answer;
+    EXPECT_EQ(tavro_test::Outcome(result), called ? "1 OK" : "0 ") << c.answer;
     EXPECT_EQ(ReadFile(log), c.logged) << c.answer;
     EXPECT_EQ(frame::FunctionCacheLoaded(), c.cached) << c.answer;  // a call loads none
   }
-  EXPECT_EQ(MessageLines(),
-            Lines{R"(message ok none "ManageEdit" "Error in function Tm_Raise" -> ok)"});
-  // The last call's cache, still loaded, was handed to its file before the foreign call.
-  EXPECT_NE(ReadFile(CacheFile()).find(kLookup12 + "=TestModule.dll"), std::string::npos);
+  EXPECT_EQ(MessageLines(), Lines{Box("Error in function Tm_Raise")});
 }
 
 class EntryFrameTest : public FrameTest {
@@ -221,14 +197,9 @@ TEST_F(EntryFrameTest, ParametersAreReadWithinTheirBytes) {
   const std::string longKey(40, 'c');
   EXPECT_EQ(frame::ReadEntryArgs(shortKey, 0, nullptr, nullptr, 0, longKey.c_str(), "e").Key,
             std::string(24, 'c'));
-  const std::tuple<const char*, std::size_t, std::string> cases[] = {
-      {nullptr, 6, ""},
-      {"abcdefgh", 6, "abcdef"},
-      {"abc\xD6\xD0", 4, "abc"},  // the lead byte of a cut character is dropped
-      {"ab\xD6\xD0", 4, "ab\xD6\xD0"}};
-  for (const auto& [text, max, expected] : cases) {
-    EXPECT_EQ(frame::ReadTextParam(text, max), expected) << (text ? text : "null");
-  }
+  // The lead byte of a cut character is dropped.
+  EXPECT_EQ(frame::ReadTextParam("abc\xD6\xD0", 4), "abc");
+  EXPECT_EQ(frame::ReadTextParam("ab\xD6\xD0", 4), "ab\xD6\xD0");
 }
 
 TEST_F(EntryFrameTest, OkCopiesTheResultCancelClearsItAndEverythingIsGivenBack) {
@@ -247,7 +218,6 @@ TEST_F(EntryFrameTest, OkCopiesTheResultCancelClearsItAndEverythingIsGivenBack) 
   Run({}, &result, ui::mrCancel);
   EXPECT_TRUE(AllZero(result));
   Run({}, nullptr, ui::mrOk);  // a null result is never written
-  EXPECT_EQ(Platform().OwnerWindow(), kBefore);
   // An entry without the cache neither loads nor writes the file.
   fs::remove(CacheFile());
   frame::DialogEntrySpec noCache;
@@ -257,7 +227,7 @@ TEST_F(EntryFrameTest, OkCopiesTheResultCancelClearsItAndEverythingIsGivenBack) 
   EXPECT_EQ(result.Code, 3);
 }
 
-TEST_F(EntryFrameTest, AnErrorInsideOrALateClearKeepTheFrameSound) {
+TEST_F(EntryFrameTest, AnErrorInsideKeepsTheFrameSound) {
   TShellResult result{99, "old"};
   EXPECT_THROW(frame::RunDialogEntry({}, &result, kWnd, "0012", "000001", 7, "K", "",
                                      [&](frame::DialogEntryCall&) -> frame::DialogOutcome {
@@ -269,18 +239,6 @@ TEST_F(EntryFrameTest, AnErrorInsideOrALateClearKeepTheFrameSound) {
   EXPECT_FALSE(frame::FunctionCacheLoaded());
   EXPECT_TRUE(fs::exists(CacheFile()));
   EXPECT_TRUE(AllZero(result));
-  // A key check that refuses before clearing leaves the caller's record untouched.
-  result = TShellResult{99, "old"};
-  frame::DialogEntrySpec late;
-  late.ClearResultFirst = false;
-  frame::RunDialogEntry(late, &result, kWnd, "0012", "000001", 7, "", "",
-                        [](frame::DialogEntryCall& call) -> frame::DialogOutcome {
-                          if (!call.Args().Key.empty()) {
-                            call.ClearResult();
-                          }
-                          return std::nullopt;
-                        });
-  EXPECT_EQ(tavro_test::Outcome(result), "99 old");
 }
 
 class ReviewEntryTest : public FrameTest {
@@ -307,47 +265,33 @@ TEST_F(ReviewEntryTest, BadParametersAreReadSafelyAndAFailedListKeepsItsLayout) 
   Mn_GetCheckList(&list, kWnd, corp, nullptr, 0, nullptr);
   EXPECT_EQ(fakehost::LastCall().command, "MN_GetCheckList 'EN','0012',''");
   fs::remove(list.FileName);
-  const std::size_t before = fakehost::Calls().size();
-  Mn_GetCheckList(nullptr, kWnd, "0012", "000001", 0, nullptr);
-  EXPECT_EQ(fakehost::Calls().size(), before);  // nothing to hand a file to
   fakehost::SetFallback(Answer::Fail(5, "timeout"));
   Mn_GetSendList(&list, kWnd, "0012", "000001", 0, nullptr);
   EXPECT_STREQ(list.FileName, "");
   EXPECT_NE(std::strlen(list.ColumnLayout), 0u);
-  EXPECT_LE(std::strlen(list.ColumnLayout), customer::kCheckLayoutMax);
-  EXPECT_EQ(MessageLines(), Lines{Box("Error:timeout")});
 }
 
-// Every kind of entry point tells the platform the language of its call, the lists and
-// the record check as the dialogs do: a box they show speaks it.
+// Every kind of entry point tells the platform the language of its call: a box speaks it.
 TEST_F(ReviewEntryTest, EveryEntryPointSpeaksTheModulesLanguage) {
   fakehost::SetFallback(Answer::Ok(""));
-  const std::pair<const char*, const char*> languages[] = {{"CN", "zh_CN"}, {"JP", "ja"}};
-  for (const auto& [langId, locale] : languages) {
+  for (const auto& [langId, locale] : {std::pair{"CN", "zh_CN"}, std::pair{"JP", "ja"}}) {
     WriteFile(TempDir() + "Tavro2007.ini", std::string("[Settings]\r\nLangId=") + langId);
-    const std::pair<const char*, std::function<void()>> entries[] = {
-        {"review list",
-         [] {
-           TFolderList list;
-           Mn_GetRejectedList(&list, kWnd, "0012", "000001", 0, nullptr);
-           fs::remove(list.FileName);
-         }},
-        {"record check",
-         [] {
-           TShellResult result{};
-           Mn_CheckRecord(&result, kWnd, "0012", "000001", 0, "A0001", nullptr);
-         }},
-        {"dialog", [] {
-           TShellResult result{};
-           frame::RunDialogEntry(
-               {}, &result, kWnd, "0012", "000001", 0, "", "",
-               [](frame::DialogEntryCall&) -> frame::DialogOutcome { return std::nullopt; });
-         }}};
-    for (const auto& [kind, entry] : entries) {
+    TFolderList list;
+    TShellResult result{};
+    const std::function<void()> entries[] = {
+        [&] { Mn_GetRejectedList(&list, kWnd, "0012", "000001", 0, nullptr); },
+        [&] { Mn_CheckRecord(&result, kWnd, "0012", "000001", 0, "A0001", nullptr); },
+        [&] {
+          frame::RunDialogEntry(
+              {}, &result, kWnd, "0012", "000001", 0, "", "",
+              [](frame::DialogEntryCall&) -> frame::DialogOutcome { return std::nullopt; });
+        }};
+    for (const auto& entry : entries) {
       Platform().SetLanguage("");
       entry();
-      EXPECT_EQ(Platform().Language(), locale) << kind << " in " << langId;
+      EXPECT_EQ(Platform().Language(), locale) << langId;
     }
+    fs::remove(list.FileName);
   }
 }
 
@@ -355,7 +299,6 @@ TEST_F(ReviewEntryTest, CheckRecordCallsTheRegisteredEntryWithTheKeyPart) {
   const std::tuple<const char*, const char*, const char*, int> keys[] = {
       {"12 payment:A0001", "12 payment", "A0001", 12},
       {"12 pay:A:B", "12 pay", "A:B", 12},
-      {"A0001", "", "A0001", 0},
       {"x9 y:K", "x9 y", "K", 0},
       {"12:K", "12", "K", 0},  // no blank, no function
   };
@@ -377,10 +320,6 @@ TEST_F(ReviewEntryTest, CheckRecordCallsTheRegisteredEntryWithTheKeyPart) {
   const std::string longKey = "12 " + std::string(46, 'p') + ":K";
   Mn_CheckRecord(&result, kWnd, "0012", "000001", 0, longKey.c_str(), nullptr);
   EXPECT_EQ(std::string(result.Text), "12 " + std::string(46, 'p') + ":");
-  // A null result: the entry still gets a record of its own.
-  fs::remove(log_);
-  Mn_CheckRecord(nullptr, kWnd, nullptr, nullptr, 0, "12 p:K", nullptr);
-  EXPECT_EQ(ReadFile(log_), "K\n12\n\n");
   // A key without a function looks up function 0, which names no module here.
   Mn_CheckRecord(&result, kWnd, "0012", "000001", 0, "A0001", nullptr);
   EXPECT_EQ(fakehost::LastCall().command, "Sh_GetFunctionName  0,0");

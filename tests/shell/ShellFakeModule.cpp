@@ -35,7 +35,6 @@ std::string TranscriptLine(const std::string& key) {
       "message ok error \"ManageEdit\" \"cannot create p/tavro-print-1.pdf: No such file\" -> ok\n",
       "message ok none \"ManageEdit\" \"Error:timeout\" -> ok\n",
       "message ok none \"Error:\" \"saved, no Error:\" -> ok\n",
-      "message yesno warning \"ManageEdit\" \"Overwrite?\" -> yes\n",
   };
   if (key == "script-error") {
     return "error 1 \"no such control\"\n";
