@@ -209,9 +209,14 @@ TEST_F(UserEditTest, SavingALevelDUserAsksAndCancelAsksToo) {
   EXPECT_EQ(AfterLoad(),
             (Texts{"MN_GetUserList '0012','000002'", "MN_GetCheckUserList '0012','000002'"}));
   EXPECT_EQ(LastLine(), "close TUserEditFrm cancel");
-  // With yes the save goes on, and OK asks nothing more.
-  Platform().RunScript("click UpdateBtn\nanswer yes\n");
+  // With yes the save goes on: an area left off sends nothing, the node area sends its
+  // batch even when no node changed, and OK asks nothing more.
+  const std::size_t before = fakehost::Calls().size();
+  Platform().RunScript(
+      "click UserViewNodeCkb\nselect MainDirTrv \"104:Usage\"\nclick UpdateBtn\nanswer yes\n");
   Call();
+  EXPECT_EQ(AfterLoad(before),
+            (Texts{"Sh_GetViewNodeList 'EN','',''", "MN_GetNodeRightList '0012','000002'", ""}));
   EXPECT_EQ(LastLine(), "close TUserEditFrm ok");
   EXPECT_EQ(MessageLines(), (Texts{Question(admin, "no"), Question(leave, "no"),
                                    Question(leave, "yes"), Question(admin, "yes")}));
@@ -370,6 +375,7 @@ TEST_F(UserRightsTest, FileKeepsTheInitialisationRulesAndIsWrittenOnlyWhenChange
   }
   EXPECT_THROW(admin::WriteRightsEntry(file, "Right", "a=b", "1"), std::invalid_argument);
   EXPECT_THROW(admin::WriteRightsEntry(file, "Right", "9", "1\r\n[x]"), std::invalid_argument);
+  EXPECT_TRUE(admin::LoadRightsFile(TempDir() + "missing.ini").Sections.empty());
 }
 
 // The node id is the one unquoted argument of a batch line, and the file comes from the

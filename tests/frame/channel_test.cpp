@@ -109,13 +109,17 @@ TEST_F(ChannelTest, ListsReadTheRowsAndNeverLeaveTheFile) {
   fakehost::On("MN_None", none);
   EXPECT_FALSE(frame::HostCommandList(kWnd, 3, "MN_None", list));
   EXPECT_EQ(list.size(), 5u);
+  fakehost::On("MN_Empty", Answer::Ok(""));
+  EXPECT_TRUE(frame::HostCommandList(kWnd, 3, "MN_Empty", list));
+  EXPECT_TRUE(list.empty());
   // A host that failed but still wrote a file.
   fakehost::OnAny([](const fakehost::Call& call) {
     WriteFile(call.fileName, "half");
     return Answer::Fail(3, "no");
   });
+  list = {"kept"};
   EXPECT_FALSE(frame::HostCommandList(kWnd, 3, "MN_Fail", list));
-  EXPECT_EQ(list.size(), 5u);
+  EXPECT_EQ(list, Lines{"kept"});
   EXPECT_TRUE(FilesInTempDir().empty());
 }
 
@@ -147,6 +151,7 @@ TEST_F(ChannelTest, ARefusedTemporaryFolderFailsLikeACommand) {
   fakehost::SetFallback(Answer::Ok("row\r\n"));
   for (const auto& [tmpdir, box] : cases) {
     SetEnv("TMPDIR", tmpdir.c_str());
+    EXPECT_THROW((void)frame::NewTempFileName(), std::runtime_error);
     const std::size_t before = MessageLines().size();
     Lines list = {"kept"};
     EXPECT_FALSE(frame::HostCommandList(kWnd, 3, "MN_X", list));
@@ -155,9 +160,10 @@ TEST_F(ChannelTest, ARefusedTemporaryFolderFailsLikeACommand) {
     std::fill(std::begin(folder.FileName), std::end(folder.FileName), 'x');
     frame::RunFolderCommand(kWnd, "MN_GetSignFolder 1", folder);
     EXPECT_STREQ(folder.FileName, "");
+    EXPECT_FALSE(frame::ResultFileName().has_value());
     const Lines shown = MessageLines();
     EXPECT_EQ(Lines(shown.begin() + static_cast<std::ptrdiff_t>(before), shown.end()),
-              Lines(2, Box(box)));
+              Lines(3, Box(box)));
   }
   EXPECT_TRUE(fakehost::Calls().empty());
 }
@@ -267,6 +273,7 @@ TEST(FormatCommand, FillsQuotedTextsAndDecimalNumbersAndRefusesMisuse) {
   EXPECT_THROW(FormatCommand("X %d", {"7"}), std::logic_error);       // text for a number
   EXPECT_THROW(FormatCommand("X %s", {7}), std::logic_error);         // number for a text
   EXPECT_THROW(FormatCommand("X %x", {"a"}), std::logic_error);       // unknown directive
+  EXPECT_THROW(FormatCommand("X 100%%", {}), std::logic_error);       // no escaped percent
   EXPECT_THROW(FormatCommand("X %s%", {"a"}), std::logic_error);      // '%' at the end
 }
 
@@ -276,6 +283,8 @@ TEST(CommaList, SplittingAndColumnLayout) {
                                                  {"\"a,b\" , c", {"a,b", "c"}},
                                                  {"\"say \"\"hi\"\"\",x", {"say \"hi\"", "x"}},
                                                  {"\"unclosed, text", {"unclosed, text"}},
+                                                 {"\"a\"b", {"a", "b"}},
+                                                 {"Pay Amount^20", {"Pay", "Amount^20"}},
                                                  {"  0:x , 1:y\t", {"0:x", "1:y"}}};
   for (const auto& [text, items] : cases) {
     EXPECT_EQ(frame::SplitCommaList(text), items) << text;
@@ -311,11 +320,15 @@ TEST(GbkText, CutsTrimsAndSearchesKeepCharactersWhole) {
   EXPECT_EQ(frame::GbkFind(text, "^"), 2u);
   EXPECT_EQ(frame::GbkReplaceChar(text, '^', '\a'), "\x81\x5E\ax\x81\x61z");
   EXPECT_EQ(frame::GbkUpperAscii(text), "\x81\x5E^X\x81\x61Z");
+  EXPECT_FALSE(frame::GbkContains("\x81\x5E", "^"));
 }
 
 TEST(ResultText, RowsFieldsAndNewlineMarks) {
-  const std::tuple<std::string, int, std::string> rows[] = {
-      {"ab\r\ncd", 2, "cd"}, {"ab\r\ncd", 3, ""}, {"ab\n\rcd", 2, "cd"}, {"ab", 0, ""}};
+  const std::tuple<std::string, int, std::string> rows[] = {{"ab\r\ncd", 2, "cd"},
+                                                            {"ab\r\ncd", 3, ""},
+                                                            {"ab\n\rcd", 2, "cd"},
+                                                            {"ab", 0, ""},
+                                                            {"ab", -1, ""}};
   for (const auto& [text, n, row] : rows) {
     EXPECT_EQ(frame::GetRow(text, n), row) << text << " " << n;
   }
@@ -329,7 +342,7 @@ TEST(ResultText, RowsFieldsAndNewlineMarks) {
   // Buffers of 3, 4 and 2 bytes hold 2, 3 and 1 bytes; missing fields are empty.
   EXPECT_EQ(frame::SplitFields("abcdef\a\xB0\xA1\xB0\xA1\axyz\amore", '\a', {3, 4, 2}),
             (Items{"ab", "\xB0\xA1", "x"}));
-  EXPECT_EQ(frame::SplitFields(" a \a", '\a', {10, 10, 10}), (Items{" a ", "", ""}));
+  EXPECT_EQ(frame::SplitFields(" a \a", '\a', {10, 10, 0}), (Items{" a ", "", ""}));
   EXPECT_EQ(frame::SplitAll("a\a\ab\a", '\a'), (Items{"a", "", "b", ""}));
   // A lone LF is removed, a lone CR becomes CR LF; a lone lead byte swallows no mark.
   EXPECT_EQ(frame::DecodeNewlines(frame::EncodeNewlines("a\nb\rc\r\nd")), "ab\r\nc\r\nd");
@@ -352,8 +365,10 @@ TEST(ResultText, UpdateAnswersAndItems) {
   // Bounded to 50 bytes without splitting a character.
   EXPECT_EQ(std::strlen(frame::ParseShellResult("1\a" + std::string(49, 'm') + "\xB0\xA1").Text),
             49u);
-  const std::pair<std::string, int> codes[] = {
-      {" 7 :x", 7}, {"-3:x", -3}, {"12", -1}, {"x:12", -1}, {"99999999999:x", -1}};
+  EXPECT_EQ(std::strlen(frame::ParseShellResult("1\a" + std::string(48, 'm') + "\xB0\xA1").Text),
+            50u);
+  const std::pair<std::string, int> codes[] = {{" 7 :x", 7}, {"-3:x", -3}, {"+4:x", 4},
+                                               {"12", -1},   {":x", -1},   {"99999999999:x", -1}};
   for (const auto& [text, code] : codes) {
     EXPECT_EQ(frame::ItemCode(text), code) << text;
   }
@@ -362,8 +377,10 @@ TEST(ResultText, UpdateAnswersAndItems) {
   EXPECT_EQ(frame::FindItemByCode(items, -1), 2);  // a real code -1, not a missing one
   EXPECT_EQ(frame::FindItemByCode(items, 9), -1);
   EXPECT_EQ(frame::TextBefore("\x81\x5E^b", "^"), "\x81\x5E");
+  EXPECT_EQ(frame::TextBefore("none", ":"), "none");
   const std::tuple<std::string, int, std::string, std::string> details[] = {
       {"12:Acme(USD 001)", 12, "Acme", "USD 001"},
+      {"Acme(x)", 0, "Acme", "x"},
       {"3:a)b(c", 3, "a)b", ""},
       // Cut to 35 bytes, never inside a double-byte character.
       {"5:" + std::string(34, 'n') + Gbk("中") + "(" + std::string(34, 'd') + Gbk("中") + ")", 5,

@@ -33,14 +33,22 @@ TEST(ParseCommandLine, TakesParametersInGbkRefusesMalformedOnesAndALaterValueWin
   // An id the module would cut or trim into another, valid id is refused, naming the
   // option. An empty error: accepted.
   const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"call", "mn_getchecklist"}, "?"},
+      {{"call", "Mn_GetCheckList", "stray"}, "?"},
       {{"call", "Mn_GetCheckList", "--function", "2147483648"}, "?"},
+      {{"call", "Mn_GetCheckList", "--function", ""}, "?"},
+      {{"call", "Mn_GetCheckList", "--script", ""}, "?"},
+      {{"run"}, "?"},
+      {{"entries", "--corp", "1"}, "?"},
       {{"call", "Mn_GetCheckList", "--user", "\xF0\x9F\x98\x80"}, "?"},
       {{"call", "Mn_GetCheckList", "--corp", "00129"},
        "--corp \"00129\" is longer than its field of 4 bytes"},
       {{"call", "Mn_GetCheckList", "--user", "0000017"},
        "--user \"0000017\" is longer than its field of 6 bytes"},
-      {{"call", "Mn_GetCheckList", "--corp", " 0012"}, "--corp \" 0012\" has blanks at its ends"},
+      {{"call", "Mn_GetCheckList", "--user", "000001\t"},
+       "--user \"000001\\t\" has blanks at its ends"},
       {{"call", "Mn_GetCheckList", "--corp", "中中"}, ""},
+      {{"call", "Mn_GetCheckList", "--user", ""}, ""},
   };
   for (const auto& [args, expected] : cases) {
     error.clear();
@@ -76,11 +84,14 @@ TEST(CallLine, IsReadFromTheExampleAndRefusedWhenUnusable) {
   EXPECT_EQ(options.corp, "0099");
   EXPECT_EQ(options.key, "12 payment:A0001");
   for (const char* text : {"click OkBtn\n# call: Mn_UsageEdit\n", "# call: Mn_Nothing\n",
-                           "# call: Mn_UsageEdit --key \"open\n", "# call: Mn_UsageEdit stray\n"}) {
+                           "# call: Mn_UsageEdit --key \"open\n", "# call: Mn_UsageEdit --help\n",
+                           "# call: Mn_UsageEdit stray\n", ""}) {
     shell::CallOptions refused;
     EXPECT_FALSE(read(text, refused));
   }
   std::remove(path.c_str());
+  std::string error;
+  EXPECT_FALSE(shell::ReadCallLine("/nonexistent/example.txt", options, error));
 }
 
 TEST(ShellText, RowsFieldsAndColumnLayouts) {

@@ -32,10 +32,13 @@ TEST_F(ShellProcess, PassesTheParametersAndPrintsTheResult) {
                  "echo", "--extra", "中", "--script", "op.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "Code=42 Text=\"echo\"\n");
+  // "-" names standard input, which the shell leaves to the module.
+  EXPECT_EQ(Call({"Mn_UserEdit", "--key", "echo", "--script", "-"}).status, 0);
   r = box_.Shell({"run", "ex.txt", "--corp", "0099", "--module", fake_});
   EXPECT_EQ(r.out, "Code=3 Text=\"echo\"\n");
   EXPECT_EQ(box_.ReadFile(log),
             "window=1 corp=0012 user=000001 function=42 key=echo extra=\xD6\xD0 script=op.txt\n"
+            "window=1 corp= user= function=0 key=echo extra= script=-\n"
             "window=1 corp=0099 user= function=3 key=echo extra= script=ex.txt\n");
 }
 
@@ -72,6 +75,7 @@ TEST_F(ShellProcess, ExitStatusFollowsTheOutcome) {
        "column \"" + std::string(512, 'c') + "\" -\n",
        std::string(128, 'f') + "\""},
       {{"Mn_UsageEdit"}, 2, "", "does not export Mn_UsageEdit"},
+      {{"Mn_UserEdit", "--script", "absent.txt"}, 2, "", "cannot read the script"},
       {{"Mn_UserEdit", "--transcript", "/nonexistent/t.txt"}, 2, "", "cannot write the transcript"},
   };
   for (const auto& c : cases) {
@@ -81,9 +85,20 @@ TEST_F(ShellProcess, ExitStatusFollowsTheOutcome) {
     EXPECT_NE(r.err.find(c.errHolds), std::string::npos) << c.args.back() << "\n" << r.err;
   }
   EXPECT_FALSE(box_.Exists(box_.TempDir() + "/fake-rows"));  // the rows file is deleted
-  const auto r = box_.Shell({"call", "Mn_UserEdit", "--module", "/nonexistent/libM.so"});
+  const std::pair<std::vector<std::string>, const char*> usage[] = {
+      {{"call", "Mn_UserEdit", "--module", "/nonexistent/libM.so"}, "cannot load the module"},
+      {{"entries", "--module", "/nonexistent/libM.so"}, "cannot load the module"},
+      {{"run", "absent.txt"}, "cannot read"},
+  };
+  for (const auto& [args, errHolds] : usage) {
+    const auto r = box_.Shell(args);
+    EXPECT_EQ(r.status, 2) << args[1];
+    EXPECT_NE(r.err.find(errHolds), std::string::npos) << r.err;
+  }
+  box_.SetEnv("TAVRO_HOST_LIBRARY", "/nonexistent/libHost.so");
+  const auto r = Call({"Mn_UserEdit"});
   EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("cannot load the module"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("TAVRO_HOST_LIBRARY"), std::string::npos);
 }
 
 // For automation: --strict fails a call that showed an error (the error icon, or a host
@@ -95,8 +110,11 @@ TEST_F(ShellProcess, StrictFailsACallThatShowedAnError) {
     EXPECT_EQ(Call({"Mn_UserEdit", "--key", key}).status, 0) << key;
     EXPECT_EQ(Call({"Mn_UserEdit", "--key", key, "--strict"}).status, strict) << key;
   }
+  // Given on an example's call line, or after its file.
   box_.WriteFile("ex.txt", "# call: Mn_UserEdit --key box-1 --strict\n");
   EXPECT_EQ(box_.Shell({"run", "ex.txt", "--module", fake_}).status, 6);
+  box_.WriteFile("ex.txt", "# call: Mn_UserEdit --key box-1\n");
+  EXPECT_EQ(box_.Shell({"run", "ex.txt", "--module", fake_, "--strict"}).status, 6);
 }
 
 TEST_F(ShellProcess, HelpAndVersionArePrintedForTheProgramAndEachCommand) {
