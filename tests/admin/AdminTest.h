@@ -22,7 +22,6 @@ class AdminTest : public tavro_test::DialogTest {
     DialogTest::SetUp();
     SetLanguage("CN");
   }
-
   // The commands sent from the first-th call on; every call must come from the shell's
   // window on the main channel.
   static Texts Commands(HWND_T shell, std::size_t first = 0) {

@@ -1,6 +1,5 @@
-// The fixture the frame tests share: the module test fixture with the module-wide state
-// (function cache, Traditional mode) given back after each test, and the test module's
-// call log.
+// The frame tests' fixture: the module fixture with the module-wide state (function
+// cache, Traditional mode) given back after each test, and the test module's call log.
 #pragma once
 
 #include <memory>
@@ -29,7 +28,7 @@ class FrameTest : public tavro_test::ModuleTest {
   void TearDown() override {
     frame::SaveFunctionCache();  // never leave the module-wide list to the next test
     while (!env_.empty()) {
-      env_.pop_back();  // the latest first, so each restores what it found
+      env_.pop_back();  // the latest first: each restores what it found
     }
     frame::detail::ForgetTraditionalMode();
     ModuleTest::TearDown();
