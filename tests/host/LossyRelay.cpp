@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <climits>
 #include <cstdint>
 #include <future>
 #include <stdexcept>
@@ -79,7 +78,8 @@ LossyRelay::~LossyRelay() {
 }
 
 bool LossyRelay::CutThisOne() {
-  if (++requests_ % (everyNth_ > 0 ? everyNth_ : INT_MAX) == 0) {
+  const int n = ++requests_;
+  if (everyNth_ > 0 && n % everyNth_ == 0) {
     return true;
   }
   for (int asked = cuts; asked > 0;) {

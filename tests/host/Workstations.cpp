@@ -34,12 +34,12 @@ std::string Id(char pool, unsigned n) {
   return std::string(1, pool) + (n < 10 ? "0" : "") + std::to_string(n);
 }
 
-void PointAt(const Target& target) {
-  if (!target.url.empty()) {
-    setenv("TAVRO_BANK_URL", target.url.c_str(), 1);
+void PointAt(const std::string& bank) {
+  if (bank.find("://") != std::string::npos) {
+    setenv("TAVRO_BANK_URL", bank.c_str(), 1);
   } else {
     unsetenv("TAVRO_BANK_URL");
-    setenv("TAVRO_BANK_DB", target.file.c_str(), 1);
+    setenv("TAVRO_BANK_DB", bank.c_str(), 1);
   }
 }
 
@@ -61,7 +61,8 @@ std::string Rights(const std::vector<std::string>& nodes, const std::string& mas
   std::string batch;
   for (const std::string& node : nodes) {
     batch += "exec MN_DeleteUserRightList '0012','000002'," + node + "\r\n";
-    batch += "exec MN_UpdateRightItem '0012','000002'," + node + ",'" + mask + "'\r\n";
+    batch.append("exec MN_UpdateRightItem '0012','000002',").append(node);
+    batch.append(",'").append(mask).append("'\r\n");
   }
   return batch;
 }
@@ -82,8 +83,8 @@ Sent Of(char kind, std::string marker) {
 }
 
 // One workstation's commands, each logged with what it was told.
-void Workstation(const Target& target, const Workload& workload, int w, const std::string& log) {
-  PointAt(target);
+void Workstation(const std::string& bank, const Workload& workload, int w, const std::string& log) {
+  PointAt(bank);
   if (!workload.logins.empty()) {
     setenv("TAVRO_SERVICE_LOGIN",
            workload.logins[static_cast<std::size_t>(w) % workload.logins.size()].c_str(), 1);
@@ -110,8 +111,10 @@ void Workstation(const Target& target, const Workload& workload, int w, const st
       command =
           "MN_UpdateCustomerRec 201,'" + a + "','0012','" + sent.marker + "','','','','000003',1";
     } else if (pick < 40) {
-      sent = Of('r', a + ">" + b);
-      command = "MN_CustomerUpdate '" + a + "','" + b + "','0012'";
+      sent = Of('r', a + ">");
+      sent.marker += b;
+      command = "MN_CustomerUpdate '" + a;
+      command.append("','").append(b).append("','0012'");
     } else if (pick < 55) {
       sent = Of('d', a);
       command = "MN_CustomerDelete '" + a + "','0012'";
@@ -172,7 +175,7 @@ void PrepareWorkload(host::Db& admin) {
       " (SELECT node_id FROM node_right WHERE corp_id = '0012' AND user_id = '000002')");
 }
 
-std::vector<Sent> RunWorkstations(const Target& target, const Workload& workload,
+std::vector<Sent> RunWorkstations(const std::string& bank, const Workload& workload,
                                   const std::function<void()>& during) {
   TempDir logs;
   std::vector<pid_t> pids;
@@ -191,7 +194,7 @@ std::vector<Sent> RunWorkstations(const Target& target, const Workload& workload
       char none = 0;
       while (read(gate[0], &none, 1) < 0 && errno == EINTR) {
       }
-      Workstation(target, workload, w, log);
+      Workstation(bank, workload, w, log);
       _exit(0);
     }
     pids.push_back(pid);
@@ -313,7 +316,7 @@ void CheckBank(host::Db& admin, const std::vector<Sent>& sent, bool faults, bool
   EXPECT_GT(creations, 0);
 }
 
-void KillMidBatch(host::Db& admin, const Target& target, int rounds) {
+void KillMidBatch(host::Db& admin, const std::string& bank, int rounds) {
   const std::vector<std::string> nodes = Rows(admin, "SELECT node_id FROM view_node");
   // One mask on every node to start from; a workstation's masks end in 1, none is it.
   const std::string start = "10000000";
@@ -325,7 +328,7 @@ void KillMidBatch(host::Db& admin, const Target& target, int rounds) {
   for (int round = 0; round < rounds; ++round) {
     const pid_t pid = fork();
     if (pid == 0) {
-      PointAt(target);
+      PointAt(bank);
       std::mt19937 masks(static_cast<unsigned>(getpid()));
       for (std::string first;;) {
         Send(Rights(nodes, Mask(masks, "1")), first);
@@ -334,10 +337,9 @@ void KillMidBatch(host::Db& admin, const Target& target, int rounds) {
     // The kill lands while it stores batches: its first one is waited for (a slow start
     // under load would be killed before any), then a random moment more.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (
-        std::chrono::steady_clock::now() < deadline &&
-        Rows(admin, "SELECT node_id FROM node_right" + ofUser + " AND rights <> '" + current + "'")
-            .empty()) {
+    std::string changed = "SELECT node_id FROM node_right" + ofUser;
+    changed.append(" AND rights <> '").append(current).append("'");
+    while (std::chrono::steady_clock::now() < deadline && Rows(admin, changed).empty()) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(random() % 60));

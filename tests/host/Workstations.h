@@ -43,21 +43,15 @@ struct Workload {
   std::vector<std::string> logins{};
 };
 
-// TAVRO_BANK_URL, or TAVRO_BANK_DB when url is empty.
-struct Target {
-  std::string url;
-  std::string file;
-};
-
 // wanted, or TAVRO_TEST_COMMANDS for a quicker run by hand.
 int Commands(int wanted);
 
 // Readies the demonstration bank for the workload (as its owner).
 void PrepareWorkload(host::Db& admin);
 
-// Runs the workstation processes, and during in this process while they work; returns
-// every command each one sent, in its order.
-std::vector<Sent> RunWorkstations(const Target& target, const Workload& workload,
+// Runs the workstation processes on bank (a URL, or an embedded bank's file), and during
+// in this process while they work; returns every command each one sent, in its order.
+std::vector<Sent> RunWorkstations(const std::string& bank, const Workload& workload,
                                   const std::function<void()>& during = {});
 
 // With faults, a failed command may be stored whole or not at all; without, it stored
@@ -67,7 +61,7 @@ void CheckBank(host::Db& admin, const std::vector<Sent>& sent, bool faults, bool
 
 // Kills a process sending large batches (rights of 000002 on every node) in the middle,
 // rounds times, checking that each batch stayed all or nothing.
-void KillMidBatch(host::Db& admin, const Target& target, int rounds);
+void KillMidBatch(host::Db& admin, const std::string& bank, int rounds);
 
 // Waits (at most 30 s) for count answers in the service's ledger: a fault then lands
 // while the workstations send, however fast the machine.

@@ -35,23 +35,22 @@ class SharedBank : public ::testing::Test {
 };
 
 TEST_F(SharedBank, EightWorkstationsLeaveWhatASerialRunOfTheirCommittedCommandsLeaves) {
-  const std::vector<Sent> sent =
-      hosttest::RunWorkstations({bank_->Url(), ""}, {8, Commands(2000), 11});
+  const std::vector<Sent> sent = hosttest::RunWorkstations(bank_->Url(), {8, Commands(2000), 11});
   hosttest::CheckBank(*admin_, sent, false, false);
 }
 
 TEST_F(SharedBank, AWorkstationKilledInTheMiddleOfABatchLeavesNothingOfIt) {
-  hosttest::KillMidBatch(*admin_, {bank_->Url(), ""}, 6);
+  hosttest::KillMidBatch(*admin_, bank_->Url(), 6);
 }
 
 TEST(EmbeddedBank, EightWorkstationsAndAKilledOneOnOneFile) {
   hosttest::TempDir dir;
   const std::string file = dir.File("bank.db");
   hosttest::PrepareWorkload(*std::make_unique<host::SqliteDb>(file, host::BankSetup()));
-  const std::vector<Sent> sent = hosttest::RunWorkstations({"", file}, {8, Commands(300), 12});
+  const std::vector<Sent> sent = hosttest::RunWorkstations(file, {8, Commands(300), 12});
   host::SqliteDb admin(file, host::BankSetup());
   hosttest::CheckBank(admin, sent, false, true);
-  hosttest::KillMidBatch(admin, {"", file}, 4);
+  hosttest::KillMidBatch(admin, file, 4);
 }
 
 // The server of a private cluster stopped while eight workstations work (2,000
@@ -64,7 +63,7 @@ TEST(SharedBankFaults, TheServerStoppedAndStartedInTheMiddleLosesNothingReported
   ASSERT_TRUE(cluster.Start());
   const std::string url = cluster.Url("tavro_admin");
   hosttest::PrepareWorkload(*std::make_unique<host::PostgresDb>(url, host::BankSetup()));
-  const std::vector<Sent> sent = hosttest::RunWorkstations({url, ""}, {8, Commands(2000), 13}, [&] {
+  const std::vector<Sent> sent = hosttest::RunWorkstations(url, {8, Commands(2000), 13}, [&] {
     std::this_thread::sleep_for(std::chrono::seconds(1));
     EXPECT_TRUE(cluster.Stop());
     std::this_thread::sleep_for(std::chrono::seconds(1));

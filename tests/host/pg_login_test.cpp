@@ -146,8 +146,7 @@ std::string Sample(const host::ProcedureSpec& proc, const std::string& corp,
   return command;
 }
 
-// The owner acts for everybody, the service's role for nobody until it names a login;
-// any other role is refused: workstations sign in to the service.
+// The service's role acts for nobody until it names a login; workstations sign in to it.
 TEST_F(PgLogin, OnlyTheOwnerAndTheServiceRoleOpenTheBank) {
   EXPECT_EQ(admin_->scope(), nullptr);
   ASSERT_NE(service_->scope(), nullptr);
@@ -165,9 +164,8 @@ TEST_F(PgLogin, OnlyTheOwnerAndTheServiceRoleOpenTheBank) {
   admin_->Exec(("REVOKE ALL ON ALL TABLES IN SCHEMA public FROM " + desk.name).c_str());
 }
 
-// Every command carrying a corporation id is refused for another corporation, and every
-// one carrying an operator for one the login does not hold; nothing of them stays. The
-// same commands for what the login holds are not refused for the login's sake.
+// Nothing of a refused command stays; the same commands for what the login holds are
+// not refused for the login's sake.
 TEST_F(PgLogin, EveryCommandWithIdsIsRefusedForWhatTheLoginDoesNotHold) {
   const std::string before = Fingerprint(*admin_);
   int withCorp = 0;
@@ -216,9 +214,8 @@ TEST_F(PgLogin, ReadsByKeyAloneSeeOnlyTheLoginsCorporations) {
   EXPECT_TRUE(Send(*admin_, "MN_GetPropOfCustAc 6").ok());
 }
 
-// Row security binds the bank's owner too, keyed on the login a transaction names: the
-// owner naming tavro_0012 neither sees nor changes another corporation's rows, the
-// service's role naming none sees no row, and the owner naming none acts for everybody.
+// Keyed on the login a transaction names: naming tavro_0012, neither sees nor changes
+// another corporation's rows; the service naming none sees none, the owner all.
 TEST_F(PgLogin, RowSecurityFollowsTheNamedLoginForTheOwnerAndTheService) {
   // No row security binds a superuser (the test cluster's administrator): the tables go
   // to an owner of their own.
@@ -232,19 +229,19 @@ TEST_F(PgLogin, RowSecurityFollowsTheNamedLoginForTheOwnerAndTheService) {
   const std::string service = bank_->Url("tavro_service");
   const std::string before = Fingerprint(*admin_);
   const std::string asLogin = "SELECT set_config('tavro.login', 'tavro_0012', true); ";
+  const std::string where = " WHERE corp_id <> '0012'";
   for (const std::string t :
        {"corp", "bank_user", "user_corp", "review_list", "corp_account", "account_order",
         "account_right", "node_right", "customer", "cust_account", "cny_payee", "usage_text",
         "business", "bank_login"}) {
-    const std::string others = " WHERE corp_id <> '0012'";
-    ASSERT_NE(Psql(owner, "SELECT count(*) FROM " + t + others).out, "0\n") << t;
-    EXPECT_EQ(Psql(owner, asLogin + "SELECT count(*) FROM " + t + others + "; WITH u AS (UPDATE " +
-                              t + " SET corp_id = corp_id" + others +
-                              " RETURNING 1) SELECT count(*) FROM u; WITH d AS (DELETE FROM " + t +
-                              others + " RETURNING 1) SELECT count(*) FROM d")
-                  .out,
-              "tavro_0012\n0\n0\n0\n")
-        << t;
+    std::string others = "SELECT count(*) FROM " + t;
+    others += where;
+    ASSERT_NE(Psql(owner, others).out, "0\n") << t;
+    std::string sql = asLogin + others;
+    sql.append("; WITH u AS (UPDATE ").append(t).append(" SET corp_id = corp_id").append(where);
+    sql.append(" RETURNING 1) SELECT count(*) FROM u; WITH d AS (DELETE FROM ").append(t);
+    sql.append(where).append(" RETURNING 1) SELECT count(*) FROM d");
+    EXPECT_EQ(Psql(owner, sql).out, "tavro_0012\n0\n0\n0\n") << t;
     if (t != "bank_login") {  // the service reads the whole map, to check sessions
       EXPECT_EQ(Psql(service, "SELECT count(*) FROM " + t).out, "0\n") << t << ": no login named";
     }
@@ -259,9 +256,7 @@ TEST_F(PgLogin, RowSecurityFollowsTheNamedLoginForTheOwnerAndTheService) {
   admin_->Exec(("REASSIGN OWNED BY " + keeper.name + " TO tavro_admin").c_str());
 }
 
-// The service's role in psql acting for tavro_0012 reads and writes that login's rows
-// through the columns the procedures write, nothing else; acting for nobody, it sees
-// nothing.
+// In psql, acting for tavro_0012; acting for nobody, it sees nothing.
 TEST_F(PgLogin, TheServiceRoleWritesOnlyWhatTheProceduresWriteForTheLoginItActsFor) {
   admin_->Exec(
       "INSERT INTO business(biz_no, corp_id, function_id, folder, debit_ac_no,"
@@ -316,8 +311,6 @@ TEST_F(PgLogin, TheServiceRoleWritesOnlyWhatTheProceduresWriteForTheLoginItActsF
   EXPECT_NE(Fingerprint(*admin_), before);
 }
 
-// tavro-bank: service logins added and removed (no role of the server for them), a bank
-// created and refused a second time, and copies between the engines with row counts.
 TEST_F(PgLogin, TheAdministratorsToolMapsLoginsCreatesAndCopiesBanks) {
   const std::string url = bank_->Url();
   const auto tool = [](const std::string& args, const char* input = nullptr) {
@@ -379,7 +372,7 @@ TEST_F(PgLogin, TheAdministratorsToolMapsLoginsCreatesAndCopiesBanks) {
   }
 }
 
-// A shared bank of an earlier release: its owner upgrades it on opening, keeping its rows.
+// Its owner upgrades a bank of an earlier release on opening.
 TEST(PgUpgrade, TheOwnerUpgradesAnOlderBankAndItsRowsStay) {
   if (!hosttest::PostgresAvailable()) {
     GTEST_SKIP() << "no PostgreSQL test cluster";
@@ -399,10 +392,8 @@ TEST(PgUpgrade, TheOwnerUpgradesAnOlderBankAndItsRowsStay) {
   }
 }
 
-// A bank whose workstations signed in to the server themselves: the service's role is
-// told who upgrades it; the owner's upgrade keeps the service's logins and drops the
-// workstation's role, its place in the map, the operators' grants and anybody else's
-// right to connect.
+// A bank whose workstations signed in to the server themselves: the upgrade keeps the
+// service's logins, drops their roles, map rows and grants, and anybody else's CONNECT.
 TEST(PgUpgrade, TheUpgradeTakesTheWorkstationsRolesAway) {
   if (!hosttest::PostgresAvailable()) {
     GTEST_SKIP() << "no PostgreSQL test cluster";

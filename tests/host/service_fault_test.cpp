@@ -55,14 +55,13 @@ void CheckTold(host::Db& admin, const std::vector<Sent>& sent) {
 
 TEST_F(ServiceFaults, TheServiceKilledInTheMiddleAndStartedAgainLosesNothingAndDoublesNothing) {
   int atKill = 0;
-  const std::vector<Sent> sent =
-      hosttest::RunWorkstations({Url(), ""}, {6, Commands(150), 21}, [&] {
-        hosttest::WaitForAnswers(*Open(), 50);
-        Kill();
-        atKill = Ledger(*Open());
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        EXPECT_TRUE(Start());
-      });
+  const std::vector<Sent> sent = hosttest::RunWorkstations(Url(), {6, Commands(150), 21}, [&] {
+    hosttest::WaitForAnswers(*Open(), 50);
+    Kill();
+    atKill = Ledger(*Open());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(Start());
+  });
   const std::unique_ptr<host::Db> admin = Open();
   EXPECT_LT(atKill, Ledger(*admin)) << "the workstations went on after the kill";
   hosttest::CheckBank(*admin, sent, true, !pg_);
@@ -73,8 +72,7 @@ TEST_F(ServiceFaults, TheServiceKilledInTheMiddleAndStartedAgainLosesNothingAndD
 // under their request ids, and a committed write is answered from the ledger.
 TEST_F(ServiceFaults, AnswersLostOnTheWayLoseNothingAndDoubleNothing) {
   hosttest::LossyRelay relay(port_, 7);
-  const std::vector<Sent> sent =
-      hosttest::RunWorkstations({relay.Url(), ""}, {6, Commands(150), 22});
+  const std::vector<Sent> sent = hosttest::RunWorkstations(relay.Url(), {6, Commands(150), 22});
   const std::unique_ptr<host::Db> admin = Open();
   EXPECT_GT(relay.lost(), 0);
   RecordProperty("answers_lost", relay.lost());
@@ -96,13 +94,12 @@ TEST_F(ServiceFaults, TheBanksServerRestartedUnderLoadLosesNothingAndDoublesNoth
   Kill();
   serviceBank_ = cluster.Url("tavro_service");
   ASSERT_TRUE(Start()) << Log();
-  const std::vector<Sent> sent =
-      hosttest::RunWorkstations({Url(), ""}, {6, Commands(300), 23}, [&] {
-        hosttest::WaitForAnswers(*std::make_unique<host::PostgresDb>(url, host::BankSetup()), 50);
-        EXPECT_TRUE(cluster.Stop());
-        std::this_thread::sleep_for(std::chrono::seconds(1));
-        EXPECT_TRUE(cluster.Start());
-      });
+  const std::vector<Sent> sent = hosttest::RunWorkstations(Url(), {6, Commands(300), 23}, [&] {
+    hosttest::WaitForAnswers(*std::make_unique<host::PostgresDb>(url, host::BankSetup()), 50);
+    EXPECT_TRUE(cluster.Stop());
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    EXPECT_TRUE(cluster.Start());
+  });
   // Some commands met the stopped server (status 4 in the access log), whether or not
   // their sending again found it back.
   EXPECT_NE(Log().find(" status=4 "), std::string::npos) << "no command met the stopped server";
@@ -112,7 +109,7 @@ TEST_F(ServiceFaults, TheBanksServerRestartedUnderLoadLosesNothingAndDoublesNoth
 }
 
 TEST_F(ServiceFaults, AWorkstationKilledInTheMiddleOfABatchLeavesNothingOfIt) {
-  hosttest::KillMidBatch(*Open(), {Url(), ""}, 4);
+  hosttest::KillMidBatch(*Open(), Url(), 4);
 }
 
 }  // namespace

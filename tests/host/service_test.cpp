@@ -1,7 +1,5 @@
-// tavro-bank serve over a fresh demonstration bank (embedded, or a copy on the
-// PostgreSQL test cluster), spoken to over HTTPS as a workstation does: sign-in,
-// sessions, the login's map, the ledger of write answers, a streamed file answer, and
-// the host library through the service.
+// tavro-bank serve over a fresh demonstration bank (embedded, or on the PostgreSQL test
+// cluster), spoken to over HTTPS as a workstation does, and through the host library.
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -37,27 +35,6 @@ struct Reply {
   std::string error;
   int parts = 0;
 };
-
-// Frames: D + 8 hex digits + bytes, then E + status digit + 8 hex digits + text.
-Reply ReadFrames(int http, const std::string& body) {
-  Reply reply;
-  reply.http = http;
-  reply.body = body;
-  std::size_t at = 0;
-  while (at + 9 <= body.size() && body[at] == 'D') {
-    const std::size_t size = std::stoul(body.substr(at + 1, 8), nullptr, 16);
-    reply.answer += body.substr(at + 9, size);
-    ++reply.parts;
-    at += 9 + size;
-  }
-  if (at + 10 <= body.size() && body[at] == 'E') {
-    reply.status = body[at + 1] - '0';
-    const std::size_t size = std::stoul(body.substr(at + 2, 8), nullptr, 16);
-    reply.error = body.substr(at + 10, size);
-    reply.ended = at + 10 + size == body.size();
-  }
-  return reply;
-}
 
 // What qelCommand or qelFileGet answered: status, error text and answer (GBK).
 struct LibraryAnswer {
@@ -163,7 +140,27 @@ class ServiceTest : public ::testing::Test {
     auto result =
         Client()->Post("/v1/command", headers, std::string("A01\x07") + tavro_test::Gbk(utf8),
                        "application/octet-stream");
-    return result ? ReadFrames(result->status, result->body) : Reply{};
+    Reply reply;
+    if (!result) {
+      return reply;
+    }
+    reply.http = result->status;
+    const std::string& body = reply.body = result->body;
+    // Frames: D + 8 hex digits + bytes, then E + status digit + 8 hex digits + text.
+    std::size_t at = 0;
+    while (at + 9 <= body.size() && body[at] == 'D') {
+      const std::size_t size = std::stoul(body.substr(at + 1, 8), nullptr, 16);
+      reply.answer += body.substr(at + 9, size);
+      ++reply.parts;
+      at += 9 + size;
+    }
+    if (at + 10 <= body.size() && body[at] == 'E') {
+      reply.status = body[at + 1] - '0';
+      const std::size_t size = std::stoul(body.substr(at + 2, 8), nullptr, 16);
+      reply.error = body.substr(at + 10, size);
+      reply.ended = at + 10 + size == body.size();
+    }
+    return reply;
   }
 
   std::string Scalar(const char* sql) const { return hosttest::Scalar(*Open(), sql); }
@@ -315,15 +312,17 @@ TEST_F(ServiceTest, ALoginOverItsCommandsInFlightIsRefusedWhileOthersRun) {
   std::atomic<int> finished{0};
   std::vector<Reply> writes(kInFlight);
   std::vector<std::thread> writers;
+  writers.reserve(kInFlight);
   for (int i = 0; i < kInFlight; ++i) {
     writers.emplace_back([&, i] {
       // A read below may hold the eighth place for a moment: a refused write is sent
       // again, as a workstation would, until it waits in the service.
       const std::string n = std::to_string(i);
+      const std::string id = "request-flight-w" + n + "0000";
+      std::string insert = "exec MN_UsageInsert '0012','000001','in flight " + n;
+      insert.append("',4").append(n);
       Reply& write = writes[static_cast<std::size_t>(i)];
-      while ((write = Command(ws12, "request-flight-w" + n + "0000",
-                              "exec MN_UsageInsert '0012','000001','in flight " + n + "',4" + n))
-                 .http == 429) {
+      while ((write = Command(ws12, id, insert)).http == 429) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
       }
       ++finished;
