@@ -1,6 +1,5 @@
-// The answer-losing relay (see LossyRelay.h). It decrypts nothing: a request is a TLS
-// application-data record (type 23) of more than 200 bytes, which no handshake record
-// nor a client's encrypted Finished is; the service's next bytes are its answer.
+// The answer-losing relay. It decrypts nothing: a request is a TLS application-data record
+// of over 200 bytes (no handshake record nor Finished is); the service's next bytes answer.
 #include "LossyRelay.h"
 
 #include <arpa/inet.h>
@@ -14,7 +13,6 @@
 #include <cstdint>
 #include <future>
 #include <stdexcept>
-#include <string>
 
 namespace hosttest {
 namespace {
@@ -22,7 +20,7 @@ namespace {
 constexpr unsigned char kApplicationData = 23;
 constexpr std::size_t kRequestAtLeast = 200;
 
-// Walks the records a read holds (reads on the loopback hold whole records).
+// Reads on the loopback hold whole records.
 bool CarriesRequest(const char* data, std::size_t size) {
   std::size_t at = 0;
   while (at + 5 <= size) {
@@ -57,8 +55,8 @@ LossyRelay::LossyRelay(int target, int everyNth) : target_(target), everyNth_(ev
     throw std::runtime_error("the relay cannot listen");
   }
   port_ = ntohs(address.sin_port);
-  // Returns once the thread runs: one still starting allocates, and a workstation forked
-  // then would inherit the sanitizer allocator's lock held and hang.
+  // A thread still starting allocates: a workstation forked then would inherit the
+  // sanitizer allocator's lock held and hang.
   std::promise<void> started;
   std::future<void> running = started.get_future();
   thread_ = std::thread([this, &started] {
@@ -107,8 +105,7 @@ void LossyRelay::Serve() {
       close(client);
       continue;
     }
-    // No Nagle: its wait would add the peer's delayed acknowledgement to every answer.
-    const int on = 1;
+    const int on = 1;  // no Nagle: it would add a delayed acknowledgement to every answer
     setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     const std::lock_guard<std::mutex> lock(mutex_);
@@ -120,9 +117,8 @@ void LossyRelay::Serve() {
   }
 }
 
-// Relays one connection until either side closes. When the service begins to answer a
-// picked request, the workstation's side is closed and the answer read to its end (a
-// second of silence) and dropped: the service finishes as if nothing had happened.
+// Relays one connection until either side closes. A picked request's answer is read to
+// its end (a second of silence) and dropped, the workstation's side closed.
 void LossyRelay::Pump(int client, int server) {
   std::array<char, 16384> buffer{};
   bool cutting = false;

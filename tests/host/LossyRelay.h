@@ -1,7 +1,6 @@
-// A TCP relay between workstations and the bank's service that loses answers: a picked
-// request is passed on whole and the workstation's connection closed as soon as the
-// service answers, so the service runs the command and the workstation never learns
-// how it ended. It serves every connection at once.
+// A TCP relay to the bank's service that loses answers: a picked request is passed on
+// whole and the workstation's side closed once the service answers, so the command runs
+// and the workstation never learns how it ended.
 #pragma once
 
 #include <atomic>
@@ -14,8 +13,8 @@ namespace hosttest {
 
 class LossyRelay {
  public:
-  // Relays 127.0.0.1:port() to 127.0.0.1:target, losing the answer of every everyNth
-  // request (0: only those asked for through cuts).
+  // Relays 127.0.0.1:port() to 127.0.0.1:target, losing every everyNth answer (0: only
+  // those asked for through cuts); returns once its thread waits for connections.
   explicit LossyRelay(int target, int everyNth = 0);
   ~LossyRelay();
   LossyRelay(const LossyRelay&) = delete;

@@ -7,13 +7,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <bitset>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <set>
-#include <sstream>
 #include <thread>
 #include <utility>
 
@@ -43,17 +44,12 @@ void PointAt(const std::string& bank) {
   }
 }
 
-// Sends a command (UTF-8) as the module does; the answer's first field lands in first.
+// Sends a command (UTF-8); the answer's first field lands in first.
 int Send(const std::string& command, std::string& first) {
-  const std::string wire = "A01\x07" + sys::Utf8ToGbk(command);
-  static char result[1 << 16];
-  char error[128] = {};
-  const std::int32_t status =
-      qelCommand(0, wire.data(), static_cast<std::int32_t>(wire.size()), result,
-                 static_cast<std::int32_t>(sizeof result - 1), error, 2);
-  const std::string answer = sys::GbkToUtf8(status == 0 ? result : error);
+  const LibraryAnswer told = CallLibrary(command, false, "", 1 << 16);
+  const std::string answer = sys::GbkToUtf8(told.status == 0 ? told.answer : told.error);
   first = answer.substr(0, answer.find_first_of("\x07\r\n"));
-  return status;
+  return told.status;
 }
 
 // Rights of 000002 on nodes, each deleted and saved again with mask.
@@ -61,18 +57,13 @@ std::string Rights(const std::vector<std::string>& nodes, const std::string& mas
   std::string batch;
   for (const std::string& node : nodes) {
     batch += "exec MN_DeleteUserRightList '0012','000002'," + node + "\r\n";
-    batch.append("exec MN_UpdateRightItem '0012','000002',").append(node);
-    batch.append(",'").append(mask).append("'\r\n");
+    batch += "exec MN_UpdateRightItem '0012','000002'," + node + ",'" + mask + "'\r\n";
   }
   return batch;
 }
 
 std::string Mask(std::mt19937& random, const char* last) {
-  std::string mask;
-  for (int bit = 0; bit < 7; ++bit) {
-    mask += random() % 2 ? '1' : '0';
-  }
-  return mask + last;
+  return std::bitset<7>(random()).to_string() + last;
 }
 
 Sent Of(char kind, std::string marker) {
@@ -104,17 +95,15 @@ void Workstation(const std::string& bank, const Workload& workload, int w, const
     const unsigned pick = random() % 100;
     const std::string a = Id('A', random() % kPoolA);
     const std::string b = Id('A', random() % kPoolA);
+    const std::string add = "MN_UpdateCustomerRec 201,'" + a + "','0012','";
     Sent sent;
     std::string command;
     if (pick < 25) {
       sent = Of('c', "c-" + marker);
-      command =
-          "MN_UpdateCustomerRec 201,'" + a + "','0012','" + sent.marker + "','','','','000003',1";
+      command = add + sent.marker + "','','','','000003',1";
     } else if (pick < 40) {
-      sent = Of('r', a + ">");
-      sent.marker += b;
-      command = "MN_CustomerUpdate '" + a;
-      command.append("','").append(b).append("','0012'");
+      sent = Of('r', a + ">" + b);
+      command = "MN_CustomerUpdate '" + a + "','" + b + "','0012'";
     } else if (pick < 55) {
       sent = Of('d', a);
       command = "MN_CustomerDelete '" + a + "','0012'";
@@ -127,12 +116,10 @@ void Workstation(const std::string& bank, const Workload& workload, int w, const
       command = Rights(nodes, sent.marker);
     } else if (pick < 95) {
       sent = Of('x', "11111111");  // the unknown node spoils the whole batch
-      command = Rights(nodes, sent.marker) + "exec MN_UpdateRightItem '0012','000002',99999,'" +
-                sent.marker + "'\r\n";
+      command = Rights(nodes, sent.marker) + Rights({"99999"}, sent.marker);
     } else {
       sent = Of('x', "bad-" + marker);  // 000004 may not add customers
-      command =
-          "MN_UpdateCustomerRec 201,'" + a + "','0012','" + sent.marker + "','','','','000004',1";
+      command = add + sent.marker + "','','','','000004',1";
     }
     const auto start = std::chrono::steady_clock::now();
     sent.status = Send(command, sent.answer);
@@ -143,21 +130,37 @@ void Workstation(const std::string& bank, const Workload& workload, int w, const
   }
 }
 
-// The first up to three columns of each row, joined by '|'.
+// The first column of each row.
 std::vector<std::string> Rows(host::Db& db, const std::string& sql) {
   std::vector<std::string> rows;
-  host::Query q(db, sql.c_str());
-  while (q.Next()) {
-    std::string row = q.Text(0);
-    for (int c = 1; c < 3 && !q.IsNull(c); ++c) {
-      row += "|" + q.Text(c);
-    }
-    rows.push_back(row);
+  for (host::Query q(db, sql.c_str()); q.Next();) {
+    rows.push_back(q.Text(0));
   }
   return rows;
 }
 
 }  // namespace
+
+LibraryAnswer CallLibrary(const std::string& utf8, bool intoFile, const std::string& file,
+                          std::int32_t capacity) {
+  const std::string gbk = tavro_test::Gbk(utf8);
+  const std::string wire =
+      std::string(gbk.rfind("ST_GetBankSimple", 0) == 0 ? "A03" : "A01") + '\x07' + gbk;
+  const auto size = static_cast<std::int32_t>(wire.size());
+  char error[128] = {};
+  LibraryAnswer out;
+  if (intoFile) {
+    out.status = qelFileGet(0, wire.data(), size, file.c_str(), error, 0);
+    out.answer = tavro_test::ReadFile(file);
+    std::remove(file.c_str());
+  } else {
+    std::vector<char> result(static_cast<std::size_t>(capacity) + 1);
+    out.status = qelCommand(0, wire.data(), size, result.data(), capacity, error, 0);
+    out.answer = result.data();
+  }
+  out.error = error;
+  return out;
+}
 
 int Commands(int wanted) {
   const char* text = std::getenv("TAVRO_TEST_COMMANDS");
@@ -179,8 +182,8 @@ std::vector<Sent> RunWorkstations(const std::string& bank, const Workload& workl
                                   const std::function<void()>& during) {
   TempDir logs;
   std::vector<pid_t> pids;
-  // The workstations wait at a gate until all are forked: a thread of this process (a
-  // relay's) is then idle in its poll, never holding a lock a child would inherit held.
+  // The workstations wait at a gate until all are forked, so that none runs while a
+  // relay's thread might hold a lock a later child would inherit held.
   int gate[2];
   if (pipe(gate) != 0) {
     ADD_FAILURE() << "no pipe for the workstations' gate";
@@ -285,8 +288,7 @@ void CheckBank(host::Db& admin, const std::vector<Sent>& sent, bool faults, bool
         << name << " was never committed";
   }
   EXPECT_TRUE(Rows(admin, "SELECT cust_id FROM customer WHERE cust_name LIKE 'bad-%'").empty());
-  // Pool B: the accounts of the committed imports, each once; one of a failed import
-  // only when it failed in a fault (then whole).
+  // Pool B: each committed import's account once; a failed one's only after a fault.
   std::set<std::string> found;
   for (const std::string& ac :
        Rows(admin, "SELECT ac_no FROM cust_account WHERE corp_id = '0012' AND cust_id LIKE 'B%'")) {
@@ -318,7 +320,7 @@ void CheckBank(host::Db& admin, const std::vector<Sent>& sent, bool faults, bool
 
 void KillMidBatch(host::Db& admin, const std::string& bank, int rounds) {
   const std::vector<std::string> nodes = Rows(admin, "SELECT node_id FROM view_node");
-  // One mask on every node to start from; a workstation's masks end in 1, none is it.
+  // One mask on every node to start from; the batches' masks end in 1.
   const std::string start = "10000000";
   const std::string ofUser = " WHERE corp_id = '0012' AND user_id = '000002'";
   admin.Exec(("UPDATE node_right SET rights = '" + start + "'" + ofUser).c_str());
@@ -334,8 +336,8 @@ void KillMidBatch(host::Db& admin, const std::string& bank, int rounds) {
         Send(Rights(nodes, Mask(masks, "1")), first);
       }
     }
-    // The kill lands while it stores batches: its first one is waited for (a slow start
-    // under load would be killed before any), then a random moment more.
+    // The kill lands after its first batch (a slow start would be killed before any)
+    // and a random moment more.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     std::string changed = "SELECT node_id FROM node_right" + ofUser;
     changed.append(" AND rights <> '").append(current).append("'");
@@ -359,7 +361,7 @@ void KillMidBatch(host::Db& admin, const std::string& bank, int rounds) {
 }
 
 PrivateCluster::PrivateCluster() {
-  // The server runs as an unprivileged user when the tests run as root.
+  // The server runs unprivileged when the tests run as root.
   chmod(dir_.Path().c_str(), 0711);
   passwords_.emplace("PGPASSFILE", (folder_ + "/pgpass").c_str());
 }
@@ -379,7 +381,7 @@ bool PrivateCluster::Run(const std::string& action) const {
 
 bool ServiceOnBank::Start() {
   const std::string listen = "127.0.0.1:" + std::to_string(port_);
-  const std::string cert = dir_.File("cert.pem");
+  const std::string cert = Cert();
   const std::string key = dir_.File("key.pem");
   const std::string log = dir_.File("access.log");
   pid_ = fork();
@@ -411,7 +413,7 @@ void ServiceOnBank::Kill() {
   }
 }
 
-void ServiceOnBank::SetUp() {
+void BankForService::SetUp() {
   if (PostgresWanted()) {
     if (!PostgresAvailable()) {
       GTEST_SKIP() << "no PostgreSQL test cluster";
@@ -422,19 +424,35 @@ void ServiceOnBank::SetUp() {
   } else {
     host::SqliteDb db(bank_.where, host::BankSetup(true));
   }
-  Prepare(*Open());
   const std::string command =
       "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
       " -subj /CN=localhost -addext subjectAltName=IP:127.0.0.1 -keyout " +
-      dir_.File("key.pem") + " -out " + dir_.File("cert.pem") + " 2>/dev/null";
+      dir_.File("key.pem") + " -out " + Cert() + " 2>/dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
+}
+
+std::list<tavro_test::ScopedEnv> BankForService::Library(const std::string& url, unsigned mode,
+                                                         bool trusted) const {
+  const std::string password = dir_.File("password");
+  tavro_test::WriteFile(password, "pw twelve\n");
+  chmod(password.c_str(), mode);
+  std::list<tavro_test::ScopedEnv> env;
+  env.emplace_back("TAVRO_BANK_URL", url.c_str());
+  env.emplace_back("TAVRO_SERVICE_LOGIN", "ws12");
+  env.emplace_back("TAVRO_SERVICE_PASSWORD_FILE", password.c_str());
+  env.emplace_back("TAVRO_SERVICE_CA", trusted ? Cert().c_str() : nullptr);
+  return env;
+}
+
+void ServiceOnBank::SetUp() {
+  BankForService::SetUp();
+  if (IsSkipped() || HasFatalFailure()) {
+    return;
+  }
+  Prepare(*Open());
   port_ = tavro_test::FreeLocalPort();
   ASSERT_TRUE(Start()) << Log();
-  tavro_test::WriteFile(dir_.File("password"), "pw twelve\n");
-  chmod(dir_.File("password").c_str(), 0600);
-  settings_.emplace_back("TAVRO_SERVICE_LOGIN", "ws12");
-  settings_.emplace_back("TAVRO_SERVICE_PASSWORD_FILE", dir_.File("password").c_str());
-  settings_.emplace_back("TAVRO_SERVICE_CA", dir_.File("cert.pem").c_str());
+  settings_ = Library(Url());
 }
 
 void ServiceOnBank::Prepare(host::Db& admin) {

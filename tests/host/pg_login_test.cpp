@@ -1,24 +1,32 @@
-// A shared bank behind its service: only the bank's owner and the service's role open
-// it; a service login acts only for the corporation and operators the bank maps it to,
-// through every command that carries ids; row-level security holds the service's role
-// (and the owner naming a login) to the same in psql; and the administrator's tool.
+// A PostgreSQL bank behind its service: only its owner and the service's role open it; a
+// login acts only for the corporation and operators mapped to it, in every command and,
+// through row security, in psql; the administrator's tool; upgrades. A workstation's own
+// connection: a failure says why (never the password) within the connect timeout, a
+// server gone away fails the command in flight and the next connects again; a
+// workstation killed mid-batch leaves nothing of it.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "HostTestSupport.h"
+#include "Workstations.h"
 #include "host/Interpreter.h"
 #include "host/PostgresDb.h"
 #include "host/Procedure.h"
 #include "host/Schema.h"
 #include "host/ScopedDb.h"
 #include "host/SqlUtil.h"
+#include "host/SqliteDb.h"
 #include "sys/CodePage.h"
+#include "tests/support/LocalPort.h"
 
 namespace {
 
@@ -203,73 +211,20 @@ TEST_F(PgLogin, EveryCommandWithIdsIsRefusedForWhatTheLoginDoesNotHold) {
   }
 }
 
-// Reads by a key that names no corporation find only the login's own rows.
-TEST_F(PgLogin, ReadsByKeyAloneSeeOnlyTheLoginsCorporations) {
-  const host::Outcome other = Send(*login_, "MN_GetPropOfCustAc 6");
-  EXPECT_EQ(other.status, host::Status::Failed);
-  EXPECT_NE(other.error.find("does not exist"), std::string::npos) << other.error;
-  EXPECT_TRUE(Send(*login_, "MN_GetPropOfCustAc 1").ok());
-  EXPECT_EQ(Send(*login_, "MN_GetPropOfUser '200001'").status, host::Status::Failed);
-  EXPECT_TRUE(Send(*login_, "MN_GetPropOfUser '000002'").ok());
-  EXPECT_TRUE(Send(*admin_, "MN_GetPropOfCustAc 6").ok());
-}
-
-// Keyed on the login a transaction names: naming tavro_0012, neither sees nor changes
-// another corporation's rows; the service naming none sees none, the owner all.
-TEST_F(PgLogin, RowSecurityFollowsTheNamedLoginForTheOwnerAndTheService) {
-  // No row security binds a superuser (the test cluster's administrator): the tables go
-  // to an owner of their own.
-  ClusterRole keeper(*admin_, "_owner");
-  admin_->Exec(("DO $$ DECLARE t text; BEGIN FOR t IN SELECT tablename FROM pg_tables"
-                " WHERE schemaname = 'public' LOOP EXECUTE format('ALTER TABLE public.%I"
-                " OWNER TO " +
-                keeper.name + "', t); END LOOP; END $$")
-                   .c_str());
-  const std::string owner = keeper.Url(bank_->name());
-  const std::string service = bank_->Url("tavro_service");
-  const std::string before = Fingerprint(*admin_);
-  const std::string asLogin = "SELECT set_config('tavro.login', 'tavro_0012', true); ";
-  const std::string where = " WHERE corp_id <> '0012'";
-  for (const std::string t :
-       {"corp", "bank_user", "user_corp", "review_list", "corp_account", "account_order",
-        "account_right", "node_right", "customer", "cust_account", "cny_payee", "usage_text",
-        "business", "bank_login"}) {
-    std::string others = "SELECT count(*) FROM " + t;
-    others += where;
-    ASSERT_NE(Psql(owner, others).out, "0\n") << t;
-    std::string sql = asLogin + others;
-    sql.append("; WITH u AS (UPDATE ").append(t).append(" SET corp_id = corp_id").append(where);
-    sql.append(" RETURNING 1) SELECT count(*) FROM u; WITH d AS (DELETE FROM ").append(t);
-    sql.append(where).append(" RETURNING 1) SELECT count(*) FROM d");
-    EXPECT_EQ(Psql(owner, sql).out, "tavro_0012\n0\n0\n0\n") << t;
-    if (t != "bank_login") {  // the service reads the whole map, to check sessions
-      EXPECT_EQ(Psql(service, "SELECT count(*) FROM " + t).out, "0\n") << t << ": no login named";
-    }
-  }
-  for (const std::string t : {"biz_authorise", "biz_sign", "biz_audit"}) {
-    EXPECT_EQ(Psql(service, "SELECT count(*) FROM " + t).out, "0\n") << t;
-  }
-  EXPECT_NE(
-      Psql(owner, asLogin + "INSERT INTO usage_text VALUES ('0020', 9, 'x', '200001')").status, 0)
-      << "another corporation's row is not written";
-  EXPECT_EQ(Fingerprint(*admin_), before);
-  admin_->Exec(("REASSIGN OWNED BY " + keeper.name + " TO tavro_admin").c_str());
-}
-
-// In psql, acting for tavro_0012; acting for nobody, it sees nothing.
-TEST_F(PgLogin, TheServiceRoleWritesOnlyWhatTheProceduresWriteForTheLoginItActsFor) {
+// Row security keyed on the login a transaction names: the service acting for tavro_0012
+// writes only what the procedures write for it, and neither it nor the owner (no
+// superuser: row security binds none) sees or changes another corporation's rows.
+TEST_F(PgLogin, RowSecurityHoldsTheServiceAndTheOwnerToTheNamedLogin) {
   admin_->Exec(
       "INSERT INTO business(biz_no, corp_id, function_id, folder, debit_ac_no,"
       " currency, amount, maker_id, created_at, payee_kind, payee_id)"
       " SELECT 'B20261201098', '0012', 12, 'check', ac_no, 'CNY', 100, '000001',"
-      " '2026-12-01 09:00:00', 'C', 'C003' FROM corp_account WHERE corp_id = '0012'"
-      " LIMIT 1");
-  const std::string url = bank_->Url("tavro_service");
-  // The statement's output after the setting's row.
-  const auto asLogin = [&](const std::string& sql) {
-    Ran ran = Psql(url, "SELECT set_config('tavro.login', 'tavro_0012', true); " + sql);
-    ran.out = ran.out.substr(ran.out.find('\n') + 1);
-    return ran;
+      " '2026-12-01 09:00:00', 'C', 'C003' FROM corp_account WHERE corp_id = '0012' LIMIT 1");
+  const std::string service = bank_->Url("tavro_service");
+  const std::string asLogin = "SELECT set_config('tavro.login', 'tavro_0012', true); ";
+  const auto asLoginRows = [&](const std::string& url, const std::string& sql) {
+    const std::string out = Psql(url, asLogin + sql).out;
+    return out.substr(out.find('\n') + 1);
   };
   const std::string before = Fingerprint(*admin_);
   const struct {
@@ -293,21 +248,50 @@ TEST_F(PgLogin, TheServiceRoleWritesOnlyWhatTheProceduresWriteForTheLoginItActsF
        "an operator the login does not hold"},
   };
   for (const auto& attack : attacks) {
-    EXPECT_NE(asLogin(attack.sql).status, 0) << attack.why;
+    EXPECT_NE(Psql(service, asLogin + attack.sql).status, 0) << attack.why;
   }
-  EXPECT_EQ(asLogin("WITH u AS (UPDATE cny_payee SET remark = 'x' WHERE corp_id = '0020'"
-                    " RETURNING 1) SELECT count(*) FROM u")
-                .out,
-            "0\n")
-      << "another corporation's rows are not even seen";
-  EXPECT_EQ(asLogin("SELECT count(*) FROM customer WHERE corp_id = '0020'").out, "0\n");
-  EXPECT_NE(asLogin("SELECT count(*) FROM customer WHERE corp_id = '0012'").out, "0\n");
-  EXPECT_EQ(Psql(url, "SELECT count(*) FROM customer").out, "0\n") << "acting for nobody";
-  EXPECT_EQ(Psql(url, "SHOW idle_in_transaction_session_timeout").out, "1min\n");
-  EXPECT_EQ(Psql(url, "SHOW statement_timeout").out, "1min\n");
+  EXPECT_EQ(asLoginRows(service,
+                        "WITH u AS (UPDATE cny_payee SET remark = 'x' WHERE corp_id ="
+                        " '0020' RETURNING 1) SELECT count(*) FROM u"),
+            "0\n");
+  EXPECT_EQ(asLoginRows(service, "SELECT count(*) FROM customer WHERE corp_id = '0020'"), "0\n");
+  EXPECT_NE(asLoginRows(service, "SELECT count(*) FROM customer WHERE corp_id = '0012'"), "0\n");
+  EXPECT_EQ(Psql(service, "SHOW idle_in_transaction_session_timeout").out, "1min\n");
+  EXPECT_EQ(Psql(service, "SHOW statement_timeout").out, "1min\n");
+  ClusterRole keeper(*admin_, "_owner");
+  admin_->Exec(("DO $$ DECLARE t text; BEGIN FOR t IN SELECT tablename FROM pg_tables"
+                " WHERE schemaname = 'public' LOOP EXECUTE format('ALTER TABLE public.%I"
+                " OWNER TO " +
+                keeper.name + "', t); END LOOP; END $$")
+                   .c_str());
+  const std::string owner = keeper.Url(bank_->name());
+  const std::string where = " WHERE corp_id <> '0012'";
+  for (const std::string t :
+       {"corp", "bank_user", "user_corp", "review_list", "corp_account", "account_order",
+        "account_right", "node_right", "customer", "cust_account", "cny_payee", "usage_text",
+        "business", "bank_login"}) {
+    const std::string others = "SELECT count(*) FROM " + t + where;
+    ASSERT_NE(Psql(owner, others).out, "0\n") << t;
+    const std::string changes = others + "; WITH u AS (UPDATE " + t + " SET corp_id = corp_id" +
+                                where + " RETURNING 1) SELECT count(*) FROM u; WITH d AS" +
+                                " (DELETE FROM " + t + where +
+                                " RETURNING 1) SELECT count(*) FROM d";
+    EXPECT_EQ(asLoginRows(owner, changes), "0\n0\n0\n") << t;
+    if (t != "bank_login") {  // the service reads the whole map, to check sessions
+      EXPECT_EQ(Psql(service, "SELECT count(*) FROM " + t).out, "0\n") << t << ": no login named";
+    }
+  }
+  for (const std::string t : {"biz_authorise", "biz_sign", "biz_audit"}) {
+    EXPECT_EQ(Psql(service, "SELECT count(*) FROM " + t).out, "0\n") << t;
+  }
+  EXPECT_NE(
+      Psql(owner, asLogin + "INSERT INTO usage_text VALUES ('0020', 9, 'x', '200001')").status, 0);
   EXPECT_EQ(Fingerprint(*admin_), before);
+  admin_->Exec(("REASSIGN OWNED BY " + keeper.name + " TO tavro_admin").c_str());
   // What a procedure does, the role may do.
-  EXPECT_EQ(asLogin("UPDATE customer SET remark = 'service' WHERE cust_id = 'C003'").status, 0);
+  EXPECT_EQ(Psql(service, asLogin + "UPDATE customer SET remark = 'service' WHERE cust_id = 'C003'")
+                .status,
+            0);
   EXPECT_NE(Fingerprint(*admin_), before);
 }
 
@@ -335,10 +319,6 @@ TEST_F(PgLogin, TheAdministratorsToolMapsLoginsCreatesAndCopiesBanks) {
       << "no login is made without the service's bank";
   ASSERT_EQ(tool("login remove t_clerk --bank '" + url + "'").status, 0);
   EXPECT_EQ(tool("login list --bank '" + url + "'").out.find("t_clerk"), std::string::npos);
-  // A second init is refused.
-  const Ran again = tool("init --demo '" + url + "'");
-  EXPECT_EQ(again.status, 1);
-  EXPECT_NE(again.out.find("holds a bank already"), std::string::npos) << again.out;
   // PostgreSQL to a new file, the file to an empty database; no copy onto data.
   hosttest::TempDir dir;
   const std::string file = dir.File("copy.db");
@@ -364,6 +344,7 @@ TEST_F(PgLogin, TheAdministratorsToolMapsLoginsCreatesAndCopiesBanks) {
   } refusals[] = {
       {"copy " + file + " '" + url + "'", "holds data"},
       {"copy '" + url + "' " + file, "exists already"},
+      {"init --demo '" + url + "'", "holds a bank already"},
   };
   for (const auto& r : refusals) {
     const Ran refused = tool(r.args);
@@ -377,19 +358,16 @@ TEST(PgUpgrade, TheOwnerUpgradesAnOlderBankAndItsRowsStay) {
   if (!hosttest::PostgresAvailable()) {
     GTEST_SKIP() << "no PostgreSQL test cluster";
   }
-  PgDatabase bank(false);
+  const PgDatabase bank(false);
   const auto first = [](host::Db& db) { db.Exec(host::PostgresSchemaSteps()[0]); };
   const char* customers = "SELECT count(*) || ':' || max(cust_id) FROM customer";
   const std::string before = Scalar(
       *std::make_unique<host::PostgresDb>(bank.Url(), host::DbSetup{first, host::SeedDemoData, 1}),
       customers);
-  for (int open = 0; open < 2; ++open) {
-    host::PostgresDb owner(bank.Url(), host::BankSetup());
-    EXPECT_EQ(Scalar(owner, "SELECT max(version) FROM schema_version"),
-              std::to_string(host::kSchemaVersion));
-    EXPECT_EQ(Scalar(owner, customers), before);
-    EXPECT_EQ(Scalar(owner, "SELECT count(*) FROM service_login"), "0");
-  }
+  host::PostgresDb owner(bank.Url(), host::BankSetup());
+  EXPECT_EQ(Scalar(owner, "SELECT max(version) FROM schema_version"),
+            std::to_string(host::kSchemaVersion));
+  EXPECT_EQ(Scalar(owner, customers), before);
 }
 
 // A bank whose workstations signed in to the server themselves: the upgrade keeps the
@@ -398,7 +376,7 @@ TEST(PgUpgrade, TheUpgradeTakesTheWorkstationsRolesAway) {
   if (!hosttest::PostgresAvailable()) {
     GTEST_SKIP() << "no PostgreSQL test cluster";
   }
-  PgDatabase bank(false);
+  const PgDatabase bank(false);
   const std::string desk = "tavro_t" + std::to_string(getpid()) + "_ws";
   // Another bank's workstation on the same cluster, which this bank never mapped.
   const std::string elsewhere = "tavro_t" + std::to_string(getpid()) + "_other";
@@ -445,6 +423,114 @@ TEST(PgUpgrade, TheUpgradeTakesTheWorkstationsRolesAway) {
             "0")
       << "nobody but the owner and the service connects";
   owner.Exec(("DROP ROLE IF EXISTS " + desk + "; DROP ROLE IF EXISTS " + elsewhere).c_str());
+}
+
+// A listening port of 127.0.0.1 where nobody says a word.
+class SilentPort {
+ public:
+  SilentPort() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(fd_, 4) == 0 &&
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+      port = std::to_string(ntohs(address.sin_port));
+    }
+  }
+  ~SilentPort() { close(fd_); }
+  SilentPort(const SilentPort&) = delete;
+  SilentPort& operator=(const SilentPort&) = delete;
+  std::string port;
+
+ private:
+  int fd_ = socket(AF_INET, SOCK_STREAM, 0);
+};
+
+TEST(SharedBankConnection, AFailedConnectionSaysWhyFirstAndNeverThePassword) {
+  const SilentPort silent;
+  ASSERT_FALSE(silent.port.empty());
+  const std::string refusing = std::to_string(tavro_test::FreeLocalPort());
+  const char* port = std::getenv("TAVRO_TEST_PG_PORT");
+  const std::string cluster = port != nullptr ? port : "";
+  const std::string server = "127.0.0.1:";
+  const struct {
+    bool needsCluster;
+    bool waits;  // for the connect timeout
+    std::string url;
+    std::string text;
+  } cases[] = {
+      {true, false, "postgresql://tavro_admin:wrong-secret@" + server + cluster + "/tavro",
+       "password authentication failed for user \"tavro_admin\" (server " + server + cluster + ")"},
+      {true, false, "postgresql://tavro_admin@" + server + cluster + "/tavro_no_such_bank",
+       "database \"tavro_no_such_bank\" does not exist (server " + server + cluster + ")"},
+      {false, false, "postgresql://nobody:wrong-secret@" + server + refusing + "/tavro",
+       "cannot reach the bank server: Connection refused (server " + server + refusing + ")"},
+      {false, true, "postgresql://nobody:wrong-secret@" + server + silent.port + "/tavro",
+       "cannot reach the bank server: no answer within 5 s (server " + server + silent.port + ")"},
+  };
+  for (const auto& c : cases) {
+    if (c.needsCluster && !hosttest::PostgresAvailable()) {
+      continue;
+    }
+    SCOPED_TRACE(c.url);
+    tavro_test::ScopedEnv bank("TAVRO_BANK_URL", c.url.c_str());
+    const auto start = std::chrono::steady_clock::now();
+    const hosttest::LibraryAnswer told = hosttest::CallLibrary("MN_GetCorpName '0012'");
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(told.status, 4);
+    EXPECT_EQ(told.error, c.text);
+    EXPECT_LT(took, std::chrono::seconds(9));
+    if (c.waits) {
+      EXPECT_GE(took, std::chrono::seconds(4)) << "it did wait for the server";
+    }
+  }
+  if (!hosttest::PostgresAvailable()) {
+    GTEST_SKIP() << "the server's refusals need the PostgreSQL test cluster";
+  }
+}
+
+TEST(SharedBankConnection, AfterTheServerWentAwayTheNextCommandConnectsAgain) {
+  if (!hosttest::PostgresAvailable()) {
+    GTEST_SKIP() << "no PostgreSQL test cluster";
+  }
+  hosttest::PrivateCluster cluster;
+  ASSERT_TRUE(cluster.Start());
+  tavro_test::ScopedEnv bank("TAVRO_BANK_URL", cluster.Url("tavro_admin").c_str());
+  const std::string write = "MN_UpdateCustomerRec 201,'K1','0012','甲','','','','000001',1";
+  EXPECT_EQ(hosttest::CallLibrary("MN_GetCorpName '0012'").answer,
+            tavro_test::Gbk("演示贸易有限公司\r\n"));
+  // Restarted while the connection lay idle: the caller sees nothing of it.
+  ASSERT_TRUE(cluster.Stop());
+  ASSERT_TRUE(cluster.Start());
+  hosttest::LibraryAnswer told = hosttest::CallLibrary("MN_GetCorpName '0012'");
+  EXPECT_EQ(told.status, 0) << told.error;
+  // Down: the status of a bank out of reach, and nothing of a write stored.
+  ASSERT_TRUE(cluster.Stop());
+  told = hosttest::CallLibrary(write);
+  EXPECT_EQ(told.status, 4);
+  EXPECT_NE(told.error.find("bank server"), std::string::npos) << told.error;
+  ASSERT_TRUE(cluster.Start());
+  told = hosttest::CallLibrary("MN_CustomerExists 'K1','0012'");
+  EXPECT_EQ(told.answer, "0\r\n") << told.error;
+  told = hosttest::CallLibrary(write);
+  EXPECT_EQ(told.status, 0) << told.error;
+}
+
+// Direct connections hold open transactions: the kill must roll them back whole.
+TEST(SharedBank, AWorkstationKilledInTheMiddleOfABatchLeavesNothingOfIt) {
+  hosttest::TempDir dir;
+  const std::string file = dir.File("bank.db");
+  host::SqliteDb embedded(file, host::BankSetup());
+  hosttest::PrepareWorkload(embedded);
+  hosttest::KillMidBatch(embedded, file, 4);
+  if (!hosttest::PostgresAvailable()) {
+    GTEST_SKIP() << "no PostgreSQL test cluster";
+  }
+  const hosttest::PgDatabase bank;
+  host::PostgresDb admin(bank.Url(), host::BankSetup());
+  hosttest::PrepareWorkload(admin);
+  hosttest::KillMidBatch(admin, bank.Url(), 6);
 }
 
 }  // namespace

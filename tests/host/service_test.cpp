@@ -1,14 +1,9 @@
-// tavro-bank serve over a fresh demonstration bank (embedded, or on the PostgreSQL test
-// cluster), spoken to over HTTPS as a workstation does, and through the host library.
+// tavro-bank serve over a fresh demonstration bank (embedded or PostgreSQL), spoken to
+// over HTTPS as a workstation does, and through the host library.
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <sys/stat.h>
-#include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <list>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -17,13 +12,13 @@
 #include "host/HostCall.h"
 #include "host/ServiceLogins.h"
 #include "host/SqliteDb.h"
-#include "host/TavroClient.h"
-#include "tests/host/HostTestSupport.h"
 #include "tests/host/LossyRelay.h"
+#include "tests/host/Workstations.h"
 
 namespace {
 
-using hosttest::TempDir;
+using hosttest::CallLibrary;
+using hosttest::LibraryAnswer;
 
 // A command's outcome as the frames carried it.
 struct Reply {
@@ -36,59 +31,18 @@ struct Reply {
   int parts = 0;
 };
 
-// What qelCommand or qelFileGet answered: status, error text and answer (GBK).
-struct LibraryAnswer {
-  int status = -1;
-  std::string error;
-  std::string answer;
-};
-
-LibraryAnswer CallLibrary(const std::string& utf8, bool intoFile = false,
-                          const std::string& file = "", std::int32_t capacity = 1 << 20) {
-  const std::string gbk = tavro_test::Gbk(utf8);
-  const std::string wire =
-      std::string(gbk.rfind("ST_GetBankSimple", 0) == 0 ? "A03" : "A01") + '\x07' + gbk;
-  const auto size = static_cast<std::int32_t>(wire.size());
-  char error[128] = {};
-  LibraryAnswer out;
-  if (intoFile) {
-    out.status = qelFileGet(0, wire.data(), size, file.c_str(), error, 0);
-    out.answer = tavro_test::ReadFile(file);
-    std::remove(file.c_str());
-  } else {
-    std::vector<char> result(static_cast<std::size_t>(capacity) + 1);
-    out.status = qelCommand(0, wire.data(), size, result.data(), capacity, error, 0);
-    out.answer = result.data();
-  }
-  out.error = error;
-  return out;
-}
-
-class ServiceTest : public ::testing::Test {
+class ServiceTest : public hosttest::BankForService {
  protected:
   void SetUp() override {
-    if (hosttest::PostgresWanted()) {
-      if (!hosttest::PostgresAvailable()) {
-        GTEST_SKIP() << "no PostgreSQL test cluster";
-      }
-      pg_ = std::make_unique<hosttest::PgDatabase>();
-      bank_ = {host::Engine::kPostgres, pg_->Url()};
-    } else {
-      host::SqliteDb db(bank_.where, host::BankSetup(true));
+    BankForService::SetUp();
+    if (IsSkipped() || HasFatalFailure()) {
+      return;
     }
     host::AddServiceLogin(*Open(), {"ws12", "0012", {"000001"}}, std::string("pw twelve"));
     host::AddServiceLogin(*Open(), {"ws20", "0020", {"200001"}}, std::string("pw twenty"));
-    options_.bank = bank_;
-    if (pg_) {
-      options_.bank.where = pg_->Url("tavro_service");  // its own role, never the owner
-    }
-    options_.certFile = dir_.File("cert.pem");
+    options_.bank = {bank_.engine, serviceBank_};
+    options_.certFile = Cert();
     options_.keyFile = dir_.File("key.pem");
-    const std::string openssl =
-        "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2"
-        " -subj /CN=localhost -addext subjectAltName=IP:127.0.0.1 -keyout " +
-        options_.keyFile + " -out " + options_.certFile + " 2>/dev/null";
-    ASSERT_EQ(std::system(openssl.c_str()), 0);
     RestartService();
   }
   void TearDown() override { StopService(); }
@@ -108,7 +62,6 @@ class ServiceTest : public ::testing::Test {
     runner_ = std::thread([this] { service_->Run(); });
   }
 
-  std::unique_ptr<host::Db> Open() const { return host::OpenBank(bank_); }
   std::string Url() const { return "https://127.0.0.1:" + std::to_string(service_->port()) + "/"; }
 
   std::unique_ptr<httplib::SSLClient> Client() const {
@@ -165,63 +118,36 @@ class ServiceTest : public ::testing::Test {
 
   std::string Scalar(const char* sql) const { return hosttest::Scalar(*Open(), sql); }
 
-  // The host library's settings for the service at url as ws12, whose password file
-  // has mode; trusted: with the service's certificate.
-  std::list<tavro_test::ScopedEnv> Library(const std::string& url, unsigned mode = 0600,
-                                           bool trusted = true) const {
-    const std::string password = dir_.File("password");
-    tavro_test::WriteFile(password, "pw twelve\n");
-    chmod(password.c_str(), mode);
-    std::list<tavro_test::ScopedEnv> env;
-    env.emplace_back("TAVRO_BANK_URL", url.c_str());
-    env.emplace_back("TAVRO_SERVICE_LOGIN", "ws12");
-    env.emplace_back("TAVRO_SERVICE_PASSWORD_FILE", password.c_str());
-    env.emplace_back("TAVRO_SERVICE_CA", trusted ? options_.certFile.c_str() : nullptr);
-    return env;
-  }
-
-  TempDir dir_;
-  std::unique_ptr<hosttest::PgDatabase> pg_;
-  host::BankLocation bank_{host::Engine::kSqlite, dir_.File("bank.db")};
   host::ServiceOptions options_;
   std::unique_ptr<host::BankService> service_;
   std::thread runner_;
 };
 
-TEST_F(ServiceTest, SignInAnswersATokenOnlyForTheRightPassword) {
-  const struct {
-    const char* login;
-    const char* password;
-    bool signedIn;
-  } cases[] = {
-      {"ws12", "pw twelve", true},
-      {"ws12", "pw twenty", false},
-      {"nobody", "pw twelve", false},
-      {"ws12", "", false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.login) + " / " + c.password);
-    const std::string answer = SignIn(c.login, c.password);
-    if (c.signedIn) {
-      EXPECT_EQ(answer.size(), 64u) << answer;
-      EXPECT_EQ(Command(answer, "request-signin-0001", "MN_GetCorpName '0012'").status, 0);
-    } else {
-      EXPECT_EQ(answer, "401");
-    }
-  }
-  // Neither the token nor the password is kept in the bank.
-  EXPECT_EQ(Scalar("SELECT count(*) FROM service_session"), "1");
-  EXPECT_EQ(Scalar("SELECT count(*) FROM service_login WHERE login_name IN ('ws12', 'ws20')"
-                   " AND password_hash LIKE '$argon2id$%'"),
-            "2");
-}
-
-TEST_F(ServiceTest, FailedSignInsPauseTheLoginFromThatAddressOnly) {
-  for (const char* guess : {"guess 1", "guess 2", "guess 3"}) {
-    EXPECT_EQ(SignIn("ws12", guess), "401");
+// Only HTTPS, a token only for the right password, and three wrong ones pause that login
+// from this address (not another login); a login name is 1 to 64 characters.
+TEST_F(ServiceTest, SignInAnswersATokenOnlyForTheRightPasswordAndPausesGuesses) {
+  httplib::Client plain("127.0.0.1", service_->port());
+  plain.set_read_timeout(5);
+  const auto unencrypted = plain.Post("/v1/signin", "ws12\npw twelve", "text/plain");
+  EXPECT_TRUE(!unencrypted || unencrypted->status != 200);
+  const std::string token = SignIn("ws12", "pw twelve");
+  ASSERT_EQ(token.size(), 64u) << token;
+  EXPECT_EQ(Command(token, "request-signin-0001", "MN_GetCorpName '0012'").status, 0);
+  for (const auto& [login, password] :
+       {std::pair{"nobody", "pw twelve"}, {"ws12", "pw twenty"}, {"ws12", ""}, {"ws12", "guess"}}) {
+    EXPECT_EQ(SignIn(login, password), "401") << login << " / " << password;
   }
   EXPECT_EQ(SignIn("ws12", "pw twelve"), "429");
   EXPECT_EQ(SignIn("ws20", "pw twenty").size(), 64u);
+  // Neither the tokens nor the passwords are kept in the bank.
+  EXPECT_EQ(Scalar("SELECT count(*) FROM service_session"), "2");
+  EXPECT_EQ(Scalar("SELECT count(*) FROM service_login WHERE login_name IN ('ws12', 'ws20')"
+                   " AND password_hash LIKE '$argon2id$%'"),
+            "2");
+  host::AddServiceLogin(*Open(), {std::string(64, 'w'), "0012", {"000001"}}, std::string("pw"));
+  EXPECT_THROW(
+      host::AddServiceLogin(*Open(), {std::string(65, 'w'), "0012", {"000001"}}, std::string("pw")),
+      std::runtime_error);
 }
 
 TEST_F(ServiceTest, OnlyALiveSessionsTokenRunsCommands) {
@@ -250,8 +176,8 @@ TEST_F(ServiceTest, OnlyALiveSessionsTokenRunsCommands) {
   }
 }
 
-// With one connection, a request finding it taken past the wait is refused whole (503,
-// a clear text) while the one holding it is served; the connection then serves again.
+// With one connection, a request finding it taken past the wait is refused whole while
+// the one holding it is served; the connection then serves again.
 TEST_F(ServiceTest, ARequestFindingNoFreeConnectionInTimeIsRefusedWhole) {
   ASSERT_EQ(SignIn("ws12", "pw twelve").size(), 64u);  // served before any stop
   if (pg_) {
@@ -284,71 +210,64 @@ TEST_F(ServiceTest, ARequestFindingNoFreeConnectionInTimeIsRefusedWhole) {
   EXPECT_EQ(Command(token, "request-pool-0003", "MN_GetCorpName '0012'").status, 0);
 }
 
-TEST_F(ServiceTest, ARequestOverTheSizeLimitIsRefusedWithATextAndRunsNothing) {
+// A request over the size limit is refused with a text; an answer too large for its buffer
+// undoes the write.
+TEST_F(ServiceTest, ARequestOrAnAnswerTooLargeStoresNothing) {
+  const std::string token = SignIn("ws12", "pw twelve");
   const Reply reply = Command(
-      SignIn("ws12", "pw twelve"), "request-large-0001",
+      token, "request-large-0001",
       "exec MN_UsageInsert '0012','000001','" + std::string(std::size_t{1} << 20, 'x') + "',9");
   EXPECT_EQ(reply.http, 413);
   EXPECT_NE(reply.body.find("larger than the 1048576 bytes the service takes"), std::string::npos)
       << reply.body;
+  EXPECT_EQ(
+      Command(token, "request-noroom-0001", "exec MN_UsageInsert '0012','000001','x',9", 1).status,
+      5);
   EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE position = 9"), "0");
   EXPECT_EQ(Scalar("SELECT count(*) FROM service_ledger"), "0");
-  // The refusal's own text only fills an empty answer: a 4xx of the service keeps its own.
-  EXPECT_EQ(Command("", "request-large-0002", "MN_GetCorpName '0012'").http, 401);
 }
 
 // A login with the most commands in flight gets 429 for one more while another login's
-// run; the waiting commands then all finish, each once.
+// run; the waiting ones then all finish, each once.
 TEST_F(ServiceTest, ALoginOverItsCommandsInFlightIsRefusedWhileOthersRun) {
   const std::string ws12 = SignIn("ws12", "pw twelve");
   const std::string ws20 = SignIn("ws20", "pw twenty");
-  // The writes wait behind a write of the administrator's that holds the usage texts.
-  const std::unique_ptr<host::Db> holder = Open();
+  const std::unique_ptr<host::Db> holder = Open();  // holds the usage texts
   holder->Begin(host::Access::Writes, {});
   if (pg_) {
     holder->Exec("LOCK TABLE usage_text IN SHARE ROW EXCLUSIVE MODE");
   }
   constexpr int kInFlight = 8;
-  std::atomic<int> finished{0};
   std::vector<Reply> writes(kInFlight);
   std::vector<std::thread> writers;
   writers.reserve(kInFlight);
   for (int i = 0; i < kInFlight; ++i) {
     writers.emplace_back([&, i] {
-      // A read below may hold the eighth place for a moment: a refused write is sent
-      // again, as a workstation would, until it waits in the service.
+      // A read below may hold the eighth place a moment: a refused write is sent again.
       const std::string n = std::to_string(i);
-      const std::string id = "request-flight-w" + n + "0000";
-      std::string insert = "exec MN_UsageInsert '0012','000001','in flight " + n;
-      insert.append("',4").append(n);
+      const std::string insert = "exec MN_UsageInsert '0012','000001','in flight " + n + "',4" + n;
       Reply& write = writes[static_cast<std::size_t>(i)];
-      while ((write = Command(ws12, id, insert)).http == 429) {
+      while ((write = Command(ws12, "request-flight-w" + n + "0000", insert)).http == 429) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
       }
-      ++finished;
     });
   }
   // A read of the same login is served until the writes fill its places.
-  int refused = 0;
+  bool refused = false;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  for (int n = 0; refused == 0 && std::chrono::steady_clock::now() < deadline; ++n) {
+  for (int n = 0; !refused && std::chrono::steady_clock::now() < deadline; ++n) {
     const Reply more =
         Command(ws12, "request-flight-r" + std::to_string(n) + "0000", "MN_GetCorpName '0012'");
-    if (more.http == 429) {
-      ++refused;
-    } else {
-      EXPECT_EQ(more.status, 0) << more.error;
-    }
+    refused = more.http == 429;
+    EXPECT_TRUE(refused || more.status == 0) << more.error;
   }
   const Reply other = Command(ws20, "request-flight-other", "MN_GetCorpName '0020'");
-  const int finishedMeanwhile = finished;
   holder->Rollback();
   for (std::thread& writer : writers) {
     writer.join();
   }
-  EXPECT_EQ(refused, 1);
+  EXPECT_TRUE(refused);
   EXPECT_EQ(other.status, 0) << other.error;
-  EXPECT_EQ(finishedMeanwhile, 0);
   for (const Reply& write : writes) {
     EXPECT_EQ(write.status, 0) << write.error;
   }
@@ -357,9 +276,8 @@ TEST_F(ServiceTest, ALoginOverItsCommandsInFlightIsRefusedWhileOthersRun) {
   EXPECT_EQ(Scalar("SELECT count(*) FROM service_ledger"), std::to_string(kInFlight));
 }
 
-// One access-log line per command (time, login, corporation, operator, procedure,
-// status, duration) and per refused request (the login as sent, made harmless); never a
-// password, a token nor a field's value.
+// One access-log line per command and per refused request (the login made harmless);
+// never a password, a token nor a field's value.
 TEST_F(ServiceTest, TheAccessLogHasALinePerCommandAndNoValue) {
   std::ostringstream log;
   options_.accessLog = &log;
@@ -384,48 +302,28 @@ TEST_F(ServiceTest, TheAccessLogHasALinePerCommandAndNoValue) {
   StopService();
   const std::string text = log.str();
   std::vector<std::string> lines;
-  std::vector<std::string> refusals;
   std::istringstream in(text);
   for (std::string one; std::getline(in, one);) {
-    (one.find(" refused=") != std::string::npos ? refusals : lines).push_back(one);
+    lines.push_back(one);
   }
-  ASSERT_EQ(refusals.size(), 2u) << text;
-  EXPECT_TRUE(std::regex_match(
-      refusals[0],
-      std::regex(R"(\S+Z login=ws12\?forged\?1\?x addr=127\.0\.0\.1 refused=401 why=sign-in)")))
-      << refusals[0];
-  EXPECT_TRUE(std::regex_match(
-      refusals[1], std::regex(R"(\S+Z login=- addr=127\.0\.0\.1 refused=401 why=session)")))
-      << refusals[1];
-  const std::regex line(
-      R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ login=ws12 corp=(\S+) operator=(\S+) proc=(\S+) )"
-      R"(status=(\d) ms=\d+)");
-  const char* const expected[][4] = {
-      {"0012", "000001", "MN_UsageInsert", "0"},
-      {"0012", "000001", "MN_GetUsageList", "0"},
-      {"0020", "200001", "MN_UsageInsert", "2"},
-      {"-", "-", "answer-kept", "0"},
+  const std::string at = R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ login=)";
+  const std::string ws12 = at + "ws12 corp=";
+  const std::string expected[] = {
+      at + R"(ws12\?forged\?1\?x addr=127\.0\.0\.1 refused=401 why=sign-in)",
+      at + R"(- addr=127\.0\.0\.1 refused=401 why=session)",
+      ws12 + R"(0012 operator=000001 proc=MN_UsageInsert status=0 ms=\d+)",
+      ws12 + R"(0012 operator=000001 proc=MN_GetUsageList status=0 ms=\d+)",
+      ws12 + R"(0020 operator=200001 proc=MN_UsageInsert status=2 ms=\d+)",
+      ws12 + R"(- operator=- proc=answer-kept status=0 ms=\d+)",
   };
   ASSERT_EQ(lines.size(), std::size(expected)) << text;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    SCOPED_TRACE(lines[i]);
-    std::smatch parts;
-    ASSERT_TRUE(std::regex_match(lines[i], parts, line));
-    for (std::size_t field = 0; field < 4; ++field) {
-      EXPECT_EQ(parts[field + 1].str(), expected[i][field]);
-    }
+    EXPECT_TRUE(std::regex_match(lines[i], std::regex(expected[i]))) << lines[i];
   }
   for (const std::string& secret : {std::string("pw wrong"), std::string("not-a-token"),
                                     std::string("Zebra"), std::string("pw twelve"), token}) {
     EXPECT_EQ(text.find(secret), std::string::npos) << secret;
   }
-}
-
-TEST_F(ServiceTest, PlainHttpIsNotServed) {
-  httplib::Client plain("127.0.0.1", service_->port());
-  plain.set_read_timeout(5);
-  auto result = plain.Post("/v1/signin", "ws12\npw twelve", "text/plain");
-  EXPECT_TRUE(!result || result->status != 200);
 }
 
 TEST_F(ServiceTest, ACommandForAnotherCorporationOrOperatorIsRefusedAndRunsNothing) {
@@ -448,7 +346,6 @@ TEST_F(ServiceTest, ACommandForAnotherCorporationOrOperatorIsRefusedAndRunsNothi
        "login ws12 may not act for corporation 0020"},
       {"exec MN_UsageInsert '0012','000002','other operator',9",
        "login ws12 may not act as user 000002 of corporation 0012"},
-      {"MN_GetCustomerList '0020','000001'", "login ws12 may not act for corporation 0020"},
       {"MN_GetPropOfCustAc " + account20, keyed("customer account " + account20)},
       {"MN_GetPropOfUser '200001'", keyed("user 200001")},
       {"MN_GetPropOfCustAc " + account12, ""},
@@ -511,14 +408,6 @@ TEST_F(ServiceTest, AFileAnswerStreamsInPartsAndEqualsTheEmbeddedBanksFile) {
   EXPECT_EQ(reply.answer, tavro_test::ReadFile(file));
 }
 
-TEST_F(ServiceTest, ABufferTooSmallForTheAnswerUndoesTheWrite) {
-  const Reply reply = Command(SignIn("ws12", "pw twelve"), "request-noroom-0001",
-                              "exec MN_UsageInsert '0012','000001','no room',9", 1);
-  EXPECT_EQ(reply.status, 5);
-  EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE usage = 'no room'"), "0");
-  EXPECT_EQ(Scalar("SELECT count(*) FROM service_ledger"), "0");
-}
-
 TEST_F(ServiceTest, TheHostLibraryThroughTheServiceAnswersAsTheEmbeddedBank) {
   const std::string embedded = dir_.File("embedded.db");
   { host::SqliteDb db(embedded, host::BankSetup(true)); }
@@ -529,10 +418,8 @@ TEST_F(ServiceTest, TheHostLibraryThroughTheServiceAnswersAsTheEmbeddedBank) {
     std::int32_t capacity;
   } cases[] = {
       {"MN_GetCorpName '0012'", false, 1 << 20},
-      {"MN_GetCustomerList '0012','000001'", false, 1 << 20},
       {"ST_GetBankSimple 1", false, 1 << 20},
       {"exec MN_UsageInsert '0012','000001','新用途',9", false, 1 << 20},
-      {"MN_GetUsageList '0012','000001'", false, 1 << 20},
       {"MN_GetUsageList '0012','000001'", false, 8},
       {"exec MN_UsageInsert '0012','000001','again',9", false, 1 << 20},
       {"MN_NoSuchThing '0012'", false, 1 << 20},
@@ -554,23 +441,15 @@ TEST_F(ServiceTest, TheHostLibraryThroughTheServiceAnswersAsTheEmbeddedBank) {
   }
 }
 
-TEST_F(ServiceTest, TheHostLibrarySendsACommandWhoseAnswerWasLostAgainAndItIsDoneOnce) {
+TEST_F(ServiceTest, TheHostLibrarySaysAWriteWhoseAnswersWereAllLostMayHaveBeenStored) {
   hosttest::LossyRelay relay(service_->port());
   const auto env = Library(relay.Url());
-  ASSERT_EQ(CallLibrary("MN_GetCorpName '0012'").status, 0);
-  relay.cuts = 1;
-  const LibraryAnswer written = CallLibrary("exec MN_UsageInsert '0012','000001','lost answer',9");
-  EXPECT_EQ(relay.lost(), 1);
-  EXPECT_EQ(written.status, 0) << written.error;
-  EXPECT_EQ(written.answer, "1\r\n");
-  EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE usage = 'lost answer'"), "1");
-  EXPECT_EQ(Scalar("SELECT count(*) FROM service_ledger"), "1");
-  // Every answer lost: the text says that the write may have been stored.
-  relay.cuts = 3;
+  ASSERT_EQ(CallLibrary("MN_GetCorpName '0012'").status, 0);  // signed in
+  relay.cuts = 3;  // every try's answer lost (one lost answer: ServiceFaults)
   const LibraryAnswer lost = CallLibrary("exec MN_UsageInsert '0012','000001','never seen',8");
   EXPECT_EQ(lost.status, 4);
   EXPECT_NE(lost.error.find("may have been stored"), std::string::npos) << lost.error;
-  EXPECT_EQ(relay.lost(), 4);
+  EXPECT_EQ(relay.lost(), 3);
   EXPECT_EQ(Scalar("SELECT count(*) FROM usage_text WHERE usage = 'never seen'"), "1");
 }
 
