@@ -49,9 +49,6 @@ struct LibraryAnswer {
 LibraryAnswer CallLibrary(const std::string& utf8, bool intoFile = false,
                           const std::string& file = "", std::int32_t capacity = 1 << 20);
 
-// wanted, or TAVRO_TEST_COMMANDS for a quicker run by hand.
-int Commands(int wanted);
-
 // Readies the demonstration bank for the workload (as its owner).
 void PrepareWorkload(host::Db& admin);
 
@@ -60,8 +57,9 @@ void PrepareWorkload(host::Db& admin);
 std::vector<Sent> RunWorkstations(const std::string& bank, const Workload& workload,
                                   const std::function<void()>& during = {});
 
-// With faults a failed command is stored whole or not at all; without, it stored nothing,
-// and only busyAllowed lets one answer busy (the embedded bank's 5 s write-lock wait).
+// The bank and the service's ledger against what the workstations were told. With faults
+// a failed command is stored whole or not at all; without, it stored nothing, and only
+// busyAllowed lets one answer busy (the embedded bank's 5 s write-lock wait).
 void CheckBank(host::Db& admin, const std::vector<Sent>& sent, bool faults, bool busyAllowed);
 
 // Kills a process saving rights of 000002 on every node mid-batch, rounds times; each

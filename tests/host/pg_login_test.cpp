@@ -56,8 +56,7 @@ Ran Psql(const std::string& url, const std::string& sql) {
   return Shell("psql -qAtX '" + url + "' -c \"" + sql + "\"");
 }
 
-// The rows of every table the logins' corporations own, as the administrator sees them:
-// a refused command leaves all of it as it was.
+// The rows of every table the logins' corporations own, as the administrator sees them.
 std::string Fingerprint(host::Db& admin) {
   std::string out;
   for (const std::string table :
@@ -118,8 +117,7 @@ class PgLogin : public ::testing::Test {
       scope.operators.emplace(q.Text(0), q.Text(1));
     }
     login_ = std::make_unique<host::ScopedDb>(*service_, scope);
-    // Rows of 0020 where the demonstration data has none, so that every table shows
-    // whether another corporation's rows are hidden.
+    // Rows of 0020 where the demonstration data has none.
     admin_->Exec(
         "INSERT INTO cny_payee(corp_id, payee_id, ac_name, ac_no, bank_name, operator)"
         " VALUES ('0020', 'Q001', 'x', '1', 'b', '200001');"
@@ -138,8 +136,7 @@ class PgLogin : public ::testing::Test {
   std::unique_ptr<host::ScopedDb> login_;  // the service acting for tavro_0012
 };
 
-// The command of proc with every corporation id corp, every operator op and harmless
-// values elsewhere.
+// The command of proc with corporation ids corp, operators op, harmless values elsewhere.
 std::string Sample(const host::ProcedureSpec& proc, const std::string& corp,
                    const std::string& op) {
   std::string command = proc.name;
@@ -172,8 +169,7 @@ TEST_F(PgLogin, OnlyTheOwnerAndTheServiceRoleOpenTheBank) {
   admin_->Exec(("REVOKE ALL ON ALL TABLES IN SCHEMA public FROM " + desk.name).c_str());
 }
 
-// Nothing of a refused command stays; the same commands for what the login holds are
-// not refused for the login's sake.
+// Nothing of a refused command stays; for what the login holds, none is refused.
 TEST_F(PgLogin, EveryCommandWithIdsIsRefusedForWhatTheLoginDoesNotHold) {
   const std::string before = Fingerprint(*admin_);
   int withCorp = 0;
@@ -211,9 +207,8 @@ TEST_F(PgLogin, EveryCommandWithIdsIsRefusedForWhatTheLoginDoesNotHold) {
   }
 }
 
-// Row security keyed on the login a transaction names: the service acting for tavro_0012
-// writes only what the procedures write for it, and neither it nor the owner (no
-// superuser: row security binds none) sees or changes another corporation's rows.
+// Row security on the login a transaction names: the service writes only what procedures
+// do, and neither it nor the owner (no superuser) sees another corporation's rows.
 TEST_F(PgLogin, RowSecurityHoldsTheServiceAndTheOwnerToTheNamedLogin) {
   admin_->Exec(
       "INSERT INTO business(biz_no, corp_id, function_id, folder, debit_ac_no,"
@@ -370,8 +365,7 @@ TEST(PgUpgrade, TheOwnerUpgradesAnOlderBankAndItsRowsStay) {
   EXPECT_EQ(Scalar(owner, customers), before);
 }
 
-// A bank whose workstations signed in to the server themselves: the upgrade keeps the
-// service's logins, drops their roles, map rows and grants, and anybody else's CONNECT.
+// The upgrade keeps service logins, drops workstations' roles, map rows, grants, CONNECT.
 TEST(PgUpgrade, TheUpgradeTakesTheWorkstationsRolesAway) {
   if (!hosttest::PostgresAvailable()) {
     GTEST_SKIP() << "no PostgreSQL test cluster";

@@ -82,8 +82,7 @@ class ServiceTest : public hosttest::BankForService {
                                  : result->body.substr(0, result->body.find('\n'));
   }
 
-  // Sends a command (UTF-8, sent as GBK) under a request id; a capacity makes it a
-  // buffer's command, none a file's.
+  // Sends a command (UTF-8) under a request id; without a capacity, a file's command.
   Reply Command(const std::string& token, const std::string& requestId, const std::string& utf8,
                 std::optional<std::size_t> capacity = 4096) const {
     httplib::Headers headers{{"Authorization", "Bearer " + token}, {"Tavro-Request-Id", requestId}};
@@ -123,8 +122,7 @@ class ServiceTest : public hosttest::BankForService {
   std::thread runner_;
 };
 
-// Only HTTPS, a token only for the right password, and three wrong ones pause that login
-// from this address (not another login); a login name is 1 to 64 characters.
+// HTTPS only; three wrong passwords pause that login, not another; names of 1 to 64.
 TEST_F(ServiceTest, SignInAnswersATokenOnlyForTheRightPasswordAndPausesGuesses) {
   httplib::Client plain("127.0.0.1", service_->port());
   plain.set_read_timeout(5);
@@ -176,8 +174,7 @@ TEST_F(ServiceTest, OnlyALiveSessionsTokenRunsCommands) {
   }
 }
 
-// With one connection, a request finding it taken past the wait is refused whole while
-// the one holding it is served; the connection then serves again.
+// With one connection, a request finding it taken past the wait is refused whole.
 TEST_F(ServiceTest, ARequestFindingNoFreeConnectionInTimeIsRefusedWhole) {
   ASSERT_EQ(SignIn("ws12", "pw twelve").size(), 64u);  // served before any stop
   if (pg_) {
@@ -210,8 +207,7 @@ TEST_F(ServiceTest, ARequestFindingNoFreeConnectionInTimeIsRefusedWhole) {
   EXPECT_EQ(Command(token, "request-pool-0003", "MN_GetCorpName '0012'").status, 0);
 }
 
-// A request over the size limit is refused with a text; an answer too large for its buffer
-// undoes the write.
+// Too large a request is refused with a text; an answer too large undoes the write.
 TEST_F(ServiceTest, ARequestOrAnAnswerTooLargeStoresNothing) {
   const std::string token = SignIn("ws12", "pw twelve");
   const Reply reply = Command(
@@ -227,8 +223,7 @@ TEST_F(ServiceTest, ARequestOrAnAnswerTooLargeStoresNothing) {
   EXPECT_EQ(Scalar("SELECT count(*) FROM service_ledger"), "0");
 }
 
-// A login with the most commands in flight gets 429 for one more while another login's
-// run; the waiting ones then all finish, each once.
+// A login with the most commands in flight gets 429 for one more; another login's run.
 TEST_F(ServiceTest, ALoginOverItsCommandsInFlightIsRefusedWhileOthersRun) {
   const std::string ws12 = SignIn("ws12", "pw twelve");
   const std::string ws20 = SignIn("ws20", "pw twenty");
@@ -276,8 +271,7 @@ TEST_F(ServiceTest, ALoginOverItsCommandsInFlightIsRefusedWhileOthersRun) {
   EXPECT_EQ(Scalar("SELECT count(*) FROM service_ledger"), std::to_string(kInFlight));
 }
 
-// One access-log line per command and per refused request (the login made harmless);
-// never a password, a token nor a field's value.
+// A log line per command and refusal (the login made harmless), never a secret or value.
 TEST_F(ServiceTest, TheAccessLogHasALinePerCommandAndNoValue) {
   std::ostringstream log;
   options_.accessLog = &log;
@@ -333,8 +327,7 @@ TEST_F(ServiceTest, ACommandForAnotherCorporationOrOperatorIsRefusedAndRunsNothi
       Scalar("SELECT min(ac_id) FROM cust_account WHERE corp_id = '0020'");
   const std::string account12 =
       Scalar("SELECT min(ac_id) FROM cust_account WHERE corp_id = '0012'");
-  // Read by its own key alone: the service's role acting for the login does not even
-  // see another corporation's record; a bank without roles looks it up first.
+  // By key alone: PostgreSQL's row security hides the record; SQLite looks it up first.
   const auto keyed = [this](const std::string& what) {
     return pg_ ? what + " does not exist" : "login ws12 may not act for corporation 0020";
   };
