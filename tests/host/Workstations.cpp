@@ -57,7 +57,8 @@ std::string Rights(const std::vector<std::string>& nodes, const std::string& mas
   std::string batch;
   for (const std::string& node : nodes) {
     batch += "exec MN_DeleteUserRightList '0012','000002'," + node + "\r\n";
-    batch += "exec MN_UpdateRightItem '0012','000002'," + node + ",'" + mask + "'\r\n";
+    batch.append("exec MN_UpdateRightItem '0012','000002',").append(node);
+    batch.append(",'").append(mask).append("'\r\n");
   }
   return batch;
 }
@@ -102,8 +103,10 @@ void Workstation(const std::string& bank, const Workload& workload, int w, const
       sent = Of('c', "c-" + marker);
       command = add + sent.marker + "','','','','000003',1";
     } else if (pick < 40) {
-      sent = Of('r', a + ">" + b);
-      command = "MN_CustomerUpdate '" + a + "','" + b + "','0012'";
+      sent = Of('r', a + ">");
+      sent.marker += b;
+      command = "MN_CustomerUpdate '" + a;
+      command.append("','").append(b).append("','0012'");
     } else if (pick < 55) {
       sent = Of('d', a);
       command = "MN_CustomerDelete '" + a + "','0012'";
@@ -348,8 +351,8 @@ void KillMidBatch(host::Db& admin, const std::string& bank, int rounds) {
     // The kill lands after its first batch (a slow start would be killed before any)
     // and a random moment more.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    const std::string changed =
-        "SELECT node_id FROM node_right" + ofUser + " AND rights <> '" + current + "'";
+    std::string changed = "SELECT node_id FROM node_right" + ofUser;
+    changed.append(" AND rights <> '").append(current).append("'");
     while (std::chrono::steady_clock::now() < deadline && Rows(admin, changed).empty()) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }

@@ -265,12 +265,13 @@ TEST_F(PgLogin, RowSecurityHoldsTheServiceAndTheOwnerToTheNamedLogin) {
        {"corp", "bank_user", "user_corp", "review_list", "corp_account", "account_order",
         "account_right", "node_right", "customer", "cust_account", "cny_payee", "usage_text",
         "business", "bank_login"}) {
-    const std::string others = "SELECT count(*) FROM " + t + where;
+    std::string others = "SELECT count(*) FROM " + t;
+    others += where;
     ASSERT_NE(Psql(owner, others).out, "0\n") << t;
-    const std::string changes = others + "; WITH u AS (UPDATE " + t + " SET corp_id = corp_id" +
-                                where + " RETURNING 1) SELECT count(*) FROM u; WITH d AS" +
-                                " (DELETE FROM " + t + where +
-                                " RETURNING 1) SELECT count(*) FROM d";
+    std::string changes = others;
+    changes.append("; WITH u AS (UPDATE ").append(t).append(" SET corp_id = corp_id").append(where);
+    changes.append(" RETURNING 1) SELECT count(*) FROM u; WITH d AS (DELETE FROM ").append(t);
+    changes.append(where).append(" RETURNING 1) SELECT count(*) FROM d");
     EXPECT_EQ(asLoginRows(owner, changes), "0\n0\n0\n") << t;
     if (t != "bank_login") {  // the service reads the whole map, to check sessions
       EXPECT_EQ(Psql(service, "SELECT count(*) FROM " + t).out, "0\n") << t << ": no login named";

@@ -240,7 +240,8 @@ TEST_F(ServiceTest, ALoginOverItsCommandsInFlightIsRefusedWhileOthersRun) {
     writers.emplace_back([&, i] {
       // A read below may hold the eighth place a moment: a refused write is sent again.
       const std::string n = std::to_string(i);
-      const std::string insert = "exec MN_UsageInsert '0012','000001','in flight " + n + "',4" + n;
+      std::string insert = "exec MN_UsageInsert '0012','000001','in flight " + n;
+      insert.append("',4").append(n);
       Reply& write = writes[static_cast<std::size_t>(i)];
       while ((write = Command(ws12, "request-flight-w" + n + "0000", insert)).http == 429) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
