@@ -1,8 +1,5 @@
-// The answer-losing relay (see LossyRelay.h). It decrypts nothing: a read from the
-// workstation carries a request when it holds an application-data record (type 23)
-// of more than 200 bytes, which neither the handshake's records (type 22) nor a
-// client's encrypted Finished are; the first bytes back from the service after it
-// are its answer.
+// The answer-losing relay. It decrypts nothing: a request is a TLS application-data record
+// of over 200 bytes (no handshake record nor Finished is); the service's next bytes answer.
 #include "LossyRelay.h"
 
 #include <arpa/inet.h>
@@ -13,11 +10,9 @@
 #include <unistd.h>
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <future>
 #include <stdexcept>
-#include <string>
 
 namespace hosttest {
 namespace {
@@ -25,7 +20,7 @@ namespace {
 constexpr unsigned char kApplicationData = 23;
 constexpr std::size_t kRequestAtLeast = 200;
 
-// Walks the TLS records a read begins with (reads on the loopback hold whole records).
+// Reads on the loopback hold whole records.
 bool CarriesRequest(const char* data, std::size_t size) {
   std::size_t at = 0;
   while (at + 5 <= size) {
@@ -60,9 +55,8 @@ LossyRelay::LossyRelay(int target, int everyNth) : target_(target), everyNth_(ev
     throw std::runtime_error("the relay cannot listen");
   }
   port_ = ntohs(address.sin_port);
-  // Returns once the thread runs its loop: a thread still starting allocates, and a
-  // workstation forked in that moment would inherit the sanitizer allocator's lock held
-  // and hang at its first allocation.
+  // A thread still starting allocates: a workstation forked then would inherit the
+  // sanitizer allocator's lock held and hang.
   std::promise<void> started;
   std::future<void> running = started.get_future();
   thread_ = std::thread([this, &started] {
@@ -81,19 +75,17 @@ LossyRelay::~LossyRelay() {
   close(listener_);
 }
 
-std::string LossyRelay::Url() const {
-  return "https://127.0.0.1:" + std::to_string(port_) + "/";
-}
-
 bool LossyRelay::CutThisOne() {
   const int n = ++requests_;
   if (everyNth_ > 0 && n % everyNth_ == 0) {
     return true;
   }
-  int asked = cuts;
-  while (asked > 0 && !cuts.compare_exchange_weak(asked, asked - 1)) {
+  for (int asked = cuts; asked > 0;) {
+    if (cuts.compare_exchange_weak(asked, asked - 1)) {
+      return true;
+    }
   }
-  return asked > 0;
+  return false;
 }
 
 void LossyRelay::Serve() {
@@ -113,9 +105,7 @@ void LossyRelay::Serve() {
       close(client);
       continue;
     }
-    // Passed on at once, as the two ends send them: Nagle's wait on a relay's write
-    // would add the peer's delayed acknowledgement to every answer.
-    const int on = 1;
+    const int on = 1;  // no Nagle: it would add a delayed acknowledgement to every answer
     setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     const std::lock_guard<std::mutex> lock(mutex_);
@@ -127,10 +117,8 @@ void LossyRelay::Serve() {
   }
 }
 
-// Relays one connection until either side closes. A request picked to lose its answer
-// is passed on whole; when the service begins to answer, the workstation's side is
-// closed and the service's answer read to its end (a second of silence) and dropped,
-// so that the service finishes the command as if nothing had happened.
+// Relays one connection until either side closes. A picked request's answer is read to
+// its end (a second of silence) and dropped, the workstation's side closed.
 void LossyRelay::Pump(int client, int server) {
   std::array<char, 16384> buffer{};
   bool cutting = false;

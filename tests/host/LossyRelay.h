@@ -1,8 +1,6 @@
-// A TCP relay between workstations and the bank's service that loses answers: a
-// request it picks is passed on whole, and the workstation's connection is closed
-// as soon as the service starts to answer, so that the service runs the command and
-// the workstation never learns how it ended. It serves every connection at once, so
-// that workstation processes can send through it side by side.
+// A TCP relay to the bank's service that loses answers: a picked request is passed on
+// whole and the workstation's side closed once the service answers, so the command runs
+// and the workstation never learns how it ended.
 #pragma once
 
 #include <atomic>
@@ -15,20 +13,16 @@ namespace hosttest {
 
 class LossyRelay {
  public:
-  // Relays 127.0.0.1:port() to 127.0.0.1:target; loses the answer of every
-  // everyNth request it carries (0: only those asked for through cuts).
+  // Relays 127.0.0.1:port() to 127.0.0.1:target, losing every everyNth answer (0: only
+  // those asked for through cuts); returns once its thread waits for connections.
   explicit LossyRelay(int target, int everyNth = 0);
   ~LossyRelay();
   LossyRelay(const LossyRelay&) = delete;
   LossyRelay& operator=(const LossyRelay&) = delete;
-
-  int port() const { return port_; }
-  std::string Url() const;
-  // How many answers it lost.
+  std::string Url() const { return "https://127.0.0.1:" + std::to_string(port_) + "/"; }
   int lost() const { return lost_; }
 
-  // The next cuts requests lose their answers (on top of every Nth).
-  std::atomic<int> cuts{0};
+  std::atomic<int> cuts{0};  // the next cuts requests lose their answers too
 
  private:
   void Serve();
