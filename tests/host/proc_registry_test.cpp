@@ -1,6 +1,6 @@
 // The procedure table: every command the module sends is there under its exact name
-// with the argument kinds the module sends; the user report's select is recognised
-// by its exact template only.
+// with the argument kinds the module sends, and readers (run without the write lock)
+// never write; the user report's select is recognised by its exact template only.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -8,11 +8,12 @@
 #include <string>
 
 #include "HostTestSupport.h"
+#include "host/CommandParser.h"
 #include "host/Procedure.h"
 
 namespace {
 
-using hosttest::BankTest;
+using hosttest::T;
 
 // Every command of the catalogue as name:argument kinds of its template.
 const char kCatalogue[] =
@@ -53,49 +54,117 @@ TEST(ProcRegistry, EveryCatalogueCommandHasItsSignatureAndNothingElseIsListed) {
   }
 }
 
+// A call of every reader that finds its records in the demonstration data, so the
+// whole of the procedure runs rather than an early refusal; written as a batch.
+const char kReaderCalls[] =
+    "exec MB_GetSwfAddress 'LOLCGB2L'\nexec MB_GetSwiftBankByAny 'savings','tokyo'\n"
+    "exec MB_GetSwiftBankByLeft 'lotus',''\nexec MB_GetSwiftBankBySwfCode 'LOLCGB2LAXXX'\n"
+    "exec MN_CustCNYAcExists 'P003','0012'\nexec MN_CustExport '0012',0\n"
+    "exec MN_CustExport '0012',1\nexec MN_CustomerExists 'C004','0012'\n"
+    "exec MN_GetAcNoList 99,'','0012','000002'\n"
+    "exec MN_GetAuditFolder 12,'0012','000001','B20261130001'\n"
+    "exec MN_GetAuthoriseFolder 12,'0012','000001','B20261130001'\n"
+    "exec MN_GetAuthoriseList 'CN','0012','000003'\nexec MN_GetCheckList 'CN','0012','000001'\n"
+    "exec MN_GetCheckUserList '0012','000001'\nexec MN_GetCorpName '0020'\n"
+    "exec MN_GetCurrencyCodeList\nexec MN_GetCustAcFolder 'CN','0012','000002','C001'\n"
+    "exec MN_GetCustomerList '0012','000002'\nexec MN_GetDeletedList 'CN','0012','000004'\n"
+    "exec MN_GetNodeRightList '0012','000002'\n"
+    "exec MN_GetPropOfAccount '0012','310012000400001'\nexec MN_GetPropOfCustAc 1\n"
+    "exec MN_GetPropOfCustCNYAc '0012','P001'\nexec MN_GetPropOfCustomer '0012','C002'\n"
+    "exec MN_GetPropOfUser '000001'\nexec MN_GetRejectedList 'CN','0012','000004'\n"
+    "exec MN_GetSendList 'CN','0012','000002'\n"
+    "exec MN_GetSignFolder 12,'0012','000001','B20261130001'\n"
+    "exec MN_GetUsageList '0012','000001'\nexec MN_GetUserCheckAcList '0012','000002'\n"
+    "exec MN_GetUserCorpList 'CN','000001'\nexec MN_GetUserList '0012','000001'\n"
+    "exec ST_GetBankSimple 3\nexec Sh_GetFunctionName 12,0\n"
+    "exec Sh_GetNodeRight '0012','000003',101\n"
+    "exec Sh_GetViewNodeList 'CN','0012','000002'\n";
+
+class ProcAccess : public hosttest::BankTest {
+ protected:
+  // Runs a procedure in the engine's read transaction, where a write raises.
+  host::Answer ReadOnly(const host::ProcedureSpec& proc, const host::Args& args) {
+    db_->Begin(host::Access::Reads);
+    try {
+      host::Answer answer = proc.run(*db_, args);
+      db_->Commit();
+      return answer;
+    } catch (...) {
+      db_->Rollback();
+      throw;
+    }
+  }
+};
+
+TEST_F(ProcAccess, EveryReaderAnswersWithoutWritingAndEveryWriterIsRefused) {
+  std::set<std::string> sampled;
+  host::ParsedCommand calls;
+  std::string error;
+  ASSERT_TRUE(host::ParseCommand(kReaderCalls, calls, error)) << error;
+  for (const host::Call& sample : calls.calls) {
+    const host::ProcedureSpec* proc = host::FindProcedure(sample.name);
+    ASSERT_NE(proc, nullptr) << sample.name;
+    EXPECT_EQ(proc->access, host::Access::Reads) << sample.name << " reads but takes the lock";
+    sampled.insert(sample.name);
+    try {
+      EXPECT_FALSE(ReadOnly(*proc, sample.args).rows.empty()) << sample.name;
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << sample.name << ": " << e.what();
+    }
+  }
+  for (const host::ProcedureSpec& proc : host::AllProcedures()) {
+    if (proc.access == host::Access::Reads) {
+      EXPECT_EQ(sampled.count(proc.name), 1u) << proc.name << " is marked as a reader";
+    }
+  }
+  // The guard itself: a writer run the same way is stopped and changes nothing.
+  const host::ProcedureSpec* writer = host::FindProcedure("MN_CustomerDelete");
+  ASSERT_NE(writer, nullptr);
+  EXPECT_EQ(writer->access, host::Access::Writes);
+  EXPECT_ANY_THROW(ReadOnly(*writer, {T("C003"), T("0012")}));
+  EXPECT_EQ(Count("SELECT count(*) FROM customer WHERE cust_id = 'C003'"), 1);
+}
+
 const std::string kHead =
     "select UserId,UserName,UserRight,(case status when 2 then '启用' when 9 then '待激活' else "
     "'停用' end) Status,convert(char(10),CardDate,120) FromDate,convert(char(10),ExpiryDate,120) "
     "ExpiryDate,convert(char(10),CardDate,120) CardDate from tb_mn_login where CorpId=";
 
 TEST(ProcRegistry, UserReportSelectMatchesOnlyItsExactTemplate) {
-  struct Case {
+  const struct {
     std::string sql;
-    bool match;
-    std::string corp;
+    const char* corp;  // nullptr: no match
+  } cases[] = {
+      {kHead + "'0012'", "0012"},
+      {kHead + "'O''Neil'", "O'Neil"},
+      {kHead + "''", ""},
+      {kHead + "'0012' ", nullptr},
+      {kHead + "'0012' or 1=1", nullptr},
+      {kHead + "'0012';drop table corp", nullptr},
+      {kHead + "0012", nullptr},
+      {kHead + "'a'b'", nullptr},
+      {"SELECT" + kHead.substr(6) + "'0012'", nullptr},
+      {kHead.substr(0, kHead.size() - 1) + " ='0012'", nullptr},
   };
-  const Case cases[] = {
-      {kHead + "'0012'", true, "0012"},
-      {kHead + "'O''Neil'", true, "O'Neil"},
-      {kHead + "''", true, ""},
-      {kHead + "'0012' ", false, ""},
-      {kHead + "'0012' or 1=1", false, ""},
-      {kHead + "'0012';drop table corp", false, ""},
-      {kHead + "0012", false, ""},
-      {kHead + "'a'b'", false, ""},
-      {"SELECT" + kHead.substr(6) + "'0012'", false, ""},
-      {kHead.substr(0, kHead.size() - 1) + " ='0012'", false, ""},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     std::string corp = "unchanged";
-    EXPECT_EQ(host::MatchUserReportSelect(c.sql, corp), c.match) << c.sql;
-    EXPECT_EQ(corp, c.match ? c.corp : "unchanged") << c.sql;
+    EXPECT_EQ(host::MatchUserReportSelect(c.sql, corp), c.corp != nullptr) << c.sql;
+    EXPECT_EQ(corp, c.corp ? c.corp : "unchanged") << c.sql;
   }
 }
 
-using ProcReport = BankTest;
+using ProcReport = hosttest::BankTest;
 
+// Status 9 awaits activation, 0 and 1 are stopped; 000001 also works for 0020 but
+// belongs to 0012: only a corporation's own users are listed.
 TEST_F(ProcReport, ListsHomeUsersWithStatusTextsAndDates) {
-  host::Answer a = host::RunUserReport(*db_, "0012");
+  const host::Answer a = host::RunUserReport(*db_, "0012");
   ASSERT_EQ(a.rows.size(), 7u);
   using Row = std::vector<std::string>;
   EXPECT_EQ(a.rows[0],
             (Row{"000001", "王建国", "D", "启用", "2025-03-01", "2028-02-29", "2025-03-01"}));
-  EXPECT_EQ(a.rows[4][3], "待激活");  // status 9
-  EXPECT_EQ(a.rows[5][3], "停用");    // status 0
-  EXPECT_EQ(a.rows[6][3], "停用");    // status 1
-  EXPECT_EQ(a.rows[6][5], "");        // no expiry date
-  // 000001 also works for 0020 but belongs to 0012: only 0020's own users are listed.
+  EXPECT_EQ(a.rows[4][3] + a.rows[5][3] + a.rows[6][3], "待激活停用停用");
+  EXPECT_EQ(a.rows[6][5], "");  // no expiry date
   EXPECT_EQ(host::RunUserReport(*db_, "0020").rows.size(), 2u);
   EXPECT_THROW(host::RunUserReport(*db_, "9999"), host::ProcedureError);
 }

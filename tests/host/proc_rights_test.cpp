@@ -47,21 +47,25 @@ class ProcRights : public BankTest {
     }
     return {true, ""};
   }
-};
 
-struct Case {
-  const char* command;
-  const char* refusal;  // nullptr: served; else a part of the reason
-};
-
-void Check(const Case& c, bool allowed, const std::string& text) {
-  if (c.refusal == nullptr) {
-    EXPECT_TRUE(allowed) << c.command << "\n  refused: " << text;
-  } else {
-    EXPECT_FALSE(allowed) << c.command << "\n  was served";
-    EXPECT_NE(text.find(c.refusal), std::string::npos) << c.command << "\n  reason: " << text;
+  struct Case {
+    const char* command;
+    const char* refusal;  // nullptr: served; else a part of the reason
+  };
+  template <std::size_t N>
+  void Check(const Case (&cases)[N]) {
+    for (const Case& c : cases) {
+      const Outcome o = Try(c.command);
+      if (c.refusal == nullptr) {
+        EXPECT_TRUE(o.allowed) << c.command << "\n  refused: " << o.text;
+      } else {
+        EXPECT_FALSE(o.allowed) << c.command << "\n  was served";
+        EXPECT_NE(o.text.find(c.refusal), std::string::npos)
+            << c.command << "\n  reason: " << o.text;
+      }
+    }
   }
-}
+};
 
 // Demonstration operators of corporation 0012: 000001 every right; 000002 edits
 // customers, accounts, payees and usage texts (query only on the send list);
@@ -129,10 +133,7 @@ TEST_F(ProcRights, UpdatesAreAcceptedOnlyThroughFunctionsThatEditTheRecordsKind)
        "no right to save the account order"},
       {"MN_UpdateAcOrder '310012000100001','0012','000005',0", "awaits activation"},
   };
-  for (const Case& c : cases) {
-    const Outcome o = Try(c.command);
-    Check(c, o.allowed, o.text);
-  }
+  Check(cases);
   // Nothing refused was stored.
   EXPECT_EQ(Count("SELECT count(*) FROM customer WHERE cust_id IN ('R03', 'S02')"), 0);
   EXPECT_EQ(Count("SELECT count(*) FROM cny_payee WHERE payee_id = 'Q02'"), 0);
@@ -167,10 +168,7 @@ TEST_F(ProcRights, ReadsThatCarryTheOperatorNeedAnActiveOperatorWithTheQueryRigh
       {"MN_GetAuditFolder 12,'0012','000006','B20261130001'", "000006 is deleted"},
       {"MN_GetSignFolder 401,'0012','000007','B20261130001'", "awaits review"},
   };
-  for (const Case& c : cases) {
-    const Outcome o = Try(c.command);
-    Check(c, o.allowed, o.text);
-  }
+  Check(cases);
 }
 
 // The nodes that count are found by their entry point, so the bank's own function

@@ -16,6 +16,7 @@
 
 namespace {
 
+using hosttest::Scalar;
 using hosttest::TempDir;
 
 // Runs sql on a plain connection, outside the host.
@@ -35,21 +36,31 @@ std::string OpenError(const std::string& path) {
   return "";
 }
 
-TEST(WireDatabase, CreatesFolderSchemaAndVersionWithDurablePragmas) {
+void FailingData(host::Db& db) {
+  db.Exec("INSERT INTO probe VALUES('half','done')");
+  throw std::runtime_error("seed failed");
+}
+
+TEST(WireDatabase, CreatesFolderSchemaAndVersionWithDurablePragmasAndNothingHalfDone) {
   TempDir dir;
-  std::string path = dir.File("a/b/bank.db");
+  const std::string path = dir.File("a/b/bank.db");
+  host::DbSetup broken = hosttest::ProbeSetup();
+  broken.data = FailingData;
+  EXPECT_THROW(host::SqliteDb(path, broken), std::runtime_error);
   {
+    // The failed creation left an empty database, which is created properly.
     host::SqliteDb db(path, hosttest::ProbeSetup());
     EXPECT_TRUE(db.created());
-    EXPECT_EQ(hosttest::Scalar(db, "PRAGMA user_version"), "1");
-    EXPECT_EQ(hosttest::Scalar(db, "PRAGMA synchronous"), "2");  // FULL
-    EXPECT_EQ(hosttest::Scalar(db, "PRAGMA foreign_keys"), "1");
+    EXPECT_EQ(hosttest::ProbeCount(db), 0);
+    EXPECT_EQ(Scalar(db, "PRAGMA user_version"), "1");
+    EXPECT_EQ(Scalar(db, "PRAGMA synchronous"), "2");  // FULL
+    EXPECT_EQ(Scalar(db, "PRAGMA foreign_keys"), "1");
     ASSERT_TRUE(hosttest::RunProbe(db, "T_Put 'k','v'").ok());
   }
   host::SqliteDb again(path, hosttest::ProbeSetup());
   EXPECT_FALSE(again.created());
   EXPECT_EQ(hosttest::ProbeValue(again, "k"), "v");
-  EXPECT_EQ(hosttest::Scalar(again, "PRAGMA journal_mode"), "wal");
+  EXPECT_EQ(Scalar(again, "PRAGMA journal_mode"), "wal");
 }
 
 // The database and its -wal and -shm files hold the bank's data: they are the
@@ -57,8 +68,8 @@ TEST(WireDatabase, CreatesFolderSchemaAndVersionWithDurablePragmas) {
 TEST(WireDatabase, FilesAreCreatedPrivateWhateverTheUmask) {
   for (mode_t mask : {mode_t{0}, mode_t{022}, mode_t{0277}}) {
     TempDir dir;
-    std::string path = dir.File("bank.db");
-    mode_t saved = umask(mask);
+    const std::string path = dir.File("bank.db");
+    const mode_t saved = umask(mask);
     {
       host::SqliteDb db(path, hosttest::ProbeSetup());
       ASSERT_TRUE(hosttest::RunProbe(db, "T_Put 'k','v'").ok());
@@ -72,18 +83,18 @@ TEST(WireDatabase, FilesAreCreatedPrivateWhateverTheUmask) {
   }
 }
 
-// Another process writing does not hold up a process that opens the database: only a
-// new database needs the write lock to be created.
+// Another process writing does not hold up one that opens the database: only a new
+// database needs the write lock to be created.
 TEST(WireDatabase, OpeningACurrentDatabaseDoesNotWaitForAWriter) {
   TempDir dir;
-  std::string path = dir.File("bank.db");
+  const std::string path = dir.File("bank.db");
   { host::SqliteDb db(path, hosttest::ProbeSetup()); }
   sqlite3* writer = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &writer), SQLITE_OK);
   ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE; INSERT INTO probe VALUES('w','1')", nullptr,
                          nullptr, nullptr),
             SQLITE_OK);
-  auto start = std::chrono::steady_clock::now();
+  const auto start = std::chrono::steady_clock::now();
   try {
     host::SqliteDb reader(path, hosttest::ProbeSetup());
     EXPECT_FALSE(reader.created());
@@ -98,30 +109,23 @@ TEST(WireDatabase, OpeningACurrentDatabaseDoesNotWaitForAWriter) {
 
 TEST(WireDatabase, RefusesWhatItCannotServe) {
   TempDir dir;
-  // Another schema version.
-  std::string newer = dir.File("newer.db");
+  const std::string newer = dir.File("newer.db");
   { host::SqliteDb db(newer, hosttest::ProbeSetup()); }
   RawExec(newer, "PRAGMA user_version=7");
   EXPECT_EQ(OpenError(newer), newer + " has schema version 7, this host knows version 1");
 
-  // Someone else's database: tables but no version.
-  std::string foreign = dir.File("foreign.db");
+  const std::string foreign = dir.File("foreign.db");  // tables but no version
   RawExec(foreign, "CREATE TABLE t(x)");
   EXPECT_EQ(OpenError(foreign), foreign + " is not a bank database (no schema version)");
 
   // A file that is no database at all is refused and left as it was.
-  std::string text = dir.File("notes.db");
-  {
-    std::ofstream(text) << "these are not the pages you are looking for, " << std::string(600, 'x');
-  }
+  const std::string text = dir.File("notes.db");
+  const std::string notes = "these are not the pages you are looking for, " + std::string(600, 'x');
+  { std::ofstream(text) << notes; }
   EXPECT_EQ(OpenError(text), text + " is not a database");
-  std::ifstream in(text);
-  std::string first;
-  in >> first;
-  EXPECT_EQ(first, "these");
+  EXPECT_EQ(tavro_test::ReadFile(text), notes);
 
-  // A folder in the way of the file.
-  std::string folder = dir.File("folder.db");
+  const std::string folder = dir.File("folder.db");  // a folder in the way of the file
   ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   EXPECT_FALSE(OpenError(folder).empty());
 }
@@ -136,36 +140,19 @@ void FirstVersion(host::Db& db) {
 TEST(WireDatabase, ABankOfAnEarlierReleaseIsUpgradedKeepingItsRows) {
   TempDir dir;
   const std::string path = dir.File("bank.db");
-  std::string customers;
+  const char* customers = "SELECT count(*) || ':' || max(cust_id) FROM customer";
+  std::string before;
   {
     host::SqliteDb old(path, host::DbSetup{FirstVersion, host::SeedDemoData, 1});
-    customers = hosttest::Scalar(old, "SELECT count(*) || ':' || max(cust_id) FROM customer");
+    before = Scalar(old, customers);
   }
   for (int open = 0; open < 2; ++open) {
     host::SqliteDb db(path, host::BankSetup(false));
     EXPECT_FALSE(db.created());
-    EXPECT_EQ(hosttest::Scalar(db, "PRAGMA user_version"), std::to_string(host::kSchemaVersion));
-    EXPECT_EQ(hosttest::Scalar(db, "SELECT count(*) || ':' || max(cust_id) FROM customer"),
-              customers);
-    EXPECT_EQ(hosttest::Scalar(db, "SELECT count(*) FROM service_login"), "0");
+    EXPECT_EQ(Scalar(db, "PRAGMA user_version"), std::to_string(host::kSchemaVersion));
+    EXPECT_EQ(Scalar(db, customers), before);
+    EXPECT_EQ(Scalar(db, "SELECT count(*) FROM service_login"), "0");
   }
-}
-
-void FailingData(host::Db& db) {
-  db.Exec("INSERT INTO probe VALUES('half','done')");
-  throw std::runtime_error("seed failed");
-}
-
-TEST(WireDatabase, FailedCreationLeavesNothingHalfDone) {
-  TempDir dir;
-  std::string path = dir.File("bank.db");
-  host::DbSetup broken = hosttest::ProbeSetup();
-  broken.data = FailingData;
-  EXPECT_THROW(host::SqliteDb(path, broken), std::runtime_error);
-  // The next open finds an empty database and creates it properly.
-  host::SqliteDb db(path, hosttest::ProbeSetup());
-  EXPECT_TRUE(db.created());
-  EXPECT_EQ(hosttest::ProbeCount(db), 0);
 }
 
 TEST(WireDatabase, PreparedStatementsAreReusedResetAndUnbound) {
@@ -176,8 +163,9 @@ TEST(WireDatabase, PreparedStatementsAreReusedResetAndUnbound) {
   first.Bind(1, std::int64_t{42});
   ASSERT_TRUE(first.Step());
   EXPECT_EQ(first.Int(0), 42);
-  // Fetched again mid-step: the same statement, from the start, binding cleared.
-  std::string copy = sql;  // another pointer to the same text
+  // Fetched again mid-step by another pointer to the same text: the same statement,
+  // from the start, binding cleared.
+  const std::string copy = sql;
   host::Statement& second = db.Prepare(copy.c_str());
   EXPECT_EQ(&second, &first);
   ASSERT_TRUE(second.Step());
@@ -196,13 +184,22 @@ TEST(WireDatabase, DefaultPathFollowsTheEnvironment) {
   tavro_test::ScopedEnv home("HOME", "/home/op");
   tavro_test::ScopedEnv bank("TAVRO_BANK_DB", nullptr);
   tavro_test::ScopedEnv data("XDG_DATA_HOME", nullptr);
-  EXPECT_EQ(host::DefaultDatabasePath(), "/home/op/.local/share/tavro/bank.db");
-  setenv("XDG_DATA_HOME", "relative", 1);  // ignored: not absolute
-  EXPECT_EQ(host::DefaultDatabasePath(), "/home/op/.local/share/tavro/bank.db");
-  setenv("XDG_DATA_HOME", "/data", 1);
-  EXPECT_EQ(host::DefaultDatabasePath(), "/data/tavro/bank.db");
-  setenv("TAVRO_BANK_DB", "/x/y.db", 1);
-  EXPECT_EQ(host::DefaultDatabasePath(), "/x/y.db");
+  const struct {
+    const char* variable;
+    const char* value;
+    const char* path;
+  } steps[] = {
+      {"XDG_DATA_HOME", nullptr, "/home/op/.local/share/tavro/bank.db"},
+      {"XDG_DATA_HOME", "relative", "/home/op/.local/share/tavro/bank.db"},  // not absolute
+      {"XDG_DATA_HOME", "/data", "/data/tavro/bank.db"},
+      {"TAVRO_BANK_DB", "/x/y.db", "/x/y.db"},
+  };
+  for (const auto& s : steps) {
+    if (s.value != nullptr) {
+      setenv(s.variable, s.value, 1);
+    }
+    EXPECT_EQ(host::DefaultDatabasePath(), s.path) << s.variable << "=" << s.value;
+  }
 }
 
 }  // namespace

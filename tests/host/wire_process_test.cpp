@@ -1,7 +1,7 @@
 // Several processes on one database: a process killed in the middle of a batch, two
-// processes writing at once, a write lock held by another connection, a command
-// that reads before it writes waiting for that lock, and the bank's locks kept while
-// other code of the process opens and closes its files and against a forked child.
+// processes writing at once, a write lock held by another connection, a command that
+// reads before it writes waiting for that lock, and the bank's locks kept while other
+// code of the process opens and closes its files and against a forked child.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -17,71 +17,86 @@
 
 namespace {
 
+using hosttest::ProbeCount;
 using hosttest::RunProbe;
 
-// Waits for pid; true when it was killed by SIGKILL.
-bool KilledBySigkill(pid_t pid) {
+// Waits for pid; its wait status, or -1.
+int Wait(pid_t pid) {
   int status = 0;
-  if (waitpid(pid, &status, 0) != pid) {
-    return false;
-  }
-  return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+  return waitpid(pid, &status, 0) == pid ? status : -1;
+}
+
+bool ExitedWithZero(int status) {
+  return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+off_t SizeOf(const std::string& file) {
+  struct stat info {};
+  return stat(file.c_str(), &info) == 0 ? info.st_size : -1;
 }
 
 class WireProcess : public ::testing::Test {
  protected:
   WireProcess() { host::SqliteDb create(path, hosttest::ProbeSetup()); }
-
   // Runs body on its own connection in a child process, which ends with body's code.
   template <typename Body>
   pid_t Child(Body body) {
-    pid_t pid = fork();
+    const pid_t pid = fork();
     if (pid == 0) {
       host::SqliteDb db(path, hosttest::ProbeSetup());
       _exit(body(db));
     }
     return pid;
   }
+  // Another connection holding the write lock with an uncommitted row x = y.
+  sqlite3* OtherWriter() {
+    sqlite3* other = nullptr;
+    EXPECT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO probe VALUES('x','y')", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    return other;
+  }
 
   hosttest::TempDir dir;
   std::string path = dir.File("bank.db");
 };
 
-TEST_F(WireProcess, ProcessKilledInsideABatchLeavesNoneOfIt) {
-  pid_t pid = Child([](host::Db& db) {
-    RunProbe(db,
+TEST_F(WireProcess, ProcessKilledInsideABatchLeavesNoneOfItAndTheBankGoesOn) {
+  const pid_t pid = Child([](host::Db& child) {
+    RunProbe(child,
              "exec T_Put 'one','1'\r\nexec T_Put 'two','2'\r\nexec T_Kill\r\nexec T_Put 'x','3'");
     return 3;  // not reached: T_Kill ends the process
   });
   ASSERT_GE(pid, 0);
-  ASSERT_TRUE(KilledBySigkill(pid));
+  const int status = Wait(pid);
+  ASSERT_TRUE(status != -1 && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
   host::SqliteDb db(path, hosttest::ProbeSetup());
-  EXPECT_EQ(hosttest::ProbeCount(db), 0);
-  // The database still takes changes after the crash.
+  EXPECT_EQ(ProbeCount(db), 0);
   ASSERT_TRUE(RunProbe(db, "T_Put 'after','1'").ok());
-  EXPECT_EQ(hosttest::ProbeCount(db), 1);
+  EXPECT_EQ(ProbeCount(db), 1);
 }
 
+// Each transaction is short, so within the busy timeout every command gets its turn:
+// a child ends with 0 only when all its commands and the reads between them worked.
 TEST_F(WireProcess, TwoWritersAtOnceWaitForEachOtherAndLoseNothing) {
-  // Each transaction is short, so within the busy timeout every command gets its turn:
-  // a child ends with 0 only when all its commands and the reads between them worked.
   constexpr int kCommands = 100;
   int start[2];
   ASSERT_EQ(pipe(start), 0);
   pid_t pids[2];
   for (int child = 0; child < 2; ++child) {
-    pids[child] = Child([&](host::Db& db) {
+    pids[child] = Child([&](host::Db& own) {
       close(start[1]);
       char go = 0;
       if (read(start[0], &go, 1) != 0) {
         return 2;  // released when the parent closes
       }
       for (int i = 0; i < kCommands; ++i) {
-        std::string key = "'c" + std::to_string(child) + "_" + std::to_string(i) + "'";
-        host::Outcome outcome =
-            i % 3 == 2 ? RunProbe(db, "exec T_Put " + key + ",'1'\r\nexec T_Put " + key + ",'2'")
-                       : RunProbe(db, "T_Put " + key + ",'2'");
-        if (!outcome.ok() || !RunProbe(db, "MN_GetProbe 'c0_0'").ok()) {
+        const std::string key = "'c" + std::to_string(child) + "_" + std::to_string(i) + "'";
+        const host::Outcome outcome =
+            i % 3 == 2 ? RunProbe(own, "exec T_Put " + key + ",'1'\r\nexec T_Put " + key + ",'2'")
+                       : RunProbe(own, "T_Put " + key + ",'2'");
+        if (!outcome.ok() || !RunProbe(own, "MN_GetProbe 'c0_0'").ok()) {
           return 1;
         }
       }
@@ -92,40 +107,32 @@ TEST_F(WireProcess, TwoWritersAtOnceWaitForEachOtherAndLoseNothing) {
   close(start[0]);
   close(start[1]);
   for (pid_t pid : pids) {
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(ExitedWithZero(Wait(pid)));
   }
   host::SqliteDb db(path, hosttest::ProbeSetup());
-  EXPECT_EQ(hosttest::ProbeCount(db), 2 * kCommands);
+  EXPECT_EQ(ProbeCount(db), 2 * kCommands);
 }
 
+// Readers see the last committed state while another connection writes.
 TEST_F(WireProcess, HeldWriteLockAnswersBusyAndReadsGoOn) {
   host::SqliteDb db(path, hosttest::ProbeSetup());
   ASSERT_TRUE(RunProbe(db, "T_Put 'a','1'").ok());
   sqlite3_busy_timeout(db.handle(), 50);
-
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO probe VALUES('x','y')", nullptr,
-                         nullptr, nullptr),
-            SQLITE_OK);
-  host::Outcome outcome = RunProbe(db, "exec T_Put 'b','2'\r\nexec T_Put 'c','3'");
+  sqlite3* other = OtherWriter();
+  const host::Outcome outcome = RunProbe(db, "exec T_Put 'b','2'\r\nexec T_Put 'c','3'");
   EXPECT_EQ(outcome.status, host::Status::Busy);
   EXPECT_EQ(outcome.error, host::kBusyText);
-  // Readers see the last committed state while the writer works.
   std::string answer;
   ASSERT_TRUE(RunProbe(db, "MN_GetProbe 'a'", &answer).ok());
   EXPECT_EQ(answer, "1\r\n");
   ASSERT_EQ(sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(other);
-
   ASSERT_TRUE(RunProbe(db, "exec T_Put 'b','2'\r\nexec T_Put 'c','3'").ok());
-  EXPECT_EQ(hosttest::ProbeCount(db), 4);
+  EXPECT_EQ(ProbeCount(db), 4);
 }
 
-// Commits the other connection's open transaction from inside the busy wait, so the
-// writer is released exactly when a command has started waiting for it.
+// Commits the other connection's transaction from inside the busy wait, so the writer
+// is released exactly when a command has started waiting for it.
 int ReleaseWriterWhenWaited(void* other, int tries) {
   if (tries > 0) {
     return 0;  // still locked after the release: give up rather than spin
@@ -134,39 +141,27 @@ int ReleaseWriterWhenWaited(void* other, int tries) {
          SQLITE_OK;
 }
 
+// A transaction that read before it asks for the write lock cannot wait for it; one
+// that takes the lock before its first read gets its turn once the writer is done.
 TEST_F(WireProcess, CommandThatReadsFirstWaitsForTheWriterInsteadOfFailing) {
   host::SqliteDb db(path, hosttest::ProbeSetup());
   ASSERT_TRUE(RunProbe(db, "T_Put 'a','1'").ok());
-
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; INSERT INTO probe VALUES('x','y')", nullptr,
-                         nullptr, nullptr),
-            SQLITE_OK);
-  // A transaction that read before it asks for the write lock cannot wait for it; only
-  // one that takes the lock before its first read gets its turn once the writer is done.
+  sqlite3* other = OtherWriter();
   sqlite3_busy_handler(db.handle(), ReleaseWriterWhenWaited, other);
   // T_All reads, but as a writer: its batch takes the lock before the read.
-  host::Outcome outcome = RunProbe(db, "exec T_All\r\nexec T_Put 'b','2'");
+  const host::Outcome outcome = RunProbe(db, "exec T_All\r\nexec T_Put 'b','2'");
   EXPECT_TRUE(outcome.ok()) << outcome.error;
   EXPECT_TRUE(sqlite3_get_autocommit(other)) << "the command never waited for the writer";
   sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);  // only when left open
   sqlite3_close(other);
-
   EXPECT_EQ(hosttest::ProbeValue(db, "b"), "2");
   EXPECT_EQ(hosttest::ProbeValue(db, "x"), "y");
 }
 
-// Size of a file, -1 when there is none.
-off_t SizeOf(const std::string& file) {
-  struct stat info {};
-  return stat(file.c_str(), &info) == 0 ? info.st_size : -1;
-}
-
-// Other code of a process that has the bank open (a file dialog telling the type of
-// the files in the bank's folder) opens and closes the bank's files. The bank's locks
-// must outlast that: without them another program believes itself alone, truncates the
-// shared memory this process has mapped and removes the write-ahead log.
+// Other code of the process (a file dialog telling the type of the files in the
+// bank's folder) opens and closes the bank's files. The bank's locks must outlast
+// that: without them another program believes itself alone, truncates the shared
+// memory this process has mapped and removes the write-ahead log.
 TEST_F(WireProcess, OtherCodeClosingTheBanksFilesLeavesItsLocks) {
   host::SqliteDb db(path, hosttest::ProbeSetup());
   ASSERT_TRUE(RunProbe(db, "T_Put 'a','1'").ok());
@@ -179,7 +174,6 @@ TEST_F(WireProcess, OtherCodeClosingTheBanksFilesLeavesItsLocks) {
     ASSERT_GE(fd, 0) << file;
     close(fd);
   }
-
   // Another program reads; alone with the bank, it would reset the shared memory as it
   // opens and checkpoint and remove the log as it closes.
   const pid_t pid = fork();
@@ -190,23 +184,19 @@ TEST_F(WireProcess, OtherCodeClosingTheBanksFilesLeavesItsLocks) {
     _exit(127);
   }
   ASSERT_GT(pid, 0);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "sqlite3 failed: " << status;
+  ASSERT_TRUE(ExitedWithZero(Wait(pid))) << "sqlite3 failed";
   ASSERT_EQ(SizeOf(shm), shmSize) << "the other program reset the shared memory";
   ASSERT_GE(SizeOf(wal), 0) << "the other program removed the write-ahead log";
-
   std::string answer;
   ASSERT_TRUE(RunProbe(db, "T_Put 'b','2'").ok());
   ASSERT_TRUE(RunProbe(db, "MN_GetProbe 'a'", &answer).ok());
   EXPECT_EQ(answer, "1\r\n");
-  EXPECT_EQ(hosttest::ProbeCount(db), 2);
+  EXPECT_EQ(ProbeCount(db), 2);
 }
 
-// A process made by fork while the bank is open in its parent (the workstations of the
-// concurrency tests are made so) opens the bank itself: the parent's write lock, taken
-// after the fork, must hold against it, although the two processes share the
-// descriptions they inherited.
+// A process forked while the bank is open in its parent (the concurrency tests'
+// workstations are made so) opens the bank itself: the parent's write lock, taken
+// after the fork, must hold against it, although they share inherited descriptions.
 TEST_F(WireProcess, AForkedChildIsLockedOutByItsParentsWrite) {
   host::SqliteDb db(path, hosttest::ProbeSetup());
   ASSERT_TRUE(RunProbe(db, "T_Put 'a','1'").ok());
@@ -226,11 +216,9 @@ TEST_F(WireProcess, AForkedChildIsLockedOutByItsParentsWrite) {
   ASSERT_EQ(sqlite3_exec(db.handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
   ASSERT_EQ(write(locked[1], "x", 1), 1);
   close(locked[1]);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child wrote past the lock";
+  EXPECT_TRUE(ExitedWithZero(Wait(pid))) << "the child wrote past the lock";
   ASSERT_EQ(sqlite3_exec(db.handle(), "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
-  EXPECT_EQ(hosttest::ProbeCount(db), 1);
+  EXPECT_EQ(ProbeCount(db), 1);
 }
 
 }  // namespace

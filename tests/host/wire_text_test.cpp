@@ -1,58 +1,151 @@
-// The edge between the wire (GBK, 0x07 fields, CR LF rows, 0x0E line breaks) and
-// the database (UTF-8); texts that cross it both ways are in the interpreter tests.
+// Command texts as the module builds them and the malformed ones the parser refuses,
+// and the edge between the wire (GBK, 0x07 fields, CR LF rows, 0x0E line breaks) and
+// the database (UTF-8).
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "host/CommandParser.h"
+#include "host/HostCall.h"
+#include "host/ProcCommon.h"
 #include "host/WireText.h"
 #include "sys/CodePage.h"
 
 namespace {
 
-using host::Answer;
+using host::CommandKind;
+using host::ParseCommand;
+using host::ParsedCommand;
 
-TEST(WireText, FramesRowsFieldsLineBreaksAndChineseAsGbk) {
-  Answer answer;
-  answer.rows = {{"a", "", "b"}, {}, {"l1\r\nl2\rl3\nl4"}};
-  EXPECT_EQ(host::FrameAnswer(answer),
-            "a\x07\x07"
-            "b\r\n\r\nl1\x0el2\x0el3\x0el4\r\n");
-  EXPECT_EQ(host::FrameAnswer(Answer{}), "");
-  // Chinese leaves as GBK.
-  answer.rows = {{"中国银行", "上海\r\n浦东"}};
-  std::string expected = sys::Utf8ToGbk("中国银行") + "\x07" + sys::Utf8ToGbk("上海") + "\x0e" +
-                         sys::Utf8ToGbk("浦东") + "\r\n";
-  EXPECT_EQ(host::FrameAnswer(answer), expected);
+// The parsed command compactly: [nocount|]NAME(t:'x',i:5)|NAME2(), or select:TEXT.
+std::string Render(const ParsedCommand& parsed) {
+  if (parsed.kind == CommandKind::Select) {
+    return parsed.calls.empty() ? "select:" + parsed.select : "select with calls";
+  }
+  std::string out = parsed.noCount ? "nocount|" : "";
+  for (const auto& call : parsed.calls) {
+    out += call.name + "(";
+    for (std::size_t i = 0; i < call.args.size(); ++i) {
+      const auto& v = call.args[i];
+      out += (i ? "," : "") + (v.isText ? "t:'" + v.text + "'" : "i:" + std::to_string(v.number));
+    }
+    out += ")|";
+  }
+  return out;
 }
 
-// A stored character GBK lacks goes out as GBK's "?", an invisible one too: a zero-width
-// space, byte-order mark or soft hyphen pasted into a name must not vanish unseen (the
-// text sent back would silently differ from the stored one).
-TEST(WireText, CharactersGbkLacksGoOutAsSubstitutesInvisibleOnesToo) {
-  Answer answer;
-  answer.rows = {{"a\u200Bb", "\uFEFF中", "co\u00ADop", "x\U0001F600y", "\u20AC"}};
-  EXPECT_EQ(host::FrameAnswer(answer), "a?b\x07?" + sys::Utf8ToGbk("中") +
-                                           "\x07"
-                                           "co?op\x07x?y\x07\x80\r\n");
+TEST(WireParser, AcceptsTheFormsTheModuleSends) {
+  const struct {
+    const char* text;
+    CommandKind kind;
+    const char* calls;
+  } cases[] = {
+      {"MN_GetCurrencyCodeList", CommandKind::Call, "MN_GetCurrencyCodeList()|"},
+      {"MN_GetCorpName '001'", CommandKind::Call, "MN_GetCorpName(t:'001')|"},
+      {"Sh_GetFunctionName  930,0", CommandKind::Call, "Sh_GetFunctionName(i:930,i:0)|"},
+      {"MN_GetAcNoList 99,'','0012','000001'", CommandKind::Call,
+       "MN_GetAcNoList(i:99,t:'',t:'0012',t:'000001')|"},
+      {"X 'it''s','''','a , b'", CommandKind::Call, "X(t:'it's',t:''',t:'a , b')|"},
+      {"X -5, 9223372036854775807,-9223372036854775808", CommandKind::Call,
+       "X(i:-5,i:9223372036854775807,i:-9223372036854775808)|"},
+      {"X 'line\r\nbreak\x1e'", CommandKind::Call, "X(t:'line\r\nbreak\x1e')|"},
+      {"  X 'a'  \r\n", CommandKind::Call, "X(t:'a')|"},
+      {"exec A 'c','u'\x1e"
+       "exec B 'c','u','x'\r\nexec B 'c','u','y'\r\n",
+       CommandKind::Batch, "A(t:'c',t:'u')|B(t:'c',t:'u',t:'x')|B(t:'c',t:'u',t:'y')|"},
+      {"exec D 'c','u',17  \r\nexec U 'c','u',18,'01100000'  \r\n", CommandKind::Batch,
+       "D(t:'c',t:'u',i:17)|U(t:'c',t:'u',i:18,t:'01100000')|"},
+      {"set nocount on\r\nexec Del 'c'\r\nexec Ins 'c','u','x',0\r\n", CommandKind::Batch,
+       "nocount|Del(t:'c')|Ins(t:'c',t:'u',t:'x',i:0)|"},
+      {"EXEC A\nexec B", CommandKind::Batch, "A()|B()|"},
+      // A line end inside quotes belongs to the text, not to the batch.
+      {"exec A 'x\r\nexec B'\r\n", CommandKind::Batch, "A(t:'x\r\nexec B')|"},
+      // A save with nothing to change still sends its batch: one of no statements.
+      {"", CommandKind::Batch, ""},
+      {" \r\n\x1e", CommandKind::Batch, ""},
+      {"set nocount on\r\n", CommandKind::Batch, "nocount|"},
+      {"exec execute", CommandKind::Batch, "execute()|"},
+      {" select a,'x' from t where c='1'\r\n", CommandKind::Select,
+       "select:select a,'x' from t where c='1'"},
+  };
+  for (const auto& c : cases) {
+    ParsedCommand parsed;
+    std::string error;
+    ASSERT_TRUE(ParseCommand(c.text, parsed, error)) << c.text << ": " << error;
+    EXPECT_EQ(parsed.kind, c.kind) << c.text;
+    EXPECT_EQ(Render(parsed), c.calls) << c.text;
+  }
+}
+
+TEST(WireParser, RefusesMalformedCommandsNamingTheProblem) {
+  std::string tooMany = "X 0";
+  for (std::size_t i = 1; i <= host::kMaxArguments; ++i) {
+    tooMany += ",0";
+  }
+  const struct {
+    std::string text;
+    const char* problem;  // part of the error text
+  } cases[] = {
+      {"MN_GetCorpName '001", "MN_GetCorpName: argument 1: quoted text is not closed"},
+      {"X 'a''", "X: argument 1: quoted text is not closed"},
+      {"X 'a'b", "X: argument 1: a comma or the end"},
+      {"X 'a',", "X: argument 2: a quoted text or a number expected"},
+      {"X ,'a'", "X: argument 1: a quoted text or a number expected"},
+      {"X \"a\"", "X: argument 1: a quoted text or a number expected"},
+      {"X 12a", "X: argument 1: a comma or the end"},
+      {"X 9223372036854775808", "X: argument 1: number out of range"},
+      {"X -9223372036854775809", "X: argument 1: number out of range"},
+      {"X;drop table probe", "X: a blank must follow"},
+      {"'a'", "command name expected"},
+      {"X 'a'\r\nY 'b'", "X: unexpected text after the arguments"},
+      {"exec A\r\nB", "statement 2 of the batch is no exec"},
+      {"exec A\r\nexec", "command name expected"},
+      {"set nocount off\r\nexec A", "only \"set nocount on\""},
+      {"set x", "only \"set nocount on\""},
+      {tooMany, "X: too many arguments"},
+      // The bytes after the view's end close the quote; the parser must not see them.
+      {std::string("X 'abc'", 6), "not closed"},
+  };
+  for (const auto& c : cases) {
+    ParsedCommand parsed;
+    std::string error;
+    EXPECT_FALSE(ParseCommand(c.text, parsed, error)) << c.text;
+    EXPECT_NE(error.find(c.problem), std::string::npos) << c.text << " gave: " << error;
+  }
+  ParsedCommand parsed;
+  std::string error;
+  ParseCommand(tooMany, parsed, error);
+  EXPECT_EQ(error, "X: too many arguments");
+}
+
+TEST(WireText, FramesRowsFieldsLineBreaksAndChineseAsGbk) {
+  EXPECT_EQ(host::FrameAnswer({{{"a", "", "b"}, {}, {"l1\r\nl2\rl3\nl4"}}}),
+            "a\a\ab\r\n\r\nl1\016l2\016l3\016l4\r\n");
+  EXPECT_EQ(host::FrameAnswer({}), "");
+  EXPECT_EQ(host::FrameAnswer({{{"中国银行", "上海\r\n浦东"}}}),
+            sys::Utf8ToGbk("中国银行") + "\a" + sys::Utf8ToGbk("上海") + "\016" +
+                sys::Utf8ToGbk("浦东") + "\r\n");
+  // A character GBK lacks goes out as "?", an invisible one too (zero-width space,
+  // byte-order mark, soft hyphen): the text sent back must not silently differ.
+  EXPECT_EQ(host::FrameAnswer({{{"a\u200Bb", "\uFEFF中", "co\u00ADop", "x\U0001F600y", "\u20AC"}}}),
+            "a?b\a?" + sys::Utf8ToGbk("中") + "\aco?op\ax?y\a\x80\r\n");
   char error[128];
   host::WriteErrorText("bad\u200Bname", error);
   EXPECT_STREQ(error, "bad?name");
 }
 
-TEST(WireText, BytesThatAreNoGbkAreRefused) {
+TEST(WireText, BytesThatAreNoGbkAreRefusedAndCutsKeepCharactersWhole) {
   std::string utf8;
   EXPECT_FALSE(host::ArgumentToUtf8("a\x81", utf8));         // lone lead byte at the end
   EXPECT_FALSE(host::ArgumentToUtf8("\x81'x", utf8));        // lead byte before a quote
   EXPECT_FALSE(host::ArgumentToUtf8("\x81 x", utf8));        // lead byte before a blank
   EXPECT_FALSE(host::ArgumentToUtf8("\xe4\xb8\xad", utf8));  // UTF-8 sent by mistake
-}
 
-TEST(WireText, CutNeverSplitsADoubleByteCharacter) {
-  std::string gbk = "ab" + sys::Utf8ToGbk("中文");  // 2 + 4 bytes
-  EXPECT_EQ(host::GbkCutLength(gbk, 6), 6u);
-  EXPECT_EQ(host::GbkCutLength(gbk, 5), 4u);
-  EXPECT_EQ(host::GbkCutLength(gbk, 3), 2u);
-  EXPECT_EQ(host::GbkCutLength(gbk, 0), 0u);
+  const std::string gbk = "ab" + sys::Utf8ToGbk("中文");  // 2 + 4 bytes
+  const std::pair<std::size_t, std::size_t> cuts[] = {{6, 6}, {5, 4}, {3, 2}, {0, 0}};
+  for (const auto& [max, length] : cuts) {
+    EXPECT_EQ(host::GbkCutLength(gbk, max), length) << max;
+  }
   EXPECT_EQ(host::GbkCutLength("a\x81", 2), 2u);  // a lone lead byte counts as one
 }
 
@@ -61,9 +154,7 @@ TEST(WireText, ErrorTextFits127BytesAndEndsOnACharacter) {
   std::memset(error, 'X', sizeof error);
   host::WriteErrorText(std::string(200, 'e'), error);
   EXPECT_EQ(std::strlen(error), 127u);
-
-  // 'e' then 63 two-byte characters make 127 bytes; one more 'e' in front pushes the
-  // last character past the limit, and it must go whole.
+  // "ee" and 63 two-byte characters pass 127 bytes: the last character goes whole.
   std::string chinese;
   for (int i = 0; i < 64; ++i) {
     chinese += "错";
@@ -72,24 +163,22 @@ TEST(WireText, ErrorTextFits127BytesAndEndsOnACharacter) {
   host::WriteErrorText("ee" + chinese, error);
   EXPECT_EQ(std::strlen(error), 126u);
   EXPECT_EQ(sys::GbkToUtf8(error), "ee" + chinese.substr(0, std::size_t{62} * 3));
-
   host::WriteErrorText("short", error);
   EXPECT_STREQ(error, "short");
   host::WriteErrorText("no buffer", nullptr);
 }
 
-TEST(WireText, ChannelPrefixIsRequired) {
-  struct Case {
+TEST(WireText, ChannelPrefixIsRequiredAndTheCommandReadByLength) {
+  const struct {
     std::string raw;
     bool ok;
     host::Channel channel;
     std::string command;
-  };
-  const Case cases[] = {
-      {"A01\x07MN_GetCurrencyCodeList", true, host::Channel::Main, "MN_GetCurrencyCodeList"},
-      {"A03\x07ST_GetBankSimple 7", true, host::Channel::Bank, "ST_GetBankSimple 7"},
-      {"A01\x07", true, host::Channel::Main, ""},
-      {"A02\x07X", false, {}, ""},
+  } cases[] = {
+      {"A01\aMN_GetCurrencyCodeList", true, host::Channel::Main, "MN_GetCurrencyCodeList"},
+      {"A03\aST_GetBankSimple 7", true, host::Channel::Bank, "ST_GetBankSimple 7"},
+      {"A01\a", true, host::Channel::Main, ""},
+      {"A02\aX", false, {}, ""},
       {"A01 X", false, {}, ""},
       {"MN_GetCurrencyCodeList", false, {}, ""},
       {"A01", false, {}, ""},
@@ -99,12 +188,34 @@ TEST(WireText, ChannelPrefixIsRequired) {
     std::string_view command;
     std::string error;
     EXPECT_EQ(host::SplitChannel(c.raw, channel, command, error), c.ok) << c.raw;
+    EXPECT_EQ(error.empty(), c.ok) << c.raw;
     if (c.ok) {
       EXPECT_EQ(channel, c.channel);
       EXPECT_EQ(command, c.command);
-    } else {
-      EXPECT_FALSE(error.empty());
     }
+  }
+
+  std::string_view text;
+  std::string error;
+  const char raw[] = "A01\aT_All\0\0";
+  ASSERT_TRUE(host::ReadCommandText(raw, 11, text, error));
+  EXPECT_EQ(text, "A01\aT_All");
+  ASSERT_TRUE(host::ReadCommandText(raw, 6, text, error));
+  EXPECT_EQ(text, "A01\aT_");
+  const char inner[] = "A01\aT_Put 'a\0b','c'";
+  EXPECT_FALSE(host::ReadCommandText(inner, sizeof inner - 1, text, error));
+  EXPECT_EQ(error, "the command holds a zero byte");
+  EXPECT_FALSE(host::ReadCommandText(nullptr, 3, text, error));
+  EXPECT_FALSE(host::ReadCommandText(raw, -1, text, error));
+}
+
+TEST(ProcCommon, LineBreaksOfEveryFormAreStoredAsCrLf) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"a\016b\016c", "a\r\nb\r\nc"}, {"a\r\nb", "a\r\nb"}, {"a\rb", "a\r\nb"}, {"a\nb", "a\r\nb"},
+      {"a\r\n\r\nb", "a\r\n\r\nb"},   {"\016", "\r\n"},     {"plain", "plain"}, {"", ""},
+  };
+  for (const auto& [in, stored] : cases) {
+    EXPECT_EQ(host::StoredLines(in), stored) << in;
   }
 }
 
