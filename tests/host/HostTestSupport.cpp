@@ -53,27 +53,9 @@ Answer Put(Db& db, const Args& args) {
 Answer Get(Db& db, const std::string& k) {
   return Rows(db, "SELECT v FROM probe WHERE k = ?", {k}, 1);
 }
-Answer GetProbe(Db& db, const Args& args) {
-  return Get(db, args[0].text);
-}
-Answer All(Db& db, const Args&) {
-  return Rows(db, "SELECT k, v FROM probe ORDER BY k", {}, 2);
-}
-Answer Num(Db&, const Args& args) {
-  return Answer{{{std::to_string(args[0].number), args[1].text}}};
-}
-Answer Fail(Db&, const Args& args) {
-  throw host::ProcedureError(args[0].text);
-}
-Answer Refuse(Db&, const Args& args) {
-  return Answer{{{std::to_string(args[0].number), "no way"}}};
-}
-Answer Kill(Db&, const Args&) {
-  kill(getpid(), SIGKILL);
-  return {};
-}
-Answer Bank(Db&, const Args& args) {
-  return Answer{{{std::to_string(args[0].number)}}};
+// An answer of one row: the number argument, then the text given.
+Answer Echo(const Args& args, const std::string& text) {
+  return Answer{{{std::to_string(args[0].number), text}}};
 }
 
 // The failures still to meet; each failure takes back the row stored before it.
@@ -106,24 +88,31 @@ void ManyRows(Db& db, const Args& args, host::RowSink& rows) {
     throw host::EngineError(host::EngineError::Kind::kConflict, "probe conflict");
   }
 }
-Answer Many(Db& db, const Args& args) {
-  return host::CollectRows(db, args, ManyRows);
-}
 
 constexpr host::Access kReads = host::Access::Reads;
 constexpr host::Access kWrites = host::Access::Writes;
 
 const host::ProcedureSpec kProcedures[] = {
     {"T_Put", "tt", Put, kWrites},
-    {"MN_GetProbe", "t", GetProbe, kReads},
-    {"T_All", "", All, kWrites},
-    {"T_Num", "it", Num, kWrites},
-    {"T_Fail", "t", Fail, kWrites},
-    {"T_Refuse", "i", Refuse, kWrites},
-    {"T_Kill", "", Kill, kWrites},
-    {"ST_GetBankSimple", "i", Bank, kReads},
+    {"MN_GetProbe", "t", [](Db& db, const Args& a) { return Get(db, a[0].text); }, kReads},
+    {"T_All", "",
+     [](Db& db, const Args&) { return Rows(db, "SELECT k, v FROM probe ORDER BY k", {}, 2); },
+     kWrites},
+    {"T_Num", "it", [](Db&, const Args& a) { return Echo(a, a[1].text); }, kWrites},
+    {"T_Fail", "t", [](Db&, const Args& a) -> Answer { throw host::ProcedureError(a[0].text); },
+     kWrites},
+    {"T_Refuse", "i", [](Db&, const Args& a) { return Echo(a, "no way"); }, kWrites},
+    {"T_Kill", "",
+     [](Db&, const Args&) {
+       kill(getpid(), SIGKILL);
+       return Answer{};
+     },
+     kWrites},
+    {"ST_GetBankSimple", "i",
+     [](Db&, const Args& a) { return Answer{{{std::to_string(a[0].number)}}}; }, kReads},
     {"T_Engine", "t", EngineFailure, kWrites},
-    {"T_Many", "it", Many, kWrites, nullptr, ManyRows},
+    {"T_Many", "it", [](Db& db, const Args& a) { return host::CollectRows(db, a, ManyRows); },
+     kWrites, nullptr, ManyRows},
 };
 
 const host::ProcedureSpec* Find(const std::string& name) {

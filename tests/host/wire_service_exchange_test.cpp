@@ -1,7 +1,6 @@
 // The workstation's side of the service protocol against a scripted transport: what
-// the host library sends again, and what it tells the operator, when the sign-in's or
-// the command's answer does not come whole. No service runs here; the service's own
-// side is in service_test.cpp.
+// the host library sends again, and tells the operator, when the sign-in's answer does
+// not come whole (the service's own side is in service_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -48,9 +47,7 @@ class ScriptedTransport : public host::ServiceTransport {
 };
 
 // A command's answer as the service frames it: one part, then the end with status 0.
-const Scripted kAnswered{true, 200,
-                         "D00000005hello"
-                         "E000000000"};
+const Scripted kAnswered{true, 200, "D00000005helloE000000000"};
 const Scripted kToken{true, 200, std::string(64, 'a') + "\n"};
 const Scripted kLost{false, 0, ""};
 const Scripted kRefused{true, 401, "wrong login or password\n"};
