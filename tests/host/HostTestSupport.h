@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,22 +82,19 @@ class BankTest : public ::testing::Test {
   host::Answer Call(const std::string& name, const host::Args& args);
   host::Answer Call(const std::string& command);
 
-  // The message of a call that must raise ProcedureError; the first field of the
-  // first row (an update code, a count); the rows of a call that answers one field each.
-  std::string Fail(const std::string& command) {
-    return FailOf([&] { Call(command); });
-  }
-  std::string Fail(const std::string& n, const host::Args& a) {
-    return FailOf([&] { Call(n, a); });
-  }
+  // The first field of the first row (an update code, a count); the rows of a call
+  // that answers one field each; the rows as one text, fields joined by '|' and rows
+  // by '\n'.
   std::string First(const std::string& command) { return FirstOf(Call(command)); }
   std::string First(const std::string& n, const host::Args& a) { return FirstOf(Call(n, a)); }
   std::vector<std::string> Column(const std::string& command) { return ColumnOf(Call(command)); }
   std::vector<std::string> Column(const std::string& n, const host::Args& a) {
     return ColumnOf(Call(n, a));
   }
-  // The rows of a call as one text, fields joined by '|' and rows by '\n'.
   std::string Text(const std::string& command);
+  static std::string FirstOf(const host::Answer& answer);
+  static std::vector<std::string> ColumnOf(const host::Answer& answer);
+
   // Calls in order, each with what it must give: its Text, or when that starts with
   // '!', a part of the ProcedureError it must raise.
   struct Step {
@@ -106,10 +102,6 @@ class BankTest : public ::testing::Test {
     std::string gives;
   };
   void Expect(const std::vector<Step>& steps);
-
-  static std::string FailOf(const std::function<void()>& call);
-  static std::string FirstOf(const host::Answer& answer);
-  static std::vector<std::string> ColumnOf(const host::Answer& answer);
 
   std::string Scalar(const char* sql, const std::vector<std::string>& binds = {}) {
     return hosttest::Scalar(*db_, sql, binds);
