@@ -93,9 +93,10 @@ TEST_F(WireProcess, TwoWritersAtOnceWaitForEachOtherAndLoseNothing) {
       }
       for (int i = 0; i < kCommands; ++i) {
         const std::string key = "'c" + std::to_string(child) + "_" + std::to_string(i) + "'";
-        const host::Outcome outcome =
-            i % 3 == 2 ? RunProbe(own, "exec T_Put " + key + ",'1'\r\nexec T_Put " + key + ",'2'")
-                       : RunProbe(own, "T_Put " + key + ",'2'");
+        const std::string put = "T_Put " + key + ",'2'";
+        std::string batch = "exec T_Put " + key;
+        batch.append(",'1'\r\nexec ").append(put);
+        const host::Outcome outcome = RunProbe(own, i % 3 == 2 ? batch : put);
         if (!outcome.ok() || !RunProbe(own, "MN_GetProbe 'c0_0'").ok()) {
           return 1;
         }

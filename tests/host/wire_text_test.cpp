@@ -17,12 +17,14 @@ using host::CommandKind;
 using host::ParseCommand;
 using host::ParsedCommand;
 
-// The parsed command compactly: [nocount|]NAME(t:'x',i:5)|NAME2(), or select:TEXT.
+// The parsed command compactly: a call NAME(t:'x',i:5)|, a batch
+// batch:[nocount|]NAME(t:'x',i:5)|NAME2()|, or select:TEXT.
 std::string Render(const ParsedCommand& parsed) {
   if (parsed.kind == CommandKind::Select) {
     return parsed.calls.empty() ? "select:" + parsed.select : "select with calls";
   }
-  std::string out = parsed.noCount ? "nocount|" : "";
+  std::string out = parsed.kind == CommandKind::Batch ? "batch:" : "";
+  out += parsed.noCount ? "nocount|" : "";
   for (const auto& call : parsed.calls) {
     out += call.name + "(";
     for (std::size_t i = 0; i < call.args.size(); ++i) {
@@ -35,45 +37,38 @@ std::string Render(const ParsedCommand& parsed) {
 }
 
 TEST(WireParser, AcceptsTheFormsTheModuleSends) {
-  const struct {
-    const char* text;
-    CommandKind kind;
-    const char* calls;
-  } cases[] = {
-      {"MN_GetCurrencyCodeList", CommandKind::Call, "MN_GetCurrencyCodeList()|"},
-      {"MN_GetCorpName '001'", CommandKind::Call, "MN_GetCorpName(t:'001')|"},
-      {"Sh_GetFunctionName  930,0", CommandKind::Call, "Sh_GetFunctionName(i:930,i:0)|"},
-      {"MN_GetAcNoList 99,'','0012','000001'", CommandKind::Call,
-       "MN_GetAcNoList(i:99,t:'',t:'0012',t:'000001')|"},
-      {"X 'it''s','''','a , b'", CommandKind::Call, "X(t:'it's',t:''',t:'a , b')|"},
-      {"X -5, 9223372036854775807,-9223372036854775808", CommandKind::Call,
+  const std::pair<const char*, const char*> cases[] = {
+      {"MN_GetCurrencyCodeList", "MN_GetCurrencyCodeList()|"},
+      {"MN_GetCorpName '001'", "MN_GetCorpName(t:'001')|"},
+      {"Sh_GetFunctionName  930,0", "Sh_GetFunctionName(i:930,i:0)|"},
+      {"MN_GetAcNoList 99,'','0012','000001'", "MN_GetAcNoList(i:99,t:'',t:'0012',t:'000001')|"},
+      {"X 'it''s','''','a , b'", "X(t:'it's',t:''',t:'a , b')|"},
+      {"X -5, 9223372036854775807,-9223372036854775808",
        "X(i:-5,i:9223372036854775807,i:-9223372036854775808)|"},
-      {"X 'line\r\nbreak\x1e'", CommandKind::Call, "X(t:'line\r\nbreak\x1e')|"},
-      {"  X 'a'  \r\n", CommandKind::Call, "X(t:'a')|"},
+      {"X 'line\r\nbreak\x1e'", "X(t:'line\r\nbreak\x1e')|"},
+      {"  X 'a'  \r\n", "X(t:'a')|"},
       {"exec A 'c','u'\x1e"
        "exec B 'c','u','x'\r\nexec B 'c','u','y'\r\n",
-       CommandKind::Batch, "A(t:'c',t:'u')|B(t:'c',t:'u',t:'x')|B(t:'c',t:'u',t:'y')|"},
-      {"exec D 'c','u',17  \r\nexec U 'c','u',18,'01100000'  \r\n", CommandKind::Batch,
-       "D(t:'c',t:'u',i:17)|U(t:'c',t:'u',i:18,t:'01100000')|"},
-      {"set nocount on\r\nexec Del 'c'\r\nexec Ins 'c','u','x',0\r\n", CommandKind::Batch,
-       "nocount|Del(t:'c')|Ins(t:'c',t:'u',t:'x',i:0)|"},
-      {"EXEC A\nexec B", CommandKind::Batch, "A()|B()|"},
+       "batch:A(t:'c',t:'u')|B(t:'c',t:'u',t:'x')|B(t:'c',t:'u',t:'y')|"},
+      {"exec D 'c','u',17  \r\nexec U 'c','u',18,'01100000'  \r\n",
+       "batch:D(t:'c',t:'u',i:17)|U(t:'c',t:'u',i:18,t:'01100000')|"},
+      {"set nocount on\r\nexec Del 'c'\r\nexec Ins 'c','u','x',0\r\n",
+       "batch:nocount|Del(t:'c')|Ins(t:'c',t:'u',t:'x',i:0)|"},
+      {"EXEC A\nexec B", "batch:A()|B()|"},
       // A line end inside quotes belongs to the text, not to the batch.
-      {"exec A 'x\r\nexec B'\r\n", CommandKind::Batch, "A(t:'x\r\nexec B')|"},
+      {"exec A 'x\r\nexec B'\r\n", "batch:A(t:'x\r\nexec B')|"},
       // A save with nothing to change still sends its batch: one of no statements.
-      {"", CommandKind::Batch, ""},
-      {" \r\n\x1e", CommandKind::Batch, ""},
-      {"set nocount on\r\n", CommandKind::Batch, "nocount|"},
-      {"exec execute", CommandKind::Batch, "execute()|"},
-      {" select a,'x' from t where c='1'\r\n", CommandKind::Select,
-       "select:select a,'x' from t where c='1'"},
+      {"", "batch:"},
+      {" \r\n\x1e", "batch:"},
+      {"set nocount on\r\n", "batch:nocount|"},
+      {"exec execute", "batch:execute()|"},
+      {" select a,'x' from t where c='1'\r\n", "select:select a,'x' from t where c='1'"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [text, calls] : cases) {
     ParsedCommand parsed;
     std::string error;
-    ASSERT_TRUE(ParseCommand(c.text, parsed, error)) << c.text << ": " << error;
-    EXPECT_EQ(parsed.kind, c.kind) << c.text;
-    EXPECT_EQ(Render(parsed), c.calls) << c.text;
+    ASSERT_TRUE(ParseCommand(text, parsed, error)) << text << ": " << error;
+    EXPECT_EQ(Render(parsed), calls) << text;
   }
 }
 
