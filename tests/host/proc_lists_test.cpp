@@ -71,6 +71,7 @@ TEST_F(ProcLists, FunctionsAndNodeRights) {
 TEST_F(ProcLists, UsersCorporationsAccountsCurrenciesAndUsageTexts) {
   Expect({
       {"MN_GetUserCorpList 'CN','000001'", "0012 演示贸易有限公司\n0020 华东机电进出口公司"},
+      {"MN_GetUserCorpList 'JP','000001'", "0012 演示贸易有限公司\n0020 华东机电进出口公司"},
       // Every user of the corporation but the edited one and the deleted one.
       {"MN_GetUserList '0012','000001'", "000002\n000003\n000004\n000005\n000007"},
       {"MN_GetCheckUserList '0012','000001'", "000002\n000007"},
