@@ -1,5 +1,3 @@
-// What the host tests share (HostTestSupport.h): the probe server, reads of the
-// database and the demonstration bank's fixture.
 #include "HostTestSupport.h"
 
 #include <libpq-fe.h>
@@ -31,7 +29,6 @@ void Bind(host::Statement& stmt, const std::vector<std::string>& binds) {
   }
 }
 
-// Every row of sql, each of its first width columns.
 Answer Rows(Db& db, const char* sql, const std::vector<std::string>& binds, int width) {
   host::Statement& stmt = db.Prepare(sql);
   Bind(stmt, binds);
@@ -134,8 +131,7 @@ bool MatchSelect(const std::string& sql, std::string& key) {
   return key.find('\'') == std::string::npos;
 }
 
-// A module command split into its procedure's name and arguments as the interpreter
-// hands them over (texts in UTF-8).
+// A module command as its procedure's name and arguments (texts in UTF-8).
 std::pair<std::string, Args> Split(const std::string& command) {
   host::ParsedCommand parsed;
   std::string error;
@@ -284,13 +280,13 @@ host::Outcome RunProbe(Db& db, std::string_view command, std::string* answer,
                           });
 }
 
-host::Answer BankTest::Call(const std::string& name, const host::Args& args) {
+host::Answer BankTest::Call(const std::string& name, const host::Args& args, host::Access access) {
   const host::ProcedureSpec* proc = host::FindProcedure(name);
   if (proc == nullptr) {
     throw std::logic_error("no procedure " + name);
   }
   EXPECT_EQ(std::string(proc->signature).size(), args.size()) << name;
-  db_->Begin(host::Access::Writes);
+  db_->Begin(access);
   try {
     host::Answer a = proc->run(*db_, args);
     db_->Commit();
@@ -306,7 +302,7 @@ host::Answer BankTest::Call(const std::string& command) {
   return Call(name, args);
 }
 
-std::string BankTest::FirstOf(const host::Answer& answer) {
+std::string BankTest::First(const host::Answer& answer) {
   if (answer.rows.empty() || answer.rows[0].empty()) {
     ADD_FAILURE() << "no row";
     return "";
@@ -314,10 +310,10 @@ std::string BankTest::FirstOf(const host::Answer& answer) {
   return answer.rows[0][0];
 }
 
-std::vector<std::string> BankTest::ColumnOf(const host::Answer& answer) {
+std::vector<std::string> BankTest::Column(const std::string& command) {
   std::vector<std::string> out;
-  for (const auto& row : answer.rows) {
-    EXPECT_EQ(row.size(), 1u);
+  for (const auto& row : Call(command).rows) {
+    EXPECT_EQ(row.size(), 1u) << command;
     out.push_back(row.empty() ? "" : row[0]);
   }
   return out;

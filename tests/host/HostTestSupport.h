@@ -1,6 +1,5 @@
-// Shared by the host tests: private folders, reads of the database, the probe server
-// that tests the interpreter on its own, and a fresh demonstration bank whose
-// procedures are called the way the interpreter calls them.
+// Shared by the host tests: reads of the database, the probe server that tests the
+// interpreter on its own, and a fresh demonstration bank to call procedures on.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,16 +21,14 @@ using TempDir = tavro_test::ScopedTempDir;
 // The first column of the first row of a select, "<none>" for no row or NULL.
 std::string Scalar(host::Db& db, const char* sql, const std::vector<std::string>& binds = {});
 
-// The probe server: table probe(k TEXT PRIMARY KEY, v TEXT), schema version 1.
-//   T_Put 'k','v'  stores v under k, answers "1" 0x07 k;  MN_GetProbe 'k' answers v
-//   T_All          every k, v by k;   T_Num n,'t' answers n, t;   T_Fail 'why' fails
-//   T_Refuse n     the update answer n 0x07 "no way";  T_Kill  SIGKILLs the process
-//   T_Engine 'kind' stores engine = kind, then fails with the engine's failure of that
-//                  kind ('conflict', 'lost', 'busy') as often as SetEngineFailures said
-//   T_Many n,'how' stores many = n, streams rows i 0x07 "中"; then 'fail' fails and
-//                  'conflict' meets a conflict as often as SetEngineFailures said
-//   ST_GetBankSimple n  answers n
-// MN_GetProbe and ST_GetBankSimple read; the one select is "select v from probe where k='x'".
+// The probe server: table probe(k, v), schema version 1. T_Put 'k','v' stores v,
+// answers "1" 0x07 k; MN_GetProbe 'k' answers v; T_All every k, v; T_Num n,'t' answers
+// n, t; T_Fail 'why' fails; T_Refuse n answers n 0x07 "no way"; T_Kill SIGKILLs the
+// process; T_Engine 'kind' stores engine = kind, then fails with the engine failure of
+// that kind ('conflict', 'lost', 'busy') as often as SetEngineFailures said; T_Many
+// n,'how' stores many = n, streams rows i 0x07 "中", then fails ('fail') or conflicts
+// ('conflict'); ST_GetBankSimple n answers n. MN_GetProbe and ST_GetBankSimple read;
+// the one select is "select v from probe where k='x'".
 host::DbSetup ProbeSetup();
 host::Server ProbeServer();
 void SetEngineFailures(int count);
@@ -49,15 +46,13 @@ inline host::Value I(std::int64_t n) {
   return host::Value{false, std::string(), n};
 }
 
-// The PostgreSQL test cluster when TAVRO_TEST_ENGINE is "postgres": socket folder
-// TAVRO_TEST_PG_HOST, port TAVRO_TEST_PG_PORT, administrator tavro_admin. Without a
-// cluster those tests are skipped, or fail when TAVRO_TEST_REQUIRE_PG is set.
+// The PostgreSQL test cluster when TAVRO_TEST_ENGINE is "postgres" (TAVRO_TEST_PG_HOST,
+// TAVRO_TEST_PG_PORT, administrator tavro_admin); without one those tests are skipped.
 bool PostgresWanted();
 bool PostgresAvailable();
 std::string PgUrl(const std::string& database, const std::string& user = "tavro_admin");
 
-// A fresh database on the test cluster, dropped with the object: a copy of the
-// demonstration bank, or an empty one.
+// A fresh database on the test cluster (the demonstration bank or empty), dropped with it.
 class PgDatabase {
  public:
   explicit PgDatabase(bool demo = true);
@@ -77,26 +72,20 @@ std::unique_ptr<host::Db> OpenTestBank(const TempDir& dir, std::unique_ptr<PgDat
 // A fresh demonstration bank for each test, on the engine the run asks for.
 class BankTest : public ::testing::Test {
  protected:
-  // A procedure in its own transaction, rolled back when it raises. The command form
-  // NAME 'text',12 (UTF-8) reaches the procedure as the interpreter hands it over.
-  host::Answer Call(const std::string& name, const host::Args& args);
+  // A procedure in its own transaction, rolled back when it raises; the command form
+  // NAME 'text',12 (UTF-8) reaches it as the interpreter hands it over.
+  host::Answer Call(const std::string& name, const host::Args& args,
+                    host::Access access = host::Access::Writes);
   host::Answer Call(const std::string& command);
-
-  // The first field of the first row (an update code, a count); the rows of a call
-  // that answers one field each; the rows as one text, fields joined by '|' and rows
-  // by '\n'.
-  std::string First(const std::string& command) { return FirstOf(Call(command)); }
-  std::string First(const std::string& n, const host::Args& a) { return FirstOf(Call(n, a)); }
-  std::vector<std::string> Column(const std::string& command) { return ColumnOf(Call(command)); }
-  std::vector<std::string> Column(const std::string& n, const host::Args& a) {
-    return ColumnOf(Call(n, a));
-  }
+  // The first field of the first row; the rows of one field each; the rows as one
+  // text, fields joined by '|' and rows by '\n'.
+  std::string First(const std::string& command) { return First(Call(command)); }
+  std::string First(const std::string& n, const host::Args& a) { return First(Call(n, a)); }
+  static std::string First(const host::Answer& answer);
+  std::vector<std::string> Column(const std::string& command);
   std::string Text(const std::string& command);
-  static std::string FirstOf(const host::Answer& answer);
-  static std::vector<std::string> ColumnOf(const host::Answer& answer);
 
-  // Calls in order, each with what it must give: its Text, or when that starts with
-  // '!', a part of the ProcedureError it must raise.
+  // Calls in order, each with its Text or, starting with '!', a part of its failure.
   struct Step {
     std::string command;
     std::string gives;

@@ -1,6 +1,6 @@
-// The procedure table: every command the module sends is there under its exact name
-// with the argument kinds the module sends, and readers (run without the write lock)
-// never write; the user report's select is recognised by its exact template only.
+// The procedure table: every command the module sends under its exact name and
+// argument kinds; readers (run without the write lock) never write; the user report's
+// select is recognised by its exact template only.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -54,8 +54,7 @@ TEST(ProcRegistry, EveryCatalogueCommandHasItsSignatureAndNothingElseIsListed) {
   }
 }
 
-// A call of every reader that finds its records in the demonstration data, so the
-// whole of the procedure runs rather than an early refusal; written as a batch.
+// A call of every reader that finds its records, so the whole procedure runs.
 const char kReaderCalls[] =
     "exec MB_GetSwfAddress 'LOLCGB2L'\nexec MB_GetSwiftBankByAny 'savings','tokyo'\n"
     "exec MB_GetSwiftBankByLeft 'lotus',''\nexec MB_GetSwiftBankBySwfCode 'LOLCGB2LAXXX'\n"
@@ -80,22 +79,9 @@ const char kReaderCalls[] =
     "exec Sh_GetNodeRight '0012','000003',101\n"
     "exec Sh_GetViewNodeList 'CN','0012','000002'\n";
 
-class ProcAccess : public hosttest::BankTest {
- protected:
-  // Runs a procedure in the engine's read transaction, where a write raises.
-  host::Answer ReadOnly(const host::ProcedureSpec& proc, const host::Args& args) {
-    db_->Begin(host::Access::Reads);
-    try {
-      host::Answer answer = proc.run(*db_, args);
-      db_->Commit();
-      return answer;
-    } catch (...) {
-      db_->Rollback();
-      throw;
-    }
-  }
-};
+using ProcAccess = hosttest::BankTest;
 
+// Run in the engine's read transaction, where a write raises.
 TEST_F(ProcAccess, EveryReaderAnswersWithoutWritingAndEveryWriterIsRefused) {
   std::set<std::string> sampled;
   host::ParsedCommand calls;
@@ -107,7 +93,7 @@ TEST_F(ProcAccess, EveryReaderAnswersWithoutWritingAndEveryWriterIsRefused) {
     EXPECT_EQ(proc->access, host::Access::Reads) << sample.name << " reads but takes the lock";
     sampled.insert(sample.name);
     try {
-      EXPECT_FALSE(ReadOnly(*proc, sample.args).rows.empty()) << sample.name;
+      EXPECT_FALSE(Call(sample.name, sample.args, host::Access::Reads).rows.empty()) << sample.name;
     } catch (const std::exception& e) {
       ADD_FAILURE() << sample.name << ": " << e.what();
     }
@@ -121,7 +107,7 @@ TEST_F(ProcAccess, EveryReaderAnswersWithoutWritingAndEveryWriterIsRefused) {
   const host::ProcedureSpec* writer = host::FindProcedure("MN_CustomerDelete");
   ASSERT_NE(writer, nullptr);
   EXPECT_EQ(writer->access, host::Access::Writes);
-  EXPECT_ANY_THROW(ReadOnly(*writer, {T("C003"), T("0012")}));
+  EXPECT_ANY_THROW(Call("MN_CustomerDelete", {T("C003"), T("0012")}, host::Access::Reads));
   EXPECT_EQ(Count("SELECT count(*) FROM customer WHERE cust_id = 'C003'"), 1);
 }
 
@@ -140,11 +126,9 @@ TEST(ProcRegistry, UserReportSelectMatchesOnlyItsExactTemplate) {
       {kHead + "''", ""},
       {kHead + "'0012' ", nullptr},
       {kHead + "'0012' or 1=1", nullptr},
-      {kHead + "'0012';drop table corp", nullptr},
       {kHead + "0012", nullptr},
       {kHead + "'a'b'", nullptr},
       {"SELECT" + kHead.substr(6) + "'0012'", nullptr},
-      {kHead.substr(0, kHead.size() - 1) + " ='0012'", nullptr},
   };
   for (const auto& c : cases) {
     std::string corp = "unchanged";
