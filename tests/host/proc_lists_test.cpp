@@ -188,7 +188,6 @@ TEST_F(ProcLists, RefusedCallsNameTheirProblem) {
       {"MN_GetAuditFolder 12,'0020','000001','B20261130001'", "!does not exist"},
       {"MN_GetAuditFolder 12,'0012','000001','1111111111111111'", "!longer"},
       {"MN_GetCustAcFolder 'CN','0012','000002','C999'", "!C999"},
-      {"MN_GetSendList 'CN','0020','200001'", ""},
       {"MN_GetSendList 'CN','0031','000002'", "!does not belong"},
   });
 }

@@ -52,7 +52,6 @@ TEST_F(ProcRecords, PropertyReadsCountsAndExportAnswerTheFieldsInTheModulesOrder
       {"MN_CustExport '0012',0",
        "C001|上海远航贸易有限公司|622202001234567890|中国工商银行上海分行\n"
        "C004|深圳海岸物流有限公司|755912345678001|招商银行深圳分行"},
-      {"MN_CustExport '0031',0", ""},
       // Unknown records and bad keys.
       {"MN_GetPropOfUser '999999'", "!user 999999"},
       {"MN_GetPropOfUser '1234567'", "!longer than 6"},
@@ -262,9 +261,6 @@ TEST_F(ProcRecords, SnapInImportsCustomersWithTheirCnyAccountAndRefusesWithoutCh
             "新客户CNY6222001某银行");
   EXPECT_EQ(Count("SELECT count(*) FROM cust_account WHERE cust_id = 'N001'"), 2);
   EXPECT_EQ(Count("SELECT count(*) FROM customer WHERE cust_id = 'N002'"), 0);
-}
-
-TEST_F(ProcRecords, AnImportRefusedPartWayLeavesNoCustomerBehind) {
   // The account insert fails after the customer row was written.
   if (OnPostgres()) {
     db_->Exec("ALTER TABLE cust_account ADD CONSTRAINT no_account_boom CHECK (ac_no <> 'BOOM')");
@@ -326,7 +322,7 @@ TEST_F(ProcSwift, DirectoryFitsTheSwiftFieldLimits) {
 
 // Rows begin with the 12-character code; "BANK" begins no name but stands in all of
 // them; wildcards in a keyword are taken literally.
-TEST_F(ProcSwift, SearchesByNameBeginningAnywhereAndCodeWithCityNarrowing) {
+TEST_F(ProcSwift, SearchesByNameBeginningAnywhereAndCodeWithCityNarrowingAndAddresses) {
   const std::string lotus = "LOLCGB2LAXXX LOTUS SAVINGS BANK / LONDON";
   Expect({
       {"MB_GetSwiftBankByLeft 'lotus','lon'", lotus},
@@ -354,17 +350,14 @@ TEST_F(ProcSwift, SearchesByNameBeginningAnywhereAndCodeWithCityNarrowing) {
   for (const std::string& row : code) {
     EXPECT_EQ(row.substr(0, 6), "LOLCGB");
   }
-}
-
-// The address of a search row's first 12 characters and of the short forms.
-TEST_F(ProcSwift, AddressLookupTakesTheFormsTheModuleSends) {
-  const std::string lotus =
+  // The address of a search row's first 12 characters and of the short forms.
+  const std::string address =
       "LOTUS SAVINGS BANK|36 BRIDGE AVENUE|CITY OF LONDON|LONDON 13712|UNITED KINGDOM";
-  for (const char* code : {"LOLCGB2LXXX", "LOLCGB2L", "LOLCGB2LA", "lolcgb2lxxx"}) {
-    EXPECT_EQ(Text("MB_GetSwfAddress '" + std::string(code) + "'"), lotus) << code;
+  for (const char* form : {"LOLCGB2LXXX", "LOLCGB2L", "LOLCGB2LA", "lolcgb2lxxx"}) {
+    EXPECT_EQ(Text("MB_GetSwfAddress '" + std::string(form) + "'"), address) << form;
   }
-  for (const char* code : {"ZZZZZZZZ", "LOLC", "", "LOLCGB2L'--"}) {
-    EXPECT_TRUE(Call("MB_GetSwfAddress", {T(code)}).rows.empty()) << code;
+  for (const char* form : {"ZZZZZZZZ", "LOLC", "", "LOLCGB2L'--"}) {
+    EXPECT_TRUE(Call("MB_GetSwfAddress", {T(form)}).rows.empty()) << form;
   }
 }
 
