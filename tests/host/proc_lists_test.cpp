@@ -144,6 +144,9 @@ TEST_F(ProcLists, ReviewListsFoldersAndTrailsShowWhatEachUserMayHandle) {
       {"MN_GetCustAcFolder 'CN','0012','000002','C001'",
        "930:客户开户行帐号|1|C001|CNY|622202001234567890|中国工商银行上海分行|使用\n"
        "930:客户开户行帐号|2|C001|USD|88001234567|AUADHKHHXXX|使用"},  // the bank's first line
+      {"MN_GetCustAcFolder 'EN','0012','000002','C001'",
+       "930:Customer bank account|1|C001|CNY|622202001234567890|中国工商银行上海分行|Active\n"
+       "930:Customer bank account|2|C001|USD|88001234567|AUADHKHHXXX|Active"},
       {"MN_GetCustAcFolder 'CN','0012','000002','C003'", ""},
   });
   EXPECT_EQ(Call("MN_GetSignFolder 12,'0012','000001','B20261130001'").rows.size(), 2u);

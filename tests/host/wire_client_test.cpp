@@ -221,7 +221,7 @@ TEST_F(WireClient, ToolCreatesSendsImportsHelpsAndReplacesOnlyWhenForced) {
   EXPECT_EQ(out, "tavro-bank: " + csv + ": line 2: is not UTF-8 text\n");
 
   std::string page;
-  for (const std::string verb : {"", "import-swift"}) {
+  for (const std::string verb : {"", "init", "exec", "import-swift"}) {
     EXPECT_EQ(Tool(verb.empty() ? "--help" : verb + " --help", out), 0) << verb;
     EXPECT_NE(out.find(verb.empty() ? "TAVRO_BANK_DB" : "tavro-bank " + verb), std::string::npos)
         << out;

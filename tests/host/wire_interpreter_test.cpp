@@ -346,7 +346,7 @@ TEST(WireParser, AcceptsTheFormsTheModuleSendsAndRefusesMalformedOnesNamingThePr
   const std::pair<const char*, const char*> accepted[] = {
       {"MN_GetCurrencyCodeList", "MN_GetCurrencyCodeList()|"},
       {"Sh_GetFunctionName  930,0", "Sh_GetFunctionName(i:930,i:0)|"},
-      {"X 'it''s','''','a , b'", "X(t:'it's',t:''',t:'a , b')|"},
+      {"X 'it''s','''','a , b',''", "X(t:'it's',t:''',t:'a , b',t:'')|"},
       {"X -5,9223372036854775807,-9223372036854775808",
        "X(i:-5,i:9223372036854775807,i:-9223372036854775808)|"},
       {"  X 'line\r\nbreak\x1e'  \r\n", "X(t:'line\r\nbreak\x1e')|"},
@@ -357,6 +357,7 @@ TEST(WireParser, AcceptsTheFormsTheModuleSendsAndRefusesMalformedOnesNamingThePr
       // A line end inside quotes belongs to the text, not to the batch.
       {"exec A 'x\r\nexec B'\r\n", "batch:A(t:'x\r\nexec B')|"},
       // A save with nothing to change still sends its batch: one of no statements.
+      {"", "batch:"},
       {" \r\n\x1e", "batch:"},
       {"exec execute", "batch:execute()|"},
       {" select a,'x' from t where c='1'\r\n", "select:select a,'x' from t where c='1'"},
@@ -383,6 +384,7 @@ TEST(WireParser, AcceptsTheFormsTheModuleSendsAndRefusesMalformedOnesNamingThePr
       {"X 'a'\r\nY 'b'", "X: unexpected text after the arguments"},
       {"exec A\r\nB", "statement 2 of the batch is no exec"},
       {"set nocount off\r\nexec A", "only \"set nocount on\" may begin a batch"},
+      {"set x", "only \"set nocount on\" may begin a batch"},
       {tooMany, "X: too many arguments"},
       // The bytes after the view's end close the quote; the parser must not see them.
       {std::string("X 'abc'", 6), "X: argument 1: quoted text is not closed"},
@@ -434,22 +436,23 @@ TEST(WireText, BytesThatAreNoGbkAreRefusedAndCutsKeepCharactersWhole) {
 TEST(WireText, ChannelPrefixIsRequiredAndTheCommandReadByLength) {
   const struct {
     std::string raw;
-    bool ok;
     host::Channel channel;
     std::string command;
+    std::string error;
   } cases[] = {
-      {"A01\aMN_GetCurrencyCodeList", true, host::Channel::Main, "MN_GetCurrencyCodeList"},
-      {"A03\aST_GetBankSimple 7", true, host::Channel::Bank, "ST_GetBankSimple 7"},
-      {"A02\aX", false, {}, ""},
-      {"A01 X", false, {}, ""},
-      {"A01", false, {}, ""},
+      {"A01\aMN_GetCurrencyCodeList", host::Channel::Main, "MN_GetCurrencyCodeList", ""},
+      {"A03\aST_GetBankSimple 7", host::Channel::Bank, "ST_GetBankSimple 7", ""},
+      {"A01\a", host::Channel::Main, "", ""},
+      {"A02\aX", {}, "", "unknown channel prefix"},
+      {"A01 X", {}, "", "channel prefix missing (A01 or A03 and 0x07)"},
+      {"A01", {}, "", "channel prefix missing (A01 or A03 and 0x07)"},
   };
   for (const auto& c : cases) {
     host::Channel channel{};
     std::string_view command;
     std::string error;
-    EXPECT_EQ(host::SplitChannel(c.raw, channel, command, error), c.ok) << c.raw;
-    EXPECT_EQ(error.empty(), c.ok) << c.raw;
+    EXPECT_EQ(host::SplitChannel(c.raw, channel, command, error), c.error.empty()) << c.raw;
+    EXPECT_EQ(error, c.error) << c.raw;
     EXPECT_EQ(channel, c.channel) << c.raw;
     EXPECT_EQ(command, c.command) << c.raw;
   }
@@ -465,6 +468,7 @@ TEST(WireText, ChannelPrefixIsRequiredAndTheCommandReadByLength) {
   EXPECT_EQ(error, "the command holds a zero byte");
   EXPECT_FALSE(host::ReadCommandText(nullptr, 3, text, error));
   EXPECT_FALSE(host::ReadCommandText(raw, -1, text, error));
+  EXPECT_EQ(error, "no command");
 }
 
 TEST(ProcCommon, LineBreaksOfEveryFormAreStoredAsCrLf) {
