@@ -35,7 +35,6 @@ TEST_F(ProcLists, ViewNodeOutlineIsIndentedByTabsInTheChosenLanguage) {
   }
   EXPECT_EQ(Column("Sh_GetViewNodeList 'EN','',''")[9], "\t930:Customer bank account");
   EXPECT_EQ(Column("Sh_GetViewNodeList 'JP','',''")[0], "1:システム管理");
-
   // With a corporation and a user: the nodes the user may query and their parents.
   Lines ids;
   for (const std::string& line : Column("Sh_GetViewNodeList 'CN','0012','000002'")) {
@@ -61,7 +60,6 @@ TEST_F(ProcLists, FunctionsAndNodeRights) {
   const Lines file = Column("MN_GetNodeRightList '0012','000002'");
   ASSERT_EQ(file.size(), 14u);
   EXPECT_EQ(Lines(file.begin(), file.begin() + 3), (Lines{"[Right]", "1=10000000", "2=10000000"}));
-
   Call("MN_UpdateRightItem '0012','000002',101,'1'");
   Call("MN_UpdateRightItem '0012','000002',201,'00110000'");
   Call("MN_DeleteUserRightList '0012','000002',12");
@@ -154,7 +152,6 @@ TEST_F(ProcLists, ReviewListsFoldersAndTrailsShowWhatEachUserMayHandle) {
   ASSERT_EQ(audit.rows.size(), 5u);
   EXPECT_EQ(audit.rows[4],
             (Lines{"B20261130001", "000001", "2026-11-30 15:05:00", "发送", "银行已受理"}));
-
   const std::pair<const char*, const char*> folders[] = {{"MN_GetSendList", "B20261201004"},
                                                          {"MN_GetDeletedList", "B20261129001"},
                                                          {"MN_GetRejectedList", "B20261128001"}};

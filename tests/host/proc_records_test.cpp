@@ -103,7 +103,6 @@ TEST_F(ProcRecords, CustomerUpdateStoresLineBreaksAsCrLfAndChecksTheOperatorsRig
             (std::vector<Row>{{"1", "C900"}}));
   EXPECT_EQ(Scalar("SELECT name_addr FROM customer WHERE cust_id = 'C900'"), "ACME\r\n1 MAIN ST");
   EXPECT_EQ(Call("MN_GetPropOfCustomer '0012','C900'").rows[0][3], "ACME\r\n1 MAIN ST");
-
   // 000002 may add but no longer modify customers; 140 bytes fit the name and address.
   Call("MN_UpdateRightItem '0012','000002',201,'11'");
   host::Args badStatus = Customer("C903", "000001");
@@ -122,7 +121,6 @@ TEST_F(ProcRecords, CustomerUpdateStoresLineBreaksAsCrLfAndChecksTheOperatorsRig
   EXPECT_EQ(Scalar("SELECT name_addr || operator FROM customer WHERE cust_id = 'C900'"),
             "CHANGED000001");
   EXPECT_EQ(Count("SELECT count(*) FROM customer WHERE cust_id = 'C903'"), 0);
-
   // Quotes and SQL in a text are stored literally and touch no other row.
   const std::string evil = "');DELETE FROM customer";
   EXPECT_EQ(First("MN_UpdateCustomerRec", Customer(evil, "000001")), "1");
@@ -148,7 +146,6 @@ TEST_F(ProcRecords, CustomerAccountUpdateAddsChangesAndRefusesInconsistentBanks)
                    "FROM cust_account WHERE ac_id = ?",
                    key),
             "C003CNYnone");
-
   // Type A needs a code the directory knows in its first line; any of its forms will do.
   EXPECT_EQ(First("MN_UpdateCustAcRec", CustAc(id, "USD", "A", "lolcgb2l\016LOTUS", 3)), "1");
   EXPECT_EQ(Scalar("SELECT bank_name_addr FROM cust_account WHERE ac_id = ?", key),
@@ -372,7 +369,6 @@ TEST_F(ProcSwift, CsvImportAddsOrReplacesAllOrNothing) {
             "");
   EXPECT_EQ(Text("MB_GetSwfAddress 'TESTCNSH'"), "TEST BANK, SHANGHAI|1 ROAD|||CHINA");
   EXPECT_EQ(Call("MB_GetSwfAddress 'LOLCGB2L'").rows[0][1], "2 \"QUOTED\" LANE");
-
   const std::int64_t before = Count("SELECT count(*) FROM swift_bank");
   const std::string head = "code,name,address1,address2,address3,address4,city\n";
   const std::string good = "NEWBCNSHXXX,NEW BANK,,,,,SHANGHAI\n";

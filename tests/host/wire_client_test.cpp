@@ -55,7 +55,6 @@ class WireClient : public ::testing::Test {
  protected:
   // The demonstration bank at the library's path, made as tavro-bank init makes it.
   void MakeBank() { host::InitBank({host::Engine::kSqlite, dir.File("bank.db")}, true, false); }
-
   hosttest::TempDir dir;
   tavro_test::ScopedEnv bank{"TAVRO_BANK_DB", dir.File("bank.db").c_str()};
 };
@@ -77,14 +76,12 @@ TEST_F(WireClient, AnswersFromTheDemonstrationDatabaseAndBoundsItsErrors) {
   ASSERT_EQ(report.status, 0) << report.error;
   EXPECT_EQ(sys::GbkToUtf8(report.answer.substr(0, report.answer.find("\r\n"))),
             "200001\a孙伟\aD\a启用\a2025-09-01\a2028-09-01\a2025-09-01");
-
   // The same rows through a file.
   const std::string file = dir.File("rows");
   const auto length = static_cast<std::int32_t>(wire.size());
   char error[128] = {};
   ASSERT_EQ(qelFileGet(0, wire.data(), length, file.c_str(), error, 2), 0) << error;
   EXPECT_EQ(tavro_test::ReadFile(file), customers.answer);
-
   Reply longName = Command(Main("MN_" + std::string(300, 'x')));
   EXPECT_EQ(longName.status, 1);
   EXPECT_EQ(longName.error.size(), 127u);
@@ -214,12 +211,10 @@ TEST_F(WireClient, ToolCreatesSendsImportsHelpsAndReplacesOnlyWhenForced) {
   }
   EXPECT_EQ(tavro_test::ReadFile(notes), "my notes");
   EXPECT_EQ(ModeOf(path), 0600u);
-
   EXPECT_NE(Tool("import-swift " + dir.File("missing.csv"), out), 0);
   { std::ofstream(csv) << "WIRETSTAXXX,Wire Test Bank,,,,,TESTCITY\nWIRETSTBXXX,\xD2\xF8,,,,,X\n"; }
   EXPECT_EQ(Tool("import-swift " + csv, out), 1);
   EXPECT_EQ(out, "tavro-bank: " + csv + ": line 2: is not UTF-8 text\n");
-
   std::string page;
   for (const std::string verb : {"", "init", "exec", "import-swift"}) {
     EXPECT_EQ(Tool(verb.empty() ? "--help" : verb + " --help", out), 0) << verb;
@@ -336,7 +331,6 @@ class ScriptedTransport : public host::ServiceTransport {
                               next.complete ? "" : "the connection was reset"};
   }
   void Random(std::span<unsigned char, 16> bytes) override { std::memset(bytes.data(), 7, 16); }
-
   std::vector<std::string> paths;
 
  private:

@@ -123,18 +123,15 @@ TEST(WireDatabase, RefusesWhatItCannotServe) {
   { host::SqliteDb db(newer, ProbeSetup()); }
   RawExec(newer, "PRAGMA user_version=7");
   EXPECT_EQ(OpenError(newer), newer + " has schema version 7, this host knows version 1");
-
   const std::string foreign = dir.File("foreign.db");  // tables but no version
   RawExec(foreign, "CREATE TABLE t(x)");
   EXPECT_EQ(OpenError(foreign), foreign + " is not a bank database (no schema version)");
-
   // A file that is no database at all is refused and left as it was.
   const std::string text = dir.File("notes.db");
   const std::string notes = "these are not the pages you are looking for, " + std::string(600, 'x');
   { std::ofstream(text) << notes; }
   EXPECT_EQ(OpenError(text), text + " is not a database");
   EXPECT_EQ(tavro_test::ReadFile(text), notes);
-
   const std::string folder = dir.File("folder.db");  // a folder in the way of the file
   ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
   EXPECT_FALSE(OpenError(folder).empty());

@@ -60,20 +60,17 @@ TEST_F(WireInterpreter, EngineFailuresAreRunAgainOrAnsweredWithTheirStatus) {
   EXPECT_TRUE(outcome.ok()) << outcome.error;
   EXPECT_EQ(answer, "1\adone\r\n");
   EXPECT_EQ(ProbeValue(db, "engine"), "conflict");
-
   Put("engine", "before");
   hosttest::SetEngineFailures(1000);
   outcome = RunProbe(db, "T_Engine 'conflict'");
   EXPECT_EQ(outcome.status, Status::Busy);
   EXPECT_EQ(outcome.error, host::kBusyText);
-
   hosttest::SetEngineFailures(1);
   outcome = RunProbe(db, "T_Engine 'lost'");
   EXPECT_EQ(outcome.status, Status::NoDatabase);
   EXPECT_NE(outcome.error.find("probe lost"), std::string::npos) << outcome.error;
   EXPECT_FALSE(outcome.reconnect) << "the command had started: it is not run again";
   EXPECT_EQ(ProbeValue(db, "engine"), "before");
-
   hosttest::SetEngineFailures(1);
   EXPECT_EQ(RunProbe(db, "exec T_Put 'x','1'\nexec T_Engine 'busy'").status, Status::Busy);
   EXPECT_EQ(ProbeValue(db, "x"), "<none>");
@@ -104,7 +101,6 @@ TEST_F(WireInterpreter, CallsAnswerTheirRowsAndRefusalsChangeNothing) {
   host::Outcome outcome = RunProbe(db, sys::Utf8ToGbk("T_Fail '客户不存在'"));
   EXPECT_EQ(outcome.status, Status::Failed);
   EXPECT_EQ(outcome.error, "客户不存在");
-
   const struct {
     std::string command;
     std::string error;
@@ -142,7 +138,6 @@ TEST_F(WireInterpreter, BatchIsAllOrNothingAndItsRefusalsFailIt) {
   EXPECT_EQ(outcome.error, "statement 3: third refuses");
   EXPECT_EQ(ProbeValue(db, "keep"), "old");
   EXPECT_EQ(ProbeCount(db), 1);
-
   // Alone, an update refusal is an answer; in a batch nobody reads it, so it fails.
   std::string answer;
   ASSERT_TRUE(RunProbe(db, "T_Refuse 0", &answer).ok());
@@ -211,7 +206,6 @@ TEST_F(WireInterpreter, AnswerFitsExactlyOrFailsWholeAndUndone) {
   host::Outcome outcome = Buffer("A01\aT_Put 'a','1'", result, 5);  // "1" 0x07 "a" CR LF
   ASSERT_TRUE(outcome.ok()) << outcome.error;
   EXPECT_STREQ(result, "1\aa\r\n");
-
   std::memset(result, 'X', sizeof result);
   outcome = Buffer("A01\aT_Put 'b','2'", result, 4);
   EXPECT_EQ(outcome.status, Status::NoRoom);
@@ -219,7 +213,6 @@ TEST_F(WireInterpreter, AnswerFitsExactlyOrFailsWholeAndUndone) {
   EXPECT_STREQ(result, "");
   EXPECT_EQ(result[5], 'X');  // nothing written past the buffer
   EXPECT_EQ(ProbeValue(db, "b"), "<none>");
-
   EXPECT_EQ(Buffer("A01\aT_All", result, 0).status, Status::NoRoom);
   outcome = Buffer("MN_GetProbe 'a'", result, 10);
   EXPECT_EQ(outcome.status, Status::Refused);
@@ -235,14 +228,12 @@ TEST_F(WireInterpreter, AnswerFileIsCreatedExclusivelyAndPrivately) {
   struct stat info {};
   ASSERT_EQ(stat(file.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
-
   // An existing file is neither overwritten nor reused.
   outcome = File("A01\aT_Put 'b','2'", file);
   EXPECT_EQ(outcome.status, Status::FileError);
   EXPECT_EQ(outcome.error, "the answer file exists already");
   EXPECT_EQ(ReadFile(file), "a\a1\r\n");
   EXPECT_EQ(ProbeValue(db, "b"), "<none>");
-
   // A link at the name is never followed, dangling or not.
   const std::string target = dir.File("target");
   const std::string link = dir.File("link");
@@ -252,7 +243,6 @@ TEST_F(WireInterpreter, AnswerFileIsCreatedExclusivelyAndPrivately) {
   { std::ofstream(target) << "precious"; }
   EXPECT_EQ(File("A01\aT_All", link).status, Status::FileError);
   EXPECT_EQ(ReadFile(target), "precious");
-
   // A failed command leaves no file; no name is refused.
   EXPECT_EQ(File("A01\aT_Fail 'no'", dir.File("unused")).status, Status::Failed);
   EXPECT_FALSE(Exists(dir.File("unused")));
@@ -271,7 +261,6 @@ TEST_F(WireInterpreter, AnswerFileTakesALongAnswerInPartsAllOrNothing) {
   const std::string expected = whole.data();
   ASSERT_GT(expected.size(), std::size_t{256} * 1024);
   EXPECT_EQ(expected.substr(0, 6), "0\a" + sys::Utf8ToGbk("中") + "\r\n");
-
   const struct {
     const char* how;
     int conflicts;
