@@ -1,5 +1,3 @@
-// What the host tests share (HostTestSupport.h): the probe server, reads of the
-// database and the demonstration bank's fixture.
 #include "HostTestSupport.h"
 
 #include <libpq-fe.h>
@@ -25,65 +23,39 @@ using host::Answer;
 using host::Args;
 using host::Db;
 
-void ProbeSchema(Db& db) {
-  db.Exec("CREATE TABLE probe(k TEXT PRIMARY KEY, v TEXT NOT NULL)");
-}
-
 void Bind(host::Statement& stmt, const std::vector<std::string>& binds) {
   for (std::size_t i = 0; i < binds.size(); ++i) {
     stmt.Bind(static_cast<int>(i + 1), binds[i]);
   }
 }
 
-Answer Put(Db& db, const Args& args) {
-  host::Statement& stmt = db.Prepare("INSERT OR REPLACE INTO probe(k, v) VALUES(?, ?)");
-  Bind(stmt, {args[0].text, args[1].text});
-  stmt.Step();
-  stmt.Reset();
-  return Answer{{{"1", args[0].text}}};
-}
-
-Answer Get(Db& db, const std::string& k) {
-  host::Statement& stmt = db.Prepare("SELECT v FROM probe WHERE k = ?");
-  Bind(stmt, {k});
-  Answer answer;
-  if (stmt.Step()) {
-    answer.rows.push_back({stmt.Text(0)});
-  }
-  stmt.Reset();
-  return answer;
-}
-
-Answer GetProbe(Db& db, const Args& args) {
-  return Get(db, args[0].text);
-}
-
-Answer All(Db& db, const Args&) {
-  host::Statement& stmt = db.Prepare("SELECT k, v FROM probe ORDER BY k");
+Answer Rows(Db& db, const char* sql, const std::vector<std::string>& binds, int width) {
+  host::Statement& stmt = db.Prepare(sql);
+  Bind(stmt, binds);
   Answer answer;
   while (stmt.Step()) {
-    answer.rows.push_back({stmt.Text(0), stmt.Text(1)});
+    answer.rows.emplace_back();
+    for (int i = 0; i < width; ++i) {
+      answer.rows.back().push_back(stmt.Text(i));
+    }
   }
   stmt.Reset();
   return answer;
 }
 
-Answer Num(Db&, const Args& args) {
-  return Answer{{{std::to_string(args[0].number), args[1].text}}};
+Answer Put(Db& db, const Args& args) {
+  Rows(db, "INSERT OR REPLACE INTO probe(k, v) VALUES(?, ?)", {args[0].text, args[1].text}, 0);
+  return Answer{{{"1", args[0].text}}};
 }
-Answer Fail(Db&, const Args& args) {
-  throw host::ProcedureError(args[0].text);
+Answer Get(Db& db, const std::string& k) {
+  return Rows(db, "SELECT v FROM probe WHERE k = ?", {k}, 1);
 }
-Answer Refuse(Db&, const Args& args) {
-  return Answer{{{std::to_string(args[0].number), "no way"}}};
+// An answer of one row: the number argument, then the text given.
+Answer Echo(const Args& args, const std::string& text) {
+  return Answer{{{std::to_string(args[0].number), text}}};
 }
-Answer Kill(Db&, const Args&) {
-  kill(getpid(), SIGKILL);
-  return {};
-}
-// Fails with the engine's failure of the kind its argument names ('conflict', 'lost',
-// 'busy') while the probe's count of such failures lasts, after storing a row that
-// the failure must take back with it.
+
+// The failures still to meet; each failure takes back the row stored before it.
 int engineFailuresLeft = 0;
 Answer EngineFailure(Db& db, const Args& args) {
   Put(db, {T("engine"), T(args[0].text)});
@@ -98,9 +70,6 @@ Answer EngineFailure(Db& db, const Args& args) {
   return Answer{{{"1", "done"}}};
 }
 
-// Stores many = n, then hands over n rows "i" 0x07 "中", one at a time; with 'fail'
-// fails after the rows, with 'conflict' meets a conflict after them while the
-// probe's count of engine failures lasts.
 void ManyRows(Db& db, const Args& args, host::RowSink& rows) {
   Put(db, {T("many"), T(std::to_string(args[0].number))});
   std::vector<std::string> row(2, "\xE4\xB8\xAD");
@@ -116,28 +85,31 @@ void ManyRows(Db& db, const Args& args, host::RowSink& rows) {
     throw host::EngineError(host::EngineError::Kind::kConflict, "probe conflict");
   }
 }
-Answer Many(Db& db, const Args& args) {
-  return host::CollectRows(db, args, ManyRows);
-}
-
-Answer Bank(Db&, const Args& args) {
-  return Answer{{{std::to_string(args[0].number)}}};
-}
 
 constexpr host::Access kReads = host::Access::Reads;
 constexpr host::Access kWrites = host::Access::Writes;
 
 const host::ProcedureSpec kProcedures[] = {
     {"T_Put", "tt", Put, kWrites},
-    {"MN_GetProbe", "t", GetProbe, kReads},
-    {"T_All", "", All, kWrites},
-    {"T_Num", "it", Num, kWrites},
-    {"T_Fail", "t", Fail, kWrites},
-    {"T_Refuse", "i", Refuse, kWrites},
-    {"T_Kill", "", Kill, kWrites},
-    {"ST_GetBankSimple", "i", Bank, kReads},
+    {"MN_GetProbe", "t", [](Db& db, const Args& a) { return Get(db, a[0].text); }, kReads},
+    {"T_All", "",
+     [](Db& db, const Args&) { return Rows(db, "SELECT k, v FROM probe ORDER BY k", {}, 2); },
+     kWrites},
+    {"T_Num", "it", [](Db&, const Args& a) { return Echo(a, a[1].text); }, kWrites},
+    {"T_Fail", "t", [](Db&, const Args& a) -> Answer { throw host::ProcedureError(a[0].text); },
+     kWrites},
+    {"T_Refuse", "i", [](Db&, const Args& a) { return Echo(a, "no way"); }, kWrites},
+    {"T_Kill", "",
+     [](Db&, const Args&) {
+       kill(getpid(), SIGKILL);
+       return Answer{};
+     },
+     kWrites},
+    {"ST_GetBankSimple", "i",
+     [](Db&, const Args& a) { return Answer{{{std::to_string(a[0].number)}}}; }, kReads},
     {"T_Engine", "t", EngineFailure, kWrites},
-    {"T_Many", "it", Many, kWrites, nullptr, ManyRows},
+    {"T_Many", "it", [](Db& db, const Args& a) { return host::CollectRows(db, a, ManyRows); },
+     kWrites, nullptr, ManyRows},
 };
 
 const host::ProcedureSpec* Find(const std::string& name) {
@@ -159,8 +131,7 @@ bool MatchSelect(const std::string& sql, std::string& key) {
   return key.find('\'') == std::string::npos;
 }
 
-// A module command split into the procedure's name and its arguments as the
-// interpreter hands them over (texts in UTF-8).
+// A module command as its procedure's name and arguments (texts in UTF-8).
 std::pair<std::string, Args> Split(const std::string& command) {
   host::ParsedCommand parsed;
   std::string error;
@@ -177,43 +148,6 @@ std::pair<std::string, Args> Split(const std::string& command) {
   }
   return {call.name, call.args};
 }
-
-}  // namespace
-
-std::string Scalar(Db& db, const char* sql, const std::vector<std::string>& binds) {
-  try {
-    host::Statement& stmt = db.Prepare(sql);
-    Bind(stmt, binds);
-    std::string value = "<none>";
-    if (stmt.Step() && !stmt.IsNull(0)) {
-      value = stmt.Text(0);
-    }
-    stmt.Reset();
-    return value;
-  } catch (const std::exception& e) {
-    ADD_FAILURE() << sql << ": " << e.what();
-    return "";
-  }
-}
-
-bool PostgresWanted() {
-  const char* engine = std::getenv("TAVRO_TEST_ENGINE");
-  return engine != nullptr && std::string_view(engine) == "postgres";
-}
-
-bool PostgresAvailable() {
-  const char* host = std::getenv("TAVRO_TEST_PG_HOST");
-  return host != nullptr && *host != '\0';
-}
-
-std::string PgUrl(const std::string& database, const std::string& user) {
-  const char* host = std::getenv("TAVRO_TEST_PG_HOST");
-  const char* port = std::getenv("TAVRO_TEST_PG_PORT");
-  return "postgresql://" + user + "@/" + database + "?host=" + (host ? host : "") +
-         "&port=" + (port ? port : "5432");
-}
-
-namespace {
 
 // Runs one command as the administrator on the cluster's maintenance database.
 void AdminCommand(const std::string& sql) {
@@ -252,6 +186,39 @@ const ::testing::Environment* const kPostgresEnvironment =
 
 }  // namespace
 
+std::string Scalar(Db& db, const char* sql, const std::vector<std::string>& binds) {
+  try {
+    host::Statement& stmt = db.Prepare(sql);
+    Bind(stmt, binds);
+    std::string value = "<none>";
+    if (stmt.Step() && !stmt.IsNull(0)) {
+      value = stmt.Text(0);
+    }
+    stmt.Reset();
+    return value;
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << sql << ": " << e.what();
+    return "";
+  }
+}
+
+bool PostgresWanted() {
+  const char* engine = std::getenv("TAVRO_TEST_ENGINE");
+  return engine != nullptr && std::string_view(engine) == "postgres";
+}
+
+bool PostgresAvailable() {
+  const char* host = std::getenv("TAVRO_TEST_PG_HOST");
+  return host != nullptr && *host != '\0';
+}
+
+std::string PgUrl(const std::string& database, const std::string& user) {
+  const char* host = std::getenv("TAVRO_TEST_PG_HOST");
+  const char* port = std::getenv("TAVRO_TEST_PG_PORT");
+  return "postgresql://" + user + "@/" + database + "?host=" + (host ? host : "") +
+         "&port=" + (port ? port : "5432");
+}
+
 PgDatabase::PgDatabase(bool demo) {
   static int counter = 0;
   name_ = "tavro_t" + std::to_string(getpid()) + "_" + std::to_string(++counter);
@@ -259,8 +226,7 @@ PgDatabase::PgDatabase(bool demo) {
                " ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'" +
                (demo ? "" : " TEMPLATE template0"));
   if (demo) {
-    // A database's own rights are not copied from its template; the bank's schema
-    // takes this one away when it is made.
+    // A database's own rights are not copied from its template.
     AdminCommand("REVOKE TEMPORARY ON DATABASE " + name_ + " FROM PUBLIC");
   }
 }
@@ -286,7 +252,9 @@ void SetEngineFailures(int count) {
 }
 
 host::DbSetup ProbeSetup() {
-  return host::DbSetup{ProbeSchema, nullptr, 1};
+  return host::DbSetup{
+      [](Db& db) { db.Exec("CREATE TABLE probe(k TEXT PRIMARY KEY, v TEXT NOT NULL)"); }, nullptr,
+      1};
 }
 
 host::Server ProbeServer() {
@@ -312,13 +280,13 @@ host::Outcome RunProbe(Db& db, std::string_view command, std::string* answer,
                           });
 }
 
-host::Answer BankTest::Call(const std::string& name, const host::Args& args) {
+host::Answer BankTest::Call(const std::string& name, const host::Args& args, host::Access access) {
   const host::ProcedureSpec* proc = host::FindProcedure(name);
   if (proc == nullptr) {
     throw std::logic_error("no procedure " + name);
   }
   EXPECT_EQ(std::string(proc->signature).size(), args.size()) << name;
-  db_->Begin(host::Access::Writes);
+  db_->Begin(access);
   try {
     host::Answer a = proc->run(*db_, args);
     db_->Commit();
@@ -329,52 +297,54 @@ host::Answer BankTest::Call(const std::string& name, const host::Args& args) {
   }
 }
 
-std::string BankTest::Fail(const std::string& name, const host::Args& args) {
-  try {
-    Call(name, args);
-  } catch (const host::ProcedureError& e) {
-    return e.what();
-  }
-  ADD_FAILURE() << name << " did not fail";
-  return "";
-}
-
-std::string BankTest::First(const std::string& name, const host::Args& args) {
-  host::Answer a = Call(name, args);
-  if (a.rows.empty() || a.rows[0].empty()) {
-    ADD_FAILURE() << name << " answered no row";
-    return "";
-  }
-  return a.rows[0][0];
-}
-
-std::vector<std::string> BankTest::Column(const std::string& name, const host::Args& args) {
-  std::vector<std::string> out;
-  for (const auto& row : Call(name, args).rows) {
-    EXPECT_EQ(row.size(), 1u) << name;
-    out.push_back(row.empty() ? "" : row[0]);
-  }
-  return out;
-}
-
 host::Answer BankTest::Call(const std::string& command) {
   auto [name, args] = Split(command);
   return Call(name, args);
 }
 
-std::string BankTest::Fail(const std::string& command) {
-  auto [name, args] = Split(command);
-  return Fail(name, args);
-}
-
-std::string BankTest::First(const std::string& command) {
-  auto [name, args] = Split(command);
-  return First(name, args);
+std::string BankTest::First(const host::Answer& answer) {
+  if (answer.rows.empty() || answer.rows[0].empty()) {
+    ADD_FAILURE() << "no row";
+    return "";
+  }
+  return answer.rows[0][0];
 }
 
 std::vector<std::string> BankTest::Column(const std::string& command) {
-  auto [name, args] = Split(command);
-  return Column(name, args);
+  std::vector<std::string> out;
+  for (const auto& row : Call(command).rows) {
+    EXPECT_EQ(row.size(), 1u) << command;
+    out.push_back(row.empty() ? "" : row[0]);
+  }
+  return out;
+}
+
+std::string BankTest::Text(const std::string& command) {
+  const host::Answer answer = Call(command);
+  std::string out;
+  for (std::size_t r = 0; r < answer.rows.size(); ++r) {
+    out += r ? "\n" : "";
+    for (std::size_t i = 0; i < answer.rows[r].size(); ++i) {
+      out += (i ? "|" : "") + answer.rows[r][i];
+    }
+  }
+  return out;
+}
+
+void BankTest::Expect(const std::vector<Step>& steps) {
+  for (const Step& step : steps) {
+    if (step.gives.rfind('!', 0) != 0) {
+      EXPECT_EQ(Text(step.command), step.gives) << step.command;
+      continue;
+    }
+    try {
+      const std::string answer = Text(step.command);
+      ADD_FAILURE() << step.command << " did not fail; it answered " << answer;
+    } catch (const host::ProcedureError& e) {
+      EXPECT_NE(std::string(e.what()).find(step.gives.substr(1)), std::string::npos)
+          << step.command << "\n  raised: " << e.what();
+    }
+  }
 }
 
 }  // namespace hosttest
