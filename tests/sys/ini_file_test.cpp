@@ -1,3 +1,4 @@
+// Initialisation files, read and written with the platform's rules.
 #include "sys/IniFile.h"
 
 #include <gtest/gtest.h>
@@ -18,25 +19,19 @@ class IniFileTest : public tavro_test::TempDirTest {
 };
 
 TEST_F(IniFileTest, ReadsWithThePlatformRules) {
+  // Blanks around a key and its GBK value are trimmed, the first match wins, values are
+  // raw (quotes stay) and only the first [CN] counts.
   WriteFile(Path(),
-            "; comment=no\r\n"
-            "[CN]\r\n"
-            "  Lbl_A_Text = \xC4\xFA\xBA\xC3 \r\n"  // GBK bytes, blanks around trimmed
-            "lbl_a_text=second\r\n"                 // first match wins
-            "Empty=\r\n"
-            "no equals sign here\r\n"
-            "Quoted=\"a b\",c\r\n"  // values are raw: quotes stay
-            "[en]\r\n"
-            "Key=english\r\n"
-            "[cn]\r\n"
-            "Later=never read\r\n");
+            "; comment=no\r\n[CN]\r\n  Lbl_A_Text = \xC4\xFA\xBA\xC3 \r\nlbl_a_text=second\r\n"
+            "Empty=\r\nno equals sign here\r\nQuoted=\"a b\",c\r\n[en]\r\nKey=english\r\n"
+            "[cn]\r\nLater=never read\r\n");
   sys::IniFile ini(Path());
   EXPECT_TRUE(ini.Exists());
   EXPECT_EQ(ini.ReadString("cn", "LBL_A_TEXT", "d"), "\xC4\xFA\xBA\xC3");
   EXPECT_EQ(ini.ReadString("CN", "Empty", "d"), "");
   EXPECT_EQ(ini.ReadString("CN", "Quoted", "d"), "\"a b\",c");
   EXPECT_EQ(ini.ReadString("CN", "Missing", "d"), "d");
-  EXPECT_EQ(ini.ReadString("CN", "Later", "d"), "d");  // only the first [CN] counts
+  EXPECT_EQ(ini.ReadString("CN", "Later", "d"), "d");
   EXPECT_EQ(ini.ReadString("EN", "key", "d"), "english");
   EXPECT_EQ(ini.ReadString("JP", "Key", "d"), "d");
   EXPECT_EQ(ini.ReadString("CN", "; comment", "d"), "d");
@@ -124,33 +119,20 @@ TEST_F(IniFileTest, SectionViewsFollowTheReadRules) {
   std::string big(3000, 'v');
   big[2046] = '\xB0';  // a double-byte character across the value bound
   big[2047] = '\xA1';
+  // 12 is given twice: the caller keeps the first.
   WriteFile(Path(),
-            "; [Update] in a comment opens nothing\r\n"
-            "[right]\r\n"
-            " 12 = 11110000 \r\n"
-            "3=10000000\r\n"
-            "; 4=commented\r\n"
-            "12=00000000\r\n"  // given again: the caller keeps the first
-            "no entry\r\n"
-            "[Other]\r\n"
-            "9=1\r\n"
-            "\r\n"
-            "  [ UPDATE ]  \r\n"
-            "big=" +
-                big +
-                "\r\n"
-                "[Right]\r\n"
-                "77=never read\r\n");
+            "; [Update] in a comment opens nothing\r\n[right]\r\n 12 = 11110000 \r\n"
+            "3=10000000\r\n; 4=commented\r\n12=00000000\r\nno entry\r\n[Other]\r\n"
+            "9=1\r\n\r\n  [ UPDATE ]  \r\nbig=" +
+                big + "\r\n[Right]\r\n77=never read\r\n");
   const sys::IniFile ini(Path());
   const std::string_view names[] = {"Right", "Update", "Delete", "RIGHT"};
   const std::vector<sys::IniSectionView> read = ini.ReadSectionViews(names);
   ASSERT_EQ(read.size(), 4u);
-  EXPECT_TRUE(read[0].Found);
-  EXPECT_TRUE(read[1].Found);
-  EXPECT_FALSE(read[2].Found);
-  EXPECT_FALSE(read[3].Found);  // a name given twice is read under its first place
-  EXPECT_TRUE(read[2].Entries.empty());
-  EXPECT_TRUE(read[3].Entries.empty());
+  for (std::size_t i = 0; i < read.size(); ++i) {  // a name given twice: its first place only
+    EXPECT_EQ(read[i].Found, i < 2) << i;
+    EXPECT_EQ(read[i].Entries.empty(), i >= 2) << i;
+  }
 
   std::vector<std::pair<std::string_view, std::string_view>> right;
   for (const sys::IniEntryView& e : read[0].Entries) {
