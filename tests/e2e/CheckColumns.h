@@ -1,4 +1,4 @@
-// The check-list columns as tavro-shell prints them from the shipped language file.
+// The check-list columns as tavro-shell prints them from the shipped language files.
 #pragma once
 
 namespace e2e {
@@ -13,7 +13,6 @@ inline constexpr const char* kCnColumns =
     "column \"经办人\" 8\n"
     "column \"提交时间\" 15\n";
 
-// The English titles are quoted in the file where they hold a blank.
 inline constexpr const char* kEnColumns =
     "column \"Business No.\" 15\n"
     "column \"Type\" 12\n"

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <map>
+
 #include "tests/e2e/CheckColumns.h"
 #include "tests/support/BankQuery.h"
 #include "tests/support/ShellSandbox.h"
@@ -18,14 +20,9 @@ std::string AsShellRows(const std::string& bankAnswer) {
   std::string rows;
   for (const std::string& line : Lines(bankAnswer)) {
     rows += "row";
-    size_t start = 0;
-    while (true) {
-      size_t sep = line.find(" | ", start);
+    for (size_t start = 0, sep = 0; sep != std::string::npos; start = sep + 3) {
+      sep = line.find(" | ", start);
       rows += " \"" + line.substr(start, sep == std::string::npos ? sep : sep - start) + "\"";
-      if (sep == std::string::npos) {
-        break;
-      }
-      start = sep + 3;
     }
     rows += "\n";
   }
@@ -46,35 +43,34 @@ class BankEndToEnd : public ::testing::Test {
   Sandbox box_;
 };
 
-TEST_F(BankEndToEnd, CheckListPrintsTheLanguageFileColumnsAndTheServersRows) {
-  box_.SetLanguage("CN");
-  auto r = box_.Shell({"call", "Mn_GetCheckList", "--corp", "0012", "--user", "000001"});
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, "");
-  std::string rows = ServerRows("MN_GetCheckList 'CN','0012','000001'");
-  ASSERT_FALSE(rows.empty()) << "the demonstration data has records to check";
-  EXPECT_EQ(r.out, e2e::kCnColumns + rows);
-  // The database is the sandbox's own, and the rows file is gone.
-  EXPECT_TRUE(box_.Exists(box_.BankDb()));
-  EXPECT_TRUE(box_.List(box_.TempDir()).empty());
-}
-
+// Each list prints the language file's columns and what the server has in that folder;
+// the database is the sandbox's own, and the rows file is gone.
 TEST_F(BankEndToEnd, EveryListShowsWhatTheServerHasForThatFolder) {
-  box_.SetLanguage("EN");
-  const char* const lists[] = {"GetCheckList", "GetAuthoriseList", "GetSendList", "GetDeletedList",
-                               "GetRejectedList"};
-  size_t rowsSeen = 0;
-  for (const char* user : {"000001", "000003"}) {
-    for (const char* list : lists) {
-      auto r = box_.Shell({"call", std::string("Mn_") + list, "--corp", "0012", "--user", user});
+  const struct {
+    const char* lang;
+    const char* columns;
+    const char* user;
+  } runs[] = {{"CN", e2e::kCnColumns, "000001"},
+              {"EN", e2e::kEnColumns, "000001"},
+              {"EN", e2e::kEnColumns, "000003"}};
+  std::map<std::string, size_t> rowsSeen;
+  for (const auto& run : runs) {
+    box_.SetLanguage(run.lang);
+    for (const char* list :
+         {"GetCheckList", "GetAuthoriseList", "GetSendList", "GetDeletedList", "GetRejectedList"}) {
+      auto r =
+          box_.Shell({"call", std::string("Mn_") + list, "--corp", "0012", "--user", run.user});
       EXPECT_EQ(r.status, 0) << list << "\n" << r.err;
-      std::string rows =
-          ServerRows("MN_" + std::string(list) + " 'EN','0012','" + std::string(user) + "'");
-      EXPECT_EQ(r.out, e2e::kEnColumns + rows) << list;
-      rowsSeen += rows.size();
+      EXPECT_EQ(r.err, "") << list;
+      const std::string rows =
+          ServerRows("MN_" + std::string(list) + " '" + run.lang + "','0012','" + run.user + "'");
+      EXPECT_EQ(r.out, run.columns + rows) << list << " " << run.lang;
+      rowsSeen[run.lang] += rows.size();
     }
   }
-  EXPECT_GT(rowsSeen, 0U) << "the demonstration data fills some folders";
+  EXPECT_GT(rowsSeen["CN"], 0U) << "the demonstration data fills some folders";
+  EXPECT_GT(rowsSeen["EN"], 0U);
+  EXPECT_TRUE(box_.Exists(box_.BankDb()));
   EXPECT_TRUE(box_.List(box_.TempDir()).empty());
 }
 
@@ -188,9 +184,12 @@ TEST_F(BankEndToEnd, ALineAfterTheLastFormHasClosedFailsTheRun) {
 // The script may come from standard input; dump names the dialog's controls.
 TEST_F(BankEndToEnd, AScriptFromStandardInputDrivesTheDialog) {
   box_.SetLanguage("EN");
-  box_.SetInput("dump AuditFolderLsv\nexpect AuditFolderLsv count 2\nclose\n");
-  auto r = box_.Shell({"call", "Mn_StatusFolderList", "--corp", "0012", "--user", "000001",
+  const auto statusFolder = [&](const char* script) {
+    box_.SetInput(script);
+    return box_.Shell({"call", "Mn_StatusFolderList", "--corp", "0012", "--user", "000001",
                        "--function", "12", "--key", "B20261201003", "--script", "-"});
+  };
+  auto r = statusFolder("dump AuditFolderLsv\nexpect AuditFolderLsv count 2\nclose\n");
   EXPECT_EQ(r.status, 0) << r.err;
   const std::vector<std::string> transcript = Lines(r.err);
   ASSERT_EQ(transcript.size(), 5u) << r.err;
@@ -198,14 +197,11 @@ TEST_F(BankEndToEnd, AScriptFromStandardInputDrivesTheDialog) {
             0u)
       << transcript[1];
   EXPECT_EQ(transcript.back(), "close TStatusFolderFrm cancel");
-
-  box_.SetInput("expect AuditFolderLsv count 9\n");
-  r = box_.Shell({"call", "Mn_StatusFolderList", "--corp", "0012", "--user", "000001", "--function",
-                  "12", "--key", "B20261201003", "--script", "-"});
+  r = statusFolder("expect AuditFolderLsv count 9\n");
   EXPECT_EQ(r.status, 3) << r.err;
-  EXPECT_NE(r.err.find("error 1 \"expect AuditFolderLsv count: wanted \\\"9\\\", found "
-                       "\\\"2\\\"\""),
-            std::string::npos)
+  EXPECT_NE(
+      r.err.find("error 1 \"expect AuditFolderLsv count: wanted \\\"9\\\", found \\\"2\\\"\""),
+      std::string::npos)
       << r.err;
 }
 
