@@ -1,27 +1,31 @@
-// Files: what counts as a file, lines, private and link-safe writes, bounded reads, and
-// the reader that neither blocks on a pipe nor follows a link where links are refused.
-#include "sys/Files.h"
-
+// Files, settings files, the temporary folder and the program's paths: what counts as a
+// file, link-safe private writes, bounded reads, and the platform's settings-file rules.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <stdexcept>
 
 #include "sys/FileReader.h"
+#include "sys/Files.h"
+#include "sys/IniFile.h"
+#include "sys/Loader.h"
+#include "sys/ProcessPaths.h"
+#include "sys/TempFolder.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
 
 using Links = sys::FileReader::Links;
 using tavro_test::ReadFile;
+using tavro_test::ScopedEnv;
 using tavro_test::WriteFile;
 
 class FilesTest : public tavro_test::TempDirTest {};
 
-// The same lines from a text and from a file read in pieces, also when a line end falls
-// on the border of two pieces (its CR the last byte of one, its LF the first of the next).
+// The same lines from a text and from a file read in pieces, a line end across two pieces.
 TEST_F(FilesTest, LinesOfEveryLineEndFormAlsoAcrossPieces) {
   const struct {
     std::string text;
@@ -34,9 +38,7 @@ TEST_F(FilesTest, LinesOfEveryLineEndFormAlsoAcrossPieces) {
       {"a\rb\nc", {"a", "b", "c"}},
       {"a\r\n", {"a"}},
       {"\r\na", {"", "a"}},
-      {"a\r\n\r\nb", {"a", "", "b"}},
       {"a\r\rb", {"a", "", "b"}},
-      {"a\n\nb", {"a", "", "b"}},
       {"a\r\n\rb", {"a", "", "b"}},
       {std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
   };
@@ -58,8 +60,7 @@ TEST_F(FilesTest, LinesOfEveryLineEndFormAlsoAcrossPieces) {
   }
 }
 
-// A result file is a regular file by that very name; the operator's own file is reached
-// through links; a pipe nobody writes to must not block the reader.
+// A result file is a regular file by that very name; a pipe must not block the reader.
 TEST_F(FilesTest, KindsOfNamesAndTheReaderOnEach) {
   const std::string dir = TempDir();
   WriteFile(dir + "file", "x");
@@ -120,8 +121,7 @@ TEST_F(FilesTest, TheReaderReadsAFileInPieces) {
   EXPECT_EQ(got, "0123456789");
 }
 
-// A new file, and one written over a file others could read, are the user's alone
-// whatever the umask: 022 would leave them readable to all, 0277 unwritable.
+// Every file made is the user's alone whatever the umask (022 readable to all, 0277 unwritable).
 TEST_F(FilesTest, EveryFileMadeIsPrivateWhateverTheUmask) {
   for (const unsigned mask : {022u, 0277u, 0u}) {
     tavro_test::ScopedUmask umask(mask);
@@ -184,6 +184,292 @@ TEST_F(FilesTest, ReadsAreBoundedAndLeaveNoTemporaries) {
   EXPECT_EQ(ReadFile(file), "short");
   EXPECT_THROW(sys::WriteFileBytes(TempDir() + "missing/x", "y"), std::runtime_error);
   EXPECT_EQ(FilesInTempDir().size(), 1u);  // only "big": no ".XXXXXX" file left behind
+}
+
+class IniFileTest : public tavro_test::TempDirTest {
+ protected:
+  std::string Path() { return TempDir() + "test.ini"; }
+};
+
+TEST_F(IniFileTest, ReadsWithThePlatformRules) {
+  // Blanks trimmed, the first match wins, quotes stay, only the first [CN] counts.
+  WriteFile(Path(),
+            "; comment=no\r\n[CN]\r\n  Lbl_A_Text = \xC4\xFA\xBA\xC3 \r\nlbl_a_text=second\r\n"
+            "Empty=\r\nno equals sign here\r\nQuoted=\"a b\",c\r\n[en]\r\nKey=english\r\n"
+            "[cn]\r\nLater=never read\r\n");
+  sys::IniFile ini(Path());
+  EXPECT_TRUE(ini.Exists());
+  EXPECT_EQ(ini.ReadString("cn", "LBL_A_TEXT", "d"), "\xC4\xFA\xBA\xC3");
+  EXPECT_EQ(ini.ReadString("CN", "Empty", "d"), "");
+  EXPECT_EQ(ini.ReadString("CN", "Quoted", "d"), "\"a b\",c");
+  EXPECT_EQ(ini.ReadString("CN", "Missing", "d"), "d");
+  EXPECT_EQ(ini.ReadString("CN", "Later", "d"), "d");
+  EXPECT_EQ(ini.ReadString("EN", "key", "d"), "english");
+  EXPECT_EQ(ini.ReadString("JP", "Key", "d"), "d");
+  EXPECT_EQ(ini.ReadString("CN", "; comment", "d"), "d");
+  EXPECT_EQ(ini.ReadKeys("cn"), (std::vector<std::string>{"Lbl_A_Text", "Empty", "Quoted"}));
+  EXPECT_TRUE(ini.SectionExists("En"));
+  EXPECT_TRUE(ini.KeyExists("CN", "empty"));
+  EXPECT_FALSE(ini.KeyExists("EN", "empty"));
+
+  sys::IniFile missing(TempDir() + "none.ini");
+  EXPECT_FALSE(missing.Exists());
+  EXPECT_EQ(missing.ReadString("A", "B", "def"), "def");
+  EXPECT_TRUE(missing.ReadKeys("A").empty());
+}
+
+TEST_F(IniFileTest, WritesKeepKeysInPlace) {
+  WriteFile(Path(), "[Right]\r\n10=10000000\r\n20=11000000\r\n\r\n[Update]\r\n30=1\r\n");
+  sys::IniWriteString(Path(), "right", "10", "00000000");  // rewritten where it stands
+  sys::IniWriteString(Path(), "Right", "25", "10100000");  // new key: end of its section
+  sys::IniWriteString(Path(), "Delete", "10", "");         // new section: end of file
+  EXPECT_EQ(ReadFile(Path()),
+            "[Right]\r\n10=00000000\r\n20=11000000\r\n25=10100000\r\n\r\n"
+            "[Update]\r\n30=1\r\n\r\n[Delete]\r\n10=\r\n");
+  EXPECT_EQ(sys::IniReadString(Path(), "Right", "25", ""), "10100000");
+
+  sys::IniWriteString(TempDir() + "fresh.ini", "S", "K", "V");
+  EXPECT_EQ(ReadFile(TempDir() + "fresh.ini"), "[S]\r\nK=V\r\n");
+}
+
+TEST_F(IniFileTest, BadInputNeverCrashesOrCorrupts) {
+  std::string value(5000, 'v');
+  value[2046] = '\xB0';  // a double-byte character across the value bound
+  value[2047] = '\xA1';
+  WriteFile(Path(),
+            std::string("[broken\r\nk=1\r\n]=x\r\n=novalue\r\n\x01\xFF\xFE\r\n[S]\r\nbig=") +
+                value + "\r\n");
+  sys::IniFile ini(Path());
+  EXPECT_EQ(ini.ReadString("broken", "k", "d"), "1");  // a header without ']' still opens
+  std::string big = ini.ReadString("S", "big", "");
+  EXPECT_EQ(big.size(), 2046u);  // bounded, and the character is not split
+  EXPECT_EQ(big, std::string(2046, 'v'));
+
+  sys::IniFile w(Path());
+  EXPECT_THROW(w.WriteString("S", "k", "two\r\nlines"), std::invalid_argument);
+  EXPECT_THROW(w.WriteString("S", "a=b", "v"), std::invalid_argument);
+  EXPECT_THROW(w.WriteString("", "k", "v"), std::invalid_argument);
+  EXPECT_THROW(w.WriteString("S]", "k", "v"), std::invalid_argument);
+  // A key line beginning with ";" would read as a comment: the value would be lost.
+  EXPECT_THROW(w.WriteString("S", " ;k", "v"), std::invalid_argument);
+  w.WriteString(";S", "k;", "v");  // a section may: "[;S]" is no comment
+  w.Save();
+  EXPECT_EQ(sys::IniFile(Path()).ReadString(";S", "k;", "d"), "v");
+}
+
+// Names fold the Latin letters a-z only, not GBK bytes or signs 0x20 apart.
+TEST(IniNames, OnlyLatinLettersFold) {
+  const struct {
+    const char* a;
+    const char* b;
+    bool same;
+  } cases[] = {
+      {"Right", "rIGHT", true},
+      {"Lbl_A1", "LBL_a1", true},
+      {"a", "a ", false},
+      {"@", "`", false},
+      {"[", "{", false},
+      {"1", "\x11", false},
+      {"\xB0\xE1", "\xB0\xC1", false},
+      {"\xC4\xFA", "\xC4\xFA", true},
+      {"", "", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(sys::SameIniName(c.a, c.b), c.same) << c.a << " / " << c.b;
+    EXPECT_EQ(sys::SameIniName(c.b, c.a), c.same) << c.b << " / " << c.a;
+  }
+}
+
+// Several sections in one pass give what ReadString gives for each of their keys.
+TEST_F(IniFileTest, SectionViewsFollowTheReadRules) {
+  std::string big(3000, 'v');
+  big[2046] = '\xB0';  // a double-byte character across the value bound
+  big[2047] = '\xA1';
+  // 12 is given twice: the caller keeps the first.
+  WriteFile(Path(),
+            "; [Update] in a comment opens nothing\r\n[right]\r\n 12 = 11110000 \r\n"
+            "3=10000000\r\n; 4=commented\r\n12=00000000\r\nno entry\r\n[Other]\r\n"
+            "9=1\r\n\r\n  [ UPDATE ]  \r\nbig=" +
+                big + "\r\n[Right]\r\n77=never read\r\n");
+  const sys::IniFile ini(Path());
+  const std::string_view names[] = {"Right", "Update", "Delete", "RIGHT"};
+  const std::vector<sys::IniSectionView> read = ini.ReadSectionViews(names);
+  ASSERT_EQ(read.size(), 4u);
+  for (std::size_t i = 0; i < read.size(); ++i) {  // a name given twice: its first place only
+    EXPECT_EQ(read[i].Found, i < 2) << i;
+    EXPECT_EQ(read[i].Entries.empty(), i >= 2) << i;
+  }
+
+  std::vector<std::pair<std::string_view, std::string_view>> right;
+  for (const sys::IniEntryView& e : read[0].Entries) {
+    right.emplace_back(e.Key, e.Value);
+  }
+  EXPECT_EQ(right, (std::vector<std::pair<std::string_view, std::string_view>>{
+                       {"12", "11110000"}, {"3", "10000000"}, {"12", "00000000"}}));
+  ASSERT_EQ(read[1].Entries.size(), 1u);
+  EXPECT_EQ(read[1].Entries[0].Value.size(), 2046u);  // bounded, the character not split
+  EXPECT_EQ(read[1].Entries[0].Value, ini.ReadString("Update", "big", ""));
+  EXPECT_EQ(ini.ReadString("Right", "12", ""), "11110000");
+  EXPECT_EQ(ini.ReadString("Right", "77", "none"), "none");
+}
+
+// After a write, every read and the save see the edited lines.
+TEST_F(IniFileTest, ReadsAndSavesSeeEveryWrite) {
+  WriteFile(Path(), "[S]\na=1\n\n[T]\nb=2");  // no line end after the last line
+  sys::IniFile ini(Path());
+  EXPECT_EQ(ini.ReadString("T", "b", ""), "2");
+  ini.Save();  // nothing written yet: the same lines, each ended
+  EXPECT_EQ(ReadFile(Path()), "[S]\na=1\n\n[T]\nb=2\n");
+
+  ini.WriteString("s", "c", "3");
+  ini.WriteString("T", "b", "4");
+  ini.WriteString("U", "d", "5");
+  EXPECT_EQ(ini.ReadString("S", "c", ""), "3");
+  EXPECT_EQ(ini.ReadString("T", "b", ""), "4");
+  EXPECT_EQ(ini.ReadKeys("S"), (std::vector<std::string>{"a", "c"}));
+  EXPECT_TRUE(ini.SectionExists("u"));
+  const std::string_view names[] = {"U", "S"};
+  const auto read = ini.ReadSectionViews(names);
+  ASSERT_EQ(read[1].Entries.size(), 2u);
+  EXPECT_EQ(read[1].Entries[1].Key, "c");
+  ASSERT_EQ(read[0].Entries.size(), 1u);
+  EXPECT_EQ(read[0].Entries[0].Value, "5");
+  ini.Save();
+  EXPECT_EQ(ReadFile(Path()), "[S]\na=1\nc=3\n\n[T]\nb=4\n\n[U]\nd=5\n");
+}
+
+TEST_F(IniFileTest, SavingReplacesAPlantedLink) {
+  std::string victim = TempDir() + "victim";
+  WriteFile(victim, "[S]\r\nk=precious\r\n");
+  ASSERT_EQ(::symlink(victim.c_str(), Path().c_str()), 0);
+  sys::IniWriteString(Path(), "S", "k", "new");
+  EXPECT_EQ(ReadFile(victim), "[S]\r\nk=precious\r\n");
+  EXPECT_EQ(ReadFile(Path()), "[S]\r\nk=new\r\n");  // the link read as no file
+}
+
+class TempFolderTest : public tavro_test::TempDirTest {
+ protected:
+  // A folder like /tmp (anyone may write, sticky bit set), and the per-user one in it.
+  void SetUp() override {
+    TempDirTest::SetUp();
+    shared_ = TempDir() + "shared";
+    perUser_ = shared_ + "/tavro-" + std::to_string(::geteuid());
+    ASSERT_EQ(::mkdir(shared_.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(shared_.c_str(), 01777), 0);
+  }
+  std::string shared_;
+  std::string perUser_;
+};
+
+TEST_F(TempFolderTest, SharedFolderGetsAPrivatePerUserFolder) {
+  ScopedEnv env("TMPDIR", shared_.c_str());
+  EXPECT_EQ(sys::TempFolder(), perUser_ + "/");
+  EXPECT_EQ(tavro_test::FileMode(perUser_), 0700u);
+  // A second call keeps it; one opened to others is narrowed again.
+  EXPECT_EQ(sys::TempFolder(), perUser_ + "/");
+  ASSERT_EQ(::chmod(perUser_.c_str(), 0777), 0);
+  EXPECT_EQ(sys::TempFolder(), perUser_ + "/");
+  EXPECT_EQ(tavro_test::FileMode(perUser_), 0700u);
+}
+
+TEST_F(TempFolderTest, PlantedPerUserFolderIsRefused) {
+  const std::string elsewhere = TempDir() + "elsewhere";
+  ASSERT_EQ(::mkdir(elsewhere.c_str(), 0700), 0);
+  ScopedEnv env("TMPDIR", shared_.c_str());
+  // A link where the per-user folder belongs, even to a folder of ours; a file.
+  ASSERT_EQ(::symlink(elsewhere.c_str(), perUser_.c_str()), 0);
+  EXPECT_THROW(sys::TempFolder(), std::runtime_error);
+  ASSERT_EQ(::unlink(perUser_.c_str()), 0);
+  tavro_test::WriteFile(perUser_, "x");
+  EXPECT_THROW(sys::TempFolder(), std::runtime_error);
+}
+
+// The per-user folder or $TMPDIR itself owned by another user.
+TEST_F(TempFolderTest, FoldersOfAnotherUserAreRefused) {
+  if (::geteuid() != 0) {
+    GTEST_SKIP() << "changing a folder's owner needs root";
+  }
+  const std::string other = TempDir() + "other";
+  for (const std::string& folder : {perUser_, other}) {
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    ASSERT_EQ(::chown(folder.c_str(), 4321, 4321), 0);
+  }
+  for (const std::string& tmpdir : {shared_, other}) {
+    ScopedEnv env("TMPDIR", tmpdir.c_str());
+    EXPECT_THROW(sys::TempFolder(), std::runtime_error) << tmpdir;
+  }
+}
+
+TEST_F(TempFolderTest, UnusableTmpdirIsRefused) {
+  const std::string open = TempDir() + "open";
+  ASSERT_EQ(::mkdir(open.c_str(), 0777), 0);
+  ASSERT_EQ(::chmod(open.c_str(), 0777), 0);  // anyone may write, no sticky bit
+  const std::string file = TempDir() + "file";
+  tavro_test::WriteFile(file, "x");
+  for (const std::string& bad : {open, file, TempDir() + "missing"}) {
+    ScopedEnv env("TMPDIR", bad.c_str());
+    EXPECT_THROW(sys::TempFolder(), std::runtime_error) << bad;
+  }
+}
+
+// A link as $TMPDIR is the user's own choice: followed, and what it names judged alike.
+TEST_F(TempFolderTest, PrivateTmpdirIsUsedFollowedOrDefaulted) {
+  EXPECT_EQ(sys::TempFolder(), TempDir());
+  const std::string target = TempDir() + "target";
+  const std::string link = TempDir() + "link";
+  ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  {
+    ScopedEnv env("TMPDIR", link.c_str());
+    EXPECT_EQ(sys::TempFolder(), std::filesystem::canonical(target).string() + "/");
+  }
+  ScopedEnv env("TMPDIR", nullptr);
+  EXPECT_EQ(sys::TempFolder(), "/tmp/tavro-" + std::to_string(::geteuid()) + "/");
+}
+
+TEST(ProcessPaths, ExecutableIsThisProgramInItsFolder) {
+  const std::string exe = sys::ExecutablePath();
+  ASSERT_FALSE(exe.empty());
+  EXPECT_EQ(exe[0], '/');
+  EXPECT_EQ(std::filesystem::path(exe).filename(), "sys_tests");
+  EXPECT_EQ(sys::FolderOf(exe) + "/sys_tests", exe);
+  EXPECT_EQ(sys::FolderOf("/opt/tavro/tavro-shell"), "/opt/tavro");
+  EXPECT_EQ(sys::FolderOf("/tavro-shell"), "/");
+  EXPECT_EQ(sys::FolderOf("tavro-shell"), "");
+}
+
+TEST(ProcessPaths, CurrentFolderFollowsChdir) {
+  const std::string before = sys::CurrentFolder();
+  ASSERT_EQ(::chdir("/"), 0);
+  EXPECT_EQ(sys::CurrentFolder(), "/");
+  ASSERT_EQ(::chdir(before.c_str()), 0);
+  EXPECT_EQ(sys::CurrentFolder(), std::filesystem::current_path().string());
+}
+
+// "X.dll" finds libX.so beside the module; a full path loads as it is; others fail.
+TEST(Loader, DllNamesFullPathsAndFailures) {
+  std::string error;
+  sys::LibraryHandle lib = sys::LoadLibrary("sys_loader_probe.dll", &error);
+  ASSERT_NE(lib, nullptr) << error;
+  using ProbeFn = int (*)(int);
+  auto fn = reinterpret_cast<ProbeFn>(sys::GetProcAddress(lib, "ProbeAnswer", &error));
+  ASSERT_NE(fn, nullptr) << error;
+  EXPECT_EQ(fn(20), 41);
+  EXPECT_EQ(sys::GetProcAddress(lib, "NoSuchEntry", &error), nullptr);
+  EXPECT_FALSE(error.empty());
+  sys::FreeLibrary(lib);
+
+  lib = sys::LoadLibrary(sys::ModuleFolder() + "/libsys_loader_probe.so");
+  ASSERT_NE(lib, nullptr);
+  sys::FreeLibrary(lib);
+  error.clear();
+  EXPECT_EQ(sys::LoadLibrary("sys_loader_probe", &error), nullptr);
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(sys::LoadLibrary("NoSuchModule.dll", &error), nullptr);
+  EXPECT_NE(error.find("NoSuchModule"), std::string::npos) << error;
+  EXPECT_EQ(sys::LoadLibrary("", &error), nullptr);
+  EXPECT_EQ(sys::GetProcAddress(nullptr, "ProbeAnswer", &error), nullptr);
+  sys::FreeLibrary(nullptr);
 }
 
 }  // namespace
