@@ -1,5 +1,5 @@
-// tavro-shell end to end: the real module, its language file and the test module, with
-// the host answered from a table so that every command can be checked byte for byte.
+// tavro-shell end to end: the real module and the test module, the host answered from a
+// table so that every command can be checked byte for byte.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,9 +31,8 @@ class EndToEnd : public ::testing::Test {
   Sandbox box_;
 };
 
-// Every list sends its own procedure with the language, corporation and user (no
-// function, no key) and prints the language file's columns and the host's rows; the rows
-// file is gone afterwards and nothing else is left behind.
+// Every list sends its own procedure (language, corporation, user) and prints the
+// columns and the host's rows, leaving no file behind.
 TEST_F(EndToEnd, EveryListSendsItsOwnProcedureAndPrintsTheHostsRows) {
   const char* const entries[] = {"GetCheckList", "GetAuthoriseList", "GetSendList",
                                  "GetDeletedList", "GetRejectedList"};
@@ -59,23 +58,7 @@ TEST_F(EndToEnd, EveryListSendsItsOwnProcedureAndPrintsTheHostsRows) {
   EXPECT_TRUE(TempFiles().empty());
 }
 
-// A failed list is no empty one: its columns are shown, and the reason the module showed
-// in its box is repeated with a failing status. (The exact command: English is sent.)
-TEST_F(EndToEnd, AFailedListShowsItsColumnsAndFailsWithTheReason) {
-  box_.SetLanguage("EN");
-  box_.UseTableHost("MN_GetSendList 'EN','0012','000001'\t5\ttimeout\n");
-  auto r = box_.Shell({"call", "Mn_GetSendList", "--corp", "0012", "--user", "000001"});
-  EXPECT_EQ(r.status, 5) << r.err;
-  EXPECT_EQ(r.out, kEnColumns);
-  EXPECT_NE(r.err.find("\"Error:timeout\" -> ok\n"
-                       "tavro-shell: Mn_GetSendList: the list could not be read: timeout\n"),
-            std::string::npos)
-      << r.err;
-  EXPECT_TRUE(TempFiles().empty());
-}
-
-// Ids that fit their fields are passed whole and quoted; the key is cut to its field.
-// An id that does not fit is refused before anything is sent.
+// Ids are passed quoted, the key cut to its field; an id too long is refused unsent.
 TEST_F(EndToEnd, IdsAreQuotedAndThoseThatDoNotFitAreRefused) {
   box_.SetLanguage("CN");
   box_.UseTableHost("MN_GetCheckList *\t0\t\n");
@@ -101,13 +84,11 @@ TEST_F(EndToEnd, CheckRecordCallsTheModuleTheFunctionTableNames) {
   EXPECT_EQ(r.out, "Code=1 Text=\"12 payment:OK\"\n");
   EXPECT_EQ(box_.HostLog(),
             std::vector<std::string>{"command \"A01\\x07Sh_GetFunctionName  12,0\""});
-  // The called entry point got the record's own key, the function id from the key and
-  // the extra text unchanged.
+  // The entry point got the record's key, the function id and the extra text.
   EXPECT_EQ(box_.ReadFile(box_.Root() + "/testmodule.txt"), "A0001\n12\nmore\n");
 }
 
-// No serving module calls nothing: function 16 names no library, "payment:A1" has no
-// function id, the table fails function 40. A failing one raises to the shell.
+// Without a serving module nothing is called; a failing one raises to the shell.
 TEST_F(EndToEnd, CheckRecordWithoutAServingModuleCallsNothingAndFailuresRaise) {
   box_.UseTableHost(kFunctionTable);
   box_.SetEnv("TAVRO_TESTMODULE_LOG", box_.Root() + "/testmodule.txt");
@@ -183,8 +164,7 @@ TEST_F(EndToEnd, ExamplesRunAsTheirCallLineSays) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, std::string(kCnColumns) + "row \"B0001\" \"x\"\n");
 
-  // The table serves function 12 with the test module, which opens no form: the
-  // example's lines for the status dialog are not played, and the run says so.
+  // Function 12's test module opens no form: the dialog's lines are not played.
   r = box_.Shell({"run", TAVRO_SOURCE_DIR "/examples/check-record.txt"});
   EXPECT_EQ(r.status, 3) << r.err;
   EXPECT_EQ(r.out, "Code=1 Text=\"12 汇款:OK\"\n");
@@ -193,8 +173,7 @@ TEST_F(EndToEnd, ExamplesRunAsTheirCallLineSays) {
             "AuditFolderLsv count 1\"\n");
 }
 
-// The platforms are plugins beside the module. A module copied without them says once
-// on standard error which plugin it could not load, and the entry point fails.
+// A module copied without its platform plugins says once which one failed, and fails.
 TEST_F(EndToEnd, AModuleWithoutItsPlatformPluginSaysWhichOneAndFails) {
   box_.UseTableHost("*\t0\t\n");
   const std::string lonely = box_.Root() + "/lonely";
