@@ -1,5 +1,5 @@
-// Code-page conversions, case by case, on the Linux build (ICU) and the Windows build
-// (compiled-in tables) alike, broken input included (where Wine's own decoders go wrong).
+// Code-page conversions alike on Linux (ICU) and Windows (compiled-in tables), broken
+// input included.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,8 +29,6 @@ const ConversionCase kCases[] = {
     {"0xFF, the last private-use byte", CodePage::Gbk, CodePage::Utf8, "a\xffz", "a\xef\xa3\xb5z"},
     {"broken lead keeps the next character", CodePage::Gbk, CodePage::Utf8, "\xb0!",
      "\xef\xbf\xbd!"},
-    {"broken lead keeps the next line", CodePage::Gbk, CodePage::Utf8, "\xb0\r\n",
-     "\xef\xbf\xbd\r\n"},
     {"lead byte at the end", CodePage::Gbk, CodePage::Utf8, "a\xd6", "a\xef\xbf\xbd"},
     {"user-defined area", CodePage::Gbk, CodePage::Utf8, "\xa2\xa0z", "\xee\x96\x85z"},
     {"to GBK", CodePage::Utf8, CodePage::Gbk, "客户 A", "\xbf\xcd\xbb\xa7 A"},
@@ -47,11 +45,9 @@ const ConversionCase kCases[] = {
     // The Japanese and Korean systems' code pages convert alike too.
     {"Shift-JIS to UTF-8", CodePage::ShiftJis, CodePage::Utf8, "\x93\xfa\x96\x7b", "日本"},
     {"half-width katakana, one byte", CodePage::ShiftJis, CodePage::Utf8, "\xb1", "ｱ"},
-    {"GBK to Shift-JIS", CodePage::Gbk, CodePage::ShiftJis, "\xd6\xd0", "\x92\x86"},
     {"no Shift-JIS form", CodePage::Utf8, CodePage::ShiftJis, "a😀z", "a\xfc\xfcz"},
     {"Korean to UTF-8", CodePage::Korean, CodePage::Utf8, "\xc7\xd1\xb1\xb9", "한국"},
     {"ideographic space to Korean", CodePage::Utf8, CodePage::Korean, "\u3000", "\xa1\xa1"},
-    {"GBK to Korean", CodePage::Gbk, CodePage::Korean, "\xd6\xd0", "\xf1\xe9"},
     {"no Korean form", CodePage::Utf8, CodePage::Korean, "a😀b", "a?b"},
 };
 
