@@ -1,10 +1,7 @@
-// An in-process stand-in for the host library: defines qelCommand and qelFileGet,
-// records every call byte for byte and answers from a table. Lookup order: the OnAny
-// handler, exact commands (channel prefix stripped), prefixes as registered, the fallback
-// (status 0, empty). An answer is written as the real host writes it: cut to the capacity
-// and zero-terminated; the Unterminated and errorZeroTerminated = false forms fill their
-// buffer without a zero, for readers that must not trust the host. For qelFileGet the text
-// (or the file fromFile, linked or copied) becomes the named file, unless writeFile is off.
+// An in-process host library: records every call byte for byte and answers from the
+// OnAny handler, exact commands (prefix stripped), prefixes, then the fallback. Answers are
+// cut to the capacity and zero-terminated unless an unterminated form is asked for; for
+// qelFileGet the text (or fromFile) becomes the named file unless writeFile is off.
 #pragma once
 
 #include <cstdint>

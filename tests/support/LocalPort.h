@@ -1,5 +1,4 @@
-// A port of 127.0.0.1 for a service started as a process of its own: one free a moment
-// ago (so that the service can start there again after it was killed), and whether
+// A port of 127.0.0.1 free a moment ago, for a service run as a process, and whether
 // something listens there yet.
 #pragma once
 

@@ -1,6 +1,5 @@
-// The fixture of every test that runs module code: a fresh fake host, a fresh headless
-// platform and $TMPDIR pointed at a new private folder, all undone afterwards. A box the
-// test gave no script line for fails the run, and so the test.
+// The fixture of every test that runs module code: a fresh fake host, headless platform
+// and private $TMPDIR; a box the test gave no script line for fails it.
 #pragma once
 
 #include <memory>

@@ -1,8 +1,6 @@
-// Preloaded into a program to see who opens the embedded bank's files: every successful
-// open of TAVRO_OPEN_SPY_FILES (the database) or its -wal, -shm or -journal by code other
-// than SQLite's and the host library's is logged to TAVRO_OPEN_SPY_LOG as "FILE opened by
-// OBJECT". A failed open makes no descriptor, cannot disturb the bank's locks, and is not
-// logged.
+// Preloaded to see who opens the embedded bank's files: each successful open of
+// TAVRO_OPEN_SPY_FILES (or its -wal, -shm, -journal) by code other than SQLite's and the
+// host library's is logged to TAVRO_OPEN_SPY_LOG as "FILE opened by OBJECT".
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>

@@ -1,7 +1,5 @@
-// Test helpers that need neither the host nor a platform, so every test program may link
-// them: private folders, scoped environment variables, working folders and umask, a
-// fixture with a fresh private $TMPDIR per test (TempDir() ends in '/'), whole-file reads
-// and writes, and Gbk("中文"), UTF-8 source text as GBK bytes.
+// Helpers for every test program: private folders, scoped environment, folder and umask,
+// a fixture with a private $TMPDIR (TempDir() ends in '/'), file reads and writes, Gbk().
 #pragma once
 
 #include <gtest/gtest.h>
