@@ -129,19 +129,11 @@ qelFileGet(HWND_T /*window*/, const char* command, std::int32_t length, const ch
              std::string("table host: cannot create the result file: ") + std::strerror(errno));
     return kStatusBadCall;
   }
-  size_t written = 0;
-  while (written < answer.size()) {
-    ssize_t n = write(fd, answer.data() + written, answer.size() - written);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      close(fd);
-      SetError(error, "table host: cannot write the result file");
-      return kStatusBadCall;
-    }
-    written += static_cast<size_t>(n);
-  }
+  const ssize_t n = write(fd, answer.data(), answer.size());
   close(fd);
+  if (n != static_cast<ssize_t>(answer.size())) {
+    SetError(error, "table host: cannot write the result file");
+    return kStatusBadCall;
+  }
   return 0;
 }
