@@ -1,11 +1,10 @@
-// Every example of examples/, and the example of docs/operator-scripts.md, runs green on
-// a fresh demonstration bank of its own (so the order of the runs cannot matter), from a
-// folder that is not the repository root, and hands back the result its comment shows.
-// --strict makes an error box fail the run as well.
+// Every example of examples/, and the example of docs/operator-scripts.md, runs green
+// (--strict: no error box either) on a fresh demonstration bank of its own, from a folder
+// that is not the repository root, and hands back the result its comment shows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,7 +28,6 @@ std::string DocumentedResult(const std::string& script) {
   return result;
 }
 
-// A fresh demonstration bank in a sandbox whose current folder is its own.
 class FreshBank : public tavro_test::FreshBankTest {};
 
 class ExampleOnAFreshBank : public FreshBank, public ::testing::WithParamInterface<std::string> {};
@@ -61,10 +59,9 @@ std::vector<std::string> CodeBlocks(const std::string& markdown, const std::stri
   }
   const std::size_t end = markdown.find("\n## ", start + heading.size() + 2);
   std::istringstream in(markdown.substr(start, end - start));
-  std::string line;
   std::string block;
   bool inside = false;
-  while (std::getline(in, line)) {
+  for (std::string line; std::getline(in, line);) {
     if (line.rfind("```", 0) == 0) {
       if (inside) {
         blocks.push_back(block);
@@ -78,8 +75,7 @@ std::vector<std::string> CodeBlocks(const std::string& markdown, const std::stri
   return blocks;
 }
 
-// The documentation's example is a script that runs as it is shown, with the
-// transcript shown after it.
+// The documentation's example runs as shown, with the transcript shown after it.
 TEST_F(FreshBank, TheDocumentationsExampleRunsAsShown) {
   const std::vector<std::string> blocks =
       CodeBlocks(e2e::ReadSource("docs/operator-scripts.md"), "## Example");

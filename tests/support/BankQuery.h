@@ -1,4 +1,3 @@
-// Reads a sandbox's bank database directly, to see what the server holds after a run.
 #pragma once
 
 #include <string>
@@ -6,8 +5,8 @@
 
 namespace e2e {
 
-// The rows of a query on the database at dbPath, fields joined by '|' (NULL as empty).
-// A query that cannot be prepared fails the running test and gives no rows.
+// The rows of a query on a sandbox's bank, fields joined by '|' (NULL as empty); a query
+// that cannot be prepared fails the running test and gives no rows.
 std::vector<std::string> QueryBank(const std::string& dbPath, const std::string& sql);
 
 }  // namespace e2e

@@ -1,8 +1,5 @@
 // What the dialog tests share: the fixture of a dialog that reads its settings file from
-// the current folder (a folder of its own per test, English texts unless a test selects
-// another language), running a form modally while a test acts on it, the commands the
-// fake host received, what the shell is handed, and the English texts of the questions
-// and messages of the dialogs that delete a record or change its id.
+// its own current folder (English unless a test selects another language), and helpers.
 #pragma once
 
 #include <cstddef>
@@ -49,9 +46,7 @@ inline void WhileShown(ui::HeadlessPlatform& platform, ui::TForm& form,
 inline Lines Commands(std::string_view prefix = "") {
   Lines commands;
   for (const fakehost::Call& call : fakehost::Calls()) {
-    if (call.command.rfind(prefix, 0) == 0) {
-      commands.push_back(call.command);
-    }
+    if (call.command.rfind(prefix, 0) == 0) commands.push_back(call.command);
   }
   return commands;
 }
@@ -69,8 +64,7 @@ inline std::string LangQuestion(const std::string& text, const char* answer) {
   return Question(text, answer, "");
 }
 
-// The English language file's texts of a save over an existing record, its delete and
-// its change of id (the customer and CNY payee dialogs).
+// The English texts of a save over a record, its delete and its change of id.
 inline const std::string kOverwriteQuestion = "The record exists already. Overwrite it?";
 inline const std::string kDeleteQuestion = "Delete this record?";
 inline const std::string kNoRecordBox = LangBox("The record does not exist.");
@@ -78,7 +72,6 @@ inline const std::string kInconsistentBox =
     LangBox("The payee records are inconsistent; the payee cannot be deleted or renamed.");
 inline const std::string kNotDeletedBox = LangBox("The payee could not be deleted.");
 
-// A dialog test in a folder of its own, where the dialog finds its settings file.
 class DialogTest : public ModuleTest {
  protected:
   void SetUp() override {
@@ -90,7 +83,7 @@ class DialogTest : public ModuleTest {
     cwd_.reset();
     ModuleTest::TearDown();
   }
-  // Selects the language of the dialogs opened from now on.
+  // For the dialogs opened from now on.
   void SetLanguage(const char* id) {
     WriteFile(TempDir() + "Tavro2007.ini", std::string("[Settings]\r\nLangId=") + id + "\r\n");
   }

@@ -27,19 +27,6 @@ Table& State() {
   return table;
 }
 
-// Splits "A01" 0x07 "command" into prefix and command as the host sees them.
-void SplitPrefix(Call& call) {
-  const std::string& s = call.sent;
-  if (s.size() >= 4 && s[3] == '\x07' && std::all_of(s.begin(), s.begin() + 3, [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c));
-      })) {
-    call.prefix = s.substr(0, 3);
-    call.command = s.substr(4);
-  } else {
-    call.command = s;
-  }
-}
-
 Call Record(bool file, HWND_T window, const char* command, std::int32_t length, std::int32_t mode) {
   Call call;
   call.file = file;
@@ -50,7 +37,14 @@ Call Record(bool file, HWND_T window, const char* command, std::int32_t length, 
     call.sent.assign(command, static_cast<std::size_t>(length));
     call.lengthMatches = call.sent.find('\0') == std::string::npos && command[length] == '\0';
   }
-  SplitPrefix(call);
+  // "A01" 0x07 "command": the prefix as the host splits it off.
+  const std::string& s = call.sent;
+  const bool prefixed =
+      s.size() >= 4 && s[3] == '\x07' && std::all_of(s.begin(), s.begin() + 3, [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c));
+      });
+  call.prefix = prefixed ? s.substr(0, 3) : "";
+  call.command = prefixed ? s.substr(4) : s;
   return call;
 }
 
@@ -72,20 +66,21 @@ Answer Lookup(const Call& call) {
   return t.fallback;
 }
 
-void WriteError(const Answer& answer, char* error) {
-  if (error == nullptr) {
-    return;
-  }
-  if (answer.errorZeroTerminated) {
-    std::size_t n = std::min(answer.error.size(), kErrorBufferSize - 1);
-    std::memcpy(error, answer.error.data(), n);
-    error[n] = '\0';
+// Writes text into a buffer of size bytes: cut before a zero byte, or filling the whole
+// buffer (pad after the text) when it is to have none.
+void Fill(char* buffer, const std::string& text, std::size_t size, bool terminated, char pad) {
+  const std::size_t n = std::min(text.size(), terminated ? size - 1 : size);
+  std::memcpy(buffer, text.data(), n);
+  if (terminated) {
+    buffer[n] = '\0';
   } else {
-    std::size_t n = std::min(answer.error.size(), kErrorBufferSize);
-    std::memcpy(error, answer.error.data(), n);
-    if (n < kErrorBufferSize) {
-      std::memset(error + n, 'E', kErrorBufferSize - n);
-    }
+    std::memset(buffer + n, pad, size - n);
+  }
+}
+
+void WriteError(const Answer& answer, char* error) {
+  if (error != nullptr) {
+    Fill(error, answer.error, kErrorBufferSize, answer.errorZeroTerminated, 'E');
   }
 }
 
@@ -93,17 +88,15 @@ void WriteFile(const Answer& answer, const char* file) {
   if (!answer.writeFile || file == nullptr) {
     return;
   }
-  if (!answer.fromFile.empty()) {
-    if (::link(answer.fromFile.c_str(), file) == 0) {
-      return;
-    }
-    std::ifstream in(answer.fromFile, std::ios::binary);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << in.rdbuf();
+  if (!answer.fromFile.empty() && ::link(answer.fromFile.c_str(), file) == 0) {
     return;
   }
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(answer.text.data(), static_cast<std::streamsize>(answer.text.size()));
+  if (!answer.fromFile.empty()) {
+    out << std::ifstream(answer.fromFile, std::ios::binary).rdbuf();
+  } else {
+    out.write(answer.text.data(), static_cast<std::streamsize>(answer.text.size()));
+  }
 }
 
 }  // namespace
@@ -143,31 +136,18 @@ const Call& LastCall() {
 
 }  // namespace fakehost
 
-using fakehost::Answer;
-using fakehost::Call;
-
 extern "C" std::int32_t TAVRO_STDCALL qelCommand(HWND_T window, const char* command,
                                                  std::int32_t length, char* result,
                                                  std::int32_t capacity, char* error,
                                                  std::int32_t mode) {
-  Call call = fakehost::Record(false, window, command, length, mode);
+  fakehost::Call call = fakehost::Record(false, window, command, length, mode);
   call.capacity = capacity;
-  Answer answer = fakehost::Lookup(call);
+  const fakehost::Answer answer = fakehost::Lookup(call);
   fakehost::State().calls.push_back(call);
   if (result != nullptr && capacity >= 0) {
-    std::size_t cap = static_cast<std::size_t>(capacity);
-    if (answer.zeroTerminated) {
-      std::size_t n = std::min(answer.text.size(), cap);
-      std::memcpy(result, answer.text.data(), n);
-      result[n] = '\0';
-    } else {
-      // No terminator: the bytes as given, filling at most the whole buffer.
-      std::size_t n = std::min(answer.text.size(), cap + 1);
-      std::memcpy(result, answer.text.data(), n);
-      if (n < cap + 1) {
-        std::memset(result + n, 'Z', cap + 1 - n);
-      }
-    }
+    // capacity + 1 bytes: the text and its zero, or at most that many bytes without one.
+    fakehost::Fill(result, answer.text, static_cast<std::size_t>(capacity) + 1,
+                   answer.zeroTerminated, 'Z');
   }
   fakehost::WriteError(answer, error);
   return answer.status;
@@ -176,11 +156,9 @@ extern "C" std::int32_t TAVRO_STDCALL qelCommand(HWND_T window, const char* comm
 extern "C" std::int32_t TAVRO_STDCALL qelFileGet(HWND_T window, const char* command,
                                                  std::int32_t length, const char* file, char* error,
                                                  std::int32_t mode) {
-  Call call = fakehost::Record(true, window, command, length, mode);
-  if (file != nullptr) {
-    call.fileName = file;
-  }
-  Answer answer = fakehost::Lookup(call);
+  fakehost::Call call = fakehost::Record(true, window, command, length, mode);
+  call.fileName = file != nullptr ? file : "";
+  const fakehost::Answer answer = fakehost::Lookup(call);
   fakehost::State().calls.push_back(call);
   if (answer.status == 0) {
     fakehost::WriteFile(answer, file);

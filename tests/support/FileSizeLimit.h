@@ -1,7 +1,5 @@
-// A disk that fills up, for the writers' failure paths: for the object's life, writes
-// beyond a file size fail with EFBIG (the SIGXFSZ that would end the test is ignored).
-// Header only, so that test programs that do not link the shared support (the host's
-// own tests) can use it too.
+// A disk that fills up: for the object's life, writes beyond a file size fail with EFBIG
+// (SIGXFSZ ignored). Header only, for the host's own tests too.
 #pragma once
 
 #include <signal.h>

@@ -1,6 +1,5 @@
-// The fixture of the examples' end-to-end tests: tavro-shell in a sandbox against the
-// embedded bank server on a fresh demonstration database (Chinese texts unless a run
-// selects another language), and direct reads of that database.
+// The examples' fixture: tavro-shell in a sandbox against the embedded bank server on a
+// fresh demonstration database (Chinese unless a run selects another language).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,7 +21,7 @@ class FreshBankTest : public ::testing::Test {
     box_.SetLanguage("CN");
   }
 
-  // Runs an example of the source tree with the language langId.
+  // Runs examples/name with the language langId.
   e2e::ShellOutput RunExample(const std::string& name, const char* langId = "CN") {
     box_.SetLanguage(langId);
     return box_.Shell({"run", std::string(TAVRO_SOURCE_DIR) + "/examples/" + name});

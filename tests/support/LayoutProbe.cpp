@@ -1,4 +1,3 @@
-// The layout probe: the layout check run on each form a test's dialog shows.
 #include "tests/support/LayoutProbe.h"
 
 #include <utility>
@@ -19,10 +18,8 @@ void LayoutProbe::Install(std::function<void(ui::TForm&)> next) {
 
 void LayoutProbe::Check(const ui::TForm& form, const std::string& when) {
   for (const std::string& problem : ui::CheckLayout(form, platform_)) {
-    std::string line = form.ClassName();
-    line += " " + when + ": ";
-    line += problem;
-    problems_.push_back(std::move(line));
+    problems_.push_back(
+        std::string(form.ClassName()).append(" ").append(when).append(": ").append(problem));
   }
 }
 

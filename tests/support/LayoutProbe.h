@@ -1,12 +1,5 @@
-// Checks the layout of every form the headless platform shows (ui/LayoutCheck.h), with
-// the real font measure, before the test's own operator acts on it.
-//
-// API (namespace tavro_test):
-//   LayoutProbe probe(Platform());
-//   probe.Install([&](ui::TForm& form) { ... reveal a panel ...; probe.Check(form, "found"); });
-//   Mn_...(...);                      every form shown, nested ones too, is checked
-//   EXPECT_EQ(probe.Problems(), std::vector<std::string>{});
-//   probe.FormsSeen()                 class names of the forms checked, in order
+// Checks the layout of every form the headless platform shows (ui/LayoutCheck.h), with the
+// real font measure, before the test's own operator acts on it.
 #pragma once
 
 #include <functional>
@@ -29,6 +22,7 @@ class LayoutProbe {
 
   // "TUserEditFrm open: UpdateBtn: ..." per fault.
   const std::vector<std::string>& Problems() const { return problems_; }
+  // The class names of the forms checked, in order.
   const std::vector<std::string>& FormsSeen() const { return seen_; }
 
  private:

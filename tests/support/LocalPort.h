@@ -1,6 +1,5 @@
-// A port of 127.0.0.1 for a service the tests or benchmarks start as a process of its
-// own: one free a moment ago (so that the service can be started on it again after it
-// was killed), and whether something listens there yet.
+// A port of 127.0.0.1 free a moment ago, for a service run as a process, and whether
+// something listens there yet.
 #pragma once
 
 #include <arpa/inet.h>

@@ -1,10 +1,6 @@
-// A library a test preloads into a program to see who opens the embedded bank's files
-// while the bank is in use. TAVRO_OPEN_SPY_FILES names the bank's database; every open
-// that succeeds on it, its write-ahead log, its shared memory or its journal, made by
-// code outside the bank's own (SQLite's library, and the host library that opens the
-// bank and its lock descriptors), is appended to the file TAVRO_OPEN_SPY_LOG as one
-// line: the file and the library or program that opened it. An open that fails makes no
-// descriptor and so cannot disturb the bank's locks; it is not logged.
+// Preloaded to see who opens the embedded bank's files: each successful open of
+// TAVRO_OPEN_SPY_FILES (or its -wal, -shm, -journal) by code other than SQLite's and the
+// host library's is logged to TAVRO_OPEN_SPY_LOG as "FILE opened by OBJECT".
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -19,14 +15,14 @@
 
 namespace {
 
-// The bank's files by their canonical paths, worked out once.
+// The bank's files by their canonical paths.
 struct Watched {
   std::string files[4];
   int count = 0;
   std::string log;
 };
 
-// Never destroyed: the program opens files until its very end, static destructors too.
+// Never destroyed: the program opens files until its very end.
 const Watched& TheWatched() {
   static const Watched& watched = *[] {
     auto* made = new Watched;

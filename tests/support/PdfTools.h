@@ -1,5 +1,5 @@
-// Reading a written PDF back as a person's viewer would: its page count (pdfinfo), its
-// text (pdftotext) and its pages drawn (pdftoppm), all from poppler-utils.
+// Reading a written PDF back as a person's viewer would, with poppler-utils: its page
+// count (pdfinfo), its text (pdftotext) and its pages drawn (pdftoppm).
 #pragma once
 
 #include <algorithm>
@@ -16,12 +16,9 @@ namespace pdf_tools {
 inline std::string CommandOutput(const std::string& command) {
   std::string out;
   FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    return out;
-  }
+  if (pipe == nullptr) return out;
   char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+  for (std::size_t n = 0; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
     out.append(buffer, n);
   }
   ::pclose(pipe);
@@ -41,10 +38,7 @@ inline std::string ShellWord(const std::string& path) {
 inline int PageCount(const std::string& path) {
   const std::string info = CommandOutput("pdfinfo " + ShellWord(path) + " 2>/dev/null");
   const std::size_t at = info.find("\nPages:");
-  if (at == std::string::npos) {
-    return -1;
-  }
-  return std::stoi(info.substr(at + 7));
+  return at == std::string::npos ? -1 : std::stoi(info.substr(at + 7));
 }
 
 // The text of every page (UTF-8), pages separated by form feeds.
@@ -60,18 +54,15 @@ struct GreyPage {
   int At(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * Width + x]; }
 };
 
-// Every page of the PDF drawn at dpi by pdftoppm (binary PGM files in scratch, a folder
-// that exists); none when it cannot be drawn.
+// Every page drawn at dpi by pdftoppm (PGM files in scratch, a folder that exists); none
+// when it cannot be drawn.
 inline std::vector<GreyPage> DrawnPages(const std::string& path, const std::string& scratch,
                                         int dpi) {
-  const std::string prefix = scratch + "/page";
   CommandOutput("pdftoppm -gray -r " + std::to_string(dpi) + " " + ShellWord(path) + " " +
-                ShellWord(prefix) + " 2>/dev/null");
+                ShellWord(scratch + "/page") + " 2>/dev/null");
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(scratch)) {
-    if (entry.path().extension() == ".pgm") {
-      files.push_back(entry.path().string());
-    }
+    if (entry.path().extension() == ".pgm") files.push_back(entry.path().string());
   }
   std::sort(files.begin(), files.end());
   std::vector<GreyPage> pages;
@@ -82,9 +73,7 @@ inline std::vector<GreyPage> DrawnPages(const std::string& path, const std::stri
     int depth = 0;
     in >> magic >> page.Width >> page.Height >> depth;
     in.get();
-    if (magic != "P5" || depth != 255 || page.Width <= 0 || page.Height <= 0) {
-      continue;
-    }
+    if (magic != "P5" || depth != 255 || page.Width <= 0 || page.Height <= 0) continue;
     page.Pixels.resize(static_cast<std::size_t>(page.Width) * page.Height);
     in.read(reinterpret_cast<char*>(page.Pixels.data()),
             static_cast<std::streamsize>(page.Pixels.size()));
@@ -94,10 +83,9 @@ inline std::vector<GreyPage> DrawnPages(const std::string& path, const std::stri
   return pages;
 }
 
-// Where a drawn rule touches a glyph: a rule is a band of rows darkened across at least
-// half the page's width; the row just above and the row just below each band must hold
-// no ink (a pixel darker than mid grey) under the rule. One "page N row Y" per row that
-// does.
+// Where a drawn rule touches a glyph: a rule is a row darkened across at least half the
+// page's width; the rows just above and below a band of them must hold no ink (darker
+// than mid grey) under the rule. One "page N row Y" per row that does.
 inline std::vector<std::string> RulesTouchingText(const std::vector<GreyPage>& pages) {
   std::vector<std::string> touching;
   for (std::size_t p = 0; p < pages.size(); ++p) {
@@ -107,15 +95,12 @@ inline std::vector<std::string> RulesTouchingText(const std::vector<GreyPage>& p
     for (int y = 0; y < page.Height; ++y) {
       int marked = 0;
       for (int x = 0; x < page.Width; ++x) {
-        if (page.At(x, y) < 250) {
-          ++marked;
-          right[y] = x;
-          if (left[y] < 0) left[y] = x;
-        }
+        if (page.At(x, y) >= 250) continue;
+        ++marked;
+        right[y] = x;
+        if (left[y] < 0) left[y] = x;
       }
-      if (2 * marked < page.Width) {
-        left[y] = right[y] = -1;  // not a rule
-      }
+      if (2 * marked < page.Width) left[y] = right[y] = -1;  // not a rule
     }
     const auto inkUnder = [&](int y, int from, int to) {
       for (int x = from; x <= to; ++x) {
@@ -124,11 +109,8 @@ inline std::vector<std::string> RulesTouchingText(const std::vector<GreyPage>& p
       return false;
     };
     for (int y = 0; y < page.Height; ++y) {
-      if (left[y] < 0) {
-        continue;
-      }
       for (int next : {y - 1, y + 1}) {
-        if (next >= 0 && next < page.Height && left[next] < 0 &&
+        if (left[y] >= 0 && next >= 0 && next < page.Height && left[next] < 0 &&
             inkUnder(next, left[y], right[y])) {
           touching.push_back("page " + std::to_string(p + 1) + " row " + std::to_string(next));
         }

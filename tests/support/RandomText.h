@@ -1,6 +1,5 @@
 // Random text for robustness tests, drawn mostly from the bytes the module gives a
-// meaning to: field separators, line-break marks, row ends, GBK lead and trail bytes,
-// digits, quotes, and the punctuation of comma lists, layouts, scripts and ini files.
+// meaning to (separators, line ends, GBK lead and trail bytes, quotes, punctuation).
 #pragma once
 
 #include <random>
@@ -9,7 +8,7 @@
 namespace tavro_test {
 
 inline std::string RandomText(std::mt19937& random, std::size_t maxLength) {
-  static const char kBytes[] = {'\x07', '\x0E', '\r', '\n', '\x81', '\xB0', '\xFE', '\x40',
+  static const char kBytes[] = {'\x07', '\x0E', '\r',   '\n', '\x81', '\xB0', '\xFE', '\x40',
                                 '\x7F', '\x80', '\xFF', ':',  '(',    ')',    '^',    ',',
                                 '"',    '\'',   ' ',    '[',  ']',    '=',    '-',    '7',
                                 '0',    'a',    '#',    '\\', '\t',   '\0'};

@@ -1,8 +1,5 @@
-// The sandbox that runs tavro-shell and the other programs of the build as separate
-// processes (ShellSandbox.h).
 #include "tests/support/ShellSandbox.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -20,17 +17,14 @@
 #include <stdexcept>
 #include <thread>
 
-extern char** environ;
-
 namespace e2e {
 namespace {
 
 // A hung shell fails its test instead of the whole run.
 constexpr auto kShellTimeout = std::chrono::seconds(120);
 
-// What the sandboxed shell inherits from the test's own environment: the search path,
-// the sanitizers' settings, and a shared bank the whole run is pointed at (its URL and
-// password file); nothing else of TAVRO_*.
+// What the sandboxed shell inherits: the search path, the sanitizers' settings and a
+// shared bank the whole run is pointed at; nothing else of TAVRO_*.
 constexpr const char* kInherited[] = {"PATH",         "ASAN_OPTIONS",    "UBSAN_OPTIONS",
                                       "LSAN_OPTIONS", "LD_LIBRARY_PATH", "TAVRO_BANK_URL",
                                       "PGPASSFILE"};
@@ -47,25 +41,21 @@ Sandbox::Sandbox() : root_(dir_.Path()) {
   }
   // The module's private temporary folder must be the user's own, mode 0700.
   chmod(TempDir().c_str(), 0700);
-  env_["TMPDIR"] = TempDir();
-  env_["HOME"] = root_ + "/home";
-  env_["XDG_DATA_HOME"] = root_ + "/home/.local/share";
-  env_["LANG"] = "C";
-  env_["LC_ALL"] = "C";
+  env_ = {{"TMPDIR", TempDir()},
+          {"HOME", root_ + "/home"},
+          {"XDG_DATA_HOME", root_ + "/home/.local/share"},
+          {"LANG", "C"},
+          {"LC_ALL", "C"}};
   for (const char* name : kInherited) {
-    if (const char* value = std::getenv(name); value != nullptr) {
+    if (const char* value = std::getenv(name)) {
       env_[name] = value;
     }
   }
 }
 
-Sandbox::~Sandbox() = default;
-
 std::string Sandbox::Resolve(std::string_view name) const {
-  if (!name.empty() && name.front() == '/') {
-    return std::string(name);
-  }
-  return WorkDir() + "/" + std::string(name);
+  return !name.empty() && name.front() == '/' ? std::string(name)
+                                              : WorkDir() + "/" + std::string(name);
 }
 
 std::string Sandbox::WriteFile(std::string_view name, std::string_view content) const {
@@ -132,32 +122,30 @@ ShellOutput Sandbox::Shell(const std::vector<std::string>& args) const {
 
 ShellOutput Sandbox::Run(const std::string& name, const std::vector<std::string>& args) const {
   std::string program = BinDir() + "/" + name;
-  std::vector<char*> argv;
-  argv.push_back(program.data());
-  std::vector<std::string> argCopies(args);
-  for (std::string& a : argCopies) {
-    argv.push_back(a.data());
-  }
-  argv.push_back(nullptr);
-
+  std::vector<std::string> argStrings{program};
+  argStrings.insert(argStrings.end(), args.begin(), args.end());
   std::vector<std::string> envStrings;
-  envStrings.reserve(env_.size());
-  for (const auto& [name, value] : env_) {
-    envStrings.push_back(name);
+  for (const auto& [variable, value] : env_) {
+    envStrings.push_back(variable);
     envStrings.back().append("=").append(value);
   }
-  std::vector<char*> envp;
-  envp.reserve(envStrings.size() + 1);
-  for (std::string& e : envStrings) {
-    envp.push_back(e.data());
-  }
-  envp.push_back(nullptr);
+  const auto pointers = [](std::vector<std::string>& strings) {
+    std::vector<char*> list;
+    list.reserve(strings.size() + 1);
+    for (std::string& s : strings) {
+      list.push_back(s.data());
+    }
+    list.push_back(nullptr);
+    return list;
+  };
+  const std::vector<char*> argv = pointers(argStrings);
+  const std::vector<char*> envp = pointers(envStrings);
 
   // Programs may run at once from several threads: each run has its own output files.
   const std::string run = std::to_string(runs_++);
-  std::string outPath = root_ + "/shell-stdout-" + run + ".txt";
-  std::string errPath = root_ + "/shell-stderr-" + run + ".txt";
-  std::string work = WorkDir();
+  const std::string outPath = root_ + "/shell-stdout-" + run + ".txt";
+  const std::string errPath = root_ + "/shell-stderr-" + run + ".txt";
+  const std::string work = WorkDir();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, input_.c_str(), O_RDONLY, 0);
@@ -167,15 +155,14 @@ ShellOutput Sandbox::Run(const std::string& name, const std::vector<std::string>
                                    0600);
   posix_spawn_file_actions_addchdir_np(&actions, work.c_str());
   pid_t pid = 0;
-  int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     throw std::runtime_error("cannot start " + program);
   }
 
-  ShellOutput result;
   int wstatus = 0;
-  auto deadline = std::chrono::steady_clock::now() + kShellTimeout;
+  const auto deadline = std::chrono::steady_clock::now() + kShellTimeout;
   while (waitpid(pid, &wstatus, WNOHANG) == 0) {
     if (std::chrono::steady_clock::now() > deadline) {
       kill(pid, SIGKILL);
@@ -184,6 +171,7 @@ ShellOutput Sandbox::Run(const std::string& name, const std::vector<std::string>
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+  ShellOutput result;
   if (WIFEXITED(wstatus)) {
     result.status = WEXITSTATUS(wstatus);
   } else if (WIFSIGNALED(wstatus)) {
@@ -199,8 +187,7 @@ ShellOutput Sandbox::Run(const std::string& name, const std::vector<std::string>
 std::vector<std::string> Lines(std::string_view text) {
   std::vector<std::string> lines;
   std::istringstream in{std::string(text)};
-  std::string line;
-  while (std::getline(in, line)) {
+  for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') {
       line.pop_back();
     }

@@ -1,6 +1,5 @@
-// Runs tavro-shell as a separate process in a fresh folder of its own, against either
-// the table host (answers from a table, every command logged) or the embedded bank
-// server (a fresh database inside the folder).
+// Runs tavro-shell as a process in a fresh folder of its own, against either the table
+// host (answers from a table, every command logged) or the embedded bank server.
 #pragma once
 
 #include <atomic>
@@ -13,8 +12,7 @@
 
 namespace e2e {
 
-// The folder of the built programs and libraries (tavro-shell, the module, the hosts).
-std::string BinDir();
+std::string BinDir();  // the built programs and libraries
 
 struct ShellOutput {
   int status = -1;  // exit status; -1 when the process did not exit normally
@@ -28,43 +26,32 @@ struct ShellOutput {
 class Sandbox {
  public:
   Sandbox();
-  ~Sandbox();
   Sandbox(const Sandbox&) = delete;
   Sandbox& operator=(const Sandbox&) = delete;
 
   const std::string& Root() const { return root_; }
   std::string WorkDir() const { return root_ + "/work"; }
   std::string TempDir() const { return root_ + "/tmp"; }
-
-  // Writes a file (name relative to the work folder unless absolute).
+  // Names are relative to the work folder unless absolute.
   std::string WriteFile(std::string_view name, std::string_view content) const;
   std::string ReadFile(std::string_view name) const;
   bool Exists(std::string_view name) const;
-  // Names in a folder, without "." and "..".
   std::vector<std::string> List(std::string_view folder) const;
-
-  // Selects the language by the settings file in the current folder.
   void SetLanguage(std::string_view langId) const;
 
   // The table host answers: table is the UTF-8 table text (see HostTable.h).
   void UseTableHost(std::string_view table);
-  // The embedded bank server answers, on a fresh demonstration database in this
-  // folder that tavro-bank init makes (throws when it cannot).
+  // The embedded bank server answers, on a fresh demonstration bank (throws on failure).
   void UseBankServer();
   // Every command the table host received, one escaped line each.
   std::vector<std::string> HostLog() const;
 
   void SetEnv(const std::string& name, const std::string& value) { env_[name] = value; }
-
   // What the next programs read from standard input (empty unless set).
   void SetInput(std::string_view text);
-
-  // Runs tavro-shell with these arguments.
-  ShellOutput Shell(const std::vector<std::string>& args) const;
+  ShellOutput Shell(const std::vector<std::string>& args) const;  // runs tavro-shell
   // Runs another program of the build (tavro-bank, ...) the same way.
   ShellOutput Run(const std::string& program, const std::vector<std::string>& args) const;
-
-  // The bank server's database file of this sandbox.
   std::string BankDb() const { return root_ + "/bank.db"; }
 
  private:
@@ -80,7 +67,6 @@ class Sandbox {
 // Lines of a text, without their line ends.
 std::vector<std::string> Lines(std::string_view text);
 
-// A file of the source tree, named relative to its root.
 std::string ReadSource(const std::string& relative);
 // The example scripts: the files of examples/ whose first line is a call line, sorted.
 std::vector<std::string> ExampleScripts();

@@ -1,5 +1,3 @@
-// Private folders, scoped environment and working folders, and whole-file reads and
-// writes for the tests (TestEnv.h).
 #include "tests/support/TestEnv.h"
 
 #include <sys/stat.h>
@@ -56,10 +54,7 @@ ScopedUmask::~ScopedUmask() {
 
 unsigned FileMode(const std::string& path) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) {
-    return ~0u;
-  }
-  return st.st_mode & 07777;
+  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : ~0u;
 }
 
 ScopedCwd::ScopedCwd(const std::string& folder) : old_(sys::CurrentFolder()) {
@@ -96,9 +91,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream s;
-  s << in.rdbuf();
+  s << std::ifstream(path, std::ios::binary).rdbuf();
   return s.str();
 }
 

@@ -1,20 +1,5 @@
-// Test helpers that need neither the host nor a platform: private folders, scoped
-// environment variables and working folders, a fixture with a fresh private $TMPDIR per
-// test, and whole-file reads and writes. Every test program may link them (the host's
-// own tests too: nothing here stands in for the host library).
-//
-// API (namespace tavro_test):
-//   class MyTest : public tavro_test::TempDirTest {};   TempDir() ends in '/',
-//                                                       FilesInTempDir() lists its names
-//   ScopedTempDir dir("host");              a new folder, removed with its contents at the
-//                                           end of the scope; dir.File("bank.db")
-//   ScopedEnv env("LANG", "zh_TW.UTF-8");   sets (or with nullptr unsets) a variable
-//                                           for a scope and restores it afterwards
-//   ScopedCwd cwd(folder);                  works in folder for a scope
-//   ScopedUmask mask(022);                  the process's umask for a scope
-//   FileMode(path)                          the permission bits of path (no link followed)
-//   WriteFile(path, bytes), ReadFile(path)  ReadFile gives "" for a file it cannot read
-//   Gbk("中文")                             UTF-8 source text as GBK bytes
+// Helpers for every test program: private folders, scoped environment, folder and umask,
+// a fixture with a private $TMPDIR (TempDir() ends in '/'), file reads and writes, Gbk().
 #pragma once
 
 #include <gtest/gtest.h>
@@ -26,8 +11,7 @@
 namespace tavro_test {
 
 // A new folder (mode 0700) in the system's temporary folder, named prefix and a random
-// part; removed with everything in it when the object goes. Throws std::runtime_error
-// when it cannot be made.
+// part, removed with its contents at the end; throws std::runtime_error when not made.
 class ScopedTempDir {
  public:
   explicit ScopedTempDir(const std::string& prefix = "tavro-test");
@@ -35,14 +19,14 @@ class ScopedTempDir {
   ScopedTempDir(const ScopedTempDir&) = delete;
   ScopedTempDir& operator=(const ScopedTempDir&) = delete;
 
-  // The folder, without a trailing '/'.
-  const std::string& Path() const { return path_; }
+  const std::string& Path() const { return path_; }  // no trailing '/'
   std::string File(const std::string& name) const { return path_ + "/" + name; }
 
  private:
   std::string path_;
 };
 
+// Sets (or with nullptr unsets) a variable for a scope.
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value);
@@ -77,7 +61,7 @@ class ScopedUmask {
   unsigned old_;
 };
 
-// The permission bits (07777) of whatever has that name; ~0u when nothing has it.
+// The permission bits (07777) of path, no link followed; ~0u when nothing has the name.
 unsigned FileMode(const std::string& path);
 
 class TempDirTest : public ::testing::Test {
@@ -95,7 +79,7 @@ class TempDirTest : public ::testing::Test {
 };
 
 void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
+std::string ReadFile(const std::string& path);  // "" for a file it cannot read
 std::string Gbk(const std::string& utf8);
 
 }  // namespace tavro_test

@@ -1,6 +1,5 @@
-// The Simplified/Traditional mapping between GBK and Big5, checked over every character
-// of both code pages: what Traditional-Chinese mode shows and saves back must be what was
-// stored, and no character may become "?" while the target code page holds a form of it.
+// The Simplified/Traditional mapping over every character of GBK and Big5: what is shown
+// and saved back is what was stored, and no character becomes "?" while a form exists.
 #include "sys/ChineseCharMap.h"
 
 #include <gtest/gtest.h>
@@ -21,16 +20,13 @@
 namespace {
 
 using sys::CodePage;
+using tavro_test::Gbk;
 
-std::string Gbk(const std::string& utf8) {
-  return sys::Utf8ToGbk(utf8);
-}
 std::string Big5(const std::string& utf8) {
   return sys::ConvertText(utf8, CodePage::Utf8, CodePage::Big5);
 }
 
-// True when the code page has a character of its own for utf8 (a best-fit stand-in
-// or the substitution character do not count).
+// The code page has a character of its own for utf8 (no best fit, no substitute).
 bool Holds(CodePage cp, const std::string& utf8) {
   return sys::ConvertText(sys::ConvertText(utf8, CodePage::Utf8, cp), cp, CodePage::Utf8) == utf8;
 }
@@ -45,8 +41,7 @@ struct CodeChar {
   std::string utf8;
 };
 
-// Every double-byte character of the code page (one that decodes to a single character
-// and encodes back to the same bytes), user-defined ones left out.
+// Every double-byte character of the code page that round-trips alone, not user-defined.
 std::vector<CodeChar> DoubleByteChars(CodePage cp) {
   std::vector<CodeChar> chars;
   for (int lead = 0x81; lead <= 0xFE; ++lead) {
@@ -54,18 +49,16 @@ std::vector<CodeChar> DoubleByteChars(CodePage cp) {
       const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
       const std::string utf8 = sys::ConvertText(bytes, cp, CodePage::Utf8);
       icu::UnicodeString s = icu::UnicodeString::fromUTF8(utf8);
-      if (s.countChar32() != 1 || u_charType(s.char32At(0)) == U_PRIVATE_USE_CHAR ||
-          sys::ConvertText(utf8, CodePage::Utf8, cp) != bytes) {
-        continue;
+      if (s.countChar32() == 1 && u_charType(s.char32At(0)) != U_PRIVATE_USE_CHAR &&
+          sys::ConvertText(utf8, CodePage::Utf8, cp) == bytes) {
+        chars.push_back({bytes, utf8});
       }
-      chars.push_back({bytes, utf8});
     }
   }
   return chars;
 }
 
-// One of OpenCC's character tables, read here to tell which characters it counts as
-// Traditional only and which forms it knows.
+// One of OpenCC's character tables.
 class OpenccTable {
  public:
   explicit OpenccTable(const std::string& name)
@@ -81,57 +74,31 @@ class OpenccTable {
   opencc::MarisaDictPtr dict_;
 };
 
-// Traditional only: OpenCC's Traditional-to-Simplified table makes it another character.
+// OpenCC's Traditional-to-Simplified table makes it another character.
 bool IsTraditionalOnly(const OpenccTable& toSimplified, const std::string& utf8) {
   std::vector<std::string> values = toSimplified.Values(utf8);
   return !values.empty() && values.front() != utf8;
 }
 
-// The 25 GBK characters that cannot come back from Big5 as themselves, and why. Each is
-// checked to take exactly this way, so the list cannot grow or go stale unseen.
+// The GBK characters that cannot come back from Big5 as themselves, each checked exactly
+// (Big5 lacks the first five; thirteen share a standard form; seven map one way only).
 struct OneWay {
   const char* stored;
   const char* shown;
   const char* saved;
 };
 const OneWay kCannotComeBack[] = {
-    // Big5 lacks the character; its only form there is a character that is standard
-    // Simplified text of its own and so is kept on the way back (著名, 大阪 ...).
-    {"着", "著", "著"},
-    {"幺", "么", "么"},
-    {"擡", "抬", "抬"},
-    {"潨", "潀", "潀"},
-    {"坂", "阪", "阪"},
-    // Two Simplified characters, a variant and the standard one, share one Traditional
-    // form, which comes back as the standard one.
-    {"侭", "儘", "尽"},
-    {"渖", "瀋", "沈"},
-    {"稆", "穭", "穞"},
-    {"缐", "線", "线"},
-    {"讬", "託", "托"},
-    {"谘", "諮", "咨"},
-    {"钜", "鉅", "巨"},
-    {"锺", "鍾", "钟"},
-    {"镟", "鏇", "旋"},
-    {"馀", "餘", "余"},
-    {"鲇", "鯰", "鲶"},
-    {"麹", "麴", "曲"},
-    {"麺", "麵", "面"},
-    // The Traditional form is known one way only (OpenCC's Simplified-to-Traditional
-    // table, or Unicode's data where OpenCC knows no form at all); GBK holds it, so it
-    // is kept on the way back.
-    {"縆", "緪", "緪"},
-    {"吣", "唚", "唚"},
-    {"埯", "垵", "垵"},
-    {"岙", "嶴", "嶴"},
-    {"漤", "灠", "灠"},
-    {"礴", "礡", "礡"},
+    {"着", "著", "著"}, {"幺", "么", "么"}, {"擡", "抬", "抬"}, {"潨", "潀", "潀"},
+    {"坂", "阪", "阪"}, {"侭", "儘", "尽"}, {"渖", "瀋", "沈"}, {"稆", "穭", "穞"},
+    {"缐", "線", "线"}, {"讬", "託", "托"}, {"谘", "諮", "咨"}, {"钜", "鉅", "巨"},
+    {"锺", "鍾", "钟"}, {"镟", "鏇", "旋"}, {"馀", "餘", "余"}, {"鲇", "鯰", "鲶"},
+    {"麹", "麴", "曲"}, {"麺", "麵", "面"}, {"縆", "緪", "緪"}, {"吣", "唚", "唚"},
+    {"埯", "垵", "垵"}, {"岙", "嶴", "嶴"}, {"漤", "灠", "灠"}, {"礴", "礡", "礡"},
     {"鼗", "鞀", "鞀"},
 };
 
-// Every GBK Han character that has a Big5 form comes back from it as itself, except the
-// ones listed above and the Traditional-only characters GBK also holds (發, 後 ...),
-// which the way back makes Simplified on purpose.
+// Every GBK Han character with a Big5 form comes back as itself, except those above and
+// the Traditional-only ones (發, 後), made Simplified on purpose.
 TEST(ChineseCharMap, EveryGbkCharacterWithABig5FormComesBack) {
   const OpenccTable toSimplified("TSCharacters");
   std::map<std::string, const OneWay*> oneWay;
@@ -156,8 +123,7 @@ TEST(ChineseCharMap, EveryGbkCharacterWithABig5FormComesBack) {
       EXPECT_EQ(shown, Big5(w->second->shown)) << c.utf8;
       EXPECT_EQ(saved, Gbk(w->second->saved)) << c.utf8;
     } else if (saved != c.bytes) {
-      // Only a Traditional-only character may change, into a Simplified one that
-      // stays as it is from then on.
+      // Only a Traditional-only character may change, into one that stays from then on.
       ++madeSimplified;
       EXPECT_TRUE(IsTraditionalOnly(toSimplified, c.utf8))
           << c.utf8 << " saved as " << sys::GbkToUtf8(saved);
@@ -170,8 +136,7 @@ TEST(ChineseCharMap, EveryGbkCharacterWithABig5FormComesBack) {
   EXPECT_GT(madeSimplified, 2000);
 }
 
-// A GBK character becomes "?" only when Big5 holds no form of it: not itself, not the
-// Traditional forms OpenCC or Unicode's data give, not their Taiwan variants.
+// A GBK character becomes "?" only when Big5 holds no form of it (OpenCC's, ICU's, Taiwan's).
 TEST(ChineseCharMap, NoGbkCharacterBecomesAQuestionMarkWhileBig5HoldsAForm) {
   const OpenccTable toTraditional("STCharacters");
   const OpenccTable taiwan("TWVariants");
@@ -209,8 +174,7 @@ TEST(ChineseCharMap, NoGbkCharacterBecomesAQuestionMarkWhileBig5HoldsAForm) {
             (std::set<std::string>{"傈", "叁", "墒", "硷", "酞", "酶", "钎", "锨"}));
 }
 
-// The way to Simplified changes only characters that are not standard Simplified text
-// themselves, and never makes "?" of a Big5 character GBK holds (襬, 訢 ...).
+// To Simplified changes only Traditional-only characters, never to "?" when GBK holds one.
 TEST(ChineseCharMap, Big5CharactersGbkHoldsAreKeptOrMadeSimplified) {
   const OpenccTable toSimplified("TSCharacters");
   int kept = 0;
@@ -234,27 +198,58 @@ TEST(ChineseCharMap, Big5CharactersGbkHoldsAreKeptOrMadeSimplified) {
   EXPECT_EQ(sys::Big5ToGbkSimplified(Big5("襬訢")), Gbk("摆訢"));
 }
 
-// Symbols one code page lacks become the close character Windows' best fit gives, as
-// the platform's conversion does, instead of "?"; with no close character, "?" stays.
-TEST(ChineseCharMap, SymbolsTheTargetLacksTakeTheirBestFit) {
-  struct Case {
-    const char* gbk;
-    const char* big5;
+// Symbols the target lacks take Windows' best fit or "?"; control bytes and ASCII stay;
+// a lone lead byte and 0xFF become one substitute each.
+TEST(ChineseCharMap, ExactConversions) {
+  const std::string ascii = std::string("A01\x07", 4) + "\r\n\x0E" + std::string("\0z", 2);
+  const struct {
+    std::string gbk;
+    std::string big5;
+  } toBig5[] = {
+      {Gbk("é"), "e"},
+      {Gbk("［"), Big5("〔")},
+      {Gbk("＾"), Big5("︿")},
+      {Gbk("㈠"), Big5("一")},
+      {Gbk("Ж"), "?"},
+      {"", ""},
+      {Gbk("银行") + ascii + Gbk("发") + "'x'", Big5("銀行") + ascii + Big5("發") + "'x'"},
+      {"\xB0\x07ok", "?\x07ok"},
+      {"\x80ok", "\xA3\xE1ok"},  // the euro sign
+      {"\xFFok", "?ok"},
+      {"ok\xB0", "ok?"},
   };
-  const Case cases[] = {
-      {"é", "e"},   {"ü", "u"},   {"à", "a"},   {"［", "〔"}, {"］", "〕"},
-      {"＾", "︿"}, {"㈠", "一"}, {"㈩", "十"}, {"Ж", "?"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(sys::GbkToBig5Traditional(Gbk(c.gbk)), Big5(c.big5)) << c.gbk;
+  for (const auto& c : toBig5) {
+    EXPECT_EQ(sys::GbkToBig5Traditional(c.gbk), c.big5) << c.gbk;
   }
-  EXPECT_EQ(sys::Big5ToGbkSimplified(Big5("¯")), Gbk("ˉ"));
+  const struct {
+    std::string big5;
+    std::string gbk;
+  } toGbk[] = {
+      {Big5("¯"), Gbk("ˉ")},
+      {Big5("銀行") + ascii + Big5("發") + "'x'", Gbk("银行") + ascii + Gbk("发") + "'x'"},
+      {"\xB0\x07ok", "?\x07ok"},
+      {"\x80ok", "?ok"},
+      {"\xFFok", "?ok"},
+      {"ok\xB0", "ok?"},
+  };
+  for (const auto& c : toGbk) {
+    EXPECT_EQ(sys::Big5ToGbkSimplified(c.big5), c.gbk) << c.big5;
+  }
+}
+
+// Each character is mapped alone: no phrase rule changes one because of its neighbour.
+TEST(ChineseCharMap, CharacterByCharacter) {
+  for (const char* pair : {"一余", "十余", "周一", "于飞", "生姜"}) {
+    const std::string gbk = Gbk(pair);
+    EXPECT_EQ(sys::GbkToBig5Traditional(gbk), sys::GbkToBig5Traditional(gbk.substr(0, 2)) +
+                                                  sys::GbkToBig5Traditional(gbk.substr(2)))
+        << pair;
+  }
 }
 
 class ChineseCharTableTest : public tavro_test::TempDirTest {};
 
-// Without its tables the mapping fails loudly, naming the file, rather than let text
-// through unconverted.
+// A missing or cut-short table fails naming the file rather than pass text unconverted.
 TEST_F(ChineseCharTableTest, AMissingOrBrokenTableFailsNamingTheFile) {
   auto failure = [](const std::string& folder) -> std::string {
     try {
@@ -264,57 +259,19 @@ TEST_F(ChineseCharTableTest, AMissingOrBrokenTableFailsNamingTheFile) {
     }
     return "no error";
   };
+  const auto table = [](const std::string& name) {
+    return tavro_test::ReadFile(std::string(sys::ChineseTableFolder()) + "/" + name + ".ocd2");
+  };
   EXPECT_NE(failure(TempDir() + "none").find(TempDir() + "none/STCharacters.ocd2"),
             std::string::npos);
   for (const char* name : {"STCharacters", "TSCharacters", "TWVariants", "TWVariantsRev"}) {
-    tavro_test::WriteFile(
-        TempDir() + name + ".ocd2",
-        tavro_test::ReadFile(std::string(sys::ChineseTableFolder()) + "/" + name + ".ocd2"));
+    tavro_test::WriteFile(TempDir() + name + ".ocd2", table(name));
   }
   EXPECT_NO_THROW(
       sys::BuildChineseCharTable(sys::ChineseConversion::Big5ToGbkSimplified, TempDir()));
-  tavro_test::WriteFile(TempDir() + "TWVariants.ocd2", "");
-  EXPECT_NE(failure(TempDir()).find("TWVariants.ocd2 cannot be read"), std::string::npos);
-  // Cut short, as by a full disk during an installation.
-  tavro_test::WriteFile(
-      TempDir() + "TWVariants.ocd2",
-      tavro_test::ReadFile(std::string(sys::ChineseTableFolder()) + "/TWVariants.ocd2")
-          .substr(0, 2000));
-  EXPECT_NE(failure(TempDir()).find("TWVariants.ocd2 cannot be read"), std::string::npos);
-}
-
-TEST(ChineseCharMap, ControlBytesAndAsciiStayInPlace) {
-  const std::string text = std::string("A01\x07", 4) + Gbk("银行") + "\r\n\x0E" +
-                           std::string("\0z", 2) + Gbk("发") + "'x'";
-  const std::string expected = std::string("A01\x07", 4) + Big5("銀行") + "\r\n\x0E" +
-                               std::string("\0z", 2) + Big5("發") + "'x'";
-  EXPECT_EQ(sys::GbkToBig5Traditional(text), expected);
-  EXPECT_EQ(sys::Big5ToGbkSimplified(expected), text);
-  EXPECT_EQ(sys::GbkToBig5Traditional(""), "");
-}
-
-// Each character is mapped alone, as the platform's mapping does: no phrase rule may
-// change a character because of its neighbour.
-TEST(ChineseCharMap, CharacterByCharacter) {
-  for (const char* pair : {"一余", "十余", "周一", "于飞", "生姜"}) {
-    std::string gbk = Gbk(pair);
-    std::string whole = sys::GbkToBig5Traditional(gbk);
-    std::string apart =
-        sys::GbkToBig5Traditional(gbk.substr(0, 2)) + sys::GbkToBig5Traditional(gbk.substr(2));
-    EXPECT_EQ(whole, apart) << pair;
-  }
-}
-
-TEST(ChineseCharMap, BrokenBytesBecomeSubstitutes) {
-  // A lone lead byte, 0x80 and 0xFF: one substitute each, the rest untouched.
-  for (const std::string& bad : {std::string("\xB0\x07ok"), std::string("\x80ok"),
-                                 std::string("\xFFok"), std::string("ok\xB0")}) {
-    std::string out = sys::GbkToBig5Traditional(bad);
-    EXPECT_FALSE(out.empty()) << bad;
-    EXPECT_NE(out.find("ok"), std::string::npos) << bad;
-    EXPECT_LE(out.size(), bad.size() + 3) << bad;
-    std::string back = sys::Big5ToGbkSimplified(bad);
-    EXPECT_NE(back.find("ok"), std::string::npos) << bad;
+  for (const std::string& broken : {std::string(), table("TWVariants").substr(0, 2000)}) {
+    tavro_test::WriteFile(TempDir() + "TWVariants.ocd2", broken);
+    EXPECT_NE(failure(TempDir()).find("TWVariants.ocd2 cannot be read"), std::string::npos);
   }
 }
 

@@ -1,6 +1,5 @@
-// Code-page conversions, case by case: the same table runs on the Linux build (ICU) and
-// on the Windows build (the compiled-in tables), so both convert byte for byte alike,
-// broken input included (where Wine's own CP936/950 decoders go wrong).
+// Code-page conversions alike on Linux (ICU) and Windows (compiled-in tables), broken
+// input included.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,53 +26,28 @@ const ConversionCase kCases[] = {
     {"NUL inside", CodePage::Gbk, CodePage::Utf8, "a\0b"sv, "a\0b"sv},
     {"Chinese", CodePage::Gbk, CodePage::Utf8, "\xd6\xd0\xce\xc4", "中文"},
     {"euro sign", CodePage::Gbk, CodePage::Utf8, "\x80", "€"},
-    {"0xFF, the last private-use byte", CodePage::Gbk, CodePage::Utf8,
-     "a\xff"
-     "b",
-     "a\xef\xa3\xb5"
-     "b"},
-    {"broken lead keeps the next character", CodePage::Gbk, CodePage::Utf8,
-     "\xb0"
-     "0",
-     "\xef\xbf\xbd"
-     "0"},
-    {"broken lead keeps the next line", CodePage::Gbk, CodePage::Utf8, "\xb0\r\n",
-     "\xef\xbf\xbd\r\n"},
+    {"0xFF, the last private-use byte", CodePage::Gbk, CodePage::Utf8, "a\xffz", "a\xef\xa3\xb5z"},
+    {"broken lead keeps the next character", CodePage::Gbk, CodePage::Utf8, "\xb0!",
+     "\xef\xbf\xbd!"},
     {"lead byte at the end", CodePage::Gbk, CodePage::Utf8, "a\xd6", "a\xef\xbf\xbd"},
-    {"user-defined area", CodePage::Gbk, CodePage::Utf8,
-     "\xa2\xa0"
-     "b",
-     "\xee\x96\x85"
-     "b"},
+    {"user-defined area", CodePage::Gbk, CodePage::Utf8, "\xa2\xa0z", "\xee\x96\x85z"},
     {"to GBK", CodePage::Utf8, CodePage::Gbk, "客户 A", "\xbf\xcd\xbb\xa7 A"},
     {"no GBK form", CodePage::Utf8, CodePage::Gbk, "a😀b", "a?b"},
     {"zero-width space dropped", CodePage::Utf8, CodePage::Gbk, "a\u200bb", "ab"},
-    {"broken UTF-8", CodePage::Utf8, CodePage::Gbk,
-     "a\xe4\xb8"
-     "b\xc0\xaf"
-     "c",
-     "a?b??c"},
+    {"broken UTF-8", CodePage::Utf8, CodePage::Gbk, "a\xe4\xb8x\xc0\xafy", "a?x??y"},
     {"UTF-8 surrogate", CodePage::Utf8, CodePage::Gbk, "\xed\xa0\x80", "???"},
     {"GBK to Big5", CodePage::Gbk, CodePage::Big5, "\xd6\xd0\xce\xc4", "\xa4\xa4\xa4\xe5"},
     {"Simplified form Big5 lacks", CodePage::Gbk, CodePage::Big5, "\xb9\xfa", "?"},
     {"Big5 to UTF-8", CodePage::Big5, CodePage::Utf8, "\xa4\xa4\xb5\xd8", "中華"},
-    {"Big5 broken lead", CodePage::Big5, CodePage::Utf8,
-     "\xa4"
-     "0",
-     "\xef\xbf\xbd"
-     "0"},
+    {"Big5 broken lead", CodePage::Big5, CodePage::Utf8, "\xa4!", "\xef\xbf\xbd!"},
     {"Big5 to GBK", CodePage::Big5, CodePage::Gbk, "\xa4\xa4", "\xd6\xd0"},
     {"same code page", CodePage::Gbk, CodePage::Gbk, "\xb0", "\xb0"},
     // The Japanese and Korean systems' code pages convert alike too.
     {"Shift-JIS to UTF-8", CodePage::ShiftJis, CodePage::Utf8, "\x93\xfa\x96\x7b", "日本"},
     {"half-width katakana, one byte", CodePage::ShiftJis, CodePage::Utf8, "\xb1", "ｱ"},
-    {"GBK to Shift-JIS", CodePage::Gbk, CodePage::ShiftJis, "\xd6\xd0", "\x92\x86"},
-    {"no Shift-JIS form", CodePage::Utf8, CodePage::ShiftJis, "a😀b",
-     "a\xfc\xfc"
-     "b"},
+    {"no Shift-JIS form", CodePage::Utf8, CodePage::ShiftJis, "a😀z", "a\xfc\xfcz"},
     {"Korean to UTF-8", CodePage::Korean, CodePage::Utf8, "\xc7\xd1\xb1\xb9", "한국"},
     {"ideographic space to Korean", CodePage::Utf8, CodePage::Korean, "\u3000", "\xa1\xa1"},
-    {"GBK to Korean", CodePage::Gbk, CodePage::Korean, "\xd6\xd0", "\xf1\xe9"},
     {"no Korean form", CodePage::Utf8, CodePage::Korean, "a😀b", "a?b"},
 };
 

@@ -9,14 +9,12 @@
 
 namespace {
 
-struct ByteCase {
-  unsigned char byte;
-  bool lead;
-  bool trail;
-};
-
 TEST(GbkChar, LeadAndTrailRangesAtTheirEdges) {
-  const ByteCase cases[] = {
+  const struct {
+    unsigned char byte;
+    bool lead;
+    bool trail;
+  } cases[] = {
       {0x00, false, false}, {0x07, false, false}, {0x3F, false, false}, {0x40, false, true},
       {0x7E, false, true},  {0x7F, false, false}, {0x80, false, true},  {0x81, true, true},
       {0xA1, true, true},   {0xFE, true, true},   {0xFF, false, false},
@@ -27,16 +25,14 @@ TEST(GbkChar, LeadAndTrailRangesAtTheirEdges) {
   }
 }
 
-struct StepCase {
-  const char* what;
-  std::string text;
-  std::size_t pos;
-  std::size_t length;  // GbkCharLength(text, pos)
-  std::size_t start;   // GbkCharStart(text, pos)
-};
-
 TEST(GbkChar, CharactersAreWholePairsAndBrokenLeadBytesStandAlone) {
-  const StepCase cases[] = {
+  const struct {
+    const char* what;
+    std::string text;
+    std::size_t pos;
+    std::size_t length;  // GbkCharLength(text, pos)
+    std::size_t start;   // GbkCharStart(text, pos)
+  } cases[] = {
       {"ascii", "ab", 1, 1, 1},
       {"pair, lead", "\xB0\xA1", 0, 2, 0},
       {"pair, trail", "\xB0\xA1", 1, 1, 0},

@@ -1,5 +1,5 @@
-// The charset tests of a file brought from elsewhere: byte-order marks, clean text per
-// code page, the choice among the code pages a block is valid in, and the strict encoder.
+// The charset of a file from elsewhere: byte-order marks, clean text, detection, and
+// the strict encoder.
 #include "sys/TextCharset.h"
 
 #include <gtest/gtest.h>
@@ -26,12 +26,8 @@ TEST(TextCharset, ByteOrderMarks) {
     ByteOrderMark kind;
     std::size_t length;
   } cases[] = {
-      {"\xEF\xBB\xBF"
-       "C1",
-       ByteOrderMark::Utf8, 3},
-      {"\xFF\xFE"
-       "C",
-       ByteOrderMark::Utf16, 2},
+      {"\xEF\xBB\xBFx1", ByteOrderMark::Utf8, 3},
+      {"\xFF\xFEx", ByteOrderMark::Utf16, 2},
       {"\xFE\xFF", ByteOrderMark::Utf16, 2},
       {std::string("\xFF\xFE\0\0", 4), ByteOrderMark::Utf32, 4},
       {std::string("\0\0\xFE\xFF", 4), ByteOrderMark::Utf32, 4},
@@ -71,9 +67,7 @@ TEST(TextCharset, CleanTextIsStrictInEachCodePage) {
       {"Big5 user-defined area", "\xFA\x40", CodePage::Big5, false, false},
       {"C1 control", "\x80", CodePage::Big5, false, false},
       {"Shift-JIS", "\x93\xfa\x96\x7b", CodePage::ShiftJis, false, true},
-      {"Shift-JIS cut at the end", "a\x93", CodePage::ShiftJis, false, false},
       {"Korean", "\xc7\xd1\xb1\xb9", CodePage::Korean, false, true},
-      {"Korean cut at a block's end", "a\xc7", CodePage::Korean, true, true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(sys::IsCleanText(c.bytes, c.cp, c.cutEnd), c.clean) << c.what;
@@ -84,8 +78,7 @@ TEST(TextCharset, CleanTextIsStrictInEachCodePage) {
   EXPECT_EQ(sys::DecodeCleanText(Gbk("a中"), CodePage::Gbk), u"a中");
 }
 
-// The detector alone rates GBK's "联通" as UTF-8 and cannot be trusted with short texts;
-// validity decides first.
+// Validity decides before the detector, which rates GBK's "联通" as UTF-8.
 TEST(TextCharset, DetectionChoosesOnlyAmongTheValidCandidates) {
   constexpr std::array kGbkUtf8 = {CodePage::Gbk, CodePage::Utf8};
   constexpr std::array kBig5Utf8 = {CodePage::Big5, CodePage::Utf8};

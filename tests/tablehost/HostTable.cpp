@@ -82,13 +82,12 @@ bool ParseTable(std::string_view text, std::vector<TableEntry>& entries, std::st
 }
 
 std::string_view StripChannel(std::string_view command) {
-  if (command.size() >= 4 && command[3] == '\x07' &&
-      std::isalnum(static_cast<unsigned char>(command[0])) &&
-      std::isalnum(static_cast<unsigned char>(command[1])) &&
-      std::isalnum(static_cast<unsigned char>(command[2]))) {
-    return command.substr(4);
-  }
-  return command;
+  const auto alnum = [&](std::size_t i) {
+    return std::isalnum(static_cast<unsigned char>(command[i])) != 0;
+  };
+  return command.size() >= 4 && command[3] == '\x07' && alnum(0) && alnum(1) && alnum(2)
+             ? command.substr(4)
+             : command;
 }
 
 const TableEntry* FindAnswer(const std::vector<TableEntry>& entries, std::string_view command) {

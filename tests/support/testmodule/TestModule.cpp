@@ -1,5 +1,5 @@
-// A module that serves function nodes in the tests: one entry point that edits a
-// record and reports what it received, one that raises.
+// A module that serves function nodes in the tests. With TAVRO_TESTMODULE_LOG set, its
+// entry points append the key, the function id and the extra they received to that file.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,17 +9,11 @@
 
 namespace {
 
-// Texts arrive as zero-terminated buffers of at most 51 bytes; a null pointer reads
-// as empty so that a careless caller shows up in the log, not as a crash.
+// Texts are at most 51 bytes; a null one is logged empty, to show rather than crash.
 void LogText(std::FILE* log, const char* text) {
-  if (text == nullptr) {
-    text = "";
-  }
-  std::fprintf(log, "%.51s\n", text);
+  std::fprintf(log, "%.51s\n", text != nullptr ? text : "");
 }
 
-// With TAVRO_TESTMODULE_LOG set, appends the key, the function id and the extra of a
-// call to that file, one line each.
 void LogCall(std::int32_t functionId, const char* key, const char* extra) {
   if (const char* name = std::getenv("TAVRO_TESTMODULE_LOG"); name != nullptr && *name != 0) {
     if (std::FILE* log = std::fopen(name, "a"); log != nullptr) {
@@ -33,8 +27,7 @@ void LogCall(std::int32_t functionId, const char* key, const char* extra) {
 
 }  // namespace
 
-// Sets Code 1 and Text "OK"; with TAVRO_TESTMODULE_LOG set, appends the key, the
-// function id and the extra it received to that file, one line each.
+// Sets Code 1 and Text "OK".
 TAVRO_EXPORT void TAVRO_STDCALL Tm_EditRecord(TShellResult* Result, HWND_T /*ShellWnd*/,
                                               const char* /*CorpNo*/, const char* /*UserNo*/,
                                               std::int32_t FunctionId, const char* Key,
@@ -56,8 +49,7 @@ TAVRO_EXPORT void TAVRO_STDCALL Tm_Raise(TShellResult* /*Result*/, HWND_T /*Shel
   throw std::runtime_error("Tm_Raise failed on purpose");
 }
 
-// An editor the operator left without saving: logs the call like Tm_EditRecord and
-// leaves the result as it was handed over.
+// An editor left without saving: the result stays as it was handed over.
 TAVRO_EXPORT void TAVRO_STDCALL Tm_Cancel(TShellResult* /*Result*/, HWND_T /*ShellWnd*/,
                                           const char* /*CorpNo*/, const char* /*UserNo*/,
                                           std::int32_t FunctionId, const char* Key,
