@@ -96,7 +96,7 @@ TEST(TextCharset, DetectionChoosesOnlyAmongTheValidCandidates) {
       {"GBK that looks like UTF-8", Gbk("C2@联通@1@b"), kGbkUtf8, CodePage::Gbk},
       {"UTF-8 that is also GBK", "C1@张三@1@b", kGbkUtf8, CodePage::Utf8},
       {"Big5", Big5("T01@臺灣一號貿易@700@華南銀行"), kBig5Utf8, CodePage::Big5},
-      {"Big5 that GBK reads too", Big5("T01@臺灣一號貿易有限公司@700@華南商業銀行"), kGbkBig5,
+      {"Big5 that GBK reads too", Big5("C01@中華民國臺灣銀行@700@華南商業銀行"), kGbkBig5,
        CodePage::Big5},
       {"UTF-8 among Big5", names, kBig5Utf8, CodePage::Utf8},
       {"GBK among Big5", Gbk(names), kBig5Utf8, std::nullopt},
