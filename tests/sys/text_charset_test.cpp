@@ -82,7 +82,6 @@ TEST(TextCharset, CleanTextIsStrictInEachCodePage) {
 TEST(TextCharset, DetectionChoosesOnlyAmongTheValidCandidates) {
   constexpr std::array kGbkUtf8 = {CodePage::Gbk, CodePage::Utf8};
   constexpr std::array kBig5Utf8 = {CodePage::Big5, CodePage::Utf8};
-  constexpr std::array kGbkBig5 = {CodePage::Gbk, CodePage::Big5};
   const std::string names = "C101@杭州新光电器有限公司@6222020200112233@中国银行杭州分行\r\n";
   ASSERT_TRUE(sys::IsCleanText("C1@张三@1@b", CodePage::Gbk)) << "UTF-8 bytes that GBK reads too";
   const struct {
@@ -96,8 +95,6 @@ TEST(TextCharset, DetectionChoosesOnlyAmongTheValidCandidates) {
       {"GBK that looks like UTF-8", Gbk("C2@联通@1@b"), kGbkUtf8, CodePage::Gbk},
       {"UTF-8 that is also GBK", "C1@张三@1@b", kGbkUtf8, CodePage::Utf8},
       {"Big5", Big5("T01@臺灣一號貿易@700@華南銀行"), kBig5Utf8, CodePage::Big5},
-      {"Big5 that GBK reads too", Big5("C01@中華民國臺灣銀行@700@華南商業銀行"), kGbkBig5,
-       CodePage::Big5},
       {"UTF-8 among Big5", names, kBig5Utf8, CodePage::Utf8},
       {"GBK among Big5", Gbk(names), kBig5Utf8, std::nullopt},
       {"binary", std::string("PK\x03\x04\0\0", 6), kGbkUtf8, std::nullopt},
@@ -105,6 +102,13 @@ TEST(TextCharset, DetectionChoosesOnlyAmongTheValidCandidates) {
   for (const auto& c : cases) {
     EXPECT_EQ(sys::DetectCodePage(c.block, c.candidates), c.cp) << c.what;
   }
+#ifndef _WIN32
+  // Where both read the text, ICU's detector tells Big5 from GBK. The Windows build has
+  // no detector and is never asked: its candidates are UTF-8 and one double-byte page.
+  constexpr std::array kGbkBig5 = {CodePage::Gbk, CodePage::Big5};
+  EXPECT_EQ(sys::DetectCodePage(Big5("C01@中華民國臺灣銀行@700@華南商業銀行"), kGbkBig5),
+            CodePage::Big5);
+#endif
 }
 
 TEST(TextCharset, TheStrictEncoderRefusesWhatItsCharacterSetLacks) {
