@@ -218,7 +218,7 @@ TEST(ScriptErrors, AreWrittenAndCloseTheFormsWithoutTheirCloseQuery) {
       {"frobnicate NameEdt", {R"x(error 1 "unknown action frobnicate")x"}},
       {"key NameEdt F13", {R"x(error 1 "unknown key F13")x"}},
       {"type NameEdt", {R"x(error 1 "usage: type NAME TEXT")x"}},
-      {"select StatusCmb 7", {R"x(error 1 "item 7 is out of range (count 3)")x"}},
+      {"select StatusCmb 3", {R"x(error 1 "item 3 is out of range (count 3)")x"}},
       {"set NameEdt \"open", {R"x(error 1 "unterminated quoted text")x"}},
       {"type NameEdt abc\nexpect NameEdt text \"x y\"",
        {R"x(error 2 "expect NameEdt text: wanted \"x y\", found \"abc\"")x"}},

@@ -528,6 +528,7 @@ TEST_F(FormInputTest, RowsChangedOneByOneAreToldAsSuchAndAWholeListAsAReset) {
            folder.SetItem(5, ui::TListItem{"K5", {"9.99"}, nullptr});
          },
          "+0 -0 ~1 reset 0: 5..5"},
+        {folder, [&] { folder.AddItem("Z", {"2.00"}); }, "+1 -0 ~0 reset 0: 55..55 under ''"},
         // A mark of a check list box is its row's data.
         {*form.RightClb, [&] { form.RightClb->SetChecked(2, true); }, "+0 -0 ~1 reset 0: 2..2"},
         {tree,
@@ -546,7 +547,7 @@ TEST_F(FormInputTest, RowsChangedOneByOneAreToldAsSuchAndAWholeListAsAReset) {
       EXPECT_EQ(Update(w, c.list, c.change), c.told);
     }
     const QAbstractItemModel& rows = *ViewOf(w, folder).model();
-    EXPECT_EQ(rows.rowCount(), 55);
+    EXPECT_EQ(rows.rowCount(), 56);
     EXPECT_EQ(rows.index(5, 1).data().toString(), "9.99");
     EXPECT_EQ(rows.index(12, 0).data().toString(), "N12");
   });
