@@ -46,19 +46,19 @@ while IFS=$'\t' read -r id file before after what; do
   ids+=("$id") files+=("$file") befores+=("$before") afters+=("$after") whats+=("$what")
 done <"$table"
 
-# The text of FILE with BEFORE replaced by AFTER, in the variable mutated; fails unless
-# BEFORE occurs exactly once.
+# The text of FILE in the variable original, and with BEFORE replaced by AFTER in the
+# variable mutated; fails unless BEFORE occurs exactly once.
 mutate() {
-  local content stripped count
-  content=$(cat -- "$1"; printf x)
-  content=${content%x}
-  stripped=${content//"$2"/}
-  count=$(((${#content} - ${#stripped}) / ${#2}))
+  local stripped count
+  original=$(cat -- "$1"; printf x)
+  original=${original%x}
+  stripped=${original//"$2"/}
+  count=$(((${#original} - ${#stripped}) / ${#2}))
   if [ "$count" -ne 1 ]; then
     echo "mutants: '$2' occurs $count times in $1, not once" >&2
     return 1
   fi
-  mutated=${content/"$2"/"$3"}
+  mutated=${original/"$2"/"$3"}
 }
 
 if [ "$check" -eq 1 ]; then
@@ -102,11 +102,11 @@ rm -f "$base/dirty"
 export TAVRO_TEST_LOAD_SECONDS=${TAVRO_TEST_LOAD_SECONDS:-10}
 unset TAVRO_TEST_PG_HOST TAVRO_TEST_PG_PORT TAVRO_TEST_REQUIRE_PG TAVRO_BANK_URL
 skip='^pg\.|SharedBank|ServiceLoad|^docs\.|^install\.|^windows\.'
-run_tests() {
-  ctest --test-dir build/default -j2 --timeout 120 --stop-on-failure -E "$skip" \
+run_ctest() {
+  ctest --test-dir build/default -j2 --timeout 120 --stop-on-failure -E "$skip" "$@" \
     >"$base/test.log" 2>&1
 }
-run_tests || { echo "mutants: a test fails on the unmutated tree" >&2; exit 1; }
+run_ctest || { echo "mutants: a test fails on the unmutated tree" >&2; exit 1; }
 
 # The GoogleTest cases, each program run once with its cases (two programs at a time,
 # the first failure stops the rest), cost a fraction of a process per case: a mutant
@@ -183,10 +183,7 @@ quick_tests || { echo "mutants: too many cases want a process of their own" >&2;
 
 # What the programs' own runs leave out: the cases that run alone and the tests that are
 # no GoogleTest case (fuzz replays, layer checks, scripts).
-run_rest() {
-  ctest --test-dir build/default -j2 --timeout 120 --stop-on-failure -E "$skip" \
-    -I "$(cat "$base/tests.json.rest")" >"$base/test.log" 2>&1
-}
+run_rest() { run_ctest -I "$(cat "$base/tests.json.rest")"; }
 killed=0 survivors=() broken=()
 restore() {
   if [ -n "${original_file:-}" ]; then
@@ -199,8 +196,6 @@ for i in "${!ids[@]}"; do
   start=$SECONDS
   file=${files[$i]}
   mutate "$file" "${befores[$i]}" "${afters[$i]}" || exit 1
-  original=$(cat -- "$file"; printf x)
-  original=${original%x}
   original_file=$file
   echo "$file" >"$base/dirty"
   printf '%s' "$mutated" >"$file"
